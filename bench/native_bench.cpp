@@ -1,0 +1,74 @@
+// Reading and writing back the native files at the sizes users keep.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/store.h"
+#include "formats/native/Kes.h"
+
+namespace {
+std::string BenchFolder()
+{
+    const auto folder = std::filesystem::temp_directory_path() / "kes-bench";
+    std::filesystem::create_directories(folder);
+    return folder.string();
+}
+
+void FillTrack(int points)
+{
+    ClearTracks();
+    for (int i = 0; i < points; ++i) {
+        TrackPoint& p = TrackPointList[i];
+        p.Latitude = 51.0 + i * 1e-5;
+        p.Longitude = -0.1 - i * 1e-5;
+        p.NewSection = i == 0;
+        p.Altitude = 30.0f + static_cast<float>(i % 100);
+        p.DateTime = 45000.5 + i / 86400.0;
+    }
+    TrackProps.Name = "bench";
+    TrackProps.PointCount = points;
+}
+
+void FillWaypoints(int count)
+{
+    ClearWaypoints();
+    for (int i = 1; i <= count; ++i) {
+        WayPoints& w = WaypointList[i];
+        w.Name = "WP" + std::to_string(i);
+        w.Description = "waypoint number " + std::to_string(i);
+        w.Latitude = 40.0 + i * 1e-4;
+        w.Longitude = 5.0 - i * 1e-4;
+        w.Altitude = static_cast<float>(i % 3000);
+    }
+    WaypointCount = count;
+}
+}  // namespace
+
+static void BM_TrackFile100kReadAndWriteBack(benchmark::State& state)
+{
+    const std::string source = BenchFolder() + "/source.plt";
+    const std::string copy = BenchFolder() + "/copy.plt";
+    FillTrack(100000);
+    WriteTrackFile(source);
+    for (auto _ : state) {
+        ReadTrackFile(source);
+        WriteTrackFile(copy);
+    }
+    state.counters["points"] = TrackProps.PointCount;
+}
+BENCHMARK(BM_TrackFile100kReadAndWriteBack)->Unit(benchmark::kMillisecond);
+
+static void BM_WaypointFile10kReadAndWriteBack(benchmark::State& state)
+{
+    const std::string source = BenchFolder() + "/source.wpt";
+    const std::string copy = BenchFolder() + "/copy.wpt";
+    FillWaypoints(10000);
+    WriteWaypointFile(source);
+    for (auto _ : state) {
+        ReadWaypointFile(source);
+        WriteWaypointFile(copy);
+    }
+    state.counters["waypoints"] = WaypointCount;
+}
+BENCHMARK(BM_WaypointFile10kReadAndWriteBack)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,108 @@
+#include "core/clock.h"
+
+#include <chrono>
+#include <cmath>
+#include <ctime>
+
+std::int32_t TimeZoneBias = 0;
+
+namespace {
+std::optional<double> pinnedLocal;
+std::optional<double> pinnedUtc;
+
+constexpr double kSecondsPerDay = 86400.0;
+constexpr std::int64_t kMsPerDay = 86400000;
+constexpr std::int64_t kFirstDay = -693593;  // 0001-01-01
+constexpr std::int64_t kLastDay = 2958465;   // 9999-12-31
+
+double DayCountOf(std::time_t seconds, long nanoseconds)
+{
+    return kUnixEpochDay + (static_cast<double>(seconds) + nanoseconds / 1e9) / kSecondsPerDay;
+}
+
+std::chrono::sys_days DayZero()
+{
+    using namespace std::chrono;
+    return sys_days{year{1899} / December / 30};
+}
+}  // namespace
+
+double NowUtc()
+{
+    if (pinnedUtc) return *pinnedUtc;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return DayCountOf(now.tv_sec, now.tv_nsec);
+}
+
+double NowLocal()
+{
+    if (pinnedLocal) return *pinnedLocal;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    return DayCountOf(now.tv_sec + local.tm_gmtoff, now.tv_nsec);
+}
+
+std::int32_t HostTimeZoneBias()
+{
+    const std::time_t now = std::time(nullptr);
+    tm local{};
+    if (!localtime_r(&now, &local)) return 0;
+    return static_cast<std::int32_t>(-local.tm_gmtoff / 60);
+}
+
+void PinClock(double localNow, double utcNow)
+{
+    pinnedLocal = localNow;
+    pinnedUtc = utcNow;
+}
+
+void UnpinClock()
+{
+    pinnedLocal.reset();
+    pinnedUtc.reset();
+}
+
+std::optional<double> EncodeDate(int y, int m, int d)
+{
+    using namespace std::chrono;
+    if (y < 1 || y > 9999) return std::nullopt;
+    const year_month_day date{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
+    if (m < 1 || m > 12 || d < 1 || !date.ok()) return std::nullopt;
+    return static_cast<double>((sys_days{date} - DayZero()).count());
+}
+
+std::optional<double> EncodeTime(int hour, int minute, int second, int millisecond)
+{
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
+        millisecond < 0 || millisecond > 999)
+        return std::nullopt;
+    return (((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + millisecond) / kMsPerDay;
+}
+
+CalendarTime DecodeDateTime(double dayCount)
+{
+    using namespace std::chrono;
+    if (!std::isfinite(dayCount)) dayCount = 0;
+    if (dayCount < static_cast<double>(kFirstDay)) dayCount = static_cast<double>(kFirstDay);
+    if (dayCount > static_cast<double>(kLastDay) + 0.99999) dayCount = static_cast<double>(kLastDay) + 0.99999;
+
+    std::int64_t days = static_cast<std::int64_t>(std::floor(dayCount));
+    std::int64_t ms = std::llround((dayCount - std::floor(dayCount)) * kMsPerDay);
+    if (ms >= kMsPerDay) {
+        ms -= kMsPerDay;
+        if (days < kLastDay) ++days;
+    }
+    const year_month_day date{DayZero() + std::chrono::days{days}};
+    CalendarTime t;
+    t.Year = static_cast<int>(date.year());
+    t.Month = static_cast<int>(static_cast<unsigned>(date.month()));
+    t.Day = static_cast<int>(static_cast<unsigned>(date.day()));
+    t.Hour = static_cast<int>(ms / 3600000);
+    t.Minute = static_cast<int>(ms / 60000 % 60);
+    t.Second = static_cast<int>(ms / 1000 % 60);
+    t.Millisecond = static_cast<int>(ms % 1000);
+    return t;
+}

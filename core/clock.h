@@ -1,0 +1,34 @@
+// The clock and calendar layer: day counts since 1899-12-30 (fraction = time
+// of day), the host's local and UTC time, and the time-zone offset.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+// Minutes to add to local time to obtain UTC (negative east of Greenwich).
+extern std::int32_t TimeZoneBias;
+
+inline constexpr double kUnixEpochDay = 25569.0;  // 1970-01-01
+
+double NowLocal();
+double NowUtc();
+
+// Minutes to add to the host's local time for UTC, daylight saving included.
+std::int32_t HostTimeZoneBias();
+
+// Tests pin the clock; Unpin returns to the host's clock.
+void PinClock(double localNow, double utcNow);
+void UnpinClock();
+
+struct CalendarTime {
+    int Year = 1899, Month = 12, Day = 30;
+    int Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
+};
+
+// The day count of a calendar date, or nothing when the date does not exist.
+std::optional<double> EncodeDate(int year, int month, int day);
+// The day fraction of a time of day, or nothing when it is out of range.
+std::optional<double> EncodeTime(int hour, int minute, int second, int millisecond = 0);
+// Splits any day count, whatever its bit pattern, into calendar fields; the
+// time is rounded to the millisecond and values outside years 1..9999 are held there.
+CalendarTime DecodeDateTime(double dayCount);

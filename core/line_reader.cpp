@@ -1,0 +1,40 @@
+#include "core/line_reader.h"
+
+#include "core/file_io.h"
+
+LineReader LineReader::FromFile(const std::string& path)
+{
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+    return LineReader(std::string(bytes.begin(), bytes.end()));
+}
+
+LineReader::LineReader(std::string content) : content_(std::move(content))
+{
+    const std::size_t eof = content_.find('\x1A');
+    end_ = eof == std::string::npos ? content_.size() : eof;
+}
+
+bool LineReader::Next(std::string_view& line)
+{
+    if (AtEnd()) {
+        line = {};
+        return false;
+    }
+    const std::string_view all(content_.data(), end_);
+    std::size_t stop = all.find_first_of("\r\n", position_);
+    if (stop == std::string_view::npos) stop = end_;
+    line = all.substr(position_, stop - position_);
+    position_ = stop;
+    if (position_ < end_ && content_[position_] == '\r') ++position_;
+    if (position_ < end_ && content_[position_] == '\n' && (stop == position_ || content_[stop] == '\r'))
+        ++position_;
+    return true;
+}
+
+bool LineReader::Next(std::string& line)
+{
+    std::string_view view;
+    const bool got = Next(view);
+    line.assign(view);
+    return got;
+}

@@ -1,0 +1,29 @@
+// The number notations of the native text files and the one rounding routine.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+// Rounds to the nearest integer, exact halves to the even neighbour. Defined
+// for every input: not a finite number gives `missing`, a value beyond the
+// type's range is held at its limit.
+template <typename Int>
+Int RoundHalfEven(double value, Int missing)
+{
+    if (!std::isfinite(value)) return missing;
+    const double rounded = std::nearbyint(value);  // the default rounding mode is to nearest, ties to even
+    if (rounded <= static_cast<double>(std::numeric_limits<Int>::min())) return std::numeric_limits<Int>::min();
+    if (rounded >= static_cast<double>(std::numeric_limits<Int>::max())) return std::numeric_limits<Int>::max();
+    return static_cast<Int>(rounded);
+}
+
+// Integer of width w: right-aligned by blanks, never cut; width 0 adds nothing.
+void AppendInt(std::string& out, std::int64_t value, int width);
+// Real w.d: fixed-point with exactly d decimals and a full stop, right-aligned
+// by blanks; no decimal point when d is 0.
+void AppendReal(std::string& out, double value, int width, int decimals);
+
+std::string FormatInt(std::int64_t value, int width);
+std::string FormatReal(double value, int width, int decimals);

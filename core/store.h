@@ -1,0 +1,125 @@
+// The point store: one process-wide set of fixed-capacity tables that every
+// reader fills and every writer empties.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A fixed-size table indexed First..Last. Every access is checked, so a reader
+// that miscounts throws instead of writing outside the table.
+template <typename T, int First, int Last>
+class IndexedTable {
+public:
+    static constexpr int kFirst = First;
+    static constexpr int kLast = Last;
+    static constexpr int kSize = Last - First + 1;
+
+    IndexedTable() : items_(kSize) {}
+
+    T& operator[](int index) { return items_[Offset(index)]; }
+    const T& operator[](int index) const { return items_[Offset(index)]; }
+
+private:
+    static std::size_t Offset(int index)
+    {
+        if (index < First || index > Last)
+            throw std::out_of_range("table index " + std::to_string(index) + " outside " +
+                                    std::to_string(First) + ".." + std::to_string(Last));
+        return static_cast<std::size_t>(index - First);
+    }
+    std::vector<T> items_;
+};
+
+struct WayPoints {
+    std::int32_t Number = 0;
+    std::string Name;
+    std::int16_t Column7 = 0;
+    std::int16_t Symbol = 0;
+    double Longitude = 0;
+    double Latitude = 0;
+    float Altitude = 0;  // feet, -777 = none
+    double DateTime = 0;  // days since 1899-12-30
+    std::int32_t Column8 = 0;
+    std::int32_t Column12 = 0;
+    std::int32_t Column13 = 0;
+    std::int32_t Column9 = 0;
+    std::int32_t Column10 = 0;
+    std::int32_t Column14 = 0;
+    std::string Description;
+    std::int32_t Column16 = 0;
+    std::int32_t Column17 = 0;
+    std::int32_t Column18 = 0;
+    std::string Column22;
+    std::string Column23;
+    std::string Column24;
+    std::int32_t Column19 = 0;
+    float Column20 = 0;
+    std::int32_t Column21 = 0;
+};
+
+struct TrackPropRecord {
+    std::string Name;
+    std::string Description;
+    std::int32_t PointCount = 0;
+};
+
+struct TrackPoint {
+    double Latitude = 0;
+    double Longitude = 0;
+    std::int32_t NewSection = 0;
+    float Altitude = 0;  // metres, -777 = none
+    double DateTime = 0;
+};
+
+struct RouteWpRecord {
+    std::int32_t Number = 0;
+    std::string Name;
+    std::int16_t Column7 = 0;
+    std::int16_t Symbol = 0;
+    double Longitude = 0;
+    double Latitude = 0;
+    double DateTime = 0;
+    std::int32_t Column8 = 0;
+    std::int32_t Column12 = 0;
+    std::int32_t Column13 = 0;
+    std::int32_t Column9 = 0;
+    std::int32_t Column10 = 0;
+    std::string Description;
+    float Altitude = 0;  // feet
+};
+
+using Wprr = IndexedTable<RouteWpRecord, 1, 1000>;
+
+struct RouteRecord {
+    std::string Name;
+    std::string Description;
+    std::int32_t PointCount = 0;
+    Wprr Points;
+};
+
+inline constexpr int kMaxWaypoints = 10000;
+inline constexpr int kMaxTrackSlot = 100000;   // slots 0..100000
+inline constexpr int kMaxTrackPoints = 100000;  // what every reader but the .gdb one stops at
+inline constexpr int kMaxRouteIndex = 100;      // routes 0..100
+inline constexpr int kMaxRoutePoints = 1000;
+inline constexpr float kNoAltitude = -777.0f;
+inline constexpr double kNoPosition = -777.0;
+inline constexpr double kUndatedWaypoint = 33605.0;  // 1992-01-02
+inline constexpr double kFeetPerMetre = 3.2808;
+
+extern IndexedTable<WayPoints, 1, kMaxWaypoints> WaypointList;
+extern std::int32_t WaypointCount;
+extern TrackPropRecord TrackProps;
+extern IndexedTable<TrackPoint, 0, kMaxTrackSlot> TrackPointList;
+extern IndexedTable<RouteRecord, 0, kMaxRouteIndex> RouteList;
+extern std::int32_t RouteCount;
+extern IndexedTable<std::uint32_t, 0, kMaxRouteIndex> RouteColours;
+
+void ClearWaypoints();
+void ClearTracks();
+void ClearRoutes();
+
+// The values ClearWaypoints gives an entry; readers start each waypoint from it.
+WayPoints ResetWaypoint();

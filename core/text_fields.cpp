@@ -1,0 +1,240 @@
+#include "core/text_fields.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <unistd.h>
+
+#include "core/clock.h"
+
+namespace {
+std::string_view TrimView(std::string_view s)
+{
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+// The n-th comma-separated field, untrimmed; nothing when the line has fewer fields.
+std::optional<std::string_view> CommaField(std::string_view line, int n)
+{
+    if (n < 1) return std::nullopt;
+    for (int counter = 1; counter < n; ++counter) {
+        const std::size_t comma = line.find(',');
+        if (comma == std::string_view::npos) return std::nullopt;
+        line.remove_prefix(comma + 1);
+    }
+    return line.substr(0, line.find(','));
+}
+
+// Replaces every byte outside `keep` by a blank and trims the result.
+std::string KeepOnly(std::string_view field, std::string_view keep)
+{
+    std::string s(field);
+    for (char& c : s)
+        if (keep.find(c) == std::string_view::npos) c = ' ';
+    return std::string(TrimView(s));
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+}  // namespace
+
+std::string TrimLeftSpaces(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    return std::string(text);
+}
+
+std::string TrimRightSpaces(std::string_view text)
+{
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return std::string(text);
+}
+
+std::string TrimSpaces(std::string_view text) { return std::string(TrimView(text)); }
+
+bool IsBlank(std::string_view text) { return TrimView(text).empty(); }
+
+std::string UpperText(std::string_view text)
+{
+    std::string s(text);
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+std::string PadLeftZeros(std::string_view text, int width)
+{
+    if (width <= 0 || text.size() >= static_cast<std::size_t>(width)) return std::string(text);
+    return std::string(static_cast<std::size_t>(width) - text.size(), '0') + std::string(text);
+}
+
+std::string PadRightSpaces(std::string_view text, int width)
+{
+    const std::size_t w = width < 0 ? 0 : static_cast<std::size_t>(width);
+    std::string s(text.substr(0, w));
+    s.resize(w, ' ');
+    return s;
+}
+
+std::string ProgramFolder()
+{
+    char path[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return ".";
+    const std::string program(path, static_cast<std::size_t>(length));
+    const std::size_t slash = program.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : program.substr(0, slash);
+}
+
+std::string GetField(std::string_view line, int n, std::string_view defaultValue)
+{
+    const auto field = CommaField(line, n);
+    if (!field || field->empty()) return std::string(defaultValue);
+    return TrimSpaces(*field);
+}
+
+double GetFloatField(std::string_view line, int n, double defaultValue)
+{
+    const auto field = CommaField(line, n);
+    if (!field || field->empty()) return defaultValue;
+    try {
+        return TextToFloat(KeepOnly(*field, "+-.0123456789Ee"));
+    } catch (const ConversionError&) {
+        return defaultValue;
+    }
+}
+
+std::int32_t GetIntField(std::string_view line, int n, std::int32_t defaultValue)
+{
+    const auto field = CommaField(line, n);
+    if (!field || field->empty()) return defaultValue;
+    const std::string digits = KeepOnly(*field, "+-0123456789");
+    const char* first = digits.data();
+    const char* last = digits.data() + digits.size();
+    if (first != last && *first == '+') ++first;  // from_chars takes '-' only
+    if (first == last || *first == '+') return defaultValue;
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last) return defaultValue;
+    return value;
+}
+
+std::string GetSpaceField(std::string_view line, int n, std::string_view defaultValue)
+{
+    auto separator = [](std::string_view s) {
+        const std::size_t blank = s.find(' ');
+        return blank != std::string_view::npos ? blank : s.find('\t');
+    };
+    if (n < 1) return std::string(defaultValue);
+    std::string_view rest = TrimView(line);
+    for (int counter = 1; counter < n; ++counter) {
+        const std::size_t at = separator(rest);
+        if (at == std::string_view::npos) return std::string(defaultValue);
+        rest = TrimView(rest.substr(at + 1));
+    }
+    const std::string_view field = TrimView(rest.substr(0, separator(rest)));
+    if (field.empty()) return std::string(defaultValue);
+    return std::string(field);
+}
+
+// A decimal number with optional sign, point and exponent. When anything else
+// follows, the value is the digits read up to there as one whole number.
+double TextToFloat(std::string_view text)
+{
+    std::string s(TrimView(text));
+    for (char& c : s)
+        if (c == ',') c = '.';
+    if (s.empty()) return 0.0;
+
+    std::size_t i = 0;
+    double digitsSoFar = 0;
+    bool anyMantissaDigit = false;
+    auto takeDigits = [&](bool mantissa) {
+        const std::size_t start = i;
+        while (i < s.size() && IsDigit(s[i])) {
+            digitsSoFar = digitsSoFar * 10 + (s[i] - '0');
+            ++i;
+        }
+        if (mantissa && i > start) anyMantissaDigit = true;
+        return i > start;
+    };
+    auto partial = [&] { return digitsSoFar; };
+
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    takeDigits(true);
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        takeDigits(true);
+    }
+    if (!anyMantissaDigit) return partial();
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (!takeDigits(false)) return partial();
+    }
+    if (i != s.size()) return partial();
+
+    errno = 0;
+    const double value = std::strtod(s.c_str(), nullptr);
+    if (errno == ERANGE && std::isinf(value)) throw ConversionError("'" + s + "' is not a valid floating point value");
+    return value;
+}
+
+double LocalToUtc(double dateTime) { return dateTime + TimeZoneBias / 1440.0; }
+
+// Rounds to `precision` significant digits, then to `digits` decimals; the
+// decimal point is always '.', since a comma would split a comma-separated column.
+std::string FormatFixed(int precision, int digits, double value)
+{
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+    if (precision < 1) precision = 1;
+    if (precision > 18) precision = 18;
+    if (digits < 0) digits = 0;
+    if (digits > 18) digits = 18;
+
+    char scientific[64];
+    std::snprintf(scientific, sizeof scientific, "%.*e", precision - 1, value);
+    const std::string_view sci(scientific);
+    const bool negative = sci.front() == '-';
+    const std::size_t ePos = sci.find('e');
+    std::string mantissa;
+    for (char c : sci.substr(0, ePos))
+        if (IsDigit(c)) mantissa += c;
+    const int exponent = std::atoi(scientific + ePos + 1);
+
+    if (value != 0 && exponent + 1 > precision) {
+        std::snprintf(scientific, sizeof scientific, "%.*E", precision - 1, value);
+        return scientific;
+    }
+
+    // Digits of the integer part and of the fraction, from the rounded mantissa.
+    std::string integerPart, fraction;
+    if (value == 0) {
+        integerPart = "0";
+    } else if (exponent >= 0) {
+        integerPart = mantissa.substr(0, static_cast<std::size_t>(exponent) + 1);
+        fraction = mantissa.substr(static_cast<std::size_t>(exponent) + 1);
+    } else {
+        integerPart = "0";
+        fraction = std::string(static_cast<std::size_t>(-exponent - 1), '0') + mantissa;
+    }
+    const bool roundUp = fraction.size() > static_cast<std::size_t>(digits) && fraction[digits] >= '5';
+    fraction.resize(static_cast<std::size_t>(digits), '0');
+    std::string all = integerPart + fraction;
+    if (roundUp) {
+        std::size_t k = all.size();
+        while (k > 0 && all[k - 1] == '9') all[--k] = '0';
+        if (k == 0) all.insert(all.begin(), '1');
+        else ++all[k - 1];
+    }
+    std::string result = all.substr(0, all.size() - static_cast<std::size_t>(digits));
+    if (digits > 0) result += "." + all.substr(all.size() - static_cast<std::size_t>(digits));
+    if (negative && all.find_first_not_of('0') != std::string::npos) result.insert(result.begin(), '-');
+    return result;
+}

@@ -1,0 +1,7 @@
+// Magellan GPS memory-card files: "$PMGNWPL" waypoints and "$PMGNTRK" tracks.
+#pragma once
+
+#include <string>
+
+void ReadMagellanWaypointFile(const std::string& fileName);
+void ReadMagellanTrackFile(const std::string& fileName);

@@ -1,0 +1,11 @@
+// MapSend waypoint (.wpt) and track (.trk) files.
+#pragma once
+
+#include <string>
+
+class ByteReader;
+
+void ReadMapsendWaypointFile(const std::string& fileName);
+void ReadMapsendTrackFile(const std::string& fileName);
+// One length byte and that many bytes; empty when the file ends first.
+std::string ReadCountedString(ByteReader& file);

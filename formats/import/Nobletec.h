@@ -1,0 +1,13 @@
+// Nobletec export text files, read as waypoints or as one track.
+#pragma once
+
+#include <string>
+
+struct NobletecPosition {
+    double Latitude = 0;
+    double Longitude = 0;
+};
+
+void ReadNobletecWaypoints(const std::string& fileName);
+void ReadNobletecTracks(const std::string& fileName);
+NobletecPosition ParseNobletecLatLon(const std::string& text);

@@ -1,0 +1,6 @@
+// NMEA 0183 logs of "$GPRMC" and "$GPGGA" sentences, read as one track.
+#pragma once
+
+#include <string>
+
+void ReadNmeaLogFile(const std::string& fileName);

@@ -1,0 +1,7 @@
+// TomTom .ov2 point files.
+#pragma once
+
+#include <string>
+
+// Fills the waypoint table and writes it as a native waypoint file under outputName.
+void ReadTomTomFile(const std::string& fileName, const std::string& outputName);

@@ -1,0 +1,166 @@
+// The native track file: six header lines, then one line per track point.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "core/clock.h"
+#include "core/file_io.h"
+#include "core/file_names.h"
+#include "core/line_reader.h"
+#include "core/number_format.h"
+#include "core/store.h"
+#include "core/text_fields.h"
+#include "formats/native/Kes.h"
+#include "formats/native/KesText.h"
+
+namespace {
+// A whole decimal number with optional leading blanks and sign, nothing else.
+std::optional<int> WholeNumber(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    const std::string s(text);
+    std::size_t used = 0;
+    try {
+        const int value = std::stoi(s, &used, 10);
+        if (used != s.size() || std::isspace(static_cast<unsigned char>(s[0]))) return std::nullopt;
+        return value;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+int WholeNumberOrThrow(std::string_view text)
+{
+    const auto value = WholeNumber(text);
+    if (!value) throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+    return *value;
+}
+
+std::string_view Part(std::string_view text, std::size_t from, std::size_t count = std::string_view::npos)
+{
+    return from >= text.size() ? std::string_view{} : text.substr(from, count);
+}
+
+// The date of columns 6 (ddmmyy) and 7 (hhmmss), used when column 5 is 0.
+double DateFromTexts(std::string_view line, double now)
+{
+    const std::string date = GetField(line, 6, "01");
+    if (date.size() != 6) return now;
+    const int day = WholeNumberOrThrow(Part(date, 0, 2));
+    const int month = WholeNumberOrThrow(Part(date, 2, 2));
+    int year = WholeNumberOrThrow(Part(date, 4, 2));
+    year += year < 50 ? 2000 : 1900;
+    const auto encoded = EncodeDate(year, month, day);
+    if (!encoded) return now;
+    double dateTime = *encoded;
+
+    const std::string time = GetField(line, 7, "010000");
+    int hours = WholeNumberOrThrow(Part(time, 0, 2));
+    int minutes = WholeNumberOrThrow(Part(time, 2, 2));
+    int seconds = RoundHalfEven<int>(TextToFloat(Part(time, 4)), 0);
+    if (seconds >= 60) {
+        seconds = 0;
+        ++minutes;
+    }
+    if (minutes >= 60) {
+        minutes = 0;
+        ++hours;
+    }
+    if (hours >= 24) {
+        hours = 0;
+        dateTime += 1;
+    }
+    const auto timeOfDay = EncodeTime(hours, minutes, seconds);
+    if (!timeOfDay) return now;
+    return dateTime + *timeOfDay;
+}
+
+void ParsePointLine(std::string_view line, TrackPoint& p)
+{
+    p.Latitude = GetFloatField(line, 1, 0);
+    p.Longitude = GetFloatField(line, 2, 0);
+    p.NewSection = GetIntField(line, 3, 0);
+    float altitude = static_cast<float>(GetFloatField(line, 4, -777));
+    if (altitude != kNoAltitude) altitude = static_cast<float>(altitude / kFeetPerMetre);
+    p.Altitude = altitude;
+    // The current time is the default of column 5 and the fallback of the
+    // date texts; it is asked for only when needed, since that is costly.
+    auto now = [] { return LocalToUtc(NowLocal()); };
+    double dateTime = GetFloatField(line, 5, std::numeric_limits<double>::quiet_NaN());
+    if (std::isnan(dateTime)) dateTime = now();
+    else if (dateTime == 0) dateTime = DateFromTexts(line, now());
+    p.DateTime = dateTime;
+}
+
+// Line 6 holds a point count that is not used, but it must be a whole number.
+void SkipCountLine(LineReader& file, const std::string& fileName)
+{
+    std::string_view line;
+    while (file.Next(line)) {
+        const std::size_t start = line.find_first_not_of(" \t");
+        if (start == std::string_view::npos) continue;
+        const std::string_view rest = line.substr(start);
+        const std::string_view word = rest.substr(0, rest.find_first_of(" \t"));
+        if (!WholeNumber(word)) throw FileError(fileName, "Invalid numeric format");
+        return;
+    }
+}
+
+void AppendPointLine(std::string& out, const TrackPoint& p)
+{
+    AppendReal(out, p.Latitude, 11, 6);
+    out += ',';
+    AppendReal(out, p.Longitude, 11, 6);
+    out += ',';
+    AppendInt(out, p.NewSection, 0);
+    out += ',';
+    const std::int64_t feet =
+        p.Altitude == kNoAltitude ? -777 : RoundHalfEven<std::int64_t>(p.Altitude * kFeetPerMetre, -777);
+    AppendInt(out, feet, 7);
+    out += ',';
+    AppendReal(out, p.DateTime, 13, 7);
+    out += ", ";
+    out += kes::DateText(p.DateTime);
+    out += ", ";
+    out += kes::TimeText(p.DateTime);
+    out += kes::kCrLf;
+}
+}  // namespace
+
+void ReadTrackFile(const std::string& fileName)
+{
+    ClearTracks();
+    LineReader file = LineReader::FromFile(fileName);
+    std::string_view line;
+    file.Next(line);
+    file.Next(line);
+    kes::CheckDatumLine(line);
+    file.Next(line);
+    file.Next(line);
+    file.Next(line);
+    TrackProps.Description = GetField(line, 4, "");
+    SkipCountLine(file, fileName);
+    if (IsBlank(TrackProps.Description)) TrackProps.Description = ExtractFileName(fileName);
+
+    while (TrackProps.PointCount < kMaxTrackPoints && file.Next(line)) {
+        ParsePointLine(line, TrackPointList[TrackProps.PointCount]);
+        ++TrackProps.PointCount;
+    }
+}
+
+void WriteTrackFile(const std::string& fileName)
+{
+    std::string out = "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255,";
+    kes::AppendTextColumn(out, TrackProps.Name);
+    out += ",1,0,0,255\r\n0\r\n";
+    const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
+    out.reserve(out.size() + static_cast<std::size_t>(count) * 80);
+    for (int i = 0; i < count; ++i) {
+        const TrackPoint& p = TrackPointList[i];
+        if (p.Latitude == kNoPosition || p.Longitude == kNoPosition) break;
+        AppendPointLine(out, p);
+    }
+    WriteFileSafely(ChangeFileExt(fileName, ".plt"), out);
+}

@@ -1,0 +1,48 @@
+// A front end for tests: set the window's state, then read what the action did.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/frontend.h"
+
+class RecordingFrontEnd final : public FrontEnd {
+public:
+    std::string inputText;
+    std::vector<std::string> chosenInputs;
+    std::string outputText;
+    int inputPosition = -1;
+    int outputPosition = -1;
+
+    std::vector<std::string> lines;     // the progress pane
+    std::vector<std::string> messages;  // message boxes, in order
+    std::vector<std::string> events;    // everything above and the cursor and pump calls, in order
+    bool busy = false;
+
+    std::string InputFileText() override { return inputText; }
+    std::vector<std::string> ChosenInputFiles() override { return chosenInputs; }
+    std::string OutputFileText() override { return outputText; }
+    int InputPosition() override { return inputPosition; }
+    int OutputPosition() override { return outputPosition; }
+    void AddLine(const std::string& text) override
+    {
+        lines.push_back(text);
+        events.push_back("line: " + text);
+    }
+    void ClearLines() override
+    {
+        lines.clear();
+        events.push_back("clear");
+    }
+    void ShowMessage(const std::string& text) override
+    {
+        messages.push_back(text);
+        events.push_back("message: " + text);
+    }
+    void SetBusyCursor(bool on) override
+    {
+        busy = on;
+        events.push_back(on ? "cursor: busy" : "cursor: normal");
+    }
+    void ProcessMessages() override { events.push_back("pump"); }
+};

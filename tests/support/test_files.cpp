@@ -1,0 +1,74 @@
+#include "tests/support/test_files.h"
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <sys/wait.h>
+
+TempDir::TempDir()
+{
+    std::random_device seed;
+    root_ = std::filesystem::temp_directory_path() / ("kes-test-" + std::to_string(seed()) + std::to_string(seed()));
+    std::filesystem::create_directories(root_);
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::permissions(root_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(root_, ignored);
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteText(const std::string& path, const std::string& content)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+}
+
+std::vector<std::string> SplitCrLf(const std::string& content)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t end = content.find("\r\n", start);
+        if (end == std::string::npos) end = content.size();
+        lines.push_back(content.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+HeadlessResult RunHeadless(const std::vector<std::string>& arguments)
+{
+    std::string command = "'" KES_HEADLESS_PATH "'";
+    for (const std::string& a : arguments) {
+        std::string quoted;
+        for (char c : a) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        command += " '" + quoted + "'";
+    }
+    command += " 2>&1";
+    HeadlessResult result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, got);
+    const int status = pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::istringstream lines(result.output);
+    for (std::string line; std::getline(lines, line);) result.lines.push_back(line);
+    return result;
+}
+
+std::string FixturePath(const std::string& relative) { return std::string(KES_FIXTURES_DIR) + "/" + relative; }
+
+bool FixturesPresent() { return std::filesystem::exists(KES_FIXTURES_DIR); }

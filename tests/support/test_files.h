@@ -1,0 +1,35 @@
+// Temporary folders, whole-file reads and writes, and the headless runner.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string Path(const std::string& name) const { return (root_ / name).string(); }
+    const std::filesystem::path& Root() const { return root_; }
+
+private:
+    std::filesystem::path root_;
+};
+
+std::string ReadText(const std::string& path);
+void WriteText(const std::string& path, const std::string& content);
+std::vector<std::string> SplitCrLf(const std::string& content);
+
+struct HeadlessResult {
+    int exitCode = -1;
+    std::string output;
+    std::vector<std::string> lines;
+};
+// Runs kes-headless with the arguments (each quoted for the shell).
+HeadlessResult RunHeadless(const std::vector<std::string>& arguments);
+
+// The real files from other programs, when present beside the project.
+std::string FixturePath(const std::string& relative);
+bool FixturesPresent();
