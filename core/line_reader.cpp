@@ -4,8 +4,7 @@
 
 LineReader LineReader::FromFile(const std::string& path)
 {
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
-    return LineReader(std::string(bytes.begin(), bytes.end()));
+    return LineReader(ReadFileText(path));
 }
 
 LineReader::LineReader(std::string content) : content_(std::move(content))
@@ -20,10 +19,9 @@ bool LineReader::Next(std::string_view& line)
         line = {};
         return false;
     }
-    const std::string_view all(content_.data(), end_);
-    std::size_t stop = all.find_first_of("\r\n", position_);
-    if (stop == std::string_view::npos) stop = end_;
-    line = all.substr(position_, stop - position_);
+    std::size_t stop = position_;
+    while (stop < end_ && content_[stop] != '\r' && content_[stop] != '\n') ++stop;
+    line = std::string_view(content_.data() + position_, stop - position_);
     position_ = stop;
     if (position_ < end_ && content_[position_] == '\r') ++position_;
     if (position_ < end_ && content_[position_] == '\n' && (stop == position_ || content_[stop] == '\r'))

@@ -30,12 +30,22 @@ std::optional<std::string_view> CommaField(std::string_view line, int n)
     return line.substr(0, line.find(','));
 }
 
+struct ByteSet {
+    explicit constexpr ByteSet(std::string_view members)
+    {
+        for (char c : members) contains[static_cast<unsigned char>(c)] = true;
+    }
+    bool contains[256] = {};
+};
+constexpr ByteSet kFloatBytes("+-.0123456789Ee");
+constexpr ByteSet kIntBytes("+-0123456789");
+
 // Replaces every byte outside `keep` by a blank and trims the result.
-std::string KeepOnly(std::string_view field, std::string_view keep)
+std::string KeepOnly(std::string_view field, const ByteSet& keep)
 {
     std::string s(field);
     for (char& c : s)
-        if (keep.find(c) == std::string_view::npos) c = ' ';
+        if (!keep.contains[static_cast<unsigned char>(c)]) c = ' ';
     return std::string(TrimView(s));
 }
 
@@ -103,7 +113,7 @@ double GetFloatField(std::string_view line, int n, double defaultValue)
     const auto field = CommaField(line, n);
     if (!field || field->empty()) return defaultValue;
     try {
-        return TextToFloat(KeepOnly(*field, "+-.0123456789Ee"));
+        return TextToFloat(KeepOnly(*field, kFloatBytes));
     } catch (const ConversionError&) {
         return defaultValue;
     }
@@ -113,7 +123,7 @@ std::int32_t GetIntField(std::string_view line, int n, std::int32_t defaultValue
 {
     const auto field = CommaField(line, n);
     if (!field || field->empty()) return defaultValue;
-    const std::string digits = KeepOnly(*field, "+-0123456789");
+    const std::string digits = KeepOnly(*field, kIntBytes);
     const char* first = digits.data();
     const char* last = digits.data() + digits.size();
     if (first != last && *first == '+') ++first;  // from_chars takes '-' only
@@ -179,8 +189,12 @@ double TextToFloat(std::string_view text)
     }
     if (i != s.size()) return partial();
 
-    errno = 0;
-    const double value = std::strtod(s.c_str(), nullptr);
+    const char* first = s.data() + (s[0] == '+' ? 1 : 0);  // from_chars takes '-' only
+    double value = 0;
+    const auto result = std::from_chars(first, s.data() + s.size(), value);
+    if (result.ec == std::errc()) return value;
+    errno = 0;  // out of range: strtod tells an overflow from an underflow
+    value = std::strtod(s.c_str(), nullptr);
     if (errno == ERANGE && std::isinf(value)) throw ConversionError("'" + s + "' is not a valid floating point value");
     return value;
 }

@@ -1,6 +1,5 @@
 #include "formats/native/KesText.h"
 
-#include <cstdio>
 
 #include "core/clock.h"
 #include "core/frontend.h"
@@ -21,22 +20,30 @@ void CheckDatumLine(std::string_view line)
     if (line != "WGS 84") Front().ShowMessage("The Data file datum must be WGS84");
 }
 
+namespace {
+// The day count holds about 10 ms, so the texts show the nearest second:
+// a time read back from the file then gives the same texts again.
+CalendarTime ToNearestSecond(double dateTime) { return DecodeDateTime(dateTime + 0.5 / 86400.0); }
+
+std::string TwoDigits(int value)
+{
+    return {static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
+}
+}  // namespace
+
 std::string DateText(double dateTime)
 {
     static constexpr const char* kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const CalendarTime t = DecodeDateTime(dateTime);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d-%s-%02d", t.Day, kMonths[(t.Month - 1) % 12], t.Year % 100);
-    return text;
+    const CalendarTime t = ToNearestSecond(dateTime);
+    std::string text = TwoDigits(t.Day) + "-" + kMonths[(t.Month - 1) % 12] + "-";
+    return text + TwoDigits(t.Year % 100);
 }
 
 std::string TimeText(double dateTime)
 {
-    const CalendarTime t = DecodeDateTime(dateTime);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.Hour, t.Minute, t.Second);
-    return text;
+    const CalendarTime t = ToNearestSecond(dateTime);
+    return TwoDigits(t.Hour) + ":" + TwoDigits(t.Minute) + ":" + TwoDigits(t.Second);
 }
 
 }  // namespace kes

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/catalogue.h"
+#include "core/convert.h"
+#include "core/file_io.h"
+#include "core/store.h"
+#include "tests/support/recording_front_end.h"
+#include "tests/support/test_files.h"
+
+namespace {
+const char* kWaypointFile = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n1,Home,52.1,4.3\r\n";
+
+class ConvertAction : public ::testing::Test {
+protected:
+    void SetUp() override { BuildFormatCatalogue(); }
+
+    RecordingFrontEnd Choose(const std::string& input, int inputPosition, const std::string& output, int outputPosition)
+    {
+        RecordingFrontEnd f;
+        f.inputText = input;
+        f.inputPosition = inputPosition;
+        f.outputText = output;
+        f.outputPosition = outputPosition;
+        return f;
+    }
+
+    TempDir dir;
+};
+}  // namespace
+
+TEST_F(ConvertAction, EachCheckStopsWithItsMessageBeforeAnythingHappens)
+{
+    struct Case {
+        std::string input, output;
+        int in, out;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"  ", "", -1, -1, "Input File not specified"},
+        {"a.wpt", " ", -1, -1, "Output File not specified"},
+        {"a.wpt", "b.wrt", -1, 2, "Input File Format not Selected"},
+        {"a.wpt", "b.wrt", 0, -1, "Output File Format not Selected"},
+        {"a.wrt", "b.wrt", 2, 2, "Input and Output Formats cannot be the same"},
+        {"a.trk", "b.wrt", 5, 2, "Input and Output file format types are not the same"},
+        {"a.mps", "b.plt", 11, 1, "Input and Output file format types are not the same"},
+    };
+    for (const Case& c : cases) {
+        RecordingFrontEnd f = Choose(c.input, c.in, c.output, c.out);
+        f.lines = {"earlier line"};
+        Convert(f);
+        EXPECT_EQ(f.events, std::vector<std::string>{std::string("message: ") + c.message}) << c.message;
+        EXPECT_EQ(f.lines, std::vector<std::string>{"earlier line"});
+    }
+}
+
+TEST_F(ConvertAction, ChosenFilesStandInForABlankInputField)
+{
+    RecordingFrontEnd f = Choose("", 11, dir.Path("out.wpt"), 0);
+    f.chosenInputs = {dir.Path("x.txt")};
+    Convert(f);
+    EXPECT_TRUE(f.messages.empty());
+    EXPECT_EQ(f.lines.back(), "Done .....");
+}
+
+TEST_F(ConvertAction, PlainConversionReportsEveryLineInOrder)
+{
+    WriteText(dir.Path("in.wpt"), kWaypointFile);
+    RecordingFrontEnd f = Choose("\"" + dir.Path("in.wpt") + "\"", 0, dir.Path("out.txt"), 2);
+    Convert(f);
+    const std::vector<std::string> expected = {
+        "cursor: busy", "clear", "pump",
+        "line: Loading Kes Waypoint file", "line: " + dir.Path("in.wpt"),
+        "line: ", "line: processing .....", "line: ",
+        "line: Writing Holux Waypoint file", "line: " + dir.Path("out.txt"),
+        "cursor: normal", "line: ", "line: Done .....",
+    };
+    EXPECT_EQ(f.events, expected);
+    EXPECT_EQ(WaypointCount, 1);
+    EXPECT_EQ(WaypointList[1].Name, "Home");
+}
+
+TEST_F(ConvertAction, NativeWaypointOutputTakesItsOwnExtension)
+{
+    ClearWaypoints();
+    RecordingFrontEnd f = Choose(dir.Path("x.txt"), 11, dir.Path("out.txt"), 0);
+    Convert(f);
+    EXPECT_TRUE(std::filesystem::exists(dir.Path("out.wpt")));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("out.txt")));
+    EXPECT_EQ(f.lines[6], dir.Path("out.wpt"));
+}
+
+TEST_F(ConvertAction, RoutesOfAnEarlierConversionAreNotWrittenAgain)
+{
+    ClearRoutes();
+    RouteCount = 3;
+    RecordingFrontEnd f = Choose(dir.Path("x.txt"), 11, dir.Path("out"), 0);
+    Convert(f);
+    EXPECT_EQ(RouteCount, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("out.rte")));
+}
+
+TEST_F(ConvertAction, MapsourceInputWithAnotherExtensionRunsNoReaderButGoesOn)
+{
+    RecordingFrontEnd f = Choose(dir.Path("x.txt"), 12, dir.Path("out.plt"), 1);
+    Convert(f);
+    const std::vector<std::string> expected = {"Loading Mapsource Tracks", dir.Path("x.txt"), "", "processing .....", "",
+                                               "Writing Kes Track file(s)", dir.Path("out.plt"), "", "Done ....."};
+    EXPECT_EQ(f.lines, expected);
+}
+
+TEST_F(ConvertAction, SevenTrackFilesToHoluxListTheFirstFive)
+{
+    RecordingFrontEnd f = Choose(dir.Path("t1.plt"), 1, dir.Path("out.tlg"), 3);
+    for (int i = 1; i <= 7; ++i) f.chosenInputs.push_back(dir.Path("t" + std::to_string(i) + ".plt"));
+    try {
+        Convert(f);
+    } catch (const FileError&) {
+        // the track files do not exist; only the listing matters here
+    }
+    ASSERT_GE(f.lines.size(), 6u);
+    EXPECT_EQ(f.lines[0], "Loading Kes Track file(s)");
+    EXPECT_EQ(f.lines[5], dir.Path("t5.plt"));
+    EXPECT_NE(f.lines.size() > 6 ? f.lines[6] : "", dir.Path("t6.plt"));
+}
+
+TEST_F(ConvertAction, AReaderErrorRestoresTheCursorAndOmitsDone)
+{
+    RecordingFrontEnd f = Choose(dir.Path("missing.wpt"), 0, dir.Path("out.wrt"), 2);
+    EXPECT_THROW(Convert(f), FileError);
+    EXPECT_EQ(f.events.back(), "cursor: normal");
+    EXPECT_FALSE(f.busy);
+    EXPECT_EQ(f.lines, (std::vector<std::string>{"Loading Kes Waypoint file", dir.Path("missing.wpt")}));
+}
+
+TEST_F(ConvertAction, RefusesToWriteOverItsOwnInput)
+{
+    WriteText(dir.Path("log.plt"), "data");
+    std::filesystem::create_symlink(dir.Path("log.plt"), dir.Path("alias.txt"));
+    for (const std::string& input : {dir.Path("log.plt"), dir.Path("alias.txt")}) {
+        RecordingFrontEnd f = Choose(input, 8, dir.Path("log.txt"), 1);
+        Convert(f);
+        EXPECT_EQ(f.events, std::vector<std::string>{"message: Output File cannot be the same as the Input File"});
+    }
+    EXPECT_EQ(ReadText(dir.Path("log.plt")), "data");
+}
