@@ -7,5 +7,6 @@ class ByteReader;
 
 void ReadMapsendWaypointFile(const std::string& fileName);
 void ReadMapsendTrackFile(const std::string& fileName);
-// One length byte and that many bytes; empty when the file ends first.
+// One length byte and that many bytes: empty when the length is 0 or missing,
+// only the bytes that are there when the file ends inside the string.
 std::string ReadCountedString(ByteReader& file);

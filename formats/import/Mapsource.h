@@ -1,6 +1,7 @@
 // MapSource .mps files, and the building blocks the .gdb reader shares.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -9,3 +10,27 @@ class ByteReader;
 // In track mode (input position 12) writes one native track file per track
 // and lists their names in TrackFilesWritten.
 void ReadMapsourceMpsFile(const std::string& fileName, const std::string& outputName);
+
+// Reads the 5-byte record header: returns the type letter and sets the body
+// length. A header cut short by the end of the file gives type 0, length -1.
+std::uint8_t ReadRecordHeader(ByteReader& file, std::int32_t& length);
+
+// A zero-terminated name keeping only '-', digits and ASCII letters; ends at
+// the zero byte (consumed, not kept) or at the end of the file.
+std::string ReadCleanName(ByteReader& file);
+
+// A 32-bit semicircle count as degrees, north and east positive.
+double SemicirclesToDegrees(std::int32_t semicircles);
+
+struct MapsourceSymbol {
+    std::int32_t Code;    // MapSource's symbol code
+    std::int16_t Native;  // the native waypoint file's symbol number
+    const char* Name;
+};
+
+inline constexpr std::int16_t kDefaultMapsourceSymbol = 70;  // "Waypoint"
+
+extern const std::array<MapsourceSymbol, 119> MapsourceSymbols;
+
+// The native symbol of the first row with this code, or 70 when none has it.
+std::int16_t LookupMapsourceSymbol(std::int32_t code);

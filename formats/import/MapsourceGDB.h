@@ -1,8 +1,24 @@
 // MapSource .gdb files.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+class ByteReader;
 
 // In track mode (input position 12) writes one native track file per track
 // and lists their names in TrackFilesWritten.
 void ReadMapsourceGdbFile(const std::string& fileName, const std::string& outputName);
+
+// Bytes up to and including a zero byte, or up to the end of the file.
+std::string ReadZeroTerminated(ByteReader& file);
+
+struct PositionBlock {
+    std::int32_t Latitude = 0;   // semicircles
+    std::int32_t Longitude = 0;  // semicircles
+    std::int32_t Feet = -777;    // whole feet, -777 = none
+    bool Whole = false;          // false when the end of the file cut the position short
+};
+
+// Latitude, longitude and an optional altitude; a 0 ft result reads as none.
+PositionBlock ReadPositionBlock(ByteReader& file);

@@ -1,0 +1,166 @@
+// Magellan GPS memory-card files: "$PMGNWPL" waypoint and "$PMGNTRK" track
+// sentences, one per line; other lines are ignored.
+#include "formats/import/Magellan.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "core/clock.h"
+#include "core/line_reader.h"
+#include "core/number_format.h"
+#include "core/store.h"
+#include "core/text_fields.h"
+
+namespace {
+std::string_view Part(std::string_view text, std::size_t from, std::size_t count)
+{
+    return from >= text.size() ? std::string_view{} : text.substr(from, count);
+}
+
+// Leading blanks, an optional sign and decimal digits; anything else is a
+// conversion error that ends the read.
+int WholeNumber(std::string_view text)
+{
+    std::string_view s = text;
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    int value = 0;
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (s.empty() || error != std::errc() || end != s.data() + s.size())
+        throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+    return value;
+}
+
+double Coordinate(const std::string& field, std::size_t degreeDigits)
+{
+    const std::string_view text = Part(field, 0, 15);
+    return TextToFloat(Part(text, 0, degreeDigits)) + TextToFloat(Part(text, degreeDigits, 6)) / 60.0;
+}
+
+struct Position {
+    double Latitude, Longitude;
+};
+
+// Fields 2 to 5, shared by both sentences; a missing hemisphere is north and west.
+Position PositionOf(std::string_view line)
+{
+    Position p{Coordinate(GetField(line, 2, "0000.000"), 2), Coordinate(GetField(line, 4, "0000.000"), 3)};
+    if (GetField(line, 3, "N") == "S") p.Latitude = -p.Latitude;
+    if (GetField(line, 5, "W") == "W") p.Longitude = -p.Longitude;
+    return p;
+}
+
+bool MetresUnit(std::string_view line) { return UpperText(Part(GetField(line, 7, "M"), 0, 1)) == "M"; }
+
+// Icon letters: two letters give 26 and up from the second, one gives 0 to 25.
+std::int16_t SymbolOf(std::string_view line)
+{
+    const std::string icon = UpperText(GetField(line, 10, "a"));
+    if (icon.empty()) return 0;  // a field of blanks counts as the default 'a'
+    const auto code = icon.size() >= 2 ? static_cast<unsigned char>(icon[1]) - 39 : static_cast<unsigned char>(icon[0]) - 65;
+    return static_cast<std::int16_t>(code);
+}
+
+// Time of day of an hhmmss.ss field; out of range gives the local time of day.
+struct TimeOfDay {
+    double Fraction;
+    bool Valid;
+};
+
+TimeOfDay TimeOfDayOf(std::string_view time)
+{
+    const int hours = WholeNumber(Part(time, 0, 2));
+    const int minutes = WholeNumber(Part(time, 2, 2));
+    const int seconds = WholeNumber(Part(time, 4, 2));
+    const std::string hundredths = "0." + std::string(Part(time, 7, 2));
+    const int milliseconds = RoundHalfEven<int>(1000 * TextToFloat(hundredths), -1);
+    if (const auto encoded = EncodeTime(hours, minutes, seconds, milliseconds)) return {*encoded, true};
+    const double now = NowLocal();
+    return {now - std::floor(now), false};
+}
+
+double DateOf(std::string_view date)
+{
+    const int day = WholeNumber(Part(date, 0, 2));
+    const int month = WholeNumber(Part(date, 2, 2));
+    const int year = WholeNumber(Part(date, 4, 2));
+    if (const auto encoded = EncodeDate(year + (year < 90 ? 2000 : 1900), month, day)) return *encoded;
+    return std::floor(NowLocal());
+}
+}  // namespace
+
+void ReadMagellanWaypointFile(const std::string& fileName)
+{
+    ClearWaypoints();
+    LineReader file = LineReader::FromFile(fileName);
+    std::string_view line;
+    while (WaypointCount < kMaxWaypoints && file.Next(line)) {
+        if (line.size() >= 3 && line[line.size() - 3] == '*') line.remove_suffix(3);
+        if (GetField(line, 1, "") != "$PMGNWPL") continue;
+
+        const Position position = PositionOf(line);
+        std::int64_t altitude = RoundHalfEven<std::int64_t>(GetFloatField(line, 6, -777), -777);
+        if (altitude == 0) altitude = -777;
+        if (altitude != -777 && MetresUnit(line))
+            altitude = RoundHalfEven<std::int64_t>(static_cast<double>(altitude) * kFeetPerMetre, -777);
+        if (position.Latitude == 0 && position.Longitude == 0) continue;
+
+        ++WaypointCount;
+        WayPoints& w = WaypointList[WaypointCount];
+        w.Longitude = position.Longitude;
+        w.Latitude = position.Latitude;
+        w.Name = GetField(line, 8, "X");
+        w.DateTime = NowLocal();
+        w.Description = GetField(line, 9, "");
+        w.Altitude = static_cast<float>(altitude);
+        w.Symbol = SymbolOf(line);
+    }
+}
+
+void ReadMagellanTrackFile(const std::string& fileName)
+{
+    ClearTracks();
+    LineReader file = LineReader::FromFile(fileName);
+    double baseDay = std::floor(NowLocal());
+    double previousTime = 0;
+    std::string_view line;
+    while (TrackProps.PointCount < kMaxTrackPoints && file.Next(line)) {
+        if (GetField(line, 1, "") != "$PMGNTRK") continue;
+        line = line.substr(0, line.find('*'));
+
+        const Position position = PositionOf(line);
+        std::int32_t altitude = GetIntField(line, 6, -777);
+        if (altitude != -777 && MetresUnit(line))
+            altitude = RoundHalfEven<std::int32_t>(altitude * kFeetPerMetre, -777);
+
+        const std::string time = GetField(line, 8, "").substr(0, 9);
+        if (IsBlank(time)) continue;
+        const TimeOfDay timeOfDay = TimeOfDayOf(time);
+
+        double pointTime;
+        const std::string date = GetField(line, 11, "");
+        if (IsBlank(date)) {
+            // Undated lines count days from today and roll over at midnight.
+            pointTime = baseDay + timeOfDay.Fraction;
+            if (pointTime < previousTime) {
+                baseDay += 1;
+                pointTime = timeOfDay.Valid ? baseDay + timeOfDay.Fraction : NowLocal();
+            }
+        } else {
+            pointTime = DateOf(date) + timeOfDay.Fraction;
+        }
+
+        const int j = TrackProps.PointCount;
+        TrackPoint& p = TrackPointList[j];
+        p.Latitude = position.Latitude;
+        p.Longitude = position.Longitude;
+        p.NewSection = j == 0 ? 1 : 0;
+        p.Altitude = altitude == -777 ? kNoAltitude : static_cast<float>(altitude / kFeetPerMetre);
+        p.DateTime = pointTime;
+        TrackProps.PointCount = j + 1;
+        previousTime = pointTime;
+    }
+}

@@ -1,0 +1,149 @@
+// MapSend waypoint (.wpt) and track (.trk) files: an 18-byte header, counted
+// strings and fixed-size little-endian records.
+#include "formats/import/Mapsend.h"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "core/byte_reader.h"
+#include "core/clock.h"
+#include "core/file_io.h"
+#include "core/frontend.h"
+#include "core/store.h"
+
+namespace {
+constexpr std::int32_t kWaypointKind = 1;
+constexpr std::int32_t kTrackKind = 2;
+constexpr std::size_t kTrackPointSize = 28;
+constexpr std::size_t kWaypointRecordSize = 30;
+constexpr double kSecondsPerDay = 86400.0;
+
+struct MapsendHeader {
+    int version = 0;
+    std::int32_t kind = 0;  // stays 0 when the file is too short to hold a header
+};
+
+struct MapsendTrackPoint {
+    double longitude = 0;
+    double negatedLatitude = 0;
+    float altitude = 0;  // metres
+    std::uint32_t seconds = 0;  // since 1970-01-01 00:00
+    std::int32_t validity = 0;
+};
+
+struct MapsendWaypointRecord {
+    std::uint8_t symbol = 0;
+    double altitude = 0;
+    double longitude = 0;
+    double negatedLatitude = 0;
+};
+
+MapsendHeader ReadHeader(ByteReader& file)
+{
+    MapsendHeader header;
+    std::uint8_t versionChar = 0;
+    std::int32_t kind = 0;
+    if (file.skip(13) && file.u8(versionChar) && file.i32(kind)) {
+        header.kind = kind;
+        header.version = versionChar == '0' ? 2 : versionChar == '4' ? 3 : 4;
+    }
+    return header;
+}
+
+// Only a record whose bytes are all there is read.
+bool ReadTrackPoint(ByteReader& file, MapsendTrackPoint& p)
+{
+    if (file.remaining() < kTrackPointSize) return false;
+    return file.f64(p.longitude) && file.f64(p.negatedLatitude) && file.f32(p.altitude) && file.u32(p.seconds) &&
+           file.i32(p.validity);
+}
+
+bool ReadWaypointRecord(ByteReader& file, MapsendWaypointRecord& r)
+{
+    if (file.remaining() < kWaypointRecordSize) return false;
+    return file.skip(4) && file.u8(r.symbol) && file.skip(1) && file.f64(r.altitude) && file.f64(r.longitude) &&
+           file.f64(r.negatedLatitude);
+}
+
+// The file's doubles may hold any bit pattern; one beyond the single range
+// becomes an infinity (as the hardware rounds it) instead of an undefined cast.
+float ToSingle(double value)
+{
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    if (std::isnan(value)) return std::numeric_limits<float>::quiet_NaN();
+    if (value > kLargest) return std::numeric_limits<float>::infinity();
+    if (value < -kLargest) return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
+}
+}  // namespace
+
+std::string ReadCountedString(ByteReader& file)
+{
+    std::uint8_t length = 0;
+    if (!file.u8(length) || length == 0) return {};
+    std::array<std::uint8_t, 255> buffer{};
+    const std::size_t got = file.read_some(std::span(buffer.data(), length));
+    return std::string(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
+}
+
+void ReadMapsendTrackFile(const std::string& fileName)
+{
+    ClearTracks();
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
+    ByteReader file(bytes);
+    const MapsendHeader header = ReadHeader(file);
+    if (header.kind != kTrackKind) {
+        Front().ShowMessage("This is not a Track file");
+        return;
+    }
+    TrackProps.Name = ReadCountedString(file);
+    std::int32_t count = 0;
+    file.i32(count);
+    const std::size_t trailer = header.version >= 3 ? 1 : 0;
+    // The count only bounds the loop: a file that ends early (or a count far
+    // beyond its size) ends with the last whole record.
+    for (std::int32_t k = 0; k < count && TrackProps.PointCount < kMaxTrackPoints; ++k) {
+        MapsendTrackPoint p;
+        if (!ReadTrackPoint(file, p)) break;
+        file.skip(trailer);
+        if (p.validity == 0) continue;
+        TrackPoint& t = TrackPointList[TrackProps.PointCount];
+        t.Latitude = -p.negatedLatitude;
+        t.Longitude = p.longitude;
+        t.NewSection = TrackProps.PointCount == 0 ? 1 : 0;
+        t.Altitude = p.altitude;
+        t.DateTime = p.seconds / kSecondsPerDay + kUnixEpochDay;
+        ++TrackProps.PointCount;
+    }
+}
+
+void ReadMapsendWaypointFile(const std::string& fileName)
+{
+    ClearWaypoints();
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
+    ByteReader file(bytes);
+    if (ReadHeader(file).kind != kWaypointKind) {
+        Front().ShowMessage("This is not a Waypoint file");
+        return;
+    }
+    std::int32_t count = 0;
+    file.i32(count);
+    const double now = NowLocal();
+    for (std::int32_t k = 0; k < count && WaypointCount < kMaxWaypoints; ++k) {
+        std::string name = ReadCountedString(file);
+        std::string comment = ReadCountedString(file);
+        MapsendWaypointRecord r;
+        if (!ReadWaypointRecord(file, r)) break;
+        WayPoints& w = WaypointList[++WaypointCount];
+        w.Name = std::move(name);
+        w.Description = std::move(comment);
+        w.Latitude = -r.negatedLatitude;
+        w.Longitude = r.longitude;
+        w.Altitude = ToSingle(r.altitude);
+        w.Symbol = r.symbol;
+        w.DateTime = now;
+    }
+}

@@ -1,0 +1,152 @@
+// The MapSource .mps reader: waypoints in waypoint mode, one native track
+// file per track in track mode; routes are skipped.
+#include "core/byte_reader.h"
+#include "core/clock.h"
+#include "core/file_io.h"
+#include "formats/import/Mapsource.h"
+#include "formats/import/MapsourceShared.h"
+
+namespace {
+using namespace mapsource;
+
+constexpr std::uint16_t kOldestVersion = 103;
+constexpr std::uint16_t kNewestVersion = 105;
+constexpr std::size_t kSymbolOffset = 17;    // of the symbol code within the 41 trailing bytes
+constexpr std::size_t kWaypointTail = 41;
+constexpr std::size_t kPointTail = 9;        // flag and double after the time, not used
+
+// The .mps rule rounds the metres first, then the feet.
+std::int32_t MpsFeet(bool present, double metres)
+{
+    const std::int32_t whole = present ? RoundHalfEven<std::int32_t>(metres, kNoFeet) : kNoFeet;
+    if (whole == 0 || whole == kNoFeet) return kNoFeet;
+    return RoundHalfEven<std::int32_t>(whole * kFeetPerMetre, kNoFeet);
+}
+
+void SkipZeroTerminated(ByteReader& file)
+{
+    std::uint8_t c = 0;
+    while (file.u8(c) && c != 0) {
+    }
+}
+
+class MpsReader {
+public:
+    MpsReader(ByteReader& file, const std::string& outputName)
+        : file_(file), outputName_(outputName), trackMode_(TrackMode())
+    {
+    }
+
+    // The records up to the end of the file, or up to the 10000th waypoint.
+    void ReadRecords()
+    {
+        while (!file_.at_end()) {
+            std::int32_t length = 0;
+            const std::uint8_t type = ReadRecordHeader(file_, length);
+            if (length <= 0) return;  // damaged framing: nothing after it can be trusted
+            const std::size_t end = file_.position() + static_cast<std::size_t>(length);
+            bool goOn = true;
+            if (type == 'W') goOn = ReadWaypoint();
+            else if (type == 'T') goOn = ReadTrack(end);
+            else goOn = file_.skip(static_cast<std::size_t>(length));
+            if (!goOn) return;
+        }
+    }
+
+private:
+    // False once the waypoint table is full.
+    bool ReadWaypoint()
+    {
+        const std::string name = ReadCleanName(file_);
+        std::int32_t lat = 0, lon = 0, code = -1;
+        std::uint8_t flag = 0;
+        double metres = 0;
+        const bool positioned = SkipNameGap(file_) && Read(file_, lat) && Read(file_, lon);
+        const bool altitude = Read(file_, flag) && Read(file_, metres) && flag == 1;
+        std::string comment;
+        std::uint8_t c = 0;
+        while (file_.u8(c) && c != 0) comment.push_back(c == ',' ? ' ' : static_cast<char>(c));
+        if (Skip(file_, kSymbolOffset) && Read(file_, code)) Skip(file_, kWaypointTail - kSymbolOffset - 4);
+
+        if (trackMode_ || !positioned) return true;
+        const double latitude = SemicirclesToDegrees(lat);
+        const double longitude = SemicirclesToDegrees(lon);
+        if (latitude == 0 && longitude == 0) return true;
+        ++WaypointCount;
+        ++stored_;
+        WayPoints& w = WaypointList[stored_];
+        w.Longitude = longitude;
+        w.Latitude = latitude;
+        w.Name = name.empty() ? "X" : name;
+        w.DateTime = NowLocal();
+        w.Description = comment;
+        w.Altitude = static_cast<float>(MpsFeet(altitude, metres));
+        w.Symbol = LookupMapsourceSymbol(code);
+        return stored_ < kMaxWaypoints;
+    }
+
+    // False when the rest of an over-long track cannot be skipped.
+    bool ReadTrack(std::size_t end)
+    {
+        TrackProps.Name = ReadCleanName(file_);
+        std::int32_t count = 0;
+        if (Skip(file_, 5)) Read(file_, count);
+        TrackProps.PointCount = 0;
+        std::int32_t j = 0;
+        // A point needs its position; the count cannot drive the loop past the end.
+        for (std::int32_t k = 0; k < count && j < kMaxTrackPoints; ++k) {
+            std::int32_t lat = 0, lon = 0;
+            if (!Read(file_, lat) || !Read(file_, lon)) break;
+            std::uint8_t altitudeFlag = 0, timeFlag = 0;
+            double metres = 0;
+            std::uint32_t seconds = 0;
+            const bool altitude = Read(file_, altitudeFlag) && Read(file_, metres) && altitudeFlag == 1;
+            const bool timed = Read(file_, timeFlag) && Read(file_, seconds) && timeFlag == 1;
+            Skip(file_, kPointTail);
+            TrackPoint& p = TrackPointList[j];
+            p.Latitude = SemicirclesToDegrees(lat);
+            p.Longitude = SemicirclesToDegrees(lon);
+            p.NewSection = j == 0 ? 1 : 0;
+            p.Altitude = FeetToTrackMetres(MpsFeet(altitude, metres));
+            p.DateTime = timed ? kUnixEpochDay + seconds / 86400.0 : NowLocal();
+            ++j;
+            TrackProps.PointCount = j;
+        }
+        bool goOn = true;
+        if (j == kMaxTrackPoints && count > j)
+            goOn = end >= file_.position() && file_.seek(end);
+        if (trackMode_) WriteTrack(outputName_, n_);
+        return goOn;
+    }
+
+    ByteReader& file_;
+    const std::string& outputName_;
+    const bool trackMode_;
+    int n_ = 1;        // number of the next track file
+    int stored_ = 0;   // waypoints stored
+};
+}  // namespace
+
+void ReadMapsourceMpsFile(const std::string& fileName, const std::string& outputName)
+{
+    ClearWaypoints();
+    ClearTracks();
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
+    ByteReader file(bytes);
+
+    // Signature and header record; a file too short for the version counts as obsolete.
+    std::uint16_t version = 0;
+    if (file.skip(6 + 5)) file.u16(version);
+    if (version < kOldestVersion) {
+        RejectObsolete("The file is created by an obsolete version of MapSource. MapSource 4 or later is required.");
+        return;
+    }
+    if (version > kNewestVersion)
+        Front().ShowMessage(
+            "The file is created by a version of MapSource later than 4.13. Result from this version may be unpredictable.");
+
+    Skip(file, 7);
+    for (int t = 0; t < 3; ++t) SkipZeroTerminated(file);
+
+    MpsReader(file, outputName).ReadRecords();
+}

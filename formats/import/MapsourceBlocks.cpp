@@ -1,0 +1,159 @@
+// The record framing, name and position decoding and symbol table that the
+// .mps and .gdb readers share.
+#include "core/byte_reader.h"
+#include "formats/import/Mapsource.h"
+
+const std::array<MapsourceSymbol, 119> MapsourceSymbols = {{
+    {0, 35, "Marina (Anchor)"},
+    {1, 72, "Bell"},
+    {2, 84, "Green Diamond"},
+    {3, 109, "Red Diamond"},
+    {4, 79, "Diver Down Flag"},
+    {5, 80, "Diver Down Flag"},
+    {6, 2, "Bank"},
+    {7, 23, "Fishing Area"},
+    {8, 25, "Gas Station"},
+    {9, 88, "Horn"},
+    {10, 46, "Residence"},
+    {11, 47, "Restaurant"},
+    {12, 86, "Light"},
+    {13, 3, "Bar"},
+    {14, 112, "Danger Area"},
+    {15, 85, "Green Square"},
+    {16, 110, "Red Square"},
+    {17, 114, "White Buoy"},
+    {18, 70, "Waypoint"},
+    {19, 54, "Shipwreck"},
+    {20, 34, "Man Overboard"},
+    {21, 92, "Navaid,Amber"},
+    {22, 93, "Navaid,Black"},
+    {23, 94, "Navaid,Blue"},
+    {24, 95, "Navaid,Green"},
+    {25, 96, "Navaid,Green/Re"},
+    {26, 97, "Navaid,Green/Wh"},
+    {27, 98, "Navaid,Orange"},
+    {28, 99, "Navaid,Red"},
+    {29, 100, "Navaid,Red/Gree"},
+    {30, 101, "Navaid,Red/Whit"},
+    {31, 102, "Navaid,Violet"},
+    {32, 103, "Navaid,White"},
+    {33, 104, "Navaid,White/Gr"},
+    {34, 105, "Navaid,White/Re"},
+    {35, 115, "White Dot"},
+    {36, 108, "Radio Beacon"},
+    {37, 5, "Boat Ramp"},
+    {38, 8, "Campground"},
+    {39, 48, "Restroom"},
+    {40, 57, "Shower"},
+    {41, 21, "Drinking Water"},
+    {42, 63, "Telephone"},
+    {43, 36, "Medical Facilit"},
+    {44, 32, "Information"},
+    {45, 42, "Parking Area"},
+    {46, 41, "Park"},
+    {47, 43, "Picnic Area"},
+    {48, 51, "Scenic Area"},
+    {49, 58, "Skiing Area"},
+    {50, 61, "Swimming Area"},
+    {51, 19, "Dam"},
+    {52, 77, "Controlled Area"},
+    {54, 111, "Restricted Area"},
+    {55, 1, "Ball Park"},
+    {56, 9, "Car"},
+    {57, 31, "Hunting Area"},
+    {58, 55, "Shopping Center"},
+    {59, 30, "Hotel"},
+    {60, 38, "Mine"},
+    {61, 66, "Trail Head"},
+    {62, 67, "Truck Stop"},
+    {63, 81, "Exit"},
+    {64, 83, "Flag"},
+    {65, 75, "Circle with X"},
+    {66, 89, "Mile Marker"},
+    {67, 65, "TracBack Point"},
+    {68, 28, "Golf Course"},
+    {69, 15, "City (Small)"},
+    {70, 14, "City (Medium)"},
+    {71, 13, "City (large)"},
+    {72, 76, "City Capitol"},
+    {73, 71, "Amusement Park"},
+    {74, 73, "Bowling"},
+    {75, 74, "Car Rental"},
+    {76, 10, "Car Repair"},
+    {77, 22, "Fast Food"},
+    {78, 82, "Fitness Center"},
+    {79, 90, "Movie Theater"},
+    {80, 91, "Museum"},
+    {81, 106, "Pharmacy"},
+    {82, 107, "Pizza"},
+    {83, 44, "Post Office"},
+    {84, 49, "RV Park"},
+    {85, 52, "School"},
+    {86, 113, "Stadium"},
+    {87, 78, "Department Stor"},
+    {88, 116, "Zoo"},
+    {89, 17, "Convenience Sto"},
+    {90, 87, "Live Theater"},
+    {91, 50, "Scales"},
+    {92, 64, "Toll Booth"},
+    {93, 6, "Bridge"},
+    {94, 7, "Building"},
+    {95, 11, "Cemetary"},
+    {96, 12, "Church"},
+    {97, 16, "Civil"},
+    {98, 18, "Crossing"},
+    {99, 26, "Ghost Town"},
+    {100, 33, "Levee"},
+    {101, 37, "Military"},
+    {102, 39, "Oil Field"},
+    {103, 68, "Tunnel"},
+    {104, 4, "Beach"},
+    {105, 24, "Forest"},
+    {106, 60, "Summit"},
+    {107, 0, "Airport"},
+    {108, 29, "Heliport"},
+    {109, 45, "Private Field"},
+    {110, 59, "Soft Field"},
+    {111, 62, "Tall Tower"},
+    {112, 56, "Short Tower"},
+    {113, 27, "Glider Area"},
+    {114, 69, "UltraLight Area"},
+    {115, 40, "Parachute Area"},
+    {116, 53, "Seaplane Base"},
+    {117, 20, "Dangerous Area"},
+    {118, 117, "Geocache"},
+    {119, 118, "Geocache Found"},
+}};
+
+std::int16_t LookupMapsourceSymbol(std::int32_t code)
+{
+    for (const MapsourceSymbol& row : MapsourceSymbols)
+        if (row.Code == code) return row.Native;
+    return kDefaultMapsourceSymbol;
+}
+
+std::uint8_t ReadRecordHeader(ByteReader& file, std::int32_t& length)
+{
+    std::uint8_t type = 0;
+    if (!file.i32(length) || !file.u8(type)) {
+        length = -1;
+        return 0;
+    }
+    return type;
+}
+
+std::string ReadCleanName(ByteReader& file)
+{
+    std::string name;
+    std::uint8_t c = 0;
+    while (file.u8(c) && c != 0) {
+        if (c == '-' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
+            name.push_back(static_cast<char>(c));
+    }
+    return name;
+}
+
+double SemicirclesToDegrees(std::int32_t semicircles)
+{
+    return static_cast<double>(static_cast<long double>(semicircles) * 180.0L / 2147483648.0L);
+}

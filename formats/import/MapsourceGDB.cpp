@@ -1,0 +1,258 @@
+// The MapSource .gdb reader: waypoints in waypoint mode, routes in both
+// modes, one native track file per track in track mode.
+#include "formats/import/MapsourceGDB.h"
+
+#include <algorithm>
+
+#include "core/byte_reader.h"
+#include "core/clock.h"
+#include "core/file_io.h"
+#include "formats/import/Mapsource.h"
+#include "formats/import/MapsourceShared.h"
+
+namespace {
+using namespace mapsource;
+
+constexpr std::uint16_t kOldestVersion = 107;
+constexpr std::uint16_t kNewestVersion = 108;
+constexpr std::uint16_t kRoutePointPaddingVersion = 108;  // 4 more bytes after each route point
+constexpr std::uint8_t kThreeTextHeader = 'h';           // header letters below it carry a fourth text
+
+// A text used without its terminating zero byte; one cut off by the end of the file keeps every byte.
+std::string UsedText(ByteReader& file)
+{
+    std::string text = ReadZeroTerminated(file);
+    if (!text.empty() && text.back() == '\0') text.pop_back();
+    return text;
+}
+
+// A double that is in the file only when the flag before it is 1.
+bool FlaggedDouble(ByteReader& file, double& value)
+{
+    std::uint8_t flag = 0;
+    return Read(file, flag) && flag == 1 && Read(file, value);
+}
+
+double DayCount(std::uint32_t seconds) { return kUnixEpochDay + seconds / 60.0 / 60.0 / 24.0; }
+
+// Whole feet where a result of 0 means no altitude.
+std::int32_t NonZeroFeet(double metres)
+{
+    const std::int32_t feet = WholeFeet(metres);
+    return feet == 0 ? kNoFeet : feet;
+}
+
+class GdbReader {
+public:
+    GdbReader(ByteReader& file, const std::string& outputName, std::uint16_t version)
+        : file_(file), outputName_(outputName), version_(version), trackMode_(TrackMode())
+    {
+    }
+
+    void ReadRecords()
+    {
+        while (!file_.at_end()) {
+            std::int32_t length = 0;
+            const std::uint8_t type = ReadRecordHeader(file_, length);
+            if (length <= 0) return;  // damaged framing: nothing after it can be trusted
+            const std::size_t size = static_cast<std::size_t>(length);
+            const std::size_t end = file_.position() + size;
+            // The fields are read within the record's own bytes: a damaged
+            // length can then never make one record rescan the rest of the file.
+            ByteReader body(file_.rest().first(std::min(size, file_.remaining())));
+            if (type == 'W' && !ReadWaypoint(body)) return;
+            if (type == 'R') ReadRoute(body);
+            if (type == 'T') ReadTrack(body);
+            if (!file_.seek(end)) return;
+        }
+    }
+
+private:
+    // False once the waypoint table is full.
+    bool ReadWaypoint(ByteReader& body)
+    {
+        const std::string name = ReadCleanName(body);
+        std::int32_t lat = 0, lon = 0;
+        const bool positioned = SkipNameGap(body) && Read(body, lat) && Read(body, lon);
+        double metres = 0;
+        const bool altitude = FlaggedDouble(body, metres);
+        std::int32_t feet = altitude ? NonZeroFeet(metres) : kNoFeet;
+        std::string comment = UsedText(body);
+        std::replace(comment.begin(), comment.end(), ',', ' ');
+        double proximity = 0;
+        FlaggedDouble(body, proximity);
+        std::int32_t column13 = 0, unused = 0, code = -1;
+        if (Read(body, column13) && Read(body, unused)) Read(body, code);
+        Skip(body, 4);
+        double depth = 0;
+        if (FlaggedDouble(body, depth) && !altitude) feet = WholeFeet(depth);
+        Skip(body, 2 + 4);
+        ReadZeroTerminated(body);
+        ReadZeroTerminated(body);
+        Skip(body, 2);
+        double notUsed = 0;
+        FlaggedDouble(body, notUsed);
+        std::uint8_t timeFlag = 0;
+        std::uint32_t seconds = 0;
+        const bool timed = Read(body, timeFlag) && timeFlag == 1 && Read(body, seconds);
+
+        if (trackMode_ || !positioned) return true;
+        const double latitude = SemicirclesToDegrees(lat);
+        const double longitude = SemicirclesToDegrees(lon);
+        if (latitude == 0 && longitude == 0) return true;
+        ++WaypointCount;
+        ++stored_;
+        WayPoints& w = WaypointList[stored_];
+        w.Longitude = longitude;
+        w.Latitude = latitude;
+        w.Name = name.empty() ? "X" : name;
+        w.DateTime = timed ? DayCount(seconds) : NowLocal();
+        w.Description = comment;
+        w.Altitude = static_cast<float>(feet);
+        w.Column14 = RoundHalfEven<std::int32_t>(proximity, 0);
+        w.Column13 = column13;
+        w.Symbol = LookupMapsourceSymbol(code);
+        return stored_ < kMaxWaypoints;
+    }
+
+    // Routes past the table's last slot are counted and dropped; the record
+    // end keeps the reading aligned without parsing them.
+    void ReadRoute(ByteReader& body)
+    {
+        const int r = nextRoute_++;
+        if (r > kMaxRouteIndex) return;
+        RouteRecord& route = RouteList[r];
+        RouteCount = r;
+        route.Name = UsedText(body);
+        route.Description = route.Name;
+        route.PointCount = 0;
+        Skip(body, 2);
+        ReadPositionBlock(body);
+        ReadPositionBlock(body);
+        std::uint32_t count = 0;
+        Read(body, count);
+        for (std::uint32_t k = 1; k <= count && !body.at_end(); ++k) {
+            const bool kept = k <= static_cast<std::uint32_t>(kMaxRoutePoints);
+            const std::string name = ReadCleanName(body);
+            if (kept) {
+                route.PointCount = static_cast<std::int32_t>(k);
+                route.Points[static_cast<int>(k)].Number = static_cast<std::int32_t>(k);
+                route.Points[static_cast<int>(k)].Name = name;
+            }
+            std::uint32_t links = 0;
+            if (SkipNameGap(body) && Skip(body, 19)) Read(body, links);
+            // Each point takes its own first link point. The last point takes
+            // the final link point of the point before it: the link points
+            // trace the way to the next point, so that is where they end.
+            PositionBlock last;
+            std::uint32_t read = 0;
+            for (; read < links; ++read) {
+                const PositionBlock block = ReadPositionBlock(body);
+                if (!block.Whole) break;
+                if (read == 0 && k < count) SetPosition(route, k, block);
+                last = block;
+            }
+            if (links >= 2 && read == links && k + 1 == count) SetPosition(route, k + 1, last);
+            if (links > 0) ReadZeroTerminated(body);
+            ReadPositionBlock(body);
+            ReadPositionBlock(body);
+            if (version_ == kRoutePointPaddingVersion) Skip(body, 4);
+        }
+    }
+
+    static void SetPosition(RouteRecord& route, std::uint32_t k, const PositionBlock& block)
+    {
+        if (k > static_cast<std::uint32_t>(kMaxRoutePoints)) return;
+        RouteWpRecord& p = route.Points[static_cast<int>(k)];
+        p.Latitude = SemicirclesToDegrees(block.Latitude);
+        p.Longitude = SemicirclesToDegrees(block.Longitude);
+        p.Altitude = static_cast<float>(block.Feet);
+    }
+
+    void ReadTrack(ByteReader& body)
+    {
+        TrackProps.Name = UsedText(body);
+        TrackProps.PointCount = 0;
+        std::uint32_t count = 0;
+        if (Skip(body, 5)) Read(body, count);
+        std::int32_t j = 0;
+        for (std::uint32_t k = 0; k < count && j <= kMaxTrackSlot; ++k) {
+            std::int32_t lat = 0, lon = 0;
+            if (!Read(body, lat) || !Read(body, lon)) break;
+            double metres = 0, depth = 0, notUsed = 0;
+            const bool altitude = FlaggedDouble(body, metres);
+            std::uint8_t timeFlag = 0;
+            std::uint32_t seconds = 0;
+            const bool timed = Read(body, timeFlag) && timeFlag == 1 && Read(body, seconds);
+            const bool hasDepth = FlaggedDouble(body, depth);
+            FlaggedDouble(body, notUsed);
+            TrackPoint& p = TrackPointList[j];
+            p.Latitude = SemicirclesToDegrees(lat);
+            p.Longitude = SemicirclesToDegrees(lon);
+            p.NewSection = j == 0 ? 1 : 0;
+            p.Altitude = altitude   ? FeetToTrackMetres(NonZeroFeet(metres))
+                         : hasDepth ? MetresAsFloat(depth)
+                                    : kNoAltitude;
+            p.DateTime = timed ? DayCount(seconds) : NowLocal();
+            ++j;
+            TrackProps.PointCount = j;
+        }
+        if (trackMode_) WriteTrack(outputName_, nextTrack_);
+    }
+
+    ByteReader& file_;
+    const std::string& outputName_;
+    const std::uint16_t version_;
+    const bool trackMode_;
+    int nextTrack_ = 1;
+    int nextRoute_ = 1;
+    int stored_ = 0;  // waypoints stored
+};
+}  // namespace
+
+std::string ReadZeroTerminated(ByteReader& file)
+{
+    std::string text;
+    std::uint8_t c = 0;
+    while (file.u8(c)) {
+        text.push_back(static_cast<char>(c));
+        if (c == 0) break;
+    }
+    return text;
+}
+
+PositionBlock ReadPositionBlock(ByteReader& file)
+{
+    PositionBlock block;
+    block.Whole = Read(file, block.Latitude) && Read(file, block.Longitude);
+    double metres = 0;
+    if (block.Whole && FlaggedDouble(file, metres)) block.Feet = NonZeroFeet(metres);
+    return block;
+}
+
+void ReadMapsourceGdbFile(const std::string& fileName, const std::string& outputName)
+{
+    ClearWaypoints();
+    ClearRoutes();
+    ClearTracks();
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
+    ByteReader file(bytes);
+
+    // Signature and header record; a file too short for the version counts as obsolete.
+    std::uint8_t headerType = 0;
+    std::uint16_t version = 0;
+    if (file.skip(6 + 4) && file.u8(headerType)) file.u16(version);
+    if (version < kOldestVersion) {
+        RejectObsolete("The file is created by an obsolete version of MapSource. MapSource 6 or later is required.");
+        return;
+    }
+    if (version > kNewestVersion)
+        Front().ShowMessage(
+            "The file is created by a version of MapSource later than 6.5. Result from this version may be unpredictable.");
+
+    Skip(file, 7);
+    const int texts = headerType < kThreeTextHeader ? 4 : 3;
+    for (int t = 0; t < texts; ++t) ReadZeroTerminated(file);
+
+    GdbReader(file, outputName, version).ReadRecords();
+}

@@ -1,0 +1,82 @@
+// What the .mps and .gdb readers do alike beyond the byte layout: the mode
+// choice, the rejection of old files, per-track files and altitude units.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "core/byte_reader.h"
+#include "core/convert.h"
+#include "core/file_names.h"
+#include "core/frontend.h"
+#include "core/number_format.h"
+#include "core/store.h"
+#include "formats/native/Kes.h"
+
+namespace mapsource {
+
+inline constexpr int kTrackModePosition = 12;
+inline constexpr std::int32_t kNoFeet = -777;
+
+// Reads that fail move to the end of the file, so that a record cut short can
+// never be continued from a wrong offset by a later, smaller read.
+inline bool AtEnd(ByteReader& file)
+{
+    file.seek(file.size());
+    return false;
+}
+inline bool Read(ByteReader& file, std::uint8_t& v) { return file.u8(v) || AtEnd(file); }
+inline bool Read(ByteReader& file, std::int32_t& v) { return file.i32(v) || AtEnd(file); }
+inline bool Read(ByteReader& file, std::uint32_t& v) { return file.u32(v) || AtEnd(file); }
+inline bool Read(ByteReader& file, double& v) { return file.f64(v) || AtEnd(file); }
+inline bool Skip(ByteReader& file, std::size_t count) { return file.skip(count) || AtEnd(file); }
+
+// The 27 bytes between a waypoint's name and its position hold a zero-terminated
+// text at offset 4 (a region code such as "ED"). It is empty in most files; a
+// text in it lengthens the gap, and a fixed 27 would misread the position.
+inline bool SkipNameGap(ByteReader& file)
+{
+    std::uint8_t c = 1;
+    if (!Skip(file, 4)) return false;
+    while (c != 0)
+        if (!Read(file, c)) return false;
+    return Skip(file, 22);
+}
+
+inline bool TrackMode() { return Front().InputPosition() == kTrackModePosition; }
+
+inline void RejectObsolete(const std::string& message)
+{
+    Front().ShowMessage(message);
+    Front().AddLine("Obsolete Mapsource File");
+    ReadFailed = true;
+}
+
+// Writes the track in the store as track file n of the output and counts on.
+inline void WriteTrack(const std::string& outputName, int& n)
+{
+    const std::string name = TrackFileName(outputName, n);
+    WriteTrackFile(name);
+    TrackFilesWritten.push_back(name);
+    ++n;
+}
+
+// Any double, whatever its bit pattern, to whole feet; not a number gives -777.
+inline std::int32_t WholeFeet(double metres) { return RoundHalfEven<std::int32_t>(metres * kFeetPerMetre, kNoFeet); }
+
+// A track point keeps metres; the whole-feet value is converted back.
+inline float FeetToTrackMetres(std::int32_t feet)
+{
+    return feet == kNoFeet ? kNoAltitude : static_cast<float>(feet / kFeetPerMetre);
+}
+
+// Metres stored as they are; a value beyond a float's range is held at its limit.
+inline float MetresAsFloat(double metres)
+{
+    if (!std::isfinite(metres)) return kNoAltitude;
+    constexpr double kLimit = 3.0e38;
+    return static_cast<float>(metres < -kLimit ? -kLimit : metres > kLimit ? kLimit : metres);
+}
+
+}  // namespace mapsource

@@ -1,0 +1,124 @@
+// Nobletec export text files: marks become waypoints; every track section of
+// the file goes into the one track of the store.
+#include "formats/import/Nobletec.h"
+
+#include <charconv>
+#include <cstdio>
+#include <string_view>
+
+#include "core/clock.h"
+#include "core/line_reader.h"
+#include "core/store.h"
+#include "core/text_fields.h"
+
+namespace {
+// The store holds 10,000 waypoints; a file is read up to that, so no mark that fits is lost.
+constexpr int kLastMark = kMaxWaypoints;
+constexpr std::size_t kMaxText = 250;
+
+bool StartsWith(std::string_view line, std::string_view keyword) { return line.substr(0, keyword.size()) == keyword; }
+
+std::string_view From(std::string_view line, std::size_t position)
+{
+    return position >= line.size() ? std::string_view{} : line.substr(position, kMaxText);
+}
+
+// "LatLon = 47 36.512 N ...": the text after "LatLon = ". When blanks come
+// before the keyword the fixed column would cut into it, so the "=" leads.
+std::string_view PositionText(std::string_view line)
+{
+    if (StartsWith(line, "LatLon")) return From(line, 9);
+    const std::size_t equals = line.find('=');
+    if (equals != std::string_view::npos) return From(line, equals + 1);
+    return From(line, line.find("LatLon") + 6);
+}
+
+int PointCountOf(std::string_view line)
+{
+    const std::string text = GetSpaceField(line, 3, "0");
+    std::string_view s = text;
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    int value = 0;
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (s.empty() || error != std::errc() || end != s.data() + s.size())
+        throw ConversionError("'" + text + "' is not a valid integer value");
+    return value;
+}
+
+// The track is named after the day of the conversion, in one fixed form
+// (yyyy-mm-dd) so that the file does not depend on the host's settings.
+std::string ShortDate(double dayCount)
+{
+    const CalendarTime t = DecodeDateTime(dayCount);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.Year, t.Month, t.Day);
+    return text;
+}
+}  // namespace
+
+NobletecPosition ParseNobletecLatLon(const std::string& text)
+{
+    auto field = [&](int n) { return GetSpaceField(text, n, "0"); };
+    NobletecPosition p;
+    p.Latitude = TextToFloat(field(1)) + TextToFloat(field(2)) / 60.0;
+    if (field(3) == "S") p.Latitude = -p.Latitude;
+    p.Longitude = TextToFloat(field(4)) + TextToFloat(field(5)) / 60.0;
+    if (field(6) == "W") p.Longitude = -p.Longitude;
+    return p;
+}
+
+void ReadNobletecWaypoints(const std::string& fileName)
+{
+    ClearWaypoints();
+    LineReader file = LineReader::FromFile(fileName);
+    // A mark without its own description takes the one read last.
+    std::string name, description;
+    std::string_view line;
+    while (WaypointCount < kLastMark && file.Next(line)) {
+        if (!StartsWith(line, "Type = Mark")) continue;
+        while (file.Next(line)) {
+            const int n = WaypointCount + 1;
+            if (StartsWith(line, "Desc =")) {
+                name = "WP" + PadLeftZeros(std::to_string(n), 4);
+                description = std::string(From(line, 7));
+                if (description == "{{") description.clear();
+                if (!description.empty()) name = description.substr(0, 10);
+            } else if (GetSpaceField(line, 1, "0") == "LatLon") {
+                const NobletecPosition position = ParseNobletecLatLon(std::string(PositionText(line)));
+                WayPoints& w = WaypointList[n];
+                w.Name = name;
+                w.Description = description;
+                w.Latitude = position.Latitude;
+                w.Longitude = position.Longitude;
+                w.Altitude = kNoAltitude;
+                w.DateTime = NowLocal();
+                WaypointCount = n;
+                break;
+            }
+        }
+    }
+}
+
+void ReadNobletecTracks(const std::string& fileName)
+{
+    ClearTracks();
+    LineReader file = LineReader::FromFile(fileName);
+    TrackProps.Name = ShortDate(NowLocal());
+    std::string_view line;
+    while (TrackProps.PointCount < kMaxTrackPoints && file.Next(line)) {
+        if (!StartsWith(line, "NumberOfTrackMarks")) continue;
+        const int count = PointCountOf(line);
+        file.Next(line);
+        // A section cut short by the end of the file ends with the points read.
+        for (int k = 0; k < count && TrackProps.PointCount < kMaxTrackPoints && file.Next(line); ++k) {
+            const NobletecPosition position = ParseNobletecLatLon(std::string(line));
+            TrackPoint& p = TrackPointList[TrackProps.PointCount];
+            p.Latitude = position.Latitude;
+            p.Longitude = position.Longitude;
+            p.NewSection = k == 0 ? 1 : 0;
+            p.Altitude = kNoAltitude;
+            p.DateTime = NowLocal();
+            ++TrackProps.PointCount;
+        }
+    }
+}

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/text_fields.h"
+#include "tests/support/byte_builder.h"
+#include "tests/support/test_files.h"
+
+namespace {
+const char* const kTomTom = "13";
+const char* const kMapsendWaypoint = "4";
+const char* const kMapsendTrack = "5";
+const char* const kKesWaypoint = "0";
+const char* const kKesTrack = "1";
+const char* const kHoluxWaypoint = "2";
+const char* const kHoluxTrack = "3";
+
+std::string Ov2()
+{
+    ByteBuilder b;
+    b.u8(1).fill(20, 0);
+    b.u8(2).i32(35).i32(489123).i32(5237403).zeroText("Dam Square, Amsterdam");
+    b.u8(2).i32(18).i32(-15121000).i32(-3386000).zeroText("Quay");
+    return b.str();
+}
+
+// A version "4" track: 29-byte point records, the second one invalid.
+std::string MapsendTrack()
+{
+    ByteBuilder b;
+    b.u8(12).fixed("MapSend file", 12).u8('4').i32(2);
+    b.u8(4).text("Walk").i32(3);
+    b.f64(-0.1).f64(-51.5).f32(30.48f).u32(901281600).i32(1).u8(0);  // 1998-07-24 12:00
+    b.f64(9).f64(9).f32(0).u32(0).i32(0).u8(0);
+    b.f64(-0.2).f64(-51.25).f32(-777.0f).u32(901281660).i32(1).u8(0);
+    return b.str();
+}
+
+std::vector<std::string> Progress(const std::string& loading, const std::string& input, const std::string& writing,
+                                  const std::string& output)
+{
+    return {loading, input, "", "processing .....", "", writing, output, "", "Done ....."};
+}
+}  // namespace
+
+TEST(BinaryImportsEndToEnd, Ov2ToHoluxLeavesTheReadersWaypointFileBeside)
+{
+    TempDir dir;
+    WriteText(dir.Path("poi.ov2"), Ov2());
+    const std::string output = dir.Path("out.wrt");
+    const HeadlessResult run = RunHeadless({kTomTom, kHoluxWaypoint, output, dir.Path("poi.ov2")});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.lines,
+              Progress("Loading TomTom Waypoints", dir.Path("poi.ov2"), "Writing Holux Waypoint file", output));
+    ASSERT_TRUE(std::filesystem::exists(output));
+    EXPECT_EQ(std::filesystem::file_size(output), 32768u);
+    const auto lines = SplitCrLf(ReadText(dir.Path("out.wpt")));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[4].substr(0, 45), "   1,DamSquareAmsterdam,  52.374030,   4.8912");
+    EXPECT_EQ(GetField(lines[5], 2, ""), "Quay");
+}
+
+TEST(BinaryImportsEndToEnd, MapsendTrackToHoluxTrack)
+{
+    TempDir dir;
+    WriteText(dir.Path("walk.trk"), MapsendTrack());
+    const std::string output = dir.Path("out.tlg");
+    const HeadlessResult run = RunHeadless({kMapsendTrack, kHoluxTrack, output, dir.Path("walk.trk")});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.lines,
+              Progress("Loading Mapsend Track file", dir.Path("walk.trk"), "Writing Holux Track file", output));
+    ASSERT_TRUE(std::filesystem::exists(output));
+    EXPECT_EQ(std::filesystem::file_size(output), 133120u);
+}
+
+TEST(BinaryImportsEndToEnd, MapsendTrackToNativeTrack)
+{
+    TempDir dir;
+    WriteText(dir.Path("walk.trk"), MapsendTrack());
+    const HeadlessResult run = RunHeadless({kMapsendTrack, kKesTrack, dir.Path("out.plt"), dir.Path("walk.trk")});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const auto lines = SplitCrLf(ReadText(dir.Path("out.plt")));
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[4], "0,2,255,Walk,1,0,0,255");
+    EXPECT_EQ(lines[6], "  51.500000,  -0.100000,1,    100,36000.5000000, 24-Jul-98, 12:00:00");
+    EXPECT_EQ(lines[7], "  51.250000,  -0.200000,0,   -777,36000.5006944, 24-Jul-98, 12:01:00");
+}
+
+TEST(BinaryImportsEndToEnd, MapsendWaypointsToNativeWaypointsAndTheWrongKind)
+{
+    TempDir dir;
+    ByteBuilder b;
+    b.u8(12).fixed("MapSend file", 12).u8('0').i32(1).i32(1);
+    b.u8(4).text("Camp").u8(5).text("by it").u32(0).u8(18).u8(0).f64(1200.4).f64(7.25).f64(-46.5);
+    WriteText(dir.Path("camp.wpt"), b.str());
+    const HeadlessResult run = RunHeadless({kMapsendWaypoint, kKesWaypoint, dir.Path("out"), dir.Path("camp.wpt")});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.lines, Progress("Loading Mapsend Waypoint file", dir.Path("camp.wpt"), "Writing Kes Waypoint file",
+                                  dir.Path("out.wpt")));
+    const auto lines = SplitCrLf(ReadText(dir.Path("out.wpt")));
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[4].substr(0, 32), "   1,Camp,  46.500000,   7.25000");
+    EXPECT_EQ(GetField(lines[4], 6, ""), "18");
+    EXPECT_EQ(GetField(lines[4], 11, ""), "by it");
+    EXPECT_EQ(GetField(lines[4], 15, ""), "1200");
+
+    // The same waypoint file chosen as a track: a message, then an empty track.
+    const HeadlessResult wrong = RunHeadless({kMapsendTrack, kKesTrack, dir.Path("t.plt"), dir.Path("camp.wpt")});
+    ASSERT_EQ(wrong.exitCode, 0) << wrong.output;
+    ASSERT_GE(wrong.lines.size(), 3u);
+    EXPECT_EQ(wrong.lines[2], "message: This is not a Track file");
+    EXPECT_EQ(SplitCrLf(ReadText(dir.Path("t.plt"))).size(), 6u);
+}
+
+TEST(BinaryImportsEndToEnd, RealFilesToNativeFiles)
+{
+    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
+    TempDir dir;
+    const HeadlessResult track =
+        RunHeadless({kMapsendTrack, kKesTrack, dir.Path("chicago.plt"), FixturePath("mapsend/chicago.trk")});
+    ASSERT_EQ(track.exitCode, 0) << track.output;
+    EXPECT_EQ(SplitCrLf(ReadText(dir.Path("chicago.plt"))).size(), 6u + 2000u);
+
+    const HeadlessResult points =
+        RunHeadless({kTomTom, kKesWaypoint, dir.Path("poi.wpt"), FixturePath("tomtom/tomtom.ov2")});
+    ASSERT_EQ(points.exitCode, 0) << points.output;
+    EXPECT_EQ(SplitCrLf(ReadText(dir.Path("poi.wpt"))).size(), 4u + 54u);
+}

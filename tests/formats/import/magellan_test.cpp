@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/clock.h"
+#include "core/file_io.h"
+#include "core/store.h"
+#include "core/text_fields.h"
+#include "formats/import/Magellan.h"
+#include "tests/support/test_files.h"
+
+namespace {
+constexpr double kLocalNow = 45000.75;  // 18:00 local
+
+class MagellanCard : public ::testing::Test {
+protected:
+    void SetUp() override { PinClock(kLocalNow, kLocalNow - 0.05); }
+    void TearDown() override { UnpinClock(); }
+
+    std::string Write(const std::string& content)
+    {
+        WriteText(dir.Path("card.txt"), content);
+        return dir.Path("card.txt");
+    }
+    void ReadWaypoints(const std::string& content) { ReadMagellanWaypointFile(Write(content)); }
+    void ReadTrack(const std::string& content) { ReadMagellanTrackFile(Write(content)); }
+
+    TempDir dir;
+};
+
+double Day(int y, int m, int d) { return *EncodeDate(y, m, d); }
+double Time(int h, int m, int s, int ms = 0) { return *EncodeTime(h, m, s, ms); }
+}  // namespace
+
+TEST_F(MagellanCard, WaypointFieldsChecksumAndHemispheres)
+{
+    ReadWaypoints("$PMGNWPL,4807.038,N,01131.000,W,100,M,HOME,front door,a*1F\r\n"
+                  "$PMGNWPL,4807.038,S,01131.000,E,100,F,CAMP,,z\r\n"
+                  "$PMGNWPL,4807.038,s,01131.000\r\n"  // lower-case s stays north; no hemisphere is west
+                  "$PMGNTRK,4807.038,N,01131.000,W,100,M,120000,A,,010120\r\n");
+    ASSERT_EQ(WaypointCount, 3);
+    const WayPoints& home = WaypointList[1];
+    EXPECT_NEAR(home.Latitude, 48.1173, 1e-9);
+    EXPECT_NEAR(home.Longitude, -11.516666666, 1e-8);
+    EXPECT_EQ(home.Name, "HOME");
+    EXPECT_EQ(home.Description, "front door");
+    EXPECT_EQ(home.Symbol, 0);  // the checksum was cut, so the icon is 'a', not 'a*1F'
+    EXPECT_EQ(home.Altitude, 328.0f);
+    EXPECT_DOUBLE_EQ(home.DateTime, kLocalNow);
+    EXPECT_EQ(home.Number, -1);
+
+    EXPECT_NEAR(WaypointList[2].Latitude, -48.1173, 1e-9);
+    EXPECT_NEAR(WaypointList[2].Longitude, 11.516666666, 1e-8);
+    EXPECT_EQ(WaypointList[2].Altitude, 100.0f);
+    EXPECT_EQ(WaypointList[2].Symbol, 25);
+
+    EXPECT_NEAR(WaypointList[3].Latitude, 48.1173, 1e-9);
+    EXPECT_NEAR(WaypointList[3].Longitude, -11.516666666, 1e-8);
+    EXPECT_EQ(WaypointList[3].Name, "X");
+    EXPECT_EQ(WaypointList[3].Altitude, kNoAltitude);
+}
+
+TEST_F(MagellanCard, WaypointAltitudeZeroIsNoneAndNullIslandIsDropped)
+{
+    ReadWaypoints("$PMGNWPL,0000.000,N,00000.000,E,5,M,ORIGIN\r\n"
+                  "$PMGNWPL,4807.038,N,01131.000,E,0,M,ZERO\r\n"
+                  "$PMGNWPL,4807.038,N,01131.000,E,12.5,m,HALF\r\n");
+    ASSERT_EQ(WaypointCount, 2);
+    EXPECT_EQ(WaypointList[1].Name, "ZERO");
+    EXPECT_EQ(WaypointList[1].Altitude, kNoAltitude);
+    EXPECT_EQ(WaypointList[2].Altitude, 39.0f);  // 12.5 rounds to 12, then 39.37 feet to 39
+}
+
+TEST_F(MagellanCard, IconCodes)
+{
+    ReadWaypoints("$PMGNWPL,1,N,1,E,,M,A,,a\n$PMGNWPL,1,N,1,E,,M,B,,z\n$PMGNWPL,1,N,1,E,,M,C,,ab\n"
+                  "$PMGNWPL,1,N,1,E,,M,D,,xyz\n$PMGNWPL,1,N,1,E,,M,E,,\n$PMGNWPL,1,N,1,E,,M,F,, \n");
+    ASSERT_EQ(WaypointCount, 6);
+    const int expected[] = {0, 25, 27, 50, 0, 0};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(WaypointList[i + 1].Symbol, expected[i]) << i;
+}
+
+TEST_F(MagellanCard, WaypointsStopAtTheStoreCapacity)
+{
+    std::string content;
+    for (int i = 0; i < 10005; ++i) content += "$PMGNWPL,4807.038,N,01131.000,E,0,M,P" + std::to_string(i) + "\n";
+    ReadWaypoints(content);
+    EXPECT_EQ(WaypointCount, 10000);
+    EXPECT_EQ(WaypointList[10000].Name, "P9999");
+}
+
+TEST_F(MagellanCard, TrackAltitudesSectionsAndMilliseconds)
+{
+    ReadTrack("$PMGNTRK,4807.038,N,01131.000,W,100,M,123456.78,A,,010120*6A\r\n"
+              "$PMGNWPL,4807.038,N,01131.000,W,100,M,HOME\r\n"
+              "$PMGNTRK,4807.038,N,01131.000,E,100,F,123456,A,,010120\r\n"
+              "$PMGNTRK,4807.038,N,01131.000,E,0,M,123457,A,,010120\r\n"
+              "$PMGNTRK,4807.038,N,01131.000,E,,M,,A,,010120\r\n"  // no time: not stored
+              "$PMGNTRK,4807.038,N,01131.000,E,,M,123458,A,,010120\r\n");
+    ASSERT_EQ(TrackProps.PointCount, 4);
+    EXPECT_EQ(TrackProps.Name, "");
+    EXPECT_NEAR(TrackPointList[0].Longitude, -11.516666666, 1e-8);
+    EXPECT_FLOAT_EQ(TrackPointList[0].Altitude, static_cast<float>(328 / 3.2808));
+    EXPECT_FLOAT_EQ(TrackPointList[1].Altitude, static_cast<float>(100 / 3.2808));
+    EXPECT_EQ(TrackPointList[2].Altitude, 0.0f);
+    EXPECT_EQ(TrackPointList[3].Altitude, kNoAltitude);
+    EXPECT_DOUBLE_EQ(TrackPointList[0].DateTime, Day(2020, 1, 1) + Time(12, 34, 56, 780));
+    EXPECT_DOUBLE_EQ(TrackPointList[1].DateTime, Day(2020, 1, 1) + Time(12, 34, 56));
+    const int sections[] = {1, 0, 0, 0};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(TrackPointList[i].NewSection, sections[i]) << i;
+}
+
+TEST_F(MagellanCard, UndatedTrackRollsOverAtMidnight)
+{
+    ReadTrack("$PMGNTRK,4807.038,N,01131.000,E,,M,235950,A,,\n"
+              "$PMGNTRK,4807.038,N,01131.000,E,,M,000010,A,,\n"
+              "$PMGNTRK,4807.038,N,01131.000,E,,M,000020,A,,\n"
+              "$PMGNTRK,4807.038,N,01131.000,E,,M,126100,A,,\n");  // minute 61: the local time of day
+    ASSERT_EQ(TrackProps.PointCount, 4);
+    EXPECT_DOUBLE_EQ(TrackPointList[0].DateTime, 45000 + Time(23, 59, 50));
+    EXPECT_DOUBLE_EQ(TrackPointList[1].DateTime, 45001 + Time(0, 0, 10));
+    EXPECT_DOUBLE_EQ(TrackPointList[2].DateTime, 45001 + Time(0, 0, 20));
+    EXPECT_DOUBLE_EQ(TrackPointList[3].DateTime, 45001.75);
+}
+
+TEST_F(MagellanCard, TrackYearsSplitAtNinety)
+{
+    ReadTrack("$PMGNTRK,1,N,1,E,,M,000000,A,,010199\n$PMGNTRK,1,N,1,E,,M,000000,A,,010189\n"
+              "$PMGNTRK,1,N,1,E,,M,000000,A,,010190\n$PMGNTRK,1,N,1,E,,M,010000,A,,321389\n");
+    ASSERT_EQ(TrackProps.PointCount, 4);
+    EXPECT_DOUBLE_EQ(TrackPointList[0].DateTime, Day(1999, 1, 1));
+    EXPECT_DOUBLE_EQ(TrackPointList[1].DateTime, Day(2089, 1, 1));
+    EXPECT_DOUBLE_EQ(TrackPointList[2].DateTime, Day(1990, 1, 1));
+    EXPECT_DOUBLE_EQ(TrackPointList[3].DateTime, 45000 + Time(1, 0, 0));  // no such date: today
+}
+
+TEST_F(MagellanCard, ATimeThatIsNotANumberEndsTheReadKeepingThePointsBefore)
+{
+    EXPECT_THROW(ReadTrack("$PMGNTRK,1,N,1,E,,M,120000,A,,010120\n$PMGNTRK,1,N,1,E,,M,12xx00,A,,010120\n"),
+                 ConversionError);
+    EXPECT_EQ(TrackProps.PointCount, 1);
+}
+
+TEST_F(MagellanCard, TrackStopsAtTheStoreCapacity)
+{
+    std::string content;
+    for (int i = 0; i < 100005; ++i) content += "$PMGNTRK,4807.038,N,01131.000,E,,M,120000,A,,010120\n";
+    ReadTrack(content);
+    EXPECT_EQ(TrackProps.PointCount, 100000);
+    EXPECT_EQ(TrackPointList[100000].Latitude, kNoPosition);
+}
+
+TEST_F(MagellanCard, DatedTrackFixture)
+{
+    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
+    ReadMagellanTrackFile(FixturePath("magellan/magellandate.log"));
+    ASSERT_EQ(TrackProps.PointCount, 6);
+    EXPECT_NEAR(TrackPointList[0].Latitude, 42 + 31.829 / 60, 1e-9);
+    EXPECT_NEAR(TrackPointList[0].Longitude, -(88 + 7.303 / 60), 1e-9);
+    EXPECT_DOUBLE_EQ(TrackPointList[0].DateTime, Day(1998, 8, 7) + Time(3, 29, 8, 380));
+    EXPECT_DOUBLE_EQ(TrackPointList[2].DateTime, Day(2000, 8, 7) + Time(3, 29, 10, 380));
+    EXPECT_DOUBLE_EQ(TrackPointList[5].DateTime, Day(2003, 1, 1));
+    EXPECT_FLOAT_EQ(TrackPointList[0].Altitude, static_cast<float>(689 / 3.2808));
+}
+
+TEST_F(MagellanCard, RandomAndTruncatedInputsNeverCrash)
+{
+    const char* pieces[] = {"$PMGNWPL", "$PMGNTRK", ",", ",,", "*", "*1F", "\r\n", "\n", "\r", "\x1A", "123456.78",
+                            "4807.038", "S", "W", "M", "F", "-", "1e999", "010199", "  ", "ab", "9999999999"};
+    std::mt19937 random(11);
+    std::string valid;
+    for (int i = 0; i < 1500; ++i)
+        valid += "$PMGNTRK,4807.038,N,01131.000,W,100,M,123456.78,A,,010120*6A\r\n"
+                 "$PMGNWPL,4807.038,N,01131.000,W,100,M,HOME,front door,ab*1F\r\n";
+    for (int round = 0; round < 400; ++round) {
+        std::string input;
+        const std::size_t size = round % 50 == 0 ? 200000 : random() % 2000;
+        if (round % 3 == 0) {
+            input = valid.substr(0, random() % valid.size());
+        } else {
+            while (input.size() < size) {
+                if (random() % 4 == 0) input += static_cast<char>(random() % 256);
+                else input += pieces[random() % std::size(pieces)];
+            }
+        }
+        for (const bool track : {false, true}) {
+            try {
+                if (track) ReadTrack(input);
+                else ReadWaypoints(input);
+                ASSERT_LE(TrackProps.PointCount, 100000);
+                ASSERT_LE(WaypointCount, 10000);
+            } catch (const ConversionError&) {
+            } catch (const FileError&) {
+            }
+        }
+    }
+}

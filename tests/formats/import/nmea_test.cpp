@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/clock.h"
+#include "core/file_io.h"
+#include "core/store.h"
+#include "core/text_fields.h"
+#include "formats/import/nmea.h"
+#include "formats/native/Kes.h"
+#include "tests/support/test_files.h"
+
+namespace {
+constexpr double kLocalNow = 45000.75;
+constexpr double kUtcNow = 45000.70;
+
+class NmeaLog : public ::testing::Test {
+protected:
+    void SetUp() override { PinClock(kLocalNow, kUtcNow); }
+    void TearDown() override { UnpinClock(); }
+
+    void Read(const std::string& content)
+    {
+        WriteText(dir.Path("log.nmea"), content);
+        ReadNmeaLogFile(dir.Path("log.nmea"));
+    }
+
+    TempDir dir;
+};
+
+double Day(int y, int m, int d) { return *EncodeDate(y, m, d); }
+double Time(int h, int m, int s) { return *EncodeTime(h, m, s); }
+}  // namespace
+
+TEST_F(NmeaLog, AltitudeComesFromTheGgaSinceThePreviousFix)
+{
+    Read("$GPGGA,120000,,,,,1,05,1.6,100,M,,*00\r\n"
+         "$GPRMC,120000,A,4807.038,N,01131.000,E,,,230394,,*00\r\n"  // 100 m
+         "$GPRMC,120001,A,4807.038,N,01131.000,E,,,230394,,*00\r\n"  // none since the last fix
+         "$GPGGA,120001,,,,,1,05,1.6,50,M,,*00\r\n"                   // follows its fix: goes to the next one
+         "$GPGGA,120002,,,,,1,05,1.6,100,F,,*00\r\n"                  // the later one wins, in feet
+         "$GPRMC,120002,V,4807.038,N,01131.000,E,,,230394,,*00\r\n");
+    ASSERT_EQ(TrackProps.PointCount, 3);
+    EXPECT_NEAR(TrackPointList[0].Altitude, 100.0f, 1e-4);
+    EXPECT_EQ(TrackPointList[1].Altitude, kNoAltitude);
+    EXPECT_NEAR(TrackPointList[2].Altitude, 100 / 3.2808, 1e-4);
+
+    WriteTrackFile(dir.Path("out.plt"));
+    const auto lines = SplitCrLf(ReadText(dir.Path("out.plt")));
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(GetField(lines[6], 4, ""), "328");
+    EXPECT_EQ(GetField(lines[7], 4, ""), "-777");
+    EXPECT_EQ(GetField(lines[8], 4, ""), "100");
+}
+
+TEST_F(NmeaLog, PositionsAndHemispheres)
+{
+    Read("$GPRMC,123519,A,4807.038,N,01131.000,E,,,230394\r\n"
+         "$GPRMC,123519,A,4807.038,S,01131.000,W,,,230394\r\n"
+         "$GPRMC,123519,A,4807.038,,01131.000\r\n"  // no hemispheres: north and west
+         "$GPRMC,123519,A,,,,e,,,230394\r\n");      // lower-case e is not W: stays east
+    ASSERT_EQ(TrackProps.PointCount, 4);
+    EXPECT_NEAR(TrackPointList[0].Latitude, 48.1173, 1e-9);
+    EXPECT_NEAR(TrackPointList[0].Longitude, 11.516666666, 1e-8);
+    EXPECT_NEAR(TrackPointList[1].Latitude, -48.1173, 1e-9);
+    EXPECT_NEAR(TrackPointList[1].Longitude, -11.516666666, 1e-8);
+    EXPECT_NEAR(TrackPointList[2].Latitude, 48.1173, 1e-9);
+    EXPECT_NEAR(TrackPointList[2].Longitude, -11.516666666, 1e-8);
+    EXPECT_EQ(TrackPointList[3].Latitude, 0.0);
+    EXPECT_EQ(TrackPointList[3].Longitude, 0.0);
+    EXPECT_EQ(TrackProps.Name, "log.nmea");
+    EXPECT_EQ(TrackProps.Description, "");
+}
+
+TEST_F(NmeaLog, DatesSplitCenturiesAtFiftyAndFallBackToTodayUtc)
+{
+    Read("$GPRMC,123519,A,,,,,,,230394\r\n"
+         "$GPRMC,123519,A,,,,,,,230350\r\n"
+         "$GPRMC,123519,A,,,,,,,230351\r\n"
+         "$GPRMC,123519.5,A,,,,,,,\r\n"
+         "$GPRMC,123519,A,,,,,,,000000\r\n"
+         "$GPRMC,123519,A,,,,,,,310294\r\n"  // no 31 February
+         "$GPRMC,,A,,,,,,,230394\r\n");
+    ASSERT_EQ(TrackProps.PointCount, 7);
+    EXPECT_NEAR(TrackPointList[0].DateTime, Day(1994, 3, 23) + Time(12, 35, 19), 1e-9);
+    EXPECT_NEAR(TrackPointList[1].DateTime, Day(2050, 3, 23) + Time(12, 35, 19), 1e-9);
+    EXPECT_NEAR(TrackPointList[2].DateTime, Day(1951, 3, 23) + Time(12, 35, 19), 1e-9);
+    EXPECT_NEAR(TrackPointList[3].DateTime, 45000 + Time(12, 35, 19) + 0.5 / 86400, 1e-9);
+    EXPECT_NEAR(TrackPointList[4].DateTime, 45000 + Time(12, 35, 19), 1e-9);
+    EXPECT_NEAR(TrackPointList[5].DateTime, 45000 + Time(12, 35, 19), 1e-9);
+    EXPECT_DOUBLE_EQ(TrackPointList[6].DateTime, kUtcNow);
+}
+
+TEST_F(NmeaLog, MoreThanAnHourBetweenFixesInEitherDirectionStartsASection)
+{
+    Read("$GPRMC,100000,A,,,,,,,010120\n"
+         "$GPRMC,105900,A,,,,,,,010120\n"   // 59 minutes on
+         "$GPRMC,120000,A,,,,,,,010120\n"   // 61 minutes on
+         "$GPRMC,105900,A,,,,,,,010120\n"   // 61 minutes back
+         "$GPRMC,105901,A,,,,,,,010120\n");
+    ASSERT_EQ(TrackProps.PointCount, 5);
+    const int expected[] = {1, 0, 1, 1, 0};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(TrackPointList[i].NewSection, expected[i]) << i;
+}
+
+TEST_F(NmeaLog, LineEndsOfEveryKindAndOtherSentences)
+{
+    Read("$GPGSA,A,3*39\n$GPRMC,100000,A,,,,,,,010120\r$GPRMC,100001,A,,,,,,,010120\r\n"
+         "$GPVTG,138.92,T\r\n$GPRMC,100002,A,,,,,,,010120\n\x1A$GPRMC,100003,A,,,,,,,010120\n");
+    EXPECT_EQ(TrackProps.PointCount, 3);
+}
+
+TEST_F(NmeaLog, WithoutFixesTheTrackIsEmpty)
+{
+    Read("$GPGGA,120000,,,,,1,05,1.6,100,M,,*00\r\n");
+    EXPECT_EQ(TrackProps.PointCount, 0);
+    WriteTrackFile(dir.Path("out.plt"));
+    EXPECT_EQ(SplitCrLf(ReadText(dir.Path("out.plt"))).size(), 6u);
+}
+
+TEST_F(NmeaLog, StopsAtTheTrackCapacity)
+{
+    std::string log;
+    for (int i = 0; i < 120000; ++i) log += "$GPRMC,100000,A,5130.000,N,00010.000,W,,,010120\n";
+    Read(log);
+    EXPECT_EQ(TrackProps.PointCount, 100000);
+    EXPECT_NEAR(TrackPointList[99999].Latitude, 51.5, 1e-9);
+    EXPECT_EQ(TrackPointList[100000].Latitude, kNoPosition);
+}
+
+TEST_F(NmeaLog, ReceiverLogFixture)
+{
+    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
+    ReadNmeaLogFile(FixturePath("nmea/receiver.log"));
+    ASSERT_GT(TrackProps.PointCount, 100);
+    EXPECT_NEAR(TrackPointList[0].Latitude, 42 + 31.8291 / 60, 1e-9);
+    EXPECT_NEAR(TrackPointList[0].Longitude, -(88 + 7.3033 / 60), 1e-9);
+    EXPECT_NEAR(TrackPointList[0].Altitude, 209.8f, 1e-3);
+    EXPECT_NEAR(TrackPointList[0].DateTime, Day(2004, 8, 7) + Time(3, 29, 8) + 0.379 / 86400, 1e-9);
+}
+
+TEST_F(NmeaLog, RandomAndTruncatedInputsNeverCrash)
+{
+    const char* pieces[] = {"$GPRMC", "$GPGGA", ",", ",,", "*", "\r\n", "\n", "\r", "\x1A", "123519.999",
+                            "4807.038", "S", "W", "M", "F", "-", "1e999", "230394", "000000", " ", "9999999999"};
+    std::mt19937 random(7);
+    std::string valid;
+    for (int i = 0; i < 2000; ++i)
+        valid += "$GPGGA,1,,,,,1,5,1,12.5,M\r\n$GPRMC,123519,A,4807.038,N,01131.000,E,,,230394\r\n";
+    for (int round = 0; round < 400; ++round) {
+        std::string input;
+        const std::size_t size = round % 50 == 0 ? 200000 : random() % 2000;
+        if (round % 3 == 0) {
+            input = valid.substr(0, random() % valid.size());
+        } else {
+            while (input.size() < size) {
+                if (random() % 4 == 0) input += static_cast<char>(random() % 256);
+                else input += pieces[random() % std::size(pieces)];
+            }
+        }
+        try {
+            Read(input);
+            ASSERT_LE(TrackProps.PointCount, 100000);
+        } catch (const ConversionError&) {
+        } catch (const FileError&) {
+        }
+    }
+}

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/test_files.h"
+#include "ui/IniFile.h"
+
+TEST(IniFile, MissingFileSectionOrKeyGivesTheDefault)
+{
+    TempDir dir;
+    IniFile ini(dir.Path("none.ini"));
+    EXPECT_EQ(ini.ReadString("Input File", "Initial Folder", "/def"), "/def");
+    EXPECT_EQ(ini.ReadInteger("Input File", "File Format", -1), -1);
+    WriteText(dir.Path("some.ini"), "[Other]\r\nFile Format=3\r\n");
+    IniFile some(dir.Path("some.ini"));
+    EXPECT_EQ(some.ReadInteger("Input File", "File Format", -1), -1);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("none.ini")));  // reading never creates it
+}
+
+TEST(IniFile, SectionsAndKeysMatchWithoutRegardToCase)
+{
+    TempDir dir;
+    WriteText(dir.Path("a.ini"), "; comment\n[input file]\n  initial FOLDER =  /home/a b  \nfile format=\"7\"\n");
+    IniFile ini(dir.Path("a.ini"));
+    EXPECT_EQ(ini.ReadString("Input File", "Initial Folder", ""), "/home/a b");
+    EXPECT_EQ(ini.ReadInteger("INPUT FILE", "File Format", -1), 7);
+}
+
+TEST(IniFile, IntegersThatAreNotDecimalCountAsTheDefault)
+{
+    TempDir dir;
+    WriteText(dir.Path("a.ini"), "[S]\na=12x\nb=\nc=99999999999\nd=-4\ne=0x1F\n");
+    IniFile ini(dir.Path("a.ini"));
+    for (const char* key : {"a", "b", "c", "e"}) EXPECT_EQ(ini.ReadInteger("S", key, -1), -1) << key;
+    EXPECT_EQ(ini.ReadInteger("S", "d", -1), -4);
+}
+
+TEST(IniFile, WritingKeepsEverythingElseOfTheFile)
+{
+    TempDir dir;
+    const std::string path = dir.Path("a.ini");
+    WriteText(path, "; kept\r\n[Input File]\r\nOther=1\r\nfile format=2\r\n\r\n[Mine]\r\nx=y\r\n");
+    IniFile ini(path);
+    ini.WriteInteger("Input File", "File Format", 5);
+    ini.WriteString("input file", "Initial Folder", "/data");
+    ini.WriteString("Output File", "Initial Folder", "/out");
+    EXPECT_EQ(ReadText(path),
+              "; kept\r\n[Input File]\r\nOther=1\r\nFile Format=5\r\nInitial Folder=/data\r\n\r\n[Mine]\r\nx=y\r\n"
+              "[Output File]\r\nInitial Folder=/out\r\n");
+}
+
+TEST(IniFile, WritingIntoAFolderThatCannotBeWrittenNamesTheFile)
+{
+    TempDir dir;
+    const std::string path = dir.Path("missing-folder/kesTranscribe.ini");
+    IniFile ini(path);
+    try {
+        ini.WriteString("Input File", "Initial Folder", "/x");
+        FAIL() << "no error";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
+    }
+}

@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+#include <filesystem>
+
+#include "core/catalogue.h"
+#include "core/clock.h"
+#include "core/store.h"
+#include "core/text_fields.h"
+#include "formats/native/Kes.h"
+#include "tests/ui/window_fixture.h"
+#include "ui/FilenameEditLabel.h"
+#include "ui/Lyrlcomb.h"
+
+namespace {
+QStringList ItemsOf(const QComboBox* list)
+{
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+    return items;
+}
+
+// Runs the input field's dialog without showing it and reports how it was prepared.
+struct DialogSpy {
+    QString directory;
+    QStringList filters;
+    QFileDialog::FileMode mode{};
+    QStringList answer;
+    QStringList operator()(QFileDialog& dialog)
+    {
+        directory = dialog.directory().absolutePath();
+        filters = dialog.nameFilters();
+        mode = dialog.fileMode();
+        return answer;
+    }
+};
+}  // namespace
+
+TEST_F(WindowTest, FirstStartWithoutSettingsSelectsNothingAndOpensInTheProgramFolder)
+{
+    Open();
+    EXPECT_EQ(window->windowTitle(), "Kestrelmaps File Format Converter (Version 1.13)");
+    EXPECT_EQ(ItemsOf(window->cInputFileFormat).size(), kInputFormatCount);
+    EXPECT_EQ(window->cInputFileFormat->itemText(13), "TomTom Waypoint");
+    EXPECT_EQ(ItemsOf(window->cOutputFileFormat),
+              (QStringList{"Kestrelmaps Waypoint (.wpt)", "Kestrelmaps Track (.plt)", "Holux Waypoint (.wrt)",
+                           "Holux Track (.tlg)"}));
+    EXPECT_EQ(window->InputPosition(), -1);
+    EXPECT_EQ(window->OutputPosition(), -1);
+    EXPECT_EQ(window->cInputFile->InitialDir().toStdString(), ProgramFolder());
+    EXPECT_EQ(window->cOutPutFile->InitialDir().toStdString(), ProgramFolder());
+    EXPECT_TRUE(window->cInputFile->Filter().isEmpty());
+    EXPECT_TRUE(window->cOutPutFile->Filter().isEmpty());
+    EXPECT_EQ(TimeZoneBias, HostTimeZoneBias());
+    EXPECT_FALSE(std::filesystem::exists(settingsPath));  // nothing is written at start
+}
+
+TEST_F(WindowTest, RestoresFoldersAndFormatsAndTheirFilters)
+{
+    WriteText(settingsPath,
+              "[Input File]\r\nInitial Folder=/data/in\r\nFile Format=8\r\n"
+              "[output file]\r\ninitial folder=/data/out\r\nfile format=3\r\n");
+    Open();
+    EXPECT_EQ(window->cInputFile->InitialDir(), "/data/in");
+    EXPECT_EQ(window->cOutPutFile->InitialDir(), "/data/out");
+    EXPECT_EQ(window->InputPosition(), 8);
+    EXPECT_EQ(window->OutputPosition(), 3);
+    EXPECT_EQ(window->cInputFile->Filter(), "NMEA Log (*.*)|*.*");
+    EXPECT_EQ(window->cOutPutFile->Filter(), "Holux Track (*.tlg)|*.tlg");
+}
+
+TEST_F(WindowTest, AnOutOfRangeOrUnreadableFormatSelectsNothing)
+{
+    WriteText(settingsPath, "[Input File]\r\nFile Format=abc\r\n[Output File]\r\nFile Format=13\r\n");
+    Open();
+    EXPECT_EQ(window->InputPosition(), -1);
+    EXPECT_EQ(window->OutputPosition(), -1);
+}
+
+TEST_F(WindowTest, ClosingWritesTheSettingsInOrderWithMinusOneForAnEmptyList)
+{
+    Open();
+    window->cInputFile->SetInitialDir("/my data");
+    window->cOutputFileFormat->setCurrentIndex(1);
+    CloseWindow();
+    EXPECT_EQ(ReadText(settingsPath), "[Input File]\r\nInitial Folder=/my data\r\nFile Format=-1\r\n"
+                                      "[Output File]\r\nInitial Folder=" +
+                                          ProgramFolder() + "\r\nFile Format=1\r\n");
+    window.reset();  // written once only
+    Open();
+    EXPECT_EQ(window->cInputFile->InitialDir(), "/my data");
+    EXPECT_EQ(window->OutputPosition(), 1);
+}
+
+TEST_F(WindowTest, ASettingsFileThatCannotBeWrittenIsReportedOnClose)
+{
+    settingsPath = dir.Path("no-such-folder/kesTranscribe.ini");
+    Open();
+    CloseWindow();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes[0].text, "Unable to write to " + settingsPath);
+}
+
+TEST_F(WindowTest, EachRefusalOfTheConvertActionIsAMessageBox)
+{
+    Open();
+    window->cOutput->setPlainText("kept");
+    auto convert = [&] {
+        boxes.clear();
+        window->bConvert->click();
+        return boxes.size() == 1 && boxes[0].icon == QMessageBox::NoIcon ? boxes[0].text : "?";
+    };
+    EXPECT_EQ(convert(), "Input File not specified");
+    window->cInputFile->setText("in.wpt");
+    EXPECT_EQ(convert(), "Output File not specified");
+    window->cOutPutFile->setText("out");
+    EXPECT_EQ(convert(), "Input File Format not Selected");
+    window->cInputFileFormat->setCurrentIndex(2);
+    EXPECT_EQ(convert(), "Output File Format not Selected");
+    window->cOutputFileFormat->setCurrentIndex(2);
+    EXPECT_EQ(convert(), "Input and Output Formats cannot be the same");
+    window->cInputFileFormat->setCurrentIndex(5);
+    EXPECT_EQ(convert(), "Input and Output file format types are not the same");
+    EXPECT_EQ(window->cOutput->toPlainText(), "kept");
+}
+
+TEST_F(WindowTest, AFullConversionShowsItsProgressInThePane)
+{
+    ClearWaypoints();
+    WaypointCount = 1;
+    WaypointList[1].Name = "HOME";
+    WaypointList[1].Latitude = 51.5;
+    WaypointList[1].Longitude = -0.1;
+    WriteWaypointFile(dir.Path("in.wpt"));
+    Open();
+    window->cInputFile->setText(QString::fromStdString(dir.Path("in.wpt")));
+    window->cInputFileFormat->setCurrentIndex(0);
+    window->cOutPutFile->setText(QString::fromStdString(dir.Path("out.wrt")));
+    window->cOutputFileFormat->setCurrentIndex(2);
+    window->bConvert->click();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(window->Lines(), (QStringList{"Loading Kes Waypoint file", QString::fromStdString(dir.Path("in.wpt")),
+                                            "", "processing .....", "", "Writing Holux Waypoint file",
+                                            QString::fromStdString(dir.Path("out.wrt")), "", "Done ....."}));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path("out.wrt")));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(WindowTest, AnErrorEndsTheConversionInAnErrorBoxAndTheWindowLivesOn)
+{
+    Open();
+    window->cInputFile->setText(QString::fromStdString(dir.Path("missing.wpt")));
+    window->cInputFileFormat->setCurrentIndex(0);
+    window->cOutPutFile->setText(QString::fromStdString(dir.Path("out")));
+    window->cOutputFileFormat->setCurrentIndex(2);
+    window->bConvert->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_NE(boxes[0].text.find("missing.wpt"), std::string::npos);
+    EXPECT_FALSE(window->Lines().contains("Done ....."));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    ClearWaypoints();
+    WriteWaypointFile(dir.Path("there.wpt"));
+    window->cInputFile->setText(QString::fromStdString(dir.Path("there.wpt")));
+    window->bConvert->click();
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(window->Lines().last(), "Done .....");
+}
+
+TEST_F(WindowTest, TheDialogChoiceIsQuotedAndItsFolderRemembered)
+{
+    Open();
+    std::filesystem::create_directories(dir.Path("My Data"));
+    const QString chosen = QString::fromStdString(dir.Path("My Data/a.plt"));
+    WriteText(chosen.toStdString(), "");
+    window->cInputFileFormat->setCurrentIndex(12);
+    DialogSpy spy;
+    spy.answer = {chosen, QString::fromStdString(dir.Path("My Data/b.plt"))};
+    window->cInputFile->RunDialog = std::ref(spy);
+    window->cInputFile->Browse();
+    EXPECT_EQ(spy.directory.toStdString(), ProgramFolder());
+    EXPECT_EQ(spy.filters, QStringList{"Mapsource Track (*.mps *.gdb)"});
+    EXPECT_EQ(spy.mode, QFileDialog::ExistingFiles);
+    EXPECT_EQ(window->cInputFile->text(), '"' + chosen + '"');
+    EXPECT_EQ(window->ChosenInputFiles().size(), 2u);
+    EXPECT_EQ(window->cInputFile->InitialDir().toStdString(), dir.Path("My Data"));
+    CloseWindow();
+    window.reset();
+    Open();
+    EXPECT_EQ(window->cInputFile->InitialDir().toStdString(), dir.Path("My Data"));
+}
+
+TEST_F(WindowTest, ATypedNameReplacesTheEarlierDialogChoice)
+{
+    Open();
+    window->cInputFile->ApplyChoice({"/d/a.plt", "/d/c.plt"});
+    EXPECT_EQ(window->ChosenInputFiles(), (std::vector<std::string>{"/d/a.plt", "/d/c.plt"}));
+    window->cInputFile->setText("/d/b.plt");
+    EXPECT_TRUE(window->ChosenInputFiles().empty());
+    EXPECT_EQ(window->InputFileText(), "/d/b.plt");
+}
+
+TEST_F(WindowTest, TheDialogOpensInTheFolderOfATypedName)
+{
+    Open();
+    DialogSpy spy;
+    window->cOutPutFile->RunDialog = std::ref(spy);
+    window->cOutPutFile->setText(QString::fromStdString(dir.Path("new.wpt")));
+    window->cOutPutFile->Browse();
+    EXPECT_EQ(spy.directory.toStdString(), dir.Root().string());
+    EXPECT_EQ(spy.mode, QFileDialog::AnyFile);
+    EXPECT_EQ(window->cOutPutFile->text().toStdString(), dir.Path("new.wpt"));  // cancelled: unchanged
+}
+
+namespace {
+void Drop(QWidget* target, const QMimeData& data, QPointF at)
+{
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+}
+}  // namespace
+
+TEST_F(WindowTest, DroppedFilesFillTheFieldTheyLandOn)
+{
+    Open();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/d/one.plt"), QUrl::fromLocalFile("/d/two.plt")});
+    Drop(window.get(), data, QPointF(250, 330));
+    EXPECT_EQ(window->InputFileText(), "/d/one.plt");
+    EXPECT_EQ(window->ChosenInputFiles().size(), 2u);
+    EXPECT_EQ(window->cInputFile->InitialDir(), "/d");
+
+    QMimeData third;
+    third.setUrls({QUrl::fromLocalFile("/e/three.plt")});
+    Drop(window->cOutput->viewport(), third, QPointF(5, 5));
+    EXPECT_EQ(window->InputFileText(), "/e/three.plt");
+
+    QMimeData other;
+    other.setUrls({QUrl::fromLocalFile("/d/out.wpt")});
+    Drop(window->cOutPutFile, other, QPointF(10, 10));
+    EXPECT_EQ(window->OutputFileText(), "/d/out.wpt");
+    EXPECT_EQ(window->InputFileText(), "/e/three.plt");
+}
+
+TEST_F(WindowTest, TabWalksTheControlsInOrder)
+{
+    Open();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const std::vector<QWidget*> order = {window->cInputFile, window->cInputFileFormat, window->cOutPutFile,
+                                         window->cOutputFileFormat, window->cOutput, window->bHelp,
+                                         window->bConvert, window->bClose, window->cInputFile};
+    // The editable lists take the focus in their text part.
+    auto owner = [&](QWidget* w) {
+        for (QWidget* control : order)
+            if (w && (w == control || control->isAncestorOf(w))) return control;
+        return w;
+    };
+    window->cInputFile->setFocus();
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        ASSERT_EQ(owner(QApplication::focusWidget()), order[i]) << i;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+}
+
+TEST_F(WindowTest, ThePaneKeepsEveryLineIncludingALeadingEmptyOne)
+{
+    Open();
+    window->AddLine("old");
+    window->ClearLines();
+    EXPECT_TRUE(window->Lines().isEmpty());
+    window->AddLine("");
+    window->AddLine("x");
+    window->AddLine("");
+    EXPECT_EQ(window->Lines(), (QStringList{"", "x", ""}));
+}

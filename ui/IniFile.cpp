@@ -1,0 +1,169 @@
+#include "ui/IniFile.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+#include "core/file_io.h"
+
+namespace {
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+bool SameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+struct Lines {
+    std::vector<std::string> text;
+    std::string lineEnd = "\r\n";  // kept as the file has it
+    bool exists = false;
+};
+
+Lines Load(const std::string& path)
+{
+    Lines lines;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return lines;
+    lines.exists = true;
+    std::ostringstream whole;
+    whole << in.rdbuf();
+    const std::string content = whole.str();
+    bool endSeen = false;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        if (content[i] != '\r' && content[i] != '\n') continue;
+        const bool crLf = content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n';
+        if (!endSeen) {
+            lines.lineEnd = crLf ? "\r\n" : std::string(1, content[i]);
+            endSeen = true;
+        }
+        lines.text.push_back(content.substr(start, i - start));
+        if (crLf) ++i;
+        start = i + 1;
+    }
+    if (start < content.size()) lines.text.push_back(content.substr(start));
+    return lines;
+}
+
+// The section name of a "[name]" line, or nothing.
+bool SectionName(std::string_view line, std::string_view& name)
+{
+    line = Trim(line);
+    if (line.empty() || line.front() != '[') return false;
+    const std::size_t close = line.find(']');
+    if (close == std::string_view::npos) return false;
+    name = Trim(line.substr(1, close - 1));
+    return true;
+}
+
+bool KeyName(std::string_view line, std::string_view& key, std::string_view& value)
+{
+    const std::string_view trimmed = Trim(line);
+    if (trimmed.empty() || trimmed.front() == ';') return false;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return false;
+    key = Trim(line.substr(0, equals));
+    value = Trim(line.substr(equals + 1));
+    return true;
+}
+
+struct Place {
+    bool sectionFound = false;
+    std::size_t keyLine = 0;  // valid when keyFound
+    bool keyFound = false;
+    std::size_t insertAt = 0;  // after the last non-blank line of the section
+};
+
+Place Find(const Lines& lines, std::string_view section, std::string_view key)
+{
+    Place place;
+    bool inside = false;
+    for (std::size_t i = 0; i < lines.text.size(); ++i) {
+        std::string_view name;
+        if (SectionName(lines.text[i], name)) {
+            if (inside) break;  // the first section of that name is the one used
+            inside = SameText(name, section);
+            if (inside) {
+                place.sectionFound = true;
+                place.insertAt = i + 1;
+            }
+            continue;
+        }
+        if (!inside) continue;
+        if (!Trim(lines.text[i]).empty()) place.insertAt = i + 1;
+        std::string_view k, v;
+        if (!place.keyFound && KeyName(lines.text[i], k, v) && SameText(k, key)) {
+            place.keyFound = true;
+            place.keyLine = i;
+        }
+    }
+    return place;
+}
+}  // namespace
+
+std::string IniFile::ReadString(const std::string& section, const std::string& key,
+                                const std::string& defaultValue) const
+{
+    const Lines lines = Load(path_);
+    const Place place = Find(lines, section, key);
+    if (!place.keyFound) return defaultValue;
+    std::string_view k, value;
+    KeyName(lines.text[place.keyLine], k, value);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return std::string(value);
+}
+
+int IniFile::ReadInteger(const std::string& section, const std::string& key, int defaultValue) const
+{
+    const std::string text = ReadString(section, key, "");
+    std::string_view digits = Trim(text);
+    if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+    int value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) return defaultValue;
+    return value;
+}
+
+void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
+{
+    Lines lines = Load(path_);
+    const Place place = Find(lines, section, key);
+    const std::string entry = key + "=" + value;
+    if (place.keyFound) {
+        lines.text[place.keyLine] = entry;
+    } else if (place.sectionFound) {
+        lines.text.insert(lines.text.begin() + static_cast<std::ptrdiff_t>(place.insertAt), entry);
+    } else {
+        lines.text.push_back("[" + section + "]");
+        lines.text.push_back(entry);
+    }
+    std::string content;
+    for (const std::string& line : lines.text) content += line + lines.lineEnd;
+    try {
+        WriteFileSafely(path_, content);
+    } catch (const std::exception&) {
+        throw std::runtime_error("Unable to write to " + path_);
+    }
+}
+
+void IniFile::WriteInteger(const std::string& section, const std::string& key, int value)
+{
+    WriteString(section, key, std::to_string(value));
+}

@@ -1,0 +1,29 @@
+// The settings file layer: reads and writes one key of an initialisation file
+// at a time, matching sections and keys without regard to case and keeping
+// every other section, key and comment of the file as it stands.
+#pragma once
+
+#include <string>
+
+class IniFile {
+public:
+    explicit IniFile(std::string path) : path_(std::move(path)) {}
+
+    const std::string& Path() const { return path_; }
+
+    // The value (trimmed, one pair of enclosing quotes removed), or the default
+    // when the file, the section or the key is missing.
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& defaultValue) const;
+    // A decimal integer; anything else, including a number out of range, gives the default.
+    int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
+
+    // Replaces the key's line, or adds the key at the end of its section, or
+    // adds the section at the end of the file. Throws std::runtime_error
+    // "Unable to write to <path>" when the file cannot be written.
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void WriteInteger(const std::string& section, const std::string& key, int value);
+
+private:
+    std::string path_;
+};

@@ -1,0 +1,31 @@
+// TchangeLabel: a caption label that reports every change of its text, so the
+// control it belongs to can place it again.
+#pragma once
+
+#include <QLabel>
+
+class TchangeLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit TchangeLabel(QWidget* parent = nullptr);
+    ~TchangeLabel() override;
+
+    // Sets the text and, when it differs, fits the size and fires OnChange.
+    void SetCaption(const QString& text);
+
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool on);
+    void SetWordWrap(bool on);
+
+    // With auto-size on: one line fits its text; a wrapped label keeps its
+    // width and takes the height its text needs.
+    void FitSize();
+
+signals:
+    void OnChange(TchangeLabel* sender);
+    // Before the label is torn down, so its control stops using it.
+    void Destroying(TchangeLabel* sender);
+
+private:
+    bool autoSize_ = true;
+};

@@ -1,0 +1,84 @@
+// TfmMain: the main window. It holds the two file fields, the two format
+// lists, the progress pane and the buttons; it is the front end the Convert
+// action and the readers report to, and it keeps the settings file.
+#pragma once
+
+#include <QMessageBox>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "core/frontend.h"
+
+class QPlainTextEdit;
+class QPushButton;
+class QFrame;
+class TFilenameEditLabel;
+class TLyrComboBox;
+class TfmHelp;
+
+// ProgramFolder() followed by the settings file's name.
+std::string DefaultSettingsPath();
+
+class TfmMain : public QWidget, public FrontEnd {
+    Q_OBJECT
+public:
+    explicit TfmMain(const std::string& settingsPath = DefaultSettingsPath(), QWidget* parent = nullptr);
+    ~TfmMain() override;
+
+    TFilenameEditLabel* cInputFile;
+    TLyrComboBox* cInputFileFormat;
+    QFrame* Bevel1;
+    TFilenameEditLabel* cOutPutFile;
+    TLyrComboBox* cOutputFileFormat;
+    QPlainTextEdit* cOutput;
+    QPushButton* bHelp;
+    QPushButton* bConvert;
+    QPushButton* bClose;
+
+    // Shows a modal box titled with the program's name; tests replace it.
+    std::function<void(QMessageBox::Icon, const QString&)> ShowBox;
+
+    void SetHelpWindow(TfmHelp* help) { fmHelp_ = help; }
+
+    void FormCreate();
+    // Writes the settings file; throws "Unable to write to <path>" when it cannot.
+    void FormDestroy();
+
+    void cInputFileFormatChange(int index);
+    void cOutputFileFormatChange(int index);
+    void bConvertClick();
+    void bHelpClick();
+    void bCloseClick();
+
+    // The progress pane, one entry per line.
+    QStringList Lines() const;
+
+    std::string InputFileText() override;
+    std::vector<std::string> ChosenInputFiles() override;
+    std::string OutputFileText() override;
+    int InputPosition() override;
+    int OutputPosition() override;
+    void AddLine(const std::string& text) override;
+    void ClearLines() override;
+    void ShowMessage(const std::string& text) override;
+    void SetBusyCursor(bool busy) override;
+    void ProcessMessages() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildControls();
+    void ConnectControls();
+    void SaveOnce();
+
+    std::string settingsPath_;
+    TfmHelp* fmHelp_ = nullptr;
+    int lineCount_ = 0;
+    bool busy_ = false;
+    bool converting_ = false;
+    bool saved_ = false;
+};

@@ -1,0 +1,146 @@
+#include "ui/help.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QScreen>
+
+QString HelpText()
+{
+    // Two lines end in a blank ("by the "); they are part of the text.
+    return QStringLiteral(
+        "Fields\n"
+        "======\n"
+        "\n"
+        "Input File - Select the file to convert.\n"
+        "Format - Select the input file format.\n"
+        "\n"
+        "Output File - Select the file to convert to.\n"
+        "Format - Select the output file format.\n"
+        "\n"
+        "Operation\n"
+        "=========\n"
+        "\n"
+        "1. Set the Input file format.\n"
+        "2. Select the input file.\n"
+        "3. Set the output file format.\n"
+        "4. Select the output file if it already exists\n"
+        "otherwise select the folder to use and type in the\n"
+        "output file name. The file extension is added\n"
+        "automatically.\n"
+        "5. Press the Convert button.\n"
+        "\n"
+        "File Formats\n"
+        "============\n"
+        "\n"
+        "Holux WRT Waypoint and Route Format\n"
+        "-----------------------------------\n"
+        "Maximum number of waypoints per file = 500\n"
+        "Maximum number of routes per file = 20\n"
+        "Maximum number of waypoints per route = 30\n"
+        "\n"
+        "Holux TLG Track Format\n"
+        "----------------------\n"
+        "Maximum number of tracks per file = 5\n"
+        "maximum number of track points per track = 2500\n"
+        "\n"
+        "When converting to Kestrelmaps format each track is\n"
+        "written to a separate file. Each file uses the\n"
+        "specified name with a number appended to it.\n"
+        "\n"
+        "When converting to the TLG format up to 5\n"
+        "Kestrelmaps Track Files can be selected in the\n"
+        "Input File window (they must all be in the same\n"
+        "folder). The 5 track files will be written into the\n"
+        "tlg file.\n"
+        "\n"
+        "Magellan Mapsend Waypoint Files\n"
+        "-------------------------------\n"
+        "Read only.\n"
+        "\n"
+        "Magellan Mapsend Track Files\n"
+        "----------------------------\n"
+        "Read only.\n"
+        "\n"
+        "Magellan GPS Waypoint Files\n"
+        "-------------------------------\n"
+        "These are the files saved on the memory card by the \n"
+        "gps.\n"
+        "Read only.\n"
+        "\n"
+        "Magellan GPS Track Files\n"
+        "----------------------------\n"
+        "Read only.\n"
+        "\n"
+        "These are the files saved on the memory card by the \n"
+        "gps.\n"
+        "\n"
+        "Nobletec Export Files\n"
+        "---------------------\n"
+        "Read only.\n"
+        "\n"
+        "Contains both Waypoints and Tracks but only one\n"
+        "is converted at a time.\n"
+        "\n"
+        "All tracks are written to the 1 output file\n"
+        "but as different track sections.\n"
+        "\n"
+        "NMEA Log Files\n"
+        "--------------\n"
+        "Read only.\n"
+        "\n"
+        "Text files of NMEA sentences.\n"
+        "\n"
+        "The GPRMC sentence is converted to Kestrelmaps\n"
+        "track files.\n"
+        "\n"
+        "The altitude is read from the GPGGA sentence\n"
+        "\n"
+        "Mapsource File (mps)\n"
+        "------------------\n"
+        "Read only\n"
+        "\n"
+        "Contains both Waypoints and Tracks but only one\n"
+        "is converted at a time.\n"
+        "\n"
+        "Each track is written to a separate output file\n"
+        "with \"_1\" etc added to the file name.\n"
+        "\n"
+        "Works with Mapsource file Version 4.09 or later.\n"
+        "\n"
+        "Mapsource GDB Format\n"
+        "--------------------------------------\n"
+        "Read only\n"
+        "\n"
+        "Contains both Waypoints, Routes and Tracks\n"
+        "but tracks are converted separately.\n"
+        "\n"
+        "Each track is written to a separate output file\n"
+        "with \"_1\" etc added to the file name.\n"
+        "\n"
+        "Routes and Waypoints will be saved from\n"
+        "GDB files which contain Routes. Select\n"
+        "Kestrelmaps Waypoint as the Output File Format.\n"
+        "Both .wpt file and .rte file will be saved.");
+}
+
+TfmHelp::TfmHelp(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setWindowTitle("Help");
+    setModal(true);
+    setFixedSize(382, 338);
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setGeometry(rect());
+    Memo1->setReadOnly(true);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont font("Courier New", 9);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    Memo1->setFont(font);
+    Memo1->setPlainText(HelpText());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = geometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}

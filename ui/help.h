@@ -1,0 +1,17 @@
+// TfmHelp: the fixed help text in a modal tool window.
+#pragma once
+
+#include <QDialog>
+
+class QPlainTextEdit;
+
+// The help text, line by line, as the help window shows it.
+QString HelpText();
+
+class TfmHelp : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfmHelp(QWidget* parent = nullptr);
+
+    QPlainTextEdit* Memo1;
+};
