@@ -101,27 +101,93 @@ std::string ProgramFolder()
     return slash == 0 ? "/" : program.substr(0, slash);
 }
 
-std::string GetField(std::string_view line, int n, std::string_view defaultValue)
+namespace {
+// Reads blank-trimmed text that holds no comma: a decimal number with optional
+// sign, point and exponent. When anything else follows, the value is the
+// digits read up to there as one whole number.
+double ParseDecimal(std::string_view s)
 {
-    const auto field = CommaField(line, n);
+    if (s.empty()) return 0.0;
+    std::size_t i = 0;
+    auto digits = [&] {
+        const std::size_t start = i;
+        while (i < s.size() && IsDigit(s[i])) ++i;
+        return i > start;
+    };
+    auto partial = [&] {
+        double value = 0;
+        for (std::size_t k = 0; k < i; ++k)
+            if (IsDigit(s[k])) value = value * 10 + (s[k] - '0');
+        return value;
+    };
+
+    if (s[i] == '+' || s[i] == '-') ++i;
+    bool anyDigit = digits();
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        anyDigit = digits() || anyDigit;
+    }
+    if (!anyDigit) return partial();
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (!digits()) return partial();
+    }
+    if (i != s.size()) return partial();
+
+    const char* first = s.data() + (s[0] == '+' ? 1 : 0);  // from_chars takes '-' only
+    double value = 0;
+    const auto result = std::from_chars(first, s.data() + s.size(), value);
+    if (result.ec == std::errc()) return value;
+    const std::string text(s);  // out of range: strtod tells an overflow from an underflow
+    errno = 0;
+    value = std::strtod(text.c_str(), nullptr);
+    if (errno == ERANGE && std::isinf(value)) throw ConversionError("'" + text + "' is not a valid floating point value");
+    return value;
+}
+
+// Copies text into a small buffer with every byte mapped, without allocating
+// for the short texts that numbers are.
+template <typename Map>
+class MappedText {
+public:
+    MappedText(std::string_view text, Map map)
+    {
+        char* target = text.size() <= sizeof small_ ? small_ : (large_.resize(text.size()), large_.data());
+        for (std::size_t k = 0; k < text.size(); ++k) target[k] = map(text[k]);
+        view_ = TrimView(std::string_view(target, text.size()));
+    }
+    std::string_view View() const { return view_; }
+
+private:
+    char small_[64];
+    std::string large_;
+    std::string_view view_;
+};
+}  // namespace
+
+namespace {
+std::string FieldText(std::optional<std::string_view> field, std::string_view defaultValue)
+{
     if (!field || field->empty()) return std::string(defaultValue);
     return TrimSpaces(*field);
 }
 
-double GetFloatField(std::string_view line, int n, double defaultValue)
+double FieldFloat(std::optional<std::string_view> field, double defaultValue)
 {
-    const auto field = CommaField(line, n);
     if (!field || field->empty()) return defaultValue;
     try {
-        return TextToFloat(KeepOnly(*field, kFloatBytes));
+        const MappedText numeric(*field, [](char c) {
+            return kFloatBytes.contains[static_cast<unsigned char>(c)] ? c : ' ';
+        });
+        return ParseDecimal(numeric.View());
     } catch (const ConversionError&) {
         return defaultValue;
     }
 }
 
-std::int32_t GetIntField(std::string_view line, int n, std::int32_t defaultValue)
+std::int32_t FieldInt(std::optional<std::string_view> field, std::int32_t defaultValue)
 {
-    const auto field = CommaField(line, n);
     if (!field || field->empty()) return defaultValue;
     const std::string digits = KeepOnly(*field, kIntBytes);
     const char* first = digits.data();
@@ -132,6 +198,62 @@ std::int32_t GetIntField(std::string_view line, int n, std::int32_t defaultValue
     const auto [end, error] = std::from_chars(first, last, value);
     if (error != std::errc() || end != last) return defaultValue;
     return value;
+}
+}  // namespace
+
+std::string GetField(std::string_view line, int n, std::string_view defaultValue)
+{
+    return FieldText(CommaField(line, n), defaultValue);
+}
+
+double GetFloatField(std::string_view line, int n, double defaultValue)
+{
+    return FieldFloat(CommaField(line, n), defaultValue);
+}
+
+std::int32_t GetIntField(std::string_view line, int n, std::int32_t defaultValue)
+{
+    return FieldInt(CommaField(line, n), defaultValue);
+}
+
+CommaFields::CommaFields(std::string_view line) : line_(line)
+{
+    while (count_ < kKept) {
+        const std::size_t comma = line.find(',');
+        fields_[count_++] = line.substr(0, comma);
+        if (comma == std::string_view::npos) break;
+        line.remove_prefix(comma + 1);
+    }
+}
+
+bool CommaFields::Field(int n, std::string_view& field) const
+{
+    if (n >= 1 && n <= count_) {
+        field = fields_[n - 1];
+        return true;
+    }
+    if (n <= kKept || count_ < kKept) return false;
+    const auto far = CommaField(line_, n);
+    if (far) field = *far;
+    return far.has_value();
+}
+
+std::string CommaFields::Text(int n, std::string_view defaultValue) const
+{
+    std::string_view field;
+    return FieldText(Field(n, field) ? std::optional(field) : std::nullopt, defaultValue);
+}
+
+double CommaFields::Float(int n, double defaultValue) const
+{
+    std::string_view field;
+    return FieldFloat(Field(n, field) ? std::optional(field) : std::nullopt, defaultValue);
+}
+
+std::int32_t CommaFields::Int(int n, std::int32_t defaultValue) const
+{
+    std::string_view field;
+    return FieldInt(Field(n, field) ? std::optional(field) : std::nullopt, defaultValue);
 }
 
 std::string GetSpaceField(std::string_view line, int n, std::string_view defaultValue)
@@ -152,51 +274,10 @@ std::string GetSpaceField(std::string_view line, int n, std::string_view default
     return std::string(field);
 }
 
-// A decimal number with optional sign, point and exponent. When anything else
-// follows, the value is the digits read up to there as one whole number.
 double TextToFloat(std::string_view text)
 {
-    std::string s(TrimView(text));
-    for (char& c : s)
-        if (c == ',') c = '.';
-    if (s.empty()) return 0.0;
-
-    std::size_t i = 0;
-    double digitsSoFar = 0;
-    bool anyMantissaDigit = false;
-    auto takeDigits = [&](bool mantissa) {
-        const std::size_t start = i;
-        while (i < s.size() && IsDigit(s[i])) {
-            digitsSoFar = digitsSoFar * 10 + (s[i] - '0');
-            ++i;
-        }
-        if (mantissa && i > start) anyMantissaDigit = true;
-        return i > start;
-    };
-    auto partial = [&] { return digitsSoFar; };
-
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    takeDigits(true);
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        takeDigits(true);
-    }
-    if (!anyMantissaDigit) return partial();
-    if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-        if (!takeDigits(false)) return partial();
-    }
-    if (i != s.size()) return partial();
-
-    const char* first = s.data() + (s[0] == '+' ? 1 : 0);  // from_chars takes '-' only
-    double value = 0;
-    const auto result = std::from_chars(first, s.data() + s.size(), value);
-    if (result.ec == std::errc()) return value;
-    errno = 0;  // out of range: strtod tells an overflow from an underflow
-    value = std::strtod(s.c_str(), nullptr);
-    if (errno == ERANGE && std::isinf(value)) throw ConversionError("'" + s + "' is not a valid floating point value");
-    return value;
+    const MappedText mapped(TrimView(text), [](char c) { return c == ',' ? '.' : c; });
+    return ParseDecimal(mapped.View());
 }
 
 double LocalToUtc(double dateTime) { return dateTime + TimeZoneBias / 1440.0; }
@@ -213,8 +294,10 @@ std::string FormatFixed(int precision, int digits, double value)
     if (digits > 18) digits = 18;
 
     char scientific[64];
-    std::snprintf(scientific, sizeof scientific, "%.*e", precision - 1, value);
-    const std::string_view sci(scientific);
+    const auto written = std::to_chars(scientific, scientific + sizeof scientific - 1, value,
+                                       std::chars_format::scientific, precision - 1);
+    *written.ptr = '\0';
+    const std::string_view sci(scientific, static_cast<std::size_t>(written.ptr - scientific));
     const bool negative = sci.front() == '-';
     const std::size_t ePos = sci.find('e');
     std::string mantissa;

@@ -15,35 +15,8 @@
 
 namespace {
 constexpr double kOneHour = 1.0 / 24.0;
-constexpr int kFieldsUsed = 11;
-
-// The comma fields of one sentence, located once; each is then read with
-// the field helpers as a line of its own, so the usual trimming and defaults hold.
-class Sentence {
-public:
-    explicit Sentence(std::string_view line)
-    {
-        for (int n = 0; n < kFieldsUsed; ++n) {
-            const std::size_t comma = line.find(',');
-            fields_[n] = line.substr(0, comma);
-            count_ = n + 1;
-            if (comma == std::string_view::npos) break;
-            line.remove_prefix(comma + 1);
-        }
-    }
-    std::string Text(int n, std::string_view defaultValue) const
-    {
-        return n <= count_ ? GetField(fields_[n - 1], 1, defaultValue) : std::string(defaultValue);
-    }
-    double Number(int n, double defaultValue) const
-    {
-        return n <= count_ ? GetFloatField(fields_[n - 1], 1, defaultValue) : defaultValue;
-    }
-
-private:
-    std::string_view fields_[kFieldsUsed];
-    int count_ = 0;
-};
+// The comma fields of one sentence, located once.
+using Sentence = CommaFields;
 
 // The tag is field 1 without its blanks; only the two sentences used are told apart.
 enum class Tag { Other, Gga, Rmc };
@@ -109,7 +82,7 @@ double FixTime(const Sentence& line)
 // Pending altitude in feet, from field 10 and its unit in field 11.
 double GgaAltitude(const Sentence& line)
 {
-    const double altitude = line.Number(10, -777);
+    const double altitude = line.Float(10, -777);
     if (altitude == -777) return -777;
     if (UpperText(line.Text(11, "M")) == "M") return altitude * kFeetPerMetre;
     return altitude;

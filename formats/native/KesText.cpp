@@ -1,6 +1,5 @@
 #include "formats/native/KesText.h"
 
-
 #include "core/clock.h"
 #include "core/frontend.h"
 
@@ -24,26 +23,28 @@ namespace {
 // The day count holds about 10 ms, so the texts show the nearest second:
 // a time read back from the file then gives the same texts again.
 CalendarTime ToNearestSecond(double dateTime) { return DecodeDateTime(dateTime + 0.5 / 86400.0); }
-
-std::string TwoDigits(int value)
-{
-    return {static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
-}
 }  // namespace
 
-std::string DateText(double dateTime)
+void AppendDateAndTime(std::string& out, double dateTime)
 {
     static constexpr const char* kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const CalendarTime t = ToNearestSecond(dateTime);
-    std::string text = TwoDigits(t.Day) + "-" + kMonths[(t.Month - 1) % 12] + "-";
-    return text + TwoDigits(t.Year % 100);
-}
-
-std::string TimeText(double dateTime)
-{
-    const CalendarTime t = ToNearestSecond(dateTime);
-    return TwoDigits(t.Hour) + ":" + TwoDigits(t.Minute) + ":" + TwoDigits(t.Second);
+    auto twoDigits = [&](int value) {
+        out += static_cast<char>('0' + value / 10 % 10);
+        out += static_cast<char>('0' + value % 10);
+    };
+    twoDigits(t.Day);
+    out += '-';
+    out += kMonths[(t.Month - 1) % 12];
+    out += '-';
+    twoDigits(t.Year % 100);
+    out += ", ";
+    twoDigits(t.Hour);
+    out += ':';
+    twoDigits(t.Minute);
+    out += ':';
+    twoDigits(t.Second);
 }
 
 }  // namespace kes

@@ -15,9 +15,8 @@ void AppendTextColumn(std::string& out, std::string_view text);
 // Shows the datum message when the datum line is not exactly "WGS 84".
 void CheckDatumLine(std::string_view line);
 
-// Days since 1899-12-30 as "dd-mmm-yy" and "HH:MM:SS", in English and on a
-// 24-hour clock whatever the host's locale.
-std::string DateText(double dateTime);
-std::string TimeText(double dateTime);
+// Appends days since 1899-12-30 as "dd-mmm-yy, HH:MM:SS", in English and on
+// a 24-hour clock whatever the host's locale.
+void AppendDateAndTime(std::string& out, double dateTime);
 
 }  // namespace kes

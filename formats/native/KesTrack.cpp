@@ -44,9 +44,9 @@ std::string_view Part(std::string_view text, std::size_t from, std::size_t count
 }
 
 // The date of columns 6 (ddmmyy) and 7 (hhmmss), used when column 5 is 0.
-double DateFromTexts(std::string_view line, double now)
+double DateFromTexts(const CommaFields& line, double now)
 {
-    const std::string date = GetField(line, 6, "01");
+    const std::string date = line.Text(6, "01");
     if (date.size() != 6) return now;
     const int day = WholeNumberOrThrow(Part(date, 0, 2));
     const int month = WholeNumberOrThrow(Part(date, 2, 2));
@@ -56,7 +56,7 @@ double DateFromTexts(std::string_view line, double now)
     if (!encoded) return now;
     double dateTime = *encoded;
 
-    const std::string time = GetField(line, 7, "010000");
+    const std::string time = line.Text(7, "010000");
     int hours = WholeNumberOrThrow(Part(time, 0, 2));
     int minutes = WholeNumberOrThrow(Part(time, 2, 2));
     int seconds = RoundHalfEven<int>(TextToFloat(Part(time, 4)), 0);
@@ -77,18 +77,19 @@ double DateFromTexts(std::string_view line, double now)
     return dateTime + *timeOfDay;
 }
 
-void ParsePointLine(std::string_view line, TrackPoint& p)
+void ParsePointLine(std::string_view text, TrackPoint& p)
 {
-    p.Latitude = GetFloatField(line, 1, 0);
-    p.Longitude = GetFloatField(line, 2, 0);
-    p.NewSection = GetIntField(line, 3, 0);
-    float altitude = static_cast<float>(GetFloatField(line, 4, -777));
+    const CommaFields line(text);
+    p.Latitude = line.Float(1, 0);
+    p.Longitude = line.Float(2, 0);
+    p.NewSection = line.Int(3, 0);
+    float altitude = static_cast<float>(line.Float(4, -777));
     if (altitude != kNoAltitude) altitude = static_cast<float>(altitude / kFeetPerMetre);
     p.Altitude = altitude;
     // The current time is the default of column 5 and the fallback of the
     // date texts; it is asked for only when needed, since that is costly.
     auto now = [] { return LocalToUtc(NowLocal()); };
-    double dateTime = GetFloatField(line, 5, std::numeric_limits<double>::quiet_NaN());
+    double dateTime = line.Float(5, std::numeric_limits<double>::quiet_NaN());
     if (std::isnan(dateTime)) dateTime = now();
     else if (dateTime == 0) dateTime = DateFromTexts(line, now());
     p.DateTime = dateTime;
@@ -122,9 +123,7 @@ void AppendPointLine(std::string& out, const TrackPoint& p)
     out += ',';
     AppendReal(out, p.DateTime, 13, 7);
     out += ", ";
-    out += kes::DateText(p.DateTime);
-    out += ", ";
-    out += kes::TimeText(p.DateTime);
+    kes::AppendDateAndTime(out, p.DateTime);
     out += kes::kCrLf;
 }
 }  // namespace

@@ -17,31 +17,32 @@ std::string Unescaped(std::string text)
     return text;
 }
 
-void ParseWaypointLine(std::string_view line, WayPoints& w)
+void ParseWaypointLine(std::string_view text, WayPoints& w)
 {
-    w.Name = GetField(line, 2, "");
-    w.Latitude = GetFloatField(line, 3, 0);
-    w.Longitude = GetFloatField(line, 4, 0);
-    w.DateTime = GetFloatField(line, 5, kUndatedWaypoint);
-    w.Symbol = static_cast<std::int16_t>(GetIntField(line, 6, 0));
-    w.Column7 = static_cast<std::int16_t>(GetIntField(line, 7, 0));
-    w.Column8 = GetIntField(line, 8, 0);
-    w.Column9 = GetIntField(line, 9, 0);
-    w.Column10 = GetIntField(line, 10, 65535);
-    w.Description = GetField(line, 11, "");
-    w.Column12 = GetIntField(line, 12, 0);
-    w.Column13 = GetIntField(line, 13, 0);
-    w.Column14 = GetIntField(line, 14, 0);
-    w.Altitude = static_cast<float>(GetFloatField(line, 15, -777));
-    w.Column16 = GetIntField(line, 16, 8);
-    w.Column17 = GetIntField(line, 17, 0);
-    w.Column18 = GetIntField(line, 18, 17);
-    w.Column19 = GetIntField(line, 19, 0);
-    w.Column20 = static_cast<float>(GetFloatField(line, 20, 10));
-    w.Column21 = GetIntField(line, 21, 2);
-    w.Column22 = Unescaped(GetField(line, 22, ""));
-    w.Column23 = Unescaped(GetField(line, 23, ""));
-    w.Column24 = Unescaped(GetField(line, 24, ""));
+    const CommaFields line(text);
+    w.Name = line.Text(2, "");
+    w.Latitude = line.Float(3, 0);
+    w.Longitude = line.Float(4, 0);
+    w.DateTime = line.Float(5, kUndatedWaypoint);
+    w.Symbol = static_cast<std::int16_t>(line.Int(6, 0));
+    w.Column7 = static_cast<std::int16_t>(line.Int(7, 0));
+    w.Column8 = line.Int(8, 0);
+    w.Column9 = line.Int(9, 0);
+    w.Column10 = line.Int(10, 65535);
+    w.Description = line.Text(11, "");
+    w.Column12 = line.Int(12, 0);
+    w.Column13 = line.Int(13, 0);
+    w.Column14 = line.Int(14, 0);
+    w.Altitude = static_cast<float>(line.Float(15, -777));
+    w.Column16 = line.Int(16, 8);
+    w.Column17 = line.Int(17, 0);
+    w.Column18 = line.Int(18, 17);
+    w.Column19 = line.Int(19, 0);
+    w.Column20 = static_cast<float>(line.Float(20, 10));
+    w.Column21 = line.Int(21, 2);
+    w.Column22 = Unescaped(line.Text(22, ""));
+    w.Column23 = Unescaped(line.Text(23, ""));
+    w.Column24 = Unescaped(line.Text(24, ""));
 }
 
 void AppendWaypointLine(std::string& out, int position, const WayPoints& w)
