@@ -1,0 +1,15 @@
+// Fuzz entry point: the MapSource .gdb file in waypoint mode, then the store written out.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "formats/import/MapsourceGDB.h"
+#include "fuzz/fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string input = WriteFuzzInput(data, size, ".gdb");
+    RunQuietly(11, [&] { ReadMapsourceGdbFile(input, FuzzOutputName("out")); });
+    RunQuietly(11, WriteStoreWaypoints);
+    return 0;
+}

@@ -1,0 +1,15 @@
+// Fuzz entry point: the MapSend waypoint file, then the store written out.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "formats/import/Mapsend.h"
+#include "fuzz/fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string input = WriteFuzzInput(data, size, ".wpt");
+    RunQuietly(4, [&] { ReadMapsendWaypointFile(input); });
+    RunQuietly(4, WriteStoreWaypoints);
+    return 0;
+}

@@ -1,0 +1,14 @@
+// Fuzz entry point: the MapSource .mps file in track mode, which writes one track file per track.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "formats/import/Mapsource.h"
+#include "fuzz/fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string input = WriteFuzzInput(data, size, ".mps");
+    RunQuietly(12, [&] { ReadMapsourceMpsFile(input, FuzzOutputName("out.plt")); });
+    return 0;
+}
