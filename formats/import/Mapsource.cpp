@@ -69,20 +69,12 @@ private:
         if (Skip(file_, kSymbolOffset) && Read(file_, code)) Skip(file_, kWaypointTail - kSymbolOffset - 4);
 
         if (trackMode_ || !positioned) return true;
-        const double latitude = SemicirclesToDegrees(lat);
-        const double longitude = SemicirclesToDegrees(lon);
-        if (latitude == 0 && longitude == 0) return true;
-        ++WaypointCount;
-        ++stored_;
-        WayPoints& w = WaypointList[stored_];
-        w.Longitude = longitude;
-        w.Latitude = latitude;
-        w.Name = name.empty() ? "X" : name;
-        w.DateTime = NowLocal();
-        w.Description = comment;
-        w.Altitude = static_cast<float>(MpsFeet(altitude, metres));
-        w.Symbol = LookupMapsourceSymbol(code);
-        return stored_ < kMaxWaypoints;
+        WayPoints* w = NewWaypoint(lat, lon, name, comment);
+        if (!w) return true;
+        w->DateTime = NowLocal();
+        w->Altitude = static_cast<float>(MpsFeet(altitude, metres));
+        w->Symbol = LookupMapsourceSymbol(code);
+        return WaypointCount < kMaxWaypoints;
     }
 
     // False when the rest of an over-long track cannot be skipped.
@@ -123,7 +115,6 @@ private:
     const std::string& outputName_;
     const bool trackMode_;
     int n_ = 1;        // number of the next track file
-    int stored_ = 0;   // waypoints stored
 };
 }  // namespace
 

@@ -97,22 +97,14 @@ private:
         const bool timed = Read(body, timeFlag) && timeFlag == 1 && Read(body, seconds);
 
         if (trackMode_ || !positioned) return true;
-        const double latitude = SemicirclesToDegrees(lat);
-        const double longitude = SemicirclesToDegrees(lon);
-        if (latitude == 0 && longitude == 0) return true;
-        ++WaypointCount;
-        ++stored_;
-        WayPoints& w = WaypointList[stored_];
-        w.Longitude = longitude;
-        w.Latitude = latitude;
-        w.Name = name.empty() ? "X" : name;
-        w.DateTime = timed ? DayCount(seconds) : NowLocal();
-        w.Description = comment;
-        w.Altitude = static_cast<float>(feet);
-        w.Column14 = RoundHalfEven<std::int32_t>(proximity, 0);
-        w.Column13 = column13;
-        w.Symbol = LookupMapsourceSymbol(code);
-        return stored_ < kMaxWaypoints;
+        WayPoints* w = NewWaypoint(lat, lon, name, comment);
+        if (!w) return true;
+        w->DateTime = timed ? DayCount(seconds) : NowLocal();
+        w->Altitude = static_cast<float>(feet);
+        w->Column14 = RoundHalfEven<std::int32_t>(proximity, 0);
+        w->Column13 = column13;
+        w->Symbol = LookupMapsourceSymbol(code);
+        return WaypointCount < kMaxWaypoints;
     }
 
     // Routes past the table's last slot are counted and dropped; the record
@@ -206,7 +198,6 @@ private:
     const bool trackMode_;
     int nextTrack_ = 1;
     int nextRoute_ = 1;
-    int stored_ = 0;  // waypoints stored
 };
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "core/frontend.h"
 #include "core/number_format.h"
 #include "core/store.h"
+#include "formats/import/Mapsource.h"
 #include "formats/native/Kes.h"
 
 namespace mapsource {
@@ -42,6 +43,21 @@ inline bool SkipNameGap(ByteReader& file)
     while (c != 0)
         if (!Read(file, c)) return false;
     return Skip(file, 22);
+}
+
+// The next waypoint entry, filled with what both file kinds give a waypoint;
+// nothing for a waypoint at 0,0, which marks a position that was never set.
+inline WayPoints* NewWaypoint(std::int32_t lat, std::int32_t lon, const std::string& name, const std::string& comment)
+{
+    const double latitude = SemicirclesToDegrees(lat);
+    const double longitude = SemicirclesToDegrees(lon);
+    if (latitude == 0 && longitude == 0) return nullptr;
+    WayPoints& w = WaypointList[++WaypointCount];
+    w.Longitude = longitude;
+    w.Latitude = latitude;
+    w.Name = name.empty() ? "X" : name;
+    w.Description = comment;
+    return &w;
 }
 
 inline bool TrackMode() { return Front().InputPosition() == kTrackModePosition; }
