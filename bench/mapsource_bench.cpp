@@ -86,24 +86,6 @@ std::string TrackFile(int points)
     return f.data;
 }
 
-class BenchFrontEnd final : public FrontEnd {
-public:
-    explicit BenchFrontEnd(int position) : position_(position) {}
-    std::string InputFileText() override { return {}; }
-    std::vector<std::string> ChosenInputFiles() override { return {}; }
-    std::string OutputFileText() override { return {}; }
-    int InputPosition() override { return position_; }
-    int OutputPosition() override { return -1; }
-    void AddLine(const std::string&) override {}
-    void ClearLines() override {}
-    void ShowMessage(const std::string&) override {}
-    void SetBusyCursor(bool) override {}
-    void ProcessMessages() override {}
-
-private:
-    int position_;
-};
-
 std::string Folder()
 {
     const auto folder = std::filesystem::temp_directory_path() / "kes-bench-mapsource";
@@ -116,7 +98,7 @@ static void BM_Gdb10kWaypointsToWaypointFile(benchmark::State& state)
 {
     const std::string input = Folder() + "/waypoints.gdb";
     WriteFileSafely(input, WaypointsFile(10000));
-    BenchFrontEnd front(11);
+    SilentFrontEnd front(11);
     ScopedFrontEnd scope(front);
     for (auto _ : state) {
         ReadMapsourceGdbFile(input, Folder() + "/waypoints.wpt");
@@ -130,7 +112,7 @@ static void BM_Gdb100kPointTrackToTrackFile(benchmark::State& state)
 {
     const std::string input = Folder() + "/track.gdb";
     WriteFileSafely(input, TrackFile(100000));
-    BenchFrontEnd front(12);
+    SilentFrontEnd front(12);
     ScopedFrontEnd scope(front);
     for (auto _ : state) {
         TrackFilesWritten.clear();

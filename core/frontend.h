@@ -25,6 +25,26 @@ public:
     virtual void ProcessMessages() = 0;
 };
 
+// Shows nothing and selects only the input position it is given: the front
+// end outside a conversion, and a base for front ends that watch one thing.
+class SilentFrontEnd : public FrontEnd {
+public:
+    explicit SilentFrontEnd(int inputPosition = -1) : inputPosition_(inputPosition) {}
+    std::string InputFileText() override { return {}; }
+    std::vector<std::string> ChosenInputFiles() override { return {}; }
+    std::string OutputFileText() override { return {}; }
+    int InputPosition() override { return inputPosition_; }
+    int OutputPosition() override { return -1; }
+    void AddLine(const std::string&) override {}
+    void ClearLines() override {}
+    void ShowMessage(const std::string&) override {}
+    void SetBusyCursor(bool) override {}
+    void ProcessMessages() override {}
+
+private:
+    int inputPosition_;
+};
+
 // The front end that readers report to. Outside a conversion it is a silent
 // one that selects nothing.
 FrontEnd& Front();

@@ -18,23 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-class SilentFrontEnd final : public FrontEnd {
-public:
-    explicit SilentFrontEnd(int position) : position_(position) {}
-    std::string InputFileText() override { return {}; }
-    std::vector<std::string> ChosenInputFiles() override { return {}; }
-    std::string OutputFileText() override { return {}; }
-    int InputPosition() override { return position_; }
-    int OutputPosition() override { return -1; }
-    void AddLine(const std::string&) override {}
-    void ClearLines() override {}
-    void ShowMessage(const std::string&) override {}
-    void SetBusyCursor(bool) override {}
-    void ProcessMessages() override {}
-
-private:
-    int position_;
-};
 
 // Memory-backed when available: every output goes through a synced write,
 // which on a disk would dominate the run time.

@@ -10,23 +10,14 @@
 
 namespace {
 // Notes, at each message box, how large the output file is on disk.
-class FileSizeAtMessage final : public FrontEnd {
+class FileSizeAtMessage final : public SilentFrontEnd {
 public:
     explicit FileSizeAtMessage(std::string path) : path_(std::move(path)) {}
-    std::string InputFileText() override { return {}; }
-    std::vector<std::string> ChosenInputFiles() override { return {}; }
-    std::string OutputFileText() override { return {}; }
-    int InputPosition() override { return -1; }
-    int OutputPosition() override { return -1; }
-    void AddLine(const std::string&) override {}
-    void ClearLines() override {}
     void ShowMessage(const std::string&) override
     {
         std::error_code missing;
         sizes.push_back(std::filesystem::file_size(path_, missing));
     }
-    void SetBusyCursor(bool) override {}
-    void ProcessMessages() override {}
 
     std::vector<std::uintmax_t> sizes;
 
