@@ -7,6 +7,7 @@
 #include "core/store.h"
 #include "core/text_fields.h"
 #include "formats/import/Magellan.h"
+#include "tests/support/random_text.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -165,24 +166,13 @@ TEST_F(MagellanCard, DatedTrackFixture)
 
 TEST_F(MagellanCard, RandomAndTruncatedInputsNeverCrash)
 {
-    const char* pieces[] = {"$PMGNWPL", "$PMGNTRK", ",", ",,", "*", "*1F", "\r\n", "\n", "\r", "\x1A", "123456.78",
-                            "4807.038", "S", "W", "M", "F", "-", "1e999", "010199", "  ", "ab", "9999999999"};
-    std::mt19937 random(11);
+    const std::vector<std::string> pieces = {"$PMGNWPL", "$PMGNTRK", ",", ",,", "*", "*1F", "\r\n", "\n", "\r", "\x1A", "123456.78",
+                                             "4807.038", "S", "W", "M", "F", "-", "1e999", "010199", "  ", "ab", "9999999999"};
     std::string valid;
     for (int i = 0; i < 1500; ++i)
         valid += "$PMGNTRK,4807.038,N,01131.000,W,100,M,123456.78,A,,010120*6A\r\n"
                  "$PMGNWPL,4807.038,N,01131.000,W,100,M,HOME,front door,ab*1F\r\n";
-    for (int round = 0; round < 400; ++round) {
-        std::string input;
-        const std::size_t size = round % 50 == 0 ? 200000 : random() % 2000;
-        if (round % 3 == 0) {
-            input = valid.substr(0, random() % valid.size());
-        } else {
-            while (input.size() < size) {
-                if (random() % 4 == 0) input += static_cast<char>(random() % 256);
-                else input += pieces[random() % std::size(pieces)];
-            }
-        }
+    for (const std::string& input : RandomTextInputs(valid, pieces, 11)) {
         for (const bool track : {false, true}) {
             try {
                 if (track) ReadTrack(input);

@@ -8,6 +8,7 @@
 #include "core/text_fields.h"
 #include "formats/import/nmea.h"
 #include "formats/native/Kes.h"
+#include "tests/support/random_text.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -141,23 +142,12 @@ TEST_F(NmeaLog, ReceiverLogFixture)
 
 TEST_F(NmeaLog, RandomAndTruncatedInputsNeverCrash)
 {
-    const char* pieces[] = {"$GPRMC", "$GPGGA", ",", ",,", "*", "\r\n", "\n", "\r", "\x1A", "123519.999",
-                            "4807.038", "S", "W", "M", "F", "-", "1e999", "230394", "000000", " ", "9999999999"};
-    std::mt19937 random(7);
+    const std::vector<std::string> pieces = {"$GPRMC", "$GPGGA", ",", ",,", "*", "\r\n", "\n", "\r", "\x1A", "123519.999",
+                                             "4807.038", "S", "W", "M", "F", "-", "1e999", "230394", "000000", " ", "9999999999"};
     std::string valid;
     for (int i = 0; i < 2000; ++i)
         valid += "$GPGGA,1,,,,,1,5,1,12.5,M\r\n$GPRMC,123519,A,4807.038,N,01131.000,E,,,230394\r\n";
-    for (int round = 0; round < 400; ++round) {
-        std::string input;
-        const std::size_t size = round % 50 == 0 ? 200000 : random() % 2000;
-        if (round % 3 == 0) {
-            input = valid.substr(0, random() % valid.size());
-        } else {
-            while (input.size() < size) {
-                if (random() % 4 == 0) input += static_cast<char>(random() % 256);
-                else input += pieces[random() % std::size(pieces)];
-            }
-        }
+    for (const std::string& input : RandomTextInputs(valid, pieces, 7)) {
         try {
             Read(input);
             ASSERT_LE(TrackProps.PointCount, 100000);

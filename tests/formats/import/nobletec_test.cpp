@@ -7,6 +7,7 @@
 #include "core/store.h"
 #include "core/text_fields.h"
 #include "formats/import/Nobletec.h"
+#include "tests/support/random_text.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -133,23 +134,12 @@ TEST_F(NobletecExport, TrackStopsAtTheStoreCapacity)
 
 TEST_F(NobletecExport, RandomAndTruncatedInputsNeverCrash)
 {
-    const char* pieces[] = {"Type = Mark", "Desc =", "Desc = {{", "LatLon = ", "  LatLon", "NumberOfTrackMarks = ",
-                            "NumberOfTrackMarks = 2147483647", "\r\n", "\n", "\r", "\x1A", "47", "36,5", " ", "\t",
-                            "S", "W", "-", "1e999", "=", "12"};
-    std::mt19937 random(5);
+    const std::vector<std::string> pieces = {"Type = Mark", "Desc =", "Desc = {{", "LatLon = ", "  LatLon", "NumberOfTrackMarks = ",
+                                             "NumberOfTrackMarks = 2147483647", "\r\n", "\n", "\r", "\x1A", "47", "36,5", " ", "\t",
+                                             "S", "W", "-", "1e999", "=", "12"};
     std::string valid;
     for (int i = 0; i < 300; ++i) valid += Mark("Harbour entrance buoy", "47 36.000 N 122 30.000 W") + Section(5, 1);
-    for (int round = 0; round < 400; ++round) {
-        std::string input;
-        const std::size_t size = round % 50 == 0 ? 200000 : random() % 2000;
-        if (round % 3 == 0) {
-            input = valid.substr(0, random() % valid.size());
-        } else {
-            while (input.size() < size) {
-                if (random() % 4 == 0) input += static_cast<char>(random() % 256);
-                else input += pieces[random() % std::size(pieces)];
-            }
-        }
+    for (const std::string& input : RandomTextInputs(valid, pieces, 5)) {
         for (const bool track : {false, true}) {
             try {
                 if (track) ReadNobletecTracks(Write(input));
