@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
 
 #include "core/clock.h"
 #include "core/file_io.h"
