@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "core/clock.h"
 #include "core/file_io.h"
 #include "core/store.h"
