@@ -1,5 +1,7 @@
 #include "core/line_reader.h"
 
+#include <cstring>
+
 #include "core/file_io.h"
 
 LineReader LineReader::FromFile(const std::string& path)
@@ -19,8 +21,12 @@ bool LineReader::Next(std::string_view& line)
         line = {};
         return false;
     }
-    std::size_t stop = position_;
-    while (stop < end_ && content_[stop] != '\r' && content_[stop] != '\n') ++stop;
+    const char* begin = content_.data() + position_;
+    const char* end = content_.data() + end_;
+    const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
+    if (!lf) lf = end;
+    const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', static_cast<std::size_t>(lf - begin)));
+    const std::size_t stop = static_cast<std::size_t>((cr ? cr : lf) - content_.data());
     line = std::string_view(content_.data() + position_, stop - position_);
     position_ = stop;
     if (position_ < end_ && content_[position_] == '\r') ++position_;

@@ -1,5 +1,7 @@
 #include "formats/native/KesText.h"
 
+#include <cstring>
+
 #include "core/clock.h"
 #include "core/frontend.h"
 
@@ -30,21 +32,24 @@ void AppendDateAndTime(std::string& out, double dateTime)
     static constexpr const char* kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const CalendarTime t = ToNearestSecond(dateTime);
-    auto twoDigits = [&](int value) {
-        out += static_cast<char>('0' + value / 10 % 10);
-        out += static_cast<char>('0' + value % 10);
+    char text[19];  // "dd-mmm-yy, HH:MM:SS"
+    auto twoDigits = [&](int at, int value) {
+        text[at] = static_cast<char>('0' + value / 10 % 10);
+        text[at + 1] = static_cast<char>('0' + value % 10);
     };
-    twoDigits(t.Day);
-    out += '-';
-    out += kMonths[(t.Month - 1) % 12];
-    out += '-';
-    twoDigits(t.Year % 100);
-    out += ", ";
-    twoDigits(t.Hour);
-    out += ':';
-    twoDigits(t.Minute);
-    out += ':';
-    twoDigits(t.Second);
+    twoDigits(0, t.Day);
+    text[2] = '-';
+    std::memcpy(text + 3, kMonths[(t.Month - 1) % 12], 3);
+    text[6] = '-';
+    twoDigits(7, t.Year % 100);
+    text[9] = ',';
+    text[10] = ' ';
+    twoDigits(11, t.Hour);
+    text[13] = ':';
+    twoDigits(14, t.Minute);
+    text[16] = ':';
+    twoDigits(17, t.Second);
+    out.append(text, sizeof text);
 }
 
 }  // namespace kes
