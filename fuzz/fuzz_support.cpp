@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Memory-backed when available: every output goes through a synced write,
-// which on a disk would dominate the run time.
+// Memory-backed when available: the files written for every input would
+// otherwise make the disk the bottleneck.
 fs::path MakeWorkFolder()
 {
     std::error_code error;
