@@ -1,0 +1,22 @@
+// The product's texts are single-byte, in the Windows Latin-1 code page
+// (1252) that the legacy formats use; newer files hold UTF-8. These convert
+// between the two without ever producing a broken byte sequence.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// What stands for a character the code page cannot hold, or for bytes that
+// are not valid UTF-8: visible, and the same in both character sets.
+inline constexpr char kReplacementCharacter = '?';
+
+// UTF-8 to the 8-bit text: every character of the code page becomes its byte,
+// any other character and every invalid sequence one replacement character.
+std::string Utf8ToLegacy(std::string_view utf8);
+
+// The 8-bit text to UTF-8. The five bytes the code page leaves undefined keep
+// their value as a code point (U+0081 ...), so they come back unchanged.
+std::string LegacyToUtf8(std::string_view legacy);
+
+// Appends the UTF-8 form of one code point (at most U+10FFFF, no surrogates).
+void AppendUtf8(std::string& out, char32_t codePoint);
