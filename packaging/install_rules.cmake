@@ -11,10 +11,8 @@ set(KES_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/${KES_PACKAGE_NAME})
 # A compressed copy of a text file, made at build time (gzip -n: no name or
 # time stamp inside, so the package is the same from build to build).
 function(kes_gzip_file source output)
-  string(REGEX REPLACE "\\.gz$" "" plain ${output})
   add_custom_command(OUTPUT ${output}
-    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${plain}
-    COMMAND gzip -9 -n -f ${plain}
+    COMMAND gzip -9 -n -c ${source} > ${output}
     DEPENDS ${source}
     COMMENT "Compressing ${source}"
     VERBATIM)

@@ -1,10 +1,12 @@
 # The Debian package, built by CPack in the build folder: `cpack -G DEB`
 # (or bash scripts/package.sh). Its dependencies come from dpkg-shlibdeps.
-set(KES_PACKAGE_MAINTAINER "Kes developer <dev@kestrel.local>" CACHE STRING
-    "Maintainer field of the Debian package")
+# Debian wants a mail address on a real domain here (not one ending in .local).
+set(KES_PACKAGE_MAINTAINER "Kestrelmaps developers <dev@kestrelmaps.org>" CACHE STRING
+    "Maintainer field of the Debian package and signature of its changelog")
 
 # What every Debian package carries in its documentation folder.
-kes_gzip_file(${CMAKE_CURRENT_LIST_DIR}/changelog ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)
+kes_gzip_file(${PROJECT_BINARY_DIR}/packaging/changelog ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
 add_custom_target(package_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
         DESTINATION ${KES_DOC_DIR})
