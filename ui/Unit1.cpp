@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMimeData>
@@ -256,8 +258,16 @@ void TfmMain::dropEvent(QDropEvent* event)
 {
     const QStringList files = DroppedFiles(event->mimeData());
     if (files.isEmpty()) return;
-    cInputFile->ApplyChoice(files);
+    ChooseInputFiles(files);
     event->acceptProposedAction();
+}
+
+void TfmMain::ChooseInputFiles(const QStringList& files)
+{
+    QStringList whole;
+    for (const QString& file : files)
+        if (!file.isEmpty()) whole << QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
+    cInputFile->ApplyChoice(whole);
 }
 
 QStringList TfmMain::Lines() const

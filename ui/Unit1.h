@@ -41,6 +41,11 @@ public:
 
     void SetHelpWindow(TfmHelp* help) { fmHelp_ = help; }
 
+    // Files dropped on the window or named on the command line: they become
+    // the input field's choice, as if chosen together in its dialog. Names
+    // relative to the working folder are completed with it; none changes nothing.
+    void ChooseInputFiles(const QStringList& files);
+
     void FormCreate();
     // Writes the settings file; throws "Unable to write to <path>" when it cannot.
     void FormDestroy();
