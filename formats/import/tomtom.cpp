@@ -39,17 +39,6 @@ void ReadPointText(ByteReader& record, WayPoints& w)
     }
 }
 
-// The record after its type byte and length.
-void StorePoint(ByteReader& record)
-{
-    std::int32_t longitude = 0, latitude = 0;
-    record.i32(longitude);
-    record.i32(latitude);
-    WayPoints& w = WaypointList[++WaypointCount];
-    w.Longitude = longitude / kCoordinateScale;
-    w.Latitude = latitude / kCoordinateScale;
-    ReadPointText(record, w);
-}
 }  // namespace
 
 void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
@@ -73,8 +62,15 @@ void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
             break;
         const std::size_t end = start + static_cast<std::size_t>(length);
         ByteReader record(file.rest().first(end - file.position()));
-        if (point) StorePoint(record);
         file.seek(end);
+        if (!point) continue;
+        std::int32_t longitude = 0, latitude = 0;
+        record.i32(longitude);
+        record.i32(latitude);
+        WayPoints& w = WaypointList[++WaypointCount];
+        w.Longitude = longitude / kCoordinateScale;
+        w.Latitude = latitude / kCoordinateScale;
+        ReadPointText(record, w);
     }
     WriteWaypointFile(outputName);
 }
