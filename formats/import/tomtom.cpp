@@ -38,7 +38,6 @@ void ReadPointText(ByteReader& record, WayPoints& w)
         w.Description += c == ',' ? '-' : static_cast<char>(c);
     }
 }
-
 }  // namespace
 
 void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
