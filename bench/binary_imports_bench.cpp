@@ -36,13 +36,15 @@ std::string Ov2(int points)
 {
     std::string out;
     for (int i = 0; i < points; ++i) {
-        const std::string name = "Point, number " + std::to_string(i);
-        out += '\x02';
-        Put<std::int32_t>(out, static_cast<std::int32_t>(14 + name.size()));
+        // Every other point is extended: a further text after its name.
+        std::string texts = "Point, number " + std::to_string(i);
+        texts += '\0';
+        if (i % 2) texts.append("+41 21 555 01 01").push_back('\0');
+        out += i % 2 ? '\x03' : '\x02';
+        Put<std::int32_t>(out, static_cast<std::int32_t>(13 + texts.size()));
         Put<std::int32_t>(out, 489123 + i);
         Put<std::int32_t>(out, 5237403 - i);
-        out += name;
-        out += '\0';
+        out += texts;
     }
     return out;
 }
@@ -56,7 +58,7 @@ std::string MapsendTrack(int points)
     for (int i = 0; i < points; ++i) {
         Put<double>(out, -0.1 - i * 1e-5);
         Put<double>(out, -51.0 - i * 1e-5);
-        Put<float>(out, 30.0f + static_cast<float>(i % 100));
+        Put<std::int32_t>(out, 30 + i % 100);  // whole metres in a version "4" file
         Put<std::uint32_t>(out, 901281600u + static_cast<std::uint32_t>(i));
         Put<std::int32_t>(out, 1);
         out += '\0';

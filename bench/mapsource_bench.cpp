@@ -40,11 +40,11 @@ public:
 
 std::int32_t Semi(double degrees) { return static_cast<std::int32_t>(std::lround(degrees * 2147483648.0 / 180.0)); }
 
-Bytes Head()
+Bytes Head(std::uint16_t version = 108)
 {
     Bytes f;
     f.data = std::string("MsRcf", 6);
-    f.put<std::int32_t>(2).put<char>('D').put<std::uint16_t>(108);
+    f.put<std::int32_t>(2).put<char>('D').put<std::uint16_t>(version);
     f.put<std::int32_t>(27).put<char>('A').put<std::uint16_t>(0).text("SQA").text("date").text("time").text("MapSource");
     return f;
 }
@@ -56,18 +56,44 @@ void Gap(Bytes& b)
     b.put<std::uint16_t>(0).put<std::uint32_t>(0xffffffff);
 }
 
-std::string WaypointsFile(int count)
+// Version 109 holds a list of texts where 108 has one, pads each waypoint
+// with six bytes, writes UTF-8 and ends each route point with ten bytes.
+std::string WaypointsFile(int count, std::uint16_t version = 108)
 {
-    Bytes f = Head();
+    const bool v109 = version >= 109;
+    Bytes f = Head(version);
+    // The route first: the reader stops at the 10000th waypoint.
+    if (v109) {
+        Bytes r;
+        r.text("Route \xC3\xBC").put<std::uint16_t>(0);
+        for (int b = 0; b < 2; ++b) r.put<std::int32_t>(0).put<std::int32_t>(0).put<std::uint8_t>(0);
+        r.put<std::uint32_t>(1000);
+        for (int k = 1; k <= 1000; ++k) {
+            const bool last = k == 1000;
+            r.text("WP" + std::to_string(k));
+            Gap(r);
+            for (int z = 0; z < 19; ++z) r.put<std::uint8_t>(0);
+            r.put<std::uint32_t>(last ? 0 : 2);
+            for (int l = 0; !last && l < 2; ++l) r.put(Semi(40 + k * 1e-4)).put(Semi(5 - k * 1e-4)).put<std::uint8_t>(0);
+            r.put<std::uint8_t>(last ? 1 : 0);
+            for (int b = 0; !last && b < 2; ++b) r.put<std::int32_t>(0).put<std::int32_t>(0).put<std::uint8_t>(0);
+            r.put<std::uint64_t>(~0ull).put<std::uint16_t>(0);
+        }
+        f.record('R', r);
+    }
     for (int i = 1; i <= count; ++i) {
         Bytes w;
         w.text("WP" + std::to_string(i));
         Gap(w);
         w.put(Semi(40 + i * 1e-4)).put(Semi(5 - i * 1e-4)).put<std::uint8_t>(1).put<double>(i % 3000);
-        w.text("waypoint, number " + std::to_string(i)).put<std::uint8_t>(1).put<double>(25);
+        w.text((v109 ? "Wegpunkt, Nr. \xC3\xBC " : "waypoint, number ") + std::to_string(i));
+        w.put<std::uint8_t>(1).put<double>(25);
         w.put<std::int32_t>(0).put<std::int32_t>(0).put<std::int32_t>(i % 120).put<std::int32_t>(0).put<std::uint8_t>(0);
-        w.put<std::uint16_t>(0).put<std::int32_t>(0).text("").text("").put<std::uint16_t>(0).put<std::uint8_t>(0);
-        w.put<std::uint8_t>(1).put<std::uint32_t>(1100000000u + i);
+        w.put<std::uint16_t>(0).put<std::int32_t>(0).text("");
+        if (v109) w.put<std::uint32_t>(1).text("list");
+        else w.text("");
+        w.put<std::uint16_t>(0).put<std::uint8_t>(0).put<std::uint8_t>(1).put<std::uint32_t>(1100000000u + i);
+        if (v109) w.put<std::uint32_t>(0).put<std::uint16_t>(0);
         f.record('W', w);
     }
     return f.data;
@@ -107,6 +133,22 @@ static void BM_Gdb10kWaypointsToWaypointFile(benchmark::State& state)
     state.counters["waypoints"] = WaypointCount;
 }
 BENCHMARK(BM_Gdb10kWaypointsToWaypointFile)->Unit(benchmark::kMillisecond);
+
+static void BM_Gdb109_10kWaypointsAndARouteToNativeFiles(benchmark::State& state)
+{
+    const std::string input = Folder() + "/waypoints-109.gdb";
+    WriteFileSafely(input, WaypointsFile(10000, 109));
+    SilentFrontEnd front(11);
+    ScopedFrontEnd scope(front);
+    for (auto _ : state) {
+        ReadMapsourceGdbFile(input, Folder() + "/waypoints-109.wpt");
+        WriteWaypointFile(Folder() + "/waypoints-109.wpt");
+        WriteRouteFile(Folder() + "/waypoints-109.rte");
+    }
+    state.counters["waypoints"] = WaypointCount;
+    state.counters["route points"] = RouteList[1].PointCount;
+}
+BENCHMARK(BM_Gdb109_10kWaypointsAndARouteToNativeFiles)->Unit(benchmark::kMillisecond);
 
 static void BM_Gdb100kPointTrackToTrackFile(benchmark::State& state)
 {

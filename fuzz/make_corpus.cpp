@@ -130,7 +130,10 @@ void MapsendFiles()
         counted(t, "Morning walk");
         t.i32(3);
         for (int i = 0; i < 3; ++i) {
-            t.f64(-122.335 + i * 0.001).f64(-47.608 - i * 0.001).f32(12.5f).u32(1078142400u + 60u * i).i32(i == 1 ? 0 : 1);
+            t.f64(-122.335 + i * 0.001).f64(-47.608 - i * 0.001);
+            if (version == '5') t.f32(12.5f);
+            else t.i32(205);  // whole metres before version 4
+            t.u32(1078142400u + 60u * i).i32(i == 1 ? 0 : 1);
             if (version != '0') t.u8(0);
         }
         Save("mapsend_track", std::string("three-v") + version + ".trk", t.str());
@@ -175,9 +178,12 @@ void TomTomFile()
 {
     ByteBuilder b;
     b.u8(1).fill(20, 0);
-    b.u8(2).i32(27).i32(-12233500).i32(4760800).zeroText("Cafe, Main St. 12");
-    b.u8(3).i32(0).i32(1310000).i32(4810000).zeroText("-Ok\x01\xE9");
-    Save("tomtom", "three.ov2", b.str());
+    b.u8(2).i32(31).i32(-12233500).i32(4760800).zeroText("Cafe, Main St. 12");
+    b.u8(0).i32(19).i32(1310000).i32(4810000).zeroText("Gone!");
+    b.u8(3).i32(32).i32(1310000).i32(4810000).zeroText("-Ok\x01\xE9").zeroText("id-7").zeroText("+41 555");
+    b.u8(7).i32(9).u32(0xFFFFFFFF);
+    b.u8(2).i32(17).i32(0).i32(0).zeroText("End");
+    Save("tomtom", "extended.ov2", b.str());
     Save("tomtom", "cut.ov2", b.str().substr(0, 30));
 }
 
@@ -219,6 +225,7 @@ void MpsFiles()
         Record(file, 'W', w2);
         Record(file, 'T', t);
         Record(file, 'V', ByteBuilder().u8(1));
+        Record(file, 'M', ByteBuilder());
         SaveBoth("mps_waypoints", "mps_tracks", "mixed-v" + std::to_string(version) + ".mps", file.str());
     }
 }
@@ -229,13 +236,7 @@ void GdbFiles()
         b.i32(lat).i32(lon).u8(altitude ? 1 : 0);
         if (altitude) b.f64(250.0);
     };
-    ByteBuilder w;
-    w.zeroText("Summit 3").fill(27, 0).i32(567999999).i32(-1459000000).u8(1).f64(412.3);
-    w.zeroText("cairn, top").u8(1).f64(2.5).i32(4).i32(0).i32(106).i32(0).u8(1).f64(90.0);
-    w.fill(2, 0).i32(0).zeroText("").zeroText("").fill(2, 0).u8(1).f64(0).u8(1).u32(1078142400u);
-    ByteBuilder w2;
-    w2.zeroText("Bare").fill(27, 0).i32(100).i32(200).u8(0).zeroText("").u8(0).i32(0).i32(0).i32(777).i32(0).u8(1).f64(12.0);
-    w2.fill(2, 0).i32(0).zeroText("").zeroText("").fill(2, 0).u8(0).u8(0);
+    const ByteBuilder gap = ByteBuilder().fill(4, 0).u8(0).fill(4, 0).fill(12, 0xff).fill(2, 0).fill(4, 0xff);
 
     ByteBuilder t;
     t.zeroText("Evening run").u8(0).i32(0).u32(3);
@@ -249,28 +250,63 @@ void GdbFiles()
     }
 
     for (const std::uint16_t version : {107, 108, 109}) {
+        const bool utf8 = version >= 109;
+        // The list of texts version 109 holds where older versions have one text.
+        auto texts = [&](ByteBuilder& b, std::uint32_t count) {
+            if (!utf8) b.zeroText("");
+            else {
+                b.u32(count);
+                for (std::uint32_t k = 0; k < count; ++k) b.zeroText("t" + std::to_string(k));
+            }
+        };
+        ByteBuilder w;
+        w.zeroText("Summit 3").text(gap.str()).i32(567999999).i32(-1459000000).u8(1).f64(412.3);
+        w.zeroText(utf8 ? "cairn, top \xC3\xA9\xE2\x86\x92" : "cairn, top").u8(1).f64(2.5).i32(4).i32(0).i32(106).i32(0);
+        w.u8(1).f64(90.0).fill(2, 0).i32(0).zeroText("");
+        texts(w, 2);
+        w.fill(2, 0).u8(1).f64(0).u8(1).u32(1078142400u);
+        if (utf8) w.fill(6, 0);
+        ByteBuilder w2;
+        w2.zeroText("Bare").text(gap.str()).i32(100).i32(200).u8(0).zeroText("").u8(0).i32(0).i32(0).i32(777).i32(0);
+        w2.u8(1).f64(12.0).fill(2, 0).i32(0).zeroText("");
+        texts(w2, 0);
+        w2.fill(2, 0).u8(0).u8(0);
+        if (utf8) w2.fill(6, 0);
+        // A facility waypoint: texts after the symbol code, the time in the last five bytes.
+        ByteBuilder w3;
+        w3.zeroText("ED_X").fill(4, 0).zeroText("ED").fill(4, 0).fill(12, 0xff).fill(2, 0).fill(4, 0xff);
+        w3.i32(618999999).i32(154000000).u8(0).zeroText("Dummy airport").u8(0).i32(1).i32(0).i32(107);
+        w3.zeroText("CITY1").zeroText("").zeroText("FAC1").fill(13, 0).u8(1).u32(1143509887u);
+
         ByteBuilder r;
-        r.zeroText("To the top").fill(2, 0);
+        r.zeroText(utf8 ? "To the top \xC3\xBC" : "To the top").fill(2, 0);
         position(r, 1, 2, true);
         position(r, 3, 4, false);
-        r.u32(2);
-        for (int k = 0; k < 2; ++k) {
-            r.zeroText(k == 0 ? "Summit 3" : "Bare").fill(27, 0).fill(19, 0).u32(k == 0 ? 2 : 0);
-            if (k == 0) {
+        r.u32(3);
+        for (int k = 0; k < 3; ++k) {
+            const bool last = k == 2;
+            r.zeroText(k == 0 ? "Summit 3" : k == 1 ? "ED_X" : "Bare").text(gap.str()).fill(19, 0).u32(last ? 0 : 2);
+            if (!last) {
                 position(r, 567999999, -1459000000, true);
                 position(r, 567999000, -1459000100, false);
-                r.zeroText("");
             }
-            position(r, 5, 6, false);
-            position(r, 7, 8, true);
-            if (version == 108) r.fill(4, 0);
+            r.u8(last ? 1 : 0);  // the leg's bounds follow a 0
+            if (!last) {
+                position(r, 5, 6, false);
+                position(r, 7, 8, true);
+            }
+            if (version >= 108) r.fill(8, 0xff);
+            if (utf8) r.fill(2, 0);
         }
+        r.u8(0);
         ByteBuilder file = MapsourceStart('f', version, true);
         Record(file, 'W', w);
         Record(file, 'W', w2);
+        if (version >= 108) Record(file, 'W', w3);
         Record(file, 'R', r);
         Record(file, 'T', t);
         Record(file, 'L', ByteBuilder().fill(8, 0));
+        Record(file, 'M', ByteBuilder());
         Record(file, 'T', t);
         SaveBoth("gdb_waypoints", "gdb_tracks", "mixed-v" + std::to_string(version) + ".gdb", file.str());
     }

@@ -29,7 +29,7 @@ struct MapsendHeader {
 struct MapsendTrackPoint {
     double longitude = 0;
     double negatedLatitude = 0;
-    float altitude = 0;  // metres
+    float altitude = 0;  // metres, whole in versions 2 and 3
     std::uint32_t seconds = 0;  // since 1970-01-01 00:00
     std::int32_t validity = 0;
 };
@@ -53,12 +53,22 @@ MapsendHeader ReadHeader(ByteReader& file)
     return header;
 }
 
+// Versions 2 and 3 hold whole metres as an int32 where version 4 holds a float32.
+bool ReadAltitude(ByteReader& file, int version, float& metres)
+{
+    if (version >= 4) return file.f32(metres);
+    std::int32_t whole = 0;
+    if (!file.i32(whole)) return false;
+    metres = static_cast<float>(whole);
+    return true;
+}
+
 // Only a record whose bytes are all there is read.
-bool ReadTrackPoint(ByteReader& file, MapsendTrackPoint& p)
+bool ReadTrackPoint(ByteReader& file, int version, MapsendTrackPoint& p)
 {
     if (file.remaining() < kTrackPointSize) return false;
-    return file.f64(p.longitude) && file.f64(p.negatedLatitude) && file.f32(p.altitude) && file.u32(p.seconds) &&
-           file.i32(p.validity);
+    return file.f64(p.longitude) && file.f64(p.negatedLatitude) && ReadAltitude(file, version, p.altitude) &&
+           file.u32(p.seconds) && file.i32(p.validity);
 }
 
 bool ReadWaypointRecord(ByteReader& file, MapsendWaypointRecord& r)
@@ -107,7 +117,7 @@ void ReadMapsendTrackFile(const std::string& fileName)
     // beyond its size) ends with the last whole record.
     for (std::int32_t k = 0; k < count && TrackProps.PointCount < kMaxTrackPoints; ++k) {
         MapsendTrackPoint p;
-        if (!ReadTrackPoint(file, p)) break;
+        if (!ReadTrackPoint(file, header.version, p)) break;
         file.skip(trailer);
         if (p.validity == 0) continue;
         TrackPoint& t = TrackPointList[TrackProps.PointCount];

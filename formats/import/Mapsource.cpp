@@ -11,6 +11,7 @@ using namespace mapsource;
 
 constexpr std::uint16_t kOldestVersion = 103;
 constexpr std::uint16_t kNewestVersion = 105;
+constexpr std::size_t kNameGap = 27;        // between a waypoint's name and its position
 constexpr std::size_t kSymbolOffset = 17;    // of the symbol code within the 41 trailing bytes
 constexpr std::size_t kWaypointTail = 41;
 constexpr std::size_t kPointTail = 9;        // flag and double after the time, not used
@@ -43,7 +44,8 @@ public:
         while (!file_.at_end()) {
             std::int32_t length = 0;
             const std::uint8_t type = ReadRecordHeader(file_, length);
-            if (length <= 0) return;  // damaged framing: nothing after it can be trusted
+            if (length < 0) return;  // damaged framing: nothing after it can be trusted
+            if (length == 0) continue;  // an empty body
             const std::size_t end = file_.position() + static_cast<std::size_t>(length);
             bool goOn = true;
             if (type == 'W') goOn = ReadWaypoint();
@@ -61,7 +63,7 @@ private:
         std::int32_t lat = 0, lon = 0, code = -1;
         std::uint8_t flag = 0;
         double metres = 0;
-        const bool positioned = SkipNameGap(file_) && Read(file_, lat) && Read(file_, lon);
+        const bool positioned = Skip(file_, kNameGap) && Read(file_, lat) && Read(file_, lon);
         const bool altitude = Read(file_, flag) && Read(file_, metres) && flag == 1;
         std::string comment;
         std::uint8_t c = 0;

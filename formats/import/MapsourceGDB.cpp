@@ -3,10 +3,12 @@
 #include "formats/import/MapsourceGDB.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/byte_reader.h"
 #include "core/clock.h"
 #include "core/file_io.h"
+#include "core/text_encoding.h"
 #include "formats/import/Mapsource.h"
 #include "formats/import/MapsourceShared.h"
 
@@ -15,8 +17,29 @@ using namespace mapsource;
 
 constexpr std::uint16_t kOldestVersion = 107;
 constexpr std::uint16_t kNewestVersion = 108;
-constexpr std::uint16_t kRoutePointPaddingVersion = 108;  // 4 more bytes after each route point
-constexpr std::uint8_t kThreeTextHeader = 'h';           // header letters below it carry a fourth text
+constexpr std::uint16_t kFacilityVersion = 108;  // facility waypoints; 8 bytes that end a route point
+constexpr std::uint16_t kUtf8Version = 109;      // UTF-8 texts, a list in the waypoint, 2 more route point bytes
+constexpr std::uint8_t kThreeTextHeader = 'h';   // header letters below it carry a fourth text
+constexpr std::size_t kTimeFieldSize = 5;        // time flag and time
+constexpr std::size_t kWaypointEndPadding = 6;   // zero bytes after a waypoint's time, from version 109 on
+
+// The bytes that end a route point after its bounds (all 0xFF but the last two of version 109).
+std::size_t RoutePointEnd(std::uint16_t version)
+{
+    return version < kFacilityVersion ? 0 : version < kUtf8Version ? 8 : 10;
+}
+
+// The 27 bytes between a waypoint's name and its position hold a zero-terminated
+// text at offset 4 (a region code such as "ED"). It is empty in most files; a
+// text in it lengthens the gap, and a fixed 27 would misread the position.
+bool SkipNameGap(ByteReader& file)
+{
+    std::uint8_t c = 1;
+    if (!Skip(file, 4)) return false;
+    while (c != 0)
+        if (!Read(file, c)) return false;
+    return Skip(file, 22);
+}
 
 // A text used without its terminating zero byte; one cut off by the end of the file keeps every byte.
 std::string UsedText(ByteReader& file)
@@ -25,6 +48,42 @@ std::string UsedText(ByteReader& file)
     if (!text.empty() && text.back() == '\0') text.pop_back();
     return text;
 }
+
+// The reads below fail without moving to the end: the waypoint's tail is
+// checked for reaching its record's end exactly.
+bool SkipText(ByteReader& body)
+{
+    std::uint8_t c = 1;
+    while (c != 0)
+        if (!body.u8(c)) return false;
+    return true;
+}
+
+bool SkipTextList(ByteReader& body)
+{
+    std::uint32_t count = 0;
+    if (!body.u32(count)) return false;
+    for (std::uint32_t k = 0; k < count; ++k)
+        if (!SkipText(body)) return false;
+    return true;
+}
+
+bool OptionalDouble(ByteReader& body, std::optional<double>& value)
+{
+    std::uint8_t flag = 0;
+    double v = 0;
+    if (!body.u8(flag)) return false;
+    if (flag != 1) return true;
+    if (!body.f64(v)) return false;
+    value = v;
+    return true;
+}
+
+// What a waypoint record holds after its symbol code.
+struct WaypointTail {
+    std::optional<double> depth;  // metres
+    std::optional<std::uint32_t> seconds;
+};
 
 // A double that is in the file only when the flag before it is 1.
 bool FlaggedDouble(ByteReader& file, double& value)
@@ -45,7 +104,8 @@ std::int32_t NonZeroFeet(double metres)
 class GdbReader {
 public:
     GdbReader(ByteReader& file, const std::string& outputName, std::uint16_t version)
-        : file_(file), outputName_(outputName), version_(version), trackMode_(TrackMode())
+        : file_(file), outputName_(outputName), version_(version), utf8_(version >= kUtf8Version),
+          trackMode_(TrackMode())
     {
     }
 
@@ -54,13 +114,15 @@ public:
         while (!file_.at_end()) {
             std::int32_t length = 0;
             const std::uint8_t type = ReadRecordHeader(file_, length);
-            if (length <= 0) return;  // damaged framing: nothing after it can be trusted
+            if (length < 0) return;  // damaged framing: nothing after it can be trusted
+            if (length == 0) continue;  // an empty body
             const std::size_t size = static_cast<std::size_t>(length);
             const std::size_t end = file_.position() + size;
+            const bool whole = size <= file_.remaining();
             // The fields are read within the record's own bytes: a damaged
             // length can then never make one record rescan the rest of the file.
             ByteReader body(file_.rest().first(std::min(size, file_.remaining())));
-            if (type == 'W' && !ReadWaypoint(body)) return;
+            if (type == 'W' && !ReadWaypoint(body, whole)) return;
             if (type == 'R') ReadRoute(body);
             if (type == 'T') ReadTrack(body);
             if (!file_.seek(end)) return;
@@ -68,8 +130,15 @@ public:
     }
 
 private:
+    // Version 109 writes UTF-8; the store holds single-byte text.
+    std::string Text(ByteReader& body) const
+    {
+        std::string text = UsedText(body);
+        return utf8_ ? Utf8ToLegacy(text) : text;
+    }
+
     // False once the waypoint table is full.
-    bool ReadWaypoint(ByteReader& body)
+    bool ReadWaypoint(ByteReader& body, bool whole)
     {
         const std::string name = ReadCleanName(body);
         std::int32_t lat = 0, lon = 0;
@@ -77,34 +146,51 @@ private:
         double metres = 0;
         const bool altitude = FlaggedDouble(body, metres);
         std::int32_t feet = altitude ? NonZeroFeet(metres) : kNoFeet;
-        std::string comment = UsedText(body);
+        std::string comment = Text(body);
         std::replace(comment.begin(), comment.end(), ',', ' ');
         double proximity = 0;
         FlaggedDouble(body, proximity);
         std::int32_t column13 = 0, unused = 0, code = -1;
         if (Read(body, column13) && Read(body, unused)) Read(body, code);
-        Skip(body, 4);
-        double depth = 0;
-        if (FlaggedDouble(body, depth) && !altitude) feet = WholeFeet(depth);
-        Skip(body, 2 + 4);
-        ReadZeroTerminated(body);
-        ReadZeroTerminated(body);
-        Skip(body, 2);
-        double notUsed = 0;
-        FlaggedDouble(body, notUsed);
-        std::uint8_t timeFlag = 0;
-        std::uint32_t seconds = 0;
-        const bool timed = Read(body, timeFlag) && timeFlag == 1 && Read(body, seconds);
+        const WaypointTail tail = ReadWaypointTail(body, whole);
+        if (tail.depth && !altitude) feet = WholeFeet(*tail.depth);
 
         if (trackMode_ || !positioned) return true;
         WayPoints* w = NewWaypoint(lat, lon, name, comment);
         if (!w) return true;
-        w->DateTime = timed ? DayCount(seconds) : NowLocal();
+        w->DateTime = tail.seconds ? DayCount(*tail.seconds) : NowLocal();
         w->Altitude = static_cast<float>(feet);
         w->Column14 = RoundHalfEven<std::int32_t>(proximity, 0);
         w->Column13 = column13;
         w->Symbol = LookupMapsourceSymbol(code);
         return WaypointCount < kMaxWaypoints;
+    }
+
+    // The fields after the symbol code end exactly at the record's end in an
+    // ordinary waypoint. Facility and address waypoints (from version 108 on)
+    // hold texts there instead; of those only the last five bytes are known:
+    // the time flag and the time.
+    WaypointTail ReadWaypointTail(ByteReader& body, bool whole) const
+    {
+        const std::size_t start = body.position();
+        WaypointTail tail;
+        std::optional<double> notUsed;
+        std::uint8_t timeFlag = 0;
+        std::uint32_t seconds = 0;
+        const bool read = body.skip(4) && OptionalDouble(body, tail.depth) && body.skip(2 + 4) && SkipText(body) &&
+                          (utf8_ ? SkipTextList(body) : SkipText(body)) && body.skip(2) &&
+                          OptionalDouble(body, notUsed) && body.u8(timeFlag) && (timeFlag != 1 || body.u32(seconds)) &&
+                          body.skip(utf8_ ? kWaypointEndPadding : 0);
+        if ((read && body.at_end()) || version_ < kFacilityVersion) {
+            if (read && timeFlag == 1) tail.seconds = seconds;
+            return tail;
+        }
+        tail = {};
+        if (whole && body.size() >= start + kTimeFieldSize) {
+            body.seek(body.size() - kTimeFieldSize);
+            if (body.u8(timeFlag) && timeFlag == 1 && body.u32(seconds)) tail.seconds = seconds;
+        }
+        return tail;
     }
 
     // Routes past the table's last slot are counted and dropped; the record
@@ -115,7 +201,7 @@ private:
         if (r > kMaxRouteIndex) return;
         RouteRecord& route = RouteList[r];
         RouteCount = r;
-        route.Name = UsedText(body);
+        route.Name = Text(body);
         route.Description = route.Name;
         route.PointCount = 0;
         Skip(body, 2);
@@ -145,10 +231,13 @@ private:
                 last = block;
             }
             if (links >= 2 && read == links && k + 1 == count) SetPosition(route, k + 1, last);
-            if (links > 0) ReadZeroTerminated(body);
-            ReadPositionBlock(body);
-            ReadPositionBlock(body);
-            if (version_ == kRoutePointPaddingVersion) Skip(body, 4);
+            // 0: the two position blocks of the leg's bounds follow; the last point has 1 and none.
+            std::uint8_t bounded = 1;
+            if (Read(body, bounded) && bounded == 0) {
+                ReadPositionBlock(body);
+                ReadPositionBlock(body);
+            }
+            Skip(body, RoutePointEnd(version_));
         }
     }
 
@@ -163,7 +252,7 @@ private:
 
     void ReadTrack(ByteReader& body)
     {
-        TrackProps.Name = UsedText(body);
+        TrackProps.Name = Text(body);
         TrackProps.PointCount = 0;
         std::uint32_t count = 0;
         if (Skip(body, 5)) Read(body, count);
@@ -195,6 +284,7 @@ private:
     ByteReader& file_;
     const std::string& outputName_;
     const std::uint16_t version_;
+    const bool utf8_;
     const bool trackMode_;
     int nextTrack_ = 1;
     int nextRoute_ = 1;

@@ -33,18 +33,6 @@ inline bool Read(ByteReader& file, std::uint32_t& v) { return file.u32(v) || AtE
 inline bool Read(ByteReader& file, double& v) { return file.f64(v) || AtEnd(file); }
 inline bool Skip(ByteReader& file, std::size_t count) { return file.skip(count) || AtEnd(file); }
 
-// The 27 bytes between a waypoint's name and its position hold a zero-terminated
-// text at offset 4 (a region code such as "ED"). It is empty in most files; a
-// text in it lengthens the gap, and a fixed 27 would misread the position.
-inline bool SkipNameGap(ByteReader& file)
-{
-    std::uint8_t c = 1;
-    if (!Skip(file, 4)) return false;
-    while (c != 0)
-        if (!Read(file, c)) return false;
-    return Skip(file, 22);
-}
-
 // The next waypoint entry, filled with what both file kinds give a waypoint;
 // nothing for a waypoint at 0,0, which marks a position that was never set.
 inline WayPoints* NewWaypoint(std::int32_t lat, std::int32_t lon, const std::string& name, const std::string& comment)

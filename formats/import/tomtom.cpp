@@ -1,8 +1,9 @@
 // TomTom .ov2 point files: a stream of records, each led by a type byte.
-// Type 1 is a 21-byte block that is skipped; every other type is a point.
+// Type 1 is a 21-byte block that is skipped; every other type gives its own
+// length after the type byte. Types 2 (a point) and 3 (a point with further
+// texts) become waypoints; type 0 (a deleted point) and unknown types are skipped.
 #include "formats/import/tomtom.h"
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -13,8 +14,11 @@
 
 namespace {
 constexpr std::uint8_t kSkipperType = 1;
+constexpr std::uint8_t kPointType = 2;
+constexpr std::uint8_t kExtendedPointType = 3;
 constexpr std::size_t kSkipperBody = 20;
-constexpr std::size_t kPointHead = 12;  // record length (unused), longitude, latitude
+constexpr std::size_t kRecordHead = 5;  // type byte and record length
+constexpr std::size_t kPointHead = 13;  // type byte, record length, longitude, latitude
 constexpr double kCoordinateScale = 100000.0;
 
 // Plain ranges, not the locale's idea of a letter.
@@ -23,12 +27,13 @@ bool IsNameByte(std::uint8_t c)
     return c == '-' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// Up to the zero byte or the end of the file. The comma would split the
-// native file's column, so the description carries a "-" instead.
-void ReadPointText(ByteReader& file, WayPoints& w)
+// Up to the zero byte or the end of the record; an extended point's further
+// texts follow that zero byte and stay out of the name. The comma would split
+// the native file's column, so the description carries a "-" instead.
+void ReadPointText(ByteReader& record, WayPoints& w)
 {
     std::uint8_t c = 0;
-    while (file.u8(c) && c != 0) {
+    while (record.u8(c) && c != 0) {
         if (IsNameByte(c)) w.Name += static_cast<char>(c);
         w.Description += c == ',' ? '-' : static_cast<char>(c);
     }
@@ -46,18 +51,25 @@ void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
             if (!file.skip(kSkipperBody)) file.seek(file.size());
             continue;
         }
-        // A point cut short by the end of the file still counts; its missing bytes are zero.
-        std::array<std::uint8_t, kPointHead> head{};
-        file.read_some(head);
-        ByteReader fields(head);
+        const std::size_t start = file.position() - 1;
+        const bool point = type == kPointType || type == kExtendedPointType;
+        std::int32_t length = 0;
+        // A length the record cannot have leaves no way to the next record:
+        // the reading ends with what was read.
+        if (!file.i32(length) || length < static_cast<std::int32_t>(point ? kPointHead : kRecordHead) ||
+            static_cast<std::size_t>(length) > file.size() - start)
+            break;
+        const std::size_t end = start + static_cast<std::size_t>(length);
+        ByteReader record(file.rest().first(end - file.position()));
+        file.seek(end);
+        if (!point) continue;
         std::int32_t longitude = 0, latitude = 0;
-        fields.skip(4);
-        fields.i32(longitude);
-        fields.i32(latitude);
+        record.i32(longitude);
+        record.i32(latitude);
         WayPoints& w = WaypointList[++WaypointCount];
         w.Longitude = longitude / kCoordinateScale;
         w.Latitude = latitude / kCoordinateScale;
-        ReadPointText(file, w);
+        ReadPointText(record, w);
     }
     WriteWaypointFile(outputName);
 }

@@ -24,15 +24,15 @@ std::string Ov2()
     return b.str();
 }
 
-// A version "4" track: 29-byte point records, the second one invalid.
+// A version "4" track: 29-byte point records with whole metres, the second one invalid.
 std::string MapsendTrack()
 {
     ByteBuilder b;
     b.u8(12).fixed("MapSend file", 12).u8('4').i32(2);
     b.u8(4).text("Walk").i32(3);
-    b.f64(-0.1).f64(-51.5).f32(30.48f).u32(901281600).i32(1).u8(0);  // 1998-07-24 12:00
-    b.f64(9).f64(9).f32(0).u32(0).i32(0).u8(0);
-    b.f64(-0.2).f64(-51.25).f32(-777.0f).u32(901281660).i32(1).u8(0);
+    b.f64(-0.1).f64(-51.5).i32(30).u32(901281600).i32(1).u8(0);  // 1998-07-24 12:00
+    b.f64(9).f64(9).i32(0).u32(0).i32(0).u8(0);
+    b.f64(-0.2).f64(-51.25).i32(-777).u32(901281660).i32(1).u8(0);
     return b.str();
 }
 
@@ -82,7 +82,7 @@ TEST(BinaryImportsEndToEnd, MapsendTrackToNativeTrack)
     const auto lines = SplitCrLf(ReadText(dir.Path("out.plt")));
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[4], "0,2,255,Walk,1,0,0,255");
-    EXPECT_EQ(lines[6], "  51.500000,  -0.100000,1,    100,36000.5000000, 24-Jul-98, 12:00:00");
+    EXPECT_EQ(lines[6], "  51.500000,  -0.100000,1,     98,36000.5000000, 24-Jul-98, 12:00:00");
     EXPECT_EQ(lines[7], "  51.250000,  -0.200000,0,   -777,36000.5006944, 24-Jul-98, 12:01:00");
 }
 
@@ -119,7 +119,13 @@ TEST(BinaryImportsEndToEnd, RealFilesToNativeFiles)
     const HeadlessResult track =
         RunHeadless({kMapsendTrack, kKesTrack, dir.Path("chicago.plt"), FixturePath("mapsend/chicago.trk")});
     ASSERT_EQ(track.exitCode, 0) << track.output;
-    EXPECT_EQ(SplitCrLf(ReadText(dir.Path("chicago.plt"))).size(), 6u + 2000u);
+    const auto chicago = SplitCrLf(ReadText(dir.Path("chicago.plt")));
+    ASSERT_EQ(chicago.size(), 6u + 2000u);
+    EXPECT_EQ(GetField(chicago[6], 4, ""), "673");  // 205 m
+    const HeadlessResult other =
+        RunHeadless({kMapsendTrack, kKesTrack, dir.Path("other.plt"), FixturePath("mapsend/mapsend.trk")});
+    ASSERT_EQ(other.exitCode, 0) << other.output;
+    EXPECT_EQ(GetField(SplitCrLf(ReadText(dir.Path("other.plt")))[6], 4, ""), "3");  // 1 m
 
     const HeadlessResult points =
         RunHeadless({kTomTom, kKesWaypoint, dir.Path("poi.wpt"), FixturePath("tomtom/tomtom.ov2")});

@@ -56,8 +56,11 @@ std::string GdbWithRouteAndTracks()
         Gap(r);
         const bool first = name[0] == 'A';
         r.fill(19, 0).u32(first ? 2 : 0);
-        if (first) r.i32(Semi(47)).i32(Semi(8)).u8(0).i32(Semi(47.5)).i32(Semi(8.5)).u8(0).zeroText("");
-        r.i32(0).i32(0).u8(0).i32(0).i32(0).u8(0).u32(0);
+        // Link points and the leg's bounds (after a flag byte 0); the last point has neither.
+        if (first) r.i32(Semi(47)).i32(Semi(8)).u8(0).i32(Semi(47.5)).i32(Semi(8.5)).u8(0);
+        r.u8(first ? 0 : 1);
+        if (first) r.i32(0).i32(0).u8(0).i32(0).i32(0).u8(0);
+        r.fill(8, 0xff);
     }
     Record(f, 'R', r);
     for (int t = 1; t <= 3; ++t) {

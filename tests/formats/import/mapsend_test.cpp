@@ -30,10 +30,14 @@ ByteBuilder TrackHeader(char version, const std::string& name, std::int32_t coun
     return b;
 }
 
+// Versions "0" and "4" hold whole metres, any other version character a float.
 void AddPoint(ByteBuilder& b, char version, double lon, double negLat, float metres, std::uint32_t seconds,
               std::int32_t valid = 1)
 {
-    b.f64(lon).f64(negLat).f32(metres).u32(seconds).i32(valid);
+    b.f64(lon).f64(negLat);
+    if (version == '0' || version == '4') b.i32(static_cast<std::int32_t>(metres));
+    else b.f32(metres);
+    b.u32(seconds).i32(valid);
     if (version != '0') b.u8(0xEE);
 }
 
@@ -65,12 +69,17 @@ protected:
 };
 }  // namespace
 
-TEST_F(MapsendTest, VersionCharacterDecidesTheTrackRecordSize)
+TEST_F(MapsendTest, VersionCharacterDecidesTheRecordSizeAndTheAltitudeType)
 {
-    for (char version : {'0', '4', 'X'}) {
+    const struct {
+        char version;
+        float metres;  // written as an int32 in versions "0" and "4"
+    } rows[] = {{'0', 205}, {'4', -12}, {'X', 12.5f}, {'6', -0.25f}};
+    for (const auto& row : rows) {
+        const char version = row.version;
         SCOPED_TRACE(version);
         ByteBuilder b = TrackHeader(version, "Walk", 2);
-        AddPoint(b, version, -122.25, -45.5, 12.5f, 0);
+        AddPoint(b, version, -122.25, -45.5, row.metres, 0);
         AddPoint(b, version, 4.5, -52.25, -3.0f, 86400);
         Track(b);
         ASSERT_EQ(TrackProps.PointCount, 2);
@@ -79,7 +88,8 @@ TEST_F(MapsendTest, VersionCharacterDecidesTheTrackRecordSize)
         const TrackPoint& first = TrackPointList[0];
         EXPECT_DOUBLE_EQ(first.Latitude, 45.5);
         EXPECT_DOUBLE_EQ(first.Longitude, -122.25);
-        EXPECT_FLOAT_EQ(first.Altitude, 12.5f);
+        EXPECT_FLOAT_EQ(first.Altitude, row.metres);
+        EXPECT_FLOAT_EQ(TrackPointList[1].Altitude, -3.0f);
         EXPECT_DOUBLE_EQ(first.DateTime, 25569.0);  // 1970-01-01 00:00
         const TrackPoint& second = TrackPointList[1];
         EXPECT_DOUBLE_EQ(second.Latitude, 52.25);
@@ -232,8 +242,8 @@ TEST_F(MapsendTest, NonFiniteNumbersReachTheWritersAsMissingAltitudes)
     EXPECT_EQ(GetField(lines[4], 15, "?"), "-777");
     EXPECT_EQ(GetField(lines[5], 15, "?"), "-777");
 
-    ByteBuilder trk = TrackHeader('4', "T", 1);
-    AddPoint(trk, '4', 2, -1, std::numeric_limits<float>::infinity(), 0);
+    ByteBuilder trk = TrackHeader('5', "T", 1);
+    AddPoint(trk, '5', 2, -1, std::numeric_limits<float>::infinity(), 0);
     Track(trk);
     WriteTrackFile(dir.Path("out.plt"));
     const auto points = SplitCrLf(ReadText(dir.Path("out.plt")));
@@ -288,10 +298,13 @@ TEST_F(MapsendTest, RealTrackFiles)
     EXPECT_NEAR(TrackPointList[0].Longitude, -91.61035, 1e-6);
     EXPECT_NEAR(TrackPointList[0].DateTime, 25569 + 1022346381 / 86400.0, 1e-9);
     EXPECT_NEAR(TrackPointList[63].Latitude, 30.0471333, 1e-6);
+    EXPECT_FLOAT_EQ(TrackPointList[0].Altitude, 1);
 
     ReadMapsendTrackFile(FixturePath("mapsend/chicago.trk"));
     EXPECT_EQ(TrackProps.Name, "chicago");
     EXPECT_EQ(TrackProps.PointCount, 2000);
+    EXPECT_FLOAT_EQ(TrackPointList[0].Altitude, 205);
+    EXPECT_FLOAT_EQ(TrackPointList[1].Altitude, 203);
     EXPECT_NEAR(TrackPointList[1999].Longitude, -86.84725, 1e-6);
     EXPECT_TRUE(front.messages.empty());
 }

@@ -75,7 +75,7 @@ std::vector<std::uint8_t> GdbSeed()
         r.zeroText("P" + std::to_string(k));
         Append(r, Gap());
         r.fill(19, 0).u32(2).i32(10).i32(11).u8(1).f64(9).i32(12).i32(13).u8(0).zeroText("");
-        r.i32(0).i32(0).u8(0).i32(0).i32(0).u8(0).u32(0);
+        r.i32(0).i32(0).u8(0).i32(0).i32(0).u8(0).fill(8, 0xff);
     }
     Record(f, 'R', r);
     ByteBuilder t;

@@ -60,6 +60,8 @@ struct Wpt {
     bool timed_ = false;
     std::uint32_t seconds_ = 0;
     std::string region_{};
+    std::vector<std::string> list_{};  // the texts of the list that version 109 holds
+    std::string facility_{};          // texts where the layout has the values after the symbol code
     Wpt& name(const std::string& v) { name_ = v; return *this; }
     Wpt& lat(double v) { lat_ = v; return *this; }
     Wpt& lon(double v) { lon_ = v; return *this; }
@@ -75,9 +77,11 @@ struct Wpt {
     Wpt& timed(bool v) { timed_ = v; return *this; }
     Wpt& seconds(std::uint32_t v) { seconds_ = v; return *this; }
     Wpt& region(const std::string& v) { region_ = v; return *this; }
+    Wpt& list(const std::vector<std::string>& v) { list_ = v; return *this; }
+    Wpt& facility(const std::string& v) { facility_ = v; return *this; }
 };
 
-void AddWaypoint(ByteBuilder& file, const Wpt& w)
+void AddWaypoint(ByteBuilder& file, const Wpt& w, std::uint16_t version = 108)
 {
     ByteBuilder b;
     b.zeroText(w.name_);
@@ -86,12 +90,25 @@ void AddWaypoint(ByteBuilder& file, const Wpt& w)
     Flagged(b, w.hasAlt_, w.metres_);
     b.zeroText(w.comment_);
     Flagged(b, w.hasProximity_, w.proximity_);
-    b.i32(w.column13_).i32(0).i32(w.symbol_).i32(0);
-    Flagged(b, w.hasDepth_, w.depth_);
-    b.u16(0).i32(0).zeroText("city").zeroText("").u16(0);
-    Flagged(b, true, 1.5);
+    b.i32(w.column13_).i32(0).i32(w.symbol_);
+    if (!w.facility_.empty()) {
+        b.text(w.facility_).fill(13, 0);
+    } else {
+        b.i32(0);
+        Flagged(b, w.hasDepth_, w.depth_);
+        b.u16(0).i32(0).zeroText("city");
+        if (version >= 109) {
+            b.u32(static_cast<std::uint32_t>(w.list_.size()));
+            for (const std::string& text : w.list_) b.zeroText(text);
+        } else {
+            b.zeroText("");
+        }
+        b.u16(0);
+        Flagged(b, true, 1.5);
+    }
     b.u8(w.timed_ ? 1 : 0);
     if (w.timed_) b.u32(w.seconds_);
+    if (version >= 109 && w.facility_.empty()) b.fill(6, 0);
     Record(file, 'W', b);
 }
 
@@ -108,6 +125,7 @@ void Block(ByteBuilder& b, const Link& p, bool hasAlt = false, double metres = 0
 struct RoutePoint {
     std::string name;
     std::vector<Link> links;
+    bool bounds = true;  // the two blocks of the leg's bounds, after a flag byte 0
 };
 
 ByteBuilder RouteBody(const std::string& name, const std::vector<RoutePoint>& points, std::uint16_t version)
@@ -122,10 +140,13 @@ ByteBuilder RouteBody(const std::string& name, const std::vector<RoutePoint>& po
         Gap(b);
         b.fill(19, 0).u32(static_cast<std::uint32_t>(p.links.size()));
         for (std::size_t l = 0; l < p.links.size(); ++l) Block(b, p.links[l], l == 0, 100);
-        if (!p.links.empty()) b.zeroText("");
-        Block(b, {7, 7});
-        Block(b, {8, 8}, true, 3);
-        if (version == 108) b.u32(0);
+        b.u8(p.bounds ? 0 : 1);
+        if (p.bounds) {
+            Block(b, {7, 7});
+            Block(b, {8, 8}, true, 3);
+        }
+        if (version >= 108) b.fill(8, 0xff);
+        if (version >= 109) b.u16(0);
     }
     return b;
 }
@@ -195,7 +216,7 @@ TEST_F(GdbReaderTest, VersionBoundaries)
         front.lines.clear();
         ReadFailed = false;
         ByteBuilder file = GdbHead(version);
-        AddWaypoint(file, {});
+        AddWaypoint(file, {}, version);
         Read(file);
         if (version == 106) {
             EXPECT_EQ(front.messages, std::vector<std::string>{"The file is created by an obsolete version of MapSource. "
@@ -257,15 +278,78 @@ TEST_F(GdbReaderTest, RegionTextInsideTheGapDoesNotShiftThePosition)
     EXPECT_EQ(WaypointList[1].Description, "Dummy airport");
 }
 
+TEST_F(GdbReaderTest, Version109WaypointsReadToTheirRecordEnd)
+{
+    ByteBuilder file = GdbHead(109);
+    AddWaypoint(file, Wpt().name("Caf\xC3\xA9 1").comment("Caf\xC3\xA9, \xC3\x91" "and\xC3\xBA \xE2\x86\x92 \xE2\x82\xAC")
+                          .timed(true).seconds(86400).hasDepth(true).depth(10), 109);
+    AddWaypoint(file, Wpt().name("Listed").list({"one", "", "three"}).timed(true).seconds(43200), 109);
+    AddWaypoint(file, Wpt().name("Untimed").list({"x"}).symbol(107), 109);
+    Read(file);
+    ASSERT_EQ(WaypointCount, 3);
+    EXPECT_EQ(WaypointList[1].Name, "Caf1");
+    EXPECT_EQ(WaypointList[1].Description, "Caf\xE9  \xD1" "and\xFA ? \x80");  // the code page has the euro, not the arrow
+    EXPECT_DOUBLE_EQ(WaypointList[1].DateTime, 25570.0);
+    EXPECT_FLOAT_EQ(WaypointList[1].Altitude, 33);  // the depth, read in its place
+    EXPECT_EQ(WaypointList[2].Name, "Listed");
+    EXPECT_DOUBLE_EQ(WaypointList[2].DateTime, 25569.5);
+    EXPECT_EQ(WaypointList[3].Symbol, 0);
+    EXPECT_DOUBLE_EQ(WaypointList[3].DateTime, kLocalNow);
+}
+
+TEST_F(GdbReaderTest, FacilityWaypointsTakeTheTimeFromTheRecordsLastFiveBytes)
+{
+    const std::string texts("CITY1\0\0FAC1\0", 12);
+    for (std::uint16_t version : {108, 109}) {
+        SCOPED_TRACE(version);
+        ByteBuilder file = GdbHead(version);
+        AddWaypoint(file, Wpt().name("ED_X").region("ED").symbol(107).facility(texts).timed(true).seconds(86400), version);
+        AddWaypoint(file, Wpt().name("LF_X").region("LF").facility(texts), version);
+        AddWaypoint(file, Wpt().name("after").timed(true).seconds(43200), version);
+        Read(file);
+        ASSERT_EQ(WaypointCount, 3);
+        EXPECT_EQ(WaypointList[1].Symbol, 0);
+        EXPECT_DOUBLE_EQ(WaypointList[1].DateTime, 25570.0);
+        EXPECT_DOUBLE_EQ(WaypointList[2].DateTime, kLocalNow);
+        EXPECT_EQ(WaypointList[3].Name, "after");
+        EXPECT_DOUBLE_EQ(WaypointList[3].DateTime, 25569.5);
+    }
+}
+
+TEST_F(GdbReaderTest, RoutePointsWithAndWithoutBoundsStayAligned)
+{
+    const Link a{10, 20}, b{11, 21}, c{12, 22}, d{13, 23};
+    for (std::uint16_t version : {107, 108, 109, 110}) {
+        SCOPED_TRACE(version);
+        ByteBuilder file = GdbHead(version);
+        Record(file, 'R', RouteBody("Stra\xC3\x9F" "e", {{"P1", {a, b}}, {"P2", {}}, {"P3", {c, d}}, {"P4", {}, false}},
+                                    version));
+        Record(file, 'R', RouteBody("next", {{"Q1", {b, c}}, {"Q2", {}, false}}, version));
+        Read(file);
+        ASSERT_EQ(RouteCount, 2);
+        const RouteRecord& route = RouteList[1];
+        EXPECT_EQ(route.Name, version >= 109 ? "Stra\xDF" "e" : "Stra\xC3\x9F" "e");
+        ASSERT_EQ(route.PointCount, 4);
+        const Link expected[] = {a, {0, 0}, c, d};  // P2 has no link point of its own
+        for (int k = 1; k <= 4; ++k) {
+            EXPECT_EQ(route.Points[k].Name, "P" + std::to_string(k));
+            EXPECT_NEAR(route.Points[k].Latitude, expected[k - 1].lat, 1e-7);
+            EXPECT_NEAR(route.Points[k].Longitude, expected[k - 1].lon, 1e-7);
+        }
+        EXPECT_EQ(RouteList[2].Points[2].Name, "Q2");
+        EXPECT_NEAR(RouteList[2].Points[2].Latitude, c.lat, 1e-7);
+    }
+}
+
 TEST_F(GdbReaderTest, RouteLinkPointsGivePositionsACD)
 {
-    for (std::uint16_t version : {107, 108}) {
+    for (std::uint16_t version : {107, 108, 109}) {
         SCOPED_TRACE(version);
         const Link a{10, 20}, b{11, 21}, c{12, 22}, d{13, 23};
         ByteBuilder file = GdbHead(version);
-        Record(file, 'R', RouteBody("To the lake", {{"P1", {a, b}}, {"P-2", {c, d}}, {"P 3", {}}}, version));
+        Record(file, 'R', RouteBody("To the lake", {{"P1", {a, b}}, {"P-2", {c, d}}, {"P 3", {}, false}}, version));
         Record(file, 'R', RouteBody("single", {{"only", {a, b}}}, version));
-        AddWaypoint(file, Wpt().name("after"));  // read only when the route points were aligned
+        AddWaypoint(file, Wpt().name("after"), version);
         Read(file);
         EXPECT_EQ(RouteCount, 2);
         EXPECT_EQ(RouteList[0].Name, "R0");
@@ -375,17 +459,19 @@ TEST_F(GdbReaderTest, OtherRecordsChangeNothing)
     EXPECT_EQ(TrackProps.PointCount, 0);
 }
 
-TEST_F(GdbReaderTest, DamagedFramingEndsTheReading)
+TEST_F(GdbReaderTest, EmptyRecordsAreSkippedAndNegativeLengthsEndTheReading)
 {
-    for (std::int32_t length : {-1, 0}) {
+    const std::pair<std::int32_t, int> rows[] = {{-1, 1}, {0, 2}};
+    for (const auto& [length, waypoints] : rows) {
         SCOPED_TRACE(length);
         ByteBuilder file = GdbHead(108);
         AddWaypoint(file, Wpt().name("kept"));
-        file.i32(length).u8('W');
-        AddWaypoint(file, Wpt().name("lost"));
+        file.i32(length).u8('R');
+        AddWaypoint(file, Wpt().name("next"));
         Read(file);
-        ASSERT_EQ(WaypointCount, 1);
-        EXPECT_EQ(WaypointList[1].Name, "kept");
+        ASSERT_EQ(WaypointCount, waypoints);
+        EXPECT_EQ(WaypointList[waypoints].Name, waypoints == 1 ? "kept" : "next");
+        EXPECT_EQ(RouteCount, 0);
     }
 }
 
@@ -463,5 +549,15 @@ TEST(MapsourceFixtures, RealGdbFilesConvert)
     // The airport waypoints with a region code keep their own positions.
     EXPECT_NEAR(RouteList[1].Points[4].Latitude, 46.387606, 1e-6);
     EXPECT_NEAR(RouteList[1].Points[4].Longitude, 3.498277, 1e-6);
+
+    // Ordinary and facility waypoints alike carry the file's times.
+    front.inputPosition = 11;
+    ReadMapsourceGdbFile(FixturePath("mapsource/gdb-sample2.gdb"), dir.Path("out"));
+    const std::pair<int, std::uint32_t> times[] = {
+        {1, 1143504637}, {8, 1143509887}, {9, 1143510121}, {11, 1143510032}, {13, 1143510205}, {14, 1143841766}};
+    for (const auto& [index, seconds] : times) {
+        SCOPED_TRACE(index);
+        EXPECT_NEAR(WaypointList[index].DateTime, 25569 + seconds / 86400.0, 1e-9);
+    }
 }
 }  // namespace

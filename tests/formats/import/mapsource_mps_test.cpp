@@ -42,7 +42,7 @@ struct Wpt {
     double metres_ = 0;
     std::string comment_{};
     std::int32_t symbol_ = 18;
-    std::string region_{};  // the text inside the gap before the position
+    std::string region_{};  // bytes 4 to 6 of the 27 before the position
     Wpt& name(const std::string& v) { name_ = v; return *this; }
     Wpt& lat(double v) { lat_ = v; return *this; }
     Wpt& lon(double v) { lon_ = v; return *this; }
@@ -56,7 +56,7 @@ struct Wpt {
 void AddWaypoint(ByteBuilder& file, const Wpt& w)
 {
     ByteBuilder b;
-    b.zeroText(w.name_).u32(0).zeroText(w.region_).u32(0).fill(12, 0xff).u16(0).u32(0xffffffff);
+    b.zeroText(w.name_).u32(0).fixed(w.region_, 3).u16(0).fill(12, 0xff).u16(0).u32(0xffffffff);
     b.i32(Semi(w.lat_)).i32(Semi(w.lon_)).u8(w.altFlag_).f64(w.metres_).zeroText(w.comment_);
     b.fill(17, 0).i32(w.symbol_).fill(20, 0);
     Record(file, 'W', b);
@@ -263,19 +263,22 @@ TEST_F(MpsReaderTest, OverlongTrackKeepsTheFirst100000Points)
     EXPECT_EQ(WaypointList[1].Name, "after");
 }
 
-TEST_F(MpsReaderTest, RegionTextInsideTheGapDoesNotShiftThePosition)
+TEST_F(MpsReaderTest, TextInTheGapBeforeThePositionKeepsItsFixedSize)
 {
-    ByteBuilder file = MpsHead(103);
-    AddWaypoint(file, Wpt().name("ED_X").lat(51.89).lon(12.97).region("ED"));
-    AddWaypoint(file, Wpt().name("next").lat(2).lon(3));
-    Read(file);
-    ASSERT_EQ(WaypointCount, 2);
-    EXPECT_NEAR(WaypointList[1].Latitude, 51.89, 1e-7);
-    EXPECT_NEAR(WaypointList[1].Longitude, 12.97, 1e-7);
-    EXPECT_EQ(WaypointList[2].Name, "next");
+    for (const char* region : {"ED", "EDX"}) {
+        SCOPED_TRACE(region);
+        ByteBuilder file = MpsHead(103);
+        AddWaypoint(file, Wpt().name("ED_X").lat(51.89).lon(12.97).region(region));
+        AddWaypoint(file, Wpt().name("next").lat(2).lon(3));
+        Read(file);
+        ASSERT_EQ(WaypointCount, 2);
+        EXPECT_NEAR(WaypointList[1].Latitude, 51.89, 1e-7);
+        EXPECT_NEAR(WaypointList[1].Longitude, 12.97, 1e-7);
+        EXPECT_EQ(WaypointList[2].Name, "next");
+    }
 }
 
-TEST_F(MpsReaderTest, DamagedFramingEndsTheReading)
+TEST_F(MpsReaderTest, NegativeLengthsEndTheReadingAndEmptyRecordsAreSkipped)
 {
     ByteBuilder negative = MpsHead(103);
     AddWaypoint(negative, Wpt().name("kept"));
@@ -284,6 +287,14 @@ TEST_F(MpsReaderTest, DamagedFramingEndsTheReading)
     Read(negative);
     ASSERT_EQ(WaypointCount, 1);
     EXPECT_EQ(WaypointList[1].Name, "kept");
+
+    ByteBuilder empty = MpsHead(103);  // a record of length 0 has an empty body
+    AddWaypoint(empty, Wpt().name("kept"));
+    empty.i32(0).u8('W').i32(0).u8('M');
+    AddWaypoint(empty, Wpt().name("next"));
+    Read(empty);
+    ASSERT_EQ(WaypointCount, 2);
+    EXPECT_EQ(WaypointList[2].Name, "next");
 
     ByteBuilder hugeCount = MpsHead(103);
     AddTrack(hugeCount, "T", {Pt().lat(1).lon(1), Pt().lat(2).lon(2)});

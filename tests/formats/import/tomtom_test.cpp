@@ -58,8 +58,8 @@ TEST_F(TomTomTest, SkipperBlocksAreSkippedAndPointsBecomeNumberedWaypoints)
 TEST_F(TomTomTest, NameKeepsLettersDigitsAndDashesWhileDescriptionKeepsEveryByte)
 {
     ByteBuilder b;
-    AddPoint(b, 0, 0, "A-9 b\x01\xE8z.,", 0);    // any type but 1 is a point
-    AddPoint(b, 100, 200, "Second", 255);
+    AddPoint(b, 0, 0, "A-9 b\x01\xE8z.,");
+    AddPoint(b, 100, 200, "Second", 3);
     Read(b);
     ASSERT_EQ(WaypointCount, 2);
     EXPECT_EQ(WaypointList[1].Name, "A-9bz");
@@ -68,6 +68,56 @@ TEST_F(TomTomTest, NameKeepsLettersDigitsAndDashesWhileDescriptionKeepsEveryByte
     EXPECT_DOUBLE_EQ(WaypointList[2].Latitude, 0.002);
 }
 
+TEST_F(TomTomTest, RecordTypesAreReadByTheirLengths)
+{
+    ByteBuilder b;
+    AddSkipper(b);
+    AddPoint(b, 100, 100, "Deleted", 0);
+    AddPoint(b, 200, 300, "Simple");
+    // An extended point: its further texts lie inside its length, after the name.
+    const std::string extra = std::string("Extended, too\0", 14) + "id 42" + '\0' + "+41 21 555" + '\0';
+    b.u8(3).i32(static_cast<std::int32_t>(13 + extra.size())).i32(400).i32(500).text(extra);
+    b.u8(0x2A).i32(9).u32(0x02020202);  // unknown type: skipped by its length
+    AddPoint(b, 600, 700, "Last");
+    Read(b);
+    ASSERT_EQ(WaypointCount, 3);
+    EXPECT_EQ(WaypointList[1].Name, "Simple");
+    EXPECT_DOUBLE_EQ(WaypointList[1].Latitude, 0.003);
+    EXPECT_EQ(WaypointList[2].Name, "Extendedtoo");
+    EXPECT_EQ(WaypointList[2].Description, "Extended- too");
+    EXPECT_DOUBLE_EQ(WaypointList[2].Longitude, 0.004);
+    EXPECT_DOUBLE_EQ(WaypointList[2].Latitude, 0.005);
+    EXPECT_EQ(WaypointList[3].Name, "Last");
+    EXPECT_DOUBLE_EQ(WaypointList[3].Latitude, 0.007);
+}
+
+TEST_F(TomTomTest, ALengthTheRecordCannotHaveEndsTheReading)
+{
+    const struct {
+        std::uint8_t type;
+        std::int32_t length;  // of the second record, whose true length is 17
+        int waypoints;
+    } rows[] = {{2, 17, 3}, {3, 17, 3}, {0, 17, 2}, {9, 17, 2},  {2, 12, 1},
+                {3, 0, 1},  {2, -17, 1}, {2, 1000, 1}, {0, 4, 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << int(row.type) << " " << row.length);
+        ByteBuilder b;
+        AddPoint(b, 1, 1, "One");
+        b.u8(row.type).i32(row.length).i32(2).i32(2).zeroText("Two");
+        AddPoint(b, 3, 3, "Three");
+        Read(b);
+        ASSERT_EQ(WaypointCount, row.waypoints);
+        EXPECT_EQ(WaypointList[1].Name, "One");
+        EXPECT_EQ(WaypointList[WaypointCount].Name, row.waypoints == 1 ? "One" : "Three");
+    }
+    // A short length cuts the name: the record ends there.
+    ByteBuilder b;
+    b.u8(2).i32(15).i32(0).i32(0).zeroText("Long name");
+    AddPoint(b, 3, 3, "Next");
+    Read(b);
+    ASSERT_EQ(WaypointCount, 1);
+    EXPECT_EQ(WaypointList[1].Name, "Lo");
+}
 TEST_F(TomTomTest, EmptyFileWritesTheHeaderOnly)
 {
     WaypointCount = 3;
@@ -86,23 +136,14 @@ TEST_F(TomTomTest, TwelveThousandPointsGiveTenThousandAndTheFileIsStillWritten)
     EXPECT_EQ(GetField(lines.back(), 2, ""), "P10000");
 }
 
-TEST_F(TomTomTest, ARecordCutShortStillCountsWithItsMissingBytesZero)
+TEST_F(TomTomTest, ARecordCutShortByTheFileEndIsNotRead)
 {
     ByteBuilder b;
     AddPoint(b, 100000, 200000, "Whole");
-    b.u8(2).i32(99).i32(-250000).u8(0x10);  // the latitude has one byte of four
+    b.u8(2).i32(18).i32(-250000).u8(0x10);  // the latitude has one byte of four
     Read(b);
-    ASSERT_EQ(WaypointCount, 2);
-    EXPECT_DOUBLE_EQ(WaypointList[2].Longitude, -2.5);
-    EXPECT_DOUBLE_EQ(WaypointList[2].Latitude, 0.00016);
-    EXPECT_EQ(WaypointList[2].Name, "");
-
-    ByteBuilder unterminated;
-    AddPoint(unterminated, 1, 1, "");
-    unterminated.u8(2).i32(0).i32(0).i32(0).text("No end");
-    Read(unterminated);
-    ASSERT_EQ(WaypointCount, 2);
-    EXPECT_EQ(WaypointList[2].Name, "Noend");
+    ASSERT_EQ(WaypointCount, 1);
+    EXPECT_EQ(WaypointList[1].Name, "Whole");
 
     ByteBuilder skipper;
     AddPoint(skipper, 1, 1, "");
