@@ -29,7 +29,8 @@ TEST(ChooseSettingsLocation, BesideTheProgramWhenItCanBeWrittenThereElseInTheUse
          {"/opt/kes/kesTranscribe.ini", "/home/u", false}},
         {"installed system-wide", {}, "/usr/bin", "/xdg",
          {"/xdg/kesTranscribe/kesTranscribe.ini", "/home/u", true}},
-        {"no XDG_CONFIG_HOME", {}, "/usr/bin", "", {"/home/u/.config/kesTranscribe/kesTranscribe.ini", "/home/u", true}},
+        {"no XDG_CONFIG_HOME", {}, "/usr/bin", "",
+         {"/home/u/.config/kesTranscribe/kesTranscribe.ini", "/home/u", true}},
         {"a relative XDG_CONFIG_HOME is ignored", {}, "/usr/bin", "cfg",
          {"/home/u/.config/kesTranscribe/kesTranscribe.ini", "/home/u", true}},
         {"program in the root folder", {"/"}, "/", "", {"/kesTranscribe.ini", "/", false}},
@@ -54,7 +55,8 @@ TEST(CanWrite, FollowsTheFileSystemsPermissions)
     EXPECT_FALSE(CanWrite(dir.Path("missing/folder")));
     if (::geteuid() == 0) return;  // root writes anywhere; the seam above covers the choice
     std::filesystem::create_directory(dir.Path("locked"));
-    std::filesystem::permissions(dir.Path("locked"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    using std::filesystem::perms;
+    std::filesystem::permissions(dir.Path("locked"), perms::owner_read | perms::owner_exec);
     EXPECT_FALSE(CanWrite(dir.Path("locked")));
 }
 
