@@ -49,9 +49,10 @@ SettingsLocation ChooseSettingsLocation(const SettingsHost& host)
     return {Join(Join(configHome, "kesTranscribe"), kFileName), host.home, true};
 }
 
-SettingsHost ThisHost() { return {ProgramFolder(), Environment("XDG_CONFIG_HOME"), HomeFolder(), CanWrite}; }
-
-SettingsLocation HostSettingsLocation() { return ChooseSettingsLocation(ThisHost()); }
+SettingsLocation HostSettingsLocation()
+{
+    return ChooseSettingsLocation({ProgramFolder(), Environment("XDG_CONFIG_HOME"), HomeFolder(), CanWrite});
+}
 
 bool CanWrite(const std::string& path)
 {

@@ -22,8 +22,7 @@ struct SettingsHost {
 
 SettingsLocation ChooseSettingsLocation(const SettingsHost& host);
 
-// This process: the program's folder, the environment and the file system's permissions.
-SettingsHost ThisHost();
+// For this process: its program's folder, its environment and the file system's permissions.
 SettingsLocation HostSettingsLocation();
 
 bool CanWrite(const std::string& path);

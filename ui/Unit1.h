@@ -52,7 +52,6 @@ public:
 
     // The progress pane, one entry per line.
     QStringList Lines() const;
-    const SettingsLocation& Settings() const { return settings_; }
     bool Converting() const { return converting_; }
 
     std::string InputFileText() override;
