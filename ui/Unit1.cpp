@@ -128,6 +128,8 @@ TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(pa
 
 TfmMain::~TfmMain()
 {
+    // The focus still moves while the QWidget part is torn down, when this part is gone.
+    disconnect(focusWatch_);
     try {
         SaveOnce();
     } catch (const std::exception&) {
@@ -262,10 +264,10 @@ void TfmMain::ConnectControls()
     // Return in a file field presses Convert, the default button there.
     connect(cInputFile, &QLineEdit::returnPressed, bConvert, &QPushButton::click);
     connect(cOutPutFile, &QLineEdit::returnPressed, bConvert, &QPushButton::click);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FocusChanged(now); });
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TfmMain::FocusChanged);
 }
 
-void TfmMain::FocusChanged(QWidget* now)
+void TfmMain::FocusChanged(QWidget*, QWidget* now)
 {
     // A focused push button is its own default; elsewhere Convert is the
     // default only where Return presses it.

@@ -78,11 +78,12 @@ private:
     void LayOut();
     void FitCaptionColumn();
     void ConnectControls();
-    void FocusChanged(QWidget* now);
+    void FocusChanged(QWidget* old, QWidget* now);
     void SaveOnce();
 
     SettingsLocation settings_;
     QGridLayout* grid_ = nullptr;
+    QMetaObject::Connection focusWatch_;
     TfmHelp* fmHelp_ = nullptr;
     int lineCount_ = 0;
     bool busy_ = false;
