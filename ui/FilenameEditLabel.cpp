@@ -6,7 +6,10 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QMimeData>
+#include <QShortcut>
 #include <QStyle>
 #include <QUrl>
 
@@ -30,6 +33,16 @@ QString DialogNameFilters(const QString& filter)
     return filters.join(";;");
 }
 
+QString DialogDefaultSuffix(const QString& filter)
+{
+    const QStringList parts = filter.split('|');
+    if (parts.size() < 2) return {};
+    const QString pattern = parts[1].split(';').first().trimmed();
+    if (!pattern.startsWith("*.")) return {};
+    const QString suffix = pattern.mid(2);
+    return suffix.contains('*') || suffix.contains('?') ? QString() : suffix;
+}
+
 QStringList DroppedFiles(const QMimeData* data)
 {
     QStringList files;
@@ -42,9 +55,11 @@ QStringList DroppedFiles(const QMimeData* data)
 TFilenameEditLabel::TFilenameEditLabel(QWidget* parent)
     : QLineEdit(parent), link_(new LabelLink(this, "  ", false))
 {
-    QAction* browse = addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
-    browse->setToolTip(tr("Browse"));
-    connect(browse, &QAction::triggered, this, &TFilenameEditLabel::Browse);
+    browse_ = addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
+    connect(browse_, &QAction::triggered, this, &TFilenameEditLabel::Browse);
+    browseKeys_ << QKeySequence(Qt::Key_F4).toString(QKeySequence::NativeText)
+                << QKeySequence(Qt::ALT | Qt::Key_Down).toString(QKeySequence::NativeText);
+    UpdateBrowseToolTip();
     RunDialog = [](QFileDialog& dialog) {
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
     };
@@ -55,11 +70,46 @@ QStringList TFilenameEditLabel::ChosenFiles() const
     return text() == choiceText_ ? chosenFiles_ : QStringList();
 }
 
+void TFilenameEditLabel::AddBrowseShortcut(const QKeySequence& key)
+{
+    auto* shortcut = new QShortcut(key, this, this, &TFilenameEditLabel::Browse, Qt::WindowShortcut);
+    browseKeys_ << shortcut->key().toString(QKeySequence::NativeText);
+    UpdateBrowseToolTip();
+}
+
+void TFilenameEditLabel::UpdateBrowseToolTip()
+{
+    QString keys = browseKeys_.first();
+    for (qsizetype i = 1; i < browseKeys_.size(); ++i)
+        keys += (i + 1 == browseKeys_.size() ? tr(" or ") : QStringLiteral(", ")) + browseKeys_[i];
+    browse_->setToolTip(tr("Choose a file (%1)").arg(keys));
+}
+
+void TFilenameEditLabel::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_F4 && modifiers == Qt::NoModifier) ||
+        (event->key() == Qt::Key_Down && modifiers == Qt::AltModifier)) {
+        event->accept();
+        Browse();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
 void TFilenameEditLabel::Browse()
 {
     QFileDialog dialog(window());
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(multiSelect_ ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
+    if (saveDialog_) {
+        // The writers give the name this extension anyway: adding it here lets
+        // the dialog ask about the file that will really be replaced.
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(DialogDefaultSuffix(filter_));
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(multiSelect_ ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
+    }
     const QString nameFilters = DialogNameFilters(filter_);
     if (!nameFilters.isEmpty()) dialog.setNameFilters(nameFilters.split(";;"));
     // A typed name whose folder exists opens the dialog there.
@@ -70,6 +120,7 @@ void TFilenameEditLabel::Browse()
         dialog.selectFile(typedInfo.fileName());
     } else {
         dialog.setDirectory(initialDir_);
+        if (!typed.isEmpty() && !typed.contains(QDir::separator())) dialog.selectFile(typed);
     }
     const QStringList files = RunDialog(dialog);
     if (!files.isEmpty()) ApplyChoice(files);

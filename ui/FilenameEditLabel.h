@@ -1,5 +1,5 @@
 // TFilenameEditLabel: a single-line file-name field with a browse button that
-// opens the file dialog, and a caption label beside it.
+// opens the file dialog (also on F4 or Alt+Down), and a caption label beside it.
 #pragma once
 
 #include <QLineEdit>
@@ -8,11 +8,16 @@
 
 #include "ui/LabelLink.h"
 
+class QAction;
 class QFileDialog;
+class QKeySequence;
 
 // "description|pattern[|description|pattern...]" in the dialog's own form;
 // "*.*" means every file, as it does where the filters come from.
 QString DialogNameFilters(const QString& filter);
+// The extension of the filter's first pattern ("wpt" for "*.wpt"), or none
+// when it matches every file.
+QString DialogDefaultSuffix(const QString& filter);
 
 class TFilenameEditLabel : public QLineEdit {
     Q_OBJECT
@@ -34,6 +39,13 @@ public:
     // Several files at once, existing files only (the input side).
     bool MultiSelect() const { return multiSelect_; }
     void SetMultiSelect(bool on) { multiSelect_ = on; }
+    // A Save dialog, which asks before replacing a file (the output side).
+    bool SaveDialog() const { return saveDialog_; }
+    void SetSaveDialog(bool on) { saveDialog_ = on; }
+
+    QAction* BrowseAction() const { return browse_; }
+    // One more key, anywhere in the window, that opens this field's dialog.
+    void AddBrowseShortcut(const QKeySequence& key);
 
     // Every file of the last dialog choice (or drop) while the field still
     // shows it; empty once another name has been typed or pasted.
@@ -50,14 +62,20 @@ public:
     std::function<QStringList(QFileDialog&)> RunDialog;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void UpdateBrowseToolTip();
+
     LabelLink* link_;
+    QAction* browse_;
+    QStringList browseKeys_;
     QString filter_;
     QString initialDir_;
     bool multiSelect_ = false;
+    bool saveDialog_ = false;
     QStringList chosenFiles_;
     QString choiceText_;
 };

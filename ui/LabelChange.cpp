@@ -1,5 +1,7 @@
 #include "ui/LabelChange.h"
 
+#include <QEvent>
+
 TchangeLabel::TchangeLabel(QWidget* parent) : QLabel(parent) {}
 
 TchangeLabel::~TchangeLabel() { emit Destroying(this); }
@@ -29,4 +31,14 @@ void TchangeLabel::FitSize()
     if (!autoSize_) return;
     if (wordWrap()) resize(width(), heightForWidth(width()));
     else resize(sizeHint());
+}
+
+void TchangeLabel::changeEvent(QEvent* event)
+{
+    QLabel::changeEvent(event);
+    // Only now has the label let go of the size its old font gave it.
+    if (event->type() == QEvent::FontChange) {
+        FitSize();
+        emit FontChanged(this);
+    }
 }

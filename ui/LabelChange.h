@@ -21,8 +21,13 @@ public:
     // width and takes the height its text needs.
     void FitSize();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 signals:
     void OnChange(TchangeLabel* sender);
+    // After a new font has been taken and the size fitted to it.
+    void FontChanged(TchangeLabel* sender);
     // Before the label is torn down, so its control stops using it.
     void Destroying(TchangeLabel* sender);
 

@@ -20,12 +20,9 @@ LabelLink::LabelLink(QWidget* control, const QString& caption, bool wrapLongCapt
     label_->SetCaption(caption);
     label_->setVisible(control->parentWidget() && !control->isHidden());
     connect(label_, &TchangeLabel::OnChange, this, &LabelLink::Place);
-    connect(label_, &TchangeLabel::Destroying, this, [this](TchangeLabel* label) {
-        label->removeEventFilter(this);
-        label_ = nullptr;
-    });
+    connect(label_, &TchangeLabel::FontChanged, this, &LabelLink::Place);
+    connect(label_, &TchangeLabel::Destroying, this, [this](TchangeLabel*) { label_ = nullptr; });
     control->installEventFilter(this);
-    label_->installEventFilter(this);
     Place();
 }
 
@@ -79,17 +76,10 @@ void LabelLink::Place()
     }
 }
 
-bool LabelLink::eventFilter(QObject* watched, QEvent* event)
+bool LabelLink::eventFilter(QObject*, QEvent* event)
 {
     if (!label_) return false;
     const QEvent::Type type = event->type();
-    if (watched == label_) {
-        if (type == QEvent::FontChange) {
-            label_->FitSize();
-            Place();
-        }
-        return false;
-    }
     switch (type) {
     case QEvent::Move:
     case QEvent::Resize:

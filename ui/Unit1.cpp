@@ -7,6 +7,9 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -18,11 +21,15 @@
 #include <QStyle>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QWindow>
+#include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "core/catalogue.h"
 #include "core/clock.h"
 #include "core/convert.h"
+#include "core/file_names.h"
 #include "core/text_fields.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/IniFile.h"
@@ -42,11 +49,11 @@ QString ToQString(const std::string& text)
     return decoder.hasError() ? QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())) : result;
 }
 
-QPushButton* PictureButton(QWidget* parent, const QString& caption, QStyle::StandardPixmap picture,
-                           const QRect& place)
+QPushButton* PictureButton(QWidget* parent, const QString& caption, QStyle::StandardPixmap picture)
 {
     auto* button = new QPushButton(parent->style()->standardIcon(picture), caption, parent);
-    button->setGeometry(place);
+    // Return and Enter press a focused button, as Space does.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -54,11 +61,63 @@ void SelectIndex(TLyrComboBox* list, int index)
 {
     list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
 }
+
+bool IsUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: return true;
+    default: return false;
+    }
+}
+
+// While a conversion runs the window's input is delivered and dropped: a
+// click on Convert then is not kept to start a second conversion afterwards.
+class InputDropper : public QObject {
+public:
+    explicit InputDropper(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
+    ~InputDropper() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!IsUserInput(event->type()) || !InWindow(watched)) return false;
+        // Claiming the key for the widget keeps window shortcuts (Ctrl+O) from firing.
+        if (event->type() == QEvent::ShortcutOverride) event->accept();
+        else event->ignore();
+        return true;
+    }
+
+private:
+    bool InWindow(QObject* object) const
+    {
+        if (object == static_cast<QObject*>(window_->windowHandle())) return true;
+        for (; object; object = object->parent())
+            if (auto* widget = qobject_cast<QWidget*>(object)) return widget->window() == window_;
+        return false;
+    }
+    QWidget* window_;
+};
+
+// Sizes were drawn for a face 13 pixels high; a larger desktop font gets a
+// window that much larger.
+constexpr int kDrawnWidth = 505, kDrawnHeight = 363, kDrawnLineHeight = 13;
 }  // namespace
 
-std::string DefaultSettingsPath() { return ProgramFolder() + "/kesTranscribe.ini"; }
-
-TfmMain::TfmMain(const std::string& settingsPath, QWidget* parent) : QWidget(parent), settingsPath_(settingsPath)
+TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(parent), settings_(settings)
 {
     ShowBox = [this](QMessageBox::Icon icon, const QString& text) {
         QMessageBox box(icon, kTitle, text, QMessageBox::Ok, this);
@@ -71,6 +130,8 @@ TfmMain::TfmMain(const std::string& settingsPath, QWidget* parent) : QWidget(par
 
 TfmMain::~TfmMain()
 {
+    // The focus still moves while the QWidget part is torn down, when this part is gone.
+    disconnect(focusWatch_);
     try {
         SaveOnce();
     } catch (const std::exception&) {
@@ -81,42 +142,31 @@ TfmMain::~TfmMain()
 void TfmMain::BuildControls()
 {
     setWindowTitle("Kestrelmaps File Format Converter (Version 1.13)");
-    setFixedSize(505, 363);
-    // The layout is drawn for a small, narrow 8-point face; wider ones cut
-    // the captions left of the fields off.
-    QFont small = font();
-    small.setPointSize(8);
-    small.setStretch(QFont::Condensed);
-    setFont(small);
     setAcceptDrops(true);
 
     cInputFile = new TFilenameEditLabel(this);
-    cInputFile->setGeometry(64, 11, 421, 21);
     cInputFile->SetLabelCaption("Input File");
     cInputFile->SetMultiSelect(true);
+    cInputFile->AddBrowseShortcut(QKeySequence::Open);
 
     cInputFileFormat = new TLyrComboBox(this);
-    cInputFileFormat->setGeometry(64, 39, 421, 21);
     cInputFileFormat->SetLabelCaption("Format");
     cInputFileFormat->SetPicture("normal");
     cInputFileFormat->SetMaxLength(10);
 
     Bevel1 = new QFrame(this);
-    Bevel1->setGeometry(55, 70, 433, 6);
     Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
 
     cOutPutFile = new TFilenameEditLabel(this);
-    cOutPutFile->setGeometry(64, 83, 421, 21);
     cOutPutFile->SetLabelCaption("Output File");
+    cOutPutFile->SetSaveDialog(true);
 
     cOutputFileFormat = new TLyrComboBox(this);
-    cOutputFileFormat->setGeometry(64, 113, 421, 21);
     cOutputFileFormat->SetLabelCaption("Format");
     cOutputFileFormat->SetPicture("uppercase");
     cOutputFileFormat->SetMaxLength(10);
 
     cOutput = new QPlainTextEdit(this);
-    cOutput->setGeometry(64, 143, 421, 177);
     cOutput->setReadOnly(true);
     cOutput->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     cOutput->setFocusPolicy(Qt::StrongFocus);
@@ -124,9 +174,9 @@ void TfmMain::BuildControls()
     cOutput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     cOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    bHelp = PictureButton(this, "Help", QStyle::SP_DialogHelpButton, {93, 331, 75, 25});
-    bConvert = PictureButton(this, "Convert", QStyle::SP_DialogApplyButton, {215, 331, 75, 25});
-    bClose = PictureButton(this, "Close", QStyle::SP_DialogCloseButton, {337, 331, 75, 25});
+    bHelp = PictureButton(this, "Help", QStyle::SP_DialogHelpButton);
+    bConvert = PictureButton(this, "Convert", QStyle::SP_DialogApplyButton);
+    bClose = PictureButton(this, "Close", QStyle::SP_DialogCloseButton);
 
     // Files dropped on the lists or the pane go to the window, which takes them as input.
     for (QWidget* w : {static_cast<QWidget*>(cInputFileFormat), static_cast<QWidget*>(cInputFileFormat->lineEdit()),
@@ -142,11 +192,68 @@ void TfmMain::BuildControls()
     setTabOrder(bHelp, bConvert);
     setTabOrder(bConvert, bClose);
 
+    LayOut();
+}
+
+// Fields right of a column that holds their captions, the separator between
+// input and output, the pane taking the height, the buttons spread in a row.
+// The captions place themselves beside their fields; the column keeps room.
+void TfmMain::LayOut()
+{
+    grid_ = new QGridLayout(this);
+    grid_->setContentsMargins(8, 11, 20, 7);
+    grid_->setHorizontalSpacing(0);
+    grid_->setVerticalSpacing(7);
+    grid_->addWidget(cInputFile, 0, 1);
+    grid_->addWidget(cInputFileFormat, 1, 1);
+    grid_->addWidget(Bevel1, 2, 1);
+    grid_->addWidget(cOutPutFile, 3, 1);
+    grid_->addWidget(cOutputFileFormat, 4, 1);
+    grid_->addWidget(cOutput, 5, 1);
+    grid_->setColumnStretch(1, 1);
+    grid_->setRowStretch(5, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(2);
+    buttons->addWidget(bHelp);
+    buttons->addStretch(1);
+    buttons->addWidget(bConvert);
+    buttons->addStretch(1);
+    buttons->addWidget(bClose);
+    buttons->addStretch(2);
+    grid_->addLayout(buttons, 6, 0, 1, 2);
+    FitCaptionColumn();
+
+    const double scale = std::max(1.0, fontMetrics().height() / double(kDrawnLineHeight));
+    QSize start = QSize(kDrawnWidth, kDrawnHeight) * scale;
+    start = start.expandedTo(minimumSizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
+        const QRect available = screen->availableGeometry();
+        start = start.boundedTo(available.size() * 0.9).expandedTo(minimumSizeHint());
+        QRect frame(QPoint(), start);
+        frame.moveCenter(available.center());
         move(frame.topLeft());
     }
+    resize(start);
+}
+
+void TfmMain::FitCaptionColumn()
+{
+    int widest = 0;
+    for (const auto& [label, gap] : {std::pair{cInputFile->Label(), cInputFile->Gap()},
+                                     {cInputFileFormat->Label(), cInputFileFormat->Gap()},
+                                     {cOutPutFile->Label(), cOutPutFile->Gap()},
+                                     {cOutputFileFormat->Label(), cOutputFileFormat->Gap()}})
+        if (label) widest = std::max(widest, label->sizeHint().width() + gap);
+    grid_->setColumnMinimumWidth(0, widest);
+}
+
+void TfmMain::changeEvent(QEvent* event)
+{
+    // The captions have taken the new font before the window hears of it.
+    if (grid_ && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange))
+        FitCaptionColumn();
+    QWidget::changeEvent(event);
 }
 
 void TfmMain::ConnectControls()
@@ -156,13 +263,25 @@ void TfmMain::ConnectControls()
     connect(bConvert, &QPushButton::clicked, this, &TfmMain::bConvertClick);
     connect(bHelp, &QPushButton::clicked, this, &TfmMain::bHelpClick);
     connect(bClose, &QPushButton::clicked, this, &TfmMain::bCloseClick);
+    // Return in a file field presses Convert, the default button there.
+    connect(cInputFile, &QLineEdit::returnPressed, bConvert, &QPushButton::click);
+    connect(cOutPutFile, &QLineEdit::returnPressed, bConvert, &QPushButton::click);
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TfmMain::FocusChanged);
+}
+
+void TfmMain::FocusChanged(QWidget*, QWidget* now)
+{
+    // A focused push button is its own default; elsewhere Convert is the
+    // default only where Return presses it.
+    if (now != bConvert) bConvert->setDefault(now == cInputFile || now == cOutPutFile);
 }
 
 void TfmMain::FormCreate()
 {
-    const QString programFolder = QString::fromStdString(ProgramFolder());
-    cInputFile->SetInitialDir(programFolder);
-    cOutPutFile->SetInitialDir(programFolder);
+    // The program's folder, or the home folder when the program's cannot be written.
+    const std::string& defaultFolder = settings_.defaultFolder;
+    cInputFile->SetInitialDir(ToQString(defaultFolder));
+    cOutPutFile->SetInitialDir(ToQString(defaultFolder));
 
     BuildFormatCatalogue();
     {
@@ -178,9 +297,9 @@ void TfmMain::FormCreate()
         cOutputFileFormat->setCurrentIndex(-1);
     }
 
-    const IniFile settings(settingsPath_);
-    cInputFile->SetInitialDir(ToQString(settings.ReadString(kInputSection, kFolderKey, ProgramFolder())));
-    cOutPutFile->SetInitialDir(ToQString(settings.ReadString(kOutputSection, kFolderKey, ProgramFolder())));
+    const IniFile settings(settings_.file);
+    cInputFile->SetInitialDir(ToQString(settings.ReadString(kInputSection, kFolderKey, defaultFolder)));
+    cOutPutFile->SetInitialDir(ToQString(settings.ReadString(kOutputSection, kFolderKey, defaultFolder)));
     SelectIndex(cInputFileFormat, settings.ReadInteger(kInputSection, kFormatKey, -1));
     SelectIndex(cOutputFileFormat, settings.ReadInteger(kOutputSection, kFormatKey, -1));
 
@@ -192,7 +311,8 @@ void TfmMain::FormCreate()
 
 void TfmMain::FormDestroy()
 {
-    IniFile settings(settingsPath_);
+    MakeSettingsFolder(settings_);
+    IniFile settings(settings_.file);
     settings.WriteString(kInputSection, kFolderKey, cInputFile->InitialDir().toStdString());
     settings.WriteString(kOutputSection, kFolderKey, cOutPutFile->InitialDir().toStdString());
     settings.WriteInteger(kInputSection, kFormatKey, cInputFileFormat->currentIndex());
@@ -222,10 +342,15 @@ void TfmMain::bConvertClick()
 {
     if (converting_) return;
     converting_ = true;
-    try {
-        Convert(*this);
-    } catch (const std::exception& error) {
-        ShowBox(QMessageBox::Critical, ToQString(error.what()));
+    {
+        const InputDropper dropper(this);
+        try {
+            Convert(*this);
+        } catch (const std::exception& error) {
+            ShowBox(QMessageBox::Critical, ToQString(error.what()));
+        }
+        // Input that came while the conversion ran is dropped now, not acted on later.
+        QCoreApplication::processEvents();
     }
     converting_ = false;
 }
@@ -240,6 +365,10 @@ void TfmMain::bCloseClick() { close(); }
 
 void TfmMain::closeEvent(QCloseEvent* event)
 {
+    if (converting_) {
+        event->ignore();
+        return;
+    }
     try {
         SaveOnce();
     } catch (const std::exception& error) {
@@ -288,7 +417,14 @@ std::vector<std::string> TfmMain::ChosenInputFiles()
     return files;
 }
 
-std::string TfmMain::OutputFileText() { return cOutPutFile->text().toStdString(); }
+std::string TfmMain::OutputFileText()
+{
+    const std::string typed = cOutPutFile->text().toStdString();
+    const std::string name = StripQuotes(typed);
+    const std::string folder = cOutPutFile->InitialDir().toStdString();
+    if (IsBlank(name) || name.find('/') != std::string::npos || folder.empty()) return typed;
+    return folder.back() == '/' ? folder + name : folder + '/' + name;
+}
 
 int TfmMain::InputPosition() { return cInputFileFormat->currentIndex(); }
 
@@ -303,6 +439,8 @@ void TfmMain::AddLine(const std::string& text)
     cursor.insertText(ToQString(text));
     ++lineCount_;
     cOutput->verticalScrollBar()->setValue(cOutput->verticalScrollBar()->maximum());
+    // Show each line as it comes: the reader's line is up before a long read starts.
+    if (converting_) ProcessMessages();
 }
 
 void TfmMain::ClearLines()
@@ -323,6 +461,7 @@ void TfmMain::SetBusyCursor(bool busy)
 
 void TfmMain::ProcessMessages()
 {
-    // Paint the cleared pane and the cursor; clicks wait until the action has returned.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Paints the pane and the cursor. Input is taken too, and dropped while a
+    // conversion runs: input held back would act once the conversion is over.
+    QCoreApplication::processEvents();
 }

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "core/frontend.h"
+#include "ui/SettingsLocation.h"
 
+class QGridLayout;
 class QPlainTextEdit;
 class QPushButton;
 class QFrame;
@@ -17,13 +19,10 @@ class TFilenameEditLabel;
 class TLyrComboBox;
 class TfmHelp;
 
-// ProgramFolder() followed by the settings file's name.
-std::string DefaultSettingsPath();
-
 class TfmMain : public QWidget, public FrontEnd {
     Q_OBJECT
 public:
-    explicit TfmMain(const std::string& settingsPath = DefaultSettingsPath(), QWidget* parent = nullptr);
+    explicit TfmMain(const SettingsLocation& settings = HostSettingsLocation(), QWidget* parent = nullptr);
     ~TfmMain() override;
 
     TFilenameEditLabel* cInputFile;
@@ -58,9 +57,12 @@ public:
 
     // The progress pane, one entry per line.
     QStringList Lines() const;
+    bool Converting() const { return converting_; }
 
     std::string InputFileText() override;
     std::vector<std::string> ChosenInputFiles() override;
+    // A bare name goes into the output field's initial folder, where its
+    // dialog would have put it, not into the program's working folder.
     std::string OutputFileText() override;
     int InputPosition() override;
     int OutputPosition() override;
@@ -71,16 +73,22 @@ public:
     void ProcessMessages() override;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildControls();
+    void LayOut();
+    void FitCaptionColumn();
     void ConnectControls();
+    void FocusChanged(QWidget* old, QWidget* now);
     void SaveOnce();
 
-    std::string settingsPath_;
+    SettingsLocation settings_;
+    QGridLayout* grid_ = nullptr;
+    QMetaObject::Connection focusWatch_;
     TfmHelp* fmHelp_ = nullptr;
     int lineCount_ = 0;
     bool busy_ = false;

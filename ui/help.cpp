@@ -1,9 +1,20 @@
 #include "ui/help.h"
 
 #include <QFont>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <QtMath>
+#include <algorithm>
+
+namespace {
+// About as many lines as the first help window showed.
+constexpr int kVisibleLines = 22;
+}  // namespace
 
 QString HelpText()
 {
@@ -124,23 +135,45 @@ QString HelpText()
         "Both .wpt file and .rte file will be saved.");
 }
 
-TfmHelp::TfmHelp(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint)
+TfmHelp::TfmHelp(QWidget* parent) : QDialog(parent, Qt::Tool)
 {
     setWindowTitle("Help");
     setModal(true);
-    setFixedSize(382, 338);
     Memo1 = new QPlainTextEdit(this);
-    Memo1->setGeometry(rect());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Memo1);
     Memo1->setReadOnly(true);
+    // Each line of the text is one line on screen; a narrow window scrolls sideways.
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont font("Courier New", 9);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     Memo1->setFont(font);
     Memo1->setPlainText(HelpText());
+
+    QSize start = FittingSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
+        const QRect available = screen->availableGeometry();
+        start = start.boundedTo(available.size() * 0.9);
+        QRect frame(QPoint(), start);
+        frame.moveCenter(available.center());
         move(frame.topLeft());
     }
+    resize(start);
+}
+
+QSize TfmHelp::FittingSize() const
+{
+    // Measured in the face the font resolved to, which need not be the one asked for.
+    const QFontMetrics metrics(Memo1->font());
+    int longest = 0;
+    for (const QString& line : HelpText().split('\n')) longest = std::max(longest, metrics.horizontalAdvance(line));
+    const int margins = 2 * (Memo1->frameWidth() + qCeil(Memo1->document()->documentMargin()));
+    // The cursor's pixel past the last character keeps a scroll bar from appearing.
+    const int width = longest + margins + Memo1->verticalScrollBar()->sizeHint().width() + Memo1->cursorWidth() + 1;
+    const int height = kVisibleLines * metrics.lineSpacing() + margins;
+    return {width, height};
 }

@@ -1,4 +1,5 @@
-// TfmHelp: the fixed help text in a modal tool window.
+// TfmHelp: the fixed help text in a modal tool window, first sized to show
+// its longest line.
 #pragma once
 
 #include <QDialog>
@@ -14,4 +15,7 @@ public:
     explicit TfmHelp(QWidget* parent = nullptr);
 
     QPlainTextEdit* Memo1;
+
+    // Wide enough for the longest line of the text in the pane's font.
+    QSize FittingSize() const;
 };

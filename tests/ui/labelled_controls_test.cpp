@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <stdexcept>
 
@@ -83,6 +84,16 @@ TEST(DialogNameFilters, TheCataloguesFiltersInTheDialogsForm)
     EXPECT_EQ(DialogNameFilters("NMEA Log (*.*)|*.*"), "NMEA Log (*)");
     EXPECT_EQ(DialogNameFilters("A|*.a|B|*.b"), "A (*.a);;B (*.b)");
     EXPECT_EQ(DialogNameFilters(""), "");
+}
+
+TEST(DialogDefaultSuffix, TheFirstPatternsExtensionUnlessItMatchesEveryFile)
+{
+    const std::vector<std::pair<QString, QString>> cases = {
+        {"Holux Track (*.tlg)|*.tlg", "tlg"}, {"Mapsource (*.mps;*.gdb)|*.mps;*.gdb", "mps"},
+        {"NMEA Log (*.*)|*.*", ""},          {"Any|*", ""},
+        {"Odd|*.t?g", ""},                   {"", ""},
+    };
+    for (const auto& [filter, suffix] : cases) EXPECT_EQ(DialogDefaultSuffix(filter), suffix) << filter.toStdString();
 }
 
 namespace {
@@ -271,7 +282,6 @@ TEST(TfmHelp, ShowsTheFixedTextInAModalToolWindow)
     EXPECT_EQ(help.windowTitle(), "Help");
     EXPECT_TRUE(help.isModal());
     EXPECT_EQ(help.windowFlags() & Qt::Tool, Qt::Tool);
-    EXPECT_EQ(help.size(), QSize(382, 338));
     EXPECT_TRUE(help.Memo1->isReadOnly());
     EXPECT_TRUE(help.Memo1->font().fixedPitch());
     const QStringList lines = help.Memo1->toPlainText().split('\n');
@@ -280,4 +290,22 @@ TEST(TfmHelp, ShowsTheFixedTextInAModalToolWindow)
     EXPECT_EQ(lines.last(), "Both .wpt file and .rte file will be saved.");
     EXPECT_EQ(lines.filter("These are the files saved on the memory card by the ").size(), 2);
     for (const QString& line : lines.filter("memory card")) EXPECT_TRUE(line.endsWith("by the ")) << line.toStdString();
+}
+
+TEST(TfmHelp, ResizesAndScrollsSidewaysInsteadOfWrappingALine)
+{
+    TfmHelp help;
+    help.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&help));
+    EXPECT_LT(help.minimumSize().width(), help.width());  // not a fixed size
+    EXPECT_EQ(help.Memo1->lineWrapMode(), QPlainTextEdit::NoWrap);
+    // At first every line shows whole: nothing to scroll sideways.
+    EXPECT_EQ(help.Memo1->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GE(help.Memo1->viewport()->width(),
+              QFontMetrics(help.Memo1->font()).horizontalAdvance("otherwise select the folder to use and type in the"));
+
+    help.resize(help.width() / 2, help.height());
+    QCoreApplication::processEvents();
+    EXPECT_GT(help.Memo1->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(help.Memo1->document()->lineCount(), 113);  // one screen line per text line
 }

@@ -1,12 +1,14 @@
 // A main window on a settings file in a temporary folder, whose message boxes
-// are recorded instead of shown.
+// are recorded instead of shown; its dialogs open in the program's folder.
 #pragma once
 
 #include <QMessageBox>
+#include <QTest>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/text_fields.h"
 #include "tests/support/test_files.h"
 #include "ui/Unit1.h"
 
@@ -22,13 +24,20 @@ protected:
     std::unique_ptr<TfmMain> window;
     std::vector<RecordedBox> boxes;
 
-    void Open()
+    void Open() { Open(SettingsLocation{settingsPath, ProgramFolder(), false}); }
+    void Open(const SettingsLocation& location)
     {
-        window = std::make_unique<TfmMain>(settingsPath);
+        window = std::make_unique<TfmMain>(location);
         window->ShowBox = [this](QMessageBox::Icon icon, const QString& text) {
             boxes.push_back({icon, text.toStdString()});
         };
     }
     // Closing writes the settings, as the Close button does.
     void CloseWindow() { window->close(); }
+    void ShowActive()
+    {
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
 };

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/ui/window_fixture.h"
+#include "ui/FilenameEditLabel.h"
+#include "ui/Lyrlcomb.h"
+#include "ui/SettingsLocation.h"
+
+namespace {
+struct LocationCase {
+    const char* what;
+    std::set<std::string> writable;
+    std::string programFolder, configHome;
+    SettingsLocation expected;
+};
+}  // namespace
+
+TEST(ChooseSettingsLocation, BesideTheProgramWhenItCanBeWrittenThereElseInTheUsersConfigFolder)
+{
+    const std::vector<LocationCase> cases = {
+        {"portable: program folder writable", {"/opt/kes"}, "/opt/kes", "/xdg",
+         {"/opt/kes/kesTranscribe.ini", "/opt/kes", false}},
+        {"a writable file in a read-only folder", {"/opt/kes/kesTranscribe.ini"}, "/opt/kes", "/xdg",
+         {"/opt/kes/kesTranscribe.ini", "/home/u", false}},
+        {"installed system-wide", {}, "/usr/bin", "/xdg",
+         {"/xdg/kesTranscribe/kesTranscribe.ini", "/home/u", true}},
+        {"no XDG_CONFIG_HOME", {}, "/usr/bin", "",
+         {"/home/u/.config/kesTranscribe/kesTranscribe.ini", "/home/u", true}},
+        {"a relative XDG_CONFIG_HOME is ignored", {}, "/usr/bin", "cfg",
+         {"/home/u/.config/kesTranscribe/kesTranscribe.ini", "/home/u", true}},
+        {"program in the root folder", {"/"}, "/", "", {"/kesTranscribe.ini", "/", false}},
+    };
+    for (const LocationCase& c : cases) {
+        const SettingsHost host{c.programFolder, c.configHome, "/home/u",
+                                [&](const std::string& path) { return c.writable.count(path) > 0; }};
+        const SettingsLocation got = ChooseSettingsLocation(host);
+        EXPECT_EQ(got.file, c.expected.file) << c.what;
+        EXPECT_EQ(got.defaultFolder, c.expected.defaultFolder) << c.what;
+        EXPECT_EQ(got.perUser, c.expected.perUser) << c.what;
+    }
+}
+
+TEST(CanWrite, FollowsTheFileSystemsPermissions)
+{
+    TempDir dir;
+    WriteText(dir.Path("file.ini"), "");
+    EXPECT_TRUE(CanWrite(dir.Root().string()));
+    EXPECT_TRUE(CanWrite(dir.Path("file.ini")));
+    EXPECT_FALSE(CanWrite(dir.Path("missing.ini")));
+    EXPECT_FALSE(CanWrite(dir.Path("missing/folder")));
+    if (::geteuid() == 0) return;  // root writes anywhere; the seam above covers the choice
+    std::filesystem::create_directory(dir.Path("locked"));
+    using std::filesystem::perms;
+    std::filesystem::permissions(dir.Path("locked"), perms::owner_read | perms::owner_exec);
+    EXPECT_FALSE(CanWrite(dir.Path("locked")));
+}
+
+TEST_F(WindowTest, SettingsInTheUsersConfigFolderAreWrittenThereAndRestored)
+{
+    const std::string home = dir.Path("home");
+    const SettingsLocation location{dir.Path("config/kesTranscribe/kesTranscribe.ini"), home, true};
+    Open(location);
+    EXPECT_EQ(window->cInputFile->InitialDir().toStdString(), home);
+    EXPECT_EQ(window->cOutPutFile->InitialDir().toStdString(), home);
+    window->cInputFileFormat->setCurrentIndex(3);
+    CloseWindow();
+    EXPECT_EQ(ReadText(location.file), "[Input File]\r\nInitial Folder=" + home + "\r\nFile Format=3\r\n" +
+                                           "[Output File]\r\nInitial Folder=" + home + "\r\nFile Format=-1\r\n");
+    // Made private to the user, as configuration folders are.
+    struct stat info{};
+    ASSERT_EQ(::stat(dir.Path("config").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_TRUE(boxes.empty());
+    window.reset();
+    Open(location);
+    EXPECT_EQ(window->InputPosition(), 3);
+}
+
+// Run as an ordinary user by its own CTest entry (root writes everywhere): an
+// installed program's folder cannot be written, so the settings go to the
+// user's configuration folder and the dialogs open at home.
+TEST(InstalledProgram, KeepsItsSettingsInTheUsersConfigFolder)
+{
+    if (CanWrite(ProgramFolder())) GTEST_SKIP() << "the program's folder is writable for this user";
+    TempDir dir;
+    const std::string home = dir.Path("home"), config = dir.Path("xdg");
+    std::filesystem::create_directories(home);
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    const SettingsLocation location = HostSettingsLocation();
+    EXPECT_EQ(location.file, config + "/kesTranscribe/kesTranscribe.ini");
+    {
+        TfmMain window(location);
+        EXPECT_EQ(window.cInputFile->InitialDir().toStdString(), home);
+        EXPECT_EQ(window.cOutPutFile->InitialDir().toStdString(), home);
+    }  // closing writes the settings
+    EXPECT_NE(ReadText(location.file).find("[Output File]\r\nInitial Folder=" + home), std::string::npos);
+}

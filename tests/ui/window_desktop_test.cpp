@@ -1,0 +1,268 @@
+// The main window on a desktop: keys, the default button, the dialogs' kinds,
+// bare output names, progress while converting, and captions at any font size.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "core/store.h"
+#include "formats/native/Kes.h"
+#include "tests/ui/window_fixture.h"
+#include "ui/FilenameEditLabel.h"
+#include "ui/Lyrlcomb.h"
+
+namespace {
+// Records which field's dialog opened ("input" or "output"), and how the last one was prepared.
+struct DialogLog {
+    std::vector<std::string> opened;
+    QFileDialog::AcceptMode mode{};
+    bool confirmsOverwrite = false;
+    QString suffix, title;
+    explicit DialogLog(TfmMain& w)
+    {
+        for (auto [field, name] : {std::pair{w.cInputFile, "input"}, {w.cOutPutFile, "output"}})
+            field->RunDialog = [this, name = std::string(name)](QFileDialog& dialog) {
+                opened.push_back(name);
+                mode = dialog.acceptMode();
+                confirmsOverwrite = !dialog.testOption(QFileDialog::DontConfirmOverwrite);
+                suffix = dialog.defaultSuffix();
+                title = dialog.windowTitle();
+                return QStringList();
+            };
+    }
+};
+
+QString Text(const std::string& s) { return QString::fromStdString(s); }
+}  // namespace
+
+TEST_F(WindowTest, KeysOpenTheFieldsDialogsAndTheTooltipsSaySo)
+{
+    Open();
+    ShowActive();
+    DialogLog log(*window);
+    const struct {
+        QWidget* focus;
+        QKeyCombination key;
+        std::vector<std::string> opens;
+    } cases[] = {
+        {window->cInputFile, Qt::Key_F4, {"input"}},
+        {window->cInputFile, Qt::ALT | Qt::Key_Down, {"input"}},
+        {window->cOutPutFile, Qt::Key_F4, {"output"}},
+        {window->cOutPutFile, Qt::ALT | Qt::Key_Down, {"output"}},
+        {window->cOutPutFile, Qt::CTRL | Qt::Key_O, {"input"}},
+        {window->cOutput, Qt::CTRL | Qt::Key_O, {"input"}},
+        {window->cOutPutFile, Qt::Key_Down, {}},
+        {window->cInputFile, Qt::Key_F5, {}},
+    };
+    for (const auto& c : cases) {
+        log.opened.clear();
+        c.focus->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), c.key.key(), c.key.keyboardModifiers());
+        EXPECT_EQ(log.opened, c.opens) << QKeySequence(c.key).toString().toStdString();
+    }
+    const QString inputTip = window->cInputFile->BrowseAction()->toolTip();
+    const QString outputTip = window->cOutPutFile->BrowseAction()->toolTip();
+    EXPECT_TRUE(inputTip.contains("F4") && inputTip.contains("Alt+Down") && inputTip.contains("Ctrl+O"));
+    EXPECT_TRUE(outputTip.contains("F4") && outputTip.contains("Alt+Down") && !outputTip.contains("Ctrl+O"));
+}
+
+TEST_F(WindowTest, ReturnAndEnterPressTheFocusedButtonAndConvertIsTheDefaultInAField)
+{
+    Open();
+    ShowActive();
+    const struct {
+        QWidget* focus;
+        Qt::Key key;
+        bool convertsAndIsDefault;
+    } cases[] = {
+        {window->bConvert, Qt::Key_Return, true},         {window->bConvert, Qt::Key_Enter, true},
+        {window->cInputFile, Qt::Key_Return, true},       {window->cOutPutFile, Qt::Key_Enter, true},
+        {window->cInputFileFormat, Qt::Key_Return, false}, {window->cOutput, Qt::Key_Return, false},
+    };
+    for (const auto& c : cases) {
+        boxes.clear();
+        c.focus->setFocus();
+        EXPECT_EQ(window->bConvert->isDefault(), c.convertsAndIsDefault) << &c - cases;
+        QTest::keyClick(QApplication::focusWidget(), c.key);
+        EXPECT_EQ(boxes.size() == 1 && boxes[0].text == "Input File not specified", c.convertsAndIsDefault)
+            << &c - cases;
+    }
+    window->bClose->setFocus();
+    EXPECT_FALSE(window->bConvert->isDefault());
+    QTest::keyClick(window->bClose, Qt::Key_Return);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(WindowTest, TheOutputFieldSavesAndAsksBeforeReplacingWhileTheInputFieldOpens)
+{
+    Open();
+    DialogLog log(*window);
+    window->cOutputFileFormat->setCurrentIndex(2);
+    window->cOutPutFile->Browse();
+    EXPECT_EQ(log.mode, QFileDialog::AcceptSave);
+    EXPECT_TRUE(log.confirmsOverwrite);
+    EXPECT_TRUE(log.title.contains("Save")) << log.title.toStdString();
+    EXPECT_EQ(log.suffix, "wrt");  // so the file asked about is the one the writer replaces
+    window->cInputFile->Browse();
+    EXPECT_EQ(log.mode, QFileDialog::AcceptOpen);
+    EXPECT_FALSE(log.title.contains("Save"));
+}
+
+TEST_F(WindowTest, ABareOutputNameGoesIntoTheOutputFieldsFolder)
+{
+    ClearWaypoints();
+    WaypointCount = 1;
+    WaypointList[1].Name = "HOME";
+    WriteWaypointFile(dir.Path("in.wpt"));
+    std::filesystem::create_directories(dir.Path("out dir"));
+    Open();
+    window->cInputFile->setText(Text(dir.Path("in.wpt")));
+    window->cInputFileFormat->setCurrentIndex(0);
+    window->cOutputFileFormat->setCurrentIndex(2);
+    window->cOutPutFile->SetInitialDir(Text(dir.Path("out dir")));
+    const struct {
+        QString typed;
+        std::string written, shown;
+    } cases[] = {
+        {"myout", dir.Path("out dir/myout.wrt"), dir.Path("out dir/myout")},
+        {"\"my out.x\"", dir.Path("out dir/my out.wrt"), dir.Path("out dir/my out.x")},
+        {Text(dir.Path("elsewhere.wrt")), dir.Path("elsewhere.wrt"), dir.Path("elsewhere.wrt")},
+    };
+    for (const auto& c : cases) {
+        window->cOutPutFile->setText(c.typed);
+        window->bConvert->click();
+        EXPECT_TRUE(boxes.empty()) << c.shown;
+        EXPECT_TRUE(std::filesystem::exists(c.written)) << c.written;
+        EXPECT_TRUE(window->Lines().contains(Text(c.shown))) << c.shown;  // the pane names its folder
+    }
+    window->cOutPutFile->setText("  ");
+    window->bConvert->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Output File not specified");
+}
+
+namespace {
+// The pane's lines as last painted on screen.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(TfmMain& window) : window_(window) { window.cOutput->viewport()->installEventFilter(this); }
+    QStringList painted;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) painted = window_.Lines();
+        return false;
+    }
+
+private:
+    TfmMain& window_;
+};
+
+void PostClick(QWidget* button)
+{
+    const QPointF at = QRectF(button->rect()).center(), global = button->mapToGlobal(at);
+    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                                        Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                                        Qt::NoButton, Qt::NoModifier));
+}
+}  // namespace
+
+// A reader's message box comes up in the middle of its read: by then the pane
+// must show the reader's lines, and clicks made meanwhile must come to nothing.
+TEST_F(WindowTest, ProgressShowsAsItComesAndInputDuringAConversionIsDropped)
+{
+    WriteText(dir.Path("in.wpt"), "Kestrelmaps Waypoint File Version 1.1\r\nNAD27\r\nReserved 2\r\n\r\n");
+    Open();
+    ShowActive();
+    PaintWatch watch(*window);
+    window->cInputFile->setText(Text(dir.Path("in.wpt")));
+    window->cInputFileFormat->setCurrentIndex(0);
+    window->cOutPutFile->setText(Text(dir.Path("out")));
+    window->cOutputFileFormat->setCurrentIndex(2);
+    QStringList paintedDuringRead;
+    int datumBoxes = 0;
+    window->ShowBox = [&](QMessageBox::Icon, const QString& text) {
+        if (text != "The Data file datum must be WGS84") return;
+        ++datumBoxes;
+        paintedDuringRead = watch.painted;
+        PostClick(window->bConvert);
+        QTest::mouseClick(window->bConvert, Qt::LeftButton);
+        window->cInputFile->setFocus();
+        QCoreApplication::postEvent(window->cInputFile,
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+        QCoreApplication::postEvent(window->cInputFileFormat->lineEdit(),
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier));
+    };
+    window->bConvert->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(paintedDuringRead, (QStringList{"Loading Kes Waypoint file", Text(dir.Path("in.wpt"))}));
+    EXPECT_EQ(datumBoxes, 1);
+    EXPECT_EQ(window->Lines().last(), "Done .....");
+    EXPECT_EQ(window->InputPosition(), 0);  // the key in the list came to nothing too
+    EXPECT_FALSE(window->Converting());
+
+    window->bConvert->click();  // and the window takes clicks again afterwards
+    EXPECT_EQ(datumBoxes, 2);
+}
+
+namespace {
+// Every caption is shown whole: each label has the size its text needs, lies
+// inside the window on one line and ends left of its field; each button is as
+// large as its caption needs.
+void ExpectCaptionsWhole(TfmMain& w, const std::string& when)
+{
+    for (const auto& [label, field] : {std::pair<QLabel*, QWidget*>{w.cInputFile->Label(), w.cInputFile},
+                                       {w.cInputFileFormat->Label(), w.cInputFileFormat},
+                                       {w.cOutPutFile->Label(), w.cOutPutFile},
+                                       {w.cOutputFileFormat->Label(), w.cOutputFileFormat}}) {
+        const std::string what = when + ", " + label->text().toStdString();
+        EXPECT_GE(label->width(), label->sizeHint().width()) << what;
+        EXPECT_GE(label->height(), label->sizeHint().height()) << what;
+        EXPECT_FALSE(label->wordWrap()) << what;
+        EXPECT_GE(label->x(), 0) << what;
+        EXPECT_LE(label->geometry().right(), field->x()) << what;
+    }
+    for (QPushButton* button : {w.bHelp, w.bConvert, w.bClose}) {
+        EXPECT_TRUE(button->width() >= button->sizeHint().width() && button->height() >= button->sizeHint().height())
+            << when << ", " << button->text().toStdString();
+        EXPECT_TRUE(w.rect().contains(button->geometry())) << when;
+    }
+}
+}  // namespace
+
+// Also run with QT_FONT_DPI=144 and with scale factors 1.5 and 2 by CTest.
+TEST_F(WindowTest, CaptionsStayWholeAtAnySizeTheWindowCanTake)
+{
+    Open();
+    ShowActive();
+    ExpectCaptionsWhole(*window, "first size");
+
+    // The pane takes all the room the window gains, the fields all the width.
+    const QSize pane = window->cOutput->size(), gain(300, 200);
+    window->resize(window->size() + gain);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->cOutput->size(), pane + gain);
+    EXPECT_EQ(window->cInputFile->width(), window->cOutput->width());
+    EXPECT_EQ(window->cOutputFileFormat->width(), window->cOutput->width());
+    ExpectCaptionsWhole(*window, "grown");
+
+    window->resize(1, 1);
+    QCoreApplication::processEvents();
+    EXPECT_GE(window->width(), window->minimumSizeHint().width());
+    ExpectCaptionsWhole(*window, "smallest");
+
+    QFont larger = window->font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.5);
+    window->setFont(larger);
+    window->resize(1, 1);
+    QCoreApplication::processEvents();
+    ExpectCaptionsWhole(*window, "larger font, smallest");
+}

@@ -1,0 +1,32 @@
+// Where the settings file lives: beside the program (portable use) when that
+// folder can take it, otherwise in the user's configuration folder, so that an
+// installed program still remembers its folders and formats.
+#pragma once
+
+#include <functional>
+#include <string>
+
+struct SettingsLocation {
+    std::string file;           // the settings file's full name
+    std::string defaultFolder;  // where the file dialogs open when no folder is remembered
+    bool perUser = false;       // in the configuration folder, which may still have to be made
+};
+
+struct SettingsHost {
+    std::string programFolder;
+    std::string configHome;  // $XDG_CONFIG_HOME as set, possibly empty
+    std::string home;        // the user's home folder
+    // Whether this user may create or replace files in a folder, or rewrite a file.
+    std::function<bool(const std::string&)> canWrite;
+};
+
+SettingsLocation ChooseSettingsLocation(const SettingsHost& host);
+
+// For this process: its program's folder, its environment and the file system's permissions.
+SettingsLocation HostSettingsLocation();
+
+bool CanWrite(const std::string& path);
+
+// Makes the missing folders above the settings file, private to the user as
+// configuration folders should be; failures surface when the file is written.
+void MakeSettingsFolder(const SettingsLocation& location);
