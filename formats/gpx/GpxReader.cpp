@@ -99,11 +99,15 @@ std::string Lower(std::string_view text)
 }
 
 // Expat knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII; Windows-1252, the
-// code page of the product's own texts, is added here.
-int XMLCALL OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info)
+// code page of the product's own texts, is added here. Any other name is
+// kept for the message.
+int XMLCALL OnUnknownEncoding(void* unknownName, const XML_Char* name, XML_Encoding* info)
 {
     const std::string encoding = Lower(name);
-    if (encoding != "windows-1252" && encoding != "cp1252" && encoding != "x-cp1252") return XML_STATUS_ERROR;
+    if (encoding != "windows-1252" && encoding != "cp1252" && encoding != "x-cp1252") {
+        *static_cast<std::string*>(unknownName) = std::string(name).substr(0, 40);
+        return XML_STATUS_ERROR;
+    }
     for (int byte = 0; byte < 256; ++byte) info->map[byte] = static_cast<int>(LegacyCodePoint(static_cast<unsigned char>(byte)));
     info->data = nullptr;
     info->convert = nullptr;
@@ -120,7 +124,7 @@ public:
         XML_SetUserData(parser_, this);
         XML_SetElementHandler(parser_, OnStart, OnEnd);
         XML_SetCharacterDataHandler(parser_, OnText);
-        XML_SetUnknownEncodingHandler(parser_, OnUnknownEncoding, nullptr);
+        XML_SetUnknownEncodingHandler(parser_, OnUnknownEncoding, &unknownEncoding_);
         // No external entities are ever loaded; internal ones may not blow up.
         XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
         XML_SetBillionLaughsAttackProtectionMaximumAmplification(parser_, 100.0f);
@@ -171,6 +175,8 @@ private:
                                   std::to_string(XML_GetCurrentColumnNumber(parser_) + 1);
         if (notGpx_) {
             Refuse("This is not a GPX file: its first element is not gpx.");
+        } else if (!unknownEncoding_.empty()) {
+            Refuse("The character encoding " + unknownEncoding_ + " of the GPX file is not supported.");
         } else if (!rootSeen_) {
             Refuse("This is not a GPX file: " + reason + " at " + where + ".");
         } else {
@@ -492,6 +498,7 @@ private:
     bool rootSeen_ = false;
     bool notGpx_ = false;
     std::string rootNamespace_;
+    std::string unknownEncoding_;
 
     std::vector<Node> open_;     // the known elements open, outermost first (at most five)
     std::size_t skipDepth_ = 0;  // depth inside a skipped element
