@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <limits>
 #include <optional>
 #include <vector>
 
@@ -38,7 +37,6 @@ constexpr std::size_t kChunk = 1 << 20;
 constexpr std::size_t kLongestText = 1 << 16;   // of one element's text; the rest is dropped
 constexpr XML_Index kLongestToken = 8 << 20;    // bytes the parser may hold for one unfinished token
 constexpr XML_Char kNamespaceSeparator = '\x01'; // cannot occur in a namespace name
-constexpr float kLargestFeet = std::numeric_limits<float>::max();
 
 enum class Want { Waypoints, Tracks };
 enum class Node : std::uint8_t { Gpx, Wpt, Rte, Rtept, Trk, Trkseg, Trkpt, Text };
@@ -86,7 +84,7 @@ std::optional<double> Longitude(const char* text)
 std::optional<double> Elevation(const std::string& text)
 {
     const auto metres = ParseDecimal(text);
-    if (!metres || std::fabs(*metres * kFeetPerMetre) >= kLargestFeet) return std::nullopt;
+    if (!metres || std::fabs(*metres) >= kFarthestElevation) return std::nullopt;
     return metres;
 }
 
@@ -196,7 +194,8 @@ private:
         auto limit = [](int dropped, const std::string& text) {
             if (dropped > 0) Front().ShowMessage(text);
         };
-        if (badPoints_ > 0)
+        if (badPoints_ == 1) Front().ShowMessage("1 point of the GPX file has no valid latitude and longitude and was left out.");
+        if (badPoints_ > 1)
             Front().ShowMessage(std::to_string(badPoints_) +
                                 " points of the GPX file have no valid latitude and longitude and were left out.");
         limit(droppedWaypoints_, "Only the first 10000 waypoints are read - this is a limitation of the point store.");

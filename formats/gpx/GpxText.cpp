@@ -1,5 +1,6 @@
 #include "formats/gpx/GpxText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <vector>
@@ -20,12 +21,20 @@ std::string_view TrimXmlBlanks(std::string_view text)
 }
 
 template <typename Real>
-void AppendShortest(std::string& out, Real value)
+void AppendShortest(std::string& out, Real value, int maxDecimals)
 {
-    if (value == 0) value = 0;  // no "-0"
-    char buffer[400];           // the longest fixed form of a double fits
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    out.append(buffer, result.ec == std::errc() ? result.ptr : buffer);
+    char buffer[400];  // the longest fixed form of a double fits
+    const char* const first = buffer;
+    const char* end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed).ptr;
+    if (end - std::find(first, end, '.') > maxDecimals + 1) {
+        end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, maxDecimals).ptr;
+        while (end[-1] == '0') --end;
+        if (end[-1] == '.') --end;
+    }
+    const char* start = first;
+    if (*start == '-' && std::all_of(start + 1, end, [](char c) { return c == '0' || c == '.'; }))
+        ++start;  // no "-0"
+    out.append(start, end);
 }
 
 void AppendDigits(std::string& out, int value, int width)
@@ -109,8 +118,8 @@ void AppendEscaped(std::string& out, std::string_view legacy)
     }
 }
 
-void AppendDecimal(std::string& out, double value) { AppendShortest(out, value); }
-void AppendDecimal(std::string& out, float value) { AppendShortest(out, value); }
+void AppendDecimal(std::string& out, double value, int maxDecimals) { AppendShortest(out, value, maxDecimals); }
+void AppendDecimal(std::string& out, float value, int maxDecimals) { AppendShortest(out, value, maxDecimals); }
 
 bool AppendUtcTime(std::string& out, double dayCount)
 {

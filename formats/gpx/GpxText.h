@@ -13,10 +13,18 @@ namespace gpx {
 // escaped, the control bytes XML forbids left out.
 void AppendEscaped(std::string& out, std::string_view legacy);
 
+// Decimals of a latitude or longitude (finer than any survey) and of an
+// elevation in metres (a float's digits are used up well before).
+inline constexpr int kPositionDecimals = 15;
+inline constexpr int kElevationDecimals = 6;
+// Metres beyond which a value is no elevation, but a damaged one.
+inline constexpr double kFarthestElevation = 1e7;
+
 // The shortest decimal that reads back as the same value, in fixed notation
-// (never an exponent, never "-0"). The value must be finite.
-void AppendDecimal(std::string& out, double value);
-void AppendDecimal(std::string& out, float value);
+// (never an exponent, never "-0"), rounded to at most maxDecimals decimals.
+// The value must be finite.
+void AppendDecimal(std::string& out, double value, int maxDecimals);
+void AppendDecimal(std::string& out, float value, int maxDecimals);
 
 // A UTC day count as "YYYY-MM-DDThh:mm:ss[.mmm]Z"; false, and nothing
 // appended, when it is not finite or outside the years 1 to 9999.

@@ -54,14 +54,14 @@ void AppendPoint(std::string& out, const char* indent, const char* tag, const Po
     out += '<';
     out += tag;
     out += " lat=\"";
-    AppendDecimal(out, p.latitude);
+    AppendDecimal(out, p.latitude, kPositionDecimals);
     out += "\" lon=\"";
     // The schema's longitudes stop short of 180, which is the meridian of -180.
-    AppendDecimal(out, p.longitude == 180 ? -180.0 : p.longitude);
+    AppendDecimal(out, p.longitude == 180 ? -180.0 : p.longitude, kPositionDecimals);
     out += "\">";
     if (p.metres) {
         out += "<ele>";
-        AppendDecimal(out, *p.metres);
+        AppendDecimal(out, *p.metres, kElevationDecimals);
         out += "</ele>";
     }
     if (p.utc) {
@@ -81,18 +81,24 @@ void AppendPoint(std::string& out, const char* indent, const char* tag, const Po
 
 double ToUtc(double dayCount, StoreTimes times) { return times == StoreTimes::Local ? LocalToUtc(dayCount) : dayCount; }
 
+std::optional<float> Elevation(float metres)
+{
+    if (!(std::fabs(metres) < kFarthestElevation)) return std::nullopt;
+    return metres;
+}
+
 std::optional<float> WaypointMetres(float feet)
 {
-    if (feet == kNoAltitude || !std::isfinite(feet)) return std::nullopt;
-    return static_cast<float>(feet / kFeetPerMetre);
+    if (feet == kNoAltitude) return std::nullopt;
+    return Elevation(static_cast<float>(feet / kFeetPerMetre));
 }
 
 // A track altitude that the native track writer shows as -777 feet has none.
 std::optional<float> TrackMetres(float metres)
 {
-    if (!std::isfinite(metres) || RoundHalfEven<std::int64_t>(metres * kFeetPerMetre, -777) == -777)
+    if (metres == kNoAltitude || RoundHalfEven<std::int64_t>(metres * kFeetPerMetre, -777) == -777)
         return std::nullopt;
-    return metres;
+    return Elevation(metres);
 }
 
 std::string Document(const std::string& body)
@@ -118,7 +124,8 @@ std::string Document(const std::string& body)
 void WriteDocument(const std::string& fileName, const std::string& body, int leftOut)
 {
     WriteFileSafely(ChangeFileExt(fileName, ".gpx"), Document(body));
-    if (leftOut > 0)
+    if (leftOut == 1) Front().ShowMessage("1 point without a valid latitude and longitude was left out of the GPX file.");
+    if (leftOut > 1)
         Front().ShowMessage(std::to_string(leftOut) +
                             " points without a valid latitude and longitude were left out of the GPX file.");
 }

@@ -78,14 +78,24 @@ TEST(GpxText, NumbersAreShortestFixedAndReadBackExactly)
     const double values[] = {40.18894976936280727386474609375, -105.17836097627878, 1e-7, 51.5, -0.0, 89.99999999999999};
     for (const double v : values) {
         std::string text;
-        AppendDecimal(text, v);
+        AppendDecimal(text, v, kPositionDecimals);
         SCOPED_TRACE(text);
         EXPECT_EQ(text.find_first_of("eEn"), std::string::npos);
         EXPECT_NE(text, "-0");
         EXPECT_EQ(*ParseDecimal(text), v);
     }
+    const struct {
+        double value;
+        int decimals;
+        const char* text;
+    } capped[] = {{1e-300, 15, "0"}, {-1e-20, 6, "0"}, {0.1234567890123456789, 6, "0.123457"}, {-2.5e-6, 6, "-0.000003"}};
+    for (const auto& c : capped) {
+        std::string text;
+        AppendDecimal(text, c.value, c.decimals);
+        EXPECT_EQ(text, c.text);
+    }
     std::string text;
-    AppendDecimal(text, 1531.4000244140625f);
+    AppendDecimal(text, 1531.4000244140625f, kElevationDecimals);
     EXPECT_EQ(text, "1531.4");
 }
 
