@@ -1,36 +1,16 @@
 // GPX reading and writing at the store's track capacity: 100,000 points.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "core/store.h"
 #include "formats/gpx/Gpx.h"
 
 namespace {
-std::string BenchFolder()
-{
-    const auto folder = std::filesystem::temp_directory_path() / "kes-bench";
-    std::filesystem::create_directories(folder);
-    return folder.string();
-}
-
-void FillTrack(int points)
-{
-    ClearTracks();
-    for (int i = 0; i < points; ++i) {
-        TrackPoint& p = TrackPointList[i];
-        p.Latitude = 40.188949769362807 + i * 1e-5;
-        p.Longitude = -105.17836097627878 - i * 1e-5;
-        p.NewSection = i % 10000 == 0;
-        p.Altitude = 1531.4f + static_cast<float>(i % 100);
-        p.DateTime = 44942.75 + i / 86400.0;
-    }
-    TrackProps.Name = "bench";
-    TrackProps.PointCount = points;
-}
-
 // A file as a fitness site writes it: each point with elevation, time and an extension.
 std::string TrackFile(int points)
 {
