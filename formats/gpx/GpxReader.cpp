@@ -8,6 +8,7 @@
 // what was complete before it is kept, the track open at that point is handed
 // on with its points so far, and a message names the line and says that the
 // rest was not read. ReadFailed stays clear, so the rescued part is converted.
+// Bytes after the end of the root element are ignored.
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -169,6 +170,7 @@ private:
 
     void Damaged(const std::string& reason)
     {
+        if (rootClosed_) return;  // bytes after the end (zero padding, say) take nothing away
         const std::string where = "line " + std::to_string(XML_GetCurrentLineNumber(parser_)) + ", column " +
                                   std::to_string(XML_GetCurrentColumnNumber(parser_) + 1);
         if (notGpx_) {
@@ -340,7 +342,7 @@ private:
         case Node::Trkpt: StoreTrackPoint(); break;
         case Node::Rte: FinishRoute(); break;
         case Node::Trk: FinishTrack(); break;
-        case Node::Gpx:
+        case Node::Gpx: rootClosed_ = true; break;
         case Node::Trkseg: break;
         }
     }
@@ -495,6 +497,7 @@ private:
     std::exception_ptr failure_;
     bool stopped_ = false;
     bool rootSeen_ = false;
+    bool rootClosed_ = false;
     bool notGpx_ = false;
     std::string rootNamespace_;
     std::string unknownEncoding_;

@@ -186,7 +186,9 @@ void GpxTrackWriter::AddStoreTrack()
     if (!TrackProps.Name.empty()) AppendElement(out, "desc", TrackProps.Description);
     out += kEol;
     const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
-    out.reserve(out.size() + static_cast<std::size_t>(count) * 110);
+    // Grown by doubling, so that many tracks do not copy the file again each.
+    const std::size_t needed = out.size() + static_cast<std::size_t>(count) * 110;
+    if (needed > out.capacity()) out.reserve(std::max(needed, 2 * out.capacity()));
     bool segmentOpen = false;
     bool newSection = false;  // also when the point that starts it is left out
     for (int i = 0; i < count; ++i) {
