@@ -188,17 +188,20 @@ TEST_F(GpxWriterTest, EveryFileWrittenValidatesAgainstTheSchema)
 
 TEST_F(GpxWriterTest, ARoundTripThroughTheNativeFilesKeepsWhatTheyHold)
 {
-    const std::string gpx =
-        "<?xml version=\"1.0\"?><gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
-        "<wpt lat=\"42.438878\" lon=\"-71.119277\"><ele>44.586548</ele><time>2001-11-28T21:05:28Z</time>"
-        "<name>Qu\xC3\xA9" "bec</name><desc>a &amp; b</desc><sym>Crossing</sym></wpt>"
-        "<wpt lat=\"-33.8568\" lon=\"151.2153\"><name>Opera</name></wpt>"
-        "<trk><name>Ride</name><trkseg><trkpt lat=\"40.18894976936280727\" lon=\"-105.178360976\"><ele>1531.4</ele>"
-        "<time>2023-01-16T18:02:26.500Z</time></trkpt><trkpt lat=\"40.19\" lon=\"-105.18\"><time>2023-01-16T18:02:27Z</time>"
-        "</trkpt></trkseg><trkseg><trkpt lat=\"40.2\" lon=\"-105.2\"><ele>-12</ele><time>2023-01-16T18:03:00Z</time></trkpt>"
-        "</trkseg></trk><trk><name>Second</name><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2023-01-17T00:00:00Z</time></trkpt>"
-        "</trkseg></trk></gpx>";
-    WriteText(dir.Path("in.gpx"), gpx);
+    WriteText(dir.Path("in.gpx"),
+              "<gpx><wpt lat=\"42.438878\" lon=\"-71.119277\"><ele>44.586548</ele><time>2001-11-28T21:05:28Z</time>"
+              "<name>Qu\xC3\xA9" "bec</name><desc>a &amp; b</desc><sym>Crossing</sym></wpt><wpt lat=\"-33.8568\" "
+              "lon=\"151.2153\"/><trk><name>Ride</name><trkseg><trkpt lat=\"40.18894976936280727\" lon=\"-105.178360976\">"
+              "<ele>1531.4</ele><time>2023-01-16T18:02:26.500Z</time></trkpt><trkpt lat=\"40.19\" lon=\"-105.18\"/>"
+              "</trkseg><trkseg><trkpt lat=\"40.2\" lon=\"-105.2\"><ele>-12</ele></trkpt></trkseg></trk>"
+              "<trk><name>Second</name><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>");
+    // Positions to 6 decimals, altitudes to whole feet, times to 1e-7 day: what the native files hold.
+    const auto expectClose = [](const auto& a, const auto& b, double altitude) {
+        EXPECT_NEAR(a.Latitude, b.Latitude, 5e-7);
+        EXPECT_NEAR(a.Longitude, b.Longitude, 5e-7);
+        EXPECT_NEAR(a.Altitude, b.Altitude, altitude);
+        EXPECT_NEAR(a.DateTime, b.DateTime, 5e-8);
+    };
 
     ReadGpxWaypointFile(dir.Path("in.gpx"));
     const std::vector<WayPoints> before{WaypointList[1], WaypointList[2]};
@@ -209,42 +212,33 @@ TEST_F(GpxWriterTest, ARoundTripThroughTheNativeFilesKeepsWhatTheyHold)
     ASSERT_EQ(WaypointCount, 2);
     for (int i = 1; i <= 2; ++i) {
         const WayPoints& b = before[i - 1];
-        const WayPoints& a = WaypointList[i];
-        EXPECT_EQ(a.Name, b.Name);
-        EXPECT_EQ(a.Description, b.Description);
-        EXPECT_NEAR(a.Latitude, b.Latitude, 5e-7);
-        EXPECT_NEAR(a.Longitude, b.Longitude, 5e-7);
-        EXPECT_NEAR(a.Altitude, b.Altitude, 0.5);  // whole feet in the native file
-        EXPECT_NEAR(a.DateTime, b.DateTime, 5e-8);
-        EXPECT_EQ(a.Symbol, b.Symbol);
+        expectClose(WaypointList[i], b, 0.5);
+        EXPECT_EQ(WaypointList[i].Name, b.Name);
+        EXPECT_EQ(WaypointList[i].Description, b.Description);
+        EXPECT_EQ(WaypointList[i].Symbol, b.Symbol);
     }
 
-    std::vector<std::vector<TrackPoint>> tracksBefore;
+    std::vector<std::vector<TrackPoint>> tracks;
     std::vector<std::string> names;
     ReadGpxTrackFile(dir.Path("in.gpx"), [&](int n) {
-        tracksBefore.emplace_back(&TrackPointList[0], &TrackPointList[0] + TrackProps.PointCount);
+        tracks.emplace_back(&TrackPointList[0], &TrackPointList[0] + TrackProps.PointCount);
         names.push_back(TrackProps.Name);
         WriteTrackFile(dir.Path("native_" + std::to_string(n) + ".plt"));
     });
     GpxTrackWriter writer;
-    for (std::size_t n = 1; n <= tracksBefore.size(); ++n) {
+    for (std::size_t n = 1; n <= tracks.size(); ++n) {
         ReadTrackFile(dir.Path("native_" + std::to_string(n) + ".plt"));
         writer.AddStoreTrack();
     }
     writer.Write(dir.Path("back.gpx"));
     std::size_t t = 0;
     ReadGpxTrackFile(dir.Path("back.gpx"), [&](int) {
-        ASSERT_LT(t, tracksBefore.size());
+        ASSERT_LT(t, tracks.size());
         EXPECT_EQ(TrackProps.Name, names[t]);
-        ASSERT_EQ(TrackProps.PointCount, static_cast<int>(tracksBefore[t].size()));
+        ASSERT_EQ(TrackProps.PointCount, static_cast<int>(tracks[t].size()));
         for (int i = 0; i < TrackProps.PointCount; ++i) {
-            const TrackPoint& b = tracksBefore[t][i];
-            const TrackPoint& a = TrackPointList[i];
-            EXPECT_NEAR(a.Latitude, b.Latitude, 5e-7);
-            EXPECT_NEAR(a.Longitude, b.Longitude, 5e-7);
-            EXPECT_EQ(a.NewSection, b.NewSection);
-            EXPECT_NEAR(a.Altitude, b.Altitude, 0.5 / kFeetPerMetre);
-            EXPECT_NEAR(a.DateTime, b.DateTime, 5e-8);
+            expectClose(TrackPointList[i], tracks[t][i], 0.5 / kFeetPerMetre);
+            EXPECT_EQ(TrackPointList[i].NewSection, tracks[t][i].NewSection);
         }
         ++t;
     });
