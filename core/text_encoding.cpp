@@ -76,6 +76,11 @@ void AppendUtf8(std::string& out, char32_t c)
     }
 }
 
+char32_t LegacyCodePoint(unsigned char byte)
+{
+    return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
+}
+
 std::string Utf8ToLegacy(std::string_view utf8)
 {
     std::string out;

@@ -20,3 +20,6 @@ std::string LegacyToUtf8(std::string_view legacy);
 
 // Appends the UTF-8 form of one code point (at most U+10FFFF, no surrogates).
 void AppendUtf8(std::string& out, char32_t codePoint);
+
+// The character one byte of the 8-bit text stands for, as LegacyToUtf8 reads it.
+char32_t LegacyCodePoint(unsigned char byte);

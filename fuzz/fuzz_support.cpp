@@ -12,6 +12,7 @@
 #include "core/frontend.h"
 #include "core/store.h"
 #include "core/text_fields.h"
+#include "formats/gpx/Gpx.h"
 #include "formats/holux/Holux.h"
 #include "formats/native/Kes.h"
 
@@ -86,10 +87,14 @@ void WriteStoreWaypoints()
     WriteWaypointFile(FuzzOutputName("out.wpt"));
     if (RouteCount > 0) WriteRouteFile(FuzzOutputName("out.rte"));
     WriteHoluxWaypointFile(FuzzOutputName("out.wrt"));
+    WriteGpxWaypointFile(FuzzOutputName("out.gpx"));
 }
 
 void WriteStoreTrack()
 {
     WriteTrackFile(FuzzOutputName("out.plt"));
     WriteHoluxTrackFileFromStore(FuzzOutputName("out.tlg"));
+    GpxTrackWriter gpx;
+    gpx.AddStoreTrack();
+    gpx.Write(FuzzOutputName("out.gpx"));
 }

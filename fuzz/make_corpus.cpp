@@ -312,6 +312,39 @@ void GdbFiles()
     }
     SaveBoth("gdb_waypoints", "gdb_tracks", "old.gdb", MapsourceStart('f', 106, true).str());
 }
+
+void GpxFiles()
+{
+    const std::string body =
+        "<metadata><time>2013-03-09T20:47:02Z</time></metadata>\n"
+        "<wpt lat=\"39.97386971488595\" lon=\"-105.46585036441684\"><ele>2515.5</ele>"
+        "<time>2013-03-09T20:45:12.5-07:00</time><name>Hwy &amp; 119</name><cmt>c</cmt><desc>d</desc><sym>Summit</sym>"
+        "<extensions><name>x</name><o:wpt xmlns:o=\"urn:o\" lat=\"1\" lon=\"1\"/></extensions></wpt>\n"
+        "<wpt lat=\"91\" lon=\"NaN\"/>\n"
+        "<rte><name>Out</name><rtept lat=\"40\" lon=\"-105.5\"><name>P1</name></rtept><rtept lat=\"40.1\" lon=\"-105.6\"/></rte>\n"
+        "<trk><name>Ride</name><desc>evening</desc><trkseg><trkpt lat=\"40.18894976936280727\" lon=\"-105.17836\">"
+        "<ele>1531.4</ele><time>2023-01-16T18:02:26.000Z</time></trkpt><trkpt lat=\"40.19\" lon=\"-105.18\"/></trkseg>"
+        "<trkseg><trkpt lat=\"40.2\" lon=\"-105.2\"/></trkseg></trk>\n<trk/>\n";
+    const std::string root11 = "<gpx version=\"1.1\" creator=\"seed\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
+    const std::string mixed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + root11 + body + "</gpx>\n";
+    SaveBoth("gpx_waypoints", "gpx_tracks", "mixed.gpx", mixed);
+    SaveBoth("gpx_waypoints", "gpx_tracks", "cut.gpx", mixed.substr(0, mixed.size() / 2));
+    SaveBoth("gpx_waypoints", "gpx_tracks", "gpx10.gpx",
+             "<?xml version=\"1.0\"?><gpx version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\">"
+             "<wpt lat=\"1\" lon=\"2\"><name>A</name><g:name xmlns:g=\"urn:g\">B</g:name></wpt>"
+             "<trk><trkseg><trkpt lat=\"1\" lon=\"2\"><speed>3</speed></trkpt></trkseg></trk></gpx>");
+    SaveBoth("gpx_waypoints", "gpx_tracks", "cp1252.gpx",
+             "<?xml version=\"1.0\" encoding=\"windows-1252\"?><gpx><wpt lat=\"1\" lon=\"2\"><name>Qu\xE9\x80</name>"
+             "</wpt><trk><name>\x80</name><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>");
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("<?xml version=\"1.0\" encoding=\"UTF-16\"?><gpx><wpt lat=\"1\" lon=\"2\"/>"
+                                    "<trk><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>"))
+        utf16 += std::string{c, '\0'};
+    SaveBoth("gpx_waypoints", "gpx_tracks", "utf16.gpx", utf16);
+    SaveBoth("gpx_waypoints", "gpx_tracks", "entities.gpx",
+             "<?xml version=\"1.0\"?><!DOCTYPE gpx [<!ENTITY a \"aaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>"
+             "<gpx><wpt lat=\"1\" lon=\"2\"><name>&b;</name></wpt></gpx>");
+}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -328,5 +361,6 @@ int main(int argc, char** argv)
     TomTomFile();
     MpsFiles();
     GdbFiles();
+    GpxFiles();
     return 0;
 }

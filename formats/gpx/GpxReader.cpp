@@ -1,0 +1,541 @@
+// Reading GPX 1.0 and 1.1 with Expat, fed from the input in chunks of at most
+// 1 MB, so that the parser's memory stays flat however large the file is.
+//
+// Damaged input: a file that is not XML, or whose root element is not gpx, is
+// refused with a message and ReadFailed, and nothing is stored. An XML error
+// after the root (a truncated file, wrong nesting, bytes that are not of the
+// declared encoding, a single XML token over 8 MB) ends the reading there:
+// what was complete before it is kept, the track open at that point is handed
+// on with its points so far, and a message names the line and says that the
+// rest was not read. ReadFailed stays clear, so the rescued part is converted.
+// Bytes after the end of the root element are ignored.
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <optional>
+#include <vector>
+
+// The library is built with DTD support; the define makes its entity
+// expansion limits visible.
+#define XML_DTD
+#include <expat.h>
+
+#include "core/byte_reader.h"
+#include "core/clock.h"
+#include "core/convert.h"
+#include "core/file_io.h"
+#include "core/frontend.h"
+#include "core/store.h"
+#include "core/text_encoding.h"
+#include "core/text_fields.h"
+#include "formats/gpx/Gpx.h"
+#include "formats/gpx/GpxText.h"
+
+namespace {
+using namespace gpx;
+
+constexpr std::size_t kChunk = 1 << 20;
+constexpr std::size_t kLongestText = 1 << 16;   // of one element's text; the rest is dropped
+constexpr XML_Index kLongestToken = 8 << 20;    // bytes the parser may hold for one unfinished token
+constexpr XML_Char kNamespaceSeparator = '\x01'; // cannot occur in a namespace name
+
+enum class Want { Waypoints, Tracks };
+enum class Node : std::uint8_t { Gpx, Wpt, Rte, Rtept, Trk, Trkseg, Trkpt, Text };
+enum class Field : std::uint8_t { Name, Desc, Cmt, Sym, Ele, Time };
+
+struct Point {
+    std::optional<double> latitude, longitude;
+    std::optional<double> metres, utc;
+    std::string name, desc, cmt, sym;  // UTF-8 as in the file
+    bool hasSym = false;
+};
+
+std::optional<Field> FieldOf(std::string_view local)
+{
+    if (local == "name") return Field::Name;
+    if (local == "desc") return Field::Desc;
+    if (local == "cmt") return Field::Cmt;
+    if (local == "sym") return Field::Sym;
+    if (local == "ele") return Field::Ele;
+    if (local == "time") return Field::Time;
+    return std::nullopt;
+}
+
+// The description the native files get: desc, or cmt when there is no desc.
+std::string DescriptionOf(const std::string& desc, const std::string& cmt)
+{
+    std::string text = ToStoreText(desc);
+    return text.empty() ? ToStoreText(cmt) : text;
+}
+
+std::optional<double> Latitude(const char* text)
+{
+    const auto value = ParseDecimal(text);
+    if (!value || *value < -90 || *value > 90) return std::nullopt;
+    return value;
+}
+
+std::optional<double> Longitude(const char* text)
+{
+    const auto value = ParseDecimal(text);
+    if (!value || *value < -180 || *value > 180) return std::nullopt;
+    return value;
+}
+
+std::optional<double> Elevation(const std::string& text)
+{
+    const auto metres = ParseDecimal(text);
+    if (!metres || std::fabs(*metres) >= kFarthestElevation) return std::nullopt;
+    return metres;
+}
+
+std::string Lower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// Expat knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII; Windows-1252, the
+// code page of the product's own texts, is added here. Any other name is
+// kept for the message.
+int XMLCALL OnUnknownEncoding(void* unknownName, const XML_Char* name, XML_Encoding* info)
+{
+    const std::string encoding = Lower(name);
+    if (encoding != "windows-1252" && encoding != "cp1252" && encoding != "x-cp1252") {
+        *static_cast<std::string*>(unknownName) = std::string(name).substr(0, 40);
+        return XML_STATUS_ERROR;
+    }
+    for (int byte = 0; byte < 256; ++byte) info->map[byte] = static_cast<int>(LegacyCodePoint(static_cast<unsigned char>(byte)));
+    info->data = nullptr;
+    info->convert = nullptr;
+    info->release = nullptr;
+    return XML_STATUS_OK;
+}
+
+class GpxReader {
+public:
+    GpxReader(Want want, const std::function<void(int)>& onTrack) : want_(want), onTrack_(onTrack)
+    {
+        parser_ = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
+        if (parser_ == nullptr) throw std::bad_alloc();
+        XML_SetUserData(parser_, this);
+        XML_SetElementHandler(parser_, OnStart, OnEnd);
+        XML_SetCharacterDataHandler(parser_, OnText);
+        XML_SetUnknownEncodingHandler(parser_, OnUnknownEncoding, &unknownEncoding_);
+        // No external entities are ever loaded; internal ones may not blow up.
+        XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+        XML_SetBillionLaughsAttackProtectionMaximumAmplification(parser_, 100.0f);
+        XML_SetBillionLaughsAttackProtectionActivationThreshold(parser_, 1 << 20);
+    }
+    ~GpxReader() { XML_ParserFree(parser_); }
+    GpxReader(const GpxReader&) = delete;
+    GpxReader& operator=(const GpxReader&) = delete;
+
+    // Parses the whole input, then reports what could not be read.
+    void Read(ByteReader& file)
+    {
+        Feed(file);
+        if (trackOpen_) FinishTrack();
+        Announce();
+    }
+
+    int Tracks() const { return tracks_; }
+
+private:
+    void Feed(ByteReader& file)
+    {
+        XML_Index fed = 0;
+        for (;;) {
+            void* buffer = XML_GetBuffer(parser_, static_cast<int>(kChunk));
+            if (buffer == nullptr) throw std::bad_alloc();
+            const std::size_t got = file.read_some({static_cast<std::uint8_t*>(buffer), kChunk});
+            fed += static_cast<XML_Index>(got);
+            const bool last = file.at_end();
+            const XML_Status status = XML_ParseBuffer(parser_, static_cast<int>(got), last);
+            if (failure_) std::rethrow_exception(failure_);
+            if (status == XML_STATUS_ERROR) {
+                Damaged(XML_ErrorString(XML_GetErrorCode(parser_)));
+                return;
+            }
+            if (last) return;
+            // Everything after the last parse event is one unfinished token, held whole.
+            if (fed - XML_GetCurrentByteIndex(parser_) > kLongestToken) {
+                Damaged("an XML item longer than 8 MB");
+                return;
+            }
+        }
+    }
+
+    void Damaged(const std::string& reason)
+    {
+        if (rootClosed_) return;  // bytes after the end (zero padding, say) take nothing away
+        const std::string where = "line " + std::to_string(XML_GetCurrentLineNumber(parser_)) + ", column " +
+                                  std::to_string(XML_GetCurrentColumnNumber(parser_) + 1);
+        if (notGpx_) {
+            Refuse("This is not a GPX file: its first element is not gpx.");
+        } else if (!unknownEncoding_.empty()) {
+            Refuse("The character encoding " + unknownEncoding_ + " of the GPX file is not supported.");
+        } else if (!rootSeen_) {
+            Refuse("This is not a GPX file: " + reason + " at " + where + ".");
+        } else {
+            Front().ShowMessage("The GPX file is damaged at " + where + ": " + reason +
+                                ". Only what comes before it was read.");
+        }
+    }
+
+    void Refuse(const std::string& message)
+    {
+        Front().ShowMessage(message);
+        ReadFailed = true;
+    }
+
+    void Announce()
+    {
+        auto limit = [](int dropped, const std::string& text) {
+            if (dropped > 0) Front().ShowMessage(text);
+        };
+        if (badPoints_ == 1) Front().ShowMessage("1 point of the GPX file has no valid latitude and longitude and was left out.");
+        if (badPoints_ > 1)
+            Front().ShowMessage(std::to_string(badPoints_) +
+                                " points of the GPX file have no valid latitude and longitude and were left out.");
+        limit(droppedWaypoints_, "Only the first 10000 waypoints are read - this is a limitation of the point store.");
+        limit(droppedRoutes_, "Only the first 100 routes are read - this is a limitation of the point store.");
+        limit(droppedRoutePoints_,
+              "Only the first 1000 points of each route are read - this is a limitation of the point store.");
+        limit(droppedTrackPoints_,
+              "Only the first 100000 Track Points of each track are read - this is a limitation of the point store.");
+    }
+
+    // Expat is C: an exception must not cross it. It is kept, the parser
+    // stopped, and the exception raised again once the parser has returned.
+    template <typename Step>
+    static void Guarded(void* self, Step step)
+    {
+        auto& reader = *static_cast<GpxReader*>(self);
+        if (reader.failure_ || reader.stopped_) return;
+        try {
+            step(reader);
+        } catch (...) {
+            reader.failure_ = std::current_exception();
+            reader.Stop();
+        }
+    }
+    static void XMLCALL OnStart(void* self, const XML_Char* name, const XML_Char** attributes)
+    {
+        Guarded(self, [&](GpxReader& r) { r.Start(name, attributes); });
+    }
+    static void XMLCALL OnEnd(void* self, const XML_Char*)
+    {
+        Guarded(self, [](GpxReader& r) { r.End(); });
+    }
+    static void XMLCALL OnText(void* self, const XML_Char* text, int length)
+    {
+        auto& r = *static_cast<GpxReader*>(self);
+        if (r.skipDepth_ > 0 || r.open_.empty() || r.open_.back() != Node::Text) return;
+        const std::size_t room = kLongestText - r.text_.size();
+        r.text_.append(text, std::min(static_cast<std::size_t>(length), room));
+    }
+
+    void Stop()
+    {
+        stopped_ = true;
+        XML_StopParser(parser_, XML_FALSE);
+    }
+
+    void Start(std::string_view name, const XML_Char** attributes)
+    {
+        if (skipDepth_ > 0) {
+            ++skipDepth_;
+            return;
+        }
+        const std::size_t separator = name.find(kNamespaceSeparator);
+        const std::string_view ns = separator == std::string_view::npos ? std::string_view{} : name.substr(0, separator);
+        const std::string_view local = separator == std::string_view::npos ? name : name.substr(separator + 1);
+        if (open_.empty()) {
+            StartRoot(ns, local);
+            return;
+        }
+        // Elements of other namespaces are extensions: skipped whatever their names.
+        if (!ns.empty() && ns != rootNamespace_) {
+            skipDepth_ = 1;
+            return;
+        }
+        const auto child = ChildOf(open_.back(), local);
+        if (!child) {
+            skipDepth_ = 1;
+            return;
+        }
+        open_.push_back(*child);
+        switch (*child) {
+        case Node::Wpt:
+        case Node::Rtept:
+        case Node::Trkpt: StartPoint(attributes); break;
+        case Node::Rte: StartRoute(); break;
+        case Node::Trk: StartTrack(); break;
+        case Node::Trkseg: sectionStart_ = true; break;
+        case Node::Text: text_.clear(); break;
+        case Node::Gpx: break;
+        }
+    }
+
+    void StartRoot(std::string_view ns, std::string_view local)
+    {
+        const bool gpxNamespace = ns.empty() || ns.starts_with("http://www.topografix.com/GPX/");
+        if (local != "gpx" || !gpxNamespace) {
+            notGpx_ = true;
+            Stop();
+            return;
+        }
+        rootSeen_ = true;
+        rootNamespace_ = ns;
+        open_.push_back(Node::Gpx);
+    }
+
+    // The known element `local` inside `parent`; nothing for what is skipped.
+    std::optional<Node> ChildOf(Node parent, std::string_view local)
+    {
+        const bool waypoints = want_ == Want::Waypoints;
+        switch (parent) {
+        case Node::Gpx:
+            if (waypoints && local == "wpt") return Node::Wpt;
+            if (waypoints && local == "rte") return Node::Rte;
+            if (!waypoints && local == "trk") return Node::Trk;
+            return std::nullopt;
+        case Node::Rte:
+        case Node::Trk: {
+            if (parent == Node::Rte && local == "rtept") return Node::Rtept;
+            if (parent == Node::Trk && local == "trkseg") return Node::Trkseg;
+            const auto field = FieldOf(local);
+            if (field != Field::Name && field != Field::Desc && field != Field::Cmt) return std::nullopt;
+            field_ = *field;
+            return Node::Text;
+        }
+        case Node::Trkseg: return local == "trkpt" ? std::optional(Node::Trkpt) : std::nullopt;
+        case Node::Wpt:
+        case Node::Rtept:
+        case Node::Trkpt:
+            if (const auto field = FieldOf(local)) {
+                field_ = *field;
+                return Node::Text;
+            }
+            return std::nullopt;
+        case Node::Text: return std::nullopt;
+        }
+        return std::nullopt;
+    }
+
+    void End()
+    {
+        if (skipDepth_ > 0) {
+            --skipDepth_;
+            return;
+        }
+        if (open_.empty()) return;
+        const Node node = open_.back();
+        open_.pop_back();
+        switch (node) {
+        case Node::Text: EndText(); break;
+        case Node::Wpt: StoreWaypoint(); break;
+        case Node::Rtept: StoreRoutePoint(); break;
+        case Node::Trkpt: StoreTrackPoint(); break;
+        case Node::Rte: FinishRoute(); break;
+        case Node::Trk: FinishTrack(); break;
+        case Node::Gpx: rootClosed_ = true; break;
+        case Node::Trkseg: break;
+        }
+    }
+
+    // The text of a field goes to the point, route or track it belongs to.
+    void EndText()
+    {
+        const Node owner = open_.back();
+        const bool ofPoint = owner == Node::Wpt || owner == Node::Rtept || owner == Node::Trkpt;
+        switch (field_) {
+        case Field::Name: (ofPoint ? point_.name : groupName_) = text_; break;
+        case Field::Desc: (ofPoint ? point_.desc : groupDesc_) = text_; break;
+        case Field::Cmt: (ofPoint ? point_.cmt : groupCmt_) = text_; break;
+        case Field::Sym:
+            point_.sym = text_;
+            point_.hasSym = true;
+            break;
+        case Field::Ele: point_.metres = Elevation(text_); break;
+        case Field::Time: point_.utc = ParseTime(text_); break;
+        }
+    }
+
+    void StartPoint(const XML_Char** attributes)
+    {
+        point_ = Point{};
+        for (const XML_Char** a = attributes; a[0] != nullptr; a += 2) {
+            const std::string_view attribute = a[0];
+            if (attribute == "lat") point_.latitude = Latitude(a[1]);
+            else if (attribute == "lon") point_.longitude = Longitude(a[1]);
+        }
+    }
+
+    bool Positioned()
+    {
+        if (point_.latitude && point_.longitude) return true;
+        ++badPoints_;
+        return false;
+    }
+
+    float Feet() const
+    {
+        return point_.metres ? static_cast<float>(*point_.metres * kFeetPerMetre) : kNoAltitude;
+    }
+
+    void StoreWaypoint()
+    {
+        if (!Positioned()) return;
+        if (WaypointCount >= kMaxWaypoints) {
+            ++droppedWaypoints_;
+            return;
+        }
+        WayPoints& w = WaypointList[++WaypointCount];
+        w.Latitude = *point_.latitude;
+        w.Longitude = *point_.longitude;
+        w.Name = ToStoreText(point_.name);
+        w.Description = DescriptionOf(point_.desc, point_.cmt);
+        if (point_.hasSym) w.Symbol = SymbolFromName(point_.sym);
+        w.Altitude = Feet();
+        w.DateTime = point_.utc.value_or(kUndatedWaypoint);
+    }
+
+    void StartRoute()
+    {
+        groupName_.clear();
+        groupDesc_.clear();
+        groupCmt_.clear();
+        if (nextRoute_ > kMaxRouteIndex) {
+            ++droppedRoutes_;
+            route_ = -1;
+            return;
+        }
+        route_ = nextRoute_++;
+        RouteCount = route_;  // slots from 1, none skipped
+    }
+
+    void StoreRoutePoint()
+    {
+        if (route_ < 0 || !Positioned()) return;
+        RouteRecord& route = RouteList[route_];
+        if (route.PointCount >= kMaxRoutePoints) {
+            ++droppedRoutePoints_;
+            return;
+        }
+        const int j = ++route.PointCount;
+        RouteWpRecord& p = route.Points[j];
+        p.Number = j;
+        p.Name = ToStoreText(point_.name);
+        p.Latitude = *point_.latitude;
+        p.Longitude = *point_.longitude;
+        p.DateTime = point_.utc.value_or(kUndatedWaypoint);
+        p.Description = DescriptionOf(point_.desc, point_.cmt);
+        if (point_.hasSym) p.Symbol = SymbolFromName(point_.sym);
+        p.Altitude = Feet();
+    }
+
+    void FinishRoute()
+    {
+        if (route_ < 0) return;
+        const std::string name = ToStoreText(groupName_);
+        if (!name.empty()) RouteList[route_].Name = name;
+        RouteList[route_].Description = DescriptionOf(groupDesc_, groupCmt_);
+    }
+
+    void StartTrack()
+    {
+        groupName_.clear();
+        groupDesc_.clear();
+        groupCmt_.clear();
+        TrackProps.Name.clear();
+        TrackProps.Description.clear();
+        TrackProps.PointCount = 0;
+        sectionStart_ = true;
+        trackOpen_ = true;
+    }
+
+    void StoreTrackPoint()
+    {
+        if (!Positioned()) return;
+        if (TrackProps.PointCount >= kMaxTrackPoints) {
+            ++droppedTrackPoints_;
+            return;
+        }
+        TrackPoint& p = TrackPointList[TrackProps.PointCount];
+        p.Latitude = *point_.latitude;
+        p.Longitude = *point_.longitude;
+        p.NewSection = sectionStart_ ? 1 : 0;
+        p.Altitude = point_.metres ? static_cast<float>(*point_.metres) : kNoAltitude;
+        // A fix without a time gets the time of reading, as in the native track file.
+        p.DateTime = point_.utc ? *point_.utc : ReadingTime();
+        sectionStart_ = false;
+        ++TrackProps.PointCount;
+    }
+
+    void FinishTrack()
+    {
+        trackOpen_ = false;
+        TrackProps.Name = ToStoreText(groupName_);
+        TrackProps.Description = DescriptionOf(groupDesc_, groupCmt_);
+        ++tracks_;
+        if (onTrack_) onTrack_(tracks_);
+    }
+
+    double ReadingTime()
+    {
+        if (!readingTime_) readingTime_ = LocalToUtc(NowLocal());
+        return *readingTime_;
+    }
+
+    XML_Parser parser_ = nullptr;
+    const Want want_;
+    const std::function<void(int)> onTrack_;
+    std::exception_ptr failure_;
+    bool stopped_ = false;
+    bool rootSeen_ = false;
+    bool rootClosed_ = false;
+    bool notGpx_ = false;
+    std::string rootNamespace_;
+    std::string unknownEncoding_;
+
+    std::vector<Node> open_;     // the known elements open, outermost first (at most five)
+    std::size_t skipDepth_ = 0;  // depth inside a skipped element
+    Field field_ = Field::Name;  // of the open Text node
+    std::string text_;
+
+    Point point_;
+    std::string groupName_, groupDesc_, groupCmt_;  // of the open rte or trk
+    int route_ = -1;       // slot of the open route; -1 when it is dropped
+    int nextRoute_ = 1;
+    bool sectionStart_ = false;
+    bool trackOpen_ = false;
+    int tracks_ = 0;
+    std::optional<double> readingTime_;
+
+    int badPoints_ = 0;
+    int droppedWaypoints_ = 0, droppedRoutes_ = 0, droppedRoutePoints_ = 0, droppedTrackPoints_ = 0;
+};
+}  // namespace
+
+void ReadGpxWaypointFile(const std::string& fileName)
+{
+    ClearWaypoints();
+    ClearRoutes();
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
+    ByteReader file(bytes);
+    GpxReader(Want::Waypoints, {}).Read(file);
+}
+
+int ReadGpxTrackFile(const std::string& fileName, const std::function<void(int)>& onTrack)
+{
+    ClearTracks();
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
+    ByteReader file(bytes);
+    GpxReader reader(Want::Tracks, onTrack);
+    reader.Read(file);
+    return reader.Tracks();
+}

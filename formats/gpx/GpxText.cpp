@@ -1,0 +1,279 @@
+#include "formats/gpx/GpxText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+#include "core/clock.h"
+#include "core/text_encoding.h"
+#include "formats/import/Mapsource.h"
+
+namespace gpx {
+namespace {
+bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view TrimXmlBlanks(std::string_view text)
+{
+    while (!text.empty() && IsXmlBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsXmlBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+template <typename Real>
+void AppendShortest(std::string& out, Real value, int maxDecimals)
+{
+    char buffer[400];  // the longest fixed form of a double fits
+    const char* const first = buffer;
+    const char* end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed).ptr;
+    if (end - std::find(first, end, '.') > maxDecimals + 1) {
+        end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, maxDecimals).ptr;
+        while (end[-1] == '0') --end;
+        if (end[-1] == '.') --end;
+    }
+    const char* start = first;
+    if (*start == '-' && std::all_of(start + 1, end, [](char c) { return c == '0' || c == '.'; }))
+        ++start;  // no "-0"
+    out.append(start, end);
+}
+
+void AppendDigits(std::string& out, int value, int width)
+{
+    char digits[8];
+    for (int i = width - 1; i >= 0; --i, value /= 10) digits[i] = static_cast<char>('0' + value % 10);
+    out.append(digits, static_cast<std::size_t>(width));
+}
+
+// Reads exactly `count` digits at `text[at]`, moving `at` past them.
+bool Digits(std::string_view text, std::size_t& at, int count, int& value)
+{
+    value = 0;
+    for (int i = 0; i < count; ++i, ++at) {
+        if (at >= text.size() || text[at] < '0' || text[at] > '9') return false;
+        value = value * 10 + (text[at] - '0');
+    }
+    return true;
+}
+
+bool Take(std::string_view text, std::size_t& at, char c)
+{
+    if (at >= text.size() || text[at] != c) return false;
+    ++at;
+    return true;
+}
+
+// Minutes east of UTC of a "Z", "+hh", "+hhmm" or "+hh:mm" suffix.
+std::optional<int> OffsetMinutes(std::string_view text, std::size_t at)
+{
+    if (at == text.size()) return 0;
+    if ((text[at] == 'Z' || text[at] == 'z') && at + 1 == text.size()) return 0;
+    const char sign = text[at++];
+    if (sign != '+' && sign != '-') return std::nullopt;
+    int hours = 0, minutes = 0;
+    if (!Digits(text, at, 2, hours)) return std::nullopt;
+    if (at < text.size()) {
+        Take(text, at, ':');
+        if (!Digits(text, at, 2, minutes)) return std::nullopt;
+    }
+    if (at != text.size() || hours > 23 || minutes > 59) return std::nullopt;
+    return (sign == '-' ? -1 : 1) * (hours * 60 + minutes);
+}
+
+std::string CompactLower(std::string_view name)
+{
+    std::string out;
+    for (const char c : name)
+        if (c != ' ') out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return out;
+}
+
+// Table names that were cut at 15 characters, in full, as map programs know them.
+struct FullName {
+    std::int16_t symbol;
+    const char* name;
+};
+constexpr FullName kFullNames[] = {
+    {17, "Convenience Store"},   {36, "Medical Facility"},    {78, "Department Store"},
+    {79, "Diver Down Flag 1"},   {80, "Diver Down Flag 2"},   {96, "Navaid, Green/Red"},
+    {97, "Navaid, Green/White"}, {100, "Navaid, Red/Green"},  {101, "Navaid, Red/White"},
+    {104, "Navaid, White/Green"}, {105, "Navaid, White/Red"},
+};
+constexpr std::size_t kCutNameLength = 15;
+constexpr std::int16_t kNoSymbol = 0;
+}  // namespace
+
+void AppendEscaped(std::string& out, std::string_view legacy)
+{
+    for (const char ch : legacy) {
+        const auto byte = static_cast<unsigned char>(ch);
+        switch (ch) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default:
+            if (byte >= 0x80) AppendUtf8(out, LegacyCodePoint(byte));
+            else if (byte >= 0x20 || ch == '\t' || ch == '\n' || ch == '\r') out += ch;
+        }
+    }
+}
+
+void AppendDecimal(std::string& out, double value, int maxDecimals) { AppendShortest(out, value, maxDecimals); }
+void AppendDecimal(std::string& out, float value, int maxDecimals) { AppendShortest(out, value, maxDecimals); }
+
+bool AppendUtcTime(std::string& out, double dayCount)
+{
+    static const double first = *EncodeDate(1, 1, 1);
+    static const double end = *EncodeDate(9999, 12, 31) + 1;
+    if (!std::isfinite(dayCount) || dayCount < first || dayCount >= end) return false;
+    const CalendarTime t = DecodeDateTime(dayCount);
+    AppendDigits(out, t.Year, 4);
+    out += '-';
+    AppendDigits(out, t.Month, 2);
+    out += '-';
+    AppendDigits(out, t.Day, 2);
+    out += 'T';
+    AppendDigits(out, t.Hour, 2);
+    out += ':';
+    AppendDigits(out, t.Minute, 2);
+    out += ':';
+    AppendDigits(out, t.Second, 2);
+    if (t.Millisecond != 0) {
+        out += '.';
+        AppendDigits(out, t.Millisecond, 3);
+    }
+    out += 'Z';
+    return true;
+}
+
+std::optional<double> ParseDecimal(std::string_view text)
+{
+    text = TrimXmlBlanks(text);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    // from_chars would also take a sign, "nan" and "inf": only digits or a point may start.
+    if (text.empty() || !((text.front() >= '0' && text.front() <= '9') || text.front() == '.')) return std::nullopt;
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+std::optional<double> ParseTime(std::string_view text)
+{
+    text = TrimXmlBlanks(text);
+    std::size_t at = 0;
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    if (!Digits(text, at, 4, year) || !Take(text, at, '-') || !Digits(text, at, 2, month) || !Take(text, at, '-') ||
+        !Digits(text, at, 2, day))
+        return std::nullopt;
+    const auto date = EncodeDate(year, month, day);
+    if (!date) return std::nullopt;
+    double fraction = 0;
+    if (at < text.size() && (text[at] == 'T' || text[at] == 't' || text[at] == ' ')) {
+        ++at;
+        if (!Digits(text, at, 2, hour) || !Take(text, at, ':') || !Digits(text, at, 2, minute)) return std::nullopt;
+        if (Take(text, at, ':')) {
+            if (!Digits(text, at, 2, second)) return std::nullopt;
+            if (Take(text, at, '.') || Take(text, at, ',')) {
+                double scale = 0.1;
+                const std::size_t digitsFrom = at;
+                for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, scale /= 10)
+                    fraction += (text[at] - '0') * scale;
+                if (at == digitsFrom) return std::nullopt;
+            }
+        }
+        // 24:00:00 is the end of the day; 60 seconds a leap second.
+        const bool endOfDay = hour == 24 && minute == 0 && second == 0 && fraction == 0;
+        if ((hour > 23 && !endOfDay) || minute > 59 || second > 60) return std::nullopt;
+    }
+    const auto offset = OffsetMinutes(text, at);
+    if (!offset) return std::nullopt;
+    const double seconds = hour * 3600.0 + minute * 60.0 + second + fraction - *offset * 60.0;
+    return *date + seconds / 86400.0;
+}
+
+std::string ToStoreText(std::string_view utf8)
+{
+    // U+0080..U+009F are controls nobody writes on purpose: they come from
+    // files that call their Windows-1252 text ISO-8859-1, so they are read as
+    // the bytes they were.
+    std::string legacy;
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i + 1 < utf8.size(); ++i) {
+        const auto next = static_cast<unsigned char>(utf8[i + 1]);
+        if (static_cast<unsigned char>(utf8[i]) == 0xC2 && next >= 0x80 && next < 0xA0) {
+            legacy += Utf8ToLegacy(utf8.substr(runStart, i - runStart));
+            legacy += static_cast<char>(next);
+            runStart = ++i + 1;
+        }
+    }
+    legacy += Utf8ToLegacy(utf8.substr(runStart));
+
+    std::string out;
+    out.reserve(legacy.size());
+    bool breakPending = false;
+    for (const char c : legacy) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            breakPending = true;
+            continue;
+        }
+        if (c == ' ' || c == ',') {
+            if (!breakPending) out += ' ';
+            continue;
+        }
+        if (breakPending) {
+            while (!out.empty() && out.back() == ' ') out.pop_back();
+            out += ' ';
+            breakPending = false;
+        }
+        out += c;
+    }
+    const std::size_t first = out.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return out.substr(first, out.find_last_not_of(' ') - first + 1);
+}
+
+std::string SymbolName(std::int16_t symbol)
+{
+    if (symbol == kNoSymbol) return {};
+    for (const FullName& full : kFullNames)
+        if (full.symbol == symbol) return full.name;
+    for (const MapsourceSymbol& row : MapsourceSymbols) {
+        if (row.Native != symbol) continue;
+        std::string name;
+        for (const char* c = row.Name; *c != '\0'; ++c) {
+            name += *c;
+            if (*c == ',') name += ' ';
+        }
+        return name;
+    }
+    return {};
+}
+
+std::int16_t SymbolFromName(std::string_view name)
+{
+    struct Known {
+        std::string name;
+        std::int16_t symbol;
+        bool cut;
+    };
+    // Full names first, so that "Diver Down Flag 2" is not taken for the first cut one.
+    static const std::vector<Known> known = [] {
+        std::vector<Known> list;
+        for (const FullName& full : kFullNames) list.push_back({CompactLower(full.name), full.symbol, false});
+        for (const MapsourceSymbol& row : MapsourceSymbols)
+            list.push_back({CompactLower(row.Name), row.Native, std::string_view(row.Name).size() == kCutNameLength});
+        return list;
+    }();
+    const std::string wanted = CompactLower(name);
+    for (const Known& k : known)
+        if (k.name == wanted || (k.cut && wanted.starts_with(k.name))) return k.symbol;
+    return kDefaultMapsourceSymbol;
+}
+
+}  // namespace gpx

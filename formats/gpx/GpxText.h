@@ -1,0 +1,55 @@
+// The texts of a GPX file: XML escaping, numbers, ISO 8601 times, the
+// product's 8-bit texts, and symbol names.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace gpx {
+
+// Appends 8-bit text as UTF-8 XML character data: the special characters
+// escaped, the control bytes XML forbids left out.
+void AppendEscaped(std::string& out, std::string_view legacy);
+
+// Decimals of a latitude or longitude (finer than any survey) and of an
+// elevation in metres (a float's digits are used up well before).
+inline constexpr int kPositionDecimals = 15;
+inline constexpr int kElevationDecimals = 6;
+// Metres beyond which a value is no elevation, but a damaged one.
+inline constexpr double kFarthestElevation = 1e7;
+
+// The shortest decimal that reads back as the same value, in fixed notation
+// (never an exponent, never "-0"), rounded to at most maxDecimals decimals.
+// The value must be finite.
+void AppendDecimal(std::string& out, double value, int maxDecimals);
+void AppendDecimal(std::string& out, float value, int maxDecimals);
+
+// A UTC day count as "YYYY-MM-DDThh:mm:ss[.mmm]Z"; false, and nothing
+// appended, when it is not finite or outside the years 1 to 9999.
+bool AppendUtcTime(std::string& out, double dayCount);
+
+// A decimal number, blanks around it allowed; nothing for any other text,
+// "nan", "inf" and values beyond a double included.
+std::optional<double> ParseDecimal(std::string_view text);
+
+// An ISO 8601 date and time ("2002-05-25T17:06:21.25Z", any offset, or
+// none, which counts as UTC) as a UTC day count; nothing when it is not one.
+std::optional<double> ParseTime(std::string_view text);
+
+// The UTF-8 text of an element as the product's single-line 8-bit text:
+// characters the code page lacks become the replacement character, a line
+// break and the blanks around it one blank, a comma a blank (the native
+// files separate their columns by commas), no blanks at either end.
+std::string ToStoreText(std::string_view utf8);
+
+// The name written for a native symbol number; empty for 0, which is also
+// what every reader without symbols leaves, and for numbers without a name.
+std::string SymbolName(std::int16_t symbol);
+// The native symbol number of a name, compared without case and blanks; a
+// name cut short in the symbol table also matches its full form. 70
+// ("Waypoint") for a name that matches none.
+std::int16_t SymbolFromName(std::string_view name);
+
+}  // namespace gpx

@@ -1,0 +1,95 @@
+// The GPX texts: times, numbers, the 8-bit store texts, symbol names.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "core/clock.h"
+#include "formats/gpx/GpxText.h"
+
+using namespace gpx;
+
+TEST(GpxText, TimesWithAnyOffsetBecomeUtcDayCounts)
+{
+    const double may25 = *EncodeDate(2002, 5, 25), fix = may25 + 61581.0 / 86400;  // 17:06:21 UTC
+    const struct {
+        const char* text;
+        std::optional<double> expected;
+    } cases[] = {
+        {"2002-05-25T17:06:21Z", fix}, {"2002-05-25T17:06:21.250Z", fix + 0.25 / 86400},
+        {" 2002-05-25T17:06:21 ", fix}, {"2002-05-25T10:06:21-07:00", fix}, {"2002-05-25T22:36:21+0530", fix},
+        {"2002-05-26T03:06:21.000+10", fix}, {"2002-05-25t17:06:21,5z", fix + 0.5 / 86400},
+        {"2002-05-24T24:00:00Z", may25}, {"2002-05-25", may25}, {"2002-05-25T17:06Z", fix - 21.0 / 86400},
+        {"2002-02-30T00:00:00Z", {}}, {"2002-13-01T00:00:00Z", {}}, {"2002-05-25T24:00:01Z", {}},
+        {"2002-05-25T17:61:00Z", {}}, {"2002-05-25T17:06:21.Z", {}}, {"2002-05-25T17:06:21+", {}},
+        {"2002-05-25T17:06:21+25:00", {}}, {"2002-05-25T17:06:21Zjunk", {}}, {"25/05/2002", {}}, {"", {}},
+    };
+    for (const auto& c : cases) {
+        const auto got = ParseTime(c.text);
+        ASSERT_EQ(got.has_value(), c.expected.has_value()) << c.text;
+        if (got) {
+            EXPECT_NEAR(*got, *c.expected, 1e-9) << c.text;
+        }
+    }
+}
+
+TEST(GpxText, DecimalsAreReadStrictlyAndWrittenShortWithoutExponentOrMinusZero)
+{
+    const struct {
+        const char* text;
+        std::optional<double> expected;
+    } read[] = {{" -0.25\n", -0.25}, {"+3", 3}, {".5", 0.5}, {"1e2", 100}, {"nan", {}}, {"-inf", {}},
+                {"+-5", {}}, {"1.2.3", {}}, {"12 5", {}}, {"0x10", {}}, {"1e400", {}}};
+    for (const auto& c : read) EXPECT_EQ(ParseDecimal(c.text), c.expected) << c.text;
+
+    for (const double v : {40.18894976936280727386474609375, -105.17836097627878, 1e-7, 89.99999999999999}) {
+        std::string text;
+        AppendDecimal(text, v, kPositionDecimals);
+        EXPECT_EQ(text.find_first_of("eE"), std::string::npos) << text;
+        EXPECT_EQ(*ParseDecimal(text), v) << text;
+    }
+    const struct {
+        double value;
+        int decimals;
+        const char* text;
+    } written[] = {{-0.0, 15, "0"}, {1e-300, 15, "0"}, {-1e-20, 6, "0"}, {0.1234567890123456789, 6, "0.123457"},
+                   {-2.5e-6, 6, "-0.000003"}};
+    for (const auto& c : written) {
+        std::string text;
+        AppendDecimal(text, c.value, c.decimals);
+        EXPECT_EQ(text, c.text);
+    }
+    std::string elevation;
+    AppendDecimal(elevation, 1531.4000244140625f, kElevationDecimals);  // a float's shortest form
+    EXPECT_EQ(elevation, "1531.4");
+}
+
+TEST(GpxText, StoreTextsAreSingleLineWindows1252)
+{
+    const struct {
+        const char* utf8;
+        const char* legacy;
+    } cases[] = {
+        {"Qu\xC3\xA9" "bec \xE2\x82\xAC", "Qu\xE9" "bec \x80"},
+        {"\xC2\x80 \xC2\x9D", "\x80 \x9D"},  // C1 controls: bytes of a mislabelled 1252 file
+        {"\xE6\x97\xA5\xE6\x9C\xAC", "??"},
+        {"bad \xFF byte", "bad ? byte"},
+        {"  first line  \r\n\t  second line ", "first line second line"},
+        {"Airport-L06, Death Valley", "Airport-L06  Death Valley"},  // commas split native columns
+        {" \n ", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ToStoreText(c.utf8), c.legacy) << c.utf8;
+}
+
+TEST(GpxText, SymbolNamesGoBothWays)
+{
+    for (std::int16_t symbol = 1; symbol <= 118; ++symbol) EXPECT_EQ(SymbolFromName(SymbolName(symbol)), symbol);
+    EXPECT_EQ(SymbolName(0), "");  // what readers without symbols leave
+    EXPECT_EQ(SymbolName(36), "Medical Facility");
+    EXPECT_EQ(SymbolName(92), "Navaid, Amber");
+    const struct {
+        const char* name;
+        std::int16_t symbol;
+    } names[] = {{"medical facilit", 36}, {"NAVAID,AMBER", 92}, {"Diver Down Flag 2", 80}, {"Flag, Blue", 70}};
+    for (const auto& n : names) EXPECT_EQ(SymbolFromName(n.name), n.symbol) << n.name;
+}
