@@ -24,6 +24,8 @@ private:
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 std::string ReadFileText(const std::string& path);
+// Up to count bytes from offset on; fewer, or none, where the file ends sooner.
+std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t count);
 
 // Writes the whole content to a temporary file beside the target and renames
 // it over the target only when complete: a failed write leaves an earlier file
