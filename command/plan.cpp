@@ -11,8 +11,8 @@
 namespace fs = std::filesystem;
 
 namespace {
-const std::string kListHint = "see 'kes-convert --list-formats'";
-const std::string kHelpHint = "try 'kes-convert --help'";
+const std::string kListHint = "see '" + std::string(kCommandName) + " --list-formats'";
+const std::string kHelpHint = "try '" + std::string(kCommandName) + " --help'";
 
 std::string Names(FormatTable table, const std::vector<int>& rows)
 {
@@ -58,14 +58,18 @@ void ChooseFormats(const Request& r, ConversionJob& job)
     job.inputPosition = r.inputPosition;
     if (job.inputPosition < 0) {
         std::vector<std::string> kinds;
-        if (r.outputPosition >= 0) kinds.push_back(OutputFormats[r.outputPosition].Kind);
-        else
-            for (int row : FormatsWithExtension(OutputFormats, r.options.output)) kinds.push_back(OutputFormats[row].Kind);
+        const std::vector<int> outputs = r.outputPosition >= 0 ? std::vector<int>{r.outputPosition}
+                                                               : FormatsWithExtension(OutputFormats, r.options.output);
+        for (int row : outputs) kinds.push_back(OutputFormats[row].Kind);
         const FormatGuess guess = GuessFormat(InputFormats, input, kinds, true);
-        if (guess.candidates.size() != 1) {
-            job.refusal = guess.candidates.empty()
-                              ? "cannot tell the format of " + input + " from its content or extension; name it with -i FORMAT (" + kListHint + ")"
-                              : "cannot tell the format of " + input + ": it may be " + Names(InputFormats, guess.candidates) + "; name it with -i FORMAT";
+        if (guess.candidates.empty()) {
+            job.refusal = "cannot tell the format of " + input +
+                          " from its content or extension; name it with -i FORMAT (" + kListHint + ")";
+            return;
+        }
+        if (guess.candidates.size() > 1) {
+            job.refusal = "cannot tell the format of " + input + ": it may be " +
+                          Names(InputFormats, guess.candidates) + "; name it with -i FORMAT";
             return;
         }
         job.inputPosition = guess.candidates.front();
@@ -149,12 +153,15 @@ ConversionPlan PlanConversions(const ConvertOptions& options)
         return plan;
     }
 
+    std::vector<std::vector<std::string>> groups;
     if (options.each) {
-        for (const std::string& input : options.inputs) plan.jobs.push_back({{input}, {}, -1, -1, {}, {}});
+        for (const std::string& input : options.inputs) groups.push_back({input});
     } else {
-        plan.jobs.push_back({options.inputs, {}, -1, -1, {}, {}});
+        groups.push_back(options.inputs);
     }
-    for (ConversionJob& job : plan.jobs) {
+    for (std::vector<std::string>& inputs : groups) {
+        ConversionJob& job = plan.jobs.emplace_back();
+        job.inputs = std::move(inputs);
         try {
             ChooseFormats(request, job);
         } catch (const FileError& error) {
