@@ -1,6 +1,7 @@
 #include "command/plan.h"
 
 #include <filesystem>
+#include <unordered_map>
 
 #include "core/catalogue.h"
 #include "core/convert.h"
@@ -101,20 +102,23 @@ void ChooseFormats(const Request& r, ConversionJob& job)
 // an output it made before.
 void RefuseClashes(std::vector<ConversionJob>& jobs, const std::vector<std::string>& inputs)
 {
-    std::vector<const ConversionJob*> made;
+    std::unordered_map<std::string, const std::string*> inputFiles;
+    for (const std::string& input : inputs) inputFiles.emplace(FileIdentity(input), &input);
+    std::unordered_map<std::string, const ConversionJob*> outputFiles;
     for (ConversionJob& job : jobs) {
         if (!job.refusal.empty()) continue;
-        for (const std::string& input : inputs)
-            if (input != job.inputs.front() && SameFileOnDisk(job.output, input)) {
-                job.refusal = "not converting " + job.inputs.front() + ": its output " + job.output +
-                              " would replace the input " + input;
-                break;
-            }
-        for (const ConversionJob* earlier : made)
-            if (job.refusal.empty() && SameFileOnDisk(job.output, earlier->output))
-                job.refusal = "not converting " + job.inputs.front() + ": its output " + job.output +
-                              " is already the output of " + earlier->inputs.front();
-        if (job.refusal.empty()) made.push_back(&job);
+        const std::string output = FileIdentity(job.output);
+        const auto input = inputFiles.find(output);
+        const auto earlier = outputFiles.find(output);
+        // An output that is the job's own input is refused by the Convert action itself.
+        if (input != inputFiles.end() && output != FileIdentity(job.inputs.front()))
+            job.refusal = "not converting " + job.inputs.front() + ": its output " + job.output +
+                          " would replace the input " + *input->second;
+        else if (earlier != outputFiles.end())
+            job.refusal = "not converting " + job.inputs.front() + ": its output " + job.output +
+                          " is already the output of " + earlier->second->inputs.front();
+        else
+            outputFiles.emplace(output, &job);
     }
 }
 }  // namespace

@@ -156,13 +156,13 @@ void WriteFileSafely(const std::string& path, std::string_view content)
     }
 }
 
-bool SameFileOnDisk(const std::string& a, const std::string& b)
+bool SameFileOnDisk(const std::string& a, const std::string& b) { return FileIdentity(a) == FileIdentity(b); }
+
+std::string FileIdentity(const std::string& path)
 {
-    struct stat first{}, second{};
-    const bool firstExists = ::stat(a.c_str(), &first) == 0;
-    const bool secondExists = ::stat(b.c_str(), &second) == 0;
-    if (firstExists && secondExists) return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-    if (firstExists != secondExists) return false;
+    struct stat info{};
+    if (::stat(path.c_str(), &info) == 0)
+        return "inode " + std::to_string(info.st_dev) + " " + std::to_string(info.st_ino);
     std::error_code ignored;
-    return std::filesystem::weakly_canonical(a, ignored) == std::filesystem::weakly_canonical(b, ignored);
+    return "path " + std::filesystem::weakly_canonical(path, ignored).string();
 }

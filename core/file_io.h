@@ -35,3 +35,6 @@ void WriteFileSafely(const std::string& path, std::string_view content);
 // True when both names refer to one file on disk (device and inode when the
 // file exists, the absolute path otherwise).
 bool SameFileOnDisk(const std::string& a, const std::string& b);
+// A text equal for two names exactly when SameFileOnDisk holds for them, for
+// finding one file among many.
+std::string FileIdentity(const std::string& path);
