@@ -38,8 +38,8 @@ const char* InWords(FormatEvidence evidence)
 // beside the input when no folder is given.
 std::string NameInFolder(const std::string& folder, const std::string& input, const FileType_Record& format)
 {
-    const std::string extension = format.Extension.substr(0, format.Extension.find(';'));
-    const std::string name = ChangeFileExt(ExtractFileName(input), extension.empty() ? "" : "." + extension);
+    const std::vector<std::string> extensions = FormatExtensions(format);
+    const std::string name = ChangeFileExt(ExtractFileName(input), extensions.empty() ? "" : "." + extensions.front());
     if (folder.empty()) return input.substr(0, input.size() - ExtractFileName(input).size()) + name;
     return (fs::path(folder) / name).string();
 }

@@ -29,8 +29,8 @@ format into another.
   -V, --version               output version information and exit
 
 Waypoint formats convert only into waypoint formats, track formats only into
-track formats. A message shown during a conversion is printed as
-"kes-convert: TEXT" on standard error, as are the progress lines.
+track formats. Progress lines go to standard error, and so does each message
+of a conversion, as "kes-convert: TEXT".
 
 Exit status: 0 when every conversion is done, 1 when one was refused or
 failed, 2 when the command line is wrong.
@@ -53,14 +53,9 @@ std::string KindInWords(const std::string& kind)
 
 std::string ExtensionsOf(const FileType_Record& row)
 {
-    if (row.Extension.empty()) return "-";
     std::string text;
-    for (std::size_t start = 0; start <= row.Extension.size();) {
-        const std::size_t end = std::min(row.Extension.find(';', start), row.Extension.size());
-        text += (text.empty() ? "." : " .") + row.Extension.substr(start, end - start);
-        start = end + 1;
-    }
-    return text;
+    for (const std::string& extension : FormatExtensions(row)) text += (text.empty() ? "." : " .") + extension;
+    return text.empty() ? "-" : text;
 }
 
 std::string Padded(std::string text, std::size_t width)

@@ -23,8 +23,8 @@ struct Row {
     std::array<Mark, 2> signature;
 };
 
-// The MapSend header is the counted text "4D5333" followed by the version
-// digits; the file kind (1 waypoints, 2 tracks) is the int32 at offset 14.
+// A MapSend file starts with a counted text of 13 characters, "4D5333" and
+// then its version digits; its kind (1 waypoints, 2 tracks) is the int32 at 14.
 constexpr Mark kMapsendHeader{0, "\x0D"
                                  "4D5333"sv};
 
@@ -60,8 +60,7 @@ constexpr Row kRows[kInputFormatCount] = {
 FileType_Record RecordOf(const Row& row, int position)
 {
     FileType_Record record{row.displayName, row.extension, std::string(row.description) + "|" + row.pattern,
-                           row.kind,        position,      row.name,
-                           {}};
+                           row.kind, position, row.name, {}};
     for (const Mark& mark : row.signature)
         if (!mark.bytes.empty()) record.Signature.push_back({mark.offset, std::string(mark.bytes)});
     return record;

@@ -16,12 +16,8 @@ std::string Lower(std::string_view text)
 
 bool HasExtension(const FileType_Record& row, const std::string& extension)
 {
-    std::string_view list = row.Extension;
-    while (!list.empty()) {
-        const std::size_t end = std::min(list.find(';'), list.size());
-        if (Lower(list.substr(0, end)) == extension) return true;
-        list.remove_prefix(std::min(end + 1, list.size()));
-    }
+    for (const std::string& own : FormatExtensions(row))
+        if (Lower(own) == extension) return true;
     return false;
 }
 
@@ -45,6 +41,17 @@ std::vector<int> KeepKinds(FormatTable table, const std::vector<int>& rows, cons
     return kept.empty() ? rows : kept;
 }
 }  // namespace
+
+std::vector<std::string> FormatExtensions(const FileType_Record& row)
+{
+    std::vector<std::string> extensions;
+    for (std::size_t start = 0; start < row.Extension.size();) {
+        const std::size_t end = std::min(row.Extension.find(';', start), row.Extension.size());
+        if (end > start) extensions.push_back(row.Extension.substr(start, end - start));
+        start = end + 1;
+    }
+    return extensions;
+}
 
 int FormatNamed(FormatTable table, std::string_view name)
 {

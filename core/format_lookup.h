@@ -15,6 +15,9 @@ using FormatTable = std::span<const FileType_Record>;
 // The position of the row with that name, letter case ignored; -1 when none.
 int FormatNamed(FormatTable table, std::string_view name);
 
+// The extensions of a row, without their dots, in the order of the row.
+std::vector<std::string> FormatExtensions(const FileType_Record& row);
+
 // The rows whose extensions hold the extension of path, letter case ignored.
 std::vector<int> FormatsWithExtension(FormatTable table, const std::string& path);
 
