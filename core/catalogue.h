@@ -5,13 +5,28 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+// Bytes that mark a file of a format: Bytes at Offset, or anywhere among the
+// first kSignatureSpan bytes when Offset is kAnywhereInHead.
+struct SignatureMark {
+    std::int64_t Offset = 0;
+    std::string Bytes;
+};
+inline constexpr std::int64_t kAnywhereInHead = -1;
+inline constexpr std::size_t kSignatureSpan = 4096;
 
 struct FileType_Record {
     std::string DisplayName;
-    std::string Extension;  // informational only
+    std::string Extension;  // "a;b"; empty when the format has none
     std::string Filter;     // "description|pattern"
     std::string Kind;       // "wp" or "trk"
     std::int32_t Position = 0;
+    // The name scripts use on the command line; it never changes once released.
+    std::string Name;
+    // Every mark must hold in a file of this format; empty when the format has
+    // no dependable signature.
+    std::vector<SignatureMark> Signature;
 };
 
 inline constexpr int kInputFormatCount = 14;

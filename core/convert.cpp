@@ -131,7 +131,7 @@ bool Read(FrontEnd& f, const Choices& c)
     case 0: load("Loading Kes Waypoint file"); ReadWaypointFile(c.inputName); break;
     case 1:
         f.AddLine("Loading Kes Track file(s)");
-        if (c.outputPosition == kHoluxTrack) {
+        if (ReadsEveryChosenFile(c.inputPosition, c.outputPosition)) {
             for (std::size_t i = 0; i < c.inputList.size() && i < 5; ++i) f.AddLine(c.inputList[i]);
         } else {
             f.AddLine(c.inputName);
@@ -205,6 +205,11 @@ void Write(FrontEnd& f, const Choices& c, bool tracksAlreadyWritten)
     }
 }
 }  // namespace
+
+bool ReadsEveryChosenFile(int inputPosition, int outputPosition)
+{
+    return inputPosition == kKesTrack && outputPosition == kHoluxTrack;
+}
 
 void Convert(FrontEnd& frontEnd)
 {

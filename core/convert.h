@@ -12,6 +12,10 @@ extern bool ReadFailed;
 // The native track files a reader wrote itself during this conversion, in order.
 extern std::vector<std::string> TrackFilesWritten;
 
+// True when the conversion reads every input file chosen together, not only
+// the first one.
+bool ReadsEveryChosenFile(int inputPosition, int outputPosition);
+
 // Runs the action against the front end. Errors of readers and writers
 // propagate to the caller after the cursor is restored.
 void Convert(FrontEnd& frontEnd);

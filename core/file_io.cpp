@@ -53,16 +53,23 @@ std::string TemporaryNameBeside(const std::string& path)
 }  // namespace
 
 namespace {
+// A file that is not a folder, opened for reading.
+int OpenForReading(const std::string& path, struct stat& info)
+{
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0) ThrowFileError(path, errno);
+    if (::fstat(fd.Get(), &info) != 0) ThrowFileError(path, errno);
+    if (S_ISDIR(info.st_mode)) ThrowFileError(path, EISDIR);
+    return fd.Release();
+}
+
 // Reads straight into the container, sized from the file's length and grown
 // when the file turns out longer (a pipe or a file that grows).
 template <typename Container>
 Container ReadWholeFile(const std::string& path)
 {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) ThrowFileError(path, errno);
     struct stat info{};
-    if (::fstat(fd.Get(), &info) != 0) ThrowFileError(path, errno);
-    if (S_ISDIR(info.st_mode)) ThrowFileError(path, EISDIR);
+    Descriptor fd(OpenForReading(path, info));
 
     Container content;
     content.resize(info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0);
@@ -85,6 +92,25 @@ Container ReadWholeFile(const std::string& path)
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) { return ReadWholeFile<std::vector<std::uint8_t>>(path); }
 
 std::string ReadFileText(const std::string& path) { return ReadWholeFile<std::string>(path); }
+
+std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t count)
+{
+    struct stat info{};
+    Descriptor fd(OpenForReading(path, info));
+    std::string bytes(count, '\0');
+    std::size_t filled = 0;
+    while (filled < count) {
+        const ssize_t got = ::pread(fd.Get(), bytes.data() + filled, count - filled, static_cast<off_t>(offset + filled));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            ThrowFileError(path, errno);
+        }
+        if (got == 0) break;
+        filled += static_cast<std::size_t>(got);
+    }
+    bytes.resize(filled);
+    return bytes;
+}
 
 void WriteFileSafely(const std::string& path, std::string_view content)
 {
@@ -130,13 +156,13 @@ void WriteFileSafely(const std::string& path, std::string_view content)
     }
 }
 
-bool SameFileOnDisk(const std::string& a, const std::string& b)
+bool SameFileOnDisk(const std::string& a, const std::string& b) { return FileIdentity(a) == FileIdentity(b); }
+
+std::string FileIdentity(const std::string& path)
 {
-    struct stat first{}, second{};
-    const bool firstExists = ::stat(a.c_str(), &first) == 0;
-    const bool secondExists = ::stat(b.c_str(), &second) == 0;
-    if (firstExists && secondExists) return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-    if (firstExists != secondExists) return false;
+    struct stat info{};
+    if (::stat(path.c_str(), &info) == 0)
+        return "inode " + std::to_string(info.st_dev) + " " + std::to_string(info.st_ino);
     std::error_code ignored;
-    return std::filesystem::weakly_canonical(a, ignored) == std::filesystem::weakly_canonical(b, ignored);
+    return "path " + std::filesystem::weakly_canonical(path, ignored).string();
 }

@@ -24,6 +24,8 @@ private:
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 std::string ReadFileText(const std::string& path);
+// Up to count bytes from offset on; fewer, or none, where the file ends sooner.
+std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t count);
 
 // Writes the whole content to a temporary file beside the target and renames
 // it over the target only when complete: a failed write leaves an earlier file
@@ -33,3 +35,6 @@ void WriteFileSafely(const std::string& path, std::string_view content);
 // True when both names refer to one file on disk (device and inode when the
 // file exists, the absolute path otherwise).
 bool SameFileOnDisk(const std::string& a, const std::string& b);
+// A text equal for two names exactly when SameFileOnDisk holds for them, for
+// finding one file among many.
+std::string FileIdentity(const std::string& path);

@@ -22,7 +22,8 @@ satellite-navigation devices and programs: waypoints, tracks and routes.
 It reads fourteen formats (Kestrelmaps, Holux, MapSend, Magellan memory
 card, Nobletec, NMEA 0183, MapSource .mps and .gdb, TomTom .ov2) and
 writes the Kestrelmaps and Holux ones. Inputs that hold several tracks
-give one track file per track.]=])
+give one track file per track. The kes-convert command does the same
+conversions from the command line, for scripts and batches.]=])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KES_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

@@ -50,6 +50,16 @@ check_program_start() {  # PROGRAM
   grep -qE '^window icon: .*\b256\b' "$work/report" || fail "the window has no icon: $(cat "$work/report")"
 }
 
+# The command converts from where it is installed: a waypoint file into a
+# Holux image, formats told from the files.
+check_command() {  # PROGRAM
+  [ -x "$1" ] || { fail "${1#"$work"/} is not installed"; return; }
+  printf 'Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n1,Home,52.1,4.3\r\n' >"$work/home.wpt"
+  "$1" --quiet "$work/home.wpt" -O "$work/home.wrt" || fail "$1 ended with status $?"
+  [ "$(stat -c %s "$work/home.wrt" 2>/dev/null)" = 32768 ] || fail "$1 wrote no Holux image"
+  "$1" --version | head -1 | grep -qF "kes-convert (kesTranscribe) " || fail "$1 --version"
+}
+
 check_tree() {
   local prefix=$work/prefix
   cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -59,6 +69,7 @@ check_tree() {
     [ -f "$file" ] || fail "not installed: ${file#"$prefix"/}"
   done
   [ -x "$prefix/bin/kesTranscribe" ] || fail "bin/kesTranscribe is not installed"
+  check_command "$prefix/bin/kes-convert"
   # Only user programs, each with its manual page (the end-to-end runner stays in the build).
   for program in "$prefix"/bin/*; do
     local name
@@ -152,7 +163,8 @@ check_package() {
   dpkg-deb --contents "$deb" | tee "$work/contents"
   for path in usr/bin/kesTranscribe "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" \
     "usr/share/icons/hicolor/scalable/apps/$id.svg" "usr/share/icons/hicolor/256x256/apps/$id.png" \
-    usr/share/man/man1/kesTranscribe.1.gz usr/share/doc/kestranscribe/copyright \
+    usr/share/man/man1/kesTranscribe.1.gz usr/bin/kes-convert usr/share/man/man1/kes-convert.1.gz \
+    usr/share/doc/kestranscribe/copyright \
     usr/share/doc/kestranscribe/changelog.gz; do
     grep -qE " root/root .* \./$path\$" "$work/contents" || fail "the package lacks /$path (owned by root)"
   done
@@ -171,6 +183,7 @@ check_package() {
   grep -v 'running with root privileges' "$work/lintian" || true
 
   check_program_start "$work/root/usr/bin/kesTranscribe"
+  check_command "$work/root/usr/bin/kes-convert"
 }
 
 case $mode in

@@ -47,25 +47,57 @@ std::vector<std::string> SplitCrLf(const std::string& content)
     return lines;
 }
 
-HeadlessResult RunHeadless(const std::vector<std::string>& arguments)
+namespace {
+std::string Quoted(const std::string& text)
 {
-    std::string command = "'" KES_HEADLESS_PATH "'";
-    for (const std::string& a : arguments) {
-        std::string quoted;
-        for (char c : a) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        command += " '" + quoted + "'";
-    }
-    command += " 2>&1";
-    HeadlessResult result;
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string CommandLine(const char* program, const std::vector<std::string>& arguments)
+{
+    std::string command = Quoted(program);
+    for (const std::string& a : arguments) command += " " + Quoted(a);
+    return command;
+}
+
+// Runs a shell command; its standard output, and its exit status or -1.
+int RunShell(const std::string& command, std::string& output)
+{
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
+    if (!pipe) return -1;
     char buffer[4096];
     std::size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, got);
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
     const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::istringstream lines(result.output);
-    for (std::string line; std::getline(lines, line);) result.lines.push_back(line);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::string> LinesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    return lines;
+}
+}  // namespace
+
+HeadlessResult RunHeadless(const std::vector<std::string>& arguments)
+{
+    HeadlessResult result;
+    result.exitCode = RunShell(CommandLine(KES_HEADLESS_PATH, arguments) + " 2>&1", result.output);
+    result.lines = LinesOf(result.output);
+    return result;
+}
+
+CommandResult RunConvert(const std::vector<std::string>& arguments)
+{
+    TempDir dir;
+    CommandResult result;
+    result.exitCode = RunShell(CommandLine(KES_CONVERT_PATH, arguments) + " 2>" + Quoted(dir.Path("err")), result.out);
+    result.err = ReadText(dir.Path("err"));
+    result.errLines = LinesOf(result.err);
     return result;
 }
 

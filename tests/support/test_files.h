@@ -1,4 +1,5 @@
-// Temporary folders, whole-file reads and writes, and the headless runner.
+// Temporary folders, whole-file reads and writes, and the programs run as
+// processes: the headless runner and kes-convert.
 #pragma once
 
 #include <filesystem>
@@ -29,6 +30,15 @@ struct HeadlessResult {
 };
 // Runs kes-headless with the arguments (each quoted for the shell).
 HeadlessResult RunHeadless(const std::vector<std::string>& arguments);
+
+struct CommandResult {
+    int exitCode = -1;
+    std::string out;                    // standard output
+    std::string err;                    // standard error
+    std::vector<std::string> errLines;  // standard error, line by line
+};
+// Runs kes-convert with the arguments, its two output streams apart.
+CommandResult RunConvert(const std::vector<std::string>& arguments);
 
 // The real files from other programs, when present beside the project.
 std::string FixturePath(const std::string& relative);

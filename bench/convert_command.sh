@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Whole-process timings of kes-convert: its start-up beside the window
+# program's, and a batch converted with --each.
+#   bash bench/convert_command.sh [BUILD_DIR] [RUNS]
+# Prints the median wall time of RUNS runs and the peak memory of the last.
+set -euo pipefail
+build=${1:-build} runs=${2:-21}
+bin=$(cd "$build/bin" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+measure() {  # LABEL COMMAND...
+  local label=$1 times=()
+  shift
+  for _ in $(seq "$runs"); do
+    /usr/bin/time -q -f '%e %M' -o "$work/time" "$@" >/dev/null 2>&1 || true
+    times+=("$(cut -d' ' -f1 "$work/time")")
+  done
+  printf '%-44s median %s s, peak %s KB\n' "$label" \
+    "$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")" "$(cut -d' ' -f2 "$work/time")"
+}
+
+# Twenty receiver logs of an hour each (3600 fixes).
+mkdir "$work/logs"
+for n in $(seq 20); do
+  for i in $(seq 0 3599); do
+    printf '$GPRMC,%02d%02d%02d,A,4231.%04d,N,08807.3033,W,0.17,138.92,070804,,*12\r\n' \
+      $((i / 3600)) $((i / 60 % 60)) $((i % 60)) $((i % 10000))
+  done >"$work/logs/log$n.nmea"
+done
+
+measure "kes-convert --version" "$bin/kes-convert" --version
+measure "kes-headless, usage only (the core alone)" "$bin/kes-headless"
+measure "kes-convert, one log to a track file" "$bin/kes-convert" -q "$work/logs/log1.nmea" -O "$work/one.plt"
+measure "kes-convert --each, twenty logs" "$bin/kes-convert" -q --each -o kes-plt -O "$work/out" "$work"/logs/*.nmea
+if [ -x "$bin/kesTranscribe" ]; then
+  # A copy, so that the settings file it writes beside itself stays here.
+  mkdir -p -m 700 "$work/runtime" "$work/window"
+  cp "$bin/kesTranscribe" "$work/window/"
+  measure "kesTranscribe, start and close (offscreen)" env XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen \
+    KESTRANSCRIBE_REPORT=1 "$work/window/kesTranscribe"
+fi

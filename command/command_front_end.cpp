@@ -1,0 +1,27 @@
+#include "command/command_front_end.h"
+
+#include "core/convert.h"
+
+CommandFrontEnd::CommandFrontEnd(const ConversionJob& job, bool quiet, std::FILE* err)
+    : job_(job), quiet_(quiet), err_(err)
+{
+}
+
+std::vector<std::string> CommandFrontEnd::ChosenInputFiles()
+{
+    return job_.inputs.size() > 1 ? job_.inputs : std::vector<std::string>{};
+}
+
+void CommandFrontEnd::AddLine(const std::string& text)
+{
+    if (text == "Done .....") reachedDone_ = true;
+    if (!quiet_) std::fprintf(err_, "%s\n", text.c_str());
+}
+
+bool CommandFrontEnd::Succeeded() const { return reachedDone_ && !failureShown_ && !ReadFailed; }
+
+void CommandFrontEnd::Report(const std::string& text, Severity severity)
+{
+    if (severity == Severity::Failure) failureShown_ = true;
+    std::fprintf(err_, "%s: %s\n", kCommandName, text.c_str());
+}

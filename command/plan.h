@@ -1,0 +1,25 @@
+// Turns the command line into conversions: the formats (named or told from
+// the files), the output names, and what stops a conversion before it runs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "command/options.h"
+
+struct ConversionJob {
+    std::vector<std::string> inputs;  // the first is read; several are files chosen together
+    std::string output;
+    int inputPosition = -1;
+    int outputPosition = -1;
+    std::vector<std::string> choices;  // the formats told from the files, in words
+    std::string refusal;               // why the conversion cannot run; empty when it can
+};
+
+struct ConversionPlan {
+    std::vector<ConversionJob> jobs;
+    std::string usageError;  // one line with its hint, when nothing can run as the command stands
+};
+
+// Needs the format catalogue built.
+ConversionPlan PlanConversions(const ConvertOptions& options);

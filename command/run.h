@@ -1,0 +1,9 @@
+// kes-convert: conversions from the command line, each through the Convert
+// action with a front end of its own.
+#pragma once
+
+#include <cstdio>
+
+// Runs the command line; returns the exit status: 0 when every conversion is
+// done, 1 when one was refused or failed, 2 for a usage error.
+int RunConvertCommand(int argc, char** argv, std::FILE* out, std::FILE* err);

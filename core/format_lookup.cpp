@@ -1,0 +1,103 @@
+#include "core/format_lookup.h"
+
+#include <algorithm>
+
+#include "core/file_io.h"
+#include "core/file_names.h"
+
+namespace {
+std::string Lower(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+bool HasExtension(const FileType_Record& row, const std::string& extension)
+{
+    for (const std::string& own : FormatExtensions(row))
+        if (Lower(own) == extension) return true;
+    return false;
+}
+
+// head holds the first kSignatureSpan bytes of the file, or the whole file
+// when it is shorter; marks beyond it are read from the file.
+bool MarkHolds(const SignatureMark& mark, const std::string& head, const std::string& path)
+{
+    if (mark.Offset == kAnywhereInHead) return head.find(mark.Bytes) != std::string::npos;
+    if (mark.Offset < 0) return false;
+    const auto offset = static_cast<std::uint64_t>(mark.Offset);
+    if (offset + mark.Bytes.size() <= head.size()) return head.compare(offset, mark.Bytes.size(), mark.Bytes) == 0;
+    if (head.size() < kSignatureSpan) return false;
+    return ReadFileRange(path, offset, mark.Bytes.size()) == mark.Bytes;
+}
+
+std::vector<int> KeepKinds(FormatTable table, const std::vector<int>& rows, const std::vector<std::string>& kinds)
+{
+    std::vector<int> kept;
+    for (int row : rows)
+        if (std::find(kinds.begin(), kinds.end(), table[row].Kind) != kinds.end()) kept.push_back(row);
+    return kept.empty() ? rows : kept;
+}
+}  // namespace
+
+std::vector<std::string> FormatExtensions(const FileType_Record& row)
+{
+    std::vector<std::string> extensions;
+    for (std::size_t start = 0; start < row.Extension.size();) {
+        const std::size_t end = std::min(row.Extension.find(';', start), row.Extension.size());
+        if (end > start) extensions.push_back(row.Extension.substr(start, end - start));
+        start = end + 1;
+    }
+    return extensions;
+}
+
+int FormatNamed(FormatTable table, std::string_view name)
+{
+    for (const FileType_Record& row : table)
+        if (!row.Name.empty() && Lower(row.Name) == Lower(name)) return row.Position;
+    return -1;
+}
+
+std::vector<int> FormatsWithExtension(FormatTable table, const std::string& path)
+{
+    const std::string extension = Lower(ExtractFileExt(path));
+    std::vector<int> found;
+    if (extension.size() < 2) return found;
+    for (const FileType_Record& row : table)
+        if (HasExtension(row, extension.substr(1))) found.push_back(row.Position);
+    return found;
+}
+
+std::vector<int> FormatsWithSignature(FormatTable table, const std::string& path)
+{
+    const std::string head = ReadFileRange(path, 0, kSignatureSpan);
+    std::vector<int> found;
+    for (const FileType_Record& row : table) {
+        if (row.Signature.empty()) continue;
+        if (std::all_of(row.Signature.begin(), row.Signature.end(),
+                        [&](const SignatureMark& mark) { return MarkHolds(mark, head, path); }))
+            found.push_back(row.Position);
+    }
+    return found;
+}
+
+FormatGuess GuessFormat(FormatTable table, const std::string& path, const std::vector<std::string>& kinds,
+                        bool bySignature)
+{
+    if (bySignature) {
+        const std::vector<int> marked = KeepKinds(table, FormatsWithSignature(table, path), kinds);
+        if (marked.size() == 1) return {marked, FormatEvidence::Signature};
+        if (marked.size() > 1) {
+            const std::vector<int> extended = FormatsWithExtension(table, path);
+            std::vector<int> both;
+            for (int row : marked)
+                if (std::find(extended.begin(), extended.end(), row) != extended.end()) both.push_back(row);
+            if (both.size() == 1) return {both, FormatEvidence::SignatureAndExtension};
+            return {marked, FormatEvidence::Signature};
+        }
+    }
+    const std::vector<int> extended = KeepKinds(table, FormatsWithExtension(table, path), kinds);
+    return {extended, extended.empty() ? FormatEvidence::None : FormatEvidence::Extension};
+}

@@ -1,0 +1,40 @@
+// Finding formats by their stable names, by a file's extension and by the
+// signature of its content, for front ends that are handed a file without a
+// format chosen for it.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/catalogue.h"
+
+using FormatTable = std::span<const FileType_Record>;
+
+// The position of the row with that name, letter case ignored; -1 when none.
+int FormatNamed(FormatTable table, std::string_view name);
+
+// The extensions of a row, without their dots, in the order of the row.
+std::vector<std::string> FormatExtensions(const FileType_Record& row);
+
+// The rows whose extensions hold the extension of path, letter case ignored.
+std::vector<int> FormatsWithExtension(FormatTable table, const std::string& path);
+
+// The rows whose every signature mark holds in the file; a FileError when the
+// file cannot be read.
+std::vector<int> FormatsWithSignature(FormatTable table, const std::string& path);
+
+enum class FormatEvidence { None, Extension, Signature, SignatureAndExtension };
+
+struct FormatGuess {
+    std::vector<int> candidates;  // exactly one: the format found
+    FormatEvidence evidence = FormatEvidence::None;
+};
+
+// The format of a file: the formats its signature names (with bySignature),
+// else those its extension names. Where some of them are of the kinds given,
+// only those stay, so that the other side of a conversion can settle between
+// two formats of one file type.
+FormatGuess GuessFormat(FormatTable table, const std::string& path, const std::vector<std::string>& kinds,
+                        bool bySignature);

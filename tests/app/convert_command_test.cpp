@@ -1,0 +1,408 @@
+// kes-convert run as a process, as scripts run it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "tests/support/byte_builder.h"
+#include "tests/support/test_files.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+std::string KesWaypoints(int count = 2, const std::string& datum = "WGS 84")
+{
+    std::string s = "Kestrelmaps Waypoint File Version 1.1\r\n" + datum + "\r\nReserved 2\r\n\r\n";
+    for (int i = 1; i <= count; ++i) s += std::to_string(i) + ",WP" + std::to_string(i) + ",52.1,4.3\r\n";
+    return s;
+}
+
+std::string KesTrack()
+{
+    return "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n"
+           "0,2,255,Walk,1,0,0,255\r\n0\r\n52.1,4.3,1,-777,40000.5\r\n52.2,4.4,0,-777,40000.6\r\n";
+}
+
+ByteBuilder MapsendHeader(std::int32_t kind)
+{
+    ByteBuilder b;
+    b.u8(13).text("4D533334 MS34").i32(kind);
+    return b;
+}
+
+std::string MapsendWaypoints()
+{
+    ByteBuilder b = MapsendHeader(1);
+    b.i32(1).u8(4).text("Camp").u8(0).u32(0).u8(3).u8(0).f64(120).f64(-0.1).f64(-51.5);
+    return b.str();
+}
+
+std::string Nobletec()
+{
+    return "Type = Mark\r\nDesc = Harbour\r\nLatLon = 47 36.512 N 122 20.113 W\r\n"
+           "NumberOfTrackMarks = 2\r\nskipped\r\n47 36.000 N 122 30.000 W\r\n47 37.000 N 122 31.000 W\r\n";
+}
+
+std::string Nmea()
+{
+    return "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"
+           "$GPRMC,123520,A,4807.138,N,01131.100,E,022.4,084.4,230394,003.1,W*6A\r\n";
+}
+
+const char* const kMagellanWaypoint = "$PMGNWPL,4807.038,N,01131.000,E,0000610,M,Home,Front door,a*5E\r\n";
+const char* const kMagellanTrack = "$PMGNTRK,4807.038,N,01131.000,E,00610,M,123519.00,A,,230394*6A\r\n";
+
+// MapSource header of version 100: recognised, then rejected as obsolete.
+std::string ObsoleteMapsource()
+{
+    return ByteBuilder().text("MsRcd").u8(0).i32(3).u8('D').u16(100).fill(7, 0).str();
+}
+
+std::string HoluxWaypointImage() { return ByteBuilder().u32(0x5C38A600).fill(32764, 0).str(); }
+std::string HoluxTrackImage() { return ByteBuilder().fill(131072, 0xFF).u32(0x38CB1200).fill(2044, 0).str(); }
+
+template <typename T>
+T At(const std::string& image, std::size_t offset)
+{
+    T value{};
+    if (image.size() >= offset + sizeof value) std::memcpy(&value, image.data() + offset, sizeof value);
+    return value;
+}
+
+// The written file holds at least one waypoint or track point.
+void ExpectData(const std::string& path)
+{
+    ASSERT_TRUE(fs::exists(path)) << path;
+    const std::string content = ReadText(path);
+    const std::string extension = fs::path(path).extension().string();
+    if (extension == ".wpt") {
+        EXPECT_GT(SplitCrLf(content).size(), 4u) << path;
+    } else if (extension == ".plt") {
+        EXPECT_GT(SplitCrLf(content).size(), 6u) << path;
+    } else if (extension == ".wrt") {
+        EXPECT_EQ(content.size(), 32768u);
+        EXPECT_GT(At<std::uint16_t>(content, 4), 0) << path;
+    } else if (extension == ".tlg") {
+        EXPECT_EQ(content.size(), 133120u);
+        EXPECT_GT(At<std::int16_t>(content, 131088), 0) << path;
+    }
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+}  // namespace
+
+TEST(ConvertCommand, EveryFormatNameConverts)
+{
+    TempDir dir;
+    WriteText(dir.Path("in.wpt"), KesWaypoints());
+    WriteText(dir.Path("in.plt"), KesTrack());
+    WriteText(dir.Path("ms.wpt"), MapsendWaypoints());
+    WriteText(dir.Path("nob.txt"), Nobletec());
+    WriteText(dir.Path("mag.log"), kMagellanWaypoint);
+    struct Case {
+        const char* input;
+        const char* file;  // in the folder, or a fixture when it has a folder of its own
+        const char* output;
+        const char* outputName;
+        const char* written;
+    };
+    // The Holux rows read back what the rows before them wrote.
+    const Case cases[] = {
+        {"kes-wpt", "in.wpt", "holux-wrt", "dev.wrt", "dev.wrt"},
+        {"holux-wrt", "dev.wrt", "kes-wpt", "back.wpt", "back.wpt"},
+        {"kes-plt", "in.plt", "holux-tlg", "dev.tlg", "dev.tlg"},
+        {"holux-tlg", "dev.tlg", "kes-plt", "back.plt", "back_1.plt"},
+        {"mapsend-wpt", "ms.wpt", "kes-wpt", "camp.wpt", "camp.wpt"},
+        {"mapsend-trk", "mapsend/mapsend.trk", "kes-plt", "ms.plt", "ms.plt"},
+        {"nobletec-wpt", "nob.txt", "kes-wpt", "nob.wpt", "nob.wpt"},
+        {"nobletec-trk", "nob.txt", "kes-plt", "nob.plt", "nob.plt"},
+        {"nmea", "nmea/nmeadate.nmea", "kes-plt", "nmea.plt", "nmea.plt"},
+        {"magellan-wpt", "mag.log", "holux-wrt", "mag.wrt", "mag.wrt"},
+        {"magellan-trk", "magellan/meridian.trk", "holux-tlg", "mag.tlg", "mag.tlg"},
+        {"mapsource-wpt", "mapsource/route.mps", "kes-wpt", "mps.wpt", "mps.wpt"},
+        {"mapsource-trk", "mapsource/gdb-sample2.gdb", "kes-plt", "gdb.plt", "gdb_1.plt"},
+        {"tomtom-ov2", "tomtom/tomtom.ov2", "kes-wpt", "poi.wpt", "poi.wpt"},
+    };
+    for (const Case& c : cases) {
+        const bool fixture = Contains(c.file, "/");
+        if (fixture && !FixturesPresent()) continue;
+        const std::string input = fixture ? FixturePath(c.file) : dir.Path(c.file);
+        const CommandResult r = RunConvert({"-i", c.input, "-o", c.output, input, "-O", dir.Path(c.outputName)});
+        EXPECT_EQ(r.exitCode, 0) << c.input << "\n" << r.err;
+        EXPECT_TRUE(Contains(r.err, "Done .....")) << c.input;
+        ExpectData(dir.Path(c.written));
+    }
+}
+
+// Each row names the output by its extension alone, so that the output format
+// is told from the name and settles between input formats of one file type.
+TEST(ConvertCommand, TellsTheFormatsByContentOrExtensionAndSaysSo)
+{
+    const std::string none = "nothing to see here\r\n";
+    struct Case {
+        const char* file;
+        std::string content;
+        const char* output;
+        const char* chosen;
+        const char* evidence;
+    };
+    const Case cases[] = {
+        {"f.dat", KesWaypoints(), "out.wrt", "kes-wpt", "content"},
+        {"f.dat", KesTrack(), "out.tlg", "kes-plt", "content"},
+        {"f.dat", HoluxWaypointImage(), "out.wpt", "holux-wrt", "content"},
+        {"f.dat", HoluxTrackImage(), "out.plt", "holux-tlg", "content"},
+        {"f.wpt", MapsendWaypoints(), "out.wrt", "mapsend-wpt", "content"},
+        {"f.dat", MapsendHeader(2).i32(0).str(), "out.plt", "mapsend-trk", "content"},
+        {"f.dat", Nmea(), "out.plt", "nmea", "content"},
+        {"f.dat", kMagellanWaypoint, "out.wpt", "magellan-wpt", "content"},
+        {"f.dat", kMagellanTrack, "out.plt", "magellan-trk", "content"},
+        {"f.dat", ObsoleteMapsource(), "out.wpt", "mapsource-wpt", "content"},
+        {"f.dat", ObsoleteMapsource(), "out.plt", "mapsource-trk", "content"},
+        {"f.wpt", KesWaypoints(), "out.wrt", "kes-wpt", "content"},
+        {"f.plt", none, "out.tlg", "kes-plt", "extension"},
+        {"f.wrt", none, "out.wpt", "holux-wrt", "extension"},
+        {"f.tlg", none, "out.plt", "holux-tlg", "extension"},
+        {"f.trk", none, "out.plt", "mapsend-trk", "extension"},
+        {"f.txt", none, "out.wpt", "nobletec-wpt", "extension"},
+        {"f.txt", none, "out.plt", "nobletec-trk", "extension"},
+        {"f.MPS", none, "out.wrt", "mapsource-wpt", "extension"},
+        {"f.gdb", none, "out.tlg", "mapsource-trk", "extension"},
+        {"f.ov2", none, "out.wpt", "tomtom-ov2", "extension"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        WriteText(dir.Path(c.file), c.content);
+        const CommandResult r = RunConvert({dir.Path(c.file), "-O", dir.Path(c.output)});
+        ASSERT_GE(r.errLines.size(), 2u) << c.chosen << "\n" << r.err;
+        EXPECT_EQ(r.errLines[0].rfind("kes-convert: reading " + dir.Path(c.file) + " as " + c.chosen + " (", 0), 0u)
+            << r.err;
+        EXPECT_TRUE(r.errLines[0].ends_with(std::string(", by its ") + c.evidence)) << r.errLines[0];
+        EXPECT_EQ(r.errLines[1].rfind("kes-convert: writing " + dir.Path(c.output) + " as ", 0), 0u) << r.err;
+        EXPECT_TRUE(r.exitCode == 0 || r.exitCode == 1) << c.chosen << " ended with " << r.exitCode;
+    }
+}
+
+TEST(ConvertCommand, AnUndecidedFormatIsRefusedWithTheCandidates)
+{
+    struct Case {
+        const char* file;
+        std::vector<std::string> options;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"a.wpt", {"-o", "kes-wpt"}, "cannot tell the format of {}: it may be kes-wpt or mapsend-wpt; name it"},
+        {"a.txt", {"-O", "out"}, "cannot tell the format of {}: it may be nobletec-wpt or nobletec-trk; name it"},
+        {"a.dat", {"-o", "kes-plt"}, "cannot tell the format of {} from its content or extension"},
+        {"a.plt", {"-O", "out.txt"},
+         "cannot tell the output format from the name out.txt: it may be kes-plt or holux-tlg"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        WriteText(dir.Path(c.file), "neither here nor there\r\n");
+        std::vector<std::string> arguments = c.options;
+        arguments.push_back(dir.Path(c.file));
+        std::string says = c.says;
+        if (says.find("{}") != std::string::npos) says.replace(says.find("{}"), 2, dir.Path(c.file));
+        const CommandResult r = RunConvert(arguments);
+        EXPECT_EQ(r.exitCode, 1) << c.file;
+        EXPECT_TRUE(Contains(r.err, "kes-convert: " + says)) << r.err;
+        EXPECT_TRUE(Contains(r.err, "kes-convert: " + dir.Path(c.file) + " was not converted")) << r.err;
+    }
+}
+
+TEST(ConvertCommand, EachConvertsEveryFileIntoTheFolder)
+{
+    TempDir dir;
+    std::vector<std::string> arguments = {"--quiet", "--each", "-o", "kes-plt", "-O", dir.Path("out")};
+    for (int i = 1; i <= 5; ++i) {
+        WriteText(dir.Path("n" + std::to_string(i) + ".log"), Nmea());
+        arguments.push_back(dir.Path("n" + std::to_string(i) + ".log"));
+    }
+    const CommandResult r = RunConvert(arguments);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    for (int i = 1; i <= 5; ++i) ExpectData(dir.Path("out/n" + std::to_string(i) + ".plt"));
+}
+
+TEST(ConvertCommand, OneBadFileAmongFiveIsNamedAndTheOthersAreConverted)
+{
+    struct Case {
+        const char* bad;
+        std::string content;  // empty: the file is missing
+        const char* says;
+    };
+    const Case cases[] = {
+        {"n3.log", "", "No such file or directory"},
+        {"n3.log", "no sentences at all\r\n", "cannot tell the format of"},
+        {"n3.mps", ObsoleteMapsource(), "kes-convert: The file is created by an obsolete version of MapSource."},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        std::vector<std::string> arguments = {"--each", "-o", "kes-plt", "-O", dir.Path("out")};
+        for (int i = 1; i <= 5; ++i) {
+            const std::string name = i == 3 ? c.bad : "n" + std::to_string(i) + ".log";
+            if (i != 3) WriteText(dir.Path(name), Nmea());
+            else if (!c.content.empty()) WriteText(dir.Path(name), c.content);
+            arguments.push_back(dir.Path(name));
+        }
+        const CommandResult r = RunConvert(arguments);
+        EXPECT_EQ(r.exitCode, 1) << c.bad;
+        EXPECT_TRUE(Contains(r.err, c.says)) << r.err;
+        EXPECT_TRUE(Contains(r.err, "kes-convert: " + dir.Path(c.bad) + " was not converted\n")) << r.err;
+        EXPECT_TRUE(r.err.ends_with("kes-convert: 1 of 5 files were not converted\n")) << r.err;
+        for (int i : {1, 2, 4, 5}) ExpectData(dir.Path("out/n" + std::to_string(i) + ".plt"));
+        EXPECT_FALSE(fs::exists(dir.Path("out/n3.plt")));
+    }
+}
+
+TEST(ConvertCommand, OneByOneNoOutputReplacesAnInputOrAnEarlierOutput)
+{
+    TempDir dir;
+    WriteText(dir.Path("a.log"), Nmea());
+    WriteText(dir.Path("a.nmea"), Nmea());
+    WriteText(dir.Path("camp.mps"), ObsoleteMapsource());
+    WriteText(dir.Path("camp.wpt"), MapsendWaypoints());
+    const CommandResult tracks = RunConvert({"-qe", "-o", "kes-plt", dir.Path("a.log"), dir.Path("a.nmea")});
+    EXPECT_EQ(tracks.exitCode, 1);
+    const std::string clash = "its output " + dir.Path("a.plt") + " is already the output of " + dir.Path("a.log");
+    EXPECT_TRUE(Contains(tracks.err, clash)) << tracks.err;
+    ExpectData(dir.Path("a.plt"));
+
+    const CommandResult points = RunConvert({"-qe", "-o", "kes-wpt", dir.Path("camp.mps"), dir.Path("camp.wpt")});
+    EXPECT_EQ(points.exitCode, 1);
+    EXPECT_TRUE(Contains(points.err, "would replace the input " + dir.Path("camp.wpt"))) << points.err;
+    EXPECT_TRUE(Contains(points.err, "kes-convert: Output File cannot be the same as the Input File")) << points.err;
+    EXPECT_EQ(ReadText(dir.Path("camp.wpt")), MapsendWaypoints());
+}
+
+TEST(ConvertCommand, KesTracksChosenTogetherGoIntoOneHoluxImage)
+{
+    TempDir dir;
+    std::vector<std::string> arguments = {"-o", "holux-tlg"};
+    for (const char* name : {"a.plt", "b.plt", "c.plt"}) {
+        WriteText(dir.Path(name), KesTrack());
+        arguments.push_back(dir.Path(name));
+    }
+    arguments.insert(arguments.end(), {"-O", dir.Path("all.tlg")});
+    const CommandResult r = RunConvert(arguments);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string image = ReadText(dir.Path("all.tlg"));
+    for (int slot = 0; slot < 3; ++slot) EXPECT_EQ(At<std::int16_t>(image, 131088 + 44 * slot), 2) << slot;
+    EXPECT_EQ(At<std::int16_t>(image, 131088 + 44 * 3), 0);
+}
+
+TEST(ConvertCommand, MessagesGoToStandardErrorAndOnlyAStoppedConversionFails)
+{
+    TempDir dir;
+    WriteText(dir.Path("in.wpt"), KesWaypoints());
+    WriteText(dir.Path("datum.wpt"), KesWaypoints(2, "WGS84"));
+    WriteText(dir.Path("many.wpt"), KesWaypoints(501));
+    WriteText(dir.Path("in.trk"), MapsendHeader(2).i32(0).str());
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"-i", "kes-wpt", "-o", "kes-wpt", dir.Path("in.wpt"), "-O", dir.Path("o.wpt")}, 1,
+         "Input and Output Formats cannot be the same"},
+        {{"-o", "holux-wrt", dir.Path("in.trk"), "-O", dir.Path("o.wrt")}, 1,
+         "Input and Output file format types are not the same"},
+        {{"-o", "holux-wrt", dir.Path("datum.wpt"), "-O", dir.Path("o.wrt")}, 0, "The Data file datum must be WGS84"},
+        {{"-o", "holux-wrt", dir.Path("many.wpt"), "-O", dir.Path("o.wrt")}, 0,
+         "Only the first 500 waypoints are saved - this is a limitation of the wrt format."},
+    };
+    for (const Case& c : cases) {
+        const CommandResult r = RunConvert(c.arguments);
+        EXPECT_EQ(r.exitCode, c.status) << c.message << "\n" << r.err;
+        const std::string line = std::string("kes-convert: ") + c.message;
+        EXPECT_NE(std::find(r.errLines.begin(), r.errLines.end(), line), r.errLines.end()) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+TEST(ConvertCommand, UsageErrorsAreOneLineWithAHint)
+{
+    TempDir dir;
+    WriteText(dir.Path("a.gdb"), ObsoleteMapsource());
+    const std::string file = dir.Path("a.gdb");
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"--quiet"},
+        {"--frobnicate", file},
+        {"-x", file},
+        {file, "-i"},
+        {file, "--output"},
+        {"-i", "gpz", "-o", "kes-wpt", file},
+        {"-o", "nmea", file},
+        {file},
+        {"-O", dir.Root().string(), file},
+        {"--each", "-o", "kes-wpt", "-O", file, file},
+        {"-i", "mapsource-wpt", "-o", "kes-wpt", file, file, "-O", dir.Path("x.wpt")},
+    };
+    for (const std::vector<std::string>& arguments : cases) {
+        const CommandResult r = RunConvert(arguments);
+        const std::string shown = arguments.empty() ? "(none)" : arguments.front();
+        EXPECT_EQ(r.exitCode, 2) << shown;
+        ASSERT_EQ(r.errLines.size(), 1u) << r.err;
+        EXPECT_EQ(r.errLines[0].rfind("kes-convert: ", 0), 0u) << r.err;
+        EXPECT_TRUE(r.err.ends_with("try 'kes-convert --help'\n") ||
+                    r.err.ends_with("see 'kes-convert --list-formats'\n"))
+            << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Root()), fs::directory_iterator{}), 1);
+}
+
+TEST(ConvertCommand, ListsTheFormats)
+{
+    const CommandResult r = RunConvert({"--list-formats"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, R"(Input formats (-i):
+  kes-wpt        waypoints  .wpt       Kestrelmaps Waypoint (.wpt)
+  kes-plt        tracks     .plt       Kestrelmaps Track (.plt)
+  holux-wrt      waypoints  .wrt       Holux Waypoint (.wrt)
+  holux-tlg      tracks     .tlg       Holux Track (.tlg)
+  mapsend-wpt    waypoints  .wpt       Mapsend Waypoint (.wpt)
+  mapsend-trk    tracks     .trk       Mapsend Track (.trk)
+  nobletec-wpt   waypoints  .txt       Nobletec Export File - Waypoints (.txt)
+  nobletec-trk   tracks     .txt       Nobletec Export File - Tracks (.txt)
+  nmea           tracks     -          NMEA Log of GPRMC Sentences
+  magellan-wpt   waypoints  -          Magellan GPS Waypoint
+  magellan-trk   tracks     -          Magellan GPS Track
+  mapsource-wpt  waypoints  .mps .gdb  Mapsource Route/Waypoint
+  mapsource-trk  tracks     .mps .gdb  Mapsource Track
+  tomtom-ov2     waypoints  .ov2       TomTom Waypoint
+
+Output formats (-o):
+  kes-wpt    waypoints  .wpt  Kestrelmaps Waypoint (.wpt)
+  kes-plt    tracks     .plt  Kestrelmaps Track (.plt)
+  holux-wrt  waypoints  .wrt  Holux Waypoint (.wrt)
+  holux-tlg  tracks     .tlg  Holux Track (.tlg)
+)");
+}
+
+TEST(ConvertCommand, HelpAndVersionGoToStandardOutput)
+{
+    const CommandResult help = RunConvert({"-i", "nmea", "--help", "--frobnicate"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("Usage: kes-convert [OPTION]... INPUT... [-O OUTPUT]\n", 0), 0u);
+    EXPECT_EQ(help.err, "");
+    const CommandResult version = RunConvert({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("kes-convert (kesTranscribe) ", 0), 0u);
+}
+
+TEST(ConvertCommand, LoadsNoQtLibrary)
+{
+    std::string libraries;
+    FILE* pipe = popen("ldd '" KES_CONVERT_PATH "'", "r");
+    ASSERT_NE(pipe, nullptr);
+    char buffer[4096];
+    for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) libraries.append(buffer, got);
+    EXPECT_EQ(pclose(pipe), 0);
+    EXPECT_TRUE(Contains(libraries, "libc.so")) << libraries;
+    EXPECT_FALSE(Contains(libraries, "Qt")) << libraries;
+}

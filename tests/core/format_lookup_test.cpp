@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "core/file_io.h"
+#include "core/format_lookup.h"
+#include "core/text_fields.h"
+#include "tests/support/byte_builder.h"
+#include "tests/support/test_files.h"
+
+namespace {
+// A table of its own, so that the rules are seen apart from the real rows:
+// two formats share a signature but not an extension, two share an
+// extension, one is marked far beyond the head.
+std::vector<FileType_Record> Table()
+{
+    std::vector<FileType_Record> rows = {
+        {"A", "aa;shared", "", "wp", 0, "fmt-a", {{0, "SIG"}}},
+        {"B", "bb", "", "trk", 1, "fmt-b", {{0, "SIG"}}},
+        {"C", "shared", "", "trk", 2, "fmt-c", {}},
+        {"D", "", "", "wp", 3, "fmt-d", {{kAnywhereInHead, "$MARK,"}, {2, "x"}}},
+        {"E", "ee", "", "trk", 4, "fmt-e", {{100000, std::string("\0\x7F", 2)}}},
+    };
+    return rows;
+}
+
+struct GuessCase {
+    const char* file;
+    std::string content;
+    std::vector<std::string> kinds;
+    std::vector<int> candidates;
+    FormatEvidence evidence;
+};
+}  // namespace
+
+TEST(FormatLookup, ExtensionsAreTheLastDotOfTheNameInAnyCase)
+{
+    const std::vector<FileType_Record> table = Table();
+    EXPECT_EQ(FormatsWithExtension(table, "x.SHARED"), (std::vector<int>{0, 2}));
+    EXPECT_EQ(FormatsWithExtension(table, "dir.aa/x.bb"), (std::vector<int>{1}));
+    for (const char* none : {"dir.aa/x", "x.", "x.a", "aa", ""}) EXPECT_TRUE(FormatsWithExtension(table, none).empty());
+}
+
+TEST(FormatLookup, GuessesBySignatureThenExtensionKeptToTheKinds)
+{
+    const std::vector<FileType_Record> table = Table();
+    std::string farMark = std::string(100000, 'x') + std::string("\0\x7F", 2);
+    std::string marksTooLate = std::string(kSignatureSpan, ' ') + "$MARK,";
+    const GuessCase cases[] = {
+        {"x.bin", "SIG and more", {}, {0, 1}, FormatEvidence::Signature},
+        {"x.bin", "SIG and more", {"trk"}, {1}, FormatEvidence::Signature},
+        {"x.aa", "SIG", {}, {0}, FormatEvidence::SignatureAndExtension},
+        // The other side's kind settles nothing here, so both stay.
+        {"x.bin", "SIG", {"route"}, {0, 1}, FormatEvidence::Signature},
+        // The signature outweighs the extension.
+        {"x.bb", "xxx$MARK,", {}, {3}, FormatEvidence::Signature},
+        {"x.bb", "xx $MARK,", {}, {1}, FormatEvidence::Extension},  // one mark of two holds
+        {"x.shared", "nothing", {}, {0, 2}, FormatEvidence::Extension},
+        {"x.shared", "nothing", {"trk"}, {2}, FormatEvidence::Extension},
+        {"x.bin", "nothing", {}, {}, FormatEvidence::None},
+        {"x.bin", "", {}, {}, FormatEvidence::None},
+        {"x.bin", marksTooLate, {}, {}, FormatEvidence::None},
+        {"x.bin", farMark, {}, {4}, FormatEvidence::Signature},
+        {"x.bin", farMark.substr(0, 100001), {}, {}, FormatEvidence::None},
+        {"x.bin", "SI", {}, {}, FormatEvidence::None},
+    };
+    for (const GuessCase& c : cases) {
+        TempDir dir;
+        WriteText(dir.Path(c.file), c.content);
+        const FormatGuess guess = GuessFormat(table, dir.Path(c.file), c.kinds, true);
+        EXPECT_EQ(guess.candidates, c.candidates) << c.file << " " << c.content.substr(0, 20);
+        EXPECT_EQ(guess.evidence, c.evidence) << c.file << " " << c.content.substr(0, 20);
+    }
+}
+
+TEST(FormatLookup, AFileThatCannotBeReadIsAFileErrorUnlessOnlyItsNameCounts)
+{
+    const std::vector<FileType_Record> table = Table();
+    TempDir dir;
+    EXPECT_THROW(GuessFormat(table, dir.Path("missing.aa"), {}, true), FileError);
+    EXPECT_THROW(GuessFormat(table, dir.Root().string(), {}, true), FileError);
+    EXPECT_EQ(GuessFormat(table, dir.Path("missing.aa"), {}, false).candidates, std::vector<int>{0});
+}
+
+TEST(FormatLookup, EveryRealRowHasAUniqueNameInAnyCase)
+{
+    BuildFormatCatalogue();
+    for (const FormatTable table : {FormatTable(InputFormats), FormatTable(OutputFormats)})
+        for (const FileType_Record& row : table) {
+            EXPECT_FALSE(row.Name.empty()) << row.DisplayName;
+            EXPECT_EQ(FormatNamed(table, UpperText(row.Name)), row.Position) << row.Name;
+        }
+}
