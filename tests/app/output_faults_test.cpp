@@ -8,44 +8,24 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <linux/capability.h>
 #include <sstream>
 #include <string>
-#include <sys/prctl.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "tests/support/byte_builder.h"
+#include "tests/support/ordinary_user.h"
 #include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-constexpr int kCannotDropPrivilege = 77;
-
 struct ChildLimits {
     bool honourFolderPermissions = false;
     rlim_t maxFileSize = RLIM_INFINITY;
 };
-
-// Root writes into read-only folders regardless; without the override
-// capability it meets the permissions like any user.
-bool DropPermissionOverride()
-{
-    if (::geteuid() != 0) return true;
-    if (::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) != 0) return false;
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2]{};
-    if (::syscall(SYS_capget, &header, data) != 0) return false;
-    const unsigned bit = 1u << CAP_DAC_OVERRIDE;
-    data[0].effective &= ~bit;
-    data[0].permitted &= ~bit;
-    data[0].inheritable &= ~bit;
-    return ::syscall(SYS_capset, &header, data) == 0;
-}
 
 // kes-headless in a child process with the limits applied, stdout and stderr together.
 HeadlessResult RunLimited(const std::vector<std::string>& arguments, const ChildLimits& limits)
@@ -233,4 +213,25 @@ TEST(OutputFaults, FullDiskEndsWithTheErrorLeavesNoPartialFileAndKeepsTheEarlier
     EXPECT_GT(fs::file_size(out / "trip.plt"), 4096u);
     EXPECT_GT(fs::file_size(out / "logger_1.plt"), 4096u);
     EXPECT_EQ(fs::file_size(out / "points.wrt"), 32768u);
+}
+
+TEST(OutputFaults, AnExistingOutputWithoutWritePermissionIsRefusedAndKeepsItsMode)
+{
+    TempDir dir;
+    WriteText(dir.Path("trip.nmea"), NmeaLog(5));
+    const std::string target = dir.Path("trip.plt");
+    WriteText(target, kEarlier);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
+
+    const HeadlessResult run = RunLimited(
+        {std::to_string(kNmeaIn), std::to_string(kKesTrackOut), dir.Path("trip"), dir.Path("trip.nmea")},
+        {.honourFolderPermissions = true});
+    if (run.exitCode == kCannotDropPrivilege) GTEST_SKIP() << "cannot give up root's permission override here";
+
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    ASSERT_FALSE(run.lines.empty());
+    EXPECT_EQ(run.lines.back(), ErrorLine("Permission denied", target));
+    EXPECT_EQ(ReadText(target), kEarlier);
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(FolderListing(dir.Root()), (std::vector<std::string>{"trip.nmea", "trip.plt"}));
 }
