@@ -6,13 +6,13 @@
 namespace {
 struct Record {
     std::vector<std::pair<Cut, int>> cuts;  // each kind once, in the order first noted
-    int unusablePoints = 0;
+    std::int64_t unusablePoints = 0;
     WrittenCounts written;
 };
 
 Record record;
 
-std::string Counted(int count, const char* one, const char* many)
+std::string Counted(std::int64_t count, const char* one, const char* many)
 {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }

@@ -3,6 +3,7 @@
 // it once the files are written.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,10 +12,10 @@
 enum class Cut { Waypoints, TrackPoints, Routes, RoutePointsOfEachRoute, TrackPointsOfEachTrack };
 
 struct WrittenCounts {
-    int waypoints = 0;
-    int routes = 0;
-    int trackPoints = 0;
-    int trackFiles = 0;  // native track files; a track image is not one
+    std::int64_t waypoints = 0;
+    std::int64_t routes = 0;
+    std::int64_t trackPoints = 0;
+    std::int64_t trackFiles = 0;  // native track files; a track image is not one
 };
 
 // Forgets everything noted: the start of a conversion.

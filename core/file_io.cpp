@@ -168,13 +168,14 @@ SafeFileWriter::SafeFileWriter(const std::string& path) : path_(path), target_(F
     if (fd_ < 0) ThrowFileError(path_, EEXIST);
 
     if (exists && S_ISREG(existing.st_mode)) {
-        // Owner and group can only be kept where the system allows (root, or
-        // a group of one's own); the permission bits always are. Set-user and
-        // set-group bits are not carried over, as a write to the file clears them.
+        // The permission bits are always kept; set-user and set-group bits are
+        // not, as a write to the file clears them. Owner and group are kept
+        // where the system allows (root, or a group of one's own), after the
+        // mode, which only the owner may set.
+        if (::fchmod(fd_, existing.st_mode & 0777) != 0) Fail(errno);
         struct stat created{};
         if (::fstat(fd_, &created) == 0 && (created.st_uid != existing.st_uid || created.st_gid != existing.st_gid))
             (void)!::fchown(fd_, existing.st_uid, existing.st_gid);
-        if (::fchmod(fd_, existing.st_mode & 0777) != 0) Fail(errno);
     }
 }
 

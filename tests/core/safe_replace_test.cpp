@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/file_io.h"
 #include "tests/support/ordinary_user.h"
@@ -54,6 +55,15 @@ TEST(SafeReplace, TheReplacementKeepsThePermissionBitsANewFileFollowsTheUmask)
         WriteFileSafely(target, "later");
         EXPECT_EQ(ModeOf(target), mode);
         EXPECT_EQ(ReadText(target), "later");
+    }
+    if (::geteuid() == 0) {
+        // Root replacing another user's file leaves it theirs.
+        ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+        WriteFileSafely(target, "by root");
+        struct stat info{};
+        ::stat(target.c_str(), &info);
+        EXPECT_EQ(info.st_uid, 65534u);
+        EXPECT_EQ(info.st_gid, 65534u);
     }
     const mode_t previous = ::umask(027);
     WriteFileSafely(dir.Path("new.wpt"), "x");
