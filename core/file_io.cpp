@@ -175,7 +175,7 @@ SafeFileWriter::SafeFileWriter(const std::string& path) : path_(path), target_(F
         if (::fchmod(fd_, existing.st_mode & 0777) != 0) Fail(errno);
         struct stat created{};
         if (::fstat(fd_, &created) == 0 && (created.st_uid != existing.st_uid || created.st_gid != existing.st_gid))
-            (void)!::fchown(fd_, existing.st_uid, existing.st_gid);
+            (void)!::fchown(fd_, existing.st_uid, existing.st_gid);  // a refusal leaves the file the writer's own
     }
 }
 

@@ -34,8 +34,7 @@ std::string ReadFileStart(const std::string& path, std::size_t count);
 // Replacing follows what a write to the output itself would do: an output that
 // cannot be written is refused with the system's error, an output that is a
 // symbolic link has the file it points to replaced (the link stays), and the
-// replacement keeps the permission bits of the file it replaces. A device or
-// pipe is written directly, since it cannot be replaced.
+// replacement keeps the permission bits of the file it replaces.
 class SafeFileWriter {
 public:
     // Creates the temporary file; raises FileError naming `path`.
@@ -55,7 +54,7 @@ private:
 
     std::string path_;       // as given, for error messages
     std::string target_;     // the file replaced: the path with its links followed
-    std::string temporary_;  // empty when writing straight into the target
+    std::string temporary_;  // beside the target, in the target's folder
     int fd_ = -1;
     std::string buffer_;
     bool done_ = false;
