@@ -214,24 +214,3 @@ TEST(OutputFaults, FullDiskEndsWithTheErrorLeavesNoPartialFileAndKeepsTheEarlier
     EXPECT_GT(fs::file_size(out / "logger_1.plt"), 4096u);
     EXPECT_EQ(fs::file_size(out / "points.wrt"), 32768u);
 }
-
-TEST(OutputFaults, AnExistingOutputWithoutWritePermissionIsRefusedAndKeepsItsMode)
-{
-    TempDir dir;
-    WriteText(dir.Path("trip.nmea"), NmeaLog(5));
-    const std::string target = dir.Path("trip.plt");
-    WriteText(target, kEarlier);
-    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
-
-    const HeadlessResult run = RunLimited(
-        {std::to_string(kNmeaIn), std::to_string(kKesTrackOut), dir.Path("trip"), dir.Path("trip.nmea")},
-        {.honourFolderPermissions = true});
-    if (run.exitCode == kCannotDropPrivilege) GTEST_SKIP() << "cannot give up root's permission override here";
-
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    ASSERT_FALSE(run.lines.empty());
-    EXPECT_EQ(run.lines.back(), ErrorLine("Permission denied", target));
-    EXPECT_EQ(ReadText(target), kEarlier);
-    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_EQ(FolderListing(dir.Root()), (std::vector<std::string>{"trip.nmea", "trip.plt"}));
-}

@@ -17,23 +17,19 @@
 namespace {
 namespace ms = mapsource_files;
 
-const std::string kWaypointsCut =
-    "Only the first 10000 Waypoints are read - this is a limitation of kesTranscribe. The rest of the input file is left out.";
-const std::string kTrackPointsCut =
-    "Only the first 100000 Track Points are read - this is a limitation of kesTranscribe. The rest of the input file is "
-    "left out.";
+std::string CutMessage(const std::string& firstRead, const std::string& leftOut)
+{
+    return "Only the first " + firstRead + " - this is a limitation of kesTranscribe. " + leftOut + " left out.";
+}
+const std::string kWaypointsCut = CutMessage("10000 Waypoints are read", "The rest of the input file is");
+const std::string kTrackPointsCut = CutMessage("100000 Track Points are read", "The rest of the input file is");
 std::string EachTrackCut(int kept)
 {
-    return "Only the first " + std::to_string(kept) +
-           " Track Points are read from each track - this is a limitation of kesTranscribe. The rest of a longer track "
-           "is left out.";
+    return CutMessage(std::to_string(kept) + " Track Points are read from each track", "The rest of a longer track is");
 }
-const std::string kRoutesCut =
-    "Only the first 100 Routes are read - this is a limitation of kesTranscribe. The later routes of the input file are "
-    "left out.";
+const std::string kRoutesCut = CutMessage("100 Routes are read", "The later routes of the input file are");
 const std::string kRoutePointsCut =
-    "Only the first 1000 Route Points are read from each route - this is a limitation of kesTranscribe. The rest of a "
-    "longer route is left out.";
+    CutMessage("1000 Route Points are read from each route", "The rest of a longer route is");
 
 std::string Lines(int n, const std::string& head, const std::function<std::string(int)>& line)
 {

