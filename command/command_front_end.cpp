@@ -18,10 +18,9 @@ void CommandFrontEnd::AddLine(const std::string& text)
     if (!quiet_) std::fprintf(err_, "%s\n", text.c_str());
 }
 
-bool CommandFrontEnd::Succeeded() const { return reachedDone_ && !failureShown_ && !ReadFailed; }
+bool CommandFrontEnd::Succeeded() const { return reachedDone_ && !ReadFailed; }
 
-void CommandFrontEnd::Report(const std::string& text, Severity severity)
+void CommandFrontEnd::Report(const std::string& text)
 {
-    if (severity == Severity::Failure) failureShown_ = true;
     std::fprintf(err_, "%s: %s\n", kCommandName, text.c_str());
 }

@@ -20,25 +20,23 @@ public:
 
     void AddLine(const std::string& text) override;
     void ClearLines() override {}
-    // A message box cannot yet be told from a limit message (announced losses),
-    // so each is a warning and only a conversion that stops short fails. Once
-    // limit messages come through a call of their own, overriding it with
-    // Report(text, Severity::Warning) keeps them warnings, and the Severity
-    // below turns to Failure.
-    void ShowMessage(const std::string& text) override { Report(text, Severity::Warning); }
+    // Announced losses (a capacity reached) are warnings. So is any other
+    // message box after which the conversion goes on (a newer file version, a
+    // damaged tail): a conversion fails only when it stops short or the reader
+    // rejects its input, and the reason is the message shown before.
+    void ShowMessage(const std::string& text) override { Report(text); }
+    void ShowLimitMessage(const std::string& text) override { Report(text); }
     void SetBusyCursor(bool) override {}
     void ProcessMessages() override {}
 
-    // Reached "Done ....." with no failure shown and the input not rejected.
+    // Reached "Done ....." with the input not rejected.
     bool Succeeded() const;
 
 private:
-    enum class Severity { Warning, Failure };
-    void Report(const std::string& text, Severity severity);
+    void Report(const std::string& text);
 
     const ConversionJob& job_;
     bool quiet_;
     std::FILE* err_;
     bool reachedDone_ = false;
-    bool failureShown_ = false;
 };

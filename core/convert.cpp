@@ -1,6 +1,7 @@
 #include "core/convert.h"
 
 #include "core/catalogue.h"
+#include "core/conversion_record.h"
 #include "core/file_names.h"
 #include "core/file_io.h"
 #include "core/store.h"
@@ -8,8 +9,7 @@
 #include "formats/holux/Holux.h"
 #include "formats/import/Magellan.h"
 #include "formats/import/Mapsend.h"
-#include "formats/import/Mapsource.h"
-#include "formats/import/MapsourceGDB.h"
+#include "formats/import/MapsourceFile.h"
 #include "formats/import/Nobletec.h"
 #include "formats/import/nmea.h"
 #include "formats/import/tomtom.h"
@@ -113,13 +113,6 @@ bool CheckChoices(FrontEnd& f, Choices& c)
     return true;
 }
 
-void ReadMapsource(const Choices& c)
-{
-    const std::string extension = UpperText(ExtractFileExt(c.inputName));
-    if (extension == ".MPS") ReadMapsourceMpsFile(c.inputName, c.outputName);
-    else if (extension == ".GDB") ReadMapsourceGdbFile(c.inputName, c.outputName);
-}
-
 // Runs the reader of the input position; true when it wrote the track files itself.
 bool Read(FrontEnd& f, const Choices& c)
 {
@@ -147,8 +140,8 @@ bool Read(FrontEnd& f, const Choices& c)
     case 8: load("Loading NMEA Log File"); ReadNmeaLogFile(c.inputName); break;
     case 9: load("Loading Magellan GPS Waypoint file"); ReadMagellanWaypointFile(c.inputName); break;
     case 10: load("Loading Magellan GPS Track file"); ReadMagellanTrackFile(c.inputName); break;
-    case kMapsourceWaypoints: load("Loading Mapsource Waypoints"); ReadMapsource(c); break;
-    case kMapsourceTracks: load("Loading Mapsource Tracks"); ReadMapsource(c); return true;
+    case kMapsourceWaypoints: load("Loading Mapsource Waypoints"); ReadMapsourceFile(c.inputName, c.outputName); break;
+    case kMapsourceTracks: load("Loading Mapsource Tracks"); ReadMapsourceFile(c.inputName, c.outputName); return true;
     case kTomTom: load("Loading TomTom Waypoints"); ReadTomTomFile(c.inputName, c.outputName); break;
     }
     return false;
@@ -163,17 +156,22 @@ void WriteHoluxTrack(const Choices& c)
     else WriteHoluxTrackFileFromStore(c.outputName);
 }
 
+// Writes the output of the conversion. Nothing is written over any file when
+// the reader refused its input: an earlier output is worth more than an empty one.
 void Write(FrontEnd& f, const Choices& c, bool tracksAlreadyWritten)
 {
+    if (ReadFailed) {
+        f.AddLine("Unable to Open File");
+        return;
+    }
+    // What is written now is the output; the track files a reader wrote are
+    // the output only when no writer follows them.
+    if (!(c.outputPosition == kKesTrack && tracksAlreadyWritten)) ForgetWritten();
     switch (c.outputPosition) {
     case kKesWaypoint:
-        if (ReadFailed) {
-            f.AddLine("Unable to Open File");
-        } else {
-            f.AddLine("Writing Kes Waypoint file");
-            f.AddLine(ChangeFileExt(c.outputName, ".wpt"));
-            WriteWaypointFile(ChangeFileExt(c.outputName, ".wpt"));
-        }
+        f.AddLine("Writing Kes Waypoint file");
+        f.AddLine(ChangeFileExt(c.outputName, ".wpt"));
+        WriteWaypointFile(ChangeFileExt(c.outputName, ".wpt"));
         if (RouteCount > 0) {
             f.AddLine("Writing Kes Route file");
             f.AddLine(ChangeFileExt(c.outputName, ".rte"));
@@ -181,13 +179,10 @@ void Write(FrontEnd& f, const Choices& c, bool tracksAlreadyWritten)
         }
         break;
     case kKesTrack:
-        if (ReadFailed) {
-            f.AddLine("Unable to Open File");
-        } else if (tracksAlreadyWritten) {
-            f.AddLine("Writing Kes Track file(s)");
+        f.AddLine("Writing Kes Track file(s)");
+        if (tracksAlreadyWritten) {
             f.AddLine(c.outputName);
         } else {
-            f.AddLine("Writing Kes Track file(s)");
             f.AddLine(ChangeFileExt(c.outputName, ".plt"));
             WriteTrackFile(ChangeFileExt(c.outputName, ".plt"));
         }
@@ -204,6 +199,14 @@ void Write(FrontEnd& f, const Choices& c, bool tracksAlreadyWritten)
         break;
     }
 }
+
+// The line of what was written, then each limit that cut the input, once.
+void Report(FrontEnd& f, const Choices& c)
+{
+    const bool waypoints = c.outputPosition == kKesWaypoint || c.outputPosition == kHoluxWaypoint;
+    f.AddLine(ReadFailed ? NothingWrittenLine() : WrittenLine(waypoints));
+    for (const std::string& message : CutMessages()) f.ShowLimitMessage(message);
+}
 }  // namespace
 
 bool ReadsEveryChosenFile(int inputPosition, int outputPosition)
@@ -219,6 +222,7 @@ void Convert(FrontEnd& frontEnd)
 
     ReadFailed = false;
     TrackFilesWritten.clear();
+    StartConversionRecord();
     // Routes of an earlier conversion must never be written beside a later output.
     ClearRoutes();
     {
@@ -233,6 +237,7 @@ void Convert(FrontEnd& frontEnd)
             frontEnd.AddLine("");
         }
         Write(frontEnd, choices, tracksAlreadyWritten);
+        Report(frontEnd, choices);
     }
     frontEnd.AddLine("");
     frontEnd.AddLine("Done .....");

@@ -27,9 +27,40 @@ std::string ReadFileText(const std::string& path);
 // Up to count bytes from offset on; fewer, or none, where the file ends sooner.
 std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t count);
 
-// Writes the whole content to a temporary file beside the target and renames
-// it over the target only when complete: a failed write leaves an earlier file
+// Writes an output in pieces to a temporary file beside it and renames it over
+// the output only on Commit: a failed or abandoned write leaves an earlier file
 // of that name untouched and no partial file behind.
+//
+// Replacing follows what a write to the output itself would do: an output that
+// cannot be written is refused with the system's error, an output that is a
+// symbolic link has the file it points to replaced (the link stays), and the
+// replacement keeps the permission bits of the file it replaces.
+class SafeFileWriter {
+public:
+    // Creates the temporary file; raises FileError naming `path`.
+    explicit SafeFileWriter(const std::string& path);
+    // Removes the temporary file unless committed.
+    ~SafeFileWriter();
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+    void Append(std::string_view piece);
+    // Completes the file and puts it in the output's place.
+    void Commit();
+
+private:
+    void Flush();
+    [[noreturn]] void Fail(int errorNumber);
+
+    std::string path_;       // as given, for error messages
+    std::string target_;     // the file replaced: the path with its links followed
+    std::string temporary_;  // beside the target, in the target's folder
+    int fd_ = -1;
+    std::string buffer_;
+    bool done_ = false;
+};
+
+// The whole content at once, through SafeFileWriter.
 void WriteFileSafely(const std::string& path, std::string_view content);
 
 // True when both names refer to one file on disk (device and inode when the

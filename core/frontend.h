@@ -21,6 +21,9 @@ public:
     virtual void AddLine(const std::string& text) = 0;
     virtual void ClearLines() = 0;
     virtual void ShowMessage(const std::string& text) = 0;  // modal, OK button
+    // A limit that left data out: the conversion still completes. A message
+    // box unless a front end shows these another way (a command line warns).
+    virtual void ShowLimitMessage(const std::string& text) { ShowMessage(text); }
     virtual void SetBusyCursor(bool busy) = 0;
     virtual void ProcessMessages() = 0;
 };

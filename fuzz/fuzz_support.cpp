@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/convert.h"
 #include "core/file_io.h"
 #include "core/frontend.h"
@@ -75,6 +76,7 @@ void RunQuietly(int inputPosition, const std::function<void()>& step)
     ScopedFrontEnd scope(frontEnd);
     ReadFailed = false;
     TrackFilesWritten.clear();
+    StartConversionRecord();
     try {
         step();
     } catch (const FileError&) {

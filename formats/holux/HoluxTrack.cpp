@@ -4,10 +4,12 @@
 #include <array>
 
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/frontend.h"
 #include "core/store.h"
+#include "core/store_entry.h"
 #include "formats/holux/Holux.h"
 #include "formats/holux/HoluxImage.h"
 #include "formats/native/Kes.h"
@@ -47,6 +49,7 @@ public:
         const int slot = used_++;
         if (TrackProps.PointCount > kSlotPoints) pointsDropped_ = true;
         const int count = std::clamp(TrackProps.PointCount, 0, kSlotPoints);
+        points_ += count;
 
         image_.replace(PointAt(slot, 0), kSlotBytes, kSlotBytes, '\0');
         for (int e = 0; e < count; ++e) {
@@ -71,16 +74,18 @@ public:
     void Save(const std::string& outputName, bool tracksDropped) const
     {
         WriteFileSafely(ChangeFileExt(outputName, ".tlg"), image_);
+        NoteWritten({.trackPoints = points_});
         if (tracksDropped)
-            Front().ShowMessage("Only the first 5 selected Tracks are saved - this is a limitation of the tlg format.");
+            Front().ShowLimitMessage("Only the first 5 selected Tracks are saved - this is a limitation of the tlg format.");
         if (pointsDropped_)
-            Front().ShowMessage(
+            Front().ShowLimitMessage(
                 "Only the first 2500 Track Points are saved from each track - this is a limitation of the tlg format.");
     }
 
 private:
     std::string image_;
     int used_ = 0;
+    int points_ = 0;
     bool pointsDropped_ = false;
 };
 
@@ -94,7 +99,6 @@ bool LoadSlot(holux::ImageFields& f, int slot)
     TrackProps.Description = f.Text(record + 16, 13);
     const int count = std::min<int>(f.I16(record), kSlotPoints);
     if (count <= 0) return false;
-    TrackProps.PointCount = count;
 
     // A full slot is a ring: the track starts at the stored first index.
     int first = 0;
@@ -104,12 +108,10 @@ bool LoadSlot(holux::ImageFields& f, int slot)
     }
     for (int l = 0; l < count; ++l) {
         const std::size_t at = PointAt(slot, (first + l) % kSlotPoints);
-        TrackPoint& p = TrackPointList[l];
-        p.Latitude = -holux::FromUnits(f.I32(at + 4));
-        p.Longitude = holux::FromUnits(f.I32(at));
-        p.NewSection = l == 0 ? 1 : 0;
-        p.Altitude = kNoAltitude;
-        p.DateTime = NowLocal();
+        // 2500 points never fill the track.
+        if (!AddTrackPoint({-holux::FromUnits(f.I32(at + 4)), holux::FromUnits(f.I32(at)), l == 0 ? 1 : 0, kNoAltitude,
+                            NowLocal()}))
+            break;
     }
     const double now = NowLocal();
     for (int l = count; l < kSlotPoints; ++l) {

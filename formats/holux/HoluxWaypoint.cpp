@@ -5,10 +5,12 @@
 #include <cmath>
 
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/frontend.h"
 #include "core/store.h"
+#include "core/store_entry.h"
 #include "core/text_fields.h"
 #include "formats/holux/Holux.h"
 #include "formats/holux/HoluxImage.h"
@@ -54,8 +56,7 @@ std::array<int, kWaypointSlots> ReadWaypoints(ImageFields& f)
         if (r < 0 || r >= kWaypointSlots) continue;
         const std::size_t record = WaypointRecordAt(r);
         if (f.U8(record + 38) != 1) continue;
-        ++WaypointCount;
-        WayPoints& w = WaypointList[WaypointCount];
+        WayPoints w = ResetWaypoint();
         w.Number = s;
         w.Name = TrimSpaces(f.Text(record, 8));
         w.Description = TrimSpaces(f.Text(record + 8, 12));
@@ -63,6 +64,7 @@ std::array<int, kWaypointSlots> ReadWaypoints(ImageFields& f)
         w.Latitude = -holux::FromUnits(f.I32(record + 24));
         w.Altitude = kNoAltitude;
         w.DateTime = RecordDateTime(f, record);
+        if (!AddWaypoint(std::move(w))) break;  // 500 slots never fill the table
         positionOfSlot[static_cast<std::size_t>(s)] = WaypointCount;
     }
     return positionOfSlot;
@@ -181,6 +183,7 @@ void WriteHoluxWaypointFile(const std::string& fileName)
     PutRouteHeader(image);
 
     WriteFileSafely(ChangeFileExt(fileName, ".wrt"), image);
+    NoteWritten({.waypoints = n});
     if (dropped)
-        Front().ShowMessage("Only the first 500 waypoints are saved - this is a limitation of the wrt format.");
+        Front().ShowLimitMessage("Only the first 500 waypoints are saved - this is a limitation of the wrt format.");
 }

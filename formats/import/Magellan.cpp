@@ -11,7 +11,9 @@
 #include "core/clock.h"
 #include "core/line_reader.h"
 #include "core/number_format.h"
+#include "core/conversion_record.h"
 #include "core/store.h"
+#include "core/store_entry.h"
 #include "core/text_fields.h"
 
 namespace {
@@ -97,7 +99,7 @@ void ReadMagellanWaypointFile(const std::string& fileName)
     ClearWaypoints();
     LineReader file = LineReader::FromFile(fileName);
     std::string_view line;
-    while (WaypointCount < kMaxWaypoints && file.Next(line)) {
+    while (file.Next(line)) {
         if (line.size() >= 3 && line[line.size() - 3] == '*') line.remove_suffix(3);
         if (GetField(line, 1, "") != "$PMGNWPL") continue;
 
@@ -108,8 +110,7 @@ void ReadMagellanWaypointFile(const std::string& fileName)
             altitude = RoundHalfEven<std::int64_t>(static_cast<double>(altitude) * kFeetPerMetre, -777);
         if (position.Latitude == 0 && position.Longitude == 0) continue;
 
-        ++WaypointCount;
-        WayPoints& w = WaypointList[WaypointCount];
+        WayPoints w = ResetWaypoint();
         w.Longitude = position.Longitude;
         w.Latitude = position.Latitude;
         w.Name = GetField(line, 8, "X");
@@ -117,6 +118,10 @@ void ReadMagellanWaypointFile(const std::string& fileName)
         w.Description = GetField(line, 9, "");
         w.Altitude = static_cast<float>(altitude);
         w.Symbol = SymbolOf(line);
+        if (!AddWaypoint(std::move(w))) {
+            NoteCut(Cut::Waypoints, kMaxWaypoints);
+            break;
+        }
     }
 }
 
@@ -127,7 +132,7 @@ void ReadMagellanTrackFile(const std::string& fileName)
     double baseDay = std::floor(NowLocal());
     double previousTime = 0;
     std::string_view line;
-    while (TrackProps.PointCount < kMaxTrackPoints && file.Next(line)) {
+    while (file.Next(line)) {
         if (GetField(line, 1, "") != "$PMGNTRK") continue;
         line = line.substr(0, line.find('*'));
 
@@ -153,14 +158,11 @@ void ReadMagellanTrackFile(const std::string& fileName)
             pointTime = DateOf(date) + timeOfDay.Fraction;
         }
 
-        const int j = TrackProps.PointCount;
-        TrackPoint& p = TrackPointList[j];
-        p.Latitude = position.Latitude;
-        p.Longitude = position.Longitude;
-        p.NewSection = j == 0 ? 1 : 0;
-        p.Altitude = altitude == -777 ? kNoAltitude : static_cast<float>(altitude / kFeetPerMetre);
-        p.DateTime = pointTime;
-        TrackProps.PointCount = j + 1;
+        const float metres = altitude == -777 ? kNoAltitude : static_cast<float>(altitude / kFeetPerMetre);
+        if (!AddTrackPoint({position.Latitude, position.Longitude, TrackProps.PointCount == 0 ? 1 : 0, metres, pointTime})) {
+            NoteCut(Cut::TrackPoints, kMaxTrackPoints);
+            break;
+        }
         previousTime = pointTime;
     }
 }

@@ -12,7 +12,9 @@
 #include "core/clock.h"
 #include "core/file_io.h"
 #include "core/frontend.h"
+#include "core/conversion_record.h"
 #include "core/store.h"
+#include "core/store_entry.h"
 
 namespace {
 constexpr std::int32_t kWaypointKind = 1;
@@ -115,18 +117,17 @@ void ReadMapsendTrackFile(const std::string& fileName)
     const std::size_t trailer = header.version >= 3 ? 1 : 0;
     // The count only bounds the loop: a file that ends early (or a count far
     // beyond its size) ends with the last whole record.
-    for (std::int32_t k = 0; k < count && TrackProps.PointCount < kMaxTrackPoints; ++k) {
+    for (std::int32_t k = 0; k < count; ++k) {
         MapsendTrackPoint p;
         if (!ReadTrackPoint(file, header.version, p)) break;
         file.skip(trailer);
         if (p.validity == 0) continue;
-        TrackPoint& t = TrackPointList[TrackProps.PointCount];
-        t.Latitude = -p.negatedLatitude;
-        t.Longitude = p.longitude;
-        t.NewSection = TrackProps.PointCount == 0 ? 1 : 0;
-        t.Altitude = p.altitude;
-        t.DateTime = p.seconds / kSecondsPerDay + kUnixEpochDay;
-        ++TrackProps.PointCount;
+        const TrackPoint t{-p.negatedLatitude, p.longitude, TrackProps.PointCount == 0 ? 1 : 0, p.altitude,
+                           p.seconds / kSecondsPerDay + kUnixEpochDay};
+        if (!AddTrackPoint(t)) {
+            NoteCut(Cut::TrackPoints, kMaxTrackPoints);
+            break;
+        }
     }
 }
 
@@ -142,12 +143,12 @@ void ReadMapsendWaypointFile(const std::string& fileName)
     std::int32_t count = 0;
     file.i32(count);
     const double now = NowLocal();
-    for (std::int32_t k = 0; k < count && WaypointCount < kMaxWaypoints; ++k) {
+    for (std::int32_t k = 0; k < count; ++k) {
         std::string name = ReadCountedString(file);
         std::string comment = ReadCountedString(file);
         MapsendWaypointRecord r;
         if (!ReadWaypointRecord(file, r)) break;
-        WayPoints& w = WaypointList[++WaypointCount];
+        WayPoints w = ResetWaypoint();
         w.Name = std::move(name);
         w.Description = std::move(comment);
         w.Latitude = -r.negatedLatitude;
@@ -155,5 +156,9 @@ void ReadMapsendWaypointFile(const std::string& fileName)
         w.Altitude = ToSingle(r.altitude);
         w.Symbol = r.symbol;
         w.DateTime = now;
+        if (!AddWaypoint(std::move(w))) {
+            NoteCut(Cut::Waypoints, kMaxWaypoints);
+            break;
+        }
     }
 }

@@ -71,12 +71,12 @@ private:
         if (Skip(file_, kSymbolOffset) && Read(file_, code)) Skip(file_, kWaypointTail - kSymbolOffset - 4);
 
         if (trackMode_ || !positioned) return true;
-        WayPoints* w = NewWaypoint(lat, lon, name, comment);
+        std::optional<WayPoints> w = NewWaypoint(lat, lon, name, comment);
         if (!w) return true;
         w->DateTime = NowLocal();
         w->Altitude = static_cast<float>(MpsFeet(altitude, metres));
         w->Symbol = LookupMapsourceSymbol(code);
-        return WaypointCount < kMaxWaypoints;
+        return StoreWaypoint(std::move(*w));
     }
 
     // False when the rest of an over-long track cannot be skipped.
@@ -86,9 +86,9 @@ private:
         std::int32_t count = 0;
         if (Skip(file_, 5)) Read(file_, count);
         TrackProps.PointCount = 0;
-        std::int32_t j = 0;
+        bool full = false;
         // A point needs its position; the count cannot drive the loop past the end.
-        for (std::int32_t k = 0; k < count && j < kMaxTrackPoints; ++k) {
+        for (std::int32_t k = 0; k < count && !full; ++k) {
             std::int32_t lat = 0, lon = 0;
             if (!Read(file_, lat) || !Read(file_, lon)) break;
             std::uint8_t altitudeFlag = 0, timeFlag = 0;
@@ -97,18 +97,13 @@ private:
             const bool altitude = Read(file_, altitudeFlag) && Read(file_, metres) && altitudeFlag == 1;
             const bool timed = Read(file_, timeFlag) && Read(file_, seconds) && timeFlag == 1;
             Skip(file_, kPointTail);
-            TrackPoint& p = TrackPointList[j];
-            p.Latitude = SemicirclesToDegrees(lat);
-            p.Longitude = SemicirclesToDegrees(lon);
-            p.NewSection = j == 0 ? 1 : 0;
-            p.Altitude = FeetToTrackMetres(MpsFeet(altitude, metres));
-            p.DateTime = timed ? kUnixEpochDay + seconds / 86400.0 : NowLocal();
-            ++j;
-            TrackProps.PointCount = j;
+            const TrackPoint p{SemicirclesToDegrees(lat), SemicirclesToDegrees(lon), TrackProps.PointCount == 0 ? 1 : 0,
+                               FeetToTrackMetres(MpsFeet(altitude, metres)),
+                               timed ? kUnixEpochDay + seconds / 86400.0 : NowLocal()};
+            full = !StoreTrackPoint(p, kMaxTrackPoints, trackMode_);
         }
         bool goOn = true;
-        if (j == kMaxTrackPoints && count > j)
-            goOn = end >= file_.position() && file_.seek(end);
+        if (full) goOn = end >= file_.position() && file_.seek(end);
         if (trackMode_) WriteTrack(outputName_, n_);
         return goOn;
     }

@@ -156,14 +156,14 @@ private:
         if (tail.depth && !altitude) feet = WholeFeet(*tail.depth);
 
         if (trackMode_ || !positioned) return true;
-        WayPoints* w = NewWaypoint(lat, lon, name, comment);
+        std::optional<WayPoints> w = NewWaypoint(lat, lon, name, comment);
         if (!w) return true;
         w->DateTime = tail.seconds ? DayCount(*tail.seconds) : NowLocal();
         w->Altitude = static_cast<float>(feet);
         w->Column14 = RoundHalfEven<std::int32_t>(proximity, 0);
         w->Column13 = column13;
         w->Symbol = LookupMapsourceSymbol(code);
-        return WaypointCount < kMaxWaypoints;
+        return StoreWaypoint(std::move(*w));
     }
 
     // The fields after the symbol code end exactly at the record's end in an
@@ -198,7 +198,10 @@ private:
     void ReadRoute(ByteReader& body)
     {
         const int r = nextRoute_++;
-        if (r > kMaxRouteIndex) return;
+        if (r > kMaxRouteIndex) {
+            if (!trackMode_) NoteCut(Cut::Routes, kMaxRouteIndex);
+            return;
+        }
         RouteRecord& route = RouteList[r];
         RouteCount = r;
         route.Name = Text(body);
@@ -211,6 +214,7 @@ private:
         Read(body, count);
         for (std::uint32_t k = 1; k <= count && !body.at_end(); ++k) {
             const bool kept = k <= static_cast<std::uint32_t>(kMaxRoutePoints);
+            if (!kept && !trackMode_) NoteCut(Cut::RoutePointsOfEachRoute, kMaxRoutePoints);
             const std::string name = ReadCleanName(body);
             if (kept) {
                 route.PointCount = static_cast<std::int32_t>(k);
@@ -256,8 +260,7 @@ private:
         TrackProps.PointCount = 0;
         std::uint32_t count = 0;
         if (Skip(body, 5)) Read(body, count);
-        std::int32_t j = 0;
-        for (std::uint32_t k = 0; k < count && j <= kMaxTrackSlot; ++k) {
+        for (std::uint32_t k = 0; k < count; ++k) {
             std::int32_t lat = 0, lon = 0;
             if (!Read(body, lat) || !Read(body, lon)) break;
             double metres = 0, depth = 0, notUsed = 0;
@@ -267,16 +270,13 @@ private:
             const bool timed = Read(body, timeFlag) && timeFlag == 1 && Read(body, seconds);
             const bool hasDepth = FlaggedDouble(body, depth);
             FlaggedDouble(body, notUsed);
-            TrackPoint& p = TrackPointList[j];
-            p.Latitude = SemicirclesToDegrees(lat);
-            p.Longitude = SemicirclesToDegrees(lon);
-            p.NewSection = j == 0 ? 1 : 0;
-            p.Altitude = altitude   ? FeetToTrackMetres(NonZeroFeet(metres))
-                         : hasDepth ? MetresAsFloat(depth)
-                                    : kNoAltitude;
-            p.DateTime = timed ? DayCount(seconds) : NowLocal();
-            ++j;
-            TrackProps.PointCount = j;
+            const float pointMetres = altitude   ? FeetToTrackMetres(NonZeroFeet(metres))
+                                      : hasDepth ? MetresAsFloat(depth)
+                                                 : kNoAltitude;
+            const TrackPoint p{SemicirclesToDegrees(lat), SemicirclesToDegrees(lon), TrackProps.PointCount == 0 ? 1 : 0,
+                               pointMetres, timed ? DayCount(seconds) : NowLocal()};
+            // The rest of a full track is left to the record end.
+            if (!StoreTrackPoint(p, kMaxTrackSlot + 1, trackMode_)) break;
         }
         if (trackMode_) WriteTrack(outputName_, nextTrack_);
     }

@@ -4,14 +4,17 @@
 
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/byte_reader.h"
+#include "core/conversion_record.h"
 #include "core/convert.h"
 #include "core/file_names.h"
 #include "core/frontend.h"
 #include "core/number_format.h"
 #include "core/store.h"
+#include "core/store_entry.h"
 #include "formats/import/Mapsource.h"
 #include "formats/native/Kes.h"
 
@@ -33,19 +36,37 @@ inline bool Read(ByteReader& file, std::uint32_t& v) { return file.u32(v) || AtE
 inline bool Read(ByteReader& file, double& v) { return file.f64(v) || AtEnd(file); }
 inline bool Skip(ByteReader& file, std::size_t count) { return file.skip(count) || AtEnd(file); }
 
-// The next waypoint entry, filled with what both file kinds give a waypoint;
-// nothing for a waypoint at 0,0, which marks a position that was never set.
-inline WayPoints* NewWaypoint(std::int32_t lat, std::int32_t lon, const std::string& name, const std::string& comment)
+// A waypoint filled with what both file kinds give it; nothing for a waypoint
+// at 0,0, which marks a position that was never set.
+inline std::optional<WayPoints> NewWaypoint(std::int32_t lat, std::int32_t lon, const std::string& name,
+                                            const std::string& comment)
 {
     const double latitude = SemicirclesToDegrees(lat);
     const double longitude = SemicirclesToDegrees(lon);
-    if (latitude == 0 && longitude == 0) return nullptr;
-    WayPoints& w = WaypointList[++WaypointCount];
+    if (latitude == 0 && longitude == 0) return std::nullopt;
+    WayPoints w = ResetWaypoint();
     w.Longitude = longitude;
     w.Latitude = latitude;
     w.Name = name.empty() ? "X" : name;
     w.Description = comment;
-    return &w;
+    return w;
+}
+
+// Stores the waypoint; false, with the cut noted, when the table is already full.
+inline bool StoreWaypoint(WayPoints w)
+{
+    if (AddWaypoint(std::move(w))) return true;
+    NoteCut(Cut::Waypoints, kMaxWaypoints);
+    return false;
+}
+
+// Stores the point as the next of the track being read; false when the track
+// is full. Only a track that is written announces its cut.
+inline bool StoreTrackPoint(const TrackPoint& p, int capacity, bool trackMode)
+{
+    if (AddTrackPoint(p, capacity)) return true;
+    if (trackMode) NoteCut(Cut::TrackPointsOfEachTrack, capacity);
+    return false;
 }
 
 inline bool TrackMode() { return Front().InputPosition() == kTrackModePosition; }

@@ -8,12 +8,12 @@
 
 #include "core/clock.h"
 #include "core/line_reader.h"
+#include "core/conversion_record.h"
 #include "core/store.h"
+#include "core/store_entry.h"
 #include "core/text_fields.h"
 
 namespace {
-// The store holds 10,000 waypoints; a file is read up to that, so no mark that fits is lost.
-constexpr int kLastMark = kMaxWaypoints;
 constexpr std::size_t kMaxText = 250;
 
 bool StartsWith(std::string_view line, std::string_view keyword) { return line.substr(0, keyword.size()) == keyword; }
@@ -74,7 +74,7 @@ void ReadNobletecWaypoints(const std::string& fileName)
     // A mark without its own description takes the one read last.
     std::string name, description;
     std::string_view line;
-    while (WaypointCount < kLastMark && file.Next(line)) {
+    while (file.Next(line)) {
         if (!StartsWith(line, "Type = Mark")) continue;
         while (file.Next(line)) {
             const int n = WaypointCount + 1;
@@ -85,14 +85,17 @@ void ReadNobletecWaypoints(const std::string& fileName)
                 if (!description.empty()) name = description.substr(0, 10);
             } else if (GetSpaceField(line, 1, "0") == "LatLon") {
                 const NobletecPosition position = ParseNobletecLatLon(std::string(PositionText(line)));
-                WayPoints& w = WaypointList[n];
+                WayPoints w = ResetWaypoint();
                 w.Name = name;
                 w.Description = description;
                 w.Latitude = position.Latitude;
                 w.Longitude = position.Longitude;
                 w.Altitude = kNoAltitude;
                 w.DateTime = NowLocal();
-                WaypointCount = n;
+                if (!AddWaypoint(std::move(w))) {
+                    NoteCut(Cut::Waypoints, kMaxWaypoints);
+                    return;
+                }
                 break;
             }
         }
@@ -105,20 +108,17 @@ void ReadNobletecTracks(const std::string& fileName)
     LineReader file = LineReader::FromFile(fileName);
     TrackProps.Name = ShortDate(NowLocal());
     std::string_view line;
-    while (TrackProps.PointCount < kMaxTrackPoints && file.Next(line)) {
+    while (file.Next(line)) {
         if (!StartsWith(line, "NumberOfTrackMarks")) continue;
         const int count = PointCountOf(line);
         file.Next(line);
         // A section cut short by the end of the file ends with the points read.
-        for (int k = 0; k < count && TrackProps.PointCount < kMaxTrackPoints && file.Next(line); ++k) {
+        for (int k = 0; k < count && file.Next(line); ++k) {
             const NobletecPosition position = ParseNobletecLatLon(std::string(line));
-            TrackPoint& p = TrackPointList[TrackProps.PointCount];
-            p.Latitude = position.Latitude;
-            p.Longitude = position.Longitude;
-            p.NewSection = k == 0 ? 1 : 0;
-            p.Altitude = kNoAltitude;
-            p.DateTime = NowLocal();
-            ++TrackProps.PointCount;
+            if (!AddTrackPoint({position.Latitude, position.Longitude, k == 0 ? 1 : 0, kNoAltitude, NowLocal()})) {
+                NoteCut(Cut::TrackPoints, kMaxTrackPoints);
+                return;
+            }
         }
     }
 }

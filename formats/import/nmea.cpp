@@ -10,7 +10,9 @@
 #include "core/clock.h"
 #include "core/file_names.h"
 #include "core/line_reader.h"
+#include "core/conversion_record.h"
 #include "core/store.h"
+#include "core/store_entry.h"
 #include "core/text_fields.h"
 
 namespace {
@@ -109,17 +111,19 @@ void ReadNmeaLogFile(const std::string& fileName)
     double pendingFeet = -777;
     double previousTime = 0;
     std::string_view line;
-    while (TrackProps.PointCount < kMaxTrackPoints && file.Next(line)) {
+    while (file.Next(line)) {
         const Tag tag = TagOf(line);
         if (tag == Tag::Gga) pendingFeet = GgaAltitude(Sentence(line));
         if (tag != Tag::Rmc) continue;
 
-        const int i = TrackProps.PointCount;
-        TrackPoint& p = TrackPointList[i];
+        TrackPoint p;
         StoreFix(Sentence(line), pendingFeet, p);
-        p.NewSection = i == 0 || std::fabs(p.DateTime - previousTime) > kOneHour ? 1 : 0;
+        p.NewSection = TrackProps.PointCount == 0 || std::fabs(p.DateTime - previousTime) > kOneHour ? 1 : 0;
+        if (!AddTrackPoint(p)) {
+            NoteCut(Cut::TrackPoints, kMaxTrackPoints);
+            break;
+        }
         previousTime = p.DateTime;
         pendingFeet = -777;
-        TrackProps.PointCount = i + 1;
     }
 }

@@ -9,7 +9,9 @@
 
 #include "core/byte_reader.h"
 #include "core/file_io.h"
+#include "core/conversion_record.h"
 #include "core/store.h"
+#include "core/store_entry.h"
 #include "formats/native/Kes.h"
 
 namespace {
@@ -46,7 +48,7 @@ void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
     const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
     ByteReader file(bytes);
     std::uint8_t type = 0;
-    while (WaypointCount < kMaxWaypoints && file.u8(type)) {
+    while (file.u8(type)) {
         if (type == kSkipperType) {
             if (!file.skip(kSkipperBody)) file.seek(file.size());
             continue;
@@ -66,10 +68,14 @@ void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
         std::int32_t longitude = 0, latitude = 0;
         record.i32(longitude);
         record.i32(latitude);
-        WayPoints& w = WaypointList[++WaypointCount];
+        WayPoints w = ResetWaypoint();
         w.Longitude = longitude / kCoordinateScale;
         w.Latitude = latitude / kCoordinateScale;
         ReadPointText(record, w);
+        if (!AddWaypoint(std::move(w))) {
+            NoteCut(Cut::Waypoints, kMaxWaypoints);
+            break;
+        }
     }
     WriteWaypointFile(outputName);
 }

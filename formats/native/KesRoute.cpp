@@ -1,6 +1,7 @@
 // The native route file: four header lines, then every route slot with its points.
 #include <algorithm>
 
+#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/number_format.h"
@@ -65,4 +66,5 @@ void WriteRouteFile(const std::string& fileName)
             if (route.Points[j].Number != 0) AppendPointLine(out, r, j, route.Points[j]);
     }
     WriteFileSafely(ChangeFileExt(fileName, ".rte"), out);
+    NoteWritten({.routes = std::clamp(RouteCount, 0, kMaxRouteIndex)});
 }

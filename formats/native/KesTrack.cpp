@@ -5,11 +5,13 @@
 #include <optional>
 
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/line_reader.h"
 #include "core/number_format.h"
 #include "core/store.h"
+#include "core/store_entry.h"
 #include "core/text_fields.h"
 #include "formats/native/Kes.h"
 #include "formats/native/KesText.h"
@@ -143,9 +145,13 @@ void ReadTrackFile(const std::string& fileName)
     SkipCountLine(file, fileName);
     if (IsBlank(TrackProps.Description)) TrackProps.Description = ExtractFileName(fileName);
 
-    while (TrackProps.PointCount < kMaxTrackPoints && file.Next(line)) {
-        ParsePointLine(line, TrackPointList[TrackProps.PointCount]);
-        ++TrackProps.PointCount;
+    while (file.Next(line)) {
+        TrackPoint p;
+        ParsePointLine(line, p);
+        if (!AddTrackPoint(p)) {
+            NoteCut(Cut::TrackPoints, kMaxTrackPoints);
+            break;
+        }
     }
 }
 
@@ -156,10 +162,12 @@ void WriteTrackFile(const std::string& fileName)
     out += ",1,0,0,255\r\n0\r\n";
     const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
     out.reserve(out.size() + static_cast<std::size_t>(count) * 80);
-    for (int i = 0; i < count; ++i) {
-        const TrackPoint& p = TrackPointList[i];
+    int written = 0;
+    for (; written < count; ++written) {
+        const TrackPoint& p = TrackPointList[written];
         if (p.Latitude == kNoPosition || p.Longitude == kNoPosition) break;
         AppendPointLine(out, p);
     }
     WriteFileSafely(ChangeFileExt(fileName, ".plt"), out);
+    NoteWritten({.trackPoints = written, .trackFiles = 1});
 }

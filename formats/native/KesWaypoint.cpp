@@ -1,11 +1,13 @@
 // The native waypoint file: four header lines, then one 24-column line per waypoint.
 #include <algorithm>
 
+#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/line_reader.h"
 #include "core/number_format.h"
 #include "core/store.h"
+#include "core/store_entry.h"
 #include "core/text_fields.h"
 #include "formats/native/Kes.h"
 #include "formats/native/KesText.h"
@@ -98,9 +100,13 @@ void ReadWaypointFile(const std::string& fileName)
     kes::CheckDatumLine(line);
     file.Next(line);
     file.Next(line);
-    while (WaypointCount < kMaxWaypoints && file.Next(line)) {
-        ++WaypointCount;
-        ParseWaypointLine(line, WaypointList[WaypointCount]);
+    while (file.Next(line)) {
+        WayPoints w = ResetWaypoint();
+        ParseWaypointLine(line, w);
+        if (!AddWaypoint(std::move(w))) {
+            NoteCut(Cut::Waypoints, kMaxWaypoints);
+            break;
+        }
     }
 }
 
@@ -111,4 +117,5 @@ void WriteWaypointFile(const std::string& fileName)
     out.reserve(out.size() + static_cast<std::size_t>(count) * 160);
     for (int i = 1; i <= count; ++i) AppendWaypointLine(out, i, WaypointList[i]);
     WriteFileSafely(ChangeFileExt(fileName, ".wpt"), out);
+    NoteWritten({.waypoints = count});
 }

@@ -37,9 +37,9 @@ std::string MapsendTrack()
 }
 
 std::vector<std::string> Progress(const std::string& loading, const std::string& input, const std::string& writing,
-                                  const std::string& output)
+                                  const std::string& output, const std::string& written)
 {
-    return {loading, input, "", "processing .....", "", writing, output, "", "Done ....."};
+    return {loading, input, "", "processing .....", "", writing, output, written, "", "Done ....."};
 }
 }  // namespace
 
@@ -51,7 +51,8 @@ TEST(BinaryImportsEndToEnd, Ov2ToHoluxLeavesTheReadersWaypointFileBeside)
     const HeadlessResult run = RunHeadless({kTomTom, kHoluxWaypoint, output, dir.Path("poi.ov2")});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines,
-              Progress("Loading TomTom Waypoints", dir.Path("poi.ov2"), "Writing Holux Waypoint file", output));
+              Progress("Loading TomTom Waypoints", dir.Path("poi.ov2"), "Writing Holux Waypoint file", output,
+                       "Written: 2 waypoints, 0 routes"));
     ASSERT_TRUE(std::filesystem::exists(output));
     EXPECT_EQ(std::filesystem::file_size(output), 32768u);
     const auto lines = SplitCrLf(ReadText(dir.Path("out.wpt")));
@@ -68,7 +69,8 @@ TEST(BinaryImportsEndToEnd, MapsendTrackToHoluxTrack)
     const HeadlessResult run = RunHeadless({kMapsendTrack, kHoluxTrack, output, dir.Path("walk.trk")});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines,
-              Progress("Loading Mapsend Track file", dir.Path("walk.trk"), "Writing Holux Track file", output));
+              Progress("Loading Mapsend Track file", dir.Path("walk.trk"), "Writing Holux Track file", output,
+                       "Written: 2 track points"));
     ASSERT_TRUE(std::filesystem::exists(output));
     EXPECT_EQ(std::filesystem::file_size(output), 133120u);
 }
@@ -96,7 +98,7 @@ TEST(BinaryImportsEndToEnd, MapsendWaypointsToNativeWaypointsAndTheWrongKind)
     const HeadlessResult run = RunHeadless({kMapsendWaypoint, kKesWaypoint, dir.Path("out"), dir.Path("camp.wpt")});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines, Progress("Loading Mapsend Waypoint file", dir.Path("camp.wpt"), "Writing Kes Waypoint file",
-                                  dir.Path("out.wpt")));
+                                  dir.Path("out.wpt"), "Written: 1 waypoint, 0 routes"));
     const auto lines = SplitCrLf(ReadText(dir.Path("out.wpt")));
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[4].substr(0, 32), "   1,Camp,  46.500000,   7.25000");

@@ -30,7 +30,7 @@ TEST(Headless, AnOutputThatCannotBeWrittenLeavesTheEarlierFile)
     WriteText(dir.Path("in.wpt"), "h\r\nWGS 84\r\n\r\n\r\n1,A,1,2\r\n");
     WriteText(dir.Path("in.plt"), "h\r\nWGS 84\r\n\r\n\r\n0,2,255,T\r\n0\r\n1,2\r\n");
     std::filesystem::create_directory(dir.Path("out.wpt"));  // a folder stands where the output goes
-    const HeadlessResult r = RunHeadless({"11", "0", dir.Path("out.txt"), dir.Path("none.txt")});
+    const HeadlessResult r = RunHeadless({"9", "0", dir.Path("out.txt"), dir.Path("in.wpt")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path("out.wpt")));
     EXPECT_NE(r.output.find("Is a directory"), std::string::npos);

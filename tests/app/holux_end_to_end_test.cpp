@@ -27,11 +27,12 @@ T At(const std::string& image, std::size_t offset)
 }
 
 std::vector<std::string> Progress(const std::string& loading, const std::string& input, const std::string& writing,
-                                  const std::string& output, const std::vector<std::string>& messages = {})
+                                  const std::string& output, const std::string& written,
+                                  const std::vector<std::string>& messages = {})
 {
     std::vector<std::string> lines = {loading, input, "", "processing .....", "", writing, output};
     for (const std::string& m : messages) lines.push_back("message: " + m);
-    lines.insert(lines.end(), {"", "Done ....."});
+    lines.insert(lines.end(), {written, "", "Done ....."});
     return lines;
 }
 
@@ -63,7 +64,7 @@ TEST(HoluxEndToEnd, NativeWaypointsSurviveTheWrtAndItsRoutesComeOutBeside)
 
     HeadlessResult r = RunHeadless({kKesWaypoint, kHoluxWaypoint, dir.Path("trip"), dir.Path("in.wpt")});
     EXPECT_EQ(r.lines, Progress("Loading Kes Waypoint file", dir.Path("in.wpt"), "Writing Holux Waypoint file",
-                                dir.Path("trip")));
+                                dir.Path("trip"), "Written: 3 waypoints, 0 routes"));
 
     // A route of the third and first waypoint in record 4, named by route slot 0.
     std::string image = ReadText(dir.Path("trip.wrt"));
@@ -78,8 +79,9 @@ TEST(HoluxEndToEnd, NativeWaypointsSurviveTheWrtAndItsRoutesComeOutBeside)
 
     r = RunHeadless({kHoluxWaypoint, kKesWaypoint, dir.Path("back.txt"), dir.Path("trip.wrt")});
     std::vector<std::string> expected = Progress("Loading Holux Waypoint file", dir.Path("trip.wrt"),
-                                                 "Writing Kes Waypoint file", dir.Path("back.wpt"));
-    expected.insert(expected.end() - 2, {"Writing Kes Route file", dir.Path("back.rte")});
+                                                 "Writing Kes Waypoint file", dir.Path("back.wpt"),
+                                                 "Written: 3 waypoints, 1 route");
+    expected.insert(expected.end() - 3, {"Writing Kes Route file", dir.Path("back.rte")});
     EXPECT_EQ(r.lines, expected);
 
     ReadWaypointFile(dir.Path("back.wpt"));
@@ -116,7 +118,7 @@ TEST(HoluxEndToEnd, SixTrackFilesMergeIntoFiveSlotsWithTheTrackMessage)
     expected.insert(expected.end(), {"", "processing .....", "", "Writing Holux Track file", dir.Path("merged"),
                                      "message: Only the first 5 selected Tracks are saved - this is a limitation "
                                      "of the tlg format.",
-                                     "", "Done ....."});
+                                     "Written: 150 track points", "", "Done ....."});
     EXPECT_EQ(r.lines, expected);
 
     const std::string image = ReadText(dir.Path("merged.tlg"));
@@ -147,7 +149,7 @@ TEST(HoluxEndToEnd, ATrackImageSplitsIntoOneFilePerSlotWithPoints)
 
     const HeadlessResult r = RunHeadless({kHoluxTrack, kKesTrack, dir.Path("name.plt"), dir.Path("log.tlg")});
     EXPECT_EQ(r.lines, Progress("Loading Holux Track file", dir.Path("log.tlg"), "Writing Kes Track file(s)",
-                                dir.Path("name.plt")));
+                                dir.Path("name.plt"), "Written: 4 track points in 2 track files"));
     EXPECT_TRUE(fs::exists(dir.Path("name_1.plt")));
     EXPECT_TRUE(fs::exists(dir.Path("name_3.plt")));
     for (const char* absent : {"name.plt", "name_2.plt", "name_4.plt", "name_5.plt"})

@@ -89,7 +89,7 @@ TEST(MapsourceEndToEnd, MpsWaypointsToKesWaypointFile)
     const HeadlessResult run = RunHeadless({kMapsourceWaypoints, kKesWaypoint, dir.Path("out.txt"), dir.Path("in.MPS")});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines, Progress("Loading Mapsource Waypoints", dir.Path("in.MPS"),
-                                  {"Writing Kes Waypoint file", dir.Path("out.wpt")}));
+                                  {"Writing Kes Waypoint file", dir.Path("out.wpt"), "Written: 1 waypoint, 0 routes"}));
     const auto lines = SplitCrLf(ReadText(dir.Path("out.wpt")));
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(GetField(lines[4], 2, ""), "SummitNorth");
@@ -110,7 +110,8 @@ TEST(MapsourceEndToEnd, ObsoleteMpsWritesNothing)
                              "Loading Mapsource Waypoints", dir.Path("old.mps"),
                              "message: The file is created by an obsolete version of MapSource. MapSource 4 or later "
                              "is required.",
-                             "Obsolete Mapsource File", "Unable to Open File", "", "Done ....."}));
+                             "Obsolete Mapsource File", "Unable to Open File",
+                             "Written: nothing - the input file could not be read", "", "Done ....."}));
     EXPECT_FALSE(std::filesystem::exists(dir.Path("out.wpt")));
 }
 
@@ -122,7 +123,7 @@ TEST(MapsourceEndToEnd, GdbWaypointsAndRoutesGiveWaypointAndRouteFiles)
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines, Progress("Loading Mapsource Waypoints", dir.Path("in.gdb"),
                                   {"Writing Kes Waypoint file", dir.Path("out.wpt"), "Writing Kes Route file",
-                                   dir.Path("out.rte")}));
+                                   dir.Path("out.rte"), "Written: 1 waypoint, 1 route"}));
     const auto route = SplitCrLf(ReadText(dir.Path("out.rte")));
     ASSERT_GE(route.size(), 9u);
     EXPECT_EQ(route[5], "R,  1,Hut run         ,Hut run,16711680");
@@ -138,7 +139,7 @@ TEST(MapsourceEndToEnd, GdbTracksGiveOneNativeFilePerTrack)
     const HeadlessResult run = RunHeadless({kMapsourceTracks, kKesTrack, dir.Path("trip.plt"), dir.Path("in.gdb")});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines, Progress("Loading Mapsource Tracks", dir.Path("in.gdb"),
-                                  {"Writing Kes Track file(s)", dir.Path("trip.plt")}));
+                                  {"Writing Kes Track file(s)", dir.Path("trip.plt"), "Written: 6 track points in 3 track files"}));
     EXPECT_FALSE(std::filesystem::exists(dir.Path("trip.plt")));
     for (int t = 1; t <= 3; ++t) {
         const auto lines = SplitCrLf(ReadText(dir.Path("trip_" + std::to_string(t) + ".plt")));
@@ -156,7 +157,7 @@ TEST(MapsourceEndToEnd, GdbTracksToHoluxTrackFile)
     const HeadlessResult run = RunHeadless({kMapsourceTracks, kHoluxTrack, dir.Path("trip.tlg"), dir.Path("in.gdb")});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines, Progress("Loading Mapsource Tracks", dir.Path("in.gdb"),
-                                  {"Writing Holux Track file", dir.Path("trip.tlg")}));
+                                  {"Writing Holux Track file", dir.Path("trip.tlg"), "Written: 6 track points"}));
     EXPECT_TRUE(std::filesystem::exists(dir.Path("trip_3.plt")));
     EXPECT_TRUE(std::filesystem::exists(dir.Path("trip.tlg")));
 }

@@ -8,44 +8,24 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <linux/capability.h>
 #include <sstream>
 #include <string>
-#include <sys/prctl.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "tests/support/byte_builder.h"
+#include "tests/support/ordinary_user.h"
 #include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-constexpr int kCannotDropPrivilege = 77;
-
 struct ChildLimits {
     bool honourFolderPermissions = false;
     rlim_t maxFileSize = RLIM_INFINITY;
 };
-
-// Root writes into read-only folders regardless; without the override
-// capability it meets the permissions like any user.
-bool DropPermissionOverride()
-{
-    if (::geteuid() != 0) return true;
-    if (::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) != 0) return false;
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2]{};
-    if (::syscall(SYS_capget, &header, data) != 0) return false;
-    const unsigned bit = 1u << CAP_DAC_OVERRIDE;
-    data[0].effective &= ~bit;
-    data[0].permitted &= ~bit;
-    data[0].inheritable &= ~bit;
-    return ::syscall(SYS_capset, &header, data) == 0;
-}
 
 // kes-headless in a child process with the limits applied, stdout and stderr together.
 HeadlessResult RunLimited(const std::vector<std::string>& arguments, const ChildLimits& limits)

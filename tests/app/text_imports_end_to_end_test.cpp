@@ -29,9 +29,9 @@ std::string WithLfOnly(std::string text)
 }
 
 std::vector<std::string> Progress(const std::string& loading, const std::string& input, const std::string& writing,
-                                  const std::string& output)
+                                  const std::string& output, const std::string& written)
 {
-    return {loading, input, "", "processing .....", "", writing, output, "", "Done ....."};
+    return {loading, input, "", "processing .....", "", writing, output, written, "", "Done ....."};
 }
 }  // namespace
 
@@ -48,7 +48,8 @@ TEST(TextImportsEndToEnd, NmeaLogWithCrLfOrLfLineEndsGivesTheSameTrackFile)
         const std::string output = dir.Path(std::string(folder) + "/out.plt");
         const HeadlessResult run = RunHeadless({"8", "1", output, input});
         ASSERT_EQ(run.exitCode, 0) << run.output;
-        EXPECT_EQ(run.lines, Progress("Loading NMEA Log File", input, "Writing Kes Track file(s)", output));
+        EXPECT_EQ(run.lines, Progress("Loading NMEA Log File", input, "Writing Kes Track file(s)", output,
+                                      "Written: 3 track points"));
     }
     const std::string track = ReadText(dir.Path("crlf/out.plt"));
     EXPECT_EQ(track, ReadText(dir.Path("lf/out.plt")));
@@ -71,7 +72,7 @@ TEST(TextImportsEndToEnd, MagellanWaypointsToTheNativeWaypointFile)
     const HeadlessResult run = RunHeadless({"9", "0", dir.Path("out"), input});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines, Progress("Loading Magellan GPS Waypoint file", input, "Writing Kes Waypoint file",
-                                  dir.Path("out.wpt")));
+                                  dir.Path("out.wpt"), "Written: 2 waypoints, 0 routes"));
 
     const auto lines = SplitCrLf(ReadText(dir.Path("out.wpt")));
     ASSERT_EQ(lines.size(), 6u);
@@ -91,7 +92,8 @@ TEST(TextImportsEndToEnd, MagellanWaypointsToTheHoluxWaypointFile)
     WriteText(input, kMagellanWaypoints);
     const HeadlessResult run = RunHeadless({"9", "2", output, input});
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(run.lines, Progress("Loading Magellan GPS Waypoint file", input, "Writing Holux Waypoint file", output));
+    EXPECT_EQ(run.lines, Progress("Loading Magellan GPS Waypoint file", input, "Writing Holux Waypoint file", output,
+                                  "Written: 2 waypoints, 0 routes"));
     ASSERT_TRUE(std::filesystem::exists(output));
     EXPECT_EQ(std::filesystem::file_size(output), 32768u);
 }

@@ -10,6 +10,7 @@
 #include "tests/support/test_files.h"
 
 namespace {
+constexpr int kMagellanWaypoints = 9;
 const char* kWaypointFile = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n1,Home,52.1,4.3\r\n";
 
 class ConvertAction : public ::testing::Test {
@@ -57,11 +58,13 @@ TEST_F(ConvertAction, EachCheckStopsWithItsMessageBeforeAnythingHappens)
 
 TEST_F(ConvertAction, ChosenFilesStandInForABlankInputField)
 {
-    RecordingFrontEnd f = Choose("", 11, dir.Path("out.wpt"), 0);
-    f.chosenInputs = {dir.Path("x.txt")};
+    WriteText(dir.Path("t.plt"), "h\r\nWGS 84\r\n\r\n\r\n0,2,255,T\r\n0\r\n1,2\r\n");
+    RecordingFrontEnd f = Choose("", 1, dir.Path("out.tlg"), 3);
+    f.chosenInputs = {dir.Path("t.plt")};
     Convert(f);
     EXPECT_TRUE(f.messages.empty());
     EXPECT_EQ(f.lines.back(), "Done .....");
+    EXPECT_TRUE(std::filesystem::exists(dir.Path("out.tlg")));
 }
 
 TEST_F(ConvertAction, PlainConversionReportsEveryLineInOrder)
@@ -74,6 +77,7 @@ TEST_F(ConvertAction, PlainConversionReportsEveryLineInOrder)
         "line: Loading Kes Waypoint file", "line: " + dir.Path("in.wpt"),
         "line: ", "line: processing .....", "line: ",
         "line: Writing Holux Waypoint file", "line: " + dir.Path("out.txt"),
+        "line: Written: 1 waypoint, 0 routes",
         "cursor: normal", "line: ", "line: Done .....",
     };
     EXPECT_EQ(f.events, expected);
@@ -83,8 +87,8 @@ TEST_F(ConvertAction, PlainConversionReportsEveryLineInOrder)
 
 TEST_F(ConvertAction, NativeWaypointOutputTakesItsOwnExtension)
 {
-    ClearWaypoints();
-    RecordingFrontEnd f = Choose(dir.Path("x.txt"), 11, dir.Path("out.txt"), 0);
+    WriteText(dir.Path("x.txt"), "");
+    RecordingFrontEnd f = Choose(dir.Path("x.txt"), kMagellanWaypoints, dir.Path("out.txt"), 0);
     Convert(f);
     EXPECT_TRUE(std::filesystem::exists(dir.Path("out.wpt")));
     EXPECT_FALSE(std::filesystem::exists(dir.Path("out.txt")));
@@ -95,19 +99,25 @@ TEST_F(ConvertAction, RoutesOfAnEarlierConversionAreNotWrittenAgain)
 {
     ClearRoutes();
     RouteCount = 3;
-    RecordingFrontEnd f = Choose(dir.Path("x.txt"), 11, dir.Path("out"), 0);
+    WriteText(dir.Path("x.txt"), "");
+    RecordingFrontEnd f = Choose(dir.Path("x.txt"), kMagellanWaypoints, dir.Path("out"), 0);
     Convert(f);
     EXPECT_EQ(RouteCount, 0);
     EXPECT_FALSE(std::filesystem::exists(dir.Path("out.rte")));
 }
 
-TEST_F(ConvertAction, MapsourceInputWithAnotherExtensionRunsNoReaderButGoesOn)
+TEST_F(ConvertAction, MapsourceInputWithoutItsSignatureIsRefusedAndWritesNothing)
 {
-    RecordingFrontEnd f = Choose(dir.Path("x.txt"), 12, dir.Path("out.plt"), 1);
+    WriteText(dir.Path("x.gdb"), "MsRc");  // one byte short of a signature
+    WriteText(dir.Path("out.plt"), "earlier");
+    RecordingFrontEnd f = Choose(dir.Path("x.gdb"), 12, dir.Path("out.plt"), 1);
     Convert(f);
-    const std::vector<std::string> expected = {"Loading Mapsource Tracks", dir.Path("x.txt"), "", "processing .....", "",
-                                               "Writing Kes Track file(s)", dir.Path("out.plt"), "", "Done ....."};
+    const std::vector<std::string> expected = {"Loading Mapsource Tracks", dir.Path("x.gdb"), "Not a Mapsource File",
+                                               "Unable to Open File", "Written: nothing - the input file could not be read",
+                                               "", "Done ....."};
     EXPECT_EQ(f.lines, expected);
+    EXPECT_EQ(f.messages, std::vector<std::string>{"This is not a MapSource .mps or .gdb file."});
+    EXPECT_EQ(ReadText(dir.Path("out.plt")), "earlier");
 }
 
 TEST_F(ConvertAction, SevenTrackFilesToHoluxListTheFirstFive)

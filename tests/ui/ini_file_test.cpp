@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "tests/support/ordinary_user.h"
 #include "tests/support/test_files.h"
 #include "ui/IniFile.h"
 
@@ -60,4 +61,34 @@ TEST(IniFile, WritingIntoAFolderThatCannotBeWrittenNamesTheFile)
     } catch (const std::runtime_error& error) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
     }
+}
+
+TEST(IniFile, TheSettingsFileIsReplacedLikeAnyOutput)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.Path("real"));
+    const std::string real = dir.Path("real/kesTranscribe.ini");
+    const std::string link = dir.Path("kesTranscribe.ini");
+    WriteText(real, "[Input File]\r\nFile Format=1\r\n");
+    std::filesystem::permissions(real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::create_symlink("real/kesTranscribe.ini", link);
+
+    IniFile(link).WriteInteger("Input File", "File Format", 4);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadText(real), "[Input File]\r\nFile Format=4\r\n");
+    EXPECT_EQ(std::filesystem::status(real).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    std::filesystem::permissions(real, std::filesystem::perms::owner_read);
+    const int result = RunAsOrdinaryUser([&] {
+        try {
+            IniFile(link).WriteInteger("Input File", "File Format", 9);
+            return 1;
+        } catch (const std::runtime_error& error) {
+            return std::string(error.what()) == "Unable to write to " + link ? 0 : 2;
+        }
+    });
+    if (result == kCannotDropPrivilege) GTEST_SKIP() << "cannot give up root's permission override here";
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadText(real), "[Input File]\r\nFile Format=4\r\n");
 }

@@ -1,0 +1,93 @@
+#include "core/conversion_record.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+struct Record {
+    std::vector<std::pair<Cut, int>> cuts;  // each kind once, in the order first noted
+    std::int64_t unusablePoints = 0;
+    WrittenCounts written;
+};
+
+Record record;
+
+std::string Counted(std::int64_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string CutMessage(Cut cut, int kept)
+{
+    const std::string n = std::to_string(kept);
+    const std::string limitation = " - this is a limitation of kesTranscribe. ";
+    switch (cut) {
+    case Cut::Waypoints:
+        return "Only the first " + n + " Waypoints are read" + limitation + "The rest of the input file is left out.";
+    case Cut::TrackPoints:
+        return "Only the first " + n + " Track Points are read" + limitation + "The rest of the input file is left out.";
+    case Cut::Routes:
+        return "Only the first " + n + " Routes are read" + limitation + "The later routes of the input file are left out.";
+    case Cut::RoutePointsOfEachRoute:
+        return "Only the first " + n + " Route Points are read from each route" + limitation +
+               "The rest of a longer route is left out.";
+    case Cut::TrackPointsOfEachTrack:
+        return "Only the first " + n + " Track Points are read from each track" + limitation +
+               "The rest of a longer track is left out.";
+    }
+    return {};
+}
+
+std::string UnusableNote()
+{
+    if (record.unusablePoints == 0) return {};
+    return "; " + Counted(record.unusablePoints, "point", "points") + " without a usable position " +
+           (record.unusablePoints == 1 ? "was" : "were") + " left out";
+}
+}  // namespace
+
+void StartConversionRecord() { record = Record{}; }
+
+void NoteCut(Cut cut, int kept)
+{
+    const bool known = std::any_of(record.cuts.begin(), record.cuts.end(), [&](const auto& c) { return c.first == cut; });
+    if (!known) record.cuts.emplace_back(cut, kept);
+}
+
+void NoteUnusablePoint() { ++record.unusablePoints; }
+
+void NoteWritten(const WrittenCounts& counts)
+{
+    record.written.waypoints += counts.waypoints;
+    record.written.routes += counts.routes;
+    record.written.trackPoints += counts.trackPoints;
+    record.written.trackFiles += counts.trackFiles;
+}
+
+void ForgetWritten() { record.written = WrittenCounts{}; }
+
+std::vector<std::string> CutMessages()
+{
+    std::vector<std::string> messages;
+    for (const auto& [cut, kept] : record.cuts) messages.push_back(CutMessage(cut, kept));
+    return messages;
+}
+
+std::string WrittenLine(bool waypoints)
+{
+    const WrittenCounts& w = record.written;
+    const bool none = record.unusablePoints == 0;
+    if (waypoints) {
+        if (w.waypoints == 0 && w.routes == 0)
+            return std::string("Written: no waypoints and no routes") + (none ? " - none were found in the input" : UnusableNote());
+        return "Written: " + Counted(w.waypoints, "waypoint", "waypoints") + ", " + Counted(w.routes, "route", "routes") +
+               UnusableNote();
+    }
+    if (w.trackPoints == 0)
+        return std::string("Written: no track points") + (none ? " - none were found in the input" : UnusableNote());
+    std::string line = "Written: " + Counted(w.trackPoints, "track point", "track points");
+    if (w.trackFiles > 1) line += " in " + std::to_string(w.trackFiles) + " track files";
+    return line + UnusableNote();
+}
+
+std::string NothingWrittenLine() { return "Written: nothing - the input file could not be read"; }

@@ -1,0 +1,40 @@
+// What one conversion cut at the store's capacity, left out as unusable and
+// wrote. Readers and writers note it as they go; the Convert action reports
+// it once the files are written.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The capacities a reader can meet. The first four stop a reader (or its
+// routes) for the rest of the file; the per-track one ends only that track.
+enum class Cut { Waypoints, TrackPoints, Routes, RoutePointsOfEachRoute, TrackPointsOfEachTrack };
+
+struct WrittenCounts {
+    std::int64_t waypoints = 0;
+    std::int64_t routes = 0;
+    std::int64_t trackPoints = 0;
+    std::int64_t trackFiles = 0;  // native track files; a track image is not one
+};
+
+// Forgets everything noted: the start of a conversion.
+void StartConversionRecord();
+
+// A reader met more than a table holds: `kept` entries were taken, the rest left out.
+void NoteCut(Cut cut, int kept);
+// A point whose position is not a number was left out of the store.
+void NoteUnusablePoint();
+// A writer completed a file holding these counts.
+void NoteWritten(const WrittenCounts& counts);
+// Forgets what was written so far, for a step that writes the conversion's
+// output anew from what earlier files were made of.
+void ForgetWritten();
+
+// One message per kind of cut noted, in the order first noted.
+std::vector<std::string> CutMessages();
+// What was written, in one line of the progress pane, for a conversion of
+// waypoints (and routes) or of tracks.
+std::string WrittenLine(bool waypoints);
+// The same when the input could not be read and nothing was written.
+std::string NothingWrittenLine();

@@ -1,0 +1,9 @@
+// MapSource input of either kind, told apart by the file's own signature.
+#pragma once
+
+#include <string>
+
+// Runs the .mps or the .gdb reader, whichever the file's signature names,
+// whatever its extension. A file with neither is refused: a message box, a
+// line in the progress pane and ReadFailed.
+void ReadMapsourceFile(const std::string& fileName, const std::string& outputName);
