@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Times whole kes-headless processes, start-up included, on large inputs that
+# it builds in a temporary folder, and prints per case the median wall time
+# and the median peak memory (maximum resident set size) of RUNS runs:
+#   bash bench/whole_process.sh            # RUNS=9, build folder "build"
+#   RUNS=15 BUILD=build-release bash bench/whole_process.sh
+#   CASES='NMEA' bash bench/whole_process.sh   # only the cases whose name matches
+# Times come from bash's microsecond clock around each run, memory from
+# /usr/bin/time in separate runs, so that neither disturbs the other.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${RUNS:-9}
+build=${BUILD:-build}
+cases=${CASES:-.}
+
+bash scripts/install-packages.sh time
+cmake --build "$build" -j2 --target kes-headless kes-bench-inputs >/dev/null
+headless=$PWD/$build/bin/kes-headless
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kes-whole-process.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+in=$work/in
+out=$work/out
+mkdir -p "$out"
+"$build/bench/kes-bench-inputs" "$in"
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# case NAME TARGET INPUT_POSITION OUTPUT_POSITION OUTPUT_NAME INPUT...
+case_() {
+  local name=$1 target=$2
+  shift 2
+  grep -qE -- "$cases" <<<"$name" || return 0
+  local args=("$@") times=() memories=() status=0 start end
+  "$headless" "${args[@]}" >"$work/last.txt" 2>&1 || status=$?  # warms the page cache
+  for ((r = 0; r < runs; r++)); do
+    start=$EPOCHREALTIME
+    "$headless" "${args[@]}" >/dev/null 2>&1 || true
+    end=$EPOCHREALTIME
+    times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.1f", (b - a) * 1000 }')")
+    /usr/bin/time -f %M -o "$work/memory.txt" "$headless" "${args[@]}" >/dev/null 2>&1 || true
+    memories+=("$(tail -1 "$work/memory.txt")")
+  done
+  local time memory last
+  time=$(printf '%s\n' "${times[@]}" | median)
+  memory=$(printf '%s\n' "${memories[@]}" | median)
+  last=$(grep -v '^$' "$work/last.txt" | tail -1)
+  printf '%-44s %9s ms %8.1f MB   %-20s exit %d: %s\n' "$name" "$time" "$(awk -v k="$memory" 'BEGIN { print k / 1024 }')" \
+    "$target" "$status" "${last:0:40}"
+}
+
+printf '%-44s %12s %11s   %-20s %s\n' "case ($runs runs, median)" "time" "peak memory" "target" "last line"
+case_ "failed conversion (missing input)" "<= 5 ms, <= 8 MB" 8 1 "$out/missing" "$in/no-such-file.nmea"
+case_ ".ov2, 10,000 points -> .wpt" "<= 15 ms" 13 0 "$out/points" "$in/points.ov2"
+case_ ".gdb, 10,000 waypoints -> .wpt" "<= 30 ms" 11 0 "$out/waypoints" "$in/waypoints.gdb"
+case_ ".gdb, one 100,000-point track -> .plt" "<= 50 ms" 12 1 "$out/gdb-track" "$in/track.gdb"
+case_ "Magellan track, 100,000 points -> .plt" "<= 60 ms" 10 1 "$out/magellan" "$in/magellan-track.log"
+case_ "NMEA, 100,000 RMC + GGA fixes -> .plt" "<= 80 ms" 8 1 "$out/fixes" "$in/fixes.nmea"
+case_ "NMEA, $(($(stat -c %s "$in/large.nmea") / 1000000)) MB (1.5 million fixes) -> .plt" "<= 150 ms, <= 64 MB" \
+  8 1 "$out/large" "$in/large.nmea"
+case_ "5 MB CR-only: Kes waypoints -> .wrt" "<= 50 ms" 0 2 "$out/cr-wpt" "$in/cr-only.wpt"
+case_ "5 MB CR-only: Kes track -> .tlg" "<= 50 ms" 1 3 "$out/cr-plt" "$in/cr-only.plt"
+case_ "5 MB CR-only: Nobletec waypoints -> .wpt" "<= 50 ms" 6 0 "$out/cr-nobletec-wpt" "$in/cr-only-nobletec.txt"
+case_ "5 MB CR-only: Nobletec tracks -> .plt" "<= 50 ms" 7 1 "$out/cr-nobletec-plt" "$in/cr-only-nobletec.txt"
+case_ "5 MB CR-only: NMEA -> .plt" "<= 50 ms" 8 1 "$out/cr-nmea" "$in/cr-only.nmea"
+case_ "5 MB CR-only: Magellan waypoints -> .wpt" "<= 50 ms" 9 0 "$out/cr-magellan-wpt" \
+  "$in/cr-only-magellan-waypoints.log"
+case_ "5 MB CR-only: Magellan track -> .plt" "<= 50 ms" 10 1 "$out/cr-magellan-plt" "$in/cr-only-magellan-track.log"
+case_ "five .plt of 2,500 points -> one .tlg" "<= 15 ms" 1 3 "$out/merged" \
+  "$in/track1.plt" "$in/track2.plt" "$in/track3.plt" "$in/track4.plt" "$in/track5.plt"
