@@ -38,8 +38,7 @@ void ReadPointText(ByteReader& file, WayPoints& w)
 void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
 {
     ClearWaypoints();
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
-    ByteReader file(bytes);
+    ByteReader file = ByteReader::FromFile(fileName);
     std::uint8_t type = 0;
     while (WaypointCount < kMaxWaypoints && file.u8(type)) {
         if (type == kSkipperType) {
