@@ -1,15 +1,33 @@
 #include "core/line_reader.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "core/byte_scan.h"
 #include "core/input_file.h"
 
 namespace {
-constexpr char kLineEnds[3] = {'\r', '\n', '\x1A'};
-// Lines are searched for in windows of this size past an over-long line, and
-// the memory of lines passed is handed back in steps of it.
+// Past an over-long line the line end is searched for in windows of this
+// size, and the memory of lines passed is handed back in steps of it.
 constexpr std::size_t kWindow = 4u << 20;
+
+bool IsLineEnd(char c) { return c == '\r' || c == '\n' || c == '\x1A'; }
+
+// The first CR, LF or byte 26 in [from, limit), or limit when there is none.
+// Every byte is looked at once, whatever the line ends; all three are below
+// 27, so most words are passed over by one test.
+std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t limit)
+{
+    using namespace bytescan;
+    std::size_t i = from;
+    for (; limit - i >= 8; i += 8) {
+        const std::uint64_t word = Load(data + i);
+        if (Below(word, 0x1B) == 0) continue;
+        const std::uint64_t ends = Equal(word, '\r') | Equal(word, '\n') | Equal(word, 0x1A);
+        if (ends != 0) return i + FirstMarked(ends);
+    }
+    while (i < limit && !IsLineEnd(data[i])) ++i;
+    return i;
+}
 }  // namespace
 
 LineReader LineReader::FromFile(const std::string& path) { return LineReader(InputFile::Open(path)); }
@@ -22,48 +40,17 @@ LineReader::LineReader(std::shared_ptr<const InputFile> input) : input_(std::mov
     size_ = input_->Bytes().size();
 }
 
-// The first occurrence of one line-end byte in [from, limit), or kNone; `from`
-// never goes back between calls.
-std::size_t LineReader::Find(std::size_t which, std::size_t from, std::size_t limit)
-{
-    std::size_t& found = found_[which];
-    std::size_t& searched = searched_[which];
-    if (found != kNone && found >= from) return found < limit ? found : kNone;
-    // Nothing at or after `from` is known, and [from, searched) holds none.
-    const std::size_t begin = std::max(from, searched);
-    if (begin >= limit) return kNone;
-    const void* hit = std::memchr(data_ + begin, kLineEnds[which], limit - begin);
-    if (!hit) {
-        found = kNone;
-        searched = limit;
-        return kNone;
-    }
-    found = static_cast<std::size_t>(static_cast<const char*>(hit) - data_);
-    searched = found + 1;
-    return found;
-}
-
-std::size_t LineReader::FindBreak(std::size_t from, std::size_t limit)
-{
-    std::size_t first = kNone;
-    for (std::size_t which = 0; which < 3; ++which) {
-        const std::size_t at = Find(which, from, first == kNone ? limit : first);
-        if (at != kNone) first = at;
-    }
-    return first;
-}
-
-// The break after an over-long line, searched window by window; the windows
-// passed are handed back.
+// The line end after an over-long line, or the end of the content; the
+// windows passed are handed back.
 std::size_t LineReader::SkipRestOfLine(std::size_t from)
 {
     for (std::size_t window = from; window < size_; window += kWindow) {
-        const std::size_t found = FindBreak(window, std::min(size_, window + kWindow));
-        input_->HandBack(from, window);
-        if (found != kNone) return found;
+        const std::size_t limit = std::min(size_, window + kWindow);
+        const std::size_t stop = FindLineEnd(data_, window, limit);
+        input_->HandBack(from, stop);
+        if (stop < limit) return stop;
     }
-    input_->HandBack(from, size_);
-    return kNone;
+    return size_;
 }
 
 bool LineReader::Next(std::string_view& line)
@@ -78,17 +65,13 @@ bool LineReader::Next(std::string_view& line)
         handedBack_ = start;
     }
     const std::size_t limit = std::min(size_, start + kMaxLineLength);
-    std::size_t stop = FindBreak(start, limit);
-    line = std::string_view(data_ + start, (stop == kNone ? limit : stop) - start);
-    if (stop == kNone) stop = limit < size_ ? SkipRestOfLine(limit) : kNone;
-    if (stop == kNone) {
-        position_ = size_;
-        return true;
-    }
+    std::size_t stop = FindLineEnd(data_, start, limit);
+    line = std::string_view(data_ + start, stop - start);
+    if (stop == limit && limit < size_) stop = SkipRestOfLine(limit);
+
     position_ = stop;
-    if (data_[position_] == '\r') ++position_;
-    else if (data_[position_] == '\n') ++position_;
-    else return true;  // byte 26: the file ends here
+    if (stop == size_ || data_[stop] == '\x1A') return true;  // the last line
+    ++position_;
     if (data_[stop] == '\r' && position_ < size_ && data_[position_] == '\n') ++position_;
     return true;
 }

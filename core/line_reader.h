@@ -2,7 +2,6 @@
 // LF alone, and a byte 26 (Ctrl-Z) ends the file.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -23,19 +22,14 @@ public:
     explicit LineReader(std::string content);
 
     // True when no line is left: the content is used up or a byte 26 was reached.
-    bool AtEnd() const { return position_ >= size_ || data_[position_] == kEndOfFile; }
+    bool AtEnd() const { return position_ >= size_ || data_[position_] == '\x1A'; }
     // The next line without its line break; false (and an empty line) at the end.
     bool Next(std::string& line);
     // The same, as a view into the reader's buffer, valid until the reader goes.
     bool Next(std::string_view& line);
 
 private:
-    static constexpr char kEndOfFile = '\x1A';
-    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-
     explicit LineReader(std::shared_ptr<const InputFile> input);
-    std::size_t FindBreak(std::size_t from, std::size_t limit);
-    std::size_t Find(std::size_t which, std::size_t from, std::size_t limit);
     std::size_t SkipRestOfLine(std::size_t from);
 
     std::shared_ptr<const InputFile> input_;
@@ -43,9 +37,4 @@ private:
     std::size_t size_ = 0;
     std::size_t position_ = 0;
     std::size_t handedBack_ = 0;
-    // Per line-end byte (CR, LF, 26): where it was last found at or after the
-    // position, and how far it has been searched for. Each byte of the content
-    // is searched once for each, whatever the line ends, so reading is linear.
-    std::array<std::size_t, 3> found_{kNone, kNone, kNone};
-    std::array<std::size_t, 3> searched_{};
 };
