@@ -2,12 +2,24 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 
 #include "bench/bench_inputs.h"
 
 namespace {
 constexpr int kFiveMegabytes = 5 * 1024 * 1024;
+constexpr std::size_t kTwoHundredMegabytes = 200u << 20;
+
+// The head, then the piece repeated until the file passes `size`.
+void WriteRepeated(const std::filesystem::path& path, const std::string& piece, std::size_t size,
+                   const std::string& head = "")
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << head;
+    for (std::size_t written = head.size(); written < size; written += piece.size()) file << piece;
+    if (!file) throw std::runtime_error("cannot write " + path.string());
+}
 
 // Repeats the lines of `sample` (line ends CR alone) until the file passes 5 MB.
 std::string FiveMegabytes(const std::string& sample)
@@ -42,6 +54,14 @@ int main(int argc, char** argv)
         std::ofstream big(folder / "large.nmea", std::ios::binary | std::ios::trunc);
         for (int i = 0; i < 15; ++i) big << fixes;
         if (!big) throw std::runtime_error("cannot write large.nmea");
+
+        // Inputs a reader walks through to the end, 200 MB each: a log
+        // without one sentence it knows, a .gdb of records it skips, one line.
+        WriteRepeated(folder / "garbage.nmea", "$GPXXX,no fix here,0,0,0,0,0,0,0,0*00\r\n", kTwoHundredMegabytes);
+        std::string unknown("\xF4\x01\0\0" "Z", 5);  // a record of type Z, 500 bytes long
+        unknown.append(500, 'u');
+        WriteRepeated(folder / "unknown-records.gdb", unknown, kTwoHundredMegabytes, bench::GdbWaypoints(0));
+        WriteRepeated(folder / "one-line.nmea", std::string(1 << 20, 'x'), kTwoHundredMegabytes);
 
         const std::string cr = "\r";
         save("cr-only.wpt", FiveMegabytes(bench::KesWaypoints(9000, cr)));
