@@ -35,12 +35,12 @@ std::int32_t Semicircles(double degrees)
     return static_cast<std::int32_t>(std::lround(degrees * 2147483648.0 / 180.0));
 }
 
-std::string GdbHead()
+std::string GdbHead(std::uint16_t version = 108)
 {
     std::string f("MsRcf", 6);
     Put<std::int32_t>(f, 2);
     f += 'D';
-    Put<std::uint16_t>(f, 108);
+    Put<std::uint16_t>(f, version);
     Put<std::int32_t>(f, 27);
     f += 'A';
     Put<std::uint16_t>(f, 0);
@@ -57,6 +57,14 @@ void PutNameGap(std::string& b)
     for (int i = 0; i < 3; ++i) Put<std::uint32_t>(b, 0xffffffff);
     Put<std::uint16_t>(b, 0);
     Put<std::uint32_t>(b, 0xffffffff);
+}
+
+// A position of a route point's link: latitude, longitude, no altitude.
+void PutLinkBlock(std::string& b, std::int32_t latitude, std::int32_t longitude)
+{
+    Put(b, latitude);
+    Put(b, longitude);
+    Put<std::uint8_t>(b, 0);
 }
 
 template <typename... Args>
@@ -153,16 +161,19 @@ std::string NobletecExport(int count, const std::string& lineEnd)
     return out;
 }
 
-std::string TomTomOv2(int points)
+std::string TomTomOv2(int points, bool extended)
 {
     std::string out;
     for (int i = 0; i < points; ++i) {
-        const std::string name = "Point, number " + std::to_string(i);
-        out += '\x02';
-        Put<std::int32_t>(out, static_cast<std::int32_t>(14 + name.size()));
+        const bool further = extended && i % 2 == 1;
+        std::string texts = "Point, number " + std::to_string(i);
+        texts += '\0';
+        if (further) texts.append("+41 21 555 01 01").push_back('\0');
+        out += further ? '\x03' : '\x02';
+        Put<std::int32_t>(out, static_cast<std::int32_t>(13 + texts.size()));
         Put<std::int32_t>(out, 489123 + i);
         Put<std::int32_t>(out, 5237403 - i);
-        PutText(out, name);
+        out += texts;
     }
     return out;
 }
@@ -176,7 +187,7 @@ std::string MapsendTrack(int points)
     for (int i = 0; i < points; ++i) {
         Put<double>(out, -0.1 - i * 1e-5);
         Put<double>(out, -51.0 - i * 1e-5);
-        Put<float>(out, 30.0f + static_cast<float>(i % 100));
+        Put<std::int32_t>(out, 30 + i % 100);
         Put<std::uint32_t>(out, 901281600u + static_cast<std::uint32_t>(i));
         Put<std::int32_t>(out, 1);
         out += '\0';
@@ -184,9 +195,31 @@ std::string MapsendTrack(int points)
     return out;
 }
 
-std::string GdbWaypoints(int count)
+std::string GdbWaypoints(int count, std::uint16_t version)
 {
-    std::string f = GdbHead();
+    const bool v109 = version >= 109;
+    std::string f = GdbHead(version);
+    // The route first: the reader stops at the 10000th waypoint.
+    if (v109) {
+        std::string r;
+        PutText(r, "Route \xC3\xBC");
+        Put<std::uint16_t>(r, 0);
+        for (int b = 0; b < 2; ++b) PutLinkBlock(r, 0, 0);
+        Put<std::uint32_t>(r, 1000);
+        for (int k = 1; k <= 1000; ++k) {
+            const bool last = k == 1000;
+            PutText(r, "WP" + std::to_string(k));
+            PutNameGap(r);
+            r.append(19, '\0');
+            Put<std::uint32_t>(r, last ? 0 : 2);
+            for (int l = 0; !last && l < 2; ++l) PutLinkBlock(r, Semicircles(40 + k * 1e-4), Semicircles(5 - k * 1e-4));
+            Put<std::uint8_t>(r, last ? 1 : 0);
+            for (int b = 0; !last && b < 2; ++b) PutLinkBlock(r, 0, 0);
+            Put<std::uint64_t>(r, ~0ull);
+            Put<std::uint16_t>(r, 0);
+        }
+        PutRecord(f, 'R', r);
+    }
     for (int i = 1; i <= count; ++i) {
         std::string w;
         PutText(w, "WP" + std::to_string(i));
@@ -195,7 +228,7 @@ std::string GdbWaypoints(int count)
         Put(w, Semicircles(5 - i * 1e-4));
         Put<std::uint8_t>(w, 1);
         Put<double>(w, i % 3000);
-        PutText(w, "waypoint, number " + std::to_string(i));
+        PutText(w, (v109 ? "Wegpunkt, Nr. \xC3\xBC " : "waypoint, number ") + std::to_string(i));
         Put<std::uint8_t>(w, 1);
         Put<double>(w, 25);
         for (std::int32_t v : {0, 0, i % 120, 0}) Put<std::int32_t>(w, v);
@@ -203,11 +236,16 @@ std::string GdbWaypoints(int count)
         Put<std::uint16_t>(w, 0);
         Put<std::int32_t>(w, 0);
         PutText(w, "");
-        PutText(w, "");
+        if (v109) Put<std::uint32_t>(w, 1);
+        PutText(w, v109 ? "list" : "");
         Put<std::uint16_t>(w, 0);
         Put<std::uint8_t>(w, 0);
         Put<std::uint8_t>(w, 1);
         Put<std::uint32_t>(w, 1100000000u + static_cast<std::uint32_t>(i));
+        if (v109) {
+            Put<std::uint32_t>(w, 0);
+            Put<std::uint16_t>(w, 0);
+        }
         PutRecord(f, 'W', w);
     }
     return f;

@@ -2,6 +2,7 @@
 // Google Benchmark programs and the whole-process generator share them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace bench {
@@ -19,9 +20,14 @@ std::string KesWaypoints(int count, const std::string& lineEnd = "\r\n");
 // A Nobletec export holding `count` marks and one track of `count` points.
 std::string NobletecExport(int count, const std::string& lineEnd = "\r\n");
 
-std::string TomTomOv2(int points);
+// With `extended`, every other point is of the extended type: a further
+// text after its name.
+std::string TomTomOv2(int points, bool extended = false);
+// A version "4" track file: whole metres as a 32-bit integer.
 std::string MapsendTrack(int points);
-std::string GdbWaypoints(int count);
+// Version 109 holds a list of texts where 108 has one, pads each waypoint with
+// six bytes, writes UTF-8, and comes with a 1000-point route first.
+std::string GdbWaypoints(int count, std::uint16_t version = 108);
 std::string GdbTrack(int points);
 
 // Writes the content to the path, replacing any file there.

@@ -22,7 +22,7 @@ std::string BenchFolder()
 static void BM_TomTomOv2_10k(benchmark::State& state)
 {
     const std::string source = BenchFolder() + "/points.ov2";
-    bench::SaveInput(source, bench::TomTomOv2(10000));
+    bench::SaveInput(source, bench::TomTomOv2(10000, true));
     for (auto _ : state) ReadTomTomFile(source, BenchFolder() + "/points");
     state.counters["waypoints"] = WaypointCount;
 }

@@ -35,6 +35,22 @@ static void BM_Gdb10kWaypointsToWaypointFile(benchmark::State& state)
 }
 BENCHMARK(BM_Gdb10kWaypointsToWaypointFile)->Unit(benchmark::kMillisecond);
 
+static void BM_Gdb109_10kWaypointsAndARouteToNativeFiles(benchmark::State& state)
+{
+    const std::string input = Folder() + "/waypoints-109.gdb";
+    WriteFileSafely(input, bench::GdbWaypoints(10000, 109));
+    SilentFrontEnd front(11);
+    ScopedFrontEnd scope(front);
+    for (auto _ : state) {
+        ReadMapsourceGdbFile(input, Folder() + "/waypoints-109.wpt");
+        WriteWaypointFile(Folder() + "/waypoints-109.wpt");
+        WriteRouteFile(Folder() + "/waypoints-109.rte");
+    }
+    state.counters["waypoints"] = WaypointCount;
+    state.counters["route points"] = RouteList[1].PointCount;
+}
+BENCHMARK(BM_Gdb109_10kWaypointsAndARouteToNativeFiles)->Unit(benchmark::kMillisecond);
+
 static void BM_Gdb100kPointTrackToTrackFile(benchmark::State& state)
 {
     const std::string input = Folder() + "/track.gdb";

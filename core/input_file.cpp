@@ -19,19 +19,9 @@ std::vector<const InputFile*>& OpenMappings()
     return open;
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
+// Closes an open descriptor on every way out.
+struct Closer {
+    void operator()(const int* fd) const { ::close(*fd); }
 };
 
 std::size_t PageSize()
@@ -48,7 +38,8 @@ std::string ReadUpTo(int fd, const std::string& path, std::size_t limit)
     for (;;) {
         if (filled == content.size()) {
             if (filled > limit) ThrowFileError(path, EFBIG);
-            content.resize(std::max<std::size_t>(content.size() * 2, 65536));
+            const std::size_t grown = std::max<std::size_t>(content.size() * 2, 65536);
+            content.resize(limit < grown ? limit + 1 : grown);  // one byte past the limit tells it is passed
         }
         const ssize_t got = ::read(fd, content.data() + filled, content.size() - filled);
         if (got < 0) {
@@ -58,7 +49,6 @@ std::string ReadUpTo(int fd, const std::string& path, std::size_t limit)
         if (got == 0) break;
         filled += static_cast<std::size_t>(got);
     }
-    if (filled > limit) ThrowFileError(path, EFBIG);
     content.resize(filled);
     return content;
 }
@@ -66,16 +56,17 @@ std::string ReadUpTo(int fd, const std::string& path, std::size_t limit)
 
 std::shared_ptr<const InputFile> InputFile::Open(const std::string& path)
 {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) ThrowFileError(path, errno);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) ThrowFileError(path, errno);
+    const std::unique_ptr<const int, Closer> closeAtEnd(&fd);
     struct stat info{};
-    if (::fstat(fd.Get(), &info) != 0) ThrowFileError(path, errno);
+    if (::fstat(fd, &info) != 0) ThrowFileError(path, errno);
     if (S_ISDIR(info.st_mode)) ThrowFileError(path, EISDIR);
 
     std::shared_ptr<InputFile> input(new InputFile);
     const auto size = static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0);
     if (S_ISREG(info.st_mode) && size > 0) {
-        void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd.Get(), 0);
+        void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
         if (mapped != MAP_FAILED) {
             ::madvise(mapped, size, MADV_SEQUENTIAL);
             input->mapping_ = mapped;
@@ -88,7 +79,7 @@ std::shared_ptr<const InputFile> InputFile::Open(const std::string& path)
     // A file that cannot be mapped: a pipe, a device, a file system without
     // mapping, or a file whose size the system does not know beforehand.
     const bool sizeKnown = S_ISREG(info.st_mode) && size > 0;
-    input->held_ = ReadUpTo(fd.Get(), path, sizeKnown ? SIZE_MAX : kMaxUnmappedSize);
+    input->held_ = ReadUpTo(fd, path, sizeKnown ? SIZE_MAX : kMaxUnmappedSize);
     input->bytes_ = {reinterpret_cast<const std::uint8_t*>(input->held_.data()), input->held_.size()};
     return input;
 }
