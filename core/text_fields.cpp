@@ -21,7 +21,6 @@ std::string_view TrimView(std::string_view s)
     return s;
 }
 
-// The n-th comma-separated field, untrimmed; nothing when the line has fewer fields.
 // The position of the k-th comma (k at least 1) at or after `from`, or npos.
 // The line is searched a word at a time, so fields are passed over without a
 // search call each.
