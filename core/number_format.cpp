@@ -1,26 +1,13 @@
 #include "core/number_format.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <string_view>
 
 namespace {
-constexpr int kMaxFastDecimals = 17;
-constexpr double kPowersOfTen[kMaxFastDecimals + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
-                                                       1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
-
-// Appends the text [first, end) after blanks up to `width`. The blanks go into
-// the buffer in front of the text when they fit there (the buffer starts at
-// `begin`), so that one append takes the whole column.
-void AppendAligned(std::string& out, char* begin, char* first, char* end, int width)
-{
-    std::ptrdiff_t blanks = width - (end - first);
-    if (blanks > 0 && blanks <= first - begin) {
-        while (blanks-- > 0) *--first = ' ';
-    } else if (blanks > 0) {
-        out.append(static_cast<std::size_t>(blanks), ' ');
-    }
-    out.append(first, end);
-}
+constexpr double kPowersOfTen[kMaxNotationDecimals + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+                                                           1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
 
 // Writes the digits of value backwards, ending at `end`, at least `minimum` of them.
 char* DigitsBefore(char* end, std::uint64_t value, int minimum)
@@ -51,21 +38,28 @@ std::uint64_t Magnitude(std::int64_t value)
     return value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
 }
 
-// The general route, for values beyond the fast one: correctly rounded
-// decimal conversion of the exact value.
-void AppendRealSlowly(std::string& out, double value, int width, int decimals)
+// Blanks up to `width`, then the text [first, last).
+char* WriteAligned(char* out, const char* first, const char* last, int width)
 {
-    char buffer[400];  // the largest double in fixed notation with a few decimals fits
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    for (std::ptrdiff_t blanks = width - (last - first); blanks > 0; --blanks) *out++ = ' ';
+    std::memcpy(out, first, static_cast<std::size_t>(last - first));
+    return out + (last - first);
+}
+
+// The general route, for values beyond the fast one: correctly rounded
+// decimal conversion of the exact value, without a sign before a zero.
+std::to_chars_result RealText(char* first, char* last, double value, int decimals)
+{
+    auto result = std::to_chars(first, last, value, std::chars_format::fixed, decimals);
     if (result.ec != std::errc()) {
-        buffer[0] = '0';
-        AppendAligned(out, buffer, buffer, buffer + 1, width);
-        return;
+        *first = '0';
+        return {first + 1, std::errc()};
     }
-    char* first = buffer;
-    if (*first == '-' && std::string_view(buffer + 1, result.ptr).find_first_not_of("0.") == std::string_view::npos)
-        ++first;
-    AppendAligned(out, buffer, first, result.ptr, width);
+    if (*first == '-' && std::string_view(first + 1, result.ptr).find_first_not_of("0.") == std::string_view::npos) {
+        std::memmove(first, first + 1, static_cast<std::size_t>(result.ptr - first - 1));
+        --result.ptr;
+    }
+    return result;
 }
 }  // namespace
 
@@ -86,26 +80,28 @@ bool RoundProduct(double value, double scale, std::int64_t& whole)
     return true;
 }
 
-void AppendInt(std::string& out, std::int64_t value, int width)
+char* WriteInt(char* out, std::int64_t value, int width)
 {
-    char buffer[64];
-    char* const end = buffer + sizeof buffer;
+    char digits[24];
+    char* const end = digits + sizeof digits;
     char* first = DigitsBefore(end, Magnitude(value), 1);
     if (value < 0) *--first = '-';
-    AppendAligned(out, buffer, first, end, width);
+    return WriteAligned(out, first, end, std::min(width, kMaxNotationWidth));
 }
 
 // The exact product of the value and 10^decimals, rounded as the decimal
 // conversion rounds, written as a whole number with the point set in.
-void AppendReal(std::string& out, double value, int width, int decimals)
+char* WriteReal(char* out, double value, int width, int decimals)
 {
+    decimals = std::clamp(decimals, 0, kMaxNotationDecimals);
+    width = std::min(width, kMaxNotationWidth);
     std::int64_t whole = 0;
-    if (decimals < 0 || decimals > kMaxFastDecimals || !RoundProduct(value, kPowersOfTen[decimals], whole)) {
-        AppendRealSlowly(out, value, width, decimals);
-        return;
+    if (!RoundProduct(value, kPowersOfTen[decimals], whole)) {
+        char text[kMaxNotationLength];
+        return WriteAligned(out, text, RealText(text, text + sizeof text, value, decimals).ptr, width);
     }
-    char buffer[64];
-    char* const end = buffer + sizeof buffer;
+    char digits[48];
+    char* const end = digits + sizeof digits;
     const std::uint64_t magnitude = Magnitude(whole);
     const auto unit = static_cast<std::uint64_t>(kPowersOfTen[decimals]);
     char* first = end;
@@ -115,7 +111,33 @@ void AppendReal(std::string& out, double value, int width, int decimals)
     }
     first = DigitsBefore(first, magnitude / unit, 1);
     if (whole < 0) *--first = '-';
-    AppendAligned(out, buffer, first, end, width);
+    return WriteAligned(out, first, end, width);
+}
+
+void AppendInt(std::string& out, std::int64_t value, int width)
+{
+    if (width > kMaxNotationWidth) {
+        const std::string text = FormatInt(value, 0);
+        if (width > static_cast<int>(text.size())) out.append(static_cast<std::size_t>(width) - text.size(), ' ');
+        out += text;
+        return;
+    }
+    char text[kMaxNotationLength];
+    out.append(text, WriteInt(text, value, width));
+}
+
+void AppendReal(std::string& out, double value, int width, int decimals)
+{
+    if (decimals < 0 || decimals > kMaxNotationDecimals || width > kMaxNotationWidth) {
+        std::string text(kMaxNotationLength + static_cast<std::size_t>(std::max(decimals, 0)), '\0');
+        text.resize(static_cast<std::size_t>(RealText(text.data(), text.data() + text.size(), value, decimals).ptr -
+                                             text.data()));
+        if (width > static_cast<int>(text.size())) out.append(static_cast<std::size_t>(width) - text.size(), ' ');
+        out += text;
+        return;
+    }
+    char text[kMaxNotationLength];
+    out.append(text, WriteReal(text, value, width, decimals));
 }
 
 std::string FormatInt(std::int64_t value, int width)

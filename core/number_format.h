@@ -33,3 +33,14 @@ void AppendReal(std::string& out, double value, int width, int decimals);
 
 std::string FormatInt(std::int64_t value, int width);
 std::string FormatReal(double value, int width, int decimals);
+
+// The same notations written into a line being built, for writers that put
+// many columns on a line: `out` needs room for kMaxNotationLength characters,
+// and each returns the end of what it wrote. Widths go up to
+// kMaxNotationWidth, decimals up to kMaxNotationDecimals (beyond, the limit is
+// taken).
+inline constexpr int kMaxNotationWidth = 32;
+inline constexpr int kMaxNotationDecimals = 17;
+inline constexpr std::size_t kMaxNotationLength = 330;  // the largest double with 17 decimals
+char* WriteInt(char* out, std::int64_t value, int width);
+char* WriteReal(char* out, double value, int width, int decimals);

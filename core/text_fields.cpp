@@ -21,34 +21,31 @@ std::string_view TrimView(std::string_view s)
     return s;
 }
 
-// The position of the k-th comma (k at least 1) at or after `from`, or npos.
-// The line is searched a word at a time, so fields are passed over without a
-// search call each.
-std::size_t NthComma(std::string_view line, std::size_t from, int k)
-{
-    std::size_t i = from;
-    for (; line.size() - i >= 8; i += 8) {
-        for (std::uint64_t marked = bytescan::Equal(bytescan::Load(line.data() + i), ','); marked != 0;
-             marked &= marked - 1)
-            if (--k == 0) return i + bytescan::FirstMarked(marked);
-    }
-    for (; i < line.size(); ++i)
-        if (line[i] == ',' && --k == 0) return i;
-    return std::string_view::npos;
-}
-
-// The n-th comma-separated field, untrimmed; nothing when the line has fewer fields.
+// The n-th comma-separated field, untrimmed; nothing when the line has fewer
+// fields. The line is searched a word at a time, so the fields before it are
+// passed over without a search call each.
 std::optional<std::string_view> CommaField(std::string_view line, int n)
 {
     if (n < 1) return std::nullopt;
+    int commas = 0;  // passed so far; the field starts after comma n-1 and ends at comma n
     std::size_t start = 0;
-    if (n > 1) {
-        const std::size_t comma = NthComma(line, 0, n - 1);
-        if (comma == std::string_view::npos) return std::nullopt;
-        start = comma + 1;
+    auto comma = [&](std::size_t at) {
+        if (++commas == n) return true;
+        start = at + 1;
+        return false;
+    };
+    std::size_t i = 0;
+    for (; line.size() - i >= 8; i += 8) {
+        for (std::uint64_t marked = bytescan::Equal(bytescan::Load(line.data() + i), ','); marked != 0;
+             marked &= marked - 1) {
+            const std::size_t at = i + bytescan::FirstMarked(marked);
+            if (comma(at)) return line.substr(start, at - start);
+        }
     }
-    const std::size_t end = NthComma(line, start, 1);
-    return line.substr(start, (end == std::string_view::npos ? line.size() : end) - start);
+    for (; i < line.size(); ++i)
+        if (line[i] == ',' && comma(i)) return line.substr(start, i - start);
+    if (commas != n - 1) return std::nullopt;
+    return line.substr(start);
 }
 
 struct ByteSet {

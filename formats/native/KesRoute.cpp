@@ -15,33 +15,45 @@ void AppendPaddedName(std::string& out, const std::string& name)
     kes::AppendTextColumn(out, PadRightSpaces(name, 16));
 }
 
+// Runs of number columns are built in place and appended in one piece before
+// each text column.
 void AppendPointLine(std::string& out, int route, int position, const RouteWpRecord& p)
 {
+    char run[8 * kMaxNotationLength];  // the longest run: latitude to Column10
+    char* at = run;
+    auto integer = [&](std::int64_t value, int width) {
+        at = WriteInt(at, value, width);
+        *at++ = ',';
+    };
+    auto real = [&](double value, int width, int decimals) {
+        at = WriteReal(at, value, width, decimals);
+        *at++ = ',';
+    };
+    auto flush = [&] {
+        out.append(run, at);
+        at = run;
+    };
     out += "W,";
-    AppendInt(out, route, 3);
-    out += ',';
-    AppendInt(out, position, 3);
-    out += ',';
-    AppendInt(out, p.Number, 3);
-    out += ',';
+    integer(route, 3);
+    integer(position, 3);
+    integer(p.Number, 3);
+    flush();
     AppendPaddedName(out, p.Name);
-    out += ',';
-    AppendReal(out, p.Latitude, 11, 6);
-    out += ',';
-    AppendReal(out, p.Longitude, 11, 6);
-    out += ',';
-    AppendReal(out, p.DateTime, 13, 7);
-    out += ',';
-    for (auto [value, width] : {std::pair<std::int64_t, int>{p.Symbol, 2}, {p.Column7, 2}, {p.Column8, 2},
-                                {p.Column9, 10}, {p.Column10, 10}}) {
-        AppendInt(out, value, width);
-        out += ',';
-    }
+    *at++ = ',';
+    real(p.Latitude, 11, 6);
+    real(p.Longitude, 11, 6);
+    real(p.DateTime, 13, 7);
+    integer(p.Symbol, 2);
+    integer(p.Column7, 2);
+    integer(p.Column8, 2);
+    integer(p.Column9, 10);
+    integer(p.Column10, 10);
+    flush();
     kes::AppendTextColumn(out, p.Description);
-    out += ',';
-    AppendInt(out, p.Column12, 2);
-    out += ',';
-    AppendInt(out, p.Column13, 2);
+    *at++ = ',';
+    integer(p.Column12, 2);
+    at = WriteInt(at, p.Column13, 2);
+    flush();
     out += kes::kCrLf;
 }
 }  // namespace

@@ -53,7 +53,7 @@ DayAndSecond NearestSecond(double dateTime)
 }
 }  // namespace
 
-void AppendDateAndTime(std::string& out, double dateTime)
+char* WriteDateAndTime(char* out, double dateTime)
 {
     static constexpr const char* kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -61,24 +61,29 @@ void AppendDateAndTime(std::string& out, double dateTime)
     using namespace std::chrono;
     const year_month_day date{sys_days{days{t.Day - static_cast<std::int64_t>(kUnixEpochDay)}}};
     const unsigned month = static_cast<unsigned>(date.month());
-    char text[19];  // "dd-mmm-yy, HH:MM:SS"
     auto twoDigits = [&](int at, int value) {
-        text[at] = static_cast<char>('0' + value / 10 % 10);
-        text[at + 1] = static_cast<char>('0' + value % 10);
+        out[at] = static_cast<char>('0' + value / 10 % 10);
+        out[at + 1] = static_cast<char>('0' + value % 10);
     };
     twoDigits(0, static_cast<int>(static_cast<unsigned>(date.day())));
-    text[2] = '-';
-    std::memcpy(text + 3, kMonths[(month - 1) % 12], 3);
-    text[6] = '-';
+    out[2] = '-';
+    std::memcpy(out + 3, kMonths[(month - 1) % 12], 3);
+    out[6] = '-';
     twoDigits(7, static_cast<int>(date.year()) % 100);
-    text[9] = ',';
-    text[10] = ' ';
+    out[9] = ',';
+    out[10] = ' ';
     twoDigits(11, t.Second / 3600);
-    text[13] = ':';
+    out[13] = ':';
     twoDigits(14, t.Second / 60 % 60);
-    text[16] = ':';
+    out[16] = ':';
     twoDigits(17, t.Second % 60);
-    out.append(text, sizeof text);
+    return out + kDateAndTimeLength;
+}
+
+void AppendDateAndTime(std::string& out, double dateTime)
+{
+    char text[kDateAndTimeLength];
+    out.append(text, WriteDateAndTime(text, dateTime));
 }
 
 }  // namespace kes

@@ -18,5 +18,8 @@ void CheckDatumLine(std::string_view line);
 // Appends days since 1899-12-30 as "dd-mmm-yy, HH:MM:SS", in English and on
 // a 24-hour clock whatever the host's locale.
 void AppendDateAndTime(std::string& out, double dateTime);
+// The same written at `out` (kDateAndTimeLength characters); returns the end.
+inline constexpr std::size_t kDateAndTimeLength = 19;
+char* WriteDateAndTime(char* out, double dateTime);
 
 }  // namespace kes

@@ -45,19 +45,25 @@ void ParseWaypointLine(std::string_view text, WayPoints& w)
     w.Column24 = Unescaped(line.Text(24, ""));
 }
 
+// Runs of number columns are built in place and appended in one piece before
+// each text column.
 void AppendWaypointLine(std::string& out, int position, const WayPoints& w)
 {
+    char run[10 * kMaxNotationLength];  // the longest run: columns 12 to 21
+    char* at = run;
     auto integer = [&](std::int64_t value, int width) {
-        AppendInt(out, value, width);
-        out += ',';
+        at = WriteInt(at, value, width);
+        *at++ = ',';
     };
     auto real = [&](double value, int width, int decimals) {
-        AppendReal(out, value, width, decimals);
-        out += ',';
+        at = WriteReal(at, value, width, decimals);
+        *at++ = ',';
     };
     auto text = [&](const std::string& value) {
+        out.append(run, at);
         kes::AppendTextColumn(out, value);
-        out += ',';
+        at = run;
+        *at++ = ',';
     };
     integer(position, 4);
     text(w.Name);
@@ -78,11 +84,13 @@ void AppendWaypointLine(std::string& out, int position, const WayPoints& w)
     integer(w.Column17, 2);
     integer(w.Column18, 0);
     integer(w.Column19, 0);
-    out += FormatFixed(10, 1, w.Column20);
-    out += ',';
+    const std::string column20 = FormatFixed(10, 1, w.Column20);
+    at = std::copy(column20.begin(), column20.end(), at);
+    *at++ = ',';
     integer(w.Column21, 0);
     text(w.Column22);
     text(w.Column23);
+    out.append(run, at);
     kes::AppendTextColumn(out, w.Column24);
     out += kes::kCrLf;
 }
