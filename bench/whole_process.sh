@@ -5,8 +5,10 @@
 #   bash bench/whole_process.sh            # RUNS=9, build folder "build"
 #   RUNS=15 BUILD=build-release bash bench/whole_process.sh
 #   CASES='NMEA' bash bench/whole_process.sh   # only the cases whose name matches
-# Times come from bash's microsecond clock around each run, memory from
-# /usr/bin/time in separate runs, so that neither disturbs the other.
+# Times come from bash's millisecond clock around each run (wall time, and the
+# CPU time of the process, user and system, which a busy machine disturbs
+# less), memory from /usr/bin/time in separate runs, so that neither disturbs
+# the other.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${RUNS:-9}
@@ -31,25 +33,27 @@ case_() {
   local name=$1 target=$2
   shift 2
   grep -qE -- "$cases" <<<"$name" || return 0
-  local args=("$@") times=() memories=() status=0 start end
+  local args=("$@") times=() cpus=() memories=() status=0 real user sys
   "$headless" "${args[@]}" >"$work/last.txt" 2>&1 || status=$?  # warms the page cache
+  local TIMEFORMAT='%3R %3U %3S'
   for ((r = 0; r < runs; r++)); do
-    start=$EPOCHREALTIME
-    "$headless" "${args[@]}" >/dev/null 2>&1 || true
-    end=$EPOCHREALTIME
-    times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.1f", (b - a) * 1000 }')")
+    read -r real user sys < <({ time "$headless" "${args[@]}" >/dev/null 2>&1; } 2>&1)
+    times+=("$(awk -v t="$real" 'BEGIN { printf "%.0f", t * 1000 }')")
+    cpus+=("$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.0f", (u + s) * 1000 }')")
     /usr/bin/time -f %M -o "$work/memory.txt" "$headless" "${args[@]}" >/dev/null 2>&1 || true
     memories+=("$(tail -1 "$work/memory.txt")")
   done
-  local time memory last
+  local time cpu memory last
   time=$(printf '%s\n' "${times[@]}" | median)
+  cpu=$(printf '%s\n' "${cpus[@]}" | median)
   memory=$(printf '%s\n' "${memories[@]}" | median)
   last=$(grep -v '^$' "$work/last.txt" | tail -1)
-  printf '%-44s %9s ms %8.1f MB   %-20s exit %d: %s\n' "$name" "$time" "$(awk -v k="$memory" 'BEGIN { print k / 1024 }')" \
-    "$target" "$status" "${last:0:40}"
+  printf '%-44s %6s ms %6s ms %6.1f MB   %-20s exit %d: %s\n' "$name" "$time" "$cpu" \
+    "$(awk -v k="$memory" 'BEGIN { print k / 1024 }')" "$target" "$status" "${last:0:30}"
 }
 
-printf '%-44s %12s %11s   %-20s %s\n' "case ($runs runs, median)" "time" "peak memory" "target" "last line"
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) processors"
+printf '%-44s %9s %9s %9s   %-20s %s\n' "case ($runs runs, median)" "wall" "CPU" "memory" "target" "last line"
 case_ "failed conversion (missing input)" "<= 5 ms, <= 8 MB" 8 1 "$out/missing" "$in/no-such-file.nmea"
 case_ ".ov2, 10,000 points -> .wpt" "<= 15 ms" 13 0 "$out/points" "$in/points.ov2"
 case_ ".gdb, 10,000 waypoints -> .wpt" "<= 30 ms" 11 0 "$out/waypoints" "$in/waypoints.gdb"
