@@ -233,10 +233,3 @@ TEST(ByteReader, FileErrorsCarryTheSystemMessage)
     WriteText(dir.Path("empty.bin"), "");
     EXPECT_TRUE(ByteReader::FromFile(dir.Path("empty.bin")).at_end());
 }
-
-// Text held in memory is never handed back: a long one reads whole.
-TEST(LineReader, LongTextInMemoryStaysWhole)
-{
-    const std::vector<std::string> lines = SomeLines(12 << 20);
-    EXPECT_EQ(AllLines(Joined(lines, "\r\n")), lines);
-}

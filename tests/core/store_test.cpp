@@ -148,14 +148,3 @@ TEST(PointStore, RoutePointsTakeTheLatestResetAndKeepTheirAltitude)
     EXPECT_EQ(p.Column8, 3);
     EXPECT_DOUBLE_EQ(RouteList[100].Points[1].DateTime, 40001.25);
 }
-
-TEST(PointStore, EveryUsedWaypointIsResetNotOnlyTheLastBlock)
-{
-    ClearWaypoints();
-    for (int i = 1; i <= kMaxWaypoints; i += 97) WaypointList[i].Name = "used";
-    WaypointList[5000].Column9 = 77;
-    ClearWaypoints();
-    for (int i = 1; i <= kMaxWaypoints; i += 97) ASSERT_EQ(WaypointList[i].Name, "") << i;
-    EXPECT_EQ(WaypointList[5000].Column9, 0);
-    EXPECT_EQ(WaypointList[5000].Number, -1);
-}
