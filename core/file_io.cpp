@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/input_file.h"
+
 FileError::FileError(const std::string& path, const std::string& systemMessage)
     : std::runtime_error(path.empty() ? systemMessage : systemMessage + ": \"" + path + "\""),
       path_(path),
@@ -52,39 +54,17 @@ std::string TemporaryNameBeside(const std::string& path)
 }
 }  // namespace
 
-namespace {
-// Reads straight into the container, sized from the file's length and grown
-// when the file turns out longer (a pipe or a file that grows).
-template <typename Container>
-Container ReadWholeFile(const std::string& path)
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
 {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) ThrowFileError(path, errno);
-    struct stat info{};
-    if (::fstat(fd.Get(), &info) != 0) ThrowFileError(path, errno);
-    if (S_ISDIR(info.st_mode)) ThrowFileError(path, EISDIR);
-
-    Container content;
-    content.resize(info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0);
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == content.size()) content.resize(content.size() + 65536);
-        const ssize_t got = ::read(fd.Get(), content.data() + filled, content.size() - filled);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            ThrowFileError(path, errno);
-        }
-        if (got == 0) break;
-        filled += static_cast<std::size_t>(got);
-    }
-    content.resize(filled);
-    return content;
+    const auto bytes = InputFile::Open(path)->Bytes();
+    return {bytes.begin(), bytes.end()};
 }
-}  // namespace
 
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path) { return ReadWholeFile<std::vector<std::uint8_t>>(path); }
-
-std::string ReadFileText(const std::string& path) { return ReadWholeFile<std::string>(path); }
+std::string ReadFileText(const std::string& path)
+{
+    const auto bytes = InputFile::Open(path)->Bytes();
+    return {bytes.begin(), bytes.end()};
+}
 
 void WriteFileSafely(const std::string& path, std::string_view content)
 {

@@ -1,6 +1,7 @@
 #include "core/number_format.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -46,6 +47,43 @@ char* WriteAligned(char* out, const char* first, const char* last, int width)
     return out + (last - first);
 }
 
+int DigitCount(std::uint64_t value)
+{
+    static constexpr std::uint64_t kPowers[] = {1ull,
+                                                10ull,
+                                                100ull,
+                                                1000ull,
+                                                10000ull,
+                                                100000ull,
+                                                1000000ull,
+                                                10000000ull,
+                                                100000000ull,
+                                                1000000000ull,
+                                                10000000000ull,
+                                                100000000000ull,
+                                                1000000000000ull,
+                                                10000000000000ull,
+                                                100000000000000ull,
+                                                1000000000000000ull,
+                                                10000000000000000ull,
+                                                100000000000000000ull,
+                                                1000000000000000000ull,
+                                                10000000000000000000ull};
+    if (value < 10) return 1;
+    const int estimate = (64 - std::countl_zero(value)) * 1233 >> 12;  // log10 from log2, at most one short
+    return estimate + (value >= kPowers[estimate] ? 1 : 0);
+}
+
+// Room for a number of `length` characters right-aligned in `width`: the
+// blanks are written, eight at a time (the text written next covers any
+// over-run), and the end of the column is returned.
+char* ColumnEnd(char* out, int length, int width)
+{
+    const int blanks = width - length;
+    for (int i = 0; i < blanks; i += 8) std::memcpy(out + i, "        ", 8);
+    return out + (blanks > 0 ? blanks : 0) + length;
+}
+
 // The general route, for values beyond the fast one: correctly rounded
 // decimal conversion of the exact value, without a sign before a zero.
 std::to_chars_result RealText(char* first, char* last, double value, int decimals)
@@ -80,13 +118,15 @@ bool RoundProduct(double value, double scale, std::int64_t& whole)
     return true;
 }
 
+// The digits are written backwards from the end of the column, in place.
 char* WriteInt(char* out, std::int64_t value, int width)
 {
-    char digits[24];
-    char* const end = digits + sizeof digits;
-    char* first = DigitsBefore(end, Magnitude(value), 1);
-    if (value < 0) *--first = '-';
-    return WriteAligned(out, first, end, std::min(width, kMaxNotationWidth));
+    const std::uint64_t magnitude = Magnitude(value);
+    const int length = DigitCount(magnitude) + (value < 0 ? 1 : 0);
+    char* const end = ColumnEnd(out, length, std::min(width, kMaxNotationWidth));
+    char* const first = DigitsBefore(end, magnitude, 1);
+    if (value < 0) first[-1] = '-';
+    return end;
 }
 
 // The exact product of the value and 10^decimals, rounded as the decimal
@@ -100,18 +140,19 @@ char* WriteReal(char* out, double value, int width, int decimals)
         char text[kMaxNotationLength];
         return WriteAligned(out, text, RealText(text, text + sizeof text, value, decimals).ptr, width);
     }
-    char digits[48];
-    char* const end = digits + sizeof digits;
     const std::uint64_t magnitude = Magnitude(whole);
     const auto unit = static_cast<std::uint64_t>(kPowersOfTen[decimals]);
+    const std::uint64_t units = magnitude / unit;
+    const int length = (whole < 0 ? 1 : 0) + DigitCount(units) + (decimals > 0 ? 1 + decimals : 0);
+    char* const end = ColumnEnd(out, length, width);
     char* first = end;
     if (decimals > 0) {
         first = DigitsBefore(first, magnitude % unit, decimals);
         *--first = '.';
     }
-    first = DigitsBefore(first, magnitude / unit, 1);
-    if (whole < 0) *--first = '-';
-    return WriteAligned(out, first, end, width);
+    first = DigitsBefore(first, units, 1);
+    if (whole < 0) first[-1] = '-';
+    return end;
 }
 
 void AppendInt(std::string& out, std::int64_t value, int width)

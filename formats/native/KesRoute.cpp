@@ -15,46 +15,26 @@ void AppendPaddedName(std::string& out, const std::string& name)
     kes::AppendTextColumn(out, PadRightSpaces(name, 16));
 }
 
-// Runs of number columns are built in place and appended in one piece before
-// each text column.
 void AppendPointLine(std::string& out, int route, int position, const RouteWpRecord& p)
 {
-    char run[8 * kMaxNotationLength];  // the longest run: latitude to Column10
-    char* at = run;
-    auto integer = [&](std::int64_t value, int width) {
-        at = WriteInt(at, value, width);
-        *at++ = ',';
-    };
-    auto real = [&](double value, int width, int decimals) {
-        at = WriteReal(at, value, width, decimals);
-        *at++ = ',';
-    };
-    auto flush = [&] {
-        out.append(run, at);
-        at = run;
-    };
-    out += "W,";
-    integer(route, 3);
-    integer(position, 3);
-    integer(p.Number, 3);
-    flush();
-    AppendPaddedName(out, p.Name);
-    *at++ = ',';
-    real(p.Latitude, 11, 6);
-    real(p.Longitude, 11, 6);
-    real(p.DateTime, 13, 7);
-    integer(p.Symbol, 2);
-    integer(p.Column7, 2);
-    integer(p.Column8, 2);
-    integer(p.Column9, 10);
-    integer(p.Column10, 10);
-    flush();
-    kes::AppendTextColumn(out, p.Description);
-    *at++ = ',';
-    integer(p.Column12, 2);
-    at = WriteInt(at, p.Column13, 2);
-    flush();
-    out += kes::kCrLf;
+    kes::ColumnLine line(out);
+    line.Raw("W");
+    line.Int(route, 3);
+    line.Int(position, 3);
+    line.Int(p.Number, 3);
+    line.Text(PadRightSpaces(p.Name, 16));
+    line.Real(p.Latitude, 11, 6);
+    line.Real(p.Longitude, 11, 6);
+    line.Real(p.DateTime, 13, 7);
+    line.Int(p.Symbol, 2);
+    line.Int(p.Column7, 2);
+    line.Int(p.Column8, 2);
+    line.Int(p.Column9, 10);
+    line.Int(p.Column10, 10);
+    line.Text(p.Description);
+    line.Int(p.Column12, 2);
+    line.Int(p.Column13, 2);
+    line.End();
 }
 }  // namespace
 

@@ -23,6 +23,37 @@ void AppendTextColumn(std::string& out, std::string_view text)
     }
 }
 
+void ColumnLine::Flush()
+{
+    out_.append(run_, at_);
+    at_ = run_;
+}
+
+void ColumnLine::Raw(std::string_view text)
+{
+    MakeRoom(text.size());
+    if (text.size() + 1 > sizeof run_) {
+        out_.append(text);
+    } else {
+        at_ = std::copy(text.begin(), text.end(), at_);
+    }
+    *at_++ = ',';
+}
+
+void ColumnLine::Text(std::string_view text)
+{
+    Flush();
+    AppendTextColumn(out_, text);
+    *at_++ = ',';
+}
+
+void ColumnLine::End()
+{
+    --at_;  // the comma after the last column
+    Flush();
+    out_ += kCrLf;
+}
+
 void CheckDatumLine(std::string_view line)
 {
     if (line != "WGS 84") Front().ShowMessage("The Data file datum must be WGS84");

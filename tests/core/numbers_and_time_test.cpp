@@ -42,6 +42,13 @@ TEST(Notations, RightAlignedNeverCut)
     EXPECT_EQ(FormatReal(-777, 7, 0), "   -777");
     EXPECT_EQ(FormatReal(33605, 13, 7), "33605.0000000");
     EXPECT_EQ(FormatReal(1e300, 3, 1).size(), 303u);
+    EXPECT_EQ(FormatInt(0, 3), "  0");
+    EXPECT_EQ(FormatInt(std::numeric_limits<std::int64_t>::min(), 0), "-9223372036854775808");
+    EXPECT_EQ(FormatInt(9999999999, 11), " 9999999999");
+    EXPECT_EQ(FormatInt(10000000000, 11), "10000000000");
+    EXPECT_EQ(FormatInt(7, 40), std::string(39, ' ') + "7");
+    EXPECT_EQ(FormatReal(-1.5, 40, 1), std::string(36, ' ') + "-1.5");
+    EXPECT_EQ(FormatReal(2.5, 5, 30), "2.500000000000000000000000000000");
 }
 
 TEST(Calendar, DayCountsBothWays)
