@@ -1,42 +1,77 @@
 #!/usr/bin/env bash
-# Whole conversions, start-up included: kes-headless on generated inputs that
-# go beyond the store's capacity, each run RUNS times; prints the median wall
-# time and the largest resident size of each.
-#   bash bench/whole_process.sh [KES_HEADLESS] [RUNS]
+# Times whole kes-headless processes, start-up included, on large inputs that
+# it builds in a temporary folder, and prints per case the median wall time
+# and the median peak memory (maximum resident set size) of RUNS runs:
+#   bash bench/whole_process.sh            # RUNS=9, build folder "build"
+#   RUNS=15 BUILD=build-release bash bench/whole_process.sh
+#   CASES='NMEA' bash bench/whole_process.sh   # only the cases whose name matches
+# Times come from bash's millisecond clock around each run (wall time, and the
+# CPU time of the process, user and system, which a busy machine disturbs
+# less), memory from /usr/bin/time in separate runs, so that neither disturbs
+# the other.
 set -euo pipefail
-headless=${1:-build/bin/kes-headless}
-runs=${2:-9}
-work=$(mktemp -d)
+cd "$(dirname "$0")/.."
+runs=${RUNS:-9}
+build=${BUILD:-build}
+cases=${CASES:-.}
+
+bash scripts/install-packages.sh time
+cmake --build "$build" -j2 --target kes-headless kes-bench-inputs >/dev/null
+headless=$PWD/$build/bin/kes-headless
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kes-whole-process.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+in=$work/in
+out=$work/out
+mkdir -p "$out"
+"$build/bench/kes-bench-inputs" "$in"
 
-# 120,000 fixes, each with the GGA sentence a receiver sends before it.
-awk 'BEGIN { for (i = 0; i < 120000; i++) {
-    t = sprintf("%02d%02d%02d", int(i / 3600) % 24, int(i / 60) % 60, i % 60)
-    printf "$GPGGA,%s.000,4807.%03d,N,01131.000,E,1,05,1.6,%d.0,M,,*00\r\n", t, i % 1000, 200 + i % 50
-    printf "$GPRMC,%s.000,A,4807.%03d,N,01131.000,E,0.1,84.4,230394,,*00\r\n", t, i % 1000 } }' >"$work/long.nmea"
-# 10,001 waypoints in the native waypoint file.
-{ printf 'Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n'
-  awk 'BEGIN { for (i = 1; i <= 10001; i++) printf "%4d,WP%d,  51.%06d,  -0.100000,33605.0000000,  0, 0, 3,         0,     65535,, 0, 0,    0,   -777, 8, 0,17,0,10.0,2,,,\r\n", i, i, i }'
-} >"$work/many.wpt"
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-measure() {
-  local name=$1; shift
-  local times=() rss=0
+# case NAME TARGET INPUT_POSITION OUTPUT_POSITION OUTPUT_NAME INPUT...
+case_() {
+  local name=$1 target=$2
+  shift 2
+  grep -qE -- "$cases" <<<"$name" || return 0
+  local args=("$@") times=() cpus=() memories=() status=0 real user sys
+  "$headless" "${args[@]}" >"$work/last.txt" 2>&1 || status=$?  # warms the page cache
+  local TIMEFORMAT='%3R %3U %3S'
   for ((r = 0; r < runs; r++)); do
-    /usr/bin/time -f '%e %M' -o "$work/time" "$headless" "$@" >/dev/null
-    read -r seconds kilobytes <"$work/time"
-    times+=("$seconds")
-    ((kilobytes > rss)) && rss=$kilobytes
+    read -r real user sys < <({ time "$headless" "${args[@]}" >/dev/null 2>&1; } 2>&1)
+    times+=("$(awk -v t="$real" 'BEGIN { printf "%.0f", t * 1000 }')")
+    cpus+=("$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.0f", (u + s) * 1000 }')")
+    /usr/bin/time -f %M -o "$work/memory.txt" "$headless" "${args[@]}" >/dev/null 2>&1 || true
+    memories+=("$(tail -1 "$work/memory.txt")")
   done
-  local median
-  median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
-  printf '%-36s median %6ss  max RSS %7d KB\n' "$name" "$median" "$rss"
+  local time cpu memory last
+  time=$(printf '%s\n' "${times[@]}" | median)
+  cpu=$(printf '%s\n' "${cpus[@]}" | median)
+  memory=$(printf '%s\n' "${memories[@]}" | median)
+  last=$(grep -v '^$' "$work/last.txt" | tail -1)
+  printf '%-44s %6s ms %6s ms %6.1f MB   %-20s exit %d: %s\n' "$name" "$time" "$cpu" \
+    "$(awk -v k="$memory" 'BEGIN { print k / 1024 }')" "$target" "$status" "${last:0:30}"
 }
 
-measure "NMEA 120k fixes -> track file" 8 1 "$work/out.plt" "$work/long.nmea"
-measure "NMEA 120k fixes -> Holux track" 8 3 "$work/out.tlg" "$work/long.nmea"
-measure "10001 waypoints -> waypoint file" 0 2 "$work/out.wrt" "$work/many.wpt"
-fixtures=$(dirname "$0")/../../shared/fixtures
-if [[ -f $fixtures/mapsource/gdb-sample.gdb ]]; then
-  measure "gdb-sample.gdb tracks -> track files" 12 1 "$work/s.plt" "$fixtures/mapsource/gdb-sample.gdb"
-fi
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) processors"
+printf '%-44s %9s %9s %9s   %-20s %s\n' "case ($runs runs, median)" "wall" "CPU" "memory" "target" "last line"
+case_ "failed conversion (missing input)" "<= 5 ms, <= 8 MB" 8 1 "$out/missing" "$in/no-such-file.nmea"
+case_ ".ov2, 10,000 points -> .wpt" "<= 15 ms" 13 0 "$out/points" "$in/points.ov2"
+case_ ".gdb, 10,000 waypoints -> .wpt" "<= 30 ms" 11 0 "$out/waypoints" "$in/waypoints.gdb"
+case_ ".gdb, one 100,000-point track -> .plt" "<= 50 ms" 12 1 "$out/gdb-track" "$in/track.gdb"
+case_ "Magellan track, 100,000 points -> .plt" "<= 60 ms" 10 1 "$out/magellan" "$in/magellan-track.log"
+case_ "NMEA, 100,000 RMC + GGA fixes -> .plt" "<= 80 ms" 8 1 "$out/fixes" "$in/fixes.nmea"
+case_ "NMEA, $(($(stat -c %s "$in/large.nmea") / 1000000)) MB (1.5 million fixes) -> .plt" "<= 150 ms, <= 64 MB" \
+  8 1 "$out/large" "$in/large.nmea"
+case_ "NMEA, 200 MB without a known sentence" "<= 64 MB" 8 1 "$out/garbage" "$in/garbage.nmea"
+case_ ".gdb, 200 MB of records of unknown type" "<= 64 MB" 12 1 "$out/unknown" "$in/unknown-records.gdb"
+case_ "NMEA, one line of 200 MB" "<= 64 MB" 8 1 "$out/one-line" "$in/one-line.nmea"
+case_ "5 MB CR-only: Kes waypoints -> .wrt" "<= 50 ms" 0 2 "$out/cr-wpt" "$in/cr-only.wpt"
+case_ "5 MB CR-only: Kes track -> .tlg" "<= 50 ms" 1 3 "$out/cr-plt" "$in/cr-only.plt"
+case_ "5 MB CR-only: Nobletec waypoints -> .wpt" "<= 50 ms" 6 0 "$out/cr-nobletec-wpt" "$in/cr-only-nobletec.txt"
+case_ "5 MB CR-only: Nobletec tracks -> .plt" "<= 50 ms" 7 1 "$out/cr-nobletec-plt" "$in/cr-only-nobletec.txt"
+case_ "5 MB CR-only: NMEA -> .plt" "<= 50 ms" 8 1 "$out/cr-nmea" "$in/cr-only.nmea"
+case_ "5 MB CR-only: Magellan waypoints -> .wpt" "<= 50 ms" 9 0 "$out/cr-magellan-wpt" \
+  "$in/cr-only-magellan-waypoints.log"
+case_ "5 MB CR-only: Magellan track -> .plt" "<= 50 ms" 10 1 "$out/cr-magellan-plt" "$in/cr-only-magellan-track.log"
+case_ "five .plt of 2,500 points -> one .tlg" "<= 15 ms" 1 3 "$out/merged" \
+  "$in/track1.plt" "$in/track2.plt" "$in/track3.plt" "$in/track4.plt" "$in/track5.plt"

@@ -6,12 +6,19 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string>
+
+class InputFile;
 
 class ByteReader {
 public:
     explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    // Reads a file: only the bytes read are loaded, and the memory of the
+    // bytes passed is given back as the position moves on. Raises FileError
+    // when the file cannot be opened.
+    static ByteReader FromFile(const std::string& path);
 
     std::size_t position() const { return position_; }
     std::size_t size() const { return bytes_.size(); }
@@ -23,12 +30,14 @@ public:
     {
         if (target > bytes_.size()) return false;
         position_ = target;
+        Moved();
         return true;
     }
     bool skip(std::size_t count)
     {
         if (count > remaining()) return false;
         position_ += count;
+        Moved();
         return true;
     }
 
@@ -47,6 +56,7 @@ public:
         if (count > remaining()) return false;
         out.assign(reinterpret_cast<const char*>(bytes_.data() + position_), count);
         position_ += count;
+        Moved();
         return true;
     }
 
@@ -56,6 +66,7 @@ public:
         const std::size_t count = out.size() < remaining() ? out.size() : remaining();
         if (count > 0) std::memcpy(out.data(), bytes_.data() + position_, count);
         position_ += count;
+        Moved();
         return count;
     }
 
@@ -71,9 +82,23 @@ private:
         if (sizeof(T) > remaining()) return false;
         std::memcpy(&out, bytes_.data() + position_, sizeof(T));
         position_ += sizeof(T);
+        Moved();
         return true;
     }
 
+    // Every few megabytes of progress, the bytes well behind the position are
+    // handed back (a no-op unless they lie in a mapped input file).
+    static constexpr std::size_t kHandBackStep = 4u << 20;
+    static constexpr std::size_t kKeptBehind = 1u << 20;
+    void Moved()
+    {
+        if (position_ >= nextHandBack_) HandBack();
+    }
+    void HandBack();
+
     std::span<const std::uint8_t> bytes_;
     std::size_t position_ = 0;
+    std::size_t handedBack_ = 0;
+    std::size_t nextHandBack_ = kHandBackStep;
+    std::shared_ptr<const InputFile> input_;  // the file, when the reader opened it
 };

@@ -40,9 +40,18 @@ double NowLocal()
     if (pinnedLocal) return *pinnedLocal;
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    tm local{};
-    localtime_r(&now.tv_sec, &local);
-    return DayCountOf(now.tv_sec + local.tm_gmtoff, now.tv_nsec);
+    // Readers ask for the time once per point: the offset from UTC, which is
+    // costly to look up, is taken again only when the second changes (a
+    // daylight-saving change falls on a whole second).
+    static std::time_t offsetSecond = -1;
+    static long offset = 0;
+    if (now.tv_sec != offsetSecond) {
+        tm local{};
+        localtime_r(&now.tv_sec, &local);
+        offset = local.tm_gmtoff;
+        offsetSecond = now.tv_sec;
+    }
+    return DayCountOf(now.tv_sec + offset, now.tv_nsec);
 }
 
 std::int32_t HostTimeZoneBias()

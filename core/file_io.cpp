@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/input_file.h"
+
 FileError::FileError(const std::string& path, const std::string& systemMessage)
     : std::runtime_error(path.empty() ? systemMessage : systemMessage + ": \"" + path + "\""),
       path_(path),
@@ -94,6 +96,7 @@ bool WriteAll(int fd, const char* data, std::size_t size, int& error)
 }
 
 constexpr std::size_t kBufferSize = 1 << 16;
+
 // A file that is not a folder, opened for reading.
 int OpenForReading(const std::string& path, struct stat& info)
 {
@@ -103,36 +106,19 @@ int OpenForReading(const std::string& path, struct stat& info)
     if (S_ISDIR(info.st_mode)) ThrowFileError(path, EISDIR);
     return fd.Release();
 }
-
-// Reads straight into the container, sized from the file's length and grown
-// when the file turns out longer (a pipe or a file that grows).
-template <typename Container>
-Container ReadWholeFile(const std::string& path)
-{
-    struct stat info{};
-    Descriptor fd(OpenForReading(path, info));
-
-    Container content;
-    content.resize(info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0);
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == content.size()) content.resize(content.size() + 65536);
-        const ssize_t got = ::read(fd.Get(), content.data() + filled, content.size() - filled);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            ThrowFileError(path, errno);
-        }
-        if (got == 0) break;
-        filled += static_cast<std::size_t>(got);
-    }
-    content.resize(filled);
-    return content;
-}
 }  // namespace
 
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path) { return ReadWholeFile<std::vector<std::uint8_t>>(path); }
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
+{
+    const auto bytes = InputFile::Open(path)->Bytes();
+    return {bytes.begin(), bytes.end()};
+}
 
-std::string ReadFileText(const std::string& path) { return ReadWholeFile<std::string>(path); }
+std::string ReadFileText(const std::string& path)
+{
+    const auto bytes = InputFile::Open(path)->Bytes();
+    return {bytes.begin(), bytes.end()};
+}
 
 std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t count)
 {

@@ -22,6 +22,8 @@ private:
 // Raises FileError with the system's message for errno.
 [[noreturn]] void ThrowFileError(const std::string& path, int errorNumber);
 
+// The whole file in memory, for small files; readers go through
+// ByteReader::FromFile and LineReader::FromFile, which load only what they read.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 std::string ReadFileText(const std::string& path);
 // Up to count bytes from offset on; fewer, or none, where the file ends sooner.

@@ -19,11 +19,28 @@ Int RoundHalfEven(double value, Int missing)
     return static_cast<Int>(rounded);
 }
 
+// value x scale rounded to the nearest whole number, exact halves to the even
+// one, judged on the exact product (not on the product rounded to a double);
+// false when the product is not finite or beyond 2^52 in size.
+bool RoundProduct(double value, double scale, std::int64_t& whole);
+
 // Integer of width w: right-aligned by blanks, never cut; width 0 adds nothing.
 void AppendInt(std::string& out, std::int64_t value, int width);
 // Real w.d: fixed-point with exactly d decimals and a full stop, right-aligned
-// by blanks; no decimal point when d is 0.
+// by blanks; no decimal point when d is 0. A value that rounds to zero is
+// written without a sign.
 void AppendReal(std::string& out, double value, int width, int decimals);
 
 std::string FormatInt(std::int64_t value, int width);
 std::string FormatReal(double value, int width, int decimals);
+
+// The same notations written into a line being built, for writers that put
+// many columns on a line: `out` needs room for kMaxNotationLength characters,
+// and each returns the end of what it wrote. Widths go up to
+// kMaxNotationWidth, decimals up to kMaxNotationDecimals (beyond, the limit is
+// taken).
+inline constexpr int kMaxNotationWidth = 32;
+inline constexpr int kMaxNotationDecimals = 17;
+inline constexpr std::size_t kMaxNotationLength = 330;  // the largest double with 17 decimals
+char* WriteInt(char* out, std::int64_t value, int width);
+char* WriteReal(char* out, double value, int width, int decimals);

@@ -32,9 +32,7 @@ WayPoints ResetWaypoint()
 void ClearWaypoints()
 {
     WaypointCount = 0;
-    const WayPoints reset = ResetWaypoint();
-    for (int i = 1; i <= kMaxWaypoints; ++i)
-        WaypointList[i] = reset;
+    WaypointList.ResetAll([reset = ResetWaypoint()](WayPoints& w) { w = reset; });
 }
 
 void ClearTracks()
@@ -42,10 +40,10 @@ void ClearTracks()
     TrackProps.Name.clear();
     TrackProps.Description.clear();
     TrackProps.PointCount = 0;
-    for (int i = 0; i <= kMaxTrackSlot; ++i) {
-        TrackPointList[i].Latitude = kNoPosition;
-        TrackPointList[i].Longitude = kNoPosition;
-    }
+    TrackPointList.ResetAll([](TrackPoint& p) {
+        p.Latitude = kNoPosition;
+        p.Longitude = kNoPosition;
+    });
 }
 
 // Resets the points of every route, not only route 0, so that no stale point
@@ -57,16 +55,17 @@ void ClearRoutes()
     reset.DateTime = NowLocal();
     reset.Column8 = 3;
     reset.Column10 = 65535;
+    const std::function<void(RouteWpRecord&)> resetPoint = [reset](RouteWpRecord& point) {
+        const float altitude = point.Altitude;  // keeps its value across resets
+        point = reset;
+        point.Altitude = altitude;
+    };
     for (int r = 0; r <= kMaxRouteIndex; ++r) {
         RouteColours[r] = kRouteColourCycle[r % 7];
         RouteRecord& route = RouteList[r];
         route.Name = "R" + std::to_string(r);
         route.Description.clear();
         route.PointCount = 0;
-        for (int j = 1; j <= kMaxRoutePoints; ++j) {
-            const float altitude = route.Points[j].Altitude;  // keeps its value across resets
-            route.Points[j] = reset;
-            route.Points[j].Altitude = altitude;
-        }
+        route.Points.ResetAll(resetPoint);
     }
 }

@@ -2,13 +2,21 @@
 // reader fills and every writer empties.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 // A fixed-size table indexed First..Last. Every access is checked, so a reader
 // that miscounts throws instead of writing outside the table.
+//
+// The entries live in blocks that are made when first used, and a reset is
+// applied to a block when it is next used: start-up and a reset then cost what
+// a conversion uses, not the table's capacity. What callers see is the same as
+// if every entry had been reset at once, with one rule: a reference to an entry
+// is not kept across a reset of its table.
 template <typename T, int First, int Last>
 class IndexedTable {
 public:
@@ -16,12 +24,36 @@ public:
     static constexpr int kLast = Last;
     static constexpr int kSize = Last - First + 1;
 
-    IndexedTable() : items_(kSize) {}
+    IndexedTable() = default;
+    IndexedTable(const IndexedTable& other) { CopyFrom(other); }
+    IndexedTable& operator=(const IndexedTable& other)
+    {
+        if (this != &other) CopyFrom(other);
+        return *this;
+    }
+    IndexedTable(IndexedTable&&) noexcept = default;
+    IndexedTable& operator=(IndexedTable&&) noexcept = default;
 
-    T& operator[](int index) { return items_[Offset(index)]; }
-    const T& operator[](int index) const { return items_[Offset(index)]; }
+    T& operator[](int index) { return Entry(Offset(index)); }
+    const T& operator[](int index) const { return Entry(Offset(index)); }
+
+    // Applies `reset` to every entry as it holds now: fields that the reset
+    // leaves alone keep their values, and entries never used are zero-filled.
+    // Successive resets of one table must set the same fields.
+    void ResetAll(std::function<void(T&)> reset)
+    {
+        reset_ = std::move(reset);
+        ++generation_;
+    }
 
 private:
+    static constexpr int kBlockSize = 64;
+    static constexpr int kBlocks = (kSize + kBlockSize - 1) / kBlockSize;
+    struct Block {
+        std::uint64_t generation = 0;
+        std::array<T, kBlockSize> items{};
+    };
+
     static std::size_t Offset(int index)
     {
         if (index < First || index > Last)
@@ -29,7 +61,35 @@ private:
                                     std::to_string(First) + ".." + std::to_string(Last));
         return static_cast<std::size_t>(index - First);
     }
-    std::vector<T> items_;
+
+    T& Entry(std::size_t offset) const
+    {
+        std::unique_ptr<Block>& block = blocks_[offset / kBlockSize];
+        if (!block || block->generation != generation_) Refresh(block);
+        return block->items[offset % kBlockSize];
+    }
+
+    void Refresh(std::unique_ptr<Block>& block) const
+    {
+        if (!block) block = std::make_unique<Block>();
+        // Every reset since the block was last used sets the same fields, so
+        // the latest one alone gives the same entries as all of them in turn.
+        if (reset_)
+            for (T& item : block->items) reset_(item);
+        block->generation = generation_;
+    }
+
+    void CopyFrom(const IndexedTable& other)
+    {
+        for (std::size_t b = 0; b < blocks_.size(); ++b)
+            blocks_[b] = other.blocks_[b] ? std::make_unique<Block>(*other.blocks_[b]) : nullptr;
+        generation_ = other.generation_;
+        reset_ = other.reset_;
+    }
+
+    mutable std::array<std::unique_ptr<Block>, kBlocks> blocks_{};
+    std::uint64_t generation_ = 0;
+    std::function<void(T&)> reset_;
 };
 
 struct WayPoints {

@@ -1,5 +1,6 @@
 #include "core/text_fields.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -8,7 +9,9 @@
 #include <optional>
 #include <unistd.h>
 
+#include "core/byte_scan.h"
 #include "core/clock.h"
+#include "core/number_format.h"
 
 namespace {
 std::string_view TrimView(std::string_view s)
@@ -18,16 +21,31 @@ std::string_view TrimView(std::string_view s)
     return s;
 }
 
-// The n-th comma-separated field, untrimmed; nothing when the line has fewer fields.
+// The n-th comma-separated field, untrimmed; nothing when the line has fewer
+// fields. The line is searched a word at a time, so the fields before it are
+// passed over without a search call each.
 std::optional<std::string_view> CommaField(std::string_view line, int n)
 {
     if (n < 1) return std::nullopt;
-    for (int counter = 1; counter < n; ++counter) {
-        const std::size_t comma = line.find(',');
-        if (comma == std::string_view::npos) return std::nullopt;
-        line.remove_prefix(comma + 1);
+    int commas = 0;  // passed so far; the field starts after comma n-1 and ends at comma n
+    std::size_t start = 0;
+    auto comma = [&](std::size_t at) {
+        if (++commas == n) return true;
+        start = at + 1;
+        return false;
+    };
+    std::size_t i = 0;
+    for (; line.size() - i >= 8; i += 8) {
+        for (std::uint64_t marked = bytescan::Equal(bytescan::Load(line.data() + i), ','); marked != 0;
+             marked &= marked - 1) {
+            const std::size_t at = i + bytescan::FirstMarked(marked);
+            if (comma(at)) return line.substr(start, at - start);
+        }
     }
-    return line.substr(0, line.find(','));
+    for (; i < line.size(); ++i)
+        if (line[i] == ',' && comma(i)) return line.substr(start, i - start);
+    if (commas != n - 1) return std::nullopt;
+    return line.substr(start);
 }
 
 struct ByteSet {
@@ -39,15 +57,6 @@ struct ByteSet {
 };
 constexpr ByteSet kFloatBytes("+-.0123456789Ee");
 constexpr ByteSet kIntBytes("+-0123456789");
-
-// Replaces every byte outside `keep` by a blank and trims the result.
-std::string KeepOnly(std::string_view field, const ByteSet& keep)
-{
-    std::string s(field);
-    for (char& c : s)
-        if (!keep.contains[static_cast<unsigned char>(c)]) c = ' ';
-    return std::string(TrimView(s));
-}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
@@ -102,12 +111,43 @@ std::string ProgramFolder()
 }
 
 namespace {
+// A whole number or one with a point, with few digits and no exponent, as
+// nearly all in these files are: its digits as a whole number m and a power of
+// ten p are both exact doubles, so the one division m / p is the correctly
+// rounded value, the same that a full decimal conversion gives. Nothing for
+// any other text.
+std::optional<double> ShortDecimal(std::string_view s)
+{
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr std::size_t kExactDigits = 15;  // below 2^53
+    const char* p = s.data();
+    const char* const end = p + s.size();
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    std::uint64_t digits = 0;
+    const char* const whole = p;
+    while (p != end && IsDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+    std::size_t count = static_cast<std::size_t>(p - whole);
+    std::size_t decimals = 0;
+    if (p != end && *p == '.') {
+        const char* const fraction = ++p;
+        while (p != end && IsDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+        decimals = static_cast<std::size_t>(p - fraction);
+        count += decimals;
+    }
+    if (p != end || count == 0 || count > kExactDigits) return std::nullopt;
+    const double value = static_cast<double>(digits) / kPowers[decimals];
+    return negative ? -value : value;
+}
+
 // Reads blank-trimmed text that holds no comma: a decimal number with optional
 // sign, point and exponent. When anything else follows, the value is the
 // digits read up to there as one whole number.
 double ParseDecimal(std::string_view s)
 {
     if (s.empty()) return 0.0;
+    if (const auto exact = ShortDecimal(s)) return *exact;
     std::size_t i = 0;
     auto digits = [&] {
         const std::size_t start = i;
@@ -177,6 +217,10 @@ double FieldFloat(std::optional<std::string_view> field, double defaultValue)
 {
     if (!field || field->empty()) return defaultValue;
     try {
+        // A field of number bytes and blanks only reads as it stands.
+        if (std::all_of(field->begin(), field->end(),
+                        [](char c) { return c == ' ' || kFloatBytes.contains[static_cast<unsigned char>(c)]; }))
+            return ParseDecimal(TrimView(*field));
         const MappedText numeric(*field, [](char c) {
             return kFloatBytes.contains[static_cast<unsigned char>(c)] ? c : ' ';
         });
@@ -189,11 +233,13 @@ double FieldFloat(std::optional<std::string_view> field, double defaultValue)
 std::int32_t FieldInt(std::optional<std::string_view> field, std::int32_t defaultValue)
 {
     if (!field || field->empty()) return defaultValue;
-    const std::string digits = KeepOnly(*field, kIntBytes);
-    const char* first = digits.data();
-    const char* last = digits.data() + digits.size();
-    if (first != last && *first == '+') ++first;  // from_chars takes '-' only
-    if (first == last || *first == '+') return defaultValue;
+    const MappedText digits(*field, [](char c) { return kIntBytes.contains[static_cast<unsigned char>(c)] ? c : ' '; });
+    const char* first = digits.View().data();
+    const char* last = first + digits.View().size();
+    const bool plus = first != last && *first == '+';
+    if (plus) ++first;  // from_chars takes '-' only
+    // A second sign is a sign in the middle, as "--5" is to from_chars.
+    if (first == last || *first == '+' || (plus && *first == '-')) return defaultValue;
     std::int32_t value = 0;
     const auto [end, error] = std::from_chars(first, last, value);
     if (error != std::errc() || end != last) return defaultValue;
@@ -218,24 +264,33 @@ std::int32_t GetIntField(std::string_view line, int n, std::int32_t defaultValue
 
 CommaFields::CommaFields(std::string_view line) : line_(line)
 {
-    while (count_ < kKept) {
-        const std::size_t comma = line.find(',');
-        fields_[count_++] = line.substr(0, comma);
-        if (comma == std::string_view::npos) break;
-        line.remove_prefix(comma + 1);
+    std::size_t i = 0;
+    for (; line.size() - i >= 8; i += 8) {
+        for (std::uint64_t marked = bytescan::Equal(bytescan::Load(line.data() + i), ','); marked != 0;
+             marked &= marked - 1) {
+            commas_[commaCount_++] = i + bytescan::FirstMarked(marked);
+            if (commaCount_ == kKept) return;
+        }
+    }
+    for (; i < line.size(); ++i) {
+        if (line[i] != ',') continue;
+        commas_[commaCount_++] = i;
+        if (commaCount_ == kKept) return;
     }
 }
 
 bool CommaFields::Field(int n, std::string_view& field) const
 {
-    if (n >= 1 && n <= count_) {
-        field = fields_[n - 1];
-        return true;
+    if (n < 1 || (commaCount_ < kKept && n > commaCount_ + 1)) return false;
+    if (n > kKept) {  // the kept commas end before this field does
+        const auto far = CommaField(line_, n);
+        if (far) field = *far;
+        return far.has_value();
     }
-    if (n <= kKept || count_ < kKept) return false;
-    const auto far = CommaField(line_, n);
-    if (far) field = *far;
-    return far.has_value();
+    const std::size_t begin = n == 1 ? 0 : commas_[n - 2] + 1;
+    const std::size_t end = n <= commaCount_ ? commas_[n - 1] : line_.size();
+    field = std::string_view(line_.data() + begin, end - begin);
+    return true;
 }
 
 std::string CommaFields::Text(int n, std::string_view defaultValue) const
@@ -258,25 +313,35 @@ std::int32_t CommaFields::Int(int n, std::int32_t defaultValue) const
 
 std::string GetSpaceField(std::string_view line, int n, std::string_view defaultValue)
 {
-    auto separator = [](std::string_view s) {
-        const std::size_t blank = s.find(' ');
-        return blank != std::string_view::npos ? blank : s.find('\t');
-    };
     if (n < 1) return std::string(defaultValue);
-    std::string_view rest = TrimView(line);
+    // The separator is the first blank of the rest of the line, or its first
+    // tab when the rest holds no blank: that is when the rest begins after
+    // the line's last blank.
+    const std::string_view text = TrimView(line);
+    const std::size_t lastBlank = text.rfind(' ');
+    auto separator = [&](std::size_t from) {
+        const char c = lastBlank != std::string_view::npos && lastBlank >= from ? ' ' : '\t';
+        std::size_t at = from;
+        while (at < text.size() && text[at] != c) ++at;
+        return at;
+    };
+    std::size_t start = 0;
     for (int counter = 1; counter < n; ++counter) {
-        const std::size_t at = separator(rest);
-        if (at == std::string_view::npos) return std::string(defaultValue);
-        rest = TrimView(rest.substr(at + 1));
+        start = separator(start);
+        if (start == text.size()) return std::string(defaultValue);
+        ++start;
+        while (start < text.size() && text[start] == ' ') ++start;  // a run of blanks is one separator
     }
-    const std::string_view field = TrimView(rest.substr(0, separator(rest)));
+    const std::string_view field = TrimView(text.substr(start, separator(start) - start));
     if (field.empty()) return std::string(defaultValue);
     return std::string(field);
 }
 
 double TextToFloat(std::string_view text)
 {
-    const MappedText mapped(TrimView(text), [](char c) { return c == ',' ? '.' : c; });
+    const std::string_view trimmed = TrimView(text);
+    if (std::find(trimmed.begin(), trimmed.end(), ',') == trimmed.end()) return ParseDecimal(trimmed);
+    const MappedText mapped(trimmed, [](char c) { return c == ',' ? '.' : c; });
     return ParseDecimal(mapped.View());
 }
 
@@ -292,6 +357,16 @@ std::string FormatFixed(int precision, int digits, double value)
     if (precision > 18) precision = 18;
     if (digits < 0) digits = 0;
     if (digits > 18) digits = 18;
+
+    // A whole number that fits the precision, as nearly every value written
+    // is (10.0), needs no rounding: its digits, the point and zeros.
+    static constexpr double kLimits[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
+                                         1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+    if (value == std::trunc(value) && std::fabs(value) < kLimits[precision] && std::fabs(value) < 1e15) {
+        std::string result = FormatInt(static_cast<std::int64_t>(value), 0);
+        if (digits > 0) result.append(1, '.').append(static_cast<std::size_t>(digits), '0');
+        return result;
+    }
 
     char scientific[64];
     const auto written = std::to_chars(scientific, scientific + sizeof scientific - 1, value,

@@ -40,8 +40,8 @@ public:
 private:
     static constexpr int kKept = 32;  // fields beyond these are looked up in the line
     std::string_view line_;
-    std::string_view fields_[kKept];
-    int count_ = 0;
+    std::size_t commas_[kKept];  // where the first commas are; only commaCount_ of them are set
+    int commaCount_ = 0;
     bool Field(int n, std::string_view& field) const;
 };
 

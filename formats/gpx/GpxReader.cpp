@@ -523,18 +523,16 @@ private:
 
 void ReadGpxWaypointFile(const std::string& fileName)
 {
+    ByteReader file = ByteReader::FromFile(fileName);
     ClearWaypoints();
     ClearRoutes();
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
-    ByteReader file(bytes);
     GpxReader(Want::Waypoints, {}).Read(file);
 }
 
 int ReadGpxTrackFile(const std::string& fileName, const std::function<void(int)>& onTrack)
 {
+    ByteReader file = ByteReader::FromFile(fileName);
     ClearTracks();
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
-    ByteReader file(bytes);
     GpxReader reader(Want::Tracks, onTrack);
     reader.Read(file);
     return reader.Tracks();

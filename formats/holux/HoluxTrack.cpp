@@ -126,9 +126,9 @@ bool LoadSlot(holux::ImageFields& f, int slot)
 
 void ReadHoluxTrackFile(const std::string& fileName, const std::string& outputName)
 {
-    const std::vector<std::uint8_t> file = ReadFileBytes(fileName);
+    const ByteReader file = ByteReader::FromFile(fileName);
     // Bytes missing from a short image read as FF: such a record has a count of -1.
-    holux::ImageFields fields(file, kImageSize, 0xFF);
+    holux::ImageFields fields(file.rest(), kImageSize, 0xFF);
     for (int slot = 0; slot < kSlots; ++slot)
         if (LoadSlot(fields, slot)) WriteTrackFile(TrackFileName(outputName, slot + 1));
 }

@@ -160,8 +160,8 @@ void ReadHoluxWaypointFile(const std::string& fileName)
 {
     ClearWaypoints();
     ClearRoutes();
-    const std::vector<std::uint8_t> file = ReadFileBytes(fileName);
-    ImageFields fields(file, kReadSize, 0);
+    const ByteReader file = ByteReader::FromFile(fileName);
+    ImageFields fields(file.rest(), kReadSize, 0);
     ReadRoutes(fields, ReadWaypoints(fields));
 }
 

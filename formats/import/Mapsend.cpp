@@ -104,8 +104,7 @@ std::string ReadCountedString(ByteReader& file)
 void ReadMapsendTrackFile(const std::string& fileName)
 {
     ClearTracks();
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
-    ByteReader file(bytes);
+    ByteReader file = ByteReader::FromFile(fileName);
     const MapsendHeader header = ReadHeader(file);
     if (header.kind != kTrackKind) {
         Front().ShowMessage("This is not a Track file");
@@ -134,8 +133,7 @@ void ReadMapsendTrackFile(const std::string& fileName)
 void ReadMapsendWaypointFile(const std::string& fileName)
 {
     ClearWaypoints();
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
-    ByteReader file(bytes);
+    ByteReader file = ByteReader::FromFile(fileName);
     if (ReadHeader(file).kind != kWaypointKind) {
         Front().ShowMessage("This is not a Waypoint file");
         return;

@@ -119,8 +119,7 @@ void ReadMapsourceMpsFile(const std::string& fileName, const std::string& output
 {
     ClearWaypoints();
     ClearTracks();
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
-    ByteReader file(bytes);
+    ByteReader file = ByteReader::FromFile(fileName);
 
     // Signature and header record; a file too short for the version counts as obsolete.
     std::uint16_t version = 0;

@@ -316,8 +316,7 @@ void ReadMapsourceGdbFile(const std::string& fileName, const std::string& output
     ClearWaypoints();
     ClearRoutes();
     ClearTracks();
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
-    ByteReader file(bytes);
+    ByteReader file = ByteReader::FromFile(fileName);
 
     // Signature and header record; a file too short for the version counts as obsolete.
     std::uint8_t headerType = 0;

@@ -45,8 +45,7 @@ void ReadPointText(ByteReader& record, WayPoints& w)
 void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
 {
     ClearWaypoints();
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(fileName);
-    ByteReader file(bytes);
+    ByteReader file = ByteReader::FromFile(fileName);
     std::uint8_t type = 0;
     while (file.u8(type)) {
         if (type == kSkipperType) {

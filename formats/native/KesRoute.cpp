@@ -18,32 +18,24 @@ void AppendPaddedName(std::string& out, const std::string& name)
 
 void AppendPointLine(std::string& out, int route, int position, const RouteWpRecord& p)
 {
-    out += "W,";
-    AppendInt(out, route, 3);
-    out += ',';
-    AppendInt(out, position, 3);
-    out += ',';
-    AppendInt(out, p.Number, 3);
-    out += ',';
-    AppendPaddedName(out, p.Name);
-    out += ',';
-    AppendReal(out, p.Latitude, 11, 6);
-    out += ',';
-    AppendReal(out, p.Longitude, 11, 6);
-    out += ',';
-    AppendReal(out, p.DateTime, 13, 7);
-    out += ',';
-    for (auto [value, width] : {std::pair<std::int64_t, int>{p.Symbol, 2}, {p.Column7, 2}, {p.Column8, 2},
-                                {p.Column9, 10}, {p.Column10, 10}}) {
-        AppendInt(out, value, width);
-        out += ',';
-    }
-    kes::AppendTextColumn(out, p.Description);
-    out += ',';
-    AppendInt(out, p.Column12, 2);
-    out += ',';
-    AppendInt(out, p.Column13, 2);
-    out += kes::kCrLf;
+    kes::ColumnLine line(out);
+    line.Raw("W");
+    line.Int(route, 3);
+    line.Int(position, 3);
+    line.Int(p.Number, 3);
+    line.Text(PadRightSpaces(p.Name, 16));
+    line.Real(p.Latitude, 11, 6);
+    line.Real(p.Longitude, 11, 6);
+    line.Real(p.DateTime, 13, 7);
+    line.Int(p.Symbol, 2);
+    line.Int(p.Column7, 2);
+    line.Int(p.Column8, 2);
+    line.Int(p.Column9, 10);
+    line.Int(p.Column10, 10);
+    line.Text(p.Description);
+    line.Int(p.Column12, 2);
+    line.Int(p.Column13, 2);
+    line.End();
 }
 }  // namespace
 

@@ -1,19 +1,57 @@
 #include "formats/native/KesText.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "core/clock.h"
 #include "core/frontend.h"
+#include "core/number_format.h"
 
 namespace kes {
 
 void AppendTextColumn(std::string& out, std::string_view text)
 {
-    for (char c : text) {
-        if (c == ',') out += '\xD1';
-        else if (c == '\r' || c == '\n' || c == '\x1A') out += ' ';
-        else out += c;
+    const std::size_t start = out.size();
+    out.append(text);
+    for (std::size_t i = start; i < out.size(); ++i) {
+        char& c = out[i];
+        if (c == ',') c = '\xD1';
+        else if (c == '\r' || c == '\n' || c == '\x1A') c = ' ';
     }
+}
+
+void ColumnLine::Flush()
+{
+    out_.append(run_, at_);
+    at_ = run_;
+}
+
+void ColumnLine::Raw(std::string_view text)
+{
+    MakeRoom(text.size());
+    if (text.size() + 1 > sizeof run_) {
+        out_.append(text);
+    } else {
+        at_ = std::copy(text.begin(), text.end(), at_);
+    }
+    *at_++ = ',';
+}
+
+void ColumnLine::Text(std::string_view text)
+{
+    Flush();
+    AppendTextColumn(out_, text);
+    *at_++ = ',';
+}
+
+void ColumnLine::End()
+{
+    --at_;  // the comma after the last column
+    Flush();
+    out_ += kCrLf;
 }
 
 void CheckDatumLine(std::string_view line)
@@ -22,34 +60,61 @@ void CheckDatumLine(std::string_view line)
 }
 
 namespace {
-// The day count holds about 10 ms, so the texts show the nearest second:
-// a time read back from the file then gives the same texts again.
-CalendarTime ToNearestSecond(double dateTime) { return DecodeDateTime(dateTime + 0.5 / 86400.0); }
+constexpr double kFirstDay = -693593;  // 0001-01-01
+constexpr double kLastDay = 2958465;   // 9999-12-31
+
+struct DayAndSecond {
+    std::int64_t Day;
+    int Second;
+};
+
+// The day count holds about 10 ms, so the texts show the nearest second of
+// the stored value: a time read back from the file then gives the same texts
+// again. It is rounded once, from the exact value, so a time just below a half
+// second never goes up. Values outside years 1..9999 are held there.
+DayAndSecond NearestSecond(double dateTime)
+{
+    if (!std::isfinite(dateTime)) dateTime = 0;
+    dateTime = std::clamp(dateTime, kFirstDay, kLastDay + 0.99999);
+    const double day = std::floor(dateTime);
+    std::int64_t second = 0;
+    RoundProduct(dateTime - day, 86400.0, second);  // the fraction of a day count is exact
+    if (second >= 86400) return {static_cast<std::int64_t>(day) + 1, 0};
+    return {static_cast<std::int64_t>(day), static_cast<int>(second)};
+}
 }  // namespace
 
-void AppendDateAndTime(std::string& out, double dateTime)
+char* WriteDateAndTime(char* out, double dateTime)
 {
     static constexpr const char* kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const CalendarTime t = ToNearestSecond(dateTime);
-    char text[19];  // "dd-mmm-yy, HH:MM:SS"
+    const DayAndSecond t = NearestSecond(dateTime);
+    using namespace std::chrono;
+    const year_month_day date{sys_days{days{t.Day - static_cast<std::int64_t>(kUnixEpochDay)}}};
+    const unsigned month = static_cast<unsigned>(date.month());
     auto twoDigits = [&](int at, int value) {
-        text[at] = static_cast<char>('0' + value / 10 % 10);
-        text[at + 1] = static_cast<char>('0' + value % 10);
+        out[at] = static_cast<char>('0' + value / 10 % 10);
+        out[at + 1] = static_cast<char>('0' + value % 10);
     };
-    twoDigits(0, t.Day);
-    text[2] = '-';
-    std::memcpy(text + 3, kMonths[(t.Month - 1) % 12], 3);
-    text[6] = '-';
-    twoDigits(7, t.Year % 100);
-    text[9] = ',';
-    text[10] = ' ';
-    twoDigits(11, t.Hour);
-    text[13] = ':';
-    twoDigits(14, t.Minute);
-    text[16] = ':';
-    twoDigits(17, t.Second);
-    out.append(text, sizeof text);
+    twoDigits(0, static_cast<int>(static_cast<unsigned>(date.day())));
+    out[2] = '-';
+    std::memcpy(out + 3, kMonths[(month - 1) % 12], 3);
+    out[6] = '-';
+    twoDigits(7, static_cast<int>(date.year()) % 100);
+    out[9] = ',';
+    out[10] = ' ';
+    twoDigits(11, t.Second / 3600);
+    out[13] = ':';
+    twoDigits(14, t.Second / 60 % 60);
+    out[16] = ':';
+    twoDigits(17, t.Second % 60);
+    return out + kDateAndTimeLength;
+}
+
+void AppendDateAndTime(std::string& out, double dateTime)
+{
+    char text[kDateAndTimeLength];
+    out.append(text, WriteDateAndTime(text, dateTime));
 }
 
 }  // namespace kes

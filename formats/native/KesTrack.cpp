@@ -111,22 +111,27 @@ void SkipCountLine(LineReader& file, const std::string& fileName)
     }
 }
 
+// The line is built in place and appended in one piece.
 void AppendPointLine(std::string& out, const TrackPoint& p)
 {
-    AppendReal(out, p.Latitude, 11, 6);
-    out += ',';
-    AppendReal(out, p.Longitude, 11, 6);
-    out += ',';
-    AppendInt(out, p.NewSection, 0);
-    out += ',';
+    char line[5 * kMaxNotationLength + kes::kDateAndTimeLength + 16];
+    char* at = WriteReal(line, p.Latitude, 11, 6);
+    *at++ = ',';
+    at = WriteReal(at, p.Longitude, 11, 6);
+    *at++ = ',';
+    at = WriteInt(at, p.NewSection, 0);
+    *at++ = ',';
     const std::int64_t feet =
         p.Altitude == kNoAltitude ? -777 : RoundHalfEven<std::int64_t>(p.Altitude * kFeetPerMetre, -777);
-    AppendInt(out, feet, 7);
-    out += ',';
-    AppendReal(out, p.DateTime, 13, 7);
-    out += ", ";
-    kes::AppendDateAndTime(out, p.DateTime);
-    out += kes::kCrLf;
+    at = WriteInt(at, feet, 7);
+    *at++ = ',';
+    at = WriteReal(at, p.DateTime, 13, 7);
+    *at++ = ',';
+    *at++ = ' ';
+    at = kes::WriteDateAndTime(at, p.DateTime);
+    *at++ = '\r';
+    *at++ = '\n';
+    out.append(line, at);
 }
 }  // namespace
 

@@ -49,44 +49,32 @@ void ParseWaypointLine(std::string_view text, WayPoints& w)
 
 void AppendWaypointLine(std::string& out, int position, const WayPoints& w)
 {
-    auto integer = [&](std::int64_t value, int width) {
-        AppendInt(out, value, width);
-        out += ',';
-    };
-    auto real = [&](double value, int width, int decimals) {
-        AppendReal(out, value, width, decimals);
-        out += ',';
-    };
-    auto text = [&](const std::string& value) {
-        kes::AppendTextColumn(out, value);
-        out += ',';
-    };
-    integer(position, 4);
-    text(w.Name);
-    real(w.Latitude, 11, 6);
-    real(w.Longitude, 11, 6);
-    real(w.DateTime, 13, 7);
-    integer(w.Symbol, 3);
-    integer(w.Column7, 2);
-    integer(w.Column8, 2);
-    integer(w.Column9, 10);
-    integer(w.Column10, 10);
-    text(w.Description);
-    integer(w.Column12, 2);
-    integer(w.Column13, 2);
-    integer(w.Column14, 5);
-    integer(RoundHalfEven<std::int64_t>(w.Altitude, -777), 7);
-    integer(w.Column16, 2);
-    integer(w.Column17, 2);
-    integer(w.Column18, 0);
-    integer(w.Column19, 0);
-    out += FormatFixed(10, 1, w.Column20);
-    out += ',';
-    integer(w.Column21, 0);
-    text(w.Column22);
-    text(w.Column23);
-    kes::AppendTextColumn(out, w.Column24);
-    out += kes::kCrLf;
+    kes::ColumnLine line(out);
+    line.Int(position, 4);
+    line.Text(w.Name);
+    line.Real(w.Latitude, 11, 6);
+    line.Real(w.Longitude, 11, 6);
+    line.Real(w.DateTime, 13, 7);
+    line.Int(w.Symbol, 3);
+    line.Int(w.Column7, 2);
+    line.Int(w.Column8, 2);
+    line.Int(w.Column9, 10);
+    line.Int(w.Column10, 10);
+    line.Text(w.Description);
+    line.Int(w.Column12, 2);
+    line.Int(w.Column13, 2);
+    line.Int(w.Column14, 5);
+    line.Int(RoundHalfEven<std::int64_t>(w.Altitude, -777), 7);
+    line.Int(w.Column16, 2);
+    line.Int(w.Column17, 2);
+    line.Int(w.Column18, 0);
+    line.Int(w.Column19, 0);
+    line.Raw(FormatFixed(10, 1, w.Column20));
+    line.Int(w.Column21, 0);
+    line.Text(w.Column22);
+    line.Text(w.Column23);
+    line.Text(w.Column24);
+    line.End();
 }
 }  // namespace
 

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <random>
+
 #include "core/byte_reader.h"
+#include "core/file_io.h"
 #include "core/line_reader.h"
 #include "tests/support/byte_builder.h"
+#include "tests/support/test_files.h"
 
 namespace {
 std::vector<std::string> AllLines(const std::string& content)
@@ -67,4 +73,163 @@ TEST(ByteReader, SeeksAndSkipsCannotOverflowTheBound)
     EXPECT_EQ(r.read_some(out), 6u);
     std::string text;
     EXPECT_FALSE(r.text(1, text));
+}
+
+namespace {
+// Lines as the product's rules give them, one byte at a time.
+std::vector<std::string> ReferenceLines(const std::string& content)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    std::size_t i = 0;
+    while (i < content.size() && content[i] != '\x1A') {
+        const char c = content[i++];
+        if (c != '\r' && c != '\n') {
+            line += c;
+            if (i == content.size() || content[i] == '\x1A') lines.push_back(line);
+            continue;
+        }
+        if (c == '\r' && i < content.size() && content[i] == '\n') ++i;
+        lines.push_back(line);
+        line.clear();
+    }
+    return lines;
+}
+
+std::vector<std::string> FileLines(const std::string& path)
+{
+    LineReader reader = LineReader::FromFile(path);
+    std::vector<std::string> lines;
+    std::string line;
+    while (reader.Next(line)) lines.push_back(line);
+    return lines;
+}
+
+// Lines of 0 to 120 bytes, a few of them empty, as a text file holds them.
+std::vector<std::string> SomeLines(std::size_t totalBytes)
+{
+    std::mt19937 random(7);
+    std::vector<std::string> lines;
+    std::size_t size = 0;
+    while (size < totalBytes) {
+        std::string line(random() % 121, ' ');
+        for (char& c : line) c = static_cast<char>('!' + random() % 90);
+        size += line.size() + 2;
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines, const std::string& end)
+{
+    std::string content;
+    for (const std::string& line : lines) content += line + end;
+    return content;
+}
+}  // namespace
+
+TEST(LineReader, ACrOnlyFileReadsTheSameLinesAsItsCrLfTwin)
+{
+    TempDir dir;
+    const std::vector<std::string> lines = SomeLines(3 << 20);
+    const std::vector<std::pair<const char*, std::string>> twins = {
+        {"crlf.txt", "\r\n"}, {"cr.txt", "\r"}, {"lf.txt", "\n"}};
+    for (const auto& [name, end] : twins) {
+        WriteText(dir.Path(name), Joined(lines, end));
+        EXPECT_EQ(FileLines(dir.Path(name)), lines) << name;
+    }
+}
+
+TEST(LineReader, AgreesWithTheRulesOnRandomBytes)
+{
+    const std::string alphabet = "ab,\t \r\n\r\n\x1A\xD1";
+    std::mt19937 random(3);
+    for (int round = 0; round < 3000; ++round) {
+        std::string content(random() % 70, ' ');
+        for (char& c : content) c = alphabet[random() % (round % 3 == 0 ? alphabet.size() : alphabet.size() - 1)];
+        ASSERT_EQ(AllLines(content), ReferenceLines(content)) << round;
+    }
+}
+
+TEST(LineReader, AnOverlongLineGivesItsFirstPartAndTheNextLineFollows)
+{
+    TempDir dir;
+    const std::size_t limit = LineReader::kMaxLineLength;
+    const std::string longLine(limit + (9 << 20), 'x');
+    using Lines = std::vector<std::string>;
+    const std::string head(limit, 'x');
+    const std::vector<std::pair<std::string, Lines>> cases = {
+        {"first\r\n" + longLine + "\r\nnext\r\n", {"first", head, "next"}},
+        {longLine + "\n\nlast", {head, "", "last"}},
+        {longLine, {head}},
+        {longLine + "\x1A" "after\r\n", {head}},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        WriteText(dir.Path("long.txt"), cases[i].first);
+        EXPECT_EQ(FileLines(dir.Path("long.txt")), cases[i].second) << i;
+    }
+}
+
+TEST(LineReader, InputsThatCannotBeMapped)
+{
+    const std::vector<std::string> status = FileLines("/proc/self/status");  // a size of 0 on disk
+    ASSERT_FALSE(status.empty());
+    EXPECT_EQ(status.front().substr(0, 5), "Name:");
+    try {
+        FileLines("/dev/zero");  // endless
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.SystemMessage(), "File too large");
+    }
+}
+
+// Pages handed back are read again from the file: every value is still there,
+// through the reader, a reader of part of it read in chunks, and after a seek back.
+TEST(ByteReader, AFileReadsTheSameAfterItsPagesAreHandedBack)
+{
+    TempDir dir;
+    ByteBuilder b;
+    constexpr std::uint32_t kValues = 3 << 20;  // 12 MB
+    for (std::uint32_t v = 0; v < kValues; ++v) b.u32(v * 2654435761u);
+    WriteText(dir.Path("pattern.bin"), b.str());
+
+    ByteReader file = ByteReader::FromFile(dir.Path("pattern.bin"));
+    ASSERT_EQ(file.size(), b.size());
+    ByteReader part(file.rest().subspan(4));
+    ByteReader inMemory(b.bytes);  // never handed back
+    std::uint32_t value = 0, held = 0;
+    for (std::uint32_t v = 0; v < kValues; ++v) {
+        ASSERT_TRUE(file.u32(value) && inMemory.u32(held));
+        ASSERT_EQ(value, v * 2654435761u) << v;
+        ASSERT_EQ(held, value) << v;
+    }
+    // In chunks, as a streaming parser takes them.
+    std::vector<std::uint8_t> chunk(65536);
+    for (std::size_t at = 4; at < b.size(); at += chunk.size()) {
+        const std::size_t got = part.read_some(chunk);
+        ASSERT_EQ(got, std::min(chunk.size(), b.size() - at));
+        ASSERT_EQ(std::memcmp(chunk.data(), b.bytes.data() + at, got), 0) << at;
+    }
+    ASSERT_TRUE(file.seek(0));
+    ASSERT_TRUE(file.u32(value));
+    EXPECT_EQ(value, 0u);
+    // Both the file and the bytes in memory are whole after the walks.
+    EXPECT_EQ(std::memcmp(file.rest().data(), b.bytes.data() + 4, b.size() - 4), 0);
+}
+
+TEST(ByteReader, FileErrorsCarryTheSystemMessage)
+{
+    TempDir dir;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {dir.Path("missing.bin"), "No such file or directory"}, {dir.Path(""), "Is a directory"}};
+    for (const auto& [path, message] : cases) {
+        try {
+            ByteReader::FromFile(path);
+            ADD_FAILURE() << path;
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.SystemMessage(), message);
+        }
+    }
+    WriteText(dir.Path("empty.bin"), "");
+    EXPECT_TRUE(ByteReader::FromFile(dir.Path("empty.bin")).at_end());
 }

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <random>
+#include <string>
+
 #include "core/clock.h"
 #include "core/text_fields.h"
 
@@ -36,6 +42,12 @@ TEST(GetIntField, WholeNumbersOnly)
     EXPECT_EQ(GetIntField("-2147483648", 1, 4), -2147483648);
     EXPECT_EQ(GetIntField("abc", 1, 4), 4);
     EXPECT_EQ(GetIntField("+", 1, 4), 4);
+    // A second sign is a sign in the middle, whichever it is.
+    EXPECT_EQ(GetIntField("+-5", 1, 4), 4);
+    EXPECT_EQ(GetIntField("--5", 1, 4), 4);
+    EXPECT_EQ(GetIntField("-+5", 1, 4), 4);
+    EXPECT_EQ(GetIntField("++5", 1, 4), 4);
+    EXPECT_EQ(GetIntField("x+5", 1, 4), 5);
 }
 
 TEST(TextToFloat, FullNumbersAndThePartialValue)
@@ -100,4 +112,92 @@ TEST(FormatFixed, PointAsDecimalSeparatorAndSignificantDigits)
     EXPECT_EQ(FormatFixed(10, 1, 123456789.96), "123456790.0");
     EXPECT_EQ(FormatFixed(10, 1, 1e12).find('E') != std::string::npos, true);
     EXPECT_EQ(FormatFixed(10, 1, 1.0 / 0.0), "INF");
+    // Whole numbers up to the precision, and the first one beyond it.
+    EXPECT_EQ(FormatFixed(10, 1, -3.0), "-3.0");
+    EXPECT_EQ(FormatFixed(10, 1, -0.0), "0.0");
+    EXPECT_EQ(FormatFixed(10, 1, 9999999999.0), "9999999999.0");
+    EXPECT_EQ(FormatFixed(10, 1, 1e10), "1.000000000E+10");
+    EXPECT_EQ(FormatFixed(3, 2, 123.0), "123.00");
+    EXPECT_EQ(FormatFixed(3, 2, 1234.0), "1.23E+03");
+    EXPECT_EQ(FormatFixed(10, 0, 42.0), "42");
+}
+
+namespace {
+// The field rules followed step by step, as the straightforward reading of them.
+std::string ReferenceSpaceField(const std::string& line, int n, const std::string& defaultValue)
+{
+    auto separator = [](const std::string& s) {
+        const std::size_t blank = s.find(' ');
+        return blank != std::string::npos ? blank : s.find('\t');
+    };
+    if (n < 1) return defaultValue;  // the counter never equals n
+    std::string rest = TrimSpaces(line);
+    for (int counter = 1; counter < n; ++counter) {
+        const std::size_t at = separator(rest);
+        if (at == std::string::npos) return defaultValue;
+        rest = TrimSpaces(rest.substr(at + 1));
+    }
+    const std::string field = TrimSpaces(rest.substr(0, separator(rest)));
+    return field.empty() ? defaultValue : field;
+}
+
+std::string RandomText(std::mt19937& random, const std::string& alphabet, std::size_t maxLength)
+{
+    std::string text(random() % (maxLength + 1), ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    return text;
+}
+}  // namespace
+
+TEST(GetSpaceField, AgreesWithTheRulesOnRandomLines)
+{
+    std::mt19937 random(17);
+    for (int round = 0; round < 20000; ++round) {
+        const std::string line = RandomText(random, "ab   \t", 24);
+        for (int n = 0; n <= 6; ++n) ASSERT_EQ(GetSpaceField(line, n, "d"), ReferenceSpaceField(line, n, "d")) << line;
+    }
+}
+
+// Lines of up to 60 fields, past the fields kept and across word boundaries:
+// the fields located once and the fields looked up one at a time both give
+// the comma-separated pieces of the line.
+TEST(CommaFields, AgreeWithASplitAtEveryComma)
+{
+    std::mt19937 random(23);
+    for (int round = 0; round < 3000; ++round) {
+        const std::string line = RandomText(random, round % 2 ? ",,,,1 -.x" : ",12", 150);
+        std::vector<std::string> pieces(1);
+        for (const char c : line) {
+            if (c == ',') pieces.emplace_back();
+            else pieces.back() += c;
+        }
+        const CommaFields fields(line);
+        for (int n = 0; n <= 62; ++n) {
+            const bool present = n >= 1 && n <= static_cast<int>(pieces.size());
+            const std::string& piece = present ? pieces[static_cast<std::size_t>(n - 1)] : line;
+            const std::string expected = present && !piece.empty() ? TrimSpaces(piece) : "d";
+            ASSERT_EQ(GetField(line, n, "d"), expected) << line << " " << n;
+            ASSERT_EQ(fields.Text(n, "d"), expected) << line << " " << n;
+            ASSERT_EQ(fields.Int(n, -9), GetIntField(line, n, -9)) << line << " " << n;
+            ASSERT_EQ(fields.Float(n, -9), GetFloatField(line, n, -9)) << line << " " << n;
+        }
+    }
+}
+
+// Numbers in the forms the files hold read as a full decimal conversion reads them.
+TEST(TextToFloat, ShortNumbersReadAsTheFullConversionDoes)
+{
+    std::mt19937 random(29);
+    for (int round = 0; round < 100000; ++round) {
+        std::string text = RandomText(random, "0123456789", 1 + round % 17);
+        if (text.empty()) text = "0";
+        if (random() % 2) text.insert(random() % (text.size() + 1), ".");
+        if (random() % 3 == 0) text.insert(0, random() % 2 ? "-" : "+");
+        const std::string plain = text.front() == '+' ? text.substr(1) : text;
+        if (plain == "." || plain == "-.") continue;
+        ASSERT_EQ(TextToFloat(text), std::strtod(plain.c_str(), nullptr)) << text;
+    }
+    EXPECT_TRUE(std::signbit(TextToFloat("-0.0")));
+    EXPECT_EQ(TextToFloat("0000000000000000000012.5"), 12.5);
+    EXPECT_EQ(TextToFloat("123456789012345678"), 123456789012345678.0);
 }

@@ -7,6 +7,7 @@
 #include "core/clock.h"
 #include "core/store.h"
 #include "formats/holux/Holux.h"
+#include "formats/native/Kes.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/recording_front_end.h"
 #include "tests/support/test_files.h"
@@ -207,6 +208,18 @@ TEST_F(HoluxWaypoints, ReadingTakesTheSlotNumberAsLinkKeyAndTrimsTexts)
     EXPECT_FLOAT_EQ(w.Altitude, -777.0f);
     EXPECT_DOUBLE_EQ(w.DateTime, 38047.5);
     EXPECT_EQ(w.Column10, 65535);
+}
+
+// The image holds the latitude negated: a zero comes back as -0, which the
+// native file must show as a plain zero.
+TEST_F(HoluxWaypoints, AZeroPositionIsWrittenWithoutASign)
+{
+    ByteBuilder image = BlankReadImage();
+    PutWaypoint(image, 0, 0, "Origin", 0, 0);
+    Read(image);
+    WriteWaypointFile(dir.Path("out.wpt"));
+    const std::string line = SplitCrLf(ReadText(dir.Path("out.wpt"))).at(4);
+    EXPECT_EQ(line.substr(0, 36), "   1,Origin,   0.000000,   0.000000,");
 }
 
 TEST_F(HoluxWaypoints, InvalidRecordsAndSlotsOutsideTheTableAreSkipped)

@@ -71,6 +71,17 @@ TEST_F(NmeaLog, PositionsAndHemispheres)
     EXPECT_EQ(TrackProps.Description, "");
 }
 
+// 48.5 seconds are stored a hair below the half: the written time text keeps
+// that second rather than rounding twice into the next one.
+TEST_F(NmeaLog, AHalfSecondIsWrittenInItsOwnSecond)
+{
+    Read("$GPRMC,155048.5,A,4807.038,N,01131.000,E,,,230394\r\n");
+    ASSERT_EQ(TrackProps.PointCount, 1);
+    WriteTrackFile(dir.Path("out.plt"));
+    const std::string line = SplitCrLf(ReadText(dir.Path("out.plt"))).at(6);
+    EXPECT_EQ(line.substr(line.size() - 19), "23-Mar-94, 15:50:48");
+}
+
 TEST_F(NmeaLog, DatesSplitCenturiesAtFiftyAndFallBackToTodayUtc)
 {
     Read("$GPRMC,123519,A,,,,,,,230394\r\n"

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/clock.h"
 #include "core/file_io.h"
 #include "core/store.h"
@@ -52,6 +54,30 @@ TEST_F(TrackFile, WritesTheExampleExactly)
     TrackPointList[0].NewSection = 1;
     WriteTrackFile(dir.Path("a"));
     EXPECT_EQ(ReadText(dir.Path("a.plt")), kHeader + "0,2,255,Track A,1,0,0,255\r\n0\r\n" + kExampleLine + "\r\n");
+}
+
+// The texts show the stored value's nearest second, rounded once: a time just
+// below a half second stays in its second; years outside 1..9999 are held there.
+TEST_F(TrackFile, DateAndTimeTextsOfTheNearestSecond)
+{
+    const double day = 36000;
+    const std::vector<std::pair<double, std::string>> cases = {
+        {day + (15 * 3600 + 50 * 60 + 48.4999) / 86400, "24-Jul-98, 15:50:48"},
+        {day + (15 * 3600 + 50 * 60 + 48.5001) / 86400, "24-Jul-98, 15:50:49"},
+        {day + 86399.6 / 86400, "25-Jul-98, 00:00:00"},
+        {day + 86399.4 / 86400, "24-Jul-98, 23:59:59"},
+        {EncodeDate(1999, 12, 31).value() + 0.99999999, "01-Jan-00, 00:00:00"},
+        {EncodeDate(2004, 2, 28).value() + 0.9999999, "29-Feb-04, 00:00:00"},
+        {-1e300, "01-Jan-01, 00:00:00"},
+        {1e300, "31-Dec-99, 23:59:59"},
+        {std::numeric_limits<double>::quiet_NaN(), "30-Dec-99, 00:00:00"},
+    };
+    for (const auto& [dateTime, texts] : cases) {
+        ClearTracks();
+        Add(1, 2, kNoAltitude, dateTime);
+        const std::string line = Written().at(6);
+        EXPECT_EQ(line.substr(line.size() - texts.size()), texts) << dateTime;
+    }
 }
 
 TEST_F(TrackFile, StopsAtTheFirstEmptySlot)

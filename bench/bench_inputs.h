@@ -1,0 +1,36 @@
+// Large inputs of every kind the benchmarks read, built in memory: the
+// Google Benchmark programs and the whole-process generator share them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace bench {
+
+// Fixes one second apart, each a "$GPGGA" then a "$GPRMC" sentence; with
+// `otherSentence` a "$GPVTG" follows each fix. Lines end with `lineEnd`.
+std::string NmeaLog(int fixes, bool otherSentence = false, const std::string& lineEnd = "\r\n");
+// "$PMGNTRK" lines, one second apart, dated.
+std::string MagellanTrack(int points, const std::string& lineEnd = "\r\n");
+// "$PMGNWPL" lines.
+std::string MagellanWaypoints(int count, const std::string& lineEnd = "\r\n");
+// A native track file and a native waypoint file, as the writers make them.
+std::string KesTrack(int points, const std::string& name, const std::string& lineEnd = "\r\n");
+std::string KesWaypoints(int count, const std::string& lineEnd = "\r\n");
+// A Nobletec export holding `count` marks and one track of `count` points.
+std::string NobletecExport(int count, const std::string& lineEnd = "\r\n");
+
+// With `extended`, every other point is of the extended type: a further
+// text after its name.
+std::string TomTomOv2(int points, bool extended = false);
+// A version "4" track file: whole metres as a 32-bit integer.
+std::string MapsendTrack(int points);
+// Version 109 holds a list of texts where 108 has one, pads each waypoint with
+// six bytes, writes UTF-8, and comes with a 1000-point route first.
+std::string GdbWaypoints(int count, std::uint16_t version = 108);
+std::string GdbTrack(int points);
+
+// Writes the content to the path, replacing any file there.
+void SaveInput(const std::string& path, const std::string& content);
+
+}  // namespace bench

@@ -1,0 +1,83 @@
+// kes-bench-inputs FOLDER: writes the inputs of bench/whole_process.sh.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+#include "bench/bench_inputs.h"
+
+namespace {
+constexpr int kFiveMegabytes = 5 * 1024 * 1024;
+constexpr std::size_t kTwoHundredMegabytes = 200u << 20;
+
+// The head, then the piece repeated until the file passes `size`.
+void WriteRepeated(const std::filesystem::path& path, const std::string& piece, std::size_t size,
+                   const std::string& head = "")
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << head;
+    for (std::size_t written = head.size(); written < size; written += piece.size()) file << piece;
+    if (!file) throw std::runtime_error("cannot write " + path.string());
+}
+
+// Repeats the lines of `sample` (line ends CR alone) until the file passes 5 MB.
+std::string FiveMegabytes(const std::string& sample)
+{
+    std::string out;
+    out.reserve(kFiveMegabytes + sample.size());
+    while (out.size() < kFiveMegabytes) out += sample;
+    return out;
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kes-bench-inputs FOLDER\n");
+        return 2;
+    }
+    const std::filesystem::path folder = argv[1];
+    std::filesystem::create_directories(folder);
+    auto save = [&](const char* name, const std::string& content) {
+        bench::SaveInput((folder / name).string(), content);
+    };
+    try {
+        save("points.ov2", bench::TomTomOv2(10000));
+        save("waypoints.gdb", bench::GdbWaypoints(10000));
+        save("track.gdb", bench::GdbTrack(100000));
+        save("magellan-track.log", bench::MagellanTrack(100000));
+        const std::string fixes = bench::NmeaLog(100000);
+        save("fixes.nmea", fixes);
+
+        // Over 200 MB: the 100,000-fix log fifteen times over.
+        std::ofstream big(folder / "large.nmea", std::ios::binary | std::ios::trunc);
+        for (int i = 0; i < 15; ++i) big << fixes;
+        if (!big) throw std::runtime_error("cannot write large.nmea");
+
+        // Inputs a reader walks through to the end, 200 MB each: a log
+        // without one sentence it knows, a .gdb of records it skips, one line.
+        WriteRepeated(folder / "garbage.nmea", "$GPXXX,no fix here,0,0,0,0,0,0,0,0*00\r\n", kTwoHundredMegabytes);
+        std::string unknown("\xF4\x01\0\0" "Z", 5);  // a record of type Z, 500 bytes long
+        unknown.append(500, 'u');
+        WriteRepeated(folder / "unknown-records.gdb", unknown, kTwoHundredMegabytes, bench::GdbWaypoints(0));
+        WriteRepeated(folder / "one-line.nmea", std::string(1 << 20, 'x'), kTwoHundredMegabytes);
+
+        const std::string cr = "\r";
+        save("cr-only.wpt", FiveMegabytes(bench::KesWaypoints(9000, cr)));
+        save("cr-only.plt", FiveMegabytes(bench::KesTrack(60000, "cr", cr)));
+        save("cr-only-nobletec.txt", FiveMegabytes(bench::NobletecExport(20000, cr)));
+        save("cr-only.nmea", FiveMegabytes(bench::NmeaLog(20000, false, cr)));
+        save("cr-only-magellan-waypoints.log", FiveMegabytes(bench::MagellanWaypoints(20000, cr)));
+        save("cr-only-magellan-track.log", FiveMegabytes(bench::MagellanTrack(20000, cr)));
+
+        for (int t = 1; t <= 5; ++t) {
+            const std::string name = "track" + std::to_string(t);
+            save((name + ".plt").c_str(), bench::KesTrack(2500, name));
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
