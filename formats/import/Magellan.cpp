@@ -47,20 +47,20 @@ struct Position {
 };
 
 // Fields 2 to 5, shared by both sentences; a missing hemisphere is north and west.
-Position PositionOf(std::string_view line)
+Position PositionOf(const CommaFields& fields)
 {
-    Position p{Coordinate(GetField(line, 2, "0000.000"), 2), Coordinate(GetField(line, 4, "0000.000"), 3)};
-    if (GetField(line, 3, "N") == "S") p.Latitude = -p.Latitude;
-    if (GetField(line, 5, "W") == "W") p.Longitude = -p.Longitude;
+    Position p{Coordinate(fields.Text(2, "0000.000"), 2), Coordinate(fields.Text(4, "0000.000"), 3)};
+    if (fields.Text(3, "N") == "S") p.Latitude = -p.Latitude;
+    if (fields.Text(5, "W") == "W") p.Longitude = -p.Longitude;
     return p;
 }
 
-bool MetresUnit(std::string_view line) { return UpperText(Part(GetField(line, 7, "M"), 0, 1)) == "M"; }
+bool MetresUnit(const CommaFields& fields) { return UpperText(Part(fields.Text(7, "M"), 0, 1)) == "M"; }
 
 // Icon letters: two letters give 26 and up from the second, one gives 0 to 25.
-std::int16_t SymbolOf(std::string_view line)
+std::int16_t SymbolOf(const CommaFields& fields)
 {
-    const std::string icon = UpperText(GetField(line, 10, "a"));
+    const std::string icon = UpperText(fields.Text(10, "a"));
     if (icon.empty()) return 0;  // a field of blanks counts as the default 'a'
     const auto code = icon.size() >= 2 ? static_cast<unsigned char>(icon[1]) - 39 : static_cast<unsigned char>(icon[0]) - 65;
     return static_cast<std::int16_t>(code);
@@ -102,22 +102,23 @@ void ReadMagellanWaypointFile(const std::string& fileName)
     while (file.Next(line)) {
         if (line.size() >= 3 && line[line.size() - 3] == '*') line.remove_suffix(3);
         if (GetField(line, 1, "") != "$PMGNWPL") continue;
+        const CommaFields fields(line);
 
-        const Position position = PositionOf(line);
-        std::int64_t altitude = RoundHalfEven<std::int64_t>(GetFloatField(line, 6, -777), -777);
+        const Position position = PositionOf(fields);
+        std::int64_t altitude = RoundHalfEven<std::int64_t>(fields.Float(6, -777), -777);
         if (altitude == 0) altitude = -777;
-        if (altitude != -777 && MetresUnit(line))
+        if (altitude != -777 && MetresUnit(fields))
             altitude = RoundHalfEven<std::int64_t>(static_cast<double>(altitude) * kFeetPerMetre, -777);
         if (position.Latitude == 0 && position.Longitude == 0) continue;
 
         WayPoints w = ResetWaypoint();
         w.Longitude = position.Longitude;
         w.Latitude = position.Latitude;
-        w.Name = GetField(line, 8, "X");
+        w.Name = fields.Text(8, "X");
         w.DateTime = NowLocal();
-        w.Description = GetField(line, 9, "");
+        w.Description = fields.Text(9, "");
         w.Altitude = static_cast<float>(altitude);
-        w.Symbol = SymbolOf(line);
+        w.Symbol = SymbolOf(fields);
         if (!AddWaypoint(std::move(w))) {
             NoteCut(Cut::Waypoints, kMaxWaypoints);
             break;
@@ -135,18 +136,19 @@ void ReadMagellanTrackFile(const std::string& fileName)
     while (file.Next(line)) {
         if (GetField(line, 1, "") != "$PMGNTRK") continue;
         line = line.substr(0, line.find('*'));
+        const CommaFields fields(line);
 
-        const Position position = PositionOf(line);
-        std::int32_t altitude = GetIntField(line, 6, -777);
-        if (altitude != -777 && MetresUnit(line))
+        const Position position = PositionOf(fields);
+        std::int32_t altitude = fields.Int(6, -777);
+        if (altitude != -777 && MetresUnit(fields))
             altitude = RoundHalfEven<std::int32_t>(altitude * kFeetPerMetre, -777);
 
-        const std::string time = GetField(line, 8, "").substr(0, 9);
+        const std::string time = fields.Text(8, "").substr(0, 9);
         if (IsBlank(time)) continue;
         const TimeOfDay timeOfDay = TimeOfDayOf(time);
 
         double pointTime;
-        const std::string date = GetField(line, 11, "");
+        const std::string date = fields.Text(11, "");
         if (IsBlank(date)) {
             // Undated lines count days from today and roll over at midnight.
             pointTime = baseDay + timeOfDay.Fraction;
