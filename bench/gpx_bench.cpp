@@ -45,9 +45,9 @@ static void BM_GpxTrack100kWrite(benchmark::State& state)
     const std::string file = BenchFolder() + "/written100k.gpx";
     FillTrack(100000);
     for (auto _ : state) {
-        GpxTrackWriter writer;
+        GpxTrackWriter writer(file);
         writer.AddStoreTrack();
-        writer.Write(file);
+        writer.Commit();
     }
     state.counters["MB"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
 }

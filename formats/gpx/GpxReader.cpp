@@ -22,10 +22,12 @@
 
 #include "core/byte_reader.h"
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/convert.h"
 #include "core/file_io.h"
 #include "core/frontend.h"
 #include "core/store.h"
+#include "core/store_entry.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "formats/gpx/Gpx.h"
@@ -138,7 +140,6 @@ public:
     {
         Feed(file);
         if (trackOpen_) FinishTrack();
-        Announce();
     }
 
     int Tracks() const { return tracks_; }
@@ -189,23 +190,6 @@ private:
     {
         Front().ShowMessage(message);
         ReadFailed = true;
-    }
-
-    void Announce()
-    {
-        auto limit = [](int dropped, const std::string& text) {
-            if (dropped > 0) Front().ShowMessage(text);
-        };
-        if (badPoints_ == 1) Front().ShowMessage("1 point of the GPX file has no valid latitude and longitude and was left out.");
-        if (badPoints_ > 1)
-            Front().ShowMessage(std::to_string(badPoints_) +
-                                " points of the GPX file have no valid latitude and longitude and were left out.");
-        limit(droppedWaypoints_, "Only the first 10000 waypoints are read - this is a limitation of the point store.");
-        limit(droppedRoutes_, "Only the first 100 routes are read - this is a limitation of the point store.");
-        limit(droppedRoutePoints_,
-              "Only the first 1000 points of each route are read - this is a limitation of the point store.");
-        limit(droppedTrackPoints_,
-              "Only the first 100000 Track Points of each track are read - this is a limitation of the point store.");
     }
 
     // Expat is C: an exception must not cross it. It is kept, the parser
@@ -375,10 +359,12 @@ private:
         }
     }
 
+    // A point without a latitude and longitude in range is left out, and
+    // counted with those the store leaves out.
     bool Positioned()
     {
         if (point_.latitude && point_.longitude) return true;
-        ++badPoints_;
+        NoteUnusablePoint();
         return false;
     }
 
@@ -387,14 +373,12 @@ private:
         return point_.metres ? static_cast<float>(*point_.metres * kFeetPerMetre) : kNoAltitude;
     }
 
+    // Past the store's capacity the later waypoints are left out; the routes
+    // after them are still read.
     void StoreWaypoint()
     {
         if (!Positioned()) return;
-        if (WaypointCount >= kMaxWaypoints) {
-            ++droppedWaypoints_;
-            return;
-        }
-        WayPoints& w = WaypointList[++WaypointCount];
+        WayPoints w = ResetWaypoint();
         w.Latitude = *point_.latitude;
         w.Longitude = *point_.longitude;
         w.Name = ToStoreText(point_.name);
@@ -402,6 +386,7 @@ private:
         if (point_.hasSym) w.Symbol = SymbolFromName(point_.sym);
         w.Altitude = Feet();
         w.DateTime = point_.utc.value_or(kUndatedWaypoint);
+        if (!AddWaypoint(std::move(w))) NoteCut(Cut::LaterWaypoints, kMaxWaypoints);
     }
 
     void StartRoute()
@@ -410,7 +395,7 @@ private:
         groupDesc_.clear();
         groupCmt_.clear();
         if (nextRoute_ > kMaxRouteIndex) {
-            ++droppedRoutes_;
+            NoteCut(Cut::Routes, kMaxRouteIndex);
             route_ = -1;
             return;
         }
@@ -423,7 +408,7 @@ private:
         if (route_ < 0 || !Positioned()) return;
         RouteRecord& route = RouteList[route_];
         if (route.PointCount >= kMaxRoutePoints) {
-            ++droppedRoutePoints_;
+            NoteCut(Cut::RoutePointsOfEachRoute, kMaxRoutePoints);
             return;
         }
         const int j = ++route.PointCount;
@@ -461,19 +446,15 @@ private:
     void StoreTrackPoint()
     {
         if (!Positioned()) return;
-        if (TrackProps.PointCount >= kMaxTrackPoints) {
-            ++droppedTrackPoints_;
+        // A fix without a time gets the time of reading, as in the native track file.
+        const TrackPoint p{*point_.latitude, *point_.longitude, sectionStart_ ? 1 : 0,
+                           point_.metres ? static_cast<float>(*point_.metres) : kNoAltitude,
+                           point_.utc ? *point_.utc : ReadingTime()};
+        if (!AddTrackPoint(p)) {
+            NoteCut(Cut::TrackPointsOfEachTrack, kMaxTrackPoints);
             return;
         }
-        TrackPoint& p = TrackPointList[TrackProps.PointCount];
-        p.Latitude = *point_.latitude;
-        p.Longitude = *point_.longitude;
-        p.NewSection = sectionStart_ ? 1 : 0;
-        p.Altitude = point_.metres ? static_cast<float>(*point_.metres) : kNoAltitude;
-        // A fix without a time gets the time of reading, as in the native track file.
-        p.DateTime = point_.utc ? *point_.utc : ReadingTime();
         sectionStart_ = false;
-        ++TrackProps.PointCount;
     }
 
     void FinishTrack()
@@ -515,9 +496,6 @@ private:
     bool trackOpen_ = false;
     int tracks_ = 0;
     std::optional<double> readingTime_;
-
-    int badPoints_ = 0;
-    int droppedWaypoints_ = 0, droppedRoutes_ = 0, droppedRoutePoints_ = 0, droppedTrackPoints_ = 0;
 };
 }  // namespace
 

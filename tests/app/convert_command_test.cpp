@@ -50,6 +50,11 @@ std::string Nmea()
            "$GPRMC,123520,A,4807.138,N,01131.100,E,022.4,084.4,230394,003.1,W*6A\r\n";
 }
 
+// A waypoint and a track of two points.
+const char* const kGpx = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
+                         "<wpt lat=\"52.1\" lon=\"4.3\"><name>Home</name></wpt><trk><trkseg>"
+                         "<trkpt lat=\"52.1\" lon=\"4.3\"/><trkpt lat=\"52.2\" lon=\"4.4\"/></trkseg></trk></gpx>\n";
+
 const char* const kMagellanWaypoint = "$PMGNWPL,4807.038,N,01131.000,E,0000610,M,Home,Front door,a*5E\r\n";
 const char* const kMagellanTrack = "$PMGNTRK,4807.038,N,01131.000,E,00610,M,123519.00,A,,230394*6A\r\n";
 
@@ -86,6 +91,8 @@ void ExpectData(const std::string& path)
     } else if (extension == ".tlg") {
         EXPECT_EQ(content.size(), 133120u);
         EXPECT_GT(At<std::int16_t>(content, 131088), 0) << path;
+    } else if (extension == ".gpx") {
+        EXPECT_TRUE(content.find("<wpt ") != std::string::npos || content.find("<trkpt ") != std::string::npos) << path;
     }
 }
 
@@ -100,6 +107,7 @@ TEST(ConvertCommand, EveryFormatNameConverts)
     WriteText(dir.Path("ms.wpt"), MapsendWaypoints());
     WriteText(dir.Path("nob.txt"), Nobletec());
     WriteText(dir.Path("mag.log"), kMagellanWaypoint);
+    WriteText(dir.Path("in.gpx"), kGpx);
     struct Case {
         const char* input;
         const char* file;  // in the folder, or a fixture when it has a folder of its own
@@ -123,6 +131,10 @@ TEST(ConvertCommand, EveryFormatNameConverts)
         {"mapsource-wpt", "mapsource/route.mps", "kes-wpt", "mps.wpt", "mps.wpt"},
         {"mapsource-trk", "mapsource/gdb-sample2.gdb", "kes-plt", "gdb.plt", "gdb_1.plt"},
         {"tomtom-ov2", "tomtom/tomtom.ov2", "kes-wpt", "poi.wpt", "poi.wpt"},
+        {"gpx-wpt", "in.gpx", "holux-wrt", "gpx.wrt", "gpx.wrt"},
+        {"gpx-trk", "in.gpx", "kes-plt", "gpx.plt", "gpx_1.plt"},
+        {"kes-wpt", "in.wpt", "gpx-wpt", "wpt.gpx", "wpt.gpx"},
+        {"nmea", "nmea/nmeadate.nmea", "gpx-trk", "nmea.gpx", "nmea.gpx"},
     };
     for (const Case& c : cases) {
         const bool fixture = Contains(c.file, "/");
@@ -169,6 +181,10 @@ TEST(ConvertCommand, TellsTheFormatsByContentOrExtensionAndSaysSo)
         {"f.MPS", none, "out.wrt", "mapsource-wpt", "extension"},
         {"f.gdb", none, "out.tlg", "mapsource-trk", "extension"},
         {"f.ov2", none, "out.wpt", "tomtom-ov2", "extension"},
+        {"f.dat", kGpx, "out.wpt", "gpx-wpt", "content"},
+        {"f.dat", kGpx, "out.tlg", "gpx-trk", "content"},
+        {"f.gpx", none, "out.plt", "gpx-trk", "extension"},
+        {"f.plt", none, "out.gpx", "kes-plt", "extension"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -194,8 +210,9 @@ TEST(ConvertCommand, AnUndecidedFormatIsRefusedWithTheCandidates)
         {"a.wpt", {"-o", "kes-wpt"}, "cannot tell the format of {}: it may be kes-wpt or mapsend-wpt; name it"},
         {"a.txt", {"-O", "out"}, "cannot tell the format of {}: it may be nobletec-wpt or nobletec-trk; name it"},
         {"a.dat", {"-o", "kes-plt"}, "cannot tell the format of {} from its content or extension"},
+        {"a.gpx", {"-O", "out"}, "cannot tell the format of {}: it may be gpx-wpt or gpx-trk; name it"},
         {"a.plt", {"-O", "out.txt"},
-         "cannot tell the output format from the name out.txt: it may be kes-plt or holux-tlg"},
+         "cannot tell the output format from the name out.txt: it may be kes-plt, holux-tlg or gpx-trk"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -375,12 +392,16 @@ TEST(ConvertCommand, ListsTheFormats)
   mapsource-wpt  waypoints  .mps .gdb  Mapsource Route/Waypoint
   mapsource-trk  tracks     .mps .gdb  Mapsource Track
   tomtom-ov2     waypoints  .ov2       TomTom Waypoint
+  gpx-wpt        waypoints  .gpx       GPX Waypoints/Routes (.gpx)
+  gpx-trk        tracks     .gpx       GPX Tracks (.gpx)
 
 Output formats (-o):
   kes-wpt    waypoints  .wpt  Kestrelmaps Waypoint (.wpt)
   kes-plt    tracks     .plt  Kestrelmaps Track (.plt)
   holux-wrt  waypoints  .wrt  Holux Waypoint (.wrt)
   holux-tlg  tracks     .tlg  Holux Track (.tlg)
+  gpx-wpt    waypoints  .gpx  GPX Waypoints/Routes (.gpx)
+  gpx-trk    tracks     .gpx  GPX Track (.gpx)
 )");
 }
 

@@ -17,6 +17,9 @@
 
 namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+const std::string kLeftOut =
+    "Only points with a latitude from -90 to 90 and a longitude from -180 to 180 are saved - this is a limitation of "
+    "the gpx format.";
 const std::string kHead =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
     "<gpx version=\"1.1\" creator=\"kesTranscribe\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
@@ -125,13 +128,12 @@ TEST_F(GpxWriterTest, WaypointsAndRoutesAreWrittenExactly)
                   "    <rtept lat=\"1.5\" lon=\"2.5\"><desc>d</desc><sym>Medical Facility</sym></rtept>\r\n"
                   "  </rte>\r\n"
                   "</gpx>\r\n");
-    EXPECT_EQ(front.messages,
-              std::vector<std::string>{"1 point without a valid latitude and longitude was left out of the GPX file."});
+    EXPECT_EQ(front.messages, std::vector<std::string>{kLeftOut});
 }
 
 TEST_F(GpxWriterTest, TracksAreWrittenExactlyWithASegmentPerSection)
 {
-    GpxTrackWriter writer(StoreTimes::Local);
+    GpxTrackWriter writer(dir.Path("tracks"), StoreTimes::Local);
     TimeZoneBias = -60;
     FillTrack("Day 1", "by bike");
     writer.AddStoreTrack();
@@ -139,7 +141,8 @@ TEST_F(GpxWriterTest, TracksAreWrittenExactlyWithASegmentPerSection)
     TrackProps.PointCount = 1;
     writer.AddStoreTrack();
     EXPECT_EQ(writer.TrackCount(), 2);
-    writer.Write(dir.Path("tracks"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("tracks.gpx")));
+    writer.Commit();
     EXPECT_EQ(ReadText(dir.Path("tracks.gpx")),
               kHead +
                   "  <trk><name>Day 1</name><desc>by bike</desc>\r\n"
@@ -157,8 +160,7 @@ TEST_F(GpxWriterTest, TracksAreWrittenExactlyWithASegmentPerSection)
                   "    </trkseg>\r\n"
                   "  </trk>\r\n"
                   "</gpx>\r\n");
-    EXPECT_EQ(front.messages,
-              std::vector<std::string>{"1 point without a valid latitude and longitude was left out of the GPX file."});
+    EXPECT_EQ(front.messages, std::vector<std::string>{kLeftOut});
 }
 
 TEST_F(GpxWriterTest, EveryFileWrittenValidatesAgainstTheSchema)
@@ -176,13 +178,13 @@ TEST_F(GpxWriterTest, EveryFileWrittenValidatesAgainstTheSchema)
     WriteGpxWaypointFile(dir.Path("waypoints.gpx"));
     EXPECT_EQ(SchemaErrors(dir.Path("waypoints.gpx")), "");
 
-    GpxTrackWriter writer;
+    GpxTrackWriter writer(dir.Path("tracks.gpx"));
     for (int t = 0; t < 3; ++t) {
         FillTrack("T" + std::to_string(t), "");
         TrackProps.PointCount = t;  // an empty track, then one and two points
         writer.AddStoreTrack();
     }
-    writer.Write(dir.Path("tracks.gpx"));
+    writer.Commit();
     EXPECT_EQ(SchemaErrors(dir.Path("tracks.gpx")), "");
 }
 
@@ -225,12 +227,12 @@ TEST_F(GpxWriterTest, ARoundTripThroughTheNativeFilesKeepsWhatTheyHold)
         names.push_back(TrackProps.Name);
         WriteTrackFile(dir.Path("native_" + std::to_string(n) + ".plt"));
     });
-    GpxTrackWriter writer;
+    GpxTrackWriter writer(dir.Path("back.gpx"));
     for (std::size_t n = 1; n <= tracks.size(); ++n) {
         ReadTrackFile(dir.Path("native_" + std::to_string(n) + ".plt"));
         writer.AddStoreTrack();
     }
-    writer.Write(dir.Path("back.gpx"));
+    writer.Commit();
     std::size_t t = 0;
     ReadGpxTrackFile(dir.Path("back.gpx"), [&](int) {
         ASSERT_LT(t, tracks.size());
@@ -255,9 +257,9 @@ TEST_F(GpxWriterTest, WhatIsReadFromTheRealFilesIsWrittenValid)
         ReadGpxWaypointFile(FixturePath(std::string("gpx/") + file));
         WriteGpxWaypointFile(dir.Path("waypoints.gpx"));
         EXPECT_EQ(SchemaErrors(dir.Path("waypoints.gpx")), "");
-        GpxTrackWriter writer;
+        GpxTrackWriter writer(dir.Path("tracks.gpx"));
         ReadGpxTrackFile(FixturePath(std::string("gpx/") + file), [&](int) { writer.AddStoreTrack(); });
-        writer.Write(dir.Path("tracks.gpx"));
+        writer.Commit();
         EXPECT_EQ(SchemaErrors(dir.Path("tracks.gpx")), "");
     }
 }
