@@ -20,6 +20,13 @@ std::string KesWaypoints(int count, const std::string& lineEnd = "\r\n");
 // A Nobletec export holding `count` marks and one track of `count` points.
 std::string NobletecExport(int count, const std::string& lineEnd = "\r\n");
 
+// A GPX track file as a fitness site writes it: every point with elevation,
+// time and an extension of another namespace; a new trk after every
+// `pointsPerTrack` points.
+std::string GpxTrack(int points, int pointsPerTrack = 100000);
+// GPX waypoints with name, elevation, time, description and symbol.
+std::string GpxWaypoints(int count);
+
 // With `extended`, every other point is of the extended type: a further
 // text after its name.
 std::string TomTomOv2(int points, bool extended = false);

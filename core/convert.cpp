@@ -68,22 +68,22 @@ void ReadGpxTracks(const Conversion& c)
     ReadGpxTrackFile(c.inputName, [&](int n) { HandOverTrack(c.outputName, n); });
 }
 
-// The readers that stamp their points with the time of reading store the
-// host's local time.
+// The readers of formats without times stamp every point with the time of
+// reading, which a GPX file does not take for the points' own.
 const InputRow kInputRows[kInputFormatCount] = {
     {"Loading Kes Waypoint file", [](const Conversion& c) { ReadWaypointFile(c.inputName); }},
     {"Loading Kes Track file(s)", ReadKesTracks},
     {"Loading Holux Waypoint file", [](const Conversion& c) { ReadHoluxWaypointFile(c.inputName); }},
     {"Loading Holux Track file", [](const Conversion& c) { ReadHoluxTrackFile(c.inputName, c.outputName); },
-     StoreTimes::Local, true},
+     StoreTimes::TimeOfReading, true},
     {"Loading Mapsend Waypoint file", [](const Conversion& c) { ReadMapsendWaypointFile(c.inputName); },
-     StoreTimes::Local},
+     StoreTimes::TimeOfReading},
     {"Loading Mapsend Track file", [](const Conversion& c) { ReadMapsendTrackFile(c.inputName); }},
-    {"Loading Nobletec Export File", [](const Conversion& c) { ReadNobletecWaypoints(c.inputName); }, StoreTimes::Local},
-    {"Loading Nobletec Export File", [](const Conversion& c) { ReadNobletecTracks(c.inputName); }, StoreTimes::Local},
+    {"Loading Nobletec Export File", [](const Conversion& c) { ReadNobletecWaypoints(c.inputName); }, StoreTimes::TimeOfReading},
+    {"Loading Nobletec Export File", [](const Conversion& c) { ReadNobletecTracks(c.inputName); }, StoreTimes::TimeOfReading},
     {"Loading NMEA Log File", [](const Conversion& c) { ReadNmeaLogFile(c.inputName); }},
     {"Loading Magellan GPS Waypoint file", [](const Conversion& c) { ReadMagellanWaypointFile(c.inputName); },
-     StoreTimes::Local},
+     StoreTimes::TimeOfReading},
     {"Loading Magellan GPS Track file", [](const Conversion& c) { ReadMagellanTrackFile(c.inputName); }},
     {"Loading Mapsource Waypoints", [](const Conversion& c) { ReadMapsourceFile(c.inputName, c.outputName); }},
     {"Loading Mapsource Tracks", [](const Conversion& c) { ReadMapsourceFile(c.inputName, c.outputName); },

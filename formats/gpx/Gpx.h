@@ -19,10 +19,11 @@ void ReadGpxWaypointFile(const std::string& fileName);
 // track. Returns the number of tracks.
 int ReadGpxTrackFile(const std::string& fileName, const std::function<void(int track)>& onTrack = {});
 
-// What the store's day counts are: UTC, as most readers store them, or the
-// host's local time (the readers that stamp points with the time of reading),
-// which the writers turn into UTC.
-enum class StoreTimes { Utc, Local };
+// What the store's day counts are: the UTC times of the points, as most
+// readers store them, or only the time of reading (the readers of formats
+// without times stamp every point with it), which is no time of the points
+// and is not written.
+enum class StoreTimes { Utc, TimeOfReading };
 
 // Writes the store's waypoints and routes to fileName with its extension
 // replaced by ".gpx".

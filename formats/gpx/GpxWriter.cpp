@@ -82,7 +82,11 @@ void AppendPoint(std::string& out, const char* indent, const char* tag, const Po
     out += kEol;
 }
 
-double ToUtc(double dayCount, StoreTimes times) { return times == StoreTimes::Local ? LocalToUtc(dayCount) : dayCount; }
+std::optional<double> TimeOf(double dayCount, StoreTimes times)
+{
+    if (times == StoreTimes::TimeOfReading) return std::nullopt;
+    return dayCount;
+}
 
 std::optional<float> Elevation(float metres)
 {
@@ -179,8 +183,7 @@ void WriteGpxWaypointFile(const std::string& fileName, StoreTimes times)
             leftOut = true;
             continue;
         }
-        std::optional<double> utc;
-        if (w.DateTime != kUndatedWaypoint) utc = ToUtc(w.DateTime, times);
+        const std::optional<double> utc = w.DateTime == kUndatedWaypoint ? std::nullopt : TimeOf(w.DateTime, times);
         AppendPoint(pending, "  ", "wpt", {w.Latitude, w.Longitude, WaypointMetres(w.Altitude), utc, w.Name, w.Description, w.Symbol});
         ++written.waypoints;
         PassOn(output, pending);
@@ -234,7 +237,7 @@ void GpxTrackWriter::AddStoreTrack()
             segmentOpen = true;
         }
         newSection = false;
-        AppendPoint(out, "      ", "trkpt", {p.Latitude, p.Longitude, TrackMetres(p.Altitude), ToUtc(p.DateTime, times_), {}, {}, 0});
+        AppendPoint(out, "      ", "trkpt", {p.Latitude, p.Longitude, TrackMetres(p.Altitude), TimeOf(p.DateTime, times_), {}, {}, 0});
         ++points_;
         PassOn(output_, out);
     }

@@ -133,8 +133,7 @@ TEST_F(GpxWriterTest, WaypointsAndRoutesAreWrittenExactly)
 
 TEST_F(GpxWriterTest, TracksAreWrittenExactlyWithASegmentPerSection)
 {
-    GpxTrackWriter writer(dir.Path("tracks"), StoreTimes::Local);
-    TimeZoneBias = -60;
+    GpxTrackWriter writer(dir.Path("tracks"));
     FillTrack("Day 1", "by bike");
     writer.AddStoreTrack();
     FillTrack("", "walk.plt");  // as the native track reader leaves it
@@ -147,20 +146,33 @@ TEST_F(GpxWriterTest, TracksAreWrittenExactlyWithASegmentPerSection)
               kHead +
                   "  <trk><name>Day 1</name><desc>by bike</desc>\r\n"
                   "    <trkseg>\r\n"
-                  "      <trkpt lat=\"51.5\" lon=\"-0.1\"><ele>30.48</ele><time>1998-07-24T11:00:00Z</time></trkpt>\r\n"
-                  "      <trkpt lat=\"51.6\" lon=\"-0.1\"><time>1998-07-24T11:00:01Z</time></trkpt>\r\n"
+                  "      <trkpt lat=\"51.5\" lon=\"-0.1\"><ele>30.48</ele><time>1998-07-24T12:00:00Z</time></trkpt>\r\n"
+                  "      <trkpt lat=\"51.6\" lon=\"-0.1\"><time>1998-07-24T12:00:01Z</time></trkpt>\r\n"
                   "    </trkseg>\r\n"
                   "    <trkseg>\r\n"
-                  "      <trkpt lat=\"51.7\" lon=\"-0.1\"><time>1998-07-24T11:00:03Z</time></trkpt>\r\n"
+                  "      <trkpt lat=\"51.7\" lon=\"-0.1\"><time>1998-07-24T12:00:03Z</time></trkpt>\r\n"
                   "    </trkseg>\r\n"
                   "  </trk>\r\n"
                   "  <trk><name>walk.plt</name>\r\n"
                   "    <trkseg>\r\n"
-                  "      <trkpt lat=\"51.5\" lon=\"-0.1\"><ele>30.48</ele><time>1998-07-24T11:00:00Z</time></trkpt>\r\n"
+                  "      <trkpt lat=\"51.5\" lon=\"-0.1\"><ele>30.48</ele><time>1998-07-24T12:00:00Z</time></trkpt>\r\n"
                   "    </trkseg>\r\n"
                   "  </trk>\r\n"
                   "</gpx>\r\n");
     EXPECT_EQ(front.messages, std::vector<std::string>{kLeftOut});
+
+    // Times that are only the time of reading are no times of the points.
+    GpxTrackWriter reading(dir.Path("reading.gpx"), StoreTimes::TimeOfReading);
+    reading.AddStoreTrack();
+    reading.Commit();
+    EXPECT_EQ(ReadText(dir.Path("reading.gpx")),
+              kHead +
+                  "  <trk><name>walk.plt</name>\r\n"
+                  "    <trkseg>\r\n"
+                  "      <trkpt lat=\"51.5\" lon=\"-0.1\"><ele>30.48</ele></trkpt>\r\n"
+                  "    </trkseg>\r\n"
+                  "  </trk>\r\n"
+                  "</gpx>\r\n");
 }
 
 TEST_F(GpxWriterTest, EveryFileWrittenValidatesAgainstTheSchema)
