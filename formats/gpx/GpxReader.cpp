@@ -11,6 +11,7 @@
 // Bytes after the end of the root element are ignored.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <vector>
@@ -31,15 +32,19 @@
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "formats/gpx/Gpx.h"
+#include "formats/gpx/GpxNamespaces.h"
 #include "formats/gpx/GpxText.h"
 
 namespace {
 using namespace gpx;
 
 constexpr std::size_t kChunk = 1 << 20;
+// A file up to this size goes to the parser whole, as its one and last
+// buffer: fed in chunks, the parser passes over each chunk a second time to
+// count its lines, which costs a sixth of the reading.
+constexpr std::size_t kWholeFile = 32 << 20;
 constexpr std::size_t kLongestText = 1 << 16;   // of one element's text; the rest is dropped
 constexpr XML_Index kLongestToken = 8 << 20;    // bytes the parser may hold for one unfinished token
-constexpr XML_Char kNamespaceSeparator = '\x01'; // cannot occur in a namespace name
 
 enum class Want { Waypoints, Tracks };
 enum class Node : std::uint8_t { Gpx, Wpt, Rte, Rtept, Trk, Trkseg, Trkpt, Text };
@@ -120,11 +125,11 @@ class GpxReader {
 public:
     GpxReader(Want want, const std::function<void(int)>& onTrack) : want_(want), onTrack_(onTrack)
     {
-        parser_ = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
+        parser_ = XML_ParserCreate(nullptr);
         if (parser_ == nullptr) throw std::bad_alloc();
         XML_SetUserData(parser_, this);
+        // Character data is taken only inside the elements whose text is read.
         XML_SetElementHandler(parser_, OnStart, OnEnd);
-        XML_SetCharacterDataHandler(parser_, OnText);
         XML_SetUnknownEncodingHandler(parser_, OnUnknownEncoding, &unknownEncoding_);
         // No external entities are ever loaded; internal ones may not blow up.
         XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
@@ -147,11 +152,14 @@ public:
 private:
     void Feed(ByteReader& file)
     {
+        const std::size_t piece = file.remaining() <= kWholeFile ? std::max<std::size_t>(file.remaining(), 1) : kChunk;
         XML_Index fed = 0;
         for (;;) {
-            void* buffer = XML_GetBuffer(parser_, static_cast<int>(kChunk));
+            auto* buffer = static_cast<std::uint8_t*>(XML_GetBuffer(parser_, static_cast<int>(piece)));
             if (buffer == nullptr) throw std::bad_alloc();
-            const std::size_t got = file.read_some({static_cast<std::uint8_t*>(buffer), kChunk});
+            // Copied a chunk at a time, so that the input's pages are handed back as they are passed.
+            std::size_t got = 0;
+            while (got < piece && !file.at_end()) got += file.read_some({buffer + got, std::min(kChunk, piece - got)});
             fed += static_cast<XML_Index>(got);
             const bool last = file.at_end();
             const XML_Status status = XML_ParseBuffer(parser_, static_cast<int>(got), last);
@@ -228,26 +236,26 @@ private:
         XML_StopParser(parser_, XML_FALSE);
     }
 
-    void Start(std::string_view name, const XML_Char** attributes)
+    void Start(const XML_Char* name, const XML_Char** attributes)
     {
         if (skipDepth_ > 0) {
             ++skipDepth_;
             return;
         }
-        const std::size_t separator = name.find(kNamespaceSeparator);
-        const std::string_view ns = separator == std::string_view::npos ? std::string_view{} : name.substr(0, separator);
-        const std::string_view local = separator == std::string_view::npos ? name : name.substr(separator + 1);
+        const int declared = namespaces_.Declare(attributes, open_.size());
+        const char* colon = std::strchr(name, ':');
+        const std::string_view prefix = colon == nullptr ? std::string_view{} : std::string_view(name, colon - name);
+        const std::string_view local = colon == nullptr ? name : colon + 1;
+        const std::string* ns = namespaces_.Of(prefix);
         if (open_.empty()) {
-            StartRoot(ns, local);
+            StartRoot(prefix, ns, local);
             return;
         }
         // Elements of other namespaces are extensions: skipped whatever their names.
-        if (!ns.empty() && ns != rootNamespace_) {
-            skipDepth_ = 1;
-            return;
-        }
-        const auto child = ChildOf(open_.back(), local);
+        const bool ofGpx = ns == nullptr ? prefix.empty() : ns->empty() || *ns == rootNamespace_;
+        const auto child = ofGpx ? ChildOf(open_.back(), local) : std::nullopt;
         if (!child) {
+            namespaces_.Forget(declared);
             skipDepth_ = 1;
             return;
         }
@@ -259,21 +267,26 @@ private:
         case Node::Rte: StartRoute(); break;
         case Node::Trk: StartTrack(); break;
         case Node::Trkseg: sectionStart_ = true; break;
-        case Node::Text: text_.clear(); break;
+        case Node::Text:
+            text_.clear();
+            XML_SetCharacterDataHandler(parser_, OnText);
+            break;
         case Node::Gpx: break;
         }
     }
 
-    void StartRoot(std::string_view ns, std::string_view local)
+    // A GPX 1.0 file may do without a namespace.
+    void StartRoot(std::string_view prefix, const std::string* ns, std::string_view local)
     {
-        const bool gpxNamespace = ns.empty() || ns.starts_with("http://www.topografix.com/GPX/");
+        const bool gpxNamespace =
+            ns == nullptr ? prefix.empty() : ns->empty() || ns->starts_with("http://www.topografix.com/GPX/");
         if (local != "gpx" || !gpxNamespace) {
             notGpx_ = true;
             Stop();
             return;
         }
         rootSeen_ = true;
-        rootNamespace_ = ns;
+        if (ns != nullptr) rootNamespace_ = *ns;
         open_.push_back(Node::Gpx);
     }
 
@@ -319,8 +332,12 @@ private:
         if (open_.empty()) return;
         const Node node = open_.back();
         open_.pop_back();
+        namespaces_.Leave(open_.size());
         switch (node) {
-        case Node::Text: EndText(); break;
+        case Node::Text:
+            XML_SetCharacterDataHandler(parser_, nullptr);
+            EndText();
+            break;
         case Node::Wpt: StoreWaypoint(); break;
         case Node::Rtept: StoreRoutePoint(); break;
         case Node::Trkpt: StoreTrackPoint(); break;
@@ -353,9 +370,8 @@ private:
     {
         point_ = Point{};
         for (const XML_Char** a = attributes; a[0] != nullptr; a += 2) {
-            const std::string_view attribute = a[0];
-            if (attribute == "lat") point_.latitude = Latitude(a[1]);
-            else if (attribute == "lon") point_.longitude = Longitude(a[1]);
+            if (std::strcmp(a[0], "lat") == 0) point_.latitude = Latitude(a[1]);
+            else if (std::strcmp(a[0], "lon") == 0) point_.longitude = Longitude(a[1]);
         }
     }
 
@@ -482,6 +498,7 @@ private:
     bool notGpx_ = false;
     std::string rootNamespace_;
     std::string unknownEncoding_;
+    NamespaceScopes namespaces_;  // declared by the elements open
 
     std::vector<Node> open_;     // the known elements open, outermost first (at most five)
     std::size_t skipDepth_ = 0;  // depth inside a skipped element

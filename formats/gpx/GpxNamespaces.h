@@ -1,0 +1,57 @@
+// The namespaces of the elements of a GPX file, followed by the reader
+// itself: the parser's own namespace processing builds the full name of every
+// element, which costs more than the few declarations a file holds.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gpx {
+
+class NamespaceScopes {
+public:
+    // Takes the xmlns declarations among an element's attributes; the element
+    // is at `level` (the root at 0). Returns how many it declared.
+    int Declare(const char* const* attributes, std::size_t level)
+    {
+        int declared = 0;
+        for (const char* const* a = attributes; a[0] != nullptr; a += 2) {
+            const char* name = a[0];
+            if (std::strncmp(name, "xmlns", 5) != 0 || (name[5] != '\0' && name[5] != ':')) continue;
+            scopes_.push_back({level, name[5] == ':' ? name + 6 : "", a[1]});
+            ++declared;
+        }
+        return declared;
+    }
+
+    // Forgets the last `count` declarations: those of an element skipped whole.
+    void Forget(int count) { scopes_.resize(scopes_.size() - static_cast<std::size_t>(count)); }
+
+    // Forgets the declarations of elements at `level` and deeper.
+    void Leave(std::size_t level)
+    {
+        while (!scopes_.empty() && scopes_.back().level >= level) scopes_.pop_back();
+    }
+
+    // The namespace of a prefix ("" for the default one); nullptr when none
+    // is declared. An empty namespace stands for none, as xmlns="" declares.
+    const std::string* Of(std::string_view prefix) const
+    {
+        for (auto s = scopes_.rbegin(); s != scopes_.rend(); ++s)
+            if (s->prefix == prefix) return &s->name;
+        return nullptr;
+    }
+
+private:
+    struct Scope {
+        std::size_t level;
+        std::string prefix;
+        std::string name;
+    };
+    std::vector<Scope> scopes_;  // outermost first
+};
+
+}  // namespace gpx
