@@ -15,7 +15,7 @@ namespace {
 std::string TrackFile(int points)
 {
     const std::string path = BenchFolder() + "/track100k.gpx";
-    bench::SaveInput(path, bench::GpxTrack(points));
+    bench::SaveInput(path, bench::GpxTrack(points, bench::GpxStyle::FitnessSite));
     return path;
 }
 }  // namespace

@@ -63,10 +63,11 @@ int main(int argc, char** argv)
         WriteRepeated(folder / "unknown-records.gdb", unknown, kTwoHundredMegabytes, bench::GdbWaypoints(0));
         WriteRepeated(folder / "one-line.nmea", std::string(1 << 20, 'x'), kTwoHundredMegabytes);
 
-        save("track.gpx", bench::GpxTrack(100000));
+        save("track.gpx", bench::GpxTrack(100000, bench::GpxStyle::Receiver));
+        save("fitness-track.gpx", bench::GpxTrack(100000, bench::GpxStyle::FitnessSite));
         // Over 200 MB of GPX: tracks of 100,000 points one after the other.
         {
-            const std::string track = bench::GpxTrack(100000);
+            const std::string track = bench::GpxTrack(100000, bench::GpxStyle::FitnessSite);
             const std::string head = track.substr(0, track.find("<trk>"));
             const std::string body = track.substr(head.size(), track.rfind("</gpx>") - head.size());
             std::ofstream large(folder / "large.gpx", std::ios::binary | std::ios::trunc);

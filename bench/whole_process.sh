@@ -63,7 +63,8 @@ case_ "NMEA, 100,000 RMC + GGA fixes -> .plt" "<= 80 ms" 8 1 "$out/fixes" "$in/f
 case_ "NMEA, $(($(stat -c %s "$in/large.nmea") / 1000000)) MB (1.5 million fixes) -> .plt" "<= 150 ms, <= 64 MB" \
   8 1 "$out/large" "$in/large.nmea"
 case_ "NMEA, 100,000 RMC + GGA fixes -> .gpx" "<= 120 ms" 8 5 "$out/fixes-gpx" "$in/fixes.nmea"
-case_ "GPX track, 100,000 points -> .plt" "<= 120 ms" 15 1 "$out/gpx-track" "$in/track.gpx"
+case_ "GPX track, 100,000 points, receiver's -> .plt" "<= 120 ms" 15 1 "$out/gpx-track" "$in/track.gpx"
+case_ "GPX track, 100,000 points, fitness site's -> .plt" "<= 120 ms" 15 1 "$out/fitness" "$in/fitness-track.gpx"
 case_ "GPX, $(($(stat -c %s "$in/large.gpx") / 1000000)) MB (tracks of 100,000 points) -> .plt" "<= 64 MB" \
   15 1 "$out/large-gpx" "$in/large.gpx"
 case_ "NMEA, 200 MB without a known sentence" "<= 64 MB" 8 1 "$out/garbage" "$in/garbage.nmea"
