@@ -6,66 +6,24 @@
 #include <filesystem>
 
 #include "tests/support/byte_builder.h"
+#include "tests/support/sample_files.h"
 #include "tests/support/test_files.h"
 
 namespace {
 namespace fs = std::filesystem;
 
-std::string KesWaypoints(int count = 2, const std::string& datum = "WGS 84")
-{
-    std::string s = "Kestrelmaps Waypoint File Version 1.1\r\n" + datum + "\r\nReserved 2\r\n\r\n";
-    for (int i = 1; i <= count; ++i) s += std::to_string(i) + ",WP" + std::to_string(i) + ",52.1,4.3\r\n";
-    return s;
-}
-
-std::string KesTrack()
-{
-    return "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n"
-           "0,2,255,Walk,1,0,0,255\r\n0\r\n52.1,4.3,1,-777,40000.5\r\n52.2,4.4,0,-777,40000.6\r\n";
-}
-
-ByteBuilder MapsendHeader(std::int32_t kind)
-{
-    ByteBuilder b;
-    b.u8(13).text("4D533334 MS34").i32(kind);
-    return b;
-}
-
-std::string MapsendWaypoints()
-{
-    ByteBuilder b = MapsendHeader(1);
-    b.i32(1).u8(4).text("Camp").u8(0).u32(0).u8(3).u8(0).f64(120).f64(-0.1).f64(-51.5);
-    return b.str();
-}
-
-std::string Nobletec()
-{
-    return "Type = Mark\r\nDesc = Harbour\r\nLatLon = 47 36.512 N 122 20.113 W\r\n"
-           "NumberOfTrackMarks = 2\r\nskipped\r\n47 36.000 N 122 30.000 W\r\n47 37.000 N 122 31.000 W\r\n";
-}
-
-std::string Nmea()
-{
-    return "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"
-           "$GPRMC,123520,A,4807.138,N,01131.100,E,022.4,084.4,230394,003.1,W*6A\r\n";
-}
-
-// A waypoint and a track of two points.
-const char* const kGpx = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
-                         "<wpt lat=\"52.1\" lon=\"4.3\"><name>Home</name></wpt><trk><trkseg>"
-                         "<trkpt lat=\"52.1\" lon=\"4.3\"/><trkpt lat=\"52.2\" lon=\"4.4\"/></trkseg></trk></gpx>\n";
-
-const char* const kMagellanWaypoint = "$PMGNWPL,4807.038,N,01131.000,E,0000610,M,Home,Front door,a*5E\r\n";
-const char* const kMagellanTrack = "$PMGNTRK,4807.038,N,01131.000,E,00610,M,123519.00,A,,230394*6A\r\n";
-
-// MapSource header of version 100: recognised, then rejected as obsolete.
-std::string ObsoleteMapsource()
-{
-    return ByteBuilder().text("MsRcd").u8(0).i32(3).u8('D').u16(100).fill(7, 0).str();
-}
-
-std::string HoluxWaypointImage() { return ByteBuilder().u32(0x5C38A600).fill(32764, 0).str(); }
-std::string HoluxTrackImage() { return ByteBuilder().fill(131072, 0xFF).u32(0x38CB1200).fill(2044, 0).str(); }
+using samples::HoluxTrackImage;
+using samples::HoluxWaypointImage;
+using samples::kGpx;
+using samples::KesTrack;
+using samples::KesWaypoints;
+using samples::kMagellanTrack;
+using samples::kMagellanWaypoint;
+using samples::MapsendHeader;
+using samples::MapsendWaypoints;
+using samples::Nmea;
+using samples::Nobletec;
+using samples::ObsoleteMapsource;
 
 template <typename T>
 T At(const std::string& image, std::size_t offset)

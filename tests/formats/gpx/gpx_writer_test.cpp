@@ -2,7 +2,6 @@
 // through the native files.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <string>
@@ -91,20 +90,6 @@ protected:
         UnpinClock();
         TimeZoneBias = 0;
     }
-    // Runs xmllint with the published schema; empty when the file is valid.
-    std::string SchemaErrors(const std::string& file)
-    {
-        const std::string command = "xmllint --noout --schema '" + FixturePath("../schemas/gpx11.xsd") + "' '" + file + "' 2>&1";
-        std::string output;
-        if (FILE* pipe = popen(command.c_str(), "r")) {
-            char buffer[512];
-            while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-            if (pclose(pipe) == 0) return {};
-        }
-        return output.empty() ? "xmllint did not run" : output;
-    }
-    bool SchemaPresent() { return std::filesystem::exists(FixturePath("../schemas/gpx11.xsd")); }
-
     TempDir dir;
     RecordingFrontEnd front;
     ScopedFrontEnd scope{front};
@@ -177,18 +162,18 @@ TEST_F(GpxWriterTest, TracksAreWrittenExactlyWithASegmentPerSection)
 
 TEST_F(GpxWriterTest, EveryFileWrittenValidatesAgainstTheSchema)
 {
-    if (!SchemaPresent()) GTEST_SKIP() << "no schema";
+    if (!GpxSchemaPresent()) GTEST_SKIP() << "no schema";
     ClearWaypoints();
     ClearRoutes();
     WriteGpxWaypointFile(dir.Path("empty.gpx"));
-    EXPECT_EQ(SchemaErrors(dir.Path("empty.gpx")), "");
+    EXPECT_EQ(GpxSchemaErrors(dir.Path("empty.gpx")), "");
 
     FillWaypointsAndRoutes();
     WaypointList[1].Altitude = 1e30f;  // no elevation, but never a number no parser takes
     WaypointList[2].Latitude = 1e-300;
     WaypointList[2].DateTime = 1e300;
     WriteGpxWaypointFile(dir.Path("waypoints.gpx"));
-    EXPECT_EQ(SchemaErrors(dir.Path("waypoints.gpx")), "");
+    EXPECT_EQ(GpxSchemaErrors(dir.Path("waypoints.gpx")), "");
 
     GpxTrackWriter writer(dir.Path("tracks.gpx"));
     for (int t = 0; t < 3; ++t) {
@@ -197,7 +182,7 @@ TEST_F(GpxWriterTest, EveryFileWrittenValidatesAgainstTheSchema)
         writer.AddStoreTrack();
     }
     writer.Commit();
-    EXPECT_EQ(SchemaErrors(dir.Path("tracks.gpx")), "");
+    EXPECT_EQ(GpxSchemaErrors(dir.Path("tracks.gpx")), "");
 }
 
 TEST_F(GpxWriterTest, ARoundTripThroughTheNativeFilesKeepsWhatTheyHold)
@@ -262,16 +247,16 @@ TEST_F(GpxWriterTest, ARoundTripThroughTheNativeFilesKeepsWhatTheyHold)
 
 TEST_F(GpxWriterTest, WhatIsReadFromTheRealFilesIsWrittenValid)
 {
-    if (!FixturesPresent() || !SchemaPresent()) GTEST_SKIP() << "no fixtures";
+    if (!FixturesPresent() || !GpxSchemaPresent()) GTEST_SKIP() << "no fixtures";
     for (const char* file : {"GC7FA4.gpx", "basecamp.gpx", "empty.gpx", "expertgps.gpx", "garminconnect.gpx",
                              "gpxpassthrough10.gpx"}) {
         SCOPED_TRACE(file);
         ReadGpxWaypointFile(FixturePath(std::string("gpx/") + file));
         WriteGpxWaypointFile(dir.Path("waypoints.gpx"));
-        EXPECT_EQ(SchemaErrors(dir.Path("waypoints.gpx")), "");
+        EXPECT_EQ(GpxSchemaErrors(dir.Path("waypoints.gpx")), "");
         GpxTrackWriter writer(dir.Path("tracks.gpx"));
         ReadGpxTrackFile(FixturePath(std::string("gpx/") + file), [&](int) { writer.AddStoreTrack(); });
         writer.Commit();
-        EXPECT_EQ(SchemaErrors(dir.Path("tracks.gpx")), "");
+        EXPECT_EQ(GpxSchemaErrors(dir.Path("tracks.gpx")), "");
     }
 }
