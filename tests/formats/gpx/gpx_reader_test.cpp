@@ -104,6 +104,39 @@ TEST_F(GpxReaderTest, WaypointsTakeTheirFieldsAndSkipExtensionsWhateverTheirName
     }
 }
 
+// An element is GPX by the namespace its prefix, or the default, is declared
+// for where it stands; the name read is the one in the GPX namespace.
+TEST_F(GpxReaderTest, NamespacesDecideWhichElementsAreRead)
+{
+    const std::string gpx11 = "http://www.topografix.com/GPX/1/1";
+    const struct {
+        const char* what;
+        std::string file;
+        const char* name;  // nullptr: no waypoint read
+    } cases[] = {
+        {"prefixed root and children", "<g:gpx xmlns:g=\"" + gpx11 + "\"><g:wpt lat=\"1\" lon=\"2\"><g:name>A</g:name>"
+                                        "<x:name xmlns:x=\"urn:x\">B</x:name></g:wpt></g:gpx>", "A"},
+        {"default namespace declared again on a child",
+         "<gpx xmlns=\"" + gpx11 + "\"><wpt lat=\"1\" lon=\"2\"><name xmlns=\"urn:x\">B</name><name>A</name></wpt></gpx>", "A"},
+        {"a declaration ends with its element",
+         "<gpx xmlns=\"" + gpx11 + "\"><rte xmlns:x=\"" + gpx11 + "\"/>"
+         "<wpt lat=\"1\" lon=\"2\"><name>A</name><x:name>B</x:name></wpt></gpx>", "A"},
+        {"an undeclared prefix", "<gpx><wpt lat=\"1\" lon=\"2\"><u:name>B</u:name><name>A</name></wpt></gpx>", "A"},
+        {"the document's namespace under a prefix of a child",
+         "<gpx xmlns=\"" + gpx11 + "\"><wpt lat=\"1\" lon=\"2\"><p:name xmlns:p=\"" + gpx11 + "\">A</p:name></wpt></gpx>", "A"},
+        {"a root of another namespace", "<gpx xmlns=\"urn:other\"><wpt lat=\"1\" lon=\"2\"/></gpx>", nullptr},
+        {"a root with an undeclared prefix", "<u:gpx><u:wpt lat=\"1\" lon=\"2\"/></u:gpx>", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Waypoints(c.file);
+        ASSERT_EQ(WaypointCount, c.name ? 1 : 0);
+        if (c.name) {
+            EXPECT_EQ(WaypointList[1].Name, c.name);
+        }
+    }
+}
+
 TEST_F(GpxReaderTest, RoutesFillTheSlotsFromOne)
 {
     Waypoints(Gpx(Wpt("1", "1") +
