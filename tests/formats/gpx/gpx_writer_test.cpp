@@ -220,7 +220,9 @@ TEST_F(GpxWriterTest, ARoundTripThroughTheNativeFilesKeepsWhatTheyHold)
     std::vector<std::vector<TrackPoint>> tracks;
     std::vector<std::string> names;
     ReadGpxTrackFile(dir.Path("in.gpx"), [&](int n) {
-        tracks.emplace_back(&TrackPointList[0], &TrackPointList[0] + TrackProps.PointCount);
+        // The table is kept in blocks: taken point by point.
+        tracks.emplace_back();
+        for (int i = 0; i < TrackProps.PointCount; ++i) tracks.back().push_back(TrackPointList[i]);
         names.push_back(TrackProps.Name);
         WriteTrackFile(dir.Path("native_" + std::to_string(n) + ".plt"));
     });
