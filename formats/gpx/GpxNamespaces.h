@@ -7,12 +7,20 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace gpx {
 
 class NamespaceScopes {
 public:
+    struct Scope {
+        std::size_t level;
+        std::string prefix;
+        std::string name;
+        bool ofDocument;  // the document's namespace, or none (xmlns="")
+    };
+
     // Takes the xmlns declarations among an element's attributes; the element
     // is at `level` (the root at 0). Returns how many it declared.
     int Declare(const char* const* attributes, std::size_t level)
@@ -20,8 +28,8 @@ public:
         int declared = 0;
         for (const char* const* a = attributes; a[0] != nullptr; a += 2) {
             const char* name = a[0];
-            if (std::strncmp(name, "xmlns", 5) != 0 || (name[5] != '\0' && name[5] != ':')) continue;
-            scopes_.push_back({level, name[5] == ':' ? name + 6 : "", a[1]});
+            if (name[0] != 'x' || std::strncmp(name, "xmlns", 5) != 0 || (name[5] != '\0' && name[5] != ':')) continue;
+            scopes_.push_back({level, name[5] == ':' ? name + 6 : "", a[1], OfDocument(a[1])});
             ++declared;
         }
         return declared;
@@ -36,22 +44,28 @@ public:
         while (!scopes_.empty() && scopes_.back().level >= level) scopes_.pop_back();
     }
 
-    // The namespace of a prefix ("" for the default one); nullptr when none
-    // is declared. An empty namespace stands for none, as xmlns="" declares.
-    const std::string* Of(std::string_view prefix) const
+    // The declaration of a prefix ("" for the default one) in force; nullptr
+    // when none is.
+    const Scope* Of(std::string_view prefix) const
     {
         for (auto s = scopes_.rbegin(); s != scopes_.rend(); ++s)
-            if (s->prefix == prefix) return &s->name;
+            if (s->prefix == prefix) return &*s;
         return nullptr;
     }
 
+    // The namespace of the document, known once its root is read; the
+    // declarations are marked, so that no name is compared again.
+    void SetDocument(std::string name)
+    {
+        document_ = std::move(name);
+        for (Scope& s : scopes_) s.ofDocument = OfDocument(s.name);
+    }
+
 private:
-    struct Scope {
-        std::size_t level;
-        std::string prefix;
-        std::string name;
-    };
+    bool OfDocument(std::string_view name) const { return name.empty() || name == document_; }
+
     std::vector<Scope> scopes_;  // outermost first
+    std::string document_;
 };
 
 }  // namespace gpx

@@ -243,16 +243,19 @@ private:
             return;
         }
         const int declared = namespaces_.Declare(attributes, open_.size());
-        const char* colon = std::strchr(name, ':');
-        const std::string_view prefix = colon == nullptr ? std::string_view{} : std::string_view(name, colon - name);
-        const std::string_view local = colon == nullptr ? name : colon + 1;
-        const std::string* ns = namespaces_.Of(prefix);
+        // Split in one pass: every element of the file comes here.
+        std::size_t length = 0, colon = 0;
+        for (; name[length] != '\0'; ++length)
+            if (name[length] == ':') colon = length + 1;
+        const std::string_view prefix(name, colon == 0 ? 0 : colon - 1);
+        const std::string_view local(name + colon, length - colon);
+        const NamespaceScopes::Scope* scope = namespaces_.Of(prefix);
         if (open_.empty()) {
-            StartRoot(prefix, ns, local);
+            StartRoot(prefix, scope, local);
             return;
         }
         // Elements of other namespaces are extensions: skipped whatever their names.
-        const bool ofGpx = ns == nullptr ? prefix.empty() : ns->empty() || *ns == rootNamespace_;
+        const bool ofGpx = scope == nullptr ? prefix.empty() : scope->ofDocument;
         const auto child = ofGpx ? ChildOf(open_.back(), local) : std::nullopt;
         if (!child) {
             namespaces_.Forget(declared);
@@ -276,17 +279,18 @@ private:
     }
 
     // A GPX 1.0 file may do without a namespace.
-    void StartRoot(std::string_view prefix, const std::string* ns, std::string_view local)
+    void StartRoot(std::string_view prefix, const NamespaceScopes::Scope* scope, std::string_view local)
     {
-        const bool gpxNamespace =
-            ns == nullptr ? prefix.empty() : ns->empty() || ns->starts_with("http://www.topografix.com/GPX/");
+        const bool gpxNamespace = scope == nullptr ? prefix.empty()
+                                                   : scope->name.empty() ||
+                                                         scope->name.starts_with("http://www.topografix.com/GPX/");
         if (local != "gpx" || !gpxNamespace) {
             notGpx_ = true;
             Stop();
             return;
         }
         rootSeen_ = true;
-        if (ns != nullptr) rootNamespace_ = *ns;
+        if (scope != nullptr) namespaces_.SetDocument(scope->name);
         open_.push_back(Node::Gpx);
     }
 
@@ -370,8 +374,12 @@ private:
     {
         point_ = Point{};
         for (const XML_Char** a = attributes; a[0] != nullptr; a += 2) {
-            if (std::strcmp(a[0], "lat") == 0) point_.latitude = Latitude(a[1]);
-            else if (std::strcmp(a[0], "lon") == 0) point_.longitude = Longitude(a[1]);
+            // Each character is looked at only while the ones before it match.
+            const char* n = a[0];
+            const bool lat = n[0] == 'l' && n[1] == 'a' && n[2] == 't' && n[3] == '\0';
+            const bool lon = !lat && n[0] == 'l' && n[1] == 'o' && n[2] == 'n' && n[3] == '\0';
+            if (lat) point_.latitude = Latitude(a[1]);
+            else if (lon) point_.longitude = Longitude(a[1]);
         }
     }
 
@@ -496,7 +504,6 @@ private:
     bool rootSeen_ = false;
     bool rootClosed_ = false;
     bool notGpx_ = false;
-    std::string rootNamespace_;
     std::string unknownEncoding_;
     NamespaceScopes namespaces_;  // declared by the elements open
 
