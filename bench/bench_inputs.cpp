@@ -128,18 +128,6 @@ std::string GpxTrack(int points, GpxStyle style, int pointsPerTrack)
     return out;
 }
 
-std::string GpxWaypoints(int count)
-{
-    std::string out = kGpxHead;
-    for (int i = 0; i < count; ++i)
-        AppendLine(out, "\n",
-                   "<wpt lat=\"%.6f\" lon=\"%.6f\"><ele>%d</ele><time>2023-01-16T12:%02d:%02dZ</time><name>WP%d</name>"
-                   "<desc>Waypoint number %d</desc><sym>Summit</sym></wpt>",
-                   47.0 + (i % 50000) * 1e-4, 11.0 + (i % 600) * 1e-2, 500 + i % 900, i / 60 % 60, i % 60, i, i);
-    out += "</gpx>\n";
-    return out;
-}
-
 std::string MagellanTrack(int points, const std::string& lineEnd)
 {
     std::string log;

@@ -26,8 +26,6 @@ std::string NobletecExport(int count, const std::string& lineEnd = "\r\n");
 // element a line, and an extension of another namespace on every point).
 enum class GpxStyle { Receiver, FitnessSite };
 std::string GpxTrack(int points, GpxStyle style, int pointsPerTrack = 100000);
-// GPX waypoints with name, elevation, time, description and symbol.
-std::string GpxWaypoints(int count);
 
 // With `extended`, every other point is of the extended type: a further
 // text after its name.

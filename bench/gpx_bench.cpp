@@ -1,9 +1,7 @@
 // GPX reading and writing at the store's track capacity: 100,000 points.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "bench/bench_inputs.h"

@@ -1,6 +1,5 @@
 #include "core/convert.h"
 
-#include <algorithm>
 #include <memory>
 
 #include "core/catalogue.h"
