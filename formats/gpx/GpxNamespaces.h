@@ -21,12 +21,18 @@ public:
         bool ofDocument;  // the document's namespace, or none (xmlns="")
     };
 
-    // Takes the xmlns declarations among an element's attributes; the element
-    // is at `level` (the root at 0). Returns how many it declared.
+    // Every element looks its prefix up among the declarations in force, so
+    // their number is held far above what any real file declares: a file
+    // declaring thousands could otherwise make each element cost thousands.
+    static constexpr std::size_t kMostInForce = 64;
+
+    // Takes the xmlns declarations among an element's attributes (those past
+    // kMostInForce are not); the element is at `level` (the root at 0).
+    // Returns how many it declared.
     int Declare(const char* const* attributes, std::size_t level)
     {
         int declared = 0;
-        for (const char* const* a = attributes; a[0] != nullptr; a += 2) {
+        for (const char* const* a = attributes; a[0] != nullptr && scopes_.size() < kMostInForce; a += 2) {
             const char* name = a[0];
             if (name[0] != 'x' || std::strncmp(name, "xmlns", 5) != 0 || (name[5] != '\0' && name[5] != ':')) continue;
             scopes_.push_back({level, name[5] == ':' ? name + 6 : "", a[1], OfDocument(a[1])});

@@ -245,6 +245,9 @@ TEST_F(GpxReaderTest, DamagedOrHostileInputGivesAClearMessageAndKeepsWhatCameBef
         bomb += "\">\n";
     }
     bomb += "]>\n<gpx>\n" + Wpt("1", "1", "<name>&k;</name>") + "</gpx>\n";
+    std::string declarations = " xmlns=\"http://www.topografix.com/GPX/1/1\"", many;
+    for (int i = 0; i < 20000; ++i) declarations += " xmlns:p" + std::to_string(i) + "=\"urn:" + std::to_string(i) + "\"";
+    for (int i = 0; i < 100000; ++i) many += "<q:x/>";
     const struct {
         const char* what;
         std::string file;
@@ -263,6 +266,7 @@ TEST_F(GpxReaderTest, DamagedOrHostileInputGivesAClearMessageAndKeepsWhatCameBef
         {"invalid UTF-8", Gpx(two + Wpt("3", "3", "<name>\xFF</name>")), "The GPX file is damaged at line 5, column 28: ",
          false, 2},
         {"zero bytes after the end", Gpx(two) + std::string(100, '\0'), "", false, 2},
+        {"thousands of namespaces for a multitude of elements", Gpx(many + two, declarations), "", false, 2},
         {"billion laughs", bomb, "The GPX file is damaged at line ", false, 0},
         // A file up to 32 MB is parsed whole; a longer one in chunks, where one item may not pass 8 MB.
         {"a long item", Gpx(two + "<wpt lat=\"3\" lon=\"3\" note=\"" + std::string(9 << 20, 'x') + "\"/>"), "", false, 3},
