@@ -33,6 +33,7 @@
 #include "core/text_fields.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/gpx/GpxNamespaces.h"
+#include "formats/gpx/GpxParserMemory.h"
 #include "formats/gpx/GpxText.h"
 
 namespace {
@@ -45,6 +46,11 @@ constexpr std::size_t kChunk = 1 << 20;
 constexpr std::size_t kWholeFile = 32 << 20;
 constexpr std::size_t kLongestText = 1 << 16;   // of one element's text; the rest is dropped
 constexpr XML_Index kLongestToken = 8 << 20;    // bytes the parser may hold for one unfinished token
+// The parser keeps every open element; GPX with its extensions nests a dozen.
+constexpr std::size_t kDeepest = 1000;
+// What the parser may hold besides its input buffer (which grows to twice the
+// longest stretch of input it holds): a GPX file needs some kilobytes.
+constexpr std::size_t kParserAllowance = 16 << 20;
 
 enum class Want { Waypoints, Tracks };
 enum class Node : std::uint8_t { Gpx, Wpt, Rte, Rtept, Trk, Trkseg, Trkpt, Text };
@@ -125,7 +131,7 @@ class GpxReader {
 public:
     GpxReader(Want want, const std::function<void(int)>& onTrack) : want_(want), onTrack_(onTrack)
     {
-        parser_ = XML_ParserCreate(nullptr);
+        parser_ = XML_ParserCreate_MM(nullptr, &CountedParserMemory(), nullptr);
         if (parser_ == nullptr) throw std::bad_alloc();
         XML_SetUserData(parser_, this);
         // Character data is taken only inside the elements whose text is read.
@@ -153,6 +159,7 @@ private:
     void Feed(ByteReader& file)
     {
         const std::size_t piece = file.remaining() <= kWholeFile ? std::max<std::size_t>(file.remaining(), 1) : kChunk;
+        StartParserAccount(2 * std::max<std::size_t>(piece, kChunk + kLongestToken) + kParserAllowance);
         XML_Index fed = 0;
         for (;;) {
             auto* buffer = static_cast<std::uint8_t*>(XML_GetBuffer(parser_, static_cast<int>(piece)));
@@ -165,7 +172,8 @@ private:
             const XML_Status status = XML_ParseBuffer(parser_, static_cast<int>(got), last);
             if (failure_) std::rethrow_exception(failure_);
             if (status == XML_STATUS_ERROR) {
-                Damaged(XML_ErrorString(XML_GetErrorCode(parser_)));
+                if (ParserAllowanceReached()) stopReason_ = "more different element and attribute names than the reader holds";
+                Damaged(stopReason_.empty() ? XML_ErrorString(XML_GetErrorCode(parser_)) : stopReason_);
                 return;
             }
             if (last) return;
@@ -239,7 +247,10 @@ private:
     void Start(const XML_Char* name, const XML_Char** attributes)
     {
         if (skipDepth_ > 0) {
-            ++skipDepth_;
+            if (++skipDepth_ + open_.size() > kDeepest) {
+                stopReason_ = "elements nested more than " + std::to_string(kDeepest) + " deep";
+                Stop();
+            }
             return;
         }
         const int declared = namespaces_.Declare(attributes, open_.size());
@@ -501,6 +512,7 @@ private:
     const std::function<void(int)> onTrack_;
     std::exception_ptr failure_;
     bool stopped_ = false;
+    std::string stopReason_;  // why the reader stopped the parser; empty when it did not
     bool rootSeen_ = false;
     bool rootClosed_ = false;
     bool notGpx_ = false;

@@ -248,6 +248,9 @@ TEST_F(GpxReaderTest, DamagedOrHostileInputGivesAClearMessageAndKeepsWhatCameBef
     std::string declarations = " xmlns=\"http://www.topografix.com/GPX/1/1\"", many;
     for (int i = 0; i < 20000; ++i) declarations += " xmlns:p" + std::to_string(i) + "=\"urn:" + std::to_string(i) + "\"";
     for (int i = 0; i < 100000; ++i) many += "<q:x/>";
+    std::string deep, names;
+    for (int i = 0; i < 1000000; ++i) deep += "<e>";
+    for (int i = 0; i < 500000; ++i) names += "<e" + std::to_string(i) + "/>";
     const struct {
         const char* what;
         std::string file;
@@ -267,6 +270,9 @@ TEST_F(GpxReaderTest, DamagedOrHostileInputGivesAClearMessageAndKeepsWhatCameBef
          false, 2},
         {"zero bytes after the end", Gpx(two) + std::string(100, '\0'), "", false, 2},
         {"thousands of namespaces for a multitude of elements", Gpx(many + two, declarations), "", false, 2},
+        {"elements nested a million deep", Gpx(two + deep), "The GPX file is damaged at line 5, column ", false, 2},
+        {"half a million different element names", Gpx(two + names),
+         "The GPX file is damaged at line 5, column ", false, 2},
         {"billion laughs", bomb, "The GPX file is damaged at line ", false, 0},
         // A file up to 32 MB is parsed whole; a longer one in chunks, where one item may not pass 8 MB.
         {"a long item", Gpx(two + "<wpt lat=\"3\" lon=\"3\" note=\"" + std::string(9 << 20, 'x') + "\"/>"), "", false, 3},
