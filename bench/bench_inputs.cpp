@@ -94,6 +94,40 @@ std::string NmeaLog(int fixes, bool otherSentence, const std::string& lineEnd)
     return log;
 }
 
+namespace {
+const char* const kGpxHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"bench\" "
+    "xmlns=\"http://www.topografix.com/GPX/1/1\" xmlns:ns3=\"urn:bench:extensions\">\n";
+}
+
+std::string GpxTrack(int points, GpxStyle style, int pointsPerTrack)
+{
+    std::string out = kGpxHead;
+    out.reserve(static_cast<std::size_t>(points) * 160 + 200);
+    for (int i = 0; i < points; ++i) {
+        if (i % pointsPerTrack == 0) {
+            if (i > 0) out += "</trkseg></trk>\n";
+            AppendLine(out, "\n", "<trk><name>Ride %d</name><trkseg>", i / pointsPerTrack + 1);
+        }
+        const int h = i / 3600 % 24, m = i / 60 % 60, s = i % 60;
+        const double latitude = 40.188949769362807 + (i % 100000) * 1e-5;
+        const double longitude = -105.17836097627878 - (i % 100000) * 1e-5;
+        if (style == GpxStyle::Receiver) {
+            AppendLine(out, "\n",
+                       "<trkpt lat=\"%.6f\" lon=\"%.6f\"><ele>%.2f</ele><time>2023-01-16T%02d:%02d:%02dZ</time></trkpt>",
+                       latitude, longitude, 1531.4 + i % 100, h, m, s);
+        } else {
+            AppendLine(out, "\n",
+                       "<trkpt lat=\"%.15f\" lon=\"%.14f\">\n <ele>%.1f</ele>\n <time>2023-01-16T%02d:%02d:%02d.000Z</time>"
+                       "\n <extensions><ns3:hr>%d</ns3:hr></extensions>\n</trkpt>",
+                       latitude, longitude, 1531.4 + i % 100, h, m, s, 80 + i % 40);
+        }
+    }
+    if (points > 0) out += "</trkseg></trk>\n";
+    out += "</gpx>\n";
+    return out;
+}
+
 std::string MagellanTrack(int points, const std::string& lineEnd)
 {
     std::string log;

@@ -20,6 +20,13 @@ std::string KesWaypoints(int count, const std::string& lineEnd = "\r\n");
 // A Nobletec export holding `count` marks and one track of `count` points.
 std::string NobletecExport(int count, const std::string& lineEnd = "\r\n");
 
+// A GPX track file, a new trk after every `pointsPerTrack` points: as a GPS
+// receiver writes it (positions to 6 decimals, elevation and time on the
+// point's line), or as a fitness site does (positions to 15 decimals, an
+// element a line, and an extension of another namespace on every point).
+enum class GpxStyle { Receiver, FitnessSite };
+std::string GpxTrack(int points, GpxStyle style, int pointsPerTrack = 100000);
+
 // With `extended`, every other point is of the extended type: a further
 // text after its name.
 std::string TomTomOv2(int points, bool extended = false);

@@ -63,6 +63,20 @@ int main(int argc, char** argv)
         WriteRepeated(folder / "unknown-records.gdb", unknown, kTwoHundredMegabytes, bench::GdbWaypoints(0));
         WriteRepeated(folder / "one-line.nmea", std::string(1 << 20, 'x'), kTwoHundredMegabytes);
 
+        save("track.gpx", bench::GpxTrack(100000, bench::GpxStyle::Receiver));
+        save("fitness-track.gpx", bench::GpxTrack(100000, bench::GpxStyle::FitnessSite));
+        // Over 200 MB of GPX: tracks of 100,000 points one after the other.
+        {
+            const std::string track = bench::GpxTrack(100000, bench::GpxStyle::FitnessSite);
+            const std::string head = track.substr(0, track.find("<trk>"));
+            const std::string body = track.substr(head.size(), track.rfind("</gpx>") - head.size());
+            std::ofstream large(folder / "large.gpx", std::ios::binary | std::ios::trunc);
+            large << head;
+            for (std::size_t written = head.size(); written < kTwoHundredMegabytes; written += body.size()) large << body;
+            large << "</gpx>\n";
+            if (!large) throw std::runtime_error("cannot write large.gpx");
+        }
+
         const std::string cr = "\r";
         save("cr-only.wpt", FiveMegabytes(bench::KesWaypoints(9000, cr)));
         save("cr-only.plt", FiveMegabytes(bench::KesTrack(60000, "cr", cr)));

@@ -62,6 +62,11 @@ case_ "Magellan track, 100,000 points -> .plt" "<= 60 ms" 10 1 "$out/magellan" "
 case_ "NMEA, 100,000 RMC + GGA fixes -> .plt" "<= 80 ms" 8 1 "$out/fixes" "$in/fixes.nmea"
 case_ "NMEA, $(($(stat -c %s "$in/large.nmea") / 1000000)) MB (1.5 million fixes) -> .plt" "<= 150 ms, <= 64 MB" \
   8 1 "$out/large" "$in/large.nmea"
+case_ "NMEA, 100,000 RMC + GGA fixes -> .gpx" "<= 120 ms" 8 5 "$out/fixes-gpx" "$in/fixes.nmea"
+case_ "GPX track, 100,000 points, receiver's -> .plt" "<= 120 ms" 15 1 "$out/gpx-track" "$in/track.gpx"
+case_ "GPX track, 100,000 points, fitness site's -> .plt" "<= 120 ms" 15 1 "$out/fitness" "$in/fitness-track.gpx"
+case_ "GPX, $(($(stat -c %s "$in/large.gpx") / 1000000)) MB (tracks of 100,000 points) -> .plt" "<= 64 MB" \
+  15 1 "$out/large-gpx" "$in/large.gpx"
 case_ "NMEA, 200 MB without a known sentence" "<= 64 MB" 8 1 "$out/garbage" "$in/garbage.nmea"
 case_ ".gdb, 200 MB of records of unknown type" "<= 64 MB" 12 1 "$out/unknown" "$in/unknown-records.gdb"
 case_ "NMEA, one line of 200 MB" "<= 64 MB" 8 1 "$out/one-line" "$in/one-line.nmea"

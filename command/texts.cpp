@@ -22,7 +22,8 @@ format into another.
   -e, --each                  convert each input on its own into the folder
                                 OUTPUT, named after the input; without it,
                                 several inputs are converted together
-                                (kes-plt files into one holux-tlg file)
+                                (kes-plt files into one holux-tlg or
+                                gpx-trk file)
   -q, --quiet                 print no progress lines, only messages
       --list-formats          list the format names, their kinds and extensions
   -h, --help                  display this help and exit

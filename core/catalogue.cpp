@@ -28,7 +28,11 @@ struct Row {
 constexpr Mark kMapsendHeader{0, "\x0D"
                                  "4D5333"sv};
 
-constexpr Row kRows[kInputFormatCount] = {
+// Both GPX rows: an XML file whose root element is gpx, of either kind.
+constexpr Mark kGpxRoot{kAnywhereInHead, "<gpx"sv};
+constexpr Row kGpxWaypoints{"gpx-wpt", "GPX Waypoints/Routes (.gpx)", "gpx", "GPX Waypoint (*.gpx)", "*.gpx", "wp", {kGpxRoot}};
+
+constexpr Row kInputRows[kInputFormatCount] = {
     {"kes-wpt", "Kestrelmaps Waypoint (.wpt)", "wpt", "Kestrelmaps Waypoint (*.wpt)", "*.wpt", "wp",
      {Mark{0, "Kestrelmaps Waypoint File"sv}}},
     {"kes-plt", "Kestrelmaps Track (.plt)", "plt", "Kestrelmaps Track (*.plt)", "*.plt", "trk",
@@ -55,6 +59,18 @@ constexpr Row kRows[kInputFormatCount] = {
     {"mapsource-trk", "Mapsource Track", "mps;gdb", "Mapsource Track (*.mps;*.gdb)", "*.mps;*.gdb", "trk",
      {Mark{0, "MsRc"sv}}},
     {"tomtom-ov2", "TomTom Waypoint", "ov2", "TomTom Waypoint (*.ov2)", "*.ov2", "wp", {}},
+    kGpxWaypoints,
+    {"gpx-trk", "GPX Tracks (.gpx)", "gpx", "GPX Track (*.gpx)", "*.gpx", "trk", {kGpxRoot}},
+};
+
+// The formats written: the four native and Holux ones, as they are read, and GPX.
+constexpr Row kOutputRows[kOutputFormatCount] = {
+    kInputRows[0],
+    kInputRows[1],
+    kInputRows[2],
+    kInputRows[3],
+    kGpxWaypoints,
+    {"gpx-trk", "GPX Track (.gpx)", "gpx", "GPX Track (*.gpx)", "*.gpx", "trk", {kGpxRoot}},
 };
 
 FileType_Record RecordOf(const Row& row, int position)
@@ -69,8 +85,8 @@ FileType_Record RecordOf(const Row& row, int position)
 
 void BuildFormatCatalogue()
 {
-    for (int i = 0; i < kInputFormatCount; ++i) InputFormats[i] = RecordOf(kRows[i], i);
-    for (int i = 0; i < kOutputFormatCount; ++i) OutputFormats[i] = RecordOf(kRows[i], i);
+    for (int i = 0; i < kInputFormatCount; ++i) InputFormats[i] = RecordOf(kInputRows[i], i);
+    for (int i = 0; i < kOutputFormatCount; ++i) OutputFormats[i] = RecordOf(kOutputRows[i], i);
 }
 
 bool FormatsCompatible(int inputPosition, int outputPosition)
@@ -78,4 +94,11 @@ bool FormatsCompatible(int inputPosition, int outputPosition)
     if (inputPosition < 0 || inputPosition >= kInputFormatCount) return false;
     if (outputPosition < 0 || outputPosition >= kOutputFormatCount) return false;
     return InputFormats[inputPosition].Kind == OutputFormats[outputPosition].Kind;
+}
+
+bool SameFormat(int inputPosition, int outputPosition)
+{
+    if (inputPosition < 0 || inputPosition >= kInputFormatCount) return false;
+    if (outputPosition < 0 || outputPosition >= kOutputFormatCount) return false;
+    return InputFormats[inputPosition].Name == OutputFormats[outputPosition].Name;
 }

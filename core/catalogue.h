@@ -1,5 +1,7 @@
-// The fixed catalogue of formats: 14 input rows and 4 output rows, each
+// The fixed catalogue of formats: 16 input rows and 6 output rows, each
 // identified by its position, which is also its index in its drop-down list.
+// New rows are appended, so that positions kept in settings files keep their
+// meaning.
 #pragma once
 
 #include <array>
@@ -29,8 +31,8 @@ struct FileType_Record {
     std::vector<SignatureMark> Signature;
 };
 
-inline constexpr int kInputFormatCount = 14;
-inline constexpr int kOutputFormatCount = 4;
+inline constexpr int kInputFormatCount = 16;
+inline constexpr int kOutputFormatCount = 6;
 
 extern std::array<FileType_Record, kInputFormatCount> InputFormats;
 extern std::array<FileType_Record, kOutputFormatCount> OutputFormats;
@@ -40,3 +42,6 @@ void BuildFormatCatalogue();
 
 // True when both positions are in their tables and their kinds are the same.
 bool FormatsCompatible(int inputPosition, int outputPosition);
+// True when both positions are in their tables and name one format (the same
+// Name), whatever their positions.
+bool SameFormat(int inputPosition, int outputPosition);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+bool ReadFailed = false;
+
 namespace {
 struct Record {
     std::vector<std::pair<Cut, int>> cuts;  // each kind once, in the order first noted
@@ -26,6 +28,9 @@ std::string CutMessage(Cut cut, int kept)
         return "Only the first " + n + " Waypoints are read" + limitation + "The rest of the input file is left out.";
     case Cut::TrackPoints:
         return "Only the first " + n + " Track Points are read" + limitation + "The rest of the input file is left out.";
+    case Cut::LaterWaypoints:
+        return "Only the first " + n + " Waypoints are read" + limitation +
+               "The later waypoints of the input file are left out.";
     case Cut::Routes:
         return "Only the first " + n + " Routes are read" + limitation + "The later routes of the input file are left out.";
     case Cut::RoutePointsOfEachRoute:

@@ -8,8 +8,10 @@
 #include <vector>
 
 // The capacities a reader can meet. The first four stop a reader (or its
-// routes) for the rest of the file; the per-track one ends only that track.
-enum class Cut { Waypoints, TrackPoints, Routes, RoutePointsOfEachRoute, TrackPointsOfEachTrack };
+// routes) for the rest of the file; LaterWaypoints leaves out only the
+// waypoints after the last one stored (a reader that goes on to the routes);
+// the per-track one ends only that track.
+enum class Cut { Waypoints, TrackPoints, Routes, RoutePointsOfEachRoute, TrackPointsOfEachTrack, LaterWaypoints };
 
 struct WrittenCounts {
     std::int64_t waypoints = 0;
@@ -17,6 +19,11 @@ struct WrittenCounts {
     std::int64_t trackPoints = 0;
     std::int64_t trackFiles = 0;  // native track files; a track image is not one
 };
+
+// Set by a reader that rejects its file; the action then writes no output.
+// Readers are below the action, so the flag lives here with the rest of what
+// one conversion records.
+extern bool ReadFailed;
 
 // Forgets everything noted: the start of a conversion.
 void StartConversionRecord();

@@ -1,11 +1,15 @@
 #include "core/convert.h"
 
+#include <memory>
+
 #include "core/catalogue.h"
 #include "core/conversion_record.h"
-#include "core/file_names.h"
 #include "core/file_io.h"
+#include "core/file_names.h"
 #include "core/store.h"
 #include "core/text_fields.h"
+#include "core/track_destination.h"
+#include "formats/gpx/Gpx.h"
 #include "formats/holux/Holux.h"
 #include "formats/import/Magellan.h"
 #include "formats/import/Mapsend.h"
@@ -15,12 +19,11 @@
 #include "formats/import/tomtom.h"
 #include "formats/native/Kes.h"
 
-bool ReadFailed = false;
-std::vector<std::string> TrackFilesWritten;
-
 namespace {
-constexpr int kKesWaypoint = 0, kKesTrack = 1, kHoluxWaypoint = 2, kHoluxTrack = 3;
-constexpr int kMapsourceWaypoints = 11, kMapsourceTracks = 12, kTomTom = 13;
+// Input positions the action treats apart.
+constexpr int kKesTrackInput = 1, kHoluxTrackInput = 3, kTomTomInput = 13;
+// Output positions.
+constexpr int kKesTrackOutput = 1, kHoluxTrackOutput = 3, kGpxTrackOutput = 5;
 
 class BusyCursor {
 public:
@@ -33,33 +36,162 @@ private:
     FrontEnd& frontEnd_;
 };
 
-struct Choices {
+struct Conversion {
     std::string inputName;
     std::string outputName;
     std::vector<std::string> inputList;
     int inputPosition = -1;
     int outputPosition = -1;
+    // What takes the tracks a reader of several hands over, for a track output.
+    std::unique_ptr<TrackDestination> tracks;
 };
 
-// The files the writers (and the readers that write) will create.
-std::vector<std::string> OutputFilesOf(const Choices& c)
+// One row per input format: the first progress line, the reader, what its
+// day counts are, and whether it hands each track over as it goes rather
+// than leaving one track in the store.
+struct InputRow {
+    const char* loading;
+    void (*read)(const Conversion&);
+    StoreTimes times = StoreTimes::Utc;
+    bool handsOverTracks = false;
+};
+
+void ReadKesTracks(const Conversion& c)
 {
-    std::vector<std::string> files;
-    switch (c.outputPosition) {
-    case kKesWaypoint:
-        files = {ChangeFileExt(c.outputName, ".wpt"), ChangeFileExt(c.outputName, ".rte")};
-        break;
-    case kKesTrack: files = {ChangeFileExt(c.outputName, ".plt")}; break;
-    case kHoluxWaypoint: files = {ChangeFileExt(c.outputName, ".wrt")}; break;
-    case kHoluxTrack: files = {ChangeFileExt(c.outputName, ".tlg")}; break;
+    // Files chosen together are read by the writer, one after the other.
+    if (!ReadsEveryChosenFile(c.inputPosition, c.outputPosition)) ReadTrackFile(c.inputName);
+}
+
+void ReadGpxTracks(const Conversion& c)
+{
+    ReadGpxTrackFile(c.inputName, [&](int n) { HandOverTrack(c.outputName, n); });
+}
+
+// The readers of formats without times stamp every point with the time of
+// reading, which a GPX file does not take for the points' own.
+const InputRow kInputRows[kInputFormatCount] = {
+    {"Loading Kes Waypoint file", [](const Conversion& c) { ReadWaypointFile(c.inputName); }},
+    {"Loading Kes Track file(s)", ReadKesTracks},
+    {"Loading Holux Waypoint file", [](const Conversion& c) { ReadHoluxWaypointFile(c.inputName); }},
+    {"Loading Holux Track file", [](const Conversion& c) { ReadHoluxTrackFile(c.inputName, c.outputName); },
+     StoreTimes::TimeOfReading, true},
+    {"Loading Mapsend Waypoint file", [](const Conversion& c) { ReadMapsendWaypointFile(c.inputName); },
+     StoreTimes::TimeOfReading},
+    {"Loading Mapsend Track file", [](const Conversion& c) { ReadMapsendTrackFile(c.inputName); }},
+    {"Loading Nobletec Export File", [](const Conversion& c) { ReadNobletecWaypoints(c.inputName); }, StoreTimes::TimeOfReading},
+    {"Loading Nobletec Export File", [](const Conversion& c) { ReadNobletecTracks(c.inputName); }, StoreTimes::TimeOfReading},
+    {"Loading NMEA Log File", [](const Conversion& c) { ReadNmeaLogFile(c.inputName); }},
+    {"Loading Magellan GPS Waypoint file", [](const Conversion& c) { ReadMagellanWaypointFile(c.inputName); },
+     StoreTimes::TimeOfReading},
+    {"Loading Magellan GPS Track file", [](const Conversion& c) { ReadMagellanTrackFile(c.inputName); }},
+    {"Loading Mapsource Waypoints", [](const Conversion& c) { ReadMapsourceFile(c.inputName, c.outputName); }},
+    {"Loading Mapsource Tracks", [](const Conversion& c) { ReadMapsourceFile(c.inputName, c.outputName); },
+     StoreTimes::Utc, true},
+    {"Loading TomTom Waypoints", [](const Conversion& c) { ReadTomTomFile(c.inputName, c.outputName); }},
+    {"Loading GPX Waypoints", [](const Conversion& c) { ReadGpxWaypointFile(c.inputName); }},
+    {"Loading GPX Tracks", ReadGpxTracks, StoreTimes::Utc, true},
+};
+
+const InputRow& InputOf(const Conversion& c) { return kInputRows[c.inputPosition]; }
+
+// Static casts below are safe: each output row makes its own destination.
+template <typename Destination>
+Destination& TracksOf(const Conversion& c)
+{
+    return static_cast<Destination&>(*c.tracks);
+}
+
+void WriteKesWaypoints(const Conversion& c, const std::string& file)
+{
+    WriteWaypointFile(file);
+    if (RouteCount > 0) {
+        const std::string routes = ChangeFileExt(c.outputName, ".rte");
+        Front().AddLine("Writing Kes Route file");
+        Front().AddLine(routes);
+        WriteRouteFile(routes);
     }
-    if (c.inputPosition == kTomTom) files.push_back(ChangeFileExt(c.outputName, ".wpt"));
-    if (c.inputPosition == kHoluxTrack)
+}
+
+void WriteKesTrack(const Conversion& c, const std::string& file)
+{
+    if (!InputOf(c).handsOverTracks) WriteTrackFile(file);
+}
+
+void WriteHoluxTrack(const Conversion& c, const std::string& file)
+{
+    if (ReadsEveryChosenFile(c.inputPosition, c.outputPosition)) {
+        WriteHoluxTrackFile(c.inputList, file);
+        return;
+    }
+    auto& image = TracksOf<HoluxTrackImage>(c);
+    if (!InputOf(c).handsOverTracks) image.TakeStoreTrack(1);
+    image.Save(file);
+}
+
+void WriteGpxTracks(const Conversion& c, const std::string&)
+{
+    auto& gpx = TracksOf<GpxTrackWriter>(c);
+    if (ReadsEveryChosenFile(c.inputPosition, c.outputPosition)) {
+        for (const std::string& name : c.inputList) {
+            ReadTrackFile(name);
+            gpx.AddStoreTrack();
+        }
+    } else if (!InputOf(c).handsOverTracks) {
+        gpx.AddStoreTrack();
+    }
+    gpx.Commit();
+}
+
+std::string AsTyped(const Conversion& c) { return c.outputName; }
+std::string WptFile(const Conversion& c) { return ChangeFileExt(c.outputName, ".wpt"); }
+std::string GpxFile(const Conversion& c) { return ChangeFileExt(c.outputName, ".gpx"); }
+// Tracks handed over are already written, one file each: the pane names the output as typed.
+std::string PltFile(const Conversion& c)
+{
+    return InputOf(c).handsOverTracks ? c.outputName : ChangeFileExt(c.outputName, ".plt");
+}
+
+// One row per output format: the progress line, the name shown below it and
+// given to the writer, the writer, the extension of the file it makes, and,
+// for track outputs, what takes the tracks of an input of several.
+struct OutputRow {
+    const char* writing;
+    std::string (*file)(const Conversion&);
+    void (*write)(const Conversion&, const std::string& file);
+    const char* extension;
+    std::unique_ptr<TrackDestination> (*tracks)(const Conversion&) = nullptr;
+};
+
+const OutputRow kOutputRows[kOutputFormatCount] = {
+    {"Writing Kes Waypoint file", WptFile, WriteKesWaypoints, ".wpt"},
+    {"Writing Kes Track file(s)", PltFile, WriteKesTrack, ".plt",
+     [](const Conversion& c) -> std::unique_ptr<TrackDestination> { return std::make_unique<KesTrackFiles>(c.outputName); }},
+    {"Writing Holux Waypoint file", AsTyped, [](const Conversion&, const std::string& file) { WriteHoluxWaypointFile(file); },
+     ".wrt"},
+    {"Writing Holux Track file", AsTyped, WriteHoluxTrack, ".tlg",
+     [](const Conversion&) -> std::unique_ptr<TrackDestination> { return std::make_unique<HoluxTrackImage>(); }},
+    {"Writing GPX Waypoint file", GpxFile,
+     [](const Conversion& c, const std::string& file) { WriteGpxWaypointFile(file, InputOf(c).times); }, ".gpx"},
+    {"Writing GPX Track file", GpxFile, WriteGpxTracks, ".gpx",
+     [](const Conversion& c) -> std::unique_ptr<TrackDestination> {
+         return std::make_unique<GpxTrackWriter>(GpxFile(c), InputOf(c).times);
+     }},
+};
+
+const OutputRow& OutputOf(const Conversion& c) { return kOutputRows[c.outputPosition]; }
+
+// The files the writers (and the readers that write) will create.
+std::vector<std::string> OutputFilesOf(const Conversion& c)
+{
+    std::vector<std::string> files = {ChangeFileExt(c.outputName, OutputOf(c).extension)};
+    if (OutputFormats[c.outputPosition].Name == "kes-wpt") files.push_back(ChangeFileExt(c.outputName, ".rte"));
+    if (c.inputPosition == kTomTomInput) files.push_back(ChangeFileExt(c.outputName, ".wpt"));
+    if (c.inputPosition == kHoluxTrackInput && c.outputPosition == kKesTrackOutput)
         for (int slot = 1; slot <= 5; ++slot) files.push_back(TrackFileName(c.outputName, slot));
     return files;
 }
 
-bool OutputIsAnInput(const Choices& c)
+bool OutputIsAnInput(const Conversion& c)
 {
     std::vector<std::string> inputs = c.inputList;
     inputs.push_back(c.inputName);
@@ -70,7 +202,7 @@ bool OutputIsAnInput(const Choices& c)
 }
 
 // The six checks, in order; false (after its message box) when one fails.
-bool CheckChoices(FrontEnd& f, Choices& c)
+bool CheckChoices(FrontEnd& f, Conversion& c)
 {
     c.inputName = StripQuotes(f.InputFileText());
     c.outputName = StripQuotes(f.OutputFileText());
@@ -98,7 +230,7 @@ bool CheckChoices(FrontEnd& f, Choices& c)
         f.ShowMessage("Output File Format not Selected");
         return false;
     }
-    if (c.inputPosition == c.outputPosition) {
+    if (SameFormat(c.inputPosition, c.outputPosition)) {
         f.ShowMessage("Input and Output Formats cannot be the same");
         return false;
     }
@@ -113,52 +245,24 @@ bool CheckChoices(FrontEnd& f, Choices& c)
     return true;
 }
 
-// Runs the reader of the input position; true when it wrote the track files itself.
-bool Read(FrontEnd& f, const Choices& c)
+// Runs the reader of the input position, its tracks going where the output wants them.
+void Read(FrontEnd& f, const Conversion& c)
 {
-    auto load = [&](const char* caption) {
-        f.AddLine(caption);
+    f.AddLine(InputOf(c).loading);
+    if (ReadsEveryChosenFile(c.inputPosition, c.outputPosition)) {
+        // The Holux image stores five tracks; the pane lists the files it takes.
+        const std::size_t listed = c.outputPosition == kHoluxTrackOutput ? 5 : c.inputList.size();
+        for (std::size_t i = 0; i < c.inputList.size() && i < listed; ++i) f.AddLine(c.inputList[i]);
+    } else {
         f.AddLine(c.inputName);
-    };
-    switch (c.inputPosition) {
-    case 0: load("Loading Kes Waypoint file"); ReadWaypointFile(c.inputName); break;
-    case 1:
-        f.AddLine("Loading Kes Track file(s)");
-        if (ReadsEveryChosenFile(c.inputPosition, c.outputPosition)) {
-            for (std::size_t i = 0; i < c.inputList.size() && i < 5; ++i) f.AddLine(c.inputList[i]);
-        } else {
-            f.AddLine(c.inputName);
-            ReadTrackFile(c.inputName);
-        }
-        break;
-    case 2: load("Loading Holux Waypoint file"); ReadHoluxWaypointFile(c.inputName); break;
-    case 3: load("Loading Holux Track file"); ReadHoluxTrackFile(c.inputName, c.outputName); return true;
-    case 4: load("Loading Mapsend Waypoint file"); ReadMapsendWaypointFile(c.inputName); break;
-    case 5: load("Loading Mapsend Track file"); ReadMapsendTrackFile(c.inputName); break;
-    case 6: load("Loading Nobletec Export File"); ReadNobletecWaypoints(c.inputName); break;
-    case 7: load("Loading Nobletec Export File"); ReadNobletecTracks(c.inputName); break;
-    case 8: load("Loading NMEA Log File"); ReadNmeaLogFile(c.inputName); break;
-    case 9: load("Loading Magellan GPS Waypoint file"); ReadMagellanWaypointFile(c.inputName); break;
-    case 10: load("Loading Magellan GPS Track file"); ReadMagellanTrackFile(c.inputName); break;
-    case kMapsourceWaypoints: load("Loading Mapsource Waypoints"); ReadMapsourceFile(c.inputName, c.outputName); break;
-    case kMapsourceTracks: load("Loading Mapsource Tracks"); ReadMapsourceFile(c.inputName, c.outputName); return true;
-    case kTomTom: load("Loading TomTom Waypoints"); ReadTomTomFile(c.inputName, c.outputName); break;
     }
-    return false;
-}
-
-// A .tlg holds the tracks the reader delivered: the native files chosen, the
-// files a MapSource reader wrote, or else the one track in the store.
-void WriteHoluxTrack(const Choices& c)
-{
-    if (c.inputPosition == kKesTrack) WriteHoluxTrackFile(c.inputList, c.outputName);
-    else if (c.inputPosition == kMapsourceTracks) WriteHoluxTrackFile(TrackFilesWritten, c.outputName);
-    else WriteHoluxTrackFileFromStore(c.outputName);
+    const ScopedTrackDestination tracksTo(c.tracks.get());
+    InputOf(c).read(c);
 }
 
 // Writes the output of the conversion. Nothing is written over any file when
 // the reader refused its input: an earlier output is worth more than an empty one.
-void Write(FrontEnd& f, const Choices& c, bool tracksAlreadyWritten)
+void Write(FrontEnd& f, const Conversion& c)
 {
     if (ReadFailed) {
         f.AddLine("Unable to Open File");
@@ -166,44 +270,18 @@ void Write(FrontEnd& f, const Choices& c, bool tracksAlreadyWritten)
     }
     // What is written now is the output; the track files a reader wrote are
     // the output only when no writer follows them.
-    if (!(c.outputPosition == kKesTrack && tracksAlreadyWritten)) ForgetWritten();
-    switch (c.outputPosition) {
-    case kKesWaypoint:
-        f.AddLine("Writing Kes Waypoint file");
-        f.AddLine(ChangeFileExt(c.outputName, ".wpt"));
-        WriteWaypointFile(ChangeFileExt(c.outputName, ".wpt"));
-        if (RouteCount > 0) {
-            f.AddLine("Writing Kes Route file");
-            f.AddLine(ChangeFileExt(c.outputName, ".rte"));
-            WriteRouteFile(ChangeFileExt(c.outputName, ".rte"));
-        }
-        break;
-    case kKesTrack:
-        f.AddLine("Writing Kes Track file(s)");
-        if (tracksAlreadyWritten) {
-            f.AddLine(c.outputName);
-        } else {
-            f.AddLine(ChangeFileExt(c.outputName, ".plt"));
-            WriteTrackFile(ChangeFileExt(c.outputName, ".plt"));
-        }
-        break;
-    case kHoluxWaypoint:
-        f.AddLine("Writing Holux Waypoint file");
-        f.AddLine(c.outputName);
-        WriteHoluxWaypointFile(c.outputName);
-        break;
-    case kHoluxTrack:
-        f.AddLine("Writing Holux Track file");
-        f.AddLine(c.outputName);
-        WriteHoluxTrack(c);
-        break;
-    }
+    if (!(c.outputPosition == kKesTrackOutput && InputOf(c).handsOverTracks)) ForgetWritten();
+    const OutputRow& row = OutputOf(c);
+    const std::string file = row.file(c);
+    f.AddLine(row.writing);
+    f.AddLine(file);
+    row.write(c, file);
 }
 
 // The line of what was written, then each limit that cut the input, once.
-void Report(FrontEnd& f, const Choices& c)
+void Report(FrontEnd& f, const Conversion& c)
 {
-    const bool waypoints = c.outputPosition == kKesWaypoint || c.outputPosition == kHoluxWaypoint;
+    const bool waypoints = OutputFormats[c.outputPosition].Kind == "wp";
     f.AddLine(ReadFailed ? NothingWrittenLine() : WrittenLine(waypoints));
     for (const std::string& message : CutMessages()) f.ShowLimitMessage(message);
 }
@@ -211,14 +289,14 @@ void Report(FrontEnd& f, const Choices& c)
 
 bool ReadsEveryChosenFile(int inputPosition, int outputPosition)
 {
-    return inputPosition == kKesTrack && outputPosition == kHoluxTrack;
+    return inputPosition == kKesTrackInput && (outputPosition == kHoluxTrackOutput || outputPosition == kGpxTrackOutput);
 }
 
 void Convert(FrontEnd& frontEnd)
 {
     ScopedFrontEnd reportTo(frontEnd);
-    Choices choices;
-    if (!CheckChoices(frontEnd, choices)) return;
+    Conversion conversion;
+    if (!CheckChoices(frontEnd, conversion)) return;
 
     ReadFailed = false;
     TrackFilesWritten.clear();
@@ -230,14 +308,15 @@ void Convert(FrontEnd& frontEnd)
         frontEnd.ClearLines();
         frontEnd.ProcessMessages();
 
-        const bool tracksAlreadyWritten = Read(frontEnd, choices);
+        if (const auto make = OutputOf(conversion).tracks) conversion.tracks = make(conversion);
+        Read(frontEnd, conversion);
         if (!ReadFailed) {
             frontEnd.AddLine("");
             frontEnd.AddLine("processing .....");
             frontEnd.AddLine("");
         }
-        Write(frontEnd, choices, tracksAlreadyWritten);
-        Report(frontEnd, choices);
+        Write(frontEnd, conversion);
+        Report(frontEnd, conversion);
     }
     frontEnd.AddLine("");
     frontEnd.AddLine("Done .....");

@@ -5,15 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "core/conversion_record.h"
 #include "core/frontend.h"
-
-// Set by a reader that rejects its file; the action then writes no native output.
-extern bool ReadFailed;
-// The native track files a reader wrote itself during this conversion, in order.
-extern std::vector<std::string> TrackFilesWritten;
+#include "core/track_destination.h"
 
 // True when the conversion reads every input file chosen together, not only
-// the first one.
+// the first one: native track files into one Holux image or one GPX file.
 bool ReadsEveryChosenFile(int inputPosition, int outputPosition);
 
 // Runs the action against the front end. Errors of readers and writers

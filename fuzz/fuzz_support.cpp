@@ -96,7 +96,7 @@ void WriteStoreTrack()
 {
     WriteTrackFile(FuzzOutputName("out.plt"));
     WriteHoluxTrackFileFromStore(FuzzOutputName("out.tlg"));
-    GpxTrackWriter gpx;
+    GpxTrackWriter gpx(FuzzOutputName("out.gpx"));
     gpx.AddStoreTrack();
-    gpx.Write(FuzzOutputName("out.gpx"));
+    gpx.Commit();
 }

@@ -2,8 +2,12 @@
 // XML parser, written as GPX 1.1.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
+
+#include "core/file_io.h"
+#include "core/track_destination.h"
 
 // Resets the waypoints and routes, then stores every wpt as a waypoint and
 // every rte in the next route slot from 1.
@@ -15,29 +19,37 @@ void ReadGpxWaypointFile(const std::string& fileName);
 // track. Returns the number of tracks.
 int ReadGpxTrackFile(const std::string& fileName, const std::function<void(int track)>& onTrack = {});
 
-// What the store's day counts are: UTC, as most readers store them, or the
-// host's local time (the readers that stamp points with the time of reading),
-// which the writers turn into UTC.
-enum class StoreTimes { Utc, Local };
+// What the store's day counts are: the UTC times of the points, as most
+// readers store them, or only the time of reading (the readers of formats
+// without times stamp every point with it), which is no time of the points
+// and is not written.
+enum class StoreTimes { Utc, TimeOfReading };
 
 // Writes the store's waypoints and routes to fileName with its extension
 // replaced by ".gpx".
 void WriteGpxWaypointFile(const std::string& fileName, StoreTimes times = StoreTimes::Utc);
 
-// Collects tracks, each taken from the store when it is added, and writes
-// them as the trk elements of one file.
-class GpxTrackWriter {
+// Writes tracks as the trk elements of one GPX file (extension replaced by
+// ".gpx"). Each track is written out as it is added, so memory does not grow
+// with the number of tracks; Commit completes the file and puts it in place.
+// A writer left without Commit leaves no file, and an earlier file of that
+// name as it was.
+class GpxTrackWriter final : public TrackDestination {
 public:
-    explicit GpxTrackWriter(StoreTimes times = StoreTimes::Utc);
+    // Raises FileError when the file cannot be made.
+    explicit GpxTrackWriter(const std::string& fileName, StoreTimes times = StoreTimes::Utc);
     // The store's current track, as one more trk with a trkseg per section.
     void AddStoreTrack();
+    void TakeStoreTrack(int) override { AddStoreTrack(); }
     int TrackCount() const { return tracks_; }
-    // Writes the file (extension replaced by ".gpx") with every track added.
-    void Write(const std::string& fileName) const;
+    // Completes the file, then names the points the format could not take.
+    void Commit();
 
 private:
+    SafeFileWriter output_;
     StoreTimes times_;
-    std::string tracksXml_;
+    std::string pending_;  // written text not yet handed to the output
     int tracks_ = 0;
-    int leftOut_ = 0;  // points without a valid position
+    std::int64_t points_ = 0;
+    bool leftOut_ = false;  // points without a position GPX allows
 };

@@ -11,6 +11,7 @@
 // Bytes after the end of the root element are ignored.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <vector>
@@ -22,22 +23,34 @@
 
 #include "core/byte_reader.h"
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/convert.h"
 #include "core/file_io.h"
 #include "core/frontend.h"
 #include "core/store.h"
+#include "core/store_entry.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "formats/gpx/Gpx.h"
+#include "formats/gpx/GpxNamespaces.h"
+#include "formats/gpx/GpxParserMemory.h"
 #include "formats/gpx/GpxText.h"
 
 namespace {
 using namespace gpx;
 
 constexpr std::size_t kChunk = 1 << 20;
+// A file up to this size goes to the parser whole, as its one and last
+// buffer: fed in chunks, the parser passes over each chunk a second time to
+// count its lines, which costs a sixth of the reading.
+constexpr std::size_t kWholeFile = 32 << 20;
 constexpr std::size_t kLongestText = 1 << 16;   // of one element's text; the rest is dropped
 constexpr XML_Index kLongestToken = 8 << 20;    // bytes the parser may hold for one unfinished token
-constexpr XML_Char kNamespaceSeparator = '\x01'; // cannot occur in a namespace name
+// The parser keeps every open element; GPX with its extensions nests a dozen.
+constexpr std::size_t kDeepest = 1000;
+// What the parser may hold besides its input buffer (which grows to twice the
+// longest stretch of input it holds): a GPX file needs some kilobytes.
+constexpr std::size_t kParserAllowance = 16 << 20;
 
 enum class Want { Waypoints, Tracks };
 enum class Node : std::uint8_t { Gpx, Wpt, Rte, Rtept, Trk, Trkseg, Trkpt, Text };
@@ -118,11 +131,11 @@ class GpxReader {
 public:
     GpxReader(Want want, const std::function<void(int)>& onTrack) : want_(want), onTrack_(onTrack)
     {
-        parser_ = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
+        parser_ = XML_ParserCreate_MM(nullptr, &CountedParserMemory(), nullptr);
         if (parser_ == nullptr) throw std::bad_alloc();
         XML_SetUserData(parser_, this);
+        // Character data is taken only inside the elements whose text is read.
         XML_SetElementHandler(parser_, OnStart, OnEnd);
-        XML_SetCharacterDataHandler(parser_, OnText);
         XML_SetUnknownEncodingHandler(parser_, OnUnknownEncoding, &unknownEncoding_);
         // No external entities are ever loaded; internal ones may not blow up.
         XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
@@ -138,7 +151,6 @@ public:
     {
         Feed(file);
         if (trackOpen_) FinishTrack();
-        Announce();
     }
 
     int Tracks() const { return tracks_; }
@@ -146,17 +158,22 @@ public:
 private:
     void Feed(ByteReader& file)
     {
+        const std::size_t piece = file.remaining() <= kWholeFile ? std::max<std::size_t>(file.remaining(), 1) : kChunk;
+        StartParserAccount(2 * std::max<std::size_t>(piece, kChunk + kLongestToken) + kParserAllowance);
         XML_Index fed = 0;
         for (;;) {
-            void* buffer = XML_GetBuffer(parser_, static_cast<int>(kChunk));
+            auto* buffer = static_cast<std::uint8_t*>(XML_GetBuffer(parser_, static_cast<int>(piece)));
             if (buffer == nullptr) throw std::bad_alloc();
-            const std::size_t got = file.read_some({static_cast<std::uint8_t*>(buffer), kChunk});
+            // Copied a chunk at a time, so that the input's pages are handed back as they are passed.
+            std::size_t got = 0;
+            while (got < piece && !file.at_end()) got += file.read_some({buffer + got, std::min(kChunk, piece - got)});
             fed += static_cast<XML_Index>(got);
             const bool last = file.at_end();
             const XML_Status status = XML_ParseBuffer(parser_, static_cast<int>(got), last);
             if (failure_) std::rethrow_exception(failure_);
             if (status == XML_STATUS_ERROR) {
-                Damaged(XML_ErrorString(XML_GetErrorCode(parser_)));
+                if (ParserAllowanceReached()) stopReason_ = "more different element and attribute names than the reader holds";
+                Damaged(stopReason_.empty() ? XML_ErrorString(XML_GetErrorCode(parser_)) : stopReason_);
                 return;
             }
             if (last) return;
@@ -189,23 +206,6 @@ private:
     {
         Front().ShowMessage(message);
         ReadFailed = true;
-    }
-
-    void Announce()
-    {
-        auto limit = [](int dropped, const std::string& text) {
-            if (dropped > 0) Front().ShowMessage(text);
-        };
-        if (badPoints_ == 1) Front().ShowMessage("1 point of the GPX file has no valid latitude and longitude and was left out.");
-        if (badPoints_ > 1)
-            Front().ShowMessage(std::to_string(badPoints_) +
-                                " points of the GPX file have no valid latitude and longitude and were left out.");
-        limit(droppedWaypoints_, "Only the first 10000 waypoints are read - this is a limitation of the point store.");
-        limit(droppedRoutes_, "Only the first 100 routes are read - this is a limitation of the point store.");
-        limit(droppedRoutePoints_,
-              "Only the first 1000 points of each route are read - this is a limitation of the point store.");
-        limit(droppedTrackPoints_,
-              "Only the first 100000 Track Points of each track are read - this is a limitation of the point store.");
     }
 
     // Expat is C: an exception must not cross it. It is kept, the parser
@@ -244,26 +244,32 @@ private:
         XML_StopParser(parser_, XML_FALSE);
     }
 
-    void Start(std::string_view name, const XML_Char** attributes)
+    void Start(const XML_Char* name, const XML_Char** attributes)
     {
         if (skipDepth_ > 0) {
-            ++skipDepth_;
+            if (++skipDepth_ + open_.size() > kDeepest) {
+                stopReason_ = "elements nested more than " + std::to_string(kDeepest) + " deep";
+                Stop();
+            }
             return;
         }
-        const std::size_t separator = name.find(kNamespaceSeparator);
-        const std::string_view ns = separator == std::string_view::npos ? std::string_view{} : name.substr(0, separator);
-        const std::string_view local = separator == std::string_view::npos ? name : name.substr(separator + 1);
+        const int declared = namespaces_.Declare(attributes, open_.size());
+        // Split in one pass: every element of the file comes here.
+        std::size_t length = 0, colon = 0;
+        for (; name[length] != '\0'; ++length)
+            if (name[length] == ':') colon = length + 1;
+        const std::string_view prefix(name, colon == 0 ? 0 : colon - 1);
+        const std::string_view local(name + colon, length - colon);
+        const NamespaceScopes::Scope* scope = namespaces_.Of(prefix);
         if (open_.empty()) {
-            StartRoot(ns, local);
+            StartRoot(prefix, scope, local);
             return;
         }
         // Elements of other namespaces are extensions: skipped whatever their names.
-        if (!ns.empty() && ns != rootNamespace_) {
-            skipDepth_ = 1;
-            return;
-        }
-        const auto child = ChildOf(open_.back(), local);
+        const bool ofGpx = scope == nullptr ? prefix.empty() : scope->ofDocument;
+        const auto child = ofGpx ? ChildOf(open_.back(), local) : std::nullopt;
         if (!child) {
+            namespaces_.Forget(declared);
             skipDepth_ = 1;
             return;
         }
@@ -275,21 +281,27 @@ private:
         case Node::Rte: StartRoute(); break;
         case Node::Trk: StartTrack(); break;
         case Node::Trkseg: sectionStart_ = true; break;
-        case Node::Text: text_.clear(); break;
+        case Node::Text:
+            text_.clear();
+            XML_SetCharacterDataHandler(parser_, OnText);
+            break;
         case Node::Gpx: break;
         }
     }
 
-    void StartRoot(std::string_view ns, std::string_view local)
+    // A GPX 1.0 file may do without a namespace.
+    void StartRoot(std::string_view prefix, const NamespaceScopes::Scope* scope, std::string_view local)
     {
-        const bool gpxNamespace = ns.empty() || ns.starts_with("http://www.topografix.com/GPX/");
+        const bool gpxNamespace = scope == nullptr ? prefix.empty()
+                                                   : scope->name.empty() ||
+                                                         scope->name.starts_with("http://www.topografix.com/GPX/");
         if (local != "gpx" || !gpxNamespace) {
             notGpx_ = true;
             Stop();
             return;
         }
         rootSeen_ = true;
-        rootNamespace_ = ns;
+        if (scope != nullptr) namespaces_.SetDocument(scope->name);
         open_.push_back(Node::Gpx);
     }
 
@@ -335,8 +347,12 @@ private:
         if (open_.empty()) return;
         const Node node = open_.back();
         open_.pop_back();
+        namespaces_.Leave(open_.size());
         switch (node) {
-        case Node::Text: EndText(); break;
+        case Node::Text:
+            XML_SetCharacterDataHandler(parser_, nullptr);
+            EndText();
+            break;
         case Node::Wpt: StoreWaypoint(); break;
         case Node::Rtept: StoreRoutePoint(); break;
         case Node::Trkpt: StoreTrackPoint(); break;
@@ -369,16 +385,21 @@ private:
     {
         point_ = Point{};
         for (const XML_Char** a = attributes; a[0] != nullptr; a += 2) {
-            const std::string_view attribute = a[0];
-            if (attribute == "lat") point_.latitude = Latitude(a[1]);
-            else if (attribute == "lon") point_.longitude = Longitude(a[1]);
+            // Each character is looked at only while the ones before it match.
+            const char* n = a[0];
+            const bool lat = n[0] == 'l' && n[1] == 'a' && n[2] == 't' && n[3] == '\0';
+            const bool lon = !lat && n[0] == 'l' && n[1] == 'o' && n[2] == 'n' && n[3] == '\0';
+            if (lat) point_.latitude = Latitude(a[1]);
+            else if (lon) point_.longitude = Longitude(a[1]);
         }
     }
 
+    // A point without a latitude and longitude in range is left out, and
+    // counted with those the store leaves out.
     bool Positioned()
     {
         if (point_.latitude && point_.longitude) return true;
-        ++badPoints_;
+        NoteUnusablePoint();
         return false;
     }
 
@@ -387,14 +408,12 @@ private:
         return point_.metres ? static_cast<float>(*point_.metres * kFeetPerMetre) : kNoAltitude;
     }
 
+    // Past the store's capacity the later waypoints are left out; the routes
+    // after them are still read.
     void StoreWaypoint()
     {
         if (!Positioned()) return;
-        if (WaypointCount >= kMaxWaypoints) {
-            ++droppedWaypoints_;
-            return;
-        }
-        WayPoints& w = WaypointList[++WaypointCount];
+        WayPoints w = ResetWaypoint();
         w.Latitude = *point_.latitude;
         w.Longitude = *point_.longitude;
         w.Name = ToStoreText(point_.name);
@@ -402,6 +421,7 @@ private:
         if (point_.hasSym) w.Symbol = SymbolFromName(point_.sym);
         w.Altitude = Feet();
         w.DateTime = point_.utc.value_or(kUndatedWaypoint);
+        if (!AddWaypoint(std::move(w))) NoteCut(Cut::LaterWaypoints, kMaxWaypoints);
     }
 
     void StartRoute()
@@ -410,7 +430,7 @@ private:
         groupDesc_.clear();
         groupCmt_.clear();
         if (nextRoute_ > kMaxRouteIndex) {
-            ++droppedRoutes_;
+            NoteCut(Cut::Routes, kMaxRouteIndex);
             route_ = -1;
             return;
         }
@@ -423,7 +443,7 @@ private:
         if (route_ < 0 || !Positioned()) return;
         RouteRecord& route = RouteList[route_];
         if (route.PointCount >= kMaxRoutePoints) {
-            ++droppedRoutePoints_;
+            NoteCut(Cut::RoutePointsOfEachRoute, kMaxRoutePoints);
             return;
         }
         const int j = ++route.PointCount;
@@ -461,19 +481,15 @@ private:
     void StoreTrackPoint()
     {
         if (!Positioned()) return;
-        if (TrackProps.PointCount >= kMaxTrackPoints) {
-            ++droppedTrackPoints_;
+        // A fix without a time gets the time of reading, as in the native track file.
+        const TrackPoint p{*point_.latitude, *point_.longitude, sectionStart_ ? 1 : 0,
+                           point_.metres ? static_cast<float>(*point_.metres) : kNoAltitude,
+                           point_.utc ? *point_.utc : ReadingTime()};
+        if (!AddTrackPoint(p)) {
+            NoteCut(Cut::TrackPointsOfEachTrack, kMaxTrackPoints);
             return;
         }
-        TrackPoint& p = TrackPointList[TrackProps.PointCount];
-        p.Latitude = *point_.latitude;
-        p.Longitude = *point_.longitude;
-        p.NewSection = sectionStart_ ? 1 : 0;
-        p.Altitude = point_.metres ? static_cast<float>(*point_.metres) : kNoAltitude;
-        // A fix without a time gets the time of reading, as in the native track file.
-        p.DateTime = point_.utc ? *point_.utc : ReadingTime();
         sectionStart_ = false;
-        ++TrackProps.PointCount;
     }
 
     void FinishTrack()
@@ -496,11 +512,12 @@ private:
     const std::function<void(int)> onTrack_;
     std::exception_ptr failure_;
     bool stopped_ = false;
+    std::string stopReason_;  // why the reader stopped the parser; empty when it did not
     bool rootSeen_ = false;
     bool rootClosed_ = false;
     bool notGpx_ = false;
-    std::string rootNamespace_;
     std::string unknownEncoding_;
+    NamespaceScopes namespaces_;  // declared by the elements open
 
     std::vector<Node> open_;     // the known elements open, outermost first (at most five)
     std::size_t skipDepth_ = 0;  // depth inside a skipped element
@@ -515,9 +532,6 @@ private:
     bool trackOpen_ = false;
     int tracks_ = 0;
     std::optional<double> readingTime_;
-
-    int badPoints_ = 0;
-    int droppedWaypoints_ = 0, droppedRoutes_ = 0, droppedRoutePoints_ = 0, droppedTrackPoints_ = 0;
 };
 }  // namespace
 

@@ -1,9 +1,11 @@
-// Writing GPX 1.1 from the store: waypoints and routes, or tracks.
+// Writing GPX 1.1 from the store: waypoints and routes, or tracks. The text is
+// handed to the safe writer in pieces as it is made.
 #include <algorithm>
 #include <cmath>
 #include <optional>
 
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/frontend.h"
@@ -17,6 +19,7 @@ namespace {
 using namespace gpx;
 
 constexpr const char* kEol = "\r\n";
+constexpr std::size_t kPieceSize = 1 << 16;
 
 // What one wpt, rtept or trkpt carries; empty texts and absent values are not written.
 struct PointOut {
@@ -79,7 +82,11 @@ void AppendPoint(std::string& out, const char* indent, const char* tag, const Po
     out += kEol;
 }
 
-double ToUtc(double dayCount, StoreTimes times) { return times == StoreTimes::Local ? LocalToUtc(dayCount) : dayCount; }
+std::optional<double> TimeOf(double dayCount, StoreTimes times)
+{
+    if (times == StoreTimes::TimeOfReading) return std::nullopt;
+    return dayCount;
+}
 
 std::optional<float> Elevation(float metres)
 {
@@ -101,10 +108,8 @@ std::optional<float> TrackMetres(float metres)
     return Elevation(metres);
 }
 
-std::string Document(const std::string& body)
+void AppendHead(std::string& out)
 {
-    std::string out;
-    out.reserve(body.size() + 512);
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
     out += kEol;
     out += "<gpx version=\"1.1\" creator=\"kesTranscribe\" xmlns=\"http://www.topografix.com/GPX/1/1\""
@@ -115,22 +120,34 @@ std::string Document(const std::string& body)
     AppendUtcTime(out, NowUtc());
     out += "</time></metadata>";
     out += kEol;
-    out += body;
-    out += "</gpx>";
-    out += kEol;
-    return out;
 }
 
-void WriteDocument(const std::string& fileName, const std::string& body, int leftOut)
+// Hands what is pending to the output once it makes a piece.
+void PassOn(SafeFileWriter& output, std::string& pending)
 {
-    WriteFileSafely(ChangeFileExt(fileName, ".gpx"), Document(body));
-    if (leftOut == 1) Front().ShowMessage("1 point without a valid latitude and longitude was left out of the GPX file.");
-    if (leftOut > 1)
-        Front().ShowMessage(std::to_string(leftOut) +
-                            " points without a valid latitude and longitude were left out of the GPX file.");
+    if (pending.size() < kPieceSize) return;
+    output.Append(pending);
+    pending.clear();
 }
 
-void AppendRoute(std::string& out, const RouteRecord& route, int& leftOut)
+void Finish(SafeFileWriter& output, std::string& pending)
+{
+    pending += "</gpx>";
+    pending += kEol;
+    output.Append(pending);
+    pending.clear();
+    output.Commit();
+}
+
+// Points outside the range GPX allows are left out, and the file says so once.
+void AnnounceLeftOut(bool leftOut)
+{
+    if (leftOut)
+        Front().ShowLimitMessage("Only points with a latitude from -90 to 90 and a longitude from -180 to 180 are "
+                                 "saved - this is a limitation of the gpx format.");
+}
+
+void AppendRoute(std::string& out, const RouteRecord& route, bool& leftOut)
 {
     out += "  <rte>";
     AppendElement(out, "name", route.Name);
@@ -141,7 +158,7 @@ void AppendRoute(std::string& out, const RouteRecord& route, int& leftOut)
         const RouteWpRecord& p = route.Points[j];
         if (p.Number == 0) continue;  // no point, as in the native route file
         if (!ValidPosition(p.Latitude, p.Longitude)) {
-            ++leftOut;
+            leftOut = true;
             continue;
         }
         // A route point's time is either a copy or the time the routes were reset: not written.
@@ -154,31 +171,44 @@ void AppendRoute(std::string& out, const RouteRecord& route, int& leftOut)
 
 void WriteGpxWaypointFile(const std::string& fileName, StoreTimes times)
 {
-    std::string body;
-    int leftOut = 0;
+    SafeFileWriter output(ChangeFileExt(fileName, ".gpx"));
+    std::string pending;
+    AppendHead(pending);
+    bool leftOut = false;
+    WrittenCounts written;
     const int count = std::clamp(WaypointCount, 0, kMaxWaypoints);
-    body.reserve(static_cast<std::size_t>(count) * 160);
     for (int i = 1; i <= count; ++i) {
         const WayPoints& w = WaypointList[i];
         if (!ValidPosition(w.Latitude, w.Longitude)) {
-            ++leftOut;
+            leftOut = true;
             continue;
         }
-        std::optional<double> utc;
-        if (w.DateTime != kUndatedWaypoint) utc = ToUtc(w.DateTime, times);
-        AppendPoint(body, "  ", "wpt", {w.Latitude, w.Longitude, WaypointMetres(w.Altitude), utc, w.Name, w.Description, w.Symbol});
+        const std::optional<double> utc = w.DateTime == kUndatedWaypoint ? std::nullopt : TimeOf(w.DateTime, times);
+        AppendPoint(pending, "  ", "wpt", {w.Latitude, w.Longitude, WaypointMetres(w.Altitude), utc, w.Name, w.Description, w.Symbol});
+        ++written.waypoints;
+        PassOn(output, pending);
     }
     if (RouteCount > 0)
         for (int r = 0; r <= kMaxRouteIndex; ++r)
-            if (RouteList[r].PointCount > 0) AppendRoute(body, RouteList[r], leftOut);
-    WriteDocument(fileName, body, leftOut);
+            if (RouteList[r].PointCount > 0) {
+                AppendRoute(pending, RouteList[r], leftOut);
+                ++written.routes;
+                PassOn(output, pending);
+            }
+    Finish(output, pending);
+    NoteWritten(written);
+    AnnounceLeftOut(leftOut);
 }
 
-GpxTrackWriter::GpxTrackWriter(StoreTimes times) : times_(times) {}
+GpxTrackWriter::GpxTrackWriter(const std::string& fileName, StoreTimes times)
+    : output_(ChangeFileExt(fileName, ".gpx")), times_(times)
+{
+    AppendHead(pending_);
+}
 
 void GpxTrackWriter::AddStoreTrack()
 {
-    std::string& out = tracksXml_;
+    std::string& out = pending_;
     ++tracks_;
     out += "  <trk>";
     // The native track file keeps the name where its reader finds the description.
@@ -186,9 +216,6 @@ void GpxTrackWriter::AddStoreTrack()
     if (!TrackProps.Name.empty()) AppendElement(out, "desc", TrackProps.Description);
     out += kEol;
     const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
-    // Grown by doubling, so that many tracks do not copy the file again each.
-    const std::size_t needed = out.size() + static_cast<std::size_t>(count) * 110;
-    if (needed > out.capacity()) out.reserve(std::max(needed, 2 * out.capacity()));
     bool segmentOpen = false;
     bool newSection = false;  // also when the point that starts it is left out
     for (int i = 0; i < count; ++i) {
@@ -196,7 +223,7 @@ void GpxTrackWriter::AddStoreTrack()
         if (p.Latitude == kNoPosition || p.Longitude == kNoPosition) break;  // the end, as in the native file
         newSection = newSection || p.NewSection == 1;
         if (!ValidPosition(p.Latitude, p.Longitude)) {
-            ++leftOut_;
+            leftOut_ = true;
             continue;
         }
         if (segmentOpen && newSection) {
@@ -210,7 +237,9 @@ void GpxTrackWriter::AddStoreTrack()
             segmentOpen = true;
         }
         newSection = false;
-        AppendPoint(out, "      ", "trkpt", {p.Latitude, p.Longitude, TrackMetres(p.Altitude), ToUtc(p.DateTime, times_), {}, {}, 0});
+        AppendPoint(out, "      ", "trkpt", {p.Latitude, p.Longitude, TrackMetres(p.Altitude), TimeOf(p.DateTime, times_), {}, {}, 0});
+        ++points_;
+        PassOn(output_, out);
     }
     if (segmentOpen) {
         out += "    </trkseg>";
@@ -220,4 +249,9 @@ void GpxTrackWriter::AddStoreTrack()
     out += kEol;
 }
 
-void GpxTrackWriter::Write(const std::string& fileName) const { WriteDocument(fileName, tracksXml_, leftOut_); }
+void GpxTrackWriter::Commit()
+{
+    Finish(output_, pending_);
+    NoteWritten({.trackPoints = points_});
+    AnnounceLeftOut(leftOut_);
+}

@@ -33,62 +33,6 @@ std::size_t PointAt(int slot, int index)
     return kSlotOffsets.at(static_cast<std::size_t>(slot)) + 8 * static_cast<std::size_t>(index);
 }
 
-// The image being written: up to five tracks taken from the store in turn.
-class TrackImage {
-public:
-    TrackImage() : image_(kImageSize, '\xFF')
-    {
-        image_.replace(kFileHeader, kFileHeaderSize + kSlots * kTrackRecordSize,
-                       kFileHeaderSize + kSlots * kTrackRecordSize, '\0');
-        holux::Put<std::uint32_t>(image_, kFileHeader, kSignature);
-    }
-
-    // The store's track goes into the next free slot.
-    void AddStoreTrack()
-    {
-        const int slot = used_++;
-        if (TrackProps.PointCount > kSlotPoints) pointsDropped_ = true;
-        const int count = std::clamp(TrackProps.PointCount, 0, kSlotPoints);
-        points_ += count;
-
-        image_.replace(PointAt(slot, 0), kSlotBytes, kSlotBytes, '\0');
-        for (int e = 0; e < count; ++e) {
-            const TrackPoint& p = TrackPointList[e];
-            holux::Put<std::int32_t>(image_, PointAt(slot, e), holux::ToUnits(p.Longitude));
-            holux::Put<std::int32_t>(image_, PointAt(slot, e) + 4, holux::ToUnits(-p.Latitude));
-        }
-
-        // A full slot starts at point 0; any other stores its count as the first index.
-        const auto firstIndex = static_cast<std::int16_t>(count == kSlotPoints ? 0 : count);
-        const std::size_t record = TrackRecordAt(slot);
-        holux::Put<std::int16_t>(image_, record, static_cast<std::int16_t>(count));
-        holux::Put<std::int16_t>(image_, record + 2, firstIndex);
-        if (count > 0) holux::Put<std::int16_t>(image_, kFileHeader + 6, firstIndex);
-        holux::PutText(image_, record + 4, TrackProps.Name, 12, '\0');
-        holux::PutText(image_, record + 16, TrackProps.Description, 13, '\0');
-        holux::Put<std::int32_t>(image_, record + 32, -1);
-        holux::Put<std::int32_t>(image_, record + 36, -1);
-    }
-
-    // Writes the complete image, then names the limits that dropped data.
-    void Save(const std::string& outputName, bool tracksDropped) const
-    {
-        WriteFileSafely(ChangeFileExt(outputName, ".tlg"), image_);
-        NoteWritten({.trackPoints = points_});
-        if (tracksDropped)
-            Front().ShowLimitMessage("Only the first 5 selected Tracks are saved - this is a limitation of the tlg format.");
-        if (pointsDropped_)
-            Front().ShowLimitMessage(
-                "Only the first 2500 Track Points are saved from each track - this is a limitation of the tlg format.");
-    }
-
-private:
-    std::string image_;
-    int used_ = 0;
-    int points_ = 0;
-    bool pointsDropped_ = false;
-};
-
 // Loads slot t into the store; false when it holds no points.
 bool LoadSlot(holux::ImageFields& f, int slot)
 {
@@ -130,23 +74,68 @@ void ReadHoluxTrackFile(const std::string& fileName, const std::string& outputNa
     // Bytes missing from a short image read as FF: such a record has a count of -1.
     holux::ImageFields fields(file.rest(), kImageSize, 0xFF);
     for (int slot = 0; slot < kSlots; ++slot)
-        if (LoadSlot(fields, slot)) WriteTrackFile(TrackFileName(outputName, slot + 1));
+        if (LoadSlot(fields, slot)) HandOverTrack(outputName, slot + 1);
 }
 
 void WriteHoluxTrackFile(const std::vector<std::string>& inputFiles, const std::string& outputName)
 {
-    TrackImage image;
+    HoluxTrackImage image;
     const std::size_t stored = std::min<std::size_t>(inputFiles.size(), kSlots);
     for (std::size_t t = 0; t < stored; ++t) {
         ReadTrackFile(inputFiles[t]);
-        image.AddStoreTrack();
+        image.TakeStoreTrack(static_cast<int>(t) + 1);
     }
     image.Save(outputName, inputFiles.size() > stored);
 }
 
 void WriteHoluxTrackFileFromStore(const std::string& outputName)
 {
-    TrackImage image;
-    image.AddStoreTrack();
-    image.Save(outputName, false);
+    HoluxTrackImage image;
+    image.TakeStoreTrack(1);
+    image.Save(outputName);
+}
+
+HoluxTrackImage::HoluxTrackImage() : image_(kImageSize, '\xFF')
+{
+    image_.replace(kFileHeader, kFileHeaderSize + kSlots * kTrackRecordSize, kFileHeaderSize + kSlots * kTrackRecordSize,
+                   '\0');
+    holux::Put<std::uint32_t>(image_, kFileHeader, kSignature);
+}
+
+void HoluxTrackImage::TakeStoreTrack(int)
+{
+    const int slot = offered_++;
+    if (slot >= kSlots) return;
+    if (TrackProps.PointCount > kSlotPoints) pointsDropped_ = true;
+    const int count = std::clamp(TrackProps.PointCount, 0, kSlotPoints);
+    points_ += count;
+
+    image_.replace(PointAt(slot, 0), kSlotBytes, kSlotBytes, '\0');
+    for (int e = 0; e < count; ++e) {
+        const TrackPoint& p = TrackPointList[e];
+        holux::Put<std::int32_t>(image_, PointAt(slot, e), holux::ToUnits(p.Longitude));
+        holux::Put<std::int32_t>(image_, PointAt(slot, e) + 4, holux::ToUnits(-p.Latitude));
+    }
+
+    // A full slot starts at point 0; any other stores its count as the first index.
+    const auto firstIndex = static_cast<std::int16_t>(count == kSlotPoints ? 0 : count);
+    const std::size_t record = TrackRecordAt(slot);
+    holux::Put<std::int16_t>(image_, record, static_cast<std::int16_t>(count));
+    holux::Put<std::int16_t>(image_, record + 2, firstIndex);
+    if (count > 0) holux::Put<std::int16_t>(image_, kFileHeader + 6, firstIndex);
+    holux::PutText(image_, record + 4, TrackProps.Name, 12, '\0');
+    holux::PutText(image_, record + 16, TrackProps.Description, 13, '\0');
+    holux::Put<std::int32_t>(image_, record + 32, -1);
+    holux::Put<std::int32_t>(image_, record + 36, -1);
+}
+
+void HoluxTrackImage::Save(const std::string& outputName, bool tracksLeftOut) const
+{
+    WriteFileSafely(ChangeFileExt(outputName, ".tlg"), image_);
+    NoteWritten({.trackPoints = points_});
+    if (tracksLeftOut || offered_ > kSlots)
+        Front().ShowLimitMessage("Only the first 5 selected Tracks are saved - this is a limitation of the tlg format.");
+    if (pointsDropped_)
+        Front().ShowLimitMessage(
+            "Only the first 2500 Track Points are saved from each track - this is a limitation of the tlg format.");
 }

@@ -104,7 +104,7 @@ private:
         }
         bool goOn = true;
         if (full) goOn = end >= file_.position() && file_.seek(end);
-        if (trackMode_) WriteTrack(outputName_, n_);
+        if (trackMode_) HandOverNextTrack(outputName_, n_);
         return goOn;
     }
 

@@ -7,8 +7,8 @@
 
 class ByteReader;
 
-// In track mode (input position 12) writes one native track file per track
-// and lists their names in TrackFilesWritten.
+// In track mode (input position 12) hands each track over as it is read
+// (HandOverTrack): by default one native track file per track.
 void ReadMapsourceMpsFile(const std::string& fileName, const std::string& outputName);
 
 // Reads the 5-byte record header: returns the type letter and sets the body

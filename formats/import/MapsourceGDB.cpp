@@ -278,7 +278,7 @@ private:
             // The rest of a full track is left to the record end.
             if (!StoreTrackPoint(p, kMaxTrackSlot + 1, trackMode_)) break;
         }
-        if (trackMode_) WriteTrack(outputName_, nextTrack_);
+        if (trackMode_) HandOverNextTrack(outputName_, nextTrack_);
     }
 
     ByteReader& file_;

@@ -6,8 +6,8 @@
 
 class ByteReader;
 
-// In track mode (input position 12) writes one native track file per track
-// and lists their names in TrackFilesWritten.
+// In track mode (input position 12) hands each track over as it is read
+// (HandOverTrack): by default one native track file per track.
 void ReadMapsourceGdbFile(const std::string& fileName, const std::string& outputName);
 
 // Bytes up to and including a zero byte, or up to the end of the file.

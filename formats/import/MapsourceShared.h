@@ -1,5 +1,5 @@
 // What the .mps and .gdb readers do alike beyond the byte layout: the mode
-// choice, the rejection of old files, per-track files and altitude units.
+// choice, the rejection of old files, tracks handed over and altitude units.
 #pragma once
 
 #include <cmath>
@@ -78,12 +78,10 @@ inline void RejectObsolete(const std::string& message)
     ReadFailed = true;
 }
 
-// Writes the track in the store as track file n of the output and counts on.
-inline void WriteTrack(const std::string& outputName, int& n)
+// Hands the track in the store over as track n of the input and counts on.
+inline void HandOverNextTrack(const std::string& outputName, int& n)
 {
-    const std::string name = TrackFileName(outputName, n);
-    WriteTrackFile(name);
-    TrackFilesWritten.push_back(name);
+    HandOverTrack(outputName, n);
     ++n;
 }
 

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <string>
+#include <utility>
+
+#include "core/track_destination.h"
 
 void ReadWaypointFile(const std::string& fileName);
 void WriteWaypointFile(const std::string& fileName);
@@ -11,3 +14,19 @@ void ReadTrackFile(const std::string& fileName);
 void WriteTrackFile(const std::string& fileName);
 
 void WriteRouteFile(const std::string& fileName);
+
+// One native track file per track handed over, named after the output name
+// (TrackFileName) and listed in TrackFilesWritten.
+class KesTrackFiles final : public TrackDestination {
+public:
+    explicit KesTrackFiles(std::string outputName) : outputName_(std::move(outputName)) {}
+    void TakeStoreTrack(int number) override;
+
+private:
+    std::string outputName_;
+};
+
+// Hands the store's track, number `number` of an input of several tracks, to
+// the destination the conversion chose; without one it becomes native track
+// file `number` of outputName.
+void HandOverTrack(const std::string& outputName, int number);

@@ -13,6 +13,7 @@
 #include "core/store.h"
 #include "core/store_entry.h"
 #include "core/text_fields.h"
+#include "core/track_destination.h"
 #include "formats/native/Kes.h"
 #include "formats/native/KesText.h"
 
@@ -175,4 +176,20 @@ void WriteTrackFile(const std::string& fileName)
     }
     WriteFileSafely(ChangeFileExt(fileName, ".plt"), out);
     NoteWritten({.trackPoints = written, .trackFiles = 1});
+}
+
+void KesTrackFiles::TakeStoreTrack(int number)
+{
+    const std::string name = TrackFileName(outputName_, number);
+    WriteTrackFile(name);
+    TrackFilesWritten.push_back(name);
+}
+
+void HandOverTrack(const std::string& outputName, int number)
+{
+    if (TrackDestination* chosen = ChosenTrackDestination()) {
+        chosen->TakeStoreTrack(number);
+    } else {
+        KesTrackFiles(outputName).TakeStoreTrack(number);
+    }
 }

@@ -4,6 +4,7 @@
 
 #include "core/text_fields.h"
 #include "tests/support/byte_builder.h"
+#include "tests/support/sample_files.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -15,26 +16,8 @@ const char* const kKesTrack = "1";
 const char* const kHoluxWaypoint = "2";
 const char* const kHoluxTrack = "3";
 
-std::string Ov2()
-{
-    ByteBuilder b;
-    b.u8(1).fill(20, 0);
-    b.u8(2).i32(35).i32(489123).i32(5237403).zeroText("Dam Square, Amsterdam");
-    b.u8(2).i32(18).i32(-15121000).i32(-3386000).zeroText("Quay");
-    return b.str();
-}
-
-// A version "4" track: 29-byte point records with whole metres, the second one invalid.
-std::string MapsendTrack()
-{
-    ByteBuilder b;
-    b.u8(12).fixed("MapSend file", 12).u8('4').i32(2);
-    b.u8(4).text("Walk").i32(3);
-    b.f64(-0.1).f64(-51.5).i32(30).u32(901281600).i32(1).u8(0);  // 1998-07-24 12:00
-    b.f64(9).f64(9).i32(0).u32(0).i32(0).u8(0);
-    b.f64(-0.2).f64(-51.25).i32(-777).u32(901281660).i32(1).u8(0);
-    return b.str();
-}
+using samples::MapsendTrack;
+using samples::Ov2;
 
 std::vector<std::string> Progress(const std::string& loading, const std::string& input, const std::string& writing,
                                   const std::string& output, const std::string& written)

@@ -6,61 +6,24 @@
 #include <filesystem>
 
 #include "tests/support/byte_builder.h"
+#include "tests/support/sample_files.h"
 #include "tests/support/test_files.h"
 
 namespace {
 namespace fs = std::filesystem;
 
-std::string KesWaypoints(int count = 2, const std::string& datum = "WGS 84")
-{
-    std::string s = "Kestrelmaps Waypoint File Version 1.1\r\n" + datum + "\r\nReserved 2\r\n\r\n";
-    for (int i = 1; i <= count; ++i) s += std::to_string(i) + ",WP" + std::to_string(i) + ",52.1,4.3\r\n";
-    return s;
-}
-
-std::string KesTrack()
-{
-    return "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n"
-           "0,2,255,Walk,1,0,0,255\r\n0\r\n52.1,4.3,1,-777,40000.5\r\n52.2,4.4,0,-777,40000.6\r\n";
-}
-
-ByteBuilder MapsendHeader(std::int32_t kind)
-{
-    ByteBuilder b;
-    b.u8(13).text("4D533334 MS34").i32(kind);
-    return b;
-}
-
-std::string MapsendWaypoints()
-{
-    ByteBuilder b = MapsendHeader(1);
-    b.i32(1).u8(4).text("Camp").u8(0).u32(0).u8(3).u8(0).f64(120).f64(-0.1).f64(-51.5);
-    return b.str();
-}
-
-std::string Nobletec()
-{
-    return "Type = Mark\r\nDesc = Harbour\r\nLatLon = 47 36.512 N 122 20.113 W\r\n"
-           "NumberOfTrackMarks = 2\r\nskipped\r\n47 36.000 N 122 30.000 W\r\n47 37.000 N 122 31.000 W\r\n";
-}
-
-std::string Nmea()
-{
-    return "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"
-           "$GPRMC,123520,A,4807.138,N,01131.100,E,022.4,084.4,230394,003.1,W*6A\r\n";
-}
-
-const char* const kMagellanWaypoint = "$PMGNWPL,4807.038,N,01131.000,E,0000610,M,Home,Front door,a*5E\r\n";
-const char* const kMagellanTrack = "$PMGNTRK,4807.038,N,01131.000,E,00610,M,123519.00,A,,230394*6A\r\n";
-
-// MapSource header of version 100: recognised, then rejected as obsolete.
-std::string ObsoleteMapsource()
-{
-    return ByteBuilder().text("MsRcd").u8(0).i32(3).u8('D').u16(100).fill(7, 0).str();
-}
-
-std::string HoluxWaypointImage() { return ByteBuilder().u32(0x5C38A600).fill(32764, 0).str(); }
-std::string HoluxTrackImage() { return ByteBuilder().fill(131072, 0xFF).u32(0x38CB1200).fill(2044, 0).str(); }
+using samples::HoluxTrackImage;
+using samples::HoluxWaypointImage;
+using samples::kGpx;
+using samples::KesTrack;
+using samples::KesWaypoints;
+using samples::kMagellanTrack;
+using samples::kMagellanWaypoint;
+using samples::MapsendHeader;
+using samples::MapsendWaypoints;
+using samples::Nmea;
+using samples::Nobletec;
+using samples::ObsoleteMapsource;
 
 template <typename T>
 T At(const std::string& image, std::size_t offset)
@@ -86,6 +49,8 @@ void ExpectData(const std::string& path)
     } else if (extension == ".tlg") {
         EXPECT_EQ(content.size(), 133120u);
         EXPECT_GT(At<std::int16_t>(content, 131088), 0) << path;
+    } else if (extension == ".gpx") {
+        EXPECT_TRUE(content.find("<wpt ") != std::string::npos || content.find("<trkpt ") != std::string::npos) << path;
     }
 }
 
@@ -100,6 +65,7 @@ TEST(ConvertCommand, EveryFormatNameConverts)
     WriteText(dir.Path("ms.wpt"), MapsendWaypoints());
     WriteText(dir.Path("nob.txt"), Nobletec());
     WriteText(dir.Path("mag.log"), kMagellanWaypoint);
+    WriteText(dir.Path("in.gpx"), kGpx);
     struct Case {
         const char* input;
         const char* file;  // in the folder, or a fixture when it has a folder of its own
@@ -123,6 +89,10 @@ TEST(ConvertCommand, EveryFormatNameConverts)
         {"mapsource-wpt", "mapsource/route.mps", "kes-wpt", "mps.wpt", "mps.wpt"},
         {"mapsource-trk", "mapsource/gdb-sample2.gdb", "kes-plt", "gdb.plt", "gdb_1.plt"},
         {"tomtom-ov2", "tomtom/tomtom.ov2", "kes-wpt", "poi.wpt", "poi.wpt"},
+        {"gpx-wpt", "in.gpx", "holux-wrt", "gpx.wrt", "gpx.wrt"},
+        {"gpx-trk", "in.gpx", "kes-plt", "gpx.plt", "gpx_1.plt"},
+        {"kes-wpt", "in.wpt", "gpx-wpt", "wpt.gpx", "wpt.gpx"},
+        {"nmea", "nmea/nmeadate.nmea", "gpx-trk", "nmea.gpx", "nmea.gpx"},
     };
     for (const Case& c : cases) {
         const bool fixture = Contains(c.file, "/");
@@ -169,6 +139,10 @@ TEST(ConvertCommand, TellsTheFormatsByContentOrExtensionAndSaysSo)
         {"f.MPS", none, "out.wrt", "mapsource-wpt", "extension"},
         {"f.gdb", none, "out.tlg", "mapsource-trk", "extension"},
         {"f.ov2", none, "out.wpt", "tomtom-ov2", "extension"},
+        {"f.dat", kGpx, "out.wpt", "gpx-wpt", "content"},
+        {"f.dat", kGpx, "out.tlg", "gpx-trk", "content"},
+        {"f.gpx", none, "out.plt", "gpx-trk", "extension"},
+        {"f.plt", none, "out.gpx", "kes-plt", "extension"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -194,8 +168,9 @@ TEST(ConvertCommand, AnUndecidedFormatIsRefusedWithTheCandidates)
         {"a.wpt", {"-o", "kes-wpt"}, "cannot tell the format of {}: it may be kes-wpt or mapsend-wpt; name it"},
         {"a.txt", {"-O", "out"}, "cannot tell the format of {}: it may be nobletec-wpt or nobletec-trk; name it"},
         {"a.dat", {"-o", "kes-plt"}, "cannot tell the format of {} from its content or extension"},
+        {"a.gpx", {"-O", "out"}, "cannot tell the format of {}: it may be gpx-wpt or gpx-trk; name it"},
         {"a.plt", {"-O", "out.txt"},
-         "cannot tell the output format from the name out.txt: it may be kes-plt or holux-tlg"},
+         "cannot tell the output format from the name out.txt: it may be kes-plt, holux-tlg or gpx-trk"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -375,12 +350,16 @@ TEST(ConvertCommand, ListsTheFormats)
   mapsource-wpt  waypoints  .mps .gdb  Mapsource Route/Waypoint
   mapsource-trk  tracks     .mps .gdb  Mapsource Track
   tomtom-ov2     waypoints  .ov2       TomTom Waypoint
+  gpx-wpt        waypoints  .gpx       GPX Waypoints/Routes (.gpx)
+  gpx-trk        tracks     .gpx       GPX Tracks (.gpx)
 
 Output formats (-o):
   kes-wpt    waypoints  .wpt  Kestrelmaps Waypoint (.wpt)
   kes-plt    tracks     .plt  Kestrelmaps Track (.plt)
   holux-wrt  waypoints  .wrt  Holux Waypoint (.wrt)
   holux-tlg  tracks     .tlg  Holux Track (.tlg)
+  gpx-wpt    waypoints  .gpx  GPX Waypoints/Routes (.gpx)
+  gpx-trk    tracks     .gpx  GPX Track (.gpx)
 )");
 }
 

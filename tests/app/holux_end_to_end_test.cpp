@@ -195,25 +195,37 @@ TEST(HoluxEndToEnd, AStoreFillingTrackInputBecomesSlotZero)
     }
 }
 
-// MapSource track input: the track files its reader writes are the tracks merged.
-TEST(HoluxEndToEnd, MapsourceTracksAreMergedFromTheFilesTheReaderWrote)
+// MapSource track input: the tracks the reader hands over are merged as they
+// come, the same tracks it writes as native track files, with no file left
+// beside the image.
+TEST(HoluxEndToEnd, MapsourceTracksAreMergedAsTheReaderHandsThemOver)
 {
     if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
     TempDir dir;
-    const HeadlessResult r = RunHeadless({"12", kHoluxTrack, dir.Path("out"), FixturePath("mapsource/gdb-sample.gdb")});
-    ASSERT_EQ(r.exitCode, 0);
-    const std::string image = ReadText(dir.Path("out.tlg"));
+    fs::create_directories(dir.Path("image"));
+    fs::create_directories(dir.Path("native"));
+    const std::string input = FixturePath("mapsource/gdb-sample.gdb");
+    const HeadlessResult r = RunHeadless({"12", kHoluxTrack, dir.Path("image/out"), input});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path("image")), fs::directory_iterator{}), 1);
+    ASSERT_EQ(RunHeadless({"12", kKesTrack, dir.Path("native/out"), input}).exitCode, 0);
+    const std::string image = ReadText(dir.Path("image/out.tlg"));
     ASSERT_EQ(image.size(), 133120u);
     for (int t = 0; t < 5; ++t) {
-        const std::string track = dir.Path("out_" + std::to_string(t + 1) + ".plt");
+        const std::string track = dir.Path("native/out_" + std::to_string(t + 1) + ".plt");
         if (!fs::exists(track)) {
             EXPECT_EQ(At<std::int32_t>(image, kTrackRecords + 44 * t + 32), 0) << t;
             continue;
         }
         ReadTrackFile(track);
         EXPECT_EQ(At<std::int16_t>(image, kTrackRecords + 44 * t), std::min(TrackProps.PointCount, 2500)) << t;
+        const std::size_t slots[5] = {0, 20000, 40000, 65536, 85536};
+        if (TrackProps.PointCount > 0) {
+            EXPECT_NEAR(-At<std::int32_t>(image, slots[t] + 4) / 36000.0, TrackPointList[0].Latitude, 0.5 / 36000 + 1e-6)
+                << t;
+        }
     }
-    const bool moreThanFive = fs::exists(dir.Path("out_6.plt"));
+    const bool moreThanFive = fs::exists(dir.Path("native/out_6.plt"));
     const std::string message =
         "message: Only the first 5 selected Tracks are saved - this is a limitation of the tlg format.";
     EXPECT_EQ(std::count(r.lines.begin(), r.lines.end(), message), moreThanFive ? 1 : 0);

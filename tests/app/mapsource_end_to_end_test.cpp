@@ -158,8 +158,14 @@ TEST(MapsourceEndToEnd, GdbTracksToHoluxTrackFile)
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines, Progress("Loading Mapsource Tracks", dir.Path("in.gdb"),
                                   {"Writing Holux Track file", dir.Path("trip.tlg"), "Written: 6 track points"}));
-    EXPECT_TRUE(std::filesystem::exists(dir.Path("trip_3.plt")));
-    EXPECT_TRUE(std::filesystem::exists(dir.Path("trip.tlg")));
+    // The tracks go straight into the image: no track file is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Root()), std::filesystem::directory_iterator{}), 2);
+    const std::string image = ReadText(dir.Path("trip.tlg"));
+    ASSERT_EQ(image.size(), 133120u);
+    for (int t = 0; t < 3; ++t) {
+        EXPECT_EQ(image[131088 + 44 * t], 2) << t;  // points
+        EXPECT_EQ(image.substr(131088 + 44 * t + 4, 8), "Track " + std::to_string(t + 1) + '\0') << t;
+    }
 }
 
 TEST(MapsourceEndToEnd, RealGdbFileInTrackMode)

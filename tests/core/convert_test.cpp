@@ -44,6 +44,9 @@ TEST_F(ConvertAction, EachCheckStopsWithItsMessageBeforeAnythingHappens)
         {"a.wpt", "b.wrt", -1, 2, "Input File Format not Selected"},
         {"a.wpt", "b.wrt", 0, -1, "Output File Format not Selected"},
         {"a.wrt", "b.wrt", 2, 2, "Input and Output Formats cannot be the same"},
+        {"a.gpx", "b.gpx", 14, 4, "Input and Output Formats cannot be the same"},
+        {"a.gpx", "b.gpx", 15, 5, "Input and Output Formats cannot be the same"},
+        {"a.gpx", "b.gpx", 14, 5, "Input and Output file format types are not the same"},
         {"a.trk", "b.wrt", 5, 2, "Input and Output file format types are not the same"},
         {"a.mps", "b.plt", 11, 1, "Input and Output file format types are not the same"},
     };

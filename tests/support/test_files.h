@@ -43,3 +43,8 @@ CommandResult RunConvert(const std::vector<std::string>& arguments);
 // The real files from other programs, when present beside the project.
 std::string FixturePath(const std::string& relative);
 bool FixturesPresent();
+
+// The published GPX 1.1 schema beside the project, and what xmllint finds
+// wrong with a file against it: empty when the file is valid.
+bool GpxSchemaPresent();
+std::string GpxSchemaErrors(const std::string& file);

@@ -48,9 +48,11 @@ TEST_F(WindowTest, FirstStartWithoutSettingsSelectsNothingAndOpensInTheProgramFo
     EXPECT_EQ(window->windowTitle(), "Kestrelmaps File Format Converter (Version 1.13)");
     EXPECT_EQ(ItemsOf(window->cInputFileFormat).size(), kInputFormatCount);
     EXPECT_EQ(window->cInputFileFormat->itemText(13), "TomTom Waypoint");
+    EXPECT_EQ(window->cInputFileFormat->itemText(14), "GPX Waypoints/Routes (.gpx)");
+    EXPECT_EQ(window->cInputFileFormat->itemText(15), "GPX Tracks (.gpx)");
     EXPECT_EQ(ItemsOf(window->cOutputFileFormat),
               (QStringList{"Kestrelmaps Waypoint (.wpt)", "Kestrelmaps Track (.plt)", "Holux Waypoint (.wrt)",
-                           "Holux Track (.tlg)"}));
+                           "Holux Track (.tlg)", "GPX Waypoints/Routes (.gpx)", "GPX Track (.gpx)"}));
     EXPECT_EQ(window->InputPosition(), -1);
     EXPECT_EQ(window->OutputPosition(), -1);
     EXPECT_EQ(window->cInputFile->InitialDir().toStdString(), ProgramFolder());
@@ -63,24 +65,39 @@ TEST_F(WindowTest, FirstStartWithoutSettingsSelectsNothingAndOpensInTheProgramFo
 
 TEST_F(WindowTest, RestoresFoldersAndFormatsAndTheirFilters)
 {
-    WriteText(settingsPath,
-              "[Input File]\r\nInitial Folder=/data/in\r\nFile Format=8\r\n"
-              "[output file]\r\ninitial folder=/data/out\r\nfile format=3\r\n");
-    Open();
-    EXPECT_EQ(window->cInputFile->InitialDir(), "/data/in");
-    EXPECT_EQ(window->cOutPutFile->InitialDir(), "/data/out");
-    EXPECT_EQ(window->InputPosition(), 8);
-    EXPECT_EQ(window->OutputPosition(), 3);
-    EXPECT_EQ(window->cInputFile->Filter(), "NMEA Log (*.*)|*.*");
-    EXPECT_EQ(window->cOutPutFile->Filter(), "Holux Track (*.tlg)|*.tlg");
+    const struct {
+        int input, output;
+        const char *inputFilter, *outputFilter;
+    } cases[] = {
+        {8, 3, "NMEA Log (*.*)|*.*", "Holux Track (*.tlg)|*.tlg"},
+        {14, 4, "GPX Waypoint (*.gpx)|*.gpx", "GPX Waypoint (*.gpx)|*.gpx"},
+        {15, 5, "GPX Track (*.gpx)|*.gpx", "GPX Track (*.gpx)|*.gpx"},
+    };
+    for (const auto& c : cases) {
+        WriteText(settingsPath, "[Input File]\r\nInitial Folder=/data/in\r\nFile Format=" + std::to_string(c.input) +
+                                    "\r\n[output file]\r\ninitial folder=/data/out\r\nfile format=" +
+                                    std::to_string(c.output) + "\r\n");
+        Open();
+        EXPECT_EQ(window->cInputFile->InitialDir(), "/data/in");
+        EXPECT_EQ(window->cOutPutFile->InitialDir(), "/data/out");
+        EXPECT_EQ(window->InputPosition(), c.input);
+        EXPECT_EQ(window->OutputPosition(), c.output);
+        EXPECT_EQ(window->cInputFile->Filter(), c.inputFilter);
+        EXPECT_EQ(window->cOutPutFile->Filter(), c.outputFilter);
+        window.reset();
+    }
 }
 
 TEST_F(WindowTest, AnOutOfRangeOrUnreadableFormatSelectsNothing)
 {
-    WriteText(settingsPath, "[Input File]\r\nFile Format=abc\r\n[Output File]\r\nFile Format=13\r\n");
-    Open();
-    EXPECT_EQ(window->InputPosition(), -1);
-    EXPECT_EQ(window->OutputPosition(), -1);
+    for (const char* formats : {"[Input File]\r\nFile Format=abc\r\n[Output File]\r\nFile Format=13\r\n",
+                                "[Input File]\r\nFile Format=16\r\n[Output File]\r\nFile Format=6\r\n"}) {
+        WriteText(settingsPath, formats);
+        Open();
+        EXPECT_EQ(window->InputPosition(), -1) << formats;
+        EXPECT_EQ(window->OutputPosition(), -1) << formats;
+        window.reset();
+    }
 }
 
 TEST_F(WindowTest, ClosingWritesTheSettingsInOrderWithMinusOneForAnEmptyList)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/convert.h"
 #include "core/file_io.h"
 #include "core/store.h"
@@ -41,6 +42,7 @@ protected:
         PinClock(kUtcNow, kUtcNow);
         TimeZoneBias = 0;
         ReadFailed = false;
+        StartConversionRecord();
     }
     void TearDown() override { UnpinClock(); }
     std::string Input(const std::string& content)
@@ -99,6 +101,39 @@ TEST_F(GpxReaderTest, WaypointsTakeTheirFieldsAndSkipExtensionsWhateverTheirName
         Waypoints(Gpx(Wpt("1", "2", "<name>A</name><g:name xmlns:g=\"urn:g\">B</g:name>"), root));
         ASSERT_EQ(WaypointCount, 1) << root;
         EXPECT_EQ(WaypointList[1].Name, "A");
+    }
+}
+
+// An element is GPX by the namespace its prefix, or the default, is declared
+// for where it stands; the name read is the one in the GPX namespace.
+TEST_F(GpxReaderTest, NamespacesDecideWhichElementsAreRead)
+{
+    const std::string gpx11 = "http://www.topografix.com/GPX/1/1";
+    const struct {
+        const char* what;
+        std::string file;
+        const char* name;  // nullptr: no waypoint read
+    } cases[] = {
+        {"prefixed root and children", "<g:gpx xmlns:g=\"" + gpx11 + "\"><g:wpt lat=\"1\" lon=\"2\"><g:name>A</g:name>"
+                                        "<x:name xmlns:x=\"urn:x\">B</x:name></g:wpt></g:gpx>", "A"},
+        {"default namespace declared again on a child",
+         "<gpx xmlns=\"" + gpx11 + "\"><wpt lat=\"1\" lon=\"2\"><name xmlns=\"urn:x\">B</name><name>A</name></wpt></gpx>", "A"},
+        {"a declaration ends with its element",
+         "<gpx xmlns=\"" + gpx11 + "\"><rte xmlns:x=\"" + gpx11 + "\"/>"
+         "<wpt lat=\"1\" lon=\"2\"><name>A</name><x:name>B</x:name></wpt></gpx>", "A"},
+        {"an undeclared prefix", "<gpx><wpt lat=\"1\" lon=\"2\"><u:name>B</u:name><name>A</name></wpt></gpx>", "A"},
+        {"the document's namespace under a prefix of a child",
+         "<gpx xmlns=\"" + gpx11 + "\"><wpt lat=\"1\" lon=\"2\"><p:name xmlns:p=\"" + gpx11 + "\">A</p:name></wpt></gpx>", "A"},
+        {"a root of another namespace", "<gpx xmlns=\"urn:other\"><wpt lat=\"1\" lon=\"2\"/></gpx>", nullptr},
+        {"a root with an undeclared prefix", "<u:gpx><u:wpt lat=\"1\" lon=\"2\"/></u:gpx>", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Waypoints(c.file);
+        ASSERT_EQ(WaypointCount, c.name ? 1 : 0);
+        if (c.name) {
+            EXPECT_EQ(WaypointList[1].Name, c.name);
+        }
     }
 }
 
@@ -194,8 +229,9 @@ TEST_F(GpxReaderTest, PointsWithoutAValidPositionAreLeftOutAndCounted)
                   "<rte><rtept lat=\"100\" lon=\"1\"/><rtept lat=\"1\" lon=\"1\"/></rte>"));
     EXPECT_EQ(WaypointCount, 2);
     EXPECT_EQ(RouteList[1].PointCount, 1);
-    EXPECT_EQ(front.messages, std::vector<std::string>{
-                                  "8 points of the GPX file have no valid latitude and longitude and were left out."});
+    // Counted with the points the store leaves out, for the line of what was written.
+    EXPECT_EQ(WrittenLine(true), "Written: no waypoints and no routes; 8 points without a usable position were left out");
+    EXPECT_TRUE(front.messages.empty());
     EXPECT_FALSE(ReadFailed);
 }
 
@@ -209,6 +245,12 @@ TEST_F(GpxReaderTest, DamagedOrHostileInputGivesAClearMessageAndKeepsWhatCameBef
         bomb += "\">\n";
     }
     bomb += "]>\n<gpx>\n" + Wpt("1", "1", "<name>&k;</name>") + "</gpx>\n";
+    std::string declarations = " xmlns=\"http://www.topografix.com/GPX/1/1\"", many;
+    for (int i = 0; i < 20000; ++i) declarations += " xmlns:p" + std::to_string(i) + "=\"urn:" + std::to_string(i) + "\"";
+    for (int i = 0; i < 100000; ++i) many += "<q:x/>";
+    std::string deep, names;
+    for (int i = 0; i < 1000000; ++i) deep += "<e>";
+    for (int i = 0; i < 500000; ++i) names += "<e" + std::to_string(i) + "/>";
     const struct {
         const char* what;
         std::string file;
@@ -227,8 +269,14 @@ TEST_F(GpxReaderTest, DamagedOrHostileInputGivesAClearMessageAndKeepsWhatCameBef
         {"invalid UTF-8", Gpx(two + Wpt("3", "3", "<name>\xFF</name>")), "The GPX file is damaged at line 5, column 28: ",
          false, 2},
         {"zero bytes after the end", Gpx(two) + std::string(100, '\0'), "", false, 2},
+        {"thousands of namespaces for a multitude of elements", Gpx(many + two, declarations), "", false, 2},
+        {"elements nested a million deep", Gpx(two + deep), "The GPX file is damaged at line 5, column ", false, 2},
+        {"half a million different element names", Gpx(two + names),
+         "The GPX file is damaged at line 5, column ", false, 2},
         {"billion laughs", bomb, "The GPX file is damaged at line ", false, 0},
-        {"one huge token", Gpx(two + "<wpt lat=\"3\" lon=\"3\" note=\"" + std::string(9 << 20, 'x') + "\"/>"),
+        // A file up to 32 MB is parsed whole; a longer one in chunks, where one item may not pass 8 MB.
+        {"a long item", Gpx(two + "<wpt lat=\"3\" lon=\"3\" note=\"" + std::string(9 << 20, 'x') + "\"/>"), "", false, 3},
+        {"one huge item", Gpx(two + "<wpt lat=\"3\" lon=\"3\" note=\"" + std::string(33 << 20, 'x') + "\"/>"),
          "The GPX file is damaged at line 5, column 1: an XML item longer than 8 MB.", false, 2},
     };
     for (const auto& c : cases) {
@@ -287,13 +335,19 @@ TEST_F(GpxReaderTest, TheStoresLimitsAreAnnounced)
     const std::vector<TrackSeen> seen =
         Tracks(Gpx("<trk><trkseg>" + times(kMaxTrackPoints + 1, "<trkpt lat=\"1\" lon=\"1\"/>") + "</trkseg></trk><trk/>"));
     EXPECT_EQ(seen[0].points, kMaxTrackPoints);
-    const std::string limitation = " - this is a limitation of the point store.";
-    EXPECT_EQ(front.messages, (std::vector<std::string>{
-                                  "Only the first 10000 waypoints are read" + limitation,
-                                  "Only the first 100 routes are read" + limitation,
-                                  "Only the first 1000 points of each route are read" + limitation,
-                                  "Only the first 100000 Track Points of each track are read" + limitation,
-                              }));
+    // The same cuts as every reader's, announced once the conversion is written.
+    const std::string limitation = " - this is a limitation of kesTranscribe. ";
+    EXPECT_EQ(CutMessages(), (std::vector<std::string>{
+                                 "Only the first 10000 Waypoints are read" + limitation +
+                                     "The later waypoints of the input file are left out.",
+                                 "Only the first 1000 Route Points are read from each route" + limitation +
+                                     "The rest of a longer route is left out.",
+                                 "Only the first 100 Routes are read" + limitation +
+                                     "The later routes of the input file are left out.",
+                                 "Only the first 100000 Track Points are read from each track" + limitation +
+                                     "The rest of a longer track is left out.",
+                             }));
+    EXPECT_TRUE(front.messages.empty());
 }
 
 TEST_F(GpxReaderTest, RealFiles)
