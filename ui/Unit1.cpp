@@ -29,7 +29,9 @@
 #include "core/catalogue.h"
 #include "core/clock.h"
 #include "core/convert.h"
+#include "core/file_io.h"
 #include "core/file_names.h"
+#include "core/format_lookup.h"
 #include "core/text_fields.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/IniFile.h"
@@ -397,6 +399,29 @@ void TfmMain::ChooseInputFiles(const QStringList& files)
     for (const QString& file : files)
         if (!file.isEmpty()) whole << QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
     cInputFile->ApplyChoice(whole);
+    if (!whole.isEmpty()) SelectInputFormatOf(whole.front().toStdString());
+}
+
+// A file handed over by a file manager or a drop comes without a format: when
+// its content names exactly one format (of the output's kind, where that
+// settles it) and the selected one is not among those it names, that one is
+// selected, so that a .gpx opened from a file manager is not read as the last
+// format used. An extension alone does not override the choice: logs and
+// exports often carry extensions of other formats.
+void TfmMain::SelectInputFormatOf(const std::string& file)
+{
+    std::vector<std::string> kinds;
+    if (OutputPosition() >= 0 && OutputPosition() < kOutputFormatCount) kinds.push_back(OutputFormats[OutputPosition()].Kind);
+    FormatGuess guess;
+    try {
+        guess = GuessFormat(InputFormats, file, kinds, true);
+    } catch (const FileError&) {
+        return;  // an unreadable file keeps the choice; Convert will say why
+    }
+    if (guess.evidence != FormatEvidence::Signature && guess.evidence != FormatEvidence::SignatureAndExtension) return;
+    const std::vector<int>& candidates = guess.candidates;
+    if (std::find(candidates.begin(), candidates.end(), InputPosition()) != candidates.end()) return;
+    if (candidates.size() == 1) cInputFileFormat->setCurrentIndex(candidates.front());
 }
 
 QStringList TfmMain::Lines() const

@@ -43,6 +43,7 @@ public:
     // Files dropped on the window or named on the command line: they become
     // the input field's choice, as if chosen together in its dialog. Names
     // relative to the working folder are completed with it; none changes nothing.
+    // The input format follows the first file where the selected one cannot be its.
     void ChooseInputFiles(const QStringList& files);
 
     void FormCreate();
@@ -79,6 +80,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void SelectInputFormatOf(const std::string& file);
     void BuildControls();
     void LayOut();
     void FitCaptionColumn();

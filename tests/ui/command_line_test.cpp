@@ -4,6 +4,7 @@
 
 #include "tests/ui/window_fixture.h"
 #include "ui/FilenameEditLabel.h"
+#include "ui/Lyrlcomb.h"
 
 // The files a file manager or a shell passes to the program take the same
 // path as files dropped on the window.
@@ -26,5 +27,33 @@ TEST_F(WindowTest, FilesNamedOnTheCommandLineBecomeTheInputChoice)
         window->ChooseInputFiles(none);
         EXPECT_EQ(window->cInputFile->ChosenFiles().size(), 2);
         EXPECT_EQ(window->cInputFile->InitialDir(), folder);
+    }
+}
+
+// A file handed over without a format selects the one its content names, of
+// the output's kind, unless the selected format can be the file's.
+TEST_F(WindowTest, FilesHandedOverSelectTheFormatTheirContentNames)
+{
+    Open();
+    const std::string gpx = dir.Path("walk.gpx"), nobletec = dir.Path("marks.txt");
+    WriteText(gpx, "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"x\"></gpx>\n");
+    WriteText(nobletec, "[Mark]\r\n");
+    const struct {
+        int input, output;
+        std::string file;
+        int selected;
+    } rows[] = {
+        {8, 1, gpx, 15},   // NMEA before, a track output: GPX tracks
+        {8, 0, gpx, 14},   // a waypoint output: GPX waypoints and routes
+        {15, -1, gpx, 15},  // no output: the selected format is one the file may be
+        {8, -1, gpx, 8},    // no output: two formats, nothing changes
+        {8, 1, nobletec, 8},   // an extension alone does not override the choice
+        {6, 1, dir.Path("missing.gpx"), 6},  // unreadable: Convert will say why
+    };
+    for (const auto& row : rows) {
+        window->cInputFileFormat->setCurrentIndex(row.input);
+        window->cOutputFileFormat->setCurrentIndex(row.output);
+        window->ChooseInputFiles({QString::fromStdString(row.file)});
+        EXPECT_EQ(window->InputPosition(), row.selected) << row.file << " after " << row.input;
     }
 }
