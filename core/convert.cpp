@@ -62,6 +62,14 @@ void ReadKesTracks(const Conversion& c)
     if (!ReadsEveryChosenFile(c.inputPosition, c.outputPosition)) ReadTrackFile(c.inputName);
 }
 
+// The reader writes its own native waypoint file; when that file is the
+// output itself, the writing step makes it, once.
+void ReadTomTom(const Conversion& c)
+{
+    const bool outputIsItsFile = OutputFormats[c.outputPosition].Name == "kes-wpt";
+    ReadTomTomFile(c.inputName, outputIsItsFile ? std::string() : c.outputName);
+}
+
 void ReadGpxTracks(const Conversion& c)
 {
     ReadGpxTrackFile(c.inputName, [&](int n) { HandOverTrack(c.outputName, n); });
@@ -87,7 +95,7 @@ const InputRow kInputRows[kInputFormatCount] = {
     {"Loading Mapsource Waypoints", [](const Conversion& c) { ReadMapsourceFile(c.inputName, c.outputName); }},
     {"Loading Mapsource Tracks", [](const Conversion& c) { ReadMapsourceFile(c.inputName, c.outputName); },
      StoreTimes::Utc, true},
-    {"Loading TomTom Waypoints", [](const Conversion& c) { ReadTomTomFile(c.inputName, c.outputName); }},
+    {"Loading TomTom Waypoints", ReadTomTom},
     {"Loading GPX Waypoints", [](const Conversion& c) { ReadGpxWaypointFile(c.inputName); }},
     {"Loading GPX Tracks", ReadGpxTracks, StoreTimes::Utc, true},
 };

@@ -76,5 +76,5 @@ void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
             break;
         }
     }
-    WriteWaypointFile(outputName);
+    if (!outputName.empty()) WriteWaypointFile(outputName);
 }

@@ -3,5 +3,6 @@
 
 #include <string>
 
-// Fills the waypoint table and writes it as a native waypoint file under outputName.
+// Fills the waypoint table and writes it as a native waypoint file under
+// outputName; an empty outputName leaves the writing to the caller.
 void ReadTomTomFile(const std::string& fileName, const std::string& outputName);
