@@ -293,10 +293,13 @@ bool CommaFields::Field(int n, std::string_view& field) const
     return true;
 }
 
-std::string CommaFields::Text(int n, std::string_view defaultValue) const
+std::string CommaFields::Text(int n, std::string_view defaultValue) const { return std::string(View(n, defaultValue)); }
+
+std::string_view CommaFields::View(int n, std::string_view defaultValue) const
 {
     std::string_view field;
-    return FieldText(Field(n, field) ? std::optional(field) : std::nullopt, defaultValue);
+    if (!Field(n, field) || field.empty()) return defaultValue;
+    return TrimView(field);
 }
 
 double CommaFields::Float(int n, double defaultValue) const

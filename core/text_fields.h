@@ -34,6 +34,8 @@ class CommaFields {
 public:
     explicit CommaFields(std::string_view line);
     std::string Text(int n, std::string_view defaultValue) const;
+    // Text's result as a view into the line (or into defaultValue), without a copy.
+    std::string_view View(int n, std::string_view defaultValue) const;
     double Float(int n, double defaultValue) const;
     std::int32_t Int(int n, std::int32_t defaultValue) const;
 

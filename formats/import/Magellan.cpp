@@ -36,7 +36,7 @@ int WholeNumber(std::string_view text)
     return value;
 }
 
-double Coordinate(const std::string& field, std::size_t degreeDigits)
+double Coordinate(std::string_view field, std::size_t degreeDigits)
 {
     const std::string_view text = Part(field, 0, 15);
     return TextToFloat(Part(text, 0, degreeDigits)) + TextToFloat(Part(text, degreeDigits, 6)) / 60.0;
@@ -49,13 +49,17 @@ struct Position {
 // Fields 2 to 5, shared by both sentences; a missing hemisphere is north and west.
 Position PositionOf(const CommaFields& fields)
 {
-    Position p{Coordinate(fields.Text(2, "0000.000"), 2), Coordinate(fields.Text(4, "0000.000"), 3)};
-    if (fields.Text(3, "N") == "S") p.Latitude = -p.Latitude;
-    if (fields.Text(5, "W") == "W") p.Longitude = -p.Longitude;
+    Position p{Coordinate(fields.View(2, "0000.000"), 2), Coordinate(fields.View(4, "0000.000"), 3)};
+    if (fields.View(3, "N") == "S") p.Latitude = -p.Latitude;
+    if (fields.View(5, "W") == "W") p.Longitude = -p.Longitude;
     return p;
 }
 
-bool MetresUnit(const CommaFields& fields) { return UpperText(Part(fields.Text(7, "M"), 0, 1)) == "M"; }
+bool MetresUnit(const CommaFields& fields)
+{
+    const std::string_view unit = fields.View(7, "M");
+    return !unit.empty() && (unit.front() == 'M' || unit.front() == 'm');
+}
 
 // Icon letters: two letters give 26 and up from the second, one gives 0 to 25.
 std::int16_t SymbolOf(const CommaFields& fields)
@@ -143,12 +147,12 @@ void ReadMagellanTrackFile(const std::string& fileName)
         if (altitude != -777 && MetresUnit(fields))
             altitude = RoundHalfEven<std::int32_t>(altitude * kFeetPerMetre, -777);
 
-        const std::string time = fields.Text(8, "").substr(0, 9);
+        const std::string_view time = fields.View(8, "").substr(0, 9);
         if (IsBlank(time)) continue;
         const TimeOfDay timeOfDay = TimeOfDayOf(time);
 
         double pointTime;
-        const std::string date = fields.Text(11, "");
+        const std::string_view date = fields.View(11, "");
         if (IsBlank(date)) {
             // Undated lines count days from today and roll over at midnight.
             pointTime = baseDay + timeOfDay.Fraction;
