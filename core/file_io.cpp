@@ -1,5 +1,6 @@
 #include "core/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -23,27 +24,6 @@ void ThrowFileError(const std::string& path, int errorNumber)
 }
 
 namespace {
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
-    int Release()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
-
 // A short name, so that an output name of any valid length still leaves room
 // for it; hidden, so that a file manager open on the folder does not show it.
 std::string TemporaryNameIn(const std::string& folder)
@@ -96,47 +76,37 @@ bool WriteAll(int fd, const char* data, std::size_t size, int& error)
 }
 
 constexpr std::size_t kBufferSize = 1 << 16;
+}  // namespace
 
-// A file that is not a folder, opened for reading.
-int OpenForReading(const std::string& path, struct stat& info)
+namespace {
+// A copy of bytes [offset, offset + count) of a file, cut at its end. The
+// mapping lives as long as the file object, so it is held while copying.
+template <typename Container>
+Container CopyOfFile(const std::string& path, std::uint64_t offset, std::size_t count)
 {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) ThrowFileError(path, errno);
-    if (::fstat(fd.Get(), &info) != 0) ThrowFileError(path, errno);
-    if (S_ISDIR(info.st_mode)) ThrowFileError(path, EISDIR);
-    return fd.Release();
+    const auto file = InputFile::Open(path);
+    const auto bytes = file->Bytes();
+    if (offset >= bytes.size()) return {};
+    const auto range = bytes.subspan(static_cast<std::size_t>(offset), std::min<std::size_t>(count, bytes.size() - offset));
+    return Container(range.begin(), range.end());
 }
+
+constexpr std::size_t kWholeFile = static_cast<std::size_t>(-1);
 }  // namespace
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
 {
-    const auto bytes = InputFile::Open(path)->Bytes();
-    return {bytes.begin(), bytes.end()};
+    return CopyOfFile<std::vector<std::uint8_t>>(path, 0, kWholeFile);
 }
 
 std::string ReadFileText(const std::string& path)
 {
-    const auto bytes = InputFile::Open(path)->Bytes();
-    return {bytes.begin(), bytes.end()};
+    return CopyOfFile<std::string>(path, 0, kWholeFile);
 }
 
 std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t count)
 {
-    struct stat info{};
-    Descriptor fd(OpenForReading(path, info));
-    std::string bytes(count, '\0');
-    std::size_t filled = 0;
-    while (filled < count) {
-        const ssize_t got = ::pread(fd.Get(), bytes.data() + filled, count - filled, static_cast<off_t>(offset + filled));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            ThrowFileError(path, errno);
-        }
-        if (got == 0) break;
-        filled += static_cast<std::size_t>(got);
-    }
-    bytes.resize(filled);
-    return bytes;
+    return CopyOfFile<std::string>(path, offset, count);
 }
 
 SafeFileWriter::SafeFileWriter(const std::string& path) : path_(path), target_(FollowLinks(path))

@@ -52,6 +52,21 @@ TEST(FileError, CarriesThePathAndTheSystemMessage)
     }
 }
 
+TEST(ReadFile, CopiesTheContentAndCutsRangesAtTheEnd)
+{
+    TempDir dir;
+    const std::string path = dir.Path("in.wpt");
+    WriteText(path, "MsRcd\r\nline two\n");
+    EXPECT_EQ(ReadFileText(path), "MsRcd\r\nline two\n");
+    EXPECT_EQ(ReadFileBytes(path).size(), 16u);
+    EXPECT_EQ(ReadFileRange(path, 0, 5), "MsRcd");
+    EXPECT_EQ(ReadFileRange(path, 7, 100), "line two\n");
+    EXPECT_EQ(ReadFileRange(path, 16, 4), "");
+    EXPECT_EQ(ReadFileRange(path, 1000, 4), "");
+    WriteText(dir.Path("empty.wpt"), "");
+    EXPECT_TRUE(ReadFileBytes(dir.Path("empty.wpt")).empty());
+}
+
 TEST(SameFileOnDisk, LinksAndSpellingsOfOneFile)
 {
     TempDir dir;
