@@ -132,7 +132,19 @@ QString HelpText()
         "Routes and Waypoints will be saved from\n"
         "GDB files which contain Routes. Select\n"
         "Kestrelmaps Waypoint as the Output File Format.\n"
-        "Both .wpt file and .rte file will be saved.");
+        "Both .wpt file and .rte file will be saved.\n"
+        "\n"
+        "GPX Files (gpx)\n"
+        "---------------\n"
+        "GPX 1.0 and 1.1 files are read, GPX 1.1 files\n"
+        "are written.\n"
+        "\n"
+        "Waypoints and Routes are converted together,\n"
+        "Tracks separately.\n"
+        "\n"
+        "When converting to GPX all the tracks of the\n"
+        "input are written into the 1 output file, each\n"
+        "as its own track.");
 }
 
 TfmHelp::TfmHelp(QWidget* parent) : QDialog(parent, Qt::Tool)
