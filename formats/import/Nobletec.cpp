@@ -37,7 +37,8 @@ int PointCountOf(std::string_view line)
 {
     const std::string text = GetSpaceField(line, 3, "0");
     std::string_view s = text;
-    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    // One sign only: "+-5" is no more an integer than "--5".
+    if (s.size() > 1 && s.front() == '+' && s[1] != '-') s.remove_prefix(1);
     int value = 0;
     const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
     if (s.empty() || error != std::errc() || end != s.data() + s.size())

@@ -118,7 +118,9 @@ TEST_F(NobletecExport, ASectionCutShortByTheEndOfTheFileKeepsItsPoints)
 
 TEST_F(NobletecExport, TrackPointCountThatIsNotANumberIsAConversionError)
 {
-    EXPECT_THROW(ReadNobletecTracks(Write("NumberOfTrackMarks = ten\r\n")), ConversionError);
+    for (const char* count : {"ten", "+-5", "--5", "-+5", "+"})
+        EXPECT_THROW(ReadNobletecTracks(Write(std::string("NumberOfTrackMarks = ") + count + "\r\n")), ConversionError)
+            << count;
     ReadNobletecTracks(Write("NumberOfTrackMarks\r\nskipped\r\n1 0 N 1 0 E\r\n"));  // no count: no points
     EXPECT_EQ(TrackProps.PointCount, 0);
 }
