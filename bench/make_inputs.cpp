@@ -21,12 +21,15 @@ void WriteRepeated(const std::filesystem::path& path, const std::string& piece, 
     if (!file) throw std::runtime_error("cannot write " + path.string());
 }
 
-// Repeats the lines of `sample` (line ends CR alone) until the file passes 5 MB.
+// Repeats the lines of `sample` (line ends CR alone) and ends the file at the
+// first line end past 5 MB, so that every case reads the same amount.
 std::string FiveMegabytes(const std::string& sample)
 {
     std::string out;
     out.reserve(kFiveMegabytes + sample.size());
     while (out.size() < kFiveMegabytes) out += sample;
+    const std::size_t end = out.find('\r', kFiveMegabytes - 1);
+    if (end != std::string::npos) out.resize(end + 1);
     return out;
 }
 }  // namespace
