@@ -1,7 +1,10 @@
 #include "core/conversion_record.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
+
+#include "core/clock.h"
 
 bool ReadFailed = false;
 
@@ -10,6 +13,9 @@ struct Record {
     std::vector<std::pair<Cut, int>> cuts;  // each kind once, in the order first noted
     std::int64_t unusablePoints = 0;
     WrittenCounts written;
+    // The earliest and latest time of reading stamped.
+    double firstStamp = std::numeric_limits<double>::infinity();
+    double lastStamp = -std::numeric_limits<double>::infinity();
 };
 
 Record record;
@@ -52,6 +58,16 @@ std::string UnusableNote()
 }  // namespace
 
 void StartConversionRecord() { record = Record{}; }
+
+double StampTimeOfReading()
+{
+    const double now = NowLocal();
+    record.firstStamp = std::min(record.firstStamp, now);
+    record.lastStamp = std::max(record.lastStamp, now);
+    return now;
+}
+
+bool IsTimeOfReading(double dayCount) { return dayCount >= record.firstStamp && dayCount <= record.lastStamp; }
 
 void NoteCut(Cut cut, int kept)
 {

@@ -38,6 +38,12 @@ void NoteWritten(const WrittenCounts& counts);
 // output anew from what earlier files were made of.
 void ForgetWritten();
 
+// The time of reading, stamped on a point whose file gives it no time (the
+// native formats cannot leave a time out). The stamps given are remembered,
+// so that a format that can say "no time" says it instead of inventing one.
+double StampTimeOfReading();
+bool IsTimeOfReading(double dayCount);
+
 // One message per kind of cut noted, in the order first noted.
 std::vector<std::string> CutMessages();
 // What was written, in one line of the progress pane, for a conversion of

@@ -84,7 +84,7 @@ void AppendPoint(std::string& out, const char* indent, const char* tag, const Po
 
 std::optional<double> TimeOf(double dayCount, StoreTimes times)
 {
-    if (times == StoreTimes::TimeOfReading) return std::nullopt;
+    if (times == StoreTimes::TimeOfReading || IsTimeOfReading(dayCount)) return std::nullopt;
     return dayCount;
 }
 

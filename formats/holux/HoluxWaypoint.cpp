@@ -43,7 +43,7 @@ std::size_t RouteRecordAt(int r) { return kRouteRecords + kRouteRecordSize * sta
 double RecordDateTime(ImageFields& f, std::size_t record)
 {
     const auto date = EncodeDate(f.U16(record + 30), f.U8(record + 29), f.U8(record + 28));
-    if (!date) return NowLocal();
+    if (!date) return StampTimeOfReading();
     return *date + f.U32(record + 32) / kSecondsPerDay;
 }
 

@@ -2,6 +2,7 @@
 // file per track in track mode; routes are skipped.
 #include "core/byte_reader.h"
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "formats/import/Mapsource.h"
 #include "formats/import/MapsourceShared.h"
@@ -73,7 +74,7 @@ private:
         if (trackMode_ || !positioned) return true;
         std::optional<WayPoints> w = NewWaypoint(lat, lon, name, comment);
         if (!w) return true;
-        w->DateTime = NowLocal();
+        w->DateTime = StampTimeOfReading();
         w->Altitude = static_cast<float>(MpsFeet(altitude, metres));
         w->Symbol = LookupMapsourceSymbol(code);
         return StoreWaypoint(std::move(*w));
@@ -99,7 +100,7 @@ private:
             Skip(file_, kPointTail);
             const TrackPoint p{SemicirclesToDegrees(lat), SemicirclesToDegrees(lon), TrackProps.PointCount == 0 ? 1 : 0,
                                FeetToTrackMetres(MpsFeet(altitude, metres)),
-                               timed ? kUnixEpochDay + seconds / 86400.0 : NowLocal()};
+                               timed ? kUnixEpochDay + seconds / 86400.0 : StampTimeOfReading()};
             full = !StoreTrackPoint(p, kMaxTrackPoints, trackMode_);
         }
         bool goOn = true;

@@ -7,6 +7,7 @@
 
 #include "core/byte_reader.h"
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/text_encoding.h"
 #include "formats/import/Mapsource.h"
@@ -158,7 +159,7 @@ private:
         if (trackMode_ || !positioned) return true;
         std::optional<WayPoints> w = NewWaypoint(lat, lon, name, comment);
         if (!w) return true;
-        w->DateTime = tail.seconds ? DayCount(*tail.seconds) : NowLocal();
+        w->DateTime = tail.seconds ? DayCount(*tail.seconds) : StampTimeOfReading();
         w->Altitude = static_cast<float>(feet);
         w->Column14 = RoundHalfEven<std::int32_t>(proximity, 0);
         w->Column13 = column13;
@@ -274,7 +275,7 @@ private:
                                       : hasDepth ? MetresAsFloat(depth)
                                                  : kNoAltitude;
             const TrackPoint p{SemicirclesToDegrees(lat), SemicirclesToDegrees(lon), TrackProps.PointCount == 0 ? 1 : 0,
-                               pointMetres, timed ? DayCount(seconds) : NowLocal()};
+                               pointMetres, timed ? DayCount(seconds) : StampTimeOfReading()};
             // The rest of a full track is left to the record end.
             if (!StoreTrackPoint(p, kMaxTrackSlot + 1, trackMode_)) break;
         }

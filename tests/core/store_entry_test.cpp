@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "core/clock.h"
 #include "core/conversion_record.h"
 #include "core/store_entry.h"
 
@@ -94,4 +95,21 @@ TEST(ConversionRecord, TheLineOfWhatWasWrittenInItsRarerForms)
     }
     NoteUnusablePoint();
     EXPECT_EQ(WrittenLine(true), "Written: no waypoints and no routes; 1 point without a usable position was left out");
+}
+
+TEST(ConversionRecord, RemembersTheTimesOfReadingItStampedUntilTheNextConversion)
+{
+    StartConversionRecord();
+    PinClock(46000.25, 46000.5);
+    EXPECT_FALSE(IsTimeOfReading(46000.25));
+    EXPECT_EQ(StampTimeOfReading(), 46000.25);
+    PinClock(46000.2501, 46000.5);
+    StampTimeOfReading();
+    UnpinClock();
+    EXPECT_TRUE(IsTimeOfReading(46000.25));
+    EXPECT_TRUE(IsTimeOfReading(46000.25005));
+    EXPECT_FALSE(IsTimeOfReading(46000.2502));
+    EXPECT_FALSE(IsTimeOfReading(46000.5));  // the UTC clock is not what was stamped
+    StartConversionRecord();
+    EXPECT_FALSE(IsTimeOfReading(46000.25));
 }
