@@ -76,9 +76,7 @@ bool WriteAll(int fd, const char* data, std::size_t size, int& error)
 }
 
 constexpr std::size_t kBufferSize = 1 << 16;
-}  // namespace
 
-namespace {
 // A copy of bytes [offset, offset + count) of a file, cut at its end. The
 // mapping lives as long as the file object, so it is held while copying.
 template <typename Container>

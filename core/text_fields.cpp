@@ -21,31 +21,38 @@ std::string_view TrimView(std::string_view s)
     return s;
 }
 
-// The n-th comma-separated field, untrimmed; nothing when the line has fewer
-// fields. The line is searched a word at a time, so the fields before it are
+// Calls onComma(offset) for each comma of the line in order, until it returns
+// true. The line is searched a word at a time, so the text between commas is
 // passed over without a search call each.
+template <typename OnComma>
+void ForEachComma(std::string_view line, OnComma onComma)
+{
+    std::size_t i = 0;
+    for (; line.size() - i >= 8; i += 8) {
+        for (std::uint64_t marked = bytescan::Equal(bytescan::Load(line.data() + i), ','); marked != 0;
+             marked &= marked - 1)
+            if (onComma(i + bytescan::FirstMarked(marked))) return;
+    }
+    for (; i < line.size(); ++i)
+        if (line[i] == ',' && onComma(i)) return;
+}
+
+// The n-th comma-separated field, untrimmed; nothing when the line has fewer fields.
 std::optional<std::string_view> CommaField(std::string_view line, int n)
 {
     if (n < 1) return std::nullopt;
     int commas = 0;  // passed so far; the field starts after comma n-1 and ends at comma n
-    std::size_t start = 0;
-    auto comma = [&](std::size_t at) {
-        if (++commas == n) return true;
+    std::size_t start = 0, end = line.size();
+    ForEachComma(line, [&](std::size_t at) {
+        if (++commas == n) {
+            end = at;
+            return true;
+        }
         start = at + 1;
         return false;
-    };
-    std::size_t i = 0;
-    for (; line.size() - i >= 8; i += 8) {
-        for (std::uint64_t marked = bytescan::Equal(bytescan::Load(line.data() + i), ','); marked != 0;
-             marked &= marked - 1) {
-            const std::size_t at = i + bytescan::FirstMarked(marked);
-            if (comma(at)) return line.substr(start, at - start);
-        }
-    }
-    for (; i < line.size(); ++i)
-        if (line[i] == ',' && comma(i)) return line.substr(start, i - start);
-    if (commas != n - 1) return std::nullopt;
-    return line.substr(start);
+    });
+    if (commas < n - 1) return std::nullopt;
+    return line.substr(start, end - start);
 }
 
 struct ByteSet {
@@ -207,10 +214,10 @@ private:
 }  // namespace
 
 namespace {
-std::string FieldText(std::optional<std::string_view> field, std::string_view defaultValue)
+std::string_view FieldView(std::optional<std::string_view> field, std::string_view defaultValue)
 {
-    if (!field || field->empty()) return std::string(defaultValue);
-    return TrimSpaces(*field);
+    if (!field || field->empty()) return defaultValue;
+    return TrimView(*field);
 }
 
 double FieldFloat(std::optional<std::string_view> field, double defaultValue)
@@ -249,7 +256,7 @@ std::int32_t FieldInt(std::optional<std::string_view> field, std::int32_t defaul
 
 std::string GetField(std::string_view line, int n, std::string_view defaultValue)
 {
-    return FieldText(CommaField(line, n), defaultValue);
+    return std::string(FieldView(CommaField(line, n), defaultValue));
 }
 
 double GetFloatField(std::string_view line, int n, double defaultValue)
@@ -264,55 +271,28 @@ std::int32_t GetIntField(std::string_view line, int n, std::int32_t defaultValue
 
 CommaFields::CommaFields(std::string_view line) : line_(line)
 {
-    std::size_t i = 0;
-    for (; line.size() - i >= 8; i += 8) {
-        for (std::uint64_t marked = bytescan::Equal(bytescan::Load(line.data() + i), ','); marked != 0;
-             marked &= marked - 1) {
-            commas_[commaCount_++] = i + bytescan::FirstMarked(marked);
-            if (commaCount_ == kKept) return;
-        }
-    }
-    for (; i < line.size(); ++i) {
-        if (line[i] != ',') continue;
-        commas_[commaCount_++] = i;
-        if (commaCount_ == kKept) return;
-    }
+    ForEachComma(line, [&](std::size_t at) {
+        commas_[commaCount_++] = at;
+        return commaCount_ == kKept;
+    });
 }
 
-bool CommaFields::Field(int n, std::string_view& field) const
+std::optional<std::string_view> CommaFields::Field(int n) const
 {
-    if (n < 1 || (commaCount_ < kKept && n > commaCount_ + 1)) return false;
-    if (n > kKept) {  // the kept commas end before this field does
-        const auto far = CommaField(line_, n);
-        if (far) field = *far;
-        return far.has_value();
-    }
+    if (n < 1 || (commaCount_ < kKept && n > commaCount_ + 1)) return std::nullopt;
+    if (n > kKept) return CommaField(line_, n);  // the kept commas end before this field does
     const std::size_t begin = n == 1 ? 0 : commas_[n - 2] + 1;
     const std::size_t end = n <= commaCount_ ? commas_[n - 1] : line_.size();
-    field = std::string_view(line_.data() + begin, end - begin);
-    return true;
+    return line_.substr(begin, end - begin);
 }
 
 std::string CommaFields::Text(int n, std::string_view defaultValue) const { return std::string(View(n, defaultValue)); }
 
-std::string_view CommaFields::View(int n, std::string_view defaultValue) const
-{
-    std::string_view field;
-    if (!Field(n, field) || field.empty()) return defaultValue;
-    return TrimView(field);
-}
+std::string_view CommaFields::View(int n, std::string_view defaultValue) const { return FieldView(Field(n), defaultValue); }
 
-double CommaFields::Float(int n, double defaultValue) const
-{
-    std::string_view field;
-    return FieldFloat(Field(n, field) ? std::optional(field) : std::nullopt, defaultValue);
-}
+double CommaFields::Float(int n, double defaultValue) const { return FieldFloat(Field(n), defaultValue); }
 
-std::int32_t CommaFields::Int(int n, std::int32_t defaultValue) const
-{
-    std::string_view field;
-    return FieldInt(Field(n, field) ? std::optional(field) : std::nullopt, defaultValue);
-}
+std::int32_t CommaFields::Int(int n, std::int32_t defaultValue) const { return FieldInt(Field(n), defaultValue); }
 
 std::string GetSpaceField(std::string_view line, int n, std::string_view defaultValue)
 {

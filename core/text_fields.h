@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -44,7 +45,7 @@ private:
     std::string_view line_;
     std::size_t commas_[kKept];  // where the first commas are; only commaCount_ of them are set
     int commaCount_ = 0;
-    bool Field(int n, std::string_view& field) const;
+    std::optional<std::string_view> Field(int n) const;
 };
 
 double TextToFloat(std::string_view text);
