@@ -84,6 +84,13 @@ char* ColumnEnd(char* out, int length, int width)
     return out + (blanks > 0 ? blanks : 0) + length;
 }
 
+// Wide columns, beyond what the fast route writes.
+void AppendRightAligned(std::string& out, std::string_view text, int width)
+{
+    if (width > static_cast<int>(text.size())) out.append(static_cast<std::size_t>(width) - text.size(), ' ');
+    out += text;
+}
+
 // The general route, for values beyond the fast one: correctly rounded
 // decimal conversion of the exact value, without a sign before a zero.
 std::to_chars_result RealText(char* first, char* last, double value, int decimals)
@@ -158,9 +165,7 @@ char* WriteReal(char* out, double value, int width, int decimals)
 void AppendInt(std::string& out, std::int64_t value, int width)
 {
     if (width > kMaxNotationWidth) {
-        const std::string text = FormatInt(value, 0);
-        if (width > static_cast<int>(text.size())) out.append(static_cast<std::size_t>(width) - text.size(), ' ');
-        out += text;
+        AppendRightAligned(out, FormatInt(value, 0), width);
         return;
     }
     char text[kMaxNotationLength];
@@ -173,8 +178,7 @@ void AppendReal(std::string& out, double value, int width, int decimals)
         std::string text(kMaxNotationLength + static_cast<std::size_t>(std::max(decimals, 0)), '\0');
         text.resize(static_cast<std::size_t>(RealText(text.data(), text.data() + text.size(), value, decimals).ptr -
                                              text.data()));
-        if (width > static_cast<int>(text.size())) out.append(static_cast<std::size_t>(width) - text.size(), ' ');
-        out += text;
+        AppendRightAligned(out, text, width);
         return;
     }
     char text[kMaxNotationLength];

@@ -108,8 +108,7 @@ std::string LegacyToUtf8(std::string_view legacy)
     for (const char ch : legacy) {
         const auto byte = static_cast<std::uint8_t>(ch);
         if (byte < 0x80) out += ch;
-        else if (byte < 0xA0) AppendUtf8(out, kHighControls[byte - 0x80]);
-        else AppendUtf8(out, byte);
+        else AppendUtf8(out, LegacyCodePoint(byte));
     }
     return out;
 }
