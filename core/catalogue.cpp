@@ -89,16 +89,22 @@ void BuildFormatCatalogue()
     for (int i = 0; i < kOutputFormatCount; ++i) OutputFormats[i] = RecordOf(kOutputRows[i], i);
 }
 
+namespace {
+bool InTables(int inputPosition, int outputPosition)
+{
+    return inputPosition >= 0 && inputPosition < kInputFormatCount && outputPosition >= 0 &&
+           outputPosition < kOutputFormatCount;
+}
+}  // namespace
+
 bool FormatsCompatible(int inputPosition, int outputPosition)
 {
-    if (inputPosition < 0 || inputPosition >= kInputFormatCount) return false;
-    if (outputPosition < 0 || outputPosition >= kOutputFormatCount) return false;
-    return InputFormats[inputPosition].Kind == OutputFormats[outputPosition].Kind;
+    return InTables(inputPosition, outputPosition) &&
+           InputFormats[inputPosition].Kind == OutputFormats[outputPosition].Kind;
 }
 
 bool SameFormat(int inputPosition, int outputPosition)
 {
-    if (inputPosition < 0 || inputPosition >= kInputFormatCount) return false;
-    if (outputPosition < 0 || outputPosition >= kOutputFormatCount) return false;
-    return InputFormats[inputPosition].Name == OutputFormats[outputPosition].Name;
+    return InTables(inputPosition, outputPosition) &&
+           InputFormats[inputPosition].Name == OutputFormats[outputPosition].Name;
 }

@@ -4,20 +4,13 @@
 
 #include "core/file_io.h"
 #include "core/file_names.h"
+#include "core/text_fields.h"
 
 namespace {
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 bool HasExtension(const FileType_Record& row, const std::string& extension)
 {
     for (const std::string& own : FormatExtensions(row))
-        if (Lower(own) == extension) return true;
+        if (UpperText(own) == extension) return true;
     return false;
 }
 
@@ -56,13 +49,13 @@ std::vector<std::string> FormatExtensions(const FileType_Record& row)
 int FormatNamed(FormatTable table, std::string_view name)
 {
     for (const FileType_Record& row : table)
-        if (!row.Name.empty() && Lower(row.Name) == Lower(name)) return row.Position;
+        if (!row.Name.empty() && UpperText(row.Name) == UpperText(name)) return row.Position;
     return -1;
 }
 
 std::vector<int> FormatsWithExtension(FormatTable table, const std::string& path)
 {
-    const std::string extension = Lower(ExtractFileExt(path));
+    const std::string extension = UpperText(ExtractFileExt(path));
     std::vector<int> found;
     if (extension.size() < 2) return found;
     for (const FileType_Record& row : table)
