@@ -97,15 +97,14 @@ std::vector<std::string> CutMessages()
 std::string WrittenLine(bool waypoints)
 {
     const WrittenCounts& w = record.written;
-    const bool none = record.unusablePoints == 0;
+    // Why nothing of a kind was written: the input had none, or none usable.
+    const std::string nothing = record.unusablePoints == 0 ? " - none were found in the input" : UnusableNote();
     if (waypoints) {
-        if (w.waypoints == 0 && w.routes == 0)
-            return std::string("Written: no waypoints and no routes") + (none ? " - none were found in the input" : UnusableNote());
+        if (w.waypoints == 0 && w.routes == 0) return "Written: no waypoints and no routes" + nothing;
         return "Written: " + Counted(w.waypoints, "waypoint", "waypoints") + ", " + Counted(w.routes, "route", "routes") +
                UnusableNote();
     }
-    if (w.trackPoints == 0)
-        return std::string("Written: no track points") + (none ? " - none were found in the input" : UnusableNote());
+    if (w.trackPoints == 0) return "Written: no track points" + nothing;
     std::string line = "Written: " + Counted(w.trackPoints, "track point", "track points");
     if (w.trackFiles > 1) line += " in " + std::to_string(w.trackFiles) + " track files";
     return line + UnusableNote();
