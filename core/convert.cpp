@@ -23,7 +23,7 @@ namespace {
 // Input positions the action treats apart.
 constexpr int kKesTrackInput = 1, kHoluxTrackInput = 3, kTomTomInput = 13;
 // Output positions.
-constexpr int kKesTrackOutput = 1, kHoluxTrackOutput = 3, kGpxTrackOutput = 5;
+constexpr int kKesWaypointOutput = 0, kKesTrackOutput = 1, kHoluxTrackOutput = 3, kGpxTrackOutput = 5;
 
 class BusyCursor {
 public:
@@ -66,7 +66,7 @@ void ReadKesTracks(const Conversion& c)
 // output itself, the writing step makes it, once.
 void ReadTomTom(const Conversion& c)
 {
-    const bool outputIsItsFile = OutputFormats[c.outputPosition].Name == "kes-wpt";
+    const bool outputIsItsFile = c.outputPosition == kKesWaypointOutput;
     ReadTomTomFile(c.inputName, outputIsItsFile ? std::string() : c.outputName);
 }
 
@@ -192,7 +192,7 @@ const OutputRow& OutputOf(const Conversion& c) { return kOutputRows[c.outputPosi
 std::vector<std::string> OutputFilesOf(const Conversion& c)
 {
     std::vector<std::string> files = {ChangeFileExt(c.outputName, OutputOf(c).extension)};
-    if (OutputFormats[c.outputPosition].Name == "kes-wpt") files.push_back(ChangeFileExt(c.outputName, ".rte"));
+    if (c.outputPosition == kKesWaypointOutput) files.push_back(ChangeFileExt(c.outputName, ".rte"));
     if (c.inputPosition == kTomTomInput) files.push_back(ChangeFileExt(c.outputName, ".wpt"));
     if (c.inputPosition == kHoluxTrackInput && c.outputPosition == kKesTrackOutput)
         for (int slot = 1; slot <= 5; ++slot) files.push_back(TrackFileName(c.outputName, slot));
