@@ -76,35 +76,16 @@ bool WriteAll(int fd, const char* data, std::size_t size, int& error)
 }
 
 constexpr std::size_t kBufferSize = 1 << 16;
+}  // namespace
 
-// A copy of bytes [offset, offset + count) of a file, cut at its end. The
-// mapping lives as long as the file object, so it is held while copying.
-template <typename Container>
-Container CopyOfFile(const std::string& path, std::uint64_t offset, std::size_t count)
+std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t count)
 {
+    // The mapping lives as long as the file object: it is held while copying.
     const auto file = InputFile::Open(path);
     const auto bytes = file->Bytes();
     if (offset >= bytes.size()) return {};
     const auto range = bytes.subspan(static_cast<std::size_t>(offset), std::min<std::size_t>(count, bytes.size() - offset));
-    return Container(range.begin(), range.end());
-}
-
-constexpr std::size_t kWholeFile = static_cast<std::size_t>(-1);
-}  // namespace
-
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
-{
-    return CopyOfFile<std::vector<std::uint8_t>>(path, 0, kWholeFile);
-}
-
-std::string ReadFileText(const std::string& path)
-{
-    return CopyOfFile<std::string>(path, 0, kWholeFile);
-}
-
-std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t count)
-{
-    return CopyOfFile<std::string>(path, offset, count);
+    return {range.begin(), range.end()};
 }
 
 SafeFileWriter::SafeFileWriter(const std::string& path) : path_(path), target_(FollowLinks(path))

@@ -6,7 +6,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class FileError : public std::runtime_error {
 public:
@@ -22,11 +21,9 @@ private:
 // Raises FileError with the system's message for errno.
 [[noreturn]] void ThrowFileError(const std::string& path, int errorNumber);
 
-// The whole file in memory, for small files; readers go through
-// ByteReader::FromFile and LineReader::FromFile, which load only what they read.
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
-std::string ReadFileText(const std::string& path);
 // Up to count bytes from offset on; fewer, or none, where the file ends sooner.
+// For a look at a signature: readers go through ByteReader::FromFile and
+// LineReader::FromFile, which load only what they read.
 std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t count);
 
 // Writes an output in pieces to a temporary file beside it and renames it over
