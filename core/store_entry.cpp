@@ -29,6 +29,20 @@ bool AddWaypoint(WayPoints w)
     return true;
 }
 
+bool StoreWaypoint(WayPoints w)
+{
+    if (AddWaypoint(std::move(w))) return true;
+    NoteCut(Cut::Waypoints, kMaxWaypoints);
+    return false;
+}
+
+bool StoreTrackPoint(const TrackPoint& p)
+{
+    if (AddTrackPoint(p)) return true;
+    NoteCut(Cut::TrackPoints, kMaxTrackPoints);
+    return false;
+}
+
 bool AddTrackPoint(TrackPoint p, int capacity)
 {
     const int i = TrackProps.PointCount;

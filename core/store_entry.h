@@ -20,3 +20,8 @@ bool AddWaypoint(WayPoints w);
 // unusable; a point that started a section hands that start to the next point
 // stored. False when the track already holds `capacity` points.
 bool AddTrackPoint(TrackPoint p, int capacity = kMaxTrackPoints);
+
+// The same for a reader that stops at the first point a full table cannot
+// hold: the cut is noted for the progress pane before false comes back.
+bool StoreWaypoint(WayPoints w);
+bool StoreTrackPoint(const TrackPoint& p);

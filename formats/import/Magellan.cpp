@@ -11,7 +11,6 @@
 #include "core/clock.h"
 #include "core/line_reader.h"
 #include "core/number_format.h"
-#include "core/conversion_record.h"
 #include "core/store.h"
 #include "core/store_entry.h"
 #include "core/text_fields.h"
@@ -123,10 +122,7 @@ void ReadMagellanWaypointFile(const std::string& fileName)
         w.Description = fields.Text(9, "");
         w.Altitude = static_cast<float>(altitude);
         w.Symbol = SymbolOf(fields);
-        if (!AddWaypoint(std::move(w))) {
-            NoteCut(Cut::Waypoints, kMaxWaypoints);
-            break;
-        }
+        if (!StoreWaypoint(std::move(w))) break;
     }
 }
 
@@ -165,10 +161,8 @@ void ReadMagellanTrackFile(const std::string& fileName)
         }
 
         const float metres = altitude == -777 ? kNoAltitude : static_cast<float>(altitude / kFeetPerMetre);
-        if (!AddTrackPoint({position.Latitude, position.Longitude, TrackProps.PointCount == 0 ? 1 : 0, metres, pointTime})) {
-            NoteCut(Cut::TrackPoints, kMaxTrackPoints);
-            break;
-        }
+        const TrackPoint p{position.Latitude, position.Longitude, TrackProps.PointCount == 0 ? 1 : 0, metres, pointTime};
+        if (!StoreTrackPoint(p)) break;
         previousTime = pointTime;
     }
 }

@@ -12,7 +12,6 @@
 #include "core/clock.h"
 #include "core/file_io.h"
 #include "core/frontend.h"
-#include "core/conversion_record.h"
 #include "core/store.h"
 #include "core/store_entry.h"
 
@@ -123,10 +122,7 @@ void ReadMapsendTrackFile(const std::string& fileName)
         if (p.validity == 0) continue;
         const TrackPoint t{-p.negatedLatitude, p.longitude, TrackProps.PointCount == 0 ? 1 : 0, p.altitude,
                            p.seconds / kSecondsPerDay + kUnixEpochDay};
-        if (!AddTrackPoint(t)) {
-            NoteCut(Cut::TrackPoints, kMaxTrackPoints);
-            break;
-        }
+        if (!StoreTrackPoint(t)) break;
     }
 }
 
@@ -154,9 +150,6 @@ void ReadMapsendWaypointFile(const std::string& fileName)
         w.Altitude = ToSingle(r.altitude);
         w.Symbol = r.symbol;
         w.DateTime = now;
-        if (!AddWaypoint(std::move(w))) {
-            NoteCut(Cut::Waypoints, kMaxWaypoints);
-            break;
-        }
+        if (!StoreWaypoint(std::move(w))) break;
     }
 }

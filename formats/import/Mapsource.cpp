@@ -101,7 +101,7 @@ private:
             const TrackPoint p{SemicirclesToDegrees(lat), SemicirclesToDegrees(lon), TrackProps.PointCount == 0 ? 1 : 0,
                                FeetToTrackMetres(MpsFeet(altitude, metres)),
                                timed ? kUnixEpochDay + seconds / 86400.0 : StampTimeOfReading()};
-            full = !StoreTrackPoint(p, kMaxTrackPoints, trackMode_);
+            full = !StoreTrackPointOfTrack(p, kMaxTrackPoints, trackMode_);
         }
         bool goOn = true;
         if (full) goOn = end >= file_.position() && file_.seek(end);

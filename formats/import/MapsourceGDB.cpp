@@ -277,7 +277,7 @@ private:
             const TrackPoint p{SemicirclesToDegrees(lat), SemicirclesToDegrees(lon), TrackProps.PointCount == 0 ? 1 : 0,
                                pointMetres, timed ? DayCount(seconds) : StampTimeOfReading()};
             // The rest of a full track is left to the record end.
-            if (!StoreTrackPoint(p, kMaxTrackSlot + 1, trackMode_)) break;
+            if (!StoreTrackPointOfTrack(p, kMaxTrackSlot + 1, trackMode_)) break;
         }
         if (trackMode_) HandOverNextTrack(outputName_, nextTrack_);
     }

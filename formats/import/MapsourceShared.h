@@ -52,17 +52,9 @@ inline std::optional<WayPoints> NewWaypoint(std::int32_t lat, std::int32_t lon, 
     return w;
 }
 
-// Stores the waypoint; false, with the cut noted, when the table is already full.
-inline bool StoreWaypoint(WayPoints w)
-{
-    if (AddWaypoint(std::move(w))) return true;
-    NoteCut(Cut::Waypoints, kMaxWaypoints);
-    return false;
-}
-
 // Stores the point as the next of the track being read; false when the track
 // is full. Only a track that is written announces its cut.
-inline bool StoreTrackPoint(const TrackPoint& p, int capacity, bool trackMode)
+inline bool StoreTrackPointOfTrack(const TrackPoint& p, int capacity, bool trackMode)
 {
     if (AddTrackPoint(p, capacity)) return true;
     if (trackMode) NoteCut(Cut::TrackPointsOfEachTrack, capacity);

@@ -8,7 +8,6 @@
 
 #include "core/clock.h"
 #include "core/line_reader.h"
-#include "core/conversion_record.h"
 #include "core/store.h"
 #include "core/store_entry.h"
 #include "core/text_fields.h"
@@ -93,10 +92,7 @@ void ReadNobletecWaypoints(const std::string& fileName)
                 w.Longitude = position.Longitude;
                 w.Altitude = kNoAltitude;
                 w.DateTime = NowLocal();
-                if (!AddWaypoint(std::move(w))) {
-                    NoteCut(Cut::Waypoints, kMaxWaypoints);
-                    return;
-                }
+                if (!StoreWaypoint(std::move(w))) return;
                 break;
             }
         }
@@ -116,10 +112,7 @@ void ReadNobletecTracks(const std::string& fileName)
         // A section cut short by the end of the file ends with the points read.
         for (int k = 0; k < count && file.Next(line); ++k) {
             const NobletecPosition position = ParseNobletecLatLon(std::string(line));
-            if (!AddTrackPoint({position.Latitude, position.Longitude, k == 0 ? 1 : 0, kNoAltitude, NowLocal()})) {
-                NoteCut(Cut::TrackPoints, kMaxTrackPoints);
-                return;
-            }
+            if (!StoreTrackPoint({position.Latitude, position.Longitude, k == 0 ? 1 : 0, kNoAltitude, NowLocal()})) return;
         }
     }
 }

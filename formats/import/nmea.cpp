@@ -10,7 +10,6 @@
 #include "core/clock.h"
 #include "core/file_names.h"
 #include "core/line_reader.h"
-#include "core/conversion_record.h"
 #include "core/store.h"
 #include "core/store_entry.h"
 #include "core/text_fields.h"
@@ -119,10 +118,7 @@ void ReadNmeaLogFile(const std::string& fileName)
         TrackPoint p;
         StoreFix(Sentence(line), pendingFeet, p);
         p.NewSection = TrackProps.PointCount == 0 || std::fabs(p.DateTime - previousTime) > kOneHour ? 1 : 0;
-        if (!AddTrackPoint(p)) {
-            NoteCut(Cut::TrackPoints, kMaxTrackPoints);
-            break;
-        }
+        if (!StoreTrackPoint(p)) break;
         previousTime = p.DateTime;
         pendingFeet = -777;
     }

@@ -9,7 +9,6 @@
 
 #include "core/byte_reader.h"
 #include "core/file_io.h"
-#include "core/conversion_record.h"
 #include "core/store.h"
 #include "core/store_entry.h"
 #include "formats/native/Kes.h"
@@ -71,10 +70,7 @@ void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
         w.Longitude = longitude / kCoordinateScale;
         w.Latitude = latitude / kCoordinateScale;
         ReadPointText(record, w);
-        if (!AddWaypoint(std::move(w))) {
-            NoteCut(Cut::Waypoints, kMaxWaypoints);
-            break;
-        }
+        if (!StoreWaypoint(std::move(w))) break;
     }
     if (!outputName.empty()) WriteWaypointFile(outputName);
 }

@@ -154,10 +154,7 @@ void ReadTrackFile(const std::string& fileName)
     while (file.Next(line)) {
         TrackPoint p;
         ParsePointLine(line, p);
-        if (!AddTrackPoint(p)) {
-            NoteCut(Cut::TrackPoints, kMaxTrackPoints);
-            break;
-        }
+        if (!StoreTrackPoint(p)) break;
     }
 }
 

@@ -91,10 +91,7 @@ void ReadWaypointFile(const std::string& fileName)
     while (file.Next(line)) {
         WayPoints w = ResetWaypoint();
         ParseWaypointLine(line, w);
-        if (!AddWaypoint(std::move(w))) {
-            NoteCut(Cut::Waypoints, kMaxWaypoints);
-            break;
-        }
+        if (!StoreWaypoint(std::move(w))) break;
     }
 }
 
