@@ -12,8 +12,6 @@ std::optional<double> pinnedUtc;
 
 constexpr double kSecondsPerDay = 86400.0;
 constexpr std::int64_t kMsPerDay = 86400000;
-constexpr std::int64_t kFirstDay = -693593;  // 0001-01-01
-constexpr std::int64_t kLastDay = 2958465;   // 9999-12-31
 
 double DayCountOf(std::time_t seconds, long nanoseconds)
 {
@@ -95,14 +93,14 @@ CalendarTime DecodeDateTime(double dayCount)
 {
     using namespace std::chrono;
     if (!std::isfinite(dayCount)) dayCount = 0;
-    if (dayCount < static_cast<double>(kFirstDay)) dayCount = static_cast<double>(kFirstDay);
-    if (dayCount > static_cast<double>(kLastDay) + 0.99999) dayCount = static_cast<double>(kLastDay) + 0.99999;
+    if (dayCount < static_cast<double>(kFirstCalendarDay)) dayCount = static_cast<double>(kFirstCalendarDay);
+    if (dayCount > static_cast<double>(kLastCalendarDay) + 0.99999) dayCount = static_cast<double>(kLastCalendarDay) + 0.99999;
 
     std::int64_t days = static_cast<std::int64_t>(std::floor(dayCount));
     std::int64_t ms = std::llround((dayCount - std::floor(dayCount)) * kMsPerDay);
     if (ms >= kMsPerDay) {
         ms -= kMsPerDay;
-        if (days < kLastDay) ++days;
+        if (days < kLastCalendarDay) ++days;
     }
     const year_month_day date{DayZero() + std::chrono::days{days}};
     CalendarTime t;

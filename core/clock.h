@@ -9,6 +9,9 @@
 extern std::int32_t TimeZoneBias;
 
 inline constexpr double kUnixEpochDay = 25569.0;  // 1970-01-01
+// The calendar's range: 0001-01-01 to 9999-12-31.
+inline constexpr std::int64_t kFirstCalendarDay = -693593;
+inline constexpr std::int64_t kLastCalendarDay = 2958465;
 
 double NowLocal();
 double NowUtc();

@@ -123,8 +123,8 @@ void AppendDecimal(std::string& out, float value, int maxDecimals) { AppendShort
 
 bool AppendUtcTime(std::string& out, double dayCount)
 {
-    static const double first = *EncodeDate(1, 1, 1);
-    static const double end = *EncodeDate(9999, 12, 31) + 1;
+    constexpr double first = kFirstCalendarDay;
+    constexpr double end = kLastCalendarDay + 1;
     if (!std::isfinite(dayCount) || dayCount < first || dayCount >= end) return false;
     const CalendarTime t = DecodeDateTime(dayCount);
     AppendDigits(out, t.Year, 4);

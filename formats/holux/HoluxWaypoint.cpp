@@ -117,8 +117,8 @@ struct RecordDate {
 // day within 0..86399, and seconds that round up to midnight move to the next day.
 RecordDate SplitDateTime(double dateTime)
 {
-    static const double firstDay = *EncodeDate(1, 1, 1);
-    static const double lastDay = *EncodeDate(9999, 12, 31);
+    constexpr double firstDay = kFirstCalendarDay;
+    constexpr double lastDay = kLastCalendarDay;
     if (!std::isfinite(dateTime)) return {};
     double day = std::floor(dateTime);
     if (day < firstDay || day > lastDay) return {};

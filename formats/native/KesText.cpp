@@ -60,8 +60,6 @@ void CheckDatumLine(std::string_view line)
 }
 
 namespace {
-constexpr double kFirstDay = -693593;  // 0001-01-01
-constexpr double kLastDay = 2958465;   // 9999-12-31
 
 struct DayAndSecond {
     std::int64_t Day;
@@ -75,7 +73,7 @@ struct DayAndSecond {
 DayAndSecond NearestSecond(double dateTime)
 {
     if (!std::isfinite(dateTime)) dateTime = 0;
-    dateTime = std::clamp(dateTime, kFirstDay, kLastDay + 0.99999);
+    dateTime = std::clamp(dateTime, double{kFirstCalendarDay}, kLastCalendarDay + 0.99999);
     const double day = std::floor(dateTime);
     std::int64_t second = 0;
     RoundProduct(dateTime - day, 86400.0, second);  // the fraction of a day count is exact
