@@ -102,21 +102,13 @@ std::optional<double> Elevation(const std::string& text)
     return metres;
 }
 
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 // Expat knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII; Windows-1252, the
 // code page of the product's own texts, is added here. Any other name is
 // kept for the message.
 int XMLCALL OnUnknownEncoding(void* unknownName, const XML_Char* name, XML_Encoding* info)
 {
-    const std::string encoding = Lower(name);
-    if (encoding != "windows-1252" && encoding != "cp1252" && encoding != "x-cp1252") {
+    const std::string encoding = UpperText(name);
+    if (encoding != "WINDOWS-1252" && encoding != "CP1252" && encoding != "X-CP1252") {
         *static_cast<std::string*>(unknownName) = std::string(name).substr(0, 40);
         return XML_STATUS_ERROR;
     }
@@ -353,9 +345,9 @@ private:
             XML_SetCharacterDataHandler(parser_, nullptr);
             EndText();
             break;
-        case Node::Wpt: StoreWaypoint(); break;
-        case Node::Rtept: StoreRoutePoint(); break;
-        case Node::Trkpt: StoreTrackPoint(); break;
+        case Node::Wpt: FinishWaypoint(); break;
+        case Node::Rtept: FinishRoutePoint(); break;
+        case Node::Trkpt: FinishTrackPoint(); break;
         case Node::Rte: FinishRoute(); break;
         case Node::Trk: FinishTrack(); break;
         case Node::Gpx: rootClosed_ = true; break;
@@ -410,7 +402,7 @@ private:
 
     // Past the store's capacity the later waypoints are left out; the routes
     // after them are still read.
-    void StoreWaypoint()
+    void FinishWaypoint()
     {
         if (!Positioned()) return;
         WayPoints w = ResetWaypoint();
@@ -438,7 +430,7 @@ private:
         RouteCount = route_;  // slots from 1, none skipped
     }
 
-    void StoreRoutePoint()
+    void FinishRoutePoint()
     {
         if (route_ < 0 || !Positioned()) return;
         RouteRecord& route = RouteList[route_];
@@ -478,7 +470,7 @@ private:
         trackOpen_ = true;
     }
 
-    void StoreTrackPoint()
+    void FinishTrackPoint()
     {
         if (!Positioned()) return;
         // A fix without a time gets the time of reading, as in the native track file.
