@@ -7,6 +7,7 @@
 
 #include "core/clock.h"
 #include "core/text_encoding.h"
+#include "core/text_fields.h"
 #include "formats/import/Mapsource.h"
 
 namespace gpx {
@@ -79,11 +80,11 @@ std::optional<int> OffsetMinutes(std::string_view text, std::size_t at)
     return (sign == '-' ? -1 : 1) * (hours * 60 + minutes);
 }
 
-std::string CompactLower(std::string_view name)
+// A symbol name as compared: letter case and blanks do not count.
+std::string Compact(std::string_view name)
 {
-    std::string out;
-    for (const char c : name)
-        if (c != ' ') out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    std::string out = UpperText(name);
+    std::erase(out, ' ');
     return out;
 }
 
@@ -265,12 +266,12 @@ std::int16_t SymbolFromName(std::string_view name)
     // Full names first, so that "Diver Down Flag 2" is not taken for the first cut one.
     static const std::vector<Known> known = [] {
         std::vector<Known> list;
-        for (const FullName& full : kFullNames) list.push_back({CompactLower(full.name), full.symbol, false});
+        for (const FullName& full : kFullNames) list.push_back({Compact(full.name), full.symbol, false});
         for (const MapsourceSymbol& row : MapsourceSymbols)
-            list.push_back({CompactLower(row.Name), row.Native, std::string_view(row.Name).size() == kCutNameLength});
+            list.push_back({Compact(row.Name), row.Native, std::string_view(row.Name).size() == kCutNameLength});
         return list;
     }();
-    const std::string wanted = CompactLower(name);
+    const std::string wanted = Compact(name);
     for (const Known& k : known)
         if (k.name == wanted || (k.cut && wanted.starts_with(k.name))) return k.symbol;
     return kDefaultMapsourceSymbol;
