@@ -14,6 +14,7 @@
 #include "core/text_fields.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/gpx/GpxText.h"
+#include "formats/native/Kes.h"
 
 namespace {
 using namespace gpx;
@@ -103,8 +104,7 @@ std::optional<float> WaypointMetres(float feet)
 // A track altitude that the native track writer shows as -777 feet has none.
 std::optional<float> TrackMetres(float metres)
 {
-    if (metres == kNoAltitude || RoundHalfEven<std::int64_t>(metres * kFeetPerMetre, -777) == -777)
-        return std::nullopt;
+    if (TrackFeet(metres) == -777) return std::nullopt;
     return Elevation(metres);
 }
 

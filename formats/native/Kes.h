@@ -2,6 +2,7 @@
 // routes (.rte, written only).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -14,6 +15,10 @@ void ReadTrackFile(const std::string& fileName);
 void WriteTrackFile(const std::string& fileName);
 
 void WriteRouteFile(const std::string& fileName);
+
+// A track point's altitude in whole feet, as the track file shows it; -777
+// when it has none.
+std::int64_t TrackFeet(float metres);
 
 // One native track file per track handed over, named after the output name
 // (TrackFileName) and listed in TrackFilesWritten.

@@ -122,9 +122,7 @@ void AppendPointLine(std::string& out, const TrackPoint& p)
     *at++ = ',';
     at = WriteInt(at, p.NewSection, 0);
     *at++ = ',';
-    const std::int64_t feet =
-        p.Altitude == kNoAltitude ? -777 : RoundHalfEven<std::int64_t>(p.Altitude * kFeetPerMetre, -777);
-    at = WriteInt(at, feet, 7);
+    at = WriteInt(at, TrackFeet(p.Altitude), 7);
     *at++ = ',';
     at = WriteReal(at, p.DateTime, 13, 7);
     *at++ = ',';
@@ -135,6 +133,11 @@ void AppendPointLine(std::string& out, const TrackPoint& p)
     out.append(line, at);
 }
 }  // namespace
+
+std::int64_t TrackFeet(float metres)
+{
+    return metres == kNoAltitude ? -777 : RoundHalfEven<std::int64_t>(metres * kFeetPerMetre, -777);
+}
 
 void ReadTrackFile(const std::string& fileName)
 {
