@@ -20,7 +20,4 @@ void CommandFrontEnd::AddLine(const std::string& text)
 
 bool CommandFrontEnd::Succeeded() const { return reachedDone_ && !ReadFailed; }
 
-void CommandFrontEnd::Report(const std::string& text)
-{
-    std::fprintf(err_, "%s: %s\n", kCommandName, text.c_str());
-}
+void SayAsCommand(std::FILE* err, const std::string& text) { std::fprintf(err, "%s: %s\n", kCommandName, text.c_str()); }

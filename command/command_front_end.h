@@ -8,6 +8,9 @@
 #include "command/plan.h"
 #include "core/frontend.h"
 
+// A line "kes-convert: TEXT" on err: how the command says anything but progress.
+void SayAsCommand(std::FILE* err, const std::string& text);
+
 class CommandFrontEnd final : public FrontEnd {
 public:
     CommandFrontEnd(const ConversionJob& job, bool quiet, std::FILE* err);
@@ -24,8 +27,8 @@ public:
     // message box after which the conversion goes on (a newer file version, a
     // damaged tail): a conversion fails only when it stops short or the reader
     // rejects its input, and the reason is the message shown before.
-    void ShowMessage(const std::string& text) override { Report(text); }
-    void ShowLimitMessage(const std::string& text) override { Report(text); }
+    // (ShowLimitMessage keeps its default, which comes here.)
+    void ShowMessage(const std::string& text) override { SayAsCommand(err_, text); }
     void SetBusyCursor(bool) override {}
     void ProcessMessages() override {}
 
@@ -33,8 +36,6 @@ public:
     bool Succeeded() const;
 
 private:
-    void Report(const std::string& text);
-
     const ConversionJob& job_;
     bool quiet_;
     std::FILE* err_;

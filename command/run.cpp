@@ -12,27 +12,25 @@
 #include "core/convert.h"
 
 namespace {
-void Say(std::FILE* err, const std::string& text) { std::fprintf(err, "%s: %s\n", kCommandName, text.c_str()); }
-
 int UsageError(std::FILE* err, const std::string& text)
 {
-    Say(err, text);
+    SayAsCommand(err, text);
     return 2;
 }
 
 bool RunJob(const ConversionJob& job, bool quiet, std::FILE* err)
 {
     if (!job.refusal.empty()) {
-        Say(err, job.refusal);
+        SayAsCommand(err, job.refusal);
         return false;
     }
     if (!quiet)
-        for (const std::string& choice : job.choices) Say(err, choice);
+        for (const std::string& choice : job.choices) SayAsCommand(err, choice);
     CommandFrontEnd frontEnd(job, quiet, err);
     try {
         Convert(frontEnd);
     } catch (const std::exception& error) {
-        Say(err, error.what());
+        SayAsCommand(err, error.what());
         return false;
     }
     return frontEnd.Succeeded();
@@ -59,7 +57,7 @@ int RunConvertCommand(int argc, char** argv, std::FILE* out, std::FILE* err)
         std::error_code error;
         std::filesystem::create_directories(options.output, error);
         if (error) {
-            Say(err, "cannot make the folder " + options.output + ": " + error.message());
+            SayAsCommand(err, "cannot make the folder " + options.output + ": " + error.message());
             return 1;
         }
     }
@@ -70,10 +68,10 @@ int RunConvertCommand(int argc, char** argv, std::FILE* out, std::FILE* err)
         if (i > 0 && !options.quiet) std::fputs("\n", err);
         if (!RunJob(job, options.quiet, err)) {
             ++failed;
-            Say(err, job.inputs.front() + " was not converted");
+            SayAsCommand(err, job.inputs.front() + " was not converted");
         }
     }
     if (failed > 0 && plan.jobs.size() > 1)
-        Say(err, std::to_string(failed) + " of " + std::to_string(plan.jobs.size()) + " files were not converted");
+        SayAsCommand(err, std::to_string(failed) + " of " + std::to_string(plan.jobs.size()) + " files were not converted");
     return failed > 0 ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 #include "command/options.h"
 #include "core/catalogue.h"
 #include "core/format_lookup.h"
+#include "core/text_fields.h"
 
 std::string HelpText()
 {
@@ -59,11 +60,8 @@ std::string ExtensionsOf(const FileType_Record& row)
     return text.empty() ? "-" : text;
 }
 
-std::string Padded(std::string text, std::size_t width)
-{
-    text.resize(std::max(width, text.size()), ' ');
-    return text;
-}
+// Every column is as wide as its longest entry and two blanks.
+std::string Padded(const std::string& text, std::size_t width) { return PadRightSpaces(text, static_cast<int>(width)); }
 
 std::string Section(const char* title, FormatTable table)
 {
