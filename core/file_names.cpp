@@ -39,3 +39,8 @@ std::string StripQuotes(const std::string& text)
     if (s.back() == '"') s.back() = ' ';
     return TrimSpaces(s);
 }
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
+}

@@ -13,5 +13,7 @@ std::string ExtractFileExt(const std::string& path);
 // Name for track number n of a reader that writes one file per track:
 // the output name without its extension, "_", n and ".plt".
 std::string TrackFileName(const std::string& outputName, int n);
+// name in folder, with one '/' between them.
+std::string JoinPath(const std::string& folder, const std::string& name);
 // Trims blanks, turns a leading and a trailing double quote into blanks and trims again.
 std::string StripQuotes(const std::string& text);

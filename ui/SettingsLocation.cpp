@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/file_names.h"
 #include "core/text_fields.h"
 
 namespace {
@@ -28,16 +29,11 @@ std::string HomeFolder()
         home = found->pw_dir;
     return home.empty() ? "/" : home;
 }
-
-std::string Join(const std::string& folder, const std::string& name)
-{
-    return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
-}
 }  // namespace
 
 SettingsLocation ChooseSettingsLocation(const SettingsHost& host)
 {
-    const std::string besideProgram = Join(host.programFolder, kFileName);
+    const std::string besideProgram = JoinPath(host.programFolder, kFileName);
     const bool folderWritable = host.canWrite(host.programFolder);
     // A file already there that this user can rewrite means portable use too;
     // one that cannot be rewritten would fail every save, so it is left alone.
@@ -45,8 +41,8 @@ SettingsLocation ChooseSettingsLocation(const SettingsHost& host)
         return {besideProgram, folderWritable ? host.programFolder : host.home, false};
     // Only an absolute $XDG_CONFIG_HOME counts; anything else is ignored.
     const std::string configHome =
-        !host.configHome.empty() && host.configHome.front() == '/' ? host.configHome : Join(host.home, ".config");
-    return {Join(Join(configHome, "kesTranscribe"), kFileName), host.home, true};
+        !host.configHome.empty() && host.configHome.front() == '/' ? host.configHome : JoinPath(host.home, ".config");
+    return {JoinPath(JoinPath(configHome, "kesTranscribe"), kFileName), host.home, true};
 }
 
 SettingsLocation HostSettingsLocation()

@@ -448,7 +448,7 @@ std::string TfmMain::OutputFileText()
     const std::string name = StripQuotes(typed);
     const std::string folder = cOutPutFile->InitialDir().toStdString();
     if (IsBlank(name) || name.find('/') != std::string::npos || folder.empty()) return typed;
-    return folder.back() == '/' ? folder + name : folder + '/' + name;
+    return JoinPath(folder, name);
 }
 
 int TfmMain::InputPosition() { return cInputFileFormat->currentIndex(); }
