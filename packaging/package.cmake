@@ -19,11 +19,12 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "converter for GPS waypoint, track and rou
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[
 kesTranscribe is a desktop program that converts the files of
 satellite-navigation devices and programs: waypoints, tracks and routes.
-It reads fourteen formats (Kestrelmaps, Holux, MapSend, Magellan memory
-card, Nobletec, NMEA 0183, MapSource .mps and .gdb, TomTom .ov2) and
-writes the Kestrelmaps and Holux ones. Inputs that hold several tracks
-give one track file per track. The kes-convert command does the same
-conversions from the command line, for scripts and batches.]=])
+It reads sixteen formats (Kestrelmaps, Holux, MapSend, Magellan memory
+card, Nobletec, NMEA 0183, MapSource .mps and .gdb, TomTom .ov2, GPX)
+and writes the Kestrelmaps, Holux and GPX ones. Inputs that hold several
+tracks give one track file per track, or go into one GPX file or one
+Holux track image. The kes-convert command does the same conversions
+from the command line, for scripts and batches.]=])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KES_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
