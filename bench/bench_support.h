@@ -6,9 +6,10 @@
 
 #include "core/store.h"
 
-inline std::string BenchFolder()
+// The scratch folder, or a folder of its own inside it for a group of benchmarks.
+inline std::string BenchFolder(const std::string& group = "")
 {
-    const auto folder = std::filesystem::temp_directory_path() / "kes-bench";
+    const auto folder = std::filesystem::temp_directory_path() / "kes-bench" / group;
     std::filesystem::create_directories(folder);
     return folder.string();
 }

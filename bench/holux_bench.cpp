@@ -5,22 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "core/store.h"
 #include "formats/holux/Holux.h"
 #include "formats/native/Kes.h"
 
-namespace {
-std::string HoluxBenchFolder()
-{
-    const auto folder = std::filesystem::temp_directory_path() / "kes-bench-holux";
-    std::filesystem::create_directories(folder);
-    return folder.string();
-}
-}  // namespace
-
 static void BM_HoluxWaypoints500WriteAndReadBack(benchmark::State& state)
 {
-    const std::string image = HoluxBenchFolder() + "/points.wrt";
+    const std::string image = BenchFolder("holux") + "/points.wrt";
     for (auto _ : state) {
         state.PauseTiming();
         ClearWaypoints();
@@ -44,7 +36,7 @@ BENCHMARK(BM_HoluxWaypoints500WriteAndReadBack)->Unit(benchmark::kMillisecond);
 // Five native 2,500-point tracks merged into one image, then split back into five native files.
 static void BM_HoluxTracks5x2500WriteAndReadBack(benchmark::State& state)
 {
-    const std::string folder = HoluxBenchFolder();
+    const std::string folder = BenchFolder("holux");
     std::vector<std::string> tracks;
     for (int t = 0; t < 5; ++t) {
         ClearTracks();

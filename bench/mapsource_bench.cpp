@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "bench/bench_inputs.h"
 #include "core/convert.h"
 #include "core/file_io.h"
@@ -12,24 +13,15 @@
 #include "formats/import/MapsourceGDB.h"
 #include "formats/native/Kes.h"
 
-namespace {
-std::string Folder()
-{
-    const auto folder = std::filesystem::temp_directory_path() / "kes-bench-mapsource";
-    std::filesystem::create_directories(folder);
-    return folder.string();
-}
-}  // namespace
-
 static void BM_Gdb10kWaypointsToWaypointFile(benchmark::State& state)
 {
-    const std::string input = Folder() + "/waypoints.gdb";
+    const std::string input = BenchFolder("mapsource") + "/waypoints.gdb";
     WriteFileSafely(input, bench::GdbWaypoints(10000));
     SilentFrontEnd front(11);
     ScopedFrontEnd scope(front);
     for (auto _ : state) {
-        ReadMapsourceGdbFile(input, Folder() + "/waypoints.wpt");
-        WriteWaypointFile(Folder() + "/waypoints.wpt");
+        ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/waypoints.wpt");
+        WriteWaypointFile(BenchFolder("mapsource") + "/waypoints.wpt");
     }
     state.counters["waypoints"] = WaypointCount;
 }
@@ -37,14 +29,14 @@ BENCHMARK(BM_Gdb10kWaypointsToWaypointFile)->Unit(benchmark::kMillisecond);
 
 static void BM_Gdb109_10kWaypointsAndARouteToNativeFiles(benchmark::State& state)
 {
-    const std::string input = Folder() + "/waypoints-109.gdb";
+    const std::string input = BenchFolder("mapsource") + "/waypoints-109.gdb";
     WriteFileSafely(input, bench::GdbWaypoints(10000, 109));
     SilentFrontEnd front(11);
     ScopedFrontEnd scope(front);
     for (auto _ : state) {
-        ReadMapsourceGdbFile(input, Folder() + "/waypoints-109.wpt");
-        WriteWaypointFile(Folder() + "/waypoints-109.wpt");
-        WriteRouteFile(Folder() + "/waypoints-109.rte");
+        ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/waypoints-109.wpt");
+        WriteWaypointFile(BenchFolder("mapsource") + "/waypoints-109.wpt");
+        WriteRouteFile(BenchFolder("mapsource") + "/waypoints-109.rte");
     }
     state.counters["waypoints"] = WaypointCount;
     state.counters["route points"] = RouteList[1].PointCount;
@@ -53,13 +45,13 @@ BENCHMARK(BM_Gdb109_10kWaypointsAndARouteToNativeFiles)->Unit(benchmark::kMillis
 
 static void BM_Gdb100kPointTrackToTrackFile(benchmark::State& state)
 {
-    const std::string input = Folder() + "/track.gdb";
+    const std::string input = BenchFolder("mapsource") + "/track.gdb";
     WriteFileSafely(input, bench::GdbTrack(100000));
     SilentFrontEnd front(12);
     ScopedFrontEnd scope(front);
     for (auto _ : state) {
         TrackFilesWritten.clear();
-        ReadMapsourceGdbFile(input, Folder() + "/track.plt");
+        ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/track.plt");
     }
     state.counters["points"] = TrackProps.PointCount;
     state.counters["files"] = static_cast<double>(TrackFilesWritten.size());
