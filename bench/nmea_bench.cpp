@@ -5,6 +5,7 @@
 #include <string>
 
 #include "bench/bench_inputs.h"
+#include "bench/bench_support.h"
 #include "core/store.h"
 #include "formats/import/nmea.h"
 #include "formats/native/Kes.h"
@@ -12,9 +13,7 @@
 namespace {
 std::string WriteLog(int fixes)
 {
-    const auto folder = std::filesystem::temp_directory_path() / "kes-bench";
-    std::filesystem::create_directories(folder);
-    const std::string path = (folder / "receiver.nmea").string();
+    const std::string path = BenchFolder() + "/receiver.nmea";
     bench::SaveInput(path, bench::NmeaLog(fixes, true));
     return path;
 }
