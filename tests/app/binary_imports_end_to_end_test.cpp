@@ -5,16 +5,10 @@
 #include "core/text_fields.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/sample_files.h"
+#include "tests/support/format_positions.h"
 #include "tests/support/test_files.h"
 
 namespace {
-const char* const kTomTom = "13";
-const char* const kMapsendWaypoint = "4";
-const char* const kMapsendTrack = "5";
-const char* const kKesWaypoint = "0";
-const char* const kKesTrack = "1";
-const char* const kHoluxWaypoint = "2";
-const char* const kHoluxTrack = "3";
 
 using samples::MapsendTrack;
 using samples::Ov2;

@@ -13,14 +13,11 @@
 #include "core/store.h"
 #include "formats/gpx/Gpx.h"
 #include "tests/support/sample_files.h"
+#include "tests/support/format_positions.h"
 #include "tests/support/test_files.h"
 
 namespace {
 namespace fs = std::filesystem;
-const char* const kGpxWaypointsIn = "14";
-const char* const kGpxTracksIn = "15";
-const char* const kGpxWaypointsOut = "4";
-const char* const kGpxTrackOut = "5";
 constexpr std::size_t kTrackRecords = 131088;
 
 std::size_t Count(const std::string& text, const std::string& part)

@@ -7,14 +7,11 @@
 #include "core/store.h"
 #include "formats/native/Kes.h"
 #include "tests/support/byte_builder.h"
+#include "tests/support/format_positions.h"
 #include "tests/support/test_files.h"
 
 namespace {
 namespace fs = std::filesystem;
-const char* const kKesWaypoint = "0";
-const char* const kKesTrack = "1";
-const char* const kHoluxWaypoint = "2";
-const char* const kHoluxTrack = "3";
 constexpr std::size_t kTrackRecords = 131088;
 constexpr std::size_t kRouteHeader = 21508, kRouteRecords = 21580;
 

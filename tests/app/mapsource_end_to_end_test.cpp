@@ -6,14 +6,10 @@
 
 #include "core/text_fields.h"
 #include "tests/support/byte_builder.h"
+#include "tests/support/format_positions.h"
 #include "tests/support/test_files.h"
 
 namespace {
-const char* const kMapsourceWaypoints = "11";
-const char* const kMapsourceTracks = "12";
-const char* const kKesWaypoint = "0";
-const char* const kKesTrack = "1";
-const char* const kHoluxTrack = "3";
 
 std::int32_t Semi(double degrees) { return static_cast<std::int32_t>(std::lround(degrees * 2147483648.0 / 180.0)); }
 

@@ -7,19 +7,13 @@
 #include <limits>
 
 #include "tests/support/mapsource_files.h"
+#include "tests/support/format_positions.h"
 #include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
 namespace ms = mapsource_files;
 
 namespace {
-const char* const kKesWaypoint = "0";
-const char* const kKesTrack = "1";
-const char* const kHoluxWaypoint = "2";
-const char* const kHoluxTrack = "3";
-const char* const kNmea = "8";
-const char* const kMapsourceWaypoints = "11";
-const char* const kMapsourceTracks = "12";
 const std::string kEarlier = "an earlier output\r\n";
 
 std::string Gdb()
