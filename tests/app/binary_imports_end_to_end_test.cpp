@@ -9,7 +9,6 @@
 #include "tests/support/test_files.h"
 
 namespace {
-
 using samples::MapsendTrack;
 using samples::Ov2;
 
