@@ -10,7 +10,6 @@
 #include "tests/support/test_files.h"
 
 namespace {
-
 std::int32_t Semi(double degrees) { return static_cast<std::int32_t>(std::lround(degrees * 2147483648.0 / 180.0)); }
 
 void Record(ByteBuilder& file, char type, const ByteBuilder& body)
