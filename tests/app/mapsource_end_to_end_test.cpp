@@ -6,11 +6,12 @@
 
 #include "core/text_fields.h"
 #include "tests/support/byte_builder.h"
+#include "tests/support/mapsource_files.h"
 #include "tests/support/format_positions.h"
 #include "tests/support/test_files.h"
 
 namespace {
-std::int32_t Semi(double degrees) { return static_cast<std::int32_t>(std::lround(degrees * 2147483648.0 / 180.0)); }
+using mapsource_files::Semicircles;
 
 void Record(ByteBuilder& file, char type, const ByteBuilder& body)
 {
@@ -28,7 +29,7 @@ std::string Mps(std::uint16_t version)
     ByteBuilder w;
     w.zeroText("Summit, North");
     Gap(w);
-    w.i32(Semi(46.5)).i32(Semi(7.25)).u8(1).f64(100).zeroText("cairn, big").fill(17, 0).i32(106).fill(20, 0);
+    w.i32(Semicircles(46.5)).i32(Semicircles(7.25)).u8(1).f64(100).zeroText("cairn, big").fill(17, 0).i32(106).fill(20, 0);
     Record(f, 'W', w);
     return f.str();
 }
@@ -41,7 +42,7 @@ std::string GdbWithRouteAndTracks()
     ByteBuilder w;
     w.zeroText("Hut");
     Gap(w);
-    w.i32(Semi(47)).i32(Semi(8)).u8(0).zeroText("").u8(0).i32(0).i32(0).i32(8).i32(0).u8(0);
+    w.i32(Semicircles(47)).i32(Semicircles(8)).u8(0).zeroText("").u8(0).i32(0).i32(0).i32(8).i32(0).u8(0);
     w.u16(0).i32(0).zeroText("").zeroText("").u16(0).u8(0).u8(0);
     Record(f, 'W', w);
     ByteBuilder r;
@@ -52,7 +53,7 @@ std::string GdbWithRouteAndTracks()
         const bool first = name[0] == 'A';
         r.fill(19, 0).u32(first ? 2 : 0);
         // Link points and the leg's bounds (after a flag byte 0); the last point has neither.
-        if (first) r.i32(Semi(47)).i32(Semi(8)).u8(0).i32(Semi(47.5)).i32(Semi(8.5)).u8(0);
+        if (first) r.i32(Semicircles(47)).i32(Semicircles(8)).u8(0).i32(Semicircles(47.5)).i32(Semicircles(8.5)).u8(0);
         r.u8(first ? 0 : 1);
         if (first) r.i32(0).i32(0).u8(0).i32(0).i32(0).u8(0);
         r.fill(8, 0xff);
@@ -61,7 +62,7 @@ std::string GdbWithRouteAndTracks()
     for (int t = 1; t <= 3; ++t) {
         ByteBuilder b;
         b.zeroText("Track " + std::to_string(t)).u8(0).i32(0).u32(2);
-        for (int p = 0; p < 2; ++p) b.i32(Semi(45 + t)).i32(Semi(p)).u8(0).u8(1).u32(1000000000u).u8(0).u8(0);
+        for (int p = 0; p < 2; ++p) b.i32(Semicircles(45 + t)).i32(Semicircles(p)).u8(0).u8(1).u32(1000000000u).u8(0).u8(0);
         Record(f, 'T', b);
     }
     return f.str();

@@ -11,13 +11,14 @@
 #include "core/store.h"
 #include "formats/import/MapsourceGDB.h"
 #include "tests/support/byte_builder.h"
+#include "tests/support/mapsource_files.h"
 #include "tests/support/recording_front_end.h"
 #include "tests/support/test_files.h"
 
 namespace {
 constexpr double kLocalNow = 45000.25;
 
-std::int32_t Semi(double degrees) { return static_cast<std::int32_t>(std::lround(degrees * 2147483648.0 / 180.0)); }
+using mapsource_files::Semicircles;
 
 ByteBuilder GdbHead(std::uint16_t version)
 {
@@ -86,7 +87,7 @@ void AddWaypoint(ByteBuilder& file, const Wpt& w, std::uint16_t version = 108)
     ByteBuilder b;
     b.zeroText(w.name_);
     Gap(b, w.region_);
-    b.i32(Semi(w.lat_)).i32(Semi(w.lon_));
+    b.i32(Semicircles(w.lat_)).i32(Semicircles(w.lon_));
     Flagged(b, w.hasAlt_, w.metres_);
     b.zeroText(w.comment_);
     Flagged(b, w.hasProximity_, w.proximity_);
@@ -118,7 +119,7 @@ struct Link {
 
 void Block(ByteBuilder& b, const Link& p, bool hasAlt = false, double metres = 0)
 {
-    b.i32(Semi(p.lat)).i32(Semi(p.lon));
+    b.i32(Semicircles(p.lat)).i32(Semicircles(p.lon));
     Flagged(b, hasAlt, metres);
 }
 
@@ -175,7 +176,7 @@ void AddTrack(ByteBuilder& file, const std::string& name, const std::vector<Pt>&
     ByteBuilder b;
     b.zeroText(name).u8(0).i32(0).u32(static_cast<std::uint32_t>(points.size()));
     for (const Pt& p : points) {
-        b.i32(Semi(p.lat_)).i32(Semi(p.lon_));
+        b.i32(Semicircles(p.lat_)).i32(Semicircles(p.lon_));
         Flagged(b, p.hasAlt_, p.metres_);
         b.u8(p.timed_ ? 1 : 0);
         if (p.timed_) b.u32(p.seconds_);

@@ -12,13 +12,14 @@
 #include "core/store.h"
 #include "formats/import/Mapsource.h"
 #include "tests/support/byte_builder.h"
+#include "tests/support/mapsource_files.h"
 #include "tests/support/recording_front_end.h"
 #include "tests/support/test_files.h"
 
 namespace {
 constexpr double kLocalNow = 45000.25;
 
-std::int32_t Semi(double degrees) { return static_cast<std::int32_t>(std::lround(degrees * 2147483648.0 / 180.0)); }
+using mapsource_files::Semicircles;
 
 ByteBuilder MpsHead(std::uint16_t version)
 {
@@ -57,7 +58,7 @@ void AddWaypoint(ByteBuilder& file, const Wpt& w)
 {
     ByteBuilder b;
     b.zeroText(w.name_).u32(0).fixed(w.region_, 3).u16(0).fill(12, 0xff).u16(0).u32(0xffffffff);
-    b.i32(Semi(w.lat_)).i32(Semi(w.lon_)).u8(w.altFlag_).f64(w.metres_).zeroText(w.comment_);
+    b.i32(Semicircles(w.lat_)).i32(Semicircles(w.lon_)).u8(w.altFlag_).f64(w.metres_).zeroText(w.comment_);
     b.fill(17, 0).i32(w.symbol_).fill(20, 0);
     Record(file, 'W', b);
 }
@@ -82,7 +83,7 @@ void AddTrack(ByteBuilder& file, const std::string& name, const std::vector<Pt>&
     ByteBuilder b;
     b.zeroText(name).u8(0).i32(0).i32(static_cast<std::int32_t>(points.size()));
     for (const Pt& p : points)
-        b.i32(Semi(p.lat_)).i32(Semi(p.lon_)).u8(p.altFlag_).f64(p.metres_).u8(p.timeFlag_).u32(p.seconds_).u8(0).f64(0);
+        b.i32(Semicircles(p.lat_)).i32(Semicircles(p.lon_)).u8(p.altFlag_).f64(p.metres_).u8(p.timeFlag_).u32(p.seconds_).u8(0).f64(0);
     Record(file, 'T', b);
 }
 
