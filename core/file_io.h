@@ -1,5 +1,5 @@
-// The file layer: whole-file reads, the one safe-write routine every output
-// goes through, and the one exception type for file errors.
+// The file layer: a read of part of a file, the one safe-write routine every
+// output goes through, and the one exception type for file errors.
 #pragma once
 
 #include <cstdint>
