@@ -15,8 +15,7 @@ class PrintingFrontEnd final : public FrontEnd {
 public:
     PrintingFrontEnd(int input, int output, std::string outputName, std::vector<std::string> inputs)
         : input_(input), output_(output), outputName_(std::move(outputName)), inputs_(std::move(inputs))
-    {
-    }
+    {}
     std::string InputFileText() override { return inputs_.front(); }
     std::vector<std::string> ChosenInputFiles() override
     {
@@ -51,8 +50,9 @@ int main(int argc, char** argv)
 {
     int input = -1, output = -1;
     if (argc < 5 || !ParsePosition(argv[1], input) || !ParsePosition(argv[2], output)) {
-        std::fprintf(stderr,
-                     "usage: kes-headless INPUT_POSITION OUTPUT_POSITION OUTPUT_NAME INPUT_NAME [MORE_INPUT_NAMES...]\n");
+        std::fprintf(
+            stderr,
+            "usage: kes-headless INPUT_POSITION OUTPUT_POSITION OUTPUT_NAME INPUT_NAME [MORE_INPUT_NAMES...]\n");
         return 2;
     }
     BuildFormatCatalogue();

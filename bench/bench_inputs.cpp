@@ -87,17 +87,16 @@ std::string NmeaLog(int fixes, bool otherSentence, const std::string& lineEnd)
         const int day = 1 + i / 86400 % 28;
         AppendLine(log, lineEnd, "$GPGGA,%02d%02d%02d.379,42%07.4f,N,08807.3033,W,1,05,1.6,%.1f,M,-34.2,M,,*46", h, m,
                    s, minutes, 200 + (i % 500) / 10.0);
-        AppendLine(log, lineEnd, "$GPRMC,%02d%02d%02d.379,A,42%07.4f,N,08807.3033,W,0.17,138.92,%02d0804,,*12", h, m,
-                   s, minutes, day);
+        AppendLine(log, lineEnd, "$GPRMC,%02d%02d%02d.379,A,42%07.4f,N,08807.3033,W,0.17,138.92,%02d0804,,*12", h, m, s,
+                   minutes, day);
         if (otherSentence) AppendLine(log, lineEnd, "$GPVTG,138.92,T,,M,0.17,N,0.3,K*64");
     }
     return log;
 }
 
 namespace {
-const char* const kGpxHead =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"bench\" "
-    "xmlns=\"http://www.topografix.com/GPX/1/1\" xmlns:ns3=\"urn:bench:extensions\">\n";
+const char* const kGpxHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"bench\" "
+                             "xmlns=\"http://www.topografix.com/GPX/1/1\" xmlns:ns3=\"urn:bench:extensions\">\n";
 }
 
 std::string GpxTrack(int points, GpxStyle style, int pointsPerTrack)
@@ -113,14 +112,16 @@ std::string GpxTrack(int points, GpxStyle style, int pointsPerTrack)
         const double latitude = 40.188949769362807 + (i % 100000) * 1e-5;
         const double longitude = -105.17836097627878 - (i % 100000) * 1e-5;
         if (style == GpxStyle::Receiver) {
-            AppendLine(out, "\n",
-                       "<trkpt lat=\"%.6f\" lon=\"%.6f\"><ele>%.2f</ele><time>2023-01-16T%02d:%02d:%02dZ</time></trkpt>",
-                       latitude, longitude, 1531.4 + i % 100, h, m, s);
+            AppendLine(
+                out, "\n",
+                "<trkpt lat=\"%.6f\" lon=\"%.6f\"><ele>%.2f</ele><time>2023-01-16T%02d:%02d:%02dZ</time></trkpt>",
+                latitude, longitude, 1531.4 + i % 100, h, m, s);
         } else {
-            AppendLine(out, "\n",
-                       "<trkpt lat=\"%.15f\" lon=\"%.14f\">\n <ele>%.1f</ele>\n <time>2023-01-16T%02d:%02d:%02d.000Z</time>"
-                       "\n <extensions><ns3:hr>%d</ns3:hr></extensions>\n</trkpt>",
-                       latitude, longitude, 1531.4 + i % 100, h, m, s, 80 + i % 40);
+            AppendLine(
+                out, "\n",
+                "<trkpt lat=\"%.15f\" lon=\"%.14f\">\n <ele>%.1f</ele>\n <time>2023-01-16T%02d:%02d:%02d.000Z</time>"
+                "\n <extensions><ns3:hr>%d</ns3:hr></extensions>\n</trkpt>",
+                latitude, longitude, 1531.4 + i % 100, h, m, s, 80 + i % 40);
         }
     }
     if (points > 0) out += "</trkseg></trk>\n";
@@ -153,7 +154,8 @@ std::string KesTrack(int points, const std::string& name, const std::string& lin
 {
     std::string out;
     out.reserve(static_cast<std::size_t>(points) * 80 + 200);
-    for (const char* header : {"Kestrelmaps Track Point File Version 2.1", "WGS 84", "Altitude is in Feet", "Reserved 3"})
+    for (const char* header :
+         {"Kestrelmaps Track Point File Version 2.1", "WGS 84", "Altitude is in Feet", "Reserved 3"})
         AppendLine(out, lineEnd, "%s", header);
     AppendLine(out, lineEnd, "0,2,255,%s,1,0,0,255", name.c_str());
     AppendLine(out, lineEnd, "0");
@@ -214,9 +216,11 @@ std::string TomTomOv2(int points, bool extended)
 
 std::string MapsendTrack(int points)
 {
-    std::string out = "\x0c" "MapSend file4";
+    std::string out = "\x0c"
+                      "MapSend file4";
     Put<std::int32_t>(out, 2);
-    out += "\x05" "bench";
+    out += "\x05"
+           "bench";
     Put<std::int32_t>(out, points);
     for (int i = 0; i < points; ++i) {
         Put<double>(out, -0.1 - i * 1e-5);

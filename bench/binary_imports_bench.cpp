@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <string>
 
-#include "bench/bench_support.h"
 #include "bench/bench_inputs.h"
+#include "bench/bench_support.h"
 #include "core/store.h"
 #include "formats/import/Mapsend.h"
 #include "formats/import/tomtom.h"

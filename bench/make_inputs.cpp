@@ -61,7 +61,9 @@ int main(int argc, char** argv)
         // Inputs a reader walks through to the end, 200 MB each: a log
         // without one sentence it knows, a .gdb of records it skips, one line.
         WriteRepeated(folder / "garbage.nmea", "$GPXXX,no fix here,0,0,0,0,0,0,0,0*00\r\n", kTwoHundredMegabytes);
-        std::string unknown("\xF4\x01\0\0" "Z", 5);  // a record of type Z, 500 bytes long
+        std::string unknown("\xF4\x01\0\0"
+                            "Z",
+                            5);  // a record of type Z, 500 bytes long
         unknown.append(500, 'u');
         WriteRepeated(folder / "unknown-records.gdb", unknown, kTwoHundredMegabytes, bench::GdbWaypoints(0));
         WriteRepeated(folder / "one-line.nmea", std::string(1 << 20, 'x'), kTwoHundredMegabytes);
@@ -75,7 +77,8 @@ int main(int argc, char** argv)
             const std::string body = track.substr(head.size(), track.rfind("</gpx>") - head.size());
             std::ofstream large(folder / "large.gpx", std::ios::binary | std::ios::trunc);
             large << head;
-            for (std::size_t written = head.size(); written < kTwoHundredMegabytes; written += body.size()) large << body;
+            for (std::size_t written = head.size(); written < kTwoHundredMegabytes; written += body.size())
+                large << body;
             large << "</gpx>\n";
             if (!large) throw std::runtime_error("cannot write large.gpx");
         }

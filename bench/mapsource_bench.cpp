@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <string>
 
-#include "bench/bench_support.h"
 #include "bench/bench_inputs.h"
+#include "bench/bench_support.h"
 #include "core/convert.h"
 #include "core/file_io.h"
 #include "core/frontend.h"

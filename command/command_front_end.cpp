@@ -4,8 +4,7 @@
 
 CommandFrontEnd::CommandFrontEnd(const ConversionJob& job, bool quiet, std::FILE* err)
     : job_(job), quiet_(quiet), err_(err)
-{
-}
+{}
 
 std::vector<std::string> CommandFrontEnd::ChosenInputFiles()
 {
@@ -20,4 +19,7 @@ void CommandFrontEnd::AddLine(const std::string& text)
 
 bool CommandFrontEnd::Succeeded() const { return reachedDone_ && !ReadFailed; }
 
-void SayAsCommand(std::FILE* err, const std::string& text) { std::fprintf(err, "%s: %s\n", kCommandName, text.c_str()); }
+void SayAsCommand(std::FILE* err, const std::string& text)
+{
+    std::fprintf(err, "%s: %s\n", kCommandName, text.c_str());
+}

@@ -94,8 +94,8 @@ void ChooseFormats(const Request& r, ConversionJob& job)
         job.choices.push_back("writing " + r.options.output + " as " + Described(OutputFormats[job.outputPosition]) +
                               ", " + InWords(guess.evidence));
     }
-    job.output = r.outputIsFolder ? NameInFolder(r.options.output, input, OutputFormats[job.outputPosition])
-                                  : r.options.output;
+    job.output =
+        r.outputIsFolder ? NameInFolder(r.options.output, input, OutputFormats[job.outputPosition]) : r.options.output;
 }
 
 // Converted one by one, no output may replace an input of the same command or
@@ -117,8 +117,7 @@ void RefuseClashes(std::vector<ConversionJob>& jobs, const std::vector<std::stri
         else if (earlier != outputFiles.end())
             job.refusal = "not converting " + job.inputs.front() + ": its output " + job.output +
                           " is already the output of " + earlier->second->inputs.front();
-        else
-            outputFiles.emplace(output, &job);
+        else outputFiles.emplace(output, &job);
     }
 }
 }  // namespace

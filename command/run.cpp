@@ -72,6 +72,7 @@ int RunConvertCommand(int argc, char** argv, std::FILE* out, std::FILE* err)
         }
     }
     if (failed > 0 && plan.jobs.size() > 1)
-        SayAsCommand(err, std::to_string(failed) + " of " + std::to_string(plan.jobs.size()) + " files were not converted");
+        SayAsCommand(err,
+                     std::to_string(failed) + " of " + std::to_string(plan.jobs.size()) + " files were not converted");
     return failed > 0 ? 1 : 0;
 }

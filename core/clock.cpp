@@ -83,8 +83,8 @@ std::optional<double> EncodeDate(int y, int m, int d)
 
 std::optional<double> EncodeTime(int hour, int minute, int second, int millisecond)
 {
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
-        millisecond < 0 || millisecond > 999)
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || millisecond < 0 ||
+        millisecond > 999)
         return std::nullopt;
     return (((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + millisecond) / kMsPerDay;
 }
@@ -94,7 +94,8 @@ CalendarTime DecodeDateTime(double dayCount)
     using namespace std::chrono;
     if (!std::isfinite(dayCount)) dayCount = 0;
     if (dayCount < static_cast<double>(kFirstCalendarDay)) dayCount = static_cast<double>(kFirstCalendarDay);
-    if (dayCount > static_cast<double>(kLastCalendarDay) + 0.99999) dayCount = static_cast<double>(kLastCalendarDay) + 0.99999;
+    if (dayCount > static_cast<double>(kLastCalendarDay) + 0.99999)
+        dayCount = static_cast<double>(kLastCalendarDay) + 0.99999;
 
     std::int64_t days = static_cast<std::int64_t>(std::floor(dayCount));
     std::int64_t ms = std::llround((dayCount - std::floor(dayCount)) * kMsPerDay);

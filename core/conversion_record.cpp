@@ -33,12 +33,14 @@ std::string CutMessage(Cut cut, int kept)
     case Cut::Waypoints:
         return "Only the first " + n + " Waypoints are read" + limitation + "The rest of the input file is left out.";
     case Cut::TrackPoints:
-        return "Only the first " + n + " Track Points are read" + limitation + "The rest of the input file is left out.";
+        return "Only the first " + n + " Track Points are read" + limitation +
+               "The rest of the input file is left out.";
     case Cut::LaterWaypoints:
         return "Only the first " + n + " Waypoints are read" + limitation +
                "The later waypoints of the input file are left out.";
     case Cut::Routes:
-        return "Only the first " + n + " Routes are read" + limitation + "The later routes of the input file are left out.";
+        return "Only the first " + n + " Routes are read" + limitation +
+               "The later routes of the input file are left out.";
     case Cut::RoutePointsOfEachRoute:
         return "Only the first " + n + " Route Points are read from each route" + limitation +
                "The rest of a longer route is left out.";
@@ -71,7 +73,8 @@ bool IsTimeOfReading(double dayCount) { return dayCount >= record.firstStamp && 
 
 void NoteCut(Cut cut, int kept)
 {
-    const bool known = std::any_of(record.cuts.begin(), record.cuts.end(), [&](const auto& c) { return c.first == cut; });
+    const bool known =
+        std::any_of(record.cuts.begin(), record.cuts.end(), [&](const auto& c) { return c.first == cut; });
     if (!known) record.cuts.emplace_back(cut, kept);
 }
 
@@ -101,8 +104,8 @@ std::string WrittenLine(bool waypoints)
     const std::string nothing = record.unusablePoints == 0 ? " - none were found in the input" : UnusableNote();
     if (waypoints) {
         if (w.waypoints == 0 && w.routes == 0) return "Written: no waypoints and no routes" + nothing;
-        return "Written: " + Counted(w.waypoints, "waypoint", "waypoints") + ", " + Counted(w.routes, "route", "routes") +
-               UnusableNote();
+        return "Written: " + Counted(w.waypoints, "waypoint", "waypoints") + ", " +
+               Counted(w.routes, "route", "routes") + UnusableNote();
     }
     if (w.trackPoints == 0) return "Written: no track points" + nothing;
     std::string line = "Written: " + Counted(w.trackPoints, "track point", "track points");

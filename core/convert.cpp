@@ -86,8 +86,10 @@ const InputRow kInputRows[kInputFormatCount] = {
     {"Loading Mapsend Waypoint file", [](const Conversion& c) { ReadMapsendWaypointFile(c.inputName); },
      StoreTimes::TimeOfReading},
     {"Loading Mapsend Track file", [](const Conversion& c) { ReadMapsendTrackFile(c.inputName); }},
-    {"Loading Nobletec Export File", [](const Conversion& c) { ReadNobletecWaypoints(c.inputName); }, StoreTimes::TimeOfReading},
-    {"Loading Nobletec Export File", [](const Conversion& c) { ReadNobletecTracks(c.inputName); }, StoreTimes::TimeOfReading},
+    {"Loading Nobletec Export File", [](const Conversion& c) { ReadNobletecWaypoints(c.inputName); },
+     StoreTimes::TimeOfReading},
+    {"Loading Nobletec Export File", [](const Conversion& c) { ReadNobletecTracks(c.inputName); },
+     StoreTimes::TimeOfReading},
     {"Loading NMEA Log File", [](const Conversion& c) { ReadNmeaLogFile(c.inputName); }},
     {"Loading Magellan GPS Waypoint file", [](const Conversion& c) { ReadMagellanWaypointFile(c.inputName); },
      StoreTimes::TimeOfReading},
@@ -173,9 +175,11 @@ struct OutputRow {
 const OutputRow kOutputRows[kOutputFormatCount] = {
     {"Writing Kes Waypoint file", WptFile, WriteKesWaypoints, ".wpt"},
     {"Writing Kes Track file(s)", PltFile, WriteKesTrack, ".plt",
-     [](const Conversion& c) -> std::unique_ptr<TrackDestination> { return std::make_unique<KesTrackFiles>(c.outputName); }},
-    {"Writing Holux Waypoint file", AsTyped, [](const Conversion&, const std::string& file) { WriteHoluxWaypointFile(file); },
-     ".wrt"},
+     [](const Conversion& c) -> std::unique_ptr<TrackDestination> {
+         return std::make_unique<KesTrackFiles>(c.outputName);
+     }},
+    {"Writing Holux Waypoint file", AsTyped,
+     [](const Conversion&, const std::string& file) { WriteHoluxWaypointFile(file); }, ".wrt"},
     {"Writing Holux Track file", AsTyped, WriteHoluxTrack, ".tlg",
      [](const Conversion&) -> std::unique_ptr<TrackDestination> { return std::make_unique<HoluxTrackImage>(); }},
     {"Writing GPX Waypoint file", GpxFile,
@@ -297,7 +301,8 @@ void Report(FrontEnd& f, const Conversion& c)
 
 bool ReadsEveryChosenFile(int inputPosition, int outputPosition)
 {
-    return inputPosition == kKesTrackInput && (outputPosition == kHoluxTrackOutput || outputPosition == kGpxTrackOutput);
+    return inputPosition == kKesTrackInput &&
+           (outputPosition == kHoluxTrackOutput || outputPosition == kGpxTrackOutput);
 }
 
 void Convert(FrontEnd& frontEnd)

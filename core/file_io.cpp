@@ -12,16 +12,11 @@
 #include "core/input_file.h"
 
 FileError::FileError(const std::string& path, const std::string& systemMessage)
-    : std::runtime_error(path.empty() ? systemMessage : systemMessage + ": \"" + path + "\""),
-      path_(path),
+    : std::runtime_error(path.empty() ? systemMessage : systemMessage + ": \"" + path + "\""), path_(path),
       systemMessage_(systemMessage)
-{
-}
+{}
 
-void ThrowFileError(const std::string& path, int errorNumber)
-{
-    throw FileError(path, std::strerror(errorNumber));
-}
+void ThrowFileError(const std::string& path, int errorNumber) { throw FileError(path, std::strerror(errorNumber)); }
 
 namespace {
 // A short name, so that an output name of any valid length still leaves room
@@ -47,7 +42,7 @@ std::string FollowLinks(const std::string& path)
 {
     std::string current = path;
     for (int hop = 0; hop < 40; ++hop) {
-        struct stat info{};
+        struct stat info {};
         if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
         std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
         const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
@@ -84,13 +79,14 @@ std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::si
     const auto file = InputFile::Open(path);
     const auto bytes = file->Bytes();
     if (offset >= bytes.size()) return {};
-    const auto range = bytes.subspan(static_cast<std::size_t>(offset), std::min<std::size_t>(count, bytes.size() - offset));
+    const auto range =
+        bytes.subspan(static_cast<std::size_t>(offset), std::min<std::size_t>(count, bytes.size() - offset));
     return {range.begin(), range.end()};
 }
 
 SafeFileWriter::SafeFileWriter(const std::string& path) : path_(path), target_(FollowLinks(path))
 {
-    struct stat existing{};
+    struct stat existing {};
     const bool exists = ::stat(target_.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode)) ThrowFileError(path_, EISDIR);
     if (exists && S_ISREG(existing.st_mode)) {
@@ -115,7 +111,7 @@ SafeFileWriter::SafeFileWriter(const std::string& path) : path_(path), target_(F
         // where the system allows (root, or a group of one's own), after the
         // mode, which only the owner may set.
         if (::fchmod(fd_, existing.st_mode & 0777) != 0) Fail(errno);
-        struct stat created{};
+        struct stat created {};
         if (::fstat(fd_, &created) == 0 && (created.st_uid != existing.st_uid || created.st_gid != existing.st_gid))
             (void)!::fchown(fd_, existing.st_uid, existing.st_gid);  // a refusal leaves the file the writer's own
     }
@@ -178,7 +174,7 @@ bool SameFileOnDisk(const std::string& a, const std::string& b) { return FileIde
 
 std::string FileIdentity(const std::string& path)
 {
-    struct stat info{};
+    struct stat info {};
     if (::stat(path.c_str(), &info) == 0)
         return "inode " + std::to_string(info.st_dev) + " " + std::to_string(info.st_ino);
     std::error_code ignored;

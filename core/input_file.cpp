@@ -59,7 +59,7 @@ std::shared_ptr<const InputFile> InputFile::Open(const std::string& path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) ThrowFileError(path, errno);
     const std::unique_ptr<const int, Closer> closeAtEnd(&fd);
-    struct stat info{};
+    struct stat info {};
     if (::fstat(fd, &info) != 0) ThrowFileError(path, errno);
     if (S_ISDIR(info.st_mode)) ThrowFileError(path, EISDIR);
 
@@ -117,6 +117,7 @@ void InputFile::HandBackRange(const std::uint8_t* from, const std::uint8_t* to)
         const std::uint8_t* begin = input->bytes_.data();
         const std::uint8_t* end = begin + input->bytes_.size();
         if (from >= begin && from < end)
-            input->HandBack(static_cast<std::size_t>(from - begin), static_cast<std::size_t>(std::min(to, end) - begin));
+            input->HandBack(static_cast<std::size_t>(from - begin),
+                            static_cast<std::size_t>(std::min(to, end) - begin));
     }
 }

@@ -7,16 +7,15 @@
 #include <string_view>
 
 namespace {
-constexpr double kPowersOfTen[kMaxNotationDecimals + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+constexpr double kPowersOfTen[kMaxNotationDecimals + 1] = {1e0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
                                                            1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
 
 // Writes the digits of value backwards, ending at `end`, at least `minimum` of them.
 char* DigitsBefore(char* end, std::uint64_t value, int minimum)
 {
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
+    static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                     "8081828384858687888990919293949596979899";
     char* first = end;
     while (value >= 100) {
         const std::size_t pair = static_cast<std::size_t>(value % 100) * 2;

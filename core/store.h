@@ -57,8 +57,8 @@ private:
     static std::size_t Offset(int index)
     {
         if (index < First || index > Last)
-            throw std::out_of_range("table index " + std::to_string(index) + " outside " +
-                                    std::to_string(First) + ".." + std::to_string(Last));
+            throw std::out_of_range("table index " + std::to_string(index) + " outside " + std::to_string(First) +
+                                    ".." + std::to_string(Last));
         return static_cast<std::size_t>(index - First);
     }
 
@@ -99,7 +99,7 @@ struct WayPoints {
     std::int16_t Symbol = 0;
     double Longitude = 0;
     double Latitude = 0;
-    float Altitude = 0;  // feet, -777 = none
+    float Altitude = 0;   // feet, -777 = none
     double DateTime = 0;  // days since 1899-12-30
     std::int32_t Column8 = 0;
     std::int32_t Column12 = 0;
@@ -160,7 +160,7 @@ struct RouteRecord {
 };
 
 inline constexpr int kMaxWaypoints = 10000;
-inline constexpr int kMaxTrackSlot = 100000;   // slots 0..100000
+inline constexpr int kMaxTrackSlot = 100000;    // slots 0..100000
 inline constexpr int kMaxTrackPoints = 100000;  // what every reader but the .gdb one stops at
 inline constexpr int kMaxRouteIndex = 100;      // routes 0..100
 inline constexpr int kMaxRoutePoints = 1000;

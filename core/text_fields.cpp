@@ -189,7 +189,8 @@ double ParseDecimal(std::string_view s)
     const std::string text(s);  // out of range: strtod tells an overflow from an underflow
     errno = 0;
     value = std::strtod(text.c_str(), nullptr);
-    if (errno == ERANGE && std::isinf(value)) throw ConversionError("'" + text + "' is not a valid floating point value");
+    if (errno == ERANGE && std::isinf(value))
+        throw ConversionError("'" + text + "' is not a valid floating point value");
     return value;
 }
 
@@ -228,9 +229,8 @@ double FieldFloat(std::optional<std::string_view> field, double defaultValue)
         if (std::all_of(field->begin(), field->end(),
                         [](char c) { return c == ' ' || kFloatBytes.contains[static_cast<unsigned char>(c)]; }))
             return ParseDecimal(TrimView(*field));
-        const MappedText numeric(*field, [](char c) {
-            return kFloatBytes.contains[static_cast<unsigned char>(c)] ? c : ' ';
-        });
+        const MappedText numeric(*field,
+                                 [](char c) { return kFloatBytes.contains[static_cast<unsigned char>(c)] ? c : ' '; });
         return ParseDecimal(numeric.View());
     } catch (const ConversionError&) {
         return defaultValue;
@@ -289,7 +289,10 @@ inline std::optional<std::string_view> CommaFields::Field(int n) const
 
 std::string CommaFields::Text(int n, std::string_view defaultValue) const { return std::string(View(n, defaultValue)); }
 
-std::string_view CommaFields::View(int n, std::string_view defaultValue) const { return FieldView(Field(n), defaultValue); }
+std::string_view CommaFields::View(int n, std::string_view defaultValue) const
+{
+    return FieldView(Field(n), defaultValue);
+}
 
 double CommaFields::Float(int n, double defaultValue) const { return FieldFloat(Field(n), defaultValue); }
 

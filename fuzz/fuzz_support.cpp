@@ -62,10 +62,7 @@ std::string WriteFuzzInput(const std::uint8_t* data, std::size_t size, const std
     return path;
 }
 
-std::string FuzzOutputName(const std::string& name)
-{
-    return (Work().root / "out" / name).string();
-}
+std::string FuzzOutputName(const std::string& name) { return (Work().root / "out" / name).string(); }
 
 void RunQuietly(int inputPosition, const std::function<void()>& step)
 {
@@ -80,8 +77,7 @@ void RunQuietly(int inputPosition, const std::function<void()>& step)
     try {
         step();
     } catch (const FileError&) {
-    } catch (const ConversionError&) {
-    }
+    } catch (const ConversionError&) {}
 }
 
 void WriteStoreWaypoints()

@@ -32,18 +32,21 @@ void KesFiles()
 {
     const std::string header = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n";
     Save("kes_waypoints", "two.wpt",
-         header +
-             "   1,WP1,  51.500000,  -0.100000,33605.0000000,  0, 0, 3,         0,     65535,, 0, 0,    0,   -777, 8, 0,17,0,10.0,2,,,\r\n"
-             "   2,Summit,  47.608000,-122.335000,38045.5000000, 60, 0, 3,         0,     65535,Top of hill, 0, 0,    0,   1200, 8, 0,17,0,10.0,2,a\xD1" "b,c,d\r\n");
-    Save("kes_waypoints", "short-columns.wpt", "x\nOSGB 36\n\n\n1,A,1,2\n2,B\n3\x1A" "4,ignored\n");
+         header + "   1,WP1,  51.500000,  -0.100000,33605.0000000,  0, 0, 3,         0,     65535,, 0, 0,    0,   "
+                  "-777, 8, 0,17,0,10.0,2,,,\r\n"
+                  "   2,Summit,  47.608000,-122.335000,38045.5000000, 60, 0, 3,         0,     65535,Top of hill, 0, "
+                  "0,    0,   1200, 8, 0,17,0,10.0,2,a\xD1"
+                  "b,c,d\r\n");
+    Save("kes_waypoints", "short-columns.wpt",
+         "x\nOSGB 36\n\n\n1,A,1,2\n2,B\n3\x1A"
+         "4,ignored\n");
     Save("kes_waypoints", "header-only.wpt", header);
 
-    const std::string trackHeader =
-        "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255,Track A,1,0,0,255\r\n0\r\n";
+    const std::string trackHeader = "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in "
+                                    "Feet\r\nReserved 3\r\n0,2,255,Track A,1,0,0,255\r\n0\r\n";
     Save("kes_track", "two.plt",
-         trackHeader +
-             "  47.608000,-122.335000,1,   -777,38045.5000000, 01-Mar-04, 12:00:00\r\n"
-             "  47.609000,-122.336000,0,    120,38045.5006944, 01-Mar-04, 12:01:00\r\n");
+         trackHeader + "  47.608000,-122.335000,1,   -777,38045.5000000, 01-Mar-04, 12:00:00\r\n"
+                       "  47.609000,-122.336000,0,    120,38045.5006944, 01-Mar-04, 12:01:00\r\n");
     Save("kes_track", "date-text.plt", trackHeader + "47.0,8.0,0,-777,0, 01-Mar-04, 12:00:00\r\n47.1,8.1,1\r\n,\r\n");
     Save("kes_track", "header-only.plt", trackHeader);
 }
@@ -72,7 +75,7 @@ ByteBuilder HoluxWaypointImage()
     const std::size_t route = 21580;
     for (std::size_t k = 0; k < 8; ++k) b.put<char>(route + k, "ROUTE1  "[k]);
     b.put<std::int16_t>(route + 20, 3);
-    const std::int16_t refs[30] = {0, -1, 7, 1, 5, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+    const std::int16_t refs[30] = {0,  -1, 7,  1,  5,  -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
                                    -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     for (std::size_t k = 0; k < 30; ++k) b.put<std::int16_t>(route + 22 + 2 * k, refs[k]);
     return b;
@@ -87,12 +90,14 @@ void HoluxFiles()
     ByteBuilder tlg;
     tlg.fill(133120, 0xFF);
     auto slot = [&](int t, int points) {
-        const std::size_t base = t < 3 ? 20000 * static_cast<std::size_t>(t) : 65536 + 20000 * static_cast<std::size_t>(t - 3);
+        const std::size_t base =
+            t < 3 ? 20000 * static_cast<std::size_t>(t) : 65536 + 20000 * static_cast<std::size_t>(t - 3);
         for (std::size_t k = 0; k < 20000; ++k) tlg.put<std::uint8_t>(base + k, 0);
         for (int i = 0; i < points; ++i)
             tlg.put<std::int32_t>(base + 8 * i, 450000 + 36 * i).put<std::int32_t>(base + 8 * i + 4, -360000 - 36 * i);
         const std::size_t record = 131088 + 44 * static_cast<std::size_t>(t);
-        tlg.put<std::int16_t>(record, static_cast<std::int16_t>(points)).put<std::int16_t>(record + 2, static_cast<std::int16_t>(points));
+        tlg.put<std::int16_t>(record, static_cast<std::int16_t>(points))
+            .put<std::int16_t>(record + 2, static_cast<std::int16_t>(points));
         for (std::size_t k = 0; k < 12; ++k) tlg.put<char>(record + 4 + k, k < 6 ? "TRACK1"[k] : '\0');
         for (std::size_t k = 0; k < 13; ++k) tlg.put<char>(record + 16 + k, k < 4 ? "desc"[k] : '\0');
         tlg.put<std::int32_t>(record + 32, -1).put<std::int32_t>(record + 36, -1).put<std::int32_t>(record + 40, 0);
@@ -150,7 +155,8 @@ void TextFiles()
         "47 36.512 N 122 20.113 W\r\n47 36.600 N 122 20.200 W\r\n47\t36.700\tN\t122\t20.300\tW\r\n}\r\n"
         "Type = Track\r\nNumberOfTrackMarks = 1\r\n{\r\n10 0 N 20 0 E\r\n";
     SaveBoth("nobletec_waypoints", "nobletec_tracks", "marks-and-tracks.txt", nobletec);
-    SaveBoth("nobletec_waypoints", "nobletec_tracks", "cut.txt", "Type = Mark\nDesc = x\nType = Track\nNumberOfTrackMarks = 9\n{\n1 2 N\n");
+    SaveBoth("nobletec_waypoints", "nobletec_tracks", "cut.txt",
+             "Type = Mark\nDesc = x\nType = Track\nNumberOfTrackMarks = 9\n{\n1 2 N\n");
 
     Save("nmea_log", "fixes.nmea",
          "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n"
@@ -261,7 +267,13 @@ void GdbFiles()
         };
         ByteBuilder w;
         w.zeroText("Summit 3").text(gap.str()).i32(567999999).i32(-1459000000).u8(1).f64(412.3);
-        w.zeroText(utf8 ? "cairn, top \xC3\xA9\xE2\x86\x92" : "cairn, top").u8(1).f64(2.5).i32(4).i32(0).i32(106).i32(0);
+        w.zeroText(utf8 ? "cairn, top \xC3\xA9\xE2\x86\x92" : "cairn, top")
+            .u8(1)
+            .f64(2.5)
+            .i32(4)
+            .i32(0)
+            .i32(106)
+            .i32(0);
         w.u8(1).f64(90.0).fill(2, 0).i32(0).zeroText("");
         texts(w, 2);
         w.fill(2, 0).u8(1).f64(0).u8(1).u32(1078142400u);
@@ -321,7 +333,8 @@ void GpxFiles()
         "<time>2013-03-09T20:45:12.5-07:00</time><name>Hwy &amp; 119</name><cmt>c</cmt><desc>d</desc><sym>Summit</sym>"
         "<extensions><name>x</name><o:wpt xmlns:o=\"urn:o\" lat=\"1\" lon=\"1\"/></extensions></wpt>\n"
         "<wpt lat=\"91\" lon=\"NaN\"/>\n"
-        "<rte><name>Out</name><rtept lat=\"40\" lon=\"-105.5\"><name>P1</name></rtept><rtept lat=\"40.1\" lon=\"-105.6\"/></rte>\n"
+        "<rte><name>Out</name><rtept lat=\"40\" lon=\"-105.5\"><name>P1</name></rtept><rtept lat=\"40.1\" "
+        "lon=\"-105.6\"/></rte>\n"
         "<trk><name>Ride</name><desc>evening</desc><trkseg><trkpt lat=\"40.18894976936280727\" lon=\"-105.17836\">"
         "<ele>1531.4</ele><time>2023-01-16T18:02:26.000Z</time></trkpt><trkpt lat=\"40.19\" lon=\"-105.18\"/></trkseg>"
         "<trkseg><trkpt lat=\"40.2\" lon=\"-105.2\"/></trkseg></trk>\n<trk/>\n";

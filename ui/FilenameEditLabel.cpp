@@ -52,8 +52,7 @@ QStringList DroppedFiles(const QMimeData* data)
     return files;
 }
 
-TFilenameEditLabel::TFilenameEditLabel(QWidget* parent)
-    : QLineEdit(parent), link_(new LabelLink(this, "  ", false))
+TFilenameEditLabel::TFilenameEditLabel(QWidget* parent) : QLineEdit(parent), link_(new LabelLink(this, "  ", false))
 {
     browse_ = addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
     connect(browse_, &QAction::triggered, this, &TFilenameEditLabel::Browse);
@@ -65,10 +64,7 @@ TFilenameEditLabel::TFilenameEditLabel(QWidget* parent)
     };
 }
 
-QStringList TFilenameEditLabel::ChosenFiles() const
-{
-    return text() == choiceText_ ? chosenFiles_ : QStringList();
-}
+QStringList TFilenameEditLabel::ChosenFiles() const { return text() == choiceText_ ? chosenFiles_ : QStringList(); }
 
 void TFilenameEditLabel::AddBrowseShortcut(const QKeySequence& key)
 {

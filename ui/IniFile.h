@@ -13,8 +13,7 @@ public:
 
     // The value (trimmed, one pair of enclosing quotes removed), or the default
     // when the file, the section or the key is missing.
-    std::string ReadString(const std::string& section, const std::string& key,
-                           const std::string& defaultValue) const;
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue) const;
     // A decimal integer; anything else, including a number out of range, gives the default.
     int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
 

@@ -66,8 +66,7 @@ void LabelLink::Place()
         label_->SetAutoSize(true);
     }
     label_->move(LabelPosition(control_->geometry(), label_->size(), alignment_, gap_));
-    if (wrapLongCaptions_ && alignment_ == TLabelAlignment::laLeft && label_->x() < 2 &&
-        label_->text().size() > 10) {
+    if (wrapLongCaptions_ && alignment_ == TLabelAlignment::laLeft && label_->x() < 2 && label_->text().size() > 10) {
         label_->SetAutoSize(false);
         label_->setWordWrap(true);
         label_->resize(label_->width() + label_->x() - 2, label_->height());

@@ -198,8 +198,7 @@ bool TLyrComboBox::ListClick(QMouseEvent* click)
 
 bool TLyrComboBox::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == lineEdit() && event->type() == QEvent::KeyPress)
-        return FilterTyping(static_cast<QKeyEvent*>(event));
+    if (watched == lineEdit() && event->type() == QEvent::KeyPress) return FilterTyping(static_cast<QKeyEvent*>(event));
     if (watched == view() && event->type() == QEvent::KeyPress) return ListKey(static_cast<QKeyEvent*>(event));
     if (watched == view()->viewport() &&
         (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseButtonPress))

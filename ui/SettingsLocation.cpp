@@ -52,7 +52,7 @@ SettingsLocation HostSettingsLocation()
 
 bool CanWrite(const std::string& path)
 {
-    struct stat info{};
+    struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return false;
     // Replacing a file in a folder takes the right to search it as well.
     return ::access(path.c_str(), S_ISDIR(info.st_mode) ? W_OK | X_OK : W_OK) == 0;

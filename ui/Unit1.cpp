@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
@@ -253,8 +253,7 @@ void TfmMain::FitCaptionColumn()
 void TfmMain::changeEvent(QEvent* event)
 {
     // The captions have taken the new font before the window hears of it.
-    if (grid_ && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange))
-        FitCaptionColumn();
+    if (grid_ && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)) FitCaptionColumn();
     QWidget::changeEvent(event);
 }
 
@@ -411,7 +410,8 @@ void TfmMain::ChooseInputFiles(const QStringList& files)
 void TfmMain::SelectInputFormatOf(const std::string& file)
 {
     std::vector<std::string> kinds;
-    if (OutputPosition() >= 0 && OutputPosition() < kOutputFormatCount) kinds.push_back(OutputFormats[OutputPosition()].Kind);
+    if (OutputPosition() >= 0 && OutputPosition() < kOutputFormatCount)
+        kinds.push_back(OutputFormats[OutputPosition()].Kind);
     FormatGuess guess;
     try {
         guess = GuessFormat(InputFormats, file, kinds, true);
@@ -428,8 +428,7 @@ QStringList TfmMain::Lines() const
 {
     QStringList lines;
     if (lineCount_ == 0) return lines;
-    for (QTextBlock block = cOutput->document()->begin(); block.isValid(); block = block.next())
-        lines << block.text();
+    for (QTextBlock block = cOutput->document()->begin(); block.isValid(); block = block.next()) lines << block.text();
     return lines;
 }
 

@@ -44,8 +44,8 @@ constexpr std::size_t kChunk = 1 << 20;
 // buffer: fed in chunks, the parser passes over each chunk a second time to
 // count its lines, which costs a sixth of the reading.
 constexpr std::size_t kWholeFile = 32 << 20;
-constexpr std::size_t kLongestText = 1 << 16;   // of one element's text; the rest is dropped
-constexpr XML_Index kLongestToken = 8 << 20;    // bytes the parser may hold for one unfinished token
+constexpr std::size_t kLongestText = 1 << 16;  // of one element's text; the rest is dropped
+constexpr XML_Index kLongestToken = 8 << 20;   // bytes the parser may hold for one unfinished token
 // The parser keeps every open element; GPX with its extensions nests a dozen.
 constexpr std::size_t kDeepest = 1000;
 // What the parser may hold besides its input buffer (which grows to twice the
@@ -112,7 +112,8 @@ int XMLCALL OnUnknownEncoding(void* unknownName, const XML_Char* name, XML_Encod
         *static_cast<std::string*>(unknownName) = std::string(name).substr(0, 40);
         return XML_STATUS_ERROR;
     }
-    for (int byte = 0; byte < 256; ++byte) info->map[byte] = static_cast<int>(LegacyCodePoint(static_cast<unsigned char>(byte)));
+    for (int byte = 0; byte < 256; ++byte)
+        info->map[byte] = static_cast<int>(LegacyCodePoint(static_cast<unsigned char>(byte)));
     info->data = nullptr;
     info->convert = nullptr;
     info->release = nullptr;
@@ -164,7 +165,8 @@ private:
             const XML_Status status = XML_ParseBuffer(parser_, static_cast<int>(got), last);
             if (failure_) std::rethrow_exception(failure_);
             if (status == XML_STATUS_ERROR) {
-                if (ParserAllowanceReached()) stopReason_ = "more different element and attribute names than the reader holds";
+                if (ParserAllowanceReached())
+                    stopReason_ = "more different element and attribute names than the reader holds";
                 Damaged(stopReason_.empty() ? XML_ErrorString(XML_GetErrorCode(parser_)) : stopReason_);
                 return;
             }
@@ -284,9 +286,9 @@ private:
     // A GPX 1.0 file may do without a namespace.
     void StartRoot(std::string_view prefix, const NamespaceScopes::Scope* scope, std::string_view local)
     {
-        const bool gpxNamespace = scope == nullptr ? prefix.empty()
-                                                   : scope->name.empty() ||
-                                                         scope->name.starts_with("http://www.topografix.com/GPX/");
+        const bool gpxNamespace =
+            scope == nullptr ? prefix.empty()
+                             : scope->name.empty() || scope->name.starts_with("http://www.topografix.com/GPX/");
         if (local != "gpx" || !gpxNamespace) {
             notGpx_ = true;
             Stop();
@@ -395,10 +397,7 @@ private:
         return false;
     }
 
-    float Feet() const
-    {
-        return point_.metres ? static_cast<float>(*point_.metres * kFeetPerMetre) : kNoAltitude;
-    }
+    float Feet() const { return point_.metres ? static_cast<float>(*point_.metres * kFeetPerMetre) : kNoAltitude; }
 
     // Past the store's capacity the later waypoints are left out; the routes
     // after them are still read.
@@ -518,7 +517,7 @@ private:
 
     Point point_;
     std::string groupName_, groupDesc_, groupCmt_;  // of the open rte or trk
-    int route_ = -1;       // slot of the open route; -1 when it is dropped
+    int route_ = -1;                                // slot of the open route; -1 when it is dropped
     int nextRoute_ = 1;
     bool sectionStart_ = false;
     bool trackOpen_ = false;

@@ -33,8 +33,7 @@ void AppendShortest(std::string& out, Real value, int maxDecimals)
         if (end[-1] == '.') --end;
     }
     const char* start = first;
-    if (*start == '-' && std::all_of(start + 1, end, [](char c) { return c == '0' || c == '.'; }))
-        ++start;  // no "-0"
+    if (*start == '-' && std::all_of(start + 1, end, [](char c) { return c == '0' || c == '.'; })) ++start;  // no "-0"
     out.append(start, end);
 }
 
@@ -94,10 +93,9 @@ struct FullName {
     const char* name;
 };
 constexpr FullName kFullNames[] = {
-    {17, "Convenience Store"},   {36, "Medical Facility"},    {78, "Department Store"},
-    {79, "Diver Down Flag 1"},   {80, "Diver Down Flag 2"},   {96, "Navaid, Green/Red"},
-    {97, "Navaid, Green/White"}, {100, "Navaid, Red/Green"},  {101, "Navaid, Red/White"},
-    {104, "Navaid, White/Green"}, {105, "Navaid, White/Red"},
+    {17, "Convenience Store"},  {36, "Medical Facility"},     {78, "Department Store"},    {79, "Diver Down Flag 1"},
+    {80, "Diver Down Flag 2"},  {96, "Navaid, Green/Red"},    {97, "Navaid, Green/White"}, {100, "Navaid, Red/Green"},
+    {101, "Navaid, Red/White"}, {104, "Navaid, White/Green"}, {105, "Navaid, White/Red"},
 };
 constexpr std::size_t kCutNameLength = 15;
 constexpr std::int16_t kNoSymbol = 0;

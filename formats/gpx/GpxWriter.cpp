@@ -162,7 +162,8 @@ void AppendRoute(std::string& out, const RouteRecord& route, bool& leftOut)
             continue;
         }
         // A route point's time is either a copy or the time the routes were reset: not written.
-        AppendPoint(out, "    ", "rtept", {p.Latitude, p.Longitude, std::nullopt, std::nullopt, p.Name, p.Description, p.Symbol});
+        AppendPoint(out, "    ", "rtept",
+                    {p.Latitude, p.Longitude, std::nullopt, std::nullopt, p.Name, p.Description, p.Symbol});
     }
     out += "  </rte>";
     out += kEol;
@@ -184,7 +185,8 @@ void WriteGpxWaypointFile(const std::string& fileName, StoreTimes times)
             continue;
         }
         const std::optional<double> utc = w.DateTime == kUndatedWaypoint ? std::nullopt : TimeOf(w.DateTime, times);
-        AppendPoint(pending, "  ", "wpt", {w.Latitude, w.Longitude, WaypointMetres(w.Altitude), utc, w.Name, w.Description, w.Symbol});
+        AppendPoint(pending, "  ", "wpt",
+                    {w.Latitude, w.Longitude, WaypointMetres(w.Altitude), utc, w.Name, w.Description, w.Symbol});
         ++written.waypoints;
         PassOn(output, pending);
     }
@@ -237,7 +239,8 @@ void GpxTrackWriter::AddStoreTrack()
             segmentOpen = true;
         }
         newSection = false;
-        AppendPoint(out, "      ", "trkpt", {p.Latitude, p.Longitude, TrackMetres(p.Altitude), TimeOf(p.DateTime, times_), {}, {}, 0});
+        AppendPoint(out, "      ", "trkpt",
+                    {p.Latitude, p.Longitude, TrackMetres(p.Altitude), TimeOf(p.DateTime, times_), {}, {}, 0});
         ++points_;
         PassOn(output_, out);
     }

@@ -97,8 +97,8 @@ void WriteHoluxTrackFileFromStore(const std::string& outputName)
 
 HoluxTrackImage::HoluxTrackImage() : image_(kImageSize, '\xFF')
 {
-    image_.replace(kFileHeader, kFileHeaderSize + kSlots * kTrackRecordSize, kFileHeaderSize + kSlots * kTrackRecordSize,
-                   '\0');
+    image_.replace(kFileHeader, kFileHeaderSize + kSlots * kTrackRecordSize,
+                   kFileHeaderSize + kSlots * kTrackRecordSize, '\0');
     holux::Put<std::uint32_t>(image_, kFileHeader, kSignature);
 }
 
@@ -134,7 +134,8 @@ void HoluxTrackImage::Save(const std::string& outputName, bool tracksLeftOut) co
     WriteFileSafely(ChangeFileExt(outputName, ".tlg"), image_);
     NoteWritten({.trackPoints = points_});
     if (tracksLeftOut || offered_ > kSlots)
-        Front().ShowLimitMessage("Only the first 5 selected Tracks are saved - this is a limitation of the tlg format.");
+        Front().ShowLimitMessage(
+            "Only the first 5 selected Tracks are saved - this is a limitation of the tlg format.");
     if (pointsDropped_)
         Front().ShowLimitMessage(
             "Only the first 2500 Track Points are saved from each track - this is a limitation of the tlg format.");

@@ -128,8 +128,8 @@ RecordDate SplitDateTime(double dateTime)
         if (++day > lastDay) return {};
     }
     const CalendarTime c = DecodeDateTime(day);
-    return {static_cast<std::uint8_t>(c.Day), static_cast<std::uint8_t>(c.Month),
-            static_cast<std::uint16_t>(c.Year), seconds};
+    return {static_cast<std::uint8_t>(c.Day), static_cast<std::uint8_t>(c.Month), static_cast<std::uint16_t>(c.Year),
+            seconds};
 }
 
 void PutWaypointRecord(std::string& image, std::size_t record, const WayPoints& w)

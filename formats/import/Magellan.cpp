@@ -65,7 +65,8 @@ std::int16_t SymbolOf(const CommaFields& fields)
 {
     const std::string icon = UpperText(fields.Text(10, "a"));
     if (icon.empty()) return 0;  // a field of blanks counts as the default 'a'
-    const auto code = icon.size() >= 2 ? static_cast<unsigned char>(icon[1]) - 39 : static_cast<unsigned char>(icon[0]) - 65;
+    const auto code =
+        icon.size() >= 2 ? static_cast<unsigned char>(icon[1]) - 39 : static_cast<unsigned char>(icon[0]) - 65;
     return static_cast<std::int16_t>(code);
 }
 
@@ -161,7 +162,8 @@ void ReadMagellanTrackFile(const std::string& fileName)
         }
 
         const float metres = altitude == -777 ? kNoAltitude : static_cast<float>(altitude / kFeetPerMetre);
-        const TrackPoint p{position.Latitude, position.Longitude, TrackProps.PointCount == 0 ? 1 : 0, metres, pointTime};
+        const TrackPoint p{position.Latitude, position.Longitude, TrackProps.PointCount == 0 ? 1 : 0, metres,
+                           pointTime};
         if (!StoreTrackPoint(p)) break;
         previousTime = pointTime;
     }

@@ -30,7 +30,7 @@ struct MapsendHeader {
 struct MapsendTrackPoint {
     double longitude = 0;
     double negatedLatitude = 0;
-    float altitude = 0;  // metres, whole in versions 2 and 3
+    float altitude = 0;         // metres, whole in versions 2 and 3
     std::uint32_t seconds = 0;  // since 1970-01-01 00:00
     std::int32_t validity = 0;
 };

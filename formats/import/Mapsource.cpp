@@ -1,10 +1,10 @@
 // The MapSource .mps reader: waypoints in waypoint mode, one native track
 // file per track in track mode; routes are skipped.
+#include "formats/import/Mapsource.h"
 #include "core/byte_reader.h"
 #include "core/clock.h"
 #include "core/conversion_record.h"
 #include "core/file_io.h"
-#include "formats/import/Mapsource.h"
 #include "formats/import/MapsourceShared.h"
 
 namespace {
@@ -12,10 +12,10 @@ using namespace mapsource;
 
 constexpr std::uint16_t kOldestVersion = 103;
 constexpr std::uint16_t kNewestVersion = 105;
-constexpr std::size_t kNameGap = 27;        // between a waypoint's name and its position
-constexpr std::size_t kSymbolOffset = 17;    // of the symbol code within the 41 trailing bytes
+constexpr std::size_t kNameGap = 27;       // between a waypoint's name and its position
+constexpr std::size_t kSymbolOffset = 17;  // of the symbol code within the 41 trailing bytes
 constexpr std::size_t kWaypointTail = 41;
-constexpr std::size_t kPointTail = 9;        // flag and double after the time, not used
+constexpr std::size_t kPointTail = 9;  // flag and double after the time, not used
 
 // The .mps rule rounds the metres first, then the feet.
 std::int32_t MpsFeet(bool present, double metres)
@@ -28,16 +28,14 @@ std::int32_t MpsFeet(bool present, double metres)
 void SkipZeroTerminated(ByteReader& file)
 {
     std::uint8_t c = 0;
-    while (file.u8(c) && c != 0) {
-    }
+    while (file.u8(c) && c != 0) {}
 }
 
 class MpsReader {
 public:
     MpsReader(ByteReader& file, const std::string& outputName)
         : file_(file), outputName_(outputName), trackMode_(TrackMode())
-    {
-    }
+    {}
 
     // The records up to the end of the file, or up to the 10000th waypoint.
     void ReadRecords()
@@ -45,7 +43,7 @@ public:
         while (!file_.at_end()) {
             std::int32_t length = 0;
             const std::uint8_t type = ReadRecordHeader(file_, length);
-            if (length < 0) return;  // damaged framing: nothing after it can be trusted
+            if (length < 0) return;     // damaged framing: nothing after it can be trusted
             if (length == 0) continue;  // an empty body
             const std::size_t end = file_.position() + static_cast<std::size_t>(length);
             bool goOn = true;
@@ -112,7 +110,7 @@ private:
     ByteReader& file_;
     const std::string& outputName_;
     const bool trackMode_;
-    int n_ = 1;        // number of the next track file
+    int n_ = 1;  // number of the next track file
 };
 }  // namespace
 
@@ -130,8 +128,8 @@ void ReadMapsourceMpsFile(const std::string& fileName, const std::string& output
         return;
     }
     if (version > kNewestVersion)
-        Front().ShowMessage(
-            "The file is created by a version of MapSource later than 4.13. Result from this version may be unpredictable.");
+        Front().ShowMessage("The file is created by a version of MapSource later than 4.13. Result from this version "
+                            "may be unpredictable.");
 
     Skip(file, 7);
     for (int t = 0; t < 3; ++t) SkipZeroTerminated(file);

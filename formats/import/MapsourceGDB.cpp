@@ -107,15 +107,14 @@ public:
     GdbReader(ByteReader& file, const std::string& outputName, std::uint16_t version)
         : file_(file), outputName_(outputName), version_(version), utf8_(version >= kUtf8Version),
           trackMode_(TrackMode())
-    {
-    }
+    {}
 
     void ReadRecords()
     {
         while (!file_.at_end()) {
             std::int32_t length = 0;
             const std::uint8_t type = ReadRecordHeader(file_, length);
-            if (length < 0) return;  // damaged framing: nothing after it can be trusted
+            if (length < 0) return;     // damaged framing: nothing after it can be trusted
             if (length == 0) continue;  // an empty body
             const std::size_t size = static_cast<std::size_t>(length);
             const std::size_t end = file_.position() + size;
@@ -328,8 +327,8 @@ void ReadMapsourceGdbFile(const std::string& fileName, const std::string& output
         return;
     }
     if (version > kNewestVersion)
-        Front().ShowMessage(
-            "The file is created by a version of MapSource later than 6.5. Result from this version may be unpredictable.");
+        Front().ShowMessage("The file is created by a version of MapSource later than 6.5. Result from this version "
+                            "may be unpredictable.");
 
     Skip(file, 7);
     const int texts = headerType < kThreeTextHeader ? 4 : 3;

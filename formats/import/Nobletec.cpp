@@ -112,7 +112,8 @@ void ReadNobletecTracks(const std::string& fileName)
         // A section cut short by the end of the file ends with the points read.
         for (int k = 0; k < count && file.Next(line); ++k) {
             const NobletecPosition position = ParseNobletecLatLon(std::string(line));
-            if (!StoreTrackPoint({position.Latitude, position.Longitude, k == 0 ? 1 : 0, kNoAltitude, NowLocal()})) return;
+            if (!StoreTrackPoint({position.Latitude, position.Longitude, k == 0 ? 1 : 0, kNoAltitude, NowLocal()}))
+                return;
         }
     }
 }

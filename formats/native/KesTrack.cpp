@@ -163,7 +163,8 @@ void ReadTrackFile(const std::string& fileName)
 
 void WriteTrackFile(const std::string& fileName)
 {
-    std::string out = "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255,";
+    std::string out =
+        "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255,";
     kes::AppendTextColumn(out, TrackProps.Name);
     out += ",1,0,0,255\r\n0\r\n";
     const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);

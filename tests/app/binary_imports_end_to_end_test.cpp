@@ -4,8 +4,8 @@
 
 #include "core/text_fields.h"
 #include "tests/support/byte_builder.h"
-#include "tests/support/sample_files.h"
 #include "tests/support/format_positions.h"
+#include "tests/support/sample_files.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -26,9 +26,8 @@ TEST(BinaryImportsEndToEnd, Ov2ToHoluxLeavesTheReadersWaypointFileBeside)
     const std::string output = dir.Path("out.wrt");
     const HeadlessResult run = RunHeadless({kTomTom, kHoluxWaypoint, output, dir.Path("poi.ov2")});
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(run.lines,
-              Progress("Loading TomTom Waypoints", dir.Path("poi.ov2"), "Writing Holux Waypoint file", output,
-                       "Written: 2 waypoints, 0 routes"));
+    EXPECT_EQ(run.lines, Progress("Loading TomTom Waypoints", dir.Path("poi.ov2"), "Writing Holux Waypoint file",
+                                  output, "Written: 2 waypoints, 0 routes"));
     ASSERT_TRUE(std::filesystem::exists(output));
     EXPECT_EQ(std::filesystem::file_size(output), 32768u);
     const auto lines = SplitCrLf(ReadText(dir.Path("out.wpt")));
@@ -44,9 +43,8 @@ TEST(BinaryImportsEndToEnd, MapsendTrackToHoluxTrack)
     const std::string output = dir.Path("out.tlg");
     const HeadlessResult run = RunHeadless({kMapsendTrack, kHoluxTrack, output, dir.Path("walk.trk")});
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(run.lines,
-              Progress("Loading Mapsend Track file", dir.Path("walk.trk"), "Writing Holux Track file", output,
-                       "Written: 2 track points"));
+    EXPECT_EQ(run.lines, Progress("Loading Mapsend Track file", dir.Path("walk.trk"), "Writing Holux Track file",
+                                  output, "Written: 2 track points"));
     ASSERT_TRUE(std::filesystem::exists(output));
     EXPECT_EQ(std::filesystem::file_size(output), 133120u);
 }

@@ -14,9 +14,9 @@ namespace fs = std::filesystem;
 
 using samples::HoluxTrackImage;
 using samples::HoluxWaypointImage;
-using samples::kGpx;
 using samples::KesTrack;
 using samples::KesWaypoints;
+using samples::kGpx;
 using samples::kMagellanTrack;
 using samples::kMagellanWaypoint;
 using samples::MapsendHeader;
@@ -169,7 +169,8 @@ TEST(ConvertCommand, AnUndecidedFormatIsRefusedWithTheCandidates)
         {"a.txt", {"-O", "out"}, "cannot tell the format of {}: it may be nobletec-wpt or nobletec-trk; name it"},
         {"a.dat", {"-o", "kes-plt"}, "cannot tell the format of {} from its content or extension"},
         {"a.gpx", {"-O", "out"}, "cannot tell the format of {}: it may be gpx-wpt or gpx-trk; name it"},
-        {"a.plt", {"-O", "out.txt"},
+        {"a.plt",
+         {"-O", "out.txt"},
          "cannot tell the output format from the name out.txt: it may be kes-plt, holux-tlg or gpx-trk"},
     };
     for (const Case& c : cases) {
@@ -280,12 +281,15 @@ TEST(ConvertCommand, MessagesGoToStandardErrorAndOnlyAStoppedConversionFails)
         const char* message;
     };
     const Case cases[] = {
-        {{"-i", "kes-wpt", "-o", "kes-wpt", dir.Path("in.wpt"), "-O", dir.Path("o.wpt")}, 1,
+        {{"-i", "kes-wpt", "-o", "kes-wpt", dir.Path("in.wpt"), "-O", dir.Path("o.wpt")},
+         1,
          "Input and Output Formats cannot be the same"},
-        {{"-o", "holux-wrt", dir.Path("in.trk"), "-O", dir.Path("o.wrt")}, 1,
+        {{"-o", "holux-wrt", dir.Path("in.trk"), "-O", dir.Path("o.wrt")},
+         1,
          "Input and Output file format types are not the same"},
         {{"-o", "holux-wrt", dir.Path("datum.wpt"), "-O", dir.Path("o.wrt")}, 0, "The Data file datum must be WGS84"},
-        {{"-o", "holux-wrt", dir.Path("many.wpt"), "-O", dir.Path("o.wrt")}, 0,
+        {{"-o", "holux-wrt", dir.Path("many.wpt"), "-O", dir.Path("o.wrt")},
+         0,
          "Only the first 500 waypoints are saved - this is a limitation of the wrt format."},
     };
     for (const Case& c : cases) {

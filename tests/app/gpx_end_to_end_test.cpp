@@ -12,8 +12,8 @@
 #include "core/conversion_record.h"
 #include "core/store.h"
 #include "formats/gpx/Gpx.h"
-#include "tests/support/sample_files.h"
 #include "tests/support/format_positions.h"
+#include "tests/support/sample_files.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -57,7 +57,8 @@ std::string GpxTracks(int tracks, int points)
     std::string gpx = "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\">";
     for (int t = 0; t < tracks; ++t) {
         gpx += "<trk><name>T" + std::to_string(t + 1) + "</name><trkseg>";
-        for (int i = 0; i < points; ++i) gpx += "<trkpt lat=\"" + std::to_string(10 + t) + "\" lon=\"" + std::to_string(i * 1e-4) + "\"/>";
+        for (int i = 0; i < points; ++i)
+            gpx += "<trkpt lat=\"" + std::to_string(10 + t) + "\" lon=\"" + std::to_string(i * 1e-4) + "\"/>";
         gpx += "</trkseg></trk>";
     }
     return gpx + "</gpx>";
@@ -137,8 +138,8 @@ TEST(GpxEndToEnd, GpxConvertsIntoEachLegacyOutput)
     EXPECT_EQ(fs::file_size(dir.Path("w.wrt")), 32768u);
 
     r = RunHeadless({kGpxTracksIn, "1", dir.Path("t.plt"), input});
-    EXPECT_EQ(r.lines, Progress({"Loading GPX Tracks", input},
-                                {"Writing Kes Track file(s)", dir.Path("t.plt"), "Written: 4 track points in 2 track files"}));
+    EXPECT_EQ(r.lines, Progress({"Loading GPX Tracks", input}, {"Writing Kes Track file(s)", dir.Path("t.plt"),
+                                                                "Written: 4 track points in 2 track files"}));
     const std::vector<std::string> morning = SplitCrLf(ReadText(dir.Path("t_1.plt")));
     ASSERT_EQ(morning.size(), 9u);
     EXPECT_EQ(morning[4], "0,2,255,Morning,1,0,0,255");
@@ -146,8 +147,8 @@ TEST(GpxEndToEnd, GpxConvertsIntoEachLegacyOutput)
     EXPECT_EQ(SplitCrLf(ReadText(dir.Path("t_2.plt"))).size(), 7u);
 
     r = RunHeadless({kGpxTracksIn, "3", dir.Path("t.tlg"), input});
-    EXPECT_EQ(r.lines,
-              Progress({"Loading GPX Tracks", input}, {"Writing Holux Track file", dir.Path("t.tlg"), "Written: 4 track points"}));
+    EXPECT_EQ(r.lines, Progress({"Loading GPX Tracks", input},
+                                {"Writing Holux Track file", dir.Path("t.tlg"), "Written: 4 track points"}));
     const std::string image = ReadText(dir.Path("t.tlg"));
     ASSERT_EQ(image.size(), 133120u);
     EXPECT_EQ(SlotCount(image, 0), 3);
@@ -168,9 +169,14 @@ TEST(GpxEndToEnd, TracksOfSeveralGoIntoOneGpxFile)
     } cases[] = {
         {"MapSource", "12", {{"in.gdb", samples::MapsourceTracks(3, 2)}}, 3},
         {"Holux image", "3", {{"in.tlg", ""}}, 2},
-        {"chosen together", "1",
-         {{"a.plt", samples::KesTrack("A")}, {"b.plt", samples::KesTrack("B")}, {"c.plt", samples::KesTrack("C")},
-          {"d.plt", samples::KesTrack("D")}, {"e.plt", samples::KesTrack("E")}, {"f.plt", samples::KesTrack("F")}},
+        {"chosen together",
+         "1",
+         {{"a.plt", samples::KesTrack("A")},
+          {"b.plt", samples::KesTrack("B")},
+          {"c.plt", samples::KesTrack("C")},
+          {"d.plt", samples::KesTrack("D")},
+          {"e.plt", samples::KesTrack("E")},
+          {"f.plt", samples::KesTrack("F")}},
          6},
     };
     for (const auto& c : cases) {
@@ -187,7 +193,8 @@ TEST(GpxEndToEnd, TracksOfSeveralGoIntoOneGpxFile)
             // Two tracks made into an image by the product, the track files then taken away.
             WriteText(dir.Path("one.plt"), samples::KesTrack("One"));
             WriteText(dir.Path("two.plt"), samples::KesTrack("Two"));
-            ASSERT_EQ(RunHeadless({"1", "3", dir.Path("in.tlg"), dir.Path("one.plt"), dir.Path("two.plt")}).exitCode, 0);
+            ASSERT_EQ(RunHeadless({"1", "3", dir.Path("in.tlg"), dir.Path("one.plt"), dir.Path("two.plt")}).exitCode,
+                      0);
             fs::remove(dir.Path("one.plt"));
             fs::remove(dir.Path("two.plt"));
         }
@@ -213,12 +220,13 @@ TEST(GpxEndToEnd, GpxTracksIntoAHoluxImageKeepFiveWithItsMessages)
     TempDir dir;
     WriteText(dir.Path("six.gpx"), GpxTracks(6, 2501));
     const HeadlessResult r = RunHeadless({kGpxTracksIn, "3", dir.Path("six.tlg"), dir.Path("six.gpx")});
-    EXPECT_EQ(r.lines, Progress({"Loading GPX Tracks", dir.Path("six.gpx")},
-                                {"Writing Holux Track file", dir.Path("six.tlg"),
-                                 "message: Only the first 5 selected Tracks are saved - this is a limitation of the tlg format.",
-                                 "message: Only the first 2500 Track Points are saved from each track - this is a "
-                                 "limitation of the tlg format.",
-                                 "Written: 12500 track points"}));
+    EXPECT_EQ(r.lines,
+              Progress({"Loading GPX Tracks", dir.Path("six.gpx")},
+                       {"Writing Holux Track file", dir.Path("six.tlg"),
+                        "message: Only the first 5 selected Tracks are saved - this is a limitation of the tlg format.",
+                        "message: Only the first 2500 Track Points are saved from each track - this is a "
+                        "limitation of the tlg format.",
+                        "Written: 12500 track points"}));
     const std::string image = ReadText(dir.Path("six.tlg"));
     for (int slot = 0; slot < 5; ++slot) EXPECT_EQ(SlotCount(image, slot), 2500) << slot;
     EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"six.gpx", "six.tlg"}));
@@ -256,8 +264,8 @@ TEST(GpxEndToEnd, RealFilesRoundTripThroughTheNativeFiles)
     }
     // Routes go through the native route file only with the waypoints they name.
     if (GpxSchemaPresent()) {
-            EXPECT_EQ(GpxSchemaErrors(dir.Path("points.gpx")), "");
-        }
+        EXPECT_EQ(GpxSchemaErrors(dir.Path("points.gpx")), "");
+    }
 
     const std::string ride = FixturePath("gpx/garminconnect.gpx");
     ASSERT_EQ(RunHeadless({kGpxTracksIn, "1", dir.Path("ride.plt"), ride}).exitCode, 0);
@@ -269,10 +277,11 @@ TEST(GpxEndToEnd, RealFilesRoundTripThroughTheNativeFiles)
     ReadGpxTrackFile(dir.Path("ride.gpx"));
     EXPECT_EQ(TrackProps.Name, "Boulder Cycling");
     ASSERT_EQ(TrackProps.PointCount, 68);
-    for (int i = 0; i < TrackProps.PointCount; ++i) expectClose(TrackPointList[i], track[static_cast<std::size_t>(i)], 0.5 / kFeetPerMetre);
+    for (int i = 0; i < TrackProps.PointCount; ++i)
+        expectClose(TrackPointList[i], track[static_cast<std::size_t>(i)], 0.5 / kFeetPerMetre);
     if (GpxSchemaPresent()) {
-            EXPECT_EQ(GpxSchemaErrors(dir.Path("ride.gpx")), "");
-        }
+        EXPECT_EQ(GpxSchemaErrors(dir.Path("ride.gpx")), "");
+    }
     UnpinClock();
 }
 
@@ -293,7 +302,8 @@ TEST(GpxEndToEnd, HostileGpxGivesAClearMessageAndNoCrash)
         const char* message;  // the start of the one message box
         const char* written;
     } cases[] = {
-        {"empty", "", "This is not a GPX file: no element found", "Written: nothing - the input file could not be read"},
+        {"empty", "", "This is not a GPX file: no element found",
+         "Written: nothing - the input file could not be read"},
         {"not XML", "$GPRMC,123519,A,4807.038,N\r\n", "This is not a GPX file: not well-formed",
          "Written: nothing - the input file could not be read"},
         {"truncated", head + point + point + "<trkpt lat=", "The GPX file is damaged at line 1, column ",
@@ -302,10 +312,12 @@ TEST(GpxEndToEnd, HostileGpxGivesAClearMessageAndNoCrash)
          "The GPX file is damaged at line 1, column ", "Written: 1 track point"},
         {"invalid UTF-8", head + point + "<trkpt lat=\"1\" lon=\"1\"><name>\xC3\x28</name></trkpt>",
          "The GPX file is damaged at line 1, column ", "Written: 1 track point"},
-        {"billion laughs", bomb, "The GPX file is damaged at line ", "Written: no track points - none were found in the input"},
+        {"billion laughs", bomb, "The GPX file is damaged at line ",
+         "Written: no track points - none were found in the input"},
         {"positions out of range or not numbers",
-         head + point + "<trkpt lat=\"91\" lon=\"0\"/><trkpt lat=\"NaN\" lon=\"0\"/><trkpt lat=\"0\" lon=\"1e400\"/>"
-                        "<trkpt lon=\"1\"/></trkseg></trk></gpx>",
+         head + point +
+             "<trkpt lat=\"91\" lon=\"0\"/><trkpt lat=\"NaN\" lon=\"0\"/><trkpt lat=\"0\" lon=\"1e400\"/>"
+             "<trkpt lon=\"1\"/></trkseg></trk></gpx>",
          nullptr, "Written: 1 track point; 4 points without a usable position were left out"},
     };
     for (const auto& c : cases) {
@@ -364,7 +376,7 @@ TEST(GpxEndToEnd, ALargeFileIsReadInFlatMemory)
     const HeadlessResult r = RunHeadless({kGpxTracksIn, "1", dir.Path("out.plt"), dir.Path("large.gpx")});
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_EQ(r.lines[r.lines.size() - 3], "Written: 500000 track points in 5 track files");
-    struct rusage usage{};
+    struct rusage usage {};
     ASSERT_EQ(getrusage(RUSAGE_CHILDREN, &usage), 0);
     EXPECT_LT(usage.ru_maxrss, 64 << 10) << "kilobytes, of the largest child so far";
 }

@@ -75,9 +75,9 @@ TEST(HoluxEndToEnd, NativeWaypointsSurviveTheWrtAndItsRoutesComeOutBeside)
     WriteText(dir.Path("trip.wrt"), patch.str());
 
     r = RunHeadless({kHoluxWaypoint, kKesWaypoint, dir.Path("back.txt"), dir.Path("trip.wrt")});
-    std::vector<std::string> expected = Progress("Loading Holux Waypoint file", dir.Path("trip.wrt"),
-                                                 "Writing Kes Waypoint file", dir.Path("back.wpt"),
-                                                 "Written: 3 waypoints, 1 route");
+    std::vector<std::string> expected =
+        Progress("Loading Holux Waypoint file", dir.Path("trip.wrt"), "Writing Kes Waypoint file", dir.Path("back.wpt"),
+                 "Written: 3 waypoints, 1 route");
     expected.insert(expected.end() - 3, {"Writing Kes Route file", dir.Path("back.rte")});
     EXPECT_EQ(r.lines, expected);
 
@@ -218,7 +218,8 @@ TEST(HoluxEndToEnd, MapsourceTracksAreMergedAsTheReaderHandsThemOver)
         EXPECT_EQ(At<std::int16_t>(image, kTrackRecords + 44 * t), std::min(TrackProps.PointCount, 2500)) << t;
         const std::size_t slots[5] = {0, 20000, 40000, 65536, 85536};
         if (TrackProps.PointCount > 0) {
-            EXPECT_NEAR(-At<std::int32_t>(image, slots[t] + 4) / 36000.0, TrackPointList[0].Latitude, 0.5 / 36000 + 1e-6)
+            EXPECT_NEAR(-At<std::int32_t>(image, slots[t] + 4) / 36000.0, TrackPointList[0].Latitude,
+                        0.5 / 36000 + 1e-6)
                 << t;
         }
     }

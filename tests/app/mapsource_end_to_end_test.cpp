@@ -6,8 +6,8 @@
 
 #include "core/text_fields.h"
 #include "tests/support/byte_builder.h"
-#include "tests/support/mapsource_files.h"
 #include "tests/support/format_positions.h"
+#include "tests/support/mapsource_files.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -29,7 +29,14 @@ std::string Mps(std::uint16_t version)
     ByteBuilder w;
     w.zeroText("Summit, North");
     Gap(w);
-    w.i32(Semicircles(46.5)).i32(Semicircles(7.25)).u8(1).f64(100).zeroText("cairn, big").fill(17, 0).i32(106).fill(20, 0);
+    w.i32(Semicircles(46.5))
+        .i32(Semicircles(7.25))
+        .u8(1)
+        .f64(100)
+        .zeroText("cairn, big")
+        .fill(17, 0)
+        .i32(106)
+        .fill(20, 0);
     Record(f, 'W', w);
     return f.str();
 }
@@ -62,7 +69,8 @@ std::string GdbWithRouteAndTracks()
     for (int t = 1; t <= 3; ++t) {
         ByteBuilder b;
         b.zeroText("Track " + std::to_string(t)).u8(0).i32(0).u32(2);
-        for (int p = 0; p < 2; ++p) b.i32(Semicircles(45 + t)).i32(Semicircles(p)).u8(0).u8(1).u32(1000000000u).u8(0).u8(0);
+        for (int p = 0; p < 2; ++p)
+            b.i32(Semicircles(45 + t)).i32(Semicircles(p)).u8(0).u8(1).u32(1000000000u).u8(0).u8(0);
         Record(f, 'T', b);
     }
     return f.str();
@@ -82,7 +90,8 @@ TEST(MapsourceEndToEnd, MpsWaypointsToKesWaypointFile)
 {
     TempDir dir;
     WriteText(dir.Path("in.MPS"), Mps(105));
-    const HeadlessResult run = RunHeadless({kMapsourceWaypoints, kKesWaypoint, dir.Path("out.txt"), dir.Path("in.MPS")});
+    const HeadlessResult run =
+        RunHeadless({kMapsourceWaypoints, kKesWaypoint, dir.Path("out.txt"), dir.Path("in.MPS")});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines, Progress("Loading Mapsource Waypoints", dir.Path("in.MPS"),
                                   {"Writing Kes Waypoint file", dir.Path("out.wpt"), "Written: 1 waypoint, 0 routes"}));
@@ -115,7 +124,8 @@ TEST(MapsourceEndToEnd, GdbWaypointsAndRoutesGiveWaypointAndRouteFiles)
 {
     TempDir dir;
     WriteText(dir.Path("in.gdb"), GdbWithRouteAndTracks());
-    const HeadlessResult run = RunHeadless({kMapsourceWaypoints, kKesWaypoint, dir.Path("out.wpt"), dir.Path("in.gdb")});
+    const HeadlessResult run =
+        RunHeadless({kMapsourceWaypoints, kKesWaypoint, dir.Path("out.wpt"), dir.Path("in.gdb")});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines, Progress("Loading Mapsource Waypoints", dir.Path("in.gdb"),
                                   {"Writing Kes Waypoint file", dir.Path("out.wpt"), "Writing Kes Route file",
@@ -135,7 +145,8 @@ TEST(MapsourceEndToEnd, GdbTracksGiveOneNativeFilePerTrack)
     const HeadlessResult run = RunHeadless({kMapsourceTracks, kKesTrack, dir.Path("trip.plt"), dir.Path("in.gdb")});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines, Progress("Loading Mapsource Tracks", dir.Path("in.gdb"),
-                                  {"Writing Kes Track file(s)", dir.Path("trip.plt"), "Written: 6 track points in 3 track files"}));
+                                  {"Writing Kes Track file(s)", dir.Path("trip.plt"),
+                                   "Written: 6 track points in 3 track files"}));
     EXPECT_FALSE(std::filesystem::exists(dir.Path("trip.plt")));
     for (int t = 1; t <= 3; ++t) {
         const auto lines = SplitCrLf(ReadText(dir.Path("trip_" + std::to_string(t) + ".plt")));

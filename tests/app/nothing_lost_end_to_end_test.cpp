@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <limits>
 
-#include "tests/support/mapsource_files.h"
 #include "tests/support/format_positions.h"
+#include "tests/support/mapsource_files.h"
 #include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -44,11 +44,18 @@ TEST(NothingLostEndToEnd, AnNmeaLogBeyondTheTrackCapacityIsAnnouncedAfterTheCoun
     const HeadlessResult run = RunHeadless({kNmea, kKesTrack, dir.Path("long.plt"), dir.Path("long.nmea")});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     const std::vector<std::string> expected = {
-        "Loading NMEA Log File", dir.Path("long.nmea"), "", "processing .....", "", "Writing Kes Track file(s)",
-        dir.Path("long.plt"), "Written: 100000 track points",
+        "Loading NMEA Log File",
+        dir.Path("long.nmea"),
+        "",
+        "processing .....",
+        "",
+        "Writing Kes Track file(s)",
+        dir.Path("long.plt"),
+        "Written: 100000 track points",
         "message: Only the first 100000 Track Points are read - this is a limitation of kesTranscribe. The rest of the "
         "input file is left out.",
-        "", "Done ....."};
+        "",
+        "Done ....."};
     EXPECT_EQ(run.lines, expected);
     EXPECT_EQ(SplitCrLf(ReadText(dir.Path("long.plt"))).size(), 100006u);
 }
@@ -70,7 +77,8 @@ TEST(NothingLostEndToEnd, MapsourceFilesAreReadByTheirSignatureWhateverTheirExte
     ByteBuilder mps = ms::MpsHeader(103);
     ms::MpsWaypoint(mps, "Summit", 46.5, 7.25);
     WriteText(dir.Path("really-mps.gdb"), mps.str());
-    const HeadlessResult named = RunHeadless({kMapsourceWaypoints, kKesWaypoint, dir.Path("m"), dir.Path("really-mps.gdb")});
+    const HeadlessResult named =
+        RunHeadless({kMapsourceWaypoints, kKesWaypoint, dir.Path("m"), dir.Path("really-mps.gdb")});
     EXPECT_EQ(named.lines[named.lines.size() - 3], "Written: 1 waypoint, 0 routes");
     EXPECT_EQ(SplitCrLf(ReadText(dir.Path("m.wpt"))).at(4).substr(0, 11), "   1,Summit");
 }
@@ -86,8 +94,10 @@ TEST(NothingLostEndToEnd, AnInputTheReaderRefusesLeavesEveryEarlierOutputUntouch
     for (const char* name : outputs) WriteText(dir.Path(name), kEarlier);
 
     const std::string notMapsource = "This is not a MapSource .mps or .gdb file.";
-    const std::string oldMps = "The file is created by an obsolete version of MapSource. MapSource 4 or later is required.";
-    const std::string oldGdb = "The file is created by an obsolete version of MapSource. MapSource 6 or later is required.";
+    const std::string oldMps =
+        "The file is created by an obsolete version of MapSource. MapSource 4 or later is required.";
+    const std::string oldGdb =
+        "The file is created by an obsolete version of MapSource. MapSource 6 or later is required.";
     struct Case {
         const char *input, *output, *file;
         std::string message, paneLine;
@@ -103,13 +113,13 @@ TEST(NothingLostEndToEnd, AnInputTheReaderRefusesLeavesEveryEarlierOutputUntouch
     };
     for (const Case& c : cases) {
         const std::string input = dir.Path(c.file);
-        const char* loading = std::string(c.input) == kMapsourceTracks ? "Loading Mapsource Tracks" : "Loading Mapsource Waypoints";
+        const char* loading =
+            std::string(c.input) == kMapsourceTracks ? "Loading Mapsource Tracks" : "Loading Mapsource Waypoints";
         const HeadlessResult run = RunHeadless({c.input, c.output, dir.Path("out"), input});
         ASSERT_EQ(run.exitCode, 0) << run.output;
-        EXPECT_EQ(run.lines, (std::vector<std::string>{loading, input, "message: " + c.message, c.paneLine,
-                                                       "Unable to Open File",
-                                                       "Written: nothing - the input file could not be read", "",
-                                                       "Done ....."}));
+        EXPECT_EQ(run.lines,
+                  (std::vector<std::string>{loading, input, "message: " + c.message, c.paneLine, "Unable to Open File",
+                                            "Written: nothing - the input file could not be read", "", "Done ....."}));
     }
     for (const char* name : outputs) EXPECT_EQ(ReadText(dir.Path(name)), kEarlier) << name;
     EXPECT_FALSE(fs::exists(dir.Path("out_1.plt")));
@@ -128,7 +138,8 @@ TEST(NothingLostEndToEnd, PointsWithoutAUsablePositionAreLeftOutAndCounted)
     WriteText(dir.Path("walk.trk"), b.str());
     const HeadlessResult run = RunHeadless({"5", kKesTrack, dir.Path("walk.plt"), dir.Path("walk.trk")});
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(run.lines[run.lines.size() - 3], "Written: 2 track points; 2 points without a usable position were left out");
+    EXPECT_EQ(run.lines[run.lines.size() - 3],
+              "Written: 2 track points; 2 points without a usable position were left out");
     const std::string track = ReadText(dir.Path("walk.plt"));
     const auto lines = SplitCrLf(track);
     ASSERT_EQ(lines.size(), 8u);

@@ -57,7 +57,8 @@ HeadlessResult RunLimited(const std::vector<std::string>& arguments, const Child
     ::close(pipeEnds[1]);
     char buffer[4096];
     ssize_t got;
-    while ((got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0) result.output.append(buffer, static_cast<std::size_t>(got));
+    while ((got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+        result.output.append(buffer, static_cast<std::size_t>(got));
     ::close(pipeEnds[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -81,8 +82,9 @@ std::string NmeaLog(int fixes)
     std::string log;
     char line[128];
     for (int i = 0; i < fixes; ++i) {
-        std::snprintf(line, sizeof line, "$GPRMC,12%02d%02d,A,4807.%03d,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n",
-                      i / 60, i % 60, i);
+        std::snprintf(line, sizeof line,
+                      "$GPRMC,12%02d%02d,A,4807.%03d,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n", i / 60, i % 60,
+                      i);
         log += line;
     }
     return log;
@@ -91,7 +93,8 @@ std::string NmeaLog(int fixes)
 std::string KesWaypoints()
 {
     return "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n"
-           "   1,WP1,  51.500000,  -0.100000,33605.0000000,  0, 0, 3,         0,     65535,, 0, 0,    0,   -777, 8, 0,17,0,10.0,2,,,\r\n";
+           "   1,WP1,  51.500000,  -0.100000,33605.0000000,  0, 0, 3,         0,     65535,, 0, 0,    0,   -777, 8, "
+           "0,17,0,10.0,2,,,\r\n";
 }
 
 std::string ErrorLine(const std::string& systemMessage, const std::string& path)
@@ -105,10 +108,12 @@ std::string HoluxTrackImage(int points)
     ByteBuilder image;
     image.fill(133120, 0xFF);
     for (int i = 0; i < 2500; ++i)
-        image.put<std::int32_t>(8 * i, i < points ? 450000 + i : 0).put<std::int32_t>(8 * i + 4, i < points ? -360000 - i : 0);
+        image.put<std::int32_t>(8 * i, i < points ? 450000 + i : 0)
+            .put<std::int32_t>(8 * i + 4, i < points ? -360000 - i : 0);
     for (std::size_t k = 131072; k < 131308; ++k) image.put<std::uint8_t>(k, 0);
     image.put<std::uint32_t>(131072, 0x38CB1200).put<std::uint16_t>(131078, static_cast<std::uint16_t>(points));
-    image.put<std::int16_t>(131088, static_cast<std::int16_t>(points)).put<std::int16_t>(131090, static_cast<std::int16_t>(points));
+    image.put<std::int16_t>(131088, static_cast<std::int16_t>(points))
+        .put<std::int16_t>(131090, static_cast<std::int16_t>(points));
     image.put<std::int32_t>(131088 + 32, -1).put<std::int32_t>(131088 + 36, -1);
     return image.str();
 }
@@ -128,9 +133,9 @@ TEST(OutputFaults, ReadOnlyOutputFolderEndsWithTheErrorAndKeepsTheEarlierFile)
     WriteText(target, kEarlier);
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
 
-    const HeadlessResult run = RunLimited({std::to_string(kNmeaIn), std::to_string(kKesTrackOut),
-                                           (locked / "trip").string(), dir.Path("trip.nmea")},
-                                          {.honourFolderPermissions = true});
+    const HeadlessResult run = RunLimited(
+        {std::to_string(kNmeaIn), std::to_string(kKesTrackOut), (locked / "trip").string(), dir.Path("trip.nmea")},
+        {.honourFolderPermissions = true});
     fs::permissions(locked, fs::perms::owner_all);
     if (run.exitCode == kCannotDropPrivilege) GTEST_SKIP() << "cannot give up root's permission override here";
 
@@ -157,7 +162,8 @@ TEST(OutputFaults, OutputPathThatIsAFolderEndsWithTheErrorAndStaysAFolder)
     };
     const Case cases[] = {
         {kNmeaIn, kKesTrackOut, dir.Path("trip.nmea"), (out / "trip").string(), (out / "trip.plt").string()},
-        {kKesWaypointIn, kHoluxWaypointOut, dir.Path("points.wpt"), (out / "points").string(), (out / "points.wrt").string()},
+        {kKesWaypointIn, kHoluxWaypointOut, dir.Path("points.wpt"), (out / "points").string(),
+         (out / "points.wrt").string()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
@@ -190,13 +196,15 @@ TEST(OutputFaults, FullDiskEndsWithTheErrorLeavesNoPartialFileAndKeepsTheEarlier
     // written by the reader itself), the Holux image 32 KB.
     const Case cases[] = {
         {kNmeaIn, kKesTrackOut, dir.Path("trip.nmea"), (out / "trip").string(), (out / "trip.plt").string()},
-        {kKesWaypointIn, kHoluxWaypointOut, dir.Path("points.wpt"), (out / "points").string(), (out / "points.wrt").string()},
-        {kHoluxTrackIn, kKesTrackOut, dir.Path("logger.tlg"), (out / "logger").string(), (out / "logger_1.plt").string()},
+        {kKesWaypointIn, kHoluxWaypointOut, dir.Path("points.wpt"), (out / "points").string(),
+         (out / "points.wrt").string()},
+        {kHoluxTrackIn, kKesTrackOut, dir.Path("logger.tlg"), (out / "logger").string(),
+         (out / "logger_1.plt").string()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
-        const HeadlessResult run = RunLimited({std::to_string(c.input), std::to_string(c.output), c.outputName, c.inputName},
-                                              {.maxFileSize = 4096});
+        const HeadlessResult run = RunLimited(
+            {std::to_string(c.input), std::to_string(c.output), c.outputName, c.inputName}, {.maxFileSize = 4096});
         EXPECT_EQ(run.exitCode, 1) << run.output;
         ASSERT_FALSE(run.lines.empty());
         EXPECT_EQ(run.lines.back(), ErrorLine("File too large", c.target));
@@ -206,7 +214,8 @@ TEST(OutputFaults, FullDiskEndsWithTheErrorLeavesNoPartialFileAndKeepsTheEarlier
 
     // The same conversions with room enough replace the earlier files completely.
     for (const Case& c : cases) {
-        const HeadlessResult run = RunLimited({std::to_string(c.input), std::to_string(c.output), c.outputName, c.inputName}, {});
+        const HeadlessResult run =
+            RunLimited({std::to_string(c.input), std::to_string(c.output), c.outputName, c.inputName}, {});
         EXPECT_EQ(run.exitCode, 0) << run.output;
         EXPECT_NE(ReadText(c.target), kEarlier);
     }

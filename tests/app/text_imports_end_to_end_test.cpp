@@ -6,19 +6,17 @@
 #include "tests/support/test_files.h"
 
 namespace {
-const std::string kNmeaLog =
-    "$GPGGA,032908.379,4231.8291,N,08807.3033,W,1,05,1.6,209.8,M,-34.2,M,0.0,0000*46\r\n"
-    "$GPRMC,032908.379,A,4231.8291,N,08807.3033,W,0.17,138.92,070804,,*12\r\n"
-    "$GPVTG,138.92,T,,M,0.17,N,0.3,K*64\r\n"
-    "$GPRMC,032909.379,A,4231.8291,N,08807.3034,W,0.18,145.85,070804,,*17\r\n"
-    "$GPGGA,052910.379,4231.8292,N,08807.3036,W,1,05,1.6,100,F,-34.2,M,0.0,0000*46\r\n"
-    "$GPRMC,052910.379,A,4231.8292,N,08807.3036,E,0.18,145.85,070804,,*17\r\n";
+const std::string kNmeaLog = "$GPGGA,032908.379,4231.8291,N,08807.3033,W,1,05,1.6,209.8,M,-34.2,M,0.0,0000*46\r\n"
+                             "$GPRMC,032908.379,A,4231.8291,N,08807.3033,W,0.17,138.92,070804,,*12\r\n"
+                             "$GPVTG,138.92,T,,M,0.17,N,0.3,K*64\r\n"
+                             "$GPRMC,032909.379,A,4231.8291,N,08807.3034,W,0.18,145.85,070804,,*17\r\n"
+                             "$GPGGA,052910.379,4231.8292,N,08807.3036,W,1,05,1.6,100,F,-34.2,M,0.0,0000*46\r\n"
+                             "$GPRMC,052910.379,A,4231.8292,N,08807.3036,E,0.18,145.85,070804,,*17\r\n";
 
-const std::string kMagellanWaypoints =
-    "$PMGNWPL,4807.038,N,01131.000,W,100,M,HOME,front door,a*1F\r\n"
-    "$PMGNWPL,0000.000,N,00000.000,E,5,M,ORIGIN,,a*1F\r\n"
-    "$PMGNWPL,3351.600,S,15112.600,E,0,M,SYDNEY,,ab\r\n"
-    "$PMGNCMD,END*3D\r\n";
+const std::string kMagellanWaypoints = "$PMGNWPL,4807.038,N,01131.000,W,100,M,HOME,front door,a*1F\r\n"
+                                       "$PMGNWPL,0000.000,N,00000.000,E,5,M,ORIGIN,,a*1F\r\n"
+                                       "$PMGNWPL,3351.600,S,15112.600,E,0,M,SYDNEY,,ab\r\n"
+                                       "$PMGNCMD,END*3D\r\n";
 
 std::string WithLfOnly(std::string text)
 {

@@ -56,7 +56,7 @@ TEST(Catalogue, KindsDecideWhatConvertsIntoWhatAndNamesWhatIsTheSameFormat)
     const struct {
         int in, out;
         bool same;
-    } pairs[] = {{0, 0, true}, {3, 3, true}, {14, 4, true}, {15, 5, true}, {4, 4, false},
+    } pairs[] = {{0, 0, true},  {3, 3, true},   {14, 4, true}, {15, 5, true},  {4, 4, false},
                  {5, 5, false}, {14, 0, false}, {1, 5, false}, {16, 4, false}, {14, -1, false}};
     for (const auto& p : pairs) EXPECT_EQ(SameFormat(p.in, p.out), p.same) << p.in << " " << p.out;
 }

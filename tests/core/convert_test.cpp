@@ -76,12 +76,20 @@ TEST_F(ConvertAction, PlainConversionReportsEveryLineInOrder)
     RecordingFrontEnd f = Choose("\"" + dir.Path("in.wpt") + "\"", 0, dir.Path("out.txt"), 2);
     Convert(f);
     const std::vector<std::string> expected = {
-        "cursor: busy", "clear", "pump",
-        "line: Loading Kes Waypoint file", "line: " + dir.Path("in.wpt"),
-        "line: ", "line: processing .....", "line: ",
-        "line: Writing Holux Waypoint file", "line: " + dir.Path("out.txt"),
+        "cursor: busy",
+        "clear",
+        "pump",
+        "line: Loading Kes Waypoint file",
+        "line: " + dir.Path("in.wpt"),
+        "line: ",
+        "line: processing .....",
+        "line: ",
+        "line: Writing Holux Waypoint file",
+        "line: " + dir.Path("out.txt"),
         "line: Written: 1 waypoint, 0 routes",
-        "cursor: normal", "line: ", "line: Done .....",
+        "cursor: normal",
+        "line: ",
+        "line: Done .....",
     };
     EXPECT_EQ(f.events, expected);
     EXPECT_EQ(WaypointCount, 1);
@@ -115,9 +123,13 @@ TEST_F(ConvertAction, MapsourceInputWithoutItsSignatureIsRefusedAndWritesNothing
     WriteText(dir.Path("out.plt"), "earlier");
     RecordingFrontEnd f = Choose(dir.Path("x.gdb"), 12, dir.Path("out.plt"), 1);
     Convert(f);
-    const std::vector<std::string> expected = {"Loading Mapsource Tracks", dir.Path("x.gdb"), "Not a Mapsource File",
-                                               "Unable to Open File", "Written: nothing - the input file could not be read",
-                                               "", "Done ....."};
+    const std::vector<std::string> expected = {"Loading Mapsource Tracks",
+                                               dir.Path("x.gdb"),
+                                               "Not a Mapsource File",
+                                               "Unable to Open File",
+                                               "Written: nothing - the input file could not be read",
+                                               "",
+                                               "Done ....."};
     EXPECT_EQ(f.lines, expected);
     EXPECT_EQ(f.messages, std::vector<std::string>{"This is not a MapSource .mps or .gdb file."});
     EXPECT_EQ(ReadText(dir.Path("out.plt")), "earlier");

@@ -123,8 +123,8 @@ int TrackPoints() { return TrackProps.PointCount; }
 std::vector<Case> Cases()
 {
     return {
-        {"kes waypoints", 0, 2, 10000, [](int n) { return Lines(n, kKesWaypointHead, [](int) { return "1,W,1,2\r\n"; }); },
-         kWaypointsCut, Waypoints},
+        {"kes waypoints", 0, 2, 10000,
+         [](int n) { return Lines(n, kKesWaypointHead, [](int) { return "1,W,1,2\r\n"; }); }, kWaypointsCut, Waypoints},
         {"kes track", 1, 3, 100000, [](int n) { return Lines(n, kKesTrackHead, [](int) { return "1,2,0\r\n"; }); },
          kTrackPointsCut, TrackPoints},
         {"mapsend waypoints", 4, 0, 10000, MapsendWaypoints, kWaypointsCut, Waypoints},
@@ -145,7 +145,9 @@ std::vector<Case> Cases()
          [](int n) { return Lines(n, "", [](int) { return "$PMGNWPL,4807.038,N,01131.000,W,100,M,W,,a\r\n"; }); },
          kWaypointsCut, Waypoints},
         {"magellan track", 10, 3, 100000,
-         [](int n) { return Lines(n, "", [](int) { return "$PMGNTRK,4807.038,N,01131.000,W,100,M,120000,A,,010120\r\n"; }); },
+         [](int n) {
+             return Lines(n, "", [](int) { return "$PMGNTRK,4807.038,N,01131.000,W,100,M,120000,A,,010120\r\n"; });
+         },
          kTrackPointsCut, TrackPoints},
         {"mps waypoints", 11, 0, 10000, MpsWaypoints, kWaypointsCut, Waypoints},
         {"gdb waypoints", 11, 0, 10000, GdbWaypoints, kWaypointsCut, Waypoints},

@@ -99,10 +99,33 @@ std::string ExactReal(double value, int width, int decimals)
 TEST(Notations, RealsRoundOnceFromTheExactValue)
 {
     const double half = 0.5;
-    const std::vector<double> edges = {
-        0.5, 1.5, 2.5, -2.5, 0.125, 0.375, std::nextafter(2.5, 3.0), std::nextafter(2.5, 2.0), 0.0000005,
-        0.0000015, 1.0000005, -0.0000005, 51.5, -0.1, 45000.5 + 1.0 / 86400, 33605, 0x1p52 - half, 0x1p52,
-        0x1p53 + 2, 1e300, -1e300, 5e-324, 0.0, -0.0, 123456789.0625, 4503599.6270495, -777};
+    const std::vector<double> edges = {0.5,
+                                       1.5,
+                                       2.5,
+                                       -2.5,
+                                       0.125,
+                                       0.375,
+                                       std::nextafter(2.5, 3.0),
+                                       std::nextafter(2.5, 2.0),
+                                       0.0000005,
+                                       0.0000015,
+                                       1.0000005,
+                                       -0.0000005,
+                                       51.5,
+                                       -0.1,
+                                       45000.5 + 1.0 / 86400,
+                                       33605,
+                                       0x1p52 - half,
+                                       0x1p52,
+                                       0x1p53 + 2,
+                                       1e300,
+                                       -1e300,
+                                       5e-324,
+                                       0.0,
+                                       -0.0,
+                                       123456789.0625,
+                                       4503599.6270495,
+                                       -777};
     for (const double v : edges)
         for (const int decimals : {0, 1, 2, 6, 7})
             EXPECT_EQ(FormatReal(v, 11, decimals), ExactReal(v, 11, decimals)) << v << " " << decimals;
@@ -117,7 +140,9 @@ TEST(Notations, RealsRoundOnceFromTheExactValue)
         case 0: v = (static_cast<double>(random() % 100000000) + 0.5) / std::pow(10.0, decimals); break;
         case 1: v = std::uniform_real_distribution<double>(-180, 180)(random); break;
         case 2: v = std::uniform_real_distribution<double>(0, 60000)(random); break;
-        default: v = std::ldexp(std::uniform_real_distribution<double>(-1, 1)(random), static_cast<int>(random() % 120) - 60);
+        default:
+            v = std::ldexp(std::uniform_real_distribution<double>(-1, 1)(random),
+                           static_cast<int>(random() % 120) - 60);
         }
         if (i % 8 == 0) v = std::nextafter(v, random() % 2 ? 1e9 : -1e9);
         ASSERT_EQ(FormatReal(v, 13, decimals), ExactReal(v, 13, decimals)) << v << " " << decimals;

@@ -29,8 +29,12 @@ TEST(LineReader, EveryLineEndAndTheEndOfFileByte)
     EXPECT_EQ(AllLines("a\r\n\r\n"), (Lines{"a", ""}));
     EXPECT_EQ(AllLines("a\n\nb"), (Lines{"a", "", "b"}));
     EXPECT_EQ(AllLines("a\n\r"), (Lines{"a", ""}));  // LF then a lone CR: two breaks
-    EXPECT_EQ(AllLines("a\r\nb\x1A" "c\r\nd"), (Lines{"a", "b"}));
-    EXPECT_EQ(AllLines("\x1A" "abc"), Lines{});
+    EXPECT_EQ(AllLines("a\r\nb\x1A"
+                       "c\r\nd"),
+              (Lines{"a", "b"}));
+    EXPECT_EQ(AllLines("\x1A"
+                       "abc"),
+              Lines{});
     EXPECT_EQ(AllLines(""), Lines{});
 }
 
@@ -162,7 +166,9 @@ TEST(LineReader, AnOverlongLineGivesItsFirstPartAndTheNextLineFollows)
         {"first\r\n" + longLine + "\r\nnext\r\n", {"first", head, "next"}},
         {longLine + "\n\nlast", {head, "", "last"}},
         {longLine, {head}},
-        {longLine + "\x1A" "after\r\n", {head}},
+        {longLine + "\x1A"
+                    "after\r\n",
+         {head}},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         WriteText(dir.Path("long.txt"), cases[i].first);

@@ -26,7 +26,7 @@ std::vector<std::string> Listing(const fs::path& folder)
 
 mode_t ModeOf(const std::string& path)
 {
-    struct stat info{};
+    struct stat info {};
     ::stat(path.c_str(), &info);
     return info.st_mode & 07777;
 }
@@ -60,7 +60,7 @@ TEST(SafeReplace, TheReplacementKeepsThePermissionBitsANewFileFollowsTheUmask)
         // Root replacing another user's file leaves it theirs.
         ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
         WriteFileSafely(target, "by root");
-        struct stat info{};
+        struct stat info {};
         ::stat(target.c_str(), &info);
         EXPECT_EQ(info.st_uid, 65534u);
         EXPECT_EQ(info.st_gid, 65534u);

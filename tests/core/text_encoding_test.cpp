@@ -8,15 +8,15 @@ TEST(TextEncoding, Utf8ToLegacy)
         std::string utf8, legacy;
     } rows[] = {
         {"plain ASCII, 12", "plain ASCII, 12"},
-        {"\xC3\x91u\xC3\xB1oa", "\xD1u\xF1oa"},                 // Ñuñoa
+        {"\xC3\x91u\xC3\xB1oa", "\xD1u\xF1oa"},                        // Ñuñoa
         {"\xE2\x82\xAC 5 \xE2\x80\x93 \xC5\x93", "\x80 5 \x96 \x9C"},  // € – œ
-        {"\xC2\x81", "\x81"},                                   // undefined byte kept
-        {"\xE6\x9D\xB1\xE4\xBA\xAC", "??"},                     // characters outside the code page
-        {"\xF0\x9F\x97\xBB!", "?!"},                            // four bytes
-        {"a\xC3", "a?"},                                        // cut sequence
-        {"\xC0\xAF", "?"},                                      // overlong form
-        {"\xED\xA0\x80x", "?x"},                                // surrogate
-        {"\xF4\x90\x80\x80", "?"},                              // beyond U+10FFFF
+        {"\xC2\x81", "\x81"},                                          // undefined byte kept
+        {"\xE6\x9D\xB1\xE4\xBA\xAC", "??"},                            // characters outside the code page
+        {"\xF0\x9F\x97\xBB!", "?!"},                                   // four bytes
+        {"a\xC3", "a?"},                                               // cut sequence
+        {"\xC0\xAF", "?"},                                             // overlong form
+        {"\xED\xA0\x80x", "?x"},                                       // surrogate
+        {"\xF4\x90\x80\x80", "?"},                                     // beyond U+10FFFF
         {"\xFF\xFE", "??"},
         {std::string("a\0b", 3), std::string("a\0b", 3)},
     };

@@ -63,7 +63,8 @@ inline void MpsTrack(ByteBuilder& file, const std::string& name, int points)
 {
     ByteBuilder t;
     t.zeroText(name).u8(0).i32(0).i32(points);
-    for (int i = 0; i < points; ++i) t.i32(Semicircles(45)).i32(Semicircles(i * 1e-5)).u8(0).f64(0).u8(1).u32(1000000000u + i).u8(0).f64(0);
+    for (int i = 0; i < points; ++i)
+        t.i32(Semicircles(45)).i32(Semicircles(i * 1e-5)).u8(0).f64(0).u8(1).u32(1000000000u + i).u8(0).f64(0);
     Record(file, 'T', t);
 }
 
@@ -71,7 +72,8 @@ inline void GdbTrack(ByteBuilder& file, const std::string& name, int points)
 {
     ByteBuilder t;
     t.zeroText(name).u8(0).i32(0).u32(static_cast<std::uint32_t>(points));
-    for (int i = 0; i < points; ++i) t.i32(Semicircles(45)).i32(Semicircles(i * 1e-5)).u8(0).u8(1).u32(1000000000u + i).u8(0).u8(0);
+    for (int i = 0; i < points; ++i)
+        t.i32(Semicircles(45)).i32(Semicircles(i * 1e-5)).u8(0).u8(1).u32(1000000000u + i).u8(0).u8(0);
     Record(file, 'T', t);
 }
 

@@ -27,8 +27,7 @@ int RunInChild(const std::function<int()>& body)
         int result = 99;
         try {
             result = body();
-        } catch (...) {
-        }
+        } catch (...) {}
         ::_exit(result);
     }
     int status = 0;

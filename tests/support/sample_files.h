@@ -19,8 +19,8 @@ inline std::string KesWaypoints(int count = 2, const std::string& datum = "WGS 8
 
 inline std::string KesTrack(const std::string& name = "Walk")
 {
-    return "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255," + name +
-           ",1,0,0,255\r\n0\r\n52.1,4.3,1,-777,40000.5\r\n52.2,4.4,0,-777,40000.6\r\n";
+    return "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255," +
+           name + ",1,0,0,255\r\n0\r\n52.1,4.3,1,-777,40000.5\r\n52.2,4.4,0,-777,40000.6\r\n";
 }
 
 inline ByteBuilder MapsendHeader(std::int32_t kind)
@@ -108,7 +108,8 @@ inline const char* const kGpx =
     "<rtept lat=\"52.2\" lon=\"4.4\"><name>End</name></rtept></rte>\n"
     "<trk><name>Morning</name><trkseg><trkpt lat=\"52.1\" lon=\"4.3\"><ele>10</ele>"
     "<time>2023-01-16T07:00:00Z</time></trkpt><trkpt lat=\"52.11\" lon=\"4.31\"><time>2023-01-16T07:00:10Z</time>"
-    "</trkpt></trkseg><trkseg><trkpt lat=\"52.12\" lon=\"4.32\"><time>2023-01-16T07:01:00Z</time></trkpt></trkseg></trk>\n"
+    "</trkpt></trkseg><trkseg><trkpt lat=\"52.12\" "
+    "lon=\"4.32\"><time>2023-01-16T07:01:00Z</time></trkpt></trkseg></trk>\n"
     "<trk><name>Evening</name><trkseg><trkpt lat=\"52.2\" lon=\"4.4\"><time>2023-01-16T19:00:00Z</time></trkpt>"
     "</trkseg></trk>\n"
     "</gpx>\n";

@@ -114,7 +114,8 @@ bool GpxSchemaPresent() { return std::filesystem::exists(GpxSchemaPath()); }
 std::string GpxSchemaErrors(const std::string& file)
 {
     std::string output;
-    const int status = RunShell("xmllint --noout --schema " + Quoted(GpxSchemaPath()) + " " + Quoted(file) + " 2>&1", output);
+    const int status =
+        RunShell("xmllint --noout --schema " + Quoted(GpxSchemaPath()) + " " + Quoted(file) + " 2>&1", output);
     if (status == 0) return {};
     return output.empty() ? "xmllint did not run" : output;
 }

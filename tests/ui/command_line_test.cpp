@@ -43,11 +43,11 @@ TEST_F(WindowTest, FilesHandedOverSelectTheFormatTheirContentNames)
         std::string file;
         int selected;
     } rows[] = {
-        {8, 1, gpx, 15},   // NMEA before, a track output: GPX tracks
-        {8, 0, gpx, 14},   // a waypoint output: GPX waypoints and routes
-        {15, -1, gpx, 15},  // no output: the selected format is one the file may be
-        {8, -1, gpx, 8},    // no output: two formats, nothing changes
-        {8, 1, nobletec, 8},   // an extension alone does not override the choice
+        {8, 1, gpx, 15},                     // NMEA before, a track output: GPX tracks
+        {8, 0, gpx, 14},                     // a waypoint output: GPX waypoints and routes
+        {15, -1, gpx, 15},                   // no output: the selected format is one the file may be
+        {8, -1, gpx, 8},                     // no output: two formats, nothing changes
+        {8, 1, nobletec, 8},                 // an extension alone does not override the choice
         {6, 1, dir.Path("missing.gpx"), 6},  // unreadable: Convert will say why
     };
     for (const auto& row : rows) {

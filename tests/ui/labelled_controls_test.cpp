@@ -89,9 +89,12 @@ TEST(DialogNameFilters, TheCataloguesFiltersInTheDialogsForm)
 TEST(DialogDefaultSuffix, TheFirstPatternsExtensionUnlessItMatchesEveryFile)
 {
     const std::vector<std::pair<QString, QString>> cases = {
-        {"Holux Track (*.tlg)|*.tlg", "tlg"}, {"Mapsource (*.mps;*.gdb)|*.mps;*.gdb", "mps"},
-        {"NMEA Log (*.*)|*.*", ""},          {"Any|*", ""},
-        {"Odd|*.t?g", ""},                   {"", ""},
+        {"Holux Track (*.tlg)|*.tlg", "tlg"},
+        {"Mapsource (*.mps;*.gdb)|*.mps;*.gdb", "mps"},
+        {"NMEA Log (*.*)|*.*", ""},
+        {"Any|*", ""},
+        {"Odd|*.t?g", ""},
+        {"", ""},
     };
     for (const auto& [filter, suffix] : cases) EXPECT_EQ(DialogDefaultSuffix(filter), suffix) << filter.toStdString();
 }
@@ -116,8 +119,8 @@ struct ListForm {
     void Type(const QString& keys)
     {
         for (const QChar c : keys) {
-            QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode() < 128 ? c.toUpper().unicode() : 0,
-                            Qt::NoModifier, QString(c));
+            QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode() < 128 ? c.toUpper().unicode() : 0, Qt::NoModifier,
+                            QString(c));
             QCoreApplication::sendEvent(QApplication::focusWidget(), &press);
         }
     }
@@ -309,5 +312,6 @@ TEST(TfmHelp, ResizesAndScrollsSidewaysInsteadOfWrappingALine)
     help.resize(help.width() / 2, help.height());
     QCoreApplication::processEvents();
     EXPECT_GT(help.Memo1->horizontalScrollBar()->maximum(), 0);
-    EXPECT_EQ(help.Memo1->document()->lineCount(), HelpText().count(QLatin1Char('\n')) + 1);  // one screen line per text line
+    EXPECT_EQ(help.Memo1->document()->lineCount(),
+              HelpText().count(QLatin1Char('\n')) + 1);  // one screen line per text line
 }

@@ -163,10 +163,10 @@ TEST_F(WindowTest, AFullConversionShowsItsProgressInThePane)
     window->cOutputFileFormat->setCurrentIndex(2);
     window->bConvert->click();
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(window->Lines(), (QStringList{"Loading Kes Waypoint file", QString::fromStdString(dir.Path("in.wpt")),
-                                            "", "processing .....", "", "Writing Holux Waypoint file",
-                                            QString::fromStdString(dir.Path("out.wrt")), "Written: 1 waypoint, 0 routes", "",
-                                            "Done ....."}));
+    EXPECT_EQ(window->Lines(), (QStringList{"Loading Kes Waypoint file", QString::fromStdString(dir.Path("in.wpt")), "",
+                                            "processing .....", "", "Writing Holux Waypoint file",
+                                            QString::fromStdString(dir.Path("out.wrt")),
+                                            "Written: 1 waypoint, 0 routes", "", "Done ....."}));
     EXPECT_TRUE(std::filesystem::exists(dir.Path("out.wrt")));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -276,9 +276,9 @@ TEST_F(WindowTest, TabWalksTheControlsInOrder)
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    const std::vector<QWidget*> order = {window->cInputFile, window->cInputFileFormat, window->cOutPutFile,
-                                         window->cOutputFileFormat, window->cOutput, window->bHelp,
-                                         window->bConvert, window->bClose, window->cInputFile};
+    const std::vector<QWidget*> order = {window->cInputFile,        window->cInputFileFormat, window->cOutPutFile,
+                                         window->cOutputFileFormat, window->cOutput,          window->bHelp,
+                                         window->bConvert,          window->bClose,           window->cInputFile};
     // The editable lists take the focus in their text part.
     auto owner = [&](QWidget* w) {
         for (QWidget* control : order)

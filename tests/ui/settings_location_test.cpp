@@ -23,15 +23,26 @@ struct LocationCase {
 TEST(ChooseSettingsLocation, BesideTheProgramWhenItCanBeWrittenThereElseInTheUsersConfigFolder)
 {
     const std::vector<LocationCase> cases = {
-        {"portable: program folder writable", {"/opt/kes"}, "/opt/kes", "/xdg",
+        {"portable: program folder writable",
+         {"/opt/kes"},
+         "/opt/kes",
+         "/xdg",
          {"/opt/kes/kesTranscribe.ini", "/opt/kes", false}},
-        {"a writable file in a read-only folder", {"/opt/kes/kesTranscribe.ini"}, "/opt/kes", "/xdg",
+        {"a writable file in a read-only folder",
+         {"/opt/kes/kesTranscribe.ini"},
+         "/opt/kes",
+         "/xdg",
          {"/opt/kes/kesTranscribe.ini", "/home/u", false}},
-        {"installed system-wide", {}, "/usr/bin", "/xdg",
-         {"/xdg/kesTranscribe/kesTranscribe.ini", "/home/u", true}},
-        {"no XDG_CONFIG_HOME", {}, "/usr/bin", "",
+        {"installed system-wide", {}, "/usr/bin", "/xdg", {"/xdg/kesTranscribe/kesTranscribe.ini", "/home/u", true}},
+        {"no XDG_CONFIG_HOME",
+         {},
+         "/usr/bin",
+         "",
          {"/home/u/.config/kesTranscribe/kesTranscribe.ini", "/home/u", true}},
-        {"a relative XDG_CONFIG_HOME is ignored", {}, "/usr/bin", "cfg",
+        {"a relative XDG_CONFIG_HOME is ignored",
+         {},
+         "/usr/bin",
+         "cfg",
          {"/home/u/.config/kesTranscribe/kesTranscribe.ini", "/home/u", true}},
         {"program in the root folder", {"/"}, "/", "", {"/kesTranscribe.ini", "/", false}},
     };
@@ -72,7 +83,7 @@ TEST_F(WindowTest, SettingsInTheUsersConfigFolderAreWrittenThereAndRestored)
     EXPECT_EQ(ReadText(location.file), "[Input File]\r\nInitial Folder=" + home + "\r\nFile Format=3\r\n" +
                                            "[Output File]\r\nInitial Folder=" + home + "\r\nFile Format=-1\r\n");
     // Made private to the user, as configuration folders are.
-    struct stat info{};
+    struct stat info {};
     ASSERT_EQ(::stat(dir.Path("config").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_TRUE(boxes.empty());

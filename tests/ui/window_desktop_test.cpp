@@ -81,8 +81,8 @@ TEST_F(WindowTest, ReturnAndEnterPressTheFocusedButtonAndConvertIsTheDefaultInAF
         Qt::Key key;
         bool convertsAndIsDefault;
     } cases[] = {
-        {window->bConvert, Qt::Key_Return, true},         {window->bConvert, Qt::Key_Enter, true},
-        {window->cInputFile, Qt::Key_Return, true},       {window->cOutPutFile, Qt::Key_Enter, true},
+        {window->bConvert, Qt::Key_Return, true},          {window->bConvert, Qt::Key_Enter, true},
+        {window->cInputFile, Qt::Key_Return, true},        {window->cOutPutFile, Qt::Key_Enter, true},
         {window->cInputFileFormat, Qt::Key_Return, false}, {window->cOutput, Qt::Key_Return, false},
     };
     for (const auto& c : cases) {
@@ -168,10 +168,10 @@ private:
 void PostClick(QWidget* button)
 {
     const QPointF at = QRectF(button->rect()).center(), global = button->mapToGlobal(at);
-    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
-                                                        Qt::LeftButton, Qt::NoModifier));
-    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
-                                                        Qt::NoButton, Qt::NoModifier));
+    QCoreApplication::postEvent(
+        button, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(
+        button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
 }
 }  // namespace
 

@@ -72,13 +72,14 @@ protected:
 
 TEST_F(GpxReaderTest, WaypointsTakeTheirFieldsAndSkipExtensionsWhateverTheirNames)
 {
-    Waypoints(Gpx(Wpt("51.5", "-0.25",
-                      "<ele>100</ele><time>2002-05-25T10:06:21-07:00</time><name>Summit</name><cmt>comment</cmt>"
-                      "<desc>top &amp; view</desc><sym>Summit</sym><link href=\"x\"><text>link</text></link>"
-                      "<extensions><name>wrong</name><ele>9</ele><wpt lat=\"1\" lon=\"1\"/></extensions>"
-                      "<x:name xmlns:x=\"urn:other\">wrong</x:name>") +
-                  Wpt("-33.86", "151.21", "<name>  Harbour\n  buoy </name><cmt>only a comment</cmt><sym>unknown</sym>") +
-                  Wpt("0", "180")));
+    Waypoints(
+        Gpx(Wpt("51.5", "-0.25",
+                "<ele>100</ele><time>2002-05-25T10:06:21-07:00</time><name>Summit</name><cmt>comment</cmt>"
+                "<desc>top &amp; view</desc><sym>Summit</sym><link href=\"x\"><text>link</text></link>"
+                "<extensions><name>wrong</name><ele>9</ele><wpt lat=\"1\" lon=\"1\"/></extensions>"
+                "<x:name xmlns:x=\"urn:other\">wrong</x:name>") +
+            Wpt("-33.86", "151.21", "<name>  Harbour\n  buoy </name><cmt>only a comment</cmt><sym>unknown</sym>") +
+            Wpt("0", "180")));
     ASSERT_EQ(WaypointCount, 3);
     const WayPoints &a = WaypointList[1], &b = WaypointList[2], &c = WaypointList[3];
     EXPECT_EQ(a.Name, "Summit");
@@ -114,16 +115,25 @@ TEST_F(GpxReaderTest, NamespacesDecideWhichElementsAreRead)
         std::string file;
         const char* name;  // nullptr: no waypoint read
     } cases[] = {
-        {"prefixed root and children", "<g:gpx xmlns:g=\"" + gpx11 + "\"><g:wpt lat=\"1\" lon=\"2\"><g:name>A</g:name>"
-                                        "<x:name xmlns:x=\"urn:x\">B</x:name></g:wpt></g:gpx>", "A"},
+        {"prefixed root and children",
+         "<g:gpx xmlns:g=\"" + gpx11 +
+             "\"><g:wpt lat=\"1\" lon=\"2\"><g:name>A</g:name>"
+             "<x:name xmlns:x=\"urn:x\">B</x:name></g:wpt></g:gpx>",
+         "A"},
         {"default namespace declared again on a child",
-         "<gpx xmlns=\"" + gpx11 + "\"><wpt lat=\"1\" lon=\"2\"><name xmlns=\"urn:x\">B</name><name>A</name></wpt></gpx>", "A"},
+         "<gpx xmlns=\"" + gpx11 +
+             "\"><wpt lat=\"1\" lon=\"2\"><name xmlns=\"urn:x\">B</name><name>A</name></wpt></gpx>",
+         "A"},
         {"a declaration ends with its element",
-         "<gpx xmlns=\"" + gpx11 + "\"><rte xmlns:x=\"" + gpx11 + "\"/>"
-         "<wpt lat=\"1\" lon=\"2\"><name>A</name><x:name>B</x:name></wpt></gpx>", "A"},
+         "<gpx xmlns=\"" + gpx11 + "\"><rte xmlns:x=\"" + gpx11 +
+             "\"/>"
+             "<wpt lat=\"1\" lon=\"2\"><name>A</name><x:name>B</x:name></wpt></gpx>",
+         "A"},
         {"an undeclared prefix", "<gpx><wpt lat=\"1\" lon=\"2\"><u:name>B</u:name><name>A</name></wpt></gpx>", "A"},
         {"the document's namespace under a prefix of a child",
-         "<gpx xmlns=\"" + gpx11 + "\"><wpt lat=\"1\" lon=\"2\"><p:name xmlns:p=\"" + gpx11 + "\">A</p:name></wpt></gpx>", "A"},
+         "<gpx xmlns=\"" + gpx11 + "\"><wpt lat=\"1\" lon=\"2\"><p:name xmlns:p=\"" + gpx11 +
+             "\">A</p:name></wpt></gpx>",
+         "A"},
         {"a root of another namespace", "<gpx xmlns=\"urn:other\"><wpt lat=\"1\" lon=\"2\"/></gpx>", nullptr},
         {"a root with an undeclared prefix", "<u:gpx><u:wpt lat=\"1\" lon=\"2\"/></u:gpx>", nullptr},
     };
@@ -163,12 +173,11 @@ TEST_F(GpxReaderTest, RoutesFillTheSlotsFromOne)
 TEST_F(GpxReaderTest, TracksAreHandedOverOneByOneWithASectionPerSegment)
 {
     WaypointCount = 5;
-    const std::vector<TrackSeen> seen =
-        Tracks(Gpx(Wpt("9", "9") +
-                   "<trk><name>First</name><desc>d</desc><trkseg><trkpt lat=\"1\" lon=\"2\"><ele>1531.4</ele>"
-                   "<time>2023-01-16T18:02:26.500Z</time></trkpt><trkpt lat=\"1.1\" lon=\"2.1\"/></trkseg>"
-                   "<trkseg/><trkseg><trkpt lat=\"1.2\" lon=\"2.2\"/></trkseg></trk>\n"
-                   "<trk><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk>\n"));
+    const std::vector<TrackSeen> seen = Tracks(
+        Gpx(Wpt("9", "9") + "<trk><name>First</name><desc>d</desc><trkseg><trkpt lat=\"1\" lon=\"2\"><ele>1531.4</ele>"
+                            "<time>2023-01-16T18:02:26.500Z</time></trkpt><trkpt lat=\"1.1\" lon=\"2.1\"/></trkseg>"
+                            "<trkseg/><trkseg><trkpt lat=\"1.2\" lon=\"2.2\"/></trkseg></trk>\n"
+                            "<trk><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk>\n"));
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0].name, "First");
     EXPECT_EQ(seen[0].description, "d");
@@ -191,7 +200,8 @@ TEST_F(GpxReaderTest, AnyDeclaredEncodingGivesTheSameText)
 {
     // The name is Qu#bec with # replaced by the bytes given.
     const auto declared = [](const std::string& encoding, const std::string& bytes) {
-        const std::string text = "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?><gpx>" + Wpt("1", "2", "<name>Qu#bec</name>") + "</gpx>";
+        const std::string text = "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?><gpx>" +
+                                 Wpt("1", "2", "<name>Qu#bec</name>") + "</gpx>";
         return text.substr(0, text.find('#')) + bytes + text.substr(text.find('#') + 1);
     };
     const auto utf16 = [](const std::string& ascii, bool big) {
@@ -206,12 +216,18 @@ TEST_F(GpxReaderTest, AnyDeclaredEncodingGivesTheSameText)
         std::string file;
         const char* name;
     } cases[] = {
-        {declared("UTF-8", "\xC3\xA9"), "Qu\xE9" "bec"},
-        {declared("ISO-8859-1", "\xE9"), "Qu\xE9" "bec"},
-        {declared("iso-8859-1", "\x80"), "Qu\x80" "bec"},  // 1252 text called ISO-8859-1
-        {declared("windows-1252", "\x80\xE9"), "Qu\x80\xE9" "bec"},
-        {little, "Qu\xE9" "bec"},
-        {big, "Qu\xE9" "bec"},
+        {declared("UTF-8", "\xC3\xA9"), "Qu\xE9"
+                                        "bec"},
+        {declared("ISO-8859-1", "\xE9"), "Qu\xE9"
+                                         "bec"},
+        {declared("iso-8859-1", "\x80"), "Qu\x80"
+                                         "bec"},  // 1252 text called ISO-8859-1
+        {declared("windows-1252", "\x80\xE9"), "Qu\x80\xE9"
+                                               "bec"},
+        {little, "Qu\xE9"
+                 "bec"},
+        {big, "Qu\xE9"
+              "bec"},
         {declared("UTF-8", "\xE2\x86\x92"), "Qu?bec"},
     };
     for (const auto& c : cases) {
@@ -230,7 +246,8 @@ TEST_F(GpxReaderTest, PointsWithoutAValidPositionAreLeftOutAndCounted)
     EXPECT_EQ(WaypointCount, 2);
     EXPECT_EQ(RouteList[1].PointCount, 1);
     // Counted with the points the store leaves out, for the line of what was written.
-    EXPECT_EQ(WrittenLine(true), "Written: no waypoints and no routes; 8 points without a usable position were left out");
+    EXPECT_EQ(WrittenLine(true),
+              "Written: no waypoints and no routes; 8 points without a usable position were left out");
     EXPECT_TRUE(front.messages.empty());
     EXPECT_FALSE(ReadFailed);
 }
@@ -246,7 +263,8 @@ TEST_F(GpxReaderTest, DamagedOrHostileInputGivesAClearMessageAndKeepsWhatCameBef
     }
     bomb += "]>\n<gpx>\n" + Wpt("1", "1", "<name>&k;</name>") + "</gpx>\n";
     std::string declarations = " xmlns=\"http://www.topografix.com/GPX/1/1\"", many;
-    for (int i = 0; i < 20000; ++i) declarations += " xmlns:p" + std::to_string(i) + "=\"urn:" + std::to_string(i) + "\"";
+    for (int i = 0; i < 20000; ++i)
+        declarations += " xmlns:p" + std::to_string(i) + "=\"urn:" + std::to_string(i) + "\"";
     for (int i = 0; i < 100000; ++i) many += "<q:x/>";
     std::string deep, names;
     for (int i = 0; i < 1000000; ++i) deep += "<e>";
@@ -259,23 +277,26 @@ TEST_F(GpxReaderTest, DamagedOrHostileInputGivesAClearMessageAndKeepsWhatCameBef
         int kept;
     } cases[] = {
         {"empty file", "", "This is not a GPX file: no element found at line 1, column 1.", true, 0},
-        {"not XML", "Kestrelmaps Waypoint File Version 1.1\r\n", "This is not a GPX file: syntax error at line 1", true, 0},
-        {"other XML", "<kml><wpt lat=\"1\" lon=\"1\"/></kml>", "This is not a GPX file: its first element is not gpx.", true, 0},
+        {"not XML", "Kestrelmaps Waypoint File Version 1.1\r\n", "This is not a GPX file: syntax error at line 1", true,
+         0},
+        {"other XML", "<kml><wpt lat=\"1\" lon=\"1\"/></kml>", "This is not a GPX file: its first element is not gpx.",
+         true, 0},
         {"unknown encoding", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><gpx/>",
          "The character encoding Shift_JIS of the GPX file is not supported.", true, 0},
         {"truncated", Gpx(two).substr(0, Gpx(two).size() - 6), "The GPX file is damaged at line 5, column ", false, 2},
         {"wrong nesting", Gpx(two + "<wpt lat=\"3\" lon=\"3\"><name>x</wpt></name>"),
          "The GPX file is damaged at line 5, column 31: mismatched tag. Only what comes before it was read.", false, 2},
-        {"invalid UTF-8", Gpx(two + Wpt("3", "3", "<name>\xFF</name>")), "The GPX file is damaged at line 5, column 28: ",
-         false, 2},
+        {"invalid UTF-8", Gpx(two + Wpt("3", "3", "<name>\xFF</name>")),
+         "The GPX file is damaged at line 5, column 28: ", false, 2},
         {"zero bytes after the end", Gpx(two) + std::string(100, '\0'), "", false, 2},
         {"thousands of namespaces for a multitude of elements", Gpx(many + two, declarations), "", false, 2},
         {"elements nested a million deep", Gpx(two + deep), "The GPX file is damaged at line 5, column ", false, 2},
-        {"half a million different element names", Gpx(two + names),
-         "The GPX file is damaged at line 5, column ", false, 2},
+        {"half a million different element names", Gpx(two + names), "The GPX file is damaged at line 5, column ",
+         false, 2},
         {"billion laughs", bomb, "The GPX file is damaged at line ", false, 0},
         // A file up to 32 MB is parsed whole; a longer one in chunks, where one item may not pass 8 MB.
-        {"a long item", Gpx(two + "<wpt lat=\"3\" lon=\"3\" note=\"" + std::string(9 << 20, 'x') + "\"/>"), "", false, 3},
+        {"a long item", Gpx(two + "<wpt lat=\"3\" lon=\"3\" note=\"" + std::string(9 << 20, 'x') + "\"/>"), "", false,
+         3},
         {"one huge item", Gpx(two + "<wpt lat=\"3\" lon=\"3\" note=\"" + std::string(33 << 20, 'x') + "\"/>"),
          "The GPX file is damaged at line 5, column 1: an XML item longer than 8 MB.", false, 2},
     };
@@ -328,12 +349,13 @@ TEST_F(GpxReaderTest, TheStoresLimitsAreAnnounced)
         return out;
     };
     Waypoints(Gpx(times(kMaxWaypoints + 1, "<wpt lat=\"1\" lon=\"1\"/>") + "<rte>" +
-                  times(kMaxRoutePoints + 1, "<rtept lat=\"1\" lon=\"1\"/>") + "</rte>" + times(kMaxRouteIndex, "<rte/>")));
+                  times(kMaxRoutePoints + 1, "<rtept lat=\"1\" lon=\"1\"/>") + "</rte>" +
+                  times(kMaxRouteIndex, "<rte/>")));
     EXPECT_EQ(WaypointCount, kMaxWaypoints);
     EXPECT_EQ(RouteCount, kMaxRouteIndex);
     EXPECT_EQ(RouteList[1].PointCount, kMaxRoutePoints);
-    const std::vector<TrackSeen> seen =
-        Tracks(Gpx("<trk><trkseg>" + times(kMaxTrackPoints + 1, "<trkpt lat=\"1\" lon=\"1\"/>") + "</trkseg></trk><trk/>"));
+    const std::vector<TrackSeen> seen = Tracks(
+        Gpx("<trk><trkseg>" + times(kMaxTrackPoints + 1, "<trkpt lat=\"1\" lon=\"1\"/>") + "</trkseg></trk><trk/>"));
     EXPECT_EQ(seen[0].points, kMaxTrackPoints);
     // The same cuts as every reader's, announced once the conversion is written.
     const std::string limitation = " - this is a limitation of kesTranscribe. ";
@@ -377,7 +399,8 @@ TEST_F(GpxReaderTest, RealFiles)
     ReadGpxWaypointFile(path("GC7FA4.gpx"));  // GPX 1.0, an offset of -07:00, extensions named like GPX
     const WayPoints& cache = WaypointList[1];
     EXPECT_EQ(cache.Name, "GC7FA4");
-    EXPECT_EQ(cache.Description, "Points g\xE9od\xE9siques du Qu\xE9" "bec by Sverdrup2  Locationless (Reverse) Cache (1/1)");
+    EXPECT_EQ(cache.Description, "Points g\xE9od\xE9siques du Qu\xE9"
+                                 "bec by Sverdrup2  Locationless (Reverse) Cache (1/1)");
     EXPECT_DOUBLE_EQ(cache.Latitude, 46.1333333333333);
     EXPECT_DOUBLE_EQ(cache.Longitude, -73);
     EXPECT_DOUBLE_EQ(cache.DateTime, *EncodeDate(2002, 8, 15) + 7.0 / 24);
@@ -393,7 +416,8 @@ TEST_F(GpxReaderTest, RealFiles)
     EXPECT_EQ(RouteList[1].Description, "Bike Loop Bellevue");
 
     ReadGpxWaypointFile(path("gpxpassthrough10.gpx"));
-    EXPECT_EQ(WaypointList[3].Name, "Arrive at: Furnace Creek Airport-L06  Death Valley National Park  Death Valley  CA 92328");
+    EXPECT_EQ(WaypointList[3].Name,
+              "Arrive at: Furnace Creek Airport-L06  Death Valley National Park  Death Valley  CA 92328");
     EXPECT_NEAR(WaypointList[2].Altitude, -55.6 * kFeetPerMetre, 1e-3);
     EXPECT_DOUBLE_EQ(WaypointList[2].DateTime, kUndatedWaypoint);
     EXPECT_EQ(RouteList[1].Points[3].Name, "RPT011");

@@ -16,13 +16,26 @@ TEST(GpxText, TimesWithAnyOffsetBecomeUtcDayCounts)
         const char* text;
         std::optional<double> expected;
     } cases[] = {
-        {"2002-05-25T17:06:21Z", fix}, {"2002-05-25T17:06:21.250Z", fix + 0.25 / 86400},
-        {" 2002-05-25T17:06:21 ", fix}, {"2002-05-25T10:06:21-07:00", fix}, {"2002-05-25T22:36:21+0530", fix},
-        {"2002-05-26T03:06:21.000+10", fix}, {"2002-05-25t17:06:21,5z", fix + 0.5 / 86400},
-        {"2002-05-24T24:00:00Z", may25}, {"2002-05-25", may25}, {"2002-05-25T17:06Z", fix - 21.0 / 86400},
-        {"2002-02-30T00:00:00Z", {}}, {"2002-13-01T00:00:00Z", {}}, {"2002-05-25T24:00:01Z", {}},
-        {"2002-05-25T17:61:00Z", {}}, {"2002-05-25T17:06:21.Z", {}}, {"2002-05-25T17:06:21+", {}},
-        {"2002-05-25T17:06:21+25:00", {}}, {"2002-05-25T17:06:21Zjunk", {}}, {"25/05/2002", {}}, {"", {}},
+        {"2002-05-25T17:06:21Z", fix},
+        {"2002-05-25T17:06:21.250Z", fix + 0.25 / 86400},
+        {" 2002-05-25T17:06:21 ", fix},
+        {"2002-05-25T10:06:21-07:00", fix},
+        {"2002-05-25T22:36:21+0530", fix},
+        {"2002-05-26T03:06:21.000+10", fix},
+        {"2002-05-25t17:06:21,5z", fix + 0.5 / 86400},
+        {"2002-05-24T24:00:00Z", may25},
+        {"2002-05-25", may25},
+        {"2002-05-25T17:06Z", fix - 21.0 / 86400},
+        {"2002-02-30T00:00:00Z", {}},
+        {"2002-13-01T00:00:00Z", {}},
+        {"2002-05-25T24:00:01Z", {}},
+        {"2002-05-25T17:61:00Z", {}},
+        {"2002-05-25T17:06:21.Z", {}},
+        {"2002-05-25T17:06:21+", {}},
+        {"2002-05-25T17:06:21+25:00", {}},
+        {"2002-05-25T17:06:21Zjunk", {}},
+        {"25/05/2002", {}},
+        {"", {}},
     };
     for (const auto& c : cases) {
         const auto got = ParseTime(c.text);
@@ -38,8 +51,8 @@ TEST(GpxText, DecimalsAreReadStrictlyAndWrittenShortWithoutExponentOrMinusZero)
     const struct {
         const char* text;
         std::optional<double> expected;
-    } read[] = {{" -0.25\n", -0.25}, {"+3", 3}, {".5", 0.5}, {"1e2", 100}, {"nan", {}}, {"-inf", {}},
-                {"+-5", {}}, {"1.2.3", {}}, {"12 5", {}}, {"0x10", {}}, {"1e400", {}}};
+    } read[] = {{" -0.25\n", -0.25}, {"+3", 3},     {".5", 0.5},  {"1e2", 100}, {"nan", {}},  {"-inf", {}},
+                {"+-5", {}},         {"1.2.3", {}}, {"12 5", {}}, {"0x10", {}}, {"1e400", {}}};
     for (const auto& c : read) EXPECT_EQ(ParseDecimal(c.text), c.expected) << c.text;
 
     for (const double v : {40.18894976936280727386474609375, -105.17836097627878, 1e-7, 89.99999999999999}) {
@@ -52,7 +65,10 @@ TEST(GpxText, DecimalsAreReadStrictlyAndWrittenShortWithoutExponentOrMinusZero)
         double value;
         int decimals;
         const char* text;
-    } written[] = {{-0.0, 15, "0"}, {1e-300, 15, "0"}, {-1e-20, 6, "0"}, {0.1234567890123456789, 6, "0.123457"},
+    } written[] = {{-0.0, 15, "0"},
+                   {1e-300, 15, "0"},
+                   {-1e-20, 6, "0"},
+                   {0.1234567890123456789, 6, "0.123457"},
                    {-2.5e-6, 6, "-0.000003"}};
     for (const auto& c : written) {
         std::string text;
@@ -70,7 +86,10 @@ TEST(GpxText, StoreTextsAreSingleLineWindows1252)
         const char* utf8;
         const char* legacy;
     } cases[] = {
-        {"Qu\xC3\xA9" "bec \xE2\x82\xAC", "Qu\xE9" "bec \x80"},
+        {"Qu\xC3\xA9"
+         "bec \xE2\x82\xAC",
+         "Qu\xE9"
+         "bec \x80"},
         {"\xC2\x80 \xC2\x9D", "\x80 \x9D"},  // C1 controls: bytes of a mislabelled 1252 file
         {"\xE6\x97\xA5\xE6\x9C\xAC", "??"},
         {"bad \xFF byte", "bad ? byte"},

@@ -101,18 +101,17 @@ TEST_F(GpxWriterTest, WaypointsAndRoutesAreWrittenExactly)
     FillWaypointsAndRoutes();
     WriteGpxWaypointFile(dir.Path("out.txt"));
     EXPECT_EQ(ReadText(dir.Path("out.gpx")),
-              kHead +
-                  "  <wpt lat=\"47.608\" lon=\"-122.335\"><ele>99.99999</ele><time>1998-07-24T12:00:00Z</time>"
-                  "<name>Summit &amp; &lt;top&gt;</name><desc>view &quot;north&quot;\xC3\xA9\xE2\x82\xAC</desc>"
-                  "<sym>Summit</sym></wpt>\r\n"
-                  "  <wpt lat=\"0\" lon=\"-180\"></wpt>\r\n"
-                  "  <rte><name>Out</name>\r\n"
-                  "    <rtept lat=\"1.5\" lon=\"2.5\"><name>P1</name></rtept>\r\n"
-                  "  </rte>\r\n"
-                  "  <rte><name>R3</name>\r\n"
-                  "    <rtept lat=\"1.5\" lon=\"2.5\"><desc>d</desc><sym>Medical Facility</sym></rtept>\r\n"
-                  "  </rte>\r\n"
-                  "</gpx>\r\n");
+              kHead + "  <wpt lat=\"47.608\" lon=\"-122.335\"><ele>99.99999</ele><time>1998-07-24T12:00:00Z</time>"
+                      "<name>Summit &amp; &lt;top&gt;</name><desc>view &quot;north&quot;\xC3\xA9\xE2\x82\xAC</desc>"
+                      "<sym>Summit</sym></wpt>\r\n"
+                      "  <wpt lat=\"0\" lon=\"-180\"></wpt>\r\n"
+                      "  <rte><name>Out</name>\r\n"
+                      "    <rtept lat=\"1.5\" lon=\"2.5\"><name>P1</name></rtept>\r\n"
+                      "  </rte>\r\n"
+                      "  <rte><name>R3</name>\r\n"
+                      "    <rtept lat=\"1.5\" lon=\"2.5\"><desc>d</desc><sym>Medical Facility</sym></rtept>\r\n"
+                      "  </rte>\r\n"
+                      "</gpx>\r\n");
     EXPECT_EQ(front.messages, std::vector<std::string>{kLeftOut});
 }
 
@@ -151,13 +150,12 @@ TEST_F(GpxWriterTest, TracksAreWrittenExactlyWithASegmentPerSection)
     reading.AddStoreTrack();
     reading.Commit();
     EXPECT_EQ(ReadText(dir.Path("reading.gpx")),
-              kHead +
-                  "  <trk><name>walk.plt</name>\r\n"
-                  "    <trkseg>\r\n"
-                  "      <trkpt lat=\"51.5\" lon=\"-0.1\"><ele>30.48</ele></trkpt>\r\n"
-                  "    </trkseg>\r\n"
-                  "  </trk>\r\n"
-                  "</gpx>\r\n");
+              kHead + "  <trk><name>walk.plt</name>\r\n"
+                      "    <trkseg>\r\n"
+                      "      <trkpt lat=\"51.5\" lon=\"-0.1\"><ele>30.48</ele></trkpt>\r\n"
+                      "    </trkseg>\r\n"
+                      "  </trk>\r\n"
+                      "</gpx>\r\n");
 }
 
 TEST_F(GpxWriterTest, EveryFileWrittenValidatesAgainstTheSchema)
@@ -187,13 +185,15 @@ TEST_F(GpxWriterTest, EveryFileWrittenValidatesAgainstTheSchema)
 
 TEST_F(GpxWriterTest, ARoundTripThroughTheNativeFilesKeepsWhatTheyHold)
 {
-    WriteText(dir.Path("in.gpx"),
-              "<gpx><wpt lat=\"42.438878\" lon=\"-71.119277\"><ele>44.586548</ele><time>2001-11-28T21:05:28Z</time>"
-              "<name>Qu\xC3\xA9" "bec</name><desc>a &amp; b</desc><sym>Crossing</sym></wpt><wpt lat=\"-33.8568\" "
-              "lon=\"151.2153\"/><trk><name>Ride</name><trkseg><trkpt lat=\"40.18894976936280727\" lon=\"-105.178360976\">"
-              "<ele>1531.4</ele><time>2023-01-16T18:02:26.500Z</time></trkpt><trkpt lat=\"40.19\" lon=\"-105.18\"/>"
-              "</trkseg><trkseg><trkpt lat=\"40.2\" lon=\"-105.2\"><ele>-12</ele></trkpt></trkseg></trk>"
-              "<trk><name>Second</name><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>");
+    WriteText(
+        dir.Path("in.gpx"),
+        "<gpx><wpt lat=\"42.438878\" lon=\"-71.119277\"><ele>44.586548</ele><time>2001-11-28T21:05:28Z</time>"
+        "<name>Qu\xC3\xA9"
+        "bec</name><desc>a &amp; b</desc><sym>Crossing</sym></wpt><wpt lat=\"-33.8568\" "
+        "lon=\"151.2153\"/><trk><name>Ride</name><trkseg><trkpt lat=\"40.18894976936280727\" lon=\"-105.178360976\">"
+        "<ele>1531.4</ele><time>2023-01-16T18:02:26.500Z</time></trkpt><trkpt lat=\"40.19\" lon=\"-105.18\"/>"
+        "</trkseg><trkseg><trkpt lat=\"40.2\" lon=\"-105.2\"><ele>-12</ele></trkpt></trkseg></trk>"
+        "<trk><name>Second</name><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>");
     // Positions to 6 decimals, altitudes to whole feet, times to 1e-7 day: what the native files hold.
     const auto expectClose = [](const auto& a, const auto& b, double altitude) {
         EXPECT_NEAR(a.Latitude, b.Latitude, 5e-7);
@@ -250,8 +250,8 @@ TEST_F(GpxWriterTest, ARoundTripThroughTheNativeFilesKeepsWhatTheyHold)
 TEST_F(GpxWriterTest, WhatIsReadFromTheRealFilesIsWrittenValid)
 {
     if (!FixturesPresent() || !GpxSchemaPresent()) GTEST_SKIP() << "no fixtures";
-    for (const char* file : {"GC7FA4.gpx", "basecamp.gpx", "empty.gpx", "expertgps.gpx", "garminconnect.gpx",
-                             "gpxpassthrough10.gpx"}) {
+    for (const char* file :
+         {"GC7FA4.gpx", "basecamp.gpx", "empty.gpx", "expertgps.gpx", "garminconnect.gpx", "gpxpassthrough10.gpx"}) {
         SCOPED_TRACE(file);
         ReadGpxWaypointFile(FixturePath(std::string("gpx/") + file));
         WriteGpxWaypointFile(dir.Path("waypoints.gpx"));

@@ -68,8 +68,7 @@ void FeedAll(Read read, std::uint64_t seed, const std::string& validImage)
         try {
             read(path, dir.Path("out.plt"));
         } catch (const FileError&) {
-        } catch (const ConversionError&) {
-        }
+        } catch (const ConversionError&) {}
         EXPECT_GE(WaypointCount, 0);
         EXPECT_LE(WaypointCount, 500);
         EXPECT_GE(TrackProps.PointCount, 0);

@@ -107,8 +107,8 @@ TEST_F(HoluxTracks, OneTrackGivesTheWholeLayoutByteForByte)
     expected.fill(4 * 44, 0x00).fill(1812, 0xFF);
     ASSERT_EQ(expected.size(), 133120u);
     EXPECT_EQ(image, expected.str());
-    EXPECT_EQ(At<std::int32_t>(image, 0), -18000);     // longitude -0.5
-    EXPECT_EQ(At<std::int32_t>(image, 4), -1629000);   // latitude 45.25
+    EXPECT_EQ(At<std::int32_t>(image, 0), -18000);    // longitude -0.5
+    EXPECT_EQ(At<std::int32_t>(image, 4), -1629000);  // latitude 45.25
     EXPECT_TRUE(front.messages.empty());
 }
 

@@ -126,10 +126,10 @@ TEST_F(HoluxWaypoints, CountsSlotTableAndFlagsFollowTheNumberOfWaypoints)
         EXPECT_EQ(image.substr(Record(499), 8), n == 500 ? "W499    " : std::string(8, '\0'));
         EXPECT_EQ(image.substr(kRouteHeader), EmptyImage().str().substr(kRouteHeader)) << total;
         if (total == 501)
-            EXPECT_EQ(front.messages, std::vector<std::string>{
-                "Only the first 500 waypoints are saved - this is a limitation of the wrt format."});
-        else
-            EXPECT_TRUE(front.messages.empty()) << total;
+            EXPECT_EQ(front.messages,
+                      std::vector<std::string>{
+                          "Only the first 500 waypoints are saved - this is a limitation of the wrt format."});
+        else EXPECT_TRUE(front.messages.empty()) << total;
     }
 }
 
@@ -247,7 +247,7 @@ TEST_F(HoluxWaypoints, RoutesLinkWaypointsBySlotAndSitAtRecordIndexPlusOne)
     ByteBuilder image = BlankReadImage();
     for (int slot : {2, 4, 5, 9}) PutWaypoint(image, slot, slot, "W" + std::to_string(slot), slot * 36000, 0);
     PutRoute(image, 0, 0, 3, {4, -1, 9, 2, 5});
-    PutRoute(image, 1, 2, 3, {4, 8, 600, -7, 2, 5, 9});  // 8 is no waypoint; 600 and -7 no slot
+    PutRoute(image, 1, 2, 3, {4, 8, 600, -7, 2, 5, 9});    // 8 is no waypoint; 600 and -7 no slot
     image.put<std::int16_t>(kRouteHeader + 8 + 2 * 2, 2);  // names record 2 a second time
     image.put<std::int16_t>(kRouteHeader + 8 + 2 * 3, 20);
     PutRoute(image, 4, 5, 1, {4});

@@ -164,8 +164,9 @@ TEST_F(MagellanCard, DatedTrackFixture)
 
 TEST_F(MagellanCard, RandomAndTruncatedInputsNeverCrash)
 {
-    const std::vector<std::string> pieces = {"$PMGNWPL", "$PMGNTRK", ",", ",,", "*", "*1F", "\r\n", "\n", "\r", "\x1A", "123456.78",
-                                             "4807.038", "S", "W", "M", "F", "-", "1e999", "010199", "  ", "ab", "9999999999"};
+    const std::vector<std::string> pieces = {
+        "$PMGNWPL", "$PMGNTRK", ",", ",,", "*", "*1F", "\r\n",  "\n",     "\r", "\x1A", "123456.78",
+        "4807.038", "S",        "W", "M",  "F", "-",   "1e999", "010199", "  ", "ab",   "9999999999"};
     std::string valid;
     for (int i = 0; i < 1500; ++i)
         valid += "$PMGNTRK,4807.038,N,01131.000,W,100,M,123456.78,A,,010120*6A\r\n"
@@ -178,8 +179,7 @@ TEST_F(MagellanCard, RandomAndTruncatedInputsNeverCrash)
                 ASSERT_LE(TrackProps.PointCount, 100000);
                 ASSERT_LE(WaypointCount, 10000);
             } catch (const ConversionError&) {
-            } catch (const FileError&) {
-            }
+            } catch (const FileError&) {}
         }
     }
 }

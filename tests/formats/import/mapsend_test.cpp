@@ -41,8 +41,8 @@ void AddPoint(ByteBuilder& b, char version, double lon, double negLat, float met
     if (version != '0') b.u8(0xEE);
 }
 
-void AddWaypoint(ByteBuilder& b, const std::string& name, const std::string& comment, std::uint8_t symbol,
-                 double feet, double lon, double negLat)
+void AddWaypoint(ByteBuilder& b, const std::string& name, const std::string& comment, std::uint8_t symbol, double feet,
+                 double lon, double negLat)
 {
     b.u8(static_cast<std::uint8_t>(name.size())).text(name);
     b.u8(static_cast<std::uint8_t>(comment.size())).text(comment);
@@ -134,9 +134,8 @@ TEST_F(MapsendTest, WrongKindShowsAMessageAndLeavesThatPartEmpty)
     EXPECT_EQ(WaypointCount, 0);
 
     Track(ByteBuilder().text("short"));  // no header at all
-    EXPECT_EQ(front.messages,
-              (std::vector<std::string>{"This is not a Track file", "This is not a Waypoint file",
-                                        "This is not a Track file"}));
+    EXPECT_EQ(front.messages, (std::vector<std::string>{"This is not a Track file", "This is not a Waypoint file",
+                                                        "This is not a Track file"}));
 }
 
 TEST_F(MapsendTest, CountsBeyondTheFileEndWithTheLastWholeRecord)
@@ -266,8 +265,7 @@ TEST_F(MapsendTest, RandomAndTruncatedInputsEndCleanly)
             ReadMapsendTrackFile(dir.Path("f"));
             ReadMapsendWaypointFile(dir.Path("f"));
         } catch (const FileError&) {
-        } catch (const ConversionError&) {
-        }
+        } catch (const ConversionError&) {}
         ASSERT_LE(TrackProps.PointCount, kMaxTrackPoints);
         ASSERT_LE(WaypointCount, kMaxWaypoints);
     };

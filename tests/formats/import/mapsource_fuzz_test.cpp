@@ -32,7 +32,10 @@ ByteBuilder Gap()
     return b;
 }
 
-void Append(ByteBuilder& to, const ByteBuilder& from) { to.bytes.insert(to.bytes.end(), from.bytes.begin(), from.bytes.end()); }
+void Append(ByteBuilder& to, const ByteBuilder& from)
+{
+    to.bytes.insert(to.bytes.end(), from.bytes.begin(), from.bytes.end());
+}
 
 std::vector<std::uint8_t> MpsSeed()
 {
@@ -101,8 +104,7 @@ protected:
             if (gdb) ReadMapsourceGdbFile(path, dir.Path("out.plt"));
             else ReadMapsourceMpsFile(path, dir.Path("out.plt"));
         } catch (const FileError&) {
-        } catch (const ConversionError&) {
-        }
+        } catch (const ConversionError&) {}
         ASSERT_GE(WaypointCount, 0);
         ASSERT_LE(WaypointCount, kMaxWaypoints);
         ASSERT_GE(RouteCount, 0);
@@ -122,7 +124,8 @@ TEST_F(MapsourceFuzz, EveryTruncationOfValidFiles)
     for (bool gdb : {false, true}) {
         const std::vector<std::uint8_t> seed = gdb ? GdbSeed() : MpsSeed();
         for (std::size_t n = 0; n <= seed.size(); ++n) {
-            Feed(std::vector<std::uint8_t>(seed.begin(), seed.begin() + static_cast<std::ptrdiff_t>(n)), gdb, n % 8 == 1);
+            Feed(std::vector<std::uint8_t>(seed.begin(), seed.begin() + static_cast<std::ptrdiff_t>(n)), gdb,
+                 n % 8 == 1);
             if (HasFatalFailure()) return;
         }
     }

@@ -62,24 +62,92 @@ struct Wpt {
     std::uint32_t seconds_ = 0;
     std::string region_{};
     std::vector<std::string> list_{};  // the texts of the list that version 109 holds
-    std::string facility_{};          // texts where the layout has the values after the symbol code
-    Wpt& name(const std::string& v) { name_ = v; return *this; }
-    Wpt& lat(double v) { lat_ = v; return *this; }
-    Wpt& lon(double v) { lon_ = v; return *this; }
-    Wpt& hasAlt(bool v) { hasAlt_ = v; return *this; }
-    Wpt& metres(double v) { metres_ = v; return *this; }
-    Wpt& comment(const std::string& v) { comment_ = v; return *this; }
-    Wpt& hasProximity(bool v) { hasProximity_ = v; return *this; }
-    Wpt& proximity(double v) { proximity_ = v; return *this; }
-    Wpt& column13(std::int32_t v) { column13_ = v; return *this; }
-    Wpt& symbol(std::int32_t v) { symbol_ = v; return *this; }
-    Wpt& hasDepth(bool v) { hasDepth_ = v; return *this; }
-    Wpt& depth(double v) { depth_ = v; return *this; }
-    Wpt& timed(bool v) { timed_ = v; return *this; }
-    Wpt& seconds(std::uint32_t v) { seconds_ = v; return *this; }
-    Wpt& region(const std::string& v) { region_ = v; return *this; }
-    Wpt& list(const std::vector<std::string>& v) { list_ = v; return *this; }
-    Wpt& facility(const std::string& v) { facility_ = v; return *this; }
+    std::string facility_{};           // texts where the layout has the values after the symbol code
+    Wpt& name(const std::string& v)
+    {
+        name_ = v;
+        return *this;
+    }
+    Wpt& lat(double v)
+    {
+        lat_ = v;
+        return *this;
+    }
+    Wpt& lon(double v)
+    {
+        lon_ = v;
+        return *this;
+    }
+    Wpt& hasAlt(bool v)
+    {
+        hasAlt_ = v;
+        return *this;
+    }
+    Wpt& metres(double v)
+    {
+        metres_ = v;
+        return *this;
+    }
+    Wpt& comment(const std::string& v)
+    {
+        comment_ = v;
+        return *this;
+    }
+    Wpt& hasProximity(bool v)
+    {
+        hasProximity_ = v;
+        return *this;
+    }
+    Wpt& proximity(double v)
+    {
+        proximity_ = v;
+        return *this;
+    }
+    Wpt& column13(std::int32_t v)
+    {
+        column13_ = v;
+        return *this;
+    }
+    Wpt& symbol(std::int32_t v)
+    {
+        symbol_ = v;
+        return *this;
+    }
+    Wpt& hasDepth(bool v)
+    {
+        hasDepth_ = v;
+        return *this;
+    }
+    Wpt& depth(double v)
+    {
+        depth_ = v;
+        return *this;
+    }
+    Wpt& timed(bool v)
+    {
+        timed_ = v;
+        return *this;
+    }
+    Wpt& seconds(std::uint32_t v)
+    {
+        seconds_ = v;
+        return *this;
+    }
+    Wpt& region(const std::string& v)
+    {
+        region_ = v;
+        return *this;
+    }
+    Wpt& list(const std::vector<std::string>& v)
+    {
+        list_ = v;
+        return *this;
+    }
+    Wpt& facility(const std::string& v)
+    {
+        facility_ = v;
+        return *this;
+    }
 };
 
 void AddWaypoint(ByteBuilder& file, const Wpt& w, std::uint16_t version = 108)
@@ -161,14 +229,46 @@ struct Pt {
     std::uint32_t seconds_ = 0;
     bool hasDepth_ = false;
     double depth_ = 0;
-    Pt& lat(double v) { lat_ = v; return *this; }
-    Pt& lon(double v) { lon_ = v; return *this; }
-    Pt& hasAlt(bool v) { hasAlt_ = v; return *this; }
-    Pt& metres(double v) { metres_ = v; return *this; }
-    Pt& timed(bool v) { timed_ = v; return *this; }
-    Pt& seconds(std::uint32_t v) { seconds_ = v; return *this; }
-    Pt& hasDepth(bool v) { hasDepth_ = v; return *this; }
-    Pt& depth(double v) { depth_ = v; return *this; }
+    Pt& lat(double v)
+    {
+        lat_ = v;
+        return *this;
+    }
+    Pt& lon(double v)
+    {
+        lon_ = v;
+        return *this;
+    }
+    Pt& hasAlt(bool v)
+    {
+        hasAlt_ = v;
+        return *this;
+    }
+    Pt& metres(double v)
+    {
+        metres_ = v;
+        return *this;
+    }
+    Pt& timed(bool v)
+    {
+        timed_ = v;
+        return *this;
+    }
+    Pt& seconds(std::uint32_t v)
+    {
+        seconds_ = v;
+        return *this;
+    }
+    Pt& hasDepth(bool v)
+    {
+        hasDepth_ = v;
+        return *this;
+    }
+    Pt& depth(double v)
+    {
+        depth_ = v;
+        return *this;
+    }
 };
 
 void AddTrack(ByteBuilder& file, const std::string& name, const std::vector<Pt>& points)
@@ -220,8 +320,9 @@ TEST_F(GdbReaderTest, VersionBoundaries)
         AddWaypoint(file, {}, version);
         Read(file);
         if (version == 106) {
-            EXPECT_EQ(front.messages, std::vector<std::string>{"The file is created by an obsolete version of MapSource. "
-                                                               "MapSource 6 or later is required."});
+            EXPECT_EQ(front.messages,
+                      std::vector<std::string>{"The file is created by an obsolete version of MapSource. "
+                                               "MapSource 6 or later is required."});
             EXPECT_EQ(front.lines, std::vector<std::string>{"Obsolete Mapsource File"});
             EXPECT_TRUE(ReadFailed);
             EXPECT_EQ(WaypointCount, 0);
@@ -229,11 +330,11 @@ TEST_F(GdbReaderTest, VersionBoundaries)
             EXPECT_FALSE(ReadFailed);
             EXPECT_EQ(WaypointCount, 1);
             if (version == 109)
-                EXPECT_EQ(front.messages, std::vector<std::string>{"The file is created by a version of MapSource later "
-                                                                   "than 6.5. Result from this version may be "
-                                                                   "unpredictable."});
-            else
-                EXPECT_TRUE(front.messages.empty());
+                EXPECT_EQ(front.messages,
+                          std::vector<std::string>{"The file is created by a version of MapSource later "
+                                                   "than 6.5. Result from this version may be "
+                                                   "unpredictable."});
+            else EXPECT_TRUE(front.messages.empty());
         }
     }
 }
@@ -241,9 +342,17 @@ TEST_F(GdbReaderTest, VersionBoundaries)
 TEST_F(GdbReaderTest, WaypointFields)
 {
     ByteBuilder file = GdbHead(108);
-    AddWaypoint(file, Wpt().name("Camp #2").comment("a,b").hasProximity(true).proximity(2.5).column13(7).symbol(107).timed(true).seconds(86400));
-    AddWaypoint(file, Wpt().name("").hasDepth(true).depth(10));     // no altitude: the depth gives 33 ft
-    AddWaypoint(file, Wpt().hasAlt(true).metres(0.1));                 // rounds to 0 ft: none
+    AddWaypoint(file, Wpt()
+                          .name("Camp #2")
+                          .comment("a,b")
+                          .hasProximity(true)
+                          .proximity(2.5)
+                          .column13(7)
+                          .symbol(107)
+                          .timed(true)
+                          .seconds(86400));
+    AddWaypoint(file, Wpt().name("").hasDepth(true).depth(10));  // no altitude: the depth gives 33 ft
+    AddWaypoint(file, Wpt().hasAlt(true).metres(0.1));           // rounds to 0 ft: none
     AddWaypoint(file, Wpt().hasAlt(true).metres(100).hasDepth(true).depth(10));
     AddWaypoint(file, Wpt().hasAlt(true).metres(std::nan("")));
     AddWaypoint(file, Wpt().hasDepth(true).depth(-1e300).hasProximity(true).proximity(std::nan("")));
@@ -282,14 +391,23 @@ TEST_F(GdbReaderTest, RegionTextInsideTheGapDoesNotShiftThePosition)
 TEST_F(GdbReaderTest, Version109WaypointsReadToTheirRecordEnd)
 {
     ByteBuilder file = GdbHead(109);
-    AddWaypoint(file, Wpt().name("Caf\xC3\xA9 1").comment("Caf\xC3\xA9, \xC3\x91" "and\xC3\xBA \xE2\x86\x92 \xE2\x82\xAC")
-                          .timed(true).seconds(86400).hasDepth(true).depth(10), 109);
+    AddWaypoint(file,
+                Wpt()
+                    .name("Caf\xC3\xA9 1")
+                    .comment("Caf\xC3\xA9, \xC3\x91"
+                             "and\xC3\xBA \xE2\x86\x92 \xE2\x82\xAC")
+                    .timed(true)
+                    .seconds(86400)
+                    .hasDepth(true)
+                    .depth(10),
+                109);
     AddWaypoint(file, Wpt().name("Listed").list({"one", "", "three"}).timed(true).seconds(43200), 109);
     AddWaypoint(file, Wpt().name("Untimed").list({"x"}).symbol(107), 109);
     Read(file);
     ASSERT_EQ(WaypointCount, 3);
     EXPECT_EQ(WaypointList[1].Name, "Caf1");
-    EXPECT_EQ(WaypointList[1].Description, "Caf\xE9  \xD1" "and\xFA ? \x80");  // the code page has the euro, not the arrow
+    EXPECT_EQ(WaypointList[1].Description, "Caf\xE9  \xD1"
+                                           "and\xFA ? \x80");  // the code page has the euro, not the arrow
     EXPECT_DOUBLE_EQ(WaypointList[1].DateTime, 25570.0);
     EXPECT_FLOAT_EQ(WaypointList[1].Altitude, 33);  // the depth, read in its place
     EXPECT_EQ(WaypointList[2].Name, "Listed");
@@ -304,7 +422,8 @@ TEST_F(GdbReaderTest, FacilityWaypointsTakeTheTimeFromTheRecordsLastFiveBytes)
     for (std::uint16_t version : {108, 109}) {
         SCOPED_TRACE(version);
         ByteBuilder file = GdbHead(version);
-        AddWaypoint(file, Wpt().name("ED_X").region("ED").symbol(107).facility(texts).timed(true).seconds(86400), version);
+        AddWaypoint(file, Wpt().name("ED_X").region("ED").symbol(107).facility(texts).timed(true).seconds(86400),
+                    version);
         AddWaypoint(file, Wpt().name("LF_X").region("LF").facility(texts), version);
         AddWaypoint(file, Wpt().name("after").timed(true).seconds(43200), version);
         Read(file);
@@ -323,13 +442,18 @@ TEST_F(GdbReaderTest, RoutePointsWithAndWithoutBoundsStayAligned)
     for (std::uint16_t version : {107, 108, 109, 110}) {
         SCOPED_TRACE(version);
         ByteBuilder file = GdbHead(version);
-        Record(file, 'R', RouteBody("Stra\xC3\x9F" "e", {{"P1", {a, b}}, {"P2", {}}, {"P3", {c, d}}, {"P4", {}, false}},
-                                    version));
+        Record(file, 'R',
+               RouteBody("Stra\xC3\x9F"
+                         "e",
+                         {{"P1", {a, b}}, {"P2", {}}, {"P3", {c, d}}, {"P4", {}, false}}, version));
         Record(file, 'R', RouteBody("next", {{"Q1", {b, c}}, {"Q2", {}, false}}, version));
         Read(file);
         ASSERT_EQ(RouteCount, 2);
         const RouteRecord& route = RouteList[1];
-        EXPECT_EQ(route.Name, version >= 109 ? "Stra\xDF" "e" : "Stra\xC3\x9F" "e");
+        EXPECT_EQ(route.Name, version >= 109 ? "Stra\xDF"
+                                               "e"
+                                             : "Stra\xC3\x9F"
+                                               "e");
         ASSERT_EQ(route.PointCount, 4);
         const Link expected[] = {a, {0, 0}, c, d};  // P2 has no link point of its own
         for (int k = 1; k <= 4; ++k) {
@@ -506,7 +630,7 @@ TEST(MapsourceGdbBlocks, PositionBlockAndZeroTerminatedText)
     const PositionBlock first = ReadPositionBlock(file);
     EXPECT_EQ(first.Latitude, 1 << 30);
     EXPECT_EQ(first.Longitude, -(1 << 29));
-    EXPECT_EQ(first.Feet, 328);  // rounded once, after the multiplication
+    EXPECT_EQ(first.Feet, 328);                     // rounded once, after the multiplication
     EXPECT_EQ(ReadPositionBlock(file).Feet, -777);  // 0.33 ft rounds to 0: none
     EXPECT_EQ(ReadPositionBlock(file).Feet, -777);
     EXPECT_EQ(ReadZeroTerminated(file), std::string("ab\0", 3));
@@ -554,8 +678,8 @@ TEST(MapsourceFixtures, RealGdbFilesConvert)
     // Ordinary and facility waypoints alike carry the file's times.
     front.inputPosition = 11;
     ReadMapsourceGdbFile(FixturePath("mapsource/gdb-sample2.gdb"), dir.Path("out"));
-    const std::pair<int, std::uint32_t> times[] = {
-        {1, 1143504637}, {8, 1143509887}, {9, 1143510121}, {11, 1143510032}, {13, 1143510205}, {14, 1143841766}};
+    const std::pair<int, std::uint32_t> times[] = {{1, 1143504637},  {8, 1143509887},  {9, 1143510121},
+                                                   {11, 1143510032}, {13, 1143510205}, {14, 1143841766}};
     for (const auto& [index, seconds] : times) {
         SCOPED_TRACE(index);
         EXPECT_NEAR(WaypointList[index].DateTime, 25569 + seconds / 86400.0, 1e-9);

@@ -44,14 +44,46 @@ struct Wpt {
     std::string comment_{};
     std::int32_t symbol_ = 18;
     std::string region_{};  // bytes 4 to 6 of the 27 before the position
-    Wpt& name(const std::string& v) { name_ = v; return *this; }
-    Wpt& lat(double v) { lat_ = v; return *this; }
-    Wpt& lon(double v) { lon_ = v; return *this; }
-    Wpt& altFlag(std::uint8_t v) { altFlag_ = v; return *this; }
-    Wpt& metres(double v) { metres_ = v; return *this; }
-    Wpt& comment(const std::string& v) { comment_ = v; return *this; }
-    Wpt& symbol(std::int32_t v) { symbol_ = v; return *this; }
-    Wpt& region(const std::string& v) { region_ = v; return *this; }
+    Wpt& name(const std::string& v)
+    {
+        name_ = v;
+        return *this;
+    }
+    Wpt& lat(double v)
+    {
+        lat_ = v;
+        return *this;
+    }
+    Wpt& lon(double v)
+    {
+        lon_ = v;
+        return *this;
+    }
+    Wpt& altFlag(std::uint8_t v)
+    {
+        altFlag_ = v;
+        return *this;
+    }
+    Wpt& metres(double v)
+    {
+        metres_ = v;
+        return *this;
+    }
+    Wpt& comment(const std::string& v)
+    {
+        comment_ = v;
+        return *this;
+    }
+    Wpt& symbol(std::int32_t v)
+    {
+        symbol_ = v;
+        return *this;
+    }
+    Wpt& region(const std::string& v)
+    {
+        region_ = v;
+        return *this;
+    }
 };
 
 void AddWaypoint(ByteBuilder& file, const Wpt& w)
@@ -70,12 +102,36 @@ struct Pt {
     double metres_ = 0;
     std::uint8_t timeFlag_ = 1;
     std::uint32_t seconds_ = 0;
-    Pt& lat(double v) { lat_ = v; return *this; }
-    Pt& lon(double v) { lon_ = v; return *this; }
-    Pt& altFlag(std::uint8_t v) { altFlag_ = v; return *this; }
-    Pt& metres(double v) { metres_ = v; return *this; }
-    Pt& timeFlag(std::uint8_t v) { timeFlag_ = v; return *this; }
-    Pt& seconds(std::uint32_t v) { seconds_ = v; return *this; }
+    Pt& lat(double v)
+    {
+        lat_ = v;
+        return *this;
+    }
+    Pt& lon(double v)
+    {
+        lon_ = v;
+        return *this;
+    }
+    Pt& altFlag(std::uint8_t v)
+    {
+        altFlag_ = v;
+        return *this;
+    }
+    Pt& metres(double v)
+    {
+        metres_ = v;
+        return *this;
+    }
+    Pt& timeFlag(std::uint8_t v)
+    {
+        timeFlag_ = v;
+        return *this;
+    }
+    Pt& seconds(std::uint32_t v)
+    {
+        seconds_ = v;
+        return *this;
+    }
 };
 
 void AddTrack(ByteBuilder& file, const std::string& name, const std::vector<Pt>& points)
@@ -83,7 +139,14 @@ void AddTrack(ByteBuilder& file, const std::string& name, const std::vector<Pt>&
     ByteBuilder b;
     b.zeroText(name).u8(0).i32(0).i32(static_cast<std::int32_t>(points.size()));
     for (const Pt& p : points)
-        b.i32(Semicircles(p.lat_)).i32(Semicircles(p.lon_)).u8(p.altFlag_).f64(p.metres_).u8(p.timeFlag_).u32(p.seconds_).u8(0).f64(0);
+        b.i32(Semicircles(p.lat_))
+            .i32(Semicircles(p.lon_))
+            .u8(p.altFlag_)
+            .f64(p.metres_)
+            .u8(p.timeFlag_)
+            .u32(p.seconds_)
+            .u8(0)
+            .f64(0);
     Record(file, 'T', b);
 }
 
@@ -121,8 +184,9 @@ TEST_F(MpsReaderTest, VersionBoundaries)
         AddWaypoint(file, {});
         Read(file);
         if (version == 102) {
-            EXPECT_EQ(front.messages, std::vector<std::string>{"The file is created by an obsolete version of MapSource. "
-                                                               "MapSource 4 or later is required."});
+            EXPECT_EQ(front.messages,
+                      std::vector<std::string>{"The file is created by an obsolete version of MapSource. "
+                                               "MapSource 4 or later is required."});
             EXPECT_EQ(front.lines, std::vector<std::string>{"Obsolete Mapsource File"});
             EXPECT_TRUE(ReadFailed);
             EXPECT_EQ(WaypointCount, 0);
@@ -131,11 +195,11 @@ TEST_F(MpsReaderTest, VersionBoundaries)
             EXPECT_EQ(WaypointCount, 1);
             EXPECT_TRUE(front.lines.empty());
             if (version == 106)
-                EXPECT_EQ(front.messages, std::vector<std::string>{"The file is created by a version of MapSource later "
-                                                                   "than 4.13. Result from this version may be "
-                                                                   "unpredictable."});
-            else
-                EXPECT_TRUE(front.messages.empty());
+                EXPECT_EQ(front.messages,
+                          std::vector<std::string>{"The file is created by a version of MapSource later "
+                                                   "than 4.13. Result from this version may be "
+                                                   "unpredictable."});
+            else EXPECT_TRUE(front.messages.empty());
         }
     }
 }
@@ -174,8 +238,8 @@ TEST_F(MpsReaderTest, WaypointFieldsNamesAndComments)
 TEST_F(MpsReaderTest, AltitudeRulesForWaypointsAndTrackPoints)
 {
     ByteBuilder file = MpsHead(103);
-    const std::vector<std::pair<std::uint8_t, double>> cases = {
-        {0, 100.0}, {1, 0.4}, {1, 100.0}, {1, std::nan("")}, {1, 1e300}, {2, 100.0}};
+    const std::vector<std::pair<std::uint8_t, double>> cases = {{0, 100.0},        {1, 0.4},   {1, 100.0},
+                                                                {1, std::nan("")}, {1, 1e300}, {2, 100.0}};
     std::vector<Pt> points;
     for (const auto& [flag, metres] : cases) {
         AddWaypoint(file, Wpt().altFlag(flag).metres(metres));
@@ -371,8 +435,7 @@ TEST(MapsourceFixtures, RealMpsFilesConvert)
     front.inputPosition = 11;
     ScopedFrontEnd scope(front);
     TempDir dir;
-    const std::pair<const char*, int> expected[] = {
-        {"mapsource.mps", 9}, {"route.mps", 14}, {"netstumbler.mps", 37}};
+    const std::pair<const char*, int> expected[] = {{"mapsource.mps", 9}, {"route.mps", 14}, {"netstumbler.mps", 37}};
     for (const auto& [name, count] : expected) {
         SCOPED_TRACE(name);
         ReadFailed = false;

@@ -36,8 +36,8 @@ TEST_F(NmeaLog, AltitudeComesFromTheGgaSinceThePreviousFix)
     Read("$GPGGA,120000,,,,,1,05,1.6,100,M,,*00\r\n"
          "$GPRMC,120000,A,4807.038,N,01131.000,E,,,230394,,*00\r\n"  // 100 m
          "$GPRMC,120001,A,4807.038,N,01131.000,E,,,230394,,*00\r\n"  // none since the last fix
-         "$GPGGA,120001,,,,,1,05,1.6,50,M,,*00\r\n"                   // follows its fix: goes to the next one
-         "$GPGGA,120002,,,,,1,05,1.6,100,F,,*00\r\n"                  // the later one wins, in feet
+         "$GPGGA,120001,,,,,1,05,1.6,50,M,,*00\r\n"                  // follows its fix: goes to the next one
+         "$GPGGA,120002,,,,,1,05,1.6,100,F,,*00\r\n"                 // the later one wins, in feet
          "$GPRMC,120002,V,4807.038,N,01131.000,E,,,230394,,*00\r\n");
     ASSERT_EQ(TrackProps.PointCount, 3);
     EXPECT_NEAR(TrackPointList[0].Altitude, 100.0f, 1e-4);
@@ -104,9 +104,9 @@ TEST_F(NmeaLog, DatesSplitCenturiesAtFiftyAndFallBackToTodayUtc)
 TEST_F(NmeaLog, MoreThanAnHourBetweenFixesInEitherDirectionStartsASection)
 {
     Read("$GPRMC,100000,A,,,,,,,010120\n"
-         "$GPRMC,105900,A,,,,,,,010120\n"   // 59 minutes on
-         "$GPRMC,120000,A,,,,,,,010120\n"   // 61 minutes on
-         "$GPRMC,105900,A,,,,,,,010120\n"   // 61 minutes back
+         "$GPRMC,105900,A,,,,,,,010120\n"  // 59 minutes on
+         "$GPRMC,120000,A,,,,,,,010120\n"  // 61 minutes on
+         "$GPRMC,105900,A,,,,,,,010120\n"  // 61 minutes back
          "$GPRMC,105901,A,,,,,,,010120\n");
     ASSERT_EQ(TrackProps.PointCount, 5);
     const int expected[] = {1, 0, 1, 1, 0};
@@ -151,8 +151,9 @@ TEST_F(NmeaLog, ReceiverLogFixture)
 
 TEST_F(NmeaLog, RandomAndTruncatedInputsNeverCrash)
 {
-    const std::vector<std::string> pieces = {"$GPRMC", "$GPGGA", ",", ",,", "*", "\r\n", "\n", "\r", "\x1A", "123519.999",
-                                             "4807.038", "S", "W", "M", "F", "-", "1e999", "230394", "000000", " ", "9999999999"};
+    const std::vector<std::string> pieces = {"$GPRMC", "$GPGGA",     ",",        ",,", "*",         "\r\n", "\n", "\r",
+                                             "\x1A",   "123519.999", "4807.038", "S",  "W",         "M",    "F",  "-",
+                                             "1e999",  "230394",     "000000",   " ",  "9999999999"};
     std::string valid;
     for (int i = 0; i < 2000; ++i)
         valid += "$GPGGA,1,,,,,1,5,1,12.5,M\r\n$GPRMC,123519,A,4807.038,N,01131.000,E,,,230394\r\n";
@@ -161,7 +162,6 @@ TEST_F(NmeaLog, RandomAndTruncatedInputsNeverCrash)
             Read(input);
             ASSERT_LE(TrackProps.PointCount, 100000);
         } catch (const ConversionError&) {
-        } catch (const FileError&) {
-        }
+        } catch (const FileError&) {}
     }
 }

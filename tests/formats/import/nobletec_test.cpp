@@ -61,9 +61,9 @@ TEST_F(NobletecExport, MarkNamesDescriptionsAndCarriedValues)
     std::string file = "Header line\r\n";
     file += Mark("Harbour entrance buoy", "47 36.000 N 122 30.000 W");
     file += Mark("", "33 51,6 S 151 12,6 E");  // takes the previous description
-    file += Mark("Short", "");                  // no position: no waypoint
+    file += Mark("Short", "");                 // no position: no waypoint
     file += Mark("", "1 0 N 1 0 E");
-    file += Mark("{{", "2 0 N 2 0 E");          // the 4th waypoint
+    file += Mark("{{", "2 0 N 2 0 E");                         // the 4th waypoint
     file += "Type = Mark\r\n  LatLon = 3 30.000 S 4 0 W\r\n";  // blanks before the keyword
     ReadNobletecWaypoints(Write(file));
     ASSERT_EQ(WaypointCount, 5);
@@ -134,9 +134,27 @@ TEST_F(NobletecExport, TrackStopsAtTheStoreCapacity)
 
 TEST_F(NobletecExport, RandomAndTruncatedInputsNeverCrash)
 {
-    const std::vector<std::string> pieces = {"Type = Mark", "Desc =", "Desc = {{", "LatLon = ", "  LatLon", "NumberOfTrackMarks = ",
-                                             "NumberOfTrackMarks = 2147483647", "\r\n", "\n", "\r", "\x1A", "47", "36,5", " ", "\t",
-                                             "S", "W", "-", "1e999", "=", "12"};
+    const std::vector<std::string> pieces = {"Type = Mark",
+                                             "Desc =",
+                                             "Desc = {{",
+                                             "LatLon = ",
+                                             "  LatLon",
+                                             "NumberOfTrackMarks = ",
+                                             "NumberOfTrackMarks = 2147483647",
+                                             "\r\n",
+                                             "\n",
+                                             "\r",
+                                             "\x1A",
+                                             "47",
+                                             "36,5",
+                                             " ",
+                                             "\t",
+                                             "S",
+                                             "W",
+                                             "-",
+                                             "1e999",
+                                             "=",
+                                             "12"};
     std::string valid;
     for (int i = 0; i < 300; ++i) valid += Mark("Harbour entrance buoy", "47 36.000 N 122 30.000 W") + Section(5, 1);
     for (const std::string& input : RandomTextInputs(valid, pieces, 5)) {
@@ -147,8 +165,7 @@ TEST_F(NobletecExport, RandomAndTruncatedInputsNeverCrash)
                 ASSERT_LE(TrackProps.PointCount, 100000);
                 ASSERT_LE(WaypointCount, 10000);
             } catch (const ConversionError&) {
-            } catch (const FileError&) {
-            }
+            } catch (const FileError&) {}
         }
     }
 }

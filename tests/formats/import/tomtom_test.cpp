@@ -97,7 +97,7 @@ TEST_F(TomTomTest, ALengthTheRecordCannotHaveEndsTheReading)
         std::uint8_t type;
         std::int32_t length;  // of the second record, whose true length is 17
         int waypoints;
-    } rows[] = {{2, 17, 3}, {3, 17, 3}, {0, 17, 2}, {9, 17, 2},  {2, 12, 1},
+    } rows[] = {{2, 17, 3}, {3, 17, 3},  {0, 17, 2},   {9, 17, 2}, {2, 12, 1},
                 {3, 0, 1},  {2, -17, 1}, {2, 1000, 1}, {0, 4, 1}};
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::Message() << int(row.type) << " " << row.length);
@@ -169,8 +169,7 @@ TEST_F(TomTomTest, RandomAndTruncatedInputsEndCleanly)
         try {
             ReadTomTomFile(dir.Path("f.ov2"), dir.Path("f"));
         } catch (const FileError&) {
-        } catch (const ConversionError&) {
-        }
+        } catch (const ConversionError&) {}
         ASSERT_LE(WaypointCount, kMaxWaypoints);
     };
     for (std::size_t length = 0; length <= valid.size(); length += 13)

@@ -41,8 +41,9 @@ TEST_F(RouteFile, WritesTheExampleLinesExactly)
     EXPECT_EQ(lines[3], "Reserved 2");
     EXPECT_EQ(lines[4], "R,  0,R0              ,,255");
     EXPECT_EQ(lines[5], "R,  1,Home run        ,,16711680");
-    EXPECT_EQ(lines[6],
-              "W,  1,  1,  5,WP1             ,  51.500000,  -0.100000,36000.5000000, 0, 0, 3,         0,     65535,, 0, 0");
+    EXPECT_EQ(
+        lines[6],
+        "W,  1,  1,  5,WP1             ,  51.500000,  -0.100000,36000.5000000, 0, 0, 3,         0,     65535,, 0, 0");
     EXPECT_EQ(lines[7], "R,  2,R2              ,,65280");
     EXPECT_EQ(lines.back(), "R,100,R100            ,,65280");
 }

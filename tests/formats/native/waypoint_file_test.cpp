@@ -9,8 +9,8 @@
 
 namespace {
 const std::string kHeader = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n";
-const std::string kExampleLine =
-    "   1,WP1,  51.500000,  -0.100000,33605.0000000,  0, 0, 3,         0,     65535,, 0, 0,    0,   -777, 8, 0,17,0,10.0,2,,,";
+const std::string kExampleLine = "   1,WP1,  51.500000,  -0.100000,33605.0000000,  0, 0, 3,         0,     65535,, 0, "
+                                 "0,    0,   -777, 8, 0,17,0,10.0,2,,,";
 
 class WaypointFile : public ::testing::Test {
 protected:
@@ -68,11 +68,13 @@ TEST_F(WaypointFile, TextColumnsCannotBreakTheLine)
     WaypointList[1].Column23 = "x,y";
     const auto lines = WrittenLines();
     ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[4].substr(0, 9), "   1,a\xD1" "b,");
+    EXPECT_EQ(lines[4].substr(0, 9), "   1,a\xD1"
+                                     "b,");
     EXPECT_NE(lines[4].find(",line  break ,"), std::string::npos);
 
     ReadWaypointFile(dir.Path("out.wpt"));
-    EXPECT_EQ(WaypointList[1].Name, "a\xD1" "b");  // stays the escape byte outside columns 22 to 24
+    EXPECT_EQ(WaypointList[1].Name, "a\xD1"
+                                    "b");  // stays the escape byte outside columns 22 to 24
     EXPECT_EQ(WaypointList[1].Column23, "x,y");
     EXPECT_EQ(WaypointList[1].Latitude, 0);
 }
@@ -108,8 +110,8 @@ TEST_F(WaypointFile, ColumnOneIsIgnoredAndEmptyLinesAreWaypoints)
 
 TEST_F(WaypointFile, EveryColumnSurvivesARoundTrip)
 {
-    const std::string line =
-        "   1,Name,  -1.000001, 179.999999,36000.5000000, 17,-3, 4,1234567890,        -1,Desc, 1, 2,12345,  -1000, 9, 7,18,5,12.5,3,p,q,r";
+    const std::string line = "   1,Name,  -1.000001, 179.999999,36000.5000000, 17,-3, 4,1234567890,        -1,Desc, 1, "
+                             "2,12345,  -1000, 9, 7,18,5,12.5,3,p,q,r";
     ReadLines(line + "\r\n");
     EXPECT_EQ(WrittenLines()[4], line);
 }
@@ -148,7 +150,4 @@ TEST_F(WaypointFile, LinesEndedByLineFeedAlone)
     EXPECT_EQ(WaypointList[2].Name, "B");
 }
 
-TEST_F(WaypointFile, MissingFileRaisesAFileError)
-{
-    EXPECT_THROW(ReadWaypointFile(dir.Path("none.wpt")), FileError);
-}
+TEST_F(WaypointFile, MissingFileRaisesAFileError) { EXPECT_THROW(ReadWaypointFile(dir.Path("none.wpt")), FileError); }
