@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kes-headless INPUT_POSITION OUTPUT_POSITION OUTPUT_NAME INPUT_NAME [MORE_INPUT_NAMES...]
 // Runs the Convert action with a front end that prints what the window would show.
 #include <cstdio>

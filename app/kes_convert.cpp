@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kes-convert: converts satellite-navigation files from the command line.
 #include <cstdio>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kesTranscribe: the desktop converter. Creates the main window, then the
 // hidden help window, takes the files named on the command line (as a file
 // manager passes them) as the input choice, and runs the event loop until the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Large inputs of every kind the benchmarks read, built in memory: the
 // Google Benchmark programs and the whole-process generator share them.
 #pragma once

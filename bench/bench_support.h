@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the benchmarks share: their scratch folder and a full track in the store.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The binary imports at the largest sizes the store takes.
 #include <benchmark/benchmark.h>
 

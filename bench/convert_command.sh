@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Whole-process timings of kes-convert: its start-up beside the window
 # program's, and a batch converted with --each.
 #   bash bench/convert_command.sh [BUILD_DIR] [RUNS]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GPX reading and writing at the store's track capacity: 100,000 points.
 #include <benchmark/benchmark.h>
 

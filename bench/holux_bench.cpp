@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing and reading back the Holux images at their full sizes.
 #include <benchmark/benchmark.h>
 

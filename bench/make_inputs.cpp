@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kes-bench-inputs FOLDER: writes the inputs of bench/whole_process.sh.
 #include <cstdio>
 #include <filesystem>

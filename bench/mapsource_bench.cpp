@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MapSource .gdb input at the store's limits, each to its native file(s).
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing back the native files at the sizes users keep.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A day-long receiver log to a native track file.
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times whole kes-headless processes, start-up included, on large inputs that
 # it builds in a temporary folder, and prints per case the median wall time
 # and the median peak memory (maximum resident set size) of RUNS runs:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "command/command_front_end.h"
 
 #include "core/convert.h"

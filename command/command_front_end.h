@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The front end of one conversion run from the command line: the job stands
 // in for the window's fields and lists, progress lines go to standard error
 // unless quiet, and each message box becomes a line "kes-convert: TEXT" there.

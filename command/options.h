@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of kes-convert, parsed GNU style: short and long options
 // anywhere among the input names, "--" before names that start with a dash.
 #pragma once

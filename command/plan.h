@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns the command line into conversions: the formats (named or told from
 // the files), the output names, and what stops a conversion before it runs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kes-convert: conversions from the command line, each through the Convert
 // action with a front end of its own.
 #pragma once

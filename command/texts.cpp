@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "command/texts.h"
 
 #include <algorithm>
@@ -42,7 +43,10 @@ failed, 2 when the command line is wrong.
 std::string VersionText()
 {
     return std::string(kCommandName) + " (kesTranscribe) " KES_VERSION "\n" +
-           "Copyright (C) 2026 the Kestrelmaps developers.\n";
+           "Copyright (C) 2026 the Kestrelmaps developers.\n"
+           "License GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+           "This is free software: you are free to change and redistribute it.\n"
+           "There is NO WARRANTY, to the extent permitted by law.\n";
 }
 
 namespace {

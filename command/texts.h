@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What kes-convert prints for --help, --version and --list-formats.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one bounds-checked little-endian reader that every binary format reads
 // through. A read either succeeds and moves the position, or fails and moves
 // nothing; the bound check cannot overflow.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Searches eight bytes at a time, for the line reader and the comma splitter:
 // text lines are short and their bytes are looked at once each, so a word of
 // them is tested in a few operations instead of a call per byte sought.

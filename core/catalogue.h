@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed catalogue of formats: 16 input rows and 6 output rows, each
 // identified by its position, which is also its index in its drop-down list.
 // New rows are appended, so that positions kept in settings files keep their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clock and calendar layer: day counts since 1899-12-30 (fraction = time
 // of day), the host's local and UTC time, and the time-zone offset.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/conversion_record.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one conversion cut at the store's capacity, left out as unusable and
 // wrote. Readers and writers note it as they go; the Convert action reports
 // it once the files are written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Convert action: checks the user's choices, runs one reader into the
 // point store and one writer out of it, and reports progress lines.
 #pragma once

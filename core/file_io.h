@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file layer: a read of part of a file, the one safe-write routine every
 // output goes through, and the one exception type for file errors.
 #pragma once

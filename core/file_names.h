@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File-name texts: extensions, the name part of a path, quotes from a field.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding formats by their stable names, by a file's extension and by the
 // signature of its content, for front ends that are handed a file without a
 // format chosen for it.

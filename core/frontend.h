@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one small interface through which the conversion and the readers reach
 // the window: its fields and lists, the progress pane, message boxes, the
 // busy cursor and the message pump.

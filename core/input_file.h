@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bytes of one input file, for the byte reader and the line reader: the
 // file is mapped into memory and read only where a reader goes, and the pages
 // a reader has passed are handed back, so that memory stays flat however

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one text line reader of every text format: a line ends at CR, CR LF or
 // LF alone, and a byte 26 (Ctrl-Z) ends the file.
 #pragma once

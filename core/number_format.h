@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The number notations of the native text files and the one rounding routine.
 #pragma once
 

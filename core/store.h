@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The point store: one process-wide set of fixed-capacity tables that every
 // reader fills and every writer empties.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where readers put points into the store. Every point enters through these,
 // so that the capacity of each table and the rule for unusable values hold
 // for every reader alike.

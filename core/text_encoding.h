@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The product's texts are single-byte, in the Windows Latin-1 code page
 // (1252) that the legacy formats use; newer files hold UTF-8. These convert
 // between the two without ever producing a broken byte sequence.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tolerant text helpers shared by every text format: trimming, padding,
 // comma and blank separated fields, numbers with per-call defaults.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Inputs that hold several tracks (MapSource in track mode, the Holux image,
 // GPX) load one track at a time into the store's one track and hand each over
 // once it is whole. What takes them is chosen by the conversion for its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared plumbing of the fuzz entry points: the input as a file, a silent
 // front end that selects an input position, and an output folder.
 #pragma once

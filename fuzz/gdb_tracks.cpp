@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz entry point: the MapSource .gdb file in track mode, which writes one track file per track.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz entry point: a GPX file read as tracks, each handed over as a
 // conversion of several tracks hands it: to native track files, one Holux
 // image and one GPX file at once.

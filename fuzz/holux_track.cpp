@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz entry point: the Holux track image, which writes one track file per slot.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpus: a few small valid inputs per fuzz target, so that
 // fuzzing starts from files the readers accept rather than from nothing.
 // Usage: fuzz_make_corpus FOLDER (normally fuzz/corpus).

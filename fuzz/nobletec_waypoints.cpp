@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz entry point: the Nobletec export file read as waypoints, then the store written out.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a fuzz entry point once on each file named, or on every file of each
 // folder named, without the fuzzing engine: the corpus and the inputs that
 // once crashed become an ordinary test. A missing folder holds no inputs.

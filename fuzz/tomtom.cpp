@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz entry point: the TomTom points file, which writes its waypoint file itself, then the store written out.
 #include <cstddef>
 #include <cstdint>

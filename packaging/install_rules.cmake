@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Where an installed program and its data go, one function per kind of file.
 include(GNUInstallDirs)
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package, built by CPack in the build folder: `cpack -G DEB`
 # (or bash scripts/package.sh). Its dependencies come from dpkg-shlibdeps.
 # Debian wants a mail address on a real domain here (not one ending in .local).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that the C++ sources follow .clang-format: the files changed since
 # BASE when one is given (a commit), otherwise every tracked source.
 set -euo pipefail

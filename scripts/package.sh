@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the desktop program and its Debian package, build/kestranscribe_VERSION_ARCH.deb:
 #   bash scripts/package.sh && sudo apt install ./build/kestranscribe_*.deb
 set -euo pipefail

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian packages the build needs (rsvg-convert renders the icon, Expat
 # reads GPX).
 BUILD_PACKAGES=(g++ cmake make libgtest-dev libbenchmark-dev libexpat1-dev qt6-base-dev qt6-qpa-plugins librsvg2-bin)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the screenshot the AppStream metadata refers to: installs the build
 # into a temporary prefix, starts the installed program on a virtual screen
 # under a small window manager (so the title bar shows the window's icon),

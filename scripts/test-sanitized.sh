@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the test suite with AddressSanitizer and UndefinedBehaviorSanitizer in
 # build-asan (no desktop program, no benchmarks) and runs it; the replay of the
 # fuzz corpus and of every input that once crashed is part of it.

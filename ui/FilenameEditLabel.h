@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFilenameEditLabel: a single-line file-name field with a browse button that
 // opens the file dialog (also on F4 or Alt+Down), and a caption label beside it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file layer: reads and writes one key of an initialisation file
 // at a time, matching sections and keys without regard to case and keeping
 // every other section, key and comment of the file as it stands.

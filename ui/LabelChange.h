@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TchangeLabel: a caption label that reports every change of its text, so the
 // control it belongs to can place it again.
 #pragma once

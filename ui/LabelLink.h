@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The caption label that a labelled control carries: created beside the
 // control, kept in the control's parent, placed again whenever the control
 // moves, resizes, changes font or parent, and freed with the control.

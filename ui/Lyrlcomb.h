@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TLyrComboBox: a drop-down list with a caption label, typing filters,
 // separator rows ("-" double line, "--" single line, "-..." not selectable)
 // and fill entries ("<...>") that ask the owner to refill the list.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the settings file lives: beside the program (portable use) when that
 // folder can take it, otherwise in the user's configuration folder, so that an
 // installed program still remembers its folders and formats.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TfmMain: the main window. It holds the two file fields, the two format
 // lists, the progress pane and the buttons; it is the front end the Convert
 // action and the readers report to, and it keeps the settings file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TfmHelp: the fixed help text in a modal tool window, first sized to show
 // its longest line.
 #pragma once

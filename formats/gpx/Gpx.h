@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GPX 1.0 and 1.1 files: waypoints and routes, tracks; read with a streaming
 // XML parser, written as GPX 1.1.
 #pragma once

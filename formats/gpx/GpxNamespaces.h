@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The namespaces of the elements of a GPX file, followed by the reader
 // itself: the parser's own namespace processing builds the full name of every
 // element, which costs more than the few declarations a file holds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The memory the XML parser may take beyond its input buffer. It keeps the
 // name of every kind of element and attribute it meets for the whole
 // document, so a file of millions of different names would otherwise cost

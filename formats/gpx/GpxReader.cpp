@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading GPX 1.0 and 1.1 with Expat, fed from the input in chunks of at most
 // 1 MB, so that the parser's memory stays flat however large the file is.
 //

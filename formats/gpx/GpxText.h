@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts of a GPX file: XML escaping, numbers, ISO 8601 times, the
 // product's 8-bit texts, and symbol names.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing GPX 1.1 from the store: waypoints and routes, or tracks. The text is
 // handed to the safe writer in pieces as it is made.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Holux memory images: the .wrt waypoint and route file and the .tlg track file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pieces shared by the two Holux memory images: positions in tenths of an
 // arc-second, little-endian fields placed at fixed offsets, fixed-width texts.
 #pragma once

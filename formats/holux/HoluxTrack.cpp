@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Holux track image (.tlg): five slots of up to 2500 positions, split
 // into native track files on reading and merged from them on writing.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Holux waypoint and route image (.wrt): 500 waypoint records and 20
 // route records behind slot tables; written images carry no routes.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Magellan GPS memory-card files: "$PMGNWPL" waypoint and "$PMGNTRK" track
 // sentences, one per line; other lines are ignored.
 #include "formats/import/Magellan.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Magellan GPS memory-card files: "$PMGNWPL" waypoints and "$PMGNTRK" tracks.
 #pragma once
 

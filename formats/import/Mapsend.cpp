@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MapSend waypoint (.wpt) and track (.trk) files: an 18-byte header, counted
 // strings and fixed-size little-endian records.
 #include "formats/import/Mapsend.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MapSend waypoint (.wpt) and track (.trk) files.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MapSource .mps reader: waypoints in waypoint mode, one native track
 // file per track in track mode; routes are skipped.
 #include "formats/import/Mapsource.h"

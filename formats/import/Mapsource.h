@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MapSource .mps files, and the building blocks the .gdb reader shares.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record framing, name and position decoding and symbol table that the
 // .mps and .gdb readers share.
 #include "core/byte_reader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MapSource input of either kind, told apart by the file's own signature.
 #pragma once
 

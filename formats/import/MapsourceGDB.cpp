@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MapSource .gdb reader: waypoints in waypoint mode, routes in both
 // modes, one native track file per track in track mode.
 #include "formats/import/MapsourceGDB.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the .mps and .gdb readers do alike beyond the byte layout: the mode
 // choice, the rejection of old files, tracks handed over and altitude units.
 #pragma once

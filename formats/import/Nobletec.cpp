@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Nobletec export text files: marks become waypoints; every track section of
 // the file goes into the one track of the store.
 #include "formats/import/Nobletec.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Nobletec export text files, read as waypoints or as one track.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NMEA 0183 logs: every "$GPRMC" becomes a track point, with the altitude of
 // the "$GPGGA" that came before it.
 #include "formats/import/nmea.h"

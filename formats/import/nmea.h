@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NMEA 0183 logs of "$GPRMC" and "$GPGGA" sentences, read as one track.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TomTom .ov2 point files: a stream of records, each led by a type byte.
 // Type 1 is a 21-byte block that is skipped; every other type gives its own
 // length after the type byte. Types 2 (a point) and 3 (a point with further

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TomTom .ov2 point files.
 #pragma once
 

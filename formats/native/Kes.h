@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Kestrelmaps native text files: waypoints (.wpt), one track (.plt) and
 // routes (.rte, written only).
 #pragma once

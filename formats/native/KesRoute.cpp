@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The native route file: four header lines, then every route slot with its points.
 #include <algorithm>
 

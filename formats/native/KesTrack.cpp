@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The native track file: six header lines, then one line per track point.
 #include <algorithm>
 #include <cmath>

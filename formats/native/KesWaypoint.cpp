@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The native waypoint file: four header lines, then one 24-column line per waypoint.
 #include <algorithm>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kes-convert run as a process, as scripts run it.
 #include <gtest/gtest.h>
 

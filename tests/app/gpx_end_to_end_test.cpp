@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GPX through the whole Convert action: every input into GPX, GPX into every
 // legacy output, the tracks of several into one file, real files, hostile files.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MapSource input through the whole Convert action, as the window runs it.
 #include <gtest/gtest.h>
 

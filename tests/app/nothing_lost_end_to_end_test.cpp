@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Through kes-headless: a limit is announced with the count of what was
 // written, MapSource input is known by its signature, and an input that cannot
 // be read leaves every earlier output as it was.

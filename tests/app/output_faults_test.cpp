@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults on the output side: whatever stops a write (a read-only folder, a
 // folder where the file should be, a full disk), the conversion ends with the
 // error text, leaves no partial file behind and keeps an earlier file of that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every reader that stops at a capacity of the store says so once, after the
 // files are written, and says nothing when the input fits exactly.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replacing an output: names of any valid length, permission bits, symbolic
 // links, files that may not be written, and content given in pieces.
 #include <gtest/gtest.h>

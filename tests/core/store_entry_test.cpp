@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The way points enter the store: unusable positions are left out and
 // counted, unreal altitudes become none.
 #include <gtest/gtest.h>

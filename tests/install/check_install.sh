@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks what installing puts on disk, as a desktop and a package manager see it:
 #   check_install.sh MODE BUILD_DIR APP_ID
 # tree: install into a temporary prefix; validate the desktop entry, the

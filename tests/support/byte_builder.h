@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds little-endian binary fixtures inside a test.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catalogue positions as the end-to-end tests hand them to kes-headless.
 #pragma once
 

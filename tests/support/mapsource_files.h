@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MapSource .mps and .gdb files built from bytes, for tests that need whole
 // files of many records rather than one field at a time.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/ordinary_user.h"
 
 #include <linux/capability.h>

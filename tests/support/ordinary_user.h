@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File permissions as an ordinary user meets them, also when the tests run as
 // root (as CI does): root without the capability that overrides them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Deterministic bad input for the text readers: cuts of a valid file, and runs
 // of the format's own tokens mixed with random bytes, up to 200,000 bytes.
 #pragma once

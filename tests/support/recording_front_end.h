@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A front end for tests: set the window's state, then read what the action did.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One small file of each input format, built in the test, for the tests that
 // run whole conversions of every format.
 #pragma once

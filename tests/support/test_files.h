@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Temporary folders, whole-file reads and writes, and the programs run as
 // processes: the headless runner and kes-convert.
 #pragma once

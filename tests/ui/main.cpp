@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One QApplication for every window test, on the offscreen platform unless
 // the environment names another.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on a desktop: keys, the default button, the dialogs' kinds,
 // bare output names, progress while converting, and captions at any font size.
 #include <gtest/gtest.h>

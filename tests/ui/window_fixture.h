@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window on a settings file in a temporary folder, whose message boxes
 // are recorded instead of shown; its dialogs open in the program's folder.
 #pragma once

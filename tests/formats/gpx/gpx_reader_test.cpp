@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GPX reader: fields, routes, tracks handed over one by one, encodings,
 // the real files, and damaged or hostile input.
 #include <gtest/gtest.h>

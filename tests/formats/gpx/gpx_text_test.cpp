@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GPX texts: times, numbers, the 8-bit store texts, symbol names.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GPX writer: the exact file, schema validity, and the round trip
 // through the native files.
 #include <gtest/gtest.h>

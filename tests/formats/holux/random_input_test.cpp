@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Truncated, empty and random images of 0 to 200,000 bytes must read without
 // a crash or a stray access; a file error is the only acceptable failure.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Both MapSource readers against truncated, mutated and random files: each
 // read returns or raises a file or conversion error, and the store stays
 // within its tables.

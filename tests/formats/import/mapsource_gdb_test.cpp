@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The .gdb reader: versions, waypoints, routes and their link points, tracks.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The .mps reader and the building blocks both MapSource readers share.
 #include <gtest/gtest.h>
 
