@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// kes-headless INPUT_POSITION OUTPUT_POSITION OUTPUT_NAME INPUT_NAME [MORE_INPUT_NAMES...]
+// kes-headless INPUT_FORMAT OUTPUT_FORMAT OUTPUT_NAME INPUT_NAME [MORE_INPUT_NAMES...]
+// A format is its position in its list or its name (kes-convert --list-formats).
 // Runs the Convert action with a front end that prints what the window would show.
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,8 @@
 #include "core/catalogue.h"
 #include "core/clock.h"
 #include "core/convert.h"
+#include "core/format_lookup.h"
+#include "formats/format_table.h"
 
 namespace {
 class PrintingFrontEnd final : public FrontEnd {
@@ -37,26 +40,28 @@ private:
     std::vector<std::string> inputs_;
 };
 
-bool ParsePosition(const char* text, int& out)
+bool ParsePosition(FormatTable table, const char* text, int& out)
 {
     char* end = nullptr;
     const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || value < -1 || value > 1000) return false;
-    out = static_cast<int>(value);
-    return true;
+    if (end != text && *end == '\0' && value >= -1 && value <= 1000) {
+        out = static_cast<int>(value);
+        return true;
+    }
+    out = FormatNamed(table, text);
+    return out >= 0;
 }
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    BuildFormatCatalogue(KnownFormats());
     int input = -1, output = -1;
-    if (argc < 5 || !ParsePosition(argv[1], input) || !ParsePosition(argv[2], output)) {
-        std::fprintf(
-            stderr,
-            "usage: kes-headless INPUT_POSITION OUTPUT_POSITION OUTPUT_NAME INPUT_NAME [MORE_INPUT_NAMES...]\n");
+    if (argc < 5 || !ParsePosition(InputFormats, argv[1], input) || !ParsePosition(OutputFormats, argv[2], output)) {
+        std::fprintf(stderr,
+                     "usage: kes-headless INPUT_FORMAT OUTPUT_FORMAT OUTPUT_NAME INPUT_NAME [MORE_INPUT_NAMES...]\n");
         return 2;
     }
-    BuildFormatCatalogue();
     TimeZoneBias = HostTimeZoneBias();
     PrintingFrontEnd frontEnd(input, output, argv[3], std::vector<std::string>(argv + 4, argv + argc));
     try {

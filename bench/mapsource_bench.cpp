@@ -11,6 +11,7 @@
 #include "core/file_io.h"
 #include "core/frontend.h"
 #include "core/store.h"
+#include "formats/format_table.h"
 #include "formats/import/MapsourceGDB.h"
 #include "formats/native/Kes.h"
 
@@ -18,7 +19,7 @@ static void BM_Gdb10kWaypointsToWaypointFile(benchmark::State& state)
 {
     const std::string input = BenchFolder("mapsource") + "/waypoints.gdb";
     WriteFileSafely(input, bench::GdbWaypoints(10000));
-    SilentFrontEnd front(11);
+    SilentFrontEnd front(Position(Input::MapsourceWaypoints));
     ScopedFrontEnd scope(front);
     for (auto _ : state) {
         ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/waypoints.wpt");
@@ -32,7 +33,7 @@ static void BM_Gdb109_10kWaypointsAndARouteToNativeFiles(benchmark::State& state
 {
     const std::string input = BenchFolder("mapsource") + "/waypoints-109.gdb";
     WriteFileSafely(input, bench::GdbWaypoints(10000, 109));
-    SilentFrontEnd front(11);
+    SilentFrontEnd front(Position(Input::MapsourceWaypoints));
     ScopedFrontEnd scope(front);
     for (auto _ : state) {
         ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/waypoints-109.wpt");
@@ -48,7 +49,7 @@ static void BM_Gdb100kPointTrackToTrackFile(benchmark::State& state)
 {
     const std::string input = BenchFolder("mapsource") + "/track.gdb";
     WriteFileSafely(input, bench::GdbTrack(100000));
-    SilentFrontEnd front(12);
+    SilentFrontEnd front(Position(Input::MapsourceTracks));
     ScopedFrontEnd scope(front);
     for (auto _ : state) {
         TrackFilesWritten.clear();

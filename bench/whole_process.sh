@@ -29,7 +29,7 @@ mkdir -p "$out"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# case NAME TARGET INPUT_POSITION OUTPUT_POSITION OUTPUT_NAME INPUT...
+# case NAME TARGET INPUT_FORMAT OUTPUT_FORMAT OUTPUT_NAME INPUT...
 case_() {
   local name=$1 target=$2
   shift 2
@@ -55,29 +55,29 @@ case_() {
 
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) processors"
 printf '%-44s %9s %9s %9s   %-20s %s\n' "case ($runs runs, median)" "wall" "CPU" "memory" "target" "last line"
-case_ "failed conversion (missing input)" "<= 5 ms, <= 8 MB" 8 1 "$out/missing" "$in/no-such-file.nmea"
-case_ ".ov2, 10,000 points -> .wpt" "<= 15 ms" 13 0 "$out/points" "$in/points.ov2"
-case_ ".gdb, 10,000 waypoints -> .wpt" "<= 30 ms" 11 0 "$out/waypoints" "$in/waypoints.gdb"
-case_ ".gdb, one 100,000-point track -> .plt" "<= 50 ms" 12 1 "$out/gdb-track" "$in/track.gdb"
-case_ "Magellan track, 100,000 points -> .plt" "<= 60 ms" 10 1 "$out/magellan" "$in/magellan-track.log"
-case_ "NMEA, 100,000 RMC + GGA fixes -> .plt" "<= 80 ms" 8 1 "$out/fixes" "$in/fixes.nmea"
+case_ "failed conversion (missing input)" "<= 5 ms, <= 8 MB" nmea kes-plt "$out/missing" "$in/no-such-file.nmea"
+case_ ".ov2, 10,000 points -> .wpt" "<= 15 ms" tomtom-ov2 kes-wpt "$out/points" "$in/points.ov2"
+case_ ".gdb, 10,000 waypoints -> .wpt" "<= 30 ms" mapsource-wpt kes-wpt "$out/waypoints" "$in/waypoints.gdb"
+case_ ".gdb, one 100,000-point track -> .plt" "<= 50 ms" mapsource-trk kes-plt "$out/gdb-track" "$in/track.gdb"
+case_ "Magellan track, 100,000 points -> .plt" "<= 60 ms" magellan-trk kes-plt "$out/magellan" "$in/magellan-track.log"
+case_ "NMEA, 100,000 RMC + GGA fixes -> .plt" "<= 80 ms" nmea kes-plt "$out/fixes" "$in/fixes.nmea"
 case_ "NMEA, $(($(stat -c %s "$in/large.nmea") / 1000000)) MB (1.5 million fixes) -> .plt" "<= 150 ms, <= 64 MB" \
-  8 1 "$out/large" "$in/large.nmea"
-case_ "NMEA, 100,000 RMC + GGA fixes -> .gpx" "<= 120 ms" 8 5 "$out/fixes-gpx" "$in/fixes.nmea"
-case_ "GPX track, 100,000 points, receiver's -> .plt" "<= 120 ms" 15 1 "$out/gpx-track" "$in/track.gpx"
-case_ "GPX track, 100,000 points, fitness site's -> .plt" "<= 120 ms" 15 1 "$out/fitness" "$in/fitness-track.gpx"
+  nmea kes-plt "$out/large" "$in/large.nmea"
+case_ "NMEA, 100,000 RMC + GGA fixes -> .gpx" "<= 120 ms" nmea gpx-trk "$out/fixes-gpx" "$in/fixes.nmea"
+case_ "GPX track, 100,000 points, receiver's -> .plt" "<= 120 ms" gpx-trk kes-plt "$out/gpx-track" "$in/track.gpx"
+case_ "GPX track, 100,000 points, fitness site's -> .plt" "<= 120 ms" gpx-trk kes-plt "$out/fitness" "$in/fitness-track.gpx"
 case_ "GPX, $(($(stat -c %s "$in/large.gpx") / 1000000)) MB (tracks of 100,000 points) -> .plt" "<= 64 MB" \
-  15 1 "$out/large-gpx" "$in/large.gpx"
-case_ "NMEA, 200 MB without a known sentence" "<= 64 MB" 8 1 "$out/garbage" "$in/garbage.nmea"
-case_ ".gdb, 200 MB of records of unknown type" "<= 64 MB" 12 1 "$out/unknown" "$in/unknown-records.gdb"
-case_ "NMEA, one line of 200 MB" "<= 64 MB" 8 1 "$out/one-line" "$in/one-line.nmea"
-case_ "5 MB CR-only: Kes waypoints -> .wrt" "<= 50 ms" 0 2 "$out/cr-wpt" "$in/cr-only.wpt"
-case_ "5 MB CR-only: Kes track -> .tlg" "<= 50 ms" 1 3 "$out/cr-plt" "$in/cr-only.plt"
-case_ "5 MB CR-only: Nobletec waypoints -> .wpt" "<= 50 ms" 6 0 "$out/cr-nobletec-wpt" "$in/cr-only-nobletec.txt"
-case_ "5 MB CR-only: Nobletec tracks -> .plt" "<= 50 ms" 7 1 "$out/cr-nobletec-plt" "$in/cr-only-nobletec.txt"
-case_ "5 MB CR-only: NMEA -> .plt" "<= 50 ms" 8 1 "$out/cr-nmea" "$in/cr-only.nmea"
-case_ "5 MB CR-only: Magellan waypoints -> .wpt" "<= 50 ms" 9 0 "$out/cr-magellan-wpt" \
+  gpx-trk kes-plt "$out/large-gpx" "$in/large.gpx"
+case_ "NMEA, 200 MB without a known sentence" "<= 64 MB" nmea kes-plt "$out/garbage" "$in/garbage.nmea"
+case_ ".gdb, 200 MB of records of unknown type" "<= 64 MB" mapsource-trk kes-plt "$out/unknown" "$in/unknown-records.gdb"
+case_ "NMEA, one line of 200 MB" "<= 64 MB" nmea kes-plt "$out/one-line" "$in/one-line.nmea"
+case_ "5 MB CR-only: Kes waypoints -> .wrt" "<= 50 ms" kes-wpt holux-wrt "$out/cr-wpt" "$in/cr-only.wpt"
+case_ "5 MB CR-only: Kes track -> .tlg" "<= 50 ms" kes-plt holux-tlg "$out/cr-plt" "$in/cr-only.plt"
+case_ "5 MB CR-only: Nobletec waypoints -> .wpt" "<= 50 ms" nobletec-wpt kes-wpt "$out/cr-nobletec-wpt" "$in/cr-only-nobletec.txt"
+case_ "5 MB CR-only: Nobletec tracks -> .plt" "<= 50 ms" nobletec-trk kes-plt "$out/cr-nobletec-plt" "$in/cr-only-nobletec.txt"
+case_ "5 MB CR-only: NMEA -> .plt" "<= 50 ms" nmea kes-plt "$out/cr-nmea" "$in/cr-only.nmea"
+case_ "5 MB CR-only: Magellan waypoints -> .wpt" "<= 50 ms" magellan-wpt kes-wpt "$out/cr-magellan-wpt" \
   "$in/cr-only-magellan-waypoints.log"
-case_ "5 MB CR-only: Magellan track -> .plt" "<= 50 ms" 10 1 "$out/cr-magellan-plt" "$in/cr-only-magellan-track.log"
-case_ "five .plt of 2,500 points -> one .tlg" "<= 15 ms" 1 3 "$out/merged" \
+case_ "5 MB CR-only: Magellan track -> .plt" "<= 50 ms" magellan-trk kes-plt "$out/cr-magellan-plt" "$in/cr-only-magellan-track.log"
+case_ "five .plt of 2,500 points -> one .tlg" "<= 15 ms" kes-plt holux-tlg "$out/merged" \
   "$in/track1.plt" "$in/track2.plt" "$in/track3.plt" "$in/track4.plt" "$in/track5.plt"

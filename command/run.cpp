@@ -11,6 +11,7 @@
 #include "core/catalogue.h"
 #include "core/clock.h"
 #include "core/convert.h"
+#include "formats/format_table.h"
 
 namespace {
 int UsageError(std::FILE* err, const std::string& text)
@@ -43,7 +44,7 @@ int RunConvertCommand(int argc, char** argv, std::FILE* out, std::FILE* err)
     const ParsedOptions parsed = ParseOptions(argc, argv);
     if (!parsed.error.empty()) return UsageError(err, parsed.error + "; try '" + kCommandName + " --help'");
     const ConvertOptions& options = parsed.options;
-    BuildFormatCatalogue();
+    BuildFormatCatalogue(KnownFormats());
     switch (options.action) {
     case ConvertOptions::Action::Help: std::fputs(HelpText().c_str(), out); return 0;
     case ConvertOptions::Action::Version: std::fputs(VersionText().c_str(), out); return 0;

@@ -1,23 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The fixed catalogue of formats: 16 input rows and 6 output rows, each
-// identified by its position, which is also its index in its drop-down list.
-// New rows are appended, so that positions kept in settings files keep their
-// meaning.
+// The catalogue of formats: the input and output rows the program was built
+// with, each identified by its position, which is also its index in its
+// drop-down list. New rows are appended, so that positions kept in settings
+// files keep their meaning.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// Bytes that mark a file of a format: Bytes at Offset, or anywhere among the
-// first kSignatureSpan bytes when Offset is kAnywhereInHead.
-struct SignatureMark {
-    std::int64_t Offset = 0;
-    std::string Bytes;
-};
-inline constexpr std::int64_t kAnywhereInHead = -1;
-inline constexpr std::size_t kSignatureSpan = 4096;
+#include "core/format_rows.h"
 
 struct FileType_Record {
     std::string DisplayName;
@@ -27,19 +19,25 @@ struct FileType_Record {
     std::int32_t Position = 0;
     // The name scripts use on the command line; it never changes once released.
     std::string Name;
-    // Every mark must hold in a file of this format; empty when the format has
-    // no dependable signature.
-    std::vector<SignatureMark> Signature;
+    // True when a file's content marks it as this format; nullptr when the
+    // format has no dependable signature.
+    bool (*Recognise)(const FileLook& file) = nullptr;
 };
 
-inline constexpr int kInputFormatCount = 16;
-inline constexpr int kOutputFormatCount = 6;
+extern std::vector<FileType_Record> InputFormats;
+extern std::vector<FileType_Record> OutputFormats;
 
-extern std::array<FileType_Record, kInputFormatCount> InputFormats;
-extern std::array<FileType_Record, kOutputFormatCount> OutputFormats;
+// Takes the rows of the formats the program knows and fills both tables from
+// them; every front end calls it once, before anything else.
+void BuildFormatCatalogue(const FormatRows& rows);
 
-// Fills both tables; the window calls it once when it is created.
-void BuildFormatCatalogue();
+// The rows given to BuildFormatCatalogue, by position; the position must be
+// in its table.
+const InputFormatRow& InputRow(int position);
+const OutputFormatRow& OutputRow(int position);
+
+bool IsInputPosition(int position);
+bool IsOutputPosition(int position);
 
 // True when both positions are in their tables and their kinds are the same.
 bool FormatsCompatible(int inputPosition, int outputPosition);

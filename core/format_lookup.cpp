@@ -15,18 +15,6 @@ bool HasExtension(const FileType_Record& row, const std::string& extension)
     return false;
 }
 
-// head holds the first kSignatureSpan bytes of the file, or the whole file
-// when it is shorter; marks beyond it are read from the file.
-bool MarkHolds(const SignatureMark& mark, const std::string& head, const std::string& path)
-{
-    if (mark.Offset == kAnywhereInHead) return head.find(mark.Bytes) != std::string::npos;
-    if (mark.Offset < 0) return false;
-    const auto offset = static_cast<std::uint64_t>(mark.Offset);
-    if (offset + mark.Bytes.size() <= head.size()) return head.compare(offset, mark.Bytes.size(), mark.Bytes) == 0;
-    if (head.size() < kSignatureSpan) return false;
-    return ReadFileRange(path, offset, mark.Bytes.size()) == mark.Bytes;
-}
-
 std::vector<int> KeepKinds(FormatTable table, const std::vector<int>& rows, const std::vector<std::string>& kinds)
 {
     std::vector<int> kept;
@@ -35,6 +23,23 @@ std::vector<int> KeepKinds(FormatTable table, const std::vector<int>& rows, cons
     return kept.empty() ? rows : kept;
 }
 }  // namespace
+
+FileLook::FileLook(std::string path) : path_(std::move(path)), head_(ReadFileRange(path_, 0, kHeadSize)) {}
+
+FileLook FileLook::OfBytes(std::string bytes)
+{
+    FileLook look;
+    look.head_ = std::move(bytes);
+    return look;
+}
+
+bool FileLook::HoldsAt(std::uint64_t offset, std::string_view bytes) const
+{
+    if (offset + bytes.size() <= head_.size()) return head_.compare(offset, bytes.size(), bytes) == 0;
+    // A file shorter than the head has nothing further on.
+    if (path_.empty() || head_.size() < kHeadSize) return false;
+    return ReadFileRange(path_, offset, bytes.size()) == bytes;
+}
 
 std::vector<std::string> FormatExtensions(const FileType_Record& row)
 {
@@ -66,14 +71,10 @@ std::vector<int> FormatsWithExtension(FormatTable table, const std::string& path
 
 std::vector<int> FormatsWithSignature(FormatTable table, const std::string& path)
 {
-    const std::string head = ReadFileRange(path, 0, kSignatureSpan);
+    const FileLook look(path);
     std::vector<int> found;
-    for (const FileType_Record& row : table) {
-        if (row.Signature.empty()) continue;
-        if (std::all_of(row.Signature.begin(), row.Signature.end(),
-                        [&](const SignatureMark& mark) { return MarkHolds(mark, head, path); }))
-            found.push_back(row.Position);
-    }
+    for (const FileType_Record& row : table)
+        if (row.Recognise && row.Recognise(look)) found.push_back(row.Position);
     return found;
 }
 

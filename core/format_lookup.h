@@ -4,6 +4,7 @@
 // format chosen for it.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,6 +13,29 @@
 #include "core/catalogue.h"
 
 using FormatTable = std::span<const FileType_Record>;
+
+// What a signature test sees of a file: its first bytes, and bytes further on
+// when a test asks for them.
+class FileLook {
+public:
+    // The first kHeadSize bytes are looked at; FileError when the file cannot be read.
+    static constexpr std::size_t kHeadSize = 4096;
+    explicit FileLook(std::string path);
+    // A look at bytes already read, as the file's whole content.
+    static FileLook OfBytes(std::string bytes);
+
+    std::string_view Head() const { return head_; }
+    bool StartsWith(std::string_view bytes) const { return head_.starts_with(bytes); }
+    // Anywhere among the first kHeadSize bytes.
+    bool HeadHolds(std::string_view bytes) const { return head_.find(bytes) != std::string::npos; }
+    // The bytes at offset, read from the file when they lie beyond the head.
+    bool HoldsAt(std::uint64_t offset, std::string_view bytes) const;
+
+private:
+    FileLook() = default;
+    std::string path_;  // empty when the bytes are all there is
+    std::string head_;
+};
 
 // The position of the row with that name, letter case ignored; -1 when none.
 int FormatNamed(FormatTable table, std::string_view name);
@@ -22,7 +46,7 @@ std::vector<std::string> FormatExtensions(const FileType_Record& row);
 // The rows whose extensions hold the extension of path, letter case ignored.
 std::vector<int> FormatsWithExtension(FormatTable table, const std::string& path);
 
-// The rows whose every signature mark holds in the file; a FileError when the
+// The rows whose signature test holds for the file; a FileError when the
 // file cannot be read.
 std::vector<int> FormatsWithSignature(FormatTable table, const std::string& path);
 

@@ -178,6 +178,12 @@ extern IndexedTable<RouteRecord, 0, kMaxRouteIndex> RouteList;
 extern std::int32_t RouteCount;
 extern IndexedTable<std::uint32_t, 0, kMaxRouteIndex> RouteColours;
 
+// What the store's day counts are: the UTC times of the points, as most
+// readers store them, or only the time of reading (the readers of formats
+// without times stamp every point with it), which is no time of the points
+// and is not written where a format can leave a time out.
+enum class StoreTimes { Utc, TimeOfReading };
+
 void ClearWaypoints();
 void ClearTracks();
 void ClearRoutes();

@@ -6,22 +6,20 @@
 #include <filesystem>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
+#include "core/catalogue.h"
 #include "core/clock.h"
-#include "core/conversion_record.h"
 #include "core/convert.h"
 #include "core/file_io.h"
+#include "core/format_lookup.h"
 #include "core/frontend.h"
-#include "core/store.h"
 #include "core/text_fields.h"
-#include "formats/gpx/Gpx.h"
-#include "formats/holux/Holux.h"
-#include "formats/native/Kes.h"
+#include "formats/format_table.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
 // Memory-backed when available: the files written for every input would
 // otherwise make the disk the bottleneck.
 fs::path MakeWorkFolder()
@@ -48,9 +46,8 @@ WorkFolder& Work()
     static WorkFolder folder;
     return folder;
 }
-}  // namespace
 
-std::string WriteFuzzInput(const std::uint8_t* data, std::size_t size, const std::string& extension)
+std::string WriteInput(const std::uint8_t* data, std::size_t size, const std::string& extension)
 {
     const std::string path = (Work().root / ("input" + extension)).string();
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -63,37 +60,51 @@ std::string WriteFuzzInput(const std::uint8_t* data, std::size_t size, const std
     return path;
 }
 
-std::string FuzzOutputName(const std::string& name) { return (Work().root / "out" / name).string(); }
+// The window's state for one conversion, and nothing shown.
+class FuzzFrontEnd final : public SilentFrontEnd {
+public:
+    FuzzFrontEnd(std::string input, int inputPosition, std::string output, int outputPosition)
+        : SilentFrontEnd(inputPosition), input_(std::move(input)), output_(std::move(output)),
+          output_position_(outputPosition)
+    {}
+    std::string InputFileText() override { return input_; }
+    std::string OutputFileText() override { return output_; }
+    int OutputPosition() override { return output_position_; }
 
-void RunQuietly(int inputPosition, const std::function<void()>& step)
+private:
+    std::string input_, output_;
+    int output_position_;
+};
+
+std::vector<int> OutputsFor(int inputPosition)
 {
-    // A pinned clock keeps every run of one input identical.
-    static const bool pinned = (PinClock(45000.5, 45000.5), true);
-    (void)pinned;
-    SilentFrontEnd frontEnd(inputPosition);
-    ScopedFrontEnd scope(frontEnd);
-    ReadFailed = false;
-    TrackFilesWritten.clear();
-    StartConversionRecord();
-    try {
-        step();
-    } catch (const FileError&) {
-    } catch (const ConversionError&) {}
+    std::vector<int> outputs;
+    for (const FileType_Record& row : OutputFormats)
+        if (FormatsCompatible(inputPosition, row.Position) && !SameFormat(inputPosition, row.Position))
+            outputs.push_back(row.Position);
+    return outputs;
 }
+}  // namespace
 
-void WriteStoreWaypoints()
+void FuzzInput(int inputPosition, const std::uint8_t* data, std::size_t size, bool everyOutput)
 {
-    WriteWaypointFile(FuzzOutputName("out.wpt"));
-    if (RouteCount > 0) WriteRouteFile(FuzzOutputName("out.rte"));
-    WriteHoluxWaypointFile(FuzzOutputName("out.wrt"));
-    WriteGpxWaypointFile(FuzzOutputName("out.gpx"));
-}
-
-void WriteStoreTrack()
-{
-    WriteTrackFile(FuzzOutputName("out.plt"));
-    WriteHoluxTrackFileFromStore(FuzzOutputName("out.tlg"));
-    GpxTrackWriter gpx(FuzzOutputName("out.gpx"));
-    gpx.AddStoreTrack();
-    gpx.Commit();
+    static const bool ready = [] {
+        BuildFormatCatalogue(KnownFormats());
+        // A pinned clock keeps every run of one input identical.
+        PinClock(45000.5, 45000.5);
+        return true;
+    }();
+    (void)ready;
+    const std::vector<std::string> extensions = FormatExtensions(InputFormats[inputPosition]);
+    const std::string input = WriteInput(data, size, "." + (extensions.empty() ? "dat" : extensions.front()));
+    std::vector<int> outputs = OutputsFor(inputPosition);
+    if (!everyOutput) outputs = {outputs[size % outputs.size()]};
+    for (const int output : outputs) {
+        const std::string name = "out." + FormatExtensions(OutputFormats[output]).front();
+        FuzzFrontEnd frontEnd(input, inputPosition, (Work().root / "out" / name).string(), output);
+        try {
+            Convert(frontEnd);
+        } catch (const FileError&) {
+        } catch (const ConversionError&) {}
+    }
 }

@@ -32,24 +32,24 @@ void SaveBoth(const std::string& a, const std::string& b, const std::string& nam
 void KesFiles()
 {
     const std::string header = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n";
-    Save("kes_waypoints", "two.wpt",
+    Save("kes-wpt", "two.wpt",
          header + "   1,WP1,  51.500000,  -0.100000,33605.0000000,  0, 0, 3,         0,     65535,, 0, 0,    0,   "
                   "-777, 8, 0,17,0,10.0,2,,,\r\n"
                   "   2,Summit,  47.608000,-122.335000,38045.5000000, 60, 0, 3,         0,     65535,Top of hill, 0, "
                   "0,    0,   1200, 8, 0,17,0,10.0,2,a\xD1"
                   "b,c,d\r\n");
-    Save("kes_waypoints", "short-columns.wpt",
+    Save("kes-wpt", "short-columns.wpt",
          "x\nOSGB 36\n\n\n1,A,1,2\n2,B\n3\x1A"
          "4,ignored\n");
-    Save("kes_waypoints", "header-only.wpt", header);
+    Save("kes-wpt", "header-only.wpt", header);
 
     const std::string trackHeader = "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in "
                                     "Feet\r\nReserved 3\r\n0,2,255,Track A,1,0,0,255\r\n0\r\n";
-    Save("kes_track", "two.plt",
+    Save("kes-plt", "two.plt",
          trackHeader + "  47.608000,-122.335000,1,   -777,38045.5000000, 01-Mar-04, 12:00:00\r\n"
                        "  47.609000,-122.336000,0,    120,38045.5006944, 01-Mar-04, 12:01:00\r\n");
-    Save("kes_track", "date-text.plt", trackHeader + "47.0,8.0,0,-777,0, 01-Mar-04, 12:00:00\r\n47.1,8.1,1\r\n,\r\n");
-    Save("kes_track", "header-only.plt", trackHeader);
+    Save("kes-plt", "date-text.plt", trackHeader + "47.0,8.0,0,-777,0, 01-Mar-04, 12:00:00\r\n47.1,8.1,1\r\n,\r\n");
+    Save("kes-plt", "header-only.plt", trackHeader);
 }
 
 ByteBuilder HoluxWaypointImage()
@@ -85,8 +85,8 @@ ByteBuilder HoluxWaypointImage()
 void HoluxFiles()
 {
     const ByteBuilder wrt = HoluxWaypointImage();
-    Save("holux_waypoints", "three.wrt", wrt.str());
-    Save("holux_waypoints", "cut.wrt", wrt.str().substr(0, 1600));
+    Save("holux-wrt", "three.wrt", wrt.str());
+    Save("holux-wrt", "cut.wrt", wrt.str().substr(0, 1600));
 
     ByteBuilder tlg;
     tlg.fill(133120, 0xFF);
@@ -107,8 +107,8 @@ void HoluxFiles()
     tlg.put<std::uint32_t>(131072, 0x38CB1200).put<std::uint16_t>(131078, 2);
     slot(0, 3);
     slot(3, 2);
-    Save("holux_track", "two-slots.tlg", tlg.str());
-    Save("holux_track", "cut.tlg", tlg.str().substr(0, 8000));
+    Save("holux-tlg", "two-slots.tlg", tlg.str());
+    Save("holux-tlg", "cut.tlg", tlg.str().substr(0, 8000));
 }
 
 void MapsendFiles()
@@ -128,8 +128,8 @@ void MapsendFiles()
     counted(w, "");
     counted(w, "");
     w.fill(4, 0).u8(0).u8(0).f64(0).f64(8.5).f64(-47.0);
-    Save("mapsend_waypoints", "two.wpt", w.str());
-    Save("mapsend_waypoints", "track-kind.wpt", header('4', 2).i32(0).str());
+    Save("mapsend-wpt", "two.wpt", w.str());
+    Save("mapsend-wpt", "track-kind.wpt", header('4', 2).i32(0).str());
 
     for (const char version : {'0', '4', '5'}) {
         ByteBuilder t = header(version, 2);
@@ -142,9 +142,9 @@ void MapsendFiles()
             t.u32(1078142400u + 60u * i).i32(i == 1 ? 0 : 1);
             if (version != '0') t.u8(0);
         }
-        Save("mapsend_track", std::string("three-v") + version + ".trk", t.str());
+        Save("mapsend-trk", std::string("three-v") + version + ".trk", t.str());
     }
-    Save("mapsend_track", "waypoint-kind.trk", header('4', 1).i32(0).str());
+    Save("mapsend-trk", "waypoint-kind.trk", header('4', 1).i32(0).str());
 }
 
 void TextFiles()
@@ -155,25 +155,25 @@ void TextFiles()
         "Type = Track\r\nNumberOfTrackMarks = 3\r\nTrackMarks = {\r\n"
         "47 36.512 N 122 20.113 W\r\n47 36.600 N 122 20.200 W\r\n47\t36.700\tN\t122\t20.300\tW\r\n}\r\n"
         "Type = Track\r\nNumberOfTrackMarks = 1\r\n{\r\n10 0 N 20 0 E\r\n";
-    SaveBoth("nobletec_waypoints", "nobletec_tracks", "marks-and-tracks.txt", nobletec);
-    SaveBoth("nobletec_waypoints", "nobletec_tracks", "cut.txt",
+    SaveBoth("nobletec-wpt", "nobletec-trk", "marks-and-tracks.txt", nobletec);
+    SaveBoth("nobletec-wpt", "nobletec-trk", "cut.txt",
              "Type = Mark\nDesc = x\nType = Track\nNumberOfTrackMarks = 9\n{\n1 2 N\n");
 
-    Save("nmea_log", "fixes.nmea",
+    Save("nmea", "fixes.nmea",
          "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n"
          "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"
          "$GPGGA,123520,4807.040,N,01131.010,E,1,08,0.9,1790,F,46.9,M,,*47\r\n"
          "$GPRMC,123520.500,V,4807.040,S,01131.010,W,022.4,084.4,230394,003.1,W*6A\r\n"
          "$GPRMC,000001,A,4807.040,N,01131.010,E,,,240394,,*6A\r\n"
          "$GPGSV,3,1,11*77\r\n");
-    Save("nmea_log", "no-date.nmea", "$GPRMC,235959,A,,,,,,,,\n$GPRMC\n$GPRMC,,,1,N,2,E,,,999999\x1A$GPRMC,1\n");
+    Save("nmea", "no-date.nmea", "$GPRMC,235959,A,,,,,,,,\n$GPRMC\n$GPRMC,,,1,N,2,E,,,999999\x1A$GPRMC,1\n");
 
-    Save("magellan_waypoints", "waypoints.log",
+    Save("magellan-wpt", "waypoints.log",
          "$PMGNWPL,4807.038,N,01131.000,E,545,M,HOME,Front door,a*3C\r\n"
          "$PMGNWPL,3351.000,S,15112.500,W,1200,F,SYD,,xy*3C\r\n"
          "$PMGNWPL,,,,,,,,,\r\n"
          "$PMGNTRK,4231.829,N,08807.303,W,00210,M,032908.38,A,,070898*64\r\n");
-    Save("magellan_track", "track.log",
+    Save("magellan-trk", "track.log",
          "$PMGNTRK,4231.829,N,08807.303,W,00210,M,032908.38,A,,070898*64\r\n"
          "$PMGNTRK,4231.829,N,08807.304,W,00210,F,032910.38,A,,070800*6B\r\n"
          "$PMGNTRK,4231.900,S,08807.400,E,,M,032911.00,A,,*6B\r\n"
@@ -190,8 +190,8 @@ void TomTomFile()
     b.u8(3).i32(32).i32(1310000).i32(4810000).zeroText("-Ok\x01\xE9").zeroText("id-7").zeroText("+41 555");
     b.u8(7).i32(9).u32(0xFFFFFFFF);
     b.u8(2).i32(17).i32(0).i32(0).zeroText("End");
-    Save("tomtom", "extended.ov2", b.str());
-    Save("tomtom", "cut.ov2", b.str().substr(0, 30));
+    Save("tomtom-ov2", "extended.ov2", b.str());
+    Save("tomtom-ov2", "cut.ov2", b.str().substr(0, 30));
 }
 
 // The header and product records shared by both MapSource files.
@@ -233,7 +233,7 @@ void MpsFiles()
         Record(file, 'T', t);
         Record(file, 'V', ByteBuilder().u8(1));
         Record(file, 'M', ByteBuilder());
-        SaveBoth("mps_waypoints", "mps_tracks", "mixed-v" + std::to_string(version) + ".mps", file.str());
+        SaveBoth("mapsource-wpt", "mapsource-trk", "mixed-v" + std::to_string(version) + ".mps", file.str());
     }
 }
 
@@ -321,9 +321,9 @@ void GdbFiles()
         Record(file, 'L', ByteBuilder().fill(8, 0));
         Record(file, 'M', ByteBuilder());
         Record(file, 'T', t);
-        SaveBoth("gdb_waypoints", "gdb_tracks", "mixed-v" + std::to_string(version) + ".gdb", file.str());
+        SaveBoth("mapsource-wpt", "mapsource-trk", "mixed-v" + std::to_string(version) + ".gdb", file.str());
     }
-    SaveBoth("gdb_waypoints", "gdb_tracks", "old.gdb", MapsourceStart('f', 106, true).str());
+    SaveBoth("mapsource-wpt", "mapsource-trk", "old.gdb", MapsourceStart('f', 106, true).str());
 }
 
 void GpxFiles()
@@ -341,21 +341,21 @@ void GpxFiles()
         "<trkseg><trkpt lat=\"40.2\" lon=\"-105.2\"/></trkseg></trk>\n<trk/>\n";
     const std::string root11 = "<gpx version=\"1.1\" creator=\"seed\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
     const std::string mixed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + root11 + body + "</gpx>\n";
-    SaveBoth("gpx_waypoints", "gpx_tracks", "mixed.gpx", mixed);
-    SaveBoth("gpx_waypoints", "gpx_tracks", "cut.gpx", mixed.substr(0, mixed.size() / 2));
-    SaveBoth("gpx_waypoints", "gpx_tracks", "gpx10.gpx",
+    SaveBoth("gpx-wpt", "gpx-trk", "mixed.gpx", mixed);
+    SaveBoth("gpx-wpt", "gpx-trk", "cut.gpx", mixed.substr(0, mixed.size() / 2));
+    SaveBoth("gpx-wpt", "gpx-trk", "gpx10.gpx",
              "<?xml version=\"1.0\"?><gpx version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\">"
              "<wpt lat=\"1\" lon=\"2\"><name>A</name><g:name xmlns:g=\"urn:g\">B</g:name></wpt>"
              "<trk><trkseg><trkpt lat=\"1\" lon=\"2\"><speed>3</speed></trkpt></trkseg></trk></gpx>");
-    SaveBoth("gpx_waypoints", "gpx_tracks", "cp1252.gpx",
+    SaveBoth("gpx-wpt", "gpx-trk", "cp1252.gpx",
              "<?xml version=\"1.0\" encoding=\"windows-1252\"?><gpx><wpt lat=\"1\" lon=\"2\"><name>Qu\xE9\x80</name>"
              "</wpt><trk><name>\x80</name><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>");
     std::string utf16 = "\xFF\xFE";
     for (const char c : std::string("<?xml version=\"1.0\" encoding=\"UTF-16\"?><gpx><wpt lat=\"1\" lon=\"2\"/>"
                                     "<trk><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>"))
         utf16 += std::string{c, '\0'};
-    SaveBoth("gpx_waypoints", "gpx_tracks", "utf16.gpx", utf16);
-    SaveBoth("gpx_waypoints", "gpx_tracks", "entities.gpx",
+    SaveBoth("gpx-wpt", "gpx-trk", "utf16.gpx", utf16);
+    SaveBoth("gpx-wpt", "gpx-trk", "entities.gpx",
              "<?xml version=\"1.0\"?><!DOCTYPE gpx [<!ENTITY a \"aaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>"
              "<gpx><wpt lat=\"1\" lon=\"2\"><name>&b;</name></wpt></gpx>");
 }

@@ -1,23 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Runs a fuzz entry point once on each file named, or on every file of each
-// folder named, without the fuzzing engine: the corpus and the inputs that
-// once crashed become an ordinary test. A missing folder holds no inputs.
+// Replays the fuzz inputs without the fuzzing engine, so that the seed corpus
+// and every input that once crashed become an ordinary test:
+//   replay_inputs CORPUS_FOLDER CRASHES_FOLDER   every input format, each from
+//                                                its sub-folder named after it,
+//                                                into every output it may go to
+//   replay_inputs --format NAME FILE...          one format, the files named
+// Every input format must have seeds in the corpus folder, so that a new
+// format is converted and replayed here without further edits; the crashes
+// folder of a format may be missing.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+#include "core/catalogue.h"
+#include "core/format_lookup.h"
+#include "formats/format_table.h"
+#include "fuzz/fuzz_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-bool Replay(const fs::path& file)
+bool Replay(int position, const fs::path& file)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
@@ -25,40 +33,58 @@ bool Replay(const fs::path& file)
         return false;
     }
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::fprintf(stderr, "replaying %s (%zu bytes)\n", file.c_str(), bytes.size());
-    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    std::fprintf(stderr, "replaying %s as %s (%zu bytes)\n", file.c_str(), InputFormats[position].Name.c_str(),
+                 bytes.size());
+    FuzzInput(position, bytes.data(), bytes.size(), true);
     return true;
 }
 
 // Hidden files (such as the placeholder that keeps an empty folder) are not inputs.
-bool IsInput(const fs::directory_entry& entry)
+std::vector<fs::path> InputsIn(const fs::path& folder)
 {
-    return entry.is_regular_file() && entry.path().filename().string().front() != '.';
+    std::vector<fs::path> files;
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) return files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.is_regular_file() && entry.path().filename().string().front() != '.') files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
 }
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    BuildFormatCatalogue(KnownFormats());
     int replayed = 0;
     bool ok = true;
-    for (int a = 1; a < argc; ++a) {
-        const fs::path named = argv[a];
-        if (fs::is_directory(named)) {
-            std::vector<fs::path> files;
-            for (const auto& entry : fs::directory_iterator(named))
-                if (IsInput(entry)) files.push_back(entry.path());
-            std::sort(files.begin(), files.end());
-            for (const auto& file : files) {
-                ok = Replay(file) && ok;
-                ++replayed;
-            }
-        } else if (fs::exists(named)) {
-            ok = Replay(named) && ok;
+    auto replay = [&](int position, const std::vector<fs::path>& files) {
+        for (const fs::path& file : files) {
+            ok = Replay(position, file) && ok;
             ++replayed;
         }
+        // An empty input is always worth one run.
+        FuzzInput(position, nullptr, 0);
+    };
+    if (argc >= 3 && std::strcmp(argv[1], "--format") == 0) {
+        const int position = FormatNamed(InputFormats, argv[2]);
+        if (position < 0) {
+            std::fprintf(stderr, "no input format named %s\n", argv[2]);
+            return 2;
+        }
+        replay(position, std::vector<fs::path>(argv + 3, argv + argc));
+    } else {
+        for (const FileType_Record& row : InputFormats) {
+            std::vector<fs::path> files;
+            for (int a = 1; a < argc; ++a)
+                for (const fs::path& file : InputsIn(fs::path(argv[a]) / row.Name)) files.push_back(file);
+            if (argc > 1 && InputsIn(fs::path(argv[1]) / row.Name).empty()) {
+                std::fprintf(stderr, "no seeds for the input format %s in %s/%s\n", row.Name.c_str(), argv[1],
+                             row.Name.c_str());
+                ok = false;
+            }
+            replay(row.Position, files);
+        }
     }
-    // An empty input is always worth one run.
-    LLVMFuzzerTestOneInput(nullptr, 0);
     std::printf("%d inputs replayed\n", replayed);
     return ok ? 0 : 1;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds the fuzz programs with clang (libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer) in build-fuzz and runs each target for the given
+# Builds the fuzz program with clang (libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer) in build-fuzz and runs it for each input format
+# (a target is a format name of `kes-convert --list-formats`) for the given
 # number of seconds, one after the other:
 #   bash scripts/fuzz.sh SECONDS [TARGET...]
 # An input that crashes, hangs (over FUZZ_TIMEOUT seconds, default 1) or trips
@@ -19,28 +20,24 @@ cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelW
   -DKES_BUILD_UI=OFF -DKES_BUILD_BENCH=OFF -DKES_SANITIZE=ON -DKES_FUZZ=ON \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link -fsanitize-coverage-ignorelist=$PWD/fuzz/coverage_ignore.txt" >/dev/null
 
+cmake --build build-fuzz -j"$(nproc)" --target fuzz_input
 if [ $# -gt 0 ]; then
   targets=("$@")
 else
-  targets=()
-  for folder in fuzz/corpus/*/; do targets+=("$(basename "$folder")"); done
+  mapfile -t targets < <(KES_FUZZ_FORMAT=list build-fuzz/fuzz/bin/fuzz_input)
 fi
-build_targets=()
-for t in "${targets[@]}"; do build_targets+=("fuzz_$t"); done
-cmake --build build-fuzz -j"$(nproc)" --target "${build_targets[@]}"
 
 # The real files beside the project, when present, are extra seeds; they are
 # copied into the build folder, never into the repository.
 fixtures=../shared/fixtures
 fixture_seeds() {
   case "$1" in
-    mapsend_track) echo "$fixtures/mapsend/*.trk" ;;
-    magellan_*) echo "$fixtures/magellan/*" ;;
-    nmea_log) echo "$fixtures/nmea/*" ;;
-    tomtom) echo "$fixtures/tomtom/*.ov2" ;;
-    mps_*) echo "$fixtures/mapsource/*.mps" ;;
-    gdb_*) echo "$fixtures/mapsource/*.gdb" ;;
-    gpx_*) echo "$fixtures/gpx/*.gpx" ;;
+    mapsend-trk) echo "$fixtures/mapsend/*.trk" ;;
+    magellan-*) echo "$fixtures/magellan/*" ;;
+    nmea) echo "$fixtures/nmea/*" ;;
+    tomtom-ov2) echo "$fixtures/tomtom/*.ov2" ;;
+    mapsource-*) echo "$fixtures/mapsource/*" ;;
+    gpx-*) echo "$fixtures/gpx/*.gpx" ;;
   esac
 }
 
@@ -50,7 +47,7 @@ run_target() {
   mkdir -p "$work/corpus" "$work/seeds" "$work/artifacts"
   for f in $(fixture_seeds "$t"); do [ -f "$f" ] && cp "$f" "$work/seeds/"; done
   local status=0
-  build-fuzz/fuzz/bin/fuzz_"$t" -max_total_time="$seconds" -max_len=200000 -timeout="$timeout" \
+  KES_FUZZ_FORMAT="$t" build-fuzz/fuzz/bin/fuzz_input -max_total_time="$seconds" -max_len=200000 -timeout="$timeout" \
     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work/artifacts/" \
     "$work/corpus" "fuzz/corpus/$t" "$work/seeds" >"$work/log" 2>&1 || status=$?
   local found

@@ -34,6 +34,7 @@
 #include "core/file_names.h"
 #include "core/format_lookup.h"
 #include "core/text_fields.h"
+#include "formats/format_table.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/IniFile.h"
 #include "ui/Lyrlcomb.h"
@@ -285,7 +286,7 @@ void TfmMain::FormCreate()
     cInputFile->SetInitialDir(ToQString(defaultFolder));
     cOutPutFile->SetInitialDir(ToQString(defaultFolder));
 
-    BuildFormatCatalogue();
+    BuildFormatCatalogue(KnownFormats());
     {
         // Filling an empty list selects its first entry: that is no choice of the user's.
         const QSignalBlocker quietInput(cInputFileFormat), quietOutput(cOutputFileFormat);
@@ -330,13 +331,13 @@ void TfmMain::SaveOnce()
 
 void TfmMain::cInputFileFormatChange(int index)
 {
-    if (index >= 0 && index < kInputFormatCount)
+    if (IsInputPosition(index))
         cInputFile->SetFilter(QString::fromStdString(InputFormats[static_cast<std::size_t>(index)].Filter));
 }
 
 void TfmMain::cOutputFileFormatChange(int index)
 {
-    if (index >= 0 && index < kOutputFormatCount)
+    if (IsOutputPosition(index))
         cOutPutFile->SetFilter(QString::fromStdString(OutputFormats[static_cast<std::size_t>(index)].Filter));
 }
 
@@ -411,8 +412,7 @@ void TfmMain::ChooseInputFiles(const QStringList& files)
 void TfmMain::SelectInputFormatOf(const std::string& file)
 {
     std::vector<std::string> kinds;
-    if (OutputPosition() >= 0 && OutputPosition() < kOutputFormatCount)
-        kinds.push_back(OutputFormats[OutputPosition()].Kind);
+    if (IsOutputPosition(OutputPosition())) kinds.push_back(OutputFormats[OutputPosition()].Kind);
     FormatGuess guess;
     try {
         guess = GuessFormat(InputFormats, file, kinds, true);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/file_io.h"
+#include "core/store.h"
 #include "core/track_destination.h"
 
 // Resets the waypoints and routes, then stores every wpt as a waypoint and
@@ -19,12 +20,6 @@ void ReadGpxWaypointFile(const std::string& fileName);
 // (1, 2, ...) while the store holds it. Afterwards the store holds the last
 // track. Returns the number of tracks.
 int ReadGpxTrackFile(const std::string& fileName, const std::function<void(int track)>& onTrack = {});
-
-// What the store's day counts are: the UTC times of the points, as most
-// readers store them, or only the time of reading (the readers of formats
-// without times stamp every point with it), which is no time of the points
-// and is not written.
-enum class StoreTimes { Utc, TimeOfReading };
 
 // Writes the store's waypoints and routes to fileName with its extension
 // replaced by ".gpx".

@@ -16,12 +16,12 @@
 #include "core/number_format.h"
 #include "core/store.h"
 #include "core/store_entry.h"
+#include "formats/format_table.h"
 #include "formats/import/Mapsource.h"
 #include "formats/native/Kes.h"
 
 namespace mapsource {
 
-inline constexpr int kTrackModePosition = 12;
 inline constexpr std::int32_t kNoFeet = -777;
 
 // Reads that fail move to the end of the file, so that a record cut short can
@@ -62,7 +62,7 @@ inline bool StoreTrackPointOfTrack(const TrackPoint& p, int capacity, bool track
     return false;
 }
 
-inline bool TrackMode() { return Front().InputPosition() == kTrackModePosition; }
+inline bool TrackMode() { return Front().InputPosition() == Position(Input::MapsourceTracks); }
 
 inline void RejectObsolete(const std::string& message)
 {

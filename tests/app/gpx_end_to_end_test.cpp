@@ -72,8 +72,8 @@ TEST(GpxEndToEnd, EveryInputFormatConvertsIntoGpxThatValidates)
     // The Holux images are made by the product from the native files first.
     WriteText(dir.Path("in.wpt"), samples::KesWaypoints());
     WriteText(dir.Path("in.plt"), samples::KesTrack());
-    ASSERT_EQ(RunHeadless({"0", "2", dir.Path("in.wrt"), dir.Path("in.wpt")}).exitCode, 0);
-    ASSERT_EQ(RunHeadless({"1", "3", dir.Path("in.tlg"), dir.Path("in.plt")}).exitCode, 0);
+    ASSERT_EQ(RunHeadless({kKesWaypoint, kHoluxWaypoint, dir.Path("in.wrt"), dir.Path("in.wpt")}).exitCode, 0);
+    ASSERT_EQ(RunHeadless({kKesTrack, kHoluxTrack, dir.Path("in.tlg"), dir.Path("in.plt")}).exitCode, 0);
     const struct {
         int position;
         bool waypoints;
@@ -125,7 +125,7 @@ TEST(GpxEndToEnd, GpxConvertsIntoEachLegacyOutput)
     const std::string input = dir.Path("in.gpx");
     WriteText(input, samples::kGpx);
 
-    HeadlessResult r = RunHeadless({kGpxWaypointsIn, "0", dir.Path("w.txt"), input});
+    HeadlessResult r = RunHeadless({kGpxWaypointsIn, kKesWaypoint, dir.Path("w.txt"), input});
     EXPECT_EQ(r.lines, Progress({"Loading GPX Waypoints", input},
                                 {"Writing Kes Waypoint file", dir.Path("w.wpt"), "Writing Kes Route file",
                                  dir.Path("w.rte"), "Written: 2 waypoints, 1 route"}));
@@ -133,12 +133,12 @@ TEST(GpxEndToEnd, GpxConvertsIntoEachLegacyOutput)
     ASSERT_EQ(waypoints.size(), 6u);
     EXPECT_EQ(waypoints[4].substr(0, 32), "   1,Home,  52.100000,   4.30000");
 
-    r = RunHeadless({kGpxWaypointsIn, "2", dir.Path("w.wrt"), input});
+    r = RunHeadless({kGpxWaypointsIn, kHoluxWaypoint, dir.Path("w.wrt"), input});
     EXPECT_EQ(r.lines, Progress({"Loading GPX Waypoints", input},
                                 {"Writing Holux Waypoint file", dir.Path("w.wrt"), "Written: 2 waypoints, 0 routes"}));
     EXPECT_EQ(fs::file_size(dir.Path("w.wrt")), 32768u);
 
-    r = RunHeadless({kGpxTracksIn, "1", dir.Path("t.plt"), input});
+    r = RunHeadless({kGpxTracksIn, kKesTrack, dir.Path("t.plt"), input});
     EXPECT_EQ(r.lines, Progress({"Loading GPX Tracks", input}, {"Writing Kes Track file(s)", dir.Path("t.plt"),
                                                                 "Written: 4 track points in 2 track files"}));
     const std::vector<std::string> morning = SplitCrLf(ReadText(dir.Path("t_1.plt")));
@@ -147,7 +147,7 @@ TEST(GpxEndToEnd, GpxConvertsIntoEachLegacyOutput)
     EXPECT_EQ(morning[8].substr(0, 25), "  52.120000,   4.320000,1");  // the second segment
     EXPECT_EQ(SplitCrLf(ReadText(dir.Path("t_2.plt"))).size(), 7u);
 
-    r = RunHeadless({kGpxTracksIn, "3", dir.Path("t.tlg"), input});
+    r = RunHeadless({kGpxTracksIn, kHoluxTrack, dir.Path("t.tlg"), input});
     EXPECT_EQ(r.lines, Progress({"Loading GPX Tracks", input},
                                 {"Writing Holux Track file", dir.Path("t.tlg"), "Written: 4 track points"}));
     const std::string image = ReadText(dir.Path("t.tlg"));
@@ -164,14 +164,14 @@ TEST(GpxEndToEnd, TracksOfSeveralGoIntoOneGpxFile)
 {
     const struct {
         const char* what;
-        const char* position;
+        std::string position;
         std::vector<std::pair<std::string, std::string>> inputs;  // name, content
         std::size_t tracks;
     } cases[] = {
-        {"MapSource", "12", {{"in.gdb", samples::MapsourceTracks(3, 2)}}, 3},
-        {"Holux image", "3", {{"in.tlg", ""}}, 2},
+        {"MapSource", kMapsourceTracks, {{"in.gdb", samples::MapsourceTracks(3, 2)}}, 3},
+        {"Holux image", kHoluxTrack, {{"in.tlg", ""}}, 2},
         {"chosen together",
-         "1",
+         kKesTrack,
          {{"a.plt", samples::KesTrack("A")},
           {"b.plt", samples::KesTrack("B")},
           {"c.plt", samples::KesTrack("C")},
@@ -194,8 +194,10 @@ TEST(GpxEndToEnd, TracksOfSeveralGoIntoOneGpxFile)
             // Two tracks made into an image by the product, the track files then taken away.
             WriteText(dir.Path("one.plt"), samples::KesTrack("One"));
             WriteText(dir.Path("two.plt"), samples::KesTrack("Two"));
-            ASSERT_EQ(RunHeadless({"1", "3", dir.Path("in.tlg"), dir.Path("one.plt"), dir.Path("two.plt")}).exitCode,
-                      0);
+            ASSERT_EQ(
+                RunHeadless({kKesTrack, kHoluxTrack, dir.Path("in.tlg"), dir.Path("one.plt"), dir.Path("two.plt")})
+                    .exitCode,
+                0);
             fs::remove(dir.Path("one.plt"));
             fs::remove(dir.Path("two.plt"));
         }
@@ -220,7 +222,7 @@ TEST(GpxEndToEnd, GpxTracksIntoAHoluxImageKeepFiveWithItsMessages)
 {
     TempDir dir;
     WriteText(dir.Path("six.gpx"), GpxTracks(6, 2501));
-    const HeadlessResult r = RunHeadless({kGpxTracksIn, "3", dir.Path("six.tlg"), dir.Path("six.gpx")});
+    const HeadlessResult r = RunHeadless({kGpxTracksIn, kHoluxTrack, dir.Path("six.tlg"), dir.Path("six.gpx")});
     EXPECT_EQ(r.lines,
               Progress({"Loading GPX Tracks", dir.Path("six.gpx")},
                        {"Writing Holux Track file", dir.Path("six.tlg"),
@@ -248,8 +250,9 @@ TEST(GpxEndToEnd, RealFilesRoundTripThroughTheNativeFiles)
     };
 
     const std::string points = FixturePath("gpx/expertgps.gpx");
-    ASSERT_EQ(RunHeadless({kGpxWaypointsIn, "0", dir.Path("points.wpt"), points}).exitCode, 0);
-    ASSERT_EQ(RunHeadless({"0", kGpxWaypointsOut, dir.Path("points.gpx"), dir.Path("points.wpt")}).exitCode, 0);
+    ASSERT_EQ(RunHeadless({kGpxWaypointsIn, kKesWaypoint, dir.Path("points.wpt"), points}).exitCode, 0);
+    ASSERT_EQ(RunHeadless({kKesWaypoint, kGpxWaypointsOut, dir.Path("points.gpx"), dir.Path("points.wpt")}).exitCode,
+              0);
     ReadGpxWaypointFile(points);
     std::vector<WayPoints> original;
     for (int i = 1; i <= WaypointCount; ++i) original.push_back(WaypointList[i]);
@@ -269,8 +272,8 @@ TEST(GpxEndToEnd, RealFilesRoundTripThroughTheNativeFiles)
     }
 
     const std::string ride = FixturePath("gpx/garminconnect.gpx");
-    ASSERT_EQ(RunHeadless({kGpxTracksIn, "1", dir.Path("ride.plt"), ride}).exitCode, 0);
-    ASSERT_EQ(RunHeadless({"1", kGpxTrackOut, dir.Path("ride.gpx"), dir.Path("ride_1.plt")}).exitCode, 0);
+    ASSERT_EQ(RunHeadless({kGpxTracksIn, kKesTrack, dir.Path("ride.plt"), ride}).exitCode, 0);
+    ASSERT_EQ(RunHeadless({kKesTrack, kGpxTrackOut, dir.Path("ride.gpx"), dir.Path("ride_1.plt")}).exitCode, 0);
     std::vector<TrackPoint> track;
     ReadGpxTrackFile(ride, [&](int) {
         for (int i = 0; i < TrackProps.PointCount; ++i) track.push_back(TrackPointList[i]);
@@ -325,7 +328,7 @@ TEST(GpxEndToEnd, HostileGpxGivesAClearMessageAndNoCrash)
         SCOPED_TRACE(c.what);
         TempDir dir;
         WriteText(dir.Path("in.gpx"), c.content);
-        const HeadlessResult r = RunHeadless({kGpxTracksIn, "1", dir.Path("out.plt"), dir.Path("in.gpx")});
+        const HeadlessResult r = RunHeadless({kGpxTracksIn, kKesTrack, dir.Path("out.plt"), dir.Path("in.gpx")});
         ASSERT_EQ(r.exitCode, 0) << r.output;
         std::vector<std::string> messages;
         for (const std::string& line : r.lines)
@@ -345,7 +348,7 @@ TEST(GpxEndToEnd, ARefusedInputLeavesAnEarlierGpxFileAsItWas)
     TempDir dir;
     WriteText(dir.Path("in.gdb"), "MsRc");
     WriteText(dir.Path("out.gpx"), "earlier");
-    const HeadlessResult r = RunHeadless({"12", kGpxTrackOut, dir.Path("out.gpx"), dir.Path("in.gdb")});
+    const HeadlessResult r = RunHeadless({kMapsourceTracks, kGpxTrackOut, dir.Path("out.gpx"), dir.Path("in.gdb")});
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_EQ(r.lines[r.lines.size() - 3], "Written: nothing - the input file could not be read");
     EXPECT_EQ(ReadText(dir.Path("out.gpx")), "earlier");
@@ -374,7 +377,7 @@ TEST(GpxEndToEnd, ALargeFileIsReadInFlatMemory)
         gpx << "</gpx>\n";
     }
     ASSERT_GT(fs::file_size(dir.Path("large.gpx")), 40u << 20);
-    const HeadlessResult r = RunHeadless({kGpxTracksIn, "1", dir.Path("out.plt"), dir.Path("large.gpx")});
+    const HeadlessResult r = RunHeadless({kGpxTracksIn, kKesTrack, dir.Path("out.plt"), dir.Path("large.gpx")});
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_EQ(r.lines[r.lines.size() - 3], "Written: 500000 track points in 5 track files");
     struct rusage usage {};

@@ -165,8 +165,9 @@ TEST(HoluxEndToEnd, ATrackImageSplitsIntoOneFilePerSlotWithPoints)
 TEST(HoluxEndToEnd, AStoreFillingTrackInputBecomesSlotZero)
 {
     if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
-    const std::pair<const char*, const char*> inputs[] = {
-        {"5", "mapsend/chicago.trk"}, {"8", "nmea/receiver.log"}, {"10", "magellan/meridian.trk"}};
+    const std::pair<std::string, const char*> inputs[] = {{kMapsendTrack, "mapsend/chicago.trk"},
+                                                          {kNmea, "nmea/receiver.log"},
+                                                          {kMagellanTrack, "magellan/meridian.trk"}};
     for (const auto& [position, fixture] : inputs) {
         TempDir dir;
         const HeadlessResult native = RunHeadless({position, kKesTrack, dir.Path("ref.plt"), FixturePath(fixture)});
@@ -203,10 +204,10 @@ TEST(HoluxEndToEnd, MapsourceTracksAreMergedAsTheReaderHandsThemOver)
     fs::create_directories(dir.Path("image"));
     fs::create_directories(dir.Path("native"));
     const std::string input = FixturePath("mapsource/gdb-sample.gdb");
-    const HeadlessResult r = RunHeadless({"12", kHoluxTrack, dir.Path("image/out"), input});
+    const HeadlessResult r = RunHeadless({kMapsourceTracks, kHoluxTrack, dir.Path("image/out"), input});
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path("image")), fs::directory_iterator{}), 1);
-    ASSERT_EQ(RunHeadless({"12", kKesTrack, dir.Path("native/out"), input}).exitCode, 0);
+    ASSERT_EQ(RunHeadless({kMapsourceTracks, kKesTrack, dir.Path("native/out"), input}).exitCode, 0);
     const std::string image = ReadText(dir.Path("image/out.tlg"));
     ASSERT_EQ(image.size(), 133120u);
     for (int t = 0; t < 5; ++t) {

@@ -100,7 +100,8 @@ TEST(NothingLostEndToEnd, AnInputTheReaderRefusesLeavesEveryEarlierOutputUntouch
     const std::string oldGdb =
         "The file is created by an obsolete version of MapSource. MapSource 6 or later is required.";
     struct Case {
-        const char *input, *output, *file;
+        std::string input, output;
+        const char* file;
         std::string message, paneLine;
     };
     const Case cases[] = {
@@ -137,7 +138,7 @@ TEST(NothingLostEndToEnd, PointsWithoutAUsablePositionAreLeftOutAndCounted)
     b.f64(-0.2).f64(-std::numeric_limits<double>::infinity()).f32(30).u32(901281720).i32(1).u8(0);
     b.f64(-0.3).f64(-51.7).f32(std::numeric_limits<float>::infinity()).u32(901281780).i32(1).u8(0);
     WriteText(dir.Path("walk.trk"), b.str());
-    const HeadlessResult run = RunHeadless({"5", kKesTrack, dir.Path("walk.plt"), dir.Path("walk.trk")});
+    const HeadlessResult run = RunHeadless({kMapsendTrack, kKesTrack, dir.Path("walk.plt"), dir.Path("walk.trk")});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines[run.lines.size() - 3],
               "Written: 2 track points; 2 points without a usable position were left out");

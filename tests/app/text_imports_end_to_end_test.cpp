@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "core/text_fields.h"
+#include "tests/support/format_positions.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -45,7 +46,7 @@ TEST(TextImportsEndToEnd, NmeaLogWithCrLfOrLfLineEndsGivesTheSameTrackFile)
     for (const char* folder : {"crlf", "lf"}) {
         const std::string input = dir.Path(std::string(folder) + "/walk.log");
         const std::string output = dir.Path(std::string(folder) + "/out.plt");
-        const HeadlessResult run = RunHeadless({"8", "1", output, input});
+        const HeadlessResult run = RunHeadless({kNmea, kKesTrack, output, input});
         ASSERT_EQ(run.exitCode, 0) << run.output;
         EXPECT_EQ(run.lines, Progress("Loading NMEA Log File", input, "Writing Kes Track file(s)", output,
                                       "Written: 3 track points"));
@@ -68,7 +69,7 @@ TEST(TextImportsEndToEnd, MagellanWaypointsToTheNativeWaypointFile)
     TempDir dir;
     const std::string input = dir.Path("card.txt");
     WriteText(input, kMagellanWaypoints);
-    const HeadlessResult run = RunHeadless({"9", "0", dir.Path("out"), input});
+    const HeadlessResult run = RunHeadless({kMagellanWaypoint, kKesWaypoint, dir.Path("out"), input});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines, Progress("Loading Magellan GPS Waypoint file", input, "Writing Kes Waypoint file",
                                   dir.Path("out.wpt"), "Written: 2 waypoints, 0 routes"));
@@ -89,7 +90,7 @@ TEST(TextImportsEndToEnd, MagellanWaypointsToTheHoluxWaypointFile)
     const std::string input = dir.Path("card.txt");
     const std::string output = dir.Path("out.wrt");
     WriteText(input, kMagellanWaypoints);
-    const HeadlessResult run = RunHeadless({"9", "2", output, input});
+    const HeadlessResult run = RunHeadless({kMagellanWaypoint, kHoluxWaypoint, output, input});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines, Progress("Loading Magellan GPS Waypoint file", input, "Writing Holux Waypoint file", output,
                                   "Written: 2 waypoints, 0 routes"));

@@ -2,32 +2,42 @@
 #include <gtest/gtest.h>
 
 #include "core/catalogue.h"
+#include "formats/format_table.h"
+
+namespace {
+const FileType_Record& In(Input format) { return InputFormats[Position(format)]; }
+const FileType_Record& Out(Output format) { return OutputFormats[Position(format)]; }
+}  // namespace
 
 TEST(Catalogue, RowsInTheirPositions)
 {
-    BuildFormatCatalogue();
-    EXPECT_EQ(InputFormats[0].Filter, "Kestrelmaps Waypoint (*.wpt)|*.wpt");
-    EXPECT_EQ(InputFormats[6].DisplayName, "Nobletec Export File - Waypoints (.txt)");
-    EXPECT_EQ(InputFormats[11].Filter, "Mapsource Waypoint (*.mps;*.gdb)|*.mps;*.gdb");
-    EXPECT_EQ(InputFormats[13].DisplayName, "TomTom Waypoint");
-    for (int p : {8, 9, 10}) EXPECT_EQ(InputFormats[p].Filter.substr(InputFormats[p].Filter.find('|')), "|*.*");
-    for (int p = 0; p < kInputFormatCount; ++p) EXPECT_EQ(InputFormats[p].Position, p);
-    for (int p = 0; p < kOutputFormatCount; ++p) EXPECT_EQ(OutputFormats[p].Position, p);
+    BuildFormatCatalogue(KnownFormats());
+    ASSERT_EQ(InputFormats.size(), static_cast<std::size_t>(Input::Count));
+    ASSERT_EQ(OutputFormats.size(), static_cast<std::size_t>(Output::Count));
+    EXPECT_EQ(In(Input::KesWaypoint).Filter, "Kestrelmaps Waypoint (*.wpt)|*.wpt");
+    EXPECT_EQ(In(Input::NobletecWaypoints).DisplayName, "Nobletec Export File - Waypoints (.txt)");
+    EXPECT_EQ(In(Input::MapsourceWaypoints).Filter, "Mapsource Waypoint (*.mps;*.gdb)|*.mps;*.gdb");
+    EXPECT_EQ(In(Input::TomTom).DisplayName, "TomTom Waypoint");
+    for (Input format : {Input::Nmea, Input::MagellanWaypoint, Input::MagellanTrack})
+        EXPECT_EQ(In(format).Filter.substr(In(format).Filter.find('|')), "|*.*");
+    for (std::size_t p = 0; p < InputFormats.size(); ++p) EXPECT_EQ(InputFormats[p].Position, static_cast<int>(p));
+    for (std::size_t p = 0; p < OutputFormats.size(); ++p) EXPECT_EQ(OutputFormats[p].Position, static_cast<int>(p));
     // The native and Holux outputs are the formats read under the same positions.
-    for (int p = 0; p < 4; ++p) {
-        EXPECT_EQ(OutputFormats[p].DisplayName, InputFormats[p].DisplayName);
-        EXPECT_EQ(OutputFormats[p].Filter, InputFormats[p].Filter);
-        EXPECT_EQ(OutputFormats[p].Kind, InputFormats[p].Kind);
+    for (Output format : {Output::KesWaypoint, Output::KesTrack, Output::HoluxWaypoint, Output::HoluxTrack}) {
+        const FileType_Record& read = InputFormats[Position(format)];
+        EXPECT_EQ(Out(format).DisplayName, read.DisplayName);
+        EXPECT_EQ(Out(format).Filter, read.Filter);
+        EXPECT_EQ(Out(format).Kind, read.Kind);
     }
 
     const struct {
         const FileType_Record& row;
         const char *displayName, *filter, *kind, *name;
     } gpx[] = {
-        {InputFormats[14], "GPX Waypoints/Routes (.gpx)", "GPX Waypoint (*.gpx)|*.gpx", "wp", "gpx-wpt"},
-        {InputFormats[15], "GPX Tracks (.gpx)", "GPX Track (*.gpx)|*.gpx", "trk", "gpx-trk"},
-        {OutputFormats[4], "GPX Waypoints/Routes (.gpx)", "GPX Waypoint (*.gpx)|*.gpx", "wp", "gpx-wpt"},
-        {OutputFormats[5], "GPX Track (.gpx)", "GPX Track (*.gpx)|*.gpx", "trk", "gpx-trk"},
+        {In(Input::GpxWaypoints), "GPX Waypoints/Routes (.gpx)", "GPX Waypoint (*.gpx)|*.gpx", "wp", "gpx-wpt"},
+        {In(Input::GpxTracks), "GPX Tracks (.gpx)", "GPX Track (*.gpx)|*.gpx", "trk", "gpx-trk"},
+        {Out(Output::GpxWaypoints), "GPX Waypoints/Routes (.gpx)", "GPX Waypoint (*.gpx)|*.gpx", "wp", "gpx-wpt"},
+        {Out(Output::GpxTrack), "GPX Track (.gpx)", "GPX Track (*.gpx)|*.gpx", "trk", "gpx-trk"},
     };
     for (const auto& g : gpx) {
         EXPECT_EQ(g.row.DisplayName, g.displayName);
@@ -40,24 +50,33 @@ TEST(Catalogue, RowsInTheirPositions)
 
 TEST(Catalogue, KindsDecideWhatConvertsIntoWhatAndNamesWhatIsTheSameFormat)
 {
-    BuildFormatCatalogue();
-    for (int in : {0, 2, 4, 6, 9, 11, 13, 14}) {
-        for (int out : {0, 2, 4}) EXPECT_TRUE(FormatsCompatible(in, out)) << in << " " << out;
-        for (int out : {1, 3, 5}) EXPECT_FALSE(FormatsCompatible(in, out)) << in << " " << out;
-    }
-    for (int in : {1, 3, 5, 7, 8, 10, 12, 15}) {
-        for (int out : {1, 3, 5}) EXPECT_TRUE(FormatsCompatible(in, out)) << in << " " << out;
-        EXPECT_FALSE(FormatsCompatible(in, 0));
-    }
-    EXPECT_FALSE(FormatsCompatible(16, 0));
-    EXPECT_FALSE(FormatsCompatible(0, 6));
+    BuildFormatCatalogue(KnownFormats());
+    const int inputs = static_cast<int>(Input::Count), outputs = static_cast<int>(Output::Count);
+    for (int in = 0; in < inputs; ++in)
+        for (int out = 0; out < outputs; ++out)
+            EXPECT_EQ(FormatsCompatible(in, out), InputFormats[in].Kind == OutputFormats[out].Kind) << in << " " << out;
+    EXPECT_TRUE(FormatsCompatible(Position(Input::TomTom), Position(Output::GpxWaypoints)));
+    EXPECT_FALSE(FormatsCompatible(Position(Input::MapsourceWaypoints), Position(Output::KesTrack)));
+    EXPECT_TRUE(FormatsCompatible(Position(Input::MapsourceTracks), Position(Output::HoluxTrack)));
+    EXPECT_FALSE(FormatsCompatible(inputs, 0));
+    EXPECT_FALSE(FormatsCompatible(0, outputs));
     EXPECT_FALSE(FormatsCompatible(0, -1));
 
-    // Formats, not positions: MapSend waypoints (input 4) into GPX (output 4) are two formats.
+    // Formats, not positions: MapSend waypoints into GPX waypoints are two formats at one position.
     const struct {
         int in, out;
         bool same;
-    } pairs[] = {{0, 0, true},  {3, 3, true},   {14, 4, true}, {15, 5, true},  {4, 4, false},
-                 {5, 5, false}, {14, 0, false}, {1, 5, false}, {16, 4, false}, {14, -1, false}};
+    } pairs[] = {
+        {Position(Input::KesWaypoint), Position(Output::KesWaypoint), true},
+        {Position(Input::HoluxTrack), Position(Output::HoluxTrack), true},
+        {Position(Input::GpxWaypoints), Position(Output::GpxWaypoints), true},
+        {Position(Input::GpxTracks), Position(Output::GpxTrack), true},
+        {Position(Input::MapsendWaypoint), Position(Output::GpxWaypoints), false},
+        {Position(Input::MapsendTrack), Position(Output::GpxTrack), false},
+        {Position(Input::GpxWaypoints), Position(Output::KesWaypoint), false},
+        {Position(Input::KesTrack), Position(Output::GpxTrack), false},
+        {inputs, Position(Output::GpxWaypoints), false},
+        {Position(Input::GpxWaypoints), -1, false},
+    };
     for (const auto& p : pairs) EXPECT_EQ(SameFormat(p.in, p.out), p.same) << p.in << " " << p.out;
 }

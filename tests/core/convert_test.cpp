@@ -7,16 +7,17 @@
 #include "core/convert.h"
 #include "core/file_io.h"
 #include "core/store.h"
+#include "formats/format_table.h"
 #include "tests/support/recording_front_end.h"
 #include "tests/support/test_files.h"
 
 namespace {
-constexpr int kMagellanWaypoints = 9;
+constexpr int kMagellanWaypoints = Position(Input::MagellanWaypoint);
 const char* kWaypointFile = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n1,Home,52.1,4.3\r\n";
 
 class ConvertAction : public ::testing::Test {
 protected:
-    void SetUp() override { BuildFormatCatalogue(); }
+    void SetUp() override { BuildFormatCatalogue(KnownFormats()); }
 
     RecordingFrontEnd Choose(const std::string& input, int inputPosition, const std::string& output, int outputPosition)
     {
@@ -42,14 +43,20 @@ TEST_F(ConvertAction, EachCheckStopsWithItsMessageBeforeAnythingHappens)
     const Case cases[] = {
         {"  ", "", -1, -1, "Input File not specified"},
         {"a.wpt", " ", -1, -1, "Output File not specified"},
-        {"a.wpt", "b.wrt", -1, 2, "Input File Format not Selected"},
-        {"a.wpt", "b.wrt", 0, -1, "Output File Format not Selected"},
-        {"a.wrt", "b.wrt", 2, 2, "Input and Output Formats cannot be the same"},
-        {"a.gpx", "b.gpx", 14, 4, "Input and Output Formats cannot be the same"},
-        {"a.gpx", "b.gpx", 15, 5, "Input and Output Formats cannot be the same"},
-        {"a.gpx", "b.gpx", 14, 5, "Input and Output file format types are not the same"},
-        {"a.trk", "b.wrt", 5, 2, "Input and Output file format types are not the same"},
-        {"a.mps", "b.plt", 11, 1, "Input and Output file format types are not the same"},
+        {"a.wpt", "b.wrt", -1, Position(Output::HoluxWaypoint), "Input File Format not Selected"},
+        {"a.wpt", "b.wrt", Position(Input::KesWaypoint), -1, "Output File Format not Selected"},
+        {"a.wrt", "b.wrt", Position(Input::HoluxWaypoint), Position(Output::HoluxWaypoint),
+         "Input and Output Formats cannot be the same"},
+        {"a.gpx", "b.gpx", Position(Input::GpxWaypoints), Position(Output::GpxWaypoints),
+         "Input and Output Formats cannot be the same"},
+        {"a.gpx", "b.gpx", Position(Input::GpxTracks), Position(Output::GpxTrack),
+         "Input and Output Formats cannot be the same"},
+        {"a.gpx", "b.gpx", Position(Input::GpxWaypoints), Position(Output::GpxTrack),
+         "Input and Output file format types are not the same"},
+        {"a.trk", "b.wrt", Position(Input::MapsendTrack), Position(Output::HoluxWaypoint),
+         "Input and Output file format types are not the same"},
+        {"a.mps", "b.plt", Position(Input::MapsourceWaypoints), Position(Output::KesTrack),
+         "Input and Output file format types are not the same"},
     };
     for (const Case& c : cases) {
         RecordingFrontEnd f = Choose(c.input, c.in, c.output, c.out);
@@ -63,7 +70,7 @@ TEST_F(ConvertAction, EachCheckStopsWithItsMessageBeforeAnythingHappens)
 TEST_F(ConvertAction, ChosenFilesStandInForABlankInputField)
 {
     WriteText(dir.Path("t.plt"), "h\r\nWGS 84\r\n\r\n\r\n0,2,255,T\r\n0\r\n1,2\r\n");
-    RecordingFrontEnd f = Choose("", 1, dir.Path("out.tlg"), 3);
+    RecordingFrontEnd f = Choose("", Position(Input::KesTrack), dir.Path("out.tlg"), Position(Output::HoluxTrack));
     f.chosenInputs = {dir.Path("t.plt")};
     Convert(f);
     EXPECT_TRUE(f.messages.empty());
@@ -74,7 +81,8 @@ TEST_F(ConvertAction, ChosenFilesStandInForABlankInputField)
 TEST_F(ConvertAction, PlainConversionReportsEveryLineInOrder)
 {
     WriteText(dir.Path("in.wpt"), kWaypointFile);
-    RecordingFrontEnd f = Choose("\"" + dir.Path("in.wpt") + "\"", 0, dir.Path("out.txt"), 2);
+    RecordingFrontEnd f = Choose("\"" + dir.Path("in.wpt") + "\"", Position(Input::KesWaypoint), dir.Path("out.txt"),
+                                 Position(Output::HoluxWaypoint));
     Convert(f);
     const std::vector<std::string> expected = {
         "cursor: busy",
@@ -100,7 +108,8 @@ TEST_F(ConvertAction, PlainConversionReportsEveryLineInOrder)
 TEST_F(ConvertAction, NativeWaypointOutputTakesItsOwnExtension)
 {
     WriteText(dir.Path("x.txt"), "");
-    RecordingFrontEnd f = Choose(dir.Path("x.txt"), kMagellanWaypoints, dir.Path("out.txt"), 0);
+    RecordingFrontEnd f =
+        Choose(dir.Path("x.txt"), kMagellanWaypoints, dir.Path("out.txt"), Position(Output::KesWaypoint));
     Convert(f);
     EXPECT_TRUE(std::filesystem::exists(dir.Path("out.wpt")));
     EXPECT_FALSE(std::filesystem::exists(dir.Path("out.txt")));
@@ -112,7 +121,7 @@ TEST_F(ConvertAction, RoutesOfAnEarlierConversionAreNotWrittenAgain)
     ClearRoutes();
     RouteCount = 3;
     WriteText(dir.Path("x.txt"), "");
-    RecordingFrontEnd f = Choose(dir.Path("x.txt"), kMagellanWaypoints, dir.Path("out"), 0);
+    RecordingFrontEnd f = Choose(dir.Path("x.txt"), kMagellanWaypoints, dir.Path("out"), Position(Output::KesWaypoint));
     Convert(f);
     EXPECT_EQ(RouteCount, 0);
     EXPECT_FALSE(std::filesystem::exists(dir.Path("out.rte")));
@@ -122,7 +131,8 @@ TEST_F(ConvertAction, MapsourceInputWithoutItsSignatureIsRefusedAndWritesNothing
 {
     WriteText(dir.Path("x.gdb"), "MsRc");  // one byte short of a signature
     WriteText(dir.Path("out.plt"), "earlier");
-    RecordingFrontEnd f = Choose(dir.Path("x.gdb"), 12, dir.Path("out.plt"), 1);
+    RecordingFrontEnd f =
+        Choose(dir.Path("x.gdb"), Position(Input::MapsourceTracks), dir.Path("out.plt"), Position(Output::KesTrack));
     Convert(f);
     const std::vector<std::string> expected = {"Loading Mapsource Tracks",
                                                dir.Path("x.gdb"),
@@ -138,7 +148,8 @@ TEST_F(ConvertAction, MapsourceInputWithoutItsSignatureIsRefusedAndWritesNothing
 
 TEST_F(ConvertAction, SevenTrackFilesToHoluxListTheFirstFive)
 {
-    RecordingFrontEnd f = Choose(dir.Path("t1.plt"), 1, dir.Path("out.tlg"), 3);
+    RecordingFrontEnd f =
+        Choose(dir.Path("t1.plt"), Position(Input::KesTrack), dir.Path("out.tlg"), Position(Output::HoluxTrack));
     for (int i = 1; i <= 7; ++i) f.chosenInputs.push_back(dir.Path("t" + std::to_string(i) + ".plt"));
     try {
         Convert(f);
@@ -153,7 +164,8 @@ TEST_F(ConvertAction, SevenTrackFilesToHoluxListTheFirstFive)
 
 TEST_F(ConvertAction, AReaderErrorRestoresTheCursorAndOmitsDone)
 {
-    RecordingFrontEnd f = Choose(dir.Path("missing.wpt"), 0, dir.Path("out.wrt"), 2);
+    RecordingFrontEnd f = Choose(dir.Path("missing.wpt"), Position(Input::KesWaypoint), dir.Path("out.wrt"),
+                                 Position(Output::HoluxWaypoint));
     EXPECT_THROW(Convert(f), FileError);
     EXPECT_EQ(f.events.back(), "cursor: normal");
     EXPECT_FALSE(f.busy);
@@ -165,7 +177,7 @@ TEST_F(ConvertAction, RefusesToWriteOverItsOwnInput)
     WriteText(dir.Path("log.plt"), "data");
     std::filesystem::create_symlink(dir.Path("log.plt"), dir.Path("alias.txt"));
     for (const std::string& input : {dir.Path("log.plt"), dir.Path("alias.txt")}) {
-        RecordingFrontEnd f = Choose(input, 8, dir.Path("log.txt"), 1);
+        RecordingFrontEnd f = Choose(input, Position(Input::Nmea), dir.Path("log.txt"), Position(Output::KesTrack));
         Convert(f);
         EXPECT_EQ(f.events, std::vector<std::string>{"message: Output File cannot be the same as the Input File"});
     }

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include "core/catalogue.h"
 #include "core/file_io.h"
 #include "core/format_lookup.h"
 #include "core/text_fields.h"
+#include "formats/format_table.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/test_files.h"
 
@@ -13,12 +15,14 @@ namespace {
 // extension, one is marked far beyond the head.
 std::vector<FileType_Record> Table()
 {
+    const auto sig = [](const FileLook& f) { return f.StartsWith("SIG"); };
     std::vector<FileType_Record> rows = {
-        {"A", "aa;shared", "", "wp", 0, "fmt-a", {{0, "SIG"}}},
-        {"B", "bb", "", "trk", 1, "fmt-b", {{0, "SIG"}}},
-        {"C", "shared", "", "trk", 2, "fmt-c", {}},
-        {"D", "", "", "wp", 3, "fmt-d", {{kAnywhereInHead, "$MARK,"}, {2, "x"}}},
-        {"E", "ee", "", "trk", 4, "fmt-e", {{100000, std::string("\0\x7F", 2)}}},
+        {"A", "aa;shared", "", "wp", 0, "fmt-a", sig},
+        {"B", "bb", "", "trk", 1, "fmt-b", sig},
+        {"C", "shared", "", "trk", 2, "fmt-c", nullptr},
+        {"D", "", "", "wp", 3, "fmt-d", [](const FileLook& f) { return f.HeadHolds("$MARK,") && f.HoldsAt(2, "x"); }},
+        {"E", "ee", "", "trk", 4, "fmt-e",
+         [](const FileLook& f) { return f.HoldsAt(100000, std::string_view("\0\x7F", 2)); }},
     };
     return rows;
 }
@@ -44,7 +48,7 @@ TEST(FormatLookup, GuessesBySignatureThenExtensionKeptToTheKinds)
 {
     const std::vector<FileType_Record> table = Table();
     std::string farMark = std::string(100000, 'x') + std::string("\0\x7F", 2);
-    std::string marksTooLate = std::string(kSignatureSpan, ' ') + "$MARK,";
+    std::string marksTooLate = std::string(FileLook::kHeadSize, ' ') + "$MARK,";
     const GuessCase cases[] = {
         {"x.bin", "SIG and more", {}, {0, 1}, FormatEvidence::Signature},
         {"x.bin", "SIG and more", {"trk"}, {1}, FormatEvidence::Signature},
@@ -83,7 +87,7 @@ TEST(FormatLookup, AFileThatCannotBeReadIsAFileErrorUnlessOnlyItsNameCounts)
 
 TEST(FormatLookup, EveryRealRowHasAUniqueNameInAnyCase)
 {
-    BuildFormatCatalogue();
+    BuildFormatCatalogue(KnownFormats());
     for (const FormatTable table : {FormatTable(InputFormats), FormatTable(OutputFormats)})
         for (const FileType_Record& row : table) {
             EXPECT_FALSE(row.Name.empty()) << row.DisplayName;

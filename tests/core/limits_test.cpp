@@ -10,6 +10,7 @@
 #include "core/clock.h"
 #include "core/convert.h"
 #include "core/store.h"
+#include "formats/format_table.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/mapsource_files.h"
 #include "tests/support/recording_front_end.h"
@@ -124,39 +125,47 @@ int TrackPoints() { return TrackProps.PointCount; }
 std::vector<Case> Cases()
 {
     return {
-        {"kes waypoints", 0, 2, 10000,
+        {"kes waypoints", Position(Input::KesWaypoint), Position(Output::HoluxWaypoint), 10000,
          [](int n) { return Lines(n, kKesWaypointHead, [](int) { return "1,W,1,2\r\n"; }); }, kWaypointsCut, Waypoints},
-        {"kes track", 1, 3, 100000, [](int n) { return Lines(n, kKesTrackHead, [](int) { return "1,2,0\r\n"; }); },
+        {"kes track", Position(Input::KesTrack), Position(Output::HoluxTrack), 100000,
+         [](int n) { return Lines(n, kKesTrackHead, [](int) { return "1,2,0\r\n"; }); }, kTrackPointsCut, TrackPoints},
+        {"mapsend waypoints", Position(Input::MapsendWaypoint), Position(Output::KesWaypoint), 10000, MapsendWaypoints,
+         kWaypointsCut, Waypoints},
+        {"mapsend track", Position(Input::MapsendTrack), Position(Output::HoluxTrack), 100000, MapsendTrack,
          kTrackPointsCut, TrackPoints},
-        {"mapsend waypoints", 4, 0, 10000, MapsendWaypoints, kWaypointsCut, Waypoints},
-        {"mapsend track", 5, 3, 100000, MapsendTrack, kTrackPointsCut, TrackPoints},
-        {"nobletec marks", 6, 0, 10000,
+        {"nobletec marks", Position(Input::NobletecWaypoints), Position(Output::KesWaypoint), 10000,
          [](int n) { return Lines(n, "", [](int) { return "Type = Mark\r\nLatLon = 47 36.5 N 122 20.1 W\r\n"; }); },
          kWaypointsCut, Waypoints},
-        {"nobletec track", 7, 3, 100000,
+        {"nobletec track", Position(Input::NobletecTracks), Position(Output::HoluxTrack), 100000,
          [](int n) {
              return Lines(n, "NumberOfTrackMarks = " + std::to_string(n) + "\r\nTrackMarks:\r\n",
                           [](int) { return "47 36.5 N 122 20.1 W\r\n"; });
          },
          kTrackPointsCut, TrackPoints},
-        {"nmea", 8, 3, 100000,
+        {"nmea", Position(Input::Nmea), Position(Output::HoluxTrack), 100000,
          [](int n) { return Lines(n, "", [](int) { return "$GPRMC,120000,A,4807.038,N,01131.000,E,,,230394\r\n"; }); },
          kTrackPointsCut, TrackPoints},
-        {"magellan waypoints", 9, 0, 10000,
+        {"magellan waypoints", Position(Input::MagellanWaypoint), Position(Output::KesWaypoint), 10000,
          [](int n) { return Lines(n, "", [](int) { return "$PMGNWPL,4807.038,N,01131.000,W,100,M,W,,a\r\n"; }); },
          kWaypointsCut, Waypoints},
-        {"magellan track", 10, 3, 100000,
+        {"magellan track", Position(Input::MagellanTrack), Position(Output::HoluxTrack), 100000,
          [](int n) {
              return Lines(n, "", [](int) { return "$PMGNTRK,4807.038,N,01131.000,W,100,M,120000,A,,010120\r\n"; });
          },
          kTrackPointsCut, TrackPoints},
-        {"mps waypoints", 11, 0, 10000, MpsWaypoints, kWaypointsCut, Waypoints},
-        {"gdb waypoints", 11, 0, 10000, GdbWaypoints, kWaypointsCut, Waypoints},
-        {"gdb routes", 11, 0, 100, GdbRoutes, kRoutesCut, [] { return static_cast<int>(RouteCount); }},
-        {"gdb route points", 11, 0, 1000, GdbRoutePoints, kRoutePointsCut, [] { return RouteList[1].PointCount; }},
-        {"mps track", 12, 1, 100000, MpsTrack, EachTrackCut(100000), TrackPoints},
-        {"gdb track", 12, 1, 100001, GdbTrack, EachTrackCut(100001), TrackPoints},
-        {"tomtom", 13, 2, 10000, TomTom, kWaypointsCut, Waypoints},
+        {"mps waypoints", Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint), 10000, MpsWaypoints,
+         kWaypointsCut, Waypoints},
+        {"gdb waypoints", Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint), 10000, GdbWaypoints,
+         kWaypointsCut, Waypoints},
+        {"gdb routes", Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint), 100, GdbRoutes, kRoutesCut,
+         [] { return static_cast<int>(RouteCount); }},
+        {"gdb route points", Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint), 1000, GdbRoutePoints,
+         kRoutePointsCut, [] { return RouteList[1].PointCount; }},
+        {"mps track", Position(Input::MapsourceTracks), Position(Output::KesTrack), 100000, MpsTrack,
+         EachTrackCut(100000), TrackPoints},
+        {"gdb track", Position(Input::MapsourceTracks), Position(Output::KesTrack), 100001, GdbTrack,
+         EachTrackCut(100001), TrackPoints},
+        {"tomtom", Position(Input::TomTom), Position(Output::HoluxWaypoint), 10000, TomTom, kWaypointsCut, Waypoints},
     };
 }
 
@@ -164,7 +173,7 @@ class StoreLimits : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        BuildFormatCatalogue();
+        BuildFormatCatalogue(KnownFormats());
         PinClock(45000.5, 45000.5);
     }
     void TearDown() override { UnpinClock(); }
@@ -206,16 +215,16 @@ TEST_F(StoreLimits, EachReaderAnnouncesItsCapacityOnceOnlyWhenTheInputGoesBeyond
 
 TEST_F(StoreLimits, MapsourceWaypointsStopAtTheFirstWaypointTheTableCannotHold)
 {
-    RecordingFrontEnd f = Run(GdbWaypoints(10000), 11, 0);
+    RecordingFrontEnd f = Run(GdbWaypoints(10000), Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint));
     EXPECT_EQ(f.lines[f.lines.size() - 3], "Written: 10000 waypoints, 1 route");
-    f = Run(GdbWaypoints(10001), 11, 0);
+    f = Run(GdbWaypoints(10001), Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint));
     EXPECT_EQ(f.lines[f.lines.size() - 3], "Written: 10000 waypoints, 0 routes");
 }
 
 TEST_F(StoreLimits, TracksNotWrittenInWaypointModeAnnounceNothing)
 {
     for (const auto& content : {MpsTrack(100001), GdbTrack(100002)}) {
-        const RecordingFrontEnd f = Run(content, 11, 0);
+        const RecordingFrontEnd f = Run(content, Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint));
         EXPECT_TRUE(f.messages.empty());
         EXPECT_EQ(f.lines[f.lines.size() - 3], "Written: no waypoints and no routes - none were found in the input");
     }

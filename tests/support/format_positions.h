@@ -2,22 +2,30 @@
 // Catalogue positions as the end-to-end tests hand them to kes-headless.
 #pragma once
 
+#include <string>
+
+#include "formats/format_table.h"
+
 // Rows 0 to 3 are the same format in both tables.
-inline constexpr const char* kKesWaypoint = "0";
-inline constexpr const char* kKesTrack = "1";
-inline constexpr const char* kHoluxWaypoint = "2";
-inline constexpr const char* kHoluxTrack = "3";
+inline const std::string kKesWaypoint = PositionText(Input::KesWaypoint);
+inline const std::string kKesTrack = PositionText(Input::KesTrack);
+inline const std::string kHoluxWaypoint = PositionText(Input::HoluxWaypoint);
+inline const std::string kHoluxTrack = PositionText(Input::HoluxTrack);
 
 // Inputs only.
-inline constexpr const char* kMapsendWaypoint = "4";
-inline constexpr const char* kMapsendTrack = "5";
-inline constexpr const char* kNmea = "8";
-inline constexpr const char* kMapsourceWaypoints = "11";
-inline constexpr const char* kMapsourceTracks = "12";
-inline constexpr const char* kTomTom = "13";
-inline constexpr const char* kGpxWaypointsIn = "14";
-inline constexpr const char* kGpxTracksIn = "15";
+inline const std::string kMapsendWaypoint = PositionText(Input::MapsendWaypoint);
+inline const std::string kMapsendTrack = PositionText(Input::MapsendTrack);
+inline const std::string kNobletecWaypoints = PositionText(Input::NobletecWaypoints);
+inline const std::string kNobletecTracks = PositionText(Input::NobletecTracks);
+inline const std::string kNmea = PositionText(Input::Nmea);
+inline const std::string kMagellanWaypoint = PositionText(Input::MagellanWaypoint);
+inline const std::string kMagellanTrack = PositionText(Input::MagellanTrack);
+inline const std::string kMapsourceWaypoints = PositionText(Input::MapsourceWaypoints);
+inline const std::string kMapsourceTracks = PositionText(Input::MapsourceTracks);
+inline const std::string kTomTom = PositionText(Input::TomTom);
+inline const std::string kGpxWaypointsIn = PositionText(Input::GpxWaypoints);
+inline const std::string kGpxTracksIn = PositionText(Input::GpxTracks);
 
 // Outputs only.
-inline constexpr const char* kGpxWaypointsOut = "4";
-inline constexpr const char* kGpxTrackOut = "5";
+inline const std::string kGpxWaypointsOut = PositionText(Output::GpxWaypoints);
+inline const std::string kGpxTrackOut = PositionText(Output::GpxTrack);

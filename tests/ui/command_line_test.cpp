@@ -3,6 +3,7 @@
 
 #include <QDir>
 
+#include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/Lyrlcomb.h"
@@ -44,12 +45,19 @@ TEST_F(WindowTest, FilesHandedOverSelectTheFormatTheirContentNames)
         std::string file;
         int selected;
     } rows[] = {
-        {8, 1, gpx, 15},                     // NMEA before, a track output: GPX tracks
-        {8, 0, gpx, 14},                     // a waypoint output: GPX waypoints and routes
-        {15, -1, gpx, 15},                   // no output: the selected format is one the file may be
-        {8, -1, gpx, 8},                     // no output: two formats, nothing changes
-        {8, 1, nobletec, 8},                 // an extension alone does not override the choice
-        {6, 1, dir.Path("missing.gpx"), 6},  // unreadable: Convert will say why
+        // NMEA before, a track output: GPX tracks
+        {Position(Input::Nmea), Position(Output::KesTrack), gpx, Position(Input::GpxTracks)},
+        // a waypoint output: GPX waypoints and routes
+        {Position(Input::Nmea), Position(Output::KesWaypoint), gpx, Position(Input::GpxWaypoints)},
+        // no output: the selected format is one the file may be
+        {Position(Input::GpxTracks), -1, gpx, Position(Input::GpxTracks)},
+        // no output: two formats, nothing changes
+        {Position(Input::Nmea), -1, gpx, Position(Input::Nmea)},
+        // an extension alone does not override the choice
+        {Position(Input::Nmea), Position(Output::KesTrack), nobletec, Position(Input::Nmea)},
+        // unreadable: Convert will say why
+        {Position(Input::NobletecWaypoints), Position(Output::KesTrack), dir.Path("missing.gpx"),
+         Position(Input::NobletecWaypoints)},
     };
     for (const auto& row : rows) {
         window->cInputFileFormat->setCurrentIndex(row.input);

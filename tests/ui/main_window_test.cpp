@@ -14,6 +14,7 @@
 #include "core/clock.h"
 #include "core/store.h"
 #include "core/text_fields.h"
+#include "formats/format_table.h"
 #include "formats/native/Kes.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/FilenameEditLabel.h"
@@ -47,10 +48,10 @@ TEST_F(WindowTest, FirstStartWithoutSettingsSelectsNothingAndOpensInTheProgramFo
 {
     Open();
     EXPECT_EQ(window->windowTitle(), "Kestrelmaps File Format Converter (Version 1.13)");
-    EXPECT_EQ(ItemsOf(window->cInputFileFormat).size(), kInputFormatCount);
-    EXPECT_EQ(window->cInputFileFormat->itemText(13), "TomTom Waypoint");
-    EXPECT_EQ(window->cInputFileFormat->itemText(14), "GPX Waypoints/Routes (.gpx)");
-    EXPECT_EQ(window->cInputFileFormat->itemText(15), "GPX Tracks (.gpx)");
+    EXPECT_EQ(ItemsOf(window->cInputFileFormat).size(), static_cast<int>(Input::Count));
+    EXPECT_EQ(window->cInputFileFormat->itemText(Position(Input::TomTom)), "TomTom Waypoint");
+    EXPECT_EQ(window->cInputFileFormat->itemText(Position(Input::GpxWaypoints)), "GPX Waypoints/Routes (.gpx)");
+    EXPECT_EQ(window->cInputFileFormat->itemText(Position(Input::GpxTracks)), "GPX Tracks (.gpx)");
     EXPECT_EQ(ItemsOf(window->cOutputFileFormat),
               (QStringList{"Kestrelmaps Waypoint (.wpt)", "Kestrelmaps Track (.plt)", "Holux Waypoint (.wrt)",
                            "Holux Track (.tlg)", "GPX Waypoints/Routes (.gpx)", "GPX Track (.gpx)"}));
@@ -70,9 +71,10 @@ TEST_F(WindowTest, RestoresFoldersAndFormatsAndTheirFilters)
         int input, output;
         const char *inputFilter, *outputFilter;
     } cases[] = {
-        {8, 3, "NMEA Log (*.*)|*.*", "Holux Track (*.tlg)|*.tlg"},
-        {14, 4, "GPX Waypoint (*.gpx)|*.gpx", "GPX Waypoint (*.gpx)|*.gpx"},
-        {15, 5, "GPX Track (*.gpx)|*.gpx", "GPX Track (*.gpx)|*.gpx"},
+        {Position(Input::Nmea), Position(Output::HoluxTrack), "NMEA Log (*.*)|*.*", "Holux Track (*.tlg)|*.tlg"},
+        {Position(Input::GpxWaypoints), Position(Output::GpxWaypoints), "GPX Waypoint (*.gpx)|*.gpx",
+         "GPX Waypoint (*.gpx)|*.gpx"},
+        {Position(Input::GpxTracks), Position(Output::GpxTrack), "GPX Track (*.gpx)|*.gpx", "GPX Track (*.gpx)|*.gpx"},
     };
     for (const auto& c : cases) {
         WriteText(settingsPath, "[Input File]\r\nInitial Folder=/data/in\r\nFile Format=" + std::to_string(c.input) +
@@ -91,8 +93,11 @@ TEST_F(WindowTest, RestoresFoldersAndFormatsAndTheirFilters)
 
 TEST_F(WindowTest, AnOutOfRangeOrUnreadableFormatSelectsNothing)
 {
-    for (const char* formats : {"[Input File]\r\nFile Format=abc\r\n[Output File]\r\nFile Format=13\r\n",
-                                "[Input File]\r\nFile Format=16\r\n[Output File]\r\nFile Format=6\r\n"}) {
+    const std::string inputs = std::to_string(static_cast<int>(Input::Count));
+    const std::string outputs = std::to_string(static_cast<int>(Output::Count));
+    for (const std::string& formats :
+         {"[Input File]\r\nFile Format=abc\r\n[Output File]\r\nFile Format=" + inputs + "\r\n",
+          "[Input File]\r\nFile Format=" + inputs + "\r\n[Output File]\r\nFile Format=" + outputs + "\r\n"}) {
         WriteText(settingsPath, formats);
         Open();
         EXPECT_EQ(window->InputPosition(), -1) << formats;
@@ -105,7 +110,7 @@ TEST_F(WindowTest, ClosingWritesTheSettingsInOrderWithMinusOneForAnEmptyList)
 {
     Open();
     window->cInputFile->SetInitialDir("/my data");
-    window->cOutputFileFormat->setCurrentIndex(1);
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::KesTrack));
     CloseWindow();
     EXPECT_EQ(ReadText(settingsPath), "[Input File]\r\nInitial Folder=/my data\r\nFile Format=-1\r\n"
                                       "[Output File]\r\nInitial Folder=" +
@@ -113,7 +118,7 @@ TEST_F(WindowTest, ClosingWritesTheSettingsInOrderWithMinusOneForAnEmptyList)
     window.reset();  // written once only
     Open();
     EXPECT_EQ(window->cInputFile->InitialDir(), "/my data");
-    EXPECT_EQ(window->OutputPosition(), 1);
+    EXPECT_EQ(window->OutputPosition(), Position(Output::KesTrack));
 }
 
 TEST_F(WindowTest, ASettingsFileThatCannotBeWrittenIsReportedOnClose)
@@ -140,11 +145,11 @@ TEST_F(WindowTest, EachRefusalOfTheConvertActionIsAMessageBox)
     EXPECT_EQ(convert(), "Output File not specified");
     window->cOutPutFile->setText("out");
     EXPECT_EQ(convert(), "Input File Format not Selected");
-    window->cInputFileFormat->setCurrentIndex(2);
+    window->cInputFileFormat->setCurrentIndex(Position(Input::HoluxWaypoint));
     EXPECT_EQ(convert(), "Output File Format not Selected");
-    window->cOutputFileFormat->setCurrentIndex(2);
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::HoluxWaypoint));
     EXPECT_EQ(convert(), "Input and Output Formats cannot be the same");
-    window->cInputFileFormat->setCurrentIndex(5);
+    window->cInputFileFormat->setCurrentIndex(Position(Input::MapsendTrack));
     EXPECT_EQ(convert(), "Input and Output file format types are not the same");
     EXPECT_EQ(window->cOutput->toPlainText(), "kept");
 }
@@ -159,9 +164,9 @@ TEST_F(WindowTest, AFullConversionShowsItsProgressInThePane)
     WriteWaypointFile(dir.Path("in.wpt"));
     Open();
     window->cInputFile->setText(QString::fromStdString(dir.Path("in.wpt")));
-    window->cInputFileFormat->setCurrentIndex(0);
+    window->cInputFileFormat->setCurrentIndex(Position(Input::KesWaypoint));
     window->cOutPutFile->setText(QString::fromStdString(dir.Path("out.wrt")));
-    window->cOutputFileFormat->setCurrentIndex(2);
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::HoluxWaypoint));
     window->bConvert->click();
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(window->Lines(), (QStringList{"Loading Kes Waypoint file", QString::fromStdString(dir.Path("in.wpt")), "",
@@ -176,9 +181,9 @@ TEST_F(WindowTest, AnErrorEndsTheConversionInAnErrorBoxAndTheWindowLivesOn)
 {
     Open();
     window->cInputFile->setText(QString::fromStdString(dir.Path("missing.wpt")));
-    window->cInputFileFormat->setCurrentIndex(0);
+    window->cInputFileFormat->setCurrentIndex(Position(Input::KesWaypoint));
     window->cOutPutFile->setText(QString::fromStdString(dir.Path("out")));
-    window->cOutputFileFormat->setCurrentIndex(2);
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::HoluxWaypoint));
     window->bConvert->click();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
@@ -200,7 +205,7 @@ TEST_F(WindowTest, TheDialogChoiceIsQuotedAndItsFolderRemembered)
     std::filesystem::create_directories(dir.Path("My Data"));
     const QString chosen = QString::fromStdString(dir.Path("My Data/a.plt"));
     WriteText(chosen.toStdString(), "");
-    window->cInputFileFormat->setCurrentIndex(12);
+    window->cInputFileFormat->setCurrentIndex(Position(Input::MapsourceTracks));
     DialogSpy spy;
     spy.answer = {chosen, QString::fromStdString(dir.Path("My Data/b.plt"))};
     window->cInputFile->RunDialog = std::ref(spy);

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/Lyrlcomb.h"
@@ -79,7 +80,7 @@ TEST_F(WindowTest, SettingsInTheUsersConfigFolderAreWrittenThereAndRestored)
     Open(location);
     EXPECT_EQ(window->cInputFile->InitialDir().toStdString(), home);
     EXPECT_EQ(window->cOutPutFile->InitialDir().toStdString(), home);
-    window->cInputFileFormat->setCurrentIndex(3);
+    window->cInputFileFormat->setCurrentIndex(Position(Input::HoluxTrack));
     CloseWindow();
     EXPECT_EQ(ReadText(location.file), "[Input File]\r\nInitial Folder=" + home + "\r\nFile Format=3\r\n" +
                                            "[Output File]\r\nInitial Folder=" + home + "\r\nFile Format=-1\r\n");
@@ -90,7 +91,7 @@ TEST_F(WindowTest, SettingsInTheUsersConfigFolderAreWrittenThereAndRestored)
     EXPECT_TRUE(boxes.empty());
     window.reset();
     Open(location);
-    EXPECT_EQ(window->InputPosition(), 3);
+    EXPECT_EQ(window->InputPosition(), Position(Input::HoluxTrack));
 }
 
 // Run as an ordinary user by its own CTest entry (root writes everywhere): an

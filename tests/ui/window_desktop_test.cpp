@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "core/store.h"
+#include "formats/format_table.h"
 #include "formats/native/Kes.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/FilenameEditLabel.h"
@@ -104,7 +105,7 @@ TEST_F(WindowTest, TheOutputFieldSavesAndAsksBeforeReplacingWhileTheInputFieldOp
 {
     Open();
     DialogLog log(*window);
-    window->cOutputFileFormat->setCurrentIndex(2);
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::HoluxWaypoint));
     window->cOutPutFile->Browse();
     EXPECT_EQ(log.mode, QFileDialog::AcceptSave);
     EXPECT_TRUE(log.confirmsOverwrite);
@@ -124,8 +125,8 @@ TEST_F(WindowTest, ABareOutputNameGoesIntoTheOutputFieldsFolder)
     std::filesystem::create_directories(dir.Path("out dir"));
     Open();
     window->cInputFile->setText(Text(dir.Path("in.wpt")));
-    window->cInputFileFormat->setCurrentIndex(0);
-    window->cOutputFileFormat->setCurrentIndex(2);
+    window->cInputFileFormat->setCurrentIndex(Position(Input::KesWaypoint));
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::HoluxWaypoint));
     window->cOutPutFile->SetInitialDir(Text(dir.Path("out dir")));
     const struct {
         QString typed;
@@ -185,9 +186,9 @@ TEST_F(WindowTest, ProgressShowsAsItComesAndInputDuringAConversionIsDropped)
     ShowActive();
     PaintWatch watch(*window);
     window->cInputFile->setText(Text(dir.Path("in.wpt")));
-    window->cInputFileFormat->setCurrentIndex(0);
+    window->cInputFileFormat->setCurrentIndex(Position(Input::KesWaypoint));
     window->cOutPutFile->setText(Text(dir.Path("out")));
-    window->cOutputFileFormat->setCurrentIndex(2);
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::HoluxWaypoint));
     QStringList paintedDuringRead;
     int datumBoxes = 0;
     window->ShowBox = [&](QMessageBox::Icon, const QString& text) {
@@ -207,7 +208,7 @@ TEST_F(WindowTest, ProgressShowsAsItComesAndInputDuringAConversionIsDropped)
     EXPECT_EQ(paintedDuringRead, (QStringList{"Loading Kes Waypoint file", Text(dir.Path("in.wpt"))}));
     EXPECT_EQ(datumBoxes, 1);
     EXPECT_EQ(window->Lines().last(), "Done .....");
-    EXPECT_EQ(window->InputPosition(), 0);  // the key in the list came to nothing too
+    EXPECT_EQ(window->InputPosition(), Position(Input::KesWaypoint));  // the key in the list came to nothing too
     EXPECT_FALSE(window->Converting());
 
     window->bConvert->click();  // and the window takes clicks again afterwards

@@ -13,6 +13,7 @@
 #include "core/file_io.h"
 #include "core/store.h"
 #include "core/text_fields.h"
+#include "formats/format_table.h"
 #include "formats/import/Mapsource.h"
 #include "formats/import/MapsourceGDB.h"
 #include "tests/support/byte_builder.h"
@@ -98,7 +99,7 @@ protected:
     {
         const std::string path = dir.Path(gdb ? "in.gdb" : "in.mps");
         WriteText(path, std::string(bytes.begin(), bytes.end()));
-        front.inputPosition = trackMode ? 12 : 11;
+        front.inputPosition = Position(trackMode ? Input::MapsourceTracks : Input::MapsourceWaypoints);
         ScopedFrontEnd scope(front);
         TrackFilesWritten.clear();
         try {

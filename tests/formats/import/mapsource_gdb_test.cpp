@@ -10,6 +10,7 @@
 #include "core/clock.h"
 #include "core/convert.h"
 #include "core/store.h"
+#include "formats/format_table.h"
 #include "formats/import/MapsourceGDB.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/mapsource_files.h"
@@ -294,7 +295,7 @@ protected:
         PinClock(kLocalNow, kLocalNow + 0.5);
         ReadFailed = false;
         TrackFilesWritten.clear();
-        front.inputPosition = 11;
+        front.inputPosition = Position(Input::MapsourceWaypoints);
     }
     void TearDown() override { UnpinClock(); }
 
@@ -529,7 +530,7 @@ TEST_F(GdbReaderTest, RoutesAndPointsBeyondTheTableAreDropped)
 
 TEST_F(GdbReaderTest, ThreeTracksInTrackModeGiveThreeFiles)
 {
-    front.inputPosition = 12;
+    front.inputPosition = Position(Input::MapsourceTracks);
     ByteBuilder file = GdbHead(108);
     AddWaypoint(file, {});  // not stored in track mode
     Record(file, 'R', RouteBody("kept", {{"p", {}}}, 108));
@@ -603,7 +604,7 @@ TEST_F(GdbReaderTest, EmptyRecordsAreSkippedAndNegativeLengthsEndTheReading)
 
 TEST_F(GdbReaderTest, RecordCutShortKeepsWhatWasReadWhole)
 {
-    front.inputPosition = 12;
+    front.inputPosition = Position(Input::MapsourceTracks);
     ByteBuilder file = GdbHead(108);
     AddTrack(file, "cut", {Pt().lat(1).lon(1), Pt().lat(2).lon(2), Pt().lat(3).lon(3)});
     file.bytes.resize(file.size() - 15);  // inside the third point's position
@@ -612,7 +613,7 @@ TEST_F(GdbReaderTest, RecordCutShortKeepsWhatWasReadWhole)
     EXPECT_EQ(TrackFilesWritten.size(), 1u);
 
     // A length shorter than the fields: they are read only within it.
-    front.inputPosition = 11;
+    front.inputPosition = Position(Input::MapsourceWaypoints);
     ByteBuilder shortLength = GdbHead(108);
     AddWaypoint(shortLength, Wpt().name("short"));
     const std::size_t lengthAt = GdbHead(108).size();
@@ -659,14 +660,14 @@ TEST(MapsourceFixtures, RealGdbFilesConvert)
         SCOPED_TRACE(e.name);
         ReadFailed = false;
         TrackFilesWritten.clear();
-        front.inputPosition = 11;
+        front.inputPosition = Position(Input::MapsourceWaypoints);
         ReadMapsourceGdbFile(FixturePath(std::string("mapsource/") + e.name), dir.Path("out"));
         EXPECT_FALSE(ReadFailed);
         EXPECT_TRUE(front.messages.empty());
         EXPECT_EQ(WaypointCount, e.waypoints);
         ASSERT_EQ(RouteCount, static_cast<int>(e.routePoints.size()));
         for (int r = 1; r <= RouteCount; ++r) EXPECT_EQ(RouteList[r].PointCount, e.routePoints[r - 1]);
-        front.inputPosition = 12;
+        front.inputPosition = Position(Input::MapsourceTracks);
         ReadMapsourceGdbFile(FixturePath(std::string("mapsource/") + e.name), dir.Path("out"));
         ASSERT_EQ(TrackFilesWritten.size(), e.trackPoints.size());
         for (std::size_t t = 0; t < e.trackPoints.size(); ++t)
@@ -677,7 +678,7 @@ TEST(MapsourceFixtures, RealGdbFilesConvert)
     EXPECT_NEAR(RouteList[1].Points[4].Longitude, 3.498277, 1e-6);
 
     // Ordinary and facility waypoints alike carry the file's times.
-    front.inputPosition = 11;
+    front.inputPosition = Position(Input::MapsourceWaypoints);
     ReadMapsourceGdbFile(FixturePath("mapsource/gdb-sample2.gdb"), dir.Path("out"));
     const std::pair<int, std::uint32_t> times[] = {{1, 1143504637},  {8, 1143509887},  {9, 1143510121},
                                                    {11, 1143510032}, {13, 1143510205}, {14, 1143841766}};

@@ -11,6 +11,7 @@
 #include "core/clock.h"
 #include "core/convert.h"
 #include "core/store.h"
+#include "formats/format_table.h"
 #include "formats/import/Mapsource.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/mapsource_files.h"
@@ -158,7 +159,7 @@ protected:
         PinClock(kLocalNow, kLocalNow + 0.5);
         ReadFailed = false;
         TrackFilesWritten.clear();
-        front.inputPosition = 11;
+        front.inputPosition = Position(Input::MapsourceWaypoints);
     }
     void TearDown() override { UnpinClock(); }
 
@@ -261,7 +262,7 @@ TEST_F(MpsReaderTest, AltitudeRulesForWaypointsAndTrackPoints)
 
 TEST_F(MpsReaderTest, ThreeTracksInTrackModeGiveThreeFiles)
 {
-    front.inputPosition = 12;
+    front.inputPosition = Position(Input::MapsourceTracks);
     ByteBuilder file = MpsHead(105);
     AddWaypoint(file, {});  // not stored in track mode
     AddTrack(file, "First Leg", {Pt().lat(1).lon(2), Pt().lat(3).lon(4).timeFlag(0)});
@@ -433,7 +434,7 @@ TEST(MapsourceFixtures, RealMpsFilesConvert)
 {
     if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
     RecordingFrontEnd front;
-    front.inputPosition = 11;
+    front.inputPosition = Position(Input::MapsourceWaypoints);
     ScopedFrontEnd scope(front);
     TempDir dir;
     const std::pair<const char*, int> expected[] = {{"mapsource.mps", 9}, {"route.mps", 14}, {"netstumbler.mps", 37}};

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The fuzz entry point of every input format: KES_FUZZ_FORMAT names the
+// format (a name of `kes-convert --list-formats`); "list" prints the names.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "core/catalogue.h"
+#include "core/format_lookup.h"
+#include "formats/format_table.h"
+#include "fuzz/fuzz_support.h"
+
+namespace {
+int position = -1;
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    BuildFormatCatalogue(KnownFormats());
+    const char* name = std::getenv("KES_FUZZ_FORMAT");
+    const std::string wanted = name ? name : "list";
+    if (wanted == "list") {
+        for (const FileType_Record& row : InputFormats) std::printf("%s\n", row.Name.c_str());
+        std::exit(0);
+    }
+    position = FormatNamed(InputFormats, wanted);
+    if (position < 0) {
+        std::fprintf(stderr, "KES_FUZZ_FORMAT: no input format named %s\n", wanted.c_str());
+        std::exit(2);
+    }
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    FuzzInput(position, data, size);
+    return 0;
+}
