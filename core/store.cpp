@@ -10,6 +10,8 @@ IndexedTable<TrackPoint, 0, kMaxTrackSlot> TrackPointList;
 IndexedTable<RouteRecord, 0, kMaxRouteIndex> RouteList;
 std::int32_t RouteCount = 0;
 IndexedTable<std::uint32_t, 0, kMaxRouteIndex> RouteColours;
+std::vector<PointTexts> TrackPointTexts;
+DocumentDetail DocumentInfo;
 
 namespace {
 constexpr std::uint32_t kRouteColourCycle[7] = {255, 16711680, 65280, 32768, 16711935, 0, 8388736};
@@ -36,11 +38,30 @@ void ClearWaypoints()
     WaypointList.ResetAll([reset = ResetWaypoint()](WayPoints& w) { w = reset; });
 }
 
+void ClearDocumentInfo() { DocumentInfo = DocumentDetail{}; }
+
+void SetTrackPointTexts(TrackPoint& p, PointTexts texts)
+{
+    // The first point of a track starts the texts afresh; no track holds more than its slots.
+    if (TrackProps.PointCount == 0) TrackPointTexts.clear();
+    if (texts.Empty() || TrackPointTexts.size() > kMaxTrackSlot) return;
+    TrackPointTexts.push_back(std::move(texts));
+    p.Texts = static_cast<std::uint32_t>(TrackPointTexts.size());
+}
+
+const PointTexts* TextsOf(const TrackPoint& p)
+{
+    if (p.Texts == 0 || p.Texts > TrackPointTexts.size()) return nullptr;
+    return &TrackPointTexts[p.Texts - 1];
+}
+
 void ClearTracks()
 {
     TrackProps.Name.clear();
     TrackProps.Description.clear();
     TrackProps.PointCount = 0;
+    TrackProps.Detail = GroupDetail{};
+    TrackPointTexts.clear();
     TrackPointList.ResetAll([](TrackPoint& p) {
         p.Latitude = kNoPosition;
         p.Longitude = kNoPosition;
@@ -67,6 +88,7 @@ void ClearRoutes()
         route.Name = "R" + std::to_string(r);
         route.Description.clear();
         route.PointCount = 0;
+        route.Detail = GroupDetail{};
         route.Points.ResetAll(resetPoint);
     }
 }

@@ -6,9 +6,14 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
+
+#include "core/utc_time.h"
 
 // A fixed-size table indexed First..Last. Every access is checked, so a reader
 // that miscounts throws instead of writing outside the table.
@@ -93,6 +98,55 @@ private:
     std::function<void(T&)> reset_;
 };
 
+// What a point held in its input beyond the native columns, at the input's
+// precision, for the outputs that keep everything (GPX and the like). The
+// native fields beside it are what the native files take; readers fill both.
+struct PointTexts {
+    std::string name;  // UTF-8, as read: blanks, commas, any length up to the reader's cap
+    std::string comment;
+    std::string description;
+    std::string symbol;  // as the input names it, or the usual name of its code
+    std::string type;
+    std::string source;
+    std::string link, linkText, linkType;
+    bool Empty() const
+    {
+        return name.empty() && comment.empty() && description.empty() && symbol.empty() && type.empty() &&
+               source.empty() && link.empty() && linkText.empty() && linkType.empty();
+    }
+};
+
+// Measured values; NaN and the negative counts mean none.
+struct PointValues {
+    double metres = std::numeric_limits<double>::quiet_NaN();  // elevation as read
+    std::optional<UtcTime> time;                               // none: the input gave no time
+    float hdop = std::numeric_limits<float>::quiet_NaN();
+    float vdop = std::numeric_limits<float>::quiet_NaN();
+    float pdop = std::numeric_limits<float>::quiet_NaN();
+    float celsius = std::numeric_limits<float>::quiet_NaN();  // temperature of the track point extension
+    std::int16_t satellites = -1;
+    std::int16_t heartRate = -1;  // beats per minute
+    std::int16_t cadence = -1;    // per minute
+    std::uint8_t fix = 0;         // see kFixNames; 0 none
+};
+
+// The fix kinds of GPX, by their index in PointValues::fix.
+inline constexpr const char* kFixNames[] = {"", "none", "2d", "3d", "dgps", "pps"};
+
+struct PointDetail {
+    bool known = false;  // false: a reader that keeps nothing more; the native fields say it all
+    PointTexts texts{};
+    PointValues values{};
+};
+
+// The same for a route or a track as a whole.
+struct GroupDetail {
+    bool known = false;
+    std::string name, comment, description, source, type;
+    std::string link, linkText, linkType;
+    std::int32_t number = -1;  // none when negative
+};
+
 struct WayPoints {
     std::int32_t Number = 0;
     std::string Name;
@@ -118,12 +172,14 @@ struct WayPoints {
     std::int32_t Column19 = 0;
     float Column20 = 0;
     std::int32_t Column21 = 0;
+    PointDetail Detail{};
 };
 
 struct TrackPropRecord {
     std::string Name;
     std::string Description;
     std::int32_t PointCount = 0;
+    GroupDetail Detail{};
 };
 
 struct TrackPoint {
@@ -132,6 +188,11 @@ struct TrackPoint {
     std::int32_t NewSection = 0;
     float Altitude = 0;  // metres, -777 = none
     double DateTime = 0;
+    // What the input held, at its precision (see PointDetail); the rare texts
+    // of a track point stand in TrackPointTexts, at Texts - 1 (0: none).
+    bool Known = false;
+    std::uint32_t Texts = 0;
+    PointValues Values{};
 };
 
 struct RouteWpRecord {
@@ -149,6 +210,7 @@ struct RouteWpRecord {
     std::int32_t Column10 = 0;
     std::string Description;
     float Altitude = 0;  // feet
+    PointDetail Detail{};
 };
 
 using Wprr = IndexedTable<RouteWpRecord, 1, 1000>;
@@ -158,6 +220,14 @@ struct RouteRecord {
     std::string Description;
     std::int32_t PointCount = 0;
     Wprr Points;
+    GroupDetail Detail{};
+};
+
+// What the input says of itself (GPX metadata).
+struct DocumentDetail {
+    std::string name, description, author, keywords;
+    std::string link, linkText, linkType;
+    std::optional<UtcTime> time;
 };
 
 inline constexpr int kMaxWaypoints = 10000;
@@ -177,6 +247,9 @@ extern IndexedTable<TrackPoint, 0, kMaxTrackSlot> TrackPointList;
 extern IndexedTable<RouteRecord, 0, kMaxRouteIndex> RouteList;
 extern std::int32_t RouteCount;
 extern IndexedTable<std::uint32_t, 0, kMaxRouteIndex> RouteColours;
+// The texts of the track points that have any, for the track held; emptied by ClearTracks.
+extern std::vector<PointTexts> TrackPointTexts;
+extern DocumentDetail DocumentInfo;
 
 // What the store's day counts are: the UTC times of the points, as most
 // readers store them, or only the time of reading (the readers of formats
@@ -185,6 +258,11 @@ extern IndexedTable<std::uint32_t, 0, kMaxRouteIndex> RouteColours;
 enum class StoreTimes { Utc, TimeOfReading };
 
 void ClearWaypoints();
+// Empties DocumentInfo; the Convert action calls it before each read.
+void ClearDocumentInfo();
+// Gives a track point its texts (kept aside, since few points have any).
+void SetTrackPointTexts(TrackPoint& p, PointTexts texts);
+const PointTexts* TextsOf(const TrackPoint& p);
 void ClearTracks();
 void ClearRoutes();
 

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A moment in UTC at the precision its input gave it: whole seconds since
+// 1970-01-01 and a fraction in nanoseconds, so that a whole second read
+// stays a whole second written, and a fraction keeps its digits.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+struct UtcTime {
+    std::int64_t seconds = 0;      // since 1970-01-01 00:00:00 UTC
+    std::int32_t nanoseconds = 0;  // 0 to 999,999,999
+    friend auto operator<=>(const UtcTime&, const UtcTime&) = default;
+};
+
+// A UTC day count since 1899-12-30 as a time, rounded to the nearest
+// 10^-decimals of a second (0: whole seconds); nothing when the count is not
+// finite or lies outside the years 1 to 9999.
+std::optional<UtcTime> UtcTimeOfDayCount(double dayCount, int decimals);
+// The day count of a time (to a double's precision).
+double DayCountOf(UtcTime time);
+// Seconds since 1970 of a calendar date and time of day; the date must exist.
+std::optional<UtcTime> UtcTimeOf(int year, int month, int day, int hour, int minute, int second,
+                                 std::int32_t nanoseconds = 0);
+
+// "YYYY-MM-DDThh:mm:ss[.f]Z": the fraction with the digits it needs (up to
+// nine), none for a whole second; false, and nothing appended, outside the
+// years 1 to 9999.
+bool AppendIsoTime(std::string& out, UtcTime time);
+std::string IsoTime(UtcTime time);
+// An ISO 8601 date and time ("2002-05-25T17:06:21.25Z", any offset, or none,
+// which counts as UTC; a date alone is its midnight); nothing when it is not one.
+std::optional<UtcTime> ParseIsoTime(std::string_view text);
