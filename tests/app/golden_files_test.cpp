@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -98,7 +99,9 @@ TEST(GoldenFiles, RealFilesConvertToTheirGoldenOutputs)
         {"gpx/gpxpassthrough10.gpx", kGpxTracksIn, kKesTrack, "gpxpassthrough10.plt", {"gpxpassthrough10_1.plt"}},
         {"gpx/empty.gpx", kGpxTracksIn, kKesTrack, "empty.plt", {}},
     };
+    std::vector<std::string> named;
     for (const Conversion& c : conversions) {
+        named.insert(named.end(), c.golden.begin(), c.golden.end());
         SCOPED_TRACE(std::string(c.input) + " to " + c.output);
         TempDir dir;
         const HeadlessResult run = RunHeadless({c.from, c.to, dir.Path(c.output), FixturePath(c.input)});
@@ -120,4 +123,6 @@ TEST(GoldenFiles, RealFilesConvertToTheirGoldenOutputs)
                           << (fs::exists(golden) ? FirstDifference(written, ReadText(golden)) : "none kept");
         }
     }
+    std::sort(named.begin(), named.end());
+    EXPECT_EQ(FilesIn(FixturePath("golden")), named) << "every golden belongs to one row";
 }
