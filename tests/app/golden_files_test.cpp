@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 // times differ; the time of conversion is the same in every run.
 constexpr const char* kPinnedClock = "45000.4375 45000.3541666666666667";
 
-struct Conversion {
+struct GoldenRow {
     const char* input;                // in tests/data
     std::string from, to;             // format positions
     const char* output;               // the output name handed to the conversion
@@ -69,7 +69,7 @@ TEST(GoldenFiles, RealFilesConvertToTheirGoldenOutputs)
     const char* update = std::getenv("KES_UPDATE_GOLDEN");
     const bool updating = update && std::string(update) == "1";
     const ScopedEnvironment clock("KES_HEADLESS_CLOCK", kPinnedClock);
-    const Conversion conversions[] = {
+    const GoldenRow conversions[] = {
         {"mapsource/mapsource.mps", kMapsourceWaypoints, kKesWaypoint, "mapsource.wpt", {"mapsource.wpt"}},
         {"mapsource/route.mps", kMapsourceWaypoints, kGpxWaypointsOut, "route.gpx", {"route.gpx"}},
         {"mapsource/netstumbler.mps", kMapsourceWaypoints, kHoluxWaypoint, "netstumbler.wrt", {"netstumbler.wrt"}},
@@ -100,7 +100,7 @@ TEST(GoldenFiles, RealFilesConvertToTheirGoldenOutputs)
         {"gpx/empty.gpx", kGpxTracksIn, kKesTrack, "empty.plt", {}},
     };
     std::vector<std::string> named;
-    for (const Conversion& c : conversions) {
+    for (const GoldenRow& c : conversions) {
         named.insert(named.end(), c.golden.begin(), c.golden.end());
         SCOPED_TRACE(std::string(c.input) + " to " + c.output);
         TempDir dir;
