@@ -2,6 +2,10 @@
 // kes-headless INPUT_FORMAT OUTPUT_FORMAT OUTPUT_NAME INPUT_NAME [MORE_INPUT_NAMES...]
 // A format is its position in its list or its name (kes-convert --list-formats).
 // Runs the Convert action with a front end that prints what the window would show.
+// KES_HEADLESS_CLOCK="LOCAL_DAY_COUNT UTC_DAY_COUNT" pins the clock and the time
+// zone, for outputs that hold the time of the conversion.
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -51,6 +55,21 @@ bool ParsePosition(FormatTable table, const char* text, int& out)
     out = FormatNamed(table, text);
     return out >= 0;
 }
+
+// Pins the clock and the zone it implies; false when the setting is malformed.
+bool PinClockFromEnvironment()
+{
+    const char* setting = std::getenv("KES_HEADLESS_CLOCK");
+    if (!setting) return true;
+    char* end = nullptr;
+    const double local = std::strtod(setting, &end);
+    const char* utcText = end;
+    const double utc = std::strtod(utcText, &end);
+    if (end == utcText || *end != '\0' || !std::isfinite(local) || !std::isfinite(utc)) return false;
+    PinClock(local, utc);
+    TimeZoneBias = static_cast<std::int32_t>(std::lround((utc - local) * 1440));
+    return true;
+}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -63,6 +82,10 @@ int main(int argc, char** argv)
         return 2;
     }
     TimeZoneBias = HostTimeZoneBias();
+    if (!PinClockFromEnvironment()) {
+        std::fprintf(stderr, "kes-headless: KES_HEADLESS_CLOCK is not two day counts\n");
+        return 2;
+    }
     PrintingFrontEnd frontEnd(input, output, argv[3], std::vector<std::string>(argv + 4, argv + argc));
     try {
         Convert(frontEnd);

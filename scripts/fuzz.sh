@@ -27,9 +27,9 @@ else
   mapfile -t targets < <(KES_FUZZ_FORMAT=list build-fuzz/fuzz/bin/fuzz_input)
 fi
 
-# The real files beside the project, when present, are extra seeds; they are
-# copied into the build folder, never into the repository.
-fixtures=../shared/fixtures
+# The real files the tests read are extra seeds; they are copied into the
+# build folder, never into the corpus.
+fixtures=tests/data
 fixture_seeds() {
   case "$1" in
     mapsend-trk) echo "$fixtures/mapsend/*.trk" ;;

@@ -91,7 +91,6 @@ TEST(BinaryImportsEndToEnd, MapsendWaypointsToNativeWaypointsAndTheWrongKind)
 
 TEST(BinaryImportsEndToEnd, RealFilesToNativeFiles)
 {
-    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
     TempDir dir;
     const HeadlessResult track =
         RunHeadless({kMapsendTrack, kKesTrack, dir.Path("chicago.plt"), FixturePath("mapsend/chicago.trk")});

@@ -239,7 +239,6 @@ TEST(GpxEndToEnd, GpxTracksIntoAHoluxImageKeepFiveWithItsMessages)
 // times to 1e-7 day (under 10 ms); names, descriptions and symbols whole.
 TEST(GpxEndToEnd, RealFilesRoundTripThroughTheNativeFiles)
 {
-    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
     TempDir dir;
     PinClock(45000.5, 45000.5);
     const auto expectClose = [](const auto& a, const auto& b, double altitude) {

@@ -164,7 +164,6 @@ TEST(HoluxEndToEnd, ATrackImageSplitsIntoOneFilePerSlotWithPoints)
 // slot 0, the same track the native output of the same input holds.
 TEST(HoluxEndToEnd, AStoreFillingTrackInputBecomesSlotZero)
 {
-    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
     const std::pair<std::string, const char*> inputs[] = {{kMapsendTrack, "mapsend/chicago.trk"},
                                                           {kNmea, "nmea/receiver.log"},
                                                           {kMagellanTrack, "magellan/meridian.trk"}};
@@ -199,7 +198,6 @@ TEST(HoluxEndToEnd, AStoreFillingTrackInputBecomesSlotZero)
 // beside the image.
 TEST(HoluxEndToEnd, MapsourceTracksAreMergedAsTheReaderHandsThemOver)
 {
-    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
     TempDir dir;
     fs::create_directories(dir.Path("image"));
     fs::create_directories(dir.Path("native"));

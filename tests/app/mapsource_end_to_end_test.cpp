@@ -178,7 +178,6 @@ TEST(MapsourceEndToEnd, GdbTracksToHoluxTrackFile)
 
 TEST(MapsourceEndToEnd, RealGdbFileInTrackMode)
 {
-    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
     TempDir dir;
     const std::string input = FixturePath("mapsource/gdb-sample.gdb");
     const HeadlessResult run = RunHeadless({kMapsourceTracks, kKesTrack, dir.Path("s.plt"), input});

@@ -102,21 +102,15 @@ CommandResult RunConvert(const std::vector<std::string>& arguments)
     return result;
 }
 
-std::string FixturePath(const std::string& relative) { return std::string(KES_FIXTURES_DIR) + "/" + relative; }
+std::string FixturePath(const std::string& relative) { return std::string(KES_TEST_DATA_DIR) + "/" + relative; }
 
-bool FixturesPresent() { return std::filesystem::exists(KES_FIXTURES_DIR); }
-
-namespace {
-std::string GpxSchemaPath() { return std::string(KES_FIXTURES_DIR) + "/../schemas/gpx11.xsd"; }
-}  // namespace
-
-bool GpxSchemaPresent() { return std::filesystem::exists(GpxSchemaPath()); }
+bool GpxSchemaPresent() { return std::filesystem::exists(KES_GPX_SCHEMA); }
 
 std::string GpxSchemaErrors(const std::string& file)
 {
     std::string output;
     const int status =
-        RunShell("xmllint --noout --schema " + Quoted(GpxSchemaPath()) + " " + Quoted(file) + " 2>&1", output);
+        RunShell("xmllint --noout --schema " + Quoted(KES_GPX_SCHEMA) + " " + Quoted(file) + " 2>&1", output);
     if (status == 0) return {};
     return output.empty() ? "xmllint did not run" : output;
 }

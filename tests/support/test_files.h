@@ -41,9 +41,8 @@ struct CommandResult {
 // Runs kes-convert with the arguments, its two output streams apart.
 CommandResult RunConvert(const std::vector<std::string>& arguments);
 
-// The real files from other programs, when present beside the project.
+// A real file from other programs, kept in tests/data (never edited).
 std::string FixturePath(const std::string& relative);
-bool FixturesPresent();
 
 // The published GPX 1.1 schema beside the project, and what xmllint finds
 // wrong with a file against it: empty when the file is valid.

@@ -375,7 +375,6 @@ TEST_F(GpxReaderTest, TheStoresLimitsAreAnnounced)
 
 TEST_F(GpxReaderTest, RealFiles)
 {
-    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
     const auto path = [](const char* file) { return FixturePath(std::string("gpx/") + file); };
     const struct {
         const char* file;

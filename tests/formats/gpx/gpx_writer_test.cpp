@@ -250,7 +250,7 @@ TEST_F(GpxWriterTest, ARoundTripThroughTheNativeFilesKeepsWhatTheyHold)
 
 TEST_F(GpxWriterTest, WhatIsReadFromTheRealFilesIsWrittenValid)
 {
-    if (!FixturesPresent() || !GpxSchemaPresent()) GTEST_SKIP() << "no fixtures";
+    if (!GpxSchemaPresent()) GTEST_SKIP() << "no schema";
     for (const char* file :
          {"GC7FA4.gpx", "basecamp.gpx", "empty.gpx", "expertgps.gpx", "garminconnect.gpx", "gpxpassthrough10.gpx"}) {
         SCOPED_TRACE(file);

@@ -152,7 +152,6 @@ TEST_F(MagellanCard, TrackStopsAtTheStoreCapacity)
 
 TEST_F(MagellanCard, DatedTrackFixture)
 {
-    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
     ReadMagellanTrackFile(FixturePath("magellan/magellandate.log"));
     ASSERT_EQ(TrackProps.PointCount, 6);
     EXPECT_NEAR(TrackPointList[0].Latitude, 42 + 31.829 / 60, 1e-9);

@@ -289,7 +289,6 @@ TEST_F(MapsendTest, RandomAndTruncatedInputsEndCleanly)
 
 TEST_F(MapsendTest, RealTrackFiles)
 {
-    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
     ReadMapsendTrackFile(FixturePath("mapsend/mapsend.trk"));
     EXPECT_EQ(TrackProps.Name, "Track");
     ASSERT_EQ(TrackProps.PointCount, 64);

@@ -642,7 +642,6 @@ TEST(MapsourceGdbBlocks, PositionBlockAndZeroTerminatedText)
 
 TEST(MapsourceFixtures, RealGdbFilesConvert)
 {
-    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
     RecordingFrontEnd front;
     ScopedFrontEnd scope(front);
     TempDir dir;

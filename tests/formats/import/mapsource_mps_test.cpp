@@ -432,7 +432,6 @@ TEST(MapsourceBlocks, HeaderNameAndSemicircles)
 
 TEST(MapsourceFixtures, RealMpsFilesConvert)
 {
-    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
     RecordingFrontEnd front;
     front.inputPosition = Position(Input::MapsourceWaypoints);
     ScopedFrontEnd scope(front);

@@ -141,7 +141,6 @@ TEST_F(NmeaLog, StopsAtTheTrackCapacity)
 
 TEST_F(NmeaLog, ReceiverLogFixture)
 {
-    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
     ReadNmeaLogFile(FixturePath("nmea/receiver.log"));
     ASSERT_GT(TrackProps.PointCount, 100);
     EXPECT_NEAR(TrackPointList[0].Latitude, 42 + 31.8291 / 60, 1e-9);

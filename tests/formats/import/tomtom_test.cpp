@@ -186,7 +186,6 @@ TEST_F(TomTomTest, RandomAndTruncatedInputsEndCleanly)
 
 TEST_F(TomTomTest, RealPointsFile)
 {
-    if (!FixturesPresent()) GTEST_SKIP() << "no fixtures";
     ReadTomTomFile(FixturePath("tomtom/tomtom.ov2"), dir.Path("real"));
     ASSERT_EQ(WaypointCount, 54);
     EXPECT_EQ(WaypointList[1].Name, "AebiFrresBogis-Bossey");

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The real files of tests/data converted by kes-headless, every output compared
+// byte for byte with its golden copy in tests/data/golden (see tests/data/README.md).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/format_positions.h"
+#include "tests/support/test_files.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+// 2023-03-15 10:30 local, two hours east of Greenwich, so that local and UTC
+// times differ; the time of conversion is the same in every run.
+constexpr const char* kPinnedClock = "45000.4375 45000.3541666666666667";
+
+struct GoldenRow {
+    const char* input;                // in tests/data
+    std::string from, to;             // format positions
+    const char* output;               // the output name handed to the conversion
+    std::vector<std::string> golden;  // every file it writes, in tests/data/golden
+};
+
+std::vector<std::string> Numbered(const std::string& stem, int count, const std::string& extension)
+{
+    std::vector<std::string> names;
+    for (int i = 1; i <= count; ++i) names.push_back(stem + "_" + std::to_string(i) + extension);
+    return names;
+}
+
+std::vector<std::string> FilesIn(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Where two contents first differ, for a message that stays short on binary files.
+std::string FirstDifference(const std::string& written, const std::string& golden)
+{
+    const auto at = std::mismatch(written.begin(), written.end(), golden.begin(), golden.end()).first;
+    return "sizes " + std::to_string(written.size()) + " and " + std::to_string(golden.size()) +
+           ", first difference at byte " + std::to_string(at - written.begin());
+}
+
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : name_(name) { setenv(name, value, 1); }
+    ~ScopedEnvironment() { unsetenv(name_); }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name_;
+};
+}  // namespace
+
+// Rewrite the goldens on purpose only: KES_UPDATE_GOLDEN=1 writes what the
+// product writes today over them, and says which it rewrote.
+TEST(GoldenFiles, RealFilesConvertToTheirGoldenOutputs)
+{
+    const char* update = std::getenv("KES_UPDATE_GOLDEN");
+    const bool updating = update && std::string(update) == "1";
+    const ScopedEnvironment clock("KES_HEADLESS_CLOCK", kPinnedClock);
+    const GoldenRow conversions[] = {
+        {"mapsource/mapsource.mps", kMapsourceWaypoints, kKesWaypoint, "mapsource.wpt", {"mapsource.wpt"}},
+        {"mapsource/route.mps", kMapsourceWaypoints, kGpxWaypointsOut, "route.gpx", {"route.gpx"}},
+        {"mapsource/netstumbler.mps", kMapsourceWaypoints, kHoluxWaypoint, "netstumbler.wrt", {"netstumbler.wrt"}},
+        {"mapsource/mps-track.mps", kMapsourceTracks, kKesTrack, "mps-track.plt", {}},  // obsolete: refused
+        {"mapsource/mps-empty.mps", kMapsourceWaypoints, kKesWaypoint, "mps-empty.wpt", {}},
+        {"mapsource/gdb-sample.gdb", kMapsourceWaypoints, kGpxWaypointsOut, "gdb-sample.gpx", {"gdb-sample.gpx"}},
+        {"mapsource/gdb-sample.gdb", kMapsourceTracks, kKesTrack, "gdb-sample.plt", Numbered("gdb-sample", 9, ".plt")},
+        {"mapsource/gdb-sample2.gdb",
+         kMapsourceWaypoints,
+         kKesWaypoint,
+         "gdb-sample2.wpt",
+         {"gdb-sample2.rte", "gdb-sample2.wpt"}},
+        {"mapsource/gdb-sample2.gdb", kMapsourceTracks, kHoluxTrack, "gdb-sample2.tlg", {"gdb-sample2.tlg"}},
+        {"mapsend/mapsend.trk", kMapsendTrack, kKesTrack, "mapsend.plt", {"mapsend.plt"}},
+        {"mapsend/chicago.trk", kMapsendTrack, kGpxTrackOut, "chicago.gpx", {"chicago.gpx"}},
+        {"magellan/meridian.trk", kMagellanTrack, kHoluxTrack, "meridian.tlg", {"meridian.tlg"}},
+        {"magellan/magellandate.log", kMagellanTrack, kKesTrack, "magellandate.plt", {"magellandate.plt"}},
+        {"nmea/receiver.log", kNmea, kKesTrack, "receiver.plt", {"receiver.plt"}},
+        {"nmea/nmeadate.nmea", kNmea, kGpxTrackOut, "nmeadate.gpx", {"nmeadate.gpx"}},
+        {"tomtom/tomtom.ov2", kTomTom, kKesWaypoint, "tomtom.wpt", {"tomtom.wpt"}},
+        {"gpx/basecamp.gpx", kGpxWaypointsIn, kKesWaypoint, "basecamp.wpt", {"basecamp.rte", "basecamp.wpt"}},
+        {"gpx/expertgps.gpx", kGpxWaypointsIn, kKesWaypoint, "expertgps.wpt", {"expertgps.rte", "expertgps.wpt"}},
+        {"gpx/expertgps.gpx", kGpxTracksIn, kKesTrack, "expertgps.plt", {"expertgps_1.plt"}},
+        {"gpx/GC7FA4.gpx", kGpxWaypointsIn, kHoluxWaypoint, "GC7FA4.wrt", {"GC7FA4.wrt"}},
+        {"gpx/garminconnect.gpx", kGpxTracksIn, kKesTrack, "garminconnect.plt", {"garminconnect_1.plt"}},
+        {"gpx/gpxpassthrough10.gpx", kGpxWaypointsIn, kHoluxWaypoint, "gpxpassthrough10.wrt", {"gpxpassthrough10.wrt"}},
+        {"gpx/gpxpassthrough10.gpx", kGpxTracksIn, kKesTrack, "gpxpassthrough10.plt", {"gpxpassthrough10_1.plt"}},
+        {"gpx/empty.gpx", kGpxTracksIn, kKesTrack, "empty.plt", {}},
+    };
+    std::vector<std::string> named;
+    for (const GoldenRow& c : conversions) {
+        named.insert(named.end(), c.golden.begin(), c.golden.end());
+        SCOPED_TRACE(std::string(c.input) + " to " + c.output);
+        TempDir dir;
+        const HeadlessResult run = RunHeadless({c.from, c.to, dir.Path(c.output), FixturePath(c.input)});
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        std::vector<std::string> expected = c.golden;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(FilesIn(dir.Root()), expected) << run.output;
+        for (const std::string& name : c.golden) {
+            if (!fs::exists(dir.Path(name))) continue;
+            const std::string golden = FixturePath("golden/" + name);
+            const std::string written = ReadText(dir.Path(name));
+            if (fs::exists(golden) && ReadText(golden) == written) continue;
+            if (updating) {
+                WriteText(golden, written);
+                std::printf("rewrote %s\n", golden.c_str());
+                continue;
+            }
+            ADD_FAILURE() << name << " differs from its golden copy: "
+                          << (fs::exists(golden) ? FirstDifference(written, ReadText(golden)) : "none kept");
+        }
+    }
+    std::sort(named.begin(), named.end());
+    EXPECT_EQ(FilesIn(FixturePath("golden")), named) << "every golden belongs to one row";
+}
