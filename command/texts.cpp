@@ -54,6 +54,7 @@ std::string KindInWords(const std::string& kind)
 {
     if (kind == "wp") return "waypoints";
     if (kind == "trk") return "tracks";
+    if (kind == kEverythingKind) return "everything";
     return kind;
 }
 

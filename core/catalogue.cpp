@@ -47,8 +47,9 @@ const OutputFormatRow& OutputRow(int position)
 
 bool FormatsCompatible(int inputPosition, int outputPosition)
 {
-    return IsInputPosition(inputPosition) && IsOutputPosition(outputPosition) &&
-           InputFormats[inputPosition].Kind == OutputFormats[outputPosition].Kind;
+    if (!IsInputPosition(inputPosition) || !IsOutputPosition(outputPosition)) return false;
+    const std::string& output = OutputFormats[outputPosition].Kind;
+    return output == kEverythingKind || InputFormats[inputPosition].Kind == output;
 }
 
 bool SameFormat(int inputPosition, int outputPosition)

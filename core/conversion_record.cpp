@@ -87,6 +87,7 @@ void NoteWritten(const WrittenCounts& counts)
     record.written.routes += counts.routes;
     record.written.trackPoints += counts.trackPoints;
     record.written.trackFiles += counts.trackFiles;
+    record.written.tracks += counts.tracks;
 }
 
 void ForgetWritten() { record.written = WrittenCounts{}; }
@@ -98,12 +99,21 @@ std::vector<std::string> CutMessages()
     return messages;
 }
 
-std::string WrittenLine(bool waypoints)
+std::string WrittenLine(WrittenKind kind)
 {
     const WrittenCounts& w = record.written;
     // Why nothing of a kind was written: the input had none, or none usable.
     const std::string nothing = record.unusablePoints == 0 ? " - none were found in the input" : UnusableNote();
-    if (waypoints) {
+    if (kind == WrittenKind::Everything) {
+        if (w.waypoints == 0 && w.routes == 0 && w.trackPoints == 0)
+            return "Written: no waypoints, no routes and no track points" + nothing;
+        std::string line = "Written: " + Counted(w.waypoints, "waypoint", "waypoints") + ", " +
+                           Counted(w.routes, "route", "routes") + ", " +
+                           Counted(w.trackPoints, "track point", "track points");
+        if (w.tracks > 1) line += " in " + std::to_string(w.tracks) + " tracks";
+        return line + UnusableNote();
+    }
+    if (kind == WrittenKind::Waypoints) {
         if (w.waypoints == 0 && w.routes == 0) return "Written: no waypoints and no routes" + nothing;
         return "Written: " + Counted(w.waypoints, "waypoint", "waypoints") + ", " +
                Counted(w.routes, "route", "routes") + UnusableNote();

@@ -19,6 +19,7 @@ struct WrittenCounts {
     std::int64_t routes = 0;
     std::int64_t trackPoints = 0;
     std::int64_t trackFiles = 0;  // native track files; a track image is not one
+    std::int64_t tracks = 0;      // tracks of a document that holds everything
 };
 
 // Set by a reader that rejects its file; the action then writes no output.
@@ -48,7 +49,8 @@ bool IsTimeOfReading(double dayCount);
 // One message per kind of cut noted, in the order first noted.
 std::vector<std::string> CutMessages();
 // What was written, in one line of the progress pane, for a conversion of
-// waypoints (and routes) or of tracks.
-std::string WrittenLine(bool waypoints);
+// waypoints (and routes), of tracks, or of everything the input holds.
+enum class WrittenKind { Waypoints, Tracks, Everything };
+std::string WrittenLine(WrittenKind kind);
 // The same when the input could not be read and nothing was written.
 std::string NothingWrittenLine();

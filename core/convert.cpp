@@ -83,6 +83,10 @@ bool CheckChoices(FrontEnd& f, Conversion& c)
         f.ShowMessage("Input and Output file format types are not the same");
         return false;
     }
+    const std::string& outputKind = OutputFormats[c.outputPosition].Kind;
+    c.mode = outputKind == kEverythingKind                ? ReadMode::Everything
+             : InputFormats[c.inputPosition].Kind == "wp" ? ReadMode::Waypoints
+                                                          : ReadMode::Tracks;
     if (OutputIsAnInput(c)) {
         f.ShowMessage("Output File cannot be the same as the Input File");
         return false;
@@ -118,7 +122,7 @@ void Write(FrontEnd& f, const Conversion& c)
     // What is written now is the output; the track files a reader wrote are
     // the output only when no writer follows them.
     const OutputFormatRow& row = OutputOf(c);
-    const bool tracksWritten = row.writesTracksAsHandedOver && InputOf(c).handsOverTracks;
+    const bool tracksWritten = row.writesTracksAsHandedOver && HandsOverTracks(c);
     if (!tracksWritten) ForgetWritten();
     const std::string file = row.file(c);
     f.AddLine(row.writing);
@@ -130,11 +134,20 @@ void Write(FrontEnd& f, const Conversion& c)
 // The line of what was written, then each limit that cut the input, once.
 void Report(FrontEnd& f, const Conversion& c)
 {
-    const bool waypoints = OutputFormats[c.outputPosition].Kind == "wp";
-    f.AddLine(ReadFailed ? NothingWrittenLine() : WrittenLine(waypoints));
+    const std::string& kind = OutputFormats[c.outputPosition].Kind;
+    const WrittenKind written = kind == "wp"    ? WrittenKind::Waypoints
+                                : kind == "trk" ? WrittenKind::Tracks
+                                                : WrittenKind::Everything;
+    f.AddLine(ReadFailed ? NothingWrittenLine() : WrittenLine(written));
     for (const std::string& message : CutMessages()) f.ShowLimitMessage(message);
 }
 }  // namespace
+
+bool HandsOverTracks(const Conversion& c)
+{
+    const InputFormatRow& row = InputRow(c.inputPosition);
+    return row.handsOverTracks || (c.mode == ReadMode::Everything && row.readsEverything);
+}
 
 bool ReadsEveryChosenFile(int inputPosition, int outputPosition)
 {
@@ -151,8 +164,12 @@ void Convert(FrontEnd& frontEnd)
     ReadFailed = false;
     TrackFilesWritten.clear();
     StartConversionRecord();
-    // Routes of an earlier conversion must never be written beside a later output.
+    // Nothing of an earlier conversion may be written beside or into a later
+    // output: a reader resets only the tables it fills.
+    ClearWaypoints();
+    ClearTracks();
     ClearRoutes();
+    ClearDocumentInfo();
     {
         BusyCursor busy(frontEnd);
         frontEnd.ClearLines();

@@ -7,8 +7,13 @@
 #include <vector>
 
 #include "core/conversion_record.h"
+#include "core/format_rows.h"
 #include "core/frontend.h"
 #include "core/track_destination.h"
+
+// True when the conversion's reader hands its tracks over as it reads them,
+// rather than leaving one track in the store.
+bool HandsOverTracks(const Conversion& c);
 
 // True when the conversion reads every input file chosen together, not only
 // the first one: native track files into one Holux image or one GPX file.

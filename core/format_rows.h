@@ -15,6 +15,10 @@
 
 class FileLook;
 
+// What a reader is asked for: the waypoints and routes, the tracks, or, for
+// an output that holds everything, all the input holds.
+enum class ReadMode { Waypoints, Tracks, Everything };
+
 // One conversion as the Convert action runs it, for the rows' readers and writers.
 struct Conversion {
     std::string inputName;
@@ -22,6 +26,7 @@ struct Conversion {
     std::vector<std::string> inputList;  // the files chosen together; the input name alone otherwise
     int inputPosition = -1;
     int outputPosition = -1;
+    ReadMode mode = ReadMode::Waypoints;
     // What takes the tracks a reader of several hands over, for a track output.
     TrackDestination* tracks = nullptr;
 };
@@ -29,9 +34,11 @@ struct Conversion {
 // The texts both tables show of a format; a format read and written has the
 // same texts in both.
 struct FormatTexts {
-    const char* name;         // for the command line; never changes once released
-    const char* caption;      // shown in the drop-down list
-    const char* kind;         // "wp" (waypoints and routes) or "trk" (tracks)
+    const char* name;     // for the command line; never changes once released
+    const char* caption;  // shown in the drop-down list
+    // "wp" (waypoints and routes) or "trk" (tracks); an output may be "all",
+    // which takes everything an input of either kind holds.
+    const char* kind;
     const char* extensions;   // without dots, "a;b"; empty when the format has none
     const char* description;  // of the file-dialog filter
     const char* pattern;      // of the file-dialog filter
@@ -49,6 +56,9 @@ struct InputFormatRow {
     // Hands each track over as it goes (to Conversion::tracks) rather than
     // leaving one track in the store.
     bool handsOverTracks = false;
+    // The reader honours ReadMode::Everything: it stores the waypoints and
+    // routes and hands every track over.
+    bool readsEverything = false;
     // Several files of this format chosen together can go into one output
     // that holds several tracks (OutputFormatRow::writeChosenFiles).
     bool chosenTogether = false;

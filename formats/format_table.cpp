@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/catalogue.h"
+#include "core/convert.h"
 #include "core/file_names.h"
 #include "core/format_lookup.h"
 #include "core/frontend.h"
@@ -69,7 +70,6 @@ void ReadGpxTracks(const Conversion& c)
     ReadGpxTrackFile(c.inputName, [&](int n) { HandOverTrack(c.outputName, n); });
 }
 
-bool HandsOverTracks(const Conversion& c) { return InputRow(c.inputPosition).handsOverTracks; }
 StoreTimes TimesOf(const Conversion& c) { return InputRow(c.inputPosition).times; }
 
 // Static casts below are safe: each output row makes its own destination.
@@ -97,21 +97,23 @@ void WriteHoluxTrack(const Conversion& c, const std::string& file)
     image.Save(file);
 }
 
-void WriteGpxTracks(const Conversion& c, const std::string&)
+// A document takes the track a reader of one track leaves in the store.
+void FinishDocument(const Conversion& c, const std::string&)
 {
-    auto& gpx = TracksOf<GpxTrackWriter>(c);
-    if (!HandsOverTracks(c)) gpx.AddStoreTrack();
-    gpx.Commit();
+    auto& document = TracksOf<DocumentWriter>(c);
+    if (!HandsOverTracks(c) && InputFormats[c.inputPosition].Kind == "trk") document.TakeStoreTrack(1);
+    document.Finish();
 }
 
-void WriteChosenGpxTracks(const Conversion& c, const std::string&)
+void WriteChosenTracksToDocument(const Conversion& c, const std::string&)
 {
-    auto& gpx = TracksOf<GpxTrackWriter>(c);
+    auto& document = TracksOf<DocumentWriter>(c);
+    int n = 0;
     for (const std::string& name : c.inputList) {
         ReadTrackFile(name);
-        gpx.AddStoreTrack();
+        document.TakeStoreTrack(++n);
     }
-    gpx.Commit();
+    document.Finish();
 }
 
 std::string AsTyped(const Conversion& c) { return c.outputName; }
@@ -265,12 +267,22 @@ constexpr OutputFormatRow kOutputRows[] = {
      .texts = {"gpx-trk", "GPX Track (.gpx)", "trk", "gpx", "GPX Track (*.gpx)", "*.gpx"},
      .writing = "Writing GPX Track file",
      .file = GpxFile,
-     .write = WriteGpxTracks,
+     .write = FinishDocument,
      .extension = ".gpx",
      .tracks = [](const Conversion& c) -> std::unique_ptr<TrackDestination> {
          return std::make_unique<GpxTrackWriter>(GpxFile(c), TimesOf(c));
      },
-     .writeChosenFiles = WriteChosenGpxTracks},
+     .writeChosenFiles = WriteChosenTracksToDocument},
+    {.position = Position(Output::Gpx),
+     .texts = {"gpx", "GPX Waypoints, Routes and Tracks (.gpx)", "all", "gpx", "GPX (*.gpx)", "*.gpx"},
+     .writing = "Writing GPX file",
+     .file = GpxFile,
+     .write = FinishDocument,
+     .extension = ".gpx",
+     .tracks = [](const Conversion& c) -> std::unique_ptr<TrackDestination> {
+         return std::make_unique<GpxDocument>(GpxFile(c), TimesOf(c), kEverything);
+     },
+     .writeChosenFiles = WriteChosenTracksToDocument},
 };
 
 // The checks that make an incomplete row a compile error.
@@ -279,8 +291,8 @@ constexpr bool Filled(const char* text) { return text != nullptr && *text != '\0
 constexpr bool Named(const FormatTexts& t)
 {
     const std::string_view kind = t.kind ? t.kind : "";
-    return Filled(t.name) && Filled(t.caption) && (kind == "wp" || kind == "trk") && t.extensions != nullptr &&
-           Filled(t.description) && Filled(t.pattern);
+    return Filled(t.name) && Filled(t.caption) && (kind == "wp" || kind == "trk" || kind == kEverythingKind) &&
+           t.extensions != nullptr && Filled(t.description) && Filled(t.pattern);
 }
 
 template <typename Row, std::size_t N>
@@ -303,7 +315,9 @@ constexpr bool NamesUnique(const Row (&rows)[N])
 constexpr bool InputsComplete()
 {
     for (const InputFormatRow& row : kInputRows)
-        if (!Named(row.texts) || !Filled(row.loading) || row.read == nullptr) return false;
+        if (!Named(row.texts) || std::string_view(row.texts.kind) == kEverythingKind || !Filled(row.loading) ||
+            row.read == nullptr)
+            return false;
     return true;
 }
 
@@ -320,7 +334,7 @@ static_assert(std::size(kInputRows) == static_cast<std::size_t>(Input::Count), "
 static_assert(std::size(kOutputRows) == static_cast<std::size_t>(Output::Count), "one output row per Output value");
 static_assert(InPlace(kInputRows) && InPlace(kOutputRows), "every row stands at its own position");
 static_assert(NamesUnique(kInputRows) && NamesUnique(kOutputRows), "every format name is used once in its table");
-static_assert(InputsComplete(), "every input row needs its texts, a loading line and a reader");
+static_assert(InputsComplete(), "every input row needs its texts, a kind of its own, a loading line and a reader");
 static_assert(OutputsComplete(),
               "every output row needs its texts, a writing line, a file name, a writer and an extension");
 

@@ -29,7 +29,7 @@ enum class Input : int {
 };
 
 // Output positions.
-enum class Output : int { KesWaypoint, KesTrack, HoluxWaypoint, HoluxTrack, GpxWaypoints, GpxTrack, Count };
+enum class Output : int { KesWaypoint, KesTrack, HoluxWaypoint, HoluxTrack, GpxWaypoints, GpxTrack, Gpx, Count };
 
 constexpr int Position(Input format) { return static_cast<int>(format); }
 constexpr int Position(Output format) { return static_cast<int>(format); }

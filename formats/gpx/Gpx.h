@@ -10,6 +10,7 @@
 #include "core/file_io.h"
 #include "core/store.h"
 #include "core/track_destination.h"
+#include "formats/document/DocumentWriter.h"
 
 // Resets the waypoints and routes, then stores every wpt as a waypoint and
 // every rte in the next route slot from 1.
@@ -21,31 +22,32 @@ void ReadGpxWaypointFile(const std::string& fileName);
 // track. Returns the number of tracks.
 int ReadGpxTrackFile(const std::string& fileName, const std::function<void(int track)>& onTrack = {});
 
+// A GPX 1.1 file of the parts of the store given (kWaypointsAndRoutes,
+// kTracksOnly, kEverything), named fileName exactly.
+class GpxDocument : public DocumentWriter {
+public:
+    GpxDocument(const std::string& fileName, StoreTimes times, unsigned parts);
+
+protected:
+    void Head(std::string& out) override;
+    void Foot(std::string& out) override;
+    void Waypoint(std::string& out, const PointView& point) override;
+    void Route(std::string& out, const GroupView& route, const std::vector<PointView>& points) override;
+    void Track(std::string& out, const GroupView& track, int number) override;
+};
+
 // Writes the store's waypoints and routes to fileName with its extension
 // replaced by ".gpx".
 void WriteGpxWaypointFile(const std::string& fileName, StoreTimes times = StoreTimes::Utc);
 
-// Writes tracks as the trk elements of one GPX file (extension replaced by
-// ".gpx"). Each track is written out as it is added, so memory does not grow
-// with the number of tracks; Commit completes the file and puts it in place.
-// A writer left without Commit leaves no file, and an earlier file of that
-// name as it was.
-class GpxTrackWriter final : public TrackDestination {
+// Tracks as the trk elements of one GPX file (extension replaced by ".gpx"),
+// each written out as it is added, so memory does not grow with the number
+// of tracks; Commit completes the file and puts it in place. A writer left
+// without Commit leaves no file, and an earlier file of that name as it was.
+class GpxTrackWriter final : public GpxDocument {
 public:
-    // Raises FileError when the file cannot be made.
     explicit GpxTrackWriter(const std::string& fileName, StoreTimes times = StoreTimes::Utc);
     // The store's current track, as one more trk with a trkseg per section.
-    void AddStoreTrack();
-    void TakeStoreTrack(int) override { AddStoreTrack(); }
-    int TrackCount() const { return tracks_; }
-    // Completes the file, then names the points the format could not take.
-    void Commit();
-
-private:
-    SafeFileWriter output_;
-    StoreTimes times_;
-    std::string pending_;  // written text not yet handed to the output
-    int tracks_ = 0;
-    std::int64_t points_ = 0;
-    bool leftOut_ = false;  // points without a position GPX allows
+    void AddStoreTrack() { TakeStoreTrack(0); }
+    void Commit() { Finish(); }
 };

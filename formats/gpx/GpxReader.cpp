@@ -32,6 +32,7 @@
 #include "core/store_entry.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
+#include "formats/document/Symbols.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/gpx/GpxNamespaces.h"
 #include "formats/gpx/GpxParserMemory.h"
@@ -410,7 +411,7 @@ private:
         w.Longitude = *point_.longitude;
         w.Name = ToStoreText(point_.name);
         w.Description = DescriptionOf(point_.desc, point_.cmt);
-        if (point_.hasSym) w.Symbol = SymbolFromName(point_.sym);
+        if (point_.hasSym) w.Symbol = ::SymbolFromName(point_.sym);
         w.Altitude = Feet();
         w.DateTime = point_.utc.value_or(kUndatedWaypoint);
         if (!AddWaypoint(std::move(w))) NoteCut(Cut::LaterWaypoints, kMaxWaypoints);
@@ -446,7 +447,7 @@ private:
         p.Longitude = *point_.longitude;
         p.DateTime = point_.utc.value_or(kUndatedWaypoint);
         p.Description = DescriptionOf(point_.desc, point_.cmt);
-        if (point_.hasSym) p.Symbol = SymbolFromName(point_.sym);
+        if (point_.hasSym) p.Symbol = ::SymbolFromName(point_.sym);
         p.Altitude = Feet();
     }
 

@@ -9,7 +9,6 @@
 #include "core/clock.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
-#include "formats/import/Mapsource.h"
 
 namespace gpx {
 namespace {
@@ -80,26 +79,6 @@ std::optional<int> OffsetMinutes(std::string_view text, std::size_t at)
     return (sign == '-' ? -1 : 1) * (hours * 60 + minutes);
 }
 
-// A symbol name as compared: letter case and blanks do not count.
-std::string Compact(std::string_view name)
-{
-    std::string out = UpperText(name);
-    std::erase(out, ' ');
-    return out;
-}
-
-// Table names that were cut at 15 characters, in full, as map programs know them.
-struct FullName {
-    std::int16_t symbol;
-    const char* name;
-};
-constexpr FullName kFullNames[] = {
-    {17, "Convenience Store"},  {36, "Medical Facility"},     {78, "Department Store"},    {79, "Diver Down Flag 1"},
-    {80, "Diver Down Flag 2"},  {96, "Navaid, Green/Red"},    {97, "Navaid, Green/White"}, {100, "Navaid, Red/Green"},
-    {101, "Navaid, Red/White"}, {104, "Navaid, White/Green"}, {105, "Navaid, White/Red"},
-};
-constexpr std::size_t kCutNameLength = 15;
-constexpr std::int16_t kNoSymbol = 0;
 }  // namespace
 
 void AppendEscaped(std::string& out, std::string_view legacy)
@@ -115,6 +94,59 @@ void AppendEscaped(std::string& out, std::string_view legacy)
             if (byte >= 0x80) AppendUtf8(out, LegacyCodePoint(byte));
             else if (byte >= 0x20 || ch == '\t' || ch == '\n' || ch == '\r') out += ch;
         }
+    }
+}
+
+namespace {
+// The length of the well-formed UTF-8 sequence at text[at] and its code
+// point; 0 when the bytes there are not one.
+std::size_t Utf8Sequence(std::string_view text, std::size_t at, char32_t& codePoint)
+{
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = lead < 0x80           ? 1
+                         : (lead >> 5) == 0x6  ? 2
+                         : (lead >> 4) == 0xE  ? 3
+                         : (lead >> 3) == 0x1E ? 4
+                                               : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    codePoint = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[at + k]);
+        if ((next & 0xC0) != 0x80) return 0;
+        codePoint = (codePoint << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are no characters.
+    constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (codePoint < kLeast[length] || (codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF) return 0;
+    return length;
+}
+
+bool XmlAllows(char32_t c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+}  // namespace
+
+void AppendEscapedUtf8(std::string& out, std::string_view utf8)
+{
+    for (std::size_t at = 0; at < utf8.size();) {
+        char32_t c = 0;
+        const std::size_t length = Utf8Sequence(utf8, at, c);
+        if (length == 0) {
+            AppendUtf8(out, 0xFFFD);
+            ++at;
+            continue;
+        }
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default:
+            if (XmlAllows(c)) out.append(utf8.substr(at, length));
+        }
+        at += length;
     }
 }
 
@@ -236,44 +268,6 @@ std::string ToStoreText(std::string_view utf8)
     const std::size_t first = out.find_first_not_of(' ');
     if (first == std::string::npos) return {};
     return out.substr(first, out.find_last_not_of(' ') - first + 1);
-}
-
-std::string SymbolName(std::int16_t symbol)
-{
-    if (symbol == kNoSymbol) return {};
-    for (const FullName& full : kFullNames)
-        if (full.symbol == symbol) return full.name;
-    for (const MapsourceSymbol& row : MapsourceSymbols) {
-        if (row.Native != symbol) continue;
-        std::string name;
-        for (const char* c = row.Name; *c != '\0'; ++c) {
-            name += *c;
-            if (*c == ',') name += ' ';
-        }
-        return name;
-    }
-    return {};
-}
-
-std::int16_t SymbolFromName(std::string_view name)
-{
-    struct Known {
-        std::string name;
-        std::int16_t symbol;
-        bool cut;
-    };
-    // Full names first, so that "Diver Down Flag 2" is not taken for the first cut one.
-    static const std::vector<Known> known = [] {
-        std::vector<Known> list;
-        for (const FullName& full : kFullNames) list.push_back({Compact(full.name), full.symbol, false});
-        for (const MapsourceSymbol& row : MapsourceSymbols)
-            list.push_back({Compact(row.Name), row.Native, std::string_view(row.Name).size() == kCutNameLength});
-        return list;
-    }();
-    const std::string wanted = Compact(name);
-    for (const Known& k : known)
-        if (k.name == wanted || (k.cut && wanted.starts_with(k.name))) return k.symbol;
-    return kDefaultMapsourceSymbol;
 }
 
 }  // namespace gpx

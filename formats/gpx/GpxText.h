@@ -13,13 +13,15 @@ namespace gpx {
 // Appends 8-bit text as UTF-8 XML character data: the special characters
 // escaped, the control bytes XML forbids left out.
 void AppendEscaped(std::string& out, std::string_view legacy);
+// Appends UTF-8 text as XML character data: the special characters escaped,
+// the characters XML forbids left out, and a byte that is not UTF-8 the
+// replacement character U+FFFD.
+void AppendEscapedUtf8(std::string& out, std::string_view utf8);
 
 // Decimals of a latitude or longitude (finer than any survey) and of an
 // elevation in metres (a float's digits are used up well before).
 inline constexpr int kPositionDecimals = 15;
 inline constexpr int kElevationDecimals = 6;
-// Metres beyond which a value is no elevation, but a damaged one.
-inline constexpr double kFarthestElevation = 1e7;
 
 // The shortest decimal that reads back as the same value, in fixed notation
 // (never an exponent, never "-0"), rounded to at most maxDecimals decimals.
@@ -44,13 +46,5 @@ std::optional<double> ParseTime(std::string_view text);
 // break and the blanks around it one blank, a comma a blank (the native
 // files separate their columns by commas), no blanks at either end.
 std::string ToStoreText(std::string_view utf8);
-
-// The name written for a native symbol number; empty for 0, which is also
-// what every reader without symbols leaves, and for numbers without a name.
-std::string SymbolName(std::int16_t symbol);
-// The native symbol number of a name, compared without case and blanks; a
-// name cut short in the symbol table also matches its full form. 70
-// ("Waypoint") for a name that matches none.
-std::int16_t SymbolFromName(std::string_view name);
 
 }  // namespace gpx

@@ -54,7 +54,11 @@ TEST(Catalogue, KindsDecideWhatConvertsIntoWhatAndNamesWhatIsTheSameFormat)
     const int inputs = static_cast<int>(Input::Count), outputs = static_cast<int>(Output::Count);
     for (int in = 0; in < inputs; ++in)
         for (int out = 0; out < outputs; ++out)
-            EXPECT_EQ(FormatsCompatible(in, out), InputFormats[in].Kind == OutputFormats[out].Kind) << in << " " << out;
+            EXPECT_EQ(FormatsCompatible(in, out),
+                      OutputFormats[out].Kind == "all" || InputFormats[in].Kind == OutputFormats[out].Kind)
+                << in << " " << out;
+    EXPECT_TRUE(FormatsCompatible(Position(Input::GpxWaypoints), Position(Output::Gpx)));
+    EXPECT_TRUE(FormatsCompatible(Position(Input::Nmea), Position(Output::Gpx)));
     EXPECT_TRUE(FormatsCompatible(Position(Input::TomTom), Position(Output::GpxWaypoints)));
     EXPECT_FALSE(FormatsCompatible(Position(Input::MapsourceWaypoints), Position(Output::KesTrack)));
     EXPECT_TRUE(FormatsCompatible(Position(Input::MapsourceTracks), Position(Output::HoluxTrack)));

@@ -60,7 +60,8 @@ TEST(StoreEntry, UnusablePositionsAreLeftOutAndUnrealAltitudesBecomeNone)
     }
     // Each left-out point counts once, whether it was a waypoint or a track point.
     NoteWritten({.trackPoints = stored});
-    EXPECT_EQ(WrittenLine(false), "Written: 8 track points; 6 points without a usable position were left out");
+    EXPECT_EQ(WrittenLine(WrittenKind::Tracks),
+              "Written: 8 track points; 6 points without a usable position were left out");
 }
 
 TEST(StoreEntry, ALeftOutPointHandsItsSectionStartToTheNextPointStored)
@@ -92,10 +93,11 @@ TEST(ConversionRecord, TheLineOfWhatWasWrittenInItsRarerForms)
     for (const Case& c : cases) {
         StartConversionRecord();
         NoteWritten(c.written);
-        EXPECT_EQ(WrittenLine(c.waypoints), c.line);
+        EXPECT_EQ(WrittenLine(c.waypoints ? WrittenKind::Waypoints : WrittenKind::Tracks), c.line);
     }
     NoteUnusablePoint();
-    EXPECT_EQ(WrittenLine(true), "Written: no waypoints and no routes; 1 point without a usable position was left out");
+    EXPECT_EQ(WrittenLine(WrittenKind::Waypoints),
+              "Written: no waypoints and no routes; 1 point without a usable position was left out");
 }
 
 TEST(ConversionRecord, RemembersTheTimesOfReadingItStampedUntilTheNextConversion)

@@ -247,7 +247,7 @@ TEST_F(GpxReaderTest, PointsWithoutAValidPositionAreLeftOutAndCounted)
     EXPECT_EQ(WaypointCount, 2);
     EXPECT_EQ(RouteList[1].PointCount, 1);
     // Counted with the points the store leaves out, for the line of what was written.
-    EXPECT_EQ(WrittenLine(true),
+    EXPECT_EQ(WrittenLine(WrittenKind::Waypoints),
               "Written: no waypoints and no routes; 8 points without a usable position were left out");
     EXPECT_TRUE(front.messages.empty());
     EXPECT_FALSE(ReadFailed);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/clock.h"
+#include "formats/document/Symbols.h"
 #include "formats/gpx/GpxText.h"
 
 using namespace gpx;

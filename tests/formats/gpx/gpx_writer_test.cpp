@@ -20,12 +20,13 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 const std::string kLeftOut =
     "Only points with a latitude from -90 to 90 and a longitude from -180 to 180 are saved - this is a limitation of "
     "the gpx format.";
-const std::string kHead =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-    "<gpx version=\"1.1\" creator=\"kesTranscribe\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
-    "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 "
-    "http://www.topografix.com/GPX/1/1/gpx.xsd\">\r\n"
-    "  <metadata><time>2023-03-15T12:00:00Z</time></metadata>\r\n";
+const std::string kHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                          "<gpx version=\"1.1\" creator=\"kesTranscribe\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
+                          "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+                          "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v1\" "
+                          "xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 "
+                          "http://www.topografix.com/GPX/1/1/gpx.xsd\">\r\n"
+                          "  <metadata><time>2023-03-15T12:00:00Z</time></metadata>\r\n";
 
 void SetPoint(TrackPoint& p, double lat, double lon, int section, float metres, double day)
 {

@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "formats/document/DocumentWriter.h"
+
+#include <algorithm>
+
+#include "core/conversion_record.h"
+#include "core/frontend.h"
+#include "core/store.h"
+
+namespace {
+constexpr std::size_t kPieceSize = 1 << 16;
+
+bool Holds(unsigned parts, DocumentPart part) { return (parts & static_cast<unsigned>(part)) != 0; }
+
+bool EndOfTrack(const TrackPoint& p) { return p.Latitude == kNoPosition || p.Longitude == kNoPosition; }
+}  // namespace
+
+DocumentWriter::DocumentWriter(std::string fileName, StoreTimes times, unsigned parts, std::string formatName)
+    : fileName_(std::move(fileName)), times_(times), parts_(parts), formatName_(std::move(formatName))
+{}
+
+DocumentWriter::~DocumentWriter() = default;
+
+void DocumentWriter::OpenOutput()
+{
+    if (!output_) output_ = std::make_unique<SafeFileWriter>(fileName_);
+}
+
+// A document of tracks alone has nothing to put before them: they go
+// straight to the file, after its head.
+void DocumentWriter::Write(std::string_view text)
+{
+    if (intoSpool_) {
+        spool_.Append(text);
+        return;
+    }
+    OpenOutput();
+    output_->Append(text);
+}
+
+void DocumentWriter::PassOn(std::string& out)
+{
+    if (out.size() < kPieceSize) return;
+    Write(out);
+    out.clear();
+}
+
+void DocumentWriter::ForEachTrackPoint(const std::function<void(const PointView&, bool)>& visit) const
+{
+    const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
+    bool newSection = true;
+    for (int i = 0; i < count; ++i) {
+        const TrackPoint& p = TrackPointList[i];
+        if (EndOfTrack(p)) break;  // the end, as in the native file
+        newSection = newSection || p.NewSection == 1;
+        if (!ValidPosition(p.Latitude, p.Longitude)) continue;
+        visit(ViewOfTrackPoint(p, times_), newSection);
+        newSection = false;
+    }
+}
+
+void DocumentWriter::TakeStoreTrack(int)
+{
+    if (!Holds(parts_, DocumentPart::Tracks)) return;
+    const bool streamed = parts_ == kTracksOnly;
+    if (streamed && !headWritten_) {
+        Head(pending_);
+        headWritten_ = true;
+    }
+    ++tracks_;
+    const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
+    for (int i = 0; i < count; ++i) {
+        const TrackPoint& p = TrackPointList[i];
+        if (EndOfTrack(p)) break;
+        if (ValidPosition(p.Latitude, p.Longitude)) ++trackPoints_;
+        else leftOut_ = true;
+    }
+    if (!streamed) {
+        // What was pending belongs before the tracks; nothing is, until Finish.
+        intoSpool_ = true;
+    }
+    Track(pending_, ViewOfTrack(), tracks_);
+    Write(pending_);
+    pending_.clear();
+    intoSpool_ = false;
+}
+
+void DocumentWriter::Finish()
+{
+    std::string& out = pending_;
+    WrittenCounts written;
+    if (!headWritten_) {
+        Head(out);
+        headWritten_ = true;
+    }
+    if (Holds(parts_, DocumentPart::Waypoints)) {
+        const int count = std::clamp(WaypointCount, 0, kMaxWaypoints);
+        for (int i = 1; i <= count; ++i) {
+            const WayPoints& w = WaypointList[i];
+            if (!ValidPosition(w.Latitude, w.Longitude)) {
+                leftOut_ = true;
+                continue;
+            }
+            if (written.waypoints == 0) OpenPart(out, DocumentPart::Waypoints);
+            Waypoint(out, ViewOfWaypoint(w, times_));
+            ++written.waypoints;
+            PassOn(out);
+        }
+        if (written.waypoints > 0) ClosePart(out, DocumentPart::Waypoints);
+    }
+    if (Holds(parts_, DocumentPart::Routes) && RouteCount > 0) {
+        for (int r = 0; r <= kMaxRouteIndex; ++r) {
+            const RouteRecord& route = RouteList[r];
+            if (route.PointCount <= 0) continue;
+            std::vector<PointView> points;
+            const int count = std::min(route.PointCount, kMaxRoutePoints);
+            for (int j = 1; j <= count; ++j) {
+                const RouteWpRecord& p = route.Points[j];
+                if (p.Number == 0) continue;  // no point, as in the native route file
+                if (!ValidPosition(p.Latitude, p.Longitude)) {
+                    leftOut_ = true;
+                    continue;
+                }
+                points.push_back(ViewOfRoutePoint(p, times_));
+            }
+            if (written.routes == 0) OpenPart(out, DocumentPart::Routes);
+            Route(out, ViewOfRoute(route), points);
+            ++written.routes;
+            PassOn(out);
+        }
+        if (written.routes > 0) ClosePart(out, DocumentPart::Routes);
+    }
+    if (parts_ != kTracksOnly && tracks_ > 0) {
+        OpenPart(out, DocumentPart::Tracks);
+        Write(out);
+        out.clear();
+        spool_.PlayBack([&](std::string_view piece) { Write(piece); });
+        ClosePart(out, DocumentPart::Tracks);
+    }
+    Foot(out);
+    Write(out);
+    out.clear();
+    output_->Commit();
+    written.trackPoints = trackPoints_;
+    written.tracks = tracks_;
+    NoteWritten(written);
+    if (leftOut_)
+        Front().ShowLimitMessage("Only points with a latitude from -90 to 90 and a longitude from -180 to 180 are "
+                                 "saved - this is a limitation of the " +
+                                 formatName_ + " format.");
+}

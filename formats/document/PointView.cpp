@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "formats/document/PointView.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "core/conversion_record.h"
+#include "core/text_encoding.h"
+#include "formats/document/Symbols.h"
+#include "formats/native/Kes.h"
+
+namespace {
+// The decimal a float stands for, as a double: 209.8f gives 209.8, not
+// 209.8000030517578, so that a value kept as a float is written as it was read.
+double AsDecimal(float value)
+{
+    char digits[64];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    double decimal = value;
+    std::from_chars(digits, end, decimal);
+    return decimal;
+}
+
+double Elevation(double metres) { return std::fabs(metres) < kFarthestElevation ? metres : NAN; }
+
+// A day count the native files hold, as a time: none where it is only the
+// time of reading. Day counts keep milliseconds.
+std::optional<UtcTime> TimeOf(double dayCount, StoreTimes times)
+{
+    if (times == StoreTimes::TimeOfReading || IsTimeOfReading(dayCount)) return std::nullopt;
+    return UtcTimeOfDayCount(dayCount, 3);
+}
+
+// A known detail keeps what it has; a value out of range is none.
+PointValues Checked(PointValues values)
+{
+    values.metres = Elevation(values.metres);
+    return values;
+}
+}  // namespace
+
+bool ValidPosition(double latitude, double longitude)
+{
+    return std::isfinite(latitude) && std::isfinite(longitude) && latitude >= -90 && latitude <= 90 &&
+           longitude >= -180 && longitude <= 180;
+}
+
+PointView ViewOfWaypoint(const WayPoints& w, StoreTimes times)
+{
+    PointView view{w.Latitude, w.Longitude, {}, {}};
+    if (w.Detail.known) {
+        view.texts = w.Detail.texts;
+        view.values = Checked(w.Detail.values);
+        return view;
+    }
+    view.texts.name = LegacyToUtf8(w.Name);
+    view.texts.description = LegacyToUtf8(w.Description);
+    view.texts.symbol = SymbolName(w.Symbol);
+    if (w.Altitude != kNoAltitude)
+        view.values.metres = Elevation(AsDecimal(static_cast<float>(w.Altitude / kFeetPerMetre)));
+    if (w.DateTime != kUndatedWaypoint) view.values.time = TimeOf(w.DateTime, times);
+    return view;
+}
+
+PointView ViewOfRoutePoint(const RouteWpRecord& p, StoreTimes)
+{
+    PointView view{p.Latitude, p.Longitude, {}, {}};
+    if (p.Detail.known) {
+        view.texts = p.Detail.texts;
+        view.values = Checked(p.Detail.values);
+        return view;
+    }
+    // A route point's time is a copy or the time the routes were reset, and
+    // its altitude is kept by one reader only: neither is the point's own.
+    view.texts.name = LegacyToUtf8(p.Name);
+    view.texts.description = LegacyToUtf8(p.Description);
+    view.texts.symbol = SymbolName(p.Symbol);
+    return view;
+}
+
+PointView ViewOfTrackPoint(const TrackPoint& p, StoreTimes times)
+{
+    PointView view{p.Latitude, p.Longitude, {}, {}};
+    if (p.Known) {
+        if (const PointTexts* texts = TextsOf(p)) view.texts = *texts;
+        view.values = Checked(p.Values);
+        return view;
+    }
+    // An altitude the native track file shows as -777 feet is none.
+    if (TrackFeet(p.Altitude) != -777) view.values.metres = Elevation(AsDecimal(p.Altitude));
+    view.values.time = TimeOf(p.DateTime, times);
+    return view;
+}
+
+GroupView ViewOfRoute(const RouteRecord& route)
+{
+    const GroupDetail& d = route.Detail;
+    if (d.known) return {d.name, d.comment, d.description, d.source, d.type, d.link, d.linkText, d.linkType, d.number};
+    GroupView view;
+    view.name = LegacyToUtf8(route.Name);
+    view.description = LegacyToUtf8(route.Description);
+    return view;
+}
+
+GroupView ViewOfTrack()
+{
+    const GroupDetail& d = TrackProps.Detail;
+    if (d.known) return {d.name, d.comment, d.description, d.source, d.type, d.link, d.linkText, d.linkType, d.number};
+    // The native track file keeps the name where its reader finds the description.
+    GroupView view;
+    const bool named = !TrackProps.Name.empty();
+    view.name = LegacyToUtf8(named ? TrackProps.Name : TrackProps.Description);
+    if (named) view.description = LegacyToUtf8(TrackProps.Description);
+    return view;
+}

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Points, routes and tracks as the outputs that keep everything (GPX, KML,
+// GeoJSON, CSV) see them: what the input held where its reader kept it, and
+// otherwise what the native fields say, without the values the native files
+// invent (the time of reading, the date of an undated waypoint).
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/store.h"
+
+struct PointView {
+    double latitude = 0;
+    double longitude = 0;
+    PointTexts texts;    // UTF-8
+    PointValues values;  // NaN and negative counts: none
+};
+
+struct GroupView {
+    std::string name, comment, description, source, type;
+    std::string link, linkText, linkType;
+    std::int32_t number = -1;
+};
+
+PointView ViewOfWaypoint(const WayPoints& w, StoreTimes times);
+PointView ViewOfRoutePoint(const RouteWpRecord& p, StoreTimes times);
+PointView ViewOfTrackPoint(const TrackPoint& p, StoreTimes times);
+GroupView ViewOfRoute(const RouteRecord& route);
+// Of the track the store holds.
+GroupView ViewOfTrack();
+
+// A latitude from -90 to 90 and a longitude from -180 to 180, both finite.
+bool ValidPosition(double latitude, double longitude);
+// Metres beyond which a value is no elevation, but a damaged one.
+inline constexpr double kFarthestElevation = 1e7;

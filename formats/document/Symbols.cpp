@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "formats/document/Symbols.h"
+
+#include <string_view>
+#include <vector>
+
+#include "core/text_fields.h"
+#include "formats/import/Mapsource.h"
+
+namespace {
+// A symbol name as compared: letter case and blanks do not count.
+std::string Compact(std::string_view name)
+{
+    std::string out = UpperText(name);
+    std::erase(out, ' ');
+    return out;
+}
+
+// Table names that were cut at 15 characters, in full, as map programs know them.
+struct FullName {
+    std::int16_t symbol;
+    const char* name;
+};
+constexpr FullName kFullNames[] = {
+    {17, "Convenience Store"},  {36, "Medical Facility"},     {78, "Department Store"},    {79, "Diver Down Flag 1"},
+    {80, "Diver Down Flag 2"},  {96, "Navaid, Green/Red"},    {97, "Navaid, Green/White"}, {100, "Navaid, Red/Green"},
+    {101, "Navaid, Red/White"}, {104, "Navaid, White/Green"}, {105, "Navaid, White/Red"},
+};
+constexpr std::size_t kCutNameLength = 15;
+constexpr std::int16_t kNoSymbol = 0;
+}  // namespace
+
+std::string SymbolName(std::int16_t symbol)
+{
+    if (symbol == kNoSymbol) return {};
+    for (const FullName& full : kFullNames)
+        if (full.symbol == symbol) return full.name;
+    for (const MapsourceSymbol& row : MapsourceSymbols) {
+        if (row.Native != symbol) continue;
+        std::string name;
+        for (const char* c = row.Name; *c != '\0'; ++c) {
+            name += *c;
+            if (*c == ',') name += ' ';
+        }
+        return name;
+    }
+    return {};
+}
+
+std::int16_t SymbolFromName(std::string_view name)
+{
+    struct Known {
+        std::string name;
+        std::int16_t symbol;
+        bool cut;
+    };
+    // Full names first, so that "Diver Down Flag 2" is not taken for the first cut one.
+    static const std::vector<Known> known = [] {
+        std::vector<Known> list;
+        for (const FullName& full : kFullNames) list.push_back({Compact(full.name), full.symbol, false});
+        for (const MapsourceSymbol& row : MapsourceSymbols)
+            list.push_back({Compact(row.Name), row.Native, std::string_view(row.Name).size() == kCutNameLength});
+        return list;
+    }();
+    const std::string wanted = Compact(name);
+    for (const Known& k : known)
+        if (k.name == wanted || (k.cut && wanted.starts_with(k.name))) return k.symbol;
+    return kDefaultMapsourceSymbol;
+}
