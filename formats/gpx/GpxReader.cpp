@@ -194,6 +194,7 @@ private:
         } else {
             Front().ShowMessage("The GPX file is damaged at " + where + ": " + reason +
                                 ". Only what comes before it was read.");
+            NoteReadInPart();
         }
     }
 
