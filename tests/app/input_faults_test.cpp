@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "tests/support/format_positions.h"
 #include "tests/support/sample_files.h"
 #include "tests/support/test_files.h"
 
@@ -46,7 +47,8 @@ TEST(InputFaults, ARefusedInputLeavesTheOutputAsItWasAndFails)
         EXPECT_EQ(files(), filesBefore);
     }
     // The window's pane says the same.
-    const HeadlessResult window = RunHeadless({"4", "0", dir.Path("kept.wpt"), dir.Path("track.trk")});
+    const HeadlessResult window =
+        RunHeadless({kMapsendWaypoint, kKesWaypoint, dir.Path("kept.wpt"), dir.Path("track.trk")});
     EXPECT_TRUE(HasLine(window.lines, "message: This is not a Waypoint file"));
     EXPECT_TRUE(HasLine(window.lines, "Unable to Open File"));
     EXPECT_TRUE(HasLine(window.lines, "Written: nothing - the input file could not be read"));
