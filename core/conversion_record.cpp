@@ -13,6 +13,8 @@ namespace {
 struct Record {
     std::vector<std::pair<Cut, int>> cuts;  // each kind once, in the order first noted
     std::int64_t unusablePoints = 0;
+    bool readInPart = false;
+    std::string endInsideRecord;  // the kind of file that ends inside a record
     WrittenCounts written;
     // The earliest and latest time of reading stamped.
     double firstStamp = std::numeric_limits<double>::infinity();
@@ -81,6 +83,16 @@ void NoteCut(Cut cut, int kept)
 
 void NoteUnusablePoint() { ++record.unusablePoints; }
 
+void NoteEndInsideRecord(const std::string& fileKind)
+{
+    if (record.endInsideRecord.empty()) record.endInsideRecord = fileKind;
+    record.readInPart = true;
+}
+
+void NoteReadInPart() { record.readInPart = true; }
+
+bool InputReadInPart() { return record.readInPart; }
+
 void NoteWritten(const WrittenCounts& counts)
 {
     record.written.waypoints += counts.waypoints;
@@ -96,14 +108,19 @@ std::vector<std::string> CutMessages()
 {
     std::vector<std::string> messages;
     for (const auto& [cut, kept] : record.cuts) messages.push_back(CutMessage(cut, kept));
+    if (!record.endInsideRecord.empty())
+        messages.push_back("The " + record.endInsideRecord +
+                           " file ends inside a record: what came before it was read.");
     return messages;
 }
 
 std::string WrittenLine(WrittenKind kind)
 {
     const WrittenCounts& w = record.written;
-    // Why nothing of a kind was written: the input had none, or none usable.
-    const std::string nothing = record.unusablePoints == 0 ? " - none were found in the input" : UnusableNote();
+    // Why nothing of a kind was written: the input (or the part of it read) had none, or none usable.
+    const std::string nothing = record.unusablePoints != 0 ? UnusableNote()
+                                : record.readInPart        ? " - none were found in the part of the input read"
+                                                           : " - none were found in the input";
     if (kind == WrittenKind::Everything) {
         if (w.waypoints == 0 && w.routes == 0 && w.trackPoints == 0)
             return "Written: no waypoints, no routes and no track points" + nothing;

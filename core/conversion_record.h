@@ -34,6 +34,13 @@ void StartConversionRecord();
 void NoteCut(Cut cut, int kept);
 // A point whose position is not a number was left out of the store.
 void NoteUnusablePoint();
+// The input ends inside a record of the file kind named ("MapSource"): what
+// came before it was read, the rest is lost. Announced with the cuts.
+void NoteEndInsideRecord(const std::string& fileKind);
+// The input was read only in part (a reader that says why itself notes it so).
+void NoteReadInPart();
+// True when the input was damaged and read only in part: data was left out.
+bool InputReadInPart();
 // A writer completed a file holding these counts.
 void NoteWritten(const WrittenCounts& counts);
 // Forgets what was written so far, for a step that writes the conversion's
@@ -46,7 +53,8 @@ void ForgetWritten();
 double StampTimeOfReading();
 bool IsTimeOfReading(double dayCount);
 
-// One message per kind of cut noted, in the order first noted.
+// One message per kind of cut noted, in the order first noted, then the
+// message of an input that ends inside a record.
 std::vector<std::string> CutMessages();
 // What was written, in one line of the progress pane, for a conversion of
 // waypoints (and routes), of tracks, or of everything the input holds.

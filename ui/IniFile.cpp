@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/IniFile.h"
 
+#include <cerrno>
 #include <charconv>
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
 #include <stdexcept>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "core/file_io.h"
@@ -30,21 +32,53 @@ bool SameText(std::string_view a, std::string_view b)
     return true;
 }
 
+// A settings file of ours holds a few short lines. A larger file is not one
+// (its content is ignored, and it is never rewritten), nor is anything but a
+// regular file: a FIFO would hold the start until someone wrote into it.
+constexpr std::size_t kLargestSettingsFile = 64 << 10;
+
+enum class Content { Missing, Read, NotOurs, Unreadable };
+
 struct Lines {
     std::vector<std::string> text;
     std::string lineEnd = "\r\n";  // kept as the file has it
-    bool exists = false;
+    Content content = Content::Missing;
 };
+
+// The file's bytes, when it is a regular file of at most the largest size.
+Content ReadSettingsBytes(const std::string& path, std::string& bytes)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? Content::Missing : Content::Unreadable;
+    struct stat info {};
+    Content content = Content::Read;
+    if (::fstat(fd, &info) != 0) {
+        content = Content::Unreadable;
+    } else if (!S_ISREG(info.st_mode) || info.st_size > static_cast<off_t>(kLargestSettingsFile)) {
+        content = Content::NotOurs;
+    } else {
+        // One byte more than the largest size tells a file that grew meanwhile.
+        bytes.resize(kLargestSettingsFile + 1);
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) content = Content::Unreadable;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        if (got > kLargestSettingsFile) content = Content::NotOurs;
+        bytes.resize(content == Content::Read ? got : 0);
+    }
+    ::close(fd);
+    return content;
+}
 
 Lines Load(const std::string& path)
 {
     Lines lines;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return lines;
-    lines.exists = true;
-    std::ostringstream whole;
-    whole << in.rdbuf();
-    const std::string content = whole.str();
+    std::string content;
+    lines.content = ReadSettingsBytes(path, content);
     bool endSeen = false;
     std::size_t start = 0;
     for (std::size_t i = 0; i < content.size(); ++i) {
@@ -145,6 +179,10 @@ int IniFile::ReadInteger(const std::string& section, const std::string& key, int
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
     Lines lines = Load(path_);
+    // Our keys alone written over a file that could not be read, or is not
+    // ours, would lose everything else it holds.
+    if (lines.content == Content::Unreadable || lines.content == Content::NotOurs)
+        throw std::runtime_error("Unable to write to " + path_);
     const Place place = Find(lines, section, key);
     const std::string entry = key + "=" + value;
     if (place.keyFound) {

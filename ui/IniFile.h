@@ -13,14 +13,16 @@ public:
     const std::string& Path() const { return path_; }
 
     // The value (trimmed, one pair of enclosing quotes removed), or the default
-    // when the file, the section or the key is missing.
+    // when the file, the section or the key is missing. Only a regular file of
+    // at most 64 KB is read: any other is not a settings file of ours.
     std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue) const;
     // A decimal integer; anything else, including a number out of range, gives the default.
     int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
 
     // Replaces the key's line, or adds the key at the end of its section, or
     // adds the section at the end of the file. Throws std::runtime_error
-    // "Unable to write to <path>" when the file cannot be written.
+    // "Unable to write to <path>" when the file cannot be written, or cannot
+    // be read or is not ours (rewriting it would lose what else it holds).
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int value);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/gpx/GpxParserMemory.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -17,33 +18,44 @@ struct Account {
     bool reached = false;
 } account;
 
+// What a block really takes: the parser keeps a small block for every name
+// it meets, so the header and the allocator's own word and rounding count
+// as much as the bytes asked for.
+std::size_t Cost(std::size_t size)
+{
+    constexpr std::size_t kGrain = alignof(std::max_align_t);
+    const std::size_t bytes = sizeof(Header) + size + sizeof(std::size_t);
+    return bytes < size ? SIZE_MAX : (bytes + kGrain - 1) / kGrain * kGrain;
+}
+
 bool Allowed(std::size_t more)
 {
-    if (more <= account.allowance - account.held) return true;
+    if (more <= account.allowance - std::min(account.held, account.allowance)) return true;
     account.reached = true;
     return false;
 }
 
 void* Allocate(std::size_t size)
 {
-    if (!Allowed(size)) return nullptr;
+    if (!Allowed(Cost(size))) return nullptr;
     auto* block = static_cast<Header*>(std::malloc(sizeof(Header) + size));
     if (block == nullptr) return nullptr;
     block->size = size;
-    account.held += size;
+    account.held += Cost(size);
     return block + 1;
 }
 
+// A block that grows may be copied: the old and the new one are held at once.
 void* Reallocate(void* memory, std::size_t size)
 {
     if (memory == nullptr) return Allocate(size);
     Header* block = static_cast<Header*>(memory) - 1;
     const std::size_t old = block->size;
-    if (size > old && !Allowed(size - old)) return nullptr;
+    if (size > old && !Allowed(Cost(size))) return nullptr;
     auto* moved = static_cast<Header*>(std::realloc(block, sizeof(Header) + size));
     if (moved == nullptr) return nullptr;
     moved->size = size;
-    account.held = account.held - old + size;
+    account.held = account.held - Cost(old) + Cost(size);
     return moved + 1;
 }
 
@@ -51,7 +63,7 @@ void Free(void* memory)
 {
     if (memory == nullptr) return;
     Header* block = static_cast<Header*>(memory) - 1;
-    account.held -= block->size;
+    account.held -= Cost(block->size);
     std::free(block);
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The memory the XML parser may take beyond its input buffer. It keeps the
+// The memory the XML parser may take, its input buffer included. It keeps the
 // name of every kind of element and attribute it meets for the whole
 // document, so a file of millions of different names would otherwise cost
 // gigabytes: past the allowance an allocation fails, the parser reports that
@@ -16,7 +16,8 @@ namespace gpx {
 // alive holds.
 const XML_Memory_Handling_Suite& CountedParserMemory();
 
-// Starts a parser's account: it may hold `allowance` bytes.
+// Starts a parser's account: it may hold `allowance` bytes, each block
+// counted with what the allocator adds to it.
 void StartParserAccount(std::size_t allowance);
 // True when an allocation was refused since the account started.
 bool ParserAllowanceReached();

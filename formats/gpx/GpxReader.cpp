@@ -50,9 +50,12 @@ constexpr std::size_t kLongestText = 1 << 16;  // of one element's text; the res
 constexpr XML_Index kLongestToken = 8 << 20;   // bytes the parser may hold for one unfinished token
 // The parser keeps every open element; GPX with its extensions nests a dozen.
 constexpr std::size_t kDeepest = 1000;
-// What the parser may hold besides its input buffer (which grows to twice the
-// longest stretch of input it holds): a GPX file needs some kilobytes.
-constexpr std::size_t kParserAllowance = 16 << 20;
+// All the parser may hold, its input buffer included, so that the whole
+// process stays within 64 MB: the buffer takes the file up to 32 MB, or a
+// chunk grown to hold the longest item while the old one is copied (about
+// 34 MB); the names of a real file take some kilobytes of the rest.
+constexpr std::size_t kParserMemory = 44 << 20;
+const char* const kOverAllowance = "more different element and attribute names than the reader holds";
 
 enum class Want { Waypoints, Tracks };
 enum class Node : std::uint8_t { Gpx, Wpt, Rte, Rtept, Trk, Trkseg, Trkpt, Text };
@@ -154,10 +157,14 @@ private:
     void Feed(ByteReader& file)
     {
         const std::size_t piece = file.remaining() <= kWholeFile ? std::max<std::size_t>(file.remaining(), 1) : kChunk;
-        StartParserAccount(2 * std::max<std::size_t>(piece, kChunk + kLongestToken) + kParserAllowance);
+        StartParserAccount(kParserMemory);
         XML_Index fed = 0;
         for (;;) {
             auto* buffer = static_cast<std::uint8_t*>(XML_GetBuffer(parser_, static_cast<int>(piece)));
+            if (buffer == nullptr && ParserAllowanceReached()) {
+                Damaged(kOverAllowance);
+                return;
+            }
             if (buffer == nullptr) throw std::bad_alloc();
             // Copied a chunk at a time, so that the input's pages are handed back as they are passed.
             std::size_t got = 0;
@@ -167,8 +174,7 @@ private:
             const XML_Status status = XML_ParseBuffer(parser_, static_cast<int>(got), last);
             if (failure_) std::rethrow_exception(failure_);
             if (status == XML_STATUS_ERROR) {
-                if (ParserAllowanceReached())
-                    stopReason_ = "more different element and attribute names than the reader holds";
+                if (ParserAllowanceReached()) stopReason_ = kOverAllowance;
                 Damaged(stopReason_.empty() ? XML_ErrorString(XML_GetErrorCode(parser_)) : stopReason_);
                 return;
             }
@@ -195,6 +201,7 @@ private:
         } else {
             Front().ShowMessage("The GPX file is damaged at " + where + ": " + reason +
                                 ". Only what comes before it was read.");
+            NoteReadInPart();
         }
     }
 
@@ -250,6 +257,11 @@ private:
             return;
         }
         const int declared = namespaces_.Declare(attributes, open_.size());
+        if (declared == NamespaceScopes::kTooLong) {
+            stopReason_ = "namespace names longer than the reader holds";
+            Stop();
+            return;
+        }
         // Split in one pass: every element of the file comes here.
         std::size_t length = 0, colon = 0;
         for (; name[length] != '\0'; ++length)

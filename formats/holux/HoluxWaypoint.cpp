@@ -162,6 +162,7 @@ void ReadHoluxWaypointFile(const std::string& fileName)
     ClearWaypoints();
     ClearRoutes();
     const ByteReader file = ByteReader::FromFile(fileName);
+    if (file.size() < kReadSize) NoteEndInsideRecord(holux::kFileKind);
     ImageFields fields(file.rest(), kReadSize, 0);
     ReadRoutes(fields, ReadWaypoints(fields));
 }

@@ -15,6 +15,7 @@
 #include "core/store.h"
 #include "core/store_entry.h"
 #include "core/text_fields.h"
+#include "formats/import/nmea.h"
 
 namespace {
 std::string_view Part(std::string_view text, std::size_t from, std::size_t count)
@@ -36,9 +37,11 @@ int WholeNumber(std::string_view text)
     return value;
 }
 
-double Coordinate(std::string_view field, std::size_t degreeDigits)
+// Degrees, then minutes: six characters of the rest of the field.
+double Coordinate(std::string_view field, std::size_t paddedDegreeDigits)
 {
     const std::string_view text = Part(field, 0, 15);
+    const std::size_t degreeDigits = DegreeDigits(text, paddedDegreeDigits);
     return TextToFloat(Part(text, 0, degreeDigits)) + TextToFloat(Part(text, degreeDigits, 6)) / 60.0;
 }
 

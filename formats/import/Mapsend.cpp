@@ -11,6 +11,7 @@
 
 #include "core/byte_reader.h"
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/frontend.h"
 #include "core/store.h"
@@ -22,6 +23,7 @@ constexpr std::int32_t kTrackKind = 2;
 constexpr std::size_t kTrackPointSize = 28;
 constexpr std::size_t kWaypointRecordSize = 30;
 constexpr double kSecondsPerDay = 86400.0;
+const char* const kFileKind = "MapSend";
 
 struct MapsendHeader {
     int version = 0;
@@ -80,6 +82,14 @@ bool ReadWaypointRecord(ByteReader& file, MapsendWaypointRecord& r)
            file.f64(r.negatedLatitude);
 }
 
+// A file of the other kind, or of no MapSend kind, is refused: nothing is
+// written over an output that may hold what the user wants to keep.
+void Reject(const std::string& message)
+{
+    Front().ShowMessage(message);
+    ReadFailed = true;
+}
+
 // The file's doubles may hold any bit pattern; one beyond the single range
 // becomes an infinity (as the hardware rounds it) instead of an undefined cast.
 float ToSingle(double value)
@@ -107,19 +117,20 @@ void ReadMapsendTrackFile(const std::string& fileName)
     ByteReader file = ByteReader::FromFile(fileName);
     const MapsendHeader header = ReadHeader(file);
     if (header.kind != kTrackKind) {
-        Front().ShowMessage("This is not a Track file");
+        Reject("This is not a Track file");
         return;
     }
     TrackProps.Name = ReadCountedString(file);
     std::int32_t count = 0;
-    file.i32(count);
+    if (!file.i32(count)) NoteEndInsideRecord(kFileKind);
     const std::size_t trailer = header.version >= 3 ? 1 : 0;
     // The count only bounds the loop: a file that ends early (or a count far
-    // beyond its size) ends with the last whole record.
+    // beyond its size) ends with the last whole record, and says so.
     for (std::int32_t k = 0; k < count; ++k) {
         MapsendTrackPoint p;
-        if (!ReadTrackPoint(file, header.version, p)) break;
-        file.skip(trailer);
+        const bool whole = ReadTrackPoint(file, header.version, p);
+        if (!whole || !file.skip(trailer)) NoteEndInsideRecord(kFileKind);
+        if (!whole) break;
         if (p.validity == 0) continue;
         const TrackPoint t{-p.negatedLatitude, p.longitude, TrackProps.PointCount == 0 ? 1 : 0, p.altitude,
                            p.seconds / kSecondsPerDay + kUnixEpochDay};
@@ -132,17 +143,20 @@ void ReadMapsendWaypointFile(const std::string& fileName)
     ClearWaypoints();
     ByteReader file = ByteReader::FromFile(fileName);
     if (ReadHeader(file).kind != kWaypointKind) {
-        Front().ShowMessage("This is not a Waypoint file");
+        Reject("This is not a Waypoint file");
         return;
     }
     std::int32_t count = 0;
-    file.i32(count);
+    if (!file.i32(count)) NoteEndInsideRecord(kFileKind);
     const double now = NowLocal();
     for (std::int32_t k = 0; k < count; ++k) {
         std::string name = ReadCountedString(file);
         std::string comment = ReadCountedString(file);
         MapsendWaypointRecord r;
-        if (!ReadWaypointRecord(file, r)) break;
+        if (!ReadWaypointRecord(file, r)) {
+            NoteEndInsideRecord(kFileKind);
+            break;
+        }
         WayPoints w = ResetWaypoint();
         w.Name = std::move(name);
         w.Description = std::move(comment);

@@ -26,10 +26,13 @@ std::int32_t MpsFeet(bool present, double metres)
     return RoundHalfEven<std::int32_t>(whole * kFeetPerMetre, kNoFeet);
 }
 
-void SkipZeroTerminated(ByteReader& file)
+// False when the file ends before the zero byte.
+bool SkipZeroTerminated(ByteReader& file)
 {
     std::uint8_t c = 0;
-    while (file.u8(c) && c != 0) {}
+    while (file.u8(c))
+        if (c == 0) return true;
+    return false;
 }
 
 class MpsReader {
@@ -43,7 +46,7 @@ public:
     {
         while (!file_.at_end()) {
             std::int32_t length = 0;
-            const std::uint8_t type = ReadRecordHeader(file_, length);
+            const std::uint8_t type = ReadRecordHeaderOf(file_, length);
             if (length < 0) return;     // damaged framing: nothing after it can be trusted
             if (length == 0) continue;  // an empty body
             const std::size_t end = file_.position() + static_cast<std::size_t>(length);
@@ -132,8 +135,9 @@ void ReadMapsourceMpsFile(const std::string& fileName, const std::string& output
         Front().ShowMessage("The file is created by a version of MapSource later than 4.13. Result from this version "
                             "may be unpredictable.");
 
-    Skip(file, 7);
-    for (int t = 0; t < 3; ++t) SkipZeroTerminated(file);
+    bool headerWhole = Skip(file, 7);
+    for (int t = 0; t < 3; ++t) headerWhole = headerWhole && SkipZeroTerminated(file);
+    if (!headerWhole) NoteEndInsideRecord(kFileKind);
 
     MpsReader(file, outputName).ReadRecords();
 }

@@ -114,7 +114,7 @@ public:
     {
         while (!file_.at_end()) {
             std::int32_t length = 0;
-            const std::uint8_t type = ReadRecordHeader(file_, length);
+            const std::uint8_t type = ReadRecordHeaderOf(file_, length);
             if (length < 0) return;     // damaged framing: nothing after it can be trusted
             if (length == 0) continue;  // an empty body
             const std::size_t size = static_cast<std::size_t>(length);
@@ -331,9 +331,10 @@ void ReadMapsourceGdbFile(const std::string& fileName, const std::string& output
         Front().ShowMessage("The file is created by a version of MapSource later than 6.5. Result from this version "
                             "may be unpredictable.");
 
-    Skip(file, 7);
+    bool headerWhole = Skip(file, 7);
     const int texts = headerType < kThreeTextHeader ? 4 : 3;
-    for (int t = 0; t < texts; ++t) ReadZeroTerminated(file);
+    for (int t = 0; t < texts && headerWhole; ++t) headerWhole = ReadZeroTerminated(file).ends_with('\0');
+    if (!headerWhole) NoteEndInsideRecord(kFileKind);
 
     GdbReader(file, outputName, version).ReadRecords();
 }

@@ -23,6 +23,8 @@
 namespace mapsource {
 
 inline constexpr std::int32_t kNoFeet = -777;
+inline constexpr const char* kFileKind = "MapSource";
+inline constexpr std::size_t kRecordHeaderSize = 5;  // body length and type letter
 
 // Reads that fail move to the end of the file, so that a record cut short can
 // never be continued from a wrong offset by a later, smaller read.
@@ -36,6 +38,18 @@ inline bool Read(ByteReader& file, std::int32_t& v) { return file.i32(v) || AtEn
 inline bool Read(ByteReader& file, std::uint32_t& v) { return file.u32(v) || AtEnd(file); }
 inline bool Read(ByteReader& file, double& v) { return file.f64(v) || AtEnd(file); }
 inline bool Skip(ByteReader& file, std::size_t count) { return file.skip(count) || AtEnd(file); }
+
+// Reads the next record's header, saying so when the file ends inside the
+// header or inside the body it announces. A length below 0 ends the reading:
+// the file's own (damaged framing) or the end met inside the header.
+inline std::uint8_t ReadRecordHeaderOf(ByteReader& file, std::int32_t& length)
+{
+    const bool headerWhole = file.remaining() >= kRecordHeaderSize;
+    const std::uint8_t type = ReadRecordHeader(file, length);
+    if (!headerWhole || (length > 0 && static_cast<std::size_t>(length) > file.remaining()))
+        NoteEndInsideRecord(kFileKind);
+    return type;
+}
 
 // A waypoint filled with what both file kinds give it; nothing for a waypoint
 // at 0,0, which marks a position that was never set.

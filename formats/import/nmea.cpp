@@ -3,6 +3,7 @@
 // the "$GPGGA" that came before it.
 #include "formats/import/nmea.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -51,9 +52,10 @@ std::optional<int> WholeNumber(std::string_view text)
     return value;
 }
 
-// Degrees are the first `degreeDigits` characters, minutes the rest.
-double Coordinate(std::string_view text, std::size_t degreeDigits)
+// Degrees, then minutes: the rest of the field.
+double Coordinate(std::string_view text, std::size_t paddedDegreeDigits)
 {
+    const std::size_t degreeDigits = DegreeDigits(text, paddedDegreeDigits);
     return TextToFloat(Part(text, 0, degreeDigits)) +
            TextToFloat(Part(text, degreeDigits, std::string_view::npos)) / 60.0;
 }
@@ -101,6 +103,14 @@ void StoreFix(const Sentence& line, double pendingFeet, TrackPoint& p)
     p.DateTime = FixTime(line);
 }
 }  // namespace
+
+std::size_t DegreeDigits(std::string_view field, std::size_t paddedDegreeDigits)
+{
+    const std::size_t whole = std::min(field.find_first_not_of("0123456789"), field.size());
+    const bool plain = whole == field.size() || field[whole] == '.' || field[whole] == ',';
+    if (!plain || whole >= paddedDegreeDigits + 2) return paddedDegreeDigits;
+    return whole < 2 ? 0 : whole - 2;
+}
 
 void ReadNmeaLogFile(const std::string& fileName)
 {

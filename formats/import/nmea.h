@@ -2,6 +2,15 @@
 // NMEA 0183 logs of "$GPRMC" and "$GPGGA" sentences, read as one track.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 void ReadNmeaLogFile(const std::string& fileName);
+
+// How many leading characters of a ddmm.mmm position field (dddmm.mmm for a
+// longitude: `paddedDegreeDigits` 3) are degrees. Some writers leave out the
+// leading zeros ("921.186" for 9 degrees 21.186 minutes): the minutes are
+// always the last two digits of the whole part, so a shorter whole part is
+// read by value. Any other field splits as a zero-padded one.
+std::size_t DegreeDigits(std::string_view field, std::size_t paddedDegreeDigits);

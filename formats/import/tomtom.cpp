@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/byte_reader.h"
+#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/store.h"
 #include "core/store_entry.h"
@@ -22,6 +23,7 @@ constexpr std::size_t kSkipperBody = 20;
 constexpr std::size_t kRecordHead = 5;  // type byte and record length
 constexpr std::size_t kPointHead = 13;  // type byte, record length, longitude, latitude
 constexpr double kCoordinateScale = 100000.0;
+const char* const kFileKind = "TomTom";
 
 // Plain ranges, not the locale's idea of a letter.
 bool IsNameByte(std::uint8_t c)
@@ -49,17 +51,21 @@ void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
     std::uint8_t type = 0;
     while (file.u8(type)) {
         if (type == kSkipperType) {
-            if (!file.skip(kSkipperBody)) file.seek(file.size());
-            continue;
+            if (file.skip(kSkipperBody)) continue;
+            NoteEndInsideRecord(kFileKind);
+            break;
         }
         const std::size_t start = file.position() - 1;
         const bool point = type == kPointType || type == kExtendedPointType;
         std::int32_t length = 0;
         // A length the record cannot have leaves no way to the next record:
         // the reading ends with what was read.
-        if (!file.i32(length) || length < static_cast<std::int32_t>(point ? kPointHead : kRecordHead) ||
-            static_cast<std::size_t>(length) > file.size() - start)
+        const bool lengthRead = file.i32(length);
+        if (!lengthRead || (length > 0 && static_cast<std::size_t>(length) > file.size() - start)) {
+            NoteEndInsideRecord(kFileKind);
             break;
+        }
+        if (length < static_cast<std::int32_t>(point ? kPointHead : kRecordHead)) break;
         const std::size_t end = start + static_cast<std::size_t>(length);
         ByteReader record(file.rest().first(end - file.position()));
         file.seek(end);

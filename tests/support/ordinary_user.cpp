@@ -10,11 +10,13 @@
 bool DropPermissionOverride()
 {
     if (::geteuid() != 0) return true;
+    // Reading and searching have an override of their own.
     if (::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) != 0) return false;
+    if (::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) != 0) return false;
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct data[2]{};
     if (::syscall(SYS_capget, &header, data) != 0) return false;
-    const unsigned bit = 1u << CAP_DAC_OVERRIDE;
+    const unsigned bit = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
     data[0].effective &= ~bit;
     data[0].permitted &= ~bit;
     data[0].inheritable &= ~bit;

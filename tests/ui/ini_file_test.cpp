@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "tests/support/ordinary_user.h"
 #include "tests/support/test_files.h"
@@ -92,4 +94,41 @@ TEST(IniFile, TheSettingsFileIsReplacedLikeAnyOutput)
     if (result == kCannotDropPrivilege) GTEST_SKIP() << "cannot give up root's permission override here";
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadText(real), "[Input File]\r\nFile Format=4\r\n");
+}
+
+TEST(IniFile, OnlyARegularFileOfAtMost64KbIsOursToReadAndRewrite)
+{
+    TempDir dir;
+    const std::string keys = "[Input File]\r\nFile Format=3\r\n";
+    WriteText(dir.Path("64k.ini"), keys + std::string((64 << 10) - keys.size(), ';'));
+    EXPECT_EQ(IniFile(dir.Path("64k.ini")).ReadInteger("Input File", "File Format", -1), 3);
+    WriteText(dir.Path("large.ini"), keys + std::string(64 << 10, ';'));
+    ASSERT_EQ(::mkfifo(dir.Path("fifo.ini").c_str(), 0600), 0);
+    ::alarm(20);  // a FIFO opened for reading would wait for a writer forever
+    for (const char* name : {"large.ini", "fifo.ini"}) {
+        IniFile ini(dir.Path(name));
+        EXPECT_EQ(ini.ReadInteger("Input File", "File Format", -1), -1) << name;
+        EXPECT_THROW(ini.WriteInteger("Input File", "File Format", 4), std::runtime_error) << name;
+    }
+    ::alarm(0);
+    EXPECT_EQ(ReadText(dir.Path("large.ini")), keys + std::string(64 << 10, ';'));
+}
+
+TEST(IniFile, AFileThatCannotBeReadIsNeverRewrittenWithOurKeysAlone)
+{
+    TempDir dir;
+    const std::string path = dir.Path("kesTranscribe.ini");
+    WriteText(path, "[Mine]\r\nx=y\r\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write);
+    const int result = RunAsOrdinaryUser([&] {
+        try {
+            IniFile(path).WriteInteger("Input File", "File Format", 4);
+            return 1;
+        } catch (const std::runtime_error& error) {
+            return std::string(error.what()) == "Unable to write to " + path ? 0 : 2;
+        }
+    });
+    if (result == kCannotDropPrivilege) GTEST_SKIP() << "cannot give up root's permission override here";
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadText(path), "[Mine]\r\nx=y\r\n");
 }

@@ -295,6 +295,8 @@ TEST_F(GpxReaderTest, DamagedOrHostileInputGivesAClearMessageAndKeepsWhatCameBef
         {"half a million different element names", Gpx(two + names), "The GPX file is damaged at line 5, column ",
          false, 2},
         {"billion laughs", bomb, "The GPX file is damaged at line ", false, 0},
+        {"a namespace name of 2 MB", Gpx(two + "<x xmlns:p=\"urn:" + std::string(2 << 20, 'y') + "\"/>"),
+         "The GPX file is damaged at line 5, column 2097172: namespace names longer than the reader holds.", false, 2},
         // A file up to 32 MB is parsed whole; a longer one in chunks, where one item may not pass 8 MB.
         {"a long item", Gpx(two + "<wpt lat=\"3\" lon=\"3\" note=\"" + std::string(9 << 20, 'x') + "\"/>"), "", false,
          3},

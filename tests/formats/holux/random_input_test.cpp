@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/store.h"
 #include "core/text_fields.h"
@@ -102,4 +103,22 @@ TEST(HoluxRandomInput, TrackImagesOfAnyContentReadSafely)
     FeedAll([](const std::string& in, const std::string& out) { ReadHoluxTrackFile(in, out); }, 8122026,
             ReadText(dir.Path("valid.tlg")));
     UnpinClock();
+}
+
+TEST(HoluxRandomInput, AnImageEndingBeforeItsLastRecordIsReadInPart)
+{
+    TempDir dir;
+    const struct {
+        bool track;
+        std::size_t size;
+        bool inPart;
+    } cases[] = {{false, 0, true}, {false, 23419, true}, {false, 23420, false},
+                 {true, 0, true},  {true, 131307, true}, {true, 131308, false}};
+    for (const auto& c : cases) {
+        WriteText(dir.Path("in"), std::string(c.size, '\0'));
+        StartConversionRecord();
+        if (c.track) ReadHoluxTrackFile(dir.Path("in"), dir.Path("out.plt"));
+        else ReadHoluxWaypointFile(dir.Path("in"));
+        EXPECT_EQ(InputReadInPart(), c.inPart) << c.track << " " << c.size;
+    }
 }

@@ -60,6 +60,35 @@ TEST_F(MagellanCard, WaypointFieldsChecksumAndHemispheres)
     EXPECT_EQ(WaypointList[3].Altitude, kNoAltitude);
 }
 
+// As a common peer writes them: no leading zeros. Minutes keep six characters.
+TEST_F(MagellanCard, PositionsWithoutLeadingZerosAreReadByValue)
+{
+    const struct {
+        const char *latitude, *longitude;
+        double expectedLatitude, expectedLongitude;
+    } cases[] = {
+        {"921.186", "131.000", -(9 + 21.186 / 60), 1 + 31.0 / 60},
+        {"0921.18678", "00131.00099", -(9 + 21.186 / 60), 1 + 31.0 / 60},
+        {"5.5", "10", -5.5 / 60, 10.0 / 60},
+    };
+    std::string card;
+    for (const auto& c : cases) {
+        card += std::string("$PMGNWPL,") + c.latitude + ",S," + c.longitude + ",E,,,P\r\n";
+        card += std::string("$PMGNTRK,") + c.latitude + ",S," + c.longitude + ",E,,,120000,A,,010120\r\n";
+    }
+    ReadWaypoints(card);
+    ReadTrack(card);
+    ASSERT_EQ(WaypointCount, static_cast<int>(std::size(cases)));
+    ASSERT_EQ(TrackProps.PointCount, static_cast<int>(std::size(cases)));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].latitude);
+        EXPECT_DOUBLE_EQ(WaypointList[i + 1].Latitude, cases[i].expectedLatitude);
+        EXPECT_DOUBLE_EQ(WaypointList[i + 1].Longitude, cases[i].expectedLongitude);
+        EXPECT_DOUBLE_EQ(TrackPointList[i].Latitude, cases[i].expectedLatitude);
+        EXPECT_DOUBLE_EQ(TrackPointList[i].Longitude, cases[i].expectedLongitude);
+    }
+}
+
 TEST_F(MagellanCard, WaypointAltitudeZeroIsNoneAndNullIslandIsDropped)
 {
     ReadWaypoints("$PMGNWPL,0000.000,N,00000.000,E,5,M,ORIGIN\r\n"

@@ -7,6 +7,7 @@
 
 #include "core/byte_reader.h"
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/store.h"
 #include "core/text_fields.h"
@@ -119,43 +120,66 @@ TEST_F(MapsendTest, InvalidRecordsAreSkippedAndOnlyTheFirstStoredPointStartsASec
     EXPECT_EQ(TrackPointList[2].NewSection, 0);
 }
 
-TEST_F(MapsendTest, WrongKindShowsAMessageAndLeavesThatPartEmpty)
+TEST_F(MapsendTest, WrongKindIsRefusedWithAMessageAndLeavesThatPartEmpty)
 {
     TrackProps.PointCount = 3;
     TrackProps.Name = "stale";
     ByteBuilder waypointFile = Header('4', 1);
     waypointFile.i32(1);
     AddWaypoint(waypointFile, "A", "", 1, 0, 0, 0);
+    ReadFailed = false;
     Track(waypointFile);
+    EXPECT_TRUE(ReadFailed);
     EXPECT_EQ(TrackProps.PointCount, 0);
     EXPECT_EQ(TrackProps.Name, "");
 
     WaypointCount = 4;
+    ReadFailed = false;
     Waypoints(TrackHeader('4', "T", 0));
+    EXPECT_TRUE(ReadFailed);
     EXPECT_EQ(WaypointCount, 0);
 
+    ReadFailed = false;
     Track(ByteBuilder().text("short"));  // no header at all
+    EXPECT_TRUE(ReadFailed);
+    ReadFailed = false;
     EXPECT_EQ(front.messages, (std::vector<std::string>{"This is not a Track file", "This is not a Waypoint file",
                                                         "This is not a Track file"}));
 }
 
-TEST_F(MapsendTest, CountsBeyondTheFileEndWithTheLastWholeRecord)
+TEST_F(MapsendTest, CountsBeyondTheFileEndWithTheLastWholeRecordAndSaysSo)
 {
+    const auto readInPart = [this](bool track, const ByteBuilder& file) {
+        StartConversionRecord();
+        if (track) Track(file);
+        else Waypoints(file);
+        return InputReadInPart();
+    };
     ByteBuilder cut = TrackHeader('4', "T", 5);
     AddPoint(cut, '4', 1, 0, 0, 0);
     AddPoint(cut, '4', 2, 0, 0, 0);
     cut.fill(20, 0x11);  // half a record
-    Track(cut);
+    EXPECT_TRUE(readInPart(true, cut));
     EXPECT_EQ(TrackProps.PointCount, 2);
+    EXPECT_EQ(CutMessages(),
+              std::vector<std::string>{"The MapSend file ends inside a record: what came before it was read."});
 
     ByteBuilder huge = TrackHeader('0', "T", std::numeric_limits<std::int32_t>::max());
     for (int i = 0; i < 3; ++i) AddPoint(huge, '0', i, 0, 0, 0);
-    Track(huge);
+    EXPECT_TRUE(readInPart(true, huge));
     EXPECT_EQ(TrackProps.PointCount, 3);
+
+    ByteBuilder trailerCut = TrackHeader('4', "T", 1);
+    AddPoint(trailerCut, '4', 1, 0, 0, 0);
+    trailerCut.bytes.pop_back();  // the byte after the last record
+    EXPECT_TRUE(readInPart(true, trailerCut));
+    EXPECT_EQ(TrackProps.PointCount, 1);
+    EXPECT_TRUE(readInPart(true, TrackHeader('4', "T", 1).text("")));
+    EXPECT_TRUE(readInPart(true, Header('4', 2).u8(9).text("name")));  // no count
 
     ByteBuilder negative = TrackHeader('0', "Neg", -4);
     AddPoint(negative, '0', 1, 0, 0, 0);
-    Track(negative);
+    EXPECT_FALSE(readInPart(true, negative));
     EXPECT_EQ(TrackProps.PointCount, 0);
     EXPECT_EQ(TrackProps.Name, "Neg");
 
@@ -164,7 +188,7 @@ TEST_F(MapsendTest, CountsBeyondTheFileEndWithTheLastWholeRecord)
     AddWaypoint(waypoints, "One", "c", 1, 0, 0, 0);
     AddWaypoint(waypoints, "Two", "c", 1, 0, 0, 0);
     waypoints.u8(5).text("Thr");  // name cut short, no record
-    Waypoints(waypoints);
+    EXPECT_TRUE(readInPart(false, waypoints));
     EXPECT_EQ(WaypointCount, 2);
     EXPECT_EQ(WaypointList[2].Name, "Two");
     EXPECT_EQ(WaypointList[3].Name, "");
@@ -289,6 +313,7 @@ TEST_F(MapsendTest, RandomAndTruncatedInputsEndCleanly)
 
 TEST_F(MapsendTest, RealTrackFiles)
 {
+    StartConversionRecord();
     ReadMapsendTrackFile(FixturePath("mapsend/mapsend.trk"));
     EXPECT_EQ(TrackProps.Name, "Track");
     ASSERT_EQ(TrackProps.PointCount, 64);
@@ -305,4 +330,5 @@ TEST_F(MapsendTest, RealTrackFiles)
     EXPECT_FLOAT_EQ(TrackPointList[1].Altitude, 203);
     EXPECT_NEAR(TrackPointList[1999].Longitude, -86.84725, 1e-6);
     EXPECT_TRUE(front.messages.empty());
+    EXPECT_FALSE(InputReadInPart());
 }

@@ -8,6 +8,7 @@
 
 #include "core/byte_reader.h"
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/convert.h"
 #include "core/store.h"
 #include "formats/format_table.h"
@@ -608,7 +609,9 @@ TEST_F(GdbReaderTest, RecordCutShortKeepsWhatWasReadWhole)
     ByteBuilder file = GdbHead(108);
     AddTrack(file, "cut", {Pt().lat(1).lon(1), Pt().lat(2).lon(2), Pt().lat(3).lon(3)});
     file.bytes.resize(file.size() - 15);  // inside the third point's position
+    StartConversionRecord();
     Read(file);
+    EXPECT_TRUE(InputReadInPart());
     EXPECT_EQ(TrackProps.PointCount, 2);
     EXPECT_EQ(TrackFilesWritten.size(), 1u);
 
@@ -619,7 +622,18 @@ TEST_F(GdbReaderTest, RecordCutShortKeepsWhatWasReadWhole)
     const std::size_t lengthAt = GdbHead(108).size();
     shortLength.put<std::int32_t>(lengthAt, 20);
     AddWaypoint(shortLength, Wpt().name("whole"));
+    for (const std::size_t headerCut : {1, 4}) {  // the file ends inside the next record's header
+        ByteBuilder cutHeader = GdbHead(108);
+        AddWaypoint(cutHeader, Wpt().name("whole"));
+        cutHeader.fill(headerCut, 0);
+        StartConversionRecord();
+        Read(cutHeader);
+        EXPECT_TRUE(InputReadInPart());
+        EXPECT_EQ(WaypointCount, 1);
+    }
+    StartConversionRecord();
     Read(shortLength);
+    EXPECT_FALSE(InputReadInPart());
     EXPECT_EQ(WaypointCount, 0);  // the framing broke: the next header is not where the length says
 }
 

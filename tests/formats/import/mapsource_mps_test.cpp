@@ -9,6 +9,7 @@
 
 #include "core/byte_reader.h"
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/convert.h"
 #include "core/store.h"
 #include "formats/format_table.h"
@@ -377,7 +378,9 @@ TEST_F(MpsReaderTest, RecordCutShortKeepsOnlyWholePositions)
     const std::size_t full = whole.size();
     // Cut inside the comment: the position is whole, the symbol takes the default.
     whole.bytes.resize(full - 41 - 5);
+    StartConversionRecord();
     Read(whole);
+    EXPECT_TRUE(InputReadInPart());
     ASSERT_EQ(WaypointCount, 1);
     EXPECT_EQ(WaypointList[1].Description, "long com");
     EXPECT_EQ(WaypointList[1].Symbol, 70);
@@ -385,6 +388,12 @@ TEST_F(MpsReaderTest, RecordCutShortKeepsOnlyWholePositions)
     whole.bytes.resize(full - 41 - 13 - 9 - 2);
     Read(whole);
     EXPECT_EQ(WaypointCount, 0);
+    // Cut inside the header's texts: no record is reached.
+    ByteBuilder head = MpsHead(103);
+    head.bytes.resize(head.size() - 3);
+    StartConversionRecord();
+    Read(head);
+    EXPECT_TRUE(InputReadInPart());
 }
 
 TEST(MapsourceBlocks, SymbolTableAndLookup)

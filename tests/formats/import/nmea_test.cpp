@@ -72,6 +72,32 @@ TEST_F(NmeaLog, PositionsAndHemispheres)
     EXPECT_EQ(TrackProps.Description, "");
 }
 
+// Fields without their leading zeros are read by value; padded ones as ever.
+TEST_F(NmeaLog, PositionsWithoutLeadingZerosAreReadByValue)
+{
+    const struct {
+        const char *latitude, *longitude;
+        double expectedLatitude, expectedLongitude;
+    } cases[] = {
+        {"921.186", "131.000", -(9 + 21.186 / 60), 1 + 31.0 / 60},
+        {"0921.186", "00131.000", -(9 + 21.186 / 60), 1 + 31.0 / 60},
+        {"21.5", "7", -21.5 / 60, 7.0 / 60},
+        {"4807.038", "1131,000", -(48 + 7.038 / 60), 11 + 31.0 / 60},
+        {"04807.038", "12345.5", -(4 + 807.038 / 60), 123 + 45.5 / 60},  // longer: split as padded
+        {"-921.186", "", -(-9 + 21.186 / 60), 0},                        // not digits: split as padded
+    };
+    std::string log;
+    for (const auto& c : cases)
+        log += std::string("$GPRMC,123519,A,") + c.latitude + ",S," + c.longitude + ",E,,,230394\r\n";
+    Read(log);
+    ASSERT_EQ(TrackProps.PointCount, static_cast<int>(std::size(cases)));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].latitude);
+        EXPECT_DOUBLE_EQ(TrackPointList[i].Latitude, cases[i].expectedLatitude);
+        EXPECT_DOUBLE_EQ(TrackPointList[i].Longitude, cases[i].expectedLongitude);
+    }
+}
+
 // 48.5 seconds are stored a hair below the half: the written time text keeps
 // that second rather than rounding twice into the next one.
 TEST_F(NmeaLog, AHalfSecondIsWrittenInItsOwnSecond)

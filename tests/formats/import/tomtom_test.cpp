@@ -3,6 +3,7 @@
 
 #include <random>
 
+#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/store.h"
 #include "core/text_fields.h"
@@ -142,14 +143,18 @@ TEST_F(TomTomTest, ARecordCutShortByTheFileEndIsNotRead)
     ByteBuilder b;
     AddPoint(b, 100000, 200000, "Whole");
     b.u8(2).i32(18).i32(-250000).u8(0x10);  // the latitude has one byte of four
+    StartConversionRecord();
     Read(b);
+    EXPECT_TRUE(InputReadInPart());
     ASSERT_EQ(WaypointCount, 1);
     EXPECT_EQ(WaypointList[1].Name, "Whole");
 
     ByteBuilder skipper;
     AddPoint(skipper, 1, 1, "");
     skipper.u8(1).fill(5, 0x02);  // a cut skipper yields nothing
+    StartConversionRecord();
     Read(skipper);
+    EXPECT_TRUE(InputReadInPart());
     EXPECT_EQ(WaypointCount, 1);
 }
 

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Whole processes on inputs built to push memory up: each must stay under
+# 64 MB of peak memory (maximum resident set size, from /usr/bin/time).
+#   bash bench/memory_cases.sh [BUILD_DIR]    # build folder "build" by default
+# Prints per case the wall time, the peak memory and the first message it
+# printed (its last line when it printed none).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+bash scripts/install-packages.sh time
+bin=$(cd "$build/bin" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/kes-memory.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+measure() {  # LABEL COMMAND...
+  local label=$1 status=0 seconds kb last
+  shift
+  /usr/bin/time -q -f '%e %M' -o "$work/time" "$@" >"$work/printed" 2>&1 || status=$?
+  read -r seconds kb <"$work/time"
+  last=$(grep -m1 -e '^kes-convert: ' -e '^message: ' "$work/printed" || grep -v '^$' "$work/printed" | tail -1 || true)
+  printf '%-52s %6s s %6.1f MB  %s  exit %d: %s\n' "$label" "$seconds" "$(awk -v k="$kb" 'BEGIN { print k / 1024 }')" \
+    "$(awk -v k="$kb" 'BEGIN { print (k < 65536 ? "under 64 MB" : "OVER 64 MB ") }')" "$status" "${last:0:70}"
+}
+
+gpx() {  # FILE ATTRIBUTE_FORMAT: 220,000 waypoints, each with one attribute
+  {
+    printf '<?xml version="1.0"?>\n<gpx version="1.1" xmlns="http://www.topografix.com/GPX/1/1">\n'
+    awk -v f="$2" 'BEGIN { for (i = 0; i < 220000; i++) printf "<wpt lat=\"1\" lon=\"2\" " f "/>\n", i }'
+    printf '</gpx>\n'
+  } >"$1"
+}
+gpx "$work/names.gpx" 'a%0120d="1"'
+gpx "$work/values.gpx" 'a="%0120d"'
+
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) processors"
+measure "GPX, $(($(stat -c %s "$work/values.gpx") / 1000000)) MB, one attribute name (for comparison)" \
+  "$bin/kes-convert" -q -i gpx-wpt "$work/values.gpx" -O "$work/values.wpt"
+measure "GPX, $(($(stat -c %s "$work/names.gpx") / 1000000)) MB, 220,000 different attribute names" \
+  "$bin/kes-convert" -q -i gpx-wpt "$work/names.gpx" -O "$work/names.wpt"
+
+if [ -x "$bin/kesTranscribe" ]; then
+  # A copy of the window program, so that its settings file is the one beside it.
+  mkdir -p -m 700 "$work/runtime" "$work/window"
+  cp "$bin/kesTranscribe" "$work/window/"
+  window() {  # LABEL
+    measure "$1" timeout 60 env XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen KESTRANSCRIBE_REPORT=1 \
+      "$work/window/kesTranscribe"
+  }
+  settings=$work/window/kesTranscribe.ini
+  window "window starts and closes, no settings file"
+  rm -f "$settings"
+  { printf '[Input File]\r\nFile Format=8\r\n'; head -c 100000000 < <(yes '; a line of a file that is not ours'); } \
+    >"$settings"
+  window "window starts and closes, 100 MB settings file"
+  rm -f "$settings"
+  mkfifo "$settings"
+  window "window starts and closes, a FIFO as settings file"
+fi
