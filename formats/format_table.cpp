@@ -65,9 +65,9 @@ void HoluxTrackOutputs(const Conversion& c, std::vector<std::string>& files)
     for (int slot = 1; slot <= 5; ++slot) files.push_back(TrackFileName(c.outputName, slot));
 }
 
-void ReadGpxTracks(const Conversion& c)
+void ReadGpx(const Conversion& c)
 {
-    ReadGpxTrackFile(c.inputName, [&](int n) { HandOverTrack(c.outputName, n); });
+    ReadGpxFile(c.inputName, c.mode, [&](int n) { HandOverTrack(c.outputName, n); });
 }
 
 StoreTimes TimesOf(const Conversion& c) { return InputRow(c.inputPosition).times; }
@@ -212,13 +212,15 @@ constexpr InputFormatRow kInputRows[] = {
      .texts = kGpxWaypointTexts,
      .recognise = IsGpxFile,
      .loading = "Loading GPX Waypoints",
-     .read = [](const Conversion& c) { ReadGpxWaypointFile(c.inputName); }},
+     .read = ReadGpx,
+     .readsEverything = true},
     {.position = Position(Input::GpxTracks),
      .texts = {"gpx-trk", "GPX Tracks (.gpx)", "trk", "gpx", "GPX Track (*.gpx)", "*.gpx"},
      .recognise = IsGpxFile,
      .loading = "Loading GPX Tracks",
-     .read = ReadGpxTracks,
-     .handsOverTracks = true},
+     .read = ReadGpx,
+     .handsOverTracks = true,
+     .readsEverything = true},
 };
 
 constexpr OutputFormatRow kOutputRows[] = {

@@ -34,6 +34,7 @@
 #include "core/text_fields.h"
 #include "formats/document/Symbols.h"
 #include "formats/gpx/Gpx.h"
+#include "formats/gpx/GpxElements.h"
 #include "formats/gpx/GpxNamespaces.h"
 #include "formats/gpx/GpxParserMemory.h"
 #include "formats/gpx/GpxText.h"
@@ -57,28 +58,6 @@ constexpr std::size_t kDeepest = 1000;
 constexpr std::size_t kParserMemory = 44 << 20;
 const char* const kOverAllowance = "more different element and attribute names than the reader holds";
 
-enum class Want { Waypoints, Tracks };
-enum class Node : std::uint8_t { Gpx, Wpt, Rte, Rtept, Trk, Trkseg, Trkpt, Text };
-enum class Field : std::uint8_t { Name, Desc, Cmt, Sym, Ele, Time };
-
-struct Point {
-    std::optional<double> latitude, longitude;
-    std::optional<double> metres, utc;
-    std::string name, desc, cmt, sym;  // UTF-8 as in the file
-    bool hasSym = false;
-};
-
-std::optional<Field> FieldOf(std::string_view local)
-{
-    if (local == "name") return Field::Name;
-    if (local == "desc") return Field::Desc;
-    if (local == "cmt") return Field::Cmt;
-    if (local == "sym") return Field::Sym;
-    if (local == "ele") return Field::Ele;
-    if (local == "time") return Field::Time;
-    return std::nullopt;
-}
-
 // The description the native files get: desc, or cmt when there is no desc.
 std::string DescriptionOf(const std::string& desc, const std::string& cmt)
 {
@@ -98,13 +77,6 @@ std::optional<double> Longitude(const char* text)
     const auto value = ParseDecimal(text);
     if (!value || *value < -180 || *value > 180) return std::nullopt;
     return value;
-}
-
-std::optional<double> Elevation(const std::string& text)
-{
-    const auto metres = ParseDecimal(text);
-    if (!metres || std::fabs(*metres) >= kFarthestElevation) return std::nullopt;
-    return metres;
 }
 
 // Expat knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII; Windows-1252, the
@@ -127,7 +99,7 @@ int XMLCALL OnUnknownEncoding(void* unknownName, const XML_Char* name, XML_Encod
 
 class GpxReader {
 public:
-    GpxReader(Want want, const std::function<void(int)>& onTrack) : want_(want), onTrack_(onTrack)
+    GpxReader(ReadMode mode, const std::function<void(int)>& onTrack) : mode_(mode), onTrack_(onTrack)
     {
         parser_ = XML_ParserCreate_MM(nullptr, &CountedParserMemory(), nullptr);
         if (parser_ == nullptr) throw std::bad_alloc();
@@ -273,10 +245,10 @@ private:
             StartRoot(prefix, scope, local);
             return;
         }
-        // Elements of other namespaces are extensions: skipped whatever their names.
-        const bool ofGpx = scope == nullptr ? prefix.empty() : scope->ofDocument;
-        const auto child = ofGpx ? ChildOf(open_.back(), local) : std::nullopt;
-        if (!child) {
+        const bool ofDocument = scope == nullptr ? prefix.empty() : scope->ofDocument;
+        const std::string_view uri = scope == nullptr ? std::string_view() : std::string_view(scope->name);
+        const auto child = ChildOf(open_.back(), local, ofDocument, uri, mode_, field_);
+        if (!child || (*child == Node::Text && !KeepsText())) {
             namespaces_.Forget(declared);
             skipDepth_ = 1;
             return;
@@ -289,11 +261,12 @@ private:
         case Node::Rte: StartRoute(); break;
         case Node::Trk: StartTrack(); break;
         case Node::Trkseg: sectionStart_ = true; break;
+        case Node::Link: StartLink(attributes); break;
         case Node::Text:
             text_.clear();
             XML_SetCharacterDataHandler(parser_, OnText);
             break;
-        case Node::Gpx: break;
+        default: break;
         }
     }
 
@@ -311,39 +284,6 @@ private:
         rootSeen_ = true;
         if (scope != nullptr) namespaces_.SetDocument(scope->name);
         open_.push_back(Node::Gpx);
-    }
-
-    // The known element `local` inside `parent`; nothing for what is skipped.
-    std::optional<Node> ChildOf(Node parent, std::string_view local)
-    {
-        const bool waypoints = want_ == Want::Waypoints;
-        switch (parent) {
-        case Node::Gpx:
-            if (waypoints && local == "wpt") return Node::Wpt;
-            if (waypoints && local == "rte") return Node::Rte;
-            if (!waypoints && local == "trk") return Node::Trk;
-            return std::nullopt;
-        case Node::Rte:
-        case Node::Trk: {
-            if (parent == Node::Rte && local == "rtept") return Node::Rtept;
-            if (parent == Node::Trk && local == "trkseg") return Node::Trkseg;
-            const auto field = FieldOf(local);
-            if (field != Field::Name && field != Field::Desc && field != Field::Cmt) return std::nullopt;
-            field_ = *field;
-            return Node::Text;
-        }
-        case Node::Trkseg: return local == "trkpt" ? std::optional(Node::Trkpt) : std::nullopt;
-        case Node::Wpt:
-        case Node::Rtept:
-        case Node::Trkpt:
-            if (const auto field = FieldOf(local)) {
-                field_ = *field;
-                return Node::Text;
-            }
-            return std::nullopt;
-        case Node::Text: return std::nullopt;
-        }
-        return std::nullopt;
     }
 
     void End()
@@ -367,31 +307,39 @@ private:
         case Node::Rte: FinishRoute(); break;
         case Node::Trk: FinishTrack(); break;
         case Node::Gpx: rootClosed_ = true; break;
-        case Node::Trkseg: break;
+        default: break;
         }
     }
 
-    // The text of a field goes to the point, route or track it belongs to.
-    void EndText()
+    // The element a text belongs to: the one that holds it, or, for the text
+    // of a link, an author or an extension, the one that holds that.
+    Node OwnerOfText() const
     {
-        const Node owner = open_.back();
-        const bool ofPoint = owner == Node::Wpt || owner == Node::Rtept || owner == Node::Trkpt;
-        switch (field_) {
-        case Field::Name: (ofPoint ? point_.name : groupName_) = text_; break;
-        case Field::Desc: (ofPoint ? point_.desc : groupDesc_) = text_; break;
-        case Field::Cmt: (ofPoint ? point_.cmt : groupCmt_) = text_; break;
-        case Field::Sym:
-            point_.sym = text_;
-            point_.hasSym = true;
-            break;
-        case Field::Ele: point_.metres = Elevation(text_); break;
-        case Field::Time: point_.utc = ParseTime(text_); break;
-        }
+        std::size_t at = open_.size() - 1;
+        while (at > 0 && (open_[at] == Node::Link || open_[at] == Node::Author || open_[at] == Node::PointExtension ||
+                          open_[at] == Node::Extensions))
+            --at;
+        return open_[at];
+    }
+
+    // Only the first link of an element is kept, with its own text and type.
+    bool KeepsText() const { return open_.back() != Node::Link || linkKept_; }
+
+    void EndText() { TakeText(field_, text_, OwnerOfText(), point_, group_, DocumentInfo); }
+
+    void StartLink(const XML_Char** attributes)
+    {
+        const Node owner = OwnerOfText();
+        const std::string& held = IsPoint(owner) ? point_.texts.link : IsGroup(owner) ? group_.link : DocumentInfo.link;
+        linkKept_ = held.empty();
+        if (!linkKept_) return;
+        for (const XML_Char** a = attributes; a[0] != nullptr; a += 2)
+            if (std::strcmp(a[0], "href") == 0) TakeLink(a[1], owner, point_, group_, DocumentInfo);
     }
 
     void StartPoint(const XML_Char** attributes)
     {
-        point_ = Point{};
+        point_ = PointRead{};
         for (const XML_Char** a = attributes; a[0] != nullptr; a += 2) {
             // Each character is looked at only while the ones before it match.
             const char* n = a[0];
@@ -411,7 +359,15 @@ private:
         return false;
     }
 
-    float Feet() const { return point_.metres ? static_cast<float>(*point_.metres * kFeetPerMetre) : kNoAltitude; }
+    float Feet() const
+    {
+        return std::isfinite(point_.values.metres) ? static_cast<float>(point_.values.metres * kFeetPerMetre)
+                                                   : kNoAltitude;
+    }
+
+    std::optional<double> DayCount() const { return point_.values.time ? point_.dayCount : std::nullopt; }
+
+    PointDetail Detail() const { return {true, point_.texts, point_.values}; }
 
     // Past the store's capacity the later waypoints are left out; the routes
     // after them are still read.
@@ -421,19 +377,18 @@ private:
         WayPoints w = ResetWaypoint();
         w.Latitude = *point_.latitude;
         w.Longitude = *point_.longitude;
-        w.Name = ToStoreText(point_.name);
-        w.Description = DescriptionOf(point_.desc, point_.cmt);
-        if (point_.hasSym) w.Symbol = ::SymbolFromName(point_.sym);
+        w.Name = ToStoreText(point_.texts.name);
+        w.Description = DescriptionOf(point_.texts.description, point_.texts.comment);
+        if (point_.hasSym) w.Symbol = ::SymbolFromName(point_.texts.symbol);
         w.Altitude = Feet();
-        w.DateTime = point_.utc.value_or(kUndatedWaypoint);
+        w.DateTime = DayCount().value_or(kUndatedWaypoint);
+        w.Detail = Detail();
         if (!AddWaypoint(std::move(w))) NoteCut(Cut::LaterWaypoints, kMaxWaypoints);
     }
 
     void StartRoute()
     {
-        groupName_.clear();
-        groupDesc_.clear();
-        groupCmt_.clear();
+        group_ = GroupDetail{};
         if (nextRoute_ > kMaxRouteIndex) {
             NoteCut(Cut::Routes, kMaxRouteIndex);
             route_ = -1;
@@ -454,28 +409,30 @@ private:
         const int j = ++route.PointCount;
         RouteWpRecord& p = route.Points[j];
         p.Number = j;
-        p.Name = ToStoreText(point_.name);
+        p.Name = ToStoreText(point_.texts.name);
         p.Latitude = *point_.latitude;
         p.Longitude = *point_.longitude;
-        p.DateTime = point_.utc.value_or(kUndatedWaypoint);
-        p.Description = DescriptionOf(point_.desc, point_.cmt);
-        if (point_.hasSym) p.Symbol = ::SymbolFromName(point_.sym);
+        p.DateTime = DayCount().value_or(kUndatedWaypoint);
+        p.Description = DescriptionOf(point_.texts.description, point_.texts.comment);
+        if (point_.hasSym) p.Symbol = ::SymbolFromName(point_.texts.symbol);
         p.Altitude = Feet();
+        p.Detail = Detail();
     }
 
     void FinishRoute()
     {
         if (route_ < 0) return;
-        const std::string name = ToStoreText(groupName_);
-        if (!name.empty()) RouteList[route_].Name = name;
-        RouteList[route_].Description = DescriptionOf(groupDesc_, groupCmt_);
+        RouteRecord& route = RouteList[route_];
+        const std::string name = ToStoreText(group_.name);
+        if (!name.empty()) route.Name = name;
+        route.Description = DescriptionOf(group_.description, group_.comment);
+        group_.known = true;
+        route.Detail = group_;
     }
 
     void StartTrack()
     {
-        groupName_.clear();
-        groupDesc_.clear();
-        groupCmt_.clear();
+        group_ = GroupDetail{};
         TrackProps.Name.clear();
         TrackProps.Description.clear();
         TrackProps.PointCount = 0;
@@ -487,9 +444,12 @@ private:
     {
         if (!Positioned()) return;
         // A fix without a time gets the time of reading, as in the native track file.
-        const TrackPoint p{*point_.latitude, *point_.longitude, sectionStart_ ? 1 : 0,
-                           point_.metres ? static_cast<float>(*point_.metres) : kNoAltitude,
-                           point_.utc ? *point_.utc : ReadingTime()};
+        TrackPoint p{*point_.latitude, *point_.longitude, sectionStart_ ? 1 : 0,
+                     std::isfinite(point_.values.metres) ? static_cast<float>(point_.values.metres) : kNoAltitude,
+                     DayCount().value_or(ReadingTime())};
+        p.Known = true;
+        p.Values = point_.values;
+        if (TrackProps.PointCount < kMaxTrackPoints) SetTrackPointTexts(p, point_.texts);
         if (!AddTrackPoint(p)) {
             NoteCut(Cut::TrackPointsOfEachTrack, kMaxTrackPoints);
             return;
@@ -500,8 +460,10 @@ private:
     void FinishTrack()
     {
         trackOpen_ = false;
-        TrackProps.Name = ToStoreText(groupName_);
-        TrackProps.Description = DescriptionOf(groupDesc_, groupCmt_);
+        TrackProps.Name = ToStoreText(group_.name);
+        TrackProps.Description = DescriptionOf(group_.description, group_.comment);
+        group_.known = true;
+        TrackProps.Detail = group_;
         ++tracks_;
         if (onTrack_) onTrack_(tracks_);
     }
@@ -513,7 +475,7 @@ private:
     }
 
     XML_Parser parser_ = nullptr;
-    const Want want_;
+    const ReadMode mode_;
     const std::function<void(int)> onTrack_;
     std::exception_ptr failure_;
     bool stopped_ = false;
@@ -524,14 +486,15 @@ private:
     std::string unknownEncoding_;
     NamespaceScopes namespaces_;  // declared by the elements open
 
-    std::vector<Node> open_;     // the known elements open, outermost first (at most five)
+    std::vector<Node> open_;     // the known elements open, outermost first (at most six)
     std::size_t skipDepth_ = 0;  // depth inside a skipped element
     Field field_ = Field::Name;  // of the open Text node
     std::string text_;
 
-    Point point_;
-    std::string groupName_, groupDesc_, groupCmt_;  // of the open rte or trk
-    int route_ = -1;                                // slot of the open route; -1 when it is dropped
+    PointRead point_;
+    GroupDetail group_;      // of the open rte or trk
+    bool linkKept_ = false;  // the open link is the first of its element
+    int route_ = -1;         // slot of the open route; -1 when it is dropped
     int nextRoute_ = 1;
     bool sectionStart_ = false;
     bool trackOpen_ = false;
@@ -540,19 +503,22 @@ private:
 };
 }  // namespace
 
-void ReadGpxWaypointFile(const std::string& fileName)
+int ReadGpxFile(const std::string& fileName, ReadMode mode, const std::function<void(int)>& onTrack)
 {
     ByteReader file = ByteReader::FromFile(fileName);
-    ClearWaypoints();
-    ClearRoutes();
-    GpxReader(Want::Waypoints, {}).Read(file);
+    if (mode != ReadMode::Tracks) {
+        ClearWaypoints();
+        ClearRoutes();
+    }
+    if (mode != ReadMode::Waypoints) ClearTracks();
+    GpxReader reader(mode, onTrack);
+    reader.Read(file);
+    return reader.Tracks();
 }
+
+void ReadGpxWaypointFile(const std::string& fileName) { ReadGpxFile(fileName, ReadMode::Waypoints); }
 
 int ReadGpxTrackFile(const std::string& fileName, const std::function<void(int)>& onTrack)
 {
-    ByteReader file = ByteReader::FromFile(fileName);
-    ClearTracks();
-    GpxReader reader(Want::Tracks, onTrack);
-    reader.Read(file);
-    return reader.Tracks();
+    return ReadGpxFile(fileName, ReadMode::Tracks, onTrack);
 }

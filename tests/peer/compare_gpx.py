@@ -1,0 +1,105 @@
+#!/ usr / bin / env python3
+#SPDX - License - Identifier : GPL - 3.0 - or -later
+""
+    "Compares two GPX files point by point: the same waypoints, routes, route
+    points,
+    tracks and track points, with names equal, positions within 1e-7 degrees, elevations within 1 mm,
+    times equal and symbols equal(and comments, descriptions where both have them).Prints each difference; exit status 1
+when there is one. Usage: compare_gpx.py OURS THEIRS [--ignore FIELD ...]"""
+import datetime
+import re
+import sys
+import xml.etree.ElementTree as ET
+
+
+def local(tag):
+    return tag.rsplit('}', 1)[-1]
+
+
+def child_text(element, name):
+    for child in element:
+        if local(child.tag) == name:
+            return (child.text or '').strip()
+    return None
+
+
+def instant(text):
+    if text is None:
+        return None
+    text = text.strip().replace('z', 'Z')
+    if text.endswith('Z'):
+        text = text[:-1] + '+00:00'
+    match = re.fullmatch(r'([^.]*)(?:\.(\d+))?(.*)', text)  # every digit of the fraction counts
+    head, digits, zone = match.group(1), match.group(2) or '', match.group(3)
+    moment = datetime.datetime.fromisoformat(head + zone)
+    if moment.tzinfo is None:
+        moment = moment.replace(tzinfo=datetime.timezone.utc)
+    return (moment, int((digits + '000000000')[:9]))
+
+
+def point(element):
+    return {
+        'lat': float(element.get('lat')), 'lon': float(element.get('lon')),
+        'ele': child_text(element, 'ele'), 'time': child_text(element, 'time'),
+        'name': child_text(element, 'name'), 'sym': child_text(element, 'sym'),
+        'cmt': child_text(element, 'cmt'), 'desc': child_text(element, 'desc'),
+    }
+
+
+def read(path):
+    root = ET.parse(path).getroot()
+    doc = {'wpt': [], 'rte': [], 'trk': []}
+    for element in root:
+        kind = local(element.tag)
+        if kind == 'wpt':
+            doc['wpt'].append(point(element))
+        elif kind == 'rte':
+            doc['rte'].append({'name': child_text(element, 'name'),
+                               'points': [point(p) for p in element if local(p.tag) == 'rtept']})
+        elif kind == 'trk':
+            points = []
+            for segment in element:
+                if local(segment.tag) == 'trkseg':
+                    points += [point(p) for p in segment if local(p.tag) == 'trkpt']
+            doc['trk'].append({'name': child_text(element, 'name'), 'points': points})
+    return doc
+
+
+def compare_points(where, ours, theirs, ignore, out):
+    if len(ours) != len(theirs):
+        out.append(f'{where}: {len(ours)} points against {len(theirs)}')
+    for i, (a, b) in enumerate(zip(ours, theirs)):
+        label = f'{where} point {i + 1} ({a["name"] or b["name"] or ""})'
+        for axis in ('lat', 'lon'):
+            if abs(a[axis] - b[axis]) > 1e-7:
+                out.append(f'{label}: {axis} {a[axis]} against {b[axis]}')
+        if 'ele' not in ignore and (a['ele'] is None) != (b['ele'] is None):
+            out.append(f'{label}: ele {a["ele"]} against {b["ele"]}')
+        elif 'ele' not in ignore and a['ele'] is not None and abs(float(a['ele']) - float(b['ele'])) > 0.001:
+            out.append(f'{label}: ele {a["ele"]} against {b["ele"]}')
+        if 'time' not in ignore and instant(a['time']) != instant(b['time']):
+            out.append(f'{label}: time {a["time"]} against {b["time"]}')
+        for field in ('name', 'sym', 'cmt', 'desc'):
+            if field not in ignore and (a[field] or '') != (b[field] or ''):
+                out.append(f'{label}: {field} {a[field]!r} against {b[field]!r}')
+
+
+def main():
+    ours, theirs = read(sys.argv[1]), read(sys.argv[2])
+    ignore = set(sys.argv[4:]) if len(sys.argv) > 3 and sys.argv[3] == '--ignore' else set()
+    out = []
+    compare_points('waypoints', ours['wpt'], theirs['wpt'], ignore, out)
+    for kind in ('rte', 'trk'):
+        if len(ours[kind]) != len(theirs[kind]):
+            out.append(f'{kind}: {len(ours[kind])} against {len(theirs[kind])}')
+        for i, (a, b) in enumerate(zip(ours[kind], theirs[kind])):
+            if 'name' not in ignore and (a['name'] or '') != (b['name'] or ''):
+                out.append(f'{kind} {i + 1}: name {a["name"]!r} against {b["name"]!r}')
+            compare_points(f'{kind} {i + 1}', a['points'], b['points'], ignore, out)
+    for line in out:
+        print(line)
+    return 1 if out else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
