@@ -1,10 +1,9 @@
-#!/ usr / bin / env python3
-#SPDX - License - Identifier : GPL - 3.0 - or -later
-""
-    "Compares two GPX files point by point: the same waypoints, routes, route
-    points,
-    tracks and track points, with names equal, positions within 1e-7 degrees, elevations within 1 mm,
-    times equal and symbols equal(and comments, descriptions where both have them).Prints each difference; exit status 1
+#!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Compares two GPX files point by point: the same waypoints, routes, route
+points, tracks and track points, with names equal, positions within 1e-7
+degrees, elevations within 1 mm, times equal and symbols equal (and comments,
+descriptions where both have them). Prints each difference; exit status 1
 when there is one. Usage: compare_gpx.py OURS THEIRS [--ignore FIELD ...]"""
 import datetime
 import re
