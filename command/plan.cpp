@@ -45,6 +45,15 @@ std::string NameInFolder(const std::string& folder, const std::string& input, co
     return (fs::path(folder) / name).string();
 }
 
+// Input formats that are one file format read in two modes (waypoints or
+// tracks) read the same when everything is wanted.
+bool ReadTheSameForEverything(const std::vector<int>& rows)
+{
+    for (int row : rows)
+        if (!InputRow(row).readsEverything) return false;
+    return true;
+}
+
 struct Request {
     const ConvertOptions& options;
     int inputPosition;   // -1: told from the file
@@ -60,10 +69,16 @@ void ChooseFormats(const Request& r, ConversionJob& job)
     job.inputPosition = r.inputPosition;
     if (job.inputPosition < 0) {
         std::vector<std::string> kinds;
-        const std::vector<int> outputs = r.outputPosition >= 0 ? std::vector<int>{r.outputPosition}
-                                                               : FormatsWithExtension(OutputFormats, r.options.output);
+        std::vector<int> outputs = r.outputPosition >= 0 ? std::vector<int>{r.outputPosition}
+                                                         : FormatsWithExtension(OutputFormats, r.options.output);
+        // An output name that a format of everything takes gets everything.
+        for (int row : outputs)
+            if (OutputFormats[row].Kind == kEverythingKind) outputs = {row};
         for (int row : outputs) kinds.push_back(OutputFormats[row].Kind);
-        const FormatGuess guess = GuessFormat(InputFormats, input, kinds, true);
+        FormatGuess guess = GuessFormat(InputFormats, input, kinds, true);
+        if (guess.candidates.size() > 1 && kinds == std::vector<std::string>{kEverythingKind} &&
+            ReadTheSameForEverything(guess.candidates))
+            guess.candidates.resize(1);
         if (guess.candidates.empty()) {
             job.refusal = "cannot tell the format of " + input +
                           " from its content or extension; name it with -i FORMAT (" + kListHint + ")";
@@ -82,7 +97,13 @@ void ChooseFormats(const Request& r, ConversionJob& job)
     job.outputPosition = r.outputPosition;
     if (job.outputPosition < 0) {
         const std::string& kind = InputFormats[job.inputPosition].Kind;
-        FormatGuess guess = GuessFormat(OutputFormats, r.options.output, {kind}, false);
+        // Without -i, a name that a format of everything takes gets everything.
+        const std::vector<std::string> kinds =
+            r.inputPosition < 0 ? std::vector<std::string>{kEverythingKind, kind} : std::vector<std::string>{kind};
+        FormatGuess guess = GuessFormat(OutputFormats, r.options.output, kinds, false);
+        if (guess.candidates.size() > 1)
+            for (int row : guess.candidates)
+                if (OutputFormats[row].Kind == kEverythingKind) guess.candidates = {row};
         if (guess.candidates.size() != 1) {
             if (guess.candidates.empty())
                 for (const FileType_Record& row : OutputFormats)
