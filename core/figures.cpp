@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/figures.h"
+
+#include <GeographicLib/Geodesic.hpp>
+#include <algorithm>
+#include <cmath>
+
+double GeodesicMetres(double latitude1, double longitude1, double latitude2, double longitude2)
+{
+    double metres = 0;
+    GeographicLib::Geodesic::WGS84().Inverse(latitude1, longitude1, latitude2, longitude2, metres);
+    return metres;
+}
+
+std::optional<double> Figures::Seconds() const
+{
+    if (!start || !end || points < 2) return std::nullopt;
+    return static_cast<double>(end->seconds - start->seconds) + (end->nanoseconds - start->nanoseconds) / 1e9;
+}
+
+void FiguresCounter::Add(double latitude, double longitude, double metres, const std::optional<UtcTime>& time,
+                         bool newSection)
+{
+    Figures& f = figures_;
+    ++f.points;
+    if (newSection || !hasPrevious_) ++f.sections;
+    else f.metres += GeodesicMetres(previousLatitude_, previousLongitude_, latitude, longitude);
+    if (time) {
+        if (!f.start) f.start = time;
+        f.end = time;
+    }
+    if (std::isfinite(metres)) {
+        f.lowest = std::isnan(f.lowest) ? metres : std::min(f.lowest, metres);
+        f.highest = std::isnan(f.highest) ? metres : std::max(f.highest, metres);
+        if (std::isfinite(previousMetres_)) {
+            const double climb = metres - previousMetres_;
+            (climb > 0 ? f.ascent : f.descent) += std::fabs(climb);
+        }
+        previousMetres_ = metres;
+    }
+    f.south = std::isnan(f.south) ? latitude : std::min(f.south, latitude);
+    f.north = std::isnan(f.north) ? latitude : std::max(f.north, latitude);
+    const double wrapped = longitude < 0 ? longitude + 360 : longitude;
+    west180_ = std::min(west180_, longitude);
+    east180_ = std::max(east180_, longitude);
+    west360_ = std::min(west360_, wrapped);
+    east360_ = std::max(east360_, wrapped);
+    hasPrevious_ = true;
+    previousLatitude_ = latitude;
+    previousLongitude_ = longitude;
+}
+
+Figures FiguresCounter::Result() const
+{
+    Figures f = figures_;
+    if (f.points == 0) return f;
+    const auto back = [](double lon) { return lon > 180 ? lon - 360 : lon; };
+    if (east360_ - west360_ < east180_ - west180_) {
+        f.west = back(west360_);
+        f.east = back(east360_);
+    } else {
+        f.west = west180_;
+        f.east = east180_;
+    }
+    return f;
+}

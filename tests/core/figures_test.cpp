@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The figures of a track: lengths on the ellipsoid against published values,
+// a built elevation profile, times across midnight, a box across the date line.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/figures.h"
+
+namespace {
+std::optional<UtcTime> At(int day, int hour, int minute, int second)
+{
+    return UtcTimeOf(2023, 12, day, hour, minute, second);
+}
+}  // namespace
+
+TEST(Figures, LengthsOnTheEllipsoidMatchPublishedValues)
+{
+    const struct {
+        double lat1, lon1, lat2, lon2, metres;
+    } legs[] = {
+        {0, 0, 0, 1, 111319.491},  // a degree along the equator
+        {0, 0, 1, 0, 110574.389},  // the first degree of a meridian
+    };
+    for (const auto& leg : legs) {
+        FiguresCounter counter;
+        counter.Add(leg.lat1, leg.lon1, NAN, std::nullopt, true);
+        counter.Add(leg.lat2, leg.lon2, NAN, std::nullopt, false);
+        EXPECT_NEAR(counter.Result().metres, leg.metres, 0.001);
+    }
+}
+
+TEST(Figures, ProfileTimesSectionsAndBox)
+{
+    FiguresCounter counter;
+    // Elevations 100, 150, (none), 120, 180, 90 over three sections; the
+    // section break adds no length; the box crosses the date line.
+    counter.Add(10, 179.5, 100, At(31, 23, 50, 0), true);
+    counter.Add(10, 179.9, 150, At(31, 23, 55, 0), false);
+    counter.Add(10.1, -179.9, NAN, std::nullopt, true);
+    counter.Add(10.2, -179.8, 120, std::nullopt, false);
+    counter.Add(10.2, -179.6, 180, At(31, 23, 59, 59), true);
+    counter.Add(10.3, -179.5, 90, UtcTime{At(31, 23, 59, 59)->seconds + 3601, 500000000}, false);
+    const Figures f = counter.Result();
+    EXPECT_EQ(f.points, 6);
+    EXPECT_EQ(f.sections, 3);
+    EXPECT_DOUBLE_EQ(f.lowest, 90);
+    EXPECT_DOUBLE_EQ(f.highest, 180);
+    EXPECT_DOUBLE_EQ(f.ascent, 50 + 60);   // 100→150, 120→180 (150→120 is a descent)
+    EXPECT_DOUBLE_EQ(f.descent, 30 + 90);  // 150→120 across the gap, 180→90
+    ASSERT_TRUE(f.Seconds());
+    EXPECT_DOUBLE_EQ(*f.Seconds(), 10 * 60 - 1 + 3601.5);  // across midnight and the year's end
+    EXPECT_DOUBLE_EQ(f.west, 179.5);
+    EXPECT_DOUBLE_EQ(f.east, -179.5);
+    EXPECT_DOUBLE_EQ(f.south, 10);
+    EXPECT_DOUBLE_EQ(f.north, 10.3);
+    const double firstSection = GeodesicMetres(10, 179.5, 10, 179.9);
+    const double secondSection = GeodesicMetres(10.1, -179.9, 10.2, -179.8);
+    const double thirdSection = GeodesicMetres(10.2, -179.6, 10.3, -179.5);
+    EXPECT_NEAR(f.metres, firstSection + secondSection + thirdSection, 1e-6);
+}
+
+TEST(Figures, NothingGivesNoFigures)
+{
+    const Figures f = FiguresCounter().Result();
+    EXPECT_EQ(f.points, 0);
+    EXPECT_TRUE(std::isnan(f.west));
+    EXPECT_FALSE(f.Seconds());
+}
