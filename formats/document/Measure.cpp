@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "formats/document/Measure.h"
+
+#include <algorithm>
+
+#include "core/catalogue.h"
+#include "core/conversion_record.h"
+#include "core/inspect.h"
+#include "core/store.h"
+#include "formats/document/PointView.h"
+
+namespace {
+void AddPoint(FiguresCounter& counter, const PointView& p, bool newSection)
+{
+    counter.Add(p.latitude, p.longitude, p.values.metres, p.values.time, newSection);
+}
+
+// Measures each track as it is handed over, the one track the store holds.
+class TrackMeasure final : public TrackDestination {
+public:
+    TrackMeasure(StoreTimes times, std::vector<GroupFigures>& tracks) : times_(times), tracks_(tracks) {}
+    void TakeStoreTrack(int) override
+    {
+        FiguresCounter counter;
+        bool newSection = true;
+        const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
+        for (int i = 0; i < count; ++i) {
+            const TrackPoint& p = TrackPointList[i];
+            if (p.Latitude == kNoPosition || p.Longitude == kNoPosition) break;
+            newSection = newSection || p.NewSection == 1;
+            if (!ValidPosition(p.Latitude, p.Longitude)) continue;
+            AddPoint(counter, ViewOfTrackPoint(p, times_), newSection);
+            newSection = false;
+        }
+        tracks_.push_back({ViewOfTrack().name, counter.Result()});
+    }
+
+private:
+    StoreTimes times_;
+    std::vector<GroupFigures>& tracks_;
+};
+}  // namespace
+
+FileFigures MeasureFile(FrontEnd& frontEnd, const std::string& file, int inputPosition)
+{
+    FileFigures result;
+    const StoreTimes times = InputRow(inputPosition).times;
+    TrackMeasure tracks(times, result.tracks);
+    ReadEverything(frontEnd, file, inputPosition, tracks);
+    result.refused = ReadFailed;
+    result.readInPart = InputReadInPart() || !CutMessages().empty();
+    FiguresCounter waypoints;
+    const int count = std::clamp(WaypointCount, 0, kMaxWaypoints);
+    for (int i = 1; i <= count; ++i) {
+        const WayPoints& w = WaypointList[i];
+        if (ValidPosition(w.Latitude, w.Longitude)) AddPoint(waypoints, ViewOfWaypoint(w, times), true);
+    }
+    result.waypoints = waypoints.Result();
+    for (int r = 0; r <= kMaxRouteIndex && RouteCount > 0; ++r) {
+        const RouteRecord& route = RouteList[r];
+        if (route.PointCount <= 0) continue;
+        FiguresCounter counter;
+        bool first = true;
+        for (int j = 1; j <= std::min(route.PointCount, kMaxRoutePoints); ++j) {
+            const RouteWpRecord& p = route.Points[j];
+            if (p.Number == 0 || !ValidPosition(p.Latitude, p.Longitude)) continue;
+            AddPoint(counter, ViewOfRoutePoint(p, times), first);
+            first = false;
+        }
+        result.routes.push_back({ViewOfRoute(route).name, counter.Result()});
+    }
+    return result;
+}
