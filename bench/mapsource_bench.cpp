@@ -22,7 +22,7 @@ static void BM_Gdb10kWaypointsToWaypointFile(benchmark::State& state)
     SilentFrontEnd front(Position(Input::MapsourceWaypoints));
     ScopedFrontEnd scope(front);
     for (auto _ : state) {
-        ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/waypoints.wpt");
+        ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/waypoints.wpt", ReadMode::Waypoints);
         WriteWaypointFile(BenchFolder("mapsource") + "/waypoints.wpt");
     }
     state.counters["waypoints"] = WaypointCount;
@@ -36,7 +36,7 @@ static void BM_Gdb109_10kWaypointsAndARouteToNativeFiles(benchmark::State& state
     SilentFrontEnd front(Position(Input::MapsourceWaypoints));
     ScopedFrontEnd scope(front);
     for (auto _ : state) {
-        ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/waypoints-109.wpt");
+        ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/waypoints-109.wpt", ReadMode::Waypoints);
         WriteWaypointFile(BenchFolder("mapsource") + "/waypoints-109.wpt");
         WriteRouteFile(BenchFolder("mapsource") + "/waypoints-109.rte");
     }
@@ -53,7 +53,7 @@ static void BM_Gdb100kPointTrackToTrackFile(benchmark::State& state)
     ScopedFrontEnd scope(front);
     for (auto _ : state) {
         TrackFilesWritten.clear();
-        ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/track.plt");
+        ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/track.plt", ReadMode::Tracks);
     }
     state.counters["points"] = TrackProps.PointCount;
     state.counters["files"] = static_cast<double>(TrackFilesWritten.size());

@@ -7,13 +7,13 @@
 #include "formats/import/Mapsource.h"
 #include "formats/import/MapsourceGDB.h"
 
-void ReadMapsourceFile(const std::string& fileName, const std::string& outputName)
+void ReadMapsourceFile(const std::string& fileName, const std::string& outputName, ReadMode mode)
 {
     const std::string signature = ReadFileRange(fileName, 0, 5);
     if (signature == "MsRcd") {
-        ReadMapsourceMpsFile(fileName, outputName);
+        ReadMapsourceMpsFile(fileName, outputName, mode);
     } else if (signature == "MsRcf") {
-        ReadMapsourceGdbFile(fileName, outputName);
+        ReadMapsourceGdbFile(fileName, outputName, mode);
     } else {
         Front().ShowMessage("This is not a MapSource .mps or .gdb file.");
         Front().AddLine("Not a Mapsource File");

@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "core/format_rows.h"
+
 // Runs the .mps or the .gdb reader, whichever the file's signature names,
-// whatever its extension. A file with neither is refused: a message box, a
-// line in the progress pane and ReadFailed.
-void ReadMapsourceFile(const std::string& fileName, const std::string& outputName);
+// whatever its extension, in the mode given. A file with neither is refused:
+// a message box, a line in the progress pane and ReadFailed.
+void ReadMapsourceFile(const std::string& fileName, const std::string& outputName, ReadMode mode);

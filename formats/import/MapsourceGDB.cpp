@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The MapSource .gdb reader: waypoints in waypoint mode, routes in both
-// modes, one native track file per track in track mode.
+// The MapSource .gdb reader: waypoints in waypoint mode, routes in every
+// mode, one native track file per track in track mode; waypoints, routes and
+// tracks in the mode that takes everything.
 #include "formats/import/MapsourceGDB.h"
 
 #include <algorithm>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "core/byte_reader.h"
 #include "core/clock.h"
@@ -12,7 +15,9 @@
 #include "core/file_io.h"
 #include "core/text_encoding.h"
 #include "formats/import/Mapsource.h"
+#include "formats/import/MapsourceRoute.h"
 #include "formats/import/MapsourceShared.h"
+#include "formats/import/MapsourceSymbolNames.h"
 
 namespace {
 using namespace mapsource;
@@ -23,7 +28,11 @@ constexpr std::uint16_t kFacilityVersion = 108;  // facility waypoints; 8 bytes 
 constexpr std::uint16_t kUtf8Version = 109;      // UTF-8 texts, a list in the waypoint, 2 more route point bytes
 constexpr std::uint8_t kThreeTextHeader = 'h';   // header letters below it carry a fourth text
 constexpr std::size_t kTimeFieldSize = 5;        // time flag and time
-constexpr std::size_t kWaypointEndPadding = 6;   // zero bytes after a waypoint's time, from version 109 on
+constexpr std::size_t kWaypointEndPadding = 6;   // zero bytes after an ordinary waypoint's time, from version 109 on
+// Where a version 109 facility waypoint's end is looked for: the last bytes
+// of its record, and at most this many texts in its list.
+constexpr std::size_t kEndSearchSpan = 4096;
+constexpr std::uint32_t kMostListedTexts = 64;
 
 // The bytes that end a route point after its bounds (all 0xFF but the last two of version 109).
 std::size_t RoutePointEnd(std::uint16_t version)
@@ -52,22 +61,67 @@ std::string UsedText(ByteReader& file)
 }
 
 // The reads below fail without moving to the end: the waypoint's tail is
-// checked for reaching its record's end exactly.
-bool SkipText(ByteReader& body)
+// checked for reaching its record's end exactly. A text keeps its first
+// kDetailBytes bytes.
+bool KeepText(ByteReader& body, std::string& text)
 {
+    text.clear();
     std::uint8_t c = 1;
-    while (c != 0)
+    while (true) {
         if (!body.u8(c)) return false;
+        if (c == 0) return true;
+        if (text.size() < kDetailBytes) text.push_back(static_cast<char>(c));
+    }
+}
+
+// A counted list of texts; the first is kept.
+bool KeepFirstOfList(ByteReader& body, std::string& first)
+{
+    std::uint32_t count = 0;
+    first.clear();
+    if (!body.u32(count)) return false;
+    for (std::uint32_t k = 0; k < count; ++k) {
+        std::string text;
+        if (!KeepText(body, text)) return false;
+        if (k == 0) first = std::move(text);
+    }
     return true;
 }
 
-bool SkipTextList(ByteReader& body)
+// Version 109 ends a waypoint record after its time with a counted list of
+// texts (phone numbers), each followed by one byte, then the country and the
+// postal code: six zero bytes where all are empty, as in every ordinary
+// waypoint. A facility or address waypoint holds texts of its own before its
+// time, so the time is the last place within the record's final bytes where
+// a time flag of 1, the time and that end fill the record exactly.
+std::optional<std::uint32_t> Version109Time(std::span<const std::uint8_t> body, std::size_t from)
 {
-    std::uint32_t count = 0;
-    if (!body.u32(count)) return false;
-    for (std::uint32_t k = 0; k < count; ++k)
-        if (!SkipText(body)) return false;
-    return true;
+    const std::size_t start = std::max(from, body.size() > kEndSearchSpan ? body.size() - kEndSearchSpan : 0);
+    ByteReader tail(body.subspan(std::min(start, body.size())));
+    const std::size_t size = tail.size();
+    // Where the text that starts at each place ends (its zero byte; `size`
+    // when none does), so that every place is tried in steps of whole texts.
+    std::vector<std::size_t> textEnd(size + 1, size);
+    for (std::size_t i = size; i-- > 0;) {
+        std::uint8_t c = 0;
+        tail.seek(i);
+        textEnd.at(i) = tail.u8(c) && c == 0 ? i : textEnd.at(i + 1);
+    }
+    const auto skipText = [&](std::size_t& at) {
+        if (at >= size || textEnd.at(at) == size) return false;
+        at = textEnd.at(at) + 1;
+        return true;
+    };
+    for (std::size_t p = size; p-- > 0;) {
+        std::uint8_t flag = 0;
+        std::uint32_t seconds = 0, count = 0;
+        if (!tail.seek(p) || !tail.u8(flag) || flag != 1 || !tail.u32(seconds) || !tail.u32(count)) continue;
+        std::size_t at = tail.position();
+        bool fits = count <= kMostListedTexts;
+        for (std::uint32_t k = 0; fits && k < count; ++k) fits = skipText(at) && ++at <= size;
+        if (fits && skipText(at) && skipText(at) && at == size) return seconds;
+    }
+    return std::nullopt;
 }
 
 bool OptionalDouble(ByteReader& body, std::optional<double>& value)
@@ -85,6 +139,8 @@ bool OptionalDouble(ByteReader& body, std::optional<double>& value)
 struct WaypointTail {
     std::optional<double> depth;  // metres
     std::optional<std::uint32_t> seconds;
+    std::string description;  // bytes as the file holds them
+    std::string link;
 };
 
 // A double that is in the file only when the flag before it is 1.
@@ -105,9 +161,9 @@ std::int32_t NonZeroFeet(double metres)
 
 class GdbReader {
 public:
-    GdbReader(ByteReader& file, const std::string& outputName, std::uint16_t version)
-        : file_(file), outputName_(outputName), version_(version), utf8_(version >= kUtf8Version),
-          trackMode_(TrackMode())
+    GdbReader(ByteReader& file, const std::string& outputName, std::uint16_t version, ReadMode mode)
+        : file_(file), outputName_(outputName), version_(version), utf8_(version >= kUtf8Version), mode_(mode),
+          routes_({.utf8 = utf8_, .mps = false, .pointEnd = RoutePointEnd(version)}, mode)
     {}
 
     void ReadRecords()
@@ -122,9 +178,10 @@ public:
             const bool whole = size <= file_.remaining();
             // The fields are read within the record's own bytes: a damaged
             // length can then never make one record rescan the rest of the file.
-            ByteReader body(file_.rest().first(std::min(size, file_.remaining())));
-            if (type == 'W' && !ReadWaypoint(body, whole)) return;
-            if (type == 'R') ReadRoute(body);
+            const std::span<const std::uint8_t> bytes = file_.rest().first(std::min(size, file_.remaining()));
+            ByteReader body(bytes);
+            if (type == 'W' && !ReadWaypoint(body, bytes, whole)) return;
+            if (type == 'R') routes_.ReadRoute(body);
             if (type == 'T') ReadTrack(body);
             if (!file_.seek(end)) return;
         }
@@ -132,31 +189,30 @@ public:
 
 private:
     // Version 109 writes UTF-8; the store holds single-byte text.
-    std::string Text(ByteReader& body) const
-    {
-        std::string text = UsedText(body);
-        return utf8_ ? Utf8ToLegacy(text) : text;
-    }
+    std::string Native(const std::string& bytes) const { return utf8_ ? Utf8ToLegacy(bytes) : bytes; }
+    std::string Text(ByteReader& body) const { return Native(UsedText(body)); }
 
-    // False once the waypoint table is full.
-    bool ReadWaypoint(ByteReader& body, bool whole)
+    // False once the reading stops: the waypoint table is full in waypoint mode.
+    bool ReadWaypoint(ByteReader& body, std::span<const std::uint8_t> bytes, bool whole)
     {
-        const std::string name = ReadCleanName(body);
+        std::string nameBytes;
+        const std::string name = ReadCleanName(body, nameBytes, kDetailBytes);
         std::int32_t lat = 0, lon = 0;
         const bool positioned = SkipNameGap(body) && Read(body, lat) && Read(body, lon);
         double metres = 0;
         const bool altitude = FlaggedDouble(body, metres);
         std::int32_t feet = altitude ? NonZeroFeet(metres) : kNoFeet;
-        std::string comment = Text(body);
+        const std::string commentBytes = UsedText(body);
+        std::string comment = Native(commentBytes);
         std::replace(comment.begin(), comment.end(), ',', ' ');
         double proximity = 0;
         FlaggedDouble(body, proximity);
         std::int32_t column13 = 0, unused = 0, code = -1;
         if (Read(body, column13) && Read(body, unused)) Read(body, code);
-        const WaypointTail tail = ReadWaypointTail(body, whole);
+        const WaypointTail tail = ReadWaypointTail(body, bytes, whole);
         if (tail.depth && !altitude) feet = WholeFeet(*tail.depth);
 
-        if (trackMode_ || !positioned) return true;
+        if (mode_ == ReadMode::Tracks || !positioned) return true;
         std::optional<WayPoints> w = NewWaypoint(lat, lon, name, comment);
         if (!w) return true;
         w->DateTime = tail.seconds ? DayCount(*tail.seconds) : StampTimeOfReading();
@@ -164,22 +220,37 @@ private:
         w->Column14 = RoundHalfEven<std::int32_t>(proximity, 0);
         w->Column13 = column13;
         w->Symbol = LookupMapsourceSymbol(code);
-        return StoreWaypoint(std::move(*w));
+        PointDetail& d = w->Detail;
+        d.known = true;
+        d.texts.name = DetailText(nameBytes, utf8_);
+        d.texts.comment = DetailText(commentBytes, utf8_);
+        d.texts.description = DetailText(tail.description, utf8_);
+        d.texts.link = DetailText(tail.link, utf8_);
+        d.texts.symbol = MapsourceSymbolName(code);
+        if (altitude) d.values.metres = metres;
+        if (tail.seconds) d.values.time = FileTime(*tail.seconds);
+        int stored = 0;
+        const bool goOn = StoreWaypointOf(std::move(*w), mode_, stored);
+        if (stored != 0) routes_.NoteWaypoint(stored);
+        return goOn;
     }
 
     // The fields after the symbol code end exactly at the record's end in an
     // ordinary waypoint. Facility and address waypoints (from version 108 on)
-    // hold texts there instead; of those only the last five bytes are known:
-    // the time flag and the time.
-    WaypointTail ReadWaypointTail(ByteReader& body, bool whole) const
+    // hold texts of their own there instead: version 109 ends them with the
+    // time and the texts every waypoint ends with; of other versions (and of
+    // records that end otherwise) only the last five bytes are known: the
+    // time flag and the time.
+    WaypointTail ReadWaypointTail(ByteReader& body, std::span<const std::uint8_t> bytes, bool whole) const
     {
         const std::size_t start = body.position();
         WaypointTail tail;
         std::optional<double> notUsed;
         std::uint8_t timeFlag = 0;
         std::uint32_t seconds = 0;
-        const bool read = body.skip(4) && OptionalDouble(body, tail.depth) && body.skip(2 + 4) && SkipText(body) &&
-                          (utf8_ ? SkipTextList(body) : SkipText(body)) && body.skip(2) &&
+        const bool read = body.skip(4) && OptionalDouble(body, tail.depth) && body.skip(2 + 4) &&
+                          KeepText(body, tail.description) &&
+                          (utf8_ ? KeepFirstOfList(body, tail.link) : KeepText(body, tail.link)) && body.skip(2) &&
                           OptionalDouble(body, notUsed) && body.u8(timeFlag) && (timeFlag != 1 || body.u32(seconds)) &&
                           body.skip(utf8_ ? kWaypointEndPadding : 0);
         if ((read && body.at_end()) || version_ < kFacilityVersion) {
@@ -187,78 +258,23 @@ private:
             return tail;
         }
         tail = {};
-        if (whole && body.size() >= start + kTimeFieldSize) {
+        if (!whole) return tail;
+        if (utf8_) tail.seconds = Version109Time(bytes, start);
+        if (!tail.seconds && body.size() >= start + kTimeFieldSize) {
             body.seek(body.size() - kTimeFieldSize);
             if (body.u8(timeFlag) && timeFlag == 1 && body.u32(seconds)) tail.seconds = seconds;
         }
         return tail;
     }
 
-    // Routes past the table's last slot are counted and dropped; the record
-    // end keeps the reading aligned without parsing them.
-    void ReadRoute(ByteReader& body)
-    {
-        const int r = nextRoute_++;
-        if (r > kMaxRouteIndex) {
-            if (!trackMode_) NoteCut(Cut::Routes, kMaxRouteIndex);
-            return;
-        }
-        RouteRecord& route = RouteList[r];
-        RouteCount = r;
-        route.Name = Text(body);
-        route.Description = route.Name;
-        route.PointCount = 0;
-        Skip(body, 2);
-        ReadPositionBlock(body);
-        ReadPositionBlock(body);
-        std::uint32_t count = 0;
-        Read(body, count);
-        for (std::uint32_t k = 1; k <= count && !body.at_end(); ++k) {
-            const bool kept = k <= static_cast<std::uint32_t>(kMaxRoutePoints);
-            if (!kept && !trackMode_) NoteCut(Cut::RoutePointsOfEachRoute, kMaxRoutePoints);
-            const std::string name = ReadCleanName(body);
-            if (kept) {
-                route.PointCount = static_cast<std::int32_t>(k);
-                route.Points[static_cast<int>(k)].Number = static_cast<std::int32_t>(k);
-                route.Points[static_cast<int>(k)].Name = name;
-            }
-            std::uint32_t links = 0;
-            if (SkipNameGap(body) && Skip(body, 19)) Read(body, links);
-            // Each point takes its own first link point. The last point takes
-            // the final link point of the point before it: the link points
-            // trace the way to the next point, so that is where they end.
-            PositionBlock last;
-            std::uint32_t read = 0;
-            for (; read < links; ++read) {
-                const PositionBlock block = ReadPositionBlock(body);
-                if (!block.Whole) break;
-                if (read == 0 && k < count) SetPosition(route, k, block);
-                last = block;
-            }
-            if (links >= 2 && read == links && k + 1 == count) SetPosition(route, k + 1, last);
-            // 0: the two position blocks of the leg's bounds follow; the last point has 1 and none.
-            std::uint8_t bounded = 1;
-            if (Read(body, bounded) && bounded == 0) {
-                ReadPositionBlock(body);
-                ReadPositionBlock(body);
-            }
-            Skip(body, RoutePointEnd(version_));
-        }
-    }
-
-    static void SetPosition(RouteRecord& route, std::uint32_t k, const PositionBlock& block)
-    {
-        if (k > static_cast<std::uint32_t>(kMaxRoutePoints)) return;
-        RouteWpRecord& p = route.Points[static_cast<int>(k)];
-        p.Latitude = SemicirclesToDegrees(block.Latitude);
-        p.Longitude = SemicirclesToDegrees(block.Longitude);
-        p.Altitude = static_cast<float>(block.Feet);
-    }
-
     void ReadTrack(ByteReader& body)
     {
-        TrackProps.Name = Text(body);
+        const std::string nameBytes = UsedText(body);
+        TrackProps.Name = Native(nameBytes);
         TrackProps.PointCount = 0;
+        TrackProps.Detail = GroupDetail{};
+        TrackProps.Detail.known = true;
+        TrackProps.Detail.name = DetailText(nameBytes, utf8_);
         std::uint32_t count = 0;
         if (Skip(body, 5)) Read(body, count);
         for (std::uint32_t k = 0; k < count; ++k) {
@@ -274,21 +290,25 @@ private:
             const float pointMetres = altitude   ? FeetToTrackMetres(NonZeroFeet(metres))
                                       : hasDepth ? MetresAsFloat(depth)
                                                  : kNoAltitude;
-            const TrackPoint p{SemicirclesToDegrees(lat), SemicirclesToDegrees(lon), TrackProps.PointCount == 0 ? 1 : 0,
-                               pointMetres, timed ? DayCount(seconds) : StampTimeOfReading()};
+            TrackPoint p{SemicirclesToDegrees(lat), SemicirclesToDegrees(lon), TrackProps.PointCount == 0 ? 1 : 0,
+                         pointMetres, timed ? DayCount(seconds) : StampTimeOfReading()};
+            // A depth is no elevation: the detail keeps the altitude alone.
+            p.Known = true;
+            if (altitude) p.Values.metres = metres;
+            if (timed) p.Values.time = FileTime(seconds);
             // The rest of a full track is left to the record end.
-            if (!StoreTrackPointOfTrack(p, kMaxTrackSlot + 1, trackMode_)) break;
+            if (!StoreTrackPointOfTrack(p, kMaxTrackSlot + 1, mode_)) break;
         }
-        if (trackMode_) HandOverNextTrack(outputName_, nextTrack_);
+        if (mode_ != ReadMode::Waypoints) HandOverNextTrack(outputName_, nextTrack_);
     }
 
     ByteReader& file_;
     const std::string& outputName_;
     const std::uint16_t version_;
     const bool utf8_;
-    const bool trackMode_;
+    const ReadMode mode_;
+    RouteReader routes_;
     int nextTrack_ = 1;
-    int nextRoute_ = 1;
 };
 }  // namespace
 
@@ -312,7 +332,7 @@ PositionBlock ReadPositionBlock(ByteReader& file)
     return block;
 }
 
-void ReadMapsourceGdbFile(const std::string& fileName, const std::string& outputName)
+void ReadMapsourceGdbFile(const std::string& fileName, const std::string& outputName, ReadMode mode)
 {
     ClearWaypoints();
     ClearRoutes();
@@ -336,5 +356,5 @@ void ReadMapsourceGdbFile(const std::string& fileName, const std::string& output
     for (int t = 0; t < texts && headerWhole; ++t) headerWhole = ReadZeroTerminated(file).ends_with('\0');
     if (!headerWhole) NoteEndInsideRecord(kFileKind);
 
-    GdbReader(file, outputName, version).ReadRecords();
+    GdbReader(file, outputName, version, mode).ReadRecords();
 }

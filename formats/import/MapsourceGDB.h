@@ -5,11 +5,14 @@
 #include <cstdint>
 #include <string>
 
+#include "core/format_rows.h"
+
 class ByteReader;
 
-// In track mode (input position 12) hands each track over as it is read
-// (HandOverTrack): by default one native track file per track.
-void ReadMapsourceGdbFile(const std::string& fileName, const std::string& outputName);
+// Waypoint mode stores the waypoints and routes; track mode stores the routes
+// and hands each track over as it is read (HandOverTrack: by default one
+// native track file per track); the mode that takes everything does both.
+void ReadMapsourceGdbFile(const std::string& fileName, const std::string& outputName, ReadMode mode);
 
 // Bytes up to and including a zero byte, or up to the end of the file.
 std::string ReadZeroTerminated(ByteReader& file);

@@ -1,22 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the .mps and .gdb readers do alike beyond the byte layout: the mode
-// choice, the rejection of old files, tracks handed over and altitude units.
+// What the .mps and .gdb readers do alike beyond the byte layout: what each
+// mode stores, the rejection of old files, tracks handed over, altitude
+// units and the texts and times kept as the file holds them.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/byte_reader.h"
 #include "core/conversion_record.h"
 #include "core/convert.h"
 #include "core/file_names.h"
+#include "core/format_rows.h"
 #include "core/frontend.h"
 #include "core/number_format.h"
 #include "core/store.h"
 #include "core/store_entry.h"
-#include "formats/format_table.h"
 #include "formats/import/Mapsource.h"
 #include "formats/native/Kes.h"
 
@@ -24,7 +26,10 @@ namespace mapsource {
 
 inline constexpr std::int32_t kNoFeet = -777;
 inline constexpr const char* kFileKind = "MapSource";
-inline constexpr std::size_t kRecordHeaderSize = 5;  // body length and type letter
+inline constexpr std::size_t kRecordHeaderSize = 5;       // body length and type letter
+inline constexpr std::size_t kDetailTextCap = 64 * 1024;  // of one text kept as the file holds it
+// Bytes of a text read for it: a UTF-8 character that the cap cuts is seen whole.
+inline constexpr std::size_t kDetailBytes = kDetailTextCap + 3;
 
 // Reads that fail move to the end of the file, so that a record cut short can
 // never be continued from a wrong offset by a later, smaller read.
@@ -67,16 +72,38 @@ inline std::optional<WayPoints> NewWaypoint(std::int32_t lat, std::int32_t lon, 
     return w;
 }
 
+// Stores the waypoint and gives its index (0: not stored, its position being
+// unusable). False when the reading stops: the table is full in waypoint
+// mode. The mode that takes everything leaves out only the later waypoints
+// and goes on to the routes and tracks.
+inline bool StoreWaypointOf(WayPoints w, ReadMode mode, int& stored)
+{
+    stored = 0;
+    const std::int32_t before = WaypointCount;
+    if (AddWaypoint(std::move(w))) {
+        if (WaypointCount > before) stored = WaypointCount;
+        return true;
+    }
+    const bool goOn = mode == ReadMode::Everything;
+    NoteCut(goOn ? Cut::LaterWaypoints : Cut::Waypoints, kMaxWaypoints);
+    return goOn;
+}
+
 // Stores the point as the next of the track being read; false when the track
 // is full. Only a track that is written announces its cut.
-inline bool StoreTrackPointOfTrack(const TrackPoint& p, int capacity, bool trackMode)
+inline bool StoreTrackPointOfTrack(const TrackPoint& p, int capacity, ReadMode mode)
 {
     if (AddTrackPoint(p, capacity)) return true;
-    if (trackMode) NoteCut(Cut::TrackPointsOfEachTrack, capacity);
+    if (mode != ReadMode::Waypoints) NoteCut(Cut::TrackPointsOfEachTrack, capacity);
     return false;
 }
 
-inline bool TrackMode() { return Front().InputPosition() == Position(Input::MapsourceTracks); }
+// A text of the file as UTF-8, of at most kDetailTextCap of its bytes:
+// version 109 .gdb files write UTF-8 (bytes that are not read as Windows-1252),
+// older files Windows-1252.
+std::string DetailText(std::string_view bytes, bool utf8);
+
+inline UtcTime FileTime(std::uint32_t seconds) { return UtcTime{static_cast<std::int64_t>(seconds), 0}; }
 
 inline void RejectObsolete(const std::string& message)
 {
@@ -90,6 +117,14 @@ inline void HandOverNextTrack(const std::string& outputName, int& n)
 {
     HandOverTrack(outputName, n);
     ++n;
+}
+
+// The .mps rule rounds the metres first, then the feet; 0 m is none.
+inline std::int32_t MpsFeet(bool present, double metres)
+{
+    const std::int32_t whole = present ? RoundHalfEven<std::int32_t>(metres, kNoFeet) : kNoFeet;
+    if (whole == 0 || whole == kNoFeet) return kNoFeet;
+    return RoundHalfEven<std::int32_t>(whole * kFeetPerMetre, kNoFeet);
 }
 
 // Any double, whatever its bit pattern, to whole feet; not a number gives -777.

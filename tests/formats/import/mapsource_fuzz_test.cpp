@@ -99,12 +99,12 @@ protected:
     {
         const std::string path = dir.Path(gdb ? "in.gdb" : "in.mps");
         WriteText(path, std::string(bytes.begin(), bytes.end()));
-        front.inputPosition = Position(trackMode ? Input::MapsourceTracks : Input::MapsourceWaypoints);
+        const ReadMode mode = trackMode ? ReadMode::Tracks : ReadMode::Waypoints;
         ScopedFrontEnd scope(front);
         TrackFilesWritten.clear();
         try {
-            if (gdb) ReadMapsourceGdbFile(path, dir.Path("out.plt"));
-            else ReadMapsourceMpsFile(path, dir.Path("out.plt"));
+            if (gdb) ReadMapsourceGdbFile(path, dir.Path("out.plt"), mode);
+            else ReadMapsourceMpsFile(path, dir.Path("out.plt"), mode);
         } catch (const FileError&) {
         } catch (const ConversionError&) {}
         ASSERT_GE(WaypointCount, 0);

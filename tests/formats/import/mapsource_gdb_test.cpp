@@ -296,7 +296,6 @@ protected:
         PinClock(kLocalNow, kLocalNow + 0.5);
         ReadFailed = false;
         TrackFilesWritten.clear();
-        front.inputPosition = Position(Input::MapsourceWaypoints);
     }
     void TearDown() override { UnpinClock(); }
 
@@ -305,11 +304,12 @@ protected:
         const std::string path = dir.Path("in.gdb");
         WriteText(path, file.str());
         ScopedFrontEnd scope(front);
-        ReadMapsourceGdbFile(path, dir.Path("out.plt"));
+        ReadMapsourceGdbFile(path, dir.Path("out.plt"), mode);
     }
 
     TempDir dir;
     RecordingFrontEnd front;
+    ReadMode mode = ReadMode::Waypoints;
 };
 
 TEST_F(GdbReaderTest, VersionBoundaries)
@@ -531,7 +531,7 @@ TEST_F(GdbReaderTest, RoutesAndPointsBeyondTheTableAreDropped)
 
 TEST_F(GdbReaderTest, ThreeTracksInTrackModeGiveThreeFiles)
 {
-    front.inputPosition = Position(Input::MapsourceTracks);
+    mode = ReadMode::Tracks;
     ByteBuilder file = GdbHead(108);
     AddWaypoint(file, {});  // not stored in track mode
     Record(file, 'R', RouteBody("kept", {{"p", {}}}, 108));
@@ -605,7 +605,7 @@ TEST_F(GdbReaderTest, EmptyRecordsAreSkippedAndNegativeLengthsEndTheReading)
 
 TEST_F(GdbReaderTest, RecordCutShortKeepsWhatWasReadWhole)
 {
-    front.inputPosition = Position(Input::MapsourceTracks);
+    mode = ReadMode::Tracks;
     ByteBuilder file = GdbHead(108);
     AddTrack(file, "cut", {Pt().lat(1).lon(1), Pt().lat(2).lon(2), Pt().lat(3).lon(3)});
     file.bytes.resize(file.size() - 15);  // inside the third point's position
@@ -616,7 +616,7 @@ TEST_F(GdbReaderTest, RecordCutShortKeepsWhatWasReadWhole)
     EXPECT_EQ(TrackFilesWritten.size(), 1u);
 
     // A length shorter than the fields: they are read only within it.
-    front.inputPosition = Position(Input::MapsourceWaypoints);
+    mode = ReadMode::Waypoints;
     ByteBuilder shortLength = GdbHead(108);
     AddWaypoint(shortLength, Wpt().name("short"));
     const std::size_t lengthAt = GdbHead(108).size();
@@ -673,15 +673,13 @@ TEST(MapsourceFixtures, RealGdbFilesConvert)
         SCOPED_TRACE(e.name);
         ReadFailed = false;
         TrackFilesWritten.clear();
-        front.inputPosition = Position(Input::MapsourceWaypoints);
-        ReadMapsourceGdbFile(FixturePath(std::string("mapsource/") + e.name), dir.Path("out"));
+        ReadMapsourceGdbFile(FixturePath(std::string("mapsource/") + e.name), dir.Path("out"), ReadMode::Waypoints);
         EXPECT_FALSE(ReadFailed);
         EXPECT_TRUE(front.messages.empty());
         EXPECT_EQ(WaypointCount, e.waypoints);
         ASSERT_EQ(RouteCount, static_cast<int>(e.routePoints.size()));
         for (int r = 1; r <= RouteCount; ++r) EXPECT_EQ(RouteList[r].PointCount, e.routePoints[r - 1]);
-        front.inputPosition = Position(Input::MapsourceTracks);
-        ReadMapsourceGdbFile(FixturePath(std::string("mapsource/") + e.name), dir.Path("out"));
+        ReadMapsourceGdbFile(FixturePath(std::string("mapsource/") + e.name), dir.Path("out"), ReadMode::Tracks);
         ASSERT_EQ(TrackFilesWritten.size(), e.trackPoints.size());
         for (std::size_t t = 0; t < e.trackPoints.size(); ++t)
             EXPECT_EQ(SplitCrLf(ReadText(TrackFilesWritten[t])).size(), 6u + e.trackPoints[t]);
@@ -691,8 +689,7 @@ TEST(MapsourceFixtures, RealGdbFilesConvert)
     EXPECT_NEAR(RouteList[1].Points[4].Longitude, 3.498277, 1e-6);
 
     // Ordinary and facility waypoints alike carry the file's times.
-    front.inputPosition = Position(Input::MapsourceWaypoints);
-    ReadMapsourceGdbFile(FixturePath("mapsource/gdb-sample2.gdb"), dir.Path("out"));
+    ReadMapsourceGdbFile(FixturePath("mapsource/gdb-sample2.gdb"), dir.Path("out"), ReadMode::Waypoints);
     const std::pair<int, std::uint32_t> times[] = {{1, 1143504637},  {8, 1143509887},  {9, 1143510121},
                                                    {11, 1143510032}, {13, 1143510205}, {14, 1143841766}};
     for (const auto& [index, seconds] : times) {

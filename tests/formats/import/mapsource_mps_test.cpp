@@ -160,7 +160,6 @@ protected:
         PinClock(kLocalNow, kLocalNow + 0.5);
         ReadFailed = false;
         TrackFilesWritten.clear();
-        front.inputPosition = Position(Input::MapsourceWaypoints);
     }
     void TearDown() override { UnpinClock(); }
 
@@ -169,11 +168,12 @@ protected:
         const std::string path = dir.Path("in.mps");
         WriteText(path, file.str());
         ScopedFrontEnd scope(front);
-        ReadMapsourceMpsFile(path, dir.Path("out.plt"));
+        ReadMapsourceMpsFile(path, dir.Path("out.plt"), mode);
     }
 
     TempDir dir;
     RecordingFrontEnd front;
+    ReadMode mode = ReadMode::Waypoints;
 };
 
 TEST_F(MpsReaderTest, VersionBoundaries)
@@ -263,7 +263,7 @@ TEST_F(MpsReaderTest, AltitudeRulesForWaypointsAndTrackPoints)
 
 TEST_F(MpsReaderTest, ThreeTracksInTrackModeGiveThreeFiles)
 {
-    front.inputPosition = Position(Input::MapsourceTracks);
+    mode = ReadMode::Tracks;
     ByteBuilder file = MpsHead(105);
     AddWaypoint(file, {});  // not stored in track mode
     AddTrack(file, "First Leg", {Pt().lat(1).lon(2), Pt().lat(3).lon(4).timeFlag(0)});
@@ -442,21 +442,20 @@ TEST(MapsourceBlocks, HeaderNameAndSemicircles)
 TEST(MapsourceFixtures, RealMpsFilesConvert)
 {
     RecordingFrontEnd front;
-    front.inputPosition = Position(Input::MapsourceWaypoints);
     ScopedFrontEnd scope(front);
     TempDir dir;
     const std::pair<const char*, int> expected[] = {{"mapsource.mps", 9}, {"route.mps", 14}, {"netstumbler.mps", 37}};
     for (const auto& [name, count] : expected) {
         SCOPED_TRACE(name);
         ReadFailed = false;
-        ReadMapsourceMpsFile(FixturePath(std::string("mapsource/") + name), dir.Path("out"));
+        ReadMapsourceMpsFile(FixturePath(std::string("mapsource/") + name), dir.Path("out"), ReadMode::Waypoints);
         EXPECT_FALSE(ReadFailed);
         EXPECT_EQ(WaypointCount, count);
         EXPECT_TRUE(front.messages.empty());
     }
     EXPECT_EQ(WaypointList[1].Name, "linksys");
     ReadFailed = false;
-    ReadMapsourceMpsFile(FixturePath("mapsource/mps-track.mps"), dir.Path("out"));
+    ReadMapsourceMpsFile(FixturePath("mapsource/mps-track.mps"), dir.Path("out"), ReadMode::Waypoints);
     EXPECT_TRUE(ReadFailed);  // version 100
 }
 }  // namespace
