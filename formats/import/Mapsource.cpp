@@ -83,16 +83,17 @@ private:
         w->DateTime = StampTimeOfReading();
         w->Altitude = static_cast<float>(MpsFeet(altitude, metres));
         w->Symbol = LookupMapsourceSymbol(code);
-        // The record holds no time of the waypoint.
-        PointDetail& d = w->Detail;
+        int stored = 0;
+        const bool goOn = StoreWaypointOf(std::move(*w), mode_, stored);
+        if (stored == 0) return goOn;
+        // Filled in place: the texts need not move with the waypoint. The record holds no time of the waypoint.
+        PointDetail& d = WaypointList[stored].Detail;
         d.known = true;
         d.texts.name = DetailText(nameBytes, false);
         d.texts.comment = DetailText(commentBytes, false);
         d.texts.symbol = MapsourceSymbolName(code);
         if (altitude) d.values.metres = metres;
-        int stored = 0;
-        const bool goOn = StoreWaypointOf(std::move(*w), mode_, stored);
-        if (stored != 0) routes_.NoteWaypoint(stored);
+        routes_.NoteWaypoint(stored);
         return goOn;
     }
 

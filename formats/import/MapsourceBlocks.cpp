@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The record framing, name and position decoding and symbol table that the
 // .mps and .gdb readers share.
+#include <algorithm>
+
 #include "core/byte_reader.h"
 #include "core/text_encoding.h"
 #include "formats/import/Mapsource.h"
@@ -43,7 +45,9 @@ std::string DetailText(std::string_view bytes, bool utf8)
     if (utf8)
         while (kept > 0 && kept < bytes.size() && (static_cast<unsigned char>(bytes[kept]) & 0xC0) == 0x80) --kept;
     const std::string_view text = bytes.substr(0, kept);
-    return utf8 && IsUtf8(text) ? std::string(text) : LegacyToUtf8(text);
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return ascii || (utf8 && IsUtf8(text)) ? std::string(text) : LegacyToUtf8(text);
 }
 }  // namespace mapsource
 

@@ -220,7 +220,11 @@ private:
         w->Column14 = RoundHalfEven<std::int32_t>(proximity, 0);
         w->Column13 = column13;
         w->Symbol = LookupMapsourceSymbol(code);
-        PointDetail& d = w->Detail;
+        int stored = 0;
+        const bool goOn = StoreWaypointOf(std::move(*w), mode_, stored);
+        if (stored == 0) return goOn;
+        // Filled in place: the texts need not move with the waypoint.
+        PointDetail& d = WaypointList[stored].Detail;
         d.known = true;
         d.texts.name = DetailText(nameBytes, utf8_);
         d.texts.comment = DetailText(commentBytes, utf8_);
@@ -229,9 +233,7 @@ private:
         d.texts.symbol = MapsourceSymbolName(code);
         if (altitude) d.values.metres = metres;
         if (tail.seconds) d.values.time = FileTime(*tail.seconds);
-        int stored = 0;
-        const bool goOn = StoreWaypointOf(std::move(*w), mode_, stored);
-        if (stored != 0) routes_.NoteWaypoint(stored);
+        routes_.NoteWaypoint(stored);
         return goOn;
     }
 

@@ -32,7 +32,7 @@ void SetPosition(RouteRecord& route, std::uint32_t k, const PositionBlock& block
 }
 }  // namespace
 
-void RouteReader::NoteWaypoint(int index)
+void RouteReader::Index(int index)
 {
     waypoints_.emplace(std::hash<std::string>{}(WaypointList[index].Detail.texts.name), index);
 }
@@ -81,6 +81,10 @@ void RouteReader::GiveDetail(RouteWpRecord& point, const std::string& nameBytes)
 void RouteReader::ReadRoute(ByteReader& body)
 {
     const bool written = mode_ != ReadMode::Tracks;
+    // Files without routes need no index.
+    if (!routeRead_)
+        for (int i = 1; i <= WaypointCount; ++i) Index(i);
+    routeRead_ = true;
     const int r = nextRoute_++;
     if (r > kMaxRouteIndex) {
         if (written) NoteCut(Cut::Routes, kMaxRouteIndex);

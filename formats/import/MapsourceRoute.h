@@ -29,8 +29,12 @@ class RouteReader {
 public:
     RouteReader(RouteLayout layout, ReadMode mode) : layout_(layout), mode_(mode) {}
 
-    // The waypoint stored at `index`: route points of its name take what it holds.
-    void NoteWaypoint(int index);
+    // The waypoint stored at `index`: route points of its name take what it
+    // holds. The waypoints stored before the first route are looked up then.
+    void NoteWaypoint(int index)
+    {
+        if (routeRead_) Index(index);
+    }
 
     // Reads one record body into the next route of the store (from route 1).
     // Routes and route points past the table's capacity are counted and
@@ -45,8 +49,11 @@ private:
     const RouteLayout layout_;
     const ReadMode mode_;
     int nextRoute_ = 1;
+    void Index(int index);
+
     // The first stored waypoint of each name, by the name's hash; names are compared on lookup.
     std::unordered_multimap<std::size_t, int> waypoints_;
+    bool routeRead_ = false;  // waypoints are indexed from the first route on
 };
 
 }  // namespace mapsource

@@ -76,7 +76,7 @@ inline std::optional<WayPoints> NewWaypoint(std::int32_t lat, std::int32_t lon, 
 // unusable). False when the reading stops: the table is full in waypoint
 // mode. The mode that takes everything leaves out only the later waypoints
 // and goes on to the routes and tracks.
-inline bool StoreWaypointOf(WayPoints w, ReadMode mode, int& stored)
+inline bool StoreWaypointOf(WayPoints&& w, ReadMode mode, int& stored)
 {
     stored = 0;
     const std::int32_t before = WaypointCount;
