@@ -190,7 +190,6 @@ public:
 private:
     // Version 109 writes UTF-8; the store holds single-byte text.
     std::string Native(const std::string& bytes) const { return utf8_ ? Utf8ToLegacy(bytes) : bytes; }
-    std::string Text(ByteReader& body) const { return Native(UsedText(body)); }
 
     // False once the reading stops: the waypoint table is full in waypoint mode.
     bool ReadWaypoint(ByteReader& body, std::span<const std::uint8_t> bytes, bool whole)

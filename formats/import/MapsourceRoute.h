@@ -42,6 +42,7 @@ public:
     void ReadRoute(ByteReader& body);
 
 private:
+    void Index(int index);
     PositionBlock ReadBlock(ByteReader& body) const;
     bool SkipNameGap(ByteReader& body) const;
     void GiveDetail(RouteWpRecord& point, const std::string& nameBytes) const;
@@ -49,8 +50,6 @@ private:
     const RouteLayout layout_;
     const ReadMode mode_;
     int nextRoute_ = 1;
-    void Index(int index);
-
     // The first stored waypoint of each name, by the name's hash; names are compared on lookup.
     std::unordered_multimap<std::size_t, int> waypoints_;
     bool routeRead_ = false;  // waypoints are indexed from the first route on

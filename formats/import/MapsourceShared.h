@@ -99,8 +99,8 @@ inline bool StoreTrackPointOfTrack(const TrackPoint& p, int capacity, ReadMode m
 }
 
 // A text of the file as UTF-8, of at most kDetailTextCap of its bytes:
-// version 109 .gdb files write UTF-8 (bytes that are not read as Windows-1252),
-// older files Windows-1252.
+// version 109 .gdb files write UTF-8 (a text that is not valid UTF-8 is read
+// as Windows-1252), older files Windows-1252.
 std::string DetailText(std::string_view bytes, bool utf8);
 
 inline UtcTime FileTime(std::uint32_t seconds) { return UtcTime{static_cast<std::int64_t>(seconds), 0}; }
