@@ -13,6 +13,17 @@
 namespace {
 thread_local OutputTransaction* current = nullptr;
 
+// Flushes the file, or with `wholeFileSystem` every file of its file system;
+// returns 0 or an errno.
+int FlushToDisk(const TemporaryFile& temporary, bool wholeFileSystem)
+{
+    const int fd = ::openat(temporary.Folder().Descriptor(), temporary.Name(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return errno;
+    const int error = (wholeFileSystem ? ::syncfs(fd) : ::fsync(fd)) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
+}
+
 // The temporary file's content written into a device or descriptor; 0 or an errno.
 int CopyInto(const TemporaryFile& temporary, const OutputTarget& target, const std::string& path)
 {
@@ -34,7 +45,36 @@ int CopyInto(const TemporaryFile& temporary, const OutputTarget& target, const s
     ::close(from);
     return error;
 }
+
+void AddFolder(std::vector<std::shared_ptr<const OutputFolder>>& folders, std::shared_ptr<const OutputFolder> folder)
+{
+    const auto same = [&](const auto& listed) { return listed->SameAs(*folder); };
+    if (std::none_of(folders.begin(), folders.end(), same)) folders.push_back(std::move(folder));
+}
 }  // namespace
+
+thread_local FolderFlushes* FolderFlushes::current_ = nullptr;
+
+FolderFlushes::FolderFlushes() : previous_(current_) { current_ = this; }
+
+FolderFlushes::~FolderFlushes()
+{
+    current_ = previous_;
+    FlushAll();
+}
+
+void FolderFlushes::Add(std::shared_ptr<const OutputFolder> folder)
+{
+    // A batch over many folders holds only a few of them open at a time.
+    if (folders_.size() >= 64) FlushAll();
+    AddFolder(folders_, std::move(folder));
+}
+
+void FolderFlushes::FlushAll()
+{
+    for (const auto& folder : folders_) folder->Flush();
+    folders_.clear();
+}
 
 OutputTransaction::OutputTransaction() : previous_(current) { current = this; }
 
@@ -132,9 +172,27 @@ void OutputTransaction::TakeBack(Pending& p, Placing how)
     if (how == Placing::Added) ::renameat2(to, p.name.c_str(), from, p.temporary.Name(), RENAME_NOREPLACE);
 }
 
+// Each flush of a file waits for the disk to empty its cache, some
+// milliseconds: a few files are flushed one by one, more (the track files of
+// one input, up to a thousand) by one flush of each file system they are on,
+// which costs one wait for them all.
+void OutputTransaction::FlushToDisk() const
+{
+    constexpr std::size_t kFlushedOneByOne = 8;
+    const bool oneByOne = pending_.size() <= kFlushedOneByOne;
+    std::vector<dev_t> flushed;
+    for (const Pending& p : pending_) {
+        const dev_t device = p.temporary.Folder().Device();
+        if (!oneByOne && std::find(flushed.begin(), flushed.end(), device) != flushed.end()) continue;
+        if (const int error = ::FlushToDisk(p.temporary, !oneByOne)) ThrowFileError(p.path, error);
+        flushed.push_back(device);
+    }
+}
+
 void OutputTransaction::Commit()
 {
     if (committed_) throw std::logic_error("a transaction committed twice");
+    FlushToDisk();
     // A signal now would leave some outputs placed and others not.
     const CleaningSignalsHeld held;
     std::vector<Placing> placed;
@@ -146,18 +204,20 @@ void OutputTransaction::Commit()
         throw;
     }
     committed_ = true;
-    std::vector<const OutputFolder*> folders;
+    std::vector<std::shared_ptr<const OutputFolder>> folders;
     for (std::size_t i = 0; i < pending_.size(); ++i) {
         Pending& p = pending_[i];
         // The temporary name holds the old content, or the copy, or nothing.
         if (placed[i] == Placing::Exchanged || placed[i] == Placing::Copied) p.temporary.Remove();
         else p.temporary.Forget();
-        const bool seen = std::any_of(folders.begin(), folders.end(),
-                                      [&](const OutputFolder* folder) { return folder->SameAs(*p.folder); });
-        if (!p.device && !seen) folders.push_back(p.folder.get());
+        if (!p.device) AddFolder(folders, p.folder);
     }
     // Once per folder, after every rename in it: the new names last through a power cut.
-    for (const OutputFolder* folder : folders) folder->Flush();
+    if (FolderFlushes* later = FolderFlushes::Current()) {
+        for (auto& folder : folders) later->Add(std::move(folder));
+    } else {
+        for (const auto& folder : folders) folder->Flush();
+    }
     for (const Pending& p : pending_) Place(p.path);
     pending_.clear();
 }

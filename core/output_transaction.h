@@ -15,6 +15,27 @@
 #include "core/output_folder.h"
 #include "core/output_target.h"
 
+// While one lives in a thread, the transactions committed there leave the
+// flush of their folders to it, and it flushes each folder once as it ends:
+// for a batch of conversions into one folder. It is safe: each file is on
+// disk before it takes its name, so after a power cut a name holds the old
+// file or the whole new one; only the latest renames may be undone.
+class FolderFlushes {
+public:
+    FolderFlushes();
+    ~FolderFlushes();
+    FolderFlushes(const FolderFlushes&) = delete;
+    FolderFlushes& operator=(const FolderFlushes&) = delete;
+    static FolderFlushes* Current() { return current_; }
+    void Add(std::shared_ptr<const OutputFolder> folder);
+
+private:
+    void FlushAll();
+    static thread_local FolderFlushes* current_;
+    FolderFlushes* previous_;
+    std::vector<std::shared_ptr<const OutputFolder>> folders_;
+};
+
 // While one is open in a thread, the safe writer (SafeFileWriter) of that
 // thread hands it each complete temporary file instead of renaming it.
 // Destroyed without Commit, it removes every temporary file it holds: an
@@ -71,6 +92,7 @@ private:
         std::optional<OutputTarget> device;          // copied into this instead
     };
     enum class Placing { Exchanged, Added, Renamed, Copied };
+    void FlushToDisk() const;
     static Placing PutInPlace(Pending& pending);
     static void TakeBack(Pending& pending, Placing how);
     void Place(const std::string& path);
