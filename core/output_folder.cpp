@@ -12,6 +12,7 @@
 #include <random>
 #include <set>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -124,13 +125,15 @@ void RemoveStaleTemporaries(int folder)
 
 // Each folder is looked through once per process; the set of those seen is
 // forgotten now and then, so that it stays small whatever a process writes.
-bool FirstVisit(dev_t device, ino_t inode)
+// A folder is known by its name too: a new folder may take the number of one
+// removed.
+bool FirstVisit(const std::string& name, dev_t device, ino_t inode)
 {
     static std::mutex lock;
-    static std::set<std::pair<dev_t, ino_t>> visited;
+    static std::set<std::tuple<dev_t, ino_t, std::size_t>> visited;
     std::lock_guard guard(lock);
     if (visited.size() >= 1024) visited.clear();
-    return visited.emplace(device, inode).second;
+    return visited.emplace(device, inode, std::hash<std::string>{}(name)).second;
 }
 }  // namespace
 
@@ -174,7 +177,7 @@ std::shared_ptr<OutputFolder> OutputFolder::Open(const std::string& folder, cons
         ::close(fd);
         ThrowFileError(forPath, error);
     }
-    if (readable && FirstVisit(info.st_dev, info.st_ino)) RemoveStaleTemporaries(fd);
+    if (readable && FirstVisit(name, info.st_dev, info.st_ino)) RemoveStaleTemporaries(fd);
     return std::shared_ptr<OutputFolder>(new OutputFolder(fd, readable, info.st_dev, info.st_ino));
 }
 

@@ -192,16 +192,24 @@ void OutputTransaction::FlushToDisk() const
 void OutputTransaction::Commit()
 {
     if (committed_) throw std::logic_error("a transaction committed twice");
-    FlushToDisk();
-    // A signal now would leave some outputs placed and others not.
-    const CleaningSignalsHeld held;
+    try {
+        FlushToDisk();
+    } catch (...) {
+        pending_.clear();  // the temporary files go at once
+        throw;
+    }
     std::vector<Placing> placed;
     placed.reserve(pending_.size());
-    try {
-        for (Pending& p : pending_) placed.push_back(PutInPlace(p));
-    } catch (...) {
-        for (std::size_t i = placed.size(); i-- > 0;) TakeBack(pending_[i], placed[i]);
-        throw;
+    {
+        // A signal while they are placed would leave some in place and others not.
+        const CleaningSignalsHeld held;
+        try {
+            for (Pending& p : pending_) placed.push_back(PutInPlace(p));
+        } catch (...) {
+            for (std::size_t i = placed.size(); i-- > 0;) TakeBack(pending_[i], placed[i]);
+            pending_.clear();  // the temporary files go at once
+            throw;
+        }
     }
     committed_ = true;
     std::vector<std::shared_ptr<const OutputFolder>> folders;

@@ -6,11 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -119,7 +123,21 @@ std::string HoluxTrackImage(int points)
     return image.str();
 }
 
-constexpr int kKesWaypointIn = 0, kHoluxTrackIn = 3, kNmeaIn = 8;
+// A GPX file of `tracks` tracks of `points` points each.
+std::string GpxTracks(int tracks, int points)
+{
+    std::string gpx = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
+    for (int t = 0; t < tracks; ++t) {
+        gpx += points == 0 ? "<trk/>\n" : "<trk><trkseg>\n";
+        for (int i = 0; i < points; ++i)
+            gpx += "<trkpt lat=\"45." + std::to_string(100000 + i) + "\" lon=\"7.5\"><ele>" + std::to_string(t) +
+                   "</ele></trkpt>\n";
+        if (points > 0) gpx += "</trkseg></trk>\n";
+    }
+    return gpx + "</gpx>\n";
+}
+
+constexpr int kKesWaypointIn = 0, kHoluxTrackIn = 3, kNmeaIn = 8, kGpxTrackIn = 15;
 constexpr int kKesTrackOut = 1, kHoluxWaypointOut = 2;
 const std::string kEarlier = "an earlier file of this name\r\n";
 }  // namespace
@@ -223,4 +241,95 @@ TEST(OutputFaults, FullDiskEndsWithTheErrorLeavesNoPartialFileAndKeepsTheEarlier
     EXPECT_GT(fs::file_size(out / "trip.plt"), 4096u);
     EXPECT_GT(fs::file_size(out / "logger_1.plt"), 4096u);
     EXPECT_EQ(fs::file_size(out / "points.wrt"), 32768u);
+}
+
+TEST(OutputFaults, ADiskFullPartWayThroughNineTrackFilesReplacesNoneOfThem)
+{
+    TempDir dir;
+    const fs::path small = dir.Root() / "small";
+    fs::create_directory(small);
+    // 32 pages: the nine earlier files take one each, three or four new ones of 21 KB fill the rest.
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=128k") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here: " << std::strerror(errno);
+    WriteText(dir.Path("trip.gpx"), GpxTracks(9, 300));
+    std::vector<std::string> names;
+    for (int t = 1; t <= 9; ++t) {
+        names.push_back("trip_" + std::to_string(t) + ".plt");
+        WriteText((small / names.back()).string(), kEarlier);
+    }
+    const HeadlessResult run = RunLimited(
+        {std::to_string(kGpxTrackIn), std::to_string(kKesTrackOut), (small / "trip").string(), dir.Path("trip.gpx")},
+        {});
+    const std::vector<std::string> listing = FolderListing(small);
+    std::vector<std::string> contents;
+    for (const std::string& name : names) contents.push_back(ReadText((small / name).string()));
+    ::umount2(small.c_str(), MNT_DETACH);
+
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    ASSERT_FALSE(run.lines.empty());
+    const std::string fullAtATrackFile = "error: No space left on device: \"" + (small / "trip_").string();
+    EXPECT_EQ(run.lines.back().rfind(fullAtATrackFile, 0), 0u) << run.lines.back();
+    EXPECT_EQ(listing, names);
+    EXPECT_EQ(contents, std::vector<std::string>(9, kEarlier));
+}
+
+TEST(OutputFaults, ATrackFileNamedLikeAnInputIsRefusedAndNothingIsWritten)
+{
+    TempDir dir;
+    const std::string input = dir.Path("trip_2.plt");  // a GPX file, whatever its name
+    WriteText(input, GpxTracks(3, 2));
+    const HeadlessResult run =
+        RunHeadless({std::to_string(kGpxTrackIn), std::to_string(kKesTrackOut), dir.Path("trip.plt"), input});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    ASSERT_FALSE(run.lines.empty());
+    EXPECT_EQ(run.lines.back(), ErrorLine("Output File cannot be the same as the Input File", input));
+    EXPECT_EQ(ReadText(input), GpxTracks(3, 2));
+    EXPECT_EQ(FolderListing(dir.Root()), std::vector<std::string>{"trip_2.plt"});
+}
+
+TEST(OutputFaults, AnInputThatCannotBeExaminedGivesItsOwnError)
+{
+    TempDir dir;
+    const fs::path locked = dir.Root() / "locked";
+    fs::create_directory(locked);
+    WriteText((locked / "trip.gpx").string(), GpxTracks(1, 2));
+    fs::permissions(locked, fs::perms::none);
+    // Neither the input nor the output can be examined.
+    const HeadlessResult run = RunLimited({std::to_string(kGpxTrackIn), std::to_string(kKesTrackOut),
+                                           (locked / "trip.plt").string(), (locked / "trip.gpx").string()},
+                                          {.honourFolderPermissions = true});
+    fs::permissions(locked, fs::perms::owner_all);
+    if (run.exitCode == kCannotDropPrivilege) GTEST_SKIP() << "cannot give up root's permission override here";
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    ASSERT_FALSE(run.lines.empty());
+    EXPECT_EQ(run.lines.back(), ErrorLine("Permission denied", (locked / "trip.gpx").string()));
+}
+
+TEST(OutputFaults, EmptyTracksMakeNoFileAndMoreThanAThousandTrackFilesAreRefused)
+{
+    struct Case {
+        const char* name;
+        int tracks, points, exitCode;
+        std::string lastLine;
+    };
+    const Case cases[] = {
+        {"200,000 empty tracks", 200000, 0, 0, "Done ....."},
+        {"1,001 tracks", 1001, 1, 1,
+         "error: The input holds more than 1000 tracks, and a conversion writes at most 1000 track files - this is a "
+         "limitation of kesTranscribe. Nothing was written."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        fs::create_directory(dir.Root() / "out");
+        WriteText(dir.Path("many.gpx"), GpxTracks(c.tracks, c.points));
+        const auto start = std::chrono::steady_clock::now();
+        const HeadlessResult run = RunHeadless(
+            {std::to_string(kGpxTrackIn), std::to_string(kKesTrackOut), dir.Path("out/many"), dir.Path("many.gpx")});
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+        ASSERT_FALSE(run.lines.empty());
+        EXPECT_EQ(run.lines.back(), c.lastLine);
+        EXPECT_TRUE(FolderListing(dir.Root() / "out").empty());
+    }
 }

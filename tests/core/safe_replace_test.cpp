@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Replacing an output: names of any valid length, permission bits, symbolic
-// links, files that may not be written, and content given in pieces.
+// Replacing an output: names of any valid length, permission bits and ACLs,
+// symbolic links, devices and pipes, files that may not be written, and
+// content given in pieces.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include "core/file_io.h"
@@ -185,4 +190,126 @@ TEST(SafeFileWriter, AFailedAppendRemovesTheTemporaryFileAndKeepsTheEarlierOne)
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadText(target), "earlier");
     EXPECT_EQ(Listing(dir.Root()), std::vector<std::string>{"big.plt"});
+}
+
+TEST(SafeReplace, TheTemporaryFileOfAPrivateOutputIsNeverReadableByOthers)
+{
+    TempDir dir;
+    const std::string target = dir.Path("private.plt");
+    WriteText(target, "earlier");
+    ::chmod(target.c_str(), 0600);
+    const mode_t previousMask = ::umask(0);  // a new file would be made 0666
+    // Woken as each file is made, as another user lying in wait would be.
+    const int events = ::inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(::inotify_add_watch(events, dir.Root().c_str(), IN_CREATE), 0);
+    int seen = 0;
+    mode_t widest = 0;
+    std::thread watcher([&] {
+        alignas(inotify_event) char buffer[4096];
+        for (bool stop = false; !stop;) {
+            const ssize_t got = ::read(events, buffer, sizeof buffer);
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                const std::string name = event->len > 0 ? event->name : "";
+                struct stat info {};
+                if (name == "stop") stop = true;
+                else if (::stat(dir.Path(name).c_str(), &info) == 0) ++seen, widest |= info.st_mode & 0777;
+            }
+            if (got <= 0) stop = true;
+        }
+    });
+    for (int i = 0; i < 50; ++i) WriteFileSafely(target, std::string(1 << 16, 'x'));
+    WriteText(dir.Path("stop"), "");
+    watcher.join();
+    ::close(events);
+    ::umask(previousMask);
+    EXPECT_GT(seen, 0) << "the temporary file was never seen";
+    EXPECT_EQ(widest & ~0600u, 0u) << std::oct << widest;
+    EXPECT_EQ(ModeOf(target), 0600u);
+}
+
+TEST(SafeReplace, ALinkPlantedByAnotherUserInASharedStickyFolderIsNotFollowed)
+{
+    TempDir dir;
+    const std::string shared = dir.Path("shared");
+    fs::create_directory(shared);
+    ::chmod(shared.c_str(), 01777);
+    WriteText(dir.Path("precious"), "precious");
+    struct Case {
+        const char* link;
+        uid_t owner;
+        bool followed;
+    };
+    const Case cases[] = {{"planted.wpt", 65534, false}, {"own.wpt", ::geteuid(), true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        const std::string link = shared + "/" + c.link;
+        fs::create_symlink(dir.Path("precious"), link);
+        if (::lchown(link.c_str(), c.owner, c.owner) != 0) GTEST_SKIP() << "cannot give a link to another user here";
+        try {
+            WriteFileSafely(link, "through the link");
+            EXPECT_TRUE(c.followed);
+        } catch (const FileError& error) {
+            EXPECT_FALSE(c.followed);
+            EXPECT_EQ(error.SystemMessage(), "Permission denied");
+        }
+        EXPECT_EQ(ReadText(dir.Path("precious")), c.followed ? "through the link" : "precious");
+        EXPECT_TRUE(fs::is_symlink(link));
+    }
+}
+
+TEST(SafeReplace, TheReplacementKeepsTheAccessControlList)
+{
+    TempDir dir;
+    const std::string target = dir.Path("shared.wpt");
+    WriteText(target, "earlier");
+    ::chmod(target.c_str(), 0640);
+    const std::string quoted = "'" + target + "'";
+    if (std::system(("setfacl -m u:nobody:rw,g::r " + quoted + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "setfacl is missing or the file system takes no ACL";
+    const auto acl = [&] {
+        TempDir out;
+        std::system(("getfacl -cp " + quoted + " >" + out.Path("acl") + " 2>/dev/null").c_str());
+        return ReadText(out.Path("acl"));
+    };
+    const std::string before = acl();
+    const mode_t mode = ModeOf(target);
+    WriteFileSafely(target, "later");
+    EXPECT_EQ(acl(), before);
+    EXPECT_NE(before.find("user:nobody:rw-"), std::string::npos) << before;
+    EXPECT_EQ(ModeOf(target), mode);
+    EXPECT_EQ(ReadText(target), "later");
+}
+
+TEST(SafeReplace, DevicesAndPipesAreWrittenIntoAndStayWhatTheyAre)
+{
+    TempDir dir;
+    const std::string fifo = dir.Path("pipe"), link = dir.Path("null.wpt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink("/dev/null", link);
+    std::string received;
+    std::thread reader([&] { received = ReadText(fifo); });
+    const std::string content(300000, 'p');  // more than a pipe holds
+    WriteFileSafely(fifo, content);
+    reader.join();
+    EXPECT_EQ(received, content);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    for (const std::string& name : {std::string("/dev/null"), link}) {
+        WriteFileSafely(name, content);
+        EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    }
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(Listing(dir.Root()), (std::vector<std::string>{"null.wpt", "pipe"}));
+
+    // /dev/stdout is the descriptor, whatever it is: here a file the shell opened.
+    const std::string redirected = dir.Path("redirected");
+    const int result = RunInChild([&] {
+        const int fd = ::open(redirected.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd < 0 || ::write(fd, "shell:", 6) != 6 || ::dup2(fd, STDOUT_FILENO) < 0) return 1;
+        WriteFileSafely("/dev/stdout", "data");
+        return 0;
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadText(redirected), "shell:data");
 }
