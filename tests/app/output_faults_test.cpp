@@ -20,6 +20,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "formats/format_table.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/ordinary_user.h"
 #include "tests/support/test_files.h"
@@ -137,7 +138,7 @@ std::string GpxTracks(int tracks, int points)
     return gpx + "</gpx>\n";
 }
 
-constexpr int kKesWaypointIn = 0, kHoluxTrackIn = 3, kNmeaIn = 8, kGpxTrackIn = 15;
+constexpr int kKesWaypointIn = 0, kHoluxTrackIn = 3, kNmeaIn = 8;
 constexpr int kKesTrackOut = 1, kHoluxWaypointOut = 2;
 const std::string kEarlier = "an earlier file of this name\r\n";
 }  // namespace
@@ -257,9 +258,9 @@ TEST(OutputFaults, ADiskFullPartWayThroughNineTrackFilesReplacesNoneOfThem)
         names.push_back("trip_" + std::to_string(t) + ".plt");
         WriteText((small / names.back()).string(), kEarlier);
     }
-    const HeadlessResult run = RunLimited(
-        {std::to_string(kGpxTrackIn), std::to_string(kKesTrackOut), (small / "trip").string(), dir.Path("trip.gpx")},
-        {});
+    const HeadlessResult run = RunLimited({PositionText(Input::GpxTracks), PositionText(Output::KesTrack),
+                                           (small / "trip").string(), dir.Path("trip.gpx")},
+                                          {});
     const std::vector<std::string> listing = FolderListing(small);
     std::vector<std::string> contents;
     for (const std::string& name : names) contents.push_back(ReadText((small / name).string()));
@@ -279,7 +280,7 @@ TEST(OutputFaults, ATrackFileNamedLikeAnInputIsRefusedAndNothingIsWritten)
     const std::string input = dir.Path("trip_2.plt");  // a GPX file, whatever its name
     WriteText(input, GpxTracks(3, 2));
     const HeadlessResult run =
-        RunHeadless({std::to_string(kGpxTrackIn), std::to_string(kKesTrackOut), dir.Path("trip.plt"), input});
+        RunHeadless({PositionText(Input::GpxTracks), PositionText(Output::KesTrack), dir.Path("trip.plt"), input});
     EXPECT_EQ(run.exitCode, 1) << run.output;
     ASSERT_FALSE(run.lines.empty());
     EXPECT_EQ(run.lines.back(), ErrorLine("Output File cannot be the same as the Input File", input));
@@ -295,7 +296,7 @@ TEST(OutputFaults, AnInputThatCannotBeExaminedGivesItsOwnError)
     WriteText((locked / "trip.gpx").string(), GpxTracks(1, 2));
     fs::permissions(locked, fs::perms::none);
     // Neither the input nor the output can be examined.
-    const HeadlessResult run = RunLimited({std::to_string(kGpxTrackIn), std::to_string(kKesTrackOut),
+    const HeadlessResult run = RunLimited({PositionText(Input::GpxTracks), PositionText(Output::KesTrack),
                                            (locked / "trip.plt").string(), (locked / "trip.gpx").string()},
                                           {.honourFolderPermissions = true});
     fs::permissions(locked, fs::perms::owner_all);
@@ -324,8 +325,8 @@ TEST(OutputFaults, EmptyTracksMakeNoFileAndMoreThanAThousandTrackFilesAreRefused
         fs::create_directory(dir.Root() / "out");
         WriteText(dir.Path("many.gpx"), GpxTracks(c.tracks, c.points));
         const auto start = std::chrono::steady_clock::now();
-        const HeadlessResult run = RunHeadless(
-            {std::to_string(kGpxTrackIn), std::to_string(kKesTrackOut), dir.Path("out/many"), dir.Path("many.gpx")});
+        const HeadlessResult run = RunHeadless({PositionText(Input::GpxTracks), PositionText(Output::KesTrack),
+                                                dir.Path("out/many"), dir.Path("many.gpx")});
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
         EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
         ASSERT_FALSE(run.lines.empty());
