@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Whole-process timings of kes-convert: its start-up beside the window
-# program's, batches converted with --each (2,000 small files: the cost of
-# flushing each output to disk), and 50,000 tracks under a long folder.
+# program's, and batches converted with --each (2,000 small files: the cost
+# of flushing each output to disk).
 #   bash bench/convert_command.sh [BUILD_DIR] [RUNS]
 # Prints the median wall time of RUNS runs (of 3 for the longer cases) and
 # the peak memory of the last.
@@ -50,18 +50,6 @@ done
 measure_times 3 "kes-convert --each, 2,000 small logs" "$bin/kes-convert" -q --each -o kes-plt -O "$work/out" \
   "$work"/small/*.nmea
 
-# Fifty thousand one-point tracks into track files in a folder 3,800
-# characters long: refused past 1,000 files, with memory that stays small.
-deep=$work/$(printf 'd%.0s' $(seq 190))
-for _ in $(seq 19); do deep=$deep/$(printf 'd%.0s' $(seq 190)); done
-mkdir -p "$deep"
-{
-  printf '<?xml version="1.0"?>\n<gpx version="1.1" xmlns="http://www.topografix.com/GPX/1/1">\n'
-  for _ in $(seq 50000); do printf '<trk><trkseg><trkpt lat="45" lon="7"/></trkseg></trk>\n'; done
-  printf '</gpx>\n'
-} >"$work/tracks.gpx"
-measure_times 3 "kes-convert, 50,000 tracks under a long folder" "$bin/kes-convert" -q "$work/tracks.gpx" \
-  -O "$deep/t.plt"
 if [ -x "$bin/kesTranscribe" ]; then
   # A copy, so that the settings file it writes beside itself stays here.
   mkdir -p -m 700 "$work/runtime" "$work/window"

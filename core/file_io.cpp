@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -97,11 +96,9 @@ void SafeFileWriter::Commit()
     const bool replacing = output.target.kind == OutputTarget::Kind::File;
     // On disk before it takes the output's name: after a power cut the name
     // holds the old file or the whole new one. A transaction flushes its
-    // files together at its commit, which costs one journal commit, not one
-    // per file: here their writing to disk only starts.
+    // files together at its commit.
     OutputTransaction* transaction = OutputTransaction::Current();
-    if (replacing && transaction) ::sync_file_range(output.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-    else if (replacing && ::fsync(output.fd) != 0) Fail(errno);
+    if (replacing && !transaction && ::fsync(output.fd) != 0) Fail(errno);
     if (::close(std::exchange(output.fd, -1)) != 0) Fail(errno);
     if (!replacing) {
         if (transaction) transaction->NoteWrittenInto(path_);
