@@ -53,7 +53,7 @@ public:
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
-    // Raise FileError naming the path.
+    // Raises FileError naming the path.
     void Append(std::string_view piece);
     // Completes the file and puts it in the output's place.
     void Commit();

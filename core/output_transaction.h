@@ -56,7 +56,9 @@ public:
     void ProtectInputs(const std::vector<std::string>& inputs);
 
     // The output pending under the name `from` goes in the place of `to`
-    // instead, with what that file would keep (its mode, owner and ACL).
+    // instead, with what that file would keep (its mode, owner and ACL; a
+    // name that is new keeps those the output was made with), or is copied
+    // into `to` at Commit when that is a device, a pipe or /dev/stdout.
     // Raises FileError naming `to` as a write to `to` would, and
     // std::logic_error when no output is pending under `from`.
     void Rename(const std::string& from, const std::string& to);
