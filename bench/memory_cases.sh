@@ -39,6 +39,19 @@ measure "GPX, $(($(stat -c %s "$work/values.gpx") / 1000000)) MB, one attribute 
 measure "GPX, $(($(stat -c %s "$work/names.gpx") / 1000000)) MB, 220,000 different attribute names" \
   "$bin/kes-convert" -q -i gpx-wpt "$work/names.gpx" -O "$work/names.wpt"
 
+# Fifty thousand one-point tracks into track files in a folder 3,800
+# characters long: refused past 1,000 files, the names written never all kept.
+deep=$work
+for _ in $(seq 20); do deep=$deep/$(printf 'd%.0s' $(seq 190)); done
+mkdir -p "$deep"
+{
+  printf '<?xml version="1.0"?>\n<gpx version="1.1" xmlns="http://www.topografix.com/GPX/1/1">\n'
+  awk 'BEGIN { for (i = 0; i < 50000; i++) print "<trk><trkseg><trkpt lat=\"45\" lon=\"7\"/></trkseg></trk>" }'
+  printf '</gpx>\n'
+} >"$work/tracks.gpx"
+measure "GPX, 50,000 tracks into track files, a long folder" \
+  "$bin/kes-convert" -q -i gpx-trk "$work/tracks.gpx" -O "$deep/t.plt"
+
 if [ -x "$bin/kesTranscribe" ]; then
   # A copy of the window program, so that its settings file is the one beside it.
   mkdir -p -m 700 "$work/runtime" "$work/window"

@@ -11,6 +11,7 @@
 #include "core/catalogue.h"
 #include "core/clock.h"
 #include "core/convert.h"
+#include "core/output_transaction.h"
 #include "formats/format_table.h"
 
 namespace {
@@ -65,6 +66,7 @@ int RunConvertCommand(int argc, char** argv, std::FILE* out, std::FILE* err)
     }
 
     std::size_t failed = 0;
+    const FolderFlushes onceForTheBatch;
     for (std::size_t i = 0; i < plan.jobs.size(); ++i) {
         const ConversionJob& job = plan.jobs[i];
         if (i > 0 && !options.quiet) std::fputs("\n", err);

@@ -8,6 +8,7 @@
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/format_rows.h"
+#include "core/output_transaction.h"
 #include "core/store.h"
 #include "core/text_fields.h"
 #include "core/track_destination.h"
@@ -161,6 +162,11 @@ void Convert(FrontEnd& frontEnd)
     Conversion conversion;
     if (!CheckChoices(frontEnd, conversion)) return;
 
+    // Every file the conversion writes is put in place at its end, or none is;
+    // names derived while writing (track files) are checked against the inputs.
+    OutputTransaction outputs;
+    outputs.ProtectInputs(conversion.inputList);
+    outputs.ProtectInputs({conversion.inputName});
     ReadFailed = false;
     TrackFilesWritten.clear();
     StartConversionRecord();
@@ -185,6 +191,7 @@ void Convert(FrontEnd& frontEnd)
             frontEnd.AddLine("");
         }
         Write(frontEnd, conversion);
+        if (!ReadFailed) outputs.Commit();
         Report(frontEnd, conversion);
     }
     frontEnd.AddLine("");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -29,33 +30,42 @@ std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::si
 
 // Writes an output in pieces to a temporary file beside it and renames it over
 // the output only on Commit: a failed or abandoned write leaves an earlier file
-// of that name untouched and no partial file behind.
+// of that name untouched and no partial file behind. Nothing is made before
+// the first piece goes out (the constructor only keeps the name), and the file
+// is flushed to disk before it is renamed, the folder after.
 //
 // Replacing follows what a write to the output itself would do: an output that
 // cannot be written is refused with the system's error, an output that is a
-// symbolic link has the file it points to replaced (the link stays), and the
-// replacement keeps the permission bits of the file it replaces.
+// symbolic link has the file it points to replaced (the link stays; a link in
+// a shared sticky folder only as the kernel's protected-symlinks rule allows),
+// and the replacement keeps the permission bits, owner and ACL of the file it
+// replaces, with never wider bits while it is made. A device, a pipe or
+// /dev/stdout is written into as it goes, never replaced.
+//
+// While an OutputTransaction is open in the thread, Commit hands the complete
+// file to it instead of renaming it.
 class SafeFileWriter {
 public:
-    // Creates the temporary file; raises FileError naming `path`.
+    // Raises nothing: the output is resolved when writing starts.
     explicit SafeFileWriter(const std::string& path);
     // Removes the temporary file unless committed.
     ~SafeFileWriter();
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
+    // Raises FileError naming the path.
     void Append(std::string_view piece);
     // Completes the file and puts it in the output's place.
     void Commit();
 
 private:
+    struct Output;
+    void Open();
     void Flush();
     [[noreturn]] void Fail(int errorNumber);
 
-    std::string path_;       // as given, for error messages
-    std::string target_;     // the file replaced: the path with its links followed
-    std::string temporary_;  // beside the target, in the target's folder
-    int fd_ = -1;
+    std::string path_;  // as given, for error messages
+    std::unique_ptr<Output> output_;
     std::string buffer_;
     bool done_ = false;
 };
@@ -64,7 +74,8 @@ private:
 void WriteFileSafely(const std::string& path, std::string_view content);
 
 // True when both names refer to one file on disk (device and inode when the
-// file exists, the absolute path otherwise).
+// file exists, the absolute path otherwise: two names that cannot be examined
+// are the same only when their paths are).
 bool SameFileOnDisk(const std::string& a, const std::string& b);
 // A text equal for two names exactly when SameFileOnDisk holds for them, for
 // finding one file among many.

@@ -1,7 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/track_destination.h"
 
-std::vector<std::string> TrackFilesWritten;
+WrittenFiles TrackFilesWritten;
+
+void WrittenFiles::Add(const std::string& name)
+{
+    ++count_;
+    if (firstNames_.size() < kNamesKept) firstNames_.push_back(name);
+}
+
+void WrittenFiles::clear()
+{
+    count_ = 0;
+    firstNames_.clear();
+}
 
 namespace {
 TrackDestination* chosen = nullptr;

@@ -5,6 +5,7 @@
 // output: a native track file per track, one Holux image, or one GPX file.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,23 @@ private:
     TrackDestination* previous_;
 };
 
-// The native track files written one per track during this conversion, in order.
-extern std::vector<std::string> TrackFilesWritten;
+// The native track files written one per track during this conversion: how
+// many, and the names of the first ones in order. It stays small whatever
+// the number of files.
+class WrittenFiles {
+public:
+    static constexpr std::size_t kNamesKept = 16;
+    void Add(const std::string& name);
+    void clear();
+    std::size_t size() const { return count_; }
+    const std::vector<std::string>& FirstNames() const { return firstNames_; }
+
+private:
+    std::size_t count_ = 0;
+    std::vector<std::string> firstNames_;
+};
+extern WrittenFiles TrackFilesWritten;
+
+// A conversion writes at most this many native track files: past it, the
+// input is refused (nothing is written), not poured into a folder.
+inline constexpr std::size_t kMaxTrackFiles = 1000;

@@ -3,6 +3,7 @@
 # reads GPX, GeographicLib measures lengths on the ellipsoid).
 BUILD_PACKAGES=(g++ cmake make libgtest-dev libbenchmark-dev libexpat1-dev libgeographiclib-dev qt6-base-dev qt6-qpa-plugins librsvg2-bin)
 # What the checks use besides: the GPX schema validator, validators of the
-# desktop entry and the metadata, the shared MIME database, and what CPack and
-# lintian need to build and check the .deb.
-TEST_PACKAGES=(libxml2-utils desktop-file-utils appstream shared-mime-info dpkg-dev file lintian)
+# desktop entry and the metadata, the shared MIME database, what CPack and
+# lintian need to build and check the .deb, and setfacl and getfacl for the
+# outputs' ACLs.
+TEST_PACKAGES=(libxml2-utils desktop-file-utils appstream shared-mime-info dpkg-dev file lintian acl)

@@ -53,6 +53,8 @@ void WriteGpxWaypointFile(const std::string& fileName, StoreTimes times = StoreT
 // without Commit leaves no file, and an earlier file of that name as it was.
 class GpxTrackWriter final : public GpxDocument {
 public:
+    // The file is made once its first piece is written (SafeFileWriter), not
+    // before the input is read.
     explicit GpxTrackWriter(const std::string& fileName, StoreTimes times = StoreTimes::Utc);
     // The store's current track, as one more trk with a trkseg per section.
     void AddStoreTrack() { TakeStoreTrack(0); }

@@ -21,8 +21,9 @@ void WriteRouteFile(const std::string& fileName);
 // when it has none.
 std::int64_t TrackFeet(float metres);
 
-// One native track file per track handed over, named after the output name
-// (TrackFileName) and listed in TrackFilesWritten.
+// One native track file per track handed over that has points, named after
+// the output name (TrackFileName) and counted in TrackFilesWritten; past
+// kMaxTrackFiles files it raises ConversionError.
 class KesTrackFiles final : public TrackDestination {
 public:
     explicit KesTrackFiles(std::string outputName) : outputName_(std::move(outputName)) {}

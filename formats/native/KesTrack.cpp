@@ -182,9 +182,17 @@ void WriteTrackFile(const std::string& fileName)
 
 void KesTrackFiles::TakeStoreTrack(int number)
 {
+    // Written up to the first point without a position, as WriteTrackFile does.
+    if (TrackProps.PointCount <= 0 || TrackPointList[0].Latitude == kNoPosition ||
+        TrackPointList[0].Longitude == kNoPosition)
+        return;
+    if (TrackFilesWritten.size() >= kMaxTrackFiles)
+        throw ConversionError("The input holds more than " + std::to_string(kMaxTrackFiles) +
+                              " tracks, and a conversion writes at most " + std::to_string(kMaxTrackFiles) +
+                              " track files - this is a limitation of kesTranscribe. Nothing was written.");
     const std::string name = TrackFileName(outputName_, number);
     WriteTrackFile(name);
-    TrackFilesWritten.push_back(name);
+    TrackFilesWritten.Add(name);
 }
 
 void HandOverTrack(const std::string& outputName, int number)

@@ -1,21 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Faults on the output side: whatever stops a write (a read-only folder, a
-// folder where the file should be, a full disk), the conversion ends with the
-// error text, leaves no partial file behind and keeps an earlier file of that
-// name as it was.
+// folder where the file should be, a full disk, an output that is an input,
+// too many track files, a signal), the conversion ends with the error text,
+// leaves no partial file behind and keeps every earlier file as it was.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
+#include "formats/format_table.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/ordinary_user.h"
 #include "tests/support/test_files.h"
@@ -117,6 +124,28 @@ std::string HoluxTrackImage(int points)
         .put<std::int16_t>(131090, static_cast<std::int16_t>(points));
     image.put<std::int32_t>(131088 + 32, -1).put<std::int32_t>(131088 + 36, -1);
     return image.str();
+}
+
+// A GPX file of `tracks` tracks of `points` points each.
+std::string GpxTracks(int tracks, int points)
+{
+    std::string gpx = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
+    for (int t = 0; t < tracks; ++t) {
+        gpx += points == 0 ? "<trk/>\n" : "<trk><trkseg>\n";
+        for (int i = 0; i < points; ++i)
+            gpx += "<trkpt lat=\"45." + std::to_string(100000 + i) + "\" lon=\"7.5\"><ele>" + std::to_string(t) +
+                   "</ele></trkpt>\n";
+        if (points > 0) gpx += "</trkseg></trk>\n";
+    }
+    return gpx + "</gpx>\n";
+}
+
+std::string LastLine(const HeadlessResult& run) { return run.lines.empty() ? "" : run.lines.back(); }
+
+// kes-headless arguments: the GPX tracks of `input` into native track files named after `output`.
+std::vector<std::string> GpxToTrackFiles(const std::string& input, const std::string& output)
+{
+    return {PositionText(Input::GpxTracks), PositionText(Output::KesTrack), output, input};
 }
 
 constexpr int kKesWaypointIn = 0, kHoluxTrackIn = 3, kNmeaIn = 8;
@@ -223,4 +252,119 @@ TEST(OutputFaults, FullDiskEndsWithTheErrorLeavesNoPartialFileAndKeepsTheEarlier
     EXPECT_GT(fs::file_size(out / "trip.plt"), 4096u);
     EXPECT_GT(fs::file_size(out / "logger_1.plt"), 4096u);
     EXPECT_EQ(fs::file_size(out / "points.wrt"), 32768u);
+}
+
+TEST(OutputFaults, ADiskFullPartWayThroughNineTrackFilesReplacesNoneOfThem)
+{
+    TempDir dir;
+    const fs::path small = dir.Root() / "small";
+    fs::create_directory(small);
+    // 32 pages: the nine earlier files take one each, three or four new ones of 21 KB the rest.
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=128k") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here: " << std::strerror(errno);
+    WriteText(dir.Path("trip.gpx"), GpxTracks(9, 300));
+    std::vector<std::string> names;
+    for (int t = 1; t <= 9; ++t) names.push_back("trip_" + std::to_string(t) + ".plt");
+    for (const std::string& name : names) WriteText((small / name).string(), kEarlier);
+    const HeadlessResult run = RunLimited(GpxToTrackFiles(dir.Path("trip.gpx"), (small / "trip").string()), {});
+    const std::vector<std::string> listing = FolderListing(small);
+    std::vector<std::string> contents;
+    for (const std::string& name : names) contents.push_back(ReadText((small / name).string()));
+    ::umount2(small.c_str(), MNT_DETACH);
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_EQ(LastLine(run).rfind("error: No space left on device: \"" + (small / "trip_").string(), 0), 0u)
+        << run.output;
+    EXPECT_EQ(listing, names);
+    EXPECT_EQ(contents, std::vector<std::string>(9, kEarlier));
+}
+
+TEST(OutputFaults, NoOutputReplacesAnInputAndAnInputThatCannotBeExaminedSaysSo)
+{
+    TempDir dir;
+    const std::string input = dir.Path("trip_2.plt");  // a GPX file, whatever its name
+    WriteText(input, GpxTracks(3, 2));
+    HeadlessResult run = RunHeadless(GpxToTrackFiles(input, dir.Path("trip.plt")));
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_EQ(LastLine(run), ErrorLine("Output File cannot be the same as the Input File", input));
+    EXPECT_EQ(ReadText(input), GpxTracks(3, 2));
+    EXPECT_EQ(FolderListing(dir.Root()), std::vector<std::string>{"trip_2.plt"});
+
+    // Neither the input nor the output can be examined: two different files all the same.
+    const fs::path locked = dir.Root() / "locked";
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms::none);
+    run = RunLimited(GpxToTrackFiles((locked / "trip.gpx").string(), (locked / "trip.plt").string()),
+                     {.honourFolderPermissions = true});
+    fs::permissions(locked, fs::perms::owner_all);
+    if (run.exitCode == kCannotDropPrivilege) GTEST_SKIP() << "cannot give up root's permission override here";
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_EQ(LastLine(run), ErrorLine("Permission denied", (locked / "trip.gpx").string()));
+}
+
+TEST(OutputFaults, EmptyTracksMakeNoFileAndMoreThanAThousandTrackFilesAreRefused)
+{
+    struct Case {
+        int tracks, points, exitCode;
+        std::string lastLine;
+    };
+    const Case cases[] = {
+        {200000, 0, 0, "Done ....."},
+        {1001, 1, 1,
+         "error: The input holds more than 1000 tracks, and a conversion writes at most 1000 track files - this is a "
+         "limitation of kesTranscribe. Nothing was written."},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        fs::create_directory(dir.Root() / "out");
+        WriteText(dir.Path("many.gpx"), GpxTracks(c.tracks, c.points));
+        const auto start = std::chrono::steady_clock::now();
+        const HeadlessResult run = RunHeadless(GpxToTrackFiles(dir.Path("many.gpx"), dir.Path("out/many")));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << c.tracks;
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+        EXPECT_EQ(LastLine(run), c.lastLine);
+        EXPECT_TRUE(FolderListing(dir.Root() / "out").empty());
+    }
+}
+
+TEST(OutputFaults, SigtermDuringALargeWriteKeepsTheEarlierOutputAndLeavesNoTemporaryFile)
+{
+    TempDir dir;
+    WriteText(dir.Path("trip.gpx"), GpxTracks(100, 2000));
+    fs::create_directory(dir.Root() / "out");
+    WriteText(dir.Path("out/trip_1.plt"), kEarlier);
+    const std::string input = dir.Path("trip.gpx"), output = dir.Path("out/trip.plt");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const char* argv[] = {KES_CONVERT_PATH, "-q", input.c_str(), "-O", output.c_str(), nullptr};
+        ::execv(argv[0], const_cast<char**>(argv));
+        ::_exit(127);
+    }
+    // Killed once its first temporary file is there.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (FolderListing(dir.Root() / "out").size() < 2 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    ::kill(child, SIGTERM);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(ReadText(dir.Path("out/trip_1.plt")), kEarlier);
+    EXPECT_EQ(FolderListing(dir.Root() / "out"), std::vector<std::string>{"trip_1.plt"});
+}
+
+TEST(OutputFaults, AReaderOfTheMessagesThatGoesAwayLeavesNoTemporaryFile)
+{
+    TempDir dir;
+    WriteText(dir.Path("trip.gpx"), GpxTracks(100, 2000));
+    WriteText(dir.Path("trip.nmea"), NmeaLog(100000));
+    fs::create_directory(dir.Root() / "out");
+    // Track files pending when the next line cannot be written; a GPX file,
+    // once made before its input was read, being written.
+    for (const char* conversion : {"trip.gpx -O out/trip.plt", "trip.nmea -O out/trip.gpx"})
+        for (int run = 0; run < 2; ++run) {
+            const std::string command = "cd '" + dir.Root().string() + "' && '" + KES_CONVERT_PATH + "' " + conversion +
+                                        " 2>&1 | head -3 >/dev/null";
+            ASSERT_EQ(std::system(command.c_str()), 0);
+            for (const std::string& name : FolderListing(dir.Root() / "out"))
+                EXPECT_EQ(name.rfind(".kes-", 0), std::string::npos) << conversion;
+        }
 }

@@ -1,0 +1,254 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/output_folder.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <mutex>
+#include <pthread.h>
+#include <random>
+#include <set>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include "core/file_io.h"
+
+namespace {
+// The temporary files that exist, as a signal handler can read them: a fixed
+// table, each entry valid once its folder descriptor is set. A conversion
+// writes at most a thousand track files, and a few more besides.
+constexpr int kSlotCount = 4096;
+constexpr std::size_t kNameSize = 20;
+
+struct Slot {
+    std::atomic<int> folder{-1};
+    char name[kNameSize];
+};
+
+Slot slots[kSlotCount];
+std::atomic<int> slotsUsed{0};  // slots from here on have never been used
+std::mutex slotLock;
+std::vector<int> freeSlots;
+
+constexpr int kCleanedSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM};
+
+extern "C" void RemoveTemporariesAndEnd(int signal)
+{
+    const int used = slotsUsed.load(std::memory_order_acquire);
+    for (int i = 0; i < used; ++i) {
+        const int folder = slots[i].folder.load(std::memory_order_acquire);
+        if (folder >= 0) ::unlinkat(folder, slots[i].name, 0);
+    }
+    struct sigaction ending {};
+    ending.sa_handler = SIG_DFL;
+    ::sigemptyset(&ending.sa_mask);
+    ::sigaction(signal, &ending, nullptr);
+    ::raise(signal);  // delivered with its own action once the handler returns
+}
+
+// A child of a fork has none of its parent's temporary files to remove.
+extern "C" void ForgetInheritedTemporaries()
+{
+    for (Slot& slot : slots) slot.folder.store(-1, std::memory_order_relaxed);
+}
+
+// Only where the signal would end the process: one ignored or handled by the
+// program stays as it was.
+void InstallHandlersOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        ::pthread_atfork(nullptr, nullptr, ForgetInheritedTemporaries);
+        struct sigaction handler {};
+        handler.sa_handler = RemoveTemporariesAndEnd;
+        ::sigemptyset(&handler.sa_mask);
+        for (const int signal : kCleanedSignals) ::sigaddset(&handler.sa_mask, signal);
+        for (const int signal : kCleanedSignals) {
+            struct sigaction current {};
+            if (::sigaction(signal, nullptr, &current) == 0 && !(current.sa_flags & SA_SIGINFO) &&
+                current.sa_handler == SIG_DFL)
+                ::sigaction(signal, &handler, nullptr);
+        }
+    });
+}
+
+int TakeSlot(int folder, const char* name)
+{
+    std::lock_guard lock(slotLock);
+    int slot;
+    if (!freeSlots.empty()) {
+        slot = freeSlots.back();
+        freeSlots.pop_back();
+    } else {
+        slot = slotsUsed.load(std::memory_order_relaxed);
+        if (slot == kSlotCount) return -1;
+        slotsUsed.store(slot + 1, std::memory_order_release);
+    }
+    std::snprintf(slots[slot].name, kNameSize, "%s", name);
+    slots[slot].folder.store(folder, std::memory_order_release);
+    return slot;
+}
+
+void ReleaseSlot(int slot)
+{
+    std::lock_guard lock(slotLock);
+    slots[slot].folder.store(-1, std::memory_order_release);
+    freeSlots.push_back(slot);
+}
+
+// A short name, so that an output name of any valid length still leaves room
+// for it; hidden, so that a file manager open on the folder does not show it.
+void MakeTemporaryName(char (&name)[kNameSize])
+{
+    thread_local std::mt19937_64 generator{std::random_device{}()};
+    std::snprintf(name, kNameSize, ".kes-%08llx.tmp", static_cast<unsigned long long>(generator() & 0xFFFFFFFFull));
+}
+
+void RemoveStaleTemporaries(int folder)
+{
+    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0) return;
+    DIR* entries = ::fdopendir(listing);
+    if (entries == nullptr) {
+        ::close(listing);
+        return;
+    }
+    const std::time_t dayAgo = std::time(nullptr) - 24 * 60 * 60;
+    while (const dirent* entry = ::readdir(entries)) {
+        if (!IsTemporaryName(entry->d_name)) continue;
+        struct stat info {};
+        if (::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::geteuid() && info.st_mtime < dayAgo)
+            ::unlinkat(folder, entry->d_name, 0);
+    }
+    ::closedir(entries);
+}
+
+// Each folder is looked through once per process; the set of those seen is
+// forgotten now and then, so that it stays small whatever a process writes.
+// A folder is known by its name too: a new folder may take the number of one
+// removed.
+bool FirstVisit(const std::string& name, dev_t device, ino_t inode)
+{
+    static std::mutex lock;
+    static std::set<std::tuple<dev_t, ino_t, std::size_t>> visited;
+    std::lock_guard guard(lock);
+    if (visited.size() >= 1024) visited.clear();
+    return visited.emplace(device, inode, std::hash<std::string>{}(name)).second;
+}
+}  // namespace
+
+CleaningSignalsHeld::CleaningSignalsHeld()
+{
+    sigset_t held;
+    ::sigemptyset(&held);
+    for (const int signal : kCleanedSignals) ::sigaddset(&held, signal);
+    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+}
+
+CleaningSignalsHeld::~CleaningSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+
+bool IsTemporaryName(const char* name)
+{
+    static constexpr char kStart[] = ".kes-", kEnd[] = ".tmp";
+    for (int i = 0; i < 5; ++i)
+        if (name[i] != kStart[i]) return false;
+    for (int i = 5; i < 13; ++i)
+        if (!((name[i] >= '0' && name[i] <= '9') || (name[i] >= 'a' && name[i] <= 'f'))) return false;
+    for (int i = 0; i < 5; ++i)  // the closing NUL too
+        if (name[13 + i] != kEnd[i]) return false;
+    return true;
+}
+
+std::shared_ptr<OutputFolder> OutputFolder::Open(const std::string& folder, const std::string& forPath)
+{
+    const std::string name = folder.empty() ? "." : folder;
+    bool readable = true;
+    int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES) {
+        // A folder one may write in but not list: files are made and named
+        // through a descriptor that only finds the folder.
+        readable = false;
+        fd = ::open(name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    if (fd < 0) ThrowFileError(forPath, errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ThrowFileError(forPath, error);
+    }
+    if (readable && FirstVisit(name, info.st_dev, info.st_ino)) RemoveStaleTemporaries(fd);
+    return std::shared_ptr<OutputFolder>(new OutputFolder(fd, readable, info.st_dev, info.st_ino));
+}
+
+OutputFolder::OutputFolder(int fd, bool readable, dev_t device, ino_t inode)
+    : fd_(fd), readable_(readable), device_(device), inode_(inode)
+{}
+
+OutputFolder::~OutputFolder() { ::close(fd_); }
+
+void OutputFolder::Flush() const
+{
+    // The files are in place whatever the flush says: nothing could be undone.
+    if (readable_) ::fsync(fd_);
+}
+
+TemporaryFile::TemporaryFile(std::shared_ptr<OutputFolder> folder, mode_t mode, const std::string& forPath, int& fd)
+    : folder_(std::move(folder))
+{
+    InstallHandlersOnce();
+    // Made and listed with no signal between.
+    const CleaningSignalsHeld held;
+    char name[kNameSize];
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        MakeTemporaryName(name);
+        fd = ::openat(folder_->Descriptor(), name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0) ThrowFileError(forPath, errno);
+        slot_ = TakeSlot(folder_->Descriptor(), name);
+        if (slot_ >= 0) return;
+        ::unlinkat(folder_->Descriptor(), name, 0);
+        ::close(fd);
+        fd = -1;
+        ThrowFileError(forPath, EMFILE);
+    }
+    ThrowFileError(forPath, EEXIST);
+}
+
+TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
+    : folder_(std::move(other.folder_)), slot_(std::exchange(other.slot_, -1))
+{}
+
+TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept
+{
+    if (this != &other) {
+        Remove();
+        folder_ = std::move(other.folder_);
+        slot_ = std::exchange(other.slot_, -1);
+    }
+    return *this;
+}
+
+const char* TemporaryFile::Name() const { return slots[slot_].name; }
+
+void TemporaryFile::Forget()
+{
+    if (slot_ < 0) return;
+    ReleaseSlot(slot_);
+    slot_ = -1;
+}
+
+void TemporaryFile::Remove()
+{
+    if (slot_ < 0) return;
+    ::unlinkat(folder_->Descriptor(), Name(), 0);
+    Forget();
+}

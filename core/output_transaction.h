@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The outputs of one conversion as one transaction: each is written complete
+// to a temporary file first, and all are put in place together, or none.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <utility>
+#include <vector>
+
+#include "core/output_folder.h"
+#include "core/output_target.h"
+
+// While one lives in a thread, the transactions committed there leave the
+// flush of their folders to it, and it flushes each folder once as it ends:
+// for a batch of conversions into one folder. It is safe: each file is on
+// disk before it takes its name, so after a power cut a name holds the old
+// file or the whole new one; only the latest renames may be undone.
+class FolderFlushes {
+public:
+    FolderFlushes();
+    ~FolderFlushes();
+    FolderFlushes(const FolderFlushes&) = delete;
+    FolderFlushes& operator=(const FolderFlushes&) = delete;
+    static FolderFlushes* Current() { return current_; }
+    void Add(std::shared_ptr<const OutputFolder> folder);
+
+private:
+    void FlushAll();
+    static thread_local FolderFlushes* current_;
+    FolderFlushes* previous_;
+    std::vector<std::shared_ptr<const OutputFolder>> folders_;
+};
+
+// While one is open in a thread, the safe writer (SafeFileWriter) of that
+// thread hands it each complete temporary file instead of renaming it.
+// Destroyed without Commit, it removes every temporary file it holds: an
+// earlier file of each name stays as it was.
+class OutputTransaction {
+public:
+    OutputTransaction();
+    ~OutputTransaction();
+    OutputTransaction(const OutputTransaction&) = delete;
+    OutputTransaction& operator=(const OutputTransaction&) = delete;
+
+    // The transaction open in this thread, the latest one; nullptr when none is.
+    static OutputTransaction* Current();
+
+    // No output may replace one of these files: one that would is refused
+    // with a FileError, before anything is put in place. Names that cannot
+    // be examined are left out here (their reader says why).
+    void ProtectInputs(const std::vector<std::string>& inputs);
+
+    // The output pending under the name `from` goes in the place of `to`
+    // instead, with what that file would keep (its mode, owner and ACL; a
+    // name that is new keeps those the output was made with), or is copied
+    // into `to` at Commit when that is a device, a pipe or /dev/stdout.
+    // Raises FileError naming `to` as a write to `to` would, and
+    // std::logic_error when no output is pending under `from`.
+    void Rename(const std::string& from, const std::string& to);
+
+    std::size_t PendingCount() const { return pending_.size(); }
+
+    // Puts every output in place, then flushes each folder once; on a failure
+    // none is replaced and the FileError is raised.
+    void Commit();
+
+    // The outputs put in place by Commit (or written into a device as they
+    // went), by the names they were given: how many, the first few, and each
+    // one to a callback as it is placed. Nothing grows with their number.
+    static constexpr std::size_t kPlacedNamesKept = 16;
+    std::size_t PlacedCount() const { return placedCount_; }
+    const std::vector<std::string>& FirstPlaced() const { return firstPlaced_; }
+    void OnPlaced(std::function<void(const std::string& name)> callback) { onPlaced_ = std::move(callback); }
+
+    // For SafeFileWriter: an output's resolved target is checked against the
+    // inputs; a complete temporary file is taken, or an output written into
+    // a device noted.
+    void CheckNotAnInput(const std::string& path, const OutputTarget& target) const;
+    void Take(const std::string& path, std::shared_ptr<const OutputFolder> folder, TemporaryFile temporary,
+              const std::string& name);
+    void NoteWrittenInto(const std::string& path) { Place(path); }
+
+private:
+    struct Pending {
+        std::string path;                            // the name given, for messages and Rename
+        TemporaryFile temporary;                     // complete and flushed
+        std::shared_ptr<const OutputFolder> folder;  // where it goes
+        std::string name;                            // its name there
+        std::optional<OutputTarget> device;          // copied into this instead
+    };
+    enum class Placing { Exchanged, Added, Renamed, Copied };
+    void FlushToDisk() const;
+    static Placing PutInPlace(Pending& pending);
+    static void TakeBack(Pending& pending, Placing how);
+    void Place(const std::string& path);
+
+    OutputTransaction* previous_;
+    std::vector<std::pair<dev_t, ino_t>> inputs_;
+    std::vector<Pending> pending_;
+    std::size_t placedCount_ = 0;
+    std::vector<std::string> firstPlaced_;
+    std::function<void(const std::string&)> onPlaced_;
+    bool committed_ = false;
+};
