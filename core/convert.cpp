@@ -68,6 +68,7 @@ bool CheckChoices(FrontEnd& f, Conversion& c)
     }
     c.inputPosition = f.InputPosition();
     c.outputPosition = f.OutputPosition();
+    c.exactNames = f.ExactOutputNames();
     if (!IsInputPosition(c.inputPosition)) {
         f.ShowMessage("Input File Format not Selected");
         return false;
@@ -167,6 +168,7 @@ void Convert(FrontEnd& frontEnd)
     OutputTransaction outputs;
     outputs.ProtectInputs(conversion.inputList);
     outputs.ProtectInputs({conversion.inputName});
+    const ScopedExactNames names(conversion.exactNames);
     ReadFailed = false;
     TrackFilesWritten.clear();
     StartConversionRecord();
@@ -191,6 +193,9 @@ void Convert(FrontEnd& frontEnd)
             frontEnd.AddLine("");
         }
         Write(frontEnd, conversion);
+        // Named exactly, the one track file of an input of one track is the output itself.
+        if (conversion.exactNames && TrackFilesWritten.size() == 1)
+            outputs.Rename(TrackFilesWritten.FirstNames().front(), conversion.outputName);
         if (!ReadFailed) outputs.Commit();
         Report(frontEnd, conversion);
     }

@@ -27,6 +27,7 @@ struct Conversion {
     int inputPosition = -1;
     int outputPosition = -1;
     ReadMode mode = ReadMode::Waypoints;
+    bool exactNames = false;  // FrontEnd::ExactOutputNames
     // What takes the tracks a reader of several hands over, for a track output.
     TrackDestination* tracks = nullptr;
 };

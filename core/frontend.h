@@ -26,6 +26,10 @@ public:
     // box unless a front end shows these another way (a command line warns).
     virtual void ShowLimitMessage(const std::string& text) { ShowMessage(text); }
     virtual void SetBusyCursor(bool busy) = 0;
+    // True when the output name is the file to write, whatever the format's
+    // extension (the command's -O NAME), and no file beside it may be made
+    // that the user did not ask for.
+    virtual bool ExactOutputNames() { return false; }
     virtual void ProcessMessages() = 0;
 };
 

@@ -5,12 +5,14 @@
 #include "formats/format_table.h"
 
 #include <string_view>
+#include <sys/stat.h>
 
 #include "core/catalogue.h"
 #include "core/convert.h"
 #include "core/file_names.h"
 #include "core/format_lookup.h"
 #include "core/frontend.h"
+#include "core/output_target.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/holux/Holux.h"
 #include "formats/import/Magellan.h"
@@ -23,6 +25,12 @@
 
 namespace {
 using namespace std::string_view_literals;
+
+bool PathExists(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
 
 // The texts of the formats that are both read and written.
 constexpr FormatTexts kKesWaypointTexts{"kes-wpt", "Kestrelmaps Waypoint (.wpt)",  "wp",
@@ -46,12 +54,15 @@ bool IsMapsendFile(const FileLook& f)
 bool IsGpxFile(const FileLook& f) { return f.HeadHolds("<gpx"); }
 bool IsMapsourceFile(const FileLook& f) { return f.StartsWith("MsRc"); }
 
-// The reader writes its own native waypoint file; when that file is the
-// output itself, the writing step makes it, once.
+// The reader writes its own native waypoint file beside the output; when
+// that file is the output itself, the writing step makes it, once. It is
+// never made where nobody asked for it (an output named exactly) nor over a
+// file that is there already.
 void ReadTomTom(const Conversion& c)
 {
     const bool outputIsItsFile = c.outputPosition == Position(Output::KesWaypoint);
-    ReadTomTomFile(c.inputName, outputIsItsFile ? std::string() : c.outputName);
+    const bool wanted = !outputIsItsFile && !c.exactNames && !PathExists(ChangeFileExt(c.outputName, ".wpt"));
+    ReadTomTomFile(c.inputName, wanted ? c.outputName : std::string());
 }
 
 void TomTomOutputs(const Conversion& c, std::vector<std::string>& files)
@@ -83,6 +94,10 @@ void WriteKesWaypoints(const Conversion& c, const std::string& file)
 {
     WriteWaypointFile(file);
     if (RouteCount > 0) {
+        // The routes go into a file beside the waypoints, which a device or a pipe has not.
+        if (ResolveOutput(file).kind != OutputTarget::Kind::File)
+            throw FileError(file, "The routes go into a route file beside the waypoint file, and this output has "
+                                  "no place beside it for one");
         const std::string routes = ChangeFileExt(c.outputName, ".rte");
         Front().AddLine("Writing Kes Route file");
         Front().AddLine(routes);
@@ -117,12 +132,12 @@ void WriteChosenTracksToDocument(const Conversion& c, const std::string&)
 }
 
 std::string AsTyped(const Conversion& c) { return c.outputName; }
-std::string WptFile(const Conversion& c) { return ChangeFileExt(c.outputName, ".wpt"); }
-std::string GpxFile(const Conversion& c) { return ChangeFileExt(c.outputName, ".gpx"); }
+std::string WptFile(const Conversion& c) { return WriterFileName(c.outputName, ".wpt"); }
+std::string GpxFile(const Conversion& c) { return WriterFileName(c.outputName, ".gpx"); }
 // Tracks handed over are already written, one file each: the pane names the output as typed.
 std::string PltFile(const Conversion& c)
 {
-    return HandsOverTracks(c) ? c.outputName : ChangeFileExt(c.outputName, ".plt");
+    return HandsOverTracks(c) ? c.outputName : WriterFileName(c.outputName, ".plt");
 }
 
 constexpr InputFormatRow kInputRows[] = {

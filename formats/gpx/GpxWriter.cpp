@@ -212,9 +212,9 @@ void GpxDocument::Track(std::string& out, const GroupView& track, int)
 
 void WriteGpxWaypointFile(const std::string& fileName, StoreTimes times)
 {
-    GpxDocument(ChangeFileExt(fileName, ".gpx"), times, kWaypointsAndRoutes).Finish();
+    GpxDocument(WriterFileName(fileName, ".gpx"), times, kWaypointsAndRoutes).Finish();
 }
 
 GpxTrackWriter::GpxTrackWriter(const std::string& fileName, StoreTimes times)
-    : GpxDocument(ChangeFileExt(fileName, ".gpx"), times, kTracksOnly)
+    : GpxDocument(WriterFileName(fileName, ".gpx"), times, kTracksOnly)
 {}

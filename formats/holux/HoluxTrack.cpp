@@ -133,7 +133,7 @@ void HoluxTrackImage::TakeStoreTrack(int)
 
 void HoluxTrackImage::Save(const std::string& outputName, bool tracksLeftOut) const
 {
-    WriteFileSafely(ChangeFileExt(outputName, ".tlg"), image_);
+    WriteFileSafely(WriterFileName(outputName, ".tlg"), image_);
     NoteWritten({.trackPoints = points_});
     if (tracksLeftOut || offered_ > kSlots)
         Front().ShowLimitMessage(

@@ -184,7 +184,7 @@ void WriteHoluxWaypointFile(const std::string& fileName)
     for (int s = 0; s < n; ++s) PutWaypointRecord(image, WaypointRecordAt(s), WaypointList[s + 1]);
     PutRouteHeader(image);
 
-    WriteFileSafely(ChangeFileExt(fileName, ".wrt"), image);
+    WriteFileSafely(WriterFileName(fileName, ".wrt"), image);
     NoteWritten({.waypoints = n});
     if (dropped)
         Front().ShowLimitMessage("Only the first 500 waypoints are saved - this is a limitation of the wrt format.");

@@ -58,6 +58,6 @@ void WriteRouteFile(const std::string& fileName)
         for (int j = 1; j <= count; ++j)
             if (route.Points[j].Number != 0) AppendPointLine(out, r, j, route.Points[j]);
     }
-    WriteFileSafely(ChangeFileExt(fileName, ".rte"), out);
+    WriteFileSafely(WriterFileName(fileName, ".rte"), out);
     NoteWritten({.routes = std::clamp(RouteCount, 0, kMaxRouteIndex)});
 }

@@ -176,7 +176,7 @@ void WriteTrackFile(const std::string& fileName)
         if (p.Latitude == kNoPosition || p.Longitude == kNoPosition) break;
         AppendPointLine(out, p);
     }
-    WriteFileSafely(ChangeFileExt(fileName, ".plt"), out);
+    WriteFileSafely(WriterFileName(fileName, ".plt"), out);
     NoteWritten({.trackPoints = written, .trackFiles = 1});
 }
 
@@ -190,7 +190,8 @@ void KesTrackFiles::TakeStoreTrack(int number)
         throw ConversionError("The input holds more than " + std::to_string(kMaxTrackFiles) +
                               " tracks, and a conversion writes at most " + std::to_string(kMaxTrackFiles) +
                               " track files - this is a limitation of kesTranscribe. Nothing was written.");
-    const std::string name = TrackFileName(outputName_, number);
+    const std::string name =
+        ExactNamesInForce() ? NumberedFileName(outputName_, number) : TrackFileName(outputName_, number);
     WriteTrackFile(name);
     TrackFilesWritten.Add(name);
 }

@@ -102,6 +102,6 @@ void WriteWaypointFile(const std::string& fileName)
     const int count = std::clamp(WaypointCount, 0, kMaxWaypoints);
     out.reserve(out.size() + static_cast<std::size_t>(count) * 160);
     for (int i = 1; i <= count; ++i) AppendWaypointLine(out, i, WaypointList[i]);
-    WriteFileSafely(ChangeFileExt(fileName, ".wpt"), out);
+    WriteFileSafely(WriterFileName(fileName, ".wpt"), out);
     NoteWritten({.waypoints = count});
 }
