@@ -10,12 +10,16 @@
 #include <string_view>
 
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/line_reader.h"
 #include "core/number_format.h"
 #include "core/store.h"
 #include "core/store_entry.h"
+#include "core/text_encoding.h"
 #include "core/text_fields.h"
+#include "formats/document/Symbols.h"
 #include "formats/import/nmea.h"
+#include "formats/import/nmea_days.h"
 
 namespace {
 std::string_view Part(std::string_view text, std::size_t from, std::size_t count)
@@ -92,6 +96,28 @@ TimeOfDay TimeOfDayOf(std::string_view time)
     return {now - std::floor(now), false};
 }
 
+// The elevation of fields 6 and 7 as written, in metres; NaN when there is none.
+double ExactMetres(const CommaFields& fields)
+{
+    const std::string_view text = fields.View(6, "");
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return NAN;
+    return MetresUnit(fields) ? value : value / kFeetPerMetre;
+}
+
+// The day of a ddmmyy field, years below 90 in 20xx; nothing when it is no date.
+std::optional<double> ExactDay(std::string_view date)
+{
+    int parts[3];
+    for (int i = 0; i < 3; ++i) {
+        const std::string_view part = Part(date, static_cast<std::size_t>(2 * i), 2);
+        const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), parts[i]);
+        if (part.size() != 2 || error != std::errc() || end != part.data() + part.size()) return std::nullopt;
+    }
+    return EncodeDate(parts[2] + (parts[2] < 90 ? 2000 : 1900), parts[1], parts[0]);
+}
+
 double DateOf(std::string_view date)
 {
     const int day = WholeNumber(Part(date, 0, 2));
@@ -127,16 +153,23 @@ void ReadMagellanWaypointFile(const std::string& fileName)
         w.Description = fields.Text(9, "");
         w.Altitude = static_cast<float>(altitude);
         w.Symbol = SymbolOf(fields);
+        // The file's texts in full and its elevation as written; it holds no time.
+        w.Detail.known = true;
+        w.Detail.texts.name = LegacyToUtf8(fields.View(8, ""));
+        w.Detail.texts.comment = LegacyToUtf8(fields.View(9, ""));
+        if (!IsBlank(fields.View(10, ""))) w.Detail.texts.symbol = SymbolName(w.Symbol);
+        w.Detail.values.metres = ExactMetres(fields);
         if (!StoreWaypoint(std::move(w))) break;
     }
 }
 
-void ReadMagellanTrackFile(const std::string& fileName)
+void ReadMagellanTrackFile(const std::string& fileName, bool timesLeftOut)
 {
     ClearTracks();
     LineReader file = LineReader::FromFile(fileName);
     double baseDay = std::floor(NowLocal());
     double previousTime = 0;
+    bool undated = false;
     std::string_view line;
     while (file.Next(line)) {
         if (GetField(line, 1, "") != "$PMGNTRK") continue;
@@ -166,9 +199,18 @@ void ReadMagellanTrackFile(const std::string& fileName)
         }
 
         const float metres = altitude == -777 ? kNoAltitude : static_cast<float>(altitude / kFeetPerMetre);
-        const TrackPoint p{position.Latitude, position.Longitude, TrackProps.PointCount == 0 ? 1 : 0, metres,
-                           pointTime};
+        TrackPoint p{position.Latitude, position.Longitude, TrackProps.PointCount == 0 ? 1 : 0, metres, pointTime};
+        // The time as written, where the line has a date; none is invented.
+        p.Known = true;
+        p.Values.metres = ExactMetres(fields);
+        const auto exactTime = DayTimeOf(fields.View(8, ""));
+        const auto exactDay = ExactDay(date);
+        if (exactTime && exactDay) p.Values.time = TimeAt(static_cast<std::int64_t>(*exactDay), *exactTime);
+        undated = undated || IsBlank(date);
         if (!StoreTrackPoint(p)) break;
         previousTime = pointTime;
     }
+    if (undated)
+        NoteUndatedPoints(timesLeftOut ? "without times - the file gives no date"
+                                       : "dated today - the file gives no date");
 }
