@@ -19,7 +19,7 @@
 #include "core/text_fields.h"
 #include "formats/document/Symbols.h"
 #include "formats/import/nmea.h"
-#include "formats/import/nmea_days.h"
+#include "formats/import/nmea_fields.h"
 
 namespace {
 std::string_view Part(std::string_view text, std::size_t from, std::size_t count)
@@ -31,6 +31,8 @@ std::string_view Part(std::string_view text, std::size_t from, std::size_t count
 // conversion error that ends the read.
 int WholeNumber(std::string_view text)
 {
+    if (text.size() == 2 && text[0] >= '0' && text[0] <= '9' && text[1] >= '0' && text[1] <= '9')
+        return (text[0] - '0') * 10 + (text[1] - '0');  // the common case, sooner
     std::string_view s = text;
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
@@ -46,7 +48,7 @@ double Coordinate(std::string_view field, std::size_t paddedDegreeDigits)
 {
     const std::string_view text = Part(field, 0, 15);
     const std::size_t degreeDigits = DegreeDigits(text, paddedDegreeDigits);
-    return TextToFloat(Part(text, 0, degreeDigits)) + TextToFloat(Part(text, degreeDigits, 6)) / 60.0;
+    return Decimal(Part(text, 0, degreeDigits)) + Decimal(Part(text, degreeDigits, 6)) / 60.0;
 }
 
 struct Position {
@@ -99,33 +101,20 @@ TimeOfDay TimeOfDayOf(std::string_view time)
 // The elevation of fields 6 and 7 as written, in metres; NaN when there is none.
 double ExactMetres(const CommaFields& fields)
 {
-    const std::string_view text = fields.View(6, "");
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return NAN;
-    return MetresUnit(fields) ? value : value / kFeetPerMetre;
+    const auto value = ExactDouble(fields.View(6, ""));
+    if (!value) return NAN;
+    return MetresUnit(fields) ? *value : *value / kFeetPerMetre;
 }
 
-// The day of a ddmmyy field, years below 90 in 20xx; nothing when it is no date.
-std::optional<double> ExactDay(std::string_view date)
-{
-    int parts[3];
-    for (int i = 0; i < 3; ++i) {
-        const std::string_view part = Part(date, static_cast<std::size_t>(2 * i), 2);
-        const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), parts[i]);
-        if (part.size() != 2 || error != std::errc() || end != part.data() + part.size()) return std::nullopt;
-    }
-    return EncodeDate(parts[2] + (parts[2] < 90 ? 2000 : 1900), parts[1], parts[0]);
-}
-
-double DateOf(std::string_view date)
+// The day of a ddmmyy field, years below 90 in 20xx; nothing when there is no such date.
+std::optional<double> DayOf(std::string_view date)
 {
     const int day = WholeNumber(Part(date, 0, 2));
     const int month = WholeNumber(Part(date, 2, 2));
     const int year = WholeNumber(Part(date, 4, 2));
-    if (const auto encoded = EncodeDate(year + (year < 90 ? 2000 : 1900), month, day)) return *encoded;
-    return std::floor(NowLocal());
+    return EncodeDate(year + (year < 90 ? 2000 : 1900), month, day);
 }
+
 }  // namespace
 
 void ReadMagellanWaypointFile(const std::string& fileName)
@@ -187,6 +176,7 @@ void ReadMagellanTrackFile(const std::string& fileName, bool timesLeftOut)
 
         double pointTime;
         const std::string_view date = fields.View(11, "");
+        std::optional<double> exactDay;
         if (IsBlank(date)) {
             // Undated lines count days from today and roll over at midnight.
             pointTime = baseDay + timeOfDay.Fraction;
@@ -195,7 +185,8 @@ void ReadMagellanTrackFile(const std::string& fileName, bool timesLeftOut)
                 pointTime = timeOfDay.Valid ? baseDay + timeOfDay.Fraction : NowLocal();
             }
         } else {
-            pointTime = DateOf(date) + timeOfDay.Fraction;
+            exactDay = DayOf(date);
+            pointTime = (exactDay ? *exactDay : std::floor(NowLocal())) + timeOfDay.Fraction;  // today's when no date
         }
 
         const float metres = altitude == -777 ? kNoAltitude : static_cast<float>(altitude / kFeetPerMetre);
@@ -204,7 +195,6 @@ void ReadMagellanTrackFile(const std::string& fileName, bool timesLeftOut)
         p.Known = true;
         p.Values.metres = ExactMetres(fields);
         const auto exactTime = DayTimeOf(fields.View(8, ""));
-        const auto exactDay = ExactDay(date);
         if (exactTime && exactDay) p.Values.time = TimeAt(static_cast<std::int64_t>(*exactDay), *exactTime);
         undated = undated || IsBlank(date);
         if (!StoreTrackPoint(p)) break;

@@ -19,6 +19,7 @@
 #include "core/store_entry.h"
 #include "core/text_fields.h"
 #include "formats/import/nmea_days.h"
+#include "formats/import/nmea_fields.h"
 
 namespace {
 constexpr double kOneHour = 1.0 / 24.0;
@@ -56,22 +57,11 @@ std::string_view Trimmed(std::string_view text)
     return text;
 }
 
-// A field that is a number and nothing else.
-template <typename Number>
-std::optional<Number> Exactly(std::string_view text)
-{
-    text = Trimmed(text);
-    Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    if constexpr (std::is_floating_point_v<Number>)
-        if (!std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
 // An optional sign and decimal digits, nothing else.
 std::optional<int> WholeNumber(std::string_view text)
 {
+    if (text.size() == 2 && text[0] >= '0' && text[0] <= '9' && text[1] >= '0' && text[1] <= '9')
+        return (text[0] - '0') * 10 + (text[1] - '0');  // the common case, sooner
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -79,12 +69,25 @@ std::optional<int> WholeNumber(std::string_view text)
     return value;
 }
 
+// A count of up to four digits (a fix quality, satellites, a mode), blanks
+// around it; nothing otherwise.
+int SmallCount(std::string_view text)
+{
+    text = Trimmed(text);
+    if (text.empty() || text.size() > 4) return -1;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 // Degrees, then minutes: the rest of the field.
 double Coordinate(std::string_view text, std::size_t paddedDegreeDigits)
 {
     const std::size_t degreeDigits = DegreeDigits(text, paddedDegreeDigits);
-    return TextToFloat(Part(text, 0, degreeDigits)) +
-           TextToFloat(Part(text, degreeDigits, std::string_view::npos)) / 60.0;
+    return Decimal(Part(text, 0, degreeDigits)) + Decimal(Part(text, degreeDigits, std::string_view::npos)) / 60.0;
 }
 
 // The day count of a ddmmyy field; years up to 50 are 20xx. Nothing when unusable.
@@ -98,25 +101,48 @@ std::optional<double> DayOf(std::string_view date)
     return EncodeDate(*year + (*year <= 50 ? 2000 : 1900), *month, *day);
 }
 
-// The native day count of a fix: today's UTC date when the date is unusable,
-// the time of reading when there is no time.
-double FixTime(std::string_view time, std::string_view date)
+// The native day count of a fix: today's UTC date when it has none, the
+// time of reading when there is no time.
+double FixTime(std::string_view time, std::optional<double> day)
 {
     if (IsBlank(time)) return NowUtc();
-    const double hours = TextToFloat(Part(time, 0, 2));
-    const double minutes = TextToFloat(Part(time, 2, 2));
-    const double seconds = TextToFloat(Part(time, 4, 6));
-    const auto day = DayOf(date);
+    const double hours = Decimal(Part(time, 0, 2));
+    const double minutes = Decimal(Part(time, 2, 2));
+    const double seconds = Decimal(Part(time, 4, 6));
     const double wholeDay = day ? *day : std::floor(NowUtc());
     return wholeDay + hours / 24 + minutes / 1440 + seconds / 86400;
 }
 
-// What tells the sentences of one fix apart: their time, by value where it is one.
-struct TimeKey {
-    std::optional<DayTime> time;
-    std::string text;
-    explicit TimeKey(std::string_view field) : time(DayTimeOf(field)), text(time ? "" : Trimmed(field)) {}
-    friend bool operator==(const TimeKey&, const TimeKey&) = default;
+// What tells the sentences of one fix apart: their time field, compared as
+// written and, where two differ, by value ("120000.00" is "120000").
+class TimeKey {
+public:
+    explicit TimeKey(std::string_view field)
+    {
+        field = Trimmed(field);
+        if (field.size() <= sizeof text_) {
+            size_ = static_cast<std::uint8_t>(field.size());
+            std::copy(field.begin(), field.end(), text_);
+        } else {
+            time_ = DayTimeOf(field);  // too long to keep: compared by value alone
+            long_ = true;
+        }
+    }
+    // The time of day, for the fix stored.
+    std::optional<DayTime> Time() const { return long_ ? time_ : DayTimeOf(Text()); }
+    friend bool operator==(const TimeKey& a, const TimeKey& b)
+    {
+        if (!a.long_ && !b.long_ && a.Text() == b.Text()) return true;
+        const auto time = a.Time();
+        return time && time == b.Time();
+    }
+
+private:
+    std::string_view Text() const { return {text_, size_}; }
+    char text_[24];
+    std::uint8_t size_ = 0;
+    bool long_ = false;
+    std::optional<DayTime> time_;
 };
 
 struct Rmc {
@@ -126,15 +152,14 @@ struct Rmc {
     bool invalid;  // status V
 };
 
+// The GGA's own position is read only when no RMC comes with it.
 struct Gga {
     TimeKey key;
-    std::string time;
     double feet = -777;  // the native altitude, -777 none
     double metres = std::numeric_limits<double>::quiet_NaN();
     int quality = -1;
     std::int16_t satellites = -1;
     float hdop = kNone;
-    std::optional<std::pair<double, double>> position = std::nullopt;
 };
 
 // From a GSA: the dimension of the fix and its dilutions.
@@ -152,53 +177,73 @@ struct Fix {
 
 Rmc RmcOf(const Sentence& s)
 {
-    Rmc rmc{{}, TimeKey(s.View(2, "")), std::nullopt, s.View(3, "") == "V"};
+    const std::string_view time = s.View(2, ""), date = s.View(10, "");
+    Rmc rmc{{}, TimeKey(time), std::nullopt, s.View(3, "") == "V"};
     TrackPoint& p = rmc.point;
     p.Latitude = Coordinate(s.View(4, "0000.000"), 2);
     if (s.View(5, "N") == "S") p.Latitude = -p.Latitude;
     p.Longitude = Coordinate(s.View(6, "00000.000"), 3);
     if (s.View(7, "W") == "W") p.Longitude = -p.Longitude;
-    p.DateTime = FixTime(s.View(2, ""), s.View(10, ""));
-    if (const auto day = DayOf(s.View(10, ""))) rmc.day = static_cast<std::int64_t>(*day);
+    const auto day = DayOf(date);
+    p.DateTime = FixTime(time, day);
+    if (day) rmc.day = static_cast<std::int64_t>(*day);
     return rmc;
 }
 
 Gga GgaOf(const Sentence& s)
 {
-    Gga gga{TimeKey(s.View(2, "")), std::string(s.View(2, ""))};
-    const double altitude = s.Float(10, -777);
-    const bool metres = UpperText(s.View(11, "M")) == "M";
+    Gga gga{TimeKey(s.View(2, ""))};
+    const std::string_view altitudeText = s.View(10, "");
+    const auto exact = ExactDouble(altitudeText);
+    const double altitude = exact ? *exact : s.Float(10, -777);
+    const std::string_view unit = s.View(11, "M");
+    const bool metres = unit == "M" || unit == "m";
     if (altitude != -777) gga.feet = metres ? altitude * kFeetPerMetre : altitude;
-    if (const auto exact = Exactly<double>(s.View(10, ""))) gga.metres = metres ? *exact : *exact / kFeetPerMetre;
-    gga.quality = Exactly<int>(s.View(7, "")).value_or(-1);
-    if (const auto n = Exactly<int>(s.View(8, "")); n && *n >= 0 && *n <= 9999)
-        gga.satellites = static_cast<std::int16_t>(*n);
-    if (const auto hdop = Exactly<float>(s.View(9, ""))) gga.hdop = *hdop;
-    // A GGA without a position is no fix of its own (receivers send them before their first fix).
-    if (!IsBlank(s.View(3, "")) && !IsBlank(s.View(5, ""))) {
-        double latitude = Coordinate(s.View(3, ""), 2), longitude = Coordinate(s.View(5, ""), 3);
-        if (s.View(4, "") == "S") latitude = -latitude;
-        if (s.View(6, "") == "W") longitude = -longitude;
-        gga.position.emplace(latitude, longitude);
-    }
+    if (exact) gga.metres = metres ? *exact : *exact / kFeetPerMetre;
+    gga.quality = SmallCount(s.View(7, ""));
+    gga.satellites = static_cast<std::int16_t>(SmallCount(s.View(8, "")));
+    if (const auto hdop = ExactFloat(s.View(9, ""))) gga.hdop = *hdop;
     return gga;
+}
+
+// A GGA standing alone as its fix: a point, when it has a position (receivers
+// send GGA sentences without one before their first fix).
+std::optional<TrackPoint> PointOfGga(const Sentence& s)
+{
+    const std::string_view latitudeText = s.View(3, ""), longitudeText = s.View(5, "");
+    if (IsBlank(latitudeText) || IsBlank(longitudeText)) return std::nullopt;
+    TrackPoint p;
+    p.Latitude = Coordinate(latitudeText, 2);
+    if (s.View(4, "") == "S") p.Latitude = -p.Latitude;
+    p.Longitude = Coordinate(longitudeText, 3);
+    if (s.View(6, "") == "W") p.Longitude = -p.Longitude;
+    p.DateTime = FixTime(s.View(2, ""), std::nullopt);
+    return p;
 }
 
 Dops DopsOf(const Sentence& s)
 {
     Dops dops;
-    dops.mode = Exactly<int>(s.View(3, "")).value_or(0);
-    dops.pdop = Exactly<float>(s.View(16, "")).value_or(kNone);
-    dops.hdop = Exactly<float>(s.View(17, "")).value_or(kNone);
-    dops.vdop = Exactly<float>(s.View(18, "")).value_or(kNone);
+    dops.mode = std::max(SmallCount(s.View(3, "")), 0);
+    dops.pdop = ExactFloat(s.View(16, "")).value_or(kNone);
+    dops.hdop = ExactFloat(s.View(17, "")).value_or(kNone);
+    dops.vdop = ExactFloat(s.View(18, "")).value_or(kNone);
     return dops;
 }
 
+// What decides the kind of fix: GGA's quality (-1 none), an RMC's status V
+// and a GSA's mode (0 none).
+struct FixFacts {
+    int quality = -1;
+    bool invalid = false;
+    Dops dops;
+};
+
 // GPX's kind of fix (kFixNames): GGA's quality, a 2D fix where a GSA says so.
-std::uint8_t FixKind(const Fix& f)
+std::uint8_t FixKind(const FixFacts& f)
 {
     enum : std::uint8_t { kUnknown, kNoFix, k2d, k3d, kDgps, kPps };
-    switch (f.gga ? f.gga->quality : -1) {
+    switch (f.quality) {
     case 0:
     case 6:  // dead reckoning,
     case 7:  // a position typed in,
@@ -212,21 +257,19 @@ std::uint8_t FixKind(const Fix& f)
     case 3: return kPps;
     default: break;
     }
-    if (f.rmc && f.rmc->invalid) return kNoFix;
+    if (f.invalid) return kNoFix;
     return f.dops.mode == 1 ? kNoFix : f.dops.mode == 2 ? k2d : f.dops.mode == 3 ? k3d : kUnknown;
 }
 
-void SetValues(PointValues& v, const Fix& f)
+FixFacts FactsOf(const Fix& f) { return {f.gga ? f.gga->quality : -1, f.rmc && f.rmc->invalid, f.dops}; }
+
+// The values a GSA gives, with the kind of fix they decide.
+void SetDops(PointValues& v, const FixFacts& facts, float ggaHdop)
 {
-    v.fix = FixKind(f);
-    if (f.gga) {
-        v.metres = f.gga->metres;
-        v.satellites = f.gga->satellites;
-        v.hdop = f.gga->hdop;
-    }
-    if (std::isnan(v.hdop)) v.hdop = f.dops.hdop;
-    v.pdop = f.dops.pdop;
-    v.vdop = f.dops.vdop;
+    v.fix = FixKind(facts);
+    v.hdop = std::isnan(ggaHdop) ? facts.dops.hdop : ggaHdop;
+    v.pdop = facts.dops.pdop;
+    v.vdop = facts.dops.vdop;
 }
 
 class LogReader {
@@ -236,7 +279,7 @@ public:
     {
         switch (TagOf(line)) {
         case Tag::Rmc: return TakeRmc(RmcOf(Sentence(line)));
-        case Tag::Gga: return TakeGga(GgaOf(Sentence(line)));
+        case Tag::Gga: return TakeGga(GgaOf(Sentence(line)), line);
         case Tag::Gsa: TakeGsa(DopsOf(Sentence(line.substr(0, line.find('*'))))); return true;
         case Tag::Other: return true;
         }
@@ -246,9 +289,9 @@ public:
     bool Flush()
     {
         if (!pending_) return true;
-        Fix fix = std::move(*pending_);
+        const bool stored = Store(*pending_);
         pending_.reset();
-        return Store(fix);
+        return stored;
     }
 
     LogDays& Days() { return days_; }
@@ -265,18 +308,17 @@ private:
         return true;
     }
 
-    bool TakeGga(Gga gga)
+    bool TakeGga(Gga gga, std::string_view line)
     {
-        if (pending_ && pending_->Key() == gga.key && !pending_->gga) {
-            pending_->gga = std::move(gga);
-            return Flush();
-        }
-        if (pending_ && pending_->Key() == gga.key) {  // the same fix again: the later one counts
-            pending_->gga = std::move(gga);
-            return true;
+        if (pending_ && pending_->Key() == gga.key) {
+            const bool completes = !pending_->gga;
+            pending_->gga = std::move(gga);  // a second GGA of the same fix: the later one counts
+            ggaLine_.assign(line);
+            return completes ? Flush() : true;
         }
         if (!Flush()) return false;
         pending_ = Fix{std::nullopt, std::move(gga), {}};
+        ggaLine_.assign(line);  // the buffer keeps its room: no allocation per sentence
         return true;
     }
 
@@ -286,47 +328,51 @@ private:
         if (pending_) {
             pending_->dops = dops;
         } else if (last_) {
-            last_->fix.dops = dops;
-            SetValues(TrackPointList[last_->index].Values, last_->fix);
+            last_->facts.dops = dops;
+            SetDops(TrackPointList[last_->index].Values, last_->facts, last_->ggaHdop);
         }
     }
 
     bool Store(const Fix& f)
     {
         TrackPoint p;
-        std::optional<DayTime> time;
         std::optional<std::int64_t> day;
         if (f.rmc) {
             p = f.rmc->point;
-            time = f.rmc->key.time;
             day = f.rmc->day;
+        } else if (auto alone = PointOfGga(Sentence(ggaLine_))) {
+            p = *alone;
         } else {
-            if (!f.gga->position) return true;
-            p.Latitude = f.gga->position->first;
-            p.Longitude = f.gga->position->second;
-            p.DateTime = FixTime(f.gga->time, "");
-            time = f.gga->key.time;
+            return true;
         }
+        const FixFacts facts = FactsOf(f);
+        const float ggaHdop = f.gga ? f.gga->hdop : kNone;
         // No altitude stays the marker itself, so every writer sees "none".
         const double feet = f.gga ? f.gga->feet : -777;
         p.Altitude = feet == -777 ? kNoAltitude : static_cast<float>(feet / kFeetPerMetre);
         p.Known = true;
-        SetValues(p.Values, f);
+        if (f.gga) {
+            p.Values.metres = f.gga->metres;
+            p.Values.satellites = f.gga->satellites;
+        }
+        SetDops(p.Values, facts, ggaHdop);
         const int index = TrackProps.PointCount;
-        days_.Place(p, time, day, f.rmc.has_value());
+        days_.Place(p, f.Key().Time(), day, f.rmc.has_value());
         p.NewSection = index == 0 || std::fabs(p.DateTime - TrackPointList[index - 1].DateTime) > kOneHour ? 1 : 0;
         if (!StoreTrackPoint(p)) return false;
         if (TrackProps.PointCount == index) return true;
         days_.Stored(index);
-        last_ = Last{index, f};
+        last_ = Last{index, facts, ggaHdop};
         return true;
     }
 
     struct Last {
         int index;
-        Fix fix;
+        FixFacts facts;
+        float ggaHdop;
     };
     std::optional<Fix> pending_;
+    std::string ggaLine_;  // the line of the GGA pending or stored last
     std::optional<Last> last_;
     LogDays days_;
 };

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/import/nmea_days.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "core/clock.h"
@@ -30,35 +29,6 @@ std::optional<std::int64_t> DayOf(const std::chrono::year_month_day& date)
     return static_cast<std::int64_t>(*day);
 }
 }  // namespace
-
-// hhmmss with any digits of a second's fraction (nine kept); nothing otherwise.
-std::optional<DayTime> DayTimeOf(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (text.size() < 6 || !std::all_of(text.begin(), text.begin() + 6, digit)) return std::nullopt;
-    const auto two = [&](std::size_t at) { return (text[at] - '0') * 10 + (text[at + 1] - '0'); };
-    if (two(0) > 23 || two(2) > 59 || two(4) > 59) return std::nullopt;
-    DayTime time{two(0) * 3600 + two(2) * 60 + two(4), 0};
-    if (text.size() == 6) return time;
-    if (text[6] != '.' || !std::all_of(text.begin() + 7, text.end(), digit)) return std::nullopt;
-    std::int32_t scale = 100000000;
-    for (std::size_t i = 7; i < text.size() && scale > 0; ++i, scale /= 10) time.nanoseconds += (text[i] - '0') * scale;
-    return time;
-}
-
-UtcTime TimeAt(std::int64_t day, DayTime time)
-{
-    return {(day - static_cast<std::int64_t>(kUnixEpochDay)) * kSecondsPerDay + time.seconds, time.nanoseconds};
-}
-
-double DayCountAt(std::int64_t day, DayTime time)
-{
-    const int hours = time.seconds / 3600, minutes = time.seconds / 60 % 60;
-    const double seconds = time.seconds % 60 + time.nanoseconds / 1e9;
-    return static_cast<double>(day) + hours / 24.0 + minutes / 1440.0 + seconds / 86400;
-}
 
 void LogDays::Place(TrackPoint& p, std::optional<DayTime> time, std::optional<std::int64_t> ownDay, bool ownNative)
 {

@@ -7,25 +7,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "core/store.h"
-
-// A time of day to the nanosecond.
-struct DayTime {
-    std::int32_t seconds = 0;  // since midnight
-    std::int32_t nanoseconds = 0;
-    friend bool operator==(const DayTime&, const DayTime&) = default;
-};
-
-// hhmmss, as NMEA sentences write a time of day, with any digits of a
-// second's fraction (nine kept); nothing when the text is not one.
-std::optional<DayTime> DayTimeOf(std::string_view text);
-// The moment of a day (days since 1899-12-30) and a time of day.
-UtcTime TimeAt(std::int64_t day, DayTime time);
-// The point's day count of a day (days since 1899-12-30) and a time of day.
-double DayCountAt(std::int64_t day, DayTime time);
+#include "formats/import/nmea_fields.h"
 
 class LogDays {
 public:
