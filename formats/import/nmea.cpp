@@ -24,6 +24,9 @@
 namespace {
 constexpr double kOneHour = 1.0 / 24.0;
 constexpr float kNone = std::numeric_limits<float>::quiet_NaN();
+// What is kept of a GGA line for its position: far more than a sentence
+// holds (82 bytes), never as much as a line of any length.
+constexpr std::size_t kKeptGgaLine = 4096;
 using Sentence = CommaFields;
 
 enum class Tag { Other, Rmc, Gga, Gsa };
@@ -139,7 +142,7 @@ public:
 
 private:
     std::string_view Text() const { return {text_, size_}; }
-    char text_[24];
+    char text_[24] = {};
     std::uint8_t size_ = 0;
     bool long_ = false;
     std::optional<DayTime> time_;
@@ -313,12 +316,12 @@ private:
         if (pending_ && pending_->Key() == gga.key) {
             const bool completes = !pending_->gga;
             pending_->gga = std::move(gga);  // a second GGA of the same fix: the later one counts
-            ggaLine_.assign(line);
+            ggaLine_.assign(line.substr(0, kKeptGgaLine));
             return completes ? Flush() : true;
         }
         if (!Flush()) return false;
         pending_ = Fix{std::nullopt, std::move(gga), {}};
-        ggaLine_.assign(line);  // the buffer keeps its room: no allocation per sentence
+        ggaLine_.assign(line.substr(0, kKeptGgaLine));  // the buffer keeps its room: no allocation per sentence
         return true;
     }
 
