@@ -3,8 +3,9 @@
 
 #include "core/convert.h"
 
-CommandFrontEnd::CommandFrontEnd(const ConversionJob& job, bool quiet, std::FILE* err)
-    : job_(job), quiet_(quiet), err_(err)
+CommandFrontEnd::CommandFrontEnd(const ConversionJob& job, bool quiet, std::FILE* err,
+                                 std::optional<std::chrono::year_month_day> logDate)
+    : job_(job), quiet_(quiet), err_(err), logDate_(logDate)
 {}
 
 std::vector<std::string> CommandFrontEnd::ChosenInputFiles()

@@ -14,7 +14,8 @@ void SayAsCommand(std::FILE* err, const std::string& text);
 
 class CommandFrontEnd final : public FrontEnd {
 public:
-    CommandFrontEnd(const ConversionJob& job, bool quiet, std::FILE* err);
+    CommandFrontEnd(const ConversionJob& job, bool quiet, std::FILE* err,
+                    std::optional<std::chrono::year_month_day> logDate = std::nullopt);
 
     std::string InputFileText() override { return job_.inputs.front(); }
     std::vector<std::string> ChosenInputFiles() override;
@@ -32,6 +33,8 @@ public:
     void ShowMessage(const std::string& text) override { SayAsCommand(err_, text); }
     void SetBusyCursor(bool) override {}
     void ProcessMessages() override {}
+    // The date --date gives.
+    std::optional<std::chrono::year_month_day> DateOfLog(const std::string&) override { return logDate_; }
 
     // Reached "Done ....." with the input not rejected.
     bool Succeeded() const;
@@ -40,5 +43,6 @@ private:
     const ConversionJob& job_;
     bool quiet_;
     std::FILE* err_;
+    std::optional<std::chrono::year_month_day> logDate_;
     bool reachedDone_ = false;
 };

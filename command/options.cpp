@@ -4,7 +4,7 @@
 #include <getopt.h>
 
 namespace {
-enum LongOnly { kListFormats = 256 };
+enum LongOnly { kListFormats = 256, kDate };
 
 const option kLongOptions[] = {
     {"input-format", required_argument, nullptr, 'i'},
@@ -13,6 +13,7 @@ const option kLongOptions[] = {
     {"each", no_argument, nullptr, 'e'},
     {"quiet", no_argument, nullptr, 'q'},
     {"list-formats", no_argument, nullptr, kListFormats},
+    {"date", required_argument, nullptr, kDate},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
@@ -28,6 +29,25 @@ std::string AsTyped(const char* argument)
 {
     const std::string text = argument;
     return text.rfind("--", 0) == 0 ? text : "-" + std::string(1, static_cast<char>(optopt));
+}
+// YYYY-MM-DD, a date of the calendar; nothing otherwise.
+std::optional<std::chrono::year_month_day> DateOf(const std::string& text)
+{
+    const auto digits = [&](std::size_t from, std::size_t count) {
+        int value = 0;
+        for (std::size_t i = from; i < from + count; ++i) {
+            if (text[i] < '0' || text[i] > '9') return -1;
+            value = value * 10 + (text[i] - '0');
+        }
+        return value;
+    };
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    const int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2);
+    if (year < 1 || month < 0 || day < 0) return std::nullopt;
+    const std::chrono::year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+                                           std::chrono::day(static_cast<unsigned>(day))};
+    if (!date.ok()) return std::nullopt;
+    return date;
 }
 }  // namespace
 
@@ -48,6 +68,13 @@ ParsedOptions ParseOptions(int argc, char** argv)
         case 'h': o.action = ConvertOptions::Action::Help; return parsed;
         case 'V': o.action = ConvertOptions::Action::Version; return parsed;
         case kListFormats: o.action = ConvertOptions::Action::ListFormats; return parsed;
+        case kDate:
+            o.logDate = DateOf(optarg);
+            if (!o.logDate) {
+                parsed.error = "option '--date' needs a date as YYYY-MM-DD, not '" + std::string(optarg) + "'";
+                return parsed;
+            }
+            break;
         case ':': parsed.error = "option '" + AsTyped(argv[optind - 1]) + "' needs a value"; return parsed;
         default:
             parsed.error = optopt != 0 ? "unknown option '-" + std::string(1, static_cast<char>(optopt)) + "'"

@@ -3,6 +3,8 @@
 // anywhere among the input names, "--" before names that start with a dash.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,8 @@ struct ConvertOptions {
     std::string output;        // -O; empty: each output beside its input
     bool each = false;
     bool quiet = false;
+    // --date: the date of a log whose fixes give only their time of day.
+    std::optional<std::chrono::year_month_day> logDate;
     std::vector<std::string> inputs;
 };
 

@@ -21,15 +21,15 @@ int UsageError(std::FILE* err, const std::string& text)
     return 2;
 }
 
-bool RunJob(const ConversionJob& job, bool quiet, std::FILE* err)
+bool RunJob(const ConversionJob& job, const ConvertOptions& options, std::FILE* err)
 {
     if (!job.refusal.empty()) {
         SayAsCommand(err, job.refusal);
         return false;
     }
-    if (!quiet)
+    if (!options.quiet)
         for (const std::string& choice : job.choices) SayAsCommand(err, choice);
-    CommandFrontEnd frontEnd(job, quiet, err);
+    CommandFrontEnd frontEnd(job, options.quiet, err, options.logDate);
     try {
         Convert(frontEnd);
     } catch (const std::exception& error) {
@@ -70,7 +70,7 @@ int RunConvertCommand(int argc, char** argv, std::FILE* out, std::FILE* err)
     for (std::size_t i = 0; i < plan.jobs.size(); ++i) {
         const ConversionJob& job = plan.jobs[i];
         if (i > 0 && !options.quiet) std::fputs("\n", err);
-        if (!RunJob(job, options.quiet, err)) {
+        if (!RunJob(job, options, err)) {
             ++failed;
             SayAsCommand(err, job.inputs.front() + " was not converted");
         }

@@ -27,6 +27,9 @@ format into another.
                                 (kes-plt files into one holux-tlg or
                                 gpx-trk file)
   -q, --quiet                 print no progress lines, only messages
+      --date=YYYY-MM-DD       the date of an NMEA log whose fixes give only
+                                their time of day (GGA sentences without a
+                                dated RMC); without it, such fixes have no date
       --list-formats          list the format names, their kinds and extensions
   -h, --help                  display this help and exit
   -V, --version               output version information and exit

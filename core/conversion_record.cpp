@@ -15,6 +15,7 @@ struct Record {
     std::int64_t unusablePoints = 0;
     bool readInPart = false;
     std::string endInsideRecord;  // the kind of file that ends inside a record
+    std::string undated;          // what the track points written lack, and why
     WrittenCounts written;
     // The earliest and latest time of reading stamped.
     double firstStamp = std::numeric_limits<double>::infinity();
@@ -60,6 +61,8 @@ std::string UnusableNote()
     return "; " + Counted(record.unusablePoints, "point", "points") + " without a usable position " +
            (record.unusablePoints == 1 ? "was" : "were") + " left out";
 }
+// What the track points written lack, after their count.
+std::string UndatedNote() { return record.undated.empty() ? std::string() : ", " + record.undated; }
 }  // namespace
 
 void StartConversionRecord() { record = Record{}; }
@@ -88,6 +91,8 @@ void NoteEndInsideRecord(const std::string& fileKind)
     if (record.endInsideRecord.empty()) record.endInsideRecord = fileKind;
     record.readInPart = true;
 }
+
+void NoteUndatedPoints(std::string remark) { record.undated = std::move(remark); }
 
 void NoteReadInPart() { record.readInPart = true; }
 
@@ -128,7 +133,7 @@ std::string WrittenLine(WrittenKind kind)
                            Counted(w.routes, "route", "routes") + ", " +
                            Counted(w.trackPoints, "track point", "track points");
         if (w.tracks > 1) line += " in " + std::to_string(w.tracks) + " tracks";
-        return line + UnusableNote();
+        return line + UndatedNote() + UnusableNote();
     }
     if (kind == WrittenKind::Waypoints) {
         if (w.waypoints == 0 && w.routes == 0) return "Written: no waypoints and no routes" + nothing;
@@ -138,7 +143,7 @@ std::string WrittenLine(WrittenKind kind)
     if (w.trackPoints == 0) return "Written: no track points" + nothing;
     std::string line = "Written: " + Counted(w.trackPoints, "track point", "track points");
     if (w.trackFiles > 1) line += " in " + std::to_string(w.trackFiles) + " track files";
-    return line + UnusableNote();
+    return line + UndatedNote() + UnusableNote();
 }
 
 std::string NothingWrittenLine() { return "Written: nothing - the input file could not be read"; }

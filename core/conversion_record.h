@@ -37,6 +37,9 @@ void NoteUnusablePoint();
 // The input ends inside a record of the file kind named ("MapSource"): what
 // came before it was read, the rest is lost. Announced with the cuts.
 void NoteEndInsideRecord(const std::string& fileKind);
+// The track points read have times of day but no date; the remark follows
+// the count of track points written ("without times - the log gives no date").
+void NoteUndatedPoints(std::string remark);
 // The input was read only in part (a reader that says why itself notes it so).
 void NoteReadInPart();
 // True when the input was damaged and read only in part: data was left out.

@@ -4,6 +4,8 @@
 // busy cursor and the message pump.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,9 @@ public:
     // that the user did not ask for.
     virtual bool ExactOutputNames() { return false; }
     virtual void ProcessMessages() = 0;
+    // The date of a log whose fixes give only their time of day, as the user
+    // knows it; none (what a front end that cannot ask answers) leaves them undated.
+    virtual std::optional<std::chrono::year_month_day> DateOfLog(const std::string&) { return std::nullopt; }
 };
 
 // Shows nothing and selects only the input position it is given: the front

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/text_encoding.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -100,9 +101,12 @@ std::string Utf8ToLegacy(std::string_view utf8)
 
 std::string LegacyToUtf8(std::string_view legacy)
 {
-    std::string out;
+    // The ASCII part, the same in both, in one piece: most texts are all of it.
+    const auto high = std::find_if(legacy.begin(), legacy.end(), [](char c) { return (c & 0x80) != 0; });
+    std::string out(legacy.begin(), high);
+    if (high == legacy.end()) return out;
     out.reserve(legacy.size() + legacy.size() / 8);
-    for (const char ch : legacy) {
+    for (const char ch : legacy.substr(static_cast<std::size_t>(high - legacy.begin()))) {
         const auto byte = static_cast<std::uint8_t>(ch);
         if (byte < 0x80) out += ch;
         else AppendUtf8(out, LegacyCodePoint(byte));

@@ -83,6 +83,12 @@ void ReadGpx(const Conversion& c)
 
 StoreTimes TimesOf(const Conversion& c) { return InputRow(c.inputPosition).times; }
 
+// The outputs that write no time for a point without one; the native ones need a day count.
+bool LeavesTimesOut(const Conversion& c)
+{
+    return c.outputPosition == Position(Output::GpxTrack) || c.outputPosition == Position(Output::Gpx);
+}
+
 // Static casts below are safe: each output row makes its own destination.
 template <typename Destination>
 Destination& TracksOf(const Conversion& c)
@@ -191,9 +197,9 @@ constexpr InputFormatRow kInputRows[] = {
      .times = StoreTimes::TimeOfReading},
     {.position = Position(Input::Nmea),
      .texts = {"nmea", "NMEA Log of GPRMC Sentences", "trk", "", "NMEA Log (*.*)", "*.*"},
-     .recognise = [](const FileLook& f) { return f.HeadHolds("$GPRMC,"); },
+     .recognise = [](const FileLook& f) { return HoldsNmeaFix(f.Head()); },
      .loading = "Loading NMEA Log File",
-     .read = [](const Conversion& c) { ReadNmeaLogFile(c.inputName); }},
+     .read = [](const Conversion& c) { ReadNmeaLogFile(c.inputName, LeavesTimesOut(c)); }},
     {.position = Position(Input::MagellanWaypoint),
      .texts = {"magellan-wpt", "Magellan GPS Waypoint", "wp", "", "Magellan GPS Waypoint (*.*)", "*.*"},
      .recognise = [](const FileLook& f) { return f.HeadHolds("$PMGNWPL,"); },
@@ -204,7 +210,7 @@ constexpr InputFormatRow kInputRows[] = {
      .texts = {"magellan-trk", "Magellan GPS Track", "trk", "", "Magellan GPS Track (*.*)", "*.*"},
      .recognise = [](const FileLook& f) { return f.HeadHolds("$PMGNTRK,"); },
      .loading = "Loading Magellan GPS Track file",
-     .read = [](const Conversion& c) { ReadMagellanTrackFile(c.inputName); }},
+     .read = [](const Conversion& c) { ReadMagellanTrackFile(c.inputName, LeavesTimesOut(c)); }},
     {.position = Position(Input::MapsourceWaypoints),
      .texts = {"mapsource-wpt", "Mapsource Route/Waypoint", "wp", "mps;gdb", "Mapsource Waypoint (*.mps;*.gdb)",
                "*.mps;*.gdb"},

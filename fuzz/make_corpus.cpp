@@ -167,6 +167,12 @@ void TextFiles()
          "$GPRMC,000001,A,4807.040,N,01131.010,E,,,240394,,*6A\r\n"
          "$GPGSV,3,1,11*77\r\n");
     Save("nmea", "no-date.nmea", "$GPRMC,235959,A,,,,,,,,\n$GPRMC\n$GPRMC,,,1,N,2,E,,,999999\x1A$GPRMC,1\n");
+    Save("nmea", "talkers.nmea",
+         "$GNGGA,235959.5,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n"
+         "$GNGSA,A,2,,,,,,,,,,,,,1.9,0.9,1.6,1*3A\r\n"
+         "$GNRMC,000000,A,4807.038,N,01131.000,E,,,240394,,*6A\r\n"
+         "$GNGGA,000000,4807.038,N,01131.000,E,2,08,0.9,545.4,M,46.9,M,,*47\r\n"
+         "$BDGGA,000001,,,,,0,00,,,M,,M,,*47\r\n");
 
     Save("magellan-wpt", "waypoints.log",
          "$PMGNWPL,4807.038,N,01131.000,E,545,M,HOME,Front door,a*3C\r\n"

@@ -37,6 +37,7 @@
 #include "formats/format_table.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/IniFile.h"
+#include "ui/LogDate.h"
 #include "ui/Lyrlcomb.h"
 #include "ui/help.h"
 
@@ -127,6 +128,7 @@ TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(pa
         QMessageBox box(icon, kTitle, text, QMessageBox::Ok, this);
         box.exec();
     };
+    AskDate = [this](const QString& file) { return AskDateOfLog(this, file); };
     BuildControls();
     ConnectControls();
     FormCreate();
@@ -475,6 +477,16 @@ void TfmMain::ClearLines()
 }
 
 void TfmMain::ShowMessage(const std::string& text) { ShowBox(QMessageBox::NoIcon, ToQString(text)); }
+
+std::optional<std::chrono::year_month_day> TfmMain::DateOfLog(const std::string& file)
+{
+    // The question is asked with the ordinary cursor, amid the busy one of the conversion.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const std::optional<QDate> date = AskDate(ToQString(file));
+    QApplication::restoreOverrideCursor();
+    if (!date || !date->isValid()) return std::nullopt;
+    return std::chrono::year(date->year()) / date->month() / date->day();
+}
 
 void TfmMain::SetBusyCursor(bool busy)
 {

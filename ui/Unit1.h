@@ -4,9 +4,11 @@
 // action and the readers report to, and it keeps the settings file.
 #pragma once
 
+#include <QDate>
 #include <QMessageBox>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/frontend.h"
@@ -38,6 +40,8 @@ public:
 
     // Shows a modal box titled with the program's name; tests replace it.
     std::function<void(QMessageBox::Icon, const QString&)> ShowBox;
+    // Asks the date of a log that gives none (the file named); tests replace it.
+    std::function<std::optional<QDate>(const QString& file)> AskDate;
 
     void SetHelpWindow(TfmHelp* help) { fmHelp_ = help; }
 
@@ -73,6 +77,7 @@ public:
     void ShowMessage(const std::string& text) override;
     void SetBusyCursor(bool busy) override;
     void ProcessMessages() override;
+    std::optional<std::chrono::year_month_day> DateOfLog(const std::string& file) override;
 
 protected:
     void changeEvent(QEvent* event) override;

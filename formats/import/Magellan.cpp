@@ -10,12 +10,16 @@
 #include <string_view>
 
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/line_reader.h"
 #include "core/number_format.h"
 #include "core/store.h"
 #include "core/store_entry.h"
+#include "core/text_encoding.h"
 #include "core/text_fields.h"
+#include "formats/document/Symbols.h"
 #include "formats/import/nmea.h"
+#include "formats/import/nmea_fields.h"
 
 namespace {
 std::string_view Part(std::string_view text, std::size_t from, std::size_t count)
@@ -27,6 +31,8 @@ std::string_view Part(std::string_view text, std::size_t from, std::size_t count
 // conversion error that ends the read.
 int WholeNumber(std::string_view text)
 {
+    if (text.size() == 2 && text[0] >= '0' && text[0] <= '9' && text[1] >= '0' && text[1] <= '9')
+        return (text[0] - '0') * 10 + (text[1] - '0');  // the common case, sooner
     std::string_view s = text;
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
@@ -42,7 +48,7 @@ double Coordinate(std::string_view field, std::size_t paddedDegreeDigits)
 {
     const std::string_view text = Part(field, 0, 15);
     const std::size_t degreeDigits = DegreeDigits(text, paddedDegreeDigits);
-    return TextToFloat(Part(text, 0, degreeDigits)) + TextToFloat(Part(text, degreeDigits, 6)) / 60.0;
+    return Decimal(Part(text, 0, degreeDigits)) + Decimal(Part(text, degreeDigits, 6)) / 60.0;
 }
 
 struct Position {
@@ -92,14 +98,23 @@ TimeOfDay TimeOfDayOf(std::string_view time)
     return {now - std::floor(now), false};
 }
 
-double DateOf(std::string_view date)
+// The elevation of fields 6 and 7 as written, in metres; NaN when there is none.
+double ExactMetres(const CommaFields& fields)
+{
+    const auto value = ExactDouble(fields.View(6, ""));
+    if (!value) return NAN;
+    return MetresUnit(fields) ? *value : *value / kFeetPerMetre;
+}
+
+// The day of a ddmmyy field, years below 90 in 20xx; nothing when there is no such date.
+std::optional<double> DayOf(std::string_view date)
 {
     const int day = WholeNumber(Part(date, 0, 2));
     const int month = WholeNumber(Part(date, 2, 2));
     const int year = WholeNumber(Part(date, 4, 2));
-    if (const auto encoded = EncodeDate(year + (year < 90 ? 2000 : 1900), month, day)) return *encoded;
-    return std::floor(NowLocal());
+    return EncodeDate(year + (year < 90 ? 2000 : 1900), month, day);
 }
+
 }  // namespace
 
 void ReadMagellanWaypointFile(const std::string& fileName)
@@ -127,16 +142,23 @@ void ReadMagellanWaypointFile(const std::string& fileName)
         w.Description = fields.Text(9, "");
         w.Altitude = static_cast<float>(altitude);
         w.Symbol = SymbolOf(fields);
+        // The file's texts in full and its elevation as written; it holds no time.
+        w.Detail.known = true;
+        w.Detail.texts.name = LegacyToUtf8(fields.View(8, ""));
+        w.Detail.texts.comment = LegacyToUtf8(fields.View(9, ""));
+        if (!IsBlank(fields.View(10, ""))) w.Detail.texts.symbol = SymbolName(w.Symbol);
+        w.Detail.values.metres = ExactMetres(fields);
         if (!StoreWaypoint(std::move(w))) break;
     }
 }
 
-void ReadMagellanTrackFile(const std::string& fileName)
+void ReadMagellanTrackFile(const std::string& fileName, bool timesLeftOut)
 {
     ClearTracks();
     LineReader file = LineReader::FromFile(fileName);
     double baseDay = std::floor(NowLocal());
     double previousTime = 0;
+    bool undated = false;
     std::string_view line;
     while (file.Next(line)) {
         if (GetField(line, 1, "") != "$PMGNTRK") continue;
@@ -154,6 +176,7 @@ void ReadMagellanTrackFile(const std::string& fileName)
 
         double pointTime;
         const std::string_view date = fields.View(11, "");
+        std::optional<double> exactDay;
         if (IsBlank(date)) {
             // Undated lines count days from today and roll over at midnight.
             pointTime = baseDay + timeOfDay.Fraction;
@@ -162,13 +185,22 @@ void ReadMagellanTrackFile(const std::string& fileName)
                 pointTime = timeOfDay.Valid ? baseDay + timeOfDay.Fraction : NowLocal();
             }
         } else {
-            pointTime = DateOf(date) + timeOfDay.Fraction;
+            exactDay = DayOf(date);
+            pointTime = (exactDay ? *exactDay : std::floor(NowLocal())) + timeOfDay.Fraction;  // today's when no date
         }
 
         const float metres = altitude == -777 ? kNoAltitude : static_cast<float>(altitude / kFeetPerMetre);
-        const TrackPoint p{position.Latitude, position.Longitude, TrackProps.PointCount == 0 ? 1 : 0, metres,
-                           pointTime};
+        TrackPoint p{position.Latitude, position.Longitude, TrackProps.PointCount == 0 ? 1 : 0, metres, pointTime};
+        // The time as written, where the line has a date; none is invented.
+        p.Known = true;
+        p.Values.metres = ExactMetres(fields);
+        const auto exactTime = DayTimeOf(fields.View(8, ""));
+        if (exactTime && exactDay) p.Values.time = TimeAt(static_cast<std::int64_t>(*exactDay), *exactTime);
+        undated = undated || IsBlank(date);
         if (!StoreTrackPoint(p)) break;
         previousTime = pointTime;
     }
+    if (undated)
+        NoteUndatedPoints(timesLeftOut ? "without times - the file gives no date"
+                                       : "dated today - the file gives no date");
 }

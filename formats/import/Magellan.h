@@ -5,4 +5,6 @@
 #include <string>
 
 void ReadMagellanWaypointFile(const std::string& fileName);
-void ReadMagellanTrackFile(const std::string& fileName);
+// `timesLeftOut`: the output leaves out the time of a point without a date
+// (rather than dating it today, as the native files do), for the count line.
+void ReadMagellanTrackFile(const std::string& fileName, bool timesLeftOut = false);

@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// NMEA 0183 logs of "$GPRMC" and "$GPGGA" sentences, read as one track.
+// NMEA 0183 logs of RMC and GGA sentences, read as one track.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-void ReadNmeaLogFile(const std::string& fileName);
+// `timesLeftOut`: the output leaves out the time of a point without a date
+// (rather than dating it today, as the native files do), for the count line.
+void ReadNmeaLogFile(const std::string& fileName, bool timesLeftOut = false);
+
+// True when the text holds an RMC or GGA sentence of any talker.
+bool HoldsNmeaFix(std::string_view text);
 
 // How many leading characters of a ddmm.mmm position field (dddmm.mmm for a
 // longitude: `paddedDegreeDigits` 3) are degrees. Some writers leave out the

@@ -319,6 +319,7 @@ TEST(ConvertCommand, UsageErrorsAreOneLineWithAHint)
         {"-O", dir.Root().string(), file},
         {"--each", "-o", "kes-wpt", "-O", file, file},
         {"-i", "mapsource-wpt", "-o", "kes-wpt", file, file, "-O", dir.Path("x.wpt")},
+        {"--date=2019-02-30", file},
     };
     for (const std::vector<std::string>& arguments : cases) {
         const CommandResult r = RunConvert(arguments);
@@ -389,4 +390,37 @@ TEST(ConvertCommand, LoadsNoQtLibrary)
     EXPECT_EQ(pclose(pipe), 0);
     EXPECT_TRUE(Contains(libraries, "libc.so")) << libraries;
     EXPECT_FALSE(Contains(libraries, "Qt")) << libraries;
+}
+
+// A log of GGA fixes alone, told by its content: --date dates it; without,
+// GPX leaves the times out and a track file dates it today, as the count line says.
+TEST(ConvertCommand, DateOfALogOfTimesOfDay)
+{
+    TempDir dir;
+    WriteText(dir.Path("gga.log"), "$GNGGA,235959,4807.038,N,01131.000,E,1,05,1.6,100,M,,*5D\r\n"
+                                   "$GNGGA,000001,4807.038,N,01131.000,E,1,05,1.6,100,M,,*5B\r\n");
+    const struct {
+        std::vector<std::string> arguments;
+        const char* output;
+        const char* written;
+        const char* held;  // in the output
+    } cases[] = {
+        {{"--date", "2019-05-01", "-o", "gpx-trk"},
+         "a.gpx",
+         "Written: 2 track points",
+         "<time>2019-05-02T00:00:01Z</time>"},
+        {{"-o", "gpx-trk"},
+         "b.gpx",
+         "Written: 2 track points, without times - the log gives no date",
+         "<ele>100</ele><fix>3d</fix>"},
+        {{}, "c.plt", "Written: 2 track points, dated today - the log gives no date", "48.117300"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.end(), {dir.Path("gga.log"), "-O", dir.Path(c.output)});
+        const CommandResult r = RunConvert(arguments);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(std::find(r.errLines.begin(), r.errLines.end(), c.written), r.errLines.end()) << r.err;
+        EXPECT_TRUE(Contains(ReadText(dir.Path(c.output)), c.held)) << c.output;
+    }
 }

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/store.h"
 #include "core/text_fields.h"
+#include "core/utc_time.h"
+#include "formats/document/Symbols.h"
 #include "formats/import/Magellan.h"
 #include "tests/support/random_text.h"
 #include "tests/support/test_files.h"
@@ -211,4 +216,38 @@ TEST_F(MagellanCard, RandomAndTruncatedInputsNeverCrash)
             } catch (const FileError&) {}
         }
     }
+}
+
+// What GPX takes: texts in full, elevations and times as written, no time invented.
+TEST_F(MagellanCard, DetailKeepsWhatTheFileHolds)
+{
+    ReadWaypoints("$PMGNWPL,4807.038,N,01131.000,W,00001,M,Caf\xE9 am Ring,front  door,ab*1F\r\n"
+                  "$PMGNWPL,4807.038,N,01131.000,W,0,M,,,\r\n"
+                  "$PMGNWPL,4807.038,N,01131.000,W,10.5,F,X,,\r\n");
+    ASSERT_EQ(WaypointCount, 3);
+    const PointDetail& cafe = WaypointList[1].Detail;
+    EXPECT_TRUE(cafe.known);
+    EXPECT_EQ(cafe.texts.name, "Caf\u00e9 am Ring");
+    EXPECT_EQ(cafe.texts.comment, "front  door");
+    EXPECT_EQ(cafe.texts.symbol, SymbolName(WaypointList[1].Symbol));
+    EXPECT_EQ(cafe.values.metres, 1.0);
+    EXPECT_FALSE(cafe.values.time);
+    EXPECT_EQ(WaypointList[2].Detail.texts.name, "");
+    EXPECT_EQ(WaypointList[2].Detail.texts.symbol, "");  // no icon in the file
+    EXPECT_EQ(WaypointList[2].Detail.values.metres, 0.0);
+    EXPECT_EQ(WaypointList[3].Detail.values.metres, 10.5 / 3.2808);
+
+    StartConversionRecord();
+    ReadTrack("$PMGNTRK,4807.038,N,01131.000,W,00210,M,032908.38,A,,070898*64\r\n"
+              "$PMGNTRK,4807.038,N,01131.000,W,,M,032909,A,,\r\n"
+              "$PMGNTRK,4807.038,N,01131.000,W,1,M,032910,A,,310298\r\n");  // no 31 February
+    ASSERT_EQ(TrackProps.PointCount, 3);
+    EXPECT_TRUE(TrackPointList[0].Known);
+    EXPECT_EQ(TrackPointList[0].Values.metres, 210.0);
+    EXPECT_EQ(IsoTime(*TrackPointList[0].Values.time), "1998-08-07T03:29:08.38Z");
+    EXPECT_TRUE(std::isnan(TrackPointList[1].Values.metres));
+    EXPECT_FALSE(TrackPointList[1].Values.time);
+    EXPECT_FALSE(TrackPointList[2].Values.time);
+    NoteWritten({.trackPoints = 3});
+    EXPECT_NE(WrittenLine(WrittenKind::Tracks).find(", dated today - the file gives no date"), std::string::npos);
 }

@@ -1,10 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
+#include <tuple>
+
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/file_io.h"
+#include "core/frontend.h"
 #include "core/store.h"
 #include "core/text_fields.h"
+#include "core/utc_time.h"
 #include "formats/import/nmea.h"
 #include "formats/native/Kes.h"
 #include "tests/support/random_text.h"
@@ -32,25 +39,30 @@ double Day(int y, int m, int d) { return *EncodeDate(y, m, d); }
 double Time(int h, int m, int s) { return *EncodeTime(h, m, s); }
 }  // namespace
 
-TEST_F(NmeaLog, AltitudeComesFromTheGgaSinceThePreviousFix)
+// The GGA of a fix's own time gives its altitude, before or after its RMC.
+TEST_F(NmeaLog, AltitudeComesFromTheGgaOfTheSameTime)
 {
     Read("$GPGGA,120000,,,,,1,05,1.6,100,M,,*00\r\n"
          "$GPRMC,120000,A,4807.038,N,01131.000,E,,,230394,,*00\r\n"  // 100 m
-         "$GPRMC,120001,A,4807.038,N,01131.000,E,,,230394,,*00\r\n"  // none since the last fix
-         "$GPGGA,120001,,,,,1,05,1.6,50,M,,*00\r\n"                  // follows its fix: goes to the next one
-         "$GPGGA,120002,,,,,1,05,1.6,100,F,,*00\r\n"                 // the later one wins, in feet
-         "$GPRMC,120002,V,4807.038,N,01131.000,E,,,230394,,*00\r\n");
-    ASSERT_EQ(TrackProps.PointCount, 3);
+         "$GPRMC,120001,A,4807.038,N,01131.000,E,,,230394,,*00\r\n"
+         "$GPGGA,120001,,,,,1,05,1.6,50,M,,*00\r\n"   // follows its fix
+         "$GPGGA,120002,,,,,1,05,1.6,100,F,,*00\r\n"  // in feet
+         "$GPRMC,120002,V,4807.038,N,01131.000,E,,,230394,,*00\r\n"
+         "$GPGGA,120002,,,,,1,05,1.6,80,M,,*00\r\n"  // 120002 again, not the next fix
+         "$GPRMC,120003,A,4807.038,N,01131.000,E,,,230394,,*00\r\n");
+    ASSERT_EQ(TrackProps.PointCount, 4);
     EXPECT_NEAR(TrackPointList[0].Altitude, 100.0f, 1e-4);
-    EXPECT_EQ(TrackPointList[1].Altitude, kNoAltitude);
+    EXPECT_NEAR(TrackPointList[1].Altitude, 50.0f, 1e-4);
     EXPECT_NEAR(TrackPointList[2].Altitude, 100 / 3.2808, 1e-4);
+    EXPECT_EQ(TrackPointList[3].Altitude, kNoAltitude);
 
     WriteTrackFile(dir.Path("out.plt"));
     const auto lines = SplitCrLf(ReadText(dir.Path("out.plt")));
-    ASSERT_EQ(lines.size(), 9u);
+    ASSERT_EQ(lines.size(), 10u);
     EXPECT_EQ(GetField(lines[6], 4, ""), "328");
-    EXPECT_EQ(GetField(lines[7], 4, ""), "-777");
+    EXPECT_EQ(GetField(lines[7], 4, ""), "164");
     EXPECT_EQ(GetField(lines[8], 4, ""), "100");
+    EXPECT_EQ(GetField(lines[9], 4, ""), "-777");
 }
 
 TEST_F(NmeaLog, PositionsAndHemispheres)
@@ -189,5 +201,113 @@ TEST_F(NmeaLog, RandomAndTruncatedInputsNeverCrash)
             ASSERT_LE(TrackProps.PointCount, 100000);
         } catch (const ConversionError&) {
         } catch (const FileError&) {}
+    }
+}
+
+namespace {
+// A front end that answers the question of a log's date.
+struct DateGiver : SilentFrontEnd {
+    explicit DateGiver(std::optional<std::chrono::year_month_day> date) : date(date) {}
+    std::optional<std::chrono::year_month_day> DateOfLog(const std::string&) override { return ++asked, date; }
+    std::optional<std::chrono::year_month_day> date;
+    int asked = 0;
+};
+
+std::string IsoOf(const TrackPoint& p) { return p.Values.time ? IsoTime(*p.Values.time) : "none"; }
+}  // namespace
+
+TEST_F(NmeaLog, EveryTalkerGivesFixesButMakersOwnSentencesDoNot)
+{
+    for (const std::string talker : {"GP", "GN", "GL", "GA", "GB", "BD", "QZ"}) {
+        SCOPED_TRACE(talker);
+        Read("$" + talker + "GGA,120000,4807.038,N,01131.000,E,1,05,1.6,100,M,,\r\n$" + talker +
+             "RMC,120000,A,4807.038,N,01131.000,E,,,230394\r\n$PGRMC,120001,A,,,,,,,230394\r\n");
+        ASSERT_EQ(TrackProps.PointCount, 1);
+        EXPECT_NEAR(TrackPointList[0].Altitude, 100.0f, 1e-4);
+        EXPECT_TRUE(HoldsNmeaFix("x\n$" + talker + "GGA,1"));
+    }
+    EXPECT_FALSE(HoldsNmeaFix("$PMGNTRK,4807.038\n$PGRMC,1\n$GPGSA,A"));
+}
+
+// Fixes of GGA alone take the date of the log's RMC, counted across
+// midnight either way, else the user's, else none (native: today's date).
+TEST_F(NmeaLog, GgaFixesTakeTheLogsDateOrTheUsersOrNone)
+{
+    using namespace std::chrono;
+    const std::string gga = "GGA,%,4807.038,N,01131.000,E,1,05,1.6,100,M,,\r\n";
+    const auto fix = [&](const std::string& talker, const char* time) {
+        std::string line = "$" + talker + gga;
+        line.replace(line.find('%'), 1, time);
+        return line;
+    };
+    const struct {
+        std::string log;
+        std::optional<year_month_day> user;
+        std::vector<std::string> times;
+        int asked;
+    } cases[] = {
+        {fix("GN", "235958.5") + fix("GP", "235959") + "$GNRMC,000000,A,4807.038,N,01131.000,E,,,020519\r\n" +
+             fix("GN", "000001"),
+         2020y / 1 / 1,
+         {"2019-05-01T23:59:58.5Z", "2019-05-01T23:59:59Z", "2019-05-02T00:00:00Z", "2019-05-02T00:00:01Z"},
+         0},
+        {fix("GN", "235959") + fix("GN", "000001") + fix("GN", "") + fix("GN", "xx"),
+         2019y / 5 / 1,
+         {"2019-05-01T23:59:59Z", "2019-05-02T00:00:01Z", "none", "none"},
+         1},
+        {fix("GN", "120000") + "$GNRMC,120001,A,,,,,,,\r\n", std::nullopt, {"none", "none"}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.log);
+        DateGiver front(c.user);
+        ScopedFrontEnd scoped(front);
+        StartConversionRecord();
+        Read(c.log);
+        ASSERT_EQ(TrackProps.PointCount, static_cast<int>(c.times.size()));
+        for (std::size_t i = 0; i < c.times.size(); ++i) {
+            const TrackPoint& p = TrackPointList[static_cast<int>(i)];
+            EXPECT_EQ(IsoOf(p), c.times[i]) << i;
+            // The native day count follows the date found, or is today's.
+            const double day = p.Values.time ? DayCountOf(*p.Values.time) : 45000 + std::fmod(p.DateTime, 1);
+            if (c.times[i] != "none" || i == 0) {
+                EXPECT_NEAR(p.DateTime, day, 1e-8) << i;
+            }
+        }
+        EXPECT_EQ(front.asked, c.asked);
+        NoteWritten({.trackPoints = 2});
+        EXPECT_EQ(WrittenLine(WrittenKind::Tracks).find("dated today - the log gives no date") != std::string::npos,
+                  !c.user && c.asked == 1);
+    }
+}
+
+TEST_F(NmeaLog, DetailKeepsTheSentencesValues)
+{
+    Read("$GPRMC,032908.379,A,4231.829,N,08807.303,W,0.16,138.92,070898,,*14\r\n"
+         "$GPGGA,032908.379,4231.829,N,08807.303,W,1,05,1.6,209.800,M,-34.2,M,,*6A\r\n"
+         "$GPGSA,A,2,,,,,,,,,,,,,4.9,1.7,4.5*38\r\n"
+         "$GPGGA,032909,4231.829,N,08807.303,W,1,12,,8848.86,M,,\r\n"
+         "$GPRMC,032909,V,4231.829,N,08807.303,W,,,070898\r\n"
+         "$GPRMC,032910,V,4231.829,N,08807.303,W,,,070898\r\n");
+    ASSERT_EQ(TrackProps.PointCount, 3);
+    const PointValues& first = TrackPointList[0].Values;
+    EXPECT_EQ(IsoTime(*first.time), "1998-08-07T03:29:08.379Z");
+    EXPECT_EQ(std::tie(first.metres, first.satellites, first.hdop, first.pdop, first.vdop),
+              std::make_tuple(209.8, 5, 1.6f, 4.9f, 4.5f));  // hdop: the GGA's, not the GSA's
+    EXPECT_STREQ(kFixNames[first.fix], "2d");
+    const PointValues& second = TrackPointList[1].Values;
+    EXPECT_EQ(std::tie(second.metres, second.satellites), std::make_tuple(8848.86, 12));
+    EXPECT_TRUE(std::isnan(second.hdop));
+    EXPECT_STREQ(kFixNames[second.fix], "3d");  // the GGA's quality, though the RMC says V
+    EXPECT_STREQ(kFixNames[TrackPointList[2].Values.fix], "none");
+    EXPECT_TRUE(std::isnan(TrackPointList[2].Values.metres));
+
+    const struct {
+        const char* quality;
+        const char* fix;
+    } qualities[] = {{"0", "none"}, {"1", "3d"}, {"2", "dgps"}, {"3", "pps"}, {"5", "dgps"}, {"6", "none"}, {"", ""}};
+    for (const auto& q : qualities) {
+        Read(std::string("$GPGGA,120000,4807.038,N,01131.000,E,") + q.quality + ",05,1.6,100,M,,\r\n");
+        ASSERT_EQ(TrackProps.PointCount, 1);
+        EXPECT_STREQ(kFixNames[TrackPointList[0].Values.fix], q.fix) << q.quality;
     }
 }

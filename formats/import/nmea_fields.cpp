@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "formats/import/nmea_fields.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "core/clock.h"
+#include "core/text_fields.h"
+
+namespace {
+constexpr std::int64_t kSecondsPerDay = 86400;
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+// Texts other than plain decimals go the long way.
+template <typename Number>
+std::optional<Number> ParsedExactly(std::string_view text)
+{
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+}  // namespace
+
+std::optional<DayTime> DayTimeOf(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    if (text.size() < 6 || (text.size() > 6 && text[6] != '.')) return std::nullopt;
+    unsigned part[3];
+    for (int i = 0; i < 3; ++i) {
+        const unsigned tens = static_cast<unsigned char>(text[2 * i]) - '0';
+        const unsigned ones = static_cast<unsigned char>(text[2 * i + 1]) - '0';  // a byte that is no digit: above 9
+        if (tens > 9 || ones > 9) return std::nullopt;
+        part[i] = tens * 10 + ones;
+    }
+    if (part[0] > 23 || part[1] > 59 || part[2] > 59) return std::nullopt;
+    DayTime time{static_cast<std::int32_t>(part[0] * 3600 + part[1] * 60 + part[2]), 0};
+    std::int32_t scale = 100000000;
+    for (std::size_t i = 7; i < text.size(); ++i, scale /= 10) {
+        const unsigned digit = static_cast<unsigned char>(text[i]) - '0';
+        if (digit > 9) return std::nullopt;
+        time.nanoseconds += static_cast<std::int32_t>(digit) * scale;  // past nine digits, scale is 0
+    }
+    return time;
+}
+
+UtcTime TimeAt(std::int64_t day, DayTime time)
+{
+    return {(day - static_cast<std::int64_t>(kUnixEpochDay)) * kSecondsPerDay + time.seconds, time.nanoseconds};
+}
+
+double DayCountAt(std::int64_t day, DayTime time)
+{
+    const int hours = time.seconds / 3600, minutes = time.seconds / 60 % 60;
+    const double seconds = time.seconds % 60 + time.nanoseconds / 1e9;
+    return static_cast<double>(day) + hours / 24.0 + minutes / 1440.0 + seconds / 86400;
+}
+
+std::optional<double> PlainDecimal(std::string_view text, int* digitCount)
+{
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    if (negative) ++p;
+    std::uint64_t digits = 0;
+    const char* const whole = p;
+    while (p != end && *p >= '0' && *p <= '9') digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+    std::ptrdiff_t count = p - whole, decimals = 0;
+    if (p != end && *p == '.') {
+        const char* const fraction = ++p;
+        while (p != end && *p >= '0' && *p <= '9') digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+        decimals = p - fraction;
+        count += decimals;
+    }
+    if (p != end || count == 0 || count > 15) return std::nullopt;
+    if (digitCount) *digitCount = static_cast<int>(count);
+    const double value = static_cast<double>(digits) / kPowers[decimals];
+    return negative ? -value : value;
+}
+
+double Decimal(std::string_view text)
+{
+    const auto plain = PlainDecimal(text);
+    return plain ? *plain : TextToFloat(text);
+}
+
+std::optional<double> ExactDouble(std::string_view text)
+{
+    text = Trimmed(text);
+    if (const auto plain = PlainDecimal(text)) return plain;
+    return ParsedExactly<double>(text);
+}
+
+// Up to seven digits, the nearest double is already the nearest float.
+std::optional<float> ExactFloat(std::string_view text)
+{
+    text = Trimmed(text);
+    int count = 0;
+    if (const auto plain = PlainDecimal(text, &count); plain && count <= 7) return static_cast<float>(*plain);
+    return ParsedExactly<float>(text);
+}
