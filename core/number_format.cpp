@@ -162,6 +162,15 @@ char* WriteReal(char* out, double value, int width, int decimals)
     return end;
 }
 
+double DecimalOfFloat(float value)
+{
+    char digits[64];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    double decimal = value;
+    std::from_chars(digits, end, decimal);
+    return decimal;
+}
+
 void AppendInt(std::string& out, std::int64_t value, int width)
 {
     if (width > kMaxNotationWidth) {

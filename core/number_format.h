@@ -25,6 +25,10 @@ Int RoundHalfEven(double value, Int missing)
 // false when the product is not finite or beyond 2^52 in size.
 bool RoundProduct(double value, double scale, std::int64_t& whole);
 
+// The decimal a float stands for, as a double: 209.8f gives 209.8, not
+// 209.8000030517578, so that a value a file keeps as a float is taken as written.
+double DecimalOfFloat(float value);
+
 // Integer of width w: right-aligned by blanks, never cut; width 0 adds nothing.
 void AppendInt(std::string& out, std::int64_t value, int width);
 // Real w.d: fixed-point with exactly d decimals and a full stop, right-aligned

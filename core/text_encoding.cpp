@@ -113,3 +113,22 @@ std::string LegacyToUtf8(std::string_view legacy)
     }
     return out;
 }
+
+bool IsUtf8(std::string_view text)
+{
+    char32_t codePoint;
+    for (std::size_t i = 0, length = 0; i < text.size(); i += length)
+        if ((length = DecodeOne(text, i, codePoint)) == 0) return false;
+    return true;
+}
+
+std::string TextAsRead(std::string_view bytes, bool utf8Allowed)
+{
+    std::size_t kept = std::min(bytes.size(), kLongestTextKept);
+    if (utf8Allowed)
+        while (kept > 0 && kept < bytes.size() && (static_cast<std::uint8_t>(bytes[kept]) & 0xC0) == 0x80) --kept;
+    const std::string_view text = bytes.substr(0, kept);
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<std::uint8_t>(c) < 0x80; });
+    return ascii || (utf8Allowed && IsUtf8(text)) ? std::string(text) : LegacyToUtf8(text);
+}

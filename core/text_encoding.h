@@ -24,3 +24,17 @@ void AppendUtf8(std::string& out, char32_t codePoint);
 
 // The character one byte of the 8-bit text stands for, as LegacyToUtf8 reads it.
 char32_t LegacyCodePoint(unsigned char byte);
+
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or
+// values past U+10FFFF).
+bool IsUtf8(std::string_view text);
+
+// The bytes of one text that a reader keeps as the file holds it, at most:
+// the native files' reductions are their writers' business, this bound the store's.
+inline constexpr std::size_t kLongestTextKept = 64 * 1024;
+
+// A text of a file as UTF-8, of at most kLongestTextKept of its bytes (a cut
+// never splits a UTF-8 character): as it stands when it is ASCII, or valid
+// UTF-8 in a format whose files may hold UTF-8 (utf8Allowed); otherwise read
+// as the 8-bit code page.
+std::string TextAsRead(std::string_view bytes, bool utf8Allowed);

@@ -1,26 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/document/PointView.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "core/conversion_record.h"
+#include "core/number_format.h"
 #include "core/text_encoding.h"
 #include "formats/document/Symbols.h"
 #include "formats/native/Kes.h"
 
 namespace {
-// The decimal a float stands for, as a double: 209.8f gives 209.8, not
-// 209.8000030517578, so that a value kept as a float is written as it was read.
-double AsDecimal(float value)
-{
-    char digits[64];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    double decimal = value;
-    std::from_chars(digits, end, decimal);
-    return decimal;
-}
-
 double Elevation(double metres) { return std::fabs(metres) < kFarthestElevation ? metres : NAN; }
 
 // A day count the native files hold, as a time: none where it is only the
@@ -57,7 +46,7 @@ PointView ViewOfWaypoint(const WayPoints& w, StoreTimes times)
     view.texts.description = LegacyToUtf8(w.Description);
     view.texts.symbol = SymbolName(w.Symbol);
     if (w.Altitude != kNoAltitude)
-        view.values.metres = Elevation(AsDecimal(static_cast<float>(w.Altitude / kFeetPerMetre)));
+        view.values.metres = Elevation(DecimalOfFloat(static_cast<float>(w.Altitude / kFeetPerMetre)));
     if (w.DateTime != kUndatedWaypoint) view.values.time = TimeOf(w.DateTime, times);
     return view;
 }
@@ -87,7 +76,7 @@ PointView ViewOfTrackPoint(const TrackPoint& p, StoreTimes times)
         return view;
     }
     // An altitude the native track file shows as -777 feet is none.
-    if (TrackFeet(p.Altitude) != -777) view.values.metres = Elevation(AsDecimal(p.Altitude));
+    if (TrackFeet(p.Altitude) != -777) view.values.metres = Elevation(DecimalOfFloat(p.Altitude));
     view.values.time = TimeOf(p.DateTime, times);
     return view;
 }

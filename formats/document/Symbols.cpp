@@ -30,9 +30,10 @@ constexpr std::size_t kCutNameLength = 15;
 constexpr std::int16_t kNoSymbol = 0;
 }  // namespace
 
-std::string SymbolName(std::int16_t symbol)
+std::string SymbolName(std::int16_t symbol) { return symbol == kNoSymbol ? std::string() : SymbolNameOfCode(symbol); }
+
+std::string SymbolNameOfCode(std::int16_t symbol)
 {
-    if (symbol == kNoSymbol) return {};
     for (const FullName& full : kFullNames)
         if (full.symbol == symbol) return full.name;
     for (const MapsourceSymbol& row : MapsourceSymbols) {

@@ -10,6 +10,9 @@
 // The name written for a native symbol number; empty for 0, which is also
 // what every reader without symbols leaves, and for numbers without a name.
 std::string SymbolName(std::int16_t symbol);
+// The name of a symbol number that a file really holds, where 0 is a symbol
+// like any other ("Airport"); empty for numbers without a name.
+std::string SymbolNameOfCode(std::int16_t symbol);
 // The native symbol number of a name, compared without case and blanks; a
 // name cut short in the symbol table also matches its full form. 70
 // ("Waypoint") for a name that matches none.

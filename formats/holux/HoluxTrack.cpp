@@ -11,6 +11,7 @@
 #include "core/frontend.h"
 #include "core/store.h"
 #include "core/store_entry.h"
+#include "core/text_encoding.h"
 #include "formats/holux/Holux.h"
 #include "formats/holux/HoluxImage.h"
 #include "formats/native/Kes.h"
@@ -42,6 +43,9 @@ bool LoadSlot(holux::ImageFields& f, int slot)
     if (f.I32(record + 32) == 0) return false;
     TrackProps.Name = f.Text(record + 4, 12);
     TrackProps.Description = f.Text(record + 16, 13);
+    TrackProps.Detail.known = true;
+    TrackProps.Detail.name = TextAsRead(TrackProps.Name, false);
+    TrackProps.Detail.description = TextAsRead(TrackProps.Description, false);
     const int count = std::min<int>(f.I16(record), kSlotPoints);
     if (count <= 0) return false;
 
@@ -53,10 +57,11 @@ bool LoadSlot(holux::ImageFields& f, int slot)
     }
     for (int l = 0; l < count; ++l) {
         const std::size_t at = PointAt(slot, (first + l) % kSlotPoints);
-        // 2500 points never fill the track.
-        if (!AddTrackPoint({-holux::FromUnits(f.I32(at + 4)), holux::FromUnits(f.I32(at)), l == 0 ? 1 : 0, kNoAltitude,
-                            NowLocal()}))
-            break;
+        // Positions only: the point's detail holds no time and no elevation.
+        TrackPoint p{-holux::FromUnits(f.I32(at + 4)), holux::FromUnits(f.I32(at)), l == 0 ? 1 : 0, kNoAltitude,
+                     NowLocal()};
+        p.Known = true;
+        if (!AddTrackPoint(p)) break;  // 2500 points never fill the track
     }
     const double now = NowLocal();
     for (int l = count; l < kSlotPoints; ++l) {

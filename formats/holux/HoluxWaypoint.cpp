@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "core/clock.h"
 #include "core/conversion_record.h"
@@ -12,7 +13,9 @@
 #include "core/frontend.h"
 #include "core/store.h"
 #include "core/store_entry.h"
+#include "core/text_encoding.h"
 #include "core/text_fields.h"
+#include "core/utc_time.h"
 #include "formats/holux/Holux.h"
 #include "formats/holux/HoluxImage.h"
 
@@ -41,6 +44,20 @@ constexpr double kSecondsPerDay = 86400.0;
 std::size_t WaypointRecordAt(int r) { return kWaypointRecords + kWaypointRecordSize * static_cast<std::size_t>(r); }
 std::size_t RouteRecordAt(int r) { return kRouteRecords + kRouteRecordSize * static_cast<std::size_t>(r); }
 
+// The record's time, whole seconds of a date; none when the date bytes hold no date.
+std::optional<UtcTime> RecordTime(ImageFields& f, std::size_t record)
+{
+    auto time = UtcTimeOf(f.U16(record + 30), f.U8(record + 29), f.U8(record + 28), 0, 0, 0);
+    if (time) time->seconds += f.U32(record + 32);
+    return time;
+}
+
+// A fixed-width text: the blanks that pad it are no part of it.
+std::string TextOfField(ImageFields& f, std::size_t offset, std::size_t width)
+{
+    return TextAsRead(TrimRightSpaces(f.Text(offset, width)), false);
+}
+
 double RecordDateTime(ImageFields& f, std::size_t record)
 {
     const auto date = EncodeDate(f.U16(record + 30), f.U8(record + 29), f.U8(record + 28));
@@ -65,6 +82,10 @@ std::array<int, kWaypointSlots> ReadWaypoints(ImageFields& f)
         w.Latitude = -holux::FromUnits(f.I32(record + 24));
         w.Altitude = kNoAltitude;
         w.DateTime = RecordDateTime(f, record);
+        w.Detail.known = true;
+        w.Detail.texts.name = TextOfField(f, record, 8);
+        w.Detail.texts.comment = TextOfField(f, record + 8, 12);
+        w.Detail.values.time = RecordTime(f, record);
         if (!AddWaypoint(std::move(w))) break;  // 500 slots never fill the table
         positionOfSlot[static_cast<std::size_t>(s)] = WaypointCount;
     }
@@ -88,6 +109,9 @@ void ReadRoutes(ImageFields& f, const std::array<int, kWaypointSlots>& positionO
         route.Name = TrimSpaces(f.Text(record, 8));
         route.Description = TrimSpaces(f.Text(record + 8, 8));
         route.PointCount = 0;
+        route.Detail.known = true;
+        route.Detail.name = TextOfField(f, record, 8);
+        route.Detail.comment = TextOfField(f, record + 8, 8);
         const int count = f.I16(record + 20);
         for (int k = 0; k < kRouteReferences; ++k) {
             const int reference = f.I16(record + 22 + 2 * static_cast<std::size_t>(k));
@@ -102,6 +126,7 @@ void ReadRoutes(ImageFields& f, const std::array<int, kWaypointSlots>& positionO
             point.Latitude = waypoint.Latitude;
             point.DateTime = waypoint.DateTime;
             point.Description = waypoint.Description;
+            point.Detail = waypoint.Detail;
             if (route.PointCount == count) break;
         }
     }

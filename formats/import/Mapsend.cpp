@@ -14,8 +14,11 @@
 #include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/frontend.h"
+#include "core/number_format.h"
 #include "core/store.h"
 #include "core/store_entry.h"
+#include "core/text_encoding.h"
+#include "formats/document/Symbols.h"
 
 namespace {
 constexpr std::int32_t kWaypointKind = 1;
@@ -121,6 +124,8 @@ void ReadMapsendTrackFile(const std::string& fileName)
         return;
     }
     TrackProps.Name = ReadCountedString(file);
+    TrackProps.Detail.known = true;
+    TrackProps.Detail.name = TextAsRead(TrackProps.Name, false);
     std::int32_t count = 0;
     if (!file.i32(count)) NoteEndInsideRecord(kFileKind);
     const std::size_t trailer = header.version >= 3 ? 1 : 0;
@@ -132,8 +137,11 @@ void ReadMapsendTrackFile(const std::string& fileName)
         if (!whole || !file.skip(trailer)) NoteEndInsideRecord(kFileKind);
         if (!whole) break;
         if (p.validity == 0) continue;
-        const TrackPoint t{-p.negatedLatitude, p.longitude, TrackProps.PointCount == 0 ? 1 : 0, p.altitude,
-                           p.seconds / kSecondsPerDay + kUnixEpochDay};
+        TrackPoint t{-p.negatedLatitude, p.longitude, TrackProps.PointCount == 0 ? 1 : 0, p.altitude,
+                     p.seconds / kSecondsPerDay + kUnixEpochDay};
+        t.Known = true;
+        t.Values.metres = DecimalOfFloat(p.altitude);
+        t.Values.time = UtcTime{p.seconds, 0};
         if (!StoreTrackPoint(t)) break;
     }
 }
@@ -165,6 +173,12 @@ void ReadMapsendWaypointFile(const std::string& fileName)
         w.Altitude = ToSingle(r.altitude);
         w.Symbol = r.symbol;
         w.DateTime = now;
+        // The record holds no time; its altitude is taken for metres, as in the track files.
+        w.Detail.known = true;
+        w.Detail.texts.name = TextAsRead(w.Name, false);
+        w.Detail.texts.comment = TextAsRead(w.Description, false);
+        w.Detail.texts.symbol = SymbolNameOfCode(w.Symbol);
+        w.Detail.values.metres = r.altitude;
         if (!StoreWaypoint(std::move(w))) break;
     }
 }

@@ -1,54 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The record framing, name and position decoding and symbol table that the
 // .mps and .gdb readers share.
-#include <algorithm>
-
 #include "core/byte_reader.h"
 #include "core/text_encoding.h"
 #include "formats/import/Mapsource.h"
 #include "formats/import/MapsourceShared.h"
 
-namespace {
-// True when the bytes are well-formed UTF-8: no overlong forms, surrogates or
-// values past U+10FFFF.
-bool IsUtf8(std::string_view text)
-{
-    std::size_t i = 0;
-    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    while (i < text.size()) {
-        const unsigned char lead = at(i);
-        std::size_t length = 1;
-        unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
-        if (lead < 0x80) length = 1;
-        else if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-        else if (lead >= 0xE0 && lead <= 0xEF)
-            length = 3, low = lead == 0xE0 ? 0xA0 : 0x80, high = lead == 0xED ? 0x9F : 0xBF;
-        else if (lead >= 0xF0 && lead <= 0xF4)
-            length = 4, low = lead == 0xF0 ? 0x90 : 0x80, high = lead == 0xF4 ? 0x8F : 0xBF;
-        else return false;
-        if (length > text.size() - i) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const unsigned char next = at(i + k);
-            if (k == 1 ? (next < low || next > high) : (next < 0x80 || next > 0xBF)) return false;
-        }
-        i += length;
-    }
-    return true;
-}
-}  // namespace
-
 namespace mapsource {
-std::string DetailText(std::string_view bytes, bool utf8)
-{
-    std::size_t kept = std::min(bytes.size(), kDetailTextCap);
-    // A cut inside a UTF-8 sequence goes back to its start.
-    if (utf8)
-        while (kept > 0 && kept < bytes.size() && (static_cast<unsigned char>(bytes[kept]) & 0xC0) == 0x80) --kept;
-    const std::string_view text = bytes.substr(0, kept);
-    const bool ascii =
-        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    return ascii || (utf8 && IsUtf8(text)) ? std::string(text) : LegacyToUtf8(text);
-}
+std::string DetailText(std::string_view bytes, bool utf8) { return TextAsRead(bytes, utf8); }
 }  // namespace mapsource
 
 const std::array<MapsourceSymbol, 119> MapsourceSymbols = {{

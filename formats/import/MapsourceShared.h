@@ -19,6 +19,7 @@
 #include "core/number_format.h"
 #include "core/store.h"
 #include "core/store_entry.h"
+#include "core/text_encoding.h"
 #include "formats/import/Mapsource.h"
 #include "formats/native/Kes.h"
 
@@ -26,8 +27,8 @@ namespace mapsource {
 
 inline constexpr std::int32_t kNoFeet = -777;
 inline constexpr const char* kFileKind = "MapSource";
-inline constexpr std::size_t kRecordHeaderSize = 5;       // body length and type letter
-inline constexpr std::size_t kDetailTextCap = 64 * 1024;  // of one text kept as the file holds it
+inline constexpr std::size_t kRecordHeaderSize = 5;              // body length and type letter
+inline constexpr std::size_t kDetailTextCap = kLongestTextKept;  // of one text kept as the file holds it
 // Bytes of a text read for it: a UTF-8 character that the cap cuts is seen whole.
 inline constexpr std::size_t kDetailBytes = kDetailTextCap + 3;
 

@@ -11,6 +11,7 @@
 #include "core/line_reader.h"
 #include "core/store.h"
 #include "core/store_entry.h"
+#include "core/text_encoding.h"
 #include "core/text_fields.h"
 
 namespace {
@@ -21,6 +22,12 @@ bool StartsWith(std::string_view line, std::string_view keyword) { return line.s
 std::string_view From(std::string_view line, std::size_t position)
 {
     return position >= line.size() ? std::string_view{} : line.substr(position, kMaxText);
+}
+
+// The whole text from `position` on, as far as a kept text goes.
+std::string_view Rest(std::string_view line, std::size_t position)
+{
+    return position >= line.size() ? std::string_view{} : line.substr(position);
 }
 
 // "LatLon = 47 36.512 N ...": the text after "LatLon = ". When blanks come
@@ -72,11 +79,13 @@ void ReadNobletecWaypoints(const std::string& fileName)
 {
     ClearWaypoints();
     LineReader file = LineReader::FromFile(fileName);
-    // A mark without its own description takes the one read last.
+    // A mark without its own description takes the one read last in the
+    // native fields; its detail holds only what the mark itself says.
     std::string name, description;
     std::string_view line;
     while (file.Next(line)) {
         if (!StartsWith(line, "Type = Mark")) continue;
+        std::string own;
         while (file.Next(line)) {
             const int n = WaypointCount + 1;
             if (StartsWith(line, "Desc =")) {
@@ -84,6 +93,7 @@ void ReadNobletecWaypoints(const std::string& fileName)
                 description = std::string(From(line, 7));
                 if (description == "{{") description.clear();
                 if (!description.empty()) name = description.substr(0, 10);
+                own = description.empty() ? std::string() : TextAsRead(Rest(line, 7), false);
             } else if (GetSpaceField(line, 1, "0") == "LatLon") {
                 const NobletecPosition position = ParseNobletecLatLon(std::string(PositionText(line)));
                 WayPoints w = ResetWaypoint();
@@ -93,6 +103,10 @@ void ReadNobletecWaypoints(const std::string& fileName)
                 w.Longitude = position.Longitude;
                 w.Altitude = kNoAltitude;
                 w.DateTime = NowLocal();
+                // A mark has no name of its own: its description names it, in full.
+                w.Detail.known = true;
+                w.Detail.texts.name = own;
+                w.Detail.texts.description = own;
                 if (!StoreWaypoint(std::move(w))) return;
                 break;
             }
@@ -105,6 +119,7 @@ void ReadNobletecTracks(const std::string& fileName)
     ClearTracks();
     LineReader file = LineReader::FromFile(fileName);
     TrackProps.Name = ShortDate(NowLocal());
+    TrackProps.Detail.known = true;  // the file names no track
     std::string_view line;
     while (file.Next(line)) {
         if (!StartsWith(line, "NumberOfTrackMarks")) continue;
@@ -113,8 +128,9 @@ void ReadNobletecTracks(const std::string& fileName)
         // A section cut short by the end of the file ends with the points read.
         for (int k = 0; k < count && file.Next(line); ++k) {
             const NobletecPosition position = ParseNobletecLatLon(std::string(line));
-            if (!StoreTrackPoint({position.Latitude, position.Longitude, k == 0 ? 1 : 0, kNoAltitude, NowLocal()}))
-                return;
+            TrackPoint p{position.Latitude, position.Longitude, k == 0 ? 1 : 0, kNoAltitude, NowLocal()};
+            p.Known = true;  // positions only: no time, no elevation
+            if (!StoreTrackPoint(p)) return;
         }
     }
 }

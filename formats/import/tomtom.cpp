@@ -13,6 +13,7 @@
 #include "core/file_io.h"
 #include "core/store.h"
 #include "core/store_entry.h"
+#include "core/text_encoding.h"
 #include "formats/native/Kes.h"
 
 namespace {
@@ -24,6 +25,8 @@ constexpr std::size_t kRecordHead = 5;  // type byte and record length
 constexpr std::size_t kPointHead = 13;  // type byte, record length, longitude, latitude
 constexpr double kCoordinateScale = 100000.0;
 const char* const kFileKind = "TomTom";
+// Bytes read past the cap of a kept text, so that a character it cuts is seen whole.
+constexpr std::size_t kLongestUtf8Character = 4;
 
 // Plain ranges, not the locale's idea of a letter.
 bool IsNameByte(std::uint8_t c)
@@ -33,14 +36,21 @@ bool IsNameByte(std::uint8_t c)
 
 // Up to the zero byte or the end of the record; an extended point's further
 // texts follow that zero byte and stay out of the name. The comma would split
-// the native file's column, so the description carries a "-" instead.
+// the native file's column, so the description carries a "-" instead. The
+// detail keeps the text whole, as name and description: UTF-8 where it is
+// UTF-8, the 8-bit code page otherwise.
 void ReadPointText(ByteReader& record, WayPoints& w)
 {
+    std::string text;
     std::uint8_t c = 0;
     while (record.u8(c) && c != 0) {
         if (IsNameByte(c)) w.Name += static_cast<char>(c);
         w.Description += c == ',' ? '-' : static_cast<char>(c);
+        if (text.size() < kLongestTextKept + kLongestUtf8Character) text += static_cast<char>(c);
     }
+    w.Detail.known = true;
+    w.Detail.texts.name = TextAsRead(text, true);
+    w.Detail.texts.description = w.Detail.texts.name;
 }
 }  // namespace
 

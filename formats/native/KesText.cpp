@@ -116,4 +116,10 @@ void AppendDateAndTime(std::string& out, double dateTime)
     out.append(text, WriteDateAndTime(text, dateTime));
 }
 
+std::optional<UtcTime> TimeOfDayCount(double dayCount)
+{
+    constexpr int kCentiseconds = 2;
+    return UtcTimeOfDayCount(dayCount, kCentiseconds);
+}
+
 }  // namespace kes

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/number_format.h"
+#include "core/utc_time.h"
 
 namespace kes {
 
@@ -63,5 +65,10 @@ void AppendDateAndTime(std::string& out, double dateTime);
 // The same written at `out` (kDateAndTimeLength characters); returns the end.
 inline constexpr std::size_t kDateAndTimeLength = 19;
 char* WriteDateAndTime(char* out, double dateTime);
+
+// The time a day count of the files stands for. They hold seven decimals of a
+// day (about 9 ms), so it is rounded to the centisecond: a whole second
+// written reads back whole.
+std::optional<UtcTime> TimeOfDayCount(double dayCount);
 
 }  // namespace kes

@@ -13,6 +13,7 @@
 #include "core/number_format.h"
 #include "core/store.h"
 #include "core/store_entry.h"
+#include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "core/track_destination.h"
 #include "formats/native/Kes.h"
@@ -47,17 +48,18 @@ std::string_view Part(std::string_view text, std::size_t from, std::size_t count
     return from >= text.size() ? std::string_view{} : text.substr(from, count);
 }
 
-// The date of columns 6 (ddmmyy) and 7 (hhmmss), used when column 5 is 0.
-double DateFromTexts(const CommaFields& line, double now)
+// The date of columns 6 (ddmmyy) and 7 (hhmmss), used when column 5 is 0;
+// nothing when they hold no date.
+std::optional<double> DateFromTexts(const CommaFields& line)
 {
     const std::string date = line.Text(6, "01");
-    if (date.size() != 6) return now;
+    if (date.size() != 6) return std::nullopt;
     const int day = WholeNumberOrThrow(Part(date, 0, 2));
     const int month = WholeNumberOrThrow(Part(date, 2, 2));
     int year = WholeNumberOrThrow(Part(date, 4, 2));
     year += year < 50 ? 2000 : 1900;
     const auto encoded = EncodeDate(year, month, day);
-    if (!encoded) return now;
+    if (!encoded) return std::nullopt;
     double dateTime = *encoded;
 
     const std::string time = line.Text(7, "010000");
@@ -77,26 +79,34 @@ double DateFromTexts(const CommaFields& line, double now)
         dateTime += 1;
     }
     const auto timeOfDay = EncodeTime(hours, minutes, seconds);
-    if (!timeOfDay) return now;
+    if (!timeOfDay) return std::nullopt;
     return dateTime + *timeOfDay;
 }
 
+// The native fields as the track file reader has always filled them, and
+// beside them the elevation in metres and the time the line really gives
+// (none where the native field takes the time of reading).
 void ParsePointLine(std::string_view text, TrackPoint& p)
 {
     const CommaFields line(text);
     p.Latitude = line.Float(1, 0);
     p.Longitude = line.Float(2, 0);
     p.NewSection = line.Int(3, 0);
-    float altitude = static_cast<float>(line.Float(4, -777));
-    if (altitude != kNoAltitude) altitude = static_cast<float>(altitude / kFeetPerMetre);
+    const double feet = line.Float(4, -777);
+    float altitude = static_cast<float>(feet);
+    if (altitude != kNoAltitude) {
+        altitude = static_cast<float>(altitude / kFeetPerMetre);
+        p.Values.metres = feet / kFeetPerMetre;
+    }
     p.Altitude = altitude;
+    p.Known = true;
     // The current time is the default of column 5 and the fallback of the
     // date texts; it is asked for only when needed, since that is costly.
-    auto now = [] { return LocalToUtc(NowLocal()); };
-    double dateTime = line.Float(5, std::numeric_limits<double>::quiet_NaN());
-    if (std::isnan(dateTime)) dateTime = now();
-    else if (dateTime == 0) dateTime = DateFromTexts(line, now());
-    p.DateTime = dateTime;
+    std::optional<double> given = line.Float(5, std::numeric_limits<double>::quiet_NaN());
+    if (std::isnan(*given)) given.reset();
+    else if (*given == 0) given = DateFromTexts(line);
+    p.DateTime = given ? *given : LocalToUtc(NowLocal());
+    if (given) p.Values.time = kes::TimeOfDayCount(*given);
 }
 
 // Line 6 holds a point count that is not used, but it must be a whole number.
@@ -152,6 +162,8 @@ void ReadTrackFile(const std::string& fileName)
     file.Next(line);
     file.Next(line);
     TrackProps.Description = GetField(line, 4, "");
+    TrackProps.Detail.known = true;
+    TrackProps.Detail.name = TextAsRead(TrackProps.Description, false);
     SkipCountLine(file, fileName);
     if (IsBlank(TrackProps.Description)) TrackProps.Description = ExtractFileName(fileName);
 

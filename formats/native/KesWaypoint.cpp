@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The native waypoint file: four header lines, then one 24-column line per waypoint.
 #include <algorithm>
+#include <limits>
 
 #include "core/conversion_record.h"
 #include "core/file_io.h"
@@ -9,15 +10,33 @@
 #include "core/number_format.h"
 #include "core/store.h"
 #include "core/store_entry.h"
+#include "core/text_encoding.h"
 #include "core/text_fields.h"
+#include "formats/document/Symbols.h"
 #include "formats/native/Kes.h"
 #include "formats/native/KesText.h"
 
 namespace {
+constexpr std::int32_t kNoCode = std::numeric_limits<std::int32_t>::min();
+
 std::string Unescaped(std::string text)
 {
     std::replace(text.begin(), text.end(), '\xD1', ',');
     return text;
+}
+
+// What the line holds at its own precision: texts in full, the elevation in
+// metres, no time for the undated day, the symbol where the column holds one.
+PointDetail DetailOf(const CommaFields& line, const WayPoints& w, double feet)
+{
+    PointDetail d;
+    d.known = true;
+    d.texts.name = TextAsRead(w.Name, false);
+    d.texts.description = TextAsRead(w.Description, false);
+    if (line.Int(6, kNoCode) != kNoCode) d.texts.symbol = SymbolNameOfCode(w.Symbol);
+    if (static_cast<float>(feet) != kNoAltitude) d.values.metres = feet / kFeetPerMetre;
+    if (w.DateTime != kUndatedWaypoint) d.values.time = kes::TimeOfDayCount(w.DateTime);
+    return d;
 }
 
 void ParseWaypointLine(std::string_view text, WayPoints& w)
@@ -36,7 +55,8 @@ void ParseWaypointLine(std::string_view text, WayPoints& w)
     w.Column12 = line.Int(12, 0);
     w.Column13 = line.Int(13, 0);
     w.Column14 = line.Int(14, 0);
-    w.Altitude = static_cast<float>(line.Float(15, -777));
+    const double feet = line.Float(15, -777);
+    w.Altitude = static_cast<float>(feet);
     w.Column16 = line.Int(16, 8);
     w.Column17 = line.Int(17, 0);
     w.Column18 = line.Int(18, 17);
@@ -46,6 +66,7 @@ void ParseWaypointLine(std::string_view text, WayPoints& w)
     w.Column22 = Unescaped(line.Text(22, ""));
     w.Column23 = Unescaped(line.Text(23, ""));
     w.Column24 = Unescaped(line.Text(24, ""));
+    w.Detail = DetailOf(line, w, feet);
 }
 
 void AppendWaypointLine(std::string& out, int position, const WayPoints& w)
