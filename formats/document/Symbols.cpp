@@ -26,6 +26,9 @@ constexpr FullName kFullNames[] = {
     {80, "Diver Down Flag 2"},  {96, "Navaid, Green/Red"},    {97, "Navaid, Green/White"}, {100, "Navaid, Red/Green"},
     {101, "Navaid, Red/White"}, {104, "Navaid, White/Green"}, {105, "Navaid, White/Red"},
 };
+// A table name spelt otherwise than map programs spell it; only names written
+// take this spelling, so that names read keep giving the native numbers they gave.
+constexpr FullName kUsualSpellings[] = {{11, "Cemetery"}};
 constexpr std::size_t kCutNameLength = 15;
 constexpr std::int16_t kNoSymbol = 0;
 }  // namespace
@@ -34,6 +37,8 @@ std::string SymbolName(std::int16_t symbol) { return symbol == kNoSymbol ? std::
 
 std::string SymbolNameOfCode(std::int16_t symbol)
 {
+    for (const FullName& usual : kUsualSpellings)
+        if (usual.symbol == symbol) return usual.name;
     for (const FullName& full : kFullNames)
         if (full.symbol == symbol) return full.name;
     for (const MapsourceSymbol& row : MapsourceSymbols) {

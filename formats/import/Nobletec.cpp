@@ -85,7 +85,7 @@ void ReadNobletecWaypoints(const std::string& fileName)
     std::string_view line;
     while (file.Next(line)) {
         if (!StartsWith(line, "Type = Mark")) continue;
-        std::string own;
+        std::string ownName, ownDescription;
         while (file.Next(line)) {
             const int n = WaypointCount + 1;
             if (StartsWith(line, "Desc =")) {
@@ -93,7 +93,10 @@ void ReadNobletecWaypoints(const std::string& fileName)
                 description = std::string(From(line, 7));
                 if (description == "{{") description.clear();
                 if (!description.empty()) name = description.substr(0, 10);
-                own = description.empty() ? std::string() : TextAsRead(Rest(line, 7), false);
+                ownDescription = description.empty() ? std::string() : TextAsRead(Rest(line, 7), false);
+            } else if (StartsWith(line, "Name =")) {
+                ownName = TextAsRead(Rest(line, 7), false);
+                if (ownName == "{{") ownName.clear();
             } else if (GetSpaceField(line, 1, "0") == "LatLon") {
                 const NobletecPosition position = ParseNobletecLatLon(std::string(PositionText(line)));
                 WayPoints w = ResetWaypoint();
@@ -103,10 +106,11 @@ void ReadNobletecWaypoints(const std::string& fileName)
                 w.Longitude = position.Longitude;
                 w.Altitude = kNoAltitude;
                 w.DateTime = NowLocal();
-                // A mark has no name of its own: its description names it, in full.
+                // The native name is made from the description; the mark's own
+                // name, where it has one, is what the detail keeps.
                 w.Detail.known = true;
-                w.Detail.texts.name = own;
-                w.Detail.texts.description = own;
+                w.Detail.texts.name = ownName.empty() ? ownDescription : ownName;
+                w.Detail.texts.description = ownDescription;
                 if (!StoreWaypoint(std::move(w))) return;
                 break;
             }

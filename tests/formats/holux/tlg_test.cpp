@@ -10,6 +10,7 @@
 #include "formats/holux/Holux.h"
 #include "formats/native/Kes.h"
 #include "tests/support/byte_builder.h"
+#include "tests/support/held_detail.h"
 #include "tests/support/recording_front_end.h"
 #include "tests/support/test_files.h"
 
@@ -213,12 +214,15 @@ TEST_F(HoluxTracks, ReadingWritesOneFilePerSlotWithPointsNumberedBySlot)
 TEST_F(HoluxTracks, APartSlotGivesPositionsOnlyAndFillsTheRestOfTheSlot)
 {
     ByteBuilder image = BlankImage();
-    PutSlot(image, 4, 3, 3, 3, "name  ");
+    PutSlot(image, 4, 3, 3, 3, "n\xE4me  ");
     for (std::size_t i = 0; i < 13; ++i) image.put<char>(RecordAt(4) + 16 + i, "description++"[i]);
     Read(image);
     // The store holds the last slot examined, slot 4.
-    EXPECT_EQ(TrackProps.Name, "name  ");
+    EXPECT_EQ(TrackProps.Name, "n\xE4me  ");
     EXPECT_EQ(TrackProps.Description, "description++");
+    EXPECT_EQ(TrackProps.Detail.name, "n\xC3\xA4me  ");
+    EXPECT_EQ(TrackProps.Detail.description, "description++");
+    EXPECT_EQ(Held(TrackPointList[2]), "|||||");  // neither time nor elevation
     ASSERT_EQ(TrackProps.PointCount, 3);
     EXPECT_DOUBLE_EQ(TrackPointList[0].Longitude, -0.5);
     EXPECT_DOUBLE_EQ(TrackPointList[0].Latitude, 45.25);

@@ -10,6 +10,7 @@
 #include "formats/holux/Holux.h"
 #include "formats/native/Kes.h"
 #include "tests/support/byte_builder.h"
+#include "tests/support/held_detail.h"
 #include "tests/support/recording_front_end.h"
 #include "tests/support/test_files.h"
 
@@ -275,6 +276,22 @@ TEST_F(HoluxWaypoints, RoutesLinkWaypointsBySlotAndSitAtRecordIndexPlusOne)
     EXPECT_EQ(third.Points[3].Name, "W5");
     EXPECT_EQ(RouteList[2].PointCount, 0);
     EXPECT_EQ(RouteList[6].PointCount, 0);
+}
+
+TEST_F(HoluxWaypoints, DetailHoldsTheTextsAsReadTheTimeOrNoneAndRoutePointsTakeTheirWaypoints)
+{
+    ByteBuilder image = BlankReadImage();
+    PutWaypoint(image, 0, 0, " Caf\xE9", 0, 0);
+    PutWaypoint(image, 1, 1, "Undated", 0, 0);
+    image.put<std::uint32_t>(Record(1) + 28, 0);  // the native field takes the time of reading
+    PutRoute(image, 0, 0, 2, {1, 0});
+    Read(image);
+    const std::string cafe = " Caf\xC3\xA9|note||||2004-03-01T12:00:00Z", undated = "Undated|note||||";
+    EXPECT_EQ(Held(WaypointList[1].Detail), cafe);
+    EXPECT_EQ(Held(WaypointList[2].Detail), undated);
+    EXPECT_EQ(RouteList[1].Detail.name, "Route");
+    EXPECT_EQ(Held(RouteList[1].Points[1].Detail), undated);
+    EXPECT_EQ(Held(RouteList[1].Points[2].Detail), cafe);
 }
 
 TEST_F(HoluxWaypoints, AShortFileReadsAsIfTheRestWereZero)
