@@ -37,20 +37,28 @@ std::string SymbolName(std::int16_t symbol) { return symbol == kNoSymbol ? std::
 
 std::string SymbolNameOfCode(std::int16_t symbol)
 {
-    for (const FullName& usual : kUsualSpellings)
-        if (usual.symbol == symbol) return usual.name;
-    for (const FullName& full : kFullNames)
-        if (full.symbol == symbol) return full.name;
-    for (const MapsourceSymbol& row : MapsourceSymbols) {
-        if (row.Native != symbol) continue;
-        std::string name;
-        for (const char* c = row.Name; *c != '\0'; ++c) {
-            name += *c;
-            if (*c == ',') name += ' ';
+    // Built once: readers ask for a name per waypoint.
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> list;
+        const auto name = [&list](std::int16_t number) -> std::string& {
+            if (static_cast<std::size_t>(number) >= list.size()) list.resize(static_cast<std::size_t>(number) + 1);
+            return list[static_cast<std::size_t>(number)];
+        };
+        for (auto row = MapsourceSymbols.rbegin(); row != MapsourceSymbols.rend(); ++row) {
+            if (row->Native < 0) continue;
+            std::string& spaced = name(row->Native);  // the first row of a number wins
+            spaced.clear();
+            for (const char* c = row->Name; *c != '\0'; ++c) {
+                spaced += *c;
+                if (*c == ',') spaced += ' ';
+            }
         }
-        return name;
-    }
-    return {};
+        for (const FullName& full : kFullNames) name(full.symbol) = full.name;
+        for (const FullName& usual : kUsualSpellings) name(usual.symbol) = usual.name;
+        return list;
+    }();
+    const auto index = static_cast<std::size_t>(symbol);
+    return symbol >= 0 && index < names.size() ? names[index] : std::string();
 }
 
 std::int16_t SymbolFromName(std::string_view name)

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 
 #include "core/clock.h"
 #include "core/line_reader.h"
@@ -109,8 +110,8 @@ void ReadNobletecWaypoints(const std::string& fileName)
                 // The native name is made from the description; the mark's own
                 // name, where it has one, is what the detail keeps.
                 w.Detail.known = true;
-                w.Detail.texts.name = ownName.empty() ? ownDescription : ownName;
-                w.Detail.texts.description = ownDescription;
+                w.Detail.texts.name = ownName.empty() ? ownDescription : std::move(ownName);
+                w.Detail.texts.description = std::move(ownDescription);
                 if (!StoreWaypoint(std::move(w))) return;
                 break;
             }

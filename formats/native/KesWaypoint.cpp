@@ -27,16 +27,15 @@ std::string Unescaped(std::string text)
 
 // What the line holds at its own precision: texts in full, the elevation in
 // metres, no time for the undated day, the symbol where the column holds one.
-PointDetail DetailOf(const CommaFields& line, const WayPoints& w, double feet)
+void FillDetail(WayPoints& w, std::int32_t symbol, double feet)
 {
-    PointDetail d;
+    PointDetail& d = w.Detail;
     d.known = true;
     d.texts.name = TextAsRead(w.Name, false);
     d.texts.description = TextAsRead(w.Description, false);
-    if (line.Int(6, kNoCode) != kNoCode) d.texts.symbol = SymbolNameOfCode(w.Symbol);
+    if (symbol != kNoCode) d.texts.symbol = SymbolNameOfCode(w.Symbol);
     if (static_cast<float>(feet) != kNoAltitude) d.values.metres = feet / kFeetPerMetre;
     if (w.DateTime != kUndatedWaypoint) d.values.time = kes::TimeOfDayCount(w.DateTime);
-    return d;
 }
 
 void ParseWaypointLine(std::string_view text, WayPoints& w)
@@ -46,7 +45,9 @@ void ParseWaypointLine(std::string_view text, WayPoints& w)
     w.Latitude = line.Float(3, 0);
     w.Longitude = line.Float(4, 0);
     w.DateTime = line.Float(5, kUndatedWaypoint);
-    w.Symbol = static_cast<std::int16_t>(line.Int(6, 0));
+    // kNoCode is 0 in the low 16 bits that the native field takes, as a column without a number gives.
+    const std::int32_t symbol = line.Int(6, kNoCode);
+    w.Symbol = static_cast<std::int16_t>(symbol);
     w.Column7 = static_cast<std::int16_t>(line.Int(7, 0));
     w.Column8 = line.Int(8, 0);
     w.Column9 = line.Int(9, 0);
@@ -66,7 +67,7 @@ void ParseWaypointLine(std::string_view text, WayPoints& w)
     w.Column22 = Unescaped(line.Text(22, ""));
     w.Column23 = Unescaped(line.Text(23, ""));
     w.Column24 = Unescaped(line.Text(24, ""));
-    w.Detail = DetailOf(line, w, feet);
+    FillDetail(w, symbol, feet);
 }
 
 void AppendWaypointLine(std::string& out, int position, const WayPoints& w)
