@@ -30,6 +30,39 @@ std::map<Identity, std::shared_ptr<InputFile>>& HeldInputs()
     return held;
 }
 
+// The window of the input read last, kept for the next one: a batch of small
+// files then sets up its memory once.
+struct Buffer {
+    std::uint8_t* bytes = nullptr;
+    std::size_t capacity = 0;
+};
+std::mutex spareMutex;
+Buffer spare;
+
+// A buffer of at least `capacity` bytes, its pages put in place at once: a
+// fault on each would cost more than the copy into it.
+Buffer TakeBuffer(std::size_t capacity)
+{
+    {
+        const std::lock_guard lock(spareMutex);
+        if (spare.bytes && spare.capacity >= capacity) return std::exchange(spare, {});
+    }
+    void* bytes = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (bytes == MAP_FAILED) throw std::bad_alloc();
+    return {static_cast<std::uint8_t*>(bytes), capacity};
+}
+
+// Kept as the spare when it is the larger one.
+void GiveBackBuffer(Buffer buffer)
+{
+    if (!buffer.bytes) return;
+    {
+        const std::lock_guard lock(spareMutex);
+        if (spare.capacity < buffer.capacity) std::swap(spare, buffer);
+    }
+    if (buffer.bytes) ::munmap(buffer.bytes, buffer.capacity);
+}
+
 bool ReadOnce(mode_t mode) { return S_ISFIFO(mode) || S_ISSOCK(mode) || S_ISCHR(mode); }
 
 // The identity of what the path names when it is read only once.
@@ -129,7 +162,7 @@ std::string InputFile::PeekInOrder(std::uint64_t offset, std::size_t count)
 InputFile::~InputFile()
 {
     if (fd_ >= 0) ::close(fd_);
-    if (buffer_) ::munmap(buffer_, capacity_);
+    GiveBackBuffer({buffer_, capacity_});
 }
 
 std::span<const std::uint8_t> InputFile::Load(std::size_t offset, std::size_t count)
@@ -209,14 +242,11 @@ void InputFile::Compact(std::size_t dropped, std::size_t capacity)
 {
     const std::size_t kept = heldSize_ - dropped;
     if (capacity > capacity_) {
-        // Its pages are put in place at once: a fault on each would cost more than the copy into it.
-        void* larger =
-            ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-        if (larger == MAP_FAILED) throw std::bad_alloc();
-        if (kept > 0) std::memcpy(larger, buffer_ + dropped, kept);
-        if (buffer_) ::munmap(buffer_, capacity_);
-        buffer_ = static_cast<std::uint8_t*>(larger);
-        capacity_ = capacity;
+        const Buffer larger = TakeBuffer(capacity);
+        if (kept > 0) std::memcpy(larger.bytes, buffer_ + dropped, kept);
+        GiveBackBuffer({buffer_, capacity_});
+        buffer_ = larger.bytes;
+        capacity_ = larger.capacity;
     } else if (dropped > 0 && kept > 0) {
         std::memmove(buffer_, buffer_ + dropped, kept);
     }
