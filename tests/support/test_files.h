@@ -40,6 +40,9 @@ struct CommandResult {
 };
 // Runs kes-convert with the arguments, its two output streams apart.
 CommandResult RunConvert(const std::vector<std::string>& arguments);
+// The same after a shell text ("cat log |", "timeout 30"); Quoted makes a name safe in it.
+CommandResult RunConvertAfter(const std::string& shellText, const std::vector<std::string>& arguments);
+std::string Quoted(const std::string& text);
 
 // A real file from other programs, kept in tests/data (never edited).
 std::string FixturePath(const std::string& relative);
