@@ -2,6 +2,7 @@
 #include "formats/document/DocumentWriter.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/conversion_record.h"
 #include "core/frontend.h"
@@ -57,6 +58,20 @@ void DocumentWriter::ForEachTrackPoint(const std::function<void(const PointView&
         visit(ViewOfTrackPoint(p, times_), newSection);
         newSection = false;
     }
+}
+
+std::vector<SectionShape> DocumentWriter::TrackSections() const
+{
+    std::vector<SectionShape> sections;
+    ForEachTrackPoint([&](const PointView& p, bool newSection) {
+        if (newSection) sections.emplace_back();
+        SectionShape& s = sections.back();
+        ++s.points;
+        if (p.values.time) ++s.timed;
+        if (!std::isnan(p.values.metres)) ++s.withElevation;
+        if (!p.texts.name.empty()) ++s.named;
+    });
+    return sections;
 }
 
 void DocumentWriter::TakeStoreTrack(int)
@@ -124,7 +139,9 @@ void DocumentWriter::Finish()
                 points.push_back(ViewOfRoutePoint(p, times_));
             }
             if (written.routes == 0) OpenPart(out, DocumentPart::Routes);
-            Route(out, ViewOfRoute(route), points);
+            GroupView view = ViewOfRoute(route);
+            view.colour = RouteColours[r];
+            Route(out, view, points);
             ++written.routes;
             PassOn(out);
         }

@@ -17,6 +17,14 @@
 #include "formats/document/PointView.h"
 #include "formats/document/Spool.h"
 
+// What one section of a track holds, for formats that say so before its points.
+struct SectionShape {
+    int points = 0;
+    int timed = 0;          // points with a time
+    int withElevation = 0;  // points with an elevation
+    int named = 0;          // points with a name
+};
+
 enum class DocumentPart : unsigned { Waypoints = 1, Routes = 2, Tracks = 4 };
 inline constexpr unsigned kWaypointsAndRoutes = 3, kTracksOnly = 4, kEverything = 7;
 
@@ -55,6 +63,8 @@ protected:
     // Each point of the store's track with a usable position, and whether a
     // section starts with it (also when the point that started it was left out).
     void ForEachTrackPoint(const std::function<void(const PointView& point, bool newSection)>& visit) const;
+    // The sections of the store's track with a usable point, in order.
+    std::vector<SectionShape> TrackSections() const;
     // Hands what is pending to the file or the spool once it makes a piece.
     void PassOn(std::string& out);
 
