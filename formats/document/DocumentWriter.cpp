@@ -46,26 +46,38 @@ void DocumentWriter::PassOn(std::string& out)
     out.clear();
 }
 
-void DocumentWriter::ForEachTrackPoint(const std::function<void(const PointView&, bool)>& visit) const
+void DocumentWriter::VisitTrackSlots(int from, int to, const SlotVisit& visit) const
 {
     const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
     bool newSection = true;
-    for (int i = 0; i < count; ++i) {
+    for (int i = std::max(from, 0); i < std::min(to, count); ++i) {
         const TrackPoint& p = TrackPointList[i];
         if (EndOfTrack(p)) break;  // the end, as in the native file
         newSection = newSection || p.NewSection == 1;
         if (!ValidPosition(p.Latitude, p.Longitude)) continue;
-        visit(ViewOfTrackPoint(p, times_), newSection);
+        visit(i, ViewOfTrackPoint(p, times_), newSection);
         newSection = false;
     }
+}
+
+void DocumentWriter::ForEachTrackPoint(const std::function<void(const PointView&, bool)>& visit) const
+{
+    VisitTrackSlots(0, kMaxTrackSlot + 1, [&](int, const PointView& p, bool newSection) { visit(p, newSection); });
+}
+
+void DocumentWriter::ForEachSectionPoint(const SectionShape& section,
+                                         const std::function<void(const PointView&)>& visit) const
+{
+    VisitTrackSlots(section.first, section.end, [&](int, const PointView& p, bool) { visit(p); });
 }
 
 std::vector<SectionShape> DocumentWriter::TrackSections() const
 {
     std::vector<SectionShape> sections;
-    ForEachTrackPoint([&](const PointView& p, bool newSection) {
-        if (newSection) sections.emplace_back();
+    VisitTrackSlots(0, kMaxTrackSlot + 1, [&](int slot, const PointView& p, bool newSection) {
+        if (newSection) sections.emplace_back().first = slot;
         SectionShape& s = sections.back();
+        s.end = slot + 1;
         ++s.points;
         if (p.values.time) ++s.timed;
         if (!std::isnan(p.values.metres)) ++s.withElevation;

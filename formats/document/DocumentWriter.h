@@ -19,6 +19,7 @@
 
 // What one section of a track holds, for formats that say so before its points.
 struct SectionShape {
+    int first = 0, end = 0;  // the store's track slots it takes
     int points = 0;
     int timed = 0;          // points with a time
     int withElevation = 0;  // points with an elevation
@@ -65,10 +66,14 @@ protected:
     void ForEachTrackPoint(const std::function<void(const PointView& point, bool newSection)>& visit) const;
     // The sections of the store's track with a usable point, in order.
     std::vector<SectionShape> TrackSections() const;
+    // Each point of one of those sections, for formats that go over a section twice.
+    void ForEachSectionPoint(const SectionShape& section, const std::function<void(const PointView&)>& visit) const;
     // Hands what is pending to the file or the spool once it makes a piece.
     void PassOn(std::string& out);
 
 private:
+    using SlotVisit = std::function<void(int slot, const PointView& point, bool newSection)>;
+    void VisitTrackSlots(int from, int to, const SlotVisit& visit) const;
     void Write(std::string_view text);
     void OpenOutput();
 

@@ -4,6 +4,7 @@
 // read back as the values held, times as exact as they were read.
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "core/utc_time.h"
 #include "formats/gpx/GpxText.h"
@@ -118,58 +119,6 @@ void OpenGroupPlacemark(std::string& out, const GroupView& g, std::uint32_t colo
 
 bool Timed(const SectionShape& s) { return s.timed == s.points; }
 
-// A section of a track as a geometry: its whens, then its coords, for a
-// gx:Track; its coordinates for a line. Coords wait in `coords` meanwhile.
-class SectionGeometry {
-public:
-    SectionGeometry(std::string& out, const std::string& indent) : out_(out), indent_(indent) {}
-
-    void Open(const SectionShape& shape)
-    {
-        timed_ = Timed(shape);
-        out_ += indent_;
-        out_ += timed_ ? "<gx:Track>" : "<LineString>";
-        AppendAltitudeMode(out_, shape.withElevation > 0, !timed_);
-        if (!timed_) out_ += "<coordinates>";
-        out_ += kEol;
-    }
-
-    void Add(const PointView& p)
-    {
-        if (!timed_) {
-            out_ += indent_;
-            out_ += "  ";
-            AppendPosition(out_, p, ',');
-            out_ += kEol;
-            return;
-        }
-        out_ += indent_;
-        out_ += "  <when>";
-        AppendIsoTime(out_, *p.values.time);
-        out_ += "</when>";
-        out_ += kEol;
-        coords_ += indent_;
-        coords_ += "  <gx:coord>";
-        AppendPosition(coords_, p, ' ');
-        coords_ += "</gx:coord>";
-        coords_ += kEol;
-    }
-
-    void Close()
-    {
-        out_ += coords_;
-        coords_.clear();
-        out_ += indent_;
-        out_ += timed_ ? "</gx:Track>" : "</coordinates></LineString>";
-        out_ += kEol;
-    }
-
-private:
-    std::string& out_;
-    const std::string& indent_;
-    std::string coords_;
-    bool timed_ = false;
-};
 }  // namespace
 
 std::uint32_t KmlTrackColour(int number)
@@ -269,17 +218,34 @@ void KmlDocument::Track(std::string& out, const GroupView& track, int number)
         out += kEol;
     }
     const std::string indent(several ? 8 : 6, ' ');
-    SectionGeometry geometry(out, indent);
-    std::size_t section = 0;
-    ForEachTrackPoint([&](const PointView& p, bool newSection) {
-        if (newSection) {
-            if (section > 0) geometry.Close();
-            geometry.Open(sections[section++]);
-        }
-        geometry.Add(p);
-        PassOn(out);
-    });
-    if (section > 0) geometry.Close();
+    // Each point of a section on a line of its own, between open and close.
+    const auto lines = [&](const SectionShape& section, const char* open, const char* close,
+                           const std::function<void(const PointView&)>& append) {
+        ForEachSectionPoint(section, [&](const PointView& p) {
+            out += indent;
+            out += "  ";
+            out += open;
+            append(p);
+            out += close;
+            out += kEol;
+            PassOn(out);
+        });
+    };
+    for (const SectionShape& section : sections) {
+        const bool timed = Timed(section);
+        out += indent;
+        out += timed ? "<gx:Track>" : "<LineString>";
+        AppendAltitudeMode(out, section.withElevation > 0, !timed);
+        out += timed ? "" : "<coordinates>";
+        out += kEol;
+        // A gx:Track holds its whens, then its coords: two passes over the section.
+        if (timed) lines(section, "<when>", "</when>", [&](const PointView& p) { AppendIsoTime(out, *p.values.time); });
+        lines(section, timed ? "<gx:coord>" : "", timed ? "</gx:coord>" : "",
+              [&](const PointView& p) { AppendPosition(out, p, timed ? ' ' : ','); });
+        out += indent;
+        out += timed ? "</gx:Track>" : "</coordinates></LineString>";
+        out += kEol;
+    }
     if (several) {
         out += "      </";
         out += collection;
