@@ -88,7 +88,7 @@ def check_position(where, found, p):
     lon_off = abs((found[0] - p['lon'] + 180) % 360 - 180)  # 180 and -180 are one meridian
     if lon_off > DEGREES or abs(found[1] - p['lat']) > DEGREES:
         say(where, f'position {found[:2]}, expected {p["lon"]}, {p["lat"]}')
-    z = found[2] if len(found) > 2 else None
+    z = found[2] if len(found) > 2 else None  # ogrinfo gives 0 where a line has none
     if p['ele'] is None and z not in (None, 0):
         say(where, f'elevation {z} where there is none')
     if p['ele'] is not None and (z is None or abs(z - p['ele']) > METRES):
@@ -130,6 +130,20 @@ def ogr_features(path, *options):
     return features
 
 
+def check_feature(where, feature, item, sections, name, desc, time=None):
+    fields = feature['fields']
+    for key, field in (('name', name), ('desc', desc)):
+        if not same_text(fields.get(field), item.get(key)):
+            say(where, f'{field} {fields.get(field)!r}, expected {item.get(key)!r}')
+    check_sections(where, feature['sections'], sections)
+    if time and 'time' in item:
+        check_time(where, fields.get(time), item['time'])
+
+
+def lines_of(route):
+    return [route['points']] if route['points'] else []
+
+
 def check_geojson(ref, path):
     with open(path, encoding='utf-8') as f:
         document = json.load(f)
@@ -142,30 +156,26 @@ def check_geojson(ref, path):
             if not (-180 <= lon <= 180 and -90 <= lat <= 90):
                 say(path, f'position out of range: {lon}, {lat}')
     expected = ([('waypoint', w, [[w]]) for w in ref['waypoints']] +
-                [('route', r, [r['points']] if r['points'] else []) for r in ref['routes']] +
+                [('route', r, lines_of(r)) for r in ref['routes']] +
                 [('track', t, t['sections']) for t in ref['tracks']])
     features = ogr_features(path, '-oo', 'DATE_AS_STRING=YES')
     if len(features) != len(expected):
         say(path, f'{len(features)} features, expected {len(expected)}')
         return
+    flat = lambda x: [y for z in x for y in flat(z)] if isinstance(x, list) else [x]
     for i, (f, (kind, item, sections)) in enumerate(zip(features, expected)):
-        where, fields = f'{path}, feature {i + 1}', f['fields']
-        if fields.get('type') != kind or not same_text(fields.get('name'), item['name']):
-            say(where, f'{fields.get("type")} {fields.get("name")!r}, expected {kind} {item["name"]!r}')
-        if not same_text(fields.get('desc'), item['desc']):
-            say(where, f'desc {fields.get("desc")!r}, expected {item["desc"]!r}')
-        check_sections(where, f['sections'], sections)
-        if kind == 'waypoint':
-            check_time(where, fields.get('time'), item['time'])
-            continue
-        flat = lambda x: [y for z in x for y in flat(z)] if isinstance(x, list) else [x]
-        per_point = json.loads(fields.get('coordinateProperties', '{}'))
-        points = [p for s in sections for p in s]
+        where = f'{path}, feature {i + 1}'
+        if f['fields'].get('type') != kind:
+            say(where, f'type {f["fields"].get("type")}, expected {kind}')
+        check_feature(where, f, item, sections, 'name', 'desc', 'time')
+        # The times and names of a route's or track's points.
+        per_point = json.loads(f['fields'].get('coordinateProperties', '{}'))
+        points = [p for s in sections for p in s] if kind != 'waypoint' else []
         for key, plural in (('time', 'times'), ('name', 'names')):
             found, wanted = flat(per_point.get(plural, [])), [p[key] or None for p in points]
             if key == 'time' and len(found) == len(wanted):
-                for j, (f, w) in enumerate(zip(found, wanted)):
-                    check_time(f'{where}, point {j + 1}', f, w)
+                for j, (t, w) in enumerate(zip(found, wanted)):
+                    check_time(f'{where}, point {j + 1}', t, w)
             elif found != wanted and (found or any(wanted)):
                 say(where, f'{plural} {found}, expected {wanted}')
 
@@ -179,7 +189,7 @@ def check_kml(ref, path):
         layers.setdefault(f['layer'] if f['layer'] in ('Waypoints', 'Routes', 'Tracks') else 'points', []).append(f)
     route_points = [p for r in ref['routes'] for p in r['points']]
     expected = {'Waypoints': [(w, [[w]]) for w in ref['waypoints']],
-                'Routes': [(r, [r['points']] if r['points'] else []) for r in ref['routes']],
+                'Routes': [(r, lines_of(r)) for r in ref['routes']],
                 'points': [(p, [[p]]) for p in route_points],
                 'Tracks': [(t, t['sections']) for t in ref['tracks']]}
     for layer, items in expected.items():
@@ -188,13 +198,7 @@ def check_kml(ref, path):
             say(path, f'{len(found)} placemarks in {layer}, expected {len(items)}')
             continue
         for i, (f, (item, sections)) in enumerate(zip(found, items)):
-            where, fields = f'{path}, {layer} {i + 1}', f['fields']
-            if not same_text(fields.get('Name'), item['name']) or not same_text(fields.get('description'),
-                                                                                  item['desc']):
-                say(where, f'{fields.get("Name")!r} {fields.get("description")!r}, expected {item["name"]!r}')
-            check_sections(where, f['sections'], sections)
-            if 'time' in item:
-                check_time(where, fields.get('timestamp'), item['time'])
+            check_feature(f'{path}, {layer} {i + 1}', f, item, sections, 'Name', 'description', 'timestamp')
     # gpsbabel: waypoints and route points as waypoints, a track per route and per section.
     peer = pathlib.Path(path).with_suffix('.peer.gpx')
     result = run('gpsbabel', '-i', 'kml', '-f', path, '-o', 'gpx', '-F', str(peer))
@@ -203,25 +207,23 @@ def check_kml(ref, path):
         return
     babel = read_gpx(peer)
     names = [w['name'] for w in babel['waypoints']]
-    expected_names = [w['name'] for w in ref['waypoints'] + route_points]
-    if len(names) != len(expected_names) or any(e and n != e for n, e in zip(names, expected_names)):
+    wanted = [w['name'] for w in ref['waypoints'] + route_points]
+    if len(names) != len(wanted) or any(w and n != w for n, w in zip(names, wanted)):
         say(path, f'gpsbabel reads waypoints {names}')  # it names an unnamed one itself
-    lines = [r['points'] for r in ref['routes'] if r['points']] + [s for t in ref['tracks'] for s in t['sections']]
     # Routes have no times in KML, nor has a section some of whose points have none.
-    line_times = [[p['time'] if i >= len(ref['routes']) and all(q['time'] for q in s) else None for p in s]
-                  for i, s in enumerate([r['points'] for r in ref['routes']] + [s for t in ref['tracks'] for s in t['sections']]) if s]
-    found = [[(p['lon'], p['lat']) + ((p['ele'],) if p['ele'] is not None else ()) for p in s]
-             for t in babel['tracks'] for s in t['sections']]
-    times = [p['time'] for t in babel['tracks'] for s in t['sections'] for p in s]
-    check_sections(f'{path} through gpsbabel', found, lines)
-    for i, (found_time, wanted) in enumerate(zip(times, (t for s in line_times for t in s))):
-        check_time(f'{path} through gpsbabel, point {i + 1}', found_time, wanted)
+    lines = [(s, False) for r in ref['routes'] for s in lines_of(r)]
+    lines += [(s, all(p['time'] for p in s)) for t in ref['tracks'] for s in t['sections']]
+    found = [s for t in babel['tracks'] for s in t['sections']]
+    check_sections(f'{path} through gpsbabel', [[(p['lon'], p['lat'], p['ele']) for p in s] for s in found],
+                   [s for s, _ in lines])
+    wanted = [p['time'] if timed else None for s, timed in lines for p in s]
+    for i, (p, w) in enumerate(zip((p for s in found for p in s), wanted)):
+        check_time(f'{path} through gpsbabel, point {i + 1}', p['time'], w)
 
 
 def check_csv(ref, path):
-    with open(path, 'rb') as f:
-        if not f.read(3) == b'\xef\xbb\xbf':
-            say(path, 'no byte-order mark')
+    if pathlib.Path(path).read_bytes()[:3] != b'\xef\xbb\xbf':
+        say(path, 'no byte-order mark')
     with open(path, encoding='utf-8-sig', newline='') as f:
         rows = list(csv.reader(f))
     if not rows or rows[0] != COLUMNS:
@@ -249,10 +251,8 @@ def check_csv(ref, path):
             if not same_text(named[column], value):
                 say(where, f'{column} {named[column]!r}, expected {value!r}')
         ele = float(named['ele_m']) if named['ele_m'] else None
-        check_position(where, (float(named['lon']), float(named['lat'])) + ((ele,) if ele is not None else ()), p)
-        check_sections(where + ' through ogrinfo', f['sections'], [[p]])
-        if not same_text(f['fields'].get('name', ''), p['name']):
-            say(where, f'ogrinfo reads name {f["fields"].get("name")!r}')
+        check_position(where, (float(named['lon']), float(named['lat']), ele), p)
+        check_feature(where + ' through ogrinfo', f, p, [[p]], 'name', 'desc')
 
 
 def check(reference, kml, geojson, csv_file):

@@ -20,17 +20,17 @@ inline UtcTime At(int second, int nanoseconds = 0) { return *UtcTimeOf(2020, 6, 
 struct Point {
     double lat, lon, metres;
     std::optional<UtcTime> time;
-    std::string name = {};
     bool newSection = false;
+    std::string name = {}, description = {}, symbol = {};
 };
 
-inline PointDetail Detail(const Point& p, std::string description = {}, std::string symbol = {})
+inline PointDetail Detail(const Point& p)
 {
     PointDetail d;
     d.known = true;
     d.texts.name = p.name;
-    d.texts.description = std::move(description);
-    d.texts.symbol = std::move(symbol);
+    d.texts.description = p.description;
+    d.texts.symbol = p.symbol;
     d.values.metres = p.metres;
     d.values.time = p.time;
     return d;
@@ -45,12 +45,12 @@ inline GroupDetail Group(std::string name, std::string description = {})
     return d;
 }
 
-inline void SetWaypoint(int i, const Point& p, std::string description = {}, std::string symbol = {})
+template <typename Record>
+void Place(Record& r, const Point& p)
 {
-    WayPoints& w = WaypointList[i];
-    w.Latitude = p.lat;
-    w.Longitude = p.lon;
-    w.Detail = Detail(p, std::move(description), std::move(symbol));
+    r.Latitude = p.lat;
+    r.Longitude = p.lon;
+    r.Detail = Detail(p);
 }
 
 // Four waypoints (the last out of range) and a route of three points (one without a position).
@@ -59,23 +59,22 @@ inline void FillWaypointsAndRoutes()
     constexpr double none = NAN;
     ClearWaypoints();
     ClearRoutes();
+    const Point waypoints[] = {
+        {27.988056, 86.925278, 8848.86, At(0), false, "Say \"hi\", <&> Чомолунгма 珠", "two\r\nlines", "Summit"},
+        {-16.5, 180, none, {}, false, "East of 180", {}, "Flag, Blue"},
+        {-0.0, -180, -0.0, At(1, 500000000)},
+        {95, 0, none, {}, false, "north of the pole"}};
     WaypointCount = 4;
-    SetWaypoint(1, {27.988056, 86.925278, 8848.86, At(0), "Say \"hi\", <&> Чомолунгма 珠"}, "two\r\nlines", "Summit");
+    for (int i = 1; i <= 4; ++i) Place(WaypointList[i], waypoints[i - 1]);
     WaypointList[1].Detail.texts.comment = "c";
-    SetWaypoint(2, {-16.5, 180, none, {}, "East of 180"}, {}, "Flag, Blue");
-    SetWaypoint(3, {-0.0, -180, -0.0, At(1, 500000000)});
-    SetWaypoint(4, {95, 0, none, {}, "north of the pole"});
+    const Point points[] = {
+        {1, 2, 10.25, At(2), false, "R1"}, {1.5, 2.5, none, {}, false, "<R2>"}, {none, 2, none, {}}};
     RouteCount = 1;
-    RouteRecord& route = RouteList[1];
-    route.Detail = Group("Route, \"one\"");
-    route.PointCount = 3;
-    const Point points[] = {{1, 2, 10.25, At(2), "R1"}, {1.5, 2.5, none, {}, "<R2>"}, {none, 2, none, {}, "lost"}};
+    RouteList[1].Detail = Group("Route, \"one\"");
+    RouteList[1].PointCount = 3;
     for (int j = 1; j <= 3; ++j) {
-        RouteWpRecord& p = route.Points[j];
-        p.Number = j;
-        p.Latitude = points[j - 1].lat;
-        p.Longitude = points[j - 1].lon;
-        p.Detail = Detail(points[j - 1]);
+        RouteList[1].Points[j].Number = j;
+        Place(RouteList[1].Points[j], points[j - 1]);
     }
 }
 
@@ -89,16 +88,16 @@ inline void FillTrack(int n)
     std::vector<Point> points;
     if (n == 1) {
         TrackProps.Detail = Group("Track <1> & \"more\"", "by bike");
-        points = {{51.5, -0.1, 30.48, At(0), {}, true},
+        points = {{51.5, -0.1, 30.48, At(0), true},
                   {51.6, -0.1, none, At(1)},
-                  {95, -0.1, 5, At(2), {}, true},
+                  {95, -0.1, 5, At(2), true},
                   {51.7, -0.1, 12, At(3, 250000000)},
                   {51.8, -0.1, 13, At(4)}};
     } else if (n == 2) {
-        points = {{10, 179.5, none, {}, {}, true}, {10.5, -179.5, 5, {}}, {11, 180, none, {}}};
+        points = {{10, 179.5, none, {}, true}, {10.5, -179.5, 5, {}}, {11, 180, none, {}}};
     } else {
         TrackProps.Detail = Group("Mixed");
-        points = {{1, 1, none, At(5), {}, true}, {1, 1.5, none, At(6)}, {2, 2, none, {}, "Lone, point", true}};
+        points = {{1, 1, none, At(5), true}, {1, 1.5, none, At(6)}, {2, 2, none, {}, true, "Lone, point"}};
     }
     TrackProps.PointCount = static_cast<int>(points.size());
     for (std::size_t i = 0; i < points.size(); ++i) {
