@@ -125,15 +125,16 @@ std::uint32_t KmlTrackColour(int number)
 {
     constexpr double kGoldenAngle = 137.50776405003785;
     const double sector = std::fmod((number - 1) * kGoldenAngle, 360.0) / 60.0;
-    const double rising = 1 - std::fabs(std::fmod(sector, 2.0) - 1);
+    // Full saturation and brightness: one channel full, one off, the third between.
+    const double between = 1 - std::fabs(std::fmod(sector, 2.0) - 1);
     double r = 0, g = 0, b = 0;
     switch (static_cast<int>(sector)) {
-    case 0: r = 1, g = rising; break;
-    case 1: r = rising, g = 1; break;
-    case 2: g = 1, b = rising; break;
-    case 3: g = rising, b = 1; break;
-    case 4: r = rising, b = 1; break;
-    default: r = 1, b = rising; break;
+    case 0: r = 1, g = between; break;
+    case 1: r = between, g = 1; break;
+    case 2: g = 1, b = between; break;
+    case 3: g = between, b = 1; break;
+    case 4: r = between, b = 1; break;
+    default: r = 1, b = between; break;
     }
     const auto byte = [](double v) { return static_cast<std::uint32_t>(std::lround(v * 255)); };
     return byte(b) << 16 | byte(g) << 8 | byte(r);
