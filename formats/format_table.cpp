@@ -124,9 +124,8 @@ void WriteHoluxTrack(const Conversion& c, const std::string& file)
 // A document takes the track a reader of one track leaves in the store.
 void FinishDocument(const Conversion& c, const std::string&)
 {
-    auto& document = TracksOf<DocumentWriter>(c);
-    if (!HandsOverTracks(c) && InputFormats[c.inputPosition].Kind == "trk") document.TakeStoreTrack(1);
-    document.Finish();
+    const bool storeTrack = !HandsOverTracks(c) && InputFormats[c.inputPosition].Kind == "trk";
+    TracksOf<DocumentWriter>(c).Finish(storeTrack);
 }
 
 void WriteChosenTracksToDocument(const Conversion& c, const std::string&)

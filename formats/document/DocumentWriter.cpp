@@ -94,6 +94,14 @@ void DocumentWriter::TakeStoreTrack(int)
         Head(pending_);
         headWritten_ = true;
     }
+    // What was pending belongs before the tracks; nothing is, until Finish.
+    intoSpool_ = !streamed;
+    WriteStoreTrack();
+    intoSpool_ = false;
+}
+
+void DocumentWriter::WriteStoreTrack()
+{
     ++tracks_;
     const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
     for (int i = 0; i < count; ++i) {
@@ -102,18 +110,16 @@ void DocumentWriter::TakeStoreTrack(int)
         if (ValidPosition(p.Latitude, p.Longitude)) ++trackPoints_;
         else leftOut_ = true;
     }
-    if (!streamed) {
-        // What was pending belongs before the tracks; nothing is, until Finish.
-        intoSpool_ = true;
-    }
     Track(pending_, ViewOfTrack(), tracks_);
     Write(pending_);
     pending_.clear();
-    intoSpool_ = false;
 }
 
-void DocumentWriter::Finish()
+void DocumentWriter::Finish(bool storeTrackLast)
 {
+    if (storeTrackLast && parts_ == kTracksOnly) TakeStoreTrack(0);
+    // The last track needs no spool: nothing comes between it and the foot.
+    const bool lastTrack = storeTrackLast && Holds(parts_, DocumentPart::Tracks) && parts_ != kTracksOnly;
     std::string& out = pending_;
     WrittenCounts written;
     if (!headWritten_) {
@@ -159,11 +165,12 @@ void DocumentWriter::Finish()
         }
         if (written.routes > 0) ClosePart(out, DocumentPart::Routes);
     }
-    if (parts_ != kTracksOnly && tracks_ > 0) {
+    if (parts_ != kTracksOnly && (tracks_ > 0 || lastTrack)) {
         OpenPart(out, DocumentPart::Tracks);
         Write(out);
         out.clear();
         spool_.PlayBack([&](std::string_view piece) { Write(piece); });
+        if (lastTrack) WriteStoreTrack();
         ClosePart(out, DocumentPart::Tracks);
     }
     Foot(out);

@@ -42,9 +42,10 @@ public:
     void TakeStoreTrack(int number) override;
     int TrackCount() const { return tracks_; }
     // Writes what is left (the head, the store's waypoints and routes where the
-    // document holds them, the tracks kept aside, the foot), puts the file in
-    // place, notes the counts written and names the points left out.
-    void Finish();
+    // document holds them, the tracks kept aside and, with storeTrackLast, the
+    // store's track after them, the foot), puts the file in place, notes the
+    // counts written and names the points left out.
+    void Finish(bool storeTrackLast = false);
 
 protected:
     StoreTimes Times() const { return times_; }
@@ -74,6 +75,8 @@ protected:
 private:
     using SlotVisit = std::function<void(int slot, const PointView& point, bool newSection)>;
     void VisitTrackSlots(int from, int to, const SlotVisit& visit) const;
+    // The store's track as the next track, counted, through Write.
+    void WriteStoreTrack();
     void Write(std::string_view text);
     void OpenOutput();
 
