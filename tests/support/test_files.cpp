@@ -117,3 +117,13 @@ std::string GpxSchemaErrors(const std::string& file)
     if (status == 0) return {};
     return output.empty() ? "xmllint did not run" : output;
 }
+
+std::string OutputsReadBackErrors(const std::string& gpx, const std::string& kml, const std::string& geojson,
+                                  const std::string& csv)
+{
+    std::string output;
+    const std::string command = "python3 " + Quoted(KES_CHECK_OUTPUTS) + " " + Quoted(gpx) + " " + Quoted(kml) + " " +
+                                Quoted(geojson) + " " + Quoted(csv) + " 2>&1";
+    if (RunShell(command, output) == 0) return {};
+    return output.empty() ? "the check did not run" : output;
+}
