@@ -52,6 +52,20 @@ mkdir -p "$deep"
 measure "GPX, 50,000 tracks into track files, a long folder" \
   "$bin/kes-convert" -q -i gpx-trk "$work/tracks.gpx" -O "$deep/t.plt"
 
+# Endless devices are read up to 32 MB; pipes and FIFOs are read once, to their end, in flat memory.
+nmea='$GPGSV,3,1,12,01,40,083,46,02,17,308,41,12,07,344,39*75'
+fix='$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A'
+{ yes "$nmea" | head -c 200000000 || true; echo "$fix"; } | gzip -1 >"$work/log.nmea.gz"
+mkfifo "$work/fifo"
+measure "/dev/zero as NMEA" "$bin/kes-convert" -q -i nmea /dev/zero -O "$work/zero.plt"
+measure "/dev/zero, format told from the content" "$bin/kes-convert" -q /dev/zero -O "$work/zero.plt"
+measure "NMEA, 200 MB through zcat |, read to its last line" \
+  bash -c "zcat '$work/log.nmea.gz' | '$bin/kes-convert' -q -i nmea /dev/stdin -O '$work/zcat.plt'"
+measure "NMEA, 200 MB through a pipe, format told from the content" \
+  bash -c "{ echo '$fix'; zcat '$work/log.nmea.gz'; } | '$bin/kes-convert' -q /dev/stdin -O '$work/told.plt'"
+measure "NMEA, one line of 200 MB through a FIFO" \
+  bash -c "head -c 200000000 /dev/zero | tr '\\0' x >'$work/fifo' & '$bin/kes-convert' -q -i nmea '$work/fifo' -O '$work/fifo.plt'"
+
 if [ -x "$bin/kesTranscribe" ]; then
   # A copy of the window program, so that its settings file is the one beside it.
   mkdir -p -m 700 "$work/runtime" "$work/window"

@@ -64,6 +64,11 @@ case_ "NMEA, 100,000 RMC + GGA fixes -> .plt" "<= 80 ms" nmea kes-plt "$out/fixe
 case_ "NMEA, $(($(stat -c %s "$in/large.nmea") / 1000000)) MB (1.5 million fixes) -> .plt" "<= 150 ms, <= 64 MB" \
   nmea kes-plt "$out/large" "$in/large.nmea"
 case_ "NMEA, 100,000 RMC + GGA fixes -> .gpx" "<= 120 ms" nmea gpx-trk "$out/fixes-gpx" "$in/fixes.nmea"
+for format in kml geojson csv; do
+  case_ "NMEA, 100,000 RMC + GGA fixes -> .$format" "<= 120 ms, <= 64 MB" nmea $format "$out/fixes-$format" "$in/fixes.nmea"
+  case_ "GPX track, 100,000 points, fitness site's -> .$format" "<= 120 ms, <= 64 MB" gpx-trk $format \
+    "$out/fitness-$format" "$in/fitness-track.gpx"
+done
 case_ "GPX track, 100,000 points, receiver's -> .plt" "<= 120 ms" gpx-trk kes-plt "$out/gpx-track" "$in/track.gpx"
 case_ "GPX track, 100,000 points, fitness site's -> .plt" "<= 120 ms" gpx-trk kes-plt "$out/fitness" "$in/fitness-track.gpx"
 case_ "GPX, $(($(stat -c %s "$in/large.gpx") / 1000000)) MB (tracks of 100,000 points) -> .plt" "<= 64 MB" \

@@ -147,3 +147,5 @@ std::string WrittenLine(WrittenKind kind)
 }
 
 std::string NothingWrittenLine() { return "Written: nothing - the input file could not be read"; }
+
+bool DataLeftOut() { return !record.cuts.empty() || record.unusablePoints > 0 || record.readInPart; }

@@ -44,6 +44,9 @@ void NoteUndatedPoints(std::string remark);
 void NoteReadInPart();
 // True when the input was damaged and read only in part: data was left out.
 bool InputReadInPart();
+// True when anything of the input was left out: a cut at a capacity, points
+// without a usable position, a file read in part.
+bool DataLeftOut();
 // A writer completed a file holding these counts.
 void NoteWritten(const WrittenCounts& counts);
 // Forgets what was written so far, for a step that writes the conversion's

@@ -27,13 +27,7 @@ constexpr std::size_t kBufferSize = 1 << 16;
 
 std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t count)
 {
-    // The mapping lives as long as the file object: it is held while copying.
-    const auto file = InputFile::Open(path);
-    const auto bytes = file->Bytes();
-    if (offset >= bytes.size()) return {};
-    const auto range =
-        bytes.subspan(static_cast<std::size_t>(offset), std::min<std::size_t>(count, bytes.size() - offset));
-    return {range.begin(), range.end()};
+    return InputFile::Peek(path, offset, count);
 }
 
 // The output once writing has started: the target, and the temporary file

@@ -25,7 +25,8 @@ private:
 
 // Up to count bytes from offset on; fewer, or none, where the file ends sooner.
 // For a look at a signature: readers go through ByteReader::FromFile and
-// LineReader::FromFile, which load only what they read.
+// LineReader::FromFile, which read through a bounded window. A pipe or device
+// is read once: what the look read is kept for the reader that opens it next.
 std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t count);
 
 // Writes an output in pieces to a temporary file beside it and renames it over

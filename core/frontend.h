@@ -32,6 +32,9 @@ public:
     // extension (the command's -O NAME), and no file beside it may be made
     // that the user did not ask for.
     virtual bool ExactOutputNames() { return false; }
+    // A file the conversion put in place (or wrote into, for a device), by the
+    // name it was given, as it is placed: every file written, in order.
+    virtual void OutputWritten(const std::string&) {}
     virtual void ProcessMessages() = 0;
     // The date of a log whose fixes give only their time of day, as the user
     // knows it; none (what a front end that cannot ask answers) leaves them undated.

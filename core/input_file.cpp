@@ -3,122 +3,253 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
+#include <cstring>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <new>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
+#include <utility>
 
 #include "core/file_io.h"
 
 namespace {
-// The mapped input files that are open; few at a time (one per reader).
-std::vector<const InputFile*>& OpenMappings()
+const char* const kCutShort = "The file was cut short while it was read";
+const char* const kReadOnce = "A pipe is read only once: the reader went back to bytes it had passed";
+
+// Inputs that can be read only once (pipes, sockets, devices), opened for a
+// look at their first bytes and kept, with those bytes, for their reader.
+using Identity = std::pair<dev_t, ino_t>;
+std::mutex heldMutex;
+std::map<Identity, std::shared_ptr<InputFile>>& HeldInputs()
 {
-    static std::vector<const InputFile*> open;
-    return open;
+    static std::map<Identity, std::shared_ptr<InputFile>> held;
+    return held;
 }
 
-// Closes an open descriptor on every way out.
-struct Closer {
-    void operator()(const int* fd) const { ::close(*fd); }
+// The window of the input read last, kept for the next one: a batch of small
+// files then sets up its memory once.
+struct Buffer {
+    std::uint8_t* bytes = nullptr;
+    std::size_t capacity = 0;
 };
+std::mutex spareMutex;
+Buffer spare;
 
-std::size_t PageSize()
+// A buffer of at least `capacity` bytes, its pages put in place at once: a
+// fault on each would cost more than the copy into it.
+Buffer TakeBuffer(std::size_t capacity)
 {
-    static const std::size_t size = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    return size;
+    {
+        const std::lock_guard lock(spareMutex);
+        if (spare.bytes && spare.capacity >= capacity) return std::exchange(spare, {});
+    }
+    void* bytes = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (bytes == MAP_FAILED) throw std::bad_alloc();
+    return {static_cast<std::uint8_t*>(bytes), capacity};
 }
 
-// Reads what the descriptor gives up to the limit; a longer input is refused.
-std::string ReadUpTo(int fd, const std::string& path, std::size_t limit)
+// Kept as the spare when it is the larger one.
+void GiveBackBuffer(Buffer buffer)
 {
-    std::string content;
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == content.size()) {
-            if (filled > limit) ThrowFileError(path, EFBIG);
-            const std::size_t grown = std::max<std::size_t>(content.size() * 2, 65536);
-            content.resize(limit < grown ? limit + 1 : grown);  // one byte past the limit tells it is passed
-        }
-        const ssize_t got = ::read(fd, content.data() + filled, content.size() - filled);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            ThrowFileError(path, errno);
-        }
-        if (got == 0) break;
-        filled += static_cast<std::size_t>(got);
+    if (!buffer.bytes) return;
+    {
+        const std::lock_guard lock(spareMutex);
+        if (spare.capacity < buffer.capacity) std::swap(spare, buffer);
     }
-    content.resize(filled);
-    return content;
+    if (buffer.bytes) ::munmap(buffer.bytes, buffer.capacity);
+}
+
+bool ReadOnce(mode_t mode) { return S_ISFIFO(mode) || S_ISSOCK(mode) || S_ISCHR(mode); }
+
+// The identity of what the path names when it is read only once.
+bool ReadOnceIdentity(const std::string& path, Identity& identity)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !ReadOnce(info.st_mode)) return false;
+    identity = {info.st_dev, info.st_ino};
+    return true;
 }
 }  // namespace
 
-std::shared_ptr<const InputFile> InputFile::Open(const std::string& path)
+std::shared_ptr<InputFile> InputFile::OpenNew(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) ThrowFileError(path, errno);
-    const std::unique_ptr<const int, Closer> closeAtEnd(&fd);
+    std::shared_ptr<InputFile> input(new InputFile(path));
+    input->fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (input->fd_ < 0) ThrowFileError(path, errno);
     struct stat info {};
-    if (::fstat(fd, &info) != 0) ThrowFileError(path, errno);
+    if (::fstat(input->fd_, &info) != 0) ThrowFileError(path, errno);
     if (S_ISDIR(info.st_mode)) ThrowFileError(path, EISDIR);
 
-    std::shared_ptr<InputFile> input(new InputFile);
-    const auto size = static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0);
-    if (S_ISREG(info.st_mode) && size > 0) {
-        void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (mapped != MAP_FAILED) {
-            ::madvise(mapped, size, MADV_SEQUENTIAL);
-            input->mapping_ = mapped;
-            input->mappedSize_ = size;
-            input->bytes_ = {static_cast<const std::uint8_t*>(mapped), size};
-            OpenMappings().push_back(input.get());
-            return input;
-        }
+    if (S_ISREG(info.st_mode) && info.st_size > 0) {
+        input->size_ = static_cast<std::size_t>(info.st_size);
+    } else if (S_ISBLK(info.st_mode)) {
+        const off_t end = ::lseek(input->fd_, 0, SEEK_END);
+        if (end < 0) ThrowFileError(path, errno);
+        input->size_ = static_cast<std::size_t>(end);
     }
-    // A file that cannot be mapped: a pipe, a device, a file system without
-    // mapping, or a file whose size the system does not know beforehand.
-    const bool sizeKnown = S_ISREG(info.st_mode) && size > 0;
-    input->held_ = ReadUpTo(fd, path, sizeKnown ? SIZE_MAX : kMaxUnmappedSize);
-    input->bytes_ = {reinterpret_cast<const std::uint8_t*>(input->held_.data()), input->held_.size()};
+    input->byPosition_ = input->size_ != kUnknownSize;
+    if (input->byPosition_) {
+        ::posix_fadvise(input->fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    } else if (!S_ISFIFO(info.st_mode) && !S_ISSOCK(info.st_mode)) {
+        // A device may never end; a file without a size (in /proc) is small.
+        input->cap_ = kMaxDeviceSize;
+    }
     return input;
 }
 
-std::shared_ptr<const InputFile> InputFile::Hold(std::string bytes)
+std::shared_ptr<InputFile> InputFile::Open(const std::string& path)
 {
-    std::shared_ptr<InputFile> input(new InputFile);
-    input->held_ = std::move(bytes);
-    input->bytes_ = {reinterpret_cast<const std::uint8_t*>(input->held_.data()), input->held_.size()};
-    return input;
+    Identity identity;
+    if (ReadOnceIdentity(path, identity)) {
+        const std::lock_guard lock(heldMutex);
+        const auto found = HeldInputs().find(identity);
+        if (found != HeldInputs().end()) {
+            std::shared_ptr<InputFile> input = std::move(found->second);
+            HeldInputs().erase(found);
+            return input;
+        }
+    }
+    return OpenNew(path);
+}
+
+std::string InputFile::Peek(const std::string& path, std::uint64_t offset, std::size_t count)
+{
+    Identity identity;
+    if (ReadOnceIdentity(path, identity)) {
+        const std::lock_guard lock(heldMutex);
+        std::shared_ptr<InputFile>& input = HeldInputs()[identity];
+        if (!input) {
+            try {
+                input = OpenNew(path);
+            } catch (...) {
+                HeldInputs().erase(identity);
+                throw;
+            }
+        }
+        return input->PeekInOrder(offset, count);
+    }
+
+    const std::shared_ptr<InputFile> input = OpenNew(path);
+    if (!input->byPosition_) return input->PeekInOrder(offset, count);  // a file without a size (in /proc)
+    if (offset >= input->size_) return {};
+    std::string bytes(std::min<std::size_t>(count, input->size_ - static_cast<std::size_t>(offset)), '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::pread(input->fd_, bytes.data() + got, bytes.size() - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ThrowFileError(path, errno);
+        if (n == 0) break;  // shorter now: a look takes what is there
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+// Loaded from the first byte on, so that nothing is let go before the reader comes.
+std::string InputFile::PeekInOrder(std::uint64_t offset, std::size_t count)
+{
+    if (offset >= kMaxWindow || count > kMaxWindow - offset) return {};
+    const auto bytes = Load(0, static_cast<std::size_t>(offset) + count);
+    if (offset >= bytes.size()) return {};
+    const auto* from = bytes.data() + offset;
+    return {from, from + std::min<std::size_t>(count, bytes.size() - static_cast<std::size_t>(offset))};
 }
 
 InputFile::~InputFile()
 {
-    if (!mapping_) return;
-    ::munmap(mapping_, mappedSize_);
-    auto& open = OpenMappings();
-    open.erase(std::remove(open.begin(), open.end(), this), open.end());
+    if (fd_ >= 0) ::close(fd_);
+    GiveBackBuffer({buffer_, capacity_});
 }
 
-void InputFile::HandBack(std::size_t from, std::size_t to) const
+std::span<const std::uint8_t> InputFile::Load(std::size_t offset, std::size_t count)
 {
-    if (!mapping_) return;
-    to = std::min(to, mappedSize_);
-    const std::size_t page = PageSize();
-    const std::size_t first = (from + page - 1) / page * page;
-    const std::size_t last = to / page * page;
-    if (first >= last) return;
-    ::madvise(static_cast<char*>(mapping_) + first, last - first, MADV_DONTNEED);
-}
-
-void InputFile::HandBackRange(const std::uint8_t* from, const std::uint8_t* to)
-{
-    for (const InputFile* input : OpenMappings()) {
-        const std::uint8_t* begin = input->bytes_.data();
-        const std::uint8_t* end = begin + input->bytes_.size();
-        if (from >= begin && from < end)
-            input->HandBack(static_cast<std::size_t>(from - begin),
-                            static_cast<std::size_t>(std::min(to, end) - begin));
+    count = std::min(count, kMaxWindow);
+    if (offset >= heldFrom_ && offset <= HeldEnd()) {
+        const std::size_t held = HeldEnd() - offset;
+        if (held >= count || HeldEnd() == size_) return {buffer_ + (offset - heldFrom_), held};
     }
+    return byPosition_ ? LoadAt(offset, count) : LoadInOrder(offset, count);
+}
+
+std::span<const std::uint8_t> InputFile::LoadAt(std::size_t offset, std::size_t count)
+{
+    if (offset >= size_) return {};
+    const std::size_t wanted = std::min(std::max(count, kFill), size_ - offset);
+    // Bytes already held from offset on move to the front; the rest is read.
+    if (offset < heldFrom_ || offset >= HeldEnd()) {
+        heldFrom_ = offset;
+        heldSize_ = 0;
+    }
+    Compact(offset - heldFrom_, wanted);
+    while (heldSize_ < wanted) {
+        const ssize_t got = ::pread(fd_, buffer_ + heldSize_, wanted - heldSize_, static_cast<off_t>(HeldEnd()));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) ThrowFileError(path_, errno);
+        if (got == 0) throw FileError(path_, kCutShort);
+        heldSize_ += static_cast<std::size_t>(got);
+    }
+    return {buffer_, heldSize_};
+}
+
+std::span<const std::uint8_t> InputFile::LoadInOrder(std::size_t offset, std::size_t count)
+{
+    if (offset < heldFrom_) throw FileError(path_, kReadOnce);
+    // Bytes before offset are let go only when the window has no room for the request.
+    const bool room = offset - heldFrom_ + count <= capacity_;
+    const std::size_t dropped = room ? 0 : std::min(offset, HeldEnd()) - heldFrom_;
+    const std::size_t needed = offset <= HeldEnd() ? offset + count - (heldFrom_ + dropped) : count;
+    Compact(dropped, std::min(std::max(needed, kFill), kMaxWindow));
+    while (HeldEnd() < offset + count && size_ == kUnknownSize) {
+        if (heldSize_ == capacity_) Compact(std::min(offset, HeldEnd()) - heldFrom_, capacity_);  // passing over bytes
+        ReadMore();
+    }
+    if (offset > HeldEnd()) return {};
+    return {buffer_ + (offset - heldFrom_), HeldEnd() - offset};
+}
+
+void InputFile::ReadMore()
+{
+    // One byte past the cap tells that the input goes beyond it.
+    const std::size_t room = std::min(capacity_ - heldSize_, cap_ + 1 - HeldEnd());
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer_ + heldSize_, room);
+        if (got > 0) {
+            heldSize_ += static_cast<std::size_t>(got);
+            if (HeldEnd() > cap_) ThrowFileError(path_, EFBIG);
+            return;
+        }
+        if (got == 0) {
+            size_ = HeldEnd();
+            return;
+        }
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {  // an input left non-blocking by whoever gave it
+            pollfd ready{fd_, POLLIN, 0};
+            ::poll(&ready, 1, -1);
+            continue;
+        }
+        ThrowFileError(path_, errno);
+    }
+}
+
+// Lets go of the first `dropped` bytes held, the others moving to the front,
+// in a buffer of at least `capacity` bytes.
+void InputFile::Compact(std::size_t dropped, std::size_t capacity)
+{
+    const std::size_t kept = heldSize_ - dropped;
+    if (capacity > capacity_) {
+        const Buffer larger = TakeBuffer(capacity);
+        if (kept > 0) std::memcpy(larger.bytes, buffer_ + dropped, kept);
+        GiveBackBuffer({buffer_, capacity_});
+        buffer_ = larger.bytes;
+        capacity_ = larger.capacity;
+    } else if (dropped > 0 && kept > 0) {
+        std::memmove(buffer_, buffer_ + dropped, kept);
+    }
+    heldFrom_ += dropped;
+    heldSize_ = kept;
 }

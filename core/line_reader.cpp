@@ -7,9 +7,7 @@
 #include "core/input_file.h"
 
 namespace {
-// Past an over-long line the line end is searched for in windows of this
-// size, and the memory of lines passed is handed back in steps of it.
-constexpr std::size_t kWindow = 4u << 20;
+static_assert(LineReader::kMaxLineLength + 1 <= InputFile::kMaxWindow);
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n' || c == '\x1A'; }
 
@@ -33,25 +31,74 @@ std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t limit)
 
 LineReader LineReader::FromFile(const std::string& path) { return LineReader(InputFile::Open(path)); }
 
-LineReader::LineReader(std::string content) : LineReader(InputFile::Hold(std::move(content))) {}
-
-LineReader::LineReader(std::shared_ptr<const InputFile> input) : input_(std::move(input))
+LineReader::LineReader(std::string content) : content_(std::move(content))
 {
-    data_ = reinterpret_cast<const char*>(input_->Bytes().data());
-    size_ = input_->Bytes().size();
+    held_ = content_.data();
+    heldSize_ = content_.size();
+    ended_ = true;
 }
 
-// The line end after an over-long line, or the end of the content; the
-// windows passed are handed back.
-std::size_t LineReader::SkipRestOfLine(std::size_t from)
+LineReader::LineReader(std::shared_ptr<InputFile> input) : input_(std::move(input)) { ended_ = input_->Size() == 0; }
+
+// Holds the bytes from `from` on, at least count of them unless the input ends sooner.
+void LineReader::Hold(std::size_t from, std::size_t count)
 {
-    for (std::size_t window = from; window < size_; window += kWindow) {
-        const std::size_t limit = std::min(size_, window + kWindow);
-        const std::size_t stop = FindLineEnd(data_, window, limit);
-        input_->HandBack(from, stop);
-        if (stop < limit) return stop;
+    const auto bytes = input_->Load(from, count);
+    held_ = reinterpret_cast<const char*>(bytes.data());
+    heldFrom_ = from;
+    heldSize_ = bytes.size();
+    ended_ = HeldEnd() == input_->Size();
+}
+
+// True when the byte at the position is held, once read when it was not.
+bool LineReader::ByteAtPosition()
+{
+    if (position_ < HeldEnd()) return true;
+    if (ended_) return false;
+    Hold(position_, 1);
+    return position_ < HeldEnd();
+}
+
+// Moves past the line end found at stop. The LF of a CR LF pair is passed
+// here when it is held already, else at the next use of the reader, so that
+// the line just read stays where it is.
+void LineReader::EndLineAt(std::size_t stop)
+{
+    const char end = HeldAt(stop);
+    if (end == '\x1A') {
+        position_ = stop;  // the end of the file
+        return;
     }
-    return size_;
+    position_ = stop + 1;
+    if (end != '\r') return;
+    if (position_ < HeldEnd()) {
+        if (HeldAt(position_) == '\n') ++position_;
+    } else {
+        crPending_ = !ended_;
+    }
+}
+
+void LineReader::SkipRestOfLine()
+{
+    skippingLine_ = false;
+    while (ByteAtPosition()) {
+        const std::size_t stop = heldFrom_ + FindLineEnd(held_, position_ - heldFrom_, heldSize_);
+        if (stop < HeldEnd()) {
+            EndLineAt(stop);
+            return;
+        }
+        position_ = HeldEnd();
+    }
+}
+
+bool LineReader::AtEnd()
+{
+    if (skippingLine_) SkipRestOfLine();
+    if (crPending_) {
+        crPending_ = false;
+        if (ByteAtPosition() && HeldAt(position_) == '\n') ++position_;
+    }
+    return !ByteAtPosition() || HeldAt(position_) == '\x1A';
 }
 
 bool LineReader::Next(std::string_view& line)
@@ -61,20 +108,27 @@ bool LineReader::Next(std::string_view& line)
         return false;
     }
     const std::size_t start = position_;
-    if (start - handedBack_ >= kWindow) {
-        input_->HandBack(handedBack_, start);
-        handedBack_ = start;
+    std::size_t searched = start;  // no line end lies before it
+    for (;;) {
+        const std::size_t limit = std::min(HeldEnd(), start + kMaxLineLength);
+        const std::size_t stop = heldFrom_ + FindLineEnd(held_, searched - heldFrom_, limit - heldFrom_);
+        if (stop < limit) {
+            line = std::string_view(held_ + (start - heldFrom_), stop - start);
+            EndLineAt(stop);
+            return true;
+        }
+        if (limit == start + kMaxLineLength || ended_) {
+            // An over-long line gives its first part; the last line may lack its break.
+            line = std::string_view(held_ + (start - heldFrom_), limit - start);
+            position_ = limit;
+            skippingLine_ = limit < HeldEnd() || !ended_;
+            return true;
+        }
+        // The line's start stays; what is held of it doubles, so that a long line is read once.
+        searched = limit;
+        const std::size_t held = HeldEnd() - start;
+        Hold(start, std::min(std::max(2 * held, held + 1), kMaxLineLength));
     }
-    const std::size_t limit = std::min(size_, start + kMaxLineLength);
-    std::size_t stop = FindLineEnd(data_, start, limit);
-    line = std::string_view(data_ + start, stop - start);
-    if (stop == limit && limit < size_) stop = SkipRestOfLine(limit);
-
-    position_ = stop;
-    if (stop == size_ || data_[stop] == '\x1A') return true;  // the last line
-    ++position_;
-    if (data_[stop] == '\r' && position_ < size_ && data_[position_] == '\n') ++position_;
-    return true;
 }
 
 bool LineReader::Next(std::string& line)

@@ -16,26 +16,39 @@ public:
     // skipped, so that one endless line cannot fill the memory.
     static constexpr std::size_t kMaxLineLength = 1u << 20;
 
-    // Reads a file as it goes: only the lines read are loaded, and the memory
-    // of the lines passed is given back. Raises FileError when the file cannot
-    // be opened.
+    // Reads a file through a window of a few megabytes, so that memory stays
+    // flat. Raises FileError when the file cannot be opened, and later, from
+    // Next or AtEnd, when it fails or is found cut short.
     static LineReader FromFile(const std::string& path);
     explicit LineReader(std::string content);
 
+    // The held bytes point into the reader itself or its window.
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
     // True when no line is left: the content is used up or a byte 26 was reached.
-    bool AtEnd() const { return position_ >= size_ || data_[position_] == '\x1A'; }
+    bool AtEnd();
     // The next line without its line break; false (and an empty line) at the end.
     bool Next(std::string& line);
-    // The same, as a view into the reader's buffer, valid until the reader goes.
+    // The same, as a view into the reader's buffer, valid until the reader is next used.
     bool Next(std::string_view& line);
 
 private:
-    explicit LineReader(std::shared_ptr<const InputFile> input);
-    std::size_t SkipRestOfLine(std::size_t from);
+    explicit LineReader(std::shared_ptr<InputFile> input);
+    void Hold(std::size_t from, std::size_t count);
+    bool ByteAtPosition();
+    void EndLineAt(std::size_t stop);
+    void SkipRestOfLine();
+    std::size_t HeldEnd() const { return heldFrom_ + heldSize_; }
+    char HeldAt(std::size_t offset) const { return held_[offset - heldFrom_]; }
 
-    std::shared_ptr<const InputFile> input_;
-    const char* data_ = nullptr;
-    std::size_t size_ = 0;
+    std::shared_ptr<InputFile> input_;  // none when the content was given
+    std::string content_;
+    const char* held_ = nullptr;  // held_[0] is the byte at offset heldFrom_
+    std::size_t heldFrom_ = 0;
+    std::size_t heldSize_ = 0;
+    bool ended_ = false;  // the held bytes reach the end of the input
     std::size_t position_ = 0;
-    std::size_t handedBack_ = 0;
+    bool crPending_ = false;     // a line ended at a CR whose next byte was not held yet
+    bool skippingLine_ = false;  // the rest of an over-long line is still to be passed
 };

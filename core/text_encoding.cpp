@@ -72,6 +72,11 @@ bool IsAscii(std::string_view text)
 }
 }  // namespace
 
+std::size_t DecodeUtf8At(std::string_view text, std::size_t at, char32_t& codePoint)
+{
+    return DecodeOne(text, at, codePoint);
+}
+
 void AppendUtf8(std::string& out, char32_t c)
 {
     if (c < 0x80) {

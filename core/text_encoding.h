@@ -22,6 +22,11 @@ std::string LegacyToUtf8(std::string_view legacy);
 // Appends the UTF-8 form of one code point (at most U+10FFFF, no surrogates).
 void AppendUtf8(std::string& out, char32_t codePoint);
 
+// The length of the well-formed UTF-8 sequence at text[at] (at < text.size())
+// and its code point; 0 when the bytes there are not one (overlong forms,
+// surrogates and values past U+10FFFF included).
+std::size_t DecodeUtf8At(std::string_view text, std::size_t at, char32_t& codePoint);
+
 // The character one byte of the 8-bit text stands for, as LegacyToUtf8 reads it.
 char32_t LegacyCodePoint(unsigned char byte);
 

@@ -13,6 +13,8 @@
 #include "core/format_lookup.h"
 #include "core/frontend.h"
 #include "core/output_target.h"
+#include "formats/csv/Csv.h"
+#include "formats/geojson/GeoJson.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/holux/Holux.h"
 #include "formats/import/Magellan.h"
@@ -21,6 +23,7 @@
 #include "formats/import/Nobletec.h"
 #include "formats/import/nmea.h"
 #include "formats/import/tomtom.h"
+#include "formats/kml/Kml.h"
 #include "formats/native/Kes.h"
 
 namespace {
@@ -121,9 +124,8 @@ void WriteHoluxTrack(const Conversion& c, const std::string& file)
 // A document takes the track a reader of one track leaves in the store.
 void FinishDocument(const Conversion& c, const std::string&)
 {
-    auto& document = TracksOf<DocumentWriter>(c);
-    if (!HandsOverTracks(c) && InputFormats[c.inputPosition].Kind == "trk") document.TakeStoreTrack(1);
-    document.Finish();
+    const bool storeTrack = !HandsOverTracks(c) && InputFormats[c.inputPosition].Kind == "trk";
+    TracksOf<DocumentWriter>(c).Finish(storeTrack);
 }
 
 void WriteChosenTracksToDocument(const Conversion& c, const std::string&)
@@ -140,6 +142,16 @@ void WriteChosenTracksToDocument(const Conversion& c, const std::string&)
 std::string AsTyped(const Conversion& c) { return c.outputName; }
 std::string WptFile(const Conversion& c) { return WriterFileName(c.outputName, ".wpt"); }
 std::string GpxFile(const Conversion& c) { return WriterFileName(c.outputName, ".gpx"); }
+std::string KmlFile(const Conversion& c) { return WriterFileName(c.outputName, ".kml"); }
+std::string GeoJsonFile(const Conversion& c) { return WriterFileName(c.outputName, ".geojson"); }
+std::string CsvFile(const Conversion& c) { return WriterFileName(c.outputName, ".csv"); }
+
+// The row of an output that takes everything into one document of its own.
+template <typename Document, std::string (*File)(const Conversion&)>
+std::unique_ptr<TrackDestination> MakeDocument(const Conversion& c)
+{
+    return std::make_unique<Document>(File(c), TimesOf(c));
+}
 // Tracks handed over are already written, one file each: the pane names the output as typed.
 std::string PltFile(const Conversion& c)
 {
@@ -307,6 +319,31 @@ constexpr OutputFormatRow kOutputRows[] = {
      .tracks = [](const Conversion& c) -> std::unique_ptr<TrackDestination> {
          return std::make_unique<GpxDocument>(GpxFile(c), TimesOf(c), kEverything);
      },
+     .writeChosenFiles = WriteChosenTracksToDocument},
+    {.position = Position(Output::Kml),
+     .texts = {"kml", "KML Waypoints, Routes and Tracks (.kml)", "all", "kml", "KML (*.kml)", "*.kml"},
+     .writing = "Writing KML file",
+     .file = KmlFile,
+     .write = FinishDocument,
+     .extension = ".kml",
+     .tracks = MakeDocument<KmlDocument, KmlFile>,
+     .writeChosenFiles = WriteChosenTracksToDocument},
+    {.position = Position(Output::GeoJson),
+     .texts = {"geojson", "GeoJSON Waypoints, Routes and Tracks (.geojson)", "all", "geojson", "GeoJSON (*.geojson)",
+               "*.geojson"},
+     .writing = "Writing GeoJSON file",
+     .file = GeoJsonFile,
+     .write = FinishDocument,
+     .extension = ".geojson",
+     .tracks = MakeDocument<GeoJsonDocument, GeoJsonFile>,
+     .writeChosenFiles = WriteChosenTracksToDocument},
+    {.position = Position(Output::Csv),
+     .texts = {"csv", "CSV Waypoints, Routes and Tracks (.csv)", "all", "csv", "CSV (*.csv)", "*.csv"},
+     .writing = "Writing CSV file",
+     .file = CsvFile,
+     .write = FinishDocument,
+     .extension = ".csv",
+     .tracks = MakeDocument<CsvDocument, CsvFile>,
      .writeChosenFiles = WriteChosenTracksToDocument},
 };
 

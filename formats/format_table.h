@@ -28,8 +28,20 @@ enum class Input : int {
     Count
 };
 
-// Output positions.
-enum class Output : int { KesWaypoint, KesTrack, HoluxWaypoint, HoluxTrack, GpxWaypoints, GpxTrack, Gpx, Count };
+// Output positions, appended likewise.
+enum class Output : int {
+    KesWaypoint,
+    KesTrack,
+    HoluxWaypoint,
+    HoluxTrack,
+    GpxWaypoints,
+    GpxTrack,
+    Gpx,
+    Kml,
+    GeoJson,
+    Csv,
+    Count
+};
 
 constexpr int Position(Input format) { return static_cast<int>(format); }
 constexpr int Position(Output format) { return static_cast<int>(format); }

@@ -4,6 +4,8 @@
 BUILD_PACKAGES=(g++ cmake make libgtest-dev libbenchmark-dev libexpat1-dev libgeographiclib-dev qt6-base-dev qt6-qpa-plugins librsvg2-bin)
 # What the checks use besides: the GPX schema validator, validators of the
 # desktop entry and the metadata, the shared MIME database, what CPack and
-# lintian need to build and check the .deb, and setfacl and getfacl for the
-# outputs' ACLs.
-TEST_PACKAGES=(libxml2-utils desktop-file-utils appstream shared-mime-info dpkg-dev file lintian acl)
+# lintian need to build and check the .deb, setfacl and getfacl for the
+# outputs' ACLs, and the independent readers of the KML, GeoJSON and CSV
+# outputs (GDAL's ogrinfo, gpsbabel, Python).
+TEST_PACKAGES=(libxml2-utils desktop-file-utils appstream shared-mime-info dpkg-dev file lintian acl gdal-bin gpsbabel
+  python3)

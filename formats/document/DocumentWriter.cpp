@@ -2,6 +2,7 @@
 #include "formats/document/DocumentWriter.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/conversion_record.h"
 #include "core/frontend.h"
@@ -45,18 +46,44 @@ void DocumentWriter::PassOn(std::string& out)
     out.clear();
 }
 
-void DocumentWriter::ForEachTrackPoint(const std::function<void(const PointView&, bool)>& visit) const
+void DocumentWriter::VisitTrackSlots(int from, int to, const SlotVisit& visit) const
 {
     const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
     bool newSection = true;
-    for (int i = 0; i < count; ++i) {
+    for (int i = std::max(from, 0); i < std::min(to, count); ++i) {
         const TrackPoint& p = TrackPointList[i];
         if (EndOfTrack(p)) break;  // the end, as in the native file
         newSection = newSection || p.NewSection == 1;
         if (!ValidPosition(p.Latitude, p.Longitude)) continue;
-        visit(ViewOfTrackPoint(p, times_), newSection);
+        visit(i, ViewOfTrackPoint(p, times_), newSection);
         newSection = false;
     }
+}
+
+void DocumentWriter::ForEachTrackPoint(const std::function<void(const PointView&, bool)>& visit) const
+{
+    VisitTrackSlots(0, kMaxTrackSlot + 1, [&](int, const PointView& p, bool newSection) { visit(p, newSection); });
+}
+
+void DocumentWriter::ForEachSectionPoint(const SectionShape& section,
+                                         const std::function<void(const PointView&)>& visit) const
+{
+    VisitTrackSlots(section.first, section.end, [&](int, const PointView& p, bool) { visit(p); });
+}
+
+std::vector<SectionShape> DocumentWriter::TrackSections() const
+{
+    std::vector<SectionShape> sections;
+    VisitTrackSlots(0, kMaxTrackSlot + 1, [&](int slot, const PointView& p, bool newSection) {
+        if (newSection) sections.emplace_back().first = slot;
+        SectionShape& s = sections.back();
+        s.end = slot + 1;
+        ++s.points;
+        if (p.values.time) ++s.timed;
+        if (!std::isnan(p.values.metres)) ++s.withElevation;
+        if (!p.texts.name.empty()) ++s.named;
+    });
+    return sections;
 }
 
 void DocumentWriter::TakeStoreTrack(int)
@@ -67,6 +94,14 @@ void DocumentWriter::TakeStoreTrack(int)
         Head(pending_);
         headWritten_ = true;
     }
+    // What was pending belongs before the tracks; nothing is, until Finish.
+    intoSpool_ = !streamed;
+    WriteStoreTrack();
+    intoSpool_ = false;
+}
+
+void DocumentWriter::WriteStoreTrack()
+{
     ++tracks_;
     const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
     for (int i = 0; i < count; ++i) {
@@ -75,18 +110,16 @@ void DocumentWriter::TakeStoreTrack(int)
         if (ValidPosition(p.Latitude, p.Longitude)) ++trackPoints_;
         else leftOut_ = true;
     }
-    if (!streamed) {
-        // What was pending belongs before the tracks; nothing is, until Finish.
-        intoSpool_ = true;
-    }
     Track(pending_, ViewOfTrack(), tracks_);
     Write(pending_);
     pending_.clear();
-    intoSpool_ = false;
 }
 
-void DocumentWriter::Finish()
+void DocumentWriter::Finish(bool storeTrackLast)
 {
+    if (storeTrackLast && parts_ == kTracksOnly) TakeStoreTrack(0);
+    // The last track needs no spool: nothing comes between it and the foot.
+    const bool lastTrack = storeTrackLast && Holds(parts_, DocumentPart::Tracks) && parts_ != kTracksOnly;
     std::string& out = pending_;
     WrittenCounts written;
     if (!headWritten_) {
@@ -124,17 +157,20 @@ void DocumentWriter::Finish()
                 points.push_back(ViewOfRoutePoint(p, times_));
             }
             if (written.routes == 0) OpenPart(out, DocumentPart::Routes);
-            Route(out, ViewOfRoute(route), points);
+            GroupView view = ViewOfRoute(route);
+            view.colour = RouteColours[r];
+            Route(out, view, points);
             ++written.routes;
             PassOn(out);
         }
         if (written.routes > 0) ClosePart(out, DocumentPart::Routes);
     }
-    if (parts_ != kTracksOnly && tracks_ > 0) {
+    if (parts_ != kTracksOnly && (tracks_ > 0 || lastTrack)) {
         OpenPart(out, DocumentPart::Tracks);
         Write(out);
         out.clear();
         spool_.PlayBack([&](std::string_view piece) { Write(piece); });
+        if (lastTrack) WriteStoreTrack();
         ClosePart(out, DocumentPart::Tracks);
     }
     Foot(out);

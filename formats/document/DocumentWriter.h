@@ -17,6 +17,15 @@
 #include "formats/document/PointView.h"
 #include "formats/document/Spool.h"
 
+// What one section of a track holds, for formats that say so before its points.
+struct SectionShape {
+    int first = 0, end = 0;  // the store's track slots it takes
+    int points = 0;
+    int timed = 0;          // points with a time
+    int withElevation = 0;  // points with an elevation
+    int named = 0;          // points with a name
+};
+
 enum class DocumentPart : unsigned { Waypoints = 1, Routes = 2, Tracks = 4 };
 inline constexpr unsigned kWaypointsAndRoutes = 3, kTracksOnly = 4, kEverything = 7;
 
@@ -33,9 +42,10 @@ public:
     void TakeStoreTrack(int number) override;
     int TrackCount() const { return tracks_; }
     // Writes what is left (the head, the store's waypoints and routes where the
-    // document holds them, the tracks kept aside, the foot), puts the file in
-    // place, notes the counts written and names the points left out.
-    void Finish();
+    // document holds them, the tracks kept aside and, with storeTrackLast, the
+    // store's track after them, the foot), puts the file in place, notes the
+    // counts written and names the points left out.
+    void Finish(bool storeTrackLast = false);
 
 protected:
     StoreTimes Times() const { return times_; }
@@ -55,10 +65,18 @@ protected:
     // Each point of the store's track with a usable position, and whether a
     // section starts with it (also when the point that started it was left out).
     void ForEachTrackPoint(const std::function<void(const PointView& point, bool newSection)>& visit) const;
+    // The sections of the store's track with a usable point, in order.
+    std::vector<SectionShape> TrackSections() const;
+    // Each point of one of those sections, for formats that go over a section twice.
+    void ForEachSectionPoint(const SectionShape& section, const std::function<void(const PointView&)>& visit) const;
     // Hands what is pending to the file or the spool once it makes a piece.
     void PassOn(std::string& out);
 
 private:
+    using SlotVisit = std::function<void(int slot, const PointView& point, bool newSection)>;
+    void VisitTrackSlots(int from, int to, const SlotVisit& visit) const;
+    // The store's track as the next track, counted, through Write.
+    void WriteStoreTrack();
     void Write(std::string_view text);
     void OpenOutput();
 

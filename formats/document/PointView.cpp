@@ -20,10 +20,19 @@ std::optional<UtcTime> TimeOf(double dayCount, StoreTimes times)
     return UtcTimeOfDayCount(dayCount, 3);
 }
 
+// A time the outputs can write: in the years 1 to 9999.
+bool Writable(UtcTime time)
+{
+    static const UtcTime first = *UtcTimeOf(1, 1, 1, 0, 0, 0);
+    static const UtcTime last = *UtcTimeOf(9999, 12, 31, 23, 59, 59, 999999999);
+    return time >= first && time <= last && time.nanoseconds >= 0 && time.nanoseconds < 1000000000;
+}
+
 // A known detail keeps what it has; a value out of range is none.
 PointValues Checked(PointValues values)
 {
     values.metres = Elevation(values.metres);
+    if (values.time && !Writable(*values.time)) values.time.reset();
     return values;
 }
 }  // namespace
@@ -84,7 +93,8 @@ PointView ViewOfTrackPoint(const TrackPoint& p, StoreTimes times)
 GroupView ViewOfRoute(const RouteRecord& route)
 {
     const GroupDetail& d = route.Detail;
-    if (d.known) return {d.name, d.comment, d.description, d.source, d.type, d.link, d.linkText, d.linkType, d.number};
+    if (d.known)
+        return {d.name, d.comment, d.description, d.source, d.type, d.link, d.linkText, d.linkType, d.number, {}};
     GroupView view;
     view.name = LegacyToUtf8(route.Name);
     view.description = LegacyToUtf8(route.Description);
@@ -94,7 +104,8 @@ GroupView ViewOfRoute(const RouteRecord& route)
 GroupView ViewOfTrack()
 {
     const GroupDetail& d = TrackProps.Detail;
-    if (d.known) return {d.name, d.comment, d.description, d.source, d.type, d.link, d.linkText, d.linkType, d.number};
+    if (d.known)
+        return {d.name, d.comment, d.description, d.source, d.type, d.link, d.linkText, d.linkType, d.number, {}};
     // The native track file keeps the name where its reader finds the description.
     GroupView view;
     const bool named = !TrackProps.Name.empty();

@@ -21,6 +21,8 @@ struct GroupView {
     std::string name, comment, description, source, type;
     std::string link, linkText, linkType;
     std::int32_t number = -1;
+    // A route's colour in the store (RouteColours: 0x00BBGGRR); none for a track.
+    std::optional<std::uint32_t> colour;
 };
 
 PointView ViewOfWaypoint(const WayPoints& w, StoreTimes times);

@@ -138,7 +138,6 @@ private:
                 return;
             }
             if (buffer == nullptr) throw std::bad_alloc();
-            // Copied a chunk at a time, so that the input's pages are handed back as they are passed.
             std::size_t got = 0;
             while (got < piece && !file.at_end()) got += file.read_some({buffer + got, std::min(kChunk, piece - got)});
             fed += static_cast<XML_Index>(got);

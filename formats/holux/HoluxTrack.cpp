@@ -76,10 +76,11 @@ bool LoadSlot(holux::ImageFields& f, int slot)
 
 void ReadHoluxTrackFile(const std::string& fileName, const std::string& outputName)
 {
-    const ByteReader file = ByteReader::FromFile(fileName);
-    if (file.size() < TrackRecordAt(kSlots)) NoteEndInsideRecord(holux::kFileKind);
+    ByteReader file = ByteReader::FromFile(fileName);
+    const std::span<const std::uint8_t> image = file.view(kImageSize);
+    if (image.size() < TrackRecordAt(kSlots)) NoteEndInsideRecord(holux::kFileKind);
     // Bytes missing from a short image read as FF: such a record has a count of -1.
-    holux::ImageFields fields(file.rest(), kImageSize, 0xFF);
+    holux::ImageFields fields(image, kImageSize, 0xFF);
     for (int slot = 0; slot < kSlots; ++slot)
         if (LoadSlot(fields, slot)) HandOverTrack(outputName, slot + 1);
 }

@@ -186,9 +186,10 @@ void ReadHoluxWaypointFile(const std::string& fileName)
 {
     ClearWaypoints();
     ClearRoutes();
-    const ByteReader file = ByteReader::FromFile(fileName);
-    if (file.size() < kReadSize) NoteEndInsideRecord(holux::kFileKind);
-    ImageFields fields(file.rest(), kReadSize, 0);
+    ByteReader file = ByteReader::FromFile(fileName);
+    const std::span<const std::uint8_t> image = file.view(kReadSize);
+    if (image.size() < kReadSize) NoteEndInsideRecord(holux::kFileKind);
+    ImageFields fields(image, kReadSize, 0);
     ReadRoutes(fields, ReadWaypoints(fields));
 }
 

@@ -52,7 +52,7 @@ public:
             bool goOn = true;
             if (type == 'W') goOn = ReadWaypoint();
             else if (type == 'T') goOn = ReadTrack(end);
-            else if (type == 'R' && mode_ != ReadMode::Tracks) goOn = ReadRoute(size, end);
+            else if (type == 'R' && mode_ != ReadMode::Tracks) goOn = ReadRoute(end);
             else goOn = file_.skip(size);
             if (!goOn) return;
         }
@@ -135,10 +135,11 @@ private:
 
     // Read within the record's own bytes, so that a damaged length cannot make
     // one route rescan the rest of the file; false when the file ends inside it.
-    bool ReadRoute(std::size_t size, std::size_t end)
+    bool ReadRoute(std::size_t end)
     {
-        ByteReader body(file_.rest().first(std::min(size, file_.remaining())));
-        routes_.ReadRoute(body);
+        const std::size_t fileEnd = file_.limit(end);
+        routes_.ReadRoute(file_);
+        file_.limit(fileEnd);
         return file_.seek(end);
     }
 

@@ -175,14 +175,20 @@ public:
             if (length == 0) continue;  // an empty body
             const std::size_t size = static_cast<std::size_t>(length);
             const std::size_t end = file_.position() + size;
-            const bool whole = size <= file_.remaining();
             // The fields are read within the record's own bytes: a damaged
             // length can then never make one record rescan the rest of the file.
-            const std::span<const std::uint8_t> bytes = file_.rest().first(std::min(size, file_.remaining()));
-            ByteReader body(bytes);
-            if (type == 'W' && !ReadWaypoint(body, bytes, whole)) return;
-            if (type == 'R') routes_.ReadRoute(body);
-            if (type == 'T') ReadTrack(body);
+            if (type == 'W') {
+                // A waypoint is small, and the end of its bytes is searched for its time.
+                const std::span<const std::uint8_t> bytes = file_.view(size);
+                ByteReader body(bytes);
+                if (!ReadWaypoint(body, bytes, bytes.size() == size)) return;
+            } else if (type == 'R' || type == 'T') {
+                // Routes and tracks may be long: read through the window, up to their end.
+                const std::size_t fileEnd = file_.limit(end);
+                if (type == 'R') routes_.ReadRoute(file_);
+                if (type == 'T') ReadTrack(file_);
+                file_.limit(fileEnd);
+            }
             if (!file_.seek(end)) return;
         }
     }

@@ -78,16 +78,25 @@ void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
         }
         if (length < static_cast<std::int32_t>(point ? kPointHead : kRecordHead)) break;
         const std::size_t end = start + static_cast<std::size_t>(length);
-        ByteReader record(file.rest().first(end - file.position()));
-        file.seek(end);
-        if (!point) continue;
+        if (!point) {
+            if (file.seek(end)) continue;
+            NoteEndInsideRecord(kFileKind);  // a pipe's end shows only once it is reached
+            break;
+        }
+        // The fields are read within the record's own bytes.
+        const std::size_t fileEnd = file.limit(end);
         std::int32_t longitude = 0, latitude = 0;
-        record.i32(longitude);
-        record.i32(latitude);
+        file.i32(longitude);
+        file.i32(latitude);
         WayPoints w = ResetWaypoint();
         w.Longitude = longitude / kCoordinateScale;
         w.Latitude = latitude / kCoordinateScale;
-        ReadPointText(record, w);
+        ReadPointText(file, w);
+        file.limit(fileEnd);
+        if (!file.seek(end)) {
+            NoteEndInsideRecord(kFileKind);  // the same
+            break;
+        }
         if (!StoreWaypoint(std::move(w))) break;
     }
     if (!outputName.empty()) WriteWaypointFile(outputName);

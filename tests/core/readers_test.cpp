@@ -177,7 +177,7 @@ TEST(LineReader, AnOverlongLineGivesItsFirstPartAndTheNextLineFollows)
     }
 }
 
-TEST(LineReader, InputsThatCannotBeMapped)
+TEST(LineReader, AFileWithoutASizeAndAnEndlessDevice)
 {
     const std::vector<std::string> status = FileLines("/proc/self/status");  // a size of 0 on disk
     ASSERT_FALSE(status.empty());
@@ -190,9 +190,10 @@ TEST(LineReader, InputsThatCannotBeMapped)
     }
 }
 
-// Pages handed back are read again from the file: every value is still there,
-// through the reader, a reader of part of it read in chunks, and after a seek back.
-TEST(ByteReader, AFileReadsTheSameAfterItsPagesAreHandedBack)
+// Bytes the window has passed are read again from the file: every value is
+// still there, through the reader, a second reader read in chunks, and after a
+// seek back.
+TEST(ByteReader, AFileReadsTheSameAfterItsWindowMovedOn)
 {
     TempDir dir;
     ByteBuilder b;
@@ -202,8 +203,9 @@ TEST(ByteReader, AFileReadsTheSameAfterItsPagesAreHandedBack)
 
     ByteReader file = ByteReader::FromFile(dir.Path("pattern.bin"));
     ASSERT_EQ(file.size(), b.size());
-    ByteReader part(file.rest().subspan(4));
-    ByteReader inMemory(b.bytes);  // never handed back
+    ByteReader part = ByteReader::FromFile(dir.Path("pattern.bin"));
+    ASSERT_TRUE(part.skip(4));
+    ByteReader inMemory(b.bytes);
     std::uint32_t value = 0, held = 0;
     for (std::uint32_t v = 0; v < kValues; ++v) {
         ASSERT_TRUE(file.u32(value) && inMemory.u32(held));
@@ -211,7 +213,7 @@ TEST(ByteReader, AFileReadsTheSameAfterItsPagesAreHandedBack)
         ASSERT_EQ(held, value) << v;
     }
     // In chunks, as a streaming parser takes them.
-    std::vector<std::uint8_t> chunk(65536);
+    std::vector<std::uint8_t> chunk(65536 + 3);
     for (std::size_t at = 4; at < b.size(); at += chunk.size()) {
         const std::size_t got = part.read_some(chunk);
         ASSERT_EQ(got, std::min(chunk.size(), b.size() - at));
@@ -220,8 +222,20 @@ TEST(ByteReader, AFileReadsTheSameAfterItsPagesAreHandedBack)
     ASSERT_TRUE(file.seek(0));
     ASSERT_TRUE(file.u32(value));
     EXPECT_EQ(value, 0u);
-    // Both the file and the bytes in memory are whole after the walks.
-    EXPECT_EQ(std::memcmp(file.rest().data(), b.bytes.data() + 4, b.size() - 4), 0);
+    // A view gives the window's worth at most, and what is left at the end.
+    EXPECT_EQ(file.view(b.size()).size(), ByteReader::kMaxView);
+    EXPECT_EQ(std::memcmp(file.view(100).data(), b.bytes.data() + 4, 100), 0);
+    // A limit ends the reads as the end of the data does, across the window's edge, until it is lifted.
+    ASSERT_TRUE(file.seek(262140));
+    const std::size_t outer = file.limit(262146);
+    EXPECT_EQ(file.size(), 262146u);
+    EXPECT_TRUE(file.u32(value) && !file.u32(value) && !file.skip(3) && file.skip(2) && file.at_end());
+    file.limit(outer);
+    ASSERT_TRUE(file.seek(262144) && file.u32(value));
+    EXPECT_EQ(value, 65536u * 2654435761u);
+    ASSERT_TRUE(file.seek(b.size() - 6));
+    EXPECT_EQ(file.view(100).size(), 6u);
+    EXPECT_EQ(std::memcmp(file.view(6).data(), b.bytes.data() + b.size() - 6, 6), 0);
 }
 
 TEST(ByteReader, FileErrorsCarryTheSystemMessage)

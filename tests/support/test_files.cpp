@@ -48,7 +48,6 @@ std::vector<std::string> SplitCrLf(const std::string& content)
     return lines;
 }
 
-namespace {
 std::string Quoted(const std::string& text)
 {
     std::string quoted = "'";
@@ -56,6 +55,7 @@ std::string Quoted(const std::string& text)
     return quoted + "'";
 }
 
+namespace {
 std::string CommandLine(const char* program, const std::vector<std::string>& arguments)
 {
     std::string command = Quoted(program);
@@ -92,11 +92,14 @@ HeadlessResult RunHeadless(const std::vector<std::string>& arguments)
     return result;
 }
 
-CommandResult RunConvert(const std::vector<std::string>& arguments)
+CommandResult RunConvert(const std::vector<std::string>& arguments) { return RunConvertAfter("", arguments); }
+
+CommandResult RunConvertAfter(const std::string& shellText, const std::vector<std::string>& arguments)
 {
     TempDir dir;
     CommandResult result;
-    result.exitCode = RunShell(CommandLine(KES_CONVERT_PATH, arguments) + " 2>" + Quoted(dir.Path("err")), result.out);
+    result.exitCode = RunShell(
+        shellText + " " + CommandLine(KES_CONVERT_PATH, arguments) + " 2>" + Quoted(dir.Path("err")), result.out);
     result.err = ReadText(dir.Path("err"));
     result.errLines = LinesOf(result.err);
     return result;
@@ -113,4 +116,14 @@ std::string GpxSchemaErrors(const std::string& file)
         RunShell("xmllint --noout --schema " + Quoted(KES_GPX_SCHEMA) + " " + Quoted(file) + " 2>&1", output);
     if (status == 0) return {};
     return output.empty() ? "xmllint did not run" : output;
+}
+
+std::string OutputsReadBackErrors(const std::string& gpx, const std::string& kml, const std::string& geojson,
+                                  const std::string& csv)
+{
+    std::string output;
+    const std::string command = "python3 " + Quoted(KES_CHECK_OUTPUTS) + " " + Quoted(gpx) + " " + Quoted(kml) + " " +
+                                Quoted(geojson) + " " + Quoted(csv) + " 2>&1";
+    if (RunShell(command, output) == 0) return {};
+    return output.empty() ? "the check did not run" : output;
 }

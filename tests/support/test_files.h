@@ -40,6 +40,9 @@ struct CommandResult {
 };
 // Runs kes-convert with the arguments, its two output streams apart.
 CommandResult RunConvert(const std::vector<std::string>& arguments);
+// The same after a shell text ("cat log |", "timeout 30"); Quoted makes a name safe in it.
+CommandResult RunConvertAfter(const std::string& shellText, const std::vector<std::string>& arguments);
+std::string Quoted(const std::string& text);
 
 // A real file from other programs, kept in tests/data (never edited).
 std::string FixturePath(const std::string& relative);
@@ -48,3 +51,9 @@ std::string FixturePath(const std::string& relative);
 // wrong with a file against it: empty when the file is valid.
 bool GpxSchemaPresent();
 std::string GpxSchemaErrors(const std::string& file);
+
+// What independent readers (tests/outputs/check_outputs.py: ogrinfo, gpsbabel,
+// xmllint, Python's json and csv) find different in the KML, GeoJSON and CSV
+// files from the GPX file of the same store: empty when nothing.
+std::string OutputsReadBackErrors(const std::string& gpx, const std::string& kml, const std::string& geojson,
+                                  const std::string& csv);

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// CSV documents, as spreadsheets open them: a header line, then one row per
+// point (waypoints, route points, track points), UTF-8 with a byte-order
+// mark, fields quoted as RFC 4180 says, lines ended by CR LF.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "formats/document/DocumentWriter.h"
+
+// The columns: type ("waypoint", "route point", "track point"), track (its
+// name, on track points), route (its name, on route points), section (of
+// the track, from 1), lat, lon, ele_m (metres), time (ISO 8601 UTC), name,
+// desc, sym; a field without a value is empty.
+class CsvDocument final : public DocumentWriter {
+public:
+    CsvDocument(const std::string& fileName, StoreTimes times);
+
+protected:
+    void Head(std::string& out) override;
+    void Foot(std::string&) override {}
+    void Waypoint(std::string& out, const PointView& point) override;
+    void Route(std::string& out, const GroupView& route, const std::vector<PointView>& points) override;
+    void Track(std::string& out, const GroupView& track, int number) override;
+};
+
+// A field of UTF-8 text: in quotes, its quotes doubled, where it holds a
+// comma, a quote or a line break; a byte that is not UTF-8 the replacement
+// character U+FFFD.
+void AppendCsvField(std::string& out, std::string_view utf8);

@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Inputs read through the window: files cut short while read, pipes read once.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <thread>
+#include <unistd.h>
+
+#include "core/byte_reader.h"
+#include "core/file_io.h"
+#include "core/line_reader.h"
+#include "tests/support/test_files.h"
+
+namespace {
+// A pipe that a thread fills, named by its descriptor as /dev/stdin names one.
+class Pipe {
+public:
+    explicit Pipe(std::string content)
+    {
+        int ends[2];
+        if (::pipe(ends) != 0) throw std::runtime_error("pipe");
+        readEnd_ = ends[0];
+        writer_ = std::thread([content = std::move(content), fd = ends[1]] {
+            sigset_t pipeSignal;  // a reader that stops early ends the writing, not the test
+            sigemptyset(&pipeSignal);
+            sigaddset(&pipeSignal, SIGPIPE);
+            pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+            for (std::size_t done = 0; done < content.size();) {
+                const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+                if (n <= 0) break;
+                done += static_cast<std::size_t>(n);
+            }
+            ::close(fd);
+        });
+    }
+    ~Pipe()
+    {
+        ::close(readEnd_);
+        writer_.join();
+    }
+    std::string Path() const { return "/proc/self/fd/" + std::to_string(readEnd_); }
+
+private:
+    int readEnd_ = -1;
+    std::thread writer_;
+};
+
+// 3 MB of short lines with every kind of line end, so that lines and values straddle the window's edges.
+std::string MixedContent()
+{
+    std::mt19937 random(11);
+    const std::string alphabet = "ab,\r\n\r\n";
+    std::string content(3 << 20, ' ');
+    for (char& c : content) c = alphabet[random() % alphabet.size()];
+    return content;
+}
+
+void ExpectSameLines(LineReader& file, const std::string& content, const std::string& path)
+{
+    LineReader memory(content);
+    std::string line, held;
+    while (memory.Next(held)) {
+        ASSERT_TRUE(file.Next(line)) << path;
+        ASSERT_EQ(line, held) << path;
+    }
+    EXPECT_FALSE(file.Next(line)) << path;
+}
+
+// Mixed widths from an odd offset: every value lies across four-byte bounds.
+void ExpectSameValues(ByteReader& file, const std::string& content, const std::string& path)
+{
+    ByteReader memory(std::span(reinterpret_cast<const std::uint8_t*>(content.data()), content.size()));
+    ASSERT_TRUE(file.skip(1) && memory.skip(1));
+    for (std::size_t k = 0;; ++k) {
+        std::uint32_t a = 0, b = 0;
+        double x = 0, y = 0;
+        const bool read = k % 3 ? file.u32(a) : file.f64(x);
+        ASSERT_EQ(read, k % 3 ? memory.u32(b) : memory.f64(y)) << path << " " << k;
+        if (!read) break;
+        ASSERT_TRUE(a == b && std::memcmp(&x, &y, 8) == 0) << path << " " << k;
+    }
+    EXPECT_EQ(file.position(), memory.position()) << path;
+}
+}  // namespace
+
+TEST(InputFile, AFileCutShortWhileItIsReadEndsTheReadingWithAFileError)
+{
+    TempDir dir;
+    const std::string path = dir.Path("log.txt");
+    for (const bool lines : {true, false}) {
+        for (const std::uintmax_t left : {0u, 300000u}) {
+            WriteText(path, MixedContent());
+            try {
+                if (lines) {
+                    LineReader file = LineReader::FromFile(path);
+                    std::string_view line;
+                    file.Next(line);
+                    std::filesystem::resize_file(path, left);
+                    while (file.Next(line)) {}
+                } else {
+                    ByteReader file = ByteReader::FromFile(path);
+                    std::uint8_t byte = 0;
+                    file.u8(byte);
+                    std::filesystem::resize_file(path, left);
+                    while (file.u8(byte)) {}
+                }
+                ADD_FAILURE() << "read on after the cut to " << left;
+            } catch (const FileError& error) {
+                EXPECT_EQ(error.SystemMessage(), "The file was cut short while it was read") << lines;
+                EXPECT_EQ(error.Path(), path);
+            }
+        }
+    }
+}
+
+// The look at a signature comes first, as the format check makes it: a pipe
+// then gives the reader what the look read, from its first byte on.
+TEST(InputFile, AFileAndAPipeReadAsMemoryAcrossTheWindowsEdges)
+{
+    TempDir dir;
+    const std::string content = MixedContent();
+    WriteText(dir.Path("mixed.txt"), content);
+    for (const bool lines : {true, false}) {
+        const Pipe pipe(content);
+        for (const std::string& path : {dir.Path("mixed.txt"), pipe.Path()}) {
+            EXPECT_EQ(ReadFileRange(path, 0, 6), content.substr(0, 6));
+            EXPECT_EQ(ReadFileRange(path, 131072, 4), content.substr(131072, 4));
+            if (lines) {
+                LineReader file = LineReader::FromFile(path);
+                ExpectSameLines(file, content, path);
+            } else {
+                ByteReader file = ByteReader::FromFile(path);
+                ExpectSameValues(file, content, path);
+            }
+        }
+    }
+}
+
+TEST(InputFile, APipeIsReadOnceAndItsSizeIsKnownAtItsEnd)
+{
+    const Pipe shortPipe(std::string(100, 'x'));
+    ByteReader small = ByteReader::FromFile(shortPipe.Path());
+    EXPECT_EQ(small.remaining(), 100u);
+    EXPECT_FALSE(small.skip(101));
+    EXPECT_TRUE(small.skip(100) && small.at_end());
+
+    const Pipe longPipe(std::string(3 << 20, 'y'));
+    ByteReader file = ByteReader::FromFile(longPipe.Path());
+    ASSERT_TRUE(file.skip(1000));
+    EXPECT_TRUE(file.seek(10));  // still in the window
+    ASSERT_TRUE(file.skip(2 << 20));
+    try {
+        file.seek(10);
+        ADD_FAILURE() << "went back in a pipe";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.SystemMessage(), "A pipe is read only once: the reader went back to bytes it had passed");
+    }
+}

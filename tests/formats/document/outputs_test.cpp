@@ -1,0 +1,209 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The KML, GeoJSON and CSV writers: the exact file of an odd store and of an
+// empty one, and the escaping of texts no reader should choke on.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "formats/csv/Csv.h"
+#include "formats/geojson/GeoJson.h"
+#include "formats/kml/Kml.h"
+#include "tests/support/odd_store.h"
+#include "tests/support/recording_front_end.h"
+#include "tests/support/test_files.h"
+
+namespace {
+using Make = std::function<std::unique_ptr<DocumentWriter>(const std::string& file)>;
+
+template <typename Document>
+Make Maker()
+{
+    return [](const std::string& file) { return std::make_unique<Document>(file, StoreTimes::Utc); };
+}
+
+struct Case {
+    const char* format;
+    Make make;
+    std::string empty;  // of a store that holds nothing
+    std::string odd;    // of odd_store
+};
+
+const std::string kKmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                             "<kml xmlns=\"http://www.opengis.net/kml/2.2\" "
+                             "xmlns:gx=\"http://www.google.com/kml/ext/2.2\">\r\n"
+                             "<Document>\r\n";
+const std::string kCsvHead = "\xEF\xBB\xBFtype,track,route,section,lat,lon,ele_m,time,name,desc,sym\r\n";
+
+const Case kCases[] = {
+    {"kml", Maker<KmlDocument>(), kKmlHead + "</Document>\r\n</kml>\r\n",
+     kKmlHead +
+         "  <Folder><name>Waypoints</name>\r\n"
+         "    <Placemark><name>Say &quot;hi&quot;, &lt;&amp;&gt; Чомолунгма 珠</name><description>two&#13;\n"
+         "lines</description><TimeStamp><when>2020-06-08T18:39:00Z</when></TimeStamp><ExtendedData><Data "
+         "name=\"cmt\"><value>c</value></Data><Data "
+         "name=\"sym\"><value>Summit</value></Data></ExtendedData><Point><altitudeMode>absolute</"
+         "altitudeMode><coordinates>86.925278,27.988056,8848.86</coordinates></Point></Placemark>\r\n"
+         "    <Placemark><name>East of 180</name><ExtendedData><Data name=\"sym\"><value>Flag, "
+         "Blue</value></Data></ExtendedData><Point><coordinates>180,-16.5</coordinates></Point></Placemark>\r\n"
+         "    "
+         "<Placemark><TimeStamp><when>2020-06-08T18:39:01.5Z</when></TimeStamp><Point><altitudeMode>absolute</"
+         "altitudeMode><coordinates>-180,0,0</coordinates></Point></Placemark>\r\n"
+         "  </Folder>\r\n"
+         "  <Folder><name>Routes</name>\r\n"
+         "    <Placemark><name>Route, "
+         "&quot;one&quot;</name><Style><LineStyle><color>ffff0000</color><width>3</width></LineStyle></"
+         "Style><LineString><altitudeMode>absolute</altitudeMode><coordinates>2,1,10.25 "
+         "2.5,1.5</coordinates></LineString></Placemark>\r\n"
+         "    <Folder><name>Route, &quot;one&quot;</name>\r\n"
+         "      "
+         "<Placemark><name>R1</name><TimeStamp><when>2020-06-08T18:39:02Z</when></"
+         "TimeStamp><Point><altitudeMode>absolute</altitudeMode><coordinates>2,1,10.25</coordinates></Point></"
+         "Placemark>\r\n"
+         "      <Placemark><name>&lt;R2&gt;</name><Point><coordinates>2.5,1.5</coordinates></Point></Placemark>\r\n"
+         "    </Folder>\r\n"
+         "  </Folder>\r\n"
+         "  <Folder><name>Tracks</name>\r\n"
+         "    <Placemark><name>Track &lt;1&gt; &amp; &quot;more&quot;</name><description>by "
+         "bike</description><Style><LineStyle><color>ff0000ff</color><width>3</width></LineStyle></Style>\r\n"
+         "      <gx:MultiTrack>\r\n"
+         "        <gx:Track><altitudeMode>absolute</altitudeMode>\r\n"
+         "          <when>2020-06-08T18:39:00Z</when>\r\n"
+         "          <when>2020-06-08T18:39:01Z</when>\r\n"
+         "          <gx:coord>-0.1 51.5 30.48</gx:coord>\r\n"
+         "          <gx:coord>-0.1 51.6</gx:coord>\r\n"
+         "        </gx:Track>\r\n"
+         "        <gx:Track><altitudeMode>absolute</altitudeMode>\r\n"
+         "          <when>2020-06-08T18:39:03.25Z</when>\r\n"
+         "          <when>2020-06-08T18:39:04Z</when>\r\n"
+         "          <gx:coord>-0.1 51.7 12</gx:coord>\r\n"
+         "          <gx:coord>-0.1 51.8 13</gx:coord>\r\n"
+         "        </gx:Track>\r\n"
+         "      </gx:MultiTrack>\r\n"
+         "    </Placemark>\r\n"
+         "    <Placemark><Style><LineStyle><color>ff4aff00</color><width>3</width></LineStyle></Style>\r\n"
+         "      <LineString><altitudeMode>absolute</altitudeMode><coordinates>\r\n"
+         "        179.5,10\r\n"
+         "        -179.5,10.5,5\r\n"
+         "        180,11\r\n"
+         "      </coordinates></LineString>\r\n"
+         "    </Placemark>\r\n"
+         "    "
+         "<Placemark><name>Mixed</name><Style><LineStyle><color>ffff0095</color><width>3</width></LineStyle></"
+         "Style>\r\n"
+         "      <MultiGeometry>\r\n"
+         "        <gx:Track>\r\n"
+         "          <when>2020-06-08T18:39:05Z</when>\r\n"
+         "          <when>2020-06-08T18:39:06Z</when>\r\n"
+         "          <gx:coord>1 1</gx:coord>\r\n"
+         "          <gx:coord>1.5 1</gx:coord>\r\n"
+         "        </gx:Track>\r\n"
+         "        <LineString><tessellate>1</tessellate><coordinates>\r\n"
+         "          2,2\r\n"
+         "        </coordinates></LineString>\r\n"
+         "      </MultiGeometry>\r\n"
+         "    </Placemark>\r\n"
+         "  </Folder>\r\n"
+         "</Document>\r\n"
+         "</kml>\r\n"},
+    {"geojson", Maker<GeoJsonDocument>(), "{\"type\":\"FeatureCollection\",\"features\":[\r\n]}\r\n",
+     "{\"type\":\"FeatureCollection\",\"features\":[\r\n"
+     "{\"type\":\"Feature\",\"properties\":{\"type\":\"waypoint\",\"name\":\"Say \\\"hi\\\", <&> Чомолунгма "
+     "珠\",\"desc\":\"two\\r\\nlines\",\"cmt\":\"c\",\"sym\":\"Summit\",\"time\":\"2020-06-08T18:39:00Z\"},"
+     "\"geometry\":{\"type\":\"Point\",\"coordinates\":[86.925278,27.988056,8848.86]}},\r\n"
+     "{\"type\":\"Feature\",\"properties\":{\"type\":\"waypoint\",\"name\":\"East of 180\",\"sym\":\"Flag, "
+     "Blue\"},\"geometry\":{\"type\":\"Point\",\"coordinates\":[180,-16.5]}},\r\n"
+     "{\"type\":\"Feature\",\"properties\":{\"type\":\"waypoint\",\"time\":\"2020-06-08T18:39:01.5Z\"},\"geometry\":{"
+     "\"type\":\"Point\",\"coordinates\":[-180,0,0]}},\r\n"
+     "{\"type\":\"Feature\",\"properties\":{\"type\":\"route\",\"name\":\"Route, "
+     "\\\"one\\\"\",\"coordinateProperties\":{\"times\":[\"2020-06-08T18:39:02Z\",null],\"names\":[\"R1\",\"<R2>\"]}},"
+     "\"geometry\":{\"type\":\"LineString\",\"coordinates\":[[2,1,10.25],[2.5,1.5]]}},\r\n"
+     "{\"type\":\"Feature\",\"properties\":{\"type\":\"track\",\"name\":\"Track <1> & \\\"more\\\"\",\"desc\":\"by "
+     "bike\",\"coordinateProperties\":{\"times\":[[\"2020-06-08T18:39:00Z\",\"2020-06-08T18:39:01Z\"],[\"2020-06-08T18:"
+     "39:03.25Z\",\"2020-06-08T18:39:04Z\"]]}},\"geometry\":{\"type\":\"MultiLineString\",\"coordinates\":[[[-0.1,51.5,"
+     "30.48],[-0.1,51.6]],[[-0.1,51.7,12],[-0.1,51.8,13]]]}},\r\n"
+     "{\"type\":\"Feature\",\"properties\":{\"type\":\"track\"},\"geometry\":{\"type\":\"LineString\",\"coordinates\":["
+     "[179.5,10],[-179.5,10.5,5],[180,11]]}},\r\n"
+     "{\"type\":\"Feature\",\"properties\":{\"type\":\"track\",\"name\":\"Mixed\",\"coordinateProperties\":{\"times\":["
+     "[\"2020-06-08T18:39:05Z\",\"2020-06-08T18:39:06Z\"],null],\"names\":[[null,null],\"Lone, "
+     "point\"]}},\"geometry\":{\"type\":\"GeometryCollection\",\"geometries\":[{\"type\":\"LineString\","
+     "\"coordinates\":[[1,1],[1.5,1]]},{\"type\":\"Point\",\"coordinates\":[2,2]}]}}\r\n"
+     "]}\r\n"},
+    {"csv", Maker<CsvDocument>(), kCsvHead,
+     kCsvHead +
+         "waypoint,,,,27.988056,86.925278,8848.86,2020-06-08T18:39:00Z,\"Say \"\"hi\"\", <&> Чомолунгма 珠\",\"two\r\n"
+         "lines\",Summit\r\n"
+         "waypoint,,,,-16.5,180,,,East of 180,,\"Flag, Blue\"\r\n"
+         "waypoint,,,,0,-180,0,2020-06-08T18:39:01.5Z,,,\r\n"
+         "route point,,\"Route, \"\"one\"\"\",,1,2,10.25,2020-06-08T18:39:02Z,R1,,\r\n"
+         "route point,,\"Route, \"\"one\"\"\",,1.5,2.5,,,<R2>,,\r\n"
+         "track point,\"Track <1> & \"\"more\"\"\",,1,51.5,-0.1,30.48,2020-06-08T18:39:00Z,,,\r\n"
+         "track point,\"Track <1> & \"\"more\"\"\",,1,51.6,-0.1,,2020-06-08T18:39:01Z,,,\r\n"
+         "track point,\"Track <1> & \"\"more\"\"\",,2,51.7,-0.1,12,2020-06-08T18:39:03.25Z,,,\r\n"
+         "track point,\"Track <1> & \"\"more\"\"\",,2,51.8,-0.1,13,2020-06-08T18:39:04Z,,,\r\n"
+         "track point,,,1,10,179.5,,,,,\r\n"
+         "track point,,,1,10.5,-179.5,5,,,,\r\n"
+         "track point,,,1,11,180,,,,,\r\n"
+         "track point,Mixed,,1,1,1,,2020-06-08T18:39:05Z,,,\r\n"
+         "track point,Mixed,,1,1,1.5,,2020-06-08T18:39:06Z,,,\r\n"
+         "track point,Mixed,,2,2,2,,,\"Lone, point\",,\r\n"},
+};
+
+class OutputsTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    RecordingFrontEnd front;
+    ScopedFrontEnd scope{front};
+};
+}  // namespace
+
+TEST_F(OutputsTest, EachFormatWritesTheOddStoreExactly)
+{
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.format);
+        const std::string empty = dir.Path(std::string("empty.") + c.format);
+        ClearWaypoints();
+        ClearRoutes();
+        ClearTracks();
+        c.make(empty)->Finish();
+        EXPECT_EQ(ReadText(empty), c.empty);
+
+        const std::string odd = dir.Path(std::string("odd.") + c.format);
+        const auto document = c.make(odd);
+        odd_store::FillWaypointsAndRoutes();
+        for (int n = 1; n <= odd_store::kTracks; ++n) {
+            odd_store::FillTrack(n);
+            document->TakeStoreTrack(n);
+        }
+        front.messages.clear();
+        document->Finish();
+        EXPECT_EQ(ReadText(odd), c.odd);
+        EXPECT_EQ(front.messages, std::vector<std::string>{"Only points with a latitude from -90 to 90 and a longitude "
+                                                           "from -180 to 180 are saved - this is a limitation of the " +
+                                                           std::string(c.format) + " format."});
+    }
+}
+
+TEST_F(OutputsTest, TextsAreEscapedAndKeptWhole)
+{
+    struct Text {
+        std::string in, json, csv;
+    };
+    const std::vector<Text> texts = {
+        {"plain", "\"plain\"", "plain"},
+        {"a \"b\", c", "\"a \\\"b\\\", c\"", "\"a \"\"b\"\", c\""},
+        {"line\r\nbreak\ttab\\", "\"line\\r\\nbreak\\ttab\\\\\"", "\"line\r\nbreak\ttab\\\""},
+        {std::string("nul\0\x1F", 5), "\"nul\\u0000\\u001f\"", std::string("nul\0\x1F", 5)},
+        {"\xFF\xC3(\xE2\x82\xAC \xF0\x9F\x97\xBA", "\"\xEF\xBF\xBD\xEF\xBF\xBD(\xE2\x82\xAC \xF0\x9F\x97\xBA\"",
+         "\xEF\xBF\xBD\xEF\xBF\xBD(\xE2\x82\xAC \xF0\x9F\x97\xBA"},
+    };
+    for (const Text& t : texts) {
+        std::string json, csv;
+        AppendJsonString(json, t.in);
+        AppendCsvField(csv, t.in);
+        EXPECT_EQ(json, t.json);
+        EXPECT_EQ(csv, t.csv);
+    }
+}
