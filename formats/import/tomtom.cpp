@@ -5,10 +5,7 @@
 // texts) become waypoints; type 0 (a deleted point) and unknown types are skipped.
 #include "formats/import/tomtom.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <span>
-#include <string_view>
 #include <vector>
 
 #include "core/byte_reader.h"
@@ -28,6 +25,8 @@ constexpr std::size_t kRecordHead = 5;  // type byte and record length
 constexpr std::size_t kPointHead = 13;  // type byte, record length, longitude, latitude
 constexpr double kCoordinateScale = 100000.0;
 const char* const kFileKind = "TomTom";
+// Bytes read past the cap of a kept text, so that a character it cuts is seen whole.
+constexpr std::size_t kLongestUtf8Character = 4;
 
 // Plain ranges, not the locale's idea of a letter.
 bool IsNameByte(std::uint8_t c)
@@ -40,15 +39,15 @@ bool IsNameByte(std::uint8_t c)
 // the native file's column, so the description carries a "-" instead. The
 // detail keeps the text whole, as name and description: UTF-8 where it is
 // UTF-8, the 8-bit code page otherwise.
-void ReadPointText(const ByteReader& record, WayPoints& w)
+void ReadPointText(ByteReader& record, WayPoints& w)
 {
-    const std::span<const std::uint8_t> rest = record.rest();
-    std::string_view text(reinterpret_cast<const char*>(rest.data()), rest.size());
-    text = text.substr(0, text.find('\0'));
-    for (const char c : text)
-        if (IsNameByte(static_cast<std::uint8_t>(c))) w.Name += c;
-    w.Description.assign(text);
-    std::replace(w.Description.begin(), w.Description.end(), ',', '-');
+    std::string text;
+    std::uint8_t c = 0;
+    while (record.u8(c) && c != 0) {
+        if (IsNameByte(c)) w.Name += static_cast<char>(c);
+        w.Description += c == ',' ? '-' : static_cast<char>(c);
+        if (text.size() < kLongestTextKept + kLongestUtf8Character) text += static_cast<char>(c);
+    }
     w.Detail.known = true;
     w.Detail.texts.name = TextAsRead(text, true);
     w.Detail.texts.description = w.Detail.texts.name;
