@@ -86,6 +86,7 @@ protected:
     {
         PinClock(45000.25, 45000.5);
         TimeZoneBias = 0;
+        ClearDocumentInfo();  // a GPX read before leaves its metadata
     }
     void TearDown() override
     {
