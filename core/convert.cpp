@@ -8,6 +8,7 @@
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/format_rows.h"
+#include "core/input_file.h"
 #include "core/output_transaction.h"
 #include "core/store.h"
 #include "core/text_fields.h"
@@ -157,6 +158,23 @@ bool ReadsEveryChosenFile(int inputPosition, int outputPosition)
            InputRow(inputPosition).chosenTogether && OutputRow(outputPosition).writeChosenFiles != nullptr;
 }
 
+// A pipe the format check looked at and the reader never took (a refused
+// conversion, a failed read) is let go with its conversion.
+class ReleasedAtEnd {
+public:
+    explicit ReleasedAtEnd(const Conversion& c) : c_(c) {}
+    ~ReleasedAtEnd()
+    {
+        InputFile::Release(c_.inputName);
+        for (const std::string& name : c_.inputList) InputFile::Release(name);
+    }
+    ReleasedAtEnd(const ReleasedAtEnd&) = delete;
+    ReleasedAtEnd& operator=(const ReleasedAtEnd&) = delete;
+
+private:
+    const Conversion& c_;
+};
+
 void Convert(FrontEnd& frontEnd)
 {
     ScopedFrontEnd reportTo(frontEnd);
@@ -165,6 +183,7 @@ void Convert(FrontEnd& frontEnd)
 
     // Every file the conversion writes is put in place at its end, or none is;
     // names derived while writing (track files) are checked against the inputs.
+    const ReleasedAtEnd released(conversion);
     OutputTransaction outputs;
     outputs.ProtectInputs(conversion.inputList);
     outputs.ProtectInputs({conversion.inputName});

@@ -116,6 +116,14 @@ std::shared_ptr<InputFile> InputFile::Open(const std::string& path)
     return OpenNew(path);
 }
 
+void InputFile::Release(const std::string& path)
+{
+    Identity identity;
+    if (!ReadOnceIdentity(path, identity)) return;
+    const std::lock_guard lock(heldMutex);
+    HeldInputs().erase(identity);
+}
+
 std::string InputFile::Peek(const std::string& path, std::uint64_t offset, std::size_t count)
 {
     Identity identity;

@@ -30,6 +30,9 @@ public:
     // a look at a signature. A pipe or device is read only once: it is kept
     // open with what the look read, for the reader that opens it next.
     static std::string Peek(const std::string& path, std::uint64_t offset, std::size_t count);
+    // Lets go of what a look kept of a pipe or device that no reader will
+    // open now (its conversion is over), so that a long session holds none.
+    static void Release(const std::string& path);
 
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;

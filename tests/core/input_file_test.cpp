@@ -11,6 +11,7 @@
 
 #include "core/byte_reader.h"
 #include "core/file_io.h"
+#include "core/input_file.h"
 #include "core/line_reader.h"
 #include "tests/support/test_files.h"
 
@@ -158,4 +159,14 @@ TEST(InputFile, APipeIsReadOnceAndItsSizeIsKnownAtItsEnd)
     } catch (const FileError& error) {
         EXPECT_EQ(error.SystemMessage(), "A pipe is read only once: the reader went back to bytes it had passed");
     }
+}
+
+TEST(InputFile, WhatALookKeptOfAPipeGoesToItsReaderOrIsLetGo)
+{
+    const Pipe taken(std::string(100, 'x')), released(std::string(100, 'x'));
+    EXPECT_EQ(InputFile::Peek(taken.Path(), 0, 4), "xxxx");
+    EXPECT_EQ(ByteReader::FromFile(taken.Path()).remaining(), 100u);
+    EXPECT_EQ(InputFile::Peek(released.Path(), 0, 4), "xxxx");
+    InputFile::Release(released.Path());
+    EXPECT_EQ(ByteReader::FromFile(released.Path()).remaining(), 0u);  // the look had read it all
 }
