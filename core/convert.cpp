@@ -11,6 +11,7 @@
 #include "core/input_file.h"
 #include "core/output_transaction.h"
 #include "core/store.h"
+#include "core/store_lock.h"
 #include "core/text_fields.h"
 #include "core/track_destination.h"
 
@@ -177,6 +178,8 @@ private:
 
 void Convert(FrontEnd& frontEnd)
 {
+    // A view reading in the background is stopped before a conversion starts; this waits for it to let go.
+    const std::lock_guard storeHeld(StoreMutex());
     ScopedFrontEnd reportTo(frontEnd);
     Conversion conversion;
     if (!CheckChoices(frontEnd, conversion)) return;

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "core/file_io.h"
+#include "core/read_watch.h"
 
 namespace {
 const char* const kCutShort = "The file was cut short while it was read";
@@ -200,6 +201,7 @@ std::span<const std::uint8_t> InputFile::LoadAt(std::size_t offset, std::size_t 
         if (got == 0) throw FileError(path_, kCutShort);
         heldSize_ += static_cast<std::size_t>(got);
     }
+    NoteBytesRead(HeldEnd(), size_);
     return {buffer_, heldSize_};
 }
 
@@ -228,6 +230,7 @@ void InputFile::ReadMore()
         if (got > 0) {
             heldSize_ += static_cast<std::size_t>(got);
             if (HeldEnd() > cap_) ThrowFileError(path_, EFBIG);
+            NoteBytesRead(HeldEnd(), 0);
             return;
         }
         if (got == 0) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/conversion_record.h"
+#include "core/read_watch.h"
 
 namespace {
 // The index of the track point that takes over the section start of a point
@@ -20,6 +21,7 @@ float RealAltitude(float altitude, double limit)
 
 bool AddWaypoint(WayPoints w)
 {
+    NotePointStored();
     if (WaypointCount >= kMaxWaypoints) return false;
     if (!UsablePosition(w.Latitude, w.Longitude)) {
         NoteUnusablePoint();
@@ -46,6 +48,7 @@ bool StoreTrackPoint(const TrackPoint& p)
 
 bool AddTrackPoint(TrackPoint p, int capacity)
 {
+    NotePointStored();
     const int i = TrackProps.PointCount;
     if (i >= capacity || i > kMaxTrackSlot) return false;
     if (!UsablePosition(p.Latitude, p.Longitude)) {

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QSignalBlocker>
 #include <QStringDecoder>
 #include <QStyle>
@@ -35,6 +36,7 @@
 #include "core/format_lookup.h"
 #include "core/text_fields.h"
 #include "formats/format_table.h"
+#include "ui/DataView.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/IniFile.h"
 #include "ui/LogDate.h"
@@ -45,6 +47,8 @@ namespace {
 const char* const kTitle = "kesTranscribe";
 const std::string kInputSection = "Input File", kOutputSection = "Output File";
 const std::string kFolderKey = "Initial Folder", kFormatKey = "File Format";
+const std::string kViewSection = "View", kWindowSplitKey = "Window Split", kViewSplitKey = "View Split";
+const std::string kTileServerKey = "Tile Server", kTileCreditKey = "Tile Attribution";
 
 // Readers pass on bytes from the files they read; those need not be UTF-8.
 QString ToQString(const std::string& text)
@@ -120,6 +124,8 @@ private:
 // Sizes were drawn for a face 13 pixels high; a larger desktop font gets a
 // window that much larger.
 constexpr int kDrawnWidth = 505, kDrawnHeight = 363, kDrawnLineHeight = 13;
+// The view beside the fields starts about as wide as they are.
+constexpr int kViewWidth = 560;
 }  // namespace
 
 TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(parent), settings_(settings)
@@ -183,6 +189,7 @@ void TfmMain::BuildControls()
     bHelp = PictureButton(this, "Help", QStyle::SP_DialogHelpButton);
     bConvert = PictureButton(this, "Convert", QStyle::SP_DialogApplyButton);
     bClose = PictureButton(this, "Close", QStyle::SP_DialogCloseButton);
+    cView = new DataView(this);
 
     // Files dropped on the lists or the pane go to the window, which takes them as input.
     for (QWidget* w : {static_cast<QWidget*>(cInputFileFormat), static_cast<QWidget*>(cInputFileFormat->lineEdit()),
@@ -206,7 +213,17 @@ void TfmMain::BuildControls()
 // The captions place themselves beside their fields; the column keeps room.
 void TfmMain::LayOut()
 {
-    grid_ = new QGridLayout(this);
+    auto* fields = new QWidget(this);
+    split_ = new QSplitter(Qt::Horizontal, this);
+    split_->addWidget(fields);
+    split_->addWidget(cView);
+    split_->setStretchFactor(0, 0);
+    split_->setStretchFactor(1, 1);
+    split_->setChildrenCollapsible(false);
+    auto* whole = new QHBoxLayout(this);
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->addWidget(split_);
+    grid_ = new QGridLayout(fields);
     grid_->setContentsMargins(8, 11, 20, 7);
     grid_->setHorizontalSpacing(0);
     grid_->setVerticalSpacing(7);
@@ -231,7 +248,8 @@ void TfmMain::LayOut()
     FitCaptionColumn();
 
     const double scale = std::max(1.0, fontMetrics().height() / double(kDrawnLineHeight));
-    QSize start = QSize(kDrawnWidth, kDrawnHeight) * scale;
+    QSize start = QSize(kDrawnWidth + kViewWidth, kDrawnHeight + kViewWidth / 4) * scale;
+    split_->setSizes({int(kDrawnWidth * scale), int(kViewWidth * scale)});
     start = start.expandedTo(minimumSizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
@@ -272,6 +290,8 @@ void TfmMain::ConnectControls()
     connect(cInputFile, &QLineEdit::returnPressed, bConvert, &QPushButton::click);
     connect(cOutPutFile, &QLineEdit::returnPressed, bConvert, &QPushButton::click);
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TfmMain::FocusChanged);
+    connect(cInputFile, &QLineEdit::textChanged, this, &TfmMain::ShowInputInView);
+    connect(cInputFileFormat, &QComboBox::currentIndexChanged, this, &TfmMain::ShowInputInView);
 }
 
 void TfmMain::FocusChanged(QWidget*, QWidget* now)
@@ -310,6 +330,10 @@ void TfmMain::FormCreate()
 
     cInputFileFormatChange(cInputFileFormat->currentIndex());
     cOutputFileFormatChange(cOutputFileFormat->currentIndex());
+    split_->restoreState(QByteArray::fromHex(QByteArray::fromStdString(settings.ReadString(kViewSection, kWindowSplitKey, ""))));
+    cView->RestoreSplitState(QByteArray::fromHex(QByteArray::fromStdString(settings.ReadString(kViewSection, kViewSplitKey, ""))));
+    cView->SetTileServer(ToQString(settings.ReadString(kViewSection, kTileServerKey, "")),
+                         ToQString(settings.ReadString(kViewSection, kTileCreditKey, "")));
 
     TimeZoneBias = HostTimeZoneBias();
 }
@@ -322,6 +346,8 @@ void TfmMain::FormDestroy()
     settings.WriteString(kOutputSection, kFolderKey, cOutPutFile->InitialDir().toStdString());
     settings.WriteInteger(kInputSection, kFormatKey, cInputFileFormat->currentIndex());
     settings.WriteInteger(kOutputSection, kFormatKey, cOutputFileFormat->currentIndex());
+    settings.WriteString(kViewSection, kWindowSplitKey, split_->saveState().toHex().toStdString());
+    settings.WriteString(kViewSection, kViewSplitKey, cView->SplitState().toHex().toStdString());
 }
 
 void TfmMain::SaveOnce()
@@ -349,6 +375,9 @@ void TfmMain::bConvertClick()
     converting_ = true;
     {
         const InputDropper dropper(this);
+        // The view's read holds the store: it is stopped, and a conversion waits until it has let go.
+        cView->StopReading();
+        cView->ClearOutputs();
         try {
             Convert(*this);
         } catch (const std::exception& error) {
@@ -358,6 +387,7 @@ void TfmMain::bConvertClick()
         QCoreApplication::processEvents();
     }
     converting_ = false;
+    cView->ConversionDone(OutputPosition());
 }
 
 void TfmMain::bHelpClick()
@@ -486,6 +516,16 @@ std::optional<std::chrono::year_month_day> TfmMain::DateOfLog(const std::string&
     QApplication::restoreOverrideCursor();
     if (!date || !date->isValid()) return std::nullopt;
     return std::chrono::year(date->year()) / date->month() / date->day();
+}
+
+void TfmMain::OutputWritten(const std::string& file) { cView->AddOutput(ToQString(file)); }
+
+// The view shows the input as it is chosen: the first of files chosen together.
+void TfmMain::ShowInputInView()
+{
+    const QStringList chosen = cInputFile->ChosenFiles();
+    const QString file = chosen.isEmpty() ? ToQString(StripQuotes(InputFileText())) : chosen.front();
+    cView->Choose(file, InputPosition());
 }
 
 void TfmMain::SetBusyCursor(bool busy)

@@ -18,6 +18,8 @@ class QGridLayout;
 class QPlainTextEdit;
 class QPushButton;
 class QFrame;
+class QSplitter;
+class DataView;
 class TFilenameEditLabel;
 class TLyrComboBox;
 class TfmHelp;
@@ -37,6 +39,8 @@ public:
     QPushButton* bHelp;
     QPushButton* bConvert;
     QPushButton* bClose;
+    // What the input file holds (and, after a conversion, what was written), beside the fields.
+    DataView* cView;
 
     // Shows a modal box titled with the program's name; tests replace it.
     std::function<void(QMessageBox::Icon, const QString&)> ShowBox;
@@ -78,6 +82,7 @@ public:
     void SetBusyCursor(bool busy) override;
     void ProcessMessages() override;
     std::optional<std::chrono::year_month_day> DateOfLog(const std::string& file) override;
+    void OutputWritten(const std::string& file) override;
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -93,9 +98,11 @@ private:
     void ConnectControls();
     void FocusChanged(QWidget* old, QWidget* now);
     void SaveOnce();
+    void ShowInputInView();
 
     SettingsLocation settings_;
     QGridLayout* grid_ = nullptr;
+    QSplitter* split_ = nullptr;  // the fields and the pane beside the view
     QMetaObject::Connection focusWatch_;
     TfmHelp* fmHelp_ = nullptr;
     int lineCount_ = 0;

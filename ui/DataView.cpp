@@ -1,0 +1,439 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/DataView.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+#include <filesystem>
+
+#include "core/catalogue.h"
+#include "core/file_io.h"
+#include "core/format_lookup.h"
+#include "ui/MapTiles.h"
+#include "ui/MapView.h"
+#include "ui/ProfileView.h"
+
+namespace {
+enum Column { Kind, Name, Points, Sections, Start, End, Duration, Length, Lowest, Highest, Ascent, Descent, Box, Columns };
+const char* const kHeadings[] = {"",        "Name",   "Points", "Sections", "Start", "End", "Duration",
+                                  "Length", "Lowest", "Highest", "Ascent", "Descent", "Box"};
+constexpr int kProgressMillis = 100;
+constexpr int kTypingMillis = 300;
+const QColor kRouteColour(0x6a, 0x1b, 0x9a), kWaypointColour(0xc6, 0x28, 0x28);
+
+QString Metres(double metres)
+{
+    if (!std::isfinite(metres)) return {};
+    return std::fabs(metres) >= 10000 ? QString("%1 km").arg(metres / 1000, 0, 'f', 3)
+                                      : QString("%1 m").arg(metres, 0, 'f', 1);
+}
+
+QString Time(const std::optional<UtcTime>& time)
+{
+    if (!time) return {};
+    QString text = QString::fromStdString(IsoTime(*time));
+    return text.replace('T', ' ').replace("Z", " UTC");
+}
+
+QString Span(std::optional<double> seconds)
+{
+    if (!seconds) return {};
+    const bool negative = *seconds < 0;
+    auto whole = static_cast<long long>(std::llround(std::fabs(*seconds)));
+    const long long days = whole / 86400;
+    whole %= 86400;
+    QString text = QString("%1:%2:%3")
+                       .arg(whole / 3600)
+                       .arg(whole / 60 % 60, 2, 10, QChar('0'))
+                       .arg(whole % 60, 2, 10, QChar('0'));
+    if (days > 0) text = QString("%1 d %2").arg(days).arg(text);
+    return negative ? "-" + text : text;
+}
+
+QString BoxText(const Figures& f)
+{
+    if (!std::isfinite(f.south)) return {};
+    return QString("%1, %2 to %3, %4")
+        .arg(f.south, 0, 'f', 5)
+        .arg(f.west, 0, 'f', 5)
+        .arg(f.north, 0, 'f', 5)
+        .arg(f.east, 0, 'f', 5);
+}
+
+QIcon Swatch(QColor colour)
+{
+    QPixmap pixmap(12, 12);
+    pixmap.fill(colour);
+    return QIcon(pixmap);
+}
+
+QTableWidgetItem* Cell(const QString& text, bool number)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    if (number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+// Only a regular file is read for the view: a pipe is read once, by the conversion.
+bool RegularFile(const QString& file)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::filesystem::path(file.toStdString()), error);
+}
+}  // namespace
+
+DataView::DataView(QWidget* parent) : QWidget(parent)
+{
+    BuildControls();
+    connect(&reader_, &PreviewReader::Finished, this, &DataView::Finished);
+    connect(progressTimer_, &QTimer::timeout, this, &DataView::UpdateProgress);
+    connect(stopButton_, &QPushButton::clicked, &reader_, &PreviewReader::Cancel);
+    connect(fitButton_, &QPushButton::clicked, map_, &MapView::FitToData);
+    connect(saveButton_, &QPushButton::clicked, this, &DataView::SaveMapClick);
+    connect(outputButton_, &QPushButton::toggled, this, &DataView::ShowOutput);
+    connect(table_, &QTableWidget::itemSelectionChanged, this, &DataView::RowChosen);
+    connect(chooseTimer_, &QTimer::timeout, this, [this] { ShowFile(chosenFile_, chosenPosition_); });
+    auto* pane = new QShortcut(QKeySequence(Qt::Key_F6), this, this, &DataView::SwitchPane, Qt::WindowShortcut);
+    pane->setAutoRepeat(false);
+    connect(map_, &MapView::PointerMoved, this, [this](const QString& where) { map_->setAccessibleDescription(where); });
+}
+
+DataView::~DataView() { reader_.Stop(); }
+
+void DataView::BuildControls()
+{
+    status_ = new QLabel(this);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_->setWordWrap(true);
+    progress_ = new QProgressBar(this);
+    progress_->setMaximumWidth(160);
+    progress_->hide();
+    stopButton_ = new QPushButton("Sto&p reading", this);
+    stopButton_->hide();
+    fitButton_ = new QPushButton("Fit to &data", this);
+    saveButton_ = new QPushButton("Sa&ve map...", this);
+    outputButton_ = new QPushButton("Show o&utput", this);
+    outputButton_->setCheckable(true);
+    outputButton_->setEnabled(false);
+    outputButton_->setToolTip("Show the files the last conversion wrote, read back");
+    for (QPushButton* button : {stopButton_, fitButton_, saveButton_, outputButton_}) button->setAutoDefault(true);
+
+    tiles_ = new MapTiles(this);
+    map_ = new MapView(this);
+    map_->SetTiles(tiles_);
+    table_ = new QTableWidget(0, Columns, this);
+    for (int c = 0; c < Columns; ++c) table_->setHorizontalHeaderItem(c, new QTableWidgetItem(kHeadings[c]));
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->verticalHeader()->hide();
+    table_->setTabKeyNavigation(false);
+    table_->setAccessibleName("Figures");
+    table_->setWordWrap(false);
+    profile_ = new ProfileView(this);
+
+    split_ = new QSplitter(Qt::Vertical, this);
+    split_->addWidget(map_);
+    split_->addWidget(table_);
+    split_->addWidget(profile_);
+    split_->setStretchFactor(0, 5);
+    split_->setStretchFactor(1, 2);
+    split_->setStretchFactor(2, 2);
+    split_->setChildrenCollapsible(false);
+
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(status_, 1);
+    bar->addWidget(progress_);
+    bar->addWidget(stopButton_);
+    bar->addWidget(outputButton_);
+    bar->addWidget(fitButton_);
+    bar->addWidget(saveButton_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 11, 8, 7);
+    layout->addLayout(bar);
+    layout->addWidget(split_, 1);
+
+
+    for (QWidget* w : std::initializer_list<QWidget*>{map_, table_, stopButton_, fitButton_, saveButton_, outputButton_})
+        w->setFocusPolicy(Qt::ClickFocus);
+    chooseTimer_ = new QTimer(this);
+    chooseTimer_->setSingleShot(true);
+    chooseTimer_->setInterval(kTypingMillis);
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(kProgressMillis);
+    status_->setText("Choose an input file to see what it holds");
+}
+
+QList<QWidget*> DataView::FocusRing() const
+{
+    QList<QWidget*> ring;
+    for (QWidget* w : {static_cast<QWidget*>(map_), static_cast<QWidget*>(table_), static_cast<QWidget*>(stopButton_),
+                       static_cast<QWidget*>(outputButton_), static_cast<QWidget*>(fitButton_),
+                       static_cast<QWidget*>(saveButton_)})
+        if (w->isVisible() && w->isEnabled()) ring << w;
+    return ring;
+}
+
+bool DataView::focusNextPrevChild(bool next)
+{
+    const QList<QWidget*> ring = FocusRing();
+    QWidget* focus = QApplication::focusWidget();
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < ring.size(); ++i)
+        if (focus == ring[i] || ring[i]->isAncestorOf(focus)) at = i;
+    if (at < 0 || ring.isEmpty()) return QWidget::focusNextPrevChild(next);
+    ring[(at + (next ? 1 : ring.size() - 1)) % ring.size()]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+void DataView::SwitchPane()
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && isAncestorOf(focus)) {
+        if (focusBefore_) focusBefore_->setFocus(Qt::OtherFocusReason);
+        else focusNextPrevChild(true);
+        return;
+    }
+    focusBefore_ = focus;
+    map_->setFocus(Qt::OtherFocusReason);
+}
+
+void DataView::Choose(const QString& file, int inputPosition)
+{
+    chosenFile_ = file;
+    chosenPosition_ = inputPosition;
+    chooseTimer_->start();
+}
+
+QString DataView::Status() const { return status_->text(); }
+
+void DataView::ShowFile(const QString& file, int inputPosition)
+{
+    if (file == inputFile_ && inputPosition == inputPosition_ && (reader_.Running() || inputData_)) return;
+    inputFile_ = file;
+    inputPosition_ = inputPosition;
+    inputData_.reset();
+    outputButton_->setChecked(false);
+    showingOutput_ = false;
+    if (file.isEmpty() || !RegularFile(file) || !IsInputPosition(inputPosition)) {
+        reader_.Stop();
+        Show(nullptr);
+        status_->setText(file.isEmpty() || RegularFile(file) || !QFileInfo::exists(file)
+                             ? "Choose an input file and its format to see what it holds"
+                             : "Not shown: only a regular file is read before converting");
+        emit ReadDone();
+        return;
+    }
+    Read({{file.toStdString(), inputPosition}}, QFileInfo(file).fileName());
+}
+
+void DataView::Read(std::vector<PreviewFile> files, const QString& what)
+{
+    reading_ = what;
+    reader_.Start(std::move(files));
+    status_->setText(QString("Reading %1...").arg(what));
+    progress_->setRange(0, 0);
+    progress_->show();
+    stopButton_->show();
+    progressTimer_->start();
+}
+
+void DataView::StopReading()
+{
+    const bool wasReading = reader_.Running();
+    reader_.Stop();
+    if (!wasReading) return;
+    progressTimer_->stop();
+    progress_->hide();
+    stopButton_->hide();
+    // The read was cut short: the next choice of this file reads it again.
+    if (!showingOutput_) inputData_.reset();
+    status_->setText(QString("Reading %1 stopped").arg(reading_));
+}
+
+void DataView::UpdateProgress()
+{
+    const double fraction = reader_.Fraction();
+    if (fraction >= 0) {
+        progress_->setRange(0, 1000);
+        progress_->setValue(static_cast<int>(fraction * 1000));
+    }
+    status_->setText(QString("Reading %1... %2 points").arg(reading_).arg(reader_.PointsRead()));
+}
+
+void DataView::Finished(std::shared_ptr<const ViewData> data, const QString& error, bool cancelled)
+{
+    progressTimer_->stop();
+    progress_->hide();
+    stopButton_->hide();
+    if (cancelled) {
+        status_->setText(QString("Reading %1 stopped").arg(reading_));
+    } else if (!error.isEmpty()) {
+        Show(nullptr);
+        status_->setText(QString("%1 could not be read: %2").arg(reading_, error));
+    } else {
+        (showingOutput_ ? outputData_ : inputData_) = data;
+        Show(data);
+    }
+    emit ReadDone();
+}
+
+void DataView::Show(std::shared_ptr<const ViewData> data)
+{
+    shown_ = std::move(data);
+    map_->SetData(shown_);
+    profile_->SetGroup(nullptr, nullptr, QColor());
+    FillTable();
+    if (!shown_) return;
+    QString text;
+    if (shown_->refused) text = QString("%1 was refused by its reader").arg(reading_);
+    else if (shown_->Empty()) text = QString("%1 holds no tracks, routes or waypoints").arg(reading_);
+    else
+        text = QString("%1: %2 tracks, %3 routes, %4 waypoints")
+                   .arg(reading_)
+                   .arg(shown_->tracks.size())
+                   .arg(shown_->routes.size())
+                   .arg(shown_->waypoints.size());
+    if (showingOutput_) text = "Output " + text;
+    if (shown_->readInPart) text += " (read in part)";
+    for (const std::string& message : shown_->messages) text += "\n" + QString::fromStdString(message);
+    status_->setText(text);
+}
+
+void DataView::FillTable()
+{
+    table_->setRowCount(0);
+    if (!shown_) return;
+    auto add = [this](const QString& kind, QColor colour, const std::string& name, const Figures& f, bool line) {
+        const int row = table_->rowCount();
+        table_->insertRow(row);
+        QTableWidgetItem* kindItem = Cell(kind, false);
+        kindItem->setIcon(Swatch(colour));
+        table_->setItem(row, Kind, kindItem);
+        table_->setItem(row, Name, Cell(QString::fromStdString(name), false));
+        table_->setItem(row, Points, Cell(QString::number(f.points), true));
+        table_->setItem(row, Sections, Cell(line ? QString::number(f.sections) : QString(), true));
+        table_->setItem(row, Start, Cell(Time(f.start), false));
+        table_->setItem(row, End, Cell(Time(f.end), false));
+        table_->setItem(row, Duration, Cell(Span(f.Seconds()), true));
+        table_->setItem(row, Length, Cell(line ? Metres(f.metres) : QString(), true));
+        table_->setItem(row, Lowest, Cell(Metres(f.lowest), true));
+        table_->setItem(row, Highest, Cell(Metres(f.highest), true));
+        table_->setItem(row, Ascent, Cell(line ? Metres(f.ascent) : QString(), true));
+        table_->setItem(row, Descent, Cell(line ? Metres(f.descent) : QString(), true));
+        table_->setItem(row, Box, Cell(BoxText(f), false));
+    };
+    for (std::size_t i = 0; i < shown_->tracks.size(); ++i)
+        add("Track", TrackColour(static_cast<int>(i)), shown_->tracks[i].name, shown_->tracks[i].figures, true);
+    for (const ViewGroup& route : shown_->routes) add("Route", kRouteColour, route.name, route.figures, true);
+    if (!shown_->waypoints.empty()) add("Waypoints", kWaypointColour, "", shown_->waypointFigures, false);
+    table_->resizeColumnsToContents();
+}
+
+void DataView::RowChosen()
+{
+    const QList<QTableWidgetSelectionRange> ranges = table_->selectedRanges();
+    if (!shown_ || ranges.isEmpty()) {
+        map_->Highlight(GroupKind::None, -1);
+        profile_->SetGroup(nullptr, nullptr, QColor());
+        return;
+    }
+    const int row = ranges.front().topRow();
+    const int tracks = static_cast<int>(shown_->tracks.size()), routes = static_cast<int>(shown_->routes.size());
+    if (row < tracks) {
+        map_->Highlight(GroupKind::Track, row);
+        profile_->SetGroup(shown_, &shown_->tracks[row], TrackColour(row));
+    } else if (row < tracks + routes) {
+        map_->Highlight(GroupKind::Route, row - tracks);
+        profile_->SetGroup(shown_, &shown_->routes[row - tracks], kRouteColour);
+    } else {
+        map_->Highlight(GroupKind::Waypoints, 0);
+        profile_->SetGroup(nullptr, nullptr, QColor());
+    }
+}
+
+void DataView::ClearOutputs()
+{
+    outputs_.clear();
+    outputFiles_.clear();
+    outputData_.reset();
+    outputButton_->setChecked(false);
+    outputButton_->setEnabled(false);
+}
+
+void DataView::AddOutput(const QString& file) { outputs_ << file; }
+
+void DataView::ConversionDone(int outputPosition)
+{
+    outputFiles_.clear();
+    outputData_.reset();
+    std::vector<std::string> kinds;
+    if (IsOutputPosition(outputPosition)) kinds.push_back(OutputFormats[outputPosition].Kind);
+    for (const QString& file : outputs_) {
+        if (!RegularFile(file)) continue;
+        try {
+            const FormatGuess guess = GuessFormat(InputFormats, file.toStdString(), kinds, true);
+            if (!guess.candidates.empty()) outputFiles_.push_back({file.toStdString(), guess.candidates.front()});
+        } catch (const FileError&) {
+            // A file gone since it was written is not shown.
+        }
+    }
+    outputButton_->setEnabled(!outputFiles_.empty());
+}
+
+void DataView::ShowOutput(bool output)
+{
+    if (output == showingOutput_) return;
+    reader_.Stop();
+    showingOutput_ = output;
+    if (output) {
+        const QString what = outputFiles_.size() == 1
+                                 ? QFileInfo(QString::fromStdString(outputFiles_.front().name)).fileName()
+                                 : QString("%1 output files").arg(outputFiles_.size());
+        reading_ = what;
+        if (outputData_) Show(outputData_);
+        else Read(outputFiles_, what);
+    } else {
+        reading_ = QFileInfo(inputFile_).fileName();
+        if (inputData_) Show(inputData_);
+        else if (!inputFile_.isEmpty() && RegularFile(inputFile_)) Read({{inputFile_.toStdString(), inputPosition_}}, reading_);
+    }
+}
+
+void DataView::SetTileServer(const QString& urlTemplate, const QString& attribution)
+{
+    tiles_->SetServer(urlTemplate, attribution);
+}
+
+QByteArray DataView::SplitState() const { return split_->saveState(); }
+
+void DataView::RestoreSplitState(const QByteArray& state) { split_->restoreState(state); }
+
+bool DataView::SaveMap(const QString& file, QString& error) const { return map_->SaveImage(file, error); }
+
+void DataView::SaveMapClick()
+{
+    QString chosenFilter;
+    const QString file = QFileDialog::getSaveFileName(this, "Save map", QString(), "PNG image (*.png);;SVG drawing (*.svg)",
+                                                      &chosenFilter);
+    if (file.isEmpty()) return;
+    QString name = file;
+    if (QFileInfo(name).suffix().isEmpty()) name += chosenFilter.startsWith("SVG") ? ".svg" : ".png";
+    QString error;
+    if (!SaveMap(name, error)) QMessageBox::critical(this, "kesTranscribe", QString("%1: %2").arg(name, error));
+}

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The view of what a file holds, beside the main window's fields: the map,
+// the figures of each track, route and set of waypoints, and the elevation
+// profile of the one chosen. The window tells it which file to show; it reads
+// it in the background, and after a conversion can show the output read back.
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+#include "formats/document/ViewData.h"
+#include "ui/PreviewReader.h"
+
+class MapTiles;
+class MapView;
+class ProfileView;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QTableWidget;
+class QTimer;
+
+class DataView : public QWidget {
+    Q_OBJECT
+public:
+    explicit DataView(QWidget* parent = nullptr);
+    ~DataView() override;
+
+    // Reads the file as the input format at inputPosition and shows it; an
+    // empty name, or one that is not a regular file, clears the view.
+    void ShowFile(const QString& file, int inputPosition);
+    // The same a moment later, so that a name being typed is read once it stands.
+    void Choose(const QString& file, int inputPosition);
+    // Stops a read and waits until the store is free: before a conversion.
+    void StopReading();
+    // The files a conversion wrote, as the window hears of them; ConversionDone
+    // then offers to show them (as the input formats their content names).
+    void ClearOutputs();
+    void AddOutput(const QString& file);
+    void ConversionDone(int outputPosition);
+    void ShowOutput(bool output);
+
+    void SetTileServer(const QString& urlTemplate, const QString& attribution);
+    QByteArray SplitState() const;
+    void RestoreSplitState(const QByteArray& state);
+    bool SaveMap(const QString& file, QString& error) const;
+
+    bool Reading() const { return reader_.Running(); }
+    std::shared_ptr<const ViewData> Data() const { return shown_; }
+    QString Status() const;
+    MapView* Map() const { return map_; }
+    QTableWidget* Table() const { return table_; }
+    ProfileView* Profile() const { return profile_; }
+    QPushButton* OutputButton() const { return outputButton_; }
+    QPushButton* StopButton() const { return stopButton_; }
+
+signals:
+    // A read is over: the data shown, or why there is none.
+    void ReadDone();
+
+protected:
+    // Tab walks the view's own controls; they are not in the fields' tab order, which F6 leaves and enters.
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void BuildControls();
+    void SwitchPane();
+    QList<QWidget*> FocusRing() const;
+    void Read(std::vector<PreviewFile> files, const QString& what);
+    void Finished(std::shared_ptr<const ViewData> data, const QString& error, bool cancelled);
+    void Show(std::shared_ptr<const ViewData> data);
+    void FillTable();
+    void RowChosen();
+    void UpdateProgress();
+    void SaveMapClick();
+
+    PreviewReader reader_;
+    MapTiles* tiles_ = nullptr;
+    MapView* map_ = nullptr;
+    QTableWidget* table_ = nullptr;
+    ProfileView* profile_ = nullptr;
+    QSplitter* split_ = nullptr;
+    QLabel* status_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+    QPushButton* fitButton_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QPushButton* outputButton_ = nullptr;
+    QTimer* progressTimer_ = nullptr;
+    QTimer* chooseTimer_ = nullptr;
+    QString chosenFile_;
+    int chosenPosition_ = -1;
+    QPointer<QWidget> focusBefore_;
+
+    QString inputFile_, reading_;
+    int inputPosition_ = -1;
+    QStringList outputs_;
+    std::vector<PreviewFile> outputFiles_;
+    std::shared_ptr<const ViewData> inputData_, outputData_, shown_;
+    bool showingOutput_ = false;
+    QString statusText_;
+};

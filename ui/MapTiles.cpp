@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/MapTiles.h"
+
+#include <QDir>
+#include <QNetworkAccessManager>
+#include <QNetworkDiskCache>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPainter>
+#include <QStandardPaths>
+#include <cmath>
+
+#include "ui/MapView.h"
+
+namespace {
+constexpr int kMostZoom = 19;
+constexpr int kMostPending = 8;  // a server's fair-use rules ask for few requests at once
+constexpr qint64 kDiskCacheBytes = 200LL << 20;
+
+QString KeyOf(int z, int x, int y) { return QString("%1/%2/%3").arg(z).arg(x).arg(y); }
+}  // namespace
+
+MapTiles::MapTiles(QObject* parent) : QObject(parent) {}
+
+void MapTiles::SetServer(const QString& urlTemplate, const QString& attribution)
+{
+    const QString trimmed = urlTemplate.trimmed();
+    if (trimmed == template_ && attribution == attribution_) return;
+    template_ = TileUrl(trimmed, 0, 0, 0).isEmpty() ? QString() : trimmed;
+    attribution_ = attribution.trimmed().isEmpty() ? QString("Tiles: ") + QUrl(template_).host() : attribution.trimmed();
+    held_.clear();
+    emit Arrived();
+}
+
+QString MapTiles::TileUrl(const QString& urlTemplate, int z, int x, int y)
+{
+    if (!urlTemplate.contains("{z}") || !urlTemplate.contains("{x}") || !urlTemplate.contains("{y}")) return {};
+    QString url = urlTemplate;
+    url.replace("{z}", QString::number(z)).replace("{x}", QString::number(x)).replace("{y}", QString::number(y));
+    const QUrl parsed(url);
+    return parsed.isValid() && (parsed.scheme() == "https" || parsed.scheme() == "http") ? url : QString();
+}
+
+void MapTiles::Draw(QPainter& painter, const MapView& map, QSize size)
+{
+    if (!Enabled()) return;
+    const int z = std::clamp(static_cast<int>(std::lround(std::log2(map.Scale() / 256))), 0, kMostZoom);
+    const int count = 1 << z;
+    const QPointF topLeft = map.WorldAt(QPointF(0, 0), size) * count;
+    const QPointF bottomRight = map.WorldAt(QPointF(size.width(), size.height()), size) * count;
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (int y = std::max(0, int(std::floor(topLeft.y()))); y <= std::min(count - 1, int(bottomRight.y())); ++y)
+        for (int x = std::max(0, int(std::floor(topLeft.x()))); x <= std::min(count - 1, int(bottomRight.x())); ++x) {
+            const QRectF target(map.ScreenOf(QPointF(x, y) / count, size), map.ScreenOf(QPointF(x + 1, y + 1) / count, size));
+            if (const QImage* tile = held_.object(KeyOf(z, x, y))) painter.drawImage(target, *tile);
+            else Request(z, x, y);
+        }
+    painter.restore();
+}
+
+void MapTiles::Request(int z, int x, int y)
+{
+    const QString key = KeyOf(z, x, y);
+    if (pending_.contains(key) || pending_.size() >= kMostPending) return;
+    if (!network_) {
+        network_ = new QNetworkAccessManager(this);
+        auto* disk = new QNetworkDiskCache(network_);
+        disk->setCacheDirectory(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + "/tiles");
+        disk->setMaximumCacheSize(kDiskCacheBytes);
+        network_->setCache(disk);
+    }
+    QNetworkRequest request{QUrl(TileUrl(template_, z, x, y))};
+    request.setHeader(QNetworkRequest::UserAgentHeader, QString("kesTranscribe/") + KES_VERSION);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferCache);
+    pending_.insert(key);
+    ++requests_;
+    QNetworkReply* reply = network_->get(request);
+    connect(reply, &QNetworkReply::finished, this, [this, reply, key] { Take(reply, key); });
+}
+
+void MapTiles::Take(QNetworkReply* reply, const QString& key)
+{
+    reply->deleteLater();
+    pending_.remove(key);
+    if (reply->error() != QNetworkReply::NoError) return;
+    auto image = std::make_unique<QImage>();
+    if (!image->loadFromData(reply->read(4 << 20)) || image->isNull()) return;
+    held_.insert(key, image.release());
+    emit Arrived();
+}

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Raster map tiles from a server the user names (a URL with {z}, {x} and
+// {y}), under the map's data. Off unless named: then no request is made.
+// Tiles are kept on disk in the user's cache folder and asked for with the
+// program's own User-Agent.
+#pragma once
+
+#include <QCache>
+#include <QImage>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+class MapView;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QPainter;
+
+class MapTiles : public QObject {
+    Q_OBJECT
+public:
+    explicit MapTiles(QObject* parent = nullptr);
+
+    // An empty template turns the tiles off.
+    void SetServer(const QString& urlTemplate, const QString& attribution);
+    bool Enabled() const { return !template_.isEmpty(); }
+    QString Template() const { return template_; }
+    QString Attribution() const { return attribution_; }
+    // The URL of a tile; empty when the template lacks one of {z}, {x}, {y}.
+    static QString TileUrl(const QString& urlTemplate, int z, int x, int y);
+
+    // Draws the tiles it holds for the map's view and asks for the others.
+    void Draw(QPainter& painter, const MapView& map, QSize size);
+    // Requests made since the tiles were turned on (for the test that none is made when off).
+    int RequestsMade() const { return requests_; }
+
+signals:
+    void Arrived();
+
+private:
+    void Request(int z, int x, int y);
+    void Take(QNetworkReply* reply, const QString& key);
+
+    QString template_, attribution_;
+    QNetworkAccessManager* network_ = nullptr;  // made when first needed
+    QCache<QString, QImage> held_{256};
+    QSet<QString> pending_;
+    int requests_ = 0;
+};

@@ -1,0 +1,505 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/MapView.h"
+
+#include <QFileInfo>
+#include <QGestureEvent>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QNativeGestureEvent>
+#include <QPainter>
+#include <QPinchGesture>
+#include <QStyleOptionFocusRect>
+#include <QSvgGenerator>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "ui/LandOutline.h"
+#include "ui/MapProjection.h"
+#include "ui/MapTiles.h"
+
+namespace {
+constexpr double kLeastScale = 64, kMostScale = 256.0 * (1 << 21);  // the whole world small; a few cm a pixel
+const QColor kSea(0xdd, 0xe8, 0xf0), kLand(0xf4, 0xf1, 0xe6), kCoast(0xb8, 0xb2, 0x9c);
+const QColor kRoute(0x6a, 0x1b, 0x9a), kWaypoint(0xc6, 0x28, 0x28);
+
+QPointF ToWorld(const ViewPoint& p) { return WorldOf(p.latitude, p.longitude); }
+
+QString Degrees(double value, char positive, char negative)
+{
+    return QString("%1° %2").arg(std::fabs(value), 0, 'f', 5).arg(value < 0 ? negative : positive);
+}
+
+QString Distance(double metres)
+{
+    return metres >= 1000 ? QString("%1 km").arg(metres / 1000) : QString("%1 m").arg(metres);
+}
+}  // namespace
+
+QColor TrackColour(int index)
+{
+    // Golden-angle hues: neighbours far apart on the wheel, dark enough for the pale land.
+    return QColor::fromHsv((index * 137 + 200) % 360, 220, 190);
+}
+
+MapView::MapView(QWidget* parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setMinimumSize(160, 120);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    grabGesture(Qt::PinchGesture);
+    setAccessibleName("Map");
+    setToolTip("Wheel, + and -: zoom; drag or arrow keys: move; double click or Home: fit to the data");
+}
+
+void MapView::SetTiles(MapTiles* tiles)
+{
+    tiles_ = tiles;
+    if (tiles_) connect(tiles_, &MapTiles::Arrived, this, qOverload<>(&QWidget::update));
+    update();
+}
+
+void MapView::SetData(std::shared_ptr<const ViewData> data)
+{
+    data_ = std::move(data);
+    highlightKind_ = GroupKind::None;
+    highlightIndex_ = -1;
+    Project();
+    FitToData();
+}
+
+void MapView::Project()
+{
+    trackWorld_.clear();
+    routeWorld_.clear();
+    waypointWorld_.clear();
+    thinnedScale_ = 0;
+    dataBox_ = QRectF();
+    hasData_ = false;
+    if (!data_) return;
+    double left = 2, top = 2, right = -1, bottom = -1;
+    auto take = [&](QPointF w) {
+        left = std::min(left, w.x());
+        right = std::max(right, w.x());
+        top = std::min(top, w.y());
+        bottom = std::max(bottom, w.y());
+        return w;
+    };
+    for (const auto* groups : {&data_->tracks, &data_->routes}) {
+        auto& world = groups == &data_->tracks ? trackWorld_ : routeWorld_;
+        for (const ViewGroup& group : *groups) {
+            std::vector<QPointF>& line = world.emplace_back();
+            line.reserve(group.points.size());
+            for (const ViewPoint& p : group.points) line.push_back(take(ToWorld(p)));
+        }
+    }
+    for (const ViewWaypoint& w : data_->waypoints) waypointWorld_.push_back(take(WorldOf(w.latitude, w.longitude)));
+    hasData_ = right >= left;
+    if (hasData_) dataBox_ = QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
+void MapView::Highlight(GroupKind kind, int index)
+{
+    highlightKind_ = kind;
+    highlightIndex_ = index;
+    update();
+}
+
+void MapView::FitToData()
+{
+    fitPending_ = width() <= 0 || height() <= 0;
+    const QSizeF room(std::max(width(), 1), std::max(height(), 1));
+    if (!hasData_) {
+        centre_ = QPointF(0.5, 0.5);
+        scale_ = std::min(room.width(), room.height());
+    } else {
+        centre_ = dataBox_.center();
+        const double span = std::max(dataBox_.width() / room.width(), dataBox_.height() / room.height());
+        // A single place is shown at about ten metres a pixel.
+        scale_ = span > 0 ? 0.85 / span : 256.0 * (1 << 14);
+    }
+    ClampView();
+    update();
+}
+
+void MapView::ClampView()
+{
+    scale_ = std::clamp(scale_, kLeastScale, kMostScale);
+    centre_.setX(std::clamp(centre_.x(), 0.0, 1.0));
+    centre_.setY(std::clamp(centre_.y(), 0.0, 1.0));
+}
+
+void MapView::ZoomBy(double factor, QPointF about)
+{
+    const QPointF fixed = WorldAt(about, size());
+    scale_ *= factor;
+    ClampView();
+    // The world point under `about` stays under it.
+    centre_ = fixed - (about - QPointF(width() / 2.0, height() / 2.0)) / scale_;
+    ClampView();
+    update();
+}
+
+void MapView::PanBy(QPointF pixels)
+{
+    centre_ -= pixels / scale_;
+    ClampView();
+    update();
+}
+
+QPointF MapView::ScreenOf(QPointF world, QSize size) const
+{
+    return (world - centre_) * scale_ + QPointF(size.width() / 2.0, size.height() / 2.0);
+}
+
+QPointF MapView::WorldAt(QPointF pixel, QSize size) const
+{
+    return centre_ + (pixel - QPointF(size.width() / 2.0, size.height() / 2.0)) / scale_;
+}
+
+void MapView::ThinGroup(const std::vector<QPointF>& world, const std::vector<ViewPoint>& points, Line& line) const
+{
+    line.points.clear();
+    line.breaks.clear();
+    QPoint last(INT_MIN, INT_MIN);
+    for (std::size_t i = 0; i < world.size(); ++i) {
+        const QPointF p = world[i] * scale_;
+        const QPoint pixel(static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y())));
+        const bool starts = points[i].newSection;
+        // The last point of a section is kept, so that a line ends where it ends.
+        const bool ends = i + 1 == world.size() || points[i + 1].newSection;
+        if (pixel == last && !starts && !ends) continue;
+        last = pixel;
+        line.points.push_back(p);
+        line.breaks.push_back(starts);
+    }
+}
+
+void MapView::Thin() const
+{
+    if (thinnedScale_ == scale_ || !data_) return;
+    thinnedScale_ = scale_;
+    trackLines_.resize(trackWorld_.size());
+    routeLines_.resize(routeWorld_.size());
+    for (std::size_t i = 0; i < trackWorld_.size(); ++i) ThinGroup(trackWorld_[i], data_->tracks[i].points, trackLines_[i]);
+    for (std::size_t i = 0; i < routeWorld_.size(); ++i) ThinGroup(routeWorld_[i], data_->routes[i].points, routeLines_[i]);
+}
+
+void MapView::DrawLand(QPainter& painter, QSize size) const
+{
+    painter.fillRect(QRect(QPoint(), size), kSea);
+    if (land_.isEmpty()) {
+        QPainterPath& land = const_cast<QPainterPath&>(land_);
+        land.setFillRule(Qt::OddEvenFill);
+        for (const QList<QPolygonF>& polygon : LandOutline())
+            for (const QPolygonF& ring : polygon) {
+                QPolygonF world;
+                world.reserve(ring.size());
+                for (const QPointF& p : ring) world << WorldOf(p.y(), p.x());
+                land.addPolygon(world);
+                land.closeSubpath();
+            }
+    }
+    painter.save();
+    painter.translate(ScreenOf(QPointF(0, 0), size));
+    painter.scale(scale_, scale_);
+    QPen coast(kCoast, 1);
+    coast.setCosmetic(true);
+    painter.setPen(coast);
+    painter.setBrush(kLand);
+    painter.drawPath(land_);
+    painter.restore();
+}
+
+void MapView::DrawGraticule(QPainter& painter, QSize size) const
+{
+    const QPointF topLeft = WorldAt(QPointF(0, 0), size), bottomRight = WorldAt(QPointF(size.width(), size.height()), size);
+    const double west = std::max(-180.0, LongitudeOf(topLeft)), east = std::min(180.0, LongitudeOf(bottomRight));
+    const double north = std::min(kMercatorLimit, LatitudeOf(topLeft));
+    const double south = std::max(-kMercatorLimit, LatitudeOf(bottomRight));
+    if (east <= west || north <= south) return;
+    const double step = std::min(30.0, NiceStepBelow(std::max(east - west, north - south) / 4));
+    const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step))));
+    painter.save();
+    painter.setPen(QPen(QColor(90, 110, 130, 90), 1));
+    painter.setFont(font());
+    const QColor label(60, 70, 80);
+    for (double lon = std::ceil(west / step) * step; lon <= east; lon += step) {
+        const double x = ScreenOf(WorldOf(0, lon), size).x();
+        painter.drawLine(QPointF(x, 0), QPointF(x, size.height()));
+        painter.save();
+        painter.setPen(label);
+        painter.drawText(QPointF(x + 3, fontMetrics().ascent() + 2), QString::number(lon, 'f', decimals) + "°");
+        painter.restore();
+    }
+    for (double lat = std::ceil(south / step) * step; lat <= north; lat += step) {
+        const double y = ScreenOf(WorldOf(lat, 0), size).y();
+        painter.drawLine(QPointF(0, y), QPointF(size.width(), y));
+        painter.save();
+        painter.setPen(label);
+        painter.drawText(QPointF(3, y - 3), QString::number(lat, 'f', decimals) + "°");
+        painter.restore();
+    }
+    painter.restore();
+}
+
+// A line in pieces: a section's break and a stretch outside the widget end a piece.
+void MapView::DrawLine(QPainter& painter, const Line& line, QSize size) const
+{
+    const QPointF offset = ScreenOf(QPointF(0, 0), size);
+    const QRectF room = QRectF(QPointF(0, 0), QSizeF(size)).adjusted(-50, -50, 50, 50);
+    auto flush = [&] {
+        if (drawn_.size() == 1) painter.drawPoint(drawn_.front());
+        else if (drawn_.size() > 1) painter.drawPolyline(drawn_.data(), static_cast<int>(drawn_.size()));
+        drawn_.clear();
+    };
+    drawn_.clear();
+    for (std::size_t i = 0; i < line.points.size(); ++i) {
+        const QPointF p = line.points[i] + offset;
+        if (line.breaks[i]) flush();
+        const bool inside = room.contains(p);
+        const bool nextInside = i + 1 < line.points.size() && room.contains(line.points[i + 1] + offset);
+        const bool previousInside = !drawn_.empty();
+        if (inside || nextInside || previousInside) drawn_.push_back(p);
+        if (!inside && !nextInside) flush();
+    }
+    flush();
+}
+
+void MapView::DrawWaypoints(QPainter& painter, QSize size, bool highlighted) const
+{
+    const QRectF room(QPointF(0, 0), QSizeF(size));
+    const double radius = highlighted ? 5 : 3.5;
+    int shown = 0;
+    for (const QPointF& w : waypointWorld_) shown += room.contains(ScreenOf(w, size));
+    const bool names = shown <= 300 || highlighted;
+    painter.setPen(QPen(Qt::white, 1.5));
+    painter.setBrush(kWaypoint);
+    for (std::size_t i = 0; i < waypointWorld_.size(); ++i) {
+        const QPointF p = ScreenOf(waypointWorld_[i], size);
+        if (!room.adjusted(-100, -20, 20, 20).contains(p)) continue;
+        painter.drawEllipse(p, radius, radius);
+        if (!names) continue;
+        const QString name = QString::fromStdString(data_->waypoints[i].name);
+        const QPointF at = p + QPointF(radius + 3, 4);
+        painter.setPen(QPen(QColor(255, 255, 255, 200), 3));
+        QPainterPath text;
+        text.addText(at, font(), name);
+        painter.strokePath(text, painter.pen());
+        painter.fillPath(text, QColor(40, 20, 20));
+        painter.setPen(QPen(Qt::white, 1.5));
+    }
+}
+
+void MapView::DrawData(QPainter& painter, QSize size) const
+{
+    if (!data_) return;
+    Thin();
+    const bool anyHighlight = highlightKind_ != GroupKind::None;
+    auto pen = [&](QColor colour, bool chosen) {
+        if (anyHighlight && !chosen) colour.setAlpha(110);
+        QPen p(colour, chosen ? 4.5 : 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        return p;
+    };
+    painter.setBrush(Qt::NoBrush);
+    // The chosen group is drawn last, on top of the others.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::size_t i = 0; i < trackLines_.size(); ++i) {
+            const bool chosen = highlightKind_ == GroupKind::Track && highlightIndex_ == static_cast<int>(i);
+            if (chosen != (pass == 1)) continue;
+            painter.setPen(pen(TrackColour(static_cast<int>(i)), chosen));
+            DrawLine(painter, trackLines_[i], size);
+        }
+        for (std::size_t i = 0; i < routeLines_.size(); ++i) {
+            const bool chosen = highlightKind_ == GroupKind::Route && highlightIndex_ == static_cast<int>(i);
+            if (chosen != (pass == 1)) continue;
+            QPen line = pen(kRoute, chosen);
+            line.setStyle(Qt::DashLine);
+            painter.setPen(line);
+            DrawLine(painter, routeLines_[i], size);
+            painter.setPen(QPen(line.color(), chosen ? 9 : 6, Qt::SolidLine, Qt::RoundCap));
+            for (const QPointF& p : routeLines_[i].points) painter.drawPoint(p + ScreenOf(QPointF(0, 0), size));
+        }
+    }
+    DrawWaypoints(painter, size, highlightKind_ == GroupKind::Waypoints);
+}
+
+void MapView::DrawScaleBar(QPainter& painter, QSize size) const
+{
+    const double metresPerPixel = kEquatorMetres * std::cos(LatitudeOf(centre_) * M_PI / 180) / scale_;
+    const double metres = NiceStepBelow(metresPerPixel * std::min(140, size.width() / 3));
+    const double length = metres / metresPerPixel;
+    const QPointF left(12, size.height() - 14);
+    painter.save();
+    painter.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::FlatCap));
+    painter.drawLine(left, left + QPointF(length, 0));
+    painter.drawLine(left, left - QPointF(0, 6));
+    painter.drawLine(left + QPointF(length, 0), left + QPointF(length, -6));
+    painter.drawText(left + QPointF(4, -5), Distance(metres));
+    painter.restore();
+}
+
+void MapView::Render(QPainter& painter, QSize size) const
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    DrawLand(painter, size);
+    if (tiles_ && tiles_->Enabled()) tiles_->Draw(painter, *this, size);
+    DrawGraticule(painter, size);
+    DrawData(painter, size);
+    DrawScaleBar(painter, size);
+    if (tiles_ && tiles_->Enabled()) {
+        const QString credit = tiles_->Attribution();
+        const QRectF box = painter.fontMetrics().boundingRect(credit).adjusted(-4, -2, 4, 2);
+        const QRectF at = box.translated(size.width() - box.right() - 2, size.height() - box.bottom() - 2);
+        painter.fillRect(at, QColor(255, 255, 255, 200));
+        painter.setPen(Qt::black);
+        painter.drawText(at, Qt::AlignCenter, credit);
+    }
+}
+
+bool MapView::SaveImage(const QString& file, QString& error) const
+{
+    const QSize picture = size().expandedTo(QSize(320, 240));
+    if (QFileInfo(file).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
+        QSvgGenerator svg;
+        svg.setFileName(file);
+        svg.setSize(picture);
+        svg.setViewBox(QRect(QPoint(), picture));
+        svg.setTitle("kesTranscribe map");
+        QPainter painter;
+        if (!painter.begin(&svg)) {
+            error = "The file could not be written";
+            return false;
+        }
+        Render(painter, picture);
+        painter.end();
+        if (!QFileInfo(file).isFile() || QFileInfo(file).size() == 0) {
+            error = "The file could not be written";
+            return false;
+        }
+        return true;
+    }
+    QImage image(picture * devicePixelRatioF(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(devicePixelRatioF());
+    {
+        QPainter painter(&image);
+        Render(painter, picture);
+    }
+    if (!image.save(file, "PNG")) {
+        error = "The file could not be written";
+        return false;
+    }
+    return true;
+}
+
+void MapView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    Render(painter, size());
+    if (!pointer_.isEmpty()) {
+        const QRectF box = painter.fontMetrics().boundingRect(pointer_).adjusted(-4, -2, 4, 2);
+        const double bottom = tiles_ && tiles_->Enabled() ? height() - box.height() - 4 : height() - 2;
+        const QRectF at = box.translated(width() - box.right() - 2, bottom - box.bottom());
+        painter.fillRect(at, QColor(255, 255, 255, 210));
+        painter.setPen(Qt::black);
+        painter.drawText(at, Qt::AlignCenter, pointer_);
+    }
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(1, 1, -1, -1);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+}
+
+void MapView::resizeEvent(QResizeEvent* event)
+{
+    if (fitPending_) FitToData();
+    QWidget::resizeEvent(event);
+}
+
+void MapView::wheelEvent(QWheelEvent* event)
+{
+    const double steps = event->angleDelta().y() / 120.0;
+    if (steps != 0) ZoomBy(std::pow(1.25, steps), event->position());
+    event->accept();
+}
+
+void MapView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    dragging_ = true;
+    dragFrom_ = event->position();
+    setCursor(Qt::ClosedHandCursor);
+}
+
+void MapView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (dragging_) {
+        PanBy(event->position() - dragFrom_);
+        dragFrom_ = event->position();
+    }
+    const QPointF world = WorldAt(event->position(), size());
+    pointer_ = world.x() < 0 || world.x() > 1 || world.y() < 0 || world.y() > 1
+                   ? QString()
+                   : Degrees(LatitudeOf(world), 'N', 'S') + "  " + Degrees(LongitudeOf(world), 'E', 'W');
+    emit PointerMoved(pointer_);
+    update();
+}
+
+void MapView::mouseReleaseEvent(QMouseEvent* event)
+{
+    dragging_ = false;
+    unsetCursor();
+    QWidget::mouseReleaseEvent(event);
+}
+
+void MapView::mouseDoubleClickEvent(QMouseEvent*) { FitToData(); }
+
+void MapView::leaveEvent(QEvent* event)
+{
+    pointer_.clear();
+    update();
+    QWidget::leaveEvent(event);
+}
+
+void MapView::keyPressEvent(QKeyEvent* event)
+{
+    const QPointF middle(width() / 2.0, height() / 2.0);
+    const double step = std::max(width(), height()) / 8.0;
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: ZoomBy(2, middle); break;
+    case Qt::Key_Minus: ZoomBy(0.5, middle); break;
+    case Qt::Key_Left: PanBy(QPointF(step, 0)); break;
+    case Qt::Key_Right: PanBy(QPointF(-step, 0)); break;
+    case Qt::Key_Up: PanBy(QPointF(0, step)); break;
+    case Qt::Key_Down: PanBy(QPointF(0, -step)); break;
+    case Qt::Key_Home:
+    case Qt::Key_0: FitToData(); break;
+    default: return QWidget::keyPressEvent(event);
+    }
+    event->accept();
+}
+
+bool MapView::event(QEvent* event)
+{
+    if (event->type() == QEvent::NativeGesture) {
+        auto* gesture = static_cast<QNativeGestureEvent*>(event);
+        if (gesture->gestureType() == Qt::ZoomNativeGesture) {
+            ZoomBy(1 + gesture->value(), gesture->position());
+            return true;
+        }
+    }
+    if (event->type() == QEvent::Gesture) {
+        auto* gestures = static_cast<QGestureEvent*>(event);
+        if (auto* pinch = static_cast<QPinchGesture*>(gestures->gesture(Qt::PinchGesture))) {
+            if (pinch->changeFlags() & QPinchGesture::ScaleFactorChanged)
+                ZoomBy(pinch->scaleFactor(), mapFromGlobal(pinch->centerPoint()));
+            gestures->accept(pinch);
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}

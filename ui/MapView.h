@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The map of what a file holds: the land outline, optional raster tiles, a
+// graticule and a scale bar, with tracks, routes and waypoints on top; zoom,
+// pan and fit by mouse, touch and keyboard, and the map saved as PNG or SVG.
+#pragma once
+
+#include <QPainterPath>
+#include <QPointF>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "formats/document/ViewData.h"
+
+class MapTiles;
+
+enum class GroupKind { None, Track, Route, Waypoints };
+
+class MapView : public QWidget {
+    Q_OBJECT
+public:
+    explicit MapView(QWidget* parent = nullptr);
+
+    // Shows the data (none: nothing) and fits the map to it.
+    void SetData(std::shared_ptr<const ViewData> data);
+    void Highlight(GroupKind kind, int index);
+    void FitToData();
+    // By factor (above 1 in), about a point of the widget.
+    void ZoomBy(double factor, QPointF about);
+    void PanBy(QPointF pixels);
+    void SetTiles(MapTiles* tiles);
+
+    // Draws the map, without the pointer's coordinates, as the widget shows it.
+    void Render(QPainter& painter, QSize size) const;
+    // A PNG or an SVG file, by the name's extension; false with the reason when it cannot be written.
+    bool SaveImage(const QString& file, QString& error) const;
+
+    double Scale() const { return scale_; }  // pixels per world unit
+    QPointF Centre() const { return centre_; }
+    QPointF ScreenOf(QPointF world, QSize size) const;
+    QPointF WorldAt(QPointF pixel, QSize size) const;
+
+signals:
+    void PointerMoved(const QString& coordinates);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    // A group's line, its points in world units times the scale, thinned to a
+    // point per pixel; kept until the scale changes, so panning redraws only.
+    struct Line {
+        std::vector<QPointF> points;
+        std::vector<bool> breaks;  // a section starts at this point
+    };
+    void Project();
+    void Thin() const;
+    void ThinGroup(const std::vector<QPointF>& world, const std::vector<ViewPoint>& points, Line& line) const;
+    void DrawLand(QPainter& painter, QSize size) const;
+    void DrawGraticule(QPainter& painter, QSize size) const;
+    void DrawLine(QPainter& painter, const Line& line, QSize size) const;
+    void DrawData(QPainter& painter, QSize size) const;
+    void DrawWaypoints(QPainter& painter, QSize size, bool highlighted) const;
+    void DrawScaleBar(QPainter& painter, QSize size) const;
+    void ClampView();
+
+    std::shared_ptr<const ViewData> data_;
+    std::vector<std::vector<QPointF>> trackWorld_, routeWorld_;
+    std::vector<QPointF> waypointWorld_;
+    QRectF dataBox_;  // world units
+    bool hasData_ = false;
+    QPainterPath land_;  // world units
+    MapTiles* tiles_ = nullptr;
+
+    mutable double thinnedScale_ = 0;
+    mutable std::vector<Line> trackLines_, routeLines_;
+    mutable std::vector<QPointF> drawn_;  // reused by every line drawn
+
+    QPointF centre_{0.5, 0.5};
+    double scale_ = 256;
+    GroupKind highlightKind_ = GroupKind::None;
+    int highlightIndex_ = -1;
+    QPointF dragFrom_;
+    bool dragging_ = false;
+    QString pointer_;
+    bool fitPending_ = true;
+};
+
+// The colour of track number index, distinct from its neighbours.
+QColor TrackColour(int index);

@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/PreviewReader.h"
+
+#include <exception>
+#include <mutex>
+
+#include "core/frontend.h"
+#include "core/store_lock.h"
+
+namespace {
+// The data of several files seen as one: outputs written as a file per track.
+void Join(ViewData& into, ViewData&& part)
+{
+    for (ViewGroup& track : part.tracks) into.tracks.push_back(std::move(track));
+    for (ViewGroup& route : part.routes) into.routes.push_back(std::move(route));
+    for (ViewWaypoint& waypoint : part.waypoints) into.waypoints.push_back(std::move(waypoint));
+    if (into.waypoints.size() == part.waypoints.size()) into.waypointFigures = part.waypointFigures;
+    into.refused = into.refused || part.refused;
+    into.readInPart = into.readInPart || part.readInPart;
+    for (std::string& message : part.messages) into.messages.push_back(std::move(message));
+}
+}  // namespace
+
+PreviewReader::~PreviewReader() { Stop(); }
+
+void PreviewReader::Start(std::vector<PreviewFile> files)
+{
+    Stop();
+    watch_ = std::make_shared<ReadWatch>();
+    running_ = true;
+    thread_ = std::thread(&PreviewReader::Run, this, std::move(files), watch_, generation_);
+}
+
+void PreviewReader::Cancel()
+{
+    if (watch_) watch_->cancel = true;
+}
+
+void PreviewReader::Stop()
+{
+    Cancel();
+    if (thread_.joinable()) thread_.join();
+    ++generation_;  // a Finished already on its way is dropped
+    running_ = false;
+}
+
+double PreviewReader::Fraction() const
+{
+    if (!watch_ || watch_->size == 0) return -1;
+    return std::min(1.0, double(watch_->position) / double(watch_->size));
+}
+
+std::uint64_t PreviewReader::PointsRead() const { return watch_ ? watch_->points.load() : 0; }
+
+void PreviewReader::Run(std::vector<PreviewFile> files, std::shared_ptr<ReadWatch> watch, int generation)
+{
+    auto data = std::make_shared<ViewData>();
+    QString error;
+    bool cancelled = false;
+    try {
+        const std::lock_guard store(StoreMutex());
+        const ScopedReadWatch watching(*watch);
+        for (const PreviewFile& file : files) {
+            SilentFrontEnd frontEnd(file.inputPosition);
+            Join(*data, ReadViewData(frontEnd, file.name, file.inputPosition));
+        }
+    } catch (const ReadCancelled&) {
+        cancelled = true;
+    } catch (const std::exception& failure) {
+        error = QString::fromStdString(failure.what());
+    } catch (...) {
+        error = "The file could not be read";
+    }
+    std::shared_ptr<const ViewData> result = cancelled || !error.isEmpty() ? nullptr : std::move(data);
+    QMetaObject::invokeMethod(
+        this,
+        [this, result, error, cancelled, generation] {
+            if (generation != generation_) return;
+            if (thread_.joinable()) thread_.join();
+            running_ = false;
+            emit Finished(result, error, cancelled);
+        },
+        Qt::QueuedConnection);
+}
