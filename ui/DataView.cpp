@@ -29,9 +29,24 @@
 #include "ui/ProfileView.h"
 
 namespace {
-enum Column { Kind, Name, Points, Sections, Start, End, Duration, Length, Lowest, Highest, Ascent, Descent, Box, Columns };
-const char* const kHeadings[] = {"",        "Name",   "Points", "Sections", "Start", "End", "Duration",
-                                  "Length", "Lowest", "Highest", "Ascent", "Descent", "Box"};
+enum Column {
+    Kind,
+    Name,
+    Points,
+    Sections,
+    Start,
+    End,
+    Duration,
+    Length,
+    Lowest,
+    Highest,
+    Ascent,
+    Descent,
+    Box,
+    Columns
+};
+const char* const kHeadings[] = {"",       "Name",   "Points",  "Sections", "Start",   "End", "Duration",
+                                 "Length", "Lowest", "Highest", "Ascent",   "Descent", "Box"};
 constexpr int kProgressMillis = 100;
 constexpr int kTypingMillis = 300;
 const QColor kRouteColour(0x6a, 0x1b, 0x9a), kWaypointColour(0xc6, 0x28, 0x28);
@@ -75,6 +90,8 @@ QString BoxText(const Figures& f)
         .arg(f.east, 0, 'f', 5);
 }
 
+QString Count(std::size_t n, const char* what) { return QString("%1 %2%3").arg(n).arg(what).arg(n == 1 ? "" : "s"); }
+
 QIcon Swatch(QColor colour)
 {
     QPixmap pixmap(12, 12);
@@ -111,7 +128,8 @@ DataView::DataView(QWidget* parent) : QWidget(parent)
     connect(chooseTimer_, &QTimer::timeout, this, [this] { ShowFile(chosenFile_, chosenPosition_); });
     auto* pane = new QShortcut(QKeySequence(Qt::Key_F6), this, this, &DataView::SwitchPane, Qt::WindowShortcut);
     pane->setAutoRepeat(false);
-    connect(map_, &MapView::PointerMoved, this, [this](const QString& where) { map_->setAccessibleDescription(where); });
+    connect(map_, &MapView::PointerMoved, this,
+            [this](const QString& where) { map_->setAccessibleDescription(where); });
 }
 
 DataView::~DataView() { reader_.Stop(); }
@@ -168,8 +186,8 @@ void DataView::BuildControls()
     layout->addLayout(bar);
     layout->addWidget(split_, 1);
 
-
-    for (QWidget* w : std::initializer_list<QWidget*>{map_, table_, stopButton_, fitButton_, saveButton_, outputButton_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{map_, table_, stopButton_, fitButton_, saveButton_, outputButton_})
         w->setFocusPolicy(Qt::ClickFocus);
     chooseTimer_ = new QTimer(this);
     chooseTimer_->setSingleShot(true);
@@ -182,9 +200,9 @@ void DataView::BuildControls()
 QList<QWidget*> DataView::FocusRing() const
 {
     QList<QWidget*> ring;
-    for (QWidget* w : {static_cast<QWidget*>(map_), static_cast<QWidget*>(table_), static_cast<QWidget*>(stopButton_),
-                       static_cast<QWidget*>(outputButton_), static_cast<QWidget*>(fitButton_),
-                       static_cast<QWidget*>(saveButton_)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(map_), static_cast<QWidget*>(table_), static_cast<QWidget*>(stopButton_),
+          static_cast<QWidget*>(outputButton_), static_cast<QWidget*>(fitButton_), static_cast<QWidget*>(saveButton_)})
         if (w->isVisible() && w->isEnabled()) ring << w;
     return ring;
 }
@@ -197,7 +215,8 @@ bool DataView::focusNextPrevChild(bool next)
     for (qsizetype i = 0; i < ring.size(); ++i)
         if (focus == ring[i] || ring[i]->isAncestorOf(focus)) at = i;
     if (at < 0 || ring.isEmpty()) return QWidget::focusNextPrevChild(next);
-    ring[(at + (next ? 1 : ring.size() - 1)) % ring.size()]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    ring[(at + (next ? 1 : ring.size() - 1)) % ring.size()]->setFocus(next ? Qt::TabFocusReason
+                                                                           : Qt::BacktabFocusReason);
     return true;
 }
 
@@ -304,11 +323,9 @@ void DataView::Show(std::shared_ptr<const ViewData> data)
     if (shown_->refused) text = QString("%1 was refused by its reader").arg(reading_);
     else if (shown_->Empty()) text = QString("%1 holds no tracks, routes or waypoints").arg(reading_);
     else
-        text = QString("%1: %2 tracks, %3 routes, %4 waypoints")
-                   .arg(reading_)
-                   .arg(shown_->tracks.size())
-                   .arg(shown_->routes.size())
-                   .arg(shown_->waypoints.size());
+        text = QString("%1: %2, %3, %4")
+                   .arg(reading_, Count(shown_->tracks.size(), "track"), Count(shown_->routes.size(), "route"),
+                        Count(shown_->waypoints.size(), "waypoint"));
     if (showingOutput_) text = "Output " + text;
     if (shown_->readInPart) text += " (read in part)";
     for (const std::string& message : shown_->messages) text += "\n" + QString::fromStdString(message);
@@ -411,7 +428,8 @@ void DataView::ShowOutput(bool output)
     } else {
         reading_ = QFileInfo(inputFile_).fileName();
         if (inputData_) Show(inputData_);
-        else if (!inputFile_.isEmpty() && RegularFile(inputFile_)) Read({{inputFile_.toStdString(), inputPosition_}}, reading_);
+        else if (!inputFile_.isEmpty() && RegularFile(inputFile_))
+            Read({{inputFile_.toStdString(), inputPosition_}}, reading_);
     }
 }
 
@@ -429,8 +447,8 @@ bool DataView::SaveMap(const QString& file, QString& error) const { return map_-
 void DataView::SaveMapClick()
 {
     QString chosenFilter;
-    const QString file = QFileDialog::getSaveFileName(this, "Save map", QString(), "PNG image (*.png);;SVG drawing (*.svg)",
-                                                      &chosenFilter);
+    const QString file = QFileDialog::getSaveFileName(this, "Save map", QString(),
+                                                      "PNG image (*.png);;SVG drawing (*.svg)", &chosenFilter);
     if (file.isEmpty()) return;
     QString name = file;
     if (QFileInfo(name).suffix().isEmpty()) name += chosenFilter.startsWith("SVG") ? ".svg" : ".png";

@@ -92,6 +92,8 @@ QStringList LandOutlinePlaces()
     const QString program = QCoreApplication::applicationDirPath();
     QStringList places = {program + "/" + kOutlineName, program + "/../share/kesTranscribe/" + kOutlineName};
     places << QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QString("kesTranscribe/") + kOutlineName);
+    // Programs of the build tree outside its bin folder (tests, benchmarks).
+    places << QString(KES_BUILD_SHARE) + "/" + kOutlineName;
     return places;
 }
 

@@ -27,7 +27,8 @@ void MapTiles::SetServer(const QString& urlTemplate, const QString& attribution)
     const QString trimmed = urlTemplate.trimmed();
     if (trimmed == template_ && attribution == attribution_) return;
     template_ = TileUrl(trimmed, 0, 0, 0).isEmpty() ? QString() : trimmed;
-    attribution_ = attribution.trimmed().isEmpty() ? QString("Tiles: ") + QUrl(template_).host() : attribution.trimmed();
+    attribution_ =
+        attribution.trimmed().isEmpty() ? QString("Tiles: ") + QUrl(template_).host() : attribution.trimmed();
     held_.clear();
     emit Arrived();
 }
@@ -52,7 +53,8 @@ void MapTiles::Draw(QPainter& painter, const MapView& map, QSize size)
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     for (int y = std::max(0, int(std::floor(topLeft.y()))); y <= std::min(count - 1, int(bottomRight.y())); ++y)
         for (int x = std::max(0, int(std::floor(topLeft.x()))); x <= std::min(count - 1, int(bottomRight.x())); ++x) {
-            const QRectF target(map.ScreenOf(QPointF(x, y) / count, size), map.ScreenOf(QPointF(x + 1, y + 1) / count, size));
+            const QRectF target(map.ScreenOf(QPointF(x, y) / count, size),
+                                map.ScreenOf(QPointF(x + 1, y + 1) / count, size));
             if (const QImage* tile = held_.object(KeyOf(z, x, y))) painter.drawImage(target, *tile);
             else Request(z, x, y);
         }

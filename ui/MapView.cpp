@@ -182,8 +182,10 @@ void MapView::Thin() const
     thinnedScale_ = scale_;
     trackLines_.resize(trackWorld_.size());
     routeLines_.resize(routeWorld_.size());
-    for (std::size_t i = 0; i < trackWorld_.size(); ++i) ThinGroup(trackWorld_[i], data_->tracks[i].points, trackLines_[i]);
-    for (std::size_t i = 0; i < routeWorld_.size(); ++i) ThinGroup(routeWorld_[i], data_->routes[i].points, routeLines_[i]);
+    for (std::size_t i = 0; i < trackWorld_.size(); ++i)
+        ThinGroup(trackWorld_[i], data_->tracks[i].points, trackLines_[i]);
+    for (std::size_t i = 0; i < routeWorld_.size(); ++i)
+        ThinGroup(routeWorld_[i], data_->routes[i].points, routeLines_[i]);
 }
 
 void MapView::DrawLand(QPainter& painter, QSize size) const
@@ -214,7 +216,8 @@ void MapView::DrawLand(QPainter& painter, QSize size) const
 
 void MapView::DrawGraticule(QPainter& painter, QSize size) const
 {
-    const QPointF topLeft = WorldAt(QPointF(0, 0), size), bottomRight = WorldAt(QPointF(size.width(), size.height()), size);
+    const QPointF topLeft = WorldAt(QPointF(0, 0), size),
+                  bottomRight = WorldAt(QPointF(size.width(), size.height()), size);
     const double west = std::max(-180.0, LongitudeOf(topLeft)), east = std::min(180.0, LongitudeOf(bottomRight));
     const double north = std::min(kMercatorLimit, LatitudeOf(topLeft));
     const double south = std::max(-kMercatorLimit, LatitudeOf(bottomRight));
@@ -276,6 +279,8 @@ void MapView::DrawWaypoints(QPainter& painter, QSize size, bool highlighted) con
     const bool names = shown <= 300 || highlighted;
     painter.setPen(QPen(Qt::white, 1.5));
     painter.setBrush(kWaypoint);
+    // A name that would cover one drawn already is left out: its marker stays.
+    std::vector<QRectF> labels;
     for (std::size_t i = 0; i < waypointWorld_.size(); ++i) {
         const QPointF p = ScreenOf(waypointWorld_[i], size);
         if (!room.adjusted(-100, -20, 20, 20).contains(p)) continue;
@@ -283,6 +288,9 @@ void MapView::DrawWaypoints(QPainter& painter, QSize size, bool highlighted) con
         if (!names) continue;
         const QString name = QString::fromStdString(data_->waypoints[i].name);
         const QPointF at = p + QPointF(radius + 3, 4);
+        const QRectF label = painter.fontMetrics().boundingRect(name).translated(at.toPoint()).adjusted(-2, -1, 2, 1);
+        if (std::any_of(labels.begin(), labels.end(), [&](const QRectF& r) { return r.intersects(label); })) continue;
+        labels.push_back(label);
         painter.setPen(QPen(QColor(255, 255, 255, 200), 3));
         QPainterPath text;
         text.addText(at, font(), name);

@@ -24,6 +24,8 @@ public:
     // Shows the data (none: nothing) and fits the map to it.
     void SetData(std::shared_ptr<const ViewData> data);
     void Highlight(GroupKind kind, int index);
+    GroupKind HighlightKind() const { return highlightKind_; }
+    int HighlightIndex() const { return highlightIndex_; }
     void FitToData();
     // By factor (above 1 in), about a point of the widget.
     void ZoomBy(double factor, QPointF about);

@@ -63,7 +63,8 @@ void ProfileView::Render(QPainter& painter, QSize size) const
     for (double d = 0; d <= length; d += distanceStep) {
         const QString text = kilometres ? QString("%1 km").arg(d / 1000) : QString("%1 m").arg(d);
         painter.drawLine(QPointF(xOf(d), plot.bottom()), QPointF(xOf(d), plot.bottom() + 3));
-        painter.drawText(QPointF(xOf(d) - metrics.horizontalAdvance(text) / 2.0, plot.bottom() + 3 + metrics.ascent()), text);
+        painter.drawText(QPointF(xOf(d) - metrics.horizontalAdvance(text) / 2.0, plot.bottom() + 3 + metrics.ascent()),
+                         text);
     }
 
     // A column per pixel: its lowest and highest elevation, so a spike is never lost.

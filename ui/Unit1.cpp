@@ -17,8 +17,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSplitter>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QStringDecoder>
 #include <QStyle>
 #include <QTextBlock>
@@ -330,8 +330,10 @@ void TfmMain::FormCreate()
 
     cInputFileFormatChange(cInputFileFormat->currentIndex());
     cOutputFileFormatChange(cOutputFileFormat->currentIndex());
-    split_->restoreState(QByteArray::fromHex(QByteArray::fromStdString(settings.ReadString(kViewSection, kWindowSplitKey, ""))));
-    cView->RestoreSplitState(QByteArray::fromHex(QByteArray::fromStdString(settings.ReadString(kViewSection, kViewSplitKey, ""))));
+    split_->restoreState(
+        QByteArray::fromHex(QByteArray::fromStdString(settings.ReadString(kViewSection, kWindowSplitKey, ""))));
+    cView->RestoreSplitState(
+        QByteArray::fromHex(QByteArray::fromStdString(settings.ReadString(kViewSection, kViewSplitKey, ""))));
     cView->SetTileServer(ToQString(settings.ReadString(kViewSection, kTileServerKey, "")),
                          ToQString(settings.ReadString(kViewSection, kTileCreditKey, "")));
 

@@ -68,8 +68,7 @@ class MessageKeeper final : public SilentFrontEnd {
 public:
     MessageKeeper(FrontEnd& inner, std::vector<std::string>& messages)
         : SilentFrontEnd(inner.InputPosition()), inner_(inner), messages_(messages)
-    {
-    }
+    {}
     void AddLine(const std::string& text) override { inner_.AddLine(text); }
     void ShowMessage(const std::string& text) override { messages_.push_back(text); }
     void ShowLimitMessage(const std::string& text) override { messages_.push_back(text); }

@@ -33,8 +33,8 @@ struct ViewData {
     std::vector<ViewGroup> tracks, routes;
     std::vector<ViewWaypoint> waypoints;
     Figures waypointFigures;
-    bool refused = false;     // the reader refused the file
-    bool readInPart = false;  // the file ends inside a record, or was cut at a capacity
+    bool refused = false;               // the reader refused the file
+    bool readInPart = false;            // the file ends inside a record, or was cut at a capacity
     std::vector<std::string> messages;  // what the reader said: boxes and cuts
 
     bool Empty() const { return tracks.empty() && routes.empty() && waypoints.empty(); }

@@ -1,0 +1,230 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The view of what a file holds: what it shows of built files, the choice of
+// a row, a read stopped or overtaken by a conversion, and the map saved.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSvgRenderer>
+#include <QTableWidget>
+#include <mutex>
+
+#include "core/catalogue.h"
+#include "core/store_lock.h"
+#include "formats/format_table.h"
+#include "tests/ui/window_fixture.h"
+#include "ui/DataView.h"
+#include "ui/FilenameEditLabel.h"
+#include "ui/LandOutline.h"
+#include "ui/Lyrlcomb.h"
+#include "ui/MapTiles.h"
+#include "ui/MapView.h"
+#include "ui/ProfileView.h"
+
+namespace {
+const int kGpxTracks = static_cast<int>(Input::GpxTracks), kGpxWaypoints = static_cast<int>(Input::GpxWaypoints);
+const int kKesTrack = static_cast<int>(Input::KesTrack);
+
+std::string Gpx(const std::string& body)
+{
+    return "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"test\" "
+           "xmlns=\"http://www.topografix.com/GPX/1/1\">\n" +
+           body + "</gpx>\n";
+}
+
+// Two tracks: along the equator from 0° to 1° E, up 100 m and down 50; and a
+// second of two sections, whose break is not bridged.
+const std::string kTwoTracks =
+    Gpx("<trk><name>Equator</name><trkseg>"
+        "<trkpt lat=\"0\" lon=\"0\"><ele>0</ele><time>2024-01-01T23:30:00Z</time></trkpt>"
+        "<trkpt lat=\"0\" lon=\"0.5\"><ele>100</ele></trkpt>"
+        "<trkpt lat=\"0\" lon=\"1\"><ele>50</ele><time>2024-01-02T00:30:00Z</time></trkpt>"
+        "</trkseg></trk>"
+        "<trk><name>Broken</name><trkseg><trkpt lat=\"1\" lon=\"0\"/><trkpt lat=\"2\" lon=\"0\"/></trkseg>"
+        "<trkseg><trkpt lat=\"3\" lon=\"0\"/></trkseg></trk>");
+const std::string kWaypointsOnly = Gpx(
+    "<wpt lat=\"52.5\" lon=\"13.4\"><name>Berlin</name></wpt><wpt lat=\"48.85\" lon=\"2.35\"><name>Paris</name></wpt>");
+
+// A native track file of n points going north-east, large enough to stop in the middle.
+std::string LongTrack(int n)
+{
+    std::string text = "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n"
+                       "0,2,255,LONG,1,0,0,255\r\n" +
+                       std::to_string(n) + "\r\n";
+    char line[96];
+    for (int i = 0; i < n; ++i) {
+        std::snprintf(line, sizeof line, "%11.6f,%11.6f,%d,%7d,38473.4255440, 01-May-05, 10:12:47\r\n", 45 + i * 1e-5,
+                      7 + i * 1e-5, i == 0, i % 500);
+        text += line;
+    }
+    return text;
+}
+
+class DataViewTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    DataView view;
+    DataViewTest() { BuildFormatCatalogue(KnownFormats()); }
+
+    std::string Write(const std::string& name, const std::string& content)
+    {
+        WriteText(dir.Path(name), content);
+        return dir.Path(name);
+    }
+    bool ShowAndWait(const std::string& file, int position)
+    {
+        QSignalSpy done(&view, &DataView::ReadDone);
+        view.ShowFile(QString::fromStdString(file), position);
+        return done.count() > 0 || done.wait(10000);
+    }
+};
+}  // namespace
+
+TEST_F(DataViewTest, ShowsTheCountsAndFiguresOfWhatTheFileHolds)
+{
+    struct Case {
+        std::string content;
+        int position;
+        std::size_t tracks, waypoints;
+        int rows;
+        const char* status;
+    };
+    const Case cases[] = {
+        {kTwoTracks, kGpxTracks, 2, 0, 2, "two.gpx: 2 tracks, 0 routes, 0 waypoints"},
+        {kWaypointsOnly, kGpxWaypoints, 0, 2, 1, "two.gpx: 0 tracks, 0 routes, 2 waypoints"},
+        {Gpx(""), kGpxTracks, 0, 0, 0, "two.gpx holds no tracks, routes or waypoints"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(ShowAndWait(Write("two.gpx", c.content), c.position));
+        ASSERT_TRUE(view.Data()) << c.status;
+        EXPECT_EQ(view.Data()->tracks.size(), c.tracks);
+        EXPECT_EQ(view.Data()->waypoints.size(), c.waypoints);
+        EXPECT_EQ(view.Table()->rowCount(), c.rows);
+        EXPECT_EQ(view.Status(), c.status);
+        view.ShowFile("", -1);  // the same name is read again
+    }
+}
+
+TEST_F(DataViewTest, FiguresOfATrackAcrossMidnightWithItsProfile)
+{
+    ASSERT_TRUE(ShowAndWait(Write("t.gpx", kTwoTracks), kGpxTracks));
+    const ViewGroup& equator = view.Data()->tracks[0];
+    EXPECT_NEAR(equator.figures.metres, 111319.49, 0.01);
+    EXPECT_NEAR(equator.points.back().along, 111319.49, 0.01);
+    EXPECT_EQ(equator.figures.ascent, 100);
+    EXPECT_EQ(equator.figures.descent, 50);
+    EXPECT_EQ(equator.figures.Seconds(), 3600);
+    EXPECT_EQ(view.Table()->item(0, 6)->text(), "1:00:00");
+    EXPECT_EQ(view.Table()->item(0, 7)->text(), "111.319 km");
+    const ViewGroup& broken = view.Data()->tracks[1];
+    EXPECT_EQ(broken.figures.sections, 2);
+    EXPECT_EQ(broken.points[2].along, broken.points[1].along);  // the break adds nothing
+}
+
+TEST_F(DataViewTest, ChoosingARowHighlightsItsGroupAndShowsItsProfile)
+{
+    ASSERT_TRUE(ShowAndWait(Write("t.gpx", kTwoTracks), kGpxTracks));
+    view.Table()->selectRow(1);
+    EXPECT_EQ(view.Map()->HighlightKind(), GroupKind::Track);
+    EXPECT_EQ(view.Map()->HighlightIndex(), 1);
+    EXPECT_FALSE(view.Profile()->HasElevations());
+    view.Table()->selectRow(0);
+    EXPECT_EQ(view.Map()->HighlightIndex(), 0);
+    EXPECT_TRUE(view.Profile()->HasElevations());
+    view.Table()->clearSelection();
+    EXPECT_EQ(view.Map()->HighlightKind(), GroupKind::None);
+}
+
+TEST_F(DataViewTest, AReadStoppedByTheUserShowsNothingAndSaysSo)
+{
+    const std::string file = Write("long.plt", LongTrack(20000));
+    QSignalSpy done(&view, &DataView::ReadDone);
+    {
+        // The read waits for the store while the stop is asked for: it stops at its first look.
+        const std::lock_guard held(StoreMutex());
+        view.ShowFile(QString::fromStdString(file), kKesTrack);
+        EXPECT_TRUE(view.Reading());
+        view.StopButton()->click();
+    }
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_FALSE(view.Data());
+    EXPECT_EQ(view.Status(), "Reading long.plt stopped");
+    ASSERT_TRUE(ShowAndWait(file, kKesTrack));  // read again whole when chosen again
+    EXPECT_EQ(view.Data()->tracks.at(0).points.size(), 20000u);
+}
+
+TEST_F(WindowTest, ConvertWhileTheViewReadsStopsTheReadThenShowsTheOutputReadBack)
+{
+    Open();
+    WriteText(dir.Path("in.plt"), LongTrack(100000));
+    window->cInputFileFormat->setCurrentIndex(kKesTrack);
+    window->cOutputFileFormat->setCurrentIndex(static_cast<int>(Output::GpxTrack));
+    window->cOutPutFile->setText(QString::fromStdString(dir.Path("out.gpx")));
+    window->cInputFile->setText(QString::fromStdString(dir.Path("in.plt")));
+    window->cView->ShowFile(window->cInputFile->text(), kKesTrack);
+    ASSERT_TRUE(window->cView->Reading());
+    window->bConvertClick();
+    EXPECT_FALSE(window->cView->Reading());
+    EXPECT_TRUE(window->Lines().contains("Written: 100000 track points")) << window->Lines().join("|").toStdString();
+    ASSERT_TRUE(window->cView->OutputButton()->isEnabled());
+    QSignalSpy done(window->cView, &DataView::ReadDone);
+    window->cView->OutputButton()->click();
+    ASSERT_TRUE(done.wait(20000));
+    ASSERT_TRUE(window->cView->Data());
+    EXPECT_EQ(window->cView->Data()->tracks.at(0).points.size(), 100000u);
+}
+
+TEST_F(DataViewTest, TheMapIsSavedAsAValidPngOrSvg)
+{
+    ASSERT_TRUE(ShowAndWait(Write("t.gpx", kTwoTracks), kGpxTracks));
+    view.resize(640, 480);
+    QString error;
+    ASSERT_TRUE(view.SaveMap(QString::fromStdString(dir.Path("map.png")), error)) << error.toStdString();
+    const QImage png(QString::fromStdString(dir.Path("map.png")));
+    EXPECT_EQ(png.size(), view.Map()->size().expandedTo(QSize(320, 240)));
+    ASSERT_TRUE(view.SaveMap(QString::fromStdString(dir.Path("map.svg")), error));
+    EXPECT_TRUE(QSvgRenderer(QString::fromStdString(dir.Path("map.svg"))).isValid());
+    EXPECT_FALSE(view.SaveMap(QString::fromStdString(dir.Path("no/such/map.png")), error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(LandOutline, DecodesQuantizedArcsAndRefusesDamagedOnes)
+{
+    struct Case {
+        const char* json;
+        int polygons;
+    };
+    const Case cases[] = {
+        // One square of two arcs, the second reversed (~1 = -2): 4 distinct positions, closed.
+        {R"({"type":"Topology","transform":{"scale":[1,1],"translate":[-10,-10]},
+             "arcs":[[[0,0],[10,0],[0,10]],[[0,0],[0,10],[10,0]]],
+             "objects":{"land":{"type":"GeometryCollection","geometries":[{"type":"Polygon","arcs":[[0,-2]]}]}}})",
+         1},
+        {R"({"type":"Topology","arcs":[[[0,0],[1,0],[1,1]]],"objects":{"l":{"type":"Polygon","arcs":[[7]]}}})", 0},
+        {R"({"type":"Topology","arcs":[],"objects":{"l":{"type":"Polygon","arcs":[[-9]]}}})", 0},
+        {"not json", 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ParseLandOutline(c.json).size(), c.polygons) << c.json;
+    const LandPolygons square = ParseLandOutline(cases[0].json);
+    ASSERT_EQ(square.size(), 1);
+    EXPECT_EQ(square[0][0].front(), QPointF(-10, -10));
+    EXPECT_EQ(square[0][0].size(), 5);
+    EXPECT_GT(LandOutline().size(), 100);  // the shipped outline is found
+}
+
+TEST(MapTiles, NoRequestWhileOffAndUrlsFromTheTemplate)
+{
+    MapTiles tiles;
+    MapView map;
+    map.resize(400, 300);
+    map.SetTiles(&tiles);
+    QImage image(400, 300, QImage::Format_RGB32);
+    QPainter painter(&image);
+    map.Render(painter, image.size());
+    EXPECT_EQ(tiles.RequestsMade(), 0);
+    EXPECT_EQ(MapTiles::TileUrl("https://t.example/{z}/{x}/{y}.png", 3, 4, 5), "https://t.example/3/4/5.png");
+    EXPECT_EQ(MapTiles::TileUrl("https://t.example/{z}/{x}.png", 3, 4, 5), "");
+    EXPECT_EQ(MapTiles::TileUrl("file:///{z}/{x}/{y}", 3, 4, 5), "");
+}
