@@ -160,6 +160,7 @@ void DataView::BuildControls()
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     table_->setTabKeyNavigation(false);
     table_->setAccessibleName("Figures");
     table_->setWordWrap(false);
@@ -173,6 +174,7 @@ void DataView::BuildControls()
     split_->setStretchFactor(1, 2);
     split_->setStretchFactor(2, 2);
     split_->setChildrenCollapsible(false);
+    split_->setSizes({500, 170, 150});
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(status_, 1);
@@ -360,6 +362,8 @@ void DataView::FillTable()
     for (const ViewGroup& route : shown_->routes) add("Route", kRouteColour, route.name, route.figures, true);
     if (!shown_->waypoints.empty()) add("Waypoints", kWaypointColour, "", shown_->waypointFigures, false);
     table_->resizeColumnsToContents();
+    // No row is current: the first key in the table chooses one.
+    table_->setCurrentCell(-1, -1);
 }
 
 void DataView::RowChosen()

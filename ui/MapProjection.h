@@ -28,3 +28,12 @@ inline double NiceStepBelow(double value)
         if (m * power <= value) return m * power;
     return power;
 }
+
+// The smallest of 1, 2 and 5 times a power of ten that is at least value.
+inline double NiceStepAbove(double value)
+{
+    const double power = std::pow(10.0, std::floor(std::log10(value)));
+    for (const double m : {1.0, 2.0, 5.0})
+        if (m * power >= value) return m * power;
+    return 10 * power;
+}

@@ -112,7 +112,7 @@ void MapView::FitToData()
     const QSizeF room(std::max(width(), 1), std::max(height(), 1));
     if (!hasData_) {
         centre_ = QPointF(0.5, 0.5);
-        scale_ = std::min(room.width(), room.height());
+        scale_ = room.width();
     } else {
         centre_ = dataBox_.center();
         const double span = std::max(dataBox_.width() / room.width(), dataBox_.height() / room.height());
@@ -190,27 +190,42 @@ void MapView::Thin() const
 
 void MapView::DrawLand(QPainter& painter, QSize size) const
 {
-    painter.fillRect(QRect(QPoint(), size), kSea);
+    painter.fillRect(QRect(QPoint(), size), palette().window());
+    const QPointF origin = ScreenOf(QPointF(0, 0), size);
+    painter.fillRect(QRectF(origin, QSizeF(scale_, scale_)), kSea);
     if (land_.isEmpty()) {
         QPainterPath& land = const_cast<QPainterPath&>(land_);
         land.setFillRule(Qt::OddEvenFill);
         for (const QList<QPolygonF>& polygon : LandOutline())
             for (const QPolygonF& ring : polygon) {
+                // A ring across the date line goes on past 180°, unbroken: the
+                // copies of the world beside this one draw the part beyond.
                 QPolygonF world;
                 world.reserve(ring.size());
-                for (const QPointF& p : ring) world << WorldOf(p.y(), p.x());
+                double shift = 0, previous = ring.front().x();
+                for (const QPointF& p : ring) {
+                    if (p.x() - previous > 180) shift -= 360;
+                    if (p.x() - previous < -180) shift += 360;
+                    previous = p.x();
+                    world << WorldOf(p.y(), p.x() + shift);
+                }
                 land.addPolygon(world);
                 land.closeSubpath();
             }
     }
     painter.save();
-    painter.translate(ScreenOf(QPointF(0, 0), size));
-    painter.scale(scale_, scale_);
+    painter.setClipRect(QRectF(origin, QSizeF(scale_, scale_)));
     QPen coast(kCoast, 1);
     coast.setCosmetic(true);
     painter.setPen(coast);
     painter.setBrush(kLand);
-    painter.drawPath(land_);
+    for (const int copy : {-1, 0, 1}) {
+        painter.save();
+        painter.translate(origin + QPointF(copy * scale_, 0));
+        painter.scale(scale_, scale_);
+        painter.drawPath(land_);
+        painter.restore();
+    }
     painter.restore();
 }
 
@@ -222,7 +237,8 @@ void MapView::DrawGraticule(QPainter& painter, QSize size) const
     const double north = std::min(kMercatorLimit, LatitudeOf(topLeft));
     const double south = std::max(-kMercatorLimit, LatitudeOf(bottomRight));
     if (east <= west || north <= south) return;
-    const double step = std::min(30.0, NiceStepBelow(std::max(east - west, north - south) / 4));
+    // Lines some 80 pixels apart at least.
+    const double step = std::min(90.0, NiceStepAbove(80 * 360 / scale_));
     const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step))));
     painter.save();
     painter.setPen(QPen(QColor(90, 110, 130, 90), 1));
@@ -230,7 +246,8 @@ void MapView::DrawGraticule(QPainter& painter, QSize size) const
     const QColor label(60, 70, 80);
     for (double lon = std::ceil(west / step) * step; lon <= east; lon += step) {
         const double x = ScreenOf(WorldOf(0, lon), size).x();
-        painter.drawLine(QPointF(x, 0), QPointF(x, size.height()));
+        painter.drawLine(QPointF(x, std::max(0.0, ScreenOf(QPointF(0, 0), size).y())),
+                         QPointF(x, std::min<double>(size.height(), ScreenOf(QPointF(0, 1), size).y())));
         painter.save();
         painter.setPen(label);
         painter.drawText(QPointF(x + 3, fontMetrics().ascent() + 2), QString::number(lon, 'f', decimals) + "°");
@@ -238,7 +255,8 @@ void MapView::DrawGraticule(QPainter& painter, QSize size) const
     }
     for (double lat = std::ceil(south / step) * step; lat <= north; lat += step) {
         const double y = ScreenOf(WorldOf(lat, 0), size).y();
-        painter.drawLine(QPointF(0, y), QPointF(size.width(), y));
+        painter.drawLine(QPointF(std::max(0.0, ScreenOf(QPointF(0, 0), size).x()), y),
+                         QPointF(std::min<double>(size.width(), ScreenOf(QPointF(1, 0), size).x()), y));
         painter.save();
         painter.setPen(label);
         painter.drawText(QPointF(3, y - 3), QString::number(lat, 'f', decimals) + "°");
