@@ -125,6 +125,7 @@ DataView::DataView(QWidget* parent) : QWidget(parent)
     connect(saveButton_, &QPushButton::clicked, this, &DataView::SaveMapClick);
     connect(outputButton_, &QPushButton::toggled, this, &DataView::ShowOutput);
     connect(table_, &QTableWidget::itemSelectionChanged, this, &DataView::RowChosen);
+    connect(split_, &QSplitter::splitterMoved, this, &DataView::SplitMoved);
     connect(chooseTimer_, &QTimer::timeout, this, [this] { ShowFile(chosenFile_, chosenPosition_); });
     auto* pane = new QShortcut(QKeySequence(Qt::Key_F6), this, this, &DataView::SwitchPane, Qt::WindowShortcut);
     pane->setAutoRepeat(false);
@@ -245,6 +246,12 @@ QString DataView::Status() const { return status_->text(); }
 
 void DataView::ShowFile(const QString& file, int inputPosition)
 {
+    if (held_) {
+        chosenFile_ = file;
+        chosenPosition_ = inputPosition;
+        choiceWaits_ = true;
+        return;
+    }
     if (file == inputFile_ && inputPosition == inputPosition_ && (reader_.Running() || inputData_)) return;
     inputFile_ = file;
     inputPosition_ = inputPosition;
@@ -276,14 +283,26 @@ void DataView::Read(std::vector<PreviewFile> files, const QString& what)
 
 void DataView::StopReading()
 {
+    held_ = true;
+    if (chooseTimer_->isActive()) {
+        chooseTimer_->stop();
+        choiceWaits_ = true;
+    }
     const bool wasReading = reader_.Running();
     reader_.Stop();
     if (!wasReading) return;
     progressTimer_->stop();
     progress_->hide();
     stopButton_->hide();
-    // The read was cut short: the next choice of this file reads it again.
-    if (!showingOutput_) inputData_.reset();
+    // The read was cut short: it is made again once the conversion is over.
+    if (!showingOutput_) {
+        inputData_.reset();
+        if (!choiceWaits_) {
+            chosenFile_ = inputFile_;
+            chosenPosition_ = inputPosition_;
+            choiceWaits_ = true;
+        }
+    }
     status_->setText(QString("Reading %1 stopped").arg(reading_));
 }
 
@@ -401,6 +420,11 @@ void DataView::AddOutput(const QString& file) { outputs_ << file; }
 
 void DataView::ConversionDone(int outputPosition)
 {
+    held_ = false;
+    if (choiceWaits_) {
+        choiceWaits_ = false;
+        ShowFile(chosenFile_, chosenPosition_);
+    }
     outputFiles_.clear();
     outputData_.reset();
     std::vector<std::string> kinds;

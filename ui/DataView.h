@@ -36,6 +36,7 @@ public:
     // The same a moment later, so that a name being typed is read once it stands.
     void Choose(const QString& file, int inputPosition);
     // Stops a read and waits until the store is free: before a conversion.
+    // Nothing is read then until ConversionDone, which reads a file chosen meanwhile.
     void StopReading();
     // The files a conversion wrote, as the window hears of them; ConversionDone
     // then offers to show them (as the input formats their content names).
@@ -49,6 +50,9 @@ public:
     void RestoreSplitState(const QByteArray& state);
     bool SaveMap(const QString& file, QString& error) const;
 
+    // Small: the window gives the view the room it sets aside for it, and growing it is the fields' turn.
+    QSize sizeHint() const override { return minimumSizeHint(); }
+
     bool Reading() const { return reader_.Running(); }
     std::shared_ptr<const ViewData> Data() const { return shown_; }
     QString Status() const;
@@ -61,6 +65,8 @@ public:
 signals:
     // A read is over: the data shown, or why there is none.
     void ReadDone();
+    // The user moved the line between the map, the figures and the profile.
+    void SplitMoved();
 
 protected:
     // Tab walks the view's own controls; they are not in the fields' tab order, which F6 leaves and enters.
@@ -95,6 +101,8 @@ private:
     QString chosenFile_;
     int chosenPosition_ = -1;
     QPointer<QWidget> focusBefore_;
+    bool held_ = false;  // a conversion runs
+    bool choiceWaits_ = false;
 
     QString inputFile_, reading_;
     int inputPosition_ = -1;

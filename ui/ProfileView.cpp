@@ -2,6 +2,7 @@
 #include "ui/ProfileView.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -32,9 +33,14 @@ void ProfileView::Render(QPainter& painter, QSize size) const
 {
     painter.fillRect(QRect(QPoint(), size), palette().base());
     painter.setPen(palette().text().color());
-    if (!group_ || !hasElevations_ || group_->points.empty()) {
+    const auto withElevation = group_ ? std::count_if(group_->points.begin(), group_->points.end(),
+                                                      [](const ViewPoint& p) { return std::isfinite(p.metres); })
+                                      : 0;
+    if (!group_ || withElevation < 2 || group_->points.back().along <= 0) {
         painter.drawText(QRect(QPoint(), size), Qt::AlignCenter,
-                         group_ ? "No elevations in this track" : "Choose a track for its elevation profile");
+                         !group_              ? "Choose a track for its elevation profile"
+                         : withElevation == 0 ? "No elevations in this track"
+                                              : "Too few points for a profile");
         return;
     }
     const double length = std::max(group_->points.back().along, 1.0);

@@ -217,8 +217,9 @@ void TfmMain::LayOut()
     split_ = new QSplitter(Qt::Horizontal, this);
     split_->addWidget(fields);
     split_->addWidget(cView);
-    split_->setStretchFactor(0, 0);
-    split_->setStretchFactor(1, 1);
+    // The fields and the pane take the room the window gains, as before the view; the splitter moves it.
+    split_->setStretchFactor(0, 1);
+    split_->setStretchFactor(1, 0);
     split_->setChildrenCollapsible(false);
     auto* whole = new QHBoxLayout(this);
     whole->setContentsMargins(0, 0, 0, 0);
@@ -249,7 +250,6 @@ void TfmMain::LayOut()
 
     const double scale = std::max(1.0, fontMetrics().height() / double(kDrawnLineHeight));
     QSize start = QSize(kDrawnWidth + kViewWidth, kDrawnHeight + kViewWidth / 4) * scale;
-    split_->setSizes({int(kDrawnWidth * scale), int(kViewWidth * scale)});
     start = start.expandedTo(minimumSizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
@@ -259,6 +259,9 @@ void TfmMain::LayOut()
         move(frame.topLeft());
     }
     resize(start);
+    // The fields keep the width they were drawn with; the view takes what is left.
+    const int fieldsWidth = std::max(split_->widget(0)->minimumSizeHint().width(), int(kDrawnWidth * scale));
+    split_->setSizes({fieldsWidth, std::max(1, start.width() - fieldsWidth)});
 }
 
 void TfmMain::FitCaptionColumn()
@@ -291,6 +294,8 @@ void TfmMain::ConnectControls()
     connect(cOutPutFile, &QLineEdit::returnPressed, bConvert, &QPushButton::click);
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TfmMain::FocusChanged);
     connect(cInputFile, &QLineEdit::textChanged, this, &TfmMain::ShowInputInView);
+    connect(split_, &QSplitter::splitterMoved, this, [this] { layoutChosen_ = true; });
+    connect(cView, &DataView::SplitMoved, this, [this] { layoutChosen_ = true; });
     connect(cInputFileFormat, &QComboBox::currentIndexChanged, this, &TfmMain::ShowInputInView);
 }
 
@@ -330,10 +335,12 @@ void TfmMain::FormCreate()
 
     cInputFileFormatChange(cInputFileFormat->currentIndex());
     cOutputFileFormatChange(cOutputFileFormat->currentIndex());
-    split_->restoreState(
-        QByteArray::fromHex(QByteArray::fromStdString(settings.ReadString(kViewSection, kWindowSplitKey, ""))));
-    cView->RestoreSplitState(
-        QByteArray::fromHex(QByteArray::fromStdString(settings.ReadString(kViewSection, kViewSplitKey, ""))));
+    // The layout is kept once the user has moved a splitter: until then the settings hold what they always did.
+    const std::string windowSplit = settings.ReadString(kViewSection, kWindowSplitKey, "");
+    const std::string viewSplit = settings.ReadString(kViewSection, kViewSplitKey, "");
+    layoutChosen_ = !windowSplit.empty() || !viewSplit.empty();
+    split_->restoreState(QByteArray::fromHex(QByteArray::fromStdString(windowSplit)));
+    cView->RestoreSplitState(QByteArray::fromHex(QByteArray::fromStdString(viewSplit)));
     cView->SetTileServer(ToQString(settings.ReadString(kViewSection, kTileServerKey, "")),
                          ToQString(settings.ReadString(kViewSection, kTileCreditKey, "")));
 
@@ -348,6 +355,7 @@ void TfmMain::FormDestroy()
     settings.WriteString(kOutputSection, kFolderKey, cOutPutFile->InitialDir().toStdString());
     settings.WriteInteger(kInputSection, kFormatKey, cInputFileFormat->currentIndex());
     settings.WriteInteger(kOutputSection, kFormatKey, cOutputFileFormat->currentIndex());
+    if (!layoutChosen_) return;
     settings.WriteString(kViewSection, kWindowSplitKey, split_->saveState().toHex().toStdString());
     settings.WriteString(kViewSection, kViewSplitKey, cView->SplitState().toHex().toStdString());
 }

@@ -103,6 +103,7 @@ private:
     SettingsLocation settings_;
     QGridLayout* grid_ = nullptr;
     QSplitter* split_ = nullptr;  // the fields and the pane beside the view
+    bool layoutChosen_ = false;   // a splitter moved by the user, now or in an earlier run
     QMetaObject::Connection focusWatch_;
     TfmHelp* fmHelp_ = nullptr;
     int lineCount_ = 0;
