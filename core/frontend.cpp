@@ -3,7 +3,8 @@
 
 namespace {
 SilentFrontEnd silent;
-FrontEnd* active = &silent;
+// Per thread: the window reads a file for its view on a thread of its own.
+thread_local FrontEnd* active = &silent;
 }  // namespace
 
 FrontEnd& Front() { return *active; }

@@ -61,11 +61,11 @@ private:
     int inputPosition_;
 };
 
-// The front end that readers report to. Outside a conversion it is a silent
-// one that selects nothing.
+// The front end that readers on this thread report to. Outside a conversion
+// it is a silent one that selects nothing.
 FrontEnd& Front();
 
-// Makes a front end the one readers report to, for the life of this object.
+// Makes a front end the one readers on this thread report to, for the life of this object.
 class ScopedFrontEnd {
 public:
     explicit ScopedFrontEnd(FrontEnd& frontEnd);
