@@ -101,14 +101,15 @@ TEST_F(WindowTest, ReturnAndEnterPressTheFocusedButtonAndConvertIsTheDefaultInAF
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(WindowTest, TheOutputFieldSavesAndAsksBeforeReplacingWhileTheInputFieldOpens)
+// The conversion asks about every file it replaces: the dialog does not ask first.
+TEST_F(WindowTest, TheOutputFieldSavesWithoutAskingTwiceWhileTheInputFieldOpens)
 {
     Open();
     DialogLog log(*window);
     window->cOutputFileFormat->setCurrentIndex(Position(Output::HoluxWaypoint));
     window->cOutPutFile->Browse();
     EXPECT_EQ(log.mode, QFileDialog::AcceptSave);
-    EXPECT_TRUE(log.confirmsOverwrite);
+    EXPECT_FALSE(log.confirmsOverwrite);
     EXPECT_TRUE(log.title.contains("Save")) << log.title.toStdString();
     EXPECT_EQ(log.suffix, "wrt");  // so the file asked about is the one the writer replaces
     window->cInputFile->Browse();
@@ -116,15 +117,16 @@ TEST_F(WindowTest, TheOutputFieldSavesAndAsksBeforeReplacingWhileTheInputFieldOp
     EXPECT_FALSE(log.title.contains("Save"));
 }
 
-TEST_F(WindowTest, ABareOutputNameGoesIntoTheOutputFieldsFolder)
+TEST_F(WindowTest, ABareOutputNameGoesBesideTheInput)
 {
     ClearWaypoints();
     WaypointCount = 1;
     WaypointList[1].Name = "HOME";
-    WriteWaypointFile(dir.Path("in.wpt"));
+    std::filesystem::create_directories(dir.Path("in dir"));
+    WriteWaypointFile(dir.Path("in dir/in.wpt"));
     std::filesystem::create_directories(dir.Path("out dir"));
     Open();
-    window->cInputFile->setText(Text(dir.Path("in.wpt")));
+    window->cInputFile->setText(Text(dir.Path("in dir/in.wpt")));
     window->cInputFileFormat->setCurrentIndex(Position(Input::KesWaypoint));
     window->cOutputFileFormat->setCurrentIndex(Position(Output::HoluxWaypoint));
     window->cOutPutFile->SetInitialDir(Text(dir.Path("out dir")));
@@ -132,8 +134,8 @@ TEST_F(WindowTest, ABareOutputNameGoesIntoTheOutputFieldsFolder)
         QString typed;
         std::string written, shown;
     } cases[] = {
-        {"myout", dir.Path("out dir/myout.wrt"), dir.Path("out dir/myout")},
-        {"\"my out.x\"", dir.Path("out dir/my out.wrt"), dir.Path("out dir/my out.x")},
+        {"myout", dir.Path("in dir/myout.wrt"), dir.Path("in dir/myout")},
+        {"\"my out.x\"", dir.Path("in dir/my out.wrt"), dir.Path("in dir/my out.x")},
         {Text(dir.Path("elsewhere.wrt")), dir.Path("elsewhere.wrt"), dir.Path("elsewhere.wrt")},
     };
     for (const auto& c : cases) {
@@ -142,6 +144,7 @@ TEST_F(WindowTest, ABareOutputNameGoesIntoTheOutputFieldsFolder)
         EXPECT_TRUE(boxes.empty()) << c.shown;
         EXPECT_TRUE(std::filesystem::exists(c.written)) << c.written;
         EXPECT_TRUE(window->Lines().contains(Text(c.shown))) << c.shown;  // the pane names its folder
+        EXPECT_EQ(window->WrittenFiles(), QStringList{Text(c.written)});
     }
     window->cOutPutFile->setText("  ");
     window->bConvert->click();
