@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -155,6 +156,36 @@ QString ReplaceQuestion(const QStringList& files)
 }
 
 namespace {
+// The pane's frame, drawn in whole device pixels. The style draws it on
+// logical pixels, and at a fractional scale (1.5 at 144 dpi) the pane's
+// content, placed by rounding, covered its top and right lines.
+class PaneFramePainter : public QObject {
+public:
+    explicit PaneFramePainter(QFrame* pane) : QObject(pane), pane_(pane)
+    {
+        pane->setFrameStyle(QFrame::Box | QFrame::Plain);
+        pane->setLineWidth(1);
+        pane->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint) return false;
+        QPainter painter(pane_);
+        // What rounding leaves between the line and the content is the content's.
+        painter.fillRect(pane_->rect(), pane_->palette().base());
+        // The outline of the fields around it; width 0 is one device pixel at every scale.
+        painter.setPen(QPen(pane_->palette().color(QPalette::Window).darker(140), 0));
+        const qreal pixel = 1.0 / pane_->devicePixelRatioF();
+        painter.drawRect(QRectF(pane_->rect()).adjusted(pixel / 2, pixel / 2, -pixel / 2, -pixel / 2));
+        return true;
+    }
+
+private:
+    QFrame* pane_;
+};
+
 // Sizes were drawn for a face 13 pixels high; a larger desktop font gets a
 // window that much larger.
 constexpr int kDrawnWidth = 505, kDrawnHeight = 363, kDrawnLineHeight = 13;
@@ -231,6 +262,7 @@ void TfmMain::BuildControls()
     cOutput->setTabChangesFocus(true);
     cOutput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     cOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
+    new PaneFramePainter(cOutput);
 
     bHelp = PictureButton(this, "&Help", QStyle::SP_DialogHelpButton);
     bConvert = PictureButton(this, "&Convert", QStyle::SP_DialogApplyButton);

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -270,4 +271,18 @@ TEST_F(WindowTest, CaptionsStayWholeAtAnySizeTheWindowCanTake)
     window->resize(1, 1);
     QCoreApplication::processEvents();
     ExpectCaptionsWhole(*window, "larger font, smallest");
+}
+
+// Also run with scale factors 1.5 and 2 by CTest: at 1.5 the pane's content
+// once covered the top and right lines of its frame.
+TEST_F(WindowTest, ThePanesFrameIsDrawnOnEveryEdge)
+{
+    Open();
+    ShowActive();
+    const QImage image = window->cOutput->grab().toImage();
+    // A line is darker than the window around it and the content inside.
+    const int around = window->palette().color(QPalette::Window).lightness();
+    const int w = image.width(), h = image.height();
+    for (const QPoint& at : {QPoint(w / 3, 0), QPoint(w / 3, h - 1), QPoint(0, h / 2), QPoint(w - 1, h / 2)})
+        EXPECT_LT(QColor(image.pixel(at)).lightness(), around) << at.x() << "," << at.y() << " of " << w << "x" << h;
 }
