@@ -512,6 +512,7 @@ void TfmMain::AddShortcuts()
 
 void TfmMain::AddRecent(const QString& file)
 {
+    if (!QFileInfo(file).isFile()) return;  // a name that led nowhere is no recent file
     const QString whole = QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
     recent_.removeAll(whole);
     recent_.prepend(whole);

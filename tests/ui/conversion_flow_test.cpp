@@ -126,13 +126,17 @@ TEST_F(WindowTest, RecentFilesAndTheWindowsSizeAreRemembered)
     Open();
     ShowActive();
     window->resize(700, 520);
-    for (int n = 0; n < 10; ++n) window->ChooseInputFiles({QString("/d/%1.plt").arg(n)});
+    for (int n = 0; n < 10; ++n) {
+        WriteText(dir.Path(std::to_string(n) + ".plt"), "");
+        window->ChooseInputFiles({Text(dir.Path(std::to_string(n) + ".plt"))});
+    }
+    window->ChooseInputFiles({Text(dir.Path("missing.plt"))});
     QTest::keySequence(window.get(), QKeySequence(Qt::CTRL | Qt::Key_W));
     EXPECT_FALSE(window->isVisible());
     window.reset();
     Open();
     EXPECT_EQ(window->size(), QSize(700, 520));
     ASSERT_EQ(window->RecentFiles().size(), TfmMain::kRecentKept);
-    EXPECT_EQ(window->RecentFiles().front(), "/d/9.plt");
-    EXPECT_EQ(window->RecentFiles().back(), "/d/2.plt");
+    EXPECT_EQ(window->RecentFiles().front(), Text(dir.Path("9.plt")));
+    EXPECT_EQ(window->RecentFiles().back(), Text(dir.Path("2.plt")));
 }
