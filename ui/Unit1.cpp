@@ -244,7 +244,7 @@ void TfmMain::BuildControls()
     Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
 
     cOutPutFile = new TFilenameEditLabel(this);
-    cOutPutFile->SetLabelCaption("O&utput File");
+    cOutPutFile->SetLabelCaption("Ou&tput File");
     cOutPutFile->SetSaveDialog(true);
     // The conversion asks once about every file it replaces, track files included.
     cOutPutFile->SetDialogAsksBeforeReplacing(false);

@@ -4,10 +4,14 @@
 // and their folder, the format lists searched by typing, what is remembered.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <filesystem>
+#include <map>
 
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
@@ -139,4 +143,22 @@ TEST_F(WindowTest, RecentFilesAndTheWindowsSizeAreRemembered)
     ASSERT_EQ(window->RecentFiles().size(), TfmMain::kRecentKept);
     EXPECT_EQ(window->RecentFiles().front(), Text(dir.Path("9.plt")));
     EXPECT_EQ(window->RecentFiles().back(), Text(dir.Path("2.plt")));
+}
+
+// Alt and a letter reaches one control only: no letter serves two.
+TEST_F(WindowTest, EveryMnemonicIsUsedOnce)
+{
+    Open();
+    std::map<QChar, QString> used;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
+        const qsizetype at = text.indexOf(QRegularExpression("&[^&]"));
+        if (at < 0) continue;
+        const QChar letter = text[at + 1].toLower();
+        EXPECT_FALSE(used.count(letter)) << text.toStdString() << " and " << used[letter].toStdString();
+        used[letter] = text;
+    }
+    EXPECT_GE(used.size(), 8u);
 }
