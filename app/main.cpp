@@ -7,10 +7,13 @@
 #include <QDir>
 #include <QIcon>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "ui/FilenameEditLabel.h"
 #include "ui/Unit1.h"
+#include "ui/WindowCommandLine.h"
 #include "ui/help.h"
 
 namespace {
@@ -43,6 +46,9 @@ void ReportAndClose(TfmMain& window)
 
 int main(int argc, char** argv)
 {
+    // --help and --version answer without a display: no window is made for them.
+    if (const std::optional<int> status = AnswerCommandLine({argv + std::min(argc, 1), argv + argc}, stdout))
+        return *status;
     QApplication application(argc, argv);
     QApplication::setApplicationName("kesTranscribe");
     // Lets a desktop match the window to its menu entry and icon.
@@ -51,7 +57,9 @@ int main(int argc, char** argv)
     TfmMain fmMain;
     TfmHelp fmHelp(&fmMain);
     fmMain.SetHelpWindow(&fmHelp);
-    fmMain.ChooseInputFiles(QApplication::arguments().mid(1));
+    QStringList files = QApplication::arguments().mid(1);
+    files.removeOne("--");
+    fmMain.ChooseInputFiles(files);
     fmMain.show();
     if (qEnvironmentVariableIsSet("KESTRANSCRIBE_REPORT"))
         QTimer::singleShot(0, &fmMain, [&fmMain] { ReportAndClose(fmMain); });

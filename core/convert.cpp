@@ -136,8 +136,12 @@ void Write(FrontEnd& f, const Conversion& c)
 }
 
 // The line of what was written, then each limit that cut the input, once.
-void Report(FrontEnd& f, const Conversion& c)
+void Report(FrontEnd& f, const Conversion& c, bool existingKept)
 {
+    if (existingKept) {
+        f.AddLine("Written: nothing - the existing files were kept");
+        return;
+    }
     const std::string& kind = OutputFormats[c.outputPosition].Kind;
     const WrittenKind written = kind == "wp"    ? WrittenKind::Waypoints
                                 : kind == "trk" ? WrittenKind::Tracks
@@ -219,8 +223,14 @@ void Convert(FrontEnd& frontEnd)
         // Named exactly, the one track file of an input of one track is the output itself.
         if (conversion.exactNames && TrackFilesWritten.size() == 1)
             outputs.Rename(TrackFilesWritten.FirstNames().front(), conversion.outputName);
-        if (!ReadFailed) outputs.Commit();
-        Report(frontEnd, conversion);
+        // Asked once, naming every file, track files included, before any is replaced.
+        bool existingKept = false;
+        if (!ReadFailed) {
+            const std::vector<std::string> inUse = outputs.NamesInUse();
+            existingKept = !inUse.empty() && !frontEnd.ConfirmReplacing(inUse);
+            if (!existingKept) outputs.Commit();
+        }
+        Report(frontEnd, conversion, existingKept);
     }
     frontEnd.AddLine("");
     frontEnd.AddLine("Done .....");

@@ -35,6 +35,10 @@ public:
     // A file the conversion put in place (or wrote into, for a device), by the
     // name it was given, as it is placed: every file written, in order.
     virtual void OutputWritten(const std::string&) {}
+    // The existing files the conversion's outputs would replace, all of them,
+    // once all are written and before any is put in place: false keeps every
+    // one as it is, and nothing is written.
+    virtual bool ConfirmReplacing(const std::vector<std::string>&) { return true; }
     virtual void ProcessMessages() = 0;
     // The date of a log whose fixes give only their time of day, as the user
     // knows it; none (what a front end that cannot ask answers) leaves them undated.

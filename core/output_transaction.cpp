@@ -232,6 +232,18 @@ void OutputTransaction::Commit()
     pending_.clear();
 }
 
+std::vector<std::string> OutputTransaction::NamesInUse() const
+{
+    std::vector<std::string> names;
+    for (const Pending& p : pending_) {
+        struct stat info {};
+        // A dangling link is a name in use too: the output would take it.
+        if (!p.device && ::fstatat(p.folder->Descriptor(), p.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+            names.push_back(p.path);
+    }
+    return names;
+}
+
 void OutputTransaction::Place(const std::string& path)
 {
     ++placedCount_;

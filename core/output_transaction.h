@@ -64,6 +64,9 @@ public:
     void Rename(const std::string& from, const std::string& to);
 
     std::size_t PendingCount() const { return pending_.size(); }
+    // The pending outputs whose names Commit would take from a file there now
+    // (a device written into is not replaced), by the names they were given.
+    std::vector<std::string> NamesInUse() const;
 
     // Puts every output in place, then flushes each folder once; on a failure
     // none is replaced and the FileError is raised.

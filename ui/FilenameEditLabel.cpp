@@ -103,6 +103,7 @@ void TFilenameEditLabel::Browse()
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(DialogDefaultSuffix(filter_));
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !dialogAsks_);
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(multiSelect_ ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
@@ -131,6 +132,7 @@ void TFilenameEditLabel::ApplyChoice(const QStringList& files)
     choiceText_ = first.contains(' ') ? '"' + first + '"' : first;
     setText(choiceText_);
     initialDir_ = QDir::toNativeSeparators(QFileInfo(first).absolutePath());
+    emit Chosen(chosenFiles_);
 }
 
 void TFilenameEditLabel::dragEnterEvent(QDragEnterEvent* event)

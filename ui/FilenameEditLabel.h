@@ -43,6 +43,9 @@ public:
     // A Save dialog, which asks before replacing a file (the output side).
     bool SaveDialog() const { return saveDialog_; }
     void SetSaveDialog(bool on) { saveDialog_ = on; }
+    // Off when the owner asks itself, about every file it will replace.
+    bool DialogAsksBeforeReplacing() const { return dialogAsks_; }
+    void SetDialogAsksBeforeReplacing(bool on) { dialogAsks_ = on; }
 
     QAction* BrowseAction() const { return browse_; }
     // One more key, anywhere in the window, that opens this field's dialog.
@@ -62,6 +65,10 @@ public:
     // tests replace it.
     std::function<QStringList(QFileDialog&)> RunDialog;
 
+signals:
+    // A choice was applied: from the dialog, a drop or the owner.
+    void Chosen(const QStringList& files);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -77,6 +84,7 @@ private:
     QString initialDir_;
     bool multiSelect_ = false;
     bool saveDialog_ = false;
+    bool dialogAsks_ = true;
     QStringList chosenFiles_;
     QString choiceText_;
 };

@@ -3,6 +3,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
@@ -87,6 +88,28 @@ void TLyrComboBox::ApplyWidth()
     resize(metrics.horizontalAdvance('X') * (maxLength_ + 1), height());
 }
 
+void TLyrComboBox::SetTypeAhead(bool on)
+{
+    if (on == typeAhead_) return;
+    typeAhead_ = on;
+    if (!on) {
+        setCompleter(nullptr);
+        return;
+    }
+    auto* completer = new QCompleter(model(), this);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setFilterMode(Qt::MatchContains);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    setCompleter(completer);
+    connect(lineEdit(), &QLineEdit::editingFinished, this, &TLyrComboBox::ShowSelectedWhole, Qt::UniqueConnection);
+}
+
+void TLyrComboBox::ShowSelectedWhole()
+{
+    if (typeAhead_ && currentIndex() >= 0 && currentText() != itemText(currentIndex()))
+        setEditText(itemText(currentIndex()));
+}
+
 void TLyrComboBox::SetTag(int tag)
 {
     tag_ = tag;
@@ -117,7 +140,8 @@ void TLyrComboBox::TextEdited(const QString& text)
     // Pasting must not go past the typing limit either.
     if (typed.size() > maxLength_ && typed.size() > previousText_.size()) typed = previousText_;
     const int cursor = std::min<int>(lineEdit()->cursorPosition(), typed.size());
-    const int index = findText(typed, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    int index = findText(typed, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (typeAhead_ && index < 0 && !typed.trimmed().isEmpty()) index = findText(typed.trimmed(), Qt::MatchContains);
     if (index != currentIndex()) setCurrentIndex(index);
     if (lineEdit()->text() != typed) {
         lineEdit()->setText(typed);

@@ -32,6 +32,11 @@ public:
     // The most characters the user can type; chosen entries may be longer.
     int MaxLength() const { return maxLength_; }
     void SetMaxLength(int length) { maxLength_ = length; }
+    // Typing searches the entries: the first one that holds the typed text,
+    // letter case ignored, is selected, and a list of those that hold it
+    // shows; leaving the field shows the selected entry whole.
+    bool TypeAhead() const { return typeAhead_; }
+    void SetTypeAhead(bool on);
     // Non-zero: the list rows are drawn as separators and bold "Others" rows.
     int Tag() const { return tag_; }
     void SetTag(int tag);
@@ -58,11 +63,13 @@ private:
     bool ListClick(QMouseEvent* click);
     void TextEdited(const QString& text);
     void ApplyWidth();
+    void ShowSelectedWhole();
 
     LabelLink* link_;
     QString picture_ = "uppercase";
     bool invisibleEdit_ = false;
     bool setWidth_ = false;
+    bool typeAhead_ = false;
     int maxLength_ = 10;
     int tag_ = 0;
     QString previousText_, currentText_;

@@ -32,13 +32,24 @@ std::string HomeFolder()
 }
 }  // namespace
 
+bool IsSystemFolder(const std::string& folder)
+{
+    static const char* const kSystemFolders[] = {"/usr",   "/bin",    "/sbin", "/lib",       "/lib32",
+                                                 "/lib64", "/libx32", "/opt",  "/etc",       "/var",
+                                                 "/boot",  "/snap",   "/app",  "/nix/store", "/gnu/store"};
+    for (const std::string system : kSystemFolders)
+        if (folder == system || folder.starts_with(system + "/")) return true;
+    return false;
+}
+
 SettingsLocation ChooseSettingsLocation(const SettingsHost& host)
 {
     const std::string besideProgram = JoinPath(host.programFolder, kFileName);
-    const bool folderWritable = host.canWrite(host.programFolder);
+    const bool ownFolder = !IsSystemFolder(host.programFolder) && host.ownedByUser(host.programFolder);
+    const bool folderWritable = ownFolder && host.canWrite(host.programFolder);
     // A file already there that this user can rewrite means portable use too;
     // one that cannot be rewritten would fail every save, so it is left alone.
-    if (folderWritable || host.canWrite(besideProgram))
+    if (folderWritable || (ownFolder && host.canWrite(besideProgram)))
         return {besideProgram, folderWritable ? host.programFolder : host.home, false};
     // Only an absolute $XDG_CONFIG_HOME counts; anything else is ignored.
     const std::string configHome =
@@ -48,7 +59,14 @@ SettingsLocation ChooseSettingsLocation(const SettingsHost& host)
 
 SettingsLocation HostSettingsLocation()
 {
-    return ChooseSettingsLocation({ProgramFolder(), Environment("XDG_CONFIG_HOME"), HomeFolder(), CanWrite});
+    return ChooseSettingsLocation(
+        {ProgramFolder(), Environment("XDG_CONFIG_HOME"), HomeFolder(), CanWrite, OwnedByUser});
+}
+
+bool OwnedByUser(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && info.st_uid == ::geteuid();
 }
 
 bool CanWrite(const std::string& path)

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -12,17 +13,23 @@
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStringDecoder>
 #include <QStyle>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
+#include <QUrl>
 #include <QWindow>
 #include <algorithm>
 #include <exception>
@@ -34,6 +41,7 @@
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/format_lookup.h"
+#include "core/format_rows.h"
 #include "core/text_fields.h"
 #include "formats/format_table.h"
 #include "ui/DataView.h"
@@ -49,6 +57,20 @@ const std::string kInputSection = "Input File", kOutputSection = "Output File";
 const std::string kFolderKey = "Initial Folder", kFormatKey = "File Format";
 const std::string kViewSection = "View", kWindowSplitKey = "Window Split", kViewSplitKey = "View Split";
 const std::string kTileServerKey = "Tile Server", kTileCreditKey = "Tile Attribution";
+const std::string kWindowSection = "Window", kWidthKey = "Width", kHeightKey = "Height";
+const std::string kRecentSection = "Recent Files";
+// Typing in a format list searches its captions, which are longer than the ten
+// characters a typed format name once had.
+constexpr int kFormatTypingLength = 60;
+// A typed input name is looked at once typing pauses, not at every key.
+constexpr int kFollowTypingMs = 300;
+// The question names this many files; the rest are behind its details button.
+constexpr qsizetype kReplaceNamesShown = 12;
+
+std::string RecentKey(int n) { return "File" + std::to_string(n); }
+
+// A name in a file field: quoted when it holds a blank, as a dialog choice is.
+QString FieldText(const QString& name) { return name.contains(' ') ? '"' + name + '"' : name; }
 
 // Readers pass on bytes from the files they read; those need not be UTF-8.
 QString ToQString(const std::string& text)
@@ -121,6 +143,49 @@ private:
     QWidget* window_;
 };
 
+}  // namespace
+
+QString ReplaceQuestion(const QStringList& files)
+{
+    QString text = files.size() == 1
+                       ? "This file exists already and will be replaced:\n\n"
+                       : QString("These %1 files exist already and will be replaced:\n\n").arg(files.size());
+    text += files.mid(0, kReplaceNamesShown).join('\n');
+    if (files.size() > kReplaceNamesShown) text += QString("\n... and %1 more").arg(files.size() - kReplaceNamesShown);
+    return text + (files.size() == 1 ? "\n\nReplace it?" : "\n\nReplace them?");
+}
+
+namespace {
+// The pane's frame, drawn in whole device pixels. The style draws it on
+// logical pixels, and at a fractional scale (1.5 at 144 dpi) the pane's
+// content, placed by rounding, covered its top and right lines.
+class PaneFramePainter : public QObject {
+public:
+    explicit PaneFramePainter(QFrame* pane) : QObject(pane), pane_(pane)
+    {
+        pane->setFrameStyle(QFrame::Box | QFrame::Plain);
+        pane->setLineWidth(1);
+        pane->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint) return false;
+        QPainter painter(pane_);
+        // What rounding leaves between the line and the content is the content's.
+        painter.fillRect(pane_->rect(), pane_->palette().base());
+        // The outline of the fields around it; width 0 is one device pixel at every scale.
+        painter.setPen(QPen(pane_->palette().color(QPalette::Window).darker(140), 0));
+        const qreal pixel = 1.0 / pane_->devicePixelRatioF();
+        painter.drawRect(QRectF(pane_->rect()).adjusted(pixel / 2, pixel / 2, -pixel / 2, -pixel / 2));
+        return true;
+    }
+
+private:
+    QFrame* pane_;
+};
+
 // Sizes were drawn for a face 13 pixels high; a larger desktop font gets a
 // window that much larger.
 constexpr int kDrawnWidth = 505, kDrawnHeight = 363, kDrawnLineHeight = 13;
@@ -135,6 +200,14 @@ TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(pa
         box.exec();
     };
     AskDate = [this](const QString& file) { return AskDateOfLog(this, file); };
+    AskReplace = [this](const QStringList& files) {
+        QMessageBox box(QMessageBox::Question, kTitle, ReplaceQuestion(files), QMessageBox::Yes | QMessageBox::No,
+                        this);
+        box.setDefaultButton(QMessageBox::No);
+        if (files.size() > kReplaceNamesShown) box.setDetailedText(files.join('\n'));
+        return box.exec() == QMessageBox::Yes;
+    };
+    OpenUrl = [](const QUrl& folder) { QDesktopServices::openUrl(folder); };
     BuildControls();
     ConnectControls();
     FormCreate();
@@ -157,26 +230,30 @@ void TfmMain::BuildControls()
     setAcceptDrops(true);
 
     cInputFile = new TFilenameEditLabel(this);
-    cInputFile->SetLabelCaption("Input File");
+    cInputFile->SetLabelCaption("&Input File");
     cInputFile->SetMultiSelect(true);
     cInputFile->AddBrowseShortcut(QKeySequence::Open);
 
     cInputFileFormat = new TLyrComboBox(this);
-    cInputFileFormat->SetLabelCaption("Format");
+    cInputFileFormat->SetLabelCaption("F&ormat");
     cInputFileFormat->SetPicture("normal");
-    cInputFileFormat->SetMaxLength(10);
+    cInputFileFormat->SetMaxLength(kFormatTypingLength);
+    cInputFileFormat->SetTypeAhead(true);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
 
     cOutPutFile = new TFilenameEditLabel(this);
-    cOutPutFile->SetLabelCaption("Output File");
+    cOutPutFile->SetLabelCaption("Ou&tput File");
     cOutPutFile->SetSaveDialog(true);
+    // The conversion asks once about every file it replaces, track files included.
+    cOutPutFile->SetDialogAsksBeforeReplacing(false);
 
     cOutputFileFormat = new TLyrComboBox(this);
-    cOutputFileFormat->SetLabelCaption("Format");
+    cOutputFileFormat->SetLabelCaption("Fo&rmat");
     cOutputFileFormat->SetPicture("uppercase");
-    cOutputFileFormat->SetMaxLength(10);
+    cOutputFileFormat->SetMaxLength(kFormatTypingLength);
+    cOutputFileFormat->SetTypeAhead(true);
 
     cOutput = new QPlainTextEdit(this);
     cOutput->setReadOnly(true);
@@ -185,10 +262,25 @@ void TfmMain::BuildControls()
     cOutput->setTabChangesFocus(true);
     cOutput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     cOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
+    new PaneFramePainter(cOutput);
 
-    bHelp = PictureButton(this, "Help", QStyle::SP_DialogHelpButton);
-    bConvert = PictureButton(this, "Convert", QStyle::SP_DialogApplyButton);
-    bClose = PictureButton(this, "Close", QStyle::SP_DialogCloseButton);
+    bHelp = PictureButton(this, "&Help", QStyle::SP_DialogHelpButton);
+    bConvert = PictureButton(this, "&Convert", QStyle::SP_DialogApplyButton);
+    bClose = PictureButton(this, "C&lose", QStyle::SP_DialogCloseButton);
+    bOpenFolder = PictureButton(this, "Open &Folder", QStyle::SP_DirOpenIcon);
+    bOpenFolder->setToolTip("Open the folder of the files written");
+    bOpenFolder->setEnabled(false);
+
+    recentMenu_ = new QMenu(this);
+    QAction* recent =
+        cInputFile->addAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView), QLineEdit::TrailingPosition);
+    recent->setToolTip("Recent input files");
+    connect(recent, &QAction::triggered, this,
+            [this] { recentMenu_->popup(cInputFile->mapToGlobal(cInputFile->rect().bottomRight())); });
+    connect(recentMenu_, &QMenu::aboutToShow, this, &TfmMain::FillRecentMenu);
+    followTimer_ = new QTimer(this);
+    followTimer_->setSingleShot(true);
+    followTimer_->setInterval(kFollowTypingMs);
     cView = new DataView(this);
 
     // Files dropped on the lists or the pane go to the window, which takes them as input.
@@ -204,6 +296,8 @@ void TfmMain::BuildControls()
     setTabOrder(cOutput, bHelp);
     setTabOrder(bHelp, bConvert);
     setTabOrder(bConvert, bClose);
+    setTabOrder(bClose, bOpenFolder);
+    AddShortcuts();
 
     LayOut();
 }
@@ -244,6 +338,8 @@ void TfmMain::LayOut()
     buttons->addWidget(bConvert);
     buttons->addStretch(1);
     buttons->addWidget(bClose);
+    buttons->addStretch(1);
+    buttons->addWidget(bOpenFolder);
     buttons->addStretch(2);
     grid_->addLayout(buttons, 6, 0, 1, 2);
     FitCaptionColumn();
@@ -289,6 +385,10 @@ void TfmMain::ConnectControls()
     connect(bConvert, &QPushButton::clicked, this, &TfmMain::bConvertClick);
     connect(bHelp, &QPushButton::clicked, this, &TfmMain::bHelpClick);
     connect(bClose, &QPushButton::clicked, this, &TfmMain::bCloseClick);
+    connect(bOpenFolder, &QPushButton::clicked, this, &TfmMain::bOpenFolderClick);
+    connect(cInputFile, &TFilenameEditLabel::Chosen, this, &TfmMain::InputChosen);
+    connect(cInputFile, &QLineEdit::textEdited, followTimer_, qOverload<>(&QTimer::start));
+    connect(followTimer_, &QTimer::timeout, this, &TfmMain::FollowTypedInput);
     // Return in a file field presses Convert, the default button there.
     connect(cInputFile, &QLineEdit::returnPressed, bConvert, &QPushButton::click);
     connect(cOutPutFile, &QLineEdit::returnPressed, bConvert, &QPushButton::click);
@@ -332,6 +432,7 @@ void TfmMain::FormCreate()
     cOutPutFile->SetInitialDir(ToQString(settings.ReadString(kOutputSection, kFolderKey, defaultFolder)));
     SelectIndex(cInputFileFormat, settings.ReadInteger(kInputSection, kFormatKey, -1));
     SelectIndex(cOutputFileFormat, settings.ReadInteger(kOutputSection, kFormatKey, -1));
+    ReadWindowSettings(settings);
 
     cInputFileFormatChange(cInputFileFormat->currentIndex());
     cOutputFileFormatChange(cOutputFileFormat->currentIndex());
@@ -355,9 +456,77 @@ void TfmMain::FormDestroy()
     settings.WriteString(kOutputSection, kFolderKey, cOutPutFile->InitialDir().toStdString());
     settings.WriteInteger(kInputSection, kFormatKey, cInputFileFormat->currentIndex());
     settings.WriteInteger(kOutputSection, kFormatKey, cOutputFileFormat->currentIndex());
+    WriteWindowSettings(settings);
     if (!layoutChosen_) return;
     settings.WriteString(kViewSection, kWindowSplitKey, split_->saveState().toHex().toStdString());
     settings.WriteString(kViewSection, kViewSplitKey, cView->SplitState().toHex().toStdString());
+}
+
+void TfmMain::ReadWindowSettings(const IniFile& settings)
+{
+    for (int n = 1; n <= kRecentKept; ++n) {
+        const QString file = ToQString(settings.ReadString(kRecentSection, RecentKey(n), ""));
+        if (!file.isEmpty() && !recent_.contains(file)) recent_ << file;
+    }
+    const QSize saved(settings.ReadInteger(kWindowSection, kWidthKey, -1),
+                      settings.ReadInteger(kWindowSection, kHeightKey, -1));
+    if (saved.width() <= 0 || saved.height() <= 0) return;
+    QSize size = saved.expandedTo(minimumSizeHint());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        size = size.boundedTo(available.size()).expandedTo(minimumSizeHint());
+        QRect frame(QPoint(), size);
+        frame.moveCenter(available.center());
+        move(frame.topLeft());
+    }
+    resize(size);
+}
+
+// Written after the settings every version reads; the size only of a window
+// that was shown, the recent files only when there are some.
+void TfmMain::WriteWindowSettings(IniFile& settings) const
+{
+    if (shown_) {
+        settings.WriteInteger(kWindowSection, kWidthKey, width());
+        settings.WriteInteger(kWindowSection, kHeightKey, height());
+    }
+    for (int n = 1; n <= recent_.size(); ++n)
+        settings.WriteString(kRecentSection, RecentKey(n), recent_[n - 1].toStdString());
+}
+
+void TfmMain::showEvent(QShowEvent* event)
+{
+    shown_ = true;
+    QWidget::showEvent(event);
+}
+
+void TfmMain::AddShortcuts()
+{
+    auto add = [this](const QKeySequence& key, auto action) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this, action);
+    };
+    add(QKeySequence(Qt::Key_F1), &TfmMain::bHelpClick);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Q), &TfmMain::bCloseClick);
+    add(QKeySequence(Qt::CTRL | Qt::Key_W), &TfmMain::bCloseClick);
+}
+
+void TfmMain::AddRecent(const QString& file)
+{
+    if (!QFileInfo(file).isFile()) return;  // a name that led nowhere is no recent file
+    const QString whole = QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
+    recent_.removeAll(whole);
+    recent_.prepend(whole);
+    while (recent_.size() > kRecentKept) recent_.removeLast();
+}
+
+void TfmMain::FillRecentMenu()
+{
+    recentMenu_->clear();
+    if (recent_.isEmpty()) recentMenu_->addAction("No recent files")->setEnabled(false);
+    for (const QString& file : recent_) {
+        QString caption = file;
+        recentMenu_->addAction(caption.replace('&', "&&"), this, [this, file] { ChooseInputFiles({file}); });
+    }
 }
 
 void TfmMain::SaveOnce()
@@ -377,11 +546,43 @@ void TfmMain::cOutputFileFormatChange(int index)
 {
     if (IsOutputPosition(index))
         cOutPutFile->SetFilter(QString::fromStdString(OutputFormats[static_cast<std::size_t>(index)].Filter));
+    ProposeOutputName();
+}
+
+QString TfmMain::FirstInputFile() const
+{
+    const QStringList chosen = cInputFile->ChosenFiles();
+    return chosen.isEmpty() ? ToQString(StripQuotes(cInputFile->text().toStdString())) : chosen.front();
+}
+
+// `<input folder>/<input name>.<ext>` of the output format, while the output
+// field is empty or still shows the name proposed last: a name of the user's
+// own is never replaced.
+void TfmMain::ProposeOutputName()
+{
+    const QString shown = cOutPutFile->text();
+    if (!shown.trimmed().isEmpty() && shown != proposedOutput_) return;
+    const QString input = FirstInputFile();
+    if (input.isEmpty() || !IsOutputPosition(OutputPosition())) return;
+    const QFileInfo info(input);
+    const QString name = QDir::toNativeSeparators(info.absolutePath() + '/' + info.completeBaseName() +
+                                                  OutputRow(OutputPosition()).extension);
+    // The input's own name (a .wpt into a .wpt) would be refused: propose nothing then.
+    proposedOutput_ = name == QDir::toNativeSeparators(info.absoluteFilePath()) ? QString() : FieldText(name);
+    cOutPutFile->setText(proposedOutput_);
 }
 
 void TfmMain::bConvertClick()
 {
     if (converting_) return;
+    // A name typed a moment ago is followed before it is converted.
+    if (followTimer_->isActive()) {
+        followTimer_->stop();
+        FollowTypedInput();
+    }
+    if (const QString input = FirstInputFile(); QFileInfo(input).isFile()) AddRecent(input);
+    written_.clear();
+    bOpenFolder->setEnabled(false);
     converting_ = true;
     {
         const InputDropper dropper(this);
@@ -398,6 +599,12 @@ void TfmMain::bConvertClick()
     }
     converting_ = false;
     cView->ConversionDone(OutputPosition());
+    bOpenFolder->setEnabled(!written_.isEmpty());
+}
+
+void TfmMain::bOpenFolderClick()
+{
+    if (!written_.isEmpty()) OpenUrl(QUrl::fromLocalFile(QFileInfo(written_.last()).absolutePath()));
 }
 
 void TfmMain::bHelpClick()
@@ -442,7 +649,24 @@ void TfmMain::ChooseInputFiles(const QStringList& files)
     for (const QString& file : files)
         if (!file.isEmpty()) whole << QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
     cInputFile->ApplyChoice(whole);
-    if (!whole.isEmpty()) SelectInputFormatOf(whole.front().toStdString());
+}
+
+// Wherever a choice comes from (the dialog, a drop, the command line, the
+// recent files), the format follows the file and an output name is proposed.
+void TfmMain::InputChosen(const QStringList& files)
+{
+    if (files.isEmpty()) return;
+    SelectInputFormatOf(files.front().toStdString());
+    AddRecent(files.front());
+    ProposeOutputName();
+}
+
+void TfmMain::FollowTypedInput()
+{
+    const QFileInfo typed(FirstInputFile());
+    if (!typed.isFile()) return;
+    SelectInputFormatOf(typed.absoluteFilePath().toStdString());
+    ProposeOutputName();
 }
 
 // A file handed over by a file manager or a drop comes without a format: when
@@ -488,9 +712,14 @@ std::string TfmMain::OutputFileText()
 {
     const std::string typed = cOutPutFile->text().toStdString();
     const std::string name = StripQuotes(typed);
-    const std::string folder = cOutPutFile->InitialDir().toStdString();
-    if (IsBlank(name) || name.find('/') != std::string::npos || folder.empty()) return typed;
-    return JoinPath(folder, name);
+    if (IsBlank(name) || name.find('/') != std::string::npos) return typed;
+    // Beside the input; without one, where the output dialog would have put it.
+    const QString input = FirstInputFile();
+    std::string folder =
+        input.isEmpty() ? cOutPutFile->InitialDir().toStdString() : QFileInfo(input).absolutePath().toStdString();
+    // The installed program's folder, or any system folder, never takes an output.
+    if (IsSystemFolder(folder) || (settings_.perUser && folder == ProgramFolder())) folder = settings_.defaultFolder;
+    return folder.empty() ? typed : JoinPath(folder, name);
 }
 
 int TfmMain::InputPosition() { return cInputFileFormat->currentIndex(); }
@@ -528,7 +757,24 @@ std::optional<std::chrono::year_month_day> TfmMain::DateOfLog(const std::string&
     return std::chrono::year(date->year()) / date->month() / date->day();
 }
 
-void TfmMain::OutputWritten(const std::string& file) { cView->AddOutput(ToQString(file)); }
+void TfmMain::OutputWritten(const std::string& name)
+{
+    const QString whole = QDir::toNativeSeparators(QFileInfo(ToQString(name)).absoluteFilePath());
+    written_ << whole;
+    cView->AddOutput(ToQString(name));
+    AddLine("Saved: " + whole.toStdString());
+}
+
+bool TfmMain::ConfirmReplacing(const std::vector<std::string>& names)
+{
+    QStringList files;
+    for (const std::string& name : names)
+        files << QDir::toNativeSeparators(QFileInfo(ToQString(name)).absoluteFilePath());
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const bool replace = AskReplace(files);
+    QApplication::restoreOverrideCursor();
+    return replace;
+}
 
 // The view shows the input as it is chosen: the first of files chosen together.
 void TfmMain::ShowInputInView()

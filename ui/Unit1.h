@@ -15,6 +15,9 @@
 #include "ui/SettingsLocation.h"
 
 class QGridLayout;
+class QMenu;
+class QTimer;
+class QUrl;
 class QPlainTextEdit;
 class QPushButton;
 class QFrame;
@@ -23,6 +26,10 @@ class DataView;
 class TFilenameEditLabel;
 class TLyrComboBox;
 class TfmHelp;
+
+// The question asked before existing files are replaced, naming them (the
+// first few when there are many).
+QString ReplaceQuestion(const QStringList& files);
 
 class TfmMain : public QWidget, public FrontEnd {
     Q_OBJECT
@@ -39,6 +46,8 @@ public:
     QPushButton* bHelp;
     QPushButton* bConvert;
     QPushButton* bClose;
+    // Opens the folder of the files the last conversion wrote.
+    QPushButton* bOpenFolder;
     // What the input file holds (and, after a conversion, what was written), beside the fields.
     DataView* cView;
 
@@ -46,6 +55,10 @@ public:
     std::function<void(QMessageBox::Icon, const QString&)> ShowBox;
     // Asks the date of a log that gives none (the file named); tests replace it.
     std::function<std::optional<QDate>(const QString& file)> AskDate;
+    // Asks whether these existing files may be replaced; tests replace it.
+    std::function<bool(const QStringList& files)> AskReplace;
+    // Hands a folder to the desktop's file manager; tests replace it.
+    std::function<void(const QUrl& folder)> OpenUrl;
 
     void SetHelpWindow(TfmHelp* help) { fmHelp_ = help; }
 
@@ -54,6 +67,13 @@ public:
     // relative to the working folder are completed with it; none changes nothing.
     // The input format follows the first file where the selected one cannot be its.
     void ChooseInputFiles(const QStringList& files);
+
+    // The files the last conversion wrote, with their full paths, in order.
+    const QStringList& WrittenFiles() const { return written_; }
+    // The input files chosen last, the latest first (at most kRecentKept).
+    static constexpr int kRecentKept = 8;
+    const QStringList& RecentFiles() const { return recent_; }
+    QMenu* RecentMenu() const { return recentMenu_; }
 
     void FormCreate();
     // Writes the settings file; throws "Unable to write to <path>" when it cannot.
@@ -64,6 +84,7 @@ public:
     void bConvertClick();
     void bHelpClick();
     void bCloseClick();
+    void bOpenFolderClick();
 
     // The progress pane, one entry per line.
     QStringList Lines() const;
@@ -82,16 +103,27 @@ public:
     void SetBusyCursor(bool busy) override;
     void ProcessMessages() override;
     std::optional<std::chrono::year_month_day> DateOfLog(const std::string& file) override;
-    void OutputWritten(const std::string& file) override;
+    void OutputWritten(const std::string& name) override;
+    bool ConfirmReplacing(const std::vector<std::string>& names) override;
 
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     void SelectInputFormatOf(const std::string& file);
+    void InputChosen(const QStringList& files);
+    void FollowTypedInput();
+    void ProposeOutputName();
+    QString FirstInputFile() const;
+    void AddRecent(const QString& file);
+    void FillRecentMenu();
+    void AddShortcuts();
+    void ReadWindowSettings(const class IniFile& settings);
+    void WriteWindowSettings(class IniFile& settings) const;
     void BuildControls();
     void LayOut();
     void FitCaptionColumn();
@@ -101,6 +133,12 @@ private:
     void ShowInputInView();
 
     SettingsLocation settings_;
+    QTimer* followTimer_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QString proposedOutput_;
+    QStringList written_;
+    QStringList recent_;
+    bool shown_ = false;
     QGridLayout* grid_ = nullptr;
     QSplitter* split_ = nullptr;  // the fields and the pane beside the view
     bool layoutChosen_ = false;   // a splitter moved by the user, now or in an earlier run

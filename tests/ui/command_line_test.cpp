@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <cstdio>
+#include <optional>
 
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/Lyrlcomb.h"
+#include "ui/WindowCommandLine.h"
 
 // The files a file manager or a shell passes to the program take the same
 // path as files dropped on the window.
@@ -64,5 +67,33 @@ TEST_F(WindowTest, FilesHandedOverSelectTheFormatTheirContentNames)
         window->cOutputFileFormat->setCurrentIndex(row.output);
         window->ChooseInputFiles({QString::fromStdString(row.file)});
         EXPECT_EQ(window->InputPosition(), row.selected) << row.file << " after " << row.input;
+    }
+}
+
+TEST(AnswerCommandLine, AnswersHelpAndVersionOnlyBeforeADoubleDash)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        std::optional<int> status;
+        std::string starts;
+    } rows[] = {
+        {{"--help"}, 0, "Usage: kesTranscribe"},
+        {{"a.gpx", "-h"}, 0, "Usage: kesTranscribe"},
+        {{"--version"}, 0, "kesTranscribe "},
+        {{"-V"}, 0, "kesTranscribe "},
+        {{"--", "--help"}, std::nullopt, ""},
+        {{"a.gpx", "--helpful"}, std::nullopt, ""},
+        {{}, std::nullopt, ""},
+    };
+    for (const auto& row : rows) {
+        char buffer[2048] = {};
+        std::FILE* out = fmemopen(buffer, sizeof buffer - 1, "w");
+        ASSERT_NE(out, nullptr);
+        EXPECT_EQ(AnswerCommandLine(row.arguments, out), row.status) << row.arguments.size();
+        std::fclose(out);
+        EXPECT_TRUE(std::string(buffer).starts_with(row.starts)) << buffer;
+        if (!row.status) {
+            EXPECT_STREQ(buffer, "");
+        }
     }
 }

@@ -175,6 +175,7 @@ TEST_F(WindowTest, AFullConversionShowsItsProgressInThePane)
     EXPECT_EQ(window->Lines(), (QStringList{"Loading Kes Waypoint file", QString::fromStdString(dir.Path("in.wpt")), "",
                                             "processing .....", "", "Writing Holux Waypoint file",
                                             QString::fromStdString(dir.Path("out.wrt")),
+                                            QString::fromStdString("Saved: " + dir.Path("out.wrt")),
                                             "Written: 1 waypoint, 0 routes", "", "Done ....."}));
     EXPECT_TRUE(std::filesystem::exists(dir.Path("out.wrt")));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);

@@ -19,23 +19,25 @@ struct LocationCase {
     std::set<std::string> writable;
     std::string programFolder, configHome;
     SettingsLocation expected;
+    bool owned = true;  // the program's folder belongs to the user
 };
 }  // namespace
 
-TEST(ChooseSettingsLocation, BesideTheProgramWhenItCanBeWrittenThereElseInTheUsersConfigFolder)
+TEST(ChooseSettingsLocation, BesideTheProgramOnlyInTheUsersOwnFolderElseInTheUsersConfigFolder)
 {
+    const SettingsLocation perUser{"/xdg/kesTranscribe/kesTranscribe.ini", "/home/u", true};
     const std::vector<LocationCase> cases = {
-        {"portable: program folder writable",
-         {"/opt/kes"},
-         "/opt/kes",
+        {"portable: own folder writable",
+         {"/home/u/kes"},
+         "/home/u/kes",
          "/xdg",
-         {"/opt/kes/kesTranscribe.ini", "/opt/kes", false}},
+         {"/home/u/kes/kesTranscribe.ini", "/home/u/kes", false}},
         {"a writable file in a read-only folder",
-         {"/opt/kes/kesTranscribe.ini"},
-         "/opt/kes",
+         {"/home/u/kes/kesTranscribe.ini"},
+         "/home/u/kes",
          "/xdg",
-         {"/opt/kes/kesTranscribe.ini", "/home/u", false}},
-        {"installed system-wide", {}, "/usr/bin", "/xdg", {"/xdg/kesTranscribe/kesTranscribe.ini", "/home/u", true}},
+         {"/home/u/kes/kesTranscribe.ini", "/home/u", false}},
+        {"installed system-wide", {}, "/usr/bin", "/xdg", perUser},
         {"no XDG_CONFIG_HOME",
          {},
          "/usr/bin",
@@ -47,10 +49,21 @@ TEST(ChooseSettingsLocation, BesideTheProgramWhenItCanBeWrittenThereElseInTheUse
          "cfg",
          {"/home/u/.config/kesTranscribe/kesTranscribe.ini", "/home/u", true}},
         {"program in the root folder", {"/"}, "/", "", {"/kesTranscribe.ini", "/", false}},
+        // root writes everywhere and owns the system's folders: still not there
+        {"root, /usr/bin", {"/usr/bin", "/usr/bin/kesTranscribe.ini"}, "/usr/bin", "/xdg", perUser},
+        {"root, /opt", {"/opt/kes"}, "/opt/kes", "/xdg", perUser},
+        {"root, /usr/local/bin", {"/usr/local/bin"}, "/usr/local/bin", "/xdg", perUser},
+        {"a writable folder of another user", {"/home/v/kes"}, "/home/v/kes", "/xdg", perUser, false},
+        {"not a system folder: /usrlocal",
+         {"/usrlocal"},
+         "/usrlocal",
+         "/xdg",
+         {"/usrlocal/kesTranscribe.ini", "/usrlocal", false}},
     };
     for (const LocationCase& c : cases) {
         const SettingsHost host{c.programFolder, c.configHome, "/home/u",
-                                [&](const std::string& path) { return c.writable.count(path) > 0; }};
+                                [&](const std::string& path) { return c.writable.count(path) > 0; },
+                                [&](const std::string&) { return c.owned; }};
         const SettingsLocation got = ChooseSettingsLocation(host);
         EXPECT_EQ(got.file, c.expected.file) << c.what;
         EXPECT_EQ(got.defaultFolder, c.expected.defaultFolder) << c.what;

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -101,14 +102,15 @@ TEST_F(WindowTest, ReturnAndEnterPressTheFocusedButtonAndConvertIsTheDefaultInAF
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(WindowTest, TheOutputFieldSavesAndAsksBeforeReplacingWhileTheInputFieldOpens)
+// The conversion asks about every file it replaces: the dialog does not ask first.
+TEST_F(WindowTest, TheOutputFieldSavesWithoutAskingTwiceWhileTheInputFieldOpens)
 {
     Open();
     DialogLog log(*window);
     window->cOutputFileFormat->setCurrentIndex(Position(Output::HoluxWaypoint));
     window->cOutPutFile->Browse();
     EXPECT_EQ(log.mode, QFileDialog::AcceptSave);
-    EXPECT_TRUE(log.confirmsOverwrite);
+    EXPECT_FALSE(log.confirmsOverwrite);
     EXPECT_TRUE(log.title.contains("Save")) << log.title.toStdString();
     EXPECT_EQ(log.suffix, "wrt");  // so the file asked about is the one the writer replaces
     window->cInputFile->Browse();
@@ -116,15 +118,16 @@ TEST_F(WindowTest, TheOutputFieldSavesAndAsksBeforeReplacingWhileTheInputFieldOp
     EXPECT_FALSE(log.title.contains("Save"));
 }
 
-TEST_F(WindowTest, ABareOutputNameGoesIntoTheOutputFieldsFolder)
+TEST_F(WindowTest, ABareOutputNameGoesBesideTheInput)
 {
     ClearWaypoints();
     WaypointCount = 1;
     WaypointList[1].Name = "HOME";
-    WriteWaypointFile(dir.Path("in.wpt"));
+    std::filesystem::create_directories(dir.Path("in dir"));
+    WriteWaypointFile(dir.Path("in dir/in.wpt"));
     std::filesystem::create_directories(dir.Path("out dir"));
     Open();
-    window->cInputFile->setText(Text(dir.Path("in.wpt")));
+    window->cInputFile->setText(Text(dir.Path("in dir/in.wpt")));
     window->cInputFileFormat->setCurrentIndex(Position(Input::KesWaypoint));
     window->cOutputFileFormat->setCurrentIndex(Position(Output::HoluxWaypoint));
     window->cOutPutFile->SetInitialDir(Text(dir.Path("out dir")));
@@ -132,8 +135,8 @@ TEST_F(WindowTest, ABareOutputNameGoesIntoTheOutputFieldsFolder)
         QString typed;
         std::string written, shown;
     } cases[] = {
-        {"myout", dir.Path("out dir/myout.wrt"), dir.Path("out dir/myout")},
-        {"\"my out.x\"", dir.Path("out dir/my out.wrt"), dir.Path("out dir/my out.x")},
+        {"myout", dir.Path("in dir/myout.wrt"), dir.Path("in dir/myout")},
+        {"\"my out.x\"", dir.Path("in dir/my out.wrt"), dir.Path("in dir/my out.x")},
         {Text(dir.Path("elsewhere.wrt")), dir.Path("elsewhere.wrt"), dir.Path("elsewhere.wrt")},
     };
     for (const auto& c : cases) {
@@ -142,6 +145,7 @@ TEST_F(WindowTest, ABareOutputNameGoesIntoTheOutputFieldsFolder)
         EXPECT_TRUE(boxes.empty()) << c.shown;
         EXPECT_TRUE(std::filesystem::exists(c.written)) << c.written;
         EXPECT_TRUE(window->Lines().contains(Text(c.shown))) << c.shown;  // the pane names its folder
+        EXPECT_EQ(window->WrittenFiles(), QStringList{Text(c.written)});
     }
     window->cOutPutFile->setText("  ");
     window->bConvert->click();
@@ -267,4 +271,18 @@ TEST_F(WindowTest, CaptionsStayWholeAtAnySizeTheWindowCanTake)
     window->resize(1, 1);
     QCoreApplication::processEvents();
     ExpectCaptionsWhole(*window, "larger font, smallest");
+}
+
+// Also run with scale factors 1.5 and 2 by CTest: at 1.5 the pane's content
+// once covered the top and right lines of its frame.
+TEST_F(WindowTest, ThePanesFrameIsDrawnOnEveryEdge)
+{
+    Open();
+    ShowActive();
+    const QImage image = window->cOutput->grab().toImage();
+    // A line is darker than the window around it and the content inside.
+    const int around = window->palette().color(QPalette::Window).lightness();
+    const int w = image.width(), h = image.height();
+    for (const QPoint& at : {QPoint(w / 3, 0), QPoint(w / 3, h - 1), QPoint(0, h / 2), QPoint(w - 1, h / 2)})
+        EXPECT_LT(QColor(image.pixel(at)).lightness(), around) << at.x() << "," << at.y() << " of " << w << "x" << h;
 }

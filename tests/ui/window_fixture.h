@@ -5,6 +5,7 @@
 
 #include <QMessageBox>
 #include <QTest>
+#include <QUrl>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ protected:
     std::string settingsPath = dir.Path("kesTranscribe.ini");
     std::unique_ptr<TfmMain> window;
     std::vector<RecordedBox> boxes;
+    // The replace questions asked (the files each named), answered with replaceAnswer.
+    std::vector<QStringList> replaceQuestions;
+    bool replaceAnswer = true;
+    std::vector<QUrl> openedUrls;
 
     void Open() { Open(SettingsLocation{settingsPath, ProgramFolder(), false}); }
     void Open(const SettingsLocation& location)
@@ -32,6 +37,11 @@ protected:
         window->ShowBox = [this](QMessageBox::Icon icon, const QString& text) {
             boxes.push_back({icon, text.toStdString()});
         };
+        window->AskReplace = [this](const QStringList& files) {
+            replaceQuestions.push_back(files);
+            return replaceAnswer;
+        };
+        window->OpenUrl = [this](const QUrl& url) { openedUrls.push_back(url); };
     }
     // Closing writes the settings, as the Close button does.
     void CloseWindow() { window->close(); }

@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The flow of one conversion in the window: the format and the output name
+// follow the input, the question before files are replaced, the files written
+// and their folder, the format lists searched by typing, what is remembered.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <filesystem>
+#include <map>
+
+#include "formats/format_table.h"
+#include "tests/ui/window_fixture.h"
+#include "ui/FilenameEditLabel.h"
+#include "ui/Lyrlcomb.h"
+
+namespace {
+QString Text(const std::string& s) { return QString::fromStdString(s); }
+
+const char* const kTwoTracks = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\">"
+                               "<trk><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk>"
+                               "<trk><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk></gpx>\n";
+}  // namespace
+
+TEST_F(WindowTest, TheOpenDialogsChoiceSetsTheFormatByContentAndProposesTheOutputName)
+{
+    WriteText(dir.Path("ride.gpx"), kTwoTracks);
+    Open();
+    window->cInputFileFormat->setCurrentIndex(Position(Input::Nmea));
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::KesTrack));
+    window->cInputFile->RunDialog = [&](QFileDialog&) { return QStringList{Text(dir.Path("ride.gpx"))}; };
+    window->cInputFile->Browse();
+    EXPECT_EQ(window->InputPosition(), Position(Input::GpxTracks));
+    EXPECT_EQ(window->cOutPutFile->text(), Text(dir.Path("ride.plt")));
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::HoluxTrack));
+    EXPECT_EQ(window->cOutPutFile->text(), Text(dir.Path("ride.tlg")));  // follows the format
+    window->cOutPutFile->setText("mine");
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::KesTrack));
+    EXPECT_EQ(window->cOutPutFile->text(), "mine");  // the user's own name stays
+    EXPECT_EQ(window->RecentFiles(), QStringList{Text(dir.Path("ride.gpx"))});
+
+    // A typed name is followed once typing pauses.
+    WriteText(dir.Path("b.gpx"), kTwoTracks);
+    window->cOutPutFile->clear();
+    window->cInputFileFormat->setCurrentIndex(Position(Input::Nmea));
+    window->cInputFile->clear();
+    QTest::keyClicks(window->cInputFile, Text(dir.Path("b.gpx")));
+    QTest::qWait(500);
+    EXPECT_EQ(window->InputPosition(), Position(Input::GpxTracks));
+    EXPECT_EQ(window->cOutPutFile->text(), Text(dir.Path("b.plt")));
+}
+
+// Every file the conversion would replace, the numbered track files included,
+// is named in one question; "No" leaves every one as it was.
+TEST_F(WindowTest, ReplacingFilesIsAskedOnceNamingEveryTrackFile)
+{
+    WriteText(dir.Path("ride.gpx"), kTwoTracks);
+    const std::string first = dir.Path("trip_1.plt"), second = dir.Path("trip_2.plt");
+    Open();
+    window->ChooseInputFiles({Text(dir.Path("ride.gpx"))});
+    window->cInputFileFormat->setCurrentIndex(Position(Input::GpxTracks));
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::KesTrack));
+    window->cOutPutFile->setText(Text(dir.Path("trip.plt")));
+    window->bConvert->click();  // nothing there yet: no question
+    EXPECT_TRUE(replaceQuestions.empty());
+    EXPECT_EQ(window->WrittenFiles(), (QStringList{Text(first), Text(second)}));
+    EXPECT_TRUE(window->Lines().contains(Text("Saved: " + second)));
+
+    const struct {
+        bool answer;
+        std::string kept;
+        QStringList written;
+    } rows[] = {{false, "old", {}}, {true, "", {Text(first), Text(second)}}};
+    for (const auto& row : rows) {
+        WriteText(first, "old");
+        WriteText(second, "old");
+        replaceQuestions.clear();
+        replaceAnswer = row.answer;
+        window->bConvert->click();
+        ASSERT_EQ(replaceQuestions.size(), 1u);
+        EXPECT_EQ(replaceQuestions[0], (QStringList{Text(first), Text(second)}));
+        EXPECT_EQ(ReadText(second) == "old", !row.answer);
+        EXPECT_EQ(window->WrittenFiles(), row.written);
+        EXPECT_EQ(window->bOpenFolder->isEnabled(), row.answer);
+        EXPECT_EQ(window->Lines().contains("Written: nothing - the existing files were kept"), !row.answer);
+    }
+    window->bOpenFolder->click();
+    EXPECT_EQ(openedUrls, std::vector<QUrl>{QUrl::fromLocalFile(Text(dir.Root().string()))});
+}
+
+TEST(ReplaceQuestion, NamesTheFirstFilesAndCountsTheRest)
+{
+    QStringList many;
+    for (int n = 1; n <= 14; ++n) many << QString("/d/t_%1.plt").arg(n);
+    EXPECT_EQ(ReplaceQuestion({"/d/a.wpt"}),
+              "This file exists already and will be replaced:\n\n/d/a.wpt\n\nReplace it?");
+    const QString text = ReplaceQuestion(many);
+    EXPECT_TRUE(text.startsWith("These 14 files exist already")) << text.toStdString();
+    EXPECT_TRUE(text.contains("/d/t_12.plt\n... and 2 more\n\nReplace them?")) << text.toStdString();
+    EXPECT_FALSE(text.contains("t_13"));
+}
+
+// Typing searches the captions, letter case ignored, past ten characters.
+TEST_F(WindowTest, TypingInAFormatListSelectsTheFirstCaptionHoldingIt)
+{
+    Open();
+    const struct {
+        TLyrComboBox* list;
+        const char* typed;
+        int selected;
+    } rows[] = {
+        {window->cOutputFileFormat, "track", Position(Output::KesTrack)},
+        {window->cOutputFileFormat, "holux track (.t", Position(Output::HoluxTrack)},
+        {window->cInputFileFormat, "gpx tr", Position(Input::GpxTracks)},
+        {window->cInputFileFormat, "no such format", -1},
+    };
+    for (const auto& row : rows) {
+        row.list->lineEdit()->clear();
+        QTest::keyClicks(row.list->lineEdit(), row.typed);
+        EXPECT_EQ(row.list->currentIndex(), row.selected) << row.typed;
+    }
+}
+
+TEST_F(WindowTest, RecentFilesAndTheWindowsSizeAreRemembered)
+{
+    Open();
+    ShowActive();
+    window->resize(700, 520);
+    for (int n = 0; n < 10; ++n) {
+        WriteText(dir.Path(std::to_string(n) + ".plt"), "");
+        window->ChooseInputFiles({Text(dir.Path(std::to_string(n) + ".plt"))});
+    }
+    window->ChooseInputFiles({Text(dir.Path("missing.plt"))});
+    QTest::keySequence(window.get(), QKeySequence(Qt::CTRL | Qt::Key_W));
+    EXPECT_FALSE(window->isVisible());
+    window.reset();
+    Open();
+    EXPECT_EQ(window->size(), QSize(700, 520));
+    ASSERT_EQ(window->RecentFiles().size(), TfmMain::kRecentKept);
+    EXPECT_EQ(window->RecentFiles().front(), Text(dir.Path("9.plt")));
+    EXPECT_EQ(window->RecentFiles().back(), Text(dir.Path("2.plt")));
+}
+
+// Alt and a letter reaches one control only: no letter serves two.
+TEST_F(WindowTest, EveryMnemonicIsUsedOnce)
+{
+    Open();
+    std::map<QChar, QString> used;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
+        const qsizetype at = text.indexOf(QRegularExpression("&[^&]"));
+        if (at < 0) continue;
+        const QChar letter = text[at + 1].toLower();
+        EXPECT_FALSE(used.count(letter)) << text.toStdString() << " and " << used[letter].toStdString();
+        used[letter] = text;
+    }
+    EXPECT_GE(used.size(), 8u);
+}
