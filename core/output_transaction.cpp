@@ -13,6 +13,8 @@
 namespace {
 thread_local OutputTransaction* current = nullptr;
 
+const char* const kKeptMessage = "The file exists already and is kept";
+
 // Flushes the file, or with `wholeFileSystem` every file of its file system;
 // returns 0 or an errno.
 int FlushToDisk(const TemporaryFile& temporary, bool wholeFileSystem)
@@ -136,10 +138,22 @@ void OutputTransaction::Rename(const std::string& from, const std::string& to)
 // Each file is exchanged with the one it replaces, so that a later failure can
 // give every earlier one its old content back; a file system that cannot
 // exchange renames, and that step alone cannot be undone.
-OutputTransaction::Placing OutputTransaction::PutInPlace(Pending& p)
+OutputTransaction::Placing OutputTransaction::PutInPlace(Pending& p, bool neverReplace)
 {
     if (p.device) return Placing::Copied;  // before any was placed
     const int from = p.temporary.Folder().Descriptor(), to = p.folder->Descriptor();
+    if (neverReplace) {
+        if (::renameat2(from, p.temporary.Name(), to, p.name.c_str(), RENAME_NOREPLACE) == 0) return Placing::Added;
+        if (errno == EEXIST) throw FileError(p.path, kKeptMessage);
+        if (errno != EINVAL && errno != ENOSYS) ThrowFileError(p.path, errno);
+        // A file system without that rename: a link cannot take a name either.
+        if (::linkat(from, p.temporary.Name(), to, p.name.c_str(), 0) != 0) {
+            if (errno == EEXIST) throw FileError(p.path, kKeptMessage);
+            ThrowFileError(p.path, errno);
+        }
+        ::unlinkat(from, p.temporary.Name(), 0);
+        return Placing::Added;
+    }
     for (int attempt = 0; attempt < 4; ++attempt) {
         if (::renameat2(from, p.temporary.Name(), to, p.name.c_str(), RENAME_EXCHANGE) == 0) {
             // What was there is now under the temporary name: a folder put
@@ -186,10 +200,20 @@ void OutputTransaction::FlushToDisk() const
     }
 }
 
+void OutputTransaction::RefuseTakenNames() const
+{
+    for (const Pending& p : pending_) {
+        struct stat info {};
+        if (!p.device && ::fstatat(p.folder->Descriptor(), p.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+            throw FileError(p.path, kKeptMessage);
+    }
+}
+
 void OutputTransaction::Commit()
 {
     if (committed_) throw std::logic_error("a transaction committed twice");
     try {
+        if (neverReplace_) RefuseTakenNames();
         FlushToDisk();
         // A device or pipe may wait for its reader: it is written while a
         // signal can still end the process, and nothing is in place yet.
@@ -206,7 +230,7 @@ void OutputTransaction::Commit()
         // A signal while they are placed would leave some in place and others not.
         const CleaningSignalsHeld held;
         try {
-            for (Pending& p : pending_) placed.push_back(PutInPlace(p));
+            for (Pending& p : pending_) placed.push_back(PutInPlace(p, neverReplace_));
         } catch (...) {
             for (std::size_t i = placed.size(); i-- > 0;) TakeBack(pending_[i], placed[i]);
             pending_.clear();  // the temporary files go at once

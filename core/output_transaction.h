@@ -63,6 +63,11 @@ public:
     // std::logic_error when no output is pending under `from`.
     void Rename(const std::string& from, const std::string& to);
 
+    // No existing file is replaced: Commit refuses the whole transaction with
+    // a FileError, before anything is put in place, when a name is taken
+    // (also by a file made meanwhile). Devices and pipes are still written into.
+    void NeverReplace() { neverReplace_ = true; }
+
     std::size_t PendingCount() const { return pending_.size(); }
 
     // Puts every output in place, then flushes each folder once; on a failure
@@ -95,7 +100,8 @@ private:
     };
     enum class Placing { Exchanged, Added, Renamed, Copied };
     void FlushToDisk() const;
-    static Placing PutInPlace(Pending& pending);
+    void RefuseTakenNames() const;
+    static Placing PutInPlace(Pending& pending, bool neverReplace);
     static void TakeBack(Pending& pending, Placing how);
     void Place(const std::string& path);
 
@@ -106,4 +112,5 @@ private:
     std::vector<std::string> firstPlaced_;
     std::function<void(const std::string&)> onPlaced_;
     bool committed_ = false;
+    bool neverReplace_ = false;
 };
