@@ -235,20 +235,19 @@ void RefuseClashes(std::vector<ConversionJob>& jobs, const std::vector<std::stri
             job.refusal = "its output " + job.output + " would replace the input " + same->second;
             continue;
         }
-        std::vector<std::pair<std::string, bool>> names = {{keys.Key(job.output), false}};
-        for (const DerivedName& derived : DerivedNames(job.output, job.outputPosition))
-            names.emplace_back(keys.Key(derived.name), derived.numbered);
-        for (const auto& [key, isPattern] : names) {
-            const std::string* owner = ownerOf(key, isPattern);
+        std::vector<DerivedName> names = {{job.output, false}};
+        for (const DerivedName& derived : DerivedNames(job.output, job.outputPosition)) names.push_back(derived);
+        for (const DerivedName& name : names) {
+            const std::string* owner = ownerOf(keys.Key(name.name), name.numbered);
             if (owner == nullptr || *owner == "the input " + input) continue;
-            job.refusal = std::string("its output ") + (isPattern ? "files " : "") + key.substr(key.find('\n') + 1) +
-                          " may replace a file of " + *owner;
+            job.refusal = "its output " + name.name + " clashes with " + *owner;
             break;
         }
         if (!job.refusal.empty()) continue;
-        for (const auto& [key, isPattern] : names) {
-            if (isPattern) patterns.emplace(key, "the output of " + input);
-            else take(key, "the output of " + input);
+        for (const DerivedName& name : names) {
+            const std::string owner = name.name + ", written for " + input;
+            if (name.numbered) patterns.emplace(keys.Key(name.name), owner);
+            else take(keys.Key(name.name), owner);
         }
     }
 }
