@@ -34,8 +34,13 @@ public:
     // message box after which the conversion goes on (a newer file version, a
     // damaged tail): a conversion fails only when it stops short or the reader
     // rejects its input, and the reason is the message shown last.
-    // (ShowLimitMessage keeps its default, which comes here.)
     void ShowMessage(const std::string& text) override;
+    // A limit that left data out, of the input or of the output format.
+    void ShowLimitMessage(const std::string& text) override
+    {
+        limitReached_ = true;
+        ShowMessage(text);
+    }
     void SetBusyCursor(bool) override {}
     void ProcessMessages() override {}
     bool ExactOutputNames() override { return true; }
@@ -48,12 +53,14 @@ public:
     bool Succeeded() const;
     const std::vector<std::string>& Messages() const { return messages_; }
     const std::vector<std::string>& Written() const { return written_; }
+    bool LimitReached() const { return limitReached_; }
 
 private:
     const ConversionJob& job_;
     std::FILE* err_;
     Settings settings_;
     bool reachedDone_ = false;
+    bool limitReached_ = false;
     std::vector<std::string> messages_;
     std::vector<std::string> written_;
 };

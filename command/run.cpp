@@ -68,7 +68,7 @@ JobOutcome RunJob(const ConversionJob& job, const ConvertOptions& options, Progr
     outcome.state = JobOutcome::State::Converted;
     outcome.written = frontEnd.Written();
     outcome.counts = WrittenSoFar();
-    outcome.dataLeftOut = DataLeftOut();
+    outcome.dataLeftOut = DataLeftOut() || frontEnd.LimitReached();
     return outcome;
 }
 
