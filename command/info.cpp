@@ -22,18 +22,21 @@ public:
 };
 
 struct Measured {
-    std::vector<int> formats;
+    std::vector<int> formats;  // the formats the file may be read as
     FileFigures figures;
     std::vector<std::string> messages;
     std::string error;  // the file could not be read, or its format told
 };
 
-// The formats to read the file as: the one named, or those its content names.
-// A format read as waypoints and as tracks by two readers is read by both.
-std::vector<int> FormatsOf(const ConvertOptions& options, const std::string& file, std::string& error)
+// The formats to read the file as: the one named, or those its content names
+// (one of those that read everything: they read the same). A format read as
+// waypoints and as tracks by two readers is read by both.
+std::vector<int> FormatsOf(const ConvertOptions& options, const std::string& file, std::vector<int>& named,
+                           std::string& error)
 {
-    if (!options.inputFormat.empty()) return {FormatNamed(InputFormats, options.inputFormat)};
+    if (!options.inputFormat.empty()) return named = {FormatNamed(InputFormats, options.inputFormat)};
     const FormatGuess guess = GuessFormat(InputFormats, file, {}, true);
+    named = guess.candidates;
     if (guess.candidates.empty()) error = "cannot tell its format from its content; name it with -i FORMAT";
     for (int row : guess.candidates)
         if (InputRow(row).readsEverything) return {row};
@@ -44,8 +47,7 @@ Measured Measure(const ConvertOptions& options, const std::string& file)
 {
     Measured m;
     try {
-        m.formats = FormatsOf(options, file, m.error);
-        for (int format : m.formats) {
+        for (int format : FormatsOf(options, file, m.formats, m.error)) {
             InfoFrontEnd frontEnd(format);
             FileFigures figures = MeasureFile(frontEnd, file, format);
             m.messages.insert(m.messages.end(), frontEnd.messages.begin(), frontEnd.messages.end());
@@ -81,30 +83,33 @@ std::string Fixed(double value, int decimals)
     return text;
 }
 
+// h:mm:ss, hours beyond a day; negative when the last time is earlier than the first.
 std::string Duration(double seconds)
 {
-    const auto whole = static_cast<std::int64_t>(std::llround(seconds));
+    const auto whole = static_cast<long long>(std::llround(std::fabs(seconds)));
     char text[64];
-    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(whole / 3600),
-                  static_cast<long long>(whole / 60 % 60), static_cast<long long>(whole % 60));
+    std::snprintf(text, sizeof text, "%s%lld:%02lld:%02lld", seconds < 0 ? "-" : "", whole / 3600, whole / 60 % 60,
+                  whole % 60);
     return text;
 }
 
-std::string FiguresText(const std::string& title, const Figures& f)
+// Waypoints are no line: they have no sections and no length.
+std::string FiguresText(const std::string& title, const Figures& f, bool line = true)
 {
     std::string text = "  " + title + ": " + Grouped(f.points) + (f.points == 1 ? " point" : " points");
-    if (f.sections > 1) text += " in " + Grouped(f.sections) + " sections";
+    if (line && f.sections > 1) text += " in " + Grouped(f.sections) + " sections";
     text += "\n";
     if (f.points == 0) return text;
     if (f.start) {
         text += "    time: " + IsoTime(*f.start) + " to " + IsoTime(*f.end);
-        if (const auto seconds = f.Seconds()) text += " (" + Duration(*seconds) + ")";
+        if (const auto seconds = f.Seconds(); seconds && line) text += " (" + Duration(*seconds) + ")";
         text += "\n";
     }
-    if (f.points > 1) text += "    length: " + Fixed(f.metres, 1) + " m (" + Fixed(f.metres / 1000, 3) + " km)\n";
+    if (line && f.points > 1)
+        text += "    length: " + Fixed(f.metres, 1) + " m (" + Fixed(f.metres / 1000, 3) + " km)\n";
     if (!std::isnan(f.lowest))
-        text += "    elevation: " + Fixed(f.lowest, 1) + " m to " + Fixed(f.highest, 1) + " m, ascent " +
-                Fixed(f.ascent, 1) + " m, descent " + Fixed(f.descent, 1) + " m\n";
+        text += "    elevation: " + Fixed(f.lowest, 1) + " m to " + Fixed(f.highest, 1) + " m" +
+                (line ? ", ascent " + Fixed(f.ascent, 1) + " m, descent " + Fixed(f.descent, 1) + " m" : "") + "\n";
     text += "    box: south " + Fixed(f.south, 6) + ", north " + Fixed(f.north, 6) + ", west " + Fixed(f.west, 6) +
             ", east " + Fixed(f.east, 6) + "\n";
     return text;
@@ -113,9 +118,11 @@ std::string FiguresText(const std::string& title, const Figures& f)
 std::string Text(const std::string& file, const Measured& m)
 {
     std::string text = file + ": " + FormatNames(m.formats) + "\n";
-    for (const GroupFigures& track : m.figures.tracks) text += FiguresText("track " + track.name, track.figures);
-    for (const GroupFigures& route : m.figures.routes) text += FiguresText("route " + route.name, route.figures);
-    text += FiguresText("waypoints", m.figures.waypoints);
+    for (const GroupFigures& track : m.figures.tracks)
+        text += FiguresText("track \"" + track.name + "\"", track.figures);
+    for (const GroupFigures& route : m.figures.routes)
+        text += FiguresText("route \"" + route.name + "\"", route.figures);
+    text += FiguresText("waypoints", m.figures.waypoints, false);
     if (m.figures.readInPart) text += "  read in part: data was left out\n";
     return text;
 }
