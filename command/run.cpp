@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command/run.h"
 
+#include <deque>
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "command/command_front_end.h"
 #include "command/info.h"
@@ -37,39 +39,65 @@ std::string ReasonOf(const std::exception& error, const std::string& input)
     return error.what();
 }
 
-JobOutcome RunJob(const ConversionJob& job, const ConvertOptions& options, Progress progress, std::FILE* err)
-{
+// A conversion whose line waits until its files are in place: in a batch,
+// the files of successive conversions are put in place together.
+struct JobInProgress {
+    const ConversionJob& job;
     JobOutcome outcome;
+    std::unique_ptr<CommandFrontEnd> frontEnd;
+    bool done = false;
+};
+
+void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress, std::FILE* err)
+{
+    const ConversionJob& job = run.job;
+    JobOutcome& outcome = run.outcome;
+    run.done = true;
     if (!job.refusal.empty()) {
         outcome.reason = job.refusal;
-        return outcome;
+        return;
     }
     if (options.dryRun) {
         outcome.state = JobOutcome::State::Planned;
-        return outcome;
+        return;
     }
     if (progress == Progress::Verbose)
         for (const std::string& choice : job.choices) SayAsCommand(err, choice);
-    CommandFrontEnd frontEnd(job, err, {progress == Progress::Verbose, options.noClobber, options.logDate});
+    run.frontEnd = std::make_unique<CommandFrontEnd>(
+        job, err, CommandFrontEnd::Settings{progress == Progress::Verbose, options.noClobber, options.logDate});
+    CommandFrontEnd& frontEnd = *run.frontEnd;
+    OutputGroup* group = OutputGroup::Current();
+    if (group)
+        group->Expect([&run](const std::exception* error) {
+            if (error) {
+                run.outcome.state = JobOutcome::State::NotConverted;
+                run.outcome.reason = ReasonOf(*error, run.job.inputs.front());
+            }
+            run.outcome.written = run.frontEnd->Written();
+            run.done = true;
+        });
     try {
         Convert(frontEnd);
     } catch (const std::exception& error) {
+        if (group) group->DropExpectation();
         outcome.warnings = frontEnd.Messages();
         outcome.reason = ReasonOf(error, job.inputs.front());
-        return outcome;
+        return;
     }
     outcome.warnings = frontEnd.Messages();
     if (!frontEnd.Succeeded()) {
+        if (group) group->DropExpectation();
         // The message that stopped it is its reason.
         outcome.reason = outcome.warnings.empty() ? "the conversion stopped" : outcome.warnings.back();
         if (!outcome.warnings.empty()) outcome.warnings.pop_back();
-        return outcome;
+        return;
     }
     outcome.state = JobOutcome::State::Converted;
-    outcome.written = frontEnd.Written();
     outcome.counts = WrittenSoFar();
     outcome.dataLeftOut = DataLeftOut() || frontEnd.LimitReached();
-    return outcome;
+    outcome.written = frontEnd.Written();
+    // Files that joined the group are in place once it commits.
+    run.done = !group || group->DropExpectation();
 }
 
 void Print(const ConversionJob& job, const JobOutcome& outcome, Progress progress, std::FILE* err)
@@ -77,6 +105,14 @@ void Print(const ConversionJob& job, const JobOutcome& outcome, Progress progres
     for (const std::string& warning : outcome.warnings) SayAsCommand(err, job.inputs.front() + ": " + warning);
     if (outcome.state == JobOutcome::State::NotConverted) SayAsCommand(err, OutcomeLine(job, outcome));
     else if (progress != Progress::Quiet) std::fprintf(err, "%s\n", OutcomeLine(job, outcome).c_str());
+}
+
+// Each conversion that joined the group is told how its files fared.
+void CommitGroup(OutputGroup& group)
+{
+    try {
+        group.Commit();
+    } catch (const std::exception&) {}
 }
 
 // The folder of an output of --each (a subfolder of -O with --recursive).
@@ -107,23 +143,36 @@ int RunConversions(const ConvertOptions& options, std::FILE* err)
 
     Tally tally;
     std::string made;
-    const FolderFlushes onceForTheBatch;
-    for (std::size_t i = 0; i < plan.jobs.size(); ++i) {
-        const ConversionJob& job = plan.jobs[i];
-        if (i > 0 && progress == Progress::Verbose) std::fputs("\n", err);
-        JobOutcome outcome;
-        if (options.each && !options.output.empty() && !options.dryRun && job.refusal.empty() &&
-            !MakeFolderOf(job.output, made, err))
-            return 1;
-        try {
-            outcome = RunJob(job, options, progress, err);
-            Print(job, outcome, progress, err);
-            tally.Add(outcome);
-            if (report) report->Add(job, outcome);
-        } catch (const FileError& error) {  // of the report
-            SayAsCommand(err, error.what());
-            return 1;
+    std::deque<JobInProgress> runs;
+    // Each finished conversion in order: its line, its count, its entry in the report.
+    const auto finish = [&] {
+        for (; !runs.empty() && runs.front().done; runs.pop_front()) {
+            const JobInProgress& run = runs.front();
+            Print(run.job, run.outcome, progress, err);
+            tally.Add(run.outcome);
+            if (report) report->Add(run.job, run.outcome);
         }
+    };
+    const FolderFlushes onceForTheBatch;
+    // Progress lines of a conversion stay beside its own line.
+    std::optional<OutputGroup> group;
+    if (progress != Progress::Verbose) group.emplace();
+    try {
+        for (std::size_t i = 0; i < plan.jobs.size(); ++i) {
+            const ConversionJob& job = plan.jobs[i];
+            if (i > 0 && progress == Progress::Verbose) std::fputs("\n", err);
+            if (options.each && !options.output.empty() && !options.dryRun && job.refusal.empty() &&
+                !MakeFolderOf(job.output, made, err))
+                return 1;
+            RunJob(runs.emplace_back(JobInProgress{job, {}, nullptr}), options, progress, err);
+            if (group && group->Full()) CommitGroup(*group);
+            finish();
+        }
+        if (group) CommitGroup(*group);
+        finish();
+    } catch (const FileError& error) {  // of the report
+        SayAsCommand(err, error.what());
+        return 1;
     }
     if (plan.jobs.size() > 1 && (progress != Progress::Quiet || tally.notConverted > 0 || tally.dataLeftOut > 0))
         SayAsCommand(err, tally.Summary(options.dryRun));

@@ -40,6 +40,8 @@ private:
 // thread hands it each complete temporary file instead of renaming it.
 // Destroyed without Commit, it removes every temporary file it holds: an
 // earlier file of each name stays as it was.
+class OutputGroup;
+
 class OutputTransaction {
 public:
     OutputTransaction();
@@ -91,6 +93,7 @@ public:
     void NoteWrittenInto(const std::string& path) { Place(path); }
 
 private:
+    friend class OutputGroup;
     struct Pending {
         std::string path;                            // the name given, for messages and Rename
         TemporaryFile temporary;                     // complete and flushed
@@ -113,4 +116,48 @@ private:
     std::function<void(const std::string&)> onPlaced_;
     bool committed_ = false;
     bool neverReplace_ = false;
+};
+
+// While one is open in a thread, a transaction committed there (one that
+// writes no device) joins it instead of putting its files in place: its files
+// stay complete under their temporary names until the group commits, which
+// flushes them all with one flush of each file system, puts each
+// transaction's files in place (all of one transaction, or none of it) and
+// flushes each folder once. After a power cut a name holds the old file or
+// the whole new one, as with a transaction of its own; a batch of many small
+// conversions waits for the disk a few times instead of once for each.
+class OutputGroup {
+public:
+    OutputGroup();
+    // Commits what has joined.
+    ~OutputGroup();
+    OutputGroup(const OutputGroup&) = delete;
+    OutputGroup& operator=(const OutputGroup&) = delete;
+    static OutputGroup* Current();
+
+    // What the next transaction to join calls once its files are in place
+    // (with nullptr) or could not be put there (with the error; none is then
+    // in place).
+    void Expect(std::function<void(const std::exception* error)> onDone);
+    // True when the callback set last was not taken: no transaction joined since.
+    bool DropExpectation();
+
+    // Enough has joined for a commit: many conversions, or many files.
+    bool Full() const;
+    void Commit();
+
+private:
+    friend class OutputTransaction;
+    struct Joined {
+        std::vector<OutputTransaction::Pending> files;
+        bool neverReplace;
+        std::function<void(const std::string&)> onPlaced;
+        std::function<void(const std::exception*)> onDone;
+    };
+    void Join(Joined joined);
+
+    OutputGroup* previous_;
+    std::function<void(const std::exception*)> expected_;
+    std::vector<Joined> joined_;
+    std::size_t files_ = 0;
 };
