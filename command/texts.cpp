@@ -133,6 +133,16 @@ is standard input as an input and standard output as
 .IR OUTPUT ;
 a format that writes several files refuses it.
 .PP
+The outputs
+.BR gpx ,
+.BR kml ,
+.B \%geojson
+and
+.B csv
+take everything the input holds (waypoints, routes and tracks together) into
+one file: GPX 1.1, KML 2.2 for virtual globes, GeoJSON for web maps and GIS,
+and CSV, one row per point, for spreadsheets.
+.PP
 Formats are named by the names that
 .B \-\-list\-formats
 prints.
@@ -201,12 +211,19 @@ Every track of a MapSource file into one GPX file:
 .B kes-convert \-i mapsource\-trk trip.gdb \-O trip.gpx
 .RE
 .PP
-Each file of a memory card, subfolders included, into the same folders under
+Everything a GPX file holds, for a web map:
+.PP
+.RS
+.B kes-convert ride.gpx \-O ride.geojson
+.RE
+.PP
+Each file of a memory card, subfolders included, into GPX files in the same
+folders under
 .IR tracks ,
 with a report for programs:
 .PP
 .RS
-.B kes-convert \-\-each \-r \-o gpx\-trk \-O tracks \-\-report report.json card
+.B kes-convert \-\-each \-r \-o gpx \-O tracks \-\-report report.json card
 .RE
 .PP
 An NMEA log from a pipe to GPX on standard output:

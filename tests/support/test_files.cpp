@@ -63,6 +63,8 @@ std::string CommandLine(const char* program, const std::vector<std::string>& arg
     return command;
 }
 
+}  // namespace
+
 std::vector<std::string> LinesOf(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -70,7 +72,6 @@ std::vector<std::string> LinesOf(const std::string& text)
     for (std::string line; std::getline(stream, line);) lines.push_back(line);
     return lines;
 }
-}  // namespace
 
 int RunShell(const std::string& command, std::string& output)
 {
