@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command/command_front_end.h"
 
+#include "core/catalogue.h"
 #include "core/convert.h"
 
-CommandFrontEnd::CommandFrontEnd(const ConversionJob& job, bool quiet, std::FILE* err,
-                                 std::optional<std::chrono::year_month_day> logDate)
-    : job_(job), quiet_(quiet), err_(err), logDate_(logDate)
+CommandFrontEnd::CommandFrontEnd(const ConversionJob& job, std::FILE* err, Settings settings)
+    : job_(job), err_(err), settings_(settings)
 {}
 
 std::vector<std::string> CommandFrontEnd::ChosenInputFiles()
@@ -16,7 +16,21 @@ std::vector<std::string> CommandFrontEnd::ChosenInputFiles()
 void CommandFrontEnd::AddLine(const std::string& text)
 {
     if (text == "Done .....") reachedDone_ = true;
-    if (!quiet_) std::fprintf(err_, "%s\n", text.c_str());
+    if (settings_.progressLines) std::fprintf(err_, "%s\n", text.c_str());
+}
+
+// The window's checks of the two formats name neither; here both are named.
+void CommandFrontEnd::ShowMessage(const std::string& text)
+{
+    const bool known = IsInputPosition(job_.inputPosition) && IsOutputPosition(job_.outputPosition);
+    if (known && text == "Input and Output file format types are not the same") {
+        messages_.push_back(text + ": " + OutputFormats[job_.outputPosition].DisplayName + " cannot be written from " +
+                            InputFormats[job_.inputPosition].DisplayName + " input");
+    } else if (known && text == "Input and Output Formats cannot be the same") {
+        messages_.push_back(text + ": both are " + OutputFormats[job_.outputPosition].DisplayName);
+    } else {
+        messages_.push_back(text);
+    }
 }
 
 bool CommandFrontEnd::Succeeded() const { return reachedDone_ && !ReadFailed; }

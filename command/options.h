@@ -1,26 +1,46 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of kes-convert, parsed GNU style: short and long options
 // anywhere among the input names, "--" before names that start with a dash.
+// The option table here is the one place --help and the man page are made from.
 #pragma once
 
 #include <chrono>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 inline constexpr const char* kCommandName = "kes-convert";
 
+// One option: its names, its value, and its help text (lines of at most 50
+// characters, "\n" between them).
+struct OptionDescription {
+    char shortName;     // '\0': none
+    const char* name;   // the long name, without its dashes
+    const char* value;  // the value's placeholder; nullptr: the option takes none
+    const char* help;
+};
+std::span<const OptionDescription> OptionDescriptions();
+
 struct ConvertOptions {
-    enum class Action { Convert, Help, Version, ListFormats };
+    enum class Action { Convert, Info, Help, Version, ListFormats, ManPage };
+    // How much a conversion prints on standard error besides warnings and errors.
+    enum class Progress { Default, Quiet, Brief, Verbose };
     Action action = Action::Convert;
     std::string inputFormat;   // a format name; empty: told from each input
     std::string outputFormat;  // empty: told from the output name
-    std::string output;        // -O; empty: each output beside its input
+    std::string output;        // -O, "-" already /dev/stdout; empty: each output beside its input
     bool each = false;
-    bool quiet = false;
+    bool recursive = false;
+    bool dryRun = false;
+    bool noClobber = false;
+    bool strict = false;
+    bool json = false;
+    Progress progress = Progress::Default;
+    std::string report;  // --report: the JSON report's file; empty: none
     // --date: the date of a log whose fixes give only their time of day.
     std::optional<std::chrono::year_month_day> logDate;
-    std::vector<std::string> inputs;
+    std::vector<std::string> inputs;  // "-" already /dev/stdin
 };
 
 struct ParsedOptions {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command/plan.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <unordered_map>
 
@@ -9,6 +10,8 @@
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/format_lookup.h"
+#include "core/format_rows.h"
+#include "core/output_target.h"
 
 namespace fs = std::filesystem;
 
@@ -35,14 +38,23 @@ const char* InWords(FormatEvidence evidence)
     }
 }
 
-// The input's name with the output format's extension, in the folder, or
-// beside the input when no folder is given.
-std::string NameInFolder(const std::string& folder, const std::string& input, const FileType_Record& format)
+// An input of the command: a file named, or one found in a folder named, with
+// the subfolder it was found in (for the mirrored tree under -O).
+struct Input {
+    std::string path;
+    std::string subfolder;   // relative to the folder named; empty for a file named
+    std::string unreadable;  // a folder that could not be listed: why
+};
+
+// The input's name with the output format's extension, in the folder (and
+// subfolder), or beside the input when no folder is given.
+std::string NameInFolder(const std::string& folder, const Input& input, const FileType_Record& format)
 {
     const std::vector<std::string> extensions = FormatExtensions(format);
-    const std::string name = ChangeFileExt(ExtractFileName(input), extensions.empty() ? "" : "." + extensions.front());
-    if (folder.empty()) return input.substr(0, input.size() - ExtractFileName(input).size()) + name;
-    return (fs::path(folder) / name).string();
+    const std::string name =
+        ChangeFileExt(ExtractFileName(input.path), extensions.empty() ? "" : "." + extensions.front());
+    if (folder.empty()) return input.path.substr(0, input.path.size() - ExtractFileName(input.path).size()) + name;
+    return (fs::path(folder) / input.subfolder / name).lexically_normal().string();
 }
 
 // Input formats that are one file format read in two modes (waypoints or
@@ -62,8 +74,9 @@ struct Request {
 };
 
 // The input format first, kept to the kinds the output name allows; then the
-// output format, kept to the input's kind.
-void ChooseFormats(const Request& r, ConversionJob& job)
+// output format, kept to the input's kind. Returns a usage error when the
+// output format cannot be told from the output name.
+std::string ChooseFormats(const Request& r, const Input& in, ConversionJob& job)
 {
     const std::string& input = job.inputs.front();
     job.inputPosition = r.inputPosition;
@@ -80,14 +93,13 @@ void ChooseFormats(const Request& r, ConversionJob& job)
             ReadTheSameForEverything(guess.candidates))
             guess.candidates.resize(1);
         if (guess.candidates.empty()) {
-            job.refusal = "cannot tell the format of " + input +
-                          " from its content or extension; name it with -i FORMAT (" + kListHint + ")";
-            return;
+            job.refusal = "cannot tell its format from its content; name it with -i FORMAT (" + kListHint + ")";
+            return {};
         }
         if (guess.candidates.size() > 1) {
-            job.refusal = "cannot tell the format of " + input + ": it may be " +
-                          Names(InputFormats, guess.candidates) + "; name it with -i FORMAT";
-            return;
+            job.refusal = "cannot tell its format: it may be " + Names(InputFormats, guess.candidates) +
+                          "; name it with -i FORMAT";
+            return {};
         }
         job.inputPosition = guess.candidates.front();
         job.choices.push_back("reading " + input + " as " + Described(InputFormats[job.inputPosition]) + ", " +
@@ -108,41 +120,159 @@ void ChooseFormats(const Request& r, ConversionJob& job)
             if (guess.candidates.empty())
                 for (const FileType_Record& row : OutputFormats)
                     if (row.Kind == kind) guess.candidates.push_back(row.Position);
-            job.refusal = "cannot tell the output format from the name " + r.options.output + ": it may be " +
-                          Names(OutputFormats, guess.candidates) + "; name it with -o FORMAT";
-            return;
+            return "cannot tell the output format from the name " + r.options.output + ": it may be " +
+                   Names(OutputFormats, guess.candidates) + "; name it with -o FORMAT";
         }
         job.outputPosition = guess.candidates.front();
         job.choices.push_back("writing " + r.options.output + " as " + Described(OutputFormats[job.outputPosition]) +
                               ", " + InWords(guess.evidence));
     }
     job.output =
-        r.outputIsFolder ? NameInFolder(r.options.output, input, OutputFormats[job.outputPosition]) : r.options.output;
+        r.outputIsFolder ? NameInFolder(r.options.output, in, OutputFormats[job.outputPosition]) : r.options.output;
+    return {};
 }
 
-// Converted one by one, no output may replace an input of the same command or
-// an output it made before.
+// The files of a folder (and of its subfolders, recursively), in the order
+// of their names; the output folder is not looked into.
+void AddFolder(const std::string& folder, bool recursive, const std::string& outputFolder, std::vector<Input>& inputs)
+{
+    std::error_code error;
+    std::vector<Input> found;
+    const std::string skipped = outputFolder.empty() ? std::string() : FileIdentity(outputFolder);
+    fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end;
+    for (; !error && it != end; it.increment(error)) {
+        const fs::directory_entry& entry = *it;
+        std::error_code ignored;
+        if (entry.is_directory(ignored)) {
+            if (!recursive || FileIdentity(entry.path().string()) == skipped) it.disable_recursion_pending();
+            continue;
+        }
+        found.push_back({entry.path().string(), entry.path().parent_path().lexically_relative(folder).string(), {}});
+    }
+    if (error) found.push_back({folder, {}, "cannot list the folder: " + error.message()});
+    std::sort(found.begin(), found.end(), [](const Input& a, const Input& b) { return a.path < b.path; });
+    for (Input& input : found) {
+        if (input.subfolder == ".") input.subfolder.clear();
+        inputs.push_back(std::move(input));
+    }
+}
+
+std::vector<Input> InputsOf(const ConvertOptions& options)
+{
+    std::vector<Input> inputs;
+    for (const std::string& name : options.inputs) {
+        std::error_code error;
+        if (options.each && fs::is_directory(name, error)) AddFolder(name, options.recursive, options.output, inputs);
+        else inputs.push_back({name, {}, {}});
+    }
+    return inputs;
+}
+
+// A name splits into its folder's identity and its name there, so that the
+// names a pattern stands for can be found among others.
+class NameKeys {
+public:
+    std::string Key(const std::string& path)
+    {
+        const fs::path p(path);
+        const std::string folder = p.parent_path().empty() ? "." : p.parent_path().string();
+        auto [it, added] = folders_.try_emplace(folder);
+        if (added) it->second = FileIdentity(folder);
+        return it->second + "\n" + p.filename().string();
+    }
+
+private:
+    std::unordered_map<std::string, std::string> folders_;
+};
+
+// The key of the pattern "BASE_N.EXT" that a name "BASE_123.EXT" fits; empty when it fits none.
+std::string PatternKeyOf(const std::string& key)
+{
+    const std::string extension = ExtractFileExt(key);
+    const std::string stem = key.substr(0, key.size() - extension.size());
+    std::size_t digits = stem.size();
+    while (digits > 0 && stem[digits - 1] >= '0' && stem[digits - 1] <= '9') --digits;
+    if (digits == stem.size() || digits == 0 || stem[digits - 1] != '_') return {};
+    return stem.substr(0, digits) + "N" + extension;
+}
+
+// Converted one by one, no output (the output named, the track files
+// "BASE_N.EXT" and the route file beside it) may replace an input of the
+// command or a file an earlier conversion may write.
 void RefuseClashes(std::vector<ConversionJob>& jobs, const std::vector<std::string>& inputs)
 {
-    std::unordered_map<std::string, const std::string*> inputFiles;
-    for (const std::string& input : inputs) inputFiles.emplace(FileIdentity(input), &input);
-    std::unordered_map<std::string, const ConversionJob*> outputFiles;
+    NameKeys keys;
+    // Whose each name is, in words: names taken, the patterns of track files,
+    // and the patterns that names taken fit.
+    std::unordered_map<std::string, std::string> taken, patterns, fitted;
+    std::unordered_map<std::string, std::string> inputFiles;  // by file identity
+    const auto take = [&](const std::string& key, const std::string& owner) {
+        taken.emplace(key, owner);
+        if (const std::string pattern = PatternKeyOf(key); !pattern.empty()) fitted.emplace(pattern, owner);
+    };
+    const auto ownerOf = [&](const std::string& key, bool isPattern) -> const std::string* {
+        const auto find = [](const auto& map, const std::string& k) {
+            auto it = map.find(k);
+            return it == map.end() ? nullptr : &it->second;
+        };
+        if (isPattern) {
+            const std::string* owner = find(patterns, key);
+            return owner ? owner : find(fitted, key);
+        }
+        const std::string* owner = find(taken, key);
+        return owner ? owner : find(patterns, PatternKeyOf(key));
+    };
+    for (const std::string& input : inputs) {
+        inputFiles.emplace(FileIdentity(input), input);
+        take(keys.Key(input), "the input " + input);
+    }
     for (ConversionJob& job : jobs) {
         if (!job.refusal.empty()) continue;
-        const std::string output = FileIdentity(job.output);
-        const auto input = inputFiles.find(output);
-        const auto earlier = outputFiles.find(output);
+        const std::string& input = job.inputs.front();
         // An output that is the job's own input is refused by the Convert action itself.
-        if (input != inputFiles.end() && output != FileIdentity(job.inputs.front()))
-            job.refusal = "not converting " + job.inputs.front() + ": its output " + job.output +
-                          " would replace the input " + *input->second;
-        else if (earlier != outputFiles.end())
-            job.refusal = "not converting " + job.inputs.front() + ": its output " + job.output +
-                          " is already the output of " + earlier->second->inputs.front();
-        else outputFiles.emplace(output, &job);
+        const auto same = inputFiles.find(FileIdentity(job.output));
+        if (same != inputFiles.end() && same->second != input) {
+            job.refusal = "its output " + job.output + " would replace the input " + same->second;
+            continue;
+        }
+        std::vector<DerivedName> names = {{job.output, false}};
+        for (const DerivedName& derived : DerivedNames(job.output, job.outputPosition)) names.push_back(derived);
+        for (const DerivedName& name : names) {
+            const std::string* owner = ownerOf(keys.Key(name.name), name.numbered);
+            if (owner == nullptr || *owner == "the input " + input) continue;
+            job.refusal = "its output " + name.name + " clashes with " + *owner;
+            break;
+        }
+        if (!job.refusal.empty()) continue;
+        for (const DerivedName& name : names) {
+            const std::string owner = name.name + ", written for " + input;
+            if (name.numbered) patterns.emplace(keys.Key(name.name), owner);
+            else take(keys.Key(name.name), owner);
+        }
+    }
+}
+
+// A device, a pipe or /dev/stdout is written into, and has no place for files beside it.
+bool IsWrittenInto(const std::string& path)
+{
+    try {
+        return ResolveOutput(path).kind != OutputTarget::Kind::File;
+    } catch (const FileError&) {
+        return false;  // the conversion says why
     }
 }
 }  // namespace
+
+std::vector<DerivedName> DerivedNames(const std::string& output, int outputPosition)
+{
+    std::vector<DerivedName> names;
+    if (outputPosition < 0) return names;
+    if (OutputRow(outputPosition).writesTracksAsHandedOver)
+        names.push_back({ChangeFileExt(output, "") + "_N" + ExtractFileExt(output), true});
+    if (const char* beside = OutputRow(outputPosition).besideExtension)
+        names.push_back({ChangeFileExt(output, beside), false});
+    return names;
+}
 
 ConversionPlan PlanConversions(const ConvertOptions& options)
 {
@@ -178,19 +308,30 @@ ConversionPlan PlanConversions(const ConvertOptions& options)
         return plan;
     }
 
-    std::vector<std::vector<std::string>> groups;
+    std::vector<std::vector<Input>> groups;
+    const std::vector<Input> inputs = InputsOf(options);
     if (options.each) {
-        for (const std::string& input : options.inputs) groups.push_back({input});
+        for (const Input& input : inputs) groups.push_back({input});
     } else {
-        groups.push_back(options.inputs);
+        groups.push_back(inputs);
     }
-    for (std::vector<std::string>& inputs : groups) {
+    std::vector<std::string> inputNames;
+    for (const Input& input : inputs) inputNames.push_back(input.path);
+    for (std::vector<Input>& group : groups) {
         ConversionJob& job = plan.jobs.emplace_back();
-        job.inputs = std::move(inputs);
+        for (const Input& input : group) job.inputs.push_back(input.path);
+        if (!group.front().unreadable.empty()) {
+            job.refusal = group.front().unreadable;
+            continue;
+        }
         try {
-            ChooseFormats(request, job);
+            const std::string untold = ChooseFormats(request, group.front(), job);
+            if (!untold.empty()) {
+                plan.usageError = untold;
+                return plan;
+            }
         } catch (const FileError& error) {
-            job.refusal = error.what();
+            job.refusal = error.Path() == job.inputs.front() ? error.SystemMessage() : error.what();
         }
     }
 
@@ -201,6 +342,16 @@ ConversionPlan PlanConversions(const ConvertOptions& options)
                           " reads one file; use --each to convert several files one by one, " + kHelpHint;
         return plan;
     }
-    if (options.each) RefuseClashes(plan.jobs, options.inputs);
+    if (!options.each && first.refusal.empty() && OutputRow(first.outputPosition).writesTracksAsHandedOver &&
+        IsWrittenInto(first.output)) {
+        plan.usageError = OutputFormats[first.outputPosition].Name + " writes a file per track and cannot write into " +
+                          first.output + "; name a file";
+        return plan;
+    }
+    if (options.each) RefuseClashes(plan.jobs, inputNames);
+    if (options.noClobber)
+        for (ConversionJob& job : plan.jobs)
+            if (job.refusal.empty() && !IsWrittenInto(job.output) && fs::exists(job.output, ignored))
+                job.refusal = "its output " + job.output + " exists already and is kept (--no-clobber)";
     return plan;
 }

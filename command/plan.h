@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Turns the command line into conversions: the formats (named or told from
-// the files), the output names, and what stops a conversion before it runs.
+// Turns the command line into conversions: the inputs (folders opened with
+// --each), the formats (named or told from the files), the output names, and
+// what stops a conversion before it runs.
 #pragma once
 
 #include <string>
@@ -24,3 +25,12 @@ struct ConversionPlan {
 
 // Needs the format catalogue built.
 ConversionPlan PlanConversions(const ConvertOptions& options);
+
+// The names a conversion into `output` as `outputPosition` may write besides
+// the output itself: "BASE_N.EXT" (numbered: N stands for any number) for the
+// track files of an input of several tracks, "BASE.rte" for routes beside waypoints.
+struct DerivedName {
+    std::string name;
+    bool numbered;
+};
+std::vector<DerivedName> DerivedNames(const std::string& output, int outputPosition);

@@ -107,6 +107,8 @@ void NoteWritten(const WrittenCounts& counts)
     record.written.tracks += counts.tracks;
 }
 
+const WrittenCounts& WrittenSoFar() { return record.written; }
+
 void ForgetWritten() { record.written = WrittenCounts{}; }
 
 std::vector<std::string> CutMessages()

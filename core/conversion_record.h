@@ -49,6 +49,8 @@ bool InputReadInPart();
 bool DataLeftOut();
 // A writer completed a file holding these counts.
 void NoteWritten(const WrittenCounts& counts);
+// What was written so far in this conversion.
+const WrittenCounts& WrittenSoFar();
 // Forgets what was written so far, for a step that writes the conversion's
 // output anew from what earlier files were made of.
 void ForgetWritten();

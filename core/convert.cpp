@@ -194,6 +194,7 @@ void Convert(FrontEnd& frontEnd)
     OutputTransaction outputs;
     outputs.ProtectInputs(conversion.inputList);
     outputs.ProtectInputs({conversion.inputName});
+    if (frontEnd.KeepsExistingFiles()) outputs.NeverReplace();
     outputs.OnPlaced([&frontEnd](const std::string& name) { frontEnd.OutputWritten(name); });
     const ScopedExactNames names(conversion.exactNames);
     ReadFailed = false;

@@ -93,6 +93,11 @@ FormatGuess GuessFormat(FormatTable table, const std::string& path, const std::v
             return {marked, FormatEvidence::Signature};
         }
     }
-    const std::vector<int> extended = KeepKinds(table, FormatsWithExtension(table, path), kinds);
+    // A format with a signature is never taken by its extension alone: its
+    // signature was looked for and is not there.
+    std::vector<int> unmarked;
+    for (int row : FormatsWithExtension(table, path))
+        if (!bySignature || !table[row].Recognise) unmarked.push_back(row);
+    const std::vector<int> extended = KeepKinds(table, unmarked, kinds);
     return {extended, extended.empty() ? FormatEvidence::None : FormatEvidence::Extension};
 }

@@ -58,7 +58,8 @@ struct FormatGuess {
 };
 
 // The format of a file: the formats its signature names (with bySignature),
-// else those its extension names. Where some of them are of the kinds given,
+// else those of its extension that have no signature test (all of them
+// without bySignature). Where some of them are of the kinds given,
 // only those stay, so that the other side of a conversion can settle between
 // two formats of one file type.
 FormatGuess GuessFormat(FormatTable table, const std::string& path, const std::vector<std::string>& kinds,

@@ -32,6 +32,9 @@ public:
     // extension (the command's -O NAME), and no file beside it may be made
     // that the user did not ask for.
     virtual bool ExactOutputNames() { return false; }
+    // True when no existing file may be replaced: a conversion that would
+    // replace one is refused before any of its files is put in place.
+    virtual bool KeepsExistingFiles() { return false; }
     // A file the conversion put in place (or wrote into, for a device), by the
     // name it was given, as it is placed: every file written, in order.
     virtual void OutputWritten(const std::string&) {}

@@ -13,6 +13,8 @@
 namespace {
 thread_local OutputTransaction* current = nullptr;
 
+const char* const kKeptMessage = "The file exists already and is kept";
+
 // Flushes the file, or with `wholeFileSystem` every file of its file system;
 // returns 0 or an errno.
 int FlushToDisk(const TemporaryFile& temporary, bool wholeFileSystem)
@@ -136,10 +138,22 @@ void OutputTransaction::Rename(const std::string& from, const std::string& to)
 // Each file is exchanged with the one it replaces, so that a later failure can
 // give every earlier one its old content back; a file system that cannot
 // exchange renames, and that step alone cannot be undone.
-OutputTransaction::Placing OutputTransaction::PutInPlace(Pending& p)
+OutputTransaction::Placing OutputTransaction::PutInPlace(Pending& p, bool neverReplace)
 {
     if (p.device) return Placing::Copied;  // before any was placed
     const int from = p.temporary.Folder().Descriptor(), to = p.folder->Descriptor();
+    if (neverReplace) {
+        if (::renameat2(from, p.temporary.Name(), to, p.name.c_str(), RENAME_NOREPLACE) == 0) return Placing::Added;
+        if (errno == EEXIST) throw FileError(p.path, kKeptMessage);
+        if (errno != EINVAL && errno != ENOSYS) ThrowFileError(p.path, errno);
+        // A file system without that rename: a link cannot take a name either.
+        if (::linkat(from, p.temporary.Name(), to, p.name.c_str(), 0) != 0) {
+            if (errno == EEXIST) throw FileError(p.path, kKeptMessage);
+            ThrowFileError(p.path, errno);
+        }
+        ::unlinkat(from, p.temporary.Name(), 0);
+        return Placing::Added;
+    }
     for (int attempt = 0; attempt < 4; ++attempt) {
         if (::renameat2(from, p.temporary.Name(), to, p.name.c_str(), RENAME_EXCHANGE) == 0) {
             // What was there is now under the temporary name: a folder put
@@ -186,10 +200,34 @@ void OutputTransaction::FlushToDisk() const
     }
 }
 
+void OutputTransaction::RefuseTakenNames() const
+{
+    for (const Pending& p : pending_) {
+        struct stat info {};
+        if (!p.device && ::fstatat(p.folder->Descriptor(), p.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+            throw FileError(p.path, kKeptMessage);
+    }
+}
+
 void OutputTransaction::Commit()
 {
     if (committed_) throw std::logic_error("a transaction committed twice");
+    OutputGroup* group = OutputGroup::Current();
+    if (group &&
+        std::none_of(pending_.begin(), pending_.end(), [](const Pending& p) { return p.device.has_value(); })) {
+        try {
+            if (neverReplace_) RefuseTakenNames();
+        } catch (...) {
+            pending_.clear();
+            throw;
+        }
+        group->Join({std::move(pending_), neverReplace_, onPlaced_, nullptr});
+        pending_.clear();
+        committed_ = true;
+        return;
+    }
     try {
+        if (neverReplace_) RefuseTakenNames();
         FlushToDisk();
         // A device or pipe may wait for its reader: it is written while a
         // signal can still end the process, and nothing is in place yet.
@@ -206,7 +244,7 @@ void OutputTransaction::Commit()
         // A signal while they are placed would leave some in place and others not.
         const CleaningSignalsHeld held;
         try {
-            for (Pending& p : pending_) placed.push_back(PutInPlace(p));
+            for (Pending& p : pending_) placed.push_back(PutInPlace(p, neverReplace_));
         } catch (...) {
             for (std::size_t i = placed.size(); i-- > 0;) TakeBack(pending_[i], placed[i]);
             pending_.clear();  // the temporary files go at once
@@ -249,4 +287,106 @@ void OutputTransaction::Place(const std::string& path)
     ++placedCount_;
     if (firstPlaced_.size() < kPlacedNamesKept) firstPlaced_.push_back(path);
     if (onPlaced_) onPlaced_(path);
+}
+
+namespace {
+thread_local OutputGroup* currentGroup = nullptr;
+}
+
+OutputGroup::OutputGroup() : previous_(currentGroup) { currentGroup = this; }
+
+OutputGroup::~OutputGroup()
+{
+    currentGroup = previous_;
+    try {
+        Commit();
+    } catch (...) {
+        // Each transaction was told of its own failure.
+    }
+}
+
+OutputGroup* OutputGroup::Current() { return currentGroup; }
+
+void OutputGroup::Expect(std::function<void(const std::exception*)> onDone) { expected_ = std::move(onDone); }
+
+bool OutputGroup::DropExpectation()
+{
+    const bool untaken = expected_ != nullptr;
+    expected_ = nullptr;
+    return untaken;
+}
+
+bool OutputGroup::Full() const
+{
+    // Temporary files hold slots of a table of a few thousand.
+    constexpr std::size_t kConversions = 256, kFiles = 1024;
+    return joined_.size() >= kConversions || files_ >= kFiles;
+}
+
+void OutputGroup::Join(Joined joined)
+{
+    joined.onDone = std::move(expected_);
+    expected_ = nullptr;
+    files_ += joined.files.size();
+    joined_.push_back(std::move(joined));
+}
+
+void OutputGroup::Commit()
+{
+    std::vector<Joined> joined = std::move(joined_);
+    joined_.clear();
+    files_ = 0;
+    const auto tell = [](Joined& j, const std::exception* error) {
+        if (j.onDone) j.onDone(error);
+    };
+    // One flush of each file system before any name is taken.
+    std::vector<dev_t> flushed;
+    try {
+        for (const Joined& j : joined)
+            for (const OutputTransaction::Pending& p : j.files) {
+                const dev_t device = p.temporary.Folder().Device();
+                if (std::find(flushed.begin(), flushed.end(), device) != flushed.end()) continue;
+                if (const int error = ::FlushToDisk(p.temporary, true)) ThrowFileError(p.path, error);
+                flushed.push_back(device);
+            }
+    } catch (const std::exception& error) {
+        for (Joined& j : joined) {
+            j.files.clear();
+            tell(j, &error);
+        }
+        throw;
+    }
+    std::vector<std::shared_ptr<const OutputFolder>> folders;
+    std::vector<std::pair<Joined*, std::optional<FileError>>> outcomes;
+    for (Joined& j : joined) {
+        std::vector<OutputTransaction::Placing> placed;
+        try {
+            const CleaningSignalsHeld held;
+            try {
+                for (OutputTransaction::Pending& p : j.files)
+                    placed.push_back(OutputTransaction::PutInPlace(p, j.neverReplace));
+            } catch (...) {
+                for (std::size_t i = placed.size(); i-- > 0;) OutputTransaction::TakeBack(j.files[i], placed[i]);
+                throw;
+            }
+        } catch (const FileError& error) {
+            j.files.clear();
+            outcomes.emplace_back(&j, error);
+            continue;
+        }
+        for (std::size_t i = 0; i < j.files.size(); ++i) {
+            OutputTransaction::Pending& p = j.files[i];
+            if (placed[i] == OutputTransaction::Placing::Exchanged) p.temporary.Remove();
+            else p.temporary.Forget();
+            AddFolder(folders, p.folder);
+        }
+        outcomes.emplace_back(&j, std::nullopt);
+    }
+    // Once per folder, after every rename in it: the new names last through a power cut.
+    for (const auto& folder : folders) folder->Flush();
+    for (auto& [j, error] : outcomes) {
+        if (!error && j->onPlaced)
+            for (const OutputTransaction::Pending& p : j->files) j->onPlaced(p.path);
+        tell(*j, error ? &*error : nullptr);
+    }
 }

@@ -40,6 +40,8 @@ private:
 // thread hands it each complete temporary file instead of renaming it.
 // Destroyed without Commit, it removes every temporary file it holds: an
 // earlier file of each name stays as it was.
+class OutputGroup;
+
 class OutputTransaction {
 public:
     OutputTransaction();
@@ -62,6 +64,11 @@ public:
     // Raises FileError naming `to` as a write to `to` would, and
     // std::logic_error when no output is pending under `from`.
     void Rename(const std::string& from, const std::string& to);
+
+    // No existing file is replaced: Commit refuses the whole transaction with
+    // a FileError, before anything is put in place, when a name is taken
+    // (also by a file made meanwhile). Devices and pipes are still written into.
+    void NeverReplace() { neverReplace_ = true; }
 
     std::size_t PendingCount() const { return pending_.size(); }
     // The pending outputs whose names Commit would take from a file there now
@@ -89,6 +96,7 @@ public:
     void NoteWrittenInto(const std::string& path) { Place(path); }
 
 private:
+    friend class OutputGroup;
     struct Pending {
         std::string path;                            // the name given, for messages and Rename
         TemporaryFile temporary;                     // complete and flushed
@@ -98,7 +106,8 @@ private:
     };
     enum class Placing { Exchanged, Added, Renamed, Copied };
     void FlushToDisk() const;
-    static Placing PutInPlace(Pending& pending);
+    void RefuseTakenNames() const;
+    static Placing PutInPlace(Pending& pending, bool neverReplace);
     static void TakeBack(Pending& pending, Placing how);
     void Place(const std::string& path);
 
@@ -109,4 +118,49 @@ private:
     std::vector<std::string> firstPlaced_;
     std::function<void(const std::string&)> onPlaced_;
     bool committed_ = false;
+    bool neverReplace_ = false;
+};
+
+// While one is open in a thread, a transaction committed there (one that
+// writes no device) joins it instead of putting its files in place: its files
+// stay complete under their temporary names until the group commits, which
+// flushes them all with one flush of each file system, puts each
+// transaction's files in place (all of one transaction, or none of it) and
+// flushes each folder once. After a power cut a name holds the old file or
+// the whole new one, as with a transaction of its own; a batch of many small
+// conversions waits for the disk a few times instead of once for each.
+class OutputGroup {
+public:
+    OutputGroup();
+    // Commits what has joined.
+    ~OutputGroup();
+    OutputGroup(const OutputGroup&) = delete;
+    OutputGroup& operator=(const OutputGroup&) = delete;
+    static OutputGroup* Current();
+
+    // What the next transaction to join calls once its files are in place
+    // (with nullptr) or could not be put there (with the error; none is then
+    // in place).
+    void Expect(std::function<void(const std::exception* error)> onDone);
+    // True when the callback set last was not taken: no transaction joined since.
+    bool DropExpectation();
+
+    // Enough has joined for a commit: many conversions, or many files.
+    bool Full() const;
+    void Commit();
+
+private:
+    friend class OutputTransaction;
+    struct Joined {
+        std::vector<OutputTransaction::Pending> files;
+        bool neverReplace;
+        std::function<void(const std::string&)> onPlaced;
+        std::function<void(const std::exception*)> onDone;
+    };
+    void Join(Joined joined);
+
+    OutputGroup* previous_;
+    std::function<void(const std::exception*)> expected_;
+    std::vector<Joined> joined_;
+    std::size_t files_ = 0;
 };

@@ -56,6 +56,16 @@ bool IsMapsendFile(const FileLook& f)
 }
 bool IsGpxFile(const FileLook& f) { return f.HeadHolds("<gpx"); }
 bool IsMapsourceFile(const FileLook& f) { return f.StartsWith("MsRc"); }
+// A Nobletec export is text whose lines of interest start with their
+// keyword: a mark ("Type = Mark") or a track ("NumberOfTrackMarks").
+bool IsNobletecFile(const FileLook& f)
+{
+    const std::string_view head = f.Head();
+    for (const std::string_view keyword : {"Type = Mark"sv, "NumberOfTrackMarks"sv})
+        for (std::size_t at = head.find(keyword); at != std::string_view::npos; at = head.find(keyword, at + 1))
+            if (at == 0 || head[at - 1] == '\n') return true;
+    return false;
+}
 
 // The reader writes its own native waypoint file beside the output; when
 // that file is the output itself, the writing step makes it, once. It is
@@ -197,18 +207,18 @@ constexpr InputFormatRow kInputRows[] = {
     {.position = Position(Input::NobletecWaypoints),
      .texts = {"nobletec-wpt", "Nobletec Export File - Waypoints (.txt)", "wp", "txt", "Nobletec Waypoint (*.txt)",
                "*.txt"},
-     .recognise = nullptr,
+     .recognise = IsNobletecFile,
      .loading = "Loading Nobletec Export File",
      .read = [](const Conversion& c) { ReadNobletecWaypoints(c.inputName); },
      .times = StoreTimes::TimeOfReading},
     {.position = Position(Input::NobletecTracks),
      .texts = {"nobletec-trk", "Nobletec Export File - Tracks (.txt)", "trk", "txt", "Nobletec Track (*.txt)", "*.txt"},
-     .recognise = nullptr,
+     .recognise = IsNobletecFile,
      .loading = "Loading Nobletec Export File",
      .read = [](const Conversion& c) { ReadNobletecTracks(c.inputName); },
      .times = StoreTimes::TimeOfReading},
     {.position = Position(Input::Nmea),
-     .texts = {"nmea", "NMEA Log of GPRMC Sentences", "trk", "", "NMEA Log (*.*)", "*.*"},
+     .texts = {"nmea", "NMEA Log of GPRMC Sentences", "trk", "nmea;log", "NMEA Log (*.*)", "*.*"},
      .recognise = [](const FileLook& f) { return HoldsNmeaFix(f.Head()); },
      .loading = "Loading NMEA Log File",
      .read = [](const Conversion& c) { ReadNmeaLogFile(c.inputName, LeavesTimesOut(c)); }},

@@ -56,6 +56,12 @@ void ExpectData(const std::string& path)
 }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string NmeaName(int i) { return fs::path("n").concat(std::to_string(i)).concat(".log").string(); }
+std::string ChangeExtension(const std::string& name, const char* extension)
+{
+    return fs::path(name).replace_extension(extension).string();
+}
 }  // namespace
 
 TEST(ConvertCommand, EveryFormatNameConverts)
@@ -79,7 +85,7 @@ TEST(ConvertCommand, EveryFormatNameConverts)
         {"kes-wpt", "in.wpt", "holux-wrt", "dev.wrt", "dev.wrt"},
         {"holux-wrt", "dev.wrt", "kes-wpt", "back.wpt", "back.wpt"},
         {"kes-plt", "in.plt", "holux-tlg", "dev.tlg", "dev.tlg"},
-        {"holux-tlg", "dev.tlg", "kes-plt", "back.plt", "back_1.plt"},
+        {"holux-tlg", "dev.tlg", "kes-plt", "back.plt", "back.plt"},
         {"mapsend-wpt", "ms.wpt", "kes-wpt", "camp.wpt", "camp.wpt"},
         {"mapsend-trk", "mapsend/mapsend.trk", "kes-plt", "ms.plt", "ms.plt"},
         {"nobletec-wpt", "nob.txt", "kes-wpt", "nob.wpt", "nob.wpt"},
@@ -88,7 +94,7 @@ TEST(ConvertCommand, EveryFormatNameConverts)
         {"magellan-wpt", "mag.log", "holux-wrt", "mag.wrt", "mag.wrt"},
         {"magellan-trk", "magellan/meridian.trk", "holux-tlg", "mag.tlg", "mag.tlg"},
         {"mapsource-wpt", "mapsource/route.mps", "kes-wpt", "mps.wpt", "mps.wpt"},
-        {"mapsource-trk", "mapsource/gdb-sample2.gdb", "kes-plt", "gdb.plt", "gdb_1.plt"},
+        {"mapsource-trk", "mapsource/gdb-sample2.gdb", "kes-plt", "gdb.plt", "gdb.plt"},
         {"tomtom-ov2", "tomtom/tomtom.ov2", "kes-wpt", "poi.wpt", "poi.wpt"},
         {"gpx-wpt", "in.gpx", "holux-wrt", "gpx.wrt", "gpx.wrt"},
         {"gpx-trk", "in.gpx", "kes-plt", "gpx.plt", "gpx_1.plt"},
@@ -130,19 +136,16 @@ TEST(ConvertCommand, TellsTheFormatsByContentOrExtensionAndSaysSo)
         {"f.dat", ObsoleteMapsource(), "out.wpt", "mapsource-wpt", "content"},
         {"f.dat", ObsoleteMapsource(), "out.plt", "mapsource-trk", "content"},
         {"f.wpt", KesWaypoints(), "out.wrt", "kes-wpt", "content"},
-        {"f.plt", none, "out.tlg", "kes-plt", "extension"},
-        {"f.wrt", none, "out.wpt", "holux-wrt", "extension"},
-        {"f.tlg", none, "out.plt", "holux-tlg", "extension"},
-        {"f.trk", none, "out.plt", "mapsend-trk", "extension"},
-        {"f.txt", none, "out.wpt", "nobletec-wpt", "extension"},
-        {"f.txt", none, "out.plt", "nobletec-trk", "extension"},
-        {"f.MPS", none, "out.wrt", "mapsource-wpt", "extension"},
-        {"f.gdb", none, "out.tlg", "mapsource-trk", "extension"},
+        {"f.txt", Nobletec(), "out.wpt", "nobletec-wpt", "content"},
+        {"f.txt", Nobletec(), "out.plt", "nobletec-trk", "content"},
+        {"f.dat", "Type = Mark\r\nLatLon = 47 36.512 N 122 20.113 W\r\n", "out.wpt", "nobletec-wpt", "content"},
+        {"f.log", "$GNRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*74\r\n", "out.plt", "nmea",
+         "content"},
+        {"f.dat", "$GPGSV,3,1\r\n$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,*47\r\n", "out.plt", "nmea",
+         "content"},
         {"f.ov2", none, "out.wpt", "tomtom-ov2", "extension"},
         {"f.dat", kGpx, "out.wpt", "gpx-wpt", "content"},
         {"f.dat", kGpx, "out.tlg", "gpx-trk", "content"},
-        {"f.gpx", none, "out.plt", "gpx-trk", "extension"},
-        {"f.plt", none, "out.gpx", "kes-plt", "extension"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -157,33 +160,39 @@ TEST(ConvertCommand, TellsTheFormatsByContentOrExtensionAndSaysSo)
     }
 }
 
-TEST(ConvertCommand, AnUndecidedFormatIsRefusedWithTheCandidates)
+// A format with a signature is never taken by its extension alone: a shopping
+// list named .txt is not a Nobletec export.
+TEST(ConvertCommand, AnUntoldOrUndecidedFormatIsRefused)
 {
+    const std::string junk = "milk\r\neggs\r\n";
     struct Case {
         const char* file;
+        std::string content;
         std::vector<std::string> options;
-        const char* says;
+        int status;
+        const char* says;  // after "kes-convert: "; {} is the input
     };
     const Case cases[] = {
-        {"a.wpt", {"-o", "kes-wpt"}, "cannot tell the format of {}: it may be kes-wpt or mapsend-wpt; name it"},
-        {"a.txt", {"-O", "out"}, "cannot tell the format of {}: it may be nobletec-wpt or nobletec-trk; name it"},
-        {"a.dat", {"-o", "kes-plt"}, "cannot tell the format of {} from its content or extension"},
-        {"a.gpx", {"-O", "out"}, "cannot tell the format of {}: it may be gpx-wpt or gpx-trk; name it"},
-        {"a.plt",
-         {"-O", "out.txt"},
-         "cannot tell the output format from the name out.txt: it may be kes-plt, holux-tlg or gpx-trk"},
+        {"a.txt", junk, {"-O", "out.wpt"}, 1, "{}: not converted: cannot tell its format from its content"},
+        {"a.wpt", junk, {"-o", "kes-wpt"}, 1, "{}: not converted: cannot tell its format from its content"},
+        {"a.gpx", junk, {"-O", "out.plt"}, 1, "{}: not converted: cannot tell its format from its content"},
+        {"a.plt", junk, {"-O", "out.gpx"}, 1, "{}: not converted: cannot tell its format from its content"},
+        {"a.txt", Nobletec(), {"-O", "out"}, 1, "{}: not converted: cannot tell its format: it may be nobletec-wpt or"},
+        {"a.gpx", kGpx, {"-O", "out"}, 1, "{}: not converted: cannot tell its format: it may be gpx-wpt or gpx-trk"},
+        {"a.plt", KesTrack(), {"-O", "out.xyz"}, 2, "cannot tell the output format from the name out.xyz: it may be"},
     };
     for (const Case& c : cases) {
         TempDir dir;
-        WriteText(dir.Path(c.file), "neither here nor there\r\n");
+        WriteText(dir.Path(c.file), c.content);
         std::vector<std::string> arguments = c.options;
         arguments.push_back(dir.Path(c.file));
         std::string says = c.says;
         if (says.find("{}") != std::string::npos) says.replace(says.find("{}"), 2, dir.Path(c.file));
-        const CommandResult r = RunConvert(arguments);
-        EXPECT_EQ(r.exitCode, 1) << c.file;
-        EXPECT_TRUE(Contains(r.err, "kes-convert: " + says)) << r.err;
-        EXPECT_TRUE(Contains(r.err, "kes-convert: " + dir.Path(c.file) + " was not converted")) << r.err;
+        const CommandResult r = RunConvertAfter("cd " + Quoted(dir.Root().string()) + " &&", arguments);
+        EXPECT_EQ(r.exitCode, c.status) << c.file;
+        ASSERT_EQ(r.errLines.size(), 1u) << r.err;
+        EXPECT_EQ(r.errLines[0].rfind("kes-convert: " + says, 0), 0u) << r.err;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.Root()), fs::directory_iterator{}), 1) << c.file;
     }
 }
 
@@ -192,13 +201,13 @@ TEST(ConvertCommand, EachConvertsEveryFileIntoTheFolder)
     TempDir dir;
     std::vector<std::string> arguments = {"--quiet", "--each", "-o", "kes-plt", "-O", dir.Path("out")};
     for (int i = 1; i <= 5; ++i) {
-        WriteText(dir.Path("n" + std::to_string(i) + ".log"), Nmea());
-        arguments.push_back(dir.Path("n" + std::to_string(i) + ".log"));
+        WriteText(dir.Path(NmeaName(i)), Nmea());
+        arguments.push_back(dir.Path(NmeaName(i)));
     }
     const CommandResult r = RunConvert(arguments);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
-    for (int i = 1; i <= 5; ++i) ExpectData(dir.Path("out/n" + std::to_string(i) + ".plt"));
+    for (int i = 1; i <= 5; ++i) ExpectData(dir.Path("out/" + ChangeExtension(NmeaName(i), ".plt")));
 }
 
 TEST(ConvertCommand, OneBadFileAmongFiveIsNamedAndTheOthersAreConverted)
@@ -210,24 +219,23 @@ TEST(ConvertCommand, OneBadFileAmongFiveIsNamedAndTheOthersAreConverted)
     };
     const Case cases[] = {
         {"n3.log", "", "No such file or directory"},
-        {"n3.log", "no sentences at all\r\n", "cannot tell the format of"},
-        {"n3.mps", ObsoleteMapsource(), "kes-convert: The file is created by an obsolete version of MapSource."},
+        {"n3.log", "no sentences at all\r\n", "cannot tell its format"},
+        {"n3.mps", ObsoleteMapsource(), "The file is created by an obsolete version of MapSource."},
     };
     for (const Case& c : cases) {
         TempDir dir;
         std::vector<std::string> arguments = {"--each", "-o", "kes-plt", "-O", dir.Path("out")};
         for (int i = 1; i <= 5; ++i) {
-            const std::string name = i == 3 ? c.bad : "n" + std::to_string(i) + ".log";
+            const std::string name = i == 3 ? c.bad : NmeaName(i);
             if (i != 3) WriteText(dir.Path(name), Nmea());
             else if (!c.content.empty()) WriteText(dir.Path(name), c.content);
             arguments.push_back(dir.Path(name));
         }
         const CommandResult r = RunConvert(arguments);
         EXPECT_EQ(r.exitCode, 1) << c.bad;
-        EXPECT_TRUE(Contains(r.err, c.says)) << r.err;
-        EXPECT_TRUE(Contains(r.err, "kes-convert: " + dir.Path(c.bad) + " was not converted\n")) << r.err;
-        EXPECT_TRUE(r.err.ends_with("kes-convert: 1 of 5 files were not converted\n")) << r.err;
-        for (int i : {1, 2, 4, 5}) ExpectData(dir.Path("out/n" + std::to_string(i) + ".plt"));
+        EXPECT_TRUE(Contains(r.err, "kes-convert: " + dir.Path(c.bad) + ": not converted: " + c.says)) << r.err;
+        EXPECT_TRUE(r.err.ends_with("kes-convert: 4 converted, 1 not converted\n")) << r.err;
+        for (int i : {1, 2, 4, 5}) ExpectData(dir.Path("out/" + ChangeExtension(NmeaName(i), ".plt")));
         EXPECT_FALSE(fs::exists(dir.Path("out/n3.plt")));
     }
 }
@@ -241,14 +249,17 @@ TEST(ConvertCommand, OneByOneNoOutputReplacesAnInputOrAnEarlierOutput)
     WriteText(dir.Path("camp.wpt"), MapsendWaypoints());
     const CommandResult tracks = RunConvert({"-qe", "-o", "kes-plt", dir.Path("a.log"), dir.Path("a.nmea")});
     EXPECT_EQ(tracks.exitCode, 1);
-    const std::string clash = "its output " + dir.Path("a.plt") + " is already the output of " + dir.Path("a.log");
+    const std::string clash =
+        "its output " + dir.Path("a.plt") + " clashes with " + dir.Path("a.plt") + ", written for " + dir.Path("a.log");
     EXPECT_TRUE(Contains(tracks.err, clash)) << tracks.err;
     ExpectData(dir.Path("a.plt"));
 
     const CommandResult points = RunConvert({"-qe", "-o", "kes-wpt", dir.Path("camp.mps"), dir.Path("camp.wpt")});
     EXPECT_EQ(points.exitCode, 1);
     EXPECT_TRUE(Contains(points.err, "would replace the input " + dir.Path("camp.wpt"))) << points.err;
-    EXPECT_TRUE(Contains(points.err, "kes-convert: Output File cannot be the same as the Input File")) << points.err;
+    EXPECT_TRUE(Contains(points.err, "kes-convert: " + dir.Path("camp.wpt") +
+                                         ": not converted: Output File cannot be the same as the Input File"))
+        << points.err;
     EXPECT_EQ(ReadText(dir.Path("camp.wpt")), MapsendWaypoints());
 }
 
@@ -283,19 +294,22 @@ TEST(ConvertCommand, MessagesGoToStandardErrorAndOnlyAStoppedConversionFails)
     const Case cases[] = {
         {{"-i", "kes-wpt", "-o", "kes-wpt", dir.Path("in.wpt"), "-O", dir.Path("o.wpt")},
          1,
-         "Input and Output Formats cannot be the same"},
+         "in.wpt: not converted: Input and Output Formats cannot be the same: both are Kestrelmaps Waypoint (.wpt)"},
         {{"-o", "holux-wrt", dir.Path("in.trk"), "-O", dir.Path("o.wrt")},
          1,
-         "Input and Output file format types are not the same"},
-        {{"-o", "holux-wrt", dir.Path("datum.wpt"), "-O", dir.Path("o.wrt")}, 0, "The Data file datum must be WGS84"},
+         "in.trk: not converted: Input and Output file format types are not the same: Holux Waypoint (.wrt) cannot "
+         "be written from Mapsend Track (.trk) input"},
+        {{"-o", "holux-wrt", dir.Path("datum.wpt"), "-O", dir.Path("o.wrt")},
+         0,
+         "datum.wpt: The Data file datum must be WGS84"},
         {{"-o", "holux-wrt", dir.Path("many.wpt"), "-O", dir.Path("o.wrt")},
          0,
-         "Only the first 500 waypoints are saved - this is a limitation of the wrt format."},
+         "many.wpt: Only the first 500 waypoints are saved - this is a limitation of the wrt format."},
     };
     for (const Case& c : cases) {
         const CommandResult r = RunConvert(c.arguments);
         EXPECT_EQ(r.exitCode, c.status) << c.message << "\n" << r.err;
-        const std::string line = std::string("kes-convert: ") + c.message;
+        const std::string line = "kes-convert: " + dir.Path(c.message);
         EXPECT_NE(std::find(r.errLines.begin(), r.errLines.end(), line), r.errLines.end()) << r.err;
         EXPECT_EQ(r.out, "");
     }
@@ -341,22 +355,22 @@ TEST(ConvertCommand, ListsTheFormats)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, R"(Input formats (-i):
-  kes-wpt        waypoints  .wpt       Kestrelmaps Waypoint (.wpt)
-  kes-plt        tracks     .plt       Kestrelmaps Track (.plt)
-  holux-wrt      waypoints  .wrt       Holux Waypoint (.wrt)
-  holux-tlg      tracks     .tlg       Holux Track (.tlg)
-  mapsend-wpt    waypoints  .wpt       Mapsend Waypoint (.wpt)
-  mapsend-trk    tracks     .trk       Mapsend Track (.trk)
-  nobletec-wpt   waypoints  .txt       Nobletec Export File - Waypoints (.txt)
-  nobletec-trk   tracks     .txt       Nobletec Export File - Tracks (.txt)
-  nmea           tracks     -          NMEA Log of GPRMC Sentences
-  magellan-wpt   waypoints  -          Magellan GPS Waypoint
-  magellan-trk   tracks     -          Magellan GPS Track
-  mapsource-wpt  waypoints  .mps .gdb  Mapsource Route/Waypoint
-  mapsource-trk  tracks     .mps .gdb  Mapsource Track
-  tomtom-ov2     waypoints  .ov2       TomTom Waypoint
-  gpx-wpt        waypoints  .gpx       GPX Waypoints/Routes (.gpx)
-  gpx-trk        tracks     .gpx       GPX Tracks (.gpx)
+  kes-wpt        waypoints  .wpt        Kestrelmaps Waypoint (.wpt)
+  kes-plt        tracks     .plt        Kestrelmaps Track (.plt)
+  holux-wrt      waypoints  .wrt        Holux Waypoint (.wrt)
+  holux-tlg      tracks     .tlg        Holux Track (.tlg)
+  mapsend-wpt    waypoints  .wpt        Mapsend Waypoint (.wpt)
+  mapsend-trk    tracks     .trk        Mapsend Track (.trk)
+  nobletec-wpt   waypoints  .txt        Nobletec Export File - Waypoints (.txt)
+  nobletec-trk   tracks     .txt        Nobletec Export File - Tracks (.txt)
+  nmea           tracks     .nmea .log  NMEA Log of GPRMC Sentences
+  magellan-wpt   waypoints  -           Magellan GPS Waypoint
+  magellan-trk   tracks     -           Magellan GPS Track
+  mapsource-wpt  waypoints  .mps .gdb   Mapsource Route/Waypoint
+  mapsource-trk  tracks     .mps .gdb   Mapsource Track
+  tomtom-ov2     waypoints  .ov2        TomTom Waypoint
+  gpx-wpt        waypoints  .gpx        GPX Waypoints/Routes (.gpx)
+  gpx-trk        tracks     .gpx        GPX Tracks (.gpx)
 
 Output formats (-o):
   kes-wpt    waypoints   .wpt      Kestrelmaps Waypoint (.wpt)

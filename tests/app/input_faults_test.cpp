@@ -41,7 +41,8 @@ TEST(InputFaults, ARefusedInputLeavesTheOutputAsItWasAndFails)
         const auto filesBefore = files();
         const CommandResult r = RunConvert({"-i", c.format, dir.Path(c.input), "-O", output});
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_TRUE(HasLine(r.errLines, std::string("kes-convert: ") + c.message)) << r.err;
+        EXPECT_TRUE(HasLine(r.errLines, "kes-convert: " + dir.Path(c.input) + ": not converted: " + c.message))
+            << r.err;
         EXPECT_TRUE(HasLine(r.errLines, "Written: nothing - the input file could not be read")) << r.err;
         EXPECT_EQ(ReadText(output), earlier);
         EXPECT_EQ(files(), filesBefore);
@@ -73,7 +74,7 @@ TEST(InputFaults, HalfARealFileSaysItEndsInsideARecord)
         WriteText(dir.Path("half"), whole.substr(0, whole.size() / 2));
         const CommandResult r = RunConvert({"-i", c.format, dir.Path("half"), "-O", dir.Path("out.plt")});
         EXPECT_EQ(r.exitCode, 0);
-        EXPECT_TRUE(HasLine(r.errLines, std::string("kes-convert: The ") + c.kind +
+        EXPECT_TRUE(HasLine(r.errLines, "kes-convert: " + dir.Path("half") + ": The " + c.kind +
                                             " file ends inside a record: what came before it was read."))
             << r.err;
         EXPECT_TRUE(HasLine(r.errLines, c.written)) << r.err;

@@ -57,9 +57,11 @@ TEST(FormatLookup, GuessesBySignatureThenExtensionKeptToTheKinds)
         {"x.bin", "SIG", {"route"}, {0, 1}, FormatEvidence::Signature},
         // The signature outweighs the extension.
         {"x.bb", "xxx$MARK,", {}, {3}, FormatEvidence::Signature},
-        {"x.bb", "xx $MARK,", {}, {1}, FormatEvidence::Extension},  // one mark of two holds
-        {"x.shared", "nothing", {}, {0, 2}, FormatEvidence::Extension},
-        {"x.shared", "nothing", {"trk"}, {2}, FormatEvidence::Extension},
+        // One mark of two holds; B has a signature, not there: its extension alone does not make it B.
+        {"x.bb", "xx $MARK,", {}, {}, FormatEvidence::None},
+        // By extension only the format without a signature.
+        {"x.shared", "nothing", {}, {2}, FormatEvidence::Extension},
+        {"x.shared", "nothing", {"wp"}, {2}, FormatEvidence::Extension},
         {"x.bin", "nothing", {}, {}, FormatEvidence::None},
         {"x.bin", "", {}, {}, FormatEvidence::None},
         {"x.bin", marksTooLate, {}, {}, FormatEvidence::None},

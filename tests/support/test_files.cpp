@@ -63,7 +63,16 @@ std::string CommandLine(const char* program, const std::vector<std::string>& arg
     return command;
 }
 
-// Runs a shell command; its standard output, and its exit status or -1.
+}  // namespace
+
+std::vector<std::string> LinesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    return lines;
+}
+
 int RunShell(const std::string& command, std::string& output)
 {
     FILE* pipe = popen(command.c_str(), "r");
@@ -74,15 +83,6 @@ int RunShell(const std::string& command, std::string& output)
     const int status = pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-std::vector<std::string> LinesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) lines.push_back(line);
-    return lines;
-}
-}  // namespace
 
 HeadlessResult RunHeadless(const std::vector<std::string>& arguments)
 {

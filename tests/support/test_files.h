@@ -38,6 +38,10 @@ struct CommandResult {
     std::string err;                    // standard error
     std::vector<std::string> errLines;  // standard error, line by line
 };
+// A text line by line, without the line ends.
+std::vector<std::string> LinesOf(const std::string& text);
+// Runs a shell command; its standard output, and its exit status or -1.
+int RunShell(const std::string& command, std::string& output);
 // Runs kes-convert with the arguments, its two output streams apart.
 CommandResult RunConvert(const std::vector<std::string>& arguments);
 // The same after a shell text ("cat log |", "timeout 30"); Quoted makes a name safe in it.

@@ -1,0 +1,189 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "command/info.h"
+
+#include <cmath>
+
+#include "command/command_front_end.h"
+#include "command/json_text.h"
+#include "core/catalogue.h"
+#include "core/clock.h"
+#include "core/file_io.h"
+#include "core/format_lookup.h"
+#include "core/format_rows.h"
+#include "formats/document/Measure.h"
+
+namespace {
+// Keeps the reader's messages for the line about its file.
+class InfoFrontEnd final : public SilentFrontEnd {
+public:
+    explicit InfoFrontEnd(int inputPosition) : SilentFrontEnd(inputPosition) {}
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    std::vector<std::string> messages;
+};
+
+struct Measured {
+    std::vector<int> formats;  // the formats the file may be read as
+    FileFigures figures;
+    std::vector<std::string> messages;
+    std::string error;  // the file could not be read, or its format told
+};
+
+// The formats to read the file as: the one named, or those its content names
+// (one of those that read everything: they read the same). A format read as
+// waypoints and as tracks by two readers is read by both.
+std::vector<int> FormatsOf(const ConvertOptions& options, const std::string& file, std::vector<int>& named,
+                           std::string& error)
+{
+    if (!options.inputFormat.empty()) return named = {FormatNamed(InputFormats, options.inputFormat)};
+    const FormatGuess guess = GuessFormat(InputFormats, file, {}, true);
+    named = guess.candidates;
+    if (guess.candidates.empty()) error = "cannot tell its format from its content; name it with -i FORMAT";
+    for (int row : guess.candidates)
+        if (InputRow(row).readsEverything) return {row};
+    return guess.candidates;
+}
+
+Measured Measure(const ConvertOptions& options, const std::string& file)
+{
+    Measured m;
+    try {
+        for (int format : FormatsOf(options, file, m.formats, m.error)) {
+            InfoFrontEnd frontEnd(format);
+            FileFigures figures = MeasureFile(frontEnd, file, format);
+            m.messages.insert(m.messages.end(), frontEnd.messages.begin(), frontEnd.messages.end());
+            if (figures.refused) {
+                m.error = m.messages.empty() ? "the file could not be read" : m.messages.back();
+                if (!m.messages.empty()) m.messages.pop_back();
+                return m;
+            }
+            for (auto& track : figures.tracks) m.figures.tracks.push_back(std::move(track));
+            for (auto& route : figures.routes) m.figures.routes.push_back(std::move(route));
+            if (figures.waypoints.points > 0) m.figures.waypoints = figures.waypoints;
+            m.figures.readInPart = m.figures.readInPart || figures.readInPart;
+        }
+    } catch (const FileError& error) {
+        m.error = error.Path() == file ? error.SystemMessage() : error.what();
+    } catch (const std::exception& error) {
+        m.error = error.what();
+    }
+    return m;
+}
+
+std::string FormatNames(const std::vector<int>& formats)
+{
+    std::string text;
+    for (int row : formats) text += (text.empty() ? "" : " and ") + InputFormats[row].Name;
+    return text;
+}
+
+std::string Fixed(double value, int decimals)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+// h:mm:ss, hours beyond a day; negative when the last time is earlier than the first.
+std::string Duration(double seconds)
+{
+    const auto whole = static_cast<long long>(std::llround(std::fabs(seconds)));
+    char text[64];
+    std::snprintf(text, sizeof text, "%s%lld:%02lld:%02lld", seconds < 0 ? "-" : "", whole / 3600, whole / 60 % 60,
+                  whole % 60);
+    return text;
+}
+
+// Waypoints are no line: they have no sections and no length.
+std::string FiguresText(const std::string& title, const Figures& f, bool line = true)
+{
+    std::string text = "  " + title + ": " + Grouped(f.points) + (f.points == 1 ? " point" : " points");
+    if (line && f.sections > 1) text += " in " + Grouped(f.sections) + " sections";
+    text += "\n";
+    if (f.points == 0) return text;
+    if (f.start) {
+        text += "    time: " + IsoTime(*f.start) + " to " + IsoTime(*f.end);
+        if (const auto seconds = f.Seconds(); seconds && line) text += " (" + Duration(*seconds) + ")";
+        text += "\n";
+    }
+    if (line && f.points > 1)
+        text += "    length: " + Fixed(f.metres, 1) + " m (" + Fixed(f.metres / 1000, 3) + " km)\n";
+    if (!std::isnan(f.lowest))
+        text += "    elevation: " + Fixed(f.lowest, 1) + " m to " + Fixed(f.highest, 1) + " m" +
+                (line ? ", ascent " + Fixed(f.ascent, 1) + " m, descent " + Fixed(f.descent, 1) + " m" : "") + "\n";
+    text += "    box: south " + Fixed(f.south, 6) + ", north " + Fixed(f.north, 6) + ", west " + Fixed(f.west, 6) +
+            ", east " + Fixed(f.east, 6) + "\n";
+    return text;
+}
+
+std::string Text(const std::string& file, const Measured& m)
+{
+    std::string text = file + ": " + FormatNames(m.formats) + "\n";
+    for (const GroupFigures& track : m.figures.tracks)
+        text += FiguresText("track \"" + track.name + "\"", track.figures);
+    for (const GroupFigures& route : m.figures.routes)
+        text += FiguresText("route \"" + route.name + "\"", route.figures);
+    text += FiguresText("waypoints", m.figures.waypoints, false);
+    if (m.figures.readInPart) text += "  read in part: data was left out\n";
+    return text;
+}
+
+std::string FiguresJson(const Figures& f)
+{
+    const auto time = [](const std::optional<UtcTime>& t) { return t ? JsonString(IsoTime(*t)) : std::string("null"); };
+    const auto seconds = f.Seconds();
+    return "{\"points\": " + std::to_string(f.points) + ", \"sections\": " + std::to_string(f.sections) +
+           ", \"start\": " + time(f.start) + ", \"end\": " + time(f.end) +
+           ", \"seconds\": " + (seconds ? JsonNumber(*seconds, 3) : "null") +
+           ", \"metres\": " + JsonNumber(f.metres, 3) + ", \"lowest\": " + JsonNumber(f.lowest, 3) +
+           ", \"highest\": " + JsonNumber(f.highest, 3) + ", \"ascent\": " + JsonNumber(f.ascent, 3) +
+           ", \"descent\": " + JsonNumber(f.descent, 3) + ", \"south\": " + JsonNumber(f.south, 7) +
+           ", \"north\": " + JsonNumber(f.north, 7) + ", \"west\": " + JsonNumber(f.west, 7) +
+           ", \"east\": " + JsonNumber(f.east, 7) + "}";
+}
+
+std::string GroupsJson(const std::vector<GroupFigures>& groups)
+{
+    std::string text = "[";
+    for (std::size_t i = 0; i < groups.size(); ++i)
+        text += (i == 0 ? "" : ", ") + std::string("{\"name\": ") + JsonString(groups[i].name) +
+                ", \"figures\": " + FiguresJson(groups[i].figures) + "}";
+    return text + "]";
+}
+
+std::string Json(const std::string& file, const Measured& m)
+{
+    std::string text = "  {\"file\": " + JsonString(file);
+    if (!m.error.empty()) return text + ", \"error\": " + JsonString(m.error) + "}";
+    std::string formats = "[";
+    for (std::size_t i = 0; i < m.formats.size(); ++i)
+        formats += (i == 0 ? "" : ", ") + JsonString(InputFormats[m.formats[i]].Name);
+    return text + ", \"formats\": " + formats + "], \"tracks\": " + GroupsJson(m.figures.tracks) +
+           ", \"routes\": " + GroupsJson(m.figures.routes) + ", \"waypoints\": " + FiguresJson(m.figures.waypoints) +
+           ", \"readInPart\": " + (m.figures.readInPart ? "true" : "false") + "}";
+}
+}  // namespace
+
+int RunInfo(const ConvertOptions& options, std::FILE* out, std::FILE* err)
+{
+    if (!options.inputFormat.empty() && FormatNamed(InputFormats, options.inputFormat) < 0) {
+        SayAsCommand(err,
+                     "unknown input format '" + options.inputFormat + "'; see '" + kCommandName + " --list-formats'");
+        return 2;
+    }
+    TimeZoneBias = HostTimeZoneBias();
+    bool failed = false, readInPart = false;
+    if (options.json) std::fputs("{\"files\": [\n", out);
+    for (std::size_t i = 0; i < options.inputs.size(); ++i) {
+        const std::string& file = options.inputs[i];
+        const Measured m = Measure(options, file);
+        for (const std::string& message : m.messages) SayAsCommand(err, file + ": " + message);
+        if (!m.error.empty()) SayAsCommand(err, file + ": not read: " + m.error);
+        failed = failed || !m.error.empty();
+        readInPart = readInPart || m.figures.readInPart;
+        if (options.json) std::fprintf(out, "%s%s", i == 0 ? "" : ",\n", Json(file, m).c_str());
+        else if (m.error.empty()) std::fprintf(out, "%s%s", i == 0 ? "" : "\n", Text(file, m).c_str());
+    }
+    if (options.json) std::fputs("\n]}\n", out);
+    if (failed) return 1;
+    return options.strict && readInPart ? 3 : 0;
+}
