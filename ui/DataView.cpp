@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/DataView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -27,6 +28,7 @@
 #include "ui/MapTiles.h"
 #include "ui/MapView.h"
 #include "ui/ProfileView.h"
+#include "ui/TileDialog.h"
 
 namespace {
 enum Column {
@@ -125,6 +127,11 @@ DataView::DataView(QWidget* parent) : QWidget(parent)
     connect(saveButton_, &QPushButton::clicked, this, &DataView::SaveMapClick);
     connect(outputButton_, &QPushButton::toggled, this, &DataView::ShowOutput);
     connect(table_, &QTableWidget::itemSelectionChanged, this, &DataView::RowChosen);
+    // A double click (or Enter) on a row fits the map to its group.
+    connect(table_, &QAbstractItemView::activated, this, [this](const QModelIndex& at) {
+        const auto [kind, index] = GroupOfRow(at.row());
+        map_->FitToGroup(kind, index);
+    });
     connect(split_, &QSplitter::splitterMoved, this, &DataView::SplitMoved);
     connect(chooseTimer_, &QTimer::timeout, this, [this] { ShowFile(chosenFile_, chosenPosition_); });
     auto* pane = new QShortcut(QKeySequence(Qt::Key_F6), this, this, &DataView::SwitchPane, Qt::WindowShortcut);
@@ -156,8 +163,18 @@ void DataView::BuildControls()
     tiles_ = new MapTiles(this);
     map_ = new MapView(this);
     map_->SetTiles(tiles_);
-    table_ = new QTableWidget(0, Columns, this);
-    for (int c = 0; c < Columns; ++c) table_->setHorizontalHeaderItem(c, new QTableWidgetItem(kHeadings[c]));
+    // The map's context menu (right click, or the menu key once it has the focus).
+    map_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto addAction = [this](const QString& text, auto slot) {
+        auto* action = new QAction(text, map_);
+        connect(action, &QAction::triggered, this, slot);
+        map_->addAction(action);
+    };
+    addAction("Fit to data", [this] { map_->FitToData(); });
+    addAction("Save map...", [this] { SaveMapClick(); });
+    addAction("Map tiles...", [this] { ChooseTiles(); });
+    // The columns are made with the first figures: sizing their headings costs the window's start some ms.
+    table_ = new QTableWidget(this);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->verticalHeader()->hide();
@@ -357,6 +374,10 @@ void DataView::FillTable()
 {
     table_->setRowCount(0);
     if (!shown_) return;
+    if (table_->columnCount() == 0) {
+        table_->setColumnCount(Columns);
+        for (int c = 0; c < Columns; ++c) table_->setHorizontalHeaderItem(c, new QTableWidgetItem(kHeadings[c]));
+    }
     auto add = [this](const QString& kind, QColor colour, const std::string& name, const Figures& f, bool line) {
         const int row = table_->rowCount();
         table_->insertRow(row);
@@ -385,26 +406,23 @@ void DataView::FillTable()
     table_->setCurrentCell(-1, -1);
 }
 
+std::pair<GroupKind, int> DataView::GroupOfRow(int row) const
+{
+    if (!shown_ || row < 0) return {GroupKind::None, -1};
+    const int tracks = static_cast<int>(shown_->tracks.size()), routes = static_cast<int>(shown_->routes.size());
+    if (row < tracks) return {GroupKind::Track, row};
+    if (row < tracks + routes) return {GroupKind::Route, row - tracks};
+    return {GroupKind::Waypoints, 0};
+}
+
 void DataView::RowChosen()
 {
     const QList<QTableWidgetSelectionRange> ranges = table_->selectedRanges();
-    if (!shown_ || ranges.isEmpty()) {
-        map_->Highlight(GroupKind::None, -1);
-        profile_->SetGroup(nullptr, nullptr, QColor());
-        return;
-    }
-    const int row = ranges.front().topRow();
-    const int tracks = static_cast<int>(shown_->tracks.size()), routes = static_cast<int>(shown_->routes.size());
-    if (row < tracks) {
-        map_->Highlight(GroupKind::Track, row);
-        profile_->SetGroup(shown_, &shown_->tracks[row], TrackColour(row));
-    } else if (row < tracks + routes) {
-        map_->Highlight(GroupKind::Route, row - tracks);
-        profile_->SetGroup(shown_, &shown_->routes[row - tracks], kRouteColour);
-    } else {
-        map_->Highlight(GroupKind::Waypoints, 0);
-        profile_->SetGroup(nullptr, nullptr, QColor());
-    }
+    const auto [kind, index] = GroupOfRow(ranges.isEmpty() ? -1 : ranges.front().topRow());
+    map_->Highlight(kind, index);
+    if (kind == GroupKind::Track) profile_->SetGroup(shown_, &shown_->tracks[index], TrackColour(index));
+    else if (kind == GroupKind::Route) profile_->SetGroup(shown_, &shown_->routes[index], kRouteColour);
+    else profile_->SetGroup(nullptr, nullptr, QColor());
 }
 
 void DataView::ClearOutputs()
@@ -464,6 +482,27 @@ void DataView::ShowOutput(bool output)
 void DataView::SetTileServer(const QString& urlTemplate, const QString& attribution)
 {
     tiles_->SetServer(urlTemplate, attribution);
+}
+
+void DataView::UseSettings(const SettingsLocation& settings)
+{
+    settings_ = settings;
+    const TileServer server = ReadTileServer(settings_.file);
+    SetTileServer(server.urlTemplate, server.attribution);
+}
+
+void DataView::ChooseTiles()
+{
+    TileDialog dialog(ReadTileServer(settings_.file), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const TileServer server = dialog.Server();
+    SetTileServer(server.urlTemplate, server.attribution);
+    if (settings_.file.empty()) return;
+    try {
+        WriteTileServer(settings_, server);
+    } catch (const std::exception& error) {
+        QMessageBox::critical(this, "kesTranscribe", QString::fromLocal8Bit(error.what()));
+    }
 }
 
 QByteArray DataView::SplitState() const { return split_->saveState(); }
