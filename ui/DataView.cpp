@@ -109,6 +109,17 @@ QTableWidgetItem* Cell(const QString& text, bool number)
     return item;
 }
 
+int FormatOfContent(const QString& file)
+{
+    try {
+        const FormatGuess guess = GuessFormat(InputFormats, file.toStdString(), {}, true);
+        if (!guess.candidates.empty()) return guess.candidates.front();
+    } catch (const FileError&) {
+        // Unreadable: the read says why once a format is chosen.
+    }
+    return -1;
+}
+
 // Only a regular file is read for the view: a pipe is read once, by the conversion.
 bool RegularFile(const QString& file)
 {
@@ -275,7 +286,10 @@ void DataView::ShowFile(const QString& file, int inputPosition)
     inputData_.reset();
     outputButton_->setChecked(false);
     showingOutput_ = false;
-    if (file.isEmpty() || !RegularFile(file) || !IsInputPosition(inputPosition)) {
+    // With no format chosen yet (a GPX may be read as tracks or as waypoints),
+    // the view reads the file as the first format its content names.
+    readPosition_ = IsInputPosition(inputPosition) || !RegularFile(file) ? inputPosition : FormatOfContent(file);
+    if (file.isEmpty() || !RegularFile(file) || !IsInputPosition(readPosition_)) {
         reader_.Stop();
         Show(nullptr);
         status_->setText(file.isEmpty() || RegularFile(file) || !QFileInfo::exists(file)
@@ -284,7 +298,7 @@ void DataView::ShowFile(const QString& file, int inputPosition)
         emit ReadDone();
         return;
     }
-    Read({{file.toStdString(), inputPosition}}, QFileInfo(file).fileName());
+    Read({{file.toStdString(), readPosition_}}, QFileInfo(file).fileName());
 }
 
 void DataView::Read(std::vector<PreviewFile> files, const QString& what)
@@ -354,7 +368,7 @@ void DataView::Show(std::shared_ptr<const ViewData> data)
 {
     shown_ = std::move(data);
     map_->SetData(shown_);
-    profile_->SetGroup(nullptr, nullptr, QColor());
+    profile_->SetGroup(shown_, nullptr, QColor());
     FillTable();
     if (!shown_) return;
     QString text;
@@ -422,7 +436,7 @@ void DataView::RowChosen()
     map_->Highlight(kind, index);
     if (kind == GroupKind::Track) profile_->SetGroup(shown_, &shown_->tracks[index], TrackColour(index));
     else if (kind == GroupKind::Route) profile_->SetGroup(shown_, &shown_->routes[index], kRouteColour);
-    else profile_->SetGroup(nullptr, nullptr, QColor());
+    else profile_->SetGroup(shown_, nullptr, QColor());
 }
 
 void DataView::ClearOutputs()
@@ -475,7 +489,7 @@ void DataView::ShowOutput(bool output)
         reading_ = QFileInfo(inputFile_).fileName();
         if (inputData_) Show(inputData_);
         else if (!inputFile_.isEmpty() && RegularFile(inputFile_))
-            Read({{inputFile_.toStdString(), inputPosition_}}, reading_);
+            Read({{inputFile_.toStdString(), readPosition_}}, reading_);
     }
 }
 

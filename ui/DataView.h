@@ -115,6 +115,7 @@ private:
 
     QString inputFile_, reading_;
     int inputPosition_ = -1;
+    int readPosition_ = -1;  // the format chosen, or the one the content names
     QStringList outputs_;
     std::vector<PreviewFile> outputFiles_;
     std::shared_ptr<const ViewData> inputData_, outputData_, shown_;

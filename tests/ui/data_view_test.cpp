@@ -98,6 +98,8 @@ TEST_F(DataViewTest, ShowsTheCountsAndFiguresOfWhatTheFileHolds)
     const Case cases[] = {
         {kTwoTracks, kGpxTracks, 2, 0, 2, "two.gpx: 2 tracks, 0 routes, 0 waypoints"},
         {kWaypointsOnly, kGpxWaypoints, 0, 2, 1, "two.gpx: 0 tracks, 0 routes, 2 waypoints"},
+        // No format chosen yet: the view reads the file as its content says.
+        {kWaypointsOnly, -1, 0, 2, 1, "two.gpx: 0 tracks, 0 routes, 2 waypoints"},
         {Gpx(""), kGpxTracks, 0, 0, 0, "two.gpx holds no tracks, routes or waypoints"},
     };
     for (const Case& c : cases) {
