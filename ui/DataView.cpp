@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/DataView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -27,6 +28,7 @@
 #include "ui/MapTiles.h"
 #include "ui/MapView.h"
 #include "ui/ProfileView.h"
+#include "ui/TileDialog.h"
 
 namespace {
 enum Column {
@@ -107,6 +109,17 @@ QTableWidgetItem* Cell(const QString& text, bool number)
     return item;
 }
 
+int FormatOfContent(const QString& file)
+{
+    try {
+        const FormatGuess guess = GuessFormat(InputFormats, file.toStdString(), {}, true);
+        if (!guess.candidates.empty()) return guess.candidates.front();
+    } catch (const FileError&) {
+        // Unreadable: the read says why once a format is chosen.
+    }
+    return -1;
+}
+
 // Only a regular file is read for the view: a pipe is read once, by the conversion.
 bool RegularFile(const QString& file)
 {
@@ -125,6 +138,11 @@ DataView::DataView(QWidget* parent) : QWidget(parent)
     connect(saveButton_, &QPushButton::clicked, this, &DataView::SaveMapClick);
     connect(outputButton_, &QPushButton::toggled, this, &DataView::ShowOutput);
     connect(table_, &QTableWidget::itemSelectionChanged, this, &DataView::RowChosen);
+    // A double click (or Enter) on a row fits the map to its group.
+    connect(table_, &QAbstractItemView::activated, this, [this](const QModelIndex& at) {
+        const auto [kind, index] = GroupOfRow(at.row());
+        map_->FitToGroup(kind, index);
+    });
     connect(split_, &QSplitter::splitterMoved, this, &DataView::SplitMoved);
     connect(chooseTimer_, &QTimer::timeout, this, [this] { ShowFile(chosenFile_, chosenPosition_); });
     auto* pane = new QShortcut(QKeySequence(Qt::Key_F6), this, this, &DataView::SwitchPane, Qt::WindowShortcut);
@@ -156,8 +174,18 @@ void DataView::BuildControls()
     tiles_ = new MapTiles(this);
     map_ = new MapView(this);
     map_->SetTiles(tiles_);
-    table_ = new QTableWidget(0, Columns, this);
-    for (int c = 0; c < Columns; ++c) table_->setHorizontalHeaderItem(c, new QTableWidgetItem(kHeadings[c]));
+    // The map's context menu (right click, or the menu key once it has the focus).
+    map_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto addAction = [this](const QString& text, auto slot) {
+        auto* action = new QAction(text, map_);
+        connect(action, &QAction::triggered, this, slot);
+        map_->addAction(action);
+    };
+    addAction("Fit to data", [this] { map_->FitToData(); });
+    addAction("Save map...", [this] { SaveMapClick(); });
+    addAction("Map tiles...", [this] { ChooseTiles(); });
+    // The columns are made with the first figures: sizing their headings costs the window's start some ms.
+    table_ = new QTableWidget(this);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->verticalHeader()->hide();
@@ -258,7 +286,10 @@ void DataView::ShowFile(const QString& file, int inputPosition)
     inputData_.reset();
     outputButton_->setChecked(false);
     showingOutput_ = false;
-    if (file.isEmpty() || !RegularFile(file) || !IsInputPosition(inputPosition)) {
+    // With no format chosen yet (a GPX may be read as tracks or as waypoints),
+    // the view reads the file as the first format its content names.
+    readPosition_ = IsInputPosition(inputPosition) || !RegularFile(file) ? inputPosition : FormatOfContent(file);
+    if (file.isEmpty() || !RegularFile(file) || !IsInputPosition(readPosition_)) {
         reader_.Stop();
         Show(nullptr);
         status_->setText(file.isEmpty() || RegularFile(file) || !QFileInfo::exists(file)
@@ -267,7 +298,7 @@ void DataView::ShowFile(const QString& file, int inputPosition)
         emit ReadDone();
         return;
     }
-    Read({{file.toStdString(), inputPosition}}, QFileInfo(file).fileName());
+    Read({{file.toStdString(), readPosition_}}, QFileInfo(file).fileName());
 }
 
 void DataView::Read(std::vector<PreviewFile> files, const QString& what)
@@ -337,7 +368,7 @@ void DataView::Show(std::shared_ptr<const ViewData> data)
 {
     shown_ = std::move(data);
     map_->SetData(shown_);
-    profile_->SetGroup(nullptr, nullptr, QColor());
+    profile_->SetGroup(shown_, nullptr, QColor());
     FillTable();
     if (!shown_) return;
     QString text;
@@ -357,6 +388,10 @@ void DataView::FillTable()
 {
     table_->setRowCount(0);
     if (!shown_) return;
+    if (table_->columnCount() == 0) {
+        table_->setColumnCount(Columns);
+        for (int c = 0; c < Columns; ++c) table_->setHorizontalHeaderItem(c, new QTableWidgetItem(kHeadings[c]));
+    }
     auto add = [this](const QString& kind, QColor colour, const std::string& name, const Figures& f, bool line) {
         const int row = table_->rowCount();
         table_->insertRow(row);
@@ -385,26 +420,23 @@ void DataView::FillTable()
     table_->setCurrentCell(-1, -1);
 }
 
+std::pair<GroupKind, int> DataView::GroupOfRow(int row) const
+{
+    if (!shown_ || row < 0) return {GroupKind::None, -1};
+    const int tracks = static_cast<int>(shown_->tracks.size()), routes = static_cast<int>(shown_->routes.size());
+    if (row < tracks) return {GroupKind::Track, row};
+    if (row < tracks + routes) return {GroupKind::Route, row - tracks};
+    return {GroupKind::Waypoints, 0};
+}
+
 void DataView::RowChosen()
 {
     const QList<QTableWidgetSelectionRange> ranges = table_->selectedRanges();
-    if (!shown_ || ranges.isEmpty()) {
-        map_->Highlight(GroupKind::None, -1);
-        profile_->SetGroup(nullptr, nullptr, QColor());
-        return;
-    }
-    const int row = ranges.front().topRow();
-    const int tracks = static_cast<int>(shown_->tracks.size()), routes = static_cast<int>(shown_->routes.size());
-    if (row < tracks) {
-        map_->Highlight(GroupKind::Track, row);
-        profile_->SetGroup(shown_, &shown_->tracks[row], TrackColour(row));
-    } else if (row < tracks + routes) {
-        map_->Highlight(GroupKind::Route, row - tracks);
-        profile_->SetGroup(shown_, &shown_->routes[row - tracks], kRouteColour);
-    } else {
-        map_->Highlight(GroupKind::Waypoints, 0);
-        profile_->SetGroup(nullptr, nullptr, QColor());
-    }
+    const auto [kind, index] = GroupOfRow(ranges.isEmpty() ? -1 : ranges.front().topRow());
+    map_->Highlight(kind, index);
+    if (kind == GroupKind::Track) profile_->SetGroup(shown_, &shown_->tracks[index], TrackColour(index));
+    else if (kind == GroupKind::Route) profile_->SetGroup(shown_, &shown_->routes[index], kRouteColour);
+    else profile_->SetGroup(shown_, nullptr, QColor());
 }
 
 void DataView::ClearOutputs()
@@ -457,13 +489,34 @@ void DataView::ShowOutput(bool output)
         reading_ = QFileInfo(inputFile_).fileName();
         if (inputData_) Show(inputData_);
         else if (!inputFile_.isEmpty() && RegularFile(inputFile_))
-            Read({{inputFile_.toStdString(), inputPosition_}}, reading_);
+            Read({{inputFile_.toStdString(), readPosition_}}, reading_);
     }
 }
 
 void DataView::SetTileServer(const QString& urlTemplate, const QString& attribution)
 {
     tiles_->SetServer(urlTemplate, attribution);
+}
+
+void DataView::UseSettings(const SettingsLocation& settings)
+{
+    settings_ = settings;
+    const TileServer server = ReadTileServer(settings_.file);
+    SetTileServer(server.urlTemplate, server.attribution);
+}
+
+void DataView::ChooseTiles()
+{
+    TileDialog dialog(ReadTileServer(settings_.file), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const TileServer server = dialog.Server();
+    SetTileServer(server.urlTemplate, server.attribution);
+    if (settings_.file.empty()) return;
+    try {
+        WriteTileServer(settings_, server);
+    } catch (const std::exception& error) {
+        QMessageBox::critical(this, "kesTranscribe", QString::fromLocal8Bit(error.what()));
+    }
 }
 
 QByteArray DataView::SplitState() const { return split_->saveState(); }

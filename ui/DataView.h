@@ -10,10 +10,13 @@
 #include <QStringList>
 #include <QWidget>
 #include <memory>
+#include <utility>
 
 #include "formats/document/ViewData.h"
 #include "ui/PreviewReader.h"
+#include "ui/SettingsLocation.h"
 
+enum class GroupKind;
 class MapTiles;
 class MapView;
 class ProfileView;
@@ -46,6 +49,11 @@ public:
     void ShowOutput(bool output);
 
     void SetTileServer(const QString& urlTemplate, const QString& attribution);
+    // Takes the tile server from the settings file, where "Map tiles..." keeps it.
+    void UseSettings(const SettingsLocation& settings);
+    // The "Map tiles..." dialog (from the map's context menu); what it stores is used at once.
+    void ChooseTiles();
+    MapTiles* Tiles() const { return tiles_; }
     QByteArray SplitState() const;
     void RestoreSplitState(const QByteArray& state);
     bool SaveMap(const QString& file, QString& error) const;
@@ -80,6 +88,7 @@ private:
     void Finished(std::shared_ptr<const ViewData> data, const QString& error, bool cancelled);
     void Show(std::shared_ptr<const ViewData> data);
     void FillTable();
+    std::pair<GroupKind, int> GroupOfRow(int row) const;
     void RowChosen();
     void UpdateProgress();
     void SaveMapClick();
@@ -106,9 +115,11 @@ private:
 
     QString inputFile_, reading_;
     int inputPosition_ = -1;
+    int readPosition_ = -1;  // the format chosen, or the one the content names
     QStringList outputs_;
     std::vector<PreviewFile> outputFiles_;
     std::shared_ptr<const ViewData> inputData_, outputData_, shown_;
     bool showingOutput_ = false;
     QString statusText_;
+    SettingsLocation settings_;
 };

@@ -30,6 +30,10 @@ void MapTiles::SetServer(const QString& urlTemplate, const QString& attribution)
     attribution_ =
         attribution.trimmed().isEmpty() ? QString("Tiles: ") + QUrl(template_).host() : attribution.trimmed();
     held_.clear();
+    // Requests to the server before are given up: turned off, none goes on.
+    if (network_)
+        for (QNetworkReply* reply : network_->findChildren<QNetworkReply*>()) reply->abort();
+    pending_.clear();
     emit Arrived();
 }
 
@@ -41,6 +45,8 @@ QString MapTiles::TileUrl(const QString& urlTemplate, int z, int x, int y)
     const QUrl parsed(url);
     return parsed.isValid() && (parsed.scheme() == "https" || parsed.scheme() == "http") ? url : QString();
 }
+
+QString MapTiles::CacheFolder() { return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + "/tiles"; }
 
 void MapTiles::Draw(QPainter& painter, const MapView& map, QSize size)
 {
@@ -68,7 +74,7 @@ void MapTiles::Request(int z, int x, int y)
     if (!network_) {
         network_ = new QNetworkAccessManager(this);
         auto* disk = new QNetworkDiskCache(network_);
-        disk->setCacheDirectory(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + "/tiles");
+        disk->setCacheDirectory(CacheFolder());
         disk->setMaximumCacheSize(kDiskCacheBytes);
         network_->setCache(disk);
     }
@@ -78,12 +84,14 @@ void MapTiles::Request(int z, int x, int y)
     pending_.insert(key);
     ++requests_;
     QNetworkReply* reply = network_->get(request);
-    connect(reply, &QNetworkReply::finished, this, [this, reply, key] { Take(reply, key); });
+    connect(reply, &QNetworkReply::finished, this,
+            [this, reply, key, server = template_] { Take(reply, key, server); });
 }
 
-void MapTiles::Take(QNetworkReply* reply, const QString& key)
+void MapTiles::Take(QNetworkReply* reply, const QString& key, const QString& server)
 {
     reply->deleteLater();
+    if (server != template_) return;  // a tile of a server since changed or turned off
     pending_.remove(key);
     if (reply->error() != QNetworkReply::NoError) return;
     auto image = std::make_unique<QImage>();

@@ -28,6 +28,8 @@ public:
     QString Attribution() const { return attribution_; }
     // The URL of a tile; empty when the template lacks one of {z}, {x}, {y}.
     static QString TileUrl(const QString& urlTemplate, int z, int x, int y);
+    // Where tiles are kept on disk: the user's cache folder.
+    static QString CacheFolder();
 
     // Draws the tiles it holds for the map's view and asks for the others.
     void Draw(QPainter& painter, const MapView& map, QSize size);
@@ -39,7 +41,7 @@ signals:
 
 private:
     void Request(int z, int x, int y);
-    void Take(QNetworkReply* reply, const QString& key);
+    void Take(QNetworkReply* reply, const QString& key, const QString& server);
 
     QString template_, attribution_;
     QNetworkAccessManager* network_ = nullptr;  // made when first needed

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/MapView.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QGestureEvent>
 #include <QImage>
@@ -9,8 +10,10 @@
 #include <QNativeGestureEvent>
 #include <QPainter>
 #include <QPinchGesture>
+#include <QPointer>
 #include <QStyleOptionFocusRect>
 #include <QSvgGenerator>
+#include <QThreadPool>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -22,8 +25,36 @@ namespace {
 constexpr double kLeastScale = 64, kMostScale = 256.0 * (1 << 21);  // the whole world small; a few cm a pixel
 const QColor kSea(0xdd, 0xe8, 0xf0), kLand(0xf4, 0xf1, 0xe6), kCoast(0xb8, 0xb2, 0x9c);
 const QColor kRoute(0x6a, 0x1b, 0x9a), kWaypoint(0xc6, 0x28, 0x28);
+constexpr int kFewWaypoints = 40;  // more in sight, and their markers shrink
 
 QPointF ToWorld(const ViewPoint& p) { return WorldOf(p.latitude, p.longitude); }
+
+// The shipped land in world units, as one path: made once, by the first to ask.
+const QPainterPath& LandPath()
+{
+    static const QPainterPath path = [] {
+        QPainterPath land;
+        land.setFillRule(Qt::OddEvenFill);
+        for (const QList<QPolygonF>& polygon : LandOutline())
+            for (const QPolygonF& ring : polygon) {
+                // A ring across the date line goes on past 180°, unbroken: the
+                // copies of the world beside this one draw the part beyond.
+                QPolygonF world;
+                world.reserve(ring.size());
+                double shift = 0, previous = ring.front().x();
+                for (const QPointF& p : ring) {
+                    if (p.x() - previous > 180) shift -= 360;
+                    if (p.x() - previous < -180) shift += 360;
+                    previous = p.x();
+                    world << WorldOf(p.y(), p.x() + shift);
+                }
+                land.addPolygon(world);
+                land.closeSubpath();
+            }
+        return land;
+    }();
+    return path;
+}
 
 QString Degrees(double value, char positive, char negative)
 {
@@ -50,7 +81,8 @@ MapView::MapView(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     grabGesture(Qt::PinchGesture);
     setAccessibleName("Map");
-    setToolTip("Wheel, + and -: zoom; drag or arrow keys: move; double click or Home: fit to the data");
+    setToolTip("Wheel, + and -: zoom; drag or arrow keys: move; double click or Home: fit to the data; "
+               "right click: map tiles");
 }
 
 void MapView::SetTiles(MapTiles* tiles)
@@ -106,16 +138,35 @@ void MapView::Highlight(GroupKind kind, int index)
     update();
 }
 
-void MapView::FitToData()
+void MapView::FitToData() { FitToBox(hasData_ ? std::optional(dataBox_) : std::nullopt); }
+
+void MapView::FitToGroup(GroupKind kind, int index)
+{
+    const std::vector<QPointF>* points = nullptr;
+    if (kind == GroupKind::Track && index >= 0 && index < static_cast<int>(trackWorld_.size()))
+        points = &trackWorld_[index];
+    else if (kind == GroupKind::Route && index >= 0 && index < static_cast<int>(routeWorld_.size()))
+        points = &routeWorld_[index];
+    else if (kind == GroupKind::Waypoints) points = &waypointWorld_;
+    if (!points || points->empty()) return FitToData();
+    QRectF box(points->front(), points->front());
+    for (const QPointF& p : *points)
+        box = QRectF(QPointF(std::min(box.left(), p.x()), std::min(box.top(), p.y())),
+                     QPointF(std::max(box.right(), p.x()), std::max(box.bottom(), p.y())));
+    FitToBox(box);
+}
+
+// No box (no data) shows the whole world; a box of no size, a single place.
+void MapView::FitToBox(std::optional<QRectF> box)
 {
     fitPending_ = width() <= 0 || height() <= 0;
     const QSizeF room(std::max(width(), 1), std::max(height(), 1));
-    if (!hasData_) {
+    if (!box) {
         centre_ = QPointF(0.5, 0.5);
         scale_ = room.width();
     } else {
-        centre_ = dataBox_.center();
-        const double span = std::max(dataBox_.width() / room.width(), dataBox_.height() / room.height());
+        centre_ = box->center();
+        const double span = std::max(box->width() / room.width(), box->height() / room.height());
         // A single place is shown at about ten metres a pixel.
         scale_ = span > 0 ? 0.85 / span : 256.0 * (1 << 14);
     }
@@ -193,26 +244,7 @@ void MapView::DrawLand(QPainter& painter, QSize size) const
     painter.fillRect(QRect(QPoint(), size), palette().window());
     const QPointF origin = ScreenOf(QPointF(0, 0), size);
     painter.fillRect(QRectF(origin, QSizeF(scale_, scale_)), kSea);
-    if (land_.isEmpty()) {
-        QPainterPath& land = const_cast<QPainterPath&>(land_);
-        land.setFillRule(Qt::OddEvenFill);
-        for (const QList<QPolygonF>& polygon : LandOutline())
-            for (const QPolygonF& ring : polygon) {
-                // A ring across the date line goes on past 180°, unbroken: the
-                // copies of the world beside this one draw the part beyond.
-                QPolygonF world;
-                world.reserve(ring.size());
-                double shift = 0, previous = ring.front().x();
-                for (const QPointF& p : ring) {
-                    if (p.x() - previous > 180) shift -= 360;
-                    if (p.x() - previous < -180) shift += 360;
-                    previous = p.x();
-                    world << WorldOf(p.y(), p.x() + shift);
-                }
-                land.addPolygon(world);
-                land.closeSubpath();
-            }
-    }
+    if (land_.isEmpty()) return;
     painter.save();
     painter.setClipRect(QRectF(origin, QSizeF(scale_, scale_)));
     QPen coast(kCoast, 1);
@@ -291,12 +323,26 @@ void MapView::DrawLine(QPainter& painter, const Line& line, QSize size) const
 void MapView::DrawWaypoints(QPainter& painter, QSize size, bool highlighted) const
 {
     const QRectF room(QPointF(0, 0), QSizeF(size));
-    const double radius = highlighted ? 5 : 3.5;
     int shown = 0;
     for (const QPointF& w : waypointWorld_) shown += room.contains(ScreenOf(w, size));
+    // Many markers, or markers over lines, are smaller and let the lines through.
+    const bool crowded = shown > kFewWaypoints && !highlighted;
+    const bool overLines = !trackWorld_.empty() || !routeWorld_.empty();
+    const bool otherChosen = highlightKind_ != GroupKind::None && !highlighted;
+    const double radius = highlighted ? 5 : crowded ? 2.5 : 3.5;
+    QColor fill = kWaypoint, rim = Qt::white, ink(40, 20, 20), halo(255, 255, 255, 200);
+    if (!highlighted && (crowded || overLines)) {
+        fill.setAlpha(otherChosen ? 90 : 170);
+        rim.setAlpha(otherChosen ? 80 : 150);
+    }
+    if (otherChosen) {
+        ink.setAlpha(130);
+        halo.setAlpha(110);
+    }
+    const QPen rimPen(rim, crowded ? 1 : 1.5);
     const bool names = shown <= 300 || highlighted;
-    painter.setPen(QPen(Qt::white, 1.5));
-    painter.setBrush(kWaypoint);
+    painter.setPen(rimPen);
+    painter.setBrush(fill);
     // A name that would cover one drawn already is left out: its marker stays.
     std::vector<QRectF> labels;
     for (std::size_t i = 0; i < waypointWorld_.size(); ++i) {
@@ -309,12 +355,12 @@ void MapView::DrawWaypoints(QPainter& painter, QSize size, bool highlighted) con
         const QRectF label = painter.fontMetrics().boundingRect(name).translated(at.toPoint()).adjusted(-2, -1, 2, 1);
         if (std::any_of(labels.begin(), labels.end(), [&](const QRectF& r) { return r.intersects(label); })) continue;
         labels.push_back(label);
-        painter.setPen(QPen(QColor(255, 255, 255, 200), 3));
+        painter.setPen(QPen(halo, 3));
         QPainterPath text;
         text.addText(at, font(), name);
         painter.strokePath(text, painter.pen());
-        painter.fillPath(text, QColor(40, 20, 20));
-        painter.setPen(QPen(Qt::white, 1.5));
+        painter.fillPath(text, ink);
+        painter.setPen(rimPen);
     }
 }
 
@@ -325,21 +371,19 @@ void MapView::DrawData(QPainter& painter, QSize size) const
     const bool anyHighlight = highlightKind_ != GroupKind::None;
     auto pen = [&](QColor colour, bool chosen) {
         if (anyHighlight && !chosen) colour.setAlpha(110);
-        QPen p(colour, chosen ? 4.5 : 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-        return p;
+        return QPen(colour, chosen ? 4.5 : 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     };
-    painter.setBrush(Qt::NoBrush);
-    // The chosen group is drawn last, on top of the others.
-    for (int pass = 0; pass < 2; ++pass) {
+    auto drawLines = [&](bool chosenPass) {
+        painter.setBrush(Qt::NoBrush);
         for (std::size_t i = 0; i < trackLines_.size(); ++i) {
             const bool chosen = highlightKind_ == GroupKind::Track && highlightIndex_ == static_cast<int>(i);
-            if (chosen != (pass == 1)) continue;
+            if (chosen != chosenPass) continue;
             painter.setPen(pen(TrackColour(static_cast<int>(i)), chosen));
             DrawLine(painter, trackLines_[i], size);
         }
         for (std::size_t i = 0; i < routeLines_.size(); ++i) {
             const bool chosen = highlightKind_ == GroupKind::Route && highlightIndex_ == static_cast<int>(i);
-            if (chosen != (pass == 1)) continue;
+            if (chosen != chosenPass) continue;
             QPen line = pen(kRoute, chosen);
             line.setStyle(Qt::DashLine);
             painter.setPen(line);
@@ -347,8 +391,13 @@ void MapView::DrawData(QPainter& painter, QSize size) const
             painter.setPen(QPen(line.color(), chosen ? 9 : 6, Qt::SolidLine, Qt::RoundCap));
             for (const QPointF& p : routeLines_[i].points) painter.drawPoint(p + ScreenOf(QPointF(0, 0), size));
         }
-    }
-    DrawWaypoints(painter, size, highlightKind_ == GroupKind::Waypoints);
+    };
+    // The chosen group is drawn last, on top of everything else, the waypoints included.
+    const bool waypointsChosen = highlightKind_ == GroupKind::Waypoints;
+    drawLines(false);
+    if (!waypointsChosen) DrawWaypoints(painter, size, false);
+    drawLines(true);
+    if (waypointsChosen) DrawWaypoints(painter, size, true);
 }
 
 void MapView::DrawScaleBar(QPainter& painter, QSize size) const
@@ -367,6 +416,29 @@ void MapView::DrawScaleBar(QPainter& painter, QSize size) const
 }
 
 void MapView::Render(QPainter& painter, QSize size) const
+{
+    // A picture made for a file or a test waits for the land.
+    if (land_.isEmpty()) land_ = LandPath();
+    Draw(painter, size);
+}
+
+void MapView::AskForLand()
+{
+    if (landAsked_ || !land_.isEmpty()) return;
+    landAsked_ = true;
+    // Read off the window's thread, so that the window shows at once; the map
+    // is drawn again with the land when it is there.
+    QThreadPool::globalInstance()->start([self = QPointer<MapView>(this)] {
+        const QPainterPath& land = LandPath();
+        QMetaObject::invokeMethod(qApp, [self, land] {
+            if (!self) return;
+            self->land_ = land;
+            self->update();
+        });
+    });
+}
+
+void MapView::Draw(QPainter& painter, QSize size) const
 {
     painter.setRenderHint(QPainter::Antialiasing);
     DrawLand(painter, size);
@@ -421,8 +493,9 @@ bool MapView::SaveImage(const QString& file, QString& error) const
 
 void MapView::paintEvent(QPaintEvent*)
 {
+    AskForLand();
     QPainter painter(this);
-    Render(painter, size());
+    Draw(painter, size());
     if (!pointer_.isEmpty()) {
         const QRectF box = painter.fontMetrics().boundingRect(pointer_).adjusted(-4, -2, 4, 2);
         const double bottom = tiles_ && tiles_->Enabled() ? height() - box.height() - 4 : height() - 2;

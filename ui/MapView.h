@@ -8,6 +8,7 @@
 #include <QPointF>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "formats/document/ViewData.h"
@@ -27,12 +28,15 @@ public:
     GroupKind HighlightKind() const { return highlightKind_; }
     int HighlightIndex() const { return highlightIndex_; }
     void FitToData();
+    // Fits the map to one track, route or the waypoints (index ignored).
+    void FitToGroup(GroupKind kind, int index);
     // By factor (above 1 in), about a point of the widget.
     void ZoomBy(double factor, QPointF about);
     void PanBy(QPointF pixels);
     void SetTiles(MapTiles* tiles);
 
-    // Draws the map, without the pointer's coordinates, as the widget shows it.
+    // Draws the map, without the pointer's coordinates, as the widget shows it
+    // (with the land: it is read first if the widget has not shown it yet).
     void Render(QPainter& painter, QSize size) const;
     // A PNG or an SVG file, by the name's extension; false with the reason when it cannot be written.
     bool SaveImage(const QString& file, QString& error) const;
@@ -65,6 +69,8 @@ private:
         std::vector<bool> breaks;  // a section starts at this point
     };
     void Project();
+    void AskForLand();
+    void Draw(QPainter& painter, QSize size) const;
     void Thin() const;
     void ThinGroup(const std::vector<QPointF>& world, const std::vector<ViewPoint>& points, Line& line) const;
     void DrawLand(QPainter& painter, QSize size) const;
@@ -73,6 +79,7 @@ private:
     void DrawData(QPainter& painter, QSize size) const;
     void DrawWaypoints(QPainter& painter, QSize size, bool highlighted) const;
     void DrawScaleBar(QPainter& painter, QSize size) const;
+    void FitToBox(std::optional<QRectF> box);
     void ClampView();
 
     std::shared_ptr<const ViewData> data_;
@@ -80,7 +87,8 @@ private:
     std::vector<QPointF> waypointWorld_;
     QRectF dataBox_;  // world units
     bool hasData_ = false;
-    QPainterPath land_;  // world units
+    mutable QPainterPath land_;  // world units; empty until read
+    bool landAsked_ = false;
     MapTiles* tiles_ = nullptr;
 
     mutable double thinnedScale_ = 0;

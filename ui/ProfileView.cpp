@@ -38,7 +38,9 @@ void ProfileView::Render(QPainter& painter, QSize size) const
                                       : 0;
     if (!group_ || withElevation < 2 || group_->points.back().along <= 0) {
         painter.drawText(QRect(QPoint(), size), Qt::AlignCenter,
-                         !group_              ? "Choose a track for its elevation profile"
+                         !group_ && data_ && data_->tracks.empty() && data_->routes.empty()
+                             ? "No track or route to profile"
+                         : !group_            ? "Choose a track for its elevation profile"
                          : withElevation == 0 ? "No elevations in this track"
                                               : "Too few points for a profile");
         return;

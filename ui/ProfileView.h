@@ -12,7 +12,7 @@ class ProfileView : public QWidget {
     Q_OBJECT
 public:
     explicit ProfileView(QWidget* parent = nullptr);
-    // The group to show (none: an empty profile); the data keeps it alive.
+    // The group to show (none: an empty profile) of the data shown, which keeps it alive.
     void SetGroup(std::shared_ptr<const ViewData> data, const ViewGroup* group, QColor colour);
     bool HasElevations() const { return hasElevations_; }
     void Render(QPainter& painter, QSize size) const;

@@ -56,7 +56,6 @@ const char* const kTitle = "kesTranscribe";
 const std::string kInputSection = "Input File", kOutputSection = "Output File";
 const std::string kFolderKey = "Initial Folder", kFormatKey = "File Format";
 const std::string kViewSection = "View", kWindowSplitKey = "Window Split", kViewSplitKey = "View Split";
-const std::string kTileServerKey = "Tile Server", kTileCreditKey = "Tile Attribution";
 const std::string kWindowSection = "Window", kWidthKey = "Width", kHeightKey = "Height";
 const std::string kRecentSection = "Recent Files";
 // Typing in a format list searches its captions, which are longer than the ten
@@ -442,8 +441,7 @@ void TfmMain::FormCreate()
     layoutChosen_ = !windowSplit.empty() || !viewSplit.empty();
     split_->restoreState(QByteArray::fromHex(QByteArray::fromStdString(windowSplit)));
     cView->RestoreSplitState(QByteArray::fromHex(QByteArray::fromStdString(viewSplit)));
-    cView->SetTileServer(ToQString(settings.ReadString(kViewSection, kTileServerKey, "")),
-                         ToQString(settings.ReadString(kViewSection, kTileCreditKey, "")));
+    cView->UseSettings(settings_);
 
     TimeZoneBias = HostTimeZoneBias();
 }

@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QSvgRenderer>
 #include <QTableWidget>
+#include <QTest>
+#include <QTimer>
 #include <mutex>
 
 #include "core/catalogue.h"
@@ -19,9 +21,11 @@
 #include "ui/FilenameEditLabel.h"
 #include "ui/LandOutline.h"
 #include "ui/Lyrlcomb.h"
+#include "ui/MapProjection.h"
 #include "ui/MapTiles.h"
 #include "ui/MapView.h"
 #include "ui/ProfileView.h"
+#include "ui/TileDialog.h"
 
 namespace {
 const int kGpxTracks = static_cast<int>(Input::GpxTracks), kGpxWaypoints = static_cast<int>(Input::GpxWaypoints);
@@ -94,6 +98,8 @@ TEST_F(DataViewTest, ShowsTheCountsAndFiguresOfWhatTheFileHolds)
     const Case cases[] = {
         {kTwoTracks, kGpxTracks, 2, 0, 2, "two.gpx: 2 tracks, 0 routes, 0 waypoints"},
         {kWaypointsOnly, kGpxWaypoints, 0, 2, 1, "two.gpx: 0 tracks, 0 routes, 2 waypoints"},
+        // No format chosen yet: the view reads the file as its content says.
+        {kWaypointsOnly, -1, 0, 2, 1, "two.gpx: 0 tracks, 0 routes, 2 waypoints"},
         {Gpx(""), kGpxTracks, 0, 0, 0, "two.gpx holds no tracks, routes or waypoints"},
     };
     for (const Case& c : cases) {
@@ -135,6 +141,41 @@ TEST_F(DataViewTest, ChoosingARowHighlightsItsGroupAndShowsItsProfile)
     EXPECT_TRUE(view.Profile()->HasElevations());
     view.Table()->clearSelection();
     EXPECT_EQ(view.Map()->HighlightKind(), GroupKind::None);
+}
+
+// A track through a waypoint: the chosen track covers the marker, which
+// otherwise lies over it; a double click on a row fits the map to its group.
+TEST_F(DataViewTest, TheChosenGroupIsDrawnOnTopAndADoubleClickFitsTheMapToIt)
+{
+    const std::size_t tracks = kTwoTracks.find("<trk>");
+    ASSERT_TRUE(ShowAndWait(Write("t.gpx", Gpx("<wpt lat=\"0\" lon=\"0.5\"><name>On it</name></wpt>"
+                                               "<wpt lat=\"20\" lon=\"20\"/>" +
+                                               kTwoTracks.substr(tracks, kTwoTracks.find("</gpx>") - tracks))),
+                            kGpxTracks));
+    view.resize(800, 700);
+    view.show();
+    QTableWidget* table = view.Table();
+    MapView* map = view.Map();
+    const QSize size = map->size();
+    const QColor track = TrackColour(0);
+    for (const bool chosen : {false, true}) {
+        if (chosen) table->selectRow(0);
+        map->FitToData();
+        QImage image(size, QImage::Format_RGB32);
+        QPainter painter(&image);
+        map->Render(painter, size);
+        const QColor atWaypoint = image.pixelColor(map->ScreenOf(WorldOf(0, 0.5), size).toPoint());
+        EXPECT_EQ(atWaypoint.rgb() == track.rgb(), chosen) << atWaypoint.name().toStdString();
+    }
+    const QPoint row = table->visualRect(table->model()->index(1, 1)).center();
+    // A double click begins with a click, as the window system sends it.
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, row);
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, row);
+    // The track "Broken", from 1° to 3° N, fills the map's height.
+    const double top = map->ScreenOf(WorldOf(3, 0), map->size()).y(),
+                 bottom = map->ScreenOf(WorldOf(1, 0), map->size()).y();
+    EXPECT_NEAR(bottom - top, 0.85 * map->height(), 2);
+    EXPECT_NEAR((top + bottom) / 2, map->height() / 2.0, 2);
 }
 
 TEST_F(DataViewTest, AReadStoppedByTheUserShowsNothingAndSaysSo)
@@ -226,4 +267,41 @@ TEST(MapTiles, NoRequestWhileOffAndUrlsFromTheTemplate)
     EXPECT_EQ(MapTiles::TileUrl("https://t.example/{z}/{x}/{y}.png", 3, 4, 5), "https://t.example/3/4/5.png");
     EXPECT_EQ(MapTiles::TileUrl("https://t.example/{z}/{x}.png", 3, 4, 5), "");
     EXPECT_EQ(MapTiles::TileUrl("file:///{z}/{x}/{y}", 3, 4, 5), "");
+}
+
+// What "Map tiles..." stores is in the settings file's keys and used at once:
+// an empty address turns the tiles off, and then no request is made.
+TEST_F(DataViewTest, MapTilesStoresItsKeysAndAnEmptyAddressMakesNoRequest)
+{
+    const std::string file = dir.Path("kesTranscribe.ini");
+    WriteText(file, "[View]\nTile Server=https://t.example/{z}/{x}/{y}.png\n");
+    view.UseSettings({file, dir.Root().string(), false});
+    EXPECT_TRUE(view.Tiles()->Enabled());
+    struct Case {
+        QString url, credit;
+        std::string stored;
+    };
+    for (const Case& c : {Case{" http://127.0.0.1:9/{z}/{x}/{y}.png ", "© Us",
+                               "[View]\nTile Server=http://127.0.0.1:9/{z}/{x}/{y}.png\nTile Attribution=© Us\n"},
+                          Case{"", "© Us", "[View]\nTile Server=\nTile Attribution=© Us\n"}}) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<TileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) {
+                ADD_FAILURE() << "no Map tiles dialog";
+                if (QApplication::activeModalWidget()) QApplication::activeModalWidget()->close();
+                return;
+            }
+            dialog->UrlEdit()->setText(c.url);
+            dialog->AttributionEdit()->setText(c.credit);
+            dialog->accept();
+        });
+        view.ChooseTiles();
+        EXPECT_EQ(ReadText(file), c.stored);
+        EXPECT_EQ(view.Tiles()->Enabled(), !c.url.isEmpty());
+        const int before = view.Tiles()->RequestsMade();
+        QImage image(300, 200, QImage::Format_RGB32);
+        QPainter painter(&image);
+        view.Map()->Render(painter, image.size());
+        EXPECT_EQ(view.Tiles()->RequestsMade() > before, !c.url.isEmpty());
+    }
 }
