@@ -2,6 +2,7 @@
 // Pieces shared by the native text files.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +14,9 @@
 namespace kes {
 
 inline constexpr const char* kCrLf = "\r\n";
+// The writers hand their lines to the output in pieces of about this size:
+// a whole file's text held at once costs as much fresh memory as the file.
+inline constexpr std::size_t kWritePiece = 1 << 16;
 
 // Appends a text column so that it cannot break the line: a comma becomes
 // byte 209 (the files' own escape) and CR, LF or byte 26 becomes a blank.

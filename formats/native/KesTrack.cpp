@@ -181,14 +181,20 @@ void WriteTrackFile(const std::string& fileName)
     kes::AppendTextColumn(out, TrackProps.Name);
     out += ",1,0,0,255\r\n0\r\n";
     const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
-    out.reserve(out.size() + static_cast<std::size_t>(count) * 80);
+    SafeFileWriter output(WriterFileName(fileName, ".plt"));
+    out.reserve(kes::kWritePiece + 256);
     int written = 0;
     for (; written < count; ++written) {
         const TrackPoint& p = TrackPointList[written];
         if (p.Latitude == kNoPosition || p.Longitude == kNoPosition) break;
         AppendPointLine(out, p);
+        if (out.size() >= kes::kWritePiece) {
+            output.Append(out);
+            out.clear();
+        }
     }
-    WriteFileSafely(WriterFileName(fileName, ".plt"), out);
+    output.Append(out);
+    output.Commit();
     NoteWritten({.trackPoints = written, .trackFiles = 1});
 }
 

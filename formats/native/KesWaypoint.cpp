@@ -122,8 +122,16 @@ void WriteWaypointFile(const std::string& fileName)
 {
     std::string out = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n";
     const int count = std::clamp(WaypointCount, 0, kMaxWaypoints);
-    out.reserve(out.size() + static_cast<std::size_t>(count) * 160);
-    for (int i = 1; i <= count; ++i) AppendWaypointLine(out, i, WaypointList[i]);
-    WriteFileSafely(WriterFileName(fileName, ".wpt"), out);
+    SafeFileWriter output(WriterFileName(fileName, ".wpt"));
+    out.reserve(kes::kWritePiece + 1024);
+    for (int i = 1; i <= count; ++i) {
+        AppendWaypointLine(out, i, WaypointList[i]);
+        if (out.size() >= kes::kWritePiece) {
+            output.Append(out);
+            out.clear();
+        }
+    }
+    output.Append(out);
+    output.Commit();
     NoteWritten({.waypoints = count});
 }
