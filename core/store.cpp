@@ -14,7 +14,40 @@ std::vector<PointTexts> TrackPointTexts;
 DocumentDetail DocumentInfo;
 
 namespace {
+// PointTexts' members in the order PackedTexts keeps them.
+constexpr std::string PointTexts::*kTextFields[] = {
+    &PointTexts::name,   &PointTexts::comment, &PointTexts::description, &PointTexts::symbol,   &PointTexts::type,
+    &PointTexts::source, &PointTexts::link,    &PointTexts::linkText,    &PointTexts::linkType,
+};
 constexpr std::uint32_t kRouteColourCycle[7] = {255, 16711680, 65280, 32768, 16711935, 0, 8388736};
+}  // namespace
+
+PackedTexts& PackedTexts::operator=(const PointTexts& texts)
+{
+    static_assert(std::size(kTextFields) == kFields);
+    bytes_.clear();
+    std::size_t size = 0;
+    for (auto field : kTextFields) size += (texts.*field).size();
+    bytes_.reserve(size);
+    for (int i = 0; i < kFields; ++i) {
+        bytes_ += texts.*kTextFields[i];
+        ends_[i] = static_cast<std::uint32_t>(bytes_.size());
+    }
+    return *this;
+}
+
+PointTexts PackedTexts::Unpacked() const
+{
+    PointTexts texts;
+    for (int i = 0; i < kFields; ++i) texts.*kTextFields[i] = Field(i);
+    return texts;
+}
+
+std::string_view PackedTexts::Field(int index) const
+{
+    const std::uint32_t begin = index == 0 ? 0 : ends_[index - 1];
+    if (ends_[index] > bytes_.size() || begin > ends_[index]) return {};
+    return std::string_view(bytes_).substr(begin, ends_[index] - begin);
 }
 
 WayPoints ResetWaypoint()

@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/utc_time.h"
@@ -102,13 +103,13 @@ private:
 // precision, for the outputs that keep everything (GPX and the like). The
 // native fields beside it are what the native files take; readers fill both.
 struct PointTexts {
-    std::string name;  // UTF-8, as read: blanks, commas, any length up to the reader's cap
-    std::string comment;
-    std::string description;
-    std::string symbol;  // as the input names it, or the usual name of its code
-    std::string type;
-    std::string source;
-    std::string link, linkText, linkType;
+    std::string name{};  // UTF-8, as read: blanks, commas, any length up to the reader's cap
+    std::string comment{};
+    std::string description{};
+    std::string symbol{};  // as the input names it, or the usual name of its code
+    std::string type{};
+    std::string source{};
+    std::string link{}, linkText{}, linkType{};
     bool Empty() const
     {
         return name.empty() && comment.empty() && description.empty() && symbol.empty() && type.empty() &&
@@ -133,9 +134,29 @@ struct PointValues {
 // The fix kinds of GPX, by their index in PointValues::fix.
 inline constexpr const char* kFixNames[] = {"", "none", "2d", "3d", "dgps", "pps"};
 
+// The texts of a point as the store keeps them: one string and where each
+// text ends in it. The tables hold thousands of points whose texts are few
+// and short, and nine strings would cost each point 288 bytes of fresh memory.
+class PackedTexts {
+public:
+    PackedTexts() = default;
+    PackedTexts(const PointTexts& texts) { *this = texts; }  // NOLINT: stands where a PointTexts did
+    PackedTexts& operator=(const PointTexts& texts);
+    operator PointTexts() const { return Unpacked(); }  // NOLINT
+    PointTexts Unpacked() const;
+    std::string_view Name() const { return Field(0); }
+    bool Empty() const { return bytes_.empty(); }
+
+private:
+    static constexpr int kFields = 9;
+    std::string_view Field(int index) const;
+    std::string bytes_;
+    std::array<std::uint32_t, kFields> ends_{};
+};
+
 struct PointDetail {
     bool known = false;  // false: a reader that keeps nothing more; the native fields say it all
-    PointTexts texts{};
+    PackedTexts texts{};
     PointValues values{};
 };
 

@@ -83,8 +83,7 @@ std::array<int, kWaypointSlots> ReadWaypoints(ImageFields& f)
         w.Altitude = kNoAltitude;
         w.DateTime = RecordDateTime(f, record);
         w.Detail.known = true;
-        w.Detail.texts.name = TextOfField(f, record, 8);
-        w.Detail.texts.comment = TextOfField(f, record + 8, 12);
+        w.Detail.texts = PointTexts{.name = TextOfField(f, record, 8), .comment = TextOfField(f, record + 8, 12)};
         w.Detail.values.time = RecordTime(f, record);
         if (!AddWaypoint(std::move(w))) break;  // 500 slots never fill the table
         positionOfSlot[static_cast<std::size_t>(s)] = WaypointCount;

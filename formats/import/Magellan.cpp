@@ -144,9 +144,9 @@ void ReadMagellanWaypointFile(const std::string& fileName)
         w.Symbol = SymbolOf(fields);
         // The file's texts in full and its elevation as written; it holds no time.
         w.Detail.known = true;
-        w.Detail.texts.name = LegacyToUtf8(fields.View(8, ""));
-        w.Detail.texts.comment = LegacyToUtf8(fields.View(9, ""));
-        if (!IsBlank(fields.View(10, ""))) w.Detail.texts.symbol = SymbolName(w.Symbol);
+        w.Detail.texts = PointTexts{.name = LegacyToUtf8(fields.View(8, "")),
+                                    .comment = LegacyToUtf8(fields.View(9, "")),
+                                    .symbol = IsBlank(fields.View(10, "")) ? std::string() : SymbolName(w.Symbol)};
         w.Detail.values.metres = ExactMetres(fields);
         if (!StoreWaypoint(std::move(w))) break;
     }

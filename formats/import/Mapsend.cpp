@@ -175,9 +175,9 @@ void ReadMapsendWaypointFile(const std::string& fileName)
         w.DateTime = now;
         // The record holds no time; its altitude is taken for metres, as in the track files.
         w.Detail.known = true;
-        w.Detail.texts.name = TextAsRead(w.Name, false);
-        w.Detail.texts.comment = TextAsRead(w.Description, false);
-        w.Detail.texts.symbol = SymbolNameOfCode(w.Symbol);
+        w.Detail.texts = PointTexts{.name = TextAsRead(w.Name, false),
+                                    .comment = TextAsRead(w.Description, false),
+                                    .symbol = SymbolNameOfCode(w.Symbol)};
         w.Detail.values.metres = r.altitude;
         if (!StoreWaypoint(std::move(w))) break;
     }

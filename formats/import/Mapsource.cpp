@@ -89,9 +89,9 @@ private:
         // Filled in place: the texts need not move with the waypoint. The record holds no time of the waypoint.
         PointDetail& d = WaypointList[stored].Detail;
         d.known = true;
-        d.texts.name = DetailText(nameBytes, false);
-        d.texts.comment = DetailText(commentBytes, false);
-        d.texts.symbol = MapsourceSymbolName(code);
+        d.texts = PointTexts{.name = DetailText(nameBytes, false),
+                             .comment = DetailText(commentBytes, false),
+                             .symbol = std::string(MapsourceSymbolName(code))};
         if (altitude) d.values.metres = metres;
         routes_.NoteWaypoint(stored);
         return goOn;

@@ -231,11 +231,11 @@ private:
         // Filled in place: the texts need not move with the waypoint.
         PointDetail& d = WaypointList[stored].Detail;
         d.known = true;
-        d.texts.name = DetailText(nameBytes, utf8_);
-        d.texts.comment = DetailText(commentBytes, utf8_);
-        d.texts.description = DetailText(tail.description, utf8_);
-        d.texts.link = DetailText(tail.link, utf8_);
-        d.texts.symbol = MapsourceSymbolName(code);
+        d.texts = PointTexts{.name = DetailText(nameBytes, utf8_),
+                             .comment = DetailText(commentBytes, utf8_),
+                             .description = DetailText(tail.description, utf8_),
+                             .symbol = std::string(MapsourceSymbolName(code)),
+                             .link = DetailText(tail.link, utf8_)};
         if (altitude) d.values.metres = metres;
         if (tail.seconds) d.values.time = FileTime(*tail.seconds);
         routes_.NoteWaypoint(stored);

@@ -34,7 +34,7 @@ void SetPosition(RouteRecord& route, std::uint32_t k, const PositionBlock& block
 
 void RouteReader::Index(int index)
 {
-    waypoints_.emplace(std::hash<std::string>{}(WaypointList[index].Detail.texts.name), index);
+    waypoints_.emplace(std::hash<std::string_view>{}(WaypointList[index].Detail.texts.Name()), index);
 }
 
 PositionBlock RouteReader::ReadBlock(ByteReader& body) const
@@ -65,9 +65,9 @@ void RouteReader::GiveDetail(RouteWpRecord& point, const std::string& nameBytes)
 {
     std::string name = DetailText(nameBytes, layout_.utf8);
     int found = 0;
-    const auto [first, last] = waypoints_.equal_range(std::hash<std::string>{}(name));
+    const auto [first, last] = waypoints_.equal_range(std::hash<std::string_view>{}(name));
     for (auto it = first; it != last; ++it)
-        if ((found == 0 || it->second < found) && WaypointList[it->second].Detail.texts.name == name)
+        if ((found == 0 || it->second < found) && WaypointList[it->second].Detail.texts.Name() == name)
             found = it->second;
     if (found != 0) {
         point.Detail = WaypointList[found].Detail;
@@ -75,7 +75,7 @@ void RouteReader::GiveDetail(RouteWpRecord& point, const std::string& nameBytes)
     }
     point.Detail = PointDetail{};
     point.Detail.known = true;
-    point.Detail.texts.name = std::move(name);
+    point.Detail.texts = PointTexts{.name = std::move(name)};
 }
 
 void RouteReader::ReadRoute(ByteReader& body)

@@ -110,8 +110,8 @@ void ReadNobletecWaypoints(const std::string& fileName)
                 // The native name is made from the description; the mark's own
                 // name, where it has one, is what the detail keeps.
                 w.Detail.known = true;
-                w.Detail.texts.name = ownName.empty() ? ownDescription : std::move(ownName);
-                w.Detail.texts.description = std::move(ownDescription);
+                w.Detail.texts = PointTexts{.name = ownName.empty() ? ownDescription : std::move(ownName),
+                                            .description = std::move(ownDescription)};
                 if (!StoreWaypoint(std::move(w))) return;
                 break;
             }

@@ -49,8 +49,8 @@ void ReadPointText(ByteReader& record, WayPoints& w)
         if (text.size() < kLongestTextKept + kLongestUtf8Character) text += static_cast<char>(c);
     }
     w.Detail.known = true;
-    w.Detail.texts.name = TextAsRead(text, true);
-    w.Detail.texts.description = w.Detail.texts.name;
+    std::string name = TextAsRead(text, true);
+    w.Detail.texts = PointTexts{.name = name, .description = name};
 }
 }  // namespace
 

@@ -31,9 +31,9 @@ void FillDetail(WayPoints& w, std::int32_t symbol, double feet)
 {
     PointDetail& d = w.Detail;
     d.known = true;
-    d.texts.name = TextAsRead(w.Name, false);
-    d.texts.description = TextAsRead(w.Description, false);
-    if (symbol != kNoCode) d.texts.symbol = SymbolNameOfCode(w.Symbol);
+    d.texts = PointTexts{.name = TextAsRead(w.Name, false),
+                         .description = TextAsRead(w.Description, false),
+                         .symbol = symbol != kNoCode ? SymbolNameOfCode(w.Symbol) : std::string()};
     if (static_cast<float>(feet) != kNoAltitude) d.values.metres = feet / kFeetPerMetre;
     if (w.DateTime != kUndatedWaypoint) d.values.time = kes::TimeOfDayCount(w.DateTime);
 }

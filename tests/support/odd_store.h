@@ -28,9 +28,7 @@ inline PointDetail Detail(const Point& p)
 {
     PointDetail d;
     d.known = true;
-    d.texts.name = p.name;
-    d.texts.description = p.description;
-    d.texts.symbol = p.symbol;
+    d.texts = PointTexts{.name = p.name, .description = p.description, .symbol = p.symbol};
     d.values.metres = p.metres;
     d.values.time = p.time;
     return d;
@@ -66,7 +64,9 @@ inline void FillWaypointsAndRoutes()
         {95, 0, none, {}, false, "north of the pole"}};
     WaypointCount = 4;
     for (int i = 1; i <= 4; ++i) Place(WaypointList[i], waypoints[i - 1]);
-    WaypointList[1].Detail.texts.comment = "c";
+    PointTexts first = WaypointList[1].Detail.texts;
+    first.comment = "c";
+    WaypointList[1].Detail.texts = first;
     const Point points[] = {
         {1, 2, 10.25, At(2), false, "R1"}, {1.5, 2.5, none, {}, false, "<R2>"}, {none, 2, none, {}}};
     RouteCount = 1;

@@ -227,13 +227,13 @@ TEST_F(MagellanCard, DetailKeepsWhatTheFileHolds)
     ASSERT_EQ(WaypointCount, 3);
     const PointDetail& cafe = WaypointList[1].Detail;
     EXPECT_TRUE(cafe.known);
-    EXPECT_EQ(cafe.texts.name, "Caf\u00e9 am Ring");
-    EXPECT_EQ(cafe.texts.comment, "front  door");
-    EXPECT_EQ(cafe.texts.symbol, SymbolName(WaypointList[1].Symbol));
+    EXPECT_EQ(cafe.texts.Unpacked().name, "Caf\u00e9 am Ring");
+    EXPECT_EQ(cafe.texts.Unpacked().comment, "front  door");
+    EXPECT_EQ(cafe.texts.Unpacked().symbol, SymbolName(WaypointList[1].Symbol));
     EXPECT_EQ(cafe.values.metres, 1.0);
     EXPECT_FALSE(cafe.values.time);
-    EXPECT_EQ(WaypointList[2].Detail.texts.name, "");
-    EXPECT_EQ(WaypointList[2].Detail.texts.symbol, "");  // no icon in the file
+    EXPECT_EQ(WaypointList[2].Detail.texts.Unpacked().name, "");
+    EXPECT_EQ(WaypointList[2].Detail.texts.Unpacked().symbol, "");  // no icon in the file
     EXPECT_EQ(WaypointList[2].Detail.values.metres, 0.0);
     EXPECT_EQ(WaypointList[3].Detail.values.metres, 10.5 / 3.2808);
 

@@ -116,25 +116,26 @@ TEST_F(MapsourceDetail, EverythingModeKeepsWaypointsRoutesAndTracksAsTheFileHold
         ASSERT_EQ(WaypointCount, 2);
         EXPECT_EQ(WaypointList[1].Name, "Vlkerschlachtdenkmal");  // the native fields stay as they were
         const PointDetail& a = WaypointList[1].Detail;
-        EXPECT_EQ(a.texts.name, kMonumentUtf8);
-        EXPECT_EQ(a.texts.comment, "P+R, Am " + kMonumentUtf8);
-        EXPECT_EQ(a.texts.description, mps ? "" : kDescription);
-        EXPECT_EQ(a.texts.link, mps ? "" : kLink);
-        EXPECT_EQ(a.texts.symbol, "Flag, Red");
+        EXPECT_EQ(a.texts.Unpacked().name, kMonumentUtf8);
+        EXPECT_EQ(a.texts.Unpacked().comment, "P+R, Am " + kMonumentUtf8);
+        EXPECT_EQ(a.texts.Unpacked().description, mps ? "" : kDescription);
+        EXPECT_EQ(a.texts.Unpacked().link, mps ? "" : kLink);
+        EXPECT_EQ(a.texts.Unpacked().symbol, "Flag, Red");
         EXPECT_EQ(a.values.metres, 8848.86);
         EXPECT_EQ(a.values.time, mps ? std::nullopt : std::optional<UtcTime>(UtcTime{kSeconds, 0}));
         const PointDetail& b = WaypointList[2].Detail;
-        EXPECT_EQ(b.texts.name, "1 Birch Harbor Rd");
-        EXPECT_EQ(b.texts.symbol, "Flag, Blue");
+        EXPECT_EQ(b.texts.Unpacked().name, "1 Birch Harbor Rd");
+        EXPECT_EQ(b.texts.Unpacked().symbol, "Flag, Blue");
         EXPECT_TRUE(std::isnan(b.values.metres));
         EXPECT_FALSE(b.values.time);
 
         ASSERT_EQ(RouteCount, 1);
         EXPECT_EQ(RouteList[1].Detail.name, "To the lake, west");
         ASSERT_EQ(RouteList[1].PointCount, 2);
-        EXPECT_EQ(RouteList[1].Points[1].Detail.texts.comment, a.texts.comment);  // what its waypoint holds
+        EXPECT_EQ(RouteList[1].Points[1].Detail.texts.Unpacked().comment,
+                  a.texts.Unpacked().comment);  // what its waypoint holds
         EXPECT_EQ(RouteList[1].Points[1].Detail.values.metres, 8848.86);
-        EXPECT_EQ(RouteList[1].Points[2].Detail.texts.symbol, "Flag, Blue");
+        EXPECT_EQ(RouteList[1].Points[2].Detail.texts.Unpacked().symbol, "Flag, Blue");
 
         EXPECT_EQ(TrackFilesWritten.size(), 1u);  // handed over, as in track mode
         EXPECT_EQ(TrackProps.Detail.name, "Trip, day 1");
@@ -157,8 +158,8 @@ TEST_F(MapsourceDetail, RealMpsRoutesTakeTheirPointsFromTheLinkPoints)
         ASSERT_EQ(RouteList[r].PointCount, routes[r - 1].second);
         for (int k = 1; k <= RouteList[r].PointCount; ++k, ++w) {  // the route points are the waypoints in order
             const RouteWpRecord& p = RouteList[r].Points[k];
-            EXPECT_EQ(p.Detail.texts.name, WaypointList[w].Detail.texts.name);
-            EXPECT_EQ(p.Detail.texts.symbol, WaypointList[w].Detail.texts.symbol);
+            EXPECT_EQ(p.Detail.texts.Unpacked().name, WaypointList[w].Detail.texts.Unpacked().name);
+            EXPECT_EQ(p.Detail.texts.Unpacked().symbol, WaypointList[w].Detail.texts.Unpacked().symbol);
             EXPECT_NEAR(p.Latitude, WaypointList[w].Latitude, 1e-9);
             EXPECT_NEAR(p.Longitude, WaypointList[w].Longitude, 1e-9);
         }
