@@ -7,6 +7,9 @@
 #include "core/clock.h"
 
 namespace {
+using iso_text::Digits;
+using iso_text::OffsetMinutes;
+using iso_text::Take;
 constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr std::int32_t kNanosPerSecond = 1000000000;
 // Seconds from 1970 to the first and past the last day of the calendar.
@@ -24,40 +27,6 @@ void AppendDigits(std::string& out, std::int64_t value, int width)
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// Reads exactly `count` digits at `text[at]`, moving `at` past them.
-bool Digits(std::string_view text, std::size_t& at, int count, int& value)
-{
-    value = 0;
-    for (int i = 0; i < count; ++i, ++at) {
-        if (at >= text.size() || text[at] < '0' || text[at] > '9') return false;
-        value = value * 10 + (text[at] - '0');
-    }
-    return true;
-}
-
-bool Take(std::string_view text, std::size_t& at, char c)
-{
-    if (at >= text.size() || text[at] != c) return false;
-    ++at;
-    return true;
-}
-
-// Minutes east of UTC of a "Z", "+hh", "+hhmm" or "+hh:mm" suffix.
-std::optional<int> OffsetMinutes(std::string_view text, std::size_t at)
-{
-    if (at == text.size()) return 0;
-    if ((text[at] == 'Z' || text[at] == 'z') && at + 1 == text.size()) return 0;
-    const char sign = text[at++];
-    if (sign != '+' && sign != '-') return std::nullopt;
-    int hours = 0, minutes = 0;
-    if (!Digits(text, at, 2, hours)) return std::nullopt;
-    if (at < text.size()) {
-        Take(text, at, ':');
-        if (!Digits(text, at, 2, minutes)) return std::nullopt;
-    }
-    if (at != text.size() || hours > 23 || minutes > 59) return std::nullopt;
-    return (sign == '-' ? -1 : 1) * (hours * 60 + minutes);
-}
 }  // namespace
 
 std::optional<UtcTime> UtcTimeOfDayCount(double dayCount, int decimals)
@@ -177,3 +146,38 @@ std::optional<UtcTime> ParseIsoTime(std::string_view text)
     if (!InCalendar(t)) return std::nullopt;
     return t;
 }
+
+namespace iso_text {
+bool Digits(std::string_view text, std::size_t& at, int count, int& value)
+{
+    value = 0;
+    for (int i = 0; i < count; ++i, ++at) {
+        if (at >= text.size() || text[at] < '0' || text[at] > '9') return false;
+        value = value * 10 + (text[at] - '0');
+    }
+    return true;
+}
+
+bool Take(std::string_view text, std::size_t& at, char c)
+{
+    if (at >= text.size() || text[at] != c) return false;
+    ++at;
+    return true;
+}
+
+std::optional<int> OffsetMinutes(std::string_view text, std::size_t at)
+{
+    if (at == text.size()) return 0;
+    if ((text[at] == 'Z' || text[at] == 'z') && at + 1 == text.size()) return 0;
+    const char sign = text[at++];
+    if (sign != '+' && sign != '-') return std::nullopt;
+    int hours = 0, minutes = 0;
+    if (!Digits(text, at, 2, hours)) return std::nullopt;
+    if (at < text.size()) {
+        Take(text, at, ':');
+        if (!Digits(text, at, 2, minutes)) return std::nullopt;
+    }
+    if (at != text.size() || hours > 23 || minutes > 59) return std::nullopt;
+    return (sign == '-' ? -1 : 1) * (hours * 60 + minutes);
+}
+}  // namespace iso_text

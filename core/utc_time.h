@@ -33,3 +33,14 @@ std::string IsoTime(UtcTime time);
 // An ISO 8601 date and time ("2002-05-25T17:06:21.25Z", any offset, or none,
 // which counts as UTC; a date alone is its midnight); nothing when it is not one.
 std::optional<UtcTime> ParseIsoTime(std::string_view text);
+
+// The pieces of ISO 8601 text that readers of other time texts share.
+namespace iso_text {
+// Reads exactly `count` digits at `text[at]`, moving `at` past them.
+bool Digits(std::string_view text, std::size_t& at, int count, int& value);
+// Moves `at` past c when it stands there.
+bool Take(std::string_view text, std::size_t& at, char c);
+// Minutes east of UTC of a "Z", "+hh", "+hhmm" or "+hh:mm" suffix at `at`,
+// which must end the text; none or nothing else counts as UTC.
+std::optional<int> OffsetMinutes(std::string_view text, std::size_t at);
+}  // namespace iso_text

@@ -9,9 +9,13 @@
 #include "core/clock.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
+#include "core/utc_time.h"
 
 namespace gpx {
 namespace {
+using iso_text::Digits;
+using iso_text::OffsetMinutes;
+using iso_text::Take;
 bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 std::string_view TrimXmlBlanks(std::string_view text)
@@ -42,41 +46,6 @@ void AppendDigits(std::string& out, int value, int width)
     char digits[8];
     for (int i = width - 1; i >= 0; --i, value /= 10) digits[i] = static_cast<char>('0' + value % 10);
     out.append(digits, static_cast<std::size_t>(width));
-}
-
-// Reads exactly `count` digits at `text[at]`, moving `at` past them.
-bool Digits(std::string_view text, std::size_t& at, int count, int& value)
-{
-    value = 0;
-    for (int i = 0; i < count; ++i, ++at) {
-        if (at >= text.size() || text[at] < '0' || text[at] > '9') return false;
-        value = value * 10 + (text[at] - '0');
-    }
-    return true;
-}
-
-bool Take(std::string_view text, std::size_t& at, char c)
-{
-    if (at >= text.size() || text[at] != c) return false;
-    ++at;
-    return true;
-}
-
-// Minutes east of UTC of a "Z", "+hh", "+hhmm" or "+hh:mm" suffix.
-std::optional<int> OffsetMinutes(std::string_view text, std::size_t at)
-{
-    if (at == text.size()) return 0;
-    if ((text[at] == 'Z' || text[at] == 'z') && at + 1 == text.size()) return 0;
-    const char sign = text[at++];
-    if (sign != '+' && sign != '-') return std::nullopt;
-    int hours = 0, minutes = 0;
-    if (!Digits(text, at, 2, hours)) return std::nullopt;
-    if (at < text.size()) {
-        Take(text, at, ':');
-        if (!Digits(text, at, 2, minutes)) return std::nullopt;
-    }
-    if (at != text.size() || hours > 23 || minutes > 59) return std::nullopt;
-    return (sign == '-' ? -1 : 1) * (hours * 60 + minutes);
 }
 
 }  // namespace
