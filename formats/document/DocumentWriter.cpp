@@ -48,16 +48,7 @@ void DocumentWriter::PassOn(std::string& out)
 
 void DocumentWriter::VisitTrackSlots(int from, int to, const SlotVisit& visit) const
 {
-    const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
-    bool newSection = true;
-    for (int i = std::max(from, 0); i < std::min(to, count); ++i) {
-        const TrackPoint& p = TrackPointList[i];
-        if (EndOfTrack(p)) break;  // the end, as in the native file
-        newSection = newSection || p.NewSection == 1;
-        if (!ValidPosition(p.Latitude, p.Longitude)) continue;
-        visit(i, ViewOfTrackPoint(p, times_), newSection);
-        newSection = false;
-    }
+    VisitStoreTrack(times_, from, to, visit);
 }
 
 void DocumentWriter::ForEachTrackPoint(const std::function<void(const PointView&, bool)>& visit) const

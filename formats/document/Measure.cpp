@@ -22,16 +22,8 @@ public:
     void TakeStoreTrack(int) override
     {
         FiguresCounter counter;
-        bool newSection = true;
-        const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
-        for (int i = 0; i < count; ++i) {
-            const TrackPoint& p = TrackPointList[i];
-            if (p.Latitude == kNoPosition || p.Longitude == kNoPosition) break;
-            newSection = newSection || p.NewSection == 1;
-            if (!ValidPosition(p.Latitude, p.Longitude)) continue;
-            AddPoint(counter, ViewOfTrackPoint(p, times_), newSection);
-            newSection = false;
-        }
+        VisitStoreTrack(times_, 0, kMaxTrackSlot + 1,
+                        [&](int, const PointView& p, bool newSection) { AddPoint(counter, p, newSection); });
         tracks_.push_back({ViewOfTrack().name, counter.Result()});
     }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/document/PointView.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/conversion_record.h"
@@ -112,4 +113,18 @@ GroupView ViewOfTrack()
     view.name = LegacyToUtf8(named ? TrackProps.Name : TrackProps.Description);
     if (named) view.description = LegacyToUtf8(TrackProps.Description);
     return view;
+}
+
+void VisitStoreTrack(StoreTimes times, int from, int to, const TrackSlotVisit& visit)
+{
+    const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
+    bool newSection = true;
+    for (int i = std::max(from, 0); i < std::min(to, count); ++i) {
+        const TrackPoint& p = TrackPointList[i];
+        if (p.Latitude == kNoPosition || p.Longitude == kNoPosition) break;  // the end, as in the native file
+        newSection = newSection || p.NewSection == 1;
+        if (!ValidPosition(p.Latitude, p.Longitude)) continue;
+        visit(i, ViewOfTrackPoint(p, times), newSection);
+        newSection = false;
+    }
 }

@@ -5,6 +5,7 @@
 // invent (the time of reading, the date of an undated waypoint).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,5 +35,12 @@ GroupView ViewOfTrack();
 
 // A latitude from -90 to 90 and a longitude from -180 to 180, both finite.
 bool ValidPosition(double latitude, double longitude);
+
+// The points of the track the store holds in its slots from `from` to before
+// `to`, up to its end, those with a usable position only: each with its slot
+// and whether it starts a section (the first point visited does, and so does
+// the first usable one after an unusable section start).
+using TrackSlotVisit = std::function<void(int slot, const PointView& point, bool newSection)>;
+void VisitStoreTrack(StoreTimes times, int from, int to, const TrackSlotVisit& visit);
 // Metres beyond which a value is no elevation, but a damaged one.
 inline constexpr double kFarthestElevation = 1e7;
