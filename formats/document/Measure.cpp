@@ -5,7 +5,7 @@
 
 #include "core/catalogue.h"
 #include "core/conversion_record.h"
-#include "core/inspect.h"
+#include "core/read_everything.h"
 #include "core/store.h"
 #include "formats/document/PointView.h"
 

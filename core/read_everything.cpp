@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/inspect.h"
+#include "core/read_everything.h"
 
 #include "core/catalogue.h"
 #include "core/conversion_record.h"
