@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,6 +38,8 @@ struct SafeFileWriter::Output {
     std::shared_ptr<OutputFolder> folder;
     TemporaryFile temporary;
     int fd = -1;
+    // Bytes written, and those of them handed to the disk already.
+    off_t written = 0, handedToDisk = 0;
     ~Output()
     {
         if (fd >= 0) ::close(fd);
@@ -72,14 +75,30 @@ void SafeFileWriter::Append(std::string_view piece)
         return;
     }
     Flush();
-    if (const int error = WriteFully(output_->fd, piece)) Fail(error);
+    Write(piece);
 }
 
 void SafeFileWriter::Flush()
 {
     if (!output_) Open();
-    if (const int error = WriteFully(output_->fd, buffer_)) Fail(error);
+    Write(buffer_);
     buffer_.clear();
+}
+
+void SafeFileWriter::Write(std::string_view bytes)
+{
+    Output& output = *output_;
+    if (const int error = WriteFully(output.fd, bytes)) Fail(error);
+    if (output.target.kind != OutputTarget::Kind::File) return;
+    // A large file goes to the disk while the rest is made, so that the
+    // flush at its commit has little left to wait for.
+    output.written += static_cast<off_t>(bytes.size());
+    constexpr off_t kHandedToDiskEvery = 1 << 20;
+    if (output.written - output.handedToDisk >= kHandedToDiskEvery) {
+        (void)::sync_file_range(output.fd, output.handedToDisk, output.written - output.handedToDisk,
+                                SYNC_FILE_RANGE_WRITE);
+        output.handedToDisk = output.written;
+    }
 }
 
 void SafeFileWriter::Commit()

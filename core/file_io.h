@@ -63,6 +63,7 @@ private:
     struct Output;
     void Open();
     void Flush();
+    void Write(std::string_view bytes);
     [[noreturn]] void Fail(int errorNumber);
 
     std::string path_;  // as given, for error messages

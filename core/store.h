@@ -8,12 +8,15 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "core/reserved_pages.h"
 #include "core/utc_time.h"
 
 // A fixed-size table indexed First..Last. Every access is checked, so a reader
@@ -32,14 +35,19 @@ public:
     static constexpr int kSize = Last - First + 1;
 
     IndexedTable() = default;
+    ~IndexedTable() { DestroyBlocks(); }
     IndexedTable(const IndexedTable& other) { CopyFrom(other); }
     IndexedTable& operator=(const IndexedTable& other)
     {
         if (this != &other) CopyFrom(other);
         return *this;
     }
-    IndexedTable(IndexedTable&&) noexcept = default;
-    IndexedTable& operator=(IndexedTable&&) noexcept = default;
+    IndexedTable(IndexedTable&& other) noexcept { Swap(other); }
+    IndexedTable& operator=(IndexedTable&& other) noexcept
+    {
+        Swap(other);
+        return *this;
+    }
 
     T& operator[](int index) { return Entry(Offset(index)); }
     const T& operator[](int index) const { return Entry(Offset(index)); }
@@ -71,30 +79,57 @@ private:
 
     T& Entry(std::size_t offset) const
     {
-        std::unique_ptr<Block>& block = blocks_[offset / kBlockSize];
-        if (!block || block->generation != generation_) Refresh(block);
+        Block* block = blocks_[offset / kBlockSize];
+        if (!block || block->generation != generation_) block = Refresh(offset / kBlockSize);
         return block->items[offset % kBlockSize];
     }
 
-    void Refresh(std::unique_ptr<Block>& block) const
+    // The blocks stand in one reservation, each at its place, so that a long
+    // track takes its memory in large pieces.
+    Block* Place(std::size_t b) const
     {
-        if (!block) block = std::make_unique<Block>();
+        static_assert(alignof(Block) <= 4096);
+        if (!pages_.Data()) pages_ = ReservedPages(sizeof(Block) * kBlocks);
+        return static_cast<Block*>(pages_.Data()) + b;
+    }
+
+    Block* Refresh(std::size_t b) const
+    {
+        Block*& block = blocks_[b];
+        if (!block) block = new (Place(b)) Block();
         // Every reset since the block was last used sets the same fields, so
         // the latest one alone gives the same entries as all of them in turn.
         if (reset_)
             for (T& item : block->items) reset_(item);
         block->generation = generation_;
+        return block;
+    }
+
+    void DestroyBlocks()
+    {
+        for (Block*& block : blocks_)
+            if (block) std::exchange(block, nullptr)->~Block();
     }
 
     void CopyFrom(const IndexedTable& other)
     {
+        DestroyBlocks();
         for (std::size_t b = 0; b < blocks_.size(); ++b)
-            blocks_[b] = other.blocks_[b] ? std::make_unique<Block>(*other.blocks_[b]) : nullptr;
+            if (other.blocks_[b]) blocks_[b] = new (Place(b)) Block(*other.blocks_[b]);
         generation_ = other.generation_;
         reset_ = other.reset_;
     }
 
-    mutable std::array<std::unique_ptr<Block>, kBlocks> blocks_{};
+    void Swap(IndexedTable& other) noexcept
+    {
+        std::swap(blocks_, other.blocks_);
+        std::swap(pages_, other.pages_);
+        std::swap(generation_, other.generation_);
+        std::swap(reset_, other.reset_);
+    }
+
+    mutable std::array<Block*, kBlocks> blocks_{};
+    mutable ReservedPages pages_;
     std::uint64_t generation_ = 0;
     std::function<void(T&)> reset_;
 };

@@ -18,11 +18,12 @@ constexpr std::int64_t kEndSecond = (kLastCalendarDay + 1 - static_cast<std::int
 
 bool InCalendar(const UtcTime& t) { return t.seconds >= kFirstSecond && t.seconds < kEndSecond; }
 
-void AppendDigits(std::string& out, std::int64_t value, int width)
+// Writes `value` in `width` digits at `at` and moves past them, then past `after`.
+void PutDigits(char*& at, std::int64_t value, int width, char after = '\0')
 {
-    char digits[16];
-    for (int i = width - 1; i >= 0; --i, value /= 10) digits[i] = static_cast<char>('0' + value % 10);
-    out.append(digits, static_cast<std::size_t>(width));
+    for (int i = width - 1; i >= 0; --i, value /= 10) at[i] = static_cast<char>('0' + value % 10);
+    at += width;
+    if (after) *at++ = after;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -78,17 +79,15 @@ bool AppendIsoTime(std::string& out, UtcTime time)
         time.seconds >= 0 ? time.seconds / kSecondsPerDay : -((-time.seconds + kSecondsPerDay - 1) / kSecondsPerDay);
     const std::int64_t inDay = time.seconds - days * kSecondsPerDay;
     const year_month_day date{sys_days{std::chrono::days{days}}};
-    AppendDigits(out, static_cast<int>(date.year()), 4);
-    out += '-';
-    AppendDigits(out, static_cast<unsigned>(date.month()), 2);
-    out += '-';
-    AppendDigits(out, static_cast<unsigned>(date.day()), 2);
-    out += 'T';
-    AppendDigits(out, inDay / 3600, 2);
-    out += ':';
-    AppendDigits(out, inDay / 60 % 60, 2);
-    out += ':';
-    AppendDigits(out, inDay % 60, 2);
+    // Built whole and appended once: a long track writes a time per point.
+    char text[32];
+    char* at = text;
+    PutDigits(at, static_cast<int>(date.year()), 4, '-');
+    PutDigits(at, static_cast<unsigned>(date.month()), 2, '-');
+    PutDigits(at, static_cast<unsigned>(date.day()), 2, 'T');
+    PutDigits(at, inDay / 3600, 2, ':');
+    PutDigits(at, inDay / 60 % 60, 2, ':');
+    PutDigits(at, inDay % 60, 2);
     if (time.nanoseconds != 0) {
         std::int32_t fraction = time.nanoseconds;
         int digits = 9;
@@ -96,10 +95,11 @@ bool AppendIsoTime(std::string& out, UtcTime time)
             fraction /= 10;
             --digits;
         }
-        out += '.';
-        AppendDigits(out, fraction, digits);
+        *at++ = '.';
+        PutDigits(at, fraction, digits);
     }
-    out += 'Z';
+    *at++ = 'Z';
+    out.append(text, at);
     return true;
 }
 

@@ -77,17 +77,31 @@ PointView ViewOfRoutePoint(const RouteWpRecord& p, StoreTimes)
     return view;
 }
 
-PointView ViewOfTrackPoint(const TrackPoint& p, StoreTimes times)
+namespace {
+// Fills `view` with a track point; the strings keep their memory from point
+// to point, as a long track is walked several times per output.
+void FillTrackPointView(PointView& view, const TrackPoint& p, StoreTimes times)
 {
-    PointView view{p.Latitude, p.Longitude, {}, {}};
+    view.latitude = p.Latitude;
+    view.longitude = p.Longitude;
+    const PointTexts* texts = p.Known ? TextsOf(p) : nullptr;
+    if (texts) view.texts = *texts;
+    else if (!view.texts.Empty()) view.texts = {};
     if (p.Known) {
-        if (const PointTexts* texts = TextsOf(p)) view.texts = *texts;
         view.values = Checked(p.Values);
-        return view;
+        return;
     }
+    view.values = {};
     // An altitude the native track file shows as -777 feet is none.
     if (TrackFeet(p.Altitude) != -777) view.values.metres = Elevation(DecimalOfFloat(p.Altitude));
     view.values.time = TimeOf(p.DateTime, times);
+}
+}  // namespace
+
+PointView ViewOfTrackPoint(const TrackPoint& p, StoreTimes times)
+{
+    PointView view;
+    FillTrackPointView(view, p, times);
     return view;
 }
 
@@ -119,12 +133,14 @@ void VisitStoreTrack(StoreTimes times, int from, int to, const TrackSlotVisit& v
 {
     const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
     bool newSection = true;
+    PointView view;
     for (int i = std::max(from, 0); i < std::min(to, count); ++i) {
         const TrackPoint& p = TrackPointList[i];
         if (p.Latitude == kNoPosition || p.Longitude == kNoPosition) break;  // the end, as in the native file
         newSection = newSection || p.NewSection == 1;
         if (!ValidPosition(p.Latitude, p.Longitude)) continue;
-        visit(i, ViewOfTrackPoint(p, times), newSection);
+        FillTrackPointView(view, p, times);
+        visit(i, view, newSection);
         newSection = false;
     }
 }

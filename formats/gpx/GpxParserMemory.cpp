@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <sys/mman.h>
 
 namespace gpx {
 namespace {
@@ -35,14 +37,44 @@ bool Allowed(std::size_t more)
     return false;
 }
 
+// The input buffer, which takes a whole file of up to 32 MB, is mapped on
+// its own with huge pages advised: filled once, its small pages would cost
+// a fault every 4 KB, more than the parse of what they hold.
+constexpr std::size_t kMappedFrom = std::size_t{4} << 20;
+
+bool Mapped(std::size_t size) { return size >= kMappedFrom; }
+
+Header* Take(std::size_t size)
+{
+    if (!Mapped(size)) return static_cast<Header*>(std::malloc(sizeof(Header) + size));
+    void* mapped = ::mmap(nullptr, sizeof(Header) + size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    (void)::madvise(mapped, sizeof(Header) + size, MADV_HUGEPAGE);
+    return static_cast<Header*>(mapped);
+}
+
+void Give(Header* block)
+{
+    if (Mapped(block->size)) ::munmap(block, sizeof(Header) + block->size);
+    else std::free(block);
+}
+
 void* Allocate(std::size_t size)
 {
     if (!Allowed(Cost(size))) return nullptr;
-    auto* block = static_cast<Header*>(std::malloc(sizeof(Header) + size));
+    Header* block = Take(size);
     if (block == nullptr) return nullptr;
     block->size = size;
     account.held += Cost(size);
     return block + 1;
+}
+
+void Free(void* memory)
+{
+    if (memory == nullptr) return;
+    Header* block = static_cast<Header*>(memory) - 1;
+    account.held -= Cost(block->size);
+    Give(block);
 }
 
 // A block that grows may be copied: the old and the new one are held at once.
@@ -52,19 +84,18 @@ void* Reallocate(void* memory, std::size_t size)
     Header* block = static_cast<Header*>(memory) - 1;
     const std::size_t old = block->size;
     if (size > old && !Allowed(Cost(size))) return nullptr;
+    if (Mapped(old) || Mapped(size)) {
+        void* moved = Allocate(size);
+        if (moved == nullptr) return nullptr;
+        std::memcpy(moved, memory, std::min(old, size));
+        Free(memory);
+        return moved;
+    }
     auto* moved = static_cast<Header*>(std::realloc(block, sizeof(Header) + size));
     if (moved == nullptr) return nullptr;
     moved->size = size;
     account.held = account.held - Cost(old) + Cost(size);
     return moved + 1;
-}
-
-void Free(void* memory)
-{
-    if (memory == nullptr) return;
-    Header* block = static_cast<Header*>(memory) - 1;
-    account.held -= Cost(block->size);
-    std::free(block);
 }
 
 const XML_Memory_Handling_Suite kSuite{Allocate, Reallocate, Free};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -130,6 +131,23 @@ TEST(IndexedTable, AnUntouchedTableIsZeroAndACopyStandsAlone)
     EXPECT_EQ(table[299].text, "r5");
     EXPECT_EQ(copy[2].kept, 10);
     EXPECT_EQ(copy[150].text, "r5");  // a reset still pending in the copy
+}
+
+// A table of megabytes, past its small pages: copies and moves keep every
+// entry, and each table's strings are freed once (the sanitizers watch).
+TEST(IndexedTable, ALargeTableCopiesAndMovesWhole)
+{
+    using LargeTable = IndexedTable<Item, 0, 200000>;
+    auto table = std::make_unique<LargeTable>();
+    for (int i : {0, 1, 100000, 200000})
+        (*table)[i].text = "long enough to leave the string's own room " + std::to_string(i);
+    LargeTable copy = *table;
+    LargeTable moved = std::move(*table);
+    table.reset();
+    copy = std::move(moved);
+    for (int i : {0, 1, 100000, 200000})
+        EXPECT_EQ(copy[i].text, "long enough to leave the string's own room " + std::to_string(i));
+    EXPECT_EQ(copy[150000].text, "");
 }
 
 TEST(PointStore, RoutePointsTakeTheLatestResetAndKeepTheirAltitude)
