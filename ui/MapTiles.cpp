@@ -1,26 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/MapTiles.h"
 
-#include <QDir>
-#include <QNetworkAccessManager>
-#include <QNetworkDiskCache>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPainter>
 #include <QStandardPaths>
+#include <QUrl>
 #include <cmath>
 
 #include "ui/MapView.h"
+#include "ui/TileFetcher.h"
 
 namespace {
 constexpr int kMostZoom = 19;
 constexpr int kMostPending = 8;  // a server's fair-use rules ask for few requests at once
-constexpr qint64 kDiskCacheBytes = 200LL << 20;
 
 QString KeyOf(int z, int x, int y) { return QString("%1/%2/%3").arg(z).arg(x).arg(y); }
 }  // namespace
 
 MapTiles::MapTiles(QObject* parent) : QObject(parent) {}
+
+MapTiles::~MapTiles() = default;
 
 void MapTiles::SetServer(const QString& urlTemplate, const QString& attribution)
 {
@@ -31,9 +29,10 @@ void MapTiles::SetServer(const QString& urlTemplate, const QString& attribution)
         attribution.trimmed().isEmpty() ? QString("Tiles: ") + QUrl(template_).host() : attribution.trimmed();
     held_.clear();
     // Requests to the server before are given up: turned off, none goes on.
-    if (network_)
-        for (QNetworkReply* reply : network_->findChildren<QNetworkReply*>()) reply->abort();
+    if (fetcher_) fetcher_->AbortAll();
     pending_.clear();
+    failed_.clear();
+    if (!fetcherFailed_) problem_.clear();
     emit Arrived();
 }
 
@@ -70,32 +69,39 @@ void MapTiles::Draw(QPainter& painter, const MapView& map, QSize size)
 void MapTiles::Request(int z, int x, int y)
 {
     const QString key = KeyOf(z, x, y);
-    if (pending_.contains(key) || pending_.size() >= kMostPending) return;
-    if (!network_) {
-        network_ = new QNetworkAccessManager(this);
-        auto* disk = new QNetworkDiskCache(network_);
-        disk->setCacheDirectory(CacheFolder());
-        disk->setMaximumCacheSize(kDiskCacheBytes);
-        network_->setCache(disk);
+    if (pending_.contains(key) || failed_.contains(key) || pending_.size() >= kMostPending) return;
+    if (!fetcher_) {
+        if (fetcherFailed_) return;
+        QString error;
+        fetcher_ = LoadTileFetcher(CacheFolder(), QString("kesTranscribe/") + KES_VERSION, error);
+        if (!fetcher_) {
+            // Said once on the map; the map goes on without tiles.
+            fetcherFailed_ = true;
+            problem_ = "Map tiles cannot be shown: " + error;
+            emit Arrived();
+            return;
+        }
     }
-    QNetworkRequest request{QUrl(TileUrl(template_, z, x, y))};
-    request.setHeader(QNetworkRequest::UserAgentHeader, QString("kesTranscribe/") + KES_VERSION);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferCache);
     pending_.insert(key);
     ++requests_;
-    QNetworkReply* reply = network_->get(request);
-    connect(reply, &QNetworkReply::finished, this,
-            [this, reply, key, server = template_] { Take(reply, key, server); });
+    fetcher_->Fetch(TileUrl(template_, z, x, y),
+                    [this, key, server = template_](const QByteArray& bytes, const QString& error) {
+                        if (server == template_) Take(key, bytes, error);  // else a tile of a server since changed
+                    });
 }
 
-void MapTiles::Take(QNetworkReply* reply, const QString& key, const QString& server)
+void MapTiles::Take(const QString& key, const QByteArray& bytes, const QString& error)
 {
-    reply->deleteLater();
-    if (server != template_) return;  // a tile of a server since changed or turned off
     pending_.remove(key);
-    if (reply->error() != QNetworkReply::NoError) return;
     auto image = std::make_unique<QImage>();
-    if (!image->loadFromData(reply->read(4 << 20)) || image->isNull()) return;
+    if (error.isEmpty() && !image->loadFromData(bytes)) problem_ = QString("Map tile %1 is not an image").arg(key);
+    else if (!error.isEmpty()) problem_ = "Map tiles: " + error;
+    if (image->isNull()) {
+        failed_.insert(key);
+        emit Arrived();
+        return;
+    }
+    problem_.clear();
     held_.insert(key, image.release());
     emit Arrived();
 }

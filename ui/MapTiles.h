@@ -2,7 +2,8 @@
 // Raster map tiles from a server the user names (a URL with {z}, {x} and
 // {y}), under the map's data. Off unless named: then no request is made.
 // Tiles are kept on disk in the user's cache folder and asked for with the
-// program's own User-Agent.
+// program's own User-Agent, by the module kes_tiles, loaded when the first
+// tile is asked for.
 #pragma once
 
 #include <QCache>
@@ -10,22 +11,26 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <memory>
 
 class MapView;
-class QNetworkAccessManager;
-class QNetworkReply;
 class QPainter;
+class TileFetcher;
 
 class MapTiles : public QObject {
     Q_OBJECT
 public:
     explicit MapTiles(QObject* parent = nullptr);
+    ~MapTiles() override;
 
     // An empty template turns the tiles off.
     void SetServer(const QString& urlTemplate, const QString& attribution);
     bool Enabled() const { return !template_.isEmpty(); }
     QString Template() const { return template_; }
     QString Attribution() const { return attribution_; }
+    // Why tiles are missing (the module could not be loaded, the server not
+    // reached); empty while they come.
+    QString Problem() const { return problem_; }
     // The URL of a tile; empty when the template lacks one of {z}, {x}, {y}.
     static QString TileUrl(const QString& urlTemplate, int z, int x, int y);
     // Where tiles are kept on disk: the user's cache folder.
@@ -41,11 +46,13 @@ signals:
 
 private:
     void Request(int z, int x, int y);
-    void Take(QNetworkReply* reply, const QString& key, const QString& server);
+    void Take(const QString& key, const QByteArray& bytes, const QString& error);
 
-    QString template_, attribution_;
-    QNetworkAccessManager* network_ = nullptr;  // made when first needed
+    QString template_, attribution_, problem_;
+    std::unique_ptr<TileFetcher> fetcher_;  // made when first needed
+    bool fetcherFailed_ = false;
     QCache<QString, QImage> held_{256};
     QSet<QString> pending_;
+    QSet<QString> failed_;  // not asked for again until the server changes
     int requests_ = 0;
 };

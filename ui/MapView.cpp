@@ -12,7 +12,6 @@
 #include <QPinchGesture>
 #include <QPointer>
 #include <QStyleOptionFocusRect>
-#include <QSvgGenerator>
 #include <QThreadPool>
 #include <QWheelEvent>
 #include <cmath>
@@ -20,6 +19,7 @@
 #include "ui/LandOutline.h"
 #include "ui/MapProjection.h"
 #include "ui/MapTiles.h"
+#include "ui/SvgWriter.h"
 
 namespace {
 constexpr double kLeastScale = 64, kMostScale = 256.0 * (1 << 21);  // the whole world small; a few cm a pixel
@@ -460,23 +460,8 @@ bool MapView::SaveImage(const QString& file, QString& error) const
 {
     const QSize picture = size().expandedTo(QSize(320, 240));
     if (QFileInfo(file).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
-        QSvgGenerator svg;
-        svg.setFileName(file);
-        svg.setSize(picture);
-        svg.setViewBox(QRect(QPoint(), picture));
-        svg.setTitle("kesTranscribe map");
-        QPainter painter;
-        if (!painter.begin(&svg)) {
-            error = "The file could not be written";
-            return false;
-        }
-        Render(painter, picture);
-        painter.end();
-        if (!QFileInfo(file).isFile() || QFileInfo(file).size() == 0) {
-            error = "The file could not be written";
-            return false;
-        }
-        return true;
+        return WriteSvg(file, picture, "kesTranscribe map",
+                        [this](QPainter& painter, QSize size) { Render(painter, size); }, error);
     }
     QImage image(picture * devicePixelRatioF(), QImage::Format_RGB32);
     image.setDevicePixelRatio(devicePixelRatioF());
@@ -503,6 +488,16 @@ void MapView::paintEvent(QPaintEvent*)
         painter.fillRect(at, QColor(255, 255, 255, 210));
         painter.setPen(Qt::black);
         painter.drawText(at, Qt::AlignCenter, pointer_);
+    }
+    // Why tiles are missing, on the screen only: a saved map goes without it.
+    if (tiles_ && tiles_->Enabled() && !tiles_->Problem().isEmpty()) {
+        const QString text =
+            painter.fontMetrics().elidedText(tiles_->Problem(), Qt::ElideRight, std::max(0, width() - 16));
+        const QRectF box = painter.fontMetrics().boundingRect(text).adjusted(-4, -2, 4, 2);
+        const QRectF at = box.translated(4 - box.left(), 4 - box.top());
+        painter.fillRect(at, QColor(255, 255, 255, 210));
+        painter.setPen(Qt::black);
+        painter.drawText(at, Qt::AlignCenter, text);
     }
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
