@@ -153,6 +153,29 @@ DataView::DataView(QWidget* parent) : QWidget(parent)
 
 DataView::~DataView() { reader_.Stop(); }
 
+QList<QWidget*> DataView::ShownContent() const
+{
+    // The progress and its Stop button show only during a read.
+    return {status_, outputButton_, fitButton_, saveButton_, split_};
+}
+
+void DataView::ShowContentAfterFirstPaint()
+{
+    contentWaits_ = true;
+    for (QWidget* w : ShownContent()) w->hide();
+}
+
+void DataView::paintEvent(QPaintEvent* event)
+{
+    if (contentWaits_) {
+        contentWaits_ = false;
+        QTimer::singleShot(0, this, [this] {
+            for (QWidget* w : ShownContent()) w->show();
+        });
+    }
+    QWidget::paintEvent(event);
+}
+
 void DataView::BuildControls()
 {
     status_ = new QLabel(this);

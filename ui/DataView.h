@@ -58,6 +58,11 @@ public:
     void RestoreSplitState(const QByteArray& state);
     bool SaveMap(const QString& file, QString& error) const;
 
+    // The map, the figures and the profile are shown only once the view has
+    // been painted without them: the window's first picture comes as soon as
+    // it did before it had a view.
+    void ShowContentAfterFirstPaint();
+
     // Small: the window gives the view the room it sets aside for it, and growing it is the fields' turn.
     QSize sizeHint() const override { return minimumSizeHint(); }
 
@@ -79,11 +84,13 @@ signals:
 protected:
     // Tab walks the view's own controls; they are not in the fields' tab order, which F6 leaves and enters.
     bool focusNextPrevChild(bool next) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void BuildControls();
     void SwitchPane();
     QList<QWidget*> FocusRing() const;
+    QList<QWidget*> ShownContent() const;
     void Read(std::vector<PreviewFile> files, const QString& what);
     void Finished(std::shared_ptr<const ViewData> data, const QString& error, bool cancelled);
     void Show(std::shared_ptr<const ViewData> data);
@@ -110,6 +117,7 @@ private:
     QString chosenFile_;
     int chosenPosition_ = -1;
     QPointer<QWidget> focusBefore_;
+    bool contentWaits_ = false;
     bool held_ = false;  // a conversion runs
     bool choiceWaits_ = false;
 

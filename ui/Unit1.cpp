@@ -281,6 +281,7 @@ void TfmMain::BuildControls()
     followTimer_->setSingleShot(true);
     followTimer_->setInterval(kFollowTypingMs);
     cView = new DataView(this);
+    cView->ShowContentAfterFirstPaint();
 
     // Files dropped on the lists or the pane go to the window, which takes them as input.
     for (QWidget* w : {static_cast<QWidget*>(cInputFileFormat), static_cast<QWidget*>(cInputFileFormat->lineEdit()),
