@@ -178,20 +178,27 @@ int IniFile::ReadInteger(const std::string& section, const std::string& key, int
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
+    WriteStrings({{section, key, value}});
+}
+
+void IniFile::WriteStrings(const std::vector<IniEntry>& entries)
+{
     Lines lines = Load(path_);
     // Our keys alone written over a file that could not be read, or is not
     // ours, would lose everything else it holds.
     if (lines.content == Content::Unreadable || lines.content == Content::NotOurs)
         throw std::runtime_error("Unable to write to " + path_);
-    const Place place = Find(lines, section, key);
-    const std::string entry = key + "=" + value;
-    if (place.keyFound) {
-        lines.text[place.keyLine] = entry;
-    } else if (place.sectionFound) {
-        lines.text.insert(lines.text.begin() + static_cast<std::ptrdiff_t>(place.insertAt), entry);
-    } else {
-        lines.text.push_back("[" + section + "]");
-        lines.text.push_back(entry);
+    for (const auto& [section, key, value] : entries) {
+        const Place place = Find(lines, section, key);
+        const std::string entry = key + "=" + value;
+        if (place.keyFound) {
+            lines.text[place.keyLine] = entry;
+        } else if (place.sectionFound) {
+            lines.text.insert(lines.text.begin() + static_cast<std::ptrdiff_t>(place.insertAt), entry);
+        } else {
+            lines.text.push_back("[" + section + "]");
+            lines.text.push_back(entry);
+        }
     }
     std::string content;
     for (const std::string& line : lines.text) content += line + lines.lineEnd;

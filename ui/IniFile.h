@@ -5,6 +5,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+struct IniEntry {
+    std::string section, key, value;
+};
 
 class IniFile {
 public:
@@ -25,6 +30,9 @@ public:
     // be read or is not ours (rewriting it would lose what else it holds).
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int value);
+    // Several keys, in order, in one rewrite of the file: each safe write of
+    // it waits for the disk.
+    void WriteStrings(const std::vector<IniEntry>& entries);
 
 private:
     std::string path_;

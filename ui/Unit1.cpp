@@ -450,15 +450,17 @@ void TfmMain::FormCreate()
 void TfmMain::FormDestroy()
 {
     MakeSettingsFolder(settings_);
-    IniFile settings(settings_.file);
-    settings.WriteString(kInputSection, kFolderKey, cInputFile->InitialDir().toStdString());
-    settings.WriteString(kOutputSection, kFolderKey, cOutPutFile->InitialDir().toStdString());
-    settings.WriteInteger(kInputSection, kFormatKey, cInputFileFormat->currentIndex());
-    settings.WriteInteger(kOutputSection, kFormatKey, cOutputFileFormat->currentIndex());
-    WriteWindowSettings(settings);
-    if (!layoutChosen_) return;
-    settings.WriteString(kViewSection, kWindowSplitKey, split_->saveState().toHex().toStdString());
-    settings.WriteString(kViewSection, kViewSplitKey, cView->SplitState().toHex().toStdString());
+    std::vector<IniEntry> entries = {
+        {kInputSection, kFolderKey, cInputFile->InitialDir().toStdString()},
+        {kOutputSection, kFolderKey, cOutPutFile->InitialDir().toStdString()},
+        {kInputSection, kFormatKey, std::to_string(cInputFileFormat->currentIndex())},
+        {kOutputSection, kFormatKey, std::to_string(cOutputFileFormat->currentIndex())}};
+    WriteWindowSettings(entries);
+    if (layoutChosen_) {
+        entries.push_back({kViewSection, kWindowSplitKey, split_->saveState().toHex().toStdString()});
+        entries.push_back({kViewSection, kViewSplitKey, cView->SplitState().toHex().toStdString()});
+    }
+    IniFile(settings_.file).WriteStrings(entries);
 }
 
 void TfmMain::ReadWindowSettings(const IniFile& settings)
@@ -483,14 +485,14 @@ void TfmMain::ReadWindowSettings(const IniFile& settings)
 
 // Written after the settings every version reads; the size only of a window
 // that was shown, the recent files only when there are some.
-void TfmMain::WriteWindowSettings(IniFile& settings) const
+void TfmMain::WriteWindowSettings(std::vector<IniEntry>& entries) const
 {
     if (shown_) {
-        settings.WriteInteger(kWindowSection, kWidthKey, width());
-        settings.WriteInteger(kWindowSection, kHeightKey, height());
+        entries.push_back({kWindowSection, kWidthKey, std::to_string(width())});
+        entries.push_back({kWindowSection, kHeightKey, std::to_string(height())});
     }
     for (int n = 1; n <= recent_.size(); ++n)
-        settings.WriteString(kRecentSection, RecentKey(n), recent_[n - 1].toStdString());
+        entries.push_back({kRecentSection, RecentKey(n), recent_[n - 1].toStdString()});
 }
 
 void TfmMain::showEvent(QShowEvent* event)

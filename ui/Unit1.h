@@ -10,9 +10,12 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/frontend.h"
 #include "ui/SettingsLocation.h"
+
+struct IniEntry;
 
 class QGridLayout;
 class QMenu;
@@ -123,7 +126,7 @@ private:
     void FillRecentMenu();
     void AddShortcuts();
     void ReadWindowSettings(const class IniFile& settings);
-    void WriteWindowSettings(class IniFile& settings) const;
+    void WriteWindowSettings(std::vector<IniEntry>& entries) const;
     void BuildControls();
     void LayOut();
     void FitCaptionColumn();
