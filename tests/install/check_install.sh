@@ -105,6 +105,16 @@ check_tree() {
     [ "$(png_size "$png")" = "$folder" ] || fail "${png#"$prefix"/} is $(png_size "$png")"
   done
 
+  # Map tiles and SVG saving are loaded on first use: the window starts without their libraries.
+  for module in kes_tiles kes_svg; do
+    local file
+    file=$(find "$prefix" -name "lib$module.so")
+    [ -n "$file" ] || { fail "lib$module.so is not installed"; continue; }
+    ! ldd "$file" | grep -q 'not found' || fail "lib$module.so lacks a library: $(ldd "$file")"
+  done
+  ! ldd "$prefix/bin/kesTranscribe" | grep -qiE 'libQt6(Network|Svg)' ||
+    fail "kesTranscribe links Qt Network or Qt SVG: $(ldd "$prefix/bin/kesTranscribe")"
+
   check_program_start "$prefix/bin/kesTranscribe"
 }
 
@@ -167,6 +177,10 @@ check_package() {
     grep -qE " root/root .* \./$path\$" "$work/contents" || fail "the package lacks /$path (owned by root)"
   done
   grep -qE '^-rwxr-xr-x root/root .* \./usr/bin/kesTranscribe$' "$work/contents" || fail "/usr/bin/kesTranscribe mode"
+  for module in kes_tiles kes_svg; do
+    grep -qE " root/root .* \./usr/lib/(.*/)?kesTranscribe/lib$module\.so\$" "$work/contents" ||
+      fail "the package lacks lib$module.so"
+  done
   ! grep -q 'kes-headless' "$work/contents" || fail "the package holds kes-headless"
 
   # One version everywhere: package, changelog and the newest release of the metadata.
