@@ -460,8 +460,8 @@ bool MapView::SaveImage(const QString& file, QString& error) const
 {
     const QSize picture = size().expandedTo(QSize(320, 240));
     if (QFileInfo(file).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
-        return WriteSvg(file, picture, "kesTranscribe map",
-                        [this](QPainter& painter, QSize size) { Render(painter, size); }, error);
+        const DrawFunction draw = [this](QPainter& painter, QSize size) { Render(painter, size); };
+        return WriteSvg(file, picture, "kesTranscribe map", draw, error);
     }
     QImage image(picture * devicePixelRatioF(), QImage::Format_RGB32);
     image.setDevicePixelRatio(devicePixelRatioF());

@@ -450,11 +450,10 @@ void TfmMain::FormCreate()
 void TfmMain::FormDestroy()
 {
     MakeSettingsFolder(settings_);
-    std::vector<IniEntry> entries = {
-        {kInputSection, kFolderKey, cInputFile->InitialDir().toStdString()},
-        {kOutputSection, kFolderKey, cOutPutFile->InitialDir().toStdString()},
-        {kInputSection, kFormatKey, std::to_string(cInputFileFormat->currentIndex())},
-        {kOutputSection, kFormatKey, std::to_string(cOutputFileFormat->currentIndex())}};
+    std::vector<IniEntry> entries = {{kInputSection, kFolderKey, cInputFile->InitialDir().toStdString()},
+                                     {kOutputSection, kFolderKey, cOutPutFile->InitialDir().toStdString()},
+                                     {kInputSection, kFormatKey, std::to_string(cInputFileFormat->currentIndex())},
+                                     {kOutputSection, kFormatKey, std::to_string(cOutputFileFormat->currentIndex())}};
     WriteWindowSettings(entries);
     if (layoutChosen_) {
         entries.push_back({kViewSection, kWindowSplitKey, split_->saveState().toHex().toStdString()});

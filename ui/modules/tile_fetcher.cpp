@@ -23,7 +23,10 @@ public:
     }
     ~NetworkTileFetcher() override { AbortAll(); }
 
-    void Fetch(const QString& url, Done done) override { Get(QUrl(url), QNetworkRequest::PreferCache, std::move(done)); }
+    void Fetch(const QString& url, Done done) override
+    {
+        Get(QUrl(url), QNetworkRequest::PreferCache, std::move(done));
+    }
 
     void AbortAll() override
     {
@@ -45,8 +48,7 @@ private:
         QObject::connect(reply, &QNetworkReply::finished, &replies_,
                          [this, reply, url, control, unreachable, done = std::move(done)]() mutable {
                              reply->deleteLater();
-                             const bool answered =
-                                 reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+                             const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
                              if (reply->error() == QNetworkReply::NoError) done(reply->read(kLargestTile), {});
                              // Out of reach (offline, server down): a tile kept from before, however old, beats none.
                              else if (!answered && control != QNetworkRequest::AlwaysCache)
