@@ -162,7 +162,13 @@ QList<QWidget*> DataView::ShownContent() const
 void DataView::ShowContentAfterFirstPaint()
 {
     contentWaits_ = true;
-    for (QWidget* w : ShownContent()) w->hide();
+    // Hidden, they keep their room: the window's layout and least size stay as they will be.
+    for (QWidget* w : ShownContent()) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+        w->hide();
+    }
 }
 
 void DataView::paintEvent(QPaintEvent* event)
@@ -170,7 +176,12 @@ void DataView::paintEvent(QPaintEvent* event)
     if (contentWaits_) {
         contentWaits_ = false;
         QTimer::singleShot(0, this, [this] {
-            for (QWidget* w : ShownContent()) w->show();
+            for (QWidget* w : ShownContent()) {
+                w->show();
+                QSizePolicy policy = w->sizePolicy();
+                policy.setRetainSizeWhenHidden(false);
+                w->setSizePolicy(policy);
+            }
         });
     }
     QWidget::paintEvent(event);

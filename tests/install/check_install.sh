@@ -178,7 +178,7 @@ check_package() {
   done
   grep -qE '^-rwxr-xr-x root/root .* \./usr/bin/kesTranscribe$' "$work/contents" || fail "/usr/bin/kesTranscribe mode"
   for module in kes_tiles kes_svg; do
-    grep -qE " root/root .* \./usr/lib/(.*/)?kesTranscribe/lib$module\.so\$" "$work/contents" ||
+    grep -qE " root/root .* \./usr/lib/(.*/)?kesTranscribe/modules/lib$module\.so\$" "$work/contents" ||
       fail "the package lacks lib$module.so"
   done
   ! grep -q 'kes-headless' "$work/contents" || fail "the package holds kes-headless"
@@ -193,6 +193,7 @@ check_package() {
   echo "lintian:"
   lintian --fail-on error "$deb" >"$work/lintian" 2>&1 || fail "lintian reports errors"
   grep -v 'running with root privileges' "$work/lintian" || true
+  ! grep -q maintscript-calls-ldconfig "$work/lintian" || fail "the package's scripts run ldconfig"
 
   check_program_start "$work/root/usr/bin/kesTranscribe"
   check_command "$work/root/usr/bin/kes-convert"
