@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <filesystem>
 
@@ -17,8 +18,10 @@
 #include "formats/format_table.h"
 #include "formats/native/Kes.h"
 #include "tests/ui/window_fixture.h"
+#include "ui/DataView.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/Lyrlcomb.h"
+#include "ui/MapView.h"
 
 namespace {
 // Records which field's dialog opened ("input" or "output"), and how the last one was prepared.
@@ -243,6 +246,17 @@ void ExpectCaptionsWhole(TfmMain& w, const std::string& when)
     }
 }
 }  // namespace
+
+// The window's first picture holds the fields alone; the view's content
+// follows at once (the caption test below checks the room kept for it).
+TEST_F(WindowTest, TheViewsContentShowsRightAfterTheFirstPicture)
+{
+    Open();
+    EXPECT_FALSE(window->cView->Map()->isVisibleTo(window.get()));
+    ShowActive();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->cView->Map()->isVisible(); }));
+    EXPECT_TRUE(window->cView->Table()->isVisible());
+}
 
 // Also run with QT_FONT_DPI=144 and with scale factors 1.5 and 2 by CTest.
 TEST_F(WindowTest, CaptionsStayWholeAtAnySizeTheWindowCanTake)
