@@ -26,6 +26,8 @@ public:
     // An empty template turns the tiles off.
     void SetServer(const QString& urlTemplate, const QString& attribution);
     bool Enabled() const { return !template_.isEmpty(); }
+    // Turned on and the module that fetches them loaded (or not tried yet): their credit is due.
+    bool Credited() const { return Enabled() && !fetcherFailed_; }
     QString Template() const { return template_; }
     QString Attribution() const { return attribution_; }
     // Why tiles are missing (the module could not be loaded, the server not

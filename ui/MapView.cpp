@@ -446,7 +446,7 @@ void MapView::Draw(QPainter& painter, QSize size) const
     DrawGraticule(painter, size);
     DrawData(painter, size);
     DrawScaleBar(painter, size);
-    if (tiles_ && tiles_->Enabled()) {
+    if (tiles_ && tiles_->Credited()) {
         const QString credit = tiles_->Attribution();
         const QRectF box = painter.fontMetrics().boundingRect(credit).adjusted(-4, -2, 4, 2);
         const QRectF at = box.translated(size.width() - box.right() - 2, size.height() - box.bottom() - 2);
@@ -483,7 +483,7 @@ void MapView::paintEvent(QPaintEvent*)
     Draw(painter, size());
     if (!pointer_.isEmpty()) {
         const QRectF box = painter.fontMetrics().boundingRect(pointer_).adjusted(-4, -2, 4, 2);
-        const double bottom = tiles_ && tiles_->Enabled() ? height() - box.height() - 4 : height() - 2;
+        const double bottom = tiles_ && tiles_->Credited() ? height() - box.height() - 4 : height() - 2;
         const QRectF at = box.translated(width() - box.right() - 2, bottom - box.bottom());
         painter.fillRect(at, QColor(255, 255, 255, 210));
         painter.setPen(Qt::black);
