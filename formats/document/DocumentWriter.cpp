@@ -118,42 +118,29 @@ void DocumentWriter::Finish(bool storeTrackLast)
         headWritten_ = true;
     }
     if (Holds(parts_, DocumentPart::Waypoints)) {
-        const int count = std::clamp(WaypointCount, 0, kMaxWaypoints);
-        for (int i = 1; i <= count; ++i) {
-            const WayPoints& w = WaypointList[i];
-            if (!ValidPosition(w.Latitude, w.Longitude)) {
-                leftOut_ = true;
-                continue;
-            }
-            if (written.waypoints == 0) OpenPart(out, DocumentPart::Waypoints);
-            Waypoint(out, ViewOfWaypoint(w, times_));
-            ++written.waypoints;
-            PassOn(out);
-        }
+        VisitStoreWaypoints(
+            times_,
+            [&](const PointView& p) {
+                if (written.waypoints == 0) OpenPart(out, DocumentPart::Waypoints);
+                Waypoint(out, p);
+                ++written.waypoints;
+                PassOn(out);
+            },
+            &leftOut_);
         if (written.waypoints > 0) ClosePart(out, DocumentPart::Waypoints);
     }
-    if (Holds(parts_, DocumentPart::Routes) && RouteCount > 0) {
-        for (int r = 0; r <= kMaxRouteIndex; ++r) {
-            const RouteRecord& route = RouteList[r];
-            if (route.PointCount <= 0) continue;
-            std::vector<PointView> points;
-            const int count = std::min(route.PointCount, kMaxRoutePoints);
-            for (int j = 1; j <= count; ++j) {
-                const RouteWpRecord& p = route.Points[j];
-                if (p.Number == 0) continue;  // no point, as in the native route file
-                if (!ValidPosition(p.Latitude, p.Longitude)) {
-                    leftOut_ = true;
-                    continue;
-                }
-                points.push_back(ViewOfRoutePoint(p, times_));
-            }
-            if (written.routes == 0) OpenPart(out, DocumentPart::Routes);
-            GroupView view = ViewOfRoute(route);
-            view.colour = RouteColours[r];
-            Route(out, view, points);
-            ++written.routes;
-            PassOn(out);
-        }
+    if (Holds(parts_, DocumentPart::Routes)) {
+        VisitStoreRoutes(
+            times_,
+            [&](int r, const RouteRecord& route, const std::vector<PointView>& points) {
+                if (written.routes == 0) OpenPart(out, DocumentPart::Routes);
+                GroupView view = ViewOfRoute(route);
+                view.colour = RouteColours[r];
+                Route(out, view, points);
+                ++written.routes;
+                PassOn(out);
+            },
+            &leftOut_);
         if (written.routes > 0) ClosePart(out, DocumentPart::Routes);
     }
     if (parts_ != kTracksOnly && (tracks_ > 0 || lastTrack)) {

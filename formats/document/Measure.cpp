@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/document/Measure.h"
 
-#include <algorithm>
-
 #include "core/catalogue.h"
 #include "core/conversion_record.h"
 #include "core/read_everything.h"
@@ -42,24 +40,12 @@ FileFigures MeasureFile(FrontEnd& frontEnd, const std::string& file, int inputPo
     result.refused = ReadFailed;
     result.readInPart = InputReadInPart() || !CutMessages().empty();
     FiguresCounter waypoints;
-    const int count = std::clamp(WaypointCount, 0, kMaxWaypoints);
-    for (int i = 1; i <= count; ++i) {
-        const WayPoints& w = WaypointList[i];
-        if (ValidPosition(w.Latitude, w.Longitude)) AddPoint(waypoints, ViewOfWaypoint(w, times), true);
-    }
+    VisitStoreWaypoints(times, [&](const PointView& p) { AddPoint(waypoints, p, true); });
     result.waypoints = waypoints.Result();
-    for (int r = 0; r <= kMaxRouteIndex && RouteCount > 0; ++r) {
-        const RouteRecord& route = RouteList[r];
-        if (route.PointCount <= 0) continue;
+    VisitStoreRoutes(times, [&](int, const RouteRecord& route, const std::vector<PointView>& points) {
         FiguresCounter counter;
-        bool first = true;
-        for (int j = 1; j <= std::min(route.PointCount, kMaxRoutePoints); ++j) {
-            const RouteWpRecord& p = route.Points[j];
-            if (p.Number == 0 || !ValidPosition(p.Latitude, p.Longitude)) continue;
-            AddPoint(counter, ViewOfRoutePoint(p, times), first);
-            first = false;
-        }
+        for (std::size_t i = 0; i < points.size(); ++i) AddPoint(counter, points[i], i == 0);
         result.routes.push_back({ViewOfRoute(route).name, counter.Result()});
-    }
+    });
     return result;
 }

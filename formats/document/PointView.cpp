@@ -144,3 +144,29 @@ void VisitStoreTrack(StoreTimes times, int from, int to, const TrackSlotVisit& v
         newSection = false;
     }
 }
+
+void VisitStoreWaypoints(StoreTimes times, const std::function<void(const PointView&)>& visit, bool* leftOut)
+{
+    const int count = std::clamp(WaypointCount, 0, kMaxWaypoints);
+    for (int i = 1; i <= count; ++i) {
+        const WayPoints& w = WaypointList[i];
+        if (ValidPosition(w.Latitude, w.Longitude)) visit(ViewOfWaypoint(w, times));
+        else if (leftOut) *leftOut = true;
+    }
+}
+
+void VisitStoreRoutes(StoreTimes times, const RouteVisit& visit, bool* leftOut)
+{
+    for (int r = 0; r <= kMaxRouteIndex && RouteCount > 0; ++r) {
+        const RouteRecord& route = RouteList[r];
+        if (route.PointCount <= 0) continue;
+        std::vector<PointView> points;
+        for (int j = 1; j <= std::min(route.PointCount, kMaxRoutePoints); ++j) {
+            const RouteWpRecord& p = route.Points[j];
+            if (p.Number == 0) continue;
+            if (ValidPosition(p.Latitude, p.Longitude)) points.push_back(ViewOfRoutePoint(p, times));
+            else if (leftOut) *leftOut = true;
+        }
+        visit(r, route, points);
+    }
+}

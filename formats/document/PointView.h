@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/store.h"
 
@@ -42,5 +43,14 @@ bool ValidPosition(double latitude, double longitude);
 // the first usable one after an unusable section start).
 using TrackSlotVisit = std::function<void(int slot, const PointView& point, bool newSection)>;
 void VisitStoreTrack(StoreTimes times, int from, int to, const TrackSlotVisit& visit);
+// The waypoints the store holds, those with a usable position only; `leftOut`
+// is set when there are others.
+void VisitStoreWaypoints(StoreTimes times, const std::function<void(const PointView& point)>& visit,
+                         bool* leftOut = nullptr);
+// The routes the store holds, each with its index and its points of a usable
+// position (an entry without a number is no point, as in the native route
+// file); `leftOut` is set when points of no usable position are left out.
+using RouteVisit = std::function<void(int index, const RouteRecord& route, const std::vector<PointView>& points)>;
+void VisitStoreRoutes(StoreTimes times, const RouteVisit& visit, bool* leftOut = nullptr);
 // Metres beyond which a value is no elevation, but a damaged one.
 inline constexpr double kFarthestElevation = 1e7;

@@ -86,27 +86,15 @@ ViewData ReadViewData(FrontEnd& frontEnd, const std::string& file, int inputPosi
             data.messages.push_back(cut);
 
     FiguresCounter waypoints;
-    const int count = std::clamp(WaypointCount, 0, kMaxWaypoints);
-    for (int i = 1; i <= count; ++i) {
-        const WayPoints& w = WaypointList[i];
-        if (!ValidPosition(w.Latitude, w.Longitude)) continue;
-        const PointView p = ViewOfWaypoint(w, times);
+    VisitStoreWaypoints(times, [&](const PointView& p) {
         waypoints.Add(p.latitude, p.longitude, p.values.metres, p.values.time, true);
         data.waypoints.push_back({p.texts.name, p.latitude, p.longitude});
-    }
+    });
     data.waypointFigures = waypoints.Result();
-    for (int r = 0; r <= kMaxRouteIndex && RouteCount > 0; ++r) {
-        const RouteRecord& route = RouteList[r];
-        if (route.PointCount <= 0) continue;
+    VisitStoreRoutes(times, [&](int, const RouteRecord& route, const std::vector<PointView>& points) {
         GroupBuilder builder;
-        bool first = true;
-        for (int j = 1; j <= std::min(route.PointCount, kMaxRoutePoints); ++j) {
-            const RouteWpRecord& p = route.Points[j];
-            if (p.Number == 0 || !ValidPosition(p.Latitude, p.Longitude)) continue;
-            builder.Add(ViewOfRoutePoint(p, times), first);
-            first = false;
-        }
+        for (std::size_t i = 0; i < points.size(); ++i) builder.Add(points[i], i == 0);
         data.routes.push_back(builder.Take(ViewOfRoute(route).name));
-    }
+    });
     return data;
 }
