@@ -21,27 +21,10 @@
 namespace {
 class PrintingFrontEnd final : public FrontEnd {
 public:
-    PrintingFrontEnd(int input, int output, std::string outputName, std::vector<std::string> inputs)
-        : input_(input), output_(output), outputName_(std::move(outputName)), inputs_(std::move(inputs))
-    {}
-    std::string InputFileText() override { return inputs_.front(); }
-    std::vector<std::string> ChosenInputFiles() override
-    {
-        return inputs_.size() > 1 ? inputs_ : std::vector<std::string>{};
-    }
-    std::string OutputFileText() override { return outputName_; }
-    int InputPosition() override { return input_; }
-    int OutputPosition() override { return output_; }
     void AddLine(const std::string& text) override { std::printf("%s\n", text.c_str()); }
     void ClearLines() override {}
     void ShowMessage(const std::string& text) override { std::printf("message: %s\n", text.c_str()); }
-    void SetBusyCursor(bool) override {}
     void ProcessMessages() override { std::fflush(stdout); }
-
-private:
-    int input_, output_;
-    std::string outputName_;
-    std::vector<std::string> inputs_;
 };
 
 bool ParsePosition(FormatTable table, const char* text, int& out)
@@ -86,11 +69,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kes-headless: KES_HEADLESS_CLOCK is not two day counts\n");
         return 2;
     }
-    PrintingFrontEnd frontEnd(input, output, argv[3], std::vector<std::string>(argv + 4, argv + argc));
-    try {
-        Convert(frontEnd);
-    } catch (const std::exception& error) {
-        std::printf("error: %s\n", error.what());
+    ConversionRequest request;
+    for (int i = 4; i < argc; ++i) request.inputs.push_back({argv[i], input});
+    request.output = argv[3];
+    request.outputPosition = output;
+    PrintingFrontEnd frontEnd;
+    const ConversionOutcome outcome = Convert(request, frontEnd);
+    if (outcome.state == ConversionOutcome::State::Failed) {
+        std::printf("error: %s\n", outcome.reason.c_str());
         return 1;
     }
     return 0;

@@ -19,7 +19,7 @@ static void BM_Gdb10kWaypointsToWaypointFile(benchmark::State& state)
 {
     const std::string input = BenchFolder("mapsource") + "/waypoints.gdb";
     WriteFileSafely(input, bench::GdbWaypoints(10000));
-    SilentFrontEnd front(Position(Input::MapsourceWaypoints));
+    SilentFrontEnd front;
     ScopedFrontEnd scope(front);
     for (auto _ : state) {
         ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/waypoints.wpt", ReadMode::Waypoints);
@@ -33,7 +33,7 @@ static void BM_Gdb109_10kWaypointsAndARouteToNativeFiles(benchmark::State& state
 {
     const std::string input = BenchFolder("mapsource") + "/waypoints-109.gdb";
     WriteFileSafely(input, bench::GdbWaypoints(10000, 109));
-    SilentFrontEnd front(Position(Input::MapsourceWaypoints));
+    SilentFrontEnd front;
     ScopedFrontEnd scope(front);
     for (auto _ : state) {
         ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/waypoints-109.wpt", ReadMode::Waypoints);
@@ -49,7 +49,7 @@ static void BM_Gdb100kPointTrackToTrackFile(benchmark::State& state)
 {
     const std::string input = BenchFolder("mapsource") + "/track.gdb";
     WriteFileSafely(input, bench::GdbTrack(100000));
-    SilentFrontEnd front(Position(Input::MapsourceTracks));
+    SilentFrontEnd front;
     ScopedFrontEnd scope(front);
     for (auto _ : state) {
         TrackFilesWritten.clear();

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "command/plan.h"
+#include "core/convert.h"
 #include "core/frontend.h"
 
 // A line "kes-convert: TEXT" on err: how the command says anything but progress.
@@ -22,45 +23,25 @@ public:
     };
     CommandFrontEnd(const ConversionJob& job, std::FILE* err, Settings settings);
 
-    std::string InputFileText() override { return job_.inputs.front(); }
-    std::vector<std::string> ChosenInputFiles() override;
-    std::string OutputFileText() override { return job_.output; }
-    int InputPosition() override { return job_.inputPosition; }
-    int OutputPosition() override { return job_.outputPosition; }
-
     void AddLine(const std::string& text) override;
     void ClearLines() override {}
-    // Announced losses (a capacity reached) are warnings. So is any other
-    // message box after which the conversion goes on (a newer file version, a
-    // damaged tail): a conversion fails only when it stops short or the reader
-    // rejects its input, and the reason is the message shown last.
-    void ShowMessage(const std::string& text) override;
-    // A limit that left data out, of the input or of the output format.
-    void ShowLimitMessage(const std::string& text) override
-    {
-        limitReached_ = true;
-        ShowMessage(text);
-    }
-    void SetBusyCursor(bool) override {}
-    void ProcessMessages() override {}
-    bool ExactOutputNames() override { return true; }
-    bool KeepsExistingFiles() override { return settings_.keepExistingFiles; }
+    // Every message box is a warning, but the one that gives the reason of a
+    // conversion that stopped.
+    void ShowMessage(const std::string& text) override { messages_.push_back(text); }
     void OutputWritten(const std::string& name) override { written_.push_back(name); }
     // The date --date gives.
     std::optional<std::chrono::year_month_day> DateOfLog(const std::string&) override { return settings_.logDate; }
 
-    // Reached "Done ....." with the input not rejected.
-    bool Succeeded() const;
     const std::vector<std::string>& Messages() const { return messages_; }
     const std::vector<std::string>& Written() const { return written_; }
-    bool LimitReached() const { return limitReached_; }
+    // Why a conversion that did not succeed stopped, naming both formats
+    // where the window's check names neither.
+    std::string Reason(const ConversionOutcome& outcome) const;
 
 private:
     const ConversionJob& job_;
     std::FILE* err_;
     Settings settings_;
-    bool reachedDone_ = false;
-    bool limitReached_ = false;
     std::vector<std::string> messages_;
     std::vector<std::string> written_;
 };

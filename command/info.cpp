@@ -1,29 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command/info.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "command/command_front_end.h"
 #include "command/json_text.h"
 #include "core/catalogue.h"
 #include "core/clock.h"
+#include "core/convert.h"
 #include "core/file_io.h"
 #include "core/format_lookup.h"
 #include "core/format_rows.h"
-#include "formats/document/Measure.h"
+#include "core/measure.h"
 
 namespace {
-// Keeps the reader's messages for the line about its file.
-class InfoFrontEnd final : public SilentFrontEnd {
-public:
-    explicit InfoFrontEnd(int inputPosition) : SilentFrontEnd(inputPosition) {}
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    std::vector<std::string> messages;
-};
-
 struct Measured {
     std::vector<int> formats;  // the formats the file may be read as
     FileFigures figures;
+    bool readInPart = false;
     std::vector<std::string> messages;
     std::string error;  // the file could not be read, or its format told
 };
@@ -38,29 +33,33 @@ std::vector<int> FormatsOf(const ConvertOptions& options, const std::string& fil
     const FormatGuess guess = GuessFormat(InputFormats, file, {}, true);
     named = guess.candidates;
     if (guess.candidates.empty()) error = "cannot tell its format from its content; name it with -i FORMAT";
+    // Two rows of one reader read the same.
+    std::vector<int> readers;
     for (int row : guess.candidates)
-        if (InputRow(row).readsEverything) return {row};
-    return guess.candidates;
+        if (std::none_of(readers.begin(), readers.end(), [&](int r) { return InputRow(r).read == InputRow(row).read; }))
+            readers.push_back(row);
+    return readers;
 }
 
 Measured Measure(const ConvertOptions& options, const std::string& file)
 {
     Measured m;
     try {
+        Document document;
+        bool readInPart = false;
         for (int format : FormatsOf(options, file, m.formats, m.error)) {
-            InfoFrontEnd frontEnd(format);
-            FileFigures figures = MeasureFile(frontEnd, file, format);
-            m.messages.insert(m.messages.end(), frontEnd.messages.begin(), frontEnd.messages.end());
-            if (figures.refused) {
-                m.error = m.messages.empty() ? "the file could not be read" : m.messages.back();
-                if (!m.messages.empty()) m.messages.pop_back();
-                return m;
-            }
-            for (auto& track : figures.tracks) m.figures.tracks.push_back(std::move(track));
-            for (auto& route : figures.routes) m.figures.routes.push_back(std::move(route));
-            if (figures.waypoints.points > 0) m.figures.waypoints = figures.waypoints;
-            m.figures.readInPart = m.figures.readInPart || figures.readInPart;
+            ReadResult read = ReadInput(InputSource::File(file), format);
+            for (const Finding& finding : read.findings.All())
+                if (!finding.message.empty() && finding.kind != FindingKind::Undated &&
+                    finding.kind != FindingKind::Unusable)
+                    m.messages.push_back(finding.message);
+            readInPart = readInPart || read.findings.LeaveDataOut();
+            document.Append(std::move(read.document));
         }
+        m.figures = MeasureDocument(document);
+        m.readInPart = readInPart;
+    } catch (const InputRefused& refused) {
+        m.error = refused.what();
     } catch (const FileError& error) {
         m.error = error.Path() == file ? error.SystemMessage() : error.what();
     } catch (const std::exception& error) {
@@ -123,7 +122,7 @@ std::string Text(const std::string& file, const Measured& m)
     for (const GroupFigures& route : m.figures.routes)
         text += FiguresText("route \"" + route.name + "\"", route.figures);
     text += FiguresText("waypoints", m.figures.waypoints, false);
-    if (m.figures.readInPart) text += "  read in part: data was left out\n";
+    if (m.readInPart) text += "  read in part: data was left out\n";
     return text;
 }
 
@@ -159,7 +158,7 @@ std::string Json(const std::string& file, const Measured& m)
         formats += (i == 0 ? "" : ", ") + JsonString(InputFormats[m.formats[i]].Name);
     return text + ", \"formats\": " + formats + "], \"tracks\": " + GroupsJson(m.figures.tracks) +
            ", \"routes\": " + GroupsJson(m.figures.routes) + ", \"waypoints\": " + FiguresJson(m.figures.waypoints) +
-           ", \"readInPart\": " + (m.figures.readInPart ? "true" : "false") + "}";
+           ", \"readInPart\": " + (m.readInPart ? "true" : "false") + "}";
 }
 }  // namespace
 
@@ -179,7 +178,7 @@ int RunInfo(const ConvertOptions& options, std::FILE* out, std::FILE* err)
         for (const std::string& message : m.messages) SayAsCommand(err, file + ": " + message);
         if (!m.error.empty()) SayAsCommand(err, file + ": not read: " + m.error);
         failed = failed || !m.error.empty();
-        readInPart = readInPart || m.figures.readInPart;
+        readInPart = readInPart || m.readInPart;
         if (options.json) std::fprintf(out, "%s%s", i == 0 ? "" : ",\n", Json(file, m).c_str());
         else if (m.error.empty()) std::fprintf(out, "%s%s", i == 0 ? "" : "\n", Text(file, m).c_str());
     }

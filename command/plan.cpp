@@ -62,7 +62,7 @@ std::string NameInFolder(const std::string& folder, const Input& input, const Fi
 bool ReadTheSameForEverything(const std::vector<int>& rows)
 {
     for (int row : rows)
-        if (!InputRow(row).readsEverything) return false;
+        if (InputRow(row).read != InputRow(rows.front()).read) return false;
     return true;
 }
 
@@ -267,7 +267,7 @@ std::vector<DerivedName> DerivedNames(const std::string& output, int outputPosit
 {
     std::vector<DerivedName> names;
     if (outputPosition < 0) return names;
-    if (OutputRow(outputPosition).writesTracksAsHandedOver)
+    if (OutputRow(outputPosition).filePerTrack)
         names.push_back({ChangeFileExt(output, "") + "_N" + ExtractFileExt(output), true});
     if (const char* beside = OutputRow(outputPosition).besideExtension)
         names.push_back({ChangeFileExt(output, beside), false});
@@ -337,12 +337,12 @@ ConversionPlan PlanConversions(const ConvertOptions& options)
 
     const ConversionJob& first = plan.jobs.front();
     if (!options.each && options.inputs.size() > 1 && first.refusal.empty() &&
-        !ReadsEveryChosenFile(first.inputPosition, first.outputPosition)) {
+        InputFormats[first.inputPosition].Name != "kes-plt") {
         plan.usageError = InputFormats[first.inputPosition].Name + " into " + OutputFormats[first.outputPosition].Name +
                           " reads one file; use --each to convert several files one by one, " + kHelpHint;
         return plan;
     }
-    if (!options.each && first.refusal.empty() && OutputRow(first.outputPosition).writesTracksAsHandedOver &&
+    if (!options.each && first.refusal.empty() && OutputRow(first.outputPosition).filePerTrack &&
         IsWrittenInto(first.output)) {
         plan.usageError = OutputFormats[first.outputPosition].Name + " writes a file per track and cannot write into " +
                           first.output + "; name a file";

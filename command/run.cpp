@@ -15,7 +15,6 @@
 #include "command/texts.h"
 #include "core/catalogue.h"
 #include "core/clock.h"
-#include "core/conversion_record.h"
 #include "core/convert.h"
 #include "core/file_io.h"
 #include "core/output_transaction.h"
@@ -76,25 +75,33 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
             run.outcome.written = run.frontEnd->Written();
             run.done = true;
         });
-    try {
-        Convert(frontEnd);
-    } catch (const std::exception& error) {
-        if (group) group->DropExpectation();
-        outcome.warnings = frontEnd.Messages();
-        outcome.reason = ReasonOf(error, job.inputs.front());
-        return;
-    }
+    ConversionRequest request;
+    for (const std::string& input : job.inputs) request.inputs.push_back({input, job.inputPosition});
+    request.output = job.output;
+    request.outputPosition = job.outputPosition;
+    request.exactNames = true;
+    request.neverReplace = options.noClobber;
+    const ConversionOutcome result = Convert(request, frontEnd);
     outcome.warnings = frontEnd.Messages();
-    if (!frontEnd.Succeeded()) {
+    if (!result.Succeeded()) {
         if (group) group->DropExpectation();
-        // The message that stopped it is its reason.
-        outcome.reason = outcome.warnings.empty() ? "the conversion stopped" : outcome.warnings.back();
-        if (!outcome.warnings.empty()) outcome.warnings.pop_back();
+        if (result.error) {
+            try {
+                std::rethrow_exception(result.error);
+            } catch (const std::exception& error) {
+                outcome.reason = ReasonOf(error, job.inputs.front());
+            }
+        } else {
+            outcome.reason = frontEnd.Reason(result);
+        }
+        // The message that stopped it is its reason, not a warning.
+        std::erase(outcome.warnings, result.reason);
+        std::erase(outcome.warnings, outcome.reason);
         return;
     }
     outcome.state = JobOutcome::State::Converted;
-    outcome.counts = WrittenSoFar();
-    outcome.dataLeftOut = DataLeftOut() || frontEnd.LimitReached();
+    outcome.counts = result.counts;
+    outcome.dataLeftOut = result.DataLeftOut();
     outcome.written = frontEnd.Written();
     // Files that joined the group are in place once it commits.
     run.done = !group || group->DropExpectation();

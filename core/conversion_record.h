@@ -8,19 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "core/format_rows.h"
+
 // The capacities a reader can meet. The first four stop a reader (or its
 // routes) for the rest of the file; LaterWaypoints leaves out only the
 // waypoints after the last one stored (a reader that goes on to the routes);
 // the per-track one ends only that track.
 enum class Cut { Waypoints, TrackPoints, Routes, RoutePointsOfEachRoute, TrackPointsOfEachTrack, LaterWaypoints };
-
-struct WrittenCounts {
-    std::int64_t waypoints = 0;
-    std::int64_t routes = 0;
-    std::int64_t trackPoints = 0;
-    std::int64_t trackFiles = 0;  // native track files; a track image is not one
-    std::int64_t tracks = 0;      // tracks of a document that holds everything
-};
 
 // Set by a reader that rejects its file; the action then writes no output.
 // Readers are below the action, so the flag lives here with the rest of what

@@ -1,19 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/convert.h"
 
-#include <memory>
+#include <algorithm>
+#include <exception>
 
 #include "core/catalogue.h"
-#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/file_names.h"
-#include "core/format_rows.h"
 #include "core/input_file.h"
 #include "core/output_transaction.h"
-#include "core/store.h"
-#include "core/store_lock.h"
 #include "core/text_fields.h"
-#include "core/track_destination.h"
+#include "core/undated_times.h"
 
 namespace {
 class BusyCursor {
@@ -27,212 +24,242 @@ private:
     FrontEnd& frontEnd_;
 };
 
-const InputFormatRow& InputOf(const Conversion& c) { return InputRow(c.inputPosition); }
-const OutputFormatRow& OutputOf(const Conversion& c) { return OutputRow(c.outputPosition); }
-
-// The files the writers (and the readers that write) will create.
-std::vector<std::string> OutputFilesOf(const Conversion& c)
-{
-    std::vector<std::string> files = {ChangeFileExt(c.outputName, OutputOf(c).extension)};
-    if (const char* beside = OutputOf(c).besideExtension) files.push_back(ChangeFileExt(c.outputName, beside));
-    if (const auto own = InputOf(c).ownOutputs) own(c, files);
-    return files;
-}
-
-bool OutputIsAnInput(const Conversion& c)
-{
-    std::vector<std::string> inputs = c.inputList;
-    inputs.push_back(c.inputName);
-    for (const std::string& output : OutputFilesOf(c))
-        for (const std::string& input : inputs)
-            if (!input.empty() && SameFileOnDisk(output, input)) return true;
-    return false;
-}
-
-// The six checks, in order; false (after its message box) when one fails.
-bool CheckChoices(FrontEnd& f, Conversion& c)
-{
-    c.inputName = StripQuotes(f.InputFileText());
-    c.outputName = StripQuotes(f.OutputFileText());
-    const std::vector<std::string> chosen = f.ChosenInputFiles();
-    if (chosen.empty()) {
-        if (IsBlank(c.inputName)) {
-            f.ShowMessage("Input File not specified");
-            return false;
-        }
-        c.inputList = {c.inputName};
-    } else {
-        for (const std::string& name : chosen) c.inputList.push_back(StripQuotes(name));
-    }
-    if (IsBlank(c.outputName)) {
-        f.ShowMessage("Output File not specified");
-        return false;
-    }
-    c.inputPosition = f.InputPosition();
-    c.outputPosition = f.OutputPosition();
-    c.exactNames = f.ExactOutputNames();
-    if (!IsInputPosition(c.inputPosition)) {
-        f.ShowMessage("Input File Format not Selected");
-        return false;
-    }
-    if (!IsOutputPosition(c.outputPosition)) {
-        f.ShowMessage("Output File Format not Selected");
-        return false;
-    }
-    if (SameFormat(c.inputPosition, c.outputPosition)) {
-        f.ShowMessage("Input and Output Formats cannot be the same");
-        return false;
-    }
-    if (!FormatsCompatible(c.inputPosition, c.outputPosition)) {
-        f.ShowMessage("Input and Output file format types are not the same");
-        return false;
-    }
-    const std::string& outputKind = OutputFormats[c.outputPosition].Kind;
-    c.mode = outputKind == kEverythingKind                ? ReadMode::Everything
-             : InputFormats[c.inputPosition].Kind == "wp" ? ReadMode::Waypoints
-                                                          : ReadMode::Tracks;
-    if (OutputIsAnInput(c)) {
-        f.ShowMessage("Output File cannot be the same as the Input File");
-        return false;
-    }
-    return true;
-}
-
-// Runs the reader of the input position, its tracks going where the output wants them.
-void Read(FrontEnd& f, const Conversion& c)
-{
-    f.AddLine(InputOf(c).loading);
-    if (ReadsEveryChosenFile(c.inputPosition, c.outputPosition)) {
-        const int limit = OutputOf(c).chosenFilesListed;
-        const std::size_t listed = limit > 0 ? static_cast<std::size_t>(limit) : c.inputList.size();
-        for (std::size_t i = 0; i < c.inputList.size() && i < listed; ++i) f.AddLine(c.inputList[i]);
-    } else {
-        f.AddLine(c.inputName);
-    }
-    // Files chosen together are read by the writer, one after the other.
-    if (ReadsEveryChosenFile(c.inputPosition, c.outputPosition)) return;
-    const ScopedTrackDestination tracksTo(c.tracks);
-    InputOf(c).read(c);
-}
-
-// Writes the output of the conversion. Nothing is written over any file when
-// the reader refused its input: an earlier output is worth more than an empty one.
-void Write(FrontEnd& f, const Conversion& c)
-{
-    if (ReadFailed) {
-        f.AddLine("Unable to Open File");
-        return;
-    }
-    // What is written now is the output; the track files a reader wrote are
-    // the output only when no writer follows them.
-    const OutputFormatRow& row = OutputOf(c);
-    const bool tracksWritten = row.writesTracksAsHandedOver && HandsOverTracks(c);
-    if (!tracksWritten) ForgetWritten();
-    const std::string file = row.file(c);
-    f.AddLine(row.writing);
-    f.AddLine(file);
-    if (ReadsEveryChosenFile(c.inputPosition, c.outputPosition)) row.writeChosenFiles(c, file);
-    else if (!tracksWritten) row.write(c, file);
-}
-
-// The line of what was written, then each limit that cut the input, once.
-void Report(FrontEnd& f, const Conversion& c, bool existingKept)
-{
-    if (existingKept) {
-        f.AddLine("Written: nothing - the existing files were kept");
-        return;
-    }
-    const std::string& kind = OutputFormats[c.outputPosition].Kind;
-    const WrittenKind written = kind == "wp"    ? WrittenKind::Waypoints
-                                : kind == "trk" ? WrittenKind::Tracks
-                                                : WrittenKind::Everything;
-    f.AddLine(ReadFailed ? NothingWrittenLine() : WrittenLine(written));
-    for (const std::string& message : CutMessages()) f.ShowLimitMessage(message);
-}
-}  // namespace
-
-bool HandsOverTracks(const Conversion& c)
-{
-    const InputFormatRow& row = InputRow(c.inputPosition);
-    return row.handsOverTracks || (c.mode == ReadMode::Everything && row.readsEverything);
-}
-
-bool ReadsEveryChosenFile(int inputPosition, int outputPosition)
-{
-    return IsInputPosition(inputPosition) && IsOutputPosition(outputPosition) &&
-           InputRow(inputPosition).chosenTogether && OutputRow(outputPosition).writeChosenFiles != nullptr;
-}
-
-// A pipe the format check looked at and the reader never took (a refused
+// A pipe the format check looked at and no reader took (a refused
 // conversion, a failed read) is let go with its conversion.
 class ReleasedAtEnd {
 public:
-    explicit ReleasedAtEnd(const Conversion& c) : c_(c) {}
+    explicit ReleasedAtEnd(const std::vector<ConversionInput>& inputs) : inputs_(inputs) {}
     ~ReleasedAtEnd()
     {
-        InputFile::Release(c_.inputName);
-        for (const std::string& name : c_.inputList) InputFile::Release(name);
+        for (const ConversionInput& input : inputs_) InputFile::Release(input.name);
     }
     ReleasedAtEnd(const ReleasedAtEnd&) = delete;
     ReleasedAtEnd& operator=(const ReleasedAtEnd&) = delete;
 
 private:
-    const Conversion& c_;
+    const std::vector<ConversionInput>& inputs_;
 };
 
-void Convert(FrontEnd& frontEnd)
+std::string Counted(std::int64_t count, const char* one, const char* many)
 {
-    // A view reading in the background is stopped before a conversion starts; this waits for it to let go.
-    const std::lock_guard storeHeld(StoreMutex());
-    ScopedFrontEnd reportTo(frontEnd);
-    Conversion conversion;
-    if (!CheckChoices(frontEnd, conversion)) return;
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
 
+// The files the writer makes under the names the output row gives them.
+std::vector<std::string> OutputFilesOf(const ConversionRequest& r)
+{
+    const OutputFormatRow& row = OutputRow(r.outputPosition);
+    std::vector<std::string> files = {r.exactNames ? r.output : ChangeFileExt(r.output, row.extension)};
+    if (row.besideExtension && !r.exactNames) files.push_back(ChangeFileExt(r.output, row.besideExtension));
+    return files;
+}
+
+bool OutputIsAnInput(const ConversionRequest& r)
+{
+    for (const std::string& output : OutputFilesOf(r))
+        for (const ConversionInput& input : r.inputs)
+            if (!input.name.empty() && SameFileOnDisk(output, input.name)) return true;
+    return false;
+}
+
+// The checks, in order: the message of the first that fails, or nothing.
+std::string CheckChoices(const ConversionRequest& r)
+{
+    if (r.inputs.empty() || (r.inputs.size() == 1 && IsBlank(r.inputs.front().name))) return "Input File not specified";
+    if (IsBlank(r.output)) return "Output File not specified";
+    for (const ConversionInput& input : r.inputs)
+        if (!IsInputPosition(input.position)) return "Input File Format not Selected";
+    if (!IsOutputPosition(r.outputPosition)) return "Output File Format not Selected";
+    for (const ConversionInput& input : r.inputs)
+        if (SameFormat(input.position, r.outputPosition)) return "Input and Output Formats cannot be the same";
+    for (const ConversionInput& input : r.inputs)
+        if (!FormatsCompatible(input.position, r.outputPosition))
+            return "Input and Output file format types are not the same";
+    if (OutputIsAnInput(r)) return "Output File cannot be the same as the Input File";
+    return {};
+}
+
+// The messages a reader gives while it reads are shown once it is done.
+bool ShownAfterReading(FindingKind kind) { return kind == FindingKind::Notice || kind == FindingKind::Damaged; }
+// The limits that left data out are shown after the count line.
+bool ShownAfterWriting(FindingKind kind) { return kind == FindingKind::Cut || kind == FindingKind::Truncated; }
+
+// Keeps what the mode takes of a document.
+void KeepWhatIsAsked(Document& document, ReadMode mode)
+{
+    if (mode == ReadMode::Waypoints) document.tracks.clear();
+    if (mode == ReadMode::Tracks) {
+        document.waypoints.clear();
+        document.routes.clear();
+    }
+}
+
+// Reads every input, in groups of one format under their loading line.
+Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings)
+{
+    const int listed = OutputRow(r.outputPosition).chosenFilesListed;
+    Document document;
+    for (std::size_t first = 0; first < r.inputs.size();) {
+        const int position = r.inputs[first].position;
+        std::size_t end = first;
+        while (end < r.inputs.size() && r.inputs[end].position == position) ++end;
+        f.AddLine(InputRow(position).loading);
+        const std::size_t shown =
+            end - first > 1 && listed > 0 ? std::min<std::size_t>(end - first, listed) : end - first;
+        for (std::size_t i = first; i < first + shown; ++i) f.AddLine(r.inputs[i].name);
+        for (std::size_t i = first; i < end; ++i) {
+            ReadResult read = ReadInput(InputSource::File(r.inputs[i].name), position);
+            KeepWhatIsAsked(read.document, ModeFor(position, r.outputPosition));
+            if (read.findings.Has(FindingKind::Undated))
+                if (const auto date = f.DateOfLog(r.inputs[i].name)) {
+                    DateUndatedTimes(read.document, *date);
+                    read.findings.Remove(FindingKind::Undated);
+                }
+            for (const Finding& finding : read.findings.All())
+                if (ShownAfterReading(finding.kind)) f.ShowMessage(finding.message);
+            findings.Add(read.findings);
+            document.Append(std::move(read.document));
+        }
+        first = end;
+    }
+    return document;
+}
+
+bool SeveralTracks(const ConversionRequest& r, const Document& document)
+{
+    return document.tracks.size() > 1 || std::any_of(r.inputs.begin(), r.inputs.end(), [](const ConversionInput& i) {
+               return InputRow(i.position).severalTracks;
+           });
+}
+
+ConversionRequest Cleaned(ConversionRequest r)
+{
+    for (ConversionInput& input : r.inputs) input.name = StripQuotes(input.name);
+    r.output = StripQuotes(r.output);
+    return r;
+}
+}  // namespace
+
+ReadMode ModeFor(int inputPosition, int outputPosition)
+{
+    if (OutputFormats[outputPosition].Kind == kEverythingKind) return ReadMode::Everything;
+    return InputFormats[inputPosition].Kind == "wp" ? ReadMode::Waypoints : ReadMode::Tracks;
+}
+
+ReadResult ReadInput(const InputSource& source, int position) { return InputRow(position).read(source, {}); }
+
+std::string WrittenLine(const OutputFormatRow& row, const WrittenCounts& w, const Findings& findings)
+{
+    const std::string kind = row.texts.kind;
+    const std::int64_t unusable = findings.CountOf(FindingKind::Unusable);
+    const std::string unusableNote = unusable == 0
+                                         ? std::string()
+                                         : "; " + Counted(unusable, "point", "points") + " without a usable position " +
+                                               (unusable == 1 ? "was" : "were") + " left out";
+    std::string undatedNote;
+    for (const Finding& finding : findings.All())
+        if (finding.kind == FindingKind::Undated && undatedNote.empty())
+            undatedNote =
+                std::string(row.datesUndatedToday ? ", dated today - " : ", without times - ") + finding.message;
+    const bool readInPart = findings.Has(FindingKind::Damaged) || findings.Has(FindingKind::Truncated);
+    // Why nothing of a kind was written: the input (or the part of it read) had none, or none usable.
+    const std::string nothing = unusable != 0 ? unusableNote
+                                : readInPart  ? " - none were found in the part of the input read"
+                                              : " - none were found in the input";
+    if (kind == kEverythingKind) {
+        if (w.waypoints == 0 && w.routes == 0 && w.trackPoints == 0)
+            return "Written: no waypoints, no routes and no track points" + nothing;
+        std::string line = "Written: " + Counted(w.waypoints, "waypoint", "waypoints") + ", " +
+                           Counted(w.routes, "route", "routes") + ", " +
+                           Counted(w.trackPoints, "track point", "track points");
+        if (w.tracks > 1) line += " in " + std::to_string(w.tracks) + " tracks";
+        return line + undatedNote + unusableNote;
+    }
+    if (kind == "wp") {
+        if (w.waypoints == 0 && w.routes == 0) return "Written: no waypoints and no routes" + nothing;
+        return "Written: " + Counted(w.waypoints, "waypoint", "waypoints") + ", " +
+               Counted(w.routes, "route", "routes") + unusableNote;
+    }
+    if (w.trackPoints == 0) return "Written: no track points" + nothing;
+    std::string line = "Written: " + Counted(w.trackPoints, "track point", "track points");
+    if (w.trackFiles > 1) line += " in " + std::to_string(w.trackFiles) + " track files";
+    return line + undatedNote + unusableNote;
+}
+
+ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
+{
+    const ConversionRequest r = Cleaned(asked);
+    ConversionOutcome outcome;
+    if (std::string failed = CheckChoices(r); !failed.empty()) {
+        f.ShowMessage(failed);
+        outcome.reason = std::move(failed);
+        return outcome;
+    }
+    const ReleasedAtEnd released(r.inputs);
     // Every file the conversion writes is put in place at its end, or none is;
     // names derived while writing (track files) are checked against the inputs.
-    const ReleasedAtEnd released(conversion);
     OutputTransaction outputs;
-    outputs.ProtectInputs(conversion.inputList);
-    outputs.ProtectInputs({conversion.inputName});
-    if (frontEnd.KeepsExistingFiles()) outputs.NeverReplace();
-    outputs.OnPlaced([&frontEnd](const std::string& name) { frontEnd.OutputWritten(name); });
-    const ScopedExactNames names(conversion.exactNames);
-    ReadFailed = false;
-    TrackFilesWritten.clear();
-    StartConversionRecord();
-    // Nothing of an earlier conversion may be written beside or into a later
-    // output: a reader resets only the tables it fills.
-    ClearWaypoints();
-    ClearTracks();
-    ClearRoutes();
-    ClearDocumentInfo();
-    {
-        BusyCursor busy(frontEnd);
-        frontEnd.ClearLines();
-        frontEnd.ProcessMessages();
-
-        std::unique_ptr<TrackDestination> tracks;
-        if (const auto make = OutputOf(conversion).tracks) tracks = make(conversion);
-        conversion.tracks = tracks.get();
-        Read(frontEnd, conversion);
-        if (!ReadFailed) {
-            frontEnd.AddLine("");
-            frontEnd.AddLine("processing .....");
-            frontEnd.AddLine("");
+    std::vector<std::string> inputNames;
+    for (const ConversionInput& input : r.inputs) inputNames.push_back(input.name);
+    outputs.ProtectInputs(inputNames);
+    if (r.neverReplace) outputs.NeverReplace();
+    outputs.OnPlaced([&](const std::string& name) {
+        outcome.written.push_back(name);
+        f.OutputWritten(name);
+    });
+    const OutputFormatRow& output = OutputRow(r.outputPosition);
+    try {
+        BusyCursor busy(f);
+        f.ClearLines();
+        f.ProcessMessages();
+        Document document;
+        try {
+            document = ReadInputs(r, f, outcome.findings);
+        } catch (const InputRefused& refused) {
+            if (!refused.PaneLine().empty()) f.AddLine(refused.PaneLine());
+            f.ShowMessage(refused.what());
+            f.AddLine("Unable to Open File");
+            f.AddLine("Written: nothing - the input file could not be read");
+            f.AddLine("");
+            f.AddLine("Done .....");
+            outcome.state = ConversionOutcome::State::Refused;
+            outcome.reason = refused.what();
+            return outcome;
         }
-        Write(frontEnd, conversion);
-        // Named exactly, the one track file of an input of one track is the output itself.
-        if (conversion.exactNames && TrackFilesWritten.size() == 1)
-            outputs.Rename(TrackFilesWritten.FirstNames().front(), conversion.outputName);
+        f.AddLine("");
+        f.AddLine("processing .....");
+        f.AddLine("");
+        WriteRequest w;
+        w.outputName = r.output;
+        w.exactNames = r.exactNames;
+        w.numberTrackFiles = SeveralTracks(r, document);
+        w.inputNames = inputNames;
+        w.addLine = [&f](const std::string& line) { f.AddLine(line); };
+        f.AddLine(output.writing);
+        f.AddLine(output.file(w));
+        WriteResult written = output.write(document, w);
+        outcome.findings.Add(written.findings);
         // Asked once, naming every file, track files included, before any is replaced.
-        bool existingKept = false;
-        if (!ReadFailed) {
-            const std::vector<std::string> inUse = outputs.NamesInUse();
-            existingKept = !inUse.empty() && !frontEnd.ConfirmReplacing(inUse);
-            if (!existingKept) outputs.Commit();
+        const std::vector<std::string> inUse = outputs.NamesInUse();
+        if (!inUse.empty() && !f.ConfirmReplacing(inUse)) {
+            outcome.state = ConversionOutcome::State::ExistingKept;
+            f.AddLine("Written: nothing - the existing files were kept");
+        } else {
+            outputs.Commit();
+            outcome.state = ConversionOutcome::State::Converted;
+            outcome.counts = written.counts;
+            f.AddLine(WrittenLine(output, written.counts, outcome.findings));
+            for (const Finding& finding : outcome.findings.All())
+                if (ShownAfterWriting(finding.kind)) f.ShowLimitMessage(finding.message);
         }
-        Report(frontEnd, conversion, existingKept);
+    } catch (const std::exception& error) {
+        outcome.state = ConversionOutcome::State::Failed;
+        outcome.reason = error.what();
+        outcome.written.clear();
+        outcome.error = std::current_exception();
+        return outcome;
     }
-    frontEnd.AddLine("");
-    frontEnd.AddLine("Done .....");
+    f.AddLine("");
+    f.AddLine("Done .....");
+    return outcome;
 }

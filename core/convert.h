@@ -1,24 +1,70 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Convert action: checks the user's choices, runs one reader into the
-// point store and one writer out of it, and reports progress lines.
+// The Convert action: checks the user's choices, reads every input into one
+// document, writes it in the output format, reports progress lines, and
+// returns what became of the conversion as a value.
 #pragma once
 
+#include <chrono>
+#include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "core/conversion_record.h"
+#include "core/findings.h"
 #include "core/format_rows.h"
 #include "core/frontend.h"
-#include "core/track_destination.h"
 
-// True when the conversion's reader hands its tracks over as it reads them,
-// rather than leaving one track in the store.
-bool HandsOverTracks(const Conversion& c);
+struct ConversionInput {
+    std::string name;   // as given; cleaned of quotes and blanks by the action
+    int position = -1;  // in the input table; -1 none chosen
+};
 
-// True when the conversion reads every input file chosen together, not only
-// the first one: native track files into one Holux image or one GPX file.
-bool ReadsEveryChosenFile(int inputPosition, int outputPosition);
+struct ConversionRequest {
+    // In order; one input of a blank name is none given.
+    std::vector<ConversionInput> inputs;
+    std::string output;  // as typed
+    int outputPosition = -1;
+    // The output name is the file to write (the command's -O NAME).
+    bool exactNames = false;
+    // No existing file is replaced: a conversion that would is refused.
+    bool neverReplace = false;
+};
 
-// Runs the action against the front end. Errors of readers and writers
-// propagate to the caller after the cursor is restored.
-void Convert(FrontEnd& frontEnd);
+struct ConversionOutcome {
+    enum class State {
+        Converted,     // everything asked for was written
+        NotStarted,    // a check of the choices failed; nothing was read
+        Refused,       // an input was refused; nothing was written
+        Failed,        // a file error or another fault; nothing was written
+        ExistingKept,  // the user kept the files the outputs would have replaced
+    };
+    State state = State::NotStarted;
+    // Why it was not converted: the check's message, the refusal, the error.
+    std::string reason;
+    // What the readers and the writer refused to take, cut, skipped or assumed.
+    Findings findings;
+    WrittenCounts counts;
+    // Every file put in place (or written into, for a device), in order.
+    std::vector<std::string> written;
+    // The error of a failed conversion, for a front end that tells a file's
+    // error from others.
+    std::exception_ptr error;
+
+    bool Succeeded() const { return state == State::Converted; }
+    bool DataLeftOut() const { return findings.LeaveDataOut(); }
+};
+
+// Runs the action, reporting to the front end. Every error is caught and
+// becomes the outcome's reason; ReadCancelled (a stop asked for) propagates
+// after every temporary file is removed.
+ConversionOutcome Convert(const ConversionRequest& request, FrontEnd& frontEnd);
+
+// The mode the inputs are read in for an output position.
+ReadMode ModeFor(int inputPosition, int outputPosition);
+
+// Reads one input as the format at `position`, everything it holds.
+ReadResult ReadInput(const InputSource& source, int position);
+
+// The line of what was written, in the progress pane. An Undated finding's
+// message says why points have no date ("the log gives no date").
+std::string WrittenLine(const OutputFormatRow& output, const WrittenCounts& written, const Findings& findings);

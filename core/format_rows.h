@@ -1,35 +1,78 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a format is to the Convert action: one row per format, holding its
-// captions, kind, extensions, signature test, reader or writer and where its
-// tracks go. The rows themselves live with the formats, one level above the
-// core, which knows formats only through them.
+// captions, kind, extensions, signature test, reader or writer. The rows
+// themselves live with the formats, one level above the core, which knows
+// formats only through them.
 #pragma once
 
-#include <memory>
+#include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "core/store.h"
-#include "core/track_destination.h"
+#include "core/document.h"
+#include "core/findings.h"
+#include "core/input_source.h"
 
 class FileLook;
 
-// What a reader is asked for: the waypoints and routes, the tracks, or, for
-// an output that holds everything, all the input holds.
+// What a conversion takes of what an input holds: the waypoints and routes,
+// the tracks, or, for an output that holds everything, all of it.
 enum class ReadMode { Waypoints, Tracks, Everything };
 
-// One conversion as the Convert action runs it, for the rows' readers and writers.
-struct Conversion {
-    std::string inputName;
-    std::string outputName;
-    std::vector<std::string> inputList;  // the files chosen together; the input name alone otherwise
-    int inputPosition = -1;
-    int outputPosition = -1;
-    ReadMode mode = ReadMode::Waypoints;
-    bool exactNames = false;  // FrontEnd::ExactOutputNames
-    // What takes the tracks a reader of several hands over, for a track output.
-    TrackDestination* tracks = nullptr;
+struct ReadOptions {
+    ReadMode mode = ReadMode::Everything;
+};
+
+struct ReadResult {
+    Document document;
+    Findings findings;
+};
+
+// Raised by a reader that refuses its input (not of its format, of a version
+// it cannot read): nothing of the conversion is written, and the message is
+// shown to the user.
+class InputRefused : public std::runtime_error {
+public:
+    explicit InputRefused(const std::string& message, std::string paneLine = {})
+        : std::runtime_error(message), paneLine_(std::move(paneLine))
+    {}
+    // A line the progress pane shows before the message ("Not a Mapsource File").
+    const std::string& PaneLine() const { return paneLine_; }
+
+private:
+    std::string paneLine_;
+};
+
+struct WrittenCounts {
+    std::int64_t waypoints = 0;
+    std::int64_t routes = 0;
+    std::int64_t trackPoints = 0;
+    std::int64_t trackFiles = 0;  // native track files; a track image is not one
+    std::int64_t tracks = 0;      // tracks of a document that holds everything
+    friend bool operator==(const WrittenCounts&, const WrittenCounts&) = default;
+};
+
+// One write of a document, as the writers see it.
+struct WriteRequest {
+    std::string outputName;  // as typed
+    // The output name is the file to write, whatever the format's extension
+    // (the command's -O NAME), and no file may be made beside it that the
+    // user did not ask for.
+    bool exactNames = false;
+    // Tracks go into numbered native track files (BASE_1.plt ...) even when
+    // there is one: an input of several tracks was read.
+    bool numberTrackFiles = false;
+    // The files chosen together, for the progress pane of a writer that lists them.
+    std::vector<std::string> inputNames;
+    // Adds a line to the progress pane.
+    std::function<void(const std::string&)> addLine = [](const std::string&) {};
+};
+
+struct WriteResult {
+    WrittenCounts counts;
+    Findings findings;
 };
 
 // The texts both tables show of a format; a format read and written has the
@@ -52,42 +95,29 @@ struct InputFormatRow {
     // format has no dependable signature.
     bool (*recognise)(const FileLook& file);
     const char* loading;  // the first progress line
-    void (*read)(const Conversion& c);
-    StoreTimes times = StoreTimes::Utc;
-    // Hands each track over as it goes (to Conversion::tracks) rather than
-    // leaving one track in the store.
-    bool handsOverTracks = false;
-    // The reader honours ReadMode::Everything: it stores the waypoints and
-    // routes and hands every track over.
-    bool readsEverything = false;
-    // Several files of this format chosen together can go into one output
-    // that holds several tracks (OutputFormatRow::writeChosenFiles).
-    bool chosenTogether = false;
-    // Files the reader writes itself besides the output (nullptr: none).
-    void (*ownOutputs)(const Conversion& c, std::vector<std::string>& files) = nullptr;
+    ReadResult (*read)(const InputSource& source, const ReadOptions& options);
+    // The format holds several tracks, which go into numbered native track
+    // files even when there is one.
+    bool severalTracks = false;
 };
 
 struct OutputFormatRow {
     int position;
     FormatTexts texts;
     const char* writing;  // the progress line before the file name
-    // The name shown below the writing line and given to the writer.
-    std::string (*file)(const Conversion& c);
-    void (*write)(const Conversion& c, const std::string& file);
+    // The name shown below the writing line.
+    std::string (*file)(const WriteRequest& request);
+    WriteResult (*write)(const Document& document, const WriteRequest& request);
     const char* extension;  // of the file the writer makes, with its dot
-    // What takes the tracks of an input of several (nullptr: the writer
-    // takes the one track left in the store).
-    std::unique_ptr<TrackDestination> (*tracks)(const Conversion& c) = nullptr;
-    // Writes the files of Conversion::inputList, read one after the other,
-    // for an input row that is chosenTogether (nullptr: one input only).
-    void (*writeChosenFiles)(const Conversion& c, const std::string& file) = nullptr;
-    // How many of the files chosen together the pane lists (0: all).
-    int chosenFilesListed = 0;
-    // The destination writes each track as it is handed over, so nothing is
-    // left for the writing step.
-    bool writesTracksAsHandedOver = false;
     // Files the writer makes besides the output, by extension (nullptr: none).
     const char* besideExtension = nullptr;
+    // The writer makes a file per track (numbered BASE_N.EXT when there are several).
+    bool filePerTrack = false;
+    // How many of the files chosen together the pane lists (0: all).
+    int chosenFilesListed = 0;
+    // The format needs a date for every time: times of day without one are
+    // written on the day of conversion (otherwise they are left out).
+    bool datesUndatedToday = false;
 };
 
 struct FormatRows {

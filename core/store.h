@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/point.h"
 #include "core/reserved_pages.h"
 #include "core/utc_time.h"
 
@@ -165,9 +166,6 @@ struct PointValues {
     std::int16_t cadence = -1;    // per minute
     std::uint8_t fix = 0;         // see kFixNames; 0 none
 };
-
-// The fix kinds of GPX, by their index in PointValues::fix.
-inline constexpr const char* kFixNames[] = {"", "none", "2d", "3d", "dgps", "pps"};
 
 // The texts of a point as the store keeps them: one string and where each
 // text ends in it. The tables hold thousands of points whose texts are few

@@ -5,14 +5,10 @@
 #include "formats/format_table.h"
 
 #include <string_view>
-#include <sys/stat.h>
 
 #include "core/catalogue.h"
-#include "core/convert.h"
 #include "core/file_names.h"
 #include "core/format_lookup.h"
-#include "core/frontend.h"
-#include "core/output_target.h"
 #include "formats/csv/Csv.h"
 #include "formats/geojson/GeoJson.h"
 #include "formats/gpx/Gpx.h"
@@ -28,12 +24,6 @@
 
 namespace {
 using namespace std::string_view_literals;
-
-bool PathExists(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
 
 // The texts of the formats that are both read and written.
 constexpr FormatTexts kKesWaypointTexts{"kes-wpt", "Kestrelmaps Waypoint (.wpt)",  "wp",
@@ -67,205 +57,105 @@ bool IsNobletecFile(const FileLook& f)
     return false;
 }
 
-// The reader writes its own native waypoint file beside the output; when
-// that file is the output itself, the writing step makes it, once. It is
-// never made where nobody asked for it (an output named exactly) nor over a
-// file that is there already.
-void ReadTomTom(const Conversion& c)
+std::string OutputNamed(const WriteRequest& r, const char* extension)
 {
-    const bool outputIsItsFile = c.outputPosition == Position(Output::KesWaypoint);
-    const bool wanted = !outputIsItsFile && !c.exactNames && !PathExists(ChangeFileExt(c.outputName, ".wpt"));
-    ReadTomTomFile(c.inputName, wanted ? c.outputName : std::string());
+    return r.exactNames ? r.outputName : ChangeFileExt(r.outputName, extension);
 }
-
-void TomTomOutputs(const Conversion& c, std::vector<std::string>& files)
-{
-    files.push_back(ChangeFileExt(c.outputName, ".wpt"));
-}
-
-void HoluxTrackOutputs(const Conversion& c, std::vector<std::string>& files)
-{
-    if (c.outputPosition != Position(Output::KesTrack)) return;
-    for (int slot = 1; slot <= 5; ++slot) files.push_back(TrackFileName(c.outputName, slot));
-}
-
-void ReadGpx(const Conversion& c)
-{
-    ReadGpxFile(c.inputName, c.mode, [&](int n) { HandOverTrack(c.outputName, n); });
-}
-
-StoreTimes TimesOf(const Conversion& c) { return InputRow(c.inputPosition).times; }
-
-// The outputs that write no time for a point without one; the native ones need a day count.
-bool LeavesTimesOut(const Conversion& c)
-{
-    return c.outputPosition == Position(Output::GpxTrack) || c.outputPosition == Position(Output::Gpx);
-}
-
-// Static casts below are safe: each output row makes its own destination.
-template <typename Destination>
-Destination& TracksOf(const Conversion& c)
-{
-    return static_cast<Destination&>(*c.tracks);
-}
-
-void WriteKesWaypoints(const Conversion& c, const std::string& file)
-{
-    WriteWaypointFile(file);
-    if (RouteCount > 0) {
-        // The routes go into a file beside the waypoints, which a device or a pipe has not.
-        if (ResolveOutput(file).kind != OutputTarget::Kind::File)
-            throw FileError(file, "The routes go into a route file beside the waypoint file, and this output has "
-                                  "no place beside it for one");
-        const std::string routes = ChangeFileExt(c.outputName, ".rte");
-        Front().AddLine("Writing Kes Route file");
-        Front().AddLine(routes);
-        WriteRouteFile(routes);
-    }
-}
-
-void WriteHoluxTrack(const Conversion& c, const std::string& file)
-{
-    auto& image = TracksOf<HoluxTrackImage>(c);
-    if (!HandsOverTracks(c)) image.TakeStoreTrack(1);
-    image.Save(file);
-}
-
-// A document takes the track a reader of one track leaves in the store.
-void FinishDocument(const Conversion& c, const std::string&)
-{
-    const bool storeTrack = !HandsOverTracks(c) && InputFormats[c.inputPosition].Kind == "trk";
-    TracksOf<DocumentWriter>(c).Finish(storeTrack);
-}
-
-void WriteChosenTracksToDocument(const Conversion& c, const std::string&)
-{
-    auto& document = TracksOf<DocumentWriter>(c);
-    int n = 0;
-    for (const std::string& name : c.inputList) {
-        ReadTrackFile(name);
-        document.TakeStoreTrack(++n);
-    }
-    document.Finish();
-}
-
-std::string AsTyped(const Conversion& c) { return c.outputName; }
-std::string WptFile(const Conversion& c) { return WriterFileName(c.outputName, ".wpt"); }
-std::string GpxFile(const Conversion& c) { return WriterFileName(c.outputName, ".gpx"); }
-std::string KmlFile(const Conversion& c) { return WriterFileName(c.outputName, ".kml"); }
-std::string GeoJsonFile(const Conversion& c) { return WriterFileName(c.outputName, ".geojson"); }
-std::string CsvFile(const Conversion& c) { return WriterFileName(c.outputName, ".csv"); }
-
-// The row of an output that takes everything into one document of its own.
-template <typename Document, std::string (*File)(const Conversion&)>
-std::unique_ptr<TrackDestination> MakeDocument(const Conversion& c)
-{
-    return std::make_unique<Document>(File(c), TimesOf(c));
-}
-// Tracks handed over are already written, one file each: the pane names the output as typed.
-std::string PltFile(const Conversion& c)
-{
-    return HandsOverTracks(c) ? c.outputName : WriterFileName(c.outputName, ".plt");
-}
+std::string AsTyped(const WriteRequest& r) { return r.outputName; }
+std::string WptFile(const WriteRequest& r) { return OutputNamed(r, ".wpt"); }
+std::string GpxFile(const WriteRequest& r) { return OutputNamed(r, ".gpx"); }
+std::string KmlFile(const WriteRequest& r) { return OutputNamed(r, ".kml"); }
+std::string GeoJsonFile(const WriteRequest& r) { return OutputNamed(r, ".geojson"); }
+std::string CsvFile(const WriteRequest& r) { return OutputNamed(r, ".csv"); }
+// Numbered track files: the pane names the output as typed.
+std::string PltFile(const WriteRequest& r) { return r.numberTrackFiles ? r.outputName : OutputNamed(r, ".plt"); }
 
 constexpr InputFormatRow kInputRows[] = {
     {.position = Position(Input::KesWaypoint),
      .texts = kKesWaypointTexts,
      .recognise = [](const FileLook& f) { return f.StartsWith("Kestrelmaps Waypoint File"); },
      .loading = "Loading Kes Waypoint file",
-     .read = [](const Conversion& c) { ReadWaypointFile(c.inputName); }},
+     .read = ReadWaypointFile},
     {.position = Position(Input::KesTrack),
      .texts = kKesTrackTexts,
      .recognise = [](const FileLook& f) { return f.StartsWith("Kestrelmaps Track Point File"); },
      .loading = "Loading Kes Track file(s)",
-     .read = [](const Conversion& c) { ReadTrackFile(c.inputName); },
-     .chosenTogether = true},
+     .read = ReadTrackFile},
     {.position = Position(Input::HoluxWaypoint),
      .texts = kHoluxWaypointTexts,
      .recognise = [](const FileLook& f) { return f.StartsWith("\x00\xA6\x38\x5C"sv); },
      .loading = "Loading Holux Waypoint file",
-     .read = [](const Conversion& c) { ReadHoluxWaypointFile(c.inputName); }},
+     .read = ReadHoluxWaypointFile},
     {.position = Position(Input::HoluxTrack),
      .texts = kHoluxTrackTexts,
      .recognise = [](const FileLook& f) { return f.HoldsAt(131072, "\x00\x12\xCB\x38"sv); },
      .loading = "Loading Holux Track file",
-     .read = [](const Conversion& c) { ReadHoluxTrackFile(c.inputName, c.outputName); },
-     .times = StoreTimes::TimeOfReading,
-     .handsOverTracks = true,
-     .ownOutputs = HoluxTrackOutputs},
+     .read = ReadHoluxTrackFile,
+     .severalTracks = true},
     {.position = Position(Input::MapsendWaypoint),
      .texts = {"mapsend-wpt", "Mapsend Waypoint (.wpt)", "wp", "wpt", "Mapsend Waypoint (*.wpt)", "*.wpt"},
      .recognise = [](const FileLook& f) { return IsMapsendFile(f) && f.HoldsAt(14, "\x01\x00\x00\x00"sv); },
      .loading = "Loading Mapsend Waypoint file",
-     .read = [](const Conversion& c) { ReadMapsendWaypointFile(c.inputName); },
-     .times = StoreTimes::TimeOfReading},
+     .read = ReadMapsendWaypointFile},
     {.position = Position(Input::MapsendTrack),
      .texts = {"mapsend-trk", "Mapsend Track (.trk)", "trk", "trk", "Mapsend Track (*.trk)", "*.trk"},
      .recognise = [](const FileLook& f) { return IsMapsendFile(f) && f.HoldsAt(14, "\x02\x00\x00\x00"sv); },
      .loading = "Loading Mapsend Track file",
-     .read = [](const Conversion& c) { ReadMapsendTrackFile(c.inputName); }},
+     .read = ReadMapsendTrackFile},
     {.position = Position(Input::NobletecWaypoints),
      .texts = {"nobletec-wpt", "Nobletec Export File - Waypoints (.txt)", "wp", "txt", "Nobletec Waypoint (*.txt)",
                "*.txt"},
      .recognise = IsNobletecFile,
      .loading = "Loading Nobletec Export File",
-     .read = [](const Conversion& c) { ReadNobletecWaypoints(c.inputName); },
-     .times = StoreTimes::TimeOfReading},
+     .read = ReadNobletecWaypoints},
     {.position = Position(Input::NobletecTracks),
      .texts = {"nobletec-trk", "Nobletec Export File - Tracks (.txt)", "trk", "txt", "Nobletec Track (*.txt)", "*.txt"},
      .recognise = IsNobletecFile,
      .loading = "Loading Nobletec Export File",
-     .read = [](const Conversion& c) { ReadNobletecTracks(c.inputName); },
-     .times = StoreTimes::TimeOfReading},
+     .read = ReadNobletecTracks},
     {.position = Position(Input::Nmea),
      .texts = {"nmea", "NMEA Log of GPRMC Sentences", "trk", "nmea;log", "NMEA Log (*.*)", "*.*"},
      .recognise = [](const FileLook& f) { return HoldsNmeaFix(f.Head()); },
      .loading = "Loading NMEA Log File",
-     .read = [](const Conversion& c) { ReadNmeaLogFile(c.inputName, LeavesTimesOut(c)); }},
+     .read = ReadNmeaLogFile},
     {.position = Position(Input::MagellanWaypoint),
      .texts = {"magellan-wpt", "Magellan GPS Waypoint", "wp", "", "Magellan GPS Waypoint (*.*)", "*.*"},
      .recognise = [](const FileLook& f) { return f.HeadHolds("$PMGNWPL,"); },
      .loading = "Loading Magellan GPS Waypoint file",
-     .read = [](const Conversion& c) { ReadMagellanWaypointFile(c.inputName); },
-     .times = StoreTimes::TimeOfReading},
+     .read = ReadMagellanWaypointFile},
     {.position = Position(Input::MagellanTrack),
      .texts = {"magellan-trk", "Magellan GPS Track", "trk", "", "Magellan GPS Track (*.*)", "*.*"},
      .recognise = [](const FileLook& f) { return f.HeadHolds("$PMGNTRK,"); },
      .loading = "Loading Magellan GPS Track file",
-     .read = [](const Conversion& c) { ReadMagellanTrackFile(c.inputName, LeavesTimesOut(c)); }},
+     .read = ReadMagellanTrackFile},
     {.position = Position(Input::MapsourceWaypoints),
      .texts = {"mapsource-wpt", "Mapsource Route/Waypoint", "wp", "mps;gdb", "Mapsource Waypoint (*.mps;*.gdb)",
                "*.mps;*.gdb"},
      .recognise = IsMapsourceFile,
      .loading = "Loading Mapsource Waypoints",
-     .read = [](const Conversion& c) { ReadMapsourceFile(c.inputName, c.outputName, c.mode); },
-     .readsEverything = true},
+     .read = ReadMapsourceFile},
     {.position = Position(Input::MapsourceTracks),
      .texts = {"mapsource-trk", "Mapsource Track", "trk", "mps;gdb", "Mapsource Track (*.mps;*.gdb)", "*.mps;*.gdb"},
      .recognise = IsMapsourceFile,
      .loading = "Loading Mapsource Tracks",
-     .read = [](const Conversion& c) { ReadMapsourceFile(c.inputName, c.outputName, c.mode); },
-     .handsOverTracks = true,
-     .readsEverything = true},
+     .read = ReadMapsourceFile,
+     .severalTracks = true},
     {.position = Position(Input::TomTom),
      .texts = {"tomtom-ov2", "TomTom Waypoint", "wp", "ov2", "TomTom Waypoint (*.ov2)", "*.ov2"},
      .recognise = nullptr,
      .loading = "Loading TomTom Waypoints",
-     .read = ReadTomTom,
-     .ownOutputs = TomTomOutputs},
+     .read = ReadTomTomFile},
     {.position = Position(Input::GpxWaypoints),
      .texts = kGpxWaypointTexts,
      .recognise = IsGpxFile,
      .loading = "Loading GPX Waypoints",
-     .read = ReadGpx,
-     .readsEverything = true},
+     .read = ReadGpxFile},
     {.position = Position(Input::GpxTracks),
      .texts = {"gpx-trk", "GPX Tracks (.gpx)", "trk", "gpx", "GPX Track (*.gpx)", "*.gpx"},
      .recognise = IsGpxFile,
      .loading = "Loading GPX Tracks",
-     .read = ReadGpx,
-     .handsOverTracks = true,
-     .readsEverything = true},
+     .read = ReadGpxFile,
+     .severalTracks = true},
 };
 
 constexpr OutputFormatRow kOutputRows[] = {
@@ -273,88 +163,71 @@ constexpr OutputFormatRow kOutputRows[] = {
      .texts = kKesWaypointTexts,
      .writing = "Writing Kes Waypoint file",
      .file = WptFile,
-     .write = WriteKesWaypoints,
+     .write = WriteWaypointFile,
      .extension = ".wpt",
-     .besideExtension = ".rte"},
+     .besideExtension = ".rte",
+     .datesUndatedToday = true},
     {.position = Position(Output::KesTrack),
      .texts = kKesTrackTexts,
      .writing = "Writing Kes Track file(s)",
      .file = PltFile,
-     .write = [](const Conversion&, const std::string& file) { WriteTrackFile(file); },
+     .write = WriteTrackFile,
      .extension = ".plt",
-     .tracks = [](const Conversion& c) -> std::unique_ptr<TrackDestination> {
-         return std::make_unique<KesTrackFiles>(c.outputName);
-     },
-     .writesTracksAsHandedOver = true},
+     .filePerTrack = true,
+     .datesUndatedToday = true},
     {.position = Position(Output::HoluxWaypoint),
      .texts = kHoluxWaypointTexts,
      .writing = "Writing Holux Waypoint file",
      .file = AsTyped,
-     .write = [](const Conversion&, const std::string& file) { WriteHoluxWaypointFile(file); },
-     .extension = ".wrt"},
+     .write = WriteHoluxWaypointFile,
+     .extension = ".wrt",
+     .datesUndatedToday = true},
     {.position = Position(Output::HoluxTrack),
      .texts = kHoluxTrackTexts,
      .writing = "Writing Holux Track file",
      .file = AsTyped,
-     .write = WriteHoluxTrack,
+     .write = WriteHoluxTrackFile,
      .extension = ".tlg",
-     .tracks = [](const Conversion&) -> std::unique_ptr<TrackDestination> {
-         return std::make_unique<HoluxTrackImage>();
-     },
-     .writeChosenFiles = [](const Conversion& c, const std::string& file) { WriteHoluxTrackFile(c.inputList, file); },
      // The image stores five tracks; the pane lists the files it takes.
-     .chosenFilesListed = 5},
+     .chosenFilesListed = 5,
+     .datesUndatedToday = true},
     {.position = Position(Output::GpxWaypoints),
      .texts = kGpxWaypointTexts,
      .writing = "Writing GPX Waypoint file",
      .file = GpxFile,
-     .write = [](const Conversion& c, const std::string& file) { WriteGpxWaypointFile(file, TimesOf(c)); },
+     .write = WriteGpxWaypointFile,
      .extension = ".gpx"},
     {.position = Position(Output::GpxTrack),
      .texts = {"gpx-trk", "GPX Track (.gpx)", "trk", "gpx", "GPX Track (*.gpx)", "*.gpx"},
      .writing = "Writing GPX Track file",
      .file = GpxFile,
-     .write = FinishDocument,
-     .extension = ".gpx",
-     .tracks = [](const Conversion& c) -> std::unique_ptr<TrackDestination> {
-         return std::make_unique<GpxTrackWriter>(GpxFile(c), TimesOf(c));
-     },
-     .writeChosenFiles = WriteChosenTracksToDocument},
+     .write = WriteGpxTrackFile,
+     .extension = ".gpx"},
     {.position = Position(Output::Gpx),
      .texts = {"gpx", "GPX Waypoints, Routes and Tracks (.gpx)", "all", "gpx", "GPX (*.gpx)", "*.gpx"},
      .writing = "Writing GPX file",
      .file = GpxFile,
-     .write = FinishDocument,
-     .extension = ".gpx",
-     .tracks = [](const Conversion& c) -> std::unique_ptr<TrackDestination> {
-         return std::make_unique<GpxDocument>(GpxFile(c), TimesOf(c), kEverything);
-     },
-     .writeChosenFiles = WriteChosenTracksToDocument},
+     .write = WriteGpxFile,
+     .extension = ".gpx"},
     {.position = Position(Output::Kml),
      .texts = {"kml", "KML Waypoints, Routes and Tracks (.kml)", "all", "kml", "KML (*.kml)", "*.kml"},
      .writing = "Writing KML file",
      .file = KmlFile,
-     .write = FinishDocument,
-     .extension = ".kml",
-     .tracks = MakeDocument<KmlDocument, KmlFile>,
-     .writeChosenFiles = WriteChosenTracksToDocument},
+     .write = WriteKmlFile,
+     .extension = ".kml"},
     {.position = Position(Output::GeoJson),
      .texts = {"geojson", "GeoJSON Waypoints, Routes and Tracks (.geojson)", "all", "geojson", "GeoJSON (*.geojson)",
                "*.geojson"},
      .writing = "Writing GeoJSON file",
      .file = GeoJsonFile,
-     .write = FinishDocument,
-     .extension = ".geojson",
-     .tracks = MakeDocument<GeoJsonDocument, GeoJsonFile>,
-     .writeChosenFiles = WriteChosenTracksToDocument},
+     .write = WriteGeoJsonFile,
+     .extension = ".geojson"},
     {.position = Position(Output::Csv),
      .texts = {"csv", "CSV Waypoints, Routes and Tracks (.csv)", "all", "csv", "CSV (*.csv)", "*.csv"},
      .writing = "Writing CSV file",
      .file = CsvFile,
-     .write = FinishDocument,
-     .extension = ".csv",
-     .tracks = MakeDocument<CsvDocument, CsvFile>,
-     .writeChosenFiles = WriteChosenTracksToDocument},
+     .write = WriteCsvFile,
+     .extension = ".csv"},
 };
 
 // The checks that make an incomplete row a compile error.

@@ -13,7 +13,7 @@
 #include "core/convert.h"
 #include "core/file_io.h"
 #include "core/format_lookup.h"
-#include "core/frontend.h"
+#include "core/output_transaction.h"
 #include "core/text_fields.h"
 #include "formats/format_table.h"
 
@@ -47,35 +47,6 @@ WorkFolder& Work()
     return folder;
 }
 
-std::string WriteInput(const std::uint8_t* data, std::size_t size, const std::string& extension)
-{
-    const std::string path = (Work().root / ("input" + extension)).string();
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        std::perror(path.c_str());
-        std::abort();
-    }
-    if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
-    if (std::fclose(file) != 0) std::abort();
-    return path;
-}
-
-// The window's state for one conversion, and nothing shown.
-class FuzzFrontEnd final : public SilentFrontEnd {
-public:
-    FuzzFrontEnd(std::string input, int inputPosition, std::string output, int outputPosition)
-        : SilentFrontEnd(inputPosition), input_(std::move(input)), output_(std::move(output)),
-          output_position_(outputPosition)
-    {}
-    std::string InputFileText() override { return input_; }
-    std::string OutputFileText() override { return output_; }
-    int OutputPosition() override { return output_position_; }
-
-private:
-    std::string input_, output_;
-    int output_position_;
-};
-
 std::vector<int> OutputsFor(int inputPosition)
 {
     std::vector<int> outputs;
@@ -95,15 +66,34 @@ void FuzzInput(int inputPosition, const std::uint8_t* data, std::size_t size, bo
         return true;
     }();
     (void)ready;
-    const std::vector<std::string> extensions = FormatExtensions(InputFormats[inputPosition]);
-    const std::string input = WriteInput(data, size, "." + (extensions.empty() ? "dat" : extensions.front()));
+    ReadResult read;
+    try {
+        read = ReadInput(InputSource::Memory("input", std::string(reinterpret_cast<const char*>(data), size)),
+                         inputPosition);
+    } catch (const InputRefused&) {
+        return;
+    } catch (const FileError&) {
+        return;
+    } catch (const ConversionError&) {
+        return;
+    }
     std::vector<int> outputs = OutputsFor(inputPosition);
     if (!everyOutput) outputs = {outputs[size % outputs.size()]};
     for (const int output : outputs) {
-        const std::string name = "out." + FormatExtensions(OutputFormats[output]).front();
-        FuzzFrontEnd frontEnd(input, inputPosition, (Work().root / "out" / name).string(), output);
+        Document document = read.document;
+        if (OutputFormats[output].Kind == "wp") document.tracks.clear();
+        if (OutputFormats[output].Kind == "trk") {
+            document.waypoints.clear();
+            document.routes.clear();
+        }
+        WriteRequest request;
+        request.outputName =
+            (Work().root / "out" / ("out." + FormatExtensions(OutputFormats[output]).front())).string();
+        request.numberTrackFiles = InputRow(inputPosition).severalTracks;
+        // Written, never put in place: the transaction removes its files.
+        OutputTransaction files;
         try {
-            Convert(frontEnd);
+            OutputRow(output).write(document, request);
         } catch (const FileError&) {
         } catch (const ConversionError&) {}
     }

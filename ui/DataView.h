@@ -12,7 +12,7 @@
 #include <memory>
 #include <utility>
 
-#include "formats/document/ViewData.h"
+#include "core/view_data.h"
 #include "ui/PreviewReader.h"
 #include "ui/SettingsLocation.h"
 

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "formats/document/ViewData.h"
+#include "core/view_data.h"
 
 class MapTiles;
 

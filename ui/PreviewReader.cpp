@@ -2,10 +2,8 @@
 #include "ui/PreviewReader.h"
 
 #include <exception>
-#include <mutex>
 
-#include "core/frontend.h"
-#include "core/store_lock.h"
+#include "core/convert.h"
 
 namespace {
 // The data of several files seen as one: outputs written as a file per track.
@@ -18,6 +16,24 @@ void Join(ViewData& into, ViewData&& part)
     into.refused = into.refused || part.refused;
     into.readInPart = into.readInPart || part.readInPart;
     for (std::string& message : part.messages) into.messages.push_back(std::move(message));
+}
+// What one file holds, or why it is not shown.
+ViewData ReadViewData(const std::string& file, int inputPosition)
+{
+    ViewData data;
+    try {
+        ReadResult read = ReadInput(InputSource::File(file), inputPosition);
+        data = ViewOfDocument(read.document);
+        for (const Finding& finding : read.findings.All())
+            if (!finding.message.empty() && finding.kind != FindingKind::Undated &&
+                finding.kind != FindingKind::Unusable)
+                data.messages.push_back(finding.message);
+        data.readInPart = read.findings.LeaveDataOut();
+    } catch (const InputRefused& refused) {
+        data.refused = true;
+        data.messages.push_back(refused.what());
+    }
+    return data;
 }
 }  // namespace
 
@@ -58,12 +74,8 @@ void PreviewReader::Run(std::vector<PreviewFile> files, std::shared_ptr<ReadWatc
     QString error;
     bool cancelled = false;
     try {
-        const std::lock_guard store(StoreMutex());
         const ScopedReadWatch watching(*watch);
-        for (const PreviewFile& file : files) {
-            SilentFrontEnd frontEnd(file.inputPosition);
-            Join(*data, ReadViewData(frontEnd, file.name, file.inputPosition));
-        }
+        for (const PreviewFile& file : files) Join(*data, ReadViewData(file.name, file.inputPosition));
     } catch (const ReadCancelled&) {
         cancelled = true;
     } catch (const std::exception& failure) {

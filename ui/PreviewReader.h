@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/read_watch.h"
-#include "formats/document/ViewData.h"
+#include "core/view_data.h"
 
 struct PreviewFile {
     std::string name;

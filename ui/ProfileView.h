@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "formats/document/ViewData.h"
+#include "core/view_data.h"
 
 class ProfileView : public QWidget {
     Q_OBJECT

@@ -589,11 +589,9 @@ void TfmMain::bConvertClick()
         // The view's read holds the store: it is stopped, and a conversion waits until it has let go.
         cView->StopReading();
         cView->ClearOutputs();
-        try {
-            Convert(*this);
-        } catch (const std::exception& error) {
-            ShowBox(QMessageBox::Critical, ToQString(error.what()));
-        }
+        const ConversionOutcome outcome = Convert(Request(), *this);
+        if (outcome.state == ConversionOutcome::State::Failed)
+            ShowBox(QMessageBox::Critical, ToQString(outcome.reason));
         // Input that came while the conversion ran is dropped now, not acted on later.
         QCoreApplication::processEvents();
     }
@@ -723,6 +721,17 @@ std::string TfmMain::OutputFileText()
 }
 
 int TfmMain::InputPosition() { return cInputFileFormat->currentIndex(); }
+
+ConversionRequest TfmMain::Request()
+{
+    ConversionRequest request;
+    std::vector<std::string> inputs = ChosenInputFiles();
+    if (inputs.empty()) inputs = {InputFileText()};
+    for (std::string& input : inputs) request.inputs.push_back({std::move(input), InputPosition()});
+    request.output = OutputFileText();
+    request.outputPosition = OutputPosition();
+    return request;
+}
 
 int TfmMain::OutputPosition() { return cOutputFileFormat->currentIndex(); }
 

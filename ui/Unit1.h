@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/convert.h"
 #include "core/frontend.h"
 #include "ui/SettingsLocation.h"
 
@@ -93,13 +94,15 @@ public:
     QStringList Lines() const;
     bool Converting() const { return converting_; }
 
-    std::string InputFileText() override;
-    std::vector<std::string> ChosenInputFiles() override;
+    std::string InputFileText();
+    std::vector<std::string> ChosenInputFiles();
     // A bare name goes into the output field's initial folder, where its
     // dialog would have put it, not into the program's working folder.
-    std::string OutputFileText() override;
-    int InputPosition() override;
-    int OutputPosition() override;
+    std::string OutputFileText();
+    int InputPosition();
+    int OutputPosition();
+    // The conversion the fields and lists ask for.
+    ConversionRequest Request();
     void AddLine(const std::string& text) override;
     void ClearLines() override;
     void ShowMessage(const std::string& text) override;

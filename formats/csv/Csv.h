@@ -4,6 +4,8 @@
 // mark, fields quoted as RFC 4180 says, lines ended by CR LF.
 #pragma once
 
+#include "core/format_rows.h"
+
 #include <string>
 #include <vector>
 
@@ -29,3 +31,5 @@ protected:
 // comma, a quote or a line break; a byte that is not UTF-8 the replacement
 // character U+FFFD.
 void AppendCsvField(std::string& out, std::string_view utf8);
+
+WriteResult WriteCsvFile(const Document& document, const WriteRequest& request);

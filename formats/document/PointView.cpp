@@ -38,12 +38,6 @@ PointValues Checked(PointValues values)
 }
 }  // namespace
 
-bool ValidPosition(double latitude, double longitude)
-{
-    return std::isfinite(latitude) && std::isfinite(longitude) && latitude >= -90 && latitude <= 90 &&
-           longitude >= -180 && longitude <= 180;
-}
-
 PointView ViewOfWaypoint(const WayPoints& w, StoreTimes times)
 {
     PointView view{w.Latitude, w.Longitude, {}, {}};

@@ -34,9 +34,6 @@ GroupView ViewOfRoute(const RouteRecord& route);
 // Of the track the store holds.
 GroupView ViewOfTrack();
 
-// A latitude from -90 to 90 and a longitude from -180 to 180, both finite.
-bool ValidPosition(double latitude, double longitude);
-
 // The points of the track the store holds in its slots from `from` to before
 // `to`, up to its end, those with a usable position only: each with its slot
 // and whether it starts a section (the first point visited does, and so does

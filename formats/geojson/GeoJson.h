@@ -3,6 +3,8 @@
 // collection, a feature per waypoint, route and track.
 #pragma once
 
+#include "core/format_rows.h"
+
 #include <string>
 #include <vector>
 
@@ -32,3 +34,5 @@ private:
 // A JSON string of UTF-8 text: quotes, backslashes and control characters
 // escaped, a byte that is not UTF-8 the replacement character U+FFFD.
 void AppendJsonString(std::string& out, std::string_view utf8);
+
+WriteResult WriteGeoJsonFile(const Document& document, const WriteRequest& request);

@@ -60,3 +60,9 @@ public:
     void AddStoreTrack() { TakeStoreTrack(0); }
     void Commit() { Finish(); }
 };
+
+ReadResult ReadGpxFile(const InputSource& source, const ReadOptions& options);
+// GPX 1.1 files of the waypoints and routes, of the tracks, or of everything.
+WriteResult WriteGpxWaypointFile(const Document& document, const WriteRequest& request);
+WriteResult WriteGpxTrackFile(const Document& document, const WriteRequest& request);
+WriteResult WriteGpxFile(const Document& document, const WriteRequest& request);

@@ -2,6 +2,8 @@
 // The Holux memory images: the .wrt waypoint and route file and the .tlg track file.
 #pragma once
 
+#include "core/format_rows.h"
+
 #include <string>
 #include <vector>
 
@@ -36,3 +38,8 @@ private:
     int points_ = 0;
     bool pointsDropped_ = false;
 };
+
+ReadResult ReadHoluxWaypointFile(const InputSource& source, const ReadOptions& options);
+WriteResult WriteHoluxWaypointFile(const Document& document, const WriteRequest& request);
+ReadResult ReadHoluxTrackFile(const InputSource& source, const ReadOptions& options);
+WriteResult WriteHoluxTrackFile(const Document& document, const WriteRequest& request);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/import/MapsourceFile.h"
 
+#include "core/conversion_record.h"
+
 #include "core/convert.h"
 #include "core/file_io.h"
 #include "core/frontend.h"

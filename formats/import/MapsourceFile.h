@@ -10,3 +10,6 @@
 // whatever its extension, in the mode given. A file with neither is refused:
 // a message box, a line in the progress pane and ReadFailed.
 void ReadMapsourceFile(const std::string& fileName, const std::string& outputName, ReadMode mode);
+
+// A .mps or .gdb file, by its extension, everything it holds.
+ReadResult ReadMapsourceFile(const InputSource& source, const ReadOptions& options);

@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "core/format_rows.h"
+#include "core/store.h"
 #include "formats/import/MapsourceGDB.h"
 
 class ByteReader;

@@ -2,6 +2,8 @@
 // Nobletec export text files, read as waypoints or as one track.
 #pragma once
 
+#include "core/format_rows.h"
+
 #include <string>
 
 struct NobletecPosition {
@@ -12,3 +14,6 @@ struct NobletecPosition {
 void ReadNobletecWaypoints(const std::string& fileName);
 void ReadNobletecTracks(const std::string& fileName);
 NobletecPosition ParseNobletecLatLon(const std::string& text);
+
+ReadResult ReadNobletecWaypoints(const InputSource& source, const ReadOptions& options);
+ReadResult ReadNobletecTracks(const InputSource& source, const ReadOptions& options);

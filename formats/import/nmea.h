@@ -2,6 +2,8 @@
 // NMEA 0183 logs of RMC and GGA sentences, read as one track.
 #pragma once
 
+#include "core/format_rows.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -19,3 +21,5 @@ bool HoldsNmeaFix(std::string_view text);
 // always the last two digits of the whole part, so a shorter whole part is
 // read by value. Any other field splits as a zero-padded one.
 std::size_t DegreeDigits(std::string_view field, std::size_t paddedDegreeDigits);
+
+ReadResult ReadNmeaLogFile(const InputSource& source, const ReadOptions& options);

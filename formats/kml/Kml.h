@@ -3,6 +3,8 @@
 // as placemarks, routes as lines, tracks as timed tracks; UTF-8, escaped.
 #pragma once
 
+#include "core/format_rows.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,3 +31,5 @@ protected:
 // The line colour of track `number` (from 1), as 0x00BBGGRR: hues a golden
 // angle apart, so that no two tracks of a document look alike.
 std::uint32_t KmlTrackColour(int number);
+
+WriteResult WriteKmlFile(const Document& document, const WriteRequest& request);

@@ -3,6 +3,8 @@
 // routes (.rte, written only).
 #pragma once
 
+#include "core/format_rows.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -37,3 +39,11 @@ private:
 // the destination the conversion chose; without one it becomes native track
 // file `number` of outputName.
 void HandOverTrack(const std::string& outputName, int number);
+
+ReadResult ReadWaypointFile(const InputSource& source, const ReadOptions& options);
+ReadResult ReadTrackFile(const InputSource& source, const ReadOptions& options);
+// The waypoints, and the routes in a route file beside them (WriteRouteFile).
+WriteResult WriteWaypointFile(const Document& document, const WriteRequest& request);
+// A native track file per track: the output itself, or BASE_N.plt when the
+// request numbers track files.
+WriteResult WriteTrackFile(const Document& document, const WriteRequest& request);

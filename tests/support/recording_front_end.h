@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A front end for tests: set the window's state, then read what the action did.
+// A front end for tests: set the conversion asked for as the window's fields
+// would, then read what the action did.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "core/convert.h"
 #include "core/frontend.h"
 
 class RecordingFrontEnd final : public FrontEnd {
@@ -20,11 +22,15 @@ public:
     std::vector<std::string> events;    // everything above and the cursor and pump calls, in order
     bool busy = false;
 
-    std::string InputFileText() override { return inputText; }
-    std::vector<std::string> ChosenInputFiles() override { return chosenInputs; }
-    std::string OutputFileText() override { return outputText; }
-    int InputPosition() override { return inputPosition; }
-    int OutputPosition() override { return outputPosition; }
+    ConversionRequest Request() const
+    {
+        ConversionRequest request;
+        for (const std::string& input : chosenInputs.empty() ? std::vector<std::string>{inputText} : chosenInputs)
+            request.inputs.push_back({input, inputPosition});
+        request.output = outputText;
+        request.outputPosition = outputPosition;
+        return request;
+    }
     void AddLine(const std::string& text) override
     {
         lines.push_back(text);
@@ -47,3 +53,6 @@ public:
     }
     void ProcessMessages() override { events.push_back("pump"); }
 };
+
+// The conversion the front end's fields ask for.
+inline ConversionOutcome Convert(RecordingFrontEnd& f) { return Convert(f.Request(), f); }

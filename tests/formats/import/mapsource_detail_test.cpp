@@ -12,6 +12,7 @@
 #include "core/clock.h"
 #include "core/conversion_record.h"
 #include "core/store.h"
+#include "core/track_destination.h"
 #include "formats/import/MapsourceFile.h"
 #include "formats/import/MapsourceSymbolNames.h"
 #include "tests/support/mapsource_files.h"

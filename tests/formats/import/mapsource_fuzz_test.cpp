@@ -13,6 +13,7 @@
 #include "core/file_io.h"
 #include "core/store.h"
 #include "core/text_fields.h"
+#include "core/track_destination.h"
 #include "formats/format_table.h"
 #include "formats/import/Mapsource.h"
 #include "formats/import/MapsourceGDB.h"

@@ -11,6 +11,7 @@
 #include "core/conversion_record.h"
 #include "core/convert.h"
 #include "core/store.h"
+#include "core/track_destination.h"
 #include "formats/format_table.h"
 #include "formats/import/MapsourceGDB.h"
 #include "tests/support/byte_builder.h"

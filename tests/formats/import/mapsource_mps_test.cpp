@@ -12,6 +12,7 @@
 #include "core/conversion_record.h"
 #include "core/convert.h"
 #include "core/store.h"
+#include "core/track_destination.h"
 #include "formats/format_table.h"
 #include "formats/import/Mapsource.h"
 #include "tests/support/byte_builder.h"

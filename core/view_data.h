@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What a file holds, kept for a view of it: every track, route and waypoint
-// with its positions and elevations, and the figures of each, copied out of
-// the store so that the store is free again once the read is over.
+// What a document holds, kept for a view of it: every track, route and
+// waypoint with its positions and elevations, and the figures of each.
 #pragma once
 
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "core/document.h"
 #include "core/figures.h"
-#include "core/frontend.h"
 
 struct ViewPoint {
     double latitude = 0, longitude = 0;
@@ -34,13 +33,12 @@ struct ViewData {
     std::vector<ViewWaypoint> waypoints;
     Figures waypointFigures;
     bool refused = false;               // the reader refused the file
-    bool readInPart = false;            // the file ends inside a record, or was cut at a capacity
-    std::vector<std::string> messages;  // what the reader said: boxes and cuts
+    bool readInPart = false;            // the file is damaged and was read in part
+    std::vector<std::string> messages;  // what the reader said
 
     bool Empty() const { return tracks.empty() && routes.empty() && waypoints.empty(); }
 };
 
-// Reads the file as the input format at inputPosition and keeps what it
-// holds; the front end takes the reader's progress lines and messages. The
-// caller holds the store (StoreMutex). File errors propagate.
-ViewData ReadViewData(FrontEnd& frontEnd, const std::string& file, int inputPosition);
+// The points of a document with a usable position, for a view; a stop asked
+// for meanwhile (ReadCancelled) is heard.
+ViewData ViewOfDocument(const Document& document);

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The data of a conversion as one value: the waypoints, routes and tracks the
+// inputs held, each point with every field a reader knows, without caps.
+// Readers make one, steps change one, writers take one; the native formats
+// apply their capacities when a document is written to them.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/point.h"
+#include "core/point_list.h"
+
+// A route or a track as a whole.
+struct GroupInfo {
+    std::string name{}, comment{}, description{}, source{}, type{};  // UTF-8
+    std::vector<Link> links{};
+    std::int32_t number = -1;  // none when negative
+    // A colour the input gave it (0x00BBGGRR); none: the output's own.
+    std::optional<std::uint32_t> colour{};
+    std::string extensions{};  // XML kept as read, for the outputs that can hold it
+    friend bool operator==(const GroupInfo&, const GroupInfo&) = default;
+};
+
+struct Route {
+    GroupInfo info{};
+    PointList points{};
+};
+
+// A track; a point's newSection starts a section (the first point always does).
+struct Track {
+    GroupInfo info{};
+    PointList points{};
+    // The number the input gave its place (a Holux image's slot), which the
+    // native track file written of it takes; 0: its place in the document.
+    int slot = 0;
+};
+
+struct Person {
+    std::string name{}, email{};
+    std::vector<Link> links{};
+    friend bool operator==(const Person&, const Person&) = default;
+};
+
+// What a file says of itself.
+struct Metadata {
+    std::string name{}, description{}, keywords{};
+    Person author{};
+    std::string copyrightAuthor{}, copyrightYear{}, copyrightLicense{};
+    std::vector<Link> links{};
+    std::optional<UtcTime> time{};
+    std::string extensions{};
+    bool Empty() const { return *this == Metadata{}; }
+    friend bool operator==(const Metadata&, const Metadata&) = default;
+};
+
+struct Document {
+    Metadata metadata{};
+    PointList waypoints{};
+    std::vector<Route> routes{};
+    std::vector<Track> tracks{};
+
+    bool Empty() const { return waypoints.empty() && routes.empty() && tracks.empty(); }
+    std::int64_t TrackPointCount() const;
+    // Another document after this one: its waypoints, routes and tracks
+    // follow these; its metadata fills what this one's lacks.
+    void Append(Document&& other);
+};

@@ -1,0 +1,363 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A point is packed as its byte length, a mask of the values it has, its
+// position, then each value it has in the mask's order: numbers as their
+// bytes, texts as a length and their bytes.
+#include "core/point_list.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <string_view>
+
+#include "core/read_watch.h"
+#include "core/spill_file.h"
+
+namespace {
+enum Bit : std::uint32_t {
+    kTime = 1u << 0,
+    kElevation = 1u << 1,
+    kSpeed = 1u << 2,
+    kCourse = 1u << 3,
+    kMagneticVariation = 1u << 4,
+    kGeoidHeight = 1u << 5,
+    kHdop = 1u << 6,
+    kVdop = 1u << 7,
+    kPdop = 1u << 8,
+    kAgeOfDgps = 1u << 9,
+    kCelsius = 1u << 10,
+    kWaterCelsius = 1u << 11,
+    kDepth = 1u << 12,
+    kDgpsStation = 1u << 13,
+    kSatellites = 1u << 14,
+    kHeartRate = 1u << 15,
+    kCadence = 1u << 16,
+    kFix = 1u << 17,
+    kNewSection = 1u << 18,
+    kSymbolCode = 1u << 19,
+    kTexts = 1u << 20,
+    kDevice = 1u << 21,
+    kExtensions = 1u << 22,
+    kUndated = 1u << 23,
+};
+
+// The doubles of a point that are none when NaN, with their bits.
+struct Measure {
+    Bit bit;
+    double Point::*field;
+};
+constexpr Measure kMeasures[] = {
+    {kElevation, &Point::elevation},
+    {kSpeed, &Point::speed},
+    {kCourse, &Point::course},
+    {kMagneticVariation, &Point::magneticVariation},
+    {kGeoidHeight, &Point::geoidHeight},
+    {kHdop, &Point::hdop},
+    {kVdop, &Point::vdop},
+    {kPdop, &Point::pdop},
+    {kAgeOfDgps, &Point::ageOfDgps},
+    {kCelsius, &Point::celsius},
+    {kWaterCelsius, &Point::waterCelsius},
+    {kDepth, &Point::depth},
+};
+constexpr std::string Point::*kTextFields[] = {&Point::name,   &Point::comment, &Point::description,
+                                               &Point::source, &Point::symbol,  &Point::type};
+constexpr std::string DeviceDetails::*kDeviceTexts[] = {
+    &DeviceDetails::street,  &DeviceDetails::city,  &DeviceDetails::state,      &DeviceDetails::postalCode,
+    &DeviceDetails::country, &DeviceDetails::phone, &DeviceDetails::displayMode};
+constexpr double DeviceDetails::*kDeviceMeasures[] = {&DeviceDetails::proximity, &DeviceDetails::depth,
+                                                      &DeviceDetails::celsius};
+
+template <typename T>
+void Put(std::string& out, T value)
+{
+    char bytes[sizeof(T)];
+    std::memcpy(bytes, &value, sizeof(T));
+    out.append(bytes, sizeof(T));
+}
+
+void PutText(std::string& out, const std::string& text)
+{
+    Put(out, static_cast<std::uint32_t>(text.size()));
+    out += text;
+}
+
+// Reads a packed point back; the bytes are the list's own, but every read is
+// still checked against their end.
+class Unpacker {
+public:
+    explicit Unpacker(std::string_view bytes) : at_(bytes.data()), end_(bytes.data() + bytes.size()) {}
+    template <typename T>
+    T Get()
+    {
+        Need(sizeof(T));
+        T value;
+        std::memcpy(&value, at_, sizeof(T));
+        at_ += sizeof(T);
+        return value;
+    }
+    // A count of items of at least `unit` bytes each that the rest can hold.
+    std::size_t Count(std::size_t unit)
+    {
+        const auto count = Get<std::uint32_t>();
+        Need(std::size_t{count} * unit);
+        return count;
+    }
+    void Text(std::string& out)
+    {
+        const auto size = Get<std::uint32_t>();
+        Need(size);
+        out.assign(at_, size);
+        at_ += size;
+    }
+
+private:
+    void Need(std::size_t count) const
+    {
+        if (count > static_cast<std::size_t>(end_ - at_)) throw std::logic_error("a packed point is damaged");
+    }
+    const char* at_;
+    const char* end_;
+};
+
+std::uint32_t MaskOf(const Point& p)
+{
+    std::uint32_t mask = 0;
+    if (p.time) mask |= kTime;
+    for (const Measure& m : kMeasures)
+        if (!std::isnan(p.*m.field)) mask |= m.bit;
+    if (p.dgpsStation >= 0) mask |= kDgpsStation;
+    if (p.satellites >= 0) mask |= kSatellites;
+    if (p.heartRate >= 0) mask |= kHeartRate;
+    if (p.cadence >= 0) mask |= kCadence;
+    if (p.fix != 0) mask |= kFix;
+    if (p.newSection) mask |= kNewSection;
+    if (p.undated) mask |= kUndated;
+    if (p.symbolCode >= 0) mask |= kSymbolCode;
+    if (p.HasTexts()) mask |= kTexts;
+    if (!p.device.Empty()) mask |= kDevice;
+    if (!p.extensions.empty()) mask |= kExtensions;
+    return mask;
+}
+
+void Pack(std::string& out, const Point& p)
+{
+    const std::size_t start = out.size();
+    Put(out, std::uint32_t{0});
+    const std::uint32_t mask = MaskOf(p);
+    Put(out, mask);
+    Put(out, p.latitude);
+    Put(out, p.longitude);
+    if (mask & kTime) {
+        Put(out, p.time->seconds);
+        Put(out, p.time->nanoseconds);
+    }
+    for (const Measure& m : kMeasures)
+        if (mask & m.bit) Put(out, p.*m.field);
+    if (mask & kDgpsStation) Put(out, p.dgpsStation);
+    if (mask & kSatellites) Put(out, p.satellites);
+    if (mask & kHeartRate) Put(out, p.heartRate);
+    if (mask & kCadence) Put(out, p.cadence);
+    if (mask & kFix) Put(out, p.fix);
+    if (mask & kSymbolCode) Put(out, p.symbolCode);
+    if (mask & kTexts) {
+        for (auto field : kTextFields) PutText(out, p.*field);
+        Put(out, static_cast<std::uint32_t>(p.links.size()));
+        for (const Link& link : p.links) {
+            PutText(out, link.href);
+            PutText(out, link.text);
+            PutText(out, link.type);
+        }
+    }
+    if (mask & kDevice) {
+        for (auto field : kDeviceTexts) PutText(out, p.device.*field);
+        for (auto field : kDeviceMeasures) Put(out, p.device.*field);
+        Put(out, static_cast<std::uint32_t>(p.device.categories.size()));
+        for (const std::string& category : p.device.categories) PutText(out, category);
+    }
+    if (mask & kExtensions) PutText(out, p.extensions);
+    const auto length = static_cast<std::uint32_t>(out.size() - start - sizeof(std::uint32_t));
+    std::memcpy(out.data() + start, &length, sizeof length);
+}
+
+void Unpack(std::string_view bytes, Point& p)
+{
+    Unpacker in(bytes);
+    const auto mask = in.Get<std::uint32_t>();
+    p.latitude = in.Get<double>();
+    p.longitude = in.Get<double>();
+    if (mask & kTime) {
+        UtcTime time;
+        time.seconds = in.Get<std::int64_t>();
+        time.nanoseconds = in.Get<std::int32_t>();
+        p.time = time;
+    } else {
+        p.time.reset();
+    }
+    for (const Measure& m : kMeasures) p.*m.field = (mask & m.bit) ? in.Get<double>() : kNoValue;
+    p.dgpsStation = (mask & kDgpsStation) ? in.Get<std::int32_t>() : -1;
+    p.satellites = (mask & kSatellites) ? in.Get<std::int16_t>() : std::int16_t{-1};
+    p.heartRate = (mask & kHeartRate) ? in.Get<std::int16_t>() : std::int16_t{-1};
+    p.cadence = (mask & kCadence) ? in.Get<std::int16_t>() : std::int16_t{-1};
+    p.fix = (mask & kFix) ? in.Get<std::uint8_t>() : std::uint8_t{0};
+    p.newSection = (mask & kNewSection) != 0;
+    p.undated = (mask & kUndated) != 0;
+    p.symbolCode = (mask & kSymbolCode) ? in.Get<std::int16_t>() : std::int16_t{-1};
+    if (mask & kTexts) {
+        for (auto field : kTextFields) in.Text(p.*field);
+        p.links.resize(in.Count(3 * sizeof(std::uint32_t)));
+        for (Link& link : p.links) {
+            in.Text(link.href);
+            in.Text(link.text);
+            in.Text(link.type);
+        }
+    } else {
+        for (auto field : kTextFields) (p.*field).clear();
+        p.links.clear();
+    }
+    if (mask & kDevice) {
+        for (auto field : kDeviceTexts) in.Text(p.device.*field);
+        for (auto field : kDeviceMeasures) p.device.*field = in.Get<double>();
+        p.device.categories.resize(in.Count(sizeof(std::uint32_t)));
+        for (std::string& category : p.device.categories) in.Text(category);
+    } else if (!p.device.Empty()) {
+        p.device = {};
+    }
+    if (mask & kExtensions) in.Text(p.extensions);
+    else p.extensions.clear();
+}
+}  // namespace
+
+PointList::PointList() = default;
+PointList::~PointList() = default;
+PointList::PointList(const PointList& other) = default;
+PointList& PointList::operator=(const PointList& other) = default;
+PointList::PointList(PointList&& other) noexcept
+    : memory_(std::move(other.memory_)), file_(std::move(other.file_)), spilled_(other.spilled_), count_(other.count_)
+{
+    other.clear();
+}
+PointList& PointList::operator=(PointList&& other) noexcept
+{
+    if (this != &other) {
+        memory_ = std::move(other.memory_);
+        file_ = std::move(other.file_);
+        spilled_ = other.spilled_;
+        count_ = other.count_;
+        other.clear();
+    }
+    return *this;
+}
+
+PointList::PointList(std::initializer_list<Point> points)
+{
+    for (const Point& p : points) push_back(p);
+}
+
+PointList::PointList(const std::vector<Point>& points)
+{
+    for (const Point& p : points) push_back(p);
+}
+
+void PointList::push_back(const Point& point)
+{
+    NotePointStored();
+    Pack(memory_, point);
+    ++count_;
+    if (memory_.size() >= kInMemory) Spill();
+}
+
+void PointList::clear()
+{
+    memory_.clear();
+    file_.reset();
+    spilled_ = 0;
+    count_ = 0;
+}
+
+// A file shared with a copy of the list is not written into: this list goes
+// on in a copy of it.
+void PointList::Spill()
+{
+    if (!file_) {
+        file_ = std::make_shared<SpillFile>();
+    } else if (file_.use_count() > 1) {
+        auto own = std::make_shared<SpillFile>();
+        file_->CopyInto(*own, spilled_);
+        file_ = std::move(own);
+    }
+    file_->WriteAt(spilled_, memory_);
+    spilled_ += memory_.size();
+    memory_.clear();
+    memory_.shrink_to_fit();
+}
+
+std::vector<Point> PointList::ToVector() const
+{
+    std::vector<Point> points;
+    points.reserve(count_);
+    ForEach([&](const Point& p) { points.push_back(p); });
+    return points;
+}
+
+PointList::Cursor::Cursor(const PointList& list) : list_(&list) {}
+PointList::Cursor::~Cursor() = default;
+PointList::Cursor::Cursor(Cursor&&) noexcept = default;
+
+// Holds at least count unread bytes of the spilled part in chunk_; false when
+// fewer are left there.
+bool PointList::Cursor::Fill(std::size_t count)
+{
+    if (chunk_.size() - chunkAt_ >= count) return true;
+    chunk_.erase(0, chunkAt_);
+    chunkAt_ = 0;
+    const std::uint64_t left = list_->spilled_ - fileAt_;
+    const std::size_t want = std::max<std::size_t>(count - chunk_.size(), 1u << 20);
+    const auto take = static_cast<std::size_t>(std::min<std::uint64_t>(left, want));
+    if (take > 0) {
+        const std::size_t got = list_->file_->ReadAt(fileAt_, take, chunk_);
+        fileAt_ += got;
+    }
+    return chunk_.size() >= count;
+}
+
+bool PointList::Cursor::Next(Point& point)
+{
+    std::uint32_t length = 0;
+    if (fileAt_ < list_->spilled_ || chunkAt_ < chunk_.size()) {
+        if (!Fill(sizeof length)) throw std::logic_error("a spilled point list is damaged");
+        std::memcpy(&length, chunk_.data() + chunkAt_, sizeof length);
+        if (!Fill(sizeof length + length)) throw std::logic_error("a spilled point list is damaged");
+        Unpack(std::string_view(chunk_).substr(chunkAt_ + sizeof length, length), point);
+        chunkAt_ += sizeof length + length;
+        return true;
+    }
+    const std::string& memory = list_->memory_;
+    if (memoryAt_ >= memory.size()) return false;
+    if (memory.size() - memoryAt_ < sizeof length) throw std::logic_error("a point list is damaged");
+    std::memcpy(&length, memory.data() + memoryAt_, sizeof length);
+    memoryAt_ += sizeof length;
+    if (memory.size() - memoryAt_ < length) throw std::logic_error("a point list is damaged");
+    Unpack(std::string_view(memory).substr(memoryAt_, length), point);
+    memoryAt_ += length;
+    return true;
+}
+
+PointList::Iterator::Iterator(const PointList& list) : state_(std::make_shared<State>(list)) { ++*this; }
+
+PointList::Iterator& PointList::Iterator::operator++()
+{
+    if (state_ && !state_->cursor.Next(state_->point)) state_.reset();
+    return *this;
+}
+
+bool operator==(const PointList& a, const PointList& b)
+{
+    if (a.size() != b.size()) return false;
+    PointList::Cursor ca(a), cb(b);
+    Point pa, pb;
+    while (ca.Next(pa)) {
+        cb.Next(pb);
+        if (!(pa == pb)) return false;
+    }
+    return true;
+}
