@@ -5,26 +5,30 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/format_rows.h"
 
 class ByteReader;
 
-// Waypoint mode stores the waypoints and routes; track mode hands each track
-// over as it is read (HandOverTrack: by default one native track file per
-// track); the mode that takes everything does both.
-void ReadMapsourceMpsFile(const std::string& fileName, const std::string& outputName, ReadMode mode);
+// A .mps file: its waypoints, routes and tracks, as the mode asks. A file of
+// an obsolete version is refused.
+ReadResult ReadMapsourceMpsFile(const InputSource& source, const ReadOptions& options);
+// The same from a file opened at its start.
+ReadResult ReadMpsFile(ByteReader& file, const ReadOptions& options);
 
 // Reads the 5-byte record header: returns the type letter and sets the body
 // length. A header cut short by the end of the file gives type 0, length -1.
 std::uint8_t ReadRecordHeader(ByteReader& file, std::int32_t& length);
 
-// A zero-terminated name keeping only '-', digits and ASCII letters; ends at
+// The bytes of a zero-terminated text, the first `kept` of them; it ends at
 // the zero byte (consumed, not kept) or at the end of the file.
+std::string ReadTextBytes(ByteReader& file, std::size_t kept);
+// A text keeping only '-', digits and ASCII letters: a name as the native
+// files take it from a MapSource file.
+std::string CleanName(std::string_view text);
+// A zero-terminated name, cleaned.
 std::string ReadCleanName(ByteReader& file);
-// The same, also giving the name's bytes as the file holds them (the first
-// `kept` of them).
-std::string ReadCleanName(ByteReader& file, std::string& bytes, std::size_t kept);
 
 // A 32-bit semicircle count as degrees, north and east positive.
 double SemicirclesToDegrees(std::int32_t semicircles);

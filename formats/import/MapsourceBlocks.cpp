@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The record framing, name and position decoding and symbol table that the
-// .mps and .gdb readers share.
+// .mps and .gdb readers share, and where both put what they read.
+#include <cstdint>
+
 #include "core/byte_reader.h"
 #include "core/text_encoding.h"
 #include "formats/import/Mapsource.h"
@@ -8,6 +10,83 @@
 
 namespace mapsource {
 std::string DetailText(std::string_view bytes, bool utf8) { return TextAsRead(bytes, utf8); }
+
+DocumentBuilder::DocumentBuilder(ReadResult& result, ReadMode mode)
+    : result_(result), mode_(mode), waypoints_(result.document.waypoints, result.findings)
+{}
+
+void DocumentBuilder::AddWaypoint(Point&& point)
+{
+    if (point.latitude == 0 && point.longitude == 0) return;
+    if (waypoints_.Add(std::move(point))) ++waypointCount_;
+}
+
+void DocumentBuilder::StartRoute(GroupInfo info)
+{
+    result_.document.routes.push_back({std::move(info), {}});
+    waypointsBefore_.push_back(waypointCount_);
+}
+
+void DocumentBuilder::AddRoutePoint(Point&& point)
+{
+    routeNames_.try_emplace(point.name);
+    result_.document.routes.back().points.push_back(point);
+}
+
+void DocumentBuilder::StartTrack(GroupInfo info)
+{
+    track_.reset();
+    result_.document.tracks.push_back({std::move(info), {}, 0});
+    track_.emplace(result_.document.tracks.back().points, result_.findings);
+}
+
+void DocumentBuilder::AddTrackPoint(Point&& point)
+{
+    point.newSection = result_.document.tracks.back().points.empty();
+    track_->Add(std::move(point));
+}
+
+void DocumentBuilder::NoteEndInsideRecord()
+{
+    if (endNoted_) return;
+    endNoted_ = true;
+    result_.findings.Add(FindingKind::Truncated,
+                         "The MapSource file ends inside a record: what came before it was read.");
+}
+
+void DocumentBuilder::Finish()
+{
+    if (routeNames_.empty()) return;
+    std::int64_t place = 0;
+    result_.document.waypoints.ForEach([&](const Point& waypoint) {
+        const auto named = routeNames_.find(waypoint.name);
+        if (named != routeNames_.end() && named->second.place < 0) named->second = {place, waypoint};
+        ++place;
+    });
+    for (std::size_t r = 0; r < result_.document.routes.size(); ++r) {
+        PointList& points = result_.document.routes[r].points;
+        PointList given;
+        PointEntry entry(given, result_.findings);
+        points.ForEach([&](const Point& point) {
+            const Named& named = routeNames_.at(point.name);
+            if (named.place < 0 || named.place >= waypointsBefore_[r]) {
+                entry.Add(point);
+                return;
+            }
+            Point taken = named.waypoint;
+            taken.latitude = point.latitude;
+            taken.longitude = point.longitude;
+            entry.Add(std::move(taken));
+        });
+        points = std::move(given);
+    }
+}
+
+void CheckVersion(std::uint16_t version, const Versions& versions, DocumentBuilder& builder)
+{
+    if (version < versions.oldest) throw InputRefused(versions.obsolete, "Obsolete Mapsource File");
+    if (version > versions.newest) builder.Notice(versions.later);
+}
 }  // namespace mapsource
 
 const std::array<MapsourceSymbol, 119> MapsourceSymbols = {{
@@ -149,24 +228,24 @@ std::uint8_t ReadRecordHeader(ByteReader& file, std::int32_t& length)
     return type;
 }
 
-std::string ReadCleanName(ByteReader& file)
+std::string ReadTextBytes(ByteReader& file, std::size_t kept)
 {
     std::string bytes;
-    return ReadCleanName(file, bytes, 0);
+    std::uint8_t c = 0;
+    while (file.u8(c) && c != 0)
+        if (bytes.size() < kept) bytes.push_back(static_cast<char>(c));
+    return bytes;
 }
 
-std::string ReadCleanName(ByteReader& file, std::string& bytes, std::size_t kept)
+std::string CleanName(std::string_view text)
 {
     std::string name;
-    bytes.clear();
-    std::uint8_t c = 0;
-    while (file.u8(c) && c != 0) {
-        if (bytes.size() < kept) bytes.push_back(static_cast<char>(c));
-        if (c == '-' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
-            name.push_back(static_cast<char>(c));
-    }
+    for (const char c : text)
+        if (c == '-' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) name.push_back(c);
     return name;
 }
+
+std::string ReadCleanName(ByteReader& file) { return CleanName(ReadTextBytes(file, SIZE_MAX)); }
 
 double SemicirclesToDegrees(std::int32_t semicircles)
 {

@@ -1,24 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/import/MapsourceFile.h"
 
-#include "core/conversion_record.h"
+#include <string_view>
 
-#include "core/convert.h"
-#include "core/file_io.h"
-#include "core/frontend.h"
 #include "formats/import/Mapsource.h"
 #include "formats/import/MapsourceGDB.h"
 
-void ReadMapsourceFile(const std::string& fileName, const std::string& outputName, ReadMode mode)
+ReadResult ReadMapsourceFile(const InputSource& source, const ReadOptions& options)
 {
-    const std::string signature = ReadFileRange(fileName, 0, 5);
-    if (signature == "MsRcd") {
-        ReadMapsourceMpsFile(fileName, outputName, mode);
-    } else if (signature == "MsRcf") {
-        ReadMapsourceGdbFile(fileName, outputName, mode);
-    } else {
-        Front().ShowMessage("This is not a MapSource .mps or .gdb file.");
-        Front().AddLine("Not a Mapsource File");
-        ReadFailed = true;
-    }
+    // Opened once: a pipe cannot be read again.
+    ByteReader file = source.ReadBytes();
+    const std::span<const std::uint8_t> head = file.view(5);
+    const std::string_view signature(reinterpret_cast<const char*>(head.data()), head.size());
+    if (signature == "MsRcd") return ReadMpsFile(file, options);
+    if (signature == "MsRcf") return ReadGdbFile(file, options);
+    throw InputRefused("This is not a MapSource .mps or .gdb file.", "Not a Mapsource File");
 }

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The MapSource .gdb reader: waypoints in waypoint mode, routes in every
-// mode, one native track file per track in track mode; waypoints, routes and
-// tracks in the mode that takes everything.
+// The MapSource .gdb reader: waypoints, routes and tracks.
 #include "formats/import/MapsourceGDB.h"
 
 #include <algorithm>
@@ -10,10 +8,6 @@
 #include <vector>
 
 #include "core/byte_reader.h"
-#include "core/clock.h"
-#include "core/conversion_record.h"
-#include "core/file_io.h"
-#include "core/text_encoding.h"
 #include "formats/import/Mapsource.h"
 #include "formats/import/MapsourceRoute.h"
 #include "formats/import/MapsourceShared.h"
@@ -22,8 +16,9 @@
 namespace {
 using namespace mapsource;
 
-constexpr std::uint16_t kOldestVersion = 107;
-constexpr std::uint16_t kNewestVersion = 108;
+constexpr Versions kVersions{
+    107, 108, "The file is created by an obsolete version of MapSource. MapSource 6 or later is required.",
+    "The file is created by a version of MapSource later than 6.5. Result from this version may be unpredictable."};
 constexpr std::uint16_t kFacilityVersion = 108;  // facility waypoints; 8 bytes that end a route point
 constexpr std::uint16_t kUtf8Version = 109;      // UTF-8 texts, a list in the waypoint, 2 more route point bytes
 constexpr std::uint8_t kThreeTextHeader = 'h';   // header letters below it carry a fourth text
@@ -150,39 +145,41 @@ bool FlaggedDouble(ByteReader& file, double& value)
     return Read(file, flag) && flag == 1 && Read(file, value);
 }
 
-double DayCount(std::uint32_t seconds) { return kUnixEpochDay + seconds / 60.0 / 60.0 / 24.0; }
-
-// Whole feet where a result of 0 means no altitude.
-std::int32_t NonZeroFeet(double metres)
+// How the waypoint is shown on a map (the first of the four numbers after its
+// proximity): its symbol with its name, alone, or with its description.
+std::string DisplayMode(std::int32_t number)
 {
-    const std::int32_t feet = WholeFeet(metres);
-    return feet == 0 ? kNoFeet : feet;
+    constexpr const char* kModes[] = {"SymbolAndName", "SymbolOnly", "SymbolAndDescription"};
+    return number >= 0 && number < 3 ? kModes[number] : "";
 }
 
 class GdbReader {
 public:
-    GdbReader(ByteReader& file, const std::string& outputName, std::uint16_t version, ReadMode mode)
-        : file_(file), outputName_(outputName), version_(version), utf8_(version >= kUtf8Version), mode_(mode),
-          routes_({.utf8 = utf8_, .mps = false, .pointEnd = RoutePointEnd(version)}, mode)
+    GdbReader(ByteReader& file, std::uint16_t version, DocumentBuilder& builder)
+        : file_(file), version_(version), utf8_(version >= kUtf8Version), builder_(builder),
+          routes_({.utf8 = utf8_, .mps = false, .pointEnd = RoutePointEnd(version)}, builder)
     {}
 
     void ReadRecords()
     {
         while (!file_.at_end()) {
+            const bool headerWhole = file_.remaining() >= kRecordHeaderSize;
             std::int32_t length = 0;
-            const std::uint8_t type = ReadRecordHeaderOf(file_, length);
+            const std::uint8_t type = ReadRecordHeader(file_, length);
+            if (!headerWhole || (length > 0 && static_cast<std::size_t>(length) > file_.remaining()))
+                builder_.NoteEndInsideRecord();
             if (length < 0) return;     // damaged framing: nothing after it can be trusted
             if (length == 0) continue;  // an empty body
             const std::size_t size = static_cast<std::size_t>(length);
             const std::size_t end = file_.position() + size;
             // The fields are read within the record's own bytes: a damaged
             // length can then never make one record rescan the rest of the file.
-            if (type == 'W') {
+            if (type == 'W' && builder_.TakesWaypoints()) {
                 // A waypoint is small, and the end of its bytes is searched for its time.
                 const std::span<const std::uint8_t> bytes = file_.view(size);
                 ByteReader body(bytes);
-                if (!ReadWaypoint(body, bytes, bytes.size() == size)) return;
-            } else if (type == 'R' || type == 'T') {
+                ReadWaypoint(body, bytes, bytes.size() == size);
+            } else if ((type == 'R' && builder_.TakesWaypoints()) || (type == 'T' && builder_.TakesTracks())) {
                 // Routes and tracks may be long: read through the window, up to their end.
                 const std::size_t fileEnd = file_.limit(end);
                 if (type == 'R') routes_.ReadRoute(file_);
@@ -194,52 +191,36 @@ public:
     }
 
 private:
-    // Version 109 writes UTF-8; the store holds single-byte text.
-    std::string Native(const std::string& bytes) const { return utf8_ ? Utf8ToLegacy(bytes) : bytes; }
-
-    // False once the reading stops: the waypoint table is full in waypoint mode.
-    bool ReadWaypoint(ByteReader& body, std::span<const std::uint8_t> bytes, bool whole)
+    void ReadWaypoint(ByteReader& body, std::span<const std::uint8_t> bytes, bool whole)
     {
-        std::string nameBytes;
-        const std::string name = ReadCleanName(body, nameBytes, kDetailBytes);
+        const std::string nameBytes = ReadTextBytes(body, kDetailBytes);
         std::int32_t lat = 0, lon = 0;
         const bool positioned = SkipNameGap(body) && Read(body, lat) && Read(body, lon);
         double metres = 0;
         const bool altitude = FlaggedDouble(body, metres);
-        std::int32_t feet = altitude ? NonZeroFeet(metres) : kNoFeet;
         const std::string commentBytes = UsedText(body);
-        std::string comment = Native(commentBytes);
-        std::replace(comment.begin(), comment.end(), ',', ' ');
         double proximity = 0;
-        FlaggedDouble(body, proximity);
-        std::int32_t column13 = 0, unused = 0, code = -1;
-        if (Read(body, column13) && Read(body, unused)) Read(body, code);
+        const bool near = FlaggedDouble(body, proximity);
+        std::int32_t display = 0, unused = 0, code = -1;
+        if (Read(body, display) && Read(body, unused)) Read(body, code);
         const WaypointTail tail = ReadWaypointTail(body, bytes, whole);
-        if (tail.depth && !altitude) feet = WholeFeet(*tail.depth);
+        if (!positioned) return;
 
-        if (mode_ == ReadMode::Tracks || !positioned) return true;
-        std::optional<WayPoints> w = NewWaypoint(lat, lon, name, comment);
-        if (!w) return true;
-        w->DateTime = tail.seconds ? DayCount(*tail.seconds) : StampTimeOfReading();
-        w->Altitude = static_cast<float>(feet);
-        w->Column14 = RoundHalfEven<std::int32_t>(proximity, 0);
-        w->Column13 = column13;
-        w->Symbol = LookupMapsourceSymbol(code);
-        int stored = 0;
-        const bool goOn = StoreWaypointOf(std::move(*w), mode_, stored);
-        if (stored == 0) return goOn;
-        // Filled in place: the texts need not move with the waypoint.
-        PointDetail& d = WaypointList[stored].Detail;
-        d.known = true;
-        d.texts = PointTexts{.name = DetailText(nameBytes, utf8_),
-                             .comment = DetailText(commentBytes, utf8_),
-                             .description = DetailText(tail.description, utf8_),
-                             .symbol = std::string(MapsourceSymbolName(code)),
-                             .link = DetailText(tail.link, utf8_)};
-        if (altitude) d.values.metres = metres;
-        if (tail.seconds) d.values.time = FileTime(*tail.seconds);
-        routes_.NoteWaypoint(stored);
-        return goOn;
+        Point w;
+        w.latitude = SemicirclesToDegrees(lat);
+        w.longitude = SemicirclesToDegrees(lon);
+        if (altitude) w.elevation = metres;
+        if (tail.seconds) w.time = FileTime(*tail.seconds);
+        w.name = DetailText(nameBytes, utf8_);
+        w.comment = DetailText(commentBytes, utf8_);
+        w.description = DetailText(tail.description, utf8_);
+        w.symbol = MapsourceSymbolName(code);
+        w.symbolCode = LookupMapsourceSymbol(code);
+        if (const std::string link = DetailText(tail.link, utf8_); !link.empty()) w.links.push_back({link, {}, {}});
+        if (near) w.device.proximity = proximity;
+        if (tail.depth) w.device.depth = *tail.depth;
+        w.device.displayMode = DisplayMode(display);
+        builder_.AddWaypoint(std::move(w));
     }
 
     // The fields after the symbol code end exactly at the record's end in an
@@ -276,12 +257,9 @@ private:
 
     void ReadTrack(ByteReader& body)
     {
-        const std::string nameBytes = UsedText(body);
-        TrackProps.Name = Native(nameBytes);
-        TrackProps.PointCount = 0;
-        TrackProps.Detail = GroupDetail{};
-        TrackProps.Detail.known = true;
-        TrackProps.Detail.name = DetailText(nameBytes, utf8_);
+        GroupInfo info;
+        info.name = DetailText(UsedText(body), utf8_);
+        builder_.StartTrack(std::move(info));
         std::uint32_t count = 0;
         if (Skip(body, 5)) Read(body, count);
         for (std::uint32_t k = 0; k < count; ++k) {
@@ -294,28 +272,22 @@ private:
             const bool timed = Read(body, timeFlag) && timeFlag == 1 && Read(body, seconds);
             const bool hasDepth = FlaggedDouble(body, depth);
             FlaggedDouble(body, notUsed);
-            const float pointMetres = altitude   ? FeetToTrackMetres(NonZeroFeet(metres))
-                                      : hasDepth ? MetresAsFloat(depth)
-                                                 : kNoAltitude;
-            TrackPoint p{SemicirclesToDegrees(lat), SemicirclesToDegrees(lon), TrackProps.PointCount == 0 ? 1 : 0,
-                         pointMetres, timed ? DayCount(seconds) : StampTimeOfReading()};
-            // A depth is no elevation: the detail keeps the altitude alone.
-            p.Known = true;
-            if (altitude) p.Values.metres = metres;
-            if (timed) p.Values.time = FileTime(seconds);
-            // The rest of a full track is left to the record end.
-            if (!StoreTrackPointOfTrack(p, kMaxTrackSlot + 1, mode_)) break;
+            Point p;
+            p.latitude = SemicirclesToDegrees(lat);
+            p.longitude = SemicirclesToDegrees(lon);
+            if (altitude) p.elevation = metres;
+            if (timed) p.time = FileTime(seconds);
+            // A depth is no elevation.
+            if (hasDepth) p.depth = depth;
+            builder_.AddTrackPoint(std::move(p));
         }
-        if (mode_ != ReadMode::Waypoints) HandOverNextTrack(outputName_, nextTrack_);
     }
 
     ByteReader& file_;
-    const std::string& outputName_;
     const std::uint16_t version_;
     const bool utf8_;
-    const ReadMode mode_;
+    DocumentBuilder& builder_;
     RouteReader routes_;
-    int nextTrack_ = 1;
 };
 }  // namespace
 
@@ -335,33 +307,32 @@ PositionBlock ReadPositionBlock(ByteReader& file)
     PositionBlock block;
     block.Whole = Read(file, block.Latitude) && Read(file, block.Longitude);
     double metres = 0;
-    if (block.Whole && FlaggedDouble(file, metres)) block.Feet = NonZeroFeet(metres);
+    if (block.Whole) FlaggedDouble(file, metres);
     return block;
 }
 
-void ReadMapsourceGdbFile(const std::string& fileName, const std::string& outputName, ReadMode mode)
+ReadResult ReadGdbFile(ByteReader& file, const ReadOptions& options)
 {
-    ClearWaypoints();
-    ClearRoutes();
-    ClearTracks();
-    ByteReader file = ByteReader::FromFile(fileName);
-
+    ReadResult result;
+    DocumentBuilder builder(result, options.mode);
     // Signature and header record; a file too short for the version counts as obsolete.
     std::uint8_t headerType = 0;
     std::uint16_t version = 0;
     if (file.skip(6 + 4) && file.u8(headerType)) file.u16(version);
-    if (version < kOldestVersion) {
-        RejectObsolete("The file is created by an obsolete version of MapSource. MapSource 6 or later is required.");
-        return;
-    }
-    if (version > kNewestVersion)
-        Front().ShowMessage("The file is created by a version of MapSource later than 6.5. Result from this version "
-                            "may be unpredictable.");
+    CheckVersion(version, kVersions, builder);
 
     bool headerWhole = Skip(file, 7);
     const int texts = headerType < kThreeTextHeader ? 4 : 3;
     for (int t = 0; t < texts && headerWhole; ++t) headerWhole = ReadZeroTerminated(file).ends_with('\0');
-    if (!headerWhole) NoteEndInsideRecord(kFileKind);
+    if (!headerWhole) builder.NoteEndInsideRecord();
 
-    GdbReader(file, outputName, version, mode).ReadRecords();
+    GdbReader(file, version, builder).ReadRecords();
+    builder.Finish();
+    return result;
+}
+
+ReadResult ReadMapsourceGdbFile(const InputSource& source, const ReadOptions& options)
+{
+    ByteReader file = source.ReadBytes();
+    return ReadGdbFile(file, options);
 }

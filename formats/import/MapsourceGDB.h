@@ -9,10 +9,11 @@
 
 class ByteReader;
 
-// Waypoint mode stores the waypoints and routes; track mode stores the routes
-// and hands each track over as it is read (HandOverTrack: by default one
-// native track file per track); the mode that takes everything does both.
-void ReadMapsourceGdbFile(const std::string& fileName, const std::string& outputName, ReadMode mode);
+// A .gdb file: its waypoints, routes and tracks, as the mode asks. A file of
+// an obsolete version is refused.
+ReadResult ReadMapsourceGdbFile(const InputSource& source, const ReadOptions& options);
+// The same from a file opened at its start.
+ReadResult ReadGdbFile(ByteReader& file, const ReadOptions& options);
 
 // Bytes up to and including a zero byte, or up to the end of the file.
 std::string ReadZeroTerminated(ByteReader& file);
@@ -20,9 +21,8 @@ std::string ReadZeroTerminated(ByteReader& file);
 struct PositionBlock {
     std::int32_t Latitude = 0;   // semicircles
     std::int32_t Longitude = 0;  // semicircles
-    std::int32_t Feet = -777;    // whole feet, -777 = none
     bool Whole = false;          // false when the end of the file cut the position short
 };
 
-// Latitude, longitude and an optional altitude; a 0 ft result reads as none.
+// Latitude, longitude and an optional altitude, which is read past.
 PositionBlock ReadPositionBlock(ByteReader& file);

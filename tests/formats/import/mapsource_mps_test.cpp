@@ -8,393 +8,229 @@
 #include <vector>
 
 #include "core/byte_reader.h"
-#include "core/clock.h"
-#include "core/conversion_record.h"
-#include "core/convert.h"
-#include "core/store.h"
-#include "core/track_destination.h"
-#include "formats/format_table.h"
 #include "formats/import/Mapsource.h"
-#include "tests/support/byte_builder.h"
+#include "formats/import/MapsourceFile.h"
 #include "tests/support/mapsource_files.h"
-#include "tests/support/recording_front_end.h"
 #include "tests/support/test_files.h"
 
 namespace {
-constexpr double kLocalNow = 45000.25;
+using namespace mapsource_files;
 
-using mapsource_files::Semicircles;
+ReadResult Read(const ByteBuilder& file) { return ReadMapsourceFile(InputSource::Memory("in.mps", file.str()), {}); }
 
-ByteBuilder MpsHead(std::uint16_t version)
+std::vector<Point> Points(const PointList& list) { return list.ToVector(); }
+
+constexpr double kSemicircle = 180.0 / 2147483648.0;
+}  // namespace
+
+TEST(MpsReader, VersionsBelow103AreRefusedAndAbove105Noted)
 {
-    ByteBuilder b;
-    b.text("MsRcd").u8(0).i32(2).u8('D').u16(version);
-    b.i32(27).u8('A').u16(406).zeroText("SQA").zeroText("Oct 22 2001").zeroText("15:45:05");
-    return b;
-}
-
-void Record(ByteBuilder& file, char type, const ByteBuilder& body)
-{
-    file.i32(static_cast<std::int32_t>(body.size())).u8(static_cast<std::uint8_t>(type));
-    file.bytes.insert(file.bytes.end(), body.bytes.begin(), body.bytes.end());
-}
-
-struct Wpt {
-    std::string name_ = "WP1";
-    double lat_ = 51.5;
-    double lon_ = -0.25;
-    std::uint8_t altFlag_ = 0;
-    double metres_ = 0;
-    std::string comment_{};
-    std::int32_t symbol_ = 18;
-    std::string region_{};  // bytes 4 to 6 of the 27 before the position
-    Wpt& name(const std::string& v)
-    {
-        name_ = v;
-        return *this;
-    }
-    Wpt& lat(double v)
-    {
-        lat_ = v;
-        return *this;
-    }
-    Wpt& lon(double v)
-    {
-        lon_ = v;
-        return *this;
-    }
-    Wpt& altFlag(std::uint8_t v)
-    {
-        altFlag_ = v;
-        return *this;
-    }
-    Wpt& metres(double v)
-    {
-        metres_ = v;
-        return *this;
-    }
-    Wpt& comment(const std::string& v)
-    {
-        comment_ = v;
-        return *this;
-    }
-    Wpt& symbol(std::int32_t v)
-    {
-        symbol_ = v;
-        return *this;
-    }
-    Wpt& region(const std::string& v)
-    {
-        region_ = v;
-        return *this;
-    }
-};
-
-void AddWaypoint(ByteBuilder& file, const Wpt& w)
-{
-    ByteBuilder b;
-    b.zeroText(w.name_).u32(0).fixed(w.region_, 3).u16(0).fill(12, 0xff).u16(0).u32(0xffffffff);
-    b.i32(Semicircles(w.lat_)).i32(Semicircles(w.lon_)).u8(w.altFlag_).f64(w.metres_).zeroText(w.comment_);
-    b.fill(17, 0).i32(w.symbol_).fill(20, 0);
-    Record(file, 'W', b);
-}
-
-struct Pt {
-    double lat_ = 50.0;
-    double lon_ = 8.0;
-    std::uint8_t altFlag_ = 0;
-    double metres_ = 0;
-    std::uint8_t timeFlag_ = 1;
-    std::uint32_t seconds_ = 0;
-    Pt& lat(double v)
-    {
-        lat_ = v;
-        return *this;
-    }
-    Pt& lon(double v)
-    {
-        lon_ = v;
-        return *this;
-    }
-    Pt& altFlag(std::uint8_t v)
-    {
-        altFlag_ = v;
-        return *this;
-    }
-    Pt& metres(double v)
-    {
-        metres_ = v;
-        return *this;
-    }
-    Pt& timeFlag(std::uint8_t v)
-    {
-        timeFlag_ = v;
-        return *this;
-    }
-    Pt& seconds(std::uint32_t v)
-    {
-        seconds_ = v;
-        return *this;
-    }
-};
-
-void AddTrack(ByteBuilder& file, const std::string& name, const std::vector<Pt>& points)
-{
-    ByteBuilder b;
-    b.zeroText(name).u8(0).i32(0).i32(static_cast<std::int32_t>(points.size()));
-    for (const Pt& p : points)
-        b.i32(Semicircles(p.lat_))
-            .i32(Semicircles(p.lon_))
-            .u8(p.altFlag_)
-            .f64(p.metres_)
-            .u8(p.timeFlag_)
-            .u32(p.seconds_)
-            .u8(0)
-            .f64(0);
-    Record(file, 'T', b);
-}
-
-class MpsReaderTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        PinClock(kLocalNow, kLocalNow + 0.5);
-        ReadFailed = false;
-        TrackFilesWritten.clear();
-    }
-    void TearDown() override { UnpinClock(); }
-
-    void Read(const ByteBuilder& file)
-    {
-        const std::string path = dir.Path("in.mps");
-        WriteText(path, file.str());
-        ScopedFrontEnd scope(front);
-        ReadMapsourceMpsFile(path, dir.Path("out.plt"), mode);
-    }
-
-    TempDir dir;
-    RecordingFrontEnd front;
-    ReadMode mode = ReadMode::Waypoints;
-};
-
-TEST_F(MpsReaderTest, VersionBoundaries)
-{
-    for (std::uint16_t version : {102, 103, 105, 106}) {
+    const std::string later =
+        "The file is created by a version of MapSource later than 4.13. Result from this version may be unpredictable.";
+    for (const std::uint16_t version : {102, 103, 105, 106}) {
         SCOPED_TRACE(version);
-        front.messages.clear();
-        front.lines.clear();
-        ReadFailed = false;
-        ByteBuilder file = MpsHead(version);
-        AddWaypoint(file, {});
-        Read(file);
+        ByteBuilder file = MpsHeader(version);
+        MpsWaypoint(file, {});
         if (version == 102) {
-            EXPECT_EQ(front.messages,
-                      std::vector<std::string>{"The file is created by an obsolete version of MapSource. "
-                                               "MapSource 4 or later is required."});
-            EXPECT_EQ(front.lines, std::vector<std::string>{"Obsolete Mapsource File"});
-            EXPECT_TRUE(ReadFailed);
-            EXPECT_EQ(WaypointCount, 0);
+            try {
+                Read(file);
+                ADD_FAILURE() << "not refused";
+            } catch (const InputRefused& refused) {
+                EXPECT_STREQ(refused.what(),
+                             "The file is created by an obsolete version of MapSource. MapSource 4 or later is "
+                             "required.");
+                EXPECT_EQ(refused.PaneLine(), "Obsolete Mapsource File");
+            }
+            continue;
+        }
+        const ReadResult read = Read(file);
+        EXPECT_EQ(read.document.waypoints.size(), 1u);
+        const std::vector<Finding> notices = {{FindingKind::Notice, later, 0}};
+        EXPECT_EQ(read.findings.All(), version == 106 ? notices : std::vector<Finding>{});
+    }
+    // A file too short for its version counts as obsolete.
+    EXPECT_THROW(ReadMapsourceMpsFile(InputSource::Memory("in.mps", "MsRcd"), {}), InputRefused);
+}
+
+TEST(MpsReader, WaypointsKeepTheirTextsAsTheFileHoldsThem)
+{
+    ByteBuilder file = MpsHeader(103);
+    MpsWaypoint(file, {.name = "Camp #2, Lake", .lat = 0, .lon = 5, .comment = "dock, north side", .symbol = 107});
+    MpsWaypoint(file, {.name = "", .lat = 0, .lon = 0});  // 0/0: a position never set, left out
+    MpsWaypoint(file, {.name = "Caf\xE9 #!", .lat = -33.5, .lon = 151.25, .symbol = 53});
+    const std::vector<Point> w = Points(Read(file).document.waypoints);
+    ASSERT_EQ(w.size(), 2u);
+    EXPECT_EQ(w[0].name, "Camp #2, Lake");
+    EXPECT_EQ(w[0].comment, "dock, north side");
+    EXPECT_EQ(w[0].symbol, "Airport");
+    EXPECT_EQ(w[0].symbolCode, 0);
+    EXPECT_EQ(w[0].latitude, 0);
+    EXPECT_NEAR(w[0].longitude, 5, kSemicircle);
+    EXPECT_FALSE(w[0].time);  // the record holds none
+    EXPECT_EQ(w[1].name, "Caf\xC3\xA9 #!");
+    EXPECT_NEAR(w[1].latitude, -33.5, kSemicircle);
+    EXPECT_EQ(w[1].symbol, "Danger Area");  // MapSource's own name of code 53; the native table lacks it
+    EXPECT_EQ(w[1].symbolCode, 70);
+    EXPECT_EQ(CleanName(w[0].name), "Camp2Lake");
+}
+
+TEST(MpsReader, AnAltitudeIsAnElevationOnlyWhenItsFlagIsOneAndItIsReal)
+{
+    const struct {
+        std::uint8_t flag;
+        double metres;
+        double elevation;  // NaN: none
+    } rows[] = {{0, 100, NAN}, {1, 0.4, 0.4}, {1, 0, 0}, {1, 100, 100}, {1, NAN, NAN}, {1, 1e300, NAN}, {2, 100, NAN}};
+    ByteBuilder file = MpsHeader(103);
+    std::vector<Fix> points;
+    for (const auto& row : rows) {
+        ByteBuilder w;
+        // The flag is written as given: the builder writes only 0 and 1.
+        MpsWaypoint(w, {.metres = row.metres});
+        w.bytes[5 + 4 + 27 + 8] = row.flag;
+        file.bytes.insert(file.bytes.end(), w.bytes.begin(), w.bytes.end());
+        points.push_back({.metres = row.flag == 1 ? std::optional(row.metres) : std::nullopt});
+    }
+    TrackRecord(file, "T", points, true);
+    const ReadResult read = Read(file);
+    const std::vector<Point> waypoints = Points(read.document.waypoints);
+    const std::vector<Point> track = Points(read.document.tracks.at(0).points);
+    ASSERT_EQ(waypoints.size(), std::size(rows));
+    ASSERT_EQ(track.size(), std::size(rows));
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        if (std::isnan(rows[i].elevation)) {
+            EXPECT_FALSE(waypoints[i].HasElevation());
+            EXPECT_FALSE(track[i].HasElevation());
         } else {
-            EXPECT_FALSE(ReadFailed);
-            EXPECT_EQ(WaypointCount, 1);
-            EXPECT_TRUE(front.lines.empty());
-            if (version == 106)
-                EXPECT_EQ(front.messages,
-                          std::vector<std::string>{"The file is created by a version of MapSource later "
-                                                   "than 4.13. Result from this version may be "
-                                                   "unpredictable."});
-            else EXPECT_TRUE(front.messages.empty());
+            EXPECT_EQ(waypoints[i].elevation, rows[i].elevation);
+            EXPECT_EQ(track[i].elevation, rows[i].elevation);
         }
     }
 }
 
-TEST_F(MpsReaderTest, EmptyOrHeaderlessFileIsRejectedAsObsolete)
+TEST(MpsReader, EveryTrackInOrderEachStartingItsSection)
 {
-    Read(ByteBuilder{});
-    EXPECT_TRUE(ReadFailed);
-    EXPECT_EQ(front.lines, std::vector<std::string>{"Obsolete Mapsource File"});
-}
-
-TEST_F(MpsReaderTest, WaypointFieldsNamesAndComments)
-{
-    ByteBuilder file = MpsHead(103);
-    AddWaypoint(file, Wpt().name("Camp #2, Lake").lat(0).lon(5).comment("dock, north side").symbol(107));
-    AddWaypoint(file, Wpt().name("").lat(0).lon(0));  // 0/0: dropped, not counted
-    AddWaypoint(file, Wpt().name("#!").lat(-33.5).lon(151.25).symbol(53));
-    Read(file);
-    ASSERT_EQ(WaypointCount, 2);
-    const WayPoints& a = WaypointList[1];
-    EXPECT_EQ(a.Name, "Camp2Lake");
-    EXPECT_EQ(a.Description, "dock  north side");
-    EXPECT_DOUBLE_EQ(a.Latitude, 0);
-    EXPECT_NEAR(a.Longitude, 5, 1e-7);
-    EXPECT_EQ(a.Symbol, 0);
-    EXPECT_DOUBLE_EQ(a.DateTime, kLocalNow);
-    EXPECT_EQ(a.Number, -1);
-    EXPECT_EQ(a.Column10, 65535);
-    const WayPoints& b = WaypointList[2];
-    EXPECT_EQ(b.Name, "X");
-    EXPECT_NEAR(b.Latitude, -33.5, 1e-7);
-    EXPECT_NEAR(b.Longitude, 151.25, 1e-7);
-    EXPECT_EQ(b.Symbol, 70);
-}
-
-TEST_F(MpsReaderTest, AltitudeRulesForWaypointsAndTrackPoints)
-{
-    ByteBuilder file = MpsHead(103);
-    const std::vector<std::pair<std::uint8_t, double>> cases = {{0, 100.0},        {1, 0.4},   {1, 100.0},
-                                                                {1, std::nan("")}, {1, 1e300}, {2, 100.0}};
-    std::vector<Pt> points;
-    for (const auto& [flag, metres] : cases) {
-        AddWaypoint(file, Wpt().altFlag(flag).metres(metres));
-        points.push_back(Pt().altFlag(flag).metres(metres));
+    ByteBuilder file = MpsHeader(105);
+    MpsWaypoint(file, {});
+    TrackRecord(file, "First Leg", {{.lat = 1, .lon = 2}, {.lat = 3, .lon = 4, .seconds = std::nullopt}}, true);
+    TrackRecord(file, "empty", {}, true);
+    TrackRecord(file, "third", {{.lat = 5, .lon = 6, .seconds = 86400}, {.lat = 7, .lon = 8}, {.lat = 9, .lon = 10}},
+                true);
+    const Document document = Read(file).document;
+    EXPECT_EQ(document.waypoints.size(), 1u);
+    ASSERT_EQ(document.tracks.size(), 3u);
+    const std::vector<std::size_t> sizes = {2, 0, 3};
+    for (std::size_t t = 0; t < 3; ++t) {
+        EXPECT_EQ(document.tracks[t].points.size(), sizes[t]);
+        EXPECT_EQ(document.tracks[t].slot, 0);
+        const std::vector<Point> points = Points(document.tracks[t].points);
+        for (std::size_t i = 0; i < points.size(); ++i) EXPECT_EQ(points[i].newSection, i == 0);
     }
-    AddTrack(file, "T", points);
-    Read(file);
-    ASSERT_EQ(WaypointCount, 6);
-    const float feet[] = {-777, -777, 328, -777, -777, -777};  // 1e300 m is no real altitude
-    for (int i = 0; i < 6; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_FLOAT_EQ(WaypointList[i + 1].Altitude, feet[i]);
-        const float metres = feet[i] == -777 ? -777.0f : static_cast<float>(feet[i] / 3.2808);
-        EXPECT_FLOAT_EQ(TrackPointList[i].Altitude, metres);
-    }
-    EXPECT_FLOAT_EQ(TrackPointList[2].Altitude, static_cast<float>(328 / 3.2808));
+    EXPECT_EQ(document.tracks[0].info.name, "First Leg");
+    const std::vector<Point> first = Points(document.tracks[0].points);
+    EXPECT_EQ(first[0].time, (UtcTime{0, 0}));  // time 0 is 1970-01-01
+    EXPECT_FALSE(first[1].time);                // none given: none
+    EXPECT_EQ(Points(document.tracks[2].points)[0].time, (UtcTime{86400, 0}));
 }
 
-TEST_F(MpsReaderTest, ThreeTracksInTrackModeGiveThreeFiles)
+TEST(MpsReader, RoutesTakeTheirPointsFromTheLinkPointsAndTheirWaypoints)
 {
-    mode = ReadMode::Tracks;
-    ByteBuilder file = MpsHead(105);
-    AddWaypoint(file, {});  // not stored in track mode
-    AddTrack(file, "First Leg", {Pt().lat(1).lon(2), Pt().lat(3).lon(4).timeFlag(0)});
-    AddTrack(file, "empty", {});
-    AddTrack(file, "third", {Pt().lat(5).lon(6).seconds(86400), Pt().lat(7).lon(8), Pt().lat(9).lon(10)});
-    Read(file);
-    EXPECT_EQ(WaypointCount, 0);
-    // A track without points makes no file.
-    const std::vector<std::string> names = {dir.Path("out_1.plt"), dir.Path("out_3.plt")};
-    EXPECT_EQ(TrackFilesWritten.FirstNames(), names);
-    EXPECT_FALSE(std::filesystem::exists(dir.Path("out_2.plt")));
-    const auto first = SplitCrLf(ReadText(names[0]));
-    ASSERT_GE(first.size(), 8u);
-    EXPECT_EQ(first[4], "0,2,255,FirstLeg,1,0,0,255");
-    EXPECT_EQ(first[6].substr(0, 25), "   1.000000,   2.000000,1");
-    EXPECT_EQ(first[6].substr(34, 13), "25569.0000000");  // time 0 is 1970-01-01
-    EXPECT_EQ(first[7].substr(0, 25), "   3.000000,   4.000000,0");
-    EXPECT_EQ(first[7].substr(34, 13), "45000.2500000");  // no time: the time of reading
-    const auto third = SplitCrLf(ReadText(names[1]));
-    ASSERT_EQ(third.size(), 9u);
-    EXPECT_EQ(third[6][24], '1');
-    EXPECT_EQ(third[7][24], '0');
-    EXPECT_EQ(third[8][24], '0');
-    EXPECT_EQ(third[6].substr(34, 13), "25570.0000000");
-    EXPECT_EQ(TrackProps.PointCount, 3);  // the store keeps the last track
+    ByteBuilder file = MpsHeader(103);
+    MpsWaypoint(file, {.name = "A", .lat = 10, .lon = 20, .metres = 5, .comment = "first", .symbol = 107});
+    Record(file, 'R',
+           RouteBody("Out, back", {{"A", {{10, 20}, {11, 21}}}, {"B", {{12, 22}, {13, 23}}}, {"C"}}, 0, true));
+    Record(file, 'M', ByteBuilder().zeroText("map").fill(40, 0x57));
+    Record(file, 'q', ByteBuilder().fill(40, 0x57));
+    MpsWaypoint(file, {.name = "after"});
+    const Document document = Read(file).document;
+    EXPECT_EQ(document.waypoints.size(), 2u);
+    ASSERT_EQ(document.routes.size(), 1u);
+    EXPECT_EQ(document.routes[0].info.name, "Out, back");
+    const std::vector<Point> points = Points(document.routes[0].points);
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_EQ(points[0].comment, "first");  // what its waypoint holds
+    EXPECT_EQ(points[0].symbolCode, 0);
+    EXPECT_EQ(points[0].elevation, 5);
+    EXPECT_EQ(points[1].name, "B");  // no waypoint of its name: its name alone
+    const double lats[] = {10, 12, 13};
+    for (std::size_t k = 0; k < 3; ++k) EXPECT_NEAR(points[k].latitude, lats[k], kSemicircle);
 }
 
-TEST_F(MpsReaderTest, RoutesAndUnknownRecordsChangeNothing)
+TEST(MpsReader, NoCapacityOfTheNativeFilesApplies)
 {
-    ByteBuilder file = MpsHead(103);
-    ByteBuilder junk;
-    junk.zeroText("route").fill(40, 0x57);
-    Record(file, 'R', junk);
-    Record(file, 'M', junk);
-    Record(file, 'q', junk);
-    AddWaypoint(file, Wpt().name("after"));
-    Read(file);
-    ASSERT_EQ(WaypointCount, 1);
-    EXPECT_EQ(WaypointList[1].Name, "after");
-    EXPECT_EQ(TrackProps.PointCount, 0);
+    ByteBuilder file = MpsHeader(103);
+    for (int i = 1; i <= 10001; ++i) MpsWaypoint(file, "W" + std::to_string(i), 1, 1);
+    MpsTrack(file, "long", 100002);
+    const Document document = Read(file).document;
+    EXPECT_EQ(document.waypoints.size(), 10001u);
+    ASSERT_EQ(document.tracks.size(), 1u);
+    EXPECT_EQ(document.tracks[0].points.size(), 100002u);
 }
 
-TEST_F(MpsReaderTest, StopsAfterTenThousandWaypoints)
-{
-    ByteBuilder file = MpsHead(103);
-    for (int i = 1; i <= 10001; ++i) AddWaypoint(file, Wpt().name("W" + std::to_string(i)).lat(1).lon(1));
-    AddTrack(file, "never", {{}});
-    Read(file);
-    EXPECT_EQ(WaypointCount, 10000);
-    EXPECT_EQ(WaypointList[10000].Name, "W10000");
-    EXPECT_EQ(TrackProps.PointCount, 0);
-}
-
-TEST_F(MpsReaderTest, OverlongTrackKeepsTheFirst100000Points)
-{
-    ByteBuilder file = MpsHead(103);
-    std::vector<Pt> points(100002, Pt().lat(1).lon(1));
-    points[99999].lat(2);
-    AddTrack(file, "long", points);
-    AddWaypoint(file, Wpt().name("after"));
-    Read(file);
-    EXPECT_EQ(TrackProps.PointCount, 100000);
-    EXPECT_NEAR(TrackPointList[99999].Latitude, 2, 1e-7);
-    ASSERT_EQ(WaypointCount, 1);
-    EXPECT_EQ(WaypointList[1].Name, "after");
-}
-
-TEST_F(MpsReaderTest, TextInTheGapBeforeThePositionKeepsItsFixedSize)
+TEST(MpsReader, TheGapBeforeThePositionKeepsItsFixedSize)
 {
     for (const char* region : {"ED", "EDX"}) {
         SCOPED_TRACE(region);
-        ByteBuilder file = MpsHead(103);
-        AddWaypoint(file, Wpt().name("ED_X").lat(51.89).lon(12.97).region(region));
-        AddWaypoint(file, Wpt().name("next").lat(2).lon(3));
-        Read(file);
-        ASSERT_EQ(WaypointCount, 2);
-        EXPECT_NEAR(WaypointList[1].Latitude, 51.89, 1e-7);
-        EXPECT_NEAR(WaypointList[1].Longitude, 12.97, 1e-7);
-        EXPECT_EQ(WaypointList[2].Name, "next");
+        ByteBuilder file = MpsHeader(103);
+        MpsWaypoint(file, {.name = "ED_X", .lat = 51.89, .lon = 12.97, .region = region});
+        MpsWaypoint(file, {.name = "next", .lat = 2, .lon = 3});
+        const std::vector<Point> w = Points(Read(file).document.waypoints);
+        ASSERT_EQ(w.size(), 2u);
+        EXPECT_NEAR(w[0].latitude, 51.89, kSemicircle);
+        EXPECT_NEAR(w[0].longitude, 12.97, kSemicircle);
+        EXPECT_EQ(w[1].name, "next");
     }
 }
 
-TEST_F(MpsReaderTest, NegativeLengthsEndTheReadingAndEmptyRecordsAreSkipped)
+TEST(MpsReader, DamagedFramingEndsTheReadingWithWhatCameBefore)
 {
-    ByteBuilder negative = MpsHead(103);
-    AddWaypoint(negative, Wpt().name("kept"));
+    const auto named = [](const Document& d) {
+        std::vector<std::string> names;
+        d.waypoints.ForEach([&](const Point& p) { names.push_back(p.name); });
+        return names;
+    };
+    ByteBuilder negative = MpsHeader(103);
+    MpsWaypoint(negative, {.name = "kept"});
     negative.i32(-5).u8('M');
-    AddWaypoint(negative, Wpt().name("lost"));
-    Read(negative);
-    ASSERT_EQ(WaypointCount, 1);
-    EXPECT_EQ(WaypointList[1].Name, "kept");
+    MpsWaypoint(negative, {.name = "lost"});
+    EXPECT_EQ(named(Read(negative).document), std::vector<std::string>{"kept"});
 
-    ByteBuilder empty = MpsHead(103);  // a record of length 0 has an empty body
-    AddWaypoint(empty, Wpt().name("kept"));
+    ByteBuilder empty = MpsHeader(103);  // a record of length 0 has an empty body
+    MpsWaypoint(empty, {.name = "kept"});
     empty.i32(0).u8('W').i32(0).u8('M');
-    AddWaypoint(empty, Wpt().name("next"));
-    Read(empty);
-    ASSERT_EQ(WaypointCount, 2);
-    EXPECT_EQ(WaypointList[2].Name, "next");
+    MpsWaypoint(empty, {.name = "next"});
+    EXPECT_EQ(named(Read(empty).document), (std::vector<std::string>{"kept", "next"}));
 
-    ByteBuilder hugeCount = MpsHead(103);
-    AddTrack(hugeCount, "T", {Pt().lat(1).lon(1), Pt().lat(2).lon(2)});
+    ByteBuilder hugeCount = MpsHeader(103);
+    TrackRecord(hugeCount, "T", {{.lat = 1, .lon = 1}, {.lat = 2, .lon = 2}}, true);
     hugeCount.put<std::int32_t>(hugeCount.size() - 2 * 31 - 4, 0x7fffffff);
-    Read(hugeCount);
-    EXPECT_EQ(TrackProps.PointCount, 2);
+    EXPECT_EQ(Read(hugeCount).document.tracks.at(0).points.size(), 2u);
 }
 
-TEST_F(MpsReaderTest, RecordCutShortKeepsOnlyWholePositions)
+TEST(MpsReader, ARecordCutShortKeepsOnlyWholePositions)
 {
-    ByteBuilder whole = MpsHead(103);
-    AddWaypoint(whole, Wpt().name("cut").lat(10).lon(20).comment("long comment").symbol(107));
+    const Finding cut{FindingKind::Truncated, "The MapSource file ends inside a record: what came before it was read.",
+                      0};
+    ByteBuilder whole = MpsHeader(103);
+    MpsWaypoint(whole, {.name = "cut", .lat = 10, .lon = 20, .comment = "long comment", .symbol = 107});
     const std::size_t full = whole.size();
-    // Cut inside the comment: the position is whole, the symbol takes the default.
+    // Cut inside the comment: the position is whole, the symbol is the default.
     whole.bytes.resize(full - 41 - 5);
-    StartConversionRecord();
-    Read(whole);
-    EXPECT_TRUE(InputReadInPart());
-    ASSERT_EQ(WaypointCount, 1);
-    EXPECT_EQ(WaypointList[1].Description, "long com");
-    EXPECT_EQ(WaypointList[1].Symbol, 70);
-    // Cut inside the longitude: nothing stored.
+    ReadResult read = Read(whole);
+    EXPECT_EQ(read.findings.All(), std::vector<Finding>{cut});
+    const std::vector<Point> w = Points(read.document.waypoints);
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_EQ(w[0].comment, "long com");
+    EXPECT_EQ(w[0].symbolCode, 70);
+    // Cut inside the longitude: nothing.
     whole.bytes.resize(full - 41 - 13 - 9 - 2);
-    Read(whole);
-    EXPECT_EQ(WaypointCount, 0);
+    EXPECT_TRUE(Read(whole).document.Empty());
     // Cut inside the header's texts: no record is reached.
-    ByteBuilder head = MpsHead(103);
+    ByteBuilder head = MpsHeader(103);
     head.bytes.resize(head.size() - 3);
-    StartConversionRecord();
-    Read(head);
-    EXPECT_TRUE(InputReadInPart());
+    read = Read(head);
+    EXPECT_EQ(read.findings.All(), std::vector<Finding>{cut});
 }
 
 TEST(MapsourceBlocks, SymbolTableAndLookup)
@@ -411,27 +247,22 @@ TEST(MapsourceBlocks, SymbolTableAndLookup)
     EXPECT_EQ(natives.size(), 119u);
     EXPECT_EQ(*natives.begin(), 0);
     EXPECT_EQ(*natives.rbegin(), 118);
-    EXPECT_EQ(LookupMapsourceSymbol(0), 35);
-    EXPECT_EQ(LookupMapsourceSymbol(18), 70);
-    EXPECT_EQ(LookupMapsourceSymbol(52), 77);
-    EXPECT_EQ(LookupMapsourceSymbol(53), 70);
-    EXPECT_EQ(LookupMapsourceSymbol(54), 111);
-    EXPECT_EQ(LookupMapsourceSymbol(107), 0);
-    EXPECT_EQ(LookupMapsourceSymbol(119), 118);
-    EXPECT_EQ(LookupMapsourceSymbol(120), 70);
-    EXPECT_EQ(LookupMapsourceSymbol(-1), 70);
+    const std::pair<std::int32_t, std::int16_t> lookups[] = {{0, 35},  {18, 70},   {52, 77},  {53, 70}, {54, 111},
+                                                             {107, 0}, {119, 118}, {120, 70}, {-1, 70}};
+    for (const auto& [code, native] : lookups) EXPECT_EQ(LookupMapsourceSymbol(code), native) << code;
 }
 
-TEST(MapsourceBlocks, HeaderNameAndSemicircles)
+TEST(MapsourceBlocks, HeaderNamesAndSemicircles)
 {
     ByteBuilder b;
-    b.i32(300).u8('W').text("Ab c-9_\xe9!").u8(0).text("rest");
+    b.i32(300).u8('W').text("Ab c-9_\xe9!").u8(0).text("rest").u8(0).text("tail");
     ByteReader file(b.bytes);
     std::int32_t length = 0;
     EXPECT_EQ(ReadRecordHeader(file, length), 'W');
     EXPECT_EQ(length, 300);
     EXPECT_EQ(ReadCleanName(file), "Abc-9");
-    EXPECT_EQ(ReadCleanName(file), "rest");  // the end of the file ends a name
+    EXPECT_EQ(ReadTextBytes(file, 2), "re");
+    EXPECT_EQ(ReadTextBytes(file, 100), "tail");  // the end of the file ends a text
     EXPECT_EQ(ReadRecordHeader(file, length), 0);
     EXPECT_EQ(length, -1);
 
@@ -440,23 +271,19 @@ TEST(MapsourceBlocks, HeaderNameAndSemicircles)
     EXPECT_DOUBLE_EQ(SemicirclesToDegrees(0), 0.0);
 }
 
-TEST(MapsourceFixtures, RealMpsFilesConvert)
+TEST(MapsourceFixtures, RealMpsFiles)
 {
-    RecordingFrontEnd front;
-    ScopedFrontEnd scope(front);
-    TempDir dir;
-    const std::pair<const char*, int> expected[] = {{"mapsource.mps", 9}, {"route.mps", 14}, {"netstumbler.mps", 37}};
+    const std::pair<const char*, std::size_t> expected[] = {
+        {"mapsource.mps", 9}, {"route.mps", 14}, {"netstumbler.mps", 37}};
     for (const auto& [name, count] : expected) {
         SCOPED_TRACE(name);
-        ReadFailed = false;
-        ReadMapsourceMpsFile(FixturePath(std::string("mapsource/") + name), dir.Path("out"), ReadMode::Waypoints);
-        EXPECT_FALSE(ReadFailed);
-        EXPECT_EQ(WaypointCount, count);
-        EXPECT_TRUE(front.messages.empty());
+        const ReadResult read = ReadMapsourceFile(InputSource::File(FixturePath(std::string("mapsource/") + name)), {});
+        EXPECT_TRUE(read.findings.Empty());
+        EXPECT_EQ(read.document.waypoints.size(), count);
     }
-    EXPECT_EQ(WaypointList[1].Name, "linksys");
-    ReadFailed = false;
-    ReadMapsourceMpsFile(FixturePath("mapsource/mps-track.mps"), dir.Path("out"), ReadMode::Waypoints);
-    EXPECT_TRUE(ReadFailed);  // version 100
+    const ReadResult netstumbler = ReadMapsourceFile(InputSource::File(FixturePath("mapsource/netstumbler.mps")), {});
+    EXPECT_EQ(Points(netstumbler.document.waypoints)[0].name, "linksys");
+    for (const char* obsolete : {"mps-track.mps", "mps-empty.mps"})  // version 100
+        EXPECT_THROW(ReadMapsourceFile(InputSource::File(FixturePath(std::string("mapsource/") + obsolete)), {}),
+                     InputRefused);
 }
-}  // namespace
