@@ -14,8 +14,9 @@ inline constexpr double kHighestElevationMetres = 1.0e6;
 class PointEntry {
 public:
     PointEntry(PointList& list, Findings& findings) : list_(list), findings_(findings) {}
-    // False when the point was left out.
-    bool Add(Point point);
+    // False when the point was left out. The point is packed as it stands
+    // when the rule changes nothing, so that a reader can reuse it.
+    bool Add(const Point& point);
 
 private:
     PointList& list_;

@@ -148,23 +148,6 @@ std::optional<UtcTime> ParseIsoTime(std::string_view text)
 }
 
 namespace iso_text {
-bool Digits(std::string_view text, std::size_t& at, int count, int& value)
-{
-    value = 0;
-    for (int i = 0; i < count; ++i, ++at) {
-        if (at >= text.size() || text[at] < '0' || text[at] > '9') return false;
-        value = value * 10 + (text[at] - '0');
-    }
-    return true;
-}
-
-bool Take(std::string_view text, std::size_t& at, char c)
-{
-    if (at >= text.size() || text[at] != c) return false;
-    ++at;
-    return true;
-}
-
 std::optional<int> OffsetMinutes(std::string_view text, std::size_t at)
 {
     if (at == text.size()) return 0;

@@ -34,12 +34,28 @@ std::string IsoTime(UtcTime time);
 // which counts as UTC; a date alone is its midnight); nothing when it is not one.
 std::optional<UtcTime> ParseIsoTime(std::string_view text);
 
-// The pieces of ISO 8601 text that readers of other time texts share.
+// The pieces of ISO 8601 text that readers of other time texts share; inline,
+// as every time of a long track is read through them.
 namespace iso_text {
 // Reads exactly `count` digits at `text[at]`, moving `at` past them.
-bool Digits(std::string_view text, std::size_t& at, int count, int& value);
+inline bool Digits(std::string_view text, std::size_t& at, int count, int& value)
+{
+    if (text.size() < at || text.size() - at < static_cast<std::size_t>(count)) return false;
+    value = 0;
+    for (int i = 0; i < count; ++i, ++at) {
+        const char c = text[at];
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
 // Moves `at` past c when it stands there.
-bool Take(std::string_view text, std::size_t& at, char c);
+inline bool Take(std::string_view text, std::size_t& at, char c)
+{
+    if (at >= text.size() || text[at] != c) return false;
+    ++at;
+    return true;
+}
 // Minutes east of UTC of a "Z", "+hh", "+hhmm" or "+hh:mm" suffix at `at`,
 // which must end the text; none or nothing else counts as UTC.
 std::optional<int> OffsetMinutes(std::string_view text, std::size_t at);

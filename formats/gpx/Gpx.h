@@ -13,22 +13,6 @@
 #include "core/track_destination.h"
 #include "formats/document/DocumentWriter.h"
 
-// Reads what the mode asks for: every wpt as a waypoint and every rte in the
-// next route slot from 1 (the tables reset first), every trk loaded into the
-// store's one track in turn (reset first); once a track is complete, onTrack
-// (when given) is called with its number (1, 2, ...) while the store holds
-// it. The document's own details go to DocumentInfo. Returns the number of tracks.
-int ReadGpxFile(const std::string& fileName, ReadMode mode, const std::function<void(int track)>& onTrack = {});
-
-// The waypoints and routes.
-void ReadGpxWaypointFile(const std::string& fileName);
-
-// Resets the track and loads each trk into the store's one track in turn;
-// once a track is complete, onTrack (when given) is called with its number
-// (1, 2, ...) while the store holds it. Afterwards the store holds the last
-// track. Returns the number of tracks.
-int ReadGpxTrackFile(const std::string& fileName, const std::function<void(int track)>& onTrack = {});
-
 // A GPX 1.1 file of the parts of the store given (kWaypointsAndRoutes,
 // kTracksOnly, kEverything), named fileName exactly.
 class GpxDocument : public DocumentWriter {

@@ -5,7 +5,6 @@
 #include <iterator>
 
 #include "core/utc_time.h"
-#include "formats/document/PointView.h"
 #include "formats/gpx/GpxText.h"
 
 namespace gpx {
@@ -59,11 +58,7 @@ std::optional<std::int64_t> WholeNumber(std::string_view text, std::int64_t most
     return static_cast<std::int64_t>(*value);
 }
 
-float Real(std::string_view text)
-{
-    const auto value = ParseDecimal(text);
-    return value && std::fabs(*value) < 3e38 ? static_cast<float>(*value) : NAN;
-}
+double Real(std::string_view text) { return ParseDecimal(text).value_or(kNoValue); }
 
 std::int16_t Count(std::string_view text)
 {
@@ -78,48 +73,46 @@ std::uint8_t FixOf(std::string_view text)
     return 0;
 }
 
-void TakePointText(Field field, std::string_view text, PointRead& p)
+// GPX 1.0 gives an element one link as its url and urlname.
+Link& OldLink(std::vector<Link>& links)
 {
-    PointTexts& t = p.texts;
-    PointValues& v = p.values;
+    if (links.empty()) links.emplace_back();
+    return links.front();
+}
+
+// The text and type of a GPX 1.1 link belong to the last link opened.
+void TakeLinkText(Field field, std::string_view text, std::vector<Link>& links)
+{
+    if (field == Field::Url) OldLink(links).href = text;
+    else if (field == Field::UrlName) OldLink(links).text = text;
+    else if (!links.empty() && field == Field::LinkText) links.back().text = text;
+    else if (!links.empty() && field == Field::LinkType) links.back().type = text;
+}
+
+void TakePointText(Field field, std::string_view text, Point& p)
+{
     switch (field) {
-    case Field::Name: t.name = text; break;
-    case Field::Cmt: t.comment = text; break;
-    case Field::Desc: t.description = text; break;
-    case Field::Src: t.source = text; break;
-    case Field::Sym:
-        t.symbol = text;
-        p.hasSym = true;
-        break;
-    case Field::Type: t.type = text; break;
-    case Field::Url: t.link = text; break;
-    case Field::UrlName:
-    case Field::LinkText: t.linkText = text; break;
-    case Field::LinkType: t.linkType = text; break;
-    case Field::Ele: {
-        const auto metres = ParseDecimal(text);
-        v.metres = metres && std::fabs(*metres) < kFarthestElevation ? *metres : NAN;
-        break;
-    }
-    case Field::Time:
-        v.time = ParseIsoTime(text);
-        p.dayCount = ParseTime(text);
-        break;
-    case Field::Fix: v.fix = FixOf(text); break;
-    case Field::Sat: v.satellites = Count(text); break;
-    case Field::Hdop: v.hdop = Real(text); break;
-    case Field::Vdop: v.vdop = Real(text); break;
-    case Field::Pdop: v.pdop = Real(text); break;
-    case Field::Celsius: v.celsius = Real(text); break;
-    case Field::HeartRate: v.heartRate = Count(text); break;
-    case Field::Cadence: v.cadence = Count(text); break;
-    case Field::Number:
-    case Field::Keywords:
-    case Field::Author: break;
+    case Field::Name: p.name = text; break;
+    case Field::Cmt: p.comment = text; break;
+    case Field::Desc: p.description = text; break;
+    case Field::Src: p.source = text; break;
+    case Field::Sym: p.symbol = text; break;
+    case Field::Type: p.type = text; break;
+    case Field::Ele: p.elevation = Real(text); break;
+    case Field::Time: p.time = ParseIsoTime(text); break;
+    case Field::Fix: p.fix = FixOf(text); break;
+    case Field::Sat: p.satellites = Count(text); break;
+    case Field::Hdop: p.hdop = Real(text); break;
+    case Field::Vdop: p.vdop = Real(text); break;
+    case Field::Pdop: p.pdop = Real(text); break;
+    case Field::Celsius: p.celsius = Real(text); break;
+    case Field::HeartRate: p.heartRate = Count(text); break;
+    case Field::Cadence: p.cadence = Count(text); break;
+    default: TakeLinkText(field, text, p.links); break;
     }
 }
 
-void TakeGroupText(Field field, std::string_view text, GroupDetail& g)
+void TakeGroupText(Field field, std::string_view text, GroupInfo& g)
 {
     switch (field) {
     case Field::Name: g.name = text; break;
@@ -127,32 +120,24 @@ void TakeGroupText(Field field, std::string_view text, GroupDetail& g)
     case Field::Desc: g.description = text; break;
     case Field::Src: g.source = text; break;
     case Field::Type: g.type = text; break;
-    case Field::Url: g.link = text; break;
-    case Field::UrlName:
-    case Field::LinkText: g.linkText = text; break;
-    case Field::LinkType: g.linkType = text; break;
     case Field::Number: {
         const auto number = WholeNumber(text, INT32_MAX);
         g.number = number ? static_cast<std::int32_t>(*number) : -1;
         break;
     }
-    default: break;
+    default: TakeLinkText(field, text, g.links); break;
     }
 }
 
-void TakeDocumentText(Field field, std::string_view text, DocumentDetail& d)
+void TakeDocumentText(Field field, std::string_view text, Metadata& m)
 {
     switch (field) {
-    case Field::Name: d.name = text; break;
-    case Field::Desc: d.description = text; break;
-    case Field::Author: d.author = text; break;
-    case Field::Keywords: d.keywords = text; break;
-    case Field::Time: d.time = ParseIsoTime(text); break;
-    case Field::Url: d.link = text; break;
-    case Field::UrlName:
-    case Field::LinkText: d.linkText = text; break;
-    case Field::LinkType: d.linkType = text; break;
-    default: break;
+    case Field::Name: m.name = text; break;
+    case Field::Desc: m.description = text; break;
+    case Field::Author: m.author.name = text; break;
+    case Field::Keywords: m.keywords = text; break;
+    case Field::Time: m.time = ParseIsoTime(text); break;
+    default: TakeLinkText(field, text, m.links); break;
     }
 }
 }  // namespace
@@ -207,19 +192,19 @@ std::optional<Node> ChildOf(Node parent, std::string_view local, bool ofDocument
     }
 }
 
-void TakeText(Field field, std::string_view text, Node owner, PointRead& point, GroupDetail& group,
-              DocumentDetail& document)
+void TakeText(Field field, std::string_view text, Node owner, const Owners& owners)
 {
-    if (IsPoint(owner) || owner == Node::PointExtension) TakePointText(field, text, point);
-    else if (IsGroup(owner)) TakeGroupText(field, text, group);
-    else TakeDocumentText(field, text, document);
+    if (IsPoint(owner) || owner == Node::PointExtension) TakePointText(field, text, owners.point);
+    else if (IsGroup(owner)) TakeGroupText(field, text, owners.group);
+    else TakeDocumentText(field, text, owners.metadata);
 }
 
-void TakeLink(std::string_view href, Node owner, PointRead& point, GroupDetail& group, DocumentDetail& document)
+void TakeLink(std::string_view href, Node owner, const Owners& owners)
 {
-    // Only the first link of an element is kept.
-    std::string& link = IsPoint(owner) ? point.texts.link : IsGroup(owner) ? group.link : document.link;
-    if (link.empty()) link = href;
+    std::vector<Link>& links = IsPoint(owner)   ? owners.point.links
+                               : IsGroup(owner) ? owners.group.links
+                                                : owners.metadata.links;
+    links.push_back({std::string(href), {}, {}});
 }
 
 }  // namespace gpx

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/document.h"
 #include "core/format_rows.h"
-#include "core/store.h"
 
 namespace gpx {
 
@@ -55,15 +55,6 @@ enum class Field : std::uint8_t {
     Cadence,
 };
 
-// What is read of one wpt, rtept or trkpt.
-struct PointRead {
-    std::optional<double> latitude, longitude;
-    PointTexts texts;
-    PointValues values;
-    std::optional<double> dayCount;  // the time as the native files take it
-    bool hasSym = false;
-};
-
 bool IsPoint(Node node);
 bool IsGroup(Node node);
 
@@ -73,12 +64,19 @@ bool IsGroup(Node node);
 std::optional<Node> ChildOf(Node parent, std::string_view local, bool ofDocument, std::string_view uri, ReadMode mode,
                             Field& field);
 
+// What the texts of the elements open go into: the point, route or track and
+// metadata being read.
+struct Owners {
+    Point& point;
+    GroupInfo& group;
+    Metadata& metadata;
+};
+
 // Where the text of a field goes: the owner is the element that holds the
 // Text node (a point, a route or track, the metadata, the root of GPX 1.0),
 // or the owner of the link or extension that holds it.
-void TakeText(Field field, std::string_view text, Node owner, PointRead& point, GroupDetail& group,
-              DocumentDetail& document);
-// The href of a link element, for its owner.
-void TakeLink(std::string_view href, Node owner, PointRead& point, GroupDetail& group, DocumentDetail& document);
+void TakeText(Field field, std::string_view text, Node owner, const Owners& owners);
+// A link element of its owner, with its href; its text and type follow.
+void TakeLink(std::string_view href, Node owner, const Owners& owners);
 
 }  // namespace gpx

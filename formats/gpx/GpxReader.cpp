@@ -3,13 +3,12 @@
 // 1 MB, so that the parser's memory stays flat however large the file is.
 //
 // Damaged input: a file that is not XML, or whose root element is not gpx, is
-// refused with a message and ReadFailed, and nothing is stored. An XML error
-// after the root (a truncated file, wrong nesting, bytes that are not of the
-// declared encoding, a single XML token over 8 MB) ends the reading there:
-// what was complete before it is kept, the track open at that point is handed
-// on with its points so far, and a message names the line and says that the
-// rest was not read. ReadFailed stays clear, so the rescued part is converted.
-// Bytes after the end of the root element are ignored.
+// refused with a message. An XML error after the root (a truncated file,
+// wrong nesting, bytes that are not of the declared encoding, a single XML
+// token over 8 MB) ends the reading there: what was complete before it is
+// kept, the route or track open at that point with its points so far, and a
+// finding names the line and says that the rest was not read. Bytes after
+// the end of the root element are ignored.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -23,16 +22,9 @@
 #include <expat.h>
 
 #include "core/byte_reader.h"
-#include "core/clock.h"
-#include "core/conversion_record.h"
-#include "core/convert.h"
-#include "core/file_io.h"
-#include "core/frontend.h"
-#include "core/store.h"
-#include "core/store_entry.h"
+#include "core/point_entry.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
-#include "formats/document/Symbols.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/gpx/GpxElements.h"
 #include "formats/gpx/GpxNamespaces.h"
@@ -58,25 +50,11 @@ constexpr std::size_t kDeepest = 1000;
 constexpr std::size_t kParserMemory = 44 << 20;
 const char* const kOverAllowance = "more different element and attribute names than the reader holds";
 
-// The description the native files get: desc, or cmt when there is no desc.
-std::string DescriptionOf(const std::string& desc, const std::string& cmt)
-{
-    std::string text = ToStoreText(desc);
-    return text.empty() ? ToStoreText(cmt) : text;
-}
-
-std::optional<double> Latitude(const char* text)
+// A latitude or longitude within its range; otherwise none, and the point is left out.
+double Degrees(const char* text, double most)
 {
     const auto value = ParseDecimal(text);
-    if (!value || *value < -90 || *value > 90) return std::nullopt;
-    return value;
-}
-
-std::optional<double> Longitude(const char* text)
-{
-    const auto value = ParseDecimal(text);
-    if (!value || *value < -180 || *value > 180) return std::nullopt;
-    return value;
+    return value && *value >= -most && *value <= most ? *value : kNoValue;
 }
 
 // Expat knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII; Windows-1252, the
@@ -99,7 +77,7 @@ int XMLCALL OnUnknownEncoding(void* unknownName, const XML_Char* name, XML_Encod
 
 class GpxReader {
 public:
-    GpxReader(ReadMode mode, const std::function<void(int)>& onTrack) : mode_(mode), onTrack_(onTrack)
+    explicit GpxReader(ReadMode mode) : mode_(mode), waypoints_(result_.document.waypoints, result_.findings)
     {
         parser_ = XML_ParserCreate_MM(nullptr, &CountedParserMemory(), nullptr);
         if (parser_ == nullptr) throw std::bad_alloc();
@@ -116,14 +94,12 @@ public:
     GpxReader(const GpxReader&) = delete;
     GpxReader& operator=(const GpxReader&) = delete;
 
-    // Parses the whole input, then reports what could not be read.
-    void Read(ByteReader& file)
+    // Parses the whole input; raises InputRefused when it is no GPX.
+    ReadResult Read(ByteReader& file)
     {
         Feed(file);
-        if (trackOpen_) FinishTrack();
+        return std::move(result_);
     }
-
-    int Tracks() const { return tracks_; }
 
 private:
     void Feed(ByteReader& file)
@@ -158,28 +134,18 @@ private:
         }
     }
 
+    // What was read up to the damage stays, the route or track open with it.
     void Damaged(const std::string& reason)
     {
         if (rootClosed_) return;  // bytes after the end (zero padding, say) take nothing away
         const std::string where = "line " + std::to_string(XML_GetCurrentLineNumber(parser_)) + ", column " +
                                   std::to_string(XML_GetCurrentColumnNumber(parser_) + 1);
-        if (notGpx_) {
-            Refuse("This is not a GPX file: its first element is not gpx.");
-        } else if (!unknownEncoding_.empty()) {
-            Refuse("The character encoding " + unknownEncoding_ + " of the GPX file is not supported.");
-        } else if (!rootSeen_) {
-            Refuse("This is not a GPX file: " + reason + " at " + where + ".");
-        } else {
-            Front().ShowMessage("The GPX file is damaged at " + where + ": " + reason +
-                                ". Only what comes before it was read.");
-            NoteReadInPart();
-        }
-    }
-
-    void Refuse(const std::string& message)
-    {
-        Front().ShowMessage(message);
-        ReadFailed = true;
+        if (notGpx_) throw InputRefused("This is not a GPX file: its first element is not gpx.");
+        if (!unknownEncoding_.empty())
+            throw InputRefused("The character encoding " + unknownEncoding_ + " of the GPX file is not supported.");
+        if (!rootSeen_) throw InputRefused("This is not a GPX file: " + reason + " at " + where + ".");
+        result_.findings.Add(FindingKind::Damaged, "The GPX file is damaged at " + where + ": " + reason +
+                                                       ". Only what comes before it was read.");
     }
 
     // Expat is C: an exception must not cross it. It is kept, the parser
@@ -247,7 +213,7 @@ private:
         const bool ofDocument = scope == nullptr ? prefix.empty() : scope->ofDocument;
         const std::string_view uri = scope == nullptr ? std::string_view() : std::string_view(scope->name);
         const auto child = ChildOf(open_.back(), local, ofDocument, uri, mode_, field_);
-        if (!child || (*child == Node::Text && !KeepsText())) {
+        if (!child) {
             namespaces_.Forget(declared);
             skipDepth_ = 1;
             return;
@@ -298,10 +264,12 @@ private:
         switch (node) {
         case Node::Text:
             XML_SetCharacterDataHandler(parser_, nullptr);
-            EndText();
+            TakeText(field_, text_, OwnerOfText(), Targets());
             break;
-        case Node::Wpt: FinishWaypoint(); break;
-        case Node::Rtept: FinishRoutePoint(); break;
+        case Node::Wpt: waypoints_.Add(point_); break;
+        case Node::Rtept:
+            if (route_) route_->Add(point_);
+            break;
         case Node::Trkpt: FinishTrackPoint(); break;
         case Node::Rte: FinishRoute(); break;
         case Node::Trk: FinishTrack(); break;
@@ -321,161 +289,90 @@ private:
         return open_[at];
     }
 
-    // Only the first link of an element is kept, with its own text and type.
-    bool KeepsText() const { return open_.back() != Node::Link || linkKept_; }
-
-    void EndText() { TakeText(field_, text_, OwnerOfText(), point_, group_, DocumentInfo); }
+    gpx::Owners Targets() { return {point_, group(), result_.document.metadata}; }
+    // The route or track open; a scratch group outside them.
+    GroupInfo& group()
+    {
+        if (routeOpen_) return result_.document.routes.back().info;
+        if (trackOpen_) return result_.document.tracks.back().info;
+        return noGroup_;
+    }
 
     void StartLink(const XML_Char** attributes)
     {
-        const Node owner = OwnerOfText();
-        const std::string& held = IsPoint(owner) ? point_.texts.link : IsGroup(owner) ? group_.link : DocumentInfo.link;
-        linkKept_ = held.empty();
-        if (!linkKept_) return;
+        std::string_view href;
         for (const XML_Char** a = attributes; a[0] != nullptr; a += 2)
-            if (std::strcmp(a[0], "href") == 0) TakeLink(a[1], owner, point_, group_, DocumentInfo);
+            if (std::strcmp(a[0], "href") == 0) href = a[1];
+        TakeLink(href, OwnerOfText(), Targets());
     }
 
     void StartPoint(const XML_Char** attributes)
     {
-        point_ = PointRead{};
+        ClearPoint();
         for (const XML_Char** a = attributes; a[0] != nullptr; a += 2) {
             // Each character is looked at only while the ones before it match.
             const char* n = a[0];
             const bool lat = n[0] == 'l' && n[1] == 'a' && n[2] == 't' && n[3] == '\0';
             const bool lon = !lat && n[0] == 'l' && n[1] == 'o' && n[2] == 'n' && n[3] == '\0';
-            if (lat) point_.latitude = Latitude(a[1]);
-            else if (lon) point_.longitude = Longitude(a[1]);
+            if (lat) point_.latitude = Degrees(a[1], 90);
+            else if (lon) point_.longitude = Degrees(a[1], 180);
         }
     }
 
-    // A point without a latitude and longitude in range is left out, and
-    // counted with those the store leaves out.
-    bool Positioned()
+    // Most points have no texts: then only the values this reader fills are
+    // cleared, and the texts of a point keep their memory for the next.
+    void ClearPoint()
     {
-        if (point_.latitude && point_.longitude) return true;
-        NoteUnusablePoint();
-        return false;
-    }
-
-    float Feet() const
-    {
-        return std::isfinite(point_.values.metres) ? static_cast<float>(point_.values.metres * kFeetPerMetre)
-                                                   : kNoAltitude;
-    }
-
-    std::optional<double> DayCount() const { return point_.values.time ? point_.dayCount : std::nullopt; }
-
-    PointDetail Detail() const { return {true, point_.texts, point_.values}; }
-
-    // Past the store's capacity the later waypoints are left out; the routes
-    // after them are still read.
-    void FinishWaypoint()
-    {
-        if (!Positioned()) return;
-        WayPoints w = ResetWaypoint();
-        w.Latitude = *point_.latitude;
-        w.Longitude = *point_.longitude;
-        w.Name = ToStoreText(point_.texts.name);
-        w.Description = DescriptionOf(point_.texts.description, point_.texts.comment);
-        if (point_.hasSym) w.Symbol = ::SymbolFromName(point_.texts.symbol);
-        w.Altitude = Feet();
-        w.DateTime = DayCount().value_or(kUndatedWaypoint);
-        w.Detail = Detail();
-        if (!AddWaypoint(std::move(w))) NoteCut(Cut::LaterWaypoints, kMaxWaypoints);
+        if (point_.HasTexts()) {
+            point_ = Point{};
+        } else {
+            point_.elevation = point_.hdop = point_.vdop = point_.pdop = point_.celsius = kNoValue;
+            point_.time.reset();
+            point_.fix = 0;
+            point_.satellites = point_.heartRate = point_.cadence = -1;
+            point_.newSection = false;
+        }
+        point_.latitude = point_.longitude = kNoValue;
     }
 
     void StartRoute()
     {
-        group_ = GroupDetail{};
-        if (nextRoute_ > kMaxRouteIndex) {
-            NoteCut(Cut::Routes, kMaxRouteIndex);
-            route_ = -1;
-            return;
-        }
-        route_ = nextRoute_++;
-        RouteCount = route_;  // slots from 1, none skipped
-    }
-
-    void FinishRoutePoint()
-    {
-        if (route_ < 0 || !Positioned()) return;
-        RouteRecord& route = RouteList[route_];
-        if (route.PointCount >= kMaxRoutePoints) {
-            NoteCut(Cut::RoutePointsOfEachRoute, kMaxRoutePoints);
-            return;
-        }
-        const int j = ++route.PointCount;
-        RouteWpRecord& p = route.Points[j];
-        p.Number = j;
-        p.Name = ToStoreText(point_.texts.name);
-        p.Latitude = *point_.latitude;
-        p.Longitude = *point_.longitude;
-        p.DateTime = DayCount().value_or(kUndatedWaypoint);
-        p.Description = DescriptionOf(point_.texts.description, point_.texts.comment);
-        if (point_.hasSym) p.Symbol = ::SymbolFromName(point_.texts.symbol);
-        p.Altitude = Feet();
-        p.Detail = Detail();
+        result_.document.routes.emplace_back();
+        route_.emplace(result_.document.routes.back().points, result_.findings);
+        routeOpen_ = true;
     }
 
     void FinishRoute()
     {
-        if (route_ < 0) return;
-        RouteRecord& route = RouteList[route_];
-        const std::string name = ToStoreText(group_.name);
-        if (!name.empty()) route.Name = name;
-        route.Description = DescriptionOf(group_.description, group_.comment);
-        group_.known = true;
-        route.Detail = group_;
+        route_.reset();
+        routeOpen_ = false;
     }
 
     void StartTrack()
     {
-        group_ = GroupDetail{};
-        TrackProps.Name.clear();
-        TrackProps.Description.clear();
-        TrackProps.PointCount = 0;
-        sectionStart_ = true;
+        result_.document.tracks.emplace_back();
+        track_.emplace(result_.document.tracks.back().points, result_.findings);
         trackOpen_ = true;
+        sectionStart_ = true;
     }
 
     void FinishTrackPoint()
     {
-        if (!Positioned()) return;
-        // A fix without a time gets the time of reading, as in the native track file.
-        TrackPoint p{*point_.latitude, *point_.longitude, sectionStart_ ? 1 : 0,
-                     std::isfinite(point_.values.metres) ? static_cast<float>(point_.values.metres) : kNoAltitude,
-                     DayCount().value_or(ReadingTime())};
-        p.Known = true;
-        p.Values = point_.values;
-        if (TrackProps.PointCount < kMaxTrackPoints) SetTrackPointTexts(p, point_.texts);
-        if (!AddTrackPoint(p)) {
-            NoteCut(Cut::TrackPointsOfEachTrack, kMaxTrackPoints);
-            return;
-        }
+        if (!track_) return;
+        point_.newSection = sectionStart_;
         sectionStart_ = false;
+        track_->Add(point_);
     }
 
     void FinishTrack()
     {
+        track_.reset();
         trackOpen_ = false;
-        TrackProps.Name = ToStoreText(group_.name);
-        TrackProps.Description = DescriptionOf(group_.description, group_.comment);
-        group_.known = true;
-        TrackProps.Detail = group_;
-        ++tracks_;
-        if (onTrack_) onTrack_(tracks_);
-    }
-
-    double ReadingTime()
-    {
-        if (!readingTime_) readingTime_ = LocalToUtc(NowLocal());
-        return *readingTime_;
     }
 
     XML_Parser parser_ = nullptr;
     const ReadMode mode_;
-    const std::function<void(int)> onTrack_;
+    ReadResult result_;
     std::exception_ptr failure_;
     bool stopped_ = false;
     std::string stopReason_;  // why the reader stopped the parser; empty when it did not
@@ -490,34 +387,17 @@ private:
     Field field_ = Field::Name;  // of the open Text node
     std::string text_;
 
-    PointRead point_;
-    GroupDetail group_;      // of the open rte or trk
-    bool linkKept_ = false;  // the open link is the first of its element
-    int route_ = -1;         // slot of the open route; -1 when it is dropped
-    int nextRoute_ = 1;
+    Point point_;
+    PointEntry waypoints_;
+    std::optional<PointEntry> route_, track_;  // of the route or track open
+    bool routeOpen_ = false, trackOpen_ = false;
+    GroupInfo noGroup_;
     bool sectionStart_ = false;
-    bool trackOpen_ = false;
-    int tracks_ = 0;
-    std::optional<double> readingTime_;
 };
 }  // namespace
 
-int ReadGpxFile(const std::string& fileName, ReadMode mode, const std::function<void(int)>& onTrack)
+ReadResult ReadGpxFile(const InputSource& source, const ReadOptions& options)
 {
-    ByteReader file = ByteReader::FromFile(fileName);
-    if (mode != ReadMode::Tracks) {
-        ClearWaypoints();
-        ClearRoutes();
-    }
-    if (mode != ReadMode::Waypoints) ClearTracks();
-    GpxReader reader(mode, onTrack);
-    reader.Read(file);
-    return reader.Tracks();
-}
-
-void ReadGpxWaypointFile(const std::string& fileName) { ReadGpxFile(fileName, ReadMode::Waypoints); }
-
-int ReadGpxTrackFile(const std::string& fileName, const std::function<void(int)>& onTrack)
-{
-    return ReadGpxFile(fileName, ReadMode::Tracks, onTrack);
+    ByteReader file = source.ReadBytes();
+    return GpxReader(options.mode).Read(file);
 }

@@ -37,10 +37,6 @@ bool AppendUtcTime(std::string& out, double dayCount);
 // "nan", "inf" and values beyond a double included.
 std::optional<double> ParseDecimal(std::string_view text);
 
-// An ISO 8601 date and time ("2002-05-25T17:06:21.25Z", any offset, or
-// none, which counts as UTC) as a UTC day count; nothing when it is not one.
-std::optional<double> ParseTime(std::string_view text);
-
 // The UTF-8 text of an element as the product's single-line 8-bit text:
 // characters the code page lacks become the replacement character, a line
 // break and the blanks around it one blank, a comma a blank (the native

@@ -1,23 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The GPX reader: fields, routes, tracks handed over one by one, encodings,
-// the real files, and damaged or hostile input.
+// The GPX reader: fields, routes, tracks, encodings, the real files, and
+// damaged or hostile input.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "core/clock.h"
-#include "core/conversion_record.h"
-#include "core/convert.h"
-#include "core/file_io.h"
-#include "core/store.h"
 #include "formats/gpx/Gpx.h"
-#include "tests/support/recording_front_end.h"
 #include "tests/support/test_files.h"
 
 namespace {
-constexpr double kUtcNow = 45000.5;
-
 std::string Gpx(const std::string& body,
                 const std::string& root = " version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"")
 {
@@ -29,175 +21,153 @@ std::string Wpt(const std::string& lat, const std::string& lon, const std::strin
     return "<wpt lat=\"" + lat + "\" lon=\"" + lon + "\">" + inner + "</wpt>\n";
 }
 
-// What the callback saw of one track while the store held it.
-struct TrackSeen {
-    std::string name, description;
-    int points;
-    std::vector<int> sectionStarts;
-};
+ReadResult Read(const std::string& content, ReadMode mode = ReadMode::Everything)
+{
+    return ReadGpxFile(InputSource::Memory("in.gpx", content), {mode});
+}
 
-class GpxReaderTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        PinClock(kUtcNow, kUtcNow);
-        TimeZoneBias = 0;
-        ReadFailed = false;
-        StartConversionRecord();
-    }
-    void TearDown() override { UnpinClock(); }
-    std::string Input(const std::string& content)
-    {
-        WriteText(dir.Path("in.gpx"), content);
-        return dir.Path("in.gpx");
-    }
-    void Waypoints(const std::string& content) { ReadGpxWaypointFile(Input(content)); }
-    std::vector<TrackSeen> Tracks(const std::string& content)
-    {
-        std::vector<TrackSeen> seen;
-        const int count = ReadGpxTrackFile(Input(content), [&](int n) {
-            EXPECT_EQ(n, static_cast<int>(seen.size()) + 1);
-            seen.push_back({TrackProps.Name, TrackProps.Description, TrackProps.PointCount, {}});
-            for (int i = 0; i < TrackProps.PointCount; ++i)
-                if (TrackPointList[i].NewSection == 1) seen.back().sectionStarts.push_back(i);
-        });
-        EXPECT_EQ(count, static_cast<int>(seen.size()));
-        return seen;
-    }
+std::vector<Point> Waypoints(const std::string& content) { return Read(content).document.waypoints.ToVector(); }
 
-    TempDir dir;
-    RecordingFrontEnd front;
-    ScopedFrontEnd scope{front};
-};
+std::vector<std::string> Names(const PointList& points)
+{
+    std::vector<std::string> names;
+    points.ForEach([&](const Point& p) { names.push_back(p.name); });
+    return names;
+}
+
+std::string Path(const char* file) { return FixturePath(std::string("gpx/") + file); }
 }  // namespace
 
-TEST_F(GpxReaderTest, WaypointsTakeTheirFieldsAndSkipExtensionsWhateverTheirNames)
+TEST(GpxReader, WaypointsTakeEveryFieldAndSkipExtensionsWhateverTheirNames)
 {
-    Waypoints(
+    const ReadResult read = Read(
         Gpx(Wpt("51.5", "-0.25",
-                "<ele>100</ele><time>2002-05-25T10:06:21-07:00</time><name>Summit</name><cmt>comment</cmt>"
-                "<desc>top &amp; view</desc><sym>Summit</sym><link href=\"x\"><text>link</text></link>"
+                "<ele>100.25</ele><time>2002-05-25T10:06:21.5-07:00</time><name>Summit, top</name><cmt>comment</cmt>"
+                "<desc>top &amp; view</desc><src>survey</src><sym>Summit</sym><type>peak</type><fix>dgps</fix>"
+                "<sat>7</sat><hdop>1.25</hdop><vdop>2</vdop><pdop>3</pdop>"
+                "<link href=\"x\"><text>link</text><type>text/html</type></link><link href=\"y\"/>"
                 "<extensions><name>wrong</name><ele>9</ele><wpt lat=\"1\" lon=\"1\"/></extensions>"
                 "<x:name xmlns:x=\"urn:other\">wrong</x:name>") +
-            Wpt("-33.86", "151.21", "<name>  Harbour\n  buoy </name><cmt>only a comment</cmt><sym>unknown</sym>") +
-            Wpt("0", "180")));
-    ASSERT_EQ(WaypointCount, 3);
-    const WayPoints &a = WaypointList[1], &b = WaypointList[2], &c = WaypointList[3];
-    EXPECT_EQ(a.Name, "Summit");
-    EXPECT_EQ(a.Description, "top & view");
-    EXPECT_DOUBLE_EQ(a.Latitude, 51.5);
-    EXPECT_DOUBLE_EQ(a.Longitude, -0.25);
-    EXPECT_FLOAT_EQ(a.Altitude, 328.08f);  // feet
-    EXPECT_NEAR(a.DateTime, *EncodeDate(2002, 5, 25) + 61581.0 / 86400, 1e-9);
-    EXPECT_EQ(a.Symbol, 60);
-    EXPECT_EQ(b.Name, "Harbour buoy");
-    EXPECT_EQ(b.Description, "only a comment");
-    EXPECT_EQ(b.Symbol, 70);
-    EXPECT_FLOAT_EQ(c.Altitude, kNoAltitude);
-    EXPECT_DOUBLE_EQ(c.DateTime, kUndatedWaypoint);
-    EXPECT_EQ(c.Symbol, 0);
-    EXPECT_EQ(c.Column10, 65535);  // everything else at its reset value
-    EXPECT_TRUE(front.messages.empty());
+            Wpt("0", "180", "<name>  Harbour\n  buoy </name><sat>-1</sat><fix>4d</fix>")));
+    EXPECT_TRUE(read.findings.Empty());
+    const std::vector<Point> w = read.document.waypoints.ToVector();
+    ASSERT_EQ(w.size(), 2u);
+    EXPECT_EQ(w[0].name, "Summit, top");
+    EXPECT_EQ(w[0].comment, "comment");
+    EXPECT_EQ(w[0].description, "top & view");
+    EXPECT_EQ(w[0].source, "survey");
+    EXPECT_EQ(w[0].symbol, "Summit");
+    EXPECT_EQ(w[0].type, "peak");
+    EXPECT_EQ(w[0].latitude, 51.5);
+    EXPECT_EQ(w[0].longitude, -0.25);
+    EXPECT_EQ(w[0].elevation, 100.25);
+    EXPECT_EQ(w[0].time, (UtcTime{1022346381, 500000000}));
+    EXPECT_EQ(w[0].fix, 4);
+    EXPECT_EQ(w[0].satellites, 7);
+    EXPECT_EQ(w[0].hdop, 1.25);
+    EXPECT_EQ(w[0].vdop, 2);
+    EXPECT_EQ(w[0].pdop, 3);
+    EXPECT_EQ(w[0].links, (std::vector<Link>{{"x", "link", "text/html"}, {"y", "", ""}}));
+    EXPECT_EQ(w[1].name, "  Harbour\n  buoy ");  // as written
+    EXPECT_EQ(w[1].satellites, -1);
+    EXPECT_EQ(w[1].fix, 0);
+    EXPECT_FALSE(w[1].HasElevation());
+    EXPECT_FALSE(w[1].time);
+    EXPECT_TRUE(w[1].symbol.empty());
 
-    for (const char* root : {" version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\"", " version=\"1.1\""}) {
-        Waypoints(Gpx(Wpt("1", "2", "<name>A</name><g:name xmlns:g=\"urn:g\">B</g:name>"), root));
-        ASSERT_EQ(WaypointCount, 1) << root;
-        EXPECT_EQ(WaypointList[1].Name, "A");
-    }
+    for (const char* root : {" version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\"", " version=\"1.1\""})
+        EXPECT_EQ(Names(Read(Gpx(Wpt("1", "2", "<name>A</name><g:name xmlns:g=\"urn:g\">B</g:name>"), root))
+                            .document.waypoints),
+                  std::vector<std::string>{"A"})
+            << root;
 }
 
 // An element is GPX by the namespace its prefix, or the default, is declared
 // for where it stands; the name read is the one in the GPX namespace.
-TEST_F(GpxReaderTest, NamespacesDecideWhichElementsAreRead)
+TEST(GpxReader, NamespacesDecideWhichElementsAreRead)
 {
     const std::string gpx11 = "http://www.topografix.com/GPX/1/1";
     const struct {
         const char* what;
         std::string file;
-        const char* name;  // nullptr: no waypoint read
+        std::vector<std::string> names;
     } cases[] = {
         {"prefixed root and children",
          "<g:gpx xmlns:g=\"" + gpx11 +
-             "\"><g:wpt lat=\"1\" lon=\"2\"><g:name>A</g:name>"
-             "<x:name xmlns:x=\"urn:x\">B</x:name></g:wpt></g:gpx>",
-         "A"},
+             "\"><g:wpt lat=\"1\" lon=\"2\"><g:name>A</g:name><x:name xmlns:x=\"urn:x\">B</x:name></g:wpt></g:gpx>",
+         {"A"}},
         {"default namespace declared again on a child",
          "<gpx xmlns=\"" + gpx11 +
              "\"><wpt lat=\"1\" lon=\"2\"><name xmlns=\"urn:x\">B</name><name>A</name></wpt></gpx>",
-         "A"},
+         {"A"}},
         {"a declaration ends with its element",
          "<gpx xmlns=\"" + gpx11 + "\"><rte xmlns:x=\"" + gpx11 +
-             "\"/>"
-             "<wpt lat=\"1\" lon=\"2\"><name>A</name><x:name>B</x:name></wpt></gpx>",
-         "A"},
-        {"an undeclared prefix", "<gpx><wpt lat=\"1\" lon=\"2\"><u:name>B</u:name><name>A</name></wpt></gpx>", "A"},
+             "\"/><wpt lat=\"1\" lon=\"2\"><name>A</name><x:name>B</x:name></wpt></gpx>",
+         {"A"}},
+        {"an undeclared prefix", "<gpx><wpt lat=\"1\" lon=\"2\"><u:name>B</u:name><name>A</name></wpt></gpx>", {"A"}},
         {"the document's namespace under a prefix of a child",
          "<gpx xmlns=\"" + gpx11 + "\"><wpt lat=\"1\" lon=\"2\"><p:name xmlns:p=\"" + gpx11 +
              "\">A</p:name></wpt></gpx>",
-         "A"},
-        {"a root of another namespace", "<gpx xmlns=\"urn:other\"><wpt lat=\"1\" lon=\"2\"/></gpx>", nullptr},
-        {"a root with an undeclared prefix", "<u:gpx><u:wpt lat=\"1\" lon=\"2\"/></u:gpx>", nullptr},
+         {"A"}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        Waypoints(c.file);
-        ASSERT_EQ(WaypointCount, c.name ? 1 : 0);
-        if (c.name) {
-            EXPECT_EQ(WaypointList[1].Name, c.name);
-        }
-    }
+    for (const auto& c : cases) EXPECT_EQ(Names(Read(c.file).document.waypoints), c.names) << c.what;
+    for (const char* other : {"<gpx xmlns=\"urn:other\"><wpt lat=\"1\" lon=\"2\"/></gpx>", "<u:gpx><u:wpt/></u:gpx>"})
+        EXPECT_THROW(Read(other), InputRefused) << other;
 }
 
-TEST_F(GpxReaderTest, RoutesFillTheSlotsFromOne)
+TEST(GpxReader, RoutesTracksAndMetadata)
 {
-    Waypoints(Gpx(Wpt("1", "1") +
-                  "<rte><name>Out</name><desc>there</desc><rtept lat=\"1\" lon=\"2\"><name>P1</name>"
-                  "<time>2002-05-25T00:00:00Z</time></rtept><rtept lat=\"3\" lon=\"4\"><sym>Flag</sym></rtept></rte>\n"
-                  "<rte><cmt>unnamed</cmt><rtept lat=\"5\" lon=\"6\"/></rte>\n"));
-    EXPECT_EQ(WaypointCount, 1);
-    ASSERT_EQ(RouteCount, 2);
-    const RouteRecord& out = RouteList[1];
-    EXPECT_EQ(out.Name, "Out");
-    EXPECT_EQ(out.Description, "there");
-    ASSERT_EQ(out.PointCount, 2);
-    EXPECT_EQ(out.Points[1].Name, "P1");
-    EXPECT_DOUBLE_EQ(out.Points[1].DateTime, *EncodeDate(2002, 5, 25));
-    EXPECT_EQ(out.Points[2].Number, 2);
-    EXPECT_DOUBLE_EQ(out.Points[2].Latitude, 3);
-    EXPECT_DOUBLE_EQ(out.Points[2].Longitude, 4);
-    EXPECT_DOUBLE_EQ(out.Points[2].DateTime, kUndatedWaypoint);
-    EXPECT_EQ(out.Points[2].Symbol, 83);
-    EXPECT_EQ(RouteList[2].Name, "R2");
-    EXPECT_EQ(RouteList[2].Description, "unnamed");
+    const Document document =
+        Read(Gpx("<metadata><name>Trip</name><desc>d</desc><author><name>Ann</name></author>"
+                 "<link href=\"http://a.example\"><text>home</text></link><time>2020-01-01T00:00:00Z</time>"
+                 "<keywords>k</keywords></metadata>" +
+                 Wpt("1", "1") +
+                 "<rte><name>Out</name><cmt>c</cmt><desc>there</desc><src>s</src><number>4</number><type>t</type>"
+                 "<link href=\"r\"/><rtept lat=\"1\" lon=\"2\"><name>P1</name></rtept><rtept lat=\"3\" lon=\"4\"/>"
+                 "</rte><rte/>"
+                 "<trk><name>First</name><number>-1</number><trkseg><trkpt lat=\"1\" lon=\"2\"><ele>1531.4</ele>"
+                 "<time>2023-01-16T18:02:26.123456789Z</time><extensions><tp:TrackPointExtension "
+                 "xmlns:tp=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\"><tp:atemp>-2.5</tp:atemp>"
+                 "<tp:hr>182</tp:hr><tp:cad>90</tp:cad></tp:TrackPointExtension></extensions></trkpt>"
+                 "<trkpt lat=\"1.1\" lon=\"2.1\"/></trkseg><trkseg/><trkseg><trkpt lat=\"1.2\" lon=\"2.2\"/>"
+                 "</trkseg></trk><trk><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk>"))
+            .document;
+    const Metadata& m = document.metadata;
+    EXPECT_EQ(m.name, "Trip");
+    EXPECT_EQ(m.description, "d");
+    EXPECT_EQ(m.author.name, "Ann");
+    EXPECT_EQ(m.links, (std::vector<Link>{{"http://a.example", "home", ""}}));
+    EXPECT_EQ(m.time, (UtcTime{1577836800, 0}));
+    EXPECT_EQ(m.keywords, "k");
+
+    ASSERT_EQ(document.routes.size(), 2u);
+    const GroupInfo& out = document.routes[0].info;
+    EXPECT_EQ(out, (GroupInfo{"Out", "c", "there", "s", "t", {{"r", "", ""}}, 4, {}, ""}));
+    EXPECT_EQ(Names(document.routes[0].points), (std::vector<std::string>{"P1", ""}));
+    EXPECT_TRUE(document.routes[1].points.empty());
+
+    ASSERT_EQ(document.tracks.size(), 2u);
+    EXPECT_EQ(document.tracks[0].info.name, "First");
+    EXPECT_EQ(document.tracks[0].info.number, -1);
+    const std::vector<Point> first = document.tracks[0].points.ToVector();
+    ASSERT_EQ(first.size(), 3u);
+    EXPECT_EQ(first[0].elevation, 1531.4);
+    EXPECT_EQ(first[0].time, (UtcTime{1673892146, 123456789}));
+    EXPECT_EQ(first[0].celsius, -2.5);
+    EXPECT_EQ(first[0].heartRate, 182);
+    EXPECT_EQ(first[0].cadence, 90);
+    const bool sections[] = {true, false, true};  // a section per segment, empty ones none
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(first[i].newSection, sections[i]) << i;
+    EXPECT_TRUE(document.tracks[1].points.ToVector().at(0).newSection);
+
+    const ReadResult tracksOnly = Read(Gpx(Wpt("1", "1") + "<rte/><trk/>"), ReadMode::Tracks);
+    EXPECT_TRUE(tracksOnly.document.waypoints.empty());
+    EXPECT_TRUE(tracksOnly.document.routes.empty());
+    EXPECT_EQ(tracksOnly.document.tracks.size(), 1u);
+    EXPECT_TRUE(Read(Gpx(Wpt("1", "1") + "<trk/>"), ReadMode::Waypoints).document.tracks.empty());
 }
 
-TEST_F(GpxReaderTest, TracksAreHandedOverOneByOneWithASectionPerSegment)
-{
-    WaypointCount = 5;
-    const std::vector<TrackSeen> seen = Tracks(
-        Gpx(Wpt("9", "9") + "<trk><name>First</name><desc>d</desc><trkseg><trkpt lat=\"1\" lon=\"2\"><ele>1531.4</ele>"
-                            "<time>2023-01-16T18:02:26.500Z</time></trkpt><trkpt lat=\"1.1\" lon=\"2.1\"/></trkseg>"
-                            "<trkseg/><trkseg><trkpt lat=\"1.2\" lon=\"2.2\"/></trkseg></trk>\n"
-                            "<trk><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk>\n"));
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].name, "First");
-    EXPECT_EQ(seen[0].description, "d");
-    EXPECT_EQ(seen[0].points, 3);
-    EXPECT_EQ(seen[0].sectionStarts, (std::vector<int>{0, 2}));
-    EXPECT_EQ(seen[1].sectionStarts, (std::vector<int>{0}));
-    ASSERT_EQ(TrackProps.PointCount, 1);  // the store keeps the last track
-    EXPECT_DOUBLE_EQ(TrackPointList[0].Latitude, 3);
-    EXPECT_FLOAT_EQ(TrackPointList[0].Altitude, kNoAltitude);
-    EXPECT_DOUBLE_EQ(TrackPointList[0].DateTime, kUtcNow);  // no time: the time of reading, in UTC
-    EXPECT_EQ(WaypointCount, 5);
-
-    ReadGpxTrackFile(Input(Gpx("<trk><trkseg><trkpt lat=\"1\" lon=\"2\"><ele>1531.4</ele>"
-                               "<time>2023-01-16T18:02:26.500Z</time></trkpt></trkseg></trk>")));
-    EXPECT_FLOAT_EQ(TrackPointList[0].Altitude, 1531.4f);  // metres
-    EXPECT_NEAR(TrackPointList[0].DateTime, *EncodeDate(2023, 1, 16) + 64946.5 / 86400, 1e-9);
-}
-
-TEST_F(GpxReaderTest, AnyDeclaredEncodingGivesTheSameText)
+TEST(GpxReader, AnyDeclaredEncodingGivesTheSameText)
 {
     // The name is Qu#bec with # replaced by the bytes given.
     const auto declared = [](const std::string& encoding, const std::string& bytes) {
@@ -213,47 +183,42 @@ TEST_F(GpxReaderTest, AnyDeclaredEncodingGivesTheSameText)
     std::string little = utf16(declared("UTF-16", "#"), false), big = utf16(declared("UTF-16", "#"), true);
     little[little.find('#')] = '\xE9';
     big[big.find('#')] = '\xE9';
+    const std::string quebec = "Qu\xC3\xA9"
+                               "bec";
     const struct {
         std::string file;
-        const char* name;
+        std::string name;
     } cases[] = {
-        {declared("UTF-8", "\xC3\xA9"), "Qu\xE9"
-                                        "bec"},
-        {declared("ISO-8859-1", "\xE9"), "Qu\xE9"
-                                         "bec"},
-        {declared("iso-8859-1", "\x80"), "Qu\x80"
-                                         "bec"},  // 1252 text called ISO-8859-1
-        {declared("windows-1252", "\x80\xE9"), "Qu\x80\xE9"
+        {declared("UTF-8", "\xC3\xA9"), quebec},
+        {declared("ISO-8859-1", "\xE9"), quebec},
+        {declared("iso-8859-1", "\x80"), "Qu\xC2\x80"
+                                         "bec"},  // U+0080, as that encoding says
+        {declared("windows-1252", "\x80\xE9"), "Qu\xE2\x82\xAC\xC3\xA9"
                                                "bec"},
-        {little, "Qu\xE9"
-                 "bec"},
-        {big, "Qu\xE9"
-              "bec"},
-        {declared("UTF-8", "\xE2\x86\x92"), "Qu?bec"},
+        {little, quebec},
+        {big, quebec},
+        {declared("UTF-8", "\xE2\x86\x92"), "Qu\xE2\x86\x92"
+                                            "bec"},
     };
-    for (const auto& c : cases) {
-        Waypoints(c.file);
-        ASSERT_EQ(WaypointCount, 1) << c.name;
-        EXPECT_EQ(WaypointList[1].Name, c.name);
-    }
-    EXPECT_TRUE(front.messages.empty());
+    for (const auto& c : cases) EXPECT_EQ(Names(Read(c.file).document.waypoints), std::vector<std::string>{c.name});
 }
 
-TEST_F(GpxReaderTest, PointsWithoutAValidPositionAreLeftOutAndCounted)
+TEST(GpxReader, PointsWithoutAValidPositionAreLeftOutAndCounted)
 {
-    Waypoints(Gpx(Wpt("91", "0") + Wpt("0", "-180.5") + Wpt("NaN", "1") + Wpt("1", "inf") + Wpt("", "1") +
-                  "<wpt lat=\"1\"/>" + Wpt("1e1", "abc") + Wpt("90", "-180") + Wpt("-90", "180") +
-                  "<rte><rtept lat=\"100\" lon=\"1\"/><rtept lat=\"1\" lon=\"1\"/></rte>"));
-    EXPECT_EQ(WaypointCount, 2);
-    EXPECT_EQ(RouteList[1].PointCount, 1);
-    // Counted with the points the store leaves out, for the line of what was written.
-    EXPECT_EQ(WrittenLine(WrittenKind::Waypoints),
-              "Written: no waypoints and no routes; 8 points without a usable position were left out");
-    EXPECT_TRUE(front.messages.empty());
-    EXPECT_FALSE(ReadFailed);
+    const ReadResult read =
+        Read(Gpx(Wpt("91", "0") + Wpt("0", "-180.5") + Wpt("NaN", "1") + Wpt("1", "inf") + Wpt("", "1") +
+                 "<wpt lat=\"1\"/>" + Wpt("1e1", "abc") + Wpt("90", "-180") + Wpt("-90", "180") +
+                 "<rte><rtept lat=\"100\" lon=\"1\"/><rtept lat=\"1\" lon=\"1\"/></rte>"
+                 "<trk><trkseg><trkpt lat=\"x\" lon=\"1\"/><trkpt lat=\"1\" lon=\"1\"/></trkseg>"
+                 "</trk>"));
+    EXPECT_EQ(read.document.waypoints.size(), 2u);
+    EXPECT_EQ(read.document.routes.at(0).points.size(), 1u);
+    // The section the left-out point started starts with the next.
+    EXPECT_TRUE(read.document.tracks.at(0).points.ToVector().at(0).newSection);
+    EXPECT_EQ(read.findings.All(), (std::vector<Finding>{{FindingKind::Unusable, "", 9}}));
 }
 
-TEST_F(GpxReaderTest, DamagedOrHostileInputGivesAClearMessageAndKeepsWhatCameBefore)
+TEST(GpxReader, DamagedOrHostileInputIsRefusedOrReadUpToTheDamage)
 {
     const std::string two = Wpt("1", "1", "<name>one</name>") + Wpt("2", "2", "<name>two</name>");
     std::string bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [\n<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">\n";
@@ -273,9 +238,9 @@ TEST_F(GpxReaderTest, DamagedOrHostileInputGivesAClearMessageAndKeepsWhatCameBef
     const struct {
         const char* what;
         std::string file;
-        std::string message;  // the start of the one message, if any
+        std::string message;  // the start of the refusal or of the finding; none: read whole
         bool refused;
-        int kept;
+        std::size_t kept;
     } cases[] = {
         {"empty file", "", "This is not a GPX file: no element found at line 1, column 1.", true, 0},
         {"not XML", "Kestrelmaps Waypoint File Version 1.1\r\n", "This is not a GPX file: syntax error at line 1", true,
@@ -305,82 +270,46 @@ TEST_F(GpxReaderTest, DamagedOrHostileInputGivesAClearMessageAndKeepsWhatCameBef
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        front.messages.clear();
-        ReadFailed = false;
-        Waypoints(c.file);
-        ASSERT_EQ(front.messages.size(), c.message.empty() ? 0u : 1u);
-        if (!c.message.empty()) {
-            EXPECT_EQ(front.messages[0].substr(0, c.message.size()), c.message) << front.messages[0];
+        try {
+            const ReadResult read = Read(c.file);
+            EXPECT_FALSE(c.refused);
+            EXPECT_EQ(read.document.waypoints.size(), c.kept);
+            ASSERT_EQ(read.findings.All().size(), c.message.empty() ? 0u : 1u);
+            if (!c.message.empty()) {
+                EXPECT_EQ(read.findings.All()[0].kind, FindingKind::Damaged);
+                EXPECT_EQ(read.findings.All()[0].message.substr(0, c.message.size()), c.message);
+            }
+        } catch (const InputRefused& refused) {
+            EXPECT_TRUE(c.refused);
+            EXPECT_EQ(std::string(refused.what()).substr(0, c.message.size()), c.message) << refused.what();
         }
-        EXPECT_EQ(ReadFailed, c.refused);
-        EXPECT_EQ(WaypointCount, c.kept);
     }
 }
 
-TEST_F(GpxReaderTest, ExternalEntitiesAreNeverLoaded)
+TEST(GpxReader, ARouteOrTrackCutShortKeepsItsPointsAndExternalEntitiesAreNeverLoaded)
 {
+    const Document cut =
+        Read(Gpx("<rte><rtept lat=\"1\" lon=\"1\"/></rte><trk><name>T</name><trkseg><trkpt lat=\"1\" lon=\"1\"/>"
+                 "<trkpt lat=\"2\" lon=\"2\"/><trkpt lat="))
+            .document;
+    ASSERT_EQ(cut.tracks.size(), 1u);
+    EXPECT_EQ(cut.tracks[0].info.name, "T");
+    EXPECT_EQ(cut.tracks[0].points.size(), 2u);
+    EXPECT_EQ(cut.routes.at(0).points.size(), 1u);
+
+    TempDir dir;
     WriteText(dir.Path("secret.txt"), "secret");
-    Waypoints("<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [<!ENTITY s SYSTEM \"file://" + dir.Path("secret.txt") +
-              "\">]>\n<gpx>" + Wpt("1", "1", "<name>a&s;b</name>") + "</gpx>");
-    ASSERT_EQ(WaypointCount, 1);
-    EXPECT_EQ(WaypointList[1].Name, "ab");
+    EXPECT_EQ(Names(Read("<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [<!ENTITY s SYSTEM \"file://" +
+                         dir.Path("secret.txt") + "\">]>\n<gpx>" + Wpt("1", "1", "<name>a&s;b</name>") + "</gpx>")
+                        .document.waypoints),
+              std::vector<std::string>{"ab"});
 }
 
-TEST_F(GpxReaderTest, ATrackCutShortIsHandedOverAndAFailureOfTheCallerReachesIt)
+TEST(GpxReader, RealFiles)
 {
-    const std::vector<TrackSeen> seen =
-        Tracks(Gpx("<trk><name>T</name><trkseg><trkpt lat=\"1\" lon=\"1\"/><trkpt lat=\"2\" lon=\"2\"/><trkpt lat="));
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].name, "T");
-    EXPECT_EQ(seen[0].points, 2);
-    EXPECT_EQ(front.messages.size(), 1u);
-
-    int calls = 0;
-    const auto fail = [&](int) {
-        ++calls;
-        throw FileError("out_1.plt", "No space left on device");
-    };
-    EXPECT_THROW(ReadGpxTrackFile(Input(Gpx("<trk/><trk/><trk/>")), fail), FileError);
-    EXPECT_EQ(calls, 1);
-}
-
-TEST_F(GpxReaderTest, TheStoresLimitsAreAnnounced)
-{
-    const auto times = [](int count, const std::string& text) {
-        std::string out;
-        for (int i = 0; i < count; ++i) out += text;
-        return out;
-    };
-    Waypoints(Gpx(times(kMaxWaypoints + 1, "<wpt lat=\"1\" lon=\"1\"/>") + "<rte>" +
-                  times(kMaxRoutePoints + 1, "<rtept lat=\"1\" lon=\"1\"/>") + "</rte>" +
-                  times(kMaxRouteIndex, "<rte/>")));
-    EXPECT_EQ(WaypointCount, kMaxWaypoints);
-    EXPECT_EQ(RouteCount, kMaxRouteIndex);
-    EXPECT_EQ(RouteList[1].PointCount, kMaxRoutePoints);
-    const std::vector<TrackSeen> seen = Tracks(
-        Gpx("<trk><trkseg>" + times(kMaxTrackPoints + 1, "<trkpt lat=\"1\" lon=\"1\"/>") + "</trkseg></trk><trk/>"));
-    EXPECT_EQ(seen[0].points, kMaxTrackPoints);
-    // The same cuts as every reader's, announced once the conversion is written.
-    const std::string limitation = " - this is a limitation of kesTranscribe. ";
-    EXPECT_EQ(CutMessages(), (std::vector<std::string>{
-                                 "Only the first 10000 Waypoints are read" + limitation +
-                                     "The later waypoints of the input file are left out.",
-                                 "Only the first 1000 Route Points are read from each route" + limitation +
-                                     "The rest of a longer route is left out.",
-                                 "Only the first 100 Routes are read" + limitation +
-                                     "The later routes of the input file are left out.",
-                                 "Only the first 100000 Track Points are read from each track" + limitation +
-                                     "The rest of a longer track is left out.",
-                             }));
-    EXPECT_TRUE(front.messages.empty());
-}
-
-TEST_F(GpxReaderTest, RealFiles)
-{
-    const auto path = [](const char* file) { return FixturePath(std::string("gpx/") + file); };
     const struct {
         const char* file;
-        int waypoints, routes, routePoints, tracks, trackPoints;
+        std::size_t waypoints, routes, routePoints, tracks, trackPoints;
     } counts[] = {
         {"GC7FA4.gpx", 1, 0, 0, 0, 0},         {"basecamp.gpx", 2, 1, 2, 1, 2},
         {"empty.gpx", 0, 0, 0, 0, 0},          {"expertgps.gpx", 86, 1, 46, 1, 64},
@@ -388,48 +317,45 @@ TEST_F(GpxReaderTest, RealFiles)
     };
     for (const auto& c : counts) {
         SCOPED_TRACE(c.file);
-        ReadGpxWaypointFile(path(c.file));
-        EXPECT_EQ(WaypointCount, c.waypoints);
-        EXPECT_EQ(RouteCount, c.routes);
-        EXPECT_EQ(RouteList[1].PointCount, c.routePoints);
-        int points = 0;
-        EXPECT_EQ(ReadGpxTrackFile(path(c.file), [&](int) { points += TrackProps.PointCount; }), c.tracks);
-        EXPECT_EQ(points, c.trackPoints);
+        const ReadResult read = ReadGpxFile(InputSource::File(Path(c.file)), {});
+        EXPECT_TRUE(read.findings.Empty());
+        EXPECT_EQ(read.document.waypoints.size(), c.waypoints);
+        EXPECT_EQ(read.document.routes.size(), c.routes);
+        EXPECT_EQ(c.routes == 0 ? 0 : read.document.routes[0].points.size(), c.routePoints);
+        EXPECT_EQ(read.document.tracks.size(), c.tracks);
+        EXPECT_EQ(read.document.TrackPointCount(), static_cast<std::int64_t>(c.trackPoints));
     }
-    EXPECT_TRUE(front.messages.empty());
 
-    ReadGpxWaypointFile(path("GC7FA4.gpx"));  // GPX 1.0, an offset of -07:00, extensions named like GPX
-    const WayPoints& cache = WaypointList[1];
-    EXPECT_EQ(cache.Name, "GC7FA4");
-    EXPECT_EQ(cache.Description, "Points g\xE9od\xE9siques du Qu\xE9"
-                                 "bec by Sverdrup2  Locationless (Reverse) Cache (1/1)");
-    EXPECT_DOUBLE_EQ(cache.Latitude, 46.1333333333333);
-    EXPECT_DOUBLE_EQ(cache.Longitude, -73);
-    EXPECT_DOUBLE_EQ(cache.DateTime, *EncodeDate(2002, 8, 15) + 7.0 / 24);
-    EXPECT_EQ(cache.Symbol, 117);  // Geocache
+    // GPX 1.0, an offset of -07:00, extensions named like GPX, a link as url and urlname.
+    const Point cache = ReadGpxFile(InputSource::File(Path("GC7FA4.gpx")), {}).document.waypoints.ToVector().at(0);
+    EXPECT_EQ(cache.name, "GC7FA4");
+    EXPECT_EQ(cache.description, "Points g\xC3\xA9od\xC3\xA9siques du Qu\xC3\xA9"
+                                 "bec by Sverdrup2, Locationless (Reverse) Cache (1/1)");
+    EXPECT_EQ(cache.latitude, 46.1333333333333);
+    EXPECT_EQ(cache.longitude, -73);
+    EXPECT_EQ(cache.time, (UtcTime{1029394800, 0}));
+    EXPECT_EQ(cache.symbol, "Geocache");
+    ASSERT_EQ(cache.links.size(), 1u);
+    EXPECT_FALSE(cache.links[0].href.empty());
+    EXPECT_FALSE(cache.links[0].text.empty());
 
-    ReadGpxWaypointFile(path("expertgps.gpx"));  // ISO-8859-1
-    EXPECT_EQ(WaypointList[1].Name, "5066");
-    EXPECT_NEAR(WaypointList[1].Altitude, 44.586548 * kFeetPerMetre, 1e-3);
-    EXPECT_NEAR(WaypointList[1].DateTime, *EncodeDate(2001, 11, 28) + 75928.0 / 86400, 1e-9);
-    EXPECT_EQ(WaypointList[1].Symbol, 18);  // Crossing
-    EXPECT_EQ(WaypointList[86].Name, "5150TANK");
-    EXPECT_EQ(RouteList[1].Name, "BELLEVUE");
-    EXPECT_EQ(RouteList[1].Description, "Bike Loop Bellevue");
+    const Document expert = ReadGpxFile(InputSource::File(Path("expertgps.gpx")), {}).document;  // ISO-8859-1
+    const std::vector<Point> waypoints = expert.waypoints.ToVector();
+    EXPECT_EQ(waypoints.at(0).name, "5066");
+    EXPECT_EQ(waypoints.at(0).elevation, 44.586548);
+    EXPECT_EQ(waypoints.at(0).time, (UtcTime{1006981528, 0}));
+    EXPECT_EQ(waypoints.at(0).symbol, "Crossing");
+    EXPECT_EQ(waypoints.at(85).name, "5150TANK");
+    EXPECT_EQ(expert.routes.at(0).info.name, "BELLEVUE");
+    EXPECT_EQ(expert.routes.at(0).info.description, "Bike Loop Bellevue");
 
-    ReadGpxWaypointFile(path("gpxpassthrough10.gpx"));
-    EXPECT_EQ(WaypointList[3].Name,
-              "Arrive at: Furnace Creek Airport-L06  Death Valley National Park  Death Valley  CA 92328");
-    EXPECT_NEAR(WaypointList[2].Altitude, -55.6 * kFeetPerMetre, 1e-3);
-    EXPECT_DOUBLE_EQ(WaypointList[2].DateTime, kUndatedWaypoint);
-    EXPECT_EQ(RouteList[1].Points[3].Name, "RPT011");
-
-    ReadGpxTrackFile(path("garminconnect.gpx"));
-    EXPECT_EQ(TrackProps.Name, "Boulder Cycling");
-    EXPECT_DOUBLE_EQ(TrackPointList[0].Latitude, 40.18894976936280727386474609375);
-    EXPECT_FLOAT_EQ(TrackPointList[0].Altitude, 1531.4f);
-    EXPECT_NEAR(TrackPointList[67].DateTime, *EncodeDate(2023, 1, 16) + (18 * 3600 + 7 * 60 + 24) / 86400.0, 1e-9);
-    ReadGpxTrackFile(path("gpxpassthrough10.gpx"));
-    EXPECT_EQ(TrackProps.Name, "meridian");
-    EXPECT_NEAR(TrackPointList[0].DateTime, *EncodeDate(2002, 5, 25) + 61581.25 / 86400, 1e-9);
+    const Document ride = ReadGpxFile(InputSource::File(Path("garminconnect.gpx")), {}).document;
+    EXPECT_EQ(ride.tracks.at(0).info.name, "Boulder Cycling");
+    const std::vector<Point> points = ride.tracks[0].points.ToVector();
+    EXPECT_EQ(points.at(0).latitude, 40.18894976936280727386474609375);
+    EXPECT_EQ(points.at(0).elevation, 1531.4000244140625);
+    EXPECT_EQ(points.at(67).time, (UtcTime{1673892444, 0}));
+    const Point meridian =
+        ReadGpxFile(InputSource::File(Path("gpxpassthrough10.gpx")), {}).document.tracks.at(0).points.ToVector().at(0);
+    EXPECT_EQ(meridian.time, (UtcTime{1022346381, 250000000}));
 }

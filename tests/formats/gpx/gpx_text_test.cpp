@@ -2,32 +2,43 @@
 // The GPX texts: times, numbers, the 8-bit store texts, symbol names.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <optional>
+#include <random>
 #include <string>
 
-#include "core/clock.h"
+#include "core/utc_time.h"
 #include "formats/document/Symbols.h"
 #include "formats/gpx/GpxText.h"
 
 using namespace gpx;
 
-TEST(GpxText, TimesWithAnyOffsetBecomeUtcDayCounts)
+// One ISO 8601 reader for every time of a GPX file.
+TEST(GpxText, TimesWithAnyOffsetAreReadInUtcWithinTheCalendar)
 {
-    const double may25 = *EncodeDate(2002, 5, 25), fix = may25 + 61581.0 / 86400;  // 17:06:21 UTC
+    const std::int64_t may25 = 1022284800, fix = may25 + 61581;  // 2002-05-25, 17:06:21 UTC
     const struct {
         const char* text;
-        std::optional<double> expected;
+        std::optional<UtcTime> expected;
     } cases[] = {
-        {"2002-05-25T17:06:21Z", fix},
-        {"2002-05-25T17:06:21.250Z", fix + 0.25 / 86400},
-        {" 2002-05-25T17:06:21 ", fix},
-        {"2002-05-25T10:06:21-07:00", fix},
-        {"2002-05-25T22:36:21+0530", fix},
-        {"2002-05-26T03:06:21.000+10", fix},
-        {"2002-05-25t17:06:21,5z", fix + 0.5 / 86400},
-        {"2002-05-24T24:00:00Z", may25},
-        {"2002-05-25", may25},
-        {"2002-05-25T17:06Z", fix - 21.0 / 86400},
+        {"2002-05-25T17:06:21Z", UtcTime{fix, 0}},
+        {"2002-05-25T17:06:21.250Z", UtcTime{fix, 250000000}},
+        {"2002-05-25T17:06:21.1234567891Z", UtcTime{fix, 123456789}},
+        {" 2002-05-25T17:06:21 ", UtcTime{fix, 0}},
+        {"2002-05-25T10:06:21-07:00", UtcTime{fix, 0}},
+        {"2002-05-25T22:36:21+0530", UtcTime{fix, 0}},
+        {"2002-05-26T03:06:21.000+10", UtcTime{fix, 0}},
+        {"2002-05-25t17:06:21,5z", UtcTime{fix, 500000000}},
+        {"2002-05-24T24:00:00Z", UtcTime{may25, 0}},
+        {"2002-05-25", UtcTime{may25, 0}},
+        {"2002-05-25T17:06Z", UtcTime{fix - 21, 0}},
+        {"2016-12-31T23:59:60Z", UtcTime{1483228800, 0}},
+        {"0001-01-01T00:00:00Z", UtcTime{-62135596800, 0}},
+        {"9999-12-31T23:59:59.999999999Z", UtcTime{253402300799, 999999999}},
+        // Beyond the calendar once the offset is applied.
+        {"0001-01-01T00:30:00+01:00", {}},
+        {"9999-12-31T23:30:00-01:00", {}},
+        {"0000-12-31T00:00:00Z", {}},
         {"2002-02-30T00:00:00Z", {}},
         {"2002-13-01T00:00:00Z", {}},
         {"2002-05-25T24:00:01Z", {}},
@@ -39,12 +50,18 @@ TEST(GpxText, TimesWithAnyOffsetBecomeUtcDayCounts)
         {"25/05/2002", {}},
         {"", {}},
     };
-    for (const auto& c : cases) {
-        const auto got = ParseTime(c.text);
-        ASSERT_EQ(got.has_value(), c.expected.has_value()) << c.text;
-        if (got) {
-            EXPECT_NEAR(*got, *c.expected, 1e-9) << c.text;
-        }
+    for (const auto& c : cases) EXPECT_EQ(ParseIsoTime(c.text), c.expected) << c.text;
+}
+
+// Every time written reads back as itself.
+TEST(GpxText, TimesWrittenReadBackTheSame)
+{
+    std::mt19937_64 random(31);
+    std::uniform_int_distribution<std::int64_t> seconds(-62135596800, 253402300799);
+    std::uniform_int_distribution<std::int32_t> nanoseconds(0, 999999999);
+    for (int i = 0; i < 20000; ++i) {
+        const UtcTime time{seconds(random), i % 3 == 0 ? 0 : nanoseconds(random)};
+        ASSERT_EQ(ParseIsoTime(IsoTime(time)), time) << IsoTime(time);
     }
 }
 
@@ -56,6 +73,19 @@ TEST(GpxText, DecimalsAreReadStrictlyAndWrittenShortWithoutExponentOrMinusZero)
     } read[] = {{" -0.25\n", -0.25}, {"+3", 3},     {".5", 0.5},  {"1e2", 100}, {"nan", {}},  {"-inf", {}},
                 {"+-5", {}},         {"1.2.3", {}}, {"12 5", {}}, {"0x10", {}}, {"1e400", {}}};
     for (const auto& c : read) EXPECT_EQ(ParseDecimal(c.text), c.expected) << c.text;
+    // Short decimals take a quicker way to the same double as long ones.
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 100000; ++i) {
+        const std::size_t decimals = random() % 16;
+        std::string text = std::to_string(random() % 1000000000000000u);
+        if (decimals > 0) {
+            if (text.size() <= decimals) text.insert(0, decimals + 1 - text.size(), '0');
+            text.insert(text.size() - decimals, ".");
+        }
+        double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        ASSERT_EQ(ParseDecimal(text), expected) << text;
+    }
 
     for (const double v : {40.18894976936280727386474609375, -105.17836097627878, 1e-7, 89.99999999999999}) {
         std::string text;
