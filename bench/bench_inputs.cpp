@@ -100,10 +100,14 @@ const char* const kGpxHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx v
                              "xmlns=\"http://www.topografix.com/GPX/1/1\" xmlns:ns3=\"urn:bench:extensions\">\n";
 }
 
-std::string GpxTrack(int points, GpxStyle style, int pointsPerTrack)
+std::string GpxTrack(int points, GpxStyle style, int pointsPerTrack, int waypoints)
 {
     std::string out = kGpxHead;
-    out.reserve(static_cast<std::size_t>(points) * 160 + 200);
+    out.reserve(static_cast<std::size_t>(points) * 160 + static_cast<std::size_t>(waypoints) * 100 + 200);
+    for (int i = 0; i < waypoints; ++i)
+        AppendLine(out, "\n",
+                   "<wpt lat=\"%.6f\" lon=\"%.6f\"><ele>%.1f</ele><name>WP%05d</name><sym>Flag, Blue</sym></wpt>",
+                   47.1 + (i % 100000) * 1e-4, 8.2 + (i % 100000) * 1e-4, 400.0 + i % 300, i);
     for (int i = 0; i < points; ++i) {
         if (i % pointsPerTrack == 0) {
             if (i > 0) out += "</trkseg></trk>\n";

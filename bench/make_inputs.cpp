@@ -71,6 +71,7 @@ int main(int argc, char** argv)
 
         save("track.gpx", bench::GpxTrack(100000, bench::GpxStyle::Receiver));
         save("fitness-track.gpx", bench::GpxTrack(100000, bench::GpxStyle::FitnessSite));
+        save("waypoints-and-track.gpx", bench::GpxTrack(100000, bench::GpxStyle::Receiver, 100000, 10000));
         // Over 200 MB of GPX: tracks of 100,000 points one after the other.
         {
             const std::string track = bench::GpxTrack(100000, bench::GpxStyle::FitnessSite);

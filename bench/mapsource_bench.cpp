@@ -1,61 +1,81 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// MapSource .gdb input at the store's limits, each to its native file(s).
+// MapSource .gdb input: read, and converted to its native file(s).
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <string>
 
 #include "bench/bench_inputs.h"
 #include "bench/bench_support.h"
+#include "core/catalogue.h"
 #include "core/convert.h"
 #include "core/file_io.h"
-#include "core/frontend.h"
-#include "core/store.h"
 #include "formats/format_table.h"
-#include "formats/import/MapsourceGDB.h"
-#include "formats/native/Kes.h"
+#include "formats/import/MapsourceFile.h"
+
+namespace {
+// A conversion as the window runs it, replacing its earlier output.
+void Conversion(const std::string& input, Input from, const std::string& output, Output to, benchmark::State& state)
+{
+    BuildFormatCatalogue(KnownFormats());
+    SilentFrontEnd front;
+    const ConversionRequest request{{{input, Position(from)}}, output, Position(to)};
+    for (auto _ : state) {
+        const ConversionOutcome outcome = Convert(request, front);
+        if (!outcome.Succeeded()) {
+            state.SkipWithError(outcome.reason.c_str());
+            return;
+        }
+        state.counters["waypoints"] = static_cast<double>(outcome.counts.waypoints);
+        state.counters["track points"] = static_cast<double>(outcome.counts.trackPoints);
+    }
+}
+
+void Read(const std::string& input, benchmark::State& state)
+{
+    for (auto _ : state) {
+        const ReadResult read = ReadMapsourceFile(InputSource::File(input), {});
+        state.counters["points"] =
+            static_cast<double>(read.document.waypoints.size()) + static_cast<double>(read.document.TrackPointCount());
+    }
+}
+
+std::string SavedInput(const char* name, const std::string& content)
+{
+    const std::string path = BenchFolder("mapsource") + "/" + name;
+    WriteFileSafely(path, content);
+    return path;
+}
+}  // namespace
+
+static void BM_Gdb10kWaypointsRead(benchmark::State& state)
+{
+    Read(SavedInput("waypoints.gdb", bench::GdbWaypoints(10000)), state);
+}
+BENCHMARK(BM_Gdb10kWaypointsRead)->Unit(benchmark::kMillisecond);
+
+static void BM_Gdb100kPointTrackRead(benchmark::State& state)
+{
+    Read(SavedInput("track.gdb", bench::GdbTrack(100000)), state);
+}
+BENCHMARK(BM_Gdb100kPointTrackRead)->Unit(benchmark::kMillisecond);
 
 static void BM_Gdb10kWaypointsToWaypointFile(benchmark::State& state)
 {
-    const std::string input = BenchFolder("mapsource") + "/waypoints.gdb";
-    WriteFileSafely(input, bench::GdbWaypoints(10000));
-    SilentFrontEnd front;
-    ScopedFrontEnd scope(front);
-    for (auto _ : state) {
-        ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/waypoints.wpt", ReadMode::Waypoints);
-        WriteWaypointFile(BenchFolder("mapsource") + "/waypoints.wpt");
-    }
-    state.counters["waypoints"] = WaypointCount;
+    Conversion(SavedInput("waypoints.gdb", bench::GdbWaypoints(10000)), Input::MapsourceWaypoints,
+               BenchFolder("mapsource") + "/waypoints.wpt", Output::KesWaypoint, state);
 }
 BENCHMARK(BM_Gdb10kWaypointsToWaypointFile)->Unit(benchmark::kMillisecond);
 
 static void BM_Gdb109_10kWaypointsAndARouteToNativeFiles(benchmark::State& state)
 {
-    const std::string input = BenchFolder("mapsource") + "/waypoints-109.gdb";
-    WriteFileSafely(input, bench::GdbWaypoints(10000, 109));
-    SilentFrontEnd front;
-    ScopedFrontEnd scope(front);
-    for (auto _ : state) {
-        ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/waypoints-109.wpt", ReadMode::Waypoints);
-        WriteWaypointFile(BenchFolder("mapsource") + "/waypoints-109.wpt");
-        WriteRouteFile(BenchFolder("mapsource") + "/waypoints-109.rte");
-    }
-    state.counters["waypoints"] = WaypointCount;
-    state.counters["route points"] = RouteList[1].PointCount;
+    Conversion(SavedInput("waypoints-109.gdb", bench::GdbWaypoints(10000, 109)), Input::MapsourceWaypoints,
+               BenchFolder("mapsource") + "/waypoints-109.wpt", Output::KesWaypoint, state);
 }
 BENCHMARK(BM_Gdb109_10kWaypointsAndARouteToNativeFiles)->Unit(benchmark::kMillisecond);
 
 static void BM_Gdb100kPointTrackToTrackFile(benchmark::State& state)
 {
-    const std::string input = BenchFolder("mapsource") + "/track.gdb";
-    WriteFileSafely(input, bench::GdbTrack(100000));
-    SilentFrontEnd front;
-    ScopedFrontEnd scope(front);
-    for (auto _ : state) {
-        TrackFilesWritten.clear();
-        ReadMapsourceGdbFile(input, BenchFolder("mapsource") + "/track.plt", ReadMode::Tracks);
-    }
-    state.counters["points"] = TrackProps.PointCount;
-    state.counters["files"] = static_cast<double>(TrackFilesWritten.size());
+    Conversion(SavedInput("track.gdb", bench::GdbTrack(100000)), Input::MapsourceTracks,
+               BenchFolder("mapsource") + "/track.plt", Output::KesTrack, state);
 }
 BENCHMARK(BM_Gdb100kPointTrackToTrackFile)->Unit(benchmark::kMillisecond);

@@ -216,8 +216,8 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         try {
             document = ReadInputs(r, f, outcome.findings);
         } catch (const InputRefused& refused) {
-            if (!refused.PaneLine().empty()) f.AddLine(refused.PaneLine());
             f.ShowMessage(refused.what());
+            if (!refused.PaneLine().empty()) f.AddLine(refused.PaneLine());
             f.AddLine("Unable to Open File");
             f.AddLine("Written: nothing - the input file could not be read");
             f.AddLine("");

@@ -38,7 +38,7 @@ public:
     explicit InputRefused(const std::string& message, std::string paneLine = {})
         : std::runtime_error(message), paneLine_(std::move(paneLine))
     {}
-    // A line the progress pane shows before the message ("Not a Mapsource File").
+    // A line the progress pane shows after the message ("Not a Mapsource File").
     const std::string& PaneLine() const { return paneLine_; }
 
 private:

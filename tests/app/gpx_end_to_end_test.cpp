@@ -12,7 +12,10 @@
 #include "core/clock.h"
 #include "core/conversion_record.h"
 #include "core/store.h"
+#include "core/text_encoding.h"
+#include "formats/document/Symbols.h"
 #include "formats/gpx/Gpx.h"
+#include "formats/gpx/GpxText.h"
 #include "tests/support/format_positions.h"
 #include "tests/support/sample_files.h"
 #include "tests/support/test_files.h"
@@ -236,34 +239,40 @@ TEST(GpxEndToEnd, GpxTracksIntoAHoluxImageKeepFiveWithItsMessages)
 }
 
 // The native files hold positions to 6 decimals, altitudes in whole feet and
-// times to 1e-7 day (under 10 ms); names, descriptions and symbols whole.
+// times to 1e-7 day (under 10 ms); names, descriptions and symbols as their
+// 8-bit columns hold them.
 TEST(GpxEndToEnd, RealFilesRoundTripThroughTheNativeFiles)
 {
     TempDir dir;
     PinClock(45000.5, 45000.5);
-    const auto expectClose = [](const auto& a, const auto& b, double altitude) {
-        EXPECT_NEAR(a.Latitude, b.Latitude, 5e-7);
-        EXPECT_NEAR(a.Longitude, b.Longitude, 5e-7);
-        EXPECT_NEAR(a.Altitude, b.Altitude, altitude);
-        EXPECT_NEAR(a.DateTime, b.DateTime, 1e-7);
+    const auto expectClose = [](const Point& a, const Point& b, double metres) {
+        EXPECT_NEAR(a.latitude, b.latitude, 5e-7);
+        EXPECT_NEAR(a.longitude, b.longitude, 5e-7);
+        EXPECT_EQ(a.HasElevation(), b.HasElevation());
+        if (a.HasElevation() && b.HasElevation()) {
+            EXPECT_NEAR(a.elevation, b.elevation, metres);
+        }
+        ASSERT_EQ(a.time.has_value(), b.time.has_value());
+        if (a.time) {
+            EXPECT_NEAR(DayCountOf(*a.time), DayCountOf(*b.time), 1e-7);
+        }
     };
+    const auto read = [](const std::string& file) { return ReadGpxFile(InputSource::File(file), {}).document; };
 
     const std::string points = FixturePath("gpx/expertgps.gpx");
     ASSERT_EQ(RunHeadless({kGpxWaypointsIn, kKesWaypoint, dir.Path("points.wpt"), points}).exitCode, 0);
     ASSERT_EQ(RunHeadless({kKesWaypoint, kGpxWaypointsOut, dir.Path("points.gpx"), dir.Path("points.wpt")}).exitCode,
               0);
-    ReadGpxWaypointFile(points);
-    std::vector<WayPoints> original;
-    for (int i = 1; i <= WaypointCount; ++i) original.push_back(WaypointList[i]);
-    ReadGpxWaypointFile(dir.Path("points.gpx"));
-    ASSERT_EQ(WaypointCount, 86);
-    for (int i = 1; i <= WaypointCount; ++i) {
-        const WayPoints& a = WaypointList[i];
-        const WayPoints& b = original[static_cast<std::size_t>(i - 1)];
-        expectClose(a, b, 0.5);
-        EXPECT_EQ(a.Name, b.Name);
-        EXPECT_EQ(a.Description, b.Description);
-        EXPECT_EQ(a.Symbol, b.Symbol);
+    const std::vector<Point> original = read(points).waypoints.ToVector();
+    const std::vector<Point> back = read(dir.Path("points.gpx")).waypoints.ToVector();
+    ASSERT_EQ(back.size(), 86u);
+    ASSERT_EQ(original.size(), 86u);
+    for (std::size_t i = 0; i < back.size(); ++i) {
+        const Point &a = back[i], &b = original[i];
+        expectClose(a, b, 0.5 / kFeetPerMetre);
+        EXPECT_EQ(a.name, LegacyToUtf8(gpx::ToStoreText(b.name)));
+        EXPECT_EQ(a.description, LegacyToUtf8(gpx::ToStoreText(b.description.empty() ? b.comment : b.description)));
+        EXPECT_EQ(SymbolFromName(a.symbol), SymbolFromName(b.symbol));
     }
     // Routes go through the native route file only with the waypoints they name.
     if (GpxSchemaPresent()) {
@@ -273,15 +282,13 @@ TEST(GpxEndToEnd, RealFilesRoundTripThroughTheNativeFiles)
     const std::string ride = FixturePath("gpx/garminconnect.gpx");
     ASSERT_EQ(RunHeadless({kGpxTracksIn, kKesTrack, dir.Path("ride.plt"), ride}).exitCode, 0);
     ASSERT_EQ(RunHeadless({kKesTrack, kGpxTrackOut, dir.Path("ride.gpx"), dir.Path("ride_1.plt")}).exitCode, 0);
-    std::vector<TrackPoint> track;
-    ReadGpxTrackFile(ride, [&](int) {
-        for (int i = 0; i < TrackProps.PointCount; ++i) track.push_back(TrackPointList[i]);
-    });
-    ReadGpxTrackFile(dir.Path("ride.gpx"));
-    EXPECT_EQ(TrackProps.Name, "Boulder Cycling");
-    ASSERT_EQ(TrackProps.PointCount, 68);
-    for (int i = 0; i < TrackProps.PointCount; ++i)
-        expectClose(TrackPointList[i], track[static_cast<std::size_t>(i)], 0.5 / kFeetPerMetre);
+    const Document rideBack = read(dir.Path("ride.gpx"));
+    ASSERT_EQ(rideBack.tracks.size(), 1u);
+    EXPECT_EQ(rideBack.tracks[0].info.name, "Boulder Cycling");
+    const std::vector<Point> track = read(ride).tracks.at(0).points.ToVector();
+    const std::vector<Point> trackBack = rideBack.tracks[0].points.ToVector();
+    ASSERT_EQ(trackBack.size(), 68u);
+    for (std::size_t i = 0; i < trackBack.size(); ++i) expectClose(trackBack[i], track.at(i), 0.5 / kFeetPerMetre);
     if (GpxSchemaPresent()) {
         EXPECT_EQ(GpxSchemaErrors(dir.Path("ride.gpx")), "");
     }
