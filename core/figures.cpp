@@ -5,8 +5,36 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+// Up to 250 m, the geodesic between two points is their chord
+// lengthened by the bulge of the arc over it, c + c^3 / (24 R^2): within a
+// few nanometres of the exact solution of the inverse problem, at a
+// twentieth of its cost, which a track of 100,000 points pays 100,000 times.
+constexpr double kShortChord = 250;
+constexpr double kMeanRadius = 6371008.8;
+constexpr double kEquatorRadius = 6378137.0;
+constexpr double kFlattening = 1 / 298.257223563;
+constexpr double kEccentricity2 = kFlattening * (2 - kFlattening);
+
+struct Cartesian {
+    double x, y, z;
+};
+
+Cartesian OnEllipsoid(double latitude, double longitude)
+{
+    constexpr double kRadians = 3.14159265358979323846 / 180;
+    const double sinLatitude = std::sin(latitude * kRadians), cosLatitude = std::cos(latitude * kRadians);
+    const double normal = kEquatorRadius / std::sqrt(1 - kEccentricity2 * sinLatitude * sinLatitude);
+    return {normal * cosLatitude * std::cos(longitude * kRadians),
+            normal * cosLatitude * std::sin(longitude * kRadians), normal * (1 - kEccentricity2) * sinLatitude};
+}
+}  // namespace
+
 double GeodesicMetres(double latitude1, double longitude1, double latitude2, double longitude2)
 {
+    const Cartesian a = OnEllipsoid(latitude1, longitude1), b = OnEllipsoid(latitude2, longitude2);
+    const double chord = std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+    if (chord < kShortChord) return chord + chord * chord * chord / (24 * kMeanRadius * kMeanRadius);
     double metres = 0;
     GeographicLib::Geodesic::WGS84().Inverse(latitude1, longitude1, latitude2, longitude2, metres);
     return metres;
