@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 #include <string_view>
 
@@ -139,26 +140,47 @@ std::uint32_t MaskOf(const Point& p)
     return mask;
 }
 
+// The values of a point of a fixed size, gathered before they are appended
+// at once: a long track packs a point at a time.
+class FixedPart {
+public:
+    template <typename T>
+    void Put(T value)
+    {
+        std::memcpy(bytes_ + size_, &value, sizeof(T));
+        size_ += sizeof(T);
+    }
+    void AppendTo(std::string& out) const { out.append(bytes_, size_); }
+
+private:
+    // The length, the mask, the position, the time and every other number.
+    static constexpr std::size_t kMost = 4 + 4 + 16 + 12 + std::size(kMeasures) * 8 + 4 + 3 * 2 + 1 + 2;
+    char bytes_[kMost];
+    std::size_t size_ = 0;
+};
+
 void Pack(std::string& out, const Point& p)
 {
     const std::size_t start = out.size();
-    Put(out, std::uint32_t{0});
     const std::uint32_t mask = MaskOf(p);
-    Put(out, mask);
-    Put(out, p.latitude);
-    Put(out, p.longitude);
+    FixedPart fixed;
+    fixed.Put(std::uint32_t{0});
+    fixed.Put(mask);
+    fixed.Put(p.latitude);
+    fixed.Put(p.longitude);
     if (mask & kTime) {
-        Put(out, p.time->seconds);
-        Put(out, p.time->nanoseconds);
+        fixed.Put(p.time->seconds);
+        fixed.Put(p.time->nanoseconds);
     }
     for (const Measure& m : kMeasures)
-        if (mask & m.bit) Put(out, p.*m.field);
-    if (mask & kDgpsStation) Put(out, p.dgpsStation);
-    if (mask & kSatellites) Put(out, p.satellites);
-    if (mask & kHeartRate) Put(out, p.heartRate);
-    if (mask & kCadence) Put(out, p.cadence);
-    if (mask & kFix) Put(out, p.fix);
-    if (mask & kSymbolCode) Put(out, p.symbolCode);
+        if (mask & m.bit) fixed.Put(p.*m.field);
+    if (mask & kDgpsStation) fixed.Put(p.dgpsStation);
+    if (mask & kSatellites) fixed.Put(p.satellites);
+    if (mask & kHeartRate) fixed.Put(p.heartRate);
+    if (mask & kCadence) fixed.Put(p.cadence);
+    if (mask & kFix) fixed.Put(p.fix);
+    if (mask & kSymbolCode) fixed.Put(p.symbolCode);
+    fixed.AppendTo(out);
     if (mask & kTexts) {
         for (auto field : kTextFields) PutText(out, p.*field);
         Put(out, static_cast<std::uint32_t>(p.links.size()));

@@ -152,22 +152,25 @@ namespace {
 // its cost. Anything else is left to from_chars.
 std::optional<double> ShortDecimal(std::string_view text)
 {
-    constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    std::uint64_t digits = 0;
-    int count = 0, decimals = 0;
-    bool point = false;
-    for (const char c : text) {
-        if (c >= '0' && c <= '9') {
-            if (++count > 15) return std::nullopt;
-            digits = digits * 10 + static_cast<unsigned>(c - '0');
-            decimals += point;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            return std::nullopt;
-        }
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    std::uint64_t digits = 0;  // wraps past 19 digits, which are refused below
+    // Takes the digits at `at`; how many.
+    const auto takeDigits = [&] {
+        const char* const from = at;
+        for (unsigned digit; at != end && (digit = static_cast<unsigned char>(*at) - '0') <= 9; ++at)
+            digits = digits * 10 + digit;
+        return static_cast<std::size_t>(at - from);
+    };
+    const std::size_t whole = takeDigits();
+    std::size_t decimals = 0;
+    if (at != end && *at == '.') {
+        ++at;
+        decimals = takeDigits();
     }
-    if (count == 0) return std::nullopt;
+    if (at != end || whole + decimals == 0 || whole + decimals > 15) return std::nullopt;
     return static_cast<double>(digits) / kPowers[decimals];
 }
 }  // namespace

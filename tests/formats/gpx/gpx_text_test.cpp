@@ -53,6 +53,24 @@ TEST(GpxText, TimesWithAnyOffsetAreReadInUtcWithinTheCalendar)
     for (const auto& c : cases) EXPECT_EQ(ParseIsoTime(c.text), c.expected) << c.text;
 }
 
+// The usual layout is read in one pass, which must give what the general
+// reading gives (a leading blank takes the general way), valid or not.
+TEST(GpxText, TheUsualLayoutReadsAsAnyOther)
+{
+    std::mt19937_64 random(32);
+    const auto digits = [&](int count, int most) {
+        std::string text = std::to_string(random() % static_cast<unsigned>(most + 1));
+        return std::string(static_cast<std::size_t>(count) - std::min<std::size_t>(text.size(), count), '0') + text;
+    };
+    for (int i = 0; i < 100000; ++i) {
+        std::string text = digits(4, 9999) + "-" + digits(2, 13) + "-" + digits(2, 32) + "T" + digits(2, 24) + ":" +
+                           digits(2, 60) + ":" + digits(2, 61);
+        if (i % 2 == 0) text += "." + digits(1 + static_cast<int>(random() % 10), 999999999);
+        text += "Z";
+        ASSERT_EQ(ParseIsoTime(text), ParseIsoTime(" " + text)) << text;
+    }
+}
+
 // Every time written reads back as itself.
 TEST(GpxText, TimesWrittenReadBackTheSame)
 {
