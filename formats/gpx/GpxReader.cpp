@@ -271,8 +271,8 @@ private:
             if (route_) route_->Add(point_);
             break;
         case Node::Trkpt: FinishTrackPoint(); break;
-        case Node::Rte: FinishRoute(); break;
-        case Node::Trk: FinishTrack(); break;
+        case Node::Rte: route_.reset(); break;
+        case Node::Trk: track_.reset(); break;
         case Node::Gpx: rootClosed_ = true; break;
         default: break;
         }
@@ -289,12 +289,12 @@ private:
         return open_[at];
     }
 
-    gpx::Owners Targets() { return {point_, group(), result_.document.metadata}; }
-    // The route or track open; a scratch group outside them.
-    GroupInfo& group()
+    gpx::Owners Targets() { return {point_, OpenGroup(), result_.document.metadata}; }
+    // The route or track open; outside them, a group that takes no text.
+    GroupInfo& OpenGroup()
     {
-        if (routeOpen_) return result_.document.routes.back().info;
-        if (trackOpen_) return result_.document.tracks.back().info;
+        if (route_) return result_.document.routes.back().info;
+        if (track_) return result_.document.tracks.back().info;
         return noGroup_;
     }
 
@@ -339,20 +339,12 @@ private:
     {
         result_.document.routes.emplace_back();
         route_.emplace(result_.document.routes.back().points, result_.findings);
-        routeOpen_ = true;
-    }
-
-    void FinishRoute()
-    {
-        route_.reset();
-        routeOpen_ = false;
     }
 
     void StartTrack()
     {
         result_.document.tracks.emplace_back();
         track_.emplace(result_.document.tracks.back().points, result_.findings);
-        trackOpen_ = true;
         sectionStart_ = true;
     }
 
@@ -362,12 +354,6 @@ private:
         point_.newSection = sectionStart_;
         sectionStart_ = false;
         track_->Add(point_);
-    }
-
-    void FinishTrack()
-    {
-        track_.reset();
-        trackOpen_ = false;
     }
 
     XML_Parser parser_ = nullptr;
@@ -390,7 +376,6 @@ private:
     Point point_;
     PointEntry waypoints_;
     std::optional<PointEntry> route_, track_;  // of the route or track open
-    bool routeOpen_ = false, trackOpen_ = false;
     GroupInfo noGroup_;
     bool sectionStart_ = false;
 };

@@ -78,7 +78,7 @@ private:
         w.comment = DetailText(commentBytes, false);
         w.symbol = MapsourceSymbolName(code);
         w.symbolCode = LookupMapsourceSymbol(code);
-        builder_.AddWaypoint(std::move(w));
+        builder_.AddWaypoint(w);
     }
 
     // The next record follows the points the count gives, whatever the length says.
@@ -106,7 +106,7 @@ private:
             p.longitude = SemicirclesToDegrees(lon);
             if (altitude) p.elevation = metres;
             if (timed) p.time = FileTime(seconds);
-            builder_.AddTrackPoint(std::move(p));
+            builder_.AddTrackPoint(p);
         }
     }
 

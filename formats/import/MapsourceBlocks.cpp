@@ -15,10 +15,10 @@ DocumentBuilder::DocumentBuilder(ReadResult& result, ReadMode mode)
     : result_(result), mode_(mode), waypoints_(result.document.waypoints, result.findings)
 {}
 
-void DocumentBuilder::AddWaypoint(Point&& point)
+void DocumentBuilder::AddWaypoint(const Point& point)
 {
     if (point.latitude == 0 && point.longitude == 0) return;
-    if (waypoints_.Add(std::move(point))) ++waypointCount_;
+    if (waypoints_.Add(point)) ++waypointCount_;
 }
 
 void DocumentBuilder::StartRoute(GroupInfo info)
@@ -27,7 +27,7 @@ void DocumentBuilder::StartRoute(GroupInfo info)
     waypointsBefore_.push_back(waypointCount_);
 }
 
-void DocumentBuilder::AddRoutePoint(Point&& point)
+void DocumentBuilder::AddRoutePoint(const Point& point)
 {
     routeNames_.try_emplace(point.name);
     result_.document.routes.back().points.push_back(point);
@@ -40,10 +40,10 @@ void DocumentBuilder::StartTrack(GroupInfo info)
     track_.emplace(result_.document.tracks.back().points, result_.findings);
 }
 
-void DocumentBuilder::AddTrackPoint(Point&& point)
+void DocumentBuilder::AddTrackPoint(Point& point)
 {
     point.newSection = result_.document.tracks.back().points.empty();
-    track_->Add(std::move(point));
+    track_->Add(point);
 }
 
 void DocumentBuilder::NoteEndInsideRecord()
@@ -76,7 +76,7 @@ void DocumentBuilder::Finish()
             Point taken = named.waypoint;
             taken.latitude = point.latitude;
             taken.longitude = point.longitude;
-            entry.Add(std::move(taken));
+            entry.Add(taken);
         });
         points = std::move(given);
     }

@@ -220,7 +220,7 @@ private:
         if (near) w.device.proximity = proximity;
         if (tail.depth) w.device.depth = *tail.depth;
         w.device.displayMode = DisplayMode(display);
-        builder_.AddWaypoint(std::move(w));
+        builder_.AddWaypoint(w);
     }
 
     // The fields after the symbol code end exactly at the record's end in an
@@ -279,7 +279,7 @@ private:
             if (timed) p.time = FileTime(seconds);
             // A depth is no elevation.
             if (hasDepth) p.depth = depth;
-            builder_.AddTrackPoint(std::move(p));
+            builder_.AddTrackPoint(p);
         }
     }
 

@@ -57,14 +57,14 @@ public:
     bool TakesTracks() const { return mode_ != ReadMode::Waypoints; }
 
     // A waypoint at 0,0, a position that was never set, is left out.
-    void AddWaypoint(Point&& point);
+    void AddWaypoint(const Point& point);
     // A route; the points that follow go to it, each with its own name and
     // position, the rest of what it holds coming from its waypoint.
     void StartRoute(GroupInfo info);
-    void AddRoutePoint(Point&& point);
+    void AddRoutePoint(const Point& point);
     // A track to which the points that follow go; the first starts its section.
     void StartTrack(GroupInfo info);
-    void AddTrackPoint(Point&& point);
+    void AddTrackPoint(Point& point);
 
     // The file ends inside a record, or inside the header before the records.
     void NoteEndInsideRecord();
@@ -90,8 +90,7 @@ private:
     bool endNoted_ = false;
 };
 
-// A MapSource file from its header on: its version, tested against the
-// versions the layout fits, and its records.
+// The versions whose layout a reader knows, and what it says of the others.
 struct Versions {
     std::uint16_t oldest, newest;  // read without a word between these
     const char* obsolete;          // the message of a version below the oldest

@@ -26,7 +26,6 @@ ReadResult Read(const std::string& content, ReadMode mode = ReadMode::Everything
     return ReadGpxFile(InputSource::Memory("in.gpx", content), {mode});
 }
 
-
 std::vector<std::string> Names(const PointList& points)
 {
     std::vector<std::string> names;
