@@ -11,11 +11,13 @@ public:
     Relay(FrontEnd& window, QObject* context) : window_(window), context_(context) {}
     void AddLine(const std::string& text) override
     {
-        QMetaObject::invokeMethod(context_, [this, text] { window_.AddLine(text); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            context_, [this, text] { window_.AddLine(text); }, Qt::QueuedConnection);
     }
     void ClearLines() override
     {
-        QMetaObject::invokeMethod(context_, [this] { window_.ClearLines(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            context_, [this] { window_.ClearLines(); }, Qt::QueuedConnection);
     }
     void ShowMessage(const std::string& text) override
     {
@@ -27,11 +29,13 @@ public:
     }
     void SetBusyCursor(bool busy) override
     {
-        QMetaObject::invokeMethod(context_, [this, busy] { window_.SetBusyCursor(busy); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            context_, [this, busy] { window_.SetBusyCursor(busy); }, Qt::QueuedConnection);
     }
     void OutputWritten(const std::string& name) override
     {
-        QMetaObject::invokeMethod(context_, [this, name] { window_.OutputWritten(name); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            context_, [this, name] { window_.OutputWritten(name); }, Qt::QueuedConnection);
     }
     bool ConfirmReplacing(const std::vector<std::string>& names) override
     {
