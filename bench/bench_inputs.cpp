@@ -120,8 +120,9 @@ std::string GpxTrack(int points, GpxStyle style, int pointsPerTrack, int waypoin
     out.reserve(static_cast<std::size_t>(points) * 160 + static_cast<std::size_t>(waypoints) * 100 + 200);
     for (int i = 0; i < waypoints; ++i)
         AppendLine(out, "\n",
-                   "<wpt lat=\"%.6f\" lon=\"%.6f\"><ele>%.1f</ele><name>WP%05d</name><sym>Flag, Blue</sym></wpt>",
-                   47.1 + (i % 100000) * 1e-4, 8.2 + (i % 100000) * 1e-4, 400.0 + i % 300, i);
+                   "<wpt lat=\"%.6f\" lon=\"%.6f\"><ele>%.1f</ele><time>2023-01-15T%02d:%02d:00Z</time>"
+                   "<name>WP%05d</name><sym>Flag, Blue</sym></wpt>",
+                   40.1 + i * 1e-4, -105.2 + i * 1e-4, 1500.0 + i % 300, i / 60 % 24, i % 60, i);
     for (int i = 0; i < points; ++i) {
         if (i % pointsPerTrack == 0) {
             if (i > 0) out += "</trkseg></trk>\n";

@@ -26,7 +26,7 @@ std::string NobletecExport(int count, const std::string& lineEnd = "\r\n");
 // receiver writes it (positions to 6 decimals, elevation and time on the
 // point's line), or as a fitness site does (positions to 15 decimals, an
 // element a line, and an extension of another namespace on every point).
-// `waypoints` come first, each with an elevation, a name and a symbol.
+// `waypoints` come first, each with an elevation, a time, a name and a symbol.
 enum class GpxStyle { Receiver, FitnessSite };
 std::string GpxTrack(int points, GpxStyle style, int pointsPerTrack = 100000, int waypoints = 0);
 

@@ -71,22 +71,8 @@ int main(int argc, char** argv)
 
         save("track.gpx", bench::GpxTrack(100000, bench::GpxStyle::Receiver));
         // About 11 MB: 10,000 waypoints before a receiver's track of 100,000 points.
-        {
-            std::string gpx = bench::GpxTrack(100000, bench::GpxStyle::Receiver);
-            std::string waypoints;
-            char line[256];
-            for (int i = 0; i < 10000; ++i) {
-                std::snprintf(line, sizeof line,
-                              "<wpt lat=\"%.6f\" lon=\"%.6f\"><ele>%.1f</ele><time>2023-01-15T%02d:%02d:00Z</time>"
-                              "<name>WP%05d</name><sym>Flag, Blue</sym></wpt>\n",
-                              40.1 + i * 1e-4, -105.2 + i * 1e-4, 1500.0 + i % 300, i / 60 % 24, i % 60, i);
-                waypoints += line;
-            }
-            gpx.insert(gpx.find("<trk>"), waypoints);
-            save("mixed-track-waypoints.gpx", gpx);
-        }
+        save("mixed-track-waypoints.gpx", bench::GpxTrack(100000, bench::GpxStyle::Receiver, 100000, 10000));
         save("fitness-track.gpx", bench::GpxTrack(100000, bench::GpxStyle::FitnessSite));
-        save("waypoints-and-track.gpx", bench::GpxTrack(100000, bench::GpxStyle::Receiver, 100000, 10000));
         // Over 200 MB of GPX: tracks of 100,000 points one after the other.
         {
             const std::string track = bench::GpxTrack(100000, bench::GpxStyle::FitnessSite);

@@ -48,12 +48,18 @@ struct DeviceDetails {
 // native writers derive everything from the point.
 struct NativeForm {
     std::optional<std::string> name{}, description{};  // 8-bit, as the native files take them
-    std::optional<float> feet{};                       // a waypoint's altitude; -777 none
+    // A waypoint's altitude, or a track point's where its reader rounds it to
+    // whole feet; -777 none.
+    std::optional<float> feet{};
     std::optional<std::int16_t> symbol{};
     std::optional<std::int32_t> number{};  // of a route point, linking it to its waypoint
     // Without a time the point takes the native files' day of no date
     // (1992-01-02), not the time of conversion.
     bool noDateDay = false;
+    // The point takes the time of conversion whatever time it holds: a route
+    // point that holds what its waypoint holds, the time included, which the
+    // native route files never gave it.
+    bool dayOfConversion = false;
     bool Empty() const { return *this == NativeForm{}; }
     friend bool operator==(const NativeForm&, const NativeForm&) = default;
 };

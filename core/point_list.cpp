@@ -124,8 +124,9 @@ private:
 // The native form: which of its parts it has, then each.
 void PackNative(std::string& out, const NativeForm& n)
 {
-    const auto has = static_cast<std::uint8_t>((n.name ? 1 : 0) | (n.description ? 2 : 0) | (n.feet ? 4 : 0) |
-                                               (n.symbol ? 8 : 0) | (n.number ? 16 : 0) | (n.noDateDay ? 32 : 0));
+    const auto has =
+        static_cast<std::uint8_t>((n.name ? 1 : 0) | (n.description ? 2 : 0) | (n.feet ? 4 : 0) | (n.symbol ? 8 : 0) |
+                                  (n.number ? 16 : 0) | (n.noDateDay ? 32 : 0) | (n.dayOfConversion ? 64 : 0));
     Put(out, has);
     if (n.name) PutText(out, *n.name);
     if (n.description) PutText(out, *n.description);
@@ -148,6 +149,7 @@ void UnpackNative(Unpacker& in, NativeForm& n)
     n.symbol = has & 8 ? std::optional(in.Get<std::int16_t>()) : std::nullopt;
     n.number = has & 16 ? std::optional(in.Get<std::int32_t>()) : std::nullopt;
     n.noDateDay = (has & 32) != 0;
+    n.dayOfConversion = (has & 64) != 0;
 }
 
 std::uint32_t MaskOf(const Point& p)

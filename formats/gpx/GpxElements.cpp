@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "core/utc_time.h"
+#include "formats/document/Symbols.h"
 #include "formats/gpx/GpxText.h"
 
 namespace gpx {
@@ -96,7 +97,11 @@ void TakePointText(Field field, std::string_view text, Point& p)
     case Field::Cmt: p.comment = text; break;
     case Field::Desc: p.description = text; break;
     case Field::Src: p.source = text; break;
-    case Field::Sym: p.symbol = text; break;
+    case Field::Sym:
+        p.symbol = text;
+        // The native files took a symbol element without a name for a symbol they do not name.
+        if (text.empty()) p.native.symbol = SymbolFromName(text);
+        break;
     case Field::Type: p.type = text; break;
     case Field::Ele: p.elevation = Real(text); break;
     case Field::Time: p.time = ParseIsoTime(text); break;

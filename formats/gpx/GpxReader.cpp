@@ -49,6 +49,7 @@ constexpr std::size_t kDeepest = 1000;
 // 34 MB); the names of a real file take some kilobytes of the rest.
 constexpr std::size_t kParserMemory = 44 << 20;
 const char* const kOverAllowance = "more different element and attribute names than the reader holds";
+constexpr double kNativeFeetPerMetre = 3.2808;
 
 // A latitude or longitude within its range; otherwise none, and the point is left out.
 double Degrees(const char* text, double most)
@@ -266,8 +267,12 @@ private:
             XML_SetCharacterDataHandler(parser_, nullptr);
             TakeText(field_, text_, OwnerOfText(), Targets());
             break;
-        case Node::Wpt: waypoints_.Add(point_); break;
+        case Node::Wpt:
+            GiveNativeForm();
+            waypoints_.Add(point_);
+            break;
         case Node::Rtept:
+            GiveNativeForm();
             if (route_) route_->Add(point_);
             break;
         case Node::Trkpt: FinishTrackPoint(); break;
@@ -319,11 +324,21 @@ private:
         }
     }
 
+    // The native files have always taken a waypoint's or route point's
+    // altitude in feet without rounding 0 ft away, and a point without a
+    // time on their day of no date.
+    void GiveNativeForm()
+    {
+        if (point_.HasElevation() && std::fabs(point_.elevation) <= kHighestElevationMetres)
+            point_.native.feet = static_cast<float>(point_.elevation * kNativeFeetPerMetre);
+        point_.native.noDateDay = !point_.time;
+    }
+
     // Most points have no texts: then only the values this reader fills are
     // cleared, and the texts of a point keep their memory for the next.
     void ClearPoint()
     {
-        if (point_.HasTexts()) {
+        if (point_.HasTexts() || !point_.native.Empty()) {
             point_ = Point{};
         } else {
             point_.elevation = point_.hdop = point_.vdop = point_.pdop = point_.celsius = kNoValue;

@@ -73,11 +73,16 @@ private:
         Point w;
         w.latitude = SemicirclesToDegrees(lat);
         w.longitude = SemicirclesToDegrees(lon);
-        if (altitude) w.elevation = metres;
         w.name = DetailText(nameBytes, false);
         w.comment = DetailText(commentBytes, false);
         w.symbol = MapsourceSymbolName(code);
-        w.symbolCode = LookupMapsourceSymbol(code);
+        w.native.name = native::WaypointName(nameBytes);
+        w.native.description = native::Comment(commentBytes, false);
+        w.native.symbol = LookupMapsourceSymbol(code);
+        if (altitude) {
+            w.elevation = metres;
+            w.native.feet = native::MpsFeet(metres);
+        }
         builder_.AddWaypoint(w);
     }
 
@@ -85,8 +90,10 @@ private:
     void ReadTrack()
     {
         const bool taken = builder_.TakesTracks();
+        const std::string nameBytes = ReadTextBytes(file_, kDetailBytes);
         GroupInfo info;
-        info.name = DetailText(ReadTextBytes(file_, kDetailBytes), false);
+        info.name = DetailText(nameBytes, false);
+        info.nativeName = CleanName(nameBytes);
         if (taken) builder_.StartTrack(std::move(info));
         std::int32_t count = 0;
         if (Skip(file_, 5)) Read(file_, count);
@@ -104,7 +111,10 @@ private:
             Point p;
             p.latitude = SemicirclesToDegrees(lat);
             p.longitude = SemicirclesToDegrees(lon);
-            if (altitude) p.elevation = metres;
+            if (altitude) {
+                p.elevation = metres;
+                p.native.feet = native::MpsFeet(metres);
+            }
             if (timed) p.time = FileTime(seconds);
             builder_.AddTrackPoint(p);
         }

@@ -1,15 +1,57 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The record framing, name and position decoding and symbol table that the
 // .mps and .gdb readers share, and where both put what they read.
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "core/byte_reader.h"
+#include "core/number_format.h"
 #include "core/text_encoding.h"
 #include "formats/import/Mapsource.h"
 #include "formats/import/MapsourceShared.h"
 
 namespace mapsource {
 std::string DetailText(std::string_view bytes, bool utf8) { return TextAsRead(bytes, utf8); }
+
+namespace native {
+std::string Text(std::string_view bytes, bool utf8) { return utf8 ? Utf8ToLegacy(bytes) : std::string(bytes); }
+
+std::string Comment(std::string_view bytes, bool utf8)
+{
+    std::string text = Text(bytes, utf8);
+    std::replace(text.begin(), text.end(), ',', ' ');
+    return text;
+}
+
+namespace {
+constexpr std::int32_t kNone = -777;
+
+// Feet beyond the highest elevation a point may have are none, as its metres are.
+float Held(std::int32_t feet)
+{
+    return std::fabs(feet) <= kHighestElevationMetres * kFeetPerMetre ? static_cast<float>(feet) : kNoFeet;
+}
+}  // namespace
+
+float MpsFeet(double metres)
+{
+    const auto whole = RoundHalfEven<std::int32_t>(metres, kNone);
+    return whole == 0 || whole == kNone ? kNoFeet : Held(RoundHalfEven<std::int32_t>(whole * kFeetPerMetre, kNone));
+}
+
+float GdbFeet(double metres)
+{
+    const auto feet = RoundHalfEven<std::int32_t>(metres * kFeetPerMetre, kNone);
+    return feet == 0 || feet == kNone ? kNoFeet : Held(feet);
+}
+
+float DepthFeet(double metres)
+{
+    const auto feet = RoundHalfEven<std::int32_t>(metres * kFeetPerMetre, kNone);
+    return feet == kNone ? kNoFeet : Held(feet);
+}
+}  // namespace native
 
 DocumentBuilder::DocumentBuilder(ReadResult& result, ReadMode mode)
     : result_(result), mode_(mode), waypoints_(result.document.waypoints, result.findings)
@@ -76,6 +118,7 @@ void DocumentBuilder::Finish()
             Point taken = named.waypoint;
             taken.latitude = point.latitude;
             taken.longitude = point.longitude;
+            taken.native = point.native;
             entry.Add(taken);
         });
         points = std::move(given);

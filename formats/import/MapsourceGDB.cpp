@@ -209,17 +209,24 @@ private:
         Point w;
         w.latitude = SemicirclesToDegrees(lat);
         w.longitude = SemicirclesToDegrees(lon);
-        if (altitude) w.elevation = metres;
         if (tail.seconds) w.time = FileTime(*tail.seconds);
         w.name = DetailText(nameBytes, utf8_);
         w.comment = DetailText(commentBytes, utf8_);
         w.description = DetailText(tail.description, utf8_);
         w.symbol = MapsourceSymbolName(code);
-        w.symbolCode = LookupMapsourceSymbol(code);
         if (const std::string link = DetailText(tail.link, utf8_); !link.empty()) w.links.push_back({link, {}, {}});
         if (near) w.device.proximity = proximity;
         if (tail.depth) w.device.depth = *tail.depth;
         w.device.displayMode = DisplayMode(display);
+        w.native.name = native::WaypointName(nameBytes);
+        w.native.description = native::Comment(commentBytes, utf8_);
+        w.native.symbol = LookupMapsourceSymbol(code);
+        if (altitude) {
+            w.elevation = metres;
+            w.native.feet = native::GdbFeet(metres);
+        } else if (tail.depth) {
+            w.native.feet = native::DepthFeet(*tail.depth);
+        }
         builder_.AddWaypoint(w);
     }
 
@@ -257,8 +264,10 @@ private:
 
     void ReadTrack(ByteReader& body)
     {
+        const std::string nameBytes = UsedText(body);
         GroupInfo info;
-        info.name = DetailText(UsedText(body), utf8_);
+        info.name = DetailText(nameBytes, utf8_);
+        info.nativeName = native::Text(nameBytes, utf8_);
         builder_.StartTrack(std::move(info));
         std::uint32_t count = 0;
         if (Skip(body, 5)) Read(body, count);
@@ -275,9 +284,12 @@ private:
             Point p;
             p.latitude = SemicirclesToDegrees(lat);
             p.longitude = SemicirclesToDegrees(lon);
-            if (altitude) p.elevation = metres;
+            if (altitude) {
+                p.elevation = metres;
+                p.native.feet = native::GdbFeet(metres);
+            }
             if (timed) p.time = FileTime(seconds);
-            // A depth is no elevation.
+            // A depth is no elevation; the native track files take it for one where there is none.
             if (hasDepth) p.depth = depth;
             builder_.AddTrackPoint(p);
         }

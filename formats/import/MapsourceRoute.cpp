@@ -13,11 +13,16 @@ constexpr std::size_t kMpsNameGap = 27;
 constexpr std::size_t kLinkCountOffset = 19;  // of the link point count in the 23 bytes after the name gap
 
 // A point of the route with its name; without a position of its own it
-// stands at 0,0.
-Point RoutePoint(std::string name, const std::optional<PositionBlock>& block)
+// stands at 0,0. The native route files give it its name alone, and the time
+// of conversion.
+Point RoutePoint(std::string_view nameBytes, bool utf8, const std::optional<PositionBlock>& block)
 {
     Point point;
-    point.name = std::move(name);
+    point.name = DetailText(nameBytes, utf8);
+    point.native.name = CleanName(nameBytes);
+    point.native.description = "";
+    point.native.symbol = 0;
+    point.native.dayOfConversion = true;
     if (block) {
         point.latitude = SemicirclesToDegrees(block->Latitude);
         point.longitude = SemicirclesToDegrees(block->Longitude);
@@ -50,8 +55,11 @@ bool RouteReader::SkipNameGap(ByteReader& body) const
 
 void RouteReader::ReadRoute(ByteReader& body)
 {
+    const std::string nameBytes = ReadTextBytes(body, kDetailBytes);
     GroupInfo info;
-    info.name = DetailText(ReadTextBytes(body, kDetailBytes), layout_.utf8);
+    info.name = DetailText(nameBytes, layout_.utf8);
+    // The native route files give it its name for a description too.
+    info.nativeName = info.nativeDescription = native::Text(nameBytes, layout_.utf8);
     builder_.StartRoute(std::move(info));
     Skip(body, 2);
     ReadBlock(body);
@@ -63,7 +71,7 @@ void RouteReader::ReadRoute(ByteReader& body)
     // to the next point, so that is where they end.
     std::optional<PositionBlock> lastPosition;
     for (std::uint32_t k = 1; k <= count && !body.at_end(); ++k) {
-        std::string name = DetailText(ReadTextBytes(body, kDetailBytes), layout_.utf8);
+        const std::string name = ReadTextBytes(body, kDetailBytes);
         std::uint32_t links = 0;
         if (SkipNameGap(body) && Skip(body, kLinkCountOffset)) Read(body, links);
         std::optional<PositionBlock> first, final;
@@ -74,7 +82,7 @@ void RouteReader::ReadRoute(ByteReader& body)
             if (read == 0) first = block;
             final = block;
         }
-        builder_.AddRoutePoint(RoutePoint(std::move(name), k < count ? first : lastPosition));
+        builder_.AddRoutePoint(RoutePoint(name, layout_.utf8, k < count ? first : lastPosition));
         if (links >= 2 && read == links && k + 1 == count) lastPosition = final;
         // 0: the two position blocks of the leg's bounds follow; the last point has 1 and none.
         std::uint8_t bounded = 1;

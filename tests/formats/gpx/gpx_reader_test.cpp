@@ -46,7 +46,7 @@ TEST(GpxReader, WaypointsTakeEveryFieldAndSkipExtensionsWhateverTheirNames)
                 "<link href=\"x\"><text>link</text><type>text/html</type></link><link href=\"y\"/>"
                 "<extensions><name>wrong</name><ele>9</ele><wpt lat=\"1\" lon=\"1\"/></extensions>"
                 "<x:name xmlns:x=\"urn:other\">wrong</x:name>") +
-            Wpt("0", "180", "<name>  Harbour\n  buoy </name><sat>-1</sat><fix>4d</fix>")));
+            Wpt("0", "180", "<name>  Harbour\n  buoy </name><sat>-1</sat><fix>4d</fix><sym/>")));
     EXPECT_TRUE(read.findings.Empty());
     const std::vector<Point> w = read.document.waypoints.ToVector();
     ASSERT_EQ(w.size(), 2u);
@@ -72,6 +72,10 @@ TEST(GpxReader, WaypointsTakeEveryFieldAndSkipExtensionsWhateverTheirNames)
     EXPECT_FALSE(w[1].HasElevation());
     EXPECT_FALSE(w[1].time);
     EXPECT_TRUE(w[1].symbol.empty());
+    // The native files take the altitude in feet as it is, a symbol element
+    // without a name for a symbol, and no time for their day of no date.
+    EXPECT_EQ(w[0].native, (NativeForm{.feet = static_cast<float>(100.25 * 3.2808)}));
+    EXPECT_EQ(w[1].native, (NativeForm{.symbol = 70, .noDateDay = true}));
 
     for (const char* root : {" version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\"", " version=\"1.1\""})
         EXPECT_EQ(Names(Read(Gpx(Wpt("1", "2", "<name>A</name><g:name xmlns:g=\"urn:g\">B</g:name>"), root))
@@ -154,6 +158,7 @@ TEST(GpxReader, RoutesTracksAndMetadata)
     EXPECT_EQ(first[0].celsius, -2.5);
     EXPECT_EQ(first[0].heartRate, 182);
     EXPECT_EQ(first[0].cadence, 90);
+    EXPECT_TRUE(first[1].native.Empty());
     const bool sections[] = {true, false, true};  // a section per segment, empty ones none
     for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(first[i].newSection, sections[i]) << i;
     EXPECT_TRUE(document.tracks[1].points.ToVector().at(0).newSection);

@@ -72,7 +72,6 @@ TEST(GdbReader, WaypointsKeepEveryValueTheirRecordHolds)
     EXPECT_EQ(w[0].description, "Turn left,\nthen right");
     EXPECT_EQ(w[0].links, (std::vector<Link>{{"http://www.leipzig.de", "", ""}}));
     EXPECT_EQ(w[0].symbol, "Airport");
-    EXPECT_EQ(w[0].symbolCode, 0);
     EXPECT_EQ(w[0].time, (UtcTime{86400, 0}));
     EXPECT_EQ(w[0].device.proximity, 2.5);
     EXPECT_EQ(w[0].device.displayMode, "SymbolOnly");
@@ -88,6 +87,13 @@ TEST(GdbReader, WaypointsKeepEveryValueTheirRecordHolds)
     EXPECT_EQ(w[3].device.depth, -1e300);
     EXPECT_TRUE(std::isnan(w[3].device.proximity));
     EXPECT_EQ(w[3].device.displayMode, "SymbolAndName");
+    // The native files round the feet once, 0 ft is none there, and a depth
+    // stands in for a missing altitude.
+    const NativeForm native[] = {{.name = "Camp2", .description = "a b", .symbol = 0},
+                                 {.name = "X", .description = "", .feet = 33, .symbol = 70},
+                                 {.name = "WP1", .description = "", .feet = -777, .symbol = 70},
+                                 {.name = "WP1", .description = "", .feet = 328, .symbol = 70}};
+    for (std::size_t i = 0; i < std::size(native); ++i) EXPECT_EQ(w[i].native, native[i]) << i;
 }
 
 TEST(GdbReader, ARegionTextInsideTheGapDoesNotShiftThePosition)
@@ -117,7 +123,8 @@ TEST(GdbReader, Version109WaypointsAreUtf8AndReadToTheirRecordEnd)
     EXPECT_EQ(w[1].links, (std::vector<Link>{{"one", "", ""}}));
     EXPECT_EQ(w[1].time, (UtcTime{43200, 0}));
     EXPECT_EQ(w[2].name, "Caf\xC3\xA9");
-    EXPECT_EQ(w[2].symbolCode, 0);
+    EXPECT_EQ(w[2].native.symbol, 0);
+    EXPECT_EQ(w[0].native.description, "? \x80");  // the 8-bit text has the euro, not the arrow
     EXPECT_FALSE(w[2].time);
 }
 
@@ -133,7 +140,7 @@ TEST(GdbReader, FacilityWaypointsTakeTheTimeFromTheRecordsLastFiveBytes)
         GdbWaypoint(file, {.name = "after", .seconds = 43200}, version);
         const std::vector<Point> w = Points(Read(file).document.waypoints);
         ASSERT_EQ(w.size(), 3u);
-        EXPECT_EQ(w[0].symbolCode, 0);
+        EXPECT_EQ(w[0].native.symbol, 0);
         EXPECT_EQ(w[0].time, (UtcTime{86400, 0}));
         EXPECT_FALSE(w[1].time);
         EXPECT_EQ(w[2].name, "after");
@@ -203,10 +210,13 @@ TEST(GdbReader, ARoutePointTakesTheFirstWaypointOfItsNameReadBeforeItsRoute)
     ASSERT_EQ(document.routes.size(), 1u);
     EXPECT_EQ(document.routes[0].info.name, "Stra\xC3\x9F"
                                             "e");
+    EXPECT_EQ(document.routes[0].info.nativeName, "Stra\xDF"
+                                                  "e");
     const std::vector<Point> points = Points(document.routes[0].points);
     ASSERT_EQ(points.size(), 2u);
     EXPECT_EQ(points[0].comment, "first");
     EXPECT_EQ(points[0].time, (UtcTime{60, 0}));
+    EXPECT_EQ(points[0].native, (NativeForm{.name = "Strae", .description = "", .symbol = 0, .dayOfConversion = true}));
     EXPECT_NEAR(points[0].latitude, 5, kSemicircle);
     EXPECT_EQ(points[1].comment, "");
     EXPECT_NEAR(points[1].latitude, 6, kSemicircle);
@@ -233,8 +243,10 @@ TEST(GdbReader, EveryTrackWithItsAltitudesTimesAndDepths)
     EXPECT_FALSE(first[1].time);
     ASSERT_EQ(third.size(), 3u);
     EXPECT_EQ(third[0].elevation, 100);
+    EXPECT_EQ(third[0].native.feet, 328);
     EXPECT_EQ(third[0].time, (UtcTime{86400, 0}));
     EXPECT_EQ(third[1].elevation, 0.1);
+    EXPECT_EQ(third[1].native.feet, -777);  // 0 ft
     EXPECT_FALSE(third[2].HasElevation());
     for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(third[i].newSection, i == 0);
 }

@@ -63,24 +63,27 @@ TEST(MpsReader, WaypointsKeepTheirTextsAsTheFileHoldsThem)
     EXPECT_EQ(w[0].name, "Camp #2, Lake");
     EXPECT_EQ(w[0].comment, "dock, north side");
     EXPECT_EQ(w[0].symbol, "Airport");
-    EXPECT_EQ(w[0].symbolCode, 0);
     EXPECT_EQ(w[0].latitude, 0);
     EXPECT_NEAR(w[0].longitude, 5, kSemicircle);
     EXPECT_FALSE(w[0].time);  // the record holds none
     EXPECT_EQ(w[1].name, "Caf\xC3\xA9 #!");
     EXPECT_NEAR(w[1].latitude, -33.5, kSemicircle);
     EXPECT_EQ(w[1].symbol, "Danger Area");  // MapSource's own name of code 53; the native table lacks it
-    EXPECT_EQ(w[1].symbolCode, 70);
-    EXPECT_EQ(CleanName(w[0].name), "Camp2Lake");
+    // The native files take them by the rules of their own.
+    EXPECT_EQ(w[0].native, (NativeForm{.name = "Camp2Lake", .description = "dock  north side", .symbol = 0}));
+    EXPECT_EQ(w[1].native, (NativeForm{.name = "Caf", .description = "", .symbol = 70}));
 }
 
 TEST(MpsReader, AnAltitudeIsAnElevationOnlyWhenItsFlagIsOneAndItIsReal)
 {
+    // The native files round the metres first, then the feet; 0 m is none there.
     const struct {
         std::uint8_t flag;
         double metres;
         double elevation;  // NaN: none
-    } rows[] = {{0, 100, NAN}, {1, 0.4, 0.4}, {1, 0, 0}, {1, 100, 100}, {1, NAN, NAN}, {1, 1e300, NAN}, {2, 100, NAN}};
+        std::optional<float> feet;
+    } rows[] = {{0, 100, NAN, {}},   {1, 0.4, 0.4, -777},   {1, 0, 0, -777},   {1, 100.4, 100.4, 328},
+                {1, NAN, NAN, -777}, {1, 1e300, NAN, -777}, {2, 100, NAN, {}}, {1, -100.5, -100.5, -328}};
     ByteBuilder file = MpsHeader(103);
     std::vector<Fix> points;
     for (const auto& row : rows) {
@@ -106,6 +109,8 @@ TEST(MpsReader, AnAltitudeIsAnElevationOnlyWhenItsFlagIsOneAndItIsReal)
             EXPECT_EQ(waypoints[i].elevation, rows[i].elevation);
             EXPECT_EQ(track[i].elevation, rows[i].elevation);
         }
+        EXPECT_EQ(waypoints[i].native.feet, rows[i].feet);
+        EXPECT_EQ(track[i].native.feet, rows[i].feet);
     }
 }
 
@@ -128,6 +133,7 @@ TEST(MpsReader, EveryTrackInOrderEachStartingItsSection)
         for (std::size_t i = 0; i < points.size(); ++i) EXPECT_EQ(points[i].newSection, i == 0);
     }
     EXPECT_EQ(document.tracks[0].info.name, "First Leg");
+    EXPECT_EQ(document.tracks[0].info.nativeName, "FirstLeg");
     const std::vector<Point> first = Points(document.tracks[0].points);
     EXPECT_EQ(first[0].time, (UtcTime{0, 0}));  // time 0 is 1970-01-01
     EXPECT_FALSE(first[1].time);                // none given: none
@@ -147,10 +153,13 @@ TEST(MpsReader, RoutesTakeTheirPointsFromTheLinkPointsAndTheirWaypoints)
     EXPECT_EQ(document.waypoints.size(), 2u);
     ASSERT_EQ(document.routes.size(), 1u);
     EXPECT_EQ(document.routes[0].info.name, "Out, back");
+    EXPECT_EQ(document.routes[0].info.nativeDescription, "Out, back");
     const std::vector<Point> points = Points(document.routes[0].points);
     ASSERT_EQ(points.size(), 3u);
     EXPECT_EQ(points[0].comment, "first");  // what its waypoint holds
-    EXPECT_EQ(points[0].symbolCode, 0);
+    EXPECT_EQ(points[0].symbol, "Airport");
+    // The native route files give a point its name alone, and the time of conversion.
+    EXPECT_EQ(points[0].native, (NativeForm{.name = "A", .description = "", .symbol = 0, .dayOfConversion = true}));
     EXPECT_EQ(points[0].elevation, 5);
     EXPECT_EQ(points[1].name, "B");  // no waypoint of its name: its name alone
     const double lats[] = {10, 12, 13};
@@ -222,7 +231,7 @@ TEST(MpsReader, ARecordCutShortKeepsOnlyWholePositions)
     const std::vector<Point> w = Points(read.document.waypoints);
     ASSERT_EQ(w.size(), 1u);
     EXPECT_EQ(w[0].comment, "long com");
-    EXPECT_EQ(w[0].symbolCode, 70);
+    EXPECT_EQ(w[0].native.symbol, 70);
     // Cut inside the longitude: nothing.
     whole.bytes.resize(full - 41 - 13 - 9 - 2);
     EXPECT_TRUE(Read(whole).document.Empty());
