@@ -60,7 +60,11 @@ struct NativeForm {
     // point that holds what its waypoint holds, the time included, which the
     // native route files never gave it.
     bool dayOfConversion = false;
-    bool Empty() const { return *this == NativeForm{}; }
+    // Field by field: asked of every point packed.
+    bool Empty() const
+    {
+        return !name && !description && !feet && !symbol && !number && !noDateDay && !dayOfConversion;
+    }
     friend bool operator==(const NativeForm&, const NativeForm&) = default;
 };
 

@@ -121,35 +121,34 @@ private:
     const char* end_;
 };
 
-// The native form: which of its parts it has, then each.
-void PackNative(std::string& out, const NativeForm& n)
+// The native form: which of its parts it has and its numbers, among the
+// values of a fixed size; its texts at the end.
+std::uint8_t PartsOf(const NativeForm& n)
 {
-    const auto has =
-        static_cast<std::uint8_t>((n.name ? 1 : 0) | (n.description ? 2 : 0) | (n.feet ? 4 : 0) | (n.symbol ? 8 : 0) |
-                                  (n.number ? 16 : 0) | (n.noDateDay ? 32 : 0) | (n.dayOfConversion ? 64 : 0));
-    Put(out, has);
-    if (n.name) PutText(out, *n.name);
-    if (n.description) PutText(out, *n.description);
-    if (n.feet) Put(out, *n.feet);
-    if (n.symbol) Put(out, *n.symbol);
-    if (n.number) Put(out, *n.number);
+    return static_cast<std::uint8_t>((n.name ? 1 : 0) | (n.description ? 2 : 0) | (n.feet ? 4 : 0) |
+                                     (n.symbol ? 8 : 0) | (n.number ? 16 : 0) | (n.noDateDay ? 32 : 0) |
+                                     (n.dayOfConversion ? 64 : 0));
 }
 
-void UnpackNative(Unpacker& in, NativeForm& n)
+void UnpackNativeNumbers(Unpacker& in, NativeForm& n, std::uint8_t& parts)
 {
-    const auto has = in.Get<std::uint8_t>();
+    parts = in.Get<std::uint8_t>();
+    n.feet = parts & 4 ? std::optional(in.Get<float>()) : std::nullopt;
+    n.symbol = parts & 8 ? std::optional(in.Get<std::int16_t>()) : std::nullopt;
+    n.number = parts & 16 ? std::optional(in.Get<std::int32_t>()) : std::nullopt;
+    n.noDateDay = (parts & 32) != 0;
+    n.dayOfConversion = (parts & 64) != 0;
+}
+
+void UnpackNativeTexts(Unpacker& in, NativeForm& n, std::uint8_t parts)
+{
     const auto text = [&](std::optional<std::string>& field, bool present) {
         if (!present) return field.reset();
         if (!field) field.emplace();
         in.Text(*field);
     };
-    text(n.name, has & 1);
-    text(n.description, has & 2);
-    n.feet = has & 4 ? std::optional(in.Get<float>()) : std::nullopt;
-    n.symbol = has & 8 ? std::optional(in.Get<std::int16_t>()) : std::nullopt;
-    n.number = has & 16 ? std::optional(in.Get<std::int32_t>()) : std::nullopt;
-    n.noDateDay = (has & 32) != 0;
-    n.dayOfConversion = (has & 64) != 0;
+    text(n.name, parts & 1);
+    text(n.description, parts & 2);
 }
 
 std::uint32_t MaskOf(const Point& p)
@@ -186,8 +185,8 @@ public:
     void AppendTo(std::string& out) const { out.append(bytes_, size_); }
 
 private:
-    // The length, the mask, the position, the time and every other number.
-    static constexpr std::size_t kMost = 4 + 4 + 16 + 12 + std::size(kMeasures) * 8 + 4 + 3 * 2 + 1 + 2;
+    // The length, the mask, the position, the time, every other number, and the native form's.
+    static constexpr std::size_t kMost = 4 + 4 + 16 + 12 + std::size(kMeasures) * 8 + 4 + 3 * 2 + 1 + 2 + 1 + 4 + 2 + 4;
     char bytes_[kMost];
     std::size_t size_ = 0;
 };
@@ -213,6 +212,13 @@ void Pack(std::string& out, const Point& p)
     if (mask & kCadence) fixed.Put(p.cadence);
     if (mask & kFix) fixed.Put(p.fix);
     if (mask & kSymbolCode) fixed.Put(p.symbolCode);
+    if (mask & kNative) {
+        const NativeForm& n = p.native;
+        fixed.Put(PartsOf(n));
+        if (n.feet) fixed.Put(*n.feet);
+        if (n.symbol) fixed.Put(*n.symbol);
+        if (n.number) fixed.Put(*n.number);
+    }
     fixed.AppendTo(out);
     if (mask & kTexts) {
         for (auto field : kTextFields) PutText(out, p.*field);
@@ -230,7 +236,10 @@ void Pack(std::string& out, const Point& p)
         for (const std::string& category : p.device.categories) PutText(out, category);
     }
     if (mask & kExtensions) PutText(out, p.extensions);
-    if (mask & kNative) PackNative(out, p.native);
+    if (mask & kNative) {
+        if (p.native.name) PutText(out, *p.native.name);
+        if (p.native.description) PutText(out, *p.native.description);
+    }
     const auto length = static_cast<std::uint32_t>(out.size() - start - sizeof(std::uint32_t));
     std::memcpy(out.data() + start, &length, sizeof length);
 }
@@ -258,6 +267,8 @@ void Unpack(std::string_view bytes, Point& p)
     p.newSection = (mask & kNewSection) != 0;
     p.undated = (mask & kUndated) != 0;
     p.symbolCode = (mask & kSymbolCode) ? in.Get<std::int16_t>() : std::int16_t{-1};
+    std::uint8_t nativeParts = 0;
+    if (mask & kNative) UnpackNativeNumbers(in, p.native, nativeParts);
     if (mask & kTexts) {
         for (auto field : kTextFields) in.Text(p.*field);
         p.links.resize(in.Count(3 * sizeof(std::uint32_t)));
@@ -280,7 +291,7 @@ void Unpack(std::string_view bytes, Point& p)
     }
     if (mask & kExtensions) in.Text(p.extensions);
     else p.extensions.clear();
-    if (mask & kNative) UnpackNative(in, p.native);
+    if (mask & kNative) UnpackNativeTexts(in, p.native, nativeParts);
     else if (!p.native.Empty()) p.native = {};
 }
 }  // namespace

@@ -97,6 +97,7 @@ private:
         if (taken) builder_.StartTrack(std::move(info));
         std::int32_t count = 0;
         if (Skip(file_, 5)) Read(file_, count);
+        Point p;  // one for every point: only these values change
         // A point needs its position; the count cannot drive the loop past the end.
         for (std::int32_t k = 0; k < count; ++k) {
             std::int32_t lat = 0, lon = 0;
@@ -108,14 +109,11 @@ private:
             const bool timed = Read(file_, timeFlag) && Read(file_, seconds) && timeFlag == 1;
             Skip(file_, kPointTail);
             if (!taken) continue;
-            Point p;
             p.latitude = SemicirclesToDegrees(lat);
             p.longitude = SemicirclesToDegrees(lon);
-            if (altitude) {
-                p.elevation = metres;
-                p.native.feet = native::MpsFeet(metres);
-            }
-            if (timed) p.time = FileTime(seconds);
+            p.elevation = altitude ? metres : kNoValue;
+            p.native.feet = altitude ? std::optional(native::MpsFeet(metres)) : std::nullopt;
+            p.time = timed ? std::optional(FileTime(seconds)) : std::nullopt;
             builder_.AddTrackPoint(p);
         }
     }

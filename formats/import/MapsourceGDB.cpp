@@ -271,6 +271,7 @@ private:
         builder_.StartTrack(std::move(info));
         std::uint32_t count = 0;
         if (Skip(body, 5)) Read(body, count);
+        Point p;  // one for every point: only these values change
         for (std::uint32_t k = 0; k < count; ++k) {
             std::int32_t lat = 0, lon = 0;
             if (!Read(body, lat) || !Read(body, lon)) break;
@@ -281,16 +282,13 @@ private:
             const bool timed = Read(body, timeFlag) && timeFlag == 1 && Read(body, seconds);
             const bool hasDepth = FlaggedDouble(body, depth);
             FlaggedDouble(body, notUsed);
-            Point p;
             p.latitude = SemicirclesToDegrees(lat);
             p.longitude = SemicirclesToDegrees(lon);
-            if (altitude) {
-                p.elevation = metres;
-                p.native.feet = native::GdbFeet(metres);
-            }
-            if (timed) p.time = FileTime(seconds);
+            p.elevation = altitude ? metres : kNoValue;
+            p.native.feet = altitude ? std::optional(native::GdbFeet(metres)) : std::nullopt;
+            p.time = timed ? std::optional(FileTime(seconds)) : std::nullopt;
             // A depth is no elevation; the native track files take it for one where there is none.
-            if (hasDepth) p.depth = depth;
+            p.depth = hasDepth ? depth : kNoValue;
             builder_.AddTrackPoint(p);
         }
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -278,6 +279,12 @@ TEST(MapsourceBlocks, HeaderNamesAndSemicircles)
     EXPECT_DOUBLE_EQ(SemicirclesToDegrees(1 << 30), 90.0);
     EXPECT_DOUBLE_EQ(SemicirclesToDegrees(INT32_MIN), -180.0);
     EXPECT_DOUBLE_EQ(SemicirclesToDegrees(0), 0.0);
+    // Exact: the same double as the count's degrees computed in extended precision.
+    std::mt19937 random(5);
+    for (int i = 0; i < 100000; ++i) {
+        const auto count = static_cast<std::int32_t>(random());
+        ASSERT_EQ(SemicirclesToDegrees(count), static_cast<double>(count * 180.0L / 2147483648.0L)) << count;
+    }
 }
 
 TEST(MapsourceFixtures, RealMpsFiles)
