@@ -69,20 +69,6 @@ constexpr std::string DeviceDetails::*kDeviceTexts[] = {
 constexpr double DeviceDetails::*kDeviceMeasures[] = {&DeviceDetails::proximity, &DeviceDetails::depth,
                                                       &DeviceDetails::celsius};
 
-template <typename T>
-void Put(std::string& out, T value)
-{
-    char bytes[sizeof(T)];
-    std::memcpy(bytes, &value, sizeof(T));
-    out.append(bytes, sizeof(T));
-}
-
-void PutText(std::string& out, const std::string& text)
-{
-    Put(out, static_cast<std::uint32_t>(text.size()));
-    out += text;
-}
-
 // Reads a packed point back; the bytes are the list's own, but every read is
 // still checked against their end.
 class Unpacker {
@@ -182,7 +168,7 @@ public:
         std::memcpy(bytes_ + size_, &value, sizeof(T));
         size_ += sizeof(T);
     }
-    void AppendTo(std::string& out) const { out.append(bytes_, size_); }
+    std::string_view Bytes() const { return {bytes_, size_}; }
 
 private:
     // The length, the mask, the position, the time, every other number, and the native form's.
@@ -191,12 +177,65 @@ private:
     std::size_t size_ = 0;
 };
 
+// The texts of a point and the numbers among them, in order, given to a
+// sink: one that counts their bytes, then one that writes them in place, so
+// that a point with texts costs its list one growth, not one per text.
+template <typename Sink>
+void PackTexts(Sink& sink, const Point& p, std::uint32_t mask)
+{
+    if (mask & kTexts) {
+        for (auto field : kTextFields) sink.Text(p.*field);
+        sink.Put(static_cast<std::uint32_t>(p.links.size()));
+        for (const Link& link : p.links) {
+            sink.Text(link.href);
+            sink.Text(link.text);
+            sink.Text(link.type);
+        }
+    }
+    if (mask & kDevice) {
+        for (auto field : kDeviceTexts) sink.Text(p.device.*field);
+        for (auto field : kDeviceMeasures) sink.Put(p.device.*field);
+        sink.Put(static_cast<std::uint32_t>(p.device.categories.size()));
+        for (const std::string& category : p.device.categories) sink.Text(category);
+    }
+    if (mask & kExtensions) sink.Text(p.extensions);
+    if (mask & kNative) {
+        if (p.native.name) sink.Text(*p.native.name);
+        if (p.native.description) sink.Text(*p.native.description);
+    }
+}
+
+struct ByteCount {
+    std::size_t bytes = 0;
+    template <typename T>
+    void Put(T)
+    {
+        bytes += sizeof(T);
+    }
+    void Text(const std::string& text) { bytes += sizeof(std::uint32_t) + text.size(); }
+};
+
+struct InPlace {
+    char* at;
+    template <typename T>
+    void Put(T value)
+    {
+        std::memcpy(at, &value, sizeof(T));
+        at += sizeof(T);
+    }
+    void Text(const std::string& text)
+    {
+        Put(static_cast<std::uint32_t>(text.size()));
+        std::memcpy(at, text.data(), text.size());
+        at += text.size();
+    }
+};
+
 void Pack(std::string& out, const Point& p)
 {
-    const std::size_t start = out.size();
     const std::uint32_t mask = MaskOf(p);
     FixedPart fixed;
-    fixed.Put(std::uint32_t{0});
+    fixed.Put(std::uint32_t{0});  // the length, set below
     fixed.Put(mask);
     fixed.Put(p.latitude);
     fixed.Put(p.longitude);
@@ -219,26 +258,14 @@ void Pack(std::string& out, const Point& p)
         if (n.symbol) fixed.Put(*n.symbol);
         if (n.number) fixed.Put(*n.number);
     }
-    fixed.AppendTo(out);
-    if (mask & kTexts) {
-        for (auto field : kTextFields) PutText(out, p.*field);
-        Put(out, static_cast<std::uint32_t>(p.links.size()));
-        for (const Link& link : p.links) {
-            PutText(out, link.href);
-            PutText(out, link.text);
-            PutText(out, link.type);
-        }
-    }
-    if (mask & kDevice) {
-        for (auto field : kDeviceTexts) PutText(out, p.device.*field);
-        for (auto field : kDeviceMeasures) Put(out, p.device.*field);
-        Put(out, static_cast<std::uint32_t>(p.device.categories.size()));
-        for (const std::string& category : p.device.categories) PutText(out, category);
-    }
-    if (mask & kExtensions) PutText(out, p.extensions);
-    if (mask & kNative) {
-        if (p.native.name) PutText(out, *p.native.name);
-        if (p.native.description) PutText(out, *p.native.description);
+    const std::size_t start = out.size();
+    out.append(fixed.Bytes());
+    if (mask & (kTexts | kDevice | kExtensions | kNative)) {
+        ByteCount texts;
+        PackTexts(texts, p, mask);
+        out.resize(out.size() + texts.bytes);
+        InPlace sink{out.data() + out.size() - texts.bytes};
+        PackTexts(sink, p, mask);
     }
     const auto length = static_cast<std::uint32_t>(out.size() - start - sizeof(std::uint32_t));
     std::memcpy(out.data() + start, &length, sizeof length);

@@ -24,6 +24,9 @@ std::uint8_t ReadRecordHeader(ByteReader& file, std::int32_t& length);
 // The bytes of a zero-terminated text, the first `kept` of them; it ends at
 // the zero byte (consumed, not kept) or at the end of the file.
 std::string ReadTextBytes(ByteReader& file, std::size_t kept);
+// The same appended to `text` while it holds fewer than `kept` bytes; false
+// when the file ends before the zero byte.
+bool ScanText(ByteReader& file, std::string& text, std::size_t kept);
 // A text keeping only '-', digits and ASCII letters: a name as the native
 // files take it from a MapSource file.
 std::string CleanName(std::string_view text);

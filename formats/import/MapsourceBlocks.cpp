@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <span>
 
 #include "core/byte_reader.h"
 #include "core/number_format.h"
@@ -256,6 +258,16 @@ const std::array<MapsourceSymbol, 119> MapsourceSymbols = {{
 
 std::int16_t LookupMapsourceSymbol(std::int32_t code)
 {
+    // By code, built once from the table: every waypoint asks.
+    static const auto natives = [] {
+        std::array<std::int16_t, 256> byCode;
+        byCode.fill(-1);
+        for (auto row = MapsourceSymbols.rbegin(); row != MapsourceSymbols.rend(); ++row)
+            if (row->Code >= 0 && row->Code < 256) byCode[static_cast<std::size_t>(row->Code)] = row->Native;
+        return byCode;
+    }();
+    if (code >= 0 && code < 256 && natives[static_cast<std::size_t>(code)] >= 0)
+        return natives[static_cast<std::size_t>(code)];
     for (const MapsourceSymbol& row : MapsourceSymbols)
         if (row.Code == code) return row.Native;
     return kDefaultMapsourceSymbol;
@@ -271,12 +283,26 @@ std::uint8_t ReadRecordHeader(ByteReader& file, std::int32_t& length)
     return type;
 }
 
+bool ScanText(ByteReader& file, std::string& text, std::size_t kept)
+{
+    // A few kilobytes at a time, the zero byte looked for in them at once;
+    // no more asked for, so that a file's window moves only at its end.
+    constexpr std::size_t kPiece = 4096;
+    for (std::span<const std::uint8_t> view = file.view(kPiece); !view.empty(); view = file.view(kPiece)) {
+        const auto* zero = static_cast<const std::uint8_t*>(std::memchr(view.data(), 0, view.size()));
+        const std::size_t length = zero ? static_cast<std::size_t>(zero - view.data()) : view.size();
+        const std::size_t taken = std::min(length, kept - std::min(kept, text.size()));
+        text.append(reinterpret_cast<const char*>(view.data()), taken);
+        file.skip(zero ? length + 1 : length);
+        if (zero) return true;
+    }
+    return false;
+}
+
 std::string ReadTextBytes(ByteReader& file, std::size_t kept)
 {
     std::string bytes;
-    std::uint8_t c = 0;
-    while (file.u8(c) && c != 0)
-        if (bytes.size() < kept) bytes.push_back(static_cast<char>(c));
+    ScanText(file, bytes, kept);
     return bytes;
 }
 

@@ -61,12 +61,7 @@ std::string UsedText(ByteReader& file)
 bool KeepText(ByteReader& body, std::string& text)
 {
     text.clear();
-    std::uint8_t c = 1;
-    while (true) {
-        if (!body.u8(c)) return false;
-        if (c == 0) return true;
-        if (text.size() < kDetailBytes) text.push_back(static_cast<char>(c));
-    }
+    return ScanText(body, text, kDetailBytes);
 }
 
 // A counted list of texts; the first is kept.
@@ -304,11 +299,7 @@ private:
 std::string ReadZeroTerminated(ByteReader& file)
 {
     std::string text;
-    std::uint8_t c = 0;
-    while (file.u8(c)) {
-        text.push_back(static_cast<char>(c));
-        if (c == 0) break;
-    }
+    if (ScanText(file, text, SIZE_MAX)) text.push_back('\0');
     return text;
 }
 
