@@ -74,7 +74,7 @@ void WriteRouteFile(const Document& document, const std::string& fileName, Findi
                 break;
             }
             const RouteWpRecord record{kes::NativeText(p.name), kes::NativeDescription(p), p.latitude, p.longitude,
-                                       times.OfWaypoint(p), kes::SymbolNumber(p)};
+                                       times.OfWaypoint(p),     kes::SymbolNumber(p)};
             AppendPointLine(out, slot, ++position, record);
         }
         if (out.size() >= kes::kWritePiece) {

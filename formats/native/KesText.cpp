@@ -54,10 +54,7 @@ void ColumnLine::End()
     out_ += kCrLf;
 }
 
-const char* DatumMessage(std::string_view line)
-{
-    return line == "WGS 84" ? "" : "The Data file datum must be WGS84";
-}
+const char* DatumMessage(std::string_view line) { return line == "WGS 84" ? "" : "The Data file datum must be WGS84"; }
 
 namespace {
 

@@ -85,21 +85,20 @@ std::optional<double> DateFromTexts(const CommaFields& line)
     return dateTime + *timeOfDay;
 }
 
-// The point a line gives, at its own precision; no time where the line gives none.
-Point PointOfLine(std::string_view text)
+// The point a line gives, at its own precision; no time where the line gives
+// none. Every field a line gives is set, so that one point serves every line.
+void ReadLineInto(std::string_view text, Point& p)
 {
     const CommaFields line(text);
-    Point p;
     p.latitude = line.Float(1, 0);
     p.longitude = line.Float(2, 0);
     p.newSection = line.Int(3, 0) != 0;
     const double feet = line.Float(4, -777);
-    if (static_cast<float>(feet) != kes::kNoAltitude) p.elevation = feet / kes::kFeetPerMetre;
+    p.elevation = static_cast<float>(feet) != kes::kNoAltitude ? feet / kes::kFeetPerMetre : kNoValue;
     std::optional<double> given = line.Float(5, std::numeric_limits<double>::quiet_NaN());
     if (std::isnan(*given)) given.reset();
     else if (*given == 0) given = DateFromTexts(line);
-    if (given) p.time = kes::TimeOfDayCount(*given);
-    return p;
+    p.time = given ? kes::TimeOfDayCount(*given) : std::nullopt;
 }
 
 // Line 6 holds a point count that is not used, but it must be a whole number.
@@ -204,7 +203,11 @@ ReadResult ReadTrackFile(const InputSource& source, const ReadOptions&)
     track.info.name = TextAsRead(GetField(line, 4, ""), false);
     SkipCountLine(file, source.Name());
     PointEntry entry(track.points, result.findings);
-    while (file.Next(line)) entry.Add(PointOfLine(line));
+    Point point;
+    while (file.Next(line)) {
+        ReadLineInto(line, point);
+        entry.Add(std::move(point));
+    }
     return result;
 }
 
@@ -226,7 +229,7 @@ WriteResult WriteTrackFile(const Document& document, const WriteRequest& request
         const auto tracks = NumberedTracks(document);
         for (const auto& [track, number] : tracks) {
             // Named exactly, the one file of an input of one track is the output itself.
-            const std::string name = !request.exactNames ? TrackFileName(request.outputName, number)
+            const std::string name = !request.exactNames  ? TrackFileName(request.outputName, number)
                                      : tracks.size() == 1 ? request.outputName
                                                           : NumberedFileName(request.outputName, number);
             write(name, track);

@@ -151,8 +151,8 @@ WriteResult WriteWaypointFile(const Document& document, const WriteRequest& requ
     result.counts.waypoints = position;
     if (!document.routes.empty()) {
         WriteRoutesBeside(document, request, fileName, result.findings);
-        result.counts.routes = std::min<std::int64_t>(static_cast<std::int64_t>(document.routes.size()),
-                                                      kes::kMaxRouteIndex);
+        result.counts.routes =
+            std::min<std::int64_t>(static_cast<std::int64_t>(document.routes.size()), kes::kMaxRouteIndex);
     }
     times.AddStamped(result.findings);
     return result;

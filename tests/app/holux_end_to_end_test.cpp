@@ -35,8 +35,9 @@ std::vector<std::string> Progress(const std::string& loading, const std::string&
 
 void WriteTrack(const std::string& path, int points, double latitude)
 {
-    std::string text = "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255," +
-                       fs::path(path).stem().string() + ",1,0,0,255\r\n0\r\n";
+    std::string text =
+        "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255," +
+        fs::path(path).stem().string() + ",1,0,0,255\r\n0\r\n";
     for (int i = 0; i < points; ++i) text += std::to_string(latitude + i * 1e-4) + ",5.25,0,33,45000\r\n";
     WriteText(path, text);
 }
@@ -82,7 +83,8 @@ TEST(HoluxEndToEnd, NativeWaypointsSurviveTheWrtAndItsRoutesComeOutBeside)
     expected.insert(expected.end() - 3, {"Writing Kes Route file", dir.Path("back.rte")});
     EXPECT_EQ(r.lines, expected);
 
-    const std::vector<Point> back = ReadWaypointFile(InputSource::File(dir.Path("back.wpt")), {}).document.waypoints.ToVector();
+    const std::vector<Point> back =
+        ReadWaypointFile(InputSource::File(dir.Path("back.wpt")), {}).document.waypoints.ToVector();
     ASSERT_EQ(back.size(), 3u);
     for (int i = 1; i <= 3; ++i) {
         const Point& p = back[static_cast<std::size_t>(i - 1)];

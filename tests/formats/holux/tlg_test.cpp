@@ -54,7 +54,8 @@ void PutSlot(ByteBuilder& b, int slot, std::int16_t count, std::int16_t first, i
 Track TestTrack(int points, std::string name = {}, std::string description = {})
 {
     std::vector<Point> list;
-    for (int e = 0; e < points; ++e) list.push_back(native_documents::At(-NegLatUnits(e) / 36000.0, LonUnits(e) / 36000.0));
+    for (int e = 0; e < points; ++e)
+        list.push_back(native_documents::At(-NegLatUnits(e) / 36000.0, LonUnits(e) / 36000.0));
     Track track = TrackOf(list, std::move(name));
     track.info.description = std::move(description);
     return track;
@@ -133,7 +134,8 @@ TEST(HoluxTracks, TheFirstFiveTracksOfTheirFirst2500PointsWithTheirTextsCut)
     EXPECT_EQ(Write({TestTrack(2501)}).image, full.image);
 
     std::vector<Track> six;
-    for (int i = 1; i <= 6; ++i) six.push_back(TestTrack(i == 6 ? 9 : 2600, "A fifteen char", "Description 1" + std::to_string(i)));
+    for (int i = 1; i <= 6; ++i)
+        six.push_back(TestTrack(i == 6 ? 9 : 2600, "A fifteen char", "Description 1" + std::to_string(i)));
     const Written w = Write(six);
     for (int t = 0; t < 5; ++t) {
         EXPECT_EQ(w.image.substr(RecordAt(t) + 4, 12), "A fifteen ch");

@@ -205,8 +205,9 @@ TEST_F(HoluxWaypoints, RoutesTakeTheWaypointsOfTheirSlotsInOrder)
         routes.emplace_back();
         for (const Point& p : route.points) routes.back().push_back(p.name + " " + p.comment);
     }
-    EXPECT_EQ(routes, (std::vector<std::vector<std::string>>{
-                          {"W4 note", "W9 note", "W2 note"}, {"W4 note", "W2 note", "W5 note"}, {"W2 note", "W4 note"}}));
+    EXPECT_EQ(routes,
+              (std::vector<std::vector<std::string>>{
+                  {"W4 note", "W9 note", "W2 note"}, {"W4 note", "W2 note", "W5 note"}, {"W2 note", "W4 note"}}));
 }
 
 TEST_F(HoluxWaypoints, AShortFileReadsAsIfTheRestWereZeroAndSaysSo)

@@ -66,7 +66,8 @@ TEST(RouteFile, AHundredRoutesOfAThousandPointsFitAndTheRestIsCut)
         const auto lines = Written(document, findings, dir);
         EXPECT_EQ(lines.size(), 4u + 101u + std::min(c.routes, 100) * std::min(c.points, 1000));
         std::int64_t routesCut = 0, pointsCut = 0;
-        for (const Finding& f : findings.All()) (f.message.find("Route Points") != std::string::npos ? pointsCut : routesCut) += f.count;
+        for (const Finding& f : findings.All())
+            (f.message.find("Route Points") != std::string::npos ? pointsCut : routesCut) += f.count;
         EXPECT_EQ(routesCut, c.routesCut);
         EXPECT_EQ(pointsCut, c.pointsCut);
     }

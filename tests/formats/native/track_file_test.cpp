@@ -76,9 +76,12 @@ TEST_F(TrackFile, EachPointGivesItsColumns)
     Point section = TimedAt(1, 2, NAN, noon);
     section.newSection = true;
     const Row rows[] = {
-        {TimedAt(1, 2, NAN, {noon.seconds, 499900000}), "   1.000000,   2.000000,1,   -777,36000.6602836, 24-Jul-98, 15:50:48"},
-        {TimedAt(1, 2, -0.1, {noon.seconds, 500100000}), "   1.000000,   2.000000,0,      0,36000.6602836, 24-Jul-98, 15:50:49"},
-        {TimedAt(1, 2, 0, *UtcTimeOf(1999, 12, 31, 23, 59, 59, 600000000)), "   1.000000,   2.000000,0,      0,36525.9999954, 01-Jan-00, 00:00:00"},
+        {TimedAt(1, 2, NAN, {noon.seconds, 499900000}),
+         "   1.000000,   2.000000,1,   -777,36000.6602836, 24-Jul-98, 15:50:48"},
+        {TimedAt(1, 2, -0.1, {noon.seconds, 500100000}),
+         "   1.000000,   2.000000,0,      0,36000.6602836, 24-Jul-98, 15:50:49"},
+        {TimedAt(1, 2, 0, *UtcTimeOf(1999, 12, 31, 23, 59, 59, 600000000)),
+         "   1.000000,   2.000000,0,      0,36525.9999954, 01-Jan-00, 00:00:00"},
         {section, "   1.000000,   2.000000,1,   -777,36000.6602778, 24-Jul-98, 15:50:48"},
         {At(1, 2), "   1.000000,   2.000000,0,   -777,45000.3541667, 15-Mar-23, 08:30:00"},
         {undated, "   1.000000,   2.000000,0,   -777,45000.2500000, 15-Mar-23, 06:00:00"},
@@ -131,11 +134,13 @@ TEST_F(TrackFile, EachLineGivesItsPoint)
 
 TEST_F(TrackFile, TheHeaderGivesTheNameAndTheCountLineMustBeANumber)
 {
-    const ReadResult read = ReadBytes(ReadTrackFile, "x\r\nWGS84\r\n\r\n\r\n0,2,255,  My walk ,1\r\n  \r\n 7 more\r\n1,2\r\n");
+    const ReadResult read =
+        ReadBytes(ReadTrackFile, "x\r\nWGS84\r\n\r\n\r\n0,2,255,  My walk ,1\r\n  \r\n 7 more\r\n1,2\r\n");
     ASSERT_EQ(read.document.tracks.size(), 1u);
     EXPECT_EQ(read.document.tracks[0].info.name, "My walk");
     EXPECT_EQ(read.document.tracks[0].points.size(), 1u);
-    EXPECT_EQ(read.findings.All(), (std::vector<Finding>{{FindingKind::Notice, "The Data file datum must be WGS84", 0}}));
+    EXPECT_EQ(read.findings.All(),
+              (std::vector<Finding>{{FindingKind::Notice, "The Data file datum must be WGS84", 0}}));
     EXPECT_THROW(ReadBytes(ReadTrackFile, kHeader + "0,2,255,T\r\nseven\r\n1,2\r\n"), FileError);
 }
 
@@ -161,7 +166,8 @@ TEST_F(TrackFile, EachTrackWithPointsGetsItsOwnFile)
         Document document;
         std::int64_t points = 0;
         for (const auto& [count, slot] : c.tracks) {
-            document.tracks.push_back(TrackOf(std::vector<Point>(static_cast<std::size_t>(count), At(1, 2)), "T", slot));
+            document.tracks.push_back(
+                TrackOf(std::vector<Point>(static_cast<std::size_t>(count), At(1, 2)), "T", slot));
             points += count;
         }
         WriteRequest request = RequestFor(folder.Path("out.txt"));

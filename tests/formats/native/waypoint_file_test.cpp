@@ -47,12 +47,15 @@ TEST_F(WaypointFile, EachFieldOfAPointGivesItsColumns)
         Point point;
         std::string line;  // from column 2
     };
-    const std::string example = "WP1,  51.500000,  -0.100000,33605.0000000,  0, 0, 3,         0,     65535,, 0, 0,    0,";
+    const std::string example =
+        "WP1,  51.500000,  -0.100000,33605.0000000,  0, 0, 3,         0,     65535,, 0, 0,    0,";
     const Row rows[] = {
         {With([](Point&) {}), example + "   -777" + kTail},
         {With([](Point& p) { p.time.reset(); }),
          "WP1,  51.500000,  -0.100000,45000.4375000,  0, 0, 3,         0,     65535,, 0, 0,    0,   -777" + kTail},
-        {With([](Point& p) { p.time = UtcTime{12 * 3600, 0}, p.undated = true; }),
+        {With([](Point& p) {
+             p.time = UtcTime{12 * 3600, 0}, p.undated = true;
+         }),
          "WP1,  51.500000,  -0.100000,45000.5000000,  0, 0, 3,         0,     65535,, 0, 0,    0,   -777" + kTail},
         {With([](Point& p) { p.symbolCode = 11, p.symbol = "Bell"; }),
          "WP1,  51.500000,  -0.100000,33605.0000000, 11, 0, 3,         0,     65535,, 0, 0,    0,   -777" + kTail},
@@ -163,7 +166,8 @@ TEST_F(WaypointFile, PointsReadBackAsWritten)
         document.waypoints.push_back(
             Timed(At(-90 + i * 0.36, -180 + i * 0.72, "P" + std::to_string(i)), 2001, 1 + i % 12, 1, i % 24, 0, 0));
     Write(document);
-    const std::vector<Point> back = ReadBytes(ReadWaypointFile, ReadText(dir.Path("out.wpt"))).document.waypoints.ToVector();
+    const std::vector<Point> back =
+        ReadBytes(ReadWaypointFile, ReadText(dir.Path("out.wpt"))).document.waypoints.ToVector();
     const std::vector<Point> written = document.waypoints.ToVector();
     ASSERT_EQ(back.size(), written.size());
     for (std::size_t i = 0; i < back.size(); ++i) {
