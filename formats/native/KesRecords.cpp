@@ -68,10 +68,19 @@ std::int16_t SymbolNumber(const Point& p)
 
 float WaypointFeet(const Point& p)
 {
-    return p.HasElevation() ? static_cast<float>(p.elevation * kFeetPerMetre) : kNoAltitude;
+    if (p.HasElevation()) {
+        const auto feet = static_cast<float>(p.elevation * kFeetPerMetre);
+        return RoundHalfEven<std::int64_t>(feet, 0) == 0 ? kNoAltitude : feet;
+    }
+    const double depth = std::isnan(p.device.depth) ? p.depth : p.device.depth;
+    return std::isnan(depth) ? kNoAltitude : static_cast<float>(depth * kFeetPerMetre);
 }
 
-float TrackMetres(const Point& p) { return p.HasElevation() ? static_cast<float>(p.elevation) : kNoAltitude; }
+float TrackMetres(const Point& p)
+{
+    if (p.HasElevation()) return static_cast<float>(p.elevation);
+    return std::isfinite(p.depth) ? static_cast<float>(p.depth) : kNoAltitude;
+}
 
 DayCounts::DayCounts()
     : local_(NowLocal()), utc_(LocalToUtc(local_)),

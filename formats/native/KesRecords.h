@@ -43,14 +43,17 @@ std::string NativeDescription(const Point& p);
 // name (70 for a name the table lacks), 0 for none.
 std::int16_t SymbolNumber(const Point& p);
 
-// Feet of an elevation as the waypoint records hold them; kNoAltitude for none.
+// Feet of an elevation as the waypoint records hold them; kNoAltitude for
+// none. Whole feet of 0 mean none in them; without an elevation a depth
+// stands in its place, as device files give it.
 float WaypointFeet(const Point& p);
-// Metres of an elevation as the track records hold them; kNoAltitude for none.
+// Metres of an elevation (or else of a depth) as the track records hold them; kNoAltitude for none.
 float TrackMetres(const Point& p);
 
-// The times a write gives: a point's own, an undated one on the day of the
-// conversion, or, for a point without a time, the time of conversion, which
-// the native records cannot leave out. The clock is read once per write.
+// The day counts a write gives: a point's own time, an undated one on the
+// day of the conversion, or, for a point without a time, the time of
+// conversion, which the native records cannot leave out. The clock is read
+// once per write.
 class DayCounts {
 public:
     DayCounts();

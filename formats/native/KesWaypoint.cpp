@@ -136,7 +136,7 @@ WriteResult WriteWaypointFile(const Document& document, const WriteRequest& requ
         if (position == kes::kMaxWaypoints) {
             result.findings.Add(FindingKind::Cut,
                                 "Only the first 10000 Waypoints are read - this is a limitation of kesTranscribe. "
-                                "The later waypoints of the input file are left out.",
+                                "The rest of the input file is left out.",
                                 static_cast<std::int64_t>(document.waypoints.size()) - position);
             break;
         }

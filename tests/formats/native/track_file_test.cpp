@@ -75,6 +75,7 @@ TEST_F(TrackFile, EachPointGivesItsColumns)
     undated.undated = true;
     Point section = TimedAt(1, 2, NAN, noon);
     section.newSection = true;
+    section.depth = 30.48;
     const Row rows[] = {
         {TimedAt(1, 2, NAN, {noon.seconds, 499900000}),
          "   1.000000,   2.000000,1,   -777,36000.6602836, 24-Jul-98, 15:50:48"},
@@ -82,7 +83,7 @@ TEST_F(TrackFile, EachPointGivesItsColumns)
          "   1.000000,   2.000000,0,      0,36000.6602836, 24-Jul-98, 15:50:49"},
         {TimedAt(1, 2, 0, *UtcTimeOf(1999, 12, 31, 23, 59, 59, 600000000)),
          "   1.000000,   2.000000,0,      0,36525.9999954, 01-Jan-00, 00:00:00"},
-        {section, "   1.000000,   2.000000,1,   -777,36000.6602778, 24-Jul-98, 15:50:48"},
+        {section, "   1.000000,   2.000000,1,    100,36000.6602778, 24-Jul-98, 15:50:48"},
         {At(1, 2), "   1.000000,   2.000000,0,   -777,45000.3541667, 15-Mar-23, 08:30:00"},
         {undated, "   1.000000,   2.000000,0,   -777,45000.2500000, 15-Mar-23, 06:00:00"},
     };

@@ -70,6 +70,8 @@ TEST_F(WaypointFile, EachFieldOfAPointGivesItsColumns)
          "Caf\xE9\x80\x80,  51.500000,  -0.100000,33605.0000000,  0, 0, 3,         0,     65535,, 0, 0,    0,   -777" +
              kTail},
         {With([](Point& p) { p.elevation = 30.48; }), example + "    100" + kTail},
+        {With([](Point& p) { p.elevation = 0.15; }), example + "   -777" + kTail},
+        {With([](Point& p) { p.device.depth = 0.15; }), example + "      0" + kTail},
         {With([](Point& p) { p.device.displayMode = "SymbolAndDescription", p.device.proximity = 12.5; }),
          "WP1,  51.500000,  -0.100000,33605.0000000,  0, 0, 3,         0,     65535,, 0, 2,   12,   -777" + kTail},
     };
