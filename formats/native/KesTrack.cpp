@@ -198,9 +198,8 @@ ReadResult ReadTrackFile(const InputSource& source, const ReadOptions&)
         result.findings.Add(FindingKind::Notice, kes::DatumMessage(line));
     file.Next(line);
     file.Next(line);
-    file.Next(line);
     Track& track = result.document.tracks.emplace_back();
-    track.info.name = TextAsRead(GetField(line, 4, ""), false);
+    if (file.Next(line)) track.info.name = TextAsRead(GetField(line, 4, ""), false);
     SkipCountLine(file, source.Name());
     PointEntry entry(track.points, result.findings);
     Point point;
