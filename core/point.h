@@ -18,6 +18,8 @@ struct Link {
 };
 
 inline constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+// The one factor between the feet of the native files and metres.
+inline constexpr double kFeetPerMetre = 3.2808;
 
 // The fix kinds of GPX, by their index in Point::fix.
 inline constexpr const char* kFixNames[] = {"", "none", "2d", "3d", "dgps", "pps"};
@@ -31,7 +33,13 @@ struct DeviceDetails {
     double depth = kNoValue;      // metres
     double celsius = kNoValue;    // temperature
     std::string displayMode{};    // "SymbolOnly", "SymbolAndName", "SymbolAndDescription"
-    bool Empty() const { return *this == DeviceDetails{}; }
+    // Field by field: a long track asks it of every point.
+    bool Empty() const
+    {
+        return street.empty() && city.empty() && state.empty() && postalCode.empty() && country.empty() &&
+               phone.empty() && categories.empty() && std::isnan(proximity) && std::isnan(depth) &&
+               std::isnan(celsius) && displayMode.empty();
+    }
     friend bool operator==(const DeviceDetails&, const DeviceDetails&) = default;
 };
 
@@ -65,6 +73,11 @@ struct Point {
     // The symbol's number in the native files' symbol table where the input
     // gave a number; -1 when it gave a name or none.
     std::int16_t symbolCode = -1;
+    // The input gives the point one text, which is its name and its
+    // description alike (a TomTom point's): the native waypoint file makes its
+    // name column of that text's letters, digits and dashes, and puts a dash
+    // for each comma in its description column.
+    bool singleText = false;
 
     std::string name{}, comment{}, description{}, source{}, symbol{}, type{};  // UTF-8
     std::vector<Link> links{};

@@ -7,12 +7,7 @@
 #include "formats/geojson/GeoJson.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/holux/Holux.h"
-#include "formats/import/Magellan.h"
-#include "formats/import/Mapsend.h"
 #include "formats/import/MapsourceFile.h"
-#include "formats/import/Nobletec.h"
-#include "formats/import/nmea.h"
-#include "formats/import/tomtom.h"
 #include "formats/kml/Kml.h"
 #include "formats/native/Kes.h"
 
@@ -33,15 +28,7 @@ KES_PENDING_READER(ReadHoluxWaypointFile)
 KES_PENDING_WRITER(WriteHoluxWaypointFile)
 KES_PENDING_READER(ReadHoluxTrackFile)
 KES_PENDING_WRITER(WriteHoluxTrackFile)
-KES_PENDING_READER(ReadMapsendWaypointFile)
-KES_PENDING_READER(ReadMapsendTrackFile)
-KES_PENDING_READER(ReadNobletecWaypoints)
-KES_PENDING_READER(ReadNobletecTracks)
-KES_PENDING_READER(ReadNmeaLogFile)
-KES_PENDING_READER(ReadMagellanWaypointFile)
-KES_PENDING_READER(ReadMagellanTrackFile)
 KES_PENDING_READER(ReadMapsourceFile)
-KES_PENDING_READER(ReadTomTomFile)
 KES_PENDING_READER(ReadGpxFile)
 KES_PENDING_WRITER(WriteGpxWaypointFile)
 KES_PENDING_WRITER(WriteGpxTrackFile)

@@ -1,17 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Nobletec export text files: marks become waypoints; every track section of
-// the file goes into the one track of the store.
+// the file goes into one track, a section each.
 #include "formats/import/Nobletec.h"
 
 #include <charconv>
-#include <cstdio>
 #include <string_view>
 #include <utility>
 
-#include "core/clock.h"
 #include "core/line_reader.h"
-#include "core/store.h"
-#include "core/store_entry.h"
+#include "core/point_entry.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 
@@ -53,16 +50,6 @@ int PointCountOf(std::string_view line)
         throw ConversionError("'" + text + "' is not a valid integer value");
     return value;
 }
-
-// The track is named after the day of the conversion, in one fixed form
-// (yyyy-mm-dd) so that the file does not depend on the host's settings.
-std::string ShortDate(double dayCount)
-{
-    const CalendarTime t = DecodeDateTime(dayCount);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.Year, t.Month, t.Day);
-    return text;
-}
 }  // namespace
 
 NobletecPosition ParseNobletecLatLon(const std::string& text)
@@ -76,55 +63,46 @@ NobletecPosition ParseNobletecLatLon(const std::string& text)
     return p;
 }
 
-void ReadNobletecWaypoints(const std::string& fileName)
+ReadResult ReadNobletecWaypoints(const InputSource& source, const ReadOptions&)
 {
-    ClearWaypoints();
-    LineReader file = LineReader::FromFile(fileName);
-    // A mark without its own description takes the one read last in the
-    // native fields; its detail holds only what the mark itself says.
-    std::string name, description;
+    LineReader file = source.ReadLines();
+    ReadResult result;
+    PointEntry entry(result.document.waypoints, result.findings);
+    // A mark takes only what it says itself: its own name, or else its own
+    // description, and that description.
     std::string_view line;
     while (file.Next(line)) {
         if (!StartsWith(line, "Type = Mark")) continue;
         std::string ownName, ownDescription;
         while (file.Next(line)) {
-            const int n = WaypointCount + 1;
             if (StartsWith(line, "Desc =")) {
-                name = "WP" + PadLeftZeros(std::to_string(n), 4);
-                description = std::string(From(line, 7));
-                if (description == "{{") description.clear();
-                if (!description.empty()) name = description.substr(0, 10);
-                ownDescription = description.empty() ? std::string() : TextAsRead(Rest(line, 7), false);
+                const bool empty = From(line, 7).empty() || From(line, 7) == "{{";
+                ownDescription = empty ? std::string() : TextAsRead(Rest(line, 7), false);
             } else if (StartsWith(line, "Name =")) {
                 ownName = TextAsRead(Rest(line, 7), false);
                 if (ownName == "{{") ownName.clear();
             } else if (GetSpaceField(line, 1, "0") == "LatLon") {
                 const NobletecPosition position = ParseNobletecLatLon(std::string(PositionText(line)));
-                WayPoints w = ResetWaypoint();
-                w.Name = name;
-                w.Description = description;
-                w.Latitude = position.Latitude;
-                w.Longitude = position.Longitude;
-                w.Altitude = kNoAltitude;
-                w.DateTime = NowLocal();
-                // The native name is made from the description; the mark's own
-                // name, where it has one, is what the detail keeps.
-                w.Detail.known = true;
-                w.Detail.texts = PointTexts{.name = ownName.empty() ? ownDescription : std::move(ownName),
-                                            .description = std::move(ownDescription)};
-                if (!StoreWaypoint(std::move(w))) return;
+                Point w;
+                w.latitude = position.Latitude;
+                w.longitude = position.Longitude;
+                w.name = ownName.empty() ? ownDescription : std::move(ownName);
+                w.description = std::move(ownDescription);
+                entry.Add(std::move(w));
                 break;
             }
         }
     }
+    return result;
 }
 
-void ReadNobletecTracks(const std::string& fileName)
+// The file names no track, and its points have neither time nor elevation.
+ReadResult ReadNobletecTracks(const InputSource& source, const ReadOptions&)
 {
-    ClearTracks();
-    LineReader file = LineReader::FromFile(fileName);
-    TrackProps.Name = ShortDate(NowLocal());
-    TrackProps.Detail.known = true;  // the file names no track
+    LineReader file = source.ReadLines();
+    ReadResult result;
+    Track track;
+    PointEntry entry(track.points, result.findings);
     std::string_view line;
     while (file.Next(line)) {
         if (!StartsWith(line, "NumberOfTrackMarks")) continue;
@@ -133,9 +111,13 @@ void ReadNobletecTracks(const std::string& fileName)
         // A section cut short by the end of the file ends with the points read.
         for (int k = 0; k < count && file.Next(line); ++k) {
             const NobletecPosition position = ParseNobletecLatLon(std::string(line));
-            TrackPoint p{position.Latitude, position.Longitude, k == 0 ? 1 : 0, kNoAltitude, NowLocal()};
-            p.Known = true;  // positions only: no time, no elevation
-            if (!StoreTrackPoint(p)) return;
+            Point p;
+            p.latitude = position.Latitude;
+            p.longitude = position.Longitude;
+            p.newSection = k == 0;
+            entry.Add(std::move(p));
         }
     }
+    if (!track.points.empty()) result.document.tracks.push_back(std::move(track));
+    return result;
 }

@@ -9,12 +9,8 @@
 #include <vector>
 
 #include "core/byte_reader.h"
-#include "core/conversion_record.h"
-#include "core/file_io.h"
-#include "core/store.h"
-#include "core/store_entry.h"
+#include "core/point_entry.h"
 #include "core/text_encoding.h"
-#include "formats/native/Kes.h"
 
 namespace {
 constexpr std::uint8_t kSkipperType = 1;
@@ -24,45 +20,37 @@ constexpr std::size_t kSkipperBody = 20;
 constexpr std::size_t kRecordHead = 5;  // type byte and record length
 constexpr std::size_t kPointHead = 13;  // type byte, record length, longitude, latitude
 constexpr double kCoordinateScale = 100000.0;
-const char* const kFileKind = "TomTom";
+const char* const kTruncated = "The TomTom file ends inside a record: what came before it was read.";
 // Bytes read past the cap of a kept text, so that a character it cuts is seen whole.
 constexpr std::size_t kLongestUtf8Character = 4;
 
-// Plain ranges, not the locale's idea of a letter.
-bool IsNameByte(std::uint8_t c)
-{
-    return c == '-' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 // Up to the zero byte or the end of the record; an extended point's further
-// texts follow that zero byte and stay out of the name. The comma would split
-// the native file's column, so the description carries a "-" instead. The
-// detail keeps the text whole, as name and description: UTF-8 where it is
-// UTF-8, the 8-bit code page otherwise.
-void ReadPointText(ByteReader& record, WayPoints& w)
+// texts follow that zero byte and stay out of it. The text is the point's
+// name and description alike: UTF-8 where it is UTF-8, the 8-bit code page
+// otherwise.
+void ReadPointText(ByteReader& record, Point& w)
 {
     std::string text;
     std::uint8_t c = 0;
-    while (record.u8(c) && c != 0) {
-        if (IsNameByte(c)) w.Name += static_cast<char>(c);
-        w.Description += c == ',' ? '-' : static_cast<char>(c);
+    while (record.u8(c) && c != 0)
         if (text.size() < kLongestTextKept + kLongestUtf8Character) text += static_cast<char>(c);
-    }
-    w.Detail.known = true;
-    std::string name = TextAsRead(text, true);
-    w.Detail.texts = PointTexts{.name = name, .description = name};
+    w.name = TextAsRead(text, true);
+    w.description = w.name;
+    w.singleText = true;
 }
 }  // namespace
 
-void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
+ReadResult ReadTomTomFile(const InputSource& source, const ReadOptions&)
 {
-    ClearWaypoints();
-    ByteReader file = ByteReader::FromFile(fileName);
+    ByteReader file = source.ReadBytes();
+    ReadResult result;
+    PointEntry entry(result.document.waypoints, result.findings);
+    const auto truncated = [&] { result.findings.Add(FindingKind::Truncated, kTruncated); };
     std::uint8_t type = 0;
     while (file.u8(type)) {
         if (type == kSkipperType) {
             if (file.skip(kSkipperBody)) continue;
-            NoteEndInsideRecord(kFileKind);
+            truncated();
             break;
         }
         const std::size_t start = file.position() - 1;
@@ -72,14 +60,14 @@ void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
         // the reading ends with what was read.
         const bool lengthRead = file.i32(length);
         if (!lengthRead || (length > 0 && static_cast<std::size_t>(length) > file.size() - start)) {
-            NoteEndInsideRecord(kFileKind);
+            truncated();
             break;
         }
         if (length < static_cast<std::int32_t>(point ? kPointHead : kRecordHead)) break;
         const std::size_t end = start + static_cast<std::size_t>(length);
         if (!point) {
             if (file.seek(end)) continue;
-            NoteEndInsideRecord(kFileKind);  // a pipe's end shows only once it is reached
+            truncated();  // a pipe's end shows only once it is reached
             break;
         }
         // The fields are read within the record's own bytes.
@@ -87,16 +75,16 @@ void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
         std::int32_t longitude = 0, latitude = 0;
         file.i32(longitude);
         file.i32(latitude);
-        WayPoints w = ResetWaypoint();
-        w.Longitude = longitude / kCoordinateScale;
-        w.Latitude = latitude / kCoordinateScale;
+        Point w;
+        w.longitude = longitude / kCoordinateScale;
+        w.latitude = latitude / kCoordinateScale;
         ReadPointText(file, w);
         file.limit(fileEnd);
         if (!file.seek(end)) {
-            NoteEndInsideRecord(kFileKind);  // the same
+            truncated();  // the same
             break;
         }
-        if (!StoreWaypoint(std::move(w))) break;
+        entry.Add(std::move(w));
     }
-    if (!outputName.empty()) WriteWaypointFile(outputName);
+    return result;
 }
