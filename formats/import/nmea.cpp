@@ -108,9 +108,10 @@ class DayCache {
 public:
     std::optional<std::int64_t> Of(std::string_view date)
     {
-        if (date.size() <= sizeof text_ && date == std::string_view(text_, size_)) return day_;
+        if (kept_ && date == std::string_view(text_, size_)) return day_;
         day_ = DayOf(date);
-        size_ = date.size() <= sizeof text_ ? date.size() : 0;
+        kept_ = date.size() <= sizeof text_;
+        size_ = kept_ ? date.size() : 0;
         std::copy(date.begin(), date.begin() + static_cast<std::ptrdiff_t>(size_), text_);
         return day_;
     }
@@ -118,6 +119,7 @@ public:
 private:
     char text_[8] = {};
     std::size_t size_ = 0;
+    bool kept_ = false;
     std::optional<std::int64_t> day_;
 };
 
@@ -365,6 +367,12 @@ private:
         } else {
             return;
         }
+        // A fix left out still gives the log its date.
+        std::optional<LogDays::Placed> placed;
+        if (const auto time = f.Key().Time()) {
+            placed = days_.Place(*time, day);
+            if (placed->moveUndatedBy) MoveUndated(*placed->moveUndatedBy);
+        }
         if (!std::isfinite(position.latitude) || !std::isfinite(position.longitude)) {
             Point unusable;
             unusable.latitude = position.latitude;
@@ -382,14 +390,9 @@ private:
         const double ggaHdop = f.gga ? f.gga->hdop : kNoValue;
         SetDops(p, facts, ggaHdop);
         p.time.reset();
-        p.undated = false;
-        if (const auto time = f.Key().Time()) {
-            const LogDays::Placed placed = days_.Place(*time, day);
-            if (placed.moveUndatedBy) MoveUndated(*placed.moveUndatedBy);
-            p.time = placed.time;
-            p.undated = placed.undated;
-            undated_ += placed.undated ? 1 : 0;
-        }
+        p.undated = placed && placed->undated;
+        if (placed) p.time = placed->time;
+        undated_ += p.undated ? 1 : 0;
         p.newSection = !placedAny_ || (p.time && last_.time && FarApart(*last_.time, *p.time));
         placedAny_ = open_ = true;
         last_ = {facts, ggaHdop, p.time ? p.time : last_.time};
@@ -419,6 +422,7 @@ private:
             });
             points_ = std::move(dated);
         }
+        if (open_) moved(point_);
         if (last_.time) last_.time->seconds += seconds;
         undated_ = 0;
     }
