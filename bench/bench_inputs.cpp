@@ -76,21 +76,35 @@ void AppendLine(std::string& out, const std::string& lineEnd, const char* format
     out.append(line, static_cast<std::size_t>(length));
     out += lineEnd;
 }
+// A sentence between "$" and "*", then its checksum: the XOR of its bytes.
+template <typename... Args>
+void AppendSentence(std::string& out, const std::string& lineEnd, const char* format, Args... args)
+{
+    char line[256];
+    const int length = std::snprintf(line, sizeof line, format, args...);
+    unsigned checksum = 0;
+    for (int i = 1; i < length; ++i) checksum ^= static_cast<unsigned char>(line[i]);
+    out.append(line, static_cast<std::size_t>(length));
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "*%02X", checksum);
+    out += tail;
+    out += lineEnd;
+}
 }  // namespace
 
-std::string NmeaLog(int fixes, bool otherSentence, const std::string& lineEnd)
+std::string NmeaLog(int fixes, bool otherSentence, const std::string& lineEnd, int firstFix)
 {
     std::string log;
     log.reserve(static_cast<std::size_t>(fixes) * (otherSentence ? 180 : 150));
-    for (int i = 0; i < fixes; ++i) {
+    for (int i = firstFix; i < firstFix + fixes; ++i) {
         const int h = i / 3600 % 24, m = i / 60 % 60, s = i % 60;
         const double minutes = 31.8291 + (i % 100000) * 1e-4;
         const int day = 1 + i / 86400 % 28;
-        AppendLine(log, lineEnd, "$GPGGA,%02d%02d%02d.379,42%07.4f,N,08807.3033,W,1,05,1.6,%.1f,M,-34.2,M,,*46", h, m,
-                   s, minutes, 200 + (i % 500) / 10.0);
-        AppendLine(log, lineEnd, "$GPRMC,%02d%02d%02d.379,A,42%07.4f,N,08807.3033,W,0.17,138.92,%02d0804,,*12", h, m, s,
-                   minutes, day);
-        if (otherSentence) AppendLine(log, lineEnd, "$GPVTG,138.92,T,,M,0.17,N,0.3,K*64");
+        AppendSentence(log, lineEnd, "$GPGGA,%02d%02d%02d.379,42%07.4f,N,08807.3033,W,1,05,1.6,%.1f,M,-34.2,M,,", h, m,
+                       s, minutes, 200 + (i % 500) / 10.0);
+        AppendSentence(log, lineEnd, "$GPRMC,%02d%02d%02d.379,A,42%07.4f,N,08807.3033,W,0.17,138.92,%02d0804,,", h, m,
+                       s, minutes, day);
+        if (otherSentence) AppendSentence(log, lineEnd, "$GPVTG,138.92,T,,M,0.17,N,0.3,K");
     }
     return log;
 }

@@ -8,9 +8,10 @@
 
 namespace bench {
 
-// Fixes one second apart, each a "$GPGGA" then a "$GPRMC" sentence; with
-// `otherSentence` a "$GPVTG" follows each fix. Lines end with `lineEnd`.
-std::string NmeaLog(int fixes, bool otherSentence = false, const std::string& lineEnd = "\r\n");
+// Fixes one second apart, each a "$GPGGA" then a "$GPRMC" sentence with its
+// checksum; with `otherSentence` a "$GPVTG" follows each fix. Lines end with
+// `lineEnd`. The first fix is `firstFix` seconds into the log's first day.
+std::string NmeaLog(int fixes, bool otherSentence = false, const std::string& lineEnd = "\r\n", int firstFix = 0);
 // "$PMGNTRK" lines, one second apart, dated.
 std::string MagellanTrack(int points, const std::string& lineEnd = "\r\n");
 // "$PMGNWPL" lines.

@@ -54,9 +54,9 @@ int main(int argc, char** argv)
         const std::string fixes = bench::NmeaLog(100000);
         save("fixes.nmea", fixes);
 
-        // Over 200 MB: the 100,000-fix log fifteen times over.
+        // Over 200 MB: fifteen logs of 100,000 fixes, one after the other in time.
         std::ofstream big(folder / "large.nmea", std::ios::binary | std::ios::trunc);
-        for (int i = 0; i < 15; ++i) big << fixes;
+        for (int i = 0; i < 15; ++i) big << (i == 0 ? fixes : bench::NmeaLog(100000, false, "\r\n", i * 100000));
         if (!big) throw std::runtime_error("cannot write large.nmea");
 
         // Inputs a reader walks through to the end, 200 MB each: a log
@@ -70,6 +70,21 @@ int main(int argc, char** argv)
         WriteRepeated(folder / "one-line.nmea", std::string(1 << 20, 'x'), kTwoHundredMegabytes);
 
         save("track.gpx", bench::GpxTrack(100000, bench::GpxStyle::Receiver));
+        // About 11 MB: 10,000 waypoints before a receiver's track of 100,000 points.
+        {
+            std::string gpx = bench::GpxTrack(100000, bench::GpxStyle::Receiver);
+            std::string waypoints;
+            char line[256];
+            for (int i = 0; i < 10000; ++i) {
+                std::snprintf(line, sizeof line,
+                              "<wpt lat=\"%.6f\" lon=\"%.6f\"><ele>%.1f</ele><time>2023-01-15T%02d:%02d:00Z</time>"
+                              "<name>WP%05d</name><sym>Flag, Blue</sym></wpt>\n",
+                              40.1 + i * 1e-4, -105.2 + i * 1e-4, 1500.0 + i % 300, i / 60 % 24, i % 60, i);
+                waypoints += line;
+            }
+            gpx.insert(gpx.find("<trk>"), waypoints);
+            save("mixed-track-waypoints.gpx", gpx);
+        }
         save("fitness-track.gpx", bench::GpxTrack(100000, bench::GpxStyle::FitnessSite));
         // Over 200 MB of GPX: tracks of 100,000 points one after the other.
         {

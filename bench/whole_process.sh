@@ -17,8 +17,9 @@ build=${BUILD:-build}
 cases=${CASES:-.}
 
 bash scripts/install-packages.sh time
-cmake --build "$build" -j2 --target kes-headless kes-bench-inputs >/dev/null
+cmake --build "$build" -j2 --target kes-headless kes-convert kes-bench-inputs >/dev/null
 headless=$PWD/$build/bin/kes-headless
+convert=$PWD/$build/bin/kes-convert
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kes-whole-process.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -30,18 +31,22 @@ mkdir -p "$out"
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # case NAME TARGET INPUT_FORMAT OUTPUT_FORMAT OUTPUT_NAME INPUT...
-case_() {
-  local name=$1 target=$2
-  shift 2
+case_() { program_case "$headless" "$@"; }
+# command_case NAME TARGET ARGUMENT...: kes-convert with those arguments.
+command_case() { program_case "$convert" "$@"; }
+
+program_case() {
+  local program=$1 name=$2 target=$3
+  shift 3
   grep -qE -- "$cases" <<<"$name" || return 0
   local args=("$@") times=() cpus=() memories=() status=0 real user sys
-  "$headless" "${args[@]}" >"$work/last.txt" 2>&1 || status=$?  # warms the page cache
+  "$program" "${args[@]}" >"$work/last.txt" 2>&1 || status=$?  # warms the page cache
   local TIMEFORMAT='%3R %3U %3S'
   for ((r = 0; r < runs; r++)); do
-    read -r real user sys < <({ time "$headless" "${args[@]}" >/dev/null 2>&1; } 2>&1)
+    read -r real user sys < <({ time "$program" "${args[@]}" >/dev/null 2>&1; } 2>&1)
     times+=("$(awk -v t="$real" 'BEGIN { printf "%.0f", t * 1000 }')")
     cpus+=("$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.0f", (u + s) * 1000 }')")
-    /usr/bin/time -f %M -o "$work/memory.txt" "$headless" "${args[@]}" >/dev/null 2>&1 || true
+    /usr/bin/time -f %M -o "$work/memory.txt" "$program" "${args[@]}" >/dev/null 2>&1 || true
     memories+=("$(tail -1 "$work/memory.txt")")
   done
   local time cpu memory last
@@ -63,6 +68,11 @@ case_ "Magellan track, 100,000 points -> .plt" "<= 60 ms" magellan-trk kes-plt "
 case_ "NMEA, 100,000 RMC + GGA fixes -> .plt" "<= 80 ms" nmea kes-plt "$out/fixes" "$in/fixes.nmea"
 case_ "NMEA, $(($(stat -c %s "$in/large.nmea") / 1000000)) MB (1.5 million fixes) -> .plt" "<= 150 ms, <= 64 MB" \
   nmea kes-plt "$out/large" "$in/large.nmea"
+for format in gpx kml geojson csv; do
+  case_ "NMEA, 1.5 million fixes -> .$format, whole" "<= 2000 ms, <= 64 MB" nmea $format "$out/large-$format" \
+    "$in/large.nmea"
+done
+command_case "NMEA, 1.5 million fixes, --info" "<= 1000 ms, <= 64 MB" --info -i nmea "$in/large.nmea"
 case_ "NMEA, 100,000 RMC + GGA fixes -> .gpx" "<= 120 ms" nmea gpx-trk "$out/fixes-gpx" "$in/fixes.nmea"
 for format in kml geojson csv; do
   case_ "NMEA, 100,000 RMC + GGA fixes -> .$format" "<= 120 ms, <= 64 MB" nmea $format "$out/fixes-$format" "$in/fixes.nmea"

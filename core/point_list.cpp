@@ -352,6 +352,8 @@ bool PointList::Cursor::Fill(std::size_t count)
 
 bool PointList::Cursor::Next(Point& point)
 {
+    // A long list is walked in a conversion or a view that may be stopped meanwhile.
+    if (++read_ % 4096 == 0) StopReadIfAsked();
     std::uint32_t length = 0;
     if (fileAt_ < list_->spilled_ || chunkAt_ < chunk_.size()) {
         if (!Fill(sizeof length)) throw std::logic_error("a spilled point list is damaged");

@@ -57,6 +57,7 @@ public:
         std::string chunk_;         // bytes read from the spilled part
         std::size_t chunkAt_ = 0;
         std::size_t memoryAt_ = 0;  // in the part still in memory
+        std::uint64_t read_ = 0;
     };
     Cursor Points() const { return Cursor(*this); }
 

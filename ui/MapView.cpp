@@ -2,6 +2,7 @@
 #include "ui/MapView.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFileInfo>
 #include <QGestureEvent>
 #include <QImage>
@@ -16,6 +17,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
+#include "core/file_io.h"
 #include "ui/LandOutline.h"
 #include "ui/MapProjection.h"
 #include "ui/MapTiles.h"
@@ -459,18 +461,31 @@ void MapView::Draw(QPainter& painter, QSize size) const
 bool MapView::SaveImage(const QString& file, QString& error) const
 {
     const QSize picture = size().expandedTo(QSize(320, 240));
+    QByteArray bytes;
     if (QFileInfo(file).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
         const DrawFunction draw = [this](QPainter& painter, QSize size) { Render(painter, size); };
-        return WriteSvg(file, picture, "kesTranscribe map", draw, error);
+        if (!WriteSvg(bytes, picture, "kesTranscribe map", draw, error)) return false;
+    } else {
+        QImage image(picture * devicePixelRatioF(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(devicePixelRatioF());
+        {
+            QPainter painter(&image);
+            Render(painter, picture);
+        }
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!image.save(&buffer, "PNG")) {
+            error = "The picture could not be made";
+            return false;
+        }
     }
-    QImage image(picture * devicePixelRatioF(), QImage::Format_RGB32);
-    image.setDevicePixelRatio(devicePixelRatioF());
-    {
-        QPainter painter(&image);
-        Render(painter, picture);
-    }
-    if (!image.save(file, "PNG")) {
-        error = "The file could not be written";
+    // Through the safe writer, as every output: never half a file, and an
+    // earlier file of the name kept if the write fails.
+    try {
+        WriteFileSafely(file.toStdString(),
+                        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    } catch (const FileError& failure) {
+        error = QString::fromStdString(failure.SystemMessage());
         return false;
     }
     return true;

@@ -49,12 +49,12 @@ std::unique_ptr<TileFetcher> LoadTileFetcher(const QString& cacheFolder, const Q
     return make ? std::unique_ptr<TileFetcher>(make(cacheFolder, userAgent)) : nullptr;
 }
 
-bool WriteSvg(const QString& file, QSize size, const QString& title, const DrawFunction& draw, QString& error)
+bool WriteSvg(QByteArray& out, QSize size, const QString& title, const DrawFunction& draw, QString& error)
 {
     const auto write = reinterpret_cast<WriteSvgFunction>(ModuleFunction("kes_svg", kWriteSvg, error));
     if (!write) {
         error = "SVG cannot be written: " + error;
         return false;
     }
-    return write(file, size, title, draw, error);
+    return write(out, size, title, draw, error);
 }

@@ -3,6 +3,7 @@
 // that links the SVG library.
 #pragma once
 
+#include <QByteArray>
 #include <QSize>
 #include <QString>
 #include <functional>
@@ -10,10 +11,11 @@
 class QPainter;
 
 using DrawFunction = std::function<void(QPainter& painter, QSize size)>;
-// The module's entry point: false with the reason in error when the file cannot be written.
-using WriteSvgFunction = bool (*)(const QString& file, QSize size, const QString& title, const DrawFunction& draw,
+// The module's entry point: the SVG document of the picture into out; false
+// with the reason in error when it cannot be made.
+using WriteSvgFunction = bool (*)(QByteArray& out, QSize size, const QString& title, const DrawFunction& draw,
                                   QString& error);
 inline constexpr char kWriteSvg[] = "KesWriteSvg";
 
-// Loads kes_svg and writes the picture draw makes, of the given size, to file.
-bool WriteSvg(const QString& file, QSize size, const QString& title, const DrawFunction& draw, QString& error);
+// Loads kes_svg and makes the SVG document of the picture draw makes, of the given size.
+bool WriteSvg(QByteArray& out, QSize size, const QString& title, const DrawFunction& draw, QString& error);

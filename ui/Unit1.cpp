@@ -44,6 +44,7 @@
 #include "core/format_rows.h"
 #include "core/text_fields.h"
 #include "formats/format_table.h"
+#include "ui/ConversionRunner.h"
 #include "ui/DataView.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/IniFile.h"
@@ -91,56 +92,6 @@ void SelectIndex(TLyrComboBox* list, int index)
 {
     list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
 }
-
-bool IsUserInput(QEvent::Type type)
-{
-    switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-    case QEvent::ContextMenu:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop: return true;
-    default: return false;
-    }
-}
-
-// While a conversion runs the window's input is delivered and dropped: a
-// click on Convert then is not kept to start a second conversion afterwards.
-class InputDropper : public QObject {
-public:
-    explicit InputDropper(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
-    ~InputDropper() override { qApp->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (!IsUserInput(event->type()) || !InWindow(watched)) return false;
-        // Claiming the key for the widget keeps window shortcuts (Ctrl+O) from firing.
-        if (event->type() == QEvent::ShortcutOverride) event->accept();
-        else event->ignore();
-        return true;
-    }
-
-private:
-    bool InWindow(QObject* object) const
-    {
-        if (object == static_cast<QObject*>(window_->windowHandle())) return true;
-        for (; object; object = object->parent())
-            if (auto* widget = qobject_cast<QWidget*>(object)) return widget->window() == window_;
-        return false;
-    }
-    QWidget* window_;
-};
 
 }  // namespace
 
@@ -207,6 +158,14 @@ TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(pa
         return box.exec() == QMessageBox::Yes;
     };
     OpenUrl = [](const QUrl& folder) { QDesktopServices::openUrl(folder); };
+    AskStop = [this] {
+        QMessageBox box(QMessageBox::Question, kTitle, "A conversion is running. Stop it and close?",
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    };
+    runner_ = new ConversionRunner(*this, this);
+    connect(runner_, &ConversionRunner::Finished, this, &TfmMain::ConversionFinished);
     BuildControls();
     ConnectControls();
     FormCreate();
@@ -574,7 +533,11 @@ void TfmMain::ProposeOutputName()
 
 void TfmMain::bConvertClick()
 {
-    if (converting_) return;
+    // While a conversion runs the button stops it.
+    if (converting_) {
+        runner_->Stop();
+        return;
+    }
     // A name typed a moment ago is followed before it is converted.
     if (followTimer_->isActive()) {
         followTimer_->stop();
@@ -583,21 +546,22 @@ void TfmMain::bConvertClick()
     if (const QString input = FirstInputFile(); QFileInfo(input).isFile()) AddRecent(input);
     written_.clear();
     bOpenFolder->setEnabled(false);
+    cView->ClearOutputs();
     converting_ = true;
-    {
-        const InputDropper dropper(this);
-        // The view's read holds the store: it is stopped, and a conversion waits until it has let go.
-        cView->StopReading();
-        cView->ClearOutputs();
-        const ConversionOutcome outcome = Convert(Request(), *this);
-        if (outcome.state == ConversionOutcome::State::Failed)
-            ShowBox(QMessageBox::Critical, ToQString(outcome.reason));
-        // Input that came while the conversion ran is dropped now, not acted on later.
-        QCoreApplication::processEvents();
-    }
+    bConvert->setText("&Stop");
+    runner_->Start(Request());
+}
+
+void TfmMain::ConversionFinished(const ConversionOutcome& outcome, bool stopped)
+{
     converting_ = false;
+    bConvert->setText("&Convert");
+    if (stopped) AddLine("Stopped - nothing was written");
+    else if (outcome.state == ConversionOutcome::State::Failed)
+        ShowBox(QMessageBox::Critical, ToQString(outcome.reason));
     cView->ConversionDone(OutputPosition());
     bOpenFolder->setEnabled(!written_.isEmpty());
+    emit ConversionEnded();
 }
 
 void TfmMain::bOpenFolderClick()
@@ -616,8 +580,12 @@ void TfmMain::bCloseClick() { close(); }
 void TfmMain::closeEvent(QCloseEvent* event)
 {
     if (converting_) {
-        event->ignore();
-        return;
+        if (!AskStop()) {
+            event->ignore();
+            return;
+        }
+        runner_->StopAndWait();
+        converting_ = false;
     }
     try {
         SaveOnce();
@@ -744,8 +712,6 @@ void TfmMain::AddLine(const std::string& text)
     cursor.insertText(ToQString(text));
     ++lineCount_;
     cOutput->verticalScrollBar()->setValue(cOutput->verticalScrollBar()->maximum());
-    // Show each line as it comes: the reader's line is up before a long read starts.
-    if (converting_) ProcessMessages();
 }
 
 void TfmMain::ClearLines()
@@ -801,9 +767,4 @@ void TfmMain::SetBusyCursor(bool busy)
     else QApplication::restoreOverrideCursor();
 }
 
-void TfmMain::ProcessMessages()
-{
-    // Paints the pane and the cursor. Input is taken too, and dropped while a
-    // conversion runs: input held back would act once the conversion is over.
-    QCoreApplication::processEvents();
-}
+void TfmMain::ProcessMessages() {}

@@ -63,6 +63,8 @@ public:
     std::function<bool(const QStringList& files)> AskReplace;
     // Hands a folder to the desktop's file manager; tests replace it.
     std::function<void(const QUrl& folder)> OpenUrl;
+    // Asks whether a conversion running may be stopped to close; tests replace it.
+    std::function<bool()> AskStop;
 
     void SetHelpWindow(TfmHelp* help) { fmHelp_ = help; }
 
@@ -89,6 +91,8 @@ public:
     void bHelpClick();
     void bCloseClick();
     void bOpenFolderClick();
+    // A conversion started by bConvertClick has ended (runs on the window's thread).
+    void ConversionFinished(const struct ConversionOutcome& outcome, bool stopped);
 
     // The progress pane, one entry per line.
     QStringList Lines() const;
@@ -111,6 +115,10 @@ public:
     std::optional<std::chrono::year_month_day> DateOfLog(const std::string& file) override;
     void OutputWritten(const std::string& name) override;
     bool ConfirmReplacing(const std::vector<std::string>& names) override;
+
+signals:
+    // The conversion Convert started is over: its lines are in the pane.
+    void ConversionEnded();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -153,5 +161,6 @@ private:
     int lineCount_ = 0;
     bool busy_ = false;
     bool converting_ = false;
+    class ConversionRunner* runner_ = nullptr;
     bool saved_ = false;
 };

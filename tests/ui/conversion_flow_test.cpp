@@ -65,7 +65,7 @@ TEST_F(WindowTest, ReplacingFilesIsAskedOnceNamingEveryTrackFile)
     window->cInputFileFormat->setCurrentIndex(Position(Input::GpxTracks));
     window->cOutputFileFormat->setCurrentIndex(Position(Output::KesTrack));
     window->cOutPutFile->setText(Text(dir.Path("trip.plt")));
-    window->bConvert->click();  // nothing there yet: no question
+    ConvertNow();  // nothing there yet: no question
     EXPECT_TRUE(replaceQuestions.empty());
     EXPECT_EQ(window->WrittenFiles(), (QStringList{Text(first), Text(second)}));
     EXPECT_TRUE(window->Lines().contains(Text("Saved: " + second)));
@@ -80,7 +80,7 @@ TEST_F(WindowTest, ReplacingFilesIsAskedOnceNamingEveryTrackFile)
         WriteText(second, "old");
         replaceQuestions.clear();
         replaceAnswer = row.answer;
-        window->bConvert->click();
+        ConvertNow();
         ASSERT_EQ(replaceQuestions.size(), 1u);
         EXPECT_EQ(replaceQuestions[0], (QStringList{Text(first), Text(second)}));
         EXPECT_EQ(ReadText(second) == "old", !row.answer);

@@ -206,7 +206,7 @@ TEST_F(WindowTest, ConvertWhileTheViewReadsStopsTheReadThenShowsTheOutputReadBac
     window->cInputFile->setText(QString::fromStdString(dir.Path("in.plt")));
     window->cView->ShowFile(window->cInputFile->text(), kKesTrack);
     ASSERT_TRUE(window->cView->Reading());
-    window->bConvertClick();
+    ConvertNow();
     EXPECT_TRUE(window->Lines().contains("Written: 100000 track points")) << window->Lines().join("|").toStdString();
     ASSERT_TRUE(window->cView->OutputButton()->isEnabled());
     QSignalSpy done(window->cView, &DataView::ReadDone);

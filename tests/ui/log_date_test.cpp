@@ -39,7 +39,7 @@ TEST_F(WindowTest, ALogWithoutADateIsDatedByTheUsersAnswer)
         window->cInputFileFormat->setCurrentIndex(Position(Input::Nmea));
         window->cOutPutFile->setText(QString::fromStdString(dir.Path("out.gpx")));
         window->cOutputFileFormat->setCurrentIndex(Position(Output::GpxTrack));
-        window->bConvert->click();
+        ConvertNow();
         EXPECT_EQ(asked, QStringList{QString::fromStdString(dir.Path("gga.log"))});
         EXPECT_TRUE(window->Lines().contains(c.written)) << window->Lines().join('\n').toStdString();
         EXPECT_NE(ReadText(dir.Path("out.gpx")).find(c.held), std::string::npos);

@@ -140,7 +140,7 @@ TEST_F(WindowTest, EachRefusalOfTheConvertActionIsAMessageBox)
     window->cOutput->setPlainText("kept");
     auto convert = [&] {
         boxes.clear();
-        window->bConvert->click();
+        ConvertNow();
         return boxes.size() == 1 && boxes[0].icon == QMessageBox::NoIcon ? boxes[0].text : "?";
     };
     EXPECT_EQ(convert(), "Input File not specified");
@@ -170,7 +170,7 @@ TEST_F(WindowTest, AFullConversionShowsItsProgressInThePane)
     window->cInputFileFormat->setCurrentIndex(Position(Input::KesWaypoint));
     window->cOutPutFile->setText(QString::fromStdString(dir.Path("out.wrt")));
     window->cOutputFileFormat->setCurrentIndex(Position(Output::HoluxWaypoint));
-    window->bConvert->click();
+    ConvertNow();
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(window->Lines(), (QStringList{"Loading Kes Waypoint file", QString::fromStdString(dir.Path("in.wpt")), "",
                                             "processing .....", "", "Writing Holux Waypoint file",
@@ -188,7 +188,7 @@ TEST_F(WindowTest, AnErrorEndsTheConversionInAnErrorBoxAndTheWindowLivesOn)
     window->cInputFileFormat->setCurrentIndex(Position(Input::KesWaypoint));
     window->cOutPutFile->setText(QString::fromStdString(dir.Path("out")));
     window->cOutputFileFormat->setCurrentIndex(Position(Output::HoluxWaypoint));
-    window->bConvert->click();
+    ConvertNow();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
     EXPECT_NE(boxes[0].text.find("missing.wpt"), std::string::npos);
@@ -198,7 +198,7 @@ TEST_F(WindowTest, AnErrorEndsTheConversionInAnErrorBoxAndTheWindowLivesOn)
     ClearWaypoints();
     WriteWaypointFile(dir.Path("there.wpt"));
     window->cInputFile->setText(QString::fromStdString(dir.Path("there.wpt")));
-    window->bConvert->click();
+    ConvertNow();
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_EQ(window->Lines().last(), "Done .....");
 }

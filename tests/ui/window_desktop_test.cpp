@@ -144,14 +144,14 @@ TEST_F(WindowTest, ABareOutputNameGoesBesideTheInput)
     };
     for (const auto& c : cases) {
         window->cOutPutFile->setText(c.typed);
-        window->bConvert->click();
+        ConvertNow();
         EXPECT_TRUE(boxes.empty()) << c.shown;
         EXPECT_TRUE(std::filesystem::exists(c.written)) << c.written;
         EXPECT_TRUE(window->Lines().contains(Text(c.shown))) << c.shown;  // the pane names its folder
         EXPECT_EQ(window->WrittenFiles(), QStringList{Text(c.written)});
     }
     window->cOutPutFile->setText("  ");
-    window->bConvert->click();
+    ConvertNow();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Output File not specified");
 }
@@ -210,7 +210,7 @@ TEST_F(WindowTest, ProgressShowsAsItComesAndInputDuringAConversionIsDropped)
         QCoreApplication::postEvent(window->cInputFileFormat->lineEdit(),
                                     new QKeyEvent(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier));
     };
-    window->bConvert->click();
+    ConvertNow();
     QCoreApplication::processEvents();
     EXPECT_EQ(paintedDuringRead, (QStringList{"Loading Kes Waypoint file", Text(dir.Path("in.wpt"))}));
     EXPECT_EQ(datumBoxes, 1);
@@ -218,7 +218,7 @@ TEST_F(WindowTest, ProgressShowsAsItComesAndInputDuringAConversionIsDropped)
     EXPECT_EQ(window->InputPosition(), Position(Input::KesWaypoint));  // the key in the list came to nothing too
     EXPECT_FALSE(window->Converting());
 
-    window->bConvert->click();  // and the window takes clicks again afterwards
+    ConvertNow();  // and the window takes clicks again afterwards
     EXPECT_EQ(datumBoxes, 2);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QUrl>
 #include <memory>
@@ -42,6 +43,12 @@ protected:
             return replaceAnswer;
         };
         window->OpenUrl = [this](const QUrl& url) { openedUrls.push_back(url); };
+    }
+    // Presses Convert and waits until the conversion it starts is over.
+    void ConvertNow()
+    {
+        window->bConvert->click();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !window->Converting(); }, 60000));
     }
     // Closing writes the settings, as the Close button does.
     void CloseWindow() { window->close(); }

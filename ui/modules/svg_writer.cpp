@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The module kes_svg: a picture written as an SVG file.
-#include <QFileInfo>
+#include <QBuffer>
 #include <QPainter>
 #include <QSvgGenerator>
 
 #include "ui/SvgWriter.h"
 
-extern "C" Q_DECL_EXPORT bool KesWriteSvg(const QString& file, QSize size, const QString& title,
-                                          const DrawFunction& draw, QString& error)
+extern "C" Q_DECL_EXPORT bool KesWriteSvg(QByteArray& out, QSize size, const QString& title, const DrawFunction& draw,
+                                          QString& error)
 {
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
-    svg.setFileName(file);
+    svg.setOutputDevice(&buffer);
     svg.setSize(size);
     svg.setViewBox(QRect(QPoint(), size));
     svg.setTitle(title);
@@ -21,8 +23,8 @@ extern "C" Q_DECL_EXPORT bool KesWriteSvg(const QString& file, QSize size, const
     }
     draw(painter, size);
     painter.end();
-    if (!QFileInfo(file).isFile() || QFileInfo(file).size() == 0) {
-        error = "The file could not be written";
+    if (out.isEmpty()) {
+        error = "The picture could not be made";
         return false;
     }
     return true;
