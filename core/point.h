@@ -73,11 +73,12 @@ struct Point {
     // The symbol's number in the native files' symbol table where the input
     // gave a number; -1 when it gave a name or none.
     std::int16_t symbolCode = -1;
-    // The input gives the point one text, which is its name and its
-    // description alike (a TomTom point's): the native waypoint file makes its
-    // name column of that text's letters, digits and dashes, and puts a dash
-    // for each comma in its description column.
-    bool singleText = false;
+    // A point of a list of places (a TomTom file's): one text, which is its
+    // name and its description alike, and never a time. The native waypoint
+    // file makes its name column of that text's letters, digits and dashes,
+    // puts a dash for each comma in its description column and gives it the
+    // day of no date, not the time of conversion, as it always has.
+    bool pointOfInterest = false;
 
     std::string name{}, comment{}, description{}, source{}, symbol{}, type{};  // UTF-8
     std::vector<Link> links{};

@@ -38,7 +38,7 @@ enum Bit : std::uint32_t {
     kDevice = 1u << 21,
     kExtensions = 1u << 22,
     kUndated = 1u << 23,
-    kSingleText = 1u << 24,
+    kPointOfInterest = 1u << 24,
 };
 
 // The doubles of a point that are none when NaN, with their bits.
@@ -133,7 +133,7 @@ std::uint32_t MaskOf(const Point& p)
     if (p.fix != 0) mask |= kFix;
     if (p.newSection) mask |= kNewSection;
     if (p.undated) mask |= kUndated;
-    if (p.singleText) mask |= kSingleText;
+    if (p.pointOfInterest) mask |= kPointOfInterest;
     if (p.symbolCode >= 0) mask |= kSymbolCode;
     if (p.HasTexts()) mask |= kTexts;
     if (!p.device.Empty()) mask |= kDevice;
@@ -226,7 +226,7 @@ void Unpack(std::string_view bytes, Point& p)
     p.fix = (mask & kFix) ? in.Get<std::uint8_t>() : std::uint8_t{0};
     p.newSection = (mask & kNewSection) != 0;
     p.undated = (mask & kUndated) != 0;
-    p.singleText = (mask & kSingleText) != 0;
+    p.pointOfInterest = (mask & kPointOfInterest) != 0;
     p.symbolCode = (mask & kSymbolCode) ? in.Get<std::int16_t>() : std::int16_t{-1};
     if (mask & kTexts) {
         for (auto field : kTextFields) in.Text(p.*field);

