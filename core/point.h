@@ -33,7 +33,7 @@ struct DeviceDetails {
     double depth = kNoValue;      // metres
     double celsius = kNoValue;    // temperature
     std::string displayMode{};    // "SymbolOnly", "SymbolAndName", "SymbolAndDescription"
-    // Field by field: a long track asks it of every point.
+    // Compared field by field: the defaulted comparison finds NaN unequal to itself.
     bool Empty() const
     {
         return street.empty() && city.empty() && state.empty() && postalCode.empty() && country.empty() &&
