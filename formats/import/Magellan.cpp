@@ -85,7 +85,9 @@ void CheckTimeParts(std::string_view time)
     WholeNumber(Part(time, 0, 2));
     WholeNumber(Part(time, 2, 2));
     WholeNumber(Part(time, 4, 2));
-    TextToFloat("0." + std::string(Part(time, 7, 2)));
+    const std::string_view hundredths = Part(time, 7, 2);
+    if (hundredths.find_first_not_of("0123456789") != std::string_view::npos)
+        TextToFloat("0." + std::string(hundredths));
 }
 
 // The elevation of fields 6 and 7 as written, in metres; NaN when there is none.
