@@ -11,7 +11,6 @@
 
 #include "core/clock.h"
 #include "core/line_reader.h"
-#include "core/number_format.h"
 #include "core/point_entry.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"

@@ -6,7 +6,7 @@
 #include "formats/import/tomtom.h"
 
 #include <cstdint>
-#include <vector>
+#include <string>
 
 #include "core/byte_reader.h"
 #include "core/point_entry.h"
