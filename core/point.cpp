@@ -28,7 +28,7 @@ bool operator==(const Point& a, const Point& b)
     return Same(a.latitude, b.latitude) && Same(a.longitude, b.longitude) && a.time == b.time && measures &&
            a.dgpsStation == b.dgpsStation && a.satellites == b.satellites && a.heartRate == b.heartRate &&
            a.cadence == b.cadence && a.fix == b.fix && a.newSection == b.newSection && a.undated == b.undated &&
-           a.pointOfInterest == b.pointOfInterest && a.symbolCode == b.symbolCode && a.name == b.name &&
-           a.comment == b.comment && a.description == b.description && a.source == b.source && a.symbol == b.symbol &&
-           a.type == b.type && a.links == b.links && device && a.extensions == b.extensions;
+           a.symbolCode == b.symbolCode && a.name == b.name && a.comment == b.comment &&
+           a.description == b.description && a.source == b.source && a.symbol == b.symbol && a.type == b.type &&
+           a.links == b.links && device && a.extensions == b.extensions && a.native == b.native;
 }

@@ -43,6 +43,23 @@ struct DeviceDetails {
     friend bool operator==(const DeviceDetails&, const DeviceDetails&) = default;
 };
 
+// How a point goes into the native files where its reader gives it a form of
+// its own there: readers of device formats filter or cut the native texts,
+// and set the native heights, numbers and days, by rules of their own, which
+// these keep apart from the point's texts and values as read. Empty: the
+// native writers derive everything from the point.
+struct NativeForm {
+    std::optional<std::string> name{}, description{};  // 8-bit, as the native files take them
+    std::optional<float> feet{};                       // a waypoint's altitude; -777 none
+    std::optional<std::int16_t> symbol{};
+    std::optional<std::int32_t> number{};  // of a route point, linking it to its waypoint
+    // Without a time the point takes the native files' day of no date
+    // (1992-01-02), not the time of conversion.
+    bool noDateDay = false;
+    bool Empty() const { return *this == NativeForm{}; }
+    friend bool operator==(const NativeForm&, const NativeForm&) = default;
+};
+
 // NaN, negative counts and empty texts mean none.
 struct Point {
     double latitude = 0;
@@ -73,12 +90,6 @@ struct Point {
     // The symbol's number in the native files' symbol table where the input
     // gave a number; -1 when it gave a name or none.
     std::int16_t symbolCode = -1;
-    // A point of a list of places (a TomTom file's): one text, which is its
-    // name and its description alike, and never a time. The native waypoint
-    // file makes its name column of that text's letters, digits and dashes,
-    // puts a dash for each comma in its description column and gives it the
-    // day of no date, not the time of conversion, as it always has.
-    bool pointOfInterest = false;
 
     std::string name{}, comment{}, description{}, source{}, symbol{}, type{};  // UTF-8
     std::vector<Link> links{};
@@ -86,6 +97,7 @@ struct Point {
     // XML kept as read (the children of the point's extensions that no field
     // takes), for the outputs that can hold it.
     std::string extensions{};
+    NativeForm native{};
 
     bool HasElevation() const { return !std::isnan(elevation); }
     bool HasTexts() const

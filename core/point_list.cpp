@@ -38,7 +38,7 @@ enum Bit : std::uint32_t {
     kDevice = 1u << 21,
     kExtensions = 1u << 22,
     kUndated = 1u << 23,
-    kPointOfInterest = 1u << 24,
+    kNative = 1u << 24,
 };
 
 // The doubles of a point that are none when NaN, with their bits.
@@ -120,6 +120,35 @@ private:
     const char* end_;
 };
 
+// The native form: which of its parts it has, then each.
+void PackNative(std::string& out, const NativeForm& n)
+{
+    const auto has = static_cast<std::uint8_t>((n.name ? 1 : 0) | (n.description ? 2 : 0) | (n.feet ? 4 : 0) |
+                                               (n.symbol ? 8 : 0) | (n.number ? 16 : 0) | (n.noDateDay ? 32 : 0));
+    Put(out, has);
+    if (n.name) PutText(out, *n.name);
+    if (n.description) PutText(out, *n.description);
+    if (n.feet) Put(out, *n.feet);
+    if (n.symbol) Put(out, *n.symbol);
+    if (n.number) Put(out, *n.number);
+}
+
+void UnpackNative(Unpacker& in, NativeForm& n)
+{
+    const auto has = in.Get<std::uint8_t>();
+    const auto text = [&](std::optional<std::string>& field, bool present) {
+        if (!present) return field.reset();
+        if (!field) field.emplace();
+        in.Text(*field);
+    };
+    text(n.name, has & 1);
+    text(n.description, has & 2);
+    n.feet = has & 4 ? std::optional(in.Get<float>()) : std::nullopt;
+    n.symbol = has & 8 ? std::optional(in.Get<std::int16_t>()) : std::nullopt;
+    n.number = has & 16 ? std::optional(in.Get<std::int32_t>()) : std::nullopt;
+    n.noDateDay = (has & 32) != 0;
+}
+
 std::uint32_t MaskOf(const Point& p)
 {
     std::uint32_t mask = 0;
@@ -133,7 +162,7 @@ std::uint32_t MaskOf(const Point& p)
     if (p.fix != 0) mask |= kFix;
     if (p.newSection) mask |= kNewSection;
     if (p.undated) mask |= kUndated;
-    if (p.pointOfInterest) mask |= kPointOfInterest;
+    if (!p.native.Empty()) mask |= kNative;
     if (p.symbolCode >= 0) mask |= kSymbolCode;
     if (p.HasTexts()) mask |= kTexts;
     if (!p.device.Empty()) mask |= kDevice;
@@ -200,6 +229,7 @@ void Pack(std::string& out, const Point& p)
         for (const std::string& category : p.device.categories) PutText(out, category);
     }
     if (mask & kExtensions) PutText(out, p.extensions);
+    if (mask & kNative) PackNative(out, p.native);
     const auto length = static_cast<std::uint32_t>(out.size() - start - sizeof(std::uint32_t));
     std::memcpy(out.data() + start, &length, sizeof length);
 }
@@ -226,7 +256,6 @@ void Unpack(std::string_view bytes, Point& p)
     p.fix = (mask & kFix) ? in.Get<std::uint8_t>() : std::uint8_t{0};
     p.newSection = (mask & kNewSection) != 0;
     p.undated = (mask & kUndated) != 0;
-    p.pointOfInterest = (mask & kPointOfInterest) != 0;
     p.symbolCode = (mask & kSymbolCode) ? in.Get<std::int16_t>() : std::int16_t{-1};
     if (mask & kTexts) {
         for (auto field : kTextFields) in.Text(p.*field);
@@ -250,6 +279,8 @@ void Unpack(std::string_view bytes, Point& p)
     }
     if (mask & kExtensions) in.Text(p.extensions);
     else p.extensions.clear();
+    if (mask & kNative) UnpackNative(in, p.native);
+    else if (!p.native.Empty()) p.native = {};
 }
 }  // namespace
 

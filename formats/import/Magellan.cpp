@@ -11,6 +11,7 @@
 
 #include "core/clock.h"
 #include "core/line_reader.h"
+#include "core/number_format.h"
 #include "core/point_entry.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
@@ -89,6 +90,18 @@ void CheckTimeParts(std::string_view time)
         TextToFloat("0." + std::string(hundredths));
 }
 
+// The native waypoint file's feet, by its own rule: the altitude rounded,
+// 0 taken for none, metres turned into whole feet.
+float NativeFeet(const CommaFields& fields)
+{
+    constexpr double kHighestFeet = kHighestElevationMetres * kFeetPerMetre;
+    std::int64_t altitude = RoundHalfEven<std::int64_t>(fields.Float(6, -777), -777);
+    if (altitude == 0) altitude = -777;
+    if (altitude != -777 && MetresUnit(fields))
+        altitude = RoundHalfEven<std::int64_t>(static_cast<double>(altitude) * kFeetPerMetre, -777);
+    return std::fabs(static_cast<double>(altitude)) <= kHighestFeet ? static_cast<float>(altitude) : -777.0f;
+}
+
 // The elevation of fields 6 and 7 as written, in metres; NaN when there is none.
 double ExactMetres(const CommaFields& fields)
 {
@@ -155,6 +168,8 @@ ReadResult ReadMagellanWaypointFile(const InputSource& source, const ReadOptions
             w.symbolCode = SymbolOf(fields);
             w.symbol = SymbolName(w.symbolCode);
         }
+        w.native.feet = NativeFeet(fields);
+        if (w.name.empty()) w.native.name = "X";  // the native files' name of a waypoint without one
         entry.Add(std::move(w));
     }
     return result;

@@ -4,6 +4,7 @@
 #include "formats/import/Mapsend.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 #include "core/byte_reader.h"
@@ -76,6 +77,14 @@ bool ReadWaypointRecord(ByteReader& file, MapsendWaypointRecord& r)
 }
 
 const char* const kTruncated = "The MapSend file ends inside a record: what came before it was read.";
+
+// The native waypoint file has always taken the altitude's value unchanged
+// for its feet, in single precision; none where that is no real altitude.
+float NativeFeet(double value)
+{
+    constexpr double kHighestFeet = kHighestElevationMetres * kFeetPerMetre;
+    return std::isfinite(value) && std::fabs(value) <= kHighestFeet ? static_cast<float>(value) : -777.0f;
+}
 }  // namespace
 
 std::string ReadCountedString(ByteReader& file)
@@ -146,6 +155,7 @@ ReadResult ReadMapsendWaypointFile(const InputSource& source, const ReadOptions&
         w.comment = TextAsRead(comment, false);
         w.symbolCode = r.symbol;
         w.symbol = SymbolNameOfCode(r.symbol);
+        w.native.feet = NativeFeet(r.altitude);
         entry.Add(std::move(w));
     }
     return result;

@@ -5,6 +5,7 @@
 // texts) become waypoints; type 0 (a deleted point) and unknown types are skipped.
 #include "formats/import/tomtom.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -24,10 +25,18 @@ const char* const kTruncated = "The TomTom file ends inside a record: what came 
 // Bytes read past the cap of a kept text, so that a character it cuts is seen whole.
 constexpr std::size_t kLongestUtf8Character = 4;
 
+// Plain ranges, not the locale's idea of a letter.
+bool IsNameByte(char c)
+{
+    return c == '-' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 // Up to the zero byte or the end of the record; an extended point's further
 // texts follow that zero byte and stay out of it. The text is the point's
 // name and description alike: UTF-8 where it is UTF-8, the 8-bit code page
-// otherwise.
+// otherwise. The native waypoint file has always taken its letters, digits
+// and dashes for the name and its bytes with a dash for each comma (which
+// would split the file's column) for the description, and no time.
 void ReadPointText(ByteReader& record, Point& w)
 {
     std::string text;
@@ -36,7 +45,13 @@ void ReadPointText(ByteReader& record, Point& w)
         if (text.size() < kLongestTextKept + kLongestUtf8Character) text += static_cast<char>(c);
     w.name = TextAsRead(text, true);
     w.description = w.name;
-    w.pointOfInterest = true;
+    std::string name;
+    for (const char byte : text)
+        if (IsNameByte(byte)) name += byte;
+    std::replace(text.begin(), text.end(), ',', '-');
+    w.native.name = std::move(name);
+    w.native.description = std::move(text);
+    w.native.noDateDay = true;
 }
 }  // namespace
 

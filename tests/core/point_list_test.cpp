@@ -33,7 +33,6 @@ Point RichPoint(int i, std::size_t textLength)
     p.fix = 3;
     p.newSection = i % 7 == 0;
     p.undated = i % 5 == 0;
-    p.pointOfInterest = i % 3 == 0;
     p.symbolCode = 18;
     p.name = std::string(textLength, static_cast<char>('a' + i % 26));
     p.comment = "cmt";
@@ -46,6 +45,7 @@ Point RichPoint(int i, std::size_t textLength)
     p.device.categories = {"one", "two"};
     p.device.proximity = 25;
     p.extensions = "<x:a xmlns:x=\"urn:x\">1</x:a>";
+    if (i % 2 == 0) p.native = {.name = "NAME", .feet = 12.5f, .number = i, .noDateDay = true};
     return p;
 }
 }  // namespace

@@ -37,6 +37,10 @@ TEST(MagellanCard, WaypointFieldsChecksumAndHemispheres)
                                       "HOME|front door|||100.000|",  // the icon is 'a', not 'a*1F'
                                       "CAMP|||" + SymbolName(25) + "|30.480|", "|||||",
                                       "Caf\xC3\xA9 am Ring|front  door||" + SymbolName(27) + "|1.000|", "||||0.000|"}));
+    // The native files' feet by their own rule: rounded, whole feet of metres, 0 none; a name where none is.
+    const NativeForm native[] = {
+        {.feet = 328}, {.feet = 100}, {.name = "X", .feet = -777}, {.feet = 3}, {.name = "X", .feet = -777}};
+    for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(points[i].native, native[i]) << i;
     EXPECT_NEAR(points[0].latitude, 48.1173, 1e-12);
     EXPECT_NEAR(points[0].longitude, -(11 + 31.0 / 60), 1e-12);
     EXPECT_NEAR(points[1].latitude, -48.1173, 1e-12);

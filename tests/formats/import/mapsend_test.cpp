@@ -167,9 +167,11 @@ TEST(Mapsend, WaypointsTakeNameCommentPositionSymbolAndMetresButNoTime)
                                 "Caf\xC3\xA9, Pier|north,\xE2\x80\x93it||Airport|8848.860|",
                                 "Grave|||Cemetery|-3.500|"};
     const int codes[] = {200, 0, 11};
+    const float feet[] = {1234.5f, 8848.86f, -3.5f};  // the native files' feet: the value unchanged
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(Held(points[i]), held[i]);
         EXPECT_EQ(points[i].symbolCode, codes[i]);
+        EXPECT_EQ(points[i].native, NativeForm{.feet = feet[i]});
     }
     EXPECT_TRUE(read.findings.Empty());
 }
@@ -196,7 +198,10 @@ TEST(Mapsend, NonFiniteValuesAreNoneAndPointsWithoutAPositionAreLeftOut)
     AddWaypoint(wpt, "Nowhere", "", 0, 1, nan, -1);
     const ReadResult waypoints = ReadWaypoints(wpt);
     ASSERT_EQ(waypoints.document.waypoints.size(), 2u);
-    for (const Point& p : waypoints.document.waypoints) EXPECT_FALSE(p.HasElevation()) << p.name;
+    for (const Point& p : waypoints.document.waypoints) {
+        EXPECT_FALSE(p.HasElevation()) << p.name;
+        EXPECT_EQ(p.native.feet, -777.0f) << p.name;
+    }
     EXPECT_EQ(waypoints.findings.CountOf(FindingKind::Unusable), 1);
 
     ByteBuilder trk = TrackHeader('5', "T", 2);

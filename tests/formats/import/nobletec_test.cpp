@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include "core/clock.h"
 #include "core/text_fields.h"
 #include "formats/import/Nobletec.h"
 #include "tests/support/document_points.h"
@@ -64,6 +65,17 @@ TEST(NobletecExport, MarksKeepTheirOwnTextsAndBorrowNone)
                         "Harbour entrance buoy||Harbour entrance buoy|||", "|||||", "Short||Short|||", "|||||", "|||||",
                         "Gr\xC3\xBCne Boje||Harbour entrance buoy|||", longText + "||" + longText + "|||"}));
     ASSERT_EQ(points.size(), 7u);
+    // The native files' own names and descriptions, carried on to a mark without a description.
+    const std::pair<std::string, std::string> native[6] = {{"Harbour en", "Harbour entrance buoy"},
+                                                           {"Harbour en", "Harbour entrance buoy"},
+                                                           {"Short", "Short"},
+                                                           {"WP0004", ""},
+                                                           {"WP0004", ""},
+                                                           {"Harbour en", "Harbour entrance buoy"}};
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(points[i].native, (NativeForm{.name = native[i].first, .description = native[i].second})) << i;
+    EXPECT_EQ(points[6].native.name, longText.substr(0, 10));
+    EXPECT_EQ(points[6].native.description, longText.substr(0, 250));
     EXPECT_NEAR(points[1].latitude, -33.86, 1e-9);
     EXPECT_NEAR(points[2].latitude, 1, 1e-9);
     EXPECT_NEAR(points[4].latitude, -3.5, 1e-9);
@@ -81,10 +93,12 @@ TEST(NobletecExport, EveryMarkAndTrackPointIsRead)
 // The file names no track, and its points have neither time nor elevation.
 TEST(NobletecExport, SectionsOfTenNoneAndFiveMakeOneTrack)
 {
+    PinClock(45000.75, 45000.7);  // 2023-03-15 18:00 local
     const ReadResult read =
         ReadMemory(ReadNobletecTracks, Mark("A mark", "1 0 N 1 0 E") + Section(10, 0) + Section(0, 0) + Section(5, 20));
     ASSERT_EQ(read.document.tracks.size(), 1u);
-    EXPECT_EQ(read.document.tracks[0].info, GroupInfo{});
+    // The native track file's name is the day of the conversion.
+    EXPECT_EQ(read.document.tracks[0].info, GroupInfo{.nativeName = "2023-03-15"});
     const std::vector<Point> points = TrackPoints(read);
     ASSERT_EQ(points.size(), 15u);
     for (std::size_t i = 0; i < 15; ++i) {
@@ -93,6 +107,7 @@ TEST(NobletecExport, SectionsOfTenNoneAndFiveMakeOneTrack)
     }
     EXPECT_NEAR(points[10].latitude, 20.5, 1e-9);
     EXPECT_NEAR(points[14].longitude, -122.5, 1e-9);
+    UnpinClock();
 }
 
 TEST(NobletecExport, ASectionCutShortByTheEndOfTheFileKeepsItsPoints)
