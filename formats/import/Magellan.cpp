@@ -91,11 +91,12 @@ void CheckTimeParts(std::string_view time)
 }
 
 // The native waypoint file's feet, by its own rule: the altitude rounded,
-// 0 taken for none, metres turned into whole feet.
-float NativeFeet(const CommaFields& fields)
+// 0 taken for none, metres turned into whole feet. `exact`: the field's
+// value where it is a plain number, which the rule reads the same.
+float NativeFeet(const CommaFields& fields, std::optional<double> exact)
 {
     constexpr double kHighestFeet = kHighestElevationMetres * kFeetPerMetre;
-    std::int64_t altitude = RoundHalfEven<std::int64_t>(fields.Float(6, -777), -777);
+    std::int64_t altitude = RoundHalfEven<std::int64_t>(exact ? *exact : fields.Float(6, -777), -777);
     if (altitude == 0) altitude = -777;
     if (altitude != -777 && MetresUnit(fields))
         altitude = RoundHalfEven<std::int64_t>(static_cast<double>(altitude) * kFeetPerMetre, -777);
@@ -103,12 +104,12 @@ float NativeFeet(const CommaFields& fields)
 }
 
 // The elevation of fields 6 and 7 as written, in metres; NaN when there is none.
-double ExactMetres(const CommaFields& fields)
+double ExactMetres(const CommaFields& fields, std::optional<double> value)
 {
-    const auto value = ExactDouble(fields.View(6, ""));
     if (!value) return NAN;
     return MetresUnit(fields) ? *value : *value / kFeetPerMetre;
 }
+double ExactMetres(const CommaFields& fields) { return ExactMetres(fields, ExactDouble(fields.View(6, ""))); }
 
 // The day count of a ddmmyy field, years below 90 in 20xx; nothing when
 // there is no such date.
@@ -161,14 +162,15 @@ ReadResult ReadMagellanWaypointFile(const InputSource& source, const ReadOptions
         Point w;
         w.latitude = position.Latitude;
         w.longitude = position.Longitude;
-        w.elevation = ExactMetres(fields);
+        const auto altitude = ExactDouble(fields.View(6, ""));
+        w.elevation = ExactMetres(fields, altitude);
         w.name = LegacyToUtf8(fields.View(8, ""));
         w.comment = LegacyToUtf8(fields.View(9, ""));
         if (!IsBlank(fields.View(10, ""))) {
             w.symbolCode = SymbolOf(fields);
             w.symbol = SymbolName(w.symbolCode);
         }
-        w.native.feet = NativeFeet(fields);
+        w.native.feet = NativeFeet(fields, altitude);
         if (w.name.empty()) w.native.name = "X";  // the native files' name of a waypoint without one
         entry.Add(std::move(w));
     }
