@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "core/byte_reader.h"
@@ -39,13 +40,21 @@ bool IsNameByte(char c)
 // would split the file's column) for the description, and no time.
 void ReadPointText(ByteReader& record, Point& w)
 {
+    constexpr std::size_t kKept = kLongestTextKept + kLongestUtf8Character;
     std::string text;
-    std::uint8_t c = 0;
-    while (record.u8(c) && c != 0)
-        if (text.size() < kLongestTextKept + kLongestUtf8Character) text += static_cast<char>(c);
+    for (;;) {
+        const std::span<const std::uint8_t> bytes = record.view(ByteReader::kMaxView);
+        const auto zero = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+        const auto length = static_cast<std::size_t>(zero - bytes.begin());
+        if (text.size() < kKept)
+            text.append(reinterpret_cast<const char*>(bytes.data()), std::min(length, kKept - text.size()));
+        record.skip(zero == bytes.end() ? length : length + 1);
+        if (zero != bytes.end() || bytes.empty()) break;
+    }
     w.name = TextAsRead(text, true);
     w.description = w.name;
     std::string name;
+    name.reserve(text.size());
     for (const char byte : text)
         if (IsNameByte(byte)) name += byte;
     std::replace(text.begin(), text.end(), ',', '-');
