@@ -15,7 +15,7 @@ class PointEntry {
 public:
     PointEntry(PointList& list, Findings& findings) : list_(list), findings_(findings) {}
     // False when the point was left out.
-    bool Add(Point point);
+    bool Add(const Point& point);
 
 private:
     PointList& list_;

@@ -170,26 +170,49 @@ std::uint32_t MaskOf(const Point& p)
     return mask;
 }
 
+// The values of fixed size, at most this many bytes, are packed on the stack
+// and appended at once: a long track is packed point by point.
+constexpr std::size_t kMostFixedBytes = 2 * sizeof(std::uint32_t) + (2 + std::size(kMeasures)) * sizeof(double) +
+                                        sizeof(std::int64_t) + 2 * sizeof(std::int32_t) + 4 * sizeof(std::int16_t) +
+                                        sizeof(std::uint8_t);
+
+class FixedBytes {
+public:
+    template <typename T>
+    void Put(T value)
+    {
+        std::memcpy(at_, &value, sizeof(T));
+        at_ += sizeof(T);
+    }
+    std::string_view View() const { return {bytes_, static_cast<std::size_t>(at_ - bytes_)}; }
+
+private:
+    char bytes_[kMostFixedBytes];
+    char* at_ = bytes_;
+};
+
 void Pack(std::string& out, const Point& p)
 {
     const std::size_t start = out.size();
-    Put(out, std::uint32_t{0});
     const std::uint32_t mask = MaskOf(p);
-    Put(out, mask);
-    Put(out, p.latitude);
-    Put(out, p.longitude);
+    FixedBytes fixed;
+    fixed.Put(std::uint32_t{0});
+    fixed.Put(mask);
+    fixed.Put(p.latitude);
+    fixed.Put(p.longitude);
     if (mask & kTime) {
-        Put(out, p.time->seconds);
-        Put(out, p.time->nanoseconds);
+        fixed.Put(p.time->seconds);
+        fixed.Put(p.time->nanoseconds);
     }
     for (const Measure& m : kMeasures)
-        if (mask & m.bit) Put(out, p.*m.field);
-    if (mask & kDgpsStation) Put(out, p.dgpsStation);
-    if (mask & kSatellites) Put(out, p.satellites);
-    if (mask & kHeartRate) Put(out, p.heartRate);
-    if (mask & kCadence) Put(out, p.cadence);
-    if (mask & kFix) Put(out, p.fix);
-    if (mask & kSymbolCode) Put(out, p.symbolCode);
+        if (mask & m.bit) fixed.Put(p.*m.field);
+    if (mask & kDgpsStation) fixed.Put(p.dgpsStation);
+    if (mask & kSatellites) fixed.Put(p.satellites);
+    if (mask & kHeartRate) fixed.Put(p.heartRate);
+    if (mask & kCadence) fixed.Put(p.cadence);
+    if (mask & kFix) fixed.Put(p.fix);
+    if (mask & kSymbolCode) fixed.Put(p.symbolCode);
+    out += fixed.View();
     if (mask & kTexts) {
         for (auto field : kTextFields) PutText(out, p.*field);
         Put(out, static_cast<std::uint32_t>(p.links.size()));
@@ -295,6 +318,10 @@ PointList::PointList(const std::vector<Point>& points)
 void PointList::push_back(const Point& point)
 {
     NotePointStored();
+    // A list this long will most likely fill its room in memory: taken at
+    // once, it is not copied and touched afresh at each doubling.
+    constexpr std::size_t kLongList = 1u << 20;
+    if (memory_.size() >= kLongList && memory_.capacity() < kInMemory) memory_.reserve(kInMemory + kLongList);
     Pack(memory_, point);
     ++count_;
     if (memory_.size() >= kInMemory) Spill();

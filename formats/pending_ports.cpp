@@ -6,12 +6,7 @@
 #include "formats/csv/Csv.h"
 #include "formats/geojson/GeoJson.h"
 #include "formats/gpx/Gpx.h"
-#include "formats/import/Magellan.h"
-#include "formats/import/Mapsend.h"
 #include "formats/import/MapsourceFile.h"
-#include "formats/import/Nobletec.h"
-#include "formats/import/nmea.h"
-#include "formats/import/tomtom.h"
 #include "formats/kml/Kml.h"
 #include "formats/native/Kes.h"
 
@@ -24,15 +19,7 @@ namespace {
 #define KES_PENDING_WRITER(name)                                                                                       \
     WriteResult name(const Document&, const WriteRequest&) { Pending(#name); }
 
-KES_PENDING_READER(ReadMapsendWaypointFile)
-KES_PENDING_READER(ReadMapsendTrackFile)
-KES_PENDING_READER(ReadNobletecWaypoints)
-KES_PENDING_READER(ReadNobletecTracks)
-KES_PENDING_READER(ReadNmeaLogFile)
-KES_PENDING_READER(ReadMagellanWaypointFile)
-KES_PENDING_READER(ReadMagellanTrackFile)
 KES_PENDING_READER(ReadMapsourceFile)
-KES_PENDING_READER(ReadTomTomFile)
 KES_PENDING_READER(ReadGpxFile)
 KES_PENDING_WRITER(WriteGpxWaypointFile)
 KES_PENDING_WRITER(WriteGpxTrackFile)
