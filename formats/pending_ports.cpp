@@ -3,8 +3,6 @@
 // here as its format takes the document.
 #include <stdexcept>
 
-#include "formats/csv/Csv.h"
-#include "formats/geojson/GeoJson.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/holux/Holux.h"
 #include "formats/import/Magellan.h"
@@ -13,7 +11,6 @@
 #include "formats/import/Nobletec.h"
 #include "formats/import/nmea.h"
 #include "formats/import/tomtom.h"
-#include "formats/kml/Kml.h"
 #include "formats/native/Kes.h"
 
 namespace {
@@ -43,9 +40,3 @@ KES_PENDING_READER(ReadMagellanTrackFile)
 KES_PENDING_READER(ReadMapsourceFile)
 KES_PENDING_READER(ReadTomTomFile)
 KES_PENDING_READER(ReadGpxFile)
-KES_PENDING_WRITER(WriteGpxWaypointFile)
-KES_PENDING_WRITER(WriteGpxTrackFile)
-KES_PENDING_WRITER(WriteGpxFile)
-KES_PENDING_WRITER(WriteKmlFile)
-KES_PENDING_WRITER(WriteGeoJsonFile)
-KES_PENDING_WRITER(WriteCsvFile)
