@@ -3,8 +3,10 @@
 // points of a track one to a line; positions as the shortest decimals that
 // read back as the values held, times as exact as they were read.
 #include <cmath>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/utc_time.h"
 #include "formats/document/DocumentWriter.h"
@@ -115,6 +117,30 @@ void OpenGroupPlacemark(std::string& out, const GroupInfo& g, std::uint32_t colo
     AppendText(out, "description", g.description);
     AppendLineStyle(out, colour);
     AppendData(out, g.comment, {});
+}
+
+// What a section of a track holds, for its opening: a gx:Track when every
+// point has a time, heights above sea level when some point has one.
+struct SectionShape {
+    std::int64_t points = 0;
+    bool timed = true, elevations = false;
+    void Add(const Point& p)
+    {
+        ++points;
+        timed = timed && p.time;
+        elevations = elevations || p.HasElevation();
+    }
+};
+constexpr std::size_t kSectionsKept = 4096;
+
+// The shape of the section the walk is about to enter, walking it.
+SectionShape NextShape(PointWalk& walk)
+{
+    SectionShape shape;
+    if (!walk.Next()) return shape;
+    shape.Add(*walk);
+    while (walk.SectionGoesOn() && walk.Next()) shape.Add(*walk);
+    return shape;
 }
 
 class KmlDocument final : public DocumentWriter {
@@ -239,11 +265,20 @@ void KmlDocument::Lines(std::string& out, const std::string& indent, PointWalk& 
 
 void KmlDocument::Track(std::string& out, const GroupInfo& track, int number, const PointList& list, PointWalk& points)
 {
+    // What each section holds, which its opening says, from one walk over
+    // the track: kept for the first sections only, so that a track of
+    // countless sections is looked at again, a section at a time.
+    std::vector<SectionShape> shapes;
+    bool allKept = true, allTimed = true;
     int sections = 0;
-    bool allTimed = true;
     for (PointWalk all(list, true); all.Next();) {
-        sections += all.StartsSection() ? 1 : 0;
+        if (all.StartsSection()) {
+            ++sections;
+            allKept = allKept && shapes.size() < kSectionsKept;
+            if (allKept) shapes.emplace_back();
+        }
         allTimed = allTimed && all->time;
+        if (allKept) shapes.back().Add(*all);
     }
     OpenGroupPlacemark(out, track, track.colour.value_or(KmlTrackColour(number)));
     out += kEol;
@@ -256,28 +291,24 @@ void KmlDocument::Track(std::string& out, const GroupInfo& track, int number, co
         out += kEol;
     }
     const std::string indent(several ? 8 : 6, ' ');
-    // A section at a time, three walks in step: one looks at what the
-    // section holds, which its opening says; a gx:Track then holds its
-    // whens, then its coords.
-    PointWalk ahead(list, true), whens(list, true);
-    while (ahead.Next()) {
-        std::int64_t count = 1;
-        bool timed = ahead->time.has_value(), elevations = ahead->HasElevation();
-        while (ahead.SectionGoesOn() && ahead.Next()) {
-            ++count;
-            timed = timed && ahead->time;
-            elevations = elevations || ahead->HasElevation();
-        }
+    // Walks in step, a section at a time: a gx:Track holds its whens, then its coords.
+    std::optional<PointWalk> ahead;
+    if (!allKept) ahead.emplace(list, true);
+    PointWalk whens(list, true);
+    for (int s = 0; s < sections; ++s) {
+        const SectionShape shape = allKept ? shapes[static_cast<std::size_t>(s)] : NextShape(*ahead);
+        const bool timed = shape.timed;
         out += indent;
         out += timed ? "<gx:Track>" : "<LineString>";
-        AppendAltitudeMode(out, elevations, !timed);
+        AppendAltitudeMode(out, shape.elevations, !timed);
         out += timed ? "" : "<coordinates>";
         out += kEol;
         if (timed)
-            Lines(out, indent, whens, count, "<when>", "</when>", [&](const Point& p) { AppendIsoTime(out, *p.time); });
+            Lines(out, indent, whens, shape.points, "<when>", "</when>",
+                  [&](const Point& p) { AppendIsoTime(out, *p.time); });
         else
-            for (std::int64_t i = 0; i < count; ++i) whens.Next();
-        Lines(out, indent, points, count, timed ? "<gx:coord>" : "", timed ? "</gx:coord>" : "",
+            for (std::int64_t i = 0; i < shape.points; ++i) whens.Next();
+        Lines(out, indent, points, shape.points, timed ? "<gx:coord>" : "", timed ? "</gx:coord>" : "",
               [&](const Point& p) { AppendPosition(out, p, timed ? ' ' : ','); });
         out += indent;
         out += timed ? "</gx:Track>" : "</coordinates></LineString>";

@@ -120,6 +120,7 @@ void CheckEveryOutput(const Document& document, const TempDir& dir)
             EXPECT_EQ(Occurrences(text, "<trkpt "), expected.rows.size());
         } else if (format == "kml") {
             EXPECT_EQ(Occurrences(text, "<gx:Track>") + Occurrences(text, "<LineString>"), expected.sections);
+            EXPECT_EQ(Occurrences(text, "<when>"), Occurrences(text, "<gx:coord>"));
         } else if (format == "geojson") {
             EXPECT_EQ(GeoJsonPositions(text), expected.rows.size());
         } else {
@@ -168,12 +169,12 @@ TEST(WholeTrack, ATrackLongerThanMemoryKeepsIsWrittenWhole)
     Track& track = document.tracks.emplace_back();
     Point p;
     p.elevation = 12.5;
-    // Sections of a thousand points; packed, a point takes 44 bytes, so the
-    // list goes on in its temporary file.
+    // 5,000 sections, more than a writer keeps the shapes of; packed, a point
+    // takes 44 bytes, so the list goes on in its temporary file.
     for (int i = 0; i < 250000; ++i) {
         p.latitude = 51 + i * 1e-6;
         p.longitude = -0.1 - i * 1e-6;
-        p.newSection = i % 1000 == 0;
+        p.newSection = i % 50 == 0;
         p.time = UtcTime{1600000000 + i, 0};
         track.points.push_back(p);
     }
