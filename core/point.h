@@ -31,7 +31,13 @@ struct DeviceDetails {
     double depth = kNoValue;      // metres
     double celsius = kNoValue;    // temperature
     std::string displayMode{};    // "SymbolOnly", "SymbolAndName", "SymbolAndDescription"
-    bool Empty() const { return *this == DeviceDetails{}; }
+    // Compared field by field: the defaulted comparison finds NaN unequal to itself.
+    bool Empty() const
+    {
+        return street.empty() && city.empty() && state.empty() && postalCode.empty() && country.empty() &&
+               phone.empty() && categories.empty() && std::isnan(proximity) && std::isnan(depth) &&
+               std::isnan(celsius) && displayMode.empty();
+    }
     friend bool operator==(const DeviceDetails&, const DeviceDetails&) = default;
 };
 
