@@ -10,7 +10,7 @@
 #include "formats/geojson/GeoJson.h"
 #include "formats/gpx/GpxText.h"
 #include "formats/kml/Kml.h"
-#include "tests/support/odd_store.h"
+#include "tests/support/odd_document.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -20,7 +20,7 @@ struct Case {
     const char* format;
     Writer write;
     std::string empty;  // of a document that holds nothing
-    std::string odd;    // of odd_store
+    std::string odd;    // of odd_document
 };
 
 const std::string kKmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
@@ -162,14 +162,14 @@ TEST(Outputs, EachFormatWritesTheOddDocumentExactly)
         EXPECT_EQ(ReadText(empty), c.empty);
 
         const std::string odd = dir.Path(std::string("odd.") + c.format);
-        const WriteResult written = WriteTo(c, odd_store::Build(), odd);
+        const WriteResult written = WriteTo(c, odd_document::Build(), odd);
         EXPECT_EQ(ReadText(odd), c.odd);
         EXPECT_EQ(written.counts, (WrittenCounts{.waypoints = 3, .routes = 1, .trackPoints = 10, .tracks = 3}));
         const Finding cut{FindingKind::Cut,
                           "Only points with a latitude from -90 to 90 and a longitude from -180 to 180 are saved - "
                           "this is a limitation of the " +
                               std::string(c.format) + " format.",
-                          odd_store::kPointsOutOfRange};
+                          odd_document::kPointsOutOfRange};
         EXPECT_EQ(written.findings.All(), std::vector<Finding>{cut});
     }
 }

@@ -7,13 +7,13 @@
 #include "formats/geojson/GeoJson.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/kml/Kml.h"
-#include "tests/support/odd_store.h"
+#include "tests/support/odd_document.h"
 #include "tests/support/test_files.h"
 
 TEST(OutputsRoundTrip, IndependentReadersFindWhatTheGpxFileHolds)
 {
     TempDir dir;
-    const Document document = odd_store::Build();
+    const Document document = odd_document::Build();
     const auto write = [&](auto writer, const std::string& name) {
         WriteRequest request;
         request.outputName = dir.Path(name);

@@ -12,7 +12,7 @@
 #include "core/document.h"
 #include "core/utc_time.h"
 
-namespace odd_store {
+namespace odd_document {
 // Of the waypoints, of the route and of the first track: one each.
 inline constexpr int kPointsOutOfRange = 3;
 
@@ -72,4 +72,4 @@ inline Document Build()
          Points({{1, 1, none, At(5), true}, {1, 1.5, none, At(6)}, {2, 2, none, {}, true, "Lone, point"}})});
     return d;
 }
-}  // namespace odd_store
+}  // namespace odd_document
