@@ -3,11 +3,8 @@
 // here as its format takes the document.
 #include <stdexcept>
 
-#include "formats/csv/Csv.h"
-#include "formats/geojson/GeoJson.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/import/MapsourceFile.h"
-#include "formats/kml/Kml.h"
 #include "formats/native/Kes.h"
 
 namespace {
@@ -16,17 +13,9 @@ namespace {
 
 #define KES_PENDING_READER(name)                                                                                       \
     ReadResult name(const InputSource&, const ReadOptions&) { Pending(#name); }
-#define KES_PENDING_WRITER(name)                                                                                       \
-    WriteResult name(const Document&, const WriteRequest&) { Pending(#name); }
 
 KES_PENDING_READER(ReadMapsourceFile)
 KES_PENDING_READER(ReadGpxFile)
-KES_PENDING_WRITER(WriteGpxWaypointFile)
-KES_PENDING_WRITER(WriteGpxTrackFile)
-KES_PENDING_WRITER(WriteGpxFile)
-KES_PENDING_WRITER(WriteKmlFile)
-KES_PENDING_WRITER(WriteGeoJsonFile)
-KES_PENDING_WRITER(WriteCsvFile)
 
 // Old entry points of the native files that the readers not moved yet still
 // name; nothing calls them any more, and they go with those readers.

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <iterator>
 
+#include "core/point_entry.h"
 #include "core/utc_time.h"
-#include "formats/document/PointView.h"
 #include "formats/gpx/GpxText.h"
 
 namespace gpx {
@@ -98,7 +98,7 @@ void TakePointText(Field field, std::string_view text, PointRead& p)
     case Field::LinkType: t.linkType = text; break;
     case Field::Ele: {
         const auto metres = ParseDecimal(text);
-        v.metres = metres && std::fabs(*metres) < kFarthestElevation ? *metres : NAN;
+        v.metres = metres && std::fabs(*metres) < kHighestElevationMetres ? *metres : NAN;
         break;
     }
     case Field::Time:
