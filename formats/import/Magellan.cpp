@@ -146,13 +146,13 @@ private:
 };
 }  // namespace
 
-ReadResult ReadMagellanWaypointFile(const InputSource& source, const ReadOptions&)
+ReadResult ReadMagellanWaypointFile(const InputSource& source, const ReadOptions& options)
 {
     LineReader file = source.ReadLines();
     ReadResult result;
-    PointEntry entry(result.document.waypoints, result.findings);
+    PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
     std::string_view line;
-    while (file.Next(line)) {
+    while (!entry.Full() && file.Next(line)) {
         if (line.size() >= 3 && line[line.size() - 3] == '*') line.remove_suffix(3);
         if (GetField(line, 1, "") != "$PMGNWPL") continue;
         const CommaFields fields(line);
@@ -177,17 +177,17 @@ ReadResult ReadMagellanWaypointFile(const InputSource& source, const ReadOptions
     return result;
 }
 
-ReadResult ReadMagellanTrackFile(const InputSource& source, const ReadOptions&)
+ReadResult ReadMagellanTrackFile(const InputSource& source, const ReadOptions& options)
 {
     LineReader file = source.ReadLines();
     ReadResult result;
     Track track;
-    PointEntry entry(track.points, result.findings);
+    PointEntry entry(track.points, result.findings, options.trackPointsKept);
     UndatedDays undatedDays;
     std::int64_t undated = 0;
     Point p;
     std::string_view line;
-    while (file.Next(line)) {
+    while (!entry.Full() && file.Next(line)) {
         if (GetField(line, 1, "") != "$PMGNTRK") continue;
         line = line.substr(0, line.find('*'));
         const CommaFields fields(line);

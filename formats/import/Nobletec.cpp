@@ -73,18 +73,18 @@ NobletecPosition ParseNobletecLatLon(const std::string& text)
     return p;
 }
 
-ReadResult ReadNobletecWaypoints(const InputSource& source, const ReadOptions&)
+ReadResult ReadNobletecWaypoints(const InputSource& source, const ReadOptions& options)
 {
     LineReader file = source.ReadLines();
     ReadResult result;
-    PointEntry entry(result.document.waypoints, result.findings);
+    PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
     // A mark takes only what it says itself: its own name, or else its own
     // description, and that description. The native files have always named
     // it after its description or its place, and given a mark without a
     // description the name and description of the mark before.
     std::string nativeName, nativeDescription;
     std::string_view line;
-    while (file.Next(line)) {
+    while (!entry.Full() && file.Next(line)) {
         if (!StartsWith(line, "Type = Mark")) continue;
         std::string ownName, ownDescription;
         while (file.Next(line)) {
@@ -115,7 +115,7 @@ ReadResult ReadNobletecWaypoints(const InputSource& source, const ReadOptions&)
 }
 
 // The file names no track, and its points have neither time nor elevation.
-ReadResult ReadNobletecTracks(const InputSource& source, const ReadOptions&)
+ReadResult ReadNobletecTracks(const InputSource& source, const ReadOptions& options)
 {
     LineReader file = source.ReadLines();
     ReadResult result;
@@ -123,14 +123,14 @@ ReadResult ReadNobletecTracks(const InputSource& source, const ReadOptions&)
     // The native track file has always named it after the day of the
     // conversion, in one form (yyyy-mm-dd) whatever the host's settings.
     track.info.nativeName = ShortDate(NowLocal());
-    PointEntry entry(track.points, result.findings);
+    PointEntry entry(track.points, result.findings, options.trackPointsKept);
     std::string_view line;
-    while (file.Next(line)) {
+    while (!entry.Full() && file.Next(line)) {
         if (!StartsWith(line, "NumberOfTrackMarks")) continue;
         const int count = PointCountOf(line);
         file.Next(line);
         // A section cut short by the end of the file ends with the points read.
-        for (int k = 0; k < count && file.Next(line); ++k) {
+        for (int k = 0; k < count && !entry.Full() && file.Next(line); ++k) {
             const NobletecPosition position = ParseNobletecLatLon(std::string(line));
             Point p;
             p.latitude = position.Latitude;

@@ -291,7 +291,10 @@ bool FarApart(UtcTime a, UtcTime b)
 // to it.
 class LogReader {
 public:
-    LogReader(PointList& points, Findings& findings) : points_(points), entry_(points, findings) {}
+    LogReader(PointList& points, Findings& findings, std::int64_t kept)
+        : points_(points), entry_(points, findings, kept)
+    {}
+    bool Full() const { return entry_.Full(); }
 
     void Take(std::string_view line)
     {
@@ -463,15 +466,15 @@ bool HoldsNmeaFix(std::string_view text)
     return false;
 }
 
-ReadResult ReadNmeaLogFile(const InputSource& source, const ReadOptions&)
+ReadResult ReadNmeaLogFile(const InputSource& source, const ReadOptions& options)
 {
     LineReader file = source.ReadLines();
     ReadResult result;
     Track track;
     track.info.name = ExtractFileName(source.Name());
-    LogReader log(track.points, result.findings);
+    LogReader log(track.points, result.findings, options.trackPointsKept);
     std::string_view line;
-    while (file.Next(line)) log.Take(line);
+    while (!log.Full() && file.Next(line)) log.Take(line);
     if (const std::int64_t undated = log.Finish(); undated > 0)
         result.findings.Add(FindingKind::Undated, "the log gives no date", undated);
     if (!track.points.empty()) result.document.tracks.push_back(std::move(track));

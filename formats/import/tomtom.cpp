@@ -64,14 +64,14 @@ void ReadPointText(ByteReader& record, Point& w)
 }
 }  // namespace
 
-ReadResult ReadTomTomFile(const InputSource& source, const ReadOptions&)
+ReadResult ReadTomTomFile(const InputSource& source, const ReadOptions& options)
 {
     ByteReader file = source.ReadBytes();
     ReadResult result;
-    PointEntry entry(result.document.waypoints, result.findings);
+    PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
     const auto truncated = [&] { result.findings.Add(FindingKind::Truncated, kTruncated); };
     std::uint8_t type = 0;
-    while (file.u8(type)) {
+    while (!entry.Full() && file.u8(type)) {
         if (type == kSkipperType) {
             if (file.skip(kSkipperBody)) continue;
             truncated();

@@ -188,7 +188,7 @@ std::vector<std::pair<const Track*, int>> NumberedTracks(const Document& documen
 }
 }  // namespace
 
-ReadResult ReadTrackFile(const InputSource& source, const ReadOptions&)
+ReadResult ReadTrackFile(const InputSource& source, const ReadOptions& options)
 {
     ReadResult result;
     LineReader file = source.ReadLines();
@@ -201,9 +201,9 @@ ReadResult ReadTrackFile(const InputSource& source, const ReadOptions&)
     Track& track = result.document.tracks.emplace_back();
     if (file.Next(line)) track.info.name = TextAsRead(GetField(line, 4, ""), false);
     SkipCountLine(file, source.Name());
-    PointEntry entry(track.points, result.findings);
+    PointEntry entry(track.points, result.findings, options.trackPointsKept);
     Point point;
-    while (file.Next(line)) {
+    while (!entry.Full() && file.Next(line)) {
         ReadLineInto(line, point);
         entry.Add(std::move(point));
     }

@@ -108,7 +108,7 @@ void WriteRoutesBeside(const Document& document, const WriteRequest& request, co
 }
 }  // namespace
 
-ReadResult ReadWaypointFile(const InputSource& source, const ReadOptions&)
+ReadResult ReadWaypointFile(const InputSource& source, const ReadOptions& options)
 {
     ReadResult result;
     LineReader file = source.ReadLines();
@@ -118,8 +118,8 @@ ReadResult ReadWaypointFile(const InputSource& source, const ReadOptions&)
         result.findings.Add(FindingKind::Notice, kes::DatumMessage(line));
     file.Next(line);
     file.Next(line);
-    PointEntry entry(result.document.waypoints, result.findings);
-    while (file.Next(line)) entry.Add(PointOfLine(line));
+    PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
+    while (!entry.Full() && file.Next(line)) entry.Add(PointOfLine(line));
     return result;
 }
 
