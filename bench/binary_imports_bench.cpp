@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The binary imports at the largest sizes the store takes.
+// The binary imports at the largest sizes the native files take.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -7,17 +7,24 @@
 
 #include "bench/bench_inputs.h"
 #include "bench/bench_support.h"
-#include "core/store.h"
 #include "formats/import/Mapsend.h"
 #include "formats/import/tomtom.h"
+#include "formats/native/Kes.h"
 
-// Reading and writing the native waypoint file the reader produces.
+// Reading, and writing the native waypoint file of what was read.
 static void BM_TomTomOv2_10k(benchmark::State& state)
 {
     const std::string source = BenchFolder("binary-imports") + "/points.ov2";
     bench::SaveInput(source, bench::TomTomOv2(10000, true));
-    for (auto _ : state) ReadTomTomFile(source, BenchFolder("binary-imports") + "/points");
-    state.counters["waypoints"] = WaypointCount;
+    WriteRequest request;
+    request.outputName = BenchFolder("binary-imports") + "/points";
+    std::size_t waypoints = 0;
+    for (auto _ : state) {
+        const ReadResult read = ReadTomTomFile(InputSource::File(source), {});
+        WriteWaypointFile(read.document, request);
+        waypoints = read.document.waypoints.size();
+    }
+    state.counters["waypoints"] = static_cast<double>(waypoints);
 }
 BENCHMARK(BM_TomTomOv2_10k)->Unit(benchmark::kMillisecond);
 
@@ -25,7 +32,8 @@ static void BM_MapsendTrack100k(benchmark::State& state)
 {
     const std::string source = BenchFolder("binary-imports") + "/track.trk";
     bench::SaveInput(source, bench::MapsendTrack(100000));
-    for (auto _ : state) ReadMapsendTrackFile(source);
-    state.counters["points"] = TrackProps.PointCount;
+    std::int64_t points = 0;
+    for (auto _ : state) points = ReadMapsendTrackFile(InputSource::File(source), {}).document.TrackPointCount();
+    state.counters["points"] = static_cast<double>(points);
 }
 BENCHMARK(BM_MapsendTrack100k)->Unit(benchmark::kMillisecond);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_document.h"
 #include "bench/bench_inputs.h"
 #include "bench/bench_support.h"
 #include "core/store.h"
@@ -45,12 +46,8 @@ BENCHMARK(BM_Gpx10kWaypointsAnd100kTrackPointsRead)->Unit(benchmark::kMillisecon
 static void BM_GpxTrack100kWrite(benchmark::State& state)
 {
     const std::string file = BenchFolder() + "/written100k.gpx";
-    FillTrack(100000);
-    for (auto _ : state) {
-        GpxTrackWriter writer(file);
-        writer.AddStoreTrack();
-        writer.Commit();
-    }
+    const Document document = TrackDocument(100000);
+    for (auto _ : state) WriteGpxTrackFile(document, ExactlyTo(file));
     state.counters["MB"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
 }
 BENCHMARK(BM_GpxTrack100kWrite)->Unit(benchmark::kMillisecond);

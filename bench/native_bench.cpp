@@ -5,22 +5,26 @@
 #include <string>
 
 #include "bench/bench_support.h"
-#include "core/store.h"
 #include "formats/native/Kes.h"
 
 namespace {
-void FillWaypoints(int count)
+Point BenchPoint(int i)
 {
-    ClearWaypoints();
-    for (int i = 1; i <= count; ++i) {
-        WayPoints& w = WaypointList[i];
-        w.Name = "WP" + std::to_string(i);
-        w.Description = "waypoint number " + std::to_string(i);
-        w.Latitude = 40.0 + i * 1e-4;
-        w.Longitude = 5.0 - i * 1e-4;
-        w.Altitude = static_cast<float>(i % 3000);
-    }
-    WaypointCount = count;
+    Point p;
+    p.latitude = 51.0 + i * 1e-5;
+    p.longitude = -0.1 - i * 1e-5;
+    p.newSection = i == 0;
+    p.elevation = 30.0 + i % 100;
+    p.time = UtcTime{1673870400 + i, 0};
+    return p;
+}
+
+WriteRequest To(const std::string& name)
+{
+    WriteRequest request;
+    request.outputName = name;
+    request.exactNames = true;
+    return request;
 }
 }  // namespace
 
@@ -28,13 +32,17 @@ static void BM_TrackFile100kReadAndWriteBack(benchmark::State& state)
 {
     const std::string source = BenchFolder() + "/source.plt";
     const std::string copy = BenchFolder() + "/copy.plt";
-    FillTrack(100000);
-    WriteTrackFile(source);
+    Document document;
+    Track& track = document.tracks.emplace_back();
+    track.info.name = "bench";
+    for (int i = 0; i < 100000; ++i) track.points.push_back(BenchPoint(i));
+    WriteTrackFile(document, To(source));
+    std::int64_t points = 0;
     for (auto _ : state) {
-        ReadTrackFile(source);
-        WriteTrackFile(copy);
+        const ReadResult read = ReadTrackFile(InputSource::File(source), {});
+        points = WriteTrackFile(read.document, To(copy)).counts.trackPoints;
     }
-    state.counters["points"] = TrackProps.PointCount;
+    state.counters["points"] = static_cast<double>(points);
 }
 BENCHMARK(BM_TrackFile100kReadAndWriteBack)->Unit(benchmark::kMillisecond);
 
@@ -42,12 +50,20 @@ static void BM_WaypointFile10kReadAndWriteBack(benchmark::State& state)
 {
     const std::string source = BenchFolder() + "/source.wpt";
     const std::string copy = BenchFolder() + "/copy.wpt";
-    FillWaypoints(10000);
-    WriteWaypointFile(source);
-    for (auto _ : state) {
-        ReadWaypointFile(source);
-        WriteWaypointFile(copy);
+    Document document;
+    for (int i = 1; i <= 10000; ++i) {
+        Point p = BenchPoint(i);
+        p.name = "WP" + std::to_string(i);
+        p.description = "waypoint number " + std::to_string(i);
+        p.elevation = (i % 3000) / 3.2808;
+        document.waypoints.push_back(p);
     }
-    state.counters["waypoints"] = WaypointCount;
+    WriteWaypointFile(document, To(source));
+    std::int64_t waypoints = 0;
+    for (auto _ : state) {
+        const ReadResult read = ReadWaypointFile(InputSource::File(source), {});
+        waypoints = WriteWaypointFile(read.document, To(copy)).counts.waypoints;
+    }
+    state.counters["waypoints"] = static_cast<double>(waypoints);
 }
 BENCHMARK(BM_WaypointFile10kReadAndWriteBack)->Unit(benchmark::kMillisecond);

@@ -7,7 +7,6 @@
 
 #include "bench/bench_inputs.h"
 #include "bench/bench_support.h"
-#include "core/store.h"
 #include "formats/import/nmea.h"
 #include "formats/native/Kes.h"
 
@@ -23,11 +22,14 @@ std::string WriteLog(int fixes)
 static void BM_NmeaLog100kFixesToTrackFile(benchmark::State& state)
 {
     const std::string log = WriteLog(100000);
-    const std::string track = std::filesystem::path(log).replace_extension(".plt").string();
+    WriteRequest request;
+    request.outputName = std::filesystem::path(log).replace_extension(".plt").string();
+    std::int64_t points = 0;
     for (auto _ : state) {
-        ReadNmeaLogFile(log);
-        WriteTrackFile(track);
+        const ReadResult read = ReadNmeaLogFile(InputSource::File(log), {});
+        WriteTrackFile(read.document, request);
+        points = read.document.TrackPointCount();
     }
-    state.counters["points"] = TrackProps.PointCount;
+    state.counters["points"] = static_cast<double>(points);
 }
 BENCHMARK(BM_NmeaLog100kFixesToTrackFile)->Unit(benchmark::kMillisecond);

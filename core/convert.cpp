@@ -108,7 +108,11 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings)
             end - first > 1 && listed > 0 ? std::min<std::size_t>(end - first, listed) : end - first;
         for (std::size_t i = first; i < first + shown; ++i) f.AddLine(r.inputs[i].name);
         for (std::size_t i = first; i < end; ++i) {
-            ReadResult read = ReadInput(InputSource::File(r.inputs[i].name), position);
+            const OutputFormatRow& output = OutputRow(r.outputPosition);
+            const ReadOptions options{.mode = ModeFor(position, r.outputPosition),
+                                      .trackPointsKept = output.trackPointCapacity,
+                                      .waypointsKept = output.waypointCapacity};
+            ReadResult read = ReadInput(InputSource::File(r.inputs[i].name), position, options);
             KeepWhatIsAsked(read.document, ModeFor(position, r.outputPosition));
             if (read.findings.Has(FindingKind::Undated))
                 if (const auto date = f.DateOfLog(r.inputs[i].name)) {
@@ -146,7 +150,10 @@ ReadMode ModeFor(int inputPosition, int outputPosition)
     return InputFormats[inputPosition].Kind == "wp" ? ReadMode::Waypoints : ReadMode::Tracks;
 }
 
-ReadResult ReadInput(const InputSource& source, int position) { return InputRow(position).read(source, {}); }
+ReadResult ReadInput(const InputSource& source, int position, const ReadOptions& options)
+{
+    return InputRow(position).read(source, options);
+}
 
 std::string WrittenLine(const OutputFormatRow& row, const WrittenCounts& w, const Findings& findings)
 {

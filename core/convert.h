@@ -62,8 +62,8 @@ ConversionOutcome Convert(const ConversionRequest& request, FrontEnd& frontEnd);
 // The mode the inputs are read in for an output position.
 ReadMode ModeFor(int inputPosition, int outputPosition);
 
-// Reads one input as the format at `position`, everything it holds.
-ReadResult ReadInput(const InputSource& source, int position);
+// Reads one input as the format at `position`, everything it holds unless the options say otherwise.
+ReadResult ReadInput(const InputSource& source, int position, const ReadOptions& options = {});
 
 // The line of what was written, in the progress pane. An Undated finding's
 // message says why points have no date ("the log gives no date").

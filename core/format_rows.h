@@ -23,6 +23,12 @@ enum class ReadMode { Waypoints, Tracks, Everything };
 
 struct ReadOptions {
     ReadMode mode = ReadMode::Everything;
+    // The most points of one track, and the most waypoints, the output holds
+    // (0: no limit). A reader may stop reading a list one point past them,
+    // and a file of one list there, since the writer cuts there and says so:
+    // a file far larger than the output takes is then not read to its end.
+    std::int64_t trackPointsKept = 0;
+    std::int64_t waypointsKept = 0;
 };
 
 struct ReadResult {
@@ -115,6 +121,9 @@ struct OutputFormatRow {
     bool filePerTrack = false;
     // How many of the files chosen together the pane lists (0: all).
     int chosenFilesListed = 0;
+    // What the format holds, passed to the readers as ReadOptions (0: no limit).
+    std::int64_t trackPointCapacity = 0;
+    std::int64_t waypointCapacity = 0;
     // The format needs a date for every time: times of day without one are
     // written on the day of conversion (otherwise they are left out).
     bool datesUndatedToday = false;

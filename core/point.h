@@ -18,6 +18,8 @@ struct Link {
 };
 
 inline constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+// The one factor between the feet of the native files and metres.
+inline constexpr double kFeetPerMetre = 3.2808;
 
 // The fix kinds of GPX, by their index in Point::fix.
 inline constexpr const char* kFixNames[] = {"", "none", "2d", "3d", "dgps", "pps"};
@@ -31,7 +33,7 @@ struct DeviceDetails {
     double depth = kNoValue;      // metres
     double celsius = kNoValue;    // temperature
     std::string displayMode{};    // "SymbolOnly", "SymbolAndName", "SymbolAndDescription"
-    // Not by == : a NaN is unequal to itself.
+    // Compared field by field: the defaulted comparison finds NaN unequal to itself.
     bool Empty() const
     {
         return street.empty() && city.empty() && state.empty() && postalCode.empty() && country.empty() &&

@@ -10,17 +10,17 @@ bool PointEntry::Add(const Point& point)
         sectionWaiting_ = sectionWaiting_ || point.newSection;
         return false;
     }
-    const bool section = sectionWaiting_ && !point.newSection;
-    sectionWaiting_ = false;
-    // NaN is none already.
-    const bool absurd = std::isinf(point.elevation) || std::fabs(point.elevation) > kHighestElevationMetres;
-    if (!section && !absurd) {
+    const bool noElevation = !std::isnan(point.elevation) &&
+                             (!std::isfinite(point.elevation) || std::fabs(point.elevation) > kHighestElevationMetres);
+    // Most points go in as they are, without a copy.
+    if (noElevation || (sectionWaiting_ && !point.newSection)) {
+        Point changed = point;
+        if (noElevation) changed.elevation = kNoValue;
+        changed.newSection = point.newSection || sectionWaiting_;
+        list_.push_back(changed);
+    } else {
         list_.push_back(point);
-        return true;
     }
-    Point changed = point;
-    if (section) changed.newSection = true;
-    if (absurd) changed.elevation = kNoValue;
-    list_.push_back(changed);
+    sectionWaiting_ = false;
     return true;
 }

@@ -13,13 +13,18 @@ inline constexpr double kHighestElevationMetres = 1.0e6;
 
 class PointEntry {
 public:
-    PointEntry(PointList& list, Findings& findings) : list_(list), findings_(findings) {}
-    // False when the point was left out. The point is packed as it stands
-    // when the rule changes nothing, so that a reader can reuse it.
+    // `kept`: the most points the reader's output takes (ReadOptions), 0 all.
+    PointEntry(PointList& list, Findings& findings, std::int64_t kept = 0)
+        : list_(list), findings_(findings), kept_(kept)
+    {}
+    // False when the point was left out.
     bool Add(const Point& point);
+    // The list holds one point more than the output takes: the reader may stop.
+    bool Full() const { return kept_ > 0 && static_cast<std::int64_t>(list_.size()) > kept_; }
 
 private:
     PointList& list_;
     Findings& findings_;
+    std::int64_t kept_;
     bool sectionWaiting_ = false;
 };

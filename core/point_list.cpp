@@ -357,6 +357,10 @@ PointList::PointList(const std::vector<Point>& points)
 void PointList::push_back(const Point& point)
 {
     NotePointStored();
+    // A list this long will most likely fill its room in memory: taken at
+    // once, it is not copied and touched afresh at each doubling.
+    constexpr std::size_t kLongList = 1u << 20;
+    if (memory_.size() >= kLongList && memory_.capacity() < kInMemory) memory_.reserve(kInMemory + kLongList);
     Pack(memory_, point);
     ++count_;
     if (memory_.size() >= kInMemory) Spill();

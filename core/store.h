@@ -292,7 +292,6 @@ inline constexpr int kMaxRoutePoints = 1000;
 inline constexpr float kNoAltitude = -777.0f;
 inline constexpr double kNoPosition = -777.0;
 inline constexpr double kUndatedWaypoint = 33605.0;  // 1992-01-02
-inline constexpr double kFeetPerMetre = 3.2808;
 
 extern IndexedTable<WayPoints, 1, kMaxWaypoints> WaypointList;
 extern std::int32_t WaypointCount;

@@ -27,6 +27,26 @@ void AppendUtf8(std::string& out, char32_t codePoint);
 // surrogates and values past U+10FFFF included).
 std::size_t DecodeUtf8At(std::string_view text, std::size_t at, char32_t& codePoint);
 
+// Walks UTF-8 text for a writer that escapes it: character(codePoint, bytes)
+// for each well-formed character with its bytes, and for each byte that
+// starts none the replacement character U+FFFD with its UTF-8 bytes.
+template <typename Character>
+void WalkUtf8(std::string_view text, Character&& character)
+{
+    for (std::size_t at = 0; at < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        char32_t codePoint = lead;
+        const std::size_t length = lead < 0x80 ? 1 : DecodeUtf8At(text, at, codePoint);
+        if (length == 0) {
+            character(char32_t{0xFFFD}, std::string_view("\xEF\xBF\xBD"));
+            ++at;
+            continue;
+        }
+        character(codePoint, text.substr(at, length));
+        at += length;
+    }
+}
+
 // The character one byte of the 8-bit text stands for, as LegacyToUtf8 reads it.
 char32_t LegacyCodePoint(unsigned char byte);
 

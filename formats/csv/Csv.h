@@ -4,32 +4,18 @@
 // mark, fields quoted as RFC 4180 says, lines ended by CR LF.
 #pragma once
 
-#include "core/format_rows.h"
-
 #include <string>
-#include <vector>
+#include <string_view>
 
-#include "formats/document/DocumentWriter.h"
-
-// The columns: type ("waypoint", "route point", "track point"), track (its
-// name, on track points), route (its name, on route points), section (of
-// the track, from 1), lat, lon, ele_m (metres), time (ISO 8601 UTC), name,
-// desc, sym; a field without a value is empty.
-class CsvDocument final : public DocumentWriter {
-public:
-    CsvDocument(const std::string& fileName, StoreTimes times);
-
-protected:
-    void Head(std::string& out) override;
-    void Foot(std::string&) override {}
-    void Waypoint(std::string& out, const PointView& point) override;
-    void Route(std::string& out, const GroupView& route, const std::vector<PointView>& points) override;
-    void Track(std::string& out, const GroupView& track, int number) override;
-};
+#include "core/format_rows.h"
 
 // A field of UTF-8 text: in quotes, its quotes doubled, where it holds a
 // comma, a quote or a line break; a byte that is not UTF-8 the replacement
 // character U+FFFD.
 void AppendCsvField(std::string& out, std::string_view utf8);
 
+// The columns: type ("waypoint", "route point", "track point"), track (its
+// name, on track points), route (its name, on route points), section (of
+// the track, from 1), lat, lon, ele_m (metres), time (ISO 8601 UTC), name,
+// desc, sym; a field without a value is empty.
 WriteResult WriteCsvFile(const Document& document, const WriteRequest& request);

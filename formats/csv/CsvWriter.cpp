@@ -6,6 +6,7 @@
 #include "core/text_encoding.h"
 #include "core/utc_time.h"
 #include "formats/csv/Csv.h"
+#include "formats/document/DocumentWriter.h"
 #include "formats/gpx/GpxText.h"
 
 namespace {
@@ -17,8 +18,8 @@ constexpr const char* kEol = "\r\n";
 constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 
 // A row from its type to its section, then the point's columns.
-void AppendRow(std::string& out, const char* type, std::string_view track, std::string_view route, int section,
-               const PointView& p)
+void AppendRow(std::string& out, const char* type, std::string_view track, std::string_view route, std::int64_t section,
+               const Point& p)
 {
     out += type;
     out += ',';
@@ -32,62 +33,62 @@ void AppendRow(std::string& out, const char* type, std::string_view track, std::
     out += ',';
     AppendDecimal(out, p.longitude, gpx::kPositionDecimals);
     out += ',';
-    if (!std::isnan(p.values.metres)) AppendDecimal(out, p.values.metres, gpx::kElevationDecimals);
+    if (p.HasElevation()) AppendDecimal(out, p.elevation, gpx::kElevationDecimals);
     out += ',';
-    if (p.values.time) AppendIsoTime(out, *p.values.time);
+    if (p.time) AppendIsoTime(out, *p.time);
     out += ',';
-    AppendCsvField(out, p.texts.name);
+    AppendCsvField(out, p.name);
     out += ',';
-    AppendCsvField(out, p.texts.description);
+    AppendCsvField(out, p.description);
     out += ',';
-    AppendCsvField(out, p.texts.symbol);
+    AppendCsvField(out, p.symbol);
     out += kEol;
 }
+
+class CsvDocument final : public DocumentWriter {
+public:
+    CsvDocument() : DocumentWriter(kEverything, "csv") {}
+
+protected:
+    void Head(std::string& out, const Metadata&) override
+    {
+        out += kByteOrderMark;
+        out += "type,track,route,section,lat,lon,ele_m,time,name,desc,sym";
+        out += kEol;
+    }
+    void Foot(std::string&) override {}
+    void Waypoint(std::string& out, const Point& point) override { AppendRow(out, "waypoint", {}, {}, 0, point); }
+    void Route(std::string& out, const GroupInfo& route, int, const PointList&, PointWalk& points) override
+    {
+        while (points.Next()) {
+            AppendRow(out, "route point", {}, route.name, 0, *points);
+            PassOn(out);
+        }
+    }
+    void Track(std::string& out, const GroupInfo& track, int, const PointList&, PointWalk& points) override
+    {
+        std::int64_t section = 0;
+        while (points.Next()) {
+            if (points.StartsSection()) ++section;
+            AppendRow(out, "track point", track.name, {}, section, *points);
+            PassOn(out);
+        }
+    }
+};
 }  // namespace
 
 void AppendCsvField(std::string& out, std::string_view utf8)
 {
     const bool quoted = utf8.find_first_of(",\"\r\n") != std::string_view::npos;
     if (quoted) out += '"';
-    for (std::size_t at = 0; at < utf8.size();) {
-        char32_t c = 0;
-        const std::size_t length = DecodeUtf8At(utf8, at, c);
-        if (length == 0) {
-            AppendUtf8(out, 0xFFFD);
-            ++at;
-            continue;
-        }
+    WalkUtf8(utf8, [&out](char32_t c, std::string_view bytes) {
         if (c == '"') out += '"';
-        out.append(utf8.substr(at, length));
-        at += length;
-    }
+        out += bytes;
+    });
     if (quoted) out += '"';
 }
 
-CsvDocument::CsvDocument(const std::string& fileName, StoreTimes times)
-    : DocumentWriter(fileName, times, kEverything, "csv")
-{}
-
-void CsvDocument::Head(std::string& out)
+WriteResult WriteCsvFile(const Document& document, const WriteRequest& request)
 {
-    out += kByteOrderMark;
-    out += "type,track,route,section,lat,lon,ele_m,time,name,desc,sym";
-    out += kEol;
-}
-
-void CsvDocument::Waypoint(std::string& out, const PointView& point) { AppendRow(out, "waypoint", {}, {}, 0, point); }
-
-void CsvDocument::Route(std::string& out, const GroupView& route, const std::vector<PointView>& points)
-{
-    for (const PointView& p : points) AppendRow(out, "route point", {}, route.name, 0, p);
-}
-
-void CsvDocument::Track(std::string& out, const GroupView& track, int)
-{
-    int section = 0;
-    ForEachTrackPoint([&](const PointView& p, bool newSection) {
-        if (newSection) ++section;
-        AppendRow(out, "track point", track.name, {}, section, p);
-        PassOn(out);
-    });
+    return CsvDocument().Write(document, DocumentFileName(request, ".csv"));
 }

@@ -1,165 +1,146 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/document/DocumentWriter.h"
 
-#include <algorithm>
 #include <cmath>
 
-#include "core/conversion_record.h"
-#include "core/frontend.h"
-#include "core/store.h"
+#include "core/file_names.h"
+#include "core/point_entry.h"
 
 namespace {
 constexpr std::size_t kPieceSize = 1 << 16;
 
 bool Holds(unsigned parts, DocumentPart part) { return (parts & static_cast<unsigned>(part)) != 0; }
 
-bool EndOfTrack(const TrackPoint& p) { return p.Latitude == kNoPosition || p.Longitude == kNoPosition; }
+// A time the outputs can write: in the years 1 to 9999.
+bool Writable(const UtcTime& time)
+{
+    static const UtcTime first = *UtcTimeOf(1, 1, 1, 0, 0, 0);
+    static const UtcTime last = *UtcTimeOf(9999, 12, 31, 23, 59, 59, 999999999);
+    return time >= first && time <= last && time.nanoseconds >= 0 && time.nanoseconds < 1000000000;
+}
+
+void Clean(Point& p)
+{
+    if (p.time && (p.undated || !Writable(*p.time))) p.time.reset();
+    if (!std::isfinite(p.elevation) || std::fabs(p.elevation) > kHighestElevationMetres) p.elevation = kNoValue;
+}
 }  // namespace
 
-DocumentWriter::DocumentWriter(std::string fileName, StoreTimes times, unsigned parts, std::string formatName)
-    : fileName_(std::move(fileName)), times_(times), parts_(parts), formatName_(std::move(formatName))
+PointWalk::PointWalk(const PointList& list, bool sections) : cursor_(list), sections_(sections) {}
+
+void PointWalk::Fetch(int at)
+{
+    Point& p = points_[at];
+    held_[at] = false;
+    while (cursor_.Next(p)) {
+        const bool starts = sections_ && p.newSection;
+        if (!ValidPosition(p)) {
+            ++leftOut_;
+            sectionWaiting_ = sectionWaiting_ || starts;
+            continue;
+        }
+        starts_[at] = sectionWaiting_ || starts;
+        sectionWaiting_ = false;
+        held_[at] = true;
+        Clean(p);
+        return;
+    }
+}
+
+bool PointWalk::Next()
+{
+    if (!started_) {
+        started_ = true;
+        Fetch(0);
+        Fetch(1);
+        current_ = 0;
+    } else if (held_[current_]) {
+        current_ = 1 - current_;
+        Fetch(1 - current_);
+    }
+    if (!held_[current_]) return false;
+    ++walked_;
+    return true;
+}
+
+DocumentWriter::DocumentWriter(unsigned parts, std::string formatName)
+    : parts_(parts), formatName_(std::move(formatName))
 {}
 
 DocumentWriter::~DocumentWriter() = default;
 
-void DocumentWriter::OpenOutput()
+void DocumentWriter::WriteOut(std::string& out)
 {
-    if (!output_) output_ = std::make_unique<SafeFileWriter>(fileName_);
-}
-
-// A document of tracks alone has nothing to put before them: they go
-// straight to the file, after its head.
-void DocumentWriter::Write(std::string_view text)
-{
-    if (intoSpool_) {
-        spool_.Append(text);
-        return;
-    }
-    OpenOutput();
-    output_->Append(text);
+    output_->Append(out);
+    out.clear();
 }
 
 void DocumentWriter::PassOn(std::string& out)
 {
-    if (out.size() < kPieceSize) return;
-    Write(out);
-    out.clear();
+    if (out.size() >= kPieceSize) WriteOut(out);
 }
 
-void DocumentWriter::VisitTrackSlots(int from, int to, const SlotVisit& visit) const
+WriteResult DocumentWriter::Write(const Document& document, const std::string& fileName)
 {
-    VisitStoreTrack(times_, from, to, visit);
-}
-
-void DocumentWriter::ForEachTrackPoint(const std::function<void(const PointView&, bool)>& visit) const
-{
-    VisitTrackSlots(0, kMaxTrackSlot + 1, [&](int, const PointView& p, bool newSection) { visit(p, newSection); });
-}
-
-void DocumentWriter::ForEachSectionPoint(const SectionShape& section,
-                                         const std::function<void(const PointView&)>& visit) const
-{
-    VisitTrackSlots(section.first, section.end, [&](int, const PointView& p, bool) { visit(p); });
-}
-
-std::vector<SectionShape> DocumentWriter::TrackSections() const
-{
-    std::vector<SectionShape> sections;
-    VisitTrackSlots(0, kMaxTrackSlot + 1, [&](int slot, const PointView& p, bool newSection) {
-        if (newSection) sections.emplace_back().first = slot;
-        SectionShape& s = sections.back();
-        s.end = slot + 1;
-        ++s.points;
-        if (p.values.time) ++s.timed;
-        if (!std::isnan(p.values.metres)) ++s.withElevation;
-        if (!p.texts.name.empty()) ++s.named;
-    });
-    return sections;
-}
-
-void DocumentWriter::TakeStoreTrack(int)
-{
-    if (!Holds(parts_, DocumentPart::Tracks)) return;
-    const bool streamed = parts_ == kTracksOnly;
-    if (streamed && !headWritten_) {
-        Head(pending_);
-        headWritten_ = true;
-    }
-    // What was pending belongs before the tracks; nothing is, until Finish.
-    intoSpool_ = !streamed;
-    WriteStoreTrack();
-    intoSpool_ = false;
-}
-
-void DocumentWriter::WriteStoreTrack()
-{
-    ++tracks_;
-    const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
-    for (int i = 0; i < count; ++i) {
-        const TrackPoint& p = TrackPointList[i];
-        if (EndOfTrack(p)) break;
-        if (ValidPosition(p.Latitude, p.Longitude)) ++trackPoints_;
-        else leftOut_ = true;
-    }
-    Track(pending_, ViewOfTrack(), tracks_);
-    Write(pending_);
-    pending_.clear();
-}
-
-void DocumentWriter::Finish(bool storeTrackLast)
-{
-    if (storeTrackLast && parts_ == kTracksOnly) TakeStoreTrack(0);
-    // The last track needs no spool: nothing comes between it and the foot.
-    const bool lastTrack = storeTrackLast && Holds(parts_, DocumentPart::Tracks) && parts_ != kTracksOnly;
-    std::string& out = pending_;
-    WrittenCounts written;
-    if (!headWritten_) {
-        Head(out);
-        headWritten_ = true;
-    }
+    output_ = std::make_unique<SafeFileWriter>(fileName);
+    WriteResult result;
+    WrittenCounts& written = result.counts;
+    std::int64_t leftOut = 0;
+    std::string out;
+    Head(out, document.metadata);
     if (Holds(parts_, DocumentPart::Waypoints)) {
-        VisitStoreWaypoints(
-            times_,
-            [&](const PointView& p) {
-                if (written.waypoints == 0) OpenPart(out, DocumentPart::Waypoints);
-                Waypoint(out, p);
-                ++written.waypoints;
-                PassOn(out);
-            },
-            &leftOut_);
+        PointWalk walk(document.waypoints, false);
+        while (walk.Next()) {
+            if (written.waypoints == 0) OpenPart(out, DocumentPart::Waypoints);
+            Waypoint(out, *walk);
+            ++written.waypoints;
+            PassOn(out);
+        }
         if (written.waypoints > 0) ClosePart(out, DocumentPart::Waypoints);
+        leftOut += walk.LeftOut();
     }
     if (Holds(parts_, DocumentPart::Routes)) {
-        VisitStoreRoutes(
-            times_,
-            [&](int r, const RouteRecord& route, const std::vector<PointView>& points) {
-                if (written.routes == 0) OpenPart(out, DocumentPart::Routes);
-                GroupView view = ViewOfRoute(route);
-                view.colour = RouteColours[r];
-                Route(out, view, points);
-                ++written.routes;
-                PassOn(out);
-            },
-            &leftOut_);
+        int number = 0;
+        for (const ::Route& route : document.routes) {
+            ++number;
+            if (route.points.empty()) continue;  // a route is its points: an empty one is none
+            if (written.routes == 0) OpenPart(out, DocumentPart::Routes);
+            PointWalk walk(route.points, false);
+            Route(out, route.info, number, route.points, walk);
+            while (walk.Next()) {}
+            leftOut += walk.LeftOut();
+            ++written.routes;
+            PassOn(out);
+        }
         if (written.routes > 0) ClosePart(out, DocumentPart::Routes);
     }
-    if (parts_ != kTracksOnly && (tracks_ > 0 || lastTrack)) {
+    if (Holds(parts_, DocumentPart::Tracks) && !document.tracks.empty()) {
         OpenPart(out, DocumentPart::Tracks);
-        Write(out);
-        out.clear();
-        spool_.PlayBack([&](std::string_view piece) { Write(piece); });
-        if (lastTrack) WriteStoreTrack();
+        int number = 0;
+        for (const ::Track& track : document.tracks) {
+            PointWalk walk(track.points, true);
+            Track(out, track.info, ++number, track.points, walk);
+            while (walk.Next()) {}
+            written.trackPoints += walk.Walked();
+            leftOut += walk.LeftOut();
+            ++written.tracks;
+            PassOn(out);
+        }
         ClosePart(out, DocumentPart::Tracks);
     }
     Foot(out);
-    Write(out);
-    out.clear();
+    WriteOut(out);
     output_->Commit();
-    written.trackPoints = trackPoints_;
-    written.tracks = tracks_;
-    NoteWritten(written);
-    if (leftOut_)
-        Front().ShowLimitMessage("Only points with a latitude from -90 to 90 and a longitude from -180 to 180 are "
-                                 "saved - this is a limitation of the " +
-                                 formatName_ + " format.");
+    if (leftOut > 0)
+        result.findings.Add(FindingKind::Cut,
+                            "Only points with a latitude from -90 to 90 and a longitude from -180 to 180 are saved - "
+                            "this is a limitation of the " +
+                                formatName_ + " format.",
+                            leftOut);
+    return result;
+}
+
+std::string DocumentFileName(const WriteRequest& request, const char* extension)
+{
+    return request.exactNames ? request.outputName : ChangeFileExt(request.outputName, extension);
 }

@@ -1,95 +1,101 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The outputs that hold everything a conversion read in one file (GPX, KML,
-// GeoJSON, CSV) share this frame: tracks are taken as the reader hands them
-// over, and the document is written once reading is done, in the order such
-// files want (waypoints, routes, tracks). Tracks are kept aside in a spool,
-// so memory stays flat; a document of tracks alone streams them straight out.
+// The outputs that hold everything of a document in one file (GPX, KML,
+// GeoJSON, CSV) share this frame: it writes the parts in the order such files
+// want (waypoints, routes, tracks), hands the text to the file in pieces, and
+// leaves out and counts the points whose position the formats cannot hold.
+// Points are read from the document's lists as they are written, once per
+// pass a format makes, so memory stays flat however long a track is.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "core/document.h"
 #include "core/file_io.h"
-#include "core/track_destination.h"
-#include "formats/document/PointView.h"
-#include "formats/document/Spool.h"
+#include "core/format_rows.h"
 
-// What one section of a track holds, for formats that say so before its points.
-struct SectionShape {
-    int first = 0, end = 0;  // the store's track slots it takes
-    int points = 0;
-    int timed = 0;          // points with a time
-    int withElevation = 0;  // points with an elevation
-    int named = 0;          // points with a name
+// The points of a list that an output writes, in order: those with a
+// latitude from -90 to 90 and a longitude from -180 to 180 (the others are
+// left out and counted), without the values no output writes (an undated
+// time or one outside the years 1 to 9999, an elevation that is none by the
+// document's rule). Each knows whether it starts a section and whether the
+// next one goes on in it, so that a format can nest sections as it walks.
+class PointWalk {
+public:
+    // sections: the points' own section starts count (a track); otherwise the
+    // first point starts the only section (the waypoints, a route).
+    PointWalk(const PointList& list, bool sections);
+    // To the next point; false at the end.
+    bool Next();
+    // Valid until the next step.
+    const Point& operator*() const { return points_[current_]; }
+    const Point* operator->() const { return &points_[current_]; }
+    // The first point walked does, and so does the first point kept after a
+    // section start that was left out.
+    bool StartsSection() const { return starts_[current_]; }
+    // The point after this one is in its section.
+    bool SectionGoesOn() const { return held_[1 - current_] && !starts_[1 - current_]; }
+    std::int64_t Walked() const { return walked_; }
+    // Of the points read so far (one beyond the current).
+    std::int64_t LeftOut() const { return leftOut_; }
+
+private:
+    // Reads the next point kept into slot `at`.
+    void Fetch(int at);
+    PointList::Cursor cursor_;
+    bool sections_;
+    Point points_[2];
+    bool starts_[2] = {false, false};
+    bool held_[2] = {false, false};
+    int current_ = 1;
+    bool started_ = false;
+    bool sectionWaiting_ = true;
+    std::int64_t walked_ = 0;
+    std::int64_t leftOut_ = 0;
 };
 
 enum class DocumentPart : unsigned { Waypoints = 1, Routes = 2, Tracks = 4 };
 inline constexpr unsigned kWaypointsAndRoutes = 3, kTracksOnly = 4, kEverything = 7;
 
-class DocumentWriter : public TrackDestination {
+class DocumentWriter {
 public:
     // formatName names the format in the message about points left out
     // ("... a limitation of the gpx format").
-    DocumentWriter(std::string fileName, StoreTimes times, unsigned parts, std::string formatName);
-    ~DocumentWriter() override;
+    DocumentWriter(unsigned parts, std::string formatName);
+    virtual ~DocumentWriter();
     DocumentWriter(const DocumentWriter&) = delete;
     DocumentWriter& operator=(const DocumentWriter&) = delete;
 
-    // The store's track, as the next track of the document.
-    void TakeStoreTrack(int number) override;
-    int TrackCount() const { return tracks_; }
-    // Writes what is left (the head, the store's waypoints and routes where the
-    // document holds them, the tracks kept aside and, with storeTrackLast, the
-    // store's track after them, the foot), puts the file in place, notes the
-    // counts written and names the points left out.
-    void Finish(bool storeTrackLast = false);
+    // Writes the parts of the document this output holds into fileName and
+    // completes the file (the conversion's transaction puts it in place).
+    WriteResult Write(const Document& document, const std::string& fileName);
 
 protected:
-    StoreTimes Times() const { return times_; }
-
-    virtual void Head(std::string& out) = 0;
+    virtual void Head(std::string& out, const Metadata& metadata) = 0;
     virtual void Foot(std::string& out) = 0;
     // Around a part that holds anything.
     virtual void OpenPart(std::string&, DocumentPart) {}
     virtual void ClosePart(std::string&, DocumentPart) {}
-    virtual void Waypoint(std::string& out, const PointView& point) = 0;
-    // points: those of the route with a usable position.
-    virtual void Route(std::string& out, const GroupView& route, const std::vector<PointView>& points) = 0;
-    // The store's track, number `number` of the document (from 1); its points
-    // come from ForEachTrackPoint, as often as the format needs them.
-    virtual void Track(std::string& out, const GroupView& track, int number) = 0;
-
-    // Each point of the store's track with a usable position, and whether a
-    // section starts with it (also when the point that started it was left out).
-    void ForEachTrackPoint(const std::function<void(const PointView& point, bool newSection)>& visit) const;
-    // The sections of the store's track with a usable point, in order.
-    std::vector<SectionShape> TrackSections() const;
-    // Each point of one of those sections, for formats that go over a section twice.
-    void ForEachSectionPoint(const SectionShape& section, const std::function<void(const PointView&)>& visit) const;
-    // Hands what is pending to the file or the spool once it makes a piece.
+    virtual void Waypoint(std::string& out, const Point& point) = 0;
+    // Route or track `number` of the document (from 1). `points` walks its
+    // points and is the walk the frame counts, so it is walked last; a format
+    // that goes over them more than once walks `list` before it.
+    virtual void Route(std::string& out, const GroupInfo& route, int number, const PointList& list,
+                       PointWalk& points) = 0;
+    virtual void Track(std::string& out, const GroupInfo& track, int number, const PointList& list,
+                       PointWalk& points) = 0;
+    // Hands what is pending to the file once it makes a piece.
     void PassOn(std::string& out);
 
 private:
-    using SlotVisit = std::function<void(int slot, const PointView& point, bool newSection)>;
-    void VisitTrackSlots(int from, int to, const SlotVisit& visit) const;
-    // The store's track as the next track, counted, through Write.
-    void WriteStoreTrack();
-    void Write(std::string_view text);
-    void OpenOutput();
+    void WriteOut(std::string& out);
 
-    std::string fileName_;
-    StoreTimes times_;
     unsigned parts_;
     std::string formatName_;
     std::unique_ptr<SafeFileWriter> output_;
-    Spool spool_;
-    std::string pending_;
-    bool headWritten_ = false;
-    bool intoSpool_ = false;  // while a track is being made for later
-    int tracks_ = 0;
-    std::int64_t trackPoints_ = 0;
-    bool leftOut_ = false;
 };
+
+// The file a document writer makes: the output name as given when names are
+// exact, otherwise with the format's extension.
+std::string DocumentFileName(const WriteRequest& request, const char* extension);

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writing GeoJSON from the document frame: one feature to a line; positions
 // to 7 decimals (a centimetre), elevations in metres, times in ISO 8601 UTC.
-#include <algorithm>
 #include <cmath>
-#include <functional>
 
 #include "core/text_encoding.h"
 #include "core/utc_time.h"
+#include "formats/document/DocumentWriter.h"
 #include "formats/geojson/GeoJson.h"
 #include "formats/gpx/GpxText.h"
 
@@ -15,22 +14,34 @@ using gpx::AppendDecimal;
 
 constexpr const char* kEol = "\r\n";
 constexpr int kDegreeDecimals = 7;
-
-using Visit = std::function<void(const PointView&, bool newSection)>;
-using Walk = std::function<void(const Visit&)>;
-using Item = std::function<void(std::string&, const PointView&)>;
+constexpr char kHex[] = "0123456789abcdef";
 
 // How the positions of a route or track nest: a line per section of two
 // points or more, a point for a section of one.
 enum class Shape { None, Point, Line, MultiLine, Collection };
 
-Shape ShapeOf(const std::vector<SectionShape>& sections)
+struct Outline {
+    Shape shape = Shape::None;
+    bool times = false, names = false;  // some point has one
+};
+
+Outline OutlineOf(const PointList& list, bool sections)
 {
-    if (sections.empty()) return Shape::None;
-    const bool lines =
-        std::all_of(sections.begin(), sections.end(), [](const SectionShape& s) { return s.points > 1; });
-    if (sections.size() == 1) return lines ? Shape::Line : Shape::Point;
-    return lines ? Shape::MultiLine : Shape::Collection;
+    Outline outline;
+    int count = 0;
+    bool lines = true;
+    for (PointWalk walk(list, sections); walk.Next();) {
+        if (walk.StartsSection()) {
+            ++count;
+            lines = lines && walk.SectionGoesOn();
+        }
+        outline.times = outline.times || walk->time;
+        outline.names = outline.names || !walk->name.empty();
+    }
+    if (count > 0)
+        outline.shape =
+            count == 1 ? (lines ? Shape::Line : Shape::Point) : (lines ? Shape::MultiLine : Shape::Collection);
+    return outline;
 }
 
 void AppendKey(std::string& out, const char* key)
@@ -58,95 +69,17 @@ void AppendTime(std::string& out, const std::optional<UtcTime>& time)
     out += '"';
 }
 
-void AppendPosition(std::string& out, const PointView& p)
+void AppendPosition(std::string& out, const Point& p)
 {
     out += '[';
     AppendDecimal(out, p.longitude, kDegreeDecimals);
     out += ',';
     AppendDecimal(out, p.latitude, kDegreeDecimals);
-    if (!std::isnan(p.values.metres)) {
+    if (p.HasElevation()) {
         out += ',';
-        AppendDecimal(out, p.values.metres, gpx::kElevationDecimals);
+        AppendDecimal(out, p.elevation, gpx::kElevationDecimals);
     }
     out += ']';
-}
-
-// The item of each point, in arrays nested as the shape nests positions; in
-// a collection with `members`, each section as a geometry of its own.
-void AppendNested(std::string& out, Shape shape, const std::vector<SectionShape>& sections, bool members,
-                  const Walk& walk, const Item& item)
-{
-    const bool outer = shape == Shape::MultiLine || shape == Shape::Collection;
-    if (outer) out += '[';
-    std::size_t section = 0;
-    bool line = false;
-    const auto close = [&] {
-        if (line) out += ']';
-        if (members) out += '}';
-    };
-    walk([&](const PointView& p, bool newSection) {
-        if (newSection) {
-            if (section > 0) {
-                close();
-                out += ',';
-            }
-            line = sections[section++].points > 1;
-            if (members)
-                out += line ? "{\"type\":\"LineString\",\"coordinates\":" : "{\"type\":\"Point\",\"coordinates\":";
-            if (line) out += '[';
-        } else {
-            out += ',';
-        }
-        item(out, p);
-    });
-    if (section > 0) close();
-    if (outer) out += ']';
-}
-
-// The properties and geometry of a route or a track, and the end of its feature.
-void AppendLines(std::string& out, const std::vector<SectionShape>& sections, const Walk& walk, const Item& passOn)
-{
-    const Shape shape = ShapeOf(sections);
-    const auto count = [&](int SectionShape::*field) {
-        int n = 0;
-        for (const SectionShape& s : sections) n += s.*field;
-        return n;
-    };
-    const bool times = count(&SectionShape::timed) > 0, names = count(&SectionShape::named) > 0;
-    if (times || names) {
-        AppendKey(out, "coordinateProperties");
-        out += '{';
-        if (times) {
-            out += "\"times\":";
-            AppendNested(out, shape, sections, false, walk, [&](std::string& o, const PointView& p) {
-                AppendTime(o, p.values.time);
-                passOn(o, p);
-            });
-        }
-        if (names) {
-            out += times ? ",\"names\":" : "\"names\":";
-            AppendNested(out, shape, sections, false, walk, [&](std::string& o, const PointView& p) {
-                if (p.texts.name.empty()) o += "null";
-                else AppendJsonString(o, p.texts.name);
-                passOn(o, p);
-            });
-        }
-        out += '}';
-    }
-    out += "},\"geometry\":";
-    constexpr const char* kTypes[] = {"", "Point", "LineString", "MultiLineString", "GeometryCollection"};
-    if (shape == Shape::None) {
-        out += "null}";
-        return;
-    }
-    out += "{\"type\":\"";
-    out += kTypes[static_cast<int>(shape)];
-    out += shape == Shape::Collection ? "\",\"geometries\":" : "\",\"coordinates\":";
-    AppendNested(out, shape, sections, shape == Shape::Collection, walk, [&](std::string& o, const PointView& p) {
-        AppendPosition(o, p);
-        passOn(o, p);
-    });
-    out += "}}";
 }
 
 void OpenFeature(std::string& out, const char* type)
@@ -156,26 +89,41 @@ void OpenFeature(std::string& out, const char* type)
     out += '"';
 }
 
-void AppendGroupProperties(std::string& out, const GroupView& g)
+void AppendGroupProperties(std::string& out, const GroupInfo& g)
 {
     AppendProperty(out, "name", g.name);
     AppendProperty(out, "desc", g.description);
     AppendProperty(out, "cmt", g.comment);
 }
+
+class GeoJsonDocument final : public DocumentWriter {
+public:
+    GeoJsonDocument() : DocumentWriter(kEverything, "geojson") {}
+
+protected:
+    void Head(std::string& out, const Metadata&) override { out += "{\"type\":\"FeatureCollection\",\"features\":["; }
+    void Foot(std::string& out) override;
+    void Waypoint(std::string& out, const Point& point) override;
+    void Route(std::string& out, const GroupInfo& route, int number, const PointList& list, PointWalk& points) override;
+    void Track(std::string& out, const GroupInfo& track, int number, const PointList& list, PointWalk& points) override;
+
+private:
+    // Before each feature: a comma after the one before it.
+    void Separate(std::string& out);
+    // The properties and geometry of a route or a track, and the end of its feature.
+    void AppendLines(std::string& out, const PointList& list, bool sections, PointWalk& points);
+    // The item of each point of a walk, in arrays nested as the shape nests
+    // positions; in a collection (`members`), each section as a geometry of its own.
+    template <typename Item>
+    void AppendNested(std::string& out, Shape shape, bool members, PointWalk& walk, Item item);
+    bool featureWritten_ = false;
+};
 }  // namespace
 
 void AppendJsonString(std::string& out, std::string_view utf8)
 {
-    constexpr char kHex[] = "0123456789abcdef";
     out += '"';
-    for (std::size_t at = 0; at < utf8.size();) {
-        char32_t c = 0;
-        const std::size_t length = DecodeUtf8At(utf8, at, c);
-        if (length == 0) {
-            AppendUtf8(out, 0xFFFD);
-            ++at;
-            continue;
-        }
+    WalkUtf8(utf8, [&out](char32_t c, std::string_view bytes) {
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -188,19 +136,12 @@ void AppendJsonString(std::string& out, std::string_view utf8)
                 out += kHex[c >> 4];
                 out += kHex[c & 0xF];
             } else {
-                out.append(utf8.substr(at, length));
+                out += bytes;
             }
         }
-        at += length;
-    }
+    });
     out += '"';
 }
-
-GeoJsonDocument::GeoJsonDocument(const std::string& fileName, StoreTimes times)
-    : DocumentWriter(fileName, times, kEverything, "geojson")
-{}
-
-void GeoJsonDocument::Head(std::string& out) { out += "{\"type\":\"FeatureCollection\",\"features\":["; }
 
 void GeoJsonDocument::Foot(std::string& out)
 {
@@ -216,56 +157,106 @@ void GeoJsonDocument::Separate(std::string& out)
     out += kEol;
 }
 
-// The tracks were made before the features that now come first: the comma
-// between the two goes here.
-void GeoJsonDocument::OpenPart(std::string& out, DocumentPart part)
-{
-    if (part == DocumentPart::Tracks && featureWritten_) out += ',';
-}
-
-void GeoJsonDocument::Waypoint(std::string& out, const PointView& point)
+void GeoJsonDocument::Waypoint(std::string& out, const Point& point)
 {
     Separate(out);
     OpenFeature(out, "waypoint");
-    AppendProperty(out, "name", point.texts.name);
-    AppendProperty(out, "desc", point.texts.description);
-    AppendProperty(out, "cmt", point.texts.comment);
-    AppendProperty(out, "sym", point.texts.symbol);
-    if (point.values.time) {
+    AppendProperty(out, "name", point.name);
+    AppendProperty(out, "desc", point.description);
+    AppendProperty(out, "cmt", point.comment);
+    AppendProperty(out, "sym", point.symbol);
+    if (point.time) {
         AppendKey(out, "time");
-        AppendTime(out, point.values.time);
+        AppendTime(out, point.time);
     }
     out += "},\"geometry\":{\"type\":\"Point\",\"coordinates\":";
     AppendPosition(out, point);
     out += "}}";
 }
 
-void GeoJsonDocument::Route(std::string& out, const GroupView& route, const std::vector<PointView>& points)
+void GeoJsonDocument::Route(std::string& out, const GroupInfo& route, int, const PointList& list, PointWalk& points)
 {
     Separate(out);
     OpenFeature(out, "route");
     AppendGroupProperties(out, route);
-    std::vector<SectionShape> sections;
-    if (!points.empty()) {
-        SectionShape& s = sections.emplace_back();
-        for (const PointView& p : points) {
-            ++s.points;
-            s.timed += p.values.time ? 1 : 0;
-            s.named += p.texts.name.empty() ? 0 : 1;
-        }
-    }
-    const Walk walk = [&](const Visit& visit) {
-        for (const PointView& p : points) visit(p, &p == &points.front());
-    };
-    AppendLines(out, sections, walk, [](std::string&, const PointView&) {});
+    AppendLines(out, list, false, points);
 }
 
-void GeoJsonDocument::Track(std::string& out, const GroupView& track, int number)
+void GeoJsonDocument::Track(std::string& out, const GroupInfo& track, int, const PointList& list, PointWalk& points)
 {
-    if (number > 1) out += ',';
-    out += kEol;
+    Separate(out);
     OpenFeature(out, "track");
     AppendGroupProperties(out, track);
-    const Walk walk = [this](const Visit& visit) { ForEachTrackPoint(visit); };
-    AppendLines(out, TrackSections(), walk, [this](std::string& o, const PointView&) { PassOn(o); });
+    AppendLines(out, list, true, points);
+}
+
+template <typename Item>
+void GeoJsonDocument::AppendNested(std::string& out, Shape shape, bool members, PointWalk& walk, Item item)
+{
+    const bool outer = shape == Shape::MultiLine || shape == Shape::Collection;
+    if (outer) out += '[';
+    bool first = true, line = false;
+    const auto close = [&] {
+        if (line) out += ']';
+        if (members) out += '}';
+    };
+    while (walk.Next()) {
+        if (walk.StartsSection()) {
+            if (!first) {
+                close();
+                out += ',';
+            }
+            first = false;
+            line = walk.SectionGoesOn();
+            if (members)
+                out += line ? "{\"type\":\"LineString\",\"coordinates\":" : "{\"type\":\"Point\",\"coordinates\":";
+            if (line) out += '[';
+        } else {
+            out += ',';
+        }
+        item(*walk);
+        PassOn(out);
+    }
+    if (!first) close();
+    if (outer) out += ']';
+}
+
+void GeoJsonDocument::AppendLines(std::string& out, const PointList& list, bool sections, PointWalk& points)
+{
+    const Outline outline = OutlineOf(list, sections);
+    if (outline.times || outline.names) {
+        AppendKey(out, "coordinateProperties");
+        out += '{';
+        if (outline.times) {
+            out += "\"times\":";
+            PointWalk times(list, sections);
+            AppendNested(out, outline.shape, false, times, [&](const Point& p) { AppendTime(out, p.time); });
+        }
+        if (outline.names) {
+            out += outline.times ? ",\"names\":" : "\"names\":";
+            PointWalk names(list, sections);
+            AppendNested(out, outline.shape, false, names, [&](const Point& p) {
+                if (p.name.empty()) out += "null";
+                else AppendJsonString(out, p.name);
+            });
+        }
+        out += '}';
+    }
+    out += "},\"geometry\":";
+    if (outline.shape == Shape::None) {
+        out += "null}";
+        return;
+    }
+    constexpr const char* kTypes[] = {"", "Point", "LineString", "MultiLineString", "GeometryCollection"};
+    out += "{\"type\":\"";
+    out += kTypes[static_cast<int>(outline.shape)];
+    out += outline.shape == Shape::Collection ? "\",\"geometries\":" : "\",\"coordinates\":";
+    AppendNested(out, outline.shape, outline.shape == Shape::Collection, points,
+                 [&](const Point& p) { AppendPosition(out, p); });
+    out += "}}";
+}
+
+WriteResult WriteGeoJsonFile(const Document& document, const WriteRequest& request)
+{
+    return GeoJsonDocument().Write(document, DocumentFileName(request, ".geojson"));
 }

@@ -39,55 +39,6 @@ void AppendShortest(std::string& out, Real value, int maxDecimals)
     out.append(start, end);
 }
 
-void AppendDigits(std::string& out, int value, int width)
-{
-    char digits[8];
-    for (int i = width - 1; i >= 0; --i, value /= 10) digits[i] = static_cast<char>('0' + value % 10);
-    out.append(digits, static_cast<std::size_t>(width));
-}
-
-}  // namespace
-
-void AppendEscaped(std::string& out, std::string_view legacy)
-{
-    for (const char ch : legacy) {
-        const auto byte = static_cast<unsigned char>(ch);
-        switch (ch) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default:
-            if (byte >= 0x80) AppendUtf8(out, LegacyCodePoint(byte));
-            else if (byte >= 0x20 || ch == '\t' || ch == '\n' || ch == '\r') out += ch;
-        }
-    }
-}
-
-namespace {
-// The length of the well-formed UTF-8 sequence at text[at] and its code
-// point; 0 when the bytes there are not one.
-std::size_t Utf8Sequence(std::string_view text, std::size_t at, char32_t& codePoint)
-{
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = lead < 0x80           ? 1
-                         : (lead >> 5) == 0x6  ? 2
-                         : (lead >> 4) == 0xE  ? 3
-                         : (lead >> 3) == 0x1E ? 4
-                                               : 0;
-    if (length == 0 || at + length > text.size()) return 0;
-    codePoint = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[at + k]);
-        if ((next & 0xC0) != 0x80) return 0;
-        codePoint = (codePoint << 6) | (next & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are no characters.
-    constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (codePoint < kLeast[length] || (codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF) return 0;
-    return length;
-}
-
 bool XmlAllows(char32_t c)
 {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
@@ -97,53 +48,20 @@ bool XmlAllows(char32_t c)
 
 void AppendEscapedUtf8(std::string& out, std::string_view utf8)
 {
-    for (std::size_t at = 0; at < utf8.size();) {
-        char32_t c = 0;
-        const std::size_t length = Utf8Sequence(utf8, at, c);
-        if (length == 0) {
-            AppendUtf8(out, 0xFFFD);
-            ++at;
-            continue;
-        }
+    WalkUtf8(utf8, [&out](char32_t c, std::string_view bytes) {
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
         default:
-            if (XmlAllows(c)) out.append(utf8.substr(at, length));
+            if (XmlAllows(c)) out += bytes;
         }
-        at += length;
-    }
+    });
 }
 
 void AppendDecimal(std::string& out, double value, int maxDecimals) { AppendShortest(out, value, maxDecimals); }
 void AppendDecimal(std::string& out, float value, int maxDecimals) { AppendShortest(out, value, maxDecimals); }
-
-bool AppendUtcTime(std::string& out, double dayCount)
-{
-    constexpr double first = kFirstCalendarDay;
-    constexpr double end = kLastCalendarDay + 1;
-    if (!std::isfinite(dayCount) || dayCount < first || dayCount >= end) return false;
-    const CalendarTime t = DecodeDateTime(dayCount);
-    AppendDigits(out, t.Year, 4);
-    out += '-';
-    AppendDigits(out, t.Month, 2);
-    out += '-';
-    AppendDigits(out, t.Day, 2);
-    out += 'T';
-    AppendDigits(out, t.Hour, 2);
-    out += ':';
-    AppendDigits(out, t.Minute, 2);
-    out += ':';
-    AppendDigits(out, t.Second, 2);
-    if (t.Millisecond != 0) {
-        out += '.';
-        AppendDigits(out, t.Millisecond, 3);
-    }
-    out += 'Z';
-    return true;
-}
 
 namespace {
 // A plain decimal ("40.188950", "-12.5", ".5") of at most 15 significant

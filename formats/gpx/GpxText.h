@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The texts of a GPX file: XML escaping, numbers, ISO 8601 times, the
-// product's 8-bit texts, and symbol names.
+// The texts of a GPX file: XML escaping, numbers, ISO 8601 times and the
+// product's 8-bit texts.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +10,6 @@
 
 namespace gpx {
 
-// Appends 8-bit text as UTF-8 XML character data: the special characters
-// escaped, the control bytes XML forbids left out.
-void AppendEscaped(std::string& out, std::string_view legacy);
 // Appends UTF-8 text as XML character data: the special characters escaped,
 // the characters XML forbids left out, and a byte that is not UTF-8 the
 // replacement character U+FFFD.
@@ -28,10 +25,6 @@ inline constexpr int kElevationDecimals = 6;
 // The value must be finite.
 void AppendDecimal(std::string& out, double value, int maxDecimals);
 void AppendDecimal(std::string& out, float value, int maxDecimals);
-
-// A UTC day count as "YYYY-MM-DDThh:mm:ss[.mmm]Z"; false, and nothing
-// appended, when it is not finite or outside the years 1 to 9999.
-bool AppendUtcTime(std::string& out, double dayCount);
 
 // A decimal number, blanks around it allowed; nothing for any other text,
 // "nan", "inf" and values beyond a double included.

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Writing GPX 1.1: every field the store keeps, in the schema's order, one
-// point to a line. Texts are UTF-8, escaped; numbers the shortest decimals
-// that read back as the values held; times as exact as they were read.
+// Writing GPX 1.1: the fields of the document's points in the schema's
+// order, one point to a line. Texts are UTF-8, escaped; numbers the shortest
+// decimals that read back as the values held; times as exact as they were read.
 #include <cmath>
+#include <vector>
 
 #include "core/clock.h"
-#include "core/file_names.h"
-#include "core/store.h"
 #include "core/utc_time.h"
+#include "formats/document/DocumentWriter.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/gpx/GpxText.h"
 
@@ -29,15 +29,17 @@ void AppendText(std::string& out, const char* tag, std::string_view utf8)
     out += '>';
 }
 
-void AppendLink(std::string& out, std::string_view href, std::string_view text, std::string_view type)
+void AppendLinks(std::string& out, const std::vector<Link>& links)
 {
-    if (href.empty()) return;
-    out += "<link href=\"";
-    AppendEscapedUtf8(out, href);
-    out += "\">";
-    AppendText(out, "text", text);
-    AppendText(out, "type", type);
-    out += "</link>";
+    for (const Link& link : links) {
+        if (link.href.empty()) continue;
+        out += "<link href=\"";
+        AppendEscapedUtf8(out, link.href);
+        out += "\">";
+        AppendText(out, "text", link.text);
+        AppendText(out, "type", link.type);
+        out += "</link>";
+    }
 }
 
 template <typename Number>
@@ -74,7 +76,7 @@ void AppendTime(std::string& out, const std::optional<UtcTime>& time)
     else out.resize(before);
 }
 
-void AppendExtensions(std::string& out, const PointValues& v)
+void AppendExtensions(std::string& out, const Point& v)
 {
     const bool any = std::isfinite(v.celsius) || v.heartRate >= 0 || v.cadence >= 0;
     if (!any) return;
@@ -86,7 +88,7 @@ void AppendExtensions(std::string& out, const PointValues& v)
 }
 
 // One wpt, rtept or trkpt on one line, its elements in the schema's order.
-void AppendPoint(std::string& out, const char* indent, const char* tag, const PointView& p)
+void AppendPoint(std::string& out, const char* indent, const char* tag, const Point& p)
 {
     out += indent;
     out += '<';
@@ -97,23 +99,21 @@ void AppendPoint(std::string& out, const char* indent, const char* tag, const Po
     // The schema's longitudes stop short of 180, which is the meridian of -180.
     AppendDecimal(out, p.longitude == 180 ? -180.0 : p.longitude, kPositionDecimals);
     out += "\">";
-    const PointTexts& t = p.texts;
-    const PointValues& v = p.values;
-    AppendNumber(out, "ele", v.metres, kElevationDecimals);
-    AppendTime(out, v.time);
-    AppendText(out, "name", t.name);
-    AppendText(out, "cmt", t.comment);
-    AppendText(out, "desc", t.description);
-    AppendText(out, "src", t.source);
-    AppendLink(out, t.link, t.linkText, t.linkType);
-    AppendText(out, "sym", t.symbol);
-    AppendText(out, "type", t.type);
-    if (v.fix > 0 && v.fix < std::size(kFixNames)) AppendText(out, "fix", kFixNames[v.fix]);
-    AppendCount(out, "sat", v.satellites);
-    AppendNumber(out, "hdop", v.hdop, kElevationDecimals);
-    AppendNumber(out, "vdop", v.vdop, kElevationDecimals);
-    AppendNumber(out, "pdop", v.pdop, kElevationDecimals);
-    AppendExtensions(out, v);
+    AppendNumber(out, "ele", p.elevation, kElevationDecimals);
+    AppendTime(out, p.time);
+    AppendText(out, "name", p.name);
+    AppendText(out, "cmt", p.comment);
+    AppendText(out, "desc", p.description);
+    AppendText(out, "src", p.source);
+    AppendLinks(out, p.links);
+    AppendText(out, "sym", p.symbol);
+    AppendText(out, "type", p.type);
+    if (p.fix > 0 && p.fix < std::size(kFixNames)) AppendText(out, "fix", kFixNames[p.fix]);
+    AppendCount(out, "sat", p.satellites);
+    AppendNumber(out, "hdop", p.hdop, kElevationDecimals);
+    AppendNumber(out, "vdop", p.vdop, kElevationDecimals);
+    AppendNumber(out, "pdop", p.pdop, kElevationDecimals);
+    AppendExtensions(out, p);
     out += "</";
     out += tag;
     out += '>';
@@ -121,23 +121,31 @@ void AppendPoint(std::string& out, const char* indent, const char* tag, const Po
 }
 
 // The elements a rte and a trk share, before their points.
-void AppendGroup(std::string& out, const GroupView& g)
+void AppendGroup(std::string& out, const GroupInfo& g)
 {
     AppendText(out, "name", g.name);
     AppendText(out, "cmt", g.comment);
     AppendText(out, "desc", g.description);
     AppendText(out, "src", g.source);
-    AppendLink(out, g.link, g.linkText, g.linkType);
+    AppendLinks(out, g.links);
     AppendCount(out, "number", g.number);
     AppendText(out, "type", g.type);
 }
-}  // namespace
 
-GpxDocument::GpxDocument(const std::string& fileName, StoreTimes times, unsigned parts)
-    : DocumentWriter(fileName, times, parts, "gpx")
-{}
+// A GPX 1.1 file of the parts given (kWaypointsAndRoutes, kTracksOnly, kEverything).
+class GpxDocument final : public DocumentWriter {
+public:
+    explicit GpxDocument(unsigned parts) : DocumentWriter(parts, "gpx") {}
 
-void GpxDocument::Head(std::string& out)
+protected:
+    void Head(std::string& out, const Metadata& metadata) override;
+    void Foot(std::string& out) override;
+    void Waypoint(std::string& out, const Point& point) override { AppendPoint(out, "  ", "wpt", point); }
+    void Route(std::string& out, const GroupInfo& route, int number, const PointList& list, PointWalk& points) override;
+    void Track(std::string& out, const GroupInfo& track, int number, const PointList& list, PointWalk& points) override;
+};
+
+void GpxDocument::Head(std::string& out, const Metadata& d)
 {
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
     out += kEol;
@@ -146,16 +154,15 @@ void GpxDocument::Head(std::string& out)
     out += kTrackPointExtension;
     out += "\" xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\">";
     out += kEol;
-    const DocumentDetail& d = DocumentInfo;
     out += "  <metadata>";
     AppendText(out, "name", d.name);
     AppendText(out, "desc", d.description);
-    if (!d.author.empty()) {
+    if (!d.author.name.empty()) {
         out += "<author>";
-        AppendText(out, "name", d.author);
+        AppendText(out, "name", d.author.name);
         out += "</author>";
     }
-    AppendLink(out, d.link, d.linkText, d.linkType);
+    AppendLinks(out, d.links);
     // When the input says when it was made, that is kept; otherwise it is now.
     const std::optional<UtcTime> made = d.time ? d.time : UtcTimeOfDayCount(NowUtc(), 3);
     AppendTime(out, made);
@@ -170,38 +177,38 @@ void GpxDocument::Foot(std::string& out)
     out += kEol;
 }
 
-void GpxDocument::Waypoint(std::string& out, const PointView& point) { AppendPoint(out, "  ", "wpt", point); }
-
-void GpxDocument::Route(std::string& out, const GroupView& route, const std::vector<PointView>& points)
+void GpxDocument::Route(std::string& out, const GroupInfo& route, int, const PointList&, PointWalk& points)
 {
     out += "  <rte>";
     AppendGroup(out, route);
     out += kEol;
-    for (const PointView& p : points) AppendPoint(out, "    ", "rtept", p);
+    while (points.Next()) {
+        AppendPoint(out, "    ", "rtept", *points);
+        PassOn(out);
+    }
     out += "  </rte>";
     out += kEol;
 }
 
-void GpxDocument::Track(std::string& out, const GroupView& track, int)
+void GpxDocument::Track(std::string& out, const GroupInfo& track, int, const PointList&, PointWalk& points)
 {
     out += "  <trk>";
     AppendGroup(out, track);
     out += kEol;
     bool segmentOpen = false;
-    ForEachTrackPoint([&](const PointView& p, bool newSection) {
-        if (segmentOpen && newSection) {
-            out += "    </trkseg>";
-            out += kEol;
-            segmentOpen = false;
-        }
-        if (!segmentOpen) {
+    while (points.Next()) {
+        if (points.StartsSection()) {
+            if (segmentOpen) {
+                out += "    </trkseg>";
+                out += kEol;
+            }
             out += "    <trkseg>";
             out += kEol;
             segmentOpen = true;
         }
-        AppendPoint(out, "      ", "trkpt", p);
+        AppendPoint(out, "      ", "trkpt", *points);
         PassOn(out);
-    });
+    }
     if (segmentOpen) {
         out += "    </trkseg>";
         out += kEol;
@@ -210,11 +217,23 @@ void GpxDocument::Track(std::string& out, const GroupView& track, int)
     out += kEol;
 }
 
-void WriteGpxWaypointFile(const std::string& fileName, StoreTimes times)
+WriteResult WriteGpx(const Document& document, const WriteRequest& request, unsigned parts)
 {
-    GpxDocument(WriterFileName(fileName, ".gpx"), times, kWaypointsAndRoutes).Finish();
+    return GpxDocument(parts).Write(document, DocumentFileName(request, ".gpx"));
+}
+}  // namespace
+
+WriteResult WriteGpxWaypointFile(const Document& document, const WriteRequest& request)
+{
+    return WriteGpx(document, request, kWaypointsAndRoutes);
 }
 
-GpxTrackWriter::GpxTrackWriter(const std::string& fileName, StoreTimes times)
-    : GpxDocument(WriterFileName(fileName, ".gpx"), times, kTracksOnly)
-{}
+WriteResult WriteGpxTrackFile(const Document& document, const WriteRequest& request)
+{
+    return WriteGpx(document, request, kTracksOnly);
+}
+
+WriteResult WriteGpxFile(const Document& document, const WriteRequest& request)
+{
+    return WriteGpx(document, request, kEverything);
+}

@@ -17,7 +17,7 @@ namespace holux {
 
 inline constexpr double kUnitsPerDegree = 36000.0;
 // An image shorter than the end of its last record is read as far as it goes, and says so.
-inline constexpr const char* kFileKind = "Holux";
+inline constexpr const char* kEndInsideRecord = "The Holux file ends inside a record: what came before it was read.";
 
 inline std::int32_t ToUnits(double degrees) { return RoundHalfEven<std::int32_t>(degrees * kUnitsPerDegree, 0); }
 inline double FromUnits(std::int32_t units) { return static_cast<double>(units) / kUnitsPerDegree; }

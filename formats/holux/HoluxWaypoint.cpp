@@ -5,19 +5,19 @@
 #include <array>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include "core/clock.h"
-#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/file_names.h"
-#include "core/frontend.h"
-#include "core/store.h"
-#include "core/store_entry.h"
+#include "core/number_format.h"
+#include "core/point_entry.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "core/utc_time.h"
 #include "formats/holux/Holux.h"
 #include "formats/holux/HoluxImage.h"
+#include "formats/native/KesRecords.h"
 
 namespace {
 using holux::ImageFields;
@@ -58,40 +58,27 @@ std::string TextOfField(ImageFields& f, std::size_t offset, std::size_t width)
     return TextAsRead(TrimRightSpaces(f.Text(offset, width)), false);
 }
 
-double RecordDateTime(ImageFields& f, std::size_t record)
+// The waypoints by slot, each as its slot holds it (none where the slot holds no valid record).
+std::vector<std::optional<Point>> ReadWaypoints(ImageFields& f, PointEntry& entry)
 {
-    const auto date = EncodeDate(f.U16(record + 30), f.U8(record + 29), f.U8(record + 28));
-    if (!date) return StampTimeOfReading();
-    return *date + f.U32(record + 32) / kSecondsPerDay;
-}
-
-// Fills the waypoints; returns, per slot, the waypoint's position in the store (0 = none).
-std::array<int, kWaypointSlots> ReadWaypoints(ImageFields& f)
-{
-    std::array<int, kWaypointSlots> positionOfSlot{};
+    std::vector<std::optional<Point>> bySlot(kWaypointSlots);
     for (int s = 0; s < kWaypointSlots; ++s) {
         const int r = f.I16(kSlotTable + 2 * static_cast<std::size_t>(s));
         if (r < 0 || r >= kWaypointSlots) continue;
         const std::size_t record = WaypointRecordAt(r);
         if (f.U8(record + 38) != 1) continue;
-        WayPoints w = ResetWaypoint();
-        w.Number = s;
-        w.Name = TrimSpaces(f.Text(record, 8));
-        w.Description = TrimSpaces(f.Text(record + 8, 12));
-        w.Longitude = holux::FromUnits(f.I32(record + 20));
-        w.Latitude = -holux::FromUnits(f.I32(record + 24));
-        w.Altitude = kNoAltitude;
-        w.DateTime = RecordDateTime(f, record);
-        w.Detail.known = true;
-        w.Detail.texts = PointTexts{.name = TextOfField(f, record, 8), .comment = TextOfField(f, record + 8, 12)};
-        w.Detail.values.time = RecordTime(f, record);
-        if (!AddWaypoint(std::move(w))) break;  // 500 slots never fill the table
-        positionOfSlot[static_cast<std::size_t>(s)] = WaypointCount;
+        Point p;
+        p.name = TextOfField(f, record, 8);
+        p.comment = TextOfField(f, record + 8, 12);
+        p.longitude = holux::FromUnits(f.I32(record + 20));
+        p.latitude = -holux::FromUnits(f.I32(record + 24));
+        p.time = RecordTime(f, record);
+        if (entry.Add(p)) bySlot[static_cast<std::size_t>(s)] = std::move(p);
     }
-    return positionOfSlot;
+    return bySlot;
 }
 
-void ReadRoutes(ImageFields& f, const std::array<int, kWaypointSlots>& positionOfSlot)
+void ReadRoutes(ImageFields& f, const std::vector<std::optional<Point>>& waypointOfSlot, std::vector<Route>& routes)
 {
     std::array<bool, kRouteSlots> taken{};
     for (int s = 0; s < kRouteSlots; ++s) {
@@ -103,30 +90,18 @@ void ReadRoutes(ImageFields& f, const std::array<int, kWaypointSlots>& positionO
         taken[static_cast<std::size_t>(r)] = true;
 
         const std::size_t record = RouteRecordAt(r);
-        ++RouteCount;
-        RouteRecord& route = RouteList[r + 1];
-        route.Name = TrimSpaces(f.Text(record, 8));
-        route.Description = TrimSpaces(f.Text(record + 8, 8));
-        route.PointCount = 0;
-        route.Detail.known = true;
-        route.Detail.name = TextOfField(f, record, 8);
-        route.Detail.comment = TextOfField(f, record + 8, 8);
+        Route& route = routes.emplace_back();
+        route.info.name = TextOfField(f, record, 8);
+        route.info.comment = TextOfField(f, record + 8, 8);
+        // A count the references never reach (0 or less) takes them all.
         const int count = f.I16(record + 20);
         for (int k = 0; k < kRouteReferences; ++k) {
             const int reference = f.I16(record + 22 + 2 * static_cast<std::size_t>(k));
             if (reference < 0 || reference >= kWaypointSlots) continue;
-            const int w = positionOfSlot[static_cast<std::size_t>(reference)];
-            if (w == 0) continue;
-            const WayPoints& waypoint = WaypointList[w];
-            RouteWpRecord& point = route.Points[++route.PointCount];
-            point.Number = w;
-            point.Name = waypoint.Name;
-            point.Longitude = waypoint.Longitude;
-            point.Latitude = waypoint.Latitude;
-            point.DateTime = waypoint.DateTime;
-            point.Description = waypoint.Description;
-            point.Detail = waypoint.Detail;
-            if (route.PointCount == count) break;
+            const auto& waypoint = waypointOfSlot[static_cast<std::size_t>(reference)];
+            if (!waypoint) continue;
+            route.points.push_back(*waypoint);
+            if (static_cast<int>(route.points.size()) == count) break;
         }
     }
 }
@@ -157,13 +132,13 @@ RecordDate SplitDateTime(double dateTime)
             seconds};
 }
 
-void PutWaypointRecord(std::string& image, std::size_t record, const WayPoints& w)
+void PutWaypointRecord(std::string& image, std::size_t record, const Point& p, kes::DayCounts& times)
 {
-    holux::PutText(image, record, w.Name, 8, ' ');
-    holux::PutText(image, record + 8, w.Description, 12, ' ');
-    holux::Put<std::int32_t>(image, record + 20, holux::ToUnits(w.Longitude));
-    holux::Put<std::int32_t>(image, record + 24, holux::ToUnits(-w.Latitude));
-    const RecordDate date = SplitDateTime(w.DateTime);
+    holux::PutText(image, record, kes::NativeText(p.name), 8, ' ');
+    holux::PutText(image, record + 8, kes::NativeDescription(p), 12, ' ');
+    holux::Put<std::int32_t>(image, record + 20, holux::ToUnits(p.longitude));
+    holux::Put<std::int32_t>(image, record + 24, holux::ToUnits(-p.latitude));
+    const RecordDate date = SplitDateTime(times.OfWaypoint(p));
     holux::Put<std::uint8_t>(image, record + 28, date.day);
     holux::Put<std::uint8_t>(image, record + 29, date.month);
     holux::Put<std::uint16_t>(image, record + 30, date.year);
@@ -181,21 +156,23 @@ void PutRouteHeader(std::string& image)
 }
 }  // namespace
 
-void ReadHoluxWaypointFile(const std::string& fileName)
+ReadResult ReadHoluxWaypointFile(const InputSource& source, const ReadOptions&)
 {
-    ClearWaypoints();
-    ClearRoutes();
-    ByteReader file = ByteReader::FromFile(fileName);
+    ReadResult result;
+    ByteReader file = source.ReadBytes();
     const std::span<const std::uint8_t> image = file.view(kReadSize);
-    if (image.size() < kReadSize) NoteEndInsideRecord(holux::kFileKind);
+    if (image.size() < kReadSize) result.findings.Add(FindingKind::Truncated, holux::kEndInsideRecord);
     ImageFields fields(image, kReadSize, 0);
-    ReadRoutes(fields, ReadWaypoints(fields));
+    PointEntry entry(result.document.waypoints, result.findings);
+    ReadRoutes(fields, ReadWaypoints(fields, entry), result.document.routes);
+    return result;
 }
 
-void WriteHoluxWaypointFile(const std::string& fileName)
+WriteResult WriteHoluxWaypointFile(const Document& document, const WriteRequest& request)
 {
-    const bool dropped = WaypointCount > kWaypointSlots;
-    const int n = std::clamp(WaypointCount, 0, kWaypointSlots);
+    WriteResult result;
+    const auto held = static_cast<std::int64_t>(document.waypoints.size());
+    const int n = static_cast<int>(std::min<std::int64_t>(held, kWaypointSlots));
 
     std::string image(kImageSize, '\0');
     holux::Put<std::uint32_t>(image, 0, kWaypointSignature);
@@ -206,11 +183,20 @@ void WriteHoluxWaypointFile(const std::string& fileName)
         holux::Put<std::int16_t>(image, kSlotTable + 2 * slot, static_cast<std::int16_t>(s < n ? s : -1));
         holux::Put<std::uint8_t>(image, kInUseFlags + slot, s < n ? 0xFF : 0x00);
     }
-    for (int s = 0; s < n; ++s) PutWaypointRecord(image, WaypointRecordAt(s), WaypointList[s + 1]);
+    kes::DayCounts times;
+    int s = 0;
+    for (const Point& p : document.waypoints) {
+        if (s == n) break;
+        PutWaypointRecord(image, WaypointRecordAt(s++), p, times);
+    }
     PutRouteHeader(image);
 
-    WriteFileSafely(WriterFileName(fileName, ".wrt"), image);
-    NoteWritten({.waypoints = n});
-    if (dropped)
-        Front().ShowLimitMessage("Only the first 500 waypoints are saved - this is a limitation of the wrt format.");
+    WriteFileSafely(request.exactNames ? request.outputName : ChangeFileExt(request.outputName, ".wrt"), image);
+    result.counts.waypoints = n;
+    if (held > n)
+        result.findings.Add(FindingKind::Cut,
+                            "Only the first 500 waypoints are saved - this is a limitation of the wrt format.",
+                            held - n);
+    times.AddStamped(result.findings);
+    return result;
 }

@@ -10,11 +10,9 @@
 #include <string_view>
 
 #include "core/clock.h"
-#include "core/conversion_record.h"
 #include "core/line_reader.h"
 #include "core/number_format.h"
-#include "core/store.h"
-#include "core/store_entry.h"
+#include "core/point_entry.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "formats/document/Symbols.h"
@@ -80,127 +78,146 @@ std::int16_t SymbolOf(const CommaFields& fields)
     return static_cast<std::int16_t>(code);
 }
 
-// Time of day of an hhmmss.ss field; out of range gives the local time of day.
-struct TimeOfDay {
-    double Fraction;
-    bool Valid;
-};
-
-TimeOfDay TimeOfDayOf(std::string_view time)
+// Hours, minutes and seconds that are no whole numbers end the read
+// (ConversionError), and so do hundredths that are no number.
+void CheckTimeParts(std::string_view time)
 {
-    const int hours = WholeNumber(Part(time, 0, 2));
-    const int minutes = WholeNumber(Part(time, 2, 2));
-    const int seconds = WholeNumber(Part(time, 4, 2));
-    const std::string hundredths = "0." + std::string(Part(time, 7, 2));
-    const int milliseconds = RoundHalfEven<int>(1000 * TextToFloat(hundredths), -1);
-    if (const auto encoded = EncodeTime(hours, minutes, seconds, milliseconds)) return {*encoded, true};
-    const double now = NowLocal();
-    return {now - std::floor(now), false};
+    WholeNumber(Part(time, 0, 2));
+    WholeNumber(Part(time, 2, 2));
+    WholeNumber(Part(time, 4, 2));
+    const std::string_view hundredths = Part(time, 7, 2);
+    if (hundredths.find_first_not_of("0123456789") != std::string_view::npos)
+        TextToFloat("0." + std::string(hundredths));
+}
+
+// The native waypoint file's feet, by its own rule: the altitude rounded,
+// 0 taken for none, metres turned into whole feet. `exact`: the field's
+// value where it is a plain number, which the rule reads the same.
+float NativeFeet(const CommaFields& fields, std::optional<double> exact)
+{
+    constexpr double kHighestFeet = kHighestElevationMetres * kFeetPerMetre;
+    std::int64_t altitude = RoundHalfEven<std::int64_t>(exact ? *exact : fields.Float(6, -777), -777);
+    if (altitude == 0) altitude = -777;
+    if (altitude != -777 && MetresUnit(fields))
+        altitude = RoundHalfEven<std::int64_t>(static_cast<double>(altitude) * kFeetPerMetre, -777);
+    return std::fabs(static_cast<double>(altitude)) <= kHighestFeet ? static_cast<float>(altitude) : -777.0f;
 }
 
 // The elevation of fields 6 and 7 as written, in metres; NaN when there is none.
-double ExactMetres(const CommaFields& fields)
+double ExactMetres(const CommaFields& fields, std::optional<double> value)
 {
-    const auto value = ExactDouble(fields.View(6, ""));
     if (!value) return NAN;
     return MetresUnit(fields) ? *value : *value / kFeetPerMetre;
 }
+double ExactMetres(const CommaFields& fields) { return ExactMetres(fields, ExactDouble(fields.View(6, ""))); }
 
-// The day of a ddmmyy field, years below 90 in 20xx; nothing when there is no such date.
-std::optional<double> DayOf(std::string_view date)
+// The day count of a ddmmyy field, years below 90 in 20xx; nothing when
+// there is no such date.
+std::optional<std::int64_t> DayOf(std::string_view date)
 {
     const int day = WholeNumber(Part(date, 0, 2));
     const int month = WholeNumber(Part(date, 2, 2));
     const int year = WholeNumber(Part(date, 4, 2));
-    return EncodeDate(year + (year < 90 ? 2000 : 1900), month, day);
+    const auto encoded = EncodeDate(year + (year < 90 ? 2000 : 1900), month, day);
+    if (!encoded) return std::nullopt;
+    return static_cast<std::int64_t>(*encoded);
 }
 
+// Lines without a date count their days from 1970-01-01, standing for the
+// unknown first day, and go on to the next day when their time of day goes
+// back from that of the line before.
+class UndatedDays {
+public:
+    UtcTime Time(DayTime time)
+    {
+        if (previous_ && (time.seconds < previous_->seconds ||
+                          (time.seconds == previous_->seconds && time.nanoseconds < previous_->nanoseconds)))
+            ++day_;
+        previous_ = time;
+        return {day_ * kSecondsPerDay + time.seconds, time.nanoseconds};
+    }
+    // A dated line between undated ones ends the count of the day's times.
+    void Dated() { previous_.reset(); }
+
+private:
+    static constexpr std::int64_t kSecondsPerDay = 86400;
+    std::int64_t day_ = 0;
+    std::optional<DayTime> previous_;
+};
 }  // namespace
 
-void ReadMagellanWaypointFile(const std::string& fileName)
+ReadResult ReadMagellanWaypointFile(const InputSource& source, const ReadOptions& options)
 {
-    ClearWaypoints();
-    LineReader file = LineReader::FromFile(fileName);
+    LineReader file = source.ReadLines();
+    ReadResult result;
+    PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
     std::string_view line;
-    while (file.Next(line)) {
+    while (!entry.Full() && file.Next(line)) {
         if (line.size() >= 3 && line[line.size() - 3] == '*') line.remove_suffix(3);
         if (GetField(line, 1, "") != "$PMGNWPL") continue;
         const CommaFields fields(line);
-
         const Position position = PositionOf(fields);
-        std::int64_t altitude = RoundHalfEven<std::int64_t>(fields.Float(6, -777), -777);
-        if (altitude == 0) altitude = -777;
-        if (altitude != -777 && MetresUnit(fields))
-            altitude = RoundHalfEven<std::int64_t>(static_cast<double>(altitude) * kFeetPerMetre, -777);
         if (position.Latitude == 0 && position.Longitude == 0) continue;
-
-        WayPoints w = ResetWaypoint();
-        w.Longitude = position.Longitude;
-        w.Latitude = position.Latitude;
-        w.Name = fields.Text(8, "X");
-        w.DateTime = NowLocal();
-        w.Description = fields.Text(9, "");
-        w.Altitude = static_cast<float>(altitude);
-        w.Symbol = SymbolOf(fields);
         // The file's texts in full and its elevation as written; it holds no time.
-        w.Detail.known = true;
-        w.Detail.texts = PointTexts{.name = LegacyToUtf8(fields.View(8, "")),
-                                    .comment = LegacyToUtf8(fields.View(9, "")),
-                                    .symbol = IsBlank(fields.View(10, "")) ? std::string() : SymbolName(w.Symbol)};
-        w.Detail.values.metres = ExactMetres(fields);
-        if (!StoreWaypoint(std::move(w))) break;
+        Point w;
+        w.latitude = position.Latitude;
+        w.longitude = position.Longitude;
+        const auto altitude = ExactDouble(fields.View(6, ""));
+        w.elevation = ExactMetres(fields, altitude);
+        w.name = LegacyToUtf8(fields.View(8, ""));
+        w.comment = LegacyToUtf8(fields.View(9, ""));
+        if (!IsBlank(fields.View(10, ""))) {
+            w.symbolCode = SymbolOf(fields);
+            w.symbol = SymbolName(w.symbolCode);
+        }
+        w.native.feet = NativeFeet(fields, altitude);
+        if (w.name.empty()) w.native.name = "X";  // the native files' name of a waypoint without one
+        entry.Add(std::move(w));
     }
+    return result;
 }
 
-void ReadMagellanTrackFile(const std::string& fileName, bool timesLeftOut)
+ReadResult ReadMagellanTrackFile(const InputSource& source, const ReadOptions& options)
 {
-    ClearTracks();
-    LineReader file = LineReader::FromFile(fileName);
-    double baseDay = std::floor(NowLocal());
-    double previousTime = 0;
-    bool undated = false;
+    LineReader file = source.ReadLines();
+    ReadResult result;
+    Track track;
+    PointEntry entry(track.points, result.findings, options.trackPointsKept);
+    UndatedDays undatedDays;
+    std::int64_t undated = 0;
+    Point p;
     std::string_view line;
-    while (file.Next(line)) {
+    while (!entry.Full() && file.Next(line)) {
         if (GetField(line, 1, "") != "$PMGNTRK") continue;
         line = line.substr(0, line.find('*'));
         const CommaFields fields(line);
-
         const Position position = PositionOf(fields);
-        std::int32_t altitude = fields.Int(6, -777);
-        if (altitude != -777 && MetresUnit(fields))
-            altitude = RoundHalfEven<std::int32_t>(altitude * kFeetPerMetre, -777);
-
         const std::string_view time = fields.View(8, "").substr(0, 9);
         if (IsBlank(time)) continue;
-        const TimeOfDay timeOfDay = TimeOfDayOf(time);
-
-        double pointTime;
+        CheckTimeParts(time);
+        p.latitude = position.Latitude;
+        p.longitude = position.Longitude;
+        p.elevation = ExactMetres(fields);
+        p.newSection = track.points.empty();
+        // The time as written; a line without a date has a time of day only.
+        const auto exactTime = DayTimeOf(fields.View(8, ""));
         const std::string_view date = fields.View(11, "");
-        std::optional<double> exactDay;
+        p.time.reset();
+        p.undated = false;
         if (IsBlank(date)) {
-            // Undated lines count days from today and roll over at midnight.
-            pointTime = baseDay + timeOfDay.Fraction;
-            if (pointTime < previousTime) {
-                baseDay += 1;
-                pointTime = timeOfDay.Valid ? baseDay + timeOfDay.Fraction : NowLocal();
+            if (exactTime) {
+                p.time = undatedDays.Time(*exactTime);
+                p.undated = true;
+                ++undated;
             }
         } else {
-            exactDay = DayOf(date);
-            pointTime = (exactDay ? *exactDay : std::floor(NowLocal())) + timeOfDay.Fraction;  // today's when no date
+            undatedDays.Dated();
+            const auto day = DayOf(date);
+            if (exactTime && day) p.time = TimeAt(*day, *exactTime);
         }
-
-        const float metres = altitude == -777 ? kNoAltitude : static_cast<float>(altitude / kFeetPerMetre);
-        TrackPoint p{position.Latitude, position.Longitude, TrackProps.PointCount == 0 ? 1 : 0, metres, pointTime};
-        // The time as written, where the line has a date; none is invented.
-        p.Known = true;
-        p.Values.metres = ExactMetres(fields);
-        const auto exactTime = DayTimeOf(fields.View(8, ""));
-        if (exactTime && exactDay) p.Values.time = TimeAt(static_cast<std::int64_t>(*exactDay), *exactTime);
-        undated = undated || IsBlank(date);
-        if (!StoreTrackPoint(p)) break;
-        previousTime = pointTime;
+        entry.Add(p);
     }
-    if (undated)
-        NoteUndatedPoints(timesLeftOut ? "without times - the file gives no date"
-                                       : "dated today - the file gives no date");
+    if (undated > 0) result.findings.Add(FindingKind::Undated, "the file gives no date", undated);
+    if (!track.points.empty()) result.document.tracks.push_back(std::move(track));
+    return result;
 }

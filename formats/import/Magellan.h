@@ -4,12 +4,8 @@
 
 #include "core/format_rows.h"
 
-#include <string>
-
-void ReadMagellanWaypointFile(const std::string& fileName);
-// `timesLeftOut`: the output leaves out the time of a point without a date
-// (rather than dating it today, as the native files do), for the count line.
-void ReadMagellanTrackFile(const std::string& fileName, bool timesLeftOut = false);
-
+// Track lines without a date give times of day (Point::undated, the Undated
+// finding); hours, minutes, seconds or a date that are no whole numbers
+// raise ConversionError.
 ReadResult ReadMagellanWaypointFile(const InputSource& source, const ReadOptions& options);
 ReadResult ReadMagellanTrackFile(const InputSource& source, const ReadOptions& options);

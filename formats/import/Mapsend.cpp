@@ -6,17 +6,10 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <limits>
-#include <vector>
 
 #include "core/byte_reader.h"
-#include "core/clock.h"
-#include "core/conversion_record.h"
-#include "core/file_io.h"
-#include "core/frontend.h"
 #include "core/number_format.h"
-#include "core/store.h"
-#include "core/store_entry.h"
+#include "core/point_entry.h"
 #include "core/text_encoding.h"
 #include "formats/document/Symbols.h"
 
@@ -25,8 +18,6 @@ constexpr std::int32_t kWaypointKind = 1;
 constexpr std::int32_t kTrackKind = 2;
 constexpr std::size_t kTrackPointSize = 28;
 constexpr std::size_t kWaypointRecordSize = 30;
-constexpr double kSecondsPerDay = 86400.0;
-const char* const kFileKind = "MapSend";
 
 struct MapsendHeader {
     int version = 0;
@@ -85,23 +76,14 @@ bool ReadWaypointRecord(ByteReader& file, MapsendWaypointRecord& r)
            file.f64(r.negatedLatitude);
 }
 
-// A file of the other kind, or of no MapSend kind, is refused: nothing is
-// written over an output that may hold what the user wants to keep.
-void Reject(const std::string& message)
-{
-    Front().ShowMessage(message);
-    ReadFailed = true;
-}
+const char* const kTruncated = "The MapSend file ends inside a record: what came before it was read.";
 
-// The file's doubles may hold any bit pattern; one beyond the single range
-// becomes an infinity (as the hardware rounds it) instead of an undefined cast.
-float ToSingle(double value)
+// The native waypoint file has always taken the altitude's value unchanged
+// for its feet, in single precision; none where that is no real altitude.
+float NativeFeet(double value)
 {
-    constexpr double kLargest = std::numeric_limits<float>::max();
-    if (std::isnan(value)) return std::numeric_limits<float>::quiet_NaN();
-    if (value > kLargest) return std::numeric_limits<float>::infinity();
-    if (value < -kLargest) return -std::numeric_limits<float>::infinity();
-    return static_cast<float>(value);
+    constexpr double kHighestFeet = kHighestElevationMetres * kFeetPerMetre;
+    return std::isfinite(value) && std::fabs(value) <= kHighestFeet ? static_cast<float>(value) : -777.0f;
 }
 }  // namespace
 
@@ -114,71 +96,67 @@ std::string ReadCountedString(ByteReader& file)
     return std::string(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
 }
 
-void ReadMapsendTrackFile(const std::string& fileName)
+ReadResult ReadMapsendTrackFile(const InputSource& source, const ReadOptions&)
 {
-    ClearTracks();
-    ByteReader file = ByteReader::FromFile(fileName);
+    ByteReader file = source.ReadBytes();
     const MapsendHeader header = ReadHeader(file);
-    if (header.kind != kTrackKind) {
-        Reject("This is not a Track file");
-        return;
-    }
-    TrackProps.Name = ReadCountedString(file);
-    TrackProps.Detail.known = true;
-    TrackProps.Detail.name = TextAsRead(TrackProps.Name, false);
+    // A file of the other kind, or of no MapSend kind, is refused: nothing is
+    // written over an output that may hold what the user wants to keep.
+    if (header.kind != kTrackKind) throw InputRefused("This is not a Track file");
+    ReadResult result;
+    Track track;
+    track.info.name = TextAsRead(ReadCountedString(file), false);
     std::int32_t count = 0;
-    if (!file.i32(count)) NoteEndInsideRecord(kFileKind);
+    if (!file.i32(count)) result.findings.Add(FindingKind::Truncated, kTruncated);
     const std::size_t trailer = header.version >= 3 ? 1 : 0;
+    PointEntry entry(track.points, result.findings);
     // The count only bounds the loop: a file that ends early (or a count far
     // beyond its size) ends with the last whole record, and says so.
+    Point point;
     for (std::int32_t k = 0; k < count; ++k) {
         MapsendTrackPoint p;
         const bool whole = ReadTrackPoint(file, header.version, p);
-        if (!whole || !file.skip(trailer)) NoteEndInsideRecord(kFileKind);
+        if (!whole || !file.skip(trailer)) result.findings.Add(FindingKind::Truncated, kTruncated);
         if (!whole) break;
         if (p.validity == 0) continue;
-        TrackPoint t{-p.negatedLatitude, p.longitude, TrackProps.PointCount == 0 ? 1 : 0, p.altitude,
-                     p.seconds / kSecondsPerDay + kUnixEpochDay};
-        t.Known = true;
-        t.Values.metres = DecimalOfFloat(p.altitude);
-        t.Values.time = UtcTime{p.seconds, 0};
-        if (!StoreTrackPoint(t)) break;
+        point.latitude = -p.negatedLatitude;
+        point.longitude = p.longitude;
+        point.elevation = DecimalOfFloat(p.altitude);
+        point.time = UtcTime{p.seconds, 0};
+        point.newSection = track.points.empty();
+        entry.Add(point);
     }
+    if (!track.points.empty()) result.document.tracks.push_back(std::move(track));
+    return result;
 }
 
-void ReadMapsendWaypointFile(const std::string& fileName)
+ReadResult ReadMapsendWaypointFile(const InputSource& source, const ReadOptions&)
 {
-    ClearWaypoints();
-    ByteReader file = ByteReader::FromFile(fileName);
-    if (ReadHeader(file).kind != kWaypointKind) {
-        Reject("This is not a Waypoint file");
-        return;
-    }
+    ByteReader file = source.ReadBytes();
+    if (ReadHeader(file).kind != kWaypointKind) throw InputRefused("This is not a Waypoint file");
+    ReadResult result;
     std::int32_t count = 0;
-    if (!file.i32(count)) NoteEndInsideRecord(kFileKind);
-    const double now = NowLocal();
+    if (!file.i32(count)) result.findings.Add(FindingKind::Truncated, kTruncated);
+    PointEntry entry(result.document.waypoints, result.findings);
     for (std::int32_t k = 0; k < count; ++k) {
-        std::string name = ReadCountedString(file);
-        std::string comment = ReadCountedString(file);
+        const std::string name = ReadCountedString(file);
+        const std::string comment = ReadCountedString(file);
         MapsendWaypointRecord r;
         if (!ReadWaypointRecord(file, r)) {
-            NoteEndInsideRecord(kFileKind);
+            result.findings.Add(FindingKind::Truncated, kTruncated);
             break;
         }
-        WayPoints w = ResetWaypoint();
-        w.Name = std::move(name);
-        w.Description = std::move(comment);
-        w.Latitude = -r.negatedLatitude;
-        w.Longitude = r.longitude;
-        w.Altitude = ToSingle(r.altitude);
-        w.Symbol = r.symbol;
-        w.DateTime = now;
         // The record holds no time; its altitude is taken for metres, as in the track files.
-        w.Detail.known = true;
-        w.Detail.texts = PointTexts{.name = TextAsRead(w.Name, false),
-                                    .comment = TextAsRead(w.Description, false),
-                                    .symbol = SymbolNameOfCode(w.Symbol)};
-        w.Detail.values.metres = r.altitude;
-        if (!StoreWaypoint(std::move(w))) break;
+        Point w;
+        w.latitude = -r.negatedLatitude;
+        w.longitude = r.longitude;
+        w.elevation = r.altitude;
+        w.name = TextAsRead(name, false);
+        w.comment = TextAsRead(comment, false);
+        w.symbolCode = r.symbol;
+        w.symbol = SymbolNameOfCode(r.symbol);
+        w.native.feet = NativeFeet(r.altitude);
+        entry.Add(std::move(w));
     }
+    return result;
 }

@@ -8,11 +8,10 @@
 
 class ByteReader;
 
-void ReadMapsendWaypointFile(const std::string& fileName);
-void ReadMapsendTrackFile(const std::string& fileName);
 // One length byte and that many bytes: empty when the length is 0 or missing,
 // only the bytes that are there when the file ends inside the string.
 std::string ReadCountedString(ByteReader& file);
 
+// A file of the other kind is refused ("This is not a Track file").
 ReadResult ReadMapsendWaypointFile(const InputSource& source, const ReadOptions& options);
 ReadResult ReadMapsendTrackFile(const InputSource& source, const ReadOptions& options);

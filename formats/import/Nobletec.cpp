@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Nobletec export text files: marks become waypoints; every track section of
-// the file goes into the one track of the store.
+// the file goes into one track, a section each.
 #include "formats/import/Nobletec.h"
 
 #include <charconv>
@@ -10,8 +10,7 @@
 
 #include "core/clock.h"
 #include "core/line_reader.h"
-#include "core/store.h"
-#include "core/store_entry.h"
+#include "core/point_entry.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 
@@ -54,8 +53,6 @@ int PointCountOf(std::string_view line)
     return value;
 }
 
-// The track is named after the day of the conversion, in one fixed form
-// (yyyy-mm-dd) so that the file does not depend on the host's settings.
 std::string ShortDate(double dayCount)
 {
     const CalendarTime t = DecodeDateTime(dayCount);
@@ -76,66 +73,72 @@ NobletecPosition ParseNobletecLatLon(const std::string& text)
     return p;
 }
 
-void ReadNobletecWaypoints(const std::string& fileName)
+ReadResult ReadNobletecWaypoints(const InputSource& source, const ReadOptions& options)
 {
-    ClearWaypoints();
-    LineReader file = LineReader::FromFile(fileName);
-    // A mark without its own description takes the one read last in the
-    // native fields; its detail holds only what the mark itself says.
-    std::string name, description;
+    LineReader file = source.ReadLines();
+    ReadResult result;
+    PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
+    // A mark takes only what it says itself: its own name, or else its own
+    // description, and that description. The native files have always named
+    // it after its description or its place, and given a mark without a
+    // description the name and description of the mark before.
+    std::string nativeName, nativeDescription;
     std::string_view line;
-    while (file.Next(line)) {
+    while (!entry.Full() && file.Next(line)) {
         if (!StartsWith(line, "Type = Mark")) continue;
         std::string ownName, ownDescription;
         while (file.Next(line)) {
-            const int n = WaypointCount + 1;
             if (StartsWith(line, "Desc =")) {
-                name = "WP" + PadLeftZeros(std::to_string(n), 4);
-                description = std::string(From(line, 7));
-                if (description == "{{") description.clear();
-                if (!description.empty()) name = description.substr(0, 10);
-                ownDescription = description.empty() ? std::string() : TextAsRead(Rest(line, 7), false);
+                nativeName = "WP" + PadLeftZeros(std::to_string(result.document.waypoints.size() + 1), 4);
+                nativeDescription = std::string(From(line, 7));
+                if (nativeDescription == "{{") nativeDescription.clear();
+                if (!nativeDescription.empty()) nativeName = nativeDescription.substr(0, 10);
+                ownDescription = nativeDescription.empty() ? std::string() : TextAsRead(Rest(line, 7), false);
             } else if (StartsWith(line, "Name =")) {
                 ownName = TextAsRead(Rest(line, 7), false);
                 if (ownName == "{{") ownName.clear();
             } else if (GetSpaceField(line, 1, "0") == "LatLon") {
                 const NobletecPosition position = ParseNobletecLatLon(std::string(PositionText(line)));
-                WayPoints w = ResetWaypoint();
-                w.Name = name;
-                w.Description = description;
-                w.Latitude = position.Latitude;
-                w.Longitude = position.Longitude;
-                w.Altitude = kNoAltitude;
-                w.DateTime = NowLocal();
-                // The native name is made from the description; the mark's own
-                // name, where it has one, is what the detail keeps.
-                w.Detail.known = true;
-                w.Detail.texts = PointTexts{.name = ownName.empty() ? ownDescription : std::move(ownName),
-                                            .description = std::move(ownDescription)};
-                if (!StoreWaypoint(std::move(w))) return;
+                Point w;
+                w.latitude = position.Latitude;
+                w.longitude = position.Longitude;
+                w.name = ownName.empty() ? ownDescription : std::move(ownName);
+                w.description = std::move(ownDescription);
+                w.native.name = nativeName;
+                w.native.description = nativeDescription;
+                entry.Add(w);
                 break;
             }
         }
     }
+    return result;
 }
 
-void ReadNobletecTracks(const std::string& fileName)
+// The file names no track, and its points have neither time nor elevation.
+ReadResult ReadNobletecTracks(const InputSource& source, const ReadOptions& options)
 {
-    ClearTracks();
-    LineReader file = LineReader::FromFile(fileName);
-    TrackProps.Name = ShortDate(NowLocal());
-    TrackProps.Detail.known = true;  // the file names no track
+    LineReader file = source.ReadLines();
+    ReadResult result;
+    Track track;
+    // The native track file has always named it after the day of the
+    // conversion, in one form (yyyy-mm-dd) whatever the host's settings.
+    track.info.nativeName = ShortDate(NowLocal());
+    PointEntry entry(track.points, result.findings, options.trackPointsKept);
     std::string_view line;
-    while (file.Next(line)) {
+    while (!entry.Full() && file.Next(line)) {
         if (!StartsWith(line, "NumberOfTrackMarks")) continue;
         const int count = PointCountOf(line);
         file.Next(line);
         // A section cut short by the end of the file ends with the points read.
-        for (int k = 0; k < count && file.Next(line); ++k) {
+        for (int k = 0; k < count && !entry.Full() && file.Next(line); ++k) {
             const NobletecPosition position = ParseNobletecLatLon(std::string(line));
-            TrackPoint p{position.Latitude, position.Longitude, k == 0 ? 1 : 0, kNoAltitude, NowLocal()};
-            p.Known = true;  // positions only: no time, no elevation
-            if (!StoreTrackPoint(p)) return;
+            Point p;
+            p.latitude = position.Latitude;
+            p.longitude = position.Longitude;
+            p.newSection = k == 0;
+            entry.Add(std::move(p));
         }
     }
+    if (!track.points.empty()) result.document.tracks.push_back(std::move(track));
+    return result;
 }

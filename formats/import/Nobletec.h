@@ -11,9 +11,8 @@ struct NobletecPosition {
     double Longitude = 0;
 };
 
-void ReadNobletecWaypoints(const std::string& fileName);
-void ReadNobletecTracks(const std::string& fileName);
 NobletecPosition ParseNobletecLatLon(const std::string& text);
 
+// A track point count that is no whole number raises ConversionError.
 ReadResult ReadNobletecWaypoints(const InputSource& source, const ReadOptions& options);
 ReadResult ReadNobletecTracks(const InputSource& source, const ReadOptions& options);

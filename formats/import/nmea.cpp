@@ -7,23 +7,20 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <optional>
 #include <string_view>
-#include <type_traits>
 
 #include "core/clock.h"
 #include "core/file_names.h"
 #include "core/line_reader.h"
-#include "core/store.h"
-#include "core/store_entry.h"
+#include "core/point_entry.h"
 #include "core/text_fields.h"
 #include "formats/import/nmea_days.h"
 #include "formats/import/nmea_fields.h"
 
 namespace {
-constexpr double kOneHour = 1.0 / 24.0;
-constexpr float kNone = std::numeric_limits<float>::quiet_NaN();
+// Fixes further apart start a new section.
+constexpr std::int64_t kSecondsOfASection = 3600;
 // What is kept of a GGA line for its position: far more than a sentence
 // holds (82 bytes), never as much as a line of any length.
 constexpr std::size_t kKeptGgaLine = 4096;
@@ -94,27 +91,37 @@ double Coordinate(std::string_view text, std::size_t paddedDegreeDigits)
 }
 
 // The day count of a ddmmyy field; years up to 50 are 20xx. Nothing when unusable.
-std::optional<double> DayOf(std::string_view date)
+std::optional<std::int64_t> DayOf(std::string_view date)
 {
     if (IsBlank(date) || date == "000000") return std::nullopt;
     const auto day = WholeNumber(Part(date, 0, 2));
     const auto month = WholeNumber(Part(date, 2, 2));
     const auto year = WholeNumber(Part(date, 4, 2));
     if (!day || !month || !year) return std::nullopt;
-    return EncodeDate(*year + (*year <= 50 ? 2000 : 1900), *month, *day);
+    const auto encoded = EncodeDate(*year + (*year <= 50 ? 2000 : 1900), *month, *day);
+    if (!encoded) return std::nullopt;
+    return static_cast<std::int64_t>(*encoded);
 }
 
-// The native day count of a fix: today's UTC date when it has none, the
-// time of reading when there is no time.
-double FixTime(std::string_view time, std::optional<double> day)
-{
-    if (IsBlank(time)) return NowUtc();
-    const double hours = Decimal(Part(time, 0, 2));
-    const double minutes = Decimal(Part(time, 2, 2));
-    const double seconds = Decimal(Part(time, 4, 6));
-    const double wholeDay = day ? *day : std::floor(NowUtc());
-    return wholeDay + hours / 24 + minutes / 1440 + seconds / 86400;
-}
+// The day of the date field read last, kept: a log's fixes share their date.
+class DayCache {
+public:
+    std::optional<std::int64_t> Of(std::string_view date)
+    {
+        if (kept_ && date == std::string_view(text_, size_)) return day_;
+        day_ = DayOf(date);
+        kept_ = date.size() <= sizeof text_;
+        size_ = kept_ ? date.size() : 0;
+        std::copy(date.begin(), date.begin() + static_cast<std::ptrdiff_t>(size_), text_);
+        return day_;
+    }
+
+private:
+    char text_[8] = {};
+    std::size_t size_ = 0;
+    bool kept_ = false;
+    std::optional<std::int64_t> day_;
+};
 
 // What tells the sentences of one fix apart: their time field, compared as
 // written and, where two differ, by value ("120000.00" is "120000").
@@ -131,7 +138,7 @@ public:
             long_ = true;
         }
     }
-    // The time of day, for the fix stored.
+    // The time of day of the fix.
     std::optional<DayTime> Time() const { return long_ ? time_ : DayTimeOf(Text()); }
     friend bool operator==(const TimeKey& a, const TimeKey& b)
     {
@@ -148,8 +155,12 @@ private:
     std::optional<DayTime> time_;
 };
 
+struct Position {
+    double latitude = 0, longitude = 0;
+};
+
 struct Rmc {
-    TrackPoint point;  // position and native day count
+    Position position;
     TimeKey key;
     std::optional<std::int64_t> day;
     bool invalid;  // status V
@@ -158,17 +169,16 @@ struct Rmc {
 // The GGA's own position is read only when no RMC comes with it.
 struct Gga {
     TimeKey key;
-    double feet = -777;  // the native altitude, -777 none
-    double metres = std::numeric_limits<double>::quiet_NaN();
+    double metres = kNoValue;
     int quality = -1;
     std::int16_t satellites = -1;
-    float hdop = kNone;
+    double hdop = kNoValue;
 };
 
 // From a GSA: the dimension of the fix and its dilutions.
 struct Dops {
     int mode = 0;
-    float pdop = kNone, hdop = kNone, vdop = kNone;
+    double pdop = kNoValue, hdop = kNoValue, vdop = kNoValue;
 };
 
 struct Fix {
@@ -178,49 +188,41 @@ struct Fix {
     const TimeKey& Key() const { return rmc ? rmc->key : gga->key; }
 };
 
-Rmc RmcOf(const Sentence& s)
+Rmc RmcOf(const Sentence& s, DayCache& days)
 {
-    const std::string_view time = s.View(2, ""), date = s.View(10, "");
-    Rmc rmc{{}, TimeKey(time), std::nullopt, s.View(3, "") == "V"};
-    TrackPoint& p = rmc.point;
-    p.Latitude = Coordinate(s.View(4, "0000.000"), 2);
-    if (s.View(5, "N") == "S") p.Latitude = -p.Latitude;
-    p.Longitude = Coordinate(s.View(6, "00000.000"), 3);
-    if (s.View(7, "W") == "W") p.Longitude = -p.Longitude;
-    const auto day = DayOf(date);
-    p.DateTime = FixTime(time, day);
-    if (day) rmc.day = static_cast<std::int64_t>(*day);
+    Rmc rmc{{}, TimeKey(s.View(2, "")), days.Of(s.View(10, "")), s.View(3, "") == "V"};
+    Position& p = rmc.position;
+    p.latitude = Coordinate(s.View(4, "0000.000"), 2);
+    if (s.View(5, "N") == "S") p.latitude = -p.latitude;
+    p.longitude = Coordinate(s.View(6, "00000.000"), 3);
+    if (s.View(7, "W") == "W") p.longitude = -p.longitude;
     return rmc;
 }
 
 Gga GgaOf(const Sentence& s)
 {
     Gga gga{TimeKey(s.View(2, ""))};
-    const std::string_view altitudeText = s.View(10, "");
-    const auto exact = ExactDouble(altitudeText);
-    const double altitude = exact ? *exact : s.Float(10, -777);
-    const std::string_view unit = s.View(11, "M");
-    const bool metres = unit == "M" || unit == "m";
-    if (altitude != -777) gga.feet = metres ? altitude * kFeetPerMetre : altitude;
-    if (exact) gga.metres = metres ? *exact : *exact / kFeetPerMetre;
+    if (const auto altitude = ExactDouble(s.View(10, ""))) {
+        const std::string_view unit = s.View(11, "M");
+        gga.metres = unit == "M" || unit == "m" ? *altitude : *altitude / kFeetPerMetre;
+    }
     gga.quality = SmallCount(s.View(7, ""));
     gga.satellites = static_cast<std::int16_t>(SmallCount(s.View(8, "")));
-    if (const auto hdop = ExactFloat(s.View(9, ""))) gga.hdop = *hdop;
+    gga.hdop = ExactDouble(s.View(9, "")).value_or(kNoValue);
     return gga;
 }
 
-// A GGA standing alone as its fix: a point, when it has a position (receivers
+// A GGA standing alone as its fix: a position, when it has one (receivers
 // send GGA sentences without one before their first fix).
-std::optional<TrackPoint> PointOfGga(const Sentence& s)
+std::optional<Position> PositionOfGga(const Sentence& s)
 {
     const std::string_view latitudeText = s.View(3, ""), longitudeText = s.View(5, "");
     if (IsBlank(latitudeText) || IsBlank(longitudeText)) return std::nullopt;
-    TrackPoint p;
-    p.Latitude = Coordinate(latitudeText, 2);
-    if (s.View(4, "") == "S") p.Latitude = -p.Latitude;
-    p.Longitude = Coordinate(longitudeText, 3);
-    if (s.View(6, "") == "W") p.Longitude = -p.Longitude;
-    p.DateTime = FixTime(s.View(2, ""), std::nullopt);
+    Position p;
+    p.latitude = Coordinate(latitudeText, 2);
+    if (s.View(4, "") == "S") p.latitude = -p.latitude;
+    p.longitude = Coordinate(longitudeText, 3);
+    if (s.View(6, "") == "W") p.longitude = -p.longitude;
     return p;
 }
 
@@ -228,9 +230,9 @@ Dops DopsOf(const Sentence& s)
 {
     Dops dops;
     dops.mode = std::max(SmallCount(s.View(3, "")), 0);
-    dops.pdop = ExactFloat(s.View(16, "")).value_or(kNone);
-    dops.hdop = ExactFloat(s.View(17, "")).value_or(kNone);
-    dops.vdop = ExactFloat(s.View(18, "")).value_or(kNone);
+    dops.pdop = ExactDouble(s.View(16, "")).value_or(kNoValue);
+    dops.hdop = ExactDouble(s.View(17, "")).value_or(kNoValue);
+    dops.vdop = ExactDouble(s.View(18, "")).value_or(kNoValue);
     return dops;
 }
 
@@ -267,62 +269,75 @@ std::uint8_t FixKind(const FixFacts& f)
 FixFacts FactsOf(const Fix& f) { return {f.gga ? f.gga->quality : -1, f.rmc && f.rmc->invalid, f.dops}; }
 
 // The values a GSA gives, with the kind of fix they decide.
-void SetDops(PointValues& v, const FixFacts& facts, float ggaHdop)
+void SetDops(Point& p, const FixFacts& facts, double ggaHdop)
 {
-    v.fix = FixKind(facts);
-    v.hdop = std::isnan(ggaHdop) ? facts.dops.hdop : ggaHdop;
-    v.pdop = facts.dops.pdop;
-    v.vdop = facts.dops.vdop;
+    p.fix = FixKind(facts);
+    p.hdop = std::isnan(ggaHdop) ? facts.dops.hdop : ggaHdop;
+    p.pdop = facts.dops.pdop;
+    p.vdop = facts.dops.vdop;
 }
 
+// More than an hour between two times, either way.
+bool FarApart(UtcTime a, UtcTime b)
+{
+    const std::int64_t seconds = b.seconds - a.seconds;
+    if (seconds > kSecondsOfASection + 1 || seconds < -kSecondsOfASection - 1) return true;
+    const std::int64_t nanoseconds = seconds * 1000000000 + (b.nanoseconds - a.nanoseconds);
+    return nanoseconds > kSecondsOfASection * 1000000000 || nanoseconds < -kSecondsOfASection * 1000000000;
+}
+
+// The fixes of a log as the points of one track. The point of the latest
+// fix stays open until the next one comes, since a GSA after it still adds
+// to it.
 class LogReader {
 public:
-    // False once the track is full.
-    bool Take(std::string_view line)
+    LogReader(PointList& points, Findings& findings, std::int64_t kept)
+        : points_(points), entry_(points, findings, kept)
+    {}
+    bool Full() const { return entry_.Full(); }
+
+    void Take(std::string_view line)
     {
         switch (TagOf(line)) {
-        case Tag::Rmc: return TakeRmc(RmcOf(Sentence(line)));
-        case Tag::Gga: return TakeGga(GgaOf(Sentence(line)), line);
-        case Tag::Gsa: TakeGsa(DopsOf(Sentence(line.substr(0, line.find('*'))))); return true;
-        case Tag::Other: return true;
+        case Tag::Rmc: TakeRmc(RmcOf(Sentence(line), dates_)); break;
+        case Tag::Gga: TakeGga(GgaOf(Sentence(line)), line); break;
+        case Tag::Gsa: TakeGsa(DopsOf(Sentence(line.substr(0, line.find('*'))))); break;
+        case Tag::Other: break;
         }
-        return true;
     }
 
-    bool Flush()
+    // After the last line; how many points have a time of day without a date.
+    std::int64_t Finish()
     {
-        if (!pending_) return true;
-        const bool stored = Store(*pending_);
-        pending_.reset();
-        return stored;
+        Flush();
+        Close();
+        return undated_;
     }
-
-    LogDays& Days() { return days_; }
 
 private:
-    bool TakeRmc(Rmc rmc)
+    void TakeRmc(Rmc rmc)
     {
         if (pending_ && !pending_->rmc && pending_->gga->key == rmc.key) {
             pending_->rmc = std::move(rmc);
-            return Flush();
+            Flush();
+            return;
         }
-        if (!Flush()) return false;
+        Flush();
         pending_ = Fix{std::move(rmc), std::nullopt, {}};
-        return true;
     }
 
-    bool TakeGga(Gga gga, std::string_view line)
+    void TakeGga(Gga gga, std::string_view line)
     {
         if (pending_ && pending_->Key() == gga.key) {
             const bool completes = !pending_->gga;
             pending_->gga = std::move(gga);  // a second GGA of the same fix: the later one counts
             ggaLine_.assign(line.substr(0, kKeptGgaLine));
-            return completes ? Flush() : true;
+            if (completes) Flush();
+            return;
         }
-        if (!Flush()) return false;
+        Flush();
         pending_ = Fix{std::nullopt, std::move(gga), {}};
         ggaLine_.assign(line.substr(0, kKeptGgaLine));  // the buffer keeps its room: no allocation per sentence
-        return true;
     }
 
     // A GSA belongs to the fix whose sentence came last.
@@ -330,54 +345,107 @@ private:
     {
         if (pending_) {
             pending_->dops = dops;
-        } else if (last_) {
-            last_->facts.dops = dops;
-            SetDops(TrackPointList[last_->index].Values, last_->facts, last_->ggaHdop);
+        } else if (open_) {
+            last_.facts.dops = dops;
+            SetDops(point_, last_.facts, last_.ggaHdop);
         }
     }
 
-    bool Store(const Fix& f)
+    void Flush()
     {
-        TrackPoint p;
+        if (!pending_) return;
+        Place(*pending_);
+        pending_.reset();
+    }
+
+    void Place(const Fix& f)
+    {
+        Position position;
         std::optional<std::int64_t> day;
         if (f.rmc) {
-            p = f.rmc->point;
+            position = f.rmc->position;
             day = f.rmc->day;
-        } else if (auto alone = PointOfGga(Sentence(ggaLine_))) {
-            p = *alone;
+        } else if (const auto alone = PositionOfGga(Sentence(ggaLine_))) {
+            position = *alone;
         } else {
-            return true;
+            return;
         }
+        // A fix left out still gives the log its date.
+        std::optional<LogDays::Placed> placed;
+        if (const auto time = f.Key().Time()) {
+            placed = days_.Place(*time, day);
+            if (placed->moveUndatedBy) MoveUndated(*placed->moveUndatedBy);
+        }
+        if (!std::isfinite(position.latitude) || !std::isfinite(position.longitude)) {
+            Point unusable;
+            unusable.latitude = position.latitude;
+            unusable.longitude = position.longitude;
+            entry_.Add(unusable);  // left out, and counted
+            return;
+        }
+        Close();
+        Point& p = point_;
+        p.latitude = position.latitude;
+        p.longitude = position.longitude;
+        p.elevation = f.gga ? f.gga->metres : kNoValue;
+        p.satellites = f.gga ? f.gga->satellites : std::int16_t{-1};
         const FixFacts facts = FactsOf(f);
-        const float ggaHdop = f.gga ? f.gga->hdop : kNone;
-        // No altitude stays the marker itself, so every writer sees "none".
-        const double feet = f.gga ? f.gga->feet : -777;
-        p.Altitude = feet == -777 ? kNoAltitude : static_cast<float>(feet / kFeetPerMetre);
-        p.Known = true;
-        if (f.gga) {
-            p.Values.metres = f.gga->metres;
-            p.Values.satellites = f.gga->satellites;
+        const double ggaHdop = f.gga ? f.gga->hdop : kNoValue;
+        SetDops(p, facts, ggaHdop);
+        p.time.reset();
+        p.undated = placed && placed->undated;
+        if (placed) p.time = placed->time;
+        undated_ += p.undated ? 1 : 0;
+        p.newSection = !placedAny_ || (p.time && last_.time && FarApart(*last_.time, *p.time));
+        placedAny_ = open_ = true;
+        last_ = {facts, ggaHdop, p.time ? p.time : last_.time};
+    }
+
+    // Enters the open point.
+    void Close()
+    {
+        if (open_) entry_.Add(point_);
+        open_ = false;
+    }
+
+    // The log's first date: the fixes before it take their dates from it.
+    void MoveUndated(std::int64_t seconds)
+    {
+        const auto moved = [seconds](Point& p) {
+            if (!p.undated || !p.time) return;
+            p.time->seconds += seconds;
+            p.undated = false;
+        };
+        if (undated_ > 0) {
+            PointList dated;
+            points_.ForEach([&](const Point& p) {
+                Point q = p;
+                moved(q);
+                dated.push_back(q);
+            });
+            points_ = std::move(dated);
         }
-        SetDops(p.Values, facts, ggaHdop);
-        const int index = TrackProps.PointCount;
-        days_.Place(p, f.Key().Time(), day, f.rmc.has_value());
-        p.NewSection = index == 0 || std::fabs(p.DateTime - TrackPointList[index - 1].DateTime) > kOneHour ? 1 : 0;
-        if (!StoreTrackPoint(p)) return false;
-        if (TrackProps.PointCount == index) return true;
-        days_.Stored(index);
-        last_ = Last{index, facts, ggaHdop};
-        return true;
+        if (open_) moved(point_);
+        if (last_.time) last_.time->seconds += seconds;
+        undated_ = 0;
     }
 
     struct Last {
-        int index;
         FixFacts facts;
-        float ggaHdop;
+        double ggaHdop = kNoValue;
+        std::optional<UtcTime> time;  // of the latest fix that had one
     };
+    PointList& points_;
+    PointEntry entry_;
     std::optional<Fix> pending_;
-    std::string ggaLine_;  // the line of the GGA pending or stored last
-    std::optional<Last> last_;
+    std::string ggaLine_;  // the line of the GGA pending or placed last
+    Point point_;          // the open point
+    bool open_ = false;
+    bool placedAny_ = false;
+    Last last_;
     LogDays days_;
+    DayCache dates_;
+    std::int64_t undated_ = 0;
 };
 }  // namespace
 
@@ -398,16 +466,17 @@ bool HoldsNmeaFix(std::string_view text)
     return false;
 }
 
-void ReadNmeaLogFile(const std::string& fileName, bool timesLeftOut)
+ReadResult ReadNmeaLogFile(const InputSource& source, const ReadOptions& options)
 {
-    ClearTracks();
-    LineReader file = LineReader::FromFile(fileName);
-    TrackProps.Name = ExtractFileName(fileName);
-
-    LogReader log;
+    LineReader file = source.ReadLines();
+    ReadResult result;
+    Track track;
+    track.info.name = ExtractFileName(source.Name());
+    LogReader log(track.points, result.findings, options.trackPointsKept);
     std::string_view line;
-    bool room = true;
-    while (room && file.Next(line)) room = log.Take(line);
-    if (room) log.Flush();
-    log.Days().Finish(fileName, timesLeftOut);
+    while (!log.Full() && file.Next(line)) log.Take(line);
+    if (const std::int64_t undated = log.Finish(); undated > 0)
+        result.findings.Add(FindingKind::Undated, "the log gives no date", undated);
+    if (!track.points.empty()) result.document.tracks.push_back(std::move(track));
+    return result;
 }

@@ -5,12 +5,7 @@
 #include "core/format_rows.h"
 
 #include <cstddef>
-#include <string>
 #include <string_view>
-
-// `timesLeftOut`: the output leaves out the time of a point without a date
-// (rather than dating it today, as the native files do), for the count line.
-void ReadNmeaLogFile(const std::string& fileName, bool timesLeftOut = false);
 
 // True when the text holds an RMC or GGA sentence of any talker.
 bool HoldsNmeaFix(std::string_view text);
@@ -22,4 +17,6 @@ bool HoldsNmeaFix(std::string_view text);
 // read by value. Any other field splits as a zero-padded one.
 std::size_t DegreeDigits(std::string_view field, std::size_t paddedDegreeDigits);
 
+// One track named after the file. Fixes of a log that gives no date have
+// times of day (Point::undated, the Undated finding).
 ReadResult ReadNmeaLogFile(const InputSource& source, const ReadOptions& options);

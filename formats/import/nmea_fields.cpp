@@ -57,14 +57,7 @@ UtcTime TimeAt(std::int64_t day, DayTime time)
     return {(day - static_cast<std::int64_t>(kUnixEpochDay)) * kSecondsPerDay + time.seconds, time.nanoseconds};
 }
 
-double DayCountAt(std::int64_t day, DayTime time)
-{
-    const int hours = time.seconds / 3600, minutes = time.seconds / 60 % 60;
-    const double seconds = time.seconds % 60 + time.nanoseconds / 1e9;
-    return static_cast<double>(day) + hours / 24.0 + minutes / 1440.0 + seconds / 86400;
-}
-
-std::optional<double> PlainDecimal(std::string_view text, int* digitCount)
+std::optional<double> PlainDecimal(std::string_view text)
 {
     static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
@@ -83,7 +76,6 @@ std::optional<double> PlainDecimal(std::string_view text, int* digitCount)
         count += decimals;
     }
     if (p != end || count == 0 || count > 15) return std::nullopt;
-    if (digitCount) *digitCount = static_cast<int>(count);
     const double value = static_cast<double>(digits) / kPowers[decimals];
     return negative ? -value : value;
 }
@@ -99,13 +91,4 @@ std::optional<double> ExactDouble(std::string_view text)
     text = Trimmed(text);
     if (const auto plain = PlainDecimal(text)) return plain;
     return ParsedExactly<double>(text);
-}
-
-// Up to seven digits, the nearest double is already the nearest float.
-std::optional<float> ExactFloat(std::string_view text)
-{
-    text = Trimmed(text);
-    int count = 0;
-    if (const auto plain = PlainDecimal(text, &count); plain && count <= 7) return static_cast<float>(*plain);
-    return ParsedExactly<float>(text);
 }

@@ -5,16 +5,14 @@
 // texts) become waypoints; type 0 (a deleted point) and unknown types are skipped.
 #include "formats/import/tomtom.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <vector>
+#include <span>
+#include <string>
 
 #include "core/byte_reader.h"
-#include "core/conversion_record.h"
-#include "core/file_io.h"
-#include "core/store.h"
-#include "core/store_entry.h"
+#include "core/point_entry.h"
 #include "core/text_encoding.h"
-#include "formats/native/Kes.h"
 
 namespace {
 constexpr std::uint8_t kSkipperType = 1;
@@ -24,45 +22,59 @@ constexpr std::size_t kSkipperBody = 20;
 constexpr std::size_t kRecordHead = 5;  // type byte and record length
 constexpr std::size_t kPointHead = 13;  // type byte, record length, longitude, latitude
 constexpr double kCoordinateScale = 100000.0;
-const char* const kFileKind = "TomTom";
+const char* const kTruncated = "The TomTom file ends inside a record: what came before it was read.";
 // Bytes read past the cap of a kept text, so that a character it cuts is seen whole.
 constexpr std::size_t kLongestUtf8Character = 4;
 
 // Plain ranges, not the locale's idea of a letter.
-bool IsNameByte(std::uint8_t c)
+bool IsNameByte(char c)
 {
     return c == '-' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
 // Up to the zero byte or the end of the record; an extended point's further
-// texts follow that zero byte and stay out of the name. The comma would split
-// the native file's column, so the description carries a "-" instead. The
-// detail keeps the text whole, as name and description: UTF-8 where it is
-// UTF-8, the 8-bit code page otherwise.
-void ReadPointText(ByteReader& record, WayPoints& w)
+// texts follow that zero byte and stay out of it. The text is the point's
+// name and description alike: UTF-8 where it is UTF-8, the 8-bit code page
+// otherwise. The native waypoint file has always taken its letters, digits
+// and dashes for the name and its bytes with a dash for each comma (which
+// would split the file's column) for the description, and no time.
+void ReadPointText(ByteReader& record, Point& w)
 {
+    constexpr std::size_t kKept = kLongestTextKept + kLongestUtf8Character;
     std::string text;
-    std::uint8_t c = 0;
-    while (record.u8(c) && c != 0) {
-        if (IsNameByte(c)) w.Name += static_cast<char>(c);
-        w.Description += c == ',' ? '-' : static_cast<char>(c);
-        if (text.size() < kLongestTextKept + kLongestUtf8Character) text += static_cast<char>(c);
+    for (;;) {
+        const std::span<const std::uint8_t> bytes = record.view(ByteReader::kMaxView);
+        const auto zero = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+        const auto length = static_cast<std::size_t>(zero - bytes.begin());
+        if (text.size() < kKept)
+            text.append(reinterpret_cast<const char*>(bytes.data()), std::min(length, kKept - text.size()));
+        record.skip(zero == bytes.end() ? length : length + 1);
+        if (zero != bytes.end() || bytes.empty()) break;
     }
-    w.Detail.known = true;
-    std::string name = TextAsRead(text, true);
-    w.Detail.texts = PointTexts{.name = name, .description = name};
+    w.name = TextAsRead(text, true);
+    w.description = w.name;
+    std::string name;
+    name.reserve(text.size());
+    for (const char byte : text)
+        if (IsNameByte(byte)) name += byte;
+    std::replace(text.begin(), text.end(), ',', '-');
+    w.native.name = std::move(name);
+    w.native.description = std::move(text);
+    w.native.noDateDay = true;
 }
 }  // namespace
 
-void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
+ReadResult ReadTomTomFile(const InputSource& source, const ReadOptions& options)
 {
-    ClearWaypoints();
-    ByteReader file = ByteReader::FromFile(fileName);
+    ByteReader file = source.ReadBytes();
+    ReadResult result;
+    PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
+    const auto truncated = [&] { result.findings.Add(FindingKind::Truncated, kTruncated); };
     std::uint8_t type = 0;
-    while (file.u8(type)) {
+    while (!entry.Full() && file.u8(type)) {
         if (type == kSkipperType) {
             if (file.skip(kSkipperBody)) continue;
-            NoteEndInsideRecord(kFileKind);
+            truncated();
             break;
         }
         const std::size_t start = file.position() - 1;
@@ -72,14 +84,14 @@ void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
         // the reading ends with what was read.
         const bool lengthRead = file.i32(length);
         if (!lengthRead || (length > 0 && static_cast<std::size_t>(length) > file.size() - start)) {
-            NoteEndInsideRecord(kFileKind);
+            truncated();
             break;
         }
         if (length < static_cast<std::int32_t>(point ? kPointHead : kRecordHead)) break;
         const std::size_t end = start + static_cast<std::size_t>(length);
         if (!point) {
             if (file.seek(end)) continue;
-            NoteEndInsideRecord(kFileKind);  // a pipe's end shows only once it is reached
+            truncated();  // a pipe's end shows only once it is reached
             break;
         }
         // The fields are read within the record's own bytes.
@@ -87,16 +99,16 @@ void ReadTomTomFile(const std::string& fileName, const std::string& outputName)
         std::int32_t longitude = 0, latitude = 0;
         file.i32(longitude);
         file.i32(latitude);
-        WayPoints w = ResetWaypoint();
-        w.Longitude = longitude / kCoordinateScale;
-        w.Latitude = latitude / kCoordinateScale;
+        Point w;
+        w.longitude = longitude / kCoordinateScale;
+        w.latitude = latitude / kCoordinateScale;
         ReadPointText(file, w);
         file.limit(fileEnd);
         if (!file.seek(end)) {
-            NoteEndInsideRecord(kFileKind);  // the same
+            truncated();  // the same
             break;
         }
-        if (!StoreWaypoint(std::move(w))) break;
+        entry.Add(std::move(w));
     }
-    if (!outputName.empty()) WriteWaypointFile(outputName);
+    return result;
 }

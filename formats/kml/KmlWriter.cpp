@@ -2,11 +2,15 @@
 // Writing KML 2.2 from the document frame: one placemark to a line, the
 // points of a track one to a line; positions as the shortest decimals that
 // read back as the values held, times as exact as they were read.
-#include <algorithm>
 #include <cmath>
-#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "core/utc_time.h"
+#include "formats/document/DocumentWriter.h"
+#include "formats/document/RouteColours.h"
 #include "formats/gpx/GpxText.h"
 #include "formats/kml/Kml.h"
 
@@ -54,17 +58,15 @@ void AppendData(std::string& out, std::string_view comment, std::string_view sym
     out += "</ExtendedData>";
 }
 
-bool HasElevation(const PointView& p) { return !std::isnan(p.values.metres); }
-
 // "lon,lat[,ele]" in a coordinates list; "lon lat[ ele]" in a gx:coord.
-void AppendPosition(std::string& out, const PointView& p, char separator)
+void AppendPosition(std::string& out, const Point& p, char separator)
 {
     AppendDecimal(out, p.longitude, gpx::kPositionDecimals);
     out += separator;
     AppendDecimal(out, p.latitude, gpx::kPositionDecimals);
-    if (!HasElevation(p)) return;
+    if (!p.HasElevation()) return;
     out += separator;
-    AppendDecimal(out, p.values.metres, gpx::kElevationDecimals);
+    AppendDecimal(out, p.elevation, gpx::kElevationDecimals);
 }
 
 void AppendColour(std::string& out, std::uint32_t bgr)
@@ -88,27 +90,27 @@ void AppendAltitudeMode(std::string& out, bool elevations, bool line)
     else if (line) out += "<tessellate>1</tessellate>";
 }
 
-void AppendPlacemark(std::string& out, const char* indent, const PointView& p)
+void AppendPlacemark(std::string& out, const char* indent, const Point& p)
 {
     out += indent;
     out += "<Placemark>";
-    AppendText(out, "name", p.texts.name);
-    AppendText(out, "description", p.texts.description);
-    if (p.values.time) {
+    AppendText(out, "name", p.name);
+    AppendText(out, "description", p.description);
+    if (p.time) {
         out += "<TimeStamp><when>";
-        AppendIsoTime(out, *p.values.time);
+        AppendIsoTime(out, *p.time);
         out += "</when></TimeStamp>";
     }
-    AppendData(out, p.texts.comment, p.texts.symbol);
+    AppendData(out, p.comment, p.symbol);
     out += "<Point>";
-    AppendAltitudeMode(out, HasElevation(p), false);
+    AppendAltitudeMode(out, p.HasElevation(), false);
     out += "<coordinates>";
     AppendPosition(out, p, ',');
     out += "</coordinates></Point></Placemark>";
     out += kEol;
 }
 
-void OpenGroupPlacemark(std::string& out, const GroupView& g, std::uint32_t colour)
+void OpenGroupPlacemark(std::string& out, const GroupInfo& g, std::uint32_t colour)
 {
     out += "    <Placemark>";
     AppendText(out, "name", g.name);
@@ -117,8 +119,49 @@ void OpenGroupPlacemark(std::string& out, const GroupView& g, std::uint32_t colo
     AppendData(out, g.comment, {});
 }
 
-bool Timed(const SectionShape& s) { return s.timed == s.points; }
+// What a section of a track holds, for its opening: a gx:Track when every
+// point has a time, heights above sea level when some point has one.
+struct SectionShape {
+    std::int64_t points = 0;
+    bool timed = true, elevations = false;
+    void Add(const Point& p)
+    {
+        ++points;
+        timed = timed && p.time;
+        elevations = elevations || p.HasElevation();
+    }
+};
+constexpr std::size_t kSectionsKept = 4096;
 
+// The shape of the section the walk is about to enter, walking it.
+SectionShape NextShape(PointWalk& walk)
+{
+    SectionShape shape;
+    if (!walk.Next()) return shape;
+    shape.Add(*walk);
+    while (walk.SectionGoesOn() && walk.Next()) shape.Add(*walk);
+    return shape;
+}
+
+class KmlDocument final : public DocumentWriter {
+public:
+    KmlDocument() : DocumentWriter(kEverything, "kml") {}
+
+protected:
+    void Head(std::string& out, const Metadata& metadata) override;
+    void Foot(std::string& out) override;
+    void OpenPart(std::string& out, DocumentPart part) override;
+    void ClosePart(std::string& out, DocumentPart part) override;
+    void Waypoint(std::string& out, const Point& point) override { AppendPlacemark(out, "    ", point); }
+    void Route(std::string& out, const GroupInfo& route, int number, const PointList& list, PointWalk& points) override;
+    void Track(std::string& out, const GroupInfo& track, int number, const PointList& list, PointWalk& points) override;
+
+private:
+    // `count` points of a walk, each on a line of its own between open and close.
+    template <typename Append>
+    void Lines(std::string& out, const std::string& indent, PointWalk& walk, std::int64_t count, const char* open,
+               const char* close, Append append);
+};
 }  // namespace
 
 std::uint32_t KmlTrackColour(int number)
@@ -140,19 +183,15 @@ std::uint32_t KmlTrackColour(int number)
     return byte(b) << 16 | byte(g) << 8 | byte(r);
 }
 
-KmlDocument::KmlDocument(const std::string& fileName, StoreTimes times)
-    : DocumentWriter(fileName, times, kEverything, "kml")
-{}
-
-void KmlDocument::Head(std::string& out)
+void KmlDocument::Head(std::string& out, const Metadata& metadata)
 {
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
     out += kEol;
     out += "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\">";
     out += kEol;
     out += "<Document>";
-    AppendText(out, "name", DocumentInfo.name);
-    AppendText(out, "description", DocumentInfo.description);
+    AppendText(out, "name", metadata.name);
+    AppendText(out, "description", metadata.description);
     out += kEol;
 }
 
@@ -178,40 +217,73 @@ void KmlDocument::ClosePart(std::string& out, DocumentPart)
     out += kEol;
 }
 
-void KmlDocument::Waypoint(std::string& out, const PointView& point) { AppendPlacemark(out, "    ", point); }
-
-void KmlDocument::Route(std::string& out, const GroupView& route, const std::vector<PointView>& points)
+void KmlDocument::Route(std::string& out, const GroupInfo& route, int number, const PointList& list, PointWalk& points)
 {
-    OpenGroupPlacemark(out, route, route.colour.value_or(KmlTrackColour(1)));
-    if (!points.empty()) {
-        const bool elevations = std::any_of(points.begin(), points.end(), HasElevation);
+    bool elevations = false;
+    for (PointWalk any(list, false); !elevations && any.Next();) elevations = any->HasElevation();
+    OpenGroupPlacemark(out, route, route.colour.value_or(RouteColour(static_cast<unsigned>(number))));
+    if (PointWalk line(list, false); line.Next()) {
         out += "<LineString>";
         AppendAltitudeMode(out, elevations, true);
         out += "<coordinates>";
-        for (const PointView& p : points) {
-            if (&p != &points.front()) out += ' ';
-            AppendPosition(out, p, ',');
+        AppendPosition(out, *line, ',');
+        while (line.Next()) {
+            out += ' ';
+            AppendPosition(out, *line, ',');
+            PassOn(out);
         }
         out += "</coordinates></LineString>";
     }
     out += "</Placemark>";
     out += kEol;
-    if (points.empty()) return;
+    if (!points.Next()) return;
     out += "    <Folder>";
     AppendText(out, "name", route.name);
     out += kEol;
-    for (const PointView& p : points) AppendPlacemark(out, "      ", p);
+    do {
+        AppendPlacemark(out, "      ", *points);
+        PassOn(out);
+    } while (points.Next());
     out += "    </Folder>";
     out += kEol;
 }
 
-void KmlDocument::Track(std::string& out, const GroupView& track, int number)
+template <typename Append>
+void KmlDocument::Lines(std::string& out, const std::string& indent, PointWalk& walk, std::int64_t count,
+                        const char* open, const char* close, Append append)
 {
-    const std::vector<SectionShape> sections = TrackSections();
-    OpenGroupPlacemark(out, track, KmlTrackColour(number));
+    for (std::int64_t i = 0; i < count && walk.Next(); ++i) {
+        out += indent;
+        out += "  ";
+        out += open;
+        append(*walk);
+        out += close;
+        out += kEol;
+        PassOn(out);
+    }
+}
+
+void KmlDocument::Track(std::string& out, const GroupInfo& track, int number, const PointList& list, PointWalk& points)
+{
+    // What each section holds, which its opening says, from one walk over
+    // the track: kept for the first sections only, so that a track of
+    // countless sections is looked at again, a section at a time.
+    std::vector<SectionShape> shapes;
+    bool allKept = true, allTimed = true;
+    int sections = 0;
+    for (PointWalk all(list, true); all.Next();) {
+        if (all.StartsSection()) {
+            ++sections;
+            allKept = allKept && shapes.size() < kSectionsKept;
+            if (allKept) shapes.emplace_back();
+        }
+        allTimed = allTimed && all->time;
+        if (allKept) shapes.back().Add(*all);
+    }
+    OpenGroupPlacemark(out, track, track.colour.value_or(KmlTrackColour(number)));
     out += kEol;
-    const bool several = sections.size() > 1;
-    const char* collection = std::all_of(sections.begin(), sections.end(), Timed) ? "gx:MultiTrack" : "MultiGeometry";
+    const bool several = sections > 1;
+    const char* collection = allTimed ? "gx:MultiTrack" : "MultiGeometry";
     if (several) {
         out += "      <";
         out += collection;
@@ -219,30 +291,25 @@ void KmlDocument::Track(std::string& out, const GroupView& track, int number)
         out += kEol;
     }
     const std::string indent(several ? 8 : 6, ' ');
-    // Each point of a section on a line of its own, between open and close.
-    const auto lines = [&](const SectionShape& section, const char* open, const char* close,
-                           const std::function<void(const PointView&)>& append) {
-        ForEachSectionPoint(section, [&](const PointView& p) {
-            out += indent;
-            out += "  ";
-            out += open;
-            append(p);
-            out += close;
-            out += kEol;
-            PassOn(out);
-        });
-    };
-    for (const SectionShape& section : sections) {
-        const bool timed = Timed(section);
+    // Walks in step, a section at a time: a gx:Track holds its whens, then its coords.
+    std::optional<PointWalk> ahead;
+    if (!allKept) ahead.emplace(list, true);
+    PointWalk whens(list, true);
+    for (int s = 0; s < sections; ++s) {
+        const SectionShape shape = allKept ? shapes[static_cast<std::size_t>(s)] : NextShape(*ahead);
+        const bool timed = shape.timed;
         out += indent;
         out += timed ? "<gx:Track>" : "<LineString>";
-        AppendAltitudeMode(out, section.withElevation > 0, !timed);
+        AppendAltitudeMode(out, shape.elevations, !timed);
         out += timed ? "" : "<coordinates>";
         out += kEol;
-        // A gx:Track holds its whens, then its coords: two passes over the section.
-        if (timed) lines(section, "<when>", "</when>", [&](const PointView& p) { AppendIsoTime(out, *p.values.time); });
-        lines(section, timed ? "<gx:coord>" : "", timed ? "</gx:coord>" : "",
-              [&](const PointView& p) { AppendPosition(out, p, timed ? ' ' : ','); });
+        if (timed)
+            Lines(out, indent, whens, shape.points, "<when>", "</when>",
+                  [&](const Point& p) { AppendIsoTime(out, *p.time); });
+        else
+            for (std::int64_t i = 0; i < shape.points; ++i) whens.Next();
+        Lines(out, indent, points, shape.points, timed ? "<gx:coord>" : "", timed ? "</gx:coord>" : "",
+              [&](const Point& p) { AppendPosition(out, p, timed ? ' ' : ','); });
         out += indent;
         out += timed ? "</gx:Track>" : "</coordinates></LineString>";
         out += kEol;
@@ -255,4 +322,9 @@ void KmlDocument::Track(std::string& out, const GroupView& track, int number)
     }
     out += "    </Placemark>";
     out += kEol;
+}
+
+WriteResult WriteKmlFile(const Document& document, const WriteRequest& request)
+{
+    return KmlDocument().Write(document, DocumentFileName(request, ".kml"));
 }

@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "core/clock.h"
-#include "core/frontend.h"
 #include "core/number_format.h"
 
 namespace kes {
@@ -55,10 +54,7 @@ void ColumnLine::End()
     out_ += kCrLf;
 }
 
-void CheckDatumLine(std::string_view line)
-{
-    if (line != "WGS 84") Front().ShowMessage("The Data file datum must be WGS84");
-}
+const char* DatumMessage(std::string_view line) { return line == "WGS 84" ? "" : "The Data file datum must be WGS84"; }
 
 namespace {
 

@@ -60,8 +60,8 @@ private:
     char* at_ = run_;
 };
 
-// Shows the datum message when the datum line is not exactly "WGS 84".
-void CheckDatumLine(std::string_view line);
+// The datum message, for a datum line that is not exactly "WGS 84"; empty when it is.
+const char* DatumMessage(std::string_view line);
 
 // Appends days since 1899-12-30 as "dd-mmm-yy, HH:MM:SS", in English and on
 // a 24-hour clock whatever the host's locale.

@@ -5,18 +5,20 @@
 #include <limits>
 #include <optional>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "core/clock.h"
-#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/line_reader.h"
 #include "core/number_format.h"
-#include "core/store.h"
-#include "core/store_entry.h"
+#include "core/point_entry.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
-#include "core/track_destination.h"
 #include "formats/native/Kes.h"
+#include "formats/native/KesRecords.h"
 #include "formats/native/KesText.h"
 
 namespace {
@@ -83,30 +85,20 @@ std::optional<double> DateFromTexts(const CommaFields& line)
     return dateTime + *timeOfDay;
 }
 
-// The native fields as the track file reader has always filled them, and
-// beside them the elevation in metres and the time the line really gives
-// (none where the native field takes the time of reading).
-void ParsePointLine(std::string_view text, TrackPoint& p)
+// The point a line gives, at its own precision; no time where the line gives
+// none. Every field a line gives is set, so that one point serves every line.
+void ReadLineInto(std::string_view text, Point& p)
 {
     const CommaFields line(text);
-    p.Latitude = line.Float(1, 0);
-    p.Longitude = line.Float(2, 0);
-    p.NewSection = line.Int(3, 0);
+    p.latitude = line.Float(1, 0);
+    p.longitude = line.Float(2, 0);
+    p.newSection = line.Int(3, 0) != 0;
     const double feet = line.Float(4, -777);
-    float altitude = static_cast<float>(feet);
-    if (altitude != kNoAltitude) {
-        altitude = static_cast<float>(altitude / kFeetPerMetre);
-        p.Values.metres = feet / kFeetPerMetre;
-    }
-    p.Altitude = altitude;
-    p.Known = true;
-    // The current time is the default of column 5 and the fallback of the
-    // date texts; it is asked for only when needed, since that is costly.
+    p.elevation = static_cast<float>(feet) != kes::kNoAltitude ? feet / kes::kFeetPerMetre : kNoValue;
     std::optional<double> given = line.Float(5, std::numeric_limits<double>::quiet_NaN());
     if (std::isnan(*given)) given.reset();
     else if (*given == 0) given = DateFromTexts(line);
-    p.DateTime = given ? *given : LocalToUtc(NowLocal());
-    if (given) p.Values.time = kes::TimeOfDayCount(*given);
+    p.time = given ? kes::TimeOfDayCount(*given) : std::nullopt;
 }
 
 // Line 6 holds a point count that is not used, but it must be a whole number.
@@ -124,101 +116,125 @@ void SkipCountLine(LineReader& file, const std::string& fileName)
 }
 
 // The line is built in place and appended in one piece.
-void AppendPointLine(std::string& out, const TrackPoint& p)
+void AppendPointLine(std::string& out, const Point& p, bool newSection, double dateTime)
 {
     char line[5 * kMaxNotationLength + kes::kDateAndTimeLength + 16];
-    char* at = WriteReal(line, p.Latitude, 11, 6);
+    char* at = WriteReal(line, p.latitude, 11, 6);
     *at++ = ',';
-    at = WriteReal(at, p.Longitude, 11, 6);
+    at = WriteReal(at, p.longitude, 11, 6);
     *at++ = ',';
-    at = WriteInt(at, p.NewSection, 0);
+    *at++ = newSection ? '1' : '0';
     *at++ = ',';
-    at = WriteInt(at, TrackFeet(p.Altitude), 7);
+    at = WriteInt(at, TrackFeet(kes::TrackMetres(p)), 7);
     *at++ = ',';
-    at = WriteReal(at, p.DateTime, 13, 7);
+    at = WriteReal(at, dateTime, 13, 7);
     *at++ = ',';
     *at++ = ' ';
-    at = kes::WriteDateAndTime(at, p.DateTime);
+    at = kes::WriteDateAndTime(at, dateTime);
     *at++ = '\r';
     *at++ = '\n';
     out.append(line, at);
 }
-}  // namespace
 
-std::int64_t TrackFeet(float metres)
+// One track file; returns the points written, which stop at the capacity.
+std::int64_t WriteOneTrack(const std::string& fileName, const Track* track, kes::DayCounts& times)
 {
-    return metres == kNoAltitude ? -777 : RoundHalfEven<std::int64_t>(metres * kFeetPerMetre, -777);
-}
-
-void ReadTrackFile(const std::string& fileName)
-{
-    ClearTracks();
-    LineReader file = LineReader::FromFile(fileName);
-    std::string_view line;
-    file.Next(line);
-    file.Next(line);
-    kes::CheckDatumLine(line);
-    file.Next(line);
-    file.Next(line);
-    file.Next(line);
-    TrackProps.Description = GetField(line, 4, "");
-    TrackProps.Detail.known = true;
-    TrackProps.Detail.name = TextAsRead(TrackProps.Description, false);
-    SkipCountLine(file, fileName);
-    if (IsBlank(TrackProps.Description)) TrackProps.Description = ExtractFileName(fileName);
-
-    while (file.Next(line)) {
-        TrackPoint p;
-        ParsePointLine(line, p);
-        if (!StoreTrackPoint(p)) break;
-    }
-}
-
-void WriteTrackFile(const std::string& fileName)
-{
+    SafeFileWriter output(fileName);
     std::string out =
         "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255,";
-    kes::AppendTextColumn(out, TrackProps.Name);
+    if (track) kes::AppendTextColumn(out, kes::NativeText(track->info.name));
     out += ",1,0,0,255\r\n0\r\n";
-    const int count = std::clamp(TrackProps.PointCount, 0, kMaxTrackSlot + 1);
-    SafeFileWriter output(WriterFileName(fileName, ".plt"));
     out.reserve(kes::kWritePiece + 256);
-    int written = 0;
-    for (; written < count; ++written) {
-        const TrackPoint& p = TrackPointList[written];
-        if (p.Latitude == kNoPosition || p.Longitude == kNoPosition) break;
-        AppendPointLine(out, p);
-        if (out.size() >= kes::kWritePiece) {
-            output.Append(out);
-            out.clear();
+    std::int64_t written = 0;
+    if (track)
+        for (const Point& p : track->points) {
+            if (written == kes::kMaxTrackPoints) break;
+            AppendPointLine(out, p, written == 0 || p.newSection, times.OfTrackPoint(p));
+            ++written;
+            if (out.size() >= kes::kWritePiece) {
+                output.Append(out);
+                out.clear();
+            }
         }
-    }
     output.Append(out);
     output.Commit();
-    NoteWritten({.trackPoints = written, .trackFiles = 1});
+    return written;
 }
 
-void KesTrackFiles::TakeStoreTrack(int number)
+std::string CutMessage(bool severalTracks)
 {
-    // Written up to the first point without a position, as WriteTrackFile does.
-    if (TrackProps.PointCount <= 0 || TrackPointList[0].Latitude == kNoPosition ||
-        TrackPointList[0].Longitude == kNoPosition)
-        return;
-    if (TrackFilesWritten.size() >= kMaxTrackFiles)
-        throw ConversionError("The input holds more than " + std::to_string(kMaxTrackFiles) +
-                              " tracks, and a conversion writes at most " + std::to_string(kMaxTrackFiles) +
-                              " track files - this is a limitation of kesTranscribe. Nothing was written.");
-    const std::string name =
-        ExactNamesInForce() ? NumberedFileName(outputName_, number) : TrackFileName(outputName_, number);
-    WriteTrackFile(name);
-    TrackFilesWritten.Add(name);
+    return severalTracks ? "Only the first 100000 Track Points are read from each track - this is a limitation of "
+                           "kesTranscribe. The rest of a longer track is left out."
+                         : "Only the first 100000 Track Points are read - this is a limitation of kesTranscribe. "
+                           "The rest of the input file is left out.";
 }
 
-void HandOverTrack(const std::string& outputName, int number)
+// The tracks that get a file of their own, with their numbers; past the
+// limit of files nothing is written.
+std::vector<std::pair<const Track*, int>> NumberedTracks(const Document& document)
 {
-    if (TrackDestination* chosen = ChosenTrackDestination()) {
-        chosen->TakeStoreTrack(number);
-    } else {
-        KesTrackFiles(outputName).TakeStoreTrack(number);
+    std::vector<std::pair<const Track*, int>> tracks;
+    int place = 0;
+    for (const Track& track : document.tracks) {
+        ++place;
+        if (track.points.empty()) continue;
+        if (tracks.size() == kes::kMaxTrackFiles)
+            throw ConversionError("The input holds more than " + std::to_string(kes::kMaxTrackFiles) +
+                                  " tracks, and a conversion writes at most " + std::to_string(kes::kMaxTrackFiles) +
+                                  " track files - this is a limitation of kesTranscribe. Nothing was written.");
+        tracks.emplace_back(&track, track.slot > 0 ? track.slot : place);
     }
+    return tracks;
+}
+}  // namespace
+
+ReadResult ReadTrackFile(const InputSource& source, const ReadOptions& options)
+{
+    ReadResult result;
+    LineReader file = source.ReadLines();
+    std::string_view line;
+    file.Next(line);
+    if (file.Next(line) && *kes::DatumMessage(line) != '\0')
+        result.findings.Add(FindingKind::Notice, kes::DatumMessage(line));
+    file.Next(line);
+    file.Next(line);
+    Track& track = result.document.tracks.emplace_back();
+    if (file.Next(line)) track.info.name = TextAsRead(GetField(line, 4, ""), false);
+    SkipCountLine(file, source.Name());
+    PointEntry entry(track.points, result.findings, options.trackPointsKept);
+    Point point;
+    while (!entry.Full() && file.Next(line)) {
+        ReadLineInto(line, point);
+        entry.Add(std::move(point));
+    }
+    return result;
+}
+
+WriteResult WriteTrackFile(const Document& document, const WriteRequest& request)
+{
+    WriteResult result;
+    kes::DayCounts times;
+    std::int64_t leftOut = 0;
+    const auto write = [&](const std::string& name, const Track* track) {
+        const std::int64_t written = WriteOneTrack(name, track, times);
+        result.counts.trackPoints += written;
+        ++result.counts.trackFiles;
+        if (track) leftOut += static_cast<std::int64_t>(track->points.size()) - written;
+    };
+    if (!request.numberTrackFiles) {
+        write(request.exactNames ? request.outputName : ChangeFileExt(request.outputName, ".plt"),
+              document.tracks.empty() ? nullptr : &document.tracks.front());
+    } else {
+        const auto tracks = NumberedTracks(document);
+        for (const auto& [track, number] : tracks) {
+            // Named exactly, the one file of an input of one track is the output itself.
+            const std::string name = !request.exactNames  ? TrackFileName(request.outputName, number)
+                                     : tracks.size() == 1 ? request.outputName
+                                                          : NumberedFileName(request.outputName, number);
+            write(name, track);
+        }
+    }
+    if (leftOut > 0) result.findings.Add(FindingKind::Cut, CutMessage(document.tracks.size() > 1), leftOut);
+    times.AddStamped(result.findings);
+    return result;
 }

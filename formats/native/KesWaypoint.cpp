@@ -3,129 +3,144 @@
 #include <algorithm>
 #include <limits>
 
-#include "core/conversion_record.h"
 #include "core/file_io.h"
 #include "core/file_names.h"
-#include "core/line_reader.h"
 #include "core/number_format.h"
-#include "core/store.h"
-#include "core/store_entry.h"
+#include "core/output_target.h"
+#include "core/point_entry.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "formats/document/Symbols.h"
 #include "formats/native/Kes.h"
+#include "formats/native/KesRecords.h"
 #include "formats/native/KesText.h"
 
 namespace {
 constexpr std::int32_t kNoCode = std::numeric_limits<std::int32_t>::min();
+const char* const kHeader = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n";
 
-std::string Unescaped(std::string text)
+// The record a line is made of: what the document gives, the other columns
+// holding the values every waypoint of the files has.
+struct WayPoints {
+    std::string name, description;
+    double latitude = 0, longitude = 0, dateTime = kes::kUndatedWaypoint;
+    std::int16_t symbol = 0;
+    float feet = kes::kNoAltitude;
+    std::int32_t column13 = 0;  // how a device shows it: 0 symbol, 1 with name, 2 with description
+    std::int32_t column14 = 0;  // proximity, whole metres
+};
+
+std::int32_t DisplayNumber(const std::string& mode)
 {
-    std::replace(text.begin(), text.end(), '\xD1', ',');
-    return text;
+    if (mode == "SymbolAndName") return 1;
+    if (mode == "SymbolAndDescription") return 2;
+    return 0;
 }
 
-// What the line holds at its own precision: texts in full, the elevation in
-// metres, no time for the undated day, the symbol where the column holds one.
-void FillDetail(WayPoints& w, std::int32_t symbol, double feet)
+WayPoints RecordOf(const Point& p, kes::DayCounts& times)
 {
-    PointDetail& d = w.Detail;
-    d.known = true;
-    d.texts = PointTexts{.name = TextAsRead(w.Name, false),
-                         .description = TextAsRead(w.Description, false),
-                         .symbol = symbol != kNoCode ? SymbolNameOfCode(w.Symbol) : std::string()};
-    if (static_cast<float>(feet) != kNoAltitude) d.values.metres = feet / kFeetPerMetre;
-    if (w.DateTime != kUndatedWaypoint) d.values.time = kes::TimeOfDayCount(w.DateTime);
-}
-
-void ParseWaypointLine(std::string_view text, WayPoints& w)
-{
-    const CommaFields line(text);
-    w.Name = line.Text(2, "");
-    w.Latitude = line.Float(3, 0);
-    w.Longitude = line.Float(4, 0);
-    w.DateTime = line.Float(5, kUndatedWaypoint);
-    // kNoCode is 0 in the low 16 bits that the native field takes, as a column without a number gives.
-    const std::int32_t symbol = line.Int(6, kNoCode);
-    w.Symbol = static_cast<std::int16_t>(symbol);
-    w.Column7 = static_cast<std::int16_t>(line.Int(7, 0));
-    w.Column8 = line.Int(8, 0);
-    w.Column9 = line.Int(9, 0);
-    w.Column10 = line.Int(10, 65535);
-    w.Description = line.Text(11, "");
-    w.Column12 = line.Int(12, 0);
-    w.Column13 = line.Int(13, 0);
-    w.Column14 = line.Int(14, 0);
-    const double feet = line.Float(15, -777);
-    w.Altitude = static_cast<float>(feet);
-    w.Column16 = line.Int(16, 8);
-    w.Column17 = line.Int(17, 0);
-    w.Column18 = line.Int(18, 17);
-    w.Column19 = line.Int(19, 0);
-    w.Column20 = static_cast<float>(line.Float(20, 10));
-    w.Column21 = line.Int(21, 2);
-    w.Column22 = Unescaped(line.Text(22, ""));
-    w.Column23 = Unescaped(line.Text(23, ""));
-    w.Column24 = Unescaped(line.Text(24, ""));
-    FillDetail(w, symbol, feet);
+    WayPoints w;
+    w.name = kes::NativeText(p.name);
+    w.description = kes::NativeDescription(p);
+    w.latitude = p.latitude;
+    w.longitude = p.longitude;
+    w.dateTime = times.OfWaypoint(p);
+    w.symbol = kes::SymbolNumber(p);
+    w.feet = kes::WaypointFeet(p);
+    w.column13 = DisplayNumber(p.device.displayMode);
+    w.column14 = RoundHalfEven<std::int32_t>(p.device.proximity, 0);
+    return w;
 }
 
 void AppendWaypointLine(std::string& out, int position, const WayPoints& w)
 {
     kes::ColumnLine line(out);
     line.Int(position, 4);
-    line.Text(w.Name);
-    line.Real(w.Latitude, 11, 6);
-    line.Real(w.Longitude, 11, 6);
-    line.Real(w.DateTime, 13, 7);
-    line.Int(w.Symbol, 3);
-    line.Int(w.Column7, 2);
-    line.Int(w.Column8, 2);
-    line.Int(w.Column9, 10);
-    line.Int(w.Column10, 10);
-    line.Text(w.Description);
-    line.Int(w.Column12, 2);
-    line.Int(w.Column13, 2);
-    line.Int(w.Column14, 5);
-    line.Int(RoundHalfEven<std::int64_t>(w.Altitude, -777), 7);
-    line.Int(w.Column16, 2);
-    line.Int(w.Column17, 2);
-    line.Int(w.Column18, 0);
-    line.Int(w.Column19, 0);
-    line.Raw(FormatFixed(10, 1, w.Column20));
-    line.Int(w.Column21, 0);
-    line.Text(w.Column22);
-    line.Text(w.Column23);
-    line.Text(w.Column24);
+    line.Text(w.name);
+    line.Real(w.latitude, 11, 6);
+    line.Real(w.longitude, 11, 6);
+    line.Real(w.dateTime, 13, 7);
+    line.Int(w.symbol, 3);
+    line.Raw(" 0, 3,         0,     65535");  // columns 7 to 10
+    line.Text(w.description);
+    line.Int(0, 2);
+    line.Int(w.column13, 2);
+    line.Int(w.column14, 5);
+    line.Int(RoundHalfEven<std::int64_t>(w.feet, -777), 7);
+    line.Raw(" 8, 0,17,0,10.0,2,,,");  // columns 16 to 24
     line.End();
+}
+
+// What a line holds at its own precision: texts in full, the elevation in
+// metres, no time for the undated day, the symbol where the column holds one.
+Point PointOfLine(std::string_view text)
+{
+    const CommaFields line(text);
+    Point p;
+    p.name = TextAsRead(line.Text(2, ""), false);
+    p.latitude = line.Float(3, 0);
+    p.longitude = line.Float(4, 0);
+    const double dateTime = line.Float(5, kes::kUndatedWaypoint);
+    if (dateTime != kes::kUndatedWaypoint) p.time = kes::TimeOfDayCount(dateTime);
+    // The native field takes the low 16 bits of the column.
+    const std::int32_t symbol = line.Int(6, kNoCode);
+    if (symbol != kNoCode) {
+        p.symbolCode = static_cast<std::int16_t>(symbol);
+        p.symbol = SymbolNameOfCode(p.symbolCode);
+    }
+    p.description = TextAsRead(line.Text(11, ""), false);
+    const double feet = line.Float(15, -777);
+    if (static_cast<float>(feet) != kes::kNoAltitude) p.elevation = feet / kes::kFeetPerMetre;
+    return p;
+}
+
+// The routes go into a file beside the waypoints, which a device or a pipe has not.
+void WriteRoutesBeside(const Document& document, const WriteRequest& request, const std::string& waypointFile,
+                       Findings& findings)
+{
+    if (ResolveOutput(waypointFile).kind != OutputTarget::Kind::File)
+        throw FileError(waypointFile, "The routes go into a route file beside the waypoint file, and this output has "
+                                      "no place beside it for one");
+    const std::string routes = ChangeFileExt(request.outputName, ".rte");
+    request.addLine("Writing Kes Route file");
+    request.addLine(routes);
+    WriteRouteFile(document, routes, findings);
 }
 }  // namespace
 
-void ReadWaypointFile(const std::string& fileName)
+ReadResult ReadWaypointFile(const InputSource& source, const ReadOptions& options)
 {
-    LineReader file = LineReader::FromFile(fileName);
-    ClearWaypoints();
+    ReadResult result;
+    LineReader file = source.ReadLines();
     std::string_view line;
     file.Next(line);
+    if (file.Next(line) && *kes::DatumMessage(line) != '\0')
+        result.findings.Add(FindingKind::Notice, kes::DatumMessage(line));
     file.Next(line);
-    kes::CheckDatumLine(line);
     file.Next(line);
-    file.Next(line);
-    while (file.Next(line)) {
-        WayPoints w = ResetWaypoint();
-        ParseWaypointLine(line, w);
-        if (!StoreWaypoint(std::move(w))) break;
-    }
+    PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
+    while (!entry.Full() && file.Next(line)) entry.Add(PointOfLine(line));
+    return result;
 }
 
-void WriteWaypointFile(const std::string& fileName)
+WriteResult WriteWaypointFile(const Document& document, const WriteRequest& request)
 {
-    std::string out = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n";
-    const int count = std::clamp(WaypointCount, 0, kMaxWaypoints);
-    SafeFileWriter output(WriterFileName(fileName, ".wpt"));
+    WriteResult result;
+    const std::string fileName = request.exactNames ? request.outputName : ChangeFileExt(request.outputName, ".wpt");
+    SafeFileWriter output(fileName);
+    std::string out = kHeader;
     out.reserve(kes::kWritePiece + 1024);
-    for (int i = 1; i <= count; ++i) {
-        AppendWaypointLine(out, i, WaypointList[i]);
+    kes::DayCounts times;
+    int position = 0;
+    for (const Point& p : document.waypoints) {
+        if (position == kes::kMaxWaypoints) {
+            result.findings.Add(FindingKind::Cut,
+                                "Only the first 10000 Waypoints are read - this is a limitation of kesTranscribe. "
+                                "The rest of the input file is left out.",
+                                static_cast<std::int64_t>(document.waypoints.size()) - position);
+            break;
+        }
+        AppendWaypointLine(out, ++position, RecordOf(p, times));
         if (out.size() >= kes::kWritePiece) {
             output.Append(out);
             out.clear();
@@ -133,5 +148,12 @@ void WriteWaypointFile(const std::string& fileName)
     }
     output.Append(out);
     output.Commit();
-    NoteWritten({.waypoints = count});
+    result.counts.waypoints = position;
+    if (!document.routes.empty()) {
+        WriteRoutesBeside(document, request, fileName, result.findings);
+        result.counts.routes =
+            std::min<std::int64_t>(static_cast<std::int64_t>(document.routes.size()), kes::kMaxRouteIndex);
+    }
+    times.AddStamped(result.findings);
+    return result;
 }

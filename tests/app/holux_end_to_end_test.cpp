@@ -5,7 +5,6 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/store.h"
 #include "formats/native/Kes.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/format_positions.h"
@@ -36,29 +35,31 @@ std::vector<std::string> Progress(const std::string& loading, const std::string&
 
 void WriteTrack(const std::string& path, int points, double latitude)
 {
-    ClearTracks();
-    for (int i = 0; i < points; ++i) TrackPointList[i] = TrackPoint{latitude + i * 1e-4, 5.25, i == 0, 10, 45000};
-    TrackProps.PointCount = points;
-    TrackProps.Name = fs::path(path).stem().string();
-    WriteTrackFile(path);
+    std::string text =
+        "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255," +
+        fs::path(path).stem().string() + ",1,0,0,255\r\n0\r\n";
+    for (int i = 0; i < points; ++i) text += std::to_string(latitude + i * 1e-4) + ",5.25,0,33,45000\r\n";
+    WriteText(path, text);
+}
+
+// The points of a native track file.
+std::vector<Point> TrackPoints(const std::string& path)
+{
+    return ReadTrackFile(InputSource::File(path), {}).document.tracks.at(0).points.ToVector();
 }
 }  // namespace
 
 TEST(HoluxEndToEnd, NativeWaypointsSurviveTheWrtAndItsRoutesComeOutBeside)
 {
     TempDir dir;
-    ClearWaypoints();
     const char* names[] = {"Harbour", "Old Mill Bridge", "Summit"};
-    for (int i = 1; i <= 3; ++i) {
-        WayPoints& w = WaypointList[i];
-        w.Name = names[i - 1];
-        w.Description = "stop " + std::to_string(i);
-        w.Latitude = 51.123456 - i;
-        w.Longitude = -3.654321 * i;
-        w.DateTime = 40000.25 + i / 86400.0 * 61;
-    }
-    WaypointCount = 3;
-    WriteWaypointFile(dir.Path("in.wpt"));
+    auto dateTime = [](int i) { return 40000.25 + i / 86400.0 * 61; };
+    std::string wpt = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n";
+    for (int i = 1; i <= 3; ++i)
+        wpt += "1," + std::string(names[i - 1]) + "," + std::to_string(51.123456 - i) + "," +
+               std::to_string(-3.654321 * i) + "," + std::to_string(dateTime(i)) + ",0,0,3,0,65535,stop " +
+               std::to_string(i) + "\r\n";
+    WriteText(dir.Path("in.wpt"), wpt);
 
     HeadlessResult r = RunHeadless({kKesWaypoint, kHoluxWaypoint, dir.Path("trip"), dir.Path("in.wpt")});
     EXPECT_EQ(r.lines, Progress("Loading Kes Waypoint file", dir.Path("in.wpt"), "Writing Holux Waypoint file",
@@ -82,24 +83,25 @@ TEST(HoluxEndToEnd, NativeWaypointsSurviveTheWrtAndItsRoutesComeOutBeside)
     expected.insert(expected.end() - 3, {"Writing Kes Route file", dir.Path("back.rte")});
     EXPECT_EQ(r.lines, expected);
 
-    ReadWaypointFile(dir.Path("back.wpt"));
-    ASSERT_EQ(WaypointCount, 3);
+    const std::vector<Point> back =
+        ReadWaypointFile(InputSource::File(dir.Path("back.wpt")), {}).document.waypoints.ToVector();
+    ASSERT_EQ(back.size(), 3u);
     for (int i = 1; i <= 3; ++i) {
-        const WayPoints& w = WaypointList[i];
-        EXPECT_EQ(w.Name, std::string(names[i - 1]).substr(0, 8));
-        EXPECT_EQ(w.Description, "stop " + std::to_string(i));
-        EXPECT_NEAR(w.Latitude, 51.123456 - i, 0.5 / 36000 + 1e-6);
-        EXPECT_NEAR(w.Longitude, -3.654321 * i, 0.5 / 36000 + 1e-6);
-        EXPECT_NEAR(w.DateTime, 40000.25 + i / 86400.0 * 61, 0.5 / 86400 + 1e-7);
+        const Point& p = back[static_cast<std::size_t>(i - 1)];
+        EXPECT_EQ(p.name, std::string(names[i - 1]).substr(0, 8));
+        EXPECT_EQ(p.description, "stop " + std::to_string(i));
+        EXPECT_NEAR(p.latitude, 51.123456 - i, 0.5 / 36000 + 1e-6);
+        EXPECT_NEAR(p.longitude, -3.654321 * i, 0.5 / 36000 + 1e-6);
+        EXPECT_NEAR(DayCountOf(p.time.value()), dateTime(i), 0.5 / 86400 + 1e-7);
     }
-    const std::vector<std::string> routeLines = SplitCrLf(ReadText(dir.Path("back.rte")));
+    // The document's first route takes the route file's slot 1, its points numbered in order.
     std::vector<std::string> loop;
-    for (const std::string& line : routeLines)
-        if (line.rfind("W,  5,", 0) == 0 || line.rfind("R,  5,", 0) == 0) loop.push_back(line);
+    for (const std::string& line : SplitCrLf(ReadText(dir.Path("back.rte"))))
+        if (line.rfind("W,  1,", 0) == 0 || line.rfind("R,  1,", 0) == 0) loop.push_back(line);
     ASSERT_EQ(loop.size(), 3u);
-    EXPECT_EQ(loop[0].rfind("R,  5,Loop ", 0), 0u);
-    EXPECT_EQ(loop[1].rfind("W,  5,  1,  3,Summit ", 0), 0u);
-    EXPECT_EQ(loop[2].rfind("W,  5,  2,  1,Harbour ", 0), 0u);
+    EXPECT_EQ(loop[0].rfind("R,  1,Loop ", 0), 0u);
+    EXPECT_EQ(loop[1].rfind("W,  1,  1,  1,Summit ", 0), 0u);
+    EXPECT_EQ(loop[2].rfind("W,  1,  2,  2,Harbour ", 0), 0u);
 }
 
 TEST(HoluxEndToEnd, SixTrackFilesMergeIntoFiveSlotsWithTheTrackMessage)
@@ -114,9 +116,10 @@ TEST(HoluxEndToEnd, SixTrackFilesMergeIntoFiveSlotsWithTheTrackMessage)
     std::vector<std::string> expected = {"Loading Kes Track file(s)"};
     expected.insert(expected.end(), args.begin() + 3, args.begin() + 8);
     expected.insert(expected.end(), {"", "processing .....", "", "Writing Holux Track file", dir.Path("merged"),
+                                     "Written: 150 track points",
                                      "message: Only the first 5 selected Tracks are saved - this is a limitation "
                                      "of the tlg format.",
-                                     "Written: 150 track points", "", "Done ....."});
+                                     "", "Done ....."});
     EXPECT_EQ(r.lines, expected);
 
     const std::string image = ReadText(dir.Path("merged.tlg"));
@@ -124,7 +127,7 @@ TEST(HoluxEndToEnd, SixTrackFilesMergeIntoFiveSlotsWithTheTrackMessage)
     const std::size_t slots[5] = {0, 20000, 40000, 65536, 85536};
     for (int t = 0; t < 5; ++t) {
         EXPECT_EQ(At<std::int16_t>(image, kTrackRecords + 44 * t), 10 * (t + 1));
-        EXPECT_EQ(image.substr(kTrackRecords + 44 * t + 16, 3), "t" + std::to_string(t + 1) + '\0');
+        EXPECT_EQ(image.substr(kTrackRecords + 44 * t + 4, 3), "t" + std::to_string(t + 1) + '\0');
         EXPECT_EQ(At<std::int32_t>(image, slots[t] + 4), -(41 + t) * 36000);
     }
 }
@@ -160,9 +163,9 @@ TEST(HoluxEndToEnd, ATrackImageSplitsIntoOneFilePerSlotWithPoints)
     EXPECT_EQ(lines[7].substr(0, 34), "  50.001000,   5.001000,0,   -777,");
 }
 
-// Track inputs whose reader fills the store: the .tlg holds that one track in
-// slot 0, the same track the native output of the same input holds.
-TEST(HoluxEndToEnd, AStoreFillingTrackInputBecomesSlotZero)
+// Track inputs of one track: the .tlg holds it in slot 0, the same track the
+// native output of the same input holds.
+TEST(HoluxEndToEnd, ATrackInputOfOneTrackBecomesSlotZero)
 {
     const std::pair<std::string, const char*> inputs[] = {{kMapsendTrack, "mapsend/chicago.trk"},
                                                           {kNmea, "nmea/receiver.log"},
@@ -176,27 +179,26 @@ TEST(HoluxEndToEnd, AStoreFillingTrackInputBecomesSlotZero)
         ASSERT_GE(r.lines.size(), 7u);
         EXPECT_EQ(r.lines[5], "Writing Holux Track file");
 
-        ReadTrackFile(dir.Path("ref.plt"));
+        const std::vector<Point> points = TrackPoints(dir.Path("ref.plt"));
         const std::string image = ReadText(dir.Path("out.tlg"));
         ASSERT_EQ(image.size(), 133120u) << fixture;
-        const int expected = std::min(TrackProps.PointCount, 2500);
+        const int expected = std::min(static_cast<int>(points.size()), 2500);
         EXPECT_EQ(At<std::int16_t>(image, kTrackRecords), expected) << fixture;
         EXPECT_EQ(At<std::int32_t>(image, kTrackRecords + 32), -1) << fixture;
         EXPECT_EQ(At<std::int16_t>(image, kTrackRecords + 44), 0) << fixture;
         const double withinAUnit = 0.5 / 36000 + 1e-6;  // the image's unit against the text's 6 decimals
         for (int i : {0, expected - 1}) {
             if (i < 0) continue;
-            const TrackPoint& p = TrackPointList[i];
-            EXPECT_NEAR(At<std::int32_t>(image, 8 * i) / 36000.0, p.Longitude, withinAUnit) << fixture;
-            EXPECT_NEAR(-At<std::int32_t>(image, 8 * i + 4) / 36000.0, p.Latitude, withinAUnit) << fixture;
+            const Point& p = points[static_cast<std::size_t>(i)];
+            EXPECT_NEAR(At<std::int32_t>(image, 8 * i) / 36000.0, p.longitude, withinAUnit) << fixture;
+            EXPECT_NEAR(-At<std::int32_t>(image, 8 * i + 4) / 36000.0, p.latitude, withinAUnit) << fixture;
         }
     }
 }
 
-// MapSource track input: the tracks the reader hands over are merged as they
-// come, the same tracks it writes as native track files, with no file left
-// beside the image.
-TEST(HoluxEndToEnd, MapsourceTracksAreMergedAsTheReaderHandsThemOver)
+// MapSource track input: its first five tracks take the slots, the same tracks
+// it writes as native track files, with no file left beside the image.
+TEST(HoluxEndToEnd, MapsourceTracksTakeTheSlotsInOrder)
 {
     TempDir dir;
     fs::create_directories(dir.Path("image"));
@@ -214,13 +216,12 @@ TEST(HoluxEndToEnd, MapsourceTracksAreMergedAsTheReaderHandsThemOver)
             EXPECT_EQ(At<std::int32_t>(image, kTrackRecords + 44 * t + 32), 0) << t;
             continue;
         }
-        ReadTrackFile(track);
-        EXPECT_EQ(At<std::int16_t>(image, kTrackRecords + 44 * t), std::min(TrackProps.PointCount, 2500)) << t;
+        const std::vector<Point> points = TrackPoints(track);
+        EXPECT_EQ(At<std::int16_t>(image, kTrackRecords + 44 * t), std::min<int>(static_cast<int>(points.size()), 2500))
+            << t;
         const std::size_t slots[5] = {0, 20000, 40000, 65536, 85536};
-        if (TrackProps.PointCount > 0) {
-            EXPECT_NEAR(-At<std::int32_t>(image, slots[t] + 4) / 36000.0, TrackPointList[0].Latitude,
-                        0.5 / 36000 + 1e-6)
-                << t;
+        if (!points.empty()) {
+            EXPECT_NEAR(-At<std::int32_t>(image, slots[t] + 4) / 36000.0, points[0].latitude, 0.5 / 36000 + 1e-6) << t;
         }
     }
     const bool moreThanFive = fs::exists(dir.Path("native/out_6.plt"));

@@ -6,7 +6,6 @@
 #include "core/catalogue.h"
 #include "core/convert.h"
 #include "core/file_io.h"
-#include "core/store.h"
 #include "formats/format_table.h"
 #include "tests/support/recording_front_end.h"
 #include "tests/support/test_files.h"
@@ -101,8 +100,28 @@ TEST_F(ConvertAction, PlainConversionReportsEveryLineInOrder)
         "line: Done .....",
     };
     EXPECT_EQ(f.events, expected);
-    EXPECT_EQ(WaypointCount, 1);
-    EXPECT_EQ(WaypointList[1].Name, "Home");
+}
+
+// Whatever the pane shows, or with none at all, the outcome says what became of the conversion.
+TEST_F(ConvertAction, TheOutcomeComesAsValuesNotAsTheLinesShown)
+{
+    WriteText(dir.Path("in.wpt"), kWaypointFile);
+    ConversionRequest request;
+    request.inputs = {{dir.Path("in.wpt"), Position(Input::KesWaypoint)}};
+    request.output = dir.Path("out.wrt");
+    request.outputPosition = Position(Output::HoluxWaypoint);
+    SilentFrontEnd silent;
+    const ConversionOutcome done = Convert(request, silent);
+    EXPECT_EQ(done.state, ConversionOutcome::State::Converted);
+    EXPECT_EQ(done.counts, (WrittenCounts{.waypoints = 1}));
+    EXPECT_EQ(done.written, std::vector<std::string>{dir.Path("out.wrt")});
+
+    request.inputs.front().name = dir.Path("missing.wpt");
+    const ConversionOutcome failed = Convert(request, silent);
+    EXPECT_EQ(failed.state, ConversionOutcome::State::Failed);
+    EXPECT_TRUE(failed.written.empty());
+    request.outputPosition = -1;
+    EXPECT_EQ(Convert(request, silent).reason, "Output File Format not Selected");
 }
 
 TEST_F(ConvertAction, NativeWaypointOutputTakesItsOwnExtension)
@@ -114,17 +133,6 @@ TEST_F(ConvertAction, NativeWaypointOutputTakesItsOwnExtension)
     EXPECT_TRUE(std::filesystem::exists(dir.Path("out.wpt")));
     EXPECT_FALSE(std::filesystem::exists(dir.Path("out.txt")));
     EXPECT_EQ(f.lines[6], dir.Path("out.wpt"));
-}
-
-TEST_F(ConvertAction, RoutesOfAnEarlierConversionAreNotWrittenAgain)
-{
-    ClearRoutes();
-    RouteCount = 3;
-    WriteText(dir.Path("x.txt"), "");
-    RecordingFrontEnd f = Choose(dir.Path("x.txt"), kMagellanWaypoints, dir.Path("out"), Position(Output::KesWaypoint));
-    Convert(f);
-    EXPECT_EQ(RouteCount, 0);
-    EXPECT_FALSE(std::filesystem::exists(dir.Path("out.rte")));
 }
 
 TEST_F(ConvertAction, MapsourceInputWithoutItsSignatureIsRefusedAndWritesNothing)
@@ -166,7 +174,8 @@ TEST_F(ConvertAction, AReaderErrorRestoresTheCursorAndOmitsDone)
 {
     RecordingFrontEnd f = Choose(dir.Path("missing.wpt"), Position(Input::KesWaypoint), dir.Path("out.wrt"),
                                  Position(Output::HoluxWaypoint));
-    EXPECT_THROW(Convert(f), FileError);
+    const ConversionOutcome outcome = Convert(f);
+    EXPECT_EQ(outcome.state, ConversionOutcome::State::Failed);
     EXPECT_EQ(f.events.back(), "cursor: normal");
     EXPECT_FALSE(f.busy);
     EXPECT_EQ(f.lines, (std::vector<std::string>{"Loading Kes Waypoint file", dir.Path("missing.wpt")}));

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Every reader that stops at a capacity of the store says so once, after the
-// files are written, and says nothing when the input fits exactly.
+// Every native output that cuts its input at a capacity says so once, after
+// the files are written, and says nothing when the input fits exactly.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +9,6 @@
 #include "core/catalogue.h"
 #include "core/clock.h"
 #include "core/convert.h"
-#include "core/store.h"
 #include "formats/format_table.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/mapsource_files.h"
@@ -30,8 +29,6 @@ std::string EachTrackCut(int kept)
     return CutMessage(std::to_string(kept) + " Track Points are read from each track", "The rest of a longer track is");
 }
 const std::string kRoutesCut = CutMessage("100 Routes are read", "The later routes of the input file are");
-const std::string kRoutePointsCut =
-    CutMessage("1000 Route Points are read from each route", "The rest of a longer route is");
 
 std::string Lines(int n, const std::string& head, const std::function<std::string(int)>& line)
 {
@@ -100,13 +97,6 @@ std::string GdbRoutes(int n)
     return f.str();
 }
 
-std::string GdbRoutePoints(int n)
-{
-    ByteBuilder f = ms::GdbHeader(108);
-    ms::GdbRoute(f, "long", n);
-    return f.str();
-}
-
 const char* const kKesWaypointHead = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n";
 const char* const kKesTrackHead = "h\r\nWGS 84\r\n\r\n\r\n0,2,255,T\r\n0\r\n";
 
@@ -116,60 +106,60 @@ struct Case {
     int capacity;
     std::function<std::string(int)> content;
     std::string message;
-    std::function<int()> kept;  // what the store or the output holds afterwards
+    std::int64_t WrittenCounts::*kept;  // what the output holds afterwards
 };
-
-int Waypoints() { return WaypointCount; }
-int TrackPoints() { return TrackProps.PointCount; }
 
 std::vector<Case> Cases()
 {
+    constexpr int kKesWaypoints = Position(Output::KesWaypoint), kKesTrack = Position(Output::KesTrack);
+    constexpr auto kWaypoints = &WrittenCounts::waypoints, kTrackPoints = &WrittenCounts::trackPoints;
     return {
-        {"kes waypoints", Position(Input::KesWaypoint), Position(Output::HoluxWaypoint), 10000,
-         [](int n) { return Lines(n, kKesWaypointHead, [](int) { return "1,W,1,2\r\n"; }); }, kWaypointsCut, Waypoints},
-        {"kes track", Position(Input::KesTrack), Position(Output::HoluxTrack), 100000,
-         [](int n) { return Lines(n, kKesTrackHead, [](int) { return "1,2,0\r\n"; }); }, kTrackPointsCut, TrackPoints},
-        {"mapsend waypoints", Position(Input::MapsendWaypoint), Position(Output::KesWaypoint), 10000, MapsendWaypoints,
-         kWaypointsCut, Waypoints},
-        {"mapsend track", Position(Input::MapsendTrack), Position(Output::HoluxTrack), 100000, MapsendTrack,
-         kTrackPointsCut, TrackPoints},
-        {"nobletec marks", Position(Input::NobletecWaypoints), Position(Output::KesWaypoint), 10000,
+        {"kes waypoints", Position(Input::KesWaypoint), Position(Output::HoluxWaypoint), 500,
+         [](int n) { return Lines(n, kKesWaypointHead, [](int) { return "1,W,1,2\r\n"; }); },
+         "Only the first 500 waypoints are saved - this is a limitation of the wrt format.", kWaypoints},
+        {"kes track", Position(Input::KesTrack), Position(Output::HoluxTrack), 2500,
+         [](int n) { return Lines(n, kKesTrackHead, [](int) { return "1,2,0\r\n"; }); },
+         "Only the first 2500 Track Points are saved from each track - this is a limitation of the tlg format.",
+         kTrackPoints},
+        {"mapsend waypoints", Position(Input::MapsendWaypoint), kKesWaypoints, 10000, MapsendWaypoints, kWaypointsCut,
+         kWaypoints},
+        {"mapsend track", Position(Input::MapsendTrack), kKesTrack, 100000, MapsendTrack, kTrackPointsCut,
+         kTrackPoints},
+        {"nobletec marks", Position(Input::NobletecWaypoints), kKesWaypoints, 10000,
          [](int n) { return Lines(n, "", [](int) { return "Type = Mark\r\nLatLon = 47 36.5 N 122 20.1 W\r\n"; }); },
-         kWaypointsCut, Waypoints},
-        {"nobletec track", Position(Input::NobletecTracks), Position(Output::HoluxTrack), 100000,
+         kWaypointsCut, kWaypoints},
+        {"nobletec track", Position(Input::NobletecTracks), kKesTrack, 100000,
          [](int n) {
              return Lines(n, "NumberOfTrackMarks = " + std::to_string(n) + "\r\nTrackMarks:\r\n",
                           [](int) { return "47 36.5 N 122 20.1 W\r\n"; });
          },
-         kTrackPointsCut, TrackPoints},
-        {"nmea", Position(Input::Nmea), Position(Output::HoluxTrack), 100000,
+         kTrackPointsCut, kTrackPoints},
+        {"nmea", Position(Input::Nmea), kKesTrack, 100000,
          [](int n) { return Lines(n, "", [](int) { return "$GPRMC,120000,A,4807.038,N,01131.000,E,,,230394\r\n"; }); },
-         kTrackPointsCut, TrackPoints},
-        {"magellan waypoints", Position(Input::MagellanWaypoint), Position(Output::KesWaypoint), 10000,
+         kTrackPointsCut, kTrackPoints},
+        {"magellan waypoints", Position(Input::MagellanWaypoint), kKesWaypoints, 10000,
          [](int n) { return Lines(n, "", [](int) { return "$PMGNWPL,4807.038,N,01131.000,W,100,M,W,,a\r\n"; }); },
-         kWaypointsCut, Waypoints},
-        {"magellan track", Position(Input::MagellanTrack), Position(Output::HoluxTrack), 100000,
+         kWaypointsCut, kWaypoints},
+        {"magellan track", Position(Input::MagellanTrack), kKesTrack, 100000,
          [](int n) {
              return Lines(n, "", [](int) { return "$PMGNTRK,4807.038,N,01131.000,W,100,M,120000,A,,010120\r\n"; });
          },
-         kTrackPointsCut, TrackPoints},
-        {"mps waypoints", Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint), 10000, MpsWaypoints,
-         kWaypointsCut, Waypoints},
-        {"gdb waypoints", Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint), 10000, GdbWaypoints,
-         kWaypointsCut, Waypoints},
-        {"gdb routes", Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint), 100, GdbRoutes, kRoutesCut,
-         [] { return static_cast<int>(RouteCount); }},
-        {"gdb route points", Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint), 1000, GdbRoutePoints,
-         kRoutePointsCut, [] { return RouteList[1].PointCount; }},
-        {"mps track", Position(Input::MapsourceTracks), Position(Output::KesTrack), 100000, MpsTrack,
-         EachTrackCut(100000), TrackPoints},
-        {"gdb track", Position(Input::MapsourceTracks), Position(Output::KesTrack), 100001, GdbTrack,
-         EachTrackCut(100001), TrackPoints},
-        {"tomtom", Position(Input::TomTom), Position(Output::HoluxWaypoint), 10000, TomTom, kWaypointsCut, Waypoints},
+         kTrackPointsCut, kTrackPoints},
+        {"mps waypoints", Position(Input::MapsourceWaypoints), kKesWaypoints, 10000, MpsWaypoints, kWaypointsCut,
+         kWaypoints},
+        {"gdb waypoints", Position(Input::MapsourceWaypoints), kKesWaypoints, 10000, GdbWaypoints, kWaypointsCut,
+         kWaypoints},
+        {"gdb routes", Position(Input::MapsourceWaypoints), kKesWaypoints, 100, GdbRoutes, kRoutesCut,
+         &WrittenCounts::routes},
+        {"mps track", Position(Input::MapsourceTracks), kKesTrack, 100000, MpsTrack, EachTrackCut(100000),
+         kTrackPoints},
+        {"gdb track", Position(Input::MapsourceTracks), kKesTrack, 100000, GdbTrack, EachTrackCut(100000),
+         kTrackPoints},
+        {"tomtom", Position(Input::TomTom), kKesWaypoints, 10000, TomTom, kWaypointsCut, kWaypoints},
     };
 }
 
-class StoreLimits : public ::testing::Test {
+class OutputLimits : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -178,7 +168,7 @@ protected:
     }
     void TearDown() override { UnpinClock(); }
 
-    RecordingFrontEnd Run(const std::string& content, int input, int output)
+    RecordingFrontEnd Run(const std::string& content, int input, int output, ConversionOutcome* outcome = nullptr)
     {
         WriteText(dir.Path("in.dat"), content);
         RecordingFrontEnd f;
@@ -186,7 +176,8 @@ protected:
         f.inputPosition = input;
         f.outputText = dir.Path("out.dat");
         f.outputPosition = output;
-        Convert(f);
+        const ConversionOutcome done = Convert(f);
+        if (outcome) *outcome = done;
         return f;
     }
 
@@ -194,15 +185,16 @@ protected:
 };
 }  // namespace
 
-TEST_F(StoreLimits, EachReaderAnnouncesItsCapacityOnceOnlyWhenTheInputGoesBeyondIt)
+TEST_F(OutputLimits, EachNativeOutputAnnouncesItsCapacityOnceOnlyWhenTheInputGoesBeyondIt)
 {
     for (const Case& c : Cases()) {
         SCOPED_TRACE(c.name);
         for (const int extra : {0, 1, 5}) {
             SCOPED_TRACE(extra);
-            const RecordingFrontEnd f = Run(c.content(c.capacity + extra), c.input, c.output);
+            ConversionOutcome outcome;
+            const RecordingFrontEnd f = Run(c.content(c.capacity + extra), c.input, c.output, &outcome);
             ASSERT_EQ(f.lines.back(), "Done .....");
-            EXPECT_EQ(c.kept(), c.capacity);
+            EXPECT_EQ(outcome.counts.*c.kept, c.capacity);
             EXPECT_EQ(std::count(f.messages.begin(), f.messages.end(), c.message), extra > 0 ? 1 : 0);
             // The boxes come after the files are written and the count line is shown.
             const auto box = std::find(f.events.begin(), f.events.end(), "message: " + c.message);
@@ -213,15 +205,13 @@ TEST_F(StoreLimits, EachReaderAnnouncesItsCapacityOnceOnlyWhenTheInputGoesBeyond
     }
 }
 
-TEST_F(StoreLimits, MapsourceWaypointsStopAtTheFirstWaypointTheTableCannotHold)
+TEST_F(OutputLimits, WaypointsBeyondTheCapacityLeaveTheRoutesAfterThem)
 {
-    RecordingFrontEnd f = Run(GdbWaypoints(10000), Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint));
+    RecordingFrontEnd f = Run(GdbWaypoints(10001), Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint));
     EXPECT_EQ(f.lines[f.lines.size() - 3], "Written: 10000 waypoints, 1 route");
-    f = Run(GdbWaypoints(10001), Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint));
-    EXPECT_EQ(f.lines[f.lines.size() - 3], "Written: 10000 waypoints, 0 routes");
 }
 
-TEST_F(StoreLimits, TracksNotWrittenInWaypointModeAnnounceNothing)
+TEST_F(OutputLimits, TracksNotWrittenInWaypointModeAnnounceNothing)
 {
     for (const auto& content : {MpsTrack(100001), GdbTrack(100002)}) {
         const RecordingFrontEnd f = Run(content, Position(Input::MapsourceWaypoints), Position(Output::KesWaypoint));

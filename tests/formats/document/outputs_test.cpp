@@ -1,34 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The KML, GeoJSON and CSV writers: the exact file of an odd store and of an
-// empty one, and the escaping of texts no reader should choke on.
+// The KML, GeoJSON and CSV writers: the exact file of an odd document and of
+// an empty one, and the escaping of texts no reader should choke on.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "formats/csv/Csv.h"
 #include "formats/geojson/GeoJson.h"
+#include "formats/gpx/GpxText.h"
 #include "formats/kml/Kml.h"
-#include "tests/support/odd_store.h"
-#include "tests/support/recording_front_end.h"
+#include "tests/support/odd_document.h"
 #include "tests/support/test_files.h"
 
 namespace {
-using Make = std::function<std::unique_ptr<DocumentWriter>(const std::string& file)>;
-
-template <typename Document>
-Make Maker()
-{
-    return [](const std::string& file) { return std::make_unique<Document>(file, StoreTimes::Utc); };
-}
+using Writer = WriteResult (*)(const Document&, const WriteRequest&);
 
 struct Case {
     const char* format;
-    Make make;
-    std::string empty;  // of a store that holds nothing
-    std::string odd;    // of odd_store
+    Writer write;
+    std::string empty;  // of a document that holds nothing
+    std::string odd;    // of odd_document
 };
 
 const std::string kKmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
@@ -38,7 +30,7 @@ const std::string kKmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
 const std::string kCsvHead = "\xEF\xBB\xBFtype,track,route,section,lat,lon,ele_m,time,name,desc,sym\r\n";
 
 const Case kCases[] = {
-    {"kml", Maker<KmlDocument>(), kKmlHead + "</Document>\r\n</kml>\r\n",
+    {"kml", WriteKmlFile, kKmlHead + "</Document>\r\n</kml>\r\n",
      kKmlHead +
          "  <Folder><name>Waypoints</name>\r\n"
          "    <Placemark><name>Say &quot;hi&quot;, &lt;&amp;&gt; Чомолунгма 珠</name><description>two&#13;\n"
@@ -108,7 +100,7 @@ const Case kCases[] = {
          "  </Folder>\r\n"
          "</Document>\r\n"
          "</kml>\r\n"},
-    {"geojson", Maker<GeoJsonDocument>(), "{\"type\":\"FeatureCollection\",\"features\":[\r\n]}\r\n",
+    {"geojson", WriteGeoJsonFile, "{\"type\":\"FeatureCollection\",\"features\":[\r\n]}\r\n",
      "{\"type\":\"FeatureCollection\",\"features\":[\r\n"
      "{\"type\":\"Feature\",\"properties\":{\"type\":\"waypoint\",\"name\":\"Say \\\"hi\\\", <&> Чомолунгма "
      "珠\",\"desc\":\"two\\r\\nlines\",\"cmt\":\"c\",\"sym\":\"Summit\",\"time\":\"2020-06-08T18:39:00Z\"},"
@@ -131,7 +123,7 @@ const Case kCases[] = {
      "point\"]}},\"geometry\":{\"type\":\"GeometryCollection\",\"geometries\":[{\"type\":\"LineString\","
      "\"coordinates\":[[1,1],[1.5,1]]},{\"type\":\"Point\",\"coordinates\":[2,2]}]}}\r\n"
      "]}\r\n"},
-    {"csv", Maker<CsvDocument>(), kCsvHead,
+    {"csv", WriteCsvFile, kCsvHead,
      kCsvHead +
          "waypoint,,,,27.988056,86.925278,8848.86,2020-06-08T18:39:00Z,\"Say \"\"hi\"\", <&> Чомолунгма 珠\",\"two\r\n"
          "lines\",Summit\r\n"
@@ -151,59 +143,60 @@ const Case kCases[] = {
          "track point,Mixed,,2,2,2,,,\"Lone, point\",,\r\n"},
 };
 
-class OutputsTest : public ::testing::Test {
-protected:
-    TempDir dir;
-    RecordingFrontEnd front;
-    ScopedFrontEnd scope{front};
-};
+WriteResult WriteTo(const Case& c, const Document& document, const std::string& file)
+{
+    WriteRequest request;
+    request.outputName = file;
+    request.exactNames = true;
+    return c.write(document, request);
+}
 }  // namespace
 
-TEST_F(OutputsTest, EachFormatWritesTheOddStoreExactly)
+TEST(Outputs, EachFormatWritesTheOddDocumentExactly)
 {
+    TempDir dir;
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.format);
         const std::string empty = dir.Path(std::string("empty.") + c.format);
-        ClearWaypoints();
-        ClearRoutes();
-        ClearTracks();
-        c.make(empty)->Finish();
+        EXPECT_EQ(WriteTo(c, Document{}, empty).counts, WrittenCounts{});
         EXPECT_EQ(ReadText(empty), c.empty);
 
         const std::string odd = dir.Path(std::string("odd.") + c.format);
-        const auto document = c.make(odd);
-        odd_store::FillWaypointsAndRoutes();
-        for (int n = 1; n <= odd_store::kTracks; ++n) {
-            odd_store::FillTrack(n);
-            document->TakeStoreTrack(n);
-        }
-        front.messages.clear();
-        document->Finish();
+        const WriteResult written = WriteTo(c, odd_document::Build(), odd);
         EXPECT_EQ(ReadText(odd), c.odd);
-        EXPECT_EQ(front.messages, std::vector<std::string>{"Only points with a latitude from -90 to 90 and a longitude "
-                                                           "from -180 to 180 are saved - this is a limitation of the " +
-                                                           std::string(c.format) + " format."});
+        EXPECT_EQ(written.counts, (WrittenCounts{.waypoints = 3, .routes = 1, .trackPoints = 10, .tracks = 3}));
+        const Finding cut{FindingKind::Cut,
+                          "Only points with a latitude from -90 to 90 and a longitude from -180 to 180 are saved - "
+                          "this is a limitation of the " +
+                              std::string(c.format) + " format.",
+                          odd_document::kPointsOutOfRange};
+        EXPECT_EQ(written.findings.All(), std::vector<Finding>{cut});
     }
 }
 
-TEST_F(OutputsTest, TextsAreEscapedAndKeptWhole)
+TEST(Outputs, TextsAreEscapedAndKeptWhole)
 {
     struct Text {
-        std::string in, json, csv;
+        std::string in, json, csv, xml;
     };
     const std::vector<Text> texts = {
-        {"plain", "\"plain\"", "plain"},
-        {"a \"b\", c", "\"a \\\"b\\\", c\"", "\"a \"\"b\"\", c\""},
-        {"line\r\nbreak\ttab\\", "\"line\\r\\nbreak\\ttab\\\\\"", "\"line\r\nbreak\ttab\\\""},
-        {std::string("nul\0\x1F", 5), "\"nul\\u0000\\u001f\"", std::string("nul\0\x1F", 5)},
-        {"\xFF\xC3(\xE2\x82\xAC \xF0\x9F\x97\xBA", "\"\xEF\xBF\xBD\xEF\xBF\xBD(\xE2\x82\xAC \xF0\x9F\x97\xBA\"",
-         "\xEF\xBF\xBD\xEF\xBF\xBD(\xE2\x82\xAC \xF0\x9F\x97\xBA"},
+        {"plain", "\"plain\"", "plain", "plain"},
+        {"a \"b\", c", "\"a \\\"b\\\", c\"", "\"a \"\"b\"\", c\"", "a &quot;b&quot;, c"},
+        {"line\r\nbreak\ttab\\", "\"line\\r\\nbreak\\ttab\\\\\"", "\"line\r\nbreak\ttab\\\"", "line\r\nbreak\ttab\\"},
+        {std::string("nul\0\x1F<&>", 8), "\"nul\\u0000\\u001f<&>\"", std::string("nul\0\x1F<&>", 8),
+         "nul&lt;&amp;&gt;"},
+        {"\xFF\xC3(\xE2\x82\xAC \xF0\x9F\x97\xBA\xED\xA0\x80",
+         "\"\xEF\xBF\xBD\xEF\xBF\xBD(\xE2\x82\xAC \xF0\x9F\x97\xBA\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"",
+         "\xEF\xBF\xBD\xEF\xBF\xBD(\xE2\x82\xAC \xF0\x9F\x97\xBA\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD",
+         "\xEF\xBF\xBD\xEF\xBF\xBD(\xE2\x82\xAC \xF0\x9F\x97\xBA\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
     };
     for (const Text& t : texts) {
-        std::string json, csv;
+        std::string json, csv, xml;
         AppendJsonString(json, t.in);
         AppendCsvField(csv, t.in);
+        gpx::AppendEscapedUtf8(xml, t.in);
         EXPECT_EQ(json, t.json);
         EXPECT_EQ(csv, t.csv);
+        EXPECT_EQ(xml, t.xml);
     }
 }

@@ -4,17 +4,12 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/clock.h"
-#include "core/file_io.h"
-#include "core/store.h"
 #include "formats/holux/Holux.h"
-#include "formats/native/Kes.h"
 #include "tests/support/byte_builder.h"
-#include "tests/support/held_detail.h"
-#include "tests/support/recording_front_end.h"
-#include "tests/support/test_files.h"
+#include "tests/support/native_documents.h"
 
 namespace {
+using namespace native_documents;
 constexpr std::size_t kSlotOffsets[5] = {0, 20000, 40000, 65536, 85536};
 constexpr std::size_t kHeader = 131072, kRecords = 131088;
 const char* kTooManyTracks = "Only the first 5 selected Tracks are saved - this is a limitation of the tlg format.";
@@ -56,69 +51,59 @@ void PutSlot(ByteBuilder& b, int slot, std::int16_t count, std::int16_t first, i
     }
 }
 
-class HoluxTracks : public ::testing::Test {
-protected:
-    void SetUp() override { PinClock(45000.25, 45000.0); }
-    void TearDown() override { UnpinClock(); }
+Track TestTrack(int points, std::string name = {}, std::string description = {})
+{
+    std::vector<Point> list;
+    for (int e = 0; e < points; ++e)
+        list.push_back(native_documents::At(-NegLatUnits(e) / 36000.0, LonUnits(e) / 36000.0));
+    Track track = TrackOf(list, std::move(name));
+    track.info.description = std::move(description);
+    return track;
+}
 
-    // A native track file of `points` test points named `name`.
-    std::string TrackFile(const std::string& file, int points, const std::string& name = "walk")
-    {
-        FillStore(points, name);
-        WriteTrackFile(dir.Path(file));
-        return dir.Path(file);
-    }
-    void FillStore(int points, const std::string& name)
-    {
-        ClearTracks();
-        for (int e = 0; e < points; ++e) {
-            TrackPointList[e].Longitude = LonUnits(e) / 36000.0;
-            TrackPointList[e].Latitude = -NegLatUnits(e) / 36000.0;
-            TrackPointList[e].Altitude = 10;
-            TrackPointList[e].DateTime = 40000.5;
-        }
-        TrackProps.PointCount = points;
-        TrackProps.Name = name;
-    }
-    std::string Write(const std::vector<std::string>& files)
-    {
-        WriteHoluxTrackFile(files, dir.Path("out.plt"));
-        return ReadText(dir.Path("out.tlg"));
-    }
-    void Read(const ByteBuilder& image)
-    {
-        WriteText(dir.Path("in.tlg"), image.str());
-        ReadHoluxTrackFile(dir.Path("in.tlg"), dir.Path("trip.plt"));
-    }
-
-    TempDir dir;
-    RecordingFrontEnd front;
-    ScopedFrontEnd scope{front};
+struct Written {
+    std::string image;
+    WriteResult result;
 };
+
+Written Write(std::vector<Track> tracks)
+{
+    TempDir dir;
+    Document document;
+    document.tracks = std::move(tracks);
+    Written w;
+    w.result = WriteHoluxTrackFile(document, RequestFor(dir.Path("out.plt")));
+    w.image = ReadText(dir.Path("out.tlg"));
+    return w;
+}
+
+std::vector<std::string> Messages(const WriteResult& result)
+{
+    std::vector<std::string> messages;
+    for (const Finding& f : result.findings.All()) messages.push_back(f.message);
+    return messages;
+}
 }  // namespace
 
-TEST_F(HoluxTracks, OneTrackGivesTheWholeLayoutByteForByte)
+TEST(HoluxTracks, OneTrackGivesTheWholeLayoutByteForByte)
 {
-    const std::string image = Write({TrackFile("a.plt", 10)});
-
+    const Written w = Write({TestTrack(10, "walk")});
     ByteBuilder expected;
     for (int e = 0; e < 10; ++e) expected.i32(LonUnits(e)).i32(NegLatUnits(e));
     expected.fill(19920, 0x00).fill(40000 + 5536 + 40000 + 25536, 0xFF);
     expected.u8(0x00).u8(0x12).u8(0xCB).u8(0x38).u16(0).u16(10).u8(0).u8(0).u16(0).u32(0);
-    expected.i16(10).i16(10).fixed("", 12).fixed("walk", 13).fill(3, 0).i32(-1).i32(-1).i32(0);
+    expected.i16(10).i16(10).fixed("walk", 12).fixed("", 13).fill(3, 0).i32(-1).i32(-1).i32(0);
     expected.fill(4 * 44, 0x00).fill(1812, 0xFF);
     ASSERT_EQ(expected.size(), 133120u);
-    EXPECT_EQ(image, expected.str());
-    EXPECT_EQ(At<std::int32_t>(image, 0), -18000);    // longitude -0.5
-    EXPECT_EQ(At<std::int32_t>(image, 4), -1629000);  // latitude 45.25
-    EXPECT_TRUE(front.messages.empty());
+    EXPECT_EQ(w.image, expected.str());
+    EXPECT_EQ(w.result.counts, WrittenCounts{.trackPoints = 10});
+    EXPECT_TRUE(w.result.findings.Empty());
 }
 
-TEST_F(HoluxTracks, FiveTracksFillTheirSlotsAndTheHeaderFollowsTheLastWithPoints)
+TEST(HoluxTracks, FiveTracksFillTheirSlotsAndTheHeaderFollowsTheLastWithPoints)
 {
-    const std::string image = Write({TrackFile("a.plt", 3), TrackFile("b.plt", 2500), TrackFile("c.plt", 0),
-                                     TrackFile("d.plt", 7), TrackFile("e.plt", 0)});
-    ASSERT_EQ(image.size(), 133120u);
+    const Written w = Write({TestTrack(3), TestTrack(2500), TestTrack(0), TestTrack(7), TestTrack(0)});
+    const std::string& image = w.image;
     EXPECT_EQ(At<std::uint16_t>(image, kHeader + 6), 7);
     const std::int16_t counts[5] = {3, 2500, 0, 7, 0};
     const std::int16_t firsts[5] = {3, 0, 0, 7, 0};
@@ -136,105 +121,57 @@ TEST_F(HoluxTracks, FiveTracksFillTheirSlotsAndTheHeaderFollowsTheLastWithPoints
     }
     EXPECT_EQ(image.substr(60000, 5536), std::string(5536, '\xFF'));
     EXPECT_EQ(image.substr(105536, 25536), std::string(25536, '\xFF'));
-    EXPECT_TRUE(front.messages.empty());
+    EXPECT_EQ(w.result.counts.trackPoints, 2510);
 }
 
-TEST_F(HoluxTracks, AFullSlotIsTheSameFor2500And2501PointsButOnlyTheLargerWarns)
+TEST(HoluxTracks, TheFirstFiveTracksOfTheirFirst2500PointsWithTheirTextsCut)
 {
-    const std::string full = Write({TrackFile("a.plt", 2500)});
-    EXPECT_EQ(At<std::int16_t>(full, RecordAt(0)), 2500);
-    EXPECT_EQ(At<std::int16_t>(full, RecordAt(0) + 2), 0);
-    EXPECT_EQ(At<std::uint16_t>(full, kHeader + 6), 0);
-    EXPECT_TRUE(front.messages.empty());
+    const Written full = Write({TestTrack(2500)});
+    EXPECT_EQ(At<std::int16_t>(full.image, RecordAt(0)), 2500);
+    EXPECT_EQ(At<std::int16_t>(full.image, RecordAt(0) + 2), 0);
+    EXPECT_EQ(At<std::uint16_t>(full.image, kHeader + 6), 0);
+    EXPECT_TRUE(full.result.findings.Empty());
+    EXPECT_EQ(Write({TestTrack(2501)}).image, full.image);
 
-    const std::string cut = Write({TrackFile("b.plt", 2501)});
-    EXPECT_EQ(cut, full);
-    EXPECT_EQ(front.messages, std::vector<std::string>{kTooManyPoints});
-}
-
-TEST_F(HoluxTracks, SixFilesKeepTheFirstFiveAndEachLimitIsNamedOnce)
-{
-    std::vector<std::string> files;
-    for (int i = 1; i <= 6; ++i) {
-        const std::string n = std::to_string(i);
-        files.push_back(TrackFile("t" + n + ".plt", i == 6 ? 9 : 2600, "T" + n));
+    std::vector<Track> six;
+    for (int i = 1; i <= 6; ++i)
+        six.push_back(TestTrack(i == 6 ? 9 : 2600, "A fifteen char", "Description 1" + std::to_string(i)));
+    const Written w = Write(six);
+    for (int t = 0; t < 5; ++t) {
+        EXPECT_EQ(w.image.substr(RecordAt(t) + 4, 12), "A fifteen ch");
+        EXPECT_EQ(w.image.substr(RecordAt(t) + 16, 16), "Description 1" + std::string(3, '\0'));
     }
-    const std::string image = Write(files);
-    for (int t = 0; t < 5; ++t) EXPECT_EQ(image.substr(RecordAt(t) + 16, 3), "T" + std::to_string(t + 1) + '\0');
-    EXPECT_EQ(front.messages, (std::vector<std::string>{kTooManyTracks, kTooManyPoints}));
+    EXPECT_EQ(Messages(w.result), (std::vector<std::string>{kTooManyTracks, kTooManyPoints}));
+    EXPECT_EQ(w.result.counts.trackPoints, 5 * 2500);
 }
 
-TEST_F(HoluxTracks, AMissingInputEndsTheWriteBeforeTheImageExists)
-{
-    EXPECT_THROW(Write({TrackFile("a.plt", 3), dir.Path("missing.plt")}), FileError);
-    EXPECT_FALSE(std::filesystem::exists(dir.Path("out.tlg")));
-}
-
-TEST_F(HoluxTracks, TheStoreTrackBecomesSlotZeroWithItsTextsCut)
-{
-    FillStore(3000, "A fifteen char");
-    TrackProps.Description = "Description 15!";
-    WriteHoluxTrackFileFromStore(dir.Path("store"));
-    const std::string image = ReadText(dir.Path("store.tlg"));
-    ASSERT_EQ(image.size(), 133120u);
-    EXPECT_EQ(At<std::int16_t>(image, RecordAt(0)), 2500);
-    EXPECT_EQ(image.substr(RecordAt(0) + 4, 12), "A fifteen ch");
-    EXPECT_EQ(image.substr(RecordAt(0) + 16, 13), "Description 1");
-    EXPECT_EQ(image.substr(RecordAt(0) + 29, 3), std::string(3, '\0'));
-    EXPECT_EQ(At<std::int32_t>(image, 8 * 2499), LonUnits(2499));
-    EXPECT_EQ(image.substr(20000, 20000), std::string(20000, '\xFF'));
-    EXPECT_EQ(image.substr(RecordAt(1), 44), std::string(44, '\0'));
-    EXPECT_EQ(front.messages, std::vector<std::string>{kTooManyPoints});
-}
-
-TEST_F(HoluxTracks, ReadingWritesOneFilePerSlotWithPointsNumberedBySlot)
+TEST(HoluxTracks, EachSlotWithPointsIsATrackWithItsSlot)
 {
     ByteBuilder image = BlankImage();
     PutSlot(image, 0, 4, 4, 4, "first");
     PutSlot(image, 1, 5, 5, 5, "unused");
     image.put<std::int32_t>(RecordAt(1) + 32, 0);  // the slot is not in use
-    PutSlot(image, 2, 2, 2, 2, "third");
+    PutSlot(image, 2, 2, 2, 2, "n\xE4me  ");
+    for (std::size_t i = 0; i < 13; ++i) image.put<char>(RecordAt(2) + 16 + i, "description++"[i]);
     PutSlot(image, 3, 0, 0, 0, "empty");
-    Read(image);
-    namespace fs = std::filesystem;
-    EXPECT_TRUE(fs::exists(dir.Path("trip_1.plt")));
-    EXPECT_TRUE(fs::exists(dir.Path("trip_3.plt")));
-    for (const char* missing : {"trip_2.plt", "trip_4.plt", "trip_5.plt", "trip.plt"})
-        EXPECT_FALSE(fs::exists(dir.Path(missing))) << missing;
-
-    ReadTrackFile(dir.Path("trip_3.plt"));
-    EXPECT_EQ(TrackProps.Description, "third");
-    ASSERT_EQ(TrackProps.PointCount, 2);
-    EXPECT_NEAR(TrackPointList[1].Longitude, LonUnits(1) / 36000.0, 1e-6);
-    EXPECT_NEAR(TrackPointList[1].Latitude, -NegLatUnits(1) / 36000.0, 1e-6);
-    EXPECT_EQ(TrackPointList[0].NewSection, 1);
-    EXPECT_EQ(TrackPointList[1].NewSection, 0);
+    const ReadResult read = ReadBytes(ReadHoluxTrackFile, image.str());
+    EXPECT_TRUE(read.findings.Empty());
+    ASSERT_EQ(read.document.tracks.size(), 2u);
+    EXPECT_EQ(read.document.tracks[0].slot, 1);
+    const Track& third = read.document.tracks[1];
+    EXPECT_EQ(third.slot, 3);
+    EXPECT_EQ(third.info.name, "n\xC3\xA4me  ");
+    EXPECT_EQ(third.info.description, "description++");
+    const std::vector<Point> points = third.points.ToVector();
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_EQ(points[1].longitude, LonUnits(1) / 36000.0);
+    EXPECT_EQ(points[1].latitude, -NegLatUnits(1) / 36000.0);
+    EXPECT_TRUE(points[0].newSection);
+    EXPECT_FALSE(points[1].newSection);
+    EXPECT_FALSE(points[1].time || points[1].HasElevation());  // positions only
 }
 
-TEST_F(HoluxTracks, APartSlotGivesPositionsOnlyAndFillsTheRestOfTheSlot)
-{
-    ByteBuilder image = BlankImage();
-    PutSlot(image, 4, 3, 3, 3, "n\xE4me  ");
-    for (std::size_t i = 0; i < 13; ++i) image.put<char>(RecordAt(4) + 16 + i, "description++"[i]);
-    Read(image);
-    // The store holds the last slot examined, slot 4.
-    EXPECT_EQ(TrackProps.Name, "n\xE4me  ");
-    EXPECT_EQ(TrackProps.Description, "description++");
-    EXPECT_EQ(TrackProps.Detail.name, "n\xC3\xA4me  ");
-    EXPECT_EQ(TrackProps.Detail.description, "description++");
-    EXPECT_EQ(Held(TrackPointList[2]), "|||||");  // neither time nor elevation
-    ASSERT_EQ(TrackProps.PointCount, 3);
-    EXPECT_DOUBLE_EQ(TrackPointList[0].Longitude, -0.5);
-    EXPECT_DOUBLE_EQ(TrackPointList[0].Latitude, 45.25);
-    EXPECT_FLOAT_EQ(TrackPointList[2].Altitude, -777.0f);
-    EXPECT_DOUBLE_EQ(TrackPointList[2].DateTime, 45000.25);
-    EXPECT_DOUBLE_EQ(TrackPointList[3].Latitude, -777.0);
-    EXPECT_DOUBLE_EQ(TrackPointList[2499].Longitude, -777.0);
-    EXPECT_DOUBLE_EQ(TrackPointList[2499].DateTime, 45000.25);
-    EXPECT_TRUE(std::filesystem::exists(dir.Path("trip_5.plt")));
-}
-
-TEST_F(HoluxTracks, AFullSlotRunsFromItsFirstIndexRoundToTheOnesBefore)
+TEST(HoluxTracks, AFullSlotRunsFromItsFirstIndexRoundToTheOnesBefore)
 {
     struct Case {
         std::int16_t count, first;
@@ -243,44 +180,45 @@ TEST_F(HoluxTracks, AFullSlotRunsFromItsFirstIndexRoundToTheOnesBefore)
     for (const Case c : {Case{2500, 100, 100}, Case{3000, 2499, 2499}, Case{2500, 2500, 0}, Case{2500, -1, 0}}) {
         ByteBuilder image = BlankImage();
         PutSlot(image, 4, c.count, c.first, 2500, "ring");
-        Read(image);
-        ASSERT_EQ(TrackProps.PointCount, 2500) << c.first;
+        const ReadResult read = ReadBytes(ReadHoluxTrackFile, image.str());
+        const std::vector<Point> points = read.document.tracks.at(0).points.ToVector();
+        ASSERT_EQ(points.size(), 2500u) << c.first;
         for (int l : {0, 1, 2499 - c.startsAt, 2500 - c.startsAt, 2499}) {
             if (l > 2499) continue;
             const int e = (c.startsAt + l) % 2500;
-            EXPECT_DOUBLE_EQ(TrackPointList[l].Longitude, LonUnits(e) / 36000.0) << c.first << " " << l;
-            EXPECT_EQ(TrackPointList[l].NewSection, l == 0 ? 1 : 0) << c.first << " " << l;
+            EXPECT_EQ(points[l].longitude, LonUnits(e) / 36000.0) << c.first << " " << l;
+            EXPECT_EQ(points[l].newSection, l == 0) << c.first << " " << l;
         }
     }
 }
 
-TEST_F(HoluxTracks, MissingBytesOfAShortImageReadAsFF)
+TEST(HoluxTracks, MissingBytesOfAShortImageReadAsFFAndSaySo)
 {
     ByteBuilder image = BlankImage();
     PutSlot(image, 0, 4, 4, 4, "first");
     PutSlot(image, 1, 4, 4, 4, "second");
     image.bytes.resize(RecordAt(1) + 1);  // record 1's count gets an FF high byte: negative
-    Read(image);
-    Read(ByteBuilder{});
-    ByteBuilder zeros;
-    zeros.fill(133120, 0x00);
-    Read(zeros);
-    EXPECT_TRUE(std::filesystem::exists(dir.Path("trip_1.plt")));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Root()), {}), 2);  // and in.tlg
-    EXPECT_EQ(TrackProps.PointCount, 0);
+    const ReadResult read = ReadBytes(ReadHoluxTrackFile, image.str());
+    EXPECT_EQ(read.document.tracks.size(), 1u);
+    EXPECT_TRUE(read.findings.Has(FindingKind::Truncated));
+    EXPECT_TRUE(ReadBytes(ReadHoluxTrackFile, std::string(133120, '\0')).document.tracks.empty());
 }
 
-TEST_F(HoluxTracks, FiveTracksWrittenAndReadBackKeepTheirPositions)
+// Written and read back, five tracks keep their points to the image's unit.
+TEST(HoluxTracks, FiveTracksReadBackAsWritten)
 {
-    std::vector<std::string> files;
-    for (int t = 0; t < 5; ++t) files.push_back(TrackFile("s" + std::to_string(t) + ".plt", 100 + t, "S"));
-    WriteHoluxTrackFile(files, dir.Path("all"));
-    ReadHoluxTrackFile(dir.Path("all.tlg"), dir.Path("back.plt"));
+    std::vector<Track> tracks;
+    for (int t = 0; t < 5; ++t) tracks.push_back(TestTrack(100 + t, "S"));
+    const ReadResult back = ReadBytes(ReadHoluxTrackFile, Write(tracks).image);
+    ASSERT_EQ(back.document.tracks.size(), 5u);
     for (int t = 0; t < 5; ++t) {
-        ReadTrackFile(dir.Path("back_" + std::to_string(t + 1) + ".plt"));
-        ASSERT_EQ(TrackProps.PointCount, 100 + t);
-        const int e = 99 + t;
-        EXPECT_NEAR(TrackPointList[e].Longitude, LonUnits(e) / 36000.0, 1e-6);
-        EXPECT_NEAR(TrackPointList[e].Latitude, -NegLatUnits(e) / 36000.0, 1e-6);
+        EXPECT_EQ(back.document.tracks[t].slot, t + 1);
+        const std::vector<Point> written = tracks[t].points.ToVector();
+        const std::vector<Point> read = back.document.tracks[t].points.ToVector();
+        ASSERT_EQ(read.size(), written.size());
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            EXPECT_EQ(read[i].latitude, written[i].latitude);
+            EXPECT_EQ(read[i].longitude, written[i].longitude);
+        }
     }
 }

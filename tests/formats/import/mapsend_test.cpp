@@ -6,15 +6,10 @@
 #include <random>
 
 #include "core/byte_reader.h"
-#include "core/clock.h"
-#include "core/conversion_record.h"
 #include "core/file_io.h"
-#include "core/store.h"
-#include "core/text_fields.h"
 #include "formats/import/Mapsend.h"
-#include "formats/native/Kes.h"
 #include "tests/support/byte_builder.h"
-#include "tests/support/recording_front_end.h"
+#include "tests/support/document_points.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -43,202 +38,145 @@ void AddPoint(ByteBuilder& b, char version, double lon, double negLat, float met
     if (version != '0') b.u8(0xEE);
 }
 
-void AddWaypoint(ByteBuilder& b, const std::string& name, const std::string& comment, std::uint8_t symbol, double feet,
-                 double lon, double negLat)
+void AddWaypoint(ByteBuilder& b, const std::string& name, const std::string& comment, std::uint8_t symbol,
+                 double metres, double lon, double negLat)
 {
     b.u8(static_cast<std::uint8_t>(name.size())).text(name);
     b.u8(static_cast<std::uint8_t>(comment.size())).text(comment);
-    b.u32(0xDEADBEEF).u8(symbol).u8(0x55).f64(feet).f64(lon).f64(negLat);
+    b.u32(0xDEADBEEF).u8(symbol).u8(0x55).f64(metres).f64(lon).f64(negLat);
 }
 
-class MapsendTest : public ::testing::Test {
-protected:
-    void Track(const ByteBuilder& b)
-    {
-        WriteText(dir.Path("in.trk"), b.str());
-        ReadMapsendTrackFile(dir.Path("in.trk"));
-    }
-    void Waypoints(const ByteBuilder& b)
-    {
-        WriteText(dir.Path("in.wpt"), b.str());
-        ReadMapsendWaypointFile(dir.Path("in.wpt"));
-    }
-    void TearDown() override { UnpinClock(); }
-
-    TempDir dir;
-    RecordingFrontEnd front;
-    ScopedFrontEnd scope{front};
-};
+ReadResult ReadTrack(const ByteBuilder& b) { return ReadMemory(ReadMapsendTrackFile, b.str()); }
+ReadResult ReadWaypoints(const ByteBuilder& b) { return ReadMemory(ReadMapsendWaypointFile, b.str()); }
 }  // namespace
 
-TEST_F(MapsendTest, VersionCharacterDecidesTheRecordSizeAndTheAltitudeType)
+TEST(Mapsend, VersionCharacterDecidesTheRecordSizeAndTheAltitudeType)
 {
     const struct {
         char version;
         float metres;  // written as an int32 in versions "0" and "4"
-    } rows[] = {{'0', 205}, {'4', -12}, {'X', 12.5f}, {'6', -0.25f}};
+        const char* held;
+    } rows[] = {{'0', 205, "||||205.000|1970-01-01T00:00:00Z"},
+                {'4', -12, "||||-12.000|1970-01-01T00:00:00Z"},
+                {'X', 209.8f, "||||209.800|1970-01-01T00:00:00Z"},  // the decimal the float was written from
+                {'6', -0.25f, "||||-0.250|1970-01-01T00:00:00Z"}};
     for (const auto& row : rows) {
-        const char version = row.version;
-        SCOPED_TRACE(version);
-        ByteBuilder b = TrackHeader(version, "Walk", 2);
-        AddPoint(b, version, -122.25, -45.5, row.metres, 0);
-        AddPoint(b, version, 4.5, -52.25, -3.0f, 86400);
-        Track(b);
-        ASSERT_EQ(TrackProps.PointCount, 2);
-        EXPECT_EQ(TrackProps.Name, "Walk");
-        EXPECT_EQ(TrackProps.Description, "");
-        const TrackPoint& first = TrackPointList[0];
-        EXPECT_DOUBLE_EQ(first.Latitude, 45.5);
-        EXPECT_DOUBLE_EQ(first.Longitude, -122.25);
-        EXPECT_FLOAT_EQ(first.Altitude, row.metres);
-        EXPECT_FLOAT_EQ(TrackPointList[1].Altitude, -3.0f);
-        EXPECT_DOUBLE_EQ(first.DateTime, 25569.0);  // 1970-01-01 00:00
-        const TrackPoint& second = TrackPointList[1];
-        EXPECT_DOUBLE_EQ(second.Latitude, 52.25);
-        EXPECT_DOUBLE_EQ(second.Longitude, 4.5);
-        EXPECT_DOUBLE_EQ(second.DateTime, 25570.0);
-        EXPECT_DOUBLE_EQ(TrackPointList[2].Latitude, -777.0);
+        SCOPED_TRACE(row.version);
+        ByteBuilder b = TrackHeader(row.version, "H\xF6henweg", 2);
+        AddPoint(b, row.version, -122.25, -45.5, row.metres, 0);
+        AddPoint(b, row.version, 4.5, -52.25, -3.0f, 1591641540);
+        const ReadResult read = ReadTrack(b);
+        ASSERT_EQ(read.document.tracks.size(), 1u);
+        EXPECT_EQ(read.document.tracks[0].info.name, "H\xC3\xB6henweg");
+        const std::vector<Point> points = TrackPoints(read);
+        ASSERT_EQ(points.size(), 2u);
+        EXPECT_EQ(std::tie(points[0].latitude, points[0].longitude), std::make_tuple(45.5, -122.25));
+        EXPECT_EQ(Held(points[0]), row.held);
+        EXPECT_EQ(std::tie(points[1].latitude, points[1].longitude), std::make_tuple(52.25, 4.5));
+        EXPECT_EQ(Held(points[1]), "||||-3.000|2020-06-08T18:39:00Z");
+        EXPECT_TRUE(read.findings.Empty());
     }
-    EXPECT_TRUE(front.messages.empty());
 }
 
-TEST_F(MapsendTest, InvalidRecordsAreSkippedAndOnlyTheFirstStoredPointStartsASection)
+TEST(Mapsend, InvalidRecordsAreSkippedAndOnlyTheFirstPointStartsASection)
 {
     ByteBuilder b = TrackHeader('4', "T", 5);
-    AddPoint(b, '4', 1, -1, 0, 0, 0);
-    AddPoint(b, '4', 2, -2, 0, 0, 7);
-    AddPoint(b, '4', 3, -3, 0, 0, 0);
-    AddPoint(b, '4', 4, -4, 0, 0, -1);
-    AddPoint(b, '4', 5, -5, 0, 0, 1);
-    Track(b);
-    ASSERT_EQ(TrackProps.PointCount, 3);
-    EXPECT_DOUBLE_EQ(TrackPointList[0].Longitude, 2);
-    EXPECT_DOUBLE_EQ(TrackPointList[1].Longitude, 4);
-    EXPECT_DOUBLE_EQ(TrackPointList[2].Latitude, 5);
-    EXPECT_EQ(TrackPointList[0].NewSection, 1);
-    EXPECT_EQ(TrackPointList[1].NewSection, 0);
-    EXPECT_EQ(TrackPointList[2].NewSection, 0);
+    for (const std::int32_t valid : {0, 7, 0, -1, 1}) AddPoint(b, '4', valid + 3, -1, 0, 0, valid);
+    const std::vector<Point> points = TrackPoints(ReadTrack(b));
+    ASSERT_EQ(points.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(points[i].newSection, i == 0) << i;
+    EXPECT_EQ(points[1].longitude, 2);
 }
 
-TEST_F(MapsendTest, WrongKindIsRefusedWithAMessageAndLeavesThatPartEmpty)
+TEST(Mapsend, AFileOfTheOtherKindOrOfNoKindIsRefused)
 {
-    TrackProps.PointCount = 3;
-    TrackProps.Name = "stale";
     ByteBuilder waypointFile = Header('4', 1);
-    waypointFile.i32(1);
-    AddWaypoint(waypointFile, "A", "", 1, 0, 0, 0);
-    ReadFailed = false;
-    Track(waypointFile);
-    EXPECT_TRUE(ReadFailed);
-    EXPECT_EQ(TrackProps.PointCount, 0);
-    EXPECT_EQ(TrackProps.Name, "");
-
-    WaypointCount = 4;
-    ReadFailed = false;
-    Waypoints(TrackHeader('4', "T", 0));
-    EXPECT_TRUE(ReadFailed);
-    EXPECT_EQ(WaypointCount, 0);
-
-    ReadFailed = false;
-    Track(ByteBuilder().text("short"));  // no header at all
-    EXPECT_TRUE(ReadFailed);
-    ReadFailed = false;
-    EXPECT_EQ(front.messages, (std::vector<std::string>{"This is not a Track file", "This is not a Waypoint file",
-                                                        "This is not a Track file"}));
+    waypointFile.i32(0);
+    const struct {
+        Reader reader;
+        ByteBuilder file;
+        const char* message;
+    } rows[] = {{ReadMapsendTrackFile, waypointFile, "This is not a Track file"},
+                {ReadMapsendWaypointFile, TrackHeader('4', "T", 0), "This is not a Waypoint file"},
+                {ReadMapsendTrackFile, ByteBuilder().text("short"), "This is not a Track file"}};
+    for (const auto& row : rows) {
+        try {
+            ReadMemory(row.reader, row.file.str());
+            ADD_FAILURE() << row.message;
+        } catch (const InputRefused& refused) {
+            EXPECT_STREQ(refused.what(), row.message);
+        }
+    }
 }
 
-TEST_F(MapsendTest, CountsBeyondTheFileEndWithTheLastWholeRecordAndSaysSo)
+// A count beyond the file's end ends with the last whole record, and says so.
+TEST(Mapsend, AFileEndingInsideARecordKeepsWhatCameBefore)
 {
-    const auto readInPart = [this](bool track, const ByteBuilder& file) {
-        StartConversionRecord();
-        if (track) Track(file);
-        else Waypoints(file);
-        return InputReadInPart();
-    };
     ByteBuilder cut = TrackHeader('4', "T", 5);
     AddPoint(cut, '4', 1, 0, 0, 0);
     AddPoint(cut, '4', 2, 0, 0, 0);
     cut.fill(20, 0x11);  // half a record
-    EXPECT_TRUE(readInPart(true, cut));
-    EXPECT_EQ(TrackProps.PointCount, 2);
-    EXPECT_EQ(CutMessages(),
-              std::vector<std::string>{"The MapSend file ends inside a record: what came before it was read."});
-
     ByteBuilder huge = TrackHeader('0', "T", std::numeric_limits<std::int32_t>::max());
     for (int i = 0; i < 3; ++i) AddPoint(huge, '0', i, 0, 0, 0);
-    EXPECT_TRUE(readInPart(true, huge));
-    EXPECT_EQ(TrackProps.PointCount, 3);
-
     ByteBuilder trailerCut = TrackHeader('4', "T", 1);
     AddPoint(trailerCut, '4', 1, 0, 0, 0);
     trailerCut.bytes.pop_back();  // the byte after the last record
-    EXPECT_TRUE(readInPart(true, trailerCut));
-    EXPECT_EQ(TrackProps.PointCount, 1);
-    EXPECT_TRUE(readInPart(true, TrackHeader('4', "T", 1).text("")));
-    EXPECT_TRUE(readInPart(true, Header('4', 2).u8(9).text("name")));  // no count
-
     ByteBuilder negative = TrackHeader('0', "Neg", -4);
     AddPoint(negative, '0', 1, 0, 0, 0);
-    EXPECT_FALSE(readInPart(true, negative));
-    EXPECT_EQ(TrackProps.PointCount, 0);
-    EXPECT_EQ(TrackProps.Name, "Neg");
-
     ByteBuilder waypoints = Header('4', 1);
     waypoints.i32(1000000);
     AddWaypoint(waypoints, "One", "c", 1, 0, 0, 0);
     AddWaypoint(waypoints, "Two", "c", 1, 0, 0, 0);
     waypoints.u8(5).text("Thr");  // name cut short, no record
-    EXPECT_TRUE(readInPart(false, waypoints));
-    EXPECT_EQ(WaypointCount, 2);
-    EXPECT_EQ(WaypointList[2].Name, "Two");
-    EXPECT_EQ(WaypointList[3].Name, "");
+    const struct {
+        const char* what;
+        ReadResult read;
+        std::size_t points;
+        bool truncated;
+    } rows[] = {
+        {"half a record", ReadTrack(cut), 2, true},
+        {"a count far beyond", ReadTrack(huge), 3, true},
+        {"no trailer byte", ReadTrack(trailerCut), 1, true},
+        {"no points", ReadTrack(TrackHeader('4', "T", 1)), 0, true},
+        {"no count", ReadTrack(Header('4', 2).u8(9).text("name")), 0, true},
+        {"a negative count", ReadTrack(negative), 0, false},
+        {"waypoints", ReadWaypoints(waypoints), 2, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const Document& d = row.read.document;
+        EXPECT_EQ(d.waypoints.size() + static_cast<std::size_t>(d.TrackPointCount()), row.points);
+        const std::vector<Finding> expected = {
+            {FindingKind::Truncated, "The MapSend file ends inside a record: what came before it was read.", 0}};
+        EXPECT_EQ(row.read.findings.All(), row.truncated ? expected : std::vector<Finding>{});
+    }
 }
 
-TEST_F(MapsendTest, TrackStopsAtOneHundredThousandPoints)
+TEST(Mapsend, WaypointsTakeNameCommentPositionSymbolAndMetresButNoTime)
 {
-    ByteBuilder b = TrackHeader('0', "Long", 100005);
-    for (int i = 0; i < 100005; ++i) AddPoint(b, '0', i * 1e-5, -1, 0, static_cast<std::uint32_t>(i));
-    Track(b);
-    EXPECT_EQ(TrackProps.PointCount, 100000);
-    EXPECT_DOUBLE_EQ(TrackPointList[99999].Longitude, 99999 * 1e-5);
-    EXPECT_DOUBLE_EQ(TrackPointList[100000].Latitude, -777.0);
-}
-
-TEST_F(MapsendTest, WaypointsTakeNameCommentPositionSymbolAndTodaysDate)
-{
-    PinClock(46000.625, 46000.5);
     ByteBuilder b = Header('0', 1);
-    b.i32(2);
+    b.i32(3);
     AddWaypoint(b, "", "first has no name", 200, 1234.5, -122.25, -45.5);
-    AddWaypoint(b, "Camp", "", 3, -777, 10, 20);
-    Waypoints(b);
-    ASSERT_EQ(WaypointCount, 2);
-    const WayPoints& w = WaypointList[1];
-    EXPECT_EQ(w.Name, "");
-    EXPECT_EQ(w.Description, "first has no name");
-    EXPECT_DOUBLE_EQ(w.Latitude, 45.5);
-    EXPECT_DOUBLE_EQ(w.Longitude, -122.25);
-    EXPECT_FLOAT_EQ(w.Altitude, 1234.5f);
-    EXPECT_EQ(w.Symbol, 200);
-    EXPECT_DOUBLE_EQ(w.DateTime, 46000.625);
-    EXPECT_EQ(w.Number, -1);
-    EXPECT_EQ(w.Column10, 65535);
-    EXPECT_EQ(WaypointList[2].Name, "Camp");
-    EXPECT_DOUBLE_EQ(WaypointList[2].Latitude, -20);
-    EXPECT_FLOAT_EQ(WaypointList[2].Altitude, -777.0f);
+    AddWaypoint(b, "Caf\xE9, Pier", "north,\x96it", 0, 8848.86, 7.25, -46.5);
+    AddWaypoint(b, "Grave", "", 11, -3.5, 7, -46);
+    const ReadResult read = ReadWaypoints(b);
+    const std::vector<Point> points = read.document.waypoints.ToVector();
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_EQ(std::tie(points[0].latitude, points[0].longitude), std::make_tuple(45.5, -122.25));
+    const char* const held[] = {"|first has no name|||1234.500|",
+                                "Caf\xC3\xA9, Pier|north,\xE2\x80\x93it||Airport|8848.860|",
+                                "Grave|||Cemetery|-3.500|"};
+    const int codes[] = {200, 0, 11};
+    const float feet[] = {1234.5f, 8848.86f, -3.5f};  // the native files' feet: the value unchanged
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(Held(points[i]), held[i]);
+        EXPECT_EQ(points[i].symbolCode, codes[i]);
+        EXPECT_EQ(points[i].native, NativeForm{.feet = feet[i]});
+    }
+    EXPECT_TRUE(read.findings.Empty());
 }
 
-TEST_F(MapsendTest, WaypointsStopAtTheStoreCapacity)
-{
-    ByteBuilder b = Header('4', 1);
-    b.i32(10003);
-    for (int i = 1; i <= 10003; ++i) AddWaypoint(b, std::to_string(i), "", 0, 0, 0, 0);
-    Waypoints(b);
-    EXPECT_EQ(WaypointCount, 10000);
-    EXPECT_EQ(WaypointList[10000].Name, "10000");
-}
-
-TEST_F(MapsendTest, CountedStringsStopAtTheFileEnd)
+TEST(Mapsend, CountedStringsStopAtTheFileEnd)
 {
     const ByteBuilder b = ByteBuilder().u8(0).u8(3).text("abc").u8(9).text("xy");
     ByteReader file(b.bytes);
@@ -249,33 +187,48 @@ TEST_F(MapsendTest, CountedStringsStopAtTheFileEnd)
     EXPECT_EQ(ReadCountedString(file), "");
 }
 
-// Any bit pattern can sit in the file; the writers must still round it soundly.
-TEST_F(MapsendTest, NonFiniteOrHugeAltitudesReachTheWritersAsMissing)
+// Any bit pattern can sit in the file: what is not a usable value is none.
+TEST(Mapsend, NonFiniteValuesAreNoneAndPointsWithoutAPositionAreLeftOut)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     ByteBuilder wpt = Header('4', 1);
-    wpt.i32(2);
+    wpt.i32(3);
     AddWaypoint(wpt, "Nan", "", 0, nan, 1, -1);
     AddWaypoint(wpt, "Huge", "", 0, 1e300, 1, -1);
-    Waypoints(wpt);
-    ASSERT_EQ(WaypointCount, 2);
-    EXPECT_FLOAT_EQ(WaypointList[2].Altitude, -777);
-    WriteWaypointFile(dir.Path("out.wpt"));
-    const auto lines = SplitCrLf(ReadText(dir.Path("out.wpt")));
-    ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(GetField(lines[4], 15, "?"), "-777");
-    EXPECT_EQ(GetField(lines[5], 15, "?"), "-777");
+    AddWaypoint(wpt, "Nowhere", "", 0, 1, nan, -1);
+    const ReadResult waypoints = ReadWaypoints(wpt);
+    ASSERT_EQ(waypoints.document.waypoints.size(), 2u);
+    for (const Point& p : waypoints.document.waypoints) {
+        EXPECT_FALSE(p.HasElevation()) << p.name;
+        EXPECT_EQ(p.native.feet, -777.0f) << p.name;
+    }
+    EXPECT_EQ(waypoints.findings.CountOf(FindingKind::Unusable), 1);
 
-    ByteBuilder trk = TrackHeader('5', "T", 1);
+    ByteBuilder trk = TrackHeader('5', "T", 2);
+    AddPoint(trk, '5', nan, -1, 1, 0);
     AddPoint(trk, '5', 2, -1, std::numeric_limits<float>::infinity(), 0);
-    Track(trk);
-    WriteTrackFile(dir.Path("out.plt"));
-    const auto points = SplitCrLf(ReadText(dir.Path("out.plt")));
-    ASSERT_EQ(points.size(), 7u);
-    EXPECT_EQ(GetField(points[6], 4, "?"), "-777");
+    const ReadResult track = ReadTrack(trk);
+    const std::vector<Point> points = TrackPoints(track);
+    ASSERT_EQ(points.size(), 1u);
+    EXPECT_TRUE(points[0].newSection);  // the first point left out hands its section on
+    EXPECT_FALSE(points[0].HasElevation());
+    EXPECT_EQ(track.findings.CountOf(FindingKind::Unusable), 1);
 }
 
-TEST_F(MapsendTest, RandomAndTruncatedInputsEndCleanly)
+// Every record the file holds is read, beyond any native capacity.
+TEST(Mapsend, EveryPointAndWaypointIsRead)
+{
+    ByteBuilder trk = TrackHeader('0', "Long", 100005);
+    for (int i = 0; i < 100005; ++i) AddPoint(trk, '0', i * 1e-5, -1, 0, static_cast<std::uint32_t>(i));
+    EXPECT_EQ(ReadTrack(trk).document.TrackPointCount(), 100005);
+    ByteBuilder wpt = Header('4', 1);
+    wpt.i32(10003);
+    for (int i = 1; i <= 10003; ++i) AddWaypoint(wpt, std::to_string(i), "", 0, 0, 0, 0);
+    EXPECT_EQ(ReadWaypoints(wpt).document.waypoints.size(), 10003u);
+}
+
+// However damaged, a file gives at most the records its bytes can hold.
+TEST(Mapsend, RandomAndTruncatedInputsEndCleanly)
 {
     ByteBuilder trk = TrackHeader('4', "Track", 40);
     for (int i = 0; i < 40; ++i) AddPoint(trk, '4', i, -i, 1, 2, i % 3);
@@ -285,14 +238,13 @@ TEST_F(MapsendTest, RandomAndTruncatedInputsEndCleanly)
 
     std::mt19937 random(20261208);
     auto run = [&](const std::vector<std::uint8_t>& bytes) {
-        WriteText(dir.Path("f"), std::string(bytes.begin(), bytes.end()));
-        try {
-            ReadMapsendTrackFile(dir.Path("f"));
-            ReadMapsendWaypointFile(dir.Path("f"));
-        } catch (const FileError&) {
-        } catch (const ConversionError&) {}
-        ASSERT_LE(TrackProps.PointCount, kMaxTrackPoints);
-        ASSERT_LE(WaypointCount, kMaxWaypoints);
+        for (const Reader reader : {ReadMapsendTrackFile, ReadMapsendWaypointFile}) {
+            try {
+                const ReadResult read = ReadMemory(reader, std::string(bytes.begin(), bytes.end()));
+                const Document& d = read.document;
+                ASSERT_LE(d.waypoints.size() * 32 + static_cast<std::size_t>(d.TrackPointCount()) * 28, bytes.size());
+            } catch (const InputRefused&) {}
+        }
     };
     for (const ByteBuilder* valid : {&trk, &wpt})
         for (std::size_t length = 0; length <= valid->size(); length += 7)
@@ -311,24 +263,19 @@ TEST_F(MapsendTest, RandomAndTruncatedInputsEndCleanly)
     }
 }
 
-TEST_F(MapsendTest, RealTrackFiles)
+TEST(Mapsend, RealTrackFiles)
 {
-    StartConversionRecord();
-    ReadMapsendTrackFile(FixturePath("mapsend/mapsend.trk"));
-    EXPECT_EQ(TrackProps.Name, "Track");
-    ASSERT_EQ(TrackProps.PointCount, 64);
-    EXPECT_NEAR(TrackPointList[0].Latitude, 30.0621833, 1e-6);
-    EXPECT_NEAR(TrackPointList[0].Longitude, -91.61035, 1e-6);
-    EXPECT_NEAR(TrackPointList[0].DateTime, 25569 + 1022346381 / 86400.0, 1e-9);
-    EXPECT_NEAR(TrackPointList[63].Latitude, 30.0471333, 1e-6);
-    EXPECT_FLOAT_EQ(TrackPointList[0].Altitude, 1);
+    const ReadResult mapsend = ReadMapsendTrackFile(InputSource::File(FixturePath("mapsend/mapsend.trk")), {});
+    ASSERT_EQ(mapsend.document.tracks.size(), 1u);
+    EXPECT_EQ(mapsend.document.tracks[0].info.name, "Track");
+    const std::vector<Point> points = TrackPoints(mapsend);
+    ASSERT_EQ(points.size(), 64u);
+    EXPECT_NEAR(points[0].latitude, 30.0621833, 1e-6);
+    EXPECT_NEAR(points[0].longitude, -91.61035, 1e-6);
+    EXPECT_EQ(Held(points[0]), "||||1.000|2002-05-25T17:06:21Z");
 
-    ReadMapsendTrackFile(FixturePath("mapsend/chicago.trk"));
-    EXPECT_EQ(TrackProps.Name, "chicago");
-    EXPECT_EQ(TrackProps.PointCount, 2000);
-    EXPECT_FLOAT_EQ(TrackPointList[0].Altitude, 205);
-    EXPECT_FLOAT_EQ(TrackPointList[1].Altitude, 203);
-    EXPECT_NEAR(TrackPointList[1999].Longitude, -86.84725, 1e-6);
-    EXPECT_TRUE(front.messages.empty());
-    EXPECT_FALSE(InputReadInPart());
+    const ReadResult chicago = ReadMapsendTrackFile(InputSource::File(FixturePath("mapsend/chicago.trk")), {});
+    EXPECT_EQ(chicago.document.tracks.at(0).info.name, "chicago");
+    EXPECT_EQ(chicago.document.TrackPointCount(), 2000);
+    EXPECT_TRUE(mapsend.findings.Empty() && chicago.findings.Empty());
 }

@@ -3,191 +3,155 @@
 
 #include <chrono>
 #include <cmath>
+#include <random>
 #include <tuple>
 
-#include "core/clock.h"
-#include "core/conversion_record.h"
 #include "core/file_io.h"
-#include "core/frontend.h"
-#include "core/store.h"
 #include "core/text_fields.h"
-#include "core/utc_time.h"
+#include "core/undated_times.h"
 #include "formats/import/nmea.h"
-#include "formats/native/Kes.h"
+#include "tests/support/document_points.h"
 #include "tests/support/random_text.h"
 #include "tests/support/test_files.h"
 
 namespace {
-constexpr double kLocalNow = 45000.75;
-constexpr double kUtcNow = 45000.70;
+ReadResult Read(const std::string& log) { return ReadMemory(ReadNmeaLogFile, log, "/logs/log.nmea"); }
 
-class NmeaLog : public ::testing::Test {
-protected:
-    void SetUp() override { PinClock(kLocalNow, kUtcNow); }
-    void TearDown() override { UnpinClock(); }
+std::string Rmc(const std::string& time, const std::string& date,
+                const std::string& position = "4807.038,N,01131.000,E")
+{
+    return "$GPRMC," + time + ",A," + position + ",,," + date + ",,\r\n";
+}
 
-    void Read(const std::string& content)
-    {
-        WriteText(dir.Path("log.nmea"), content);
-        ReadNmeaLogFile(dir.Path("log.nmea"));
-    }
+std::string Gga(const std::string& time, const std::string& talker = "GP")
+{
+    return "$" + talker + "GGA," + time + ",4807.038,N,01131.000,E,1,05,1.6,100,M,,\r\n";
+}
 
-    TempDir dir;
-};
-
-double Day(int y, int m, int d) { return *EncodeDate(y, m, d); }
-double Time(int h, int m, int s) { return *EncodeTime(h, m, s); }
+std::vector<std::string> Times(const ReadResult& read)
+{
+    std::vector<std::string> times;
+    for (const Point& p : TrackPoints(read)) times.push_back(p.time ? IsoTime(*p.time) + (p.undated ? "?" : "") : "");
+    return times;
+}
 }  // namespace
 
-// The GGA of a fix's own time gives its altitude, before or after its RMC.
-TEST_F(NmeaLog, AltitudeComesFromTheGgaOfTheSameTime)
+// The GGA of a fix's own time gives its elevation, before or after its RMC.
+TEST(NmeaLog, ElevationComesFromTheGgaOfTheSameTime)
 {
-    Read("$GPGGA,120000,,,,,1,05,1.6,100,M,,*00\r\n"
-         "$GPRMC,120000,A,4807.038,N,01131.000,E,,,230394,,*00\r\n"  // 100 m
-         "$GPRMC,120001,A,4807.038,N,01131.000,E,,,230394,,*00\r\n"
-         "$GPGGA,120001,,,,,1,05,1.6,50,M,,*00\r\n"   // follows its fix
-         "$GPGGA,120002,,,,,1,05,1.6,100,F,,*00\r\n"  // in feet
-         "$GPRMC,120002,V,4807.038,N,01131.000,E,,,230394,,*00\r\n"
-         "$GPGGA,120002,,,,,1,05,1.6,80,M,,*00\r\n"  // 120002 again, not the next fix
-         "$GPRMC,120003,A,4807.038,N,01131.000,E,,,230394,,*00\r\n");
-    ASSERT_EQ(TrackProps.PointCount, 4);
-    EXPECT_NEAR(TrackPointList[0].Altitude, 100.0f, 1e-4);
-    EXPECT_NEAR(TrackPointList[1].Altitude, 50.0f, 1e-4);
-    EXPECT_NEAR(TrackPointList[2].Altitude, 100 / 3.2808, 1e-4);
-    EXPECT_EQ(TrackPointList[3].Altitude, kNoAltitude);
-
-    WriteTrackFile(dir.Path("out.plt"));
-    const auto lines = SplitCrLf(ReadText(dir.Path("out.plt")));
-    ASSERT_EQ(lines.size(), 10u);
-    EXPECT_EQ(GetField(lines[6], 4, ""), "328");
-    EXPECT_EQ(GetField(lines[7], 4, ""), "164");
-    EXPECT_EQ(GetField(lines[8], 4, ""), "100");
-    EXPECT_EQ(GetField(lines[9], 4, ""), "-777");
+    const ReadResult read = Read("$GPGGA,120000,,,,,1,05,1.6,100,M,,*00\r\n"
+                                 "$GPRMC,120000,A,4807.038,N,01131.000,E,,,230394,,*00\r\n"  // 100 m
+                                 "$GPRMC,120001,A,4807.038,N,01131.000,E,,,230394,,*00\r\n"
+                                 "$GPGGA,120001,,,,,1,05,1.6,50,M,,*00\r\n"   // follows its fix
+                                 "$GPGGA,120002,,,,,1,05,1.6,100,F,,*00\r\n"  // in feet
+                                 "$GPRMC,120002,V,4807.038,N,01131.000,E,,,230394,,*00\r\n"
+                                 "$GPGGA,120002,,,,,1,05,1.6,80,M,,*00\r\n"  // 120002 again, not the next fix
+                                 "$GPRMC,120003,A,4807.038,N,01131.000,E,,,230394,,*00\r\n");
+    const std::vector<Point> points = TrackPoints(read);
+    ASSERT_EQ(points.size(), 4u);
+    EXPECT_EQ(points[0].elevation, 100);
+    EXPECT_EQ(points[1].elevation, 50);
+    EXPECT_EQ(points[2].elevation, 100 / 3.2808);
+    EXPECT_FALSE(points[3].HasElevation());
+    EXPECT_EQ(read.document.tracks[0].info.name, "log.nmea");
 }
 
-TEST_F(NmeaLog, PositionsAndHemispheres)
-{
-    Read("$GPRMC,123519,A,4807.038,N,01131.000,E,,,230394\r\n"
-         "$GPRMC,123519,A,4807.038,S,01131.000,W,,,230394\r\n"
-         "$GPRMC,123519,A,4807.038,,01131.000\r\n"  // no hemispheres: north and west
-         "$GPRMC,123519,A,,,,e,,,230394\r\n");      // lower-case e is not W: stays east
-    ASSERT_EQ(TrackProps.PointCount, 4);
-    EXPECT_NEAR(TrackPointList[0].Latitude, 48.1173, 1e-9);
-    EXPECT_NEAR(TrackPointList[0].Longitude, 11.516666666, 1e-8);
-    EXPECT_NEAR(TrackPointList[1].Latitude, -48.1173, 1e-9);
-    EXPECT_NEAR(TrackPointList[1].Longitude, -11.516666666, 1e-8);
-    EXPECT_NEAR(TrackPointList[2].Latitude, 48.1173, 1e-9);
-    EXPECT_NEAR(TrackPointList[2].Longitude, -11.516666666, 1e-8);
-    EXPECT_EQ(TrackPointList[3].Latitude, 0.0);
-    EXPECT_EQ(TrackPointList[3].Longitude, 0.0);
-    EXPECT_EQ(TrackProps.Name, "log.nmea");
-    EXPECT_EQ(TrackProps.Description, "");
-}
-
-// Fields without their leading zeros are read by value; padded ones as ever.
-TEST_F(NmeaLog, PositionsWithoutLeadingZerosAreReadByValue)
+TEST(NmeaLog, PositionsAndHemispheres)
 {
     const struct {
-        const char *latitude, *longitude;
-        double expectedLatitude, expectedLongitude;
-    } cases[] = {
-        {"921.186", "131.000", -(9 + 21.186 / 60), 1 + 31.0 / 60},
-        {"0921.186", "00131.000", -(9 + 21.186 / 60), 1 + 31.0 / 60},
-        {"21.5", "7", -21.5 / 60, 7.0 / 60},
-        {"4807.038", "1131,000", -(48 + 7.038 / 60), 11 + 31.0 / 60},
-        {"04807.038", "12345.5", -(4 + 807.038 / 60), 123 + 45.5 / 60},  // longer: split as padded
-        {"-921.186", "", -(-9 + 21.186 / 60), 0},                        // not digits: split as padded
+        const char* position;
+        double latitude, longitude;
+    } rows[] = {
+        {"4807.038,N,01131.000,E", 48.1173, 11 + 31.0 / 60},
+        {"4807.038,S,01131.000,W", -48.1173, -(11 + 31.0 / 60)},
+        {"4807.038,,01131.000", 48.1173, -(11 + 31.0 / 60)},  // no hemispheres: north and west
+        {",,,e", 0, 0},                                       // lower-case e is not W: stays east
+        // Fields without their leading zeros are read by value; padded ones as ever.
+        {"921.186,S,131.000,E", -(9 + 21.186 / 60), 1 + 31.0 / 60},
+        {"0921.186,S,00131.000,E", -(9 + 21.186 / 60), 1 + 31.0 / 60},
+        {"21.5,S,7,E", -21.5 / 60, 7.0 / 60},
+        {"4807.038,S,1131,000,E", -(48 + 7.038 / 60), 11 + 31.0 / 60},
+        {"04807.038,S,12345.5,E", -(4 + 807.038 / 60), 123 + 45.5 / 60},  // longer: split as padded
+        {"-921.186,S,,E", -(-9 + 21.186 / 60), 0},                        // not digits: split as padded
     };
-    std::string log;
-    for (const auto& c : cases)
-        log += std::string("$GPRMC,123519,A,") + c.latitude + ",S," + c.longitude + ",E,,,230394\r\n";
-    Read(log);
-    ASSERT_EQ(TrackProps.PointCount, static_cast<int>(std::size(cases)));
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        SCOPED_TRACE(cases[i].latitude);
-        EXPECT_DOUBLE_EQ(TrackPointList[i].Latitude, cases[i].expectedLatitude);
-        EXPECT_DOUBLE_EQ(TrackPointList[i].Longitude, cases[i].expectedLongitude);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.position);
+        const std::vector<Point> points = TrackPoints(Read(Rmc("123519", "230394", row.position)));
+        ASSERT_EQ(points.size(), 1u);
+        EXPECT_NEAR(points[0].latitude, row.latitude, 1e-12);
+        EXPECT_NEAR(points[0].longitude, row.longitude, 1e-12);
     }
 }
 
-// 48.5 seconds are stored a hair below the half: the written time text keeps
-// that second rather than rounding twice into the next one.
-TEST_F(NmeaLog, AHalfSecondIsWrittenInItsOwnSecond)
+TEST(NmeaLog, DatesSplitCenturiesAtFiftyAndTimesKeepTheirDigits)
 {
-    Read("$GPRMC,155048.5,A,4807.038,N,01131.000,E,,,230394\r\n");
-    ASSERT_EQ(TrackProps.PointCount, 1);
-    WriteTrackFile(dir.Path("out.plt"));
-    const std::string line = SplitCrLf(ReadText(dir.Path("out.plt"))).at(6);
-    EXPECT_EQ(line.substr(line.size() - 19), "23-Mar-94, 15:50:48");
+    const struct {
+        const char *time, *date, *expected;
+    } rows[] = {
+        {"123519", "230394", "1994-03-23T12:35:19Z"},
+        {"123519", "230350", "2050-03-23T12:35:19Z"},
+        {"123519", "230351", "1951-03-23T12:35:19Z"},
+        {"155048.5", "230394", "1994-03-23T15:50:48.5Z"},
+        {"155048.123456789", "230394", "1994-03-23T15:50:48.123456789Z"},
+        {"123519.5", "", "1970-01-01T12:35:19.5Z?"},  // no date: a time of day
+        {"123519", "000000", "1970-01-01T12:35:19Z?"},
+        {"123519", "310294", "1970-01-01T12:35:19Z?"},  // no 31 February
+        {"", "230394", ""},
+        {"1235", "230394", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.time + std::string(" ") + row.date);
+        EXPECT_EQ(Times(Read(Rmc(row.time, row.date))), std::vector<std::string>{row.expected});
+    }
 }
 
-TEST_F(NmeaLog, DatesSplitCenturiesAtFiftyAndFallBackToTodayUtc)
+TEST(NmeaLog, MoreThanAnHourBetweenFixesInEitherDirectionStartsASection)
 {
-    Read("$GPRMC,123519,A,,,,,,,230394\r\n"
-         "$GPRMC,123519,A,,,,,,,230350\r\n"
-         "$GPRMC,123519,A,,,,,,,230351\r\n"
-         "$GPRMC,123519.5,A,,,,,,,\r\n"
-         "$GPRMC,123519,A,,,,,,,000000\r\n"
-         "$GPRMC,123519,A,,,,,,,310294\r\n"  // no 31 February
-         "$GPRMC,,A,,,,,,,230394\r\n");
-    ASSERT_EQ(TrackProps.PointCount, 7);
-    EXPECT_NEAR(TrackPointList[0].DateTime, Day(1994, 3, 23) + Time(12, 35, 19), 1e-9);
-    EXPECT_NEAR(TrackPointList[1].DateTime, Day(2050, 3, 23) + Time(12, 35, 19), 1e-9);
-    EXPECT_NEAR(TrackPointList[2].DateTime, Day(1951, 3, 23) + Time(12, 35, 19), 1e-9);
-    EXPECT_NEAR(TrackPointList[3].DateTime, 45000 + Time(12, 35, 19) + 0.5 / 86400, 1e-9);
-    EXPECT_NEAR(TrackPointList[4].DateTime, 45000 + Time(12, 35, 19), 1e-9);
-    EXPECT_NEAR(TrackPointList[5].DateTime, 45000 + Time(12, 35, 19), 1e-9);
-    EXPECT_DOUBLE_EQ(TrackPointList[6].DateTime, kUtcNow);
+    const ReadResult read = Read(Rmc("100000", "010120") + Rmc("105900", "010120") +  // 59 minutes on
+                                 Rmc("115900", "010120") +                            // 60 minutes on
+                                 Rmc("130000", "010120") +                            // 61 minutes on
+                                 Rmc("115900", "010120") +                            // 61 minutes back
+                                 Rmc("", "010120") +                                  // no time: no break
+                                 Rmc("115901", "010120") + Rmc("125901.001", "010120"));
+    std::vector<bool> sections;
+    for (const Point& p : TrackPoints(read)) sections.push_back(p.newSection);
+    EXPECT_EQ(sections, (std::vector<bool>{true, false, false, true, true, false, false, true}));
 }
 
-TEST_F(NmeaLog, MoreThanAnHourBetweenFixesInEitherDirectionStartsASection)
+TEST(NmeaLog, LineEndsOfEveryKindAndOtherSentences)
 {
-    Read("$GPRMC,100000,A,,,,,,,010120\n"
-         "$GPRMC,105900,A,,,,,,,010120\n"  // 59 minutes on
-         "$GPRMC,120000,A,,,,,,,010120\n"  // 61 minutes on
-         "$GPRMC,105900,A,,,,,,,010120\n"  // 61 minutes back
-         "$GPRMC,105901,A,,,,,,,010120\n");
-    ASSERT_EQ(TrackProps.PointCount, 5);
-    const int expected[] = {1, 0, 1, 1, 0};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(TrackPointList[i].NewSection, expected[i]) << i;
+    const ReadResult read = Read("$GPGSA,A,3*39\n$GPRMC,100000,A,,,,,,,010120\r$GPRMC,100001,A,,,,,,,010120\r\n"
+                                 "$GPVTG,138.92,T\r\n$GPRMC,100002,A,,,,,,,010120\n\x1A$GPRMC,100003,A,,,,,,,010120\n");
+    EXPECT_EQ(read.document.TrackPointCount(), 3);
 }
 
-TEST_F(NmeaLog, LineEndsOfEveryKindAndOtherSentences)
+TEST(NmeaLog, WithoutFixesThereIsNoTrack)
 {
-    Read("$GPGSA,A,3*39\n$GPRMC,100000,A,,,,,,,010120\r$GPRMC,100001,A,,,,,,,010120\r\n"
-         "$GPVTG,138.92,T\r\n$GPRMC,100002,A,,,,,,,010120\n\x1A$GPRMC,100003,A,,,,,,,010120\n");
-    EXPECT_EQ(TrackProps.PointCount, 3);
+    const ReadResult read = Read("$GPGGA,120000,,,,,1,05,1.6,100,M,,*00\r\n");
+    EXPECT_TRUE(read.document.Empty());
+    EXPECT_TRUE(read.findings.Empty());
 }
 
-TEST_F(NmeaLog, WithoutFixesTheTrackIsEmpty)
-{
-    Read("$GPGGA,120000,,,,,1,05,1.6,100,M,,*00\r\n");
-    EXPECT_EQ(TrackProps.PointCount, 0);
-    WriteTrackFile(dir.Path("out.plt"));
-    EXPECT_EQ(SplitCrLf(ReadText(dir.Path("out.plt"))).size(), 6u);
-}
-
-TEST_F(NmeaLog, StopsAtTheTrackCapacity)
+TEST(NmeaLog, EveryFixIsRead)
 {
     std::string log;
     for (int i = 0; i < 120000; ++i) log += "$GPRMC,100000,A,5130.000,N,00010.000,W,,,010120\n";
-    Read(log);
-    EXPECT_EQ(TrackProps.PointCount, 100000);
-    EXPECT_NEAR(TrackPointList[99999].Latitude, 51.5, 1e-9);
-    EXPECT_EQ(TrackPointList[100000].Latitude, kNoPosition);
+    EXPECT_EQ(Read(log).document.TrackPointCount(), 120000);
 }
 
-TEST_F(NmeaLog, ReceiverLogFixture)
+TEST(NmeaLog, ReceiverLogFixture)
 {
-    ReadNmeaLogFile(FixturePath("nmea/receiver.log"));
-    ASSERT_GT(TrackProps.PointCount, 100);
-    EXPECT_NEAR(TrackPointList[0].Latitude, 42 + 31.8291 / 60, 1e-9);
-    EXPECT_NEAR(TrackPointList[0].Longitude, -(88 + 7.3033 / 60), 1e-9);
-    EXPECT_NEAR(TrackPointList[0].Altitude, 209.8f, 1e-3);
-    EXPECT_NEAR(TrackPointList[0].DateTime, Day(2004, 8, 7) + Time(3, 29, 8) + 0.379 / 86400, 1e-9);
+    const ReadResult read = ReadNmeaLogFile(InputSource::File(FixturePath("nmea/receiver.log")), {});
+    ASSERT_EQ(read.document.tracks.at(0).info.name, "receiver.log");
+    const std::vector<Point> points = TrackPoints(read);
+    ASSERT_EQ(points.size(), 154u);
+    EXPECT_NEAR(points[0].latitude, 42 + 31.8291 / 60, 1e-12);
+    EXPECT_NEAR(points[0].longitude, -(88 + 7.3033 / 60), 1e-12);
+    EXPECT_EQ(Held(points[0]), "||||209.800|2004-08-07T03:29:08.379Z");
+    EXPECT_TRUE(read.findings.Empty());
 }
 
-TEST_F(NmeaLog, RandomAndTruncatedInputsNeverCrash)
+TEST(NmeaLog, RandomAndTruncatedInputsNeverCrash)
 {
     const std::vector<std::string> pieces = {"$GPRMC", "$GPGGA",     ",",        ",,", "*",         "\r\n", "\n", "\r",
                                              "\x1A",   "123519.999", "4807.038", "S",  "W",         "M",    "F",  "-",
@@ -197,117 +161,120 @@ TEST_F(NmeaLog, RandomAndTruncatedInputsNeverCrash)
         valid += "$GPGGA,1,,,,,1,5,1,12.5,M\r\n$GPRMC,123519,A,4807.038,N,01131.000,E,,,230394\r\n";
     for (const std::string& input : RandomTextInputs(valid, pieces, 7)) {
         try {
-            Read(input);
-            ASSERT_LE(TrackProps.PointCount, 100000);
-        } catch (const ConversionError&) {
-        } catch (const FileError&) {}
+            const ReadResult read = Read(input);
+            ASSERT_LE(read.document.TrackPointCount(), static_cast<std::int64_t>(input.size() / 7));
+        } catch (const ConversionError&) {}
     }
 }
 
-namespace {
-// A front end that answers the question of a log's date.
-struct DateGiver : SilentFrontEnd {
-    explicit DateGiver(std::optional<std::chrono::year_month_day> date) : date(date) {}
-    std::optional<std::chrono::year_month_day> DateOfLog(const std::string&) override { return ++asked, date; }
-    std::optional<std::chrono::year_month_day> date;
-    int asked = 0;
-};
-
-std::string IsoOf(const TrackPoint& p) { return p.Values.time ? IsoTime(*p.Values.time) : "none"; }
-}  // namespace
-
-TEST_F(NmeaLog, EveryTalkerGivesFixesButMakersOwnSentencesDoNot)
+TEST(NmeaLog, EveryTalkerGivesFixesButMakersOwnSentencesDoNot)
 {
     for (const std::string talker : {"GP", "GN", "GL", "GA", "GB", "BD", "QZ"}) {
         SCOPED_TRACE(talker);
-        Read("$" + talker + "GGA,120000,4807.038,N,01131.000,E,1,05,1.6,100,M,,\r\n$" + talker +
-             "RMC,120000,A,4807.038,N,01131.000,E,,,230394\r\n$PGRMC,120001,A,,,,,,,230394\r\n");
-        ASSERT_EQ(TrackProps.PointCount, 1);
-        EXPECT_NEAR(TrackPointList[0].Altitude, 100.0f, 1e-4);
+        const std::vector<Point> points =
+            TrackPoints(Read(Gga("120000", talker) + "$" + talker + "RMC,120000,A,4807.038,N,01131.000,E,,,230394\r\n" +
+                             "$PGRMC,120001,A,,,,,,,230394\r\n"));
+        ASSERT_EQ(points.size(), 1u);
+        EXPECT_EQ(points[0].elevation, 100);
         EXPECT_TRUE(HoldsNmeaFix("x\n$" + talker + "GGA,1"));
     }
     EXPECT_FALSE(HoldsNmeaFix("$PMGNTRK,4807.038\n$PGRMC,1\n$GPGSA,A"));
 }
 
-// Fixes of GGA alone take the date of the log's RMC, counted across
-// midnight either way, else the user's, else none (native: today's date).
-TEST_F(NmeaLog, GgaFixesTakeTheLogsDateOrTheUsersOrNone)
+// Fixes without a date take the log's, counted across midnight either way;
+// in a log without any, they are times of day, for the user's date.
+TEST(NmeaLog, FixesWithoutADateTakeTheLogsDateOrStayTimesOfDay)
 {
-    using namespace std::chrono;
-    const std::string gga = "GGA,%,4807.038,N,01131.000,E,1,05,1.6,100,M,,\r\n";
-    const auto fix = [&](const std::string& talker, const char* time) {
-        std::string line = "$" + talker + gga;
-        line.replace(line.find('%'), 1, time);
-        return line;
-    };
     const struct {
         std::string log;
-        std::optional<year_month_day> user;
         std::vector<std::string> times;
-        int asked;
-    } cases[] = {
-        {fix("GN", "235958.5") + fix("GP", "235959") + "$GNRMC,000000,A,4807.038,N,01131.000,E,,,020519\r\n" +
-             fix("GN", "000001"),
-         2020y / 1 / 1,
+        std::int64_t undated;
+    } rows[] = {
+        {Gga("235958.5", "GN") + Gga("235959") + "$GNRMC,000000,A,4807.038,N,01131.000,E,,,020519\r\n" +
+             Gga("000001", "GN"),
          {"2019-05-01T23:59:58.5Z", "2019-05-01T23:59:59Z", "2019-05-02T00:00:00Z", "2019-05-02T00:00:01Z"},
          0},
-        {fix("GN", "235959") + fix("GN", "000001") + fix("GN", "") + fix("GN", "xx"),
-         2019y / 5 / 1,
-         {"2019-05-01T23:59:59Z", "2019-05-02T00:00:01Z", "none", "none"},
-         1},
-        {fix("GN", "120000") + "$GNRMC,120001,A,,,,,,,\r\n", std::nullopt, {"none", "none"}, 1},
+        {Rmc("100000", "010120") + Rmc("235900", "") + Rmc("000100", "") + Rmc("000200", "311299"),
+         {"2020-01-01T10:00:00Z", "2020-01-01T23:59:00Z", "2020-01-02T00:01:00Z", "1999-12-31T00:02:00Z"},
+         0},
+        {Gga("235959", "GN") + Gga("000001", "GN") + Gga("", "GN") + Gga("xx", "GN"),
+         {"1970-01-01T23:59:59Z?", "1970-01-02T00:00:01Z?", "", ""},
+         2},
+        {Gga("120000", "GN") + "$GNRMC,120001,A,,,,,,,\r\n", {"1970-01-01T12:00:00Z?", "1970-01-01T12:00:01Z?"}, 2},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.log);
-        DateGiver front(c.user);
-        ScopedFrontEnd scoped(front);
-        StartConversionRecord();
-        Read(c.log);
-        ASSERT_EQ(TrackProps.PointCount, static_cast<int>(c.times.size()));
-        for (std::size_t i = 0; i < c.times.size(); ++i) {
-            const TrackPoint& p = TrackPointList[static_cast<int>(i)];
-            EXPECT_EQ(IsoOf(p), c.times[i]) << i;
-            // The native day count follows the date found, or is today's.
-            const double day = p.Values.time ? DayCountOf(*p.Values.time) : 45000 + std::fmod(p.DateTime, 1);
-            if (c.times[i] != "none" || i == 0) {
-                EXPECT_NEAR(p.DateTime, day, 1e-8) << i;
-            }
-        }
-        EXPECT_EQ(front.asked, c.asked);
-        NoteWritten({.trackPoints = 2});
-        EXPECT_EQ(WrittenLine(WrittenKind::Tracks).find("dated today - the log gives no date") != std::string::npos,
-                  !c.user && c.asked == 1);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.log);
+        const ReadResult read = Read(row.log);
+        EXPECT_EQ(Times(read), row.times);
+        const std::vector<Finding> undated = {{FindingKind::Undated, "the log gives no date", row.undated}};
+        EXPECT_EQ(read.findings.All(), row.undated ? undated : std::vector<Finding>{});
     }
 }
 
-TEST_F(NmeaLog, DetailKeepsTheSentencesValues)
+// Wherever the one dated fix stands, or when none is and the user gives the
+// first day, every fix gets the same time: the times of day counted on
+// across each midnight.
+TEST(NmeaLog, TheTimesOfALogDoNotDependOnWhichFixGivesTheDate)
 {
-    Read("$GPRMC,032908.379,A,4231.829,N,08807.303,W,0.16,138.92,070898,,*14\r\n"
-         "$GPGGA,032908.379,4231.829,N,08807.303,W,1,05,1.6,209.800,M,-34.2,M,,*6A\r\n"
-         "$GPGSA,A,2,,,,,,,,,,,,,4.9,1.7,4.5*38\r\n"
-         "$GPGGA,032909,4231.829,N,08807.303,W,1,12,,8848.86,M,,\r\n"
-         "$GPRMC,032909,V,4231.829,N,08807.303,W,,,070898\r\n"
-         "$GPRMC,032910,V,4231.829,N,08807.303,W,,,070898\r\n");
-    ASSERT_EQ(TrackProps.PointCount, 3);
-    const PointValues& first = TrackPointList[0].Values;
-    EXPECT_EQ(IsoTime(*first.time), "1998-08-07T03:29:08.379Z");
-    EXPECT_EQ(std::tie(first.metres, first.satellites, first.hdop, first.pdop, first.vdop),
-              std::make_tuple(209.8, 5, 1.6f, 4.9f, 4.5f));  // hdop: the GGA's, not the GSA's
-    EXPECT_STREQ(kFixNames[first.fix], "2d");
-    const PointValues& second = TrackPointList[1].Values;
-    EXPECT_EQ(std::tie(second.metres, second.satellites), std::make_tuple(8848.86, 12));
-    EXPECT_TRUE(std::isnan(second.hdop));
-    EXPECT_STREQ(kFixNames[second.fix], "3d");  // the GGA's quality, though the RMC says V
-    EXPECT_STREQ(kFixNames[TrackPointList[2].Values.fix], "none");
-    EXPECT_TRUE(std::isnan(TrackPointList[2].Values.metres));
+    std::mt19937 random(31);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<std::int64_t> seconds = {1700000000 + static_cast<std::int64_t>(random() % 86400)};
+        for (int i = 1; i < 12; ++i) seconds.push_back(seconds.back() + 1 + random() % 43000);
+        std::vector<std::string> expected;
+        for (const std::int64_t s : seconds) expected.push_back(IsoTime({s, 0}));
+        const auto hhmmss = [](std::int64_t s) {
+            char text[16];
+            std::snprintf(text, sizeof text, "%02d%02d%02d", int(s / 3600 % 24), int(s / 60 % 60), int(s % 60));
+            return std::string(text);
+        };
+        for (std::size_t dated = 0; dated <= seconds.size(); ++dated) {
+            std::string log;
+            for (std::size_t i = 0; i < seconds.size(); ++i) {
+                const std::string iso = expected[i];
+                const std::string date = iso.substr(8, 2) + iso.substr(5, 2) + iso.substr(2, 2);
+                log += i == dated ? Rmc(hhmmss(seconds[i]), date) : Gga(hhmmss(seconds[i]));
+            }
+            ReadResult read = Read(log);
+            if (dated == seconds.size()) {
+                const std::string& first = expected.front();
+                const std::chrono::year_month_day day{std::chrono::year{std::stoi(first.substr(0, 4))},
+                                                      std::chrono::month{unsigned(std::stoi(first.substr(5, 2)))},
+                                                      std::chrono::day{unsigned(std::stoi(first.substr(8, 2)))}};
+                DateUndatedTimes(read.document, day);
+            }
+            ASSERT_EQ(Times(read), expected) << "dated fix " << dated;
+        }
+    }
+}
+
+TEST(NmeaLog, PointsKeepTheSentencesValues)
+{
+    const ReadResult read = Read("$GPRMC,032908.379,A,4231.829,N,08807.303,W,0.16,138.92,070898,,*14\r\n"
+                                 "$GPGGA,032908.379,4231.829,N,08807.303,W,1,05,1.6,209.800,M,-34.2,M,,*6A\r\n"
+                                 "$GPGSA,A,2,,,,,,,,,,,,,4.9,1.7,4.5*38\r\n"
+                                 "$GPGGA,032909,4231.829,N,08807.303,W,1,12,,8848.86,M,,\r\n"
+                                 "$GPRMC,032909,V,4231.829,N,08807.303,W,,,070898\r\n"
+                                 "$GPRMC,032910,V,4231.829,N,08807.303,W,,,070898\r\n");
+    const std::vector<Point> points = TrackPoints(read);
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_EQ(Held(points[0]), "||||209.800|1998-08-07T03:29:08.379Z");
+    EXPECT_EQ(std::tie(points[0].satellites, points[0].hdop, points[0].pdop, points[0].vdop),
+              std::make_tuple(5, 1.6, 4.9, 4.5));  // hdop: the GGA's, not the GSA's
+    EXPECT_STREQ(kFixNames[points[0].fix], "2d");
+    EXPECT_EQ(std::tie(points[1].elevation, points[1].satellites), std::make_tuple(8848.86, 12));
+    EXPECT_TRUE(std::isnan(points[1].hdop));
+    EXPECT_STREQ(kFixNames[points[1].fix], "3d");  // the GGA's quality, though the RMC says V
+    EXPECT_STREQ(kFixNames[points[2].fix], "none");
+    EXPECT_FALSE(points[2].HasElevation());
 
     const struct {
         const char* quality;
         const char* fix;
     } qualities[] = {{"0", "none"}, {"1", "3d"}, {"2", "dgps"}, {"3", "pps"}, {"5", "dgps"}, {"6", "none"}, {"", ""}};
     for (const auto& q : qualities) {
-        Read(std::string("$GPGGA,120000,4807.038,N,01131.000,E,") + q.quality + ",05,1.6,100,M,,\r\n");
-        ASSERT_EQ(TrackProps.PointCount, 1);
-        EXPECT_STREQ(kFixNames[TrackPointList[0].Values.fix], q.fix) << q.quality;
+        const std::vector<Point> alone =
+            TrackPoints(Read(std::string("$GPGGA,120000,4807.038,N,01131.000,E,") + q.quality + ",05,1.6,100,M,,\r\n"));
+        ASSERT_EQ(alone.size(), 1u);
+        EXPECT_STREQ(kFixNames[alone[0].fix], q.fix) << q.quality;
     }
 }

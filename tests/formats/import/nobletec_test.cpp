@@ -2,33 +2,16 @@
 #include <gtest/gtest.h>
 
 #include "core/clock.h"
-#include "core/file_io.h"
-#include "core/store.h"
 #include "core/text_fields.h"
 #include "formats/import/Nobletec.h"
+#include "tests/support/document_points.h"
 #include "tests/support/random_text.h"
-#include "tests/support/test_files.h"
 
 namespace {
-constexpr double kLocalNow = 45000.75;  // 2023-03-15 18:00 local
-
-class NobletecExport : public ::testing::Test {
-protected:
-    void SetUp() override { PinClock(kLocalNow, kLocalNow - 0.05); }
-    void TearDown() override { UnpinClock(); }
-
-    std::string Write(const std::string& content)
-    {
-        WriteText(dir.Path("export.txt"), content);
-        return dir.Path("export.txt");
-    }
-
-    TempDir dir;
-};
-
-std::string Mark(const std::string& desc, const std::string& latLon)
+std::string Mark(const std::string& desc, const std::string& latLon, const std::string& name = "")
 {
-    std::string s = "[Mark]\r\nType = Mark\r\nName = ignored\r\n";
+    std::string s = "[Mark]\r\nType = Mark\r\n";
+    if (!name.empty()) s += "Name = " + name + "\r\n";
     if (!desc.empty()) s += "Desc = " + desc + "\r\n";
     if (!latLon.empty()) s += "LatLon = " + latLon + "\r\n";
     return s;
@@ -44,96 +27,108 @@ std::string Section(int count, int firstDegree)
 
 TEST(NobletecLatLon, DegreesMinutesAndHemispheres)
 {
-    auto near = [](const NobletecPosition& p, double lat, double lon) {
-        EXPECT_NEAR(p.Latitude, lat, 1e-9);
-        EXPECT_NEAR(p.Longitude, lon, 1e-9);
-    };
-    near(ParseNobletecLatLon("47 36.000 N 122 30.000 W"), 47.6, -122.5);
-    near(ParseNobletecLatLon("33 51,6 S 151 12,6 E"), -33.86, 151.21);
-    near(ParseNobletecLatLon("33 51.6 s 151 12.6 w"), 33.86, 151.21);
-    near(ParseNobletecLatLon("  47   36.000  N 122 30.000 W extra"), 47.6, -122.5);
-    near(ParseNobletecLatLon("47\t36.000\tN\t122\t30.000\tW"), 47.6, -122.5);
-    near(ParseNobletecLatLon("47 30"), 47.5, 0);
-    near(ParseNobletecLatLon(""), 0, 0);
+    const struct {
+        const char* text;
+        double latitude, longitude;
+    } rows[] = {{"47 36.000 N 122 30.000 W", 47.6, -122.5},
+                {"33 51,6 S 151 12,6 E", -33.86, 151.21},
+                {"33 51.6 s 151 12.6 w", 33.86, 151.21},
+                {"  47   36.000  N 122 30.000 W extra", 47.6, -122.5},
+                {"47\t36.000\tN\t122\t30.000\tW", 47.6, -122.5},
+                {"47 30", 47.5, 0},
+                {"", 0, 0}};
+    for (const auto& row : rows) {
+        const NobletecPosition p = ParseNobletecLatLon(row.text);
+        EXPECT_NEAR(p.Latitude, row.latitude, 1e-9) << row.text;
+        EXPECT_NEAR(p.Longitude, row.longitude, 1e-9) << row.text;
+    }
 }
 
-TEST_F(NobletecExport, MarkNamesDescriptionsAndCarriedValues)
+// A mark takes only what it says itself: its own name, or else its
+// description, in full; no time, no elevation.
+TEST(NobletecExport, MarksKeepTheirOwnTextsAndBorrowNone)
 {
+    const std::string longText(300, 'd');
     std::string file = "Header line\r\n";
     file += Mark("Harbour entrance buoy", "47 36.000 N 122 30.000 W");
-    file += Mark("", "33 51,6 S 151 12,6 E");  // takes the previous description
-    file += Mark("Short", "");                 // no position: no waypoint
+    file += Mark("", "33 51,6 S 151 12,6 E");  // nothing of the mark before
+    file += Mark("Short", "");                 // no position: the next mark's ends it
     file += Mark("", "1 0 N 1 0 E");
-    file += Mark("{{", "2 0 N 2 0 E");                         // the 4th waypoint
+    file += Mark("{{", "2 0 N 2 0 E", "{{");
     file += "Type = Mark\r\n  LatLon = 3 30.000 S 4 0 W\r\n";  // blanks before the keyword
-    ReadNobletecWaypoints(Write(file));
-    ASSERT_EQ(WaypointCount, 5);
-    const WayPoints& first = WaypointList[1];
-    EXPECT_EQ(first.Name, "Harbour en");
-    EXPECT_EQ(first.Description, "Harbour entrance buoy");
-    EXPECT_NEAR(first.Latitude, 47.6, 1e-9);
-    EXPECT_NEAR(first.Longitude, -122.5, 1e-9);
-    EXPECT_EQ(first.Altitude, kNoAltitude);
-    EXPECT_DOUBLE_EQ(first.DateTime, kLocalNow);
-    EXPECT_EQ(first.Number, -1);
-
-    EXPECT_EQ(WaypointList[2].Name, "Harbour en");
-    EXPECT_EQ(WaypointList[2].Description, "Harbour entrance buoy");
-    EXPECT_NEAR(WaypointList[2].Latitude, -33.86, 1e-9);
-    EXPECT_EQ(WaypointList[3].Name, "Short");
-    EXPECT_NEAR(WaypointList[3].Latitude, 1, 1e-9);
-    EXPECT_EQ(WaypointList[4].Name, "WP0004");
-    EXPECT_EQ(WaypointList[4].Description, "");
-    EXPECT_EQ(WaypointList[5].Name, "WP0004");
-    EXPECT_NEAR(WaypointList[5].Latitude, -3.5, 1e-9);
-    EXPECT_NEAR(WaypointList[5].Longitude, -4, 1e-9);
+    file += Mark("Harbour entrance buoy", "1 0 N 2 0 E", "Gr\xFCne Boje");
+    file += Mark(longText, "1 0 N 2 0 E");
+    const std::vector<Point> points = ReadMemory(ReadNobletecWaypoints, file).document.waypoints.ToVector();
+    std::vector<std::string> held;
+    for (const Point& p : points) held.push_back(Held(p));
+    EXPECT_EQ(held, (std::vector<std::string>{
+                        "Harbour entrance buoy||Harbour entrance buoy|||", "|||||", "Short||Short|||", "|||||", "|||||",
+                        "Gr\xC3\xBCne Boje||Harbour entrance buoy|||", longText + "||" + longText + "|||"}));
+    ASSERT_EQ(points.size(), 7u);
+    // The native files' own names and descriptions, carried on to a mark without a description.
+    const std::pair<std::string, std::string> native[6] = {{"Harbour en", "Harbour entrance buoy"},
+                                                           {"Harbour en", "Harbour entrance buoy"},
+                                                           {"Short", "Short"},
+                                                           {"WP0004", ""},
+                                                           {"WP0004", ""},
+                                                           {"Harbour en", "Harbour entrance buoy"}};
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(points[i].native, (NativeForm{.name = native[i].first, .description = native[i].second})) << i;
+    EXPECT_EQ(points[6].native.name, longText.substr(0, 10));
+    EXPECT_EQ(points[6].native.description, longText.substr(0, 250));
+    EXPECT_NEAR(points[1].latitude, -33.86, 1e-9);
+    EXPECT_NEAR(points[2].latitude, 1, 1e-9);
+    EXPECT_NEAR(points[4].latitude, -3.5, 1e-9);
+    EXPECT_NEAR(points[4].longitude, -4, 1e-9);
 }
 
-TEST_F(NobletecExport, ReadsMarksUpToTheStoreCapacity)
+TEST(NobletecExport, EveryMarkAndTrackPointIsRead)
 {
-    std::string file;
-    for (int i = 0; i < 12000; ++i) file += "Type = Mark\nLatLon = 1 0 N 1 0 E\n";
-    ReadNobletecWaypoints(Write(file));
-    EXPECT_EQ(WaypointCount, 10000);
+    std::string marks;
+    for (int i = 0; i < 12000; ++i) marks += "Type = Mark\nLatLon = 1 0 N 1 0 E\n";
+    EXPECT_EQ(ReadMemory(ReadNobletecWaypoints, marks).document.waypoints.size(), 12000u);
+    EXPECT_EQ(ReadMemory(ReadNobletecTracks, Section(60000, 0) + Section(60000, 0)).document.TrackPointCount(), 120000);
 }
 
-TEST_F(NobletecExport, SectionsOfTenNoneAndFiveMakeOneTrack)
+// The file names no track, and its points have neither time nor elevation.
+TEST(NobletecExport, SectionsOfTenNoneAndFiveMakeOneTrack)
 {
-    ReadNobletecTracks(Write(Mark("A mark", "1 0 N 1 0 E") + Section(10, 0) + Section(0, 0) + Section(5, 20)));
-    ASSERT_EQ(TrackProps.PointCount, 15);
-    EXPECT_EQ(TrackProps.Name, "2023-03-15");
-    for (int i = 0; i < 15; ++i) EXPECT_EQ(TrackPointList[i].NewSection, i == 0 || i == 10 ? 1 : 0) << i;
-    EXPECT_NEAR(TrackPointList[10].Latitude, 20.5, 1e-9);
-    EXPECT_NEAR(TrackPointList[14].Longitude, -122.5, 1e-9);
-    EXPECT_EQ(TrackPointList[14].Altitude, kNoAltitude);
-    EXPECT_DOUBLE_EQ(TrackPointList[14].DateTime, kLocalNow);
+    PinClock(45000.75, 45000.7);  // 2023-03-15 18:00 local
+    const ReadResult read =
+        ReadMemory(ReadNobletecTracks, Mark("A mark", "1 0 N 1 0 E") + Section(10, 0) + Section(0, 0) + Section(5, 20));
+    ASSERT_EQ(read.document.tracks.size(), 1u);
+    // The native track file's name is the day of the conversion.
+    EXPECT_EQ(read.document.tracks[0].info, GroupInfo{.nativeName = "2023-03-15"});
+    const std::vector<Point> points = TrackPoints(read);
+    ASSERT_EQ(points.size(), 15u);
+    for (std::size_t i = 0; i < 15; ++i) {
+        EXPECT_EQ(points[i].newSection, i == 0 || i == 10) << i;
+        EXPECT_EQ(Held(points[i]), "|||||") << i;
+    }
+    EXPECT_NEAR(points[10].latitude, 20.5, 1e-9);
+    EXPECT_NEAR(points[14].longitude, -122.5, 1e-9);
+    UnpinClock();
 }
 
-TEST_F(NobletecExport, ASectionCutShortByTheEndOfTheFileKeepsItsPoints)
+TEST(NobletecExport, ASectionCutShortByTheEndOfTheFileKeepsItsPoints)
 {
-    ReadNobletecTracks(Write(Section(3, 0) + "NumberOfTrackMarks = 2000000000\r\nTrackMarks:\r\n1 0 N 2 0 E\r\n"));
-    ASSERT_EQ(TrackProps.PointCount, 4);
-    EXPECT_EQ(TrackPointList[3].NewSection, 1);
-    EXPECT_EQ(TrackPointList[4].Latitude, kNoPosition);
+    const std::vector<Point> points = TrackPoints(ReadMemory(
+        ReadNobletecTracks, Section(3, 0) + "NumberOfTrackMarks = 2000000000\r\nTrackMarks:\r\n1 0 N 2 0 E\r\n"));
+    ASSERT_EQ(points.size(), 4u);
+    EXPECT_TRUE(points[3].newSection);
 }
 
-TEST_F(NobletecExport, TrackPointCountThatIsNotANumberIsAConversionError)
+TEST(NobletecExport, TrackPointCountThatIsNotANumberIsAConversionError)
 {
     for (const char* count : {"ten", "+-5", "--5", "-+5", "+"})
-        EXPECT_THROW(ReadNobletecTracks(Write(std::string("NumberOfTrackMarks = ") + count + "\r\n")), ConversionError)
+        EXPECT_THROW(ReadMemory(ReadNobletecTracks, std::string("NumberOfTrackMarks = ") + count + "\r\n"),
+                     ConversionError)
             << count;
-    ReadNobletecTracks(Write("NumberOfTrackMarks\r\nskipped\r\n1 0 N 1 0 E\r\n"));  // no count: no points
-    EXPECT_EQ(TrackProps.PointCount, 0);
+    // No count: no points.
+    EXPECT_TRUE(ReadMemory(ReadNobletecTracks, "NumberOfTrackMarks\r\nskipped\r\n1 0 N 1 0 E\r\n").document.Empty());
 }
 
-TEST_F(NobletecExport, TrackStopsAtTheStoreCapacity)
-{
-    ReadNobletecTracks(Write(Section(60000, 0) + Section(60000, 0)));
-    EXPECT_EQ(TrackProps.PointCount, 100000);
-    EXPECT_EQ(TrackPointList[60000].NewSection, 1);
-}
-
-TEST_F(NobletecExport, RandomAndTruncatedInputsNeverCrash)
+TEST(NobletecExport, RandomAndTruncatedInputsNeverCrash)
 {
     const std::vector<std::string> pieces = {"Type = Mark",
                                              "Desc =",
@@ -159,14 +154,12 @@ TEST_F(NobletecExport, RandomAndTruncatedInputsNeverCrash)
     std::string valid;
     for (int i = 0; i < 300; ++i) valid += Mark("Harbour entrance buoy", "47 36.000 N 122 30.000 W") + Section(5, 1);
     for (const std::string& input : RandomTextInputs(valid, pieces, 5)) {
-        for (const bool track : {false, true}) {
+        for (const Reader reader : {ReadNobletecWaypoints, ReadNobletecTracks}) {
             try {
-                if (track) ReadNobletecTracks(Write(input));
-                else ReadNobletecWaypoints(Write(input));
-                ASSERT_LE(TrackProps.PointCount, 100000);
-                ASSERT_LE(WaypointCount, 10000);
-            } catch (const ConversionError&) {
-            } catch (const FileError&) {}
+                const Document d = ReadMemory(reader, input).document;
+                // A point takes a line of its own at least: "LatLon" or a point line, and its end.
+                ASSERT_LE(d.waypoints.size() * 7 + static_cast<std::size_t>(d.TrackPointCount()), input.size() + 1);
+            } catch (const ConversionError&) {}
         }
     }
 }

@@ -1,72 +1,74 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "core/store.h"
+#include "core/clock.h"
 #include "formats/native/Kes.h"
-#include "tests/support/test_files.h"
+#include "tests/support/native_documents.h"
 
 namespace {
-class RouteFile : public ::testing::Test {
-protected:
-    void SetUp() override { ClearRoutes(); }
-    RouteWpRecord& Point(int route, int j, int number, const std::string& name)
-    {
-        RouteWpRecord& p = RouteList[route].Points[j];
-        p.Number = number;
-        p.Name = name;
-        p.Latitude = 51.5;
-        p.Longitude = -0.1;
-        p.DateTime = 36000.5;
-        return p;
-    }
-    std::vector<std::string> Written()
-    {
-        WriteRouteFile(dir.Path("out.wpt"));
-        return SplitCrLf(ReadText(dir.Path("out.rte")));
-    }
-    TempDir dir;
-};
+using namespace native_documents;
+
+Route RouteOf(std::string name, int points, std::string description = {})
+{
+    Route route;
+    route.info.name = std::move(name);
+    route.info.description = std::move(description);
+    for (int j = 0; j < points; ++j)
+        route.points.push_back(Timed(At(51.5, -0.1, "WP" + std::to_string(j + 1)), 1998, 7, 24, 12, 0, 0));
+    return route;
+}
+
+std::vector<std::string> Written(const Document& document, Findings& findings, const TempDir& dir)
+{
+    WriteRouteFile(document, dir.Path("out.rte"), findings);
+    return SplitCrLf(ReadText(dir.Path("out.rte")));
+}
 }  // namespace
 
-TEST_F(RouteFile, WritesTheExampleLinesExactly)
+TEST(RouteFile, SlotZeroThenEachRouteWithItsPointsThenTheEmptySlots)
 {
-    RouteList[1].Name = "Home run";
-    RouteList[1].PointCount = 1;
-    Point(1, 1, 5, "WP1");
-    RouteCount = 1;
-    const auto lines = Written();
-    ASSERT_EQ(lines.size(), 4u + 101u + 1u);
-    EXPECT_EQ(lines[0], "Kestrelmaps Route File Version 1.0");
-    EXPECT_EQ(lines[1], "WGS 84");
-    EXPECT_EQ(lines[2], "Reserved 1");
-    EXPECT_EQ(lines[3], "Reserved 2");
-    EXPECT_EQ(lines[4], "R,  0,R0              ,,255");
-    EXPECT_EQ(lines[5], "R,  1,Home run        ,,16711680");
-    EXPECT_EQ(
-        lines[6],
-        "W,  1,  1,  5,WP1             ,  51.500000,  -0.100000,36000.5000000, 0, 0, 3,         0,     65535,, 0, 0");
-    EXPECT_EQ(lines[7], "R,  2,R2              ,,65280");
+    TempDir dir;
+    Document document;
+    document.routes = {RouteOf("Home run", 1), RouteOf("ABCDEFGHIJKLMNOPQRST", 0), RouteOf("", 2, "x,y")};
+    Findings findings;
+    const auto lines = Written(document, findings, dir);
+    const std::vector<std::string> expected = {
+        "Kestrelmaps Route File Version 1.0",
+        "WGS 84",
+        "Reserved 1",
+        "Reserved 2",
+        "R,  0,R0              ,,255",
+        "R,  1,Home run        ,,16711680",
+        "W,  1,  1,  1,WP1             ,  51.500000,  -0.100000,36000.5000000, 0, 0, 3,         0,     65535,, 0, 0",
+        "R,  2,ABCDEFGHIJKLMNOP,,65280",
+        "R,  3,R3              ,x y,32768",
+        "W,  3,  1,  1,WP1             ,  51.500000,  -0.100000,36000.5000000, 0, 0, 3,         0,     65535,, 0, 0",
+        "W,  3,  2,  2,WP2             ,  51.500000,  -0.100000,36000.5000000, 0, 0, 3,         0,     65535,, 0, 0",
+        "R,  4,R4              ,,16711935",
+    };
+    ASSERT_EQ(lines.size(), 4u + 101u + 3u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 12), expected);
     EXPECT_EQ(lines.back(), "R,100,R100            ,,65280");
+    EXPECT_TRUE(findings.Empty());
 }
 
-TEST_F(RouteFile, SkipsUnnumberedPointsWithoutRenumbering)
+TEST(RouteFile, AHundredRoutesOfAThousandPointsFitAndTheRestIsCut)
 {
-    RouteList[3].PointCount = 3;
-    Point(3, 1, 7, "A");
-    Point(3, 2, 0, "B");
-    Point(3, 3, 9, "C");
-    const auto lines = Written();
-    EXPECT_EQ(lines[8].substr(0, 14), "W,  3,  1,  7,");
-    EXPECT_EQ(lines[9].substr(0, 14), "W,  3,  3,  9,");
-    EXPECT_EQ(lines[10].substr(0, 6), "R,  4,");
-}
-
-TEST_F(RouteFile, NamesAreCutOrFilledToSixteen)
-{
-    RouteList[2].Name = "ABCDEFGHIJKLMNOPQRST";
-    RouteList[4].Name = "AB";
-    RouteList[4].Description = "x,y";
-    const auto lines = Written();
-    EXPECT_EQ(lines[6], "R,  2,ABCDEFGHIJKLMNOP,,65280");
-    EXPECT_EQ(lines[8], "R,  4,AB              ,x\xD1y,16711935");
+    struct Case {
+        int routes, points;
+        std::int64_t routesCut, pointsCut;
+    };
+    for (const Case c : {Case{100, 1000, 0, 0}, Case{103, 1, 3, 0}, Case{1, 1002, 0, 2}}) {
+        TempDir dir;
+        Document document;
+        for (int r = 0; r < c.routes; ++r) document.routes.push_back(RouteOf("R", c.points));
+        Findings findings;
+        const auto lines = Written(document, findings, dir);
+        EXPECT_EQ(lines.size(), 4u + 101u + std::min(c.routes, 100) * std::min(c.points, 1000));
+        std::int64_t routesCut = 0, pointsCut = 0;
+        for (const Finding& f : findings.All())
+            (f.message.find("Route Points") != std::string::npos ? pointsCut : routesCut) += f.count;
+        EXPECT_EQ(routesCut, c.routesCut);
+        EXPECT_EQ(pointsCut, c.pointsCut);
+    }
 }

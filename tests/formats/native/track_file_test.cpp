@@ -1,189 +1,234 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <cmath>
+#include <filesystem>
 
 #include "core/clock.h"
 #include "core/file_io.h"
-#include "core/store.h"
 #include "core/text_fields.h"
 #include "formats/native/Kes.h"
-#include "tests/support/test_files.h"
+#include "tests/support/native_documents.h"
 
 namespace {
+using namespace native_documents;
+namespace fs = std::filesystem;
 const std::string kHeader =
     "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n";
-const std::string kExampleLine = "  51.500000,  -0.100000,1,    100,36000.5000000, 24-Jul-98, 12:00:00";
-constexpr double kNow = 46000.25;
+constexpr double kLocalNow = 45000.4375, kUtcNow = 45000.3541666666666667;
 
 class TrackFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ClearTracks();
-        PinClock(kNow, kNow);
+        PinClock(kLocalNow, kUtcNow);
+        TimeZoneBias = -120;
+    }
+    void TearDown() override
+    {
+        UnpinClock();
         TimeZoneBias = 0;
     }
-    void TearDown() override { UnpinClock(); }
-    void Add(double lat, double lon, float altitude = kNoAltitude, double dateTime = 36000.5)
+    std::vector<std::string> WrittenLines(const Track& track)
     {
-        TrackPoint& p = TrackPointList[TrackProps.PointCount++];
-        p.Latitude = lat;
-        p.Longitude = lon;
-        p.NewSection = 0;
-        p.Altitude = altitude;
-        p.DateTime = dateTime;
-    }
-    std::vector<std::string> Written()
-    {
-        WriteTrackFile(dir.Path("out.txt"));
+        Document document;
+        document.tracks = {track};
+        WriteTrackFile(document, RequestFor(dir.Path("out.txt")));
         return SplitCrLf(ReadText(dir.Path("out.plt")));
     }
-    void ReadPoints(const std::string& points, const std::string& trackLine = "0,2,255,T,1,0,0,255")
+    std::vector<Point> ReadPoints(const std::string& points, const std::string& trackLine = "0,2,255,T,1,0,0,255")
     {
-        WriteText(dir.Path("in.plt"), kHeader + trackLine + "\r\n0\r\n" + points);
-        ReadTrackFile(dir.Path("in.plt"));
+        const ReadResult read = ReadBytes(ReadTrackFile, kHeader + trackLine + "\r\n0\r\n" + points);
+        return read.document.tracks.at(0).points.ToVector();
     }
     TempDir dir;
 };
+
+Point TimedAt(double latitude, double longitude, double metres, UtcTime time)
+{
+    Point p = At(latitude, longitude);
+    p.elevation = metres;
+    p.time = time;
+    return p;
+}
 }  // namespace
 
 TEST_F(TrackFile, WritesTheExampleExactly)
 {
-    TrackProps.Name = "Track A";
-    Add(51.5, -0.1, 30.48f);
-    TrackPointList[0].NewSection = 1;
-    WriteTrackFile(dir.Path("a"));
-    EXPECT_EQ(ReadText(dir.Path("a.plt")), kHeader + "0,2,255,Track A,1,0,0,255\r\n0\r\n" + kExampleLine + "\r\n");
+    const Track track = TrackOf({TimedAt(51.5, -0.1, 30.48, *UtcTimeOf(1998, 7, 24, 12, 0, 0))}, "Track A");
+    WrittenLines(track);
+    EXPECT_EQ(ReadText(dir.Path("out.plt")), kHeader + "0,2,255,Track A,1,0,0,255\r\n0\r\n" +
+                                                 "  51.500000,  -0.100000,1,    100,36000.5000000, 24-Jul-98, "
+                                                 "12:00:00\r\n");
 }
 
-// The texts show the stored value's nearest second, rounded once: a time just
-// below a half second stays in its second; years outside 1..9999 are held there.
-TEST_F(TrackFile, DateAndTimeTextsOfTheNearestSecond)
+// The texts show the time's nearest second, rounded once: a time just below a half second stays in its second.
+TEST_F(TrackFile, EachPointGivesItsColumns)
 {
-    const double day = 36000;
-    const std::vector<std::pair<double, std::string>> cases = {
-        {day + (15 * 3600 + 50 * 60 + 48.4999) / 86400, "24-Jul-98, 15:50:48"},
-        {day + (15 * 3600 + 50 * 60 + 48.5001) / 86400, "24-Jul-98, 15:50:49"},
-        {day + 86399.6 / 86400, "25-Jul-98, 00:00:00"},
-        {day + 86399.4 / 86400, "24-Jul-98, 23:59:59"},
-        {EncodeDate(1999, 12, 31).value() + 0.99999999, "01-Jan-00, 00:00:00"},
-        {EncodeDate(2004, 2, 28).value() + 0.9999999, "29-Feb-04, 00:00:00"},
-        {-1e300, "01-Jan-01, 00:00:00"},
-        {1e300, "31-Dec-99, 23:59:59"},
-        {std::numeric_limits<double>::quiet_NaN(), "30-Dec-99, 00:00:00"},
+    const UtcTime noon = *UtcTimeOf(1998, 7, 24, 15, 50, 48);
+    struct Row {
+        Point point;
+        std::string line;
     };
-    for (const auto& [dateTime, texts] : cases) {
-        ClearTracks();
-        Add(1, 2, kNoAltitude, dateTime);
-        const std::string line = Written().at(6);
-        EXPECT_EQ(line.substr(line.size() - texts.size()), texts) << dateTime;
+    Point undated = At(1, 2);
+    undated.time = UtcTime{6 * 3600, 0};
+    undated.undated = true;
+    Point section = TimedAt(1, 2, NAN, noon);
+    section.newSection = true;
+    section.depth = 30.48;
+    const Row rows[] = {
+        {TimedAt(1, 2, NAN, {noon.seconds, 499900000}),
+         "   1.000000,   2.000000,1,   -777,36000.6602836, 24-Jul-98, 15:50:48"},
+        {TimedAt(1, 2, -0.1, {noon.seconds, 500100000}),
+         "   1.000000,   2.000000,0,      0,36000.6602836, 24-Jul-98, 15:50:49"},
+        {TimedAt(1, 2, 0, *UtcTimeOf(1999, 12, 31, 23, 59, 59, 600000000)),
+         "   1.000000,   2.000000,0,      0,36525.9999954, 01-Jan-00, 00:00:00"},
+        {section, "   1.000000,   2.000000,1,    100,36000.6602778, 24-Jul-98, 15:50:48"},
+        {At(1, 2), "   1.000000,   2.000000,0,   -777,45000.3541667, 15-Mar-23, 08:30:00"},
+        {undated, "   1.000000,   2.000000,0,   -777,45000.2500000, 15-Mar-23, 06:00:00"},
+    };
+    std::vector<Point> points;
+    for (const Row& row : rows) points.push_back(row.point);
+    const auto lines = WrittenLines(TrackOf(points));
+    ASSERT_EQ(lines.size(), 6 + std::size(rows));
+    for (std::size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(lines[6 + i], rows[i].line) << "row " << i;
+}
+
+TEST_F(TrackFile, EachLineGivesItsPoint)
+{
+    struct Row {
+        std::string line;
+        double latitude, longitude;
+        bool newSection;
+        double metres;
+        std::string time;
+    };
+    const Row rows[] = {
+        {"51.5,-0.1", 51.5, -0.1, false, NAN, ""},
+        {"", 0, 0, false, NAN, ""},
+        {"1,2,1,100,36000.5000029", 1, 2, true, 100 / 3.2808, "1998-07-24T12:00:00.25Z"},
+        {"1,2,0,-777,0, 241298, 235960", 1, 2, false, NAN, "1998-12-25T00:00:00Z"},
+        {"1,2,0,0,0,0101,120000", 1, 2, false, 0, ""},
+        {"1,2,0,0,0,010149,000000", 1, 2, false, 0, "2049-01-01T00:00:00Z"},
+        {"1,2,0,0,0,010150,000000", 1, 2, false, 0, "1950-01-01T00:00:00Z"},
+        {"1,2,0,0,0,300298,000000", 1, 2, false, 0, ""},
+        {"1,2,0,0,0,010100,000058.5", 1, 2, false, 0, "2000-01-01T00:00:58Z"},
+        {"1,2,0,0,0,010100,000059.5", 1, 2, false, 0, "2000-01-01T00:01:00Z"},
+    };
+    std::string text;
+    for (const Row& row : rows) text += row.line + "\r\n";
+    const std::vector<Point> points = ReadPoints(text);
+    ASSERT_EQ(points.size(), std::size(rows));
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const Point& p = points[i];
+        EXPECT_EQ(p.latitude, rows[i].latitude) << i;
+        EXPECT_EQ(p.longitude, rows[i].longitude) << i;
+        EXPECT_EQ(p.newSection, rows[i].newSection) << i;
+        EXPECT_EQ(std::isnan(p.elevation), std::isnan(rows[i].metres)) << i;
+        if (!std::isnan(rows[i].metres)) {
+            EXPECT_NEAR(p.elevation, rows[i].metres, 1e-9) << i;
+        }
+        EXPECT_EQ(p.time ? IsoTime(*p.time) : "", rows[i].time) << i;
     }
-}
-
-TEST_F(TrackFile, StopsAtTheFirstEmptySlot)
-{
-    for (int i = 0; i < 5; ++i) Add(i, i);
-    TrackPointList[3].Latitude = -777;
-    const auto lines = Written();
-    EXPECT_EQ(lines.size(), 6u + 3u);
-    EXPECT_EQ(lines[5], "0");
-}
-
-TEST_F(TrackFile, AltitudeFeetAndMetres)
-{
-    Add(1, 2, -777.0f);
-    Add(1, 2, 30.48f);
-    const auto lines = Written();
-    EXPECT_EQ(lines[6].substr(24, 12), "0,   -777,36");
-    EXPECT_EQ(lines[7].substr(24, 12), "0,    100,36");
-    ReadTrackFile(dir.Path("out.plt"));
-    EXPECT_EQ(TrackPointList[0].Altitude, -777.0f);
-    EXPECT_NEAR(TrackPointList[1].Altitude, 100 / 3.2808, 1e-4);
-}
-
-TEST_F(TrackFile, DescriptionFallsBackToTheFileName)
-{
-    ReadPoints("", "0,2,255,,1,0,0,255");
-    EXPECT_EQ(TrackProps.Description, "in.plt");
-    EXPECT_EQ(TrackProps.Name, "");
-    EXPECT_EQ(Written()[4], "0,2,255,,1,0,0,255");
-    ReadPoints("", "0,2,255,  My walk ,1");
-    EXPECT_EQ(TrackProps.Description, "My walk");
-}
-
-TEST_F(TrackFile, PointCountLineIsNotUsed)
-{
-    std::string points;
-    for (int i = 0; i < 10; ++i) points += "1,2\r\n";
-    WriteText(dir.Path("n.plt"), kHeader + "0,2,255,T\r\n  \r\n 7 extra\r\n" + points);
-    ReadTrackFile(dir.Path("n.plt"));
-    EXPECT_EQ(TrackProps.PointCount, 10);
-
-    WriteText(dir.Path("bad.plt"), kHeader + "0,2,255,T\r\nseven\r\n1,2\r\n");
-    EXPECT_THROW(ReadTrackFile(dir.Path("bad.plt")), FileError);
-}
-
-TEST_F(TrackFile, ShortAndEmptyLinesTakeDefaults)
-{
-    ReadPoints("51.5,-0.1\r\n\r\n");
-    ASSERT_EQ(TrackProps.PointCount, 2);
-    EXPECT_EQ(TrackPointList[0].NewSection, 0);
-    EXPECT_EQ(TrackPointList[0].Altitude, -777.0f);
-    EXPECT_EQ(TrackPointList[0].DateTime, kNow);
-    EXPECT_EQ(TrackPointList[1].Latitude, 0);
-    EXPECT_EQ(TrackPointList[1].DateTime, kNow);
-}
-
-TEST_F(TrackFile, CurrentTimeDefaultIsUtc)
-{
-    TimeZoneBias = -60;
-    ReadPoints("1,2\r\n");
-    EXPECT_NEAR(TrackPointList[0].DateTime, kNow - 60.0 / 1440.0, 1e-9);
-}
-
-TEST_F(TrackFile, DateTextsWhenColumnFiveIsZero)
-{
-    ReadPoints("1,2,0,0,0,241298,235960\r\n"
-               "1,2,0,0,0,0101,120000\r\n"
-               "1,2,0,0,0,010149,000000\r\n"
-               "1,2,0,0,0,010150,000000\r\n"
-               "1,2,0,0,0,300298,000000\r\n"
-               "1,2,0,0,0,010100,000058.5\r\n"
-               "1,2,0,0,0,010100,000059.5\r\n");
-    EXPECT_EQ(TrackPointList[0].DateTime, EncodeDate(1998, 12, 25).value());
-    EXPECT_EQ(TrackPointList[1].DateTime, kNow);
-    EXPECT_EQ(TrackPointList[2].DateTime, EncodeDate(2049, 1, 1).value());
-    EXPECT_EQ(TrackPointList[3].DateTime, EncodeDate(1950, 1, 1).value());
-    EXPECT_EQ(TrackPointList[4].DateTime, kNow);  // 30 February
-    EXPECT_NEAR(TrackPointList[5].DateTime, EncodeDate(2000, 1, 1).value() + 58 / 86400.0, 1e-9);
-    EXPECT_NEAR(TrackPointList[6].DateTime, EncodeDate(2000, 1, 1).value() + 60 / 86400.0, 1e-9);
-
     EXPECT_THROW(ReadPoints("1,2,0,0,0,ab0101,000000\r\n"), ConversionError);
 }
 
-TEST_F(TrackFile, ReadsAtMostOneHundredThousandPoints)
+TEST_F(TrackFile, TheHeaderGivesTheNameAndTheCountLineMustBeANumber)
 {
-    std::string points;
-    for (int i = 0; i < 150000; ++i) points += "1,2,0,5,1\r\n";
-    ReadPoints(points);
-    EXPECT_EQ(TrackProps.PointCount, 100000);
+    const ReadResult read =
+        ReadBytes(ReadTrackFile, "x\r\nWGS84\r\n\r\n\r\n0,2,255,  My walk ,1\r\n  \r\n 7 more\r\n1,2\r\n");
+    ASSERT_EQ(read.document.tracks.size(), 1u);
+    EXPECT_EQ(read.document.tracks[0].info.name, "My walk");
+    EXPECT_EQ(read.document.tracks[0].points.size(), 1u);
+    EXPECT_EQ(read.findings.All(),
+              (std::vector<Finding>{{FindingKind::Notice, "The Data file datum must be WGS84", 0}}));
+    EXPECT_THROW(ReadBytes(ReadTrackFile, kHeader + "0,2,255,T\r\nseven\r\n1,2\r\n"), FileError);
 }
 
-TEST_F(TrackFile, HundredThousandPointsReadAndWrittenBackUnchanged)
+// Which files a document's tracks become: the output itself, or one per
+// track with points, numbered by its slot or its place.
+TEST_F(TrackFile, EachTrackWithPointsGetsItsOwnFile)
 {
-    for (int i = 0; i < 100000; ++i) {
-        Add(45 + i * 1e-5, 7 - i * 1e-5, static_cast<float>(i % 500) / 3.2808f, 45000 + i / 1440.0);
-        TrackPointList[i].NewSection = i % 1000 == 0;
+    struct Case {
+        std::vector<std::pair<int, int>> tracks;  // points and slot of each
+        bool numbered, exact;
+        std::vector<std::string> files;
+    };
+    const Case cases[] = {
+        {{}, false, false, {"out.plt"}},
+        {{{2, 0}}, false, true, {"out.txt"}},
+        {{{2, 0}, {0, 0}, {1, 0}}, true, false, {"out_1.plt", "out_3.plt"}},
+        {{{2, 3}, {1, 5}}, true, false, {"out_3.plt", "out_5.plt"}},
+        {{{2, 0}, {1, 0}}, true, true, {"out_1.txt", "out_2.txt"}},
+        {{{0, 0}, {2, 0}}, true, true, {"out.txt"}},
+    };
+    for (const Case& c : cases) {
+        TempDir folder;
+        Document document;
+        std::int64_t points = 0;
+        for (const auto& [count, slot] : c.tracks) {
+            document.tracks.push_back(
+                TrackOf(std::vector<Point>(static_cast<std::size_t>(count), At(1, 2)), "T", slot));
+            points += count;
+        }
+        WriteRequest request = RequestFor(folder.Path("out.txt"));
+        request.numberTrackFiles = c.numbered;
+        request.exactNames = c.exact;
+        const WriteResult result = WriteTrackFile(document, request);
+        std::vector<std::string> files;
+        for (const auto& entry : fs::directory_iterator(folder.Root())) files.push_back(entry.path().filename());
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(files, c.files);
+        EXPECT_EQ(result.counts.trackPoints, points);
+        EXPECT_EQ(result.counts.trackFiles, static_cast<std::int64_t>(c.files.size()));
+        EXPECT_EQ(result.findings.CountOf(FindingKind::Stamped), points);
     }
-    TrackProps.Name = "long";
-    WriteTrackFile(dir.Path("first.plt"));
-    ReadTrackFile(dir.Path("first.plt"));
-    TrackProps.Name = TrackProps.Description;
-    WriteTrackFile(dir.Path("second.plt"));
-    EXPECT_EQ(TrackProps.PointCount, 100000);
-    const auto first = SplitCrLf(ReadText(dir.Path("first.plt")));
-    const auto second = SplitCrLf(ReadText(dir.Path("second.plt")));
-    ASSERT_EQ(first.size(), second.size());
-    for (std::size_t i = 0; i < first.size(); ++i) ASSERT_EQ(first[i], second[i]) << "line " << i + 1;
+}
+
+TEST_F(TrackFile, AThousandTrackFilesAtMost)
+{
+    Document document;
+    for (int t = 0; t < 1001; ++t) document.tracks.push_back(TrackOf({At(1, 2)}));
+    WriteRequest request = RequestFor(dir.Path("out"));
+    request.numberTrackFiles = true;
+    EXPECT_THROW(WriteTrackFile(document, request), ConversionError);
+    EXPECT_TRUE(fs::is_empty(dir.Root()));
+}
+
+TEST_F(TrackFile, AHundredThousandPointsPerTrackAndTheRestCut)
+{
+    for (int tracks : {1, 2}) {
+        Document document;
+        for (int t = 0; t < tracks; ++t)
+            document.tracks.push_back(TrackOf(std::vector<Point>(100002, At(1, 2)), "long"));
+        WriteRequest request = RequestFor(dir.Path("out"));
+        request.numberTrackFiles = tracks > 1;
+        const WriteResult result = WriteTrackFile(document, request);
+        EXPECT_EQ(result.counts.trackPoints, 100000 * tracks);
+        ASSERT_EQ(result.findings.CountOf(FindingKind::Cut), 2 * tracks);
+        const std::string message = result.findings.All()[0].message;
+        EXPECT_EQ(message.find("from each track") != std::string::npos, tracks > 1) << message;
+    }
+    EXPECT_EQ(SplitCrLf(ReadText(dir.Path("out.plt"))).size(), 100006u);
+}
+
+// Written and read back, a point keeps its position to six decimals, its
+// time to the file's centisecond and its elevation to the foot (of a float in metres).
+TEST_F(TrackFile, PointsReadBackAsWritten)
+{
+    std::vector<Point> points;
+    for (int i = 0; i < 2000; ++i)
+        points.push_back(TimedAt(-89.9 + i * 0.09, 179.9 - i * 0.18, i * 7.3 - 500,
+                                 UtcTime{946684800 + i * 3607, (i % 100) * 10000000}));
+    WrittenLines(TrackOf(points, "name"));
+    const ReadResult back = ReadBytes(ReadTrackFile, ReadText(dir.Path("out.plt")));
+    EXPECT_EQ(back.document.tracks.at(0).info.name, "name");
+    const std::vector<Point> read = back.document.tracks[0].points.ToVector();
+    ASSERT_EQ(read.size(), points.size());
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        EXPECT_NEAR(read[i].latitude, points[i].latitude, 5e-7);
+        EXPECT_NEAR(read[i].longitude, points[i].longitude, 5e-7);
+        EXPECT_NEAR(read[i].elevation, points[i].elevation, 0.5 / 3.2808 + 1e-3);  // and the record's float
+        EXPECT_EQ(read[i].time, points[i].time);
+    }
 }

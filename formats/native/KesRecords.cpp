@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "formats/native/KesRecords.h"
+
+#include <cmath>
+
+#include "core/clock.h"
+#include "core/number_format.h"
+#include "core/text_encoding.h"
+#include "core/text_fields.h"
+#include "core/undated_times.h"
+#include "core/utc_time.h"
+#include "formats/document/Symbols.h"
+
+namespace kes {
+namespace {
+std::string EightBit(std::string_view utf8)
+{
+    std::string legacy;
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i + 1 < utf8.size(); ++i) {
+        const auto next = static_cast<unsigned char>(utf8[i + 1]);
+        if (static_cast<unsigned char>(utf8[i]) == 0xC2 && next >= 0x80 && next < 0xA0) {
+            legacy += Utf8ToLegacy(utf8.substr(runStart, i - runStart));
+            legacy += static_cast<char>(next);
+            runStart = ++i + 1;
+        }
+    }
+    return legacy += Utf8ToLegacy(utf8.substr(runStart));
+}
+}  // namespace
+
+// A column holds one line without commas: each comma becomes a blank, a run
+// of line breaks and controls one blank, and blanks at either end go.
+std::string NativeText(std::string_view utf8)
+{
+    const std::string legacy = EightBit(utf8);
+    std::string out;
+    out.reserve(legacy.size());
+    bool breakPending = false;
+    for (const char c : legacy) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            breakPending = true;
+            continue;
+        }
+        if (c == ' ' || c == ',') {
+            if (!breakPending) out += ' ';
+            continue;
+        }
+        if (breakPending) {
+            while (!out.empty() && out.back() == ' ') out.pop_back();
+            out += ' ';
+            breakPending = false;
+        }
+        out += c;
+    }
+    const std::size_t first = out.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return out.substr(first, out.find_last_not_of(' ') - first + 1);
+}
+
+std::string NativeDescription(const Point& p) { return NativeText(DescriptionOf(p.description, p.comment)); }
+
+std::int16_t SymbolNumber(const Point& p)
+{
+    if (p.symbolCode >= 0) return p.symbolCode;
+    return p.symbol.empty() ? 0 : SymbolFromName(p.symbol);
+}
+
+float WaypointFeet(const Point& p)
+{
+    if (p.HasElevation()) {
+        const auto feet = static_cast<float>(p.elevation * kFeetPerMetre);
+        return RoundHalfEven<std::int64_t>(feet, 0) == 0 ? kNoAltitude : feet;
+    }
+    const double depth = std::isnan(p.device.depth) ? p.depth : p.device.depth;
+    return std::isnan(depth) ? kNoAltitude : static_cast<float>(depth * kFeetPerMetre);
+}
+
+float TrackMetres(const Point& p)
+{
+    if (p.HasElevation()) return static_cast<float>(p.elevation);
+    return std::isfinite(p.depth) ? static_cast<float>(p.depth) : kNoAltitude;
+}
+
+DayCounts::DayCounts()
+    : local_(NowLocal()), utc_(LocalToUtc(local_)),
+      today_(std::chrono::days{static_cast<std::int64_t>(std::floor(local_ - kUnixEpochDay))})
+{}
+
+double DayCounts::Of(const Point& p, double stamp)
+{
+    if (!p.time) {
+        ++stamped_;
+        return stamp;
+    }
+    return DayCountOf(p.undated ? OnDay(*p.time, today_) : *p.time);
+}
+
+void DayCounts::AddStamped(Findings& findings) const
+{
+    if (stamped_ > 0) findings.Add(FindingKind::Stamped, {}, stamped_);
+}
+
+}  // namespace kes
+
+std::int64_t TrackFeet(float metres)
+{
+    return metres == kes::kNoAltitude ? -777 : RoundHalfEven<std::int64_t>(metres * kes::kFeetPerMetre, -777);
+}
