@@ -8,7 +8,6 @@
 #include "bench/bench_document.h"
 #include "bench/bench_inputs.h"
 #include "bench/bench_support.h"
-#include "core/store.h"
 #include "formats/gpx/Gpx.h"
 
 namespace {
