@@ -87,9 +87,8 @@ public:
         holux::Put<std::int16_t>(image_, record, static_cast<std::int16_t>(count));
         holux::Put<std::int16_t>(image_, record + 2, firstIndex);
         if (count > 0) holux::Put<std::int16_t>(image_, kFileHeader + 6, firstIndex);
-        holux::PutText(image_, record + 4, kes::NativeText(track.info.name), 12, '\0');
-        holux::PutText(image_, record + 16,
-                       kes::NativeText(kes::DescriptionOf(track.info.description, track.info.comment)), 13, '\0');
+        holux::PutText(image_, record + 4, kes::NativeName(track.info), 12, '\0');
+        holux::PutText(image_, record + 16, kes::NativeDescription(track.info), 13, '\0');
         holux::Put<std::int32_t>(image_, record + 32, -1);
         holux::Put<std::int32_t>(image_, record + 36, -1);
         return count;

@@ -134,7 +134,7 @@ RecordDate SplitDateTime(double dateTime)
 
 void PutWaypointRecord(std::string& image, std::size_t record, const Point& p, kes::DayCounts& times)
 {
-    holux::PutText(image, record, kes::NativeText(p.name), 8, ' ');
+    holux::PutText(image, record, kes::NativeName(p), 8, ' ');
     holux::PutText(image, record + 8, kes::NativeDescription(p), 12, ' ');
     holux::Put<std::int32_t>(image, record + 20, holux::ToUnits(p.longitude));
     holux::Put<std::int32_t>(image, record + 24, holux::ToUnits(-p.latitude));

@@ -58,16 +58,31 @@ std::string NativeText(std::string_view utf8)
     return out.substr(first, out.find_last_not_of(' ') - first + 1);
 }
 
-std::string NativeDescription(const Point& p) { return NativeText(DescriptionOf(p.description, p.comment)); }
+std::string NativeDescription(const Point& p)
+{
+    return p.native.description ? *p.native.description : NativeText(DescriptionOf(p.description, p.comment));
+}
+
+std::string NativeName(const Point& p) { return p.native.name ? *p.native.name : NativeText(p.name); }
+
+std::string NativeName(const GroupInfo& group) { return group.nativeName ? *group.nativeName : NativeText(group.name); }
+
+std::string NativeDescription(const GroupInfo& group)
+{
+    return group.nativeDescription ? *group.nativeDescription
+                                   : NativeText(DescriptionOf(group.description, group.comment));
+}
 
 std::int16_t SymbolNumber(const Point& p)
 {
+    if (p.native.symbol) return *p.native.symbol;
     if (p.symbolCode >= 0) return p.symbolCode;
     return p.symbol.empty() ? 0 : SymbolFromName(p.symbol);
 }
 
 float WaypointFeet(const Point& p)
 {
+    if (p.native.feet) return *p.native.feet;
     if (p.HasElevation()) {
         const auto feet = static_cast<float>(p.elevation * kFeetPerMetre);
         return RoundHalfEven<std::int64_t>(feet, 0) == 0 ? kNoAltitude : feet;
@@ -78,6 +93,9 @@ float WaypointFeet(const Point& p)
 
 float TrackMetres(const Point& p)
 {
+    // Whole feet a reader gave it, which the track files show again as they were.
+    if (p.native.feet)
+        return *p.native.feet == kNoAltitude ? kNoAltitude : static_cast<float>(*p.native.feet / kFeetPerMetre);
     if (p.HasElevation()) return static_cast<float>(p.elevation);
     return std::isfinite(p.depth) ? static_cast<float>(p.depth) : kNoAltitude;
 }
@@ -89,7 +107,8 @@ DayCounts::DayCounts()
 
 double DayCounts::Of(const Point& p, double stamp)
 {
-    if (!p.time) {
+    if (!p.time && p.native.noDateDay) return kUndatedWaypoint;
+    if (!p.time || p.native.dayOfConversion) {
         ++stamped_;
         return stamp;
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/document.h"
 #include "core/findings.h"
 #include "core/point.h"
 
@@ -38,6 +39,11 @@ inline const std::string& DescriptionOf(const std::string& description, const st
     return description.empty() ? comment : description;
 }
 std::string NativeDescription(const Point& p);
+// A point's and a group's name and description, where the reader gave them a
+// native form of their own, that form.
+std::string NativeName(const Point& p);
+std::string NativeName(const GroupInfo& group);
+std::string NativeDescription(const GroupInfo& group);
 
 // The native symbol number: the one the input gave, else the number of its
 // name (70 for a name the table lacks), 0 for none.

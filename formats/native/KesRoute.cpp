@@ -41,14 +41,14 @@ void AppendPointLine(std::string& out, int route, int position, const RouteWpRec
 
 void AppendRouteLine(std::string& out, int slot, const GroupInfo* info)
 {
-    std::string name = info ? kes::NativeText(info->name) : std::string();
+    std::string name = info ? kes::NativeName(*info) : std::string();
     if (name.empty()) name = "R" + std::to_string(slot);
     out += "R,";
     AppendInt(out, slot, 3);
     out += ',';
     kes::AppendTextColumn(out, PadRightSpaces(name, 16));
     out += ',';
-    if (info) kes::AppendTextColumn(out, kes::NativeText(kes::DescriptionOf(info->description, info->comment)));
+    if (info) kes::AppendTextColumn(out, kes::NativeDescription(*info));
     out += ',';
     AppendInt(out, kRouteColourCycle[static_cast<std::size_t>(slot) % kRouteColourCycle.size()], 0);
     out += kes::kCrLf;
@@ -73,8 +73,8 @@ void WriteRouteFile(const Document& document, const std::string& fileName, Findi
                 pointsLeftOut += static_cast<std::int64_t>(route->points.size()) - position;
                 break;
             }
-            const RouteWpRecord record{kes::NativeText(p.name), kes::NativeDescription(p), p.latitude, p.longitude,
-                                       times.OfWaypoint(p),     kes::SymbolNumber(p)};
+            const RouteWpRecord record{kes::NativeName(p), kes::NativeDescription(p), p.latitude,
+                                       p.longitude,        times.OfWaypoint(p),       kes::SymbolNumber(p)};
             AppendPointLine(out, slot, ++position, record);
         }
         if (out.size() >= kes::kWritePiece) {

@@ -142,7 +142,7 @@ std::int64_t WriteOneTrack(const std::string& fileName, const Track* track, kes:
     SafeFileWriter output(fileName);
     std::string out =
         "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255,";
-    if (track) kes::AppendTextColumn(out, kes::NativeText(track->info.name));
+    if (track) kes::AppendTextColumn(out, kes::NativeName(track->info));
     out += ",1,0,0,255\r\n0\r\n";
     out.reserve(kes::kWritePiece + 256);
     std::int64_t written = 0;
@@ -234,7 +234,10 @@ WriteResult WriteTrackFile(const Document& document, const WriteRequest& request
             write(name, track);
         }
     }
-    if (leftOut > 0) result.findings.Add(FindingKind::Cut, CutMessage(document.tracks.size() > 1), leftOut);
+    // An input of a format of several tracks says "each track" even when it held one.
+    if (leftOut > 0)
+        result.findings.Add(FindingKind::Cut, CutMessage(request.numberTrackFiles || document.tracks.size() > 1),
+                            leftOut);
     times.AddStamped(result.findings);
     return result;
 }
