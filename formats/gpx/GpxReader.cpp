@@ -78,7 +78,10 @@ int XMLCALL OnUnknownEncoding(void* unknownName, const XML_Char* name, XML_Encod
 
 class GpxReader {
 public:
-    explicit GpxReader(ReadMode mode) : mode_(mode), waypoints_(result_.document.waypoints, result_.findings)
+    // A list stops one point past what the output takes (ReadOptions).
+    explicit GpxReader(const ReadOptions& options)
+        : mode_(options.mode), trackPointsKept_(options.trackPointsKept),
+          waypoints_(result_.document.waypoints, result_.findings, options.waypointsKept)
     {
         parser_ = XML_ParserCreate_MM(nullptr, &CountedParserMemory(), nullptr);
         if (parser_ == nullptr) throw std::bad_alloc();
@@ -269,7 +272,7 @@ private:
             break;
         case Node::Wpt:
             GiveNativeForm();
-            waypoints_.Add(point_);
+            if (!waypoints_.Full()) waypoints_.Add(point_);
             break;
         case Node::Rtept:
             GiveNativeForm();
@@ -359,13 +362,13 @@ private:
     void StartTrack()
     {
         result_.document.tracks.emplace_back();
-        track_.emplace(result_.document.tracks.back().points, result_.findings);
+        track_.emplace(result_.document.tracks.back().points, result_.findings, trackPointsKept_);
         sectionStart_ = true;
     }
 
     void FinishTrackPoint()
     {
-        if (!track_) return;
+        if (!track_ || track_->Full()) return;
         point_.newSection = sectionStart_;
         sectionStart_ = false;
         track_->Add(point_);
@@ -373,6 +376,7 @@ private:
 
     XML_Parser parser_ = nullptr;
     const ReadMode mode_;
+    const std::int64_t trackPointsKept_;
     ReadResult result_;
     std::exception_ptr failure_;
     bool stopped_ = false;
@@ -399,5 +403,5 @@ private:
 ReadResult ReadGpxFile(const InputSource& source, const ReadOptions& options)
 {
     ByteReader file = source.ReadBytes();
-    return GpxReader(options.mode).Read(file);
+    return GpxReader(options).Read(file);
 }

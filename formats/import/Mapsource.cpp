@@ -137,7 +137,7 @@ private:
 ReadResult ReadMpsFile(ByteReader& file, const ReadOptions& options)
 {
     ReadResult result;
-    DocumentBuilder builder(result, options.mode);
+    DocumentBuilder builder(result, options);
     // Signature and header record; a file too short for the version counts as obsolete.
     std::uint16_t version = 0;
     if (file.skip(6 + 5)) file.u16(version);

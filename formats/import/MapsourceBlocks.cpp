@@ -55,13 +55,14 @@ float DepthFeet(double metres)
 }
 }  // namespace native
 
-DocumentBuilder::DocumentBuilder(ReadResult& result, ReadMode mode)
-    : result_(result), mode_(mode), waypoints_(result.document.waypoints, result.findings)
+DocumentBuilder::DocumentBuilder(ReadResult& result, const ReadOptions& options)
+    : result_(result), mode_(options.mode), trackPointsKept_(options.trackPointsKept),
+      waypoints_(result.document.waypoints, result.findings, options.waypointsKept)
 {}
 
 void DocumentBuilder::AddWaypoint(const Point& point)
 {
-    if (point.latitude == 0 && point.longitude == 0) return;
+    if ((point.latitude == 0 && point.longitude == 0) || waypoints_.Full()) return;
     if (waypoints_.Add(point)) ++waypointCount_;
 }
 
@@ -81,11 +82,12 @@ void DocumentBuilder::StartTrack(GroupInfo info)
 {
     track_.reset();
     result_.document.tracks.push_back({std::move(info), {}, 0});
-    track_.emplace(result_.document.tracks.back().points, result_.findings);
+    track_.emplace(result_.document.tracks.back().points, result_.findings, trackPointsKept_);
 }
 
 void DocumentBuilder::AddTrackPoint(Point& point)
 {
+    if (track_->Full()) return;
     point.newSection = result_.document.tracks.back().points.empty();
     track_->Add(point);
 }

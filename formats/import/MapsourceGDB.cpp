@@ -315,7 +315,7 @@ PositionBlock ReadPositionBlock(ByteReader& file)
 ReadResult ReadGdbFile(ByteReader& file, const ReadOptions& options)
 {
     ReadResult result;
-    DocumentBuilder builder(result, options.mode);
+    DocumentBuilder builder(result, options);
     // Signature and header record; a file too short for the version counts as obsolete.
     std::uint8_t headerType = 0;
     std::uint16_t version = 0;

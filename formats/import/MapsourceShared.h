@@ -76,7 +76,8 @@ float DepthFeet(double metres);
 // are held in memory.
 class DocumentBuilder {
 public:
-    DocumentBuilder(ReadResult& result, ReadMode mode);
+    // A list stops one point past what the output takes (ReadOptions).
+    DocumentBuilder(ReadResult& result, const ReadOptions& options);
 
     bool TakesWaypoints() const { return mode_ != ReadMode::Tracks; }
     bool TakesTracks() const { return mode_ != ReadMode::Waypoints; }
@@ -101,6 +102,7 @@ public:
 private:
     ReadResult& result_;
     const ReadMode mode_;
+    const std::int64_t trackPointsKept_;
     PointEntry waypoints_;
     std::optional<PointEntry> track_;  // of the last track
     std::int64_t waypointCount_ = 0;

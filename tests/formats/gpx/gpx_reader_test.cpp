@@ -168,6 +168,14 @@ TEST(GpxReader, RoutesTracksAndMetadata)
     EXPECT_TRUE(tracksOnly.document.routes.empty());
     EXPECT_EQ(tracksOnly.document.tracks.size(), 1u);
     EXPECT_TRUE(Read(Gpx(Wpt("1", "1") + "<trk/>"), ReadMode::Waypoints).document.tracks.empty());
+    // A list goes one point past what the output takes, which it cuts and says so.
+    const std::string three = "<trkpt lat='1' lon='1'/><trkpt lat='2' lon='2'/><trkpt lat='3' lon='3'/>";
+    const Document kept = ReadGpxFile(InputSource::Memory("in.gpx", Gpx(Wpt("1", "1") + Wpt("2", "2") + Wpt("3", "3") +
+                                                                        "<trk><trkseg>" + three + "</trkseg></trk>")),
+                                      {.trackPointsKept = 1, .waypointsKept = 1})
+                              .document;
+    EXPECT_EQ(kept.waypoints.size(), 2u);
+    EXPECT_EQ(kept.TrackPointCount(), 2);
 }
 
 TEST(GpxReader, AnyDeclaredEncodingGivesTheSameText)

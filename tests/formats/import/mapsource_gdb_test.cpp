@@ -251,21 +251,30 @@ TEST(GdbReader, EveryTrackWithItsAltitudesTimesAndDepths)
     for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(third[i].newSection, i == 0);
 }
 
-TEST(GdbReader, TheModeLeavesOutWhatItDoesNotAsk)
+TEST(GdbReader, TheOptionsLeaveOutWhatTheOutputDoesNotTake)
 {
     ByteBuilder file = GdbHeader(108);
     GdbWaypoint(file, {});
     GdbRoute(file, "R", 2);
     GdbTrack(file, "T", 3);
+    GdbWaypoint(file, {.name = "WP2"});
+    GdbWaypoint(file, {.name = "WP3"});
+    GdbTrack(file, "U", 4);
     const InputSource source = InputSource::Memory("in.gdb", file.str());
     const Document waypoints = ReadMapsourceFile(source, {ReadMode::Waypoints}).document;
-    EXPECT_EQ(waypoints.waypoints.size(), 1u);
+    EXPECT_EQ(waypoints.waypoints.size(), 3u);
     EXPECT_EQ(waypoints.routes.size(), 1u);
     EXPECT_TRUE(waypoints.tracks.empty());
     const Document tracks = ReadMapsourceFile(source, {ReadMode::Tracks}).document;
     EXPECT_TRUE(tracks.waypoints.empty());
     EXPECT_TRUE(tracks.routes.empty());
-    EXPECT_EQ(tracks.TrackPointCount(), 3);
+    EXPECT_EQ(tracks.TrackPointCount(), 7);
+    // A list goes one point past what the output takes, which it cuts and says so.
+    const Document kept = ReadMapsourceFile(source, {.trackPointsKept = 2, .waypointsKept = 1}).document;
+    EXPECT_EQ(kept.waypoints.size(), 2u);
+    ASSERT_EQ(kept.tracks.size(), 2u);
+    EXPECT_EQ(kept.tracks[0].points.size(), 3u);
+    EXPECT_EQ(kept.tracks[1].points.size(), 3u);
 }
 
 TEST(GdbReader, NoCapacityOfTheNativeFilesApplies)
