@@ -62,8 +62,7 @@ bool OutputIsAnInput(const ConversionRequest& r)
     return false;
 }
 
-// The checks, in order: the message of the first that fails, or nothing.
-std::string CheckChoices(const ConversionRequest& r)
+std::string CheckCleaned(const ConversionRequest& r)
 {
     if (r.inputs.empty() || (r.inputs.size() == 1 && IsBlank(r.inputs.front().name))) return "Input File not specified";
     if (IsBlank(r.output)) return "Output File not specified";
@@ -144,6 +143,8 @@ ConversionRequest Cleaned(ConversionRequest r)
 }
 }  // namespace
 
+std::string CheckChoices(const ConversionRequest& request) { return CheckCleaned(Cleaned(request)); }
+
 ReadMode ModeFor(int inputPosition, int outputPosition)
 {
     if (OutputFormats[outputPosition].Kind == kEverythingKind) return ReadMode::Everything;
@@ -197,7 +198,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
 {
     const ConversionRequest r = Cleaned(asked);
     ConversionOutcome outcome;
-    if (std::string failed = CheckChoices(r); !failed.empty()) {
+    if (std::string failed = CheckCleaned(r); !failed.empty()) {
         f.ShowMessage(failed);
         outcome.reason = std::move(failed);
         return outcome;

@@ -59,6 +59,10 @@ struct ConversionOutcome {
 // after every temporary file is removed.
 ConversionOutcome Convert(const ConversionRequest& request, FrontEnd& frontEnd);
 
+// The message of the first check of the choices that fails, in the action's
+// order ("Input File not specified" ...); empty when they are all right.
+std::string CheckChoices(const ConversionRequest& request);
+
 // The mode the inputs are read in for an output position.
 ReadMode ModeFor(int inputPosition, int outputPosition);
 

@@ -5,6 +5,7 @@
 #include "core/point_list.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <iterator>
 #include <stdexcept>
@@ -327,13 +328,43 @@ void Unpack(std::string_view bytes, Point& p)
 }
 }  // namespace
 
+namespace {
+// What every list holds in memory together: an account, like an allocator's,
+// that carries no data.
+std::atomic<std::size_t> allHeld{0};
+}  // namespace
+
+void PointList::Held::Set(std::size_t bytes)
+{
+    if (bytes >= bytes_) allHeld.fetch_add(bytes - bytes_, std::memory_order_relaxed);
+    else allHeld.fetch_sub(bytes_ - bytes, std::memory_order_relaxed);
+    bytes_ = bytes;
+}
+
+std::size_t PointList::Held::All() { return allHeld.load(std::memory_order_relaxed); }
+
 PointList::PointList() = default;
 PointList::~PointList() = default;
-PointList::PointList(const PointList& other) = default;
-PointList& PointList::operator=(const PointList& other) = default;
+PointList::PointList(const PointList& other)
+    : memory_(other.memory_), file_(other.file_), spilled_(other.spilled_), count_(other.count_)
+{
+    Count();
+}
+PointList& PointList::operator=(const PointList& other)
+{
+    if (this != &other) {
+        memory_ = other.memory_;
+        file_ = other.file_;
+        spilled_ = other.spilled_;
+        count_ = other.count_;
+        Count();
+    }
+    return *this;
+}
 PointList::PointList(PointList&& other) noexcept
     : memory_(std::move(other.memory_)), file_(std::move(other.file_)), spilled_(other.spilled_), count_(other.count_)
 {
+    Count();
     other.clear();
 }
 PointList& PointList::operator=(PointList&& other) noexcept
@@ -343,6 +374,7 @@ PointList& PointList::operator=(PointList&& other) noexcept
         file_ = std::move(other.file_);
         spilled_ = other.spilled_;
         count_ = other.count_;
+        Count();
         other.clear();
     }
     return *this;
@@ -365,14 +397,20 @@ void PointList::push_back(const Point& point)
     // once, it is not copied and touched afresh at each doubling.
     constexpr std::size_t kLongList = 1u << 20;
     if (memory_.size() >= kLongList && memory_.capacity() < kInMemory) memory_.reserve(kInMemory + kLongList);
+    const std::size_t capacity = memory_.capacity();
     Pack(memory_, point);
     ++count_;
-    if (memory_.size() >= kInMemory) Spill();
+    if (memory_.capacity() != capacity) Count();
+    // Many lists of some size together would hold too much: this one goes on in its file.
+    constexpr std::size_t kSomeSize = 256u << 10;
+    if (memory_.size() >= kInMemory || (memory_.size() >= kSomeSize && Held::All() > kAllInMemory)) Spill();
 }
 
 void PointList::clear()
 {
     memory_.clear();
+    memory_.shrink_to_fit();
+    Count();
     file_.reset();
     spilled_ = 0;
     count_ = 0;
@@ -393,6 +431,7 @@ void PointList::Spill()
     spilled_ += memory_.size();
     memory_.clear();
     memory_.shrink_to_fit();
+    Count();
 }
 
 std::vector<Point> PointList::ToVector() const

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The points of a document's waypoints, of a route or of a track, in order.
 // They are kept packed, only the values each point has, and a list longer
-// than kInMemory bytes goes on in an unnamed temporary file, so that memory
-// stays flat however many points a file holds. Points are read back in order
-// through a cursor, one at a time.
+// than kInMemory bytes goes on in an unnamed temporary file, as does any list
+// of some size while all lists together hold more than kAllInMemory, so that
+// memory stays flat however many points and lists a file holds. Points are
+// read back in order through a cursor, one at a time.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +21,7 @@ class SpillFile;
 class PointList {
 public:
     static constexpr std::size_t kInMemory = 8u << 20;
+    static constexpr std::size_t kAllInMemory = 24u << 20;
 
     PointList();
     ~PointList();
@@ -98,8 +100,23 @@ public:
     Iterator end() const { return {}; }
 
 private:
+    // The bytes one list holds in memory, counted with those of every other.
+    class Held {
+    public:
+        Held() = default;
+        ~Held() { Set(0); }
+        Held(const Held&) = delete;
+        Held& operator=(const Held&) = delete;
+        void Set(std::size_t bytes);
+        static std::size_t All();
+
+    private:
+        std::size_t bytes_ = 0;
+    };
     void Spill();
+    void Count() { held_.Set(memory_.capacity()); }
     std::string memory_;  // packed points not spilled
+    Held held_;
     std::shared_ptr<SpillFile> file_;
     std::uint64_t spilled_ = 0;  // bytes of file_ that belong to this list
     std::size_t count_ = 0;

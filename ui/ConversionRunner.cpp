@@ -5,19 +5,21 @@
 #include <QEventLoop>
 
 // The front end of the conversion's thread: each call is made on the window's
-// thread. Lines are queued; messages and questions wait for their answer.
+// thread. Lines are queued (and may run after this relay is gone: they hold
+// the window, which outlives the runner); messages and questions wait for
+// their answer.
 class ConversionRunner::Relay final : public FrontEnd {
 public:
     Relay(FrontEnd& window, QObject* context) : window_(window), context_(context) {}
     void AddLine(const std::string& text) override
     {
         QMetaObject::invokeMethod(
-            context_, [this, text] { window_.AddLine(text); }, Qt::QueuedConnection);
+            context_, [&window = window_, text] { window.AddLine(text); }, Qt::QueuedConnection);
     }
     void ClearLines() override
     {
         QMetaObject::invokeMethod(
-            context_, [this] { window_.ClearLines(); }, Qt::QueuedConnection);
+            context_, [&window = window_] { window.ClearLines(); }, Qt::QueuedConnection);
     }
     void ShowMessage(const std::string& text) override
     {
@@ -30,12 +32,12 @@ public:
     void SetBusyCursor(bool busy) override
     {
         QMetaObject::invokeMethod(
-            context_, [this, busy] { window_.SetBusyCursor(busy); }, Qt::QueuedConnection);
+            context_, [&window = window_, busy] { window.SetBusyCursor(busy); }, Qt::QueuedConnection);
     }
     void OutputWritten(const std::string& name) override
     {
         QMetaObject::invokeMethod(
-            context_, [this, name] { window_.OutputWritten(name); }, Qt::QueuedConnection);
+            context_, [&window = window_, name] { window.OutputWritten(name); }, Qt::QueuedConnection);
     }
     bool ConfirmReplacing(const std::vector<std::string>& names) override
     {

@@ -173,6 +173,8 @@ TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(pa
 
 TfmMain::~TfmMain()
 {
+    // The conversion's thread reports to this window: it ends first.
+    runner_->StopAndWait();
     // The focus still moves while the QWidget part is torn down, when this part is gone.
     disconnect(focusWatch_);
     try {
@@ -544,12 +546,18 @@ void TfmMain::bConvertClick()
         FollowTypedInput();
     }
     if (const QString input = FirstInputFile(); QFileInfo(input).isFile()) AddRecent(input);
+    // The choices are checked at once, before anything runs.
+    ConversionRequest request = Request();
+    if (const std::string failed = CheckChoices(request); !failed.empty()) {
+        ShowMessage(failed);
+        return;
+    }
     written_.clear();
     bOpenFolder->setEnabled(false);
     cView->ClearOutputs();
     converting_ = true;
     bConvert->setText("&Stop");
-    runner_->Start(Request());
+    runner_->Start(std::move(request));
 }
 
 void TfmMain::ConversionFinished(const ConversionOutcome& outcome, bool stopped)

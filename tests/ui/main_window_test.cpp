@@ -12,7 +12,6 @@
 
 #include "core/catalogue.h"
 #include "core/clock.h"
-#include "core/store.h"
 #include "core/text_fields.h"
 #include "formats/format_table.h"
 #include "formats/native/Kes.h"
@@ -159,12 +158,8 @@ TEST_F(WindowTest, EachRefusalOfTheConvertActionIsAMessageBox)
 
 TEST_F(WindowTest, AFullConversionShowsItsProgressInThePane)
 {
-    ClearWaypoints();
-    WaypointCount = 1;
-    WaypointList[1].Name = "HOME";
-    WaypointList[1].Latitude = 51.5;
-    WaypointList[1].Longitude = -0.1;
-    WriteWaypointFile(dir.Path("in.wpt"));
+    WriteText(dir.Path("in.wpt"),
+              "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n1,HOME,51.5,-0.1\r\n");
     Open();
     window->cInputFile->setText(QString::fromStdString(dir.Path("in.wpt")));
     window->cInputFileFormat->setCurrentIndex(Position(Input::KesWaypoint));
@@ -195,8 +190,7 @@ TEST_F(WindowTest, AnErrorEndsTheConversionInAnErrorBoxAndTheWindowLivesOn)
     EXPECT_FALSE(window->Lines().contains("Done ....."));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
-    ClearWaypoints();
-    WriteWaypointFile(dir.Path("there.wpt"));
+    WriteText(dir.Path("there.wpt"), "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n");
     window->cInputFile->setText(QString::fromStdString(dir.Path("there.wpt")));
     ConvertNow();
     EXPECT_EQ(boxes.size(), 1u);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on a desktop: keys, the default button, the dialogs' kinds,
-// bare output names, progress while converting, and captions at any font size.
+// bare output names, a long conversion, and captions at any font size.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -14,7 +14,9 @@
 #include <QTest>
 #include <filesystem>
 
-#include "core/store.h"
+#include <QElapsedTimer>
+#include <QTimer>
+
 #include "formats/format_table.h"
 #include "formats/native/Kes.h"
 #include "tests/ui/window_fixture.h"
@@ -123,11 +125,9 @@ TEST_F(WindowTest, TheOutputFieldSavesWithoutAskingTwiceWhileTheInputFieldOpens)
 
 TEST_F(WindowTest, ABareOutputNameGoesBesideTheInput)
 {
-    ClearWaypoints();
-    WaypointCount = 1;
-    WaypointList[1].Name = "HOME";
     std::filesystem::create_directories(dir.Path("in dir"));
-    WriteWaypointFile(dir.Path("in dir/in.wpt"));
+    WriteText(dir.Path("in dir/in.wpt"),
+              "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n1,HOME,0,0\r\n");
     std::filesystem::create_directories(dir.Path("out dir"));
     Open();
     window->cInputFile->setText(Text(dir.Path("in dir/in.wpt")));
@@ -156,70 +156,57 @@ TEST_F(WindowTest, ABareOutputNameGoesBesideTheInput)
     EXPECT_EQ(boxes[0].text, "Output File not specified");
 }
 
-namespace {
-// The pane's lines as last painted on screen.
-class PaintWatch : public QObject {
-public:
-    PaintWatch(TfmMain& window) : window_(window) { window.cOutput->viewport()->installEventFilter(this); }
-    QStringList painted;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) painted = window_.Lines();
-        return false;
+// A long conversion runs while the window goes on answering: its lines come
+// as they are made, a resize is taken at once, and Close asks, then stops the
+// conversion, which leaves the earlier output as it was.
+TEST_F(WindowTest, TheWindowAnswersDuringALongConversionAndCloseStopsIt)
+{
+    std::string log;
+    for (int i = 0; i < 400000; ++i) {
+        char line[96];
+        std::snprintf(line, sizeof line, "$GPRMC,%02d%02d%02d,A,4807.%03d,N,01131.000,E,,,230394\r\n", i / 3600 % 24,
+                      i / 60 % 60, i % 60, i % 1000);
+        log += line;
     }
-
-private:
-    TfmMain& window_;
-};
-
-void PostClick(QWidget* button)
-{
-    const QPointF at = QRectF(button->rect()).center(), global = button->mapToGlobal(at);
-    QCoreApplication::postEvent(
-        button, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-    QCoreApplication::postEvent(
-        button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
-}
-}  // namespace
-
-// A reader's message box comes up in the middle of its read: by then the pane
-// must show the reader's lines, and clicks made meanwhile must come to nothing.
-TEST_F(WindowTest, ProgressShowsAsItComesAndInputDuringAConversionIsDropped)
-{
-    WriteText(dir.Path("in.wpt"), "Kestrelmaps Waypoint File Version 1.1\r\nNAD27\r\nReserved 2\r\n\r\n");
+    WriteText(dir.Path("long.log"), log);
+    WriteText(dir.Path("out.gpx"), "earlier");
     Open();
     ShowActive();
-    PaintWatch watch(*window);
-    window->cInputFile->setText(Text(dir.Path("in.wpt")));
-    window->cInputFileFormat->setCurrentIndex(Position(Input::KesWaypoint));
-    window->cOutPutFile->setText(Text(dir.Path("out")));
-    window->cOutputFileFormat->setCurrentIndex(Position(Output::HoluxWaypoint));
-    QStringList paintedDuringRead;
-    int datumBoxes = 0;
-    window->ShowBox = [&](QMessageBox::Icon, const QString& text) {
-        if (text != "The Data file datum must be WGS84") return;
-        ++datumBoxes;
-        paintedDuringRead = watch.painted;
-        PostClick(window->bConvert);
-        QTest::mouseClick(window->bConvert, Qt::LeftButton);
-        window->cInputFile->setFocus();
-        QCoreApplication::postEvent(window->cInputFile,
-                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
-        QCoreApplication::postEvent(window->cInputFileFormat->lineEdit(),
-                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier));
-    };
-    ConvertNow();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(paintedDuringRead, (QStringList{"Loading Kes Waypoint file", Text(dir.Path("in.wpt"))}));
-    EXPECT_EQ(datumBoxes, 1);
-    EXPECT_EQ(window->Lines().last(), "Done .....");
-    EXPECT_EQ(window->InputPosition(), Position(Input::KesWaypoint));  // the key in the list came to nothing too
-    EXPECT_FALSE(window->Converting());
+    window->cInputFile->setText(Text(dir.Path("long.log")));
+    window->cInputFileFormat->setCurrentIndex(Position(Input::Nmea));
+    window->cOutPutFile->setText(Text(dir.Path("out.gpx")));
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::Gpx));
+    window->bConvert->click();
+    ASSERT_TRUE(window->Converting());
 
-    ConvertNow();  // and the window takes clicks again afterwards
-    EXPECT_EQ(datumBoxes, 2);
+    // The event loop turns every few milliseconds while the conversion runs.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0, longest = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    tick.start(5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Lines().contains("processing ....."); }, 10000));
+    QTest::qWait(30);
+    const QSize larger = window->size() + QSize(40, 30);
+    QElapsedTimer resized;
+    resized.start();
+    window->resize(larger);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->size() == larger; }, 1000));
+    EXPECT_LT(resized.elapsed(), 50);
+    EXPECT_LT(longest, 50) << "the event loop stood still";
+
+    ASSERT_TRUE(window->Converting()) << "the conversion ended before Close could be tried";
+    window->close();
+    EXPECT_EQ(stopQuestions, 1);
+    EXPECT_FALSE(window->Converting());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(ReadText(dir.Path("out.gpx")), "earlier");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Root()))
+        EXPECT_EQ(entry.path().filename().string().find(".kes-"), std::string::npos) << entry.path();
 }
 
 namespace {

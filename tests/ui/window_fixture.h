@@ -30,6 +30,7 @@ protected:
     std::vector<QStringList> replaceQuestions;
     bool replaceAnswer = true;
     std::vector<QUrl> openedUrls;
+    int stopQuestions = 0;  // answered yes
 
     void Open() { Open(SettingsLocation{settingsPath, ProgramFolder(), false}); }
     void Open(const SettingsLocation& location)
@@ -43,6 +44,10 @@ protected:
             return replaceAnswer;
         };
         window->OpenUrl = [this](const QUrl& url) { openedUrls.push_back(url); };
+        window->AskStop = [this] {
+            ++stopQuestions;
+            return true;
+        };
     }
     // Presses Convert and waits until the conversion it starts is over.
     void ConvertNow()
