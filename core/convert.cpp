@@ -12,6 +12,7 @@
 #include "core/output_transaction.h"
 #include "core/store.h"
 #include "core/store_lock.h"
+#include "core/temporary_folder.h"
 #include "core/text_fields.h"
 #include "core/track_destination.h"
 
@@ -197,6 +198,7 @@ void Convert(FrontEnd& frontEnd)
     if (frontEnd.KeepsExistingFiles()) outputs.NeverReplace();
     outputs.OnPlaced([&frontEnd](const std::string& name) { frontEnd.OutputWritten(name); });
     const ScopedExactNames names(conversion.exactNames);
+    const ScopedTemporaryFallback spoolBesideTheOutput(conversion.outputName);
     ReadFailed = false;
     TrackFilesWritten.clear();
     StartConversionRecord();

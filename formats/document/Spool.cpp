@@ -2,32 +2,10 @@
 #include "formats/document/Spool.h"
 
 #include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "core/file_io.h"
-
-namespace {
-std::string TemporaryFolder()
-{
-    const char* folder = std::getenv("TMPDIR");
-    return folder != nullptr && *folder != '\0' ? folder : "/tmp";
-}
-
-// A file without a name, gone with its descriptor whatever way the process ends.
-int UnnamedFile()
-{
-    const std::string folder = TemporaryFolder();
-    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0) return fd;
-    std::string name = folder + "/.kes-spool-XXXXXX";
-    fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) ThrowFileError(folder, errno);
-    ::unlink(name.c_str());
-    return fd;
-}
-}  // namespace
+#include "core/temporary_folder.h"
 
 Spool::~Spool()
 {
@@ -43,14 +21,14 @@ void Spool::Append(std::string_view text)
 
 void Spool::Spill()
 {
-    if (fd_ < 0) fd_ = UnnamedFile();
+    if (fd_ < 0) fd_ = UnnamedTemporaryFile();
     std::size_t done = 0;
     while (done < buffer_.size()) {
         const ssize_t written =
             ::pwrite(fd_, buffer_.data() + done, buffer_.size() - done, static_cast<off_t>(spilled_ + done));
         if (written < 0) {
             if (errno == EINTR) continue;
-            ThrowFileError(TemporaryFolder(), errno);
+            ThrowFileError(TemporaryFolderName(), errno);
         }
         done += static_cast<std::size_t>(written);
     }
@@ -64,7 +42,7 @@ void Spool::PlayBack(const std::function<void(std::string_view)>& sink)
     for (std::uint64_t at = 0; at < spilled_;) {
         const ssize_t got = ::pread(fd_, piece.data(), piece.size(), static_cast<off_t>(at));
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) ThrowFileError(TemporaryFolder(), got < 0 ? errno : EIO);
+        if (got <= 0) ThrowFileError(TemporaryFolderName(), got < 0 ? errno : EIO);
         sink(std::string_view(piece.data(), static_cast<std::size_t>(got)));
         at += static_cast<std::uint64_t>(got);
     }
