@@ -88,6 +88,9 @@ struct OutputFormatRow {
     bool writesTracksAsHandedOver = false;
     // Files the writer makes besides the output, by extension (nullptr: none).
     const char* besideExtension = nullptr;
+    // A point without a time of its own is written without one, rather than
+    // with the time of conversion (StampTimeOfReading).
+    bool leavesTimesOut = false;
 };
 
 struct FormatRows {

@@ -309,7 +309,8 @@ constexpr OutputFormatRow kOutputRows[] = {
      .writing = "Writing GPX Waypoint file",
      .file = GpxFile,
      .write = [](const Conversion& c, const std::string& file) { WriteGpxWaypointFile(file, TimesOf(c)); },
-     .extension = ".gpx"},
+     .extension = ".gpx",
+     .leavesTimesOut = true},
     {.position = Position(Output::GpxTrack),
      .texts = {"gpx-trk", "GPX Track (.gpx)", "trk", "gpx", "GPX Track (*.gpx)", "*.gpx"},
      .writing = "Writing GPX Track file",
@@ -319,7 +320,8 @@ constexpr OutputFormatRow kOutputRows[] = {
      .tracks = [](const Conversion& c) -> std::unique_ptr<TrackDestination> {
          return std::make_unique<GpxTrackWriter>(GpxFile(c), TimesOf(c));
      },
-     .writeChosenFiles = WriteChosenTracksToDocument},
+     .writeChosenFiles = WriteChosenTracksToDocument,
+     .leavesTimesOut = true},
     {.position = Position(Output::Gpx),
      .texts = {"gpx", "GPX Waypoints, Routes and Tracks (.gpx)", "all", "gpx", "GPX (*.gpx)", "*.gpx"},
      .writing = "Writing GPX file",
@@ -329,7 +331,8 @@ constexpr OutputFormatRow kOutputRows[] = {
      .tracks = [](const Conversion& c) -> std::unique_ptr<TrackDestination> {
          return std::make_unique<GpxDocument>(GpxFile(c), TimesOf(c), kEverything);
      },
-     .writeChosenFiles = WriteChosenTracksToDocument},
+     .writeChosenFiles = WriteChosenTracksToDocument,
+     .leavesTimesOut = true},
     {.position = Position(Output::Kml),
      .texts = {"kml", "KML Waypoints, Routes and Tracks (.kml)", "all", "kml", "KML (*.kml)", "*.kml"},
      .writing = "Writing KML file",
@@ -337,7 +340,8 @@ constexpr OutputFormatRow kOutputRows[] = {
      .write = FinishDocument,
      .extension = ".kml",
      .tracks = MakeDocument<KmlDocument, KmlFile>,
-     .writeChosenFiles = WriteChosenTracksToDocument},
+     .writeChosenFiles = WriteChosenTracksToDocument,
+     .leavesTimesOut = true},
     {.position = Position(Output::GeoJson),
      .texts = {"geojson", "GeoJSON Waypoints, Routes and Tracks (.geojson)", "all", "geojson", "GeoJSON (*.geojson)",
                "*.geojson"},
@@ -346,7 +350,8 @@ constexpr OutputFormatRow kOutputRows[] = {
      .write = FinishDocument,
      .extension = ".geojson",
      .tracks = MakeDocument<GeoJsonDocument, GeoJsonFile>,
-     .writeChosenFiles = WriteChosenTracksToDocument},
+     .writeChosenFiles = WriteChosenTracksToDocument,
+     .leavesTimesOut = true},
     {.position = Position(Output::Csv),
      .texts = {"csv", "CSV Waypoints, Routes and Tracks (.csv)", "all", "csv", "CSV (*.csv)", "*.csv"},
      .writing = "Writing CSV file",
@@ -354,7 +359,8 @@ constexpr OutputFormatRow kOutputRows[] = {
      .write = FinishDocument,
      .extension = ".csv",
      .tracks = MakeDocument<CsvDocument, CsvFile>,
-     .writeChosenFiles = WriteChosenTracksToDocument},
+     .writeChosenFiles = WriteChosenTracksToDocument,
+     .leavesTimesOut = true},
 };
 
 // The checks that make an incomplete row a compile error.

@@ -467,11 +467,7 @@ private:
         if (onTrack_) onTrack_(tracks_);
     }
 
-    double ReadingTime()
-    {
-        if (!readingTime_) readingTime_ = LocalToUtc(NowLocal());
-        return *readingTime_;
-    }
+    double ReadingTime() { return StampTimeOfReading(); }
 
     XML_Parser parser_ = nullptr;
     const ReadMode mode_;
@@ -498,7 +494,6 @@ private:
     bool sectionStart_ = false;
     bool trackOpen_ = false;
     int tracks_ = 0;
-    std::optional<double> readingTime_;
 };
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/byte_reader.h"
+#include "core/conversion_record.h"
 #include "core/number_format.h"
 
 namespace holux {
@@ -36,6 +37,7 @@ void Put(std::string& image, std::size_t offset, T value)
 // The first `width` characters of text at offset, the rest filled with `fill`.
 inline void PutText(std::string& image, std::size_t offset, std::string_view text, std::size_t width, char fill)
 {
+    if (text.find_last_not_of(' ') + 1 > width) NoteTextCut();
     for (std::size_t i = 0; i < width; ++i) image.at(offset + i) = i < text.size() ? text[i] : fill;
 }
 

@@ -59,11 +59,11 @@ bool LoadSlot(holux::ImageFields& f, int slot)
         const std::size_t at = PointAt(slot, (first + l) % kSlotPoints);
         // Positions only: the point's detail holds no time and no elevation.
         TrackPoint p{-holux::FromUnits(f.I32(at + 4)), holux::FromUnits(f.I32(at)), l == 0 ? 1 : 0, kNoAltitude,
-                     NowLocal()};
+                     StampTimeOfReading()};
         p.Known = true;
         if (!AddTrackPoint(p)) break;  // 2500 points never fill the track
     }
-    const double now = NowLocal();
+    const double now = NowUtc();
     for (int l = count; l < kSlotPoints; ++l) {
         TrackPoint& p = TrackPointList[l];
         p.NewSection = 0;

@@ -94,7 +94,7 @@ TimeOfDay TimeOfDayOf(std::string_view time)
     const std::string hundredths = "0." + std::string(Part(time, 7, 2));
     const int milliseconds = RoundHalfEven<int>(1000 * TextToFloat(hundredths), -1);
     if (const auto encoded = EncodeTime(hours, minutes, seconds, milliseconds)) return {*encoded, true};
-    const double now = NowLocal();
+    const double now = NowUtc();
     return {now - std::floor(now), false};
 }
 
@@ -138,7 +138,7 @@ void ReadMagellanWaypointFile(const std::string& fileName)
         w.Longitude = position.Longitude;
         w.Latitude = position.Latitude;
         w.Name = fields.Text(8, "X");
-        w.DateTime = NowLocal();
+        w.DateTime = StampTimeOfReading();
         w.Description = fields.Text(9, "");
         w.Altitude = static_cast<float>(altitude);
         w.Symbol = SymbolOf(fields);
@@ -156,7 +156,7 @@ void ReadMagellanTrackFile(const std::string& fileName, bool timesLeftOut)
 {
     ClearTracks();
     LineReader file = LineReader::FromFile(fileName);
-    double baseDay = std::floor(NowLocal());
+    double baseDay = std::floor(NowUtc());
     double previousTime = 0;
     bool undated = false;
     std::string_view line;
@@ -182,11 +182,11 @@ void ReadMagellanTrackFile(const std::string& fileName, bool timesLeftOut)
             pointTime = baseDay + timeOfDay.Fraction;
             if (pointTime < previousTime) {
                 baseDay += 1;
-                pointTime = timeOfDay.Valid ? baseDay + timeOfDay.Fraction : NowLocal();
+                pointTime = timeOfDay.Valid ? baseDay + timeOfDay.Fraction : NowUtc();
             }
         } else {
             exactDay = DayOf(date);
-            pointTime = (exactDay ? *exactDay : std::floor(NowLocal())) + timeOfDay.Fraction;  // today's when no date
+            pointTime = (exactDay ? *exactDay : std::floor(NowUtc())) + timeOfDay.Fraction;  // today's when no date
         }
 
         const float metres = altitude == -777 ? kNoAltitude : static_cast<float>(altitude / kFeetPerMetre);
@@ -201,6 +201,7 @@ void ReadMagellanTrackFile(const std::string& fileName, bool timesLeftOut)
         previousTime = pointTime;
     }
     if (undated)
-        NoteUndatedPoints(timesLeftOut ? "without times - the file gives no date"
+        NoteUndatedPoints(timesLeftOut ? UndatedPoints::WithoutTimes : UndatedPoints::DatedToday,
+                          timesLeftOut ? "without times - the file gives no date"
                                        : "dated today - the file gives no date");
 }

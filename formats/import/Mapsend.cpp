@@ -156,7 +156,6 @@ void ReadMapsendWaypointFile(const std::string& fileName)
     }
     std::int32_t count = 0;
     if (!file.i32(count)) NoteEndInsideRecord(kFileKind);
-    const double now = NowLocal();
     for (std::int32_t k = 0; k < count; ++k) {
         std::string name = ReadCountedString(file);
         std::string comment = ReadCountedString(file);
@@ -172,7 +171,7 @@ void ReadMapsendWaypointFile(const std::string& fileName)
         w.Longitude = r.longitude;
         w.Altitude = ToSingle(r.altitude);
         w.Symbol = r.symbol;
-        w.DateTime = now;
+        w.DateTime = StampTimeOfReading();
         // The record holds no time; its altitude is taken for metres, as in the track files.
         w.Detail.known = true;
         w.Detail.texts = PointTexts{.name = TextAsRead(w.Name, false),

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/clock.h"
+#include "core/conversion_record.h"
 #include "core/line_reader.h"
 #include "core/store.h"
 #include "core/store_entry.h"
@@ -106,7 +107,7 @@ void ReadNobletecWaypoints(const std::string& fileName)
                 w.Latitude = position.Latitude;
                 w.Longitude = position.Longitude;
                 w.Altitude = kNoAltitude;
-                w.DateTime = NowLocal();
+                w.DateTime = StampTimeOfReading();
                 // The native name is made from the description; the mark's own
                 // name, where it has one, is what the detail keeps.
                 w.Detail.known = true;
@@ -133,7 +134,7 @@ void ReadNobletecTracks(const std::string& fileName)
         // A section cut short by the end of the file ends with the points read.
         for (int k = 0; k < count && file.Next(line); ++k) {
             const NobletecPosition position = ParseNobletecLatLon(std::string(line));
-            TrackPoint p{position.Latitude, position.Longitude, k == 0 ? 1 : 0, kNoAltitude, NowLocal()};
+            TrackPoint p{position.Latitude, position.Longitude, k == 0 ? 1 : 0, kNoAltitude, StampTimeOfReading()};
             p.Known = true;  // positions only: no time, no elevation
             if (!StoreTrackPoint(p)) return;
         }

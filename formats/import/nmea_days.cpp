@@ -78,7 +78,8 @@ void LogDays::Finish(const std::string& fileName, bool timesLeftOut)
     const auto given = Front().DateOfLog(fileName);
     const auto day = given ? DayOf(*given) : std::nullopt;
     if (!day) {
-        NoteUndatedPoints(timesLeftOut ? "without times - the log gives no date"
+        NoteUndatedPoints(timesLeftOut ? UndatedPoints::WithoutTimes : UndatedPoints::DatedToday,
+                          timesLeftOut ? "without times - the log gives no date"
                                        : "dated today - the log gives no date");
         waiting_.clear();
         return;

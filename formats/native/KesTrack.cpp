@@ -105,7 +105,7 @@ void ParsePointLine(std::string_view text, TrackPoint& p)
     std::optional<double> given = line.Float(5, std::numeric_limits<double>::quiet_NaN());
     if (std::isnan(*given)) given.reset();
     else if (*given == 0) given = DateFromTexts(line);
-    p.DateTime = given ? *given : LocalToUtc(NowLocal());
+    p.DateTime = given ? *given : StampTimeOfReading();
     if (given) p.Values.time = kes::TimeOfDayCount(*given);
 }
 

@@ -227,10 +227,10 @@ TEST_F(HoluxTracks, APartSlotGivesPositionsOnlyAndFillsTheRestOfTheSlot)
     EXPECT_DOUBLE_EQ(TrackPointList[0].Longitude, -0.5);
     EXPECT_DOUBLE_EQ(TrackPointList[0].Latitude, 45.25);
     EXPECT_FLOAT_EQ(TrackPointList[2].Altitude, -777.0f);
-    EXPECT_DOUBLE_EQ(TrackPointList[2].DateTime, 45000.25);
+    EXPECT_DOUBLE_EQ(TrackPointList[2].DateTime, 45000.0);  // the time of reading, in UTC
     EXPECT_DOUBLE_EQ(TrackPointList[3].Latitude, -777.0);
     EXPECT_DOUBLE_EQ(TrackPointList[2499].Longitude, -777.0);
-    EXPECT_DOUBLE_EQ(TrackPointList[2499].DateTime, 45000.25);
+    EXPECT_DOUBLE_EQ(TrackPointList[2499].DateTime, 45000.0);
     EXPECT_TRUE(std::filesystem::exists(dir.Path("trip_5.plt")));
 }
 

@@ -240,7 +240,7 @@ TEST_F(HoluxWaypoints, InvalidRecordsAndSlotsOutsideTheTableAreSkipped)
     EXPECT_EQ(WaypointList[1].Name, "A");
     EXPECT_EQ(WaypointList[2].Name, "C");
     EXPECT_EQ(WaypointList[2].Number, 5);
-    EXPECT_DOUBLE_EQ(WaypointList[2].DateTime, 45000.25);
+    EXPECT_DOUBLE_EQ(WaypointList[2].DateTime, 45000.0);  // the time of reading, in UTC
     EXPECT_EQ(RouteCount, 0);
 }
 

@@ -16,10 +16,11 @@
 
 namespace {
 constexpr double kLocalNow = 45000.75;  // 18:00 local
+constexpr double kUtcNow = kLocalNow - 0.05;
 
 class MagellanCard : public ::testing::Test {
 protected:
-    void SetUp() override { PinClock(kLocalNow, kLocalNow - 0.05); }
+    void SetUp() override { PinClock(kLocalNow, kUtcNow); }
     void TearDown() override { UnpinClock(); }
 
     std::string Write(const std::string& content)
@@ -51,7 +52,7 @@ TEST_F(MagellanCard, WaypointFieldsChecksumAndHemispheres)
     EXPECT_EQ(home.Description, "front door");
     EXPECT_EQ(home.Symbol, 0);  // the checksum was cut, so the icon is 'a', not 'a*1F'
     EXPECT_EQ(home.Altitude, 328.0f);
-    EXPECT_DOUBLE_EQ(home.DateTime, kLocalNow);
+    EXPECT_DOUBLE_EQ(home.DateTime, kUtcNow);
     EXPECT_EQ(home.Number, -1);
 
     EXPECT_NEAR(WaypointList[2].Latitude, -48.1173, 1e-9);
@@ -149,12 +150,12 @@ TEST_F(MagellanCard, UndatedTrackRollsOverAtMidnight)
     ReadTrack("$PMGNTRK,4807.038,N,01131.000,E,,M,235950,A,,\n"
               "$PMGNTRK,4807.038,N,01131.000,E,,M,000010,A,,\n"
               "$PMGNTRK,4807.038,N,01131.000,E,,M,000020,A,,\n"
-              "$PMGNTRK,4807.038,N,01131.000,E,,M,126100,A,,\n");  // minute 61: the local time of day
+              "$PMGNTRK,4807.038,N,01131.000,E,,M,126100,A,,\n");  // minute 61: the time of day now, in UTC
     ASSERT_EQ(TrackProps.PointCount, 4);
     EXPECT_DOUBLE_EQ(TrackPointList[0].DateTime, 45000 + Time(23, 59, 50));
     EXPECT_DOUBLE_EQ(TrackPointList[1].DateTime, 45001 + Time(0, 0, 10));
     EXPECT_DOUBLE_EQ(TrackPointList[2].DateTime, 45001 + Time(0, 0, 20));
-    EXPECT_DOUBLE_EQ(TrackPointList[3].DateTime, 45001.75);
+    EXPECT_DOUBLE_EQ(TrackPointList[3].DateTime, 45001.70);
 }
 
 TEST_F(MagellanCard, TrackYearsSplitAtNinety)

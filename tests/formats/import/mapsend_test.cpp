@@ -220,7 +220,7 @@ TEST_F(MapsendTest, WaypointsTakeNameCommentPositionSymbolAndTodaysDate)
     EXPECT_DOUBLE_EQ(w.Longitude, -122.25);
     EXPECT_FLOAT_EQ(w.Altitude, 1234.5f);
     EXPECT_EQ(w.Symbol, 200);
-    EXPECT_DOUBLE_EQ(w.DateTime, 46000.625);
+    EXPECT_DOUBLE_EQ(w.DateTime, 46000.5);  // the time of reading, in UTC
     EXPECT_EQ(w.Number, -1);
     EXPECT_EQ(w.Column10, 65535);
     EXPECT_EQ(WaypointList[2].Name, "Camp");

@@ -191,7 +191,7 @@ TEST_F(MapsourceDetail, Version109FacilityWaypointsTakeTheTimeBeforeTheirLastTex
         Read(file, "in.gdb", ReadMode::Waypoints);
         ASSERT_EQ(WaypointCount, 1);
         const WayPoints& p = WaypointList[1];
-        EXPECT_DOUBLE_EQ(p.DateTime, row.seconds ? 25569 + *row.seconds / 86400.0 : 45000.25);
+        EXPECT_DOUBLE_EQ(p.DateTime, row.seconds ? 25569 + *row.seconds / 86400.0 : 45000.75);
         EXPECT_EQ(p.Detail.values.time, row.seconds ? std::optional(UtcTime{*row.seconds, 0}) : std::nullopt);
     }
 }

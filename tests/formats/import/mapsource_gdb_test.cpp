@@ -20,6 +20,7 @@
 
 namespace {
 constexpr double kLocalNow = 45000.25;
+constexpr double kUtcNow = kLocalNow + 0.5;  // the time of reading
 
 using mapsource_files::Semicircles;
 
@@ -293,7 +294,7 @@ class GdbReaderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PinClock(kLocalNow, kLocalNow + 0.5);
+        PinClock(kLocalNow, kUtcNow);
         ReadFailed = false;
         TrackFilesWritten.clear();
     }
@@ -371,7 +372,7 @@ TEST_F(GdbReaderTest, WaypointFields)
     EXPECT_DOUBLE_EQ(a.DateTime, 25570.0);
     EXPECT_FLOAT_EQ(a.Altitude, -777);
     EXPECT_EQ(WaypointList[2].Name, "X");
-    EXPECT_DOUBLE_EQ(WaypointList[2].DateTime, kLocalNow);
+    EXPECT_DOUBLE_EQ(WaypointList[2].DateTime, kUtcNow);
     EXPECT_FLOAT_EQ(WaypointList[2].Altitude, 33);
     EXPECT_FLOAT_EQ(WaypointList[3].Altitude, -777);
     EXPECT_FLOAT_EQ(WaypointList[4].Altitude, 328);
@@ -416,7 +417,7 @@ TEST_F(GdbReaderTest, Version109WaypointsReadToTheirRecordEnd)
     EXPECT_EQ(WaypointList[2].Name, "Listed");
     EXPECT_DOUBLE_EQ(WaypointList[2].DateTime, 25569.5);
     EXPECT_EQ(WaypointList[3].Symbol, 0);
-    EXPECT_DOUBLE_EQ(WaypointList[3].DateTime, kLocalNow);
+    EXPECT_DOUBLE_EQ(WaypointList[3].DateTime, kUtcNow);
 }
 
 TEST_F(GdbReaderTest, FacilityWaypointsTakeTheTimeFromTheRecordsLastFiveBytes)
@@ -433,7 +434,7 @@ TEST_F(GdbReaderTest, FacilityWaypointsTakeTheTimeFromTheRecordsLastFiveBytes)
         ASSERT_EQ(WaypointCount, 3);
         EXPECT_EQ(WaypointList[1].Symbol, 0);
         EXPECT_DOUBLE_EQ(WaypointList[1].DateTime, 25570.0);
-        EXPECT_DOUBLE_EQ(WaypointList[2].DateTime, kLocalNow);
+        EXPECT_DOUBLE_EQ(WaypointList[2].DateTime, kUtcNow);
         EXPECT_EQ(WaypointList[3].Name, "after");
         EXPECT_DOUBLE_EQ(WaypointList[3].DateTime, 25569.5);
     }
@@ -549,7 +550,7 @@ TEST_F(GdbReaderTest, ThreeTracksInTrackModeGiveThreeFiles)
     ASSERT_EQ(first.size(), 8u);
     EXPECT_EQ(first[4], "0,2,255,ACTIVE LOG 001,1,0,0,255");
     EXPECT_EQ(first[6].substr(24, 9), "1,     16");  // 5 m of depth
-    EXPECT_EQ(first[7].substr(24, 23), "0,   -777,45000.2500000");
+    EXPECT_EQ(first[7].substr(24, 23), "0,   -777,45000.7500000");
     EXPECT_EQ(TrackProps.Name, "third");
     ASSERT_EQ(TrackProps.PointCount, 3);
     EXPECT_FLOAT_EQ(TrackPointList[0].Altitude, static_cast<float>(328 / 3.2808));

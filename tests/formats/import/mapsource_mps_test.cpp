@@ -21,6 +21,7 @@
 
 namespace {
 constexpr double kLocalNow = 45000.25;
+constexpr double kUtcNow = kLocalNow + 0.5;  // the time of reading
 
 using mapsource_files::Semicircles;
 
@@ -157,7 +158,7 @@ class MpsReaderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PinClock(kLocalNow, kLocalNow + 0.5);
+        PinClock(kLocalNow, kUtcNow);
         ReadFailed = false;
         TrackFilesWritten.clear();
     }
@@ -228,7 +229,7 @@ TEST_F(MpsReaderTest, WaypointFieldsNamesAndComments)
     EXPECT_DOUBLE_EQ(a.Latitude, 0);
     EXPECT_NEAR(a.Longitude, 5, 1e-7);
     EXPECT_EQ(a.Symbol, 0);
-    EXPECT_DOUBLE_EQ(a.DateTime, kLocalNow);
+    EXPECT_DOUBLE_EQ(a.DateTime, kUtcNow);
     EXPECT_EQ(a.Number, -1);
     EXPECT_EQ(a.Column10, 65535);
     const WayPoints& b = WaypointList[2];
@@ -281,7 +282,7 @@ TEST_F(MpsReaderTest, ThreeTracksInTrackModeGiveThreeFiles)
     EXPECT_EQ(first[6].substr(0, 25), "   1.000000,   2.000000,1");
     EXPECT_EQ(first[6].substr(34, 13), "25569.0000000");  // time 0 is 1970-01-01
     EXPECT_EQ(first[7].substr(0, 25), "   3.000000,   4.000000,0");
-    EXPECT_EQ(first[7].substr(34, 13), "45000.2500000");  // no time: the time of reading
+    EXPECT_EQ(first[7].substr(34, 13), "45000.7500000");  // no time: the time of reading
     const auto third = SplitCrLf(ReadText(names[1]));
     ASSERT_EQ(third.size(), 9u);
     EXPECT_EQ(third[6][24], '1');

@@ -11,10 +11,11 @@
 
 namespace {
 constexpr double kLocalNow = 45000.75;  // 2023-03-15 18:00 local
+constexpr double kUtcNow = kLocalNow - 0.05;
 
 class NobletecExport : public ::testing::Test {
 protected:
-    void SetUp() override { PinClock(kLocalNow, kLocalNow - 0.05); }
+    void SetUp() override { PinClock(kLocalNow, kUtcNow); }
     void TearDown() override { UnpinClock(); }
 
     std::string Write(const std::string& content)
@@ -74,7 +75,7 @@ TEST_F(NobletecExport, MarkNamesDescriptionsAndCarriedValues)
     EXPECT_NEAR(first.Latitude, 47.6, 1e-9);
     EXPECT_NEAR(first.Longitude, -122.5, 1e-9);
     EXPECT_EQ(first.Altitude, kNoAltitude);
-    EXPECT_DOUBLE_EQ(first.DateTime, kLocalNow);
+    EXPECT_DOUBLE_EQ(first.DateTime, kUtcNow);
     EXPECT_EQ(first.Number, -1);
 
     EXPECT_EQ(WaypointList[2].Name, "Harbour en");
@@ -106,7 +107,7 @@ TEST_F(NobletecExport, SectionsOfTenNoneAndFiveMakeOneTrack)
     EXPECT_NEAR(TrackPointList[10].Latitude, 20.5, 1e-9);
     EXPECT_NEAR(TrackPointList[14].Longitude, -122.5, 1e-9);
     EXPECT_EQ(TrackPointList[14].Altitude, kNoAltitude);
-    EXPECT_DOUBLE_EQ(TrackPointList[14].DateTime, kLocalNow);
+    EXPECT_DOUBLE_EQ(TrackPointList[14].DateTime, kUtcNow);
 }
 
 TEST_F(NobletecExport, ASectionCutShortByTheEndOfTheFileKeepsItsPoints)

@@ -137,9 +137,9 @@ TEST_F(TrackFile, ShortAndEmptyLinesTakeDefaults)
 
 TEST_F(TrackFile, CurrentTimeDefaultIsUtc)
 {
-    TimeZoneBias = -60;
+    PinClock(kNow + 60.0 / 1440.0, kNow);  // an hour east of Greenwich
     ReadPoints("1,2\r\n");
-    EXPECT_NEAR(TrackPointList[0].DateTime, kNow - 60.0 / 1440.0, 1e-9);
+    EXPECT_NEAR(TrackPointList[0].DateTime, kNow, 1e-9);
 }
 
 TEST_F(TrackFile, DateTextsWhenColumnFiveIsZero)
