@@ -10,6 +10,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/output_folder.h"
+
 namespace {
 // Waits for the disk are what takes the time, not the processor: a few
 // threads let the journal gather their files into one commit.
@@ -31,6 +33,9 @@ std::optional<FlushFailure> FlushFilesToDisk(std::span<const int> descriptors)
         std::vector<std::jthread> waiters;
         const std::size_t count = descriptors.size() <= kOneByOne ? 0 : std::min(kWaiters, descriptors.size() / 8);
         try {
+            // The signals that end a run are left to this thread, which may
+            // have a last word to say (a report).
+            const CleaningSignalsHeld held;
             for (std::size_t t = 0; t < count; ++t) waiters.emplace_back(wait);
         } catch (const std::system_error&) {
             // No thread to spare: this one does the rest.

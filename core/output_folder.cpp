@@ -42,8 +42,11 @@ std::vector<int> freeSlots;
 
 constexpr int kCleanedSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM};
 
+std::atomic<void (*)(int)> cleaningHook{nullptr};
+
 extern "C" void RemoveTemporariesAndEnd(int signal)
 {
+    if (const auto hook = cleaningHook.load()) hook(signal);
     const int used = slotsUsed.load(std::memory_order_acquire);
     for (int i = 0; i < used; ++i) {
         const int folder = slots[i].folder.load(std::memory_order_acquire);
@@ -61,10 +64,11 @@ extern "C" void ForgetInheritedTemporaries()
 {
     for (Slot& slot : slots) slot.folder.store(-1, std::memory_order_relaxed);
 }
+}  // namespace
 
 // Only where the signal would end the process: one ignored or handled by the
 // program stays as it was.
-void InstallHandlersOnce()
+void InstallCleaningHandlers()
 {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -82,6 +86,9 @@ void InstallHandlersOnce()
     });
 }
 
+void SetCleaningHook(void (*hook)(int signal)) { cleaningHook.store(hook); }
+
+namespace {
 int TakeSlot(int folder, const char* name)
 {
     std::lock_guard lock(slotLock);
@@ -230,7 +237,7 @@ void OutputFolder::Unlock() const
 TemporaryFile::TemporaryFile(std::shared_ptr<OutputFolder> folder, mode_t mode, const std::string& forPath, int& fd)
     : folder_(std::move(folder))
 {
-    InstallHandlersOnce();
+    InstallCleaningHandlers();
     // Made and listed with no signal between.
     const CleaningSignalsHeld held;
     char name[kNameSize];

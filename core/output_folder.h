@@ -85,5 +85,14 @@ private:
     sigset_t previous_;
 };
 
+// Installs, once, the handlers that remove the temporary files when SIGINT,
+// SIGTERM, SIGHUP or SIGPIPE would end the process (a temporary file made
+// installs them too).
+void InstallCleaningHandlers();
+// A function those handlers call first, with the signal: for a last word
+// (a report) before the process ends. It may call only async-signal-safe
+// functions; nullptr for none.
+void SetCleaningHook(void (*hook)(int signal));
+
 // True for a name of the temporary files' pattern.
 bool IsTemporaryName(const char* name);

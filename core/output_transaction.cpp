@@ -372,15 +372,17 @@ void OutputTransaction::Commit()
     pending_.clear();
 }
 
-std::vector<std::string> OutputTransaction::NamesInUse()
+std::vector<std::string> OutputTransaction::NamesInUse() const
 {
-    ResolveAll(pending_, inputs_);
     std::vector<std::string> names;
     for (const Pending& p : pending_) {
-        struct stat info {};
-        // A dangling link is a name in use too: the output would take it.
-        if (p.folder && ::fstatat(p.folder->Descriptor(), p.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
-            names.push_back(p.path);
+        // A look for the question only: the commit resolves every name again.
+        try {
+            const OutputTarget target = ResolveOutput(p.path);
+            if (target.kind == OutputTarget::Kind::File && target.existing) names.push_back(p.path);
+        } catch (const FileError&) {
+            // The commit says why it cannot be written.
+        }
     }
     return names;
 }

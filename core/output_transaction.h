@@ -76,8 +76,8 @@ public:
     std::size_t PendingCount() const { return pending_.size(); }
     // The pending outputs whose names Commit would take from a file there now
     // (a device written into is not replaced), by the names they were given.
-    // Resolves the names; raises FileError where one cannot be written.
-    std::vector<std::string> NamesInUse();
+    // A name that cannot be written is left out: the commit says why.
+    std::vector<std::string> NamesInUse() const;
 
     // Resolves each name, flushes every file to disk, writes the outputs
     // bound for devices, then puts every other one in place while holding

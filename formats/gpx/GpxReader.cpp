@@ -445,7 +445,7 @@ private:
         // A fix without a time gets the time of reading, as in the native track file.
         TrackPoint p{*point_.latitude, *point_.longitude, sectionStart_ ? 1 : 0,
                      std::isfinite(point_.values.metres) ? static_cast<float>(point_.values.metres) : kNoAltitude,
-                     DayCount().value_or(ReadingTime())};
+                     DayCount() ? *DayCount() : ReadingTime()};
         p.Known = true;
         p.Values = point_.values;
         if (TrackProps.PointCount < kMaxTrackPoints) SetTrackPointTexts(p, point_.texts);
