@@ -15,11 +15,13 @@ std::string Names(FormatTable table)
     return text;
 }
 
-// The first line of an option's help, for the shells that show one.
+// An option's help up to its first semicolon, in one line, for the shells that show it.
 std::string Summary(const OptionDescription& o)
 {
-    const std::string help = o.help;
-    return help.substr(0, help.find('\n'));
+    std::string help = o.help;
+    for (char& c : help)
+        if (c == '\n') c = ' ';
+    return help.substr(0, help.find(';'));
 }
 
 // Inside single quotes of a shell word.

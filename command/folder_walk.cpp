@@ -117,6 +117,8 @@ void WalkFolder(const std::string& folder, const WalkRules& rules, FolderContent
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) contents.unreadable.push_back({folder, std::strerror(errno)});
     else Walk(rules, contents).Folder(fd, folder, "");
-    std::sort(contents.files.begin() + static_cast<std::ptrdiff_t>(first), contents.files.end(),
-              [](const WalkedFile& a, const WalkedFile& b) { return a.path < b.path; });
+    const auto byPath = [](const auto& a, const auto& b) { return a.path < b.path; };
+    std::sort(contents.files.begin() + static_cast<std::ptrdiff_t>(first), contents.files.end(), byPath);
+    std::sort(contents.skipped.begin(), contents.skipped.end(), byPath);
+    std::sort(contents.unreadable.begin(), contents.unreadable.end(), byPath);
 }

@@ -172,7 +172,7 @@ int RunInfo(const ConvertOptions& options, std::FILE* out, std::FILE* err)
     }
     TimeZoneBias = HostTimeZoneBias();
     bool failed = false, readInPart = false;
-    if (options.json) std::fputs("{\"files\": [\n", out);
+    if (options.json) Emit(out, "{\"files\": [\n");
     for (std::size_t i = 0; i < options.inputs.size(); ++i) {
         const std::string& file = options.inputs[i];
         const Measured m = Measure(options, file);
@@ -180,10 +180,10 @@ int RunInfo(const ConvertOptions& options, std::FILE* out, std::FILE* err)
         if (!m.error.empty()) SayAsCommand(err, file + ": not read: " + m.error);
         failed = failed || !m.error.empty();
         readInPart = readInPart || m.figures.readInPart;
-        if (options.json) std::fprintf(out, "%s%s", i == 0 ? "" : ",\n", Json(file, m).c_str());
-        else if (m.error.empty()) std::fprintf(out, "%s%s", i == 0 ? "" : "\n", Text(file, m).c_str());
+        if (options.json) Emit(out, (i == 0 ? "" : ",\n") + Json(file, m));
+        else if (m.error.empty()) Emit(out, (i == 0 ? "" : "\n") + Text(file, m));
     }
-    if (options.json) std::fputs("\n]}\n", out);
+    if (options.json) Emit(out, "\n]}\n");
     if (failed) return 1;
     return options.strict && readInPart ? 3 : 0;
 }

@@ -150,6 +150,7 @@ std::string Refused(const std::string& typed)
         if (name == d.name) break;
         if (std::string(d.name).rfind(name, 0) == 0) candidates.push_back(d.name);
     }
+    std::sort(candidates.begin(), candidates.end());
     if (candidates.size() == 1) return "option '--" + candidates.front() + "' takes no value";
     if (candidates.empty()) return "unknown option '--" + name + "'";
     std::string text = "option '--" + name + "' is ambiguous: did you mean ";

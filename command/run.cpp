@@ -238,15 +238,15 @@ int RunConversions(const ConvertOptions& options, std::FILE* err)
 // What a command printed on standard output reached it, or it says why not.
 int Checked(int status, std::FILE* out, std::FILE* err)
 {
-    errno = 0;
-    if (std::fflush(out) == 0 && !std::ferror(out)) return status;
-    SayAsCommand(err, std::string("standard output: ") + std::strerror(errno != 0 ? errno : EIO));
+    const int error = StreamError(out);
+    if (error == 0) return status;
+    SayAsCommand(err, std::string("standard output: ") + std::strerror(error));
     return 1;
 }
 
 int Print(const std::string& text, std::FILE* out, std::FILE* err)
 {
-    std::fwrite(text.data(), 1, text.size(), out);
+    Emit(out, text);
     return Checked(0, out, err);
 }
 }  // namespace

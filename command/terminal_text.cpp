@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command/terminal_text.h"
 
+#include <cerrno>
+
 #include "core/text_encoding.h"
 
 namespace {
+thread_local int firstError = 0;
+
 void AppendEscaped(std::string& out, std::string_view bytes)
 {
     constexpr char kHex[] = "0123456789abcdef";
@@ -41,4 +45,19 @@ void PrintLine(std::FILE* stream, std::string_view text)
     const std::string shown = Shown(text);
     std::fwrite(shown.data(), 1, shown.size(), stream);
     std::fputc('\n', stream);
+}
+
+void Emit(std::FILE* stream, std::string_view text)
+{
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stream) != text.size() && firstError == 0)
+        firstError = errno != 0 ? errno : EIO;
+}
+
+int StreamError(std::FILE* stream)
+{
+    errno = 0;
+    if (std::fflush(stream) != 0 && firstError == 0) firstError = errno != 0 ? errno : EIO;
+    if (std::ferror(stream) && firstError == 0) firstError = EIO;
+    return firstError;
 }

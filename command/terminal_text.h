@@ -13,3 +13,10 @@ std::string Shown(std::string_view text);
 
 // One line on `stream`, shown as above.
 void PrintLine(std::FILE* stream, std::string_view text);
+
+// Text for standard output, as it is; the first failure to write it is kept
+// for StreamError.
+void Emit(std::FILE* stream, std::string_view text);
+// Flushes the stream: 0 when everything written reached it, otherwise the
+// errno of the first failure.
+int StreamError(std::FILE* stream);
