@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <fstream>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -15,7 +17,7 @@
 namespace {
 // Waits for the disk are what takes the time, not the processor: a few
 // threads let the journal gather their files into one commit.
-constexpr std::size_t kWaiters = 16;
+constexpr std::size_t kWaiters = 32;
 constexpr std::size_t kOneByOne = 4;
 }  // namespace
 
@@ -31,7 +33,7 @@ std::optional<FlushFailure> FlushFilesToDisk(std::span<const int> descriptors)
     };
     {
         std::vector<std::jthread> waiters;
-        const std::size_t count = descriptors.size() <= kOneByOne ? 0 : std::min(kWaiters, descriptors.size() / 8);
+        const std::size_t count = descriptors.size() <= kOneByOne ? 0 : std::min(kWaiters, descriptors.size() / 4);
         try {
             // The signals that end a run are left to this thread, which may
             // have a last word to say (a report).
@@ -45,4 +47,17 @@ std::optional<FlushFailure> FlushFilesToDisk(std::span<const int> descriptors)
     for (std::size_t i = 0; i < errors.size(); ++i)
         if (errors[i] != 0) return FlushFailure{i, errors[i]};
     return std::nullopt;
+}
+
+bool LittleUnwrittenData(std::uint64_t bytes)
+{
+    std::ifstream meminfo("/proc/meminfo");
+    std::string name;
+    std::uint64_t kilobytes = 0, unwritten = 0;
+    int found = 0;
+    while (found < 2 && meminfo >> name >> kilobytes) {
+        if (name == "Dirty:" || name == "Writeback:") unwritten += kilobytes * 1024, ++found;
+        meminfo.ignore(64, '\n');
+    }
+    return found == 2 && unwritten < bytes;
 }

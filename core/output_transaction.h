@@ -118,6 +118,7 @@ private:
     static void ResolveAgainWhereChanged(std::vector<Pending>& pending, const Inputs& inputs);
     static void CopyIntoDevices(std::vector<Pending>& pending);
     static void FlushToDisk(const std::vector<Pending*>& files);
+    static void FlushBatchToDisk(const std::vector<Pending*>& files);
     static void Plan(Pending& pending, const Inputs& inputs, bool neverReplace, const std::string& foldersMadeUnder);
     static Placing PutInPlace(Pending& pending, bool neverReplace);
     static void TakeBack(Pending& pending, Placing how);

@@ -79,7 +79,7 @@ check_tree() {
   done
   for completion in bash-completion/completions/kes-convert zsh/vendor-completions/_kes-convert \
     fish/vendor_completions.d/kes-convert.fish; do
-    grep -q -- '--output-format' "$prefix/share/$completion" 2>/dev/null || fail "not installed: share/$completion"
+    grep -q 'output-format' "$prefix/share/$completion" 2>/dev/null || fail "not installed: share/$completion"
   done
 
   desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the desktop entry"
