@@ -26,7 +26,8 @@ std::vector<std::string> LossWarnings(const ConversionJob& job, const WrittenCou
                            "NMEA log)");
     if (losses.timesOfConversion > 0 && !OutputRow(job.outputPosition).leavesTimesOut)
         warnings.push_back(Counted(losses.timesOfConversion, "point was", "points were") +
-                           " given the time of conversion: the input gives them no time");
+                           " given the time of conversion: the input gives " +
+                           (losses.timesOfConversion == 1 ? "it" : "them") + " no time");
     if (losses.unusablePoints > 0)
         warnings.push_back(Counted(losses.unusablePoints, "point", "points") + " without a usable position " +
                            (losses.unusablePoints == 1 ? "was" : "were") + " left out");
