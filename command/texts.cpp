@@ -148,9 +148,10 @@ user put in a sticky folder that every user may write in, nor a link there
 of theirs.
 An input that gives nothing the output holds is refused, and a file of that
 name is kept.
-Files are put in place once complete, each flushed to disk on its own, with
-their folder locked against another run putting files there at the same
-time.
+Files are put in place once complete and flushed to disk, each on its own
+(a large batch, while the system has little else to write, by one flush of
+its file system), with their folder locked against another run putting files
+there at the same time.
 .PP
 The report
 .RB ( \-\-report )
@@ -249,13 +250,15 @@ std::string ManLimits()
            " points per track, and writes at most " + n(kMaxTrackFiles) +
            " track files; an input of more is cut where a\nformat's own limit does not come first.\n"
            ".TP\n.BR kes\\-wpt \", \" kes\\-plt\nThose of a conversion; one track file per track.\n"
-           ".TP\n.B holux\\-wrt\n500 waypoints, 20 routes of at most 30 points; names of 8 and comments of 12\n"
-           "characters.\n"
+           ".TP\n.B holux\\-wrt\n500 waypoints, 20 routes of at most 30 points; names of 8 and descriptions of\n"
+           "12 characters.\n"
            ".TP\n.B holux\\-tlg\n5 tracks of at most 2,500 points; track names of 12 and descriptions of 13\n"
-           "characters; positions only.\n"
+           "characters; positions only, without\n"
+           "times or elevations.\n"
            ".TP\n.BR gpx \", \" gpx\\-wpt \", \" gpx\\-trk \", \" kml \", \" geojson \", \" csv\n"
            "No limit of their own.\n"
-           "Nothing is cut without a warning line, and with\n.B \\-\\-strict\na cut gives status 3.\n";
+           ".PP\nA count cut at one of these limits, or a text cut to its length, is said in a warning line, and\n"
+           "with\n.B \\-\\-strict\ngives status 3.\n";
 }
 
 std::string ManPageText()
