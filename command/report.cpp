@@ -84,25 +84,29 @@ std::string Tally::Summary(bool planned) const
     return text;
 }
 
-JsonReport::JsonReport(const std::string& path, const ConvertOptions& options, const ConversionPlan& plan)
+JsonReport::JsonReport(const std::string& path, const ConvertOptions& options, const std::vector<std::string>& inputs)
+    : file_(std::make_unique<ReportFile>(path, options.noClobber, inputs))
 {
-    std::vector<std::string> inputs;
-    for (const ConversionJob& job : plan.jobs) inputs.insert(inputs.end(), job.inputs.begin(), job.inputs.end());
-    file_ = std::make_unique<ReportFile>(path, options.noClobber, inputs);
-    const std::string head = std::string("{\"dryRun\": ") + (options.dryRun ? "true" : "false") + ",\n" +
-                             SkippedJson("skipped", "reason", plan.skipped) + ",\n" +
-                             SkippedJson("unreadableFolders", "error", plan.unreadable) + ",\n \"files\": [";
+    file_->Append(std::string("{\"dryRun\": ") + (options.dryRun ? "true" : "false") + ",\n", Ending({}, true));
+}
+
+void JsonReport::Begin(const ConversionPlan& plan)
+{
     Tally tally;
     tally.skipped = static_cast<std::int64_t>(plan.skipped.size());
-    tally.unreadable = static_cast<std::int64_t>(plan.unreadable.size());
-    file_->Append(head, Ending(tally, true));
+    begun_ = true;
+    file_->Append(SkippedJson("skipped", "reason", plan.skipped) + ",\n" +
+                      SkippedJson("unreadableFolders", "error", plan.unreadable) + ",\n \"files\": [",
+                  Ending(tally, true));
 }
 
 JsonReport::~JsonReport() = default;
 
 std::string JsonReport::Ending(const Tally& tally, bool interrupted) const
 {
-    return std::string(first_ ? "]" : "\n ]") + ",\n \"converted\": " + std::to_string(tally.converted) +
+    // Interrupted while the inputs were planned: nothing was converted.
+    const char* opening = begun_ ? "" : " \"skipped\": [],\n \"unreadableFolders\": [],\n \"files\": [";
+    return opening + std::string(first_ ? "]" : "\n ]") + ",\n \"converted\": " + std::to_string(tally.converted) +
            ", \"notConverted\": " + std::to_string(tally.notConverted) +
            ", \"dataLeftOut\": " + std::to_string(tally.dataLeftOut) +
            ", \"skippedCount\": " + std::to_string(tally.skipped) +

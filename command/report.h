@@ -39,14 +39,18 @@ class ReportFile;
 // a signal that ends the command (then "interrupted" is true).
 class JsonReport {
 public:
-    // Raises FileError when the report cannot be written where it is named.
-    JsonReport(const std::string& path, const ConvertOptions& options, const ConversionPlan& plan);
+    // Made before the plan, so that a run interrupted while it plans still
+    // writes it. Raises FileError when it cannot be written where it is named.
+    JsonReport(const std::string& path, const ConvertOptions& options, const std::vector<std::string>& inputs);
     ~JsonReport();
+    // What the folders held besides the inputs; before the first Add.
+    void Begin(const ConversionPlan& plan);
     void Add(const ConversionJob& job, const JobOutcome& outcome, const Tally& tally);
     void Finish(const Tally& tally);
 
 private:
     std::string Ending(const Tally& tally, bool interrupted) const;
     std::unique_ptr<ReportFile> file_;
+    bool begun_ = false;
     bool first_ = true;
 };

@@ -152,25 +152,28 @@ bool SaidOneByOne(const SkippedEntry& entry)
 int RunConversions(const ConvertOptions& options, std::FILE* err)
 {
     TimeZoneBias = HostTimeZoneBias();
-    const ConversionPlan plan = PlanConversions(options);
-    if (!plan.usageError.empty()) return UsageError(err, plan.usageError);
-    if (!options.report.empty() && DescriptorNamed(options.report) < 0)
-        if (const std::string owner = ClaimOf(plan, options.report); !owner.empty())
-            return UsageError(err, "the report " + options.report + " would replace " + owner +
-                                       "; name another file, try '" + kCommandName + " --help'");
-    const Progress progress = options.progress != Progress::Default ? options.progress
-                              : options.each || options.dryRun      ? Progress::Brief
-                                                                    : Progress::Verbose;
+    // Made before the plan, so that a run interrupted while it plans (a pipe
+    // among the inputs) still writes it; a report not written is not left.
     std::unique_ptr<JsonReport> report;
     if (!options.report.empty()) {
         try {
-            report = std::make_unique<JsonReport>(options.report, options, plan);
+            report = std::make_unique<JsonReport>(options.report, options, options.inputs);
         } catch (const FileError& error) {
             SayAsCommand(err, error.Path() + ": " + error.SystemMessage() +
                                   (options.noClobber && error.ErrorNumber() == 0 ? " (--no-clobber)" : ""));
             return 1;
         }
     }
+    const ConversionPlan plan = PlanConversions(options);
+    if (!plan.usageError.empty()) return UsageError(err, plan.usageError);
+    if (report && DescriptorNamed(options.report) < 0)
+        if (const std::string owner = ClaimOf(plan, options.report); !owner.empty())
+            return UsageError(err, "the report " + options.report + " would replace " + owner +
+                                       "; name another file, try '" + kCommandName + " --help'");
+    if (report) report->Begin(plan);
+    const Progress progress = options.progress != Progress::Default ? options.progress
+                              : options.each || options.dryRun      ? Progress::Brief
+                                                                    : Progress::Verbose;
     for (const SkippedEntry& entry : plan.skipped)
         if (SaidOneByOne(entry)) SayAsCommand(err, entry.path + ": skipped: " + entry.reason);
     for (const SkippedEntry& folder : plan.unreadable)
