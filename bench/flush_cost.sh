@@ -42,12 +42,13 @@ done
 batch() {  # LABEL DIRTY [ENV...]
   local label=$1 dirty=$2 times=()
   shift 2
-  for _ in $(seq "$runs"); do
-    rm -rf "$work/out"
+  # A new folder each time: removing the last one would leave the file
+  # system's journal busy with the removal.
+  for run in $(seq "$runs"); do
     sync
     [ "$dirty" = dirty ] && dd if=/dev/zero of="$work/other" bs=16M count=96 status=none
     start=$(now_ms)
-    env "$@" "$program" -q --each -o kes-plt -O "$work/out" "$work/small"
+    env "$@" "$program" -q --each -o kes-plt -O "$work/out-$label-$run" "$work/small"
     times+=($(($(now_ms) - start)))
     rm -f "$work/other"
   done
