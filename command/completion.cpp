@@ -96,11 +96,11 @@ std::string Zsh()
         if (o.kind == Value::File) action = ":file:_files";
         if (o.kind == Value::Text) action = std::string(":") + o.value + ": ";
         const std::string value = o.value ? "=" : "";
-        const std::string spec = "[" + description + "]" + action;
+        const std::string described = "[" + description + "]" + action;
         if (o.shortName != '\0')
             text += "  '(-" + std::string(1, o.shortName) + " --" + o.name + ")'{-" + o.shortName +
-                    (o.value ? "+" : "") + ",--" + o.name + value + "}'" + SingleQuoted(spec) + "' \\\n";
-        else text += "  '--" + std::string(o.name) + value + SingleQuoted(spec) + "' \\\n";
+                    (o.value ? "+" : "") + ",--" + o.name + value + "}'" + SingleQuoted(described) + "' \\\n";
+        else text += "  '--" + std::string(o.name) + value + SingleQuoted(described) + "' \\\n";
     }
     return text + "  '*:input:_files'\n";
 }
