@@ -19,16 +19,12 @@ namespace fs = std::filesystem;
 // 2023-03-15 10:30 local, two hours east of Greenwich, so that local and UTC
 // times differ; the time of conversion is the same in every run.
 constexpr const char* kPinnedClock = "45000.4375 45000.3541666666666667";
-// Undated points take the time of conversion in UTC; the golden files of the
-// conversions that stamp them were made at 10:30 UTC.
-constexpr const char* kStampingClock = "45000.5208333333333333 45000.4375";
 
 struct GoldenRow {
     const char* input;                // in tests/data
     std::string from, to;             // format positions
     const char* output;               // the output name handed to the conversion
     std::vector<std::string> golden;  // every file it writes, in tests/data/golden
-    const char* clock = kPinnedClock;
 };
 
 std::vector<std::string> Numbered(const std::string& stem, int count, const std::string& extension)
@@ -72,20 +68,11 @@ TEST(GoldenFiles, RealFilesConvertToTheirGoldenOutputs)
 {
     const char* update = std::getenv("KES_UPDATE_GOLDEN");
     const bool updating = update && std::string(update) == "1";
+    const ScopedEnvironment clock("KES_HEADLESS_CLOCK", kPinnedClock);
     const GoldenRow conversions[] = {
-        {"mapsource/mapsource.mps",
-         kMapsourceWaypoints,
-         kKesWaypoint,
-         "mapsource.wpt",
-         {"mapsource.wpt"},
-         kStampingClock},
+        {"mapsource/mapsource.mps", kMapsourceWaypoints, kKesWaypoint, "mapsource.wpt", {"mapsource.wpt"}},
         {"mapsource/route.mps", kMapsourceWaypoints, kGpxWaypointsOut, "route.gpx", {"route.gpx"}},
-        {"mapsource/netstumbler.mps",
-         kMapsourceWaypoints,
-         kHoluxWaypoint,
-         "netstumbler.wrt",
-         {"netstumbler.wrt"},
-         kStampingClock},
+        {"mapsource/netstumbler.mps", kMapsourceWaypoints, kHoluxWaypoint, "netstumbler.wrt", {"netstumbler.wrt"}},
         {"mapsource/mps-track.mps", kMapsourceTracks, kKesTrack, "mps-track.plt", {}},  // obsolete: refused
         {"mapsource/mps-empty.mps", kMapsourceWaypoints, kKesWaypoint, "mps-empty.wpt", {}},
         {"mapsource/gdb-sample.gdb", kMapsourceWaypoints, kGpxWaypointsOut, "gdb-sample.gpx", {"gdb-sample.gpx"}},
@@ -94,8 +81,7 @@ TEST(GoldenFiles, RealFilesConvertToTheirGoldenOutputs)
          kMapsourceWaypoints,
          kKesWaypoint,
          "gdb-sample2.wpt",
-         {"gdb-sample2.rte", "gdb-sample2.wpt"},
-         kStampingClock},
+         {"gdb-sample2.rte", "gdb-sample2.wpt"}},
         {"mapsource/gdb-sample2.gdb", kMapsourceTracks, kHoluxTrack, "gdb-sample2.tlg", {"gdb-sample2.tlg"}},
         {"mapsend/mapsend.trk", kMapsendTrack, kKesTrack, "mapsend.plt", {"mapsend.plt"}},
         {"mapsend/chicago.trk", kMapsendTrack, kGpxTrackOut, "chicago.gpx", {"chicago.gpx"}},
@@ -117,7 +103,6 @@ TEST(GoldenFiles, RealFilesConvertToTheirGoldenOutputs)
     for (const GoldenRow& c : conversions) {
         named.insert(named.end(), c.golden.begin(), c.golden.end());
         SCOPED_TRACE(std::string(c.input) + " to " + c.output);
-        const ScopedEnvironment clock("KES_HEADLESS_CLOCK", c.clock);
         TempDir dir;
         const HeadlessResult run = RunHeadless({c.from, c.to, dir.Path(c.output), FixturePath(c.input)});
         ASSERT_EQ(run.exitCode, 0) << run.output;
