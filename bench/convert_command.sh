@@ -42,7 +42,7 @@ measure "kes-convert, one log to a track file" "$bin/kes-convert" -q "$work/logs
 measure "kes-convert --each, twenty logs" "$bin/kes-convert" -q --each -o kes-plt -O "$work/out" "$work"/logs/*.nmea
 
 # Two thousand logs of two fixes: each output is flushed to disk before it
-# takes its name, the folder once for the batch.
+# takes its name, the folder once for each few hundred conversions.
 mkdir "$work/small"
 for n in $(seq 2000); do
   printf '$GPRMC,120000,A,4231.%04d,N,08807.3033,W,0.17,138.92,070804,,*12\r\n' "$n" "$n" >"$work/small/log$n.nmea"
@@ -50,8 +50,7 @@ done
 measure_times 3 "kes-convert --each, 2,000 small logs" "$bin/kes-convert" -q --each -o kes-plt -O "$work/out" \
   "$work"/small/*.nmea
 # The same without any flush to disk (the calls made no-ops), for the cost of
-# the flushes: a batch puts a few hundred conversions' files in place after
-# one flush, so the two should be within a tenth of each other.
+# the flushes (bench/flush_cost.sh times them on a busy disk too).
 if command -v cc >/dev/null; then
   printf 'int fsync(int f){(void)f;return 0;}\nint fdatasync(int f){(void)f;return 0;}\nint syncfs(int f){(void)f;return 0;}\n' \
     >"$work/noflush.c"

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command/command_front_end.h"
 
+#include "command/terminal_text.h"
 #include "core/catalogue.h"
 #include "core/convert.h"
+#include "core/format_rows.h"
 
 CommandFrontEnd::CommandFrontEnd(const ConversionJob& job, std::FILE* err, Settings settings)
     : job_(job), err_(err), settings_(settings)
@@ -10,22 +12,46 @@ CommandFrontEnd::CommandFrontEnd(const ConversionJob& job, std::FILE* err, Setti
 
 void CommandFrontEnd::AddLine(const std::string& text)
 {
-    if (settings_.progressLines) std::fprintf(err_, "%s\n", text.c_str());
+    if (settings_.progressLines) PrintLine(err_, text);
 }
 
+namespace {
+// "NMEA tracks": the first word of the format's caption, and its kind.
+std::string InputInWords(int inputPosition)
+{
+    const FileType_Record& row = InputFormats[inputPosition];
+    return row.DisplayName.substr(0, row.DisplayName.find(' ')) + (row.Kind == "wp" ? " waypoints" : " tracks");
+}
+
+// The outputs to offer for an input: the first of its kind in the table (the
+// Kestrelmaps file, unless that is the input's own format) and those that
+// take everything.
+std::string OutputsFor(int inputPosition)
+{
+    std::vector<std::string> names;
+    for (const FileType_Record& row : OutputFormats) {
+        if (!FormatsCompatible(inputPosition, row.Position) || SameFormat(inputPosition, row.Position)) continue;
+        if (row.Kind == kEverythingKind || names.empty()) names.push_back(row.Name);
+    }
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    return text;
+}
+}  // namespace
+
+// The window's checks of the two formats name neither; here both are named,
+// with the outputs that would do.
 std::string CommandFrontEnd::Reason(const ConversionOutcome& outcome) const
 {
     const std::string& text = outcome.reason;
     const bool known = IsInputPosition(job_.inputPosition) && IsOutputPosition(job_.outputPosition);
     if (known && text == "Input and Output file format types are not the same")
-        return text + ": " + OutputFormats[job_.outputPosition].DisplayName + " cannot be written from " +
-               InputFormats[job_.inputPosition].DisplayName + " input";
+        return OutputFormats[job_.outputPosition].Name + " cannot be written from " + InputInWords(job_.inputPosition) +
+               ": try -o " + OutputsFor(job_.inputPosition);
     if (known && text == "Input and Output Formats cannot be the same")
         return text + ": both are " + OutputFormats[job_.outputPosition].DisplayName;
     return text.empty() ? "the conversion stopped" : text;
 }
 
-void SayAsCommand(std::FILE* err, const std::string& text)
-{
-    std::fprintf(err, "%s: %s\n", kCommandName, text.c_str());
-}
+void SayAsCommand(std::FILE* err, const std::string& text) { PrintLine(err, std::string(kCommandName) + ": " + text); }

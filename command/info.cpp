@@ -6,6 +6,7 @@
 
 #include "command/command_front_end.h"
 #include "command/json_text.h"
+#include "command/terminal_text.h"
 #include "core/catalogue.h"
 #include "core/clock.h"
 #include "core/convert.h"
@@ -82,13 +83,12 @@ std::string Fixed(double value, int decimals)
     return text;
 }
 
-// h:mm:ss, hours beyond a day; negative when the last time is earlier than the first.
+// h:mm:ss, hours beyond a day.
 std::string Duration(double seconds)
 {
-    const auto whole = static_cast<long long>(std::llround(std::fabs(seconds)));
+    const auto whole = static_cast<long long>(std::llround(seconds));
     char text[64];
-    std::snprintf(text, sizeof text, "%s%lld:%02lld:%02lld", seconds < 0 ? "-" : "", whole / 3600, whole / 60 % 60,
-                  whole % 60);
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
     return text;
 }
 
@@ -116,11 +116,11 @@ std::string FiguresText(const std::string& title, const Figures& f, bool line = 
 
 std::string Text(const std::string& file, const Measured& m)
 {
-    std::string text = file + ": " + FormatNames(m.formats) + "\n";
+    std::string text = Shown(file) + ": " + FormatNames(m.formats) + "\n";
     for (const GroupFigures& track : m.figures.tracks)
-        text += FiguresText("track \"" + track.name + "\"", track.figures);
+        text += FiguresText("track \"" + Shown(track.name) + "\"", track.figures);
     for (const GroupFigures& route : m.figures.routes)
-        text += FiguresText("route \"" + route.name + "\"", route.figures);
+        text += FiguresText("route \"" + Shown(route.name) + "\"", route.figures);
     text += FiguresText("waypoints", m.figures.waypoints, false);
     if (m.readInPart) text += "  read in part: data was left out\n";
     return text;
@@ -151,7 +151,7 @@ std::string GroupsJson(const std::vector<GroupFigures>& groups)
 
 std::string Json(const std::string& file, const Measured& m)
 {
-    std::string text = "  {\"file\": " + JsonString(file);
+    std::string text = "  {" + JsonFileName("file", file);
     if (!m.error.empty()) return text + ", \"error\": " + JsonString(m.error) + "}";
     std::string formats = "[";
     for (std::size_t i = 0; i < m.formats.size(); ++i)
@@ -171,7 +171,7 @@ int RunInfo(const ConvertOptions& options, std::FILE* out, std::FILE* err)
     }
     TimeZoneBias = HostTimeZoneBias();
     bool failed = false, readInPart = false;
-    if (options.json) std::fputs("{\"files\": [\n", out);
+    if (options.json) Emit(out, "{\"files\": [\n");
     for (std::size_t i = 0; i < options.inputs.size(); ++i) {
         const std::string& file = options.inputs[i];
         const Measured m = Measure(options, file);
@@ -179,10 +179,10 @@ int RunInfo(const ConvertOptions& options, std::FILE* out, std::FILE* err)
         if (!m.error.empty()) SayAsCommand(err, file + ": not read: " + m.error);
         failed = failed || !m.error.empty();
         readInPart = readInPart || m.readInPart;
-        if (options.json) std::fprintf(out, "%s%s", i == 0 ? "" : ",\n", Json(file, m).c_str());
-        else if (m.error.empty()) std::fprintf(out, "%s%s", i == 0 ? "" : "\n", Text(file, m).c_str());
+        if (options.json) Emit(out, (i == 0 ? "" : ",\n") + Json(file, m));
+        else if (m.error.empty()) Emit(out, (i == 0 ? "" : "\n") + Text(file, m));
     }
-    if (options.json) std::fputs("\n]}\n", out);
+    if (options.json) Emit(out, "\n]}\n");
     if (failed) return 1;
     return options.strict && readInPart ? 3 : 0;
 }

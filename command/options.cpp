@@ -1,21 +1,39 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command/options.h"
 
+#include <algorithm>
 #include <getopt.h>
 
 namespace {
-enum LongOnly { kListFormats = 256, kDate, kNoClobber, kStrict, kReport, kBrief, kInfo, kJson, kManPage };
+enum LongOnly {
+    kListFormats = 256,
+    kDate,
+    kNoClobber,
+    kStrict,
+    kReport,
+    kBrief,
+    kInfo,
+    kJson,
+    kExclude,
+    kInclude,
+    kManPage,
+    kCompletion
+};
+using Value = OptionDescription::Value;
 
 const OptionDescription kOptions[] = {
     {'i', "input-format", "FORMAT",
      "read the inputs as FORMAT; without it, the format\n"
      "of each input is told from its content (or its\n"
-     "extension, for a format without a signature)"},
-    {'o', "output-format", "FORMAT", "write FORMAT; without it, the format is told\nfrom the extension of OUTPUT"},
+     "extension, for a format without a signature)",
+     Value::FormatIn},
+    {'o', "output-format", "FORMAT", "write FORMAT; without it, the format is told\nfrom the extension of OUTPUT",
+     Value::FormatOut},
     {'O', "output", "OUTPUT",
      "the file to write, exactly as named ('-': standard\n"
      "output), or a folder for the outputs; without it,\n"
-     "each output goes beside its input"},
+     "each output goes beside its input",
+     Value::File},
     {'e', "each", nullptr,
      "convert each input on its own into the folder\n"
      "OUTPUT, named after the input; a folder given as\n"
@@ -24,25 +42,48 @@ const OptionDescription kOptions[] = {
      "files into one holux-tlg or gpx-trk file)"},
     {'r', "recursive", nullptr,
      "with --each, the files of the folders' subfolders\ntoo, in the same subfolders of OUTPUT"},
-    {'n', "dry-run", nullptr, "print what would be read as what and written\nwhere, and write nothing"},
+    {'\0', "exclude", "GLOB",
+     "leave out the files of a folder whose path below\n"
+     "it matches GLOB (a shell pattern; repeatable)",
+     Value::Text},
+    {'\0', "include", "GLOB",
+     "take only the files of a folder whose path below\n"
+     "it matches GLOB (repeatable)",
+     Value::Text},
+    {'n', "dry-run", nullptr,
+     "convert as the command would, then write nothing:\n"
+     "print the files it would write, the refusals and\n"
+     "the status it would give"},
     {'\0', "no-clobber", nullptr, "never replace an existing file: a conversion that\nwould is refused"},
     {'\0', "strict", nullptr, "exit with status 3 when something was written but\ndata was left out"},
-    {'\0', "report", "FILE", "write what became of each input to FILE, as JSON"},
+    {'\0', "report", "FILE",
+     "write what became of each input to FILE, as JSON\n"
+     "('-': standard output); FILE is checked as an\n"
+     "output is, before anything is converted",
+     Value::File},
     {'q', "quiet", nullptr, "print only warnings and errors"},
-    {'\0', "brief", nullptr, "print one line per input (the default with --each)"},
-    {'v', "verbose", nullptr, "print every progress line of each conversion\n(the default without --each)"},
+    {'\0', "brief", nullptr, "print one line per input (the default with --each\nand --dry-run)"},
+    {'v', "verbose", nullptr, "print every progress line of each conversion\n(the default otherwise)"},
     {'\0', "date", "YYYY-MM-DD",
      "the date of an NMEA log whose fixes give only\n"
      "their time of day (GGA sentences without a dated\n"
-     "RMC); without it, such fixes have no date"},
+     "RMC); without it, such fixes have no date",
+     Value::Text},
     {'\0', "info", nullptr,
      "print the figures of what each INPUT holds (points,\n"
      "sections, times, length, elevations, bounding box)\n"
      "and convert nothing"},
-    {'\0', "json", nullptr, "with --info, print the figures as JSON"},
+    {'\0', "json", nullptr, "with --info or --list-formats, print JSON"},
     {'\0', "list-formats", nullptr, "list the format names, their kinds and extensions"},
     {'h', "help", nullptr, "display this help and exit"},
     {'V', "version", nullptr, "output version information and exit"},
+};
+
+// Options of the making of the package, left out of --help: the man page and
+// the shell completions, both made from the table above.
+const struct option kHiddenOptions[] = {
+    {"man-page", no_argument, nullptr, kManPage},
+    {"completion", required_argument, nullptr, kCompletion},
 };
 
 int IdOf(const OptionDescription& d)
@@ -56,16 +97,24 @@ int IdOf(const OptionDescription& d)
     if (name == "report") return kReport;
     if (name == "brief") return kBrief;
     if (name == "info") return kInfo;
+    if (name == "exclude") return kExclude;
+    if (name == "include") return kInclude;
     return kJson;
 }
 
-// The getopt table of the options above, and the hidden one that prints the man page.
+const OptionDescription* Described(int id)
+{
+    for (const OptionDescription& d : kOptions)
+        if (IdOf(d) == id) return &d;
+    return nullptr;
+}
+
 std::vector<option> LongOptions()
 {
     std::vector<option> options;
     for (const OptionDescription& d : kOptions)
         options.push_back({d.name, d.value ? required_argument : no_argument, nullptr, IdOf(d)});
-    options.push_back({"man-page", no_argument, nullptr, kManPage});
+    for (const option& hidden : kHiddenOptions) options.push_back(hidden);
     options.push_back({nullptr, 0, nullptr, 0});
     return options;
 }
@@ -87,6 +136,29 @@ std::string AsTyped(const char* argument)
     const std::string text = argument;
     return text.rfind("--", 0) == 0 ? text : "-" + std::string(1, static_cast<char>(optopt));
 }
+
+// A long option getopt refused: unknown, ambiguous (its candidates named),
+// or given a value it does not take.
+std::string Refused(const std::string& typed)
+{
+    if (typed.rfind("--", 0) != 0 || (optopt > 0 && optopt < 256))
+        return "unknown option '-" + std::string(1, static_cast<char>(optopt)) + "'";
+    const std::string name = typed.substr(2, typed.find('=') - 2);
+    std::vector<std::string> candidates;
+    for (const OptionDescription& d : kOptions) {
+        if (name == d.name) candidates = {d.name};
+        if (name == d.name) break;
+        if (std::string(d.name).rfind(name, 0) == 0) candidates.push_back(d.name);
+    }
+    std::sort(candidates.begin(), candidates.end());
+    if (candidates.size() == 1) return "option '--" + candidates.front() + "' takes no value";
+    if (candidates.empty()) return "unknown option '--" + name + "'";
+    std::string text = "option '--" + name + "' is ambiguous: did you mean ";
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == candidates.size() ? " or " : ", ") + ("--" + candidates[i]);
+    return text + "?";
+}
+
 // YYYY-MM-DD, a date of the calendar; nothing otherwise.
 std::optional<std::chrono::year_month_day> DateOf(const std::string& text)
 {
@@ -110,11 +182,20 @@ std::optional<std::chrono::year_month_day> DateOf(const std::string& text)
 // "-" is standard input among the inputs, standard output as the output.
 std::string Standard(const std::string& name, const char* stream) { return name == "-" ? stream : name; }
 
-std::string CombinationError(const ConvertOptions& o)
+std::string CombinationError(const ConvertOptions& o, const std::vector<int>& given)
 {
-    if (o.json && o.action != ConvertOptions::Action::Info) return "option '--json' goes with '--info'";
+    using Action = ConvertOptions::Action;
+    if (o.json && o.action != Action::Info && o.action != Action::ListFormats)
+        return "option '--json' goes with '--info' or '--list-formats'";
+    if (o.action == Action::Info)
+        for (const int id : {int('O'), int('o'), int('e'), int('r'), int('n'), int(kNoClobber), int(kReport),
+                             int(kDate), int(kExclude), int(kInclude)})
+            if (std::find(given.begin(), given.end(), id) != given.end())
+                return "option '--" + std::string(Described(id)->name) + "' does not go with '--info'";
     if (o.recursive && !o.each) return "option '--recursive' goes with '--each'";
     if (o.each && o.output == "/dev/stdout") return "with --each, -O names a folder, not standard output";
+    if (o.output == "/dev/stdout" && o.report == "/dev/stdout")
+        return "the report and the output cannot both go to standard output";
     return {};
 }
 }  // namespace
@@ -129,9 +210,17 @@ ParsedOptions ParseOptions(int argc, char** argv)
     using Progress = ConvertOptions::Progress;
     const std::vector<option> longOptions = LongOptions();
     const std::string shortOptions = ShortOptions();
+    std::vector<int> given;
     opterr = 0;
     optind = 0;  // a fresh scan, also when called again in one process
     for (int c; (c = getopt_long(argc, argv, shortOptions.c_str(), longOptions.data(), nullptr)) != -1;) {
+        given.push_back(c);
+        // An empty value names nothing: an unset variable in a script, not a choice.
+        if (optarg != nullptr && *optarg == '\0' && c != 1) {
+            const OptionDescription* d = Described(c);
+            parsed.error = "option '--" + std::string(d ? d->name : "completion") + "' is given an empty value";
+            return parsed;
+        }
         switch (c) {
         case 1: o.inputs.push_back(Standard(optarg, "/dev/stdin")); break;
         case 'i': o.inputFormat = optarg; break;
@@ -142,16 +231,24 @@ ParsedOptions ParseOptions(int argc, char** argv)
         case 'n': o.dryRun = true; break;
         case kNoClobber: o.noClobber = true; break;
         case kStrict: o.strict = true; break;
-        case kReport: o.report = optarg; break;
+        case kReport: o.report = Standard(optarg, "/dev/stdout"); break;
+        case kExclude: o.excludes.push_back(optarg); break;
+        case kInclude: o.includes.push_back(optarg); break;
         case 'q': o.progress = Progress::Quiet; break;
         case kBrief: o.progress = Progress::Brief; break;
         case 'v': o.progress = Progress::Verbose; break;
         case kInfo: o.action = Action::Info; break;
         case kJson: o.json = true; break;
+        case kListFormats: o.action = Action::ListFormats; break;
         case 'h': o.action = Action::Help; return parsed;
         case 'V': o.action = Action::Version; return parsed;
-        case kListFormats: o.action = Action::ListFormats; return parsed;
         case kManPage: o.action = Action::ManPage; return parsed;
+        case kCompletion:
+            o.action = Action::Completion;
+            o.completionShell = optarg;
+            if (o.completionShell != "bash" && o.completionShell != "zsh" && o.completionShell != "fish")
+                parsed.error = "option '--completion' takes bash, zsh or fish, not '" + o.completionShell + "'";
+            return parsed;
         case kDate:
             o.logDate = DateOf(optarg);
             if (!o.logDate) {
@@ -160,14 +257,11 @@ ParsedOptions ParseOptions(int argc, char** argv)
             }
             break;
         case ':': parsed.error = "option '" + AsTyped(argv[optind - 1]) + "' needs a value"; return parsed;
-        default:
-            parsed.error = optopt != 0 ? "unknown option '-" + std::string(1, static_cast<char>(optopt)) + "'"
-                                       : "unknown or ambiguous option '" + std::string(argv[optind - 1]) + "'";
-            return parsed;
+        default: parsed.error = Refused(argv[optind - 1]); return parsed;
         }
     }
     for (int i = optind; i < argc; ++i) o.inputs.push_back(Standard(argv[i], "/dev/stdin"));
-    if (o.inputs.empty()) parsed.error = "no input file given";
-    else parsed.error = CombinationError(o);
+    if (o.inputs.empty() && o.action != Action::ListFormats) parsed.error = "no input file given";
+    else parsed.error = CombinationError(o, given);
     return parsed;
 }

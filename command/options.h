@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of kes-convert, parsed GNU style: short and long options
 // anywhere among the input names, "--" before names that start with a dash.
-// The option table here is the one place --help and the man page are made from.
+// The option table here is the one place --help, the man page and the shell
+// completions are made from.
 #pragma once
 
 #include <chrono>
@@ -15,15 +16,17 @@ inline constexpr const char* kCommandName = "kes-convert";
 // One option: its names, its value, and its help text (lines of at most 50
 // characters, "\n" between them).
 struct OptionDescription {
+    enum class Value { None, FormatIn, FormatOut, File, Text };
     char shortName;     // '\0': none
     const char* name;   // the long name, without its dashes
     const char* value;  // the value's placeholder; nullptr: the option takes none
     const char* help;
+    Value kind = Value::None;  // what completes the value
 };
 std::span<const OptionDescription> OptionDescriptions();
 
 struct ConvertOptions {
-    enum class Action { Convert, Info, Help, Version, ListFormats, ManPage };
+    enum class Action { Convert, Info, Help, Version, ListFormats, ManPage, Completion };
     // How much a conversion prints on standard error besides warnings and errors.
     enum class Progress { Default, Quiet, Brief, Verbose };
     Action action = Action::Convert;
@@ -37,9 +40,12 @@ struct ConvertOptions {
     bool strict = false;
     bool json = false;
     Progress progress = Progress::Default;
-    std::string report;  // --report: the JSON report's file; empty: none
+    std::string report;  // --report: the JSON report's file, "-" already /dev/stdout; empty: none
     // --date: the date of a log whose fixes give only their time of day.
     std::optional<std::chrono::year_month_day> logDate;
+    // Patterns of the paths below a folder given (--exclude, --include).
+    std::vector<std::string> excludes, includes;
+    std::string completionShell;      // --completion: bash, zsh or fish
     std::vector<std::string> inputs;  // "-" already /dev/stdin
 };
 

@@ -42,18 +42,18 @@ const char* InWords(FormatEvidence evidence)
 // the subfolder it was found in (for the mirrored tree under -O).
 struct Input {
     std::string path;
-    std::string subfolder;   // relative to the folder named; empty for a file named
-    std::string unreadable;  // a folder that could not be listed: why
+    std::string subfolder;  // relative to the folder named; empty for a file named
 };
 
-// The input's name with the output format's extension, in the folder (and
-// subfolder), or beside the input when no folder is given.
+// The input's name with the output format's extension (".mylog" is a name:
+// ".mylog.plt"), in the folder (and subfolder), or beside the input when no
+// folder is given.
 std::string NameInFolder(const std::string& folder, const Input& input, const FileType_Record& format)
 {
     const std::vector<std::string> extensions = FormatExtensions(format);
-    const std::string name =
-        ChangeFileExt(ExtractFileName(input.path), extensions.empty() ? "" : "." + extensions.front());
-    if (folder.empty()) return input.path.substr(0, input.path.size() - ExtractFileName(input.path).size()) + name;
+    const fs::path name =
+        fs::path(input.path).filename().replace_extension(extensions.empty() ? "" : "." + extensions.front());
+    if (folder.empty()) return (fs::path(input.path).parent_path() / name).string();
     return (fs::path(folder) / input.subfolder / name).lexically_normal().string();
 }
 
@@ -132,53 +132,41 @@ std::string ChooseFormats(const Request& r, const Input& in, ConversionJob& job)
     return {};
 }
 
-// The files of a folder (and of its subfolders, recursively), in the order
-// of their names; the output folder is not looked into.
-void AddFolder(const std::string& folder, bool recursive, const std::string& outputFolder, std::vector<Input>& inputs)
-{
-    std::error_code error;
-    std::vector<Input> found;
-    const std::string skipped = outputFolder.empty() ? std::string() : FileIdentity(outputFolder);
-    fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end;
-    for (; !error && it != end; it.increment(error)) {
-        const fs::directory_entry& entry = *it;
-        std::error_code ignored;
-        if (entry.is_directory(ignored)) {
-            if (!recursive || FileIdentity(entry.path().string()) == skipped) it.disable_recursion_pending();
-            continue;
-        }
-        found.push_back({entry.path().string(), entry.path().parent_path().lexically_relative(folder).string(), {}});
-    }
-    if (error) found.push_back({folder, {}, "cannot list the folder: " + error.message()});
-    std::sort(found.begin(), found.end(), [](const Input& a, const Input& b) { return a.path < b.path; });
-    for (Input& input : found) {
-        if (input.subfolder == ".") input.subfolder.clear();
-        inputs.push_back(std::move(input));
-    }
-}
-
-std::vector<Input> InputsOf(const ConvertOptions& options)
+std::vector<Input> InputsOf(const ConvertOptions& options, ConversionPlan& plan)
 {
     std::vector<Input> inputs;
+    const WalkRules rules{options.recursive, options.excludes, options.includes, options.output};
     for (const std::string& name : options.inputs) {
         std::error_code error;
-        if (options.each && fs::is_directory(name, error)) AddFolder(name, options.recursive, options.output, inputs);
-        else inputs.push_back({name, {}, {}});
+        if (!options.each || !fs::is_directory(name, error)) {
+            inputs.push_back({name, {}});
+            continue;
+        }
+        FolderContents contents;
+        WalkFolder(name, rules, contents);
+        for (WalkedFile& file : contents.files) inputs.push_back({std::move(file.path), std::move(file.subfolder)});
+        plan.skipped.insert(plan.skipped.end(), contents.skipped.begin(), contents.skipped.end());
+        plan.unreadable.insert(plan.unreadable.end(), contents.unreadable.begin(), contents.unreadable.end());
     }
     return inputs;
 }
 
 // A name splits into its folder's identity and its name there, so that the
 // names a pattern stands for can be found among others.
+struct NameKey {
+    std::string folder, name;
+    std::string Text() const { return folder + "\n" + name; }
+};
+
 class NameKeys {
 public:
-    std::string Key(const std::string& path)
+    NameKey Key(const std::string& path)
     {
         const fs::path p(path);
         const std::string folder = p.parent_path().empty() ? "." : p.parent_path().string();
         auto [it, added] = folders_.try_emplace(folder);
         if (added) it->second = FileIdentity(folder);
-        return it->second + "\n" + p.filename().string();
+        return {it->second, p.filename().string()};
     }
 
 private:
@@ -186,14 +174,14 @@ private:
 };
 
 // The key of the pattern "BASE_N.EXT" that a name "BASE_123.EXT" fits; empty when it fits none.
-std::string PatternKeyOf(const std::string& key)
+std::string PatternKeyOf(const NameKey& key)
 {
-    const std::string extension = ExtractFileExt(key);
-    const std::string stem = key.substr(0, key.size() - extension.size());
+    const fs::path name(key.name);
+    const std::string stem = name.stem().string();
     std::size_t digits = stem.size();
     while (digits > 0 && stem[digits - 1] >= '0' && stem[digits - 1] <= '9') --digits;
     if (digits == stem.size() || digits == 0 || stem[digits - 1] != '_') return {};
-    return stem.substr(0, digits) + "N" + extension;
+    return NameKey{key.folder, stem.substr(0, digits) + "N" + name.extension().string()}.Text();
 }
 
 // Converted one by one, no output (the output named, the track files
@@ -206,11 +194,12 @@ void RefuseClashes(std::vector<ConversionJob>& jobs, const std::vector<std::stri
     // and the patterns that names taken fit.
     std::unordered_map<std::string, std::string> taken, patterns, fitted;
     std::unordered_map<std::string, std::string> inputFiles;  // by file identity
-    const auto take = [&](const std::string& key, const std::string& owner) {
-        taken.emplace(key, owner);
+    const auto take = [&](const NameKey& key, const std::string& owner) {
+        taken.emplace(key.Text(), owner);
         if (const std::string pattern = PatternKeyOf(key); !pattern.empty()) fitted.emplace(pattern, owner);
     };
-    const auto ownerOf = [&](const std::string& key, bool isPattern) -> const std::string* {
+    const auto ownerOf = [&](const NameKey& name, bool isPattern) -> const std::string* {
+        const std::string key = name.Text();
         const auto find = [](const auto& map, const std::string& k) {
             auto it = map.find(k);
             return it == map.end() ? nullptr : &it->second;
@@ -220,7 +209,7 @@ void RefuseClashes(std::vector<ConversionJob>& jobs, const std::vector<std::stri
             return owner ? owner : find(fitted, key);
         }
         const std::string* owner = find(taken, key);
-        return owner ? owner : find(patterns, PatternKeyOf(key));
+        return owner ? owner : find(patterns, PatternKeyOf(name));
     };
     for (const std::string& input : inputs) {
         inputFiles.emplace(FileIdentity(input), input);
@@ -246,7 +235,7 @@ void RefuseClashes(std::vector<ConversionJob>& jobs, const std::vector<std::stri
         if (!job.refusal.empty()) continue;
         for (const DerivedName& name : names) {
             const std::string owner = name.name + ", written for " + input;
-            if (name.numbered) patterns.emplace(keys.Key(name.name), owner);
+            if (name.numbered) patterns.emplace(keys.Key(name.name).Text(), owner);
             else take(keys.Key(name.name), owner);
         }
     }
@@ -272,6 +261,24 @@ std::vector<DerivedName> DerivedNames(const std::string& output, int outputPosit
     if (const char* beside = OutputRow(outputPosition).besideExtension)
         names.push_back({ChangeFileExt(output, beside), false});
     return names;
+}
+
+std::string ClaimOf(const ConversionPlan& plan, const std::string& name)
+{
+    NameKeys keys;
+    const NameKey key = keys.Key(name);
+    const std::string identity = FileIdentity(name), pattern = PatternKeyOf(key);
+    for (const ConversionJob& job : plan.jobs) {
+        for (const std::string& input : job.inputs)
+            if (FileIdentity(input) == identity) return "the input " + input;
+        if (!job.refusal.empty() || job.output.empty()) continue;
+        if (keys.Key(job.output).Text() == key.Text() || FileIdentity(job.output) == identity)
+            return "the output " + job.output;
+        for (const DerivedName& derived : DerivedNames(job.output, job.outputPosition))
+            if (keys.Key(derived.name).Text() == (derived.numbered ? pattern : key.Text()))
+                return "the output " + derived.name + " of " + job.inputs.front();
+    }
+    return {};
 }
 
 ConversionPlan PlanConversions(const ConvertOptions& options)
@@ -309,21 +316,18 @@ ConversionPlan PlanConversions(const ConvertOptions& options)
     }
 
     std::vector<std::vector<Input>> groups;
-    const std::vector<Input> inputs = InputsOf(options);
+    const std::vector<Input> inputs = InputsOf(options, plan);
+
     if (options.each) {
         for (const Input& input : inputs) groups.push_back({input});
     } else {
-        groups.push_back(inputs);
+        if (!inputs.empty()) groups.push_back(inputs);
     }
     std::vector<std::string> inputNames;
     for (const Input& input : inputs) inputNames.push_back(input.path);
     for (std::vector<Input>& group : groups) {
         ConversionJob& job = plan.jobs.emplace_back();
         for (const Input& input : group) job.inputs.push_back(input.path);
-        if (!group.front().unreadable.empty()) {
-            job.refusal = group.front().unreadable;
-            continue;
-        }
         try {
             const std::string untold = ChooseFormats(request, group.front(), job);
             if (!untold.empty()) {
@@ -335,6 +339,7 @@ ConversionPlan PlanConversions(const ConvertOptions& options)
         }
     }
 
+    if (plan.jobs.empty()) return plan;
     const ConversionJob& first = plan.jobs.front();
     if (!options.each && options.inputs.size() > 1 && first.refusal.empty() &&
         InputFormats[first.inputPosition].Name != "kes-plt") {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "command/folder_walk.h"
 #include "command/options.h"
 
 struct ConversionJob {
@@ -20,11 +21,19 @@ struct ConversionJob {
 
 struct ConversionPlan {
     std::vector<ConversionJob> jobs;
+    // What the folders given held besides the inputs, and those that could not be read.
+    std::vector<SkippedEntry> skipped;
+    std::vector<SkippedEntry> unreadable;
     std::string usageError;  // one line with its hint, when nothing can run as the command stands
 };
 
 // Needs the format catalogue built.
 ConversionPlan PlanConversions(const ConvertOptions& options);
+
+// What the plan already has under `name`: "the input X" or "the output Y"
+// (the output of a conversion, its numbered track files, a file beside it);
+// empty when nothing. For a file the command writes besides (the report).
+std::string ClaimOf(const ConversionPlan& plan, const std::string& name);
 
 // The names a conversion into `output` as `outputPosition` may write besides
 // the output itself: "BASE_N.EXT" (numbered: N stands for any number) for the

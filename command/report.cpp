@@ -2,6 +2,7 @@
 #include "command/report.h"
 
 #include "command/json_text.h"
+#include "command/report_file.h"
 #include "core/catalogue.h"
 #include "core/file_io.h"
 
@@ -45,21 +46,25 @@ const char* StateName(JobOutcome::State state)
     default: return "not converted";
     }
 }
+
+std::string SkippedJson(const char* key, const char* reasonKey, const std::vector<SkippedEntry>& entries)
+{
+    std::string text = std::string(" \"") + key + "\": [";
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        text += std::string(i == 0 ? "\n  " : ",\n  ") + "{" + JsonFileName("path", entries[i].path) + ", \"" +
+                reasonKey + "\": " + JsonString(entries[i].reason) + "}";
+    return text + (entries.empty() ? "]" : "\n ]");
+}
 }  // namespace
 
 std::string OutcomeLine(const ConversionJob& job, const JobOutcome& outcome)
 {
     const std::string& input = job.inputs.front();
-    switch (outcome.state) {
-    case JobOutcome::State::NotConverted: return input + ": not converted: " + outcome.reason;
-    case JobOutcome::State::Planned:
-        return input + " (" + InputFormats[job.inputPosition].Name + ") -> " + job.output + " (" +
-               OutputFormats[job.outputPosition].Name + ")";
-    case JobOutcome::State::Converted: break;
-    }
+    if (outcome.state == JobOutcome::State::NotConverted) return input + ": not converted: " + outcome.reason;
     const std::string written = outcome.written.empty() ? "nothing written" : Joined(outcome.written, ", ");
     return input + " -> " + written + " (" + CountsInWords(job, outcome.counts) +
-           (outcome.dataLeftOut ? "; data left out" : "") + ")";
+           (outcome.dataLeftOut ? "; data left out" : "") +
+           (outcome.state == JobOutcome::State::Planned ? "; dry run: nothing written" : "") + ")";
 }
 
 void Tally::Add(const JobOutcome& outcome)
@@ -72,43 +77,65 @@ void Tally::Add(const JobOutcome& outcome)
 std::string Tally::Summary(bool planned) const
 {
     std::string text = Grouped(converted) + (planned ? " would be converted" : " converted");
-    if (notConverted > 0) text += ", " + Grouped(notConverted) + " not converted";
+    if (notConverted > 0) text += ", " + Grouped(notConverted) + (planned ? " would not be" : " not converted");
     if (dataLeftOut > 0) text += ", " + Grouped(dataLeftOut) + " with data left out";
+    if (skipped > 0) text += ", " + Grouped(skipped) + " skipped";
+    if (unreadable > 0) text += ", " + Counted(unreadable, "folder not read", "folders not read");
     return text;
 }
 
-JsonReport::JsonReport(const std::string& path) : file_(std::make_unique<SafeFileWriter>(path)) {}
+JsonReport::JsonReport(const std::string& path, const ConvertOptions& options, const std::vector<std::string>& inputs)
+    : file_(std::make_unique<ReportFile>(path, options.noClobber, inputs))
+{
+    file_->Append(std::string("{\"dryRun\": ") + (options.dryRun ? "true" : "false") + ",\n", Ending({}, true));
+}
+
+void JsonReport::Begin(const ConversionPlan& plan)
+{
+    Tally tally;
+    tally.skipped = static_cast<std::int64_t>(plan.skipped.size());
+    begun_ = true;
+    file_->Append(SkippedJson("skipped", "reason", plan.skipped) + ",\n" +
+                      SkippedJson("unreadableFolders", "error", plan.unreadable) + ",\n \"files\": [",
+                  Ending(tally, true));
+}
 
 JsonReport::~JsonReport() = default;
 
-void JsonReport::Add(const ConversionJob& job, const JobOutcome& outcome)
+std::string JsonReport::Ending(const Tally& tally, bool interrupted) const
 {
-    std::string entry = first_ ? "{\"files\": [\n" : ",\n";
+    // Interrupted while the inputs were planned: nothing was converted.
+    const char* opening = begun_ ? "" : " \"skipped\": [],\n \"unreadableFolders\": [],\n \"files\": [";
+    return opening + std::string(first_ ? "]" : "\n ]") + ",\n \"converted\": " + std::to_string(tally.converted) +
+           ", \"notConverted\": " + std::to_string(tally.notConverted) +
+           ", \"dataLeftOut\": " + std::to_string(tally.dataLeftOut) +
+           ", \"skippedCount\": " + std::to_string(tally.skipped) +
+           ", \"interrupted\": " + (interrupted ? "true" : "false") + "}\n";
+}
+
+void JsonReport::Add(const ConversionJob& job, const JobOutcome& outcome, const Tally& tally)
+{
+    std::string entry = first_ ? "\n  {" : ",\n  {";
     first_ = false;
-    entry += "  {\"input\": " + JsonString(job.inputs.front());
+    entry += JsonFileName("input", job.inputs.front());
     entry += ", \"status\": " + JsonString(StateName(outcome.state));
     if (IsInputPosition(job.inputPosition))
         entry += ", \"inputFormat\": " + JsonString(InputFormats[job.inputPosition].Name);
     if (IsOutputPosition(job.outputPosition)) {
         entry += ", \"outputFormat\": " + JsonString(OutputFormats[job.outputPosition].Name);
-        entry += ", \"output\": " + JsonString(job.output);
+        entry += ", " + JsonFileName("output", job.output);
     }
     if (outcome.state == JobOutcome::State::NotConverted) entry += ", \"reason\": " + JsonString(outcome.reason);
-    if (outcome.state == JobOutcome::State::Converted) {
-        entry += ", \"written\": " + JsonList(outcome.written);
+    if (outcome.state != JobOutcome::State::NotConverted) {
+        const bool planned = outcome.state == JobOutcome::State::Planned;
+        entry += ", " + JsonFileNames(planned ? "wouldWrite" : "written", outcome.written);
         entry += ", \"waypoints\": " + std::to_string(outcome.counts.waypoints);
         entry += ", \"routes\": " + std::to_string(outcome.counts.routes);
         entry += ", \"trackPoints\": " + std::to_string(outcome.counts.trackPoints);
         entry += std::string(", \"dataLeftOut\": ") + (outcome.dataLeftOut ? "true" : "false");
     }
     entry += ", \"warnings\": " + JsonList(outcome.warnings) + "}";
-    file_->Append(entry);
+    file_->Append(entry, Ending(tally, true));
 }
 
-void JsonReport::Finish(const Tally& tally)
-{
-    file_->Append(std::string(first_ ? "{\"files\": [" : "\n") + "],\n \"converted\": " +
-                  std::to_string(tally.converted) + ", \"notConverted\": " + std::to_string(tally.notConverted) +
-                  ", \"dataLeftOut\": " + std::to_string(tally.dataLeftOut) + "}\n");
-    file_->Commit();
-}
+void JsonReport::Finish(const Tally& tally) { file_->Finish(Ending(tally, false)); }

@@ -9,42 +9,48 @@
 #include <vector>
 
 #include "command/plan.h"
-#include "core/conversion_record.h"
+#include "core/format_rows.h"
 
 struct JobOutcome {
     enum class State { Converted, NotConverted, Planned };
     State state = State::NotConverted;
     std::string reason;                 // NotConverted: why
-    std::vector<std::string> warnings;  // messages of a conversion that went on
-    std::vector<std::string> written;   // every file put in place, in order
+    std::vector<std::string> warnings;  // messages of a conversion that went on, and its losses
+    std::vector<std::string> written;   // every file put in place (a plan: that it would write), in order
     WrittenCounts counts;
     bool dataLeftOut = false;
 };
 
-// "IN -> OUT (N waypoints)", "IN (nmea) -> OUT (kes-plt)" for a plan, or
-// "IN: not converted: reason".
+// "IN -> OUT (N waypoints)", the same with "(dry run: nothing written)" for
+// a plan, or "IN: not converted: reason".
 std::string OutcomeLine(const ConversionJob& job, const JobOutcome& outcome);
 
 struct Tally {
-    std::int64_t converted = 0, notConverted = 0, dataLeftOut = 0;
+    std::int64_t converted = 0, notConverted = 0, dataLeftOut = 0, skipped = 0, unreadable = 0;
     void Add(const JobOutcome& outcome);
-    // "2,108 converted, 8 not converted, 3 with data left out"; a plan says
-    // "would be converted".
+    // "2,108 converted, 8 not converted, 3 with data left out, 12 skipped, 1
+    // folder not read"; a plan says "would be converted".
     std::string Summary(bool planned) const;
 };
 
-class SafeFileWriter;
+class ReportFile;
 
-// The report, written piece by piece beside its name and put in place whole
-// by Finish (a FileError when it cannot be).
+// The report, written piece by piece and put in place whole by Finish, or by
+// a signal that ends the command (then "interrupted" is true).
 class JsonReport {
 public:
-    explicit JsonReport(const std::string& path);
+    // Made before the plan, so that a run interrupted while it plans still
+    // writes it. Raises FileError when it cannot be written where it is named.
+    JsonReport(const std::string& path, const ConvertOptions& options, const std::vector<std::string>& inputs);
     ~JsonReport();
-    void Add(const ConversionJob& job, const JobOutcome& outcome);
+    // What the folders held besides the inputs; before the first Add.
+    void Begin(const ConversionPlan& plan);
+    void Add(const ConversionJob& job, const JobOutcome& outcome, const Tally& tally);
     void Finish(const Tally& tally);
 
 private:
-    std::unique_ptr<SafeFileWriter> file_;
+    std::string Ending(const Tally& tally, bool interrupted) const;
+    std::unique_ptr<ReportFile> file_;
+    bool begun_ = false;
     bool first_ = true;
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command/run.h"
 
+#include <cerrno>
+#include <cstring>
 #include <deque>
 #include <exception>
 #include <filesystem>
@@ -8,15 +10,19 @@
 #include <optional>
 
 #include "command/command_front_end.h"
+#include "command/completion.h"
 #include "command/info.h"
+#include "command/losses.h"
 #include "command/options.h"
 #include "command/plan.h"
 #include "command/report.h"
+#include "command/terminal_text.h"
 #include "command/texts.h"
 #include "core/catalogue.h"
 #include "core/clock.h"
 #include "core/convert.h"
 #include "core/file_io.h"
+#include "core/output_target.h"
 #include "core/output_transaction.h"
 #include "formats/format_table.h"
 
@@ -47,6 +53,8 @@ struct JobInProgress {
     bool done = false;
 };
 
+// Runs the conversion; its files join the group, which puts them in place
+// (or, in a dry run, tells which it would write) when it commits.
 void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress, std::FILE* err)
 {
     const ConversionJob& job = run.job;
@@ -56,25 +64,21 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
         outcome.reason = job.refusal;
         return;
     }
-    if (options.dryRun) {
-        outcome.state = JobOutcome::State::Planned;
-        return;
-    }
     if (progress == Progress::Verbose)
         for (const std::string& choice : job.choices) SayAsCommand(err, choice);
     run.frontEnd = std::make_unique<CommandFrontEnd>(
         job, err, CommandFrontEnd::Settings{progress == Progress::Verbose, options.noClobber, options.logDate});
     CommandFrontEnd& frontEnd = *run.frontEnd;
-    OutputGroup* group = OutputGroup::Current();
-    if (group)
-        group->Expect([&run](const std::exception* error) {
-            if (error) {
-                run.outcome.state = JobOutcome::State::NotConverted;
-                run.outcome.reason = ReasonOf(*error, run.job.inputs.front());
-            }
-            run.outcome.written = run.frontEnd->Written();
-            run.done = true;
-        });
+    OutputGroup& group = *OutputGroup::Current();
+    const std::size_t joinedBefore = group.JoinedCount();
+    group.Expect([&run](const std::exception* error) {
+        if (error) {
+            run.outcome.state = JobOutcome::State::NotConverted;
+            run.outcome.reason = ReasonOf(*error, run.job.inputs.front());
+        }
+        run.outcome.written = run.frontEnd->Written();
+        run.done = true;
+    });
     ConversionRequest request;
     for (const std::string& input : job.inputs) request.inputs.push_back({input, job.inputPosition});
     request.output = job.output;
@@ -84,7 +88,7 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
     const ConversionOutcome result = Convert(request, frontEnd);
     outcome.warnings = frontEnd.Messages();
     if (!result.Succeeded()) {
-        if (group) group->DropExpectation();
+        group.DropExpectation();
         if (result.error) {
             try {
                 std::rethrow_exception(result.error);
@@ -99,19 +103,28 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
         std::erase(outcome.warnings, outcome.reason);
         return;
     }
-    outcome.state = JobOutcome::State::Converted;
     outcome.counts = result.counts;
+    // An empty output would replace a file worth more than it.
+    if (const std::string nothing = NothingToWrite(job, result); !nothing.empty()) {
+        if (group.JoinedCount() > joinedBefore) group.WithdrawLatest();
+        group.DropExpectation();
+        outcome.reason = nothing;
+        return;
+    }
+    const std::vector<std::string> losses = LossWarnings(job, result);
+    outcome.warnings.insert(outcome.warnings.end(), losses.begin(), losses.end());
+    outcome.state = options.dryRun ? JobOutcome::State::Planned : JobOutcome::State::Converted;
     outcome.dataLeftOut = result.DataLeftOut();
     outcome.written = frontEnd.Written();
     // Files that joined the group are in place once it commits.
-    run.done = !group || group->DropExpectation();
+    run.done = group.DropExpectation();
 }
 
 void Print(const ConversionJob& job, const JobOutcome& outcome, Progress progress, std::FILE* err)
 {
     for (const std::string& warning : outcome.warnings) SayAsCommand(err, job.inputs.front() + ": " + warning);
     if (outcome.state == JobOutcome::State::NotConverted) SayAsCommand(err, OutcomeLine(job, outcome));
-    else if (progress != Progress::Quiet) std::fprintf(err, "%s\n", OutcomeLine(job, outcome).c_str());
+    else if (progress != Progress::Quiet) PrintLine(err, OutcomeLine(job, outcome));
 }
 
 // Each conversion that joined the group is told how its files fared.
@@ -122,33 +135,60 @@ void CommitGroup(OutputGroup& group)
     } catch (const std::exception&) {}
 }
 
-// The folder of an output of --each (a subfolder of -O with --recursive).
-bool MakeFolderOf(const std::string& output, std::string& made, std::FILE* err)
+// The folder of an output of --each (a subfolder of -O with --recursive);
+// empty when it is there, or why it cannot be made.
+std::string MakeFolderOf(const std::string& output, std::string& made)
 {
     const std::filesystem::path folder = std::filesystem::path(output).parent_path();
-    if (folder.empty() || folder.string() == made) return true;
+    if (folder.empty() || folder.string() == made) return {};
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    if (error) {
-        SayAsCommand(err, "cannot make the folder " + folder.string() + ": " + error.message());
-        return false;
-    }
+    if (error) return "cannot make the folder " + folder.string() + ": " + error.message();
     made = folder.string();
-    return true;
+    return {};
+}
+
+// Pipes, sockets and devices found in a folder are said one by one; system
+// files, temporary files and what the patterns leave out are only counted.
+bool SaidOneByOne(const SkippedEntry& entry)
+{
+    return entry.reason != "a system file" && entry.reason != "a temporary file of kes-convert" &&
+           entry.reason != "excluded" && entry.reason != "not included";
 }
 
 int RunConversions(const ConvertOptions& options, std::FILE* err)
 {
     TimeZoneBias = HostTimeZoneBias();
+    // Made before the plan, so that a run interrupted while it plans (a pipe
+    // among the inputs) still writes it; a report not written is not left.
+    std::unique_ptr<JsonReport> report;
+    if (!options.report.empty()) {
+        try {
+            report = std::make_unique<JsonReport>(options.report, options, options.inputs);
+        } catch (const FileError& error) {
+            SayAsCommand(err, error.Path() + ": " + error.SystemMessage() +
+                                  (options.noClobber && error.ErrorNumber() == 0 ? " (--no-clobber)" : ""));
+            return 1;
+        }
+    }
     const ConversionPlan plan = PlanConversions(options);
     if (!plan.usageError.empty()) return UsageError(err, plan.usageError);
+    if (report && DescriptorNamed(options.report) < 0)
+        if (const std::string owner = ClaimOf(plan, options.report); !owner.empty())
+            return UsageError(err, "the report " + options.report + " would replace " + owner +
+                                       "; name another file, try '" + kCommandName + " --help'");
+    if (report) report->Begin(plan);
     const Progress progress = options.progress != Progress::Default ? options.progress
-                              : options.each                        ? Progress::Brief
+                              : options.each || options.dryRun      ? Progress::Brief
                                                                     : Progress::Verbose;
-    std::unique_ptr<JsonReport> report;
-    if (!options.report.empty()) report = std::make_unique<JsonReport>(options.report);
+    for (const SkippedEntry& entry : plan.skipped)
+        if (SaidOneByOne(entry)) SayAsCommand(err, entry.path + ": skipped: " + entry.reason);
+    for (const SkippedEntry& folder : plan.unreadable)
+        SayAsCommand(err, folder.path + ": cannot read the folder: " + folder.reason);
 
     Tally tally;
+    tally.skipped = static_cast<std::int64_t>(plan.skipped.size());
+    tally.unreadable = static_cast<std::int64_t>(plan.unreadable.size());
     std::string made;
     std::deque<JobInProgress> runs;
     // Each finished conversion in order: its line, its count, its entry in the report.
@@ -157,58 +197,87 @@ int RunConversions(const ConvertOptions& options, std::FILE* err)
             const JobInProgress& run = runs.front();
             Print(run.job, run.outcome, progress, err);
             tally.Add(run.outcome);
-            if (report) report->Add(run.job, run.outcome);
+            if (report) report->Add(run.job, run.outcome, tally);
         }
     };
     const FolderFlushes onceForTheBatch;
-    // Progress lines of a conversion stay beside its own line.
-    std::optional<OutputGroup> group;
-    if (progress != Progress::Verbose) group.emplace();
-    try {
-        for (std::size_t i = 0; i < plan.jobs.size(); ++i) {
-            const ConversionJob& job = plan.jobs[i];
-            if (i > 0 && progress == Progress::Verbose) std::fputs("\n", err);
-            if (options.each && !options.output.empty() && !options.dryRun && job.refusal.empty() &&
-                !MakeFolderOf(job.output, made, err))
-                return 1;
-            RunJob(runs.emplace_back(JobInProgress{job, {}, nullptr}), options, progress, err);
-            if (group && group->Full()) CommitGroup(*group);
+    {
+        std::optional<OutputGroup> group;
+        if (options.dryRun) group.emplace(OutputGroup::Plan{options.each ? options.output : ""});
+        else group.emplace();
+        try {
+            for (std::size_t i = 0; i < plan.jobs.size(); ++i) {
+                const ConversionJob& job = plan.jobs[i];
+                if (i > 0 && progress == Progress::Verbose) std::fputs("\n", err);
+                JobInProgress& run = runs.emplace_back(JobInProgress{job, {}, nullptr});
+                std::string unmade;
+                if (options.each && !options.output.empty() && !options.dryRun && job.refusal.empty())
+                    unmade = MakeFolderOf(job.output, made);
+                if (unmade.empty()) {
+                    RunJob(run, options, progress, err);
+                } else {
+                    run.outcome.reason = unmade;
+                    run.done = true;
+                }
+                // Progress lines of a conversion stay beside its own line.
+                if (progress == Progress::Verbose || group->Full()) CommitGroup(*group);
+                finish();
+            }
+            CommitGroup(*group);
             finish();
+        } catch (const FileError& error) {  // of the report
+            SayAsCommand(err, error.what());
+            return 1;
         }
-        if (group) CommitGroup(*group);
-        finish();
-    } catch (const FileError& error) {  // of the report
-        SayAsCommand(err, error.what());
-        return 1;
     }
-    if (plan.jobs.size() > 1 && (progress != Progress::Quiet || tally.notConverted > 0 || tally.dataLeftOut > 0))
+    if ((plan.jobs.size() > 1 || tally.skipped > 0 || tally.unreadable > 0) &&
+        (progress != Progress::Quiet || tally.notConverted > 0 || tally.dataLeftOut > 0 || tally.unreadable > 0))
         SayAsCommand(err, tally.Summary(options.dryRun));
     if (report) {
         try {
             report->Finish(tally);
         } catch (const FileError& error) {
-            SayAsCommand(err, error.what());
+            SayAsCommand(err, error.Path() + ": " + error.SystemMessage());
             return 1;
         }
     }
-    if (tally.notConverted > 0) return 1;
+    if (tally.notConverted > 0 || tally.unreadable > 0) return 1;
     return options.strict && tally.dataLeftOut > 0 ? 3 : 0;
+}
+
+// What a command printed on standard output reached it, or it says why not.
+int Checked(int status, std::FILE* out, std::FILE* err)
+{
+    const int error = StreamError(out);
+    if (error == 0) return status;
+    SayAsCommand(err, std::string("standard output: ") + std::strerror(error));
+    return 1;
+}
+
+int Print(const std::string& text, std::FILE* out, std::FILE* err)
+{
+    Emit(out, text);
+    return Checked(0, out, err);
 }
 }  // namespace
 
 int RunConvertCommand(int argc, char** argv, std::FILE* out, std::FILE* err)
 {
     const ParsedOptions parsed = ParseOptions(argc, argv);
-    if (!parsed.error.empty()) return UsageError(err, parsed.error + "; try '" + kCommandName + " --help'");
+    if (!parsed.error.empty())
+        return UsageError(err, parsed.error + (parsed.error.back() == '?' ? " " : "; ") + "try '" + kCommandName +
+                                   " --help'");
     const ConvertOptions& options = parsed.options;
     BuildFormatCatalogue(KnownFormats());
     switch (options.action) {
-    case ConvertOptions::Action::Help: std::fputs(HelpText().c_str(), out); return 0;
-    case ConvertOptions::Action::Version: std::fputs(VersionText().c_str(), out); return 0;
-    case ConvertOptions::Action::ListFormats: std::fputs(FormatListText().c_str(), out); return 0;
-    case ConvertOptions::Action::ManPage: std::fputs(ManPageText().c_str(), out); return 0;
-    case ConvertOptions::Action::Info: return RunInfo(options, out, err);
+    case ConvertOptions::Action::Help: return Print(HelpText(), out, err);
+    case ConvertOptions::Action::Version: return Print(VersionText(), out, err);
+    case ConvertOptions::Action::ListFormats:
+        return Print(options.json ? FormatListJson() : FormatListText(), out, err);
+    case ConvertOptions::Action::ManPage: return Print(ManPageText(), out, err);
+    case ConvertOptions::Action::Completion: return Print(CompletionScript(options.completionShell), out, err);
+    case ConvertOptions::Action::Info: return Checked(RunInfo(options, out, err), out, err);
     case ConvertOptions::Action::Convert: break;
     }
-    return RunConversions(options, err);
+    return Checked(RunConversions(options, err), out, err);
 }

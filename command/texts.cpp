@@ -5,13 +5,31 @@
 #include <cctype>
 #include <vector>
 
+#include "command/json_text.h"
 #include "command/options.h"
 #include "core/catalogue.h"
 #include "core/format_lookup.h"
+#include "core/store.h"
 #include "core/text_fields.h"
+#include "core/track_destination.h"
 
 namespace {
 constexpr std::size_t kHelpColumn = 30;
+
+std::string KindInWords(const std::string& kind)
+{
+    if (kind == "wp") return "waypoints";
+    if (kind == "trk") return "tracks";
+    if (kind == kEverythingKind) return "everything";
+    return kind;
+}
+
+std::string ExtensionsOf(const FileType_Record& row)
+{
+    std::string text;
+    for (const std::string& extension : FormatExtensions(row)) text += (text.empty() ? "." : " .") + extension;
+    return text.empty() ? "-" : text;
+}
 
 std::vector<std::string> Lines(const char* text)
 {
@@ -67,11 +85,126 @@ std::string ManOptions()
     return text;
 }
 
+// The sections of the man page that are prose.
+const char* const kFoldersSection = R"man(.SH FOLDERS
+With
+.BR \-\-each ,
+a folder among the inputs stands for the regular files in it and the links
+to them; with
+.BR \-r ,
+for those of its subfolders too.
+Pipes, sockets and devices are skipped and named, links to folders are not
+followed, and nothing is opened before its conversion.
+The files and folders that memory cards and other systems keep for
+themselves
+.RI ( ._* ,
+.IR .Spotlight\-V100 ,
+.IR .Trashes ,
+.IR .fseventsd ,
+.IR "System Volume Information" ,
+.IR $RECYCLE.BIN ,
+.IR Thumbs.db ,
+.IR desktop.ini )
+and the temporary files of
+.B kes-convert
+.RI ( .kes\-*.tmp )
+are skipped and counted.
+The patterns of
+.B \-\-exclude
+and
+.B \-\-include
+are matched against the path below the folder given, as in
+.IR logs/day1.log ;
+a
+.B *
+matches a slash too.
+A folder that cannot be read is named, and the command ends with status 1.
+A temporary file that a killed run left more than a day ago is removed by the
+next run that writes into its folder.
+)man";
+
+const char* const kOutputSection = R"man(.SH OUTPUT
+Standard output carries only the texts of
+.BR \-\-help ,
+.BR \-\-version ,
+.B \-\-list\-formats
+and
+.BR \-\-info ,
+an output written to
+.B \-
+and a report written to
+.BR \- ;
+a failed write to it gives status 1.
+Everything else goes to standard error, one line each, control characters
+shown as
+.BR \exHH .
+Every loss is said there in every mode, one warning line each: points cut at
+a capacity, points left out, points written without time or given the time
+of conversion, texts cut.
+.PP
+Each output and the report are checked before anything is written: never an
+input, never a name another conversion writes, never a file or pipe another
+user put in a sticky folder that every user may write in, nor a link there
+of theirs.
+An input that gives nothing the output holds is refused, and a file of that
+name is kept.
+Files are put in place once complete and flushed to disk, each on its own
+(a large batch, while the system has little else to write, by one flush of
+its file system), with their folder locked against another run putting files
+there at the same time.
+.PP
+The report
+.RB ( \-\-report )
+is a JSON object: the entries skipped in the folders given
+.RB ( skipped ),
+the folders that could not be read
+.RB ( unreadableFolders ),
+one entry per input
+.RB ( files :
+.BR input ,
+.BR status ,
+.BR output ,
+.BR written ,
+or
+.B wouldWrite
+in a dry run, counts and
+.BR warnings ),
+the totals and
+.BR interrupted ,
+true when a signal ended the command; it is written then too.
+A file name that is not UTF-8 is given read as Latin-1, and beside it, as
+.IB NAME _bytes\fR,
+its bytes in hexadecimal.
+)man";
+
+const char* const kEnvironmentSection = R"man(.SH ENVIRONMENT
+.TP
+.B TMPDIR
+The folder of the files kept aside while a conversion runs (the tracks of a
+large document, an output bound for standard output or a pipe);
+.I /tmp
+without it.
+When it cannot be used, the output's own folder is; when neither can, the
+conversion is refused with a message that names the temporary folder.
+.TP
+.B TZ
+The time zone of the few local times a conversion uses, such as the date
+that names a Nobletec track; every time written into a file is UTC.
+.TP
+.B SOURCE_DATE_EPOCH
+Seconds since 1970\-01\-01 UTC: the time of conversion, which the formats
+that must hold a time give to points that have none and a GPX file holds as
+the time it was made, so that a conversion can be repeated byte for byte.
+)man";
+
 const char* const kStatuses = R"(0   everything was read and written
-  1   a conversion was refused or failed (nothing was written for it)
-  2   the command line is wrong
+  1   a conversion was refused or failed (nothing was written for it), a
+      folder could not be read, the report could not be written, or
+      standard output could not be written
+  2   the command line is wrong (the report names an input or an output)
   3   with --strict: everything was converted, but data was left out (a cut
-      at a capacity, unusable points, a damaged file read in part)
+      at a capacity, unusable points, points without time or given the
+      time of conversion, texts cut, a damaged file read in part)
 )";
 }  // namespace
 
@@ -86,10 +219,46 @@ format into another. INPUT '-' is standard input.
            R"(
 Waypoint formats convert only into waypoint formats, track formats only into
 track formats. Progress lines go to standard error; so does each warning and
-error, as one line "kes-convert: INPUT: TEXT".
+error, as one line "kes-convert: INPUT: TEXT", control characters shown as
+\xHH. The man page tells the formats, their limits and the environment.
 
 Exit status:
   )" + kStatuses;
+}
+
+// Every format of the format table, for the man page.
+std::string ManFormats()
+{
+    std::string text = ".SH FORMATS\nInput formats\n.RB ( \\-i ):\n";
+    const auto rows = [&](FormatTable table) {
+        for (const FileType_Record& row : table)
+            text += ".TP\n.B " + Roff(row.Name) + "\n" + Roff(row.DisplayName) + "; " + KindInWords(row.Kind) +
+                    (FormatExtensions(row).empty() ? "" : ", " + Roff(ExtensionsOf(row))) + ".\n";
+    };
+    rows(InputFormats);
+    text += ".PP\nOutput formats\n.RB ( \\-o ):\n";
+    rows(OutputFormats);
+    return text;
+}
+
+// What each output holds at most; an input of more is cut, with a warning.
+std::string ManLimits()
+{
+    const auto n = [](long long value) { return Grouped(value); };
+    return ".SH LIMITS\nA conversion holds at most " + n(kMaxWaypoints) + " waypoints, " + n(kMaxRouteIndex + 1) +
+           " routes of at most " + n(kMaxRoutePoints) + " points and " + n(kMaxTrackPoints) +
+           " points per track, and writes at most " + n(kMaxTrackFiles) +
+           " track files; an input of more is cut where a\nformat's own limit does not come first.\n"
+           ".TP\n.BR kes\\-wpt \", \" kes\\-plt\nThose of a conversion; one track file per track.\n"
+           ".TP\n.B holux\\-wrt\n500 waypoints, 20 routes of at most 30 points; names of 8 and descriptions of\n"
+           "12 characters.\n"
+           ".TP\n.B holux\\-tlg\n5 tracks of at most 2,500 points; track names of 12 and descriptions of 13\n"
+           "characters; positions only, without\n"
+           "times or elevations.\n"
+           ".TP\n.BR gpx \", \" gpx\\-wpt \", \" gpx\\-trk \", \" kml \", \" geojson \", \" csv\n"
+           "No limit of their own.\n"
+           ".PP\nA count cut at one of these limits, or a text cut to its length, is said in a warning line, and\n"
+           "with\n.B \\-\\-strict\ngives status 3.\n";
 }
 
 std::string ManPageText()
@@ -110,6 +279,7 @@ kes-convert \- convert GPS waypoint, track and route files from the command line
 .IR INPUT ...
 .br
 .B kes-convert \-\-list\-formats
+.RB [ \-\-json ]
 .SH DESCRIPTION
 .B kes-convert
 converts the files of satellite-navigation devices and programs (waypoints,
@@ -169,32 +339,25 @@ or
 and a closing line sums them up.
 .SH OPTIONS
 )man") + ManOptions() +
-           R"man(.SH OUTPUT
-Standard output carries only the texts of
-.BR \-\-help ,
-.BR \-\-version ,
-.B \-\-list\-formats
-and
-.BR \-\-info ,
-and an output written to
-.BR \- .
-Everything else goes to standard error.
-.SH EXIT STATUS
+           kFoldersSection + ManFormats() + ManLimits() + kOutputSection + kEnvironmentSection + R"man(.SH EXIT STATUS
 .TP
 .B 0
 Everything was read and written.
 .TP
 .B 1
-A conversion was refused or failed; nothing was written for it.
+A conversion was refused or failed (nothing was written for it), a folder
+could not be read, the report could not be written (it is checked before
+anything is converted), or standard output could not be written.
 .TP
 .B 2
-The command line is wrong.
+The command line is wrong; so is a report that names an input or an output.
 .TP
 .B 3
 With
 .BR \-\-strict :
-everything was converted, but data was left out (a cut at a capacity,
-unusable points, a damaged file read in part).
+everything was converted, but data was left out or made up: a cut at a
+capacity, unusable points, points without time or given the time of
+conversion, texts cut, a damaged file read in part.
 .SH EXAMPLES
 Every track of a MapSource file, as Kestrelmaps track files
 .IR trip_1.plt ,
@@ -257,21 +420,6 @@ std::string VersionText()
 }
 
 namespace {
-std::string KindInWords(const std::string& kind)
-{
-    if (kind == "wp") return "waypoints";
-    if (kind == "trk") return "tracks";
-    if (kind == kEverythingKind) return "everything";
-    return kind;
-}
-
-std::string ExtensionsOf(const FileType_Record& row)
-{
-    std::string text;
-    for (const std::string& extension : FormatExtensions(row)) text += (text.empty() ? "." : " .") + extension;
-    return text.empty() ? "-" : text;
-}
-
 // Every column is as wide as its longest entry and two blanks.
 std::string Padded(const std::string& text, std::size_t width) { return PadRightSpaces(text, static_cast<int>(width)); }
 
@@ -290,6 +438,23 @@ std::string Section(const char* title, FormatTable table)
     return text;
 }
 }  // namespace
+
+std::string FormatListJson()
+{
+    const auto rows = [](FormatTable table) {
+        std::string text;
+        for (const FileType_Record& row : table) {
+            std::string extensions;
+            for (const std::string& e : FormatExtensions(row))
+                extensions += (extensions.empty() ? "" : ", ") + JsonString(e);
+            text += std::string(text.empty() ? "\n" : ",\n") + "  {\"name\": " + JsonString(row.Name) +
+                    ", \"kind\": " + JsonString(KindInWords(row.Kind)) + ", \"extensions\": [" + extensions +
+                    "], \"caption\": " + JsonString(row.DisplayName) + "}";
+        }
+        return text;
+    };
+    return "{\"input\": [" + rows(InputFormats) + "\n ],\n \"output\": [" + rows(OutputFormats) + "\n ]}\n";
+}
 
 std::string FormatListText()
 {

@@ -12,3 +12,6 @@ std::string VersionText();
 // Both format tables: name, kind, extensions and caption of every row, in
 // columns as wide as their longest entry. Needs the catalogue built.
 std::string FormatListText();
+// The same as JSON: {"input": [...], "output": [...]}, each row with its
+// name, kind, extensions and caption.
+std::string FormatListJson();

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/clock.h"
 
+#include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 std::int32_t TimeZoneBias = 0;
@@ -19,6 +22,30 @@ double DayCountOf(std::time_t seconds, long nanoseconds)
     return kUnixEpochDay + (static_cast<double>(seconds) + nanoseconds / 1e9) / kSecondsPerDay;
 }
 
+// SOURCE_DATE_EPOCH, when set to whole seconds since 1970: the time of every
+// conversion, so that its outputs can be made again byte for byte.
+std::optional<std::time_t> SourceDateEpoch()
+{
+    static const std::optional<std::time_t> epoch = []() -> std::optional<std::time_t> {
+        const char* text = std::getenv("SOURCE_DATE_EPOCH");
+        if (text == nullptr || *text == '\0') return std::nullopt;
+        long long seconds = 0;
+        const char* end = text + std::strlen(text);
+        const auto [stop, error] = std::from_chars(text, end, seconds);
+        if (error != std::errc() || stop != end) return std::nullopt;
+        return static_cast<std::time_t>(seconds);
+    }();
+    return epoch;
+}
+
+timespec Now()
+{
+    timespec now{};
+    if (const auto epoch = SourceDateEpoch()) now.tv_sec = *epoch;
+    else clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}
+
 std::chrono::sys_days DayZero()
 {
     using namespace std::chrono;
@@ -29,16 +56,14 @@ std::chrono::sys_days DayZero()
 double NowUtc()
 {
     if (pinnedUtc) return *pinnedUtc;
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
+    const timespec now = Now();
     return DayCountOf(now.tv_sec, now.tv_nsec);
 }
 
 double NowLocal()
 {
     if (pinnedLocal) return *pinnedLocal;
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
+    const timespec now = Now();
     // Readers ask for the time once per point: the offset from UTC, which is
     // costly to look up, is taken again only when the second changes (a
     // daylight-saving change falls on a whole second).

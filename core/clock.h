@@ -14,6 +14,7 @@ inline constexpr double kUnixEpochDay = 25569.0;  // 1970-01-01
 inline constexpr std::int64_t kFirstCalendarDay = -693593;
 inline constexpr std::int64_t kLastCalendarDay = 2958465;
 
+// The time now; with SOURCE_DATE_EPOCH set (seconds since 1970), that time.
 double NowLocal();
 double NowUtc();
 

@@ -16,6 +16,9 @@ struct Record {
     bool readInPart = false;
     std::string endInsideRecord;  // the kind of file that ends inside a record
     std::string undated;          // what the track points written lack, and why
+    std::optional<UndatedPoints> undatedHow;
+    std::int64_t stamps = 0;
+    std::int64_t textsCut = 0;
     WrittenCounts written;
     // The earliest and latest time of reading stamped.
     double firstStamp = std::numeric_limits<double>::infinity();
@@ -69,7 +72,8 @@ void StartConversionRecord() { record = Record{}; }
 
 double StampTimeOfReading()
 {
-    const double now = NowLocal();
+    const double now = NowUtc();
+    ++record.stamps;
     record.firstStamp = std::min(record.firstStamp, now);
     record.lastStamp = std::max(record.lastStamp, now);
     return now;
@@ -92,7 +96,15 @@ void NoteEndInsideRecord(const std::string& fileKind)
     record.readInPart = true;
 }
 
-void NoteUndatedPoints(std::string remark) { record.undated = std::move(remark); }
+void NoteUndatedPoints(UndatedPoints how, std::string remark)
+{
+    record.undatedHow = how;
+    record.undated = std::move(remark);
+}
+
+void NoteTextCut() { ++record.textsCut; }
+
+Losses RecordedLosses() { return {record.unusablePoints, record.stamps, record.textsCut, record.undatedHow}; }
 
 void NoteReadInPart() { record.readInPart = true; }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,13 @@ void NoteUnusablePoint();
 // The input ends inside a record of the file kind named ("MapSource"): what
 // came before it was read, the rest is lost. Announced with the cuts.
 void NoteEndInsideRecord(const std::string& fileKind);
-// The track points read have times of day but no date; the remark follows
-// the count of track points written ("without times - the log gives no date").
-void NoteUndatedPoints(std::string remark);
+// The track points read have times of day but no date: they are written
+// without times, or dated today. The remark follows the count of track
+// points written ("without times - the log gives no date").
+enum class UndatedPoints { WithoutTimes, DatedToday };
+void NoteUndatedPoints(UndatedPoints how, std::string remark);
+// A writer cut a text to the length its format holds.
+void NoteTextCut();
 // The input was read only in part (a reader that says why itself notes it so).
 void NoteReadInPart();
 // True when the input was damaged and read only in part: data was left out.
@@ -41,6 +46,14 @@ bool InputReadInPart();
 // True when anything of the input was left out: a cut at a capacity, points
 // without a usable position, a file read in part.
 bool DataLeftOut();
+// What the conversion lost or made up, as counts: for the front ends' own words.
+struct Losses {
+    std::int64_t unusablePoints = 0;     // points without a usable position, left out
+    std::int64_t timesOfConversion = 0;  // points without a time of their own, given the time of conversion
+    std::int64_t textsCut = 0;           // texts cut by a writer
+    std::optional<UndatedPoints> undated;
+};
+Losses RecordedLosses();
 // A writer completed a file holding these counts.
 void NoteWritten(const WrittenCounts& counts);
 // What was written so far in this conversion.
@@ -49,9 +62,10 @@ const WrittenCounts& WrittenSoFar();
 // output anew from what earlier files were made of.
 void ForgetWritten();
 
-// The time of reading, stamped on a point whose file gives it no time (the
-// native formats cannot leave a time out). The stamps given are remembered,
-// so that a format that can say "no time" says it instead of inventing one.
+// The time of reading (UTC, as every time of the store), stamped on a point
+// whose file gives it no time (the native formats cannot leave a time out).
+// The stamps given are remembered and counted, so that a format that can say
+// "no time" says it instead of inventing one.
 double StampTimeOfReading();
 bool IsTimeOfReading(double dayCount);
 

@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 
 #include "core/catalogue.h"
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/input_file.h"
 #include "core/output_transaction.h"
+#include "core/temporary_folder.h"
 #include "core/text_fields.h"
 #include "core/undated_times.h"
 
@@ -211,10 +213,14 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
     for (const ConversionInput& input : r.inputs) inputNames.push_back(input.name);
     outputs.ProtectInputs(inputNames);
     if (r.neverReplace) outputs.NeverReplace();
-    outputs.OnPlaced([&](const std::string& name) {
-        outcome.written.push_back(name);
+    // A batch puts the files of a conversion in place after it returns: what
+    // the callback holds outlives this call.
+    const auto placed = std::make_shared<std::vector<std::string>>();
+    outputs.OnPlaced([placed, &f](const std::string& name) {
+        placed->push_back(name);
         f.OutputWritten(name);
     });
+    const ScopedTemporaryFallback spoolBesideTheOutput(r.output);
     const OutputFormatRow& output = OutputRow(r.outputPosition);
     try {
         BusyCursor busy(f);
@@ -254,6 +260,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
             f.AddLine("Written: nothing - the existing files were kept");
         } else {
             outputs.Commit();
+            outcome.written = *placed;
             outcome.state = ConversionOutcome::State::Converted;
             outcome.counts = written.counts;
             f.AddLine(WrittenLine(output, written.counts, outcome.findings));

@@ -44,7 +44,9 @@ struct ConversionOutcome {
     // What the readers and the writer refused to take, cut, skipped or assumed.
     Findings findings;
     WrittenCounts counts;
-    // Every file put in place (or written into, for a device), in order.
+    // Every file put in place (or written into, for a device), in order; in a
+    // batch (OutputGroup), the files are put in place later, and the front
+    // end's OutputWritten hears of them then.
     std::vector<std::string> written;
     // The error of a failed conversion, for a front end that tells a file's
     // error from others.

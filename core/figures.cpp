@@ -53,9 +53,10 @@ void FiguresCounter::Add(double latitude, double longitude, double metres, const
     ++f.points;
     if (newSection || !hasPrevious_) ++f.sections;
     else f.metres += GeodesicMetres(previousLatitude_, previousLongitude_, latitude, longitude);
+    // Times out of order (a route's, a set of waypoints') still give a span.
     if (time) {
-        if (!f.start) f.start = time;
-        f.end = time;
+        if (!f.start || *time < *f.start) f.start = time;
+        if (!f.end || *f.end < *time) f.end = time;
     }
     if (std::isfinite(metres)) {
         f.lowest = std::isnan(f.lowest) ? metres : std::min(f.lowest, metres);

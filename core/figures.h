@@ -15,7 +15,7 @@
 struct Figures {
     std::int64_t points = 0;
     std::int64_t sections = 0;
-    std::optional<UtcTime> start, end;  // the first and the last time, in the order of the points
+    std::optional<UtcTime> start, end;  // the earliest and the latest time, whatever the points' order
     double metres = 0;                  // along the points, a section's break not bridged
     double lowest = std::numeric_limits<double>::quiet_NaN();
     double highest = std::numeric_limits<double>::quiet_NaN();
@@ -24,7 +24,7 @@ struct Figures {
     // greater than east when the box crosses the date line. NaN: no points.
     double south = std::numeric_limits<double>::quiet_NaN(), north = south, west = south, east = south;
 
-    // Seconds from start to end; nothing without two times.
+    // Seconds from start to end, never negative; nothing without two times.
     std::optional<double> Seconds() const;
 };
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -14,13 +15,18 @@
 #include "core/output_folder.h"
 #include "core/output_target.h"
 #include "core/output_transaction.h"
+#include "core/path_walk.h"
+#include "core/temporary_folder.h"
 
-FileError::FileError(const std::string& path, const std::string& systemMessage)
+FileError::FileError(const std::string& path, const std::string& systemMessage, int errorNumber)
     : std::runtime_error(path.empty() ? systemMessage : systemMessage + ": \"" + path + "\""), path_(path),
-      systemMessage_(systemMessage)
+      systemMessage_(systemMessage), errorNumber_(errorNumber)
 {}
 
-void ThrowFileError(const std::string& path, int errorNumber) { throw FileError(path, std::strerror(errorNumber)); }
+void ThrowFileError(const std::string& path, int errorNumber)
+{
+    throw FileError(path, std::strerror(errorNumber), errorNumber);
+}
 
 namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
@@ -31,10 +37,11 @@ std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::si
     return InputFile::Peek(path, offset, count);
 }
 
-// The output once writing has started: the target, and the temporary file
-// replacing it or the descriptor written into.
+// The output once writing has started: the target (resolved now outside a
+// transaction), and the temporary file replacing it or the descriptor
+// written into.
 struct SafeFileWriter::Output {
-    OutputTarget target;
+    std::optional<OutputTarget> target;  // nothing: the transaction resolves the name
     std::shared_ptr<OutputFolder> folder;
     TemporaryFile temporary;
     int fd = -1;
@@ -44,7 +51,26 @@ struct SafeFileWriter::Output {
     {
         if (fd >= 0) ::close(fd);
     }
+    bool WrittenInto() const { return target && target->kind != OutputTarget::Kind::File; }
 };
+
+namespace {
+// Where the temporary file of an output of a transaction is made, and its
+// mode, from a look at the name that neither follows nor opens it: beside a
+// file (never wider than the file it may replace), in the temporary folder
+// for a device, a pipe or a descriptor, and for a plan that writes nothing.
+std::shared_ptr<OutputFolder> PlaceOfTemporary(const std::string& path, mode_t& mode)
+{
+    mode = 0666;
+    const OutputGroup* group = OutputGroup::Current();
+    if (DescriptorNamed(path) >= 0 || (group && group->Planned())) return TemporaryFolderFor(path, "");
+    const WalkedPath walked = WalkToName(path, false);
+    if (walked.info && S_ISREG(walked.info->st_mode)) mode = walked.info->st_mode & 0700;
+    else if (walked.info && S_ISLNK(walked.info->st_mode)) mode = 0600;
+    else if (walked.info && !S_ISDIR(walked.info->st_mode)) return TemporaryFolderFor(path, "");
+    return OutputFolder::Adopt(walked.folder, path);
+}
+}  // namespace
 
 SafeFileWriter::SafeFileWriter(const std::string& path) : path_(path) {}
 
@@ -53,18 +79,24 @@ SafeFileWriter::~SafeFileWriter() = default;
 void SafeFileWriter::Open()
 {
     auto output = std::make_unique<Output>();
+    if (OutputTransaction::Current()) {
+        mode_t mode = 0;
+        output->folder = PlaceOfTemporary(path_, mode);
+        output->temporary = TemporaryFile(output->folder, mode, path_, output->fd);
+        output_ = std::move(output);
+        return;
+    }
     output->target = ResolveOutput(path_);
-    if (const OutputTransaction* transaction = OutputTransaction::Current())
-        transaction->CheckNotAnInput(path_, output->target);
-    if (output->target.kind != OutputTarget::Kind::File) {
-        output->fd = OpenForWritingInto(output->target, path_);
+    OutputTarget& target = *output->target;
+    if (target.kind != OutputTarget::Kind::File) {
+        output->fd = OpenForWritingInto(target, path_);
     } else {
-        output->folder = OutputFolder::Open(output->target.folder, path_);
-        output->temporary = TemporaryFile(output->folder, CreationMode(output->target), path_, output->fd);
+        output->folder = OutputFolder::Adopt(target.folder, path_);
+        output->temporary = TemporaryFile(output->folder, CreationMode(target), path_, output->fd);
     }
     output_ = std::move(output);
-    if (output_->target.kind == OutputTarget::Kind::File)
-        if (const int error = KeepAttributes(output_->fd, output_->target)) Fail(error);
+    if (!output_->WrittenInto())
+        if (const int error = KeepAttributes(output_->fd, target)) Fail(error);
 }
 
 void SafeFileWriter::Append(std::string_view piece)
@@ -89,7 +121,7 @@ void SafeFileWriter::Write(std::string_view bytes)
 {
     Output& output = *output_;
     if (const int error = WriteFully(output.fd, bytes)) Fail(error);
-    if (output.target.kind != OutputTarget::Kind::File) return;
+    if (output.WrittenInto()) return;
     // A large file goes to the disk while the rest is made, so that the
     // flush at its commit has little left to wait for.
     output.written += static_cast<off_t>(bytes.size());
@@ -106,20 +138,17 @@ void SafeFileWriter::Commit()
     if (done_) throw std::logic_error("commit of a finished output: " + path_);
     Flush();
     Output& output = *output_;
-    const bool replacing = output.target.kind == OutputTarget::Kind::File;
-    // On disk before it takes the output's name: after a power cut the name
-    // holds the old file or the whole new one. A transaction flushes its
-    // files together at its commit.
+    // A transaction flushes its files together when it commits; a file of
+    // its own is on disk before it takes the output's name, so that after a
+    // power cut the name holds the old file or the whole new one.
     OutputTransaction* transaction = OutputTransaction::Current();
-    if (replacing && !transaction && ::fsync(output.fd) != 0) Fail(errno);
+    if (!transaction && !output.WrittenInto() && ::fsync(output.fd) != 0) Fail(errno);
     if (::close(std::exchange(output.fd, -1)) != 0) Fail(errno);
-    if (!replacing) {
-        if (transaction) transaction->NoteWrittenInto(path_);
-    } else if (transaction) {
-        transaction->Take(path_, output.folder, std::move(output.temporary), output.target.name);
-    } else {
+    if (transaction) {
+        transaction->Take(path_, std::move(output.temporary));
+    } else if (!output.WrittenInto()) {
         const int folder = output.folder->Descriptor();
-        if (::renameat(folder, output.temporary.Name(), folder, output.target.name.c_str()) != 0) Fail(errno);
+        if (::renameat(folder, output.temporary.Name(), folder, output.target->name.c_str()) != 0) Fail(errno);
         output.temporary.Forget();
         output.folder->Flush();
     }

@@ -11,13 +11,16 @@
 
 class FileError : public std::runtime_error {
 public:
-    FileError(const std::string& path, const std::string& systemMessage);
+    FileError(const std::string& path, const std::string& systemMessage, int errorNumber = 0);
     const std::string& Path() const { return path_; }
     const std::string& SystemMessage() const { return systemMessage_; }
+    // The errno the message is of; 0 for a message of this system's own.
+    int ErrorNumber() const { return errorNumber_; }
 
 private:
     std::string path_;
     std::string systemMessage_;
+    int errorNumber_;
 };
 
 // Raises FileError with the system's message for errno.
@@ -43,8 +46,10 @@ std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::si
 // replaces, with never wider bits while it is made. A device, a pipe or
 // /dev/stdout is written into as it goes, never replaced.
 //
-// While an OutputTransaction is open in the thread, Commit hands the complete
-// file to it instead of renaming it.
+// While an OutputTransaction is open in the thread, the name is not resolved
+// while writing: the file is made beside the name (or, for a device, a pipe
+// or /dev/stdout, in the temporary folder) and Commit hands it to the
+// transaction, which resolves the name once, when it commits.
 class SafeFileWriter {
 public:
     // Raises nothing: the output is resolved when writing starts.

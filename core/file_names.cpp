@@ -1,31 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/file_names.h"
 
+#include <filesystem>
+
 #include "core/text_fields.h"
 
-namespace {
-std::size_t NameStart(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? 0 : slash + 1;
-}
-
-std::size_t ExtensionStart(const std::string& path)
-{
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || dot < NameStart(path)) return path.size();
-    return dot;
-}
-}  // namespace
-
+// A name that starts with a dot (".mylog") is a name, not an extension.
 std::string ChangeFileExt(const std::string& name, const std::string& newExtension)
 {
-    return name.substr(0, ExtensionStart(name)) + newExtension;
+    return std::filesystem::path(name).replace_extension(newExtension).string();
 }
 
-std::string ExtractFileName(const std::string& path) { return path.substr(NameStart(path)); }
+std::string ExtractFileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
-std::string ExtractFileExt(const std::string& path) { return path.substr(ExtensionStart(path)); }
+std::string ExtractFileExt(const std::string& path) { return std::filesystem::path(path).extension().string(); }
 
 std::string TrackFileName(const std::string& outputName, int n)
 {
@@ -62,5 +50,5 @@ std::string StripQuotes(const std::string& text)
 
 std::string JoinPath(const std::string& folder, const std::string& name)
 {
-    return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
+    return (std::filesystem::path(folder) / name).string();
 }

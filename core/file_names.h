@@ -4,12 +4,14 @@
 
 #include <string>
 
-// Replaces the extension of the last path component (from its last '.') by
-// newExtension (which includes its dot), or appends it when there is none.
+// Replaces the extension of the last path component (from its last '.', one
+// that does not start the name) by newExtension (which includes its dot), or
+// appends it when there is none: ".mylog" becomes ".mylog.plt".
 std::string ChangeFileExt(const std::string& name, const std::string& newExtension);
 // The name without its folder.
 std::string ExtractFileName(const std::string& path);
-// The extension of the last path component, dot included; empty when none.
+// The extension of the last path component, dot included; empty when none
+// (".mylog" has none).
 std::string ExtractFileExt(const std::string& path);
 // Name for track number n of a reader that writes one file per track:
 // the output name without its extension, "_", n and ".plt".

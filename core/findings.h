@@ -27,8 +27,8 @@ struct Finding {
     std::string message;
     std::int64_t count = 0;  // of points, records or texts, where it counts any
 
-    // True when data of the input is missing from the output.
-    bool LeavesDataOut() const { return kind != FindingKind::Notice && kind != FindingKind::Undated; }
+    // True when data of the input is missing from the output, or made up in it.
+    bool LeavesDataOut() const { return kind != FindingKind::Notice; }
     friend bool operator==(const Finding&, const Finding&) = default;
 };
 

@@ -8,10 +8,12 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <map>
 #include <mutex>
 #include <pthread.h>
 #include <random>
 #include <set>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "core/file_io.h"
+#include "core/path_walk.h"
 
 namespace {
 // The temporary files that exist, as a signal handler can read them: a fixed
@@ -39,8 +42,11 @@ std::vector<int> freeSlots;
 
 constexpr int kCleanedSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM};
 
+std::atomic<void (*)(int)> cleaningHook{nullptr};
+
 extern "C" void RemoveTemporariesAndEnd(int signal)
 {
+    if (const auto hook = cleaningHook.load()) hook(signal);
     const int used = slotsUsed.load(std::memory_order_acquire);
     for (int i = 0; i < used; ++i) {
         const int folder = slots[i].folder.load(std::memory_order_acquire);
@@ -58,10 +64,11 @@ extern "C" void ForgetInheritedTemporaries()
 {
     for (Slot& slot : slots) slot.folder.store(-1, std::memory_order_relaxed);
 }
+}  // namespace
 
 // Only where the signal would end the process: one ignored or handled by the
 // program stays as it was.
-void InstallHandlersOnce()
+void InstallCleaningHandlers()
 {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -79,6 +86,9 @@ void InstallHandlersOnce()
     });
 }
 
+void SetCleaningHook(void (*hook)(int signal)) { cleaningHook.store(hook); }
+
+namespace {
 int TakeSlot(int folder, const char* name)
 {
     std::lock_guard lock(slotLock);
@@ -133,16 +143,20 @@ void RemoveStaleTemporaries(int folder)
 
 // Each folder is looked through once per process; the set of those seen is
 // forgotten now and then, so that it stays small whatever a process writes.
-// A folder is known by its name too: a new folder may take the number of one
-// removed.
-bool FirstVisit(const std::string& name, dev_t device, ino_t inode)
+bool FirstVisit(dev_t device, ino_t inode)
 {
     static std::mutex lock;
-    static std::set<std::tuple<dev_t, ino_t, std::size_t>> visited;
+    static std::set<std::pair<dev_t, ino_t>> visited;
     std::lock_guard guard(lock);
     if (visited.size() >= 1024) visited.clear();
-    return visited.emplace(device, inode, std::hash<std::string>{}(name)).second;
+    return visited.emplace(device, inode).second;
 }
+
+// The folders open now, so that the outputs of a batch into one folder share
+// one descriptor. A folder cannot be removed and its number given to another
+// while a descriptor holds it.
+std::mutex openMutex;
+std::map<std::pair<dev_t, ino_t>, std::weak_ptr<OutputFolder>> openFolders;
 }  // namespace
 
 CleaningSignalsHeld::CleaningSignalsHeld()
@@ -169,24 +183,32 @@ bool IsTemporaryName(const char* name)
 
 std::shared_ptr<OutputFolder> OutputFolder::Open(const std::string& folder, const std::string& forPath)
 {
-    const std::string name = folder.empty() ? "." : folder;
+    const ::Descriptor found(::open(folder.empty() ? "." : folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!found) ThrowFileError(forPath, errno);
+    return Adopt(found, forPath);
+}
+
+std::shared_ptr<OutputFolder> OutputFolder::Adopt(const ::Descriptor& folder, const std::string& forPath)
+{
+    struct stat info {};
+    if (::fstat(folder.Get(), &info) != 0) ThrowFileError(forPath, errno);
+    const std::pair<dev_t, ino_t> key{info.st_dev, info.st_ino};
+    const std::lock_guard guard(openMutex);
+    if (auto open = openFolders[key].lock()) return open;
     bool readable = true;
-    int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd = ::openat(folder.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0 && errno == EACCES) {
         // A folder one may write in but not list: files are made and named
         // through a descriptor that only finds the folder.
         readable = false;
-        fd = ::open(name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        fd = ::fcntl(folder.Get(), F_DUPFD_CLOEXEC, 0);
     }
     if (fd < 0) ThrowFileError(forPath, errno);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        const int error = errno;
-        ::close(fd);
-        ThrowFileError(forPath, error);
-    }
-    if (readable && FirstVisit(name, info.st_dev, info.st_ino)) RemoveStaleTemporaries(fd);
-    return std::shared_ptr<OutputFolder>(new OutputFolder(fd, readable, info.st_dev, info.st_ino));
+    if (readable && FirstVisit(info.st_dev, info.st_ino)) RemoveStaleTemporaries(fd);
+    std::shared_ptr<OutputFolder> opened(new OutputFolder(fd, readable, info.st_dev, info.st_ino));
+    if (openFolders.size() >= 256) std::erase_if(openFolders, [](const auto& entry) { return entry.second.expired(); });
+    openFolders[key] = opened;
+    return opened;
 }
 
 OutputFolder::OutputFolder(int fd, bool readable, dev_t device, ino_t inode)
@@ -201,10 +223,21 @@ void OutputFolder::Flush() const
     if (readable_) ::fsync(fd_);
 }
 
+void OutputFolder::Lock() const
+{
+    if (readable_)
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {}
+}
+
+void OutputFolder::Unlock() const
+{
+    if (readable_) ::flock(fd_, LOCK_UN);
+}
+
 TemporaryFile::TemporaryFile(std::shared_ptr<OutputFolder> folder, mode_t mode, const std::string& forPath, int& fd)
     : folder_(std::move(folder))
 {
-    InstallHandlersOnce();
+    InstallCleaningHandlers();
     // Made and listed with no signal between.
     const CleaningSignalsHeld held;
     char name[kNameSize];

@@ -8,25 +8,36 @@
 #include <string>
 #include <sys/types.h>
 
+class Descriptor;
+
 // A folder held open while outputs are made in it: its descriptor names the
 // temporary files, renames them and flushes the folder.
 class OutputFolder {
 public:
-    // `folder` ends with its slash, or is empty for the current folder. The
-    // first time a process opens a folder, temporary files of its own user
-    // left there more than a day ago (by a run killed outright) are removed.
-    // Raises FileError naming `forPath`.
+    // `folder` by its name; empty for the current folder. The first time a
+    // process opens a folder, temporary files of its own user left there more
+    // than a day ago (by a run killed outright) are removed. Raises FileError
+    // naming `forPath`.
     static std::shared_ptr<OutputFolder> Open(const std::string& folder, const std::string& forPath);
+    // The same for a folder a path walk found (an O_PATH descriptor, see
+    // WalkToName); a folder open already is shared, not opened again.
+    static std::shared_ptr<OutputFolder> Adopt(const ::Descriptor& folder, const std::string& forPath);
     ~OutputFolder();
     OutputFolder(const OutputFolder&) = delete;
     OutputFolder& operator=(const OutputFolder&) = delete;
 
     int Descriptor() const { return fd_; }
     dev_t Device() const { return device_; }
+    ino_t Inode() const { return inode_; }
     bool SameAs(const OutputFolder& other) const { return device_ == other.device_ && inode_ == other.inode_; }
     // Makes the names given in the folder last through a power cut; a folder
     // that may be written but not read cannot be flushed and is left as it is.
     void Flush() const;
+    // An advisory lock held by one process at a time, so that two runs
+    // putting files in place in one folder take turns; waits for it. A
+    // folder that cannot be read cannot be locked and is left as it is.
+    void Lock() const;
+    void Unlock() const;
 
 private:
     OutputFolder(int fd, bool readable, dev_t device, ino_t inode);
@@ -73,6 +84,15 @@ public:
 private:
     sigset_t previous_;
 };
+
+// Installs, once, the handlers that remove the temporary files when SIGINT,
+// SIGTERM, SIGHUP or SIGPIPE would end the process (a temporary file made
+// installs them too).
+void InstallCleaningHandlers();
+// A function those handlers call first, with the signal: for a last word
+// (a report) before the process ends. It may call only async-signal-safe
+// functions; nullptr for none.
+void SetCleaningHook(void (*hook)(int signal));
 
 // True for a name of the temporary files' pattern.
 bool IsTemporaryName(const char* name);

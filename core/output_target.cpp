@@ -13,15 +13,55 @@
 namespace {
 constexpr const char* kAccessAcl = "system.posix_acl_access";
 
-// The folder part of a path, with its closing slash; empty for a bare name.
-std::string FolderOf(const std::string& path)
+bool SameNode(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+std::optional<std::string> AccessAcl(int fd)
 {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const ssize_t size = ::fgetxattr(fd, kAccessAcl, nullptr, 0);
+        if (size < 0) return std::nullopt;
+        std::string acl(static_cast<std::size_t>(size), '\0');
+        const ssize_t got = ::fgetxattr(fd, kAccessAcl, acl.data(), acl.size());
+        if (got >= 0) {
+            acl.resize(static_cast<std::size_t>(got));
+            return acl;
+        }
+        if (errno != ERANGE) return std::nullopt;  // ERANGE: it grew meanwhile
+    }
+    return std::nullopt;
 }
 
-// The process's own descriptors by the names the system gives them; -1 for
-// any other name.
+// The kernel's protected-regular and protected-FIFO rules: in a sticky folder
+// that every user may write in, a file or FIFO is opened for writing only by
+// its owner or the folder's owner. Without them, a file planted there by
+// another user would receive the output and keep it theirs, or a FIFO of
+// theirs would hand it to them.
+void CheckNotPlanted(int folder, const struct stat& node, const std::string& path)
+{
+    if (!S_ISREG(node.st_mode) && !S_ISFIFO(node.st_mode)) return;
+    struct stat folderInfo {};
+    if (::fstat(folder, &folderInfo) != 0) ThrowFileError(path, errno);
+    if (SharedStickyFolder(folderInfo) && node.st_uid != ::geteuid() && node.st_uid != folderInfo.st_uid)
+        ThrowFileError(path, EACCES);
+}
+
+// Opened once, without following a link, blocking (a FIFO without a reader
+// waits only when asked to) or taking a terminal, and checked to be the node
+// that was resolved.
+int OpenResolved(const OutputTarget& target, int flags, const std::string& path)
+{
+    const int fd = ::openat(target.folder.Get(), target.name.c_str(), flags | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0 && errno == ELOOP) throw FileError(path, kChangedMeanwhile);  // a link now
+    if (fd < 0) ThrowFileError(path, errno);
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !target.existing || !SameNode(opened, *target.existing)) {
+        ::close(fd);
+        throw FileError(path, kChangedMeanwhile);
+    }
+    return fd;
+}
+}  // namespace
+
 int DescriptorNamed(const std::string& path)
 {
     if (path == "/dev/stdout") return STDOUT_FILENO;
@@ -39,56 +79,6 @@ int DescriptorNamed(const std::string& path)
     return -1;
 }
 
-// The kernel's protected-symlinks rule: in a sticky folder that every user may
-// write in, a link is followed only when it belongs to the follower or to the
-// folder's owner. Without the rule, a link planted there by another user would
-// have the caller replace any file it points to.
-bool MayFollow(const std::string& link, const struct stat& linkInfo)
-{
-    const std::string folder = FolderOf(link);
-    struct stat folderInfo {};
-    if (::stat(folder.empty() ? "." : folder.c_str(), &folderInfo) != 0) return false;
-    const bool shared = (folderInfo.st_mode & S_ISVTX) && (folderInfo.st_mode & S_IWOTH);
-    return !shared || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == folderInfo.st_uid;
-}
-
-// The file a write to `path` would reach: symbolic links followed as open()
-// follows them, to the last one, whose target need not exist yet.
-std::string FollowLinks(const std::string& path)
-{
-    std::string current = path;
-    for (int hop = 0; hop < 40; ++hop) {
-        struct stat info {};
-        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
-        if (!MayFollow(current, info)) ThrowFileError(path, EACCES);
-        std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
-        const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
-        if (length < 0) ThrowFileError(path, errno);
-        if (length == 0) return current;
-        if (static_cast<std::size_t>(length) >= target.size()) continue;  // the link changed meanwhile: read it again
-        target.resize(static_cast<std::size_t>(length));
-        current = target.front() == '/' ? target : FolderOf(current) + target;
-    }
-    ThrowFileError(path, ELOOP);
-}
-
-std::optional<std::string> AccessAcl(const std::string& file)
-{
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        const ssize_t size = ::getxattr(file.c_str(), kAccessAcl, nullptr, 0);
-        if (size < 0) return std::nullopt;
-        std::string acl(static_cast<std::size_t>(size), '\0');
-        const ssize_t got = ::getxattr(file.c_str(), kAccessAcl, acl.data(), acl.size());
-        if (got >= 0) {
-            acl.resize(static_cast<std::size_t>(got));
-            return acl;
-        }
-        if (errno != ERANGE) return std::nullopt;  // ERANGE: it grew meanwhile
-    }
-    return std::nullopt;
-}
-}  // namespace
-
 OutputTarget ResolveOutput(const std::string& path)
 {
     OutputTarget target;
@@ -97,36 +87,45 @@ OutputTarget ResolveOutput(const std::string& path)
         target.descriptor = descriptor;
         return target;
     }
-    const std::string file = FollowLinks(path);
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode)) ThrowFileError(path, EISDIR);
-        if (!S_ISREG(info.st_mode)) {
-            target.kind = OutputTarget::Kind::Device;
-            return target;
-        }
-        // Refused as a write to the file itself would be refused; opening
-        // without truncating changes nothing.
-        const int probe = ::open(file.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-        if (probe < 0) ThrowFileError(path, errno);
-        ::close(probe);
-        target.existing = info;
-        target.acl = AccessAcl(file);
-    } else if (errno != ENOENT) {
-        ThrowFileError(path, errno);
+    WalkedPath walked = WalkToName(path);
+    target.folder = std::move(walked.folder);
+    target.name = std::move(walked.name);
+    if (!walked.info) return target;  // a new name
+    const struct stat& info = *walked.info;
+    if (S_ISDIR(info.st_mode)) ThrowFileError(path, EISDIR);
+    CheckNotPlanted(target.folder.Get(), info, path);
+    target.existing = info;
+    if (!S_ISREG(info.st_mode)) {
+        target.kind = OutputTarget::Kind::Device;
+        return target;
     }
-    target.folder = FolderOf(file);
-    target.name = file.substr(target.folder.size());
-    if (target.name.empty()) ThrowFileError(path, EISDIR);
+    // Refused as a write to the file itself would be refused; opening
+    // without truncating changes nothing.
+    const Descriptor file(OpenResolved(target, O_WRONLY | O_NONBLOCK, path));
+    target.acl = AccessAcl(file.Get());
     return target;
+}
+
+bool StillResolvedTo(const OutputTarget& target)
+{
+    if (target.kind == OutputTarget::Kind::Descriptor) return true;
+    struct stat now {};
+    if (::fstatat(target.folder.Get(), target.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT && !target.existing;
+    return target.existing && SameNode(now, *target.existing) && now.st_mode == target.existing->st_mode;
 }
 
 int OpenForWritingInto(const OutputTarget& target, const std::string& path)
 {
-    const int fd = target.kind == OutputTarget::Kind::Descriptor
-                       ? ::fcntl(target.descriptor, F_DUPFD_CLOEXEC, 0)
-                       : ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) ThrowFileError(path, errno);
+    if (target.kind == OutputTarget::Kind::Descriptor) {
+        const int fd = ::fcntl(target.descriptor, F_DUPFD_CLOEXEC, 0);
+        if (fd < 0) ThrowFileError(path, errno);
+        return fd;
+    }
+    // A FIFO waits for its reader; a device is opened without waiting, then written as any.
+    const bool fifo = target.existing && S_ISFIFO(target.existing->st_mode);
+    const int fd = OpenResolved(target, O_WRONLY | (fifo ? 0 : O_NONBLOCK), path);
+    if (!fifo) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 
@@ -139,7 +138,7 @@ mode_t CreationMode(const OutputTarget& target)
 
 int KeepAttributes(int fd, const OutputTarget& target)
 {
-    if (!target.existing) return 0;
+    if (!target.existing || target.kind != OutputTarget::Kind::File) return 0;
     const struct stat& existing = *target.existing;
     // Owner and group are kept where the system allows (root, or a group of
     // one's own); a refusal leaves the file the writer's own.

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <sys/stat.h>
 
+#include "core/path_walk.h"
+
 struct OutputTarget {
     enum class Kind {
         File,        // replaced by a complete new file
@@ -16,21 +18,34 @@ struct OutputTarget {
         Descriptor,  // /dev/stdout, /dev/stderr, /dev/fd/N: the descriptor written into
     };
     Kind kind = Kind::File;
-    std::string folder;   // File: the folder of the file replaced, with its slash
-    std::string name;     // File: its name there
+    Descriptor folder;    // File and Device: the folder holding the name (O_PATH)
+    std::string name;     // File and Device: the name there
     int descriptor = -1;  // Descriptor
-    // File: the file replaced, when there is one, and its access ACL.
+    // File: the file replaced, when there is one, and its access ACL; Device:
+    // the node written into. What was resolved, to compare with what is opened.
     std::optional<struct stat> existing;
     std::optional<std::string> acl;
 };
 
-// Resolves an output name as a write would, and refuses what a write would
-// refuse: a folder (EISDIR), a file that may not be written, a symbolic link
-// the kernel's protected-symlinks rule would not follow (EACCES). Raises
-// FileError naming `path`.
+// The process's own descriptor a name stands for (/dev/stdout, /dev/fd/N);
+// -1 for any other name.
+int DescriptorNamed(const std::string& path);
+
+// Resolves an output name as a write would, links checked on every
+// component (WalkToName), and refuses what a write would refuse: a folder
+// (EISDIR), a file that may not be written (opened once, without following a
+// link, blocking or taking a terminal, and compared with what was found), a
+// file or FIFO that another user put in a sticky folder every user may write
+// in (EACCES, the kernel's protected-regular and protected-FIFO rules).
+// Raises FileError naming `path`.
 OutputTarget ResolveOutput(const std::string& path);
 
-// Opens a Device or Descriptor target for writing; raises FileError naming `path`.
+// True when the name (or descriptor) the target resolved to is still what it
+// was: the same file, or still no file. False when it changed meanwhile.
+bool StillResolvedTo(const OutputTarget& target);
+
+// Opens a Device or Descriptor target for writing; raises FileError naming
+// `path`, also when what the name holds now is not what was resolved.
 int OpenForWritingInto(const OutputTarget& target, const std::string& path);
 
 // The mode a replacement is made with: never wider than the file it replaces.
@@ -43,3 +58,6 @@ int KeepAttributes(int fd, const OutputTarget& target);
 // Writes every byte, waiting where a descriptor shared with another program
 // is non-blocking. Returns 0 or an errno.
 int WriteFully(int fd, std::string_view bytes);
+
+// The text of a FileError for a name that changed between its resolution and its use.
+inline constexpr const char* kChangedMeanwhile = "The file was replaced by another while it was being written";

@@ -4,54 +4,115 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/disk_flush.h"
 #include "core/file_io.h"
+#include "core/path_walk.h"
 
 namespace {
 thread_local OutputTransaction* current = nullptr;
 
 const char* const kKeptMessage = "The file exists already and is kept";
 
-// Flushes the file, or with `wholeFileSystem` every file of its file system;
-// returns 0 or an errno.
-int FlushToDisk(const TemporaryFile& temporary, bool wholeFileSystem)
+bool SameNode(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+Descriptor OpenTemporary(const TemporaryFile& temporary)
 {
-    const int fd = ::openat(temporary.Folder().Descriptor(), temporary.Name(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return errno;
-    const int error = (wholeFileSystem ? ::syncfs(fd) : ::fsync(fd)) == 0 ? 0 : errno;
-    ::close(fd);
-    return error;
+    return Descriptor(::openat(temporary.Folder().Descriptor(), temporary.Name(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
 }
 
-// The temporary file's content written into a device or descriptor; 0 or an errno.
-int CopyInto(const TemporaryFile& temporary, const OutputTarget& target, const std::string& path)
+// Every byte of `from`, from its start, into `into`; 0 or an errno.
+int CopyBytes(int from, int into)
 {
-    const int from = ::openat(temporary.Folder().Descriptor(), temporary.Name(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (from < 0) return errno;
-    int error = 0;
-    try {
-        const int into = OpenForWritingInto(target, path);
-        char buffer[1 << 16];
-        for (ssize_t got; error == 0 && (got = ::read(from, buffer, sizeof buffer)) != 0;) {
-            if (got < 0) error = errno == EINTR ? 0 : errno;
-            else error = WriteFully(into, {buffer, static_cast<std::size_t>(got)});
-        }
-        ::close(into);
-    } catch (...) {
-        ::close(from);
-        throw;
+    char buffer[1 << 16];
+    for (off_t at = 0;;) {
+        const ssize_t got = ::pread(from, buffer, sizeof buffer, at);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return errno;
+        if (got == 0) return 0;
+        if (const int error = WriteFully(into, {buffer, static_cast<std::size_t>(got)})) return error;
+        at += got;
     }
-    ::close(from);
-    return error;
+}
+
+// A temporary file made away from its output's folder (in the temporary
+// folder, or beside a link whose target lies elsewhere) goes into that
+// folder: renamed within one file system, copied (and flushed) across.
+TemporaryFile MovedInto(TemporaryFile temporary, std::shared_ptr<OutputFolder> folder, const std::string& path)
+{
+    const Descriptor from = OpenTemporary(temporary);
+    struct stat info {};
+    if (!from || ::fstat(from.Get(), &info) != 0) ThrowFileError(path, errno);
+    int fd = -1;
+    TemporaryFile moved(folder, info.st_mode & 0777, path, fd);
+    const Descriptor into(fd);
+    if (temporary.Folder().Device() == folder->Device() &&
+        ::renameat(temporary.Folder().Descriptor(), temporary.Name(), folder->Descriptor(), moved.Name()) == 0) {
+        temporary.Forget();
+        return moved;
+    }
+    if (const int error = CopyBytes(from.Get(), into.Get())) ThrowFileError(path, error);
+    if (::fsync(into.Get()) != 0) ThrowFileError(path, errno);
+    return moved;
+}
+
+// The locks of the folders, taken in one order (by device and number), so
+// that two runs never each hold a folder the other waits for.
+class FolderLocks {
+public:
+    explicit FolderLocks(std::vector<std::shared_ptr<OutputFolder>> folders) : folders_(std::move(folders))
+    {
+        const auto key = [](const auto& f) { return std::make_pair(f->Device(), f->Inode()); };
+        std::sort(folders_.begin(), folders_.end(), [&](const auto& a, const auto& b) { return key(a) < key(b); });
+        folders_.erase(std::unique(folders_.begin(), folders_.end(),
+                                   [&](const auto& a, const auto& b) { return key(a) == key(b); }),
+                       folders_.end());
+        for (const auto& folder : folders_) folder->Lock();
+    }
+    ~FolderLocks()
+    {
+        for (const auto& folder : folders_) folder->Unlock();
+    }
+    FolderLocks(const FolderLocks&) = delete;
+    FolderLocks& operator=(const FolderLocks&) = delete;
+
+private:
+    std::vector<std::shared_ptr<OutputFolder>> folders_;
+};
+
+template <typename Pendings>
+void AddFoldersOf(const Pendings& pending, std::vector<std::shared_ptr<OutputFolder>>& folders)
+{
+    for (const auto& p : pending)
+        if (p.folder) folders.push_back(p.folder);
 }
 
 void AddFolder(std::vector<std::shared_ptr<const OutputFolder>>& folders, std::shared_ptr<const OutputFolder> folder)
 {
     const auto same = [&](const auto& listed) { return listed->SameAs(*folder); };
     if (std::none_of(folders.begin(), folders.end(), same)) folders.push_back(std::move(folder));
+}
+
+// Once per folder, after every rename in it: the new names last through a power cut.
+void FlushFolders(std::vector<std::shared_ptr<const OutputFolder>>& folders)
+{
+    if (FolderFlushes* later = FolderFlushes::Current()) {
+        for (auto& folder : folders) later->Add(std::move(folder));
+    } else {
+        for (const auto& folder : folders) folder->Flush();
+    }
+}
+
+bool Under(const std::string& path, const std::string& folder)
+{
+    if (folder.empty()) return false;
+    const std::filesystem::path relative = std::filesystem::path(path).lexically_normal().lexically_relative(
+        std::filesystem::path(folder).lexically_normal());
+    return !relative.empty() && *relative.begin() != "..";
 }
 }  // namespace
 
@@ -93,19 +154,18 @@ void OutputTransaction::ProtectInputs(const std::vector<std::string>& inputs)
     }
 }
 
-void OutputTransaction::CheckNotAnInput(const std::string& path, const OutputTarget& target) const
+void OutputTransaction::CheckNotAnInput(const std::string& path, const OutputTarget& target, const Inputs& inputs)
 {
     if (!target.existing) return;
     const std::pair<dev_t, ino_t> file{target.existing->st_dev, target.existing->st_ino};
-    if (std::find(inputs_.begin(), inputs_.end(), file) != inputs_.end())
+    if (std::find(inputs.begin(), inputs.end(), file) != inputs.end())
         throw FileError(path, "Output File cannot be the same as the Input File");
 }
 
-void OutputTransaction::Take(const std::string& path, std::shared_ptr<const OutputFolder> folder,
-                             TemporaryFile temporary, const std::string& name)
+void OutputTransaction::Take(const std::string& path, TemporaryFile temporary)
 {
     if (committed_) throw std::logic_error("an output given to a finished transaction: " + path);
-    pending_.push_back({path, std::move(temporary), std::move(folder), name, std::nullopt});
+    pending_.push_back({path, std::move(temporary), false, nullptr, {}, std::nullopt, std::nullopt});
 }
 
 void OutputTransaction::Rename(const std::string& from, const std::string& to)
@@ -113,159 +173,219 @@ void OutputTransaction::Rename(const std::string& from, const std::string& to)
     const auto found =
         std::find_if(pending_.rbegin(), pending_.rend(), [&](const Pending& p) { return p.path == from; });
     if (found == pending_.rend()) throw std::logic_error("no output is pending under the name " + from);
-    Pending& pending = *found;
-    OutputTarget target = ResolveOutput(to);
-    CheckNotAnInput(to, target);
+    found->path = to;
+    found->resolved = false;
+}
+
+void OutputTransaction::Resolve(Pending& p, const Inputs& inputs)
+{
+    OutputTarget target = ResolveOutput(p.path);
+    CheckNotAnInput(p.path, target, inputs);
+    p.resolved = true;
     if (target.kind != OutputTarget::Kind::File) {
-        pending.device = std::move(target);
-        pending.path = to;
+        p.folder.reset();
+        p.device = std::move(target);
         return;
     }
-    auto folder = OutputFolder::Open(target.folder, to);
-    if (folder->Device() != pending.temporary.Folder().Device()) ThrowFileError(to, EXDEV);
-    const int fd =
-        ::openat(pending.temporary.Folder().Descriptor(), pending.temporary.Name(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) ThrowFileError(to, errno);
-    const int error = KeepAttributes(fd, target);
-    ::close(fd);
-    if (error != 0) ThrowFileError(to, error);
-    pending.folder = std::move(folder);
-    pending.name = target.name;
-    pending.path = to;
-    pending.device.reset();
+    p.device.reset();
+    auto folder = OutputFolder::Adopt(target.folder, p.path);
+    if (!folder->SameAs(p.temporary.Folder())) p.temporary = MovedInto(std::move(p.temporary), folder, p.path);
+    const Descriptor file = OpenTemporary(p.temporary);
+    if (!file) ThrowFileError(p.path, errno);
+    if (const int error = KeepAttributes(file.Get(), target)) ThrowFileError(p.path, error);
+    p.folder = std::move(folder);
+    p.name = target.name;
+    p.existing = target.existing;
+}
+
+void OutputTransaction::ResolveAll(std::vector<Pending>& pending, const Inputs& inputs)
+{
+    for (Pending& p : pending)
+        if (!p.resolved) Resolve(p, inputs);
+}
+
+// Under the folders' locks: a name another program changed since it was
+// resolved is resolved again, with every check.
+void OutputTransaction::ResolveAgainWhereChanged(std::vector<Pending>& pending, const Inputs& inputs)
+{
+    for (Pending& p : pending) {
+        if (!p.folder) continue;
+        struct stat now {};
+        const bool there = ::fstatat(p.folder->Descriptor(), p.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0;
+        const bool same = there ? p.existing && SameNode(now, *p.existing) && now.st_mode == p.existing->st_mode
+                                : errno == ENOENT && !p.existing;
+        if (!same) Resolve(p, inputs);
+    }
+}
+
+void OutputTransaction::RefuseTakenNames(const std::vector<Pending>& pending)
+{
+    for (const Pending& p : pending) {
+        struct stat info {};
+        if (p.folder && ::fstatat(p.folder->Descriptor(), p.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+            throw FileError(p.path, kKeptMessage);
+    }
+}
+
+void OutputTransaction::FlushToDisk(const std::vector<Pending*>& files)
+{
+    // Each flushed file is held open until its flush: a few hundred at a time.
+    constexpr std::size_t kAtOnce = 256;
+    for (std::size_t from = 0; from < files.size(); from += kAtOnce) {
+        const std::size_t to = std::min(files.size(), from + kAtOnce);
+        std::vector<Descriptor> open;
+        std::vector<int> descriptors;
+        for (std::size_t i = from; i < to; ++i) {
+            Descriptor file = OpenTemporary(files[i]->temporary);
+            if (!file) ThrowFileError(files[i]->path, errno);
+            descriptors.push_back(file.Get());
+            open.push_back(std::move(file));
+        }
+        if (const auto failure = FlushFilesToDisk(descriptors))
+            ThrowFileError(files[from + failure->index]->path, failure->error);
+    }
+}
+
+// A batch of many files flushes each file system once when that waits for
+// little else (measured on 2,000 small files: 0.17 s against 0.20 s for a
+// flush of each file), each file otherwise (after 1.5 GB of another
+// program's writes: 0.3 s against 1.1 s).
+void OutputTransaction::FlushBatchToDisk(const std::vector<Pending*>& files)
+{
+    constexpr std::size_t kManyFiles = 64;
+    constexpr std::uint64_t kLittle = 32u << 20;
+    if (files.size() < kManyFiles || !LittleUnwrittenData(kLittle)) return FlushToDisk(files);
+    std::vector<dev_t> flushed;
+    for (const Pending* p : files) {
+        const dev_t device = p->temporary.Folder().Device();
+        if (std::find(flushed.begin(), flushed.end(), device) != flushed.end()) continue;
+        if (::syncfs(p->temporary.Folder().Descriptor()) != 0) return FlushToDisk(files);
+        flushed.push_back(device);
+    }
+}
+
+void OutputTransaction::CopyIntoDevices(std::vector<Pending>& pending)
+{
+    for (Pending& p : pending) {
+        if (!p.device) continue;
+        const Descriptor from = OpenTemporary(p.temporary);
+        if (!from) ThrowFileError(p.path, errno);
+        const Descriptor into(OpenForWritingInto(*p.device, p.path));
+        if (const int error = CopyBytes(from.Get(), into.Get())) ThrowFileError(p.path, error);
+    }
 }
 
 // Each file is exchanged with the one it replaces, so that a later failure can
 // give every earlier one its old content back; a file system that cannot
-// exchange renames, and that step alone cannot be undone.
+// exchange renames, and that step alone cannot be undone. What was exchanged
+// must be what was resolved: anything else put there meanwhile goes back.
 OutputTransaction::Placing OutputTransaction::PutInPlace(Pending& p, bool neverReplace)
 {
     if (p.device) return Placing::Copied;  // before any was placed
     const int from = p.temporary.Folder().Descriptor(), to = p.folder->Descriptor();
+    const char* temporary = p.temporary.Name();
     if (neverReplace) {
-        if (::renameat2(from, p.temporary.Name(), to, p.name.c_str(), RENAME_NOREPLACE) == 0) return Placing::Added;
+        if (::renameat2(from, temporary, to, p.name.c_str(), RENAME_NOREPLACE) == 0) return Placing::Added;
         if (errno == EEXIST) throw FileError(p.path, kKeptMessage);
         if (errno != EINVAL && errno != ENOSYS) ThrowFileError(p.path, errno);
         // A file system without that rename: a link cannot take a name either.
-        if (::linkat(from, p.temporary.Name(), to, p.name.c_str(), 0) != 0) {
+        if (::linkat(from, temporary, to, p.name.c_str(), 0) != 0) {
             if (errno == EEXIST) throw FileError(p.path, kKeptMessage);
             ThrowFileError(p.path, errno);
         }
-        ::unlinkat(from, p.temporary.Name(), 0);
+        ::unlinkat(from, temporary, 0);
         return Placing::Added;
     }
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        if (::renameat2(from, p.temporary.Name(), to, p.name.c_str(), RENAME_EXCHANGE) == 0) {
-            // What was there is now under the temporary name: a folder put
-            // there meanwhile goes back and is not replaced.
+    if (p.existing) {
+        if (::renameat2(from, temporary, to, p.name.c_str(), RENAME_EXCHANGE) == 0) {
             struct stat old {};
-            if (::fstatat(from, p.temporary.Name(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(old.st_mode)) {
-                ::renameat2(from, p.temporary.Name(), to, p.name.c_str(), RENAME_EXCHANGE);
-                ThrowFileError(p.path, EISDIR);
-            }
-            return Placing::Exchanged;
+            if (::fstatat(from, temporary, &old, AT_SYMLINK_NOFOLLOW) == 0 && SameNode(old, *p.existing) &&
+                !S_ISDIR(old.st_mode))
+                return Placing::Exchanged;
+            ::renameat2(from, temporary, to, p.name.c_str(), RENAME_EXCHANGE);
+            if (S_ISDIR(old.st_mode)) ThrowFileError(p.path, EISDIR);
+            throw FileError(p.path, kChangedMeanwhile);
         }
-        if (errno == ENOENT) {
-            if (::renameat2(from, p.temporary.Name(), to, p.name.c_str(), RENAME_NOREPLACE) == 0) return Placing::Added;
-            if (errno == EEXIST) continue;  // made meanwhile: exchanged with it
+        if (errno != ENOENT && errno != EINVAL && errno != ENOSYS) ThrowFileError(p.path, errno);
+        if (errno != ENOENT) {
+            if (::renameat(from, temporary, to, p.name.c_str()) != 0) ThrowFileError(p.path, errno);
+            return Placing::Renamed;
         }
-        if (errno != EINVAL && errno != ENOSYS) ThrowFileError(p.path, errno);
-        if (::renameat(from, p.temporary.Name(), to, p.name.c_str()) != 0) ThrowFileError(p.path, errno);
-        return Placing::Renamed;
+        // Gone meanwhile: the name is taken as a new one.
     }
-    ThrowFileError(p.path, EEXIST);
+    if (::renameat2(from, temporary, to, p.name.c_str(), RENAME_NOREPLACE) == 0) return Placing::Added;
+    if (errno == EEXIST) throw FileError(p.path, kChangedMeanwhile);
+    if (errno != EINVAL && errno != ENOSYS) ThrowFileError(p.path, errno);
+    if (::renameat(from, temporary, to, p.name.c_str()) != 0) ThrowFileError(p.path, errno);
+    return Placing::Renamed;
 }
 
 void OutputTransaction::TakeBack(Pending& p, Placing how)
 {
+    if (p.device) return;
     const int from = p.temporary.Folder().Descriptor(), to = p.folder->Descriptor();
     if (how == Placing::Exchanged) ::renameat2(from, p.temporary.Name(), to, p.name.c_str(), RENAME_EXCHANGE);
     if (how == Placing::Added) ::renameat2(to, p.name.c_str(), from, p.temporary.Name(), RENAME_NOREPLACE);
 }
 
-// Each flush of a file waits for the disk to empty its cache, some
-// milliseconds: a few files are flushed one by one, more (the track files of
-// one input, up to a thousand) by one flush of each file system they are on,
-// which costs one wait for them all.
-void OutputTransaction::FlushToDisk() const
+void OutputTransaction::PlaceAll(std::vector<Pending>& pending, bool neverReplace, std::vector<Placing>& placed)
 {
-    constexpr std::size_t kFlushedOneByOne = 8;
-    const bool oneByOne = pending_.size() <= kFlushedOneByOne;
-    std::vector<dev_t> flushed;
-    for (const Pending& p : pending_) {
-        const dev_t device = p.temporary.Folder().Device();
-        if (!oneByOne && std::find(flushed.begin(), flushed.end(), device) != flushed.end()) continue;
-        if (const int error = ::FlushToDisk(p.temporary, !oneByOne)) ThrowFileError(p.path, error);
-        flushed.push_back(device);
+    placed.reserve(pending.size());
+    // A signal while they are placed would leave some in place and others not.
+    const CleaningSignalsHeld held;
+    try {
+        for (Pending& p : pending) placed.push_back(PutInPlace(p, neverReplace));
+    } catch (...) {
+        for (std::size_t i = placed.size(); i-- > 0;) TakeBack(pending[i], placed[i]);
+        throw;
     }
 }
 
-void OutputTransaction::RefuseTakenNames() const
+void OutputTransaction::ForgetTemporaries(std::vector<Pending>& pending, const std::vector<Placing>& placed)
 {
-    for (const Pending& p : pending_) {
-        struct stat info {};
-        if (!p.device && ::fstatat(p.folder->Descriptor(), p.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
-            throw FileError(p.path, kKeptMessage);
+    // The temporary name holds the old content, or the copy, or nothing.
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        if (placed[i] == Placing::Exchanged || placed[i] == Placing::Copied) pending[i].temporary.Remove();
+        else pending[i].temporary.Forget();
     }
 }
 
 void OutputTransaction::Commit()
 {
     if (committed_) throw std::logic_error("a transaction committed twice");
-    OutputGroup* group = OutputGroup::Current();
-    if (group &&
-        std::none_of(pending_.begin(), pending_.end(), [](const Pending& p) { return p.device.has_value(); })) {
-        try {
-            if (neverReplace_) RefuseTakenNames();
-        } catch (...) {
-            pending_.clear();
-            throw;
-        }
-        group->Join({std::move(pending_), neverReplace_, onPlaced_, nullptr});
+    if (OutputGroup* group = OutputGroup::Current()) {
+        group->Join({std::move(pending_), inputs_, neverReplace_, onPlaced_, nullptr, std::nullopt});
         pending_.clear();
         committed_ = true;
         return;
     }
+    std::vector<Placing> placed;
     try {
-        if (neverReplace_) RefuseTakenNames();
-        FlushToDisk();
+        ResolveAll(pending_, inputs_);
+        std::vector<Pending*> files;
+        for (Pending& p : pending_)
+            if (!p.device) files.push_back(&p);
+        FlushToDisk(files);
         // A device or pipe may wait for its reader: it is written while a
-        // signal can still end the process, and nothing is in place yet.
-        for (const Pending& p : pending_)
-            if (p.device)
-                if (const int error = CopyInto(p.temporary, *p.device, p.path)) ThrowFileError(p.path, error);
+        // signal can still end the process, no lock is held and nothing is in
+        // place yet.
+        CopyIntoDevices(pending_);
+        std::vector<std::shared_ptr<OutputFolder>> folders;
+        AddFoldersOf(pending_, folders);
+        const FolderLocks locks(std::move(folders));
+        ResolveAgainWhereChanged(pending_, inputs_);
+        if (neverReplace_) RefuseTakenNames(pending_);
+        PlaceAll(pending_, neverReplace_, placed);
     } catch (...) {
         pending_.clear();  // the temporary files go at once
         throw;
     }
-    std::vector<Placing> placed;
-    placed.reserve(pending_.size());
-    {
-        // A signal while they are placed would leave some in place and others not.
-        const CleaningSignalsHeld held;
-        try {
-            for (Pending& p : pending_) placed.push_back(PutInPlace(p, neverReplace_));
-        } catch (...) {
-            for (std::size_t i = placed.size(); i-- > 0;) TakeBack(pending_[i], placed[i]);
-            pending_.clear();  // the temporary files go at once
-            throw;
-        }
-    }
     committed_ = true;
+    ForgetTemporaries(pending_, placed);
     std::vector<std::shared_ptr<const OutputFolder>> folders;
-    for (std::size_t i = 0; i < pending_.size(); ++i) {
-        Pending& p = pending_[i];
-        // The temporary name holds the old content, or the copy, or nothing.
-        if (placed[i] == Placing::Exchanged || placed[i] == Placing::Copied) p.temporary.Remove();
-        else p.temporary.Forget();
-        if (!p.device) AddFolder(folders, p.folder);
-    }
-    // Once per folder, after every rename in it: the new names last through a power cut.
-    if (FolderFlushes* later = FolderFlushes::Current()) {
-        for (auto& folder : folders) later->Add(std::move(folder));
-    } else {
-        for (const auto& folder : folders) folder->Flush();
-    }
+    for (const Pending& p : pending_)
+        if (p.folder) AddFolder(folders, p.folder);
+    FlushFolders(folders);
     for (const Pending& p : pending_) Place(p.path);
     pending_.clear();
 }
@@ -274,10 +394,13 @@ std::vector<std::string> OutputTransaction::NamesInUse() const
 {
     std::vector<std::string> names;
     for (const Pending& p : pending_) {
-        struct stat info {};
-        // A dangling link is a name in use too: the output would take it.
-        if (!p.device && ::fstatat(p.folder->Descriptor(), p.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
-            names.push_back(p.path);
+        // A look for the question only: the commit resolves every name again.
+        try {
+            const OutputTarget target = ResolveOutput(p.path);
+            if (target.kind == OutputTarget::Kind::File && target.existing) names.push_back(p.path);
+        } catch (const FileError&) {
+            // The commit says why it cannot be written.
+        }
     }
     return names;
 }
@@ -289,11 +412,29 @@ void OutputTransaction::Place(const std::string& path)
     if (onPlaced_) onPlaced_(path);
 }
 
+// What a real commit would check of one name, without placing anything.
+void OutputTransaction::Plan(Pending& p, const Inputs& inputs, bool neverReplace, const std::string& foldersMadeUnder)
+{
+    OutputTarget target;
+    try {
+        target = ResolveOutput(p.path);
+    } catch (const FileError& error) {
+        if (error.ErrorNumber() == ENOENT && Under(p.path, foldersMadeUnder)) return;  // a new name in a new folder
+        throw;
+    }
+    CheckNotAnInput(p.path, target, inputs);
+    if (target.kind != OutputTarget::Kind::File) return;
+    if (::faccessat(target.folder.Get(), ".", W_OK | X_OK, AT_EACCESS) != 0) ThrowFileError(p.path, errno);
+    if (neverReplace && target.existing) throw FileError(p.path, kKeptMessage);
+}
+
 namespace {
 thread_local OutputGroup* currentGroup = nullptr;
 }
 
 OutputGroup::OutputGroup() : previous_(currentGroup) { currentGroup = this; }
+
+OutputGroup::OutputGroup(Plan plan) : OutputGroup() { plan_ = std::move(plan); }
 
 OutputGroup::~OutputGroup()
 {
@@ -316,6 +457,13 @@ bool OutputGroup::DropExpectation()
     return untaken;
 }
 
+void OutputGroup::WithdrawLatest()
+{
+    if (joined_.empty()) return;
+    files_ -= joined_.back().files.size();
+    joined_.pop_back();
+}
+
 bool OutputGroup::Full() const
 {
     // Temporary files hold slots of a table of a few thousand.
@@ -331,62 +479,83 @@ void OutputGroup::Join(Joined joined)
     joined_.push_back(std::move(joined));
 }
 
+void OutputGroup::CommitPlan(std::vector<Joined>& joined)
+{
+    for (Joined& j : joined) {
+        try {
+            for (OutputTransaction::Pending& p : j.files)
+                OutputTransaction::Plan(p, j.inputs, j.neverReplace, plan_->foldersMadeUnder);
+        } catch (const FileError& error) {
+            j.failure = error;
+        }
+        if (!j.failure && j.onPlaced)
+            for (const OutputTransaction::Pending& p : j.files) j.onPlaced(p.path);
+        j.files.clear();  // nothing is written
+        if (j.onDone) j.onDone(j.failure ? &*j.failure : nullptr);
+    }
+}
+
 void OutputGroup::Commit()
 {
     std::vector<Joined> joined = std::move(joined_);
     joined_.clear();
     files_ = 0;
-    const auto tell = [](Joined& j, const std::exception* error) {
-        if (j.onDone) j.onDone(error);
+    if (plan_) return CommitPlan(joined);
+    const auto fail = [](Joined& j, const FileError& error) {
+        j.files.clear();
+        j.failure = error;
     };
-    // One flush of each file system before any name is taken.
-    std::vector<dev_t> flushed;
-    try {
-        for (const Joined& j : joined)
-            for (const OutputTransaction::Pending& p : j.files) {
-                const dev_t device = p.temporary.Folder().Device();
-                if (std::find(flushed.begin(), flushed.end(), device) != flushed.end()) continue;
-                if (const int error = ::FlushToDisk(p.temporary, true)) ThrowFileError(p.path, error);
-                flushed.push_back(device);
-            }
-    } catch (const std::exception& error) {
-        for (Joined& j : joined) {
-            j.files.clear();
-            tell(j, &error);
+    const auto failed = [](const Joined& j) { return j.failure.has_value(); };
+    for (Joined& j : joined) {
+        try {
+            OutputTransaction::ResolveAll(j.files, j.inputs);
+        } catch (const FileError& error) {
+            fail(j, error);
         }
-        throw;
+    }
+    // One flush for all the files before any name is taken.
+    std::vector<OutputTransaction::Pending*> files;
+    for (Joined& j : joined)
+        for (OutputTransaction::Pending& p : j.files)
+            if (!p.device) files.push_back(&p);
+    try {
+        OutputTransaction::FlushBatchToDisk(files);
+    } catch (const FileError& error) {
+        for (Joined& j : joined)
+            if (!failed(j)) fail(j, error);
+    }
+    for (Joined& j : joined) {
+        try {
+            if (!failed(j)) OutputTransaction::CopyIntoDevices(j.files);
+        } catch (const FileError& error) {
+            fail(j, error);
+        }
     }
     std::vector<std::shared_ptr<const OutputFolder>> folders;
-    std::vector<std::pair<Joined*, std::optional<FileError>>> outcomes;
-    for (Joined& j : joined) {
-        std::vector<OutputTransaction::Placing> placed;
-        try {
-            const CleaningSignalsHeld held;
+    {
+        std::vector<std::shared_ptr<OutputFolder>> locked;
+        for (const Joined& j : joined) AddFoldersOf(j.files, locked);
+        const FolderLocks locks(std::move(locked));
+        for (Joined& j : joined) {
+            if (failed(j)) continue;
+            std::vector<OutputTransaction::Placing> placed;
             try {
-                for (OutputTransaction::Pending& p : j.files)
-                    placed.push_back(OutputTransaction::PutInPlace(p, j.neverReplace));
-            } catch (...) {
-                for (std::size_t i = placed.size(); i-- > 0;) OutputTransaction::TakeBack(j.files[i], placed[i]);
-                throw;
+                OutputTransaction::ResolveAgainWhereChanged(j.files, j.inputs);
+                if (j.neverReplace) OutputTransaction::RefuseTakenNames(j.files);
+                OutputTransaction::PlaceAll(j.files, j.neverReplace, placed);
+            } catch (const FileError& error) {
+                fail(j, error);
+                continue;
             }
-        } catch (const FileError& error) {
-            j.files.clear();
-            outcomes.emplace_back(&j, error);
-            continue;
+            OutputTransaction::ForgetTemporaries(j.files, placed);
+            for (const OutputTransaction::Pending& p : j.files)
+                if (p.folder) AddFolder(folders, p.folder);
         }
-        for (std::size_t i = 0; i < j.files.size(); ++i) {
-            OutputTransaction::Pending& p = j.files[i];
-            if (placed[i] == OutputTransaction::Placing::Exchanged) p.temporary.Remove();
-            else p.temporary.Forget();
-            AddFolder(folders, p.folder);
-        }
-        outcomes.emplace_back(&j, std::nullopt);
     }
-    // Once per folder, after every rename in it: the new names last through a power cut.
     for (const auto& folder : folders) folder->Flush();
-    for (auto& [j, error] : outcomes) {
-        if (!error && j->onPlaced)
-            for (const OutputTransaction::Pending& p : j->files) j->onPlaced(p.path);
-        tell(*j, error ? &*error : nullptr);
+    for (Joined& j : joined) {
+        if (!failed(j) && j.onPlaced)
+            for (const OutputTransaction::Pending& p : j.files) j.onPlaced(p.path);
+        if (j.onDone) j.onDone(j.failure ? &*j.failure : nullptr);
     }
 }

@@ -8,10 +8,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <utility>
 #include <vector>
 
+#include "core/file_io.h"
 #include "core/output_folder.h"
 #include "core/output_target.h"
 
@@ -37,9 +39,11 @@ private:
 };
 
 // While one is open in a thread, the safe writer (SafeFileWriter) of that
-// thread hands it each complete temporary file instead of renaming it.
-// Destroyed without Commit, it removes every temporary file it holds: an
-// earlier file of each name stays as it was.
+// thread hands it each complete temporary file instead of renaming it, and
+// the names are resolved once, when it commits: the name a file finally goes
+// under (Rename) is the only one ever looked at. Destroyed without Commit, it
+// removes every temporary file it holds: an earlier file of each name stays
+// as it was.
 class OutputGroup;
 
 class OutputTransaction {
@@ -57,12 +61,11 @@ public:
     // be examined are left out here (their reader says why).
     void ProtectInputs(const std::vector<std::string>& inputs);
 
-    // The output pending under the name `from` goes in the place of `to`
-    // instead, with what that file would keep (its mode, owner and ACL; a
-    // name that is new keeps those the output was made with), or is copied
-    // into `to` at Commit when that is a device, a pipe or /dev/stdout.
-    // Raises FileError naming `to` as a write to `to` would, and
-    // std::logic_error when no output is pending under `from`.
+    // The output pending under the name `from` goes under the name `to`
+    // instead: in the place of that file with what it would keep (its mode,
+    // owner and ACL), or copied into it at Commit when that is a device, a
+    // pipe or /dev/stdout. Raises std::logic_error when no output is pending
+    // under `from`.
     void Rename(const std::string& from, const std::string& to);
 
     // No existing file is replaced: Commit refuses the whole transaction with
@@ -73,46 +76,58 @@ public:
     std::size_t PendingCount() const { return pending_.size(); }
     // The pending outputs whose names Commit would take from a file there now
     // (a device written into is not replaced), by the names they were given.
+    // A name that cannot be written is left out: the commit says why.
     std::vector<std::string> NamesInUse() const;
 
-    // Puts every output in place, then flushes each folder once; on a failure
+    // Resolves each name, flushes every file to disk, writes the outputs
+    // bound for devices, then puts every other one in place while holding
+    // the lock of each folder, and flushes each folder once; on a failure
     // none is replaced and the FileError is raised.
     void Commit();
 
-    // The outputs put in place by Commit (or written into a device as they
-    // went), by the names they were given: how many, the first few, and each
-    // one to a callback as it is placed. Nothing grows with their number.
+    // The outputs put in place by Commit (or written into a device), by the
+    // names they were given: how many, the first few, and each one to a
+    // callback as it is placed. Nothing grows with their number.
     static constexpr std::size_t kPlacedNamesKept = 16;
     std::size_t PlacedCount() const { return placedCount_; }
     const std::vector<std::string>& FirstPlaced() const { return firstPlaced_; }
     void OnPlaced(std::function<void(const std::string& name)> callback) { onPlaced_ = std::move(callback); }
 
-    // For SafeFileWriter: an output's resolved target is checked against the
-    // inputs; a complete temporary file is taken, or an output written into
-    // a device noted.
-    void CheckNotAnInput(const std::string& path, const OutputTarget& target) const;
-    void Take(const std::string& path, std::shared_ptr<const OutputFolder> folder, TemporaryFile temporary,
-              const std::string& name);
-    void NoteWrittenInto(const std::string& path) { Place(path); }
+    // For SafeFileWriter: a complete temporary file for the output `path`.
+    void Take(const std::string& path, TemporaryFile temporary);
 
 private:
     friend class OutputGroup;
     struct Pending {
-        std::string path;                            // the name given, for messages and Rename
-        TemporaryFile temporary;                     // complete and flushed
-        std::shared_ptr<const OutputFolder> folder;  // where it goes
-        std::string name;                            // its name there
-        std::optional<OutputTarget> device;          // copied into this instead
+        std::string path;         // the name given, for messages and Rename
+        TemporaryFile temporary;  // complete
+        bool resolved = false;
+        // Once resolved: the folder it goes into and its name there, and the
+        // file it replaces; or the device it is copied into.
+        std::shared_ptr<OutputFolder> folder;
+        std::string name;
+        std::optional<struct stat> existing;
+        std::optional<OutputTarget> device;
     };
+    using Inputs = std::vector<std::pair<dev_t, ino_t>>;
     enum class Placing { Exchanged, Added, Renamed, Copied };
-    void FlushToDisk() const;
-    void RefuseTakenNames() const;
+    static void Resolve(Pending& pending, const Inputs& inputs);
+    static void ResolveAll(std::vector<Pending>& pending, const Inputs& inputs);
+    static void CheckNotAnInput(const std::string& path, const OutputTarget& target, const Inputs& inputs);
+    static void RefuseTakenNames(const std::vector<Pending>& pending);
+    static void ResolveAgainWhereChanged(std::vector<Pending>& pending, const Inputs& inputs);
+    static void CopyIntoDevices(std::vector<Pending>& pending);
+    static void FlushToDisk(const std::vector<Pending*>& files);
+    static void FlushBatchToDisk(const std::vector<Pending*>& files);
+    static void Plan(Pending& pending, const Inputs& inputs, bool neverReplace, const std::string& foldersMadeUnder);
     static Placing PutInPlace(Pending& pending, bool neverReplace);
     static void TakeBack(Pending& pending, Placing how);
+    static void PlaceAll(std::vector<Pending>& pending, bool neverReplace, std::vector<Placing>& placed);
+    static void ForgetTemporaries(std::vector<Pending>& pending, const std::vector<Placing>& placed);
     void Place(const std::string& path);
 
     OutputTransaction* previous_;
-    std::vector<std::pair<dev_t, ino_t>> inputs_;
+    Inputs inputs_;
     std::vector<Pending> pending_;
     std::size_t placedCount_ = 0;
     std::vector<std::string> firstPlaced_;
@@ -121,22 +136,33 @@ private:
     bool neverReplace_ = false;
 };
 
-// While one is open in a thread, a transaction committed there (one that
-// writes no device) joins it instead of putting its files in place: its files
-// stay complete under their temporary names until the group commits, which
-// flushes them all with one flush of each file system, puts each
-// transaction's files in place (all of one transaction, or none of it) and
-// flushes each folder once. After a power cut a name holds the old file or
-// the whole new one, as with a transaction of its own; a batch of many small
-// conversions waits for the disk a few times instead of once for each.
+// While one is open in a thread, a transaction committed there joins it
+// instead of putting its files in place: its files stay complete under their
+// temporary names until the group commits, which flushes them all at once,
+// puts each transaction's files in place (all of one transaction, or none
+// of it) and flushes each folder once. After a power cut a name holds the
+// old file or the whole new one, as with a transaction of its own; a batch
+// of many small conversions waits for the disk a few times instead of once
+// for each.
+//
+// A planned group (a dry run) puts nothing in place: its commit resolves and
+// checks every name as a real one would, tells each transaction which names
+// it would write or why it would be refused, and removes the files. Its
+// temporary files are made in the temporary folder.
 class OutputGroup {
 public:
+    struct Plan {
+        // Folders missing under this one count as made (--each makes them).
+        std::string foldersMadeUnder;
+    };
     OutputGroup();
+    explicit OutputGroup(Plan plan);
     // Commits what has joined.
     ~OutputGroup();
     OutputGroup(const OutputGroup&) = delete;
     OutputGroup& operator=(const OutputGroup&) = delete;
     static OutputGroup* Current();
+    bool Planned() const { return plan_.has_value(); }
 
     // What the next transaction to join calls once its files are in place
     // (with nullptr) or could not be put there (with the error; none is then
@@ -144,6 +170,10 @@ public:
     void Expect(std::function<void(const std::exception* error)> onDone);
     // True when the callback set last was not taken: no transaction joined since.
     bool DropExpectation();
+    // How many transactions have joined since the last commit.
+    std::size_t JoinedCount() const { return joined_.size(); }
+    // Removes the transaction that joined last and its files, untold.
+    void WithdrawLatest();
 
     // Enough has joined for a commit: many conversions, or many files.
     bool Full() const;
@@ -153,13 +183,17 @@ private:
     friend class OutputTransaction;
     struct Joined {
         std::vector<OutputTransaction::Pending> files;
+        OutputTransaction::Inputs inputs;
         bool neverReplace;
         std::function<void(const std::string&)> onPlaced;
         std::function<void(const std::exception*)> onDone;
+        std::optional<FileError> failure;
     };
     void Join(Joined joined);
+    void CommitPlan(std::vector<Joined>& joined);
 
     OutputGroup* previous_;
+    std::optional<Plan> plan_;
     std::function<void(const std::exception*)> expected_;
     std::vector<Joined> joined_;
     std::size_t files_ = 0;

@@ -3,33 +3,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "core/file_io.h"
+#include "core/temporary_folder.h"
 
-namespace {
-std::string TemporaryFolder()
-{
-    const char* folder = std::getenv("TMPDIR");
-    return folder != nullptr && *folder != '\0' ? folder : "/tmp";
-}
-
-int UnnamedFile()
-{
-    const std::string folder = TemporaryFolder();
-    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0) return fd;
-    std::string name = folder + "/.kes-spool-XXXXXX";
-    fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) ThrowFileError(folder, errno);
-    ::unlink(name.c_str());
-    return fd;
-}
-}  // namespace
-
-SpillFile::SpillFile() : fd_(UnnamedFile()) {}
+SpillFile::SpillFile() : fd_(UnnamedTemporaryFile()) {}
 
 SpillFile::~SpillFile() { ::close(fd_); }
 
@@ -40,7 +19,7 @@ void SpillFile::WriteAt(std::uint64_t at, std::string_view bytes)
         const ssize_t written = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(at + done));
         if (written < 0) {
             if (errno == EINTR) continue;
-            ThrowFileError(TemporaryFolder(), errno);
+            ThrowFileError(TemporaryFolderName(), errno);
         }
         done += static_cast<std::size_t>(written);
     }
@@ -54,7 +33,7 @@ std::size_t SpillFile::ReadAt(std::uint64_t at, std::size_t count, std::string& 
     while (done < count) {
         const ssize_t got = ::pread(fd_, out.data() + start + done, count - done, static_cast<off_t>(at + done));
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) ThrowFileError(TemporaryFolder(), errno);
+        if (got < 0) ThrowFileError(TemporaryFolderName(), errno);
         if (got == 0) break;
         done += static_cast<std::size_t>(got);
     }
@@ -69,7 +48,7 @@ void SpillFile::CopyInto(SpillFile& other, std::uint64_t size) const
         piece.clear();
         const std::size_t got =
             ReadAt(at, static_cast<std::size_t>(std::min<std::uint64_t>(size - at, 1u << 20)), piece);
-        if (got == 0) ThrowFileError(TemporaryFolder(), EIO);
+        if (got == 0) ThrowFileError(TemporaryFolderName(), EIO);
         other.WriteAt(at, piece);
         at += got;
     }

@@ -107,7 +107,7 @@ void ClearRoutes()
 {
     RouteCount = 0;
     RouteWpRecord reset;
-    reset.DateTime = NowLocal();
+    reset.DateTime = NowUtc();
     reset.Column8 = 3;
     reset.Column10 = 65535;
     const std::function<void(RouteWpRecord&)> resetPoint = [reset](RouteWpRecord& point) {

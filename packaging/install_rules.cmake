@@ -30,3 +30,25 @@ function(kes_install_program target)
   install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endfunction()
+
+# Installs the shell completions of a command, made at build time by the
+# command itself from its option table ('TARGET --completion=SHELL'), where
+# bash-completion, zsh and fish look for them.
+function(kes_install_completions target)
+  set(folder ${PROJECT_BINARY_DIR}/completions)
+  set(bash ${folder}/${target}) # bash finds a completion by the command's name
+  set(zsh ${folder}/_${target})
+  set(fish ${folder}/${target}.fish)
+  foreach(shell bash zsh fish)
+    add_custom_command(OUTPUT ${${shell}}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+      COMMAND $<TARGET_FILE:${target}> --completion=${shell} > ${${shell}}
+      DEPENDS ${target}
+      COMMENT "Making the ${shell} completion of ${target}"
+      VERBATIM)
+  endforeach()
+  add_custom_target(${target}_completions ALL DEPENDS ${bash} ${zsh} ${fish})
+  install(FILES ${bash} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions)
+  install(FILES ${zsh} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/zsh/vendor-completions)
+  install(FILES ${fish} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/fish/vendor_completions.d)
+endfunction()

@@ -5,7 +5,8 @@ BUILD_PACKAGES=(g++ cmake make libgtest-dev libbenchmark-dev libexpat1-dev libge
 # What the checks use besides: the GPX schema validator, validators of the
 # desktop entry and the metadata, the shared MIME database, what CPack and
 # lintian need to build and check the .deb, setfacl and getfacl for the
-# outputs' ACLs, and the independent readers of the KML, GeoJSON and CSV
-# outputs (GDAL's ogrinfo, gpsbabel, Python).
+# outputs' ACLs, the independent readers of the KML, GeoJSON and CSV
+# outputs (GDAL's ogrinfo, gpsbabel, Python), and the shells whose
+# completions kes-convert installs (zsh and fish; bash is there).
 TEST_PACKAGES=(libxml2-utils desktop-file-utils appstream shared-mime-info dpkg-dev file lintian acl gdal-bin gpsbabel
-  python3)
+  python3 zsh fish)

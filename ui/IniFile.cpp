@@ -181,32 +181,57 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
     WriteStrings({{section, key, value}});
 }
 
-void IniFile::WriteStrings(const std::vector<IniEntry>& entries)
+namespace {
+bool OneLine(const IniEntry& e) { return (e.section + e.key + e.value).find_first_of("\r\n") == std::string::npos; }
+
+std::string Joined(const Lines& lines)
+{
+    std::string content;
+    for (const std::string& line : lines.text) content += line + lines.lineEnd;
+    return content;
+}
+}  // namespace
+
+std::vector<IniEntry> IniFile::WriteStrings(const std::vector<IniEntry>& entries)
 {
     Lines lines = Load(path_);
     // Our keys alone written over a file that could not be read, or is not
     // ours, would lose everything else it holds.
     if (lines.content == Content::Unreadable || lines.content == Content::NotOurs)
         throw std::runtime_error("Unable to write to " + path_);
-    for (const auto& [section, key, value] : entries) {
-        const Place place = Find(lines, section, key);
-        const std::string entry = key + "=" + value;
+    std::vector<IniEntry> leftOut, droppable;
+    for (const IniEntry& e : entries) {
+        if (!OneLine(e)) {
+            leftOut.push_back(e);
+            continue;
+        }
+        if (e.droppable) droppable.push_back(e);
+        const Place place = Find(lines, e.section, e.key);
+        const std::string entry = e.key + "=" + e.value;
         if (place.keyFound) {
             lines.text[place.keyLine] = entry;
         } else if (place.sectionFound) {
             lines.text.insert(lines.text.begin() + static_cast<std::ptrdiff_t>(place.insertAt), entry);
         } else {
-            lines.text.push_back("[" + section + "]");
+            lines.text.push_back("[" + e.section + "]");
             lines.text.push_back(entry);
         }
     }
-    std::string content;
-    for (const std::string& line : lines.text) content += line + lines.lineEnd;
+    std::string content = Joined(lines);
+    for (; content.size() > kLargestSettingsFile && !droppable.empty(); content = Joined(lines)) {
+        const Place place = Find(lines, droppable.back().section, droppable.back().key);
+        if (place.keyFound) lines.text.erase(lines.text.begin() + static_cast<std::ptrdiff_t>(place.keyLine));
+        leftOut.push_back(droppable.back());
+        droppable.pop_back();
+    }
+    // A larger file would be ignored at every start from now on.
+    if (content.size() > kLargestSettingsFile) throw std::runtime_error("Unable to write to " + path_);
     try {
         WriteFileSafely(path_, content);
     } catch (const std::exception&) {
         throw std::runtime_error("Unable to write to " + path_);
     }
+    return leftOut;
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int value)

@@ -9,6 +9,9 @@
 
 struct IniEntry {
     std::string section, key, value;
+    // May be left out, the last first, so that the file stays one that is
+    // read at the next start (the recent files).
+    bool droppable = false;
 };
 
 class IniFile {
@@ -31,8 +34,11 @@ public:
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int value);
     // Several keys, in order, in one rewrite of the file: each safe write of
-    // it waits for the disk.
-    void WriteStrings(const std::vector<IniEntry>& entries);
+    // it waits for the disk. A value with a line break is left out (it would
+    // become lines of its own), and so are droppable entries, the last first,
+    // while the file would outgrow the largest one read. Returns what was
+    // left out.
+    std::vector<IniEntry> WriteStrings(const std::vector<IniEntry>& entries);
 
 private:
     std::string path_;

@@ -420,7 +420,12 @@ void TfmMain::FormDestroy()
         entries.push_back({kViewSection, kWindowSplitKey, split_->saveState().toHex().toStdString()});
         entries.push_back({kViewSection, kViewSplitKey, cView->SplitState().toHex().toStdString()});
     }
-    IniFile(settings_.file).WriteStrings(entries);
+    // A value the file cannot hold is said where the window's other warnings go.
+    for (const IniEntry& e : IniFile(settings_.file).WriteStrings(entries))
+        qWarning("%s", ("kesTranscribe: " + settings_.file + ": [" + e.section + "] " + e.key +
+                        (e.droppable ? " is left out: the file would grow past 64 KB"
+                                     : " is left out: its value holds a line break"))
+                           .c_str());
 }
 
 void TfmMain::ReadWindowSettings(const IniFile& settings)
@@ -452,7 +457,7 @@ void TfmMain::WriteWindowSettings(std::vector<IniEntry>& entries) const
         entries.push_back({kWindowSection, kHeightKey, std::to_string(height())});
     }
     for (int n = 1; n <= recent_.size(); ++n)
-        entries.push_back({kRecentSection, RecentKey(n), recent_[n - 1].toStdString()});
+        entries.push_back({kRecentSection, RecentKey(n), recent_[n - 1].toStdString(), true});
 }
 
 void TfmMain::showEvent(QShowEvent* event)

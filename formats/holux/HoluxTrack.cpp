@@ -87,15 +87,18 @@ public:
         holux::Put<std::int16_t>(image_, record, static_cast<std::int16_t>(count));
         holux::Put<std::int16_t>(image_, record + 2, firstIndex);
         if (count > 0) holux::Put<std::int16_t>(image_, kFileHeader + 6, firstIndex);
-        holux::PutText(image_, record + 4, kes::NativeName(track.info), 12, '\0');
-        holux::PutText(image_, record + 16, kes::NativeDescription(track.info), 13, '\0');
+        textsCut_ += holux::PutText(image_, record + 4, kes::NativeName(track.info), 12, '\0');
+        textsCut_ += holux::PutText(image_, record + 16, kes::NativeDescription(track.info), 13, '\0');
         holux::Put<std::int32_t>(image_, record + 32, -1);
         holux::Put<std::int32_t>(image_, record + 36, -1);
         return count;
     }
 
+    std::int64_t TextsCut() const { return textsCut_; }
+
 private:
     std::string image_;
+    std::int64_t textsCut_ = 0;
 };
 }  // namespace
 
@@ -137,5 +140,6 @@ WriteResult WriteHoluxTrackFile(const Document& document, const WriteRequest& re
                             "Only the first 2500 Track Points are saved from each track - this is a limitation of "
                             "the tlg format.",
                             pointsLeftOut);
+    if (image.TextsCut() > 0) result.findings.Add(FindingKind::Reduced, {}, image.TextsCut());
     return result;
 }

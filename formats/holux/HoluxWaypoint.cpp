@@ -132,10 +132,11 @@ RecordDate SplitDateTime(double dateTime)
             seconds};
 }
 
-void PutWaypointRecord(std::string& image, std::size_t record, const Point& p, kes::DayCounts& times)
+// Returns how many of its texts were cut to their fields.
+int PutWaypointRecord(std::string& image, std::size_t record, const Point& p, kes::DayCounts& times)
 {
-    holux::PutText(image, record, kes::NativeName(p), 8, ' ');
-    holux::PutText(image, record + 8, kes::NativeDescription(p), 12, ' ');
+    const int cut = holux::PutText(image, record, kes::NativeName(p), 8, ' ') +
+                    holux::PutText(image, record + 8, kes::NativeDescription(p), 12, ' ');
     holux::Put<std::int32_t>(image, record + 20, holux::ToUnits(p.longitude));
     holux::Put<std::int32_t>(image, record + 24, holux::ToUnits(-p.latitude));
     const RecordDate date = SplitDateTime(times.OfWaypoint(p));
@@ -144,6 +145,7 @@ void PutWaypointRecord(std::string& image, std::size_t record, const Point& p, k
     holux::Put<std::uint16_t>(image, record + 30, date.year);
     holux::Put<std::uint32_t>(image, record + 32, date.seconds);
     holux::Put<std::uint8_t>(image, record + 38, 1);
+    return cut;
 }
 
 // An empty route section: every slot free, every record zero.
@@ -185,9 +187,10 @@ WriteResult WriteHoluxWaypointFile(const Document& document, const WriteRequest&
     }
     kes::DayCounts times;
     int s = 0;
+    std::int64_t textsCut = 0;
     for (const Point& p : document.waypoints) {
         if (s == n) break;
-        PutWaypointRecord(image, WaypointRecordAt(s++), p, times);
+        textsCut += PutWaypointRecord(image, WaypointRecordAt(s++), p, times);
     }
     PutRouteHeader(image);
 
@@ -198,5 +201,6 @@ WriteResult WriteHoluxWaypointFile(const Document& document, const WriteRequest&
                             "Only the first 500 waypoints are saved - this is a limitation of the wrt format.",
                             held - n);
     times.AddStamped(result.findings);
+    if (textsCut > 0) result.findings.Add(FindingKind::Reduced, {}, textsCut);
     return result;
 }

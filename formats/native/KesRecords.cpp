@@ -101,8 +101,7 @@ float TrackMetres(const Point& p)
 }
 
 DayCounts::DayCounts()
-    : local_(NowLocal()), utc_(LocalToUtc(local_)),
-      today_(std::chrono::days{static_cast<std::int64_t>(std::floor(local_ - kUnixEpochDay))})
+    : utc_(NowUtc()), today_(std::chrono::days{static_cast<std::int64_t>(std::floor(utc_ - kUnixEpochDay))})
 {}
 
 double DayCounts::Of(const Point& p, double stamp)

@@ -63,16 +63,15 @@ float TrackMetres(const Point& p);
 class DayCounts {
 public:
     DayCounts();
-    // Waypoints and route points take the local time of conversion.
-    double OfWaypoint(const Point& p) { return Of(p, local_); }
-    // Track points take it in UTC, as the track files hold their times.
+    // The time of conversion is in UTC, as every other time the native files hold.
+    double OfWaypoint(const Point& p) { return Of(p, utc_); }
     double OfTrackPoint(const Point& p) { return Of(p, utc_); }
     // The points that took the time of conversion, as a finding (none when none did).
     void AddStamped(Findings& findings) const;
 
 private:
     double Of(const Point& p, double stamp);
-    double local_, utc_;
+    double utc_;
     std::chrono::sys_days today_;
     std::int64_t stamped_ = 0;
 };

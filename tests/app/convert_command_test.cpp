@@ -297,8 +297,8 @@ TEST(ConvertCommand, MessagesGoToStandardErrorAndOnlyAStoppedConversionFails)
          "in.wpt: not converted: Input and Output Formats cannot be the same: both are Kestrelmaps Waypoint (.wpt)"},
         {{"-o", "holux-wrt", dir.Path("in.trk"), "-O", dir.Path("o.wrt")},
          1,
-         "in.trk: not converted: Input and Output file format types are not the same: Holux Waypoint (.wrt) cannot "
-         "be written from Mapsend Track (.trk) input"},
+         "in.trk: not converted: holux-wrt cannot be written from Mapsend tracks: try -o kes-plt, gpx, kml, "
+         "geojson or csv"},
         {{"-o", "holux-wrt", dir.Path("datum.wpt"), "-O", dir.Path("o.wrt")},
          0,
          "datum.wpt: The Data file datum must be WGS84"},

@@ -89,6 +89,8 @@ TEST(FileNames, ExtensionsOfTheLastComponentOnly)
     EXPECT_EQ(ExtractFileExt("/g.ps/x"), "");
     EXPECT_EQ(TrackFileName("/gps/trip.plt", 3), "/gps/trip_3.plt");
     EXPECT_EQ(TrackFileName("/gps/trip", 1), "/gps/trip_1.plt");
+    EXPECT_EQ(ChangeFileExt("/gps/.mylog", ".plt"), "/gps/.mylog.plt");  // a leading dot is the name's
+    EXPECT_EQ(ExtractFileExt(".mylog"), "");
 }
 
 TEST(StripQuotes, BlanksAndOneQuoteAtEachEnd)

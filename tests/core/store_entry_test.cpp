@@ -103,16 +103,17 @@ TEST(ConversionRecord, TheLineOfWhatWasWrittenInItsRarerForms)
 TEST(ConversionRecord, RemembersTheTimesOfReadingItStampedUntilTheNextConversion)
 {
     StartConversionRecord();
-    PinClock(46000.25, 46000.5);
+    PinClock(46000.5, 46000.25);
     EXPECT_FALSE(IsTimeOfReading(46000.25));
     EXPECT_EQ(StampTimeOfReading(), 46000.25);
-    PinClock(46000.2501, 46000.5);
+    PinClock(46000.5, 46000.2501);
     StampTimeOfReading();
     UnpinClock();
     EXPECT_TRUE(IsTimeOfReading(46000.25));
     EXPECT_TRUE(IsTimeOfReading(46000.25005));
     EXPECT_FALSE(IsTimeOfReading(46000.2502));
-    EXPECT_FALSE(IsTimeOfReading(46000.5));  // the UTC clock is not what was stamped
+    EXPECT_FALSE(IsTimeOfReading(46000.5));  // the local clock is not what was stamped
+    EXPECT_EQ(RecordedLosses().timesOfConversion, 2);
     StartConversionRecord();
     EXPECT_FALSE(IsTimeOfReading(46000.25));
 }

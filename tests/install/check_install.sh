@@ -77,6 +77,10 @@ check_tree() {
     name=$(basename "$program")
     [ -f "$prefix/share/man/man1/$name.1.gz" ] || fail "bin/$name is installed without a manual page"
   done
+  for completion in bash-completion/completions/kes-convert zsh/vendor-completions/_kes-convert \
+    fish/vendor_completions.d/kes-convert.fish; do
+    grep -q 'output-format' "$prefix/share/$completion" 2>/dev/null || fail "not installed: share/$completion"
+  done
 
   desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the desktop entry"
   expect_line "Exec=kesTranscribe %F" "$desktop" "desktop entry"
@@ -173,7 +177,8 @@ check_package() {
     "usr/share/icons/hicolor/scalable/apps/$id.svg" "usr/share/icons/hicolor/256x256/apps/$id.png" \
     usr/share/man/man1/kesTranscribe.1.gz usr/bin/kes-convert usr/share/man/man1/kes-convert.1.gz \
     usr/share/doc/kestranscribe/copyright usr/share/kesTranscribe/land-110m.json \
-    usr/share/doc/kestranscribe/changelog.gz; do
+    usr/share/doc/kestranscribe/changelog.gz usr/share/bash-completion/completions/kes-convert \
+    usr/share/zsh/vendor-completions/_kes-convert usr/share/fish/vendor_completions.d/kes-convert.fish; do
     grep -qE " root/root .* \./$path\$" "$work/contents" || fail "the package lacks /$path (owned by root)"
   done
   grep -qE '^-rwxr-xr-x root/root .* \./usr/bin/kesTranscribe$' "$work/contents" || fail "/usr/bin/kesTranscribe mode"

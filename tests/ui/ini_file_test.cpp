@@ -132,3 +132,26 @@ TEST(IniFile, AFileThatCannotBeReadIsNeverRewrittenWithOurKeysAlone)
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadText(path), "[Mine]\r\nx=y\r\n");
 }
+
+// A value with a line break would become lines of its own (a section, a key);
+// a file under 64 KB stays under it, the last recent files dropped first.
+TEST(IniFile, AValueIsOneLineAndTheFileStaysOneThatIsRead)
+{
+    TempDir dir;
+    const std::string path = dir.Path("a.ini");
+    IniFile ini(path);
+    const std::vector<IniEntry> leftOut = ini.WriteStrings(
+        {{"Input File", "Initial Folder", "/trip\n[View]\nTile Server=http://x/"}, {"Input File", "File Format", "3"}});
+    ASSERT_EQ(leftOut.size(), 1u);
+    EXPECT_EQ(leftOut[0].key, "Initial Folder");
+    EXPECT_EQ(ReadText(path), "[Input File]\r\nFile Format=3\r\n");
+
+    WriteText(path, "[Recent Files]\r\n" + std::string((64 << 10) - 100, ';') + "\r\n");
+    std::vector<IniEntry> recent;
+    for (int n = 1; n <= 4; ++n)
+        recent.push_back({"Recent Files", "File" + std::to_string(n), std::string(40, 'a'), true});
+    EXPECT_EQ(ini.WriteStrings(recent).size(), 3u);
+    EXPECT_LE(std::filesystem::file_size(path), 64u << 10);
+    EXPECT_EQ(ini.ReadString("Recent Files", "File1", ""), std::string(40, 'a'));
+    EXPECT_EQ(ini.ReadString("Recent Files", "File2", "none"), "none");
+}

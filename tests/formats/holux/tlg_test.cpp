@@ -80,7 +80,8 @@ Written Write(std::vector<Track> tracks)
 std::vector<std::string> Messages(const WriteResult& result)
 {
     std::vector<std::string> messages;
-    for (const Finding& f : result.findings.All()) messages.push_back(f.message);
+    for (const Finding& f : result.findings.All())
+        if (f.kind == FindingKind::Cut) messages.push_back(f.message);
     return messages;
 }
 }  // namespace
@@ -142,6 +143,7 @@ TEST(HoluxTracks, TheFirstFiveTracksOfTheirFirst2500PointsWithTheirTextsCut)
         EXPECT_EQ(w.image.substr(RecordAt(t) + 16, 16), "Description 1" + std::string(3, '\0'));
     }
     EXPECT_EQ(Messages(w.result), (std::vector<std::string>{kTooManyTracks, kTooManyPoints}));
+    EXPECT_EQ(w.result.findings.CountOf(FindingKind::Reduced), 10);  // both texts of each record
     EXPECT_EQ(w.result.counts.trackPoints, 5 * 2500);
 }
 

@@ -119,7 +119,7 @@ TEST_F(HoluxWaypoints, ARecordHoldsCutTextsPositionsDateAndMarker)
 {
     Point first = Dated(At(10, 12.5, "LONGERNAME"), 38047.5);  // 2004-03-01 12:00:00
     first.description = "a description too long";
-    Point second = At(-45.25, -0.5, "Ab");  // no time: the time of conversion
+    Point second = At(-45.25, -0.5, "Ab");  // no time: the time of conversion, in UTC
     second.comment = "c";
     const std::string image = Write({first, second});
     ByteBuilder one;
@@ -128,7 +128,7 @@ TEST_F(HoluxWaypoints, ARecordHoldsCutTextsPositionsDateAndMarker)
     EXPECT_EQ(image.substr(Record(0), 40), one.str());
     ByteBuilder two;
     two.text("Ab      ").fixed("c", 12, ' ').i32(-18000).i32(1629000);
-    two.u8(15).u8(3).u16(2023).u32(21600).u16(0).u8(1).u8(0);
+    two.u8(15).u8(3).u16(2023).u32(0).u16(0).u8(1).u8(0);
     EXPECT_EQ(image.substr(Record(1), 40), two.str());
 }
 

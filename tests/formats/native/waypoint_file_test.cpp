@@ -52,7 +52,7 @@ TEST_F(WaypointFile, EachFieldOfAPointGivesItsColumns)
     const Row rows[] = {
         {With([](Point&) {}), example + "   -777" + kTail},
         {With([](Point& p) { p.time.reset(); }),
-         "WP1,  51.500000,  -0.100000,45000.4375000,  0, 0, 3,         0,     65535,, 0, 0,    0,   -777" + kTail},
+         "WP1,  51.500000,  -0.100000,45000.3541667,  0, 0, 3,         0,     65535,, 0, 0,    0,   -777" + kTail},
         {With([](Point& p) {
              p.time = UtcTime{12 * 3600, 0}, p.undated = true;
          }),

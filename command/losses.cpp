@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "command/losses.h"
+
+#include "command/json_text.h"
+#include "core/catalogue.h"
+#include "core/format_rows.h"
+
+namespace {
+std::string Counted(std::int64_t n, const char* one, const char* many)
+{
+    return Grouped(n) + " " + (n == 1 ? one : many);
+}
+}  // namespace
+
+std::vector<std::string> LossWarnings(const ConversionJob& job, const ConversionOutcome& outcome)
+{
+    const OutputFormatRow& output = OutputRow(job.outputPosition);
+    std::vector<std::string> warnings;
+    for (const Finding& f : outcome.findings.All()) {
+        switch (f.kind) {
+        case FindingKind::Undated:
+            warnings.push_back(Counted(f.count, "track point was", "track points were") +
+                               (output.datesUndatedToday ? " dated today" : " written without times") +
+                               ": the input gives times of day but no date (--date gives the date of an NMEA log)");
+            break;
+        case FindingKind::Stamped:
+            warnings.push_back(Counted(f.count, "point was", "points were") +
+                               " given the time of conversion: the input gives " + (f.count == 1 ? "it" : "them") +
+                               " no time");
+            break;
+        case FindingKind::Unusable:
+            warnings.push_back(Counted(f.count, "point", "points") + " without a usable position " +
+                               (f.count == 1 ? "was" : "were") + " left out");
+            break;
+        case FindingKind::Reduced:
+            warnings.push_back(!f.message.empty() ? f.message
+                                                  : Counted(f.count, "text was", "texts were") +
+                                                        " cut to the length the output format holds");
+            break;
+        case FindingKind::Skipped:
+            if (!f.message.empty()) warnings.push_back(f.message);
+            break;
+        default: break;  // told by the conversion's own messages
+        }
+    }
+    return warnings;
+}
+
+std::string NothingToWrite(const ConversionJob& job, const ConversionOutcome& outcome)
+{
+    const WrittenCounts& written = outcome.counts;
+    const std::string& kind = OutputFormats[job.outputPosition].Kind;
+    const bool points = written.waypoints > 0 || written.routes > 0;
+    const bool tracks = written.trackPoints > 0;
+    const char* none = kind == "wp"    ? (points ? nullptr : "no waypoints and no routes")
+                       : kind == "trk" ? (tracks ? nullptr : "no track points")
+                                       : (points || tracks ? nullptr : "no waypoints, routes or track points");
+    if (none == nullptr) return {};
+    const Findings& f = outcome.findings;
+    const bool readInPart = f.Has(FindingKind::Damaged) || f.Has(FindingKind::Truncated);
+    return std::string(none) + (f.Has(FindingKind::Unusable) ? " with a usable position" : "") + " were found in the " +
+           (readInPart ? "part of the input read" : "input") + ": nothing is written";
+}

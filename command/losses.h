@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What a conversion lost or made up, in the command's words: one warning per
+// kind of loss, from the findings of the conversion's outcome.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "command/plan.h"
+#include "core/convert.h"
+
+// The warnings of the conversion's losses that its messages do not tell
+// (points without time or given one, points left out, texts cut, records
+// skipped); empty when nothing was lost.
+std::vector<std::string> LossWarnings(const ConversionJob& job, const ConversionOutcome& outcome);
+
+// Why a conversion that wrote nothing of what its output holds is refused
+// (its files are not put in place); empty when something was written.
+std::string NothingToWrite(const ConversionJob& job, const ConversionOutcome& outcome);

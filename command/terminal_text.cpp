@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "command/terminal_text.h"
+
+#include <cerrno>
+
+#include "core/text_encoding.h"
+
+namespace {
+thread_local int firstError = 0;
+
+void AppendEscaped(std::string& out, std::string_view bytes)
+{
+    constexpr char kHex[] = "0123456789abcdef";
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        out += "\\x";
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xF];
+    }
+}
+}  // namespace
+
+std::string Shown(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t c = 0;
+        const std::size_t length = DecodeUtf8At(text, at, c);
+        if (length == 0) {
+            AppendEscaped(out, text.substr(at, 1));
+            ++at;
+            continue;
+        }
+        const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+        if (control) AppendEscaped(out, text.substr(at, length));
+        else out.append(text.substr(at, length));
+        at += length;
+    }
+    return out;
+}
+
+void PrintLine(std::FILE* stream, std::string_view text)
+{
+    const std::string shown = Shown(text);
+    std::fwrite(shown.data(), 1, shown.size(), stream);
+    std::fputc('\n', stream);
+}
+
+void Emit(std::FILE* stream, std::string_view text)
+{
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stream) != text.size() && firstError == 0)
+        firstError = errno != 0 ? errno : EIO;
+}
+
+int StreamError(std::FILE* stream)
+{
+    errno = 0;
+    if (std::fflush(stream) != 0 && firstError == 0) firstError = errno != 0 ? errno : EIO;
+    if (std::ferror(stream) && firstError == 0) firstError = EIO;
+    return firstError;
+}

@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Texts from file names and from inside files, made safe to show: a control
+// character would move the cursor, clear the screen or retitle the terminal.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// Control characters (C0, DEL and C1) and bytes that are not UTF-8 as "\xHH";
+// everything else as it is.
+std::string Shown(std::string_view text);
+
+// One line on `stream`, shown as above.
+void PrintLine(std::FILE* stream, std::string_view text);
+
+// Text for standard output, as it is; the first failure to write it is kept
+// for StreamError.
+void Emit(std::FILE* stream, std::string_view text);
+// Flushes the stream: 0 when everything written reached it, otherwise the
+// errno of the first failure.
+int StreamError(std::FILE* stream);

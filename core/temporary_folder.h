@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The folder of the files a conversion keeps aside while it runs (spooled
+// tracks, an output bound for a pipe): TMPDIR, or /tmp without it; and, when
+// that folder cannot be used, the folder of the output being written.
+#pragma once
+
+#include <memory>
+#include <string>
+
+class OutputFolder;
+
+// The temporary folder's name as the environment gives it.
+std::string TemporaryFolderName();
+
+// The folder for named temporary files of the output `forPath`: the
+// temporary folder, or `fallback` (a folder, "" for none) when it cannot be
+// used. Raises FileError naming the temporary folder when neither can be.
+std::shared_ptr<OutputFolder> TemporaryFolderFor(const std::string& forPath, const std::string& fallback);
+
+// A file without a name, gone with its descriptor however the process ends:
+// in the temporary folder, or the fallback of the conversion running.
+// Raises FileError naming the temporary folder when neither can be used.
+int UnnamedTemporaryFile();
+
+// The folder of `outputName`, as the fallback for unnamed temporary files
+// made in this thread while this object lives; none for a name that is not
+// a file of a folder (standard output, a device).
+class ScopedTemporaryFallback {
+public:
+    explicit ScopedTemporaryFallback(const std::string& outputName);
+    ~ScopedTemporaryFallback();
+    ScopedTemporaryFallback(const ScopedTemporaryFallback&) = delete;
+    ScopedTemporaryFallback& operator=(const ScopedTemporaryFallback&) = delete;
+
+private:
+    std::string previous_;
+};
+
+// The folder of an output name that is, or will be, a regular file; empty
+// for a device, a pipe or a descriptor, which have no folder of their own.
+std::string FolderOfFileOutput(const std::string& outputName);
