@@ -9,9 +9,8 @@
 #include "command/options.h"
 #include "core/catalogue.h"
 #include "core/format_lookup.h"
-#include "core/store.h"
 #include "core/text_fields.h"
-#include "core/track_destination.h"
+#include "formats/native/KesRecords.h"
 
 namespace {
 constexpr std::size_t kHelpColumn = 30;
@@ -245,11 +244,13 @@ std::string ManFormats()
 std::string ManLimits()
 {
     const auto n = [](long long value) { return Grouped(value); };
-    return ".SH LIMITS\nA conversion holds at most " + n(kMaxWaypoints) + " waypoints, " + n(kMaxRouteIndex + 1) +
-           " routes of at most " + n(kMaxRoutePoints) + " points and " + n(kMaxTrackPoints) +
-           " points per track, and writes at most " + n(kMaxTrackFiles) +
-           " track files; an input of more is cut where a\nformat's own limit does not come first.\n"
-           ".TP\n.BR kes\\-wpt \", \" kes\\-plt\nThose of a conversion; one track file per track.\n"
+    return ".SH LIMITS\nA conversion reads everything its inputs hold; each output format takes what it can\n"
+           "hold, and what it cannot is cut.\n"
+           ".TP\n.BR kes\\-wpt \", \" kes\\-plt\n" +
+           n(kes::kMaxWaypoints) + " waypoints, " + n(kes::kMaxRouteIndex) + " routes of at most " +
+           n(kes::kMaxRoutePoints) + " points, " + n(kes::kMaxTrackPoints) +
+           " points per track; one track file per track, at most " + n(static_cast<long long>(kes::kMaxTrackFiles)) +
+           " files.\n"
            ".TP\n.B holux\\-wrt\n500 waypoints, 20 routes of at most 30 points; names of 8 and descriptions of\n"
            "12 characters.\n"
            ".TP\n.B holux\\-tlg\n5 tracks of at most 2,500 points; track names of 12 and descriptions of 13\n"

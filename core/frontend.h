@@ -40,17 +40,3 @@ public:
     void ClearLines() override {}
     void ShowMessage(const std::string&) override {}
 };
-
-// Until every reader takes the document: the front end the old readers of
-// this thread report to, a silent one outside a conversion.
-FrontEnd& Front();
-class ScopedFrontEnd {
-public:
-    explicit ScopedFrontEnd(FrontEnd& frontEnd);
-    ~ScopedFrontEnd();
-    ScopedFrontEnd(const ScopedFrontEnd&) = delete;
-    ScopedFrontEnd& operator=(const ScopedFrontEnd&) = delete;
-
-private:
-    FrontEnd* previous_;
-};

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A read in the background reports how far it has gone and can be stopped:
-// the file layer and the store note their progress to the watch of the
+// the file layer and the point lists note their progress to the watch of the
 // reading thread, which throws ReadCancelled once a stop is asked for.
 #pragma once
 
@@ -31,7 +31,7 @@ private:
 
 // Called by the file layer after each fill: the bytes up to end of an input of size.
 void NoteBytesRead(std::uint64_t end, std::uint64_t size);
-// Called by the store for each point stored.
+// Called by the point lists for each point kept.
 void NotePointStored();
 // Throws ReadCancelled when a stop is asked for: for long work between fills.
 void StopReadIfAsked();

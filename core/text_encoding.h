@@ -55,7 +55,7 @@ char32_t LegacyCodePoint(unsigned char byte);
 bool IsUtf8(std::string_view text);
 
 // The bytes of one text that a reader keeps as the file holds it, at most:
-// the native files' reductions are their writers' business, this bound the store's.
+// the native files' reductions are their writers' business, this bound the document's.
 inline constexpr std::size_t kLongestTextKept = 64 * 1024;
 
 // A text of a file as UTF-8, of at most kLongestTextKept of its bytes (a cut

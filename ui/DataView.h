@@ -38,7 +38,8 @@ public:
     void ShowFile(const QString& file, int inputPosition);
     // The same a moment later, so that a name being typed is read once it stands.
     void Choose(const QString& file, int inputPosition);
-    // Stops a read and waits until the store is free: before a conversion.
+    // Stops a read and waits until its thread has ended: before a conversion,
+    // which then has both cores to itself.
     // Nothing is read then until ConversionDone, which reads a file chosen meanwhile.
     void StopReading();
     // The files a conversion wrote, as the window hears of them; ConversionDone

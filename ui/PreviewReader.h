@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Reads files for the view on a thread of its own, holding the store while
-// it reads, so that the window stays responsive; one read at a time, which
+// Reads files for the view on a thread of its own, so that the window stays responsive; one read at a time, which
 // can be stopped (a new choice, a conversion) and reports how far it has gone.
 #pragma once
 
@@ -31,7 +30,7 @@ public:
     void Start(std::vector<PreviewFile> files);
     // Asks the read to stop; Finished then says it was stopped.
     void Cancel();
-    // Stops the read and waits until it has let go of the store; no Finished follows.
+    // Stops the read and waits until its thread has ended; no Finished follows.
     void Stop();
     bool Running() const { return running_; }
     // How far the read has gone: 0 to 1, or below 0 when the size is unknown.

@@ -114,45 +114,4 @@ std::optional<double> ParseDecimal(std::string_view text)
     return negative ? -value : value;
 }
 
-std::string ToStoreText(std::string_view utf8)
-{
-    // U+0080..U+009F are controls nobody writes on purpose: they come from
-    // files that call their Windows-1252 text ISO-8859-1, so they are read as
-    // the bytes they were.
-    std::string legacy;
-    std::size_t runStart = 0;
-    for (std::size_t i = 0; i + 1 < utf8.size(); ++i) {
-        const auto next = static_cast<unsigned char>(utf8[i + 1]);
-        if (static_cast<unsigned char>(utf8[i]) == 0xC2 && next >= 0x80 && next < 0xA0) {
-            legacy += Utf8ToLegacy(utf8.substr(runStart, i - runStart));
-            legacy += static_cast<char>(next);
-            runStart = ++i + 1;
-        }
-    }
-    legacy += Utf8ToLegacy(utf8.substr(runStart));
-
-    std::string out;
-    out.reserve(legacy.size());
-    bool breakPending = false;
-    for (const char c : legacy) {
-        if (static_cast<unsigned char>(c) < 0x20) {
-            breakPending = true;
-            continue;
-        }
-        if (c == ' ' || c == ',') {
-            if (!breakPending) out += ' ';
-            continue;
-        }
-        if (breakPending) {
-            while (!out.empty() && out.back() == ' ') out.pop_back();
-            out += ' ';
-            breakPending = false;
-        }
-        out += c;
-    }
-    const std::size_t first = out.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return out.substr(first, out.find_last_not_of(' ') - first + 1);
-}
-
 }  // namespace gpx

@@ -30,10 +30,4 @@ void AppendDecimal(std::string& out, float value, int maxDecimals);
 // "nan", "inf" and values beyond a double included.
 std::optional<double> ParseDecimal(std::string_view text);
 
-// The UTF-8 text of an element as the product's single-line 8-bit text:
-// characters the code page lacks become the replacement character, a line
-// break and the blanks around it one blank, a comma a blank (the native
-// files separate their columns by commas), no blanks at either end.
-std::string ToStoreText(std::string_view utf8);
-
 }  // namespace gpx

@@ -21,8 +21,3 @@ WriteResult WriteTrackFile(const Document& document, const WriteRequest& request
 // A track point's altitude in whole feet, as the track file shows it; -777
 // when it has none.
 std::int64_t TrackFeet(float metres);
-
-// Old entry points that the readers not moved onto the document yet still
-// name; nothing calls them any more, and they go with those readers.
-void WriteWaypointFile(const std::string& fileName);
-void HandOverTrack(const std::string& outputName, int number);

@@ -10,12 +10,11 @@
 #include <sys/resource.h>
 
 #include "core/clock.h"
-#include "core/conversion_record.h"
-#include "core/store.h"
 #include "core/text_encoding.h"
 #include "formats/document/Symbols.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/gpx/GpxText.h"
+#include "formats/native/KesRecords.h"
 #include "tests/support/format_positions.h"
 #include "tests/support/sample_files.h"
 #include "tests/support/test_files.h"
@@ -269,8 +268,8 @@ TEST(GpxEndToEnd, RealFilesRoundTripThroughTheNativeFiles)
     for (std::size_t i = 0; i < back.size(); ++i) {
         const Point &a = back[i], &b = original[i];
         expectClose(a, b, 0.5 / kFeetPerMetre);
-        EXPECT_EQ(a.name, LegacyToUtf8(gpx::ToStoreText(b.name)));
-        EXPECT_EQ(a.description, LegacyToUtf8(gpx::ToStoreText(b.description.empty() ? b.comment : b.description)));
+        EXPECT_EQ(a.name, LegacyToUtf8(kes::NativeText(b.name)));
+        EXPECT_EQ(a.description, LegacyToUtf8(kes::NativeText(b.description.empty() ? b.comment : b.description)));
         EXPECT_EQ(SymbolFromName(a.symbol), SymbolFromName(b.symbol));
     }
     // Routes go through the native route file only with the waypoints they name.

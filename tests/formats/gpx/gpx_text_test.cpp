@@ -130,26 +130,6 @@ TEST(GpxText, DecimalsAreReadStrictlyAndWrittenShortWithoutExponentOrMinusZero)
     EXPECT_EQ(elevation, "1531.4");
 }
 
-TEST(GpxText, StoreTextsAreSingleLineWindows1252)
-{
-    const struct {
-        const char* utf8;
-        const char* legacy;
-    } cases[] = {
-        {"Qu\xC3\xA9"
-         "bec \xE2\x82\xAC",
-         "Qu\xE9"
-         "bec \x80"},
-        {"\xC2\x80 \xC2\x9D", "\x80 \x9D"},  // C1 controls: bytes of a mislabelled 1252 file
-        {"\xE6\x97\xA5\xE6\x9C\xAC", "??"},
-        {"bad \xFF byte", "bad ? byte"},
-        {"  first line  \r\n\t  second line ", "first line second line"},
-        {"Airport-L06, Death Valley", "Airport-L06  Death Valley"},  // commas split native columns
-        {" \n ", ""},
-    };
-    for (const auto& c : cases) EXPECT_EQ(ToStoreText(c.utf8), c.legacy) << c.utf8;
-}
-
 TEST(GpxText, SymbolNamesGoBothWays)
 {
     // 11 is written in its usual spelling, and read in the table's, as native files have always had it.

@@ -7,6 +7,7 @@
 #include "core/clock.h"
 #include "core/file_io.h"
 #include "formats/native/Kes.h"
+#include "formats/native/KesRecords.h"
 #include "tests/support/native_documents.h"
 
 namespace {
@@ -183,4 +184,24 @@ TEST_F(WaypointFile, PointsReadBackAsWritten)
 TEST_F(WaypointFile, AMissingFileRaisesAFileError)
 {
     EXPECT_THROW(ReadWaypointFile(InputSource::File(dir.Path("none.wpt")), {}), FileError);
+}
+
+TEST(NativeText, TextsAreSingleLineWindows1252)
+{
+    const struct {
+        const char* utf8;
+        const char* legacy;
+    } cases[] = {
+        {"Qu\xC3\xA9"
+         "bec \xE2\x82\xAC",
+         "Qu\xE9"
+         "bec \x80"},
+        {"\xC2\x80 \xC2\x9D", "\x80 \x9D"},  // C1 controls: bytes of a mislabelled 1252 file
+        {"\xE6\x97\xA5\xE6\x9C\xAC", "??"},
+        {"bad \xFF byte", "bad ? byte"},
+        {"  first line  \r\n\t  second line ", "first line second line"},
+        {"Airport-L06, Death Valley", "Airport-L06  Death Valley"},  // commas split native columns
+        {" \n ", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(kes::NativeText(c.utf8), c.legacy) << c.utf8;
 }
