@@ -242,6 +242,12 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         }
         f.AddLine("");
         f.AddLine("processing .....");
+        for (const auto& step : r.steps) {
+            StepReport report = step->Apply(document);
+            if (!report.line.empty()) f.AddLine(report.line);
+            outcome.findings.Add(report.findings);
+            outcome.steps.push_back(std::move(report));
+        }
         f.AddLine("");
         WriteRequest w;
         w.outputName = r.output;

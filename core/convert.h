@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/document_step.h"
 #include "core/findings.h"
 #include "core/format_rows.h"
 #include "core/frontend.h"
@@ -28,6 +29,8 @@ struct ConversionRequest {
     bool exactNames = false;
     // No existing file is replaced: a conversion that would is refused.
     bool neverReplace = false;
+    // Applied in order to the document read, before it is written.
+    DocumentSteps steps;
 };
 
 struct ConversionOutcome {
@@ -43,6 +46,8 @@ struct ConversionOutcome {
     std::string reason;
     // What the readers and the writer refused to take, cut, skipped or assumed.
     Findings findings;
+    // What each step of the request did, in order.
+    std::vector<StepReport> steps;
     WrittenCounts counts;
     // Every file put in place (or written into, for a device), in order; in a
     // batch (OutputGroup), the files are put in place later, and the front
