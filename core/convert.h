@@ -30,7 +30,7 @@ struct ConversionRequest {
     // No existing file is replaced: a conversion that would is refused.
     bool neverReplace = false;
     // Applied in order to the document read, before it is written.
-    DocumentSteps steps;
+    DocumentSteps steps{};
 };
 
 struct ConversionOutcome {
