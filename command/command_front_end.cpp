@@ -46,9 +46,16 @@ std::string CommandFrontEnd::Reason(const ConversionOutcome& outcome) const
 {
     const std::string& text = outcome.reason;
     const bool known = IsInputPosition(job_.inputPosition) && IsOutputPosition(job_.outputPosition);
-    if (known && text == "Input and Output file format types are not the same")
-        return OutputFormats[job_.outputPosition].Name + " cannot be written from " + InputInWords(job_.inputPosition) +
-               ": try -o " + OutputsFor(job_.inputPosition);
+    if (known && text == "Input and Output file format types are not the same") {
+        // Among inputs of several formats, the first the output cannot take.
+        std::size_t i = 0;
+        while (i + 1 < job_.inputPositions.size() && FormatsCompatible(job_.inputPositions[i], job_.outputPosition))
+            ++i;
+        const int input = i < job_.inputPositions.size() ? job_.inputPositions[i] : job_.inputPosition;
+        const std::string whose = job_.inputs.size() > 1 ? job_.inputs.at(i) + ": " : "";
+        return whose + OutputFormats[job_.outputPosition].Name + " cannot be written from " + InputInWords(input) +
+               ": try -o " + OutputsFor(input);
+    }
     if (known && text == "Input and Output Formats cannot be the same")
         return text + ": both are " + OutputFormats[job_.outputPosition].DisplayName;
     return text.empty() ? "the conversion stopped" : text;

@@ -38,8 +38,8 @@ const OptionDescription kOptions[] = {
      "convert each input on its own into the folder\n"
      "OUTPUT, named after the input; a folder given as\n"
      "an input stands for the files in it; without it,\n"
-     "several inputs are converted together (kes-plt\n"
-     "files into one holux-tlg or gpx-trk file)"},
+     "several inputs, of any formats, are read together\n"
+     "into one output"},
     {'r', "recursive", nullptr,
      "with --each, the files of the folders' subfolders\ntoo, in the same subfolders of OUTPUT"},
     {'\0', "exclude", "GLOB",

@@ -73,38 +73,48 @@ struct Request {
     bool outputIsFolder;
 };
 
-// The input format first, kept to the kinds the output name allows; then the
-// output format, kept to the input's kind. Returns a usage error when the
+// The format of one input, told from its content unless -i names it; -1
+// with the job's refusal set when it cannot be told.
+int InputFormatOf(const Request& r, const std::string& input, ConversionJob& job)
+{
+    if (r.inputPosition >= 0) return r.inputPosition;
+    std::vector<std::string> kinds;
+    std::vector<int> outputs = r.outputPosition >= 0 ? std::vector<int>{r.outputPosition}
+                                                     : FormatsWithExtension(OutputFormats, r.options.output);
+    // An output name that a format of everything takes gets everything.
+    for (int row : outputs)
+        if (OutputFormats[row].Kind == kEverythingKind) outputs = {row};
+    for (int row : outputs) kinds.push_back(OutputFormats[row].Kind);
+    FormatGuess guess = GuessFormat(InputFormats, input, kinds, true);
+    if (guess.candidates.size() > 1 && kinds == std::vector<std::string>{kEverythingKind} &&
+        ReadTheSameForEverything(guess.candidates))
+        guess.candidates.resize(1);
+    const std::string whose = job.inputs.size() > 1 ? input + ": " : "";
+    if (guess.candidates.empty()) {
+        job.refusal = whose + "cannot tell its format from its content; name it with -i FORMAT (" + kListHint + ")";
+        return -1;
+    }
+    if (guess.candidates.size() > 1) {
+        job.refusal = whose + "cannot tell its format: it may be " + Names(InputFormats, guess.candidates) +
+                      "; name it with -i FORMAT";
+        return -1;
+    }
+    job.choices.push_back("reading " + input + " as " + Described(InputFormats[guess.candidates.front()]) + ", " +
+                          InWords(guess.evidence));
+    return guess.candidates.front();
+}
+
+// The input formats first, kept to the kinds the output name allows; then the
+// output format, kept to the first input's kind. Returns a usage error when the
 // output format cannot be told from the output name.
 std::string ChooseFormats(const Request& r, const Input& in, ConversionJob& job)
 {
-    const std::string& input = job.inputs.front();
-    job.inputPosition = r.inputPosition;
-    if (job.inputPosition < 0) {
-        std::vector<std::string> kinds;
-        std::vector<int> outputs = r.outputPosition >= 0 ? std::vector<int>{r.outputPosition}
-                                                         : FormatsWithExtension(OutputFormats, r.options.output);
-        // An output name that a format of everything takes gets everything.
-        for (int row : outputs)
-            if (OutputFormats[row].Kind == kEverythingKind) outputs = {row};
-        for (int row : outputs) kinds.push_back(OutputFormats[row].Kind);
-        FormatGuess guess = GuessFormat(InputFormats, input, kinds, true);
-        if (guess.candidates.size() > 1 && kinds == std::vector<std::string>{kEverythingKind} &&
-            ReadTheSameForEverything(guess.candidates))
-            guess.candidates.resize(1);
-        if (guess.candidates.empty()) {
-            job.refusal = "cannot tell its format from its content; name it with -i FORMAT (" + kListHint + ")";
-            return {};
-        }
-        if (guess.candidates.size() > 1) {
-            job.refusal = "cannot tell its format: it may be " + Names(InputFormats, guess.candidates) +
-                          "; name it with -i FORMAT";
-            return {};
-        }
-        job.inputPosition = guess.candidates.front();
-        job.choices.push_back("reading " + input + " as " + Described(InputFormats[job.inputPosition]) + ", " +
-                              InWords(guess.evidence));
+    for (const std::string& input : job.inputs) {
+        const int position = InputFormatOf(r, input, job);
+        if (position < 0) return {};
+        job.inputPositions.push_back(position);
     }
+    job.inputPosition = job.inputPositions.front();
 
     job.outputPosition = r.outputPosition;
     if (job.outputPosition < 0) {
@@ -341,12 +351,13 @@ ConversionPlan PlanConversions(const ConvertOptions& options)
 
     if (plan.jobs.empty()) return plan;
     const ConversionJob& first = plan.jobs.front();
-    if (!options.each && options.inputs.size() > 1 && first.refusal.empty() &&
-        InputFormats[first.inputPosition].Name != "kes-plt") {
-        plan.usageError = InputFormats[first.inputPosition].Name + " into " + OutputFormats[first.outputPosition].Name +
-                          " reads one file; use --each to convert several files one by one, " + kHelpHint;
-        return plan;
-    }
+    if (!options.each)
+        for (std::size_t i = 0; i < first.inputs.size(); ++i)
+            for (std::size_t j = 0; j < i; ++j)
+                if (first.inputs[i] != "-" && FileIdentity(first.inputs[i]) == FileIdentity(first.inputs[j])) {
+                    plan.usageError = first.inputs[i] + " is given twice; " + kHelpHint;
+                    return plan;
+                }
     if (!options.each && first.refusal.empty() && OutputRow(first.outputPosition).filePerTrack &&
         IsWrittenInto(first.output)) {
         plan.usageError = OutputFormats[first.outputPosition].Name + " writes a file per track and cannot write into " +

@@ -11,9 +11,10 @@
 #include "command/options.h"
 
 struct ConversionJob {
-    std::vector<std::string> inputs;  // the first is read; several are files chosen together
+    std::vector<std::string> inputs;  // several are read together into one output
     std::string output;
-    int inputPosition = -1;
+    int inputPosition = -1;           // the first input's format
+    std::vector<int> inputPositions;  // each input's format, in order
     int outputPosition = -1;
     std::vector<std::string> choices;  // the formats told from the files, in words
     std::string refusal;               // why the conversion cannot run; empty when it can

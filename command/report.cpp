@@ -59,7 +59,7 @@ std::string SkippedJson(const char* key, const char* reasonKey, const std::vecto
 
 std::string OutcomeLine(const ConversionJob& job, const JobOutcome& outcome)
 {
-    const std::string& input = job.inputs.front();
+    const std::string input = Joined(job.inputs, " + ");
     if (outcome.state == JobOutcome::State::NotConverted) return input + ": not converted: " + outcome.reason;
     const std::string written = outcome.written.empty() ? "nothing written" : Joined(outcome.written, ", ");
     return input + " -> " + written + " (" + CountsInWords(job, outcome.counts) +
@@ -121,6 +121,17 @@ void JsonReport::Add(const ConversionJob& job, const JobOutcome& outcome, const 
     entry += ", \"status\": " + JsonString(StateName(outcome.state));
     if (IsInputPosition(job.inputPosition))
         entry += ", \"inputFormat\": " + JsonString(InputFormats[job.inputPosition].Name);
+    if (job.inputs.size() > 1) {
+        // Read together with the first: each with its format.
+        entry += ", \"alsoRead\": [";
+        for (std::size_t i = 1; i < job.inputs.size(); ++i) {
+            entry += std::string(i > 1 ? ", " : "") + "{" + JsonFileName("input", job.inputs[i]);
+            if (i < job.inputPositions.size())
+                entry += ", \"inputFormat\": " + JsonString(InputFormats[job.inputPositions[i]].Name);
+            entry += "}";
+        }
+        entry += "]";
+    }
     if (IsOutputPosition(job.outputPosition)) {
         entry += ", \"outputFormat\": " + JsonString(OutputFormats[job.outputPosition].Name);
         entry += ", " + JsonFileName("output", job.output);

@@ -80,7 +80,8 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
         run.done = true;
     });
     ConversionRequest request;
-    for (const std::string& input : job.inputs) request.inputs.push_back({input, job.inputPosition});
+    for (std::size_t i = 0; i < job.inputs.size(); ++i)
+        request.inputs.push_back({job.inputs[i], job.inputPositions.at(i)});
     request.output = job.output;
     request.outputPosition = job.outputPosition;
     request.exactNames = true;

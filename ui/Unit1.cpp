@@ -656,18 +656,32 @@ void TfmMain::FollowTypedInput()
 // exports often carry extensions of other formats.
 void TfmMain::SelectInputFormatOf(const std::string& file)
 {
+    const int position = InputFormatOf(file, InputPosition());
+    if (position != InputPosition()) cInputFileFormat->setCurrentIndex(position);
+}
+
+int TfmMain::InputFormatOf(const std::string& file, int chosen)
+{
     std::vector<std::string> kinds;
     if (IsOutputPosition(OutputPosition())) kinds.push_back(OutputFormats[OutputPosition()].Kind);
     FormatGuess guess;
     try {
         guess = GuessFormat(InputFormats, file, kinds, true);
     } catch (const FileError&) {
-        return;  // an unreadable file keeps the choice; Convert will say why
+        return chosen;  // an unreadable file keeps the choice; Convert will say why
     }
-    if (guess.evidence != FormatEvidence::Signature && guess.evidence != FormatEvidence::SignatureAndExtension) return;
+    if (guess.evidence != FormatEvidence::Signature && guess.evidence != FormatEvidence::SignatureAndExtension)
+        return chosen;
     const std::vector<int>& candidates = guess.candidates;
-    if (std::find(candidates.begin(), candidates.end(), InputPosition()) != candidates.end()) return;
-    if (candidates.size() == 1) cInputFileFormat->setCurrentIndex(candidates.front());
+    if (candidates.empty() || std::find(candidates.begin(), candidates.end(), chosen) != candidates.end())
+        return chosen;
+    // One file format read in two modes reads the same into an output of everything.
+    const bool readTheSame = std::all_of(candidates.begin(), candidates.end(), [&](int row) {
+        return InputRow(row).read == InputRow(candidates.front()).read;
+    });
+    return candidates.size() == 1 || (readTheSame && !kinds.empty() && kinds.front() == kEverythingKind)
+               ? candidates.front()
+               : chosen;
 }
 
 QStringList TfmMain::Lines() const
@@ -708,7 +722,12 @@ ConversionRequest TfmMain::Request()
     ConversionRequest request;
     std::vector<std::string> inputs = ChosenInputFiles();
     if (inputs.empty()) inputs = {InputFileText()};
-    for (std::string& input : inputs) request.inputs.push_back({std::move(input), InputPosition()});
+    // The first file is read as the format chosen; files chosen with it as
+    // their content says, so that files of several formats go into one output.
+    for (std::string& input : inputs) {
+        const int position = request.inputs.empty() ? InputPosition() : InputFormatOf(input, InputPosition());
+        request.inputs.push_back({std::move(input), position});
+    }
     request.output = OutputFileText();
     request.outputPosition = OutputPosition();
     return request;

@@ -129,6 +129,8 @@ protected:
 
 private:
     void SelectInputFormatOf(const std::string& file);
+    // The format a file's content names where it names one, else the one chosen.
+    int InputFormatOf(const std::string& file, int chosen);
     void InputChosen(const QStringList& files);
     void FollowTypedInput();
     void ProposeOutputName();

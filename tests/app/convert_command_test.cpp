@@ -279,6 +279,34 @@ TEST(ConvertCommand, KesTracksChosenTogetherGoIntoOneHoluxImage)
     EXPECT_EQ(At<std::int16_t>(image, 131088 + 44 * 3), 0);
 }
 
+// Files of any formats chosen together: everything of each in one output.
+TEST(ConvertCommand, FilesOfSeveralFormatsGoIntoOneOutput)
+{
+    TempDir dir;
+    const std::string data = KES_TEST_DATA_DIR;
+    const std::vector<std::string> inputs = {data + "/gpx/basecamp.gpx", data + "/nmea/receiver.log",
+                                             data + "/mapsource/gdb-sample.gdb"};
+    std::string each;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const std::string one = dir.Path("one" + std::to_string(i) + ".gpx");
+        ASSERT_EQ(RunConvert({"-q", inputs[i], "-O", one}).exitCode, 0);
+        each += ReadText(one);
+    }
+    std::vector<std::string> arguments = inputs;
+    arguments.insert(arguments.end(), {"-O", dir.Path("all.gpx")});
+    const CommandResult r = RunConvert(arguments);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string all = ReadText(dir.Path("all.gpx"));
+    for (const char* element : {"<wpt ", "<rte>", "<rtept ", "<trk>", "<trkpt ", "<name>", "<time>", "<ele>"}) {
+        const auto count = [element](const std::string& text) {
+            std::size_t n = 0;
+            for (auto at = text.find(element); at != std::string::npos; at = text.find(element, at + 1)) ++n;
+            return n;
+        };
+        EXPECT_EQ(count(all), count(each) - (std::string(element) == "<time>" ? 2 : 0)) << element;
+    }
+}
+
 TEST(ConvertCommand, MessagesGoToStandardErrorAndOnlyAStoppedConversionFails)
 {
     TempDir dir;

@@ -97,3 +97,23 @@ TEST(AnswerCommandLine, AnswersHelpAndVersionOnlyBeforeADoubleDash)
         }
     }
 }
+
+// Files of several formats chosen together go into one output, each read as
+// its content says.
+TEST_F(WindowTest, FilesOfSeveralFormatsChosenTogetherGoIntoOneKmlFile)
+{
+    Open();
+    const std::string data = KES_TEST_DATA_DIR;
+    const QStringList inputs = {QString::fromStdString(data + "/gpx/basecamp.gpx"),
+                                QString::fromStdString(data + "/nmea/receiver.log"),
+                                QString::fromStdString(data + "/mapsource/gdb-sample.gdb")};
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::Kml));
+    window->cInputFileFormat->setCurrentIndex(Position(Input::GpxWaypoints));
+    window->ChooseInputFiles(inputs);
+    window->cOutPutFile->setText(QString::fromStdString(dir.Path("all.kml")));
+    ConvertNow();
+    EXPECT_TRUE(window->Lines().contains("Written: 201 waypoints, 2 routes, 903 track points in 11 tracks"))
+        << window->Lines().join("|").toStdString();
+    EXPECT_EQ(window->Lines().filter("Loading").size(), 3);
+    EXPECT_TRUE(std::filesystem::exists(dir.Path("all.kml")));
+}
