@@ -353,41 +353,21 @@ void OutputTransaction::ForgetTemporaries(std::vector<Pending>& pending, const s
 void OutputTransaction::Commit()
 {
     if (committed_) throw std::logic_error("a transaction committed twice");
+    OutputGroup::Joined joined{std::move(pending_), inputs_, neverReplace_, nullptr, nullptr, std::nullopt};
+    pending_.clear();
     if (OutputGroup* group = OutputGroup::Current()) {
-        group->Join({std::move(pending_), inputs_, neverReplace_, onPlaced_, nullptr, std::nullopt});
-        pending_.clear();
+        joined.onPlaced = onPlaced_;
+        group->Join(std::move(joined));
         committed_ = true;
         return;
     }
-    std::vector<Placing> placed;
-    try {
-        ResolveAll(pending_, inputs_);
-        std::vector<Pending*> files;
-        for (Pending& p : pending_)
-            if (!p.device) files.push_back(&p);
-        FlushToDisk(files);
-        // A device or pipe may wait for its reader: it is written while a
-        // signal can still end the process, no lock is held and nothing is in
-        // place yet.
-        CopyIntoDevices(pending_);
-        std::vector<std::shared_ptr<OutputFolder>> folders;
-        AddFoldersOf(pending_, folders);
-        const FolderLocks locks(std::move(folders));
-        ResolveAgainWhereChanged(pending_, inputs_);
-        if (neverReplace_) RefuseTakenNames(pending_);
-        PlaceAll(pending_, neverReplace_, placed);
-    } catch (...) {
-        pending_.clear();  // the temporary files go at once
-        throw;
-    }
+    // Alone, a transaction is a group of one, committed at once.
+    joined.onPlaced = [this](const std::string& path) { Place(path); };
+    std::vector<OutputGroup::Joined> one;
+    one.push_back(std::move(joined));
+    OutputGroup::CommitAll(one);
+    if (one.front().failure) throw *one.front().failure;
     committed_ = true;
-    ForgetTemporaries(pending_, placed);
-    std::vector<std::shared_ptr<const OutputFolder>> folders;
-    for (const Pending& p : pending_)
-        if (p.folder) AddFolder(folders, p.folder);
-    FlushFolders(folders);
-    for (const Pending& p : pending_) Place(p.path);
-    pending_.clear();
 }
 
 std::vector<std::string> OutputTransaction::NamesInUse() const
@@ -501,6 +481,13 @@ void OutputGroup::Commit()
     joined_.clear();
     files_ = 0;
     if (plan_) return CommitPlan(joined);
+    CommitAll(joined);
+}
+
+// Each transaction's files are put in place all or none; one failing leaves
+// the others to go on.
+void OutputGroup::CommitAll(std::vector<Joined>& joined)
+{
     const auto fail = [](Joined& j, const FileError& error) {
         j.files.clear();
         j.failure = error;
@@ -552,7 +539,7 @@ void OutputGroup::Commit()
                 if (p.folder) AddFolder(folders, p.folder);
         }
     }
-    for (const auto& folder : folders) folder->Flush();
+    FlushFolders(folders);
     for (Joined& j : joined) {
         if (!failed(j) && j.onPlaced)
             for (const OutputTransaction::Pending& p : j.files) j.onPlaced(p.path);

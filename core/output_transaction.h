@@ -191,6 +191,7 @@ private:
     };
     void Join(Joined joined);
     void CommitPlan(std::vector<Joined>& joined);
+    static void CommitAll(std::vector<Joined>& joined);
 
     OutputGroup* previous_;
     std::optional<Plan> plan_;
