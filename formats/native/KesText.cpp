@@ -56,6 +56,15 @@ void ColumnLine::End()
 
 const char* DatumMessage(std::string_view line) { return line == "WGS 84" ? "" : "The Data file datum must be WGS84"; }
 
+void ReadHeader(LineReader& file, Findings& findings)
+{
+    std::string_view line;
+    file.Next(line);
+    if (file.Next(line) && *DatumMessage(line) != '\0') findings.Add(FindingKind::Notice, DatumMessage(line));
+    file.Next(line);
+    file.Next(line);
+}
+
 namespace {
 
 struct DayAndSecond {

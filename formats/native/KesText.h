@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/findings.h"
+#include "core/line_reader.h"
 #include "core/number_format.h"
 #include "core/utc_time.h"
 
@@ -62,6 +64,9 @@ private:
 
 // The datum message, for a datum line that is not exactly "WGS 84"; empty when it is.
 const char* DatumMessage(std::string_view line);
+// Reads the four header lines of a waypoint or track file; a datum other
+// than WGS 84 is a notice, and reading goes on.
+void ReadHeader(LineReader& file, Findings& findings);
 
 // Appends days since 1899-12-30 as "dd-mmm-yy, HH:MM:SS", in English and on
 // a 24-hour clock whatever the host's locale.

@@ -192,12 +192,8 @@ ReadResult ReadTrackFile(const InputSource& source, const ReadOptions& options)
 {
     ReadResult result;
     LineReader file = source.ReadLines();
+    kes::ReadHeader(file, result.findings);
     std::string_view line;
-    file.Next(line);
-    if (file.Next(line) && *kes::DatumMessage(line) != '\0')
-        result.findings.Add(FindingKind::Notice, kes::DatumMessage(line));
-    file.Next(line);
-    file.Next(line);
     Track& track = result.document.tracks.emplace_back();
     if (file.Next(line)) track.info.name = TextAsRead(GetField(line, 4, ""), false);
     SkipCountLine(file, source.Name());

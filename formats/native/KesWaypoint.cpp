@@ -112,12 +112,8 @@ ReadResult ReadWaypointFile(const InputSource& source, const ReadOptions& option
 {
     ReadResult result;
     LineReader file = source.ReadLines();
+    kes::ReadHeader(file, result.findings);
     std::string_view line;
-    file.Next(line);
-    if (file.Next(line) && *kes::DatumMessage(line) != '\0')
-        result.findings.Add(FindingKind::Notice, kes::DatumMessage(line));
-    file.Next(line);
-    file.Next(line);
     PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
     while (!entry.Full() && file.Next(line)) entry.Add(PointOfLine(line));
     return result;
