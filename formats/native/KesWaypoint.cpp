@@ -81,7 +81,9 @@ Point PointOfLine(std::string_view text)
     p.latitude = line.Float(3, 0);
     p.longitude = line.Float(4, 0);
     const double dateTime = line.Float(5, kes::kUndatedWaypoint);
+    // The undated day is written again as it was, never as the time of conversion.
     if (dateTime != kes::kUndatedWaypoint) p.time = kes::TimeOfDayCount(dateTime);
+    else p.native.noDateDay = true;
     // The native field takes the low 16 bits of the column.
     const std::int32_t symbol = line.Int(6, kNoCode);
     if (symbol != kNoCode) {

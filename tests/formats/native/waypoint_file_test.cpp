@@ -123,6 +123,7 @@ TEST_F(WaypointFile, EachColumnOfALineGivesItsField)
             EXPECT_NEAR(p.elevation, row.metres, 1e-9) << i;
         }
         EXPECT_EQ(p.time ? IsoTime(*p.time) : "", row.time) << i;
+        EXPECT_EQ(p.native.noDateDay, row.time.empty()) << i;
     }
 }
 
