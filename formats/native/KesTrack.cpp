@@ -92,7 +92,7 @@ void ReadLineInto(std::string_view text, Point& p)
     const CommaFields line(text);
     p.latitude = line.Float(1, 0);
     p.longitude = line.Float(2, 0);
-    p.newSection = line.Int(3, 0) != 0;
+    p.newSection = line.Int(3, 0) == 1;  // 1 starts a section; any other value continues
     const double feet = line.Float(4, -777);
     p.elevation = static_cast<float>(feet) != kes::kNoAltitude ? feet / kes::kFeetPerMetre : kNoValue;
     std::optional<double> given = line.Float(5, std::numeric_limits<double>::quiet_NaN());
