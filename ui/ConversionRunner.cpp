@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ConversionRunner.h"
+#include "ui/BackgroundPriority.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -101,6 +102,7 @@ void ConversionRunner::StopAndWait()
 
 void ConversionRunner::Run(ConversionRequest request, std::shared_ptr<ReadWatch> watch)
 {
+    LowerThisThreadsPriority();
     Relay relay(window_, this);
     ConversionOutcome outcome;
     bool stopped = false;

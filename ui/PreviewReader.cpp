@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "core/convert.h"
+#include "ui/BackgroundPriority.h"
 
 namespace {
 // The data of several files seen as one: outputs written as a file per track.
@@ -70,6 +71,7 @@ std::uint64_t PreviewReader::PointsRead() const { return watch_ ? watch_->points
 
 void PreviewReader::Run(std::vector<PreviewFile> files, std::shared_ptr<ReadWatch> watch, int generation)
 {
+    LowerThisThreadsPriority();
     auto data = std::make_shared<ViewData>();
     QString error;
     bool cancelled = false;
