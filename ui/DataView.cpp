@@ -25,6 +25,7 @@
 #include "core/catalogue.h"
 #include "core/file_io.h"
 #include "core/format_lookup.h"
+#include "ui/InputFormatOf.h"
 #include "ui/MapTiles.h"
 #include "ui/MapView.h"
 #include "ui/ProfileView.h"
@@ -203,7 +204,11 @@ void DataView::BuildControls()
     outputButton_->setCheckable(true);
     outputButton_->setEnabled(false);
     outputButton_->setToolTip("Show the files the last conversion wrote, read back");
-    for (QPushButton* button : {stopButton_, fitButton_, saveButton_, outputButton_}) button->setAutoDefault(true);
+    offerButton_ = new QPushButton(this);
+    offerButton_->hide();
+    connect(offerButton_, &QPushButton::clicked, this, [this] { emit FormatOffered(offered_); });
+    for (QPushButton* button : {stopButton_, fitButton_, saveButton_, outputButton_, offerButton_})
+        button->setAutoDefault(true);
 
     tiles_ = new MapTiles(this);
     map_ = new MapView(this);
@@ -243,6 +248,7 @@ void DataView::BuildControls()
     bar->addWidget(status_, 1);
     bar->addWidget(progress_);
     bar->addWidget(stopButton_);
+    bar->addWidget(offerButton_);
     bar->addWidget(outputButton_);
     bar->addWidget(fitButton_);
     bar->addWidget(saveButton_);
@@ -323,6 +329,18 @@ void DataView::ShowFile(const QString& file, int inputPosition)
     // With no format chosen yet (a GPX may be read as tracks or as waypoints),
     // the view reads the file as the first format its content names.
     readPosition_ = IsInputPosition(inputPosition) || !RegularFile(file) ? inputPosition : FormatOfContent(file);
+    offerButton_->hide();
+    // A content that names another format is not read as the one chosen.
+    if (RegularFile(file) && ContentIsNot(file.toStdString(), inputPosition)) {
+        reader_.Stop();
+        Show(nullptr);
+        offered_ = FormatOfContent(file);
+        status_->setText(QString::fromStdString(WhatTheFileIs(file.toStdString(), offered_, inputPosition)));
+        offerButton_->setText("Read as " + QString::fromStdString(InputFormats[offered_].DisplayName));
+        offerButton_->show();
+        emit ReadDone();
+        return;
+    }
     if (file.isEmpty() || !RegularFile(file) || !IsInputPosition(readPosition_)) {
         reader_.Stop();
         Show(nullptr);

@@ -75,10 +75,13 @@ public:
     ProfileView* Profile() const { return profile_; }
     QPushButton* OutputButton() const { return outputButton_; }
     QPushButton* StopButton() const { return stopButton_; }
+    QPushButton* OfferButton() const { return offerButton_; }
 
 signals:
     // A read is over: the data shown, or why there is none.
     void ReadDone();
+    // The user asks to read the file shown as the format its content names.
+    void FormatOffered(int position);
     // The user moved the line between the map, the figures and the profile.
     void SplitMoved();
 
@@ -113,6 +116,8 @@ private:
     QPushButton* fitButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
     QPushButton* outputButton_ = nullptr;
+    QPushButton* offerButton_ = nullptr;  // "Read as" the format the content names
+    int offered_ = -1;
     QTimer* progressTimer_ = nullptr;
     QTimer* chooseTimer_ = nullptr;
     QString chosenFile_;

@@ -48,6 +48,7 @@
 #include "ui/DataView.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/IniFile.h"
+#include "ui/InputFormatOf.h"
 #include "ui/LogDate.h"
 #include "ui/Lyrlcomb.h"
 #include "ui/help.h"
@@ -150,6 +151,13 @@ TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(pa
         box.exec();
     };
     AskDate = [this](const QString& file) { return AskDateOfLog(this, file); };
+    AskFormat = [this](const QString& what, const QString& format) {
+        QMessageBox box(QMessageBox::Question, kTitle, what, QMessageBox::Cancel, this);
+        QPushButton* convert = box.addButton("Convert as " + format, QMessageBox::AcceptRole);
+        box.setDefaultButton(convert);
+        box.exec();
+        return box.clickedButton() == convert;
+    };
     AskReplace = [this](const QStringList& files) {
         QMessageBox box(QMessageBox::Question, kTitle, ReplaceQuestion(files), QMessageBox::Yes | QMessageBox::No,
                         this);
@@ -343,6 +351,7 @@ void TfmMain::ConnectControls()
 {
     connect(cInputFileFormat, &QComboBox::currentIndexChanged, this, &TfmMain::cInputFileFormatChange);
     connect(cOutputFileFormat, &QComboBox::currentIndexChanged, this, &TfmMain::cOutputFileFormatChange);
+    connect(cOutputFileFormat, &TLyrComboBox::ChoiceMade, this, &TfmMain::OutputFormatChosen);
     connect(bConvert, &QPushButton::clicked, this, &TfmMain::bConvertClick);
     connect(bHelp, &QPushButton::clicked, this, &TfmMain::bHelpClick);
     connect(bClose, &QPushButton::clicked, this, &TfmMain::bCloseClick);
@@ -357,7 +366,9 @@ void TfmMain::ConnectControls()
     connect(cInputFile, &QLineEdit::textChanged, this, &TfmMain::ShowInputInView);
     connect(split_, &QSplitter::splitterMoved, this, [this] { layoutChosen_ = true; });
     connect(cView, &DataView::SplitMoved, this, [this] { layoutChosen_ = true; });
-    connect(cInputFileFormat, &QComboBox::currentIndexChanged, this, &TfmMain::ShowInputInView);
+    // A format typed is read once the choice is made, not at every key.
+    connect(cInputFileFormat, &TLyrComboBox::ChoiceMade, this, &TfmMain::ShowInputInView);
+    connect(cView, &DataView::FormatOffered, cInputFileFormat, &QComboBox::setCurrentIndex);
 }
 
 void TfmMain::FocusChanged(QWidget*, QWidget* now)
@@ -502,17 +513,20 @@ void TfmMain::SaveOnce()
     FormDestroy();
 }
 
-void TfmMain::cInputFileFormatChange(int index)
-{
-    if (IsInputPosition(index))
-        cInputFile->SetFilter(QString::fromStdString(InputFormats[static_cast<std::size_t>(index)].Filter));
-}
+// The open dialog offers every format whatever is selected: the content decides.
+void TfmMain::cInputFileFormatChange(int) { cInputFile->SetFilter(QString::fromStdString(OpenDialogFilter())); }
 
 void TfmMain::cOutputFileFormatChange(int index)
 {
     if (IsOutputPosition(index))
         cOutPutFile->SetFilter(QString::fromStdString(OutputFormats[static_cast<std::size_t>(index)].Filter));
     ProposeOutputName();
+}
+
+// The output's kind settles between the two modes of one file type.
+void TfmMain::OutputFormatChosen()
+{
+    if (const QString input = FirstInputFile(); !input.isEmpty()) SelectInputFormatOf(input.toStdString());
 }
 
 QString TfmMain::FirstInputFile() const
@@ -550,9 +564,14 @@ void TfmMain::bConvertClick()
         followTimer_->stop();
         FollowTypedInput();
     }
-    if (const QString input = FirstInputFile(); QFileInfo(input).isFile()) AddRecent(input);
+    if (const QString input = FirstInputFile(); QFileInfo(input).isFile()) {
+        AddRecent(input);
+        // No format chosen yet: the content's.
+        if (!IsInputPosition(InputPosition())) SelectInputFormatOf(input.toStdString());
+    }
     // The choices are checked at once, before anything runs.
     ConversionRequest request = Request();
+    if (!InputsAreWhatTheyAre(request)) return;
     if (const std::string failed = CheckChoices(request); !failed.empty()) {
         ShowMessage(failed);
         return;
@@ -648,26 +667,30 @@ void TfmMain::FollowTypedInput()
     ProposeOutputName();
 }
 
-// A file handed over by a file manager or a drop comes without a format: when
-// its content names exactly one format (of the output's kind, where that
-// settles it) and the selected one is not among those it names, that one is
-// selected, so that a .gpx opened from a file manager is not read as the last
-// format used. An extension alone does not override the choice: logs and
-// exports often carry extensions of other formats.
+// Wherever a file comes from, the input format follows its content (its
+// extension for a format without a signature): a format left selected from an
+// earlier file stays only where the file may be it.
 void TfmMain::SelectInputFormatOf(const std::string& file)
 {
-    std::vector<std::string> kinds;
-    if (IsOutputPosition(OutputPosition())) kinds.push_back(OutputFormats[OutputPosition()].Kind);
-    FormatGuess guess;
-    try {
-        guess = GuessFormat(InputFormats, file, kinds, true);
-    } catch (const FileError&) {
-        return;  // an unreadable file keeps the choice; Convert will say why
+    const int position = InputFormatFor(file, InputPosition(), OutputPosition());
+    if (position != InputPosition()) cInputFileFormat->setCurrentIndex(position);
+}
+
+// A file whose content names another format than the one chosen is not
+// converted as it: the question says what it is and offers that format.
+bool TfmMain::InputsAreWhatTheyAre(ConversionRequest& request)
+{
+    for (ConversionInput& input : request.inputs) {
+        const std::string name = StripQuotes(input.name);
+        if (!ContentIsNot(name, input.position)) continue;
+        const int found = InputFormatFor(name, -1, OutputPosition());
+        if (!AskFormat(ToQString(WhatTheFileIs(name, found, input.position)),
+                       QString::fromStdString(InputFormats[found].DisplayName)))
+            return false;
+        if (input.position == InputPosition()) cInputFileFormat->setCurrentIndex(found);
+        input.position = found;
     }
-    if (guess.evidence != FormatEvidence::Signature && guess.evidence != FormatEvidence::SignatureAndExtension) return;
-    const std::vector<int>& candidates = guess.candidates;
-    if (std::find(candidates.begin(), candidates.end(), InputPosition()) != candidates.end()) return;
-    if (candidates.size() == 1) cInputFileFormat->setCurrentIndex(candidates.front());
+    return true;
 }
 
 QStringList TfmMain::Lines() const

@@ -59,6 +59,9 @@ public:
     std::function<void(QMessageBox::Icon, const QString&)> ShowBox;
     // Asks the date of a log that gives none (the file named); tests replace it.
     std::function<std::optional<QDate>(const QString& file)> AskDate;
+    // Says what an input holds (not the format chosen) and asks whether to convert it as the format
+    // named; tests replace it.
+    std::function<bool(const QString& what, const QString& format)> AskFormat;
     // Asks whether these existing files may be replaced; tests replace it.
     std::function<bool(const QStringList& files)> AskReplace;
     // Hands a folder to the desktop's file manager; tests replace it.
@@ -129,6 +132,8 @@ protected:
 
 private:
     void SelectInputFormatOf(const std::string& file);
+    bool InputsAreWhatTheyAre(ConversionRequest& request);
+    void OutputFormatChosen();
     void InputChosen(const QStringList& files);
     void FollowTypedInput();
     void ProposeOutputName();
