@@ -2,6 +2,7 @@
 #include "ui/DataView.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
@@ -25,6 +27,7 @@
 #include "core/catalogue.h"
 #include "core/file_io.h"
 #include "core/format_lookup.h"
+#include "ui/IniFile.h"
 #include "ui/InputFormatOf.h"
 #include "ui/MapTiles.h"
 #include "ui/MapView.h"
@@ -51,15 +54,9 @@ enum Column {
 const char* const kHeadings[] = {"",       "Name",   "Points",  "Sections", "Start",   "End", "Duration",
                                  "Length", "Lowest", "Highest", "Ascent",   "Descent", "Box"};
 constexpr int kProgressMillis = 100;
+const std::string kUnitsKey = "Units";
 constexpr int kTypingMillis = 300;
 const QColor kRouteColour(0x6a, 0x1b, 0x9a), kWaypointColour(0xc6, 0x28, 0x28);
-
-QString Metres(double metres)
-{
-    if (!std::isfinite(metres)) return {};
-    return std::fabs(metres) >= 10000 ? QString("%1 km").arg(metres / 1000, 0, 'f', 3)
-                                      : QString("%1 m").arg(metres, 0, 'f', 1);
-}
 
 QString Time(const std::optional<UtcTime>& time)
 {
@@ -223,6 +220,18 @@ void DataView::BuildControls()
     addAction("Fit to data", [this] { map_->FitToData(); });
     addAction("Save map...", [this] { SaveMapClick(); });
     addAction("Map tiles...", [this] { ChooseTiles(); });
+    auto* unitsMenu = new QMenu("Units", map_);
+    auto* unitsGroup = new QActionGroup(unitsMenu);
+    for (const auto& [caption, units] : {std::pair{"Metric (m, km)", Units::Metric},
+                                         {"Imperial (ft, mi)", Units::Imperial},
+                                         {"Nautical (m, NM)", Units::Nautical}}) {
+        QAction* action = unitsMenu->addAction(caption, this, [this, units] { ChooseUnits(units); });
+        action->setCheckable(true);
+        action->setData(static_cast<int>(units));
+        unitsGroup->addAction(action);
+    }
+    unitsGroup_ = unitsGroup;
+    map_->addAction(unitsMenu->menuAction());
     // The columns are made with the first figures: sizing their headings costs the window's start some ms.
     table_ = new QTableWidget(this);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -455,12 +464,13 @@ void DataView::FillTable()
         table_->setItem(row, Sections, Cell(line ? QString::number(f.sections) : QString(), true));
         table_->setItem(row, Start, Cell(Time(f.start), false));
         table_->setItem(row, End, Cell(Time(f.end), false));
-        table_->setItem(row, Duration, Cell(Span(f.Seconds()), true));
-        table_->setItem(row, Length, Cell(line ? Metres(f.metres) : QString(), true));
-        table_->setItem(row, Lowest, Cell(Metres(f.lowest), true));
-        table_->setItem(row, Highest, Cell(Metres(f.highest), true));
-        table_->setItem(row, Ascent, Cell(line ? Metres(f.ascent) : QString(), true));
-        table_->setItem(row, Descent, Cell(line ? Metres(f.descent) : QString(), true));
+        // A set of waypoints is no journey: it has no duration.
+        table_->setItem(row, Duration, Cell(line ? Span(f.Seconds()) : QString(), true));
+        table_->setItem(row, Length, Cell(line ? DistanceText(f.metres, units_) : QString(), true));
+        table_->setItem(row, Lowest, Cell(HeightText(f.lowest, units_), true));
+        table_->setItem(row, Highest, Cell(HeightText(f.highest, units_), true));
+        table_->setItem(row, Ascent, Cell(line ? HeightText(f.ascent, units_) : QString(), true));
+        table_->setItem(row, Descent, Cell(line ? HeightText(f.descent, units_) : QString(), true));
         table_->setItem(row, Box, Cell(BoxText(f), false));
     };
     for (std::size_t i = 0; i < shown_->tracks.size(); ++i)
@@ -553,8 +563,29 @@ void DataView::SetTileServer(const QString& urlTemplate, const QString& attribut
 void DataView::UseSettings(const SettingsLocation& settings)
 {
     settings_ = settings;
+    ShowUnits(UnitsNamed(QString::fromStdString(IniFile(settings_.file).ReadString("View", kUnitsKey, ""))));
     const TileServer server = ReadTileServer(settings_.file);
     SetTileServer(server.urlTemplate, server.attribution);
+}
+
+void DataView::ShowUnits(Units units)
+{
+    units_ = units;
+    for (QAction* action : unitsGroup_->actions())
+        action->setChecked(action->data().toInt() == static_cast<int>(units));
+    FillTable();
+}
+
+void DataView::ChooseUnits(Units units)
+{
+    ShowUnits(units);
+    if (settings_.file.empty()) return;
+    try {
+        MakeSettingsFolder(settings_);
+        IniFile(settings_.file).WriteString("View", kUnitsKey, UnitsName(units).toStdString());
+    } catch (const std::exception& error) {
+        QMessageBox::critical(this, "kesTranscribe", QString::fromLocal8Bit(error.what()));
+    }
 }
 
 void DataView::ChooseTiles()

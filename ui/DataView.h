@@ -15,6 +15,7 @@
 #include "core/view_data.h"
 #include "ui/PreviewReader.h"
 #include "ui/SettingsLocation.h"
+#include "ui/Units.h"
 
 enum class GroupKind;
 class MapTiles;
@@ -55,6 +56,9 @@ public:
     // The "Map tiles..." dialog (from the map's context menu); what it stores is used at once.
     void ChooseTiles();
     MapTiles* Tiles() const { return tiles_; }
+    // The units of the figures, from the map's menu; kept in the settings file.
+    void ChooseUnits(Units units);
+    Units ShownUnits() const { return units_; }
     QByteArray SplitState() const;
     void RestoreSplitState(const QByteArray& state);
     bool SaveMap(const QString& file, QString& error) const;
@@ -103,6 +107,7 @@ private:
     void RowChosen();
     void UpdateProgress();
     void SaveMapClick();
+    void ShowUnits(Units units);
 
     PreviewReader reader_;
     MapTiles* tiles_ = nullptr;
@@ -135,5 +140,7 @@ private:
     std::shared_ptr<const ViewData> inputData_, outputData_, shown_;
     bool showingOutput_ = false;
     QString statusText_;
+    Units units_ = Units::Metric;
+    class QActionGroup* unitsGroup_ = nullptr;
     SettingsLocation settings_;
 };

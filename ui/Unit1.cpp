@@ -762,10 +762,12 @@ std::optional<std::chrono::year_month_day> TfmMain::DateOfLog(const std::string&
 {
     // The question is asked with the ordinary cursor, amid the busy one of the conversion.
     QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const std::optional<QDate> date = AskDate(ToQString(file));
+    const LogDateAnswer answer = AskDate(ToQString(file));
     QApplication::restoreOverrideCursor();
-    if (!date || !date->isValid()) return std::nullopt;
-    return std::chrono::year(date->year()) / date->month() / date->day();
+    // Cancel stops the conversion: the runner ends it as the question returns.
+    if (answer.choice == LogDateAnswer::Choice::Cancel) runner_->Stop();
+    if (answer.choice != LogDateAnswer::Choice::Date || !answer.date.isValid()) return std::nullopt;
+    return std::chrono::year(answer.date.year()) / answer.date.month() / answer.date.day();
 }
 
 void TfmMain::OutputWritten(const std::string& name)

@@ -57,8 +57,9 @@ public:
 
     // Shows a modal box titled with the program's name; tests replace it.
     std::function<void(QMessageBox::Icon, const QString&)> ShowBox;
-    // Asks the date of a log that gives none (the file named); tests replace it.
-    std::function<std::optional<QDate>(const QString& file)> AskDate;
+    // Asks the date of a log that gives none (the file named); Cancel cancels
+    // the conversion. Tests replace it.
+    std::function<struct LogDateAnswer(const QString& file)> AskDate;
     // Says what an input holds (not the format chosen) and asks whether to convert it as the format
     // named; tests replace it.
     std::function<bool(const QString& what, const QString& format)> AskFormat;
