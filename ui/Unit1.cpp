@@ -29,6 +29,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <QWindow>
 #include <algorithm>
@@ -165,7 +166,7 @@ TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(pa
         if (files.size() > kReplaceNamesShown) box.setDetailedText(files.join('\n'));
         return box.exec() == QMessageBox::Yes;
     };
-    OpenUrl = [](const QUrl& folder) { QDesktopServices::openUrl(folder); };
+    OpenUrl = [](const QUrl& folder) { return QDesktopServices::openUrl(folder); };
     AskStop = [this] {
         QMessageBox box(QMessageBox::Question, kTitle, "A conversion is running. Stop it and close?",
                         QMessageBox::Yes | QMessageBox::No, this);
@@ -258,9 +259,27 @@ void TfmMain::BuildControls()
                        static_cast<QWidget*>(cOutput), cOutput->viewport()})
         w->setAcceptDrops(false);
 
-    setTabOrder(cInputFile, cInputFileFormat);
+    cInputFileFormat->setAccessibleName("Input format");
+    cOutputFileFormat->setAccessibleName("Output format");
+    // The buttons inside the file fields are reached by Tab too, each named.
+    const QList<QToolButton*> inputButtons = cInputFile->findChildren<QToolButton*>();
+    const QList<QToolButton*> outputButtons = cOutPutFile->findChildren<QToolButton*>();
+    const QStringList inputNames = {"Choose the input file", "Recent input files"};
+    for (qsizetype i = 0; i < inputButtons.size(); ++i) {
+        inputButtons[i]->setFocusPolicy(Qt::TabFocus);
+        if (i < inputNames.size()) inputButtons[i]->setAccessibleName(inputNames[i]);
+    }
+    for (QToolButton* button : outputButtons) {
+        button->setFocusPolicy(Qt::TabFocus);
+        button->setAccessibleName("Choose the output file");
+    }
+    QWidget* before = cInputFile;
+    for (QWidget* next : inputButtons) setTabOrder(std::exchange(before, next), next);
+    setTabOrder(before, cInputFileFormat);
     setTabOrder(cInputFileFormat, cOutPutFile);
-    setTabOrder(cOutPutFile, cOutputFileFormat);
+    before = cOutPutFile;
+    for (QWidget* next : outputButtons) setTabOrder(std::exchange(before, next), next);
+    setTabOrder(before, cOutputFileFormat);
     setTabOrder(cOutputFileFormat, cOutput);
     setTabOrder(cOutput, bHelp);
     setTabOrder(bHelp, bConvert);
@@ -542,6 +561,22 @@ void TfmMain::ProposeOutputName()
 {
     const QString shown = cOutPutFile->text();
     if (!shown.trimmed().isEmpty() && shown != proposedOutput_) return;
+    ProposeAnyway();
+}
+
+// A new input: a name of the user's own goes too, unless it names a folder
+// the user chose (one other than the earlier input's).
+void TfmMain::ProposeForNewInput()
+{
+    const QString shown = ToQString(StripQuotes(cOutPutFile->text().toStdString()));
+    const QFileInfo own(shown);
+    const bool folderChosen = shown.contains('/') && own.absolutePath() != inputFolder_;
+    if (shown.trimmed().isEmpty() || cOutPutFile->text() == proposedOutput_ || !folderChosen) ProposeAnyway();
+    inputFolder_ = QFileInfo(FirstInputFile()).absolutePath();
+}
+
+void TfmMain::ProposeAnyway()
+{
     const QString input = FirstInputFile();
     if (input.isEmpty() || !IsOutputPosition(OutputPosition())) return;
     const QFileInfo info(input);
@@ -598,7 +633,12 @@ void TfmMain::ConversionFinished(const ConversionOutcome& outcome, bool stopped)
 
 void TfmMain::bOpenFolderClick()
 {
-    if (!written_.isEmpty()) OpenUrl(QUrl::fromLocalFile(QFileInfo(written_.last()).absolutePath()));
+    if (written_.isEmpty()) return;
+    const QString folder = QFileInfo(written_.last()).absolutePath();
+    if (!OpenUrl(QUrl::fromLocalFile(folder)))
+        ShowBox(QMessageBox::Information, "No file manager could open the folder\n\n" +
+                                              QDir::toNativeSeparators(folder) +
+                                              "\n\nThe files written are listed in the pane, with their full paths.");
 }
 
 void TfmMain::bHelpClick()
@@ -656,7 +696,7 @@ void TfmMain::InputChosen(const QStringList& files)
     if (files.isEmpty()) return;
     SelectInputFormatOf(files.front().toStdString());
     AddRecent(files.front());
-    ProposeOutputName();
+    ProposeForNewInput();
 }
 
 void TfmMain::FollowTypedInput()
@@ -664,7 +704,7 @@ void TfmMain::FollowTypedInput()
     const QFileInfo typed(FirstInputFile());
     if (!typed.isFile()) return;
     SelectInputFormatOf(typed.absoluteFilePath().toStdString());
-    ProposeOutputName();
+    ProposeForNewInput();
 }
 
 // Wherever a file comes from, the input format follows its content (its

@@ -65,8 +65,8 @@ public:
     std::function<bool(const QString& what, const QString& format)> AskFormat;
     // Asks whether these existing files may be replaced; tests replace it.
     std::function<bool(const QStringList& files)> AskReplace;
-    // Hands a folder to the desktop's file manager; tests replace it.
-    std::function<void(const QUrl& folder)> OpenUrl;
+    // Hands a folder to the desktop's file manager, false when none took it; tests replace it.
+    std::function<bool(const QUrl& folder)> OpenUrl;
     // Asks whether a conversion running may be stopped to close; tests replace it.
     std::function<bool()> AskStop;
 
@@ -138,6 +138,8 @@ private:
     void InputChosen(const QStringList& files);
     void FollowTypedInput();
     void ProposeOutputName();
+    void ProposeForNewInput();
+    void ProposeAnyway();
     QString FirstInputFile() const;
     void AddRecent(const QString& file);
     void FillRecentMenu();
@@ -156,6 +158,7 @@ private:
     QTimer* followTimer_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QString proposedOutput_;
+    QString inputFolder_;  // of the input an output name was last proposed for
     QStringList written_;
     QStringList recent_;
     bool shown_ = false;

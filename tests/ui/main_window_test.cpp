@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 #include <QUrl>
 #include <filesystem>
 
@@ -279,11 +280,31 @@ TEST_F(WindowTest, TabWalksTheControlsInOrder)
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    const std::vector<QWidget*> order = {window->cInputFile,        window->cInputFileFormat, window->cOutPutFile,
-                                         window->cOutputFileFormat, window->cOutput,          window->bHelp,
-                                         window->bConvert,          window->bClose,           window->cInputFile};
+    // The buttons inside the file fields come after their field, each named.
+    const QList<QToolButton*> in = window->cInputFile->findChildren<QToolButton*>();
+    const QList<QToolButton*> out = window->cOutPutFile->findChildren<QToolButton*>();
+    ASSERT_EQ(in.size(), 2);
+    ASSERT_EQ(out.size(), 1);
+    EXPECT_EQ(in[0]->accessibleName(), "Choose the input file");
+    EXPECT_EQ(in[1]->accessibleName(), "Recent input files");
+    EXPECT_EQ(out[0]->accessibleName(), "Choose the output file");
+    EXPECT_EQ(window->cInputFileFormat->accessibleName(), "Input format");
+    EXPECT_EQ(window->cOutputFileFormat->accessibleName(), "Output format");
+    const std::vector<QWidget*> order = {window->cInputFile,
+                                         in[0],
+                                         in[1],
+                                         window->cInputFileFormat,
+                                         window->cOutPutFile,
+                                         out[0],
+                                         window->cOutputFileFormat,
+                                         window->cOutput,
+                                         window->bHelp,
+                                         window->bConvert,
+                                         window->bClose,
+                                         window->cInputFile};
     // The editable lists take the focus in their text part.
     auto owner = [&](QWidget* w) {
+        if (std::find(order.begin(), order.end(), w) != order.end()) return w;
         for (QWidget* control : order)
             if (w && (w == control || control->isAncestorOf(w))) return control;
         return w;
