@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPinchGesture>
 #include <QPointer>
@@ -253,10 +254,18 @@ void MapView::DrawLand(QPainter& painter, QSize size) const
     coast.setCosmetic(true);
     painter.setPen(coast);
     painter.setBrush(kLand);
+    // An SVG reader may scale the coast's one-pixel line with the path (to the
+    // whole land's size): the file gets the land already in pixels.
+    const bool file = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::SVG;
     for (const int copy : {-1, 0, 1}) {
+        const QTransform toScreen =
+            QTransform::fromTranslate(origin.x() + copy * scale_, origin.y()).scale(scale_, scale_);
+        if (file) {
+            painter.drawPath(toScreen.map(land_));
+            continue;
+        }
         painter.save();
-        painter.translate(origin + QPointF(copy * scale_, 0));
-        painter.scale(scale_, scale_);
+        painter.setTransform(toScreen, true);
         painter.drawPath(land_);
         painter.restore();
     }

@@ -226,6 +226,32 @@ TEST_F(DataViewTest, TheMapIsSavedAsAValidPngOrSvg)
     EXPECT_FALSE(error.isEmpty());
 }
 
+// The land between Berlin and Paris: the same colour in the SVG as in the PNG.
+TEST_F(DataViewTest, TheSvgFillsTheLandAsThePngDoes)
+{
+    ASSERT_TRUE(ShowAndWait(Write("w.gpx", kWaypointsOnly), kGpxWaypoints));
+    view.resize(640, 480);
+    view.Map()->FitToData();
+    QString error;
+    ASSERT_TRUE(view.SaveMap(QString::fromStdString(dir.Path("map.png")), error));
+    ASSERT_TRUE(view.SaveMap(QString::fromStdString(dir.Path("map.svg")), error));
+    const QImage png = QImage(QString::fromStdString(dir.Path("map.png"))).convertToFormat(QImage::Format_RGB32);
+    QImage svg(png.size(), QImage::Format_RGB32);
+    svg.fill(Qt::white);
+    {
+        QPainter painter(&svg);
+        QSvgRenderer(QString::fromStdString(dir.Path("map.svg"))).render(&painter, QRectF(QPointF(), png.size()));
+    }
+    const QPoint land = QPoint(png.width() / 2 + 7, png.height() / 2 + 5);
+    EXPECT_EQ(png.pixelColor(land), QColor(0xf4, 0xf1, 0xe6));
+    EXPECT_EQ(svg.pixelColor(land), png.pixelColor(land));
+    // Readers that scale a cosmetic line with its path painted the land in the coast's colour.
+    std::string out;
+    if (RunShell("command -v rsvg-convert", out) != 0) return;
+    ASSERT_EQ(RunShell("rsvg-convert " + Quoted(dir.Path("map.svg")) + " -o " + Quoted(dir.Path("svg.png")), out), 0);
+    EXPECT_EQ(QImage(QString::fromStdString(dir.Path("svg.png"))).pixelColor(land), png.pixelColor(land));
+}
+
 TEST(LandOutline, DecodesQuantizedArcsAndRefusesDamagedOnes)
 {
     struct Case {
