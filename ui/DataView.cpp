@@ -220,6 +220,7 @@ void DataView::BuildControls()
     addAction("Fit to data", [this] { map_->FitToData(); });
     addAction("Save map...", [this] { SaveMapClick(); });
     addAction("Map tiles...", [this] { ChooseTiles(); });
+    addAction("Retry tiles", [this] { tiles_->Retry(); });
     auto* unitsMenu = new QMenu("Units", map_);
     auto* unitsGroup = new QActionGroup(unitsMenu);
     for (const auto& [caption, units] : {std::pair{"Metric (m, km)", Units::Metric},
