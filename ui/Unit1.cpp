@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -45,6 +46,7 @@
 #include "core/format_rows.h"
 #include "core/text_fields.h"
 #include "formats/format_table.h"
+#include "ui/CardPlan.h"
 #include "ui/ConversionRunner.h"
 #include "ui/DataView.h"
 #include "ui/FilenameEditLabel.h"
@@ -239,6 +241,10 @@ void TfmMain::BuildControls()
     bOpenFolder = PictureButton(this, "Open &Folder", QStyle::SP_DirOpenIcon);
     bOpenFolder->setToolTip("Open the folder of the files written");
     bOpenFolder->setEnabled(false);
+    cardProgress_ = new QProgressBar(this);
+    cardProgress_->setAccessibleName("Files converted");
+    cardProgress_->setFormat("%v of %m");
+    cardProgress_->hide();
 
     recentMenu_ = new QMenu(this);
     QAction* recent =
@@ -329,6 +335,7 @@ void TfmMain::LayOut()
     buttons->addStretch(1);
     buttons->addWidget(bOpenFolder);
     buttons->addStretch(2);
+    buttons->addWidget(cardProgress_);
     grid_->addLayout(buttons, 6, 0, 1, 2);
     FitCaptionColumn();
 
@@ -580,6 +587,12 @@ void TfmMain::ProposeAnyway()
     const QString input = FirstInputFile();
     if (input.isEmpty() || !IsOutputPosition(OutputPosition())) return;
     const QFileInfo info(input);
+    // A folder's files go beside them, each named after its input.
+    if (info.isDir()) {
+        proposedOutput_ = FieldText(QDir::toNativeSeparators(info.absoluteFilePath()));
+        cOutPutFile->setText(proposedOutput_);
+        return;
+    }
     const QString name = QDir::toNativeSeparators(info.absolutePath() + '/' + info.completeBaseName() +
                                                   OutputRow(OutputPosition()).extension);
     // The input's own name (a .wpt into a .wpt) would be refused: propose nothing then.
@@ -598,6 +611,10 @@ void TfmMain::bConvertClick()
     if (followTimer_->isActive()) {
         followTimer_->stop();
         FollowTypedInput();
+    }
+    if (CardChosen()) {
+        StartCard();
+        return;
     }
     if (const QString input = FirstInputFile(); QFileInfo(input).isFile()) {
         AddRecent(input);
@@ -621,6 +638,10 @@ void TfmMain::bConvertClick()
 
 void TfmMain::ConversionFinished(const ConversionOutcome& outcome, bool stopped)
 {
+    if (cardRunning_) {
+        CardFileDone(outcome, stopped);
+        return;
+    }
     converting_ = false;
     bConvert->setText("&Convert");
     if (stopped) AddLine("Stopped - nothing was written");
@@ -697,6 +718,7 @@ void TfmMain::InputChosen(const QStringList& files)
     SelectInputFormatOf(files.front().toStdString());
     AddRecent(files.front());
     ProposeForNewInput();
+    if (files.size() > 1 || QFileInfo(files.front()).isDir()) ListChosenFiles();
 }
 
 void TfmMain::FollowTypedInput()
@@ -796,7 +818,12 @@ void TfmMain::ClearLines()
     lineCount_ = 0;
 }
 
-void TfmMain::ShowMessage(const std::string& text) { ShowBox(QMessageBox::NoIcon, ToQString(text)); }
+void TfmMain::ShowMessage(const std::string& text)
+{
+    // A card's files each say theirs in the pane: a box per file would stop the run at each.
+    if (cardRunning_) AddLine(text);
+    else ShowBox(QMessageBox::NoIcon, ToQString(text));
+}
 
 std::optional<std::chrono::year_month_day> TfmMain::DateOfLog(const std::string& file)
 {
@@ -823,6 +850,9 @@ bool TfmMain::ConfirmReplacing(const std::vector<std::string>& names)
     QStringList files;
     for (const std::string& name : names)
         files << QDir::toNativeSeparators(QFileInfo(ToQString(name)).absoluteFilePath());
+    // A card asks once, before it starts: a file that question did not name is kept.
+    if (cardRunning_)
+        return std::all_of(files.begin(), files.end(), [this](const QString& f) { return approved_.contains(f); });
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     const bool replace = AskReplace(files);
     QApplication::restoreOverrideCursor();

@@ -23,6 +23,7 @@ class QMenu;
 class QTimer;
 class QUrl;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QFrame;
 class QSplitter;
@@ -78,6 +79,7 @@ public:
     // The input format follows the first file where the selected one cannot be its.
     void ChooseInputFiles(const QStringList& files);
 
+    QProgressBar* CardProgress() const { return cardProgress_; }
     // The files the last conversion wrote, with their full paths, in order.
     const QStringList& WrittenFiles() const { return written_; }
     // The input files chosen last, the latest first (at most kRecentKept).
@@ -134,6 +136,13 @@ protected:
 private:
     void SelectInputFormatOf(const std::string& file);
     bool InputsAreWhatTheyAre(ConversionRequest& request);
+    // A whole card: a folder chosen as input, or an existing folder as output.
+    bool CardChosen();
+    void ListChosenFiles();
+    void StartCard();
+    void NextCardFile();
+    void CardFileDone(const struct ConversionOutcome& outcome, bool stopped);
+    void FinishCard(bool stopped);
     void OutputFormatChosen();
     void InputChosen(const QStringList& files);
     void FollowTypedInput();
@@ -172,4 +181,12 @@ private:
     bool converting_ = false;
     class ConversionRunner* runner_ = nullptr;
     bool saved_ = false;
+    // The card being converted, file by file on the conversion's thread.
+    std::vector<struct CardFile> card_;
+    std::size_t cardNext_ = 0;
+    int cardConverted_ = 0;
+    QStringList cardNotConverted_;
+    QStringList approved_;  // the existing files the one question allowed to replace
+    bool cardRunning_ = false;
+    QProgressBar* cardProgress_ = nullptr;
 };
