@@ -62,6 +62,7 @@ const std::string kInputSection = "Input File", kOutputSection = "Output File";
 const std::string kFolderKey = "Initial Folder", kFormatKey = "File Format";
 const std::string kViewSection = "View", kWindowSplitKey = "Window Split", kViewSplitKey = "View Split";
 const std::string kWindowSection = "Window", kWidthKey = "Width", kHeightKey = "Height";
+const std::string kMaximizedKey = "Maximized";
 const std::string kRecentSection = "Recent Files";
 // Typing in a format list searches its captions, which are longer than the ten
 // characters a typed format name once had.
@@ -305,9 +306,9 @@ void TfmMain::LayOut()
     split_ = new QSplitter(Qt::Horizontal, this);
     split_->addWidget(fields);
     split_->addWidget(cView);
-    // The fields and the pane take the room the window gains, as before the view; the splitter moves it.
-    split_->setStretchFactor(0, 1);
-    split_->setStretchFactor(1, 0);
+    // The width the window gains goes to the view: a wide window is for the map.
+    split_->setStretchFactor(0, 0);
+    split_->setStretchFactor(1, 1);
     split_->setChildrenCollapsible(false);
     auto* whole = new QHBoxLayout(this);
     whole->setContentsMargins(0, 0, 0, 0);
@@ -343,16 +344,20 @@ void TfmMain::LayOut()
     QSize start = QSize(kDrawnWidth + kViewWidth, kDrawnHeight + kViewWidth / 4) * scale;
     start = start.expandedTo(minimumSizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // Two thirds of the screen, centred: the map gets room on a large screen too.
         const QRect available = screen->availableGeometry();
-        start = start.boundedTo(available.size() * 0.9).expandedTo(minimumSizeHint());
+        start = (available.size() * 2 / 3).expandedTo(start.boundedTo(available.size() * 0.9));
+        start = start.boundedTo(available.size()).expandedTo(minimumSizeHint());
         QRect frame(QPoint(), start);
         frame.moveCenter(available.center());
         move(frame.topLeft());
     }
     resize(start);
-    // The fields keep the width they were drawn with; the view takes what is left.
-    const int fieldsWidth = std::max(split_->widget(0)->minimumSizeHint().width(), int(kDrawnWidth * scale));
-    split_->setSizes({fieldsWidth, std::max(1, start.width() - fieldsWidth)});
+    // The fields keep the width they were drawn with, less than half a wide window; the view takes what is left.
+    const int fieldsWidth = std::max(split_->widget(0)->minimumSizeHint().width(),
+                                     std::min(int(kDrawnWidth * scale), start.width() * 2 / 5));
+    const int viewWidth = std::max(cView->minimumSizeHint().width(), start.width() - fieldsWidth);
+    split_->setSizes({std::max(split_->widget(0)->minimumSizeHint().width(), start.width() - viewWidth), viewWidth});
 }
 
 void TfmMain::FitCaptionColumn()
@@ -473,6 +478,8 @@ void TfmMain::ReadWindowSettings(const IniFile& settings)
     }
     const QSize saved(settings.ReadInteger(kWindowSection, kWidthKey, -1),
                       settings.ReadInteger(kWindowSection, kHeightKey, -1));
+    // Shown maximized again, over the size it had before it was maximized.
+    if (settings.ReadInteger(kWindowSection, kMaximizedKey, 0) == 1) setWindowState(Qt::WindowMaximized);
     if (saved.width() <= 0 || saved.height() <= 0) return;
     QSize size = saved.expandedTo(minimumSizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -490,8 +497,11 @@ void TfmMain::ReadWindowSettings(const IniFile& settings)
 void TfmMain::WriteWindowSettings(std::vector<IniEntry>& entries) const
 {
     if (shown_) {
-        entries.push_back({kWindowSection, kWidthKey, std::to_string(width())});
-        entries.push_back({kWindowSection, kHeightKey, std::to_string(height())});
+        // A maximized window keeps the size it will go back to.
+        const QSize normal = isMaximized() && normalGeometry().isValid() ? normalGeometry().size() : size();
+        entries.push_back({kWindowSection, kWidthKey, std::to_string(normal.width())});
+        entries.push_back({kWindowSection, kHeightKey, std::to_string(normal.height())});
+        entries.push_back({kWindowSection, kMaximizedKey, isMaximized() ? "1" : "0"});
     }
     for (int n = 1; n <= recent_.size(); ++n)
         entries.push_back({kRecentSection, RecentKey(n), recent_[n - 1].toStdString(), true});
@@ -501,6 +511,25 @@ void TfmMain::showEvent(QShowEvent* event)
 {
     shown_ = true;
     QWidget::showEvent(event);
+    QTimer::singleShot(0, this, &TfmMain::KeepInsideScreen);
+}
+
+// Once the frame is known: the whole window, its buttons' row included, inside the available screen.
+void TfmMain::KeepInsideScreen()
+{
+    const QScreen* shownOn = screen();
+    if (!shownOn || isMaximized() || isFullScreen()) return;
+    const QRect available = shownOn->availableGeometry();
+    const QRect frame = frameGeometry();
+    const QSize margins = frame.size() - size();
+    if (frame.width() > available.width() || frame.height() > available.height())
+        resize(size().boundedTo(available.size() - margins).expandedTo(minimumSizeHint()));
+    QRect moved = frameGeometry();
+    moved.moveRight(std::min(moved.right(), available.right()));
+    moved.moveBottom(std::min(moved.bottom(), available.bottom()));
+    moved.moveLeft(std::max(moved.left(), available.left()));
+    moved.moveTop(std::max(moved.top(), available.top()));
+    if (moved.topLeft() != frame.topLeft()) move(moved.topLeft());
 }
 
 void TfmMain::AddShortcuts()
@@ -665,7 +694,10 @@ void TfmMain::bOpenFolderClick()
 void TfmMain::bHelpClick()
 {
     if (!fmHelp_) fmHelp_ = new TfmHelp(this);
-    fmHelp_->exec();
+    // Beside the window, not in its way: both can be used at once.
+    fmHelp_->show();
+    fmHelp_->raise();
+    fmHelp_->activateWindow();
 }
 
 void TfmMain::bCloseClick() { close(); }

@@ -154,6 +154,7 @@ private:
     void FillRecentMenu();
     void AddShortcuts();
     void ReadWindowSettings(const class IniFile& settings);
+    void KeepInsideScreen();
     void WriteWindowSettings(std::vector<IniEntry>& entries) const;
     void BuildControls();
     void LayOut();
