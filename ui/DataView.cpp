@@ -145,6 +145,17 @@ DataView::DataView(QWidget* parent) : QWidget(parent)
     connect(chooseTimer_, &QTimer::timeout, this, [this] { ShowFile(chosenFile_, chosenPosition_); });
     auto* pane = new QShortcut(QKeySequence(Qt::Key_F6), this, this, &DataView::SwitchPane, Qt::WindowShortcut);
     pane->setAutoRepeat(false);
+    // Hovering the profile marks the place on the map.
+    connect(profile_, &ProfileView::Hovered, this, [this](const ViewPoint* point) {
+        map_->MarkPlace(point ? std::optional(QPointF(point->latitude, point->longitude)) : std::nullopt);
+    });
+    profile_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* saveProfile = new QAction("Save profile...", profile_);
+    connect(saveProfile, &QAction::triggered, this, [this] {
+        SavePictureClick("Save profile",
+                         [this](const QString& name, QString& error) { return profile_->SaveImage(name, error); });
+    });
+    profile_->addAction(saveProfile);
     connect(map_, &MapView::PointerMoved, this,
             [this](const QString& where) { map_->setAccessibleDescription(where); });
 }
@@ -611,12 +622,17 @@ bool DataView::SaveMap(const QString& file, QString& error) const { return map_-
 
 void DataView::SaveMapClick()
 {
+    SavePictureClick("Save map", [this](const QString& name, QString& error) { return SaveMap(name, error); });
+}
+
+void DataView::SavePictureClick(const QString& title, const std::function<bool(const QString&, QString&)>& save)
+{
     QString chosenFilter;
-    const QString file = QFileDialog::getSaveFileName(this, "Save map", QString(),
-                                                      "PNG image (*.png);;SVG drawing (*.svg)", &chosenFilter);
+    const QString file =
+        QFileDialog::getSaveFileName(this, title, QString(), "PNG image (*.png);;SVG drawing (*.svg)", &chosenFilter);
     if (file.isEmpty()) return;
     QString name = file;
     if (QFileInfo(name).suffix().isEmpty()) name += chosenFilter.startsWith("SVG") ? ".svg" : ".png";
     QString error;
-    if (!SaveMap(name, error)) QMessageBox::critical(this, "kesTranscribe", QString("%1: %2").arg(name, error));
+    if (!save(name, error)) QMessageBox::critical(this, "kesTranscribe", QString("%1: %2").arg(name, error));
 }

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -107,6 +108,7 @@ private:
     void RowChosen();
     void UpdateProgress();
     void SaveMapClick();
+    void SavePictureClick(const QString& title, const std::function<bool(const QString&, QString&)>& save);
     void ShowUnits(Units units);
 
     PreviewReader reader_;

@@ -22,6 +22,7 @@
 #include "ui/LandOutline.h"
 #include "ui/MapProjection.h"
 #include "ui/MapTiles.h"
+#include "ui/PictureFile.h"
 #include "ui/SvgWriter.h"
 
 namespace {
@@ -457,6 +458,15 @@ void MapView::Draw(QPainter& painter, QSize size) const
     DrawGraticule(painter, size);
     DrawData(painter, size);
     DrawScaleBar(painter, size);
+    if (mark_) {
+        // The place the profile is hovered at.
+        const QPointF at = ScreenOf(WorldOf(mark_->x(), mark_->y()), size);
+        painter.setPen(QPen(Qt::white, 3));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(at, 7, 7);
+        painter.setPen(QPen(Qt::black, 1.5));
+        painter.drawEllipse(at, 7, 7);
+    }
     if (tiles_ && tiles_->Credited()) {
         const QString credit = tiles_->Attribution();
         const QRectF box = painter.fontMetrics().boundingRect(credit).adjusted(-4, -2, 4, 2);
@@ -469,35 +479,8 @@ void MapView::Draw(QPainter& painter, QSize size) const
 
 bool MapView::SaveImage(const QString& file, QString& error) const
 {
-    const QSize picture = size().expandedTo(QSize(320, 240));
-    QByteArray bytes;
-    if (QFileInfo(file).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
-        const DrawFunction draw = [this](QPainter& painter, QSize size) { Render(painter, size); };
-        if (!WriteSvg(bytes, picture, "kesTranscribe map", draw, error)) return false;
-    } else {
-        QImage image(picture * devicePixelRatioF(), QImage::Format_RGB32);
-        image.setDevicePixelRatio(devicePixelRatioF());
-        {
-            QPainter painter(&image);
-            Render(painter, picture);
-        }
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        if (!image.save(&buffer, "PNG")) {
-            error = "The picture could not be made";
-            return false;
-        }
-    }
-    // Through the safe writer, as every output: never half a file, and an
-    // earlier file of the name kept if the write fails.
-    try {
-        WriteFileSafely(file.toStdString(),
-                        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    } catch (const FileError& failure) {
-        error = QString::fromStdString(failure.SystemMessage());
-        return false;
-    }
-    return true;
+    const DrawFunction draw = [this](QPainter& painter, QSize size) { Render(painter, size); };
+    return SavePicture(file, size().expandedTo(QSize(320, 240)), devicePixelRatioF(), "kesTranscribe map", draw, error);
 }
 
 void MapView::paintEvent(QPaintEvent*)

@@ -142,6 +142,34 @@ TEST_F(DataViewTest, ChoosingARowHighlightsItsGroupAndShowsItsProfile)
     EXPECT_EQ(view.Map()->HighlightKind(), GroupKind::None);
 }
 
+// Hovering the profile marks the place on the map, at each end and between;
+// the profile is saved like the map.
+TEST_F(DataViewTest, TheProfileHoveredMarksTheMapAndIsSavedAsPngOrSvg)
+{
+    ASSERT_TRUE(ShowAndWait(Write("t.gpx", kTwoTracks), kGpxTracks));
+    view.resize(640, 480);
+    view.show();
+    view.Table()->selectRow(0);
+    ProfileView* profile = view.Profile();
+    const struct {
+        double x;  // of the profile's width
+        double longitude;
+    } rows[] = {{0.0, 0.0}, {0.5, 0.5}, {1.0, 1.0}};
+    for (const auto& row : rows) {
+        QTest::mouseMove(profile, QPoint(int(row.x * (profile->width() - 1)), profile->height() / 2));
+        ASSERT_TRUE(view.Map()->MarkedPlace()) << row.x;
+        EXPECT_EQ(view.Map()->MarkedPlace()->y(), row.longitude) << row.x;
+    }
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(profile, &leave);
+    EXPECT_FALSE(view.Map()->MarkedPlace());
+    QString error;
+    ASSERT_TRUE(profile->SaveImage(QString::fromStdString(dir.Path("p.png")), error)) << error.toStdString();
+    EXPECT_FALSE(QImage(QString::fromStdString(dir.Path("p.png"))).isNull());
+    ASSERT_TRUE(profile->SaveImage(QString::fromStdString(dir.Path("p.svg")), error)) << error.toStdString();
+    EXPECT_TRUE(QSvgRenderer(QString::fromStdString(dir.Path("p.svg"))).isValid());
+}
+
 // A track through a waypoint: the chosen track covers the marker, which
 // otherwise lies over it; a double click on a row fits the map to its group.
 TEST_F(DataViewTest, TheChosenGroupIsDrawnOnTopAndADoubleClickFitsTheMapToIt)
