@@ -346,8 +346,7 @@ void TfmMain::LayOut()
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         // Two thirds of the screen, centred: the map gets room on a large screen too.
         const QRect available = screen->availableGeometry();
-        start = (available.size() * 2 / 3).expandedTo(start.boundedTo(available.size() * 0.9));
-        start = start.boundedTo(available.size()).expandedTo(minimumSizeHint());
+        start = (available.size() * 2 / 3).expandedTo(minimumSizeHint()).boundedTo(available.size());
         QRect frame(QPoint(), start);
         frame.moveCenter(available.center());
         move(frame.topLeft());
@@ -511,6 +510,7 @@ void TfmMain::showEvent(QShowEvent* event)
 {
     shown_ = true;
     QWidget::showEvent(event);
+    sizeShown_ = size();
     QTimer::singleShot(0, this, &TfmMain::KeepInsideScreen);
 }
 
@@ -518,7 +518,8 @@ void TfmMain::showEvent(QShowEvent* event)
 void TfmMain::KeepInsideScreen()
 {
     const QScreen* shownOn = screen();
-    if (!shownOn || isMaximized() || isFullScreen()) return;
+    // A size set since it was shown is the user's, or a program's, to keep.
+    if (!shownOn || isMaximized() || isFullScreen() || size() != sizeShown_) return;
     const QRect available = shownOn->availableGeometry();
     const QRect frame = frameGeometry();
     const QSize margins = frame.size() - size();

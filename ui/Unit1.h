@@ -172,6 +172,7 @@ private:
     QStringList written_;
     QStringList recent_;
     bool shown_ = false;
+    QSize sizeShown_;
     QGridLayout* grid_ = nullptr;
     QSplitter* split_ = nullptr;  // the fields and the pane beside the view
     bool layoutChosen_ = false;   // a splitter moved by the user, now or in an earlier run

@@ -250,7 +250,6 @@ TEST_F(WindowTest, CaptionsStayWholeAtAnySizeTheWindowCanTake)
 {
     Open();
     ShowActive();
-    QCoreApplication::processEvents();  // the first size kept inside the screen
     ExpectCaptionsWhole(*window, "first size");
 
     // The pane takes all the height the window gains; of the width, the view takes the larger share.
