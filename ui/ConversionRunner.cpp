@@ -50,6 +50,8 @@ public:
     {
         std::optional<std::chrono::year_month_day> date;
         Wait([&] { date = window_.DateOfLog(file); });
+        // A question cancelled stops the conversion here, before anything is written.
+        StopReadIfAsked();
         return date;
     }
 

@@ -2,6 +2,7 @@
 #include "ui/DataView.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
@@ -25,6 +27,8 @@
 #include "core/catalogue.h"
 #include "core/file_io.h"
 #include "core/format_lookup.h"
+#include "ui/IniFile.h"
+#include "ui/InputFormatOf.h"
 #include "ui/MapTiles.h"
 #include "ui/MapView.h"
 #include "ui/ProfileView.h"
@@ -50,15 +54,9 @@ enum Column {
 const char* const kHeadings[] = {"",       "Name",   "Points",  "Sections", "Start",   "End", "Duration",
                                  "Length", "Lowest", "Highest", "Ascent",   "Descent", "Box"};
 constexpr int kProgressMillis = 100;
+const std::string kUnitsKey = "Units";
 constexpr int kTypingMillis = 300;
 const QColor kRouteColour(0x6a, 0x1b, 0x9a), kWaypointColour(0xc6, 0x28, 0x28);
-
-QString Metres(double metres)
-{
-    if (!std::isfinite(metres)) return {};
-    return std::fabs(metres) >= 10000 ? QString("%1 km").arg(metres / 1000, 0, 'f', 3)
-                                      : QString("%1 m").arg(metres, 0, 'f', 1);
-}
 
 QString Time(const std::optional<UtcTime>& time)
 {
@@ -147,6 +145,17 @@ DataView::DataView(QWidget* parent) : QWidget(parent)
     connect(chooseTimer_, &QTimer::timeout, this, [this] { ShowFile(chosenFile_, chosenPosition_); });
     auto* pane = new QShortcut(QKeySequence(Qt::Key_F6), this, this, &DataView::SwitchPane, Qt::WindowShortcut);
     pane->setAutoRepeat(false);
+    // Hovering the profile marks the place on the map.
+    connect(profile_, &ProfileView::Hovered, this, [this](const ViewPoint* point) {
+        map_->MarkPlace(point ? std::optional(QPointF(point->latitude, point->longitude)) : std::nullopt);
+    });
+    profile_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* saveProfile = new QAction("Save profile...", profile_);
+    connect(saveProfile, &QAction::triggered, this, [this] {
+        SavePictureClick("Save profile",
+                         [this](const QString& name, QString& error) { return profile_->SaveImage(name, error); });
+    });
+    profile_->addAction(saveProfile);
     connect(map_, &MapView::PointerMoved, this,
             [this](const QString& where) { map_->setAccessibleDescription(where); });
 }
@@ -203,7 +212,11 @@ void DataView::BuildControls()
     outputButton_->setCheckable(true);
     outputButton_->setEnabled(false);
     outputButton_->setToolTip("Show the files the last conversion wrote, read back");
-    for (QPushButton* button : {stopButton_, fitButton_, saveButton_, outputButton_}) button->setAutoDefault(true);
+    offerButton_ = new QPushButton(this);
+    offerButton_->hide();
+    connect(offerButton_, &QPushButton::clicked, this, [this] { emit FormatOffered(offered_); });
+    for (QPushButton* button : {stopButton_, fitButton_, saveButton_, outputButton_, offerButton_})
+        button->setAutoDefault(true);
 
     tiles_ = new MapTiles(this);
     map_ = new MapView(this);
@@ -218,6 +231,19 @@ void DataView::BuildControls()
     addAction("Fit to data", [this] { map_->FitToData(); });
     addAction("Save map...", [this] { SaveMapClick(); });
     addAction("Map tiles...", [this] { ChooseTiles(); });
+    addAction("Retry tiles", [this] { tiles_->Retry(); });
+    auto* unitsMenu = new QMenu("Units", map_);
+    auto* unitsGroup = new QActionGroup(unitsMenu);
+    for (const auto& [caption, units] : {std::pair{"Metric (m, km)", Units::Metric},
+                                         {"Imperial (ft, mi)", Units::Imperial},
+                                         {"Nautical (m, NM)", Units::Nautical}}) {
+        QAction* action = unitsMenu->addAction(caption, this, [this, units] { ChooseUnits(units); });
+        action->setCheckable(true);
+        action->setData(static_cast<int>(units));
+        unitsGroup->addAction(action);
+    }
+    unitsGroup_ = unitsGroup;
+    map_->addAction(unitsMenu->menuAction());
     // The columns are made with the first figures: sizing their headings costs the window's start some ms.
     table_ = new QTableWidget(this);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -243,6 +269,7 @@ void DataView::BuildControls()
     bar->addWidget(status_, 1);
     bar->addWidget(progress_);
     bar->addWidget(stopButton_);
+    bar->addWidget(offerButton_);
     bar->addWidget(outputButton_);
     bar->addWidget(fitButton_);
     bar->addWidget(saveButton_);
@@ -323,6 +350,18 @@ void DataView::ShowFile(const QString& file, int inputPosition)
     // With no format chosen yet (a GPX may be read as tracks or as waypoints),
     // the view reads the file as the first format its content names.
     readPosition_ = IsInputPosition(inputPosition) || !RegularFile(file) ? inputPosition : FormatOfContent(file);
+    offerButton_->hide();
+    // A content that names another format is not read as the one chosen.
+    if (RegularFile(file) && ContentIsNot(file.toStdString(), inputPosition)) {
+        reader_.Stop();
+        Show(nullptr);
+        offered_ = FormatOfContent(file);
+        status_->setText(QString::fromStdString(WhatTheFileIs(file.toStdString(), offered_, inputPosition)));
+        offerButton_->setText("Read as " + QString::fromStdString(InputFormats[offered_].DisplayName));
+        offerButton_->show();
+        emit ReadDone();
+        return;
+    }
     if (file.isEmpty() || !RegularFile(file) || !IsInputPosition(readPosition_)) {
         reader_.Stop();
         Show(nullptr);
@@ -437,12 +476,13 @@ void DataView::FillTable()
         table_->setItem(row, Sections, Cell(line ? QString::number(f.sections) : QString(), true));
         table_->setItem(row, Start, Cell(Time(f.start), false));
         table_->setItem(row, End, Cell(Time(f.end), false));
-        table_->setItem(row, Duration, Cell(Span(f.Seconds()), true));
-        table_->setItem(row, Length, Cell(line ? Metres(f.metres) : QString(), true));
-        table_->setItem(row, Lowest, Cell(Metres(f.lowest), true));
-        table_->setItem(row, Highest, Cell(Metres(f.highest), true));
-        table_->setItem(row, Ascent, Cell(line ? Metres(f.ascent) : QString(), true));
-        table_->setItem(row, Descent, Cell(line ? Metres(f.descent) : QString(), true));
+        // A set of waypoints is no journey: it has no duration.
+        table_->setItem(row, Duration, Cell(line ? Span(f.Seconds()) : QString(), true));
+        table_->setItem(row, Length, Cell(line ? DistanceText(f.metres, units_) : QString(), true));
+        table_->setItem(row, Lowest, Cell(HeightText(f.lowest, units_), true));
+        table_->setItem(row, Highest, Cell(HeightText(f.highest, units_), true));
+        table_->setItem(row, Ascent, Cell(line ? HeightText(f.ascent, units_) : QString(), true));
+        table_->setItem(row, Descent, Cell(line ? HeightText(f.descent, units_) : QString(), true));
         table_->setItem(row, Box, Cell(BoxText(f), false));
     };
     for (std::size_t i = 0; i < shown_->tracks.size(); ++i)
@@ -535,8 +575,29 @@ void DataView::SetTileServer(const QString& urlTemplate, const QString& attribut
 void DataView::UseSettings(const SettingsLocation& settings)
 {
     settings_ = settings;
+    ShowUnits(UnitsNamed(QString::fromStdString(IniFile(settings_.file).ReadString("View", kUnitsKey, ""))));
     const TileServer server = ReadTileServer(settings_.file);
     SetTileServer(server.urlTemplate, server.attribution);
+}
+
+void DataView::ShowUnits(Units units)
+{
+    units_ = units;
+    for (QAction* action : unitsGroup_->actions())
+        action->setChecked(action->data().toInt() == static_cast<int>(units));
+    FillTable();
+}
+
+void DataView::ChooseUnits(Units units)
+{
+    ShowUnits(units);
+    if (settings_.file.empty()) return;
+    try {
+        MakeSettingsFolder(settings_);
+        IniFile(settings_.file).WriteString("View", kUnitsKey, UnitsName(units).toStdString());
+    } catch (const std::exception& error) {
+        QMessageBox::critical(this, "kesTranscribe", QString::fromLocal8Bit(error.what()));
+    }
 }
 
 void DataView::ChooseTiles()
@@ -561,12 +622,17 @@ bool DataView::SaveMap(const QString& file, QString& error) const { return map_-
 
 void DataView::SaveMapClick()
 {
+    SavePictureClick("Save map", [this](const QString& name, QString& error) { return SaveMap(name, error); });
+}
+
+void DataView::SavePictureClick(const QString& title, const std::function<bool(const QString&, QString&)>& save)
+{
     QString chosenFilter;
-    const QString file = QFileDialog::getSaveFileName(this, "Save map", QString(),
-                                                      "PNG image (*.png);;SVG drawing (*.svg)", &chosenFilter);
+    const QString file =
+        QFileDialog::getSaveFileName(this, title, QString(), "PNG image (*.png);;SVG drawing (*.svg)", &chosenFilter);
     if (file.isEmpty()) return;
     QString name = file;
     if (QFileInfo(name).suffix().isEmpty()) name += chosenFilter.startsWith("SVG") ? ".svg" : ".png";
     QString error;
-    if (!SaveMap(name, error)) QMessageBox::critical(this, "kesTranscribe", QString("%1: %2").arg(name, error));
+    if (!save(name, error)) QMessageBox::critical(this, "kesTranscribe", QString("%1: %2").arg(name, error));
 }

@@ -9,12 +9,14 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <utility>
 
 #include "core/view_data.h"
 #include "ui/PreviewReader.h"
 #include "ui/SettingsLocation.h"
+#include "ui/Units.h"
 
 enum class GroupKind;
 class MapTiles;
@@ -55,6 +57,9 @@ public:
     // The "Map tiles..." dialog (from the map's context menu); what it stores is used at once.
     void ChooseTiles();
     MapTiles* Tiles() const { return tiles_; }
+    // The units of the figures, from the map's menu; kept in the settings file.
+    void ChooseUnits(Units units);
+    Units ShownUnits() const { return units_; }
     QByteArray SplitState() const;
     void RestoreSplitState(const QByteArray& state);
     bool SaveMap(const QString& file, QString& error) const;
@@ -75,10 +80,13 @@ public:
     ProfileView* Profile() const { return profile_; }
     QPushButton* OutputButton() const { return outputButton_; }
     QPushButton* StopButton() const { return stopButton_; }
+    QPushButton* OfferButton() const { return offerButton_; }
 
 signals:
     // A read is over: the data shown, or why there is none.
     void ReadDone();
+    // The user asks to read the file shown as the format its content names.
+    void FormatOffered(int position);
     // The user moved the line between the map, the figures and the profile.
     void SplitMoved();
 
@@ -100,6 +108,8 @@ private:
     void RowChosen();
     void UpdateProgress();
     void SaveMapClick();
+    void SavePictureClick(const QString& title, const std::function<bool(const QString&, QString&)>& save);
+    void ShowUnits(Units units);
 
     PreviewReader reader_;
     MapTiles* tiles_ = nullptr;
@@ -113,6 +123,8 @@ private:
     QPushButton* fitButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
     QPushButton* outputButton_ = nullptr;
+    QPushButton* offerButton_ = nullptr;  // "Read as" the format the content names
+    int offered_ = -1;
     QTimer* progressTimer_ = nullptr;
     QTimer* chooseTimer_ = nullptr;
     QString chosenFile_;
@@ -130,5 +142,7 @@ private:
     std::shared_ptr<const ViewData> inputData_, outputData_, shown_;
     bool showingOutput_ = false;
     QString statusText_;
+    Units units_ = Units::Metric;
+    class QActionGroup* unitsGroup_ = nullptr;
     SettingsLocation settings_;
 };

@@ -9,5 +9,13 @@
 
 class QWidget;
 
-// The date the user gives for the log, none when the dialog is cancelled.
-std::optional<QDate> AskDateOfLog(QWidget* parent, const QString& file);
+// What the user answers: a date, no date (the times are written without one),
+// or Cancel, which cancels the conversion.
+struct LogDateAnswer {
+    enum class Choice { Date, WithoutDate, Cancel };
+    Choice choice = Choice::Cancel;
+    QDate date;
+};
+
+// Asks the date of the log, offering the file's modification date.
+LogDateAnswer AskDateOfLog(QWidget* parent, const QString& file);

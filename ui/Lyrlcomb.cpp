@@ -61,6 +61,24 @@ TLyrComboBox::TLyrComboBox(QWidget* parent) : QComboBox(parent), link_(nullptr)
         previousText_ = currentText_;
         currentText_ = text;
     });
+    connect(this, &QComboBox::currentIndexChanged, this, [this] {
+        if (!typing_) ReportChoice();
+    });
+    connect(lineEdit(), &QLineEdit::editingFinished, this, &TLyrComboBox::ReportChoice);
+}
+
+// Arrowing through the typed matches puts the entry highlighted in the field:
+// that entry is the one chosen, not the first match selected while typing.
+void TLyrComboBox::ReportChoice()
+{
+    if (typing_) {
+        const int highlighted = findText(lineEdit()->text(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (highlighted >= 0) setCurrentIndex(highlighted);
+    }
+    typing_ = false;
+    if (currentIndex() == reported_) return;
+    reported_ = currentIndex();
+    emit ChoiceMade(reported_);
 }
 
 void TLyrComboBox::SetPicture(const QString& picture)
@@ -101,6 +119,7 @@ void TLyrComboBox::SetTypeAhead(bool on)
     completer->setFilterMode(Qt::MatchContains);
     completer->setCompletionMode(QCompleter::PopupCompletion);
     setCompleter(completer);
+    connect(completer, qOverload<const QModelIndex&>(&QCompleter::activated), this, &TLyrComboBox::ReportChoice);
     connect(lineEdit(), &QLineEdit::editingFinished, this, &TLyrComboBox::ShowSelectedWhole, Qt::UniqueConnection);
 }
 
@@ -140,6 +159,7 @@ void TLyrComboBox::TextEdited(const QString& text)
     // Pasting must not go past the typing limit either.
     if (typed.size() > maxLength_ && typed.size() > previousText_.size()) typed = previousText_;
     const int cursor = std::min<int>(lineEdit()->cursorPosition(), typed.size());
+    typing_ = true;
     int index = findText(typed, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (typeAhead_ && index < 0 && !typed.trimmed().isEmpty()) index = findText(typed.trimmed(), Qt::MatchContains);
     if (index != currentIndex()) setCurrentIndex(index);

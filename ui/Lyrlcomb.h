@@ -52,6 +52,11 @@ public:
     static bool IsSeparator(const QString& entry) { return entry == "-" || entry == "--"; }
     static bool IsFillEntry(const QString& entry) { return entry.startsWith('<') && entry.contains('>'); }
 
+signals:
+    // The entry chosen changed and the choice is made: at once when it is
+    // selected from the list or by the program, once typing ends when it is typed.
+    void ChoiceMade(int index);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -64,6 +69,7 @@ private:
     void TextEdited(const QString& text);
     void ApplyWidth();
     void ShowSelectedWhole();
+    void ReportChoice();
 
     LabelLink* link_;
     QString picture_ = "uppercase";
@@ -73,4 +79,6 @@ private:
     int maxLength_ = 10;
     int tag_ = 0;
     QString previousText_, currentText_;
+    bool typing_ = false;
+    int reported_ = -1;
 };

@@ -7,15 +7,18 @@
 #pragma once
 
 #include <QCache>
+#include <QElapsedTimer>
+#include <QHash>
 #include <QImage>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <memory>
 
+#include "ui/TileFetcher.h"
+
 class MapView;
 class QPainter;
-class TileFetcher;
 
 class MapTiles : public QObject {
     Q_OBJECT
@@ -42,6 +45,12 @@ public:
     void Draw(QPainter& painter, const MapView& map, QSize size);
     // Requests made since the tiles were turned on (for the test that none is made when off).
     int RequestsMade() const { return requests_; }
+    // Asks again at once for every tile that failed ("Retry tiles" in the map's menu).
+    void Retry();
+    // Before the first tile is asked for; tests make them short.
+    void SetLimits(const TileLimits& limits) { limits_ = limits; }
+    // A failed tile is asked for again after 2, 4, ... seconds, this many times in all.
+    static constexpr int kMostAttempts = 3;
 
 signals:
     void Arrived();
@@ -49,12 +58,19 @@ signals:
 private:
     void Request(int z, int x, int y);
     void Take(const QString& key, const QByteArray& bytes, const QString& error);
+    bool StandIn(QPainter& painter, int z, int x, int y, const QRectF& target) const;
 
     QString template_, attribution_, problem_;
     std::unique_ptr<TileFetcher> fetcher_;  // made when first needed
     bool fetcherFailed_ = false;
     QCache<QString, QImage> held_{256};
     QSet<QString> pending_;
-    QSet<QString> failed_;  // not asked for again until the server changes
+    struct Failure {
+        int attempts = 0;
+        qint64 retryAt = 0;  // ms of clock_
+    };
+    QHash<QString, Failure> failed_;  // asked for again after a pause, a few times, or on Retry
+    QElapsedTimer clock_;
+    TileLimits limits_;
     int requests_ = 0;
 };

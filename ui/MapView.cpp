@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPinchGesture>
 #include <QPointer>
@@ -21,6 +22,7 @@
 #include "ui/LandOutline.h"
 #include "ui/MapProjection.h"
 #include "ui/MapTiles.h"
+#include "ui/PictureFile.h"
 #include "ui/SvgWriter.h"
 
 namespace {
@@ -253,10 +255,18 @@ void MapView::DrawLand(QPainter& painter, QSize size) const
     coast.setCosmetic(true);
     painter.setPen(coast);
     painter.setBrush(kLand);
+    // An SVG reader may scale the coast's one-pixel line with the path (to the
+    // whole land's size): the file gets the land already in pixels.
+    const bool file = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::SVG;
     for (const int copy : {-1, 0, 1}) {
+        const QTransform toScreen =
+            QTransform::fromTranslate(origin.x() + copy * scale_, origin.y()).scale(scale_, scale_);
+        if (file) {
+            painter.drawPath(toScreen.map(land_));
+            continue;
+        }
         painter.save();
-        painter.translate(origin + QPointF(copy * scale_, 0));
-        painter.scale(scale_, scale_);
+        painter.setTransform(toScreen, true);
         painter.drawPath(land_);
         painter.restore();
     }
@@ -448,6 +458,15 @@ void MapView::Draw(QPainter& painter, QSize size) const
     DrawGraticule(painter, size);
     DrawData(painter, size);
     DrawScaleBar(painter, size);
+    if (mark_) {
+        // The place the profile is hovered at.
+        const QPointF at = ScreenOf(WorldOf(mark_->x(), mark_->y()), size);
+        painter.setPen(QPen(Qt::white, 3));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(at, 7, 7);
+        painter.setPen(QPen(Qt::black, 1.5));
+        painter.drawEllipse(at, 7, 7);
+    }
     if (tiles_ && tiles_->Credited()) {
         const QString credit = tiles_->Attribution();
         const QRectF box = painter.fontMetrics().boundingRect(credit).adjusted(-4, -2, 4, 2);
@@ -460,35 +479,8 @@ void MapView::Draw(QPainter& painter, QSize size) const
 
 bool MapView::SaveImage(const QString& file, QString& error) const
 {
-    const QSize picture = size().expandedTo(QSize(320, 240));
-    QByteArray bytes;
-    if (QFileInfo(file).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
-        const DrawFunction draw = [this](QPainter& painter, QSize size) { Render(painter, size); };
-        if (!WriteSvg(bytes, picture, "kesTranscribe map", draw, error)) return false;
-    } else {
-        QImage image(picture * devicePixelRatioF(), QImage::Format_RGB32);
-        image.setDevicePixelRatio(devicePixelRatioF());
-        {
-            QPainter painter(&image);
-            Render(painter, picture);
-        }
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        if (!image.save(&buffer, "PNG")) {
-            error = "The picture could not be made";
-            return false;
-        }
-    }
-    // Through the safe writer, as every output: never half a file, and an
-    // earlier file of the name kept if the write fails.
-    try {
-        WriteFileSafely(file.toStdString(),
-                        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    } catch (const FileError& failure) {
-        error = QString::fromStdString(failure.SystemMessage());
-        return false;
-    }
-    return true;
+    const DrawFunction draw = [this](QPainter& painter, QSize size) { Render(painter, size); };
+    return SavePicture(file, size().expandedTo(QSize(320, 240)), devicePixelRatioF(), "kesTranscribe map", draw, error);
 }
 
 void MapView::paintEvent(QPaintEvent*)

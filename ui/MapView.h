@@ -38,6 +38,13 @@ public:
     // Draws the map, without the pointer's coordinates, as the widget shows it
     // (with the land: it is read first if the widget has not shown it yet).
     void Render(QPainter& painter, QSize size) const;
+    // Marks a place (latitude, longitude) with a ring, or none.
+    void MarkPlace(std::optional<QPointF> latitudeLongitude)
+    {
+        mark_ = latitudeLongitude;
+        update();
+    }
+    std::optional<QPointF> MarkedPlace() const { return mark_; }
     // A PNG or an SVG file, by the name's extension; false with the reason when it cannot be written.
     bool SaveImage(const QString& file, QString& error) const;
 
@@ -62,6 +69,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    std::optional<QPointF> mark_;
     // A group's line, its points in world units times the scale, thinned to a
     // point per pixel; kept until the scale changes, so panning redraws only.
     struct Line {

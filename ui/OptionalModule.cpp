@@ -43,10 +43,11 @@ QFunctionPointer ModuleFunction(const QString& module, const char* function, QSt
     return entry;
 }
 
-std::unique_ptr<TileFetcher> LoadTileFetcher(const QString& cacheFolder, const QString& userAgent, QString& error)
+std::unique_ptr<TileFetcher> LoadTileFetcher(const QString& cacheFolder, const QString& userAgent,
+                                             const TileLimits& limits, QString& error)
 {
     const auto make = reinterpret_cast<MakeTileFetcherFunction>(ModuleFunction("kes_tiles", kMakeTileFetcher, error));
-    return make ? std::unique_ptr<TileFetcher>(make(cacheFolder, userAgent)) : nullptr;
+    return make ? std::unique_ptr<TileFetcher>(make(cacheFolder, userAgent, limits)) : nullptr;
 }
 
 bool WriteSvg(QByteArray& out, QSize size, const QString& title, const DrawFunction& draw, QString& error)

@@ -1,17 +1,63 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ProfileView.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "ui/MapProjection.h"
+#include "ui/PictureFile.h"
+
+namespace {
+// The plot's margins: the elevations' captions left, the distances' below.
+QRectF PlotOf(const QFontMetrics& metrics, QSize size)
+{
+    const int left = metrics.horizontalAdvance("-00000 m") + 6, bottom = metrics.height() + 6, top = 8, right = 10;
+    return QRectF(left, top, std::max(10, size.width() - left - right), std::max(10, size.height() - top - bottom));
+}
+}  // namespace
 
 ProfileView::ProfileView(QWidget* parent) : QWidget(parent)
 {
     setMinimumHeight(90);
     setAccessibleName("Elevation profile");
+    setMouseTracking(true);
+}
+
+const ViewPoint* ProfileView::PointAt(double x, int width) const
+{
+    if (!group_ || group_->points.empty() || group_->points.back().along <= 0) return nullptr;
+    const QRectF plot = PlotOf(fontMetrics(), QSize(width, height()));
+    const double along = std::clamp((x - plot.left()) / plot.width(), 0.0, 1.0) * group_->points.back().along;
+    const auto after = std::lower_bound(group_->points.begin(), group_->points.end(), along,
+                                        [](const ViewPoint& p, double a) { return p.along < a; });
+    if (after == group_->points.begin()) return &*after;
+    if (after == group_->points.end()) return &group_->points.back();
+    return along - std::prev(after)->along <= after->along - along ? &*std::prev(after) : &*after;
+}
+
+void ProfileView::mouseMoveEvent(QMouseEvent* event)
+{
+    const ViewPoint* point = PointAt(event->position().x(), width());
+    hoverX_ = point ? event->position().x() : -1;
+    update();
+    emit Hovered(point);
+}
+
+void ProfileView::leaveEvent(QEvent*)
+{
+    hoverX_ = -1;
+    update();
+    emit Hovered(nullptr);
+}
+
+bool ProfileView::SaveImage(const QString& file, QString& error) const
+{
+    const DrawFunction draw = [this](QPainter& painter, QSize size) { Render(painter, size); };
+    return SavePicture(file, size().expandedTo(QSize(320, 120)), devicePixelRatioF(), "kesTranscribe profile", draw,
+                       error);
 }
 
 void ProfileView::SetGroup(std::shared_ptr<const ViewData> data, const ViewGroup* group, QColor colour)
@@ -52,8 +98,8 @@ void ProfileView::Render(QPainter& painter, QSize size) const
         high += 5;
     }
     const QFontMetrics metrics = painter.fontMetrics();
-    const int left = metrics.horizontalAdvance("-00000 m") + 6, bottom = metrics.height() + 6, top = 8, right = 10;
-    const QRectF plot(left, top, std::max(10, size.width() - left - right), std::max(10, size.height() - top - bottom));
+    const QRectF plot = PlotOf(metrics, size);
+    const double left = plot.left();
     auto xOf = [&](double along) { return plot.left() + along / length * plot.width(); };
     auto yOf = [&](double metres) { return plot.bottom() - (metres - low) / (high - low) * plot.height(); };
 
@@ -102,4 +148,8 @@ void ProfileView::Render(QPainter& painter, QSize size) const
     painter.drawPolygon(area);
     painter.setPen(QPen(colour_, 1.5));
     painter.drawPolyline(outline);
+    if (hoverX_ >= plot.left() && hoverX_ <= plot.right()) {
+        painter.setPen(QPen(palette().text().color(), 1, Qt::DashLine));
+        painter.drawLine(QPointF(hoverX_, plot.top()), QPointF(hoverX_, plot.bottom()));
+    }
 }

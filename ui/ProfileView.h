@@ -16,13 +16,24 @@ public:
     void SetGroup(std::shared_ptr<const ViewData> data, const ViewGroup* group, QColor colour);
     bool HasElevations() const { return hasElevations_; }
     void Render(QPainter& painter, QSize size) const;
+    // A PNG or an SVG file, by the name's extension; false with the reason when it cannot be written.
+    bool SaveImage(const QString& file, QString& error) const;
+    // The point of the group nearest the distance at x in a picture of that width; null when none.
+    const ViewPoint* PointAt(double x, int width) const;
+
+signals:
+    // The pointer is over the profile at this point of the group, or has left it (null).
+    void Hovered(const ViewPoint* point);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     std::shared_ptr<const ViewData> data_;
     const ViewGroup* group_ = nullptr;
     QColor colour_;
     bool hasElevations_ = false;
+    double hoverX_ = -1;  // the pointer's column, marked with a line; -1 none
 };

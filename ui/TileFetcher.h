@@ -8,6 +8,12 @@
 #include <functional>
 #include <memory>
 
+// What a tile may cost: a server that stalls, or sends more than a tile, is cut off.
+struct TileLimits {
+    int idleMs = 15000;            // no byte for this long (connecting included): given up
+    qint64 largestTile = 4 << 20;  // bytes; a larger tile is aborted as it streams, never stored
+};
+
 class TileFetcher {
 public:
     virtual ~TileFetcher() = default;
@@ -17,11 +23,15 @@ public:
     virtual void Fetch(const QString& url, Done done) = 0;
     // Gives up every request under way; their Done is not called.
     virtual void AbortAll() = 0;
+    // Takes the tile at url out of the disk cache: its bytes were no image.
+    virtual void Forget(const QString& url) = 0;
 };
 
 // The module's entry point.
-using MakeTileFetcherFunction = TileFetcher* (*)(const QString& cacheFolder, const QString& userAgent);
-inline constexpr char kMakeTileFetcher[] = "KesMakeTileFetcher";
+using MakeTileFetcherFunction = TileFetcher* (*)(const QString& cacheFolder, const QString& userAgent,
+                                                 const TileLimits& limits);
+inline constexpr char kMakeTileFetcher[] = "KesMakeTileFetcherWithLimits";
 
 // Loads kes_tiles and makes a fetcher; null with the reason in error when the module cannot be loaded.
-std::unique_ptr<TileFetcher> LoadTileFetcher(const QString& cacheFolder, const QString& userAgent, QString& error);
+std::unique_ptr<TileFetcher> LoadTileFetcher(const QString& cacheFolder, const QString& userAgent,
+                                             const TileLimits& limits, QString& error);

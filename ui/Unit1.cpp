@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -29,6 +30,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <QWindow>
 #include <algorithm>
@@ -44,10 +46,12 @@
 #include "core/format_rows.h"
 #include "core/text_fields.h"
 #include "formats/format_table.h"
+#include "ui/CardPlan.h"
 #include "ui/ConversionRunner.h"
 #include "ui/DataView.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/IniFile.h"
+#include "ui/InputFormatOf.h"
 #include "ui/LogDate.h"
 #include "ui/Lyrlcomb.h"
 #include "ui/help.h"
@@ -58,6 +62,7 @@ const std::string kInputSection = "Input File", kOutputSection = "Output File";
 const std::string kFolderKey = "Initial Folder", kFormatKey = "File Format";
 const std::string kViewSection = "View", kWindowSplitKey = "Window Split", kViewSplitKey = "View Split";
 const std::string kWindowSection = "Window", kWidthKey = "Width", kHeightKey = "Height";
+const std::string kMaximizedKey = "Maximized";
 const std::string kRecentSection = "Recent Files";
 // Typing in a format list searches its captions, which are longer than the ten
 // characters a typed format name once had.
@@ -150,6 +155,13 @@ TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(pa
         box.exec();
     };
     AskDate = [this](const QString& file) { return AskDateOfLog(this, file); };
+    AskFormat = [this](const QString& what, const QString& format) {
+        QMessageBox box(QMessageBox::Question, kTitle, what, QMessageBox::Cancel, this);
+        QPushButton* convert = box.addButton("Convert as " + format, QMessageBox::AcceptRole);
+        box.setDefaultButton(convert);
+        box.exec();
+        return box.clickedButton() == convert;
+    };
     AskReplace = [this](const QStringList& files) {
         QMessageBox box(QMessageBox::Question, kTitle, ReplaceQuestion(files), QMessageBox::Yes | QMessageBox::No,
                         this);
@@ -157,7 +169,7 @@ TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(pa
         if (files.size() > kReplaceNamesShown) box.setDetailedText(files.join('\n'));
         return box.exec() == QMessageBox::Yes;
     };
-    OpenUrl = [](const QUrl& folder) { QDesktopServices::openUrl(folder); };
+    OpenUrl = [](const QUrl& folder) { return QDesktopServices::openUrl(folder); };
     AskStop = [this] {
         QMessageBox box(QMessageBox::Question, kTitle, "A conversion is running. Stop it and close?",
                         QMessageBox::Yes | QMessageBox::No, this);
@@ -230,6 +242,10 @@ void TfmMain::BuildControls()
     bOpenFolder = PictureButton(this, "Open &Folder", QStyle::SP_DirOpenIcon);
     bOpenFolder->setToolTip("Open the folder of the files written");
     bOpenFolder->setEnabled(false);
+    cardProgress_ = new QProgressBar(this);
+    cardProgress_->setAccessibleName("Files converted");
+    cardProgress_->setFormat("%v of %m");
+    cardProgress_->hide();
 
     recentMenu_ = new QMenu(this);
     QAction* recent =
@@ -250,9 +266,27 @@ void TfmMain::BuildControls()
                        static_cast<QWidget*>(cOutput), cOutput->viewport()})
         w->setAcceptDrops(false);
 
-    setTabOrder(cInputFile, cInputFileFormat);
+    cInputFileFormat->setAccessibleName("Input format");
+    cOutputFileFormat->setAccessibleName("Output format");
+    // The buttons inside the file fields are reached by Tab too, each named.
+    const QList<QToolButton*> inputButtons = cInputFile->findChildren<QToolButton*>();
+    const QList<QToolButton*> outputButtons = cOutPutFile->findChildren<QToolButton*>();
+    const QStringList inputNames = {"Choose the input file", "Recent input files"};
+    for (qsizetype i = 0; i < inputButtons.size(); ++i) {
+        inputButtons[i]->setFocusPolicy(Qt::TabFocus);
+        if (i < inputNames.size()) inputButtons[i]->setAccessibleName(inputNames[i]);
+    }
+    for (QToolButton* button : outputButtons) {
+        button->setFocusPolicy(Qt::TabFocus);
+        button->setAccessibleName("Choose the output file");
+    }
+    QWidget* before = cInputFile;
+    for (QWidget* next : inputButtons) setTabOrder(std::exchange(before, next), next);
+    setTabOrder(before, cInputFileFormat);
     setTabOrder(cInputFileFormat, cOutPutFile);
-    setTabOrder(cOutPutFile, cOutputFileFormat);
+    before = cOutPutFile;
+    for (QWidget* next : outputButtons) setTabOrder(std::exchange(before, next), next);
+    setTabOrder(before, cOutputFileFormat);
     setTabOrder(cOutputFileFormat, cOutput);
     setTabOrder(cOutput, bHelp);
     setTabOrder(bHelp, bConvert);
@@ -272,9 +306,9 @@ void TfmMain::LayOut()
     split_ = new QSplitter(Qt::Horizontal, this);
     split_->addWidget(fields);
     split_->addWidget(cView);
-    // The fields and the pane take the room the window gains, as before the view; the splitter moves it.
-    split_->setStretchFactor(0, 1);
-    split_->setStretchFactor(1, 0);
+    // The width the window gains goes to the view: a wide window is for the map.
+    split_->setStretchFactor(0, 0);
+    split_->setStretchFactor(1, 1);
     split_->setChildrenCollapsible(false);
     auto* whole = new QHBoxLayout(this);
     whole->setContentsMargins(0, 0, 0, 0);
@@ -302,6 +336,7 @@ void TfmMain::LayOut()
     buttons->addStretch(1);
     buttons->addWidget(bOpenFolder);
     buttons->addStretch(2);
+    buttons->addWidget(cardProgress_);
     grid_->addLayout(buttons, 6, 0, 1, 2);
     FitCaptionColumn();
 
@@ -309,16 +344,19 @@ void TfmMain::LayOut()
     QSize start = QSize(kDrawnWidth + kViewWidth, kDrawnHeight + kViewWidth / 4) * scale;
     start = start.expandedTo(minimumSizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // Two thirds of the screen, centred: the map gets room on a large screen too.
         const QRect available = screen->availableGeometry();
-        start = start.boundedTo(available.size() * 0.9).expandedTo(minimumSizeHint());
+        start = (available.size() * 2 / 3).expandedTo(minimumSizeHint()).boundedTo(available.size());
         QRect frame(QPoint(), start);
         frame.moveCenter(available.center());
         move(frame.topLeft());
     }
     resize(start);
-    // The fields keep the width they were drawn with; the view takes what is left.
-    const int fieldsWidth = std::max(split_->widget(0)->minimumSizeHint().width(), int(kDrawnWidth * scale));
-    split_->setSizes({fieldsWidth, std::max(1, start.width() - fieldsWidth)});
+    // The fields keep the width they were drawn with, less than half a wide window; the view takes what is left.
+    const int fieldsWidth = std::max(split_->widget(0)->minimumSizeHint().width(),
+                                     std::min(int(kDrawnWidth * scale), start.width() * 2 / 5));
+    const int viewWidth = std::max(cView->minimumSizeHint().width(), start.width() - fieldsWidth);
+    split_->setSizes({std::max(split_->widget(0)->minimumSizeHint().width(), start.width() - viewWidth), viewWidth});
 }
 
 void TfmMain::FitCaptionColumn()
@@ -343,6 +381,7 @@ void TfmMain::ConnectControls()
 {
     connect(cInputFileFormat, &QComboBox::currentIndexChanged, this, &TfmMain::cInputFileFormatChange);
     connect(cOutputFileFormat, &QComboBox::currentIndexChanged, this, &TfmMain::cOutputFileFormatChange);
+    connect(cOutputFileFormat, &TLyrComboBox::ChoiceMade, this, &TfmMain::OutputFormatChosen);
     connect(bConvert, &QPushButton::clicked, this, &TfmMain::bConvertClick);
     connect(bHelp, &QPushButton::clicked, this, &TfmMain::bHelpClick);
     connect(bClose, &QPushButton::clicked, this, &TfmMain::bCloseClick);
@@ -357,7 +396,9 @@ void TfmMain::ConnectControls()
     connect(cInputFile, &QLineEdit::textChanged, this, &TfmMain::ShowInputInView);
     connect(split_, &QSplitter::splitterMoved, this, [this] { layoutChosen_ = true; });
     connect(cView, &DataView::SplitMoved, this, [this] { layoutChosen_ = true; });
-    connect(cInputFileFormat, &QComboBox::currentIndexChanged, this, &TfmMain::ShowInputInView);
+    // A format typed is read once the choice is made, not at every key.
+    connect(cInputFileFormat, &TLyrComboBox::ChoiceMade, this, &TfmMain::ShowInputInView);
+    connect(cView, &DataView::FormatOffered, cInputFileFormat, &QComboBox::setCurrentIndex);
 }
 
 void TfmMain::FocusChanged(QWidget*, QWidget* now)
@@ -436,6 +477,8 @@ void TfmMain::ReadWindowSettings(const IniFile& settings)
     }
     const QSize saved(settings.ReadInteger(kWindowSection, kWidthKey, -1),
                       settings.ReadInteger(kWindowSection, kHeightKey, -1));
+    // Shown maximized again, over the size it had before it was maximized.
+    if (settings.ReadInteger(kWindowSection, kMaximizedKey, 0) == 1) setWindowState(Qt::WindowMaximized);
     if (saved.width() <= 0 || saved.height() <= 0) return;
     QSize size = saved.expandedTo(minimumSizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -453,8 +496,11 @@ void TfmMain::ReadWindowSettings(const IniFile& settings)
 void TfmMain::WriteWindowSettings(std::vector<IniEntry>& entries) const
 {
     if (shown_) {
-        entries.push_back({kWindowSection, kWidthKey, std::to_string(width())});
-        entries.push_back({kWindowSection, kHeightKey, std::to_string(height())});
+        // A maximized window keeps the size it will go back to.
+        const QSize normal = isMaximized() && normalGeometry().isValid() ? normalGeometry().size() : size();
+        entries.push_back({kWindowSection, kWidthKey, std::to_string(normal.width())});
+        entries.push_back({kWindowSection, kHeightKey, std::to_string(normal.height())});
+        entries.push_back({kWindowSection, kMaximizedKey, isMaximized() ? "1" : "0"});
     }
     for (int n = 1; n <= recent_.size(); ++n)
         entries.push_back({kRecentSection, RecentKey(n), recent_[n - 1].toStdString(), true});
@@ -464,6 +510,27 @@ void TfmMain::showEvent(QShowEvent* event)
 {
     shown_ = true;
     QWidget::showEvent(event);
+    sizeShown_ = size();
+    QTimer::singleShot(0, this, &TfmMain::KeepInsideScreen);
+}
+
+// Once the frame is known: the whole window, its buttons' row included, inside the available screen.
+void TfmMain::KeepInsideScreen()
+{
+    const QScreen* shownOn = screen();
+    // A size set since it was shown is the user's, or a program's, to keep.
+    if (!shownOn || isMaximized() || isFullScreen() || size() != sizeShown_) return;
+    const QRect available = shownOn->availableGeometry();
+    const QRect frame = frameGeometry();
+    const QSize margins = frame.size() - size();
+    if (frame.width() > available.width() || frame.height() > available.height())
+        resize(size().boundedTo(available.size() - margins).expandedTo(minimumSizeHint()));
+    QRect moved = frameGeometry();
+    moved.moveRight(std::min(moved.right(), available.right()));
+    moved.moveBottom(std::min(moved.bottom(), available.bottom()));
+    moved.moveLeft(std::max(moved.left(), available.left()));
+    moved.moveTop(std::max(moved.top(), available.top()));
+    if (moved.topLeft() != frame.topLeft()) move(moved.topLeft());
 }
 
 void TfmMain::AddShortcuts()
@@ -502,17 +569,20 @@ void TfmMain::SaveOnce()
     FormDestroy();
 }
 
-void TfmMain::cInputFileFormatChange(int index)
-{
-    if (IsInputPosition(index))
-        cInputFile->SetFilter(QString::fromStdString(InputFormats[static_cast<std::size_t>(index)].Filter));
-}
+// The open dialog offers every format whatever is selected: the content decides.
+void TfmMain::cInputFileFormatChange(int) { cInputFile->SetFilter(QString::fromStdString(OpenDialogFilter())); }
 
 void TfmMain::cOutputFileFormatChange(int index)
 {
     if (IsOutputPosition(index))
         cOutPutFile->SetFilter(QString::fromStdString(OutputFormats[static_cast<std::size_t>(index)].Filter));
     ProposeOutputName();
+}
+
+// The output's kind settles between the two modes of one file type.
+void TfmMain::OutputFormatChosen()
+{
+    if (const QString input = FirstInputFile(); !input.isEmpty()) SelectInputFormatOf(input.toStdString());
 }
 
 QString TfmMain::FirstInputFile() const
@@ -528,9 +598,31 @@ void TfmMain::ProposeOutputName()
 {
     const QString shown = cOutPutFile->text();
     if (!shown.trimmed().isEmpty() && shown != proposedOutput_) return;
+    ProposeAnyway();
+}
+
+// A new input: a name of the user's own goes too, unless it names a folder
+// the user chose (one other than the earlier input's).
+void TfmMain::ProposeForNewInput()
+{
+    const QString shown = ToQString(StripQuotes(cOutPutFile->text().toStdString()));
+    const QFileInfo own(shown);
+    const bool folderChosen = shown.contains('/') && own.absolutePath() != inputFolder_;
+    if (shown.trimmed().isEmpty() || cOutPutFile->text() == proposedOutput_ || !folderChosen) ProposeAnyway();
+    inputFolder_ = QFileInfo(FirstInputFile()).absolutePath();
+}
+
+void TfmMain::ProposeAnyway()
+{
     const QString input = FirstInputFile();
     if (input.isEmpty() || !IsOutputPosition(OutputPosition())) return;
     const QFileInfo info(input);
+    // A folder's files go beside them, each named after its input.
+    if (info.isDir()) {
+        proposedOutput_ = FieldText(QDir::toNativeSeparators(info.absoluteFilePath()));
+        cOutPutFile->setText(proposedOutput_);
+        return;
+    }
     const QString name = QDir::toNativeSeparators(info.absolutePath() + '/' + info.completeBaseName() +
                                                   OutputRow(OutputPosition()).extension);
     // The input's own name (a .wpt into a .wpt) would be refused: propose nothing then.
@@ -550,9 +642,18 @@ void TfmMain::bConvertClick()
         followTimer_->stop();
         FollowTypedInput();
     }
-    if (const QString input = FirstInputFile(); QFileInfo(input).isFile()) AddRecent(input);
+    if (CardChosen()) {
+        StartCard();
+        return;
+    }
+    if (const QString input = FirstInputFile(); QFileInfo(input).isFile()) {
+        AddRecent(input);
+        // No format chosen yet: the content's.
+        if (!IsInputPosition(InputPosition())) SelectInputFormatOf(input.toStdString());
+    }
     // The choices are checked at once, before anything runs.
     ConversionRequest request = Request();
+    if (!InputsAreWhatTheyAre(request)) return;
     if (const std::string failed = CheckChoices(request); !failed.empty()) {
         ShowMessage(failed);
         return;
@@ -567,6 +668,10 @@ void TfmMain::bConvertClick()
 
 void TfmMain::ConversionFinished(const ConversionOutcome& outcome, bool stopped)
 {
+    if (cardRunning_) {
+        CardFileDone(outcome, stopped);
+        return;
+    }
     converting_ = false;
     bConvert->setText("&Convert");
     if (stopped) AddLine("Stopped - nothing was written");
@@ -579,13 +684,21 @@ void TfmMain::ConversionFinished(const ConversionOutcome& outcome, bool stopped)
 
 void TfmMain::bOpenFolderClick()
 {
-    if (!written_.isEmpty()) OpenUrl(QUrl::fromLocalFile(QFileInfo(written_.last()).absolutePath()));
+    if (written_.isEmpty()) return;
+    const QString folder = QFileInfo(written_.last()).absolutePath();
+    if (!OpenUrl(QUrl::fromLocalFile(folder)))
+        ShowBox(QMessageBox::Information, "No file manager could open the folder\n\n" +
+                                              QDir::toNativeSeparators(folder) +
+                                              "\n\nThe files written are listed in the pane, with their full paths.");
 }
 
 void TfmMain::bHelpClick()
 {
     if (!fmHelp_) fmHelp_ = new TfmHelp(this);
-    fmHelp_->exec();
+    // Beside the window, not in its way: both can be used at once.
+    fmHelp_->show();
+    fmHelp_->raise();
+    fmHelp_->activateWindow();
 }
 
 void TfmMain::bCloseClick() { close(); }
@@ -637,7 +750,8 @@ void TfmMain::InputChosen(const QStringList& files)
     if (files.isEmpty()) return;
     SelectInputFormatOf(files.front().toStdString());
     AddRecent(files.front());
-    ProposeOutputName();
+    ProposeForNewInput();
+    if (files.size() > 1 || QFileInfo(files.front()).isDir()) ListChosenFiles();
 }
 
 void TfmMain::FollowTypedInput()
@@ -645,43 +759,33 @@ void TfmMain::FollowTypedInput()
     const QFileInfo typed(FirstInputFile());
     if (!typed.isFile()) return;
     SelectInputFormatOf(typed.absoluteFilePath().toStdString());
-    ProposeOutputName();
+    ProposeForNewInput();
 }
 
-// A file handed over by a file manager or a drop comes without a format: when
-// its content names exactly one format (of the output's kind, where that
-// settles it) and the selected one is not among those it names, that one is
-// selected, so that a .gpx opened from a file manager is not read as the last
-// format used. An extension alone does not override the choice: logs and
-// exports often carry extensions of other formats.
+// Wherever a file comes from, the input format follows its content (its
+// extension for a format without a signature): a format left selected from an
+// earlier file stays only where the file may be it.
 void TfmMain::SelectInputFormatOf(const std::string& file)
 {
-    const int position = InputFormatOf(file, InputPosition());
+    const int position = InputFormatFor(file, InputPosition(), OutputPosition());
     if (position != InputPosition()) cInputFileFormat->setCurrentIndex(position);
 }
 
-int TfmMain::InputFormatOf(const std::string& file, int chosen)
+// A file whose content names another format than the one chosen is not
+// converted as it: the question says what it is and offers that format.
+bool TfmMain::InputsAreWhatTheyAre(ConversionRequest& request)
 {
-    std::vector<std::string> kinds;
-    if (IsOutputPosition(OutputPosition())) kinds.push_back(OutputFormats[OutputPosition()].Kind);
-    FormatGuess guess;
-    try {
-        guess = GuessFormat(InputFormats, file, kinds, true);
-    } catch (const FileError&) {
-        return chosen;  // an unreadable file keeps the choice; Convert will say why
+    for (ConversionInput& input : request.inputs) {
+        const std::string name = StripQuotes(input.name);
+        if (!ContentIsNot(name, input.position)) continue;
+        const int found = InputFormatFor(name, -1, OutputPosition());
+        if (!AskFormat(ToQString(WhatTheFileIs(name, found, input.position)),
+                       QString::fromStdString(InputFormats[found].DisplayName)))
+            return false;
+        if (input.position == InputPosition()) cInputFileFormat->setCurrentIndex(found);
+        input.position = found;
     }
-    if (guess.evidence != FormatEvidence::Signature && guess.evidence != FormatEvidence::SignatureAndExtension)
-        return chosen;
-    const std::vector<int>& candidates = guess.candidates;
-    if (candidates.empty() || std::find(candidates.begin(), candidates.end(), chosen) != candidates.end())
-        return chosen;
-    // One file format read in two modes reads the same into an output of everything.
-    const bool readTheSame = std::all_of(candidates.begin(), candidates.end(), [&](int row) {
-        return InputRow(row).read == InputRow(candidates.front()).read;
-    });
-    return candidates.size() == 1 || (readTheSame && !kinds.empty() && kinds.front() == kEverythingKind)
-               ? candidates.front()
-               : chosen;
+    return true;
 }
 
 QStringList TfmMain::Lines() const
@@ -725,7 +829,8 @@ ConversionRequest TfmMain::Request()
     // The first file is read as the format chosen; files chosen with it as
     // their content says, so that files of several formats go into one output.
     for (std::string& input : inputs) {
-        const int position = request.inputs.empty() ? InputPosition() : InputFormatOf(input, InputPosition());
+        const int position =
+            request.inputs.empty() ? InputPosition() : InputFormatFor(input, InputPosition(), OutputPosition());
         request.inputs.push_back({std::move(input), position});
     }
     request.output = OutputFileText();
@@ -752,16 +857,23 @@ void TfmMain::ClearLines()
     lineCount_ = 0;
 }
 
-void TfmMain::ShowMessage(const std::string& text) { ShowBox(QMessageBox::NoIcon, ToQString(text)); }
+void TfmMain::ShowMessage(const std::string& text)
+{
+    // A card's files each say theirs in the pane: a box per file would stop the run at each.
+    if (cardRunning_) AddLine(text);
+    else ShowBox(QMessageBox::NoIcon, ToQString(text));
+}
 
 std::optional<std::chrono::year_month_day> TfmMain::DateOfLog(const std::string& file)
 {
     // The question is asked with the ordinary cursor, amid the busy one of the conversion.
     QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const std::optional<QDate> date = AskDate(ToQString(file));
+    const LogDateAnswer answer = AskDate(ToQString(file));
     QApplication::restoreOverrideCursor();
-    if (!date || !date->isValid()) return std::nullopt;
-    return std::chrono::year(date->year()) / date->month() / date->day();
+    // Cancel stops the conversion: the runner ends it as the question returns.
+    if (answer.choice == LogDateAnswer::Choice::Cancel) runner_->Stop();
+    if (answer.choice != LogDateAnswer::Choice::Date || !answer.date.isValid()) return std::nullopt;
+    return std::chrono::year(answer.date.year()) / answer.date.month() / answer.date.day();
 }
 
 void TfmMain::OutputWritten(const std::string& name)
@@ -777,6 +889,9 @@ bool TfmMain::ConfirmReplacing(const std::vector<std::string>& names)
     QStringList files;
     for (const std::string& name : names)
         files << QDir::toNativeSeparators(QFileInfo(ToQString(name)).absoluteFilePath());
+    // A card asks once, before it starts: a file that question did not name is kept.
+    if (cardRunning_)
+        return std::all_of(files.begin(), files.end(), [this](const QString& f) { return approved_.contains(f); });
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     const bool replace = AskReplace(files);
     QApplication::restoreOverrideCursor();

@@ -23,6 +23,7 @@ class QMenu;
 class QTimer;
 class QUrl;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QFrame;
 class QSplitter;
@@ -57,12 +58,16 @@ public:
 
     // Shows a modal box titled with the program's name; tests replace it.
     std::function<void(QMessageBox::Icon, const QString&)> ShowBox;
-    // Asks the date of a log that gives none (the file named); tests replace it.
-    std::function<std::optional<QDate>(const QString& file)> AskDate;
+    // Asks the date of a log that gives none (the file named); Cancel cancels
+    // the conversion. Tests replace it.
+    std::function<struct LogDateAnswer(const QString& file)> AskDate;
+    // Says what an input holds (not the format chosen) and asks whether to convert it as the format
+    // named; tests replace it.
+    std::function<bool(const QString& what, const QString& format)> AskFormat;
     // Asks whether these existing files may be replaced; tests replace it.
     std::function<bool(const QStringList& files)> AskReplace;
-    // Hands a folder to the desktop's file manager; tests replace it.
-    std::function<void(const QUrl& folder)> OpenUrl;
+    // Hands a folder to the desktop's file manager, false when none took it; tests replace it.
+    std::function<bool(const QUrl& folder)> OpenUrl;
     // Asks whether a conversion running may be stopped to close; tests replace it.
     std::function<bool()> AskStop;
 
@@ -74,6 +79,7 @@ public:
     // The input format follows the first file where the selected one cannot be its.
     void ChooseInputFiles(const QStringList& files);
 
+    QProgressBar* CardProgress() const { return cardProgress_; }
     // The files the last conversion wrote, with their full paths, in order.
     const QStringList& WrittenFiles() const { return written_; }
     // The input files chosen last, the latest first (at most kRecentKept).
@@ -129,16 +135,26 @@ protected:
 
 private:
     void SelectInputFormatOf(const std::string& file);
-    // The format a file's content names where it names one, else the one chosen.
-    int InputFormatOf(const std::string& file, int chosen);
+    bool InputsAreWhatTheyAre(ConversionRequest& request);
+    // A whole card: a folder chosen as input, or an existing folder as output.
+    bool CardChosen();
+    void ListChosenFiles();
+    void StartCard();
+    void NextCardFile();
+    void CardFileDone(const struct ConversionOutcome& outcome, bool stopped);
+    void FinishCard(bool stopped);
+    void OutputFormatChosen();
     void InputChosen(const QStringList& files);
     void FollowTypedInput();
     void ProposeOutputName();
+    void ProposeForNewInput();
+    void ProposeAnyway();
     QString FirstInputFile() const;
     void AddRecent(const QString& file);
     void FillRecentMenu();
     void AddShortcuts();
     void ReadWindowSettings(const class IniFile& settings);
+    void KeepInsideScreen();
     void WriteWindowSettings(std::vector<IniEntry>& entries) const;
     void BuildControls();
     void LayOut();
@@ -152,9 +168,11 @@ private:
     QTimer* followTimer_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QString proposedOutput_;
+    QString inputFolder_;  // of the input an output name was last proposed for
     QStringList written_;
     QStringList recent_;
     bool shown_ = false;
+    QSize sizeShown_;
     QGridLayout* grid_ = nullptr;
     QSplitter* split_ = nullptr;  // the fields and the pane beside the view
     bool layoutChosen_ = false;   // a splitter moved by the user, now or in an earlier run
@@ -165,4 +183,12 @@ private:
     bool converting_ = false;
     class ConversionRunner* runner_ = nullptr;
     bool saved_ = false;
+    // The card being converted, file by file on the conversion's thread.
+    std::vector<struct CardFile> card_;
+    std::size_t cardNext_ = 0;
+    int cardConverted_ = 0;
+    QStringList cardNotConverted_;
+    QStringList approved_;  // the existing files the one question allowed to replace
+    bool cardRunning_ = false;
+    QProgressBar* cardProgress_ = nullptr;
 };

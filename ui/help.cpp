@@ -1,191 +1,99 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/help.h"
 
-#include <QFont>
-#include <QFontDatabase>
-#include <QFontMetrics>
+#include <QFile>
 #include <QGuiApplication>
-#include <QPlainTextEdit>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QScreen>
-#include <QScrollBar>
+#include <QShortcut>
+#include <QTextBrowser>
 #include <QVBoxLayout>
-#include <QtMath>
-#include <algorithm>
 
 namespace {
-// About as many lines as the first help window showed.
-constexpr int kVisibleLines = 22;
+// The README's sections for users; the rest is for those who build or change the program.
+const QStringList kUserSections = {"From the command line", "Reading input files", "Outputs that hold everything",
+                                   "Folders", "The window"};
 }  // namespace
 
-QString HelpText()
+QString HelpMarkdown(const QString& readme)
 {
-    // Two lines end in a blank ("by the "); they are part of the text.
-    return QStringLiteral("Fields\n"
-                          "======\n"
-                          "\n"
-                          "Input File - Select the file to convert.\n"
-                          "Format - Select the input file format.\n"
-                          "\n"
-                          "Output File - Select the file to convert to.\n"
-                          "Format - Select the output file format.\n"
-                          "\n"
-                          "Operation\n"
-                          "=========\n"
-                          "\n"
-                          "1. Set the Input file format.\n"
-                          "2. Select the input file.\n"
-                          "3. Set the output file format.\n"
-                          "4. Select the output file if it already exists\n"
-                          "otherwise select the folder to use and type in the\n"
-                          "output file name. The file extension is added\n"
-                          "automatically.\n"
-                          "5. Press the Convert button.\n"
-                          "\n"
-                          "File Formats\n"
-                          "============\n"
-                          "\n"
-                          "Holux WRT Waypoint and Route Format\n"
-                          "-----------------------------------\n"
-                          "Maximum number of waypoints per file = 500\n"
-                          "Maximum number of routes per file = 20\n"
-                          "Maximum number of waypoints per route = 30\n"
-                          "\n"
-                          "Holux TLG Track Format\n"
-                          "----------------------\n"
-                          "Maximum number of tracks per file = 5\n"
-                          "maximum number of track points per track = 2500\n"
-                          "\n"
-                          "When converting to Kestrelmaps format each track is\n"
-                          "written to a separate file. Each file uses the\n"
-                          "specified name with a number appended to it.\n"
-                          "\n"
-                          "When converting to the TLG format up to 5\n"
-                          "Kestrelmaps Track Files can be selected in the\n"
-                          "Input File window (they must all be in the same\n"
-                          "folder). The 5 track files will be written into the\n"
-                          "tlg file.\n"
-                          "\n"
-                          "Magellan Mapsend Waypoint Files\n"
-                          "-------------------------------\n"
-                          "Read only.\n"
-                          "\n"
-                          "Magellan Mapsend Track Files\n"
-                          "----------------------------\n"
-                          "Read only.\n"
-                          "\n"
-                          "Magellan GPS Waypoint Files\n"
-                          "-------------------------------\n"
-                          "These are the files saved on the memory card by the \n"
-                          "gps.\n"
-                          "Read only.\n"
-                          "\n"
-                          "Magellan GPS Track Files\n"
-                          "----------------------------\n"
-                          "Read only.\n"
-                          "\n"
-                          "These are the files saved on the memory card by the \n"
-                          "gps.\n"
-                          "\n"
-                          "Nobletec Export Files\n"
-                          "---------------------\n"
-                          "Read only.\n"
-                          "\n"
-                          "Contains both Waypoints and Tracks but only one\n"
-                          "is converted at a time.\n"
-                          "\n"
-                          "All tracks are written to the 1 output file\n"
-                          "but as different track sections.\n"
-                          "\n"
-                          "NMEA Log Files\n"
-                          "--------------\n"
-                          "Read only.\n"
-                          "\n"
-                          "Text files of NMEA sentences.\n"
-                          "\n"
-                          "The GPRMC sentence is converted to Kestrelmaps\n"
-                          "track files.\n"
-                          "\n"
-                          "The altitude is read from the GPGGA sentence\n"
-                          "\n"
-                          "Mapsource File (mps)\n"
-                          "------------------\n"
-                          "Read only\n"
-                          "\n"
-                          "Contains both Waypoints and Tracks but only one\n"
-                          "is converted at a time.\n"
-                          "\n"
-                          "Each track is written to a separate output file\n"
-                          "with \"_1\" etc added to the file name.\n"
-                          "\n"
-                          "Works with Mapsource file Version 4.09 or later.\n"
-                          "\n"
-                          "Mapsource GDB Format\n"
-                          "--------------------------------------\n"
-                          "Read only\n"
-                          "\n"
-                          "Contains both Waypoints, Routes and Tracks\n"
-                          "but tracks are converted separately.\n"
-                          "\n"
-                          "Each track is written to a separate output file\n"
-                          "with \"_1\" etc added to the file name.\n"
-                          "\n"
-                          "Routes and Waypoints will be saved from\n"
-                          "GDB files which contain Routes. Select\n"
-                          "Kestrelmaps Waypoint as the Output File Format.\n"
-                          "Both .wpt file and .rte file will be saved.\n"
-                          "\n"
-                          "GPX Files (gpx)\n"
-                          "---------------\n"
-                          "GPX 1.0 and 1.1 files are read, GPX 1.1 files\n"
-                          "are written.\n"
-                          "\n"
-                          "Waypoints and Routes are converted together,\n"
-                          "Tracks separately.\n"
-                          "\n"
-                          "When converting to GPX all the tracks of the\n"
-                          "input are written into the 1 output file, each\n"
-                          "as its own track.");
+    QString help;
+    bool kept = true;  // the introduction, before the first section
+    for (const QString& line : readme.split('\n')) {
+        if (line.startsWith("## ")) kept = kUserSections.contains(line.mid(3).trimmed());
+        if (kept) help += line + '\n';
+    }
+    return help;
 }
 
-TfmHelp::TfmHelp(QWidget* parent) : QDialog(parent, Qt::Tool)
+TfmHelp::TfmHelp(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle("Help");
-    setModal(true);
-    Memo1 = new QPlainTextEdit(this);
+    setModal(false);
+    setSizeGripEnabled(true);
+    search_ = new QLineEdit(this);
+    search_->setPlaceholderText("Find in the help");
+    search_->setAccessibleName("Find in the help");
+    search_->setClearButtonEnabled(true);
+    found_ = new QLabel(this);
+    page_ = new QTextBrowser(this);
+    page_->setOpenExternalLinks(true);
+    page_->setAccessibleName("Help");
+    auto* bar = new QHBoxLayout;
+    auto* caption = new QLabel("&Find:", this);
+    caption->setBuddy(search_);
+    bar->addWidget(caption);
+    bar->addWidget(search_, 1);
+    bar->addWidget(found_);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Memo1);
-    Memo1->setReadOnly(true);
-    // Each line of the text is one line on screen; a narrow window scrolls sideways.
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    Memo1->setFont(font);
-    Memo1->setPlainText(HelpText());
-
-    QSize start = FittingSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        start = start.boundedTo(available.size() * 0.9);
-        QRect frame(QPoint(), start);
-        frame.moveCenter(available.center());
-        move(frame.topLeft());
-    }
-    resize(start);
+    layout->addLayout(bar);
+    layout->addWidget(page_, 1);
+    connect(search_, &QLineEdit::returnPressed, this, &TfmHelp::FindNext);
+    connect(search_, &QLineEdit::textChanged, this, [this] {
+        page_->moveCursor(QTextCursor::Start);
+        FindNext();
+    });
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
+        search_->setFocus();
+        search_->selectAll();
+    });
+    connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this, &TfmHelp::FindNext);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        resize(screen->availableGeometry().size().boundedTo(QSize(820, 1000)) * 0.8);
 }
 
-QSize TfmHelp::FittingSize() const
+// Read when first shown: the window's start does not wait for the help.
+void TfmHelp::Fill()
 {
-    // Measured in the face the font resolved to, which need not be the one asked for.
-    const QFontMetrics metrics(Memo1->font());
-    int longest = 0;
-    for (const QString& line : HelpText().split('\n')) longest = std::max(longest, metrics.horizontalAdvance(line));
-    const int margins = 2 * (Memo1->frameWidth() + qCeil(Memo1->document()->documentMargin()));
-    // The cursor's pixel past the last character keeps a scroll bar from appearing.
-    const int width = longest + margins + Memo1->verticalScrollBar()->sizeHint().width() + Memo1->cursorWidth() + 1;
-    const int height = kVisibleLines * metrics.lineSpacing() + margins;
-    return {width, height};
+    if (filled_) return;
+    filled_ = true;
+    QFile readme(":/help/README.md");
+    const QString text = readme.open(QIODevice::ReadOnly) ? QString::fromUtf8(readme.readAll()) : QString();
+    page_->setMarkdown(HelpMarkdown(text));
+}
+
+void TfmHelp::showEvent(QShowEvent* event)
+{
+    Fill();
+    QDialog::showEvent(event);
+}
+
+bool TfmHelp::FindNext()
+{
+    Fill();
+    const QString wanted = search_->text();
+    if (wanted.isEmpty()) {
+        found_->clear();
+        return false;
+    }
+    bool found = page_->find(wanted);
+    if (!found) {
+        page_->moveCursor(QTextCursor::Start);
+        found = page_->find(wanted);
+    }
+    found_->setText(found ? QString() : "Not found");
+    return found;
 }

@@ -1,22 +1,36 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// TfmHelp: the fixed help text in a modal tool window, first sized to show
-// its longest line.
+// TfmHelp: the help, a window of its own beside the main one (not modal),
+// resizable and searchable: the user parts of the README (the formats, the
+// command line, the outputs that hold everything, the window, the view, its
+// keys), shown as a page that follows the desktop's theme.
 #pragma once
 
 #include <QDialog>
 
-class QPlainTextEdit;
+class QLineEdit;
+class QLabel;
+class QTextBrowser;
 
-// The help text, line by line, as the help window shows it.
-QString HelpText();
+// The README's user parts (the introduction and the sections for users) in Markdown.
+QString HelpMarkdown(const QString& readme);
 
 class TfmHelp : public QDialog {
     Q_OBJECT
 public:
     explicit TfmHelp(QWidget* parent = nullptr);
 
-    QPlainTextEdit* Memo1;
+    QTextBrowser* Page() const { return page_; }
+    QLineEdit* Search() const { return search_; }
+    // Finds the next place the search text is, from the top again past the last; false when nowhere.
+    bool FindNext();
 
-    // Wide enough for the longest line of the text in the pane's font.
-    QSize FittingSize() const;
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Fill();
+    QTextBrowser* page_;
+    QLineEdit* search_;
+    QLabel* found_;
+    bool filled_ = false;
 };

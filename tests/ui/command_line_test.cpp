@@ -35,8 +35,8 @@ TEST_F(WindowTest, FilesNamedOnTheCommandLineBecomeTheInputChoice)
     }
 }
 
-// A file handed over without a format selects the one its content names, of
-// the output's kind, unless the selected format can be the file's.
+// A file handed over selects the format its content names, of the output's
+// kind, unless the selected format can be the file's.
 TEST_F(WindowTest, FilesHandedOverSelectTheFormatTheirContentNames)
 {
     Open();
@@ -54,17 +54,17 @@ TEST_F(WindowTest, FilesHandedOverSelectTheFormatTheirContentNames)
         {Position(Input::Nmea), Position(Output::KesWaypoint), gpx, Position(Input::GpxWaypoints)},
         // no output: the selected format is one the file may be
         {Position(Input::GpxTracks), -1, gpx, Position(Input::GpxTracks)},
-        // no output: two formats, nothing changes
-        {Position(Input::Nmea), -1, gpx, Position(Input::Nmea)},
-        // an extension alone does not override the choice
+        // no output: the first of the two formats it may be, never the one left selected
+        {Position(Input::Nmea), -1, gpx, Position(Input::GpxWaypoints)},
+        // the content names no format, nor does the extension alone: the choice stays
         {Position(Input::Nmea), Position(Output::KesTrack), nobletec, Position(Input::Nmea)},
         // unreadable: Convert will say why
         {Position(Input::NobletecWaypoints), Position(Output::KesTrack), dir.Path("missing.gpx"),
          Position(Input::NobletecWaypoints)},
     };
     for (const auto& row : rows) {
-        window->cInputFileFormat->setCurrentIndex(row.input);
         window->cOutputFileFormat->setCurrentIndex(row.output);
+        window->cInputFileFormat->setCurrentIndex(row.input);
         window->ChooseInputFiles({QString::fromStdString(row.file)});
         EXPECT_EQ(window->InputPosition(), row.selected) << row.file << " after " << row.input;
     }

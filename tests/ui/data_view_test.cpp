@@ -142,6 +142,34 @@ TEST_F(DataViewTest, ChoosingARowHighlightsItsGroupAndShowsItsProfile)
     EXPECT_EQ(view.Map()->HighlightKind(), GroupKind::None);
 }
 
+// Hovering the profile marks the place on the map, at each end and between;
+// the profile is saved like the map.
+TEST_F(DataViewTest, TheProfileHoveredMarksTheMapAndIsSavedAsPngOrSvg)
+{
+    ASSERT_TRUE(ShowAndWait(Write("t.gpx", kTwoTracks), kGpxTracks));
+    view.resize(640, 480);
+    view.show();
+    view.Table()->selectRow(0);
+    ProfileView* profile = view.Profile();
+    const struct {
+        double x;  // of the profile's width
+        double longitude;
+    } rows[] = {{0.0, 0.0}, {0.5, 0.5}, {1.0, 1.0}};
+    for (const auto& row : rows) {
+        QTest::mouseMove(profile, QPoint(int(row.x * (profile->width() - 1)), profile->height() / 2));
+        ASSERT_TRUE(view.Map()->MarkedPlace()) << row.x;
+        EXPECT_EQ(view.Map()->MarkedPlace()->y(), row.longitude) << row.x;
+    }
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(profile, &leave);
+    EXPECT_FALSE(view.Map()->MarkedPlace());
+    QString error;
+    ASSERT_TRUE(profile->SaveImage(QString::fromStdString(dir.Path("p.png")), error)) << error.toStdString();
+    EXPECT_FALSE(QImage(QString::fromStdString(dir.Path("p.png"))).isNull());
+    ASSERT_TRUE(profile->SaveImage(QString::fromStdString(dir.Path("p.svg")), error)) << error.toStdString();
+    EXPECT_TRUE(QSvgRenderer(QString::fromStdString(dir.Path("p.svg"))).isValid());
+}
+
 // A track through a waypoint: the chosen track covers the marker, which
 // otherwise lies over it; a double click on a row fits the map to its group.
 TEST_F(DataViewTest, TheChosenGroupIsDrawnOnTopAndADoubleClickFitsTheMapToIt)
@@ -224,6 +252,32 @@ TEST_F(DataViewTest, TheMapIsSavedAsAValidPngOrSvg)
     EXPECT_TRUE(QSvgRenderer(QString::fromStdString(dir.Path("map.svg"))).isValid());
     EXPECT_FALSE(view.SaveMap(QString::fromStdString(dir.Path("no/such/map.png")), error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+// The land between Berlin and Paris: the same colour in the SVG as in the PNG.
+TEST_F(DataViewTest, TheSvgFillsTheLandAsThePngDoes)
+{
+    ASSERT_TRUE(ShowAndWait(Write("w.gpx", kWaypointsOnly), kGpxWaypoints));
+    view.resize(640, 480);
+    view.Map()->FitToData();
+    QString error;
+    ASSERT_TRUE(view.SaveMap(QString::fromStdString(dir.Path("map.png")), error));
+    ASSERT_TRUE(view.SaveMap(QString::fromStdString(dir.Path("map.svg")), error));
+    const QImage png = QImage(QString::fromStdString(dir.Path("map.png"))).convertToFormat(QImage::Format_RGB32);
+    QImage svg(png.size(), QImage::Format_RGB32);
+    svg.fill(Qt::white);
+    {
+        QPainter painter(&svg);
+        QSvgRenderer(QString::fromStdString(dir.Path("map.svg"))).render(&painter, QRectF(QPointF(), png.size()));
+    }
+    const QPoint land = QPoint(png.width() / 2 + 7, png.height() / 2 + 5);
+    EXPECT_EQ(png.pixelColor(land), QColor(0xf4, 0xf1, 0xe6));
+    EXPECT_EQ(svg.pixelColor(land), png.pixelColor(land));
+    // Readers that scale a cosmetic line with its path painted the land in the coast's colour.
+    std::string out;
+    if (RunShell("command -v rsvg-convert", out) != 0) return;
+    ASSERT_EQ(RunShell("rsvg-convert " + Quoted(dir.Path("map.svg")) + " -o " + Quoted(dir.Path("svg.png")), out), 0);
+    EXPECT_EQ(QImage(QString::fromStdString(dir.Path("svg.png"))).pixelColor(land), png.pixelColor(land));
 }
 
 TEST(LandOutline, DecodesQuantizedArcsAndRefusesDamagedOnes)

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <stdexcept>
 
 #include "ui/FilenameEditLabel.h"
@@ -280,39 +281,24 @@ TEST(TLyrComboBox, SeparatorRowsCannotBeClicked)
     f.list.hidePopup();
 }
 
-TEST(TfmHelp, ShowsTheFixedTextInAModalToolWindow)
+// The README's user parts, searchable, in a window beside the main one.
+TEST(TfmHelp, ShowsTheReadmesUserPartsSearchableAndNotModal)
 {
     TfmHelp help;
     EXPECT_EQ(help.windowTitle(), "Help");
-    EXPECT_TRUE(help.isModal());
-    EXPECT_EQ(help.windowFlags() & Qt::Tool, Qt::Tool);
-    EXPECT_TRUE(help.Memo1->isReadOnly());
-    EXPECT_TRUE(help.Memo1->font().fixedPitch());
-    const QStringList lines = help.Memo1->toPlainText().split('\n');
-    EXPECT_EQ(lines.size(), 125);
-    EXPECT_EQ(lines.first(), "Fields");
-    EXPECT_EQ(lines[112], "Both .wpt file and .rte file will be saved.");
-    EXPECT_EQ(lines[114], "GPX Files (gpx)");
-    EXPECT_EQ(lines.last(), "as its own track.");
-    EXPECT_EQ(lines.filter("These are the files saved on the memory card by the ").size(), 2);
-    for (const QString& line : lines.filter("memory card")) EXPECT_TRUE(line.endsWith("by the ")) << line.toStdString();
-}
-
-TEST(TfmHelp, ResizesAndScrollsSidewaysInsteadOfWrappingALine)
-{
-    TfmHelp help;
+    EXPECT_FALSE(help.isModal());
     help.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&help));
-    EXPECT_LT(help.minimumSize().width(), help.width());  // not a fixed size
-    EXPECT_EQ(help.Memo1->lineWrapMode(), QPlainTextEdit::NoWrap);
-    // At first every line shows whole: nothing to scroll sideways.
-    EXPECT_EQ(help.Memo1->horizontalScrollBar()->maximum(), 0);
-    EXPECT_GE(help.Memo1->viewport()->width(),
-              QFontMetrics(help.Memo1->font()).horizontalAdvance("otherwise select the folder to use and type in the"));
-
-    help.resize(help.width() / 2, help.height());
+    const QString text = help.Page()->toPlainText();
+    for (const char* part : {"Outputs that hold everything", "The view of the data", "Retry tiles", "F1"})
+        EXPECT_TRUE(text.contains(part)) << part;
+    for (const char* builders : {"Fuzzing", "Adding a format"}) EXPECT_FALSE(text.contains(builders)) << builders;
+    help.Search()->setText("retry tiles");
+    EXPECT_EQ(help.Page()->textCursor().selectedText().toLower(), "retry tiles");
+    help.Search()->setText("no such words here");
+    EXPECT_FALSE(help.FindNext());
+    const QSize first = help.size();
+    help.resize(first / 2);
     QCoreApplication::processEvents();
-    EXPECT_GT(help.Memo1->horizontalScrollBar()->maximum(), 0);
-    EXPECT_EQ(help.Memo1->document()->lineCount(),
-              HelpText().count(QLatin1Char('\n')) + 1);  // one screen line per text line
+    EXPECT_LT(help.width(), first.width());  // not a fixed size
 }

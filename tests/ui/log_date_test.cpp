@@ -3,10 +3,12 @@
 // only, and its dialog gives the date chosen, or none when cancelled.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDateEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QPushButton>
 #include <QTimer>
 
@@ -21,13 +23,18 @@ TEST_F(WindowTest, ALogWithoutADateIsDatedByTheUsersAnswer)
 {
     WriteText(dir.Path("gga.log"), "$GNGGA,120000,4807.038,N,01131.000,E,1,05,1.6,100,M,,\r\n");
     Open();
+    using Choice = LogDateAnswer::Choice;
     const struct {
-        std::optional<QDate> answer;
+        LogDateAnswer answer;
         const char* written;
         const char* held;
     } cases[] = {
-        {QDate(2019, 5, 1), "Written: 1 track point", "<time>2019-05-01T12:00:00Z</time>"},
-        {std::nullopt, "Written: 1 track point, without times - the log gives no date", "<ele>100</ele><fix>"},
+        {{Choice::Date, QDate(2019, 5, 1)}, "Written: 1 track point", "<time>2019-05-01T12:00:00Z</time>"},
+        {{Choice::WithoutDate, {}},
+         "Written: 1 track point, without times - the log gives no date",
+         "<ele>100</ele><fix>"},
+        // Cancel cancels: the file written before stays as it was
+        {{Choice::Cancel, {}}, "Stopped - nothing was written", "<ele>100</ele><fix>"},
     };
     for (const auto& c : cases) {
         QStringList asked;
@@ -47,16 +54,34 @@ TEST_F(WindowTest, ALogWithoutADateIsDatedByTheUsersAnswer)
     }
 }
 
-TEST(LogDateDialog, OkGivesTheDateChosenAndCancelNone)
+// The file's own date is offered; Ok gives the date chosen, "Without date"
+// none, Cancel cancels.
+TEST(LogDateDialog, OffersTheFilesDateAndTellsWithoutDateFromCancel)
 {
-    for (const auto button : {QDialogButtonBox::Ok, QDialogButtonBox::Cancel}) {
-        QTimer::singleShot(0, [button] {
+    TempDir dir;
+    const std::string log = dir.Path("gga.log");
+    WriteText(log, "");
+    QFile file(QString::fromStdString(log));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2011, 3, 4), QTime(12, 0)), QFileDevice::FileModificationTime));
+    file.close();
+    using Choice = LogDateAnswer::Choice;
+    const struct {
+        QString button;
+        Choice choice;
+    } rows[] = {{"OK", Choice::Date}, {"&Without date", Choice::WithoutDate}, {"&Cancel", Choice::Cancel}};
+    for (const auto& row : rows) {
+        QDate offered;
+        QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
-            dialog->findChild<QDateEdit*>()->setDate(QDate(2004, 8, 7));
-            dialog->findChild<QDialogButtonBox*>()->button(button)->click();
+            offered = dialog->findChild<QDateEdit*>()->date();
+            for (QAbstractButton* button : dialog->findChild<QDialogButtonBox*>()->buttons())
+                if (button->text().remove('&') == QString(row.button).remove('&')) button->click();
         });
-        const std::optional<QDate> date = AskDateOfLog(nullptr, "/cards/gga.log");
-        EXPECT_EQ(date, button == QDialogButtonBox::Ok ? std::optional(QDate(2004, 8, 7)) : std::nullopt);
+        const LogDateAnswer answer = AskDateOfLog(nullptr, QString::fromStdString(log));
+        EXPECT_EQ(offered, QDate(2011, 3, 4));
+        EXPECT_EQ(answer.choice, row.choice) << row.button.toStdString();
+        EXPECT_EQ(answer.date, row.choice == Choice::Date ? QDate(2011, 3, 4) : QDate());
     }
 }

@@ -252,11 +252,14 @@ TEST_F(WindowTest, CaptionsStayWholeAtAnySizeTheWindowCanTake)
     ShowActive();
     ExpectCaptionsWhole(*window, "first size");
 
-    // The pane takes all the room the window gains, the fields all the width.
+    // The pane takes all the height the window gains; of the width, the view takes the larger share.
     const QSize pane = window->cOutput->size(), gain(300, 200);
+    const int view = window->cView->width();
     window->resize(window->size() + gain);
     QCoreApplication::processEvents();
-    EXPECT_EQ(window->cOutput->size(), pane + gain);
+    EXPECT_EQ(window->cOutput->height(), pane.height() + gain.height());
+    EXPECT_GT(window->cView->width() - view, window->cOutput->width() - pane.width());
+    EXPECT_EQ(window->cView->width() - view + window->cOutput->width() - pane.width(), gain.width());
     EXPECT_EQ(window->cInputFile->width(), window->cOutput->width());
     EXPECT_EQ(window->cOutputFileFormat->width(), window->cOutput->width());
     ExpectCaptionsWhole(*window, "grown");

@@ -30,6 +30,7 @@ protected:
     std::vector<QStringList> replaceQuestions;
     bool replaceAnswer = true;
     std::vector<QUrl> openedUrls;
+    bool fileManagerOpens = true;
     int stopQuestions = 0;  // answered yes
 
     void Open() { Open(SettingsLocation{settingsPath, ProgramFolder(), false}); }
@@ -43,7 +44,10 @@ protected:
             replaceQuestions.push_back(files);
             return replaceAnswer;
         };
-        window->OpenUrl = [this](const QUrl& url) { openedUrls.push_back(url); };
+        window->OpenUrl = [this](const QUrl& url) {
+            openedUrls.push_back(url);
+            return fileManagerOpens;
+        };
         window->AskStop = [this] {
             ++stopQuestions;
             return true;

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What a file's content says of its input format, for the window: wherever a
+// file comes from, it is read as what it is, never as a format left selected
+// from an earlier file.
+#pragma once
+
+#include <string>
+
+// The input format to read the file as, for the output format chosen (-1:
+// none): the selected one where the content may be it and the output takes
+// its kind; else the one its signature names (of the output's kind; the first
+// where the output takes everything or none is chosen), else one its
+// extension names among formats without a signature; the selected one when
+// nothing is known or the file cannot be read.
+int InputFormatFor(const std::string& file, int selected, int outputPosition);
+
+// True when the content names formats and the one at position is not among
+// them: the file is not read as it then.
+bool ContentIsNot(const std::string& file, int position);
+
+// "walk.gpx holds GPX Waypoints/Routes (.gpx), not Kestrelmaps Waypoint (.wpt)."
+std::string WhatTheFileIs(const std::string& file, int found, int chosen);
+
+// The open dialog's filters in the catalogue's "description|pattern" form:
+// "All supported files" (every extension a format names), each format's own,
+// then "All files".
+std::string OpenDialogFilter();
