@@ -33,6 +33,17 @@ TimeZone TimeZone::System()
     }
 }
 
+std::vector<std::string> TimeZone::Names()
+{
+    std::vector<std::string> names;
+    try {
+        for (const date::time_zone& zone : date::get_tzdb().zones) names.emplace_back(zone.name());
+    } catch (const std::exception&) {
+        // No database: only UTC is offered.
+    }
+    return names;
+}
+
 std::string TimeZone::Name() const { return zone_ ? std::string(zone_->name()) : "UTC"; }
 
 std::chrono::seconds TimeZone::OffsetAt(UtcTime time) const

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/utc_time.h"
 
@@ -24,6 +25,8 @@ public:
     // The host's zone: TZ when it names a zone, else the system's; UTC when
     // neither can be found.
     static TimeZone System();
+    // Every zone name the database knows, in its order.
+    static std::vector<std::string> Names();
 
     std::string Name() const;
     bool IsUtc() const { return zone_ == nullptr; }

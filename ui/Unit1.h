@@ -52,6 +52,7 @@ public:
     QPushButton* bClose;
     // Opens the folder of the files the last conversion wrote.
     QPushButton* bOpenFolder;
+    class TimesRow* cTimes;
     // What the input file holds (and, after a conversion, what was written), beside the fields.
     DataView* cView;
 

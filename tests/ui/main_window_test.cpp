@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -18,6 +21,7 @@
 #include "tests/ui/window_fixture.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/Lyrlcomb.h"
+#include "ui/TimesRow.h"
 
 namespace {
 QStringList ItemsOf(const QComboBox* list)
@@ -280,9 +284,18 @@ TEST_F(WindowTest, TabWalksTheControlsInOrder)
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    const std::vector<QWidget*> order = {window->cInputFile,        window->cInputFileFormat, window->cOutPutFile,
-                                         window->cOutputFileFormat, window->cOutput,          window->bHelp,
-                                         window->bConvert,          window->bClose,           window->cInputFile};
+    const std::vector<QWidget*> order = {window->cInputFile,
+                                         window->cInputFileFormat,
+                                         window->cTimes->Shift(),
+                                         window->cTimes->Zone(),
+                                         window->cTimes->Rollover(),
+                                         window->cOutPutFile,
+                                         window->cOutputFileFormat,
+                                         window->cOutput,
+                                         window->bHelp,
+                                         window->bConvert,
+                                         window->bClose,
+                                         window->cInputFile};
     // The editable lists take the focus in their text part.
     auto owner = [&](QWidget* w) {
         for (QWidget* control : order)
