@@ -22,21 +22,28 @@ std::optional<EarlyTimes> FindEarlyTimes(const Document& document, UtcTime fileM
     // The run of 1024 weeks before the last rollover the file was written after.
     const std::int64_t earliestEarly =
         kFirstGpsWeek + (latestEarly - kFirstGpsWeek) / kRolloverSeconds * kRolloverSeconds;
-    EarlyTimes early;
-    std::optional<std::int64_t> firstEpoch, lastEpoch;
-    LookAtPoints(document, [&](const Point& p) {
-        if (!p.time || p.undated || p.time->seconds < kFirstGpsWeek) return;
-        const std::int64_t epoch = (p.time->seconds - kFirstGpsWeek) / kRolloverSeconds;
-        if (!firstEpoch || epoch < *firstEpoch) firstEpoch = epoch;
-        if (!lastEpoch || epoch > *lastEpoch) lastEpoch = epoch;
-        if (p.time->seconds > latestEarly || p.time->seconds < earliestEarly) return;
-        if (early.count == 0 || *p.time < early.first) early.first = *p.time;
-        if (early.count == 0 || early.last < *p.time) early.last = *p.time;
-        ++early.count;
-    });
+    // The lists know the range of their times: most documents are told from it alone.
+    TimeRange range;
+    const auto add = [&](const PointList& list) {
+        if (list.Times().earliest) range.Add(*list.Times().earliest);
+        if (list.Times().latest) range.Add(*list.Times().latest);
+    };
+    add(document.waypoints);
+    for (const Route& route : document.routes) add(route.points);
+    for (const Track& track : document.tracks) add(track.points);
+    if (!range.earliest || range.latest->seconds < earliestEarly || range.earliest->seconds > latestEarly)
+        return std::nullopt;
+    const auto epochOf = [](std::int64_t seconds) { return (seconds - kFirstGpsWeek) / kRolloverSeconds; };
     // One receiver's clock counts within one run of 1024 weeks: times on both
     // sides of a rollover date are not that.
-    if (early.count == 0 || firstEpoch != lastEpoch) return std::nullopt;
+    if (range.earliest->seconds < kFirstGpsWeek || epochOf(range.earliest->seconds) != epochOf(range.latest->seconds))
+        return std::nullopt;
+    if (range.latest->seconds <= latestEarly) return EarlyTimes{*range.earliest, *range.latest};
+    // Some times are early and some not: the last early one is looked for.
+    EarlyTimes early{*range.earliest, *range.earliest};
+    LookAtPoints(document, [&](const Point& p) {
+        if (p.time && !p.undated && p.time->seconds <= latestEarly && early.last < *p.time) early.last = *p.time;
+    });
     return early;
 }
 

@@ -17,7 +17,6 @@ inline constexpr std::int64_t kRolloverSeconds = 1024LL * 7 * 86400;
 // The times of a document that look 1024 weeks early.
 struct EarlyTimes {
     UtcTime first, last;
-    std::int64_t count = 0;
 };
 
 // A time looks early when its file was written at least 1024 weeks after it
