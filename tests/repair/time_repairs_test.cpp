@@ -140,3 +140,34 @@ TEST(TimeRepairs, ATimeShiftedOutOfTheCalendarLosesItsTimeAndIsCounted)
     EXPECT_EQ(IsoTime(*points[1].time), "2000-01-03T00:00:00Z");
 }
 }  // namespace
+
+namespace {
+// The range a list keeps is the range of its dated points, through copies and moves.
+TEST(TimeRepairs, AListsTimeRangeIsThatOfItsDatedPoints)
+{
+    std::uint32_t seed = 7;
+    const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int round = 0; round < 50; ++round) {
+        PointList list;
+        std::optional<UtcTime> earliest, latest;
+        for (int i = 0, n = static_cast<int>(next() % 40); i < n; ++i) {
+            Point p = native_documents::At(1, 2);
+            if (next() % 4 != 0) p.time = UtcTime{static_cast<std::int64_t>(next() % 2000000000) - 500000000, 0};
+            p.undated = p.time && next() % 5 == 0;
+            if (p.time && !p.undated) {
+                if (!earliest || *p.time < *earliest) earliest = p.time;
+                if (!latest || *latest < *p.time) latest = p.time;
+            }
+            list.push_back(p);
+        }
+        const PointList copy = list;
+        PointList moved = std::move(list);
+        for (const PointList* l : {&copy, static_cast<const PointList*>(&moved)}) {
+            EXPECT_EQ(l->Times().earliest, earliest);
+            EXPECT_EQ(l->Times().latest, latest);
+        }
+        moved.clear();
+        EXPECT_FALSE(moved.Times().earliest);
+    }
+}
+}  // namespace
