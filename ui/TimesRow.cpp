@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,10 +33,12 @@ TimesRow::TimesRow(QWidget* parent) : QWidget(parent)
     zone_->setMinimumContentsLength(1);
     zone_->setToolTip("The zone whose wall-clock times the inputs hold");
     zone_->addItem(kAsRead);
-    for (const std::string& name : TimeZone::Names()) zone_->addItem(QString::fromStdString(name));
-    zone_->completer()->setCompletionMode(QCompleter::PopupCompletion);
-    zone_->completer()->setFilterMode(Qt::MatchContains);
-    zone_->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+    if (const TimeZone system = TimeZone::System(); !system.IsUtc())
+        zone_->addItem(QString::fromStdString(system.Name()));
+    zone_->addItem("UTC");
+    // Every zone of the database is offered as a name is typed, once the
+    // list is first used: hundreds of names would hold up the window.
+    zone_->installEventFilter(this);
     rollover_ = new QCheckBox("+1024 weeks", this);
     rollover_->setToolTip("The repair of a receiver's week rollover");
 
@@ -76,3 +79,19 @@ QString TimesRow::Error() const
 }
 
 void TimesRow::SetRollover(bool on) { rollover_->setChecked(on); }
+
+bool TimesRow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == zone_ && !zonesOffered_ &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress)) {
+        zonesOffered_ = true;
+        QStringList names;
+        for (const std::string& name : TimeZone::Names()) names << QString::fromStdString(name);
+        auto* completer = new QCompleter(names, zone_);
+        completer->setCompletionMode(QCompleter::PopupCompletion);
+        completer->setFilterMode(Qt::MatchContains);
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+        zone_->setCompleter(completer);
+    }
+    return QWidget::eventFilter(watched, event);
+}

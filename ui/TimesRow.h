@@ -32,9 +32,13 @@ public:
 signals:
     void Changed();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QLabel* label_;
     QLineEdit* shift_;
     QComboBox* zone_;
     QCheckBox* rollover_;
+    bool zonesOffered_ = false;
 };
