@@ -19,7 +19,6 @@ public:
     struct Settings {
         bool progressLines = false;  // the window's progress lines, on err
         bool keepExistingFiles = false;
-        std::optional<std::chrono::year_month_day> logDate;
     };
     CommandFrontEnd(const ConversionJob& job, std::FILE* err, Settings settings);
 
@@ -29,8 +28,6 @@ public:
     // conversion that stopped.
     void ShowMessage(const std::string& text) override { messages_.push_back(text); }
     void OutputWritten(const std::string& name) override { written_.push_back(name); }
-    // The date --date gives.
-    std::optional<std::chrono::year_month_day> DateOfLog(const std::string&) override { return settings_.logDate; }
 
     const std::vector<std::string>& Messages() const { return messages_; }
     const std::vector<std::string>& Written() const { return written_; }

@@ -14,6 +14,7 @@
 #include "core/format_lookup.h"
 #include "core/format_rows.h"
 #include "core/measure.h"
+#include "repair/rollover.h"
 
 namespace {
 struct Measured {
@@ -57,6 +58,8 @@ Measured Measure(const ConvertOptions& options, const std::string& file)
             readInPart = readInPart || read.findings.LeaveDataOut();
             document.Append(std::move(read.document));
         }
+        if (const auto modified = FileModified(file))
+            if (const auto early = FindEarlyTimes(document, *modified)) m.messages.push_back(EarlyTimesWarning(*early));
         m.figures = MeasureDocument(document);
         m.readInPart = readInPart;
     } catch (const InputRefused& refused) {
@@ -93,7 +96,8 @@ std::string Duration(double seconds)
 }
 
 // Waypoints are no line: they have no sections and no length.
-std::string FiguresText(const std::string& title, const Figures& f, bool line = true)
+std::string FiguresText(const std::string& title, const Figures& f, const std::optional<TimeZone>& zone,
+                        bool line = true)
 {
     std::string text = "  " + title + ": " + Grouped(f.points) + (f.points == 1 ? " point" : " points");
     if (line && f.sections > 1) text += " in " + Grouped(f.sections) + " sections";
@@ -103,6 +107,9 @@ std::string FiguresText(const std::string& title, const Figures& f, bool line = 
         text += "    time: " + IsoTime(*f.start) + " to " + IsoTime(*f.end);
         if (const auto seconds = f.Seconds(); seconds && line) text += " (" + Duration(*seconds) + ")";
         text += "\n";
+        if (zone)
+            text += "    local time (" + zone->Name() + "): " + zone->LocalIsoTime(*f.start) + " to " +
+                    zone->LocalIsoTime(*f.end) + "\n";
     }
     if (line && f.points > 1)
         text += "    length: " + Fixed(f.metres, 1) + " m (" + Fixed(f.metres / 1000, 3) + " km)\n";
@@ -114,25 +121,29 @@ std::string FiguresText(const std::string& title, const Figures& f, bool line = 
     return text;
 }
 
-std::string Text(const std::string& file, const Measured& m)
+std::string Text(const std::string& file, const Measured& m, const std::optional<TimeZone>& zone)
 {
     std::string text = Shown(file) + ": " + FormatNames(m.formats) + "\n";
     for (const GroupFigures& track : m.figures.tracks)
-        text += FiguresText("track \"" + Shown(track.name) + "\"", track.figures);
+        text += FiguresText("track \"" + Shown(track.name) + "\"", track.figures, zone);
     for (const GroupFigures& route : m.figures.routes)
-        text += FiguresText("route \"" + Shown(route.name) + "\"", route.figures);
-    text += FiguresText("waypoints", m.figures.waypoints, false);
+        text += FiguresText("route \"" + Shown(route.name) + "\"", route.figures, zone);
+    text += FiguresText("waypoints", m.figures.waypoints, zone, false);
     if (m.readInPart) text += "  read in part: data was left out\n";
     return text;
 }
 
-std::string FiguresJson(const Figures& f)
+std::string FiguresJson(const Figures& f, const std::optional<TimeZone>& zone)
 {
     const auto time = [](const std::optional<UtcTime>& t) { return t ? JsonString(IsoTime(*t)) : std::string("null"); };
+    const auto local = [&](const char* key, const std::optional<UtcTime>& t) {
+        if (!zone) return std::string();
+        return std::string(", \"") + key + "\": " + (t ? JsonString(zone->LocalIsoTime(*t)) : std::string("null"));
+    };
     const auto seconds = f.Seconds();
     return "{\"points\": " + std::to_string(f.points) + ", \"sections\": " + std::to_string(f.sections) +
-           ", \"start\": " + time(f.start) + ", \"end\": " + time(f.end) +
-           ", \"seconds\": " + (seconds ? JsonNumber(*seconds, 3) : "null") +
+           ", \"start\": " + time(f.start) + ", \"end\": " + time(f.end) + local("localStart", f.start) +
+           local("localEnd", f.end) + ", \"seconds\": " + (seconds ? JsonNumber(*seconds, 3) : "null") +
            ", \"metres\": " + JsonNumber(f.metres, 3) + ", \"lowest\": " + JsonNumber(f.lowest, 3) +
            ", \"highest\": " + JsonNumber(f.highest, 3) + ", \"ascent\": " + JsonNumber(f.ascent, 3) +
            ", \"descent\": " + JsonNumber(f.descent, 3) + ", \"south\": " + JsonNumber(f.south, 7) +
@@ -140,24 +151,27 @@ std::string FiguresJson(const Figures& f)
            ", \"east\": " + JsonNumber(f.east, 7) + "}";
 }
 
-std::string GroupsJson(const std::vector<GroupFigures>& groups)
+std::string GroupsJson(const std::vector<GroupFigures>& groups, const std::optional<TimeZone>& zone)
 {
     std::string text = "[";
     for (std::size_t i = 0; i < groups.size(); ++i)
         text += (i == 0 ? "" : ", ") + std::string("{\"name\": ") + JsonString(groups[i].name) +
-                ", \"figures\": " + FiguresJson(groups[i].figures) + "}";
+                ", \"figures\": " + FiguresJson(groups[i].figures, zone) + "}";
     return text + "]";
 }
 
-std::string Json(const std::string& file, const Measured& m)
+std::string Json(const std::string& file, const Measured& m, const std::optional<TimeZone>& zone)
 {
     std::string text = "  {" + JsonFileName("file", file);
     if (!m.error.empty()) return text + ", \"error\": " + JsonString(m.error) + "}";
     std::string formats = "[";
     for (std::size_t i = 0; i < m.formats.size(); ++i)
         formats += (i == 0 ? "" : ", ") + JsonString(InputFormats[m.formats[i]].Name);
-    return text + ", \"formats\": " + formats + "], \"tracks\": " + GroupsJson(m.figures.tracks) +
-           ", \"routes\": " + GroupsJson(m.figures.routes) + ", \"waypoints\": " + FiguresJson(m.figures.waypoints) +
+    return text + ", \"formats\": " + formats + "]" +
+           (zone ? ", \"zone\": " + JsonString(zone->Name()) : std::string()) +
+           ", \"tracks\": " + GroupsJson(m.figures.tracks, zone) +
+           ", \"routes\": " + GroupsJson(m.figures.routes, zone) +
+           ", \"waypoints\": " + FiguresJson(m.figures.waypoints, zone) +
            ", \"readInPart\": " + (m.readInPart ? "true" : "false") + "}";
 }
 }  // namespace
@@ -179,8 +193,8 @@ int RunInfo(const ConvertOptions& options, std::FILE* out, std::FILE* err)
         if (!m.error.empty()) SayAsCommand(err, file + ": not read: " + m.error);
         failed = failed || !m.error.empty();
         readInPart = readInPart || m.readInPart;
-        if (options.json) Emit(out, (i == 0 ? "" : ",\n") + Json(file, m));
-        else if (m.error.empty()) Emit(out, (i == 0 ? "" : "\n") + Text(file, m));
+        if (options.json) Emit(out, (i == 0 ? "" : ",\n") + Json(file, m, options.zone));
+        else if (m.error.empty()) Emit(out, (i == 0 ? "" : "\n") + Text(file, m, options.zone));
     }
     if (options.json) Emit(out, "\n]}\n");
     if (failed) return 1;

@@ -21,12 +21,12 @@ std::vector<std::string> LossWarnings(const ConversionJob& job, const Conversion
         case FindingKind::Undated:
             warnings.push_back(Counted(f.count, "track point was", "track points were") +
                                (output.datesUndatedToday ? " dated today" : " written without times") +
-                               ": the input gives times of day but no date (--date gives the date of an NMEA log)");
+                               ": the input gives times of day but no date (--date gives their date)");
             break;
         case FindingKind::Stamped:
             warnings.push_back(Counted(f.count, "point was", "points were") +
                                " given the time of conversion: the input gives " + (f.count == 1 ? "it" : "them") +
-                               " no time");
+                               " no time (--date gives a date)");
             break;
         case FindingKind::Unusable:
             warnings.push_back(Counted(f.count, "point", "points") + " without a usable position " +

@@ -2,7 +2,10 @@
 #include "command/options.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <getopt.h>
+
+#include "repair/shift_text.h"
 
 namespace {
 enum LongOnly {
@@ -17,7 +20,10 @@ enum LongOnly {
     kExclude,
     kInclude,
     kManPage,
-    kCompletion
+    kCompletion,
+    kTz,
+    kRollover,
+    kShift
 };
 using Value = OptionDescription::Value;
 
@@ -65,9 +71,27 @@ const OptionDescription kOptions[] = {
     {'\0', "brief", nullptr, "print one line per input (the default with --each\nand --dry-run)"},
     {'v', "verbose", nullptr, "print every progress line of each conversion\n(the default otherwise)"},
     {'\0', "date", "YYYY-MM-DD",
-     "the date of an NMEA log whose fixes give only\n"
-     "their time of day (GGA sentences without a dated\n"
-     "RMC); without it, such fixes have no date",
+     "the date of inputs whose points give only their\n"
+     "time of day (NMEA GGA sentences without a dated\n"
+     "RMC, Magellan track lines), and of points without\n"
+     "any time that native outputs need one for\n"
+     "(MapSend and Magellan waypoints, Nobletec marks);\n"
+     "without it, such points have no date",
+     Value::Text},
+    {'\0', "tz", "ZONE",
+     "the inputs hold wall-clock times of ZONE (a name\n"
+     "of the time-zone database, as Europe/Berlin):\n"
+     "they become UTC by the zone's rules at each date;\n"
+     "with --info, times are shown in ZONE beside UTC",
+     Value::Text},
+    {'\0', "rollover", "N",
+     "add N times 1024 weeks (1 without N) to every\n"
+     "time: the repair of a receiver's week rollover",
+     Value::None, true},
+    {'\0', "shift", "DURATION",
+     "add DURATION to every time: a sign, then amounts\n"
+     "of w, d, h, m and s in that order (+3h, -1d2h30m,\n"
+     "+45s); after the other repairs",
      Value::Text},
     {'\0', "info", nullptr,
      "print the figures of what each INPUT holds (points,\n"
@@ -99,6 +123,9 @@ int IdOf(const OptionDescription& d)
     if (name == "info") return kInfo;
     if (name == "exclude") return kExclude;
     if (name == "include") return kInclude;
+    if (name == "tz") return kTz;
+    if (name == "rollover") return kRollover;
+    if (name == "shift") return kShift;
     return kJson;
 }
 
@@ -113,7 +140,11 @@ std::vector<option> LongOptions()
 {
     std::vector<option> options;
     for (const OptionDescription& d : kOptions)
-        options.push_back({d.name, d.value ? required_argument : no_argument, nullptr, IdOf(d)});
+        options.push_back({d.name,
+                           d.optionalValue ? optional_argument
+                           : d.value       ? required_argument
+                                           : no_argument,
+                           nullptr, IdOf(d)});
     for (const option& hidden : kHiddenOptions) options.push_back(hidden);
     options.push_back({nullptr, 0, nullptr, 0});
     return options;
@@ -189,7 +220,7 @@ std::string CombinationError(const ConvertOptions& o, const std::vector<int>& gi
         return "option '--json' goes with '--info' or '--list-formats'";
     if (o.action == Action::Info)
         for (const int id : {int('O'), int('o'), int('e'), int('r'), int('n'), int(kNoClobber), int(kReport),
-                             int(kDate), int(kExclude), int(kInclude)})
+                             int(kDate), int(kExclude), int(kInclude), int(kRollover), int(kShift)})
             if (std::find(given.begin(), given.end(), id) != given.end())
                 return "option '--" + std::string(Described(id)->name) + "' does not go with '--info'";
     if (o.recursive && !o.each) return "option '--recursive' goes with '--each'";
@@ -253,6 +284,32 @@ ParsedOptions ParseOptions(int argc, char** argv)
             o.logDate = DateOf(optarg);
             if (!o.logDate) {
                 parsed.error = "option '--date' needs a date as YYYY-MM-DD, not '" + std::string(optarg) + "'";
+                return parsed;
+            }
+            break;
+        case kTz:
+            o.zone = TimeZone::Named(optarg);
+            if (!o.zone) {
+                parsed.error = "option '--tz' needs a zone of the time-zone database (as Europe/Berlin), not '" +
+                               std::string(optarg) + "'";
+                return parsed;
+            }
+            break;
+        case kRollover:
+            o.rollovers = optarg == nullptr ? 1 : std::atoi(optarg);
+            if (optarg != nullptr &&
+                (std::string(optarg) != std::to_string(o.rollovers) || o.rollovers < 1 || o.rollovers > 9)) {
+                parsed.error = "option '--rollover' takes a count from 1 to 9, not '" + std::string(optarg) + "'";
+                return parsed;
+            }
+            break;
+        case kShift:
+            if (const auto shift = ParseShift(optarg)) {
+                o.shift = *shift;
+                o.shiftText = optarg;
+            } else {
+                parsed.error =
+                    "option '--shift' needs a duration as +3h or -1d2h30m, not '" + std::string(optarg) + "'";
                 return parsed;
             }
             break;

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/time_zone.h"
+
 inline constexpr const char* kCommandName = "kes-convert";
 
 // One option: its names, its value, and its help text (lines of at most 50
@@ -21,7 +23,8 @@ struct OptionDescription {
     const char* name;   // the long name, without its dashes
     const char* value;  // the value's placeholder; nullptr: the option takes none
     const char* help;
-    Value kind = Value::None;  // what completes the value
+    Value kind = Value::None;    // what completes the value
+    bool optionalValue = false;  // given as --name=VALUE or not at all
 };
 std::span<const OptionDescription> OptionDescriptions();
 
@@ -43,6 +46,12 @@ struct ConvertOptions {
     std::string report;  // --report: the JSON report's file, "-" already /dev/stdout; empty: none
     // --date: the date of a log whose fixes give only their time of day.
     std::optional<std::chrono::year_month_day> logDate;
+    // --tz: the zone of the inputs' wall-clock times; with --info, the zone
+    // times are shown in beside UTC.
+    std::optional<TimeZone> zone;
+    int rollovers = 0;              // --rollover[=N]
+    std::chrono::seconds shift{0};  // --shift
+    std::string shiftText;          // as typed
     // Patterns of the paths below a folder given (--exclude, --include).
     std::vector<std::string> excludes, includes;
     std::string completionShell;      // --completion: bash, zsh or fish

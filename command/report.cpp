@@ -63,6 +63,7 @@ std::string OutcomeLine(const ConversionJob& job, const JobOutcome& outcome)
     if (outcome.state == JobOutcome::State::NotConverted) return input + ": not converted: " + outcome.reason;
     const std::string written = outcome.written.empty() ? "nothing written" : Joined(outcome.written, ", ");
     return input + " -> " + written + " (" + CountsInWords(job, outcome.counts) +
+           (outcome.repairs.empty() ? "" : "; repairs: " + Joined(outcome.repairs, ", ")) +
            (outcome.dataLeftOut ? "; data left out" : "") +
            (outcome.state == JobOutcome::State::Planned ? "; dry run: nothing written" : "") + ")";
 }
@@ -144,6 +145,7 @@ void JsonReport::Add(const ConversionJob& job, const JobOutcome& outcome, const 
         entry += ", \"routes\": " + std::to_string(outcome.counts.routes);
         entry += ", \"trackPoints\": " + std::to_string(outcome.counts.trackPoints);
         entry += std::string(", \"dataLeftOut\": ") + (outcome.dataLeftOut ? "true" : "false");
+        if (!outcome.repairs.empty()) entry += ", \"repairs\": " + JsonList(outcome.repairs);
     }
     entry += ", \"warnings\": " + JsonList(outcome.warnings) + "}";
     file_->Append(entry, Ending(tally, true));

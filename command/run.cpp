@@ -25,6 +25,8 @@
 #include "core/output_target.h"
 #include "core/output_transaction.h"
 #include "formats/format_table.h"
+#include "repair/rollover.h"
+#include "repair/time_repairs.h"
 
 namespace {
 using Progress = ConvertOptions::Progress;
@@ -67,7 +69,7 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
     if (progress == Progress::Verbose)
         for (const std::string& choice : job.choices) SayAsCommand(err, choice);
     run.frontEnd = std::make_unique<CommandFrontEnd>(
-        job, err, CommandFrontEnd::Settings{progress == Progress::Verbose, options.noClobber, options.logDate});
+        job, err, CommandFrontEnd::Settings{progress == Progress::Verbose, options.noClobber});
     CommandFrontEnd& frontEnd = *run.frontEnd;
     OutputGroup& group = *OutputGroup::Current();
     const std::size_t joinedBefore = group.JoinedCount();
@@ -86,6 +88,13 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
     request.outputPosition = job.outputPosition;
     request.exactNames = true;
     request.neverReplace = options.noClobber;
+    const TimeRepairs repairs{.date = options.logDate,
+                              .zone = options.zone,
+                              .rollovers = options.rollovers,
+                              .shift = options.shift,
+                              .shiftText = options.shiftText,
+                              .inputsModified = EarliestModified(job.inputs)};
+    request.steps = TimeRepairSteps(repairs);
     const ConversionOutcome result = Convert(request, frontEnd);
     outcome.warnings = frontEnd.Messages();
     if (!result.Succeeded()) {
@@ -105,6 +114,7 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
         return;
     }
     outcome.counts = result.counts;
+    outcome.repairs = TimeRepairNames(repairs);
     // An empty output would replace a file worth more than it.
     if (const std::string nothing = NothingToWrite(job, result); !nothing.empty()) {
         if (group.JoinedCount() > joinedBefore) group.WithdrawLatest();

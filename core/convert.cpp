@@ -245,6 +245,9 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         for (const auto& step : r.steps) {
             StepReport report = step->Apply(document);
             if (!report.line.empty()) f.AddLine(report.line);
+            for (const FindingKind kind : report.settled) outcome.findings.Remove(kind);
+            for (const Finding& finding : report.findings.All())
+                if (ShownAfterReading(finding.kind)) f.ShowMessage(finding.message);
             outcome.findings.Add(report.findings);
             outcome.steps.push_back(std::move(report));
         }

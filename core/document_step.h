@@ -17,6 +17,9 @@ struct StepReport {
     std::string line;
     // What it left out or made up, counted as a reader's or a writer's findings are.
     Findings findings;
+    // Kinds of the readers' findings the step made good (a date given to
+    // times of day without one): the conversion drops them.
+    std::vector<FindingKind> settled{};
 };
 
 class DocumentStep {

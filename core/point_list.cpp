@@ -346,7 +346,7 @@ std::size_t PointList::Held::All() { return allHeld.load(std::memory_order_relax
 PointList::PointList() = default;
 PointList::~PointList() = default;
 PointList::PointList(const PointList& other)
-    : memory_(other.memory_), file_(other.file_), spilled_(other.spilled_), count_(other.count_)
+    : memory_(other.memory_), file_(other.file_), spilled_(other.spilled_), count_(other.count_), times_(other.times_)
 {
     Count();
 }
@@ -357,12 +357,14 @@ PointList& PointList::operator=(const PointList& other)
         file_ = other.file_;
         spilled_ = other.spilled_;
         count_ = other.count_;
+        times_ = other.times_;
         Count();
     }
     return *this;
 }
 PointList::PointList(PointList&& other) noexcept
-    : memory_(std::move(other.memory_)), file_(std::move(other.file_)), spilled_(other.spilled_), count_(other.count_)
+    : memory_(std::move(other.memory_)), file_(std::move(other.file_)), spilled_(other.spilled_), count_(other.count_),
+      times_(other.times_)
 {
     Count();
     other.clear();
@@ -374,6 +376,7 @@ PointList& PointList::operator=(PointList&& other) noexcept
         file_ = std::move(other.file_);
         spilled_ = other.spilled_;
         count_ = other.count_;
+        times_ = other.times_;
         Count();
         other.clear();
     }
@@ -400,6 +403,7 @@ void PointList::push_back(const Point& point)
     const std::size_t capacity = memory_.capacity();
     Pack(memory_, point);
     ++count_;
+    if (point.time && !point.undated) times_.Add(*point.time);
     if (memory_.capacity() != capacity) Count();
     // Many lists of some size together would hold too much: this one goes on in its file.
     constexpr std::size_t kSomeSize = 256u << 10;
@@ -414,6 +418,7 @@ void PointList::clear()
     file_.reset();
     spilled_ = 0;
     count_ = 0;
+    times_ = {};
 }
 
 // A file shared with a copy of the list is not written into: this list goes

@@ -18,6 +18,15 @@
 
 class SpillFile;
 
+struct TimeRange {
+    std::optional<UtcTime> earliest, latest;
+    void Add(const UtcTime& time)
+    {
+        if (!earliest || time < *earliest) earliest = time;
+        if (!latest || *latest < time) latest = time;
+    }
+};
+
 class PointList {
 public:
     static constexpr std::size_t kInMemory = 8u << 20;
@@ -72,6 +81,10 @@ public:
         while (cursor.Next(point)) visit(point);
     }
     std::vector<Point> ToVector() const;
+    // The earliest and the latest dated time of the points (undated times of
+    // day left out), kept as they are added: what a check of all the times
+    // asks first, without reading the points again.
+    const TimeRange& Times() const { return times_; }
 
     // Range-for over the points; the point given is valid until the next step.
     class Iterator {
@@ -120,6 +133,7 @@ private:
     std::shared_ptr<SpillFile> file_;
     std::uint64_t spilled_ = 0;  // bytes of file_ that belong to this list
     std::size_t count_ = 0;
+    TimeRange times_;
 };
 
 bool operator==(const PointList& a, const PointList& b);

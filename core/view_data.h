@@ -35,6 +35,7 @@ struct ViewData {
     bool refused = false;               // the reader refused the file
     bool readInPart = false;            // the file is damaged and was read in part
     std::vector<std::string> messages;  // what the reader said
+    std::vector<std::string> warnings;  // what the checks of the repairs found (times that look early)
 
     bool Empty() const { return tracks.empty() && routes.empty() && waypoints.empty(); }
 };

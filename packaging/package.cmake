@@ -31,6 +31,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KES_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Time zones are read from the system's database, which no library links.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS tzdata)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # Installed programs carry no debugging information.
 set(CPACK_STRIP_FILES ON)

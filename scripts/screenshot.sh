@@ -43,8 +43,9 @@ sleep 1
 window=\$(xdotool search --sync --name 'Kestrelmaps File Format Converter')
 xdotool windowactivate --sync "\$window"
 sleep 1
-# The tab order: input field, its format, output field, its format, pane, Help, Convert.
-xdotool key Tab Tab
+# The tab order: input field, its format, the Times row's shift, zone and
+# rollover, output field, its format, pane, Help, Convert.
+xdotool key Tab Tab Tab Tab Tab
 xdotool type '$data/Tracks/converted/morning-ride'
 xdotool key Tab Tab Tab Tab space
 sleep 1

@@ -4,8 +4,10 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -20,6 +22,7 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
 #include <filesystem>
@@ -58,11 +61,13 @@ const std::string kUnitsKey = "Units";
 constexpr int kTypingMillis = 300;
 const QColor kRouteColour(0x6a, 0x1b, 0x9a), kWaypointColour(0xc6, 0x28, 0x28);
 
-QString Time(const std::optional<UtcTime>& time)
+// In the zone chosen: "2024-03-31 04:30:00 +02:00", or "... UTC".
+QString Time(const std::optional<UtcTime>& time, const TimeZone& zone)
 {
     if (!time) return {};
-    QString text = QString::fromStdString(IsoTime(*time));
-    return text.replace('T', ' ').replace("Z", " UTC");
+    if (zone.IsUtc()) return QString::fromStdString(IsoTime(*time)).replace('T', ' ').replace("Z", " UTC");
+    QString text = QString::fromStdString(zone.LocalIsoTime(*time)).replace('T', ' ');
+    return text.insert(text.size() - 6, ' ');
 }
 
 QString Span(std::optional<double> seconds)
@@ -135,6 +140,11 @@ DataView::DataView(QWidget* parent) : QWidget(parent)
     connect(fitButton_, &QPushButton::clicked, map_, &MapView::FitToData);
     connect(saveButton_, &QPushButton::clicked, this, &DataView::SaveMapClick);
     connect(outputButton_, &QPushButton::toggled, this, &DataView::ShowOutput);
+    connect(earlyButton_, &QPushButton::clicked, this, &DataView::RolloverAsked);
+    connect(utcButton_, &QPushButton::toggled, this, [this](bool utc) {
+        displayZone_ = utc ? TimeZone() : localZone_;
+        FillTable();
+    });
     connect(table_, &QTableWidget::itemSelectionChanged, this, &DataView::RowChosen);
     // A double click (or Enter) on a row fits the map to its group.
     connect(table_, &QAbstractItemView::activated, this, [this](const QModelIndex& at) {
@@ -217,6 +227,27 @@ void DataView::BuildControls()
     connect(offerButton_, &QPushButton::clicked, this, [this] { emit FormatOffered(offered_); });
     for (QPushButton* button : {stopButton_, fitButton_, saveButton_, outputButton_, offerButton_})
         button->setAutoDefault(true);
+    // The figures' times: the system's zone by default, UTC one choice away.
+    localZone_ = displayZone_ = TimeZone::System();
+    utcButton_ = new QToolButton(this);
+    utcButton_->setText("UTC");
+    utcButton_->setCheckable(true);
+    utcButton_->setToolTip(QString("Times in UTC; up: in %1").arg(DisplayZone()));
+    earlyBar_ = new QFrame(this);
+    earlyBar_->setAutoFillBackground(true);
+    QPalette warning = earlyBar_->palette();
+    warning.setColor(QPalette::Window, QColor(255, 236, 179));
+    warning.setColor(QPalette::WindowText, Qt::black);
+    earlyBar_->setPalette(warning);
+    earlyText_ = new QLabel(earlyBar_);
+    earlyText_->setWordWrap(true);
+    earlyButton_ = new QPushButton("&Add 1024 weeks", earlyBar_);
+    earlyButton_->setToolTip("Repair the times in the view and in the conversion (the Times row's +1024 weeks)");
+    auto* early = new QHBoxLayout(earlyBar_);
+    early->setContentsMargins(6, 4, 6, 4);
+    early->addWidget(earlyText_, 1);
+    early->addWidget(earlyButton_);
+    earlyBar_->hide();
 
     tiles_ = new MapTiles(this);
     map_ = new MapView(this);
@@ -273,9 +304,11 @@ void DataView::BuildControls()
     bar->addWidget(outputButton_);
     bar->addWidget(fitButton_);
     bar->addWidget(saveButton_);
+    bar->addWidget(utcButton_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 11, 8, 7);
     layout->addLayout(bar);
+    layout->addWidget(earlyBar_);
     layout->addWidget(split_, 1);
 
     for (QWidget* w :
@@ -377,7 +410,8 @@ void DataView::ShowFile(const QString& file, int inputPosition)
 void DataView::Read(std::vector<PreviewFile> files, const QString& what)
 {
     reading_ = what;
-    reader_.Start(std::move(files));
+    // The outputs read back hold the repaired times already.
+    reader_.Start(std::move(files), showingOutput_ ? TimeRepairs{} : repairs_);
     status_->setText(QString("Reading %1...").arg(what));
     progress_->setRange(0, 0);
     progress_->show();
@@ -440,6 +474,7 @@ void DataView::Finished(std::shared_ptr<const ViewData> data, const QString& err
 void DataView::Show(std::shared_ptr<const ViewData> data)
 {
     shown_ = std::move(data);
+    earlyBar_->hide();
     map_->SetData(shown_);
     profile_->SetGroup(shown_, nullptr, QColor());
     FillTable();
@@ -455,6 +490,11 @@ void DataView::Show(std::shared_ptr<const ViewData> data)
     if (shown_->readInPart) text += " (read in part)";
     for (const std::string& message : shown_->messages) text += "\n" + QString::fromStdString(message);
     status_->setText(text);
+    QStringList warnings;
+    for (const std::string& warning : shown_->warnings)
+        warnings << QString::fromStdString(warning).replace("; --rollover repairs them", "");
+    earlyText_->setText(warnings.join('\n'));
+    earlyBar_->setVisible(!warnings.isEmpty() && !showingOutput_);
 }
 
 void DataView::FillTable()
@@ -474,8 +514,8 @@ void DataView::FillTable()
         table_->setItem(row, Name, Cell(QString::fromStdString(name), false));
         table_->setItem(row, Points, Cell(QString::number(f.points), true));
         table_->setItem(row, Sections, Cell(line ? QString::number(f.sections) : QString(), true));
-        table_->setItem(row, Start, Cell(Time(f.start), false));
-        table_->setItem(row, End, Cell(Time(f.end), false));
+        table_->setItem(row, Start, Cell(Time(f.start, displayZone_), false));
+        table_->setItem(row, End, Cell(Time(f.end, displayZone_), false));
         // A set of waypoints is no journey: it has no duration.
         table_->setItem(row, Duration, Cell(line ? Span(f.Seconds()) : QString(), true));
         table_->setItem(row, Length, Cell(line ? DistanceText(f.metres, units_) : QString(), true));
@@ -565,6 +605,27 @@ void DataView::ShowOutput(bool output)
         else if (!inputFile_.isEmpty() && RegularFile(inputFile_))
             Read({{inputFile_.toStdString(), readPosition_}}, reading_);
     }
+}
+
+void DataView::SetRepairs(const TimeRepairs& repairs)
+{
+    repairs_ = repairs;
+    inputData_.reset();
+    if (showingOutput_ || held_ || inputFile_.isEmpty() || !RegularFile(inputFile_) || !IsInputPosition(readPosition_))
+        return;
+    Read({{inputFile_.toStdString(), readPosition_}}, QFileInfo(inputFile_).fileName());
+}
+
+QString DataView::DisplayZone() const { return QString::fromStdString(localZone_.Name()); }
+
+void DataView::SetDisplayZone(const QString& name)
+{
+    const auto zone = TimeZone::Named(name.toStdString());
+    if (!zone) return;
+    localZone_ = *zone;
+    if (!utcButton_->isChecked()) displayZone_ = localZone_;
+    utcButton_->setToolTip(QString("Times in UTC; up: in %1").arg(DisplayZone()));
+    FillTable();
 }
 
 void DataView::SetTileServer(const QString& urlTemplate, const QString& attribution)

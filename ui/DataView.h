@@ -13,7 +13,9 @@
 #include <memory>
 #include <utility>
 
+#include "core/time_zone.h"
 #include "core/view_data.h"
+#include "repair/time_repairs.h"
 #include "ui/PreviewReader.h"
 #include "ui/SettingsLocation.h"
 #include "ui/Units.h"
@@ -28,6 +30,7 @@ class QPushButton;
 class QSplitter;
 class QTableWidget;
 class QTimer;
+class QToolButton;
 
 class DataView : public QWidget {
     Q_OBJECT
@@ -50,6 +53,16 @@ public:
     void AddOutput(const QString& file);
     void ConversionDone(int outputPosition);
     void ShowOutput(bool output);
+
+    // The repairs of the Times row, applied to the input shown (read again).
+    void SetRepairs(const TimeRepairs& repairs);
+    // The zone the figures show times in (the system's unless the settings
+    // name another), and UTC instead while the UTC button is down.
+    QString DisplayZone() const;
+    void SetDisplayZone(const QString& name);
+    QToolButton* UtcButton() const { return utcButton_; }
+    QWidget* EarlyBar() const { return earlyBar_; }
+    QPushButton* EarlyButton() const { return earlyButton_; }
 
     void SetTileServer(const QString& urlTemplate, const QString& attribution);
     // Takes the tile server from the settings file, where "Map tiles..." keeps it.
@@ -89,6 +102,8 @@ signals:
     void FormatOffered(int position);
     // The user moved the line between the map, the figures and the profile.
     void SplitMoved();
+    // The button of the warning of early times: the rollover repair is asked for.
+    void RolloverAsked();
 
 protected:
     // Tab walks the view's own controls; they are not in the fields' tab order, which F6 leaves and enters.
@@ -125,6 +140,12 @@ private:
     QPushButton* outputButton_ = nullptr;
     QPushButton* offerButton_ = nullptr;  // "Read as" the format the content names
     int offered_ = -1;
+    QToolButton* utcButton_ = nullptr;
+    QWidget* earlyBar_ = nullptr;
+    QLabel* earlyText_ = nullptr;
+    QPushButton* earlyButton_ = nullptr;
+    TimeRepairs repairs_;
+    TimeZone displayZone_, localZone_;
     QTimer* progressTimer_ = nullptr;
     QTimer* chooseTimer_ = nullptr;
     QString chosenFile_;

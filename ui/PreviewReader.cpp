@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "core/convert.h"
+#include "repair/rollover.h"
 #include "ui/BackgroundPriority.h"
 
 namespace {
@@ -17,14 +18,24 @@ void Join(ViewData& into, ViewData&& part)
     into.refused = into.refused || part.refused;
     into.readInPart = into.readInPart || part.readInPart;
     for (std::string& message : part.messages) into.messages.push_back(std::move(message));
+    for (std::string& warning : part.warnings) into.warnings.push_back(std::move(warning));
 }
 // What one file holds, or why it is not shown.
-ViewData ReadViewData(const std::string& file, int inputPosition)
+ViewData ReadViewData(const std::string& file, int inputPosition, TimeRepairs repairs)
 {
     ViewData data;
     try {
         ReadResult read = ReadInput(InputSource::File(file), inputPosition);
+        repairs.inputsModified = FileModified(file);
+        std::vector<std::string> warnings, messages;
+        for (const auto& step : TimeRepairSteps(repairs)) {
+            const StepReport report = step->Apply(read.document);
+            for (const Finding& finding : report.findings.All())
+                (finding.kind == FindingKind::Notice ? warnings : messages).push_back(finding.message);
+        }
         data = ViewOfDocument(read.document);
+        data.warnings = std::move(warnings);
+        data.messages = std::move(messages);
         for (const Finding& finding : read.findings.All())
             if (!finding.message.empty() && finding.kind != FindingKind::Undated &&
                 finding.kind != FindingKind::Unusable)
@@ -40,12 +51,12 @@ ViewData ReadViewData(const std::string& file, int inputPosition)
 
 PreviewReader::~PreviewReader() { Stop(); }
 
-void PreviewReader::Start(std::vector<PreviewFile> files)
+void PreviewReader::Start(std::vector<PreviewFile> files, TimeRepairs repairs)
 {
     Stop();
     watch_ = std::make_shared<ReadWatch>();
     running_ = true;
-    thread_ = std::thread(&PreviewReader::Run, this, std::move(files), watch_, generation_);
+    thread_ = std::thread(&PreviewReader::Run, this, std::move(files), std::move(repairs), watch_, generation_);
 }
 
 void PreviewReader::Cancel()
@@ -69,7 +80,8 @@ double PreviewReader::Fraction() const
 
 std::uint64_t PreviewReader::PointsRead() const { return watch_ ? watch_->points.load() : 0; }
 
-void PreviewReader::Run(std::vector<PreviewFile> files, std::shared_ptr<ReadWatch> watch, int generation)
+void PreviewReader::Run(std::vector<PreviewFile> files, TimeRepairs repairs, std::shared_ptr<ReadWatch> watch,
+                        int generation)
 {
     LowerThisThreadsPriority();
     auto data = std::make_shared<ViewData>();
@@ -77,7 +89,7 @@ void PreviewReader::Run(std::vector<PreviewFile> files, std::shared_ptr<ReadWatc
     bool cancelled = false;
     try {
         const ScopedReadWatch watching(*watch);
-        for (const PreviewFile& file : files) Join(*data, ReadViewData(file.name, file.inputPosition));
+        for (const PreviewFile& file : files) Join(*data, ReadViewData(file.name, file.inputPosition, repairs));
     } catch (const ReadCancelled&) {
         cancelled = true;
     } catch (const std::exception& failure) {

@@ -2,7 +2,9 @@
 #include "ui/Unit1.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -46,6 +48,8 @@
 #include "core/format_rows.h"
 #include "core/text_fields.h"
 #include "formats/format_table.h"
+#include "repair/rollover.h"
+#include "repair/time_repairs.h"
 #include "ui/CardPlan.h"
 #include "ui/ConversionRunner.h"
 #include "ui/DataView.h"
@@ -54,6 +58,7 @@
 #include "ui/InputFormatOf.h"
 #include "ui/LogDate.h"
 #include "ui/Lyrlcomb.h"
+#include "ui/TimesRow.h"
 #include "ui/help.h"
 
 namespace {
@@ -61,6 +66,8 @@ const char* const kTitle = "kesTranscribe";
 const std::string kInputSection = "Input File", kOutputSection = "Output File";
 const std::string kFolderKey = "Initial Folder", kFormatKey = "File Format";
 const std::string kViewSection = "View", kWindowSplitKey = "Window Split", kViewSplitKey = "View Split";
+// The zone of the view's times (the system's when none is named), and whether UTC is shown instead.
+const std::string kTimesZoneKey = "Times Zone", kTimesInUtcKey = "Times In UTC";
 const std::string kWindowSection = "Window", kWidthKey = "Width", kHeightKey = "Height";
 const std::string kMaximizedKey = "Maximized";
 const std::string kRecentSection = "Recent Files";
@@ -212,6 +219,8 @@ void TfmMain::BuildControls()
     cInputFileFormat->SetMaxLength(kFormatTypingLength);
     cInputFileFormat->SetTypeAhead(true);
 
+    cTimes = new TimesRow(this);
+
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
 
@@ -283,7 +292,10 @@ void TfmMain::BuildControls()
     QWidget* before = cInputFile;
     for (QWidget* next : inputButtons) setTabOrder(std::exchange(before, next), next);
     setTabOrder(before, cInputFileFormat);
-    setTabOrder(cInputFileFormat, cOutPutFile);
+    setTabOrder(cInputFileFormat, cTimes->Shift());
+    setTabOrder(cTimes->Shift(), cTimes->Zone());
+    setTabOrder(cTimes->Zone(), cTimes->Rollover());
+    setTabOrder(cTimes->Rollover(), cOutPutFile);
     before = cOutPutFile;
     for (QWidget* next : outputButtons) setTabOrder(std::exchange(before, next), next);
     setTabOrder(before, cOutputFileFormat);
@@ -319,12 +331,15 @@ void TfmMain::LayOut()
     grid_->setVerticalSpacing(7);
     grid_->addWidget(cInputFile, 0, 1);
     grid_->addWidget(cInputFileFormat, 1, 1);
-    grid_->addWidget(Bevel1, 2, 1);
-    grid_->addWidget(cOutPutFile, 3, 1);
-    grid_->addWidget(cOutputFileFormat, 4, 1);
-    grid_->addWidget(cOutput, 5, 1);
+    // The repairs of the inputs' times, captioned in the captions' column.
+    grid_->addWidget(cTimes->Label(), 2, 0, Qt::AlignRight | Qt::AlignVCenter);
+    grid_->addWidget(cTimes, 2, 1);
+    grid_->addWidget(Bevel1, 3, 1);
+    grid_->addWidget(cOutPutFile, 4, 1);
+    grid_->addWidget(cOutputFileFormat, 5, 1);
+    grid_->addWidget(cOutput, 6, 1);
     grid_->setColumnStretch(1, 1);
-    grid_->setRowStretch(5, 1);
+    grid_->setRowStretch(6, 1);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(2);
@@ -337,7 +352,7 @@ void TfmMain::LayOut()
     buttons->addWidget(bOpenFolder);
     buttons->addStretch(2);
     buttons->addWidget(cardProgress_);
-    grid_->addLayout(buttons, 6, 0, 1, 2);
+    grid_->addLayout(buttons, 7, 0, 1, 2);
     FitCaptionColumn();
 
     const double scale = std::max(1.0, fontMetrics().height() / double(kDrawnLineHeight));
@@ -399,6 +414,8 @@ void TfmMain::ConnectControls()
     // A format typed is read once the choice is made, not at every key.
     connect(cInputFileFormat, &TLyrComboBox::ChoiceMade, this, &TfmMain::ShowInputInView);
     connect(cView, &DataView::FormatOffered, cInputFileFormat, &QComboBox::setCurrentIndex);
+    connect(cTimes, &TimesRow::Changed, this, [this] { cView->SetRepairs(cTimes->Repairs()); });
+    connect(cView, &DataView::RolloverAsked, this, [this] { cTimes->SetRollover(true); });
 }
 
 void TfmMain::FocusChanged(QWidget*, QWidget* now)
@@ -445,6 +462,9 @@ void TfmMain::FormCreate()
     split_->restoreState(QByteArray::fromHex(QByteArray::fromStdString(windowSplit)));
     cView->RestoreSplitState(QByteArray::fromHex(QByteArray::fromStdString(viewSplit)));
     cView->UseSettings(settings_);
+    if (const std::string zone = settings.ReadString(kViewSection, kTimesZoneKey, ""); !zone.empty())
+        cView->SetDisplayZone(ToQString(zone));
+    cView->UtcButton()->setChecked(settings.ReadString(kViewSection, kTimesInUtcKey, "") == "1");
 
     TimeZoneBias = HostTimeZoneBias();
 }
@@ -457,6 +477,7 @@ void TfmMain::FormDestroy()
                                      {kInputSection, kFormatKey, std::to_string(cInputFileFormat->currentIndex())},
                                      {kOutputSection, kFormatKey, std::to_string(cOutputFileFormat->currentIndex())}};
     WriteWindowSettings(entries);
+    if (cView->UtcButton()->isChecked()) entries.push_back({kViewSection, kTimesInUtcKey, "1"});
     if (layoutChosen_) {
         entries.push_back({kViewSection, kWindowSplitKey, split_->saveState().toHex().toStdString()});
         entries.push_back({kViewSection, kViewSplitKey, cView->SplitState().toHex().toStdString()});
@@ -653,6 +674,10 @@ void TfmMain::bConvertClick()
     }
     // The choices are checked at once, before anything runs.
     ConversionRequest request = Request();
+    if (const QString times = cTimes->Error(); !times.isEmpty()) {
+        ShowMessage(times.toStdString());
+        return;
+    }
     if (!InputsAreWhatTheyAre(request)) return;
     if (const std::string failed = CheckChoices(request); !failed.empty()) {
         ShowMessage(failed);
@@ -835,7 +860,19 @@ ConversionRequest TfmMain::Request()
     }
     request.output = OutputFileText();
     request.outputPosition = OutputPosition();
+    AddRepairs(request);
     return request;
+}
+
+void TfmMain::AddRepairs(ConversionRequest& request)
+{
+    TimeRepairs repairs = cTimes->Repairs();
+    std::vector<std::string> names;
+    for (const ConversionInput& input : request.inputs) names.push_back(input.name);
+    repairs.inputsModified = EarliestModified(names);
+    // The repairs come first, before any other step.
+    const DocumentSteps steps = TimeRepairSteps(repairs);
+    request.steps.insert(request.steps.begin(), steps.begin(), steps.end());
 }
 
 int TfmMain::OutputPosition() { return cOutputFileFormat->currentIndex(); }

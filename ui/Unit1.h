@@ -53,6 +53,7 @@ public:
     QPushButton* bClose;
     // Opens the folder of the files the last conversion wrote.
     QPushButton* bOpenFolder;
+    class TimesRow* cTimes;
     // What the input file holds (and, after a conversion, what was written), beside the fields.
     DataView* cView;
 
@@ -136,6 +137,8 @@ protected:
 private:
     void SelectInputFormatOf(const std::string& file);
     bool InputsAreWhatTheyAre(ConversionRequest& request);
+    // The time repairs of the Times row, before any other step.
+    void AddRepairs(ConversionRequest& request);
     // A whole card: a folder chosen as input, or an existing folder as output.
     bool CardChosen();
     void ListChosenFiles();

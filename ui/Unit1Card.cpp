@@ -97,6 +97,7 @@ void TfmMain::NextCardFile()
         request.inputs = {{file.file.toStdString(), file.position}};
         request.output = file.output.toStdString();
         request.outputPosition = OutputPosition();
+        AddRepairs(request);
         if (refusal.isEmpty()) refusal = QString::fromStdString(CheckChoices(request));
         if (refusal.isEmpty()) {
             AddLine(QString("%1 of %2: %3").arg(cardNext_ + 1).arg(card_.size()).arg(file.file).toStdString());

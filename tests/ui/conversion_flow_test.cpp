@@ -129,7 +129,7 @@ TEST_F(WindowTest, RecentFilesAndTheWindowsSizeAreRemembered)
 {
     Open();
     ShowActive();
-    window->resize(700, 520);
+    window->resize(760, 520);
     for (int n = 0; n < 10; ++n) {
         WriteText(dir.Path(std::to_string(n) + ".plt"), "");
         window->ChooseInputFiles({Text(dir.Path(std::to_string(n) + ".plt"))});
@@ -139,7 +139,7 @@ TEST_F(WindowTest, RecentFilesAndTheWindowsSizeAreRemembered)
     EXPECT_FALSE(window->isVisible());
     window.reset();
     Open();
-    EXPECT_EQ(window->size(), QSize(700, 520));
+    EXPECT_EQ(window->size(), QSize(760, 520));
     ASSERT_EQ(window->RecentFiles().size(), TfmMain::kRecentKept);
     EXPECT_EQ(window->RecentFiles().front(), Text(dir.Path("9.plt")));
     EXPECT_EQ(window->RecentFiles().back(), Text(dir.Path("2.plt")));

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,6 +22,7 @@
 #include "tests/ui/window_fixture.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/Lyrlcomb.h"
+#include "ui/TimesRow.h"
 
 namespace {
 QStringList ItemsOf(const QComboBox* list)
@@ -294,6 +298,9 @@ TEST_F(WindowTest, TabWalksTheControlsInOrder)
                                          in[0],
                                          in[1],
                                          window->cInputFileFormat,
+                                         window->cTimes->Shift(),
+                                         window->cTimes->Zone(),
+                                         window->cTimes->Rollover(),
                                          window->cOutPutFile,
                                          out[0],
                                          window->cOutputFileFormat,

@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "tests/support/byte_builder.h"
+#include "tests/support/sample_files.h"
+#include "tests/support/test_files.h"
+
+namespace {
+using namespace std::chrono;
+
+void SetModified(const std::string& path, sys_days day)
+{
+    std::filesystem::last_write_time(path, file_clock::from_sys(sys_seconds(day)));
+}
+
+std::string Rmc(const char* time, const char* date)
+{
+    return std::string("$GPRMC,") + time + ",A,4807.038,N,01131.000,E,022.4,084.4," + date + ",003.1,W*6A\r\n";
+}
+
+// A Holux waypoint image of one waypoint dated 1999-08-24 12:00 (the .tlg holds no times).
+std::string HoluxWaypointOf1999()
+{
+    ByteBuilder b;
+    b.u8(0x00).u8(0xA6).u8(0x38).u8(0x5C).u16(0).u16(0);
+    for (int s = 0; s < 500; ++s) b.i16(-1);
+    b.fill(500, 0x00).fill(20000, 0x00);
+    b.u8(0x00).u8(0x59).u8(0x7F).u8(0xD8).u16(0).u16(0);
+    for (int s = 0; s < 20; ++s) b.i16(-1);
+    b.fill(20, 0x00).u16(0xFFFF).u16(0);
+    b.fill(23420 - b.size(), 0x00);
+    b.put<std::int16_t>(8, 0);
+    ByteBuilder r;
+    r.fixed("CAMP", 8, ' ').fixed("note", 12, ' ').i32(36000).i32(-360000);
+    r.u8(24).u8(8).u16(1999).u32(43200).u16(0).u8(1).u8(0);
+    std::copy(r.bytes.begin(), r.bytes.end(), b.bytes.begin() + 1508);
+    return b.str();
+}
+
+const char* kEarly = "times of 1999-08-24 look 1024 weeks early: receiver week rollover; --rollover repairs them";
+
+TEST(TimeRepairsCommand, EarlyTimesAreWarnedOfOnlyInFilesWrittenLaterAndRolledOver)
+{
+    const struct {
+        const char* name;
+        std::string content;
+    } inputs[] = {{"log.nmea", Rmc("120000", "240899") + Rmc("120100", "240899")}, {"camp.wrt", HoluxWaypointOf1999()}};
+    for (const auto& input : inputs) {
+        TempDir dir;
+        const std::string path = dir.Path(input.name);
+        WriteText(path, input.content);
+        for (const sys_days modified : {sys_days(2024y / May / 1d), sys_days(1999y / August / 25d)}) {
+            SetModified(path, modified);
+            const bool late = modified.time_since_epoch() > days(15000);
+            const CommandResult plain = RunConvert({"-q", path, "-O", dir.Path("out.gpx"), "-o", "gpx"});
+            EXPECT_EQ(plain.err.find(kEarly) != std::string::npos, late) << input.name << plain.err;
+            const CommandResult info = RunConvert({"--info", path});
+            EXPECT_EQ(info.err.find(kEarly) != std::string::npos, late) << input.name << info.err;
+        }
+        const CommandResult repaired =
+            RunConvert({"--rollover", path, "-O", dir.Path("out.gpx"), "-o", "gpx", "--report", dir.Path("r.json")});
+        EXPECT_EQ(repaired.exitCode, 0) << repaired.err;
+        EXPECT_EQ(repaired.err.find("look 1024 weeks early"), std::string::npos);
+        EXPECT_NE(repaired.err.find("repairs: rollover 1)"), std::string::npos) << repaired.err;
+        EXPECT_NE(ReadText(dir.Path("out.gpx")).find("<time>2019-04-09T12:00:00Z</time>"), std::string::npos);
+        EXPECT_NE(ReadText(dir.Path("r.json")).find("\"repairs\": [\"rollover 1\"]"), std::string::npos);
+    }
+}
+
+// Times of a GPX file, in order, the file's own (metadata) left out.
+std::vector<std::string> PointTimes(const std::string& gpx)
+{
+    std::vector<std::string> times;
+    for (std::size_t at = gpx.find("</metadata>"); (at = gpx.find("<time>", at)) != std::string::npos; at += 6)
+        times.push_back(gpx.substr(at + 6, 20));
+    return times;
+}
+
+// Wall-clock times of Berlin across the spring change, then shifted, read
+// back from GPX and from the native track file.
+TEST(TimeRepairsCommand, ZoneAndShiftGiveUtcThroughGpxAndTheNativeTrack)
+{
+    TempDir dir;
+    const std::string log = dir.Path("local.nmea");
+    WriteText(log, Rmc("003000", "310324") + Rmc("013000", "310324") + Rmc("033000", "310324"));
+    const std::vector<std::string> expected = {"2024-03-30T23:31:00Z", "2024-03-31T00:31:00Z", "2024-03-31T01:31:00Z"};
+    const CommandResult gpx =
+        RunConvert({"--shift=+1m", "--tz", "Europe/Berlin", log, "-O", dir.Path("out.gpx"), "-o", "gpx"});
+    ASSERT_EQ(gpx.exitCode, 0) << gpx.err;
+    EXPECT_EQ(PointTimes(ReadText(dir.Path("out.gpx"))), expected);
+    const CommandResult native =
+        RunConvert({"--tz", "Europe/Berlin", "--shift", "+1m", log, "-O", dir.Path("out.plt"), "-o", "kes-plt"});
+    ASSERT_EQ(native.exitCode, 0) << native.err;
+    EXPECT_NE(native.err.find("repairs: zone Europe/Berlin, shift +1m)"), std::string::npos) << native.err;
+    ASSERT_EQ(RunConvert({"-q", dir.Path("out.plt"), "-O", dir.Path("back.gpx"), "-o", "gpx"}).exitCode, 0);
+    EXPECT_EQ(PointTimes(ReadText(dir.Path("back.gpx"))), expected);
+}
+
+// Each kind of undated input takes the day --date gives, in GPX and, read
+// back, in the native file; without it GPX has no point time.
+TEST(TimeRepairsCommand, DateGivesEachUndatedKindItsDay)
+{
+    const struct {
+        const char* format;
+        std::string content;
+        const char* native;
+        const char* time;
+    } cases[] = {
+        {"nmea", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,*47\r\n", "kes-plt", "2024-03-31T12:35:19Z"},
+        {"magellan-trk", "$PMGNTRK,4807.038,N,01131.000,E,00610,M,123519.00,A,,*6A\r\n", "kes-plt",
+         "2024-03-31T12:35:19Z"},
+        {"magellan-wpt", samples::kMagellanWaypoint, "kes-wpt", "2024-03-31T00:00:00Z"},
+        {"mapsend-wpt", samples::MapsendWaypoints(), "kes-wpt", "2024-03-31T00:00:00Z"},
+        {"nobletec-wpt", samples::Nobletec(), "kes-wpt", "2024-03-31T00:00:00Z"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string input = dir.Path("in.dat");
+        WriteText(input, c.content);
+        const auto convert = [&](std::vector<std::string> arguments) {
+            arguments.insert(arguments.end(), {"-q", "-i", c.format, input});
+            return RunConvert(arguments);
+        };
+        ASSERT_EQ(convert({"-O", dir.Path("plain.gpx"), "-o", "gpx"}).exitCode, 0) << c.format;
+        EXPECT_TRUE(PointTimes(ReadText(dir.Path("plain.gpx"))).empty()) << c.format;
+        ASSERT_EQ(convert({"--date", "2024-03-31", "-O", dir.Path("dated.gpx"), "-o", "gpx"}).exitCode, 0);
+        EXPECT_EQ(PointTimes(ReadText(dir.Path("dated.gpx"))).front(), c.time) << c.format;
+        const CommandResult native = convert({"--date", "2024-03-31", "-O", dir.Path("native"), "-o", c.native});
+        ASSERT_EQ(native.exitCode, 0) << native.err;
+        EXPECT_EQ(native.err, "") << c.format;              // no time of conversion, no warning
+        const std::string nativeFile = dir.Path("native");  // -O names the file exactly
+        ASSERT_EQ(RunConvert({"-q", "-i", c.native, nativeFile, "-O", dir.Path("back.gpx"), "-o", "gpx"}).exitCode, 0);
+        EXPECT_EQ(PointTimes(ReadText(dir.Path("back.gpx"))).front(), c.time) << c.format;
+    }
+}
+}  // namespace

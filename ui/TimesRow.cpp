@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/TimesRow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCompleter>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "repair/shift_text.h"
+
+namespace {
+const char* const kAsRead = "as read (UTC)";
+}
+
+TimesRow::TimesRow(QWidget* parent) : QWidget(parent)
+{
+    label_ = new QLabel("Ti&mes", this);
+    shift_ = new QLineEdit(this);
+    shift_->setPlaceholderText("shift +3h");
+    shift_->setToolTip("Added to every time: a sign, then amounts of w, d, h, m and s in that order");
+    shift_->setMaxLength(40);
+    // The row never widens the fields: each part gives way.
+    shift_->setMinimumWidth(fontMetrics().horizontalAdvance("+3h") + 12);
+    label_->setBuddy(shift_);
+    zone_ = new QComboBox(this);
+    zone_->setEditable(true);
+    zone_->setInsertPolicy(QComboBox::NoInsert);
+    // The longest zone name would widen the window's fields.
+    zone_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    zone_->setMinimumContentsLength(1);
+    zone_->setToolTip("The zone whose wall-clock times the inputs hold");
+    zone_->addItem(kAsRead);
+    if (const TimeZone system = TimeZone::System(); !system.IsUtc())
+        zone_->addItem(QString::fromStdString(system.Name()));
+    zone_->addItem("UTC");
+    // Every zone of the database is offered as a name is typed, once the
+    // list is first used: hundreds of names would hold up the window.
+    zone_->installEventFilter(this);
+    rollover_ = new QCheckBox("+1024 weeks", this);
+    rollover_->setToolTip("The repair of a receiver's week rollover");
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(shift_, 2);
+    row->addWidget(zone_, 3);
+    row->addWidget(rollover_);
+
+    connect(shift_, &QLineEdit::textChanged, this, &TimesRow::Changed);
+    connect(zone_, &QComboBox::currentTextChanged, this, &TimesRow::Changed);
+    connect(rollover_, &QCheckBox::toggled, this, &TimesRow::Changed);
+}
+
+TimeRepairs TimesRow::Repairs() const
+{
+    TimeRepairs repairs;
+    const std::string shift = shift_->text().trimmed().toStdString();
+    if (const auto seconds = ParseShift(shift)) {
+        repairs.shift = *seconds;
+        repairs.shiftText = shift;
+    }
+    if (zone_->currentText() != kAsRead) repairs.zone = TimeZone::Named(zone_->currentText().toStdString());
+    repairs.rollovers = rollover_->isChecked() ? 1 : 0;
+    return repairs;
+}
+
+QString TimesRow::Error() const
+{
+    const QString zone = zone_->currentText();
+    if (zone != kAsRead && !TimeZone::Named(zone.toStdString()))
+        return QString("The zone '%1' is not in the time-zone database (as Europe/Berlin)").arg(zone);
+    const QString shift = shift_->text().trimmed();
+    if (shift.isEmpty() || ParseShift(shift.toStdString())) return {};
+    return QString("The shift '%1' is none: type a sign, then amounts of w, d, h, m and s in that order (+3h, "
+                   "-1d2h30m)")
+        .arg(shift);
+}
+
+void TimesRow::SetRollover(bool on) { rollover_->setChecked(on); }
+
+bool TimesRow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == zone_ && !zonesOffered_ &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress)) {
+        zonesOffered_ = true;
+        QStringList names;
+        for (const std::string& name : TimeZone::Names()) names << QString::fromStdString(name);
+        auto* completer = new QCompleter(names, zone_);
+        completer->setCompletionMode(QCompleter::PopupCompletion);
+        completer->setFilterMode(Qt::MatchContains);
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+        zone_->setCompleter(completer);
+    }
+    return QWidget::eventFilter(watched, event);
+}
