@@ -17,10 +17,27 @@ struct Named {
 
 // The text elements of a point, of a route or track, and of the metadata.
 constexpr Named kPointFields[] = {
-    {"ele", Field::Ele},   {"time", Field::Time}, {"name", Field::Name},       {"cmt", Field::Cmt},
-    {"desc", Field::Desc}, {"src", Field::Src},   {"sym", Field::Sym},         {"type", Field::Type},
-    {"fix", Field::Fix},   {"sat", Field::Sat},   {"hdop", Field::Hdop},       {"vdop", Field::Vdop},
-    {"pdop", Field::Pdop}, {"url", Field::Url},   {"urlname", Field::UrlName},
+    {"ele", Field::Ele},
+    {"time", Field::Time},
+    {"name", Field::Name},
+    {"cmt", Field::Cmt},
+    {"desc", Field::Desc},
+    {"src", Field::Src},
+    {"sym", Field::Sym},
+    {"type", Field::Type},
+    {"fix", Field::Fix},
+    {"sat", Field::Sat},
+    {"hdop", Field::Hdop},
+    {"vdop", Field::Vdop},
+    {"pdop", Field::Pdop},
+    {"url", Field::Url},
+    {"urlname", Field::UrlName},
+    {"magvar", Field::MagVar},
+    {"geoidheight", Field::GeoidHeight},
+    {"ageofdgpsdata", Field::AgeOfDgps},
+    {"dgpsid", Field::DgpsId},
+    {"speed", Field::Speed},
+    {"course", Field::Course},  // the last two GPX 1.0's
 };
 constexpr Named kGroupFields[] = {
     {"name", Field::Name},     {"cmt", Field::Cmt},   {"desc", Field::Desc}, {"src", Field::Src},
@@ -37,7 +54,10 @@ constexpr Named kRootFields[] = {
     {"name", Field::Name}, {"desc", Field::Desc},       {"author", Field::Author},     {"time", Field::Time},
     {"url", Field::Url},   {"urlname", Field::UrlName}, {"keywords", Field::Keywords},
 };
-constexpr Named kExtensionFields[] = {{"atemp", Field::Celsius}, {"hr", Field::HeartRate}, {"cad", Field::Cadence}};
+constexpr Named kExtensionFields[] = {
+    {"atemp", Field::Celsius}, {"wtemp", Field::WaterCelsius}, {"depth", Field::Depth},   {"hr", Field::HeartRate},
+    {"cad", Field::Cadence},   {"speed", Field::Speed},        {"course", Field::Course},
+};
 
 template <std::size_t N>
 std::optional<Node> TextOf(const Named (&fields)[N], std::string_view local, Field& field)
@@ -113,6 +133,18 @@ void TakePointText(Field field, std::string_view text, Point& p)
     case Field::Celsius: p.celsius = Real(text); break;
     case Field::HeartRate: p.heartRate = Count(text); break;
     case Field::Cadence: p.cadence = Count(text); break;
+    case Field::WaterCelsius: p.waterCelsius = Real(text); break;
+    case Field::Depth: p.depth = Real(text); break;
+    case Field::Speed: p.speed = Real(text); break;
+    case Field::Course: p.course = Real(text); break;
+    case Field::MagVar: p.magneticVariation = Real(text); break;
+    case Field::GeoidHeight: p.geoidHeight = Real(text); break;
+    case Field::AgeOfDgps: p.ageOfDgps = Real(text); break;
+    case Field::DgpsId: {
+        const auto station = WholeNumber(text, 1023);
+        p.dgpsStation = station ? static_cast<std::int32_t>(*station) : -1;
+        break;
+    }
     default: TakeLinkText(field, text, p.links); break;
     }
 }

@@ -53,6 +53,14 @@ enum class Field : std::uint8_t {
     Celsius,
     HeartRate,
     Cadence,
+    WaterCelsius,
+    Depth,
+    Speed,
+    Course,
+    MagVar,
+    GeoidHeight,
+    AgeOfDgps,
+    DgpsId,
 };
 
 bool IsPoint(Node node);

@@ -15,7 +15,7 @@ namespace {
 using namespace gpx;
 
 constexpr const char* kEol = "\r\n";
-constexpr const char* kTrackPointExtension = "http://www.garmin.com/xmlschemas/TrackPointExtension/v1";
+constexpr const char* kTrackPointExtension = "http://www.garmin.com/xmlschemas/TrackPointExtension/v2";
 
 void AppendText(std::string& out, const char* tag, std::string_view utf8)
 {
@@ -78,12 +78,17 @@ void AppendTime(std::string& out, const std::optional<UtcTime>& time)
 
 void AppendExtensions(std::string& out, const Point& v)
 {
-    const bool any = std::isfinite(v.celsius) || v.heartRate >= 0 || v.cadence >= 0;
+    const bool any = std::isfinite(v.celsius) || std::isfinite(v.waterCelsius) || std::isfinite(v.depth) ||
+                     v.heartRate >= 0 || v.cadence >= 0 || std::isfinite(v.speed) || std::isfinite(v.course);
     if (!any) return;
     out += "<extensions><gpxtpx:TrackPointExtension>";
     AppendNumber(out, "gpxtpx:atemp", v.celsius, kElevationDecimals);
+    AppendNumber(out, "gpxtpx:wtemp", v.waterCelsius, kElevationDecimals);
+    AppendNumber(out, "gpxtpx:depth", v.depth, kElevationDecimals);
     AppendCount(out, "gpxtpx:hr", v.heartRate);
     AppendCount(out, "gpxtpx:cad", v.cadence);
+    AppendNumber(out, "gpxtpx:speed", v.speed, kElevationDecimals);
+    AppendNumber(out, "gpxtpx:course", v.course, kElevationDecimals);
     out += "</gpxtpx:TrackPointExtension></extensions>";
 }
 
@@ -101,6 +106,8 @@ void AppendPoint(std::string& out, const char* indent, const char* tag, const Po
     out += "\">";
     AppendNumber(out, "ele", p.elevation, kElevationDecimals);
     AppendTime(out, p.time);
+    AppendNumber(out, "magvar", p.magneticVariation, kElevationDecimals);
+    AppendNumber(out, "geoidheight", p.geoidHeight, kElevationDecimals);
     AppendText(out, "name", p.name);
     AppendText(out, "cmt", p.comment);
     AppendText(out, "desc", p.description);
@@ -113,6 +120,8 @@ void AppendPoint(std::string& out, const char* indent, const char* tag, const Po
     AppendNumber(out, "hdop", p.hdop, kElevationDecimals);
     AppendNumber(out, "vdop", p.vdop, kElevationDecimals);
     AppendNumber(out, "pdop", p.pdop, kElevationDecimals);
+    AppendNumber(out, "ageofdgpsdata", p.ageOfDgps, kElevationDecimals);
+    AppendCount(out, "dgpsid", p.dgpsStation);
     AppendExtensions(out, p);
     out += "</";
     out += tag;

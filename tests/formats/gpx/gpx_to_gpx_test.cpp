@@ -41,7 +41,7 @@ const std::string kExpected =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
     "<gpx version=\"1.1\" creator=\"kesTranscribe\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
     "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
-    "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v1\" "
+    "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\" "
     "xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\">\r\n"
     "  <metadata><name>Rich &amp; full</name><desc>all fields</desc><author><name>Ann</name></author>"
     "<link href=\"http://x.example/a?b=1&amp;c=2\"><text>home</text><type>text/html</type></link>"
