@@ -182,7 +182,8 @@ TEST(Outputs, TextsAreEscapedAndKeptWhole)
     const std::vector<Text> texts = {
         {"plain", "\"plain\"", "plain", "plain"},
         {"a \"b\", c", "\"a \\\"b\\\", c\"", "\"a \"\"b\"\", c\"", "a &quot;b&quot;, c"},
-        {"line\r\nbreak\ttab\\", "\"line\\r\\nbreak\\ttab\\\\\"", "\"line\r\nbreak\ttab\\\"", "line&#13;\nbreak\ttab\\"},
+        {"line\r\nbreak\ttab\\", "\"line\\r\\nbreak\\ttab\\\\\"", "\"line\r\nbreak\ttab\\\"",
+         "line&#13;\nbreak\ttab\\"},
         {std::string("nul\0\x1F<&>", 8), "\"nul\\u0000\\u001f<&>\"", std::string("nul\0\x1F<&>", 8),
          "nul&lt;&amp;&gt;"},
         {"\xFF\xC3(\xE2\x82\xAC \xF0\x9F\x97\xBA\xED\xA0\x80",
