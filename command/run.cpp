@@ -85,6 +85,7 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
     request.outputPosition = job.outputPosition;
     request.exactNames = true;
     request.neverReplace = options.noClobber;
+    request.rawTexts = options.rawTexts;
     const ConversionOutcome result = Convert(request, frontEnd);
     outcome.warnings = frontEnd.Messages();
     if (!result.Succeeded()) {

@@ -4,6 +4,7 @@
 // decimals that read back as the values held; times as exact as they were read.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -18,6 +19,7 @@ using namespace gpx;
 
 constexpr const char* kEol = "\r\n";
 constexpr const char* kTrackPointExtension = "http://www.garmin.com/xmlschemas/TrackPointExtension/v2";
+constexpr const char* kDeviceExtension = "http://www.garmin.com/xmlschemas/GpxExtensions/v3";
 
 void AppendText(std::string& out, const char* tag, std::string_view utf8)
 {
@@ -78,6 +80,37 @@ void AppendTime(std::string& out, const std::optional<UtcTime>& time)
     else out.resize(before);
 }
 
+// A device's waypoint details as the common GPX extension of device
+// waypoints (its version 3), unless the extensions kept as read hold one.
+void AppendDeviceDetails(std::string& out, const Point& p)
+{
+    const DeviceDetails& d = p.device;
+    if (d.Empty() || p.extensions.find("WaypointExtension") != std::string::npos) return;
+    out += "<gpxx:WaypointExtension xmlns:gpxx=\"";
+    out += kDeviceExtension;
+    out += "\">";
+    AppendNumber(out, "gpxx:Proximity", d.proximity, kElevationDecimals);
+    AppendNumber(out, "gpxx:Temperature", d.celsius, kElevationDecimals);
+    AppendNumber(out, "gpxx:Depth", d.depth, kElevationDecimals);
+    AppendText(out, "gpxx:DisplayMode", d.displayMode);
+    if (!d.categories.empty()) {
+        out += "<gpxx:Categories>";
+        for (const std::string& category : d.categories) AppendText(out, "gpxx:Category", category);
+        out += "</gpxx:Categories>";
+    }
+    if (!d.street.empty() || !d.city.empty() || !d.state.empty() || !d.country.empty() || !d.postalCode.empty()) {
+        out += "<gpxx:Address>";
+        AppendText(out, "gpxx:StreetAddress", d.street);
+        AppendText(out, "gpxx:City", d.city);
+        AppendText(out, "gpxx:State", d.state);
+        AppendText(out, "gpxx:Country", d.country);
+        AppendText(out, "gpxx:PostalCode", d.postalCode);
+        out += "</gpxx:Address>";
+    }
+    AppendText(out, "gpxx:PhoneNumber", d.phone);
+    out += "</gpxx:WaypointExtension>";
+}
+
 // The extensions kept as read, where there are any.
 void AppendKept(std::string& out, const std::string& extensions)
 {
@@ -87,25 +120,28 @@ void AppendKept(std::string& out, const std::string& extensions)
     out += "</extensions>";
 }
 
-void AppendExtensions(std::string& out, const Point& v)
+// Device details go with waypoints, which devices keep them for.
+void AppendExtensions(std::string& out, const Point& v, bool waypoint)
 {
     const bool any = std::isfinite(v.celsius) || std::isfinite(v.waterCelsius) || std::isfinite(v.depth) ||
                      v.heartRate >= 0 || v.cadence >= 0 || std::isfinite(v.speed) || std::isfinite(v.course);
-    if (!any) {
-        AppendKept(out, v.extensions);
-        return;
+    const std::size_t before = out.size();
+    out += "<extensions>";
+    if (any) {
+        out += "<gpxtpx:TrackPointExtension>";
+        AppendNumber(out, "gpxtpx:atemp", v.celsius, kElevationDecimals);
+        AppendNumber(out, "gpxtpx:wtemp", v.waterCelsius, kElevationDecimals);
+        AppendNumber(out, "gpxtpx:depth", v.depth, kElevationDecimals);
+        AppendCount(out, "gpxtpx:hr", v.heartRate);
+        AppendCount(out, "gpxtpx:cad", v.cadence);
+        AppendNumber(out, "gpxtpx:speed", v.speed, kElevationDecimals);
+        AppendNumber(out, "gpxtpx:course", v.course, kElevationDecimals);
+        out += "</gpxtpx:TrackPointExtension>";
     }
-    out += "<extensions><gpxtpx:TrackPointExtension>";
-    AppendNumber(out, "gpxtpx:atemp", v.celsius, kElevationDecimals);
-    AppendNumber(out, "gpxtpx:wtemp", v.waterCelsius, kElevationDecimals);
-    AppendNumber(out, "gpxtpx:depth", v.depth, kElevationDecimals);
-    AppendCount(out, "gpxtpx:hr", v.heartRate);
-    AppendCount(out, "gpxtpx:cad", v.cadence);
-    AppendNumber(out, "gpxtpx:speed", v.speed, kElevationDecimals);
-    AppendNumber(out, "gpxtpx:course", v.course, kElevationDecimals);
-    out += "</gpxtpx:TrackPointExtension>";
+    if (waypoint) AppendDeviceDetails(out, v);
     out += v.extensions;
-    out += "</extensions>";
+    if (out.size() == before + std::strlen("<extensions>")) out.resize(before);  // none at all
+    else out += "</extensions>";
 }
 
 // One wpt, rtept or trkpt on one line, its elements in the schema's order.
@@ -138,7 +174,7 @@ void AppendPoint(std::string& out, const char* indent, const char* tag, const Po
     AppendNumber(out, "pdop", p.pdop, kElevationDecimals);
     AppendNumber(out, "ageofdgpsdata", p.ageOfDgps, kElevationDecimals);
     AppendCount(out, "dgpsid", p.dgpsStation);
-    AppendExtensions(out, p);
+    AppendExtensions(out, p, std::strcmp(tag, "wpt") == 0);
     out += "</";
     out += tag;
     out += '>';
