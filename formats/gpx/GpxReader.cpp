@@ -14,6 +14,8 @@
 #include <cstring>
 #include <exception>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <vector>
 
 // The library is built with DTD support; the define makes its entity
@@ -585,5 +587,11 @@ private:
 ReadResult ReadGpxFile(const InputSource& source, const ReadOptions& options)
 {
     ByteReader file = source.ReadBytes();
+    // The parser reads UTF-8 and UTF-16; a file in UTF-32 is told as such.
+    const std::span<const std::uint8_t> head = file.view(4);
+    const std::string_view start(reinterpret_cast<const char*>(head.data()), head.size());
+    using namespace std::string_view_literals;
+    for (const std::string_view utf32 : {"\xFF\xFE\0\0"sv, "\0\0\xFE\xFF"sv, "<\0\0\0"sv, "\0\0\0<"sv})
+        if (start == utf32) throw InputRefused("The character encoding UTF-32 of the GPX file is not supported.");
     return GpxReader(options).Read(file);
 }

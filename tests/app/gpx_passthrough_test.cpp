@@ -82,3 +82,36 @@ TEST(GpxPassthrough, RealFilesKeepEveryExtension)
         EXPECT_EQ(GpxSchemaErrors(dir.Path("out.gpx")), "");
     }
 }
+
+// A GPX file in UTF-16 is told by its byte-order mark or its zero bytes,
+// without -i; one in UTF-32 is told and refused by name.
+TEST(GpxPassthrough, Utf16IsReadAndUtf32Named)
+{
+    const std::string gpx = "<?xml version=\"1.0\" encoding=\"UTF-16\"?><gpx version=\"1.1\" creator=\"t\" "
+                            "xmlns=\"http://www.topografix.com/GPX/1/1\"><wpt lat=\"1\" lon=\"2\"/></gpx>";
+    const auto wide = [&gpx](std::string bom, int width, bool big) {
+        for (const char c : gpx) {
+            std::string unit(static_cast<std::size_t>(width), '\0');
+            unit[big ? unit.size() - 1 : 0] = c;
+            bom += unit;
+        }
+        return bom;
+    };
+    const struct {
+        std::string bytes;
+        int status;
+    } rows[] = {{wide("\xFF\xFE", 2, false), 0},
+                {wide("\xFE\xFF", 2, true), 0},
+                {wide("", 2, false), 0},
+                {wide(std::string("\xFF\xFE\0\0", 4), 4, false), 1}};
+    for (const auto& row : rows) {
+        TempDir dir;
+        WriteText(dir.Path("wide.gpx"), row.bytes);
+        const CommandResult r = RunConvertAfter("cd " + Quoted(dir.Root().string()) + " && ",
+                                                {"-q", "wide.gpx", "-o", "gpx", "-O", "out.gpx"});
+        EXPECT_EQ(r.exitCode, row.status) << r.err;
+        if (row.status == 1) {
+            EXPECT_NE(r.err.find("UTF-32"), std::string::npos) << r.err;
+        }
+    }
+}
