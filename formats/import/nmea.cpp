@@ -239,8 +239,21 @@ std::uint16_t TalkerOf(std::string_view line)
                                       static_cast<unsigned char>(line[dollar + 2]));
 }
 
-// A latitude or longitude field that is a number.
-bool Readable(std::string_view field) { return !IsBlank(field) && ExactDouble(field).has_value(); }
+// A latitude or longitude field that is a number: digits with at most a
+// point and a sign, blanks around them. A scan, not a conversion: every fix
+// asks it twice.
+bool Readable(std::string_view field)
+{
+    field = Trimmed(field);
+    if (!field.empty() && (field.front() == '-' || field.front() == '+')) field.remove_prefix(1);
+    bool digit = false, point = false;
+    for (const char c : field) {
+        if (c >= '0' && c <= '9') digit = true;
+        else if (c == '.' && !point) point = true;
+        else return false;
+    }
+    return digit;
+}
 
 double Metres(double value, std::string_view unit)
 {
@@ -399,11 +412,16 @@ private:
     // The sentence of a fix that came already from another talker, by its time.
     bool Repeated(const TimeKey& key, bool rmc, std::uint16_t talker) const
     {
-        if (!key.Time()) return false;
-        const std::optional<Talkers> fix = pending_ ? std::optional(TalkersOf(*pending_)) : placed_;
-        if (!fix || !(fix->key == key)) return false;
-        const std::uint16_t earlier = rmc ? fix->rmc : fix->gga;
-        return earlier != 0 && earlier != talker;
+        // The cheap tests first: most sentences start a fix of their own.
+        std::uint16_t earlier = 0;
+        if (pending_) {
+            if (!(pending_->Key() == key)) return false;
+            earlier = rmc ? (pending_->rmc ? pending_->rmc->talker : 0) : (pending_->gga ? pending_->gga->talker : 0);
+        } else {
+            if (!placed_ || !(placed_->key == key)) return false;
+            earlier = rmc ? placed_->rmc : placed_->gga;
+        }
+        return earlier != 0 && earlier != talker && key.Time().has_value();
     }
 
     void TakeRmc(Rmc rmc)
