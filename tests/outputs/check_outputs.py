@@ -261,6 +261,10 @@ def check_csv(ref, path):
                 say(where, f'{column} {named[column]!r}, expected {value!r}')
         ele = float(named['ele_m']) if named['ele_m'] else None
         check_position(where, (float(named['lon']), float(named['lat']), ele), p)
+        for column in ('name', 'desc'):
+            value, text = p.get(column) or '', f['fields'].get(column)
+            if value[:1] in ('=', '+', '-', '@', '\t', '\r') and isinstance(text, str) and text.startswith("'"):
+                f['fields'][column] = text[1:]
         check_feature(where + ' through ogrinfo', f, p, [[p]], 'name', 'desc')
 
 
