@@ -23,7 +23,8 @@ enum LongOnly {
     kCompletion,
     kTz,
     kRollover,
-    kShift
+    kShift,
+    kRawTexts
 };
 using Value = OptionDescription::Value;
 
@@ -67,6 +68,11 @@ const OptionDescription kOptions[] = {
      "('-': standard output); FILE is checked as an\n"
      "output is, before anything is converted",
      Value::File},
+    {'\0', "raw-texts", nullptr,
+     "write the texts of a csv output as they are: without\n"
+     "it, a text that a spreadsheet would take for a\n"
+     "formula (starting with = + - @, TAB or CR) starts\n"
+     "with an apostrophe"},
     {'q', "quiet", nullptr, "print only warnings and errors"},
     {'\0', "brief", nullptr, "print one line per input (the default with --each\nand --dry-run)"},
     {'v', "verbose", nullptr, "print every progress line of each conversion\n(the default otherwise)"},
@@ -118,6 +124,7 @@ int IdOf(const OptionDescription& d)
     if (name == "date") return kDate;
     if (name == "no-clobber") return kNoClobber;
     if (name == "strict") return kStrict;
+    if (name == "raw-texts") return kRawTexts;
     if (name == "report") return kReport;
     if (name == "brief") return kBrief;
     if (name == "info") return kInfo;
@@ -262,6 +269,7 @@ ParsedOptions ParseOptions(int argc, char** argv)
         case 'n': o.dryRun = true; break;
         case kNoClobber: o.noClobber = true; break;
         case kStrict: o.strict = true; break;
+        case kRawTexts: o.rawTexts = true; break;
         case kReport: o.report = Standard(optarg, "/dev/stdout"); break;
         case kExclude: o.excludes.push_back(optarg); break;
         case kInclude: o.includes.push_back(optarg); break;

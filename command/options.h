@@ -41,6 +41,7 @@ struct ConvertOptions {
     bool dryRun = false;
     bool noClobber = false;
     bool strict = false;
+    bool rawTexts = false;  // --raw-texts
     bool json = false;
     Progress progress = Progress::Default;
     std::string report;  // --report: the JSON report's file, "-" already /dev/stdout; empty: none

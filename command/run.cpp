@@ -95,6 +95,7 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
                               .shiftText = options.shiftText,
                               .inputsModified = EarliestModified(job.inputs)};
     request.steps = TimeRepairSteps(repairs);
+    request.rawTexts = options.rawTexts;
     const ConversionOutcome result = Convert(request, frontEnd);
     outcome.warnings = frontEnd.Messages();
     if (!result.Succeeded()) {

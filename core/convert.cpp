@@ -256,6 +256,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         w.outputName = r.output;
         w.exactNames = r.exactNames;
         w.numberTrackFiles = SeveralTracks(r, document);
+        w.rawTexts = r.rawTexts;
         w.inputNames = inputNames;
         w.addLine = [&f](const std::string& line) { f.AddLine(line); };
         f.AddLine(output.writing);

@@ -29,6 +29,8 @@ struct ConversionRequest {
     bool exactNames = false;
     // No existing file is replaced: a conversion that would is refused.
     bool neverReplace = false;
+    // Texts are written as they are, even where a spreadsheet would take them for a formula.
+    bool rawTexts = false;
     // Applied in order to the document read, before it is written.
     DocumentSteps steps{};
 };

@@ -33,6 +33,8 @@ void Document::Append(Document&& other)
     if (m.links.empty()) m.links = o.links;
     if (!m.time) m.time = o.time;
     m.extensions += o.extensions;
+    m.fileExtensions += o.fileExtensions;
+    m.bounds = m.bounds || o.bounds;
     if (waypoints.empty()) waypoints = std::move(other.waypoints);
     else other.waypoints.ForEach([&](const Point& p) { waypoints.push_back(p); });
     routes.insert(routes.end(), std::make_move_iterator(other.routes.begin()),

@@ -41,6 +41,8 @@ struct Track {
     // The number the input gave its place (a Holux image's slot), which the
     // native track file written of it takes; 0: its place in the document.
     int slot = 0;
+    // XML kept as read: the extensions of its sections, by their order.
+    std::vector<std::string> sectionExtensions{};
 };
 
 struct Person {
@@ -57,6 +59,8 @@ struct Metadata {
     std::vector<Link> links{};
     std::optional<UtcTime> time{};
     std::string extensions{};
+    std::string fileExtensions{};  // XML kept as read: the extensions of the file as a whole
+    bool bounds = false;           // the input gave its bounds: the output gives those of what it holds
     bool Empty() const { return *this == Metadata{}; }
     friend bool operator==(const Metadata&, const Metadata&) = default;
 };

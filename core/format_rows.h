@@ -70,6 +70,8 @@ struct WriteRequest {
     // Tracks go into numbered native track files (BASE_1.plt ...) even when
     // there is one: an input of several tracks was read.
     bool numberTrackFiles = false;
+    // Texts as they are, even those a spreadsheet would take for a formula (CSV).
+    bool rawTexts = false;
     // The files chosen together, for the progress pane of a writer that lists them.
     std::vector<std::string> inputNames;
     // Adds a line to the progress pane.

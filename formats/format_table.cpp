@@ -44,7 +44,31 @@ bool IsMapsendFile(const FileLook& f)
     return f.StartsWith("\x0D"
                         "4D5333"sv);
 }
-bool IsGpxFile(const FileLook& f) { return f.HeadHolds("<gpx"); }
+// A GPX file in UTF-16 or UTF-32 is told by its byte-order mark or by the
+// zero bytes around its "<?xml" declaration; its ASCII is then every second
+// or fourth byte.
+std::string AsciiOfWideHead(std::string_view head)
+{
+    struct Wide {
+        std::string_view start;
+        std::size_t step, offset;
+    };
+    static constexpr Wide kWide[] = {
+        {"\xFF\xFE\0\0"sv, 4, 0}, {"\0\0\xFE\xFF"sv, 4, 3}, {"<\0\0\0"sv, 4, 0}, {"\0\0\0<"sv, 4, 3},
+        {"\xFF\xFE"sv, 2, 0},     {"\xFE\xFF"sv, 2, 1},     {"<\0?\0"sv, 2, 0},  {"\0<\0?"sv, 2, 1},
+    };
+    std::string ascii;
+    for (const Wide& w : kWide) {
+        if (!head.starts_with(w.start)) continue;
+        for (std::size_t at = w.offset; at < head.size(); at += w.step) ascii += head[at];
+        break;
+    }
+    return ascii;
+}
+bool IsGpxFile(const FileLook& f)
+{
+    return f.HeadHolds("<gpx") || AsciiOfWideHead(f.Head()).find("<gpx") != std::string::npos;
+}
 bool IsMapsourceFile(const FileLook& f) { return f.StartsWith("MsRc"); }
 // A Nobletec export is text whose lines of interest start with their
 // keyword: a mark ("Type = Mark") or a track ("NumberOfTrackMarks").

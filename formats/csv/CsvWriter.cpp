@@ -17,15 +17,30 @@ constexpr const char* kEol = "\r\n";
 // machine's 8-bit code page.
 constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 
+// A text a spreadsheet would take for a formula gets a leading apostrophe,
+// which it shows as text (names come from the internet: geocaches, shared
+// tracks); a number stays a number.
+void AppendText(std::string& out, std::string_view utf8, bool raw)
+{
+    const bool formula = !raw && !utf8.empty() &&
+                         std::string_view("=+-@\t\r").find(utf8.front()) != std::string_view::npos &&
+                         !gpx::ParseDecimal(utf8);
+    if (!formula) {
+        AppendCsvField(out, utf8);
+        return;
+    }
+    AppendCsvField(out, "'" + std::string(utf8));
+}
+
 // A row from its type to its section, then the point's columns.
 void AppendRow(std::string& out, const char* type, std::string_view track, std::string_view route, std::int64_t section,
-               const Point& p)
+               const Point& p, bool raw)
 {
     out += type;
     out += ',';
-    AppendCsvField(out, track);
+    AppendText(out, track, raw);
     out += ',';
-    AppendCsvField(out, route);
+    AppendText(out, route, raw);
     out += ',';
     if (section > 0) out += std::to_string(section);
     out += ',';
@@ -37,31 +52,33 @@ void AppendRow(std::string& out, const char* type, std::string_view track, std::
     out += ',';
     if (p.time) AppendIsoTime(out, *p.time);
     out += ',';
-    AppendCsvField(out, p.name);
+    AppendText(out, p.name, raw);
     out += ',';
-    AppendCsvField(out, p.description);
+    AppendText(out, p.description, raw);
     out += ',';
-    AppendCsvField(out, p.symbol);
+    AppendText(out, p.symbol, raw);
+    out += ',';
+    AppendText(out, p.comment, raw);
     out += kEol;
 }
 
 class CsvDocument final : public DocumentWriter {
 public:
-    CsvDocument() : DocumentWriter(kEverything, "csv") {}
+    explicit CsvDocument(bool raw) : DocumentWriter(kEverything, "csv"), raw_(raw) {}
 
 protected:
     void Head(std::string& out, const Metadata&) override
     {
         out += kByteOrderMark;
-        out += "type,track,route,section,lat,lon,ele_m,time,name,desc,sym";
+        out += "type,track,route,section,lat,lon,ele_m,time,name,desc,sym,cmt";
         out += kEol;
     }
     void Foot(std::string&) override {}
-    void Waypoint(std::string& out, const Point& point) override { AppendRow(out, "waypoint", {}, {}, 0, point); }
+    void Waypoint(std::string& out, const Point& point) override { AppendRow(out, "waypoint", {}, {}, 0, point, raw_); }
     void Route(std::string& out, const GroupInfo& route, int, const PointList&, PointWalk& points) override
     {
         while (points.Next()) {
-            AppendRow(out, "route point", {}, route.name, 0, *points);
+            AppendRow(out, "route point", {}, route.name, 0, *points, raw_);
             PassOn(out);
         }
     }
@@ -70,10 +87,13 @@ protected:
         std::int64_t section = 0;
         while (points.Next()) {
             if (points.StartsSection()) ++section;
-            AppendRow(out, "track point", track.name, {}, section, *points);
+            AppendRow(out, "track point", track.name, {}, section, *points, raw_);
             PassOn(out);
         }
     }
+
+private:
+    bool raw_;
 };
 }  // namespace
 
@@ -90,5 +110,5 @@ void AppendCsvField(std::string& out, std::string_view utf8)
 
 WriteResult WriteCsvFile(const Document& document, const WriteRequest& request)
 {
-    return CsvDocument().Write(document, DocumentFileName(request, ".csv"));
+    return CsvDocument(request.rawTexts).Write(document, DocumentFileName(request, ".csv"));
 }

@@ -17,10 +17,27 @@ struct Named {
 
 // The text elements of a point, of a route or track, and of the metadata.
 constexpr Named kPointFields[] = {
-    {"ele", Field::Ele},   {"time", Field::Time}, {"name", Field::Name},       {"cmt", Field::Cmt},
-    {"desc", Field::Desc}, {"src", Field::Src},   {"sym", Field::Sym},         {"type", Field::Type},
-    {"fix", Field::Fix},   {"sat", Field::Sat},   {"hdop", Field::Hdop},       {"vdop", Field::Vdop},
-    {"pdop", Field::Pdop}, {"url", Field::Url},   {"urlname", Field::UrlName},
+    {"ele", Field::Ele},
+    {"time", Field::Time},
+    {"name", Field::Name},
+    {"cmt", Field::Cmt},
+    {"desc", Field::Desc},
+    {"src", Field::Src},
+    {"sym", Field::Sym},
+    {"type", Field::Type},
+    {"fix", Field::Fix},
+    {"sat", Field::Sat},
+    {"hdop", Field::Hdop},
+    {"vdop", Field::Vdop},
+    {"pdop", Field::Pdop},
+    {"url", Field::Url},
+    {"urlname", Field::UrlName},
+    {"magvar", Field::MagVar},
+    {"geoidheight", Field::GeoidHeight},
+    {"ageofdgpsdata", Field::AgeOfDgps},
+    {"dgpsid", Field::DgpsId},
+    {"speed", Field::Speed},
+    {"course", Field::Course},  // the last two GPX 1.0's
 };
 constexpr Named kGroupFields[] = {
     {"name", Field::Name},     {"cmt", Field::Cmt},   {"desc", Field::Desc}, {"src", Field::Src},
@@ -35,9 +52,12 @@ constexpr Named kMetadataFields[] = {
 // GPX 1.0 keeps them on the root.
 constexpr Named kRootFields[] = {
     {"name", Field::Name}, {"desc", Field::Desc},       {"author", Field::Author},     {"time", Field::Time},
-    {"url", Field::Url},   {"urlname", Field::UrlName}, {"keywords", Field::Keywords},
+    {"url", Field::Url},   {"urlname", Field::UrlName}, {"keywords", Field::Keywords}, {"email", Field::Email},
 };
-constexpr Named kExtensionFields[] = {{"atemp", Field::Celsius}, {"hr", Field::HeartRate}, {"cad", Field::Cadence}};
+constexpr Named kExtensionFields[] = {
+    {"atemp", Field::Celsius}, {"wtemp", Field::WaterCelsius}, {"depth", Field::Depth},   {"hr", Field::HeartRate},
+    {"cad", Field::Cadence},   {"speed", Field::Speed},        {"course", Field::Course},
+};
 
 template <std::size_t N>
 std::optional<Node> TextOf(const Named (&fields)[N], std::string_view local, Field& field)
@@ -113,6 +133,18 @@ void TakePointText(Field field, std::string_view text, Point& p)
     case Field::Celsius: p.celsius = Real(text); break;
     case Field::HeartRate: p.heartRate = Count(text); break;
     case Field::Cadence: p.cadence = Count(text); break;
+    case Field::WaterCelsius: p.waterCelsius = Real(text); break;
+    case Field::Depth: p.depth = Real(text); break;
+    case Field::Speed: p.speed = Real(text); break;
+    case Field::Course: p.course = Real(text); break;
+    case Field::MagVar: p.magneticVariation = Real(text); break;
+    case Field::GeoidHeight: p.geoidHeight = Real(text); break;
+    case Field::AgeOfDgps: p.ageOfDgps = Real(text); break;
+    case Field::DgpsId: {
+        const auto station = WholeNumber(text, 1023);
+        p.dgpsStation = station ? static_cast<std::int32_t>(*station) : -1;
+        break;
+    }
     default: TakeLinkText(field, text, p.links); break;
     }
 }
@@ -141,6 +173,9 @@ void TakeDocumentText(Field field, std::string_view text, Metadata& m)
     case Field::Desc: m.description = text; break;
     case Field::Author: m.author.name = text; break;
     case Field::Keywords: m.keywords = text; break;
+    case Field::Email: m.author.email = text; break;
+    case Field::CopyrightYear: m.copyrightYear = text; break;
+    case Field::CopyrightLicense: m.copyrightLicense = text; break;
     case Field::Time: m.time = ParseIsoTime(text); break;
     default: TakeLinkText(field, text, m.links); break;
     }
@@ -153,10 +188,13 @@ bool IsGroup(Node node) { return node == Node::Rte || node == Node::Trk; }
 std::optional<Node> ChildOf(Node parent, std::string_view local, bool ofDocument, std::string_view uri, ReadMode mode,
                             Field& field)
 {
-    // Only a point's extensions are read into, and only the common track point extension there.
+    // The common track point extension is read into fields; every other
+    // extension is kept as it is, by the reader.
     if (parent == Node::Extensions)
         return IsPointExtensionNamespace(uri) && local == "TrackPointExtension" ? std::optional(Node::PointExtension)
                                                                                 : std::nullopt;
+    if (parent == Node::OtherExtensions) return std::nullopt;
+    const bool extensions = ofDocument && local == "extensions";
     if (parent == Node::PointExtension)
         return IsPointExtensionNamespace(uri) ? TextOf(kExtensionFields, local, field) : std::nullopt;
     // Elements of other namespaces are extensions: skipped whatever their names.
@@ -169,12 +207,26 @@ std::optional<Node> ChildOf(Node parent, std::string_view local, bool ofDocument
         if (local == "rte") return waypoints ? std::optional(Node::Rte) : std::nullopt;
         if (local == "trk") return tracks ? std::optional(Node::Trk) : std::nullopt;
         if (local == "metadata") return Node::Metadata;
+        if (extensions) return Node::OtherExtensions;
+        if (local == "bounds") return Node::Bounds;
         return TextOf(kRootFields, local, field);
     case Node::Metadata:
         if (local == "author") return Node::Author;
         if (local == "link") return Node::Link;
+        if (local == "copyright") return Node::Copyright;
+        if (local == "bounds") return Node::Bounds;
+        if (extensions) return Node::OtherExtensions;
         return TextOf(kMetadataFields, local, field);
-    case Node::Author: field = Field::Author; return local == "name" ? std::optional(Node::Text) : std::nullopt;
+    case Node::Author:
+        if (local == "link") return Node::Link;
+        if (local == "email") return Node::Email;
+        field = Field::Author;
+        return local == "name" ? std::optional(Node::Text) : std::nullopt;
+    case Node::Copyright:
+        if (local == "year") field = Field::CopyrightYear;
+        else if (local == "license") field = Field::CopyrightLicense;
+        else return std::nullopt;
+        return Node::Text;
     case Node::Link:
         if (local == "text") field = Field::LinkText;
         else if (local == "type") field = Field::LinkType;
@@ -185,8 +237,11 @@ std::optional<Node> ChildOf(Node parent, std::string_view local, bool ofDocument
         if (parent == Node::Rte && local == "rtept") return Node::Rtept;
         if (parent == Node::Trk && local == "trkseg") return Node::Trkseg;
         if (local == "link") return Node::Link;
+        if (extensions) return Node::OtherExtensions;
         return TextOf(kGroupFields, local, field);
-    case Node::Trkseg: return local == "trkpt" ? std::optional(Node::Trkpt) : std::nullopt;
+    case Node::Trkseg:
+        if (extensions) return Node::OtherExtensions;
+        return local == "trkpt" ? std::optional(Node::Trkpt) : std::nullopt;
     case Node::Wpt:
     case Node::Rtept:
     case Node::Trkpt:
@@ -201,14 +256,16 @@ void TakeText(Field field, std::string_view text, Node owner, const Owners& owne
 {
     if (IsPoint(owner) || owner == Node::PointExtension) TakePointText(field, text, owners.point);
     else if (IsGroup(owner)) TakeGroupText(field, text, owners.group);
+    else if (owner == Node::Author && field != Field::Author) TakeLinkText(field, text, owners.metadata.author.links);
     else TakeDocumentText(field, text, owners.metadata);
 }
 
 void TakeLink(std::string_view href, Node owner, const Owners& owners)
 {
-    std::vector<Link>& links = IsPoint(owner)   ? owners.point.links
-                               : IsGroup(owner) ? owners.group.links
-                                                : owners.metadata.links;
+    std::vector<Link>& links = IsPoint(owner)          ? owners.point.links
+                               : IsGroup(owner)        ? owners.group.links
+                               : owner == Node::Author ? owners.metadata.author.links
+                                                       : owners.metadata.links;
     links.push_back({std::string(href), {}, {}});
 }
 

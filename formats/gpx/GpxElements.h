@@ -24,9 +24,13 @@ enum class Node : std::uint8_t {
     Trk,
     Trkseg,
     Trkpt,
-    Extensions,      // of a point
-    PointExtension,  // the common track point extension, inside Extensions
-    Text,            // an element whose text is a field
+    Extensions,       // of a point
+    PointExtension,   // the common track point extension, inside Extensions
+    Text,             // an element whose text is a field
+    OtherExtensions,  // of the metadata, a route, a track, a track segment or the file
+    Copyright,
+    Email,  // GPX 1.1's author email, of two attributes
+    Bounds,
 };
 
 enum class Field : std::uint8_t {
@@ -53,6 +57,17 @@ enum class Field : std::uint8_t {
     Celsius,
     HeartRate,
     Cadence,
+    WaterCelsius,
+    Depth,
+    Speed,
+    Course,
+    MagVar,
+    GeoidHeight,
+    AgeOfDgps,
+    DgpsId,
+    Email,  // GPX 1.0's
+    CopyrightYear,
+    CopyrightLicense,
 };
 
 bool IsPoint(Node node);

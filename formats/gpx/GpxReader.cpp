@@ -14,6 +14,8 @@
 #include <cstring>
 #include <exception>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <vector>
 
 // The library is built with DTD support; the define makes its entity
@@ -39,7 +41,7 @@ constexpr std::size_t kChunk = 1 << 20;
 // buffer: fed in chunks, the parser passes over each chunk a second time to
 // count its lines, which costs a sixth of the reading.
 constexpr std::size_t kWholeFile = 32 << 20;
-constexpr std::size_t kLongestText = 1 << 16;  // of one element's text; the rest is dropped
+constexpr std::size_t kLongestText = 1 << 20;  // of one element's text; the rest is cut, and counted
 constexpr XML_Index kLongestToken = 8 << 20;   // bytes the parser may hold for one unfinished token
 // The parser keeps every open element; GPX with its extensions nests a dozen.
 constexpr std::size_t kDeepest = 1000;
@@ -50,6 +52,26 @@ constexpr std::size_t kDeepest = 1000;
 constexpr std::size_t kParserMemory = 44 << 20;
 const char* const kOverAllowance = "more different element and attribute names than the reader holds";
 constexpr double kNativeFeetPerMetre = 3.2808;
+// What the extensions kept of one point, group or file may hold; a subtree
+// past it is not kept, and counted.
+constexpr std::size_t kMostKeptExtensions = 1 << 20;
+
+// An attribute value in double quotes, whitespace kept as references.
+void AppendAttributeValue(std::string& out, std::string_view value)
+{
+    for (const char c : value) {
+        if (c == '\t') out += "&#9;";
+        else if (c == '\n') out += "&#10;";
+        else AppendEscapedUtf8(out, std::string_view(&c, 1));
+    }
+}
+
+// The prefix of a qualified name; empty for none.
+std::string_view PrefixOf(std::string_view name)
+{
+    const std::size_t colon = name.find(':');
+    return colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
+}
 
 // A latitude or longitude within its range; otherwise none, and the point is left out.
 double Degrees(const char* text, double most)
@@ -102,6 +124,17 @@ public:
     ReadResult Read(ByteReader& file)
     {
         Feed(file);
+        if (textsCut_ > 0)
+            result_.findings.Add(FindingKind::Reduced,
+                                 std::to_string(textsCut_) + (textsCut_ == 1 ? " text" : " texts") +
+                                     " longer than 1 MB cut to their first megabyte",
+                                 textsCut_);
+        if (notKept_ > 0)
+            result_.findings.Add(FindingKind::Reduced,
+                                 std::to_string(notKept_) + (notKept_ == 1 ? " GPX element" : " GPX elements") +
+                                     " that the document has no place for left out (extensions of track segments, "
+                                     "elements GPX does not define, prefixes declared nowhere, extensions past 1 MB)",
+                                 notKept_);
         return std::move(result_);
     }
 
@@ -170,15 +203,24 @@ private:
     {
         Guarded(self, [&](GpxReader& r) { r.Start(name, attributes); });
     }
-    static void XMLCALL OnEnd(void* self, const XML_Char*)
+    static void XMLCALL OnEnd(void* self, const XML_Char* name)
     {
-        Guarded(self, [](GpxReader& r) { r.End(); });
+        Guarded(self, [name](GpxReader& r) { r.End(name); });
     }
     static void XMLCALL OnText(void* self, const XML_Char* text, int length)
     {
         auto& r = *static_cast<GpxReader*>(self);
+        if (r.keep_ != nullptr) {
+            if (r.kept_.size() <= kMostKeptExtensions)
+                AppendEscapedUtf8(r.kept_, std::string_view(text, static_cast<std::size_t>(length)));
+            return;
+        }
         if (r.skipDepth_ > 0 || r.open_.empty() || r.open_.back() != Node::Text) return;
         const std::size_t room = kLongestText - r.text_.size();
+        if (static_cast<std::size_t>(length) > room && !r.textCut_) {
+            r.textCut_ = true;
+            ++r.textsCut_;
+        }
         r.text_.append(text, std::min(static_cast<std::size_t>(length), room));
     }
 
@@ -195,6 +237,7 @@ private:
                 stopReason_ = "elements nested more than " + std::to_string(kDeepest) + " deep";
                 Stop();
             }
+            if (keep_ != nullptr) KeepStart(name, attributes);
             return;
         }
         const int declared = namespaces_.Declare(attributes, open_.size());
@@ -220,6 +263,12 @@ private:
         if (!child) {
             namespaces_.Forget(declared);
             skipDepth_ = 1;
+            const Node parent = open_.back();
+            std::string* target = KeepTarget(parent, ofDocument);
+            if (target != nullptr && target->size() < kMostKeptExtensions) BeginKeep(*target, name, attributes);
+            else if (target != nullptr || !ofDocument || parent == Node::OtherExtensions ||
+                     parent == Node::Extensions || parent == Node::PointExtension)
+                ++notKept_;
             return;
         }
         open_.push_back(*child);
@@ -231,8 +280,15 @@ private:
         case Node::Trk: StartTrack(); break;
         case Node::Trkseg: sectionStart_ = true; break;
         case Node::Link: StartLink(attributes); break;
+        case Node::Email: StartEmail(attributes); break;
+        case Node::Copyright:
+            for (const XML_Char** a = attributes; a[0] != nullptr; a += 2)
+                if (std::strcmp(a[0], "author") == 0) result_.document.metadata.copyrightAuthor = a[1];
+            break;
+        case Node::Bounds: result_.document.metadata.bounds = true; break;
         case Node::Text:
             text_.clear();
+            textCut_ = false;
             XML_SetCharacterDataHandler(parser_, OnText);
             break;
         default: break;
@@ -255,9 +311,15 @@ private:
         open_.push_back(Node::Gpx);
     }
 
-    void End()
+    void End(const XML_Char* name)
     {
         if (skipDepth_ > 0) {
+            if (keep_ != nullptr) {
+                kept_ += "</";
+                kept_ += name;
+                kept_ += '>';
+                if (skipDepth_ == 1) FinishKeep();
+            }
             --skipDepth_;
             return;
         }
@@ -291,8 +353,8 @@ private:
     Node OwnerOfText() const
     {
         std::size_t at = open_.size() - 1;
-        while (at > 0 && (open_[at] == Node::Link || open_[at] == Node::Author || open_[at] == Node::PointExtension ||
-                          open_[at] == Node::Extensions))
+        while (at > 0 &&
+               (open_[at] == Node::Link || open_[at] == Node::PointExtension || open_[at] == Node::Extensions))
             --at;
         return open_[at];
     }
@@ -312,6 +374,115 @@ private:
         for (const XML_Char** a = attributes; a[0] != nullptr; a += 2)
             if (std::strcmp(a[0], "href") == 0) href = a[1];
         TakeLink(href, OwnerOfText(), Targets());
+    }
+
+    // GPX 1.1 writes an email address as its two halves.
+    void StartEmail(const XML_Char** attributes)
+    {
+        std::string id, domain;
+        for (const XML_Char** a = attributes; a[0] != nullptr; a += 2) {
+            if (std::strcmp(a[0], "id") == 0) id = a[1];
+            else if (std::strcmp(a[0], "domain") == 0) domain = a[1];
+        }
+        result_.document.metadata.author.email = id + "@" + domain;
+    }
+
+    // Where an element the reader has no field for is kept as XML: the
+    // extensions of what holds it, or of what holds the extensions element
+    // it is in; nullptr where nothing holds it (a track segment's).
+    std::string* KeepTarget(Node parent, bool ofDocument)
+    {
+        Metadata& metadata = result_.document.metadata;
+        if (parent == Node::Extensions) return &point_.extensions;
+        if (parent == Node::OtherExtensions) parent = open_[open_.size() - 2];
+        else if (ofDocument) return nullptr;
+        if (IsPoint(parent)) return &point_.extensions;
+        if (IsGroup(parent)) return &OpenGroup().extensions;
+        if (parent == Node::Trkseg && track_ && !sectionStart_) {
+            // Of the section its points started, when it has any.
+            std::vector<std::string>& sections = result_.document.tracks.back().sectionExtensions;
+            sections.resize(static_cast<std::size_t>(sections_));
+            return &sections.back();
+        }
+        if (parent == Node::Metadata) return &metadata.extensions;
+        if (parent == Node::Gpx) return &metadata.fileExtensions;
+        return nullptr;
+    }
+
+    // Starts keeping a subtree: its elements, attributes and texts as
+    // written, and on its root the declarations of the prefixes it uses
+    // that are declared outside it.
+    void BeginKeep(std::string& target, const XML_Char* name, const XML_Char** attributes)
+    {
+        keep_ = &target;
+        kept_.clear();
+        keptPrefixes_.clear();
+        declaredInside_.clear();
+        kept_ += '<';
+        kept_ += name;
+        keepDeclarationsAt_ = kept_.size();
+        KeepAttributes(name, attributes);
+        XML_SetCharacterDataHandler(parser_, OnText);
+    }
+
+    void KeepStart(const XML_Char* name, const XML_Char** attributes)
+    {
+        if (kept_.size() > kMostKeptExtensions) return;  // too long to keep: only its end is awaited
+        kept_ += '<';
+        kept_ += name;
+        KeepAttributes(name, attributes);
+    }
+
+    void KeepAttributes(const XML_Char* name, const XML_Char** attributes)
+    {
+        NotePrefix(PrefixOf(name));
+        for (const XML_Char** a = attributes; a[0] != nullptr; a += 2) {
+            kept_ += ' ';
+            kept_ += a[0];
+            kept_ += "=\"";
+            AppendAttributeValue(kept_, a[1]);
+            kept_ += '"';
+            const std::string_view prefix = PrefixOf(a[0]);
+            if (prefix != "xmlns") NotePrefix(prefix);
+            else declaredInside_.emplace_back(a[0] + 6);
+        }
+        kept_ += '>';
+    }
+
+    void NotePrefix(std::string_view prefix)
+    {
+        if (prefix.empty() || prefix == "xml") return;
+        if (std::find(keptPrefixes_.begin(), keptPrefixes_.end(), prefix) == keptPrefixes_.end())
+            keptPrefixes_.emplace_back(prefix);
+    }
+
+    // A subtree that uses a prefix declared nowhere, or that would make
+    // its owner's extensions too long, is left out and counted.
+    void FinishKeep()
+    {
+        std::string declarations;
+        bool whole = true;
+        for (const std::string& prefix : keptPrefixes_) {
+            if (std::find(declaredInside_.begin(), declaredInside_.end(), prefix) != declaredInside_.end()) continue;
+            const NamespaceScopes::Scope* scope = namespaces_.Of(prefix);
+            if (scope == nullptr) {
+                whole = false;
+                break;
+            }
+            declarations += " xmlns:" + prefix + "=\"";
+            AppendAttributeValue(declarations, scope->name);
+            declarations += '"';
+        }
+        if (whole && keep_->size() + kept_.size() + declarations.size() <= kMostKeptExtensions) {
+            const std::string_view kept = kept_;
+            keep_->append(kept.substr(0, keepDeclarationsAt_))
+                .append(declarations)
+                .append(kept.substr(keepDeclarationsAt_));
+        } else {
+            ++notKept_;
+        }
+        keep_ = nullptr;
+        XML_SetCharacterDataHandler(parser_, nullptr);
     }
 
     void StartPoint(const XML_Char** attributes)
@@ -341,13 +512,16 @@ private:
     // cleared, and the texts of a point keep their memory for the next.
     void ClearPoint()
     {
-        if (point_.HasTexts() || !point_.native.Empty()) {
+        if (point_.HasTexts() || !point_.native.Empty() || !point_.extensions.empty()) {
             point_ = Point{};
         } else {
             point_.elevation = point_.hdop = point_.vdop = point_.pdop = point_.celsius = kNoValue;
+            point_.waterCelsius = point_.depth = point_.speed = point_.course = kNoValue;
+            point_.magneticVariation = point_.geoidHeight = point_.ageOfDgps = kNoValue;
             point_.time.reset();
             point_.fix = 0;
             point_.satellites = point_.heartRate = point_.cadence = -1;
+            point_.dgpsStation = -1;
             point_.newSection = false;
         }
         point_.latitude = point_.longitude = kNoValue;
@@ -364,12 +538,14 @@ private:
         result_.document.tracks.emplace_back();
         track_.emplace(result_.document.tracks.back().points, result_.findings, trackPointsKept_);
         sectionStart_ = true;
+        sections_ = 0;
     }
 
     void FinishTrackPoint()
     {
         if (!track_ || track_->Full()) return;
         point_.newSection = sectionStart_;
+        if (sectionStart_) ++sections_;
         sectionStart_ = false;
         track_->Add(point_);
     }
@@ -387,21 +563,35 @@ private:
     std::string unknownEncoding_;
     NamespaceScopes namespaces_;  // declared by the elements open
 
-    std::vector<Node> open_;     // the known elements open, outermost first (at most six)
-    std::size_t skipDepth_ = 0;  // depth inside a skipped element
+    std::vector<Node> open_;       // the known elements open, outermost first (at most six)
+    std::size_t skipDepth_ = 0;    // depth inside a skipped element
+    std::string* keep_ = nullptr;  // where the skipped element is kept as XML; nullptr: nowhere
+    std::string kept_;             // the subtree being kept
+    std::size_t keepDeclarationsAt_ = 0;
+    std::vector<std::string> keptPrefixes_, declaredInside_;
+    std::int64_t notKept_ = 0;   // elements with no place
     Field field_ = Field::Name;  // of the open Text node
     std::string text_;
+    bool textCut_ = false;  // the open text is longer than the reader keeps
+    std::int64_t textsCut_ = 0;
 
     Point point_;
     PointEntry waypoints_;
     std::optional<PointEntry> route_, track_;  // of the route or track open
     GroupInfo noGroup_;
     bool sectionStart_ = false;
+    std::int64_t sections_ = 0;  // of the track open
 };
 }  // namespace
 
 ReadResult ReadGpxFile(const InputSource& source, const ReadOptions& options)
 {
     ByteReader file = source.ReadBytes();
+    // The parser reads UTF-8 and UTF-16; a file in UTF-32 is told as such.
+    const std::span<const std::uint8_t> head = file.view(4);
+    const std::string_view start(reinterpret_cast<const char*>(head.data()), head.size());
+    using namespace std::string_view_literals;
+    for (const std::string_view utf32 : {"\xFF\xFE\0\0"sv, "\0\0\xFE\xFF"sv, "<\0\0\0"sv, "\0\0\0<"sv})
+        if (start == utf32) throw InputRefused("The character encoding UTF-32 of the GPX file is not supported.");
     return GpxReader(options).Read(file);
 }

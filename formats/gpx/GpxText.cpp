@@ -54,6 +54,7 @@ void AppendEscapedUtf8(std::string& out, std::string_view utf8)
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
+        case '\r': out += "&#13;"; break;  // a raw CR would read back as LF
         default:
             if (XmlAllows(c)) out += bytes;
         }

@@ -10,9 +10,9 @@
 
 namespace gpx {
 
-// Appends UTF-8 text as XML character data: the special characters escaped,
-// the characters XML forbids left out, and a byte that is not UTF-8 the
-// replacement character U+FFFD.
+// Appends UTF-8 text as XML character data: the special characters escaped
+// (CR as a character reference, which a reader keeps), the characters XML
+// forbids left out, and a byte that is not UTF-8 the replacement character U+FFFD.
 void AppendEscapedUtf8(std::string& out, std::string_view utf8);
 
 // Decimals of a latitude or longitude (finer than any survey) and of an

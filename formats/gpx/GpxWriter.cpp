@@ -2,7 +2,10 @@
 // Writing GPX 1.1: the fields of the document's points in the schema's
 // order, one point to a line. Texts are UTF-8, escaped; numbers the shortest
 // decimals that read back as the values held; times as exact as they were read.
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <optional>
 #include <vector>
 
 #include "core/clock.h"
@@ -15,7 +18,8 @@ namespace {
 using namespace gpx;
 
 constexpr const char* kEol = "\r\n";
-constexpr const char* kTrackPointExtension = "http://www.garmin.com/xmlschemas/TrackPointExtension/v1";
+constexpr const char* kTrackPointExtension = "http://www.garmin.com/xmlschemas/TrackPointExtension/v2";
+constexpr const char* kDeviceExtension = "http://www.garmin.com/xmlschemas/GpxExtensions/v3";
 
 void AppendText(std::string& out, const char* tag, std::string_view utf8)
 {
@@ -76,15 +80,68 @@ void AppendTime(std::string& out, const std::optional<UtcTime>& time)
     else out.resize(before);
 }
 
-void AppendExtensions(std::string& out, const Point& v)
+// A device's waypoint details as the common GPX extension of device
+// waypoints (its version 3), unless the extensions kept as read hold one.
+void AppendDeviceDetails(std::string& out, const Point& p)
 {
-    const bool any = std::isfinite(v.celsius) || v.heartRate >= 0 || v.cadence >= 0;
-    if (!any) return;
-    out += "<extensions><gpxtpx:TrackPointExtension>";
-    AppendNumber(out, "gpxtpx:atemp", v.celsius, kElevationDecimals);
-    AppendCount(out, "gpxtpx:hr", v.heartRate);
-    AppendCount(out, "gpxtpx:cad", v.cadence);
-    out += "</gpxtpx:TrackPointExtension></extensions>";
+    const DeviceDetails& d = p.device;
+    if (d.Empty() || p.extensions.find("WaypointExtension") != std::string::npos) return;
+    out += "<gpxx:WaypointExtension xmlns:gpxx=\"";
+    out += kDeviceExtension;
+    out += "\">";
+    AppendNumber(out, "gpxx:Proximity", d.proximity, kElevationDecimals);
+    AppendNumber(out, "gpxx:Temperature", d.celsius, kElevationDecimals);
+    AppendNumber(out, "gpxx:Depth", d.depth, kElevationDecimals);
+    AppendText(out, "gpxx:DisplayMode", d.displayMode);
+    if (!d.categories.empty()) {
+        out += "<gpxx:Categories>";
+        for (const std::string& category : d.categories) AppendText(out, "gpxx:Category", category);
+        out += "</gpxx:Categories>";
+    }
+    if (!d.street.empty() || !d.city.empty() || !d.state.empty() || !d.country.empty() || !d.postalCode.empty()) {
+        out += "<gpxx:Address>";
+        AppendText(out, "gpxx:StreetAddress", d.street);
+        AppendText(out, "gpxx:City", d.city);
+        AppendText(out, "gpxx:State", d.state);
+        AppendText(out, "gpxx:Country", d.country);
+        AppendText(out, "gpxx:PostalCode", d.postalCode);
+        out += "</gpxx:Address>";
+    }
+    AppendText(out, "gpxx:PhoneNumber", d.phone);
+    out += "</gpxx:WaypointExtension>";
+}
+
+// The extensions kept as read, where there are any.
+void AppendKept(std::string& out, const std::string& extensions)
+{
+    if (extensions.empty()) return;
+    out += "<extensions>";
+    out += extensions;
+    out += "</extensions>";
+}
+
+// Device details go with waypoints, which devices keep them for.
+void AppendExtensions(std::string& out, const Point& v, bool waypoint)
+{
+    const bool any = std::isfinite(v.celsius) || std::isfinite(v.waterCelsius) || std::isfinite(v.depth) ||
+                     v.heartRate >= 0 || v.cadence >= 0 || std::isfinite(v.speed) || std::isfinite(v.course);
+    const std::size_t before = out.size();
+    out += "<extensions>";
+    if (any) {
+        out += "<gpxtpx:TrackPointExtension>";
+        AppendNumber(out, "gpxtpx:atemp", v.celsius, kElevationDecimals);
+        AppendNumber(out, "gpxtpx:wtemp", v.waterCelsius, kElevationDecimals);
+        AppendNumber(out, "gpxtpx:depth", v.depth, kElevationDecimals);
+        AppendCount(out, "gpxtpx:hr", v.heartRate);
+        AppendCount(out, "gpxtpx:cad", v.cadence);
+        AppendNumber(out, "gpxtpx:speed", v.speed, kElevationDecimals);
+        AppendNumber(out, "gpxtpx:course", v.course, kElevationDecimals);
+        out += "</gpxtpx:TrackPointExtension>";
+    }
+    if (waypoint) AppendDeviceDetails(out, v);
+    out += v.extensions;
+    if (out.size() == before + std::strlen("<extensions>")) out.resize(before);  // none at all
+    else out += "</extensions>";
 }
 
 // One wpt, rtept or trkpt on one line, its elements in the schema's order.
@@ -101,6 +158,8 @@ void AppendPoint(std::string& out, const char* indent, const char* tag, const Po
     out += "\">";
     AppendNumber(out, "ele", p.elevation, kElevationDecimals);
     AppendTime(out, p.time);
+    AppendNumber(out, "magvar", p.magneticVariation, kElevationDecimals);
+    AppendNumber(out, "geoidheight", p.geoidHeight, kElevationDecimals);
     AppendText(out, "name", p.name);
     AppendText(out, "cmt", p.comment);
     AppendText(out, "desc", p.description);
@@ -113,7 +172,9 @@ void AppendPoint(std::string& out, const char* indent, const char* tag, const Po
     AppendNumber(out, "hdop", p.hdop, kElevationDecimals);
     AppendNumber(out, "vdop", p.vdop, kElevationDecimals);
     AppendNumber(out, "pdop", p.pdop, kElevationDecimals);
-    AppendExtensions(out, p);
+    AppendNumber(out, "ageofdgpsdata", p.ageOfDgps, kElevationDecimals);
+    AppendCount(out, "dgpsid", p.dgpsStation);
+    AppendExtensions(out, p, std::strcmp(tag, "wpt") == 0);
     out += "</";
     out += tag;
     out += '>';
@@ -130,12 +191,83 @@ void AppendGroup(std::string& out, const GroupInfo& g)
     AppendLinks(out, g.links);
     AppendCount(out, "number", g.number);
     AppendText(out, "type", g.type);
+    AppendKept(out, g.extensions);
+}
+
+void AppendAuthor(std::string& out, const Person& author)
+{
+    if (author == Person{}) return;
+    out += "<author>";
+    AppendText(out, "name", author.name);
+    if (!author.email.empty()) {
+        const std::size_t at = author.email.rfind('@');
+        out += "<email id=\"";
+        AppendEscapedUtf8(out, author.email.substr(0, at));
+        out += "\" domain=\"";
+        if (at != std::string::npos) AppendEscapedUtf8(out, author.email.substr(at + 1));
+        out += "\"/>";
+    }
+    AppendLinks(out, author.links);
+    out += "</author>";
+}
+
+void AppendCopyright(std::string& out, const Metadata& d)
+{
+    if (d.copyrightAuthor.empty() && d.copyrightYear.empty() && d.copyrightLicense.empty()) return;
+    out += "<copyright author=\"";
+    AppendEscapedUtf8(out, d.copyrightAuthor);
+    out += "\">";
+    AppendText(out, "year", d.copyrightYear);
+    AppendText(out, "license", d.copyrightLicense);
+    out += "</copyright>";
+}
+
+struct Bounds {
+    double south = 90, west = 180, north = -90, east = -180;
+    void Take(const Point& p)
+    {
+        south = std::min(south, p.latitude);
+        north = std::max(north, p.latitude);
+        west = std::min(west, p.longitude);
+        east = std::max(east, p.longitude);
+    }
+    bool Any() const { return south <= north; }
+};
+
+// The bounds of the parts written.
+Bounds BoundsOf(const Document& document, unsigned parts)
+{
+    Bounds b;
+    const auto take = [&b](const Point& p) { b.Take(p); };
+    if (parts & kWaypointsAndRoutes) {
+        document.waypoints.ForEach(take);
+        for (const Route& route : document.routes) route.points.ForEach(take);
+    }
+    if (parts & kTracksOnly)
+        for (const Track& track : document.tracks) track.points.ForEach(take);
+    return b;
+}
+
+void AppendBounds(std::string& out, const Bounds& b)
+{
+    if (!b.Any()) return;
+    out += "<bounds minlat=\"";
+    AppendDecimal(out, b.south, kPositionDecimals);
+    out += "\" minlon=\"";
+    AppendDecimal(out, b.west, kPositionDecimals);
+    out += "\" maxlat=\"";
+    AppendDecimal(out, b.north, kPositionDecimals);
+    out += "\" maxlon=\"";
+    AppendDecimal(out, b.east, kPositionDecimals);
+    out += "\"/>";
 }
 
 // A GPX 1.1 file of the parts given (kWaypointsAndRoutes, kTracksOnly, kEverything).
 class GpxDocument final : public DocumentWriter {
 public:
-    explicit GpxDocument(unsigned parts) : DocumentWriter(parts, "gpx") {}
+    GpxDocument(unsigned parts, std::optional<Bounds> bounds, const Document& document)
+        : DocumentWriter(parts, "gpx"), bounds_(bounds), document_(document)
+    {}
 
 protected:
     void Head(std::string& out, const Metadata& metadata) override;
@@ -143,6 +275,17 @@ protected:
     void Waypoint(std::string& out, const Point& point) override { AppendPoint(out, "  ", "wpt", point); }
     void Route(std::string& out, const GroupInfo& route, int number, const PointList& list, PointWalk& points) override;
     void Track(std::string& out, const GroupInfo& track, int number, const PointList& list, PointWalk& points) override;
+
+private:
+    // The kept extensions of the sections of the track of this number (from 1).
+    const std::vector<std::string>* SectionExtensionsOf(int number) const
+    {
+        const auto index = static_cast<std::size_t>(number - 1);
+        return index < document_.tracks.size() ? &document_.tracks[index].sectionExtensions : nullptr;
+    }
+    std::optional<Bounds> bounds_;
+    const Document& document_;
+    std::string fileExtensions_;
 };
 
 void GpxDocument::Head(std::string& out, const Metadata& d)
@@ -157,22 +300,27 @@ void GpxDocument::Head(std::string& out, const Metadata& d)
     out += "  <metadata>";
     AppendText(out, "name", d.name);
     AppendText(out, "desc", d.description);
-    if (!d.author.name.empty()) {
-        out += "<author>";
-        AppendText(out, "name", d.author.name);
-        out += "</author>";
-    }
+    AppendAuthor(out, d.author);
+    AppendCopyright(out, d);
     AppendLinks(out, d.links);
     // When the input says when it was made, that is kept; otherwise it is now.
     const std::optional<UtcTime> made = d.time ? d.time : UtcTimeOfDayCount(NowUtc(), 3);
     AppendTime(out, made);
     AppendText(out, "keywords", d.keywords);
+    if (bounds_) AppendBounds(out, *bounds_);
+    AppendKept(out, d.extensions);
     out += "</metadata>";
     out += kEol;
+    fileExtensions_ = d.fileExtensions;
 }
 
 void GpxDocument::Foot(std::string& out)
 {
+    if (!fileExtensions_.empty()) {
+        out += "  ";
+        AppendKept(out, fileExtensions_);
+        out += kEol;
+    }
     out += "</gpx>";
     out += kEol;
 }
@@ -190,18 +338,27 @@ void GpxDocument::Route(std::string& out, const GroupInfo& route, int, const Poi
     out += kEol;
 }
 
-void GpxDocument::Track(std::string& out, const GroupInfo& track, int, const PointList&, PointWalk& points)
+void GpxDocument::Track(std::string& out, const GroupInfo& track, int number, const PointList&, PointWalk& points)
 {
     out += "  <trk>";
     AppendGroup(out, track);
     out += kEol;
+    const std::vector<std::string>* kept = SectionExtensionsOf(number);
+    std::size_t section = 0;
+    const auto closeSection = [&] {
+        if (kept && section < kept->size() && !(*kept)[section].empty()) {
+            out += "    ";
+            AppendKept(out, (*kept)[section]);
+            out += kEol;
+        }
+        ++section;
+        out += "    </trkseg>";
+        out += kEol;
+    };
     bool segmentOpen = false;
     while (points.Next()) {
         if (points.StartsSection()) {
-            if (segmentOpen) {
-                out += "    </trkseg>";
-                out += kEol;
-            }
+            if (segmentOpen) closeSection();
             out += "    <trkseg>";
             out += kEol;
             segmentOpen = true;
@@ -209,17 +366,17 @@ void GpxDocument::Track(std::string& out, const GroupInfo& track, int, const Poi
         AppendPoint(out, "      ", "trkpt", *points);
         PassOn(out);
     }
-    if (segmentOpen) {
-        out += "    </trkseg>";
-        out += kEol;
-    }
+    if (segmentOpen) closeSection();
     out += "  </trk>";
     out += kEol;
 }
 
 WriteResult WriteGpx(const Document& document, const WriteRequest& request, unsigned parts)
 {
-    return GpxDocument(parts).Write(document, DocumentFileName(request, ".gpx"));
+    // Bounds cost a pass over the points: given where the input gave them.
+    const std::optional<Bounds> bounds =
+        document.metadata.bounds ? std::optional(BoundsOf(document, parts)) : std::nullopt;
+    return GpxDocument(parts, bounds, document).Write(document, DocumentFileName(request, ".gpx"));
 }
 }  // namespace
 

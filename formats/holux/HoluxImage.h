@@ -33,13 +33,10 @@ void Put(std::string& image, std::size_t offset, T value)
     }
 }
 
-// The first `width` characters of text at offset, the rest filled with
-// `fill`; true when the text was longer (blanks at its end aside).
-inline bool PutText(std::string& image, std::size_t offset, std::string_view text, std::size_t width, char fill)
+// The first `width` characters of text at offset, the rest filled with `fill`.
+inline void PutText(std::string& image, std::size_t offset, std::string_view text, std::size_t width, char fill)
 {
     for (std::size_t i = 0; i < width; ++i) image.at(offset + i) = i < text.size() ? text[i] : fill;
-    const std::size_t end = text.find_last_not_of(' ');
-    return end != std::string_view::npos && end + 1 > width;
 }
 
 // The file's bytes laid over an image of its full size, so that a short file

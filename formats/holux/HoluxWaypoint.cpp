@@ -18,6 +18,7 @@
 #include "formats/holux/Holux.h"
 #include "formats/holux/HoluxImage.h"
 #include "formats/native/KesRecords.h"
+#include "formats/native/NativeLosses.h"
 
 namespace {
 using holux::ImageFields;
@@ -37,6 +38,8 @@ constexpr std::size_t kRouteHeader = 21508;
 constexpr std::size_t kRouteRecords = 21580;
 constexpr std::size_t kRouteRecordSize = 92;
 
+// A record holds a name of 8 characters, a text of 12, a position and a time of whole seconds.
+constexpr kes::NativeHolds kWaypointHolds{".wrt", "waypoint", 8, 12, true, false, false, false};
 constexpr std::uint32_t kWaypointSignature = 0x5C38A600;
 constexpr std::uint32_t kRouteSignature = 0xD87F5900;
 constexpr double kSecondsPerDay = 86400.0;
@@ -44,10 +47,14 @@ constexpr double kSecondsPerDay = 86400.0;
 std::size_t WaypointRecordAt(int r) { return kWaypointRecords + kWaypointRecordSize * static_cast<std::size_t>(r); }
 std::size_t RouteRecordAt(int r) { return kRouteRecords + kRouteRecordSize * static_cast<std::size_t>(r); }
 
-// The record's time, whole seconds of a date; none when the date bytes hold no date.
+// The record's time, whole seconds of a date; none when the date bytes hold
+// no date or the format's day of no time (1992-01-02, midnight).
 std::optional<UtcTime> RecordTime(ImageFields& f, std::size_t record)
 {
-    auto time = UtcTimeOf(f.U16(record + 30), f.U8(record + 29), f.U8(record + 28), 0, 0, 0);
+    const std::uint16_t year = f.U16(record + 30);
+    const std::uint8_t month = f.U8(record + 29), day = f.U8(record + 28);
+    if (year == 1992 && month == 1 && day == 2 && f.U32(record + 32) == 0) return std::nullopt;
+    auto time = UtcTimeOf(year, month, day, 0, 0, 0);
     if (time) time->seconds += f.U32(record + 32);
     return time;
 }
@@ -132,11 +139,10 @@ RecordDate SplitDateTime(double dateTime)
             seconds};
 }
 
-// Returns how many of its texts were cut to their fields.
-int PutWaypointRecord(std::string& image, std::size_t record, const Point& p, kes::DayCounts& times)
+void PutWaypointRecord(std::string& image, std::size_t record, const Point& p, kes::DayCounts& times)
 {
-    const int cut = holux::PutText(image, record, kes::NativeName(p), 8, ' ') +
-                    holux::PutText(image, record + 8, kes::NativeDescription(p), 12, ' ');
+    holux::PutText(image, record, kes::NativeName(p), 8, ' ');
+    holux::PutText(image, record + 8, kes::NativeDescription(p), 12, ' ');
     holux::Put<std::int32_t>(image, record + 20, holux::ToUnits(p.longitude));
     holux::Put<std::int32_t>(image, record + 24, holux::ToUnits(-p.latitude));
     const RecordDate date = SplitDateTime(times.OfWaypoint(p));
@@ -145,7 +151,6 @@ int PutWaypointRecord(std::string& image, std::size_t record, const Point& p, ke
     holux::Put<std::uint16_t>(image, record + 30, date.year);
     holux::Put<std::uint32_t>(image, record + 32, date.seconds);
     holux::Put<std::uint8_t>(image, record + 38, 1);
-    return cut;
 }
 
 // An empty route section: every slot free, every record zero.
@@ -187,11 +192,13 @@ WriteResult WriteHoluxWaypointFile(const Document& document, const WriteRequest&
     }
     kes::DayCounts times;
     int s = 0;
-    std::int64_t textsCut = 0;
+    kes::LossSurvey losses;
     for (const Point& p : document.waypoints) {
         if (s == n) break;
-        textsCut += PutWaypointRecord(image, WaypointRecordAt(s++), p, times);
+        PutWaypointRecord(image, WaypointRecordAt(s++), p, times);
+        losses.TakePoint(p, kWaypointHolds);
     }
+    losses.Dropped(static_cast<std::int64_t>(document.routes.size()), "route", ".wrt");
     PutRouteHeader(image);
 
     WriteFileSafely(request.exactNames ? request.outputName : ChangeFileExt(request.outputName, ".wrt"), image);
@@ -201,6 +208,6 @@ WriteResult WriteHoluxWaypointFile(const Document& document, const WriteRequest&
                             "Only the first 500 waypoints are saved - this is a limitation of the wrt format.",
                             held - n);
     times.AddStamped(result.findings);
-    if (textsCut > 0) result.findings.Add(FindingKind::Reduced, {}, textsCut);
+    losses.AddTo(result.findings);
     return result;
 }

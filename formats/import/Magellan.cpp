@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Magellan GPS memory-card files: "$PMGNWPL" waypoint and "$PMGNTRK" track
-// sentences, one per line; other lines are ignored.
+// Magellan GPS memory-card files: "$PMGNWPL" waypoint, "$PMGNRTE" route and
+// "$PMGNTRK" track sentences, one per line; other lines are ignored.
 #include "formats/import/Magellan.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/clock.h"
 #include "core/line_reader.h"
@@ -146,14 +150,72 @@ private:
 };
 }  // namespace
 
+// The routes of a file as its "$PMGNRTE" messages give them: the route's
+// number, its name (the first field after it where a name is given: the
+// fields are then odd in number), the waypoints it names with their icons.
+class RouteMessages {
+public:
+    void Take(std::string_view line)
+    {
+        std::vector<std::string_view> fields;
+        for (std::size_t from = 0;;) {
+            const std::size_t comma = line.find(',', from);
+            fields.push_back(line.substr(from, comma == std::string_view::npos ? comma : comma - from));
+            if (comma == std::string_view::npos) break;
+            from = comma + 1;
+        }
+        if (fields.size() < 5) return;
+        std::vector<std::string_view> rest(fields.begin() + 5, fields.end());
+        while (!rest.empty() && IsBlank(rest.back())) rest.pop_back();
+        const std::string number(fields[4]);
+        auto route = std::find_if(routes_.begin(), routes_.end(), [&](const Named& r) { return r.number == number; });
+        if (route == routes_.end()) route = routes_.insert(routes_.end(), Named{number});
+        std::size_t at = 0;
+        if (rest.size() % 2 == 1) route->name = LegacyToUtf8(rest[at++]);
+        for (; at < rest.size(); at += 2) route->points.push_back(LegacyToUtf8(rest[at]));
+    }
+
+    // The routes, each point the waypoint of its name; points naming none are counted.
+    std::int64_t Into(std::vector<Route>& routes, const PointList& waypoints) const
+    {
+        std::int64_t unnamed = 0;
+        if (routes_.empty()) return 0;
+        std::map<std::string, Point> byName;
+        waypoints.ForEach([&byName](const Point& w) { byName.emplace(w.name, w); });
+        for (const Named& named : routes_) {
+            Route& route = routes.emplace_back();
+            route.info.name = named.name;
+            std::int32_t number = -1;
+            std::from_chars(named.number.data(), named.number.data() + named.number.size(), number);
+            route.info.number = number;
+            for (const std::string& name : named.points) {
+                const auto waypoint = byName.find(name);
+                if (waypoint == byName.end()) ++unnamed;
+                else route.points.push_back(waypoint->second);
+            }
+        }
+        return unnamed;
+    }
+
+private:
+    struct Named {
+        std::string number;
+        std::string name{};
+        std::vector<std::string> points{};
+    };
+    std::vector<Named> routes_;
+};
+
 ReadResult ReadMagellanWaypointFile(const InputSource& source, const ReadOptions& options)
 {
     LineReader file = source.ReadLines();
     ReadResult result;
     PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
+    RouteMessages routes;
     std::string_view line;
     while (!entry.Full() && file.Next(line)) {
         if (line.size() >= 3 && line[line.size() - 3] == '*') line.remove_suffix(3);
+        if (GetField(line, 1, "") == "$PMGNRTE") routes.Take(line);
         if (GetField(line, 1, "") != "$PMGNWPL") continue;
         const CommaFields fields(line);
         const Position position = PositionOf(fields);
@@ -174,6 +236,11 @@ ReadResult ReadMagellanWaypointFile(const InputSource& source, const ReadOptions
         if (w.name.empty()) w.native.name = "X";  // the native files' name of a waypoint without one
         entry.Add(std::move(w));
     }
+    if (const std::int64_t unnamed = routes.Into(result.document.routes, result.document.waypoints); unnamed > 0)
+        result.findings.Add(FindingKind::Skipped,
+                            std::to_string(unnamed) + (unnamed == 1 ? " route point names" : " route points name") +
+                                " no waypoint of the file: left out",
+                            unnamed);
     return result;
 }
 

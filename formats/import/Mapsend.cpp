@@ -6,6 +6,8 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <vector>
 
 #include "core/byte_reader.h"
 #include "core/number_format.h"
@@ -96,6 +98,42 @@ std::string ReadCountedString(ByteReader& file)
     return std::string(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
 }
 
+// The routes after the waypoints: a count, then per route its name, number
+// and count of points, each point its name, waypoint number, position and
+// symbol. A point takes what the waypoint of its name holds beside these.
+// False when the file ends inside them.
+bool ReadRoutes(ByteReader& file, std::vector<Route>& routes, const std::map<std::string, Point>& waypoints)
+{
+    std::int32_t count = 0;
+    if (file.at_end()) return true;
+    if (!file.i32(count)) return false;
+    for (std::int32_t r = 0; r < count; ++r) {
+        Route route;
+        route.info.name = TextAsRead(ReadCountedString(file), false);
+        std::int32_t number = 0, points = 0;
+        if (!file.i32(number) || !file.i32(points)) return false;
+        route.info.number = number;
+        for (std::int32_t k = 0; k < points; ++k) {
+            const std::string name = TextAsRead(ReadCountedString(file), false);
+            std::int32_t index = 0;
+            double longitude = 0, negatedLatitude = 0;
+            std::uint8_t symbol = 0;
+            if (!file.i32(index) || !file.f64(longitude) || !file.f64(negatedLatitude) || !file.u8(symbol))
+                return false;
+            const auto waypoint = waypoints.find(name);
+            Point p = waypoint != waypoints.end() ? waypoint->second : Point{};
+            p.name = name;
+            p.latitude = -negatedLatitude;
+            p.longitude = longitude;
+            p.symbolCode = symbol;
+            p.symbol = SymbolNameOfCode(symbol);
+            route.points.push_back(p);
+        }
+        routes.push_back(std::move(route));
+    }
+    return true;
+}
+
 ReadResult ReadMapsendTrackFile(const InputSource& source, const ReadOptions&)
 {
     ByteReader file = source.ReadBytes();
@@ -116,13 +154,16 @@ ReadResult ReadMapsendTrackFile(const InputSource& source, const ReadOptions&)
     for (std::int32_t k = 0; k < count; ++k) {
         MapsendTrackPoint p;
         const bool whole = ReadTrackPoint(file, header.version, p);
-        if (!whole || !file.skip(trailer)) result.findings.Add(FindingKind::Truncated, kTruncated);
+        // The byte after a record (from version character 4 on): the hundredths of its second.
+        std::uint8_t centiseconds = 0;
+        if (!whole || (trailer > 0 && !file.u8(centiseconds))) result.findings.Add(FindingKind::Truncated, kTruncated);
         if (!whole) break;
         if (p.validity == 0) continue;
         point.latitude = -p.negatedLatitude;
         point.longitude = p.longitude;
         point.elevation = DecimalOfFloat(p.altitude);
-        point.time = UtcTime{p.seconds, 0};
+        const bool hundredths = trailer > 0 && centiseconds < 100;
+        point.time = UtcTime{p.seconds, hundredths ? centiseconds * 10'000'000 : 0};
         point.newSection = track.points.empty();
         entry.Add(point);
     }
@@ -138,12 +179,15 @@ ReadResult ReadMapsendWaypointFile(const InputSource& source, const ReadOptions&
     std::int32_t count = 0;
     if (!file.i32(count)) result.findings.Add(FindingKind::Truncated, kTruncated);
     PointEntry entry(result.document.waypoints, result.findings);
+    std::map<std::string, Point> byName;
+    bool whole = true;
     for (std::int32_t k = 0; k < count; ++k) {
         const std::string name = ReadCountedString(file);
         const std::string comment = ReadCountedString(file);
         MapsendWaypointRecord r;
         if (!ReadWaypointRecord(file, r)) {
             result.findings.Add(FindingKind::Truncated, kTruncated);
+            whole = false;
             break;
         }
         // The record holds no time; its altitude is taken for metres, as in the track files.
@@ -156,7 +200,10 @@ ReadResult ReadMapsendWaypointFile(const InputSource& source, const ReadOptions&
         w.symbolCode = r.symbol;
         w.symbol = SymbolNameOfCode(r.symbol);
         w.native.feet = NativeFeet(r.altitude);
+        byName.emplace(w.name, w);
         entry.Add(std::move(w));
     }
+    if (whole && !ReadRoutes(file, result.document.routes, byName))
+        result.findings.Add(FindingKind::Truncated, kTruncated);
     return result;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "core/byte_reader.h"
@@ -181,9 +182,13 @@ public:
                 if (type == 'T') ReadTrack(file_);
                 file_.limit(fileEnd);
             }
+            if (std::string_view("WRTLV").find(static_cast<char>(type)) == std::string_view::npos) ++notUnderstood_;
             if (!file_.seek(end)) return;
         }
     }
+
+    // Records of a kind the reader does not know, and waypoints whose end it could not find.
+    std::int64_t NotUnderstood() const { return notUnderstood_; }
 
 private:
     void ReadWaypoint(ByteReader& body, std::span<const std::uint8_t> bytes, bool whole)
@@ -231,7 +236,7 @@ private:
     // time and the texts every waypoint ends with; of other versions (and of
     // records that end otherwise) only the last five bytes are known: the
     // time flag and the time.
-    WaypointTail ReadWaypointTail(ByteReader& body, std::span<const std::uint8_t> bytes, bool whole) const
+    WaypointTail ReadWaypointTail(ByteReader& body, std::span<const std::uint8_t> bytes, bool whole)
     {
         const std::size_t start = body.position();
         WaypointTail tail;
@@ -249,7 +254,10 @@ private:
         }
         tail = {};
         if (!whole) return tail;
-        if (utf8_) tail.seconds = Version109Time(bytes, start);
+        if (utf8_) {
+            tail.seconds = Version109Time(bytes, start);
+            if (!tail.seconds) ++notUnderstood_;
+        }
         if (!tail.seconds && body.size() >= start + kTimeFieldSize) {
             body.seek(body.size() - kTimeFieldSize);
             if (body.u8(timeFlag) && timeFlag == 1 && body.u32(seconds)) tail.seconds = seconds;
@@ -293,6 +301,7 @@ private:
     const bool utf8_;
     DocumentBuilder& builder_;
     RouteReader routes_;
+    std::int64_t notUnderstood_ = 0;
 };
 }  // namespace
 
@@ -320,14 +329,17 @@ ReadResult ReadGdbFile(ByteReader& file, const ReadOptions& options)
     std::uint8_t headerType = 0;
     std::uint16_t version = 0;
     if (file.skip(6 + 4) && file.u8(headerType)) file.u16(version);
-    CheckVersion(version, kVersions, builder);
+    // Version 109 is read exactly: it is told only when a record was not understood.
+    if (version != kUtf8Version) CheckVersion(version, kVersions, builder);
 
     bool headerWhole = Skip(file, 7);
     const int texts = headerType < kThreeTextHeader ? 4 : 3;
     for (int t = 0; t < texts && headerWhole; ++t) headerWhole = ReadZeroTerminated(file).ends_with('\0');
     if (!headerWhole) builder.NoteEndInsideRecord();
 
-    GdbReader(file, version, builder).ReadRecords();
+    GdbReader reader(file, version, builder);
+    reader.ReadRecords();
+    if (version == kUtf8Version && reader.NotUnderstood() > 0) builder.Notice(kVersions.later);
     builder.Finish();
     return result;
 }

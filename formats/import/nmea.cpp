@@ -2,12 +2,15 @@
 // NMEA 0183 logs as one track, from the RMC and GGA sentences of any talker
 // (GPS, GLONASS, Galileo, BeiDou, several systems): a point per fix, where a
 // fix is an RMC and the GGA of the same time, in either order, or one alone.
+// A receiver that sends a fix from several talkers gives one point; a
+// sentence whose checksum fails is left out, as a navigator leaves it.
 #include "formats/import/nmea.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/clock.h"
@@ -21,6 +24,7 @@
 namespace {
 // Fixes further apart start a new section.
 constexpr std::int64_t kSecondsOfASection = 3600;
+constexpr double kMetresPerSecondPerKnot = 1852.0 / 3600.0;
 // What is kept of a GGA line for its position: far more than a sentence
 // holds (82 bytes), never as much as a line of any length.
 constexpr std::size_t kKeptGgaLine = 4096;
@@ -43,6 +47,29 @@ Tag TagOf(std::string_view line)
         if (c != ' ') return Tag::Other;
     }
     return tag;
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// A sentence without a checksum passes; one with a "*" passes when two hex
+// digits follow it that equal the XOR of the bytes between "$" and "*".
+bool ChecksumHolds(std::string_view line)
+{
+    const std::size_t star = line.find('*');
+    if (star == std::string_view::npos) return true;
+    const std::size_t dollar = line.find('$');
+    if (dollar == std::string_view::npos || dollar > star || line.size() < star + 3) return false;
+    const int high = HexDigit(line[star + 1]), low = HexDigit(line[star + 2]);
+    if (high < 0 || low < 0) return false;
+    unsigned sum = 0;
+    for (const char c : line.substr(dollar + 1, star - dollar - 1)) sum ^= static_cast<unsigned char>(c);
+    return sum == static_cast<unsigned>(high * 16 + low);
 }
 
 std::string_view Part(std::string_view text, std::size_t from, std::size_t count)
@@ -160,16 +187,20 @@ struct Position {
 };
 
 struct Rmc {
-    Position position;
+    std::optional<Position> position;  // none where a field is blank or no number
     TimeKey key;
     std::optional<std::int64_t> day;
     bool invalid;  // status V
+    double speed = kNoValue, course = kNoValue;
+    std::uint16_t talker = 0;
 };
 
 // The GGA's own position is read only when no RMC comes with it.
 struct Gga {
     TimeKey key;
     double metres = kNoValue;
+    double geoidHeight = kNoValue;
+    std::uint16_t talker = 0;
     int quality = -1;
     std::int16_t satellites = -1;
     double hdop = kNoValue;
@@ -188,24 +219,69 @@ struct Fix {
     const TimeKey& Key() const { return rmc ? rmc->key : gga->key; }
 };
 
+// Which talkers gave a fix its sentences (0 none): the same sentence of the
+// same time from another talker repeats the fix.
+struct Talkers {
+    TimeKey key;
+    std::uint16_t rmc = 0, gga = 0;
+};
+
+Talkers TalkersOf(const Fix& f)
+{
+    return {f.Key(), f.rmc ? f.rmc->talker : std::uint16_t{0}, f.gga ? f.gga->talker : std::uint16_t{0}};
+}
+
+// The two capitals after the "$".
+std::uint16_t TalkerOf(std::string_view line)
+{
+    const std::size_t dollar = line.find('$');
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(line[dollar + 1]) << 8 |
+                                      static_cast<unsigned char>(line[dollar + 2]));
+}
+
+// A latitude or longitude field that is a number: digits with at most a
+// point and a sign, blanks around them. A scan, not a conversion: every fix
+// asks it twice.
+bool Readable(std::string_view field)
+{
+    field = Trimmed(field);
+    if (!field.empty() && (field.front() == '-' || field.front() == '+')) field.remove_prefix(1);
+    bool digit = false, point = false;
+    for (const char c : field) {
+        if (c >= '0' && c <= '9') digit = true;
+        else if (c == '.' && !point) point = true;
+        else return false;
+    }
+    return digit;
+}
+
+double Metres(double value, std::string_view unit)
+{
+    return unit == "M" || unit == "m" ? value : value / kFeetPerMetre;
+}
+
 Rmc RmcOf(const Sentence& s, DayCache& days)
 {
     Rmc rmc{{}, TimeKey(s.View(2, "")), days.Of(s.View(10, "")), s.View(3, "") == "V"};
-    Position& p = rmc.position;
-    p.latitude = Coordinate(s.View(4, "0000.000"), 2);
-    if (s.View(5, "N") == "S") p.latitude = -p.latitude;
-    p.longitude = Coordinate(s.View(6, "00000.000"), 3);
-    if (s.View(7, "W") == "W") p.longitude = -p.longitude;
+    const std::string_view latitudeText = s.View(4, ""), longitudeText = s.View(6, "");
+    if (Readable(latitudeText) && Readable(longitudeText)) {
+        Position p;
+        p.latitude = Coordinate(latitudeText, 2);
+        if (s.View(5, "N") == "S") p.latitude = -p.latitude;
+        p.longitude = Coordinate(longitudeText, 3);
+        if (s.View(7, "W") == "W") p.longitude = -p.longitude;
+        rmc.position = p;
+    }
+    if (const auto knots = ExactDouble(s.View(8, ""))) rmc.speed = *knots * kMetresPerSecondPerKnot;
+    if (const auto course = ExactDouble(s.View(9, ""))) rmc.course = *course;
     return rmc;
 }
 
 Gga GgaOf(const Sentence& s)
 {
     Gga gga{TimeKey(s.View(2, ""))};
-    if (const auto altitude = ExactDouble(s.View(10, ""))) {
-        const std::string_view unit = s.View(11, "M");
-        gga.metres = unit == "M" || unit == "m" ? *altitude : *altitude / kFeetPerMetre;
-    }
+    if (const auto altitude = ExactDouble(s.View(10, ""))) gga.metres = Metres(*altitude, s.View(11, "M"));
+    if (const auto geoid = ExactDouble(s.View(12, ""))) gga.geoidHeight = Metres(*geoid, s.View(13, "M"));
     gga.quality = SmallCount(s.View(7, ""));
     gga.satellites = static_cast<std::int16_t>(SmallCount(s.View(8, "")));
     gga.hdop = ExactDouble(s.View(9, "")).value_or(kNoValue);
@@ -217,7 +293,7 @@ Gga GgaOf(const Sentence& s)
 std::optional<Position> PositionOfGga(const Sentence& s)
 {
     const std::string_view latitudeText = s.View(3, ""), longitudeText = s.View(5, "");
-    if (IsBlank(latitudeText) || IsBlank(longitudeText)) return std::nullopt;
+    if (!Readable(latitudeText) || !Readable(longitudeText)) return std::nullopt;
     Position p;
     p.latitude = Coordinate(latitudeText, 2);
     if (s.View(4, "") == "S") p.latitude = -p.latitude;
@@ -298,9 +374,25 @@ public:
 
     void Take(std::string_view line)
     {
-        switch (TagOf(line)) {
-        case Tag::Rmc: TakeRmc(RmcOf(Sentence(line), dates_)); break;
-        case Tag::Gga: TakeGga(GgaOf(Sentence(line)), line); break;
+        const Tag tag = TagOf(line);
+        if (tag == Tag::Other) return;
+        if (!ChecksumHolds(line)) {
+            ++wrongChecksums_;
+            return;
+        }
+        switch (tag) {
+        case Tag::Rmc: {
+            Rmc rmc = RmcOf(Sentence(line), dates_);
+            rmc.talker = TalkerOf(line);
+            TakeRmc(std::move(rmc));
+            break;
+        }
+        case Tag::Gga: {
+            Gga gga = GgaOf(Sentence(line));
+            gga.talker = TalkerOf(line);
+            TakeGga(std::move(gga), line);
+            break;
+        }
         case Tag::Gsa: TakeGsa(DopsOf(Sentence(line.substr(0, line.find('*'))))); break;
         case Tag::Other: break;
         }
@@ -313,10 +405,28 @@ public:
         Close();
         return undated_;
     }
+    std::int64_t WrongChecksums() const { return wrongChecksums_; }
+    std::int64_t WithoutPosition() const { return withoutPosition_; }
 
 private:
+    // The sentence of a fix that came already from another talker, by its time.
+    bool Repeated(const TimeKey& key, bool rmc, std::uint16_t talker) const
+    {
+        // The cheap tests first: most sentences start a fix of their own.
+        std::uint16_t earlier = 0;
+        if (pending_) {
+            if (!(pending_->Key() == key)) return false;
+            earlier = rmc ? (pending_->rmc ? pending_->rmc->talker : 0) : (pending_->gga ? pending_->gga->talker : 0);
+        } else {
+            if (!placed_ || !(placed_->key == key)) return false;
+            earlier = rmc ? placed_->rmc : placed_->gga;
+        }
+        return earlier != 0 && earlier != talker && key.Time().has_value();
+    }
+
     void TakeRmc(Rmc rmc)
     {
+        if (Repeated(rmc.key, true, rmc.talker)) return;
         if (pending_ && !pending_->rmc && pending_->gga->key == rmc.key) {
             pending_->rmc = std::move(rmc);
             Flush();
@@ -328,6 +438,7 @@ private:
 
     void TakeGga(Gga gga, std::string_view line)
     {
+        if (Repeated(gga.key, false, gga.talker)) return;
         if (pending_ && pending_->Key() == gga.key) {
             const bool completes = !pending_->gga;
             pending_->gga = std::move(gga);  // a second GGA of the same fix: the later one counts
@@ -354,28 +465,31 @@ private:
     void Flush()
     {
         if (!pending_) return;
+        placed_ = TalkersOf(*pending_);
         Place(*pending_);
         pending_.reset();
     }
 
     void Place(const Fix& f)
     {
-        Position position;
+        std::optional<Position> found;
         std::optional<std::int64_t> day;
         if (f.rmc) {
-            position = f.rmc->position;
+            found = f.rmc->position;
             day = f.rmc->day;
-        } else if (const auto alone = PositionOfGga(Sentence(ggaLine_))) {
-            position = *alone;
-        } else {
-            return;
         }
+        if (!found && f.gga) found = PositionOfGga(Sentence(ggaLine_));
         // A fix left out still gives the log its date.
         std::optional<LogDays::Placed> placed;
         if (const auto time = f.Key().Time()) {
             placed = days_.Place(*time, day);
             if (placed->moveUndatedBy) MoveUndated(*placed->moveUndatedBy);
         }
+        if (!found) {
+            ++withoutPosition_;
+            return;
+        }
+        const Position position = *found;
         if (!std::isfinite(position.latitude) || !std::isfinite(position.longitude)) {
             Point unusable;
             unusable.latitude = position.latitude;
@@ -388,6 +502,9 @@ private:
         p.latitude = position.latitude;
         p.longitude = position.longitude;
         p.elevation = f.gga ? f.gga->metres : kNoValue;
+        p.geoidHeight = f.gga ? f.gga->geoidHeight : kNoValue;
+        p.speed = f.rmc ? f.rmc->speed : kNoValue;
+        p.course = f.rmc ? f.rmc->course : kNoValue;
         p.satellites = f.gga ? f.gga->satellites : std::int16_t{-1};
         const FixFacts facts = FactsOf(f);
         const double ggaHdop = f.gga ? f.gga->hdop : kNoValue;
@@ -438,14 +555,17 @@ private:
     PointList& points_;
     PointEntry entry_;
     std::optional<Fix> pending_;
-    std::string ggaLine_;  // the line of the GGA pending or placed last
-    Point point_;          // the open point
+    std::optional<Talkers> placed_;  // of the fix placed last
+    std::string ggaLine_;            // the line of the GGA pending or placed last
+    Point point_;                    // the open point
     bool open_ = false;
     bool placedAny_ = false;
     Last last_;
     LogDays days_;
     DayCache dates_;
     std::int64_t undated_ = 0;
+    std::int64_t wrongChecksums_ = 0;
+    std::int64_t withoutPosition_ = 0;
 };
 }  // namespace
 
@@ -477,6 +597,13 @@ ReadResult ReadNmeaLogFile(const InputSource& source, const ReadOptions& options
     while (!log.Full() && file.Next(line)) log.Take(line);
     if (const std::int64_t undated = log.Finish(); undated > 0)
         result.findings.Add(FindingKind::Undated, "the log gives no date", undated);
+    if (const std::int64_t wrong = log.WrongChecksums(); wrong > 0)
+        result.findings.Add(FindingKind::Skipped,
+                            wrong == 1 ? std::string("1 sentence with a wrong checksum was skipped")
+                                       : std::to_string(wrong) + " sentences with a wrong checksum were skipped",
+                            wrong);
+    if (const std::int64_t unplaced = log.WithoutPosition(); unplaced > 0)
+        result.findings.Add(FindingKind::Unusable, {}, unplaced);
     if (!track.points.empty()) result.document.tracks.push_back(std::move(track));
     return result;
 }

@@ -83,7 +83,9 @@ void AppendLineStyle(std::string& out, std::uint32_t bgr)
     out += "</color><width>3</width></LineStyle></Style>";
 }
 
-// Heights are above sea level where a point has one; lines without follow the ground.
+// Heights are above sea level where every point has one; a line where some
+// point has none follows the ground (the heights it has stay in its
+// coordinates), so that no point is put at sea level.
 void AppendAltitudeMode(std::string& out, bool elevations, bool line)
 {
     if (elevations) out += "<altitudeMode>absolute</altitudeMode>";
@@ -120,15 +122,15 @@ void OpenGroupPlacemark(std::string& out, const GroupInfo& g, std::uint32_t colo
 }
 
 // What a section of a track holds, for its opening: a gx:Track when every
-// point has a time, heights above sea level when some point has one.
+// point has a time, heights above sea level when every point has one.
 struct SectionShape {
     std::int64_t points = 0;
-    bool timed = true, elevations = false;
+    bool timed = true, elevations = true;
     void Add(const Point& p)
     {
         ++points;
         timed = timed && p.time;
-        elevations = elevations || p.HasElevation();
+        elevations = elevations && p.HasElevation();
     }
 };
 constexpr std::size_t kSectionsKept = 4096;
@@ -219,8 +221,8 @@ void KmlDocument::ClosePart(std::string& out, DocumentPart)
 
 void KmlDocument::Route(std::string& out, const GroupInfo& route, int number, const PointList& list, PointWalk& points)
 {
-    bool elevations = false;
-    for (PointWalk any(list, false); !elevations && any.Next();) elevations = any->HasElevation();
+    bool elevations = true;
+    for (PointWalk every(list, false); elevations && every.Next();) elevations = every->HasElevation();
     OpenGroupPlacemark(out, route, route.colour.value_or(RouteColour(static_cast<unsigned>(number))));
     if (PointWalk line(list, false); line.Next()) {
         out += "<LineString>";

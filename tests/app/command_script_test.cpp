@@ -35,8 +35,8 @@ std::string Json(const std::string& file, const std::string& expression)
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-const std::string kGga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,*47\r\n"
-                         "$GPGGA,123520,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,*44\r\n";
+const std::string kGga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,*1F\r\n"
+                         "$GPGGA,123520,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,*15\r\n";
 }  // namespace
 
 // Each row: the command, its status, and whether anything was converted.

@@ -141,7 +141,7 @@ TEST(ConvertCommand, TellsTheFormatsByContentOrExtensionAndSaysSo)
         {"f.dat", "Type = Mark\r\nLatLon = 47 36.512 N 122 20.113 W\r\n", "out.wpt", "nobletec-wpt", "content"},
         {"f.log", "$GNRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*74\r\n", "out.plt", "nmea",
          "content"},
-        {"f.dat", "$GPGSV,3,1\r\n$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,*47\r\n", "out.plt", "nmea",
+        {"f.dat", "$GPGSV,3,1\r\n$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,*1F\r\n", "out.plt", "nmea",
          "content"},
         {"f.ov2", none, "out.wpt", "tomtom-ov2", "extension"},
         {"f.dat", kGpx, "out.wpt", "gpx-wpt", "content"},
@@ -442,8 +442,8 @@ TEST(ConvertCommand, LoadsNoQtLibrary)
 TEST(ConvertCommand, DateOfALogOfTimesOfDay)
 {
     TempDir dir;
-    WriteText(dir.Path("gga.log"), "$GNGGA,235959,4807.038,N,01131.000,E,1,05,1.6,100,M,,*5D\r\n"
-                                   "$GNGGA,000001,4807.038,N,01131.000,E,1,05,1.6,100,M,,*5B\r\n");
+    WriteText(dir.Path("gga.log"), "$GNGGA,235959,4807.038,N,01131.000,E,1,05,1.6,100,M,,*11\r\n"
+                                   "$GNGGA,000001,4807.038,N,01131.000,E,1,05,1.6,100,M,,*11\r\n");
     const struct {
         std::vector<std::string> arguments;
         const char* output;

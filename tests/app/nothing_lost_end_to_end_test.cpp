@@ -33,7 +33,7 @@ TEST(NothingLostEndToEnd, AnNmeaLogBeyondTheTrackCapacityIsAnnouncedAfterTheCoun
 {
     TempDir dir;
     std::string log;
-    for (int i = 0; i < 120000; ++i) log += "$GPRMC,120000,A,4807.038,N,01131.000,E,,,230394,,*00\r\n";
+    for (int i = 0; i < 120000; ++i) log += "$GPRMC,120000,A,4807.038,N,01131.000,E,,,230394,,*13\r\n";
     WriteText(dir.Path("long.nmea"), log);
     const HeadlessResult run = RunHeadless({kNmea, kKesTrack, dir.Path("long.plt"), dir.Path("long.nmea")});
     ASSERT_EQ(run.exitCode, 0) << run.output;

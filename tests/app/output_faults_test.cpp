@@ -90,9 +90,8 @@ std::string NmeaLog(int fixes)
     std::string log;
     char line[128];
     for (int i = 0; i < fixes; ++i) {
-        std::snprintf(line, sizeof line,
-                      "$GPRMC,12%02d%02d,A,4807.%03d,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n", i / 60, i % 60,
-                      i);
+        std::snprintf(line, sizeof line, "$GPRMC,12%02d%02d,A,4807.%03d,N,01131.000,E,022.4,084.4,230394,003.1,W\r\n",
+                      i / 60, i % 60, i);
         log += line;
     }
     return log;

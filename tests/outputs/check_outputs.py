@@ -19,7 +19,7 @@ import subprocess
 import sys
 import xml.etree.ElementTree as ET
 
-COLUMNS = ['type', 'track', 'route', 'section', 'lat', 'lon', 'ele_m', 'time', 'name', 'desc', 'sym']
+COLUMNS = ['type', 'track', 'route', 'section', 'lat', 'lon', 'ele_m', 'time', 'name', 'desc', 'sym', 'cmt']
 DEGREES, METRES, SECONDS = 1e-7, 1e-3, 1e-3
 problems = []
 
@@ -155,9 +155,15 @@ def check_geojson(ref, path):
         for lon, lat, *_ in (p for m in members for p in positions(m['coordinates'])):
             if not (-180 <= lon <= 180 and -90 <= lat <= 90):
                 say(path, f'position out of range: {lon}, {lat}')
+    # A line is 2-D where some point has no elevation: none is expected of it.
+    def one_dimension(sections):
+        if all(p['ele'] is not None for s in sections for p in s):
+            return sections
+        return [[dict(p, ele=None) for p in s] for s in sections]
+
     expected = ([('waypoint', w, [[w]]) for w in ref['waypoints']] +
-                [('route', r, lines_of(r)) for r in ref['routes']] +
-                [('track', t, t['sections']) for t in ref['tracks']])
+                [('route', r, one_dimension(lines_of(r))) for r in ref['routes']] +
+                [('track', t, one_dimension(t['sections'])) for t in ref['tracks']])
     features = ogr_features(path, '-oo', 'DATE_AS_STRING=YES')
     if len(features) != len(expected):
         say(path, f'{len(features)} features, expected {len(expected)}')
@@ -248,10 +254,17 @@ def check_csv(ref, path):
                   'desc': p['desc'] or '', 'sym': p['sym'] or ''}
         check_time(where, named['time'] or None, p['time'])
         for column, value in wanted.items():
+            # A text a spreadsheet would take for a formula starts with an apostrophe.
+            if value[:1] in ('=', '+', '-', '@', '\t', '\r') and named[column].startswith("'"):
+                named[column] = named[column][1:]
             if not same_text(named[column], value):
                 say(where, f'{column} {named[column]!r}, expected {value!r}')
         ele = float(named['ele_m']) if named['ele_m'] else None
         check_position(where, (float(named['lon']), float(named['lat']), ele), p)
+        for column in ('name', 'desc'):
+            value, text = p.get(column) or '', f['fields'].get(column)
+            if value[:1] in ('=', '+', '-', '@', '\t', '\r') and isinstance(text, str) and text.startswith("'"):
+                f['fields'][column] = text[1:]
         check_feature(where + ' through ogrinfo', f, p, [[p]], 'name', 'desc')
 
 

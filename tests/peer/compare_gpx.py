@@ -3,8 +3,10 @@
 """Compares two GPX files point by point: the same waypoints, routes, route
 points, tracks and track points, with names equal, positions within 1e-7
 degrees, elevations within 1 mm, times equal and symbols equal (and comments,
-descriptions where both have them). Prints each difference; exit status 1
-when there is one. Usage: compare_gpx.py OURS THEIRS [--ignore FIELD ...]"""
+descriptions, links, geoid heights, the gpxx and gpxtpx extension values and
+the other extension subtrees where both have them). Prints each difference;
+exit status 1 when there is one.
+Usage: compare_gpx.py OURS THEIRS [--ignore FIELD ...]"""
 import datetime
 import re
 import sys
@@ -36,13 +38,56 @@ def instant(text):
     return (moment, int((digits + '000000000')[:9]))
 
 
+def leaves(element, prefix=''):
+    """The texts of an extension's leaf elements by their paths of local names."""
+    found = {}
+    for child in element:
+        path = prefix + local(child.tag)
+        if len(child):
+            found.update(leaves(child, path + '/'))
+        else:
+            found[path] = (found[path] + '|' if path in found else '') + (child.text or '').strip()
+    return found
+
+
+def canon(e):
+    return (e.tag, sorted(e.attrib.items()), (e.text or '').strip(), [canon(c) for c in e])
+
+
+def extensions(element):
+    """gpxx and gpxtpx values by path, and the other extension subtrees."""
+    gpxx, gpxtpx, other = {}, {}, []
+    for ext in element:
+        if local(ext.tag) != 'extensions':
+            continue
+        for child in ext:
+            if 'GpxExtensions' in child.tag:
+                gpxx.update(leaves(child, local(child.tag) + '/'))
+            elif 'TrackPointExtension' in child.tag:
+                gpxtpx.update(leaves(child))
+            else:
+                other.append(canon(child))
+    return gpxx, gpxtpx, other
+
+
 def point(element):
+    gpxx, gpxtpx, other = extensions(element)
     return {
         'lat': float(element.get('lat')), 'lon': float(element.get('lon')),
         'ele': child_text(element, 'ele'), 'time': child_text(element, 'time'),
         'name': child_text(element, 'name'), 'sym': child_text(element, 'sym'),
         'cmt': child_text(element, 'cmt'), 'desc': child_text(element, 'desc'),
+        'geoidheight': child_text(element, 'geoidheight'),
+        'links': [(c.get('href'), child_text(c, 'text')) for c in element if local(c.tag) == 'link'],
+        'gpxx': gpxx, 'gpxtpx': gpxtpx, 'other': other,
     }
+
+
+def close(a, b):
+    try:
+        return abs(float(a) - float(b)) <= 0.001
+    except ValueError:
+        return a == b
 
 
 def read(path):
@@ -79,8 +124,23 @@ def compare_points(where, ours, theirs, ignore, out):
         if 'time' not in ignore and instant(a['time']) != instant(b['time']):
             out.append(f'{label}: time {a["time"]} against {b["time"]}')
         for field in ('name', 'sym', 'cmt', 'desc'):
-            if field not in ignore and (a[field] or '') != (b[field] or ''):
+            both = field in ('name', 'sym') or (a[field] and b[field])
+            if field not in ignore and both and (a[field] or '') != (b[field] or ''):
                 out.append(f'{label}: {field} {a[field]!r} against {b[field]!r}')
+        # The fields below are compared where both files write them.
+        if 'geoidheight' not in ignore and a['geoidheight'] and b['geoidheight'] and \
+                not close(a['geoidheight'], b['geoidheight']):
+            out.append(f'{label}: geoidheight {a["geoidheight"]} against {b["geoidheight"]}')
+        if 'links' not in ignore and a['links'] and b['links'] and a['links'] != b['links']:
+            out.append(f'{label}: links {a["links"]} against {b["links"]}')
+        for kind in ('gpxx', 'gpxtpx'):
+            if kind in ignore:
+                continue
+            for path in sorted(set(a[kind]) & set(b[kind])):
+                if not close(a[kind][path], b[kind][path]):
+                    out.append(f'{label}: {kind} {path} {a[kind][path]!r} against {b[kind][path]!r}')
+        if 'other' not in ignore and a['other'] and b['other'] and a['other'] != b['other']:
+            out.append(f'{label}: extension subtrees differ')
 
 
 def main():

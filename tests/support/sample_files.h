@@ -60,7 +60,7 @@ inline std::string Nobletec()
 inline std::string Nmea()
 {
     return "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"
-           "$GPRMC,123520,A,4807.138,N,01131.100,E,022.4,084.4,230394,003.1,W*6A\r\n";
+           "$GPRMC,123520,A,4807.138,N,01131.100,E,022.4,084.4,230394,003.1,W*60\r\n";
 }
 
 inline const char* const kMagellanWaypoint = "$PMGNWPL,4807.038,N,01131.000,E,0000610,M,Home,Front door,a*5E\r\n";

@@ -285,10 +285,13 @@ TEST(GpxReader, DamagedOrHostileInputIsRefusedOrReadUpToTheDamage)
             const ReadResult read = Read(c.file);
             EXPECT_FALSE(c.refused);
             EXPECT_EQ(read.document.waypoints.size(), c.kept);
-            ASSERT_EQ(read.findings.All().size(), c.message.empty() ? 0u : 1u);
+            // Elements of prefixes declared nowhere are left out, and counted apart.
+            std::vector<Finding> findings = read.findings.All();
+            std::erase_if(findings, [](const Finding& f) { return f.kind == FindingKind::Reduced; });
+            ASSERT_EQ(findings.size(), c.message.empty() ? 0u : 1u);
             if (!c.message.empty()) {
-                EXPECT_EQ(read.findings.All()[0].kind, FindingKind::Damaged);
-                EXPECT_EQ(read.findings.All()[0].message.substr(0, c.message.size()), c.message);
+                EXPECT_EQ(findings[0].kind, FindingKind::Damaged);
+                EXPECT_EQ(findings[0].message.substr(0, c.message.size()), c.message);
             }
         } catch (const InputRefused& refused) {
             EXPECT_TRUE(c.refused);

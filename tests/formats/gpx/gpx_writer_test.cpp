@@ -20,7 +20,7 @@ const Finding kLeftOut{FindingKind::Cut,
 const std::string kHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
                           "<gpx version=\"1.1\" creator=\"kesTranscribe\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
                           "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
-                          "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v1\" "
+                          "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\" "
                           "xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 "
                           "http://www.topografix.com/GPX/1/1/gpx.xsd\">\r\n"
                           "  <metadata><time>2023-03-15T12:00:00Z</time></metadata>\r\n";

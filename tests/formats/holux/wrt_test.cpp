@@ -248,3 +248,17 @@ TEST_F(HoluxWaypoints, WaypointsReadBackAsWritten)
         EXPECT_EQ(back[i].comment, points[i].comment.substr(0, 12));
     }
 }
+
+// The format's day of no time (1992-01-02, midnight) reads back as no time;
+// a time a second later is a time.
+TEST_F(HoluxWaypoints, TheDayOfNoTimeReadsBackAsNoTime)
+{
+    Point undated = At(10, 20, "NOTIME");
+    undated.native.noDateDay = true;
+    Write({undated, Dated(At(10, 20, "LATER"), 33605.0 + 1.0 / 86400)});
+    const std::vector<Point> back =
+        ReadBytes(ReadHoluxWaypointFile, ReadText(dir.Path("out.wrt"))).document.waypoints.ToVector();
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_FALSE(back[0].time.has_value());
+    EXPECT_TRUE(back[1].time.has_value());
+}

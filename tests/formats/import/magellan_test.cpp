@@ -4,6 +4,7 @@
 #include "core/text_fields.h"
 #include "formats/document/Symbols.h"
 #include "formats/import/Magellan.h"
+#include "formats/import/Mapsend.h"
 #include "tests/support/document_points.h"
 #include "tests/support/random_text.h"
 #include "tests/support/test_files.h"
@@ -176,5 +177,48 @@ TEST(MagellanCard, RandomAndTruncatedInputsNeverCrash)
                           input.size() + 1);
             } catch (const ConversionError&) {}
         }
+    }
+}
+
+// The routes of the Magellan and MapSend route fixtures: each route's name,
+// number, point count and its first and last points. The peer converter
+// reads magellan.rte alike; it reads no point of magexplorist.rte, whose
+// route names waypoints of its own $PMGNWPL lines.
+TEST(Routes, MagellanAndMapsendRouteFixtures)
+{
+    const struct {
+        const char* file;
+        ReadResult (*read)(const InputSource&, const ReadOptions&);
+        std::vector<std::string> routes;  // name, number, count, first and last point
+    } rows[] = {
+        {"magellan/magellan.rte",
+         ReadMagellanWaypointFile,
+         {"/1/11/49B 30.700000 -92.400000/40A 22.300000 -84.400000",
+          "/2/3/ATLAUN 30.280517 -91.685883/ATWRNR 30.314717 -91.646117"}},
+        {"magellan/magexplorist.rte",
+         ReadMagellanWaypointFile,
+         {"Route 1/1/4/WPT006 34.148017 -117.833367/WPT009 34.094767 -117.863933"}},
+        {"mapsend/route.wpt",
+         ReadMapsendWaypointFile,
+         {"LILI PATH/0/11/49B 30.700000 -92.400000/40A 22.300000 -84.400000",
+          "ATCHAFALAYA/1/3/ATLAUN 30.280517 -91.685883/ATWRNR 30.314717 -91.646117"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        const ReadResult read = row.read(InputSource::File(FixturePath(row.file)), {});
+        std::vector<std::string> routes;
+        for (const Route& route : read.document.routes) {
+            const std::vector<Point> points = route.points.ToVector();
+            std::string text =
+                route.info.name + "/" + std::to_string(route.info.number) + "/" + std::to_string(points.size());
+            for (const Point* p : {&points.front(), &points.back()}) {
+                char position[64];
+                std::snprintf(position, sizeof position, " %.6f %.6f", p->latitude, p->longitude);
+                text += "/" + p->name + position;
+            }
+            routes.push_back(text);
+        }
+        EXPECT_EQ(routes, row.routes);
+        EXPECT_TRUE(read.findings.Empty());
     }
 }

@@ -28,6 +28,16 @@ std::string Gga(const std::string& time, const std::string& talker = "GP")
     return "$" + talker + "GGA," + time + ",4807.038,N,01131.000,E,1,05,1.6,100,M,,\r\n";
 }
 
+// A sentence with its checksum.
+std::string Checked(const std::string& body)
+{
+    unsigned sum = 0;
+    for (const char c : body) sum ^= static_cast<unsigned char>(c);
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+    return "$" + body + tail;
+}
+
 std::vector<std::string> Times(const ReadResult& read)
 {
     std::vector<std::string> times;
@@ -39,14 +49,14 @@ std::vector<std::string> Times(const ReadResult& read)
 // The GGA of a fix's own time gives its elevation, before or after its RMC.
 TEST(NmeaLog, ElevationComesFromTheGgaOfTheSameTime)
 {
-    const ReadResult read = Read("$GPGGA,120000,,,,,1,05,1.6,100,M,,*00\r\n"
-                                 "$GPRMC,120000,A,4807.038,N,01131.000,E,,,230394,,*00\r\n"  // 100 m
-                                 "$GPRMC,120001,A,4807.038,N,01131.000,E,,,230394,,*00\r\n"
-                                 "$GPGGA,120001,,,,,1,05,1.6,50,M,,*00\r\n"   // follows its fix
-                                 "$GPGGA,120002,,,,,1,05,1.6,100,F,,*00\r\n"  // in feet
-                                 "$GPRMC,120002,V,4807.038,N,01131.000,E,,,230394,,*00\r\n"
-                                 "$GPGGA,120002,,,,,1,05,1.6,80,M,,*00\r\n"  // 120002 again, not the next fix
-                                 "$GPRMC,120003,A,4807.038,N,01131.000,E,,,230394,,*00\r\n");
+    const ReadResult read = Read("$GPGGA,120000,,,,,1,05,1.6,100,M,,\r\n"
+                                 "$GPRMC,120000,A,4807.038,N,01131.000,E,,,230394,,\r\n"  // 100 m
+                                 "$GPRMC,120001,A,4807.038,N,01131.000,E,,,230394,,\r\n"
+                                 "$GPGGA,120001,,,,,1,05,1.6,50,M,,\r\n"   // follows its fix
+                                 "$GPGGA,120002,,,,,1,05,1.6,100,F,,\r\n"  // in feet
+                                 "$GPRMC,120002,V,4807.038,N,01131.000,E,,,230394,,\r\n"
+                                 "$GPGGA,120002,,,,,1,05,1.6,80,M,,\r\n"  // 120002 again, not the next fix
+                                 "$GPRMC,120003,A,4807.038,N,01131.000,E,,,230394,,\r\n");
     const std::vector<Point> points = TrackPoints(read);
     ASSERT_EQ(points.size(), 4u);
     EXPECT_EQ(points[0].elevation, 100);
@@ -65,14 +75,14 @@ TEST(NmeaLog, PositionsAndHemispheres)
         {"4807.038,N,01131.000,E", 48.1173, 11 + 31.0 / 60},
         {"4807.038,S,01131.000,W", -48.1173, -(11 + 31.0 / 60)},
         {"4807.038,,01131.000", 48.1173, -(11 + 31.0 / 60)},  // no hemispheres: north and west
-        {",,,e", 0, 0},                                       // lower-case e is not W: stays east
+        {"0,,0,e", 0, 0},                                     // lower-case e is not W: stays east
         // Fields without their leading zeros are read by value; padded ones as ever.
         {"921.186,S,131.000,E", -(9 + 21.186 / 60), 1 + 31.0 / 60},
         {"0921.186,S,00131.000,E", -(9 + 21.186 / 60), 1 + 31.0 / 60},
         {"21.5,S,7,E", -21.5 / 60, 7.0 / 60},
         {"4807.038,S,1131,000,E", -(48 + 7.038 / 60), 11 + 31.0 / 60},
         {"04807.038,S,12345.5,E", -(4 + 807.038 / 60), 123 + 45.5 / 60},  // longer: split as padded
-        {"-921.186,S,,E", -(-9 + 21.186 / 60), 0},                        // not digits: split as padded
+        {"-921.186,S,0,E", -(-9 + 21.186 / 60), 0},                       // not digits: split as padded
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.position);
@@ -120,16 +130,17 @@ TEST(NmeaLog, MoreThanAnHourBetweenFixesInEitherDirectionStartsASection)
 
 TEST(NmeaLog, LineEndsOfEveryKindAndOtherSentences)
 {
-    const ReadResult read = Read("$GPGSA,A,3*39\n$GPRMC,100000,A,,,,,,,010120\r$GPRMC,100001,A,,,,,,,010120\r\n"
-                                 "$GPVTG,138.92,T\r\n$GPRMC,100002,A,,,,,,,010120\n\x1A$GPRMC,100003,A,,,,,,,010120\n");
+    const ReadResult read =
+        Read("$GPGSA,A,3*30\n$GPRMC,100000,A,1,N,1,E,,,010120\r$GPRMC,100001,A,1,N,1,E,,,010120\r\n"
+             "$GPVTG,138.92,T\r\n$GPRMC,100002,A,1,N,1,E,,,010120\n\x1A$GPRMC,100003,A,1,N,1,E,,,010120\n");
     EXPECT_EQ(read.document.TrackPointCount(), 3);
 }
 
 TEST(NmeaLog, WithoutFixesThereIsNoTrack)
 {
-    const ReadResult read = Read("$GPGGA,120000,,,,,1,05,1.6,100,M,,*00\r\n");
+    const ReadResult read = Read("$GPGGA,120000,,,,,1,05,1.6,100,M,,\r\n");
     EXPECT_TRUE(read.document.Empty());
-    EXPECT_TRUE(read.findings.Empty());
+    EXPECT_EQ(read.findings.All(), (std::vector<Finding>{{FindingKind::Unusable, "", 1}}));
 }
 
 TEST(NmeaLog, EveryFixIsRead)
@@ -200,7 +211,7 @@ TEST(NmeaLog, FixesWithoutADateTakeTheLogsDateOrStayTimesOfDay)
         {Gga("235959", "GN") + Gga("000001", "GN") + Gga("", "GN") + Gga("xx", "GN"),
          {"1970-01-01T23:59:59Z?", "1970-01-02T00:00:01Z?", "", ""},
          2},
-        {Gga("120000", "GN") + "$GNRMC,120001,A,,,,,,,\r\n", {"1970-01-01T12:00:00Z?", "1970-01-01T12:00:01Z?"}, 2},
+        {Gga("120000", "GN") + "$GNRMC,120001,A,1,N,1,E,,,\r\n", {"1970-01-01T12:00:00Z?", "1970-01-01T12:00:01Z?"}, 2},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.log);
@@ -251,7 +262,7 @@ TEST(NmeaLog, PointsKeepTheSentencesValues)
 {
     const ReadResult read = Read("$GPRMC,032908.379,A,4231.829,N,08807.303,W,0.16,138.92,070898,,*14\r\n"
                                  "$GPGGA,032908.379,4231.829,N,08807.303,W,1,05,1.6,209.800,M,-34.2,M,,*6A\r\n"
-                                 "$GPGSA,A,2,,,,,,,,,,,,,4.9,1.7,4.5*38\r\n"
+                                 "$GPGSA,A,2,,,,,,,,,,,,,4.9,1.7,4.5*39\r\n"
                                  "$GPGGA,032909,4231.829,N,08807.303,W,1,12,,8848.86,M,,\r\n"
                                  "$GPRMC,032909,V,4231.829,N,08807.303,W,,,070898\r\n"
                                  "$GPRMC,032910,V,4231.829,N,08807.303,W,,,070898\r\n");
@@ -276,5 +287,72 @@ TEST(NmeaLog, PointsKeepTheSentencesValues)
             TrackPoints(Read(std::string("$GPGGA,120000,4807.038,N,01131.000,E,") + q.quality + ",05,1.6,100,M,,\r\n"));
         ASSERT_EQ(alone.size(), 1u);
         EXPECT_STREQ(kFixNames[alone[0].fix], q.fix) << q.quality;
+    }
+}
+
+// What a navigator makes of a log: damaged sentences and fixes without a
+// position left out and counted, one point per fix whatever its talkers.
+TEST(NmeaLog, FixesAsANavigatorReadsThem)
+{
+    const std::string rmc = "GPRMC,120000,A,4807.038,N,01131.000,E,10.5,271.3,230394,,";
+    const std::string gga = "GPGGA,120000,4807.038,N,01131.000,E,1,05,1.6,100,M,47.9,M,,";
+    const auto skipped = [](int n) {
+        return Finding{FindingKind::Skipped,
+                       n == 1 ? "1 sentence with a wrong checksum was skipped"
+                              : std::to_string(n) + " sentences with a wrong checksum were skipped",
+                       n};
+    };
+    const Finding noPosition{FindingKind::Unusable, "", 1};
+    const struct {
+        const char* what;
+        std::string log;
+        std::string points;  // position, fix, sections, geoid height, speed, course of each
+        std::vector<Finding> findings;
+    } rows[] = {
+        {"void fix with a position", Rmc("120000", "230394").replace(14, 1, "V"), "48.1173 11.5167 none +", {}},
+        {"void fix without one", Checked("GPRMC,115959,V,,,,,,,150320,,"), "", {noPosition}},
+        {"blank longitude", Rmc("120000", "230394", "4807.038,N,,E"), "", {noPosition}},
+        {"unreadable latitude", Rmc("120000", "230394", "48x7.038,N,01131.000,E"), "", {noPosition}},
+        {"right checksums", Checked(rmc) + Checked(gga), "48.1173 11.5167 3d + 47.9 5.40167 271.3", {}},
+        {"missing checksum", "$" + rmc + "\r\n", "48.1173 11.5167  + 5.40167 271.3", {}},
+        {"wrong checksums",
+         "$" + rmc + "*00\r\n$" + gga + "*7\r\n" + Checked(rmc).replace(19, 1, "9"),
+         "",
+         {skipped(3)}},
+        {"one wrong of two", Checked(rmc) + "$" + gga + "*00\r\n", "48.1173 11.5167  + 5.40167 271.3", {skipped(1)}},
+        {"GP and GN of one fix",
+         Checked(rmc) + Checked(gga) + Checked("GN" + rmc.substr(2)) + Checked("GN" + gga.substr(2)),
+         "48.1173 11.5167 3d + 47.9 5.40167 271.3",
+         {}},
+        {"GP and GN interleaved",
+         Checked(rmc) + Checked("GN" + rmc.substr(2)) + Checked(gga),
+         "48.1173 11.5167 3d + 47.9 5.40167 271.3",
+         {}},
+        {"60 and 61 minutes on",
+         Rmc("100000", "010120") + Rmc("110000", "010120") + Rmc("120100", "010120"),
+         "48.1173 11.5167  + 48.1173 11.5167  - 48.1173 11.5167  +",
+         {}},
+        {"60 minutes and a millisecond",
+         Rmc("100000.999", "010120") + Rmc("110001", "010120"),
+         "48.1173 11.5167  + 48.1173 11.5167  +",
+         {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const ReadResult read = Read(row.log);
+        std::string points;
+        for (const Point& p : TrackPoints(read)) {
+            char text[160];
+            std::snprintf(text, sizeof text, "%s%.4f %.4f %s %c", points.empty() ? "" : " ", p.latitude, p.longitude,
+                          kFixNames[p.fix], p.newSection ? '+' : '-');
+            points += text;
+            for (const double value : {p.geoidHeight, p.speed, p.course}) {
+                if (std::isnan(value)) continue;
+                std::snprintf(text, sizeof text, " %g", value);
+                points += text;
+            }
+        }
+        EXPECT_EQ(points, row.points);
+        EXPECT_EQ(read.findings.All(), row.findings);
     }
 }
