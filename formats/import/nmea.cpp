@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -67,8 +69,18 @@ bool ChecksumHolds(std::string_view line)
     if (dollar == std::string_view::npos || dollar > star || line.size() < star + 3) return false;
     const int high = HexDigit(line[star + 1]), low = HexDigit(line[star + 2]);
     if (high < 0 || low < 0) return false;
-    unsigned sum = 0;
-    for (const char c : line.substr(dollar + 1, star - dollar - 1)) sum ^= static_cast<unsigned char>(c);
+    // XOR is taken eight bytes at a time, then folded: every sentence of a log pays for it.
+    const char* at = line.data() + dollar + 1;
+    std::size_t left = star - dollar - 1;
+    std::uint64_t wide = 0;
+    for (; left >= 8; at += 8, left -= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, at, 8);
+        wide ^= word;
+    }
+    for (int shift = 32; shift >= 8; shift /= 2) wide ^= wide >> shift;
+    unsigned sum = static_cast<unsigned>(wide & 0xFF);
+    for (; left > 0; ++at, --left) sum ^= static_cast<unsigned char>(*at);
     return sum == static_cast<unsigned>(high * 16 + low);
 }
 
