@@ -95,7 +95,7 @@ std::string Zsh()
         if (o.kind == Value::FormatOut) action = ":format:(" + Names(OutputFormats) + ")";
         if (o.kind == Value::File) action = ":file:_files";
         if (o.kind == Value::Text) action = std::string(":") + o.value + ": ";
-        const std::string value = o.value ? "=" : "";
+        const std::string value = o.valueOptional ? "=-" : o.value ? "=" : "";
         const std::string described = "[" + description + "]" + action;
         if (o.shortName != '\0')
             text += "  '(-" + std::string(1, o.shortName) + " --" + o.name + ")'{-" + o.shortName +

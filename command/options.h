@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "shape/step_choice.h"
+
 inline constexpr const char* kCommandName = "kes-convert";
 
 // One option: its names, its value, and its help text (lines of at most 50
@@ -21,7 +23,8 @@ struct OptionDescription {
     const char* name;   // the long name, without its dashes
     const char* value;  // the value's placeholder; nullptr: the option takes none
     const char* help;
-    Value kind = Value::None;  // what completes the value
+    Value kind = Value::None;    // what completes the value
+    bool valueOptional = false;  // the value may be left out (--merge, --merge=join)
 };
 std::span<const OptionDescription> OptionDescriptions();
 
@@ -45,6 +48,8 @@ struct ConvertOptions {
     std::optional<std::chrono::year_month_day> logDate;
     // Patterns of the paths below a folder given (--exclude, --include).
     std::vector<std::string> excludes, includes;
+    // The shaping steps (--split-gap, --simplify ...), in the order given.
+    std::vector<StepChoice> steps;
     std::string completionShell;      // --completion: bash, zsh or fish
     std::vector<std::string> inputs;  // "-" already /dev/stdin
 };

@@ -133,6 +133,7 @@ void JsonReport::Add(const ConversionJob& job, const JobOutcome& outcome, const 
         entry += ", \"routes\": " + std::to_string(outcome.counts.routes);
         entry += ", \"trackPoints\": " + std::to_string(outcome.counts.trackPoints);
         entry += std::string(", \"dataLeftOut\": ") + (outcome.dataLeftOut ? "true" : "false");
+        if (!outcome.steps.empty()) entry += ", \"steps\": " + JsonList(outcome.steps);
     }
     entry += ", \"warnings\": " + JsonList(outcome.warnings) + "}";
     file_->Append(entry, Ending(tally, true));

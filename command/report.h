@@ -19,6 +19,7 @@ struct JobOutcome {
     std::vector<std::string> written;   // every file put in place (a plan: that it would write), in order
     WrittenCounts counts;
     bool dataLeftOut = false;
+    std::vector<std::string> steps;  // what each shaping step did, one line each
 };
 
 // "IN -> OUT (N waypoints)", the same with "(dry run: nothing written)" for

@@ -47,7 +47,9 @@ std::string HelpOptions()
     std::string text;
     for (const OptionDescription& o : OptionDescriptions()) {
         std::string left = o.shortName != '\0' ? std::string("  -") + o.shortName + ", --" : "      --";
-        left += std::string(o.name) + (o.value ? std::string("=") + o.value : "");
+        left += std::string(o.name) + (!o.value          ? ""
+                                       : o.valueOptional ? std::string("[=") + o.value + "]"
+                                                         : std::string("=") + o.value);
         const std::vector<std::string> lines = Lines(o.help);
         text += left.size() + 1 < kHelpColumn ? left + std::string(kHelpColumn - left.size(), ' ')
                                               : left + "\n" + std::string(kHelpColumn, ' ');
@@ -75,7 +77,11 @@ std::string ManOptions()
     for (const OptionDescription& o : OptionDescriptions()) {
         text += ".TP\n";
         if (o.shortName != '\0') text += std::string("\\fB\\-") + o.shortName + "\\fR, ";
-        text += "\\fB\\-\\-" + Roff(o.name) + "\\fR" + (o.value ? "=\\fI" + Roff(o.value) + "\\fR" : "") + "\n";
+        text += "\\fB\\-\\-" + Roff(o.name) + "\\fR" +
+                (!o.value          ? ""
+                 : o.valueOptional ? "[=\\fI" + Roff(o.value) + "\\fR]"
+                                   : "=\\fI" + Roff(o.value) + "\\fR") +
+                "\n";
         std::string help;
         for (const std::string& line : Lines(o.help)) help += (help.empty() ? "" : " ") + line;
         help[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(help[0])));
