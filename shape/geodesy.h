@@ -8,6 +8,8 @@
 // distance plus 1 cm (the property test of simplify checks this bound).
 #pragma once
 
+#include <cmath>
+
 #include "core/figures.h"  // GeodesicMetres: between two positions on the ellipsoid
 
 inline constexpr double kSphereRadius = 6399593.6259;  // a²/b of WGS84, metres
