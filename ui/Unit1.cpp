@@ -50,6 +50,7 @@
 #include "ui/IniFile.h"
 #include "ui/LogDate.h"
 #include "ui/Lyrlcomb.h"
+#include "ui/ShapePanel.h"
 #include "ui/help.h"
 
 namespace {
@@ -243,6 +244,7 @@ void TfmMain::BuildControls()
     followTimer_->setInterval(kFollowTypingMs);
     cView = new DataView(this);
     cView->ShowContentAfterFirstPaint();
+    shape_ = new ShapePanel(cView->Map(), this);
 
     // Files dropped on the lists or the pane go to the window, which takes them as input.
     for (QWidget* w : {static_cast<QWidget*>(cInputFileFormat), static_cast<QWidget*>(cInputFileFormat->lineEdit()),
@@ -272,6 +274,7 @@ void TfmMain::LayOut()
     split_ = new QSplitter(Qt::Horizontal, this);
     split_->addWidget(fields);
     split_->addWidget(cView);
+    split_->addWidget(shape_);
     // The fields and the pane take the room the window gains, as before the view; the splitter moves it.
     split_->setStretchFactor(0, 1);
     split_->setStretchFactor(1, 0);
@@ -358,6 +361,10 @@ void TfmMain::ConnectControls()
     connect(split_, &QSplitter::splitterMoved, this, [this] { layoutChosen_ = true; });
     connect(cView, &DataView::SplitMoved, this, [this] { layoutChosen_ = true; });
     connect(cInputFileFormat, &QComboBox::currentIndexChanged, this, &TfmMain::ShowInputInView);
+    connect(cOutputFileFormat, &QComboBox::currentIndexChanged, this, [this](int position) {
+        if (IsOutputPosition(position))
+            shape_->SetCapacity({OutputRow(position).trackPointCapacity, OutputRow(position).routePointCapacity});
+    });
 }
 
 void TfmMain::FocusChanged(QWidget*, QWidget* now)
@@ -394,6 +401,7 @@ void TfmMain::FormCreate()
     SelectIndex(cInputFileFormat, settings.ReadInteger(kInputSection, kFormatKey, -1));
     SelectIndex(cOutputFileFormat, settings.ReadInteger(kOutputSection, kFormatKey, -1));
     ReadWindowSettings(settings);
+    shape_->ReadSettings(settings);
 
     cInputFileFormatChange(cInputFileFormat->currentIndex());
     cOutputFileFormatChange(cOutputFileFormat->currentIndex());
@@ -416,6 +424,7 @@ void TfmMain::FormDestroy()
                                      {kInputSection, kFormatKey, std::to_string(cInputFileFormat->currentIndex())},
                                      {kOutputSection, kFormatKey, std::to_string(cOutputFileFormat->currentIndex())}};
     WriteWindowSettings(entries);
+    shape_->WriteSettings(entries);
     if (layoutChosen_) {
         entries.push_back({kViewSection, kWindowSplitKey, split_->saveState().toHex().toStdString()});
         entries.push_back({kViewSection, kViewSplitKey, cView->SplitState().toHex().toStdString()});
@@ -711,6 +720,10 @@ ConversionRequest TfmMain::Request()
     for (std::string& input : inputs) request.inputs.push_back({std::move(input), InputPosition()});
     request.output = OutputFileText();
     request.outputPosition = OutputPosition();
+    if (IsOutputPosition(request.outputPosition)) {
+        const OutputFormatRow& row = OutputRow(request.outputPosition);
+        shape_->AppendSteps(request.steps, {row.trackPointCapacity, row.routePointCapacity});
+    }
     return request;
 }
 
@@ -770,6 +783,7 @@ void TfmMain::ShowInputInView()
     const QStringList chosen = cInputFile->ChosenFiles();
     const QString file = chosen.isEmpty() ? ToQString(StripQuotes(InputFileText())) : chosen.front();
     cView->Choose(file, InputPosition());
+    shape_->SetInput(file, InputPosition());
 }
 
 void TfmMain::SetBusyCursor(bool busy)

@@ -27,6 +27,7 @@ class QPushButton;
 class QFrame;
 class QSplitter;
 class DataView;
+class ShapePanel;
 class TFilenameEditLabel;
 class TLyrComboBox;
 class TfmHelp;
@@ -54,6 +55,7 @@ public:
     QPushButton* bOpenFolder;
     // What the input file holds (and, after a conversion, what was written), beside the fields.
     DataView* cView;
+    ShapePanel* shape_ = nullptr;  // the shaping steps, beside the view
 
     // Shows a modal box titled with the program's name; tests replace it.
     std::function<void(QMessageBox::Icon, const QString&)> ShowBox;
