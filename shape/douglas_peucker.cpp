@@ -7,26 +7,36 @@
 #include "shape/geodesy.h"
 
 namespace {
+constexpr double kTie = 0.001;  // metres
+
 // Marks the points of a window that the simplification keeps.
 void MarkKept(const std::vector<SpherePoint>& window, double tolerance, std::vector<std::uint8_t>& keep)
 {
     keep.assign(window.size(), 0);
     if (window.empty()) return;
     keep.front() = keep.back() = 1;
+    const double within = MeasureOfMetres(tolerance), tie = MeasureOfMetres(kTie);
     std::vector<std::pair<std::size_t, std::size_t>> stack{{0, window.size() - 1}};
     while (!stack.empty()) {
         const auto [first, last] = stack.back();
         stack.pop_back();
         if (last - first < 2) continue;
         const SegmentDistance segment(window[first], window[last]);
+        // The farthest point; among points as far to within 1 mm, the one
+        // nearest the middle, so that a regular line (a wave, a grid of
+        // equal steps) splits evenly instead of one point at a time.
+        const std::size_t middle = first + (last - first) / 2;
+        const auto offMiddle = [&](std::size_t i) { return i > middle ? i - middle : middle - i; };
         double farthest = -1;
         std::size_t at = first;
-        for (std::size_t i = first + 1; i < last; ++i)
-            if (const double metres = segment.Metres(window[i]); metres > farthest) {
-                farthest = metres;
+        for (std::size_t i = first + 1; i < last; ++i) {
+            const double measure = segment.Measure(window[i]);
+            if (measure > farthest + tie || (measure >= farthest - tie && offMiddle(i) < offMiddle(at))) {
+                farthest = std::max(farthest, measure);
                 at = i;
             }
-        if (farthest <= tolerance) continue;
+        }
+        if (farthest <= within) continue;
         keep[at] = 1;
         stack.push_back({first, at});
         stack.push_back({at, last});

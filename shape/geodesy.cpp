@@ -10,12 +10,6 @@ SpherePoint Cross(const SpherePoint& a, const SpherePoint& b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-// The angle between two unit vectors, accurate for small angles too.
-double Angle(const SpherePoint& a, const SpherePoint& b)
-{
-    const SpherePoint c = Cross(a, b);
-    return std::atan2(std::sqrt(Dot(c, c)), Dot(a, b));
-}
 }  // namespace
 
 SpherePoint OnSphere(double latitude, double longitude)
@@ -35,12 +29,33 @@ SegmentDistance::SegmentDistance(const SpherePoint& a, const SpherePoint& b) : a
     toB_ = Cross(b, normal_);
 }
 
-double SegmentDistance::Metres(const SpherePoint& p) const
+double MeasureOfMetres(double metres)
 {
-    if (point_) return kSphereRadius * Angle(p, a_);
+    const double angle = std::min(metres / kSphereRadius, std::numbers::pi);
+    return angle <= std::numbers::pi / 2 ? std::sin(angle) : 2 - std::sin(angle);
+}
+
+double MetresOfMeasure(double measure)
+{
+    const double angle = measure <= 1 ? std::asin(std::max(0.0, measure)) : std::numbers::pi - std::asin(2 - measure);
+    return kSphereRadius * angle;
+}
+
+namespace {
+// The measure of the angle between two unit vectors.
+double MeasureBetween(const SpherePoint& p, const SpherePoint& q)
+{
+    const SpherePoint c = Cross(p, q);
+    const double sine = std::min(1.0, std::sqrt(Dot(c, c)));
+    return Dot(p, q) >= 0 ? sine : 2 - sine;
+}
+}  // namespace
+
+double SegmentDistance::Measure(const SpherePoint& p) const
+{
+    if (point_) return MeasureBetween(p, a_);
     // p's foot on the great circle lies between a and b when p is on b's
     // side of the plane through a and on a's side of the plane through b.
-    if (Dot(p, fromA_) >= 0 && Dot(p, toB_) >= 0)
-        return kSphereRadius * std::asin(std::min(1.0, std::abs(Dot(p, normal_))));
-    return kSphereRadius * std::min(Angle(p, a_), Angle(p, b_));
+    if (Dot(p, fromA_) >= 0 && Dot(p, toB_) >= 0) return std::min(1.0, std::abs(Dot(p, normal_)));
+    return std::min(MeasureBetween(p, a_), MeasureBetween(p, b_));
 }

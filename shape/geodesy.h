@@ -22,11 +22,18 @@ SpherePoint OnSphere(double latitude, double longitude);
 
 // Metres from a point to the great-circle segment from a to b (to the
 // nearer end when the point lies beyond either), the segment's planes
-// worked out once for the many points measured against it.
+// worked out once for the many points measured against it. Measure gives,
+// without an inverse sine, a number that grows with the distance (the sine
+// of its angle up to 90 degrees, 2 less the sine beyond), for comparing many.
+// Between metres on the sphere and the measure of SegmentDistance.
+double MeasureOfMetres(double metres);
+double MetresOfMeasure(double measure);
+
 class SegmentDistance {
 public:
     SegmentDistance(const SpherePoint& a, const SpherePoint& b);
-    double Metres(const SpherePoint& p) const;
+    double Measure(const SpherePoint& p) const;
+    double Metres(const SpherePoint& p) const { return MetresOfMeasure(Measure(p)); }
 
 private:
     SpherePoint a_, b_, normal_, fromA_, toB_;
