@@ -20,6 +20,7 @@ enum class GroupKind;
 class MapTiles;
 class MapView;
 class ProfileView;
+class QHBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -75,6 +76,8 @@ public:
     ProfileView* Profile() const { return profile_; }
     QPushButton* OutputButton() const { return outputButton_; }
     QPushButton* StopButton() const { return stopButton_; }
+    // Puts a control of the window at the right of the view's bar (the Shape panel's button).
+    void AddToBar(QWidget* control);
 
 signals:
     // A read is over: the data shown, or why there is none.
@@ -113,6 +116,7 @@ private:
     QPushButton* fitButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
     QPushButton* outputButton_ = nullptr;
+    QHBoxLayout* bar_ = nullptr;
     QTimer* progressTimer_ = nullptr;
     QTimer* chooseTimer_ = nullptr;
     QString chosenFile_;

@@ -269,6 +269,7 @@ void ShapePanel::ReadSettings(const IniFile& settings)
                            equals < 0 ? std::string() : step.mid(equals + 1).toStdString()});
     }
     SetChoices(choices);
+    setVisible(!choices.empty());
 }
 
 void ShapePanel::WriteSettings(std::vector<IniEntry>& entries) const
@@ -276,7 +277,7 @@ void ShapePanel::WriteSettings(std::vector<IniEntry>& entries) const
     std::string saved;
     for (const StepChoice& c : Choices())
         saved += (saved.empty() ? "" : ";") + c.option + (c.value.empty() ? "" : "=" + c.value);
-    entries.push_back({kSection, kStepsKey, saved});
+    if (!saved.empty()) entries.push_back({kSection, kStepsKey, saved});
 }
 
 void ShapePanel::StepsChanged() { preview_.SetSteps(Choices(), capacity_); }

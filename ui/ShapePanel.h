@@ -38,6 +38,8 @@ public:
     void SetChoices(const std::vector<StepChoice>& choices);
     // The steps of a conversion, made for its output.
     void AppendSteps(DocumentSteps& steps, OutputCapacity capacity) const;
+    // The steps kept; the panel is shown when there are some, and otherwise
+    // waits for the user to open it.
     void ReadSettings(const IniFile& settings);
     void WriteSettings(std::vector<IniEntry>& entries) const;
 

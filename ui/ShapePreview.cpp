@@ -68,8 +68,12 @@ void ShapePreview::Run()
         wake_.wait(lock, [&] { return stop_ || generation_ != done; });
         if (stop_) return;
         const int generation = generation_;
-        const bool newInput = inputGeneration_ != read;
-        read = inputGeneration_;
+        // The input is read only once there are steps to preview: without
+        // them the panel shows nothing, and the view and a conversion have
+        // the cores to themselves.
+        const bool newInput = inputGeneration_ != read && !steps_.empty();
+        if (newInput) read = inputGeneration_;
+        const int inputGeneration = inputGeneration_;
         const std::string file = file_;
         const int position = position_;
         const std::vector<StepChoice> choices = steps_;
@@ -96,7 +100,7 @@ void ShapePreview::Run()
             const auto start = std::chrono::steady_clock::now();
             DocumentSteps steps;
             AppendSteps(choices, context, steps);
-            if (!steps.empty() && original) {
+            if (!steps.empty() && original && read == inputGeneration) {
                 Document document = input;
                 for (const auto& step : steps) lines << QString::fromStdString(step->Apply(document).line);
                 shaped = std::make_shared<ViewData>(ViewOfDocument(document));

@@ -52,6 +52,7 @@
 #include "ui/Lyrlcomb.h"
 #include "ui/ShapePanel.h"
 #include "ui/help.h"
+#include <QListWidget>
 
 namespace {
 const char* const kTitle = "kesTranscribe";
@@ -245,6 +246,15 @@ void TfmMain::BuildControls()
     cView = new DataView(this);
     cView->ShowContentAfterFirstPaint();
     shape_ = new ShapePanel(cView->Map(), this);
+    shape_->hide();
+    shapeButton_ = new QPushButton("Shape", this);
+    shapeButton_->setCheckable(true);
+    shapeButton_->setFocusPolicy(Qt::NoFocus);
+    shapeButton_->setMinimumWidth(
+        1);  // the window's least size stays as it was: the bar gives way  // the fields' and the view's tab orders stay as they were
+    shapeButton_->setToolTip(
+        "The Shape panel: split, merge, simplify, crop and clean before converting (Ctrl+Shift+S)");
+    cView->AddToBar(shapeButton_);
 
     // Files dropped on the lists or the pane go to the window, which takes them as input.
     for (QWidget* w : {static_cast<QWidget*>(cInputFileFormat), static_cast<QWidget*>(cInputFileFormat->lineEdit()),
@@ -361,6 +371,9 @@ void TfmMain::ConnectControls()
     connect(split_, &QSplitter::splitterMoved, this, [this] { layoutChosen_ = true; });
     connect(cView, &DataView::SplitMoved, this, [this] { layoutChosen_ = true; });
     connect(cInputFileFormat, &QComboBox::currentIndexChanged, this, &TfmMain::ShowInputInView);
+    connect(shapeButton_, &QPushButton::toggled, this, &TfmMain::ShowShapePanel);
+    connect(new QShortcut(QKeySequence("Ctrl+Shift+S"), this), &QShortcut::activated, shapeButton_,
+            &QPushButton::toggle);
     connect(cOutputFileFormat, &QComboBox::currentIndexChanged, this, [this](int position) {
         if (IsOutputPosition(position))
             shape_->SetCapacity({OutputRow(position).trackPointCapacity, OutputRow(position).routePointCapacity});
@@ -402,6 +415,7 @@ void TfmMain::FormCreate()
     SelectIndex(cOutputFileFormat, settings.ReadInteger(kOutputSection, kFormatKey, -1));
     ReadWindowSettings(settings);
     shape_->ReadSettings(settings);
+    shapeButton_->setChecked(shape_->isVisibleTo(this));
 
     cInputFileFormatChange(cInputFileFormat->currentIndex());
     cOutputFileFormatChange(cOutputFileFormat->currentIndex());
@@ -775,6 +789,12 @@ bool TfmMain::ConfirmReplacing(const std::vector<std::string>& names)
     const bool replace = AskReplace(files);
     QApplication::restoreOverrideCursor();
     return replace;
+}
+
+void TfmMain::ShowShapePanel(bool shown)
+{
+    shape_->setVisible(shown);
+    if (shown) shape_->List()->setFocus();
 }
 
 // The view shows the input as it is chosen: the first of files chosen together.

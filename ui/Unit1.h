@@ -55,7 +55,8 @@ public:
     QPushButton* bOpenFolder;
     // What the input file holds (and, after a conversion, what was written), beside the fields.
     DataView* cView;
-    ShapePanel* shape_ = nullptr;  // the shaping steps, beside the view
+    ShapePanel* shape_ = nullptr;         // the shaping steps, beside the view
+    QPushButton* shapeButton_ = nullptr;  // shows and hides it
 
     // Shows a modal box titled with the program's name; tests replace it.
     std::function<void(QMessageBox::Icon, const QString&)> ShowBox;
@@ -147,6 +148,7 @@ private:
     void FocusChanged(QWidget* old, QWidget* now);
     void SaveOnce();
     void ShowInputInView();
+    void ShowShapePanel(bool shown);
 
     SettingsLocation settings_;
     QTimer* followTimer_ = nullptr;
