@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/number_format.h"
 #include "core/text_encoding.h"
 #include "formats/geojson/GeoJson.h"
 
@@ -62,13 +63,4 @@ std::string JsonNumber(double value, int decimals)
     return text;
 }
 
-std::string Grouped(std::int64_t value)
-{
-    const std::string digits = std::to_string(value < 0 ? -value : value);
-    std::string out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return value < 0 ? "-" + out : out;
-}
+std::string Grouped(std::int64_t value) { return GroupedInt(value); }

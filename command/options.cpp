@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <getopt.h>
+#include <iterator>
 
 #include "repair/shift_text.h"
 
@@ -24,7 +25,8 @@ enum LongOnly {
     kTz,
     kRollover,
     kShift,
-    kRawTexts
+    kRawTexts,
+    kStepOption = 512  // plus the row's place in the table
 };
 using Value = OptionDescription::Value;
 
@@ -99,6 +101,45 @@ const OptionDescription kOptions[] = {
      "of w, d, h, m and s in that order (+3h, -1d2h30m,\n"
      "+45s); after the other repairs",
      Value::Text},
+    {'\0', "split-gap", "TIME",
+     "split each track where no point was logged for\n"
+     "more than TIME (30m, 2h); the pieces of a track\n"
+     "NAME are NAME-1, NAME-2 ... (NAME-01 ... from ten\n"
+     "pieces on); the shaping steps, from here to\n"
+     "--fit, apply in the order given",
+     Value::Text},
+    {'\0', "split-distance", "LENGTH", "split each track where two points lie more than\nLENGTH apart (500m, 2km)",
+     Value::Text},
+    {'\0', "split-day", nullptr, "split each track at midnight UTC"},
+    {'\0', "split-points", "N", "split each track into pieces of at most N points", Value::Text},
+    {'\0', "merge", "join",
+     "merge every track into one, its points in time\n"
+     "order, each track a section of it; with =join,\n"
+     "one section",
+     Value::None, true},
+    {'\0', "simplify", "LENGTH",
+     "leave out the points of tracks and routes that\n"
+     "lie within LENGTH (5m) of the line of the others",
+     Value::Text},
+    {'\0', "simplify-to", "N", "simplify each track and route of more than N\npoints just enough to keep N",
+     Value::Text},
+    {'\0', "crop-time", "FROM..TO",
+     "keep the track points timed from FROM to TO\n"
+     "(2024-05-01T08:00Z..2024-05-01T18:00Z; either may\n"
+     "be left out)",
+     Value::Text},
+    {'\0', "crop-box", "S,W,N,E", "keep the points inside the box, in degrees", Value::Text},
+    {'\0', "dedupe", "LENGTH", "leave out a waypoint of the same name as one\nbefore it within LENGTH (25m)",
+     Value::Text},
+    {'\0', "drop-repeats", nullptr, "leave out track points equal to the one before"},
+    {'\0', "drop-unfixed", nullptr, "leave out track points logged without a fix"},
+    {'\0', "max-speed", "SPEED",
+     "leave out track points reached faster than SPEED\n"
+     "(300kmh, 20m/s, 60mph, 30kn) from the point before",
+     Value::Text},
+    {'\0', "fit", nullptr,
+     "simplify each track and route over what the output\n"
+     "holds just enough to fit, instead of cutting it"},
     {'\0', "info", nullptr,
      "print the figures of what each INPUT holds (points,\n"
      "sections, times, length, elevations, bounding box)\n"
@@ -133,6 +174,7 @@ int IdOf(const OptionDescription& d)
     if (name == "tz") return kTz;
     if (name == "rollover") return kRollover;
     if (name == "shift") return kShift;
+    if (IsStepOption(name)) return kStepOption + static_cast<int>(&d - std::begin(kOptions));
     return kJson;
 }
 
@@ -230,6 +272,8 @@ std::string CombinationError(const ConvertOptions& o, const std::vector<int>& gi
                              int(kDate), int(kExclude), int(kInclude), int(kRollover), int(kShift)})
             if (std::find(given.begin(), given.end(), id) != given.end())
                 return "option '--" + std::string(Described(id)->name) + "' does not go with '--info'";
+    if (o.action == Action::Info && !o.steps.empty())
+        return "option '--" + o.steps.front().option + "' does not go with '--info'";
     if (o.recursive && !o.each) return "option '--recursive' goes with '--each'";
     if (o.each && o.output == "/dev/stdout") return "with --each, -O names a folder, not standard output";
     if (o.output == "/dev/stdout" && o.report == "/dev/stdout")
@@ -322,7 +366,18 @@ ParsedOptions ParseOptions(int argc, char** argv)
             }
             break;
         case ':': parsed.error = "option '" + AsTyped(argv[optind - 1]) + "' needs a value"; return parsed;
-        default: parsed.error = Refused(argv[optind - 1]); return parsed;
+        default:
+            if (c >= kStepOption && c < kStepOption + static_cast<int>(std::size(kOptions))) {
+                StepChoice choice{kOptions[c - kStepOption].name, optarg ? optarg : ""};
+                if (const MadeStep made = MakeStep(choice); !made.step) {
+                    parsed.error = made.error;
+                    return parsed;
+                }
+                o.steps.push_back(std::move(choice));
+                break;
+            }
+            parsed.error = Refused(argv[optind - 1]);
+            return parsed;
         }
     }
     for (int i = optind; i < argc; ++i) o.inputs.push_back(Standard(argv[i], "/dev/stdin"));

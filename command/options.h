@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/time_zone.h"
+#include "shape/step_choice.h"
 
 inline constexpr const char* kCommandName = "kes-convert";
 
@@ -55,6 +56,8 @@ struct ConvertOptions {
     std::string shiftText;          // as typed
     // Patterns of the paths below a folder given (--exclude, --include).
     std::vector<std::string> excludes, includes;
+    // The shaping steps (--split-gap, --simplify ...), in the order given.
+    std::vector<StepChoice> steps;
     std::string completionShell;      // --completion: bash, zsh or fish
     std::vector<std::string> inputs;  // "-" already /dev/stdin
 };

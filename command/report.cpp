@@ -146,6 +146,7 @@ void JsonReport::Add(const ConversionJob& job, const JobOutcome& outcome, const 
         entry += ", \"trackPoints\": " + std::to_string(outcome.counts.trackPoints);
         entry += std::string(", \"dataLeftOut\": ") + (outcome.dataLeftOut ? "true" : "false");
         if (!outcome.repairs.empty()) entry += ", \"repairs\": " + JsonList(outcome.repairs);
+        if (!outcome.steps.empty()) entry += ", \"steps\": " + JsonList(outcome.steps);
     }
     entry += ", \"warnings\": " + JsonList(outcome.warnings) + "}";
     file_->Append(entry, Ending(tally, true));

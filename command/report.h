@@ -20,6 +20,7 @@ struct JobOutcome {
     WrittenCounts counts;
     bool dataLeftOut = false;
     std::vector<std::string> repairs;  // the repairs applied, in order ("shift +3h")
+    std::vector<std::string> steps;    // what each shaping step did, one line each
 };
 
 // "IN -> OUT (N waypoints)", the same with "(dry run: nothing written)" for

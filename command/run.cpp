@@ -46,6 +46,15 @@ std::string ReasonOf(const std::exception& error, const std::string& input)
     return error.what();
 }
 
+// The shaping steps the user chose, made for the job's output (its capacity, for --fit).
+std::string AppendShapeSteps(const ConvertOptions& options, const ConversionJob& job, DocumentSteps& steps)
+{
+    const OutputFormatRow& row = OutputRow(job.outputPosition);
+    StepContext context;
+    context.capacity = {row.trackPointCapacity, row.routePointCapacity};
+    return AppendSteps(options.steps, context, steps);
+}
+
 // A conversion whose line waits until its files are in place: in a batch,
 // the files of successive conversions are put in place together.
 struct JobInProgress {
@@ -96,7 +105,13 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
                               .inputsModified = EarliestModified(job.inputs)};
     request.steps = TimeRepairSteps(repairs);
     request.rawTexts = options.rawTexts;
+    if (const std::string wrong = AppendShapeSteps(options, job, request.steps); !wrong.empty()) {
+        group.DropExpectation();
+        outcome.reason = wrong;
+        return;
+    }
     const ConversionOutcome result = Convert(request, frontEnd);
+    for (const StepReport& step : result.steps) outcome.steps.push_back(step.line);
     outcome.warnings = frontEnd.Messages();
     if (!result.Succeeded()) {
         group.DropExpectation();
@@ -134,6 +149,9 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
 
 void Print(const ConversionJob& job, const JobOutcome& outcome, Progress progress, std::FILE* err)
 {
+    // The progress lines of a verbose run have said what each step did already.
+    if (progress == Progress::Brief)
+        for (const std::string& step : outcome.steps) PrintLine(err, job.inputs.front() + ": " + step);
     for (const std::string& warning : outcome.warnings) SayAsCommand(err, job.inputs.front() + ": " + warning);
     if (outcome.state == JobOutcome::State::NotConverted) SayAsCommand(err, OutcomeLine(job, outcome));
     else if (progress != Progress::Quiet) PrintLine(err, OutcomeLine(job, outcome));

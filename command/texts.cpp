@@ -407,6 +407,13 @@ The figures of what a file holds:
 .RS
 .B kes-convert \-\-info trip.gdb
 .RE
+.PP
+The tracks of a MapSource file split at pauses of over ten minutes and
+simplified to within 5 metres, into one GPX file:
+.PP
+.RS
+.B kes-convert \-i mapsource\-trk trip.gdb \-O trip.gpx \-\-split\-gap 10m \-\-simplify 5m
+.RE
 .SH SEE ALSO
 .BR kesTranscribe (1)
 .SH COPYRIGHT

@@ -110,9 +110,12 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings)
         for (std::size_t i = first; i < first + shown; ++i) f.AddLine(r.inputs[i].name);
         for (std::size_t i = first; i < end; ++i) {
             const OutputFormatRow& output = OutputRow(r.outputPosition);
+            // Steps change what the writer takes (a crop, a simplification, a
+            // fit), so with any step the inputs are read whole.
+            const bool whole = !r.steps.empty();
             const ReadOptions options{.mode = ModeFor(position, r.outputPosition),
-                                      .trackPointsKept = output.trackPointCapacity,
-                                      .waypointsKept = output.waypointCapacity};
+                                      .trackPointsKept = whole ? 0 : output.trackPointCapacity,
+                                      .waypointsKept = whole ? 0 : output.waypointCapacity};
             ReadResult read = ReadInput(InputSource::File(r.inputs[i].name), position, options);
             KeepWhatIsAsked(read.document, ModeFor(position, r.outputPosition));
             if (read.findings.Has(FindingKind::Undated))

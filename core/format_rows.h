@@ -126,6 +126,8 @@ struct OutputFormatRow {
     // What the format holds, passed to the readers as ReadOptions (0: no limit).
     std::int64_t trackPointCapacity = 0;
     std::int64_t waypointCapacity = 0;
+    // Points a route of the format holds (0: no limit), for the shaping steps' fit.
+    std::int64_t routePointCapacity = 0;
     // The format needs a date for every time: times of day without one are
     // written on the day of conversion (otherwise they are left out).
     bool datesUndatedToday = false;

@@ -207,3 +207,14 @@ std::string FormatReal(double value, int width, int decimals)
     AppendReal(s, value, width, decimals);
     return s;
 }
+
+std::string GroupedInt(std::int64_t value)
+{
+    const std::string digits = std::to_string(value < 0 ? -value : value);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return value < 0 ? "-" + out : out;
+}

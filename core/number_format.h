@@ -37,6 +37,8 @@ void AppendInt(std::string& out, std::int64_t value, int width);
 void AppendReal(std::string& out, double value, int width, int decimals);
 
 std::string FormatInt(std::int64_t value, int width);
+// 2108 as "2,108": counts as the product prints them to the user.
+std::string GroupedInt(std::int64_t value);
 std::string FormatReal(double value, int width, int decimals);
 
 // The same notations written into a line being built, for writers that put

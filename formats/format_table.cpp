@@ -191,6 +191,7 @@ constexpr OutputFormatRow kOutputRows[] = {
      .extension = ".wpt",
      .besideExtension = ".rte",
      .waypointCapacity = 10000,
+     .routePointCapacity = 1000,
      .datesUndatedToday = true},
     {.position = Position(Output::KesTrack),
      .texts = kKesTrackTexts,

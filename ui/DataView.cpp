@@ -296,7 +296,7 @@ void DataView::BuildControls()
     split_->setChildrenCollapsible(false);
     split_->setSizes({500, 170, 150});
 
-    auto* bar = new QHBoxLayout;
+    auto* bar = bar_ = new QHBoxLayout;
     bar->addWidget(status_, 1);
     bar->addWidget(progress_);
     bar->addWidget(stopButton_);
@@ -552,6 +552,8 @@ void DataView::RowChosen()
     else if (kind == GroupKind::Route) profile_->SetGroup(shown_, &shown_->routes[index], kRouteColour);
     else profile_->SetGroup(shown_, nullptr, QColor());
 }
+
+void DataView::AddToBar(QWidget* control) { bar_->addWidget(control); }
 
 void DataView::ClearOutputs()
 {

@@ -24,6 +24,7 @@ enum class GroupKind;
 class MapTiles;
 class MapView;
 class ProfileView;
+class QHBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -94,6 +95,8 @@ public:
     QPushButton* OutputButton() const { return outputButton_; }
     QPushButton* StopButton() const { return stopButton_; }
     QPushButton* OfferButton() const { return offerButton_; }
+    // Puts a control of the window at the right of the view's bar (the Shape panel's button).
+    void AddToBar(QWidget* control);
 
 signals:
     // A read is over: the data shown, or why there is none.
@@ -146,6 +149,7 @@ private:
     QPushButton* earlyButton_ = nullptr;
     TimeRepairs repairs_;
     TimeZone displayZone_, localZone_;
+    QHBoxLayout* bar_ = nullptr;
     QTimer* progressTimer_ = nullptr;
     QTimer* chooseTimer_ = nullptr;
     QString chosenFile_;

@@ -135,6 +135,50 @@ void MapView::Project()
     if (hasData_) dataBox_ = QRectF(QPointF(left, top), QPointF(right, bottom));
 }
 
+void MapView::SetOverlay(std::shared_ptr<const ViewData> shaped)
+{
+    overlay_ = std::move(shaped);
+    overlayWorld_.clear();
+    overlayScale_ = 0;
+    if (overlay_)
+        for (const auto* groups : {&overlay_->tracks, &overlay_->routes})
+            for (const ViewGroup& group : *groups) {
+                std::vector<QPointF>& line = overlayWorld_.emplace_back();
+                line.reserve(group.points.size());
+                for (const ViewPoint& p : group.points) line.push_back(ToWorld(p));
+            }
+    update();
+}
+
+// The shaped lines dark over the faint original, each track point kept marked while they are few.
+void MapView::DrawOverlay(QPainter& painter, QSize size) const
+{
+    if (!overlay_) return;
+    if (overlayScale_ != scale_) {
+        overlayScale_ = scale_;
+        overlayLines_.resize(overlayWorld_.size());
+        std::size_t i = 0;
+        for (const auto* groups : {&overlay_->tracks, &overlay_->routes})
+            for (const ViewGroup& group : *groups) {
+                ThinGroup(overlayWorld_[i], group.points, overlayLines_[i]);
+                ++i;
+            }
+    }
+    std::size_t points = 0;
+    for (const Line& line : overlayLines_) points += line.points.size();
+    const QPointF offset = ScreenOf(QPointF(0, 0), size);
+    painter.setBrush(Qt::NoBrush);
+    for (std::size_t i = 0; i < overlayLines_.size(); ++i) {
+        const bool track = i < overlay_->tracks.size();
+        const QColor colour = track ? QColor(25, 25, 35) : kRoute.darker(150);
+        painter.setPen(QPen(colour, 1.6, track ? Qt::SolidLine : Qt::DashLine, Qt::RoundCap, Qt::RoundJoin));
+        DrawLine(painter, overlayLines_[i], size);
+        if (points > 4000 || !track) continue;
+        painter.setPen(QPen(colour, 4.5, Qt::SolidLine, Qt::RoundCap));
+        for (const QPointF& p : overlayLines_[i].points) painter.drawPoint(p + offset);
+    }
+}
+
 void MapView::Highlight(GroupKind kind, int index)
 {
     highlightKind_ = kind;
@@ -383,6 +427,7 @@ void MapView::DrawData(QPainter& painter, QSize size) const
     const bool anyHighlight = highlightKind_ != GroupKind::None;
     auto pen = [&](QColor colour, bool chosen) {
         if (anyHighlight && !chosen) colour.setAlpha(110);
+        if (overlay_) colour.setAlpha(90);  // the original beneath what the steps made of it
         return QPen(colour, chosen ? 4.5 : 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     };
     auto drawLines = [&](bool chosenPass) {
@@ -410,6 +455,7 @@ void MapView::DrawData(QPainter& painter, QSize size) const
     if (!waypointsChosen) DrawWaypoints(painter, size, false);
     drawLines(true);
     if (waypointsChosen) DrawWaypoints(painter, size, true);
+    DrawOverlay(painter, size);
 }
 
 void MapView::DrawScaleBar(QPainter& painter, QSize size) const

@@ -24,6 +24,10 @@ public:
 
     // Shows the data (none: nothing) and fits the map to it.
     void SetData(std::shared_ptr<const ViewData> data);
+    // Draws the tracks and routes of shaped on top, the data beneath faint
+    // (none: the data as it is), without fitting the map again.
+    void SetOverlay(std::shared_ptr<const ViewData> shaped);
+    bool HasOverlay() const { return overlay_ != nullptr; }
     void Highlight(GroupKind kind, int index);
     GroupKind HighlightKind() const { return highlightKind_; }
     int HighlightIndex() const { return highlightIndex_; }
@@ -87,6 +91,7 @@ private:
     void DrawData(QPainter& painter, QSize size) const;
     void DrawWaypoints(QPainter& painter, QSize size, bool highlighted) const;
     void DrawScaleBar(QPainter& painter, QSize size) const;
+    void DrawOverlay(QPainter& painter, QSize size) const;
     void FitToBox(std::optional<QRectF> box);
     void ClampView();
 
@@ -102,6 +107,11 @@ private:
     mutable double thinnedScale_ = 0;
     mutable std::vector<Line> trackLines_, routeLines_;
     mutable std::vector<QPointF> drawn_;  // reused by every line drawn
+
+    std::shared_ptr<const ViewData> overlay_;
+    std::vector<std::vector<QPointF>> overlayWorld_;  // its tracks, then its routes
+    mutable std::vector<Line> overlayLines_;
+    mutable double overlayScale_ = 0;
 
     QPointF centre_{0.5, 0.5};
     double scale_ = 256;

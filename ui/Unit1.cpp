@@ -58,8 +58,10 @@
 #include "ui/InputFormatOf.h"
 #include "ui/LogDate.h"
 #include "ui/Lyrlcomb.h"
+#include "ui/ShapePanel.h"
 #include "ui/TimesRow.h"
 #include "ui/help.h"
+#include <QListWidget>
 
 namespace {
 const char* const kTitle = "kesTranscribe";
@@ -268,6 +270,16 @@ void TfmMain::BuildControls()
     followTimer_->setInterval(kFollowTypingMs);
     cView = new DataView(this);
     cView->ShowContentAfterFirstPaint();
+    shape_ = new ShapePanel(cView->Map(), this);
+    shape_->hide();
+    shapeButton_ = new QPushButton("Shape", this);
+    shapeButton_->setCheckable(true);
+    shapeButton_->setFocusPolicy(Qt::NoFocus);
+    shapeButton_->setMinimumWidth(
+        1);  // the window's least size stays as it was: the bar gives way  // the fields' and the view's tab orders stay as they were
+    shapeButton_->setToolTip(
+        "The Shape panel: split, merge, simplify, crop and clean before converting (Ctrl+Shift+S)");
+    cView->AddToBar(shapeButton_);
 
     // Files dropped on the lists or the pane go to the window, which takes them as input.
     for (QWidget* w : {static_cast<QWidget*>(cInputFileFormat), static_cast<QWidget*>(cInputFileFormat->lineEdit()),
@@ -318,9 +330,11 @@ void TfmMain::LayOut()
     split_ = new QSplitter(Qt::Horizontal, this);
     split_->addWidget(fields);
     split_->addWidget(cView);
+    split_->addWidget(shape_);
     // The width the window gains goes to the view: a wide window is for the map.
     split_->setStretchFactor(0, 0);
     split_->setStretchFactor(1, 1);
+    split_->setStretchFactor(2, 0);
     split_->setChildrenCollapsible(false);
     auto* whole = new QHBoxLayout(this);
     whole->setContentsMargins(0, 0, 0, 0);
@@ -416,6 +430,13 @@ void TfmMain::ConnectControls()
     connect(cView, &DataView::FormatOffered, cInputFileFormat, &QComboBox::setCurrentIndex);
     connect(cTimes, &TimesRow::Changed, this, [this] { cView->SetRepairs(cTimes->Repairs()); });
     connect(cView, &DataView::RolloverAsked, this, [this] { cTimes->SetRollover(true); });
+    connect(shapeButton_, &QPushButton::toggled, this, &TfmMain::ShowShapePanel);
+    connect(new QShortcut(QKeySequence("Ctrl+Shift+S"), this), &QShortcut::activated, shapeButton_,
+            &QPushButton::toggle);
+    connect(cOutputFileFormat, &QComboBox::currentIndexChanged, this, [this](int position) {
+        if (IsOutputPosition(position))
+            shape_->SetCapacity({OutputRow(position).trackPointCapacity, OutputRow(position).routePointCapacity});
+    });
 }
 
 void TfmMain::FocusChanged(QWidget*, QWidget* now)
@@ -452,6 +473,8 @@ void TfmMain::FormCreate()
     SelectIndex(cInputFileFormat, settings.ReadInteger(kInputSection, kFormatKey, -1));
     SelectIndex(cOutputFileFormat, settings.ReadInteger(kOutputSection, kFormatKey, -1));
     ReadWindowSettings(settings);
+    shape_->ReadSettings(settings);
+    shapeButton_->setChecked(shape_->isVisibleTo(this));
 
     cInputFileFormatChange(cInputFileFormat->currentIndex());
     cOutputFileFormatChange(cOutputFileFormat->currentIndex());
@@ -478,6 +501,7 @@ void TfmMain::FormDestroy()
                                      {kOutputSection, kFormatKey, std::to_string(cOutputFileFormat->currentIndex())}};
     WriteWindowSettings(entries);
     if (cView->UtcButton()->isChecked()) entries.push_back({kViewSection, kTimesInUtcKey, "1"});
+    shape_->WriteSettings(entries);
     if (layoutChosen_) {
         entries.push_back({kViewSection, kWindowSplitKey, split_->saveState().toHex().toStdString()});
         entries.push_back({kViewSection, kViewSplitKey, cView->SplitState().toHex().toStdString()});
@@ -873,6 +897,11 @@ void TfmMain::AddRepairs(ConversionRequest& request)
     // The repairs come first, before any other step.
     const DocumentSteps steps = TimeRepairSteps(repairs);
     request.steps.insert(request.steps.begin(), steps.begin(), steps.end());
+    // Then the shaping steps of the Shape panel, in its order.
+    if (IsOutputPosition(request.outputPosition)) {
+        const OutputFormatRow& row = OutputRow(request.outputPosition);
+        shape_->AppendSteps(request.steps, {row.trackPointCapacity, row.routePointCapacity});
+    }
 }
 
 int TfmMain::OutputPosition() { return cOutputFileFormat->currentIndex(); }
@@ -935,12 +964,19 @@ bool TfmMain::ConfirmReplacing(const std::vector<std::string>& names)
     return replace;
 }
 
+void TfmMain::ShowShapePanel(bool shown)
+{
+    shape_->setVisible(shown);
+    if (shown) shape_->List()->setFocus();
+}
+
 // The view shows the input as it is chosen: the first of files chosen together.
 void TfmMain::ShowInputInView()
 {
     const QStringList chosen = cInputFile->ChosenFiles();
     const QString file = chosen.isEmpty() ? ToQString(StripQuotes(InputFileText())) : chosen.front();
     cView->Choose(file, InputPosition());
+    shape_->SetInput(file, InputPosition());
 }
 
 void TfmMain::SetBusyCursor(bool busy)

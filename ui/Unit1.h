@@ -28,6 +28,7 @@ class QPushButton;
 class QFrame;
 class QSplitter;
 class DataView;
+class ShapePanel;
 class TFilenameEditLabel;
 class TLyrComboBox;
 class TfmHelp;
@@ -56,6 +57,8 @@ public:
     class TimesRow* cTimes;
     // What the input file holds (and, after a conversion, what was written), beside the fields.
     DataView* cView;
+    ShapePanel* shape_ = nullptr;         // the shaping steps, beside the view
+    QPushButton* shapeButton_ = nullptr;  // shows and hides it
 
     // Shows a modal box titled with the program's name; tests replace it.
     std::function<void(QMessageBox::Icon, const QString&)> ShowBox;
@@ -137,7 +140,7 @@ protected:
 private:
     void SelectInputFormatOf(const std::string& file);
     bool InputsAreWhatTheyAre(ConversionRequest& request);
-    // The time repairs of the Times row, before any other step.
+    // The time repairs of the Times row, then the steps of the Shape panel.
     void AddRepairs(ConversionRequest& request);
     // A whole card: a folder chosen as input, or an existing folder as output.
     bool CardChosen();
@@ -166,6 +169,7 @@ private:
     void FocusChanged(QWidget* old, QWidget* now);
     void SaveOnce();
     void ShowInputInView();
+    void ShowShapePanel(bool shown);
 
     SettingsLocation settings_;
     QTimer* followTimer_ = nullptr;

@@ -123,7 +123,8 @@ TEST(GoldenFiles, RealFilesConvertToTheirGoldenOutputs)
                           << (fs::exists(golden) ? FirstDifference(written, ReadText(golden)) : "none kept");
         }
     }
-    named.push_back("info.txt");  // the figures of every real file (command_info_test)
+    named.push_back("info.txt");               // the figures of every real file (command_info_test)
+    named.push_back("gdb-sample-shaped.gpx");  // a track through shaping steps (shape_command_test)
     std::sort(named.begin(), named.end());
     EXPECT_EQ(FilesIn(FixturePath("golden")), named) << "every golden belongs to one row";
 }
