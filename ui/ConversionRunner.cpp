@@ -105,6 +105,7 @@ void ConversionRunner::StopAndWait()
 void ConversionRunner::Run(ConversionRequest request, std::shared_ptr<ReadWatch> watch)
 {
     LowerThisThreadsPriority();
+    ClearUpperVectorHalves();
     Relay relay(window_, this);
     ConversionOutcome outcome;
     bool stopped = false;

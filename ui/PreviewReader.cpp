@@ -84,6 +84,7 @@ void PreviewReader::Run(std::vector<PreviewFile> files, TimeRepairs repairs, std
                         int generation)
 {
     LowerThisThreadsPriority();
+    ClearUpperVectorHalves();
     auto data = std::make_shared<ViewData>();
     QString error;
     bool cancelled = false;

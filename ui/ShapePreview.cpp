@@ -6,19 +6,7 @@
 
 #include "core/catalogue.h"
 #include "core/convert.h"
-
-namespace {
-// The window's libraries may leave the upper halves of the AVX registers in
-// use, which this thread inherits; until they are cleared, every SSE
-// instruction of the steps pays for a change of state (a simplification
-// measured twenty times slower).
-void ClearUpperVectorHalves()
-{
-#if defined(__x86_64__)
-    if (__builtin_cpu_supports("avx")) asm volatile("vzeroupper");
-#endif
-}
-}  // namespace
+#include "ui/BackgroundPriority.h"
 
 ShapePreview::ShapePreview(QObject* parent) : QObject(parent) { thread_ = std::thread(&ShapePreview::Run, this); }
 
