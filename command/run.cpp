@@ -104,6 +104,7 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
                               .shiftText = options.shiftText,
                               .inputsModified = EarliestModified(job.inputs)};
     request.steps = TimeRepairSteps(repairs);
+    const std::size_t repairSteps = request.steps.size();  // named apart, as repairs
     request.rawTexts = options.rawTexts;
     if (const std::string wrong = AppendShapeSteps(options, job, request.steps); !wrong.empty()) {
         group.DropExpectation();
@@ -111,7 +112,7 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
         return;
     }
     const ConversionOutcome result = Convert(request, frontEnd);
-    for (const StepReport& step : result.steps) outcome.steps.push_back(step.line);
+    for (std::size_t i = repairSteps; i < result.steps.size(); ++i) outcome.steps.push_back(result.steps[i].line);
     outcome.warnings = frontEnd.Messages();
     if (!result.Succeeded()) {
         group.DropExpectation();

@@ -24,8 +24,8 @@ using namespace std::chrono;
 std::string EarlyLog(const TempDir& dir)
 {
     const std::string file = dir.Path("old.nmea");
-    WriteText(file, "$GPRMC,120000,A,4807.038,N,01131.000,E,022.4,084.4,240899,003.1,W*6A\r\n"
-                    "$GPRMC,120500,A,4807.538,N,01132.000,E,022.4,084.4,240899,003.1,W*6A\r\n");
+    WriteText(file, "$GPRMC,120000,A,4807.038,N,01131.000,E,022.4,084.4,240899,003.1,W\r\n"
+                    "$GPRMC,120500,A,4807.538,N,01132.000,E,022.4,084.4,240899,003.1,W\r\n");
     std::filesystem::last_write_time(file, file_clock::from_sys(sys_seconds(sys_days(2024y / May / 1d))));
     return file;
 }
