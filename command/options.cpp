@@ -110,7 +110,10 @@ const OptionDescription kOptions[] = {
      Value::Text},
     {'\0', "split-distance", "LENGTH", "split each track where two points lie more than\nLENGTH apart (500m, 2km)",
      Value::Text},
-    {'\0', "split-day", nullptr, "split each track at midnight UTC"},
+    {'\0', "split-day", "ZONE",
+     "split each track at midnight UTC, or of ZONE (an\n"
+     "IANA name such as Europe/Berlin)",
+     Value::Text, true},
     {'\0', "split-points", "N", "split each track into pieces of at most N points", Value::Text},
     {'\0', "merge", "join",
      "merge every track into one, its points in time\n"

@@ -102,7 +102,7 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
                               .rollovers = options.rollovers,
                               .shift = options.shift,
                               .shiftText = options.shiftText,
-                              .inputsModified = EarliestModified(job.inputs)};
+                              .inputsModified = EarliestModified(ReceiverFiles(job.inputs, job.inputPositions))};
     request.steps = TimeRepairSteps(repairs);
     const std::size_t repairSteps = request.steps.size();  // named apart, as repairs
     request.rawTexts = options.rawTexts;

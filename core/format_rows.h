@@ -107,6 +107,10 @@ struct InputFormatRow {
     // The format holds several tracks, which go into numbered native track
     // files even when there is one.
     bool severalTracks = false;
+    // The receiver writes the file itself (a log, a device image): its times
+    // may carry the week rollover of old firmware. A program's file carries
+    // the dates its program took in, and is not suspected.
+    bool writtenByReceiver = false;
 };
 
 struct OutputFormatRow {

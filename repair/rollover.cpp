@@ -4,6 +4,7 @@
 #include <chrono>
 #include <system_error>
 
+#include "core/catalogue.h"
 #include "repair/point_times.h"
 
 namespace {
@@ -62,6 +63,14 @@ std::optional<UtcTime> FileModified(const std::filesystem::path& file)
     if (error) return std::nullopt;
     const auto system = std::chrono::file_clock::to_sys(written);
     return UtcTime{std::chrono::floor<std::chrono::seconds>(system).time_since_epoch().count(), 0};
+}
+
+std::vector<std::string> ReceiverFiles(const std::vector<std::string>& files, const std::vector<int>& positions)
+{
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < files.size() && i < positions.size(); ++i)
+        if (IsInputPosition(positions[i]) && InputRow(positions[i]).writtenByReceiver) kept.push_back(files[i]);
+    return kept;
 }
 
 std::optional<UtcTime> EarliestModified(const std::vector<std::string>& files)

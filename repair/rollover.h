@@ -38,3 +38,6 @@ std::string EarlyTimesWarning(const EarlyTimes& early);
 std::optional<UtcTime> FileModified(const std::filesystem::path& file);
 // The earliest modification time of the files that have one.
 std::optional<UtcTime> EarliestModified(const std::vector<std::string>& files);
+// The files among `files` whose format (at the same place in `positions`) a
+// receiver writes itself: the only ones whose times are checked for the rollover.
+std::vector<std::string> ReceiverFiles(const std::vector<std::string>& files, const std::vector<int>& positions);

@@ -24,7 +24,8 @@ StepPointer SplitAtDistances(double metres);
 // or UTC's (zero) when none is given.
 using UtcOffsetAt = std::function<std::chrono::seconds(const UtcTime&)>;
 UtcOffsetAt UtcDays();
-StepPointer SplitByDay(UtcOffsetAt offset);
+// Days of the zone the offset gives; a zone named says so in the step's line.
+StepPointer SplitByDay(UtcOffsetAt offset, const std::string& zoneName = {});
 StepPointer SplitIntoPieces(std::int64_t points);
 
 // Every track into one, its points sorted by time (a point without a time

@@ -11,9 +11,10 @@ UtcOffsetAt UtcDays()
     return [](const UtcTime&) { return std::chrono::seconds(0); };
 }
 
-StepPointer SplitByDay(UtcOffsetAt offset)
+StepPointer SplitByDay(UtcOffsetAt offset, const std::string& zoneName)
 {
-    return SplitWhere("split by day", [offset] {
+    const std::string name = zoneName.empty() ? "split by day" : "split by day in " + zoneName;
+    return SplitWhere(name, [offset] {
         return [offset, day = std::optional<std::int64_t>()](const Point& p) mutable {
             if (!p.time || p.undated) return false;
             const std::int64_t local = p.time->seconds + offset(*p.time).count();

@@ -3,6 +3,8 @@
 
 #include <optional>
 
+#include "core/time_zone.h"
+
 namespace {
 template <typename T>
 MadeStep Made(const StepChoice& choice, const std::optional<T>& value, const char* needs, StepPointer (*make)(T))
@@ -35,7 +37,14 @@ MadeStep MakeStep(const StepChoice& c, const StepContext& context)
     const char* length = "a length such as 5m or 2km";
     if (o == "split-gap") return Made(c, ParseDuration(c.value), "a time such as 30m or 2h", &SplitAtGaps);
     if (o == "split-distance") return Made(c, ParseLength(c.value), length, &SplitAtDistances);
-    if (o == "split-day") return WithoutValue(c, SplitByDay(context.dayOffset));
+    if (o == "split-day") {
+        if (c.value.empty()) return {SplitByDay(context.dayOffset), {}};
+        const std::optional<TimeZone> zone = TimeZone::Named(c.value);
+        if (!zone)
+            return {nullptr,
+                    "option '--split-day' needs a time zone name such as Europe/Berlin, not '" + c.value + "'"};
+        return {SplitByDay([zone = *zone](const UtcTime& t) { return zone.OffsetAt(t); }, c.value), {}};
+    }
     if (o == "split-points") return Made(c, ParseCount(c.value), "a number of points", &SplitIntoPieces);
     if (o == "merge") {
         if (!c.value.empty() && c.value != "join")

@@ -26,7 +26,7 @@ ViewData ReadViewData(const std::string& file, int inputPosition, TimeRepairs re
     ViewData data;
     try {
         ReadResult read = ReadInput(InputSource::File(file), inputPosition);
-        repairs.inputsModified = FileModified(file);
+        repairs.inputsModified = EarliestModified(ReceiverFiles({file}, {inputPosition}));
         std::vector<std::string> warnings, messages;
         for (const auto& step : TimeRepairSteps(repairs)) {
             const StepReport report = step->Apply(read.document);

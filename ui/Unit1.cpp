@@ -892,8 +892,12 @@ void TfmMain::AddRepairs(ConversionRequest& request)
 {
     TimeRepairs repairs = cTimes->Repairs();
     std::vector<std::string> names;
-    for (const ConversionInput& input : request.inputs) names.push_back(input.name);
-    repairs.inputsModified = EarliestModified(names);
+    std::vector<int> positions;
+    for (const ConversionInput& input : request.inputs) {
+        names.push_back(input.name);
+        positions.push_back(input.position);
+    }
+    repairs.inputsModified = EarliestModified(ReceiverFiles(names, positions));
     // The repairs come first, before any other step.
     const DocumentSteps steps = TimeRepairSteps(repairs);
     request.steps.insert(request.steps.begin(), steps.begin(), steps.end());

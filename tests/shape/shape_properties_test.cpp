@@ -15,6 +15,7 @@
 #include "core/figures.h"
 #include "shape/douglas_peucker.h"
 #include "shape/shape_steps.h"
+#include "shape/step_choice.h"
 
 namespace {
 // A walk of `count` points from near (lat, lon), steps up to `stride` metres,
@@ -281,4 +282,23 @@ TEST(ShapeProperties, CleaningDropsOnlyWhatItNames)
         for (const Point& p : document.tracks.front().points) kept.push_back(Number(p));
         EXPECT_EQ(kept, expected) << c.step->Name();
     }
+}
+
+// 22:30 and 23:30 UTC on 2024-03-30 are one day in UTC and two in Berlin (UTC+1 then).
+TEST(ShapeProperties, SplitByDayFollowsTheZoneNamed)
+{
+    for (const auto& [zone, tracks] : {std::pair<std::string, std::size_t>{"", 1}, {"Europe/Berlin", 2}}) {
+        Document document;
+        Track& track = document.tracks.emplace_back();
+        for (const std::int64_t at : {1711837800, 1711841400}) {
+            Point p;
+            p.latitude = 52.5;
+            p.longitude = 13.4;
+            p.time = UtcTime{at};
+            track.points.push_back(p);
+        }
+        MakeStep({"split-day", zone}).step->Apply(document);
+        EXPECT_EQ(document.tracks.size(), tracks) << zone;
+    }
+    EXPECT_FALSE(MakeStep({"split-day", "Mars/Olympus"}).step);
 }
