@@ -49,7 +49,9 @@ Measured Measure(const ConvertOptions& options, const std::string& file)
     try {
         Document document;
         bool readInPart = false;
+        bool byReceiver = false;
         for (int format : FormatsOf(options, file, m.formats, m.error)) {
+            byReceiver = byReceiver || InputRow(format).writtenByReceiver;
             ReadResult read = ReadInput(InputSource::File(file), format);
             for (const Finding& finding : read.findings.All())
                 if (!finding.message.empty() && finding.kind != FindingKind::Undated &&
@@ -58,7 +60,7 @@ Measured Measure(const ConvertOptions& options, const std::string& file)
             readInPart = readInPart || read.findings.LeaveDataOut();
             document.Append(std::move(read.document));
         }
-        if (const auto modified = FileModified(file))
+        if (const auto modified = byReceiver ? FileModified(file) : std::nullopt)
             if (const auto early = FindEarlyTimes(document, *modified)) m.messages.push_back(EarlyTimesWarning(*early));
         m.figures = MeasureDocument(document);
         m.readInPart = readInPart;
