@@ -144,6 +144,7 @@ DataView::DataView(QWidget* parent) : QWidget(parent)
     connect(utcButton_, &QPushButton::toggled, this, [this](bool utc) {
         displayZone_ = utc ? TimeZone() : localZone_;
         FillTable();
+        emit DisplayZoneChanged(displayZone_);
     });
     connect(table_, &QTableWidget::itemSelectionChanged, this, &DataView::RowChosen);
     // A double click (or Enter) on a row fits the map to its group.
@@ -628,6 +629,7 @@ void DataView::SetDisplayZone(const QString& name)
     if (!utcButton_->isChecked()) displayZone_ = localZone_;
     utcButton_->setToolTip(QString("Times in UTC; up: in %1").arg(DisplayZone()));
     FillTable();
+    emit DisplayZoneChanged(displayZone_);
 }
 
 void DataView::SetTileServer(const QString& urlTemplate, const QString& attribution)

@@ -60,6 +60,8 @@ public:
     // The zone the figures show times in (the system's unless the settings
     // name another), and UTC instead while the UTC button is down.
     QString DisplayZone() const;
+    // The zone the figures show times in now: UTC, or the display zone.
+    const TimeZone& ShownZone() const { return displayZone_; }
     void SetDisplayZone(const QString& name);
     QToolButton* UtcButton() const { return utcButton_; }
     QWidget* EarlyBar() const { return earlyBar_; }
@@ -107,6 +109,8 @@ signals:
     void SplitMoved();
     // The button of the warning of early times: the rollover repair is asked for.
     void RolloverAsked();
+    // The zone the figures show times in changed (UTC chosen, or another zone).
+    void DisplayZoneChanged(const TimeZone& zone);
 
 protected:
     // Tab walks the view's own controls; they are not in the fields' tab order, which F6 leaves and enters.

@@ -35,7 +35,7 @@ struct StepKind {
 const StepKind kKinds[] = {
     {"split-gap", "Split at time gaps over", "30m"},
     {"split-distance", "Split at jumps over", "500m"},
-    {"split-day", "Split by day (UTC)", nullptr},
+    {"split-day", "Split by day (the figures' zone)", nullptr},
     {"split-points", "Split into pieces of N points", "10000"},
     {"merge", "Merge tracks (join: one section)", ""},
     {"simplify", "Simplify within", "5m"},
@@ -155,7 +155,7 @@ void ShapePanel::KindChosen()
 bool ShapePanel::AddChosen()
 {
     const StepChoice choice{kind_->currentData().toString().toStdString(), value_->text().trimmed().toStdString()};
-    const MadeStep made = MakeStep(choice, {capacity_, UtcDays()});
+    const MadeStep made = MakeStep(choice, {capacity_, dayOffset_});
     if (!made.step) {
         message_->setText(Text(made.error));
         return false;
@@ -217,7 +217,7 @@ void ShapePanel::SetChoices(const std::vector<StepChoice>& choices)
 {
     list_->clear();
     for (const StepChoice& choice : choices) {
-        const MadeStep made = MakeStep(choice, {capacity_, UtcDays()});
+        const MadeStep made = MakeStep(choice, {capacity_, dayOffset_});
         if (!made.step) continue;  // a settings file edited by hand
         auto* item = new QListWidgetItem(Text(made.step->Name()));
         item->setData(kOptionRole, Text(choice.option));
@@ -229,7 +229,7 @@ void ShapePanel::SetChoices(const std::vector<StepChoice>& choices)
 
 void ShapePanel::AppendSteps(DocumentSteps& steps, OutputCapacity capacity) const
 {
-    ::AppendSteps(Choices(), {capacity, UtcDays()}, steps);
+    ::AppendSteps(Choices(), {capacity, dayOffset_}, steps);
 }
 
 // With no format chosen, the file is shaped as the first format its content names, as the view reads it.
@@ -280,7 +280,13 @@ void ShapePanel::WriteSettings(std::vector<IniEntry>& entries) const
     if (!saved.empty()) entries.push_back({kSection, kStepsKey, saved});
 }
 
-void ShapePanel::StepsChanged() { preview_.SetSteps(Choices(), capacity_); }
+void ShapePanel::StepsChanged() { preview_.SetSteps(Choices(), capacity_, dayOffset_); }
+
+void ShapePanel::SetDayZone(const TimeZone& zone)
+{
+    dayOffset_ = [zone](const UtcTime& time) { return zone.OffsetAt(time); };
+    StepsChanged();
+}
 
 void ShapePanel::Shown(std::shared_ptr<const ViewData> original, std::shared_ptr<const ViewData> shaped,
                        const QStringList& lines, double milliseconds)

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/document_step.h"
+#include "core/time_zone.h"
 #include "core/view_data.h"
 #include "shape/step_choice.h"
 #include "ui/ShapePreview.h"
@@ -38,6 +39,8 @@ public:
     void SetChoices(const std::vector<StepChoice>& choices);
     // The steps of a conversion, made for its output.
     void AppendSteps(DocumentSteps& steps, OutputCapacity capacity) const;
+    // Split by day follows the days of this zone (the view's display zone).
+    void SetDayZone(const TimeZone& zone);
     // The steps kept; the panel is shown when there are some, and otherwise
     // waits for the user to open it.
     void ReadSettings(const IniFile& settings);
@@ -73,6 +76,7 @@ private:
     MapView* map_;
     ShapePreview preview_;
     OutputCapacity capacity_;
+    UtcOffsetAt dayOffset_ = UtcDays();  // the days of the zone the figures show
     QListWidget* list_ = nullptr;
     QComboBox* kind_ = nullptr;
     QLineEdit* value_ = nullptr;

@@ -35,12 +35,13 @@ void ShapePreview::SetInput(const std::string& file, int position)
     wake_.notify_one();
 }
 
-void ShapePreview::SetSteps(std::vector<StepChoice> steps, OutputCapacity capacity)
+void ShapePreview::SetSteps(std::vector<StepChoice> steps, OutputCapacity capacity, UtcOffsetAt dayOffset)
 {
     {
         const std::lock_guard lock(mutex_);
         steps_ = std::move(steps);
         capacity_ = capacity;
+        dayOffset_ = std::move(dayOffset);
         ++generation_;
     }
     wake_.notify_one();
@@ -67,6 +68,7 @@ void ShapePreview::Run()
         const std::vector<StepChoice> choices = steps_;
         StepContext context;
         context.capacity = capacity_;
+        context.dayOffset = dayOffset_;
         auto watch = std::make_shared<ReadWatch>();
         watch_ = watch;
         lock.unlock();

@@ -27,7 +27,7 @@ public:
 
     // The input to shape, read as the format at position (none: nothing shown).
     void SetInput(const std::string& file, int position);
-    void SetSteps(std::vector<StepChoice> steps, OutputCapacity capacity);
+    void SetSteps(std::vector<StepChoice> steps, OutputCapacity capacity, UtcOffsetAt dayOffset = UtcDays());
     // The thread the last preview was made on.
     std::thread::id WorkerThread() const { return worker_.load(); }
 
@@ -48,6 +48,7 @@ private:
     int position_ = -1;
     std::vector<StepChoice> steps_;
     OutputCapacity capacity_;
+    UtcOffsetAt dayOffset_ = UtcDays();
     std::shared_ptr<ReadWatch> watch_;
     std::atomic<std::thread::id> worker_{};
     std::thread thread_;

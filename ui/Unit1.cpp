@@ -430,6 +430,9 @@ void TfmMain::ConnectControls()
     connect(cView, &DataView::FormatOffered, cInputFileFormat, &QComboBox::setCurrentIndex);
     connect(cTimes, &TimesRow::Changed, this, [this] { cView->SetRepairs(cTimes->Repairs()); });
     connect(cView, &DataView::RolloverAsked, this, [this] { cTimes->SetRollover(true); });
+    // A split by day follows the days of the zone the figures show.
+    shape_->SetDayZone(cView->ShownZone());
+    connect(cView, &DataView::DisplayZoneChanged, shape_, &ShapePanel::SetDayZone);
     connect(shapeButton_, &QPushButton::toggled, this, &TfmMain::ShowShapePanel);
     connect(new QShortcut(QKeySequence("Ctrl+Shift+S"), this), &QShortcut::activated, shapeButton_,
             &QPushButton::toggle);
