@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <regex>
+#include <string>
+#include <vector>
 
 #include "core/text_encoding.h"
 #include "core/utc_time.h"
@@ -16,9 +17,12 @@ namespace {
 std::vector<std::string> Texts(const std::string& gpx, const std::string& element)
 {
     std::vector<std::string> texts;
-    const std::regex pattern("<" + element + ">([^<]*)</" + element + ">");
-    for (auto it = std::sregex_iterator(gpx.begin(), gpx.end(), pattern); it != std::sregex_iterator(); ++it)
-        texts.push_back((*it)[1]);
+    const std::string open = "<" + element + ">";
+    for (std::size_t at = gpx.find(open); at != std::string::npos; at = gpx.find(open, at + 1)) {
+        const std::size_t from = at + open.size(), to = gpx.find('<', from);
+        if (to != std::string::npos && gpx.compare(to, element.size() + 3, "</" + element + ">") == 0)
+            texts.push_back(gpx.substr(from, to - from));
+    }
     return texts;
 }
 }  // namespace
