@@ -24,14 +24,7 @@ std::string Rmc(const char* time, const char* date)
 // A Holux waypoint image of one waypoint dated 1999-08-24 12:00 (the .tlg holds no times).
 std::string HoluxWaypointOf1999()
 {
-    ByteBuilder b;
-    b.u8(0x00).u8(0xA6).u8(0x38).u8(0x5C).u16(0).u16(0);
-    for (int s = 0; s < 500; ++s) b.i16(-1);
-    b.fill(500, 0x00).fill(20000, 0x00);
-    b.u8(0x00).u8(0x59).u8(0x7F).u8(0xD8).u16(0).u16(0);
-    for (int s = 0; s < 20; ++s) b.i16(-1);
-    b.fill(20, 0x00).u16(0xFFFF).u16(0);
-    b.fill(23420 - b.size(), 0x00);
+    ByteBuilder b = samples::EmptyWrtImage();
     b.put<std::int16_t>(8, 0);
     ByteBuilder r;
     r.fixed("CAMP", 8, ' ').fixed("note", 12, ' ').i32(36000).i32(-360000);

@@ -95,6 +95,20 @@ inline std::string Ov2()
     return b.str();
 }
 
+// A Holux waypoint image of no waypoints and no routes, whole; tests place records in it.
+inline ByteBuilder EmptyWrtImage()
+{
+    ByteBuilder b;
+    b.u8(0x00).u8(0xA6).u8(0x38).u8(0x5C).u16(0).u16(0);
+    for (int s = 0; s < 500; ++s) b.i16(-1);
+    b.fill(500, 0x00).fill(20000, 0x00);
+    b.u8(0x00).u8(0x59).u8(0x7F).u8(0xD8).u16(0).u16(0);
+    for (int s = 0; s < 20; ++s) b.i16(-1);
+    b.fill(20, 0x00).u16(0xFFFF).u16(0);
+    b.fill(32768 - b.size(), 0x00);
+    return b;
+}
+
 inline std::string HoluxWaypointImage() { return ByteBuilder().u32(0x5C38A600).fill(32764, 0).str(); }
 inline std::string HoluxTrackImage() { return ByteBuilder().fill(131072, 0xFF).u32(0x38CB1200).fill(2044, 0).str(); }
 

@@ -8,6 +8,7 @@
 #include "formats/holux/Holux.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/native_documents.h"
+#include "tests/support/sample_files.h"
 
 namespace {
 using namespace native_documents;
@@ -17,18 +18,7 @@ std::size_t Record(int r) { return kRecords + 40 * static_cast<std::size_t>(r); 
 std::size_t RouteRecordOffset(int r) { return kRouteRecords + 92 * static_cast<std::size_t>(r); }
 
 // The image of no waypoints, from which the other expectations start.
-ByteBuilder EmptyImage()
-{
-    ByteBuilder b;
-    b.u8(0x00).u8(0xA6).u8(0x38).u8(0x5C).u16(0).u16(0);
-    for (int s = 0; s < 500; ++s) b.i16(-1);
-    b.fill(500, 0x00).fill(20000, 0x00);
-    b.u8(0x00).u8(0x59).u8(0x7F).u8(0xD8).u16(0).u16(0);
-    for (int s = 0; s < 20; ++s) b.i16(-1);
-    b.fill(20, 0x00).u16(0xFFFF).u16(0);
-    b.fill(32768 - b.size(), 0x00);
-    return b;
-}
+ByteBuilder EmptyImage() { return samples::EmptyWrtImage(); }
 
 // A readable image with no waypoints and no routes; tests then place fields.
 ByteBuilder BlankReadImage()
