@@ -115,7 +115,8 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings)
             const bool whole = !r.steps.empty();
             const ReadOptions options{.mode = ModeFor(position, r.outputPosition),
                                       .trackPointsKept = whole ? 0 : output.trackPointCapacity,
-                                      .waypointsKept = whole ? 0 : output.waypointCapacity};
+                                      .waypointsKept = whole ? 0 : output.waypointCapacity,
+                                      .receiverFigures = whole || output.writesReceiverFigures};
             ReadResult read = ReadInput(InputSource::File(r.inputs[i].name), position, options);
             KeepWhatIsAsked(read.document, ModeFor(position, r.outputPosition));
             if (read.findings.Has(FindingKind::Undated))

@@ -29,6 +29,9 @@ struct ReadOptions {
     // a file far larger than the output takes is then not read to its end.
     std::int64_t trackPointsKept = 0;
     std::int64_t waypointsKept = 0;
+    // Speeds, courses and geoid heights, which only GPX writes: a log reader
+    // may leave them unread for an output that holds none.
+    bool receiverFigures = true;
 };
 
 struct ReadResult {
@@ -130,6 +133,8 @@ struct OutputFormatRow {
     // What the format holds, passed to the readers as ReadOptions (0: no limit).
     std::int64_t trackPointCapacity = 0;
     std::int64_t waypointCapacity = 0;
+    // The format writes speeds, courses and geoid heights (ReadOptions).
+    bool writesReceiverFigures = false;
     // Points a route of the format holds (0: no limit), for the shaping steps' fit.
     std::int64_t routePointCapacity = 0;
     // The format needs a date for every time: times of day without one are

@@ -278,22 +278,9 @@ CommaFields::CommaFields(std::string_view line) : line_(line)
     });
 }
 
-// Inline: every field a reader takes comes through here.
-inline std::optional<std::string_view> CommaFields::Field(int n) const
-{
-    if (n < 1 || (commaCount_ < kKept && n > commaCount_ + 1)) return std::nullopt;
-    if (n > kKept) return CommaField(line_, n);  // the kept commas end before this field does
-    const std::size_t begin = n == 1 ? 0 : commas_[n - 2] + 1;
-    const std::size_t end = n <= commaCount_ ? commas_[n - 1] : line_.size();
-    return std::string_view(line_.data() + begin, end - begin);
-}
+std::optional<std::string_view> CommaFields::FieldPastKept(int n) const { return CommaField(line_, n); }
 
 std::string CommaFields::Text(int n, std::string_view defaultValue) const { return std::string(View(n, defaultValue)); }
-
-std::string_view CommaFields::View(int n, std::string_view defaultValue) const
-{
-    return FieldView(Field(n), defaultValue);
-}
 
 double CommaFields::Float(int n, double defaultValue) const { return FieldFloat(Field(n), defaultValue); }
 

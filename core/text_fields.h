@@ -36,8 +36,17 @@ class CommaFields {
 public:
     explicit CommaFields(std::string_view line);
     std::string Text(int n, std::string_view defaultValue) const;
-    // Text's result as a view into the line (or into defaultValue), without a copy.
-    std::string_view View(int n, std::string_view defaultValue) const;
+    // Text's result as a view into the line (or into defaultValue), without a
+    // copy. Inline: every field a reader takes comes through here.
+    std::string_view View(int n, std::string_view defaultValue) const
+    {
+        const auto field = Field(n);
+        if (!field || field->empty()) return defaultValue;
+        std::string_view text = *field;
+        while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+        while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+        return text;
+    }
     double Float(int n, double defaultValue) const;
     std::int32_t Int(int n, std::int32_t defaultValue) const;
 
@@ -46,7 +55,15 @@ private:
     std::string_view line_;
     std::size_t commas_[kKept];  // where the first commas are; only commaCount_ of them are set
     int commaCount_ = 0;
-    std::optional<std::string_view> Field(int n) const;
+    std::optional<std::string_view> Field(int n) const
+    {
+        if (n < 1 || (commaCount_ < kKept && n > commaCount_ + 1)) return std::nullopt;
+        if (n > kKept) return FieldPastKept(n);  // the kept commas end before this field does
+        const std::size_t begin = n == 1 ? 0 : commas_[n - 2] + 1;
+        const std::size_t end = n <= commaCount_ ? commas_[n - 1] : line_.size();
+        return std::string_view(line_.data() + begin, end - begin);
+    }
+    std::optional<std::string_view> FieldPastKept(int n) const;
 };
 
 double TextToFloat(std::string_view text);

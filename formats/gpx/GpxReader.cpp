@@ -59,10 +59,15 @@ constexpr std::size_t kMostKeptExtensions = 1 << 20;
 // An attribute value in double quotes, whitespace kept as references.
 void AppendAttributeValue(std::string& out, std::string_view value)
 {
-    for (const char c : value) {
-        if (c == '\t') out += "&#9;";
-        else if (c == '\n') out += "&#10;";
-        else AppendEscapedUtf8(out, std::string_view(&c, 1));
+    // The text between tabs and line feeds is escaped a run at a time: every
+    // point of a file may carry its extensions' declarations.
+    for (std::size_t at = 0;;) {
+        std::size_t end = at;
+        while (end < value.size() && value[end] != '\t' && value[end] != '\n') ++end;
+        AppendEscapedUtf8(out, value.substr(at, end - at));
+        if (end == value.size()) return;
+        out += value[end] == '\t' ? "&#9;" : "&#10;";
+        at = end + 1;
     }
 }
 
@@ -460,7 +465,8 @@ private:
     // its owner's extensions too long, is left out and counted.
     void FinishKeep()
     {
-        std::string declarations;
+        std::string& declarations = declarations_;  // keeps its room from subtree to subtree
+        declarations.clear();
         bool whole = true;
         for (const std::string& prefix : keptPrefixes_) {
             if (std::find(declaredInside_.begin(), declaredInside_.end(), prefix) != declaredInside_.end()) continue;
@@ -469,9 +475,15 @@ private:
                 whole = false;
                 break;
             }
-            declarations += " xmlns:" + prefix + "=\"";
-            AppendAttributeValue(declarations, scope->name);
-            declarations += '"';
+            // A file repeats the same declaration on every point: the last one made is kept.
+            if (prefix != lastDeclared_.prefix || scope->name != lastDeclared_.name) {
+                lastDeclared_.text.assign(" xmlns:").append(prefix).append("=\"");
+                AppendAttributeValue(lastDeclared_.text, scope->name);
+                lastDeclared_.text += '"';
+                lastDeclared_.prefix = prefix;
+                lastDeclared_.name = scope->name;
+            }
+            declarations += lastDeclared_.text;
         }
         if (whole && keep_->size() + kept_.size() + declarations.size() <= kMostKeptExtensions) {
             const std::string_view kept = kept_;
@@ -567,6 +579,10 @@ private:
     std::size_t skipDepth_ = 0;    // depth inside a skipped element
     std::string* keep_ = nullptr;  // where the skipped element is kept as XML; nullptr: nowhere
     std::string kept_;             // the subtree being kept
+    std::string declarations_;     // of the subtree being kept, made at its end
+    struct {
+        std::string prefix, name, text;
+    } lastDeclared_;  // the declaration of a prefix made last
     std::size_t keepDeclarationsAt_ = 0;
     std::vector<std::string> keptPrefixes_, declaredInside_;
     std::int64_t notKept_ = 0;   // elements with no place

@@ -46,9 +46,19 @@ bool XmlAllows(char32_t c)
 }
 }  // namespace
 
+namespace {
+// Printable ASCII other than the characters XML escapes: copied as it stands.
+constexpr bool Plain(unsigned char c) { return c >= 0x20 && c < 0x80 && c != '&' && c != '<' && c != '>' && c != '"'; }
+}  // namespace
+
 void AppendEscapedUtf8(std::string& out, std::string_view utf8)
 {
-    WalkUtf8(utf8, [&out](char32_t c, std::string_view bytes) {
+    // Runs of plain characters go in at once; the walk takes the rest.
+    std::size_t plain = 0;
+    while (plain < utf8.size() && Plain(static_cast<unsigned char>(utf8[plain]))) ++plain;
+    out.append(utf8.substr(0, plain));
+    if (plain == utf8.size()) return;
+    WalkUtf8(utf8.substr(plain), [&out](char32_t c, std::string_view bytes) {
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;

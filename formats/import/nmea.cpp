@@ -163,7 +163,8 @@ private:
 };
 
 // What tells the sentences of one fix apart: their time field, compared as
-// written and, where two differ, by value ("120000.00" is "120000").
+// written and, where two differ, by value ("120000.00" is "120000"), which
+// is read once, when first asked.
 class TimeKey {
 public:
     explicit TimeKey(std::string_view field)
@@ -174,16 +175,23 @@ public:
             std::copy(field.begin(), field.end(), text_);
         } else {
             time_ = DayTimeOf(field);  // too long to keep: compared by value alone
-            long_ = true;
+            long_ = read_ = true;
         }
     }
+    bool TimeRead() const { return read_; }
     // The time of day of the fix.
-    std::optional<DayTime> Time() const { return long_ ? time_ : DayTimeOf(Text()); }
+    const std::optional<DayTime>& Time() const
+    {
+        if (!read_) {
+            time_ = DayTimeOf(Text());
+            read_ = true;
+        }
+        return time_;
+    }
     friend bool operator==(const TimeKey& a, const TimeKey& b)
     {
         if (!a.long_ && !b.long_ && a.Text() == b.Text()) return true;
-        const auto time = a.Time();
-        return time && time == b.Time();
+        return a.Time() && a.Time() == b.Time();
     }
 
 private:
@@ -191,7 +199,8 @@ private:
     char text_[24] = {};
     std::uint8_t size_ = 0;
     bool long_ = false;
-    std::optional<DayTime> time_;
+    mutable bool read_ = false;  // time_ holds the value of text_
+    mutable std::optional<DayTime> time_;
 };
 
 struct Position {
@@ -229,6 +238,8 @@ struct Fix {
     std::optional<Gga> gga;
     Dops dops;
     const TimeKey& Key() const { return rmc ? rmc->key : gga->key; }
+    // The keys of a fix are equal; this one's time was read if either's was.
+    const TimeKey& KeyRead() const { return rmc && gga && gga->key.TimeRead() ? gga->key : Key(); }
 };
 
 // Which talkers gave a fix its sentences (0 none): the same sentence of the
@@ -240,7 +251,7 @@ struct Talkers {
 
 Talkers TalkersOf(const Fix& f)
 {
-    return {f.Key(), f.rmc ? f.rmc->talker : std::uint16_t{0}, f.gga ? f.gga->talker : std::uint16_t{0}};
+    return {f.KeyRead(), f.rmc ? f.rmc->talker : std::uint16_t{0}, f.gga ? f.gga->talker : std::uint16_t{0}};
 }
 
 // The two capitals after the "$".
@@ -252,8 +263,7 @@ std::uint16_t TalkerOf(std::string_view line)
 }
 
 // A latitude or longitude field that is a number: digits with at most a
-// point and a sign, blanks around them. A scan, not a conversion: every fix
-// asks it twice.
+// point and a sign, blanks around them.
 bool Readable(std::string_view field)
 {
     field = Trimmed(field);
@@ -267,33 +277,70 @@ bool Readable(std::string_view field)
     return digit;
 }
 
+// A latitude or longitude field's value, when it is Readable. The common
+// field, digits and one point, is read in one scan, with the arithmetic of
+// Coordinate (whole digits over a power of ten): every fix asks this twice.
+std::optional<double> CoordinateOf(std::string_view field, std::size_t paddedDegreeDigits)
+{
+    static constexpr std::uint64_t kTens[] = {1,         10,         100,         1000,         10000,
+                                              100000,    1000000,    10000000,    100000000,    1000000000,
+                                              10000000000, 100000000000, 1000000000000, 10000000000000,
+                                              100000000000000, 1000000000000000};
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const auto general = [&]() -> std::optional<double> {
+        if (!Readable(field)) return std::nullopt;
+        return Coordinate(field, paddedDegreeDigits);
+    };
+    std::uint64_t whole = 0, fraction = 0;
+    std::size_t at = 0;
+    for (; at < field.size() && field[at] >= '0' && field[at] <= '9'; ++at)
+        whole = whole * 10 + static_cast<std::uint64_t>(field[at] - '0');
+    const std::size_t point = at;
+    if (at < field.size() && field[at] == '.') ++at;
+    const std::size_t fractionStart = at;
+    for (; at < field.size() && field[at] >= '0' && field[at] <= '9'; ++at)
+        fraction = fraction * 10 + static_cast<std::uint64_t>(field[at] - '0');
+    const std::size_t decimals = at - fractionStart;
+    if (at != field.size() || point > 15) return general();
+    if (point + decimals == 0) return std::nullopt;  // no digit
+    const std::size_t degreeDigits = point >= paddedDegreeDigits + 2 ? paddedDegreeDigits : point < 2 ? 0 : point - 2;
+    const std::size_t minuteDigits = point - degreeDigits;
+    if (minuteDigits + decimals > 15) return general();
+    const std::uint64_t degrees = whole / kTens[minuteDigits];
+    const std::uint64_t minutes = (whole % kTens[minuteDigits]) * kTens[decimals] + fraction;
+    return static_cast<double>(degrees) + static_cast<double>(minutes) / kPowers[decimals] / 60.0;
+}
+
 double Metres(double value, std::string_view unit)
 {
     return unit == "M" || unit == "m" ? value : value / kFeetPerMetre;
 }
 
-Rmc RmcOf(const Sentence& s, DayCache& days)
+// `figures`: the speed and course are read too (ReadOptions::receiverFigures).
+Rmc RmcOf(const Sentence& s, DayCache& days, bool figures)
 {
     Rmc rmc{{}, TimeKey(s.View(2, "")), days.Of(s.View(10, "")), s.View(3, "") == "V"};
-    const std::string_view latitudeText = s.View(4, ""), longitudeText = s.View(6, "");
-    if (Readable(latitudeText) && Readable(longitudeText)) {
+    const auto latitude = CoordinateOf(s.View(4, ""), 2), longitude = CoordinateOf(s.View(6, ""), 3);
+    if (latitude && longitude) {
         Position p;
-        p.latitude = Coordinate(latitudeText, 2);
-        if (s.View(5, "N") == "S") p.latitude = -p.latitude;
-        p.longitude = Coordinate(longitudeText, 3);
-        if (s.View(7, "W") == "W") p.longitude = -p.longitude;
+        p.latitude = s.View(5, "N") == "S" ? -*latitude : *latitude;
+        p.longitude = s.View(7, "W") == "W" ? -*longitude : *longitude;
         rmc.position = p;
     }
+    if (!figures) return rmc;
     if (const auto knots = ExactDouble(s.View(8, ""))) rmc.speed = *knots * kMetresPerSecondPerKnot;
     if (const auto course = ExactDouble(s.View(9, ""))) rmc.course = *course;
     return rmc;
 }
 
-Gga GgaOf(const Sentence& s)
+// `figures`: the geoid height is read too.
+Gga GgaOf(const Sentence& s, bool figures)
 {
     Gga gga{TimeKey(s.View(2, ""))};
     if (const auto altitude = ExactDouble(s.View(10, ""))) gga.metres = Metres(*altitude, s.View(11, "M"));
-    if (const auto geoid = ExactDouble(s.View(12, ""))) gga.geoidHeight = Metres(*geoid, s.View(13, "M"));
+    if (figures)
+        if (const auto geoid = ExactDouble(s.View(12, ""))) gga.geoidHeight = Metres(*geoid, s.View(13, "M"));
     gga.quality = SmallCount(s.View(7, ""));
     gga.satellites = static_cast<std::int16_t>(SmallCount(s.View(8, "")));
     gga.hdop = ExactDouble(s.View(9, "")).value_or(kNoValue);
@@ -304,13 +351,11 @@ Gga GgaOf(const Sentence& s)
 // send GGA sentences without one before their first fix).
 std::optional<Position> PositionOfGga(const Sentence& s)
 {
-    const std::string_view latitudeText = s.View(3, ""), longitudeText = s.View(5, "");
-    if (!Readable(latitudeText) || !Readable(longitudeText)) return std::nullopt;
+    const auto latitude = CoordinateOf(s.View(3, ""), 2), longitude = CoordinateOf(s.View(5, ""), 3);
+    if (!latitude || !longitude) return std::nullopt;
     Position p;
-    p.latitude = Coordinate(latitudeText, 2);
-    if (s.View(4, "") == "S") p.latitude = -p.latitude;
-    p.longitude = Coordinate(longitudeText, 3);
-    if (s.View(6, "") == "W") p.longitude = -p.longitude;
+    p.latitude = s.View(4, "") == "S" ? -*latitude : *latitude;
+    p.longitude = s.View(6, "") == "W" ? -*longitude : *longitude;
     return p;
 }
 
@@ -379,8 +424,8 @@ bool FarApart(UtcTime a, UtcTime b)
 // to it.
 class LogReader {
 public:
-    LogReader(PointList& points, Findings& findings, std::int64_t kept)
-        : points_(points), entry_(points, findings, kept)
+    LogReader(PointList& points, Findings& findings, const ReadOptions& options)
+        : points_(points), entry_(points, findings, options.trackPointsKept), figures_(options.receiverFigures)
     {}
     bool Full() const { return entry_.Full(); }
 
@@ -394,13 +439,13 @@ public:
         }
         switch (tag) {
         case Tag::Rmc: {
-            Rmc rmc = RmcOf(Sentence(line), dates_);
+            Rmc rmc = RmcOf(Sentence(line), dates_, figures_);
             rmc.talker = TalkerOf(line);
             TakeRmc(std::move(rmc));
             break;
         }
         case Tag::Gga: {
-            Gga gga = GgaOf(Sentence(line));
+            Gga gga = GgaOf(Sentence(line), figures_);
             gga.talker = TalkerOf(line);
             TakeGga(std::move(gga), line);
             break;
@@ -477,8 +522,8 @@ private:
     void Flush()
     {
         if (!pending_) return;
-        placed_ = TalkersOf(*pending_);
         Place(*pending_);
+        placed_ = TalkersOf(*pending_);  // after Place, which reads the time the key keeps
         pending_.reset();
     }
 
@@ -493,7 +538,7 @@ private:
         if (!found && f.gga) found = PositionOfGga(Sentence(ggaLine_));
         // A fix left out still gives the log its date.
         std::optional<LogDays::Placed> placed;
-        if (const auto time = f.Key().Time()) {
+        if (const auto time = f.KeyRead().Time()) {
             placed = days_.Place(*time, day);
             if (placed->moveUndatedBy) MoveUndated(*placed->moveUndatedBy);
         }
@@ -566,6 +611,7 @@ private:
     };
     PointList& points_;
     PointEntry entry_;
+    const bool figures_;
     std::optional<Fix> pending_;
     std::optional<Talkers> placed_;  // of the fix placed last
     std::string ggaLine_;            // the line of the GGA pending or placed last
@@ -583,7 +629,8 @@ private:
 
 std::size_t DegreeDigits(std::string_view field, std::size_t paddedDegreeDigits)
 {
-    const std::size_t whole = std::min(field.find_first_not_of("0123456789"), field.size());
+    std::size_t whole = 0;
+    while (whole < field.size() && field[whole] >= '0' && field[whole] <= '9') ++whole;
     const bool plain = whole == field.size() || field[whole] == '.' || field[whole] == ',';
     if (!plain || whole >= paddedDegreeDigits + 2) return paddedDegreeDigits;
     return whole < 2 ? 0 : whole - 2;
@@ -604,7 +651,7 @@ ReadResult ReadNmeaLogFile(const InputSource& source, const ReadOptions& options
     ReadResult result;
     Track track;
     track.info.name = ExtractFileName(source.Name());
-    LogReader log(track.points, result.findings, options.trackPointsKept);
+    LogReader log(track.points, result.findings, options);
     std::string_view line;
     while (!log.Full() && file.Next(line)) log.Take(line);
     if (const std::int64_t undated = log.Finish(); undated > 0)

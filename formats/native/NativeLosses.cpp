@@ -58,6 +58,11 @@ void LossSurvey::Text(const char* what, std::size_t length, int most, const Nati
 
 void LossSurvey::TakePoint(const Point& p, const NativeHolds& h)
 {
+    // Most points of a long track hold a position, a time and an elevation
+    // alone: they are passed at once.
+    if (!p.HasTexts() && p.extensions.empty() && p.native.Empty() && !h.tellsSymbolZero && (h.times || !p.time) &&
+        (h.elevations || !p.HasElevation()) && p.device.Empty() && !HasSensorValues(p))
+        return;
     Text("names", h.nameLength > 0 ? Length(NativeName(p)) : p.name.size(), h.nameLength, h);
     if (h.textLength < 0) {
         Text("descriptions", p.description.size(), -1, h);

@@ -31,7 +31,7 @@ const std::string kEveryElement = R"(<?xml version="1.0" encoding="UTF-8"?>
     <groundspeak:difficulty>1.5</groundspeak:difficulty><groundspeak:encoded_hints>under the rock</groundspeak:encoded_hints>
     <groundspeak:logs><groundspeak:log id="9"><groundspeak:date>2020-01-01T00:00:00</groundspeak:date><groundspeak:text encoded="False">Found
 it</groundspeak:text></groundspeak:log></groundspeak:logs></groundspeak:cache>
-   <u:note xmlns:v="urn:inner" v:level="2">kept</u:note></extensions></wpt>
+   <u:note xmlns:v="urn:inner" v:level="2 &amp; é">kept</u:note></extensions></wpt>
  <rte><name>R</name><cmt>c</cmt><desc>d</desc><src>s</src><link href="http://r.example"/><number>3</number><type>road</type>
   <extensions><gpxx:RouteExtension><gpxx:IsAutoNamed>false</gpxx:IsAutoNamed><gpxx:DisplayColor>Magenta</gpxx:DisplayColor></gpxx:RouteExtension></extensions>
   <rtept lat="3.5" lon="4.5"><name>P</name><extensions><gpxx:RoutePointExtension><gpxx:Subclass>000000000000FFFFFFFFFFFFFFFFFFFFFFFF</gpxx:Subclass>
