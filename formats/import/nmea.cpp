@@ -282,10 +282,22 @@ bool Readable(std::string_view field)
 // Coordinate (whole digits over a power of ten): every fix asks this twice.
 std::optional<double> CoordinateOf(std::string_view field, std::size_t paddedDegreeDigits)
 {
-    static constexpr std::uint64_t kTens[] = {1,         10,         100,         1000,         10000,
-                                              100000,    1000000,    10000000,    100000000,    1000000000,
-                                              10000000000, 100000000000, 1000000000000, 10000000000000,
-                                              100000000000000, 1000000000000000};
+    static constexpr std::uint64_t kTens[] = {1,
+                                              10,
+                                              100,
+                                              1000,
+                                              10000,
+                                              100000,
+                                              1000000,
+                                              10000000,
+                                              100000000,
+                                              1000000000,
+                                              10000000000,
+                                              100000000000,
+                                              1000000000000,
+                                              10000000000000,
+                                              100000000000000,
+                                              1000000000000000};
     static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     const auto general = [&]() -> std::optional<double> {
