@@ -7,6 +7,7 @@
 #include "formats/import/nmea.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/clock.h"
 #include "core/file_names.h"
@@ -282,22 +284,12 @@ bool Readable(std::string_view field)
 // Coordinate (whole digits over a power of ten): every fix asks this twice.
 std::optional<double> CoordinateOf(std::string_view field, std::size_t paddedDegreeDigits)
 {
-    static constexpr std::uint64_t kTens[] = {1,
-                                              10,
-                                              100,
-                                              1000,
-                                              10000,
-                                              100000,
-                                              1000000,
-                                              10000000,
-                                              100000000,
-                                              1000000000,
-                                              10000000000,
-                                              100000000000,
-                                              1000000000000,
-                                              10000000000000,
-                                              100000000000000,
-                                              1000000000000000};
+    static constexpr auto kTens = [] {
+        std::array<std::uint64_t, 16> tens{};
+        std::uint64_t ten = 1;
+        for (std::uint64_t& t : tens) t = std::exchange(ten, ten * 10);
+        return tens;
+    }();
     static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     const auto general = [&]() -> std::optional<double> {
