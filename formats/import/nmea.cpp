@@ -445,13 +445,13 @@ public:
         case Tag::Rmc: {
             Rmc rmc = RmcOf(Sentence(line), dates_, figures_);
             rmc.talker = TalkerOf(line);
-            TakeRmc(std::move(rmc));
+            TakeRmc(rmc);
             break;
         }
         case Tag::Gga: {
             Gga gga = GgaOf(Sentence(line), figures_);
             gga.talker = TalkerOf(line);
-            TakeGga(std::move(gga), line);
+            TakeGga(gga, line);
             break;
         }
         case Tag::Gsa: TakeGsa(DopsOf(Sentence(line.substr(0, line.find('*'))))); break;
@@ -485,30 +485,31 @@ private:
         return earlier != 0 && earlier != talker && key.Time().has_value();
     }
 
-    void TakeRmc(Rmc rmc)
+    // By reference, and built in place: a fix's parts are large enough for their copies to count.
+    void TakeRmc(const Rmc& rmc)
     {
         if (Repeated(rmc.key, true, rmc.talker)) return;
         if (pending_ && !pending_->rmc && pending_->gga->key == rmc.key) {
-            pending_->rmc = std::move(rmc);
+            pending_->rmc.emplace(rmc);
             Flush();
             return;
         }
         Flush();
-        pending_ = Fix{std::move(rmc), std::nullopt, {}};
+        pending_.emplace().rmc.emplace(rmc);
     }
 
-    void TakeGga(Gga gga, std::string_view line)
+    void TakeGga(const Gga& gga, std::string_view line)
     {
         if (Repeated(gga.key, false, gga.talker)) return;
         if (pending_ && pending_->Key() == gga.key) {
             const bool completes = !pending_->gga;
-            pending_->gga = std::move(gga);  // a second GGA of the same fix: the later one counts
+            pending_->gga.emplace(gga);  // a second GGA of the same fix: the later one counts
             ggaLine_.assign(line.substr(0, kKeptGgaLine));
             if (completes) Flush();
             return;
         }
         Flush();
-        pending_ = Fix{std::nullopt, std::move(gga), {}};
+        pending_.emplace().gga.emplace(gga);
         ggaLine_.assign(line.substr(0, kKeptGgaLine));  // the buffer keeps its room: no allocation per sentence
     }
 
