@@ -36,7 +36,7 @@ void Document::Append(Document&& other)
     m.fileExtensions += o.fileExtensions;
     m.bounds = m.bounds || o.bounds;
     if (waypoints.empty()) waypoints = std::move(other.waypoints);
-    else other.waypoints.ForEach([&](const Point& p) { waypoints.push_back(p); });
+    else waypoints.Append(other.waypoints);
     routes.insert(routes.end(), std::make_move_iterator(other.routes.begin()),
                   std::make_move_iterator(other.routes.end()));
     tracks.insert(tracks.end(), std::make_move_iterator(other.tracks.begin()),

@@ -405,9 +405,30 @@ void PointList::push_back(const Point& point)
     ++count_;
     if (point.time && !point.undated) times_.Add(*point.time);
     if (memory_.capacity() != capacity) Count();
+    SpillIfLarge();
+}
+
+void PointList::SpillIfLarge()
+{
     // Many lists of some size together would hold too much: this one goes on in its file.
     constexpr std::size_t kSomeSize = 256u << 10;
     if (memory_.size() >= kInMemory || (memory_.size() >= kSomeSize && Held::All() > kAllInMemory)) Spill();
+}
+
+void PointList::Append(const PointList& other)
+{
+    if (other.spilled_ > 0 || this == &other) {
+        const PointList copy = other;  // a list appended to itself reads what it held
+        copy.ForEach([this](const Point& p) { push_back(p); });
+        return;
+    }
+    // A packed point stands alone: the other list's bytes are its points here.
+    memory_.append(other.memory_);
+    count_ += other.count_;
+    if (other.times_.earliest) times_.Add(*other.times_.earliest);
+    if (other.times_.latest) times_.Add(*other.times_.latest);
+    Count();
+    SpillIfLarge();
 }
 
 void PointList::clear()

@@ -44,6 +44,8 @@ public:
 
     // Raises FileError when the temporary file cannot be made or written.
     void push_back(const Point& point);
+    // The points of another list after these, taken as they are packed.
+    void Append(const PointList& other);
     std::size_t size() const { return count_; }
     bool empty() const { return count_ == 0; }
     void clear();
@@ -127,6 +129,7 @@ private:
         std::size_t bytes_ = 0;
     };
     void Spill();
+    void SpillIfLarge();
     void Count() { held_.Set(memory_.capacity()); }
     std::string memory_;  // packed points not spilled
     Held held_;

@@ -16,6 +16,8 @@ ScopedReadWatch::ScopedReadWatch(ReadWatch& watch) : previous_(watching) { watch
 
 ScopedReadWatch::~ScopedReadWatch() { watching = previous_; }
 
+ReadWatch* ScopedReadWatch::Current() { return watching; }
+
 void NoteBytesRead(std::uint64_t end, std::uint64_t size)
 {
     if (!watching) return;

@@ -20,6 +20,8 @@ struct ReadWatch {
 // Makes watch the one of this thread for the life of this object.
 class ScopedReadWatch {
 public:
+    // The watch of this thread, for a thread it starts to take on; nullptr for none.
+    static ReadWatch* Current();
     explicit ScopedReadWatch(ReadWatch& watch);
     ~ScopedReadWatch();
     ScopedReadWatch(const ScopedReadWatch&) = delete;

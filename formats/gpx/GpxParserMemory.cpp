@@ -14,11 +14,14 @@ struct alignas(std::max_align_t) Header {
     std::size_t size;
 };
 
+// Each thread's parsers are counted apart: two files, or two halves of one,
+// may be read at once.
 struct Account {
     std::size_t held = 0;
     std::size_t allowance = SIZE_MAX;
     bool reached = false;
-} account;
+};
+thread_local Account account;
 
 // What a block really takes: the parser keeps a small block for every name
 // it meets, so the header and the allocator's own word and rounding count

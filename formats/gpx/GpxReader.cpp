@@ -13,8 +13,10 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <future>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +27,7 @@
 
 #include "core/byte_reader.h"
 #include "core/point_entry.h"
+#include "core/read_watch.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "formats/gpx/Gpx.h"
@@ -129,6 +132,73 @@ public:
     ReadResult Read(ByteReader& file)
     {
         Feed(file);
+        return Finish();
+    }
+
+    // A reading in two halves, read at once (ReadInTwo): the first half is
+    // fed without its end, the second behind a copy of the file's head.
+    std::uint8_t* Buffer(std::size_t size)
+    {
+        StartParserAccount(kParserMemory);
+        auto* buffer = static_cast<std::uint8_t*>(XML_GetBuffer(parser_, static_cast<int>(size)));
+        if (buffer == nullptr) throw std::bad_alloc();
+        return buffer;
+    }
+    // False when the parser stopped or found an error: the halves are given up.
+    bool Parse(std::size_t size, bool last)
+    {
+        const XML_Status status = XML_ParseBuffer(parser_, static_cast<int>(size), last);
+        if (failure_) std::rethrow_exception(failure_);
+        return status == XML_STATUS_OK && !stopped_ && (!last || rootClosed_);
+    }
+    // The second half's first point goes on the section the first half left open.
+    void ContinueSection() { continuesSection_ = true; }
+    // The first half ended between two points of a track segment that has
+    // some, nothing but blanks after its last event, with only the root's
+    // declarations in force and the track and segment named as the second
+    // half's head names them.
+    bool EndsBetweenPoints(const std::uint8_t* buffer, std::size_t size) const
+    {
+        if (open_ != std::vector<Node>{Node::Gpx, Node::Trk, Node::Trkseg} || skipDepth_ > 0 || sectionStart_ ||
+            !plainTrackNames_ || !namespaces_.OnlyOfRoot() || !track_ || track_->Full())
+            return false;
+        const XML_Index at = XML_GetCurrentByteIndex(parser_);
+        if (at < 0 || static_cast<std::size_t>(at) > size) return false;
+        return std::all_of(buffer + at, buffer + size,
+                           [](std::uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+    }
+    // The second half of the file, read to its end and nothing of what
+    // comes before its head: no metadata, no name for the track it goes on.
+    bool EndsAsSecondHalf() const
+    {
+        Metadata metadata = result_.document.metadata;
+        metadata.fileExtensions.clear();
+        const std::vector<Track>& tracks = result_.document.tracks;
+        return metadata == Metadata{} && !tracks.empty() && tracks.front().info == GroupInfo{} &&
+               tracks.front().sectionExtensions.empty();
+    }
+    struct Counts {
+        std::int64_t textsCut = 0, notKept = 0;
+    };
+    struct Half {
+        ReadResult read;
+        Counts counts;
+    };
+    Half TakeHalf() { return {std::move(result_), {textsCut_, notKept_}}; }
+    // Takes the second half's reading on after this one's; then Finish.
+    void Absorb(Half& second)
+    {
+        Document& more = second.read.document;
+        result_.document.tracks.back().points.Append(more.tracks.front().points);
+        more.tracks.erase(more.tracks.begin());
+        result_.findings.Add(second.read.findings);
+        result_.document.Append(std::move(more));
+        textsCut_ += second.counts.textsCut;
+        notKept_ += second.counts.notKept;
+    }
+    // What was read, with what was cut or left out.
+    ReadResult Finish()
+    {
         if (textsCut_ > 0)
             result_.findings.Add(FindingKind::Reduced,
                                  std::to_string(textsCut_) + (textsCut_ == 1 ? " text" : " texts") +
@@ -282,8 +352,15 @@ private:
         case Node::Rtept:
         case Node::Trkpt: StartPoint(attributes); break;
         case Node::Rte: StartRoute(); break;
-        case Node::Trk: StartTrack(); break;
-        case Node::Trkseg: sectionStart_ = true; break;
+        case Node::Trk:
+            StartTrack();
+            plainTrackNames_ = std::strcmp(name, "trk") == 0 && declared == 0;
+            break;
+        case Node::Trkseg:
+            sectionStart_ = true;
+            plainTrackNames_ = plainTrackNames_ && std::strcmp(name, "trkseg") == 0 && declared == 0;
+            if (++segmentsStarted_ > 1) continuesSection_ = false;
+            break;
         case Node::Link: StartLink(attributes); break;
         case Node::Email: StartEmail(attributes); break;
         case Node::Copyright:
@@ -556,9 +633,9 @@ private:
     void FinishTrackPoint()
     {
         if (!track_ || track_->Full()) return;
-        point_.newSection = sectionStart_;
+        point_.newSection = sectionStart_ && !continuesSection_;
         if (sectionStart_) ++sections_;
-        sectionStart_ = false;
+        sectionStart_ = continuesSection_ = false;
         track_->Add(point_);
     }
 
@@ -596,8 +673,116 @@ private:
     std::optional<PointEntry> route_, track_;  // of the route or track open
     GroupInfo noGroup_;
     bool sectionStart_ = false;
-    std::int64_t sections_ = 0;  // of the track open
+    std::int64_t sections_ = 0;      // of the track open
+    bool continuesSection_ = false;  // ContinueSection
+    std::int64_t segmentsStarted_ = 0;
+    bool plainTrackNames_ = false;  // the open trk and trkseg are named so, and declare nothing
 };
+}  // namespace
+
+namespace {
+// A file of this size and up is read in two halves at once, the second on a
+// thread of its own; up to the most, so that the halves' buffers (one and a
+// half times the file) stay well within the memory bound.
+constexpr std::size_t kTwoHalvesFrom = 2 << 20;
+constexpr std::size_t kTwoHalvesUpTo = 20 << 20;
+// Where the root's start tag is looked for, and the second half's start.
+constexpr std::size_t kHead = 64 << 10;
+constexpr std::size_t kLookingForHalf = 1 << 20;
+
+// Where the root element's start tag ends, in a head that declares no
+// document type (its entities would be unknown to a parser started in the
+// middle) and that the parser reads alone; 0 otherwise.
+std::size_t EndOfRootTag(std::span<const std::uint8_t> head)
+{
+    struct Found {
+        XML_Parser parser;
+        std::size_t end = 0;
+        bool typed = false;
+    } found{XML_ParserCreate(nullptr)};
+    if (found.parser == nullptr) throw std::bad_alloc();
+    XML_SetUserData(found.parser, &found);
+    XML_SetStartDoctypeDeclHandler(found.parser,
+                                   [](void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+                                       auto& f = *static_cast<Found*>(data);
+                                       f.typed = true;
+                                       XML_StopParser(f.parser, XML_FALSE);
+                                   });
+    XML_SetStartElementHandler(found.parser, [](void* data, const XML_Char*, const XML_Char**) {
+        auto& f = *static_cast<Found*>(data);
+        f.end = static_cast<std::size_t>(XML_GetCurrentByteIndex(f.parser) + XML_GetCurrentByteCount(f.parser));
+        XML_StopParser(f.parser, XML_FALSE);
+    });
+    XML_Parse(found.parser, reinterpret_cast<const char*>(head.data()), static_cast<int>(head.size()), XML_FALSE);
+    XML_ParserFree(found.parser);
+    return found.typed ? 0 : found.end;
+}
+
+bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The start tag of a track point that follows another's end, from `from`
+// on: where a second half can begin; 0 for none near.
+std::size_t PointAfterPoint(std::string_view text, std::size_t from)
+{
+    for (std::size_t at = text.find("<trkpt", from); at != std::string_view::npos && at - from < kLookingForHalf;
+         at = text.find("<trkpt", at + 1)) {
+        if (at + 6 >= text.size() || !(IsXmlBlank(text[at + 6]) || text[at + 6] == '>')) continue;
+        std::size_t before = at;
+        while (before > 0 && IsXmlBlank(text[before - 1])) --before;
+        if (text.substr(0, before).ends_with("</trkpt>")) return at;
+    }
+    return 0;
+}
+
+// Reads a file whole into the first half's parser and, when it has a
+// point's start near its middle, parses the halves at once: the second on a
+// thread of its own, behind a copy of the file's head and the opening of a
+// track and segment. The halves are given up (nothing, and the file read
+// again as usual) unless the first ends between two points of a segment and
+// the second at the root's end, both without a fault.
+std::optional<ReadResult> ReadInTwo(ByteReader& file, const ReadOptions& options)
+{
+    const std::size_t size = file.remaining();
+    GpxReader first(options);
+    std::uint8_t* const bytes = first.Buffer(size);
+    std::size_t got = 0;
+    while (got < size && !file.at_end()) got += file.read_some({bytes + got, std::min(kChunk, size - got)});
+    if (got != size || !file.at_end()) return std::nullopt;
+    const std::size_t rootEnd = EndOfRootTag({bytes, std::min(size, kHead)});
+    const std::size_t split =
+        rootEnd == 0 ? 0 : PointAfterPoint({reinterpret_cast<const char*>(bytes), size}, std::max(rootEnd, size / 2));
+    if (split == 0) return std::nullopt;
+
+    ReadWatch* const watch = ScopedReadWatch::Current();
+    std::promise<void> copied;
+    std::future<void> copiedOut = copied.get_future();
+    auto second = std::async(std::launch::async, [&]() -> std::optional<GpxReader::Half> {
+        std::optional<ScopedReadWatch> watching;
+        if (watch != nullptr) watching.emplace(*watch);
+        GpxReader reader(options);
+        reader.ContinueSection();
+        constexpr std::string_view kOpening = "<trk><trkseg>";
+        const std::size_t length = rootEnd + kOpening.size() + (size - split);
+        try {
+            std::uint8_t* const own = reader.Buffer(length);
+            std::memcpy(own, bytes, rootEnd);
+            std::memcpy(own + rootEnd, kOpening.data(), kOpening.size());
+            std::memcpy(own + rootEnd + kOpening.size(), bytes + split, size - split);
+        } catch (...) {
+            copied.set_exception(std::current_exception());
+            throw;
+        }
+        copied.set_value();  // the first half's parser may go on in the bytes it shares
+        if (!reader.Parse(length, true) || !reader.EndsAsSecondHalf()) return std::nullopt;
+        return reader.TakeHalf();
+    });
+    copiedOut.get();
+    const bool firstHolds = first.Parse(split, false) && first.EndsBetweenPoints(bytes, split);
+    std::optional<GpxReader::Half> rest = second.get();
+    if (!firstHolds || !rest) return std::nullopt;
+    first.Absorb(*rest);
+    return first.Finish();
+}
 }  // namespace
 
 ReadResult ReadGpxFile(const InputSource& source, const ReadOptions& options)
@@ -609,5 +794,12 @@ ReadResult ReadGpxFile(const InputSource& source, const ReadOptions& options)
     using namespace std::string_view_literals;
     for (const std::string_view utf32 : {"\xFF\xFE\0\0"sv, "\0\0\xFE\xFF"sv, "<\0\0\0"sv, "\0\0\0<"sv})
         if (start == utf32) throw InputRefused("The character encoding UTF-32 of the GPX file is not supported.");
+    // Two halves only where nothing is cut: a cut counts the points of the whole file.
+    const bool whole =
+        options.mode == ReadMode::Everything && options.trackPointsKept == 0 && options.waypointsKept == 0;
+    if (whole && file.remaining() >= kTwoHalvesFrom && file.remaining() <= kTwoHalvesUpTo) {
+        if (auto read = ReadInTwo(file, options)) return std::move(*read);
+        file = source.ReadBytes();
+    }
     return GpxReader(options).Read(file);
 }

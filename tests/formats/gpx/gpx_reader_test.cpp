@@ -373,3 +373,53 @@ TEST(GpxReader, RealFiles)
         ReadGpxFile(InputSource::File(Path("gpxpassthrough10.gpx")), {}).document.tracks.at(0).points.ToVector().at(0);
     EXPECT_EQ(meridian.time, (UtcTime{1022346381, 250000000}));
 }
+
+// A file of some megabytes is read in two halves at once: whatever surrounds
+// its middle, the reading equals the one in a single pass (a cut past any
+// count makes that one).
+TEST(GpxReader, TwoHalvesReadAsOnePass)
+{
+    const auto track = [](const std::string& name, int points, const std::string& inSegment = "") {
+        std::string text = "<trk><name>" + name + "</name><trkseg>\n";
+        for (int i = 0; i < points; ++i)
+            text += "<trkpt lat=\"" + std::to_string(i % 90) + ".125\" lon=\"1.5\"><ele>" + std::to_string(i) +
+                    "</ele><time>2024-01-01T00:00:00Z</time><extensions><x:hr>" + std::to_string(i % 200) +
+                    "</x:hr></extensions></trkpt>\n";
+        return text + inSegment + "</trkseg></trk>\n";
+    };
+    const std::string root = " version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\" xmlns:x=\"urn:x\"";
+    // The middle falls in the comment's blanks, before the points it holds.
+    const std::string blanks(60000, ' ');
+    const std::vector<std::pair<const char*, std::string>> files = {
+        {"one long track", Gpx(track("T", 30000), root)},
+        {"waypoints, routes, sections and file extensions around it",
+         Gpx(Wpt("1", "2", "<name>W</name>") + "<rte><rtept lat=\"1\" lon=\"1\"/></rte>" +
+                 track("A", 15000, "</trkseg><trkseg><extensions><x:s>1</x:s></extensions>") + track("B", 15000) +
+                 Wpt("3", "4") + "<extensions><x:file>f</x:file></extensions>",
+             root)},
+        {"a comment holding points in the middle",
+         Gpx(track("T", 15000) + "<!--" + blanks + "</trkpt>\n<trkpt lat=\"1\" lon=\"2\">" + blanks.substr(40000) +
+                 "-->" + track("U", 15000),
+             root)},
+        {"damaged in its second half", Gpx(track("T", 30000), root).substr(0, 3000000)},
+        {"a document type with an entity",
+         "<?xml version=\"1.0\"?><!DOCTYPE gpx [<!ENTITY e \"é\">]>" + Gpx(track("&e;", 30000), root).substr(39)},
+    };
+    for (const auto& [what, content] : files) {
+        SCOPED_TRACE(what);
+        ASSERT_GT(content.size(), 2u << 20);
+        const ReadResult two = Read(content);
+        const ReadResult one = ReadGpxFile(InputSource::Memory("in.gpx", content),
+                                           {.trackPointsKept = INT64_MAX, .waypointsKept = INT64_MAX});
+        EXPECT_EQ(two.document.metadata, one.document.metadata);
+        EXPECT_EQ(two.document.waypoints, one.document.waypoints);
+        ASSERT_EQ(two.document.routes.size(), one.document.routes.size());
+        ASSERT_EQ(two.document.tracks.size(), one.document.tracks.size());
+        for (std::size_t t = 0; t < one.document.tracks.size(); ++t) {
+            EXPECT_EQ(two.document.tracks[t].info, one.document.tracks[t].info);
+            EXPECT_EQ(two.document.tracks[t].points, one.document.tracks[t].points);
+            EXPECT_EQ(two.document.tracks[t].sectionExtensions, one.document.tracks[t].sectionExtensions);
+        }
+        EXPECT_EQ(two.findings.All(), one.findings.All());
+    }
+}
