@@ -28,6 +28,7 @@
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "formats/gpx/Gpx.h"
+#include "formats/gpx/GpxDeviceDetails.h"
 #include "formats/gpx/GpxElements.h"
 #include "formats/gpx/GpxNamespaces.h"
 #include "formats/gpx/GpxParserMemory.h"
@@ -211,6 +212,7 @@ private:
     {
         auto& r = *static_cast<GpxReader*>(self);
         if (r.keep_ != nullptr) {
+            if (r.device_.Active()) r.device_.Text(std::string_view(text, static_cast<std::size_t>(length)));
             if (r.kept_.size() <= kMostKeptExtensions)
                 AppendEscapedUtf8(r.kept_, std::string_view(text, static_cast<std::size_t>(length)));
             return;
@@ -315,6 +317,10 @@ private:
     {
         if (skipDepth_ > 0) {
             if (keep_ != nullptr) {
+                if (device_.Active()) {
+                    device_.End(skipDepth_, point_.device);
+                    deviceRead_ = true;
+                }
                 kept_ += "</";
                 kept_ += name;
                 kept_ += '>';
@@ -418,6 +424,7 @@ private:
         kept_.clear();
         keptPrefixes_.clear();
         declaredInside_.clear();
+        if (keep_ == &point_.extensions) device_.Start(name, 1, UriOf(name, attributes));
         kept_ += '<';
         kept_ += name;
         keepDeclarationsAt_ = kept_.size();
@@ -425,8 +432,23 @@ private:
         XML_SetCharacterDataHandler(parser_, OnText);
     }
 
+    // The namespace of an element's name, declared on it or around it.
+    std::string_view UriOf(std::string_view name, const XML_Char** attributes) const
+    {
+        const std::string_view prefix = PrefixOf(name);
+        for (const XML_Char** a = attributes; a[0] != nullptr; a += 2) {
+            const std::string_view attribute = a[0];
+            if (prefix.empty() ? attribute == "xmlns"
+                               : attribute.starts_with("xmlns:") && attribute.substr(6) == prefix)
+                return a[1];
+        }
+        const NamespaceScopes::Scope* scope = namespaces_.Of(prefix);
+        return scope == nullptr ? std::string_view() : std::string_view(scope->name);
+    }
+
     void KeepStart(const XML_Char* name, const XML_Char** attributes)
     {
+        if (device_.Active()) device_.Start(name, skipDepth_, {});
         if (kept_.size() > kMostKeptExtensions) return;  // too long to keep: only its end is awaited
         kept_ += '<';
         kept_ += name;
@@ -512,8 +534,9 @@ private:
     // cleared, and the texts of a point keep their memory for the next.
     void ClearPoint()
     {
-        if (point_.HasTexts() || !point_.native.Empty() || !point_.extensions.empty()) {
+        if (point_.HasTexts() || !point_.native.Empty() || !point_.extensions.empty() || deviceRead_) {
             point_ = Point{};
+            deviceRead_ = false;
         } else {
             point_.elevation = point_.hdop = point_.vdop = point_.pdop = point_.celsius = kNoValue;
             point_.waterCelsius = point_.depth = point_.speed = point_.course = kNoValue;
@@ -569,8 +592,10 @@ private:
     std::string kept_;             // the subtree being kept
     std::size_t keepDeclarationsAt_ = 0;
     std::vector<std::string> keptPrefixes_, declaredInside_;
-    std::int64_t notKept_ = 0;   // elements with no place
-    Field field_ = Field::Name;  // of the open Text node
+    std::int64_t notKept_ = 0;    // elements with no place
+    DeviceDetailsReader device_;  // of the point's kept subtree
+    bool deviceRead_ = false;     // the point holds device details
+    Field field_ = Field::Name;   // of the open Text node
     std::string text_;
     bool textCut_ = false;  // the open text is longer than the reader keeps
     std::int64_t textsCut_ = 0;
