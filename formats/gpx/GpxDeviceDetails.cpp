@@ -44,11 +44,11 @@ void DeviceDetailsReader::Start(std::string_view qualifiedName, std::size_t dept
         Leaf leaf;
     };
     static constexpr Name kNames[] = {
-        {"", "DisplayMode", Leaf::DisplayMode}, {"", "Proximity", Leaf::Proximity},
-        {"", "Temperature", Leaf::Temperature}, {"", "Depth", Leaf::Depth},
-        {"", "PhoneNumber", Leaf::Phone},       {"Address", "StreetAddress", Leaf::Street},
-        {"Address", "City", Leaf::City},        {"Address", "State", Leaf::State},
-        {"Address", "Country", Leaf::Country},  {"Address", "PostalCode", Leaf::Postal},
+        {"", "DisplayMode", Leaf::DisplayMode},    {"", "Proximity", Leaf::Proximity},
+        {"", "Temperature", Leaf::Temperature},    {"", "Depth", Leaf::Depth},
+        {"", "PhoneNumber", Leaf::Phone},          {"Address", "StreetAddress", Leaf::Street},
+        {"Address", "City", Leaf::City},           {"Address", "State", Leaf::State},
+        {"Address", "Country", Leaf::Country},     {"Address", "PostalCode", Leaf::Postal},
         {"Categories", "Category", Leaf::Category}};
     const std::string_view parent = depth == 2 ? std::string_view() : std::string_view(parent_);
     if (depth > 3) return;

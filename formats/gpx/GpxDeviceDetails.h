@@ -25,8 +25,20 @@ public:
     bool Active() const { return active_; }
 
 private:
-    enum class Leaf { None, DisplayMode, Proximity, Temperature, Depth, Phone, Street, City, State, Country, Postal,
-                      Category };
+    enum class Leaf {
+        None,
+        DisplayMode,
+        Proximity,
+        Temperature,
+        Depth,
+        Phone,
+        Street,
+        City,
+        State,
+        Country,
+        Postal,
+        Category
+    };
     bool active_ = false;
     std::string prefix_;      // of the root's name; its children are of the same namespace
     std::string parent_;      // the local name of the element at depth 2

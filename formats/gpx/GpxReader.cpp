@@ -16,6 +16,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 // The library is built with DTD support; the define makes its entity
@@ -33,6 +34,7 @@
 #include "formats/gpx/GpxNamespaces.h"
 #include "formats/gpx/GpxParserMemory.h"
 #include "formats/gpx/GpxText.h"
+#include "formats/gpx/GpxUtf32.h"
 
 namespace {
 using namespace gpx;
@@ -121,9 +123,13 @@ public:
     GpxReader(const GpxReader&) = delete;
     GpxReader& operator=(const GpxReader&) = delete;
 
-    // Parses the whole input; raises InputRefused when it is no GPX.
-    ReadResult Read(ByteReader& file)
+    // Parses the whole input (a ByteReader, or a Utf32Source whose UTF-8
+    // the parser takes whatever encoding the file declares); raises
+    // InputRefused when it is no GPX.
+    template <typename Source>
+    ReadResult Read(Source& file)
     {
+        if constexpr (!std::is_same_v<Source, ByteReader>) XML_SetEncoding(parser_, "UTF-8");
         Feed(file);
         if (textsCut_ > 0)
             result_.findings.Add(FindingKind::Reduced,
@@ -140,7 +146,8 @@ public:
     }
 
 private:
-    void Feed(ByteReader& file)
+    template <typename Source>
+    void Feed(Source& file)
     {
         const std::size_t piece = file.remaining() <= kWholeFile ? std::max<std::size_t>(file.remaining(), 1) : kChunk;
         StartParserAccount(kParserMemory);
@@ -160,6 +167,9 @@ private:
             if (failure_) std::rethrow_exception(failure_);
             if (status == XML_STATUS_ERROR) {
                 if (ParserAllowanceReached()) stopReason_ = kOverAllowance;
+                if constexpr (!std::is_same_v<Source, ByteReader>)
+                    if (file.Invalid() && EndedEarly(XML_GetErrorCode(parser_)))
+                        stopReason_ = "bytes that are not UTF-32 characters";
                 Damaged(stopReason_.empty() ? XML_ErrorString(XML_GetErrorCode(parser_)) : stopReason_);
                 return;
             }
@@ -170,6 +180,12 @@ private:
                 return;
             }
         }
+    }
+
+    // The errors of a text that stops short.
+    static bool EndedEarly(XML_Error error)
+    {
+        return error == XML_ERROR_NO_ELEMENTS || error == XML_ERROR_UNCLOSED_TOKEN || error == XML_ERROR_PARTIAL_CHAR;
     }
 
     // What was read up to the damage stays, the route or track open with it.
@@ -612,11 +628,10 @@ private:
 ReadResult ReadGpxFile(const InputSource& source, const ReadOptions& options)
 {
     ByteReader file = source.ReadBytes();
-    // The parser reads UTF-8 and UTF-16; a file in UTF-32 is told as such.
-    const std::span<const std::uint8_t> head = file.view(4);
-    const std::string_view start(reinterpret_cast<const char*>(head.data()), head.size());
-    using namespace std::string_view_literals;
-    for (const std::string_view utf32 : {"\xFF\xFE\0\0"sv, "\0\0\xFE\xFF"sv, "<\0\0\0"sv, "\0\0\0<"sv})
-        if (start == utf32) throw InputRefused("The character encoding UTF-32 of the GPX file is not supported.");
+    // The parser reads UTF-8 and UTF-16; UTF-32 is decoded to UTF-8 for it.
+    if (const char* utf32 = Utf32Encoding(file.view(4))) {
+        Utf32Source decoded(file, utf32);
+        return GpxReader(options).Read(decoded);
+    }
     return GpxReader(options).Read(file);
 }
