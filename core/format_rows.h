@@ -34,6 +34,8 @@ struct ReadOptions {
 struct ReadResult {
     Document document;
     Findings findings;
+    // Tracks of the input that a read for waypoints passed over.
+    std::int64_t tracksLeftOut = 0;
 };
 
 // Raised by a reader that refuses its input (not of its format, of a version
@@ -113,6 +115,8 @@ struct InputFormatRow {
     bool writtenByReceiver = false;
 };
 
+enum class FileDetailsHeld : std::uint8_t { None, NameAndDescription, All };
+
 struct OutputFormatRow {
     int position;
     FormatTexts texts;
@@ -135,6 +139,9 @@ struct OutputFormatRow {
     // The format needs a date for every time: times of day without one are
     // written on the day of conversion (otherwise they are left out).
     bool datesUndatedToday = false;
+    // What the format holds of a file's own details (its name, description,
+    // author ...); what it does not is told once per kind.
+    FileDetailsHeld fileDetails = FileDetailsHeld::None;
 };
 
 struct FormatRows {

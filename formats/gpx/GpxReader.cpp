@@ -279,6 +279,7 @@ private:
         const std::string_view uri = scope == nullptr ? std::string_view() : std::string_view(scope->name);
         const auto child = ChildOf(open_.back(), local, ofDocument, uri, mode_, field_);
         if (!child) {
+            if (open_.back() == Node::Gpx && ofDocument && local == "trk") ++result_.tracksLeftOut;
             namespaces_.Forget(declared);
             skipDepth_ = 1;
             const Node parent = open_.back();

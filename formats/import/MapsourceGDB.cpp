@@ -190,6 +190,8 @@ public:
                 if (type == 'R') routes_.ReadRoute(file_);
                 if (type == 'T') ReadTrack(file_);
                 file_.limit(fileEnd);
+            } else if (type == 'T') {
+                builder_.NoteTrackLeftOut();
             }
             if (std::string_view("WRTLV").find(static_cast<char>(type)) == std::string_view::npos) ++notUnderstood_;
             if (!file_.seek(end)) return;
