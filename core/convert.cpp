@@ -9,6 +9,7 @@
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/input_file.h"
+#include "core/left_out.h"
 #include "core/output_transaction.h"
 #include "core/temporary_folder.h"
 #include "core/text_fields.h"
@@ -100,6 +101,7 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings)
 {
     const int listed = OutputRow(r.outputPosition).chosenFilesListed;
     Document document;
+    std::int64_t tracksLeftOut = 0;
     for (std::size_t first = 0; first < r.inputs.size();) {
         const int position = r.inputs[first].position;
         std::size_t end = first;
@@ -118,6 +120,8 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings)
                                       .waypointsKept = whole ? 0 : output.waypointCapacity,
                                       .receiverFigures = whole || output.writesReceiverFigures};
             ReadResult read = ReadInput(InputSource::File(r.inputs[i].name), position, options);
+            if (options.mode == ReadMode::Waypoints)
+                tracksLeftOut += read.tracksLeftOut + static_cast<std::int64_t>(read.document.tracks.size());
             KeepWhatIsAsked(read.document, ModeFor(position, r.outputPosition));
             if (read.findings.Has(FindingKind::Undated))
                 if (const auto date = f.DateOfLog(r.inputs[i].name)) {
@@ -131,6 +135,7 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings)
         }
         first = end;
     }
+    TellTracksLeftOut(tracksLeftOut, OutputRow(r.outputPosition), findings);
     return document;
 }
 
@@ -267,6 +272,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         f.AddLine(output.file(w));
         WriteResult written = output.write(document, w);
         outcome.findings.Add(written.findings);
+        TellFileDetailsLeftOut(document.metadata, output, outcome.findings);
         // Asked once, naming every file, track files included, before any is replaced.
         const std::vector<std::string> inUse = outputs.NamesInUse();
         if (!inUse.empty() && !f.ConfirmReplacing(inUse)) {

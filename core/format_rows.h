@@ -37,6 +37,8 @@ struct ReadOptions {
 struct ReadResult {
     Document document;
     Findings findings;
+    // Tracks of the input that a read for waypoints passed over.
+    std::int64_t tracksLeftOut = 0;
 };
 
 // Raised by a reader that refuses its input (not of its format, of a version
@@ -116,6 +118,8 @@ struct InputFormatRow {
     bool writtenByReceiver = false;
 };
 
+enum class FileDetailsHeld : std::uint8_t { None, NameAndDescription, All };
+
 struct OutputFormatRow {
     int position;
     FormatTexts texts;
@@ -140,6 +144,9 @@ struct OutputFormatRow {
     // The format needs a date for every time: times of day without one are
     // written on the day of conversion (otherwise they are left out).
     bool datesUndatedToday = false;
+    // What the format holds of a file's own details (its name, description,
+    // author ...); what it does not is told once per kind.
+    FileDetailsHeld fileDetails = FileDetailsHeld::None;
 };
 
 struct FormatRows {

@@ -18,6 +18,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 // The library is built with DTD support; the define makes its entity
@@ -31,10 +32,12 @@
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "formats/gpx/Gpx.h"
+#include "formats/gpx/GpxDeviceDetails.h"
 #include "formats/gpx/GpxElements.h"
 #include "formats/gpx/GpxNamespaces.h"
 #include "formats/gpx/GpxParserMemory.h"
 #include "formats/gpx/GpxText.h"
+#include "formats/gpx/GpxUtf32.h"
 
 namespace {
 using namespace gpx;
@@ -128,9 +131,13 @@ public:
     GpxReader(const GpxReader&) = delete;
     GpxReader& operator=(const GpxReader&) = delete;
 
-    // Parses the whole input; raises InputRefused when it is no GPX.
-    ReadResult Read(ByteReader& file)
+    // Parses the whole input (a ByteReader, or a Utf32Source whose UTF-8
+    // the parser takes whatever encoding the file declares); raises
+    // InputRefused when it is no GPX.
+    template <typename Source>
+    ReadResult Read(Source& file)
     {
+        if constexpr (!std::is_same_v<Source, ByteReader>) XML_SetEncoding(parser_, "UTF-8");
         Feed(file);
         return Finish();
     }
@@ -214,7 +221,8 @@ public:
     }
 
 private:
-    void Feed(ByteReader& file)
+    template <typename Source>
+    void Feed(Source& file)
     {
         const std::size_t piece = file.remaining() <= kWholeFile ? std::max<std::size_t>(file.remaining(), 1) : kChunk;
         StartParserAccount(kParserMemory);
@@ -234,6 +242,9 @@ private:
             if (failure_) std::rethrow_exception(failure_);
             if (status == XML_STATUS_ERROR) {
                 if (ParserAllowanceReached()) stopReason_ = kOverAllowance;
+                if constexpr (!std::is_same_v<Source, ByteReader>)
+                    if (file.Invalid() && EndedEarly(XML_GetErrorCode(parser_)))
+                        stopReason_ = "bytes that are not UTF-32 characters";
                 Damaged(stopReason_.empty() ? XML_ErrorString(XML_GetErrorCode(parser_)) : stopReason_);
                 return;
             }
@@ -244,6 +255,12 @@ private:
                 return;
             }
         }
+    }
+
+    // The errors of a text that stops short.
+    static bool EndedEarly(XML_Error error)
+    {
+        return error == XML_ERROR_NO_ELEMENTS || error == XML_ERROR_UNCLOSED_TOKEN || error == XML_ERROR_PARTIAL_CHAR;
     }
 
     // What was read up to the damage stays, the route or track open with it.
@@ -286,6 +303,7 @@ private:
     {
         auto& r = *static_cast<GpxReader*>(self);
         if (r.keep_ != nullptr) {
+            if (r.device_.Active()) r.device_.Text(std::string_view(text, static_cast<std::size_t>(length)));
             if (r.kept_.size() <= kMostKeptExtensions)
                 AppendEscapedUtf8(r.kept_, std::string_view(text, static_cast<std::size_t>(length)));
             return;
@@ -336,6 +354,7 @@ private:
         const std::string_view uri = scope == nullptr ? std::string_view() : std::string_view(scope->name);
         const auto child = ChildOf(open_.back(), local, ofDocument, uri, mode_, field_);
         if (!child) {
+            if (open_.back() == Node::Gpx && ofDocument && local == "trk") ++result_.tracksLeftOut;
             namespaces_.Forget(declared);
             skipDepth_ = 1;
             const Node parent = open_.back();
@@ -397,6 +416,10 @@ private:
     {
         if (skipDepth_ > 0) {
             if (keep_ != nullptr) {
+                if (device_.Active()) {
+                    device_.End(skipDepth_, point_.device);
+                    deviceRead_ = true;
+                }
                 kept_ += "</";
                 kept_ += name;
                 kept_ += '>';
@@ -500,6 +523,7 @@ private:
         kept_.clear();
         keptPrefixes_.clear();
         declaredInside_.clear();
+        if (keep_ == &point_.extensions) device_.Start(name, 1, UriOf(name, attributes));
         kept_ += '<';
         kept_ += name;
         keepDeclarationsAt_ = kept_.size();
@@ -507,8 +531,23 @@ private:
         XML_SetCharacterDataHandler(parser_, OnText);
     }
 
+    // The namespace of an element's name, declared on it or around it.
+    std::string_view UriOf(std::string_view name, const XML_Char** attributes) const
+    {
+        const std::string_view prefix = PrefixOf(name);
+        for (const XML_Char** a = attributes; a[0] != nullptr; a += 2) {
+            const std::string_view attribute = a[0];
+            if (prefix.empty() ? attribute == "xmlns"
+                               : attribute.starts_with("xmlns:") && attribute.substr(6) == prefix)
+                return a[1];
+        }
+        const NamespaceScopes::Scope* scope = namespaces_.Of(prefix);
+        return scope == nullptr ? std::string_view() : std::string_view(scope->name);
+    }
+
     void KeepStart(const XML_Char* name, const XML_Char** attributes)
     {
+        if (device_.Active()) device_.Start(name, skipDepth_, {});
         if (kept_.size() > kMostKeptExtensions) return;  // too long to keep: only its end is awaited
         kept_ += '<';
         kept_ += name;
@@ -601,8 +640,9 @@ private:
     // cleared, and the texts of a point keep their memory for the next.
     void ClearPoint()
     {
-        if (point_.HasTexts() || !point_.native.Empty() || !point_.extensions.empty()) {
+        if (point_.HasTexts() || !point_.native.Empty() || !point_.extensions.empty() || deviceRead_) {
             point_ = Point{};
+            deviceRead_ = false;
         } else {
             point_.elevation = point_.hdop = point_.vdop = point_.pdop = point_.celsius = kNoValue;
             point_.waterCelsius = point_.depth = point_.speed = point_.course = kNoValue;
@@ -662,8 +702,10 @@ private:
     } lastDeclared_;  // the declaration of a prefix made last
     std::size_t keepDeclarationsAt_ = 0;
     std::vector<std::string> keptPrefixes_, declaredInside_;
-    std::int64_t notKept_ = 0;   // elements with no place
-    Field field_ = Field::Name;  // of the open Text node
+    std::int64_t notKept_ = 0;    // elements with no place
+    DeviceDetailsReader device_;  // of the point's kept subtree
+    bool deviceRead_ = false;     // the point holds device details
+    Field field_ = Field::Name;   // of the open Text node
     std::string text_;
     bool textCut_ = false;  // the open text is longer than the reader keeps
     std::int64_t textsCut_ = 0;
@@ -788,12 +830,11 @@ std::optional<ReadResult> ReadInTwo(ByteReader& file, const ReadOptions& options
 ReadResult ReadGpxFile(const InputSource& source, const ReadOptions& options)
 {
     ByteReader file = source.ReadBytes();
-    // The parser reads UTF-8 and UTF-16; a file in UTF-32 is told as such.
-    const std::span<const std::uint8_t> head = file.view(4);
-    const std::string_view start(reinterpret_cast<const char*>(head.data()), head.size());
-    using namespace std::string_view_literals;
-    for (const std::string_view utf32 : {"\xFF\xFE\0\0"sv, "\0\0\xFE\xFF"sv, "<\0\0\0"sv, "\0\0\0<"sv})
-        if (start == utf32) throw InputRefused("The character encoding UTF-32 of the GPX file is not supported.");
+    // The parser reads UTF-8 and UTF-16; UTF-32 is decoded to UTF-8 for it.
+    if (const char* utf32 = Utf32Encoding(file.view(4))) {
+        Utf32Source decoded(file, utf32);
+        return GpxReader(options).Read(decoded);
+    }
     // Two halves only where nothing is cut: a cut counts the points of the whole file.
     const bool whole =
         options.mode == ReadMode::Everything && options.trackPointsKept == 0 && options.waypointsKept == 0;

@@ -95,6 +95,7 @@ private:
         info.name = DetailText(nameBytes, false);
         info.nativeName = CleanName(nameBytes);
         if (taken) builder_.StartTrack(std::move(info));
+        else builder_.NoteTrackLeftOut();
         std::int32_t count = 0;
         if (Skip(file_, 5)) Read(file_, count);
         Point p;  // one for every point: only these values change

@@ -20,11 +20,10 @@ using namespace mapsource;
 constexpr Versions kVersions{
     107, 108, "The file is created by an obsolete version of MapSource. MapSource 6 or later is required.",
     "The file is created by a version of MapSource later than 6.5. Result from this version may be unpredictable."};
-constexpr std::uint16_t kFacilityVersion = 108;  // facility waypoints; 8 bytes that end a route point
+constexpr std::uint16_t kFacilityVersion = 108;  // 8 bytes that end a route point
 constexpr std::uint16_t kUtf8Version = 109;      // UTF-8 texts, a list in the waypoint, 2 more route point bytes
 constexpr std::uint8_t kThreeTextHeader = 'h';   // header letters below it carry a fourth text
 constexpr std::size_t kTimeFieldSize = 5;        // time flag and time
-constexpr std::size_t kWaypointEndPadding = 6;   // zero bytes after an ordinary waypoint's time, from version 109 on
 // Where a version 109 facility waypoint's end is looked for: the last bytes
 // of its record, and at most this many texts in its list.
 constexpr std::size_t kEndSearchSpan = 4096;
@@ -65,15 +64,15 @@ bool KeepText(ByteReader& body, std::string& text)
     return ScanText(body, text, kDetailBytes);
 }
 
-// A counted list of texts; the first is kept.
-bool KeepFirstOfList(ByteReader& body, std::string& first)
+// A counted list of texts, each followed by `after` bytes; the first is kept.
+bool KeepFirstOfList(ByteReader& body, std::string& first, std::size_t after = 0)
 {
     std::uint32_t count = 0;
     first.clear();
     if (!body.u32(count)) return false;
     for (std::uint32_t k = 0; k < count; ++k) {
         std::string text;
-        if (!KeepText(body, text)) return false;
+        if (!KeepText(body, text) || !body.skip(after)) return false;
         if (k == 0) first = std::move(text);
     }
     return true;
@@ -128,11 +127,21 @@ bool OptionalDouble(ByteReader& body, std::optional<double>& value)
 
 // What a waypoint record holds after its symbol code.
 struct WaypointTail {
-    std::optional<double> depth;  // metres
+    std::optional<double> depth, celsius;  // metres, degrees
     std::optional<std::uint32_t> seconds;
-    std::string description;  // bytes as the file holds them
-    std::string link;
+    // Bytes as the file holds them.
+    std::string city, state, facility, street, description, link, phone, country, postalCode;
+    std::uint16_t categories = 0;  // bit k: category k + 1
 };
+
+// The categories a waypoint is in, by the names a new file gives them.
+std::vector<std::string> CategoryNames(std::uint16_t bits)
+{
+    std::vector<std::string> names;
+    for (int k = 0; k < 16; ++k)
+        if ((bits >> k) & 1) names.push_back("Category " + std::to_string(k + 1));
+    return names;
+}
 
 // A double that is in the file only when the flag before it is 1.
 bool FlaggedDouble(ByteReader& file, double& value)
@@ -152,7 +161,7 @@ std::string DisplayMode(std::int32_t number)
 class GdbReader {
 public:
     GdbReader(ByteReader& file, std::uint16_t version, DocumentBuilder& builder)
-        : file_(file), version_(version), utf8_(version >= kUtf8Version), builder_(builder),
+        : file_(file), utf8_(version >= kUtf8Version), builder_(builder),
           routes_({.utf8 = utf8_, .mps = false, .pointEnd = RoutePointEnd(version)}, builder)
     {}
 
@@ -181,6 +190,8 @@ public:
                 if (type == 'R') routes_.ReadRoute(file_);
                 if (type == 'T') ReadTrack(file_);
                 file_.limit(fileEnd);
+            } else if (type == 'T') {
+                builder_.NoteTrackLeftOut();
             }
             if (std::string_view("WRTLV").find(static_cast<char>(type)) == std::string_view::npos) ++notUnderstood_;
             if (!file_.seek(end)) return;
@@ -217,6 +228,13 @@ private:
         if (const std::string link = DetailText(tail.link, utf8_); !link.empty()) w.links.push_back({link, {}, {}});
         if (near) w.device.proximity = proximity;
         if (tail.depth) w.device.depth = *tail.depth;
+        if (tail.celsius) w.device.celsius = *tail.celsius;
+        DeviceDetails& d = w.device;
+        const std::pair<std::string*, const std::string*> texts[] = {
+            {&d.street, &tail.street}, {&d.city, &tail.city},       {&d.state, &tail.state},
+            {&d.phone, &tail.phone},   {&d.country, &tail.country}, {&d.postalCode, &tail.postalCode}};
+        for (const auto& [field, bytes] : texts) *field = DetailText(*bytes, utf8_);
+        d.categories = CategoryNames(tail.categories);
         w.device.displayMode = DisplayMode(display);
         w.native.name = native::WaypointName(nameBytes);
         w.native.description = native::Comment(commentBytes, utf8_);
@@ -230,39 +248,48 @@ private:
         builder_.AddWaypoint(w);
     }
 
-    // The fields after the symbol code end exactly at the record's end in an
-    // ordinary waypoint. Facility and address waypoints (from version 108 on)
-    // hold texts of their own there instead: version 109 ends them with the
-    // time and the texts every waypoint ends with; of other versions (and of
-    // records that end otherwise) only the last five bytes are known: the
-    // time flag and the time.
+    // The fields after the symbol code, in order, end exactly at the
+    // record's end: the address texts (a street from version 109 on, which
+    // also ends the record with a phone list, a country and a postal code),
+    // the depth, a text, the link, the categories, the temperature and the
+    // time. Records that end otherwise keep only their time where it can be
+    // found: version 109 by the texts every waypoint ends with, others in the
+    // last five bytes (the time flag and the time).
     WaypointTail ReadWaypointTail(ByteReader& body, std::span<const std::uint8_t> bytes, bool whole)
     {
         const std::size_t start = body.position();
         WaypointTail tail;
-        std::optional<double> notUsed;
-        std::uint8_t timeFlag = 0;
-        std::uint32_t seconds = 0;
-        const bool read = body.skip(4) && OptionalDouble(body, tail.depth) && body.skip(2 + 4) &&
-                          KeepText(body, tail.description) &&
-                          (utf8_ ? KeepFirstOfList(body, tail.link) : KeepText(body, tail.link)) && body.skip(2) &&
-                          OptionalDouble(body, notUsed) && body.u8(timeFlag) && (timeFlag != 1 || body.u32(seconds)) &&
-                          body.skip(utf8_ ? kWaypointEndPadding : 0);
-        if ((read && body.at_end()) || version_ < kFacilityVersion) {
-            if (read && timeFlag == 1) tail.seconds = seconds;
-            return tail;
-        }
+        if (ReadTailInOrder(body, tail) && body.at_end()) return tail;
         tail = {};
         if (!whole) return tail;
         if (utf8_) {
             tail.seconds = Version109Time(bytes, start);
             if (!tail.seconds) ++notUnderstood_;
         }
+        std::uint8_t timeFlag = 0;
+        std::uint32_t seconds = 0;
         if (!tail.seconds && body.size() >= start + kTimeFieldSize) {
             body.seek(body.size() - kTimeFieldSize);
             if (body.u8(timeFlag) && timeFlag == 1 && body.u32(seconds)) tail.seconds = seconds;
         }
         return tail;
+    }
+
+    bool ReadTailInOrder(ByteReader& body, WaypointTail& tail) const
+    {
+        std::uint8_t timeFlag = 0;
+        std::uint32_t seconds = 0;
+        bool read = KeepText(body, tail.city) && KeepText(body, tail.state) && KeepText(body, tail.facility) &&
+                    body.skip(1) && OptionalDouble(body, tail.depth);
+        read = read && (utf8_ ? KeepText(body, tail.street) && body.skip(5) : body.skip(6));
+        read = read && KeepText(body, tail.description) &&
+               (utf8_ ? KeepFirstOfList(body, tail.link) : KeepText(body, tail.link)) && body.u16(tail.categories) &&
+               OptionalDouble(body, tail.celsius) && body.u8(timeFlag) && (timeFlag != 1 || body.u32(seconds));
+        if (read && utf8_)
+            read =
+                KeepFirstOfList(body, tail.phone, 1) && KeepText(body, tail.country) && KeepText(body, tail.postalCode);
+        if (read && timeFlag == 1) tail.seconds = seconds;
+        return read;
     }
 
     void ReadTrack(ByteReader& body)
@@ -297,7 +324,6 @@ private:
     }
 
     ByteReader& file_;
-    const std::uint16_t version_;
     const bool utf8_;
     DocumentBuilder& builder_;
     RouteReader routes_;

@@ -95,6 +95,8 @@ public:
     // The file ends inside a record, or inside the header before the records.
     void NoteEndInsideRecord();
     void Notice(std::string message) { result_.findings.Add(FindingKind::Notice, std::move(message)); }
+    // A track passed over: the mode takes waypoints.
+    void NoteTrackLeftOut() { ++result_.tracksLeftOut; }
 
     // Gives the route points what their waypoints hold.
     void Finish();

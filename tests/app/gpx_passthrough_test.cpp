@@ -83,35 +83,43 @@ TEST(GpxPassthrough, RealFilesKeepEveryExtension)
     }
 }
 
-// A GPX file in UTF-16 is told by its byte-order mark or its zero bytes,
-// without -i; one in UTF-32 is told and refused by name.
-TEST(GpxPassthrough, Utf16IsReadAndUtf32Named)
+// A GPX file in UTF-16 or UTF-32 is told by its byte-order mark or its zero
+// bytes, without -i, and read; UTF-32 that holds no character is read up to it.
+TEST(GpxPassthrough, Utf16AndUtf32AreRead)
 {
-    const std::string gpx = "<?xml version=\"1.0\" encoding=\"UTF-16\"?><gpx version=\"1.1\" creator=\"t\" "
-                            "xmlns=\"http://www.topografix.com/GPX/1/1\"><wpt lat=\"1\" lon=\"2\"/></gpx>";
-    const auto wide = [&gpx](std::string bom, int width, bool big) {
-        for (const char c : gpx) {
-            std::string unit(static_cast<std::size_t>(width), '\0');
-            unit[big ? unit.size() - 1 : 0] = c;
-            bom += unit;
-        }
+    const auto wide = [](std::string bom, int width, bool big) {
+        const std::u32string gpx =
+            U"<?xml version=\"1.0\" encoding=\"UTF-" + std::u32string(width == 2 ? U"16" : U"32") +
+            U"\"?><gpx version=\"1.1\" creator=\"t\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
+            U"<wpt lat=\"1\" lon=\"2\"><name>\u00E9</name></wpt></gpx>";
+        for (const char32_t c : gpx)
+            for (int k = 0; k < width; ++k) bom += static_cast<char>(c >> (8 * (big ? width - 1 - k : k)));
         return bom;
+    };
+    // Bytes that are no character before the end of the root.
+    const auto Cut = [](const std::string& bytes) {
+        const std::size_t end = bytes.size() - 24;
+        return bytes.substr(0, end) + std::string("\0\0\0\x7F", 4) + bytes.substr(end);
     };
     const struct {
         std::string bytes;
-        int status;
-    } rows[] = {{wide("\xFF\xFE", 2, false), 0},
-                {wide("\xFE\xFF", 2, true), 0},
-                {wide("", 2, false), 0},
-                {wide(std::string("\xFF\xFE\0\0", 4), 4, false), 1}};
+        std::string warning;
+    } rows[] = {{wide("\xFF\xFE", 2, false), ""},
+                {wide("\xFE\xFF", 2, true), ""},
+                {wide("", 2, false), ""},
+                {wide(std::string("\xFF\xFE\0\0", 4), 4, false), ""},
+                {wide(std::string("\0\0\xFE\xFF", 4), 4, true), ""},
+                {wide("", 4, false), ""},
+                {wide("", 4, true), ""},
+                {Cut(wide("", 4, false)), "bytes that are not UTF-32 characters"}};
     for (const auto& row : rows) {
         TempDir dir;
         WriteText(dir.Path("wide.gpx"), row.bytes);
-        const CommandResult r = RunConvertAfter("cd " + Quoted(dir.Root().string()) + " && ",
-                                                {"-q", "wide.gpx", "-o", "gpx", "-O", "out.gpx"});
-        EXPECT_EQ(r.exitCode, row.status) << r.err;
-        if (row.status == 1) {
-            EXPECT_NE(r.err.find("UTF-32"), std::string::npos) << r.err;
-        }
+        const CommandResult r =
+            RunConvertAfter("cd " + Quoted(dir.Root().string()) + " && ", {"wide.gpx", "-o", "gpx", "-O", "out.gpx"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(ReadText(dir.Path("out.gpx")).find("<wpt lat=\"1\" lon=\"2\"><name>\xC3\xA9</name>"),
+                  std::string::npos);
+        EXPECT_EQ(r.err.find(row.warning) != std::string::npos, true) << r.err;
     }
 }

@@ -4,7 +4,8 @@
 points, tracks and track points, with names equal, positions within 1e-7
 degrees, elevations within 1 mm, times equal and symbols equal (and comments,
 descriptions, links, geoid heights, the gpxx and gpxtpx extension values and
-the other extension subtrees where both have them). Prints each difference;
+the other extension subtrees where both have them; a device's address, phone,
+categories and temperature where either has them). Prints each difference;
 exit status 1 when there is one.
 Usage: compare_gpx.py OURS THEIRS [--ignore FIELD ...]"""
 import datetime
@@ -83,6 +84,10 @@ def point(element):
     }
 
 
+DEVICE_DETAILS = tuple('WaypointExtension/' + p for p in
+                       ('Address/', 'PhoneNumber', 'Categories/', 'Temperature'))
+
+
 def close(a, b):
     try:
         return abs(float(a) - float(b)) <= 0.001
@@ -133,6 +138,11 @@ def compare_points(where, ours, theirs, ignore, out):
             out.append(f'{label}: geoidheight {a["geoidheight"]} against {b["geoidheight"]}')
         if 'links' not in ignore and a['links'] and b['links'] and a['links'] != b['links']:
             out.append(f'{label}: links {a["links"]} against {b["links"]}')
+        # A device's address, phone, categories and temperature count where either file has them.
+        if 'gpxx' not in ignore:
+            for path in sorted(set(a['gpxx']) ^ set(b['gpxx'])):
+                if path.startswith(DEVICE_DETAILS):
+                    out.append(f'{label}: gpxx {path} {a["gpxx"].get(path)!r} against {b["gpxx"].get(path)!r}')
         for kind in ('gpxx', 'gpxtpx'):
             if kind in ignore:
                 continue

@@ -72,6 +72,10 @@ struct Wpt {
     std::optional<std::uint32_t> seconds{};
     std::vector<std::string> list{};  // version 109: the texts of its list; the link is the first
     std::string facility{};           // texts where an ordinary waypoint has its values after the symbol
+    std::string city{}, state{};
+    std::string street{}, phone{}, country{}, postalCode{};  // version 109
+    std::uint16_t categories = 0;
+    std::optional<double> celsius = 1.5;
 };
 
 // An .mps waypoint: its altitude double stands there whatever its flag.
@@ -98,21 +102,27 @@ inline void GdbWaypoint(ByteBuilder& file, const Wpt& w, std::uint16_t version =
     if (!w.facility.empty()) {
         b.text(w.facility).fill(13, 0);
     } else {
-        b.i32(0);
+        b.zeroText(w.city).zeroText(w.state).u16(0);  // and an empty facility text, and a byte
         Flagged(b, w.depth);
-        b.u16(0).i32(0).zeroText(w.description);
+        if (version >= 109) b.zeroText(w.street).fill(5, 0);
+        else b.fill(6, 0);
+        b.zeroText(w.description);
         if (version >= 109) {
             b.u32(static_cast<std::uint32_t>(w.list.size()));
             for (const std::string& text : w.list) b.zeroText(text);
         } else {
             b.zeroText(w.link);
         }
-        b.u16(0);
-        Flagged(b, 1.5);
+        b.u16(w.categories);
+        Flagged(b, w.celsius);
     }
     b.u8(w.seconds ? 1 : 0);
     if (w.seconds) b.u32(*w.seconds);
-    if (version >= 109 && w.facility.empty()) b.fill(6, 0);
+    if (version >= 109 && w.facility.empty()) {
+        b.u32(w.phone.empty() ? 0 : 1);
+        if (!w.phone.empty()) b.zeroText(w.phone).u8(0);
+        b.zeroText(w.country).zeroText(w.postalCode);
+    }
     Record(file, 'W', b);
 }
 

@@ -86,6 +86,46 @@ TEST(GpxReader, WaypointsTakeEveryFieldAndSkipExtensionsWhateverTheirNames)
 
 // An element is GPX by the namespace its prefix, or the default, is declared
 // for where it stands; the name read is the one in the GPX namespace.
+// The device details of a waypoint are read into its fields, wherever its
+// prefix is declared, and its extension is still kept whole; another
+// namespace's element of the same name gives nothing.
+TEST(GpxReader, DeviceDetailsAreReadFromTheirExtension)
+{
+    const std::string uri = "http://www.garmin.com/xmlschemas/GpxExtensions/v3";
+    const std::string details =
+        "<x:DisplayMode>SymbolOnly</x:DisplayMode><x:Proximity>25.5</x:Proximity>"
+        "<x:Temperature>-3</x:Temperature><x:Depth>4</x:Depth><x:Categories>"
+        "<x:Category>A</x:Category><x:Category>B</x:Category></x:Categories><x:Address>"
+        "<x:StreetAddress>1 Rd</x:StreetAddress><x:StreetAddress>2</x:StreetAddress>"
+        "<x:City>C</x:City><x:State>S</x:State><x:Country>K</x:Country>"
+        "<x:PostalCode>P</x:PostalCode></x:Address><x:PhoneNumber Category=\"w\">1</x:PhoneNumber>"
+        "<x:PhoneNumber>2</x:PhoneNumber></x:WaypointExtension>";
+    const std::string root = " version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\" xmlns:x=\"" + uri + "\"";
+    const struct {
+        std::string root, extension;
+        bool read;
+    } rows[] = {
+        {"", "<x:WaypointExtension xmlns:x=\"" + uri + "\">" + details, true},
+        {root, "<x:WaypointExtension>" + details, true},
+        {"", "<x:WaypointExtension xmlns:x=\"urn:other\">" + details, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.extension.substr(0, 60));
+        const std::string body = Wpt("1", "2", "<extensions>" + row.extension + "</extensions>") + Wpt("3", "4");
+        const ReadResult read = row.root.empty() ? Read(Gpx(body)) : Read(Gpx(body, row.root));
+        const std::vector<Point> w = read.document.waypoints.ToVector();
+        ASSERT_EQ(w.size(), 2u);
+        const DeviceDetails& d = w[0].device;
+        EXPECT_EQ(w[0].extensions.find("<x:City>C</x:City>") != std::string::npos, true);
+        EXPECT_EQ(d.displayMode, row.read ? "SymbolOnly" : "");
+        EXPECT_EQ((std::vector{d.street, d.city, d.state, d.country, d.postalCode, d.phone}),
+                  (row.read ? std::vector<std::string>{"1 Rd", "C", "S", "K", "P", "1"} : std::vector<std::string>(6)));
+        EXPECT_EQ(d.categories, (row.read ? std::vector<std::string>{"A", "B"} : std::vector<std::string>{}));
+        EXPECT_EQ(std::vector({d.proximity, d.celsius, d.depth}) == std::vector({25.5, -3.0, 4.0}), row.read);
+        EXPECT_TRUE(w[1].device.Empty());
+    }
+}
+
 TEST(GpxReader, NamespacesDecideWhichElementsAreRead)
 {
     const std::string gpx11 = "http://www.topografix.com/GPX/1/1";

@@ -150,6 +150,50 @@ TEST(GdbReader, FacilityWaypointsTakeTheTimeFromTheRecordsLastFiveBytes)
     }
 }
 
+// An address waypoint keeps every field of its record: the address texts of
+// its version (street, phone, country and postal code from version 109 on),
+// and the texts, link, time, categories and temperature of any waypoint.
+TEST(GdbReader, AddressWaypointsKeepEveryFieldOfTheirVersion)
+{
+    for (const std::uint16_t version : {107, 108, 109}) {
+        SCOPED_TRACE(version);
+        const bool utf8 = version >= 109;
+        ByteBuilder file = GdbHeader(version);
+        const Wpt hall{.name = "Town hall",
+                       .comment = "First",
+                       .symbol = 107,
+                       .description = "Second",
+                       .link = "http://u.example/x",
+                       .seconds = 86400,
+                       .list = {"http://u.example/x", "more"},
+                       .city = "Leipzig",
+                       .state = "SN",
+                       .street = "Markt 1",
+                       .phone = "0341 1",
+                       .country = "DE",
+                       .postalCode = "04109",
+                       .categories = 0x4001,
+                       .celsius = 21.5};
+        GdbWaypoint(file, hall, version);
+        GdbWaypoint(file, {.name = "after", .seconds = 43200, .celsius = std::nullopt}, version);
+        const std::vector<Point> w = Points(Read(file).document.waypoints);
+        ASSERT_EQ(w.size(), 2u);
+        EXPECT_EQ(w[0].comment, "First");
+        EXPECT_EQ(w[0].description, "Second");
+        EXPECT_EQ(w[0].links, (std::vector<Link>{{"http://u.example/x", "", ""}}));
+        EXPECT_EQ(w[0].time, (UtcTime{86400, 0}));
+        const DeviceDetails& d = w[0].device;
+        const std::vector<std::string> address = {utf8 ? "Markt 1" : "", "Leipzig",        "SN",
+                                                  utf8 ? "04109" : "",   utf8 ? "DE" : "", utf8 ? "0341 1" : ""};
+        EXPECT_EQ((std::vector{d.street, d.city, d.state, d.postalCode, d.country, d.phone}), address);
+        EXPECT_EQ(d.categories, (std::vector<std::string>{"Category 1", "Category 15"}));
+        EXPECT_EQ(d.celsius, 21.5);
+        EXPECT_EQ(w[1].name, "after");
+        EXPECT_EQ(w[1].time, (UtcTime{43200, 0}));
+        EXPECT_TRUE(w[1].device.city.empty() && w[1].device.categories.empty() && std::isnan(w[1].device.celsius));
+    }
+}
+
 // Each point takes its own first link point, the last the final link point
 // of the one before it; a point without its own link points stands at 0,0.
 TEST(GdbReader, RoutePointsArePlacedByTheLinkPointsInEveryVersion)
