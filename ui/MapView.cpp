@@ -28,7 +28,7 @@
 
 namespace {
 constexpr double kLeastScale = 64, kMostScale = 256.0 * (1 << 21);  // the whole world small; a few cm a pixel
-const QColor kSea(0xdd, 0xe8, 0xf0), kLand(0xf4, 0xf1, 0xe6), kCoast(0xb8, 0xb2, 0x9c), kBorder(0xa8, 0x8c, 0xa4);
+const QColor kSea(0xdd, 0xe8, 0xf0), kLand(0xf4, 0xf1, 0xe6), kCoast(0xb8, 0xb2, 0x9c), kBorder(0x8e, 0x5c, 0x8a);
 const QColor kRoute(0x6a, 0x1b, 0x9a), kWaypoint(0xc6, 0x28, 0x28);
 constexpr int kFewWaypoints = 40;  // more in sight, and their markers shrink
 
@@ -285,6 +285,7 @@ void MapView::DrawLand(QPainter& painter, QSize size) const
     QPen coast(kCoast, 1), border(kBorder, 1);
     coast.setCosmetic(true);
     border.setCosmetic(true);
+    border.setDashPattern({6, 2, 1, 2});  // dash and dot: a country's border, as maps draw it
     const QRectF view(WorldAt(QPointF(0, 0), size), WorldAt(QPointF(size.width(), size.height()), size));
     for (const int copy : {-1, 0, 1}) {
         const QRectF copyView = view.translated(-copy, 0);
