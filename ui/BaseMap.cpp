@@ -6,7 +6,6 @@
 #include <QStandardPaths>
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <map>
 #include <mutex>
 
@@ -14,31 +13,19 @@
 
 namespace {
 constexpr qint64 kLargestFile = 64 << 20;
+constexpr double kCutMargin = 4, kLeastStep = 0.7;  // pixels
 
 const char* const kLandFiles[kBaseMapDetails] = {"land-110m.kbm", "land-50m.kbm", "land-10m.kbm"};
 // The world's borders are those of 1:50 m: the coarsest there are.
 const char* const kBorderFiles[kBaseMapDetails] = {"borders-50m.kbm", "borders-50m.kbm", "borders-10m.kbm"};
 
-std::shared_ptr<const BaseMapLayer> FindLayer(const QString& name, QString& problem)
+std::shared_ptr<const BaseMapShapes> FindLayer(const QString& name, QString& problem)
 {
     for (const QString& place : BaseMapPlaces(name))
-        if (QFile::exists(place)) return ReadBaseMapLayer(place, problem);
+        if (QFile::exists(place))
+            return std::make_shared<const BaseMapShapes>(ProjectBaseMapLayer(ReadBaseMapLayer(place, problem)));
     problem = QString("%1 was not found").arg(name);
-    return std::make_shared<const BaseMapLayer>();
-}
-
-// A box in the layer's positions around a box in world units.
-BaseMapBox PositionsAround(const BaseMapLayer& layer, QRectF world)
-{
-    const double west = (LongitudeOf(world.topLeft()) - layer.translateX) / layer.scaleX;
-    const double east = (LongitudeOf(world.bottomRight()) - layer.translateX) / layer.scaleX;
-    const double north = (LatitudeOf(QPointF(0, std::max(world.top(), 0.0))) - layer.translateY) / layer.scaleY;
-    const double south = (LatitudeOf(QPointF(0, std::min(world.bottom(), 1.0))) - layer.translateY) / layer.scaleY;
-    auto clamp = [](double v) { return static_cast<std::int32_t>(std::clamp(v, -2e9, 2e9)); };
-    // Beyond the Mercator square north and south: the poles' land is clamped into it.
-    const bool top = world.top() <= 0, bottom = world.bottom() >= 1;
-    return {clamp(std::floor(west)), bottom ? std::numeric_limits<std::int32_t>::min() : clamp(std::floor(south)),
-            clamp(std::ceil(east)), top ? std::numeric_limits<std::int32_t>::max() : clamp(std::ceil(north))};
+    return std::make_shared<const BaseMapShapes>();
 }
 
 // One pass of cutting a closed ring at a line: keeps the side where
@@ -59,19 +46,31 @@ void CutRing(const std::vector<QPointF>& in, std::vector<QPointF>& out, Inside i
     }
 }
 
-void CutToBox(std::vector<QPointF>& ring, std::vector<QPointF>& spare, const BaseMapBox& box)
+void CutToBox(std::vector<QPointF>& ring, std::vector<QPointF>& spare, const QRectF& box)
 {
-    const double west = box.west, east = box.east, south = box.south, north = box.north;
+    const double west = box.left(), east = box.right(), north = box.top(), south = box.bottom();
     auto atX = [](double x) {
-        return [x](QPointF a, QPointF b) { return QPointF(x, a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x())); };
+        return
+            [x](QPointF a, QPointF b) { return QPointF(x, a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x())); };
     };
     auto atY = [](double y) {
-        return [y](QPointF a, QPointF b) { return QPointF(a.x() + (b.x() - a.x()) * (y - a.y()) / (b.y() - a.y()), y); };
+        return
+            [y](QPointF a, QPointF b) { return QPointF(a.x() + (b.x() - a.x()) * (y - a.y()) / (b.y() - a.y()), y); };
     };
-    CutRing(ring, spare, [west](QPointF p) { return p.x() >= west; }, atX(west));
-    CutRing(spare, ring, [east](QPointF p) { return p.x() <= east; }, atX(east));
-    CutRing(ring, spare, [south](QPointF p) { return p.y() >= south; }, atY(south));
-    CutRing(spare, ring, [north](QPointF p) { return p.y() <= north; }, atY(north));
+    CutRing(
+        ring, spare, [west](QPointF p) { return p.x() >= west; }, atX(west));
+    CutRing(
+        spare, ring, [east](QPointF p) { return p.x() <= east; }, atX(east));
+    CutRing(
+        ring, spare, [north](QPointF p) { return p.y() >= north; }, atY(north));
+    CutRing(
+        spare, ring, [south](QPointF p) { return p.y() <= south; }, atY(south));
+}
+
+bool SegmentMeets(QPointF a, QPointF b, const QRectF& box)
+{
+    return std::max(a.x(), b.x()) >= box.left() && std::min(a.x(), b.x()) <= box.right() &&
+           std::max(a.y(), b.y()) >= box.top() && std::min(a.y(), b.y()) <= box.bottom();
 }
 }  // namespace
 
@@ -81,6 +80,28 @@ BaseMapDetail DetailForScale(double pixelsPerWorld)
     if (pixelsPerWorld < 256 << 3) return BaseMapDetail::World;
     if (pixelsPerWorld < 256 << 6) return BaseMapDetail::Region;
     return BaseMapDetail::Town;
+}
+
+BaseMapShapes ProjectBaseMapLayer(const BaseMapLayer& layer)
+{
+    BaseMapShapes out;
+    out.areas = layer.kind == BaseMapLayer::Kind::Areas;
+    out.points.reserve(layer.xy.size() / 2);
+    for (std::size_t i = 0; i + 1 < layer.xy.size(); i += 2)
+        out.points.push_back(
+            WorldOf(layer.xy[i + 1] * layer.scaleY + layer.translateY, layer.xy[i] * layer.scaleX + layer.translateX));
+    out.ringEnds = layer.ringEnds;
+    for (std::size_t s = 0; s < layer.shapes.size(); ++s) {
+        const std::uint32_t from = layer.PositionsBegin(layer.RingsBegin(s)),
+                            to = layer.ringEnds[layer.shapes[s].ringsEnd - 1];
+        const auto [west, east] = std::minmax_element(out.points.begin() + from, out.points.begin() + to,
+                                                      [](QPointF a, QPointF b) { return a.x() < b.x(); });
+        const auto [north, south] = std::minmax_element(out.points.begin() + from, out.points.begin() + to,
+                                                        [](QPointF a, QPointF b) { return a.y() < b.y(); });
+        out.shapes.push_back(
+            {QRectF(QPointF(west->x(), north->y()), QPointF(east->x(), south->y())), layer.shapes[s].ringsEnd});
+    }
+    return out;
 }
 
 QStringList BaseMapPlaces(const QString& name)
@@ -93,21 +114,21 @@ QStringList BaseMapPlaces(const QString& name)
     return places;
 }
 
-std::shared_ptr<const BaseMapLayer> ReadBaseMapLayer(const QString& path, QString& problem)
+BaseMapLayer ReadBaseMapLayer(const QString& path, QString& problem)
 {
     QFile file(path);
     if (file.size() > kLargestFile) {
         problem = QString("%1 is larger than any map outline").arg(path);
-        return std::make_shared<const BaseMapLayer>();
+        return {};
     }
     if (!file.open(QIODevice::ReadOnly)) {
         problem = QString("%1: %2").arg(path, file.errorString());
-        return std::make_shared<const BaseMapLayer>();
+        return {};
     }
     const QByteArray bytes = file.readAll();
     std::string error;
-    auto layer = std::make_shared<const BaseMapLayer>(
-        DecodeBaseMapLayer({reinterpret_cast<const std::uint8_t*>(bytes.data()), std::size_t(bytes.size())}, error));
+    BaseMapLayer layer =
+        DecodeBaseMapLayer({reinterpret_cast<const std::uint8_t*>(bytes.data()), std::size_t(bytes.size())}, error);
     if (!error.empty()) problem = QString("%1 cannot be read: %2").arg(path, QString::fromStdString(error));
     return layer;
 }
@@ -117,7 +138,7 @@ std::shared_ptr<const BaseMapLevel> ShippedBaseMap(BaseMapDetail detail)
     // The shipped files never change while the program runs: each is read once.
     static std::mutex mutex;
     static std::shared_ptr<const BaseMapLevel> levels[kBaseMapDetails];
-    static std::map<QString, std::pair<std::shared_ptr<const BaseMapLayer>, QString>> layers;
+    static std::map<QString, std::pair<std::shared_ptr<const BaseMapShapes>, QString>> layers;
     const std::lock_guard lock(mutex);
     auto& level = levels[static_cast<int>(detail)];
     if (level) return level;
@@ -132,48 +153,52 @@ std::shared_ptr<const BaseMapLevel> ShippedBaseMap(BaseMapDetail detail)
     };
     const auto [land, landProblem] = layer(kLandFiles[static_cast<int>(detail)]);
     const auto [borders, bordersProblem] = layer(kBorderFiles[static_cast<int>(detail)]);
-    QString problem = landProblem.isEmpty() ? bordersProblem : landProblem;
-    level = std::make_shared<const BaseMapLevel>(BaseMapLevel{land, borders, problem});
+    level = std::make_shared<const BaseMapLevel>(
+        BaseMapLevel{land, borders, landProblem.isEmpty() ? bordersProblem : landProblem});
     return level;
 }
 
-QPainterPath BaseMapPath(const BaseMapLayer& layer, QRectF viewWorld, QPointF origin, double scale)
+QPainterPath BaseMapPath(const BaseMapShapes& layer, QRectF viewWorld, QPointF origin, double scale)
 {
     QPainterPath path;
     path.setFillRule(Qt::OddEvenFill);
-    // Cuts lie a few pixels beyond the view, so the coast drawn along them does not show.
-    const double margin = 4 / scale;
-    const BaseMapBox view = PositionsAround(layer, viewWorld.adjusted(-margin, -margin, margin, margin));
-    auto pixel = [&](QPointF p) {
-        return origin + WorldOf(p.y() * layer.scaleY + layer.translateY, p.x() * layer.scaleX + layer.translateX) * scale;
-    };
+    const double margin = kCutMargin / scale, leastStep = kLeastStep / scale;
+    const QRectF view = viewWorld.adjusted(-margin, -margin, margin, margin);
     std::vector<QPointF> ring, spare;
     QPolygonF drawn;
     for (std::size_t s = 0; s < layer.shapes.size(); ++s) {
-        if (!layer.shapes[s].box.Meets(view)) continue;
-        const bool whole = view.Holds(layer.shapes[s].box);
-        for (std::uint32_t r = layer.RingsBegin(s); r < layer.shapes[s].ringsEnd; ++r) {
+        const QRectF& box = layer.shapes[s].box;
+        if (box.left() > view.right() || box.right() < view.left() || box.top() > view.bottom() ||
+            box.bottom() < view.top())
+            continue;
+        const bool whole = view.contains(box);
+        for (std::uint32_t r = s == 0 ? 0 : layer.shapes[s - 1].ringsEnd; r < layer.shapes[s].ringsEnd; ++r) {
+            // Points closer than a pixel to the one kept before add nothing to see.
             ring.clear();
-            for (std::uint32_t p = layer.PositionsBegin(r); p < layer.ringEnds[r]; ++p)
-                ring.emplace_back(layer.xy[2 * p], layer.xy[2 * p + 1]);
-            drawn.clear();
-            if (layer.kind == BaseMapLayer::Kind::Lines) {
+            const std::uint32_t from = r == 0 ? 0 : layer.ringEnds[r - 1], to = layer.ringEnds[r];
+            for (std::uint32_t p = from; p < to; ++p) {
+                const QPointF& point = layer.points[p];
+                if (!ring.empty() && p + 1 < to && std::fabs(point.x() - ring.back().x()) < leastStep &&
+                    std::fabs(point.y() - ring.back().y()) < leastStep)
+                    continue;
+                ring.push_back(point);
+            }
+            if (!layer.areas) {
                 // A segment whose box meets the view is drawn; a run of them is one line.
                 bool drawing = false;
                 for (std::size_t i = 1; i < ring.size(); ++i) {
-                    const QPointF a = ring[i - 1], b = ring[i];
-                    const bool meets = whole || (std::max(a.x(), b.x()) >= view.west && std::min(a.x(), b.x()) <= view.east &&
-                                                 std::max(a.y(), b.y()) >= view.south && std::min(a.y(), b.y()) <= view.north);
-                    if (meets && !drawing) path.moveTo(pixel(a));
-                    if (meets) path.lineTo(pixel(b));
+                    const bool meets = whole || SegmentMeets(ring[i - 1], ring[i], view);
+                    if (meets && !drawing) path.moveTo(origin + ring[i - 1] * scale);
+                    if (meets) path.lineTo(origin + ring[i] * scale);
                     drawing = meets;
                 }
                 continue;
             }
             if (!whole) CutToBox(ring, spare, view);
             if (ring.size() < 3) continue;
+            drawn.clear();
             drawn.reserve(qsizetype(ring.size()));
-            for (const QPointF& p : ring) drawn << pixel(p);
+            for (const QPointF& p : ring) drawn << origin + p * scale;
             path.addPolygon(drawn);
             path.closeSubpath();
         }

@@ -34,8 +34,8 @@ struct BaseMapLayer {
     };
     Kind kind = Kind::Areas;
     double scaleX = 1, scaleY = 1, translateX = 0, translateY = 0;
-    std::vector<std::int32_t> xy;          // x, y of every position, ring after ring
-    std::vector<std::uint32_t> ringEnds;   // each ring's positions end before this index of xy / 2
+    std::vector<std::int32_t> xy;         // x, y of every position, ring after ring
+    std::vector<std::uint32_t> ringEnds;  // each ring's positions end before this index of xy / 2
     std::vector<Shape> shapes;
 
     // Starts a shape and adds rings to it; the box follows the positions.
