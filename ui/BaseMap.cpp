@@ -151,10 +151,18 @@ std::shared_ptr<const BaseMapLevel> ShippedBaseMap(BaseMapDetail detail)
         }
         return found->second;
     };
-    const auto [land, landProblem] = layer(kLandFiles[static_cast<int>(detail)]);
-    const auto [borders, bordersProblem] = layer(kBorderFiles[static_cast<int>(detail)]);
-    level = std::make_shared<const BaseMapLevel>(
-        BaseMapLevel{land, borders, landProblem.isEmpty() ? bordersProblem : landProblem});
+    // A file that cannot be read gives way to a coarser one, with the reason shown.
+    QString problem;
+    auto usable = [&](const char* const* files) {
+        for (int d = static_cast<int>(detail); d >= 0; --d) {
+            const auto& [shapes, why] = layer(files[d]);
+            if (problem.isEmpty()) problem = why;
+            if (!shapes->points.empty()) return shapes;
+        }
+        return layer(files[0]).first;
+    };
+    const auto land = usable(kLandFiles), borders = usable(kBorderFiles);
+    level = std::make_shared<const BaseMapLevel>(BaseMapLevel{land, borders, problem});
     return level;
 }
 
