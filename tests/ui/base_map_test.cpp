@@ -57,6 +57,13 @@ TEST(BaseMap, DamagedFilesAreRefusedWithAReason)
     const std::string good = EncodeBaseMapLayer(kSquareWithHole);
     // Cut anywhere, the file is refused.
     for (std::size_t size = 0; size < good.size(); ++size) EXPECT_NE(Decoded(good.substr(0, size)), "") << size;
+    // Any byte changed, the file is read or refused whole (Decoded checks), never more.
+    for (std::size_t at = 0; at < good.size(); ++at)
+        for (const char value : {'\x00', '\x7f', '\x80', '\xff'}) {
+            std::string changed = good;
+            changed[at] = value;
+            Decoded(changed);
+        }
     struct Case {
         std::size_t at;
         std::string bytes;
