@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 
+#include "ui/BackgroundPriority.h"
 #include "ui/MapProjection.h"
 
 namespace {
@@ -84,22 +85,37 @@ BaseMapDetail DetailForScale(double pixelsPerWorld)
 
 BaseMapShapes ProjectBaseMapLayer(const BaseMapLayer& layer)
 {
+    ClearUpperVectorHalves();
     BaseMapShapes out;
     out.areas = layer.kind == BaseMapLayer::Kind::Areas;
-    out.points.reserve(layer.xy.size() / 2);
-    for (std::size_t i = 0; i + 1 < layer.xy.size(); i += 2)
-        out.points.push_back(
-            WorldOf(layer.xy[i + 1] * layer.scaleY + layer.translateY, layer.xy[i] * layer.scaleX + layer.translateX));
+    const std::size_t count = layer.xy.size() / 2;
+    out.points.resize(count);
+    // Positions are quantized: each latitude's Mercator y is worked out once.
+    std::int32_t south = 0, north = -1;
+    for (std::size_t i = 0; i < count; ++i) {
+        south = i == 0 ? layer.xy[1] : std::min(south, layer.xy[2 * i + 1]);
+        north = i == 0 ? layer.xy[1] : std::max(north, layer.xy[2 * i + 1]);
+    }
+    std::vector<double> mercator;
+    if (std::int64_t(north) - south < std::int64_t(4 * count) + 1024)
+        for (std::int64_t y = south; y <= north; ++y)
+            mercator.push_back(WorldOf(double(y) * layer.scaleY + layer.translateY, 0).y());
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::int32_t y = layer.xy[2 * i + 1];
+        const double latitude = double(y) * layer.scaleY + layer.translateY;
+        out.points[i] = QPointF((double(layer.xy[2 * i]) * layer.scaleX + layer.translateX + 180) / 360,
+                                mercator.empty() ? WorldOf(latitude, 0).y() : mercator[std::size_t(y - south)]);
+    }
     out.ringEnds = layer.ringEnds;
+    out.shapes.reserve(layer.shapes.size());
     for (std::size_t s = 0; s < layer.shapes.size(); ++s) {
-        const std::uint32_t from = layer.PositionsBegin(layer.RingsBegin(s)),
-                            to = layer.ringEnds[layer.shapes[s].ringsEnd - 1];
-        const auto [west, east] = std::minmax_element(out.points.begin() + from, out.points.begin() + to,
-                                                      [](QPointF a, QPointF b) { return a.x() < b.x(); });
-        const auto [north, south] = std::minmax_element(out.points.begin() + from, out.points.begin() + to,
-                                                        [](QPointF a, QPointF b) { return a.y() < b.y(); });
-        out.shapes.push_back(
-            {QRectF(QPointF(west->x(), north->y()), QPointF(east->x(), south->y())), layer.shapes[s].ringsEnd});
+        // The Mercator is monotonic: the box of the positions gives the box in the world.
+        const BaseMapBox& box = layer.shapes[s].box;
+        const QPointF northWest =
+            WorldOf(box.north * layer.scaleY + layer.translateY, box.west * layer.scaleX + layer.translateX);
+        const QPointF southEast =
+            WorldOf(box.south * layer.scaleY + layer.translateY, box.east * layer.scaleX + layer.translateX);
+        out.shapes.push_back({QRectF(northWest, southEast), layer.shapes[s].ringsEnd});
     }
     return out;
 }
@@ -135,39 +151,47 @@ BaseMapLayer ReadBaseMapLayer(const QString& path, QString& problem)
 
 std::shared_ptr<const BaseMapLevel> ShippedBaseMap(BaseMapDetail detail)
 {
-    // The shipped files never change while the program runs: each is read once.
+    // The shipped files never change while the program runs: each is kept once
+    // read. No one waits for another's read (a read of the background may be
+    // slow on a busy machine): two reading one file at once both read it.
     static std::mutex mutex;
     static std::shared_ptr<const BaseMapLevel> levels[kBaseMapDetails];
     static std::map<QString, std::pair<std::shared_ptr<const BaseMapShapes>, QString>> layers;
-    const std::lock_guard lock(mutex);
     auto& level = levels[static_cast<int>(detail)];
-    if (level) return level;
+    {
+        const std::lock_guard lock(mutex);
+        if (level) return level;
+    }
     auto layer = [&](const QString& name) {
-        auto found = layers.find(name);
-        if (found == layers.end()) {
-            QString problem;
-            auto read = FindLayer(name, problem);
-            found = layers.emplace(name, std::pair(read, problem)).first;
+        {
+            const std::lock_guard lock(mutex);
+            if (const auto found = layers.find(name); found != layers.end()) return found->second;
         }
-        return found->second;
+        QString problem;
+        auto read = FindLayer(name, problem);
+        const std::lock_guard lock(mutex);
+        return layers.emplace(name, std::pair(read, problem)).first->second;
     };
     // A file that cannot be read gives way to a coarser one, with the reason shown.
     QString problem;
     auto usable = [&](const char* const* files) {
         for (int d = static_cast<int>(detail); d >= 0; --d) {
-            const auto& [shapes, why] = layer(files[d]);
+            const auto [shapes, why] = layer(files[d]);
             if (problem.isEmpty()) problem = why;
             if (!shapes->points.empty()) return shapes;
         }
         return layer(files[0]).first;
     };
     const auto land = usable(kLandFiles), borders = usable(kBorderFiles);
-    level = std::make_shared<const BaseMapLevel>(BaseMapLevel{land, borders, problem});
+    auto made = std::make_shared<const BaseMapLevel>(BaseMapLevel{land, borders, problem});
+    const std::lock_guard lock(mutex);
+    if (!level) level = made;
     return level;
 }
 
 QPainterPath BaseMapPath(const BaseMapShapes& layer, QRectF viewWorld, QPointF origin, double scale)
 {
+    ClearUpperVectorHalves();
     QPainterPath path;
     path.setFillRule(Qt::OddEvenFill);
     const double margin = kCutMargin / scale, leastStep = kLeastStep / scale;

@@ -163,6 +163,8 @@ BaseMapLayer DecodeBaseMapLayer(std::span<const std::uint8_t> bytes, std::string
         error = "its scale is not positive";
         return {};
     }
+    // Every position takes two bytes at least: room for all, grown once.
+    layer.xy.reserve(std::min<std::size_t>(in.remaining(), std::size_t(1) << 24));
     error = ReadShapes(in, layer);
     return error.empty() ? layer : BaseMapLayer{};
 }

