@@ -477,18 +477,15 @@ void MapView::Render(QPainter& painter, QSize size) const
 
 void MapView::AskForLand()
 {
-    // Read off the window's thread, so that the window shows at once: the
-    // world's level first, then the zoom's, then the other (some 30 ms of
-    // work in all). The map is drawn again as each is there.
-    if (landAsked_) return;
-    landAsked_ = true;
-    const int wanted = static_cast<int>(DetailForScale(scale_));
-    std::vector<int> order = {0};
-    for (const int detail : {wanted, 1, 2})
-        if (std::find(order.begin(), order.end(), detail) == order.end()) order.push_back(detail);
-    QThreadPool::globalInstance()->start([self = QPointer<MapView>(this), order] {
-        LowerThisThreadsPriority();
-        for (const int detail : order) {
+    // Each level is read off the window's thread when first wanted: the
+    // world's at once, a finer one when the zoom reaches it. Neither the
+    // window's start nor a file's read then shares the processor with it.
+    // The map is drawn again when it is there.
+    for (const int detail : {0, static_cast<int>(DetailForScale(scale_))}) {
+        if (levelAsked_[detail] || levels_[detail]) continue;
+        levelAsked_[detail] = true;
+        QThreadPool::globalInstance()->start([self = QPointer<MapView>(this), detail] {
+            LowerThisThreadsPriority();
             auto level = ShippedBaseMap(static_cast<BaseMapDetail>(detail));
             if (!level->problem.isEmpty()) qWarning("%s", qPrintable(level->problem));
             QMetaObject::invokeMethod(qApp, [self, level, detail] {
@@ -496,8 +493,8 @@ void MapView::AskForLand()
                 self->levels_[detail] = level;
                 self->update();
             });
-        }
-    });
+        });
+    }
 }
 
 void MapView::Draw(QPainter& painter, QSize size) const

@@ -105,7 +105,7 @@ private:
     // The land and borders at each detail, once read (off the window's thread).
     mutable std::array<std::shared_ptr<const BaseMapLevel>, 3> levels_;
     const BaseMapLevel* LevelToDraw() const;
-    bool landAsked_ = false;
+    std::array<bool, 3> levelAsked_{};
     MapTiles* tiles_ = nullptr;
 
     mutable double thinnedScale_ = 0;
