@@ -285,7 +285,11 @@ void MapView::DrawLand(QPainter& painter, QSize size) const
     QPen coast(kCoast, 1), border(kBorder, 1);
     coast.setCosmetic(true);
     border.setCosmetic(true);
-    border.setDashPattern({6, 2, 1, 2});  // dash and dot: a country's border, as maps draw it
+    // Dash and dot, a country's border as maps draw it; faint and whole at the
+    // world's scale, where the dashes would crowd into a blur.
+    if (DetailForScale(scale_) == BaseMapDetail::World)
+        border.setColor(QColor(kBorder.red(), kBorder.green(), kBorder.blue(), 110));
+    else border.setDashPattern({6, 2, 1, 2});
     const QRectF view(WorldAt(QPointF(0, 0), size), WorldAt(QPointF(size.width(), size.height()), size));
     for (const int copy : {-1, 0, 1}) {
         const QRectF copyView = view.translated(-copy, 0);
