@@ -3,6 +3,10 @@
 // damaged files refused, the detail chosen by zoom, and drawing cut to the view.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
 #include "ui/BaseMap.h"
 #include "ui/MapProjection.h"
 
@@ -123,4 +127,56 @@ TEST(BaseMap, TheShippedLevelsDrawCutToTheView)
     const QRectF near = QRectF(0, 0, 1280, 800).adjusted(-beyond, -beyond, beyond, beyond);
     EXPECT_TRUE(near.contains(land.boundingRect())) << land.boundingRect().width();
     EXPECT_LT(land.elementCount(), 2000);
+}
+
+// The build tool: land keeps its rings, whole on one side of the date line;
+// borders are the arcs two countries share, each once; a file that is not a
+// quantized topology is refused with a message.
+TEST(BaseMap, TheBuildToolMakesLandAndBorders)
+{
+    const char* const square = R"("transform":{"scale":[0.0036000360003600037,1],"translate":[-180,0]},
+        "arcs":[[[99980,0],[-99969,0],[0,10],[99969,0]],[[99980,10],[0,-10]],[[99980,0],[0,10]]],)";
+    struct Case {
+        const char* kind;
+        std::string json;
+        std::vector<std::vector<std::int32_t>> rings;  // of the one shape, or none when refused
+    };
+    const Case cases[] = {
+        // A ring across the date line, from 179.93° E to 180.04° (179.96° W).
+        {"land",
+         std::string(R"({"type":"Topology",)") + square +
+             R"("objects":{"land":{"type":"GeometryCollection","geometries":[{"type":"Polygon","arcs":[[0,1]]}]}}})",
+         {{99980, 0, 100010, 0, 100010, 10, 99980, 10, 99980, 0}}},
+        // Three countries, arc 2 between the last two: the one border.
+        {"borders",
+         std::string(R"({"type":"Topology",)") + square +
+             R"("objects":{"countries":{"type":"GeometryCollection","geometries":[
+                {"type":"Polygon","arcs":[[0,1]]},{"type":"MultiPolygon","arcs":[[[2]]]},{"type":"Polygon","arcs":[[-3]]}]}}})",
+         {{99980, 0, 99980, 10}}},
+        {"land", R"({"type":"Topology","arcs":[],"objects":{}})", {}},
+        {"land",
+         std::string(R"({"type":"Topology",)") + square + R"("objects":{"land":{"type":"Polygon","arcs":[[7]]}}})",
+         {}},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        QFile json(dir.filePath("in.json"));
+        ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+        json.write(c.json.data(), qint64(c.json.size()));
+        json.close();
+        QProcess tool;
+        tool.start(KES_BASEMAP_PACK, {c.kind, json.fileName(), dir.filePath("out.kbm")});
+        ASSERT_TRUE(tool.waitForFinished());
+        EXPECT_EQ(tool.exitCode() == 0, !c.rings.empty()) << c.json;
+        if (c.rings.empty()) {
+            EXPECT_TRUE(tool.readAllStandardError().startsWith("kes-basemap-pack: ")) << c.json;
+            continue;
+        }
+        QFile out(dir.filePath("out.kbm"));
+        ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+        BaseMapLayer layer;
+        EXPECT_EQ(Decoded(out.readAll().toStdString(), &layer), "");
+        ASSERT_EQ(layer.shapes.size(), 1u) << c.json;
+        EXPECT_EQ(layer.xy, c.rings[0]) << c.json;
+    }
 }
