@@ -19,7 +19,8 @@
 #include <cmath>
 
 #include "core/file_io.h"
-#include "ui/LandOutline.h"
+#include "ui/BackgroundPriority.h"
+#include "ui/BaseMap.h"
 #include "ui/MapProjection.h"
 #include "ui/MapTiles.h"
 #include "ui/PictureFile.h"
@@ -27,38 +28,11 @@
 
 namespace {
 constexpr double kLeastScale = 64, kMostScale = 256.0 * (1 << 21);  // the whole world small; a few cm a pixel
-const QColor kSea(0xdd, 0xe8, 0xf0), kLand(0xf4, 0xf1, 0xe6), kCoast(0xb8, 0xb2, 0x9c);
+const QColor kSea(0xdd, 0xe8, 0xf0), kLand(0xf4, 0xf1, 0xe6), kCoast(0xb8, 0xb2, 0x9c), kBorder(0x8e, 0x5c, 0x8a);
 const QColor kRoute(0x6a, 0x1b, 0x9a), kWaypoint(0xc6, 0x28, 0x28);
 constexpr int kFewWaypoints = 40;  // more in sight, and their markers shrink
 
 QPointF ToWorld(const ViewPoint& p) { return WorldOf(p.latitude, p.longitude); }
-
-// The shipped land in world units, as one path: made once, by the first to ask.
-const QPainterPath& LandPath()
-{
-    static const QPainterPath path = [] {
-        QPainterPath land;
-        land.setFillRule(Qt::OddEvenFill);
-        for (const QList<QPolygonF>& polygon : LandOutline())
-            for (const QPolygonF& ring : polygon) {
-                // A ring across the date line goes on past 180°, unbroken: the
-                // copies of the world beside this one draw the part beyond.
-                QPolygonF world;
-                world.reserve(ring.size());
-                double shift = 0, previous = ring.front().x();
-                for (const QPointF& p : ring) {
-                    if (p.x() - previous > 180) shift -= 360;
-                    if (p.x() - previous < -180) shift += 360;
-                    previous = p.x();
-                    world << WorldOf(p.y(), p.x() + shift);
-                }
-                land.addPolygon(world);
-                land.closeSubpath();
-            }
-        return land;
-    }();
-    return path;
-}
 
 QString Degrees(double value, char positive, char negative)
 {
@@ -287,34 +261,57 @@ void MapView::Thin() const
         ThinGroup(routeWorld_[i], data_->routes[i].points, routeLines_[i]);
 }
 
+const BaseMapLevel* MapView::LevelToDraw() const
+{
+    // The level for the zoom, or while it is read the nearest one that is there.
+    const int wanted = static_cast<int>(DetailForScale(scale_));
+    for (const int distance : {0, 1, 2})
+        for (const int detail : {wanted - distance, wanted + distance})
+            if (detail >= 0 && detail < kBaseMapDetails && levels_[detail]) return levels_[detail].get();
+    return nullptr;
+}
+
 void MapView::DrawLand(QPainter& painter, QSize size) const
 {
     painter.fillRect(QRect(QPoint(), size), palette().window());
     const QPointF origin = ScreenOf(QPointF(0, 0), size);
     painter.fillRect(QRectF(origin, QSizeF(scale_, scale_)), kSea);
-    if (land_.isEmpty()) return;
+    const BaseMapLevel* level = LevelToDraw();
+    if (!level) return;
     painter.save();
     painter.setClipRect(QRectF(origin, QSizeF(scale_, scale_)));
-    QPen coast(kCoast, 1);
+    // The paths are in pixels with cosmetic lines, so that an SVG file's
+    // readers fill and stroke them as the PNG is painted.
+    QPen coast(kCoast, 1), border(kBorder, 1);
     coast.setCosmetic(true);
-    painter.setPen(coast);
-    painter.setBrush(kLand);
-    // An SVG reader may scale the coast's one-pixel line with the path (to the
-    // whole land's size): the file gets the land already in pixels.
-    const bool file = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::SVG;
+    border.setCosmetic(true);
+    // Dash and dot, a country's border as maps draw it; faint and whole at the
+    // world's scale, where the dashes would crowd into a blur.
+    if (DetailForScale(scale_) == BaseMapDetail::World)
+        border.setColor(QColor(kBorder.red(), kBorder.green(), kBorder.blue(), 110));
+    else border.setDashPattern({6, 2, 1, 2});
+    const QRectF view(WorldAt(QPointF(0, 0), size), WorldAt(QPointF(size.width(), size.height()), size));
     for (const int copy : {-1, 0, 1}) {
-        const QTransform toScreen =
-            QTransform::fromTranslate(origin.x() + copy * scale_, origin.y()).scale(scale_, scale_);
-        if (file) {
-            painter.drawPath(toScreen.map(land_));
-            continue;
-        }
-        painter.save();
-        painter.setTransform(toScreen, true);
-        painter.drawPath(land_);
-        painter.restore();
+        const QRectF copyView = view.translated(-copy, 0);
+        if (copyView.right() < -0.5 || copyView.left() > 1.5) continue;
+        const QPointF copyOrigin = origin + QPointF(copy * scale_, 0);
+        painter.setPen(coast);
+        painter.setBrush(kLand);
+        painter.drawPath(BaseMapPath(*level->land, copyView, copyOrigin, scale_));
+        painter.setPen(border);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(BaseMapPath(*level->borders, copyView, copyOrigin, scale_));
     }
     painter.restore();
+    if (!level->problem.isEmpty()) {
+        const QString text = painter.fontMetrics().elidedText("Base map: " + level->problem, Qt::ElideMiddle,
+                                                              std::max(0, size.width() - 16));
+        const QRectF box = painter.fontMetrics().boundingRect(text).adjusted(-4, -2, 4, 2);
+        const QRectF at = box.translated(4 - box.left(), size.height() - 40 - box.bottom());
+        painter.fillRect(at, QColor(255, 255, 255, 210));
+        painter.setPen(Qt::black);
+        painter.drawText(at, Qt::AlignCenter, text);
+    }
 }
 
 void MapView::DrawGraticule(QPainter& painter, QSize size) const
@@ -476,24 +473,32 @@ void MapView::DrawScaleBar(QPainter& painter, QSize size) const
 void MapView::Render(QPainter& painter, QSize size) const
 {
     // A picture made for a file or a test waits for the land.
-    if (land_.isEmpty()) land_ = LandPath();
+    const auto wanted = DetailForScale(scale_);
+    auto& level = levels_[static_cast<int>(wanted)];
+    if (!level) level = ShippedBaseMap(wanted);
     Draw(painter, size);
 }
 
 void MapView::AskForLand()
 {
-    if (landAsked_ || !land_.isEmpty()) return;
-    landAsked_ = true;
-    // Read off the window's thread, so that the window shows at once; the map
-    // is drawn again with the land when it is there.
-    QThreadPool::globalInstance()->start([self = QPointer<MapView>(this)] {
-        const QPainterPath& land = LandPath();
-        QMetaObject::invokeMethod(qApp, [self, land] {
-            if (!self) return;
-            self->land_ = land;
-            self->update();
+    // Each level is read off the window's thread when first wanted: the
+    // world's at once, a finer one when the zoom reaches it. Neither the
+    // window's start nor a file's read then shares the processor with it.
+    // The map is drawn again when it is there.
+    for (const int detail : {0, static_cast<int>(DetailForScale(scale_))}) {
+        if (levelAsked_[detail] || levels_[detail]) continue;
+        levelAsked_[detail] = true;
+        QThreadPool::globalInstance()->start([self = QPointer<MapView>(this), detail] {
+            LowerThisThreadsPriority();
+            auto level = ShippedBaseMap(static_cast<BaseMapDetail>(detail));
+            if (!level->problem.isEmpty()) qWarning("%s", qPrintable(level->problem));
+            QMetaObject::invokeMethod(qApp, [self, level, detail] {
+                if (!self) return;
+                self->levels_[detail] = level;
+                self->update();
+            });
         });
-    });
+    }
 }
 
 void MapView::Draw(QPainter& painter, QSize size) const

@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QPointF>
 #include <QWidget>
+#include <array>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "core/view_data.h"
 
 class MapTiles;
+struct BaseMapLevel;
 
 enum class GroupKind { None, Track, Route, Waypoints };
 
@@ -100,8 +102,10 @@ private:
     std::vector<QPointF> waypointWorld_;
     QRectF dataBox_;  // world units
     bool hasData_ = false;
-    mutable QPainterPath land_;  // world units; empty until read
-    bool landAsked_ = false;
+    // The land and borders at each detail, once read (off the window's thread).
+    mutable std::array<std::shared_ptr<const BaseMapLevel>, 3> levels_;
+    const BaseMapLevel* LevelToDraw() const;
+    std::array<bool, 3> levelAsked_{};
     MapTiles* tiles_ = nullptr;
 
     mutable double thinnedScale_ = 0;

@@ -176,7 +176,8 @@ check_package() {
   for path in usr/bin/kesTranscribe "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" \
     "usr/share/icons/hicolor/scalable/apps/$id.svg" "usr/share/icons/hicolor/256x256/apps/$id.png" \
     usr/share/man/man1/kesTranscribe.1.gz usr/bin/kes-convert usr/share/man/man1/kes-convert.1.gz \
-    usr/share/doc/kestranscribe/copyright usr/share/kesTranscribe/land-110m.json \
+    usr/share/doc/kestranscribe/copyright usr/share/kesTranscribe/land-10m.kbm \
+    usr/share/kesTranscribe/borders-10m.kbm usr/share/kesTranscribe/LAND-OUTLINE-LICENSE \
     usr/share/doc/kestranscribe/changelog.gz usr/share/bash-completion/completions/kes-convert \
     usr/share/zsh/vendor-completions/_kes-convert usr/share/fish/vendor_completions.d/kes-convert.fish; do
     grep -qE " root/root .* \./$path\$" "$work/contents" || fail "the package lacks /$path (owned by root)"

@@ -18,7 +18,6 @@
 #include "tests/ui/window_fixture.h"
 #include "ui/DataView.h"
 #include "ui/FilenameEditLabel.h"
-#include "ui/LandOutline.h"
 #include "ui/Lyrlcomb.h"
 #include "ui/MapProjection.h"
 #include "ui/MapTiles.h"
@@ -278,30 +277,6 @@ TEST_F(DataViewTest, TheSvgFillsTheLandAsThePngDoes)
     if (RunShell("command -v rsvg-convert", out) != 0) return;
     ASSERT_EQ(RunShell("rsvg-convert " + Quoted(dir.Path("map.svg")) + " -o " + Quoted(dir.Path("svg.png")), out), 0);
     EXPECT_EQ(QImage(QString::fromStdString(dir.Path("svg.png"))).pixelColor(land), png.pixelColor(land));
-}
-
-TEST(LandOutline, DecodesQuantizedArcsAndRefusesDamagedOnes)
-{
-    struct Case {
-        const char* json;
-        int polygons;
-    };
-    const Case cases[] = {
-        // One square of two arcs, the second reversed (~1 = -2): 4 distinct positions, closed.
-        {R"({"type":"Topology","transform":{"scale":[1,1],"translate":[-10,-10]},
-             "arcs":[[[0,0],[10,0],[0,10]],[[0,0],[0,10],[10,0]]],
-             "objects":{"land":{"type":"GeometryCollection","geometries":[{"type":"Polygon","arcs":[[0,-2]]}]}}})",
-         1},
-        {R"({"type":"Topology","arcs":[[[0,0],[1,0],[1,1]]],"objects":{"l":{"type":"Polygon","arcs":[[7]]}}})", 0},
-        {R"({"type":"Topology","arcs":[],"objects":{"l":{"type":"Polygon","arcs":[[-9]]}}})", 0},
-        {"not json", 0},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ParseLandOutline(c.json).size(), c.polygons) << c.json;
-    const LandPolygons square = ParseLandOutline(cases[0].json);
-    ASSERT_EQ(square.size(), 1);
-    EXPECT_EQ(square[0][0].front(), QPointF(-10, -10));
-    EXPECT_EQ(square[0][0].size(), 5);
-    EXPECT_GT(LandOutline().size(), 100);  // the shipped outline is found
 }
 
 TEST(MapTiles, UrlsFromTheTemplate)
