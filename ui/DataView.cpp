@@ -236,6 +236,9 @@ void DataView::BuildControls()
     status_ = new QLabel(this);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status_->setWordWrap(true);
+    // The buttons beside it keep their row while there is room; the status wraps first.
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status_->setMinimumWidth(fontMetrics().averageCharWidth() * 12);
     progress_ = new QProgressBar(this);
     progress_->setMaximumWidth(160);
     progress_->setMinimumWidth(fontMetrics().height() * 4);

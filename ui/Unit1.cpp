@@ -377,6 +377,9 @@ void TfmMain::LayOut()
         // Two thirds of the screen, centred: the map gets room on a large screen too.
         const QRect available = screen->availableGeometry();
         start = (available.size() * 2 / 3).expandedTo(minimumSizeHint()).boundedTo(available.size());
+        // On a small screen (or at a large scale) the view gets the width it was drawn with, if there is room.
+        const int natural = split_->widget(0)->minimumSizeHint().width() + static_cast<int>(kViewWidth * scale);
+        start.setWidth(std::max(start.width(), std::min(natural, available.width())));
         QRect frame(QPoint(), start);
         frame.moveCenter(available.center());
         move(frame.topLeft());

@@ -37,6 +37,12 @@ QSize WrappingRow::minimumSize() const
     return size + QSize(m.left() + m.right(), m.top() + m.bottom());
 }
 
+void WrappingRow::invalidate()
+{
+    QLayout::invalidate();
+    if (QWidget* owner = parentWidget()) owner->updateGeometry();
+}
+
 void WrappingRow::setGeometry(const QRect& rect)
 {
     QLayout::setGeometry(rect);

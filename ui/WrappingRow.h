@@ -12,7 +12,11 @@ public:
     explicit WrappingRow(QWidget* parent = nullptr) : QLayout(parent) {}
     ~WrappingRow() override;
 
-    void addItem(QLayoutItem* item) override { items_.append(item); }
+    void addItem(QLayoutItem* item) override
+    {
+        items_.append(item);
+        invalidate();
+    }
     int count() const override { return static_cast<int>(items_.size()); }
     QLayoutItem* itemAt(int index) const override { return items_.value(index); }
     QLayoutItem* takeAt(int index) override;
@@ -22,6 +26,8 @@ public:
     QSize sizeHint() const override;
     QSize minimumSize() const override;
     void setGeometry(const QRect& rect) override;
+    // A control shown or hidden changes the row's size: the layout around it hears of it.
+    void invalidate() override;
 
 private:
     // Lays the items out in rect (or only measures); the height they take.
