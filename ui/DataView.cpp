@@ -40,7 +40,6 @@
 #include "ui/PointsPane.h"
 #include "ui/ProfileView.h"
 #include "ui/TileDialog.h"
-#include "ui/WrappingRow.h"
 
 namespace {
 enum Column {
@@ -236,11 +235,9 @@ void DataView::BuildControls()
     status_ = new QLabel(this);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status_->setWordWrap(true);
-    // The buttons beside it keep their row while there is room; the status wraps first.
-    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    status_->setMinimumWidth(fontMetrics().averageCharWidth() * 12);
     progress_ = new QProgressBar(this);
     progress_->setMaximumWidth(160);
+    // A read makes the window no wider: a screen of 960 logical pixels holds it.
     progress_->setMinimumWidth(fontMetrics().height() * 4);
     progress_->hide();
     stopButton_ = new QPushButton("Sto&p reading", this);
@@ -332,16 +329,15 @@ void DataView::BuildControls()
     split_->setChildrenCollapsible(false);
     split_->setSizes({500, 170, 150});
 
-    // The buttons wrap when the view is narrow: the window fits a small screen at a large scale.
-    auto* buttons = new QWidget(this);
-    bar_ = new WrappingRow(buttons);
-    bar_->setContentsMargins(0, 0, 0, 0);
-    for (QWidget* w : std::initializer_list<QWidget*>{progress_, stopButton_, offerButton_, outputButton_, fitButton_,
-                                                      saveButton_, utcButton_})
-        bar_->addWidget(w);
-    auto* bar = new QHBoxLayout;
+    auto* bar = bar_ = new QHBoxLayout;
     bar->addWidget(status_, 1);
-    bar->addWidget(buttons);
+    bar->addWidget(progress_);
+    bar->addWidget(stopButton_);
+    bar->addWidget(offerButton_);
+    bar->addWidget(outputButton_);
+    bar->addWidget(fitButton_);
+    bar->addWidget(saveButton_);
+    bar->addWidget(utcButton_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 11, 8, 7);
     layout->addLayout(bar);

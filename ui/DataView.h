@@ -162,7 +162,7 @@ private:
     QPushButton* earlyButton_ = nullptr;
     TimeRepairs repairs_;
     TimeZone displayZone_, localZone_;
-    class WrappingRow* bar_ = nullptr;
+    QHBoxLayout* bar_ = nullptr;
     QTimer* progressTimer_ = nullptr;
     QTimer* chooseTimer_ = nullptr;
     QString chosenFile_;

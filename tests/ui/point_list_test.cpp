@@ -188,19 +188,17 @@ TEST(Units, TheScaleBarsRoundLengths)
 }
 
 // At 1920×1080 with scale 2 (960 logical pixels) the window fits the screen:
-// while the view reads, once it has read, and with the Shape panel.
+// while the view reads and once it has read.
 TEST_F(WindowTest, TheWindowFitsAScreenOfItsLeastWidth)
 {
     Open();
     window->ChooseInputFiles({QString::fromStdString(FixturePath("mapsource/gdb-sample.gdb"))});
     ShowActive();
     const QRect screen = window->screen()->availableGeometry();
-    for (const char* moment : {"reading", "read", "shape panel"}) {
+    for (const char* moment : {"reading", "read"}) {
         if (moment == std::string("read")) {
             ASSERT_TRUE(QTest::qWaitFor([this] { return !window->cView->Reading(); }, 10000));
         }
-        if (moment == std::string("shape panel"))
-            QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         QCoreApplication::processEvents();
         EXPECT_LE(window->minimumSizeHint().width(), std::max(960, screen.width())) << moment;
         EXPECT_TRUE(screen.contains(window->geometry())) << moment << ": " << window->geometry().width();
