@@ -2,12 +2,14 @@
 #include "ui/PointsPane.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/MapView.h"
 
@@ -107,8 +109,18 @@ void PointsPane::ListChosen(int entry)
     if (!(source == points_->Source()) || entry < 0) {
         // A sort stays: the rows of the new list come sorted the same way.
         points_->SetSource(data_, source);
-        for (int c = 0; c < PointTableModel::Columns; ++c) table_->setColumnHidden(c, !points_->ColumnShown(c));
-        table_->resizeColumnsToContents();
+        // Widths from the first and last rows only: measuring a long track's rows would stall the window.
+        const QFontMetrics metrics = table_->fontMetrics();
+        const int rows = points_->rowCount();
+        for (int c = 0; c < PointTableModel::Columns; ++c) {
+            table_->setColumnHidden(c, !points_->ColumnShown(c));
+            int width = metrics.horizontalAdvance(points_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+            for (const int row : {0, rows - 1})
+                if (row >= 0)
+                    width = std::max(width, metrics.horizontalAdvance(points_->index(row, c).data().toString()));
+            table_->setColumnWidth(
+                c, std::min(width + 2 * metrics.averageCharWidth() + 8, 40 * metrics.averageCharWidth()));
+        }
     }
 }
 
