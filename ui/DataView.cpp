@@ -40,6 +40,7 @@
 #include "ui/PointsPane.h"
 #include "ui/ProfileView.h"
 #include "ui/TileDialog.h"
+#include "ui/WrappingRow.h"
 
 namespace {
 enum Column {
@@ -329,15 +330,16 @@ void DataView::BuildControls()
     split_->setChildrenCollapsible(false);
     split_->setSizes({500, 170, 150});
 
-    auto* bar = bar_ = new QHBoxLayout;
+    // The buttons wrap when the view is narrow: the window fits a small screen at a large scale.
+    auto* buttons = new QWidget(this);
+    bar_ = new WrappingRow(buttons);
+    bar_->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* w : std::initializer_list<QWidget*>{progress_, stopButton_, offerButton_, outputButton_, fitButton_,
+                                                      saveButton_, utcButton_})
+        bar_->addWidget(w);
+    auto* bar = new QHBoxLayout;
     bar->addWidget(status_, 1);
-    bar->addWidget(progress_);
-    bar->addWidget(stopButton_);
-    bar->addWidget(offerButton_);
-    bar->addWidget(outputButton_);
-    bar->addWidget(fitButton_);
-    bar->addWidget(saveButton_);
-    bar->addWidget(utcButton_);
+    bar->addWidget(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 11, 8, 7);
     layout->addLayout(bar);

@@ -162,7 +162,7 @@ private:
     QPushButton* earlyButton_ = nullptr;
     TimeRepairs repairs_;
     TimeZone displayZone_, localZone_;
-    QHBoxLayout* bar_ = nullptr;
+    class WrappingRow* bar_ = nullptr;
     QTimer* progressTimer_ = nullptr;
     QTimer* chooseTimer_ = nullptr;
     QString chosenFile_;

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -23,7 +24,9 @@
 #include "ui/MapView.h"
 #include "ui/PointsPane.h"
 #include "ui/ProfileView.h"
+#include "ui/ShapePanel.h"
 #include "ui/TimeAxis.h"
+#include "ui/WrappingRow.h"
 
 namespace {
 const std::string kPlaces =
@@ -188,19 +191,47 @@ TEST(Units, TheScaleBarsRoundLengths)
 }
 
 // At 1920×1080 with scale 2 (960 logical pixels) the window fits the screen:
-// while the view reads and once it has read.
+// while the view reads, once it has read, and with the Shape panel.
 TEST_F(WindowTest, TheWindowFitsAScreenOfItsLeastWidth)
 {
     Open();
     window->ChooseInputFiles({QString::fromStdString(FixturePath("mapsource/gdb-sample.gdb"))});
     ShowActive();
     const QRect screen = window->screen()->availableGeometry();
-    for (const char* moment : {"reading", "read"}) {
+    for (const char* moment : {"reading", "read", "shape panel"}) {
         if (moment == std::string("read")) {
             ASSERT_TRUE(QTest::qWaitFor([this] { return !window->cView->Reading(); }, 10000));
+        }
+        if (moment == std::string("shape panel")) {
+            QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+            EXPECT_TRUE(window->shape_->isVisible());
         }
         QCoreApplication::processEvents();
         EXPECT_LE(window->minimumSizeHint().width(), std::max(960, screen.width())) << moment;
         EXPECT_TRUE(screen.contains(window->geometry())) << moment << ": " << window->geometry().width();
+    }
+}
+
+// At any width from the widest control up, the controls of a wrapping row lie
+// inside it, apart, and on one line once the row is as wide as they ask.
+TEST(WrappingRow, ControlsStayWholeAndApartAtAnyWidth)
+{
+    QWidget owner;
+    auto* row = new WrappingRow(&owner);
+    for (const char* text : {"Show output", "Fit to data", "Save map...", "UTC", "Shape"})
+        row->addWidget(new QPushButton(text, &owner));
+    owner.show();
+    for (int width = row->minimumSize().width(); width <= row->sizeHint().width() + 40; width += 7) {
+        row->setGeometry(QRect(0, 0, width, row->heightForWidth(width)));
+        std::vector<QRect> placed;
+        for (int i = 0; i < row->count(); ++i) {
+            const QRect r = row->itemAt(i)->geometry();
+            EXPECT_TRUE(QRect(0, 0, width, row->heightForWidth(width)).contains(r)) << width;
+            for (const QRect& other : placed) EXPECT_FALSE(r.intersects(other)) << width;
+            placed.push_back(r);
+        }
+        if (width >= row->sizeHint().width()) {
+            EXPECT_EQ(row->heightForWidth(width), row->sizeHint().height()) << width;
+        }
     }
 }
