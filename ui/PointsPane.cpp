@@ -66,6 +66,20 @@ PointsPane::PointsPane(QWidget* parent) : QWidget(parent)
 void PointsPane::SetData(std::shared_ptr<const ViewData> data)
 {
     data_ = std::move(data);
+    // Hidden behind the figures, the pane waits: a long track's read ends without it.
+    fillWaits_ = true;
+    if (isVisible()) Fill();
+}
+
+void PointsPane::showEvent(QShowEvent* event)
+{
+    if (fillWaits_) Fill();
+    QWidget::showEvent(event);
+}
+
+void PointsPane::Fill()
+{
+    fillWaits_ = false;
     const QSignalBlocker quiet(lists_);
     lists_->clear();
     if (data_) {
@@ -90,6 +104,7 @@ void PointsPane::SetData(std::shared_ptr<const ViewData> data)
 
 void PointsPane::ShowSource(PointSource source)
 {
+    if (fillWaits_) Fill();
     for (int entry = 0; entry < lists_->count(); ++entry)
         if (static_cast<GroupKind>(lists_->itemData(entry).toInt()) == source.kind &&
             (source.kind == GroupKind::Waypoints ||

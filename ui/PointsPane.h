@@ -19,7 +19,8 @@ class PointsPane : public QWidget {
 public:
     explicit PointsPane(QWidget* parent = nullptr);
 
-    // The data's lists, the first shown (the waypoints where there are some).
+    // The data's lists, the first shown (the waypoints where there are some);
+    // filled when the pane is first shown or asked for a list.
     void SetData(std::shared_ptr<const ViewData> data);
     // Shows another list, when the data has it.
     void ShowSource(PointSource source);
@@ -43,11 +44,16 @@ signals:
     // A row was selected, by the user or by SelectPoint; -1: none.
     void PointChosen(PointSource source, int point);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void Fill();
     void ListChosen(int entry);
     void RowChanged();
 
     std::shared_ptr<const ViewData> data_;
+    bool fillWaits_ = false;
     PointTableModel* points_;
     PointFilterModel* rows_;
     QComboBox* lists_;
