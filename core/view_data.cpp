@@ -4,6 +4,8 @@
 #include "core/read_watch.h"
 
 namespace {
+std::optional<UtcTime> TimeOf(const Point& p) { return p.undated ? std::nullopt : p.time; }
+
 // Adds a point to a group being built: its figures, and its distance along.
 class GroupBuilder {
 public:
@@ -17,7 +19,10 @@ public:
             along_ += GeodesicMetres(last.latitude, last.longitude, p.latitude, p.longitude);
         }
         counter_.Add(p.latitude, p.longitude, p.elevation, p.undated ? std::nullopt : p.time, newSection);
-        group_.points.push_back({p.latitude, p.longitude, p.elevation, along_, newSection});
+        group_.points.push_back({p.latitude, p.longitude, p.elevation, along_, newSection, TimeOf(p)});
+        // Names are kept once the first comes: most tracks have none.
+        if (!p.name.empty() && group_.names.empty()) group_.names.resize(group_.points.size() - 1);
+        if (!group_.names.empty()) group_.names.push_back(p.name);
     }
     ViewGroup Take(std::string name)
     {
@@ -52,7 +57,7 @@ ViewData ViewOfDocument(const Document& document)
     document.waypoints.ForEach([&](const Point& p) {
         if (!ValidPosition(p)) return;
         waypoints.Add(p.latitude, p.longitude, p.elevation, p.undated ? std::nullopt : p.time, true);
-        data.waypoints.push_back({p.name, p.latitude, p.longitude});
+        data.waypoints.push_back({p.name, p.latitude, p.longitude, p.elevation, TimeOf(p), p.symbol, p.comment});
     });
     data.waypointFigures = waypoints.Result();
     for (const Route& route : document.routes) data.routes.push_back(GroupOf(route.info, route.points, false));

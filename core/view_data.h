@@ -4,7 +4,9 @@
 #pragma once
 
 #include <limits>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/document.h"
@@ -13,19 +15,29 @@
 struct ViewPoint {
     double latitude = 0, longitude = 0;
     double metres = std::numeric_limits<double>::quiet_NaN();  // elevation; NaN none
-    double along = 0;         // metres from the group's first point, a section's break not bridged
-    bool newSection = false;  // the first point of a section (a track's first point is one)
+    double along = 0;             // metres from the group's first point, a section's break not bridged
+    bool newSection = false;      // the first point of a section (a track's first point is one)
+    std::optional<UtcTime> time;  // none also for a time of day without its date
 };
 
 struct ViewGroup {
     std::string name;  // UTF-8
     Figures figures;
     std::vector<ViewPoint> points;
+    // The points' names, one for each point; empty when no point has one.
+    std::vector<std::string> names;
+    std::string_view NameOf(std::size_t point) const
+    {
+        return point < names.size() ? names[point] : std::string_view();
+    }
 };
 
 struct ViewWaypoint {
     std::string name;  // UTF-8
     double latitude = 0, longitude = 0;
+    double metres = std::numeric_limits<double>::quiet_NaN();  // elevation; NaN none
+    std::optional<UtcTime> time;
+    std::string symbol, comment;  // UTF-8
 };
 
 struct ViewData {

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -34,8 +36,11 @@
 #include "ui/InputFormatOf.h"
 #include "ui/MapTiles.h"
 #include "ui/MapView.h"
+#include "ui/MessageBoxes.h"
+#include "ui/PointsPane.h"
 #include "ui/ProfileView.h"
 #include "ui/TileDialog.h"
+#include "ui/WrappingRow.h"
 
 namespace {
 enum Column {
@@ -60,15 +65,6 @@ constexpr int kProgressMillis = 100;
 const std::string kUnitsKey = "Units";
 constexpr int kTypingMillis = 300;
 const QColor kRouteColour(0x6a, 0x1b, 0x9a), kWaypointColour(0xc6, 0x28, 0x28);
-
-// In the zone chosen: "2024-03-31 04:30:00 +02:00", or "... UTC".
-QString Time(const std::optional<UtcTime>& time, const TimeZone& zone)
-{
-    if (!time) return {};
-    if (zone.IsUtc()) return QString::fromStdString(IsoTime(*time)).replace('T', ' ').replace("Z", " UTC");
-    QString text = QString::fromStdString(zone.LocalIsoTime(*time)).replace('T', ' ');
-    return text.insert(text.size() - 6, ' ');
-}
 
 QString Span(std::optional<double> seconds)
 {
@@ -144,6 +140,8 @@ DataView::DataView(QWidget* parent) : QWidget(parent)
     connect(utcButton_, &QPushButton::toggled, this, [this](bool utc) {
         displayZone_ = utc ? TimeZone() : localZone_;
         FillTable();
+        pointList_->SetZone(displayZone_);
+        profile_->SetZone(displayZone_);
         emit DisplayZoneChanged(displayZone_);
     });
     connect(table_, &QTableWidget::itemSelectionChanged, this, &DataView::RowChosen);
@@ -167,11 +165,37 @@ DataView::DataView(QWidget* parent) : QWidget(parent)
                          [this](const QString& name, QString& error) { return profile_->SaveImage(name, error); });
     });
     profile_->addAction(saveProfile);
+    auto* timeAxis = new QAction("Time axis", profile_);
+    timeAxis->setCheckable(true);
+    connect(timeAxis, &QAction::toggled, profile_, &ProfileView::SetTimeAxis);
+    profile_->addAction(timeAxis);
+    ConnectPointList();
     connect(map_, &MapView::PointerMoved, this,
             [this](const QString& where) { map_->setAccessibleDescription(where); });
 }
 
 DataView::~DataView() { reader_.Stop(); }
+
+void DataView::ConnectPointList()
+{
+    // Choosing a row marks its point and brings it to the middle of the map.
+    connect(pointList_, &PointsPane::PointChosen, this, [this](PointSource, int point) {
+        if (point < 0) {
+            map_->ChoosePoint(std::nullopt);
+            return;
+        }
+        const QPointF place = pointList_->PlaceOf(point);
+        map_->ChoosePoint(place);
+        if (!pointFromMap_) map_->CentreOn(place);
+    });
+    // A click on a point of the map shows its row, and the row its details.
+    connect(map_, &MapView::PointClicked, this, [this](GroupKind kind, int group, int point) {
+        tabs_->setCurrentWidget(pointList_);
+        pointFromMap_ = true;
+        pointList_->SelectPoint({kind, group}, point);
+        pointFromMap_ = false;
+    });
+}
 
 QList<QWidget*> DataView::ShownContent() const
 {
@@ -214,6 +238,8 @@ void DataView::BuildControls()
     status_->setWordWrap(true);
     progress_ = new QProgressBar(this);
     progress_->setMaximumWidth(160);
+    // A read makes the window no wider: a screen of 960 logical pixels holds it.
+    progress_->setMinimumWidth(fontMetrics().height() * 4);
     progress_->hide();
     stopButton_ = new QPushButton("Sto&p reading", this);
     stopButton_->hide();
@@ -286,10 +312,17 @@ void DataView::BuildControls()
     table_->setAccessibleName("Figures");
     table_->setWordWrap(false);
     profile_ = new ProfileView(this);
+    profile_->SetZone(displayZone_);
+    pointList_ = new PointsPane(this);
+    pointList_->SetZone(displayZone_);
+    tabs_ = new QTabWidget(this);
+    tabs_->setDocumentMode(true);
+    tabs_->addTab(table_, "Figures");
+    tabs_->addTab(pointList_, "Points");
 
     split_ = new QSplitter(Qt::Vertical, this);
     split_->addWidget(map_);
-    split_->addWidget(table_);
+    split_->addWidget(tabs_);
     split_->addWidget(profile_);
     split_->setStretchFactor(0, 5);
     split_->setStretchFactor(1, 2);
@@ -297,15 +330,16 @@ void DataView::BuildControls()
     split_->setChildrenCollapsible(false);
     split_->setSizes({500, 170, 150});
 
-    auto* bar = bar_ = new QHBoxLayout;
+    // The buttons wrap when the view is narrow: the window fits a small screen at a large scale.
+    auto* buttons = new QWidget(this);
+    bar_ = new WrappingRow(buttons);
+    bar_->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* w : std::initializer_list<QWidget*>{progress_, stopButton_, offerButton_, outputButton_, fitButton_,
+                                                      saveButton_, utcButton_})
+        bar_->addWidget(w);
+    auto* bar = new QHBoxLayout;
     bar->addWidget(status_, 1);
-    bar->addWidget(progress_);
-    bar->addWidget(stopButton_);
-    bar->addWidget(offerButton_);
-    bar->addWidget(outputButton_);
-    bar->addWidget(fitButton_);
-    bar->addWidget(saveButton_);
-    bar->addWidget(utcButton_);
+    bar->addWidget(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 11, 8, 7);
     layout->addLayout(bar);
@@ -327,8 +361,10 @@ QList<QWidget*> DataView::FocusRing() const
 {
     QList<QWidget*> ring;
     for (QWidget* w :
-         {static_cast<QWidget*>(map_), static_cast<QWidget*>(table_), static_cast<QWidget*>(stopButton_),
-          static_cast<QWidget*>(outputButton_), static_cast<QWidget*>(fitButton_), static_cast<QWidget*>(saveButton_)})
+         {static_cast<QWidget*>(map_), static_cast<QWidget*>(table_), static_cast<QWidget*>(pointList_->Lists()),
+          static_cast<QWidget*>(pointList_->SearchField()), static_cast<QWidget*>(pointList_->Table()),
+          static_cast<QWidget*>(stopButton_), static_cast<QWidget*>(outputButton_), static_cast<QWidget*>(fitButton_),
+          static_cast<QWidget*>(saveButton_)})
         if (w->isVisible() && w->isEnabled()) ring << w;
     return ring;
 }
@@ -478,6 +514,8 @@ void DataView::Show(std::shared_ptr<const ViewData> data)
     earlyBar_->hide();
     map_->SetData(shown_);
     profile_->SetGroup(shown_, nullptr, QColor());
+    map_->ChoosePoint(std::nullopt);
+    pointList_->SetData(shown_);
     FillTable();
     if (!shown_) return;
     QString text;
@@ -515,8 +553,8 @@ void DataView::FillTable()
         table_->setItem(row, Name, Cell(QString::fromStdString(name), false));
         table_->setItem(row, Points, Cell(QString::number(f.points), true));
         table_->setItem(row, Sections, Cell(line ? QString::number(f.sections) : QString(), true));
-        table_->setItem(row, Start, Cell(Time(f.start, displayZone_), false));
-        table_->setItem(row, End, Cell(Time(f.end, displayZone_), false));
+        table_->setItem(row, Start, Cell(TimeText(f.start, displayZone_), false));
+        table_->setItem(row, End, Cell(TimeText(f.end, displayZone_), false));
         // A set of waypoints is no journey: it has no duration.
         table_->setItem(row, Duration, Cell(line ? Span(f.Seconds()) : QString(), true));
         table_->setItem(row, Length, Cell(line ? DistanceText(f.metres, units_) : QString(), true));
@@ -549,6 +587,7 @@ void DataView::RowChosen()
     const QList<QTableWidgetSelectionRange> ranges = table_->selectedRanges();
     const auto [kind, index] = GroupOfRow(ranges.isEmpty() ? -1 : ranges.front().topRow());
     map_->Highlight(kind, index);
+    if (kind != GroupKind::None) pointList_->ShowSource({kind, index});
     if (kind == GroupKind::Track) profile_->SetGroup(shown_, &shown_->tracks[index], TrackColour(index));
     else if (kind == GroupKind::Route) profile_->SetGroup(shown_, &shown_->routes[index], kRouteColour);
     else profile_->SetGroup(shown_, nullptr, QColor());
@@ -629,6 +668,8 @@ void DataView::SetDisplayZone(const QString& name)
     if (!utcButton_->isChecked()) displayZone_ = localZone_;
     utcButton_->setToolTip(QString("Times in UTC; up: in %1").arg(DisplayZone()));
     FillTable();
+    pointList_->SetZone(displayZone_);
+    profile_->SetZone(displayZone_);
     emit DisplayZoneChanged(displayZone_);
 }
 
@@ -651,6 +692,9 @@ void DataView::ShowUnits(Units units)
     for (QAction* action : unitsGroup_->actions())
         action->setChecked(action->data().toInt() == static_cast<int>(units));
     FillTable();
+    pointList_->SetUnits(units);
+    map_->SetUnits(units);
+    profile_->SetUnits(units);
 }
 
 void DataView::ChooseUnits(Units units)
@@ -661,7 +705,7 @@ void DataView::ChooseUnits(Units units)
         MakeSettingsFolder(settings_);
         IniFile(settings_.file).WriteString("View", kUnitsKey, UnitsName(units).toStdString());
     } catch (const std::exception& error) {
-        QMessageBox::critical(this, "kesTranscribe", QString::fromLocal8Bit(error.what()));
+        ShowMessage(this, QMessageBox::Critical, "kesTranscribe", QString::fromLocal8Bit(error.what()));
     }
 }
 
@@ -675,7 +719,7 @@ void DataView::ChooseTiles()
     try {
         WriteTileServer(settings_, server);
     } catch (const std::exception& error) {
-        QMessageBox::critical(this, "kesTranscribe", QString::fromLocal8Bit(error.what()));
+        ShowMessage(this, QMessageBox::Critical, "kesTranscribe", QString::fromLocal8Bit(error.what()));
     }
 }
 
@@ -699,5 +743,6 @@ void DataView::SavePictureClick(const QString& title, const std::function<bool(c
     QString name = file;
     if (QFileInfo(name).suffix().isEmpty()) name += chosenFilter.startsWith("SVG") ? ".svg" : ".png";
     QString error;
-    if (!save(name, error)) QMessageBox::critical(this, "kesTranscribe", QString("%1: %2").arg(name, error));
+    if (!save(name, error))
+        ShowMessage(this, QMessageBox::Critical, "kesTranscribe", QString("%1: %2").arg(name, error));
 }

@@ -23,12 +23,14 @@
 enum class GroupKind;
 class MapTiles;
 class MapView;
+class PointsPane;
 class ProfileView;
 class QHBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
 class QSplitter;
+class QTabWidget;
 class QTableWidget;
 class QTimer;
 class QToolButton;
@@ -94,6 +96,9 @@ public:
     MapView* Map() const { return map_; }
     QTableWidget* Table() const { return table_; }
     ProfileView* Profile() const { return profile_; }
+    // The points of the data, in a tab beside the figures, synchronised with the map.
+    PointsPane* PointsTab() const { return pointList_; }
+    QTabWidget* Tabs() const { return tabs_; }
     QPushButton* OutputButton() const { return outputButton_; }
     QPushButton* StopButton() const { return stopButton_; }
     QPushButton* OfferButton() const { return offerButton_; }
@@ -132,12 +137,16 @@ private:
     void SaveMapClick();
     void SavePictureClick(const QString& title, const std::function<bool(const QString&, QString&)>& save);
     void ShowUnits(Units units);
+    void ConnectPointList();
 
     PreviewReader reader_;
     MapTiles* tiles_ = nullptr;
     MapView* map_ = nullptr;
     QTableWidget* table_ = nullptr;
     ProfileView* profile_ = nullptr;
+    PointsPane* pointList_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    bool pointFromMap_ = false;  // a click on the map chose the point: the map stays where it is
     QSplitter* split_ = nullptr;
     QLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
@@ -153,7 +162,7 @@ private:
     QPushButton* earlyButton_ = nullptr;
     TimeRepairs repairs_;
     TimeZone displayZone_, localZone_;
-    QHBoxLayout* bar_ = nullptr;
+    class WrappingRow* bar_ = nullptr;
     QTimer* progressTimer_ = nullptr;
     QTimer* chooseTimer_ = nullptr;
     QString chosenFile_;

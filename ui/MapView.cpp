@@ -13,7 +13,6 @@
 #include <QPainter>
 #include <QPinchGesture>
 #include <QPointer>
-#include <QStyleOptionFocusRect>
 #include <QThreadPool>
 #include <QWheelEvent>
 #include <cmath>
@@ -34,21 +33,29 @@ constexpr int kFewWaypoints = 40;  // more in sight, and their markers shrink
 
 QPointF ToWorld(const ViewPoint& p) { return WorldOf(p.latitude, p.longitude); }
 
-QString Degrees(double value, char positive, char negative)
+QString Degrees(double value, char positive, char negative) { return DegreesText(value, positive, negative, 5); }
+
+// A graticule line's label: "45° N", "0°", "180°".
+QString GridLabel(double value, int decimals, char positive, char negative)
 {
-    return QString("%1° %2").arg(std::fabs(value), 0, 'f', 5).arg(value < 0 ? negative : positive);
+    const QString number = QString::number(std::fabs(value), 'f', decimals) + "°";
+    if (std::fabs(value) < 1e-9 || std::fabs(std::fabs(value) - 180) < 1e-9) return number;
+    return number + ' ' + (value < 0 ? negative : positive);
 }
 
-QString Distance(double metres)
-{
-    return metres >= 1000 ? QString("%1 km").arg(metres / 1000) : QString("%1 m").arg(metres);
-}
+constexpr double kPickPixels = 6;  // a click this near a point picks it
+const QColor kChosen(255, 193, 7);
 }  // namespace
 
 QColor TrackColour(int index)
 {
-    // Golden-angle hues: neighbours far apart on the wheel, dark enough for the pale land.
-    return QColor::fromHsv((index * 137 + 200) % 360, 220, 190);
+    // Golden-angle hues: neighbours far apart on the wheel, dark enough for the
+    // pale land; the hues about the routes' purple are left to the routes.
+    constexpr int kRouteFrom = 248, kRouteTo = 318, kFirst = 200;
+    constexpr double kLeft = 360 - (kRouteTo - kRouteFrom);
+    const double turn = ((index % 360) * 137 % 360) * kLeft / 360;
+    const double hue = turn < kRouteFrom - kFirst ? kFirst + turn : kRouteTo + turn - (kRouteFrom - kFirst);
+    return QColor::fromHsv(static_cast<int>(hue) % 360, 220, 190);
 }
 
 MapView::MapView(QWidget* parent) : QWidget(parent)
@@ -329,22 +336,27 @@ void MapView::DrawGraticule(QPainter& painter, QSize size) const
     painter.setPen(QPen(QColor(90, 110, 130, 90), 1));
     painter.setFont(font());
     const QColor label(60, 70, 80);
+    const QRectF scaleBar = ScaleBarBox(size);
     for (double lon = std::ceil(west / step) * step; lon <= east; lon += step) {
         const double x = ScreenOf(WorldOf(0, lon), size).x();
         painter.drawLine(QPointF(x, std::max(0.0, ScreenOf(QPointF(0, 0), size).y())),
                          QPointF(x, std::min<double>(size.height(), ScreenOf(QPointF(0, 1), size).y())));
         painter.save();
         painter.setPen(label);
-        painter.drawText(QPointF(x + 3, fontMetrics().ascent() + 2), QString::number(lon, 'f', decimals) + "°");
+        painter.drawText(QPointF(x + 3, fontMetrics().ascent() + 2), GridLabel(lon, decimals, 'E', 'W'));
         painter.restore();
     }
     for (double lat = std::ceil(south / step) * step; lat <= north; lat += step) {
         const double y = ScreenOf(WorldOf(lat, 0), size).y();
         painter.drawLine(QPointF(std::max(0.0, ScreenOf(QPointF(0, 0), size).x()), y),
                          QPointF(std::min<double>(size.width(), ScreenOf(QPointF(1, 0), size).x()), y));
+        const QString text = GridLabel(lat, decimals, 'N', 'S');
+        const QRectF box(3, y - 3 - fontMetrics().ascent(), fontMetrics().horizontalAdvance(text),
+                         fontMetrics().height());
+        if (box.intersects(scaleBar)) continue;
         painter.save();
         painter.setPen(label);
-        painter.drawText(QPointF(3, y - 3), QString::number(lat, 'f', decimals) + "°");
+        painter.drawText(QPointF(3, y - 3), text);
         painter.restore();
     }
     painter.restore();
@@ -455,19 +467,98 @@ void MapView::DrawData(QPainter& painter, QSize size) const
     DrawOverlay(painter, size);
 }
 
+QRectF MapView::ScaleBarBox(QSize size) const
+{
+    const double metresPerPixel = kEquatorMetres * std::cos(LatitudeOf(centre_) * M_PI / 180) / scale_;
+    const RoundLength round = RoundLengthBelow(metresPerPixel * std::min(140, size.width() / 3), units_);
+    const double length = round.metres / metresPerPixel;
+    const QFontMetricsF metrics(font());
+    const double width = std::max(length, metrics.horizontalAdvance(round.text) + 4);
+    return QRectF(6, size.height() - 14 - 8 - metrics.height(), width + 12, metrics.height() + 8 + 8);
+}
+
 void MapView::DrawScaleBar(QPainter& painter, QSize size) const
 {
     const double metresPerPixel = kEquatorMetres * std::cos(LatitudeOf(centre_) * M_PI / 180) / scale_;
-    const double metres = NiceStepBelow(metresPerPixel * std::min(140, size.width() / 3));
-    const double length = metres / metresPerPixel;
+    const RoundLength round = RoundLengthBelow(metresPerPixel * std::min(140, size.width() / 3), units_);
+    const double length = round.metres / metresPerPixel;
     const QPointF left(12, size.height() - 14);
     painter.save();
+    // On a pale box of its own, over the lines and the waypoints' names beneath.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 190));
+    painter.drawRoundedRect(ScaleBarBox(size), 3, 3);
     painter.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::FlatCap));
     painter.drawLine(left, left + QPointF(length, 0));
     painter.drawLine(left, left - QPointF(0, 6));
     painter.drawLine(left + QPointF(length, 0), left + QPointF(length, -6));
-    painter.drawText(left + QPointF(4, -5), Distance(metres));
+    painter.drawText(left + QPointF(4, -5), round.text);
     painter.restore();
+}
+
+void MapView::SetUnits(Units units)
+{
+    units_ = units;
+    update();
+}
+
+void MapView::ChoosePoint(std::optional<QPointF> latitudeLongitude)
+{
+    chosen_ = latitudeLongitude;
+    update();
+}
+
+void MapView::CentreOn(QPointF latitudeLongitude)
+{
+    centre_ = WorldOf(latitudeLongitude.x(), latitudeLongitude.y());
+    ClampView();
+    update();
+}
+
+MapView::PointPick MapView::PointNear(QPointF pixel, QSize size) const
+{
+    PointPick best{GroupKind::None};
+    double nearest = kPickPixels * kPickPixels;
+    auto consider = [&](const std::vector<QPointF>& world, GroupKind kind, int group) {
+        for (std::size_t i = 0; i < world.size(); ++i) {
+            const QPointF d = ScreenOf(world[i], size) - pixel;
+            const double distance = QPointF::dotProduct(d, d);
+            // The first drawn of points in one place is taken: a waypoint before a line's point.
+            if (distance < nearest) {
+                nearest = distance;
+                best = {kind, group, static_cast<int>(i)};
+            }
+        }
+    };
+    if (!data_) return best;
+    consider(waypointWorld_, GroupKind::Waypoints, 0);
+    for (std::size_t g = 0; g < trackWorld_.size(); ++g)
+        consider(trackWorld_[g], GroupKind::Track, static_cast<int>(g));
+    for (std::size_t g = 0; g < routeWorld_.size(); ++g)
+        consider(routeWorld_[g], GroupKind::Route, static_cast<int>(g));
+    return best;
+}
+
+void MapView::DrawMarks(QPainter& painter, QSize size) const
+{
+    if (chosen_) {
+        // The point chosen in the list: a bold ring that no line's colour has.
+        const QPointF at = ScreenOf(WorldOf(chosen_->x(), chosen_->y()), size);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(Qt::black, 5));
+        painter.drawEllipse(at, 9, 9);
+        painter.setPen(QPen(kChosen, 3));
+        painter.drawEllipse(at, 9, 9);
+    }
+    if (mark_) {
+        // The place the profile is hovered at.
+        const QPointF at = ScreenOf(WorldOf(mark_->x(), mark_->y()), size);
+        painter.setPen(QPen(Qt::white, 3));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(at, 7, 7);
+        painter.setPen(QPen(Qt::black, 1.5));
+        painter.drawEllipse(at, 7, 7);
+    }
 }
 
 void MapView::Render(QPainter& painter, QSize size) const
@@ -508,16 +599,8 @@ void MapView::Draw(QPainter& painter, QSize size) const
     if (tiles_ && tiles_->Enabled()) tiles_->Draw(painter, *this, size);
     DrawGraticule(painter, size);
     DrawData(painter, size);
+    DrawMarks(painter, size);
     DrawScaleBar(painter, size);
-    if (mark_) {
-        // The place the profile is hovered at.
-        const QPointF at = ScreenOf(WorldOf(mark_->x(), mark_->y()), size);
-        painter.setPen(QPen(Qt::white, 3));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(at, 7, 7);
-        painter.setPen(QPen(Qt::black, 1.5));
-        painter.drawEllipse(at, 7, 7);
-    }
     if (tiles_ && tiles_->Credited()) {
         const QString credit = tiles_->Attribution();
         const QRectF box = painter.fontMetrics().boundingRect(credit).adjusted(-4, -2, 4, 2);
@@ -558,10 +641,11 @@ void MapView::paintEvent(QPaintEvent*)
         painter.drawText(at, Qt::AlignCenter, text);
     }
     if (hasFocus()) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.rect = rect().adjusted(1, 1, -1, -1);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        // A frame only: the style's focus rectangle fills, and would tint the whole map.
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(palette().highlight().color(), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
 }
 
@@ -582,7 +666,7 @@ void MapView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     dragging_ = true;
-    dragFrom_ = event->position();
+    dragFrom_ = pressedAt_ = event->position();
     setCursor(Qt::ClosedHandCursor);
 }
 
@@ -602,8 +686,14 @@ void MapView::mouseMoveEvent(QMouseEvent* event)
 
 void MapView::mouseReleaseEvent(QMouseEvent* event)
 {
+    const bool click = dragging_ && event->button() == Qt::LeftButton &&
+                       (event->position() - pressedAt_).manhattanLength() <= kPickPixels / 2;
     dragging_ = false;
     unsetCursor();
+    if (click) {
+        const PointPick pick = PointNear(event->position(), size());
+        if (pick.kind != GroupKind::None) emit PointClicked(pick.kind, pick.group, pick.point);
+    }
     QWidget::mouseReleaseEvent(event);
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/view_data.h"
+#include "ui/Units.h"
 
 class MapTiles;
 struct BaseMapLevel;
@@ -51,6 +52,19 @@ public:
         update();
     }
     std::optional<QPointF> MarkedPlace() const { return mark_; }
+    // Marks the point chosen in the point list (latitude, longitude), or none.
+    void ChoosePoint(std::optional<QPointF> latitudeLongitude);
+    std::optional<QPointF> ChosenPoint() const { return chosen_; }
+    // Moves the map so that the place is in its middle, at the same scale.
+    void CentreOn(QPointF latitudeLongitude);
+    // The point drawn nearest a pixel of a picture of that size, within a few pixels; none: kind None.
+    struct PointPick {
+        GroupKind kind;
+        int group = -1, point = -1;
+    };
+    PointPick PointNear(QPointF pixel, QSize size) const;
+    // The units of the scale bar.
+    void SetUnits(Units units);
     // A PNG or an SVG file, by the name's extension; false with the reason when it cannot be written.
     bool SaveImage(const QString& file, QString& error) const;
 
@@ -61,6 +75,8 @@ public:
 
 signals:
     void PointerMoved(const QString& coordinates);
+    // A click (not a drag) near a point of the data.
+    void PointClicked(GroupKind kind, int group, int point);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -75,7 +91,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    std::optional<QPointF> mark_;
+    std::optional<QPointF> mark_, chosen_;
+    Units units_ = Units::Metric;
+    QPointF pressedAt_;
     // A group's line, its points in world units times the scale, thinned to a
     // point per pixel; kept until the scale changes, so panning redraws only.
     struct Line {
@@ -92,7 +110,10 @@ private:
     void DrawLine(QPainter& painter, const Line& line, QSize size) const;
     void DrawData(QPainter& painter, QSize size) const;
     void DrawWaypoints(QPainter& painter, QSize size, bool highlighted) const;
+    // The box the scale bar takes at the bottom left, which the graticule's labels keep out of.
+    QRectF ScaleBarBox(QSize size) const;
     void DrawScaleBar(QPainter& painter, QSize size) const;
+    void DrawMarks(QPainter& painter, QSize size) const;
     void DrawOverlay(QPainter& painter, QSize size) const;
     void FitToBox(std::optional<QRectF> box);
     void ClampView();

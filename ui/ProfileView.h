@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The elevation profile of one track or route: elevation by distance along
-// it, drawn a column of pixels at a time whatever the number of points.
+// it, or by time, drawn a column of pixels at a time whatever the number of
+// points.
 #pragma once
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 
+#include "core/time_zone.h"
 #include "core/view_data.h"
+#include "ui/Units.h"
 
 class ProfileView : public QWidget {
     Q_OBJECT
@@ -15,6 +19,13 @@ public:
     // The group to show (none: an empty profile) of the data shown, which keeps it alive.
     void SetGroup(std::shared_ptr<const ViewData> data, const ViewGroup* group, QColor colour);
     bool HasElevations() const { return hasElevations_; }
+    // Time instead of distance along the bottom, in the zone given.
+    void SetTimeAxis(bool time);
+    bool TimeAxis() const { return timeAxis_; }
+    void SetZone(const TimeZone& zone);
+    void SetUnits(Units units);
+    // The labels along the bottom of a picture of that size, left to right.
+    QStringList BottomLabels(QSize size) const;
     void Render(QPainter& painter, QSize size) const;
     // A PNG or an SVG file, by the name's extension; false with the reason when it cannot be written.
     bool SaveImage(const QString& file, QString& error) const;
@@ -31,7 +42,17 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    // Where a point lies along the bottom: metres along, or seconds since 1970 (NaN: no time).
+    double XOf(const ViewPoint& p) const;
+    struct Span {
+        double first = 0, last = 0;
+    };
+    std::optional<Span> XSpan() const;  // none: too few points to draw
+
     std::shared_ptr<const ViewData> data_;
+    bool timeAxis_ = false;
+    TimeZone zone_;
+    Units units_ = Units::Metric;
     const ViewGroup* group_ = nullptr;
     QColor colour_;
     bool hasElevations_ = false;

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+
+#include "ui/MessageBoxes.h"
 #include <QVBoxLayout>
 
 #include "ui/IniFile.h"
@@ -67,8 +69,8 @@ void TileDialog::accept()
 {
     const QString url = url_->text().trimmed();
     if (!url.isEmpty() && MapTiles::TileUrl(url, 0, 0, 0).isEmpty()) {
-        QMessageBox::warning(this, "Map tiles",
-                             "The tile address must start with https:// or http:// and hold {z}, {x} and {y}.");
+        ShowMessage(this, QMessageBox::Warning, "Map tiles",
+                    "The tile address must start with https:// or http:// and hold {z}, {x} and {y}.");
         url_->setFocus();
         return;
     }

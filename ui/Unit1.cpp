@@ -58,6 +58,7 @@
 #include "ui/InputFormatOf.h"
 #include "ui/LogDate.h"
 #include "ui/Lyrlcomb.h"
+#include "ui/MessageBoxes.h"
 #include "ui/ShapePanel.h"
 #include "ui/TimesRow.h"
 #include "ui/help.h"
@@ -159,15 +160,13 @@ constexpr int kViewWidth = 560;
 
 TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(parent), settings_(settings)
 {
-    ShowBox = [this](QMessageBox::Icon icon, const QString& text) {
-        QMessageBox box(icon, kTitle, text, QMessageBox::Ok, this);
-        box.exec();
-    };
+    ShowBox = [this](QMessageBox::Icon icon, const QString& text) { ::ShowMessage(this, icon, kTitle, text); };
     AskDate = [this](const QString& file) { return AskDateOfLog(this, file); };
     AskFormat = [this](const QString& what, const QString& format) {
         QMessageBox box(QMessageBox::Question, kTitle, what, QMessageBox::Cancel, this);
         QPushButton* convert = box.addButton("Convert as " + format, QMessageBox::AcceptRole);
         box.setDefaultButton(convert);
+        KeepTitleWhole(box);
         box.exec();
         return box.clickedButton() == convert;
     };
@@ -176,6 +175,7 @@ TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(pa
                         this);
         box.setDefaultButton(QMessageBox::No);
         if (files.size() > kReplaceNamesShown) box.setDetailedText(files.join('\n'));
+        KeepTitleWhole(box);
         return box.exec() == QMessageBox::Yes;
     };
     OpenUrl = [](const QUrl& folder) { return QDesktopServices::openUrl(folder); };
@@ -183,6 +183,7 @@ TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(pa
         QMessageBox box(QMessageBox::Question, kTitle, "A conversion is running. Stop it and close?",
                         QMessageBox::Yes | QMessageBox::No, this);
         box.setDefaultButton(QMessageBox::No);
+        KeepTitleWhole(box);
         return box.exec() == QMessageBox::Yes;
     };
     runner_ = new ConversionRunner(*this, this);
@@ -376,6 +377,9 @@ void TfmMain::LayOut()
         // Two thirds of the screen, centred: the map gets room on a large screen too.
         const QRect available = screen->availableGeometry();
         start = (available.size() * 2 / 3).expandedTo(minimumSizeHint()).boundedTo(available.size());
+        // On a small screen (or at a large scale) the view gets the width it was drawn with, if there is room.
+        const int natural = split_->widget(0)->minimumSizeHint().width() + static_cast<int>(kViewWidth * scale);
+        start.setWidth(std::max(start.width(), std::min(natural, available.width())));
         QRect frame(QPoint(), start);
         frame.moveCenter(available.center());
         move(frame.topLeft());

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The list of the points of the data shown: the waypoints or one track's or
+// route's points, chosen above it, sortable by any column and searchable by
+// name, with every value of the point chosen below it.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "ui/PointTableModel.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QTableView;
+
+class PointsPane : public QWidget {
+    Q_OBJECT
+public:
+    explicit PointsPane(QWidget* parent = nullptr);
+
+    // The data's lists, the first shown (the waypoints where there are some);
+    // filled when the pane is first shown or asked for a list.
+    void SetData(std::shared_ptr<const ViewData> data);
+    // Shows another list, when the data has it.
+    void ShowSource(PointSource source);
+    PointSource Source() const { return points_->Source(); }
+    // Selects a point's row (clearing a search that hides it), as a click on the map asks.
+    void SelectPoint(PointSource source, int point);
+    // The point of the row selected, -1 none.
+    int SelectedPoint() const;
+    // Latitude and longitude of a point of the list shown.
+    QPointF PlaceOf(int point) const { return points_->Place(point); }
+    void SetZone(const TimeZone& zone) { points_->SetZone(zone); }
+    void SetUnits(Units units) { points_->SetUnits(units); }
+
+    QComboBox* Lists() const { return lists_; }
+    QLineEdit* SearchField() const { return search_; }
+    QTableView* Table() const { return table_; }
+    QLabel* DetailsLabel() const { return details_; }
+    PointFilterModel* Rows() const { return rows_; }
+
+signals:
+    // A row was selected, by the user or by SelectPoint; -1: none.
+    void PointChosen(PointSource source, int point);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Fill();
+    void ListChosen(int entry);
+    void RowChanged();
+
+    std::shared_ptr<const ViewData> data_;
+    bool fillWaits_ = false;
+    PointTableModel* points_;
+    PointFilterModel* rows_;
+    QComboBox* lists_;
+    QLineEdit* search_;
+    QTableView* table_;
+    QLabel* details_;
+};
