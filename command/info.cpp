@@ -52,7 +52,8 @@ Measured Measure(const ConvertOptions& options, const std::string& file)
         bool byReceiver = false;
         for (int format : FormatsOf(options, file, m.formats, m.error)) {
             byReceiver = byReceiver || InputRow(format).writtenByReceiver;
-            ReadResult read = ReadInput(InputSource::File(file), format);
+            // The figures take no speeds, courses or geoid heights.
+            ReadResult read = ReadInput(InputSource::File(file), format, {.receiverFigures = false});
             for (const Finding& finding : read.findings.All())
                 if (!finding.message.empty() && finding.kind != FindingKind::Undated &&
                     finding.kind != FindingKind::Unusable)
