@@ -160,20 +160,16 @@ public:
     }
     // The second half's first point goes on the section the first half left open.
     void ContinueSection() { continuesSection_ = true; }
-    // The first half ended between two points of a track segment that has
-    // some, nothing but blanks after its last event, with only the root's
+    // The first half is fed whole, closed behind its last point by the
+    // ends of the segment, track and root, the first of them at `at`: a
+    // parse that is not the last would count the lines of all it was given
+    // once more.
+    void CloseFirstHalfAt(std::size_t at) { firstHalfEnd_ = static_cast<XML_Index>(at); }
+    // The first half's end came right after a point of a segment that has
+    // some (not inside a comment or a skipped element), with only the root's
     // declarations in force and the track and segment named as the second
     // half's head names them.
-    bool EndsBetweenPoints(const std::uint8_t* buffer, std::size_t size) const
-    {
-        if (open_ != std::vector<Node>{Node::Gpx, Node::Trk, Node::Trkseg} || skipDepth_ > 0 || sectionStart_ ||
-            !plainTrackNames_ || !namespaces_.OnlyOfRoot() || !track_ || track_->Full())
-            return false;
-        const XML_Index at = XML_GetCurrentByteIndex(parser_);
-        if (at < 0 || static_cast<std::size_t>(at) > size) return false;
-        return std::all_of(buffer + at, buffer + size,
-                           [](std::uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
-    }
+    bool EndedBetweenPoints() const { return endedBetweenPoints_; }
     // The second half of the file, read to its end and nothing of what
     // comes before its head: no metadata, no name for the track it goes on.
     bool EndsAsSecondHalf() const
@@ -430,6 +426,9 @@ private:
         }
         if (open_.empty()) return;
         const Node node = open_.back();
+        if (node == Node::Trkseg && firstHalfEnd_ >= 0 && XML_GetCurrentByteIndex(parser_) == firstHalfEnd_)
+            endedBetweenPoints_ = open_ == std::vector<Node>{Node::Gpx, Node::Trk, Node::Trkseg} && !sectionStart_ &&
+                                  plainTrackNames_ && namespaces_.OnlyOfRoot() && track_ && !track_->Full();
         open_.pop_back();
         namespaces_.Leave(open_.size());
         switch (node) {
@@ -719,6 +718,8 @@ private:
     bool continuesSection_ = false;  // ContinueSection
     std::int64_t segmentsStarted_ = 0;
     bool plainTrackNames_ = false;  // the open trk and trkseg are named so, and declare nothing
+    XML_Index firstHalfEnd_ = -1;   // CloseFirstHalfAt
+    bool endedBetweenPoints_ = false;
 };
 }  // namespace
 
@@ -779,9 +780,10 @@ std::size_t PointAfterPoint(std::string_view text, std::size_t from)
 // Reads a file whole into the first half's parser and, when it has a
 // point's start near its middle, parses the halves at once: the second on a
 // thread of its own, behind a copy of the file's head and the opening of a
-// track and segment. The halves are given up (nothing, and the file read
-// again as usual) unless the first ends between two points of a segment and
-// the second at the root's end, both without a fault.
+// track and segment; the first closed there by their ends. The halves are
+// given up (nothing, and the file read again as usual) unless the first
+// ends between two points of a segment and the second at the root's end,
+// both without a fault.
 std::optional<ReadResult> ReadInTwo(ByteReader& file, const ReadOptions& options)
 {
     const std::size_t size = file.remaining();
@@ -793,7 +795,8 @@ std::optional<ReadResult> ReadInTwo(ByteReader& file, const ReadOptions& options
     const std::size_t rootEnd = EndOfRootTag({bytes, std::min(size, kHead)});
     const std::size_t split =
         rootEnd == 0 ? 0 : PointAfterPoint({reinterpret_cast<const char*>(bytes), size}, std::max(rootEnd, size / 2));
-    if (split == 0) return std::nullopt;
+    constexpr std::string_view kClosing = "</trkseg></trk></gpx>";
+    if (split == 0 || size - split < kClosing.size()) return std::nullopt;
 
     ReadWatch* const watch = ScopedReadWatch::Current();
     std::promise<void> copied;
@@ -819,7 +822,9 @@ std::optional<ReadResult> ReadInTwo(ByteReader& file, const ReadOptions& options
         return reader.TakeHalf();
     });
     copiedOut.get();
-    const bool firstHolds = first.Parse(split, false) && first.EndsBetweenPoints(bytes, split);
+    std::memcpy(bytes + split, kClosing.data(), kClosing.size());  // its bytes are the second half's, copied
+    first.CloseFirstHalfAt(split);
+    const bool firstHolds = first.Parse(split + kClosing.size(), true) && first.EndedBetweenPoints();
     std::optional<GpxReader::Half> rest = second.get();
     if (!firstHolds || !rest) return std::nullopt;
     first.Absorb(*rest);
