@@ -23,7 +23,16 @@ struct Measured {
     bool readInPart = false;
     std::vector<std::string> messages;
     std::string error;  // the file could not be read, or its format told
+    std::optional<CodePageGuess> codePage;  // of an 8-bit format's texts
+    bool codePageChosen = false;            // by --charset
 };
+
+// "windows-1251 (guessed)": how the texts were read, and why in that code page.
+std::string CodePageText(const Measured& m)
+{
+    const char* why = m.codePage->guessed ? " (guessed)" : m.codePageChosen ? " (chosen)" : " (default)";
+    return m.codePage->codePage.Name() + why;
+}
 
 // The formats to read the file as: the one named, or those its content names
 // (one of those that read everything: they read the same). A format read as
@@ -52,7 +61,9 @@ Measured Measure(const ConvertOptions& options, const std::string& file)
         bool byReceiver = false;
         for (int format : FormatsOf(options, file, m.formats, m.error)) {
             byReceiver = byReceiver || InputRow(format).writtenByReceiver;
-            ReadResult read = ReadInput(InputSource::File(file), format);
+            ReadResult read = ReadInput(InputSource::File(file), format, {.codePage = options.codePage});
+            if (!m.codePage) m.codePage = read.texts.codePage;
+            m.codePageChosen = options.codePage != kAutomaticCodePage;
             for (const Finding& finding : read.findings.All())
                 if (!finding.message.empty() && finding.kind != FindingKind::Undated &&
                     finding.kind != FindingKind::Unusable)
@@ -126,6 +137,7 @@ std::string FiguresText(const std::string& title, const Figures& f, const std::o
 std::string Text(const std::string& file, const Measured& m, const std::optional<TimeZone>& zone)
 {
     std::string text = Shown(file) + ": " + FormatNames(m.formats) + "\n";
+    if (m.codePage) text += "  code page: " + CodePageText(m) + "\n";
     for (const GroupFigures& track : m.figures.tracks)
         text += FiguresText("track \"" + Shown(track.name) + "\"", track.figures, zone);
     for (const GroupFigures& route : m.figures.routes)
@@ -171,6 +183,9 @@ std::string Json(const std::string& file, const Measured& m, const std::optional
         formats += (i == 0 ? "" : ", ") + JsonString(InputFormats[m.formats[i]].Name);
     return text + ", \"formats\": " + formats + "]" +
            (zone ? ", \"zone\": " + JsonString(zone->Name()) : std::string()) +
+           (m.codePage ? ", \"codePage\": {\"name\": " + JsonString(m.codePage->codePage.Name()) +
+                             ", \"guessed\": " + (m.codePage->guessed ? "true" : "false") + "}"
+                       : std::string()) +
            ", \"tracks\": " + GroupsJson(m.figures.tracks, zone) +
            ", \"routes\": " + GroupsJson(m.figures.routes, zone) +
            ", \"waypoints\": " + FiguresJson(m.figures.waypoints, zone) +

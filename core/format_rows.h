@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/code_page.h"
 #include "core/document.h"
 #include "core/findings.h"
 #include "core/input_source.h"
@@ -29,11 +30,22 @@ struct ReadOptions {
     // a file far larger than the output takes is then not read to its end.
     std::int64_t trackPointsKept = 0;
     std::int64_t waypointsKept = 0;
+    // The code page of the 8-bit texts: a name iconv knows, or "auto".
+    std::string codePage{kAutomaticCodePage};
+};
+
+// How the texts of an input were read.
+struct TextsRead {
+    // The reader read them as Unicode (a MapSource file of version 3): no code page applies.
+    bool unicode = false;
+    // The code page an 8-bit format's texts were read in; none for the others.
+    std::optional<CodePageGuess> codePage{};
 };
 
 struct ReadResult {
     Document document;
     Findings findings;
+    TextsRead texts{};
 };
 
 // Raised by a reader that refuses its input (not of its format, of a version
@@ -111,6 +123,8 @@ struct InputFormatRow {
     // may carry the week rollover of old firmware. A program's file carries
     // the dates its program took in, and is not suspected.
     bool writtenByReceiver = false;
+    // The format's texts are Unicode, or it holds none: no code page applies.
+    bool unicodeTexts = false;
 };
 
 struct OutputFormatRow {
@@ -135,6 +149,8 @@ struct OutputFormatRow {
     // The format needs a date for every time: times of day without one are
     // written on the day of conversion (otherwise they are left out).
     bool datesUndatedToday = false;
+    // The format's texts are 8-bit, in a code page.
+    bool eightBitTexts = false;
 };
 
 struct FormatRows {
