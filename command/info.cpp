@@ -22,7 +22,7 @@ struct Measured {
     FileFigures figures;
     bool readInPart = false;
     std::vector<std::string> messages;
-    std::string error;  // the file could not be read, or its format told
+    std::string error;                      // the file could not be read, or its format told
     std::optional<CodePageGuess> codePage;  // of an 8-bit format's texts
     bool codePageChosen = false;            // by --charset
 };

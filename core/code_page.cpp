@@ -177,8 +177,8 @@ std::string CodePage::Encode(std::string_view utf8, std::int64_t& unheld) const
 
 CodePageGuess GuessCodePage(std::string_view texts)
 {
-    const auto nonAscii = static_cast<std::size_t>(
-        std::count_if(texts.begin(), texts.end(), [](char c) { return (c & 0x80) != 0; }));
+    const auto nonAscii =
+        static_cast<std::size_t>(std::count_if(texts.begin(), texts.end(), [](char c) { return (c & 0x80) != 0; }));
     if (nonAscii == 0) return {};
     if (IsUtf8(texts)) return {CodePage::Open("utf-8"), true};
     if (nonAscii < kShortestGuessed) return {};
@@ -189,7 +189,9 @@ CodePageGuess GuessCodePage(std::string_view texts)
     uchardet_delete(detector);
     if (name.empty()) return {};
     try {
-        CodePage page = CodePage::Open(name);
+        // The 8-bit formats are written on Windows, whose Greek code page
+        // shares the letters of the ISO one the detector tells apart no better.
+        CodePage page = CodePage::Open(Lower(name) == "iso-8859-7" ? "windows-1253" : name);
         // A multibyte guess (East Asian) over texts that are not UTF-8 is no
         // code page these formats were written in: the fallback holds.
         if (!page.SingleByte()) return {};

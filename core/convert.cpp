@@ -109,8 +109,7 @@ void CountUnheld(Findings& findings, std::int64_t unheld, const CodePage& codePa
 
 // The native forms of every input in the code page of the first input read
 // in one: each 8-bit file's are in its own.
-void KeepNativeFormsInOne(ReadResult& read, std::optional<CodePageGuess>& first, Document& document,
-                          Findings& findings)
+void KeepNativeFormsInOne(ReadResult& read, std::optional<CodePageGuess>& first, Document& document, Findings& findings)
 {
     const CodePage own = read.texts.codePage ? read.texts.codePage->codePage : CodePage();
     if (!first && read.texts.codePage) {
@@ -293,7 +292,8 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
             const CodePage written = r.codePage != kAutomaticCodePage ? CodePage::Open(r.codePage)
                                      : read.SingleByte()              ? read
                                                                       : CodePage();
-            const std::int64_t unheld = MoveNativeForms(document, read, written) + WriteEightBitTexts(document, written);
+            const std::int64_t unheld =
+                MoveNativeForms(document, read, written) + WriteEightBitTexts(document, written);
             CountUnheld(outcome.findings, unheld, written);
             outcome.codePageWritten = written;
         }

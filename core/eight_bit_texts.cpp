@@ -45,7 +45,8 @@ void VisitGroupTexts(GroupInfo& g, const TextVisit& visit)
 void ChangePoints(PointList& list, const std::function<bool(Point&)>& change)
 {
     bool upper = false;
-    list.ForEach([&](const Point& p) { VisitPointTexts(p, [&](const std::string& text) { upper = upper || HasUpper(text); }); });
+    list.ForEach(
+        [&](const Point& p) { VisitPointTexts(p, [&](const std::string& text) { upper = upper || HasUpper(text); }); });
     if (!upper) return;
     bool any = false;
     PointList changed;

@@ -34,14 +34,18 @@ struct Language {
     std::vector<std::string> names;
 };
 const Language kLanguages[] = {
-    {"CP1251", {"5 КАЛИНИНА", "Дом у реки", "Гора Эльбрус", "Озеро Байкал", "Красная площадь", "Мост через Неву",
-                "Старая мельница", "Родник"}},
-    {"KOI8-R", {"Дача", "Лесная поляна", "Стоянка у моста", "Школа номер три", "Речной вокзал", "Церковь",
-                "Перевал Дятлова", "Заправка"}},
-    {"CP1250", {"Příliš žluťoučký kůň", "Zámek Český Krumlov", "Kraków Główny", "Łódź Kaliska", "Nádraží Žižkov",
-                "Hořejší rybník", "Świętokrzyskie góry", "Ústí nad Labem"}},
-    {"CP1253", {"Ακρόπολη Αθηνών", "Θεσσαλονίκη", "Μετέωρα", "Λίμνη Πλαστήρα", "Φάρος του λιμανιού", "Ορειβατικό καταφύγιο",
-                "Παλιά γέφυρα", "Πηγή νερού"}},
+    {"CP1251",
+     {"5 КАЛИНИНА", "Дом у реки", "Гора Эльбрус", "Озеро Байкал", "Красная площадь", "Мост через Неву",
+      "Старая мельница", "Родник"}},
+    {"KOI8-R",
+     {"Дача", "Лесная поляна", "Стоянка у моста", "Школа номер три", "Речной вокзал", "Церковь", "Перевал Дятлова",
+      "Заправка"}},
+    {"CP1250",
+     {"Příliš žluťoučký kůň", "Zámek Český Krumlov", "Kraków Główny", "Łódź Kaliska", "Nádraží Žižkov",
+      "Hořejší rybník", "Świętokrzyskie góry", "Ústí nad Labem"}},
+    {"CP1253",
+     {"Ακρόπολη Αθηνών", "Θεσσαλονίκη", "Μετέωρα", "Λίμνη Πλαστήρα", "Φάρος του λιμανιού", "Ορειβατικό καταφύγιο",
+      "Παλιά γέφυρα", "Πηγή νερού"}},
 };
 
 // One file of each 8-bit format of these names, as waypoints.
@@ -67,7 +71,10 @@ std::string Wrt(const std::vector<std::string>& names)
         b.put<std::int16_t>(8 + 2 * slot, static_cast<std::int16_t>(slot));
         ByteBuilder r;
         const std::string& name = names[slot];
-        r.fixed(name.substr(0, 8), 8, ' ').fixed(name.substr(std::min<std::size_t>(8, name.size()), 12), 12, ' ').i32(36000).i32(-360000);
+        r.fixed(name.substr(0, 8), 8, ' ')
+            .fixed(name.substr(std::min<std::size_t>(8, name.size()), 12), 12, ' ')
+            .i32(36000)
+            .i32(-360000);
         r.u8(1).u8(3).u16(2004).u32(43200).u16(0).u8(1).u8(0);
         std::copy(r.bytes.begin(), r.bytes.end(), b.bytes.begin() + static_cast<std::ptrdiff_t>(1508 + 40 * slot));
     }
@@ -158,8 +165,8 @@ TEST(CodePage, AutomaticReadsEachLanguageInEachFormat)
             for (const Point& p : read.document.waypoints) {
                 std::string held = bytes[i++].substr(0, format.nameBytes);
                 held.erase(held.find_last_not_of(' ') + 1);
-                EXPECT_EQ(InCodePage(p.name, language.codePage), held) << label << " guessed "
-                                                                         << read.texts.codePage->codePage.Name();
+                EXPECT_EQ(InCodePage(p.name, language.codePage), held)
+                    << label << " guessed " << read.texts.codePage->codePage.Name();
             }
             // The same names in UTF-8 are UTF-8 (whole: a fixed width may cut a character); one short name is no guess.
             if (format.nameBytes > 8)
@@ -188,17 +195,19 @@ TEST(CodePage, ConversionsWriteTheCodePageRead)
     ASSERT_EQ(wpt.exitCode, 0) << wpt.err;
     const std::string written = ReadText(dir.Path("out.wpt"));
     for (const std::string& name : bytes) EXPECT_NE(written.find("," + name + ","), std::string::npos) << name;
-    EXPECT_NE(ReadText(dir.Path("r.json")).find("\"repairs\": [\"code page windows-1251 (guessed)\"]"), std::string::npos);
+    EXPECT_NE(ReadText(dir.Path("r.json")).find("\"repairs\": [\"code page windows-1251 (guessed)\"]"),
+              std::string::npos);
     EXPECT_NE(wpt.err.find("repairs: code page windows-1251 (guessed)"), std::string::npos) << wpt.err;
 
     ASSERT_EQ(RunConvert({gdb, "-O", dir.Path("out.gpx")}).exitCode, 0);
     EXPECT_NE(ReadText(dir.Path("out.gpx")).find("<name>5 КАЛИНИНА</name>"), std::string::npos);
 
-    const CommandResult latin = RunConvert({gdb, "--charset", "cp1251", "-O", dir.Path("latin.wrt"), "-o", "holux-wrt"});
+    const CommandResult latin =
+        RunConvert({gdb, "--charset", "cp1251", "-O", dir.Path("latin.wrt"), "-o", "holux-wrt"});
     ASSERT_EQ(latin.exitCode, 0) << latin.err;
     EXPECT_NE(ReadText(dir.Path("latin.wrt")).find(bytes[0]), std::string::npos);
-    const CommandResult strict = RunConvert({dir.Path("out.gpx"), "--strict", "--charset", "cp1252", "-O",
-                                             dir.Path("q.wpt")});
+    const CommandResult strict =
+        RunConvert({dir.Path("out.gpx"), "--strict", "--charset", "cp1252", "-O", dir.Path("q.wpt")});
     EXPECT_NE(strict.exitCode, 0);
     EXPECT_NE(strict.err.find("characters of texts that cp1252 cannot hold written as '?'"), std::string::npos)
         << strict.err;
