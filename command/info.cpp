@@ -62,7 +62,7 @@ Measured Measure(const ConvertOptions& options, const std::string& file)
         for (int format : FormatsOf(options, file, m.formats, m.error)) {
             byReceiver = byReceiver || InputRow(format).writtenByReceiver;
             ReadResult read = ReadInput(InputSource::File(file), format, {.codePage = options.codePage});
-            if (!m.codePage) m.codePage = read.texts.codePage;
+            if (!m.codePage && read.texts.codePage && read.texts.codePage->mattered) m.codePage = read.texts.codePage;
             m.codePageChosen = options.codePage != kAutomaticCodePage;
             for (const Finding& finding : read.findings.All())
                 if (!finding.message.empty() && finding.kind != FindingKind::Undated &&

@@ -134,7 +134,7 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
     outcome.counts = result.counts;
     outcome.repairs = TimeRepairNames(repairs);
     // The code page is the first repair: the texts are read in it.
-    if (result.codePageRead && !result.codePageRead->codePage.IsWindows1252())
+    if (result.codePageRead && result.codePageRead->mattered && !result.codePageRead->codePage.IsWindows1252())
         outcome.repairs.insert(outcome.repairs.begin(), CodePageRepairName(*result.codePageRead));
     // An empty output would replace a file worth more than it.
     if (const std::string nothing = NothingToWrite(job, result); !nothing.empty()) {

@@ -53,6 +53,9 @@ struct CodePageGuess {
     CodePage codePage;
     // Taken from the texts (not the user's choice, nor the fallback).
     bool guessed = false;
+    // The texts hold bytes beyond ASCII, which the code page read: ASCII
+    // texts are the same in every code page, and none is named for them.
+    bool mattered = false;
 };
 
 // Below this many bytes of non-ASCII text a guess is no better than chance

@@ -106,6 +106,7 @@ CodePageGuess ReadEightBitTexts(Document& document, std::string_view choice)
         return false;
     });
     CodePageGuess used = choice == kAutomaticCodePage ? GuessCodePage(texts) : CodePageGuess{CodePage::Open(choice)};
+    used.mattered = !texts.empty();
     if (used.codePage.IsWindows1252() || texts.empty()) return used;
     VisitDocument(document, [&](std::string& text) {
         if (!HasUpper(text) || !BytesOf(text, bytes)) return false;

@@ -35,7 +35,7 @@ ViewData ReadViewData(const std::string& file, int inputPosition, TimeRepairs re
                 (finding.kind == FindingKind::Notice ? warnings : messages).push_back(finding.message);
         }
         data = ViewOfDocument(read.document);
-        if (const auto& used = read.texts.codePage)
+        if (const auto& used = read.texts.codePage; used && used->mattered)
             data.codePage = used->codePage.Name() + (used->guessed                    ? " (guessed)"
                                                      : codePage == kAutomaticCodePage ? " (default)"
                                                                                       : " (chosen)");

@@ -512,8 +512,11 @@ void TfmMain::FormDestroy()
     std::vector<IniEntry> entries = {{kInputSection, kFolderKey, cInputFile->InitialDir().toStdString()},
                                      {kOutputSection, kFolderKey, cOutPutFile->InitialDir().toStdString()},
                                      {kInputSection, kFormatKey, std::to_string(cInputFileFormat->currentIndex())},
-                                     {kOutputSection, kFormatKey, std::to_string(cOutputFileFormat->currentIndex())},
-                                     {kInputSection, kCodePageKey, cCodePage->Choice()}};
+                                     {kOutputSection, kFormatKey, std::to_string(cOutputFileFormat->currentIndex())}};
+    // Written once chosen: the file of a user who never chose one keeps its keys.
+    if (const std::string codePage = cCodePage->Choice();
+        codePage != kAutomaticCodePage || !IniFile(settings_.file).ReadString(kInputSection, kCodePageKey, "").empty())
+        entries.push_back({kInputSection, kCodePageKey, codePage});
     WriteWindowSettings(entries);
     if (cView->UtcButton()->isChecked()) entries.push_back({kViewSection, kTimesInUtcKey, "1"});
     shape_->WriteSettings(entries);

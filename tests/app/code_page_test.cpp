@@ -169,8 +169,9 @@ TEST(CodePage, AutomaticReadsEachLanguageInEachFormat)
                     << label << " guessed " << read.texts.codePage->codePage.Name();
             }
             // The same names in UTF-8 are UTF-8 (whole: a fixed width may cut a character); one short name is no guess.
-            if (format.nameBytes > 8)
+            if (format.nameBytes > 8) {
                 EXPECT_TRUE(Read(format, language.names, "auto").texts.codePage->codePage.IsUtf8()) << label;
+            }
             const ReadResult shortText = Read(format, {bytes[0].substr(0, 8)}, "auto");
             EXPECT_FALSE(shortText.texts.codePage->guessed) << label;
             EXPECT_EQ(shortText.document.waypoints.ToVector().at(0).name, LegacyToUtf8(bytes[0].substr(0, 8)));

@@ -22,6 +22,7 @@
 #include "tests/ui/window_fixture.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/Lyrlcomb.h"
+#include "ui/CodePageBox.h"
 #include "ui/TimesRow.h"
 
 namespace {
@@ -298,6 +299,7 @@ TEST_F(WindowTest, TabWalksTheControlsInOrder)
                                          in[0],
                                          in[1],
                                          window->cInputFileFormat,
+                                         window->cCodePage,
                                          window->cTimes->Shift(),
                                          window->cTimes->Zone(),
                                          window->cTimes->Rollover(),
