@@ -20,9 +20,9 @@
 #include "formats/format_table.h"
 #include "formats/native/Kes.h"
 #include "tests/ui/window_fixture.h"
+#include "ui/CodePageBox.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/Lyrlcomb.h"
-#include "ui/CodePageBox.h"
 #include "ui/TimesRow.h"
 
 namespace {
