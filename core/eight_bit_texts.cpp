@@ -41,13 +41,10 @@ void VisitGroupTexts(GroupInfo& g, const TextVisit& visit)
 }
 
 // Changes the points of a list, made again only when a point holds a text
-// of more than ASCII (`change` is asked once per point, then).
+// of more than ASCII, which the list knows without reading its points.
 void ChangePoints(PointList& list, const std::function<bool(Point&)>& change)
 {
-    bool upper = false;
-    list.ForEach(
-        [&](const Point& p) { VisitPointTexts(p, [&](const std::string& text) { upper = upper || HasUpper(text); }); });
-    if (!upper) return;
+    if (!list.NonAsciiTexts()) return;
     bool any = false;
     PointList changed;
     list.ForEach([&](const Point& p) {
