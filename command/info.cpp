@@ -22,8 +22,17 @@ struct Measured {
     FileFigures figures;
     bool readInPart = false;
     std::vector<std::string> messages;
-    std::string error;  // the file could not be read, or its format told
+    std::string error;                      // the file could not be read, or its format told
+    std::optional<CodePageGuess> codePage;  // of an 8-bit format's texts
+    bool codePageChosen = false;            // by --charset
 };
+
+// "windows-1251 (guessed)": how the texts were read, and why in that code page.
+std::string CodePageText(const Measured& m)
+{
+    const char* why = m.codePage->guessed ? " (guessed)" : m.codePageChosen ? " (chosen)" : " (default)";
+    return m.codePage->codePage.Name() + why;
+}
 
 // The formats to read the file as: the one named, or those its content names
 // (one of those that read everything: they read the same). A format read as
@@ -53,7 +62,10 @@ Measured Measure(const ConvertOptions& options, const std::string& file)
         for (int format : FormatsOf(options, file, m.formats, m.error)) {
             byReceiver = byReceiver || InputRow(format).writtenByReceiver;
             // The figures take no speeds, courses or geoid heights.
-            ReadResult read = ReadInput(InputSource::File(file), format, {.receiverFigures = false});
+            ReadResult read =
+                ReadInput(InputSource::File(file), format, {.receiverFigures = false, .codePage = options.codePage});
+            if (!m.codePage && read.texts.codePage && read.texts.codePage->mattered) m.codePage = read.texts.codePage;
+            m.codePageChosen = options.codePage != kAutomaticCodePage;
             for (const Finding& finding : read.findings.All())
                 if (!finding.message.empty() && finding.kind != FindingKind::Undated &&
                     finding.kind != FindingKind::Unusable)
@@ -127,6 +139,7 @@ std::string FiguresText(const std::string& title, const Figures& f, const std::o
 std::string Text(const std::string& file, const Measured& m, const std::optional<TimeZone>& zone)
 {
     std::string text = Shown(file) + ": " + FormatNames(m.formats) + "\n";
+    if (m.codePage) text += "  code page: " + CodePageText(m) + "\n";
     for (const GroupFigures& track : m.figures.tracks)
         text += FiguresText("track \"" + Shown(track.name) + "\"", track.figures, zone);
     for (const GroupFigures& route : m.figures.routes)
@@ -172,6 +185,9 @@ std::string Json(const std::string& file, const Measured& m, const std::optional
         formats += (i == 0 ? "" : ", ") + JsonString(InputFormats[m.formats[i]].Name);
     return text + ", \"formats\": " + formats + "]" +
            (zone ? ", \"zone\": " + JsonString(zone->Name()) : std::string()) +
+           (m.codePage ? ", \"codePage\": {\"name\": " + JsonString(m.codePage->codePage.Name()) +
+                             ", \"guessed\": " + (m.codePage->guessed ? "true" : "false") + "}"
+                       : std::string()) +
            ", \"tracks\": " + GroupsJson(m.figures.tracks, zone) +
            ", \"routes\": " + GroupsJson(m.figures.routes, zone) +
            ", \"waypoints\": " + FiguresJson(m.figures.waypoints, zone) +

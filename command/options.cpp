@@ -6,6 +6,7 @@
 #include <getopt.h>
 #include <iterator>
 
+#include "core/code_page.h"
 #include "repair/shift_text.h"
 
 namespace {
@@ -26,6 +27,7 @@ enum LongOnly {
     kRollover,
     kShift,
     kRawTexts,
+    kCharset,
     kStepOption = 512  // plus the row's place in the table
 };
 using Value = OptionDescription::Value;
@@ -78,6 +80,14 @@ const OptionDescription kOptions[] = {
     {'q', "quiet", nullptr, "print only warnings and errors"},
     {'\0', "brief", nullptr, "print one line per input (the default with --each\nand --dry-run)"},
     {'v', "verbose", nullptr, "print every progress line of each conversion\n(the default otherwise)"},
+    {'\0', "charset", "NAME",
+     "the code page of the 8-bit formats' texts, read\n"
+     "and written: a name iconv knows (cp1251,\n"
+     "windows-1250, iso-8859-7, koi8-r; 'iconv -l' lists\n"
+     "them) or auto, the default: UTF-8 when the texts\n"
+     "are, else a guess from the texts, else cp1252;\n"
+     "outputs are written in the code page read",
+     Value::Text},
     {'\0', "date", "YYYY-MM-DD",
      "the date of inputs whose points give only their\n"
      "time of day (NMEA GGA sentences without a dated\n"
@@ -166,6 +176,7 @@ int IdOf(const OptionDescription& d)
     const std::string name = d.name;
     if (name == "list-formats") return kListFormats;
     if (name == "date") return kDate;
+    if (name == "charset") return kCharset;
     if (name == "no-clobber") return kNoClobber;
     if (name == "strict") return kStrict;
     if (name == "raw-texts") return kRawTexts;
@@ -339,6 +350,15 @@ ParsedOptions ParseOptions(int argc, char** argv)
             o.logDate = DateOf(optarg);
             if (!o.logDate) {
                 parsed.error = "option '--date' needs a date as YYYY-MM-DD, not '" + std::string(optarg) + "'";
+                return parsed;
+            }
+            break;
+        case kCharset:
+            try {
+                if (optarg != kAutomaticCodePage) CodePage::Open(optarg);
+                o.codePage = optarg;
+            } catch (const UnknownCodePage& unknown) {
+                parsed.error = "option '--charset': " + std::string(unknown.what());
                 return parsed;
             }
             break;

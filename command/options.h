@@ -54,6 +54,7 @@ struct ConvertOptions {
     int rollovers = 0;              // --rollover[=N]
     std::chrono::seconds shift{0};  // --shift
     std::string shiftText;          // as typed
+    std::string codePage{"auto"};   // --charset
     // Patterns of the paths below a folder given (--exclude, --include).
     std::vector<std::string> excludes, includes;
     // The shaping steps (--split-gap, --simplify ...), in the order given.

@@ -106,6 +106,7 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
     request.steps = TimeRepairSteps(repairs);
     const std::size_t repairSteps = request.steps.size();  // named apart, as repairs
     request.rawTexts = options.rawTexts;
+    request.codePage = options.codePage;
     if (const std::string wrong = AppendShapeSteps(options, job, request.steps); !wrong.empty()) {
         group.DropExpectation();
         outcome.reason = wrong;
@@ -132,6 +133,9 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
     }
     outcome.counts = result.counts;
     outcome.repairs = TimeRepairNames(repairs);
+    // The code page is the first repair: the texts are read in it.
+    if (result.codePageRead && result.codePageRead->mattered && !result.codePageRead->codePage.IsWindows1252())
+        outcome.repairs.insert(outcome.repairs.begin(), CodePageRepairName(*result.codePageRead));
     // An empty output would replace a file worth more than it.
     if (const std::string nothing = NothingToWrite(job, result); !nothing.empty()) {
         if (group.JoinedCount() > joinedBefore) group.WithdrawLatest();

@@ -6,12 +6,14 @@
 #include <memory>
 
 #include "core/catalogue.h"
+#include "core/eight_bit_texts.h"
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/input_file.h"
 #include "core/left_out.h"
 #include "core/output_transaction.h"
 #include "core/temporary_folder.h"
+#include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "core/undated_times.h"
 
@@ -96,8 +98,32 @@ void KeepWhatIsAsked(Document& document, ReadMode mode)
     }
 }
 
+// The characters of the texts an 8-bit output cannot hold, written as '?'.
+void CountUnheld(Findings& findings, std::int64_t unheld, const CodePage& codePage)
+{
+    if (unheld > 0)
+        findings.Add(FindingKind::Reduced,
+                     std::to_string(unheld) + (unheld == 1 ? " character" : " characters") + " of texts that " +
+                         codePage.Name() + " cannot hold written as '" + kReplacementCharacter + "'",
+                     unheld);
+}
+
+// The native forms of every input in the code page of the first input read
+// in one: each 8-bit file's are in its own.
+void KeepNativeFormsInOne(ReadResult& read, std::optional<CodePageGuess>& first, Document& document, Findings& findings)
+{
+    const CodePage own = read.texts.codePage ? read.texts.codePage->codePage : CodePage();
+    if (!first && read.texts.codePage) {
+        first = read.texts.codePage;
+        CountUnheld(findings, MoveNativeForms(document, CodePage(), own), own);
+        return;
+    }
+    if (first) CountUnheld(findings, MoveNativeForms(read.document, own, first->codePage), first->codePage);
+}
+
 // Reads every input, in groups of one format under their loading line.
-Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings)
+Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
+                    std::optional<CodePageGuess>& codePageRead)
 {
     const int listed = OutputRow(r.outputPosition).chosenFilesListed;
     Document document;
@@ -118,7 +144,8 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings)
             const ReadOptions options{.mode = ModeFor(position, r.outputPosition),
                                       .trackPointsKept = whole ? 0 : output.trackPointCapacity,
                                       .waypointsKept = whole ? 0 : output.waypointCapacity,
-                                      .receiverFigures = whole || output.writesReceiverFigures};
+                                      .receiverFigures = whole || output.writesReceiverFigures,
+                                      .codePage = r.codePage};
             ReadResult read = ReadInput(InputSource::File(r.inputs[i].name), position, options);
             if (options.mode == ReadMode::Waypoints)
                 tracksLeftOut += read.tracksLeftOut + static_cast<std::int64_t>(read.document.tracks.size());
@@ -131,6 +158,7 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings)
             for (const Finding& finding : read.findings.All())
                 if (ShownAfterReading(finding.kind)) f.ShowMessage(finding.message);
             findings.Add(read.findings);
+            KeepNativeFormsInOne(read, codePageRead, document, findings);
             document.Append(std::move(read.document));
         }
         first = end;
@@ -164,7 +192,11 @@ ReadMode ModeFor(int inputPosition, int outputPosition)
 
 ReadResult ReadInput(const InputSource& source, int position, const ReadOptions& options)
 {
-    return InputRow(position).read(source, options);
+    const InputFormatRow& row = InputRow(position);
+    ReadResult read = row.read(source, options);
+    if (!row.unicodeTexts && !read.texts.unicode)
+        read.texts.codePage = ReadEightBitTexts(read.document, options.codePage);
+    return read;
 }
 
 std::string WrittenLine(const OutputFormatRow& row, const WrittenCounts& w, const Findings& findings)
@@ -237,7 +269,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         f.ProcessMessages();
         Document document;
         try {
-            document = ReadInputs(r, f, outcome.findings);
+            document = ReadInputs(r, f, outcome.findings, outcome.codePageRead);
         } catch (const InputRefused& refused) {
             f.ShowMessage(refused.what());
             if (!refused.PaneLine().empty()) f.AddLine(refused.PaneLine());
@@ -259,6 +291,17 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
                 if (ShownAfterReading(finding.kind)) f.ShowMessage(finding.message);
             outcome.findings.Add(report.findings);
             outcome.steps.push_back(std::move(report));
+        }
+        if (output.eightBitTexts) {
+            const CodePage read = outcome.codePageRead ? outcome.codePageRead->codePage : CodePage();
+            // Automatic: in the code page read, where that was a single-byte one.
+            const CodePage written = r.codePage != kAutomaticCodePage ? CodePage::Open(r.codePage)
+                                     : read.SingleByte()              ? read
+                                                                      : CodePage();
+            const std::int64_t unheld =
+                MoveNativeForms(document, read, written) + WriteEightBitTexts(document, written);
+            CountUnheld(outcome.findings, unheld, written);
+            outcome.codePageWritten = written;
         }
         f.AddLine("");
         WriteRequest w;

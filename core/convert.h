@@ -33,6 +33,9 @@ struct ConversionRequest {
     bool rawTexts = false;
     // Applied in order to the document read, before it is written.
     DocumentSteps steps{};
+    // The code page of the 8-bit formats' texts, read and written: a name
+    // iconv knows, or "auto" (guessed on reading; written in the one read).
+    std::string codePage{kAutomaticCodePage};
 };
 
 struct ConversionOutcome {
@@ -51,6 +54,10 @@ struct ConversionOutcome {
     // What each step of the request did, in order.
     std::vector<StepReport> steps;
     WrittenCounts counts;
+    // The code page the 8-bit texts were read in (of the first input of an
+    // 8-bit format), and the one an 8-bit output was written in.
+    std::optional<CodePageGuess> codePageRead;
+    std::optional<CodePage> codePageWritten;
     // Every file put in place (or written into, for a device), in order; in a
     // batch (OutputGroup), the files are put in place later, and the front
     // end's OutputWritten hears of them then.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/code_page.h"
 #include "core/document.h"
 #include "core/findings.h"
 #include "core/input_source.h"
@@ -32,6 +33,16 @@ struct ReadOptions {
     // Speeds, courses and geoid heights, which only GPX writes: a log reader
     // may leave them unread for an output that holds none.
     bool receiverFigures = true;
+    // The code page of the 8-bit texts: a name iconv knows, or "auto".
+    std::string codePage{kAutomaticCodePage};
+};
+
+// How the texts of an input were read.
+struct TextsRead {
+    // The reader read them as Unicode (a MapSource file of version 3): no code page applies.
+    bool unicode = false;
+    // The code page an 8-bit format's texts were read in; none for the others.
+    std::optional<CodePageGuess> codePage{};
 };
 
 struct ReadResult {
@@ -39,6 +50,7 @@ struct ReadResult {
     Findings findings;
     // Tracks of the input that a read for waypoints passed over.
     std::int64_t tracksLeftOut = 0;
+    TextsRead texts{};
 };
 
 // Raised by a reader that refuses its input (not of its format, of a version
@@ -116,6 +128,8 @@ struct InputFormatRow {
     // may carry the week rollover of old firmware. A program's file carries
     // the dates its program took in, and is not suspected.
     bool writtenByReceiver = false;
+    // The format's texts are Unicode, or it holds none: no code page applies.
+    bool unicodeTexts = false;
 };
 
 enum class FileDetailsHeld : std::uint8_t { None, NameAndDescription, All };
@@ -147,6 +161,8 @@ struct OutputFormatRow {
     // What the format holds of a file's own details (its name, description,
     // author ...); what it does not is told once per kind.
     FileDetailsHeld fileDetails = FileDetailsHeld::None;
+    // The format's texts are 8-bit, in a code page.
+    bool eightBitTexts = false;
 };
 
 struct FormatRows {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/point.h"
 
+#include <algorithm>
+
 namespace {
 // Two values of a field are the same when both are none.
 bool Same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
@@ -31,4 +33,17 @@ bool operator==(const Point& a, const Point& b)
            a.symbolCode == b.symbolCode && a.name == b.name && a.comment == b.comment &&
            a.description == b.description && a.source == b.source && a.symbol == b.symbol && a.type == b.type &&
            a.links == b.links && device && a.extensions == b.extensions && a.native == b.native;
+}
+
+bool HoldsNonAsciiText(const Point& p)
+{
+    const auto upper = [](const std::string& text) {
+        return std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; });
+    };
+    const DeviceDetails& d = p.device;
+    for (const std::string* text : {&p.name, &p.comment, &p.description, &p.source, &p.type, &d.street, &d.city,
+                                    &d.state, &d.postalCode, &d.country, &d.phone})
+        if (upper(*text)) return true;
+    return std::any_of(p.links.begin(), p.links.end(), [&](const Link& link) { return upper(link.text); }) ||
+           std::any_of(d.categories.begin(), d.categories.end(), upper);
 }

@@ -118,6 +118,10 @@ struct Point {
     friend bool operator==(const Point& a, const Point& b);
 };
 
+// A text of the point, its links' and its address's, holds a byte beyond ASCII (a list asks
+// it of the points that have a name, comment, description, source, symbol, type or link).
+bool HoldsNonAsciiText(const Point& p);
+
 // A latitude from -90 to 90 and a longitude from -180 to 180, both finite.
 bool ValidPosition(double latitude, double longitude);
 inline bool ValidPosition(const Point& p) { return ValidPosition(p.latitude, p.longitude); }

@@ -346,7 +346,8 @@ std::size_t PointList::Held::All() { return allHeld.load(std::memory_order_relax
 PointList::PointList() = default;
 PointList::~PointList() = default;
 PointList::PointList(const PointList& other)
-    : memory_(other.memory_), file_(other.file_), spilled_(other.spilled_), count_(other.count_), times_(other.times_)
+    : memory_(other.memory_), file_(other.file_), spilled_(other.spilled_), count_(other.count_), times_(other.times_),
+      nonAsciiTexts_(other.nonAsciiTexts_)
 {
     Count();
 }
@@ -358,13 +359,14 @@ PointList& PointList::operator=(const PointList& other)
         spilled_ = other.spilled_;
         count_ = other.count_;
         times_ = other.times_;
+        nonAsciiTexts_ = other.nonAsciiTexts_;
         Count();
     }
     return *this;
 }
 PointList::PointList(PointList&& other) noexcept
     : memory_(std::move(other.memory_)), file_(std::move(other.file_)), spilled_(other.spilled_), count_(other.count_),
-      times_(other.times_)
+      times_(other.times_), nonAsciiTexts_(other.nonAsciiTexts_)
 {
     Count();
     other.clear();
@@ -377,6 +379,7 @@ PointList& PointList::operator=(PointList&& other) noexcept
         spilled_ = other.spilled_;
         count_ = other.count_;
         times_ = other.times_;
+        nonAsciiTexts_ = other.nonAsciiTexts_;
         Count();
         other.clear();
     }
@@ -404,6 +407,8 @@ void PointList::push_back(const Point& point)
     Pack(memory_, point);
     ++count_;
     if (point.time && !point.undated) times_.Add(*point.time);
+    // Track points hold no texts: one look at their emptiness.
+    if (!nonAsciiTexts_ && point.HasTexts()) nonAsciiTexts_ = HoldsNonAsciiText(point);
     if (memory_.capacity() != capacity) Count();
     SpillIfLarge();
 }
@@ -427,6 +432,7 @@ void PointList::Append(const PointList& other)
     count_ += other.count_;
     if (other.times_.earliest) times_.Add(*other.times_.earliest);
     if (other.times_.latest) times_.Add(*other.times_.latest);
+    nonAsciiTexts_ = nonAsciiTexts_ || other.nonAsciiTexts_;
     Count();
     SpillIfLarge();
 }
@@ -440,6 +446,7 @@ void PointList::clear()
     spilled_ = 0;
     count_ = 0;
     times_ = {};
+    nonAsciiTexts_ = false;
 }
 
 // A file shared with a copy of the list is not written into: this list goes

@@ -87,6 +87,9 @@ public:
     // day left out), kept as they are added: what a check of all the times
     // asks first, without reading the points again.
     const TimeRange& Times() const { return times_; }
+    // Some point holds a text of more than ASCII (HoldsNonAsciiText), kept
+    // as they are added: the code pages read only such lists again.
+    bool NonAsciiTexts() const { return nonAsciiTexts_; }
 
     // Range-for over the points; the point given is valid until the next step.
     class Iterator {
@@ -137,6 +140,7 @@ private:
     std::uint64_t spilled_ = 0;  // bytes of file_ that belong to this list
     std::size_t count_ = 0;
     TimeRange times_;
+    bool nonAsciiTexts_ = false;
 };
 
 bool operator==(const PointList& a, const PointList& b);

@@ -48,6 +48,7 @@ struct ViewData {
     bool readInPart = false;            // the file is damaged and was read in part
     std::vector<std::string> messages;  // what the reader said
     std::vector<std::string> warnings;  // what the checks of the repairs found (times that look early)
+    std::string codePage;               // of an 8-bit format's texts, and why: "windows-1251 (guessed)"
 
     bool Empty() const { return tracks.empty() && routes.empty() && waypoints.empty(); }
 };

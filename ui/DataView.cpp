@@ -448,7 +448,7 @@ void DataView::Read(std::vector<PreviewFile> files, const QString& what)
 {
     reading_ = what;
     // The outputs read back hold the repaired times already.
-    reader_.Start(std::move(files), showingOutput_ ? TimeRepairs{} : repairs_);
+    reader_.Start(std::move(files), showingOutput_ ? TimeRepairs{} : repairs_, codePage_);
     status_->setText(QString("Reading %1...").arg(what));
     progress_->setRange(0, 0);
     progress_->show();
@@ -527,6 +527,7 @@ void DataView::Show(std::shared_ptr<const ViewData> data)
                         Count(shown_->waypoints.size(), "waypoint"));
     if (showingOutput_) text = "Output " + text;
     if (shown_->readInPart) text += " (read in part)";
+    if (!shown_->codePage.empty()) text += "\nTexts read in " + QString::fromStdString(shown_->codePage);
     for (const std::string& message : shown_->messages) text += "\n" + QString::fromStdString(message);
     status_->setText(text);
     QStringList warnings;
@@ -647,6 +648,13 @@ void DataView::ShowOutput(bool output)
         else if (!inputFile_.isEmpty() && RegularFile(inputFile_))
             Read({{inputFile_.toStdString(), readPosition_}}, reading_);
     }
+}
+
+void DataView::SetCodePage(const std::string& codePage)
+{
+    if (codePage == codePage_) return;
+    codePage_ = codePage;
+    SetRepairs(repairs_);
 }
 
 void DataView::SetRepairs(const TimeRepairs& repairs)

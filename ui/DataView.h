@@ -59,6 +59,8 @@ public:
 
     // The repairs of the Times row, applied to the input shown (read again).
     void SetRepairs(const TimeRepairs& repairs);
+    // The code page of the 8-bit inputs' texts ("auto" or a name iconv knows); the input is read again.
+    void SetCodePage(const std::string& codePage);
     // The zone the figures show times in (the system's unless the settings
     // name another), and UTC instead while the UTC button is down.
     QString DisplayZone() const;
@@ -161,6 +163,7 @@ private:
     QLabel* earlyText_ = nullptr;
     QPushButton* earlyButton_ = nullptr;
     TimeRepairs repairs_;
+    std::string codePage_ = "auto";
     TimeZone displayZone_, localZone_;
     class WrappingRow* bar_ = nullptr;
     QTimer* progressTimer_ = nullptr;

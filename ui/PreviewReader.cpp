@@ -19,13 +19,14 @@ void Join(ViewData& into, ViewData&& part)
     into.readInPart = into.readInPart || part.readInPart;
     for (std::string& message : part.messages) into.messages.push_back(std::move(message));
     for (std::string& warning : part.warnings) into.warnings.push_back(std::move(warning));
+    if (into.codePage.empty()) into.codePage = std::move(part.codePage);
 }
 // What one file holds, or why it is not shown.
-ViewData ReadViewData(const std::string& file, int inputPosition, TimeRepairs repairs)
+ViewData ReadViewData(const std::string& file, int inputPosition, TimeRepairs repairs, const std::string& codePage)
 {
     ViewData data;
     try {
-        ReadResult read = ReadInput(InputSource::File(file), inputPosition);
+        ReadResult read = ReadInput(InputSource::File(file), inputPosition, {.codePage = codePage});
         repairs.inputsModified = EarliestModified(ReceiverFiles({file}, {inputPosition}));
         std::vector<std::string> warnings, messages;
         for (const auto& step : TimeRepairSteps(repairs)) {
@@ -34,6 +35,10 @@ ViewData ReadViewData(const std::string& file, int inputPosition, TimeRepairs re
                 (finding.kind == FindingKind::Notice ? warnings : messages).push_back(finding.message);
         }
         data = ViewOfDocument(read.document);
+        if (const auto& used = read.texts.codePage; used && used->mattered)
+            data.codePage = used->codePage.Name() + (used->guessed                    ? " (guessed)"
+                                                     : codePage == kAutomaticCodePage ? " (default)"
+                                                                                      : " (chosen)");
         data.warnings = std::move(warnings);
         data.messages = std::move(messages);
         for (const Finding& finding : read.findings.All())
@@ -51,12 +56,13 @@ ViewData ReadViewData(const std::string& file, int inputPosition, TimeRepairs re
 
 PreviewReader::~PreviewReader() { Stop(); }
 
-void PreviewReader::Start(std::vector<PreviewFile> files, TimeRepairs repairs)
+void PreviewReader::Start(std::vector<PreviewFile> files, TimeRepairs repairs, std::string codePage)
 {
     Stop();
     watch_ = std::make_shared<ReadWatch>();
     running_ = true;
-    thread_ = std::thread(&PreviewReader::Run, this, std::move(files), std::move(repairs), watch_, generation_);
+    thread_ = std::thread(&PreviewReader::Run, this, std::move(files), std::move(repairs), std::move(codePage), watch_,
+                          generation_);
 }
 
 void PreviewReader::Cancel()
@@ -80,8 +86,8 @@ double PreviewReader::Fraction() const
 
 std::uint64_t PreviewReader::PointsRead() const { return watch_ ? watch_->points.load() : 0; }
 
-void PreviewReader::Run(std::vector<PreviewFile> files, TimeRepairs repairs, std::shared_ptr<ReadWatch> watch,
-                        int generation)
+void PreviewReader::Run(std::vector<PreviewFile> files, TimeRepairs repairs, std::string codePage,
+                        std::shared_ptr<ReadWatch> watch, int generation)
 {
     LowerThisThreadsPriority();
     ClearUpperVectorHalves();
@@ -90,7 +96,8 @@ void PreviewReader::Run(std::vector<PreviewFile> files, TimeRepairs repairs, std
     bool cancelled = false;
     try {
         const ScopedReadWatch watching(*watch);
-        for (const PreviewFile& file : files) Join(*data, ReadViewData(file.name, file.inputPosition, repairs));
+        for (const PreviewFile& file : files)
+            Join(*data, ReadViewData(file.name, file.inputPosition, repairs, codePage));
     } catch (const ReadCancelled&) {
         cancelled = true;
     } catch (const std::exception& failure) {

@@ -28,7 +28,7 @@ public:
     ~PreviewReader() override;
 
     // Stops the read running, then reads the files (their data joined) in the background.
-    void Start(std::vector<PreviewFile> files, TimeRepairs repairs = {});
+    void Start(std::vector<PreviewFile> files, TimeRepairs repairs = {}, std::string codePage = "auto");
     // Asks the read to stop; Finished then says it was stopped.
     void Cancel();
     // Stops the read and waits until its thread has ended; no Finished follows.
@@ -43,7 +43,8 @@ signals:
     void Finished(std::shared_ptr<const ViewData> data, const QString& error, bool cancelled);
 
 private:
-    void Run(std::vector<PreviewFile> files, TimeRepairs repairs, std::shared_ptr<ReadWatch> watch, int generation);
+    void Run(std::vector<PreviewFile> files, TimeRepairs repairs, std::string codePage,
+             std::shared_ptr<ReadWatch> watch, int generation);
 
     std::thread thread_;
     std::shared_ptr<ReadWatch> watch_;

@@ -51,6 +51,7 @@
 #include "repair/rollover.h"
 #include "repair/time_repairs.h"
 #include "ui/CardPlan.h"
+#include "ui/CodePageBox.h"
 #include "ui/ConversionRunner.h"
 #include "ui/DataView.h"
 #include "ui/FilenameEditLabel.h"
@@ -68,6 +69,7 @@ namespace {
 const char* const kTitle = "kesTranscribe";
 const std::string kInputSection = "Input File", kOutputSection = "Output File";
 const std::string kFolderKey = "Initial Folder", kFormatKey = "File Format";
+const std::string kCodePageKey = "Code Page";
 const std::string kViewSection = "View", kWindowSplitKey = "Window Split", kViewSplitKey = "View Split";
 // The zone of the view's times (the system's when none is named), and whether UTC is shown instead.
 const std::string kTimesZoneKey = "Times Zone", kTimesInUtcKey = "Times In UTC";
@@ -223,6 +225,7 @@ void TfmMain::BuildControls()
     cInputFileFormat->SetTypeAhead(true);
 
     cTimes = new TimesRow(this);
+    cCodePage = new CodePageBox(this);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
@@ -305,7 +308,8 @@ void TfmMain::BuildControls()
     QWidget* before = cInputFile;
     for (QWidget* next : inputButtons) setTabOrder(std::exchange(before, next), next);
     setTabOrder(before, cInputFileFormat);
-    setTabOrder(cInputFileFormat, cTimes->Shift());
+    setTabOrder(cInputFileFormat, cCodePage);
+    setTabOrder(cCodePage, cTimes->Shift());
     setTabOrder(cTimes->Shift(), cTimes->Zone());
     setTabOrder(cTimes->Zone(), cTimes->Rollover());
     setTabOrder(cTimes->Rollover(), cOutPutFile);
@@ -345,7 +349,11 @@ void TfmMain::LayOut()
     grid_->setHorizontalSpacing(0);
     grid_->setVerticalSpacing(7);
     grid_->addWidget(cInputFile, 0, 1);
-    grid_->addWidget(cInputFileFormat, 1, 1);
+    auto* inputFormatRow = new QHBoxLayout;
+    inputFormatRow->setSpacing(6);
+    inputFormatRow->addWidget(cInputFileFormat, 1);
+    inputFormatRow->addWidget(cCodePage, 0, Qt::AlignBottom);
+    grid_->addLayout(inputFormatRow, 1, 1);
     // The repairs of the inputs' times, captioned in the captions' column.
     grid_->addWidget(cTimes->Label(), 2, 0, Qt::AlignRight | Qt::AlignVCenter);
     grid_->addWidget(cTimes, 2, 1);
@@ -433,6 +441,7 @@ void TfmMain::ConnectControls()
     connect(cInputFileFormat, &TLyrComboBox::ChoiceMade, this, &TfmMain::ShowInputInView);
     connect(cView, &DataView::FormatOffered, cInputFileFormat, &QComboBox::setCurrentIndex);
     connect(cTimes, &TimesRow::Changed, this, [this] { cView->SetRepairs(cTimes->Repairs()); });
+    connect(cCodePage, &CodePageBox::Changed, this, [this] { cView->SetCodePage(cCodePage->Choice()); });
     connect(cView, &DataView::RolloverAsked, this, [this] { cTimes->SetRollover(true); });
     // A split by day follows the days of the zone the figures show.
     shape_->SetDayZone(cView->ShownZone());
@@ -478,6 +487,8 @@ void TfmMain::FormCreate()
     cInputFile->SetInitialDir(ToQString(settings.ReadString(kInputSection, kFolderKey, defaultFolder)));
     cOutPutFile->SetInitialDir(ToQString(settings.ReadString(kOutputSection, kFolderKey, defaultFolder)));
     SelectIndex(cInputFileFormat, settings.ReadInteger(kInputSection, kFormatKey, -1));
+    cCodePage->SetChoice(settings.ReadString(kInputSection, kCodePageKey, std::string(kAutomaticCodePage)));
+    cView->SetCodePage(cCodePage->Choice());
     SelectIndex(cOutputFileFormat, settings.ReadInteger(kOutputSection, kFormatKey, -1));
     ReadWindowSettings(settings);
     shape_->ReadSettings(settings);
@@ -506,6 +517,10 @@ void TfmMain::FormDestroy()
                                      {kOutputSection, kFolderKey, cOutPutFile->InitialDir().toStdString()},
                                      {kInputSection, kFormatKey, std::to_string(cInputFileFormat->currentIndex())},
                                      {kOutputSection, kFormatKey, std::to_string(cOutputFileFormat->currentIndex())}};
+    // Written once chosen: the file of a user who never chose one keeps its keys.
+    if (const std::string codePage = cCodePage->Choice();
+        codePage != kAutomaticCodePage || !IniFile(settings_.file).ReadString(kInputSection, kCodePageKey, "").empty())
+        entries.push_back({kInputSection, kCodePageKey, codePage});
     WriteWindowSettings(entries);
     if (cView->UtcButton()->isChecked()) entries.push_back({kViewSection, kTimesInUtcKey, "1"});
     shape_->WriteSettings(entries);
@@ -897,6 +912,7 @@ ConversionRequest TfmMain::Request()
 
 void TfmMain::AddRepairs(ConversionRequest& request)
 {
+    request.codePage = cCodePage->Choice();
     TimeRepairs repairs = cTimes->Repairs();
     std::vector<std::string> names;
     std::vector<int> positions;

@@ -55,6 +55,7 @@ public:
     // Opens the folder of the files the last conversion wrote.
     QPushButton* bOpenFolder;
     class TimesRow* cTimes;
+    class CodePageBox* cCodePage;
     // What the input file holds (and, after a conversion, what was written), beside the fields.
     DataView* cView;
     ShapePanel* shape_ = nullptr;         // the shaping steps, beside the view

@@ -367,6 +367,7 @@ ReadResult ReadGdbFile(ByteReader& file, const ReadOptions& options)
     reader.ReadRecords();
     if (version == kUtf8Version && reader.NotUnderstood() > 0) builder.Notice(kVersions.later);
     builder.Finish();
+    result.texts.unicode = version >= kUtf8Version;
     return result;
 }
 

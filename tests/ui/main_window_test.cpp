@@ -20,6 +20,7 @@
 #include "formats/format_table.h"
 #include "formats/native/Kes.h"
 #include "tests/ui/window_fixture.h"
+#include "ui/CodePageBox.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/Lyrlcomb.h"
 #include "ui/TimesRow.h"
@@ -298,6 +299,7 @@ TEST_F(WindowTest, TabWalksTheControlsInOrder)
                                          in[0],
                                          in[1],
                                          window->cInputFileFormat,
+                                         window->cCodePage,
                                          window->cTimes->Shift(),
                                          window->cTimes->Zone(),
                                          window->cTimes->Rollover(),
