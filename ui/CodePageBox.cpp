@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "core/code_page.h"
+#include "ui/TextStart.h"
 
 namespace {
 struct Offered {
@@ -37,6 +38,7 @@ CodePageBox::CodePageBox(QWidget* parent) : QComboBox(parent)
     for (const Offered& offered : kOffered) addItem(offered.caption, QString(offered.name));
     setMinimumContentsLength(8);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ShowTextStart(this);
     connect(this, &QComboBox::currentIndexChanged, this, &CodePageBox::Changed);
     connect(lineEdit(), &QLineEdit::editingFinished, this, &CodePageBox::Changed);
 }

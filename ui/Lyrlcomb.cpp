@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 
+#include "ui/TextStart.h"
+
 namespace {
 // Separator and "Others" rows, drawn when the list's tag is set.
 class TLyrRowDelegate : public QStyledItemDelegate {
@@ -51,6 +53,7 @@ TLyrComboBox::TLyrComboBox(QWidget* parent) : QComboBox(parent), link_(nullptr)
     setInsertPolicy(QComboBox::NoInsert);
     // Typed text must stay as typed: no completion into an entry.
     setCompleter(nullptr);
+    ShowTextStart(this);
     resize(width(), 17);
     link_ = new LabelLink(this, QString(), true);
     lineEdit()->installEventFilter(this);

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 
 #include "repair/shift_text.h"
+#include "ui/TextStart.h"
 
 namespace {
 const char* const kAsRead = "as read (UTC)";
@@ -50,12 +51,7 @@ TimesRow::TimesRow(QWidget* parent) : QWidget(parent)
 
     connect(shift_, &QLineEdit::textChanged, this, &TimesRow::Changed);
     connect(zone_, &QComboBox::currentTextChanged, this, &TimesRow::Changed);
-    // A name wider than the field shows its start, not its end ("as read (U", not "s read (UTC)").
-    const auto showStart = [this] {
-        if (!zone_->lineEdit()->hasFocus()) zone_->lineEdit()->setCursorPosition(0);
-    };
-    connect(zone_, &QComboBox::currentTextChanged, this, showStart);
-    showStart();
+    ShowTextStart(zone_);
     connect(rollover_, &QCheckBox::toggled, this, &TimesRow::Changed);
 }
 
