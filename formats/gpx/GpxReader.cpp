@@ -804,12 +804,13 @@ std::optional<ReadResult> ReadInTwo(ByteReader& file, const ReadOptions& options
     auto second = std::async(std::launch::async, [&]() -> std::optional<GpxReader::Half> {
         std::optional<ScopedReadWatch> watching;
         if (watch != nullptr) watching.emplace(*watch);
-        GpxReader reader(options);
-        reader.ContinueSection();
+        std::optional<GpxReader> reader;
         constexpr std::string_view kOpening = "<trk><trkseg>";
         const std::size_t length = rootEnd + kOpening.size() + (size - split);
-        try {
-            std::uint8_t* const own = reader.Buffer(length);
+        try {  // whatever fails here, the first half must not wait on it
+            reader.emplace(options);
+            reader->ContinueSection();
+            std::uint8_t* const own = reader->Buffer(length);
             std::memcpy(own, bytes, rootEnd);
             std::memcpy(own + rootEnd, kOpening.data(), kOpening.size());
             std::memcpy(own + rootEnd + kOpening.size(), bytes + split, size - split);
@@ -818,8 +819,8 @@ std::optional<ReadResult> ReadInTwo(ByteReader& file, const ReadOptions& options
             throw;
         }
         copied.set_value();  // the first half's parser may go on in the bytes it shares
-        if (!reader.Parse(length, true) || !reader.EndsAsSecondHalf()) return std::nullopt;
-        return reader.TakeHalf();
+        if (!reader->Parse(length, true) || !reader->EndsAsSecondHalf()) return std::nullopt;
+        return reader->TakeHalf();
     });
     copiedOut.get();
     std::memcpy(bytes + split, kClosing.data(), kClosing.size());  // its bytes are the second half's, copied
