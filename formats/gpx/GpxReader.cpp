@@ -761,8 +761,6 @@ std::size_t EndOfRootTag(std::span<const std::uint8_t> head)
     return found.typed ? 0 : found.end;
 }
 
-bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 // The start tag of a track point that follows another's end, from `from`
 // on: where a second half can begin; 0 for none near.
 std::size_t PointAfterPoint(std::string_view text, std::size_t from)

@@ -13,9 +13,9 @@
 #include "core/utc_time.h"
 
 namespace gpx {
-namespace {
 bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+namespace {
 std::string_view TrimXmlBlanks(std::string_view text)
 {
     while (!text.empty() && IsXmlBlank(text.front())) text.remove_prefix(1);

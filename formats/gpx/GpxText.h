@@ -15,6 +15,9 @@ namespace gpx {
 // forbids left out, and a byte that is not UTF-8 the replacement character U+FFFD.
 void AppendEscapedUtf8(std::string& out, std::string_view utf8);
 
+// XML's white space: blank, tab, CR and LF.
+bool IsXmlBlank(char c);
+
 // Decimals of a latitude or longitude (finer than any survey) and of an
 // elevation in metres (a float's digits are used up well before).
 inline constexpr int kPositionDecimals = 15;

@@ -308,7 +308,7 @@ std::optional<double> CoordinateOf(std::string_view field, std::size_t paddedDeg
     const std::size_t decimals = at - fractionStart;
     if (at != field.size() || point > 15) return general();
     if (point + decimals == 0) return std::nullopt;  // no digit
-    const std::size_t degreeDigits = point >= paddedDegreeDigits + 2 ? paddedDegreeDigits : point < 2 ? 0 : point - 2;
+    const std::size_t degreeDigits = DegreeDigits(field, paddedDegreeDigits);
     const std::size_t minuteDigits = point - degreeDigits;
     if (minuteDigits + decimals > 15) return general();
     const std::uint64_t degrees = whole / kTens[minuteDigits];
