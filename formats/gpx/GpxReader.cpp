@@ -142,21 +142,32 @@ public:
         return Finish();
     }
 
-    // A reading in two halves, read at once (ReadInTwo): the first half is
-    // fed without its end, the second behind a copy of the file's head.
-    std::uint8_t* Buffer(std::size_t size)
-    {
-        StartParserAccount(kParserMemory);
-        auto* buffer = static_cast<std::uint8_t*>(XML_GetBuffer(parser_, static_cast<int>(size)));
-        if (buffer == nullptr) throw std::bad_alloc();
-        return buffer;
-    }
+    // A reading in two halves, read at once (ReadInTwo), each fed in
+    // chunks: a buffer of the whole file would cost more in fresh pages than
+    // the parser spends counting the lines of every chunk but the last.
     // False when the parser stopped or found an error: the halves are given up.
-    bool Parse(std::size_t size, bool last)
+    bool Parse(std::span<const std::uint8_t> bytes, bool last)
     {
-        const XML_Status status = XML_ParseBuffer(parser_, static_cast<int>(size), last);
+        if (fed_ == 0) StartParserAccount(kParserMemory);
+        const XML_Status status =
+            XML_Parse(parser_, reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()), last);
+        fed_ += static_cast<XML_Index>(bytes.size());
         if (failure_) std::rethrow_exception(failure_);
         return status == XML_STATUS_OK && !stopped_ && (!last || rootClosed_);
+    }
+    // The bytes of `file` up to offset `end` (or its end), not the last.
+    static constexpr std::size_t kToTheEnd = SIZE_MAX;
+    bool ParseUpTo(ByteReader& file, std::size_t end)
+    {
+        while (file.position() < end) {
+            const std::span<const std::uint8_t> chunk = file.view(std::min(kChunk, end - file.position()));
+            if (chunk.empty()) return end == kToTheEnd;
+            if (!Parse(chunk, false)) return false;
+            file.skip(chunk.size());
+            // Everything after the last parse event is one unfinished token, held whole.
+            if (fed_ - XML_GetCurrentByteIndex(parser_) > kLongestToken) return false;
+        }
+        return true;
     }
     // The second half's first point goes on the section the first half left open.
     void ContinueSection() { continuesSection_ = true; }
@@ -719,6 +730,7 @@ private:
     std::int64_t segmentsStarted_ = 0;
     bool plainTrackNames_ = false;  // the open trk and trkseg are named so, and declare nothing
     XML_Index firstHalfEnd_ = -1;   // CloseFirstHalfAt
+    XML_Index fed_ = 0;             // bytes given to Parse
     bool endedBetweenPoints_ = false;
 };
 }  // namespace
@@ -765,9 +777,9 @@ std::size_t EndOfRootTag(std::span<const std::uint8_t> head)
 // on: where a second half can begin; 0 for none near.
 std::size_t PointAfterPoint(std::string_view text, std::size_t from)
 {
-    for (std::size_t at = text.find("<trkpt", from); at != std::string_view::npos && at - from < kLookingForHalf;
+    for (std::size_t at = text.find("<trkpt", from); at != std::string_view::npos && at + 6 < text.size();
          at = text.find("<trkpt", at + 1)) {
-        if (at + 6 >= text.size() || !(IsXmlBlank(text[at + 6]) || text[at + 6] == '>')) continue;
+        if (!(IsXmlBlank(text[at + 6]) || text[at + 6] == '>')) continue;
         std::size_t before = at;
         while (before > 0 && IsXmlBlank(text[before - 1])) --before;
         if (text.substr(0, before).ends_with("</trkpt>")) return at;
@@ -775,55 +787,51 @@ std::size_t PointAfterPoint(std::string_view text, std::size_t from)
     return 0;
 }
 
-// Reads a file whole into the first half's parser and, when it has a
-// point's start near its middle, parses the halves at once: the second on a
-// thread of its own, behind a copy of the file's head and the opening of a
-// track and segment; the first closed there by their ends. The halves are
-// given up (nothing, and the file read again as usual) unless the first
-// ends between two points of a segment and the second at the root's end,
-// both without a fault.
-std::optional<ReadResult> ReadInTwo(ByteReader& file, const ReadOptions& options)
+// Parses a file in two halves at once when it has a point's start near its
+// middle: the second on a thread of its own, behind a copy of the file's
+// head and the opening of a track and segment; the first closed there by
+// their ends. The halves are given up (nothing, and the file read again as
+// usual) unless the first ends between two points of a segment and the
+// second at the root's end, both without a fault.
+std::optional<ReadResult> ReadInTwo(const InputSource& source, ByteReader& file, const ReadOptions& options)
 {
     const std::size_t size = file.remaining();
-    GpxReader first(options);
-    std::uint8_t* const bytes = first.Buffer(size);
-    std::size_t got = 0;
-    while (got < size && !file.at_end()) got += file.read_some({bytes + got, std::min(kChunk, size - got)});
-    if (got != size || !file.at_end()) return std::nullopt;
-    const std::size_t rootEnd = EndOfRootTag({bytes, std::min(size, kHead)});
-    const std::size_t split =
-        rootEnd == 0 ? 0 : PointAfterPoint({reinterpret_cast<const char*>(bytes), size}, std::max(rootEnd, size / 2));
-    constexpr std::string_view kClosing = "</trkseg></trk></gpx>";
-    if (split == 0 || size - split < kClosing.size()) return std::nullopt;
+    const std::span<const std::uint8_t> head = file.view(kHead);
+    const std::size_t rootEnd = EndOfRootTag(head);
+    if (rootEnd == 0) return std::nullopt;
+    constexpr std::string_view kOpening = "<trk><trkseg>";
+    std::string secondHead(reinterpret_cast<const char*>(head.data()), rootEnd);
+    secondHead += kOpening;
+
+    constexpr std::size_t kBehind = 4 << 10;  // the end of the point before, with blanks
+    const std::size_t lookFrom = std::max(rootEnd, size / 2 - kBehind);
+    if (!file.seek(lookFrom)) return std::nullopt;
+    const std::span<const std::uint8_t> middle = file.view(kLookingForHalf);
+    const std::size_t found =
+        PointAfterPoint({reinterpret_cast<const char*>(middle.data()), middle.size()}, size / 2 - lookFrom);
+    const std::size_t split = lookFrom + found;
+    if (found == 0 || !file.seek(0)) return std::nullopt;
 
     ReadWatch* const watch = ScopedReadWatch::Current();
-    std::promise<void> copied;
-    std::future<void> copiedOut = copied.get_future();
     auto second = std::async(std::launch::async, [&]() -> std::optional<GpxReader::Half> {
         std::optional<ScopedReadWatch> watching;
         if (watch != nullptr) watching.emplace(*watch);
-        std::optional<GpxReader> reader;
-        constexpr std::string_view kOpening = "<trk><trkseg>";
-        const std::size_t length = rootEnd + kOpening.size() + (size - split);
-        try {  // whatever fails here, the first half must not wait on it
-            reader.emplace(options);
-            reader->ContinueSection();
-            std::uint8_t* const own = reader->Buffer(length);
-            std::memcpy(own, bytes, rootEnd);
-            std::memcpy(own + rootEnd, kOpening.data(), kOpening.size());
-            std::memcpy(own + rootEnd + kOpening.size(), bytes + split, size - split);
-        } catch (...) {
-            copied.set_exception(std::current_exception());
-            throw;
-        }
-        copied.set_value();  // the first half's parser may go on in the bytes it shares
-        if (!reader->Parse(length, true) || !reader->EndsAsSecondHalf()) return std::nullopt;
-        return reader->TakeHalf();
+        ByteReader rest = source.ReadBytes();
+        GpxReader reader(options);
+        reader.ContinueSection();
+        const auto* opening = reinterpret_cast<const std::uint8_t*>(secondHead.data());
+        if (!rest.seek(split) || !reader.Parse({opening, secondHead.size()}, false) ||
+            !reader.ParseUpTo(rest, GpxReader::kToTheEnd) || !reader.Parse({}, true) || !reader.EndsAsSecondHalf())
+            return std::nullopt;
+        return reader.TakeHalf();
     });
-    copiedOut.get();
-    std::memcpy(bytes + split, kClosing.data(), kClosing.size());  // its bytes are the second half's, copied
+    GpxReader first(options);
     first.CloseFirstHalfAt(split);
-    const bool firstHolds = first.Parse(split + kClosing.size(), true) && first.EndedBetweenPoints();
+    constexpr std::string_view kClosing = "</trkseg></trk></gpx>";
+    const bool firstHolds = first.ParseUpTo(file, split) &&
+                            first.Parse({reinterpret_cast<const std::uint8_t*>(kClosing.data()), kClosing.size()},
+                                        true) &&
+                            first.EndedBetweenPoints();
     std::optional<GpxReader::Half> rest = second.get();
     if (!firstHolds || !rest) return std::nullopt;
     first.Absorb(*rest);
@@ -843,7 +851,7 @@ ReadResult ReadGpxFile(const InputSource& source, const ReadOptions& options)
     const bool whole =
         options.mode == ReadMode::Everything && options.trackPointsKept == 0 && options.waypointsKept == 0;
     if (whole && file.remaining() >= kTwoHalvesFrom && file.remaining() <= kTwoHalvesUpTo) {
-        if (auto read = ReadInTwo(file, options)) return std::move(*read);
+        if (auto read = ReadInTwo(source, file, options)) return std::move(*read);
         file = source.ReadBytes();
     }
     return GpxReader(options).Read(file);
