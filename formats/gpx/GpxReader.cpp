@@ -155,6 +155,10 @@ public:
         if (failure_) std::rethrow_exception(failure_);
         return status == XML_STATUS_OK && !stopped_ && (!last || rootClosed_);
     }
+    bool Parse(std::string_view text, bool last)
+    {
+        return Parse({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, last);
+    }
     // The bytes of `file` up to offset `end` (or its end), not the last.
     static constexpr std::size_t kToTheEnd = SIZE_MAX;
     bool ParseUpTo(ByteReader& file, std::size_t end)
@@ -819,19 +823,15 @@ std::optional<ReadResult> ReadInTwo(const InputSource& source, ByteReader& file,
         ByteReader rest = source.ReadBytes();
         GpxReader reader(options);
         reader.ContinueSection();
-        const auto* opening = reinterpret_cast<const std::uint8_t*>(secondHead.data());
-        if (!rest.seek(split) || !reader.Parse({opening, secondHead.size()}, false) ||
-            !reader.ParseUpTo(rest, GpxReader::kToTheEnd) || !reader.Parse({}, true) || !reader.EndsAsSecondHalf())
+        if (!rest.seek(split) || !reader.Parse(secondHead, false) || !reader.ParseUpTo(rest, GpxReader::kToTheEnd) ||
+            !reader.Parse(std::string_view{}, true) || !reader.EndsAsSecondHalf())
             return std::nullopt;
         return reader.TakeHalf();
     });
     GpxReader first(options);
     first.CloseFirstHalfAt(split);
     constexpr std::string_view kClosing = "</trkseg></trk></gpx>";
-    const bool firstHolds = first.ParseUpTo(file, split) &&
-                            first.Parse({reinterpret_cast<const std::uint8_t*>(kClosing.data()), kClosing.size()},
-                                        true) &&
-                            first.EndedBetweenPoints();
+    const bool firstHolds = first.ParseUpTo(file, split) && first.Parse(kClosing, true) && first.EndedBetweenPoints();
     std::optional<GpxReader::Half> rest = second.get();
     if (!firstHolds || !rest) return std::nullopt;
     first.Absorb(*rest);
