@@ -16,11 +16,7 @@ constexpr double kEquatorRadius = 6378137.0;
 constexpr double kFlattening = 1 / 298.257223563;
 constexpr double kEccentricity2 = kFlattening * (2 - kFlattening);
 
-struct Cartesian {
-    double x, y, z;
-};
-
-Cartesian OnEllipsoid(double latitude, double longitude)
+EarthCentred OnEllipsoid(double latitude, double longitude)
 {
     constexpr double kRadians = 3.14159265358979323846 / 180;
     const double sinLatitude = std::sin(latitude * kRadians), cosLatitude = std::cos(latitude * kRadians);
@@ -28,16 +24,21 @@ Cartesian OnEllipsoid(double latitude, double longitude)
     return {normal * cosLatitude * std::cos(longitude * kRadians),
             normal * cosLatitude * std::sin(longitude * kRadians), normal * (1 - kEccentricity2) * sinLatitude};
 }
-}  // namespace
-
-double GeodesicMetres(double latitude1, double longitude1, double latitude2, double longitude2)
+double Between(const EarthCentred& a, const EarthCentred& b, double latitude1, double longitude1, double latitude2,
+               double longitude2)
 {
-    const Cartesian a = OnEllipsoid(latitude1, longitude1), b = OnEllipsoid(latitude2, longitude2);
     const double chord = std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
     if (chord < kShortChord) return chord + chord * chord * chord / (24 * kMeanRadius * kMeanRadius);
     double metres = 0;
     GeographicLib::Geodesic::WGS84().Inverse(latitude1, longitude1, latitude2, longitude2, metres);
     return metres;
+}
+}  // namespace
+
+double GeodesicMetres(double latitude1, double longitude1, double latitude2, double longitude2)
+{
+    return Between(OnEllipsoid(latitude1, longitude1), OnEllipsoid(latitude2, longitude2), latitude1, longitude1,
+                   latitude2, longitude2);
 }
 
 std::optional<double> Figures::Seconds() const
@@ -51,8 +52,12 @@ void FiguresCounter::Add(double latitude, double longitude, double metres, const
 {
     Figures& f = figures_;
     ++f.points;
+    const EarthCentred place = OnEllipsoid(latitude, longitude);
+    lastStep_ = 0;
     if (newSection || !hasPrevious_) ++f.sections;
-    else f.metres += GeodesicMetres(previousLatitude_, previousLongitude_, latitude, longitude);
+    else
+        f.metres += lastStep_ =
+            Between(previousPlace_, place, previousLatitude_, previousLongitude_, latitude, longitude);
     // Times out of order (a route's, a set of waypoints') still give a span.
     if (time) {
         if (!f.start || *time < *f.start) f.start = time;
@@ -77,6 +82,7 @@ void FiguresCounter::Add(double latitude, double longitude, double metres, const
     hasPrevious_ = true;
     previousLatitude_ = latitude;
     previousLongitude_ = longitude;
+    previousPlace_ = place;
 }
 
 Figures FiguresCounter::Result() const

@@ -28,16 +28,25 @@ struct Figures {
     std::optional<double> Seconds() const;
 };
 
+// A place in earth-centred coordinates, in metres.
+struct EarthCentred {
+    double x = 0, y = 0, z = 0;
+};
+
 class FiguresCounter {
 public:
     // A point with a usable position; metres NaN and time nothing when it has none.
     void Add(double latitude, double longitude, double metres, const std::optional<UtcTime>& time, bool newSection);
     Figures Result() const;
+    // The metres from the point added before to the last, 0 at a section's start.
+    double LastStep() const { return lastStep_; }
 
 private:
     Figures figures_;
     bool hasPrevious_ = false;
     double previousLatitude_ = 0, previousLongitude_ = 0;
+    EarthCentred previousPlace_;  // each point's is worked out once
+    double lastStep_ = 0;
     double previousMetres_ = std::numeric_limits<double>::quiet_NaN();
     // Longitude spans both ways round, so that a box across the date line is the small one.
     double west180_ = 1e9, east180_ = -1e9, west360_ = 1e9, east360_ = -1e9;

@@ -14,11 +14,8 @@ public:
         newSection = newSection || group_.points.empty();
         // The geodesics of a long track take a while: a stop asked for meanwhile is heard.
         if (group_.points.size() % 4096 == 4095) StopReadIfAsked();
-        if (!newSection) {
-            const ViewPoint& last = group_.points.back();
-            along_ += GeodesicMetres(last.latitude, last.longitude, p.latitude, p.longitude);
-        }
         counter_.Add(p.latitude, p.longitude, p.elevation, p.undated ? std::nullopt : p.time, newSection);
+        along_ += counter_.LastStep();
         group_.points.push_back({p.latitude, p.longitude, p.elevation, along_, newSection, TimeOf(p)});
         // Names are kept once the first comes: most tracks have none.
         if (!p.name.empty() && group_.names.empty()) group_.names.resize(group_.points.size() - 1);
