@@ -360,12 +360,15 @@ void DataView::BuildControls()
 QList<QWidget*> DataView::FocusRing() const
 {
     QList<QWidget*> ring;
+    // A points pane never shown has no fields to take the focus.
+    const bool points = pointList_->Built();
     for (QWidget* w :
-         {static_cast<QWidget*>(map_), static_cast<QWidget*>(table_), static_cast<QWidget*>(pointList_->Lists()),
-          static_cast<QWidget*>(pointList_->SearchField()), static_cast<QWidget*>(pointList_->Table()),
-          static_cast<QWidget*>(stopButton_), static_cast<QWidget*>(outputButton_), static_cast<QWidget*>(fitButton_),
-          static_cast<QWidget*>(saveButton_)})
-        if (w->isVisible() && w->isEnabled()) ring << w;
+         {static_cast<QWidget*>(map_), static_cast<QWidget*>(table_),
+          static_cast<QWidget*>(points ? pointList_->Lists() : nullptr),
+          static_cast<QWidget*>(points ? pointList_->SearchField() : nullptr),
+          static_cast<QWidget*>(points ? pointList_->Table() : nullptr), static_cast<QWidget*>(stopButton_),
+          static_cast<QWidget*>(outputButton_), static_cast<QWidget*>(fitButton_), static_cast<QWidget*>(saveButton_)})
+        if (w && w->isVisible() && w->isEnabled()) ring << w;
     return ring;
 }
 

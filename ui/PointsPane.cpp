@@ -19,6 +19,15 @@ QString Points(std::size_t n) { return QString("%1 point%2").arg(n).arg(n == 1 ?
 
 PointsPane::PointsPane(QWidget* parent) : QWidget(parent)
 {
+    points_ = new PointTableModel(this);
+    rows_ = new PointFilterModel(points_, this);
+}
+
+// The pane's fields are made when it is first shown or used: behind the
+// figures, a table and its header would cost the window's start some ms.
+void PointsPane::Build()
+{
+    if (table_) return;
     lists_ = new QComboBox(this);
     lists_->setAccessibleName("Points of");
     lists_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -27,8 +36,6 @@ PointsPane::PointsPane(QWidget* parent) : QWidget(parent)
     search_->setPlaceholderText("Search names");
     search_->setAccessibleName("Search names");
     search_->setClearButtonEnabled(true);
-    points_ = new PointTableModel(this);
-    rows_ = new PointFilterModel(points_, this);
     table_ = new QTableView(this);
     table_->setModel(rows_);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -61,6 +68,33 @@ PointsPane::PointsPane(QWidget* parent) : QWidget(parent)
     connect(search_, &QLineEdit::textChanged, rows_, &PointFilterModel::Search);
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &PointsPane::RowChanged);
     connect(rows_, &QAbstractItemModel::modelReset, this, &PointsPane::RowChanged);
+    // Made while the pane is being shown, they are shown by hand.
+    if (isVisible())
+        for (QWidget* field : std::initializer_list<QWidget*>{lists_, search_, table_, details_}) field->show();
+}
+
+QComboBox* PointsPane::Lists()
+{
+    Build();
+    return lists_;
+}
+
+QLineEdit* PointsPane::SearchField()
+{
+    Build();
+    return search_;
+}
+
+QTableView* PointsPane::Table()
+{
+    Build();
+    return table_;
+}
+
+QLabel* PointsPane::DetailsLabel()
+{
+    Build();
+    return details_;
 }
 
 void PointsPane::SetData(std::shared_ptr<const ViewData> data)
@@ -73,6 +107,7 @@ void PointsPane::SetData(std::shared_ptr<const ViewData> data)
 
 void PointsPane::showEvent(QShowEvent* event)
 {
+    Build();
     if (fillWaits_) Fill();
     QWidget::showEvent(event);
 }
@@ -104,6 +139,7 @@ void PointsPane::Fill()
 
 void PointsPane::ShowSource(PointSource source)
 {
+    Build();
     if (fillWaits_) Fill();
     for (int entry = 0; entry < lists_->count(); ++entry)
         if (static_cast<GroupKind>(lists_->itemData(entry).toInt()) == source.kind &&
@@ -154,6 +190,7 @@ void PointsPane::SelectPoint(PointSource source, int point)
 
 int PointsPane::SelectedPoint() const
 {
+    if (!table_) return -1;
     const QModelIndex current = table_->selectionModel()->currentIndex();
     return current.isValid() ? rows_->mapToSource(current).row() : -1;
 }

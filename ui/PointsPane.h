@@ -34,10 +34,13 @@ public:
     void SetZone(const TimeZone& zone) { points_->SetZone(zone); }
     void SetUnits(Units units) { points_->SetUnits(units); }
 
-    QComboBox* Lists() const { return lists_; }
-    QLineEdit* SearchField() const { return search_; }
-    QTableView* Table() const { return table_; }
-    QLabel* DetailsLabel() const { return details_; }
+    // The pane's fields, made now if they are not yet.
+    QComboBox* Lists();
+    QLineEdit* SearchField();
+    QTableView* Table();
+    QLabel* DetailsLabel();
+    // The fields are made (shown or used once).
+    bool Built() const { return table_ != nullptr; }
     PointFilterModel* Rows() const { return rows_; }
 
 signals:
@@ -48,6 +51,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void Build();
     void Fill();
     void ListChosen(int entry);
     void RowChanged();
@@ -56,8 +60,8 @@ private:
     bool fillWaits_ = false;
     PointTableModel* points_;
     PointFilterModel* rows_;
-    QComboBox* lists_;
-    QLineEdit* search_;
-    QTableView* table_;
-    QLabel* details_;
+    QComboBox* lists_ = nullptr;
+    QLineEdit* search_ = nullptr;
+    QTableView* table_ = nullptr;
+    QLabel* details_ = nullptr;
 };
