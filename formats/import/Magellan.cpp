@@ -4,6 +4,7 @@
 #include "formats/import/Magellan.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -19,7 +20,6 @@
 #include "core/point_entry.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
-#include "formats/document/Symbols.h"
 #include "formats/import/nmea.h"
 #include "formats/import/nmea_fields.h"
 
@@ -80,6 +80,61 @@ std::int16_t SymbolOf(const CommaFields& fields)
     const auto code =
         icon.size() >= 2 ? static_cast<unsigned char>(icon[1]) - 39 : static_cast<unsigned char>(icon[0]) - 65;
     return static_cast<std::int16_t>(code);
+}
+
+// What the receivers' icons show, by their letters: "a" to "z", then "aa"
+// to "ap"; other letters name no icon these receivers have.
+constexpr std::array<std::string_view, 42> kIconNames{"crossed square",
+                                                      "box",
+                                                      "house",
+                                                      "aerial",
+                                                      "airport",
+                                                      "amusement park",
+                                                      "ATM",
+                                                      "auto repair",
+                                                      "boating",
+                                                      "camping",
+                                                      "exit ramp",
+                                                      "first aid",
+                                                      "nav aid",
+                                                      "buoy",
+                                                      "fuel",
+                                                      "garden",
+                                                      "golf",
+                                                      "hotel",
+                                                      "hunting/fishing",
+                                                      "large city",
+                                                      "lighthouse",
+                                                      "major city",
+                                                      "marina",
+                                                      "medium city",
+                                                      "museum",
+                                                      "obstruction",
+                                                      "park",
+                                                      "resort",
+                                                      "restaurant",
+                                                      "rock",
+                                                      "scuba",
+                                                      "RV service",
+                                                      "shooting",
+                                                      "sight seeing",
+                                                      "small city",
+                                                      "sounding",
+                                                      "sports arena",
+                                                      "tourist info",
+                                                      "truck service",
+                                                      "winery",
+                                                      "wreck",
+                                                      "zoo"};
+
+std::string IconName(std::string_view icon)
+{
+    const auto letter = [&icon](std::size_t at) { return static_cast<char>(icon[at] | 0x20); };  // either case
+    std::size_t index = kIconNames.size();
+    if (icon.size() == 1 && letter(0) >= 'a' && letter(0) <= 'z') index = static_cast<std::size_t>(letter(0) - 'a');
+    else if (icon.size() == 2 && letter(0) == 'a' && letter(1) >= 'a' && letter(1) <= 'z')
+        index = 26 + static_cast<std::size_t>(letter(1) - 'a');
+    return index < kIconNames.size() ? std::string(kIconNames[index]) : std::string();
 }
 
 // Hours, minutes and seconds that are no whole numbers end the read
@@ -229,8 +284,9 @@ ReadResult ReadMagellanWaypointFile(const InputSource& source, const ReadOptions
         w.name = LegacyToUtf8(fields.View(8, ""));
         w.comment = LegacyToUtf8(fields.View(9, ""));
         if (!IsBlank(fields.View(10, ""))) {
+            // The native files keep the icon's number; the others its picture's name.
             w.symbolCode = SymbolOf(fields);
-            w.symbol = SymbolName(w.symbolCode);
+            w.symbol = IconName(TrimSpaces(fields.View(10, "")));
         }
         w.native.feet = NativeFeet(fields, altitude);
         if (w.name.empty()) w.native.name = "X";  // the native files' name of a waypoint without one

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "core/text_fields.h"
-#include "formats/document/Symbols.h"
 #include "formats/import/Magellan.h"
 #include "formats/import/Mapsend.h"
 #include "tests/support/document_points.h"
@@ -34,10 +33,10 @@ TEST(MagellanCard, WaypointFieldsChecksumAndHemispheres)
                       "$PMGNTRK,4807.038,N,01131.000,W,100,M,120000,A,,010120\r\n");
     const std::vector<Point> points = read.document.waypoints.ToVector();
     ASSERT_EQ(points.size(), 5u);
-    EXPECT_EQ(HeldPoints(points), (std::vector<std::string>{
-                                      "HOME|front door|||100.000|",  // the icon is 'a', not 'a*1F'
-                                      "CAMP|||" + SymbolName(25) + "|30.480|", "|||||",
-                                      "Caf\xC3\xA9 am Ring|front  door||" + SymbolName(27) + "|1.000|", "||||0.000|"}));
+    EXPECT_EQ(HeldPoints(points),
+              (std::vector<std::string>{"HOME|front door||crossed square|100.000|",  // the icon is 'a', not 'a*1F'
+                                        "CAMP|||obstruction|30.480|", "|||||",
+                                        "Caf\xC3\xA9 am Ring|front  door||resort|1.000|", "||||0.000|"}));
     // The native files' feet by their own rule: rounded, whole feet of metres, 0 none; a name where none is.
     const NativeForm native[] = {
         {.feet = 328}, {.feet = 100}, {.name = "X", .feet = -777}, {.feet = 3}, {.name = "X", .feet = -777}};
@@ -76,18 +75,31 @@ TEST(MagellanCard, PositionsWithoutLeadingZerosAreReadByValue)
     }
 }
 
-// The icon's number in the native symbol table, where the file gives an icon.
-TEST(MagellanCard, IconCodes)
+// The icon's number in the native symbol table, where the file gives an
+// icon, and the name of what the receivers' icon shows.
+TEST(MagellanCard, IconCodesAndNames)
 {
-    const std::vector<Point> points = ReadWaypoints("$PMGNWPL,1,N,1,E,,M,A,,a\n$PMGNWPL,1,N,1,E,,M,B,,z\n"
-                                                    "$PMGNWPL,1,N,1,E,,M,C,,ab\n$PMGNWPL,1,N,1,E,,M,D,,xyz\n"
-                                                    "$PMGNWPL,1,N,1,E,,M,E,,\n$PMGNWPL,1,N,1,E,,M,F,, \n")
-                                          .document.waypoints.ToVector();
-    ASSERT_EQ(points.size(), 6u);
-    const int expected[] = {0, 25, 27, 50, -1, -1};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(points[i].symbolCode, expected[i]) << i;
-        EXPECT_EQ(points[i].symbol, expected[i] < 0 ? "" : SymbolName(static_cast<std::int16_t>(expected[i]))) << i;
+    const struct {
+        const char* icon;
+        int code;
+        const char* name;
+    } cases[] = {{"a", 0, "crossed square"},
+                 {"z", 25, "obstruction"},
+                 {"B", 1, "box"},
+                 {"ab", 27, "resort"},
+                 {"ap", 41, "zoo"},
+                 {"aq", 42, ""},
+                 {"ba", 26, ""},
+                 {"xyz", 50, ""},
+                 {"", -1, ""},
+                 {" ", -1, ""}};
+    std::string file;
+    for (const auto& c : cases) file += std::string("$PMGNWPL,1,N,1,E,,M,W,,") + c.icon + "\n";
+    const std::vector<Point> points = ReadWaypoints(file).document.waypoints.ToVector();
+    ASSERT_EQ(points.size(), std::size(cases));
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        EXPECT_EQ(points[i].symbolCode, cases[i].code) << cases[i].icon;
+        EXPECT_EQ(points[i].symbol, cases[i].name) << cases[i].icon;
     }
 }
 
