@@ -63,7 +63,8 @@ Measured Measure(const ConvertOptions& options, const std::string& file)
             byReceiver = byReceiver || InputRow(format).writtenByReceiver;
             // The figures take no speeds, courses or geoid heights.
             ReadResult read =
-                ReadInput(InputSource::File(file), format, {.receiverFigures = false, .codePage = options.codePage});
+                ReadInput(InputSource::File(file), format,
+                          {.receiverFigures = false, .keptExtensions = false, .codePage = options.codePage});
             if (!m.codePage && read.texts.codePage && read.texts.codePage->mattered) m.codePage = read.texts.codePage;
             m.codePageChosen = options.codePage != kAutomaticCodePage;
             for (const Finding& finding : read.findings.All())

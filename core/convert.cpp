@@ -145,6 +145,7 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
                                       .trackPointsKept = whole ? 0 : output.trackPointCapacity,
                                       .waypointsKept = whole ? 0 : output.waypointCapacity,
                                       .receiverFigures = whole || output.writesReceiverFigures,
+                                      .keptExtensions = output.writesKeptExtensions,
                                       .codePage = r.codePage};
             ReadResult read = ReadInput(InputSource::File(r.inputs[i].name), position, options);
             if (options.mode == ReadMode::Waypoints)

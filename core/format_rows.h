@@ -33,6 +33,10 @@ struct ReadOptions {
     // Speeds, courses and geoid heights, which only GPX writes: a log reader
     // may leave them unread for an output that holds none.
     bool receiverFigures = true;
+    // A point's extension elements kept as XML, which only GPX writes: a
+    // reader may leave them out for an output that holds none, marking the
+    // point (Point::extensionsLeftOut).
+    bool keptExtensions = true;
     // The code page of the 8-bit texts: a name iconv knows, or "auto".
     std::string codePage{kAutomaticCodePage};
 };
@@ -153,6 +157,8 @@ struct OutputFormatRow {
     std::int64_t waypointCapacity = 0;
     // The format writes speeds, courses and geoid heights (ReadOptions).
     bool writesReceiverFigures = false;
+    // The format writes the extension elements of points as read (ReadOptions).
+    bool writesKeptExtensions = false;
     // Points a route of the format holds (0: no limit), for the shaping steps' fit.
     std::int64_t routePointCapacity = 0;
     // The format needs a date for every time: times of day without one are

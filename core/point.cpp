@@ -32,7 +32,8 @@ bool operator==(const Point& a, const Point& b)
            a.cadence == b.cadence && a.fix == b.fix && a.newSection == b.newSection && a.undated == b.undated &&
            a.symbolCode == b.symbolCode && a.name == b.name && a.comment == b.comment &&
            a.description == b.description && a.source == b.source && a.symbol == b.symbol && a.type == b.type &&
-           a.links == b.links && device && a.extensions == b.extensions && a.native == b.native;
+           a.links == b.links && device && a.extensions == b.extensions && a.extensionsLeftOut == b.extensionsLeftOut &&
+           a.native == b.native;
 }
 
 bool HoldsNonAsciiText(const Point& p)

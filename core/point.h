@@ -107,6 +107,9 @@ struct Point {
     // XML kept as read (the children of the point's extensions that no field
     // takes), for the outputs that can hold it.
     std::string extensions{};
+    // The point had extension elements that the read left out, its output
+    // holding none (ReadOptions::keptExtensions): a writer still says so.
+    bool extensionsLeftOut = false;
     NativeForm native{};
 
     bool HasElevation() const { return !std::isnan(elevation); }

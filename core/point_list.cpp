@@ -41,6 +41,7 @@ enum Bit : std::uint32_t {
     kExtensions = 1u << 22,
     kUndated = 1u << 23,
     kNative = 1u << 24,
+    kExtensionsLeftOut = 1u << 25,
 };
 
 // The doubles of a point that are none when NaN, with their bits. Every loop
@@ -158,6 +159,7 @@ std::uint32_t MaskOf(const Point& p)
     if (p.HasTexts()) mask |= kTexts;
     if (!p.device.Empty()) mask |= kDevice;
     if (!p.extensions.empty()) mask |= kExtensions;
+    if (p.extensionsLeftOut) mask |= kExtensionsLeftOut;
     return mask;
 }
 
@@ -298,6 +300,7 @@ void Unpack(std::string_view bytes, Point& p)
     p.fix = (mask & kFix) ? in.Get<std::uint8_t>() : std::uint8_t{0};
     p.newSection = (mask & kNewSection) != 0;
     p.undated = (mask & kUndated) != 0;
+    p.extensionsLeftOut = (mask & kExtensionsLeftOut) != 0;
     p.symbolCode = (mask & kSymbolCode) ? in.Get<std::int16_t>() : std::int16_t{-1};
     std::uint8_t nativeParts = 0;
     if (mask & kNative) UnpackNativeNumbers(in, p.native, nativeParts);

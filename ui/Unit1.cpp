@@ -278,9 +278,10 @@ void TfmMain::BuildControls()
     shape_->hide();
     shapeButton_ = new QPushButton("Shape", this);
     shapeButton_->setCheckable(true);
+    // The fields' and the view's tab orders stay as they were.
     shapeButton_->setFocusPolicy(Qt::NoFocus);
-    shapeButton_->setMinimumWidth(
-        1);  // the window's least size stays as it was: the bar gives way  // the fields' and the view's tab orders stay as they were
+    // The window's least size stays as it was: the bar gives way.
+    shapeButton_->setMinimumWidth(1);
     shapeButton_->setToolTip(
         "The Shape panel: split, merge, simplify, crop and clean before converting (Ctrl+Shift+S)");
     cView->AddToBar(shapeButton_);

@@ -113,7 +113,7 @@ class GpxReader {
 public:
     // A list stops one point past what the output takes (ReadOptions).
     explicit GpxReader(const ReadOptions& options)
-        : mode_(options.mode), trackPointsKept_(options.trackPointsKept),
+        : mode_(options.mode), trackPointsKept_(options.trackPointsKept), keepsPointXml_(options.keptExtensions),
           waypoints_(result_.document.waypoints, result_.findings, options.waypointsKept)
     {
         parser_ = XML_ParserCreate_MM(nullptr, &CountedParserMemory(), nullptr);
@@ -315,7 +315,7 @@ private:
         auto& r = *static_cast<GpxReader*>(self);
         if (r.keep_ != nullptr) {
             if (r.device_.Active()) r.device_.Text(std::string_view(text, static_cast<std::size_t>(length)));
-            if (r.kept_.size() <= kMostKeptExtensions)
+            if (!r.leavingOut_ && r.kept_.size() <= kMostKeptExtensions)
                 AppendEscapedUtf8(r.kept_, std::string_view(text, static_cast<std::size_t>(length)));
             return;
         }
@@ -431,9 +431,11 @@ private:
                     device_.End(skipDepth_, point_.device);
                     deviceRead_ = true;
                 }
-                kept_ += "</";
-                kept_ += name;
-                kept_ += '>';
+                if (!leavingOut_) {
+                    kept_ += "</";
+                    kept_ += name;
+                    kept_ += '>';
+                }
                 if (skipDepth_ == 1) FinishKeep();
             }
             --skipDepth_;
@@ -534,10 +536,16 @@ private:
     void BeginKeep(std::string& target, const XML_Char* name, const XML_Char** attributes)
     {
         keep_ = &target;
+        if (keep_ == &point_.extensions) device_.Start(name, 1, UriOf(name, attributes));
+        // A point's subtree left out is still read for its device details.
+        leavingOut_ = keep_ == &point_.extensions && !keepsPointXml_;
+        if (leavingOut_) {
+            if (device_.Active()) XML_SetCharacterDataHandler(parser_, OnText);
+            return;
+        }
         kept_.clear();
         keptPrefixes_.clear();
         declaredInside_.clear();
-        if (keep_ == &point_.extensions) device_.Start(name, 1, UriOf(name, attributes));
         kept_ += '<';
         kept_ += name;
         keepDeclarationsAt_ = kept_.size();
@@ -562,7 +570,7 @@ private:
     void KeepStart(const XML_Char* name, const XML_Char** attributes)
     {
         if (device_.Active()) device_.Start(name, skipDepth_, {});
-        if (kept_.size() > kMostKeptExtensions) return;  // too long to keep: only its end is awaited
+        if (leavingOut_ || kept_.size() > kMostKeptExtensions) return;  // too long to keep: only its end is awaited
         kept_ += '<';
         kept_ += name;
         KeepAttributes(name, attributes);
@@ -595,6 +603,12 @@ private:
     // its owner's extensions too long, is left out and counted.
     void FinishKeep()
     {
+        if (leavingOut_) {
+            point_.extensionsLeftOut = true;
+            keep_ = nullptr;
+            XML_SetCharacterDataHandler(parser_, nullptr);
+            return;
+        }
         std::string& declarations = declarations_;  // keeps its room from subtree to subtree
         declarations.clear();
         bool whole = true;
@@ -666,6 +680,7 @@ private:
             point_.satellites = point_.heartRate = point_.cadence = -1;
             point_.dgpsStation = -1;
             point_.newSection = false;
+            point_.extensionsLeftOut = false;
         }
         point_.latitude = point_.longitude = kNoValue;
     }
@@ -696,6 +711,7 @@ private:
     XML_Parser parser_ = nullptr;
     const ReadMode mode_;
     const std::int64_t trackPointsKept_;
+    const bool keepsPointXml_;  // ReadOptions::keptExtensions
     ReadResult result_;
     std::exception_ptr failure_;
     bool stopped_ = false;
@@ -709,6 +725,7 @@ private:
     std::vector<Node> open_;       // the known elements open, outermost first (at most six)
     std::size_t skipDepth_ = 0;    // depth inside a skipped element
     std::string* keep_ = nullptr;  // where the skipped element is kept as XML; nullptr: nowhere
+    bool leavingOut_ = false;      // the subtree kept is a point's, left out
     std::string kept_;             // the subtree being kept
     std::string declarations_;     // of the subtree being kept, made at its end
     struct {

@@ -60,8 +60,8 @@ void LossSurvey::TakePoint(const Point& p, const NativeHolds& h)
 {
     // Most points of a long track hold a position, a time and an elevation
     // alone: they are passed at once.
-    if (!p.HasTexts() && p.extensions.empty() && p.native.Empty() && !h.tellsSymbolZero && (h.times || !p.time) &&
-        (h.elevations || !p.HasElevation()) && p.device.Empty() && !HasSensorValues(p))
+    if (!p.HasTexts() && p.extensions.empty() && !p.extensionsLeftOut && p.native.Empty() && !h.tellsSymbolZero &&
+        (h.times || !p.time) && (h.elevations || !p.HasElevation()) && p.device.Empty() && !HasSensorValues(p))
         return;
     Text("names", h.nameLength > 0 ? Length(NativeName(p)) : p.name.size(), h.nameLength, h);
     if (h.textLength < 0) {
@@ -83,7 +83,7 @@ void LossSurvey::TakePoint(const Point& p, const NativeHolds& h)
         Count(How::SymbolZero, "", h.noun, h.file);
     Text("addresses and other device details", HasDeviceDetails(p.device, h.display) ? 1 : 0, -1, h);
     Text("heart rates, cadences, temperatures and depths", HasSensorValues(p) ? 1 : 0, -1, h);
-    Text("GPX extensions", p.extensions.size(), -1, h);
+    Text("GPX extensions", p.extensions.size() + (p.extensionsLeftOut ? 1 : 0), -1, h);
 }
 
 void LossSurvey::TakeGroup(const GroupInfo& g, const char* noun, const char* file, int nameLength, int textLength)

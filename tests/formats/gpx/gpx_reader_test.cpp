@@ -109,21 +109,27 @@ TEST(GpxReader, DeviceDetailsAreReadFromTheirExtension)
         {root, "<x:WaypointExtension>" + details, true},
         {"", "<x:WaypointExtension xmlns:x=\"urn:other\">" + details, false},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.extension.substr(0, 60));
-        const std::string body = Wpt("1", "2", "<extensions>" + row.extension + "</extensions>") + Wpt("3", "4");
-        const ReadResult read = row.root.empty() ? Read(Gpx(body)) : Read(Gpx(body, row.root));
-        const std::vector<Point> w = read.document.waypoints.ToVector();
-        ASSERT_EQ(w.size(), 2u);
-        const DeviceDetails& d = w[0].device;
-        EXPECT_EQ(w[0].extensions.find("<x:City>C</x:City>") != std::string::npos, true);
-        EXPECT_EQ(d.displayMode, row.read ? "SymbolOnly" : "");
-        EXPECT_EQ((std::vector{d.street, d.city, d.state, d.country, d.postalCode, d.phone}),
-                  (row.read ? std::vector<std::string>{"1 Rd", "C", "S", "K", "P", "1"} : std::vector<std::string>(6)));
-        EXPECT_EQ(d.categories, (row.read ? std::vector<std::string>{"A", "B"} : std::vector<std::string>{}));
-        EXPECT_EQ(std::vector({d.proximity, d.celsius, d.depth}) == std::vector({25.5, -3.0, 4.0}), row.read);
-        EXPECT_TRUE(w[1].device.Empty());
-    }
+    // An output that holds no extensions has them left out, the point marked, its details read all the same.
+    for (const bool kept : {true, false})
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.extension.substr(0, 60) + (kept ? "" : ", left out"));
+            const std::string body = Wpt("1", "2", "<extensions>" + row.extension + "</extensions>") + Wpt("3", "4");
+            const std::string file = row.root.empty() ? Gpx(body) : Gpx(body, row.root);
+            const ReadResult read = ReadGpxFile(InputSource::Memory("in.gpx", file), {.keptExtensions = kept});
+            const std::vector<Point> w = read.document.waypoints.ToVector();
+            ASSERT_EQ(w.size(), 2u);
+            const DeviceDetails& d = w[0].device;
+            EXPECT_EQ(w[0].extensions.find("<x:City>C</x:City>") != std::string::npos, kept);
+            EXPECT_EQ(w[0].extensionsLeftOut, !kept);
+            EXPECT_FALSE(w[1].extensionsLeftOut);
+            EXPECT_EQ(d.displayMode, row.read ? "SymbolOnly" : "");
+            EXPECT_EQ(
+                (std::vector{d.street, d.city, d.state, d.country, d.postalCode, d.phone}),
+                (row.read ? std::vector<std::string>{"1 Rd", "C", "S", "K", "P", "1"} : std::vector<std::string>(6)));
+            EXPECT_EQ(d.categories, (row.read ? std::vector<std::string>{"A", "B"} : std::vector<std::string>{}));
+            EXPECT_EQ(std::vector({d.proximity, d.celsius, d.depth}) == std::vector({25.5, -3.0, 4.0}), row.read);
+            EXPECT_TRUE(w[1].device.Empty());
+        }
 }
 
 TEST(GpxReader, NamespacesDecideWhichElementsAreRead)
