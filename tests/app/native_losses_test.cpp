@@ -9,7 +9,7 @@
 
 namespace {
 // Texts longer than every native field, two texts where the files hold one,
-// links, a type, heart rates, an address, a waypoint without a symbol and
+// links, a type, heart rates, an extension of no known namespace, an address, a waypoint without a symbol and
 // one with none of its values, a route.
 const std::string kRichGpx = R"(<?xml version="1.0" encoding="UTF-8"?>
 <gpx version="1.1" creator="t" xmlns="http://www.topografix.com/GPX/1/1"
@@ -22,7 +22,7 @@ const std::string kRichGpx = R"(<?xml version="1.0" encoding="UTF-8"?>
  <rte><name>A route name over sixteen</name><rtept lat="1" lon="2"><ele>5</ele><name>P</name><sym>Dot</sym></rtept></rte>
  <trk><name>A track name of some length</name><desc>and a description</desc><type>cycling</type><trkseg>
   <trkpt lat="1" lon="2"><ele>100</ele><time>2020-01-01T00:00:00Z</time><extensions><gpxtpx:TrackPointExtension>
-   <gpxtpx:hr>120</gpxtpx:hr></gpxtpx:TrackPointExtension></extensions></trkpt>
+   <gpxtpx:hr>120</gpxtpx:hr></gpxtpx:TrackPointExtension><u:mark xmlns:u="urn:u">1</u:mark></extensions></trkpt>
  </trkseg></trk>
 </gpx>
 )";
@@ -44,7 +44,8 @@ TEST(NativeLosses, EachKindOfLossIsOneWarningAndStrictSaysThree)
         {"out.plt",
          {"the description of 1 track dropped: a .plt holds none",
           "links, sources and types of 1 track dropped: a .plt holds none",
-          "heart rates, cadences, temperatures and depths of 1 point dropped: a .plt holds none"}},
+          "heart rates, cadences, temperatures and depths of 1 point dropped: a .plt holds none",
+          "GPX extensions of 1 point dropped: a .plt holds none"}},
         {"out.wrt",
          {"1 route dropped: a .wrt written holds none", "the name of 1 waypoint cut to 8 characters",
           "the description of 1 waypoint cut to 12 characters",
@@ -56,7 +57,8 @@ TEST(NativeLosses, EachKindOfLossIsOneWarningAndStrictSaysThree)
         {"out.tlg",
          {"the time of 1 point dropped: a .tlg holds none", "the elevation of 1 point dropped: a .tlg holds none",
           "heart rates, cadences, temperatures and depths of 1 point dropped: a .tlg holds none",
-          "the name of 1 track cut to 12 characters", "the description of 1 track cut to 13 characters",
+          "GPX extensions of 1 point dropped: a .tlg holds none", "the name of 1 track cut to 12 characters",
+          "the description of 1 track cut to 13 characters",
           "links, sources and types of 1 track dropped: a .tlg holds none"}},
     };
     for (const auto& row : rows) {
