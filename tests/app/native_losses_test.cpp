@@ -9,8 +9,9 @@
 
 namespace {
 // Texts longer than every native field, two texts where the files hold one,
-// links, a type, heart rates, an extension of no known namespace, an address, a waypoint without a symbol and
-// one with none of its values, a route.
+// links, a type, heart rates, an extension of no known namespace, an
+// address, a waypoint without a symbol and one with none of its values, a
+// route.
 const std::string kRichGpx = R"(<?xml version="1.0" encoding="UTF-8"?>
 <gpx version="1.1" creator="t" xmlns="http://www.topografix.com/GPX/1/1"
  xmlns:gpxtpx="http://www.garmin.com/xmlschemas/TrackPointExtension/v2"
