@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "core/clock.h"
@@ -23,15 +25,60 @@ std::string_view TrimXmlBlanks(std::string_view text)
     return text;
 }
 
+// `value` rounded to `decimals` places, as the integer of its scaled
+// digits, when the product with the power of ten is near enough to round
+// without doubt and the double's spacing is finer than the last place (its
+// shortest form then has no more decimals than its rounded one): the common
+// case of an elevation or a speed, without the general conversion's cost.
+std::optional<std::int64_t> ScaledDigits(double value, int decimals)
+{
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (decimals < 0 || decimals >= static_cast<int>(std::size(kPowers))) return std::nullopt;
+    const double scaled = value * kPowers[decimals];
+    if (!(std::fabs(scaled) < 0x1p52)) return std::nullopt;  // NaN too
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;  // exact below 2^52
+    // The product is within half a unit in its last place of the exact one: far more stays on the safe side.
+    if (std::fabs(fraction - 0.5) <= std::fabs(scaled) * 0x1p-48 + 0x1p-60) return std::nullopt;
+    return static_cast<std::int64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+}
+
+void AppendScaled(std::string& out, std::int64_t digits, int decimals)
+{
+    char buffer[24];
+    const std::size_t length = static_cast<std::size_t>(
+        std::to_chars(buffer, buffer + sizeof buffer, digits < 0 ? -digits : digits).ptr - buffer);
+    const std::size_t places = static_cast<std::size_t>(decimals);
+    // The decimal at `place` after the point: zeros stand before short digits.
+    const auto decimal = [&](std::size_t place) {
+        return place + length < places ? '0' : buffer[length - places + place];
+    };
+    if (digits < 0) out += '-';
+    if (length <= places) out += '0';
+    else out.append(buffer, length - places);
+    std::size_t kept = places;  // without the trailing zeros
+    while (kept > 0 && decimal(kept - 1) == '0') --kept;
+    if (kept == 0) return;
+    out += '.';
+    for (std::size_t place = 0; place < kept; ++place) out += decimal(place);
+}
+
 template <typename Real>
 void AppendShortest(std::string& out, Real value, int maxDecimals)
 {
+    if constexpr (std::is_same_v<Real, double>) {
+        if (const auto digits = ScaledDigits(value, maxDecimals)) {
+            AppendScaled(out, *digits, maxDecimals);
+            return;
+        }
+    }
     char buffer[400];  // the longest fixed form of a double fits
     const char* const first = buffer;
     const char* end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed).ptr;
     if (end - std::find(first, end, '.') > maxDecimals + 1) {
         end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, maxDecimals).ptr;
-        while (end[-1] == '0') --end;
+        // Without decimals there is no point, and a zero may be the last digit.
+        while (maxDecimals > 0 && end[-1] == '0') --end;
         if (end[-1] == '.') --end;
     }
     const char* start = first;

@@ -2,7 +2,9 @@
 // The GPX texts: times, numbers, the 8-bit store texts, symbol names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <optional>
 #include <random>
 #include <string>
@@ -128,6 +130,32 @@ TEST(GpxText, DecimalsAreReadStrictlyAndWrittenShortWithoutExponentOrMinusZero)
     std::string elevation;
     AppendDecimal(elevation, 1531.4000244140625f, kElevationDecimals);  // a float's shortest form
     EXPECT_EQ(elevation, "1531.4");
+
+    // Whatever the value: plain digits, at most the decimals asked for and
+    // none trailing, the value rounded to them; the value itself where that
+    // reads back as it. Halves at the last place and integers without decimals included.
+    std::uniform_real_distribution<double> unit(-1, 1);
+    for (int i = 0; i < 200000; ++i) {
+        const int decimals = i % 2 == 0 ? static_cast<int>(random() % 10) : kPositionDecimals;
+        const double scale = std::pow(10.0, static_cast<int>(random() % 12) - 4);
+        const double value =
+            i % 3 == 0 ? (std::round(unit(random) * 1e6) + 0.5) / std::pow(10.0, decimals) : unit(random) * scale;
+        std::string text;
+        AppendDecimal(text, value, decimals);
+        SCOPED_TRACE(text + " of " + std::to_string(value) + " to " + std::to_string(decimals));
+        const std::size_t point = text.find('.');
+        ASSERT_EQ(text.find_first_not_of("-0123456789."), std::string::npos);
+        ASSERT_TRUE(point == std::string::npos ||
+                    (text.size() - point - 1 <= static_cast<std::size_t>(decimals) && text.back() != '0'));
+        const double back = *ParseDecimal(text);
+        ASSERT_LE(std::fabs(back - value), 0.5 * std::pow(10.0, -decimals) * (1 + 1e-9) + std::fabs(value) * 1e-15);
+        char shortest[400];
+        const char* end = std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::fixed).ptr;
+        const char* dot = std::find(static_cast<const char*>(shortest), end, '.');
+        if (end - dot <= decimals + 1) {
+            ASSERT_EQ(back, value);
+        }
+    }
 }
 
 TEST(GpxText, SymbolNamesGoBothWays)
