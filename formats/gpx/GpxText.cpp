@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <type_traits>
 #include <vector>
@@ -45,22 +46,26 @@ std::optional<std::int64_t> ScaledDigits(double value, int decimals)
 
 void AppendScaled(std::string& out, std::int64_t digits, int decimals)
 {
-    char buffer[24];
-    const std::size_t length = static_cast<std::size_t>(
-        std::to_chars(buffer, buffer + sizeof buffer, digits < 0 ? -digits : digits).ptr - buffer);
-    const std::size_t places = static_cast<std::size_t>(decimals);
-    // The decimal at `place` after the point: zeros stand before short digits.
-    const auto decimal = [&](std::size_t place) {
-        return place + length < places ? '0' : buffer[length - places + place];
-    };
-    if (digits < 0) out += '-';
-    if (length <= places) out += '0';
-    else out.append(buffer, length - places);
-    std::size_t kept = places;  // without the trailing zeros
-    while (kept > 0 && decimal(kept - 1) == '0') --kept;
-    if (kept == 0) return;
-    out += '.';
-    for (std::size_t place = 0; place < kept; ++place) out += decimal(place);
+    char buffer[48];
+    char* start = buffer + 1;  // room for a sign
+    const auto magnitude = digits < 0 ? 0 - static_cast<std::uint64_t>(digits) : static_cast<std::uint64_t>(digits);
+    char* end = std::to_chars(start, buffer + sizeof buffer, magnitude).ptr;
+    const auto places = static_cast<std::ptrdiff_t>(decimals);
+    if (end - start <= places) {  // zeros before the digits, a whole part of 0 included
+        const std::ptrdiff_t zeros = places + 1 - (end - start);
+        std::memmove(start + zeros, start, static_cast<std::size_t>(end - start));
+        std::memset(start, '0', static_cast<std::size_t>(zeros));
+        end += zeros;
+    }
+    char* const point = end - places;
+    while (end > point && end[-1] == '0') --end;
+    if (end > point) {
+        std::memmove(point + 1, point, static_cast<std::size_t>(end - point));
+        *point = '.';
+        ++end;
+    }
+    if (digits < 0) *--start = '-';
+    out.append(start, end);
 }
 
 template <typename Real>

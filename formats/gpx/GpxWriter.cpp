@@ -21,7 +21,7 @@ constexpr const char* kEol = "\r\n";
 constexpr const char* kTrackPointExtension = "http://www.garmin.com/xmlschemas/TrackPointExtension/v2";
 constexpr const char* kDeviceExtension = "http://www.garmin.com/xmlschemas/GpxExtensions/v3";
 
-void AppendText(std::string& out, const char* tag, std::string_view utf8)
+void AppendText(std::string& out, std::string_view tag, std::string_view utf8)
 {
     if (utf8.empty()) return;
     out += '<';
@@ -47,7 +47,7 @@ void AppendLinks(std::string& out, const std::vector<Link>& links)
 }
 
 template <typename Number>
-void AppendNumber(std::string& out, const char* tag, Number value, int maxDecimals)
+void AppendNumber(std::string& out, std::string_view tag, Number value, int maxDecimals)
 {
     if (!std::isfinite(value)) return;
     out += '<';
@@ -59,7 +59,7 @@ void AppendNumber(std::string& out, const char* tag, Number value, int maxDecima
     out += '>';
 }
 
-void AppendCount(std::string& out, const char* tag, int value)
+void AppendCount(std::string& out, std::string_view tag, int value)
 {
     if (value < 0) return;
     out += '<';
