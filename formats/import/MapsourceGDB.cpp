@@ -151,10 +151,11 @@ bool FlaggedDouble(ByteReader& file, double& value)
 }
 
 // How the waypoint is shown on a map (the first of the four numbers after its
-// proximity): its symbol with its name, alone, or with its description.
+// proximity): its symbol alone, with its name, or with its description. The
+// files number them otherwise than the receivers do, whose first is the name.
 std::string DisplayMode(std::int32_t number)
 {
-    constexpr const char* kModes[] = {"SymbolAndName", "SymbolOnly", "SymbolAndDescription"};
+    constexpr const char* kModes[] = {"SymbolOnly", "SymbolAndName", "SymbolAndDescription"};
     return number >= 0 && number < 3 ? kModes[number] : "";
 }
 

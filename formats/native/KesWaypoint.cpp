@@ -28,13 +28,13 @@ struct WayPoints {
     double latitude = 0, longitude = 0, dateTime = kes::kUndatedWaypoint;
     std::int16_t symbol = 0;
     float feet = kes::kNoAltitude;
-    std::int32_t column13 = 0;  // how a device shows it: 0 symbol and name, 1 symbol only, 2 with description
+    std::int32_t column13 = 0;  // as MapSource numbers how it is shown: 0 symbol only, 1 with name, 2 with description
     std::int32_t column14 = 0;  // proximity, whole metres
 };
 
 std::int32_t DisplayNumber(const std::string& mode)
 {
-    if (mode == "SymbolOnly") return 1;
+    if (mode == "SymbolAndName") return 1;
     if (mode == "SymbolAndDescription") return 2;
     return 0;
 }

@@ -76,7 +76,7 @@ TEST(GdbReader, WaypointsKeepEveryValueTheirRecordHolds)
     EXPECT_EQ(w[0].symbol, "Airport");
     EXPECT_EQ(w[0].time, (UtcTime{86400, 0}));
     EXPECT_EQ(w[0].device.proximity, 2.5);
-    EXPECT_EQ(w[0].device.displayMode, "SymbolOnly");
+    EXPECT_EQ(w[0].device.displayMode, "SymbolAndName");
     EXPECT_FALSE(w[0].HasElevation());
     EXPECT_EQ(w[1].name, "");
     EXPECT_FALSE(w[1].time);
@@ -88,7 +88,7 @@ TEST(GdbReader, WaypointsKeepEveryValueTheirRecordHolds)
     EXPECT_EQ(w[3].elevation, 100);
     EXPECT_EQ(w[3].device.depth, -1e300);
     EXPECT_TRUE(std::isnan(w[3].device.proximity));
-    EXPECT_EQ(w[3].device.displayMode, "SymbolAndName");
+    EXPECT_EQ(w[3].device.displayMode, "SymbolOnly");
     // The native files round the feet once, 0 ft is none there, and a depth
     // stands in for a missing altitude.
     const NativeForm native[] = {{.name = "Camp2", .description = "a b", .symbol = 0},
@@ -434,6 +434,6 @@ TEST(MapsourceFixtures, RealGdbFiles)
                                                           {10, 1143510032}, {12, 1143510205}, {13, 1143841766}};
     for (const auto& [index, seconds] : times) EXPECT_EQ(waypoints.at(index).time, (UtcTime{seconds, 0})) << index;
     const std::pair<std::size_t, const char*> displays[] = {
-        {0, "SymbolAndName"}, {7, "SymbolOnly"}, {9, "SymbolAndDescription"}};
+        {0, "SymbolOnly"}, {7, "SymbolAndName"}, {9, "SymbolAndDescription"}};
     for (const auto& [index, mode] : displays) EXPECT_EQ(waypoints.at(index).device.displayMode, mode) << index;
 }
