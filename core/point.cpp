@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "core/text_encoding.h"
+
 namespace {
 // Two values of a field are the same when both are none.
 bool Same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
@@ -38,9 +40,7 @@ bool operator==(const Point& a, const Point& b)
 
 bool HoldsNonAsciiText(const Point& p)
 {
-    const auto upper = [](const std::string& text) {
-        return std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; });
-    };
+    const auto upper = [](const std::string& text) { return !IsAscii(text); };
     const DeviceDetails& d = p.device;
     for (const std::string* text : {&p.name, &p.comment, &p.description, &p.source, &p.type, &d.street, &d.city,
                                     &d.state, &d.postalCode, &d.country, &d.phone})

@@ -411,7 +411,7 @@ void PointList::push_back(const Point& point)
     ++count_;
     if (point.time && !point.undated) times_.Add(*point.time);
     // Track points hold no texts: one look at their emptiness.
-    if (!nonAsciiTexts_ && point.HasTexts()) nonAsciiTexts_ = HoldsNonAsciiText(point);
+    if (!nonAsciiTexts_ && (point.HasTexts() || !point.device.Empty())) nonAsciiTexts_ = HoldsNonAsciiText(point);
     if (memory_.capacity() != capacity) Count();
     SpillIfLarge();
 }

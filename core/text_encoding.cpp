@@ -58,18 +58,6 @@ std::size_t DecodeOne(std::string_view text, std::size_t i, char32_t& out)
     return length;
 }
 // Eight bytes at a time: readers pass every text of a file through here.
-bool IsAscii(std::string_view text)
-{
-    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-    std::size_t i = 0;
-    for (std::uint64_t word; i + sizeof word <= text.size(); i += sizeof word) {
-        std::memcpy(&word, text.data() + i, sizeof word);
-        if (word & kHighBits) return false;
-    }
-    for (; i < text.size(); ++i)
-        if (static_cast<std::uint8_t>(text[i]) >= 0x80) return false;
-    return true;
-}
 }  // namespace
 
 std::size_t DecodeUtf8At(std::string_view text, std::size_t at, char32_t& codePoint)
@@ -131,6 +119,19 @@ std::string LegacyToUtf8(std::string_view legacy)
         else AppendUtf8(out, LegacyCodePoint(byte));
     }
     return out;
+}
+
+bool IsAscii(std::string_view text)
+{
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    std::size_t i = 0;
+    for (std::uint64_t word; i + sizeof word <= text.size(); i += sizeof word) {
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if (word & kHighBits) return false;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<std::uint8_t>(text[i]) >= 0x80) return false;
+    return true;
 }
 
 bool IsUtf8(std::string_view text)

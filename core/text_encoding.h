@@ -50,6 +50,9 @@ void WalkUtf8(std::string_view text, Character&& character)
 // The character one byte of the 8-bit text stands for, as LegacyToUtf8 reads it.
 char32_t LegacyCodePoint(unsigned char byte);
 
+// No byte beyond ASCII; a word at a time.
+bool IsAscii(std::string_view text);
+
 // True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or
 // values past U+10FFFF).
 bool IsUtf8(std::string_view text);

@@ -6,6 +6,7 @@
 #include "core/catalogue.h"
 #include "core/code_page.h"
 #include "core/convert.h"
+#include "core/eight_bit_texts.h"
 #include "core/text_encoding.h"
 #include "formats/format_table.h"
 #include "tests/support/byte_builder.h"
@@ -131,6 +132,17 @@ TEST(CodePage, EachReadsItsOwnBytesAndWritesThemBack)
     }
     for (const char* unknown : {"no-such-page", "UTF-16", "EBCDIC-US", ""})
         EXPECT_THROW(CodePage::Open(unknown), UnknownCodePage) << unknown;
+}
+
+// A waypoint whose only text beyond ASCII is in its address is read again too.
+TEST(CodePage, AnAddressAloneIsReadAgain)
+{
+    Document document;
+    Point w;
+    w.device.city = LegacyToUtf8("\xCA\xC0\xCB\xC8\xCD\xC8\xCD\xC0");  // as a reader takes the bytes
+    document.waypoints.push_back(w);
+    ReadEightBitTexts(document, "cp1251");
+    EXPECT_EQ(document.waypoints.ToVector().at(0).device.city, "КАЛИНИНА");
 }
 
 // Every byte a single-byte code page defines comes back as itself.
