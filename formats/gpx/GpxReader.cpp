@@ -175,10 +175,8 @@ public:
     }
     // The second half's first point goes on the section the first half left open.
     void ContinueSection() { continuesSection_ = true; }
-    // The first half is fed whole, closed behind its last point by the
-    // ends of the segment, track and root, the first of them at `at`: a
-    // parse that is not the last would count the lines of all it was given
-    // once more.
+    // The first half is closed behind its last point by the ends of the
+    // segment, track and root, the first of them at byte `at`.
     void CloseFirstHalfAt(std::size_t at) { firstHalfEnd_ = static_cast<XML_Index>(at); }
     // The first half's end came right after a point of a segment that has
     // some (not inside a comment or a skipped element), with only the root's

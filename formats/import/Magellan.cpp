@@ -84,48 +84,15 @@ std::int16_t SymbolOf(const CommaFields& fields)
 
 // What the receivers' icons show, by their letters: "a" to "z", then "aa"
 // to "ap"; other letters name no icon these receivers have.
-constexpr std::array<std::string_view, 42> kIconNames{"crossed square",
-                                                      "box",
-                                                      "house",
-                                                      "aerial",
-                                                      "airport",
-                                                      "amusement park",
-                                                      "ATM",
-                                                      "auto repair",
-                                                      "boating",
-                                                      "camping",
-                                                      "exit ramp",
-                                                      "first aid",
-                                                      "nav aid",
-                                                      "buoy",
-                                                      "fuel",
-                                                      "garden",
-                                                      "golf",
-                                                      "hotel",
-                                                      "hunting/fishing",
-                                                      "large city",
-                                                      "lighthouse",
-                                                      "major city",
-                                                      "marina",
-                                                      "medium city",
-                                                      "museum",
-                                                      "obstruction",
-                                                      "park",
-                                                      "resort",
-                                                      "restaurant",
-                                                      "rock",
-                                                      "scuba",
-                                                      "RV service",
-                                                      "shooting",
-                                                      "sight seeing",
-                                                      "small city",
-                                                      "sounding",
-                                                      "sports arena",
-                                                      "tourist info",
-                                                      "truck service",
-                                                      "winery",
-                                                      "wreck",
-                                                      "zoo"};
+// clang-format off
+constexpr std::array<std::string_view, 42> kIconNames = {{
+    /* a  */ "crossed square", "box", "house", "aerial", "airport", "amusement park", "ATM", "auto repair",
+    /* i  */ "boating", "camping", "exit ramp", "first aid", "nav aid", "buoy", "fuel", "garden", "golf", "hotel",
+    /* s  */ "hunting/fishing", "large city", "lighthouse", "major city", "marina", "medium city", "museum",
+    /* z  */ "obstruction",
+    /* aa */ "park", "resort", "restaurant", "rock", "scuba", "RV service", "shooting", "sight seeing",
+    /* ai */ "small city", "sounding", "sports arena", "tourist info", "truck service", "winery", "wreck", "zoo"}};
+// clang-format on
 
 std::string IconName(std::string_view icon)
 {
