@@ -138,6 +138,7 @@ DataView::DataView(QWidget* parent) : QWidget(parent)
     connect(outputButton_, &QPushButton::toggled, this, &DataView::ShowOutput);
     connect(earlyButton_, &QPushButton::clicked, this, &DataView::RolloverAsked);
     connect(utcButton_, &QPushButton::toggled, this, [this](bool utc) {
+        TakeHostZone();
         displayZone_ = utc ? TimeZone() : localZone_;
         FillTable();
         pointList_->SetZone(displayZone_);
@@ -217,6 +218,12 @@ void DataView::ShowContentAfterFirstPaint()
 
 void DataView::paintEvent(QPaintEvent* event)
 {
+    // Listing the time-zone database takes milliseconds: the host's zone is
+    // looked up once the window is painted, unless figures need it sooner.
+    if (!hostZoneAsked_) {
+        hostZoneAsked_ = true;
+        QTimer::singleShot(0, this, &DataView::TakeHostZone);
+    }
     if (contentWaits_) {
         contentWaits_ = false;
         QTimer::singleShot(0, this, [this] {
@@ -254,12 +261,10 @@ void DataView::BuildControls()
     connect(offerButton_, &QPushButton::clicked, this, [this] { emit FormatOffered(offered_); });
     for (QPushButton* button : {stopButton_, fitButton_, saveButton_, outputButton_, offerButton_})
         button->setAutoDefault(true);
-    // The figures' times: the system's zone by default, UTC one choice away.
-    localZone_ = displayZone_ = TimeZone::System();
+    // The figures' times: the system's zone by default (TakeHostZone), UTC one choice away.
     utcButton_ = new QToolButton(this);
     utcButton_->setText("UTC");
     utcButton_->setCheckable(true);
-    utcButton_->setToolTip(QString("Times in UTC; up: in %1").arg(DisplayZone()));
     earlyBar_ = new QFrame(this);
     earlyBar_->setAutoFillBackground(true);
     QPalette warning = earlyBar_->palette();
@@ -542,6 +547,8 @@ void DataView::Show(std::shared_ptr<const ViewData> data)
 
 void DataView::FillTable()
 {
+    // Figures to show need the host's zone: taking it fills the table.
+    if (shown_ && !hostZoneKnown_) return TakeHostZone();
     table_->setRowCount(0);
     if (!shown_) return;
     if (table_->columnCount() == 0) {
@@ -671,11 +678,24 @@ void DataView::SetRepairs(const TimeRepairs& repairs)
 
 QString DataView::DisplayZone() const { return QString::fromStdString(localZone_.Name()); }
 
+void DataView::TakeHostZone()
+{
+    if (hostZoneKnown_) return;
+    hostZoneKnown_ = true;
+    ShowZone(TimeZone::System());
+}
+
 void DataView::SetDisplayZone(const QString& name)
 {
     const auto zone = TimeZone::Named(name.toStdString());
     if (!zone) return;
-    localZone_ = *zone;
+    hostZoneKnown_ = true;
+    ShowZone(*zone);
+}
+
+void DataView::ShowZone(const TimeZone& zone)
+{
+    localZone_ = zone;
     if (!utcButton_->isChecked()) displayZone_ = localZone_;
     utcButton_->setToolTip(QString("Times in UTC; up: in %1").arg(DisplayZone()));
     FillTable();

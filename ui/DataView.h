@@ -64,7 +64,9 @@ public:
     // The zone the figures show times in (the system's unless the settings
     // name another), and UTC instead while the UTC button is down.
     QString DisplayZone() const;
-    // The zone the figures show times in now: UTC, or the display zone.
+    // The zone the figures show times in now: UTC, or the display zone (UTC
+    // until the host's zone is looked up, after the first paint; then
+    // DisplayZoneChanged).
     const TimeZone& ShownZone() const { return displayZone_; }
     void SetDisplayZone(const QString& name);
     QToolButton* UtcButton() const { return utcButton_; }
@@ -133,6 +135,9 @@ private:
     void Finished(std::shared_ptr<const ViewData> data, const QString& error, bool cancelled);
     void Show(std::shared_ptr<const ViewData> data);
     void FillTable();
+    void TakeHostZone();
+    // `zone` becomes the display zone, and the figures' zone unless they show UTC.
+    void ShowZone(const TimeZone& zone);
     std::pair<GroupKind, int> GroupOfRow(int row) const;
     void RowChosen();
     void UpdateProgress();
@@ -172,6 +177,8 @@ private:
     int chosenPosition_ = -1;
     QPointer<QWidget> focusBefore_;
     bool contentWaits_ = false;
+    // The host's zone is in localZone_ (or the settings named another).
+    bool hostZoneKnown_ = false, hostZoneAsked_ = false;
     bool held_ = false;  // a conversion runs
     bool choiceWaits_ = false;
 

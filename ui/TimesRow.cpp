@@ -34,11 +34,10 @@ TimesRow::TimesRow(QWidget* parent) : QWidget(parent)
     zone_->setMinimumContentsLength(1);
     zone_->setToolTip("The zone whose wall-clock times the inputs hold");
     zone_->addItem(kAsRead);
-    if (const TimeZone system = TimeZone::System(); !system.IsUtc())
-        zone_->addItem(QString::fromStdString(system.Name()));
     zone_->addItem("UTC");
-    // Every zone of the database is offered as a name is typed, once the
-    // list is first used: hundreds of names would hold up the window.
+    // The host's zone, and every zone of the database as a name is typed,
+    // are offered once the list is first used: listing the database would
+    // hold up the window's start.
     zone_->installEventFilter(this);
     rollover_ = new QCheckBox("+1024 weeks", this);
     rollover_->setToolTip("The repair of a receiver's week rollover");
@@ -85,8 +84,11 @@ void TimesRow::SetRollover(bool on) { rollover_->setChecked(on); }
 bool TimesRow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == zone_ && !zonesOffered_ &&
-        (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress)) {
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress ||
+         event->type() == QEvent::Wheel)) {
         zonesOffered_ = true;
+        if (const TimeZone system = TimeZone::System(); !system.IsUtc())
+            zone_->insertItem(1, QString::fromStdString(system.Name()));
         QStringList names;
         for (const std::string& name : TimeZone::Names()) names << QString::fromStdString(name);
         auto* completer = new QCompleter(names, zone_);
