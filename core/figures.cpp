@@ -16,14 +16,6 @@ constexpr double kEquatorRadius = 6378137.0;
 constexpr double kFlattening = 1 / 298.257223563;
 constexpr double kEccentricity2 = kFlattening * (2 - kFlattening);
 
-EarthCentred OnEllipsoid(double latitude, double longitude)
-{
-    constexpr double kRadians = 3.14159265358979323846 / 180;
-    const double sinLatitude = std::sin(latitude * kRadians), cosLatitude = std::cos(latitude * kRadians);
-    const double normal = kEquatorRadius / std::sqrt(1 - kEccentricity2 * sinLatitude * sinLatitude);
-    return {normal * cosLatitude * std::cos(longitude * kRadians),
-            normal * cosLatitude * std::sin(longitude * kRadians), normal * (1 - kEccentricity2) * sinLatitude};
-}
 double Between(const EarthCentred& a, const EarthCentred& b, double latitude1, double longitude1, double latitude2,
                double longitude2)
 {
@@ -35,10 +27,19 @@ double Between(const EarthCentred& a, const EarthCentred& b, double latitude1, d
 }
 }  // namespace
 
+EarthCentred PlaceOf(double latitude, double longitude)
+{
+    constexpr double kRadians = 3.14159265358979323846 / 180;
+    const double sinLatitude = std::sin(latitude * kRadians), cosLatitude = std::cos(latitude * kRadians);
+    const double normal = kEquatorRadius / std::sqrt(1 - kEccentricity2 * sinLatitude * sinLatitude);
+    return {normal * cosLatitude * std::cos(longitude * kRadians),
+            normal * cosLatitude * std::sin(longitude * kRadians), normal * (1 - kEccentricity2) * sinLatitude};
+}
+
 double GeodesicMetres(double latitude1, double longitude1, double latitude2, double longitude2)
 {
-    return Between(OnEllipsoid(latitude1, longitude1), OnEllipsoid(latitude2, longitude2), latitude1, longitude1,
-                   latitude2, longitude2);
+    return Between(PlaceOf(latitude1, longitude1), PlaceOf(latitude2, longitude2), latitude1, longitude1, latitude2,
+                   longitude2);
 }
 
 std::optional<double> Figures::Seconds() const
@@ -50,9 +51,14 @@ std::optional<double> Figures::Seconds() const
 void FiguresCounter::Add(double latitude, double longitude, double metres, const std::optional<UtcTime>& time,
                          bool newSection)
 {
+    Add(latitude, longitude, metres, time, newSection, PlaceOf(latitude, longitude));
+}
+
+void FiguresCounter::Add(double latitude, double longitude, double metres, const std::optional<UtcTime>& time,
+                         bool newSection, const EarthCentred& place)
+{
     Figures& f = figures_;
     ++f.points;
-    const EarthCentred place = OnEllipsoid(latitude, longitude);
     lastStep_ = 0;
     if (newSection || !hasPrevious_) ++f.sections;
     else

@@ -33,10 +33,16 @@ struct EarthCentred {
     double x = 0, y = 0, z = 0;
 };
 
+// The place of a latitude and longitude on the WGS84 ellipsoid.
+EarthCentred PlaceOf(double latitude, double longitude);
+
 class FiguresCounter {
 public:
     // A point with a usable position; metres NaN and time nothing when it has none.
     void Add(double latitude, double longitude, double metres, const std::optional<UtcTime>& time, bool newSection);
+    // The same with its place (PlaceOf) worked out before, perhaps on another thread.
+    void Add(double latitude, double longitude, double metres, const std::optional<UtcTime>& time, bool newSection,
+             const EarthCentred& place);
     Figures Result() const;
     // The metres from the point added before to the last, 0 at a section's start.
     double LastStep() const { return lastStep_; }

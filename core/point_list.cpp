@@ -523,6 +523,28 @@ bool PointList::Cursor::Next(Point& point)
     return true;
 }
 
+bool PointList::Cursor::Skip(std::size_t count)
+{
+    for (; count > 0; --count) {
+        std::uint32_t length = 0;
+        if (fileAt_ < list_->spilled_ || chunkAt_ < chunk_.size()) {
+            if (!Fill(sizeof length)) throw std::logic_error("a spilled point list is damaged");
+            std::memcpy(&length, chunk_.data() + chunkAt_, sizeof length);
+            if (!Fill(sizeof length + length)) throw std::logic_error("a spilled point list is damaged");
+            chunkAt_ += sizeof length + length;
+        } else {
+            const std::string& memory = list_->memory_;
+            if (memoryAt_ >= memory.size()) return false;
+            if (memory.size() - memoryAt_ < sizeof length) throw std::logic_error("a point list is damaged");
+            std::memcpy(&length, memory.data() + memoryAt_, sizeof length);
+            if (memory.size() - memoryAt_ - sizeof length < length) throw std::logic_error("a point list is damaged");
+            memoryAt_ += sizeof length + length;
+        }
+        ++read_;
+    }
+    return true;
+}
+
 PointList::Iterator::Iterator(const PointList& list) : state_(std::make_shared<State>(list)) { ++*this; }
 
 PointList::Iterator& PointList::Iterator::operator++()

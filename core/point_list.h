@@ -62,6 +62,8 @@ public:
         // The next point into `point`, whose strings keep their memory from
         // point to point; false at the end.
         bool Next(Point& point);
+        // Passes over `count` points without reading them; false at the end.
+        bool Skip(std::size_t count);
 
     private:
         bool Fill(std::size_t count);

@@ -6,8 +6,11 @@
 #include <GeographicLib/Geodesic.hpp>
 #include <cmath>
 #include <random>
+#include <tuple>
+#include <vector>
 
 #include "core/figures.h"
+#include "core/measure.h"
 
 namespace {
 std::optional<UtcTime> At(int day, int hour, int minute, int second)
@@ -84,4 +87,36 @@ TEST(Figures, NothingGivesNoFigures)
     EXPECT_EQ(f.points, 0);
     EXPECT_TRUE(std::isnan(f.west));
     EXPECT_FALSE(f.Seconds());
+}
+
+// A long track is measured with half its places worked out on another
+// thread: the figures are those of one pass, to the bit, whatever the track
+// holds (breaks, points out of range, no elevation, no time).
+TEST(Figures, ALongTrackMeasuresAsOnePass)
+{
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> step(-0.0005, 0.0005);
+    Track track;
+    Point p;
+    p.latitude = 47.3;
+    p.longitude = 8.5;
+    FiguresCounter expected;
+    for (int i = 0; i < 120001; ++i) {
+        p.latitude += step(random);
+        p.longitude += step(random);
+        p.elevation = i % 7 == 0 ? kNoValue : 400 + 50 * std::sin(i / 500.0);
+        p.time = i % 11 == 0 ? std::nullopt : std::optional(UtcTime{1700000000 + i, 0});
+        p.newSection = i % 40000 == 0;
+        Point stored = p;
+        if (i % 997 == 0) stored.latitude = 91;  // out of range: left out of the figures
+        track.points.push_back(stored);
+        if (ValidPosition(stored))
+            expected.Add(stored.latitude, stored.longitude, stored.elevation, stored.time, stored.newSection);
+    }
+    Document document;
+    document.tracks.push_back(track);
+    const Figures a = MeasureDocument(document).tracks.at(0).figures, b = expected.Result();
+    EXPECT_EQ(std::tie(a.points, a.sections, a.start, a.end), std::tie(b.points, b.sections, b.start, b.end));
+    EXPECT_EQ(std::vector({a.metres, a.lowest, a.highest, a.ascent, a.descent, a.south, a.north, a.west, a.east}),
+              std::vector({b.metres, b.lowest, b.highest, b.ascent, b.descent, b.south, b.north, b.west, b.east}));
 }
