@@ -499,7 +499,7 @@ bool PointList::Cursor::Fill(std::size_t count)
     return chunk_.size() >= count;
 }
 
-bool PointList::Cursor::Next(Point& point)
+bool PointList::Cursor::NextPacked(std::string_view& bytes)
 {
     // A long list is walked in a conversion or a view that may be stopped meanwhile.
     if (++read_ % 4096 == 0) StopReadIfAsked();
@@ -508,7 +508,7 @@ bool PointList::Cursor::Next(Point& point)
         if (!Fill(sizeof length)) throw std::logic_error("a spilled point list is damaged");
         std::memcpy(&length, chunk_.data() + chunkAt_, sizeof length);
         if (!Fill(sizeof length + length)) throw std::logic_error("a spilled point list is damaged");
-        Unpack(std::string_view(chunk_).substr(chunkAt_ + sizeof length, length), point);
+        bytes = std::string_view(chunk_).substr(chunkAt_ + sizeof length, length);
         chunkAt_ += sizeof length + length;
         return true;
     }
@@ -518,30 +518,24 @@ bool PointList::Cursor::Next(Point& point)
     std::memcpy(&length, memory.data() + memoryAt_, sizeof length);
     memoryAt_ += sizeof length;
     if (memory.size() - memoryAt_ < length) throw std::logic_error("a point list is damaged");
-    Unpack(std::string_view(memory).substr(memoryAt_, length), point);
+    bytes = std::string_view(memory).substr(memoryAt_, length);
     memoryAt_ += length;
+    return true;
+}
+
+bool PointList::Cursor::Next(Point& point)
+{
+    std::string_view bytes;
+    if (!NextPacked(bytes)) return false;
+    Unpack(bytes, point);
     return true;
 }
 
 bool PointList::Cursor::Skip(std::size_t count)
 {
-    for (; count > 0; --count) {
-        std::uint32_t length = 0;
-        if (fileAt_ < list_->spilled_ || chunkAt_ < chunk_.size()) {
-            if (!Fill(sizeof length)) throw std::logic_error("a spilled point list is damaged");
-            std::memcpy(&length, chunk_.data() + chunkAt_, sizeof length);
-            if (!Fill(sizeof length + length)) throw std::logic_error("a spilled point list is damaged");
-            chunkAt_ += sizeof length + length;
-        } else {
-            const std::string& memory = list_->memory_;
-            if (memoryAt_ >= memory.size()) return false;
-            if (memory.size() - memoryAt_ < sizeof length) throw std::logic_error("a point list is damaged");
-            std::memcpy(&length, memory.data() + memoryAt_, sizeof length);
-            if (memory.size() - memoryAt_ - sizeof length < length) throw std::logic_error("a point list is damaged");
-            memoryAt_ += sizeof length + length;
-        }
-        ++read_;
-    }
+    std::string_view bytes;
+    for (; count > 0; --count)
+        if (!NextPacked(bytes)) return false;
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/point.h"
@@ -67,6 +68,8 @@ public:
 
     private:
         bool Fill(std::size_t count);
+        // The packed bytes of the next point, valid until the cursor is used again; false at the end.
+        bool NextPacked(std::string_view& bytes);
         const PointList* list_;
         std::uint64_t fileAt_ = 0;  // the next byte of the spilled part to read
         std::string chunk_;         // bytes read from the spilled part

@@ -144,6 +144,7 @@ bool IsUtf8(std::string_view text)
 
 std::string TextAsRead(std::string_view bytes, bool utf8Allowed)
 {
+    if (bytes.empty()) return {};  // most of a record's many texts
     std::size_t kept = std::min(bytes.size(), kLongestTextKept);
     if (utf8Allowed)
         while (kept > 0 && kept < bytes.size() && (static_cast<std::uint8_t>(bytes[kept]) & 0xC0) == 0x80) --kept;

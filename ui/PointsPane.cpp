@@ -73,30 +73,6 @@ void PointsPane::Build()
         for (QWidget* field : std::initializer_list<QWidget*>{lists_, search_, table_, details_}) field->show();
 }
 
-QComboBox* PointsPane::Lists()
-{
-    Build();
-    return lists_;
-}
-
-QLineEdit* PointsPane::SearchField()
-{
-    Build();
-    return search_;
-}
-
-QTableView* PointsPane::Table()
-{
-    Build();
-    return table_;
-}
-
-QLabel* PointsPane::DetailsLabel()
-{
-    Build();
-    return details_;
-}
-
 void PointsPane::SetData(std::shared_ptr<const ViewData> data)
 {
     data_ = std::move(data);

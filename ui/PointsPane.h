@@ -35,10 +35,10 @@ public:
     void SetUnits(Units units) { points_->SetUnits(units); }
 
     // The pane's fields, made now if they are not yet.
-    QComboBox* Lists();
-    QLineEdit* SearchField();
-    QTableView* Table();
-    QLabel* DetailsLabel();
+    QComboBox* Lists() { return Made(lists_); }
+    QLineEdit* SearchField() { return Made(search_); }
+    QTableView* Table() { return Made(table_); }
+    QLabel* DetailsLabel() { return Made(details_); }
     // The fields are made (shown or used once).
     bool Built() const { return table_ != nullptr; }
     PointFilterModel* Rows() const { return rows_; }
@@ -52,6 +52,13 @@ protected:
 
 private:
     void Build();
+    // The field, once the fields are made (it is read after Build).
+    template <typename Field>
+    Field* Made(Field* const& field)
+    {
+        Build();
+        return field;
+    }
     void Fill();
     void ListChosen(int entry);
     void RowChanged();

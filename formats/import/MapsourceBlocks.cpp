@@ -14,11 +14,7 @@
 #include "formats/import/MapsourceShared.h"
 
 namespace mapsource {
-// Most of a waypoint's many texts are empty.
-std::string DetailText(std::string_view bytes, bool utf8)
-{
-    return bytes.empty() ? std::string() : TextAsRead(bytes, utf8);
-}
+std::string DetailText(std::string_view bytes, bool utf8) { return TextAsRead(bytes, utf8); }
 
 namespace native {
 std::string Text(std::string_view bytes, bool utf8) { return utf8 ? Utf8ToLegacy(bytes) : std::string(bytes); }
