@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Reading GPX 1.0 and 1.1 with Expat, fed from the input in chunks of at most
-// 1 MB, so that the parser's memory stays flat however large the file is.
+// Reading GPX 1.0 and 1.1 with Expat, fed a file of up to 32 MB whole (in two
+// halves at once from 2 MB) and a larger one in chunks of 1 MB, so that the
+// parser's memory stays flat however large the file is.
 //
 // Damaged input: a file that is not XML, or whose root element is not gpx, is
 // refused with a message. An XML error after the root (a truncated file,
@@ -10,6 +11,7 @@
 // finding names the line and says that the rest was not read. Bytes after
 // the end of the root element are ignored.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -142,36 +144,28 @@ public:
         return Finish();
     }
 
-    // A reading in two halves, read at once (ReadInTwo), each fed in
-    // chunks: a buffer of the whole file would cost more in fresh pages than
-    // the parser spends counting the lines of every chunk but the last.
-    // False when the parser stopped or found an error: the halves are given up.
-    bool Parse(std::span<const std::uint8_t> bytes, bool last)
-    {
-        if (fed_ == 0) StartParserAccount(kParserMemory);
-        const XML_Status status =
-            XML_Parse(parser_, reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()), last);
-        fed_ += static_cast<XML_Index>(bytes.size());
-        if (failure_) std::rethrow_exception(failure_);
-        return status == XML_STATUS_OK && !stopped_ && (!last || rootClosed_);
-    }
-    bool Parse(std::string_view text, bool last)
-    {
-        return Parse({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, last);
-    }
-    // The bytes of `file` up to offset `end` (or its end), not the last.
+    // A half of a reading in two (ReadInTwo): `before`, the bytes of `file`
+    // from where it stands up to `end` (or its end), and `after`, given to
+    // the parser as its one and last buffer. Fed in chunks, the parser would
+    // pass over each chunk but the last a second time to count its lines,
+    // which costs up to a fifth of the reading. False when the half does not
+    // end at the root's end without a fault: the halves are given up.
     static constexpr std::size_t kToTheEnd = SIZE_MAX;
-    bool ParseUpTo(ByteReader& file, std::size_t end)
+    bool ParseAsLast(std::string_view before, ByteReader& file, std::size_t end, std::string_view after)
     {
-        while (file.position() < end) {
-            const std::span<const std::uint8_t> chunk = file.view(std::min(kChunk, end - file.position()));
-            if (chunk.empty()) return end == kToTheEnd;
-            if (!Parse(chunk, false)) return false;
-            file.skip(chunk.size());
-            // Everything after the last parse event is one unfinished token, held whole.
-            if (fed_ - XML_GetCurrentByteIndex(parser_) > kLongestToken) return false;
-        }
-        return true;
+        StartParserAccount(kParserMemory);
+        const std::size_t body = std::min(end, file.size()) - std::min(file.position(), end);
+        const std::size_t total = before.size() + body + after.size();
+        if (total > static_cast<std::size_t>(INT_MAX)) return false;
+        auto* buffer = static_cast<char*>(XML_GetBuffer(parser_, static_cast<int>(total)));
+        if (buffer == nullptr) return false;
+        std::memcpy(buffer, before.data(), before.size());
+        auto* bytes = reinterpret_cast<std::uint8_t*>(buffer + before.size());
+        if (file.read_some({bytes, body}) != body) return false;
+        std::memcpy(buffer + before.size() + body, after.data(), after.size());
+        const XML_Status status = XML_ParseBuffer(parser_, static_cast<int>(total), XML_TRUE);
+        if (failure_) std::rethrow_exception(failure_);
+        return status == XML_STATUS_OK && !stopped_ && rootClosed_;
     }
     // The second half's first point goes on the section the first half left open.
     void ContinueSection() { continuesSection_ = true; }
@@ -749,17 +743,16 @@ private:
     std::int64_t segmentsStarted_ = 0;
     bool plainTrackNames_ = false;  // the open trk and trkseg are named so, and declare nothing
     XML_Index firstHalfEnd_ = -1;   // CloseFirstHalfAt
-    XML_Index fed_ = 0;             // bytes given to Parse
     bool endedBetweenPoints_ = false;
 };
 }  // namespace
 
 namespace {
 // A file of this size and up is read in two halves at once, the second on a
-// thread of its own; up to the most, so that the halves' buffers (one and a
-// half times the file) stay well within the memory bound.
+// thread of its own; up to the size a single pass takes as one buffer, so
+// that the halves' buffers (together the file) stay within the same bound.
 constexpr std::size_t kTwoHalvesFrom = 2 << 20;
-constexpr std::size_t kTwoHalvesUpTo = 20 << 20;
+constexpr std::size_t kTwoHalvesUpTo = kWholeFile;
 // Where the root's start tag is looked for, and the second half's start.
 constexpr std::size_t kHead = 64 << 10;
 constexpr std::size_t kLookingForHalf = 1 << 20;
@@ -838,15 +831,15 @@ std::optional<ReadResult> ReadInTwo(const InputSource& source, ByteReader& file,
         ByteReader rest = source.ReadBytes();
         GpxReader reader(options);
         reader.ContinueSection();
-        if (!rest.seek(split) || !reader.Parse(secondHead, false) || !reader.ParseUpTo(rest, GpxReader::kToTheEnd) ||
-            !reader.Parse(std::string_view{}, true) || !reader.EndsAsSecondHalf())
+        if (!rest.seek(split) || !reader.ParseAsLast(secondHead, rest, GpxReader::kToTheEnd, {}) ||
+            !reader.EndsAsSecondHalf())
             return std::nullopt;
         return reader.TakeHalf();
     });
     GpxReader first(options);
     first.CloseFirstHalfAt(split);
     constexpr std::string_view kClosing = "</trkseg></trk></gpx>";
-    const bool firstHolds = first.ParseUpTo(file, split) && first.Parse(kClosing, true) && first.EndedBetweenPoints();
+    const bool firstHolds = first.ParseAsLast({}, file, split, kClosing) && first.EndedBetweenPoints();
     std::optional<GpxReader::Half> rest = second.get();
     if (!firstHolds || !rest) return std::nullopt;
     first.Absorb(*rest);
