@@ -431,7 +431,14 @@ void PointList::Append(const PointList& other)
         return;
     }
     // A packed point stands alone: the other list's bytes are its points here.
-    memory_.append(other.memory_);
+    if (memory_.size() + other.memory_.size() >= kInMemory) {
+        // Joined in memory, the two would be copied into fresh pages only to be spilled.
+        Spill();
+        file_->WriteAt(spilled_, other.memory_);
+        spilled_ += other.memory_.size();
+    } else {
+        memory_.append(other.memory_);
+    }
     count_ += other.count_;
     if (other.times_.earliest) times_.Add(*other.times_.earliest);
     if (other.times_.latest) times_.Add(*other.times_.latest);
