@@ -23,6 +23,9 @@ wall() {
   local times=() real TIMEFORMAT='%3R'
   "$@" >/dev/null 2>&1 || true
   for ((r = 0; r < runs; r++)); do
+    # Written data still waiting for the disk goes first: otherwise the safe
+    # writer's flush of its file waits for the other program's output too.
+    sync
     real=$({ time "$@" >/dev/null 2>&1; } 2>&1)
     times+=("$(awk -v t="$real" 'BEGIN { printf "%.0f", t * 1000 }')")
   done
