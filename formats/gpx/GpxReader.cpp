@@ -799,6 +799,43 @@ std::size_t PointAfterPoint(std::string_view text, std::size_t from)
     return 0;
 }
 
+// A cut that leaves every list whole: the halves then read as one pass does,
+// which stops filling a list one point past its cut. The file's start tags
+// named trkpt or wpt, with any prefix, are at least as many as its track
+// points and waypoints; a name too long to look at counts as both.
+bool NothingCut(ByteReader& file, const ReadOptions& options)
+{
+    constexpr std::size_t kLongestName = 256;
+    const auto most = [](std::int64_t kept) { return kept > 0 ? kept : INT64_MAX; };
+    const std::int64_t mostTrackPoints = most(options.trackPointsKept);
+    const std::int64_t mostWaypoints = options.mode == ReadMode::Tracks ? INT64_MAX : most(options.waypointsKept);
+    if (mostTrackPoints == INT64_MAX && mostWaypoints == INT64_MAX) return true;
+    std::int64_t trackPoints = 0, waypoints = 0;
+    const std::size_t start = file.position();
+    for (bool last = false; !last && trackPoints <= mostTrackPoints && waypoints <= mostWaypoints;) {
+        const std::span<const std::uint8_t> bytes = file.view(ByteReader::kMaxView);
+        const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        last = file.position() + bytes.size() >= file.size();
+        // A name that the view's end cuts is looked at in the next view.
+        const std::size_t end = last ? text.size() : text.size() - kLongestName;
+        for (std::size_t at = text.find('<'); at < end; at = text.find('<', at + 1)) {
+            std::size_t local = at + 1, i = at + 1;
+            const std::size_t limit = std::min(text.size(), i + kLongestName);
+            while (i < limit && !IsXmlBlank(text[i]) && text[i] != '/' && text[i] != '>') {
+                if (text[i] == ':') local = i + 1;
+                ++i;
+            }
+            const std::string_view name = text.substr(local, i - local);
+            const bool unseen = i == at + 1 + kLongestName;
+            trackPoints += unseen || name == "trkpt";
+            waypoints += unseen || name == "wpt";
+        }
+        if (!last && !file.skip(end)) break;
+    }
+    file.seek(start);
+    return trackPoints <= mostTrackPoints && waypoints <= mostWaypoints;
+}
+
 // Parses a file in two halves at once when it has a point's start near its
 // middle: the second on a thread of its own, behind a copy of the file's
 // head and the opening of a track and segment; the first closed there by
@@ -855,10 +892,10 @@ ReadResult ReadGpxFile(const InputSource& source, const ReadOptions& options)
         Utf32Source decoded(file, utf32);
         return GpxReader(options).Read(decoded);
     }
-    // Two halves only where nothing is cut: a cut counts the points of the whole file.
-    const bool whole =
-        options.mode == ReadMode::Everything && options.trackPointsKept == 0 && options.waypointsKept == 0;
-    if (whole && file.remaining() >= kTwoHalvesFrom && file.remaining() <= kTwoHalvesUpTo) {
+    // Two halves where a track is read, and where no list is cut: a cut
+    // list holds one point past the cut, of the whole file.
+    if (options.mode != ReadMode::Waypoints && file.remaining() >= kTwoHalvesFrom &&
+        file.remaining() <= kTwoHalvesUpTo && NothingCut(file, options)) {
         if (auto read = ReadInTwo(source, file, options)) return std::move(*read);
         file = source.ReadBytes();
     }
