@@ -159,10 +159,10 @@ public:
         if (total > static_cast<std::size_t>(INT_MAX)) return false;
         auto* buffer = static_cast<char*>(XML_GetBuffer(parser_, static_cast<int>(total)));
         if (buffer == nullptr) return false;
-        std::memcpy(buffer, before.data(), before.size());
+        std::copy(before.begin(), before.end(), buffer);
         auto* bytes = reinterpret_cast<std::uint8_t*>(buffer + before.size());
         if (file.read_some({bytes, body}) != body) return false;
-        std::memcpy(buffer + before.size() + body, after.data(), after.size());
+        std::copy(after.begin(), after.end(), buffer + before.size() + body);
         const XML_Status status = XML_ParseBuffer(parser_, static_cast<int>(total), XML_TRUE);
         if (failure_) std::rethrow_exception(failure_);
         return status == XML_STATUS_OK && !stopped_ && rootClosed_;
