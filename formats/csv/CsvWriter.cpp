@@ -32,9 +32,9 @@ void AppendText(std::string& out, std::string_view utf8, bool raw)
     AppendCsvField(out, "'" + std::string(utf8));
 }
 
-// A row from its type to its section, then the point's columns.
-void AppendRow(std::string& out, const char* type, std::string_view track, std::string_view route, std::int64_t section,
-               const Point& p, bool raw)
+// A row's columns from its type to its section.
+void AppendRowStart(std::string& out, const char* type, std::string_view track, std::string_view route,
+                    std::int64_t section, bool raw)
 {
     out += type;
     out += ',';
@@ -44,6 +44,11 @@ void AppendRow(std::string& out, const char* type, std::string_view track, std::
     out += ',';
     if (section > 0) out += std::to_string(section);
     out += ',';
+}
+
+// The rest of a row: the point's columns.
+void AppendPointColumns(std::string& out, const Point& p, bool raw)
+{
     AppendDecimal(out, p.latitude, gpx::kPositionDecimals);
     out += ',';
     AppendDecimal(out, p.longitude, gpx::kPositionDecimals);
@@ -60,6 +65,13 @@ void AppendRow(std::string& out, const char* type, std::string_view track, std::
     out += ',';
     AppendText(out, p.comment, raw);
     out += kEol;
+}
+
+void AppendRow(std::string& out, const char* type, std::string_view track, std::string_view route, std::int64_t section,
+               const Point& p, bool raw)
+{
+    AppendRowStart(out, type, track, route, section, raw);
+    AppendPointColumns(out, p, raw);
 }
 
 class CsvDocument final : public DocumentWriter {
@@ -87,10 +99,13 @@ protected:
         std::int64_t section = 0;
         while (points.Next()) {
             if (points.StartsSection()) ++section;
-            AppendRow(out, "track point", track.name, {}, section, *points, raw_);
+            AppendRowStart(out, "track point", track.name, {}, section, raw_);
+            AppendTrackPoint(out, points);
             PassOn(out);
         }
     }
+    bool HasTrackPointText() const override { return true; }
+    void TrackPointText(std::string& out, const Point& point) const override { AppendPointColumns(out, point, raw_); }
 
 private:
     bool raw_;

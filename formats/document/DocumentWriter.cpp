@@ -2,9 +2,11 @@
 #include "formats/document/DocumentWriter.h"
 
 #include <cmath>
+#include <optional>
 
 #include "core/file_names.h"
 #include "core/point_entry.h"
+#include "formats/document/AheadTexts.h"
 
 namespace {
 constexpr std::size_t kPieceSize = 1 << 16;
@@ -18,13 +20,15 @@ bool Writable(const UtcTime& time)
     static const UtcTime last = *UtcTimeOf(9999, 12, 31, 23, 59, 59, 999999999);
     return time >= first && time <= last && time.nanoseconds >= 0 && time.nanoseconds < 1000000000;
 }
+}  // namespace
 
-void Clean(Point& p)
+bool PreparedForWriting(Point& p)
 {
+    if (!ValidPosition(p)) return false;
     if (p.time && (p.undated || !Writable(*p.time))) p.time.reset();
     if (!std::isfinite(p.elevation) || std::fabs(p.elevation) > kHighestElevationMetres) p.elevation = kNoValue;
+    return true;
 }
-}  // namespace
 
 PointWalk::PointWalk(const PointList& list, bool sections) : cursor_(list), sections_(sections) {}
 
@@ -33,8 +37,9 @@ void PointWalk::Fetch(int at)
     Point& p = points_[at];
     held_[at] = false;
     while (cursor_.Next(p)) {
+        const std::size_t position = read_++;
         const bool starts = sections_ && p.newSection;
-        if (!ValidPosition(p)) {
+        if (!PreparedForWriting(p)) {
             ++leftOut_;
             sectionWaiting_ = sectionWaiting_ || starts;
             continue;
@@ -42,7 +47,7 @@ void PointWalk::Fetch(int at)
         starts_[at] = sectionWaiting_ || starts;
         sectionWaiting_ = false;
         held_[at] = true;
-        Clean(p);
+        positions_[at] = position;
         return;
     }
 }
@@ -78,6 +83,11 @@ void DocumentWriter::WriteOut(std::string& out)
 void DocumentWriter::PassOn(std::string& out)
 {
     if (out.size() >= kPieceSize) WriteOut(out);
+}
+
+void DocumentWriter::AppendTrackPoint(std::string& out, const PointWalk& points)
+{
+    if (ahead_ == nullptr || !ahead_->Append(out, points.Position())) TrackPointText(out, *points);
 }
 
 WriteResult DocumentWriter::Write(const Document& document, const std::string& fileName)
@@ -119,7 +129,12 @@ WriteResult DocumentWriter::Write(const Document& document, const std::string& f
         int number = 0;
         for (const ::Track& track : document.tracks) {
             PointWalk walk(track.points, true);
+            std::optional<AheadTexts> ahead;  // stopped here, before the format's end, whatever happens
+            if (HasTrackPointText() && track.points.size() >= AheadTexts::kFrom)
+                ahead.emplace(track.points, [this](std::string& text, const Point& p) { TrackPointText(text, p); });
+            ahead_ = ahead ? &*ahead : nullptr;
             Track(out, track.info, ++number, track.points, walk);
+            ahead_ = nullptr;
             while (walk.Next()) {}
             written.trackPoints += walk.Walked();
             leftOut += walk.LeftOut();

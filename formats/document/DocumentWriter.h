@@ -15,12 +15,19 @@
 #include "core/file_io.h"
 #include "core/format_rows.h"
 
-// The points of a list that an output writes, in order: those with a
-// latitude from -90 to 90 and a longitude from -180 to 180 (the others are
-// left out and counted), without the values no output writes (an undated
-// time or one outside the years 1 to 9999, an elevation that is none by the
-// document's rule). Each knows whether it starts a section and whether the
-// next one goes on in it, so that a format can nest sections as it walks.
+class AheadTexts;
+
+// Readies a point as the outputs write it: false for one without a position
+// they can hold (a latitude from -90 to 90, a longitude from -180 to 180);
+// otherwise without the values no output writes (an undated time or one
+// outside the years 1 to 9999, an elevation that is none by the document's
+// rule).
+bool PreparedForWriting(Point& point);
+
+// The points of a list that an output writes, in order, readied by
+// PreparedForWriting (the others are left out and counted). Each knows
+// whether it starts a section and whether the next one goes on in it, so
+// that a format can nest sections as it walks.
 class PointWalk {
 public:
     // sections: the points' own section starts count (a track); otherwise the
@@ -36,6 +43,8 @@ public:
     bool StartsSection() const { return starts_[current_]; }
     // The point after this one is in its section.
     bool SectionGoesOn() const { return held_[1 - current_] && !starts_[1 - current_]; }
+    // Of the current point in the list, every point counted.
+    std::size_t Position() const { return positions_[current_]; }
     std::int64_t Walked() const { return walked_; }
     // Of the points read so far (one beyond the current).
     std::int64_t LeftOut() const { return leftOut_; }
@@ -48,6 +57,8 @@ private:
     Point points_[2];
     bool starts_[2] = {false, false};
     bool held_[2] = {false, false};
+    std::size_t positions_[2] = {0, 0};
+    std::size_t read_ = 0;  // points read from the list
     int current_ = 1;
     bool started_ = false;
     bool sectionWaiting_ = true;
@@ -87,6 +98,13 @@ protected:
                        PointWalk& points) = 0;
     // Hands what is pending to the file once it makes a piece.
     void PassOn(std::string& out);
+    // A format whose track point's text depends on the point alone gives it
+    // here, called from either of two threads: the frame then makes the
+    // texts of a long track on both.
+    virtual bool HasTrackPointText() const { return false; }
+    virtual void TrackPointText(std::string&, const Point&) const {}
+    // The text of the walk's point, made ahead on the other thread or now.
+    void AppendTrackPoint(std::string& out, const PointWalk& points);
 
 private:
     void WriteOut(std::string& out);
@@ -94,6 +112,7 @@ private:
     unsigned parts_;
     std::string formatName_;
     std::unique_ptr<SafeFileWriter> output_;
+    AheadTexts* ahead_ = nullptr;  // of the track being written
 };
 
 // The file a document writer makes: the output name as given when names are

@@ -275,6 +275,11 @@ protected:
     void Waypoint(std::string& out, const Point& point) override { AppendPoint(out, "  ", "wpt", point); }
     void Route(std::string& out, const GroupInfo& route, int number, const PointList& list, PointWalk& points) override;
     void Track(std::string& out, const GroupInfo& track, int number, const PointList& list, PointWalk& points) override;
+    bool HasTrackPointText() const override { return true; }
+    void TrackPointText(std::string& out, const Point& point) const override
+    {
+        AppendPoint(out, "      ", "trkpt", point);
+    }
 
 private:
     // The kept extensions of the sections of the track of this number (from 1).
@@ -363,7 +368,7 @@ void GpxDocument::Track(std::string& out, const GroupInfo& track, int number, co
             out += kEol;
             segmentOpen = true;
         }
-        AppendPoint(out, "      ", "trkpt", *points);
+        AppendTrackPoint(out, points);
         PassOn(out);
     }
     if (segmentOpen) closeSection();

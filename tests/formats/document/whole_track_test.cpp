@@ -13,6 +13,7 @@
 #include "core/document.h"
 #include "core/utc_time.h"
 #include "formats/csv/Csv.h"
+#include "formats/document/AheadTexts.h"
 #include "formats/geojson/GeoJson.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/gpx/GpxText.h"
@@ -60,7 +61,7 @@ void CheckEveryOutput(const Document& document, const TempDir& dir)
 {
     std::int64_t leftOut = 0;
     std::size_t sections = 0;
-    std::vector<std::string> rows;
+    std::vector<std::string> rows, positions;
     for (const Track& track : document.tracks) {
         int section = 0;
         bool starts = true;
@@ -73,7 +74,8 @@ void CheckEveryOutput(const Document& document, const TempDir& dir)
             section += starts ? 1 : 0;
             sections += starts ? 1 : 0;
             starts = false;
-            rows.push_back(std::to_string(section) + ' ' + Decimal(p.latitude) + ' ' + Decimal(p.longitude) + ' ' +
+            positions.push_back(Decimal(p.latitude) + ' ' + Decimal(p.longitude));
+            rows.push_back(std::to_string(section) + ' ' + positions.back() + ' ' +
                            (p.time && !p.undated ? IsoTime(*p.time) : ""));
         }
     }
@@ -89,7 +91,13 @@ void CheckEveryOutput(const Document& document, const TempDir& dir)
         const std::string text = ReadText(request.outputName);
         if (format == "gpx") {
             EXPECT_EQ(Count(text, "<trkseg>"), sections);
-            EXPECT_EQ(Count(text, "<trkpt "), rows.size());
+            std::vector<std::string> written;
+            constexpr std::string_view kStart = "<trkpt lat=\"";
+            for (std::size_t at = text.find(kStart); at != std::string::npos; at = text.find(kStart, at + 1)) {
+                const std::size_t lat = at + kStart.size(), lon = text.find('"', lat) + 7;
+                written.push_back(text.substr(lat, lon - 7 - lat) + ' ' + text.substr(lon, text.find('"', lon) - lon));
+            }
+            EXPECT_TRUE(written == positions);
         } else if (format == "kml") {
             EXPECT_EQ(Count(text, "<gx:Track>") + Count(text, "<LineString>"), sections);
             EXPECT_EQ(Count(text, "<when>"), Count(text, "<gx:coord>"));
@@ -104,15 +112,15 @@ void CheckEveryOutput(const Document& document, const TempDir& dir)
     }
 }
 
-// `count` points, some out of range, some starting sections, with times,
-// undated times and none.
-Track RandomTrack(std::mt19937& random, int count)
+// `count` points, some out of range (all from `outFrom` to `outTo`), some
+// starting sections, with times, undated times and none.
+Track RandomTrack(std::mt19937& random, int count, int outFrom = 0, int outTo = 0)
 {
     std::uniform_int_distribution<int> percent(0, 99);
     Track track;
     for (int i = 0; i < count; ++i) {
         Point p;
-        p.latitude = percent(random) < 10 ? 90.5 : -89 + i % 178;
+        p.latitude = percent(random) < 10 || (i >= outFrom && i < outTo) ? 90.5 : -89 + i % 178;
         p.longitude = percent(random) < 5 ? -180.25 : 0.001 * i;
         p.newSection = percent(random) < 15;
         if (percent(random) < 70) p.time = UtcTime{1600000000 + i, 0};
@@ -134,6 +142,12 @@ TEST(WholeTrack, EveryUsablePointOfRandomTracksIsWrittenOnceInOrder)
         for (int t = 0; t < round % 4; ++t) document.tracks.push_back(RandomTrack(random, round * 10 + t));
         CheckEveryOutput(document, dir);
     }
+    // Long enough for the writers to make the points' texts on two threads,
+    // in blocks taken in turn, two of them all out of range.
+    constexpr int kBlock = AheadTexts::kBlock;
+    Document document;
+    document.tracks.push_back(RandomTrack(random, 8 * kBlock + 1, 3 * kBlock - 1, 5 * kBlock + 1));
+    CheckEveryOutput(document, dir);
 }
 
 TEST(WholeTrack, ATrackLongerThanMemoryKeepsIsWrittenWhole)
