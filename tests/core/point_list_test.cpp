@@ -82,6 +82,28 @@ TEST(PointList, KeepsEveryPointWholeInOrder)
     }
 }
 
+// Lists joined in memory, joined where the whole goes on in its file, and a
+// list appended to itself.
+TEST(PointList, AppendKeepsEveryPointInOrder)
+{
+    constexpr std::size_t kText = 1000;  // a point takes somewhat more, packed
+    for (const std::size_t count : {std::size_t{10}, PointList::kInMemory / kText}) {
+        std::vector<Point> expected;
+        PointList first, second;
+        for (std::size_t i = 0; i < count; ++i) {
+            expected.push_back(RichPoint(static_cast<int>(i), kText));
+            (i < count / 2 ? first : second).push_back(expected.back());
+        }
+        first.Append(second);
+        EXPECT_EQ(first.size(), count);
+        EXPECT_EQ(first.ToVector(), expected);
+        first.Append(first);
+        const std::vector<Point> once = expected;
+        expected.insert(expected.end(), once.begin(), once.end());
+        EXPECT_EQ(first.ToVector(), expected);
+    }
+}
+
 TEST(Document, AppendKeepsEveryPartInOrder)
 {
     Document a, b;
