@@ -129,7 +129,8 @@ WriteResult DocumentWriter::Write(const Document& document, const std::string& f
         int number = 0;
         for (const ::Track& track : document.tracks) {
             PointWalk walk(track.points, true);
-            std::optional<AheadTexts> ahead;  // stopped here, before the format's end, whatever happens
+            // Its thread ends with this turn, an exception's too, while the format is whole.
+            std::optional<AheadTexts> ahead;
             if (HasTrackPointText() && track.points.size() >= AheadTexts::kFrom)
                 ahead.emplace(track.points, [this](std::string& text, const Point& p) { TrackPointText(text, p); });
             ahead_ = ahead ? &*ahead : nullptr;
