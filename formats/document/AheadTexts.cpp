@@ -60,7 +60,7 @@ bool AheadTexts::Append(std::string& out, std::size_t position)
 {
     const std::size_t first = position - position % kBlock;
     if ((first / kBlock) % 2 == 0) return false;
-    while (!holding_ || current_.first != first) {
+    while (current_.first != first) {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return !ready_.empty() || finished_; });
         if (failure_) std::rethrow_exception(failure_);
@@ -68,7 +68,6 @@ bool AheadTexts::Append(std::string& out, std::size_t position)
         if (ready_.empty() || ready_.front().first > first) return false;
         current_ = std::move(ready_.front());
         ready_.pop_front();
-        holding_ = true;
         lock.unlock();
         changed_.notify_all();
     }

@@ -52,7 +52,6 @@ private:
     bool stopping_ = false;
     bool finished_ = false;
     std::exception_ptr failure_;
-    Block current_;
-    bool holding_ = false;
+    Block current_;       // taken last; none at first, as block 0 is the caller's
     std::thread thread_;  // last, started once the rest is in place
 };

@@ -146,10 +146,9 @@ public:
 
     // A half of a reading in two (ReadInTwo): `before`, the bytes of `file`
     // from where it stands up to `end` (or its end), and `after`, given to
-    // the parser as its one and last buffer. Fed in chunks, the parser would
-    // pass over each chunk but the last a second time to count its lines,
-    // which costs up to a fifth of the reading. False when the half does not
-    // end at the root's end without a fault: the halves are given up.
+    // the parser as its one and last buffer, as a whole file is (kWholeFile).
+    // False when the half does not end at the root's end without a fault:
+    // the halves are given up.
     static constexpr std::size_t kToTheEnd = SIZE_MAX;
     bool ParseAsLast(std::string_view before, ByteReader& file, std::size_t end, std::string_view after)
     {
