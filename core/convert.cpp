@@ -108,17 +108,10 @@ void CountUnheld(Findings& findings, std::int64_t unheld, const CodePage& codePa
                      unheld);
 }
 
-// The native forms of every input in the code page of the first input read
-// in one: each 8-bit file's are in its own.
-void KeepNativeFormsInOne(ReadResult& read, std::optional<CodePageGuess>& first, Document& document, Findings& findings)
+// The code page of the first input read in one.
+void NoteCodePage(const ReadResult& read, std::optional<CodePageGuess>& first)
 {
-    const CodePage own = read.texts.codePage ? read.texts.codePage->codePage : CodePage();
-    if (!first && read.texts.codePage) {
-        first = read.texts.codePage;
-        CountUnheld(findings, MoveNativeForms(document, CodePage(), own), own);
-        return;
-    }
-    if (first) CountUnheld(findings, MoveNativeForms(read.document, own, first->codePage), first->codePage);
+    if (!first && read.texts.codePage) first = read.texts.codePage;
 }
 
 // Reads every input, in groups of one format under their loading line.
@@ -159,7 +152,7 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
             for (const Finding& finding : read.findings.All())
                 if (ShownAfterReading(finding.kind)) f.ShowMessage(finding.message);
             findings.Add(read.findings);
-            KeepNativeFormsInOne(read, codePageRead, document, findings);
+            NoteCodePage(read, codePageRead);
             document.Append(std::move(read.document));
         }
         first = end;
@@ -299,9 +292,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
             const CodePage written = r.codePage != kAutomaticCodePage ? CodePage::Open(r.codePage)
                                      : read.SingleByte()              ? read
                                                                       : CodePage();
-            const std::int64_t unheld =
-                MoveNativeForms(document, read, written) + WriteEightBitTexts(document, written);
-            CountUnheld(outcome.findings, unheld, written);
+            CountUnheld(outcome.findings, WriteEightBitTexts(document, written), written);
             outcome.codePageWritten = written;
         }
         f.AddLine("");

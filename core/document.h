@@ -23,9 +23,6 @@ struct GroupInfo {
     // A colour the input gave it (0x00BBGGRR); none: the output's own.
     std::optional<std::uint32_t> colour{};
     std::string extensions{};  // XML kept as read, for the outputs that can hold it
-    // The texts the native files give it where its reader gives them a form
-    // of their own (8-bit); none: made of the texts above.
-    std::optional<std::string> nativeName{}, nativeDescription{};
     friend bool operator==(const GroupInfo&, const GroupInfo&) = default;
 };
 

@@ -75,24 +75,6 @@ void VisitDocument(Document& document, const std::function<bool(std::string&)>& 
     for (Track& track : document.tracks) group(track.info);
 }
 
-void VisitNativeForms(Document& document, const std::function<void(std::string&)>& visit)
-{
-    const auto forms = [&](std::optional<std::string>& name, std::optional<std::string>& description) {
-        if (name) visit(*name);
-        if (description) visit(*description);
-    };
-    const auto point = [&](Point& p) {
-        if (!p.native.name && !p.native.description) return false;
-        forms(p.native.name, p.native.description);
-        return true;
-    };
-    ChangePoints(document.waypoints, point);
-    for (Route& route : document.routes) {
-        forms(route.info.nativeName, route.info.nativeDescription);
-        ChangePoints(route.points, point);
-    }
-    for (Track& track : document.tracks) forms(track.info.nativeName, track.info.nativeDescription);
-}
 }  // namespace
 
 CodePageGuess ReadEightBitTexts(Document& document, std::string_view choice)
@@ -113,16 +95,6 @@ CodePageGuess ReadEightBitTexts(Document& document, std::string_view choice)
     return used;
 }
 
-std::int64_t MoveNativeForms(Document& document, const CodePage& from, const CodePage& to)
-{
-    std::int64_t unheld = 0;
-    if (from == to) return unheld;
-    VisitNativeForms(document, [&](std::string& bytes) {
-        if (HasUpper(bytes)) bytes = to.Encode(from.Decode(bytes), unheld);
-    });
-    return unheld;
-}
-
 std::int64_t WriteEightBitTexts(Document& document, const CodePage& target)
 {
     std::int64_t unheld = 0;
@@ -134,18 +106,12 @@ std::int64_t WriteEightBitTexts(Document& document, const CodePage& target)
         return true;
     };
     // The texts the native writers take: the name, and the description or else the comment.
-    const auto texts = [&](std::string& name, std::string& description, std::string& comment, bool ownName,
-                           bool ownDescription) {
-        bool changed = !ownName && write(name);
-        if (!ownDescription) changed = write(description.empty() ? comment : description) || changed;
-        return changed;
+    const auto texts = [&](std::string& name, std::string& description, std::string& comment) {
+        const bool changed = write(name);
+        return write(description.empty() ? comment : description) || changed;
     };
-    const auto point = [&](Point& p) {
-        return texts(p.name, p.description, p.comment, p.native.name.has_value(), p.native.description.has_value());
-    };
-    const auto group = [&](GroupInfo& g) {
-        texts(g.name, g.description, g.comment, g.nativeName.has_value(), g.nativeDescription.has_value());
-    };
+    const auto point = [&](Point& p) { return texts(p.name, p.description, p.comment); };
+    const auto group = [&](GroupInfo& g) { texts(g.name, g.description, g.comment); };
     ChangePoints(document.waypoints, point);
     for (Route& route : document.routes) {
         group(route.info);

@@ -12,16 +12,12 @@
 #include "core/document.h"
 
 // Reads the 8-bit texts of a document again in the code page `choice` names
-// ("auto": guessed over all of them together); the native forms keep their
-// bytes. Returns the code page used. Raises UnknownCodePage.
+// ("auto": guessed over all of them together). Returns the code page used.
+// Raises UnknownCodePage.
 CodePageGuess ReadEightBitTexts(Document& document, std::string_view choice);
 
-// Makes the native forms' bytes, which are in `from`, bytes of `to`; the
-// characters `to` lacks become '?' and are counted in the result.
-std::int64_t MoveNativeForms(Document& document, const CodePage& from, const CodePage& to);
-
 // Before an 8-bit format is written in `target` (the writers take
-// Windows-1252): every text the writers take without a native form becomes
+// Windows-1252): every text the writers take becomes
 // the Windows-1252 reading of its bytes in `target`. Returns the characters
 // `target` lacks, each written as '?'.
 std::int64_t WriteEightBitTexts(Document& document, const CodePage& target);

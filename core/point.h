@@ -44,12 +44,12 @@ struct DeviceDetails {
 };
 
 // How a point goes into the native files where its reader gives it a form of
-// its own there: readers of device formats filter or cut the native texts,
-// and set the native heights, numbers and days, by rules of their own, which
-// these keep apart from the point's texts and values as read. Empty: the
-// native writers derive everything from the point.
+// its own there: readers of device formats set the native heights, numbers
+// and days by rules of their own, which these keep apart from the point's
+// values as read. Empty: the native writers derive everything from the point.
+// Texts have no native form: a native file gets the same names and texts
+// whatever the input.
 struct NativeForm {
-    std::optional<std::string> name{}, description{};  // 8-bit, as the native files take them
     // A waypoint's altitude, or a track point's where its reader rounds it to
     // whole feet; -777 none.
     std::optional<float> feet{};
@@ -63,10 +63,7 @@ struct NativeForm {
     // native route files never gave it.
     bool dayOfConversion = false;
     // Field by field: asked of every point packed.
-    bool Empty() const
-    {
-        return !name && !description && !feet && !symbol && !number && !noDateDay && !dayOfConversion;
-    }
+    bool Empty() const { return !feet && !symbol && !number && !noDateDay && !dayOfConversion; }
     friend bool operator==(const NativeForm&, const NativeForm&) = default;
 };
 

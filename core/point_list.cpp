@@ -110,34 +110,22 @@ private:
     const char* end_;
 };
 
-// The native form: which of its parts it has and its numbers, among the
-// values of a fixed size; its texts at the end.
+// The native form: which of its parts it has, then its numbers, among the
+// values of a fixed size.
 std::uint8_t PartsOf(const NativeForm& n)
 {
-    return static_cast<std::uint8_t>((n.name ? 1 : 0) | (n.description ? 2 : 0) | (n.feet ? 4 : 0) |
-                                     (n.symbol ? 8 : 0) | (n.number ? 16 : 0) | (n.noDateDay ? 32 : 0) |
-                                     (n.dayOfConversion ? 64 : 0));
+    return static_cast<std::uint8_t>((n.feet ? 4 : 0) | (n.symbol ? 8 : 0) | (n.number ? 16 : 0) |
+                                     (n.noDateDay ? 32 : 0) | (n.dayOfConversion ? 64 : 0));
 }
 
-void UnpackNativeNumbers(Unpacker& in, NativeForm& n, std::uint8_t& parts)
+void UnpackNative(Unpacker& in, NativeForm& n)
 {
-    parts = in.Get<std::uint8_t>();
+    const auto parts = in.Get<std::uint8_t>();
     n.feet = parts & 4 ? std::optional(in.Get<float>()) : std::nullopt;
     n.symbol = parts & 8 ? std::optional(in.Get<std::int16_t>()) : std::nullopt;
     n.number = parts & 16 ? std::optional(in.Get<std::int32_t>()) : std::nullopt;
     n.noDateDay = (parts & 32) != 0;
     n.dayOfConversion = (parts & 64) != 0;
-}
-
-void UnpackNativeTexts(Unpacker& in, NativeForm& n, std::uint8_t parts)
-{
-    const auto text = [&](std::optional<std::string>& field, bool present) {
-        if (!present) return field.reset();
-        if (!field) field.emplace();
-        in.Text(*field);
-    };
-    text(n.name, parts & 1);
-    text(n.description, parts & 2);
 }
 
 std::uint32_t MaskOf(const Point& p)
@@ -204,10 +192,6 @@ void PackTexts(Sink& sink, const Point& p, std::uint32_t mask)
         for (const std::string& category : p.device.categories) sink.Text(category);
     }
     if (mask & kExtensions) sink.Text(p.extensions);
-    if (mask & kNative) {
-        if (p.native.name) sink.Text(*p.native.name);
-        if (p.native.description) sink.Text(*p.native.description);
-    }
 }
 
 struct ByteCount {
@@ -266,7 +250,7 @@ void Pack(std::string& out, const Point& p)
     }
     const std::size_t start = out.size();
     out.append(fixed.Bytes());
-    if (mask & (kTexts | kDevice | kExtensions | kNative)) {
+    if (mask & (kTexts | kDevice | kExtensions)) {
         ByteCount texts;
         PackTexts(texts, p, mask);
         out.resize(out.size() + texts.bytes);
@@ -302,8 +286,8 @@ void Unpack(std::string_view bytes, Point& p)
     p.undated = (mask & kUndated) != 0;
     p.extensionsLeftOut = (mask & kExtensionsLeftOut) != 0;
     p.symbolCode = (mask & kSymbolCode) ? in.Get<std::int16_t>() : std::int16_t{-1};
-    std::uint8_t nativeParts = 0;
-    if (mask & kNative) UnpackNativeNumbers(in, p.native, nativeParts);
+    if (mask & kNative) UnpackNative(in, p.native);
+    else if (!p.native.Empty()) p.native = {};
     if (mask & kTexts) {
         for (auto field : kTextFields) in.Text(p.*field);
         p.links.resize(in.Count(3 * sizeof(std::uint32_t)));
@@ -326,8 +310,6 @@ void Unpack(std::string_view bytes, Point& p)
     }
     if (mask & kExtensions) in.Text(p.extensions);
     else p.extensions.clear();
-    if (mask & kNative) UnpackNativeTexts(in, p.native, nativeParts);
-    else if (!p.native.Empty()) p.native = {};
 }
 }  // namespace
 

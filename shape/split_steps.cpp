@@ -32,7 +32,6 @@ std::vector<Track> Pieces(Track&& track, Breaker breaks)
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         pieces[i].info = track.info;
         pieces[i].info.name = PieceName(track.info.name, i + 1, pieces.size());
-        pieces[i].info.nativeName.reset();
         pieces[i].info.number = -1;
     }
     return pieces;

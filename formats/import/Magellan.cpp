@@ -256,7 +256,6 @@ ReadResult ReadMagellanWaypointFile(const InputSource& source, const ReadOptions
             w.symbol = IconName(TrimSpaces(fields.View(10, "")));
         }
         w.native.feet = NativeFeet(fields, altitude);
-        if (w.name.empty()) w.native.name = "X";  // the native files' name of a waypoint without one
         entry.Add(std::move(w));
     }
     if (const std::int64_t unnamed = routes.Into(result.document.routes, result.document.waypoints); unnamed > 0)

@@ -76,8 +76,6 @@ private:
         w.name = DetailText(nameBytes, false);
         w.comment = DetailText(commentBytes, false);
         w.symbol = MapsourceSymbolName(code);
-        w.native.name = native::WaypointName(nameBytes);
-        w.native.description = native::Comment(commentBytes, false);
         w.native.symbol = LookupMapsourceSymbol(code);
         if (altitude) {
             w.elevation = metres;
@@ -93,7 +91,6 @@ private:
         const std::string nameBytes = ReadTextBytes(file_, kDetailBytes);
         GroupInfo info;
         info.name = DetailText(nameBytes, false);
-        info.nativeName = CleanName(nameBytes);
         if (taken) builder_.StartTrack(std::move(info));
         else builder_.NoteTrackLeftOut();
         std::int32_t count = 0;

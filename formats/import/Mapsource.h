@@ -27,11 +27,6 @@ std::string ReadTextBytes(ByteReader& file, std::size_t kept);
 // The same appended to `text` while it holds fewer than `kept` bytes; false
 // when the file ends before the zero byte.
 bool ScanText(ByteReader& file, std::string& text, std::size_t kept);
-// A text keeping only '-', digits and ASCII letters: a name as the native
-// files take it from a MapSource file.
-std::string CleanName(std::string_view text);
-// A zero-terminated name, cleaned.
-std::string ReadCleanName(ByteReader& file);
 
 // A 32-bit semicircle count as degrees, north and east positive.
 double SemicirclesToDegrees(std::int32_t semicircles);

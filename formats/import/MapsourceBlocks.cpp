@@ -17,15 +17,6 @@ namespace mapsource {
 std::string DetailText(std::string_view bytes, bool utf8) { return TextAsRead(bytes, utf8); }
 
 namespace native {
-std::string Text(std::string_view bytes, bool utf8) { return utf8 ? Utf8ToLegacy(bytes) : std::string(bytes); }
-
-std::string Comment(std::string_view bytes, bool utf8)
-{
-    std::string text = Text(bytes, utf8);
-    std::replace(text.begin(), text.end(), ',', ' ');
-    return text;
-}
-
 namespace {
 constexpr std::int32_t kNone = -777;
 
@@ -307,16 +298,6 @@ std::string ReadTextBytes(ByteReader& file, std::size_t kept)
     ScanText(file, bytes, kept);
     return bytes;
 }
-
-std::string CleanName(std::string_view text)
-{
-    std::string name;
-    for (const char c : text)
-        if (c == '-' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) name.push_back(c);
-    return name;
-}
-
-std::string ReadCleanName(ByteReader& file) { return CleanName(ReadTextBytes(file, SIZE_MAX)); }
 
 // The product of a 32-bit count and 180 fits a double's 53 bits, and a
 // division by 2^31 only moves the exponent: exact, as in extended precision.

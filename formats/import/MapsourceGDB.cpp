@@ -237,8 +237,6 @@ private:
         for (const auto& [field, bytes] : texts) *field = DetailText(*bytes, utf8_);
         d.categories = CategoryNames(tail.categories);
         w.device.displayMode = DisplayMode(display);
-        w.native.name = native::WaypointName(nameBytes);
-        w.native.description = native::Comment(commentBytes, utf8_);
         w.native.symbol = LookupMapsourceSymbol(code);
         if (altitude) {
             w.elevation = metres;
@@ -298,7 +296,6 @@ private:
         const std::string nameBytes = UsedText(body);
         GroupInfo info;
         info.name = DetailText(nameBytes, utf8_);
-        info.nativeName = native::Text(nameBytes, utf8_);
         builder_.StartTrack(std::move(info));
         std::uint32_t count = 0;
         if (Skip(body, 5)) Read(body, count);

@@ -13,14 +13,12 @@ constexpr std::size_t kMpsNameGap = 27;
 constexpr std::size_t kLinkCountOffset = 19;  // of the link point count in the 23 bytes after the name gap
 
 // A point of the route with its name; without a position of its own it
-// stands at 0,0. The native route files give it its name alone, and the time
-// of conversion.
+// stands at 0,0. The native route files give it no symbol, and the time of
+// conversion.
 Point RoutePoint(std::string_view nameBytes, bool utf8, const std::optional<PositionBlock>& block)
 {
     Point point;
     point.name = DetailText(nameBytes, utf8);
-    point.native.name = CleanName(nameBytes);
-    point.native.description = "";
     point.native.symbol = 0;
     point.native.dayOfConversion = true;
     if (block) {
@@ -58,8 +56,6 @@ void RouteReader::ReadRoute(ByteReader& body)
     const std::string nameBytes = ReadTextBytes(body, kDetailBytes);
     GroupInfo info;
     info.name = DetailText(nameBytes, layout_.utf8);
-    // The native route files give it its name for a description too.
-    info.nativeName = info.nativeDescription = native::Text(nameBytes, layout_.utf8);
     builder_.StartRoute(std::move(info));
     Skip(body, 2);
     ReadBlock(body);

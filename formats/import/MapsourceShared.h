@@ -44,23 +44,12 @@ std::string DetailText(std::string_view bytes, bool utf8);
 
 inline UtcTime FileTime(std::uint32_t seconds) { return UtcTime{static_cast<std::int64_t>(seconds), 0}; }
 
-// How the native files take what a MapSource file holds, by the rules its
-// readers have always had: names of letters, digits and dashes ("X" for a
-// waypoint without one), texts in 8 bits with each comma a blank, altitudes
-// in whole feet, where a result of 0 is none.
+// How the native files take a MapSource file's altitudes, by the rules its
+// readers have always had: in whole feet, where a result of 0 is none.
 namespace native {
 inline constexpr float kNoFeet = -777.0f;
 inline constexpr double kFeetPerMetre = 3.2808;
 
-inline std::string WaypointName(std::string_view bytes)
-{
-    std::string name = CleanName(bytes);
-    return name.empty() ? "X" : name;
-}
-// The bytes of the file, or the 8-bit text of its UTF-8 (version 109).
-std::string Text(std::string_view bytes, bool utf8);
-// The same with each comma a blank: the native columns are separated by commas.
-std::string Comment(std::string_view bytes, bool utf8);
 // .mps: the metres are rounded first, then the feet.
 float MpsFeet(double metres);
 // .gdb: the feet are rounded once.

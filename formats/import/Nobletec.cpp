@@ -4,11 +4,9 @@
 #include "formats/import/Nobletec.h"
 
 #include <charconv>
-#include <cstdio>
 #include <string_view>
 #include <utility>
 
-#include "core/clock.h"
 #include "core/line_reader.h"
 #include "core/point_entry.h"
 #include "core/text_encoding.h"
@@ -53,13 +51,6 @@ int PointCountOf(std::string_view line)
     return value;
 }
 
-std::string ShortDate(double dayCount)
-{
-    const CalendarTime t = DecodeDateTime(dayCount);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.Year, t.Month, t.Day);
-    return text;
-}
 }  // namespace
 
 NobletecPosition ParseNobletecLatLon(const std::string& text)
@@ -79,21 +70,15 @@ ReadResult ReadNobletecWaypoints(const InputSource& source, const ReadOptions& o
     ReadResult result;
     PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
     // A mark takes only what it says itself: its own name, or else its own
-    // description, and that description. The native files have always named
-    // it after its description or its place, and given a mark without a
-    // description the name and description of the mark before.
-    std::string nativeName, nativeDescription;
+    // description, and that description.
     std::string_view line;
     while (!entry.Full() && file.Next(line)) {
         if (!StartsWith(line, "Type = Mark")) continue;
         std::string ownName, ownDescription;
         while (file.Next(line)) {
             if (StartsWith(line, "Desc =")) {
-                nativeName = "WP" + PadLeftZeros(std::to_string(result.document.waypoints.size() + 1), 4);
-                nativeDescription = std::string(From(line, 7));
-                if (nativeDescription == "{{") nativeDescription.clear();
-                if (!nativeDescription.empty()) nativeName = nativeDescription.substr(0, 10);
-                ownDescription = nativeDescription.empty() ? std::string() : TextAsRead(Rest(line, 7), false);
+                ownDescription = TextAsRead(Rest(line, 7), false);
+                if (ownDescription == "{{") ownDescription.clear();
             } else if (StartsWith(line, "Name =")) {
                 ownName = TextAsRead(Rest(line, 7), false);
                 if (ownName == "{{") ownName.clear();
@@ -104,8 +89,6 @@ ReadResult ReadNobletecWaypoints(const InputSource& source, const ReadOptions& o
                 w.longitude = position.Longitude;
                 w.name = ownName.empty() ? ownDescription : std::move(ownName);
                 w.description = std::move(ownDescription);
-                w.native.name = nativeName;
-                w.native.description = nativeDescription;
                 entry.Add(w);
                 break;
             }
@@ -120,9 +103,6 @@ ReadResult ReadNobletecTracks(const InputSource& source, const ReadOptions& opti
     LineReader file = source.ReadLines();
     ReadResult result;
     Track track;
-    // The native track file has always named it after the day of the
-    // conversion, in one form (yyyy-mm-dd) whatever the host's settings.
-    track.info.nativeName = ShortDate(NowLocal());
     PointEntry entry(track.points, result.findings, options.trackPointsKept);
     std::string_view line;
     while (!entry.Full() && file.Next(line)) {

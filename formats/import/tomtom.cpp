@@ -26,18 +26,10 @@ const char* const kTruncated = "The TomTom file ends inside a record: what came 
 // Bytes read past the cap of a kept text, so that a character it cuts is seen whole.
 constexpr std::size_t kLongestUtf8Character = 4;
 
-// Plain ranges, not the locale's idea of a letter.
-bool IsNameByte(char c)
-{
-    return c == '-' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 // Up to the zero byte or the end of the record; an extended point's further
 // texts follow that zero byte and stay out of it. The text is the point's
 // name and description alike: UTF-8 where it is UTF-8, the 8-bit code page
-// otherwise. The native waypoint file has always taken its letters, digits
-// and dashes for the name and its bytes with a dash for each comma (which
-// would split the file's column) for the description, and no time.
+// otherwise. The native waypoint file gives it the day of no time.
 void ReadPointText(ByteReader& record, Point& w)
 {
     constexpr std::size_t kKept = kLongestTextKept + kLongestUtf8Character;
@@ -53,13 +45,6 @@ void ReadPointText(ByteReader& record, Point& w)
     }
     w.name = TextAsRead(text, true);
     w.description = w.name;
-    std::string name;
-    name.reserve(text.size());
-    for (const char byte : text)
-        if (IsNameByte(byte)) name += byte;
-    std::replace(text.begin(), text.end(), ',', '-');
-    w.native.name = std::move(name);
-    w.native.description = std::move(text);
     w.native.noDateDay = true;
 }
 }  // namespace

@@ -58,19 +58,15 @@ std::string NativeText(std::string_view utf8)
     return out.substr(first, out.find_last_not_of(' ') - first + 1);
 }
 
-std::string NativeDescription(const Point& p)
-{
-    return p.native.description ? *p.native.description : NativeText(DescriptionOf(p.description, p.comment));
-}
+std::string NativeDescription(const Point& p) { return NativeText(DescriptionOf(p.description, p.comment)); }
 
-std::string NativeName(const Point& p) { return p.native.name ? *p.native.name : NativeText(p.name); }
+std::string NativeName(const Point& p) { return NativeText(p.name); }
 
-std::string NativeName(const GroupInfo& group) { return group.nativeName ? *group.nativeName : NativeText(group.name); }
+std::string NativeName(const GroupInfo& group) { return NativeText(group.name); }
 
 std::string NativeDescription(const GroupInfo& group)
 {
-    return group.nativeDescription ? *group.nativeDescription
-                                   : NativeText(DescriptionOf(group.description, group.comment));
+    return NativeText(DescriptionOf(group.description, group.comment));
 }
 
 std::int16_t SymbolNumber(const Point& p)

@@ -39,8 +39,7 @@ inline const std::string& DescriptionOf(const std::string& description, const st
     return description.empty() ? comment : description;
 }
 std::string NativeDescription(const Point& p);
-// A point's and a group's name and description, where the reader gave them a
-// native form of their own, that form.
+// A point's and a group's name and description as the native files hold them.
 std::string NativeName(const Point& p);
 std::string NativeName(const GroupInfo& group);
 std::string NativeDescription(const GroupInfo& group);

@@ -44,6 +44,15 @@ void AppendPointLine(std::string& out, int route, int position, const RouteWpRec
     line.End();
 }
 
+// A route without a text of its own whose name the name column cuts gives
+// its name whole for one.
+std::string RouteText(const GroupInfo& info)
+{
+    std::string text = kes::NativeDescription(info);
+    if (std::string name = kes::NativeName(info); text.empty() && name.size() > std::size_t{kNameLength}) return name;
+    return text;
+}
+
 void AppendRouteLine(std::string& out, int slot, const GroupInfo* info)
 {
     std::string name = info ? kes::NativeName(*info) : std::string();
@@ -53,7 +62,7 @@ void AppendRouteLine(std::string& out, int slot, const GroupInfo* info)
     out += ',';
     kes::AppendTextColumn(out, PadRightSpaces(name, kNameLength));
     out += ',';
-    if (info) kes::AppendTextColumn(out, kes::NativeDescription(*info));
+    if (info) kes::AppendTextColumn(out, RouteText(*info));
     out += ',';
     AppendInt(out, kRouteColourCycle[static_cast<std::size_t>(slot) % kRouteColourCycle.size()], 0);
     out += kes::kCrLf;
@@ -73,7 +82,8 @@ void WriteRouteFile(const Document& document, const std::string& fileName, Findi
         const Route* route = slot > 0 && index < document.routes.size() ? &document.routes[index] : nullptr;
         AppendRouteLine(out, slot, route ? &route->info : nullptr);
         if (!route) continue;
-        losses.TakeGroup(route->info, "route", ".rte", kNameLength, 0);
+        const bool nameWhole = kes::NativeDescription(route->info).empty();
+        losses.TakeGroup(route->info, "route", ".rte", nameWhole ? 0 : kNameLength, 0);
         int position = 0;
         for (const Point& p : route->points) {
             if (position == kes::kMaxRoutePoints) {

@@ -206,10 +206,6 @@ ReadResult ReadTrackFile(const InputSource& source, const ReadOptions& options)
     Track& track = result.document.tracks.emplace_back();
     const std::string column = file.Next(line) ? GetField(line, 4, "") : std::string();
     track.info.name = TextAsRead(column, false);
-    // The native files keep a track's name line as its description, the
-    // file's name standing in for a blank one; their name stays empty.
-    track.info.nativeName = std::string();
-    track.info.nativeDescription = IsBlank(column) ? ExtractFileName(source.Name()) : column;
     SkipCountLine(file, source.Name());
     PointEntry entry(track.points, result.findings, options.trackPointsKept);
     Point point;

@@ -127,7 +127,7 @@ TEST(HoluxEndToEnd, SixTrackFilesMergeIntoFiveSlotsWithTheTrackMessage)
     const std::size_t slots[5] = {0, 20000, 40000, 65536, 85536};
     for (int t = 0; t < 5; ++t) {
         EXPECT_EQ(At<std::int16_t>(image, kTrackRecords + 44 * t), 10 * (t + 1));
-        EXPECT_EQ(image.substr(kTrackRecords + 44 * t + 16, 3), "t" + std::to_string(t + 1) + '\0');
+        EXPECT_EQ(image.substr(kTrackRecords + 44 * t + 4, 3), "t" + std::to_string(t + 1) + '\0');
         EXPECT_EQ(At<std::int32_t>(image, slots[t] + 4), -(41 + t) * 36000);
     }
 }

@@ -40,7 +40,7 @@ TEST(NativeLosses, EachKindOfLossIsOneWarningAndStrictSaysThree)
           "links of 1 waypoint dropped: a .wpt holds none", "the comment of 1 waypoint dropped: a .wpt holds one text",
           "1 waypoint without a symbol written with symbol 0, which a .wpt reads as \"Airport\": it has no code for "
           "none",
-          "the name of 1 route cut to 16 characters", "the elevation of 1 route point dropped: a .rte holds none",
+          "the elevation of 1 route point dropped: a .rte holds none",
           "1 track of the input left out: a .wpt holds no tracks"}},
         {"out.plt",
          {"the description of 1 track dropped: a .plt holds none",

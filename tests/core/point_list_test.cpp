@@ -45,7 +45,7 @@ Point RichPoint(int i, std::size_t textLength)
     p.device.categories = {"one", "two"};
     p.device.proximity = 25;
     p.extensions = "<x:a xmlns:x=\"urn:x\">1</x:a>";
-    if (i % 2 == 0) p.native = {.name = "NAME", .feet = 12.5f, .number = i, .noDateDay = true};
+    if (i % 2 == 0) p.native = {.feet = 12.5f, .number = i, .noDateDay = true};
     if (i % 3 == 0) p.native.dayOfConversion = true;
     return p;
 }

@@ -37,9 +37,8 @@ TEST(MagellanCard, WaypointFieldsChecksumAndHemispheres)
               (std::vector<std::string>{"HOME|front door||crossed square|100.000|",  // the icon is 'a', not 'a*1F'
                                         "CAMP|||obstruction|30.480|", "|||||",
                                         "Caf\xC3\xA9 am Ring|front  door||resort|1.000|", "||||0.000|"}));
-    // The native files' feet by their own rule: rounded, whole feet of metres, 0 none; a name where none is.
-    const NativeForm native[] = {
-        {.feet = 328}, {.feet = 100}, {.name = "X", .feet = -777}, {.feet = 3}, {.name = "X", .feet = -777}};
+    // The native files' feet by their own rule: rounded, whole feet of metres, 0 none; no name is made up.
+    const NativeForm native[] = {{.feet = 328}, {.feet = 100}, {.feet = -777}, {.feet = 3}, {.feet = -777}};
     for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(points[i].native, native[i]) << i;
     EXPECT_NEAR(points[0].latitude, 48.1173, 1e-12);
     EXPECT_NEAR(points[0].longitude, -(11 + 31.0 / 60), 1e-12);

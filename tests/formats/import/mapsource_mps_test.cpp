@@ -70,9 +70,9 @@ TEST(MpsReader, WaypointsKeepTheirTextsAsTheFileHoldsThem)
     EXPECT_EQ(w[1].name, "Caf\xC3\xA9 #!");
     EXPECT_NEAR(w[1].latitude, -33.5, kSemicircle);
     EXPECT_EQ(w[1].symbol, "Danger Area");  // MapSource's own name of code 53; the native table lacks it
-    // The native files take them by the rules of their own.
-    EXPECT_EQ(w[0].native, (NativeForm{.name = "Camp2Lake", .description = "dock  north side", .symbol = 0}));
-    EXPECT_EQ(w[1].native, (NativeForm{.name = "Caf", .description = "", .symbol = 70}));
+    // The native files take the symbols by numbers of their own.
+    EXPECT_EQ(w[0].native, (NativeForm{.symbol = 0}));
+    EXPECT_EQ(w[1].native, (NativeForm{.symbol = 70}));
 }
 
 TEST(MpsReader, AnAltitudeIsAnElevationOnlyWhenItsFlagIsOneAndItIsReal)
@@ -134,7 +134,6 @@ TEST(MpsReader, EveryTrackInOrderEachStartingItsSection)
         for (std::size_t i = 0; i < points.size(); ++i) EXPECT_EQ(points[i].newSection, i == 0);
     }
     EXPECT_EQ(document.tracks[0].info.name, "First Leg");
-    EXPECT_EQ(document.tracks[0].info.nativeName, "FirstLeg");
     const std::vector<Point> first = Points(document.tracks[0].points);
     EXPECT_EQ(first[0].time, (UtcTime{0, 0}));  // time 0 is 1970-01-01
     EXPECT_FALSE(first[1].time);                // none given: none
@@ -154,13 +153,12 @@ TEST(MpsReader, RoutesTakeTheirPointsFromTheLinkPointsAndTheirWaypoints)
     EXPECT_EQ(document.waypoints.size(), 2u);
     ASSERT_EQ(document.routes.size(), 1u);
     EXPECT_EQ(document.routes[0].info.name, "Out, back");
-    EXPECT_EQ(document.routes[0].info.nativeDescription, "Out, back");
     const std::vector<Point> points = Points(document.routes[0].points);
     ASSERT_EQ(points.size(), 3u);
     EXPECT_EQ(points[0].comment, "first");  // what its waypoint holds
     EXPECT_EQ(points[0].symbol, "Airport");
-    // The native route files give a point its name alone, and the time of conversion.
-    EXPECT_EQ(points[0].native, (NativeForm{.name = "A", .description = "", .symbol = 0, .dayOfConversion = true}));
+    // The native route files give a point no symbol, and the time of conversion.
+    EXPECT_EQ(points[0].native, (NativeForm{.symbol = 0, .dayOfConversion = true}));
     EXPECT_EQ(points[0].elevation, 5);
     EXPECT_EQ(points[1].name, "B");  // no waypoint of its name: its name alone
     const double lats[] = {10, 12, 13};
@@ -270,7 +268,7 @@ TEST(MapsourceBlocks, HeaderNamesAndSemicircles)
     std::int32_t length = 0;
     EXPECT_EQ(ReadRecordHeader(file, length), 'W');
     EXPECT_EQ(length, 300);
-    EXPECT_EQ(ReadCleanName(file), "Abc-9");
+    EXPECT_EQ(ReadTextBytes(file, 100), "Ab c-9_\xe9!");
     EXPECT_EQ(ReadTextBytes(file, 2), "re");
     EXPECT_EQ(ReadTextBytes(file, 100), "tail");  // the end of the file ends a text
     EXPECT_EQ(ReadRecordHeader(file, length), 0);

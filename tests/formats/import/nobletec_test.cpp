@@ -65,17 +65,7 @@ TEST(NobletecExport, MarksKeepTheirOwnTextsAndBorrowNone)
                         "Harbour entrance buoy||Harbour entrance buoy|||", "|||||", "Short||Short|||", "|||||", "|||||",
                         "Gr\xC3\xBCne Boje||Harbour entrance buoy|||", longText + "||" + longText + "|||"}));
     ASSERT_EQ(points.size(), 7u);
-    // The native files' own names and descriptions, carried on to a mark without a description.
-    const std::pair<std::string, std::string> native[6] = {{"Harbour en", "Harbour entrance buoy"},
-                                                           {"Harbour en", "Harbour entrance buoy"},
-                                                           {"Short", "Short"},
-                                                           {"WP0004", ""},
-                                                           {"WP0004", ""},
-                                                           {"Harbour en", "Harbour entrance buoy"}};
-    for (std::size_t i = 0; i < 6; ++i)
-        EXPECT_EQ(points[i].native, (NativeForm{.name = native[i].first, .description = native[i].second})) << i;
-    EXPECT_EQ(points[6].native.name, longText.substr(0, 10));
-    EXPECT_EQ(points[6].native.description, longText.substr(0, 250));
+    for (const Point& p : points) EXPECT_TRUE(p.native.Empty());
     EXPECT_NEAR(points[1].latitude, -33.86, 1e-9);
     EXPECT_NEAR(points[2].latitude, 1, 1e-9);
     EXPECT_NEAR(points[4].latitude, -3.5, 1e-9);
@@ -97,8 +87,8 @@ TEST(NobletecExport, SectionsOfTenNoneAndFiveMakeOneTrack)
     const ReadResult read =
         ReadMemory(ReadNobletecTracks, Mark("A mark", "1 0 N 1 0 E") + Section(10, 0) + Section(0, 0) + Section(5, 20));
     ASSERT_EQ(read.document.tracks.size(), 1u);
-    // The native track file's name is the day of the conversion.
-    EXPECT_EQ(read.document.tracks[0].info, GroupInfo{.nativeName = "2023-03-15"});
+    // No name is made up for it.
+    EXPECT_EQ(read.document.tracks[0].info, GroupInfo{});
     const std::vector<Point> points = TrackPoints(read);
     ASSERT_EQ(points.size(), 15u);
     for (std::size_t i = 0; i < 15; ++i) {

@@ -140,13 +140,11 @@ TEST_F(TrackFile, TheHeaderGivesTheNameAndTheCountLineMustBeANumber)
         ReadBytes(ReadTrackFile, "x\r\nWGS84\r\n\r\n\r\n0,2,255,  My walk ,1\r\n  \r\n 7 more\r\n1,2\r\n");
     ASSERT_EQ(read.document.tracks.size(), 1u);
     EXPECT_EQ(read.document.tracks[0].info.name, "My walk");
-    EXPECT_EQ(read.document.tracks[0].info.nativeName, "");
-    EXPECT_EQ(read.document.tracks[0].info.nativeDescription, "My walk");
     EXPECT_EQ(read.document.tracks[0].points.size(), 1u);
     EXPECT_EQ(read.findings.All(),
               (std::vector<Finding>{{FindingKind::Notice, "The Data file datum must be WGS84", 0}}));
-    EXPECT_EQ(ReadBytes(ReadTrackFile, kHeader + "0,2,255, \r\n1\r\n1,2\r\n").document.tracks[0].info.nativeDescription,
-              "in");  // a blank name line: the file's name
+    EXPECT_EQ(ReadBytes(ReadTrackFile, kHeader + "0,2,255, \r\n1\r\n1,2\r\n").document.tracks[0].info.name,
+              "");  // a blank name line: no name is made up
     EXPECT_THROW(ReadBytes(ReadTrackFile, kHeader + "0,2,255,T\r\nseven\r\n1,2\r\n"), FileError);
 }
 
