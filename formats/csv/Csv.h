@@ -17,5 +17,7 @@ void AppendCsvField(std::string& out, std::string_view utf8);
 // The columns: type ("waypoint", "route point", "track point"), track (its
 // name, on track points), route (its name, on route points), section (of
 // the track, from 1), lat, lon, ele_m (metres), time (ISO 8601 UTC), name,
-// desc, sym; a field without a value is empty.
+// desc, sym, cmt, track_index and route_index (the number of its track or
+// route in the document, from 1, on its points); a field without a value is
+// empty.
 WriteResult WriteCsvFile(const Document& document, const WriteRequest& request);

@@ -46,7 +46,7 @@ void AppendRowStart(std::string& out, const char* type, std::string_view track, 
     out += ',';
 }
 
-// The rest of a row: the point's columns.
+// A row's point columns, from lat to cmt.
 void AppendPointColumns(std::string& out, const Point& p, bool raw)
 {
     AppendDecimal(out, p.latitude, gpx::kPositionDecimals);
@@ -64,14 +64,17 @@ void AppendPointColumns(std::string& out, const Point& p, bool raw)
     AppendText(out, p.symbol, raw);
     out += ',';
     AppendText(out, p.comment, raw);
-    out += kEol;
 }
 
-void AppendRow(std::string& out, const char* type, std::string_view track, std::string_view route, std::int64_t section,
-               const Point& p, bool raw)
+// The end of a row: the numbers of its track and route in the document
+// (0: none), which tell apart those of equal names or none.
+void AppendRowEnd(std::string& out, int trackNumber, int routeNumber)
 {
-    AppendRowStart(out, type, track, route, section, raw);
-    AppendPointColumns(out, p, raw);
+    out += ',';
+    if (trackNumber > 0) out += std::to_string(trackNumber);
+    out += ',';
+    if (routeNumber > 0) out += std::to_string(routeNumber);
+    out += kEol;
 }
 
 class CsvDocument final : public DocumentWriter {
@@ -82,25 +85,34 @@ protected:
     void Head(std::string& out, const Metadata&) override
     {
         out += kByteOrderMark;
-        out += "type,track,route,section,lat,lon,ele_m,time,name,desc,sym,cmt";
+        // The numbers come last, so that a reader that counts columns finds the others where they were.
+        out += "type,track,route,section,lat,lon,ele_m,time,name,desc,sym,cmt,track_index,route_index";
         out += kEol;
     }
     void Foot(std::string&) override {}
-    void Waypoint(std::string& out, const Point& point) override { AppendRow(out, "waypoint", {}, {}, 0, point, raw_); }
-    void Route(std::string& out, const GroupInfo& route, int, const PointList&, PointWalk& points) override
+    void Waypoint(std::string& out, const Point& point) override
+    {
+        AppendRowStart(out, "waypoint", {}, {}, 0, raw_);
+        AppendPointColumns(out, point, raw_);
+        AppendRowEnd(out, 0, 0);
+    }
+    void Route(std::string& out, const GroupInfo& route, int number, const PointList&, PointWalk& points) override
     {
         while (points.Next()) {
-            AppendRow(out, "route point", {}, route.name, 0, *points, raw_);
+            AppendRowStart(out, "route point", {}, route.name, 0, raw_);
+            AppendPointColumns(out, *points, raw_);
+            AppendRowEnd(out, 0, number);
             PassOn(out);
         }
     }
-    void Track(std::string& out, const GroupInfo& track, int, const PointList&, PointWalk& points) override
+    void Track(std::string& out, const GroupInfo& track, int number, const PointList&, PointWalk& points) override
     {
         std::int64_t section = 0;
         while (points.Next()) {
             if (points.StartsSection()) ++section;
             AppendRowStart(out, "track point", track.name, {}, section, raw_);
             AppendTrackPoint(out, points);
+            AppendRowEnd(out, number, 0);
             PassOn(out);
         }
     }

@@ -19,7 +19,8 @@ import subprocess
 import sys
 import xml.etree.ElementTree as ET
 
-COLUMNS = ['type', 'track', 'route', 'section', 'lat', 'lon', 'ele_m', 'time', 'name', 'desc', 'sym', 'cmt']
+COLUMNS = ['type', 'track', 'route', 'section', 'lat', 'lon', 'ele_m', 'time', 'name', 'desc', 'sym', 'cmt',
+           'track_index', 'route_index']
 DEGREES, METRES, SECONDS = 1e-7, 1e-3, 1e-3
 problems = []
 
@@ -235,23 +236,32 @@ def check_csv(ref, path):
     if not rows or rows[0] != COLUMNS:
         say(path, f'header {rows[:1]}')
         return
-    expected = [('waypoint', '', '', '', w) for w in ref['waypoints']]
-    expected += [('route point', '', r['name'] or '', '', p) for r in ref['routes'] for p in r['points']]
-    expected += [('track point', t['name'] or '', '', str(n), p) for t in ref['tracks']
+    # A track's rows carry its number among the tracks (the GPX file holds them all); a route's
+    # rows carry one number per route, rising (a route without points is in neither file).
+    expected = [('waypoint', '', '', '', '', None, w) for w in ref['waypoints']]
+    expected += [('route point', '', r['name'] or '', '', '', n, p) for n, r in enumerate(ref['routes'], 1)
+                 for p in r['points']]
+    expected += [('track point', t['name'] or '', '', str(n), str(k), None, p) for k, t in enumerate(ref['tracks'], 1)
                  for n, s in enumerate(t['sections'], 1) for p in s]
     features = ogr_features(path, '-oo', 'X_POSSIBLE_NAMES=lon', '-oo', 'Y_POSSIBLE_NAMES=lat',
                             '-oo', 'Z_POSSIBLE_NAMES=ele_m')
     if len(rows) - 1 != len(expected) or len(features) != len(expected):
         say(path, f'{len(rows) - 1} rows, {len(features)} through ogrinfo, expected {len(expected)}')
         return
-    for i, (row, f, (kind, track, route, section, p)) in enumerate(zip(rows[1:], features, expected)):
+    route_numbers = {}
+    for i, (row, f, (kind, track, route, section, track_index, nth_route, p)) in enumerate(
+            zip(rows[1:], features, expected)):
         where = f'{path}, row {i + 2}'
         if len(row) != len(COLUMNS):
             say(where, f'{len(row)} fields')
             continue
         named = dict(zip(COLUMNS, row))
         wanted = {'type': kind, 'track': track, 'route': route, 'section': section, 'name': p['name'] or '',
-                  'desc': p['desc'] or '', 'sym': p['sym'] or ''}
+                  'desc': p['desc'] or '', 'sym': p['sym'] or '', 'track_index': track_index}
+        if nth_route is None:
+            wanted['route_index'] = ''
+        else:
+            route_numbers.setdefault(nth_route, set()).add(named['route_index'])
         check_time(where, named['time'] or None, p['time'])
         for column, value in wanted.items():
             # A text a spreadsheet would take for a formula starts with an apostrophe.
@@ -266,6 +276,10 @@ def check_csv(ref, path):
             if value[:1] in ('=', '+', '-', '@', '\t', '\r') and isinstance(text, str) and text.startswith("'"):
                 f['fields'][column] = text[1:]
         check_feature(where + ' through ogrinfo', f, p, [[p]], 'name', 'desc')
+    numbers = [sorted(route_numbers[n]) for n in sorted(route_numbers)]
+    if any(len(n) != 1 or not n[0].isdigit() or int(n[0]) < 1 for n in numbers) or \
+            [int(n[0]) for n in numbers] != sorted({int(n[0]) for n in numbers}):
+        say(path, f'route_index of the routes {numbers}, expected one number each, rising from 1')
 
 
 def check(reference, kml, geojson, csv_file):

@@ -27,7 +27,7 @@ const std::string kKmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
                              "<kml xmlns=\"http://www.opengis.net/kml/2.2\" "
                              "xmlns:gx=\"http://www.google.com/kml/ext/2.2\">\r\n"
                              "<Document>\r\n";
-const std::string kCsvHead = "\xEF\xBB\xBFtype,track,route,section,lat,lon,ele_m,time,name,desc,sym,cmt\r\n";
+const std::string kCsvHead = "\xEF\xBB\xBFtype,track,route,section,lat,lon,ele_m,time,name,desc,sym,cmt,track_index,route_index\r\n";
 
 const Case kCases[] = {
     {"kml", WriteKmlFile, kKmlHead + "</Document>\r\n</kml>\r\n",
@@ -127,21 +127,21 @@ const Case kCases[] = {
     {"csv", WriteCsvFile, kCsvHead,
      kCsvHead +
          "waypoint,,,,27.988056,86.925278,8848.86,2020-06-08T18:39:00Z,\"Say \"\"hi\"\", <&> Чомолунгма 珠\",\"two\r\n"
-         "lines\",Summit,c\r\n"
-         "waypoint,,,,-16.5,180,,,East of 180,,\"Flag, Blue\",\r\n"
-         "waypoint,,,,0,-180,0,2020-06-08T18:39:01.5Z,,,,\r\n"
-         "route point,,\"Route, \"\"one\"\"\",,1,2,10.25,2020-06-08T18:39:02Z,R1,,,\r\n"
-         "route point,,\"Route, \"\"one\"\"\",,1.5,2.5,,,<R2>,,,\r\n"
-         "track point,\"Track <1> & \"\"more\"\"\",,1,51.5,-0.1,30.48,2020-06-08T18:39:00Z,,,,\r\n"
-         "track point,\"Track <1> & \"\"more\"\"\",,1,51.6,-0.1,,2020-06-08T18:39:01Z,,,,\r\n"
-         "track point,\"Track <1> & \"\"more\"\"\",,2,51.7,-0.1,12,2020-06-08T18:39:03.25Z,,,,\r\n"
-         "track point,\"Track <1> & \"\"more\"\"\",,2,51.8,-0.1,13,2020-06-08T18:39:04Z,,,,\r\n"
-         "track point,,,1,10,179.5,,,,,,\r\n"
-         "track point,,,1,10.5,-179.5,5,,,,,\r\n"
-         "track point,,,1,11,180,,,,,,\r\n"
-         "track point,Mixed,,1,1,1,,2020-06-08T18:39:05Z,,,,\r\n"
-         "track point,Mixed,,1,1,1.5,,2020-06-08T18:39:06Z,,,,\r\n"
-         "track point,Mixed,,2,2,2,,,\"Lone, point\",,,\r\n"},
+         "lines\",Summit,c,,\r\n"
+         "waypoint,,,,-16.5,180,,,East of 180,,\"Flag, Blue\",,,\r\n"
+         "waypoint,,,,0,-180,0,2020-06-08T18:39:01.5Z,,,,,,\r\n"
+         "route point,,\"Route, \"\"one\"\"\",,1,2,10.25,2020-06-08T18:39:02Z,R1,,,,,1\r\n"
+         "route point,,\"Route, \"\"one\"\"\",,1.5,2.5,,,<R2>,,,,,1\r\n"
+         "track point,\"Track <1> & \"\"more\"\"\",,1,51.5,-0.1,30.48,2020-06-08T18:39:00Z,,,,,1,\r\n"
+         "track point,\"Track <1> & \"\"more\"\"\",,1,51.6,-0.1,,2020-06-08T18:39:01Z,,,,,1,\r\n"
+         "track point,\"Track <1> & \"\"more\"\"\",,2,51.7,-0.1,12,2020-06-08T18:39:03.25Z,,,,,1,\r\n"
+         "track point,\"Track <1> & \"\"more\"\"\",,2,51.8,-0.1,13,2020-06-08T18:39:04Z,,,,,1,\r\n"
+         "track point,,,1,10,179.5,,,,,,,2,\r\n"
+         "track point,,,1,10.5,-179.5,5,,,,,,2,\r\n"
+         "track point,,,1,11,180,,,,,,,2,\r\n"
+         "track point,Mixed,,1,1,1,,2020-06-08T18:39:05Z,,,,,3,\r\n"
+         "track point,Mixed,,1,1,1.5,,2020-06-08T18:39:06Z,,,,,3,\r\n"
+         "track point,Mixed,,2,2,2,,,\"Lone, point\",,,,3,\r\n"},
 };
 
 WriteResult WriteTo(const Case& c, const Document& document, const std::string& file)
@@ -208,4 +208,31 @@ TEST(Outputs, TextsAreEscapedAndKeptWhole)
         EXPECT_EQ(csv, t.csv);
         EXPECT_EQ(xml, t.xml);
     }
+}
+
+// Tracks and routes of equal names, or none, are told apart by their number
+// in the document; a route without points has no rows, and its number stays its own.
+TEST(Outputs, CsvNumbersEachTrackAndRoute)
+{
+    using odd_document::Points;
+    Document document;
+    document.routes.push_back({{.name = "Walk"}, Points({{1, 1, NAN, {}}})});
+    document.routes.push_back({{.name = "Walk"}, {}});
+    document.routes.push_back({{.name = "Walk"}, Points({{2, 2, NAN, {}}})});
+    for (const char* name : {"Walk", "Walk", ""})
+        document.tracks.push_back({{.name = name}, Points({{3, 3, NAN, {}, true}, {4, 4, NAN, {}}})});
+    TempDir dir;
+    WriteRequest request;
+    request.outputName = dir.Path("walks.csv");
+    request.exactNames = true;
+    WriteCsvFile(document, request);
+    EXPECT_EQ(ReadText(request.outputName), kCsvHead +
+                                                "route point,,Walk,,1,1,,,,,,,,1\r\n"
+                                                "route point,,Walk,,2,2,,,,,,,,3\r\n"
+                                                "track point,Walk,,1,3,3,,,,,,,1,\r\n"
+                                                "track point,Walk,,1,4,4,,,,,,,1,\r\n"
+                                                "track point,Walk,,1,3,3,,,,,,,2,\r\n"
+                                                "track point,Walk,,1,4,4,,,,,,,2,\r\n"
+                                                "track point,,,1,3,3,,,,,,,3,\r\n"
+                                                "track point,,,1,4,4,,,,,,,3,\r\n");
 }
