@@ -27,7 +27,8 @@ const std::string kKmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
                              "<kml xmlns=\"http://www.opengis.net/kml/2.2\" "
                              "xmlns:gx=\"http://www.google.com/kml/ext/2.2\">\r\n"
                              "<Document>\r\n";
-const std::string kCsvHead = "\xEF\xBB\xBFtype,track,route,section,lat,lon,ele_m,time,name,desc,sym,cmt,track_index,route_index\r\n";
+const std::string kCsvHead =
+    "\xEF\xBB\xBFtype,track,route,section,lat,lon,ele_m,time,name,desc,sym,cmt,track_index,route_index\r\n";
 
 const Case kCases[] = {
     {"kml", WriteKmlFile, kKmlHead + "</Document>\r\n</kml>\r\n",
@@ -226,13 +227,12 @@ TEST(Outputs, CsvNumbersEachTrackAndRoute)
     request.outputName = dir.Path("walks.csv");
     request.exactNames = true;
     WriteCsvFile(document, request);
-    EXPECT_EQ(ReadText(request.outputName), kCsvHead +
-                                                "route point,,Walk,,1,1,,,,,,,,1\r\n"
-                                                "route point,,Walk,,2,2,,,,,,,,3\r\n"
-                                                "track point,Walk,,1,3,3,,,,,,,1,\r\n"
-                                                "track point,Walk,,1,4,4,,,,,,,1,\r\n"
-                                                "track point,Walk,,1,3,3,,,,,,,2,\r\n"
-                                                "track point,Walk,,1,4,4,,,,,,,2,\r\n"
-                                                "track point,,,1,3,3,,,,,,,3,\r\n"
-                                                "track point,,,1,4,4,,,,,,,3,\r\n");
+    EXPECT_EQ(ReadText(request.outputName), kCsvHead + "route point,,Walk,,1,1,,,,,,,,1\r\n"
+                                                       "route point,,Walk,,2,2,,,,,,,,3\r\n"
+                                                       "track point,Walk,,1,3,3,,,,,,,1,\r\n"
+                                                       "track point,Walk,,1,4,4,,,,,,,1,\r\n"
+                                                       "track point,Walk,,1,3,3,,,,,,,2,\r\n"
+                                                       "track point,Walk,,1,4,4,,,,,,,2,\r\n"
+                                                       "track point,,,1,3,3,,,,,,,3,\r\n"
+                                                       "track point,,,1,4,4,,,,,,,3,\r\n");
 }
