@@ -22,6 +22,18 @@ std::string Lower(std::string_view name)
     return lower;
 }
 
+// The 8-bit formats are written on Windows, whose Greek and Central European
+// code pages share the letters of the ISO ones the detector tells apart no
+// better; the Windows page places some of them (Ž, ź, ś, ą) in bytes the ISO
+// page makes control characters or other letters.
+std::string WindowsPageOf(const std::string& guessed)
+{
+    const std::string lower = Lower(guessed);
+    if (lower == "iso-8859-7") return "windows-1253";
+    if (lower == "iso-8859-2") return "windows-1250";
+    return guessed;
+}
+
 bool NamesWindows1252(const std::string& lower)
 {
     // ISO-8859-1 is its subset: files that call their text Latin-1 hold 1252.
@@ -194,9 +206,7 @@ CodePageGuess GuessCodePage(std::string_view texts)
     uchardet_delete(detector);
     if (name.empty()) return {};
     try {
-        // The 8-bit formats are written on Windows, whose Greek code page
-        // shares the letters of the ISO one the detector tells apart no better.
-        CodePage page = CodePage::Open(Lower(name) == "iso-8859-7" ? "windows-1253" : name);
+        CodePage page = CodePage::Open(WindowsPageOf(name));
         // A multibyte guess (East Asian) over texts that are not UTF-8 is no
         // code page these formats were written in: the fallback holds.
         if (!page.SingleByte()) return {};
