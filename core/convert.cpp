@@ -10,7 +10,7 @@
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/input_file.h"
-#include "core/left_out.h"
+#include "core/loss_survey.h"
 #include "core/output_transaction.h"
 #include "core/temporary_folder.h"
 #include "core/text_encoding.h"
@@ -88,11 +88,17 @@ bool ShownAfterReading(FindingKind kind) { return kind == FindingKind::Notice ||
 // The limits that left data out are shown after the count line.
 bool ShownAfterWriting(FindingKind kind) { return kind == FindingKind::Cut || kind == FindingKind::Truncated; }
 
-// Keeps what the mode takes of a document.
-void KeepWhatIsAsked(Document& document, ReadMode mode)
+// Keeps what the mode takes of a document, counting what it passes over.
+void KeepWhatIsAsked(ReadResult& read, ReadMode mode, PartsPassedOver& passedOver)
 {
-    if (mode == ReadMode::Waypoints) document.tracks.clear();
+    Document& document = read.document;
+    if (mode == ReadMode::Waypoints) {
+        passedOver.tracks += read.tracksLeftOut + static_cast<std::int64_t>(document.tracks.size());
+        document.tracks.clear();
+    }
     if (mode == ReadMode::Tracks) {
+        passedOver.waypoints += read.waypointsLeftOut + static_cast<std::int64_t>(document.waypoints.size());
+        passedOver.routes += read.routesLeftOut + static_cast<std::int64_t>(document.routes.size());
         document.waypoints.clear();
         document.routes.clear();
     }
@@ -116,11 +122,10 @@ void NoteCodePage(const ReadResult& read, std::optional<CodePageGuess>& first)
 
 // Reads every input, in groups of one format under their loading line.
 Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
-                    std::optional<CodePageGuess>& codePageRead)
+                    std::optional<CodePageGuess>& codePageRead, PartsPassedOver& passedOver)
 {
     const int listed = OutputRow(r.outputPosition).chosenFilesListed;
     Document document;
-    std::int64_t tracksLeftOut = 0;
     for (std::size_t first = 0; first < r.inputs.size();) {
         const int position = r.inputs[first].position;
         std::size_t end = first;
@@ -141,9 +146,7 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
                                       .keptExtensions = output.writesKeptExtensions,
                                       .codePage = r.codePage};
             ReadResult read = ReadInput(InputSource::File(r.inputs[i].name), position, options);
-            if (options.mode == ReadMode::Waypoints)
-                tracksLeftOut += read.tracksLeftOut + static_cast<std::int64_t>(read.document.tracks.size());
-            KeepWhatIsAsked(read.document, ModeFor(position, r.outputPosition));
+            KeepWhatIsAsked(read, options.mode, passedOver);
             if (read.findings.Has(FindingKind::Undated))
                 if (const auto date = f.DateOfLog(r.inputs[i].name)) {
                     DateUndatedTimes(read.document, *date);
@@ -157,7 +160,6 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
         }
         first = end;
     }
-    TellTracksLeftOut(tracksLeftOut, OutputRow(r.outputPosition), findings);
     return document;
 }
 
@@ -262,8 +264,9 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         f.ClearLines();
         f.ProcessMessages();
         Document document;
+        PartsPassedOver passedOver;
         try {
-            document = ReadInputs(r, f, outcome.findings, outcome.codePageRead);
+            document = ReadInputs(r, f, outcome.findings, outcome.codePageRead, passedOver);
         } catch (const InputRefused& refused) {
             f.ShowMessage(refused.what());
             if (!refused.PaneLine().empty()) f.AddLine(refused.PaneLine());
@@ -286,6 +289,9 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
             outcome.findings.Add(report.findings);
             outcome.steps.push_back(std::move(report));
         }
+        // Told after what the writer tells, on the texts before any code page.
+        Findings losses;
+        SurveyLosses(document, passedOver, output.holds, losses);
         if (output.eightBitTexts) {
             const CodePage read = outcome.codePageRead ? outcome.codePageRead->codePage : CodePage();
             // Automatic: in the code page read, where that was a single-byte one.
@@ -307,7 +313,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         f.AddLine(output.file(w));
         WriteResult written = output.write(document, w);
         outcome.findings.Add(written.findings);
-        TellFileDetailsLeftOut(document.metadata, output, outcome.findings);
+        outcome.findings.Add(losses);
         // Asked once, naming every file, track files included, before any is replaced.
         const std::vector<std::string> inUse = outputs.NamesInUse();
         if (!inUse.empty() && !f.ConfirmReplacing(inUse)) {

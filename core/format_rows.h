@@ -15,6 +15,7 @@
 #include "core/document.h"
 #include "core/findings.h"
 #include "core/input_source.h"
+#include "core/output_holds.h"
 
 class FileLook;
 
@@ -52,8 +53,11 @@ struct TextsRead {
 struct ReadResult {
     Document document;
     Findings findings;
-    // Tracks of the input that a read for waypoints passed over.
+    // Tracks of the input that a read for waypoints passed over, and
+    // waypoints and routes that a read for tracks did.
     std::int64_t tracksLeftOut = 0;
+    std::int64_t waypointsLeftOut = 0;
+    std::int64_t routesLeftOut = 0;
     TextsRead texts{};
 };
 
@@ -136,8 +140,6 @@ struct InputFormatRow {
     bool unicodeTexts = false;
 };
 
-enum class FileDetailsHeld : std::uint8_t { None, NameAndDescription, All };
-
 struct OutputFormatRow {
     int position;
     FormatTexts texts;
@@ -164,11 +166,11 @@ struct OutputFormatRow {
     // The format needs a date for every time: times of day without one are
     // written on the day of conversion (otherwise they are left out).
     bool datesUndatedToday = false;
-    // What the format holds of a file's own details (its name, description,
-    // author ...); what it does not is told once per kind.
-    FileDetailsHeld fileDetails = FileDetailsHeld::None;
     // The format's texts are 8-bit, in a code page.
     bool eightBitTexts = false;
+    // What the format holds of each kind of data: what it does not is told
+    // once per kind (core/loss_survey.h).
+    OutputHolds holds{};
 };
 
 struct FormatRows {

@@ -332,7 +332,7 @@ PointList::PointList() = default;
 PointList::~PointList() = default;
 PointList::PointList(const PointList& other)
     : memory_(other.memory_), file_(other.file_), spilled_(other.spilled_), count_(other.count_), times_(other.times_),
-      nonAsciiTexts_(other.nonAsciiTexts_)
+      tally_(other.tally_), nonAsciiTexts_(other.nonAsciiTexts_)
 {
     Count();
 }
@@ -344,6 +344,7 @@ PointList& PointList::operator=(const PointList& other)
         spilled_ = other.spilled_;
         count_ = other.count_;
         times_ = other.times_;
+        tally_ = other.tally_;
         nonAsciiTexts_ = other.nonAsciiTexts_;
         Count();
     }
@@ -351,7 +352,7 @@ PointList& PointList::operator=(const PointList& other)
 }
 PointList::PointList(PointList&& other) noexcept
     : memory_(std::move(other.memory_)), file_(std::move(other.file_)), spilled_(other.spilled_), count_(other.count_),
-      times_(other.times_), nonAsciiTexts_(other.nonAsciiTexts_)
+      times_(other.times_), tally_(other.tally_), nonAsciiTexts_(other.nonAsciiTexts_)
 {
     Count();
     other.clear();
@@ -364,6 +365,7 @@ PointList& PointList::operator=(PointList&& other) noexcept
         spilled_ = other.spilled_;
         count_ = other.count_;
         times_ = other.times_;
+        tally_ = other.tally_;
         nonAsciiTexts_ = other.nonAsciiTexts_;
         Count();
         other.clear();
@@ -392,6 +394,7 @@ void PointList::push_back(const Point& point)
     Pack(memory_, point);
     ++count_;
     if (point.time && !point.undated) times_.Add(*point.time);
+    tally_.Add(point);
     // Track points hold no texts: one look at their emptiness.
     if (!nonAsciiTexts_ && (point.HasTexts() || !point.device.Empty())) nonAsciiTexts_ = HoldsNonAsciiText(point);
     if (memory_.capacity() != capacity) Count();
@@ -424,6 +427,7 @@ void PointList::Append(const PointList& other)
     count_ += other.count_;
     if (other.times_.earliest) times_.Add(*other.times_.earliest);
     if (other.times_.latest) times_.Add(*other.times_.latest);
+    tally_.Add(other.tally_);
     nonAsciiTexts_ = nonAsciiTexts_ || other.nonAsciiTexts_;
     Count();
     SpillIfLarge();
@@ -438,6 +442,7 @@ void PointList::clear()
     spilled_ = 0;
     count_ = 0;
     times_ = {};
+    tally_ = {};
     nonAsciiTexts_ = false;
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/point.h"
+#include "core/point_values.h"
 
 class SpillFile;
 
@@ -95,6 +96,8 @@ public:
     // Some point holds a text of more than ASCII (HoldsNonAsciiText), kept
     // as they are added: the code pages read only such lists again.
     bool NonAsciiTexts() const { return nonAsciiTexts_; }
+    // What kinds of value its points hold, kept as they are added.
+    const ValueTally& Values() const { return tally_; }
 
     // Range-for over the points; the point given is valid until the next step.
     class Iterator {
@@ -145,6 +148,7 @@ private:
     std::uint64_t spilled_ = 0;  // bytes of file_ that belong to this list
     std::size_t count_ = 0;
     TimeRange times_;
+    ValueTally tally_;
     bool nonAsciiTexts_ = false;
 };
 

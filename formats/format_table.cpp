@@ -10,6 +10,7 @@
 #include "core/file_names.h"
 #include "core/format_lookup.h"
 #include "formats/csv/Csv.h"
+#include "formats/document/Symbols.h"
 #include "formats/geojson/GeoJson.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/holux/Holux.h"
@@ -21,6 +22,7 @@
 #include "formats/import/tomtom.h"
 #include "formats/kml/Kml.h"
 #include "formats/native/Kes.h"
+#include "formats/native/KesRecords.h"
 
 namespace {
 using namespace std::string_view_literals;
@@ -93,6 +95,121 @@ std::string GeoJsonFile(const WriteRequest& r) { return OutputNamed(r, ".geojson
 std::string CsvFile(const WriteRequest& r) { return OutputNamed(r, ".csv"); }
 // Numbered track files: the pane names the output as typed.
 std::string PltFile(const WriteRequest& r) { return r.numberTrackFiles ? r.outputName : OutputNamed(r, ".plt"); }
+
+// What each output holds of each kind of data; the survey names the rest.
+using enum PointValue;
+constexpr PointValues kEveryPointValue = PointValues::All();
+constexpr GroupValues kEveryGroupValue = GroupValues::All().Without({GroupValue::Colour});
+
+constexpr OutputHolds GpxHolds(bool waypointsAndRoutes, bool tracks)
+{
+    const auto points = [](const char* noun, bool held) {
+        return held ? PointHolds{.noun = noun, .file = ".gpx", .values = kEveryPointValue} : PointHolds{};
+    };
+    const auto groups = [](const char* noun, bool held) {
+        return held ? GroupHolds{.noun = noun, .file = ".gpx", .values = kEveryGroupValue} : GroupHolds{};
+    };
+    return {.file = ".gpx",
+            .fileDetails = FileDetails::All(),
+            .waypoints = points("waypoint", waypointsAndRoutes),
+            .routePoints = points("route point", waypointsAndRoutes),
+            .trackPoints = points("track point", tracks),
+            .routes = groups("route", waypointsAndRoutes),
+            .tracks = groups("track", tracks)};
+}
+
+// A placemark's name, description, time and height, its comment and symbol as named data.
+constexpr PointValues kPlacemarkValues{Name, Comment, Description, Time, Elevation, SymbolName};
+constexpr GroupValues kLineValues{GroupValue::Name, GroupValue::Comment, GroupValue::Description};
+constexpr OutputHolds kKmlHolds{
+    .file = ".kml",
+    .fileDetails = {FileDetail::Name, FileDetail::Description},
+    .waypoints = {.noun = "waypoint", .file = ".kml", .values = kPlacemarkValues},
+    .routePoints = {.noun = "route point", .file = ".kml", .values = kPlacemarkValues},
+    // A gx:Track holds a time for every point: a section with a point
+    // without one is a line of positions only.
+    .trackPoints = {.noun = "track point",
+                    .file = ".kml",
+                    .values = {Time, Elevation},
+                    .times = HeldWhere::EveryPointOfSection},
+    .routes = {.noun = "route",
+               .file = ".kml",
+               .values = {GroupValue::Name, GroupValue::Comment, GroupValue::Description, GroupValue::Colour}},
+    .tracks = {.noun = "track",
+               .file = ".kml",
+               .values = {GroupValue::Name, GroupValue::Comment, GroupValue::Description, GroupValue::Colour}}};
+
+// The points of a line hold their times and names beside the positions, and
+// heights where every point of the line has one.
+constexpr PointHolds GeoJsonLinePoints(const char* noun)
+{
+    return {
+        .noun = noun, .file = ".geojson", .values = {Name, Time, Elevation}, .elevations = HeldWhere::EveryPointOfList};
+}
+constexpr OutputHolds kGeoJsonHolds{.file = ".geojson",
+                                    .waypoints = {.noun = "waypoint", .file = ".geojson", .values = kPlacemarkValues},
+                                    .routePoints = GeoJsonLinePoints("route point"),
+                                    .trackPoints = GeoJsonLinePoints("track point"),
+                                    .routes = {.noun = "route", .file = ".geojson", .values = kLineValues},
+                                    .tracks = {.noun = "track", .file = ".geojson", .values = kLineValues}};
+
+// A row per point: its name, description, symbol and comment, its track's or route's name.
+constexpr OutputHolds kCsvHolds{.file = ".csv",
+                                .waypoints = {.noun = "waypoint", .file = ".csv", .values = kPlacemarkValues},
+                                .routePoints = {.noun = "route point", .file = ".csv", .values = kPlacemarkValues},
+                                .trackPoints = {.noun = "track point", .file = ".csv", .values = kPlacemarkValues},
+                                .routes = {.noun = "route", .file = ".csv", .values = {GroupValue::Name}},
+                                .tracks = {.noun = "track", .file = ".csv", .values = {GroupValue::Name}}};
+
+// The native files: 8-bit texts on comma-separated lines, symbols by number.
+std::string NativeText(std::string_view utf8) { return kes::NativeText(utf8); }
+constexpr OutputHolds kKesWaypointHolds{
+    .file = ".wpt",
+    .waypoints = {.noun = "waypoint",
+                  .file = ".wpt",
+                  .values = {Name, Description, Time, Elevation, SymbolName, Display},
+                  .oneText = true,
+                  .symbolNumbers = true,
+                  .symbolZeroTold = true},
+    .routePoints = {.noun = "route point",
+                    .file = ".rte",
+                    .values = {Name, Description, Time, SymbolName},
+                    .nameLength = kes::kRouteNameLength,
+                    .oneText = true,
+                    .symbolNumbers = true},
+    .routes = {.noun = "route",
+               .file = ".rte",
+               .values = {GroupValue::Name, GroupValue::Description},
+               .nameLength = kes::kRouteNameLength,
+               .oneText = true,
+               .nameWholeAsText = true},
+    .writtenText = NativeText,
+    .symbolNamed = SymbolNumbered,
+    .defaultSymbol = "Waypoint"};
+constexpr OutputHolds kKesTrackHolds{
+    .file = ".plt",
+    .trackPoints = {.noun = "track point", .file = ".plt", .values = {Time, Elevation}},
+    .tracks = {.noun = "track", .file = ".plt", .values = {GroupValue::Name}},
+    .writtenText = NativeText};
+constexpr OutputHolds kHoluxWaypointHolds{.file = ".wrt",
+                                          .waypoints = {.noun = "waypoint",
+                                                        .file = ".wrt",
+                                                        .values = {Name, Description, Time},
+                                                        .nameLength = holux::kWaypointNameLength,
+                                                        .oneText = true,
+                                                        .textLength = holux::kWaypointTextLength},
+                                          .writtenText = NativeText};
+// Positions only, and one section a track.
+constexpr OutputHolds kHoluxTrackHolds{.file = ".tlg",
+                                       .trackPoints = {.noun = "track point", .file = ".tlg"},
+                                       .tracks = {.noun = "track",
+                                                  .file = ".tlg",
+                                                  .values = {GroupValue::Name, GroupValue::Description},
+                                                  .nameLength = holux::kTrackNameLength,
+                                                  .oneText = true,
+                                                  .textLength = holux::kTrackTextLength},
+                                       .sections = false,
+                                       .writtenText = NativeText};
 
 constexpr InputFormatRow kInputRows[] = {
     {.position = Position(Input::KesWaypoint),
@@ -202,7 +319,8 @@ constexpr OutputFormatRow kOutputRows[] = {
      .waypointCapacity = 10000,
      .routePointCapacity = 1000,
      .datesUndatedToday = true,
-     .eightBitTexts = true},
+     .eightBitTexts = true,
+     .holds = kKesWaypointHolds},
     {.position = Position(Output::KesTrack),
      .texts = kKesTrackTexts,
      .writing = "Writing Kes Track file(s)",
@@ -212,7 +330,8 @@ constexpr OutputFormatRow kOutputRows[] = {
      .filePerTrack = true,
      .trackPointCapacity = 100000,
      .datesUndatedToday = true,
-     .eightBitTexts = true},
+     .eightBitTexts = true,
+     .holds = kKesTrackHolds},
     {.position = Position(Output::HoluxWaypoint),
      .texts = kHoluxWaypointTexts,
      .writing = "Writing Holux Waypoint file",
@@ -221,7 +340,8 @@ constexpr OutputFormatRow kOutputRows[] = {
      .extension = ".wrt",
      .waypointCapacity = 500,
      .datesUndatedToday = true,
-     .eightBitTexts = true},
+     .eightBitTexts = true,
+     .holds = kHoluxWaypointHolds},
     {.position = Position(Output::HoluxTrack),
      .texts = kHoluxTrackTexts,
      .writing = "Writing Holux Track file",
@@ -232,7 +352,8 @@ constexpr OutputFormatRow kOutputRows[] = {
      .chosenFilesListed = 5,
      .trackPointCapacity = 2500,
      .datesUndatedToday = true,
-     .eightBitTexts = true},
+     .eightBitTexts = true,
+     .holds = kHoluxTrackHolds},
     {.position = Position(Output::GpxWaypoints),
      .texts = kGpxWaypointTexts,
      .writing = "Writing GPX Waypoint file",
@@ -241,7 +362,7 @@ constexpr OutputFormatRow kOutputRows[] = {
      .extension = ".gpx",
      .writesReceiverFigures = true,
      .writesKeptExtensions = true,
-     .fileDetails = FileDetailsHeld::All},
+     .holds = GpxHolds(true, false)},
     {.position = Position(Output::GpxTrack),
      .texts = {"gpx-trk", "GPX Track (.gpx)", "trk", "gpx", "GPX Track (*.gpx)", "*.gpx"},
      .writing = "Writing GPX Track file",
@@ -250,7 +371,7 @@ constexpr OutputFormatRow kOutputRows[] = {
      .extension = ".gpx",
      .writesReceiverFigures = true,
      .writesKeptExtensions = true,
-     .fileDetails = FileDetailsHeld::All},
+     .holds = GpxHolds(false, true)},
     {.position = Position(Output::Gpx),
      .texts = {"gpx", "GPX Waypoints, Routes and Tracks (.gpx)", "all", "gpx", "GPX (*.gpx)", "*.gpx"},
      .writing = "Writing GPX file",
@@ -259,27 +380,29 @@ constexpr OutputFormatRow kOutputRows[] = {
      .extension = ".gpx",
      .writesReceiverFigures = true,
      .writesKeptExtensions = true,
-     .fileDetails = FileDetailsHeld::All},
+     .holds = GpxHolds(true, true)},
     {.position = Position(Output::Kml),
      .texts = {"kml", "KML Waypoints, Routes and Tracks (.kml)", "all", "kml", "KML (*.kml)", "*.kml"},
      .writing = "Writing KML file",
      .file = KmlFile,
      .write = WriteKmlFile,
      .extension = ".kml",
-     .fileDetails = FileDetailsHeld::NameAndDescription},
+     .holds = kKmlHolds},
     {.position = Position(Output::GeoJson),
      .texts = {"geojson", "GeoJSON Waypoints, Routes and Tracks (.geojson)", "all", "geojson", "GeoJSON (*.geojson)",
                "*.geojson"},
      .writing = "Writing GeoJSON file",
      .file = GeoJsonFile,
      .write = WriteGeoJsonFile,
-     .extension = ".geojson"},
+     .extension = ".geojson",
+     .holds = kGeoJsonHolds},
     {.position = Position(Output::Csv),
      .texts = {"csv", "CSV Waypoints, Routes and Tracks (.csv)", "all", "csv", "CSV (*.csv)", "*.csv"},
      .writing = "Writing CSV file",
      .file = CsvFile,
      .write = WriteCsvFile,
-     .extension = ".csv"},
+     .extension = ".csv",
+     .holds = kCsvHolds},
 };
 
 // The checks that make an incomplete row a compile error.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/document/Symbols.h"
 
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -61,7 +62,8 @@ std::string SymbolNameOfCode(std::int16_t symbol)
     return symbol >= 0 && index < names.size() ? names[index] : std::string();
 }
 
-std::int16_t SymbolFromName(std::string_view name)
+namespace {
+std::optional<std::int16_t> NumberOf(std::string_view name)
 {
     struct Known {
         std::string name;
@@ -79,5 +81,10 @@ std::int16_t SymbolFromName(std::string_view name)
     const std::string wanted = Compact(name);
     for (const Known& k : known)
         if (k.name == wanted || (k.cut && wanted.starts_with(k.name))) return k.symbol;
-    return kDefaultMapsourceSymbol;
+    return std::nullopt;
 }
+}  // namespace
+
+std::int16_t SymbolFromName(std::string_view name) { return NumberOf(name).value_or(kDefaultMapsourceSymbol); }
+
+bool SymbolNumbered(std::string_view name) { return NumberOf(name).has_value(); }

@@ -17,3 +17,5 @@ std::string SymbolNameOfCode(std::int16_t symbol);
 // name cut short in the symbol table also matches its full form. 70
 // ("Waypoint") for a name that matches none.
 std::int16_t SymbolFromName(std::string_view name);
+// The name matches a native symbol number.
+bool SymbolNumbered(std::string_view name);

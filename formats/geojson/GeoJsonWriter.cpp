@@ -26,7 +26,6 @@ struct Outline {
     // Every point has an elevation: a line has one dimension throughout,
     // so that a reader never takes a missing height for sea level.
     bool heights = true;
-    std::int64_t elevations = 0;  // of the points that have one
 };
 
 Outline OutlineOf(const PointList& list, bool sections)
@@ -42,7 +41,6 @@ Outline OutlineOf(const PointList& list, bool sections)
         outline.times = outline.times || walk->time;
         outline.names = outline.names || !walk->name.empty();
         outline.heights = outline.heights && walk->HasElevation();
-        outline.elevations += walk->HasElevation() ? 1 : 0;
     }
     if (count > 0)
         outline.shape =
@@ -104,8 +102,6 @@ void AppendGroupProperties(std::string& out, const GroupInfo& g)
 
 class GeoJsonDocument final : public DocumentWriter {
 public:
-    // Of the lines written in two dimensions.
-    std::int64_t ElevationsLeftOut() const { return elevationsLeftOut_; }
     GeoJsonDocument() : DocumentWriter(kEverything, "geojson") {}
 
 protected:
@@ -125,7 +121,6 @@ private:
     template <typename Item>
     void AppendNested(std::string& out, Shape shape, bool members, PointWalk& walk, Item item);
     bool featureWritten_ = false;
-    std::int64_t elevationsLeftOut_ = 0;
 };
 }  // namespace
 
@@ -262,18 +257,10 @@ void GeoJsonDocument::AppendLines(std::string& out, const PointList& list, bool 
     out += outline.shape == Shape::Collection ? "\",\"geometries\":" : "\",\"coordinates\":";
     AppendNested(out, outline.shape, outline.shape == Shape::Collection, points,
                  [&](const Point& p) { AppendPosition(out, p, outline.heights); });
-    if (!outline.heights) elevationsLeftOut_ += outline.elevations;
     out += "}}";
 }
 
 WriteResult WriteGeoJsonFile(const Document& document, const WriteRequest& request)
 {
-    GeoJsonDocument writer;
-    WriteResult result = writer.Write(document, DocumentFileName(request, ".geojson"));
-    if (const std::int64_t n = writer.ElevationsLeftOut(); n > 0)
-        result.findings.Add(FindingKind::Reduced,
-                            "elevations of " + std::to_string(n) + (n == 1 ? " point" : " points") +
-                                " left out: a GeoJSON line where some point has none is written without heights",
-                            n);
-    return result;
+    return GeoJsonDocument().Write(document, DocumentFileName(request, ".geojson"));
 }

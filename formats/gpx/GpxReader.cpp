@@ -356,7 +356,7 @@ private:
         const std::string_view uri = scope == nullptr ? std::string_view() : std::string_view(scope->name);
         const auto child = ChildOf(open_.back(), local, ofDocument, uri, mode_, field_);
         if (!child) {
-            if (open_.back() == Node::Gpx && ofDocument && local == "trk") ++result_.tracksLeftOut;
+            if (open_.back() == Node::Gpx && ofDocument) CountLeftOut(local);
             namespaces_.Forget(declared);
             skipDepth_ = 1;
             const Node parent = open_.back();
@@ -680,6 +680,14 @@ private:
     {
         result_.document.routes.emplace_back();
         route_.emplace(result_.document.routes.back().points, result_.findings);
+    }
+
+    // A part of the file the mode passed over, counted for the output that holds none.
+    void CountLeftOut(std::string_view local)
+    {
+        if (local == "trk") ++result_.tracksLeftOut;
+        else if (local == "wpt") ++result_.waypointsLeftOut;
+        else if (local == "rte") ++result_.routesLeftOut;
     }
 
     void StartTrack()

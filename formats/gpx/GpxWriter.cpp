@@ -120,8 +120,8 @@ void AppendKept(std::string& out, const std::string& extensions)
     out += "</extensions>";
 }
 
-// Device details go with waypoints, which devices keep them for.
-void AppendExtensions(std::string& out, const Point& v, bool waypoint)
+// Device details go with any point: route points hold what their waypoints hold.
+void AppendExtensions(std::string& out, const Point& v)
 {
     const bool any = std::isfinite(v.celsius) || std::isfinite(v.waterCelsius) || std::isfinite(v.depth) ||
                      v.heartRate >= 0 || v.cadence >= 0 || std::isfinite(v.speed) || std::isfinite(v.course);
@@ -138,7 +138,7 @@ void AppendExtensions(std::string& out, const Point& v, bool waypoint)
         AppendNumber(out, "gpxtpx:course", v.course, kElevationDecimals);
         out += "</gpxtpx:TrackPointExtension>";
     }
-    if (waypoint) AppendDeviceDetails(out, v);
+    AppendDeviceDetails(out, v);
     out += v.extensions;
     if (out.size() == before + std::strlen("<extensions>")) out.resize(before);  // none at all
     else out += "</extensions>";
@@ -174,7 +174,7 @@ void AppendPoint(std::string& out, const char* indent, const char* tag, const Po
     AppendNumber(out, "pdop", p.pdop, kElevationDecimals);
     AppendNumber(out, "ageofdgpsdata", p.ageOfDgps, kElevationDecimals);
     AppendCount(out, "dgpsid", p.dgpsStation);
-    AppendExtensions(out, p, std::strcmp(tag, "wpt") == 0);
+    AppendExtensions(out, p);
     out += "</";
     out += tag;
     out += '>';

@@ -4,6 +4,12 @@
 
 #include "core/format_rows.h"
 
+namespace holux {
+// The texts of a waypoint record, and of a track record, in characters.
+inline constexpr std::size_t kWaypointNameLength = 8, kWaypointTextLength = 12;
+inline constexpr std::size_t kTrackNameLength = 12, kTrackTextLength = 13;
+}  // namespace holux
+
 ReadResult ReadHoluxWaypointFile(const InputSource& source, const ReadOptions& options);
 // The first 500 waypoints; a written image holds no routes.
 WriteResult WriteHoluxWaypointFile(const Document& document, const WriteRequest& request);

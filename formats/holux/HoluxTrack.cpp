@@ -11,7 +11,6 @@
 #include "formats/holux/Holux.h"
 #include "formats/holux/HoluxImage.h"
 #include "formats/native/KesRecords.h"
-#include "formats/native/NativeLosses.h"
 
 namespace {
 constexpr std::size_t kImageSize = 133120;
@@ -25,10 +24,6 @@ constexpr std::size_t kFileHeaderSize = 16;
 constexpr std::size_t kTrackRecords = 131088;
 constexpr std::size_t kTrackRecordSize = 44;
 constexpr std::uint32_t kSignature = 0x38CB1200;
-// Positions only; a track's name of 12 characters and its text of 13.
-constexpr kes::NativeHolds kTrackPointHolds{".tlg", "point", -1, -1, false, false, false, false};
-constexpr int kNameLength = 12;
-constexpr int kTextLength = 13;
 
 std::size_t TrackRecordAt(int slot) { return kTrackRecords + kTrackRecordSize * static_cast<std::size_t>(slot); }
 std::size_t PointAt(int slot, int index)
@@ -75,7 +70,7 @@ public:
     const std::string& Bytes() const { return image_; }
 
     // Returns the points stored, the first 2500.
-    int Store(int slot, const Track& track, kes::LossSurvey& losses)
+    int Store(int slot, const Track& track)
     {
         const int count = static_cast<int>(std::min<std::size_t>(track.points.size(), kSlotPoints));
         image_.replace(PointAt(slot, 0), kSlotBytes, kSlotBytes, '\0');
@@ -84,7 +79,6 @@ public:
             if (e == count) break;
             holux::Put<std::int32_t>(image_, PointAt(slot, e), holux::ToUnits(p.longitude));
             holux::Put<std::int32_t>(image_, PointAt(slot, e) + 4, holux::ToUnits(-p.latitude));
-            losses.TakePoint(p, kTrackPointHolds);
             ++e;
         }
         // A full slot starts at point 0; any other stores its count as the first index.
@@ -93,9 +87,8 @@ public:
         holux::Put<std::int16_t>(image_, record, static_cast<std::int16_t>(count));
         holux::Put<std::int16_t>(image_, record + 2, firstIndex);
         if (count > 0) holux::Put<std::int16_t>(image_, kFileHeader + 6, firstIndex);
-        holux::PutText(image_, record + 4, kes::NativeName(track.info), kNameLength, '\0');
-        holux::PutText(image_, record + 16, kes::NativeDescription(track.info), kTextLength, '\0');
-        losses.TakeGroup(track.info, "track", ".tlg", kNameLength, kTextLength);
+        holux::PutText(image_, record + 4, kes::NativeName(track.info), holux::kTrackNameLength, '\0');
+        holux::PutText(image_, record + 16, kes::NativeDescription(track.info), holux::kTrackTextLength, '\0');
         holux::Put<std::int32_t>(image_, record + 32, -1);
         holux::Put<std::int32_t>(image_, record + 36, -1);
         return count;
@@ -125,12 +118,11 @@ WriteResult WriteHoluxTrackFile(const Document& document, const WriteRequest& re
 {
     WriteResult result;
     TrackImage image;
-    kes::LossSurvey losses;
     std::int64_t pointsLeftOut = 0;
     int slot = 0;
     for (const Track& track : document.tracks) {
         if (slot == kSlots) break;
-        const int stored = image.Store(slot++, track, losses);
+        const int stored = image.Store(slot++, track);
         result.counts.trackPoints += stored;
         pointsLeftOut += static_cast<std::int64_t>(track.points.size()) - stored;
     }
@@ -145,6 +137,5 @@ WriteResult WriteHoluxTrackFile(const Document& document, const WriteRequest& re
                             "Only the first 2500 Track Points are saved from each track - this is a limitation of "
                             "the tlg format.",
                             pointsLeftOut);
-    losses.AddTo(result.findings);
     return result;
 }

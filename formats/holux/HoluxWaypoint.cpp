@@ -18,7 +18,6 @@
 #include "formats/holux/Holux.h"
 #include "formats/holux/HoluxImage.h"
 #include "formats/native/KesRecords.h"
-#include "formats/native/NativeLosses.h"
 
 namespace {
 using holux::ImageFields;
@@ -38,8 +37,6 @@ constexpr std::size_t kRouteHeader = 21508;
 constexpr std::size_t kRouteRecords = 21580;
 constexpr std::size_t kRouteRecordSize = 92;
 
-// A record holds a name of 8 characters, a text of 12, a position and a time of whole seconds.
-constexpr kes::NativeHolds kWaypointHolds{".wrt", "waypoint", 8, 12, true, false, false, false};
 constexpr std::uint32_t kWaypointSignature = 0x5C38A600;
 constexpr std::uint32_t kRouteSignature = 0xD87F5900;
 constexpr double kSecondsPerDay = 86400.0;
@@ -141,8 +138,8 @@ RecordDate SplitDateTime(double dateTime)
 
 void PutWaypointRecord(std::string& image, std::size_t record, const Point& p, kes::DayCounts& times)
 {
-    holux::PutText(image, record, kes::NativeName(p), 8, ' ');
-    holux::PutText(image, record + 8, kes::NativeDescription(p), 12, ' ');
+    holux::PutText(image, record, kes::NativeName(p), holux::kWaypointNameLength, ' ');
+    holux::PutText(image, record + 8, kes::NativeDescription(p), holux::kWaypointTextLength, ' ');
     holux::Put<std::int32_t>(image, record + 20, holux::ToUnits(p.longitude));
     holux::Put<std::int32_t>(image, record + 24, holux::ToUnits(-p.latitude));
     const RecordDate date = SplitDateTime(times.OfWaypoint(p));
@@ -192,13 +189,10 @@ WriteResult WriteHoluxWaypointFile(const Document& document, const WriteRequest&
     }
     kes::DayCounts times;
     int s = 0;
-    kes::LossSurvey losses;
     for (const Point& p : document.waypoints) {
         if (s == n) break;
         PutWaypointRecord(image, WaypointRecordAt(s++), p, times);
-        losses.TakePoint(p, kWaypointHolds);
     }
-    losses.Dropped(static_cast<std::int64_t>(document.routes.size()), "route", ".wrt");
     PutRouteHeader(image);
 
     WriteFileSafely(request.exactNames ? request.outputName : ChangeFileExt(request.outputName, ".wrt"), image);
@@ -208,6 +202,5 @@ WriteResult WriteHoluxWaypointFile(const Document& document, const WriteRequest&
                             "Only the first 500 waypoints are saved - this is a limitation of the wrt format.",
                             held - n);
     times.AddStamped(result.findings);
-    losses.AddTo(result.findings);
     return result;
 }

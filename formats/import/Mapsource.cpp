@@ -50,12 +50,18 @@ public:
             if (type == 'W') ReadWaypoint();
             else if (type == 'T') ReadTrack();
             else if (type == 'R' && builder_.TakesWaypoints()) goOn = ReadRoute(end);
-            else goOn = file_.skip(size);
+            else goOn = PassOver(type, size);
             if (!goOn) return;
         }
     }
 
 private:
+    bool PassOver(std::uint8_t type, std::size_t size)
+    {
+        if (type == 'R') builder_.NoteRouteLeftOut();
+        return file_.skip(size);
+    }
+
     // The next record follows the waypoint's fields, whatever the length says.
     void ReadWaypoint()
     {
@@ -67,6 +73,7 @@ private:
         const bool altitude = Read(file_, flag) && Read(file_, metres) && flag == 1;
         const std::string commentBytes = ReadTextBytes(file_, kDetailBytes);
         if (Skip(file_, kSymbolOffset) && Read(file_, code)) Skip(file_, kWaypointTail - kSymbolOffset - 4);
+        if (positioned && !builder_.TakesWaypoints()) builder_.NoteWaypointLeftOut();
         if (!builder_.TakesWaypoints() || !positioned) return;
 
         // The record holds no time of the waypoint.

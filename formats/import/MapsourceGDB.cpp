@@ -193,6 +193,10 @@ public:
                 file_.limit(fileEnd);
             } else if (type == 'T') {
                 builder_.NoteTrackLeftOut();
+            } else if (type == 'W') {
+                builder_.NoteWaypointLeftOut();
+            } else if (type == 'R') {
+                builder_.NoteRouteLeftOut();
             }
             if (std::string_view("WRTLV").find(static_cast<char>(type)) == std::string_view::npos) ++notUnderstood_;
             if (!file_.seek(end)) return;

@@ -86,6 +86,8 @@ public:
     void Notice(std::string message) { result_.findings.Add(FindingKind::Notice, std::move(message)); }
     // A track passed over: the mode takes waypoints.
     void NoteTrackLeftOut() { ++result_.tracksLeftOut; }
+    void NoteWaypointLeftOut() { ++result_.waypointsLeftOut; }
+    void NoteRouteLeftOut() { ++result_.routesLeftOut; }
 
     // Gives the route points what their waypoints hold.
     void Finish();

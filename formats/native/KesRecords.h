@@ -19,6 +19,7 @@ namespace kes {
 inline constexpr int kMaxWaypoints = 10000;
 inline constexpr int kMaxRouteIndex = 100;  // route slots 0..100; documents' routes take 1..100
 inline constexpr int kMaxRoutePoints = 1000;
+inline constexpr std::size_t kRouteNameLength = 16;  // of a route's and a route point's name column
 inline constexpr int kMaxTrackPoints = 100000;
 // A conversion writes at most this many native track files: past it, nothing
 // is written, rather than a folder flooded.

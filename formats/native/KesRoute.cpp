@@ -9,7 +9,6 @@
 #include "formats/native/Kes.h"
 #include "formats/native/KesRecords.h"
 #include "formats/native/KesText.h"
-#include "formats/native/NativeLosses.h"
 
 namespace {
 // The colours the slots take in turn, 0x00BBGGRR.
@@ -22,10 +21,6 @@ struct RouteWpRecord {
     std::int16_t symbol = 0;
 };
 
-constexpr int kNameLength = 16;
-// Route points hold no elevation.
-constexpr kes::NativeHolds kRoutePointHolds{".rte", "route point", kNameLength, 0, true, false, true, false};
-
 void AppendPointLine(std::string& out, int route, int position, const RouteWpRecord& p)
 {
     kes::ColumnLine line(out);
@@ -33,7 +28,7 @@ void AppendPointLine(std::string& out, int route, int position, const RouteWpRec
     line.Int(route, 3);
     line.Int(position, 3);
     line.Int(position, 3);  // the point's number
-    line.Text(PadRightSpaces(p.name, kNameLength));
+    line.Text(PadRightSpaces(p.name, kes::kRouteNameLength));
     line.Real(p.latitude, 11, 6);
     line.Real(p.longitude, 11, 6);
     line.Real(p.dateTime, 13, 7);
@@ -49,7 +44,7 @@ void AppendPointLine(std::string& out, int route, int position, const RouteWpRec
 std::string RouteText(const GroupInfo& info)
 {
     std::string text = kes::NativeDescription(info);
-    if (std::string name = kes::NativeName(info); text.empty() && name.size() > std::size_t{kNameLength}) return name;
+    if (std::string name = kes::NativeName(info); text.empty() && name.size() > kes::kRouteNameLength) return name;
     return text;
 }
 
@@ -60,7 +55,7 @@ void AppendRouteLine(std::string& out, int slot, const GroupInfo* info)
     out += "R,";
     AppendInt(out, slot, 3);
     out += ',';
-    kes::AppendTextColumn(out, PadRightSpaces(name, kNameLength));
+    kes::AppendTextColumn(out, PadRightSpaces(name, kes::kRouteNameLength));
     out += ',';
     if (info) kes::AppendTextColumn(out, RouteText(*info));
     out += ',';
@@ -74,7 +69,6 @@ void WriteRouteFile(const Document& document, const std::string& fileName, Findi
     SafeFileWriter output(fileName);
     std::string out = "Kestrelmaps Route File Version 1.0\r\nWGS 84\r\nReserved 1\r\nReserved 2\r\n";
     kes::DayCounts times;
-    kes::LossSurvey losses;
     std::int64_t pointsLeftOut = 0;
     for (int slot = 0; slot <= kes::kMaxRouteIndex; ++slot) {
         // Slot 0 is no route of a document's: it keeps its name R0.
@@ -82,8 +76,6 @@ void WriteRouteFile(const Document& document, const std::string& fileName, Findi
         const Route* route = slot > 0 && index < document.routes.size() ? &document.routes[index] : nullptr;
         AppendRouteLine(out, slot, route ? &route->info : nullptr);
         if (!route) continue;
-        const bool nameWhole = kes::NativeDescription(route->info).empty();
-        losses.TakeGroup(route->info, "route", ".rte", nameWhole ? 0 : kNameLength, 0);
         int position = 0;
         for (const Point& p : route->points) {
             if (position == kes::kMaxRoutePoints) {
@@ -93,7 +85,6 @@ void WriteRouteFile(const Document& document, const std::string& fileName, Findi
             const RouteWpRecord record{kes::NativeName(p), kes::NativeDescription(p), p.latitude,
                                        p.longitude,        times.OfWaypoint(p),       kes::SymbolNumber(p)};
             AppendPointLine(out, slot, ++position, record);
-            losses.TakePoint(p, kRoutePointHolds);
         }
         if (out.size() >= kes::kWritePiece) {
             output.Append(out);
@@ -114,5 +105,4 @@ void WriteRouteFile(const Document& document, const std::string& fileName, Findi
                      "kesTranscribe. The rest of a longer route is left out.",
                      pointsLeftOut);
     times.AddStamped(findings);
-    losses.AddTo(findings);
 }

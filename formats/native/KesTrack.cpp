@@ -20,7 +20,6 @@
 #include "formats/native/Kes.h"
 #include "formats/native/KesRecords.h"
 #include "formats/native/KesText.h"
-#include "formats/native/NativeLosses.h"
 
 namespace {
 // A whole decimal number with optional leading blanks and sign, nothing else.
@@ -137,20 +136,13 @@ void AppendPointLine(std::string& out, const Point& p, bool newSection, double d
     out.append(line, at);
 }
 
-// A track point line holds its position, elevation and time; the track line its name.
-constexpr kes::NativeHolds kTrackPointHolds{".plt", "point", -1, -1, true, true, false, false};
-
 // One track file; returns the points written, which stop at the capacity.
-std::int64_t WriteOneTrack(const std::string& fileName, const Track* track, kes::DayCounts& times,
-                           kes::LossSurvey& losses)
+std::int64_t WriteOneTrack(const std::string& fileName, const Track* track, kes::DayCounts& times)
 {
     SafeFileWriter output(fileName);
     std::string out =
         "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255,";
-    if (track) {
-        kes::AppendTextColumn(out, kes::NativeName(track->info));
-        losses.TakeGroup(track->info, "track", ".plt", 0, -1);
-    }
+    if (track) kes::AppendTextColumn(out, kes::NativeName(track->info));
     out += ",1,0,0,255\r\n0\r\n";
     out.reserve(kes::kWritePiece + 256);
     std::int64_t written = 0;
@@ -158,7 +150,6 @@ std::int64_t WriteOneTrack(const std::string& fileName, const Track* track, kes:
         for (const Point& p : track->points) {
             if (written == kes::kMaxTrackPoints) break;
             AppendPointLine(out, p, written == 0 || p.newSection, times.OfTrackPoint(p));
-            losses.TakePoint(p, kTrackPointHolds);
             ++written;
             if (out.size() >= kes::kWritePiece) {
                 output.Append(out);
@@ -220,10 +211,9 @@ WriteResult WriteTrackFile(const Document& document, const WriteRequest& request
 {
     WriteResult result;
     kes::DayCounts times;
-    kes::LossSurvey losses;
     std::int64_t leftOut = 0;
     const auto write = [&](const std::string& name, const Track* track) {
-        const std::int64_t written = WriteOneTrack(name, track, times, losses);
+        const std::int64_t written = WriteOneTrack(name, track, times);
         result.counts.trackPoints += written;
         ++result.counts.trackFiles;
         if (track) leftOut += static_cast<std::int64_t>(track->points.size()) - written;
@@ -246,6 +236,5 @@ WriteResult WriteTrackFile(const Document& document, const WriteRequest& request
         result.findings.Add(FindingKind::Cut, CutMessage(request.numberTrackFiles || document.tracks.size() > 1),
                             leftOut);
     times.AddStamped(result.findings);
-    losses.AddTo(result.findings);
     return result;
 }

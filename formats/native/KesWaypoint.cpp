@@ -14,11 +14,9 @@
 #include "formats/native/Kes.h"
 #include "formats/native/KesRecords.h"
 #include "formats/native/KesText.h"
-#include "formats/native/NativeLosses.h"
 
 namespace {
 constexpr std::int32_t kNoCode = std::numeric_limits<std::int32_t>::min();
-constexpr kes::NativeHolds kWaypointHolds{".wpt", "waypoint", 0, 0, true, true, true, true, true};
 const char* const kHeader = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n";
 
 // The record a line is made of: what the document gives, the other columns
@@ -131,7 +129,6 @@ WriteResult WriteWaypointFile(const Document& document, const WriteRequest& requ
     std::string out = kHeader;
     out.reserve(kes::kWritePiece + 1024);
     kes::DayCounts times;
-    kes::LossSurvey losses;
     int position = 0;
     for (const Point& p : document.waypoints) {
         if (position == kes::kMaxWaypoints) {
@@ -142,7 +139,6 @@ WriteResult WriteWaypointFile(const Document& document, const WriteRequest& requ
             break;
         }
         AppendWaypointLine(out, ++position, RecordOf(p, times));
-        losses.TakePoint(p, kWaypointHolds);
         if (out.size() >= kes::kWritePiece) {
             output.Append(out);
             out.clear();
@@ -157,6 +153,5 @@ WriteResult WriteWaypointFile(const Document& document, const WriteRequest& requ
             std::min<std::int64_t>(static_cast<std::int64_t>(document.routes.size()), kes::kMaxRouteIndex);
     }
     times.AddStamped(result.findings);
-    losses.AddTo(result.findings);
     return result;
 }

@@ -87,7 +87,7 @@ TEST(TimeRepairsCommand, ZoneAndShiftGiveUtcThroughGpxAndTheNativeTrack)
     const CommandResult native =
         RunConvert({"--tz", "Europe/Berlin", "--shift", "+1m", log, "-O", dir.Path("out.plt"), "-o", "kes-plt"});
     ASSERT_EQ(native.exitCode, 0) << native.err;
-    EXPECT_NE(native.err.find("repairs: zone Europe/Berlin, shift +1m)"), std::string::npos) << native.err;
+    EXPECT_NE(native.err.find("repairs: zone Europe/Berlin, shift +1m"), std::string::npos) << native.err;
     ASSERT_EQ(RunConvert({"-q", dir.Path("out.plt"), "-O", dir.Path("back.gpx"), "-o", "gpx"}).exitCode, 0);
     EXPECT_EQ(PointTimes(ReadText(dir.Path("back.gpx"))), expected);
 }

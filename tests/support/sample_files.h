@@ -57,10 +57,11 @@ inline std::string Nobletec()
            "NumberOfTrackMarks = 2\r\nskipped\r\n47 36.000 N 122 30.000 W\r\n47 37.000 N 122 31.000 W\r\n";
 }
 
+// Two fixes of positions and times alone, which every track format holds.
 inline std::string Nmea()
 {
-    return "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"
-           "$GPRMC,123520,A,4807.138,N,01131.100,E,022.4,084.4,230394,003.1,W*60\r\n";
+    return "$GPRMC,123519,A,4807.038,N,01131.000,E,,,230394,,*1D\r\n"
+           "$GPRMC,123520,A,4807.138,N,01131.100,E,,,230394,,*17\r\n";
 }
 
 inline const char* const kMagellanWaypoint = "$PMGNWPL,4807.038,N,01131.000,E,0000610,M,Home,Front door,a*5E\r\n";
