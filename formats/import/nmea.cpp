@@ -405,10 +405,19 @@ std::uint8_t FixKind(const FixFacts& f)
 
 FixFacts FactsOf(const Fix& f) { return {f.gga ? f.gga->quality : -1, f.rmc && f.rmc->invalid, f.dops}; }
 
+// A fix the receiver says it does not have: GGA's quality 0, or an RMC's
+// status V where no GGA quality says otherwise. Its altitude, dilutions,
+// geoid height and satellites are the receiver's placeholders (zeros), no values.
+bool Void(const FixFacts& f) { return f.quality == 0 || (f.quality < 0 && f.invalid); }
+
 // The values a GSA gives, with the kind of fix they decide.
 void SetDops(Point& p, const FixFacts& facts, double ggaHdop)
 {
     p.fix = FixKind(facts);
+    if (Void(facts)) {
+        p.hdop = p.pdop = p.vdop = kNoValue;
+        return;
+    }
     p.hdop = std::isnan(ggaHdop) ? facts.dops.hdop : ggaHdop;
     p.pdop = facts.dops.pdop;
     p.vdop = facts.dops.vdop;
@@ -563,12 +572,13 @@ private:
         Point& p = point_;
         p.latitude = position.latitude;
         p.longitude = position.longitude;
-        p.elevation = f.gga ? f.gga->metres : kNoValue;
-        p.geoidHeight = f.gga ? f.gga->geoidHeight : kNoValue;
+        const FixFacts facts = FactsOf(f);
+        const bool figures = f.gga && !Void(facts);
+        p.elevation = figures ? f.gga->metres : kNoValue;
+        p.geoidHeight = figures ? f.gga->geoidHeight : kNoValue;
         p.speed = f.rmc ? f.rmc->speed : kNoValue;
         p.course = f.rmc ? f.rmc->course : kNoValue;
-        p.satellites = f.gga ? f.gga->satellites : std::int16_t{-1};
-        const FixFacts facts = FactsOf(f);
+        p.satellites = figures ? f.gga->satellites : std::int16_t{-1};
         const double ggaHdop = f.gga ? f.gga->hdop : kNoValue;
         SetDops(p, facts, ggaHdop);
         p.time.reset();

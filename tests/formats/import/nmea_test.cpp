@@ -356,3 +356,40 @@ TEST(NmeaLog, FixesAsANavigatorReadsThem)
         EXPECT_EQ(read.findings.All(), row.findings);
     }
 }
+
+// A receiver without a fix writes zeros where it has no altitude, dilution,
+// geoid height or satellites: a void fix has none of them. An empty field is
+// no value either.
+TEST(NmeaLog, AVoidFixOrAnEmptyFieldHoldsNoFigures)
+{
+    const struct {
+        const char* what;
+        std::string log;
+        bool figures;
+        const char* fix;
+    } rows[] = {
+        {"GGA of quality 0", Checked("GPGGA,120000,4807.038,N,01131.000,E,0,00,0.0,0.0,M,0.0,M,,"), false, "none"},
+        {"GGA of quality 0 beside an RMC with status A",
+         Rmc("120000", "230394") + Gga("120000").replace(37, 1, "0") + "$GPGSA,A,1,,,,,,,,,,,,,0.0,0.0,0.0\r\n", false,
+         "none"},
+        {"RMC with status V and a GGA without a quality",
+         Rmc("120000", "230394").replace(14, 1, "V") + "$GPGGA,120000,,,,,,00,0.0,0.0,M,0.0,M,,\r\n", false, "none"},
+        {"empty fields", "$GPGGA,120000,4807.038,N,01131.000,E,1,,,,M,,M,,\r\n$GPGSA,A,3,,,,,,,,,,,,,,,\r\n", false,
+         "3d"},
+        {"blank fields", "$GPGGA,120000,4807.038,N,01131.000,E,1, , , ,M, ,M,,\r\n$GPGSA,A,3,,,,,,,,,,,,, , , \r\n",
+         false, "3d"},
+        {"a fix",
+         Checked("GPGGA,120000,4807.038,N,01131.000,E,1,00,0.0,0.0,M,0.0,M,,") + "$GPGSA,A,3,,,,,,,,,,,,,0,0,0\r\n",
+         true, "3d"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::vector<Point> points = TrackPoints(Read(row.log));
+        ASSERT_EQ(points.size(), 1u);
+        const Point& p = points[0];
+        EXPECT_EQ(p.HasElevation(), row.figures);
+        for (const double value : {p.hdop, p.pdop, p.vdop, p.geoidHeight}) EXPECT_EQ(!std::isnan(value), row.figures);
+        EXPECT_EQ(p.satellites, row.figures ? 0 : -1);
+        EXPECT_STREQ(kFixNames[p.fix], row.fix);
+    }
+}
