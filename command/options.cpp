@@ -91,8 +91,8 @@ const OptionDescription kOptions[] = {
     {'\0', "date", "YYYY-MM-DD",
      "the date of inputs whose points give only their\n"
      "time of day (NMEA GGA sentences without a dated\n"
-     "RMC, Magellan track lines), and of points without\n"
-     "any time that native outputs need one for\n"
+     "RMC or ZDA, Magellan track lines), and of points\n"
+     "without any time that native outputs need one for\n"
      "(MapSend and Magellan waypoints, Nobletec marks);\n"
      "without it, such points have no date",
      Value::Text},

@@ -34,7 +34,7 @@ constexpr double kMetresPerSecondPerKnot = 1852.0 / 3600.0;
 constexpr std::size_t kKeptGgaLine = 4096;
 using Sentence = CommaFields;
 
-enum class Tag { Other, Rmc, Gga, Gsa };
+enum class Tag { Other, Rmc, Gga, Gsa, Zda };
 
 // "$", a talker of two capitals (not "P", which starts a maker's own
 // sentences), the sentence name; blanks may follow it up to the comma.
@@ -45,7 +45,11 @@ Tag TagOf(std::string_view line)
     if (line.size() < 6 || line[0] != '$' || line[1] == 'P' || !capital(line[1]) || !capital(line[2]))
         return Tag::Other;
     const std::string_view name = line.substr(3, 3);
-    const Tag tag = name == "RMC" ? Tag::Rmc : name == "GGA" ? Tag::Gga : name == "GSA" ? Tag::Gsa : Tag::Other;
+    const Tag tag = name == "RMC"   ? Tag::Rmc
+                    : name == "GGA" ? Tag::Gga
+                    : name == "GSA" ? Tag::Gsa
+                    : name == "ZDA" ? Tag::Zda
+                                    : Tag::Other;
     for (const char c : line.substr(6)) {
         if (c == ',') break;
         if (c != ' ') return Tag::Other;
@@ -142,6 +146,25 @@ std::optional<std::int64_t> DayOf(std::string_view date)
     const auto encoded = EncodeDate(*year + (*year <= 50 ? 2000 : 1900), *month, *day);
     if (!encoded) return std::nullopt;
     return static_cast<std::int64_t>(*encoded);
+}
+
+// A ZDA's time of day and date, of four-digit year; nothing when either is unusable.
+struct Zda {
+    DayTime time;
+    std::int64_t day = 0;
+};
+
+std::optional<Zda> ZdaOf(const Sentence& s)
+{
+    const auto time = DayTimeOf(s.View(2, ""));
+    const std::string_view yearText = s.View(5, "");
+    const auto day = WholeNumber(s.View(3, "")), month = WholeNumber(s.View(4, ""));
+    const bool fourDigits = yearText.size() == 4 &&
+                            std::all_of(yearText.begin(), yearText.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!time || !day || !month || !fourDigits) return std::nullopt;
+    const auto encoded = EncodeDate(*WholeNumber(yearText), *month, *day);
+    if (!encoded) return std::nullopt;
+    return Zda{*time, static_cast<std::int64_t>(*encoded)};
 }
 
 // The day of the date field read last, kept: a log's fixes share their date.
@@ -464,6 +487,9 @@ public:
             break;
         }
         case Tag::Gsa: TakeGsa(DopsOf(Sentence(line.substr(0, line.find('*'))))); break;
+        case Tag::Zda:
+            if (const auto zda = ZdaOf(Sentence(line.substr(0, line.find('*'))))) TakeZda(*zda);
+            break;
         case Tag::Other: break;
         }
     }
@@ -476,6 +502,7 @@ public:
         return undated_;
     }
     std::int64_t WrongChecksums() const { return wrongChecksums_; }
+    std::int64_t ZdaDatesOverruled() const { return zdaDatesOverruled_; }
     std::int64_t WithoutPosition() const { return withoutPosition_; }
 
 private:
@@ -533,12 +560,30 @@ private:
         }
     }
 
+    // A ZDA dates the log where its time of day stands among the fixes':
+    // one that comes while a fix waits for its other sentences is of that
+    // fix's time or later, and is taken once the fix is placed.
+    void TakeZda(const Zda& zda)
+    {
+        if (pending_) heldZda_ = zda;
+        else Date(zda);
+    }
+
+    void Date(const Zda& zda) { Shift(days_.Date(zda.time, zda.day)); }
+
+    void Shift(const LogDays::Shift& shift)
+    {
+        if (shift.moveEarlierBy) MoveEarlier(*shift.moveEarlierBy);
+        zdaDatesOverruled_ += shift.zdaDatesOverruled;
+    }
+
     void Flush()
     {
         if (!pending_) return;
         Place(*pending_);
         placed_ = TalkersOf(*pending_);  // after Place, which reads the time the key keeps
         pending_.reset();
+        if (heldZda_) Date(*std::exchange(heldZda_, std::nullopt));
     }
 
     void Place(const Fix& f)
@@ -554,7 +599,7 @@ private:
         std::optional<LogDays::Placed> placed;
         if (const auto time = f.KeyRead().Time()) {
             placed = days_.Place(*time, day);
-            if (placed->moveUndatedBy) MoveUndated(*placed->moveUndatedBy);
+            Shift(placed->shift);
         }
         if (!found) {
             ++withoutPosition_;
@@ -597,15 +642,16 @@ private:
         open_ = false;
     }
 
-    // The log's first date: the fixes before it take their dates from it.
-    void MoveUndated(std::int64_t seconds)
+    // The log's first date, or its first RMC date after ZDA dates that
+    // disagree: the fixes before take their dates from it.
+    void MoveEarlier(std::int64_t seconds)
     {
         const auto moved = [seconds](Point& p) {
-            if (!p.undated || !p.time) return;
+            if (!p.time) return;
             p.time->seconds += seconds;
             p.undated = false;
         };
-        if (undated_ > 0) {
+        if (undated_ > 0 || seconds != 0) {
             PointList dated;
             points_.ForEach([&](const Point& p) {
                 Point q = p;
@@ -628,6 +674,7 @@ private:
     PointEntry entry_;
     const bool figures_;
     std::optional<Fix> pending_;
+    std::optional<Zda> heldZda_;     // came while pending_ waited
     std::optional<Talkers> placed_;  // of the fix placed last
     std::string ggaLine_;            // the line of the GGA pending or placed last
     Point point_;                    // the open point
@@ -638,6 +685,7 @@ private:
     DayCache dates_;
     std::int64_t undated_ = 0;
     std::int64_t wrongChecksums_ = 0;
+    std::int64_t zdaDatesOverruled_ = 0;
     std::int64_t withoutPosition_ = 0;
 };
 }  // namespace
@@ -676,6 +724,13 @@ ReadResult ReadNmeaLogFile(const InputSource& source, const ReadOptions& options
                             wrong == 1 ? std::string("1 sentence with a wrong checksum was skipped")
                                        : std::to_string(wrong) + " sentences with a wrong checksum were skipped",
                             wrong);
+    if (const std::int64_t overruled = log.ZdaDatesOverruled(); overruled > 0)
+        result.findings.Add(FindingKind::Notice,
+                            overruled == 1
+                                ? std::string("1 ZDA date disagrees with the log's RMC dates, which were kept")
+                                : std::to_string(overruled) +
+                                      " ZDA dates disagree with the log's RMC dates, which were kept",
+                            overruled);
     if (const std::int64_t unplaced = log.WithoutPosition(); unplaced > 0)
         result.findings.Add(FindingKind::Unusable, {}, unplaced);
     if (!track.points.empty()) result.document.tracks.push_back(std::move(track));

@@ -9,18 +9,27 @@ constexpr std::int32_t kSecondsPerDay = 86400;
 constexpr std::int32_t kHalfDay = kSecondsPerDay / 2;
 }  // namespace
 
-LogDays::Placed LogDays::Place(DayTime time, std::optional<std::int64_t> ownDay)
+bool LogDays::NextDay(DayTime time) const { return previous_ && time.seconds < *previous_ - kHalfDay; }
+
+LogDays::Placed LogDays::Place(DayTime time, std::optional<std::int64_t> rmcDay)
 {
-    const bool nextDay = previous_ && time.seconds < *previous_ - kHalfDay;
+    const bool nextDay = NextDay(time);
     Placed placed;
-    if (ownDay) {
+    if (rmcDay) {
         if (!day_) {
             // The fixes before were on the days counted so far, the last of
             // them on this fix's day or the one before.
-            const std::int64_t sinceEpoch = *ownDay - static_cast<std::int64_t>(kUnixEpochDay);
-            placed.moveUndatedBy = (sinceEpoch - (undatedDay_ + (nextDay ? 1 : 0))) * kSecondsPerDay;
+            const std::int64_t sinceEpoch = *rmcDay - static_cast<std::int64_t>(kUnixEpochDay);
+            placed.shift.moveEarlierBy = (sinceEpoch - (undatedDay_ + (nextDay ? 1 : 0))) * kSecondsPerDay;
+        } else if (!fromRmc_) {
+            const std::int64_t carried = *day_ + (nextDay ? 1 : 0);
+            if (carried != *rmcDay) {
+                placed.shift.moveEarlierBy = (*rmcDay - carried) * kSecondsPerDay;
+                placed.shift.zdaDatesOverruled = zdaDates_;
+            }
         }
-        day_ = ownDay;
+        day_ = rmcDay;
+        fromRmc_ = true;
     } else if (day_) {
         if (nextDay) ++*day_;
     } else if (nextDay) {
@@ -34,4 +43,23 @@ LogDays::Placed LogDays::Place(DayTime time, std::optional<std::int64_t> ownDay)
         placed.undated = true;
     }
     return placed;
+}
+
+LogDays::Shift LogDays::Date(DayTime time, std::int64_t zdaDay)
+{
+    const bool nextDay = NextDay(time);
+    Shift shift;
+    if (fromRmc_) {
+        if (*day_ + (nextDay ? 1 : 0) != zdaDay) {
+            shift.zdaDatesOverruled = 1;  // the RMC dates stand: nothing changes
+            return shift;
+        }
+    } else if (!day_) {
+        const std::int64_t sinceEpoch = zdaDay - static_cast<std::int64_t>(kUnixEpochDay);
+        shift.moveEarlierBy = (sinceEpoch - (undatedDay_ + (nextDay ? 1 : 0))) * kSecondsPerDay;
+    }
+    if (!fromRmc_) ++zdaDates_;
+    day_ = zdaDay;
+    previous_ = time.seconds;
+    return shift;
 }

@@ -38,6 +38,12 @@ std::string Checked(const std::string& body)
     return "$" + body + tail;
 }
 
+// A ZDA sentence: time of day, then day, month and four-digit year.
+std::string Zda(const std::string& time, const std::string& date, const std::string& talker = "GP")
+{
+    return "$" + talker + "ZDA," + time + "," + date + ",00,00\r\n";
+}
+
 std::vector<std::string> Times(const ReadResult& read)
 {
     std::vector<std::string> times;
@@ -238,23 +244,30 @@ TEST(NmeaLog, TheTimesOfALogDoNotDependOnWhichFixGivesTheDate)
             std::snprintf(text, sizeof text, "%02d%02d%02d", int(s / 3600 % 24), int(s / 60 % 60), int(s % 60));
             return std::string(text);
         };
-        for (std::size_t dated = 0; dated <= seconds.size(); ++dated) {
-            std::string log;
-            for (std::size_t i = 0; i < seconds.size(); ++i) {
-                const std::string iso = expected[i];
-                const std::string date = iso.substr(8, 2) + iso.substr(5, 2) + iso.substr(2, 2);
-                log += i == dated ? Rmc(hhmmss(seconds[i]), date) : Gga(hhmmss(seconds[i]));
+        // The date comes from an RMC, or from a ZDA before or after a GGA of its time.
+        for (std::size_t dated = 0; dated <= seconds.size(); ++dated)
+            for (const char* source : {"RMC", "ZDA before", "ZDA after"}) {
+                std::string log;
+                for (std::size_t i = 0; i < seconds.size(); ++i) {
+                    const std::string iso = expected[i];
+                    const std::string date = iso.substr(8, 2) + iso.substr(5, 2) + iso.substr(2, 2);
+                    const std::string zda =
+                        Zda(hhmmss(seconds[i]), date.substr(0, 2) + "," + date.substr(2, 2) + "," + iso.substr(0, 4));
+                    if (i != dated) log += Gga(hhmmss(seconds[i]));
+                    else if (source == std::string("RMC")) log += Rmc(hhmmss(seconds[i]), date);
+                    else if (source == std::string("ZDA before")) log += zda + Gga(hhmmss(seconds[i]));
+                    else log += Gga(hhmmss(seconds[i])) + zda;
+                }
+                ReadResult read = Read(log);
+                if (dated == seconds.size()) {
+                    const std::string& first = expected.front();
+                    const std::chrono::year_month_day day{std::chrono::year{std::stoi(first.substr(0, 4))},
+                                                          std::chrono::month{unsigned(std::stoi(first.substr(5, 2)))},
+                                                          std::chrono::day{unsigned(std::stoi(first.substr(8, 2)))}};
+                    DateUndatedTimes(read.document, day);
+                }
+                ASSERT_EQ(Times(read), expected) << "dated fix " << dated << " by " << source;
             }
-            ReadResult read = Read(log);
-            if (dated == seconds.size()) {
-                const std::string& first = expected.front();
-                const std::chrono::year_month_day day{std::chrono::year{std::stoi(first.substr(0, 4))},
-                                                      std::chrono::month{unsigned(std::stoi(first.substr(5, 2)))},
-                                                      std::chrono::day{unsigned(std::stoi(first.substr(8, 2)))}};
-                DateUndatedTimes(read.document, day);
-            }
-            ASSERT_EQ(Times(read), expected) << "dated fix " << dated;
-        }
     }
 }
 
@@ -355,6 +368,71 @@ TEST(NmeaLog, FixesAsANavigatorReadsThem)
         EXPECT_EQ(points, row.points);
         EXPECT_EQ(read.findings.All(), row.findings);
     }
+}
+
+// A ZDA dates the fixes that follow it and those before it, counted across
+// midnight by their times of day as an RMC's date is; an RMC's date is kept
+// where the two disagree, and the ZDA dates not taken are told.
+TEST(NmeaLog, ZdaSentencesDateTheLogWhereNoRmcDateDisagrees)
+{
+    const auto disagreeing = [](std::int64_t n) {
+        return std::vector<Finding>{
+            {FindingKind::Notice,
+             n == 1 ? "1 ZDA date disagrees with the log's RMC dates, which were kept"
+                    : std::to_string(n) + " ZDA dates disagree with the log's RMC dates, which were kept",
+             n}};
+    };
+    const struct {
+        const char* what;
+        std::string log;
+        std::vector<std::string> times;
+        std::vector<Finding> findings;
+    } rows[] = {
+        {"dates what follows, across midnight",
+         Zda("235958", "01,05,2019", "GN") + Gga("235959") + Gga("000001"),
+         {"2019-05-01T23:59:59Z", "2019-05-02T00:00:01Z"},
+         {}},
+        {"dates what came before",
+         Gga("235959") + Gga("000001") + Zda("000002", "02,05,2019"),
+         {"2019-05-01T23:59:59Z", "2019-05-02T00:00:01Z"},
+         {}},
+        {"of the next day, while a fix of the day before waits for its RMC",
+         Gga("235959.5") + Zda("000000", "02,05,2019") + Gga("000000.5"),
+         {"2019-05-01T23:59:59.5Z", "2019-05-02T00:00:00.5Z"},
+         {}},
+        {"a later ZDA sets the day a gap of days has passed",
+         Zda("120000", "01,05,2019") + Gga("120000") + Zda("120001", "03,05,2019") + Gga("120001"),
+         {"2019-05-01T12:00:00Z", "2019-05-03T12:00:01Z"},
+         {}},
+        {"agreeing with the RMC",
+         Zda("120000", "23,03,1994") + Rmc("120000", "230394") + Gga("120000") + Gga("120001"),
+         {"1994-03-23T12:00:00Z", "1994-03-23T12:00:01Z"},
+         {}},
+        {"disagreeing with the RMC before it",
+         Rmc("120000", "230394") + Zda("120000", "24,03,1994") + Gga("120001") + Zda("120002", "24,03,1994") +
+             Gga("120002"),
+         {"1994-03-23T12:00:00Z", "1994-03-23T12:00:01Z", "1994-03-23T12:00:02Z"},
+         disagreeing(2)},
+        {"disagreeing with the RMC after it",
+         Zda("115959", "24,03,1994") + Gga("120000") + Rmc("120001", "230394"),
+         {"1994-03-23T12:00:00Z", "1994-03-23T12:00:01Z"},
+         disagreeing(1)},
+        {"unusable ZDAs date nothing",
+         Zda("120000", "00,00,0000") + Zda("120000", "23,03,94") + Zda("120000", ",,") + Zda("", "23,03,1994") +
+             Zda("120000", "31,02,1994") + "$GPZDA,120000,23,03,1994*00\r\n" + Gga("120000"),
+         {"1970-01-01T12:00:00Z?"},
+         {{FindingKind::Undated, "the log gives no date", 1},
+          {FindingKind::Skipped, "1 sentence with a wrong checksum was skipped", 1}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const ReadResult read = Read(row.log);
+        EXPECT_EQ(Times(read), row.times);
+        EXPECT_EQ(read.findings.All(), row.findings);
+    }
+    // A checked ZDA of any talker.
+    EXPECT_EQ(Times(Read(Checked("GNZDA,201530.00,04,07,2002,00,00") + Gga("201531", "GN"))),
+              std::vector<std::string>{"2002-07-04T20:15:31Z"});
 }
 
 // A receiver without a fix writes zeros where it has no altitude, dilution,
