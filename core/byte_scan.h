@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Searches eight bytes at a time, for the line reader and the comma splitter:
+// Searches eight bytes at a time, for the line reader, the comma splitter and
+// the look for an NMEA log's first fix:
 // text lines are short and their bytes are looked at once each, so a word of
 // them is tested in a few operations instead of a call per byte sought.
 #pragma once
@@ -39,5 +40,21 @@ constexpr std::uint64_t Below(std::uint64_t word, unsigned char n)
 
 // The offset within the word of the byte that the lowest bit of a mask marks.
 inline std::size_t FirstMarked(std::uint64_t mask) { return static_cast<std::size_t>(std::countr_zero(mask)) / 8; }
+
+// The first CR, LF or byte 26 in [from, limit), or limit when there is none:
+// where a text line ends. Every byte is looked at once, whatever the line
+// ends; all three are below 27, so most words are passed over by one test.
+inline std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t limit)
+{
+    std::size_t i = from;
+    for (; limit - i >= 8; i += 8) {
+        const std::uint64_t word = Load(data + i);
+        if (Below(word, 0x1B) == 0) continue;
+        const std::uint64_t ends = Equal(word, '\r') | Equal(word, '\n') | Equal(word, 0x1A);
+        if (ends != 0) return i + FirstMarked(ends);
+    }
+    while (i < limit && data[i] != '\r' && data[i] != '\n' && data[i] != '\x1A') ++i;
+    return i;
+}
 
 }  // namespace bytescan

@@ -22,3 +22,9 @@ LineReader InputSource::ReadLines() const
     if (!bytes_) return LineReader::FromFile(name_);
     return LineReader(*bytes_);
 }
+
+LineReader InputSource::ReadLinesOfAnyUnits() const
+{
+    if (!bytes_) return LineReader::FromFileOfAnyUnits(name_);
+    return LineReader::OfAnyUnits(*bytes_);
+}

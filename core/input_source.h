@@ -24,6 +24,8 @@ public:
     // A reader of bytes in memory must not outlive this source.
     ByteReader ReadBytes() const;
     LineReader ReadLines() const;
+    // Lines of an ASCII text that may be written in 16-bit units (LineReader::FromFileOfAnyUnits).
+    LineReader ReadLinesOfAnyUnits() const;
 
 private:
     InputSource(std::string name, std::shared_ptr<const std::string> bytes)

@@ -8,46 +8,78 @@
 
 namespace {
 static_assert(LineReader::kMaxLineLength + 1 <= InputFile::kMaxWindow);
+// The bytes of a line's 16-bit units fit in one window too.
+static_assert(2 * LineReader::kMaxLineLength <= InputFile::kMaxWindow);
+// Bytes read to tell the units of a text.
+constexpr std::size_t kUnitsLook = 8;
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n' || c == '\x1A'; }
-
-// The first CR, LF or byte 26 in [from, limit), or limit when there is none.
-// Every byte is looked at once, whatever the line ends; all three are below
-// 27, so most words are passed over by one test.
-std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t limit)
-{
-    using namespace bytescan;
-    std::size_t i = from;
-    for (; limit - i >= 8; i += 8) {
-        const std::uint64_t word = Load(data + i);
-        if (Below(word, 0x1B) == 0) continue;
-        const std::uint64_t ends = Equal(word, '\r') | Equal(word, '\n') | Equal(word, 0x1A);
-        if (ends != 0) return i + FirstMarked(ends);
-    }
-    while (i < limit && !IsLineEnd(data[i])) ++i;
-    return i;
-}
+using bytescan::FindLineEnd;
 }  // namespace
 
 LineReader LineReader::FromFile(const std::string& path) { return LineReader(InputFile::Open(path)); }
 
-LineReader::LineReader(std::string content) : content_(std::move(content))
+LineReader::LineReader(std::string content) : LineReader(std::move(content), TextUnits::Bytes) {}
+
+LineReader::LineReader(std::string content, TextUnits decodedFrom) : content_(std::move(content)), units_(decodedFrom)
 {
     held_ = content_.data();
     heldSize_ = content_.size();
     ended_ = true;
 }
 
-LineReader::LineReader(std::shared_ptr<InputFile> input) : input_(std::move(input)) { ended_ = input_->Size() == 0; }
+LineReader LineReader::FromFileOfAnyUnits(const std::string& path)
+{
+    std::shared_ptr<InputFile> input = InputFile::Open(path);
+    const auto start = input->Load(0, kUnitsLook);
+    const UnitsFound units = UnitsOf({reinterpret_cast<const char*>(start.data()), std::min(start.size(), kUnitsLook)});
+    return LineReader(std::move(input), units);
+}
+
+LineReader LineReader::OfAnyUnits(std::string content)
+{
+    const UnitsFound units = UnitsOf(content);
+    if (units.units == TextUnits::Bytes) return LineReader(std::move(content));
+    return LineReader(TextOfUnits(std::string_view(content).substr(units.markSize), units.units), units.units);
+}
+
+LineReader::LineReader(std::shared_ptr<InputFile> input, UnitsFound units)
+    : input_(std::move(input)), units_(units.units), markSize_(units.markSize)
+{
+    ended_ = InputSize() == 0;
+}
+
+std::size_t LineReader::InputSize() const
+{
+    const std::size_t size = input_->Size();
+    if (units_ == TextUnits::Bytes || size == InputFile::kUnknownSize) return size;
+    return (size - markSize_ + 1) / 2;  // an odd last byte is a character of its own
+}
 
 // Holds the bytes from `from` on, at least count of them unless the input ends sooner.
 void LineReader::Hold(std::size_t from, std::size_t count)
 {
+    if (units_ != TextUnits::Bytes) return HoldUnits(from, count);
     const auto bytes = input_->Load(from, count);
     held_ = reinterpret_cast<const char*>(bytes.data());
     heldFrom_ = from;
     heldSize_ = bytes.size();
     ended_ = HeldEnd() == input_->Size();
+}
+
+// Hold for 16-bit text: the characters of the units from `from` on, decoded
+// from the window's bytes.
+void LineReader::HoldUnits(std::size_t from, std::size_t count)
+{
+    const std::size_t offset = markSize_ + 2 * from;
+    const auto bytes = input_->Load(offset, 2 * count);
+    const std::string_view units(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    decoded_.clear();
+    AppendUnits(units, units_, decoded_);
+    if (units.size() % 2 != 0 && offset + units.size() == input_->Size()) decoded_ += kNotAscii;
+    held_ = decoded_.data();
+    heldFrom_ = from;
+    heldSize_ = decoded_.size();
+    ended_ = HeldEnd() == InputSize();
 }
 
 // True when the byte at the position is held, once read when it was not.

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/text_units.h"
+
 class InputFile;
 
 class LineReader {
@@ -21,6 +23,11 @@ public:
     // Next or AtEnd, when it fails or is found cut short.
     static LineReader FromFile(const std::string& path);
     explicit LineReader(std::string content);
+    // The same for an ASCII text that may be written in 16-bit units (told by
+    // UnitsOf): its lines hold a byte per unit, kNotAscii for a unit that is
+    // no ASCII character. A file is decoded as it is read, a window at a time.
+    static LineReader FromFileOfAnyUnits(const std::string& path);
+    static LineReader OfAnyUnits(std::string content);
 
     // The held bytes point into the reader itself or its window.
     LineReader(const LineReader&) = delete;
@@ -33,9 +40,17 @@ public:
     // The same, as a view into the reader's buffer, valid until the reader is next used.
     bool Next(std::string_view& line);
 
+    // What the text is written in.
+    TextUnits Units() const { return units_; }
+
 private:
-    explicit LineReader(std::shared_ptr<InputFile> input);
+    explicit LineReader(std::shared_ptr<InputFile> input, UnitsFound units = {});
+    // Content decoded already from the units given.
+    LineReader(std::string content, TextUnits decodedFrom);
     void Hold(std::size_t from, std::size_t count);
+    void HoldUnits(std::size_t from, std::size_t count);
+    // The input's size in characters (kUnknownSize for a pipe not yet read to its end).
+    std::size_t InputSize() const;
     bool ByteAtPosition();
     void EndLineAt(std::size_t stop);
     void SkipRestOfLine();
@@ -44,6 +59,9 @@ private:
 
     std::shared_ptr<InputFile> input_;  // none when the content was given
     std::string content_;
+    TextUnits units_ = TextUnits::Bytes;
+    std::size_t markSize_ = 0;    // bytes before the first unit
+    std::string decoded_;         // the characters of the units held, from heldFrom_ on
     const char* held_ = nullptr;  // held_[0] is the byte at offset heldFrom_
     std::size_t heldFrom_ = 0;
     std::size_t heldSize_ = 0;

@@ -170,3 +170,58 @@ TEST(InputFile, WhatALookKeptOfAPipeGoesToItsReaderOrIsLetGo)
     InputFile::Release(released.Path());
     EXPECT_EQ(ByteReader::FromFile(released.Path()).remaining(), 0u);  // the look had read it all
 }
+
+namespace {
+std::string SixteenBit(const std::string& text, bool littleEndian, bool mark)
+{
+    std::string bytes = mark ? (littleEndian ? "\xFF\xFE" : "\xFE\xFF") : "";
+    for (const char c : text) bytes += littleEndian ? std::string{c, '\0'} : std::string{'\0', c};
+    return bytes;
+}
+}  // namespace
+
+// ASCII in 16-bit units, from a file or a pipe, in either byte order, with or
+// without a mark: the same lines as the bytes, a window at a time; an
+// over-long line gives its first part.
+TEST(InputFile, SixteenBitTextReadsAsTheSameLinesAcrossTheWindowsEdges)
+{
+    TempDir dir;
+    const std::string overlong(LineReader::kMaxLineLength + 5, 'x');
+    const std::string contents[] = {MixedContent(), "a\r\n" + overlong + "\nb", "first\r\n\x1A" + std::string(99, 'z')};
+    for (const std::string& content : contents)
+        for (const bool littleEndian : {true, false})
+            for (const bool mark : {true, false}) {
+                const std::string bytes = SixteenBit(content, littleEndian, mark);
+                WriteText(dir.Path("wide.txt"), bytes);
+                const Pipe pipe(bytes);
+                for (const std::string& path : {dir.Path("wide.txt"), pipe.Path()}) {
+                    LineReader file = LineReader::FromFileOfAnyUnits(path);
+                    EXPECT_EQ(file.Units(), littleEndian ? TextUnits::Utf16LittleEndian : TextUnits::Utf16BigEndian);
+                    ExpectSameLines(file, content, path);
+                    LineReader memory = LineReader::OfAnyUnits(bytes);
+                    ExpectSameLines(memory, content, path);
+                }
+            }
+    WriteText(dir.Path("narrow.txt"), "$GPRMC\r\n");
+    EXPECT_EQ(LineReader::FromFileOfAnyUnits(dir.Path("narrow.txt")).Units(), TextUnits::Bytes);
+}
+
+TEST(InputFile, SixteenBitUnitsAreToldByTheirMarkOrTheirZeroBytes)
+{
+    const std::pair<std::string_view, TextUnits> rows[] = {
+        {"\xFF\xFE", TextUnits::Utf16LittleEndian},
+        {"\xFE\xFF$", TextUnits::Utf16BigEndian},
+        {std::string_view("$\0G\0P\0R\0", 8), TextUnits::Utf16LittleEndian},
+        {std::string_view("\0$\0G", 4), TextUnits::Utf16BigEndian},
+        {std::string_view("$\0", 2), TextUnits::Bytes},  // one unit tells nothing
+        {std::string_view("$\0G\0\xE9\0", 6), TextUnits::Bytes},
+        {std::string_view("\0\0\0$", 4), TextUnits::Bytes},
+        {"$GPRMC", TextUnits::Bytes},
+        {"\xEF\xBB\xBF$GPRMC", TextUnits::Bytes},
+        {"", TextUnits::Bytes},
+    };
+    for (const auto& [start, units] : rows) EXPECT_EQ(UnitsOf(start).units, units) << start.size();
+    // '$', a degree sign, U+4700, NUL, an odd byte.
+    EXPECT_EQ(TextOfUnits(std::string_view("$\0\xB0\0\0G\0\0\x01", 9), TextUnits::Utf16LittleEndian),
+              (std::string{'$', kNotAscii, kNotAscii, '\0', kNotAscii}));
+}
