@@ -41,6 +41,14 @@ bool FileLook::HoldsAt(std::uint64_t offset, std::string_view bytes) const
     return ReadFileRange(path_, offset, bytes.size()) == bytes;
 }
 
+std::string FileLook::BytesAt(std::uint64_t offset, std::size_t count) const
+{
+    // A file shorter than the head has nothing further on.
+    if (offset + count <= head_.size() || path_.empty() || head_.size() < kHeadSize)
+        return offset >= head_.size() ? std::string() : head_.substr(offset, count);
+    return ReadFileRange(path_, offset, count);
+}
+
 std::vector<std::string> FormatExtensions(const FileType_Record& row)
 {
     std::vector<std::string> extensions;

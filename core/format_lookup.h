@@ -30,6 +30,10 @@ public:
     bool HeadHolds(std::string_view bytes) const { return head_.find(bytes) != std::string::npos; }
     // The bytes at offset, read from the file when they lie beyond the head.
     bool HoldsAt(std::uint64_t offset, std::string_view bytes) const;
+    // Up to count bytes from offset on, read from the file where they lie
+    // beyond the head; fewer where the file ends sooner. A pipe keeps what a
+    // look read for its reader, up to InputFile::kMaxWindow.
+    std::string BytesAt(std::uint64_t offset, std::size_t count) const;
 
 private:
     FileLook() = default;

@@ -22,6 +22,7 @@
 #include "core/line_reader.h"
 #include "core/point_entry.h"
 #include "core/text_fields.h"
+#include "core/text_units.h"
 #include "formats/import/nmea_days.h"
 #include "formats/import/nmea_fields.h"
 
@@ -460,8 +461,11 @@ bool FarApart(UtcTime a, UtcTime b)
 // to it.
 class LogReader {
 public:
-    LogReader(PointList& points, Findings& findings, const ReadOptions& options)
-        : points_(points), entry_(points, findings, options.trackPointsKept), figures_(options.receiverFigures)
+    // `units`: what the log is written in; 16-bit text marks a unit that is
+    // no ASCII character (kNotAscii).
+    LogReader(PointList& points, Findings& findings, const ReadOptions& options, TextUnits units)
+        : points_(points), entry_(points, findings, options.trackPointsKept), figures_(options.receiverFigures),
+          sixteenBit_(units != TextUnits::Bytes)
     {}
     bool Full() const { return entry_.Full(); }
 
@@ -469,6 +473,10 @@ public:
     {
         const Tag tag = TagOf(line);
         if (tag == Tag::Other) return;
+        if (sixteenBit_ && line.find(kNotAscii) != std::string_view::npos) {
+            ++notAscii_;
+            return;
+        }
         if (!ChecksumHolds(line)) {
             ++wrongChecksums_;
             return;
@@ -502,6 +510,7 @@ public:
         return undated_;
     }
     std::int64_t WrongChecksums() const { return wrongChecksums_; }
+    std::int64_t NotAscii() const { return notAscii_; }
     std::int64_t ZdaDatesOverruled() const { return zdaDatesOverruled_; }
     std::int64_t WithoutPosition() const { return withoutPosition_; }
 
@@ -673,6 +682,7 @@ private:
     PointList& points_;
     PointEntry entry_;
     const bool figures_;
+    const bool sixteenBit_;
     std::optional<Fix> pending_;
     std::optional<Zda> heldZda_;     // came while pending_ waited
     std::optional<Talkers> placed_;  // of the fix placed last
@@ -685,6 +695,7 @@ private:
     DayCache dates_;
     std::int64_t undated_ = 0;
     std::int64_t wrongChecksums_ = 0;
+    std::int64_t notAscii_ = 0;
     std::int64_t zdaDatesOverruled_ = 0;
     std::int64_t withoutPosition_ = 0;
 };
@@ -710,11 +721,11 @@ bool HoldsNmeaFix(std::string_view text)
 
 ReadResult ReadNmeaLogFile(const InputSource& source, const ReadOptions& options)
 {
-    LineReader file = source.ReadLines();
+    LineReader file = source.ReadLinesOfAnyUnits();
     ReadResult result;
     Track track;
     track.info.name = ExtractFileName(source.Name());
-    LogReader log(track.points, result.findings, options);
+    LogReader log(track.points, result.findings, options, file.Units());
     std::string_view line;
     while (!log.Full() && file.Next(line)) log.Take(line);
     if (const std::int64_t undated = log.Finish(); undated > 0)
@@ -724,6 +735,12 @@ ReadResult ReadNmeaLogFile(const InputSource& source, const ReadOptions& options
                             wrong == 1 ? std::string("1 sentence with a wrong checksum was skipped")
                                        : std::to_string(wrong) + " sentences with a wrong checksum were skipped",
                             wrong);
+    if (const std::int64_t notAscii = log.NotAscii(); notAscii > 0)
+        result.findings.Add(FindingKind::Skipped,
+                            notAscii == 1
+                                ? std::string("1 sentence with a character other than ASCII was skipped")
+                                : std::to_string(notAscii) + " sentences with characters other than ASCII were skipped",
+                            notAscii);
     if (const std::int64_t overruled = log.ZdaDatesOverruled(); overruled > 0)
         result.findings.Add(FindingKind::Notice,
                             overruled == 1

@@ -9,6 +9,9 @@
 
 // True when the text holds an RMC or GGA sentence of any talker.
 bool HoldsNmeaFix(std::string_view text);
+// True when a fix comes among the first sentences of the file, in 8-bit or
+// 16-bit text: in its head, or after a run of other sentences of up to 1 MB.
+bool IsNmeaLog(const FileLook& file);
 
 // How many leading characters of a ddmm.mmm position field (dddmm.mmm for a
 // longitude: `paddedDegreeDigits` 3) are degrees. Some writers leave out the

@@ -66,6 +66,21 @@ TEST(CommandInput, APipeOrAFifoIsReadOnceWithAllItsPoints)
     }
 }
 
+// The look for a log's first fix past 10,000 waypoints reads 400 KB of the
+// pipe; its reader still gets every byte, from the first on.
+TEST(CommandInput, ALogWhoseFirstFixComesLateIsToldFromAPipe)
+{
+    TempDir dir;
+    std::string log;
+    for (int i = 0; i < 10000; ++i) log += "$GPWPL,3558.322,N,08708.082,W,GCEBB*1D\r\n";
+    WriteText(dir.Path("log.nmea"), log + LongNmeaLog());
+    const std::string out = dir.Path("out.plt");
+    const CommandResult r =
+        RunConvertAfter("cat " + Quoted(dir.Path("log.nmea")) + " | timeout 30", {"-q", "/dev/stdin", "-O", out});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Points(out).size(), 30000u);
+}
+
 TEST(CommandInput, AnEndlessDeviceOrAFailingReadEndsWithAMessage)
 {
     TempDir dir;
