@@ -56,16 +56,6 @@ std::optional<std::string_view> CommaField(std::string_view line, int n)
     return line.substr(start, end - start);
 }
 
-struct ByteSet {
-    explicit constexpr ByteSet(std::string_view members)
-    {
-        for (char c : members) contains[static_cast<unsigned char>(c)] = true;
-    }
-    bool contains[256] = {};
-};
-constexpr ByteSet kFloatBytes("+-.0123456789Ee");
-constexpr ByteSet kIntBytes("+-0123456789");
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
@@ -221,53 +211,11 @@ std::string_view FieldView(std::optional<std::string_view> field, std::string_vi
     if (!field || field->empty()) return defaultValue;
     return TrimView(*field);
 }
-
-double FieldFloat(std::optional<std::string_view> field, double defaultValue)
-{
-    if (!field || field->empty()) return defaultValue;
-    try {
-        // A field of number bytes and blanks only reads as it stands.
-        if (std::all_of(field->begin(), field->end(),
-                        [](char c) { return c == ' ' || kFloatBytes.contains[static_cast<unsigned char>(c)]; }))
-            return ParseDecimal(TrimView(*field));
-        const MappedText numeric(*field,
-                                 [](char c) { return kFloatBytes.contains[static_cast<unsigned char>(c)] ? c : ' '; });
-        return ParseDecimal(numeric.View());
-    } catch (const ConversionError&) {
-        return defaultValue;
-    }
-}
-
-std::int32_t FieldInt(std::optional<std::string_view> field, std::int32_t defaultValue)
-{
-    if (!field || field->empty()) return defaultValue;
-    const MappedText digits(*field, [](char c) { return kIntBytes.contains[static_cast<unsigned char>(c)] ? c : ' '; });
-    const char* first = digits.View().data();
-    const char* last = first + digits.View().size();
-    const bool plus = first != last && *first == '+';
-    if (plus) ++first;  // from_chars takes '-' only
-    // A second sign is a sign in the middle, as "--5" is to from_chars.
-    if (first == last || *first == '+' || (plus && *first == '-')) return defaultValue;
-    std::int32_t value = 0;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last) return defaultValue;
-    return value;
-}
 }  // namespace
 
 std::string GetField(std::string_view line, int n, std::string_view defaultValue)
 {
     return std::string(FieldView(CommaField(line, n), defaultValue));
-}
-
-double GetFloatField(std::string_view line, int n, double defaultValue)
-{
-    return FieldFloat(CommaField(line, n), defaultValue);
-}
-
-std::int32_t GetIntField(std::string_view line, int n, std::int32_t defaultValue)
-{
-    return FieldInt(CommaField(line, n), defaultValue);
 }
 
 CommaFields::CommaFields(std::string_view line) : line_(line)
@@ -281,10 +229,6 @@ CommaFields::CommaFields(std::string_view line) : line_(line)
 std::optional<std::string_view> CommaFields::FieldPastKept(int n) const { return CommaField(line_, n); }
 
 std::string CommaFields::Text(int n, std::string_view defaultValue) const { return std::string(View(n, defaultValue)); }
-
-double CommaFields::Float(int n, double defaultValue) const { return FieldFloat(Field(n), defaultValue); }
-
-std::int32_t CommaFields::Int(int n, std::int32_t defaultValue) const { return FieldInt(Field(n), defaultValue); }
 
 std::string GetSpaceField(std::string_view line, int n, std::string_view defaultValue)
 {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Tolerant text helpers shared by every text format: trimming, padding,
-// comma and blank separated fields, numbers with per-call defaults.
+// Text helpers shared by every text format: trimming, padding, comma and
+// blank separated fields. Their numbers are read by core/read_number.h.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-// Raised by TextToFloat when the exponent overflows.
+// A number a file must hold is no number: the read ends.
 class ConversionError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -25,13 +25,10 @@ std::string PadRightSpaces(std::string_view text, int width);
 std::string ProgramFolder();
 
 std::string GetField(std::string_view line, int n, std::string_view defaultValue);
-double GetFloatField(std::string_view line, int n, double defaultValue);
-std::int32_t GetIntField(std::string_view line, int n, std::int32_t defaultValue);
 std::string GetSpaceField(std::string_view line, int n, std::string_view defaultValue);
 
-// The comma fields of one line, located once: the same results as GetField,
-// GetFloatField and GetIntField on that line, without scanning it again for
-// every column.
+// The comma fields of one line, located once: the same results as GetField
+// on that line, without scanning it again for every column.
 class CommaFields {
 public:
     explicit CommaFields(std::string_view line);
@@ -47,8 +44,6 @@ public:
         while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
         return text;
     }
-    double Float(int n, double defaultValue) const;
-    std::int32_t Int(int n, std::int32_t defaultValue) const;
 
 private:
     static constexpr int kKept = 32;  // fields beyond these are looked up in the line
@@ -66,6 +61,9 @@ private:
     std::optional<std::string_view> FieldPastKept(int n) const;
 };
 
+// The tolerant reading of the NMEA logs, which they alone still use: commas
+// are points, and text after the digits gives the digits read so far as one
+// whole number. Raises ConversionError when the exponent overflows.
 double TextToFloat(std::string_view text);
 double LocalToUtc(double dateTime);
 std::string FormatFixed(int precision, int digits, double value);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -18,6 +17,7 @@
 #include "core/line_reader.h"
 #include "core/number_format.h"
 #include "core/point_entry.h"
+#include "core/read_number.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "formats/import/nmea.h"
@@ -29,40 +29,29 @@ std::string_view Part(std::string_view text, std::size_t from, std::size_t count
     return from >= text.size() ? std::string_view{} : text.substr(from, count);
 }
 
-// Leading blanks, an optional sign and decimal digits; anything else is a
-// conversion error that ends the read.
-int WholeNumber(std::string_view text)
+// Degrees, then minutes: six characters of the rest of the field. Nothing
+// when the field is blank or holds anything but digits and a point.
+std::optional<double> Coordinate(std::string_view field, std::size_t paddedDegreeDigits)
 {
-    if (text.size() == 2 && text[0] >= '0' && text[0] <= '9' && text[1] >= '0' && text[1] <= '9')
-        return (text[0] - '0') * 10 + (text[1] - '0');  // the common case, sooner
-    std::string_view s = text;
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-    int value = 0;
-    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (s.empty() || error != std::errc() || end != s.data() + s.size())
-        throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
-    return value;
-}
-
-// Degrees, then minutes: six characters of the rest of the field.
-double Coordinate(std::string_view field, std::size_t paddedDegreeDigits)
-{
+    if (field.find_first_not_of("0123456789.") != std::string_view::npos || !ReadDecimal(field)) return std::nullopt;
     const std::string_view text = Part(field, 0, 15);
     const std::size_t degreeDigits = DegreeDigits(text, paddedDegreeDigits);
-    return Decimal(Part(text, 0, degreeDigits)) + Decimal(Part(text, degreeDigits, 6)) / 60.0;
+    const std::string_view degreeText = Part(text, 0, degreeDigits), minuteText = Part(text, degreeDigits, 6);
+    const auto degrees = degreeText.empty() ? 0.0 : ReadDecimal(degreeText);
+    const auto minutes = minuteText.empty() ? 0.0 : ReadDecimal(minuteText);
+    if (!degrees || !minutes) return std::nullopt;
+    return *degrees + *minutes / 60.0;
 }
 
-struct Position {
-    double Latitude, Longitude;
-};
-
-// Fields 2 to 5, shared by both sentences; a missing hemisphere is north and west.
-Position PositionOf(const CommaFields& fields)
+// Fields 2 to 5, shared by both sentences; a missing hemisphere is north and
+// west. Not a number where the field is missing or no number.
+Point PositionOf(const CommaFields& fields)
 {
-    Position p{Coordinate(fields.View(2, "0000.000"), 2), Coordinate(fields.View(4, "0000.000"), 3)};
-    if (fields.View(3, "N") == "S") p.Latitude = -p.Latitude;
-    if (fields.View(5, "W") == "W") p.Longitude = -p.Longitude;
+    Point p;
+    p.latitude = Coordinate(fields.View(2, ""), 2).value_or(kNoValue);
+    p.longitude = Coordinate(fields.View(4, ""), 3).value_or(kNoValue);
+    if (fields.View(3, "N") == "S") p.latitude = -p.latitude;
+    if (fields.View(5, "W") == "W") p.longitude = -p.longitude;
     return p;
 }
 
@@ -104,29 +93,16 @@ std::string IconName(std::string_view icon)
     return index < kIconNames.size() ? std::string(kIconNames[index]) : std::string();
 }
 
-// Hours, minutes and seconds that are no whole numbers end the read
-// (ConversionError), and so do hundredths that are no number.
-void CheckTimeParts(std::string_view time)
-{
-    WholeNumber(Part(time, 0, 2));
-    WholeNumber(Part(time, 2, 2));
-    WholeNumber(Part(time, 4, 2));
-    const std::string_view hundredths = Part(time, 7, 2);
-    if (hundredths.find_first_not_of("0123456789") != std::string_view::npos)
-        TextToFloat("0." + std::string(hundredths));
-}
-
 // The native waypoint file's feet, by its own rule: the altitude rounded,
-// 0 taken for none, metres turned into whole feet. `exact`: the field's
-// value where it is a plain number, which the rule reads the same.
-float NativeFeet(const CommaFields& fields, std::optional<double> exact)
+// 0 taken for none, metres turned into whole feet.
+float NativeFeet(const CommaFields& fields, std::optional<double> altitude)
 {
     constexpr double kHighestFeet = kHighestElevationMetres * kFeetPerMetre;
-    std::int64_t altitude = RoundHalfEven<std::int64_t>(exact ? *exact : fields.Float(6, -777), -777);
-    if (altitude == 0) altitude = -777;
-    if (altitude != -777 && MetresUnit(fields))
-        altitude = RoundHalfEven<std::int64_t>(static_cast<double>(altitude) * kFeetPerMetre, -777);
-    return std::fabs(static_cast<double>(altitude)) <= kHighestFeet ? static_cast<float>(altitude) : -777.0f;
+    std::int64_t feet = altitude ? RoundHalfEven<std::int64_t>(*altitude, -777) : -777;
+    if (feet == 0) feet = -777;
+    if (feet != -777 && MetresUnit(fields))
+        feet = RoundHalfEven<std::int64_t>(static_cast<double>(feet) * kFeetPerMetre, -777);
+    return std::fabs(static_cast<double>(feet)) <= kHighestFeet ? static_cast<float>(feet) : -777.0f;
 }
 
 // The elevation of fields 6 and 7 as written, in metres; NaN when there is none.
@@ -135,16 +111,16 @@ double ExactMetres(const CommaFields& fields, std::optional<double> value)
     if (!value) return NAN;
     return MetresUnit(fields) ? *value : *value / kFeetPerMetre;
 }
-double ExactMetres(const CommaFields& fields) { return ExactMetres(fields, ExactDouble(fields.View(6, ""))); }
 
 // The day count of a ddmmyy field, years below 90 in 20xx; nothing when
 // there is no such date.
 std::optional<std::int64_t> DayOf(std::string_view date)
 {
-    const int day = WholeNumber(Part(date, 0, 2));
-    const int month = WholeNumber(Part(date, 2, 2));
-    const int year = WholeNumber(Part(date, 4, 2));
-    const auto encoded = EncodeDate(year + (year < 90 ? 2000 : 1900), month, day);
+    if (date.size() != 6) return std::nullopt;
+    const auto day = ReadInteger(date.substr(0, 2)), month = ReadInteger(date.substr(2, 2));
+    const auto year = ReadInteger(date.substr(4, 2));
+    if (!day || !month || !year) return std::nullopt;
+    const auto encoded = EncodeDate(*year + (*year < 90 ? 2000 : 1900), *month, *day);
     if (!encoded) return std::nullopt;
     return static_cast<std::int64_t>(*encoded);
 }
@@ -197,6 +173,8 @@ public:
         for (; at < rest.size(); at += 2) route->points.push_back(LegacyToUtf8(rest[at]));
     }
 
+    std::int64_t Count() const { return static_cast<std::int64_t>(routes_.size()); }
+
     // The routes, each point the waypoint of its name; points naming none are counted.
     std::int64_t Into(std::vector<Route>& routes, const PointList& waypoints) const
     {
@@ -207,9 +185,7 @@ public:
         for (const Named& named : routes_) {
             Route& route = routes.emplace_back();
             route.info.name = named.name;
-            std::int32_t number = -1;
-            std::from_chars(named.number.data(), named.number.data() + named.number.size(), number);
-            route.info.number = number;
+            route.info.number = ReadInteger(named.number).value_or(-1);
             for (const std::string& name : named.points) {
                 const auto waypoint = byName.find(name);
                 if (waypoint == byName.end()) ++unnamed;
@@ -228,25 +204,68 @@ private:
     std::vector<Named> routes_;
 };
 
-ReadResult ReadMagellanWaypointFile(const InputSource& source, const ReadOptions& options)
-{
-    LineReader file = source.ReadLines();
-    ReadResult result;
-    PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
-    RouteMessages routes;
-    std::string_view line;
-    while (!entry.Full() && file.Next(line)) {
-        if (line.size() >= 3 && line[line.size() - 3] == '*') line.remove_suffix(3);
-        if (GetField(line, 1, "") == "$PMGNRTE") routes.Take(line);
-        if (GetField(line, 1, "") != "$PMGNWPL") continue;
+namespace {
+// One pass over the file, taking the kinds the mode asks for and counting
+// those it passes over.
+class MagellanReading {
+public:
+    MagellanReading(const ReadOptions& options, ReadResult& result)
+        : result_(result), takesWaypoints_(options.mode != ReadMode::Tracks),
+          takesTracks_(options.mode != ReadMode::Waypoints),
+          waypoints_(result.document.waypoints, result.findings, options.waypointsKept),
+          trackPoints_(track_.points, result.findings, options.trackPointsKept)
+    {}
+
+    // Waypoint and route lines lose a checksum at their end, track lines all from their first '*'.
+    void Take(std::string_view line)
+    {
+        const std::string sentence = GetField(line, 1, "");
+        if (sentence == "$PMGNWPL") TakeWaypoint(ChecksumCut(line));
+        else if (sentence == "$PMGNRTE") routes_.Take(ChecksumCut(line));
+        else if (sentence == "$PMGNTRK") TakeTrackPoint(line.substr(0, line.find('*')));
+    }
+
+    void Finish()
+    {
+        elevations_.AddTo(result_.findings);
+        times_.AddTo(result_.findings);
+        if (takesWaypoints_) {
+            if (const std::int64_t unnamed = routes_.Into(result_.document.routes, result_.document.waypoints))
+                result_.findings.Add(FindingKind::Skipped,
+                                     std::to_string(unnamed) +
+                                         (unnamed == 1 ? " route point names" : " route points name") +
+                                         " no waypoint of the file: left out",
+                                     unnamed);
+        } else {
+            result_.routesLeftOut = routes_.Count();
+        }
+        if (undated_ > 0) result_.findings.Add(FindingKind::Undated, "the file gives no date", undated_);
+        if (!track_.points.empty()) result_.document.tracks.push_back(std::move(track_));
+        if (!takesTracks_ && trackPointSeen_) result_.tracksLeftOut = 1;
+    }
+
+private:
+    static bool Usable(const Point& p) { return !std::isnan(p.latitude) && !std::isnan(p.longitude); }
+
+    static std::string_view ChecksumCut(std::string_view line)
+    {
+        return line.size() >= 3 && line[line.size() - 3] == '*' ? line.substr(0, line.size() - 3) : line;
+    }
+
+    // The file's texts in full and its elevation as written; it holds no time.
+    void TakeWaypoint(std::string_view line)
+    {
         const CommaFields fields(line);
-        const Position position = PositionOf(fields);
-        if (position.Latitude == 0 && position.Longitude == 0) continue;
-        // The file's texts in full and its elevation as written; it holds no time.
-        Point w;
-        w.latitude = position.Latitude;
-        w.longitude = position.Longitude;
-        const auto altitude = ExactDouble(fields.View(6, ""));
+        Point w = PositionOf(fields);
+        if (w.latitude == 0 && w.longitude == 0) return;  // the receivers' mark of no waypoint
+        const bool usable = Usable(w);
+        if (!takesWaypoints_) result_.waypointsLeftOut += usable ? 1 : 0;
+        if (!takesWaypoints_ || waypoints_.Full()) return;
+        if (!usable) {
+            waypoints_.Add(w);  // counted
+            return;
+        }
+        const auto altitude = elevations_.Decimal(fields.View(6, ""));
         w.elevation = ExactMetres(fields, altitude);
         w.name = LegacyToUtf8(fields.View(8, ""));
         w.comment = LegacyToUtf8(fields.View(9, ""));
@@ -256,57 +275,62 @@ ReadResult ReadMagellanWaypointFile(const InputSource& source, const ReadOptions
             w.symbol = IconName(TrimSpaces(fields.View(10, "")));
         }
         w.native.feet = NativeFeet(fields, altitude);
-        entry.Add(std::move(w));
+        waypoints_.Add(w);
     }
-    if (const std::int64_t unnamed = routes.Into(result.document.routes, result.document.waypoints); unnamed > 0)
-        result.findings.Add(FindingKind::Skipped,
-                            std::to_string(unnamed) + (unnamed == 1 ? " route point names" : " route points name") +
-                                " no waypoint of the file: left out",
-                            unnamed);
-    return result;
-}
 
-ReadResult ReadMagellanTrackFile(const InputSource& source, const ReadOptions& options)
+    // A line without a time is no point; one whose time or date is no
+    // time or date is a point without a time.
+    void TakeTrackPoint(std::string_view line)
+    {
+        const CommaFields fields(line);
+        const std::string_view time = fields.View(8, "");
+        if (IsBlank(time.substr(0, 9))) return;
+        Point p = PositionOf(fields);
+        trackPointSeen_ = trackPointSeen_ || Usable(p);
+        if (!takesTracks_ || trackPoints_.Full()) return;
+        p.newSection = track_.points.empty();
+        if (!Usable(p)) {
+            trackPoints_.Add(p);  // counted
+            return;
+        }
+        p.elevation = ExactMetres(fields, elevations_.Decimal(fields.View(6, "")));
+        // The time as written; a line without a date has a time of day only.
+        const auto exactTime = DayTimeOf(time);
+        const std::string_view date = fields.View(11, "");
+        if (IsBlank(date)) {
+            if (exactTime) {
+                p.time = undatedDays_.Time(*exactTime);
+                p.undated = true;
+                ++undated_;
+            }
+        } else {
+            undatedDays_.Dated();
+            if (const auto day = DayOf(date); exactTime && day) p.time = TimeAt(*day, *exactTime);
+        }
+        if (!p.time) times_.Count();
+        trackPoints_.Add(p);
+    }
+
+    ReadResult& result_;
+    const bool takesWaypoints_, takesTracks_;
+    PointEntry waypoints_;
+    Track track_;
+    PointEntry trackPoints_;
+    RouteMessages routes_;
+    UndatedDays undatedDays_;
+    UnreadableValues elevations_{"elevations"}, times_{"times"};
+    std::int64_t undated_ = 0;
+    bool trackPointSeen_ = false;
+};
+}  // namespace
+
+ReadResult ReadMagellanFile(const InputSource& source, const ReadOptions& options)
 {
     LineReader file = source.ReadLines();
     ReadResult result;
-    Track track;
-    PointEntry entry(track.points, result.findings, options.trackPointsKept);
-    UndatedDays undatedDays;
-    std::int64_t undated = 0;
-    Point p;
+    MagellanReading reading(options, result);
     std::string_view line;
-    while (!entry.Full() && file.Next(line)) {
-        if (GetField(line, 1, "") != "$PMGNTRK") continue;
-        line = line.substr(0, line.find('*'));
-        const CommaFields fields(line);
-        const Position position = PositionOf(fields);
-        const std::string_view time = fields.View(8, "").substr(0, 9);
-        if (IsBlank(time)) continue;
-        CheckTimeParts(time);
-        p.latitude = position.Latitude;
-        p.longitude = position.Longitude;
-        p.elevation = ExactMetres(fields);
-        p.newSection = track.points.empty();
-        // The time as written; a line without a date has a time of day only.
-        const auto exactTime = DayTimeOf(fields.View(8, ""));
-        const std::string_view date = fields.View(11, "");
-        p.time.reset();
-        p.undated = false;
-        if (IsBlank(date)) {
-            if (exactTime) {
-                p.time = undatedDays.Time(*exactTime);
-                p.undated = true;
-                ++undated;
-            }
-        } else {
-            undatedDays.Dated();
-            const auto day = DayOf(date);
-            if (exactTime && day) p.time = TimeAt(*day, *exactTime);
-        }
-        entry.Add(p);
-    }
-    if (undated > 0) result.findings.Add(FindingKind::Undated, "the file gives no date", undated);
-    if (!track.points.empty()) result.document.tracks.push_back(std::move(track));
+    while (file.Next(line)) reading.Take(line);
+    reading.Finish();
     return result;
 }

@@ -3,12 +3,13 @@
 // the file goes into one track, a section each.
 #include "formats/import/Nobletec.h"
 
-#include <charconv>
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
 #include "core/line_reader.h"
 #include "core/point_entry.h"
+#include "core/read_number.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 
@@ -38,87 +39,151 @@ std::string_view PositionText(std::string_view line)
     return From(line, line.find("LatLon") + 6);
 }
 
+// A keyword line ("Type = Mark", "NumberOfTrackMarks = 5") or a bracket is
+// none of a track's points, whatever count the track gave.
+bool EndsASection(std::string_view line)
+{
+    return line.find('=') != std::string_view::npos || StartsWith(line, "[") || StartsWith(line, "}");
+}
+
 int PointCountOf(std::string_view line)
 {
     const std::string text = GetSpaceField(line, 3, "0");
-    std::string_view s = text;
-    // One sign only: "+-5" is no more an integer than "--5".
-    if (s.size() > 1 && s.front() == '+' && s[1] != '-') s.remove_prefix(1);
-    int value = 0;
-    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (s.empty() || error != std::errc() || end != s.data() + s.size())
-        throw ConversionError("'" + text + "' is not a valid integer value");
-    return value;
+    const auto count = ReadInteger(text);
+    if (!count) throw ConversionError("'" + text + "' is not a valid integer value");
+    return *count;
 }
 
+// Degrees or minutes; a comma is a decimal point too.
+std::optional<double> DegreesOrMinutes(std::string text)
+{
+    std::replace(text.begin(), text.end(), ',', '.');
+    return ReadDecimal(text);
+}
+
+
+Point PointAt(const std::optional<NobletecPosition>& position)
+{
+    Point p;
+    p.latitude = position ? position->Latitude : kNoValue;
+    p.longitude = position ? position->Longitude : kNoValue;
+    return p;
+}
+
+// One pass over the file, taking the kinds the mode asks for and counting
+// those it passes over.
+class NobletecReading {
+public:
+    NobletecReading(const ReadOptions& options, ReadResult& result)
+        : result_(result), takesWaypoints_(options.mode != ReadMode::Tracks),
+          takesTracks_(options.mode != ReadMode::Waypoints),
+          marks_(result.document.waypoints, result.findings, options.waypointsKept),
+          trackPoints_(track_.points, result.findings, options.trackPointsKept)
+    {}
+
+    void Read(LineReader& file)
+    {
+        std::string_view line;
+        bool more = file.Next(line);
+        while (more) {
+            if (StartsWith(line, "NumberOfTrackMarks")) {
+                markOpen_ = false;  // a mark without a position gives no waypoint
+                more = ReadSection(file, PointCountOf(line), line);
+                continue;
+            }
+            TakeMarkLine(line);
+            more = file.Next(line);
+        }
+        if (!track_.points.empty()) result_.document.tracks.push_back(std::move(track_));
+        if (!takesTracks_ && trackPointSeen_) result_.tracksLeftOut = 1;
+    }
+
+private:
+    // A mark takes only what it says itself: its own name, or else its own
+    // description, and that description.
+    void TakeMarkLine(std::string_view line)
+    {
+        if (!markOpen_) {
+            if (StartsWith(line, "Type = Mark")) {
+                markOpen_ = true;
+                ownName_.clear();
+                ownDescription_.clear();
+            }
+        } else if (StartsWith(line, "Desc =")) {
+            ownDescription_ = TextAsRead(Rest(line, 7), false);
+            if (ownDescription_ == "{{") ownDescription_.clear();
+        } else if (StartsWith(line, "Name =")) {
+            ownName_ = TextAsRead(Rest(line, 7), false);
+            if (ownName_ == "{{") ownName_.clear();
+        } else if (GetSpaceField(line, 1, "0") == "LatLon") {
+            markOpen_ = false;
+            AddMark(ParseNobletecLatLon(std::string(PositionText(line))));
+        }
+    }
+
+    void AddMark(const std::optional<NobletecPosition>& position)
+    {
+        if (!takesWaypoints_) {
+            if (position) ++result_.waypointsLeftOut;
+            return;
+        }
+        if (marks_.Full()) return;
+        Point w = PointAt(position);
+        w.name = ownName_.empty() ? ownDescription_ : std::move(ownName_);
+        w.description = std::move(ownDescription_);
+        marks_.Add(w);
+    }
+
+    // The line after the section's start is skipped, then up to `count`
+    // point lines are read; a section cut short by the end of the file, or by
+    // a line of another kind, ends with the points read. `line` is left
+    // at the line after the section; false at the end of the file.
+    bool ReadSection(LineReader& file, int count, std::string_view& line)
+    {
+        if (!file.Next(line)) return false;
+        bool more = file.Next(line);
+        for (int k = 0; k < count && more && !EndsASection(line); ++k) {
+            const auto position = ParseNobletecLatLon(std::string(line));
+            trackPointSeen_ = trackPointSeen_ || position.has_value();
+            if (takesTracks_ && !trackPoints_.Full()) {
+                Point p = PointAt(position);
+                p.newSection = k == 0;
+                trackPoints_.Add(p);
+            }
+            more = file.Next(line);
+        }
+        return more;
+    }
+
+    ReadResult& result_;
+    const bool takesWaypoints_, takesTracks_;
+    PointEntry marks_;
+    Track track_;
+    PointEntry trackPoints_;
+    bool markOpen_ = false, trackPointSeen_ = false;
+    std::string ownName_, ownDescription_;
+};
 }  // namespace
 
-NobletecPosition ParseNobletecLatLon(const std::string& text)
+std::optional<NobletecPosition> ParseNobletecLatLon(const std::string& text)
 {
-    auto field = [&](int n) { return GetSpaceField(text, n, "0"); };
+    auto field = [&](int n) { return GetSpaceField(text, n, ""); };
+    const auto latitudeDegrees = DegreesOrMinutes(field(1)), latitudeMinutes = DegreesOrMinutes(field(2));
+    const auto longitudeDegrees = DegreesOrMinutes(field(4)), longitudeMinutes = DegreesOrMinutes(field(5));
+    if (!latitudeDegrees || !latitudeMinutes || !longitudeDegrees || !longitudeMinutes) return std::nullopt;
     NobletecPosition p;
-    p.Latitude = TextToFloat(field(1)) + TextToFloat(field(2)) / 60.0;
+    p.Latitude = *latitudeDegrees + *latitudeMinutes / 60.0;
     if (field(3) == "S") p.Latitude = -p.Latitude;
-    p.Longitude = TextToFloat(field(4)) + TextToFloat(field(5)) / 60.0;
+    p.Longitude = *longitudeDegrees + *longitudeMinutes / 60.0;
     if (field(6) == "W") p.Longitude = -p.Longitude;
     return p;
 }
 
-ReadResult ReadNobletecWaypoints(const InputSource& source, const ReadOptions& options)
-{
-    LineReader file = source.ReadLines();
-    ReadResult result;
-    PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
-    // A mark takes only what it says itself: its own name, or else its own
-    // description, and that description.
-    std::string_view line;
-    while (!entry.Full() && file.Next(line)) {
-        if (!StartsWith(line, "Type = Mark")) continue;
-        std::string ownName, ownDescription;
-        while (file.Next(line)) {
-            if (StartsWith(line, "Desc =")) {
-                ownDescription = TextAsRead(Rest(line, 7), false);
-                if (ownDescription == "{{") ownDescription.clear();
-            } else if (StartsWith(line, "Name =")) {
-                ownName = TextAsRead(Rest(line, 7), false);
-                if (ownName == "{{") ownName.clear();
-            } else if (GetSpaceField(line, 1, "0") == "LatLon") {
-                const NobletecPosition position = ParseNobletecLatLon(std::string(PositionText(line)));
-                Point w;
-                w.latitude = position.Latitude;
-                w.longitude = position.Longitude;
-                w.name = ownName.empty() ? ownDescription : std::move(ownName);
-                w.description = std::move(ownDescription);
-                entry.Add(w);
-                break;
-            }
-        }
-    }
-    return result;
-}
-
 // The file names no track, and its points have neither time nor elevation.
-ReadResult ReadNobletecTracks(const InputSource& source, const ReadOptions& options)
+ReadResult ReadNobletecFile(const InputSource& source, const ReadOptions& options)
 {
     LineReader file = source.ReadLines();
     ReadResult result;
-    Track track;
-    PointEntry entry(track.points, result.findings, options.trackPointsKept);
-    std::string_view line;
-    while (!entry.Full() && file.Next(line)) {
-        if (!StartsWith(line, "NumberOfTrackMarks")) continue;
-        const int count = PointCountOf(line);
-        file.Next(line);
-        // A section cut short by the end of the file ends with the points read.
-        for (int k = 0; k < count && !entry.Full() && file.Next(line); ++k) {
-            const NobletecPosition position = ParseNobletecLatLon(std::string(line));
-            Point p;
-            p.latitude = position.Latitude;
-            p.longitude = position.Longitude;
-            p.newSection = k == 0;
-            entry.Add(std::move(p));
-        }
-    }
-    if (!track.points.empty()) result.document.tracks.push_back(std::move(track));
+    NobletecReading(options, result).Read(file);
     return result;
 }

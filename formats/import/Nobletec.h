@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Nobletec export text files, read as waypoints or as one track.
+// Nobletec export text files: marks (waypoints) and tracks, in one file.
 #pragma once
 
 #include "core/format_rows.h"
 
+#include <optional>
 #include <string>
 
 struct NobletecPosition {
@@ -11,8 +12,10 @@ struct NobletecPosition {
     double Longitude = 0;
 };
 
-NobletecPosition ParseNobletecLatLon(const std::string& text);
+// Nothing when a degree or minute field is missing or no number.
+std::optional<NobletecPosition> ParseNobletecLatLon(const std::string& text);
 
-// A track point count that is no whole number raises ConversionError.
-ReadResult ReadNobletecWaypoints(const InputSource& source, const ReadOptions& options);
-ReadResult ReadNobletecTracks(const InputSource& source, const ReadOptions& options);
+// The marks as waypoints and every track section in one track, as the mode
+// asks; what the mode passes over is counted (ReadResult). A track point
+// count that is no whole number raises ConversionError.
+ReadResult ReadNobletecFile(const InputSource& source, const ReadOptions& options);

@@ -2,7 +2,6 @@
 // The native track file: six header lines, then one line per track point.
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <optional>
 
 #include <string>
@@ -15,6 +14,7 @@
 #include "core/line_reader.h"
 #include "core/number_format.h"
 #include "core/point_entry.h"
+#include "core/read_number.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "formats/native/Kes.h"
@@ -22,83 +22,76 @@
 #include "formats/native/KesText.h"
 
 namespace {
-// A whole decimal number with optional leading blanks and sign, nothing else.
-std::optional<int> WholeNumber(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    if (text.empty()) return std::nullopt;
-    const std::string s(text);
-    std::size_t used = 0;
-    try {
-        const int value = std::stoi(s, &used, 10);
-        if (used != s.size() || std::isspace(static_cast<unsigned char>(s[0]))) return std::nullopt;
-        return value;
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
-int WholeNumberOrThrow(std::string_view text)
-{
-    const auto value = WholeNumber(text);
-    if (!value) throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
-    return *value;
-}
-
 std::string_view Part(std::string_view text, std::size_t from, std::size_t count = std::string_view::npos)
 {
     return from >= text.size() ? std::string_view{} : text.substr(from, count);
 }
 
 // The date of columns 6 (ddmmyy) and 7 (hhmmss), used when column 5 is 0;
-// nothing when they hold no date.
+// nothing when they hold no date and time.
 std::optional<double> DateFromTexts(const CommaFields& line)
 {
-    const std::string date = line.Text(6, "01");
+    const std::string_view date = line.View(6, "01");
     if (date.size() != 6) return std::nullopt;
-    const int day = WholeNumberOrThrow(Part(date, 0, 2));
-    const int month = WholeNumberOrThrow(Part(date, 2, 2));
-    int year = WholeNumberOrThrow(Part(date, 4, 2));
-    year += year < 50 ? 2000 : 1900;
-    const auto encoded = EncodeDate(year, month, day);
+    const auto day = ReadInteger(Part(date, 0, 2)), month = ReadInteger(Part(date, 2, 2));
+    const auto twoDigitYear = ReadInteger(Part(date, 4, 2));
+    const std::string_view time = line.View(7, "010000");
+    auto hours = ReadInteger(Part(time, 0, 2)), minutes = ReadInteger(Part(time, 2, 2));
+    const auto exactSeconds = ReadDecimal(Part(time, 4));
+    if (!day || !month || !twoDigitYear || !hours || !minutes || !exactSeconds) return std::nullopt;
+    const auto encoded = EncodeDate(*twoDigitYear + (*twoDigitYear < 50 ? 2000 : 1900), *month, *day);
     if (!encoded) return std::nullopt;
     double dateTime = *encoded;
-
-    const std::string time = line.Text(7, "010000");
-    int hours = WholeNumberOrThrow(Part(time, 0, 2));
-    int minutes = WholeNumberOrThrow(Part(time, 2, 2));
-    int seconds = RoundHalfEven<int>(TextToFloat(Part(time, 4)), 0);
+    int seconds = RoundHalfEven<int>(*exactSeconds, 0);
     if (seconds >= 60) {
         seconds = 0;
-        ++minutes;
+        ++*minutes;
     }
-    if (minutes >= 60) {
-        minutes = 0;
-        ++hours;
+    if (*minutes >= 60) {
+        *minutes = 0;
+        ++*hours;
     }
-    if (hours >= 24) {
-        hours = 0;
+    if (*hours >= 24) {
+        *hours = 0;
         dateTime += 1;
     }
-    const auto timeOfDay = EncodeTime(hours, minutes, seconds);
+    const auto timeOfDay = EncodeTime(*hours, *minutes, seconds);
     if (!timeOfDay) return std::nullopt;
     return dateTime + *timeOfDay;
 }
 
+// The values of a file's lines that are no number, left unset and told once.
+struct UnreadableColumns {
+    UnreadableValues sections{"section starts"}, elevations{"elevations"}, times{"times"};
+    void AddTo(Findings& findings) const
+    {
+        sections.AddTo(findings);
+        elevations.AddTo(findings);
+        times.AddTo(findings);
+    }
+};
+
 // The point a line gives, at its own precision; no time where the line gives
-// none. Every field a line gives is set, so that one point serves every line.
-void ReadLineInto(std::string_view text, Point& p)
+// none or none that can be read. A latitude or longitude that is missing or
+// no number leaves the position unusable. Every field a line gives is set,
+// so that one point serves every line.
+void ReadLineInto(std::string_view text, Point& p, UnreadableColumns& unreadable)
 {
     const CommaFields line(text);
-    p.latitude = line.Float(1, 0);
-    p.longitude = line.Float(2, 0);
-    p.newSection = line.Int(3, 0) == 1;  // 1 starts a section; any other value continues
-    const double feet = line.Float(4, -777);
-    p.elevation = static_cast<float>(feet) != kes::kNoAltitude ? feet / kes::kFeetPerMetre : kNoValue;
-    std::optional<double> given = line.Float(5, std::numeric_limits<double>::quiet_NaN());
-    if (std::isnan(*given)) given.reset();
-    else if (*given == 0) given = DateFromTexts(line);
+    p.latitude = ReadDecimal(line.View(1, "")).value_or(kNoValue);
+    p.longitude = ReadDecimal(line.View(2, "")).value_or(kNoValue);
+    // 1 starts a section, any other value continues; a point left out passes its start on.
+    p.newSection = unreadable.sections.Integer(line.View(3, "")) == 1;
+    if (std::isnan(p.latitude) || std::isnan(p.longitude)) return;
+    const auto feet = unreadable.elevations.Decimal(line.View(4, ""));
+    p.elevation = feet && static_cast<float>(*feet) != kes::kNoAltitude ? *feet / kes::kFeetPerMetre : kNoValue;
+    std::optional<double> given = unreadable.times.Decimal(line.View(5, ""));
+    if (given && *given == 0) {
+        given = DateFromTexts(line);
+        if (!given) unreadable.times.Count();
+    }
     p.time = given ? kes::TimeOfDayCount(*given) : std::nullopt;
+    if (given && !p.time) unreadable.times.Count();
 }
 
 // Line 6 holds a point count that is not used, but it must be a whole number.
@@ -110,7 +103,7 @@ void SkipCountLine(LineReader& file, const std::string& fileName)
         if (start == std::string_view::npos) continue;
         const std::string_view rest = line.substr(start);
         const std::string_view word = rest.substr(0, rest.find_first_of(" \t"));
-        if (!WholeNumber(word)) throw FileError(fileName, "Invalid numeric format");
+        if (!ReadInteger(word)) throw FileError(fileName, "Invalid numeric format");
         return;
     }
 }
@@ -200,10 +193,13 @@ ReadResult ReadTrackFile(const InputSource& source, const ReadOptions& options)
     SkipCountLine(file, source.Name());
     PointEntry entry(track.points, result.findings, options.trackPointsKept);
     Point point;
+    UnreadableColumns unreadable;
     while (!entry.Full() && file.Next(line)) {
-        ReadLineInto(line, point);
-        entry.Add(std::move(point));
+        if (IsBlank(line)) continue;  // a blank line holds no point
+        ReadLineInto(line, point, unreadable);
+        entry.Add(point);
     }
+    unreadable.AddTo(result.findings);
     return result;
 }
 

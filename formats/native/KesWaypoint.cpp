@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The native waypoint file: four header lines, then one 24-column line per waypoint.
 #include <algorithm>
-#include <limits>
+#include <cmath>
 
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/number_format.h"
 #include "core/output_target.h"
 #include "core/point_entry.h"
+#include "core/read_number.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "formats/document/Symbols.h"
@@ -16,7 +17,6 @@
 #include "formats/native/KesText.h"
 
 namespace {
-constexpr std::int32_t kNoCode = std::numeric_limits<std::int32_t>::min();
 const char* const kHeader = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n";
 
 // The record a line is made of: what the document gives, the other columns
@@ -71,28 +71,45 @@ void AppendWaypointLine(std::string& out, int position, const WayPoints& w)
     line.End();
 }
 
+// The values a file's lines hold that are no number, left unset and told once.
+struct UnreadableColumns {
+    UnreadableValues times{"times"}, symbols{"symbols"}, elevations{"elevations"};
+    void AddTo(Findings& findings) const
+    {
+        times.AddTo(findings);
+        symbols.AddTo(findings);
+        elevations.AddTo(findings);
+    }
+};
+
 // What a line holds at its own precision: texts in full, the elevation in
 // metres, no time for the undated day, the symbol where the column holds one.
-Point PointOfLine(std::string_view text)
+// A latitude or longitude that is missing or no number leaves the position
+// unusable; a line of only the first columns takes no value of the others.
+Point PointOfLine(std::string_view text, UnreadableColumns& unreadable)
 {
     const CommaFields line(text);
     Point p;
+    p.latitude = ReadDecimal(line.View(3, "")).value_or(kNoValue);
+    p.longitude = ReadDecimal(line.View(4, "")).value_or(kNoValue);
+    if (std::isnan(p.latitude) || std::isnan(p.longitude)) return p;
     p.name = TextAsRead(line.Text(2, ""), false);
-    p.latitude = line.Float(3, 0);
-    p.longitude = line.Float(4, 0);
-    const double dateTime = line.Float(5, kes::kUndatedWaypoint);
-    // The undated day is written again as it was, never as the time of conversion.
-    if (dateTime != kes::kUndatedWaypoint) p.time = kes::TimeOfDayCount(dateTime);
-    else p.native.noDateDay = true;
+    const auto dateTime = unreadable.times.Decimal(line.View(5, ""));
+    // The undated day is written again as it was, never as the time of
+    // conversion; so is a date that is no number or no time.
+    if (dateTime && *dateTime != kes::kUndatedWaypoint) {
+        p.time = kes::TimeOfDayCount(*dateTime);
+        if (!p.time) unreadable.times.Count();
+    }
+    p.native.noDateDay = !p.time;
     // The native field takes the low 16 bits of the column.
-    const std::int32_t symbol = line.Int(6, kNoCode);
-    if (symbol != kNoCode) {
-        p.symbolCode = static_cast<std::int16_t>(symbol);
+    if (const auto symbol = unreadable.symbols.Integer(line.View(6, ""))) {
+        p.symbolCode = static_cast<std::int16_t>(*symbol);
         p.symbol = SymbolNameOfCode(p.symbolCode);
     }
     p.description = TextAsRead(line.Text(11, ""), false);
-    const double feet = line.Float(15, -777);
-    if (static_cast<float>(feet) != kes::kNoAltitude) p.elevation = feet / kes::kFeetPerMetre;
+    const auto feet = unreadable.elevations.Decimal(line.View(15, ""));
+    if (feet && static_cast<float>(*feet) != kes::kNoAltitude) p.elevation = *feet / kes::kFeetPerMetre;
     return p;
 }
 
@@ -117,7 +134,10 @@ ReadResult ReadWaypointFile(const InputSource& source, const ReadOptions& option
     kes::ReadHeader(file, result.findings);
     std::string_view line;
     PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
-    while (!entry.Full() && file.Next(line)) entry.Add(PointOfLine(line));
+    UnreadableColumns unreadable;
+    while (!entry.Full() && file.Next(line))
+        if (!IsBlank(line)) entry.Add(PointOfLine(line, unreadable));  // a blank line holds no waypoint
+    unreadable.AddTo(result.findings);
     return result;
 }
 

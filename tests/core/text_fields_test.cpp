@@ -21,36 +21,6 @@ TEST(GetField, MissingEmptyAndBlankFields)
     EXPECT_EQ(GetField("\"a,b\"", 2, "x"), "b\"");  // quotes do not protect a comma
 }
 
-TEST(GetFloatField, IgnoresUnitsAndLettersButNotInnerBlanks)
-{
-    EXPECT_DOUBLE_EQ(GetFloatField("1,2.5,3", 2, 0), 2.5);
-    EXPECT_DOUBLE_EQ(GetFloatField("1,abc", 2, 7), 0.0);
-    EXPECT_DOUBLE_EQ(GetFloatField("1", 2, 7), 7.0);
-    EXPECT_DOUBLE_EQ(GetFloatField("12.5m", 1, 0), 12.5);
-    EXPECT_DOUBLE_EQ(GetFloatField("N45.1", 1, 0), 45.1);
-    EXPECT_DOUBLE_EQ(GetFloatField("1 2", 1, 0), 1.0);
-    EXPECT_DOUBLE_EQ(GetFloatField("1e99999", 1, 7), 7.0);  // overflow gives the default
-}
-
-TEST(GetIntField, WholeNumbersOnly)
-{
-    EXPECT_EQ(GetIntField("5,-12", 2, 0), -12);
-    EXPECT_EQ(GetIntField("5,12.7", 2, 99), 99);
-    EXPECT_EQ(GetIntField("5,#12", 2, 0), 12);
-    EXPECT_EQ(GetIntField("+7", 1, 0), 7);
-    EXPECT_EQ(GetIntField("1-2", 1, 3), 3);
-    EXPECT_EQ(GetIntField("99999999999", 1, 4), 4);
-    EXPECT_EQ(GetIntField("-2147483648", 1, 4), -2147483648);
-    EXPECT_EQ(GetIntField("abc", 1, 4), 4);
-    EXPECT_EQ(GetIntField("+", 1, 4), 4);
-    // A second sign is a sign in the middle, whichever it is.
-    EXPECT_EQ(GetIntField("+-5", 1, 4), 4);
-    EXPECT_EQ(GetIntField("--5", 1, 4), 4);
-    EXPECT_EQ(GetIntField("-+5", 1, 4), 4);
-    EXPECT_EQ(GetIntField("++5", 1, 4), 4);
-    EXPECT_EQ(GetIntField("x+5", 1, 4), 5);
-}
-
 TEST(TextToFloat, FullNumbersAndThePartialValue)
 {
     EXPECT_DOUBLE_EQ(TextToFloat("3,25"), 3.25);
@@ -179,8 +149,6 @@ TEST(CommaFields, AgreeWithASplitAtEveryComma)
             const std::string expected = present && !piece.empty() ? TrimSpaces(piece) : "d";
             ASSERT_EQ(GetField(line, n, "d"), expected) << line << " " << n;
             ASSERT_EQ(fields.Text(n, "d"), expected) << line << " " << n;
-            ASSERT_EQ(fields.Int(n, -9), GetIntField(line, n, -9)) << line << " " << n;
-            ASSERT_EQ(fields.Float(n, -9), GetFloatField(line, n, -9)) << line << " " << n;
         }
     }
 }

@@ -9,8 +9,12 @@
 #include "tests/support/test_files.h"
 
 namespace {
-ReadResult ReadWaypoints(const std::string& content) { return ReadMemory(ReadMagellanWaypointFile, content); }
-ReadResult ReadTrack(const std::string& content) { return ReadMemory(ReadMagellanTrackFile, content); }
+ReadResult ReadAs(ReadMode mode, const std::string& content)
+{
+    return ReadMagellanFile(InputSource::Memory("in", content), {.mode = mode});
+}
+ReadResult ReadWaypoints(const std::string& content) { return ReadAs(ReadMode::Waypoints, content); }
+ReadResult ReadTrack(const std::string& content) { return ReadAs(ReadMode::Tracks, content); }
 
 std::vector<std::string> HeldPoints(const std::vector<Point>& points)
 {
@@ -129,7 +133,8 @@ TEST(MagellanCard, TrackElevationsTimesAndOneSection)
                                         "||||0.000|1999-01-01T12:34:57Z", "||||209.600|2089-01-01T12:34:58Z",
                                         "|||||1990-01-01T01:00:00Z", "|||||"}));
     for (std::size_t i = 0; i < points.size(); ++i) EXPECT_EQ(points[i].newSection, i == 0) << i;
-    EXPECT_TRUE(read.findings.Empty());
+    EXPECT_EQ(read.findings.All(),
+              (std::vector<Finding>{{FindingKind::Skipped, "times of 1 point unreadable: left out", 1}}));
 }
 
 // Lines without a date are times of day for the user's date, from the day
@@ -148,18 +153,26 @@ TEST(MagellanCard, UndatedLinesCountTheirDaysOnAtMidnight)
     EXPECT_EQ(times, (std::vector<std::string>{"|||||1970-01-01T23:59:50Z?", "|||||1970-01-02T00:00:10Z?",
                                                "|||||1970-01-02T00:00:20Z?", "|||||2020-01-01T00:00:20Z",
                                                "|||||1970-01-02T00:00:19Z?", "|||||1970-01-03T00:00:18Z?", "|||||"}));
-    EXPECT_EQ(read.findings.All(), (std::vector<Finding>{{FindingKind::Undated, "the file gives no date", 5}}));
+    EXPECT_EQ(read.findings.All(),
+              (std::vector<Finding>{{FindingKind::Skipped, "times of 1 point unreadable: left out", 1},
+                                    {FindingKind::Undated, "the file gives no date", 5}}));
 }
 
-TEST(MagellanCard, ATimeOrDateThatIsNotANumberEndsTheRead)
+TEST(MagellanCard, ATimeOrDateThatIsNotANumberLeavesThePointWithoutATime)
 {
-    for (const char* line : {"$PMGNTRK,1,N,1,E,,M,12xx00,A,,010120\n", "$PMGNTRK,1,N,1,E,,M,120000,A,,01x120\n"})
-        EXPECT_THROW(ReadTrack(std::string("$PMGNTRK,1,N,1,E,,M,120000,A,,010120\n") + line), ConversionError) << line;
+    for (const char* line : {"$PMGNTRK,1,N,1,E,,M,12xx00,A,,010120\n", "$PMGNTRK,1,N,1,E,,M,120000,A,,01x120\n"}) {
+        const ReadResult read = ReadTrack(std::string("$PMGNTRK,1,N,1,E,,M,120000,A,,010120\n") + line);
+        const std::vector<Point> points = TrackPoints(read);
+        ASSERT_EQ(points.size(), 2u) << line;
+        EXPECT_EQ(Held(points[1]), "|||||") << line;
+        EXPECT_EQ(read.findings.All(),
+                  (std::vector<Finding>{{FindingKind::Skipped, "times of 1 point unreadable: left out", 1}}));
+    }
 }
 
 TEST(MagellanCard, DatedTrackFixture)
 {
-    const ReadResult read = ReadMagellanTrackFile(InputSource::File(FixturePath("magellan/magellandate.log")), {});
+    const ReadResult read = ReadMagellanFile(InputSource::File(FixturePath("magellan/magellandate.log")), {});
     const std::vector<Point> points = TrackPoints(read);
     ASSERT_EQ(points.size(), 6u);
     EXPECT_NEAR(points[0].latitude, 42 + 31.829 / 60, 1e-12);
@@ -179,15 +192,9 @@ TEST(MagellanCard, RandomAndTruncatedInputsNeverCrash)
         valid += "$PMGNTRK,4807.038,N,01131.000,W,100,M,123456.78,A,,010120*6A\r\n"
                  "$PMGNWPL,4807.038,N,01131.000,W,100,M,HOME,front door,ab*1F\r\n";
     for (const std::string& input : RandomTextInputs(valid, pieces, 11)) {
-        for (const Reader reader : {ReadMagellanWaypointFile, ReadMagellanTrackFile}) {
-            try {
-                const ReadResult read = ReadMemory(reader, input);
-                const Document& d = read.document;
-                // The shortest lines that give a point: "$PMGNWPL,1" and "$PMGNTRK,,,,,,,00000", and a line end.
-                ASSERT_LE(d.waypoints.size() * 11 + static_cast<std::size_t>(d.TrackPointCount()) * 21,
-                          input.size() + 1);
-            } catch (const ConversionError&) {}
-        }
+        const Document d = ReadMemory(ReadMagellanFile, input).document;
+        // The shortest lines that give a point: "$PMGNWPL,1,,1" and "$PMGNTRK,1,,1,,,,0", and a line end.
+        ASSERT_LE(d.waypoints.size() * 14 + static_cast<std::size_t>(d.TrackPointCount()) * 19, input.size() + 1);
     }
 }
 
@@ -203,11 +210,11 @@ TEST(Routes, MagellanAndMapsendRouteFixtures)
         std::vector<std::string> routes;  // name, number, count, first and last point
     } rows[] = {
         {"magellan/magellan.rte",
-         ReadMagellanWaypointFile,
+         ReadMagellanFile,
          {"/1/11/49B 30.700000 -92.400000/40A 22.300000 -84.400000",
           "/2/3/ATLAUN 30.280517 -91.685883/ATWRNR 30.314717 -91.646117"}},
         {"magellan/magexplorist.rte",
-         ReadMagellanWaypointFile,
+         ReadMagellanFile,
          {"Route 1/1/4/WPT006 34.148017 -117.833367/WPT009 34.094767 -117.863933"}},
         {"mapsend/route.wpt",
          ReadMapsendWaypointFile,
@@ -231,5 +238,34 @@ TEST(Routes, MagellanAndMapsendRouteFixtures)
         }
         EXPECT_EQ(routes, row.routes);
         EXPECT_TRUE(read.findings.Empty());
+    }
+}
+
+// A card file of waypoints, a route and track lines gives what the mode asks
+// for and counts what it passes over.
+TEST(MagellanCard, AllKindsAreReadOrCountedByTheMode)
+{
+    const std::string file = "$PMGNWPL,4807.038,N,01131.000,E,,M,A\r\n"
+                             "$PMGNWPL,4808.038,N,01131.000,E,,M,B\r\n"
+                             "$PMGNWPL,48x7.038,N,01131.000,E,,M,C\r\n"
+                             "$PMGNRTE,1,1,c,1,A,a,B,a*00\r\n"
+                             "$PMGNTRK,4807.038,N,01131.000,E,,M,120000,A,,010120\r\n"
+                             "$PMGNTRK,4807.038,N,,E,,M,120001,A,,010120\r\n";
+    const struct {
+        ReadMode mode;
+        std::size_t waypoints, routes, trackPoints;
+        std::int64_t waypointsLeftOut, routesLeftOut, tracksLeftOut, unusable;
+    } rows[] = {{ReadMode::Everything, 2, 1, 1, 0, 0, 0, 2},
+                {ReadMode::Waypoints, 2, 1, 0, 0, 0, 1, 1},
+                {ReadMode::Tracks, 0, 0, 1, 2, 1, 0, 1}};
+    for (const auto& row : rows) {
+        const ReadResult read = ReadAs(row.mode, file);
+        EXPECT_EQ(read.document.waypoints.size(), row.waypoints);
+        EXPECT_EQ(read.document.routes.size(), row.routes);
+        EXPECT_EQ(static_cast<std::size_t>(read.document.TrackPointCount()), row.trackPoints);
+        EXPECT_EQ(read.waypointsLeftOut, row.waypointsLeftOut);
+        EXPECT_EQ(read.routesLeftOut, row.routesLeftOut);
+        EXPECT_EQ(read.tracksLeftOut, row.tracksLeftOut);
+        EXPECT_EQ(read.findings.CountOf(FindingKind::Unusable), row.unusable);
     }
 }

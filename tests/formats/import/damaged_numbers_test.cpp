@@ -1,0 +1,150 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the text readers make of numbers that are empty, damaged or out of
+// range: a position they cannot read leaves its point out, counted; an
+// optional value they cannot read is left unset, counted; neither becomes 0.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <optional>
+
+#include "formats/import/Magellan.h"
+#include "formats/import/Nobletec.h"
+#include "formats/native/Kes.h"
+#include "tests/support/document_points.h"
+
+namespace {
+const std::string kWaypointHeader = "x\r\nWGS 84\r\n\r\n\r\n";
+const std::string kTrackHeader = "x\r\nWGS 84\r\n\r\n\r\n0,2,255,T,1,0,0,255\r\n0\r\n";
+
+// The points a reader made, of whichever kind.
+std::vector<Point> PointsOf(const ReadResult& read)
+{
+    std::vector<Point> points = read.document.waypoints.ToVector();
+    for (const Point& p : TrackPoints(read)) points.push_back(p);
+    return points;
+}
+
+// A file of one point whose latitude field is `text`, for each reader.
+struct LatitudeFile {
+    const char* name;
+    Reader read;
+    std::function<std::string(const std::string&)> file;
+    int column;  // of the expectations below
+};
+const LatitudeFile kLatitudeFiles[] = {
+    {".wpt", ReadWaypointFile, [](const std::string& t) { return kWaypointHeader + "1,W," + t + ",4.3\r\n"; }, 0},
+    {".plt", ReadTrackFile, [](const std::string& t) { return kTrackHeader + t + ",4.3\r\n"; }, 0},
+    {"Nobletec mark", ReadNobletecFile,
+     [](const std::string& t) { return "Type = Mark\r\nLatLon = " + t + " 0 N 4 18 E\r\n"; }, 1},
+    {"Nobletec track", ReadNobletecFile,
+     [](const std::string& t) { return "NumberOfTrackMarks = 1\r\nTrackMarks:\r\n" + t + " 0 N 4 18 E\r\n"; }, 1},
+    {"Magellan waypoint", ReadMagellanFile,
+     [](const std::string& t) { return "$PMGNWPL," + t + ",N,00418.000,E,,M,W\r\n"; }, 2},
+    {"Magellan track", ReadMagellanFile,
+     [](const std::string& t) { return "$PMGNTRK," + t + ",N,00418.000,E,,M,120000,A,,010120\r\n"; }, 2},
+};
+}  // namespace
+
+// Each row: the latitude field, and the latitude read by the native files,
+// by Nobletec (degrees) and by Magellan (ddmm.mmm); none: the point is left
+// out and counted.
+TEST(DamagedNumbers, ALatitudeThatIsNoNumberLeavesItsPointOut)
+{
+    const std::optional<double> out;
+    const struct {
+        const char* text;
+        std::optional<double> latitude[3];
+    } rows[] = {
+        {"52.5", {52.5, 52.5, 52.5 / 60}},
+        {" 52.5 ", {52.5, 52.5, 52.5 / 60}},
+        {"-0", {0, 0, out}},
+        {"+52.5", {52.5, 52.5, out}},
+        {"1e1", {10, 10, out}},
+        {"", {out, out, out}},
+        {"   ", {out, out, out}},
+        {"5x.1", {out, out, out}},
+        {"52.5N", {out, out, out}},
+        {"1.2.3", {out, out, out}},
+        {"1e999", {out, out, out}},
+        {"-1e999", {out, out, out}},
+        {"nan", {out, out, out}},
+        {"inf", {out, out, out}},
+    };
+    for (const auto& row : rows)
+        for (const LatitudeFile& format : kLatitudeFiles) {
+            SCOPED_TRACE(std::string(format.name) + " '" + row.text + "'");
+            const ReadResult read = ReadMemory(format.read, format.file(row.text));
+            const std::vector<Point> points = PointsOf(read);
+            const std::optional<double> expected = row.latitude[format.column];
+            ASSERT_EQ(points.size(), expected ? 1u : 0u);
+            EXPECT_EQ(read.findings.CountOf(FindingKind::Unusable), expected ? 0 : 1);
+            if (!expected) continue;
+            EXPECT_DOUBLE_EQ(points[0].latitude, *expected);
+            EXPECT_DOUBLE_EQ(points[0].longitude, 4.3);
+        }
+}
+
+// Each row: a point line, what is read besides the position (as Held gives
+// it: name, texts, symbol, elevation in metres, time), and what is told of
+// the values left out.
+TEST(DamagedNumbers, AnOptionalValueThatIsNoNumberIsLeftUnsetAndCounted)
+{
+    const std::string elevations = "elevations of 1 point unreadable: left out";
+    const std::string times = "times of 1 point unreadable: left out";
+    const struct {
+        Reader read;
+        std::string file;
+        std::string held;
+        std::vector<std::string> told;
+    } rows[] = {
+        {ReadWaypointFile, kWaypointHeader + "1,W,1,2", "W|||||", {}},
+        {ReadWaypointFile,
+         kWaypointHeader + "1,W,1,2, 36000.5 ,,,,,,,,,,  100 ",
+         "W||||30.480|1998-07-24T12:00:00Z",
+         {}},
+        {ReadWaypointFile, kWaypointHeader + "1,W,1,2,,,,,,,,,,,5x.1", "W|||||", {elevations}},
+        {ReadWaypointFile, kWaypointHeader + "1,W,1,2,,,,,,,,,,,1e999", "W|||||", {elevations}},
+        {ReadWaypointFile, kWaypointHeader + "1,W,1,2,nan", "W|||||", {times}},
+        {ReadWaypointFile, kWaypointHeader + "1,W,1,2,1e20", "W|||||", {times}},
+        {ReadWaypointFile, kWaypointHeader + "1,W,1,2,,#12", "W|||||", {"symbols of 1 point unreadable: left out"}},
+        {ReadTrackFile, kTrackHeader + "1,2", "|||||", {}},
+        {ReadTrackFile, kTrackHeader + "1,2,0, 100 , 36000.5 ", "||||30.480|1998-07-24T12:00:00Z", {}},
+        {ReadTrackFile, kTrackHeader + "1,2,1x", "|||||", {"section starts of 1 point unreadable: left out"}},
+        {ReadTrackFile, kTrackHeader + "1,2,0,100ft", "|||||", {elevations}},
+        {ReadTrackFile, kTrackHeader + "1,2,0,,-inf", "|||||", {times}},
+        {ReadTrackFile, kTrackHeader + "1,2,0,,0,ab0101,000000", "|||||", {times}},
+        {ReadTrackFile, kTrackHeader + "1,2,0,,0,010100,00005x", "|||||", {times}},
+        {ReadMagellanFile, "$PMGNWPL,0100.000,N,00200.000,E, 100 ,M,W", "W||||100.000|", {}},
+        {ReadMagellanFile, "$PMGNWPL,0100.000,N,00200.000,E,5x.1,M,W", "W|||||", {elevations}},
+        {ReadMagellanFile,
+         "$PMGNTRK,0100.000,N,00200.000,E,1e999,M,120000,A,,010120",
+         "|||||2020-01-01T12:00:00Z",
+         {elevations}},
+        {ReadMagellanFile, "$PMGNTRK,0100.000,N,00200.000,E,,M,12xx00,A,,010120", "|||||", {times}},
+        {ReadMagellanFile, "$PMGNTRK,0100.000,N,00200.000,E,,M,120000,A,,01012x", "|||||", {times}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        const ReadResult read = ReadMemory(row.read, row.file + "\r\n");
+        const std::vector<Point> points = PointsOf(read);
+        ASSERT_EQ(points.size(), 1u);
+        EXPECT_DOUBLE_EQ(points[0].latitude, 1);
+        EXPECT_DOUBLE_EQ(points[0].longitude, 2);
+        EXPECT_EQ(Held(points[0]), row.held);
+        std::vector<std::string> told;
+        for (const Finding& f : read.findings.All()) told.push_back(f.message);
+        EXPECT_EQ(told, row.told);
+        EXPECT_EQ(read.findings.CountOf(FindingKind::Skipped), static_cast<std::int64_t>(row.told.size()));
+    }
+}
+
+// A line of blanks holds no point: none is read, none is counted.
+TEST(DamagedNumbers, BlankLinesAreNoPoints)
+{
+    const ReadResult waypoints = ReadMemory(ReadWaypointFile, kWaypointHeader + "\r\n  \r\n1,W,1,2\r\n\r\n");
+    EXPECT_EQ(waypoints.document.waypoints.size(), 1u);
+    const ReadResult track = ReadMemory(ReadTrackFile, kTrackHeader + "1,2\r\n\r\n   \r\n1,3\r\n");
+    EXPECT_EQ(TrackPoints(track).size(), 2u);
+    for (const ReadResult* read : {&waypoints, &track}) EXPECT_TRUE(read->findings.Empty());
+}
