@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Text inputs as a user converts them: a damaged latitude leaves its point
+// out, and a file of waypoints and tracks goes whole into an output that
+// holds both, or names the kind the output has no place for.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/support/test_files.h"
+
+namespace {
+const std::string kTrackHead =
+    "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255,Walk,1,0,0,"
+    "255\r\n0\r\n";
+const std::string kTrackPoints = "  51.500000,  -0.100000,1,    100,36000.5000000, 24-Jul-98, 12:00:00\r\n"
+                                 "  51.500100,  -0.100000,0,    100,36000.5001000, 24-Jul-98, 12:00:09\r\n"
+                                 "  51.500200,  -0.100000,0,    100,36000.5002000, 24-Jul-98, 12:00:17\r\n";
+
+std::size_t Count(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+bool Warns(const CommandResult& run, const std::string& warning)
+{
+    return std::any_of(run.errLines.begin(), run.errLines.end(),
+                       [&](const std::string& line) { return line.ends_with(": " + warning); });
+}
+}  // namespace
+
+TEST(DamagedText, AnEmptyLatitudeLeavesItsPointOutAndStrictSaysThree)
+{
+    TempDir dir;
+    std::string damaged = kTrackPoints;
+    damaged.replace(damaged.find("  51.500100"), 11, std::string(11, ' '));
+    WriteText(dir.Path("whole.plt"), kTrackHead + kTrackPoints);
+    WriteText(dir.Path("damaged.plt"), kTrackHead + damaged);
+
+    const CommandResult whole = RunConvert({"--strict", "--brief", dir.Path("whole.plt"), "-O", dir.Path("w.gpx")});
+    EXPECT_EQ(whole.exitCode, 0) << whole.err;
+    EXPECT_EQ(Count(ReadText(dir.Path("w.gpx")), "<trkpt"), 3u);
+    const CommandResult run = RunConvert({"--strict", "--brief", dir.Path("damaged.plt"), "-O", dir.Path("d.gpx")});
+    EXPECT_EQ(run.exitCode, 3) << run.err;
+    EXPECT_TRUE(Warns(run, "1 point without a usable position was left out")) << run.err;
+    EXPECT_NE(run.err.find("(0 waypoints, 2 track points; data left out)"), std::string::npos) << run.err;
+    EXPECT_EQ(Count(ReadText(dir.Path("d.gpx")), "<trkpt"), 2u);
+}
+
+// Without -i: both kinds into GPX; into a native file of one kind, the other
+// kind is named in a warning, which --strict counts.
+TEST(MixedText, NobletecAndMagellanFilesOfBothKinds)
+{
+    const struct {
+        const char* name;
+        std::string content;
+    } files[] = {
+        {"marks.txt", "Type = Mark\r\nName = Buoy\r\nLatLon = 47 36.000 N 122 30.000 W\r\n"
+                      "Type = Mark\r\nName = Rock\r\nLatLon = 47 37.000 N 122 31.000 W\r\n"
+                      "NumberOfTrackMarks = 3\r\nTrackMarks = {\r\n47 36.000 N 122 30.000 W\r\n"
+                      "47 36.100 N 122 30.000 W\r\n47 36.200 N 122 30.000 W\r\n}\r\n"},
+        {"card.log", "$PMGNWPL,4807.038,N,01131.000,E,100,M,BUOY,,a*00\r\n"
+                     "$PMGNWPL,4808.038,N,01131.000,E,100,M,ROCK,,a*00\r\n"
+                     "$PMGNTRK,4807.038,N,01131.000,E,100,M,120000.00,A,,010120*00\r\n"
+                     "$PMGNTRK,4807.138,N,01131.000,E,100,M,120010.00,A,,010120*00\r\n"
+                     "$PMGNTRK,4807.238,N,01131.000,E,100,M,120020.00,A,,010120*00\r\n"},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        TempDir dir;
+        const std::string input = dir.Path(file.name);
+        WriteText(input, file.content);
+
+        const CommandResult gpx = RunConvert({"--brief", input, "-O", dir.Path("out.gpx")});
+        ASSERT_EQ(gpx.exitCode, 0) << gpx.err;
+        const std::string written = ReadText(dir.Path("out.gpx"));
+        EXPECT_EQ(Count(written, "<wpt"), 2u);
+        EXPECT_EQ(Count(written, "<trkpt"), 3u);
+
+        const CommandResult plt = RunConvert({"--strict", input, "-O", dir.Path("out.plt")});
+        EXPECT_EQ(plt.exitCode, 3) << plt.err;
+        EXPECT_TRUE(Warns(plt, "2 waypoints of the input left out: a .plt holds no waypoints")) << plt.err;
+        EXPECT_EQ(SplitCrLf(ReadText(dir.Path("out.plt"))).size(), 6u + 3u);
+
+        const CommandResult wpt = RunConvert({"--strict", input, "-O", dir.Path("out.wpt")});
+        EXPECT_EQ(wpt.exitCode, 3) << wpt.err;
+        EXPECT_TRUE(Warns(wpt, "1 track of the input left out: a .wpt holds no tracks")) << wpt.err;
+        EXPECT_EQ(SplitCrLf(ReadText(dir.Path("out.wpt"))).size(), 4u + 2u);
+    }
+}
+
+// A Magellan route passed over for a track output is named as well.
+TEST(MixedText, RoutesPassedOverForATrackOutputAreNamed)
+{
+    TempDir dir;
+    WriteText(dir.Path("route.log"), "$PMGNWPL,4807.038,N,01131.000,E,100,M,A,,a\r\n"
+                                     "$PMGNWPL,4808.038,N,01131.000,E,100,M,B,,a\r\n"
+                                     "$PMGNRTE,1,1,c,1,A,a,B,a\r\n"
+                                     "$PMGNTRK,4807.038,N,01131.000,E,100,M,120000.00,A,,010120\r\n");
+    const CommandResult run = RunConvert({"--strict", dir.Path("route.log"), "-O", dir.Path("out.plt")});
+    EXPECT_EQ(run.exitCode, 3) << run.err;
+    EXPECT_TRUE(Warns(run, "1 route of the input left out: a .plt holds no routes")) << run.err;
+}
