@@ -33,11 +33,18 @@ std::string_view Part(std::string_view text, std::size_t from, std::size_t count
 // when the field is blank or holds anything but digits and a point.
 std::optional<double> Coordinate(std::string_view field, std::size_t paddedDegreeDigits)
 {
-    if (field.find_first_not_of("0123456789.") != std::string_view::npos || !ReadDecimal(field)) return std::nullopt;
+    bool digit = false;
+    int points = 0;
+    for (const char c : field) {
+        if (c == '.') ++points;
+        else if (c >= '0' && c <= '9') digit = true;
+        else return std::nullopt;
+    }
+    if (!digit || points > 1) return std::nullopt;
     const std::string_view text = Part(field, 0, 15);
     const std::size_t degreeDigits = DegreeDigits(text, paddedDegreeDigits);
     const std::string_view degreeText = Part(text, 0, degreeDigits), minuteText = Part(text, degreeDigits, 6);
-    const auto degrees = degreeText.empty() ? 0.0 : ReadDecimal(degreeText);
+    const auto degrees = degreeText.empty() ? 0 : ReadInteger(degreeText);  // digits only
     const auto minutes = minuteText.empty() ? 0.0 : ReadDecimal(minuteText);
     if (!degrees || !minutes) return std::nullopt;
     return *degrees + *minutes / 60.0;
@@ -116,11 +123,12 @@ double ExactMetres(const CommaFields& fields, std::optional<double> value)
 // there is no such date.
 std::optional<std::int64_t> DayOf(std::string_view date)
 {
-    if (date.size() != 6) return std::nullopt;
-    const auto day = ReadInteger(date.substr(0, 2)), month = ReadInteger(date.substr(2, 2));
-    const auto year = ReadInteger(date.substr(4, 2));
-    if (!day || !month || !year) return std::nullopt;
-    const auto encoded = EncodeDate(*year + (*year < 90 ? 2000 : 1900), *month, *day);
+    const bool sixDigits =
+        date.size() == 6 && std::all_of(date.begin(), date.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const auto ddmmyy = sixDigits ? ReadInteger(date) : std::nullopt;
+    if (!ddmmyy) return std::nullopt;
+    const int day = *ddmmyy / 10000, month = *ddmmyy / 100 % 100, year = *ddmmyy % 100;
+    const auto encoded = EncodeDate(year + (year < 90 ? 2000 : 1900), month, day);
     if (!encoded) return std::nullopt;
     return static_cast<std::int64_t>(*encoded);
 }
