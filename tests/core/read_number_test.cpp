@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <random>
-#include <string>
-
 #include "core/read_number.h"
 
 // A number and nothing else, blanks around it aside; anything else is no number.
@@ -58,33 +54,4 @@ TEST(ReadNumber, ANumberAndNothingElse)
         EXPECT_EQ(ReadDecimal(row.text), row.decimal) << '"' << row.text << '"';
         EXPECT_EQ(ReadInteger(row.text), row.integer) << '"' << row.text << '"';
     }
-}
-
-// Plain decimals read as the C library's full conversion reads them.
-TEST(ReadNumber, DecimalsReadAsTheFullConversionDoes)
-{
-    std::mt19937 random(29);
-    for (int round = 0; round < 20000; ++round) {
-        std::string text(1 + random() % 17, '0');
-        for (char& c : text) c = static_cast<char>('0' + random() % 10);
-        if (random() % 2) text.insert(random() % (text.size() + 1), ".");
-        if (random() % 3 == 0) text.insert(0, "-");
-        ASSERT_EQ(ReadDecimal(text), std::strtod(text.c_str(), nullptr)) << text;
-    }
-}
-
-// A blank value is no value given; another that is no number is counted, once per value.
-TEST(ReadNumber, UnreadableValuesAreCountedAndToldOnce)
-{
-    UnreadableValues elevations("elevations");
-    EXPECT_EQ(elevations.Decimal(" 12.5 "), 12.5);
-    EXPECT_EQ(elevations.Decimal("  "), std::nullopt);
-    EXPECT_EQ(elevations.Decimal("12m"), std::nullopt);
-    EXPECT_EQ(elevations.Integer("1.5"), std::nullopt);
-    EXPECT_EQ(elevations.Integer(""), std::nullopt);
-    Findings findings;
-    elevations.AddTo(findings);
-    UnreadableValues("times").AddTo(findings);
-    EXPECT_EQ(findings.All(),
-              (std::vector<Finding>{{FindingKind::Skipped, "elevations of 2 points unreadable: left out", 2}}));
 }

@@ -240,32 +240,3 @@ TEST(Routes, MagellanAndMapsendRouteFixtures)
         EXPECT_TRUE(read.findings.Empty());
     }
 }
-
-// A card file of waypoints, a route and track lines gives what the mode asks
-// for and counts what it passes over.
-TEST(MagellanCard, AllKindsAreReadOrCountedByTheMode)
-{
-    const std::string file = "$PMGNWPL,4807.038,N,01131.000,E,,M,A\r\n"
-                             "$PMGNWPL,4808.038,N,01131.000,E,,M,B\r\n"
-                             "$PMGNWPL,48x7.038,N,01131.000,E,,M,C\r\n"
-                             "$PMGNRTE,1,1,c,1,A,a,B,a*00\r\n"
-                             "$PMGNTRK,4807.038,N,01131.000,E,,M,120000,A,,010120\r\n"
-                             "$PMGNTRK,4807.038,N,,E,,M,120001,A,,010120\r\n";
-    const struct {
-        ReadMode mode;
-        std::size_t waypoints, routes, trackPoints;
-        std::int64_t waypointsLeftOut, routesLeftOut, tracksLeftOut, unusable;
-    } rows[] = {{ReadMode::Everything, 2, 1, 1, 0, 0, 0, 2},
-                {ReadMode::Waypoints, 2, 1, 0, 0, 0, 1, 1},
-                {ReadMode::Tracks, 0, 0, 1, 2, 1, 0, 1}};
-    for (const auto& row : rows) {
-        const ReadResult read = ReadAs(row.mode, file);
-        EXPECT_EQ(read.document.waypoints.size(), row.waypoints);
-        EXPECT_EQ(read.document.routes.size(), row.routes);
-        EXPECT_EQ(static_cast<std::size_t>(read.document.TrackPointCount()), row.trackPoints);
-        EXPECT_EQ(read.waypointsLeftOut, row.waypointsLeftOut);
-        EXPECT_EQ(read.routesLeftOut, row.routesLeftOut);
-        EXPECT_EQ(read.tracksLeftOut, row.tracksLeftOut);
-        EXPECT_EQ(read.findings.CountOf(FindingKind::Unusable), row.unusable);
-    }
-}
