@@ -9,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-// A number a file must hold is no number: the read ends.
+// What the input holds cannot be taken at all (a count that is no number,
+// more tracks than a conversion writes files): the conversion ends with it.
 class ConversionError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
