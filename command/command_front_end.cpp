@@ -24,13 +24,14 @@ std::string InputInWords(int inputPosition)
 }
 
 // The outputs to offer for an input: the first of its kind in the table (the
-// Kestrelmaps file, unless that is the input's own format) and those that
-// take everything.
-std::string OutputsFor(int inputPosition)
+// Kestrelmaps file, unless that is the input's own format and no step
+// changes it) and those that take everything.
+std::string OutputsFor(int inputPosition, bool ownFormatWritten)
 {
     std::vector<std::string> names;
     for (const FileType_Record& row : OutputFormats) {
-        if (!FormatsCompatible(inputPosition, row.Position) || SameFormat(inputPosition, row.Position)) continue;
+        if (!FormatsCompatible(inputPosition, row.Position)) continue;
+        if (SameFormat(inputPosition, row.Position) && !ownFormatWritten) continue;
         if (row.Kind == kEverythingKind || names.empty()) names.push_back(row.Name);
     }
     std::string text;
@@ -54,7 +55,7 @@ std::string CommandFrontEnd::Reason(const ConversionOutcome& outcome) const
         const int input = i < job_.inputPositions.size() ? job_.inputPositions[i] : job_.inputPosition;
         const std::string whose = job_.inputs.size() > 1 ? job_.inputs.at(i) + ": " : "";
         return whose + OutputFormats[job_.outputPosition].Name + " cannot be written from " + InputInWords(input) +
-               ": try -o " + OutputsFor(input);
+               ": try -o " + OutputsFor(input, settings_.ownFormatWritten);
     }
     if (known && text == "Input and Output Formats cannot be the same")
         return text + ": both are " + OutputFormats[job_.outputPosition].DisplayName;

@@ -19,6 +19,8 @@ public:
     struct Settings {
         bool progressLines = false;  // the window's progress lines, on err
         bool keepExistingFiles = false;
+        // A repair or a shaping step is asked for: an input's own format may be written.
+        bool ownFormatWritten = false;
     };
     CommandFrontEnd(const ConversionJob& job, std::FILE* err, Settings settings);
 

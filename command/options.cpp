@@ -38,7 +38,11 @@ const OptionDescription kOptions[] = {
      "of each input is told from its content (or its\n"
      "extension, for a format without a signature)",
      Value::FormatIn},
-    {'o', "output-format", "FORMAT", "write FORMAT; without it, the format is told\nfrom the extension of OUTPUT",
+    {'o', "output-format", "FORMAT",
+     "write FORMAT; without it, the format is told\n"
+     "from the extension of OUTPUT; an input's own\n"
+     "format is written only with a repair or a\n"
+     "shaping step (--rollover, --simplify ...)",
      Value::FormatOut},
     {'O', "output", "OUTPUT",
      "the file to write, exactly as named ('-': standard\n"

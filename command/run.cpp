@@ -77,19 +77,6 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
     }
     if (progress == Progress::Verbose)
         for (const std::string& choice : job.choices) SayAsCommand(err, choice);
-    run.frontEnd = std::make_unique<CommandFrontEnd>(
-        job, err, CommandFrontEnd::Settings{progress == Progress::Verbose, options.noClobber});
-    CommandFrontEnd& frontEnd = *run.frontEnd;
-    OutputGroup& group = *OutputGroup::Current();
-    const std::size_t joinedBefore = group.JoinedCount();
-    group.Expect([&run](const std::exception* error) {
-        if (error) {
-            run.outcome.state = JobOutcome::State::NotConverted;
-            run.outcome.reason = ReasonOf(*error, run.job.inputs.front());
-        }
-        run.outcome.written = run.frontEnd->Written();
-        run.done = true;
-    });
     ConversionRequest request;
     for (std::size_t i = 0; i < job.inputs.size(); ++i)
         request.inputs.push_back({job.inputs[i], job.inputPositions.at(i)});
@@ -108,10 +95,23 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
     request.rawTexts = options.rawTexts;
     request.codePage = options.codePage;
     if (const std::string wrong = AppendShapeSteps(options, job, request.steps); !wrong.empty()) {
-        group.DropExpectation();
         outcome.reason = wrong;
         return;
     }
+    run.frontEnd = std::make_unique<CommandFrontEnd>(
+        job, err,
+        CommandFrontEnd::Settings{progress == Progress::Verbose, options.noClobber, AnyStepChanges(request.steps)});
+    CommandFrontEnd& frontEnd = *run.frontEnd;
+    OutputGroup& group = *OutputGroup::Current();
+    const std::size_t joinedBefore = group.JoinedCount();
+    group.Expect([&run](const std::exception* error) {
+        if (error) {
+            run.outcome.state = JobOutcome::State::NotConverted;
+            run.outcome.reason = ReasonOf(*error, run.job.inputs.front());
+        }
+        run.outcome.written = run.frontEnd->Written();
+        run.done = true;
+    });
     const ConversionOutcome result = Convert(request, frontEnd);
     for (std::size_t i = repairSteps; i < result.steps.size(); ++i) outcome.steps.push_back(result.steps[i].line);
     outcome.warnings = frontEnd.Messages();

@@ -74,8 +74,10 @@ std::string CheckCleaned(const ConversionRequest& r)
     for (const ConversionInput& input : r.inputs)
         if (!IsInputPosition(input.position)) return "Input File Format not Selected";
     if (!IsOutputPosition(r.outputPosition)) return "Output File Format not Selected";
+    // Written again in its own format, a file changes only by a step or a repair.
     for (const ConversionInput& input : r.inputs)
-        if (SameFormat(input.position, r.outputPosition)) return "Input and Output Formats cannot be the same";
+        if (SameFormat(input.position, r.outputPosition) && !AnyStepChanges(r.steps))
+            return "Input and Output Formats cannot be the same";
     for (const ConversionInput& input : r.inputs)
         if (!FormatsCompatible(input.position, r.outputPosition))
             return "Input and Output file format types are not the same";
@@ -137,8 +139,9 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
         for (std::size_t i = first; i < end; ++i) {
             const OutputFormatRow& output = OutputRow(r.outputPosition);
             // Steps change what the writer takes (a crop, a simplification, a
-            // fit), so with any step the inputs are read whole.
-            const bool whole = !r.steps.empty();
+            // fit), so with any step the inputs are read whole; a check that
+            // only looks reads what the writer takes.
+            const bool whole = AnyStepChanges(r.steps);
             const ReadOptions options{.mode = ModeFor(position, r.outputPosition),
                                       .trackPointsKept = whole ? 0 : output.trackPointCapacity,
                                       .waypointsKept = whole ? 0 : output.waypointCapacity,

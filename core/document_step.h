@@ -28,6 +28,17 @@ public:
     // The step and its parameters as the user gave them ("simplify 5 m").
     virtual std::string Name() const = 0;
     virtual StepReport Apply(Document& document) const = 0;
+    // A check that warns and changes nothing (whether times look 1024 weeks
+    // early): no repair, no step the user chose.
+    virtual bool OnlyLooks() const { return false; }
 };
 
 using DocumentSteps = std::vector<std::shared_ptr<const DocumentStep>>;
+
+// Some step may change the document: a repair, or a step the user chose.
+inline bool AnyStepChanges(const DocumentSteps& steps)
+{
+    for (const auto& step : steps)
+        if (!step->OnlyLooks()) return true;
+    return false;
+}

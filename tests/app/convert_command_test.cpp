@@ -343,6 +343,44 @@ TEST(ConvertCommand, MessagesGoToStandardErrorAndOnlyAStoppedConversionFails)
     }
 }
 
+// A file written again in its own format changes only by a step or a repair:
+// with one, the conversion runs, one file or a card of them; without, it is
+// refused as before, and a code page chosen is no change of the data.
+TEST(ConvertCommand, TheInputsOwnFormatIsWrittenOnlyWithAStepOrARepair)
+{
+    TempDir dir;
+    fs::create_directory(dir.Path("card"));
+    WriteText(dir.Path("card/a.plt"), KesTrack("A"));
+    WriteText(dir.Path("card/b.plt"), KesTrack("B"));
+    const std::string plt = dir.Path("card/a.plt");
+    ASSERT_EQ(RunConvert({"-q", plt, "-O", dir.Path("a.tlg"), "-o", "holux-tlg"}).exitCode, 0);
+    const std::string refused = "Input and Output Formats cannot be the same";
+    const struct {
+        std::vector<std::string> arguments;
+        bool converted;
+    } cases[] = {
+        {{plt, "-O", dir.Path("b.plt"), "--simplify", "1m"}, true},
+        {{dir.Path("a.tlg"), "-O", dir.Path("b.tlg"), "--rollover"}, true},
+        {{plt, "-O", dir.Path("c.plt"), "--tz", "Europe/Berlin"}, true},
+        {{plt, "-O", dir.Path("d.plt")}, false},
+        {{plt, "-O", dir.Path("e.plt"), "--charset", "cp1251"}, false},
+        {{dir.Path("a.tlg"), "-O", dir.Path("f.tlg")}, false},
+    };
+    for (const auto& c : cases) {
+        const CommandResult r = RunConvert(c.arguments);
+        EXPECT_EQ(r.exitCode, c.converted ? 0 : 1) << r.err;
+        EXPECT_EQ(fs::exists(c.arguments[2]), c.converted) << c.arguments[2];
+        EXPECT_EQ(r.err.find(refused) != std::string::npos, !c.converted) << r.err;
+    }
+    const CommandResult card =
+        RunConvert({"--each", "-o", "kes-plt", "-O", dir.Path("out"), dir.Path("card"), "--simplify", "5m"});
+    EXPECT_EQ(card.exitCode, 0) << card.err;
+    EXPECT_TRUE(fs::exists(dir.Path("out/a.plt")) && fs::exists(dir.Path("out/b.plt"))) << card.err;
+    // The outputs offered for a kind that does not fit include the input's own, which a step lets through.
+    const CommandResult wrongKind = RunConvert({plt, "-O", dir.Path("w.wpt"), "-o", "kes-wpt", "--simplify", "1m"});
+    EXPECT_NE(wrongKind.err.find("try -o kes-plt, gpx"), std::string::npos) << wrongKind.err;
+}
+
 TEST(ConvertCommand, UsageErrorsAreOneLineWithAHint)
 {
     TempDir dir;

@@ -19,10 +19,12 @@
 #include "core/text_fields.h"
 #include "formats/format_table.h"
 #include "formats/native/Kes.h"
+#include "tests/support/sample_files.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/CodePageBox.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/Lyrlcomb.h"
+#include "ui/ShapePanel.h"
 #include "ui/TimesRow.h"
 
 namespace {
@@ -159,6 +161,34 @@ TEST_F(WindowTest, EachRefusalOfTheConvertActionIsAMessageBox)
     window->cInputFileFormat->setCurrentIndex(Position(Input::MapsendTrack));
     EXPECT_EQ(convert(), "Input and Output file format types are not the same");
     EXPECT_EQ(window->cOutput->toPlainText(), "kept");
+}
+
+// As on the command line, a file goes into its own format once a repair or
+// a shaping step may change it; without one it is refused.
+TEST_F(WindowTest, ARepairOrAStepLetsAFileBeWrittenInItsOwnFormat)
+{
+    WriteText(dir.Path("in.plt"), samples::KesTrack());
+    Open();
+    window->cInputFile->setText(QString::fromStdString(dir.Path("in.plt")));
+    window->cInputFileFormat->setCurrentIndex(Position(Input::KesTrack));
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::KesTrack));
+    window->cOutPutFile->setText(QString::fromStdString(dir.Path("out.plt")));
+    const auto converted = [&] {
+        boxes.clear();
+        std::filesystem::remove(dir.Path("out.plt"));
+        ConvertNow();
+        return std::filesystem::exists(dir.Path("out.plt"));
+    };
+    EXPECT_FALSE(converted());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Input and Output Formats cannot be the same");
+    window->cTimes->Shift()->setText("+1h");
+    EXPECT_TRUE(converted());
+    EXPECT_TRUE(boxes.empty());
+    window->cTimes->Shift()->setText("");
+    window->shape_->SetChoices({{"simplify", "1m"}});
+    EXPECT_TRUE(converted());
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(WindowTest, AFullConversionShowsItsProgressInThePane)
