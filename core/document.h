@@ -40,6 +40,10 @@ struct Track {
     int slot = 0;
     // XML kept as read: the extensions of its sections, by their order.
     std::vector<std::string> sectionExtensions{};
+    // Its reader made its sections by the rule of core/gap_sections.h, its
+    // file holding none (an NMEA log): a repair that reads its times anew
+    // makes them again.
+    bool sectionsAtGaps = false;
 };
 
 struct Person {

@@ -62,6 +62,16 @@ UtcTime TimeZone::ToUtc(UtcTime wallClock) const
     return {wallClock.seconds - info.first.offset.count(), wallClock.nanoseconds};
 }
 
+UtcTime TimeZone::ToUtcAfter(UtcTime wallClock, UtcTime previous) const
+{
+    const UtcTime first = ToUtc(wallClock);
+    if (!zone_ || !(first < previous)) return first;
+    const date::local_info info = zone_->get_info(date::local_seconds{std::chrono::seconds(wallClock.seconds)});
+    if (info.result != date::local_info::ambiguous) return first;
+    const UtcTime second{wallClock.seconds - info.second.offset.count(), wallClock.nanoseconds};
+    return second < previous ? first : second;
+}
+
 UtcTime TimeZone::DayStart(UtcTime time) const
 {
     constexpr std::int64_t kDay = 86400;

@@ -36,6 +36,12 @@ public:
     // local clock). A time the clocks skipped in spring is read with the
     // offset before the change; one they showed twice in autumn, the first time.
     UtcTime ToUtc(UtcTime wallClock) const;
+    // As ToUtc, for the wall-clock time of a point that follows one at
+    // `previous` (UTC) in a log: a time the clocks showed twice takes the
+    // second offset where the first would put it before `previous` and the
+    // second would not, so that a log's second pass through the repeated
+    // hour keeps its order.
+    UtcTime ToUtcAfter(UtcTime wallClock, UtcTime previous) const;
     // The UTC time at which the local day holding `time` begins.
     UtcTime DayStart(UtcTime time) const;
     // The offset at `time` as "+02:00" ("+00:00" when none).

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "repair/point_times.h"
 
-namespace {
 std::int64_t ChangeList(PointList& list, const std::function<bool(Point&)>& change)
 {
     std::int64_t changed = 0;
@@ -14,7 +13,6 @@ std::int64_t ChangeList(PointList& list, const std::function<bool(Point&)>& chan
     if (changed > 0) list = std::move(result);
     return changed;
 }
-}  // namespace
 
 std::int64_t ChangePoints(Document& document, const std::function<bool(Point&)>& change)
 {

@@ -16,6 +16,8 @@ inline constexpr std::int64_t kLastCalendarSecond = 253402300799;
 // Calls change(point) for each point; a list is written again only when a
 // call said it changed its point. Returns how many did.
 std::int64_t ChangePoints(Document& document, const std::function<bool(Point&)>& change);
+// The same for the points of one list.
+std::int64_t ChangeList(PointList& list, const std::function<bool(Point&)>& change);
 
 // Calls look(point) for each point, in order.
 void LookAtPoints(const Document& document, const std::function<void(const Point&)>& look);

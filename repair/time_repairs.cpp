@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "repair/time_repairs.h"
 
+#include "core/gap_sections.h"
 #include "core/undated_times.h"
 #include "repair/point_times.h"
 #include "repair/rollover.h"
@@ -72,6 +73,10 @@ private:
     std::chrono::year_month_day day_;
 };
 
+// Wall-clock times become UTC list by list, each after the point before it:
+// a time the clocks showed twice keeps the list's order where it can, and a
+// track whose reader made its sections at gaps of an hour gets them again,
+// on UTC (the hour the clocks skip in spring is no gap).
 class ZoneStep final : public DocumentStep {
 public:
     explicit ZoneStep(TimeZone zone) : zone_(zone) {}
@@ -80,12 +85,27 @@ public:
     {
         StepReport report;
         TimeMover mover(false);
-        const auto toUtc = [&](UtcTime t) -> std::optional<UtcTime> {
-            const UtcTime utc = zone_.ToUtc(t);
-            return Moved(t, utc.seconds - t.seconds);
+        std::int64_t moved = 0;
+        const auto readList = [&](PointList& list, bool sectionsAtGaps) {
+            std::optional<UtcTime> previous;  // the UTC time of the latest dated point
+            GapSections sections;
+            ChangeList(list, [&](Point& p) {
+                const bool timeMoved = mover(p.time, p.undated, [&](UtcTime t) {
+                    const UtcTime utc = previous ? zone_.ToUtcAfter(t, *previous) : zone_.ToUtc(t);
+                    return Moved(t, utc.seconds - t.seconds);
+                });
+                if (p.time && !p.undated) previous = p.time;
+                moved += timeMoved ? 1 : 0;
+                const bool starts = sectionsAtGaps ? sections.Starts(p) : p.newSection;
+                const bool sectioned = starts != p.newSection;
+                p.newSection = starts;
+                return timeMoved || sectioned;
+            });
         };
         if (document.metadata.time) document.metadata.time = zone_.ToUtc(*document.metadata.time);
-        const std::int64_t moved = ChangePoints(document, [&](Point& p) { return mover(p.time, p.undated, toUtc); });
+        readList(document.waypoints, false);
+        for (Route& route : document.routes) readList(route.points, false);
+        for (Track& track : document.tracks) readList(track.points, track.sectionsAtGaps);
         report.line = Name() + ": " + Times(moved) + " read as local time";
         mover.Report(report);
         return report;

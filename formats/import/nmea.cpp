@@ -19,6 +19,7 @@
 
 #include "core/clock.h"
 #include "core/file_names.h"
+#include "core/gap_sections.h"
 #include "core/line_reader.h"
 #include "core/point_entry.h"
 #include "core/text_fields.h"
@@ -27,8 +28,6 @@
 #include "formats/import/nmea_fields.h"
 
 namespace {
-// Fixes further apart start a new section.
-constexpr std::int64_t kSecondsOfASection = 3600;
 constexpr double kMetresPerSecondPerKnot = 1852.0 / 3600.0;
 // What is kept of a GGA line for its position: far more than a sentence
 // holds (82 bytes), never as much as a line of any length.
@@ -447,15 +446,6 @@ void SetDops(Point& p, const FixFacts& facts, double ggaHdop)
     p.vdop = facts.dops.vdop;
 }
 
-// More than an hour between two times, either way.
-bool FarApart(UtcTime a, UtcTime b)
-{
-    const std::int64_t seconds = b.seconds - a.seconds;
-    if (seconds > kSecondsOfASection + 1 || seconds < -kSecondsOfASection - 1) return true;
-    const std::int64_t nanoseconds = seconds * 1000000000 + (b.nanoseconds - a.nanoseconds);
-    return nanoseconds > kSecondsOfASection * 1000000000 || nanoseconds < -kSecondsOfASection * 1000000000;
-}
-
 // The fixes of a log as the points of one track. The point of the latest
 // fix stays open until the next one comes, since a GSA after it still adds
 // to it.
@@ -639,7 +629,7 @@ private:
         p.undated = placed && placed->undated;
         if (placed) p.time = placed->time;
         undated_ += p.undated ? 1 : 0;
-        p.newSection = !placedAny_ || (p.time && last_.time && FarApart(*last_.time, *p.time));
+        p.newSection = !placedAny_ || (p.time && last_.time && BeyondSectionGap(*last_.time, *p.time));
         placedAny_ = open_ = true;
         last_ = {facts, ggaHdop, p.time ? p.time : last_.time};
     }
@@ -750,6 +740,8 @@ ReadResult ReadNmeaLogFile(const InputSource& source, const ReadOptions& options
                             overruled);
     if (const std::int64_t unplaced = log.WithoutPosition(); unplaced > 0)
         result.findings.Add(FindingKind::Unusable, {}, unplaced);
+    // A log holds no sections: they are made where its fixes lie an hour apart.
+    track.sectionsAtGaps = true;
     if (!track.points.empty()) result.document.tracks.push_back(std::move(track));
     return result;
 }

@@ -92,6 +92,39 @@ TEST(TimeRepairsCommand, ZoneAndShiftGiveUtcThroughGpxAndTheNativeTrack)
     EXPECT_EQ(PointTimes(ReadText(dir.Path("back.gpx"))), expected);
 }
 
+// A Berlin log in wall-clock time across both changes of 2024 stays one
+// section with its times in order: the hour the clocks skip in spring is no
+// gap, and the second pass through the hour they repeat in autumn follows
+// the first.
+TEST(TimeRepairsCommand, ALogAcrossADaylightSavingChangeStaysContinuous)
+{
+    const struct {
+        std::vector<std::pair<const char*, const char*>> fixes;  // wall-clock times and dates
+        std::vector<std::string> utc;
+    } cases[] = {
+        {{{"015800", "310324"}, {"015900", "310324"}, {"030000", "310324"}, {"030100", "310324"}},
+         {"2024-03-31T00:58:00Z", "2024-03-31T00:59:00Z", "2024-03-31T01:00:00Z", "2024-03-31T01:01:00Z"}},
+        {{{"025800", "271024"}, {"025900", "271024"}, {"020000", "271024"}, {"020100", "271024"}, {"030000", "271024"}},
+         {"2024-10-27T00:58:00Z", "2024-10-27T00:59:00Z", "2024-10-27T01:00:00Z", "2024-10-27T01:01:00Z",
+          "2024-10-27T02:00:00Z"}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        std::string log;
+        for (const auto& [time, date] : c.fixes) log += Rmc(time, date);
+        WriteText(dir.Path("local.nmea"), log);
+        const CommandResult r =
+            RunConvert({"-q", "--tz", "Europe/Berlin", dir.Path("local.nmea"), "-O", dir.Path("out.gpx"), "-o", "gpx"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const std::string gpx = ReadText(dir.Path("out.gpx"));
+        EXPECT_EQ(PointTimes(gpx), c.utc);
+        std::size_t sections = 0;
+        for (std::size_t at = gpx.find("<trkseg>"); at != std::string::npos; at = gpx.find("<trkseg>", at + 1))
+            ++sections;
+        EXPECT_EQ(sections, 1u) << gpx;
+    }
+}
+
 // Each kind of undated input takes the day --date gives, in GPX and, read
 // back, in the native file; without it GPX has no point time.
 TEST(TimeRepairsCommand, DateGivesEachUndatedKindItsDay)

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/time_zone.h"
+#include "formats/import/nmea.h"
 #include "repair/rollover.h"
 #include "repair/shift_text.h"
 #include "repair/time_repairs.h"
@@ -55,6 +56,19 @@ TEST(TimeRepairs, BerlinWallClockTimesAcrossTheSpringChange)
                  // shown twice in autumn: the first time
                  {"2024-10-27T02:30:00Z", "2024-10-27T00:30:00Z"}};
     for (const auto& c : cases) EXPECT_EQ(IsoTime(berlin.ToUtc(Iso(c.wallClock))), c.utc) << c.wallClock;
+    // After a point, a time shown twice takes the second offset only where
+    // the first would put it before that point and the second would not.
+    const struct {
+        const char* wallClock;
+        const char* previous;
+        const char* utc;
+    } after[] = {{"2024-10-27T02:10:00Z", "2024-10-27T00:59:00Z", "2024-10-27T01:10:00Z"},
+                 {"2024-10-27T02:10:00Z", "2024-10-27T00:05:00Z", "2024-10-27T00:10:00Z"},
+                 {"2024-10-27T02:10:00Z", "2024-10-27T01:30:00Z", "2024-10-27T00:10:00Z"},  // out of order either way
+                 {"2024-03-31T02:30:00Z", "2024-03-31T01:45:00Z", "2024-03-31T01:30:00Z"},  // skipped: as before
+                 {"2024-07-01T12:00:00Z", "2024-07-01T11:00:00Z", "2024-07-01T10:00:00Z"}};
+    for (const auto& c : after)
+        EXPECT_EQ(IsoTime(berlin.ToUtcAfter(Iso(c.wallClock), Iso(c.previous))), c.utc) << c.wallClock;
     EXPECT_EQ(berlin.OffsetText(Iso("2024-03-31T00:59:59Z")), "+01:00");
     EXPECT_EQ(berlin.LocalIsoTime(Iso("2024-03-31T01:00:00Z")), "2024-03-31T03:00:00+02:00");
     EXPECT_EQ(IsoTime(berlin.DayStart(Iso("2024-03-31T21:30:00Z"))), "2024-03-30T23:00:00Z");
@@ -96,6 +110,59 @@ TEST(TimeRepairs, TimesLookEarlyOnlyWhenTheFileWasWrittenAtLeast1024WeeksLater)
         p.time = Iso(c.time);
         document.tracks.push_back(TrackOf({p}));
         EXPECT_EQ(FindEarlyTimes(document, Iso(c.modified)).has_value(), c.early) << c.time << " " << c.modified;
+    }
+}
+
+// A Berlin log written in wall-clock time, a fix a minute, across both
+// changes of 2024, read and repaired: every time is the UTC time the fix
+// was logged at, and the log stays one section, where its wall-clock times
+// jump an hour forward in spring and back in autumn.
+TEST(TimeRepairs, AWallClockLogAcrossBothChangesBecomesItsUtcTimesInOneSection)
+{
+    const TimeZone berlin = *TimeZone::Named("Europe/Berlin");
+    for (const char* start : {"2024-03-31T00:00:00Z", "2024-10-26T23:30:00Z"}) {
+        std::string log;
+        std::vector<std::string> logged;
+        for (std::int64_t t = Iso(start).seconds; t < Iso(start).seconds + 3 * 3600; t += 60) {
+            const std::string local = berlin.LocalIsoTime({t, 0});  // 2024-03-31T03:00:00+02:00
+            log += "$GPRMC," + local.substr(11, 2) + local.substr(14, 2) + local.substr(17, 2) +
+                   ",A,5230.000,N,01323.000,E,,," + local.substr(8, 2) + local.substr(5, 2) + local.substr(2, 2) +
+                   ",,\r\n";
+            logged.push_back(IsoTime({t, 0}));
+        }
+        ReadResult read = native_documents::ReadBytes(ReadNmeaLogFile, log);
+        TimeRepairs repairs;
+        repairs.zone = berlin;
+        for (const auto& step : TimeRepairSteps(repairs)) step->Apply(read.document);
+        std::vector<std::string> times;
+        int sections = 0;
+        for (const Point& p : read.document.tracks.at(0).points) {
+            times.push_back(IsoTime(*p.time));
+            sections += p.newSection ? 1 : 0;
+        }
+        EXPECT_EQ(times, logged) << start;
+        EXPECT_EQ(sections, 1) << start;
+    }
+}
+
+// The sections of a log are found again on UTC: a gap of over an hour splits
+// it, however long it looked on the clock.
+TEST(TimeRepairs, ALogsSectionsAreItsGapsOfOverAnHourInUtc)
+{
+    const struct {
+        const char* wallClock;  // the second fix's, after one at 01:30 local time (00:30Z)
+        int sections;
+    } cases[] = {{"032000", 1}, {"034500", 2}, {"013000", 1}, {"023100", 2}};
+    for (const auto& c : cases) {
+        const std::string log = std::string("$GPRMC,013000,A,5230.000,N,01323.000,E,,,310324,,\r\n") + "$GPRMC," +
+                                c.wallClock + ",A,5230.000,N,01323.000,E,,,310324,,\r\n";
+        ReadResult read = native_documents::ReadBytes(ReadNmeaLogFile, log);
+        TimeRepairs repairs;
+        repairs.zone = TimeZone::Named("Europe/Berlin");
+        for (const auto& step : TimeRepairSteps(repairs)) step->Apply(read.document);
+        int sections = 0;
+        for (const Point& p : read.document.tracks.at(0).points) sections += p.newSection ? 1 : 0;
+        EXPECT_EQ(sections, c.sections) << c.wallClock;
     }
 }
 
