@@ -14,7 +14,7 @@
 #include "core/format_lookup.h"
 #include "core/format_rows.h"
 #include "core/measure.h"
-#include "repair/rollover.h"
+#include "repair/time_repairs.h"
 
 namespace {
 struct Measured {
@@ -25,6 +25,7 @@ struct Measured {
     std::string error;                      // the file could not be read, or its format told
     std::optional<CodePageGuess> codePage;  // of an 8-bit format's texts
     bool codePageChosen = false;            // by --charset
+    int rollovers = 0;                      // the times are shown as --rollover moves them
 };
 
 // "windows-1251 (guessed)": how the texts were read, and why in that code page.
@@ -58,9 +59,7 @@ Measured Measure(const ConvertOptions& options, const std::string& file)
     try {
         Document document;
         bool readInPart = false;
-        bool byReceiver = false;
         for (int format : FormatsOf(options, file, m.formats, m.error)) {
-            byReceiver = byReceiver || InputRow(format).writtenByReceiver;
             // The figures take no speeds, courses or geoid heights.
             ReadResult read =
                 ReadInput(InputSource::File(file), format,
@@ -74,8 +73,15 @@ Measured Measure(const ConvertOptions& options, const std::string& file)
             readInPart = readInPart || read.findings.LeaveDataOut();
             document.Append(std::move(read.document));
         }
-        if (const auto modified = byReceiver ? FileModified(file) : std::nullopt)
-            if (const auto early = FindEarlyTimes(document, *modified)) m.messages.push_back(EarlyTimesWarning(*early));
+        // As a conversion does: the rollover asked for, else the check of early times.
+        TimeRepairs repairs;
+        repairs.rollovers = options.rollovers;
+        for (const auto& step : TimeRepairSteps(repairs)) {
+            const StepReport report = step->Apply(document);
+            for (const Finding& finding : report.findings.All())
+                if (!finding.message.empty()) m.messages.push_back(finding.message);
+        }
+        m.rollovers = options.rollovers;
         m.figures = MeasureDocument(document);
         m.readInPart = readInPart;
     } catch (const InputRefused& refused) {
@@ -86,6 +92,12 @@ Measured Measure(const ConvertOptions& options, const std::string& file)
         m.error = error.what();
     }
     return m;
+}
+
+// "--rollover", "--rollover=2": as the option was given.
+std::string RolloverOption(int rollovers)
+{
+    return "--rollover" + (rollovers == 1 ? std::string() : "=" + std::to_string(rollovers));
 }
 
 std::string FormatNames(const std::vector<int>& formats)
@@ -141,6 +153,9 @@ std::string Text(const std::string& file, const Measured& m, const std::optional
 {
     std::string text = Shown(file) + ": " + FormatNames(m.formats) + "\n";
     if (m.codePage) text += "  code page: " + CodePageText(m) + "\n";
+    if (m.rollovers > 0)
+        text += "  times shown " + std::to_string(1024 * m.rollovers) + " weeks later than the file holds them (" +
+                RolloverOption(m.rollovers) + ")\n";
     for (const GroupFigures& track : m.figures.tracks)
         text += FiguresText("track \"" + Shown(track.name) + "\"", track.figures, zone);
     for (const GroupFigures& route : m.figures.routes)
@@ -186,6 +201,8 @@ std::string Json(const std::string& file, const Measured& m, const std::optional
         formats += (i == 0 ? "" : ", ") + JsonString(InputFormats[m.formats[i]].Name);
     return text + ", \"formats\": " + formats + "]" +
            (zone ? ", \"zone\": " + JsonString(zone->Name()) : std::string()) +
+           (m.rollovers > 0 ? ", \"repairs\": [" + JsonString("rollover " + std::to_string(m.rollovers)) + "]"
+                            : std::string()) +
            (m.codePage ? ", \"codePage\": {\"name\": " + JsonString(m.codePage->codePage.Name()) +
                              ", \"guessed\": " + (m.codePage->guessed ? "true" : "false") + "}"
                        : std::string()) +

@@ -108,7 +108,8 @@ const OptionDescription kOptions[] = {
      Value::Text},
     {'\0', "rollover", "N",
      "add N times 1024 weeks (1 without N) to every\n"
-     "time: the repair of a receiver's week rollover",
+     "time: the repair of a receiver's week rollover;\n"
+     "with --info, times are shown as it makes them",
      Value::None, true},
     {'\0', "shift", "DURATION",
      "add DURATION to every time: a sign, then amounts\n"
@@ -287,7 +288,7 @@ std::string CombinationError(const ConvertOptions& o, const std::vector<int>& gi
         return "option '--json' goes with '--info' or '--list-formats'";
     if (o.action == Action::Info)
         for (const int id : {int('O'), int('o'), int('e'), int('r'), int('n'), int(kNoClobber), int(kReport),
-                             int(kDate), int(kExclude), int(kInclude), int(kRollover), int(kShift)})
+                             int(kDate), int(kExclude), int(kInclude), int(kShift)})
             if (std::find(given.begin(), given.end(), id) != given.end())
                 return "option '--" + std::string(Described(id)->name) + "' does not go with '--info'";
     if (o.action == Action::Info && !o.steps.empty())

@@ -25,7 +25,6 @@
 #include "core/output_target.h"
 #include "core/output_transaction.h"
 #include "formats/format_table.h"
-#include "repair/rollover.h"
 #include "repair/time_repairs.h"
 
 namespace {
@@ -88,8 +87,7 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
                               .zone = options.zone,
                               .rollovers = options.rollovers,
                               .shift = options.shift,
-                              .shiftText = options.shiftText,
-                              .inputsModified = EarliestModified(ReceiverFiles(job.inputs, job.inputPositions))};
+                              .shiftText = options.shiftText};
     request.steps = TimeRepairSteps(repairs);
     const std::size_t repairSteps = request.steps.size();  // named apart, as repairs
     request.rawTexts = options.rawTexts;

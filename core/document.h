@@ -44,6 +44,10 @@ struct Track {
     // file holding none (an NMEA log): a repair that reads its times anew
     // makes them again.
     bool sectionsAtGaps = false;
+    // The earliest its receiver can have logged it, as its file shows (an
+    // NMEA log's sentences of a satellite system launched then): times long
+    // before it are a week rollover's.
+    std::optional<UtcTime> loggedNotBefore{};
 };
 
 struct Person {

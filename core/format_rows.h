@@ -132,10 +132,6 @@ struct InputFormatRow {
     // The format holds several tracks, which go into numbered native track
     // files even when there is one.
     bool severalTracks = false;
-    // The receiver writes the file itself (a log, a device image): its times
-    // may carry the week rollover of old firmware. A program's file carries
-    // the dates its program took in, and is not suspected.
-    bool writtenByReceiver = false;
     // The format's texts are Unicode, or it holds none: no code page applies.
     bool unicodeTexts = false;
 };

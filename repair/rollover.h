@@ -5,10 +5,8 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "core/document.h"
 
@@ -19,25 +17,15 @@ struct EarlyTimes {
     UtcTime first, last;
 };
 
-// A time looks early when its file was written at least 1024 weeks after it
-// (a day of slack for clocks and zones), and it lies in the 1024 weeks before
-// the last rollover that passed before the file was written: no receiver
-// writes a time 19.6 years before the file it is written into, while one
-// caught by that rollover gives exactly such times. When the file was
-// written is the time it gives itself (GPX metadata), else its modification
-// time. Times on both sides of a rollover date are no receiver's shifted
-// clock: none of them looks early then. Nothing when no time looks early.
-std::optional<EarlyTimes> FindEarlyTimes(const Document& document, UtcTime fileModified);
+// Only what a file shows of itself tells times early: the times of a track
+// look early when they all lie before the day its receiver can have logged
+// it at the earliest (Track::loggedNotBefore, a day of slack for clocks and
+// zones), by less than 1024 weeks, within one run of 1024 weeks between
+// rollover dates. Honest old data copied since, whatever its modification
+// time, has no such day and is never warned of. Nothing when no time looks
+// early.
+std::optional<EarlyTimes> FindEarlyTimes(const Document& document);
 
 // "times from 1999-08-23 to 1999-08-25 look 1024 weeks early: receiver week
 // rollover; --rollover repairs them"
 std::string EarlyTimesWarning(const EarlyTimes& early);
-
-// The modification time of a file; nothing for a pipe, a device or a file
-// that cannot be looked at.
-std::optional<UtcTime> FileModified(const std::filesystem::path& file);
-// The earliest modification time of the files that have one.
-std::optional<UtcTime> EarliestModified(const std::vector<std::string>& files);
-// The files among `files` whose format (at the same place in `positions`) a
-// receiver writes itself: the only ones whose times are checked for the rollover.
-std::vector<std::string> ReceiverFiles(const std::vector<std::string>& files, const std::vector<int>& positions);

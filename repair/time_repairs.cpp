@@ -141,19 +141,15 @@ private:
 
 class EarlyTimesCheck final : public DocumentStep {
 public:
-    explicit EarlyTimesCheck(UtcTime modified) : modified_(modified) {}
     std::string Name() const override { return "rollover check"; }
     bool OnlyLooks() const override { return true; }
     StepReport Apply(Document& document) const override
     {
         StepReport report;
-        if (const auto early = FindEarlyTimes(document, modified_))
+        if (const auto early = FindEarlyTimes(document))
             report.findings.Add(FindingKind::Notice, EarlyTimesWarning(*early));
         return report;
     }
-
-private:
-    UtcTime modified_;
 };
 
 std::string RolloverName(int rollovers) { return "rollover " + std::to_string(rollovers); }
@@ -166,7 +162,7 @@ DocumentSteps TimeRepairSteps(const TimeRepairs& r)
     if (r.zone) steps.push_back(std::make_shared<ZoneStep>(*r.zone));
     if (r.rollovers != 0)
         steps.push_back(std::make_shared<MoveStep>(RolloverName(r.rollovers), r.rollovers * kRolloverSeconds, false));
-    else if (r.inputsModified) steps.push_back(std::make_shared<EarlyTimesCheck>(*r.inputsModified));
+    else steps.push_back(std::make_shared<EarlyTimesCheck>());
     if (r.shift.count() != 0)
         steps.push_back(std::make_shared<MoveStep>("shift " + r.shiftText, r.shift.count(), true));
     return steps;

@@ -22,14 +22,13 @@ struct TimeRepairs {
     int rollovers = 0;  // times 1024 weeks are added
     std::chrono::seconds shift{0};
     std::string shiftText;  // as the user typed it ("+3h")
-    // When the inputs were last modified (the earliest of them), for the
-    // check of early times; none: no check.
-    std::optional<UtcTime> inputsModified;
 
     bool Any() const { return date || zone || rollovers != 0 || shift.count() != 0; }
 };
 
-// The steps, in order; the repairs' own before any other step.
+// The steps, in order; the repairs' own before any other step. Without a
+// rollover asked for, its place holds the check of early times, a step that
+// only looks (DocumentStep::OnlyLooks).
 DocumentSteps TimeRepairSteps(const TimeRepairs& repairs);
 // The names of the repairs asked for, in order ("date 2024-03-31", "shift +3h").
 std::vector<std::string> TimeRepairNames(const TimeRepairs& repairs);

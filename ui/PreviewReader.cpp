@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "core/convert.h"
-#include "repair/rollover.h"
 #include "ui/BackgroundPriority.h"
 
 namespace {
@@ -22,12 +21,12 @@ void Join(ViewData& into, ViewData&& part)
     if (into.codePage.empty()) into.codePage = std::move(part.codePage);
 }
 // What one file holds, or why it is not shown.
-ViewData ReadViewData(const std::string& file, int inputPosition, TimeRepairs repairs, const std::string& codePage)
+ViewData ReadViewData(const std::string& file, int inputPosition, const TimeRepairs& repairs,
+                      const std::string& codePage)
 {
     ViewData data;
     try {
         ReadResult read = ReadInput(InputSource::File(file), inputPosition, {.codePage = codePage});
-        repairs.inputsModified = EarliestModified(ReceiverFiles({file}, {inputPosition}));
         std::vector<std::string> warnings, messages;
         for (const auto& step : TimeRepairSteps(repairs)) {
             const StepReport report = step->Apply(read.document);

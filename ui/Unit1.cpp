@@ -48,7 +48,6 @@
 #include "core/format_rows.h"
 #include "core/text_fields.h"
 #include "formats/format_table.h"
-#include "repair/rollover.h"
 #include "repair/time_repairs.h"
 #include "ui/CardPlan.h"
 #include "ui/CodePageBox.h"
@@ -914,16 +913,8 @@ ConversionRequest TfmMain::Request()
 void TfmMain::AddRepairs(ConversionRequest& request)
 {
     request.codePage = cCodePage->Choice();
-    TimeRepairs repairs = cTimes->Repairs();
-    std::vector<std::string> names;
-    std::vector<int> positions;
-    for (const ConversionInput& input : request.inputs) {
-        names.push_back(input.name);
-        positions.push_back(input.position);
-    }
-    repairs.inputsModified = EarliestModified(ReceiverFiles(names, positions));
     // The repairs come first, before any other step.
-    const DocumentSteps steps = TimeRepairSteps(repairs);
+    const DocumentSteps steps = TimeRepairSteps(cTimes->Repairs());
     request.steps.insert(request.steps.begin(), steps.begin(), steps.end());
     // Then the shaping steps of the Shape panel, in its order.
     if (IsOutputPosition(request.outputPosition)) {

@@ -24,6 +24,7 @@
 #include "core/point_entry.h"
 #include "core/text_fields.h"
 #include "core/text_units.h"
+#include "formats/import/nmea_age.h"
 #include "formats/import/nmea_days.h"
 #include "formats/import/nmea_fields.h"
 
@@ -462,7 +463,10 @@ public:
     void Take(std::string_view line)
     {
         const Tag tag = TagOf(line);
-        if (tag == Tag::Other) return;
+        if (tag == Tag::Other) {
+            NoteAge(line, false);
+            return;
+        }
         if (sixteenBit_ && line.find(kNotAscii) != std::string_view::npos) {
             ++notAscii_;
             return;
@@ -471,6 +475,7 @@ public:
             ++wrongChecksums_;
             return;
         }
+        NoteAge(line, true);
         switch (tag) {
         case Tag::Rmc: {
             Rmc rmc = RmcOf(Sentence(line), dates_, figures_);
@@ -502,9 +507,24 @@ public:
     std::int64_t WrongChecksums() const { return wrongChecksums_; }
     std::int64_t NotAscii() const { return notAscii_; }
     std::int64_t ZdaDatesOverruled() const { return zdaDatesOverruled_; }
+    // The latest day its sentences show the receiver cannot have written them before.
+    std::optional<UtcTime> NotBefore() const
+    {
+        return notBefore_ ? std::optional(UtcTime{*notBefore_, 0}) : std::nullopt;
+    }
     std::int64_t WithoutPosition() const { return withoutPosition_; }
 
 private:
+    // A sentence of a talker or a field newer than those seen before; one
+    // whose checksum fails shows nothing.
+    void NoteAge(std::string_view line, bool checked)
+    {
+        const auto since = WrittenNotBefore(line);
+        if (!since || (notBefore_ && *since <= *notBefore_)) return;
+        if (!checked && !ChecksumHolds(line)) return;
+        notBefore_ = since;
+    }
+
     // The sentence of a fix that came already from another talker, by its time.
     bool Repeated(const TimeKey& key, bool rmc, std::uint16_t talker) const
     {
@@ -684,6 +704,7 @@ private:
     LogDays days_;
     DayCache dates_;
     std::int64_t undated_ = 0;
+    std::optional<std::int64_t> notBefore_;
     std::int64_t wrongChecksums_ = 0;
     std::int64_t notAscii_ = 0;
     std::int64_t zdaDatesOverruled_ = 0;
@@ -742,6 +763,7 @@ ReadResult ReadNmeaLogFile(const InputSource& source, const ReadOptions& options
         result.findings.Add(FindingKind::Unusable, {}, unplaced);
     // A log holds no sections: they are made where its fixes lie an hour apart.
     track.sectionsAtGaps = true;
+    track.loggedNotBefore = log.NotBefore();
     if (!track.points.empty()) result.document.tracks.push_back(std::move(track));
     return result;
 }

@@ -90,26 +90,34 @@ TEST(TimeRepairs, EveryTimeLiesWithinItsLocalDay)
     }
 }
 
-TEST(TimeRepairs, TimesLookEarlyOnlyWhenTheFileWasWrittenAtLeast1024WeeksLater)
+// Only a day the file itself shows its receiver cannot have logged before
+// makes times look early: every time before it, by less than 1024 weeks.
+TEST(TimeRepairs, TimesLookEarlyOnlyBeforeTheDayTheirReceiverCanHaveLoggedThem)
 {
     const struct {
-        const char* time;
-        const char* modified;
+        const char* first;
+        const char* last;
+        const char* notBefore;  // none: the file shows no such day
         bool early;
-    } cases[] = {{"1999-08-24T12:00:00Z", "2024-05-01T00:00:00Z", true},
-                 {"1999-08-24T12:00:00Z", "1999-08-25T00:00:00Z", false},  // honest 1999 data
-                 {"2004-06-01T12:00:00Z", "2010-06-01T00:00:00Z", false},
-                 {"2004-06-01T12:00:00Z", "2024-01-10T00:00:00Z", false},
-                 {"2004-06-01T12:00:00Z", "2024-01-20T00:00:00Z", true},
-                 {"1979-12-31T12:00:00Z", "2024-05-01T00:00:00Z", false},  // before the first GPS week
-                 {"1994-03-23T12:00:00Z", "2024-05-01T00:00:00Z", false},  // before the run the 2019 rollover ended
-                 {"2019-04-08T12:00:00Z", "2024-05-01T00:00:00Z", false}};
+    } cases[] = {{"1999-08-24T12:00:00Z", "1999-08-25T12:00:00Z", "2000-07-01T00:00:00Z", true},
+                 {"1999-08-24T12:00:00Z", "1999-08-25T12:00:00Z", nullptr, false},  // honest, however old
+                 {"2003-05-01T12:00:00Z", "2003-05-01T13:00:00Z", "2012-06-01T00:00:00Z", true},
+                 {"2000-07-15T12:00:00Z", "2000-07-15T13:00:00Z", "2000-07-01T00:00:00Z", false},
+                 {"1999-12-01T12:00:00Z", "2000-08-01T12:00:00Z", "2000-07-01T00:00:00Z", false},   // partly after
+                 {"2000-06-30T12:00:00Z", "2000-06-30T13:00:00Z", "2000-07-01T00:00:00Z", false},   // within a day
+                 {"1980-03-01T12:00:00Z", "1980-03-02T12:00:00Z", "2000-07-01T00:00:00Z", false},   // over 1024 weeks
+                 {"1999-08-20T12:00:00Z", "1999-08-24T12:00:00Z", "2005-12-28T00:00:00Z", false},   // across a rollover
+                 {"1979-12-31T12:00:00Z", "1979-12-31T13:00:00Z", "1999-01-01T00:00:00Z", false}};  // before GPS
     for (const auto& c : cases) {
         Document document;
-        Point p = At(1, 2);
-        p.time = Iso(c.time);
-        document.tracks.push_back(TrackOf({p}));
-        EXPECT_EQ(FindEarlyTimes(document, Iso(c.modified)).has_value(), c.early) << c.time << " " << c.modified;
+        std::vector<Point> points = {At(1, 2), At(1, 2)};
+        points[0].time = Iso(c.first);
+        points[1].time = Iso(c.last);
+        Track track = TrackOf(points);
+        if (c.notBefore) track.loggedNotBefore = Iso(c.notBefore);
+        document.tracks.push_back(track);
+        EXPECT_EQ(FindEarlyTimes(document).has_value(), c.early) << c.first << " " << (c.notBefore ? c.notBefore : "");
+        EXPECT_EQ(TimeRepairSteps({})[0]->Apply(document).findings.Has(FindingKind::Notice), c.early);
     }
 }
 
@@ -200,7 +208,7 @@ TEST(TimeRepairs, ATimeShiftedOutOfTheCalendarLosesItsTimeAndIsCounted)
     TimeRepairs repairs;
     repairs.shift = seconds(2 * 86400);
     repairs.shiftText = "+2d";
-    const StepReport report = TimeRepairSteps(repairs).front()->Apply(document);
+    const StepReport report = TimeRepairSteps(repairs).back()->Apply(document);
     EXPECT_EQ(report.findings.CountOf(FindingKind::Reduced), 1);
     const auto points = document.tracks[0].points.ToVector();
     EXPECT_FALSE(points[0].time);

@@ -7,7 +7,6 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QToolButton>
-#include <chrono>
 #include <filesystem>
 
 #include "formats/format_table.h"
@@ -18,15 +17,13 @@
 #include "ui/TimesRow.h"
 
 namespace {
-using namespace std::chrono;
-
-// A logger caught by the 2019 rollover: 1999-08-24 in a file written in 2024.
+// A logger caught by the 2019 rollover: fixes of several systems, which no
+// receiver gave in 1999, dated 1999-08-24.
 std::string EarlyLog(const TempDir& dir)
 {
     const std::string file = dir.Path("old.nmea");
-    WriteText(file, "$GPRMC,120000,A,4807.038,N,01131.000,E,022.4,084.4,240899,003.1,W\r\n"
-                    "$GPRMC,120500,A,4807.538,N,01132.000,E,022.4,084.4,240899,003.1,W\r\n");
-    std::filesystem::last_write_time(file, file_clock::from_sys(sys_seconds(sys_days(2024y / May / 1d))));
+    WriteText(file, "$GNRMC,120000,A,4807.038,N,01131.000,E,022.4,084.4,240899,003.1,W\r\n"
+                    "$GNRMC,120500,A,4807.538,N,01132.000,E,022.4,084.4,240899,003.1,W\r\n");
     return file;
 }
 }  // namespace

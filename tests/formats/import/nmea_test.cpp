@@ -198,6 +198,42 @@ TEST(NmeaLog, EveryTalkerGivesFixesButMakersOwnSentencesDoNot)
     EXPECT_FALSE(HoldsNmeaFix("$PMGNTRK,4807.038\n$PGRMC,1\n$GPGSA,A"));
 }
 
+// The day a log's receiver can have written it at the earliest, by the
+// latest its sentences show: a satellite system's talker, the 4.10 field of
+// an RMC; a sentence whose checksum fails shows nothing. A log's sections are
+// its reader's own, made at gaps.
+TEST(NmeaLog, ItsTalkersAndFieldsTellWhenALogCanHaveBeenWrittenAtTheEarliest)
+{
+    const struct {
+        std::string sentences;
+        const char* notBefore;  // none: nothing shows a day
+    } cases[] = {
+        {"", nullptr},
+        {Checked("GPGSV,1,1,00") + Checked("GLGSV,1,1,00"), nullptr},
+        {Checked("GNGSA,A,3,,,,,,,,,,,,,1.0,1.0,1.0"), "2000-07-01"},
+        {"$GNRMC,120001,A,4807.038,N,01131.000,E,,,240899,,\r\n", "2000-07-01"},  // no checksum: taken
+        {Checked("BDGSV,1,1,00"), "2000-10-30"},
+        {Checked("GBGSV,1,1,00"), "2000-10-30"},
+        {Checked("GAGSV,1,1,00"), "2005-12-28"},
+        {"$GAGSV,1,1,00*00\r\n", nullptr},
+        {Checked("GQGSV,1,1,00"), "2010-09-11"},
+        {Checked("GIGSV,1,1,00"), "2013-07-01"},
+        {Checked("GPRMC,120001,A,4807.038,N,01131.000,E,,,240899,,,A,V"), "2012-06-01"},
+        {Checked("GPRMC,120001,A,4807.038,N,01131.000,E,,,240899,,,A"), nullptr},
+        {Checked("GPRMC,120001,A,4807.038,N,01131.000,E,,,240899,,,A,V,X"), nullptr},
+        {Checked("GAGSV,1,1,00") + Checked("GNGSA,A,3") + Checked("BDGSV,1,1,00"), "2005-12-28"},
+    };
+    for (const auto& c : cases) {
+        const ReadResult read = Read(Rmc("120000", "240899") + c.sentences);
+        ASSERT_EQ(read.document.tracks.size(), 1u) << c.sentences;
+        const Track& track = read.document.tracks[0];
+        EXPECT_EQ(track.loggedNotBefore ? IsoTime(*track.loggedNotBefore).substr(0, 10) : "",
+                  c.notBefore ? c.notBefore : "")
+            << c.sentences;
+        EXPECT_TRUE(track.sectionsAtGaps);
+    }
+}
+
 // Fixes without a date take the log's, counted across midnight either way;
 // in a log without any, they are times of day, for the user's date.
 TEST(NmeaLog, FixesWithoutADateTakeTheLogsDateOrStayTimesOfDay)
