@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "command/plan.h"
+#include "command/report.h"
 #include "core/convert.h"
 #include "core/frontend.h"
 
@@ -28,10 +29,11 @@ public:
     void ClearLines() override {}
     // Every message box is a warning, but the one that gives the reason of a
     // conversion that stopped.
-    void ShowMessage(const std::string& text) override { messages_.push_back(text); }
+    void ShowMessage(const std::string& text) override { messages_.push_back({about_, text}); }
+    void MessagesAbout(const std::string& input) override { about_ = input; }
     void OutputWritten(const std::string& name) override { written_.push_back(name); }
 
-    const std::vector<std::string>& Messages() const { return messages_; }
+    const std::vector<Warning>& Messages() const { return messages_; }
     const std::vector<std::string>& Written() const { return written_; }
     // Why a conversion that did not succeed stopped, naming both formats
     // where the window's check names neither.
@@ -41,6 +43,7 @@ private:
     const ConversionJob& job_;
     std::FILE* err_;
     Settings settings_;
-    std::vector<std::string> messages_;
+    std::vector<Warning> messages_;
+    std::string about_;
     std::vector<std::string> written_;
 };

@@ -12,33 +12,33 @@ std::string Counted(std::int64_t n, const char* one, const char* many)
 }
 }  // namespace
 
-std::vector<std::string> LossWarnings(const ConversionJob& job, const ConversionOutcome& outcome)
+std::vector<Warning> LossWarnings(const ConversionJob& job, const ConversionOutcome& outcome)
 {
     const OutputFormatRow& output = OutputRow(job.outputPosition);
-    std::vector<std::string> warnings;
+    std::vector<Warning> warnings;
     for (const Finding& f : outcome.findings.All()) {
+        const auto warn = [&](std::string text) { warnings.push_back({f.source, std::move(text)}); };
         switch (f.kind) {
         case FindingKind::Undated:
-            warnings.push_back(Counted(f.count, "track point was", "track points were") +
-                               (output.datesUndatedToday ? " dated today" : " written without times") +
-                               ": the input gives times of day but no date (--date gives their date)");
+            warn(Counted(f.count, "track point was", "track points were") +
+                 (output.datesUndatedToday ? " dated today" : " written without times") +
+                 ": the input gives times of day but no date (--date gives their date)");
             break;
         case FindingKind::Stamped:
-            warnings.push_back(Counted(f.count, "point was", "points were") +
-                               " given the time of conversion: the input gives " + (f.count == 1 ? "it" : "them") +
-                               " no time (--date gives a date)");
+            warn(Counted(f.count, "point was", "points were") + " given the time of conversion: the input gives " +
+                 (f.count == 1 ? "it" : "them") + " no time (--date gives a date)");
             break;
         case FindingKind::Unusable:
-            warnings.push_back(Counted(f.count, "point", "points") + " without a usable position " +
-                               (f.count == 1 ? "was" : "were") + " left out");
+            warn(Counted(f.count, "point", "points") + " without a usable position " + (f.count == 1 ? "was" : "were") +
+                 " left out");
             break;
         case FindingKind::Reduced:
-            warnings.push_back(!f.message.empty() ? f.message
-                                                  : Counted(f.count, "text was", "texts were") +
-                                                        " cut to the length the output format holds");
+            warn(!f.message.empty()
+                     ? f.message
+                     : Counted(f.count, "text was", "texts were") + " cut to the length the output format holds");
             break;
         case FindingKind::Skipped:
-            if (!f.message.empty()) warnings.push_back(f.message);
+            if (!f.message.empty()) warn(f.message);
             break;
         default: break;  // told by the conversion's own messages
         }

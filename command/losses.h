@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "command/plan.h"
+#include "command/report.h"
 #include "core/convert.h"
 
 // The warnings of the conversion's losses that its messages do not tell
 // (points without time or given one, points left out, texts cut, records
 // skipped); empty when nothing was lost.
-std::vector<std::string> LossWarnings(const ConversionJob& job, const ConversionOutcome& outcome);
+std::vector<Warning> LossWarnings(const ConversionJob& job, const ConversionOutcome& outcome);
 
 // Why a conversion that wrote nothing of what its output holds is refused
 // (its files are not put in place); empty when something was written.

@@ -148,7 +148,10 @@ void JsonReport::Add(const ConversionJob& job, const JobOutcome& outcome, const 
         if (!outcome.repairs.empty()) entry += ", \"repairs\": " + JsonList(outcome.repairs);
         if (!outcome.steps.empty()) entry += ", \"steps\": " + JsonList(outcome.steps);
     }
-    entry += ", \"warnings\": " + JsonList(outcome.warnings) + "}";
+    std::vector<std::string> warnings;
+    for (const Warning& w : outcome.warnings)
+        warnings.push_back(w.input.empty() || w.input == job.inputs.front() ? w.text : w.input + ": " + w.text);
+    entry += ", \"warnings\": " + JsonList(warnings) + "}";
     file_->Append(entry, Ending(tally, true));
 }
 

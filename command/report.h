@@ -11,12 +11,20 @@
 #include "command/plan.h"
 #include "core/format_rows.h"
 
+// A message of a conversion that went on, or a loss: about `input` where
+// several were read together, otherwise (empty) about the conversion.
+struct Warning {
+    std::string input;
+    std::string text;
+    friend bool operator==(const Warning&, const Warning&) = default;
+};
+
 struct JobOutcome {
     enum class State { Converted, NotConverted, Planned };
     State state = State::NotConverted;
-    std::string reason;                 // NotConverted: why
-    std::vector<std::string> warnings;  // messages of a conversion that went on, and its losses
-    std::vector<std::string> written;   // every file put in place (a plan: that it would write), in order
+    std::string reason;                // NotConverted: why
+    std::vector<Warning> warnings;     // messages of a conversion that went on, and its losses
+    std::vector<std::string> written;  // every file put in place (a plan: that it would write), in order
     WrittenCounts counts;
     bool dataLeftOut = false;
     std::vector<std::string> repairs;  // the repairs applied, in order ("shift +3h")

@@ -125,8 +125,8 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
             outcome.reason = frontEnd.Reason(result);
         }
         // The message that stopped it is its reason, not a warning.
-        std::erase(outcome.warnings, result.reason);
-        std::erase(outcome.warnings, outcome.reason);
+        std::erase_if(outcome.warnings,
+                      [&](const Warning& w) { return w.text == result.reason || w.text == outcome.reason; });
         return;
     }
     outcome.counts = result.counts;
@@ -141,7 +141,7 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
         outcome.reason = nothing;
         return;
     }
-    const std::vector<std::string> losses = LossWarnings(job, result);
+    const std::vector<Warning> losses = LossWarnings(job, result);
     outcome.warnings.insert(outcome.warnings.end(), losses.begin(), losses.end());
     outcome.state = options.dryRun ? JobOutcome::State::Planned : JobOutcome::State::Converted;
     outcome.dataLeftOut = result.DataLeftOut();
@@ -155,7 +155,8 @@ void Print(const ConversionJob& job, const JobOutcome& outcome, Progress progres
     // The progress lines of a verbose run have said what each step did already.
     if (progress == Progress::Brief)
         for (const std::string& step : outcome.steps) PrintLine(err, job.inputs.front() + ": " + step);
-    for (const std::string& warning : outcome.warnings) SayAsCommand(err, job.inputs.front() + ": " + warning);
+    for (const Warning& warning : outcome.warnings)
+        SayAsCommand(err, (warning.input.empty() ? job.inputs.front() : warning.input) + ": " + warning.text);
     if (outcome.state == JobOutcome::State::NotConverted) SayAsCommand(err, OutcomeLine(job, outcome));
     else if (progress != Progress::Quiet) PrintLine(err, OutcomeLine(job, outcome));
 }

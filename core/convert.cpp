@@ -128,6 +128,8 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
 {
     const int listed = OutputRow(r.outputPosition).chosenFilesListed;
     Document document;
+    const bool several = r.inputs.size() > 1;
+    std::int64_t detailsDropped = 0;
     for (std::size_t first = 0; first < r.inputs.size();) {
         const int position = r.inputs[first].position;
         std::size_t end = first;
@@ -148,6 +150,7 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
                                       .receiverFigures = whole || output.writesReceiverFigures,
                                       .keptExtensions = output.writesKeptExtensions,
                                       .codePage = r.codePage};
+            if (several) f.MessagesAbout(r.inputs[i].name);
             ReadResult read = ReadInput(InputSource::File(r.inputs[i].name), position, options);
             KeepWhatIsAsked(read, options.mode, passedOver);
             if (read.findings.Has(FindingKind::Undated))
@@ -157,12 +160,19 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
                 }
             for (const Finding& finding : read.findings.All())
                 if (ShownAfterReading(finding.kind)) f.ShowMessage(finding.message);
+            if (several) read.findings.Attribute(r.inputs[i].name);
             findings.Add(read.findings);
             NoteCodePage(read, codePageRead);
-            document.Append(std::move(read.document));
+            if (document.Append(std::move(read.document))) ++detailsDropped;
         }
         first = end;
     }
+    f.MessagesAbout({});
+    if (detailsDropped > 0)
+        findings.Add(FindingKind::Reduced,
+                     "the file's details of " + Counted(detailsDropped, "other input", "other inputs") +
+                         " dropped: an output holds those of one file, the first that has any",
+                     detailsDropped);
     return document;
 }
 

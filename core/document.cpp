@@ -10,35 +10,31 @@ std::int64_t Document::TrackPointCount() const
     return count;
 }
 
-namespace {
-void Fill(std::string& mine, const std::string& theirs)
+bool Metadata::HasDetails() const
 {
-    if (mine.empty()) mine = theirs;
+    Metadata details = *this;
+    details.bounds = false;
+    return !details.Empty();
 }
-}  // namespace
 
-void Document::Append(Document&& other)
+bool Document::Append(Document&& other)
 {
-    Metadata& m = metadata;
-    const Metadata& o = other.metadata;
-    Fill(m.name, o.name);
-    Fill(m.description, o.description);
-    Fill(m.keywords, o.keywords);
-    if (m.author == Person{}) m.author = o.author;
-    if (m.copyrightAuthor.empty() && m.copyrightYear.empty() && m.copyrightLicense.empty()) {
-        m.copyrightAuthor = o.copyrightAuthor;
-        m.copyrightYear = o.copyrightYear;
-        m.copyrightLicense = o.copyrightLicense;
-    }
-    if (m.links.empty()) m.links = o.links;
-    if (!m.time) m.time = o.time;
-    m.extensions += o.extensions;
-    m.fileExtensions += o.fileExtensions;
-    m.bounds = m.bounds || o.bounds;
+    const bool dropped = metadata.HasDetails() && other.metadata.HasDetails() && !SameDetails(metadata, other.metadata);
+    const bool bounds = metadata.bounds || other.metadata.bounds;
+    if (!metadata.HasDetails()) metadata = std::move(other.metadata);
+    metadata.bounds = bounds;
     if (waypoints.empty()) waypoints = std::move(other.waypoints);
     else waypoints.Append(other.waypoints);
     routes.insert(routes.end(), std::make_move_iterator(other.routes.begin()),
                   std::make_move_iterator(other.routes.end()));
     tracks.insert(tracks.end(), std::make_move_iterator(other.tracks.begin()),
                   std::make_move_iterator(other.tracks.end()));
+    return dropped;
+}
+
+bool SameDetails(const Metadata& a, const Metadata& b)
+{
+    Metadata left = a, right = b;
+    left.bounds = right.bounds = false;
+    return left == right;
 }

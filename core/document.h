@@ -67,6 +67,8 @@ struct Metadata {
     std::string fileExtensions{};  // XML kept as read: the extensions of the file as a whole
     bool bounds = false;           // the input gave its bounds: the output gives those of what it holds
     bool Empty() const { return *this == Metadata{}; }
+    // Anything of the file's own, its bounds apart.
+    bool HasDetails() const;
     friend bool operator==(const Metadata&, const Metadata&) = default;
 };
 
@@ -79,6 +81,11 @@ struct Document {
     bool Empty() const { return waypoints.empty() && routes.empty() && tracks.empty(); }
     std::int64_t TrackPointCount() const;
     // Another document after this one: its waypoints, routes and tracks
-    // follow these; its metadata fills what this one's lacks.
-    void Append(Document&& other);
+    // follow these; its file details are taken whole where this one has
+    // none, since one file's details are never mixed with another's. True
+    // when the other's details were other than these and are dropped.
+    bool Append(Document&& other);
 };
+
+// The same file details, bounds apart.
+bool SameDetails(const Metadata& a, const Metadata& b);

@@ -3,14 +3,20 @@
 
 #include <algorithm>
 
-void Findings::Add(FindingKind kind, std::string message, std::int64_t count)
+void Findings::Add(FindingKind kind, std::string message, std::int64_t count, std::string source)
 {
     for (Finding& f : items_)
-        if (f.kind == kind && f.message == message) {
+        if (f.kind == kind && f.message == message && f.source == source) {
             f.count += count;
             return;
         }
-    items_.push_back({kind, std::move(message), count});
+    items_.push_back({kind, std::move(message), count, std::move(source)});
+}
+
+void Findings::Attribute(const std::string& source)
+{
+    for (Finding& f : items_)
+        if (f.source.empty()) f.source = source;
 }
 
 void Findings::Add(const Findings& other)

@@ -26,6 +26,9 @@ struct Finding {
     // the count line, for the others the text of a message.
     std::string message;
     std::int64_t count = 0;  // of points, records or texts, where it counts any
+    // The input it comes from where several are read together; empty: the
+    // conversion as a whole (or its only input).
+    std::string source{};
 
     // True when data of the input is missing from the output, or made up in it.
     bool LeavesDataOut() const { return kind != FindingKind::Notice; }
@@ -34,9 +37,11 @@ struct Finding {
 
 class Findings {
 public:
-    // Adds a finding; one of the same kind and message counts on instead.
-    void Add(FindingKind kind, std::string message, std::int64_t count = 0);
-    void Add(const Finding& finding) { Add(finding.kind, finding.message, finding.count); }
+    // Adds a finding; one of the same kind, message and source counts on instead.
+    void Add(FindingKind kind, std::string message, std::int64_t count = 0, std::string source = {});
+    void Add(const Finding& finding) { Add(finding.kind, finding.message, finding.count, finding.source); }
+    // Each finding without a source gets this one.
+    void Attribute(const std::string& source);
     void Add(const Findings& other);
     const std::vector<Finding>& All() const { return items_; }
     bool Empty() const { return items_.empty(); }

@@ -16,6 +16,9 @@ public:
     virtual void AddLine(const std::string& text) = 0;
     virtual void ClearLines() = 0;
     virtual void ShowMessage(const std::string& text) = 0;  // modal, OK button
+    // The input the messages that follow are about, where several inputs are
+    // read together; empty: the conversion as a whole.
+    virtual void MessagesAbout(const std::string&) {}
     // A limit that left data out: the conversion still completes. A message
     // box unless a front end shows these another way (a command line warns).
     virtual void ShowLimitMessage(const std::string& text) { ShowMessage(text); }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/number_format.h"
+
 namespace {
 enum class How : std::uint8_t {
     CutTo,           // texts longer than a field, cut
@@ -36,12 +38,12 @@ std::string Of(const Loss& loss)
     const bool one = loss.count == 1;
     std::string what = loss.what;
     if (one && what.find(' ') == std::string::npos && what != "links") what = "the " + what.substr(0, what.size() - 1);
-    return what + " of " + std::to_string(loss.count) + " " + (one ? std::string(loss.noun) : Plural(loss.noun));
+    return what + " of " + GroupedInt(loss.count) + " " + (one ? std::string(loss.noun) : Plural(loss.noun));
 }
 
 std::string Counted(const Loss& loss)
 {
-    return std::to_string(loss.count) + " " + (loss.count == 1 ? std::string(loss.noun) : Plural(loss.noun));
+    return GroupedInt(loss.count) + " " + (loss.count == 1 ? std::string(loss.noun) : Plural(loss.noun));
 }
 
 std::string Message(const Loss& l, const OutputHolds& holds)

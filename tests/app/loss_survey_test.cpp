@@ -176,3 +176,29 @@ TEST(LossSurvey, EveryOutputNamesWhatItLacksAndLacksWhatItNames)
         }
     }
 }
+
+// Files read together into one output: each warning names the file it is
+// about, and one file's details are never mixed with another's.
+TEST(LossSurvey, InputsReadTogetherKeepTheirOwnWarningsAndTheFirstDetails)
+{
+    TempDir dir;
+    const auto gpx = [](const std::string& metadata) {
+        return "<gpx version=\"1.1\" creator=\"t\" xmlns=\"http://www.topografix.com/GPX/1/1\"><metadata>" + metadata +
+               "</metadata><wpt lat=\"1\" lon=\"2\"/></gpx>";
+    };
+    WriteText(dir.Path("a.gpx"), gpx("<name>FIRST</name>"));
+    WriteText(dir.Path("b.gpx"), gpx("<desc>SECOND</desc><link href=\"http://second.example\"/>"));
+    WriteText(dir.Path("c.log"), "$GPRMC,123519,A,4807.038,N,01131.000,E,,,230394,,*1D\r\n"
+                                 "$GPRMC,123520,A,4807.138,N,01131.100,E,,,230394,,*00\r\n");
+    const CommandResult r = RunConvertAfter("cd " + Quoted(dir.Root().string()) + " && ",
+                                            {"-q", "--strict", "a.gpx", "b.gpx", "c.log", "-O", "out.gpx"});
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_EQ(r.errLines, (std::vector<std::string>{
+                              "kes-convert: c.log: 1 sentence with a wrong checksum was skipped",
+                              "kes-convert: a.gpx: the file's details of 1 other input dropped: an output holds "
+                              "those of one file, the first that has any"}));
+    const std::string out = ReadText(dir.Path("out.gpx"));
+    EXPECT_NE(out.find("FIRST"), std::string::npos);
+    EXPECT_EQ(out.find("SECOND"), std::string::npos);
+    EXPECT_EQ(out.find("second.example"), std::string::npos);
+}
