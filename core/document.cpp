@@ -10,6 +10,15 @@ std::int64_t Document::TrackPointCount() const
     return count;
 }
 
+void Route::ReplacePoints(PointList kept)
+{
+    if (kept.size() != points.size()) {
+        links.clear();
+        linksAfter.clear();
+    }
+    points = std::move(kept);
+}
+
 bool Metadata::HasDetails() const
 {
     Metadata details = *this;

@@ -29,6 +29,13 @@ struct GroupInfo {
 struct Route {
     GroupInfo info{};
     PointList points{};
+    // The road a program traced from each point to the next (its link
+    // points, autorouted), as the input gave it: after route point i come
+    // linksAfter[i] of the links, in order. Empty where the input gives none.
+    PointList links{};
+    std::vector<std::uint32_t> linksAfter{};
+    // Its points made anew (cropped, simplified): the road between them no longer holds.
+    void ReplacePoints(PointList kept);
 };
 
 // A track; a point's newSection starts a section (the first point always does).

@@ -16,6 +16,7 @@ enum class How : std::uint8_t {
     SymbolZero,      // no symbol, written as number 0
     SymbolDefault,   // a symbol name without a number, written as the default one
     SectionsJoined,  // the sections of a track made one
+    RoadDropped,     // the link points of a route's road
     PartLeftOut,     // waypoints, routes or tracks the format holds none of
     FileDetail,      // a kind of the file's own details
 };
@@ -25,7 +26,7 @@ struct Loss {
     const char* what;
     const char* noun;
     const char* file;
-    std::size_t length;  // of CutTo
+    std::size_t length;  // of CutTo; the link points of RoadDropped
     HeldWhere where;     // of NotWhole
     std::int64_t count;
 };
@@ -65,6 +66,9 @@ std::string Message(const Loss& l, const OutputHolds& holds)
         return Of(l) + " written as \"" + holds.defaultSymbol + "\": a " + file + " has no number for " +
                (l.count == 1 ? "it" : "them");
     case How::SectionsJoined: return "the sections of " + Counted(l) + " joined into one: a " + file + " holds none";
+    case How::RoadDropped:
+        return "the road of " + Counted(l) + " (" + GroupedInt(static_cast<std::int64_t>(l.length)) +
+               " link points) dropped: a " + file + " holds none";
     case How::PartLeftOut: return Counted(l) + " of the input left out: a " + file + " holds no " + Plural(l.noun);
     case How::FileDetail: return std::string("the file's ") + l.what + " dropped: a " + file + " holds none";
     }
@@ -78,10 +82,13 @@ public:
     {
         if (count <= 0) return;
         // Few kinds, compared by their constant texts.
+        // The link points of the roads dropped add up as the routes do.
+        const bool summed = how == How::RoadDropped;
         for (Loss& loss : losses_)
             if (loss.how == how && loss.what == what && loss.noun == noun && loss.file == file &&
-                loss.length == length) {
+                (summed || loss.length == length)) {
                 loss.count += count;
+                if (summed) loss.length += length;
                 return;
             }
         losses_.push_back({how, what, noun, file, length, where, count});
@@ -123,8 +130,10 @@ constexpr Plain kPlainValues[] = {
 
 class PointSurvey {
 public:
-    PointSurvey(const PointList& list, const PointHolds& h, const OutputHolds& o, Tally& t)
-        : list_(list), values_(list.Values()), h_(h), o_(o), tally_(t)
+    // `drawnWith`: points drawn in one line with these (a route's road), or none.
+    PointSurvey(const PointList& list, const PointHolds& h, const OutputHolds& o, Tally& t,
+                const PointList* drawnWith = nullptr)
+        : list_(list), values_(list.Values()), h_(h), o_(o), tally_(t), drawnWith_(drawnWith)
     {}
 
     void Run()
@@ -208,7 +217,9 @@ private:
     {
         const std::int64_t holding = values_.Holding(value);
         if (where == HeldWhere::Always || !h_.values.Has(value) || holding == 0) return;
-        if (holding == static_cast<std::int64_t>(list_.size())) return;
+        const bool othersLack =
+            drawnWith_ && drawnWith_->Values().Holding(value) < static_cast<std::int64_t>(drawnWith_->size());
+        if (holding == static_cast<std::int64_t>(list_.size()) && !othersLack) return;
         if (where == HeldWhere::EveryPointOfList) {
             Lost(How::NotWhole, what, holding, 0, where);
             return;
@@ -237,7 +248,23 @@ private:
     const PointHolds& h_;
     const OutputHolds& o_;
     Tally& tally_;
+    const PointList* drawnWith_;
 };
+
+void SurveyRoad(const Route& route, const OutputHolds& o, Tally& t)
+{
+    if (route.links.empty()) return;
+    const std::int64_t links = static_cast<std::int64_t>(route.links.size());
+    if (!o.road) {
+        // The count of link points rides in the length.
+        t.Count(How::RoadDropped, "", "route", o.routes.file ? o.routes.file : o.file, 1,
+                static_cast<std::size_t>(links));
+        return;
+    }
+    if (!o.roadElevations)
+        t.Count(How::HoldsNone, "elevations", "link point", o.routes.file,
+                route.links.Values().Holding(PointValue::Elevation));
+}
 
 void SurveyGroup(const GroupInfo& g, bool sectionExtensions, const GroupHolds& h, const OutputHolds& o, Tally& t)
 {
@@ -317,7 +344,9 @@ void SurveyLosses(const Document& document, const PartsPassedOver& passedOver, c
     if (holds.routes.noun) {
         for (const Route& route : document.routes) {
             SurveyGroup(route.info, false, holds.routes, holds, tally);
-            PointSurvey(route.points, holds.routePoints, holds, tally).Run();
+            const bool drawn = holds.road && !route.links.empty();
+            PointSurvey(route.points, holds.routePoints, holds, tally, drawn ? &route.links : nullptr).Run();
+            SurveyRoad(route, holds, tally);
         }
     } else {
         leftOut("route", static_cast<std::int64_t>(document.routes.size()) + passedOver.routes);

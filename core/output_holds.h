@@ -93,6 +93,9 @@ struct OutputHolds {
     PointHolds waypoints{}, routePoints{}, trackPoints{};
     GroupHolds routes{}, tracks{};
     bool sections = true;  // a track's sections stay apart
+    // The road a route follows between its points (its link points), and their elevations.
+    bool road = false;
+    bool roadElevations = false;
     // A text as the format writes it (its separators and line breaks made
     // blanks, in 8 bits), where its length is measured; nullptr: as it is.
     std::string (*writtenText)(std::string_view utf8) = nullptr;

@@ -115,7 +115,9 @@ constexpr OutputHolds GpxHolds(bool waypointsAndRoutes, bool tracks)
             .routePoints = points("route point", waypointsAndRoutes),
             .trackPoints = points("track point", tracks),
             .routes = groups("route", waypointsAndRoutes),
-            .tracks = groups("track", tracks)};
+            .tracks = groups("track", tracks),
+            // The road as the common device extension's route points hold it: positions only.
+            .road = true};
 }
 
 // A placemark's name, description, time and height, its comment and symbol as named data.
@@ -137,7 +139,9 @@ constexpr OutputHolds kKmlHolds{
                .values = {GroupValue::Name, GroupValue::Comment, GroupValue::Description, GroupValue::Colour}},
     .tracks = {.noun = "track",
                .file = ".kml",
-               .values = {GroupValue::Name, GroupValue::Comment, GroupValue::Description, GroupValue::Colour}}};
+               .values = {GroupValue::Name, GroupValue::Comment, GroupValue::Description, GroupValue::Colour}},
+    .road = true,
+    .roadElevations = true};
 
 // The points of a line hold their times and names beside the positions, and
 // heights where every point of the line has one.
@@ -151,7 +155,9 @@ constexpr OutputHolds kGeoJsonHolds{.file = ".geojson",
                                     .routePoints = GeoJsonLinePoints("route point"),
                                     .trackPoints = GeoJsonLinePoints("track point"),
                                     .routes = {.noun = "route", .file = ".geojson", .values = kLineValues},
-                                    .tracks = {.noun = "track", .file = ".geojson", .values = kLineValues}};
+                                    .tracks = {.noun = "track", .file = ".geojson", .values = kLineValues},
+                                    .road = true,
+                                    .roadElevations = true};
 
 // A row per point: its name, description, symbol and comment, its track's or route's name.
 constexpr OutputHolds kCsvHolds{.file = ".csv",
@@ -159,7 +165,9 @@ constexpr OutputHolds kCsvHolds{.file = ".csv",
                                 .routePoints = {.noun = "route point", .file = ".csv", .values = kPlacemarkValues},
                                 .trackPoints = {.noun = "track point", .file = ".csv", .values = kPlacemarkValues},
                                 .routes = {.noun = "route", .file = ".csv", .values = {GroupValue::Name}},
-                                .tracks = {.noun = "track", .file = ".csv", .values = {GroupValue::Name}}};
+                                .tracks = {.noun = "track", .file = ".csv", .values = {GroupValue::Name}},
+                                .road = true,
+                                .roadElevations = true};
 
 // The native files: 8-bit texts on comma-separated lines, symbols by number.
 std::string NativeText(std::string_view utf8) { return kes::NativeText(utf8); }

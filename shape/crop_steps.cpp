@@ -44,7 +44,7 @@ StepPointer CropToBox(Box box)
                            waypointsBefore = static_cast<std::int64_t>(document.waypoints.size());
         const auto inside = [&](const Point& p) { return ValidPosition(p) && box.Holds(p.latitude, p.longitude); };
         for (Track& track : document.tracks) track.points = Kept(track.points, inside, true);
-        for (Route& route : document.routes) route.points = Kept(route.points, inside, false);
+        for (Route& route : document.routes) route.ReplacePoints(Kept(route.points, inside, false));
         document.waypoints = Kept(document.waypoints, inside, false);
         RemoveEmpty(document);
         std::string line = name + ": " + CountChange(before, TrackPoints(document), "track points");

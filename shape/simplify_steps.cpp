@@ -48,7 +48,11 @@ StepPointer SimplifyWithin(double metres)
             after += Size(points);
         };
         for (Track& track : document.tracks) simplify(track.points);
-        for (Route& route : document.routes) simplify(route.points);
+        for (Route& route : document.routes) {
+            PointList points = route.points;
+            simplify(points);
+            route.ReplacePoints(std::move(points));
+        }
         return StepReport{name + ": " + CountChange(before, after, "points"), {}};
     });
 }
@@ -59,7 +63,11 @@ StepPointer SimplifyTo(std::int64_t points)
     return std::make_shared<FunctionStep>(name, [name, points](Document& document) {
         Fitted fitted;
         for (Track& track : document.tracks) fitted.Fit(track.points, points);
-        for (Route& route : document.routes) fitted.Fit(route.points, points);
+        for (Route& route : document.routes) {
+            PointList kept = route.points;
+            fitted.Fit(kept, points);
+            route.ReplacePoints(std::move(kept));
+        }
         return StepReport{name + ": " + fitted.Line(), {}};
     });
 }
@@ -73,7 +81,11 @@ StepPointer FitInto(OutputCapacity capacity)
     return std::make_shared<FunctionStep>(name, [name, capacity](Document& document) {
         Fitted fitted;
         for (Track& track : document.tracks) fitted.Fit(track.points, capacity.trackPoints);
-        for (Route& route : document.routes) fitted.Fit(route.points, capacity.routePoints);
+        for (Route& route : document.routes) {
+            PointList kept = route.points;
+            fitted.Fit(kept, capacity.routePoints);
+            route.ReplacePoints(std::move(kept));
+        }
         if (capacity.trackPoints == 0 && capacity.routePoints == 0)
             return StepReport{name + ": the output holds any number of points", {}};
         return StepReport{name + ": " + fitted.Line(), {}};

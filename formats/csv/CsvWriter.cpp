@@ -96,12 +96,19 @@ protected:
         AppendPointColumns(out, point, raw_);
         AppendRowEnd(out, 0, 0);
     }
-    void Route(std::string& out, const GroupInfo& route, int number, const PointList&, PointWalk& points) override
+    // Each route point is followed by the link points of the road from it to the next.
+    void Route(std::string& out, const ::Route& route, int number, PointWalk& points) override
     {
+        RoadWalk road(route);
         while (points.Next()) {
-            AppendRowStart(out, "route point", {}, route.name, 0, raw_);
+            AppendRowStart(out, "route point", {}, route.info.name, 0, raw_);
             AppendPointColumns(out, *points, raw_);
             AppendRowEnd(out, 0, number);
+            road.After(points.Position(), [&](const Point& link) {
+                AppendRowStart(out, "route link point", {}, route.info.name, 0, raw_);
+                AppendPointColumns(out, link, raw_);
+                AppendRowEnd(out, 0, number);
+            });
             PassOn(out);
         }
     }

@@ -68,6 +68,39 @@ bool PointWalk::Next()
     return true;
 }
 
+RoadWalk::RoadWalk(const Route& route) : route_(route), cursor_(route.links) {}
+
+void RoadWalk::After(std::size_t position, const std::function<void(const Point&)>& each)
+{
+    const std::vector<std::uint32_t>& after = route_.linksAfter;
+    for (; next_ < position && next_ < after.size(); ++next_) cursor_.Skip(after[next_]);
+    if (next_ != position || next_ >= after.size()) return;
+    for (std::uint32_t i = 0; i < after[next_] && cursor_.Next(link_); ++i)
+        if (PreparedForWriting(link_)) each(link_);
+    ++next_;
+}
+
+PointList RouteLine(const Route& route)
+{
+    PointList line;
+    Point last;
+    bool any = false;
+    const auto draw = [&](const Point& p) {
+        if (any && p.latitude == last.latitude && p.longitude == last.longitude) return;
+        line.push_back(p);
+        last = p;
+        any = true;
+    };
+    RoadWalk road(route);
+    std::size_t position = 0;
+    Point point;
+    for (PointList::Cursor points(route.points); points.Next(point); ++position) {
+        draw(point);
+        road.After(position, draw);
+    }
+    return line;
+}
+
 DocumentWriter::DocumentWriter(unsigned parts, std::string formatName)
     : parts_(parts), formatName_(std::move(formatName))
 {}
@@ -116,7 +149,7 @@ WriteResult DocumentWriter::Write(const Document& document, const std::string& f
             if (route.points.empty()) continue;  // a route is its points: an empty one is none
             if (written.routes == 0) OpenPart(out, DocumentPart::Routes);
             PointWalk walk(route.points, false);
-            Route(out, route.info, number, route.points, walk);
+            Route(out, route, number, walk);
             while (walk.Next()) {}
             leftOut += walk.LeftOut();
             ++written.routes;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -66,6 +67,27 @@ private:
     std::int64_t leftOut_ = 0;
 };
 
+// The link points of a route after each of its points, read in step with a
+// walk of the points, which may leave some out.
+class RoadWalk {
+public:
+    explicit RoadWalk(const Route& route);
+    // Gives `each` the links after the route point at `position` of its list,
+    // readied by PreparedForWriting (one without a position the formats hold
+    // is passed over); the links of earlier points not asked for are passed over.
+    void After(std::size_t position, const std::function<void(const Point&)>& each);
+
+private:
+    const Route& route_;
+    PointList::Cursor cursor_;
+    std::size_t next_ = 0;  // the route point whose links the cursor is at
+    Point link_;
+};
+
+// A route's points with the road between them, as a line is drawn: a
+// position equal to the one before it is drawn once.
+PointList RouteLine(const Route& route);
+
 enum class DocumentPart : unsigned { Waypoints = 1, Routes = 2, Tracks = 4 };
 inline constexpr unsigned kWaypointsAndRoutes = 3, kTracksOnly = 4, kEverything = 7;
 
@@ -91,9 +113,8 @@ protected:
     virtual void Waypoint(std::string& out, const Point& point) = 0;
     // Route or track `number` of the document (from 1). `points` walks its
     // points and is the walk the frame counts, so it is walked last; a format
-    // that goes over them more than once walks `list` before it.
-    virtual void Route(std::string& out, const GroupInfo& route, int number, const PointList& list,
-                       PointWalk& points) = 0;
+    // that goes over them more than once walks the list before it.
+    virtual void Route(std::string& out, const ::Route& route, int number, PointWalk& points) = 0;
     virtual void Track(std::string& out, const GroupInfo& track, int number, const PointList& list,
                        PointWalk& points) = 0;
     // Hands what is pending to the file once it makes a piece.

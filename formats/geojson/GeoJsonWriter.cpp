@@ -108,7 +108,7 @@ protected:
     void Head(std::string& out, const Metadata&) override { out += "{\"type\":\"FeatureCollection\",\"features\":["; }
     void Foot(std::string& out) override;
     void Waypoint(std::string& out, const Point& point) override;
-    void Route(std::string& out, const GroupInfo& route, int number, const PointList& list, PointWalk& points) override;
+    void Route(std::string& out, const ::Route& route, int number, PointWalk& points) override;
     void Track(std::string& out, const GroupInfo& track, int number, const PointList& list, PointWalk& points) override;
 
 private:
@@ -178,12 +178,20 @@ void GeoJsonDocument::Waypoint(std::string& out, const Point& point)
     out += "}}";
 }
 
-void GeoJsonDocument::Route(std::string& out, const GroupInfo& route, int, const PointList& list, PointWalk& points)
+// The line of a route that follows a road is drawn along it: its link
+// points have neither names nor times.
+void GeoJsonDocument::Route(std::string& out, const ::Route& route, int, PointWalk& points)
 {
     Separate(out);
     OpenFeature(out, "route");
-    AppendGroupProperties(out, route);
-    AppendLines(out, list, false, points);
+    AppendGroupProperties(out, route.info);
+    if (route.links.empty()) {
+        AppendLines(out, route.points, false, points);
+        return;
+    }
+    const PointList line = RouteLine(route);
+    PointWalk drawn(line, false);
+    AppendLines(out, line, false, drawn);
 }
 
 void GeoJsonDocument::Track(std::string& out, const GroupInfo& track, int, const PointList& list, PointWalk& points)

@@ -120,8 +120,9 @@ void AppendKept(std::string& out, const std::string& extensions)
     out += "</extensions>";
 }
 
-// Device details go with any point: route points hold what their waypoints hold.
-void AppendExtensions(std::string& out, const Point& v)
+// Device details go with any point: route points hold what their waypoints
+// hold. `road`: the route point extension of the road from a route point.
+void AppendExtensions(std::string& out, const Point& v, std::string_view road = {})
 {
     const bool any = std::isfinite(v.celsius) || std::isfinite(v.waterCelsius) || std::isfinite(v.depth) ||
                      v.heartRate >= 0 || v.cadence >= 0 || std::isfinite(v.speed) || std::isfinite(v.course);
@@ -139,13 +140,14 @@ void AppendExtensions(std::string& out, const Point& v)
         out += "</gpxtpx:TrackPointExtension>";
     }
     AppendDeviceDetails(out, v);
+    out += road;
     out += v.extensions;
     if (out.size() == before + std::strlen("<extensions>")) out.resize(before);  // none at all
     else out += "</extensions>";
 }
 
 // One wpt, rtept or trkpt on one line, its elements in the schema's order.
-void AppendPoint(std::string& out, const char* indent, const char* tag, const Point& p)
+void AppendPoint(std::string& out, const char* indent, const char* tag, const Point& p, std::string_view road = {})
 {
     out += indent;
     out += '<';
@@ -174,7 +176,7 @@ void AppendPoint(std::string& out, const char* indent, const char* tag, const Po
     AppendNumber(out, "pdop", p.pdop, kElevationDecimals);
     AppendNumber(out, "ageofdgpsdata", p.ageOfDgps, kElevationDecimals);
     AppendCount(out, "dgpsid", p.dgpsStation);
-    AppendExtensions(out, p);
+    AppendExtensions(out, p, road);
     out += "</";
     out += tag;
     out += '>';
@@ -273,7 +275,7 @@ protected:
     void Head(std::string& out, const Metadata& metadata) override;
     void Foot(std::string& out) override;
     void Waypoint(std::string& out, const Point& point) override { AppendPoint(out, "  ", "wpt", point); }
-    void Route(std::string& out, const GroupInfo& route, int number, const PointList& list, PointWalk& points) override;
+    void Route(std::string& out, const ::Route& route, int number, PointWalk& points) override;
     void Track(std::string& out, const GroupInfo& track, int number, const PointList& list, PointWalk& points) override;
     bool HasTrackPointText() const override { return true; }
     void TrackPointText(std::string& out, const Point& point) const override
@@ -330,13 +332,38 @@ void GpxDocument::Foot(std::string& out)
     out += kEol;
 }
 
-void GpxDocument::Route(std::string& out, const GroupInfo& route, int, const PointList&, PointWalk& points)
+// The link points of the road from a route point to the next, as the common
+// GPX extension of device routes (its version 3) holds them: positions only.
+void AppendRoad(std::string& out, RoadWalk& road, const Point& p, std::size_t position)
+{
+    const std::size_t start = out.size();
+    road.After(position, [&out](const Point& link) {
+        out += "<gpxx:rpt lat=\"";
+        AppendDecimal(out, link.latitude, kPositionDecimals);
+        out += "\" lon=\"";
+        AppendDecimal(out, link.longitude == 180 ? -180.0 : link.longitude, kPositionDecimals);
+        out += "\"/>";
+    });
+    // Where the extensions kept as read hold one already, it is theirs.
+    if (out.size() == start || p.extensions.find("RoutePointExtension") != std::string::npos) {
+        out.resize(start);
+        return;
+    }
+    out.insert(start, std::string("<gpxx:RoutePointExtension xmlns:gpxx=\"") + kDeviceExtension + "\">");
+    out += "</gpxx:RoutePointExtension>";
+}
+
+void GpxDocument::Route(std::string& out, const ::Route& route, int, PointWalk& points)
 {
     out += "  <rte>";
-    AppendGroup(out, route);
+    AppendGroup(out, route.info);
     out += kEol;
+    RoadWalk road(route);
+    std::string links;
     while (points.Next()) {
-        AppendPoint(out, "    ", "rtept", *points);
+        links.clear();
+        if (!route.linksAfter.empty()) AppendRoad(links, road, *points, points.Position());
+        AppendPoint(out, "    ", "rtept", *points, links);
         PassOn(out);
     }
     out += "  </rte>";

@@ -63,10 +63,13 @@ void DocumentBuilder::StartRoute(GroupInfo info)
     waypointsBefore_.push_back(waypointCount_);
 }
 
-void DocumentBuilder::AddRoutePoint(const Point& point)
+void DocumentBuilder::AddRoutePoint(const Point& point, const std::vector<Point>& links)
 {
     routeNames_.try_emplace(point.name);
-    result_.document.routes.back().points.push_back(point);
+    Route& route = result_.document.routes.back();
+    route.points.push_back(point);
+    for (const Point& link : links) route.links.push_back(link);
+    route.linksAfter.push_back(static_cast<std::uint32_t>(links.size()));
 }
 
 void DocumentBuilder::StartTrack(GroupInfo info)
@@ -101,7 +104,8 @@ void DocumentBuilder::Finish()
         ++place;
     });
     for (std::size_t r = 0; r < result_.document.routes.size(); ++r) {
-        PointList& points = result_.document.routes[r].points;
+        Route& route = result_.document.routes[r];
+        const PointList& points = route.points;
         PointList given;
         PointEntry entry(given, result_.findings);
         points.ForEach([&](const Point& point) {
@@ -116,7 +120,7 @@ void DocumentBuilder::Finish()
             taken.native = point.native;
             entry.Add(taken);
         });
-        points = std::move(given);
+        route.ReplacePoints(std::move(given));
     }
 }
 

@@ -345,7 +345,7 @@ PositionBlock ReadPositionBlock(ByteReader& file)
     PositionBlock block;
     block.Whole = Read(file, block.Latitude) && Read(file, block.Longitude);
     double metres = 0;
-    if (block.Whole) FlaggedDouble(file, metres);
+    if (block.Whole && FlaggedDouble(file, metres) && std::isfinite(metres)) block.Metres = metres;
     return block;
 }
 

@@ -22,6 +22,7 @@ struct PositionBlock {
     std::int32_t Latitude = 0;   // semicircles
     std::int32_t Longitude = 0;  // semicircles
     bool Whole = false;          // false when the end of the file cut the position short
+    double Metres = kNoValue;    // its altitude, where it gives one
 };
 
 // Latitude, longitude and an optional altitude, which is read past.

@@ -27,6 +27,14 @@ Point RoutePoint(std::string_view nameBytes, bool utf8, const std::optional<Posi
     }
     return point;
 }
+Point LinkPoint(const PositionBlock& block)
+{
+    Point link;
+    link.latitude = SemicirclesToDegrees(block.Latitude);
+    link.longitude = SemicirclesToDegrees(block.Longitude);
+    link.elevation = block.Metres;
+    return link;
+}
 }  // namespace
 
 PositionBlock RouteReader::ReadBlock(ByteReader& body) const
@@ -36,7 +44,8 @@ PositionBlock RouteReader::ReadBlock(ByteReader& body) const
     std::uint8_t flag = 0;
     double metres = 0;
     block.Whole = Read(body, block.Latitude) && Read(body, block.Longitude);
-    if (block.Whole) Read(body, flag) && Read(body, metres);
+    if (block.Whole && Read(body, flag) && Read(body, metres) && flag == 1 && std::isfinite(metres))
+        block.Metres = metres;
     return block;
 }
 
@@ -64,21 +73,25 @@ void RouteReader::ReadRoute(ByteReader& body)
     Read(body, count);
     // Each point takes its own first link point. The last point takes the
     // final link point of the point before it: the link points trace the way
-    // to the next point, so that is where they end.
+    // to the next point, so that is where they end. The link points are the
+    // road the route follows, kept beside its points.
     std::optional<PositionBlock> lastPosition;
+    std::vector<Point> road;
     for (std::uint32_t k = 1; k <= count && !body.at_end(); ++k) {
         const std::string name = ReadTextBytes(body, kDetailBytes);
         std::uint32_t links = 0;
         if (SkipNameGap(body) && Skip(body, kLinkCountOffset)) Read(body, links);
         std::optional<PositionBlock> first, final;
         std::uint32_t read = 0;
+        road.clear();
         for (; read < links; ++read) {
             const PositionBlock block = ReadBlock(body);
             if (!block.Whole) break;
             if (read == 0) first = block;
             final = block;
+            road.push_back(LinkPoint(block));
         }
-        builder_.AddRoutePoint(RoutePoint(name, layout_.utf8, k < count ? first : lastPosition));
+        builder_.AddRoutePoint(RoutePoint(name, layout_.utf8, k < count ? first : lastPosition), road);
         if (links >= 2 && read == links && k + 1 == count) lastPosition = final;
         // 0: the two position blocks of the leg's bounds follow; the last point has 1 and none.
         std::uint8_t bounded = 1;

@@ -76,7 +76,8 @@ public:
     // A route; the points that follow go to it, each with its own name and
     // position, the rest of what it holds coming from its waypoint.
     void StartRoute(GroupInfo info);
-    void AddRoutePoint(const Point& point);
+    // A point of the route and the link points of the road from it to the next.
+    void AddRoutePoint(const Point& point, const std::vector<Point>& links);
     // A track to which the points that follow go; the first starts its section.
     void StartTrack(GroupInfo info);
     void AddTrackPoint(Point& point);

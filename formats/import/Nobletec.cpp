@@ -61,7 +61,6 @@ std::optional<double> DegreesOrMinutes(std::string text)
     return ReadDecimal(text);
 }
 
-
 Point PointAt(const std::optional<NobletecPosition>& position)
 {
     Point p;

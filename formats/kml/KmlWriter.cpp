@@ -155,7 +155,7 @@ protected:
     void OpenPart(std::string& out, DocumentPart part) override;
     void ClosePart(std::string& out, DocumentPart part) override;
     void Waypoint(std::string& out, const Point& point) override { AppendPlacemark(out, "    ", point); }
-    void Route(std::string& out, const GroupInfo& route, int number, const PointList& list, PointWalk& points) override;
+    void Route(std::string& out, const ::Route& route, int number, PointWalk& points) override;
     void Track(std::string& out, const GroupInfo& track, int number, const PointList& list, PointWalk& points) override;
 
 private:
@@ -219,8 +219,12 @@ void KmlDocument::ClosePart(std::string& out, DocumentPart)
     out += kEol;
 }
 
-void KmlDocument::Route(std::string& out, const GroupInfo& route, int number, const PointList& list, PointWalk& points)
+// The line is drawn along the road the route follows, where the input gives one.
+void KmlDocument::Route(std::string& out, const ::Route& r, int number, PointWalk& points)
 {
+    const GroupInfo& route = r.info;
+    const PointList drawn = r.links.empty() ? PointList() : RouteLine(r);
+    const PointList& list = r.links.empty() ? r.points : drawn;
     bool elevations = true;
     for (PointWalk every(list, false); elevations && every.Next();) elevations = every->HasElevation();
     OpenGroupPlacemark(out, route, route.colour.value_or(RouteColour(static_cast<unsigned>(number))));

@@ -202,3 +202,20 @@ TEST(LossSurvey, InputsReadTogetherKeepTheirOwnWarningsAndTheFirstDetails)
     EXPECT_EQ(out.find("SECOND"), std::string::npos);
     EXPECT_EQ(out.find("second.example"), std::string::npos);
 }
+
+// The road a MapSource route follows goes into GPX whole, and is named where it cannot go.
+TEST(LossSurvey, TheRoadOfARouteIsWrittenOrNamed)
+{
+    TempDir dir;
+    const std::string gdb = FixturePath("mapsource/gdb-sample.gdb");
+    ASSERT_EQ(RunConvert({"-q", gdb, "-o", "gpx", "-O", dir.Path("r.gpx")}).exitCode, 0);
+    const std::string gpx = ReadText(dir.Path("r.gpx"));
+    std::size_t links = 0;
+    for (std::size_t at = gpx.find("<gpxx:rpt "); at != std::string::npos; at = gpx.find("<gpxx:rpt ", at + 1)) ++links;
+    EXPECT_EQ(links, 1520u);
+    const CommandResult wpt = RunConvert({"-q", "--strict", gdb, "-O", dir.Path("r.wpt")});
+    EXPECT_EQ(wpt.exitCode, 3);
+    EXPECT_NE(wpt.err.find(": the road of 1 route (1,520 link points) dropped: a .rte holds none\n"),
+              std::string::npos)
+        << wpt.err;
+}

@@ -163,6 +163,11 @@ TEST(MpsReader, RoutesTakeTheirPointsFromTheLinkPointsAndTheirWaypoints)
     EXPECT_EQ(points[1].name, "B");  // no waypoint of its name: its name alone
     const double lats[] = {10, 12, 13};
     for (std::size_t k = 0; k < 3; ++k) EXPECT_NEAR(points[k].latitude, lats[k], kSemicircle);
+    // The link points are the road, kept whole beside the points.
+    EXPECT_EQ(document.routes[0].linksAfter, (std::vector<std::uint32_t>{2, 2, 0}));
+    const std::vector<Point> road = Points(document.routes[0].links);
+    ASSERT_EQ(road.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(road[i].longitude, 20 + static_cast<double>(i), kSemicircle);
 }
 
 TEST(MpsReader, NoCapacityOfTheNativeFilesApplies)
