@@ -41,10 +41,14 @@ constexpr std::uint64_t Below(std::uint64_t word, unsigned char n)
 // The offset within the word of the byte that the lowest bit of a mask marks.
 inline std::size_t FirstMarked(std::uint64_t mask) { return static_cast<std::size_t>(std::countr_zero(mask)) / 8; }
 
+inline bool IsLineEnd(char c) { return c == '\r' || c == '\n' || c == '\x1A'; }
+
 // The first CR, LF or byte 26 in [from, limit), or limit when there is none:
 // where a text line ends. Every byte is looked at once, whatever the line
 // ends; all three are below 27, so most words are passed over by one test.
-inline std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t limit)
+// Kept out of line: inlined into the line reader's skip of a long line, the
+// same instructions ran a quarter slower on this machine.
+[[gnu::noinline]] inline std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t limit)
 {
     std::size_t i = from;
     for (; limit - i >= 8; i += 8) {
@@ -53,7 +57,7 @@ inline std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t l
         const std::uint64_t ends = Equal(word, '\r') | Equal(word, '\n') | Equal(word, 0x1A);
         if (ends != 0) return i + FirstMarked(ends);
     }
-    while (i < limit && data[i] != '\r' && data[i] != '\n' && data[i] != '\x1A') ++i;
+    while (i < limit && !IsLineEnd(data[i])) ++i;
     return i;
 }
 

@@ -220,7 +220,8 @@ struct InPlace {
     }
 };
 
-void Pack(std::string& out, const Point& p)
+// Packs the point; returns the mask of the values it has.
+std::uint32_t Pack(std::string& out, const Point& p)
 {
     const std::uint32_t mask = MaskOf(p);
     FixedPart fixed;
@@ -259,6 +260,24 @@ void Pack(std::string& out, const Point& p)
     }
     const auto length = static_cast<std::uint32_t>(out.size() - start - sizeof(std::uint32_t));
     std::memcpy(out.data() + start, &length, sizeof length);
+    return mask;
+}
+
+// The kinds of value a packed point of this mask holds, as an output may lack them.
+void Tally(ValueTally& tally, const Point& p, std::uint32_t mask)
+{
+    constexpr std::uint32_t kSensors = kHeartRate | kCadence | kCelsius | kWaterCelsius | kDepth;
+    constexpr std::uint32_t kFigures = kSpeed | kCourse | kMagneticVariation | kGeoidHeight | kHdop | kVdop | kPdop |
+                                       kAgeOfDgps | kDgpsStation | kSatellites | kFix;
+    const auto kind = [mask](std::uint32_t bits, PointValue value) { return (mask & bits) != 0 ? KindBit(value) : 0; };
+    std::uint32_t kinds = kind(kTime, PointValue::Time) | kind(kElevation, PointValue::Elevation) |
+                          kind(kSensors, PointValue::Sensors) | kind(kFigures, PointValue::ReceiverFigures) |
+                          kind(kExtensions | kExtensionsLeftOut, PointValue::Extensions) |
+                          kind(kNewSection, PointValue::SectionStart) | kind(kSymbolCode, PointValue::AnySymbol);
+    if ((mask & kNative) && p.native.symbol) kinds |= KindBit(PointValue::AnySymbol);
+    if ((mask & (kTexts | kDevice)) == 0) return tally.Add(kinds);
+    const std::string& text = p.description.empty() ? p.comment : p.description;
+    tally.Add(kinds | KindsOfTexts(p), p.name.size(), text.size());
 }
 
 void Unpack(std::string_view bytes, Point& p)
@@ -391,10 +410,10 @@ void PointList::push_back(const Point& point)
     constexpr std::size_t kLongList = 1u << 20;
     if (memory_.size() >= kLongList && memory_.capacity() < kInMemory) memory_.reserve(kInMemory + kLongList);
     const std::size_t capacity = memory_.capacity();
-    Pack(memory_, point);
+    const std::uint32_t mask = Pack(memory_, point);
     ++count_;
     if (point.time && !point.undated) times_.Add(*point.time);
-    tally_.Add(point);
+    Tally(tally_, point, mask);
     // Track points hold no texts: one look at their emptiness.
     if (!nonAsciiTexts_ && (point.HasTexts() || !point.device.Empty())) nonAsciiTexts_ = HoldsNonAsciiText(point);
     if (memory_.capacity() != capacity) Count();

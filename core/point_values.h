@@ -43,18 +43,35 @@ enum class PointValue : std::uint8_t {
     Count
 };
 
+// A set of kinds, a bit each.
+constexpr std::uint32_t KindBit(PointValue value) { return std::uint32_t{1} << static_cast<unsigned>(value); }
+
+// The kinds of value a point holds but those its texts tell, which only a
+// point that has texts or a device's details needs looked at (KindsOfTexts).
+std::uint32_t KindsOfTexts(const Point& point);
+
 class ValueTally {
 public:
-    void Add(const Point& point);
+    // A point of these kinds, `name` and `text` the bytes of its name and one text.
+    void Add(std::uint32_t kinds, std::size_t name = 0, std::size_t text = 0);
     void Add(const ValueTally& other);
     // The points that hold a value of this kind.
-    std::int64_t Holding(PointValue value) const { return counts_[static_cast<std::size_t>(value)]; }
+    std::int64_t Holding(PointValue value) const
+    {
+        const bool pending = (runKinds_ & KindBit(value)) != 0;
+        return counts_[static_cast<std::size_t>(value)] + (pending ? run_ : 0);
+    }
     // The bytes of the longest name, and of the longest one text (the
     // description, else the comment): no format cuts a shorter one.
     std::size_t LongestName() const { return longestName_; }
     std::size_t LongestText() const { return longestText_; }
 
 private:
+    void Count(std::uint32_t kinds, std::int64_t points);
     std::array<std::int64_t, static_cast<std::size_t>(PointValue::Count)> counts_{};
+    // The points of a long track are mostly alike: a run of points of the
+    // same kinds is counted as it ends.
+    std::uint32_t runKinds_ = 0;
+    std::int64_t run_ = 0;
     std::size_t longestName_ = 0, longestText_ = 0;
 };

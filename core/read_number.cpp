@@ -35,10 +35,37 @@ std::optional<Number> Parsed(std::string_view text)
 }
 
 bool IsBlankText(std::string_view text) { return Unblanked(text).empty(); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
+
+std::optional<double> ShortDecimal(std::string_view text)
+{
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr std::size_t kExactDigits = 15;  // below 2^53
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+')) ++p;
+    std::uint64_t digits = 0;
+    const char* const whole = p;
+    while (p != end && IsDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+    std::size_t count = static_cast<std::size_t>(p - whole);
+    std::size_t decimals = 0;
+    if (p != end && *p == '.') {
+        const char* const fraction = ++p;
+        while (p != end && IsDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+        decimals = static_cast<std::size_t>(p - fraction);
+        count += decimals;
+    }
+    if (p != end || count == 0 || count > kExactDigits) return std::nullopt;
+    const double value = static_cast<double>(digits) / kPowers[decimals];
+    return negative ? -value : value;
+}
 
 std::optional<double> ReadDecimal(std::string_view text)
 {
+    if (const auto shortcut = ShortDecimal(Unblanked(text))) return shortcut;
     const auto value = Parsed<double>(text);
     // from_chars reads "nan" and "inf" too; neither is a value of these files.
     if (!value || !std::isfinite(*value)) return std::nullopt;

@@ -11,6 +11,13 @@
 
 #include "core/findings.h"
 
+// A whole number or one with a point, with few digits and no exponent, as
+// nearly all in these files are: its digits as a whole number m and a power
+// of ten p are both exact doubles, so the one division m / p is the correctly
+// rounded value, the same that a full decimal conversion gives. Nothing for
+// any other text (which a full conversion then reads).
+std::optional<double> ShortDecimal(std::string_view text);
+
 // A decimal number (sign, digits, point, exponent) as the nearest double;
 // nothing for an empty text, any other character, "nan" or "inf", or a
 // value beyond the range of a double (above it, or so small it would be 0).

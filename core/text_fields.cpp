@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/text_fields.h"
 
+#include "core/read_number.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -109,36 +111,6 @@ std::string ProgramFolder()
 }
 
 namespace {
-// A whole number or one with a point, with few digits and no exponent, as
-// nearly all in these files are: its digits as a whole number m and a power of
-// ten p are both exact doubles, so the one division m / p is the correctly
-// rounded value, the same that a full decimal conversion gives. Nothing for
-// any other text.
-std::optional<double> ShortDecimal(std::string_view s)
-{
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    constexpr std::size_t kExactDigits = 15;  // below 2^53
-    const char* p = s.data();
-    const char* const end = p + s.size();
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+') ++p;
-    std::uint64_t digits = 0;
-    const char* const whole = p;
-    while (p != end && IsDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
-    std::size_t count = static_cast<std::size_t>(p - whole);
-    std::size_t decimals = 0;
-    if (p != end && *p == '.') {
-        const char* const fraction = ++p;
-        while (p != end && IsDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
-        decimals = static_cast<std::size_t>(p - fraction);
-        count += decimals;
-    }
-    if (p != end || count == 0 || count > kExactDigits) return std::nullopt;
-    const double value = static_cast<double>(digits) / kPowers[decimals];
-    return negative ? -value : value;
-}
-
 // Reads blank-trimmed text that holds no comma: a decimal number with optional
 // sign, point and exponent. When anything else follows, the value is the
 // digits read up to there as one whole number.

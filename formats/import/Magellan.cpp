@@ -44,10 +44,15 @@ std::optional<double> Coordinate(std::string_view field, std::size_t paddedDegre
     const std::string_view text = Part(field, 0, 15);
     const std::size_t degreeDigits = DegreeDigits(text, paddedDegreeDigits);
     const std::string_view degreeText = Part(text, 0, degreeDigits), minuteText = Part(text, degreeDigits, 6);
-    const auto degrees = degreeText.empty() ? 0 : ReadInteger(degreeText);  // digits only
-    const auto minutes = minuteText.empty() ? 0.0 : ReadDecimal(minuteText);
-    if (!degrees || !minutes) return std::nullopt;
-    return *degrees + *minutes / 60.0;
+    // Digits and at most one point, as checked: read at once, the minutes exactly.
+    int degrees = 0;
+    for (const char c : degreeText) {
+        if (c == '.') return std::nullopt;
+        degrees = degrees * 10 + (c - '0');
+    }
+    const auto minutes = minuteText.empty() ? 0.0 : ShortDecimal(minuteText);
+    if (!minutes) return std::nullopt;
+    return degrees + *minutes / 60.0;
 }
 
 // Fields 2 to 5, shared by both sentences; a missing hemisphere is north and
@@ -227,11 +232,17 @@ public:
     // Waypoint and route lines lose a checksum at their end, track lines all from their first '*'.
     void Take(std::string_view line)
     {
-        const std::string sentence = GetField(line, 1, "");
+        // The first comma field, blanks around it aside.
+        std::string_view sentence = line.substr(0, line.find(','));
+        while (!sentence.empty() && sentence.front() == ' ') sentence.remove_prefix(1);
+        while (!sentence.empty() && sentence.back() == ' ') sentence.remove_suffix(1);
         if (sentence == "$PMGNWPL") TakeWaypoint(ChecksumCut(line));
         else if (sentence == "$PMGNRTE") routes_.Take(ChecksumCut(line));
         else if (sentence == "$PMGNTRK") TakeTrackPoint(line.substr(0, line.find('*')));
     }
+
+    // Past what a one-kind output takes, the writer cuts and says the rest of the file is left out.
+    bool Done() const { return (!takesTracks_ && waypoints_.Full()) || (!takesWaypoints_ && trackPoints_.Full()); }
 
     void Finish()
     {
@@ -263,6 +274,7 @@ private:
     // The file's texts in full and its elevation as written; it holds no time.
     void TakeWaypoint(std::string_view line)
     {
+        if (takesWaypoints_ && waypoints_.Full()) return;  // the writer cuts there and says so
         const CommaFields fields(line);
         Point w = PositionOf(fields);
         if (w.latitude == 0 && w.longitude == 0) return;  // the receivers' mark of no waypoint
@@ -290,6 +302,8 @@ private:
     // time or date is a point without a time.
     void TakeTrackPoint(std::string_view line)
     {
+        // Points not kept are read only until one tells the file holds a track.
+        if ((takesTracks_ && trackPoints_.Full()) || (!takesTracks_ && trackPointSeen_)) return;
         const CommaFields fields(line);
         const std::string_view time = fields.View(8, "");
         if (IsBlank(time.substr(0, 9))) return;
@@ -338,7 +352,7 @@ ReadResult ReadMagellanFile(const InputSource& source, const ReadOptions& option
     ReadResult result;
     MagellanReading reading(options, result);
     std::string_view line;
-    while (file.Next(line)) reading.Take(line);
+    while (!reading.Done() && file.Next(line)) reading.Take(line);
     reading.Finish();
     return result;
 }

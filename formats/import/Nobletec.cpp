@@ -4,6 +4,7 @@
 #include "formats/import/Nobletec.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 #include <utility>
 
@@ -46,6 +47,15 @@ bool EndsASection(std::string_view line)
     return line.find('=') != std::string_view::npos || StartsWith(line, "[") || StartsWith(line, "}");
 }
 
+// "LatLon = ...": the first word of the line, after any blanks, is LatLon.
+bool IsPositionLine(std::string_view line)
+{
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string_view::npos) return false;
+    line.remove_prefix(start);
+    return StartsWith(line, "LatLon") && (line.size() == 6 || line[6] == ' ' || line[6] == '\t');
+}
+
 int PointCountOf(std::string_view line)
 {
     const std::string text = GetSpaceField(line, 3, "0");
@@ -55,10 +65,44 @@ int PointCountOf(std::string_view line)
 }
 
 // Degrees or minutes; a comma is a decimal point too.
-std::optional<double> DegreesOrMinutes(std::string text)
+std::optional<double> DegreesOrMinutes(std::string_view field)
 {
+    if (field.find(',') == std::string_view::npos) return ReadDecimal(field);
+    std::string text(field);
     std::replace(text.begin(), text.end(), ',', '.');
     return ReadDecimal(text);
+}
+
+std::string_view Unblanked(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+// The first six fields of a position's text, split once as GetSpaceField
+// splits: at a run of blanks, or at a tab where no blank follows.
+std::array<std::string_view, 6> SpaceFields(std::string_view line)
+{
+    const std::string_view text = Unblanked(line);
+    const std::size_t lastBlank = text.rfind(' ');
+    const auto separator = [&](std::size_t from) {
+        const char c = lastBlank != std::string_view::npos && lastBlank >= from ? ' ' : '\t';
+        const std::size_t at = text.find(c, from);
+        return at == std::string_view::npos ? text.size() : at;
+    };
+    std::array<std::string_view, 6> fields{};
+    std::size_t start = 0;
+    for (std::size_t n = 0; n < fields.size(); ++n) {
+        if (n > 0) {
+            start = separator(start);
+            if (start == text.size()) break;
+            ++start;
+            while (start < text.size() && text[start] == ' ') ++start;
+        }
+        fields[n] = Unblanked(text.substr(start, separator(start) - start));
+    }
+    return fields;
 }
 
 Point PointAt(const std::optional<NobletecPosition>& position)
@@ -84,7 +128,8 @@ public:
     {
         std::string_view line;
         bool more = file.Next(line);
-        while (more) {
+        // Past what a one-kind output takes, the writer cuts and says the rest of the file is left out.
+        while (more && !Done()) {
             if (StartsWith(line, "NumberOfTrackMarks")) {
                 markOpen_ = false;  // a mark without a position gives no waypoint
                 more = ReadSection(file, PointCountOf(line), line);
@@ -108,25 +153,30 @@ private:
                 ownName_.clear();
                 ownDescription_.clear();
             }
+        } else if (!TakesMarks()) {
+            // A mark passed over is counted by its position line, which is not read.
+            if (!IsPositionLine(line)) return;
+            markOpen_ = false;
+            if (!takesWaypoints_) ++result_.waypointsLeftOut;
         } else if (StartsWith(line, "Desc =")) {
             ownDescription_ = TextAsRead(Rest(line, 7), false);
             if (ownDescription_ == "{{") ownDescription_.clear();
         } else if (StartsWith(line, "Name =")) {
             ownName_ = TextAsRead(Rest(line, 7), false);
             if (ownName_ == "{{") ownName_.clear();
-        } else if (GetSpaceField(line, 1, "0") == "LatLon") {
+        } else if (IsPositionLine(line)) {
             markOpen_ = false;
             AddMark(ParseNobletecLatLon(std::string(PositionText(line))));
         }
     }
 
+    // Marks past what the output takes are passed over (the writer cuts
+    // there and says so), as are those of a read for tracks.
+    bool TakesMarks() const { return takesWaypoints_ && !marks_.Full(); }
+    bool Done() const { return (!takesTracks_ && marks_.Full()) || (!takesWaypoints_ && trackPoints_.Full()); }
+
     void AddMark(const std::optional<NobletecPosition>& position)
     {
-        if (!takesWaypoints_) {
-            if (position) ++result_.waypointsLeftOut;
-            return;
-        }
-        if (marks_.Full()) return;
         Point w = PointAt(position);
         w.name = ownName_.empty() ? ownDescription_ : std::move(ownName_);
         w.description = std::move(ownDescription_);
@@ -142,12 +192,16 @@ private:
         if (!file.Next(line)) return false;
         bool more = file.Next(line);
         for (int k = 0; k < count && more && !EndsASection(line); ++k) {
-            const auto position = ParseNobletecLatLon(std::string(line));
-            trackPointSeen_ = trackPointSeen_ || position.has_value();
-            if (takesTracks_ && !trackPoints_.Full()) {
-                Point p = PointAt(position);
-                p.newSection = k == 0;
-                trackPoints_.Add(p);
+            // Points that will not be kept are read only until one tells the file holds a track.
+            const bool taken = takesTracks_ && !trackPoints_.Full();
+            if (taken || !trackPointSeen_) {
+                const auto position = ParseNobletecLatLon(std::string(line));
+                trackPointSeen_ = trackPointSeen_ || position.has_value();
+                if (taken) {
+                    Point p = PointAt(position);
+                    p.newSection = k == 0;
+                    trackPoints_.Add(p);
+                }
             }
             more = file.Next(line);
         }
@@ -166,15 +220,15 @@ private:
 
 std::optional<NobletecPosition> ParseNobletecLatLon(const std::string& text)
 {
-    auto field = [&](int n) { return GetSpaceField(text, n, ""); };
-    const auto latitudeDegrees = DegreesOrMinutes(field(1)), latitudeMinutes = DegreesOrMinutes(field(2));
-    const auto longitudeDegrees = DegreesOrMinutes(field(4)), longitudeMinutes = DegreesOrMinutes(field(5));
+    const std::array<std::string_view, 6> fields = SpaceFields(text);
+    const auto latitudeDegrees = DegreesOrMinutes(fields[0]), latitudeMinutes = DegreesOrMinutes(fields[1]);
+    const auto longitudeDegrees = DegreesOrMinutes(fields[3]), longitudeMinutes = DegreesOrMinutes(fields[4]);
     if (!latitudeDegrees || !latitudeMinutes || !longitudeDegrees || !longitudeMinutes) return std::nullopt;
     NobletecPosition p;
     p.Latitude = *latitudeDegrees + *latitudeMinutes / 60.0;
-    if (field(3) == "S") p.Latitude = -p.Latitude;
+    if (fields[2] == "S") p.Latitude = -p.Latitude;
     p.Longitude = *longitudeDegrees + *longitudeMinutes / 60.0;
-    if (field(6) == "W") p.Longitude = -p.Longitude;
+    if (fields[5] == "W") p.Longitude = -p.Longitude;
     return p;
 }
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -464,6 +465,8 @@ public:
     {
         const Tag tag = TagOf(line);
         if (tag == Tag::Other) {
+            // Unknown sentences come in runs of one talker, which tells once.
+            if (line.size() >= 3 && line.compare(0, 3, lastOther_.data(), 3) == 0) return;
             NoteAge(line, false);
             return;
         }
@@ -475,7 +478,10 @@ public:
             ++wrongChecksums_;
             return;
         }
-        NoteAge(line, true);
+        // The talker of most sentences of a log has told what it can already.
+        if (const std::size_t talker = TalkerIndex(line);
+            talker == kTalkers || !noted_[talker] || (tag == Tag::Rmc && MayEndInAStatus(line)))
+            NoteAge(line, true, tag == Tag::Rmc);
         switch (tag) {
         case Tag::Rmc: {
             Rmc rmc = RmcOf(Sentence(line), dates_, figures_);
@@ -517,12 +523,41 @@ public:
 private:
     // A sentence of a talker or a field newer than those seen before; one
     // whose checksum fails shows nothing.
-    void NoteAge(std::string_view line, bool checked)
+    // The two capital letters of a "$XX" talker as one index; kTalkers for anything else.
+    static constexpr std::size_t kTalkers = 26 * 26;
+    static std::size_t TalkerIndex(std::string_view line)
     {
+        const auto capital = [](char c) { return c >= 'A' && c <= 'Z'; };
+        if (line.size() < 3 || line[0] != '$' || !capital(line[1]) || !capital(line[2])) return kTalkers;
+        return static_cast<std::size_t>(line[1] - 'A') * 26 + static_cast<std::size_t>(line[2] - 'A');
+    }
+
+    // A sentence tells by its talker, looked at once per talker, and an RMC
+    // by its last field too, looked at where it may be a status letter.
+    void NoteAge(std::string_view line, bool checked, bool rmc = false)
+    {
+        const std::size_t talker = TalkerIndex(line);
+        if (talker < kTalkers && noted_[talker] && !(rmc && MayEndInAStatus(line))) return Noted(line, talker, checked);
         const auto since = WrittenNotBefore(line);
-        if (!since || (notBefore_ && *since <= *notBefore_)) return;
+        if (!since || (notBefore_ && *since <= *notBefore_)) return Noted(line, talker, checked);
         if (!checked && !ChecksumHolds(line)) return;
         notBefore_ = since;
+        Noted(line, talker, checked);
+    }
+
+    void Noted(std::string_view line, std::size_t talker, bool checked)
+    {
+        if (talker == kTalkers) return;
+        noted_[talker] = true;
+        if (!checked) std::copy_n(line.begin(), 3, lastOther_.begin());
+    }
+
+    // ",S" before the checksum or the end: an RMC that may hold a navigational status.
+    static bool MayEndInAStatus(std::string_view line)
+    {
+        const std::size_t star = line.size() >= 3 && line[line.size() - 3] == '*' ? line.size() - 3 : line.size();
+        return star >= 2 && line[star - 2] == ',' &&
+               std::string_view("SCUV").find(line[star - 1]) != std::string_view::npos;
     }
 
     // The sentence of a fix that came already from another talker, by its time.
@@ -705,6 +740,8 @@ private:
     DayCache dates_;
     std::int64_t undated_ = 0;
     std::optional<std::int64_t> notBefore_;
+    std::bitset<kTalkers> noted_;      // the talkers looked at
+    std::array<char, 3> lastOther_{};  // "$GP": the talker of the unknown sentences before
     std::int64_t wrongChecksums_ = 0;
     std::int64_t notAscii_ = 0;
     std::int64_t zdaDatesOverruled_ = 0;

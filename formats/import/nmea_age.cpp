@@ -52,10 +52,12 @@ bool HoldsNavigationalStatus(std::string_view sentence)
 
 std::optional<std::int64_t> WrittenNotBefore(std::string_view sentence)
 {
-    while (!sentence.empty() && sentence.front() == ' ') sentence.remove_prefix(1);
+    // Asked of every sentence of a log: most are told apart by three characters.
+    if (!sentence.empty() && sentence.front() == ' ') sentence.remove_prefix(sentence.find_first_not_of(' '));
     if (sentence.size() < 7 || sentence[0] != '$') return std::nullopt;
+    const bool rmc = sentence[3] == 'R' && sentence[4] == 'M' && sentence[5] == 'C' && sentence[6] == ',';
     std::optional<std::int64_t> since = TalkerSince(sentence[1], sentence[2]);
-    if (sentence.substr(3, 4) == "RMC," && HoldsNavigationalStatus(sentence))
+    if (rmc && HoldsNavigationalStatus(sentence))
         since = std::max(since.value_or(kNavigationalStatusSince), kNavigationalStatusSince);
     return since;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/import/nmea_fields.h"
 
+#include "core/read_number.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -57,38 +59,15 @@ UtcTime TimeAt(std::int64_t day, DayTime time)
     return {(day - static_cast<std::int64_t>(kUnixEpochDay)) * kSecondsPerDay + time.seconds, time.nanoseconds};
 }
 
-std::optional<double> PlainDecimal(std::string_view text)
-{
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    const bool negative = p != end && *p == '-';
-    if (negative) ++p;
-    std::uint64_t digits = 0;
-    const char* const whole = p;
-    while (p != end && *p >= '0' && *p <= '9') digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
-    std::ptrdiff_t count = p - whole, decimals = 0;
-    if (p != end && *p == '.') {
-        const char* const fraction = ++p;
-        while (p != end && *p >= '0' && *p <= '9') digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
-        decimals = p - fraction;
-        count += decimals;
-    }
-    if (p != end || count == 0 || count > 15) return std::nullopt;
-    const double value = static_cast<double>(digits) / kPowers[decimals];
-    return negative ? -value : value;
-}
-
 double Decimal(std::string_view text)
 {
-    const auto plain = PlainDecimal(text);
+    const auto plain = ShortDecimal(text);
     return plain ? *plain : TextToFloat(text);
 }
 
 std::optional<double> ExactDouble(std::string_view text)
 {
     text = Trimmed(text);
-    if (const auto plain = PlainDecimal(text)) return plain;
+    if (const auto plain = ShortDecimal(text)) return plain;
     return ParsedExactly<double>(text);
 }

@@ -22,10 +22,6 @@ std::optional<DayTime> DayTimeOf(std::string_view text);
 // The moment of a day (days since 1899-12-30) and a time of day.
 UtcTime TimeAt(std::int64_t day, DayTime time);
 
-// A text of up to 15 digits, an optional point and an optional leading minus:
-// its value, the nearest double (one exact division of exact numbers), the
-// same TextToFloat gives. Nothing for any other text.
-std::optional<double> PlainDecimal(std::string_view text);
 // TextToFloat, sooner for the plain decimals that fill a log: the same value.
 double Decimal(std::string_view text);
 // A field that is a number and nothing else, blanks around it aside, as the

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/native/KesRecords.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/clock.h"
@@ -33,9 +34,16 @@ std::string EightBit(std::string_view utf8)
 // of line breaks and controls one blank, and blanks at either end go.
 std::string NativeText(std::string_view utf8)
 {
-    const std::string legacy = EightBit(utf8);
-    std::string out;
-    out.reserve(legacy.size());
+    // Most texts are ASCII: their bytes are their 8-bit form.
+    std::string eightBit;
+    std::string_view legacy = utf8;
+    if (!std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; })) {
+        eightBit = EightBit(utf8);
+        legacy = eightBit;
+    }
+    // Each byte gives at most one: written in place.
+    std::string out(legacy.size(), '\0');
+    std::size_t n = 0;
     bool breakPending = false;
     for (const char c : legacy) {
         if (static_cast<unsigned char>(c) < 0x20) {
@@ -43,19 +51,20 @@ std::string NativeText(std::string_view utf8)
             continue;
         }
         if (c == ' ' || c == ',') {
-            if (!breakPending) out += ' ';
+            if (!breakPending) out[n++] = ' ';
             continue;
         }
         if (breakPending) {
-            while (!out.empty() && out.back() == ' ') out.pop_back();
-            out += ' ';
+            while (n > 0 && out[n - 1] == ' ') --n;
+            out[n++] = ' ';
             breakPending = false;
         }
-        out += c;
+        out[n++] = c;
     }
-    const std::size_t first = out.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return out.substr(first, out.find_last_not_of(' ') - first + 1);
+    std::size_t first = 0;
+    while (first < n && out[first] == ' ') ++first;
+    while (n > first && out[n - 1] == ' ') --n;
+    return out.substr(first, n - first);
 }
 
 std::string NativeDescription(const Point& p) { return NativeText(DescriptionOf(p.description, p.comment)); }
