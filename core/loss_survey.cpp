@@ -81,8 +81,8 @@ public:
                std::size_t length = 0, HeldWhere where = HeldWhere::Always)
     {
         if (count <= 0) return;
-        // Few kinds, compared by their constant texts.
-        // The link points of the roads dropped add up as the routes do.
+        // Few kinds, compared by their constant texts; the link points of
+        // the roads dropped add up as the routes do.
         const bool summed = how == How::RoadDropped;
         for (Loss& loss : losses_)
             if (loss.how == how && loss.what == what && loss.noun == noun && loss.file == file &&
