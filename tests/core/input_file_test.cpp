@@ -208,20 +208,17 @@ TEST(InputFile, SixteenBitTextReadsAsTheSameLinesAcrossTheWindowsEdges)
 
 TEST(InputFile, SixteenBitUnitsAreToldByTheirMarkOrTheirZeroBytes)
 {
-    const std::pair<std::string_view, TextUnits> rows[] = {
-        {"\xFF\xFE", TextUnits::Utf16LittleEndian},
-        {"\xFE\xFF$", TextUnits::Utf16BigEndian},
-        {std::string_view("$\0G\0P\0R\0", 8), TextUnits::Utf16LittleEndian},
-        {std::string_view("\0$\0G", 4), TextUnits::Utf16BigEndian},
-        {std::string_view("$\0", 2), TextUnits::Bytes},  // one unit tells nothing
-        {std::string_view("$\0G\0\xE9\0", 6), TextUnits::Bytes},
-        {std::string_view("\0\0\0$", 4), TextUnits::Bytes},
-        {"$GPRMC", TextUnits::Bytes},
-        {"\xEF\xBB\xBF$GPRMC", TextUnits::Bytes},
-        {"", TextUnits::Bytes},
-    };
-    for (const auto& [start, units] : rows) EXPECT_EQ(UnitsOf(start).units, units) << start.size();
-    // '$', a degree sign, U+4700, NUL, an odd byte.
-    EXPECT_EQ(TextOfUnits(std::string_view("$\0\xB0\0\0G\0\0\x01", 9), TextUnits::Utf16LittleEndian),
-              (std::string{'$', kNotAscii, kNotAscii, '\0', kNotAscii}));
+    const std::pair<TextUnits, std::vector<std::string_view>> rows[] = {
+        {TextUnits::Utf16LittleEndian, {"\xFF\xFE", {"$\0G\0P\0R\0", 8}}},
+        {TextUnits::Utf16BigEndian, {"\xFE\xFF$", {"\0$\0G", 4}}},
+        {TextUnits::Bytes,  // one unit tells nothing
+         {{"$\0", 2}, {"$\0G\0\xE9\0", 6}, {"\0\0\0$", 4}, "$GPRMC", "\xEF\xBB\xBF$GPRMC", ""}}};
+    for (const auto& [units, starts] : rows)
+        for (const std::string_view start : starts) EXPECT_EQ(UnitsOf(start).units, units) << start.size();
+    // '$', a degree sign, U+4700, NUL, U+2424, U+0D0A, U+0100, U+FFFF, an odd byte.
+    std::string little("$\0\xB0\0\0G\0\0$$\n\r\0\x01\xFF\xFF\x01", 17), big = little;
+    for (std::size_t i = 0; i + 1 < big.size(); i += 2) std::swap(big[i], big[i + 1]);
+    const std::string text = {'$', kNotAscii, kNotAscii, '\0', kNotAscii, kNotAscii, kNotAscii, kNotAscii, kNotAscii};
+    EXPECT_EQ(TextOfUnits(little, TextUnits::Utf16LittleEndian), text);
+    EXPECT_EQ(TextOfUnits(big, TextUnits::Utf16BigEndian), text);
 }

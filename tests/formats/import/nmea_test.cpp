@@ -7,8 +7,10 @@
 #include <tuple>
 
 #include "core/file_io.h"
+#include "core/format_lookup.h"
 #include "core/text_fields.h"
 #include "core/undated_times.h"
+#include "formats/format_table.h"
 #include "formats/import/nmea.h"
 #include "tests/support/document_points.h"
 #include "tests/support/random_text.h"
@@ -49,6 +51,48 @@ std::vector<std::string> Times(const ReadResult& read)
     std::vector<std::string> times;
     for (const Point& p : TrackPoints(read)) times.push_back(p.time ? IsoTime(*p.time) + (p.undated ? "?" : "") : "");
     return times;
+}
+std::string Repeated(const std::string& line, int times)
+{
+    std::string text;
+    for (int i = 0; i < times; ++i) text += line;
+    return text;
+}
+
+std::string Fixes(int count)
+{
+    std::string log;
+    char line[96];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(line, sizeof line, "$GPRMC,%02d%02d%02d,A,4807.%03d,N,01131.000,E,,,230394,,\r\n", i / 3600 % 24,
+                      i / 60 % 60, i % 60, i % 1000);
+        log += line;
+    }
+    return log;
+}
+
+bool TakenForNmea(const std::string& content)
+{
+    TempDir dir;
+    WriteText(dir.Path("log"), content);
+    for (const InputFormatRow& row : KnownFormats().inputs)
+        if (row.position == Position(Input::Nmea)) return row.recognise(FileLook(dir.Path("log")));
+    return false;
+}
+
+enum class Order { LittleEndian, BigEndian };
+
+// ASCII text in 16-bit units; `unit` replaces the character '~'.
+std::string Utf16(const std::string& text, Order order, bool mark, char16_t unit = u'~')
+{
+    std::string bytes;
+    if (mark) bytes = order == Order::LittleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char c : text) {
+        const char16_t u = c == '~' ? unit : static_cast<char16_t>(c);
+        const char low = static_cast<char>(u & 0xFF), high = static_cast<char>(u >> 8);
+        bytes += order == Order::LittleEndian ? std::string{low, high} : std::string{high, low};
+    }
+    return bytes;
 }
 }  // namespace
 
@@ -201,37 +245,30 @@ TEST(NmeaLog, EveryTalkerGivesFixesButMakersOwnSentencesDoNot)
 // The day a log's receiver can have written it at the earliest, by the
 // latest its sentences show: a satellite system's talker, the 4.10 field of
 // an RMC; a sentence whose checksum fails shows nothing. A log's sections are
-// its reader's own, made at gaps.
+// its reader's own, made at gaps. Each row: a day, and the sentences that
+// show it after a fix.
 TEST(NmeaLog, ItsTalkersAndFieldsTellWhenALogCanHaveBeenWrittenAtTheEarliest)
 {
-    const struct {
-        std::string sentences;
-        const char* notBefore;  // none: nothing shows a day
-    } cases[] = {
-        {"", nullptr},
-        {Checked("GPGSV,1,1,00") + Checked("GLGSV,1,1,00"), nullptr},
-        {Checked("GNGSA,A,3,,,,,,,,,,,,,1.0,1.0,1.0"), "2000-07-01"},
-        {"$GNRMC,120001,A,4807.038,N,01131.000,E,,,240899,,\r\n", "2000-07-01"},  // no checksum: taken
-        {Checked("BDGSV,1,1,00"), "2000-10-30"},
-        {Checked("GBGSV,1,1,00"), "2000-10-30"},
-        {Checked("GAGSV,1,1,00"), "2005-12-28"},
-        {"$GAGSV,1,1,00*00\r\n", nullptr},
-        {Checked("GQGSV,1,1,00"), "2010-09-11"},
-        {Checked("GIGSV,1,1,00"), "2013-07-01"},
-        {Checked("GPRMC,120001,A,4807.038,N,01131.000,E,,,240899,,,A,V"), "2012-06-01"},
-        {Checked("GPRMC,120001,A,4807.038,N,01131.000,E,,,240899,,,A"), nullptr},
-        {Checked("GPRMC,120001,A,4807.038,N,01131.000,E,,,240899,,,A,V,X"), nullptr},
-        {Checked("GAGSV,1,1,00") + Checked("GNGSA,A,3") + Checked("BDGSV,1,1,00"), "2005-12-28"},
-    };
-    for (const auto& c : cases) {
-        const ReadResult read = Read(Rmc("120000", "240899") + c.sentences);
-        ASSERT_EQ(read.document.tracks.size(), 1u) << c.sentences;
-        const Track& track = read.document.tracks[0];
-        EXPECT_EQ(track.loggedNotBefore ? IsoTime(*track.loggedNotBefore).substr(0, 10) : "",
-                  c.notBefore ? c.notBefore : "")
-            << c.sentences;
-        EXPECT_TRUE(track.sectionsAtGaps);
-    }
+    const auto gsv = [](const std::string& talker) { return Checked(talker + "GSV,1,1,00"); };
+    const std::string rmc = "GPRMC,120001,A,4807.038,N,01131.000,E,,,240899,,,A";
+    const std::pair<std::string, std::vector<std::string>> days[] = {
+        {"", {"", gsv("GP") + gsv("GL"), "$GAGSV,1,1,00*00\r\n", Checked(rmc), Checked(rmc + ",V,X")}},  // none
+        {"2000-07-01",
+         {Checked("GNGSA,A,3,,,,,,,,,,,,,1.0,1.0,1.0"),
+          "$GNRMC,120001,A,4807.038,N,01131.000,E,,,240899,,\r\n"}},  // no checksum: taken
+        {"2000-10-30", {gsv("BD"), gsv("GB")}},
+        {"2005-12-28", {gsv("GA"), gsv("GA") + Checked("GNGSA,A,3") + gsv("BD")}},
+        {"2010-09-11", {gsv("GQ")}},
+        {"2012-06-01", {Checked(rmc + ",V")}},
+        {"2013-07-01", {gsv("GI")}}};
+    for (const auto& [day, logs] : days)
+        for (const std::string& sentences : logs) {
+            const ReadResult read = Read(Rmc("120000", "240899") + sentences);
+            ASSERT_EQ(read.document.tracks.size(), 1u) << sentences;
+            const Track& track = read.document.tracks[0];
+            EXPECT_EQ(track.loggedNotBefore ? IsoTime(*track.loggedNotBefore).substr(0, 10) : "", day) << sentences;
+            EXPECT_TRUE(track.sectionsAtGaps);
+        }
 }
 
 // Fixes without a date take the log's, counted across midnight either way;
@@ -407,7 +444,8 @@ TEST(NmeaLog, FixesAsANavigatorReadsThem)
 }
 
 // A ZDA dates the fixes that follow it and those before it, counted across
-// midnight by their times of day as an RMC's date is; an RMC's date is kept
+// midnight by their times of day as an RMC's date is (wherever it stands:
+// TheTimesOfALogDoNotDependOnWhichFixGivesTheDate); an RMC's date is kept
 // where the two disagree, and the ZDA dates not taken are told.
 TEST(NmeaLog, ZdaSentencesDateTheLogWhereNoRmcDateDisagrees)
 {
@@ -424,9 +462,9 @@ TEST(NmeaLog, ZdaSentencesDateTheLogWhereNoRmcDateDisagrees)
         std::vector<std::string> times;
         std::vector<Finding> findings;
     } rows[] = {
-        {"dates what follows, across midnight",
-         Zda("235958", "01,05,2019", "GN") + Gga("235959") + Gga("000001"),
-         {"2019-05-01T23:59:59Z", "2019-05-02T00:00:01Z"},
+        {"a checked one of any talker",
+         Checked("GNZDA,201530.00,04,07,2002,00,00") + Gga("201531", "GN"),
+         {"2002-07-04T20:15:31Z"},
          {}},
         {"dates what came before",
          Gga("235959") + Gga("000001") + Zda("000002", "02,05,2019"),
@@ -466,9 +504,6 @@ TEST(NmeaLog, ZdaSentencesDateTheLogWhereNoRmcDateDisagrees)
         EXPECT_EQ(Times(read), row.times);
         EXPECT_EQ(read.findings.All(), row.findings);
     }
-    // A checked ZDA of any talker.
-    EXPECT_EQ(Times(Read(Checked("GNZDA,201530.00,04,07,2002,00,00") + Gga("201531", "GN"))),
-              std::vector<std::string>{"2002-07-04T20:15:31Z"});
 }
 
 // A receiver without a fix writes zeros where it has no altitude, dilution,
@@ -506,4 +541,59 @@ TEST(NmeaLog, AVoidFixOrAnEmptyFieldHoldsNoFigures)
         EXPECT_EQ(p.satellites, row.figures ? 0 : -1);
         EXPECT_STREQ(kFixNames[p.fix], row.fix);
     }
+}
+
+// NMEA logs as files, after the log as a text: a log is told by its first
+// fix, looked for past the first few kilobytes while the lines are
+// sentences, up to a bound.
+TEST(NmeaFiles, ALogIsToldByItsFirstFixAfterAnyRunOfSentences)
+{
+    const std::string fix = Rmc("120000", "230394");
+    const std::string waypoint = "$GPWPL,3558.322,N,08708.082,W,GCEBB*1D\r\n";
+    const std::string satellites = "$GPGSV,3,1,09,28,64,316,40,08,60,189,42,11,50,085,46,07,37,246,45*7A\n";
+    const struct {
+        const char* what;
+        std::string content;
+        bool nmea;
+    } rows[] = {
+        {"10,000 waypoints first", Repeated(waypoint, 10000) + fix, true},
+        {"200 satellite lines first", Repeated(satellites, 200) + fix, true},
+        {"blank lines and AIS", Repeated("\r\n!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0*26\r\n", 300) + fix, true},
+        {"a line of text before the fix", Repeated(waypoint, 200) + "Recorded by a logger\r\n" + fix, false},
+        {"the fix past the bound", Repeated(waypoint, (1 << 20) / 40 + 1) + fix, false},
+        {"sentences without a fix", Repeated(waypoint, 2000), false},
+        {"a fix at the start", fix + "Recorded by a logger\r\n", true},
+        {"text first", "Recorded by a logger\r\n" + Repeated(waypoint, 200) + fix, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(TakenForNmea(row.content), row.nmea);
+        EXPECT_EQ(TakenForNmea(Utf16(row.content, Order::LittleEndian, true)), row.nmea);
+    }
+}
+
+// Logs some Windows tools write: ASCII in 16-bit units, either byte order,
+// with or without a byte-order mark, from a file or memory. A unit that is
+// not ASCII (here one whose bytes are a line end) makes its sentence
+// unreadable, as a wrong checksum does; an odd byte at the end is no character.
+TEST(NmeaFiles, SixteenBitLogsAreToldAndReadInEitherByteOrder)
+{
+    std::string log = Fixes(60000);  // 3 MB of 16-bit text: longer than the reader's window
+    log.insert(60, "~");             // inside the second fix
+    for (const Order order : {Order::LittleEndian, Order::BigEndian})
+        for (const bool mark : {true, false}) {
+            SCOPED_TRACE(std::to_string(order == Order::LittleEndian) + std::to_string(mark));
+            const std::string bytes = Utf16(log, order, mark, u'\u0D0A') + "\x01";
+            EXPECT_TRUE(TakenForNmea(bytes));
+            TempDir dir;
+            WriteText(dir.Path("log.nmea"), bytes);
+            for (const ReadResult& read :
+                 {ReadNmeaLogFile(InputSource::File(dir.Path("log.nmea")), {}), ReadMemory(ReadNmeaLogFile, bytes)}) {
+                ASSERT_EQ(read.document.TrackPointCount(), 59999);
+                EXPECT_EQ(Held(TrackPoints(read).back()), "|||||1994-03-23T16:39:59Z");
+                EXPECT_EQ(read.findings.All(),
+                          (std::vector<Finding>{
+                              {FindingKind::Skipped, "1 sentence with a character other than ASCII was skipped", 1}}));
+            }
+        }
 }
