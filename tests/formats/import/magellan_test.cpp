@@ -9,12 +9,16 @@
 #include "tests/support/test_files.h"
 
 namespace {
-ReadResult ReadAs(ReadMode mode, const std::string& content)
+// The reader as an output of one kind asks it to read.
+template <ReadMode mode>
+ReadResult ReadOneKind(const InputSource& source, const ReadOptions&)
 {
-    return ReadMagellanFile(InputSource::Memory("in", content), {.mode = mode});
+    return ReadMagellanFile(source, {.mode = mode});
 }
-ReadResult ReadWaypoints(const std::string& content) { return ReadAs(ReadMode::Waypoints, content); }
-ReadResult ReadTrack(const std::string& content) { return ReadAs(ReadMode::Tracks, content); }
+const Reader ReadMagellanWaypointFile = ReadOneKind<ReadMode::Waypoints>,
+             ReadMagellanTrackFile = ReadOneKind<ReadMode::Tracks>;
+ReadResult ReadWaypoints(const std::string& content) { return ReadMemory(ReadMagellanWaypointFile, content); }
+ReadResult ReadTrack(const std::string& content) { return ReadMemory(ReadMagellanTrackFile, content); }
 
 std::vector<std::string> HeldPoints(const std::vector<Point>& points)
 {
@@ -172,7 +176,7 @@ TEST(MagellanCard, ATimeOrDateThatIsNotANumberLeavesThePointWithoutATime)
 
 TEST(MagellanCard, DatedTrackFixture)
 {
-    const ReadResult read = ReadMagellanFile(InputSource::File(FixturePath("magellan/magellandate.log")), {});
+    const ReadResult read = ReadMagellanTrackFile(InputSource::File(FixturePath("magellan/magellandate.log")), {});
     const std::vector<Point> points = TrackPoints(read);
     ASSERT_EQ(points.size(), 6u);
     EXPECT_NEAR(points[0].latitude, 42 + 31.829 / 60, 1e-12);
@@ -210,11 +214,11 @@ TEST(Routes, MagellanAndMapsendRouteFixtures)
         std::vector<std::string> routes;  // name, number, count, first and last point
     } rows[] = {
         {"magellan/magellan.rte",
-         ReadMagellanFile,
+         ReadMagellanWaypointFile,
          {"/1/11/49B 30.700000 -92.400000/40A 22.300000 -84.400000",
           "/2/3/ATLAUN 30.280517 -91.685883/ATWRNR 30.314717 -91.646117"}},
         {"magellan/magexplorist.rte",
-         ReadMagellanFile,
+         ReadMagellanWaypointFile,
          {"Route 1/1/4/WPT006 34.148017 -117.833367/WPT009 34.094767 -117.863933"}},
         {"mapsend/route.wpt",
          ReadMapsendWaypointFile,

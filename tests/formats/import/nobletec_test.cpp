@@ -8,12 +8,14 @@
 #include "tests/support/random_text.h"
 
 namespace {
-ReadResult ReadAs(ReadMode mode, const std::string& content)
+// The reader as an output of one kind asks it to read.
+template <ReadMode mode>
+ReadResult ReadOneKind(const InputSource& source, const ReadOptions&)
 {
-    return ReadNobletecFile(InputSource::Memory("in", content), {.mode = mode});
+    return ReadNobletecFile(source, {.mode = mode});
 }
-ReadResult ReadWaypoints(const std::string& content) { return ReadAs(ReadMode::Waypoints, content); }
-ReadResult ReadTracks(const std::string& content) { return ReadAs(ReadMode::Tracks, content); }
+const Reader ReadNobletecWaypoints = ReadOneKind<ReadMode::Waypoints>,
+             ReadNobletecTracks = ReadOneKind<ReadMode::Tracks>;
 
 std::string Mark(const std::string& desc, const std::string& latLon, const std::string& name = "")
 {
@@ -36,25 +38,26 @@ std::string Section(int count, int firstDegree)
 // hemisphere is north or east.
 TEST(NobletecLatLon, DegreesMinutesAndHemispheres)
 {
+    const double none = NAN;
     const struct {
         const char* text;
-        std::optional<std::pair<double, double>> position;
-    } rows[] = {{"47 36.000 N 122 30.000 W", {{47.6, -122.5}}},
-                {"33 51,6 S 151 12,6 E", {{-33.86, 151.21}}},
-                {"33 51.6 s 151 12.6 w", {{33.86, 151.21}}},
-                {"  47   36.000  N 122 30.000 W extra", {{47.6, -122.5}}},
-                {"47\t36.000\tN\t122\t30.000\tW", {{47.6, -122.5}}},
-                {"47 36 N 122 30", {{47.6, 122.5}}},
-                {"47 30", std::nullopt},
-                {"47 3x N 122 30.000 W", std::nullopt},
-                {"47 36 N 122 1,2,3 W", std::nullopt},
-                {"", std::nullopt}};
+        double latitude, longitude;
+    } rows[] = {{"47 36.000 N 122 30.000 W", 47.6, -122.5},
+                {"33 51,6 S 151 12,6 E", -33.86, 151.21},
+                {"33 51.6 s 151 12.6 w", 33.86, 151.21},
+                {"  47   36.000  N 122 30.000 W extra", 47.6, -122.5},
+                {"47\t36.000\tN\t122\t30.000\tW", 47.6, -122.5},
+                {"47 36 N 122 30", 47.6, 122.5},
+                {"47 30", none, none},
+                {"47 3x N 122 30.000 W", none, none},
+                {"47 36 N 122 1,2,3 W", none, none},
+                {"", none, none}};
     for (const auto& row : rows) {
         const auto p = ParseNobletecLatLon(row.text);
-        ASSERT_EQ(p.has_value(), row.position.has_value()) << row.text;
+        ASSERT_EQ(p.has_value(), !std::isnan(row.latitude)) << row.text;
         if (!p) continue;
-        EXPECT_NEAR(p->Latitude, row.position->first, 1e-9) << row.text;
-        EXPECT_NEAR(p->Longitude, row.position->second, 1e-9) << row.text;
+        EXPECT_NEAR(p->Latitude, row.latitude, 1e-9) << row.text;
+        EXPECT_NEAR(p->Longitude, row.longitude, 1e-9) << row.text;
     }
 }
 
@@ -72,7 +75,7 @@ TEST(NobletecExport, MarksKeepTheirOwnTextsAndBorrowNone)
     file += "Type = Mark\r\n  LatLon = 3 30.000 S 4 0 W\r\n";  // blanks before the keyword
     file += Mark("Harbour entrance buoy", "1 0 N 2 0 E", "Gr\xFCne Boje");
     file += Mark(longText, "1 0 N 2 0 E");
-    const std::vector<Point> points = ReadWaypoints(file).document.waypoints.ToVector();
+    const std::vector<Point> points = ReadMemory(ReadNobletecWaypoints, file).document.waypoints.ToVector();
     std::vector<std::string> held;
     for (const Point& p : points) held.push_back(Held(p));
     EXPECT_EQ(held, (std::vector<std::string>{
@@ -90,15 +93,16 @@ TEST(NobletecExport, EveryMarkAndTrackPointIsRead)
 {
     std::string marks;
     for (int i = 0; i < 12000; ++i) marks += "Type = Mark\nLatLon = 1 0 N 1 0 E\n";
-    EXPECT_EQ(ReadWaypoints(marks).document.waypoints.size(), 12000u);
-    EXPECT_EQ(ReadTracks(Section(60000, 0) + Section(60000, 0)).document.TrackPointCount(), 120000);
+    EXPECT_EQ(ReadMemory(ReadNobletecWaypoints, marks).document.waypoints.size(), 12000u);
+    EXPECT_EQ(ReadMemory(ReadNobletecTracks, Section(60000, 0) + Section(60000, 0)).document.TrackPointCount(), 120000);
 }
 
 // The file names no track, and its points have neither time nor elevation.
 TEST(NobletecExport, SectionsOfTenNoneAndFiveMakeOneTrack)
 {
     PinClock(45000.75, 45000.7);  // 2023-03-15 18:00 local
-    const ReadResult read = ReadTracks(Mark("A mark", "1 0 N 1 0 E") + Section(10, 0) + Section(0, 0) + Section(5, 20));
+    const ReadResult read =
+        ReadMemory(ReadNobletecTracks, Mark("A mark", "1 0 N 1 0 E") + Section(10, 0) + Section(0, 0) + Section(5, 20));
     ASSERT_EQ(read.document.tracks.size(), 1u);
     // No name is made up for it.
     EXPECT_EQ(read.document.tracks[0].info, GroupInfo{});
@@ -115,8 +119,8 @@ TEST(NobletecExport, SectionsOfTenNoneAndFiveMakeOneTrack)
 
 TEST(NobletecExport, ASectionCutShortByTheEndOfTheFileKeepsItsPoints)
 {
-    const std::vector<Point> points =
-        TrackPoints(ReadTracks(Section(3, 0) + "NumberOfTrackMarks = 2000000000\r\nTrackMarks:\r\n1 0 N 2 0 E\r\n"));
+    const std::vector<Point> points = TrackPoints(ReadMemory(
+        ReadNobletecTracks, Section(3, 0) + "NumberOfTrackMarks = 2000000000\r\nTrackMarks:\r\n1 0 N 2 0 E\r\n"));
     ASSERT_EQ(points.size(), 4u);
     EXPECT_TRUE(points[3].newSection);
 }
@@ -124,9 +128,11 @@ TEST(NobletecExport, ASectionCutShortByTheEndOfTheFileKeepsItsPoints)
 TEST(NobletecExport, TrackPointCountThatIsNotANumberIsAConversionError)
 {
     for (const char* count : {"ten", "+-5", "--5", "-+5", "+"})
-        EXPECT_THROW(ReadTracks(std::string("NumberOfTrackMarks = ") + count + "\r\n"), ConversionError) << count;
+        EXPECT_THROW(ReadMemory(ReadNobletecTracks, std::string("NumberOfTrackMarks = ") + count + "\r\n"),
+                     ConversionError)
+            << count;
     // No count: no points.
-    EXPECT_TRUE(ReadTracks("NumberOfTrackMarks\r\nskipped\r\n1 0 N 1 0 E\r\n").document.Empty());
+    EXPECT_TRUE(ReadMemory(ReadNobletecTracks, "NumberOfTrackMarks\r\nskipped\r\n1 0 N 1 0 E\r\n").document.Empty());
 }
 
 TEST(NobletecExport, RandomAndTruncatedInputsNeverCrash)
@@ -155,11 +161,13 @@ TEST(NobletecExport, RandomAndTruncatedInputsNeverCrash)
     std::string valid;
     for (int i = 0; i < 300; ++i) valid += Mark("Harbour entrance buoy", "47 36.000 N 122 30.000 W") + Section(5, 1);
     for (const std::string& input : RandomTextInputs(valid, pieces, 5)) {
-        try {
-            const Document d = ReadMemory(ReadNobletecFile, input).document;
-            // A point takes a line of its own at least: "LatLon" or a point line, and its end.
-            ASSERT_LE(d.waypoints.size() * 7 + static_cast<std::size_t>(d.TrackPointCount()), input.size() + 1);
-        } catch (const ConversionError&) {}
+        for (const Reader reader : {ReadNobletecWaypoints, ReadNobletecTracks, ReadNobletecFile}) {
+            try {
+                const Document d = ReadMemory(reader, input).document;
+                // A point takes a line of its own at least: "LatLon" or a point line, and its end.
+                ASSERT_LE(d.waypoints.size() * 7 + static_cast<std::size_t>(d.TrackPointCount()), input.size() + 1);
+            } catch (const ConversionError&) {}
+        }
     }
 }
 
@@ -178,7 +186,7 @@ TEST(NobletecExport, BothKindsAreReadOrCountedByTheMode)
     } rows[] = {
         {ReadMode::Everything, 2, 3, 0, 0, 1}, {ReadMode::Waypoints, 2, 0, 0, 1, 1}, {ReadMode::Tracks, 0, 3, 3, 0, 0}};
     for (const auto& row : rows) {
-        const ReadResult read = ReadAs(row.mode, file);
+        const ReadResult read = ReadNobletecFile(InputSource::Memory("in", file), {.mode = row.mode});
         EXPECT_EQ(read.document.waypoints.size(), row.waypoints);
         EXPECT_EQ(static_cast<std::size_t>(read.document.TrackPointCount()), row.trackPoints);
         EXPECT_EQ(read.waypointsLeftOut, row.waypointsLeftOut);
