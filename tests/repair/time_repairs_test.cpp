@@ -121,57 +121,45 @@ TEST(TimeRepairs, TimesLookEarlyOnlyBeforeTheDayTheirReceiverCanHaveLoggedThem)
     }
 }
 
-// A Berlin log written in wall-clock time, a fix a minute, across both
-// changes of 2024, read and repaired: every time is the UTC time the fix
-// was logged at, and the log stays one section, where its wall-clock times
-// jump an hour forward in spring and back in autumn.
-TEST(TimeRepairs, AWallClockLogAcrossBothChangesBecomesItsUtcTimesInOneSection)
+// A Berlin log written in wall-clock time, read and repaired: every time is
+// the UTC time its fix was logged at, and its sections are its gaps of over
+// an hour in UTC. A fix a minute across either change of 2024 stays one
+// section, where its wall-clock times jump an hour forward in spring and
+// back in autumn; two fixes are split by their gap in UTC, however long it
+// looked on the clock.
+TEST(TimeRepairs, AWallClockLogBecomesItsUtcTimesInSectionsAtItsGapsInUtc)
 {
     const TimeZone berlin = *TimeZone::Named("Europe/Berlin");
+    const auto rmc = [](const std::string& time, const std::string& date) {
+        return "$GPRMC," + time + ",A,5230.000,N,01323.000,E,,," + date + ",,\r\n";
+    };
+    const auto repaired = [&](const std::string& log) {
+        ReadResult read = native_documents::ReadBytes(ReadNmeaLogFile, log);
+        TimeRepairs repairs;
+        repairs.zone = berlin;
+        for (const auto& step : TimeRepairSteps(repairs)) step->Apply(read.document);
+        std::pair<std::vector<std::string>, int> timesAndSections;
+        for (const Point& p : read.document.tracks.at(0).points) {
+            timesAndSections.first.push_back(IsoTime(*p.time));
+            timesAndSections.second += p.newSection ? 1 : 0;
+        }
+        return timesAndSections;
+    };
     for (const char* start : {"2024-03-31T00:00:00Z", "2024-10-26T23:30:00Z"}) {
         std::string log;
         std::vector<std::string> logged;
         for (std::int64_t t = Iso(start).seconds; t < Iso(start).seconds + 3 * 3600; t += 60) {
             const std::string local = berlin.LocalIsoTime({t, 0});  // 2024-03-31T03:00:00+02:00
-            log += "$GPRMC," + local.substr(11, 2) + local.substr(14, 2) + local.substr(17, 2) +
-                   ",A,5230.000,N,01323.000,E,,," + local.substr(8, 2) + local.substr(5, 2) + local.substr(2, 2) +
-                   ",,\r\n";
+            log += rmc(local.substr(11, 2) + local.substr(14, 2) + local.substr(17, 2),
+                       local.substr(8, 2) + local.substr(5, 2) + local.substr(2, 2));
             logged.push_back(IsoTime({t, 0}));
         }
-        ReadResult read = native_documents::ReadBytes(ReadNmeaLogFile, log);
-        TimeRepairs repairs;
-        repairs.zone = berlin;
-        for (const auto& step : TimeRepairSteps(repairs)) step->Apply(read.document);
-        std::vector<std::string> times;
-        int sections = 0;
-        for (const Point& p : read.document.tracks.at(0).points) {
-            times.push_back(IsoTime(*p.time));
-            sections += p.newSection ? 1 : 0;
-        }
-        EXPECT_EQ(times, logged) << start;
-        EXPECT_EQ(sections, 1) << start;
+        EXPECT_EQ(repaired(log), std::make_pair(logged, 1)) << start;
     }
-}
-
-// The sections of a log are found again on UTC: a gap of over an hour splits
-// it, however long it looked on the clock.
-TEST(TimeRepairs, ALogsSectionsAreItsGapsOfOverAnHourInUtc)
-{
-    const struct {
-        const char* wallClock;  // the second fix's, after one at 01:30 local time (00:30Z)
-        int sections;
-    } cases[] = {{"032000", 1}, {"034500", 2}, {"013000", 1}, {"023100", 2}};
-    for (const auto& c : cases) {
-        const std::string log = std::string("$GPRMC,013000,A,5230.000,N,01323.000,E,,,310324,,\r\n") + "$GPRMC," +
-                                c.wallClock + ",A,5230.000,N,01323.000,E,,,310324,,\r\n";
-        ReadResult read = native_documents::ReadBytes(ReadNmeaLogFile, log);
-        TimeRepairs repairs;
-        repairs.zone = TimeZone::Named("Europe/Berlin");
-        for (const auto& step : TimeRepairSteps(repairs)) step->Apply(read.document);
-        int sections = 0;
-        for (const Point& p : read.document.tracks.at(0).points) sections += p.newSection ? 1 : 0;
-        EXPECT_EQ(sections, c.sections) << c.wallClock;
-    }
+    // The second fix's wall-clock time, after one at 01:30 (00:30Z) on the day of the spring change.
+    const std::pair<const char*, int> gaps[] = {{"032000", 1}, {"034500", 2}, {"013000", 1}, {"023100", 2}};
+    for (const auto& [wallClock, sections] : gaps)
+        EXPECT_EQ(repaired(rmc("013000", "310324") + rmc(wallClock, "310324")).second, sections) << wallClock;
 }
 
 // The repairs run in their fixed order whatever the user typed first: date,
