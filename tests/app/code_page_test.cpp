@@ -215,10 +215,8 @@ TEST(CodePage, AnIsoLatin2GuessIsReadAsWindows1250)
     const std::vector<std::string> languages[] = {
         {"Český ráj", "Kost", "Žďárec", "Ťapkova chata", "Králický Sněžník", "Lázně Bělohrad", "Šťáhlavy",
          "Příliš žluťoučký kůň"},
-        {"Příliš žluťoučký kůň", "Říp", "Koňský důl", "Ťukov", "Ojców", "Wałbrzych", "Hrubá Skála", "Štěpánov",
-         "Žďárec", "Králický Sněžník", "Zażółć gęślą jaźń", "Křivoklát"},
         {"Čáslav", "Žďárské vrchy", "Řevnice", "Příliš žluťoučký kůň", "Świnoujście", "Łódź Kaliska", "Šiklův mlýn",
-         "Jeseník", "Źdźary", "Ťapkova chata", "Kraków Główny"},
+         "Jeseník", "Źdźary", "Ťapkova chata", "Kraków Główny", "Zażółć gęślą jaźń"},
     };
     for (const std::vector<std::string>& names : languages) {
         std::vector<std::string> bytes;

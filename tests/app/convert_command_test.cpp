@@ -345,7 +345,8 @@ TEST(ConvertCommand, MessagesGoToStandardErrorAndOnlyAStoppedConversionFails)
 
 // A file written again in its own format changes only by a step or a repair:
 // with one, the conversion runs, one file or a card of them; without, it is
-// refused as before, and a code page chosen is no change of the data.
+// refused as before. The check for early times that every run makes only
+// looks, and a code page chosen is no change of the data: neither lets it through.
 TEST(ConvertCommand, TheInputsOwnFormatIsWrittenOnlyWithAStepOrARepair)
 {
     TempDir dir;

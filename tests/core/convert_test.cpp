@@ -66,37 +66,6 @@ TEST_F(ConvertAction, EachCheckStopsWithItsMessageBeforeAnythingHappens)
     }
 }
 
-// A file is written in its own format only when a step may change it: a
-// check that only looks does not count, a code page is no step.
-TEST_F(ConvertAction, TheSameFormatOnBothSidesNeedsAStepThatMayChangeTheData)
-{
-    class Step final : public DocumentStep {
-    public:
-        explicit Step(bool looks) : looks_(looks) {}
-        std::string Name() const override { return "step"; }
-        StepReport Apply(Document&) const override { return {}; }
-        bool OnlyLooks() const override { return looks_; }
-
-    private:
-        bool looks_;
-    };
-    const std::string same = "Input and Output Formats cannot be the same";
-    for (const int in : {Position(Input::HoluxWaypoint), Position(Input::GpxTracks)}) {
-        const int out =
-            in == Position(Input::HoluxWaypoint) ? Position(Output::HoluxWaypoint) : Position(Output::GpxTrack);
-        ConversionRequest request;
-        request.inputs = {{"a.in", in}};
-        request.output = "b.out";
-        request.outputPosition = out;
-        request.codePage = "cp1251";
-        EXPECT_EQ(CheckChoices(request), same);
-        request.steps.push_back(std::make_shared<Step>(true));
-        EXPECT_EQ(CheckChoices(request), same);
-        request.steps.push_back(std::make_shared<Step>(false));
-        EXPECT_EQ(CheckChoices(request), "");
-    }
-}
-
 TEST_F(ConvertAction, ChosenFilesStandInForABlankInputField)
 {
     WriteText(dir.Path("t.plt"), "h\r\nWGS 84\r\n\r\n\r\n0,2,255,T\r\n0\r\n1,2\r\n");
