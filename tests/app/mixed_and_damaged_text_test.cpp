@@ -6,16 +6,10 @@
 
 #include <algorithm>
 
+#include "tests/support/sample_files.h"
 #include "tests/support/test_files.h"
 
 namespace {
-const std::string kTrackHead =
-    "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255,Walk,1,0,0,"
-    "255\r\n0\r\n";
-const std::string kTrackPoints = "  51.500000,  -0.100000,1,    100,36000.5000000, 24-Jul-98, 12:00:00\r\n"
-                                 "  51.500100,  -0.100000,0,    100,36000.5001000, 24-Jul-98, 12:00:09\r\n"
-                                 "  51.500200,  -0.100000,0,    100,36000.5002000, 24-Jul-98, 12:00:17\r\n";
-
 std::size_t Count(const std::string& text, const std::string& part)
 {
     std::size_t count = 0;
@@ -33,9 +27,9 @@ bool Warns(const CommandResult& run, const std::string& warning)
 TEST(DamagedText, AnEmptyLatitudeLeavesItsPointOutAndStrictSaysThree)
 {
     TempDir dir;
-    std::string damaged = kTrackPoints;
-    damaged.replace(damaged.find("  51.500100"), 11, std::string(11, ' '));
-    WriteText(dir.Path("damaged.plt"), kTrackHead + damaged);
+    std::string damaged = samples::KesTrack() + "52.3,4.5,0,-777,40000.7\r\n";
+    damaged.replace(damaged.find("52.2"), 4, "    ");
+    WriteText(dir.Path("damaged.plt"), damaged);
     const CommandResult run = RunConvert({"--strict", "--brief", dir.Path("damaged.plt"), "-O", dir.Path("d.gpx")});
     EXPECT_EQ(run.exitCode, 3) << run.err;
     EXPECT_TRUE(Warns(run, "1 point without a usable position was left out")) << run.err;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <optional>
 
 #include "formats/import/Magellan.h"
@@ -25,24 +24,19 @@ std::vector<Point> PointsOf(const ReadResult& read)
     return points;
 }
 
-// A file of one point whose latitude field is `text`, for each reader.
-struct LatitudeFile {
+// A file of one point whose latitude field is '%', for each reader.
+const struct {
     const char* name;
     Reader read;
-    std::function<std::string(const std::string&)> file;
+    std::string file;
     int column;  // of the expectations below
-};
-const LatitudeFile kLatitudeFiles[] = {
-    {".wpt", ReadWaypointFile, [](const std::string& t) { return kWaypointHeader + "1,W," + t + ",4.3\r\n"; }, 0},
-    {".plt", ReadTrackFile, [](const std::string& t) { return kTrackHeader + t + ",4.3\r\n"; }, 0},
-    {"Nobletec mark", ReadNobletecFile,
-     [](const std::string& t) { return "Type = Mark\r\nLatLon = " + t + " 0 N 4 18 E\r\n"; }, 1},
-    {"Nobletec track", ReadNobletecFile,
-     [](const std::string& t) { return "NumberOfTrackMarks = 1\r\nTrackMarks:\r\n" + t + " 0 N 4 18 E\r\n"; }, 1},
-    {"Magellan waypoint", ReadMagellanFile,
-     [](const std::string& t) { return "$PMGNWPL," + t + ",N,00418.000,E,,M,W\r\n"; }, 2},
-    {"Magellan track", ReadMagellanFile,
-     [](const std::string& t) { return "$PMGNTRK," + t + ",N,00418.000,E,,M,120000,A,,010120\r\n"; }, 2},
+} kLatitudeFiles[] = {
+    {".wpt", ReadWaypointFile, kWaypointHeader + "1,W,%,4.3\r\n", 0},
+    {".plt", ReadTrackFile, kTrackHeader + "%,4.3\r\n", 0},
+    {"Nobletec mark", ReadNobletecFile, "Type = Mark\r\nLatLon = % 0 N 4 18 E\r\n", 1},
+    {"Nobletec track", ReadNobletecFile, "NumberOfTrackMarks = 1\r\nTrackMarks:\r\n% 0 N 4 18 E\r\n", 1},
+    {"Magellan waypoint", ReadMagellanFile, "$PMGNWPL,%,N,00418.000,E,,M,W\r\n", 2},
+    {"Magellan track", ReadMagellanFile, "$PMGNTRK,%,N,00418.000,E,,M,120000,A,,010120\r\n", 2},
 };
 }  // namespace
 
@@ -62,9 +56,10 @@ TEST(DamagedNumbers, ALatitudeThatIsNoNumberLeavesItsPointOut)
                 {"1e1", {10, 10, out}}};
     const char* noNumbers[] = {"", "   ", "5x.1", "52.5N", "1.2.3", "1e999", "-1e999", "nan", "inf"};
     const auto check = [](const std::string& text, const std::optional<double>(&latitude)[3]) {
-        for (const LatitudeFile& format : kLatitudeFiles) {
+        for (const auto& format : kLatitudeFiles) {
             SCOPED_TRACE(std::string(format.name) + " '" + text + "'");
-            const ReadResult read = ReadMemory(format.read, format.file(text));
+            const ReadResult read =
+                ReadMemory(format.read, std::string(format.file).replace(format.file.find('%'), 1, text));
             const std::vector<Point> points = PointsOf(read);
             const std::optional<double> expected = latitude[format.column];
             ASSERT_EQ(points.size(), expected ? 1u : 0u);
