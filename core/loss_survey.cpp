@@ -197,7 +197,7 @@ private:
         }
         if (h_.symbolZeroTold)
             Lost(How::SymbolZero, "", static_cast<std::int64_t>(list_.size()) - values_.Holding(PointValue::AnySymbol));
-        if (!h_.symbolNumbers || !o_.symbolNamed || values_.Holding(PointValue::SymbolName) == 0) return;
+        if (!h_.symbolNumbers || !o_.symbolNamed || values_.Holding(PointValue::UnnumberedSymbol) == 0) return;
         std::int64_t unnumbered = 0;
         list_.ForEach([&](const Point& p) {
             const bool numbered = p.symbolCode >= 0 || p.native.symbol.has_value();

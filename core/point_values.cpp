@@ -40,6 +40,7 @@ std::uint32_t KindsOfTexts(const Point& p)
         take(PointValue::SourceAndType, !p.source.empty() || !p.type.empty());
         take(PointValue::Links, !p.links.empty());
         take(PointValue::SymbolName, !p.symbol.empty());
+        take(PointValue::UnnumberedSymbol, !p.symbol.empty() && p.symbolCode < 0 && !p.native.symbol);
         take(PointValue::AnySymbol, !p.symbol.empty());
     }
     if (!p.device.Empty()) {

@@ -24,8 +24,9 @@ enum class PointValue : std::uint8_t {
     Links,
     Time,
     Elevation,
-    SymbolName,  // a symbol given by its name
-    AnySymbol,   // a symbol by its name or its number
+    SymbolName,        // a symbol given by its name
+    UnnumberedSymbol,  // one given by its name alone, without a number of the native table
+    AnySymbol,         // a symbol by its name or its number
     // A device's display mode and alarm circle.
     Display,
     Device,  // any of what a device keeps of it
