@@ -91,14 +91,28 @@ JsonReport::JsonReport(const std::string& path, const ConvertOptions& options, c
     file_->Append(std::string("{\"dryRun\": ") + (options.dryRun ? "true" : "false") + ",\n", Ending({}, true));
 }
 
+template <typename Write>
+void JsonReport::Try(Write write)
+{
+    if (!file_) return;
+    try {
+        write(*file_);
+    } catch (const FileError& error) {
+        failure_ = error.Path() + ": " + error.SystemMessage();
+        file_.reset();
+    }
+}
+
 void JsonReport::Begin(const ConversionPlan& plan)
 {
     Tally tally;
     tally.skipped = static_cast<std::int64_t>(plan.skipped.size());
     begun_ = true;
-    file_->Append(SkippedJson("skipped", "reason", plan.skipped) + ",\n" +
-                      SkippedJson("unreadableFolders", "error", plan.unreadable) + ",\n \"files\": [",
-                  Ending(tally, true));
+    Try([&](ReportFile& file) {
+        file.Append(SkippedJson("skipped", "reason", plan.skipped) + ",\n" +
+                        SkippedJson("unreadableFolders", "error", plan.unreadable) + ",\n \"files\": [",
+                    Ending(tally, true));
+    });
 }
 
 JsonReport::~JsonReport() = default;
@@ -116,6 +130,7 @@ std::string JsonReport::Ending(const Tally& tally, bool interrupted) const
 
 void JsonReport::Add(const ConversionJob& job, const JobOutcome& outcome, const Tally& tally)
 {
+    if (!file_) return;
     std::string entry = first_ ? "\n  {" : ",\n  {";
     first_ = false;
     entry += JsonFileName("input", job.inputs.front());
@@ -152,7 +167,11 @@ void JsonReport::Add(const ConversionJob& job, const JobOutcome& outcome, const 
     for (const Warning& w : outcome.warnings)
         warnings.push_back(w.input.empty() || w.input == job.inputs.front() ? w.text : w.input + ": " + w.text);
     entry += ", \"warnings\": " + JsonList(warnings) + "}";
-    file_->Append(entry, Ending(tally, true));
+    Try([&](ReportFile& file) { file.Append(entry, Ending(tally, true)); });
 }
 
-void JsonReport::Finish(const Tally& tally) { file_->Finish(Ending(tally, false)); }
+void JsonReport::Finish(const Tally& tally, bool interrupted)
+{
+    Try([&](ReportFile& file) { file.Finish(Ending(tally, interrupted)); });
+    file_.reset();
+}

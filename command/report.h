@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,7 +47,9 @@ struct Tally {
 class ReportFile;
 
 // The report, written piece by piece and put in place whole by Finish, or by
-// a signal that ends the command (then "interrupted" is true).
+// a signal that ends the command (then "interrupted" is true). The
+// conversions do not depend on it: a write that fails ends the report alone
+// (its temporary file goes), and Failure says why.
 class JsonReport {
 public:
     // Made before the plan, so that a run interrupted while it plans still
@@ -56,11 +59,17 @@ public:
     // What the folders held besides the inputs; before the first Add.
     void Begin(const ConversionPlan& plan);
     void Add(const ConversionJob& job, const JobOutcome& outcome, const Tally& tally);
-    void Finish(const Tally& tally);
+    // "interrupted": a signal stopped the run in order.
+    void Finish(const Tally& tally, bool interrupted);
+    // The first write that failed: "FILE: reason".
+    const std::optional<std::string>& Failure() const { return failure_; }
 
 private:
     std::string Ending(const Tally& tally, bool interrupted) const;
+    template <typename Write>
+    void Try(Write write);
     std::unique_ptr<ReportFile> file_;
+    std::optional<std::string> failure_;
     bool begun_ = false;
     bool first_ = true;
 };

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -23,6 +24,20 @@ void WriteAll(int fd, const char* bytes, std::size_t size)
         if (written <= 0 && errno != EINTR) return;
         if (written > 0) bytes += written, size -= static_cast<std::size_t>(written);
     }
+}
+// A report whose reader has gone fails on its own: the SIGPIPE of its write
+// (held while it writes) is taken back, so that it ends no conversion.
+int WriteHeld(int fd, std::string_view text)
+{
+    const int error = WriteFully(fd, text);
+    if (error == EPIPE) {
+        sigset_t pipe;
+        ::sigemptyset(&pipe);
+        ::sigaddset(&pipe, SIGPIPE);
+        const timespec now{};
+        while (::sigtimedwait(&pipe, nullptr, &now) == SIGPIPE) {}
+    }
+    return error;
 }
 }  // namespace
 
@@ -61,7 +76,7 @@ void ReportFile::Append(std::string_view text, std::string_view ending)
 {
     // A signal finds the report whole: an entry and its ending, or neither.
     const CleaningSignalsHeld held;
-    if (const int error = WriteFully(fd_, text)) ThrowFileError(path_, error);
+    if (const int error = WriteHeld(fd_, text)) ThrowFileError(path_, error);
     SetEnding(ending);
 }
 
@@ -71,8 +86,8 @@ void ReportFile::Finish(std::string_view ending)
         const CleaningSignalsHeld held;
         active.store(nullptr);
         SetCleaningHook(nullptr);
+        if (const int error = WriteHeld(fd_, ending)) ThrowFileError(path_, error);
     }
-    if (const int error = WriteFully(fd_, ending)) ThrowFileError(path_, error);
     const int fd = std::exchange(fd_, -1);
     if (::close(fd) != 0) ThrowFileError(path_, errno);
     if (!folder_) return;  // written into a device as it went

@@ -6,6 +6,7 @@
 #include <deque>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,6 +17,7 @@
 #include "command/options.h"
 #include "command/plan.h"
 #include "command/report.h"
+#include "command/run_stop.h"
 #include "command/terminal_text.h"
 #include "command/texts.h"
 #include "core/catalogue.h"
@@ -62,6 +64,16 @@ struct JobInProgress {
     std::unique_ptr<CommandFrontEnd> frontEnd;
     bool done = false;
 };
+
+// Convert, or nothing when a stop asked for ended the conversion.
+std::optional<ConversionOutcome> ConvertUnlessStopped(const ConversionRequest& request, FrontEnd& frontEnd)
+{
+    try {
+        return Convert(request, frontEnd);
+    } catch (const ReadCancelled&) {
+        return std::nullopt;
+    }
+}
 
 // Runs the conversion; its files join the group, which puts them in place
 // (or, in a dry run, tells which it would write) when it commits.
@@ -110,7 +122,12 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
         run.outcome.written = run.frontEnd->Written();
         run.done = true;
     });
-    const ConversionOutcome result = Convert(request, frontEnd);
+    const std::optional<ConversionOutcome> converted = ConvertUnlessStopped(request, frontEnd);
+    if (!converted) {
+        group.DropExpectation();
+        return;  // abandoned: the run ends
+    }
+    const ConversionOutcome& result = *converted;
     for (std::size_t i = repairSteps; i < result.steps.size(); ++i) outcome.steps.push_back(result.steps[i].line);
     outcome.warnings = frontEnd.Messages();
     if (!result.Succeeded()) {
@@ -161,14 +178,6 @@ void Print(const ConversionJob& job, const JobOutcome& outcome, Progress progres
     else if (progress != Progress::Quiet) PrintLine(err, OutcomeLine(job, outcome));
 }
 
-// Each conversion that joined the group is told how its files fared.
-void CommitGroup(OutputGroup& group)
-{
-    try {
-        group.Commit();
-    } catch (const std::exception&) {}
-}
-
 // The folder of an output of --each (a subfolder of -O with --recursive);
 // empty when it is there, or why it cannot be made.
 std::string MakeFolderOf(const std::string& output, std::string& made)
@@ -190,9 +199,72 @@ bool SaidOneByOne(const SkippedEntry& entry)
            entry.reason != "excluded" && entry.reason != "not included";
 }
 
+// The status, or the end by the signal that stopped the run.
+int Ended(const RunStop& stop, int status, std::FILE* err)
+{
+    if (stop.Signal() == 0) return status;
+    SayAsCommand(err, "interrupted");
+    stop.EndBySignal();
+}
+
+void Begin(JsonReport* report, const ConversionPlan& plan, std::FILE* err)
+{
+    if (report) report->Begin(plan);
+    for (const SkippedEntry& entry : plan.skipped)
+        if (SaidOneByOne(entry)) SayAsCommand(err, entry.path + ": skipped: " + entry.reason);
+    for (const SkippedEntry& folder : plan.unreadable)
+        SayAsCommand(err, folder.path + ": cannot read the folder: " + folder.reason);
+}
+
+// Runs each job in turn; each one's files are in place as soon as they are
+// on disk, and its line printed then. A stop asked for ends the run after
+// the conversion under way, which is abandoned; the files of those before it
+// are put in place and told.
+void RunJobs(const ConversionPlan& plan, const ConvertOptions& options, Progress progress, const RunStop& stop,
+             const std::function<void(const JobInProgress&)>& told, std::FILE* err)
+{
+    std::deque<JobInProgress> runs;
+    const auto tell = [&] {
+        for (; !runs.empty() && runs.front().done; runs.pop_front()) told(runs.front());
+    };
+    const FolderFlushes onceForTheBatch;
+    std::optional<OutputGroup> group;
+    if (options.dryRun) group.emplace(OutputGroup::Plan{options.each ? options.output : ""});
+    else group.emplace();
+    std::string made;
+    for (std::size_t i = 0; i < plan.jobs.size() && stop.Signal() == 0; ++i) {
+        const ConversionJob& job = plan.jobs[i];
+        if (i > 0 && progress == Progress::Verbose) std::fputs("\n", err);
+        JobInProgress& run = runs.emplace_back(JobInProgress{job, {}, nullptr});
+        std::string unmade;
+        if (options.each && !options.output.empty() && !options.dryRun && job.refusal.empty())
+            unmade = MakeFolderOf(job.output, made);
+        if (unmade.empty()) {
+            RunJob(run, options, progress, err);
+        } else {
+            run.outcome.reason = unmade;
+            run.done = true;
+        }
+        if (stop.Signal() != 0) {
+            if (group->JoinedCount() > 0) group->WithdrawLatest();
+            group->DropExpectation();
+            runs.pop_back();
+            break;
+        }
+        // Progress lines of a conversion stay beside its own line.
+        if (progress == Progress::Verbose) group->Commit();
+        else group->Send();
+        group->TellPlaced();
+        tell();
+    }
+    group->Commit();
+    tell();
+}
+
 int RunConversions(const ConvertOptions& options, std::FILE* err)
 {
     TimeZoneBias = HostTimeZoneBias();
+    const RunStop stop;
     // Made before the plan, so that a run interrupted while it plans (a pipe
     // among the inputs) still writes it; a report not written is not left.
     std::unique_ptr<JsonReport> report;
@@ -211,72 +283,34 @@ int RunConversions(const ConvertOptions& options, std::FILE* err)
         if (const std::string owner = ClaimOf(plan, options.report); !owner.empty())
             return UsageError(err, "the report " + options.report + " would replace " + owner +
                                        "; name another file, try '" + kCommandName + " --help'");
-    if (report) report->Begin(plan);
     const Progress progress = options.progress != Progress::Default ? options.progress
                               : options.each || options.dryRun      ? Progress::Brief
                                                                     : Progress::Verbose;
-    for (const SkippedEntry& entry : plan.skipped)
-        if (SaidOneByOne(entry)) SayAsCommand(err, entry.path + ": skipped: " + entry.reason);
-    for (const SkippedEntry& folder : plan.unreadable)
-        SayAsCommand(err, folder.path + ": cannot read the folder: " + folder.reason);
-
+    Begin(report.get(), plan, err);
     Tally tally;
     tally.skipped = static_cast<std::int64_t>(plan.skipped.size());
     tally.unreadable = static_cast<std::int64_t>(plan.unreadable.size());
-    std::string made;
-    std::deque<JobInProgress> runs;
-    // Each finished conversion in order: its line, its count, its entry in the report.
-    const auto finish = [&] {
-        for (; !runs.empty() && runs.front().done; runs.pop_front()) {
-            const JobInProgress& run = runs.front();
-            Print(run.job, run.outcome, progress, err);
+    // Each finished conversion in order: its count, its entry in the report
+    // (before its line, which may go to a reader gone), its line.
+    RunJobs(
+        plan, options, progress, stop,
+        [&](const JobInProgress& run) {
             tally.Add(run.outcome);
             if (report) report->Add(run.job, run.outcome, tally);
-        }
-    };
-    const FolderFlushes onceForTheBatch;
-    {
-        std::optional<OutputGroup> group;
-        if (options.dryRun) group.emplace(OutputGroup::Plan{options.each ? options.output : ""});
-        else group.emplace();
-        try {
-            for (std::size_t i = 0; i < plan.jobs.size(); ++i) {
-                const ConversionJob& job = plan.jobs[i];
-                if (i > 0 && progress == Progress::Verbose) std::fputs("\n", err);
-                JobInProgress& run = runs.emplace_back(JobInProgress{job, {}, nullptr});
-                std::string unmade;
-                if (options.each && !options.output.empty() && !options.dryRun && job.refusal.empty())
-                    unmade = MakeFolderOf(job.output, made);
-                if (unmade.empty()) {
-                    RunJob(run, options, progress, err);
-                } else {
-                    run.outcome.reason = unmade;
-                    run.done = true;
-                }
-                // Progress lines of a conversion stay beside its own line.
-                if (progress == Progress::Verbose || group->Full()) CommitGroup(*group);
-                finish();
-            }
-            CommitGroup(*group);
-            finish();
-        } catch (const FileError& error) {  // of the report
-            SayAsCommand(err, error.what());
-            return 1;
-        }
-    }
+            Print(run.job, run.outcome, progress, err);
+        },
+        err);
+    const bool stopped = stop.Signal() != 0;
+    if (report) report->Finish(tally, stopped);
+    const bool reportFailed = report && report->Failure();
     if ((plan.jobs.size() > 1 || tally.skipped > 0 || tally.unreadable > 0) &&
-        (progress != Progress::Quiet || tally.notConverted > 0 || tally.dataLeftOut > 0 || tally.unreadable > 0))
+        (progress != Progress::Quiet || tally.notConverted > 0 || tally.dataLeftOut > 0 || tally.unreadable > 0 ||
+         stopped || reportFailed))
         SayAsCommand(err, tally.Summary(options.dryRun));
-    if (report) {
-        try {
-            report->Finish(tally);
-        } catch (const FileError& error) {
-            SayAsCommand(err, error.Path() + ": " + error.SystemMessage());
-            return 1;
-        }
-    }
-    if (tally.notConverted > 0 || tally.unreadable > 0) return 1;
-    return options.strict && tally.dataLeftOut > 0 ? 3 : 0;
+    // The report's failure is its own, said after what became of the inputs.
+    if (reportFailed) SayAsCommand(err, *report->Failure());
+    if (tally.notConverted > 0 || tally.unreadable > 0 || reportFailed) return Ended(stop, 1, err);
+    return Ended(stop, options.strict && tally.dataLeftOut > 0 ? 3 : 0, err);
 }
 
 // What a command printed on standard output reached it, or it says why not.

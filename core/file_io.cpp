@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/file_io.h"
 
+#include "core/read_watch.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -16,6 +18,7 @@
 #include "core/output_target.h"
 #include "core/output_transaction.h"
 #include "core/path_walk.h"
+#include "core/read_watch.h"
 #include "core/temporary_folder.h"
 
 FileError::FileError(const std::string& path, const std::string& systemMessage, int errorNumber)
@@ -119,6 +122,7 @@ void SafeFileWriter::Flush()
 
 void SafeFileWriter::Write(std::string_view bytes)
 {
+    StopReadIfAsked();  // a stop asked for ends a long write too
     Output& output = *output_;
     if (const int error = WriteFully(output.fd, bytes)) Fail(error);
     if (output.WrittenInto()) return;

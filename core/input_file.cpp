@@ -237,7 +237,10 @@ void InputFile::ReadMore()
             size_ = HeldEnd();
             return;
         }
-        if (errno == EINTR) continue;
+        if (errno == EINTR) {
+            StopReadIfAsked();  // a pipe no one writes into
+            continue;
+        }
         if (errno == EAGAIN || errno == EWOULDBLOCK) {  // an input left non-blocking by whoever gave it
             pollfd ready{fd_, POLLIN, 0};
             ::poll(&ready, 1, -1);

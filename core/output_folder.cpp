@@ -43,9 +43,11 @@ std::vector<int> freeSlots;
 constexpr int kCleanedSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM};
 
 std::atomic<void (*)(int)> cleaningHook{nullptr};
+std::atomic<bool (*)(int)> deferringHook{nullptr};
 
 extern "C" void RemoveTemporariesAndEnd(int signal)
 {
+    if (const auto defer = deferringHook.load(); defer && defer(signal)) return;
     if (const auto hook = cleaningHook.load()) hook(signal);
     const int used = slotsUsed.load(std::memory_order_acquire);
     for (int i = 0; i < used; ++i) {
@@ -87,6 +89,8 @@ void InstallCleaningHandlers()
 }
 
 void SetCleaningHook(void (*hook)(int signal)) { cleaningHook.store(hook); }
+
+void SetDeferringHook(bool (*hook)(int signal)) { deferringHook.store(hook); }
 
 namespace {
 int TakeSlot(int folder, const char* name)

@@ -93,6 +93,10 @@ void InstallCleaningHandlers();
 // (a report) before the process ends. It may call only async-signal-safe
 // functions; nullptr for none.
 void SetCleaningHook(void (*hook)(int signal));
+// A function those handlers ask before anything else: true when the program
+// has only noted the signal and ends itself in order; false (or nullptr for
+// none) ends it at once. It may call only async-signal-safe functions.
+void SetDeferringHook(bool (*hook)(int signal));
 
 // True for a name of the temporary files' pattern.
 bool IsTemporaryName(const char* name);

@@ -3,10 +3,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <fcntl.h>
 #include <filesystem>
+#include <mutex>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include "core/disk_flush.h"
@@ -365,7 +368,8 @@ void OutputTransaction::Commit()
     joined.onPlaced = [this](const std::string& path) { Place(path); };
     std::vector<OutputGroup::Joined> one;
     one.push_back(std::move(joined));
-    OutputGroup::CommitAll(one);
+    OutputGroup::PlaceBatch(one);
+    OutputGroup::Tell(one);
     if (one.front().failure) throw *one.front().failure;
     committed_ = true;
 }
@@ -410,7 +414,21 @@ void OutputTransaction::Plan(Pending& p, const Inputs& inputs, bool neverReplace
 
 namespace {
 thread_local OutputGroup* currentGroup = nullptr;
-}
+
+// Temporary files hold slots of a table of a few thousand: what waits to be
+// placed stays well below it, with the files of the conversion being made.
+constexpr std::size_t kConversionsWaiting = 256, kFilesWaiting = 1024;
+}  // namespace
+
+struct OutputGroup::Placer {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<Joined> waiting;  // sent, not yet taken by the thread
+    std::size_t waitingFiles = 0;
+    std::vector<Joined> dealtWith;  // placed or refused, not yet told
+    bool busy = false, ending = false;
+    std::thread thread;
+};
 
 OutputGroup::OutputGroup() : previous_(currentGroup) { currentGroup = this; }
 
@@ -424,6 +442,13 @@ OutputGroup::~OutputGroup()
     } catch (...) {
         // Each transaction was told of its own failure.
     }
+    if (!placer_) return;
+    {
+        const std::lock_guard guard(placer_->lock);
+        placer_->ending = true;
+    }
+    placer_->changed.notify_all();
+    placer_->thread.join();
 }
 
 OutputGroup* OutputGroup::Current() { return currentGroup; }
@@ -439,23 +464,13 @@ bool OutputGroup::DropExpectation()
 
 void OutputGroup::WithdrawLatest()
 {
-    if (joined_.empty()) return;
-    files_ -= joined_.back().files.size();
-    joined_.pop_back();
-}
-
-bool OutputGroup::Full() const
-{
-    // Temporary files hold slots of a table of a few thousand.
-    constexpr std::size_t kConversions = 256, kFiles = 1024;
-    return joined_.size() >= kConversions || files_ >= kFiles;
+    if (!joined_.empty()) joined_.pop_back();
 }
 
 void OutputGroup::Join(Joined joined)
 {
     joined.onDone = std::move(expected_);
     expected_ = nullptr;
-    files_ += joined.files.size();
     joined_.push_back(std::move(joined));
 }
 
@@ -475,18 +490,88 @@ void OutputGroup::CommitPlan(std::vector<Joined>& joined)
     }
 }
 
-void OutputGroup::Commit()
+void OutputGroup::Send()
 {
     std::vector<Joined> joined = std::move(joined_);
     joined_.clear();
-    files_ = 0;
+    if (joined.empty()) return;
     if (plan_) return CommitPlan(joined);
-    CommitAll(joined);
+    if (!placer_) {
+        placer_ = std::make_unique<Placer>();
+        placer_->thread = std::thread(PlaceInTurn, std::ref(*placer_));
+    }
+    std::size_t files = 0;
+    for (const Joined& j : joined) files += j.files.size();
+    Placer& placer = *placer_;
+    {
+        std::unique_lock guard(placer.lock);
+        placer.changed.wait(
+            guard, [&] { return placer.waiting.size() < kConversionsWaiting && placer.waitingFiles < kFilesWaiting; });
+        for (Joined& j : joined) placer.waiting.push_back(std::move(j));
+        placer.waitingFiles += files;
+    }
+    placer.changed.notify_all();
+}
+
+void OutputGroup::TellPlaced()
+{
+    if (!placer_) return;
+    std::vector<Joined> dealtWith;
+    {
+        const std::lock_guard guard(placer_->lock);
+        dealtWith.swap(placer_->dealtWith);
+    }
+    Tell(dealtWith);
+}
+
+void OutputGroup::Commit()
+{
+    Send();
+    if (!placer_) return;
+    {
+        std::unique_lock guard(placer_->lock);
+        placer_->changed.wait(guard, [&] { return placer_->waiting.empty() && !placer_->busy; });
+    }
+    TellPlaced();
+}
+
+// The group's thread: everything waiting when it comes round is flushed at
+// once and placed. The folders are flushed once, as it ends.
+void OutputGroup::PlaceInTurn(Placer& placer)
+{
+    // The signals that end a run are left to the thread that converts.
+    const CleaningSignalsHeld held;
+    const FolderFlushes onceAtTheEnd;
+    std::unique_lock guard(placer.lock);
+    for (;;) {
+        placer.changed.wait(guard, [&] { return !placer.waiting.empty() || placer.ending; });
+        if (placer.waiting.empty()) return;
+        std::vector<Joined> batch = std::move(placer.waiting);
+        placer.waiting.clear();
+        placer.waitingFiles = 0;
+        placer.busy = true;
+        guard.unlock();
+        placer.changed.notify_all();
+        PlaceBatch(batch);
+        guard.lock();
+        for (Joined& j : batch) placer.dealtWith.push_back(std::move(j));
+        placer.busy = false;
+        placer.changed.notify_all();
+    }
+}
+
+void OutputGroup::Tell(std::vector<Joined>& joined)
+{
+    for (Joined& j : joined) {
+        if (!j.failure && j.onPlaced)
+            for (const OutputTransaction::Pending& p : j.files) j.onPlaced(p.path);
+        if (j.onDone) j.onDone(j.failure ? &*j.failure : nullptr);
+    }
 }
 
 // Each transaction's files are put in place all or none; one failing leaves
 // the others to go on.
-void OutputGroup::CommitAll(std::vector<Joined>& joined)
+void OutputGroup::PlaceBatch(std::vector<Joined>& joined)
 {
     const auto fail = [](Joined& j, const FileError& error) {
         j.files.clear();
@@ -540,9 +625,4 @@ void OutputGroup::CommitAll(std::vector<Joined>& joined)
         }
     }
     FlushFolders(folders);
-    for (Joined& j : joined) {
-        if (!failed(j) && j.onPlaced)
-            for (const OutputTransaction::Pending& p : j.files) j.onPlaced(p.path);
-        if (j.onDone) j.onDone(j.failure ? &*j.failure : nullptr);
-    }
 }

@@ -137,13 +137,15 @@ private:
 };
 
 // While one is open in a thread, a transaction committed there joins it
-// instead of putting its files in place: its files stay complete under their
-// temporary names until the group commits, which flushes them all at once,
-// puts each transaction's files in place (all of one transaction, or none
-// of it) and flushes each folder once. After a power cut a name holds the
-// old file or the whole new one, as with a transaction of its own; a batch
-// of many small conversions waits for the disk a few times instead of once
-// for each.
+// instead of putting its files in place. Send hands what has joined to a
+// thread of the group's, which flushes the files of everything waiting at
+// once and puts each transaction's files in place (all of one transaction,
+// or none of it): a conversion's files are in place as soon as the disk has
+// them, and a batch of many small conversions still waits for the disk a
+// few times instead of once for each. After a power cut a name holds the old
+// file or the whole new one, as with a transaction of its own. Each
+// transaction is told how its files fared on the thread that made the group,
+// by TellPlaced or Commit, in the order they joined.
 //
 // A planned group (a dry run) puts nothing in place: its commit resolves and
 // checks every name as a real one would, tells each transaction which names
@@ -170,13 +172,16 @@ public:
     void Expect(std::function<void(const std::exception* error)> onDone);
     // True when the callback set last was not taken: no transaction joined since.
     bool DropExpectation();
-    // How many transactions have joined since the last commit.
+    // How many transactions have joined since the last Send.
     std::size_t JoinedCount() const { return joined_.size(); }
     // Removes the transaction that joined last and its files, untold.
     void WithdrawLatest();
 
-    // Enough has joined for a commit: many conversions, or many files.
-    bool Full() const;
+    // What has joined goes to be placed; waits only while much is waiting already.
+    void Send();
+    // Tells the transactions placed (or refused) since the last call; never waits.
+    void TellPlaced();
+    // Sends, waits until everything sent is placed, and tells.
     void Commit();
 
 private:
@@ -189,13 +194,16 @@ private:
         std::function<void(const std::exception*)> onDone;
         std::optional<FileError> failure;
     };
+    struct Placer;
     void Join(Joined joined);
     void CommitPlan(std::vector<Joined>& joined);
-    static void CommitAll(std::vector<Joined>& joined);
+    static void PlaceInTurn(Placer& placer);
+    static void PlaceBatch(std::vector<Joined>& joined);
+    static void Tell(std::vector<Joined>& joined);
 
     OutputGroup* previous_;
     std::optional<Plan> plan_;
     std::function<void(const std::exception*)> expected_;
     std::vector<Joined> joined_;
-    std::size_t files_ = 0;
+    std::unique_ptr<Placer> placer_;
 };

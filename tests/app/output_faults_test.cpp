@@ -367,3 +367,105 @@ TEST(OutputFaults, AReaderOfTheMessagesThatGoesAwayLeavesNoTemporaryFile)
                 EXPECT_EQ(name.rfind(".kes-", 0), std::string::npos) << conversion;
         }
 }
+
+namespace {
+// Lines of `text` holding `part`.
+std::size_t LinesWith(const std::string& text, const std::string& part)
+{
+    std::size_t n = 0;
+    for (const std::string& line : LinesOf(text)) n += line.find(part) != std::string::npos ? 1 : 0;
+    return n;
+}
+
+std::string JsonOf(const std::string& file, const std::string& expression)
+{
+    std::string out;
+    RunShell("python3 -c " + Quoted("import json,sys; d=json.load(open(sys.argv[1])); print(" + expression + ")") +
+                 " " + Quoted(file),
+             out);
+    return out;
+}
+}  // namespace
+
+// The report's failure is its own: every input is still tried, the summary
+// said, the failure said after it in one line, and no temporary file left.
+TEST(OutputFaults, AReportThatCannotBeWrittenFailsAloneAfterEveryInputIsTried)
+{
+    struct Case {
+        const char* name;
+        std::string report, around, says;
+    };
+    // The report to a reader gone after its first bytes, or in a file that outgrows the limit on file sizes.
+    const Case cases[] = {
+        {"reader gone", "-", "{ %s; echo $? >status; } | head -c 10 >/dev/null", "/dev/stdout: Broken pipe"},
+        {"file too large", "r.json", "trap '' XFSZ; ulimit -f 8; %s; echo $? >status", "r.json: File too large"},
+    };
+    TempDir dir;
+    fs::create_directory(dir.Root() / "in");
+    for (int i = 0; i < 300; ++i) WriteText(dir.Path("in/log" + std::to_string(i) + ".nmea"), NmeaLog(1));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir.Root() / "out");
+        const std::string command =
+            "'" + std::string(KES_CONVERT_PATH) + "' -q --each -o kes-plt -O out in --report " + c.report + " 2>err";
+        char shell[512];
+        std::snprintf(shell, sizeof shell, c.around.c_str(), command.c_str());
+        std::string ignored;
+        RunShell("cd " + Quoted(dir.Root().string()) + " && " + shell, ignored);
+        EXPECT_EQ(ReadText(dir.Path("status")), "1\n");
+        EXPECT_EQ(FolderListing(dir.Root() / "out").size(), 300u);
+        EXPECT_EQ(LinesOf(ReadText(dir.Path("err"))),
+                  (std::vector<std::string>{"kes-convert: 300 converted", "kes-convert: " + c.says}));
+        for (const std::string& name : FolderListing(dir.Root()))
+            EXPECT_EQ(name.rfind(".kes-", 0), std::string::npos) << name;
+    }
+}
+
+// A signal in a batch: every conversion complete before it is in place, on
+// its line and in the report; the one under way leaves nothing; the run ends
+// by that signal.
+TEST(OutputFaults, ASignalInABatchKeepsEveryConversionCompleteBeforeIt)
+{
+    TempDir dir;
+    fs::create_directory(dir.Root() / "in");
+    constexpr int kInputs = 40;
+    const std::string log = NmeaLog(20000);
+    for (int i = 0; i < kInputs; ++i) WriteText(dir.Path("in/log" + std::to_string(i) + ".nmea"), log);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        SCOPED_TRACE(signal);
+        fs::remove_all(dir.Root() / "out");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::chdir(dir.Root().c_str()) != 0 || !std::freopen("err", "w", stderr)) ::_exit(126);
+            const char* argv[] = {KES_CONVERT_PATH, "--each", "-o",   "gpx", "-O", "out", "in",
+                                  "--report",       "r.json", nullptr};
+            ::execv(argv[0], const_cast<char**>(argv));
+            ::_exit(127);
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while ((!fs::exists(dir.Root() / "out") || FolderListing(dir.Root() / "out").size() < 3) &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ::kill(child, signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        std::vector<std::string> placed;
+        for (const std::string& name : FolderListing(dir.Root() / "out")) {
+            EXPECT_EQ(name.rfind(".kes-", 0), std::string::npos) << name;
+            placed.push_back("out/" + name);
+        }
+        EXPECT_GE(placed.size(), 2u);
+        EXPECT_LT(placed.size(), static_cast<std::size_t>(kInputs));
+        const std::string err = ReadText(dir.Path("err"));
+        EXPECT_EQ(LinesWith(err, " -> out/"), placed.size()) << err;
+        EXPECT_EQ(LinesOf(err).back(), "kes-convert: interrupted");
+        EXPECT_EQ(JsonOf(dir.Path("r.json"), "d['interrupted'], sorted(w for f in d['files'] for w in f['written'])"),
+                  "True " + JsonOf(
+                                dir.Path("r.json"), "sorted(" + [&] {
+                                    std::string list = "[";
+                                    for (const std::string& name : placed) list += "'" + name + "',";
+                                    return list + "]";
+                                }() + ")"));
+    }
+}
