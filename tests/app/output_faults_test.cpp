@@ -387,6 +387,14 @@ std::string JsonOf(const std::string& file, const std::string& expression)
 }
 }  // namespace
 
+// Whether the report of a run in `dir` says it was interrupted, and lists exactly the files in out/.
+std::string ReportedAndPlaced(const TempDir& dir)
+{
+    return JsonOf(dir.Path("r.json"), "d['interrupted'], sorted(w for f in d['files'] for w in f['written']) == "
+                                      "sorted('out/' + n for n in __import__('os').listdir('" +
+                                          dir.Path("out") + "'))");
+}
+
 // The report's failure is its own: every input is still tried, the summary
 // said, the failure said after it in one line, and no temporary file left.
 TEST(OutputFaults, AReportThatCannotBeWrittenFailsAloneAfterEveryInputIsTried)
