@@ -50,7 +50,6 @@ bool PinClockFromEnvironment()
     const double utc = std::strtod(utcText, &end);
     if (end == utcText || *end != '\0' || !std::isfinite(local) || !std::isfinite(utc)) return false;
     PinClock(local, utc);
-    TimeZoneBias = static_cast<std::int32_t>(std::lround((utc - local) * 1440));
     return true;
 }
 }  // namespace
@@ -64,7 +63,6 @@ int main(int argc, char** argv)
                      "usage: kes-headless INPUT_FORMAT OUTPUT_FORMAT OUTPUT_NAME INPUT_NAME [MORE_INPUT_NAMES...]\n");
         return 2;
     }
-    TimeZoneBias = HostTimeZoneBias();
     if (!PinClockFromEnvironment()) {
         std::fprintf(stderr, "kes-headless: KES_HEADLESS_CLOCK is not two day counts\n");
         return 2;

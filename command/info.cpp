@@ -220,7 +220,6 @@ int RunInfo(const ConvertOptions& options, std::FILE* out, std::FILE* err)
                      "unknown input format '" + options.inputFormat + "'; see '" + kCommandName + " --list-formats'");
         return 2;
     }
-    TimeZoneBias = HostTimeZoneBias();
     bool failed = false, readInPart = false;
     if (options.json) Emit(out, "{\"files\": [\n");
     for (std::size_t i = 0; i < options.inputs.size(); ++i) {

@@ -263,7 +263,6 @@ void RunJobs(const ConversionPlan& plan, const ConvertOptions& options, Progress
 
 int RunConversions(const ConvertOptions& options, std::FILE* err)
 {
-    TimeZoneBias = HostTimeZoneBias();
     const RunStop stop;
     // Made before the plan, so that a run interrupted while it plans (a pipe
     // among the inputs) still writes it; a report not written is not left.

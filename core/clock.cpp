@@ -8,8 +8,6 @@
 #include <cstring>
 #include <ctime>
 
-std::int32_t TimeZoneBias = 0;
-
 namespace {
 std::optional<double> pinnedLocal;
 std::optional<double> pinnedUtc;
@@ -76,14 +74,6 @@ double NowLocal()
         offsetSecond = now.tv_sec;
     }
     return DayCountOf(now.tv_sec + offset, now.tv_nsec);
-}
-
-std::int32_t HostTimeZoneBias()
-{
-    const std::time_t now = std::time(nullptr);
-    tm local{};
-    if (!localtime_r(&now, &local)) return 0;
-    return static_cast<std::int32_t>(-local.tm_gmtoff / 60);
 }
 
 void PinClock(double localNow, double utcNow)

@@ -6,9 +6,6 @@
 #include <cstdint>
 #include <optional>
 
-// Minutes to add to local time to obtain UTC (negative east of Greenwich).
-extern std::int32_t TimeZoneBias;
-
 inline constexpr double kUnixEpochDay = 25569.0;  // 1970-01-01
 // The calendar's range: 0001-01-01 to 9999-12-31.
 inline constexpr std::int64_t kFirstCalendarDay = -693593;
@@ -17,9 +14,6 @@ inline constexpr std::int64_t kLastCalendarDay = 2958465;
 // The time now; with SOURCE_DATE_EPOCH set (seconds since 1970), that time.
 double NowLocal();
 double NowUtc();
-
-// Minutes to add to the host's local time for UTC, daylight saving included.
-std::int32_t HostTimeZoneBias();
 
 // Tests pin the clock; Unpin returns to the host's clock.
 void PinClock(double localNow, double utcNow);

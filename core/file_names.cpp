@@ -25,20 +25,6 @@ std::string NumberedFileName(const std::string& name, int n)
     return ChangeFileExt(name, "") + "_" + std::to_string(n) + ExtractFileExt(name);
 }
 
-namespace {
-thread_local bool exactNames = false;
-}
-
-bool ExactNamesInForce() { return exactNames; }
-
-std::string WriterFileName(const std::string& name, const std::string& extension)
-{
-    return exactNames ? name : ChangeFileExt(name, extension);
-}
-
-ScopedExactNames::ScopedExactNames(bool exact) : previous_(exactNames) { exactNames = exact; }
-ScopedExactNames::~ScopedExactNames() { exactNames = previous_; }
-
 std::string StripQuotes(const std::string& text)
 {
     std::string s = TrimSpaces(text);

@@ -20,23 +20,6 @@ std::string TrackFileName(const std::string& outputName, int n);
 // command's -O NAME): NAME without its extension, "_", n and NAME's extension.
 std::string NumberedFileName(const std::string& name, int n);
 
-// The name a writer gives its file: the name with the writer's extension or,
-// while exact names are in force, the name as given.
-std::string WriterFileName(const std::string& name, const std::string& extension);
-bool ExactNamesInForce();
-
-// Puts exact names in force in this thread for the life of this object.
-class ScopedExactNames {
-public:
-    explicit ScopedExactNames(bool exact);
-    ~ScopedExactNames();
-    ScopedExactNames(const ScopedExactNames&) = delete;
-    ScopedExactNames& operator=(const ScopedExactNames&) = delete;
-
-private:
-    bool previous_;
-};
-
 // name in folder, with one '/' between them.
 std::string JoinPath(const std::string& folder, const std::string& name);
 // Trims blanks, turns a leading and a trailing double quote into blanks and trims again.

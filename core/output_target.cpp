@@ -106,15 +106,6 @@ OutputTarget ResolveOutput(const std::string& path)
     return target;
 }
 
-bool StillResolvedTo(const OutputTarget& target)
-{
-    if (target.kind == OutputTarget::Kind::Descriptor) return true;
-    struct stat now {};
-    if (::fstatat(target.folder.Get(), target.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT && !target.existing;
-    return target.existing && SameNode(now, *target.existing) && now.st_mode == target.existing->st_mode;
-}
-
 int OpenForWritingInto(const OutputTarget& target, const std::string& path)
 {
     if (target.kind == OutputTarget::Kind::Descriptor) {

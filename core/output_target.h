@@ -40,10 +40,6 @@ int DescriptorNamed(const std::string& path);
 // Raises FileError naming `path`.
 OutputTarget ResolveOutput(const std::string& path);
 
-// True when the name (or descriptor) the target resolved to is still what it
-// was: the same file, or still no file. False when it changed meanwhile.
-bool StillResolvedTo(const OutputTarget& target);
-
 // Opens a Device or Descriptor target for writing; raises FileError naming
 // `path`, also when what the name holds now is not what was resolved.
 int OpenForWritingInto(const OutputTarget& target, const std::string& path);

@@ -66,5 +66,3 @@ private:
 // are points, and text after the digits gives the digits read so far as one
 // whole number. Raises ConversionError when the exponent overflows.
 double TextToFloat(std::string_view text);
-double LocalToUtc(double dateTime);
-std::string FormatFixed(int precision, int digits, double value);

@@ -506,8 +506,6 @@ void TfmMain::FormCreate()
     if (const std::string zone = settings.ReadString(kViewSection, kTimesZoneKey, ""); !zone.empty())
         cView->SetDisplayZone(ToQString(zone));
     cView->UtcButton()->setChecked(settings.ReadString(kViewSection, kTimesInUtcKey, "") == "1");
-
-    TimeZoneBias = HostTimeZoneBias();
 }
 
 void TfmMain::FormDestroy()

@@ -66,33 +66,6 @@ TEST(Trimming, OnlyBlanksAreTrimmed)
     EXPECT_EQ(UpperText("abz\xE9-Q"), "ABZ\xE9-Q");
 }
 
-TEST(LocalToUtc, AddsTheBiasInDays)
-{
-    TimeZoneBias = -60;
-    EXPECT_NEAR(LocalToUtc(1.5), 1.5 - 60.0 / 1440.0, 1e-12);
-    TimeZoneBias = 0;
-}
-
-TEST(FormatFixed, PointAsDecimalSeparatorAndSignificantDigits)
-{
-    EXPECT_EQ(FormatFixed(10, 1, 10.0), "10.0");
-    EXPECT_EQ(FormatFixed(10, 1, 0.0), "0.0");
-    EXPECT_EQ(FormatFixed(10, 1, -2.25), "-2.3");
-    EXPECT_EQ(FormatFixed(10, 1, 9.96), "10.0");
-    EXPECT_EQ(FormatFixed(10, 1, -0.01), "0.0");
-    EXPECT_EQ(FormatFixed(10, 1, 123456789.96), "123456790.0");
-    EXPECT_EQ(FormatFixed(10, 1, 1e12).find('E') != std::string::npos, true);
-    EXPECT_EQ(FormatFixed(10, 1, 1.0 / 0.0), "INF");
-    // Whole numbers up to the precision, and the first one beyond it.
-    EXPECT_EQ(FormatFixed(10, 1, -3.0), "-3.0");
-    EXPECT_EQ(FormatFixed(10, 1, -0.0), "0.0");
-    EXPECT_EQ(FormatFixed(10, 1, 9999999999.0), "9999999999.0");
-    EXPECT_EQ(FormatFixed(10, 1, 1e10), "1.000000000E+10");
-    EXPECT_EQ(FormatFixed(3, 2, 123.0), "123.00");
-    EXPECT_EQ(FormatFixed(3, 2, 1234.0), "1.23E+03");
-    EXPECT_EQ(FormatFixed(10, 0, 42.0), "42");
-}
-
 namespace {
 // The field rules followed step by step, as the straightforward reading of them.
 std::string ReferenceSpaceField(const std::string& line, int n, const std::string& defaultValue)

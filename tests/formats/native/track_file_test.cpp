@@ -19,16 +19,8 @@ constexpr double kLocalNow = 45000.4375, kUtcNow = 45000.3541666666666667;
 
 class TrackFile : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        PinClock(kLocalNow, kUtcNow);
-        TimeZoneBias = -120;
-    }
-    void TearDown() override
-    {
-        UnpinClock();
-        TimeZoneBias = 0;
-    }
+    void SetUp() override { PinClock(kLocalNow, kUtcNow); }
+    void TearDown() override { UnpinClock(); }
     std::vector<std::string> WrittenLines(const Track& track)
     {
         Document document;

@@ -19,16 +19,8 @@ constexpr double kLocalNow = 45000.4375, kUtcNow = 45000.3541666666666667;
 
 class WaypointFile : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        PinClock(kLocalNow, kUtcNow);
-        TimeZoneBias = -120;
-    }
-    void TearDown() override
-    {
-        UnpinClock();
-        TimeZoneBias = 0;
-    }
+    void SetUp() override { PinClock(kLocalNow, kUtcNow); }
+    void TearDown() override { UnpinClock(); }
     WriteResult Write(const Document& document) { return WriteWaypointFile(document, RequestFor(dir.Path("out"))); }
     std::vector<std::string> Lines() { return SplitCrLf(ReadText(dir.Path("out.wpt"))); }
     TempDir dir;
