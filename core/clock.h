@@ -26,6 +26,8 @@ struct CalendarTime {
 
 // The day count of a calendar date, or nothing when the date does not exist.
 std::optional<double> EncodeDate(int year, int month, int day);
+// A two-digit year in the century its format states: below `pivot` 20xx, from it on 19xx.
+constexpr int FullYear(int twoDigitYear, int pivot) { return twoDigitYear + (twoDigitYear < pivot ? 2000 : 1900); }
 // The day fraction of a time of day, or nothing when it is out of range.
 std::optional<double> EncodeTime(int hour, int minute, int second, int millisecond = 0);
 // Splits any day count, whatever its bit pattern, into calendar fields; the

@@ -62,6 +62,12 @@ private:
     std::optional<std::string_view> FieldPastKept(int n) const;
 };
 
+// `count` characters of `text` from `from` on, as many as there are; empty past its end.
+inline std::string_view Part(std::string_view text, std::size_t from, std::size_t count = std::string_view::npos)
+{
+    return from >= text.size() ? std::string_view{} : text.substr(from, count);
+}
+
 // The tolerant reading of the NMEA logs, which they alone still use: commas
 // are points, and text after the digits gives the digits read so far as one
 // whole number. Raises ConversionError when the exponent overflows.

@@ -6,11 +6,11 @@
 #include "core/text_encoding.h"
 #include "core/utc_time.h"
 #include "formats/csv/Csv.h"
+#include "formats/document/DocumentText.h"
 #include "formats/document/DocumentWriter.h"
-#include "formats/gpx/GpxText.h"
 
 namespace {
-using gpx::AppendDecimal;
+using doctext::AppendDecimal;
 
 constexpr const char* kEol = "\r\n";
 // Without it, a spreadsheet opening the file reads its text in the
@@ -24,7 +24,7 @@ void AppendText(std::string& out, std::string_view utf8, bool raw)
 {
     const bool formula = !raw && !utf8.empty() &&
                          std::string_view("=+-@\t\r").find(utf8.front()) != std::string_view::npos &&
-                         !gpx::ParseDecimal(utf8);
+                         !doctext::ParseDecimal(utf8);
     if (!formula) {
         AppendCsvField(out, utf8);
         return;
@@ -49,11 +49,11 @@ void AppendRowStart(std::string& out, const char* type, std::string_view track, 
 // A row's point columns, from lat to cmt.
 void AppendPointColumns(std::string& out, const Point& p, bool raw)
 {
-    AppendDecimal(out, p.latitude, gpx::kPositionDecimals);
+    AppendDecimal(out, p.latitude, doctext::kPositionDecimals);
     out += ',';
-    AppendDecimal(out, p.longitude, gpx::kPositionDecimals);
+    AppendDecimal(out, p.longitude, doctext::kPositionDecimals);
     out += ',';
-    if (p.HasElevation()) AppendDecimal(out, p.elevation, gpx::kElevationDecimals);
+    if (p.HasElevation()) AppendDecimal(out, p.elevation, doctext::kElevationDecimals);
     out += ',';
     if (p.time) AppendIsoTime(out, *p.time);
     out += ',';

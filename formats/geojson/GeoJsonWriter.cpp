@@ -5,12 +5,12 @@
 
 #include "core/text_encoding.h"
 #include "core/utc_time.h"
+#include "formats/document/DocumentText.h"
 #include "formats/document/DocumentWriter.h"
 #include "formats/geojson/GeoJson.h"
-#include "formats/gpx/GpxText.h"
 
 namespace {
-using gpx::AppendDecimal;
+using doctext::AppendDecimal;
 
 constexpr const char* kEol = "\r\n";
 constexpr int kDegreeDecimals = 7;
@@ -81,7 +81,7 @@ void AppendPosition(std::string& out, const Point& p, bool height = true)
     AppendDecimal(out, p.latitude, kDegreeDecimals);
     if (height && p.HasElevation()) {
         out += ',';
-        AppendDecimal(out, p.elevation, gpx::kElevationDecimals);
+        AppendDecimal(out, p.elevation, doctext::kElevationDecimals);
     }
     out += ']';
 }

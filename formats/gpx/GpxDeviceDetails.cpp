@@ -3,9 +3,10 @@
 
 #include <utility>
 
-#include "formats/gpx/GpxText.h"
+#include "formats/document/DocumentText.h"
 
 namespace gpx {
+using namespace doctext;
 namespace {
 constexpr std::size_t kLongestValue = 1 << 20;
 

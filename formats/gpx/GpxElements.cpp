@@ -5,10 +5,11 @@
 #include <iterator>
 
 #include "core/utc_time.h"
+#include "formats/document/DocumentText.h"
 #include "formats/document/Symbols.h"
-#include "formats/gpx/GpxText.h"
 
 namespace gpx {
+using namespace doctext;
 namespace {
 struct Named {
     std::string_view local;

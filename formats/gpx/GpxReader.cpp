@@ -33,16 +33,17 @@
 #include "core/read_watch.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
+#include "formats/document/DocumentText.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/gpx/GpxDeviceDetails.h"
 #include "formats/gpx/GpxElements.h"
 #include "formats/gpx/GpxNamespaces.h"
 #include "formats/gpx/GpxParserMemory.h"
-#include "formats/gpx/GpxText.h"
 #include "formats/gpx/GpxUtf32.h"
 
 namespace {
 using namespace gpx;
+using namespace doctext;
 
 constexpr std::size_t kChunk = 1 << 20;
 // A file up to this size goes to the parser whole, as its one and last

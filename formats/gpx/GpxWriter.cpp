@@ -10,12 +10,12 @@
 
 #include "core/clock.h"
 #include "core/utc_time.h"
+#include "formats/document/DocumentText.h"
 #include "formats/document/DocumentWriter.h"
 #include "formats/gpx/Gpx.h"
-#include "formats/gpx/GpxText.h"
 
 namespace {
-using namespace gpx;
+using namespace doctext;
 
 constexpr const char* kEol = "\r\n";
 constexpr const char* kTrackPointExtension = "http://www.garmin.com/xmlschemas/TrackPointExtension/v2";

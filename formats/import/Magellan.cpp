@@ -24,11 +24,6 @@
 #include "formats/import/nmea_fields.h"
 
 namespace {
-std::string_view Part(std::string_view text, std::size_t from, std::size_t count)
-{
-    return from >= text.size() ? std::string_view{} : text.substr(from, count);
-}
-
 // Degrees, then minutes: six characters of the rest of the field. Nothing
 // when the field is blank or holds anything but digits and a point.
 std::optional<double> Coordinate(std::string_view field, std::size_t paddedDegreeDigits)
@@ -124,8 +119,10 @@ double ExactMetres(const CommaFields& fields, std::optional<double> value)
     return MetresUnit(fields) ? *value : *value / kFeetPerMetre;
 }
 
-// The day count of a ddmmyy field, years below 90 in 20xx; nothing when
-// there is no such date.
+// Its logs began in the 1990s: years below 90 are 20xx.
+constexpr int kCenturyPivot = 90;
+
+// The day count of a ddmmyy field; nothing when there is no such date.
 std::optional<std::int64_t> DayOf(std::string_view date)
 {
     const bool sixDigits =
@@ -133,7 +130,7 @@ std::optional<std::int64_t> DayOf(std::string_view date)
     const auto ddmmyy = sixDigits ? ReadInteger(date) : std::nullopt;
     if (!ddmmyy) return std::nullopt;
     const int day = *ddmmyy / 10000, month = *ddmmyy / 100 % 100, year = *ddmmyy % 100;
-    const auto encoded = EncodeDate(year + (year < 90 ? 2000 : 1900), month, day);
+    const auto encoded = EncodeDate(FullYear(year, kCenturyPivot), month, day);
     if (!encoded) return std::nullopt;
     return static_cast<std::int64_t>(*encoded);
 }

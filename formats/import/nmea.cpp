@@ -92,11 +92,6 @@ bool ChecksumHolds(std::string_view line)
     return sum == static_cast<unsigned>(high * 16 + low);
 }
 
-std::string_view Part(std::string_view text, std::size_t from, std::size_t count)
-{
-    return from >= text.size() ? std::string_view{} : text.substr(from, count);
-}
-
 std::string_view Trimmed(std::string_view text)
 {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -137,7 +132,10 @@ double Coordinate(std::string_view text, std::size_t paddedDegreeDigits)
     return Decimal(Part(text, 0, degreeDigits)) + Decimal(Part(text, degreeDigits, std::string_view::npos)) / 60.0;
 }
 
-// The day count of a ddmmyy field; years up to 50 are 20xx. Nothing when unusable.
+// Years up to 50 are 20xx.
+constexpr int kCenturyPivot = 51;
+
+// The day count of a ddmmyy field; nothing when unusable.
 std::optional<std::int64_t> DayOf(std::string_view date)
 {
     if (IsBlank(date) || date == "000000") return std::nullopt;
@@ -145,7 +143,7 @@ std::optional<std::int64_t> DayOf(std::string_view date)
     const auto month = WholeNumber(Part(date, 2, 2));
     const auto year = WholeNumber(Part(date, 4, 2));
     if (!day || !month || !year) return std::nullopt;
-    const auto encoded = EncodeDate(*year + (*year <= 50 ? 2000 : 1900), *month, *day);
+    const auto encoded = EncodeDate(FullYear(*year, kCenturyPivot), *month, *day);
     if (!encoded) return std::nullopt;
     return static_cast<std::int64_t>(*encoded);
 }

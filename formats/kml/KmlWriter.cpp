@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "core/utc_time.h"
+#include "formats/document/DocumentText.h"
 #include "formats/document/DocumentWriter.h"
 #include "formats/document/RouteColours.h"
-#include "formats/gpx/GpxText.h"
 #include "formats/kml/Kml.h"
 
 namespace {
-using gpx::AppendDecimal;
+using doctext::AppendDecimal;
 
 constexpr const char* kEol = "\r\n";
 
@@ -24,10 +24,10 @@ constexpr const char* kEol = "\r\n";
 void AppendXml(std::string& out, std::string_view utf8)
 {
     for (std::size_t cr; (cr = utf8.find('\r')) != std::string_view::npos; utf8.remove_prefix(cr + 1)) {
-        gpx::AppendEscapedUtf8(out, utf8.substr(0, cr));
+        doctext::AppendEscapedUtf8(out, utf8.substr(0, cr));
         out += "&#13;";
     }
-    gpx::AppendEscapedUtf8(out, utf8);
+    doctext::AppendEscapedUtf8(out, utf8);
 }
 
 void AppendText(std::string& out, const char* tag, std::string_view utf8)
@@ -61,12 +61,12 @@ void AppendData(std::string& out, std::string_view comment, std::string_view sym
 // "lon,lat[,ele]" in a coordinates list; "lon lat[ ele]" in a gx:coord.
 void AppendPosition(std::string& out, const Point& p, char separator)
 {
-    AppendDecimal(out, p.longitude, gpx::kPositionDecimals);
+    AppendDecimal(out, p.longitude, doctext::kPositionDecimals);
     out += separator;
-    AppendDecimal(out, p.latitude, gpx::kPositionDecimals);
+    AppendDecimal(out, p.latitude, doctext::kPositionDecimals);
     if (!p.HasElevation()) return;
     out += separator;
-    AppendDecimal(out, p.elevation, gpx::kElevationDecimals);
+    AppendDecimal(out, p.elevation, doctext::kElevationDecimals);
 }
 
 void AppendColour(std::string& out, std::uint32_t bgr)

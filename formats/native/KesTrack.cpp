@@ -22,10 +22,8 @@
 #include "formats/native/KesText.h"
 
 namespace {
-std::string_view Part(std::string_view text, std::size_t from, std::size_t count = std::string_view::npos)
-{
-    return from >= text.size() ? std::string_view{} : text.substr(from, count);
-}
+// Years below 50 are 20xx.
+constexpr int kCenturyPivot = 50;
 
 // The date of columns 6 (ddmmyy) and 7 (hhmmss), used when column 5 is 0;
 // nothing when they hold no date and time.
@@ -39,7 +37,7 @@ std::optional<double> DateFromTexts(const CommaFields& line)
     auto hours = ReadInteger(Part(time, 0, 2)), minutes = ReadInteger(Part(time, 2, 2));
     const auto exactSeconds = ReadDecimal(Part(time, 4));
     if (!day || !month || !twoDigitYear || !hours || !minutes || !exactSeconds) return std::nullopt;
-    const auto encoded = EncodeDate(*twoDigitYear + (*twoDigitYear < 50 ? 2000 : 1900), *month, *day);
+    const auto encoded = EncodeDate(FullYear(*twoDigitYear, kCenturyPivot), *month, *day);
     if (!encoded) return std::nullopt;
     double dateTime = *encoded;
     int seconds = RoundHalfEven<int>(*exactSeconds, 0);

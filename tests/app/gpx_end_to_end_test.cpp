@@ -11,9 +11,9 @@
 
 #include "core/clock.h"
 #include "core/text_encoding.h"
+#include "formats/document/DocumentText.h"
 #include "formats/document/Symbols.h"
 #include "formats/gpx/Gpx.h"
-#include "formats/gpx/GpxText.h"
 #include "formats/native/KesRecords.h"
 #include "tests/support/format_positions.h"
 #include "tests/support/sample_files.h"

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "formats/csv/Csv.h"
+#include "formats/document/DocumentText.h"
 #include "formats/geojson/GeoJson.h"
-#include "formats/gpx/GpxText.h"
 #include "formats/kml/Kml.h"
 #include "tests/support/odd_document.h"
 #include "tests/support/test_files.h"
@@ -197,7 +197,7 @@ TEST(Outputs, TextsAreEscapedAndKeptWhole)
         std::string json, csv, xml;
         AppendJsonString(json, t.in);
         AppendCsvField(csv, t.in);
-        gpx::AppendEscapedUtf8(xml, t.in);
+        doctext::AppendEscapedUtf8(xml, t.in);
         EXPECT_EQ(json, t.json);
         EXPECT_EQ(csv, t.csv);
         EXPECT_EQ(xml, t.xml);

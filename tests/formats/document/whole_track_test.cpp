@@ -14,9 +14,9 @@
 #include "core/utc_time.h"
 #include "formats/csv/Csv.h"
 #include "formats/document/AheadTexts.h"
+#include "formats/document/DocumentText.h"
 #include "formats/geojson/GeoJson.h"
 #include "formats/gpx/Gpx.h"
-#include "formats/gpx/GpxText.h"
 #include "formats/kml/Kml.h"
 #include "tests/support/test_files.h"
 
@@ -51,7 +51,7 @@ std::vector<std::string> TrackRows(const std::string& csv)
 std::string Decimal(double value)
 {
     std::string text;
-    gpx::AppendDecimal(text, value, gpx::kPositionDecimals);
+    doctext::AppendDecimal(text, value, doctext::kPositionDecimals);
     return text;
 }
 

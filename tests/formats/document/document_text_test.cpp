@@ -10,10 +10,10 @@
 #include <string>
 
 #include "core/utc_time.h"
+#include "formats/document/DocumentText.h"
 #include "formats/document/Symbols.h"
-#include "formats/gpx/GpxText.h"
 
-using namespace gpx;
+using namespace doctext;
 
 // One ISO 8601 reader for every time of a GPX file.
 TEST(GpxText, TimesWithAnyOffsetAreReadInUtcWithinTheCalendar)

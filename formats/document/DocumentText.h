@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The texts of a GPX file: XML escaping, numbers, ISO 8601 times and the
-// product's 8-bit texts.
+// Texts the written documents share (GPX, KML, GeoJSON, CSV): XML escaping
+// and exact decimal numbers.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace gpx {
+namespace doctext {
 
 // Appends UTF-8 text as XML character data: the special characters escaped
 // (CR as a character reference, which a reader keeps), the characters XML
@@ -33,4 +33,4 @@ void AppendDecimal(std::string& out, float value, int maxDecimals);
 // "nan", "inf" and values beyond a double included.
 std::optional<double> ParseDecimal(std::string_view text);
 
-}  // namespace gpx
+}  // namespace doctext

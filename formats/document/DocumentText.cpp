@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "formats/gpx/GpxText.h"
+#include "formats/document/DocumentText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "core/read_number.h"
 #include "core/text_encoding.h"
 #include "core/text_fields.h"
 #include "core/utc_time.h"
 
-namespace gpx {
+namespace doctext {
 bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 namespace {
@@ -126,36 +127,6 @@ void AppendEscapedUtf8(std::string& out, std::string_view utf8)
 void AppendDecimal(std::string& out, double value, int maxDecimals) { AppendShortest(out, value, maxDecimals); }
 void AppendDecimal(std::string& out, float value, int maxDecimals) { AppendShortest(out, value, maxDecimals); }
 
-namespace {
-// A plain decimal ("40.188950", "-12.5", ".5") of at most 15 significant
-// digits is the quotient of two doubles that hold their integers exactly,
-// and a division rounds correctly: the value from_chars gives, at a tenth of
-// its cost. Anything else is left to from_chars.
-std::optional<double> ShortDecimal(std::string_view text)
-{
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const char* at = text.data();
-    const char* const end = at + text.size();
-    std::uint64_t digits = 0;  // wraps past 19 digits, which are refused below
-    // Takes the digits at `at`; how many.
-    const auto takeDigits = [&] {
-        const char* const from = at;
-        for (unsigned digit; at != end && (digit = static_cast<unsigned char>(*at) - '0') <= 9; ++at)
-            digits = digits * 10 + digit;
-        return static_cast<std::size_t>(at - from);
-    };
-    const std::size_t whole = takeDigits();
-    std::size_t decimals = 0;
-    if (at != end && *at == '.') {
-        ++at;
-        decimals = takeDigits();
-    }
-    if (at != end || whole + decimals == 0 || whole + decimals > 15) return std::nullopt;
-    return static_cast<double>(digits) / kPowers[decimals];
-}
-}  // namespace
-
 std::optional<double> ParseDecimal(std::string_view text)
 {
     text = TrimXmlBlanks(text);
@@ -177,4 +148,4 @@ std::optional<double> ParseDecimal(std::string_view text)
     return negative ? -value : value;
 }
 
-}  // namespace gpx
+}  // namespace doctext
