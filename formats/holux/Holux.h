@@ -8,6 +8,8 @@ namespace holux {
 // The texts of a waypoint record, and of a track record, in characters.
 inline constexpr std::size_t kWaypointNameLength = 8, kWaypointTextLength = 12;
 inline constexpr std::size_t kTrackNameLength = 12, kTrackTextLength = 13;
+// The waypoint slots of a .wrt image, and the points of each of a .tlg's track slots.
+inline constexpr int kWaypointSlots = 500, kTrackSlotPoints = 2500;
 }  // namespace holux
 
 ReadResult ReadHoluxWaypointFile(const InputSource& source, const ReadOptions& options);

@@ -15,7 +15,7 @@
 namespace {
 constexpr std::size_t kImageSize = 133120;
 constexpr int kSlots = 5;
-constexpr int kSlotPoints = 2500;
+constexpr int kSlotPoints = holux::kTrackSlotPoints;
 constexpr std::size_t kSlotBytes = 20000;
 // Slot 3 starts the second 64 KiB half of the data area.
 constexpr std::array<std::size_t, kSlots> kSlotOffsets = {0, 20000, 40000, 65536, 85536};

@@ -25,7 +25,7 @@ using holux::ImageFields;
 constexpr std::size_t kImageSize = 32768;
 constexpr std::size_t kReadSize = 23420;  // the waypoint and route sections; the rest is padding
 
-constexpr int kWaypointSlots = 500;
+using holux::kWaypointSlots;
 constexpr std::size_t kSlotTable = 8;
 constexpr std::size_t kInUseFlags = 1008;
 constexpr std::size_t kWaypointRecords = 1508;
