@@ -40,7 +40,7 @@ class FiguresCounter {
 public:
     // A point with a usable position; metres NaN and time nothing when it has none.
     void Add(double latitude, double longitude, double metres, const std::optional<UtcTime>& time, bool newSection);
-    // The same with its place (PlaceOf) worked out before, perhaps on another thread.
+    // The same with its place (PlaceOf) worked out before.
     void Add(double latitude, double longitude, double metres, const std::optional<UtcTime>& time, bool newSection,
              const EarthCentred& place);
     Figures Result() const;

@@ -123,7 +123,6 @@ protected:
             PassOn(out);
         }
     }
-    bool HasTrackPointText() const override { return true; }
     void TrackPointText(std::string& out, const Point& point) const override { AppendPointColumns(out, point, raw_); }
 
 private:

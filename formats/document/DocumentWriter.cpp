@@ -6,7 +6,6 @@
 
 #include "core/file_names.h"
 #include "core/point_entry.h"
-#include "formats/document/AheadTexts.h"
 
 namespace {
 constexpr std::size_t kPieceSize = 1 << 16;
@@ -118,10 +117,7 @@ void DocumentWriter::PassOn(std::string& out)
     if (out.size() >= kPieceSize) WriteOut(out);
 }
 
-void DocumentWriter::AppendTrackPoint(std::string& out, const PointWalk& points)
-{
-    if (ahead_ == nullptr || !ahead_->Append(out, points.Position())) TrackPointText(out, *points);
-}
+void DocumentWriter::AppendTrackPoint(std::string& out, const PointWalk& points) { TrackPointText(out, *points); }
 
 WriteResult DocumentWriter::Write(const Document& document, const std::string& fileName)
 {
@@ -162,13 +158,7 @@ WriteResult DocumentWriter::Write(const Document& document, const std::string& f
         int number = 0;
         for (const ::Track& track : document.tracks) {
             PointWalk walk(track.points, true);
-            // Its thread ends with this turn, an exception's too, while the format is whole.
-            std::optional<AheadTexts> ahead;
-            if (HasTrackPointText() && track.points.size() >= AheadTexts::kFrom)
-                ahead.emplace(track.points, [this](std::string& text, const Point& p) { TrackPointText(text, p); });
-            ahead_ = ahead ? &*ahead : nullptr;
             Track(out, track.info, ++number, track.points, walk);
-            ahead_ = nullptr;
             while (walk.Next()) {}
             written.trackPoints += walk.Walked();
             leftOut += walk.LeftOut();

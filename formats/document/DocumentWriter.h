@@ -16,8 +16,6 @@
 #include "core/file_io.h"
 #include "core/format_rows.h"
 
-class AheadTexts;
-
 // Readies a point as the outputs write it: false for one without a position
 // they can hold (a latitude from -90 to 90, a longitude from -180 to 180);
 // otherwise without the values no output writes (an undated time or one
@@ -119,12 +117,9 @@ protected:
                        PointWalk& points) = 0;
     // Hands what is pending to the file once it makes a piece.
     void PassOn(std::string& out);
-    // A format whose track point's text depends on the point alone gives it
-    // here, called from either of two threads: the frame then makes the
-    // texts of a long track on both.
-    virtual bool HasTrackPointText() const { return false; }
+    // A format whose track point's text depends on the point alone gives it here.
     virtual void TrackPointText(std::string&, const Point&) const {}
-    // The text of the walk's point, made ahead on the other thread or now.
+    // The text of the walk's point.
     void AppendTrackPoint(std::string& out, const PointWalk& points);
 
 private:
@@ -133,7 +128,6 @@ private:
     unsigned parts_;
     std::string formatName_;
     std::unique_ptr<SafeFileWriter> output_;
-    AheadTexts* ahead_ = nullptr;  // of the track being written
 };
 
 // The file a document writer makes: the output name as given when names are

@@ -63,14 +63,6 @@ public:
         while (!scopes_.empty() && scopes_.back().level >= level) Pop();
     }
 
-    // Only the root's declarations are in force.
-    bool OnlyOfRoot() const
-    {
-        for (const Scope& s : scopes_)
-            if (s.level != 0) return false;
-        return true;
-    }
-
     // The declaration of a prefix ("" for the default one) in force; nullptr
     // when none is.
     const Scope* Of(std::string_view prefix) const

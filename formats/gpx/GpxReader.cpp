@@ -15,7 +15,6 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
-#include <future>
 #include <optional>
 #include <span>
 #include <string>
@@ -145,67 +144,6 @@ public:
         return Finish();
     }
 
-    // A half of a reading in two (ReadInTwo): `before`, the bytes of `file`
-    // from where it stands up to `end` (or its end), and `after`, given to
-    // the parser as its one and last buffer, as a whole file is (kWholeFile).
-    // False when the half does not end at the root's end without a fault:
-    // the halves are given up.
-    static constexpr std::size_t kToTheEnd = SIZE_MAX;
-    bool ParseAsLast(std::string_view before, ByteReader& file, std::size_t end, std::string_view after)
-    {
-        StartParserAccount(kParserMemory);
-        const std::size_t body = std::min(end, file.size()) - std::min(file.position(), end);
-        const std::size_t total = before.size() + body + after.size();
-        if (total > static_cast<std::size_t>(INT_MAX)) return false;
-        auto* buffer = static_cast<char*>(XML_GetBuffer(parser_, static_cast<int>(total)));
-        if (buffer == nullptr) return false;
-        std::copy(before.begin(), before.end(), buffer);
-        auto* bytes = reinterpret_cast<std::uint8_t*>(buffer + before.size());
-        if (file.read_some({bytes, body}) != body) return false;
-        std::copy(after.begin(), after.end(), buffer + before.size() + body);
-        const XML_Status status = XML_ParseBuffer(parser_, static_cast<int>(total), XML_TRUE);
-        if (failure_) std::rethrow_exception(failure_);
-        return status == XML_STATUS_OK && !stopped_ && rootClosed_;
-    }
-    // The second half's first point goes on the section the first half left open.
-    void ContinueSection() { continuesSection_ = true; }
-    // The first half is closed behind its last point by the ends of the
-    // segment, track and root, the first of them at byte `at`.
-    void CloseFirstHalfAt(std::size_t at) { firstHalfEnd_ = static_cast<XML_Index>(at); }
-    // The first half's end came right after a point of a segment that has
-    // some (not inside a comment or a skipped element), with only the root's
-    // declarations in force and the track and segment named as the second
-    // half's head names them.
-    bool EndedBetweenPoints() const { return endedBetweenPoints_; }
-    // The second half of the file, read to its end and nothing of what
-    // comes before its head: no metadata, no name for the track it goes on.
-    bool EndsAsSecondHalf() const
-    {
-        Metadata metadata = result_.document.metadata;
-        metadata.fileExtensions.clear();
-        const std::vector<Track>& tracks = result_.document.tracks;
-        return metadata == Metadata{} && !tracks.empty() && tracks.front().info == GroupInfo{} &&
-               tracks.front().sectionExtensions.empty();
-    }
-    struct Counts {
-        std::int64_t textsCut = 0, notKept = 0;
-    };
-    struct Half {
-        ReadResult read;
-        Counts counts;
-    };
-    Half TakeHalf() { return {std::move(result_), {textsCut_, notKept_}}; }
-    // Takes the second half's reading on after this one's; then Finish.
-    void Absorb(Half& second)
-    {
-        Document& more = second.read.document;
-        result_.document.tracks.back().points.Append(more.tracks.front().points);
-        more.tracks.erase(more.tracks.begin());
-        result_.findings.Add(second.read.findings);
-        result_.document.Append(std::move(more));
-        textsCut_ += second.counts.textsCut;
-        notKept_ += second.counts.notKept;
-    }
     // What was read, with what was cut or left out.
     ReadResult Finish()
     {
@@ -374,15 +312,8 @@ private:
         case Node::Rtept:
         case Node::Trkpt: StartPoint(attributes); break;
         case Node::Rte: StartRoute(); break;
-        case Node::Trk:
-            StartTrack();
-            plainTrackNames_ = std::strcmp(name, "trk") == 0 && declared == 0;
-            break;
-        case Node::Trkseg:
-            sectionStart_ = true;
-            plainTrackNames_ = plainTrackNames_ && std::strcmp(name, "trkseg") == 0 && declared == 0;
-            if (++segmentsStarted_ > 1) continuesSection_ = false;
-            break;
+        case Node::Trk: StartTrack(); break;
+        case Node::Trkseg: sectionStart_ = true; break;
         case Node::Link: StartLink(attributes); break;
         case Node::Email: StartEmail(attributes); break;
         case Node::Copyright:
@@ -435,9 +366,6 @@ private:
         }
         if (open_.empty()) return;
         const Node node = open_.back();
-        if (node == Node::Trkseg && firstHalfEnd_ >= 0 && XML_GetCurrentByteIndex(parser_) == firstHalfEnd_)
-            endedBetweenPoints_ = open_ == std::vector<Node>{Node::Gpx, Node::Trk, Node::Trkseg} && !sectionStart_ &&
-                                  plainTrackNames_ && namespaces_.OnlyOfRoot() && track_ && !track_->Full();
         open_.pop_back();
         namespaces_.Leave(open_.size());
         switch (node) {
@@ -702,9 +630,9 @@ private:
     void FinishTrackPoint()
     {
         if (!track_ || track_->Full()) return;
-        point_.newSection = sectionStart_ && !continuesSection_;
+        point_.newSection = sectionStart_;
         if (sectionStart_) ++sections_;
-        sectionStart_ = continuesSection_ = false;
+        sectionStart_ = false;
         track_->Add(point_);
     }
 
@@ -746,150 +674,8 @@ private:
     std::optional<PointEntry> route_, track_;  // of the route or track open
     GroupInfo noGroup_;
     bool sectionStart_ = false;
-    std::int64_t sections_ = 0;      // of the track open
-    bool continuesSection_ = false;  // ContinueSection
-    std::int64_t segmentsStarted_ = 0;
-    bool plainTrackNames_ = false;  // the open trk and trkseg are named so, and declare nothing
-    XML_Index firstHalfEnd_ = -1;   // CloseFirstHalfAt
-    bool endedBetweenPoints_ = false;
+    std::int64_t sections_ = 0;  // of the track open
 };
-}  // namespace
-
-namespace {
-// A file of this size and up is read in two halves at once, the second on a
-// thread of its own; up to the size a single pass takes as one buffer, so
-// that the halves' buffers (together the file) stay within the same bound.
-constexpr std::size_t kTwoHalvesFrom = 2 << 20;
-constexpr std::size_t kTwoHalvesUpTo = kWholeFile;
-// Where the root's start tag is looked for, and the second half's start.
-constexpr std::size_t kHead = 64 << 10;
-constexpr std::size_t kLookingForHalf = 1 << 20;
-
-// Where the root element's start tag ends, in a head that declares no
-// document type (its entities would be unknown to a parser started in the
-// middle) and that the parser reads alone; 0 otherwise.
-std::size_t EndOfRootTag(std::span<const std::uint8_t> head)
-{
-    struct Found {
-        XML_Parser parser;
-        std::size_t end = 0;
-        bool typed = false;
-    } found{XML_ParserCreate(nullptr)};
-    if (found.parser == nullptr) throw std::bad_alloc();
-    XML_SetUserData(found.parser, &found);
-    XML_SetStartDoctypeDeclHandler(found.parser,
-                                   [](void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
-                                       auto& f = *static_cast<Found*>(data);
-                                       f.typed = true;
-                                       XML_StopParser(f.parser, XML_FALSE);
-                                   });
-    XML_SetStartElementHandler(found.parser, [](void* data, const XML_Char*, const XML_Char**) {
-        auto& f = *static_cast<Found*>(data);
-        f.end = static_cast<std::size_t>(XML_GetCurrentByteIndex(f.parser) + XML_GetCurrentByteCount(f.parser));
-        XML_StopParser(f.parser, XML_FALSE);
-    });
-    XML_Parse(found.parser, reinterpret_cast<const char*>(head.data()), static_cast<int>(head.size()), XML_FALSE);
-    XML_ParserFree(found.parser);
-    return found.typed ? 0 : found.end;
-}
-
-// The start tag of a track point that follows another's end, from `from`
-// on: where a second half can begin; 0 for none near.
-std::size_t PointAfterPoint(std::string_view text, std::size_t from)
-{
-    for (std::size_t at = text.find("<trkpt", from); at != std::string_view::npos && at + 6 < text.size();
-         at = text.find("<trkpt", at + 1)) {
-        if (!(IsXmlBlank(text[at + 6]) || text[at + 6] == '>')) continue;
-        std::size_t before = at;
-        while (before > 0 && IsXmlBlank(text[before - 1])) --before;
-        if (text.substr(0, before).ends_with("</trkpt>")) return at;
-    }
-    return 0;
-}
-
-// A cut that leaves every list whole: the halves then read as one pass does,
-// which stops filling a list one point past its cut. The file's start tags
-// named trkpt or wpt, with any prefix, are at least as many as its track
-// points and waypoints; a name too long to look at counts as both.
-bool NothingCut(ByteReader& file, const ReadOptions& options)
-{
-    constexpr std::size_t kLongestName = 256;
-    const auto most = [](std::int64_t kept) { return kept > 0 ? kept : INT64_MAX; };
-    const std::int64_t mostTrackPoints = most(options.trackPointsKept);
-    const std::int64_t mostWaypoints = options.mode == ReadMode::Tracks ? INT64_MAX : most(options.waypointsKept);
-    if (mostTrackPoints == INT64_MAX && mostWaypoints == INT64_MAX) return true;
-    std::int64_t trackPoints = 0, waypoints = 0;
-    const std::size_t start = file.position();
-    for (bool last = false; !last && trackPoints <= mostTrackPoints && waypoints <= mostWaypoints;) {
-        const std::span<const std::uint8_t> bytes = file.view(ByteReader::kMaxView);
-        const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        last = file.position() + bytes.size() >= file.size();
-        // A name that the view's end cuts is looked at in the next view.
-        const std::size_t end = last ? text.size() : text.size() - kLongestName;
-        for (std::size_t at = text.find('<'); at < end; at = text.find('<', at + 1)) {
-            std::size_t local = at + 1, i = at + 1;
-            const std::size_t limit = std::min(text.size(), i + kLongestName);
-            while (i < limit && !IsXmlBlank(text[i]) && text[i] != '/' && text[i] != '>') {
-                if (text[i] == ':') local = i + 1;
-                ++i;
-            }
-            const std::string_view name = text.substr(local, i - local);
-            const bool unseen = i == at + 1 + kLongestName;
-            trackPoints += unseen || name == "trkpt";
-            waypoints += unseen || name == "wpt";
-        }
-        if (!last && !file.skip(end)) break;
-    }
-    file.seek(start);
-    return trackPoints <= mostTrackPoints && waypoints <= mostWaypoints;
-}
-
-// Parses a file in two halves at once when it has a point's start near its
-// middle: the second on a thread of its own, behind a copy of the file's
-// head and the opening of a track and segment; the first closed there by
-// their ends. The halves are given up (nothing, and the file read again as
-// usual) unless the first ends between two points of a segment and the
-// second at the root's end, both without a fault.
-std::optional<ReadResult> ReadInTwo(const InputSource& source, ByteReader& file, const ReadOptions& options)
-{
-    const std::size_t size = file.remaining();
-    const std::span<const std::uint8_t> head = file.view(kHead);
-    const std::size_t rootEnd = EndOfRootTag(head);
-    if (rootEnd == 0) return std::nullopt;
-    constexpr std::string_view kOpening = "<trk><trkseg>";
-    std::string secondHead(reinterpret_cast<const char*>(head.data()), rootEnd);
-    secondHead += kOpening;
-
-    constexpr std::size_t kBehind = 4 << 10;  // the end of the point before, with blanks
-    const std::size_t lookFrom = std::max(rootEnd, size / 2 - kBehind);
-    if (!file.seek(lookFrom)) return std::nullopt;
-    const std::span<const std::uint8_t> middle = file.view(kLookingForHalf);
-    const std::size_t found =
-        PointAfterPoint({reinterpret_cast<const char*>(middle.data()), middle.size()}, size / 2 - lookFrom);
-    const std::size_t split = lookFrom + found;
-    if (found == 0 || !file.seek(0)) return std::nullopt;
-
-    ReadWatch* const watch = ScopedReadWatch::Current();
-    auto second = std::async(std::launch::async, [&]() -> std::optional<GpxReader::Half> {
-        std::optional<ScopedReadWatch> watching;
-        if (watch != nullptr) watching.emplace(*watch);
-        ByteReader rest = source.ReadBytes();
-        GpxReader reader(options);
-        reader.ContinueSection();
-        if (!rest.seek(split) || !reader.ParseAsLast(secondHead, rest, GpxReader::kToTheEnd, {}) ||
-            !reader.EndsAsSecondHalf())
-            return std::nullopt;
-        return reader.TakeHalf();
-    });
-    GpxReader first(options);
-    first.CloseFirstHalfAt(split);
-    constexpr std::string_view kClosing = "</trkseg></trk></gpx>";
-    const bool firstHolds = first.ParseAsLast({}, file, split, kClosing) && first.EndedBetweenPoints();
-    std::optional<GpxReader::Half> rest = second.get();
-    if (!firstHolds || !rest) return std::nullopt;
-    first.Absorb(*rest);
-    return first.Finish();
-}
 }  // namespace
 
 ReadResult ReadGpxFile(const InputSource& source, const ReadOptions& options)
@@ -899,13 +685,6 @@ ReadResult ReadGpxFile(const InputSource& source, const ReadOptions& options)
     if (const char* utf32 = Utf32Encoding(file.view(4))) {
         Utf32Source decoded(file, utf32);
         return GpxReader(options).Read(decoded);
-    }
-    // Two halves where a track is read, and where no list is cut: a cut
-    // list holds one point past the cut, of the whole file.
-    if (options.mode != ReadMode::Waypoints && file.remaining() >= kTwoHalvesFrom &&
-        file.remaining() <= kTwoHalvesUpTo && NothingCut(file, options)) {
-        if (auto read = ReadInTwo(source, file, options)) return std::move(*read);
-        file = source.ReadBytes();
     }
     return GpxReader(options).Read(file);
 }

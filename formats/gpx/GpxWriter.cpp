@@ -277,7 +277,6 @@ protected:
     void Waypoint(std::string& out, const Point& point) override { AppendPoint(out, "  ", "wpt", point); }
     void Route(std::string& out, const ::Route& route, int number, PointWalk& points) override;
     void Track(std::string& out, const GroupInfo& track, int number, const PointList& list, PointWalk& points) override;
-    bool HasTrackPointText() const override { return true; }
     void TrackPointText(std::string& out, const Point& point) const override
     {
         AppendPoint(out, "      ", "trkpt", point);

@@ -13,7 +13,6 @@
 #include "core/document.h"
 #include "core/utc_time.h"
 #include "formats/csv/Csv.h"
-#include "formats/document/AheadTexts.h"
 #include "formats/document/DocumentText.h"
 #include "formats/geojson/GeoJson.h"
 #include "formats/gpx/Gpx.h"
@@ -142,9 +141,8 @@ TEST(WholeTrack, EveryUsablePointOfRandomTracksIsWrittenOnceInOrder)
         for (int t = 0; t < round % 4; ++t) document.tracks.push_back(RandomTrack(random, round * 10 + t));
         CheckEveryOutput(document, dir);
     }
-    // Long enough for the writers to make the points' texts on two threads,
-    // in blocks taken in turn, two of them all out of range.
-    constexpr int kBlock = AheadTexts::kBlock;
+    // A long track with two long runs of points out of range.
+    constexpr int kBlock = 4096;
     Document document;
     document.tracks.push_back(RandomTrack(random, 8 * kBlock + 1, 3 * kBlock - 1, 5 * kBlock + 1));
     CheckEveryOutput(document, dir);
