@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "formats/format_table.h"
 #include "tests/support/format_positions.h"
 #include "tests/support/test_files.h"
 
@@ -60,16 +62,14 @@ public:
 private:
     const char* name_;
 };
-}  // namespace
 
-// Rewrite the goldens on purpose only: KES_UPDATE_GOLDEN=1 writes what the
-// product writes today over them, and says which it rewrote.
-TEST(GoldenFiles, RealFilesConvertToTheirGoldenOutputs)
+const std::string kGpx = PositionText(Output::Gpx), kKml = PositionText(Output::Kml),
+                  kGeoJson = PositionText(Output::GeoJson), kCsv = PositionText(Output::Csv);
+
+// Every conversion with golden outputs.
+std::vector<GoldenRow> GoldenRows()
 {
-    const char* update = std::getenv("KES_UPDATE_GOLDEN");
-    const bool updating = update && std::string(update) == "1";
-    const ScopedEnvironment clock("KES_HEADLESS_CLOCK", kPinnedClock);
-    const GoldenRow conversions[] = {
+    return {
         {"mapsource/mapsource.mps", kMapsourceWaypoints, kKesWaypoint, "mapsource.wpt", {"mapsource.wpt"}},
         {"mapsource/route.mps", kMapsourceWaypoints, kGpxWaypointsOut, "route.gpx", {"route.gpx"}},
         {"mapsource/netstumbler.mps", kMapsourceWaypoints, kHoluxWaypoint, "netstumbler.wrt", {"netstumbler.wrt"}},
@@ -98,7 +98,27 @@ TEST(GoldenFiles, RealFilesConvertToTheirGoldenOutputs)
         {"gpx/gpxpassthrough10.gpx", kGpxWaypointsIn, kHoluxWaypoint, "gpxpassthrough10.wrt", {"gpxpassthrough10.wrt"}},
         {"gpx/gpxpassthrough10.gpx", kGpxTracksIn, kKesTrack, "gpxpassthrough10.plt", {"gpxpassthrough10_1.plt"}},
         {"gpx/empty.gpx", kGpxTracksIn, kKesTrack, "empty.plt", {}},
+        // The outputs of a conversion read back as inputs of theirs, and the other outputs.
+        {"golden/tomtom.wpt", kKesWaypoint, kGpx, "tomtom-wpt.gpx", {"tomtom-wpt.gpx"}},
+        {"golden/receiver.plt", kKesTrack, kKml, "receiver-plt.kml", {"receiver-plt.kml"}},
+        {"golden/netstumbler.wrt", kHoluxWaypoint, kCsv, "netstumbler-wrt.csv", {"netstumbler-wrt.csv"}},
+        {"golden/meridian.tlg", kHoluxTrack, kGeoJson, "meridian-tlg.geojson", {"meridian-tlg.geojson"}},
+        {"mapsend/route.wpt", kMapsendWaypoint, kGpx, "route-wpt.gpx", {"route-wpt.gpx"}},
+        {"magellan/magellan.rte", kMagellanWaypoint, kKml, "magellan.kml", {"magellan.kml"}},
+        {"mapsource/route.mps", kMapsourceWaypoints, kGeoJson, "route.geojson", {"route.geojson"}},
+        {"gpx/basecamp.gpx", kGpxWaypointsIn, kCsv, "basecamp.csv", {"basecamp.csv"}},
     };
+}
+}  // namespace
+
+// Rewrite the goldens on purpose only: KES_UPDATE_GOLDEN=1 writes what the
+// product writes today over them, and says which it rewrote.
+TEST(GoldenFiles, RealFilesConvertToTheirGoldenOutputs)
+{
+    const char* update = std::getenv("KES_UPDATE_GOLDEN");
+    const bool updating = update && std::string(update) == "1";
+    const ScopedEnvironment clock("KES_HEADLESS_CLOCK", kPinnedClock);
+    const std::vector<GoldenRow> conversions = GoldenRows();
     std::vector<std::string> named;
     for (const GoldenRow& c : conversions) {
         named.insert(named.end(), c.golden.begin(), c.golden.end());
@@ -127,4 +147,23 @@ TEST(GoldenFiles, RealFilesConvertToTheirGoldenOutputs)
     named.push_back("gdb-sample-shaped.gpx");  // a track through shaping steps (shape_command_test)
     std::sort(named.begin(), named.end());
     EXPECT_EQ(FilesIn(FixturePath("golden")), named) << "every golden belongs to one row";
+}
+
+// A format added to the table comes with a real file converted to its golden
+// output (as an input, and as an output) and a seed corpus for its fuzzing.
+TEST(GoldenFiles, EveryFormatHasAGoldenConversionAndAFuzzCorpus)
+{
+    // No real file of these has been found yet; their fixtures are made by the tests.
+    const std::set<int> noRealFile = {Position(Input::NobletecWaypoints), Position(Input::NobletecTracks)};
+    std::set<int> from, to;
+    for (const GoldenRow& row : GoldenRows())
+        if (!row.golden.empty()) from.insert(std::stoi(row.from)), to.insert(std::stoi(row.to));
+    for (const InputFormatRow& row : KnownFormats().inputs) {
+        SCOPED_TRACE(row.texts.name);
+        EXPECT_TRUE(from.contains(row.position) || noRealFile.contains(row.position)) << "no golden conversion";
+        const fs::path corpus = fs::path(KES_TEST_DATA_DIR) / "../../fuzz/corpus" / row.texts.name;
+        EXPECT_TRUE(fs::is_directory(corpus) && !fs::is_empty(corpus)) << "no seed corpus";
+    }
+    for (const OutputFormatRow& row : KnownFormats().outputs)
+        EXPECT_TRUE(to.contains(row.position)) << row.texts.name << ": no golden conversion";
 }
