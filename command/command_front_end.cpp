@@ -47,7 +47,7 @@ std::string CommandFrontEnd::Reason(const ConversionOutcome& outcome) const
 {
     const std::string& text = outcome.reason;
     const bool known = IsInputPosition(job_.inputPosition) && IsOutputPosition(job_.outputPosition);
-    if (known && text == "Input and Output file format types are not the same") {
+    if (known && outcome.check == ChoiceCheck::FormatsNotCompatible) {
         // Among inputs of several formats, the first the output cannot take.
         std::size_t i = 0;
         while (i + 1 < job_.inputPositions.size() && FormatsCompatible(job_.inputPositions[i], job_.outputPosition))
@@ -57,7 +57,7 @@ std::string CommandFrontEnd::Reason(const ConversionOutcome& outcome) const
         return whose + OutputFormats[job_.outputPosition].Name + " cannot be written from " + InputInWords(input) +
                ": try -o " + OutputsFor(input, settings_.ownFormatWritten);
     }
-    if (known && text == "Input and Output Formats cannot be the same")
+    if (known && outcome.check == ChoiceCheck::SameFormats)
         return text + ": both are " + OutputFormats[job_.outputPosition].DisplayName;
     return text.empty() ? "the conversion stopped" : text;
 }

@@ -67,22 +67,20 @@ bool OutputIsAnInput(const ConversionRequest& r)
     return false;
 }
 
-std::string CheckCleaned(const ConversionRequest& r)
+ChoiceCheck CheckCleaned(const ConversionRequest& r)
 {
-    if (r.inputs.empty() || (r.inputs.size() == 1 && IsBlank(r.inputs.front().name))) return "Input File not specified";
-    if (IsBlank(r.output)) return "Output File not specified";
+    if (r.inputs.empty() || (r.inputs.size() == 1 && IsBlank(r.inputs.front().name))) return ChoiceCheck::NoInput;
+    if (IsBlank(r.output)) return ChoiceCheck::NoOutput;
     for (const ConversionInput& input : r.inputs)
-        if (!IsInputPosition(input.position)) return "Input File Format not Selected";
-    if (!IsOutputPosition(r.outputPosition)) return "Output File Format not Selected";
+        if (!IsInputPosition(input.position)) return ChoiceCheck::NoInputFormat;
+    if (!IsOutputPosition(r.outputPosition)) return ChoiceCheck::NoOutputFormat;
     // Written again in its own format, a file changes only by a step or a repair.
     for (const ConversionInput& input : r.inputs)
-        if (SameFormat(input.position, r.outputPosition) && !AnyStepChanges(r.steps))
-            return "Input and Output Formats cannot be the same";
+        if (SameFormat(input.position, r.outputPosition) && !AnyStepChanges(r.steps)) return ChoiceCheck::SameFormats;
     for (const ConversionInput& input : r.inputs)
-        if (!FormatsCompatible(input.position, r.outputPosition))
-            return "Input and Output file format types are not the same";
-    if (OutputIsAnInput(r)) return "Output File cannot be the same as the Input File";
-    return {};
+        if (!FormatsCompatible(input.position, r.outputPosition)) return ChoiceCheck::FormatsNotCompatible;
+    if (OutputIsAnInput(r)) return ChoiceCheck::OutputIsAnInput;
+    return ChoiceCheck::Passed;
 }
 
 // The messages a reader gives while it reads are shown once it is done.
@@ -191,7 +189,22 @@ ConversionRequest Cleaned(ConversionRequest r)
 }
 }  // namespace
 
-std::string CheckChoices(const ConversionRequest& request) { return CheckCleaned(Cleaned(request)); }
+const char* ChoiceMessage(ChoiceCheck check)
+{
+    switch (check) {
+    case ChoiceCheck::Passed: return "";
+    case ChoiceCheck::NoInput: return "Input File not specified";
+    case ChoiceCheck::NoOutput: return "Output File not specified";
+    case ChoiceCheck::NoInputFormat: return "Input File Format not Selected";
+    case ChoiceCheck::NoOutputFormat: return "Output File Format not Selected";
+    case ChoiceCheck::SameFormats: return "Input and Output Formats cannot be the same";
+    case ChoiceCheck::FormatsNotCompatible: return "Input and Output file format types are not the same";
+    case ChoiceCheck::OutputIsAnInput: return "Output File cannot be the same as the Input File";
+    }
+    return "";
+}
+
+std::string CheckChoices(const ConversionRequest& request) { return ChoiceMessage(CheckCleaned(Cleaned(request))); }
 
 ReadMode ModeFor(int inputPosition, int outputPosition)
 {
@@ -250,9 +263,10 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
 {
     const ConversionRequest r = Cleaned(asked);
     ConversionOutcome outcome;
-    if (std::string failed = CheckCleaned(r); !failed.empty()) {
-        f.ShowMessage(failed);
-        outcome.reason = std::move(failed);
+    if (const ChoiceCheck failed = CheckCleaned(r); failed != ChoiceCheck::Passed) {
+        outcome.check = failed;
+        outcome.reason = ChoiceMessage(failed);
+        f.ShowMessage(outcome.reason);
         return outcome;
     }
     const ReleasedAtEnd released(r.inputs);

@@ -38,6 +38,20 @@ struct ConversionRequest {
     std::string codePage{kAutomaticCodePage};
 };
 
+// The checks of a request's choices, in the order they are made.
+enum class ChoiceCheck {
+    Passed,
+    NoInput,
+    NoOutput,
+    NoInputFormat,
+    NoOutputFormat,
+    SameFormats,           // written again in its own format without a change
+    FormatsNotCompatible,  // an output of the other kind
+    OutputIsAnInput,
+};
+// The message of a failed check ("Input File not specified" ...); empty for Passed.
+const char* ChoiceMessage(ChoiceCheck check);
+
 struct ConversionOutcome {
     enum class State {
         Converted,     // everything asked for was written
@@ -47,6 +61,7 @@ struct ConversionOutcome {
         ExistingKept,  // the user kept the files the outputs would have replaced
     };
     State state = State::NotStarted;
+    ChoiceCheck check = ChoiceCheck::Passed;  // NotStarted: which check failed
     // Why it was not converted: the check's message, the refusal, the error.
     std::string reason;
     // What the readers and the writer refused to take, cut, skipped or assumed.
