@@ -299,6 +299,11 @@ std::string CombinationError(const ConvertOptions& o, const std::vector<int>& gi
             return "option '--" + std::string(option) +
                    "' goes with '--each', which walks the folders among the inputs";
     }
+    // Only a walk into subfolders finds a path of a '/'.
+    for (const std::string& pattern : o.includes)
+        if (!o.recursive && pattern.find('/') != std::string::npos)
+            return "option '--include': the pattern '" + pattern +
+                   "' takes files of subfolders, and only '--recursive' (-r) walks them";
     if (o.each && o.output == "/dev/stdout") return "with --each, -O names a folder, not standard output";
     if (o.output == "/dev/stdout" && o.report == "/dev/stdout")
         return "the report and the output cannot both go to standard output";

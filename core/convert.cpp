@@ -335,6 +335,9 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
             outcome.state = ConversionOutcome::State::NothingToWrite;
             outcome.reason = NothingReason(output.texts.kind, emptied, outcome.findings) + ": nothing is written";
             f.AddLine("Written: nothing - " + NothingReason(output.texts.kind, emptied, outcome.findings));
+            // Where the input was read in part, the part not read may be why.
+            for (const Finding& finding : outcome.findings.All())
+                if (ShownAfterWriting(finding.kind)) f.ShowLimitMessage(finding.message);
         } else if (!inUse.empty() && !f.ConfirmReplacing(inUse)) {
             outcome.state = ConversionOutcome::State::ExistingKept;
             f.AddLine("Written: nothing - the existing files were kept");

@@ -408,6 +408,7 @@ TEST(ConvertCommand, UsageErrorsAreOneLineWithAHint)
         {"-e", "-o", "kes-wpt", "-O", dir.Path("out"), dir.Root().string(), "--exclude", "*.gdb\\"},
         {"-o", "kes-wpt", "-O", dir.Path("x.wpt"), file, "--exclude", "*.gdb"},
         {"-e", "-o", "kes-wpt", "-O", dir.Path("out"), file, "--include", "*.gdb"},
+        {"-e", "-o", "kes-wpt", "-O", dir.Path("out"), dir.Root().string(), "--include", "trips/*.gdb"},
         {"-i", "mapsource-wpt", "-O", dir.Path("x.wpt"), file, dir.Root().string()},
     };
     for (std::vector<std::string> arguments : cases) {
