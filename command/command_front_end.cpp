@@ -41,6 +41,12 @@ std::string OutputsFor(int inputPosition, bool ownFormatWritten)
 }
 }  // namespace
 
+bool CommandFrontEnd::ConfirmReplacing(const std::vector<std::string>& names)
+{
+    if (settings_.keepExistingFiles) kept_ = names;
+    return !settings_.keepExistingFiles;
+}
+
 // The window's checks of the two formats name neither; here both are named,
 // with the outputs that would do.
 std::string CommandFrontEnd::Reason(const ConversionOutcome& outcome) const
@@ -56,6 +62,14 @@ std::string CommandFrontEnd::Reason(const ConversionOutcome& outcome) const
         const std::string whose = job_.inputs.size() > 1 ? job_.inputs.at(i) + ": " : "";
         return whose + OutputFormats[job_.outputPosition].Name + " cannot be written from " + InputInWords(input) +
                ": try -o " + OutputsFor(input, settings_.ownFormatWritten);
+    }
+    if (outcome.state == ConversionOutcome::State::ExistingKept && !kept_.empty()) {
+        std::string names;
+        for (std::size_t i = 0; i < kept_.size(); ++i)
+            names += (i == 0 ? "" : i + 1 == kept_.size() ? " and " : ", ") + kept_[i];
+        return (kept_.size() == 1 ? "its output " + names + " exists already and is kept"
+                                  : "its outputs " + names + " exist already and are kept") +
+               " (--no-clobber)";
     }
     if (known && outcome.check == ChoiceCheck::SameFormats)
         return text + ": both are " + OutputFormats[job_.outputPosition].DisplayName;

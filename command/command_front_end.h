@@ -32,6 +32,11 @@ public:
     void ShowMessage(const std::string& text) override { messages_.push_back({about_, text}); }
     void MessagesAbout(const std::string& input) override { about_ = input; }
     void OutputWritten(const std::string& name) override { written_.push_back(name); }
+    // With --no-clobber, existing files are kept: the conversion writes none
+    // and says so before its count line, which then tells the truth.
+    bool ConfirmReplacing(const std::vector<std::string>& names) override;
+    // An empty output would replace a file worth more than it.
+    bool WritesEmptyOutputs() override { return false; }
 
     const std::vector<Warning>& Messages() const { return messages_; }
     const std::vector<std::string>& Written() const { return written_; }
@@ -46,4 +51,5 @@ private:
     std::vector<Warning> messages_;
     std::string about_;
     std::vector<std::string> written_;
+    std::vector<std::string> kept_;  // the existing files --no-clobber kept
 };

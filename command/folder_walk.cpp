@@ -101,6 +101,51 @@ private:
 };
 }  // namespace
 
+namespace {
+// The end of the bracket expression opening at `open` (its ']'), or npos when
+// it is never closed; `problem` says what is wrong inside it.
+std::size_t BracketEnd(const std::string& pattern, std::size_t open, std::string& problem)
+{
+    static constexpr std::array<std::string_view, 12> kClasses = {
+        "alnum", "alpha", "blank", "cntrl", "digit", "graph", "lower", "print", "punct", "space", "upper", "xdigit"};
+    std::size_t at = open + 1;
+    if (at < pattern.size() && (pattern[at] == '!' || pattern[at] == '^')) ++at;
+    if (at < pattern.size() && pattern[at] == ']') ++at;  // the first ']' is one of the set
+    for (; at < pattern.size(); ++at) {
+        if (pattern[at] == ']') return at;
+        if (pattern[at] != '[' || at + 1 >= pattern.size() ||
+            std::string_view(":=.").find(pattern[at + 1]) == std::string_view::npos)
+            continue;
+        const char kind = pattern[at + 1];
+        const std::size_t close = pattern.find(std::string{kind, ']'}, at + 2);
+        if (close == std::string::npos) return std::string::npos;
+        const std::string name = pattern.substr(at + 2, close - at - 2);
+        if (kind == ':' && std::find(kClasses.begin(), kClasses.end(), name) == kClasses.end())
+            problem = "'[:" + name + ":]' is no character class";
+        at = close + 1;
+    }
+    return std::string::npos;
+}
+}  // namespace
+
+std::string PatternProblem(const std::string& pattern)
+{
+    for (std::size_t at = 0; at < pattern.size(); ++at) {
+        if (pattern[at] == '\\') {
+            if (++at == pattern.size()) return "it ends in a '\\' that escapes nothing";
+            continue;
+        }
+        if (pattern[at] != '[') continue;
+        std::string problem;
+        const std::size_t end = BracketEnd(pattern, at, problem);
+        if (end == std::string::npos)
+            return "its '[' is never closed by a ']' (a '[' of the name itself is written '\\[')";
+        if (!problem.empty()) return problem;
+        at = end;
+    }
+    return {};
+}
+
 bool IsSystemName(const std::string& name)
 {
     return name.rfind("._", 0) == 0 || std::find(kSystemNames.begin(), kSystemNames.end(), name) != kSystemNames.end();

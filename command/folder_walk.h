@@ -40,3 +40,9 @@ void WalkFolder(const std::string& folder, const WalkRules& rules, FolderContent
 // Information"...), or of the temporary files of this command.
 bool IsSystemName(const std::string& name);
 bool IsOwnTemporaryName(const std::string& name);
+
+// Why a pattern of --exclude or --include is broken (a '[' never closed, a
+// '\\' that escapes nothing, an unknown character class); empty when it is
+// not. fnmatch takes such a pattern for the characters themselves, which is
+// seldom what was meant.
+std::string PatternProblem(const std::string& pattern);

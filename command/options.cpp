@@ -6,6 +6,7 @@
 #include <getopt.h>
 #include <iterator>
 
+#include "command/folder_walk.h"
 #include "core/code_page.h"
 #include "repair/shift_text.h"
 
@@ -164,15 +165,10 @@ const OptionDescription kOptions[] = {
      "and convert nothing"},
     {'\0', "json", nullptr, "with --info or --list-formats, print JSON"},
     {'\0', "list-formats", nullptr, "list the format names, their kinds and extensions"},
+    {'\0', "man-page", nullptr, "print the manual page, in roff, and exit"},
+    {'\0', "completion", "SHELL", "print the completion script of SHELL (bash, zsh\nor fish) and exit", Value::Text},
     {'h', "help", nullptr, "display this help and exit"},
     {'V', "version", nullptr, "output version information and exit"},
-};
-
-// Options of the making of the package, left out of --help: the man page and
-// the shell completions, both made from the table above.
-const struct option kHiddenOptions[] = {
-    {"man-page", no_argument, nullptr, kManPage},
-    {"completion", required_argument, nullptr, kCompletion},
 };
 
 int IdOf(const OptionDescription& d)
@@ -180,6 +176,8 @@ int IdOf(const OptionDescription& d)
     if (d.shortName != '\0') return d.shortName;
     const std::string name = d.name;
     if (name == "list-formats") return kListFormats;
+    if (name == "man-page") return kManPage;
+    if (name == "completion") return kCompletion;
     if (name == "date") return kDate;
     if (name == "charset") return kCharset;
     if (name == "no-clobber") return kNoClobber;
@@ -213,7 +211,6 @@ std::vector<option> LongOptions()
                            : d.value       ? required_argument
                                            : no_argument,
                            nullptr, IdOf(d)});
-    for (const option& hidden : kHiddenOptions) options.push_back(hidden);
     options.push_back({nullptr, 0, nullptr, 0});
     return options;
 }
@@ -294,6 +291,19 @@ std::string CombinationError(const ConvertOptions& o, const std::vector<int>& gi
     if (o.action == Action::Info && !o.steps.empty())
         return "option '--" + o.steps.front().option + "' does not go with '--info'";
     if (o.recursive && !o.each) return "option '--recursive' goes with '--each'";
+    for (const auto& [option, patterns] : {std::pair{"exclude", &o.excludes}, std::pair{"include", &o.includes}}) {
+        for (const std::string& pattern : *patterns)
+            if (const std::string problem = PatternProblem(pattern); !problem.empty())
+                return "option '--" + std::string(option) + "': the pattern '" + pattern + "' is broken: " + problem;
+        if (!patterns->empty() && !o.each)
+            return "option '--" + std::string(option) +
+                   "' goes with '--each', which walks the folders among the inputs";
+    }
+    // Only a walk into subfolders finds a path of a '/'.
+    for (const std::string& pattern : o.includes)
+        if (!o.recursive && pattern.find('/') != std::string::npos)
+            return "option '--include': the pattern '" + pattern +
+                   "' takes files of subfolders, and only '--recursive' (-r) walks them";
     if (o.each && o.output == "/dev/stdout") return "with --each, -O names a folder, not standard output";
     if (o.output == "/dev/stdout" && o.report == "/dev/stdout")
         return "the report and the output cannot both go to standard output";
@@ -319,7 +329,8 @@ ParsedOptions ParseOptions(int argc, char** argv)
         // An empty value names nothing: an unset variable in a script, not a choice.
         if (optarg != nullptr && *optarg == '\0' && c != 1) {
             const OptionDescription* d = Described(c);
-            parsed.error = "option '--" + std::string(d ? d->name : "completion") + "' is given an empty value";
+            parsed.error = "option '" + (d ? "--" + std::string(d->name) : std::string(argv[optind - 1])) +
+                           "' is given an empty value";
             return parsed;
         }
         switch (c) {

@@ -2,10 +2,14 @@
 #include "command/plan.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_map>
 
 #include "core/catalogue.h"
+#include "core/clock.h"
 #include "core/convert.h"
 #include "core/file_io.h"
 #include "core/file_names.h"
@@ -161,6 +165,28 @@ std::vector<Input> InputsOf(const ConvertOptions& options, ConversionPlan& plan)
     return inputs;
 }
 
+// A folder among the inputs, read as a file without --each; empty when none is.
+std::string FolderWithoutEach(const ConvertOptions& options)
+{
+    std::error_code ignored;
+    if (!options.each)
+        for (const std::string& name : options.inputs)
+            if (fs::is_directory(name, ignored)) return name;
+    return {};
+}
+
+// Patterns pick files of the folders among the inputs: given without a
+// folder, they would pick nothing and leave nothing out.
+std::string PatternsWithoutAFolder(const ConvertOptions& options)
+{
+    if (options.excludes.empty() && options.includes.empty()) return {};
+    std::error_code ignored;
+    for (const std::string& name : options.inputs)
+        if (fs::is_directory(name, ignored)) return {};
+    return "option '--" + std::string(options.excludes.empty() ? "include" : "exclude") +
+           "' picks files in the folders given as inputs, and no input is a folder";
+}
+
 // A name splits into its folder's identity and its name there, so that the
 // names a pattern stands for can be found among others.
 struct NameKey {
@@ -291,9 +317,80 @@ std::string ClaimOf(const ConversionPlan& plan, const std::string& name)
     return {};
 }
 
+namespace {
+// Where writing to a name ends: the process's descriptor it names, and the
+// node it reaches (a new name: its folder's node and the name there).
+struct Destination {
+    int descriptor = -1;
+    std::string node;
+    mode_t mode = 0;  // of the node, when it exists
+};
+
+std::string NodeOf(const struct stat& info) { return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino); }
+
+Destination DestinationOf(const std::string& name)
+{
+    Destination to;
+    struct stat info {};
+    to.descriptor = DescriptorNamed(name);
+    if (to.descriptor >= 0) {
+        if (::fstat(to.descriptor, &info) == 0) to = {to.descriptor, NodeOf(info), info.st_mode};
+        return to;
+    }
+    try {
+        const OutputTarget target = ResolveOutput(name);
+        if (target.existing) to = {-1, NodeOf(*target.existing), target.existing->st_mode};
+        else if (::fstat(target.folder.Get(), &info) == 0) to.node = NodeOf(info) + "/" + target.name;
+    } catch (const FileError&) {
+        // The conversion or the report says why it cannot be written.
+    }
+    return to;
+}
+
+// Both go to one place where the two would be mixed or one would replace the
+// other: a file, a pipe, or the same descriptor. A terminal or /dev/null
+// shows or takes both.
+bool OnePlace(const Destination& a, const Destination& b)
+{
+    if (a.descriptor >= 0 && a.descriptor == b.descriptor) return true;
+    return !a.node.empty() && a.node == b.node && !S_ISCHR(a.mode);
+}
+}  // namespace
+
+std::string ReportClash(const ConversionPlan& plan, const std::string& report)
+{
+    const Destination to = DestinationOf(report);
+    for (const ConversionJob& job : plan.jobs) {
+        if (!job.refusal.empty() || job.output.empty()) continue;
+        const Destination output = DestinationOf(job.output);
+        if (!OnePlace(to, output)) continue;
+        if (to.descriptor == STDOUT_FILENO && output.descriptor == STDOUT_FILENO)
+            return "the report and the output cannot both go to standard output";
+        if (to.descriptor >= 0 && to.descriptor == output.descriptor)
+            return "the report and the output cannot both go to descriptor " + std::to_string(to.descriptor);
+        if (to.descriptor < 0 && (to.mode == 0 || S_ISREG(to.mode)))
+            return "the report " + report + " would replace the output " + job.output;
+        return "the report " + report + " and the output " + job.output + " go to the same " +
+               (S_ISREG(to.mode)    ? "file"
+                : S_ISFIFO(to.mode) ? "pipe"
+                                    : "place");
+    }
+    // A descriptor is written into: it replaces no file of the plan's.
+    if (DescriptorNamed(report) >= 0) return {};
+    const std::string owner = ClaimOf(plan, report);
+    return owner.empty() ? "" : "the report " + report + " would replace " + owner;
+}
+
 ConversionPlan PlanConversions(const ConvertOptions& options)
 {
     ConversionPlan plan;
+    // The time given to points without one: a value that is not a time is
+    // refused rather than taken for the clock.
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); ReadSourceDateEpoch(epoch).malformed) {
+        plan.usageError = "SOURCE_DATE_EPOCH must be a whole number of seconds since 1970, not '" + std::string(epoch) +
+                          "'; " + kHelpHint;
+        return plan;
+    }
     Request request{options, -1, -1, false};
     if (!options.inputFormat.empty()) {
         request.inputPosition = FormatNamed(InputFormats, options.inputFormat);
@@ -325,6 +422,17 @@ ConversionPlan PlanConversions(const ConvertOptions& options)
         return plan;
     }
 
+    if (const std::string folder = FolderWithoutEach(options); !folder.empty()) {
+        plan.usageError = folder +
+                          " is a folder: --each (-e) converts the files in it one by one (-r: those of its "
+                          "subfolders too); " +
+                          kHelpHint;
+        return plan;
+    }
+    if (const std::string idle = PatternsWithoutAFolder(options); !idle.empty()) {
+        plan.usageError = idle + "; " + kHelpHint;
+        return plan;
+    }
     std::vector<std::vector<Input>> groups;
     const std::vector<Input> inputs = InputsOf(options, plan);
 

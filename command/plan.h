@@ -36,6 +36,12 @@ ConversionPlan PlanConversions(const ConvertOptions& options);
 // empty when nothing. For a file the command writes besides (the report).
 std::string ClaimOf(const ConversionPlan& plan, const std::string& name);
 
+// Why the report cannot be written to `report`: an output of the plan goes
+// to the same place, however either is named (a link, /proc/self/fd/1,
+// standard output), or the name is one of the plan's (ClaimOf); empty when
+// it can.
+std::string ReportClash(const ConversionPlan& plan, const std::string& report);
+
 // The names a conversion into `output` as `outputPosition` may write besides
 // the output itself: "BASE_N.EXT" (numbered: N stands for any number) for the
 // track files of an input of several tracks, "BASE.rte" for routes beside waypoints.

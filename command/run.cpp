@@ -278,10 +278,9 @@ int RunConversions(const ConvertOptions& options, std::FILE* err)
     }
     const ConversionPlan plan = PlanConversions(options);
     if (!plan.usageError.empty()) return UsageError(err, plan.usageError);
-    if (report && DescriptorNamed(options.report) < 0)
-        if (const std::string owner = ClaimOf(plan, options.report); !owner.empty())
-            return UsageError(err, "the report " + options.report + " would replace " + owner +
-                                       "; name another file, try '" + kCommandName + " --help'");
+    if (report)
+        if (const std::string clash = ReportClash(plan, options.report); !clash.empty())
+            return UsageError(err, clash + "; name another file, try '" + kCommandName + " --help'");
     const Progress progress = options.progress != Progress::Default ? options.progress
                               : options.each || options.dryRun      ? Progress::Brief
                                                                     : Progress::Verbose;

@@ -18,6 +18,14 @@ void AppendEscaped(std::string& out, std::string_view bytes)
         out += kHex[byte & 0xF];
     }
 }
+
+// Control characters, and the marks and controls of bidirectional text, which
+// reorder what follows them on the line (a name that shows "gpx.exe" as "exe.gpx").
+bool Hidden(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
 }  // namespace
 
 std::string Shown(std::string_view text)
@@ -32,8 +40,7 @@ std::string Shown(std::string_view text)
             ++at;
             continue;
         }
-        const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
-        if (control) AppendEscaped(out, text.substr(at, length));
+        if (Hidden(c)) AppendEscaped(out, text.substr(at, length));
         else out.append(text.substr(at, length));
         at += length;
     }

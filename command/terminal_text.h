@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Texts from file names and from inside files, made safe to show: a control
-// character would move the cursor, clear the screen or retitle the terminal.
+// character would move the cursor, clear the screen or retitle the terminal,
+// and a bidirectional control would show the line in another order.
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <string_view>
 
-// Control characters (C0, DEL and C1) and bytes that are not UTF-8 as "\xHH";
-// everything else as it is.
+// Control characters (C0, DEL and C1), the bidirectional marks and controls
+// (U+061C, U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069) and bytes that
+// are not UTF-8 as "\xHH", byte by byte; everything else as it is.
 std::string Shown(std::string_view text);
 
 // One line on `stream`, shown as above.

@@ -141,7 +141,7 @@ and a report written to
 .BR \- ;
 a failed write to it gives status 1.
 Everything else goes to standard error, one line each, control characters
-shown as
+and bidirectional controls shown as
 .BR \exHH .
 Every loss is said there in every mode, one warning line each: points cut at
 a capacity, points left out, points written without time or given the time
@@ -224,8 +224,9 @@ format into another. INPUT '-' is standard input.
            R"(
 Waypoint formats convert only into waypoint formats, track formats only into
 track formats. Progress lines go to standard error; so does each warning and
-error, as one line "kes-convert: INPUT: TEXT", control characters shown as
-\xHH. The man page tells the formats, their limits and the environment.
+error, as one line "kes-convert: INPUT: TEXT", control characters (and
+bidirectional controls) shown as \xHH. The man page tells the formats, their
+limits and the environment.
 
 Exit status:
   )" + kStatuses;

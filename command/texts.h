@@ -4,7 +4,7 @@
 
 #include <string>
 
-// --help and the man page (printed by the hidden --man-page, which
+// --help and the man page (printed by --man-page, which
 // man/kes-convert.1 is made from) both list the options of the option table.
 std::string HelpText();
 std::string ManPageText();

@@ -24,15 +24,7 @@ double DayCountOf(std::time_t seconds, long nanoseconds)
 // conversion, so that its outputs can be made again byte for byte.
 std::optional<std::time_t> SourceDateEpoch()
 {
-    static const std::optional<std::time_t> epoch = []() -> std::optional<std::time_t> {
-        const char* text = std::getenv("SOURCE_DATE_EPOCH");
-        if (text == nullptr || *text == '\0') return std::nullopt;
-        long long seconds = 0;
-        const char* end = text + std::strlen(text);
-        const auto [stop, error] = std::from_chars(text, end, seconds);
-        if (error != std::errc() || stop != end) return std::nullopt;
-        return static_cast<std::time_t>(seconds);
-    }();
+    static const std::optional<std::time_t> epoch = ReadSourceDateEpoch(std::getenv("SOURCE_DATE_EPOCH")).seconds;
     return epoch;
 }
 
@@ -50,6 +42,19 @@ std::chrono::sys_days DayZero()
     return sys_days{year{1899} / December / 30};
 }
 }  // namespace
+
+EpochSetting ReadSourceDateEpoch(const char* text)
+{
+    if (text == nullptr || *text == '\0') return {};
+    long long seconds = 0;
+    const char* end = text + std::strlen(text);
+    const auto [stop, error] = std::from_chars(text, end, seconds);
+    // 0001-01-01T00:00:00Z to 9999-12-31T23:59:59Z: the calendar's range.
+    constexpr long long kFirst = -62135596800, kLast = 253402300799;
+    if (error != std::errc() || stop != end || seconds < kFirst || seconds > kLast)
+        return {.seconds = std::nullopt, .malformed = true};
+    return {.seconds = static_cast<std::time_t>(seconds), .malformed = false};
+}
 
 double NowUtc()
 {

@@ -4,12 +4,23 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 
 inline constexpr double kUnixEpochDay = 25569.0;  // 1970-01-01
 // The calendar's range: 0001-01-01 to 9999-12-31.
 inline constexpr std::int64_t kFirstCalendarDay = -693593;
 inline constexpr std::int64_t kLastCalendarDay = 2958465;
+
+// A value of SOURCE_DATE_EPOCH: none when unset or empty (which the
+// convention takes for unset), the seconds since 1970 when it is a whole
+// number of them within the calendar's range, and malformed otherwise
+// (a fraction, a plus sign, blanks, a date, a number out of range).
+struct EpochSetting {
+    std::optional<std::time_t> seconds;
+    bool malformed = false;
+};
+EpochSetting ReadSourceDateEpoch(const char* text);
 
 // The time now; with SOURCE_DATE_EPOCH set (seconds since 1970), that time.
 double NowLocal();

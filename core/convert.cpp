@@ -7,6 +7,7 @@
 
 #include "core/catalogue.h"
 #include "core/eight_bit_texts.h"
+#include "core/empty_output.h"
 #include "core/file_io.h"
 #include "core/file_names.h"
 #include "core/input_file.h"
@@ -221,7 +222,8 @@ ReadResult ReadInput(const InputSource& source, int position, const ReadOptions&
     return read;
 }
 
-std::string WrittenLine(const OutputFormatRow& row, const WrittenCounts& w, const Findings& findings)
+std::string WrittenLine(const OutputFormatRow& row, const WrittenCounts& w, const Findings& findings,
+                        const EmptyCause& cause)
 {
     const std::string kind = row.texts.kind;
     const std::int64_t unusable = findings.CountOf(FindingKind::Unusable);
@@ -234,11 +236,7 @@ std::string WrittenLine(const OutputFormatRow& row, const WrittenCounts& w, cons
         if (finding.kind == FindingKind::Undated && undatedNote.empty())
             undatedNote =
                 std::string(row.datesUndatedToday ? ", dated today - " : ", without times - ") + finding.message;
-    const bool readInPart = findings.Has(FindingKind::Damaged) || findings.Has(FindingKind::Truncated);
-    // Why nothing of a kind was written: the input (or the part of it read) had none, or none usable.
-    const std::string nothing = unusable != 0 ? unusableNote
-                                : readInPart  ? " - none were found in the part of the input read"
-                                              : " - none were found in the input";
+    const std::string nothing = NothingRemark(cause, findings);
     if (kind == kEverythingKind) {
         if (w.waypoints == 0 && w.routes == 0 && w.trackPoints == 0)
             return "Written: no waypoints, no routes and no track points" + nothing;
@@ -307,8 +305,11 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         }
         f.AddLine("");
         f.AddLine("processing .....");
+        EmptyCause& emptied = outcome.emptyCause;
         for (const auto& step : r.steps) {
+            const bool hadPoints = emptied.step.empty() && PointCount(document) > 0;
             StepReport report = step->Apply(document);
+            if (hadPoints && PointCount(document) == 0) emptied.step = step->Name();
             if (!report.line.empty()) f.AddLine(report.line);
             for (const FindingKind kind : report.settled) outcome.findings.Remove(kind);
             for (const Finding& finding : report.findings.All())
@@ -317,6 +318,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
             outcome.steps.push_back(std::move(report));
         }
         // Told after what the writer tells, on the texts before any code page.
+        NoteUnheldParts(document, output.holds, emptied);
         Findings losses;
         SurveyLosses(document, passedOver, output.holds, losses);
         if (output.eightBitTexts) {
@@ -343,7 +345,14 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         outcome.findings.Add(losses);
         // Asked once, naming every file, track files included, before any is replaced.
         const std::vector<std::string> inUse = outputs.NamesInUse();
-        if (!inUse.empty() && !f.ConfirmReplacing(inUse)) {
+        if (WroteNothing(output.texts.kind, written.counts) && !f.WritesEmptyOutputs()) {
+            outcome.state = ConversionOutcome::State::NothingToWrite;
+            outcome.reason = NothingReason(output.texts.kind, emptied, outcome.findings) + ": nothing is written";
+            f.AddLine("Written: nothing - " + NothingReason(output.texts.kind, emptied, outcome.findings));
+            // Where the input was read in part, the part not read may be why.
+            for (const Finding& finding : outcome.findings.All())
+                if (ShownAfterWriting(finding.kind)) f.ShowLimitMessage(finding.message);
+        } else if (!inUse.empty() && !f.ConfirmReplacing(inUse)) {
             outcome.state = ConversionOutcome::State::ExistingKept;
             f.AddLine("Written: nothing - the existing files were kept");
         } else {
@@ -351,7 +360,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
             outcome.written = *placed;
             outcome.state = ConversionOutcome::State::Converted;
             outcome.counts = written.counts;
-            f.AddLine(WrittenLine(output, written.counts, outcome.findings));
+            f.AddLine(WrittenLine(output, written.counts, outcome.findings, emptied));
             for (const Finding& finding : outcome.findings.All())
                 if (ShownAfterWriting(finding.kind)) f.ShowLimitMessage(finding.message);
         }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/document_step.h"
+#include "core/empty_output.h"
 #include "core/findings.h"
 #include "core/format_rows.h"
 #include "core/frontend.h"
@@ -59,6 +60,9 @@ struct ConversionOutcome {
         Refused,       // an input was refused; nothing was written
         Failed,        // a file error or another fault; nothing was written
         ExistingKept,  // the user kept the files the outputs would have replaced
+        // The output would hold nothing of what its format takes, and the
+        // front end writes no such file: nothing was written.
+        NothingToWrite,
     };
     State state = State::NotStarted;
     ChoiceCheck check = ChoiceCheck::Passed;  // NotStarted: which check failed
@@ -69,6 +73,8 @@ struct ConversionOutcome {
     // What each step of the request did, in order.
     std::vector<StepReport> steps;
     WrittenCounts counts;
+    // Why the output holds nothing of what its format takes, where it holds nothing.
+    EmptyCause emptyCause;
     // The code page the 8-bit texts were read in (of the first input of an
     // 8-bit format), and the one an 8-bit output was written in.
     std::optional<CodePageGuess> codePageRead;
@@ -101,5 +107,7 @@ ReadMode ModeFor(int inputPosition, int outputPosition);
 ReadResult ReadInput(const InputSource& source, int position, const ReadOptions& options = {});
 
 // The line of what was written, in the progress pane. An Undated finding's
-// message says why points have no date ("the log gives no date").
-std::string WrittenLine(const OutputFormatRow& output, const WrittenCounts& written, const Findings& findings);
+// message says why points have no date ("the log gives no date"); the cause
+// says why an output holds nothing.
+std::string WrittenLine(const OutputFormatRow& output, const WrittenCounts& written, const Findings& findings,
+                        const EmptyCause& cause = {});

@@ -62,15 +62,17 @@ namespace {
 // mode, from a look at the name that neither follows nor opens it: beside a
 // file (never wider than the file it may replace), in the temporary folder
 // for a device, a pipe or a descriptor, and for a plan that writes nothing.
-std::shared_ptr<OutputFolder> PlaceOfTemporary(const std::string& path, mode_t& mode)
+std::shared_ptr<OutputFolder> PlaceOfTemporary(const std::string& path, mode_t& mode, bool& spooled)
 {
     mode = 0666;
+    spooled = true;
     const OutputGroup* group = OutputGroup::Current();
     if (DescriptorNamed(path) >= 0 || (group && group->Planned())) return TemporaryFolderFor(path, "");
     const WalkedPath walked = WalkToName(path, false);
     if (walked.info && S_ISREG(walked.info->st_mode)) mode = walked.info->st_mode & 0700;
     else if (walked.info && S_ISLNK(walked.info->st_mode)) mode = 0600;
     else if (walked.info && !S_ISDIR(walked.info->st_mode)) return TemporaryFolderFor(path, "");
+    spooled = false;
     return OutputFolder::Adopt(walked.folder, path);
 }
 }  // namespace
@@ -84,8 +86,15 @@ void SafeFileWriter::Open()
     auto output = std::make_unique<Output>();
     if (OutputTransaction::Current()) {
         mode_t mode = 0;
-        output->folder = PlaceOfTemporary(path_, mode);
-        output->temporary = TemporaryFile(output->folder, mode, path_, output->fd);
+        bool spooled = false;
+        output->folder = PlaceOfTemporary(path_, mode, spooled);
+        try {
+            output->temporary = TemporaryFile(output->folder, mode, path_, output->fd);
+        } catch (const FileError& error) {
+            // A folder that takes no file (/proc), though it may be written in.
+            if (spooled) ThrowTemporaryFolderUnusable(error.SystemMessage());
+            throw;
+        }
         output_ = std::move(output);
         return;
     }

@@ -40,7 +40,9 @@ std::atomic<int> slotsUsed{0};  // slots from here on have never been used
 std::mutex slotLock;
 std::vector<int> freeSlots;
 
-constexpr int kCleanedSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM};
+// SIGQUIT and SIGXFSZ (a file past the size limit) end the process with a
+// core dump by default: the temporary files go all the same.
+constexpr int kCleanedSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM, SIGQUIT, SIGXFSZ};
 
 std::atomic<void (*)(int)> cleaningHook{nullptr};
 std::atomic<bool (*)(int)> deferringHook{nullptr};

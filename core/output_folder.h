@@ -48,8 +48,8 @@ private:
 };
 
 // A temporary file `.kes-XXXXXXXX.tmp` in a folder. While one exists, SIGINT,
-// SIGTERM, SIGHUP and SIGPIPE (where they would end the process) remove it
-// before the process ends. Destroyed without Forget, it is removed.
+// SIGTERM, SIGHUP, SIGPIPE, SIGQUIT and SIGXFSZ (where they would end the
+// process) remove it before the process ends. Destroyed without Forget, it is removed.
 class TemporaryFile {
 public:
     TemporaryFile() = default;
@@ -86,8 +86,8 @@ private:
 };
 
 // Installs, once, the handlers that remove the temporary files when SIGINT,
-// SIGTERM, SIGHUP or SIGPIPE would end the process (a temporary file made
-// installs them too).
+// SIGTERM, SIGHUP, SIGPIPE, SIGQUIT or SIGXFSZ would end the process (a
+// temporary file made installs them too).
 void InstallCleaningHandlers();
 // A function those handlers call first, with the signal: for a last word
 // (a report) before the process ends. It may call only async-signal-safe

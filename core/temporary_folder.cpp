@@ -16,10 +16,7 @@
 namespace {
 thread_local std::string fallbackFolder;
 
-[[noreturn]] void ThrowUnusable(int error)
-{
-    throw FileError(TemporaryFolderName(), std::string(std::strerror(error)) + " (the temporary folder, TMPDIR)");
-}
+[[noreturn]] void ThrowUnusable(int error) { ThrowTemporaryFolderUnusable(std::strerror(error)); }
 
 // 0 or an errno.
 int UnnamedFileIn(const std::string& folder, int& fd)
@@ -41,6 +38,11 @@ std::string TemporaryFolderName()
     return folder != nullptr && *folder != '\0' ? folder : "/tmp";
 }
 
+void ThrowTemporaryFolderUnusable(const std::string& systemMessage)
+{
+    throw FileError(TemporaryFolderName(), "the temporary folder (TMPDIR) cannot be used: " + systemMessage);
+}
+
 std::shared_ptr<OutputFolder> TemporaryFolderFor(const std::string& forPath, const std::string& fallback)
 {
     try {
@@ -53,7 +55,7 @@ std::shared_ptr<OutputFolder> TemporaryFolderFor(const std::string& forPath, con
                 return OutputFolder::Open(fallback, forPath);
             } catch (const FileError&) {}
         }
-        throw FileError(TemporaryFolderName(), error.SystemMessage() + " (the temporary folder, TMPDIR)");
+        ThrowTemporaryFolderUnusable(error.SystemMessage());
     }
 }
 

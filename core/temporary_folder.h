@@ -12,6 +12,10 @@ class OutputFolder;
 // The temporary folder's name as the environment gives it.
 std::string TemporaryFolderName();
 
+// Raises FileError naming the temporary folder, which cannot be used for the
+// reason given.
+[[noreturn]] void ThrowTemporaryFolderUnusable(const std::string& systemMessage);
+
 // The folder for named temporary files of the output `forPath`: the
 // temporary folder, or `fallback` (a folder, "" for none) when it cannot be
 // used. Raises FileError naming the temporary folder when neither can be.

@@ -53,12 +53,30 @@ TEST(CommandScripts, TheReportIsCheckedAsAnOutputBeforeAnythingIsWritten)
         {"the output", {"-o", "gpx", "--report", "out.gpx", "a.log", "-O", "out.gpx"}, 2, "the output out.gpx"},
         {"kept", {"--no-clobber", "-o", "gpx", "--report", "r.json", "a.log", "-O", "out.gpx"}, 1, "(--no-clobber)"},
         {"unwritable", {"-o", "gpx", "--report", "none/r.json", "a.log", "-O", "out.gpx"}, 1, "none/r.json: No such"},
+        // One destination named two ways.
+        {"a link to the output",
+         {"-o", "gpx", "--report", "link.json", "a.log", "-O", "out.gpx"},
+         2,
+         "the report link.json would replace the output out.gpx"},
+        {"standard output",
+         {"-o", "gpx", "--report", "/proc/self/fd/1", "a.log", "-O", "-"},
+         2,
+         "the report and the output cannot both go to standard output"},
+        {"standard output",
+         {"-o", "gpx", "--report", "-", "a.log", "-O", "/dev/fd/1"},
+         2,
+         "the report and the output cannot both go to standard output"},
+        {"a descriptor",
+         {"-o", "gpx", "--report", "/dev/fd/2", "a.log", "-O", "/proc/self/fd/2"},
+         2,
+         "cannot both go to descriptor 2"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         WriteText(dir.Path("a.log"), samples::Nmea());
         WriteText(dir.Path("r.json"), "mine");
+        fs::create_symlink("out.gpx", dir.Path("link.json"));
         const CommandResult r = In(dir, c.arguments);
         EXPECT_EQ(r.exitCode, c.status) << r.err;
         EXPECT_TRUE(Has(r.err, c.says)) << r.err;
@@ -179,28 +197,52 @@ TEST(CommandScripts, RefusalsComeBeforeAnythingIsWritten)
     EXPECT_EQ(routes.out, "");
     EXPECT_TRUE(Has(routes.err, "no place beside it")) << routes.err;
 
+    // What would be written is nothing: the input holds none, a step left none,
+    // or the output holds none of what it holds. The progress lines say so
+    // before the conversion's own line.
     struct Case {
         const char* name;
         std::string content;
         std::vector<std::string> arguments;
+        const char* says;
     };
+    const std::string walk = "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"><rte><name>Walk</name>"
+                             "<rtept lat=\"52.1\" lon=\"4.3\"/><rtept lat=\"52.2\" lon=\"4.4\"/></rte></gpx>\n";
     const Case empty[] = {
-        {"empty.log", "", {"-i", "nmea", "empty.log", "-O", "keep.plt"}},
-        {"noise.log", std::string(100000, '\x9b'), {"-i", "nmea", "noise.log", "-O", "keep.plt"}},
-        {"list.ov2", "milk\neggs\n", {"list.ov2", "-O", "keep.wpt"}},
+        {"empty.log", "", {"-i", "nmea", "empty.log", "-O", "keep.plt"}, "no track points were found in the input"},
+        {"noise.log",
+         std::string(100000, '\x9b'),
+         {"-i", "nmea", "noise.log", "-O", "keep.plt"},
+         "no track points were found in the input"},
+        {"list.ov2", "milk\neggs\n", {"list.ov2", "-O", "keep.wpt"}, "no waypoints and no routes were found in the"},
+        {"walk.gpx", walk, {"walk.gpx", "-O", "keep.wrt"}, "the input holds only 1 route, and a .wrt holds no routes"},
+        {"ride.log",
+         samples::Nmea(),
+         {"ride.log", "-O", "keep.plt", "--crop-box", "0,0,1,1"},
+         "crop to 0,0,1,1 left no track points"},
     };
     for (const Case& c : empty) {
         SCOPED_TRACE(c.name);
         WriteText(dir.Path(c.name), c.content);
-        WriteText(dir.Path("keep.plt"), "mine");
-        WriteText(dir.Path("keep.wpt"), "mine");
+        for (const char* keep : {"keep.plt", "keep.wpt", "keep.wrt"}) WriteText(dir.Path(keep), "mine");
         std::vector<std::string> arguments = c.arguments;
-        arguments.push_back("--strict");
+        arguments.insert(arguments.end(), {"--strict", "-v"});
         const CommandResult r = In(dir, arguments);
         EXPECT_EQ(r.exitCode, 1) << r.err;
-        EXPECT_TRUE(Has(r.err, "were found in the")) << r.err;
-        EXPECT_EQ(ReadText(dir.Path("keep.plt")) + ReadText(dir.Path("keep.wpt")), "minemine");
+        EXPECT_TRUE(Has(r.err, "\nWritten: nothing - " + std::string(c.says))) << r.err;
+        EXPECT_TRUE(Has(r.err, ": not converted: " + std::string(c.says))) << r.err;
+        EXPECT_FALSE(Has(r.err, "Written: no ")) << r.err;
+        for (const char* keep : {"keep.plt", "keep.wpt", "keep.wrt"}) EXPECT_EQ(ReadText(dir.Path(keep)), "mine");
     }
+    // A file --no-clobber keeps, found as the outputs are written (a track file), is said as such.
+    fs::copy_file(FixturePath("mapsource/gdb-sample.gdb"), dir.Path("trip.gdb"));
+    WriteText(dir.Path("trip_2.plt"), "mine");
+    const CommandResult kept = In(dir, {"-v", "--no-clobber", "trip.gdb", "-O", "trip.plt"});
+    EXPECT_TRUE(Has(kept.err, "\nWritten: nothing - the existing files were kept\n")) << kept.err;
+    EXPECT_TRUE(kept.err.ends_with("trip.gdb: not converted: its output trip_2.plt exists already and is kept "
+                                   "(--no-clobber)\n"))
+        << kept.err;
+    EXPECT_FALSE(fs::exists(dir.Path("trip.plt")));
 }
 
 TEST(CommandScripts, NamesAndTextsAreTakenAndShownAsTheyAre)
@@ -222,6 +264,12 @@ TEST(CommandScripts, NamesAndTextsAreTakenAndShownAsTheyAre)
     const CommandResult bad = In(dir, {"-q", "-i", "nmea", name, "-O", "x.gpx"});
     EXPECT_TRUE(Has(bad.err, "ride\\x07.plt")) << bad.err;
     EXPECT_FALSE(Has(info.out + bad.err, "\x1b")) << "a control character reached the terminal";
+    // Bidirectional controls, which would show a line in another order, are shown as bytes too.
+    const std::string turned = "ride\u202Egol.plt";
+    WriteText(dir.Path(turned), samples::KesTrack("\u2067Loop\u2069\u200F"));
+    const std::string bidi = In(dir, {"--info", turned}).out;
+    EXPECT_TRUE(bidi.starts_with("ride\\xe2\\x80\\xaegol.plt: kes-plt\n")) << bidi;
+    EXPECT_TRUE(Has(bidi, "  track \"\\xe2\\x81\\xa7Loop\\xe2\\x81\\xa9\\xe2\\x80\\x8f\"")) << bidi;
     // Names that are not UTF-8 stay apart in JSON.
     WriteText(dir.Path("caf\xe9.log"), samples::Nmea());
     const CommandResult json = In(dir, {"--info", "--json", "caf\xe9.log", "caf\xc3\xa9.log"});
@@ -242,9 +290,15 @@ TEST(CommandScripts, TheTimeOfConversionIsUtcAndTheTemporaryFolderIsNamed)
     EXPECT_TRUE(Has(ReadText(dir.Path("n.wpt")), ",45244.9259259,"))
         << ReadText(dir.Path("n.wpt"));  // 2023-11-14T22:13:20Z
     EXPECT_TRUE(Has(r.err, "1 point was given the time of conversion")) << r.err;
-    const CommandResult spool = In(dir, {"-q", "-i", "nobletec-wpt", "n.txt", "-o", "gpx", "-O", "-"}, "TMPDIR=/none");
-    EXPECT_TRUE(Has(spool.err, "/none: No such file or directory (the temporary folder, TMPDIR)")) << spool.err;
-    EXPECT_EQ(spool.out, "");
+    // /proc is there, and takes no file.
+    for (const std::string folder : {"/none", "/proc"}) {
+        const CommandResult spool =
+            In(dir, {"-q", "-i", "nobletec-wpt", "n.txt", "-o", "gpx", "-O", "-"}, "TMPDIR=" + folder);
+        EXPECT_TRUE(Has(spool.err, "n.txt: not converted: " + folder +
+                                       ": the temporary folder (TMPDIR) cannot be used: No such file or directory"))
+            << spool.err;
+        EXPECT_EQ(spool.out, "");
+    }
 }
 
 TEST(CommandScripts, OptionMessagesNameTheOptionAndWhatWouldDo)

@@ -401,10 +401,29 @@ TEST(ConvertCommand, UsageErrorsAreOneLineWithAHint)
         {"--each", "-o", "kes-wpt", "-O", file, file},
         {"-i", "mapsource-wpt", "-o", "kes-wpt", file, file, "-O", dir.Path("x.wpt")},
         {"--date=2019-02-30", file},
+        {"SOURCE_DATE_EPOCH=1.5", "-o", "kes-wpt", "-O", dir.Path("x.wpt"), file},
+        {"SOURCE_DATE_EPOCH=1700000000x", "-o", "kes-wpt", "-O", dir.Path("x.wpt"), file},
+        {"SOURCE_DATE_EPOCH=", "-o", "nmea", file},
+        {"-e", "-o", "kes-wpt", "-O", dir.Path("out"), dir.Root().string(), "--include", "[abc"},
+        {"-e", "-o", "kes-wpt", "-O", dir.Path("out"), dir.Root().string(), "--exclude", "*.gdb\\"},
+        {"-o", "kes-wpt", "-O", dir.Path("x.wpt"), file, "--exclude", "*.gdb"},
+        {"-e", "-o", "kes-wpt", "-O", dir.Path("out"), file, "--include", "*.gdb"},
+        {"-e", "-o", "kes-wpt", "-O", dir.Path("out"), dir.Root().string(), "--include", "trips/*.gdb"},
+        {"-i", "mapsource-wpt", "-O", dir.Path("x.wpt"), file, dir.Root().string()},
     };
-    for (const std::vector<std::string>& arguments : cases) {
-        const CommandResult r = RunConvert(arguments);
-        const std::string shown = arguments.empty() ? "(none)" : arguments.front();
+    for (std::vector<std::string> arguments : cases) {
+        // A leading NAME=VALUE is the environment of the run.
+        std::string environment;
+        if (!arguments.empty() && arguments.front().find('=') != std::string::npos &&
+            arguments.front().rfind("-", 0) != 0) {
+            environment = arguments.front();
+            arguments.erase(arguments.begin());
+        }
+        const CommandResult r = RunConvertAfter(environment, arguments);
+        const std::string shown = environment + (arguments.empty() ? "(none)" : arguments.front());
+        // Empty, the variable is taken as unset.
+        EXPECT_EQ(Contains(r.err, "SOURCE_DATE_EPOCH"), environment.size() > std::strlen("SOURCE_DATE_EPOCH="))
+            << r.err;
         EXPECT_EQ(r.exitCode, 2) << shown;
         ASSERT_EQ(r.errLines.size(), 1u) << r.err;
         EXPECT_EQ(r.errLines[0].rfind("kes-convert: ", 0), 0u) << r.err;
@@ -462,6 +481,15 @@ TEST(ConvertCommand, HelpAndVersionGoToStandardOutput)
     const CommandResult version = RunConvert({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out.rfind("kes-convert (kesTranscribe) ", 0), 0u);
+    // Every option the help lists is taken, and the options of the making of
+    // the package are listed among them.
+    for (const char* listed : {"      --man-page ", "      --completion=SHELL "})
+        EXPECT_TRUE(Contains(help.out, listed)) << listed;
+    for (std::size_t at = help.out.find("--"); at != std::string::npos; at = help.out.find("--", at + 2)) {
+        const std::size_t end = help.out.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", at + 2);
+        const std::string option = help.out.substr(at, end - at);
+        EXPECT_FALSE(Contains(RunConvert({option, "--help"}).err, "unknown option")) << option;
+    }
 }
 
 TEST(ConvertCommand, LoadsNoQtLibrary)

@@ -65,7 +65,7 @@ TEST(InputFaults, HalfARealFileSaysItEndsInsideARecord)
         int status;  // nothing read is nothing written: refused
     } cases[] = {
         {"mapsource/gdb-sample.gdb", "mapsource-trk", "MapSource",
-         "Written: no track points - none were found in the part of the input read", 1},
+         "Written: nothing - no track points were found in the part of the input read", 1},
         {"mapsend/chicago.trk", "mapsend-trk", "MapSend", "Written: 999 track points", 0},
     };
     for (const auto& c : cases) {

@@ -325,29 +325,55 @@ TEST(OutputFaults, EmptyTracksMakeNoFileAndMoreThanAThousandTrackFilesAreRefused
     }
 }
 
-TEST(OutputFaults, SigtermDuringALargeWriteKeepsTheEarlierOutputAndLeavesNoTemporaryFile)
+namespace {
+// kes-convert converting a large file into out/trip.plt, in a child that
+// dumps no core; `fileSizeLimit` bytes at most per file, SIGXFSZ at its default.
+pid_t StartLargeConversion(const TempDir& dir, rlim_t fileSizeLimit = RLIM_INFINITY)
 {
-    TempDir dir;
-    WriteText(dir.Path("trip.gpx"), GpxTracks(100, 2000));
-    fs::create_directory(dir.Root() / "out");
-    WriteText(dir.Path("out/trip_1.plt"), kEarlier);
     const std::string input = dir.Path("trip.gpx"), output = dir.Path("out/trip.plt");
     const pid_t child = ::fork();
     if (child == 0) {
+        const rlimit noCore{0, 0}, size{fileSizeLimit, fileSizeLimit};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        std::signal(SIGXFSZ, SIG_DFL);
         const char* argv[] = {KES_CONVERT_PATH, "-q", input.c_str(), "-O", output.c_str(), nullptr};
         ::execv(argv[0], const_cast<char**>(argv));
         ::_exit(127);
     }
-    // Killed once its first temporary file is there.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (FolderListing(dir.Root() / "out").size() < 2 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    ::kill(child, SIGTERM);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
-    EXPECT_EQ(ReadText(dir.Path("out/trip_1.plt")), kEarlier);
-    EXPECT_EQ(FolderListing(dir.Root() / "out"), std::vector<std::string>{"trip_1.plt"});
+    return child;
+}
+}  // namespace
+
+// Each signal that ends the process, sent once its first temporary file is
+// there, or raised by a write past the file-size limit (SIGXFSZ, which ends
+// the process with a core dump).
+TEST(OutputFaults, ASignalDuringALargeWriteKeepsTheEarlierOutputAndLeavesNoTemporaryFile)
+{
+    struct Case {
+        int signal;
+        rlim_t fileSizeLimit;
+    };
+    for (const Case c : {Case{SIGTERM, RLIM_INFINITY}, Case{SIGQUIT, RLIM_INFINITY}, Case{SIGXFSZ, RLIM_INFINITY},
+                         Case{SIGXFSZ, 4096}}) {
+        SCOPED_TRACE(strsignal(c.signal) + std::string(c.fileSizeLimit == RLIM_INFINITY ? ", sent" : ", raised"));
+        TempDir dir;
+        WriteText(dir.Path("trip.gpx"), GpxTracks(100, 2000));
+        fs::create_directory(dir.Root() / "out");
+        WriteText(dir.Path("out/trip_1.plt"), kEarlier);
+        const pid_t child = StartLargeConversion(dir, c.fileSizeLimit);
+        if (c.fileSizeLimit == RLIM_INFINITY) {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (FolderListing(dir.Root() / "out").size() < 2 && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            ::kill(child, c.signal);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << status;
+        EXPECT_EQ(ReadText(dir.Path("out/trip_1.plt")), kEarlier);
+        EXPECT_EQ(FolderListing(dir.Root() / "out"), std::vector<std::string>{"trip_1.plt"});
+    }
 }
 
 TEST(OutputFaults, AReaderOfTheMessagesThatGoesAwayLeavesNoTemporaryFile)
