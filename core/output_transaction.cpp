@@ -12,6 +12,7 @@
 #include "core/disk_flush.h"
 #include "core/file_io.h"
 #include "core/path_walk.h"
+#include "core/placing_journal.h"
 
 namespace {
 thread_local OutputTransaction* current = nullptr;
@@ -60,35 +61,66 @@ TemporaryFile MovedInto(TemporaryFile temporary, std::shared_ptr<OutputFolder> f
     return moved;
 }
 
+// A folder and its name as the user knows it: the folder of an output's name.
+struct NamedFolder {
+    std::shared_ptr<OutputFolder> folder;
+    std::string name;
+};
+
+std::string FolderNameOf(const std::string& path)
+{
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
 // The locks of the folders, taken in one order (by device and number), so
-// that two runs never each hold a folder the other waits for.
+// that two runs never each hold a folder the other waits for. A wait that
+// runs out raises FileError naming the folder, with none of them held.
 class FolderLocks {
 public:
-    explicit FolderLocks(std::vector<std::shared_ptr<OutputFolder>> folders) : folders_(std::move(folders))
+    FolderLocks(std::vector<NamedFolder> folders, const FolderWait& wait) : folders_(std::move(folders))
     {
-        const auto key = [](const auto& f) { return std::make_pair(f->Device(), f->Inode()); };
+        const auto key = [](const NamedFolder& f) { return std::make_pair(f.folder->Device(), f.folder->Inode()); };
         std::sort(folders_.begin(), folders_.end(), [&](const auto& a, const auto& b) { return key(a) < key(b); });
         folders_.erase(std::unique(folders_.begin(), folders_.end(),
                                    [&](const auto& a, const auto& b) { return key(a) == key(b); }),
                        folders_.end());
-        for (const auto& folder : folders_) folder->Lock();
+        for (std::size_t i = 0; i < folders_.size(); ++i) {
+            try {
+                folders_[i].folder->Lock(wait, folders_[i].name);
+            } catch (...) {
+                while (i-- > 0) folders_[i].folder->Unlock();
+                throw;
+            }
+        }
     }
     ~FolderLocks()
     {
-        for (const auto& folder : folders_) folder->Unlock();
+        for (const NamedFolder& f : folders_) f.folder->Unlock();
     }
     FolderLocks(const FolderLocks&) = delete;
     FolderLocks& operator=(const FolderLocks&) = delete;
 
+    // What a run killed outright left half in place in a folder is settled
+    // before this run puts its own files there.
+    void RecoverWhereDue(const PlacingSettings& placing) const
+    {
+        for (const NamedFolder& f : folders_) {
+            if (!f.folder->TakeRecoveryDue()) continue;
+            for (const RecoveredSet& set : RecoverInterruptedPlacing(*f.folder))
+                if (placing.onRecovered) placing.onRecovered(f.name, set);
+        }
+    }
+
 private:
-    std::vector<std::shared_ptr<OutputFolder>> folders_;
+    std::vector<NamedFolder> folders_;
 };
 
 template <typename Pendings>
-void AddFoldersOf(const Pendings& pending, std::vector<std::shared_ptr<OutputFolder>>& folders)
+void AddFoldersOf(const Pendings& pending, std::vector<NamedFolder>& folders)
 {
     for (const auto& p : pending)
-        if (p.folder) folders.push_back(p.folder);
+        if (p.folder) folders.push_back({p.folder, FolderNameOf(p.path)});
 }
 
 void AddFolder(std::vector<std::shared_ptr<const OutputFolder>>& folders, std::shared_ptr<const OutputFolder> folder)
@@ -328,26 +360,70 @@ void OutputTransaction::TakeBack(Pending& p, Placing how)
     if (how == Placing::Added) ::renameat2(to, p.name.c_str(), from, p.temporary.Name(), RENAME_NOREPLACE);
 }
 
-void OutputTransaction::PlaceAll(std::vector<Pending>& pending, bool neverReplace, std::vector<Placing>& placed)
+// A journal in each folder a set of several files goes into, so that a run
+// killed outright while putting them in place leaves what the next one needs
+// to finish or undo the set. One file takes its name by one rename: all or nothing.
+std::vector<TemporaryFile> OutputTransaction::WriteJournals(const std::vector<Pending>& pending)
+{
+    std::vector<TemporaryFile> journals;
+    std::vector<const Pending*> left;
+    for (const Pending& p : pending)
+        if (p.folder) left.push_back(&p);
+    if (left.size() < 2) return journals;
+    while (!left.empty()) {
+        const Pending& first = *left.front();
+        std::vector<PlacingEntry> entries;
+        std::vector<const Pending*> elsewhere;
+        for (const Pending* p : left) {
+            if (!p->folder->SameAs(*first.folder)) {
+                elsewhere.push_back(p);
+                continue;
+            }
+            struct stat file {};
+            if (::fstatat(p->temporary.Folder().Descriptor(), p->temporary.Name(), &file, AT_SYMLINK_NOFOLLOW) != 0)
+                ThrowFileError(p->path, errno);
+            entries.push_back({p->temporary.Name(), p->name, file.st_dev, file.st_ino,
+                               static_cast<std::uint64_t>(file.st_size), p->existing.has_value(),
+                               p->existing ? p->existing->st_ino : 0});
+        }
+        // A folder that cannot be read cannot be locked or looked through for it.
+        if (first.folder->Readable()) journals.push_back(WriteJournal(first.folder, entries, first.path));
+        left = std::move(elsewhere);
+    }
+    return journals;
+}
+
+void OutputTransaction::PlaceAll(std::vector<Pending>& pending, bool neverReplace, std::vector<Placing>& placed,
+                                 std::vector<TemporaryFile>& journals, const PlacingSettings& settings)
 {
     placed.reserve(pending.size());
+    journals = WriteJournals(pending);
     // A signal while they are placed would leave some in place and others not.
     const CleaningSignalsHeld held;
     try {
-        for (Pending& p : pending) placed.push_back(PutInPlace(p, neverReplace));
+        for (Pending& p : pending) {
+            if (settings.onPlacing) settings.onPlacing(placed.size());
+            placed.push_back(PutInPlace(p, neverReplace));
+        }
+        if (settings.onPlacing) settings.onPlacing(placed.size());
+        // The new names last before the journal goes.
+        for (const TemporaryFile& journal : journals) journal.Folder().Flush();
     } catch (...) {
         for (std::size_t i = placed.size(); i-- > 0;) TakeBack(pending[i], placed[i]);
+        journals.clear();
         throw;
     }
 }
 
-void OutputTransaction::ForgetTemporaries(std::vector<Pending>& pending, const std::vector<Placing>& placed)
+void OutputTransaction::ForgetTemporaries(std::vector<Pending>& pending, const std::vector<Placing>& placed,
+                                          std::vector<TemporaryFile>& journals)
 {
     // The temporary name holds the old content, or the copy, or nothing.
     for (std::size_t i = 0; i < pending.size(); ++i) {
         if (placed[i] == Placing::Exchanged || placed[i] == Placing::Copied) pending[i].temporary.Remove();
         else pending[i].temporary.Forget();
     }
+    journals.clear();  // removed, after the old contents they name
 }
 
 void OutputTransaction::Commit()
@@ -365,7 +441,7 @@ void OutputTransaction::Commit()
     joined.onPlaced = [this](const std::string& path) { Place(path); };
     std::vector<OutputGroup::Joined> one;
     one.push_back(std::move(joined));
-    OutputGroup::CommitAll(one);
+    OutputGroup::CommitAll(one, placing_);
     if (one.front().failure) throw *one.front().failure;
     committed_ = true;
 }
@@ -413,6 +489,8 @@ thread_local OutputGroup* currentGroup = nullptr;
 }
 
 OutputGroup::OutputGroup() : previous_(currentGroup) { currentGroup = this; }
+
+OutputGroup::OutputGroup(PlacingSettings placing) : OutputGroup() { placing_ = std::move(placing); }
 
 OutputGroup::OutputGroup(Plan plan) : OutputGroup() { plan_ = std::move(plan); }
 
@@ -481,12 +559,12 @@ void OutputGroup::Commit()
     joined_.clear();
     files_ = 0;
     if (plan_) return CommitPlan(joined);
-    CommitAll(joined);
+    CommitAll(joined, placing_);
 }
 
 // Each transaction's files are put in place all or none; one failing leaves
 // the others to go on.
-void OutputGroup::CommitAll(std::vector<Joined>& joined)
+void OutputGroup::CommitAll(std::vector<Joined>& joined, const PlacingSettings& placing)
 {
     const auto fail = [](Joined& j, const FileError& error) {
         j.files.clear();
@@ -519,26 +597,33 @@ void OutputGroup::CommitAll(std::vector<Joined>& joined)
         }
     }
     std::vector<std::shared_ptr<const OutputFolder>> folders;
-    {
-        std::vector<std::shared_ptr<OutputFolder>> locked;
-        for (const Joined& j : joined) AddFoldersOf(j.files, locked);
-        const FolderLocks locks(std::move(locked));
-        for (Joined& j : joined) {
-            if (failed(j)) continue;
-            std::vector<OutputTransaction::Placing> placed;
-            try {
-                OutputTransaction::ResolveAgainWhereChanged(j.files, j.inputs);
-                if (j.neverReplace) OutputTransaction::RefuseTakenNames(j.files);
-                OutputTransaction::PlaceAll(j.files, j.neverReplace, placed);
-            } catch (const FileError& error) {
-                fail(j, error);
-                continue;
-            }
-            OutputTransaction::ForgetTemporaries(j.files, placed);
-            for (const OutputTransaction::Pending& p : j.files)
-                if (p.folder) AddFolder(folders, p.folder);
-        }
+    std::vector<NamedFolder> locked;
+    for (const Joined& j : joined) AddFoldersOf(j.files, locked);
+    std::optional<FolderLocks> locks;
+    try {
+        locks.emplace(std::move(locked), placing.wait);
+        locks->RecoverWhereDue(placing);
+    } catch (const FileError& error) {
+        for (Joined& j : joined)
+            if (!failed(j)) fail(j, error);
     }
+    for (Joined& j : joined) {
+        if (failed(j)) continue;
+        std::vector<OutputTransaction::Placing> placed;
+        std::vector<TemporaryFile> journals;
+        try {
+            OutputTransaction::ResolveAgainWhereChanged(j.files, j.inputs);
+            if (j.neverReplace) OutputTransaction::RefuseTakenNames(j.files);
+            OutputTransaction::PlaceAll(j.files, j.neverReplace, placed, journals, placing);
+        } catch (const FileError& error) {
+            fail(j, error);
+            continue;
+        }
+        OutputTransaction::ForgetTemporaries(j.files, placed, journals);
+        for (const OutputTransaction::Pending& p : j.files)
+            if (p.folder) AddFolder(folders, p.folder);
+    }
+    locks.reset();
     FlushFolders(folders);
     for (Joined& j : joined) {
         if (!failed(j) && j.onPlaced)

@@ -16,6 +16,20 @@
 #include "core/file_io.h"
 #include "core/output_folder.h"
 #include "core/output_target.h"
+#include "core/placing_recovery.h"
+
+// How the files of a commit are put in place, as the program running it
+// wants: each callback may be called from a thread other than the main one.
+struct PlacingSettings {
+    // The wait for a folder another run is putting files into.
+    FolderWait wait;
+    // Each set of files a run killed outright left half in place in a folder
+    // written into, once settled, with the folder's name.
+    std::function<void(const std::string& folder, const RecoveredSet& set)> onRecovered;
+    // Called before each file of a set is put in place and after the last,
+    // with how many are in place: for tests that stop a run there.
+    std::function<void(std::size_t placed)> onPlacing;
+};
 
 // While one lives in a thread, the transactions committed there leave the
 // flush of their folders to it, and it flushes each folder once as it ends:
@@ -82,7 +96,10 @@ public:
     // Resolves each name, flushes every file to disk, writes the outputs
     // bound for devices, then puts every other one in place while holding
     // the lock of each folder, and flushes each folder once; on a failure
-    // none is replaced and the FileError is raised.
+    // none is replaced and the FileError is raised. Files going into
+    // folders together have a journal beside them while they are put in
+    // place (core/placing_journal.h), so that the next run into a folder
+    // finishes or undoes a set whose run was killed outright.
     void Commit();
 
     // The outputs put in place by Commit (or written into a device), by the
@@ -92,6 +109,8 @@ public:
     std::size_t PlacedCount() const { return placedCount_; }
     const std::vector<std::string>& FirstPlaced() const { return firstPlaced_; }
     void OnPlaced(std::function<void(const std::string& name)> callback) { onPlaced_ = std::move(callback); }
+    // For a commit of its own (in a group, the group's settings hold).
+    void SetPlacing(PlacingSettings placing) { placing_ = std::move(placing); }
 
     // For SafeFileWriter: a complete temporary file for the output `path`.
     void Take(const std::string& path, TemporaryFile temporary);
@@ -122,8 +141,11 @@ private:
     static void Plan(Pending& pending, const Inputs& inputs, bool neverReplace, const std::string& foldersMadeUnder);
     static Placing PutInPlace(Pending& pending, bool neverReplace);
     static void TakeBack(Pending& pending, Placing how);
-    static void PlaceAll(std::vector<Pending>& pending, bool neverReplace, std::vector<Placing>& placed);
-    static void ForgetTemporaries(std::vector<Pending>& pending, const std::vector<Placing>& placed);
+    static std::vector<TemporaryFile> WriteJournals(const std::vector<Pending>& pending);
+    static void PlaceAll(std::vector<Pending>& pending, bool neverReplace, std::vector<Placing>& placed,
+                         std::vector<TemporaryFile>& journals, const PlacingSettings& settings);
+    static void ForgetTemporaries(std::vector<Pending>& pending, const std::vector<Placing>& placed,
+                                  std::vector<TemporaryFile>& journals);
     void Place(const std::string& path);
 
     OutputTransaction* previous_;
@@ -132,6 +154,7 @@ private:
     std::size_t placedCount_ = 0;
     std::vector<std::string> firstPlaced_;
     std::function<void(const std::string&)> onPlaced_;
+    PlacingSettings placing_;
     bool committed_ = false;
     bool neverReplace_ = false;
 };
@@ -156,6 +179,7 @@ public:
         std::string foldersMadeUnder;
     };
     OutputGroup();
+    explicit OutputGroup(PlacingSettings placing);
     explicit OutputGroup(Plan plan);
     // Commits what has joined.
     ~OutputGroup();
@@ -191,11 +215,12 @@ private:
     };
     void Join(Joined joined);
     void CommitPlan(std::vector<Joined>& joined);
-    static void CommitAll(std::vector<Joined>& joined);
+    static void CommitAll(std::vector<Joined>& joined, const PlacingSettings& placing);
 
     OutputGroup* previous_;
     std::optional<Plan> plan_;
     std::function<void(const std::exception*)> expected_;
     std::vector<Joined> joined_;
     std::size_t files_ = 0;
+    PlacingSettings placing_;
 };
