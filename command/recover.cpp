@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command/recover.h"
 
+#include <cerrno>
+
 #include "command/command_front_end.h"
 #include "core/file_io.h"
 #include "core/output_folder.h"
@@ -22,6 +24,11 @@ bool RecoverFolder(const std::string& name, const ConvertOptions& options, std::
         folder->Lock(PlacingSettingsFor(options, err).wait, name);
     } catch (const FileError& error) {
         SayAsCommand(err, name + ": cannot look for interrupted conversions: " + error.SystemMessage());
+        return false;
+    }
+    if (!folder->KeepsOthersOut()) {
+        folder->Unlock();
+        SayAsCommand(err, name + ": cannot look for interrupted conversions: the folder cannot be locked");
         return false;
     }
     const std::vector<RecoveredSet> sets = RecoverInterruptedPlacing(*folder);

@@ -164,8 +164,8 @@ gives up after as many seconds as it says, the conversion refused.
 While the files of a conversion that writes several are put in place, a
 journal lies beside them
 .RI ( .kes\- XXXXXXXX .journal ,
-hidden, with their temporary files
-.RI ( .kes\- XXXXXXXX .tmp )),
+hidden like their temporary files
+.RI .kes\- XXXXXXXX .tmp ),
 so that a run stopped outright (killed, a power cut) half way through is
 settled by the next run that writes into the folder, or by
 .BR \-\-recover :
@@ -425,6 +425,14 @@ An NMEA log from a pipe to GPX on standard output:
 .PP
 .RS
 .B cat ride.nmea | kes-convert \-o gpx\-trk \- \-O \- > ride.gpx
+.RE
+.PP
+The conversions that a power cut stopped while they put files into
+.IR tracks ,
+settled:
+.PP
+.RS
+.B kes-convert \-\-recover tracks
 .RE
 .PP
 The figures of what a file holds:

@@ -244,9 +244,13 @@ void OutputFolder::Flush() const
 bool OutputFolder::TryLock() const
 {
     if (!placing_.try_lock()) return false;
+    othersOut_ = false;
     if (!readable_) return true;
     for (;;) {
-        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
+        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+            othersOut_ = true;
+            return true;
+        }
         if (errno == EWOULDBLOCK) break;
         if (errno != EINTR) return true;  // a file system without locks: left as it is
     }
@@ -286,7 +290,8 @@ void OutputFolder::Lock(const FolderWait& wait, const std::string& name) const
 
 void OutputFolder::Unlock() const
 {
-    if (readable_) ::flock(fd_, LOCK_UN);
+    if (othersOut_) ::flock(fd_, LOCK_UN);
+    othersOut_ = false;
     placing_.unlock();
 }
 

@@ -55,6 +55,10 @@ public:
     // cannot be locked against other processes and is left as it is.
     void Lock(const FolderWait& wait, const std::string& name) const;
     void Unlock() const;
+    // While this thread holds the lock: whether other processes are kept
+    // out too (not where the folder cannot be read, nor on a file system
+    // without locks). Only then may what a run left there be settled.
+    bool KeepsOthersOut() const { return othersOut_; }
     // True the first time it is asked of this open folder, where it can be
     // read: the time to look for what a run killed outright left there, once
     // the folder is locked.
@@ -70,6 +74,7 @@ private:
     // The threads of this process take turns too: a lock of the folder's
     // descriptor would be shared by all of them.
     mutable std::mutex placing_;
+    mutable bool othersOut_ = false;  // guarded by placing_
     mutable std::atomic<bool> recoveryDue_;
 };
 

@@ -106,7 +106,7 @@ public:
     void RecoverWhereDue(const PlacingSettings& placing) const
     {
         for (const NamedFolder& f : folders_) {
-            if (!f.folder->TakeRecoveryDue()) continue;
+            if (!f.folder->KeepsOthersOut() || !f.folder->TakeRecoveryDue()) continue;
             for (const RecoveredSet& set : RecoverInterruptedPlacing(*f.folder))
                 if (placing.onRecovered) placing.onRecovered(f.name, set);
         }
@@ -386,8 +386,9 @@ std::vector<TemporaryFile> OutputTransaction::WriteJournals(const std::vector<Pe
                                static_cast<std::uint64_t>(file.st_size), p->existing.has_value(),
                                p->existing ? p->existing->st_ino : 0});
         }
-        // A folder that cannot be read cannot be locked or looked through for it.
-        if (first.folder->Readable()) journals.push_back(WriteJournal(first.folder, entries, first.path));
+        // Where other runs cannot be kept out, none can tell a journal of a
+        // run still going from one of a run that ended.
+        if (first.folder->KeepsOthersOut()) journals.push_back(WriteJournal(first.folder, entries, first.path));
         left = std::move(elsewhere);
     }
     return journals;
