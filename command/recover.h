@@ -10,8 +10,9 @@
 #include "command/options.h"
 #include "core/output_transaction.h"
 
-// What became of one set, after "FOLDER: ".
-std::string RecoveryLine(const RecoveredSet& set);
+// What became of the sets of one journal, after "FOLDER: "; empty when
+// none needed settling.
+std::string RecoveryLine(const RecoveredJournal& journal);
 
 // The settings of a conversion's commits: the wait --wait bounds, said after
 // a second, and each set settled in a folder written into, said on `err`.

@@ -107,8 +107,8 @@ public:
     {
         for (const NamedFolder& f : folders_) {
             if (!f.folder->KeepsOthersOut() || !f.folder->TakeRecoveryDue()) continue;
-            for (const RecoveredSet& set : RecoverInterruptedPlacing(*f.folder))
-                if (placing.onRecovered) placing.onRecovered(f.name, set);
+            for (const RecoveredJournal& journal : RecoverInterruptedPlacing(*f.folder))
+                if (placing.onRecovered) placing.onRecovered(f.name, journal);
         }
     }
 
@@ -363,13 +363,12 @@ void OutputTransaction::TakeBack(Pending& p, Placing how)
 // A journal in each folder a set of several files goes into, so that a run
 // killed outright while putting them in place leaves what the next one needs
 // to finish or undo the set. One file takes its name by one rename: all or nothing.
-std::vector<TemporaryFile> OutputTransaction::WriteJournals(const std::vector<Pending>& pending)
+void OutputTransaction::AddJournals(PlacingJournals& journals, std::size_t set, const std::vector<Pending>& pending)
 {
-    std::vector<TemporaryFile> journals;
     std::vector<const Pending*> left;
     for (const Pending& p : pending)
         if (p.folder) left.push_back(&p);
-    if (left.size() < 2) return journals;
+    if (left.size() < 2) return;
     while (!left.empty()) {
         const Pending& first = *left.front();
         std::vector<PlacingEntry> entries;
@@ -382,23 +381,21 @@ std::vector<TemporaryFile> OutputTransaction::WriteJournals(const std::vector<Pe
             struct stat file {};
             if (::fstatat(p->temporary.Folder().Descriptor(), p->temporary.Name(), &file, AT_SYMLINK_NOFOLLOW) != 0)
                 ThrowFileError(p->path, errno);
-            entries.push_back({p->temporary.Name(), p->name, file.st_dev, file.st_ino,
+            entries.push_back({0, p->temporary.Name(), p->name, file.st_dev, file.st_ino,
                                static_cast<std::uint64_t>(file.st_size), p->existing.has_value(),
                                p->existing ? p->existing->st_ino : 0});
         }
         // Where other runs cannot be kept out, none can tell a journal of a
         // run still going from one of a run that ended.
-        if (first.folder->KeepsOthersOut()) journals.push_back(WriteJournal(first.folder, entries, first.path));
+        if (first.folder->KeepsOthersOut()) journals.Add(set, first.folder, std::move(entries), first.path);
         left = std::move(elsewhere);
     }
-    return journals;
 }
 
 void OutputTransaction::PlaceAll(std::vector<Pending>& pending, bool neverReplace, std::vector<Placing>& placed,
-                                 std::vector<TemporaryFile>& journals, const PlacingSettings& settings)
+                                 const PlacingSettings& settings)
 {
     placed.reserve(pending.size());
-    journals = WriteJournals(pending);
     // A signal while they are placed would leave some in place and others not.
     const CleaningSignalsHeld held;
     try {
@@ -407,24 +404,19 @@ void OutputTransaction::PlaceAll(std::vector<Pending>& pending, bool neverReplac
             placed.push_back(PutInPlace(p, neverReplace));
         }
         if (settings.onPlacing) settings.onPlacing(placed.size());
-        // The new names last before the journal goes.
-        for (const TemporaryFile& journal : journals) journal.Folder().Flush();
     } catch (...) {
         for (std::size_t i = placed.size(); i-- > 0;) TakeBack(pending[i], placed[i]);
-        journals.clear();
         throw;
     }
 }
 
-void OutputTransaction::ForgetTemporaries(std::vector<Pending>& pending, const std::vector<Placing>& placed,
-                                          std::vector<TemporaryFile>& journals)
+void OutputTransaction::ForgetTemporaries(std::vector<Pending>& pending, const std::vector<Placing>& placed)
 {
     // The temporary name holds the old content, or the copy, or nothing.
     for (std::size_t i = 0; i < pending.size(); ++i) {
         if (placed[i] == Placing::Exchanged || placed[i] == Placing::Copied) pending[i].temporary.Remove();
         else pending[i].temporary.Forget();
     }
-    journals.clear();  // removed, after the old contents they name
 }
 
 void OutputTransaction::Commit()
@@ -610,20 +602,48 @@ void OutputGroup::CommitAll(std::vector<Joined>& joined, const PlacingSettings& 
     }
     for (Joined& j : joined) {
         if (failed(j)) continue;
-        std::vector<OutputTransaction::Placing> placed;
-        std::vector<TemporaryFile> journals;
         try {
             OutputTransaction::ResolveAgainWhereChanged(j.files, j.inputs);
             if (j.neverReplace) OutputTransaction::RefuseTakenNames(j.files);
-            OutputTransaction::PlaceAll(j.files, j.neverReplace, placed, journals, placing);
         } catch (const FileError& error) {
             fail(j, error);
-            continue;
         }
-        OutputTransaction::ForgetTemporaries(j.files, placed, journals);
-        for (const OutputTransaction::Pending& p : j.files)
+    }
+    // The journals are on disk before the first file of any set is put in
+    // place, and stay until every file of the sets is and has lasted.
+    PlacingJournals journals;
+    for (std::size_t i = 0; i < joined.size(); ++i) {
+        try {
+            if (!failed(joined[i])) OutputTransaction::AddJournals(journals, i, joined[i].files);
+        } catch (const FileError& error) {
+            fail(joined[i], error);
+        }
+    }
+    try {
+        journals.Complete();
+    } catch (const FileError& error) {
+        for (std::size_t i = 0; i < joined.size(); ++i)
+            if (journals.Holds(i)) fail(joined[i], error);
+        journals = PlacingJournals();
+    }
+    // A set that fails stays in the journals: none of its files is left then.
+    std::vector<std::vector<OutputTransaction::Placing>> placed(joined.size());
+    for (std::size_t i = 0; i < joined.size(); ++i) {
+        try {
+            if (!failed(joined[i]))
+                OutputTransaction::PlaceAll(joined[i].files, joined[i].neverReplace, placed[i], placing);
+        } catch (const FileError& error) {
+            fail(joined[i], error);
+        }
+    }
+    journals.FlushFolders();
+    for (std::size_t i = 0; i < joined.size(); ++i) {
+        if (failed(joined[i])) continue;
+        OutputTransaction::ForgetTemporaries(joined[i].files, placed[i]);
+        for (const OutputTransaction::Pending& p : joined[i].files)
             if (p.folder) AddFolder(folders, p.folder);
     }
+    journals = PlacingJournals();  // removed, after the old contents they name
     locks.reset();
     FlushFolders(folders);
     for (Joined& j : joined) {

@@ -23,9 +23,9 @@
 struct PlacingSettings {
     // The wait for a folder another run is putting files into.
     FolderWait wait;
-    // Each set of files a run killed outright left half in place in a folder
-    // written into, once settled, with the folder's name.
-    std::function<void(const std::string& folder, const RecoveredSet& set)> onRecovered;
+    // Each journal a run killed outright while putting files in place left
+    // in a folder written into, once settled, with the folder's name.
+    std::function<void(const std::string& folder, const RecoveredJournal& journal)> onRecovered;
     // Called before each file of a set is put in place and after the last,
     // with how many are in place: for tests that stop a run there.
     std::function<void(std::size_t placed)> onPlacing;
@@ -59,6 +59,7 @@ private:
 // removes every temporary file it holds: an earlier file of each name stays
 // as it was.
 class OutputGroup;
+class PlacingJournals;
 
 class OutputTransaction {
 public:
@@ -141,11 +142,10 @@ private:
     static void Plan(Pending& pending, const Inputs& inputs, bool neverReplace, const std::string& foldersMadeUnder);
     static Placing PutInPlace(Pending& pending, bool neverReplace);
     static void TakeBack(Pending& pending, Placing how);
-    static std::vector<TemporaryFile> WriteJournals(const std::vector<Pending>& pending);
+    static void AddJournals(PlacingJournals& journals, std::size_t set, const std::vector<Pending>& pending);
     static void PlaceAll(std::vector<Pending>& pending, bool neverReplace, std::vector<Placing>& placed,
-                         std::vector<TemporaryFile>& journals, const PlacingSettings& settings);
-    static void ForgetTemporaries(std::vector<Pending>& pending, const std::vector<Placing>& placed,
-                                  std::vector<TemporaryFile>& journals);
+                         const PlacingSettings& settings);
+    static void ForgetTemporaries(std::vector<Pending>& pending, const std::vector<Placing>& placed);
     void Place(const std::string& path);
 
     OutputTransaction* previous_;

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/placing_journal.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <fcntl.h>
 #include <set>
 #include <unistd.h>
 
+#include "core/disk_flush.h"
 #include "core/file_io.h"
 #include "core/output_target.h"
 #include "core/path_walk.h"
@@ -99,12 +102,12 @@ bool Entry(std::string_view line, PlacingEntry& entry)
 {
     const std::vector<std::string_view> words = Words(line);
     std::uint64_t replaces = 0;
-    if (words.size() != 7 || !TemporaryName(words[0]) || !Number(words[1], entry.device) ||
-        !Number(words[2], entry.inode) || !Number(words[3], entry.size) || !Number(words[4], replaces) ||
-        replaces > 1 || !Number(words[5], entry.oldInode) || (replaces == 0 && entry.oldInode != 0) ||
-        !Name(words[6], entry.name))
+    if (words.size() != 8 || !Number(words[0], entry.set) || !TemporaryName(words[1]) ||
+        !Number(words[2], entry.device) || !Number(words[3], entry.inode) || !Number(words[4], entry.size) ||
+        !Number(words[5], replaces) || replaces > 1 || !Number(words[6], entry.oldInode) ||
+        (replaces == 0 && entry.oldInode != 0) || !Name(words[7], entry.name))
         return false;
-    entry.temporary = words[0];
+    entry.temporary = words[1];
     entry.replaces = replaces == 1;
     return true;
 }
@@ -124,7 +127,7 @@ JournalRead Refused(std::string problem) { return {{}, std::move(problem)}; }
 
 std::size_t JournalSizeBound()
 {
-    const std::size_t line = 17 + 4 * 21 + 2 + 2 * kMaxNameBytes + 1;
+    const std::size_t line = 5 * 21 + 17 + 1 + 2 + 2 * kMaxNameBytes + 1;
     return kFirstLine.size() + 32 + kMaxJournalEntries * line + 32;
 }
 
@@ -132,9 +135,9 @@ std::string JournalText(std::span<const PlacingEntry> entries)
 {
     std::string text = std::string(kFirstLine) + "\nentries " + std::to_string(entries.size()) + "\n";
     for (const PlacingEntry& e : entries)
-        text += e.temporary + " " + std::to_string(e.device) + " " + std::to_string(e.inode) + " " +
-                std::to_string(e.size) + (e.replaces ? " 1 " : " 0 ") + std::to_string(e.oldInode) + " " +
-                Hex(e.name) + "\n";
+        text += std::to_string(e.set) + " " + e.temporary + " " + std::to_string(e.device) + " " +
+                std::to_string(e.inode) + " " + std::to_string(e.size) + (e.replaces ? " 1 " : " 0 ") +
+                std::to_string(e.oldInode) + " " + Hex(e.name) + "\n";
     return text + CheckLine(text) + "\n";
 }
 
@@ -145,8 +148,8 @@ JournalRead ReadJournal(std::string_view text)
     std::string_view line;
     if (!NextLine(text, at, line) || line != kFirstLine) return Refused("its first line is not a journal's");
     std::uint64_t count = 0;
-    if (!NextLine(text, at, line) || line.substr(0, 8) != "entries " || !Number(line.substr(8), count) ||
-        count == 0 || count > kMaxJournalEntries)
+    if (!NextLine(text, at, line) || line.substr(0, 8) != "entries " || !Number(line.substr(8), count) || count == 0 ||
+        count > kMaxJournalEntries)
         return Refused("its count of files is missing or out of range");
     JournalRead read;
     std::set<std::string> temporaries, names;
@@ -154,6 +157,9 @@ JournalRead ReadJournal(std::string_view text)
         PlacingEntry entry;
         if (!NextLine(text, at, line)) return Refused("it ends before its last file");
         if (!Entry(line, entry)) return Refused("file " + std::to_string(i + 1) + " is not a file's record");
+        const std::uint64_t set = read.entries.empty() ? 0 : read.entries.back().set;
+        if (entry.set != set && entry.set != set + 1)
+            return Refused("file " + std::to_string(i + 1) + " is numbered out of order");
         if (!temporaries.insert(entry.temporary).second || !names.insert(entry.name).second)
             return Refused("file " + std::to_string(i + 1) + " repeats a name");
         read.entries.push_back(std::move(entry));
@@ -165,15 +171,58 @@ JournalRead ReadJournal(std::string_view text)
     return read;
 }
 
-TemporaryFile WriteJournal(std::shared_ptr<OutputFolder> folder, std::span<const PlacingEntry> entries,
-                           const std::string& forPath)
+void PlacingJournals::Add(std::uint64_t set, std::shared_ptr<OutputFolder> folder, std::vector<PlacingEntry> entries,
+                          const std::string& forPath)
 {
-    int fd = -1;
-    TemporaryFile journal(folder, 0600, forPath, fd);
-    const Descriptor file(fd);
-    if (const int error = WriteFully(fd, JournalText(entries))) ThrowFileError(forPath, error);
-    if (::fsync(fd) != 0) ThrowFileError(forPath, errno);
-    journal.ChangeEnding(kJournalEnding, forPath);
-    if (::fsync(folder->Descriptor()) != 0) ThrowFileError(forPath, errno);
-    return journal;
+    const auto same = [&](const Journal& j) { return j.folder->SameAs(*folder); };
+    auto journal = std::find_if(journals_.begin(), journals_.end(), same);
+    if (journal == journals_.end())
+        journal = journals_.insert(journals_.end(), {std::move(folder), forPath, {}, {}, {}});
+    // Numbered in the journal from 0 up; the commit's number kept for Holds.
+    const std::uint64_t number = journal->sets.size();
+    journal->sets.push_back(set);
+    for (PlacingEntry& entry : entries) {
+        entry.set = number;
+        journal->entries.push_back(std::move(entry));
+    }
+}
+
+bool PlacingJournals::Holds(std::uint64_t set) const
+{
+    return std::any_of(journals_.begin(), journals_.end(),
+                       [&](const Journal& j) { return std::find(j.sets.begin(), j.sets.end(), set) != j.sets.end(); });
+}
+
+void PlacingJournals::Complete()
+{
+    for (Journal& journal : journals_) {
+        int fd = -1;
+        journal.file = TemporaryFile(journal.folder, 0600, journal.forPath, fd);
+        const Descriptor file(fd);
+        if (const int error = WriteFully(fd, JournalText(journal.entries))) ThrowFileError(journal.forPath, error);
+    }
+    // Each is held open until its flush: a few hundred at a time.
+    constexpr std::size_t kAtOnce = 256;
+    for (std::size_t from = 0; from < journals_.size(); from += kAtOnce) {
+        std::vector<Descriptor> open;
+        std::vector<int> descriptors;
+        for (std::size_t i = from; i < std::min(journals_.size(), from + kAtOnce); ++i) {
+            const TemporaryFile& file = journals_[i].file;
+            Descriptor fd(::openat(file.Folder().Descriptor(), file.Name(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+            if (!fd) ThrowFileError(journals_[i].forPath, errno);
+            descriptors.push_back(fd.Get());
+            open.push_back(std::move(fd));
+        }
+        if (const auto failure = FlushFilesToDisk(descriptors))
+            ThrowFileError(journals_[from + failure->index].forPath, failure->error);
+    }
+    for (Journal& journal : journals_) {
+        journal.file.ChangeEnding(kJournalEnding, journal.forPath);
+        if (::fsync(journal.folder->Descriptor()) != 0) ThrowFileError(journal.forPath, errno);
+    }
+}
+
+void PlacingJournals::FlushFolders() const
+{
+    for (const Journal& journal : journals_) journal.folder->Flush();
 }

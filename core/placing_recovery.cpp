@@ -16,7 +16,7 @@
 #include "core/placing_journal.h"
 
 namespace {
-using Outcome = RecoveredSet::Outcome;
+using Outcome = RecoveredJournal::Outcome;
 
 // What a name of the folder holds now: nothing, or its details.
 std::optional<struct stat> Look(int folder, const std::string& name)
@@ -36,15 +36,17 @@ struct Whereabouts {
     bool oldAside = false;  // its temporary name holds the file it replaced, exchanged with it
 };
 
+// One set of the journal, settled all or none.
 class Recovery {
 public:
     Recovery(const OutputFolder& folder, std::vector<PlacingEntry> entries)
         : folder_(folder.Descriptor()), device_(folder.Device()), entries_(std::move(entries))
     {}
 
-    RecoveredSet Settle()
+    // Nothing when none of the set's files is left: nothing of it was put in place.
+    std::optional<SettledSet> Settle()
     {
-        RecoveredSet set;
+        SettledSet set;
         set.files = entries_.size();
         for (const PlacingEntry& e : entries_) {
             Whereabouts& w = where_.emplace_back();
@@ -56,14 +58,10 @@ public:
             set.placed += w.placed;
             set.missing += !w.placed && !w.waiting;
         }
-        if (CanFinish()) {
-            Finish();
-            set.outcome = Outcome::Finished;
-        } else {
-            set.keptNew = PutBack();
-            set.outcome = Outcome::PutBack;
-        }
-        if (::fsync(folder_) != 0) ThrowFileError(".", errno);
+        if (set.missing == set.files) return std::nullopt;
+        set.finished = CanFinish();
+        if (set.finished) Finish();
+        else set.keptNew = PutBack();
         return set;
     }
 
@@ -98,7 +96,8 @@ private:
             if (where_[i].placed) {
                 if (where_[i].oldAside || where_[i].waiting) Remove(e.temporary);
             } else if (e.replaces) {
-                if (::renameat(folder_, e.temporary.c_str(), folder_, e.name.c_str()) != 0) ThrowFileError(e.name, errno);
+                if (::renameat(folder_, e.temporary.c_str(), folder_, e.name.c_str()) != 0)
+                    ThrowFileError(e.name, errno);
             } else {
                 AddName(e);
             }
@@ -145,17 +144,17 @@ private:
     std::vector<Whereabouts> where_;
 };
 
-RecoveredSet Record(const std::string& journal, Outcome outcome, std::string problem = {})
+RecoveredJournal Record(const std::string& journal, Outcome outcome, std::string problem = {})
 {
-    RecoveredSet set;
-    set.outcome = outcome;
-    set.journal = journal;
-    set.problem = std::move(problem);
-    return set;
+    RecoveredJournal record;
+    record.outcome = outcome;
+    record.journal = journal;
+    record.problem = std::move(problem);
+    return record;
 }
 
 // The journal's text, read whole, or the record of why it cannot be used.
-std::optional<RecoveredSet> ReadWhole(int folder, const std::string& journal, std::string& text)
+std::optional<RecoveredJournal> ReadWhole(int folder, const std::string& journal, std::string& text)
 {
     const Descriptor file(::openat(folder, journal.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
@@ -176,17 +175,25 @@ std::optional<RecoveredSet> ReadWhole(int folder, const std::string& journal, st
     return std::nullopt;
 }
 
-RecoveredSet RecoverOne(const OutputFolder& folder, const std::string& journal)
+RecoveredJournal RecoverOne(const OutputFolder& folder, const std::string& journal)
 {
     std::string text;
     if (auto refused = ReadWhole(folder.Descriptor(), journal, text)) return *refused;
     JournalRead read = ReadJournal(text);
     if (!read.problem.empty()) return Record(journal, Outcome::Damaged, read.problem);
+    RecoveredJournal record = Record(journal, Outcome::Settled);
     try {
-        RecoveredSet set = Recovery(folder, std::move(read.entries)).Settle();
-        set.journal = journal;
+        for (std::size_t from = 0; from < read.entries.size();) {
+            std::size_t to = from;
+            while (to < read.entries.size() && read.entries[to].set == read.entries[from].set) ++to;
+            std::vector<PlacingEntry> set(read.entries.begin() + static_cast<std::ptrdiff_t>(from),
+                                          read.entries.begin() + static_cast<std::ptrdiff_t>(to));
+            if (const auto settled = Recovery(folder, std::move(set)).Settle()) record.sets.push_back(*settled);
+            from = to;
+        }
+        if (::fsync(folder.Descriptor()) != 0) ThrowFileError(".", errno);
         if (::unlinkat(folder.Descriptor(), journal.c_str(), 0) != 0) ThrowFileError(journal, errno);
-        return set;
+        return record;
     } catch (const FileError& error) {
         return Record(journal, Outcome::Failed, error.Path() + ": " + error.SystemMessage());
     }
@@ -211,9 +218,9 @@ std::vector<std::string> Journals(int folder, int& error)
 }
 }  // namespace
 
-std::vector<RecoveredSet> RecoverInterruptedPlacing(const OutputFolder& folder)
+std::vector<RecoveredJournal> RecoverInterruptedPlacing(const OutputFolder& folder)
 {
-    std::vector<RecoveredSet> sets;
+    std::vector<RecoveredJournal> sets;
     int error = 0;
     const std::vector<std::string> journals = Journals(folder.Descriptor(), error);
     if (error != 0) sets.push_back(Record("", Outcome::Failed, std::strerror(error)));

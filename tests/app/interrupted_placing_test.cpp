@@ -30,7 +30,8 @@ std::string GpxOfTracks(int tracks)
 {
     std::string gpx = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
     for (int t = 0; t < tracks; ++t)
-        gpx += "<trk><trkseg><trkpt lat=\"45.1\" lon=\"7.5\"><ele>" + std::to_string(t) + "</ele></trkpt></trkseg></trk>\n";
+        gpx += "<trk><trkseg><trkpt lat=\"45.1\" lon=\"7.5\"><ele>" + std::to_string(t) +
+               "</ele></trkpt></trkseg></trk>\n";
     return gpx + "</gpx>\n";
 }
 
@@ -86,8 +87,8 @@ TEST(InterruptedPlacing, ARunKilledWhilePuttingItsFilesInPlaceIsFinishedByRecove
     TempDir dir;
     WriteText(dir.Path("trip.gpx"), GpxOfTracks(kTracks));
     fs::create_directories(dir.Path("ref"));
-    const CommandResult reference =
-        RunConvertAfter(std::string("SOURCE_DATE_EPOCH=") + kEpoch, {"-q", dir.Path("trip.gpx"), "-O", dir.Path("ref/trip.plt")});
+    const CommandResult reference = RunConvertAfter(std::string("SOURCE_DATE_EPOCH=") + kEpoch,
+                                                    {"-q", dir.Path("trip.gpx"), "-O", dir.Path("ref/trip.plt")});
     ASSERT_EQ(reference.exitCode, 0) << reference.err;
     const fs::path out = dir.Path("out");
     // The kill may come once every file is in place already: a few tries.
@@ -112,7 +113,8 @@ TEST(InterruptedPlacing, ARunKilledWhilePuttingItsFilesInPlaceIsFinishedByRecove
     EXPECT_EQ(Hidden(out), std::vector<std::string>{});
     const CommandResult again = RunConvert({"--recover", out.string()});
     EXPECT_EQ(again.exitCode, 0);
-    EXPECT_EQ(again.errLines, std::vector<std::string>{"kes-convert: " + out.string() + ": no interrupted conversion to settle"});
+    EXPECT_EQ(again.errLines,
+              std::vector<std::string>{"kes-convert: " + out.string() + ": no interrupted conversion to settle"});
 }
 
 TEST(InterruptedPlacing, ARunWaitingForAnotherRunsFolderSaysSoAndWaitBoundsTheWait)

@@ -32,93 +32,117 @@ std::vector<std::string> HiddenNames(const fs::path& folder)
     return names;
 }
 
-// The old files, then a run of the set stopped outright once `stopAt` of them are in place.
-void StopPlacingAt(const TempDir& dir, std::size_t stopAt)
+// The old files, then a run putting the files in place as `sets` conversions
+// of a batch, stopped outright once `stopAt` of them are in place.
+void StopPlacingAt(const TempDir& dir, std::size_t stopAt, std::size_t sets = 1)
 {
     for (std::size_t i = 0; i < kFiles; i += 2) WriteText(dir.Path(NameOf(i)), "old");
     const int status = RunInChild([&] {
-        OutputTransaction outputs;
         PlacingSettings placing;
-        placing.onPlacing = [&](std::size_t placed) {
+        std::size_t placed = 0;
+        placing.onPlacing = [&](std::size_t placedOfTheSet) {
+            placed += placedOfTheSet > 0;
             if (placed == stopAt) ::_exit(0);
         };
-        outputs.SetPlacing(placing);
-        for (std::size_t i = 0; i < kFiles; ++i) WriteFileSafely(dir.Path(NameOf(i)), NewContent(i));
-        outputs.Commit();
+        OutputGroup batch(placing);
+        for (std::size_t s = 0; s < sets; ++s) {
+            OutputTransaction outputs;
+            for (std::size_t i = s * kFiles / sets; i < (s + 1) * kFiles / sets; ++i)
+                WriteFileSafely(dir.Path(NameOf(i)), NewContent(i));
+            outputs.Commit();
+        }
+        batch.Commit();
         return 1;
     });
     ASSERT_EQ(status, 0);
 }
 
-// How many names hold their new file; every other one holds its old file or, where there was none, nothing.
-std::size_t NewNames(const TempDir& dir)
+// Whether each name holds its new file; where not, it holds its old file or, where there was none, nothing.
+std::vector<bool> NewNames(const TempDir& dir)
 {
-    std::size_t fresh = 0;
+    std::vector<bool> fresh;
     for (std::size_t i = 0; i < kFiles; ++i) {
         const bool there = fs::exists(dir.Path(NameOf(i)));
-        if (there && ReadText(dir.Path(NameOf(i))) == NewContent(i)) ++fresh;
-        else if (i % 2 == 0) EXPECT_EQ(ReadText(dir.Path(NameOf(i))), "old") << i;
+        fresh.push_back(there && ReadText(dir.Path(NameOf(i))) == NewContent(i));
+        if (fresh.back()) continue;
+        if (i % 2 == 0) EXPECT_EQ(ReadText(dir.Path(NameOf(i))), "old") << i;
         else EXPECT_FALSE(there) << i;
     }
     return fresh;
 }
 
+std::size_t CountOf(const std::vector<bool>& fresh) { return std::count(fresh.begin(), fresh.end(), true); }
+
 std::string JournalIn(const TempDir& dir)
 {
     const std::vector<std::string> hidden = HiddenNames(dir.Root());
-    const auto journal = std::find_if(hidden.begin(), hidden.end(), [](const auto& n) { return n.ends_with(".journal"); });
+    const auto journal =
+        std::find_if(hidden.begin(), hidden.end(), [](const auto& n) { return n.ends_with(".journal"); });
     return journal == hidden.end() ? "" : dir.Path(*journal);
 }
 
-std::vector<RecoveredSet> Recover(const TempDir& dir)
+std::vector<RecoveredJournal> Recover(const TempDir& dir)
 {
     const auto folder = OutputFolder::Open(dir.Root().string(), dir.Root().string());
     folder->Lock({}, dir.Root().string());
-    std::vector<RecoveredSet> sets = RecoverInterruptedPlacing(*folder);
+    std::vector<RecoveredJournal> journals = RecoverInterruptedPlacing(*folder);
     folder->Unlock();
-    return sets;
+    return journals;
 }
 }  // namespace
 
-TEST(PlacingJournal, ASetStoppedPartWayIsFinishedOrPutBackWhole)
+TEST(PlacingJournal, SetsStoppedPartWayAreEachFinishedOrPutBackWhole)
 {
+    constexpr std::size_t kNone = kFiles;
     struct Case {
         std::size_t stopAt;
-        bool loseANewFile;  // a new file not yet in place is gone: the set cannot be finished
+        std::size_t sets;   // of kFiles / sets files each
+        std::size_t lose;   // a new file not yet in place that is gone: its set cannot be finished
         bool byTheNextRun;  // settled by a run writing into the folder, not by --recover
     };
-    const Case cases[] = {{0, false, false}, {1, false, true},  {3, false, false}, {kFiles - 1, false, true},
-                          {kFiles, false, false}, {1, true, false}, {4, true, true}};
+    const Case cases[] = {
+        {0, 1, kNone, false},      {1, 1, kNone, true}, {3, 1, kNone, false}, {kFiles - 1, 1, kNone, true},
+        {kFiles, 1, kNone, false}, {1, 1, 5, false},    {4, 1, 5, true},      {3, 3, kNone, false},
+        {3, 3, 5, true},           {0, 2, 1, false}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "stopped at " << c.stopAt << (c.loseANewFile ? ", a file lost" : ""));
+        SCOPED_TRACE(testing::Message() << "stopped at " << c.stopAt << " of " << c.sets << " sets, lost " << c.lose);
         TempDir dir;
-        StopPlacingAt(dir, c.stopAt);
-        EXPECT_EQ(NewNames(dir), c.stopAt);  // the mix a run killed outright leaves
+        StopPlacingAt(dir, c.stopAt, c.sets);
+        EXPECT_EQ(CountOf(NewNames(dir)), c.stopAt);  // the mix a run killed outright leaves
         const JournalRead journal = ReadJournal(ReadText(JournalIn(dir)));
         ASSERT_EQ(journal.problem, "");
         ASSERT_EQ(journal.entries.size(), kFiles);
-        if (c.loseANewFile) fs::remove(dir.Path(journal.entries.back().temporary));
-        std::vector<RecoveredSet> sets;
+        EXPECT_EQ(journal.entries.back().set, c.sets - 1);
+        if (c.lose != kNone) fs::remove(dir.Path(journal.entries[c.lose].temporary));
+        std::vector<RecoveredJournal> journals;
         if (c.byTheNextRun) {
             OutputTransaction next;
             PlacingSettings placing;
-            placing.onRecovered = [&](const std::string& folder, const RecoveredSet& set) {
+            placing.onRecovered = [&](const std::string& folder, const RecoveredJournal& j) {
                 EXPECT_EQ(folder, dir.Root().string());
-                sets.push_back(set);
+                journals.push_back(j);
             };
             next.SetPlacing(placing);
             WriteFileSafely(dir.Path("next.plt"), "next");
             next.Commit();
             fs::remove(dir.Path("next.plt"));
         } else {
-            sets = Recover(dir);
+            journals = Recover(dir);
         }
-        ASSERT_EQ(sets.size(), 1u);
-        EXPECT_EQ(sets[0].outcome, c.loseANewFile ? RecoveredSet::Outcome::PutBack : RecoveredSet::Outcome::Finished);
-        EXPECT_EQ(sets[0].files, kFiles);
-        EXPECT_EQ(sets[0].placed, c.stopAt);
-        EXPECT_EQ(sets[0].missing, c.loseANewFile ? 1u : 0u);
-        EXPECT_EQ(NewNames(dir), c.loseANewFile ? 0 : kFiles);
+        ASSERT_EQ(journals.size(), 1u);
+        ASSERT_EQ(journals[0].outcome, RecoveredJournal::Outcome::Settled);
+        ASSERT_EQ(journals[0].sets.size(), c.sets);
+        const std::vector<bool> fresh = NewNames(dir);
+        const std::size_t per = kFiles / c.sets;
+        for (std::size_t s = 0; s < c.sets; ++s) {
+            const SettledSet& set = journals[0].sets[s];
+            const bool lost = c.lose / per == s;
+            EXPECT_EQ(set.finished, !lost) << s;
+            EXPECT_EQ(set.files, per);
+            EXPECT_EQ(set.placed, std::clamp(c.stopAt, s * per, (s + 1) * per) - s * per) << s;
+            EXPECT_EQ(set.missing, lost ? 1u : 0u);
+            for (std::size_t i = s * per; i < (s + 1) * per; ++i) EXPECT_EQ(fresh[i], !lost) << i;
+        }
         EXPECT_EQ(HiddenNames(dir.Root()), std::vector<std::string>{});
         EXPECT_TRUE(Recover(dir).empty());
     }
@@ -130,9 +154,9 @@ TEST(PlacingJournal, AJournalReadsBackOnlyWhole)
     for (int c = 1; c < 256; ++c)
         if (c != '/') odd += static_cast<char>(c);
     const std::vector<PlacingEntry> entries = {
-        {".kes-0123abcd.tmp", odd.substr(0, 128), 2049, 1234567, 0, true, 7654321},
-        {".kes-ffffffff.tmp", odd.substr(128), 18446744073709551615ull, 1, 99, false},
-        {".kes-00000000.tmp", "trip_1.plt", 0, 0, 1 << 20, false},
+        {0, ".kes-0123abcd.tmp", odd.substr(0, 128), 2049, 1234567, 0, true, 7654321},
+        {0, ".kes-ffffffff.tmp", odd.substr(128), 18446744073709551615ull, 1, 99, false},
+        {1, ".kes-00000000.tmp", "trip_1.plt", 0, 0, 1 << 20, false},
     };
     const std::string text = JournalText(entries);
     const JournalRead whole = ReadJournal(text);
@@ -164,10 +188,10 @@ TEST(PlacingJournal, ADamagedJournalIsLeftAsItIsWithTheFilesItNames)
     const std::vector<std::string> hidden = HiddenNames(dir.Root());
     for (const std::string& name : hidden)
         fs::last_write_time(dir.Path(name), fs::file_time_type::clock::now() - std::chrono::hours(25));
-    const std::vector<RecoveredSet> sets = Recover(dir);
-    ASSERT_EQ(sets.size(), 1u);
-    EXPECT_EQ(sets[0].outcome, RecoveredSet::Outcome::Damaged);
-    EXPECT_EQ(sets[0].problem, "it ends before its check");
+    const std::vector<RecoveredJournal> journals = Recover(dir);
+    ASSERT_EQ(journals.size(), 1u);
+    EXPECT_EQ(journals[0].outcome, RecoveredJournal::Outcome::Damaged);
+    EXPECT_EQ(journals[0].problem, "it ends before its check");
     EXPECT_EQ(HiddenNames(dir.Root()), hidden);
-    EXPECT_EQ(NewNames(dir), 2u);
+    EXPECT_EQ(CountOf(NewNames(dir)), 2u);
 }
