@@ -555,20 +555,67 @@ void OutputGroup::Commit()
     CommitAll(joined, placing_);
 }
 
+void OutputGroup::Fail(Joined& j, const FileError& error)
+{
+    j.files.clear();
+    j.failure = error;
+}
+
+// With the folders locked: every name checked again, the journals on disk
+// before the first file of any set is put in place, and there until every
+// file is and has lasted. The folders files were put into are added to `into`.
+void OutputGroup::PlaceLocked(std::vector<Joined>& joined, const PlacingSettings& placing,
+                              std::vector<std::shared_ptr<const OutputFolder>>& into)
+{
+    const auto failed = [](const Joined& j) { return j.failure.has_value(); };
+    PlacingJournals journals;
+    for (std::size_t i = 0; i < joined.size(); ++i) {
+        if (failed(joined[i])) continue;
+        try {
+            OutputTransaction::ResolveAgainWhereChanged(joined[i].files, joined[i].inputs);
+            if (joined[i].neverReplace) OutputTransaction::RefuseTakenNames(joined[i].files);
+            OutputTransaction::AddJournals(journals, i, joined[i].files);
+        } catch (const FileError& error) {
+            Fail(joined[i], error);
+        }
+    }
+    try {
+        journals.Complete();
+    } catch (const FileError& error) {
+        for (std::size_t i = 0; i < joined.size(); ++i)
+            if (journals.Holds(i)) Fail(joined[i], error);
+        journals = PlacingJournals();
+    }
+    // A set that fails stays in the journals: none of its files is left then.
+    std::vector<std::vector<OutputTransaction::Placing>> placed(joined.size());
+    for (std::size_t i = 0; i < joined.size(); ++i) {
+        try {
+            if (!failed(joined[i]))
+                OutputTransaction::PlaceAll(joined[i].files, joined[i].neverReplace, placed[i], placing);
+        } catch (const FileError& error) {
+            Fail(joined[i], error);
+        }
+    }
+    journals.FlushFolders();
+    for (std::size_t i = 0; i < joined.size(); ++i) {
+        if (failed(joined[i])) continue;
+        OutputTransaction::ForgetTemporaries(joined[i].files, placed[i]);
+        for (const OutputTransaction::Pending& p : joined[i].files)
+            if (p.folder) AddFolder(into, p.folder);
+    }
+    // The journals go with this, after the old contents they name.
+}
+
 // Each transaction's files are put in place all or none; one failing leaves
 // the others to go on.
 void OutputGroup::CommitAll(std::vector<Joined>& joined, const PlacingSettings& placing)
 {
-    const auto fail = [](Joined& j, const FileError& error) {
-        j.files.clear();
-        j.failure = error;
-    };
     const auto failed = [](const Joined& j) { return j.failure.has_value(); };
     for (Joined& j : joined) {
         try {
             OutputTransaction::ResolveAll(j.files, j.inputs);
         } catch (const FileError& error) {
-            fail(j, error);
+            Fail(j, error);
         }
     }
     // One flush for all the files before any name is taken.
@@ -580,13 +627,13 @@ void OutputGroup::CommitAll(std::vector<Joined>& joined, const PlacingSettings& 
         OutputTransaction::FlushBatchToDisk(files);
     } catch (const FileError& error) {
         for (Joined& j : joined)
-            if (!failed(j)) fail(j, error);
+            if (!failed(j)) Fail(j, error);
     }
     for (Joined& j : joined) {
         try {
             if (!failed(j)) OutputTransaction::CopyIntoDevices(j.files);
         } catch (const FileError& error) {
-            fail(j, error);
+            Fail(j, error);
         }
     }
     std::vector<std::shared_ptr<const OutputFolder>> folders;
@@ -595,56 +642,15 @@ void OutputGroup::CommitAll(std::vector<Joined>& joined, const PlacingSettings& 
     std::optional<FolderLocks> locks;
     try {
         locks.emplace(std::move(locked), placing.wait);
-        locks->RecoverWhereDue(placing);
-    } catch (const FileError& error) {
+    } catch (const FileError& error) {  // the wait ran out
         for (Joined& j : joined)
-            if (!failed(j)) fail(j, error);
+            if (!failed(j)) Fail(j, error);
     }
-    for (Joined& j : joined) {
-        if (failed(j)) continue;
-        try {
-            OutputTransaction::ResolveAgainWhereChanged(j.files, j.inputs);
-            if (j.neverReplace) OutputTransaction::RefuseTakenNames(j.files);
-        } catch (const FileError& error) {
-            fail(j, error);
-        }
+    if (locks) {
+        locks->RecoverWhereDue(placing);
+        PlaceLocked(joined, placing, folders);
+        locks.reset();
     }
-    // The journals are on disk before the first file of any set is put in
-    // place, and stay until every file of the sets is and has lasted.
-    PlacingJournals journals;
-    for (std::size_t i = 0; i < joined.size(); ++i) {
-        try {
-            if (!failed(joined[i])) OutputTransaction::AddJournals(journals, i, joined[i].files);
-        } catch (const FileError& error) {
-            fail(joined[i], error);
-        }
-    }
-    try {
-        journals.Complete();
-    } catch (const FileError& error) {
-        for (std::size_t i = 0; i < joined.size(); ++i)
-            if (journals.Holds(i)) fail(joined[i], error);
-        journals = PlacingJournals();
-    }
-    // A set that fails stays in the journals: none of its files is left then.
-    std::vector<std::vector<OutputTransaction::Placing>> placed(joined.size());
-    for (std::size_t i = 0; i < joined.size(); ++i) {
-        try {
-            if (!failed(joined[i]))
-                OutputTransaction::PlaceAll(joined[i].files, joined[i].neverReplace, placed[i], placing);
-        } catch (const FileError& error) {
-            fail(joined[i], error);
-        }
-    }
-    journals.FlushFolders();
-    for (std::size_t i = 0; i < joined.size(); ++i) {
-        if (failed(joined[i])) continue;
-        OutputTransaction::ForgetTemporaries(joined[i].files, placed[i]);
-        for (const OutputTransaction::Pending& p : joined[i].files)
-            if (p.folder) AddFolder(folders, p.folder);
-    }
-    journals = PlacingJournals();  // removed, after the old contents they name
-    locks.reset();
     FlushFolders(folders);
     for (Joined& j : joined) {
         if (!failed(j) && j.onPlaced)

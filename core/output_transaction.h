@@ -216,6 +216,9 @@ private:
     void Join(Joined joined);
     void CommitPlan(std::vector<Joined>& joined);
     static void CommitAll(std::vector<Joined>& joined, const PlacingSettings& placing);
+    static void Fail(Joined& joined, const FileError& error);
+    static void PlaceLocked(std::vector<Joined>& joined, const PlacingSettings& placing,
+                            std::vector<std::shared_ptr<const OutputFolder>>& into);
 
     OutputGroup* previous_;
     std::optional<Plan> plan_;
