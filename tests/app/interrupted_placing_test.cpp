@@ -115,6 +115,15 @@ TEST(InterruptedPlacing, ARunKilledWhilePuttingItsFilesInPlaceIsFinishedByRecove
     EXPECT_EQ(again.exitCode, 0);
     EXPECT_EQ(again.errLines,
               std::vector<std::string>{"kes-convert: " + out.string() + ": no interrupted conversion to settle"});
+    // A journal that is not whole is said and left, and the status says so.
+    WriteText((out / ".kes-0000abcd.journal").string(), "kes-convert placing journal 1\nentries 2\n");
+    const CommandResult damaged = RunConvert({"--recover", out.string()});
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_EQ(damaged.errLines,
+              std::vector<std::string>{"kes-convert: " + out.string() +
+                                       ": .kes-0000abcd.journal: the journal of an interrupted conversion is damaged "
+                                       "and left as it is: it ends before its last file"});
+    EXPECT_EQ(Hidden(out), std::vector<std::string>{".kes-0000abcd.journal"});
 }
 
 TEST(InterruptedPlacing, ARunWaitingForAnotherRunsFolderSaysSoAndWaitBoundsTheWait)
