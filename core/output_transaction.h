@@ -166,7 +166,9 @@ private:
 // of it) and flushes each folder once. After a power cut a name holds the
 // old file or the whole new one, as with a transaction of its own; a batch
 // of many small conversions waits for the disk a few times instead of once
-// for each.
+// for each. One journal per folder lists the files of every transaction of
+// several while they are put in place, so that after a run killed outright
+// the next run into the folder settles each transaction whole.
 //
 // A planned group (a dry run) puts nothing in place: its commit resolves and
 // checks every name as a real one would, tells each transaction which names
