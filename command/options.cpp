@@ -29,6 +29,8 @@ enum LongOnly {
     kShift,
     kRawTexts,
     kCharset,
+    kWait,
+    kRecover,
     kStepOption = 512  // plus the row's place in the table
 };
 using Value = OptionDescription::Value;
@@ -71,6 +73,12 @@ const OptionDescription kOptions[] = {
      "print the files it would write, the refusals and\n"
      "the status it would give"},
     {'\0', "no-clobber", nullptr, "never replace an existing file: a conversion that\nwould is refused"},
+    {'\0', "wait", "SECONDS",
+     "wait at most SECONDS (0: not at all) while another\n"
+     "conversion puts files into an output's folder;\n"
+     "without it, as long as that takes, said after a\n"
+     "second",
+     Value::Text},
     {'\0', "strict", nullptr, "exit with status 3 when something was written but\ndata was left out"},
     {'\0', "report", "FILE",
      "write what became of each input to FILE, as JSON\n"
@@ -167,6 +175,13 @@ const OptionDescription kOptions[] = {
     {'\0', "list-formats", nullptr, "list the format names, their kinds and extensions"},
     {'\0', "man-page", nullptr, "print the manual page, in roff, and exit"},
     {'\0', "completion", "SHELL", "print the completion script of SHELL (bash, zsh\nor fish) and exit", Value::Text},
+    {'\0', "recover", nullptr,
+     "settle what a conversion stopped outright (killed,\n"
+     "a power cut) left half put in place in each\n"
+     "FOLDER given: its new files all put in place when\n"
+     "they are all there, the old ones put back\n"
+     "otherwise (a conversion into the folder does it\n"
+     "too); convert nothing"},
     {'h', "help", nullptr, "display this help and exit"},
     {'V', "version", nullptr, "output version information and exit"},
 };
@@ -191,6 +206,8 @@ int IdOf(const OptionDescription& d)
     if (name == "tz") return kTz;
     if (name == "rollover") return kRollover;
     if (name == "shift") return kShift;
+    if (name == "wait") return kWait;
+    if (name == "recover") return kRecover;
     if (IsStepOption(name)) return kStepOption + static_cast<int>(&d - std::begin(kOptions));
     return kJson;
 }
@@ -275,17 +292,36 @@ std::optional<std::chrono::year_month_day> DateOf(const std::string& text)
     return date;
 }
 
+// A whole number of seconds, as typed: digits only, at most nine.
+std::optional<std::chrono::seconds> SecondsOf(const std::string& text)
+{
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::chrono::seconds(std::stol(text));
+}
+
+// With --recover, only how long to wait and how much to say go.
+std::string RecoverCombinationError(const std::vector<int>& given)
+{
+    for (const int id : given)
+        if (id != 1 && id != kRecover && id != kWait && id != 'q')
+            if (const OptionDescription* d = Described(id))
+                return "option '--" + std::string(d->name) + "' does not go with '--recover'";
+    return {};
+}
+
 // "-" is standard input among the inputs, standard output as the output.
 std::string Standard(const std::string& name, const char* stream) { return name == "-" ? stream : name; }
 
 std::string CombinationError(const ConvertOptions& o, const std::vector<int>& given)
 {
     using Action = ConvertOptions::Action;
+    if (o.action == Action::Recover) return RecoverCombinationError(given);
     if (o.json && o.action != Action::Info && o.action != Action::ListFormats)
         return "option '--json' goes with '--info' or '--list-formats'";
     if (o.action == Action::Info)
         for (const int id : {int('O'), int('o'), int('e'), int('r'), int('n'), int(kNoClobber), int(kReport),
-                             int(kDate), int(kExclude), int(kInclude), int(kShift)})
+                             int(kDate), int(kExclude), int(kInclude), int(kShift), int(kWait)})
             if (std::find(given.begin(), given.end(), id) != given.end())
                 return "option '--" + std::string(Described(id)->name) + "' does not go with '--info'";
     if (o.action == Action::Info && !o.steps.empty())
@@ -351,6 +387,14 @@ ParsedOptions ParseOptions(int argc, char** argv)
         case kBrief: o.progress = Progress::Brief; break;
         case 'v': o.progress = Progress::Verbose; break;
         case kInfo: o.action = Action::Info; break;
+        case kRecover: o.action = Action::Recover; break;
+        case kWait:
+            o.wait = SecondsOf(optarg);
+            if (!o.wait) {
+                parsed.error = "option '--wait' takes a whole number of seconds, not '" + std::string(optarg) + "'";
+                return parsed;
+            }
+            break;
         case kJson: o.json = true; break;
         case kListFormats: o.action = Action::ListFormats; break;
         case 'h': o.action = Action::Help; return parsed;
@@ -420,7 +464,8 @@ ParsedOptions ParseOptions(int argc, char** argv)
         }
     }
     for (int i = optind; i < argc; ++i) o.inputs.push_back(Standard(argv[i], "/dev/stdin"));
-    if (o.inputs.empty() && o.action != Action::ListFormats) parsed.error = "no input file given";
+    if (o.inputs.empty() && o.action == Action::Recover) parsed.error = "option '--recover' needs a folder";
+    else if (o.inputs.empty() && o.action != Action::ListFormats) parsed.error = "no input file given";
     else parsed.error = CombinationError(o, given);
     return parsed;
 }

@@ -30,7 +30,7 @@ struct OptionDescription {
 std::span<const OptionDescription> OptionDescriptions();
 
 struct ConvertOptions {
-    enum class Action { Convert, Info, Help, Version, ListFormats, ManPage, Completion };
+    enum class Action { Convert, Info, Recover, Help, Version, ListFormats, ManPage, Completion };
     // How much a conversion prints on standard error besides warnings and errors.
     enum class Progress { Default, Quiet, Brief, Verbose };
     Action action = Action::Convert;
@@ -46,6 +46,8 @@ struct ConvertOptions {
     bool json = false;
     Progress progress = Progress::Default;
     std::string report;  // --report: the JSON report's file, "-" already /dev/stdout; empty: none
+    // --wait: the longest wait for a folder another run puts files into; none: as long as it takes.
+    std::optional<std::chrono::seconds> wait;
     // --date: the date of a log whose fixes give only their time of day.
     std::optional<std::chrono::year_month_day> logDate;
     // --tz: the zone of the inputs' wall-clock times; with --info, the zone
@@ -60,7 +62,7 @@ struct ConvertOptions {
     // The shaping steps (--split-gap, --simplify ...), in the order given.
     std::vector<StepChoice> steps;
     std::string completionShell;      // --completion: bash, zsh or fish
-    std::vector<std::string> inputs;  // "-" already /dev/stdin
+    std::vector<std::string> inputs;  // "-" already /dev/stdin; with --recover, the folders
 };
 
 struct ParsedOptions {

@@ -16,6 +16,7 @@
 #include "command/losses.h"
 #include "command/options.h"
 #include "command/plan.h"
+#include "command/recover.h"
 #include "command/report.h"
 #include "command/run_stop.h"
 #include "command/terminal_text.h"
@@ -230,7 +231,7 @@ void RunJobs(const ConversionPlan& plan, const ConvertOptions& options, Progress
     const FolderFlushes onceForTheBatch;
     std::optional<OutputGroup> group;
     if (options.dryRun) group.emplace(OutputGroup::Plan{options.each ? options.output : ""});
-    else group.emplace();
+    else group.emplace(PlacingSettingsFor(options, err));
     std::string made;
     for (std::size_t i = 0; i < plan.jobs.size() && stop.Signal() == 0; ++i) {
         const ConversionJob& job = plan.jobs[i];
@@ -343,6 +344,7 @@ int RunConvertCommand(int argc, char** argv, std::FILE* out, std::FILE* err)
     case ConvertOptions::Action::ManPage: return Print(ManPageText(), out, err);
     case ConvertOptions::Action::Completion: return Print(CompletionScript(options.completionShell), out, err);
     case ConvertOptions::Action::Info: return Checked(RunInfo(options, out, err), out, err);
+    case ConvertOptions::Action::Recover: return Checked(RunRecover(options, err), out, err);
     case ConvertOptions::Action::Convert: break;
     }
     return Checked(RunConversions(options, err), out, err);

@@ -47,11 +47,11 @@ std::string Shown(std::string_view text)
     return out;
 }
 
+// In one write: a line said from another thread never cuts into it.
 void PrintLine(std::FILE* stream, std::string_view text)
 {
-    const std::string shown = Shown(text);
-    std::fwrite(shown.data(), 1, shown.size(), stream);
-    std::fputc('\n', stream);
+    const std::string line = Shown(text) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stream);
 }
 
 void Emit(std::FILE* stream, std::string_view text)

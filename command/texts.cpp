@@ -156,7 +156,24 @@ name is kept.
 Files are put in place once complete and flushed to disk, each on its own
 (a large batch, while the system has little else to write, by one flush of
 its file system), with their folder locked against another run putting files
-there at the same time.
+there at the same time; a run that waits for that lock says so after a
+second, and with
+.B \-\-wait
+gives up after as many seconds as it says, the conversion refused.
+.PP
+While the files of a conversion that writes several are put in place, a
+journal lies beside them
+.RI ( .kes\- XXXXXXXX .journal ,
+hidden like their temporary files
+.RI .kes\- XXXXXXXX .tmp ),
+so that a run stopped outright (killed, a power cut) half way through is
+settled by the next run that writes into the folder, or by
+.BR \-\-recover :
+every new file put in place when all of them are still there, every old file
+put back otherwise; a line says which.
+A damaged journal is left as it is and said.
+Temporary files another run left are removed once a day old, unless a journal
+is beside them.
 .PP
 The report
 .RB ( \-\-report )
@@ -205,7 +222,8 @@ the time it was made, so that a conversion can be repeated byte for byte.
 const char* const kStatuses = R"(0   everything was read and written
   1   a conversion was refused or failed (nothing was written for it), a
       folder could not be read, the report could not be written, or
-      standard output could not be written
+      standard output could not be written; with --recover, a folder
+      could not be settled
   2   the command line is wrong (the report names an input or an output)
   3   with --strict: everything was converted, but data was left out (a cut
       at a capacity, unusable points, points without time or given the
@@ -217,6 +235,7 @@ std::string HelpText()
 {
     return std::string(R"(Usage: kes-convert [OPTION]... INPUT... [-O OUTPUT]
   or:  kes-convert --info [--json] INPUT...
+  or:  kes-convert --recover [--wait=SECONDS] FOLDER...
 Convert satellite-navigation files (waypoints, routes and tracks) from one
 format into another. INPUT '-' is standard input.
 
@@ -288,6 +307,10 @@ kes-convert \- convert GPS waypoint, track and route files from the command line
 .br
 .B kes-convert \-\-list\-formats
 .RB [ \-\-json ]
+.br
+.B kes-convert \-\-recover
+.RB [ \-\-wait\fR=\fISECONDS ]
+.IR FOLDER ...
 .SH DESCRIPTION
 .B kes-convert
 converts the files of satellite-navigation devices and programs (waypoints,
@@ -355,7 +378,9 @@ Everything was read and written.
 .B 1
 A conversion was refused or failed (nothing was written for it), a folder
 could not be read, the report could not be written (it is checked before
-anything is converted), or standard output could not be written.
+anything is converted), or standard output could not be written; with
+.BR \-\-recover ,
+a folder could not be settled (a damaged journal, an error).
 .TP
 .B 2
 The command line is wrong; so is a report that names an input or an output.
@@ -401,6 +426,14 @@ An NMEA log from a pipe to GPX on standard output:
 .PP
 .RS
 .B cat ride.nmea | kes-convert \-o gpx\-trk \- \-O \- > ride.gpx
+.RE
+.PP
+The conversions that a power cut stopped while they put files into
+.IR tracks ,
+settled:
+.PP
+.RS
+.B kes-convert \-\-recover tracks
 .RE
 .PP
 The figures of what a file holds:

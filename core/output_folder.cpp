@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/output_folder.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,8 +15,11 @@
 #include <pthread.h>
 #include <random>
 #include <set>
+#include <stdexcept>
+#include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <tuple>
 #include <unistd.h>
 #include <utility>
@@ -28,7 +33,7 @@ namespace {
 // table, each entry valid once its folder descriptor is set. A conversion
 // writes at most a thousand track files, and a few more besides.
 constexpr int kSlotCount = 4096;
-constexpr std::size_t kNameSize = 20;
+constexpr std::size_t kNameSize = 24;  // ".kes-XXXXXXXX.journal" and its NUL
 
 struct Slot {
     std::atomic<int> folder{-1};
@@ -119,14 +124,30 @@ void ReleaseSlot(int slot)
     freeSlots.push_back(slot);
 }
 
+constexpr char kTemporaryEnding[] = ".tmp";
+
 // A short name, so that an output name of any valid length still leaves room
 // for it; hidden, so that a file manager open on the folder does not show it.
 void MakeTemporaryName(char (&name)[kNameSize])
 {
     thread_local std::mt19937_64 generator{std::random_device{}()};
-    std::snprintf(name, kNameSize, ".kes-%08llx.tmp", static_cast<unsigned long long>(generator() & 0xFFFFFFFFull));
+    std::snprintf(name, kNameSize, ".kes-%08llx%s", static_cast<unsigned long long>(generator() & 0xFFFFFFFFull),
+                  kTemporaryEnding);
 }
 
+// `.kes-`, eight lowercase hexadecimal digits, then `ending` and nothing more.
+bool OfFamily(const char* name, const char* ending)
+{
+    static constexpr char kStart[] = ".kes-";
+    for (int i = 0; i < 5; ++i)
+        if (name[i] != kStart[i]) return false;
+    for (int i = 5; i < 13; ++i)
+        if (!((name[i] >= '0' && name[i] <= '9') || (name[i] >= 'a' && name[i] <= 'f'))) return false;
+    return std::strcmp(name + 13, ending) == 0;
+}
+
+// Temporary files of this user a day old, unless a journal is there: the
+// files of a set a run was killed while putting in place are its to recover.
 void RemoveStaleTemporaries(int folder)
 {
     const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -137,14 +158,19 @@ void RemoveStaleTemporaries(int folder)
         return;
     }
     const std::time_t dayAgo = std::time(nullptr) - 24 * 60 * 60;
+    std::vector<std::string> stale;
+    bool journal = false;
     while (const dirent* entry = ::readdir(entries)) {
-        if (!IsTemporaryName(entry->d_name)) continue;
+        journal = journal || IsJournalName(entry->d_name);
+        if (journal || !OfFamily(entry->d_name, kTemporaryEnding)) continue;
         struct stat info {};
         if (::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
             info.st_uid == ::geteuid() && info.st_mtime < dayAgo)
-            ::unlinkat(folder, entry->d_name, 0);
+            stale.emplace_back(entry->d_name);
     }
     ::closedir(entries);
+    if (journal) return;
+    for (const std::string& name : stale) ::unlinkat(folder, name.c_str(), 0);
 }
 
 // Each folder is looked through once per process; the set of those seen is
@@ -175,17 +201,9 @@ CleaningSignalsHeld::CleaningSignalsHeld()
 
 CleaningSignalsHeld::~CleaningSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
 
-bool IsTemporaryName(const char* name)
-{
-    static constexpr char kStart[] = ".kes-", kEnd[] = ".tmp";
-    for (int i = 0; i < 5; ++i)
-        if (name[i] != kStart[i]) return false;
-    for (int i = 5; i < 13; ++i)
-        if (!((name[i] >= '0' && name[i] <= '9') || (name[i] >= 'a' && name[i] <= 'f'))) return false;
-    for (int i = 0; i < 5; ++i)  // the closing NUL too
-        if (name[13 + i] != kEnd[i]) return false;
-    return true;
-}
+bool IsTemporaryName(const char* name) { return OfFamily(name, kTemporaryEnding) || OfFamily(name, kJournalEnding); }
+
+bool IsJournalName(const char* name) { return OfFamily(name, kJournalEnding); }
 
 std::shared_ptr<OutputFolder> OutputFolder::Open(const std::string& folder, const std::string& forPath)
 {
@@ -211,14 +229,14 @@ std::shared_ptr<OutputFolder> OutputFolder::Adopt(const ::Descriptor& folder, co
     }
     if (fd < 0) ThrowFileError(forPath, errno);
     if (readable && FirstVisit(info.st_dev, info.st_ino)) RemoveStaleTemporaries(fd);
-    std::shared_ptr<OutputFolder> opened(new OutputFolder(fd, readable, info.st_dev, info.st_ino));
+    std::shared_ptr<OutputFolder> opened(new OutputFolder(fd, readable, info.st_dev, info.st_ino, readable));
     if (openFolders.size() >= 256) std::erase_if(openFolders, [](const auto& entry) { return entry.second.expired(); });
     openFolders[key] = opened;
     return opened;
 }
 
-OutputFolder::OutputFolder(int fd, bool readable, dev_t device, ino_t inode)
-    : fd_(fd), readable_(readable), device_(device), inode_(inode)
+OutputFolder::OutputFolder(int fd, bool readable, dev_t device, ino_t inode, bool recoveryDue)
+    : fd_(fd), readable_(readable), device_(device), inode_(inode), recoveryDue_(recoveryDue)
 {}
 
 OutputFolder::~OutputFolder() { ::close(fd_); }
@@ -229,15 +247,58 @@ void OutputFolder::Flush() const
     if (readable_) ::fsync(fd_);
 }
 
-void OutputFolder::Lock() const
+bool OutputFolder::TryLock() const
 {
-    if (readable_)
-        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {}
+    if (!placing_.try_lock()) return false;
+    othersOut_ = false;
+    if (!readable_) return true;
+    for (;;) {
+        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+            othersOut_ = true;
+            return true;
+        }
+        if (errno == EWOULDBLOCK) break;
+        if (errno != EINTR) return true;  // a file system without locks: left as it is
+    }
+    placing_.unlock();
+    return false;
+}
+
+// Looked at again and again, a little less often each time: a lock cannot be
+// waited for with a bound, and a run holds it only while it puts files in place.
+void OutputFolder::Lock(const FolderWait& wait, const std::string& name) const
+{
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kSayAfter = std::chrono::seconds(1);
+    constexpr auto kLongestPause = std::chrono::milliseconds(50);
+    const Clock::time_point start = Clock::now();
+    std::chrono::milliseconds pause{1};
+    bool said = false;
+    while (!TryLock()) {
+        const Clock::duration waited = Clock::now() - start;
+        if (wait.bound && waited >= *wait.bound) {
+            const long long seconds = wait.bound->count();
+            throw FileError(name, seconds == 0 ? "another conversion is putting files into this folder"
+                                               : "another conversion is still putting files into this folder after "
+                                                 "a wait of " +
+                                                     std::to_string(seconds) + (seconds == 1 ? " second" : " seconds"));
+        }
+        if (!said && waited >= kSayAfter) {
+            said = true;
+            if (wait.onLongWait) wait.onLongWait(name);
+        }
+        Clock::duration sleep = pause;
+        if (wait.bound) sleep = std::min(sleep, Clock::duration(*wait.bound) - waited);
+        std::this_thread::sleep_for(sleep);
+        pause = std::min(pause * 2, kLongestPause);
+    }
 }
 
 void OutputFolder::Unlock() const
 {
-    if (readable_) ::flock(fd_, LOCK_UN);
+    if (othersOut_) ::flock(fd_, LOCK_UN);
+    othersOut_ = false;
+    placing_.unlock();
 }
 
 TemporaryFile::TemporaryFile(std::shared_ptr<OutputFolder> folder, mode_t mode, const std::string& forPath, int& fd)
@@ -277,6 +338,25 @@ TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept
 }
 
 const char* TemporaryFile::Name() const { return slots[slot_].name; }
+
+void TemporaryFile::ChangeEnding(const char* ending, const std::string& forPath)
+{
+    const std::string stem(Name(), std::strlen(Name()) - (sizeof kTemporaryEnding - 1));
+    const std::string renamed = stem + ending;
+    if (renamed.size() >= kNameSize) throw std::logic_error("a temporary file's ending too long");
+    const int folder = folder_->Descriptor();
+    // Renamed and listed under the new name with no signal between.
+    const CleaningSignalsHeld held;
+    if (::renameat2(folder, Name(), folder, renamed.c_str(), RENAME_NOREPLACE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS) ThrowFileError(forPath, errno);
+        // A file system without that rename: a link cannot take a name either.
+        if (::linkat(folder, Name(), folder, renamed.c_str(), 0) != 0) ThrowFileError(forPath, errno);
+        ::unlinkat(folder, Name(), 0);
+    }
+    slots[slot_].folder.store(-1, std::memory_order_release);
+    std::memcpy(slots[slot_].name, renamed.c_str(), renamed.size() + 1);
+    slots[slot_].folder.store(folder, std::memory_order_release);
+}
 
 void TemporaryFile::Forget()
 {

@@ -3,12 +3,26 @@
 // before an output is put in place, listed where a signal handler finds them.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 
 class Descriptor;
+
+// How a run waits for a folder another run is putting files into.
+struct FolderWait {
+    // Called once a wait has lasted a second, with the folder's name, from
+    // the thread that waits (not necessarily the main one).
+    std::function<void(const std::string& folder)> onLongWait;
+    // The longest wait; none: as long as it takes.
+    std::optional<std::chrono::seconds> bound;
+};
 
 // A folder held open while outputs are made in it: its descriptor names the
 // temporary files, renames them and flushes the folder.
@@ -33,18 +47,35 @@ public:
     // Makes the names given in the folder last through a power cut; a folder
     // that may be written but not read cannot be flushed and is left as it is.
     void Flush() const;
-    // An advisory lock held by one process at a time, so that two runs
-    // putting files in place in one folder take turns; waits for it. A
-    // folder that cannot be read cannot be locked and is left as it is.
-    void Lock() const;
+    bool Readable() const { return readable_; }
+    // An advisory lock held by one thread of one process at a time, so that
+    // two runs putting files in place in one folder take turns; waits for it
+    // as `wait` says, and raises FileError naming `name` (the folder as the
+    // user knows it) when that wait runs out. A folder that cannot be read
+    // cannot be locked against other processes and is left as it is.
+    void Lock(const FolderWait& wait, const std::string& name) const;
     void Unlock() const;
+    // While this thread holds the lock: whether other processes are kept
+    // out too (not where the folder cannot be read, nor on a file system
+    // without locks). Only then may what a run left there be settled.
+    bool KeepsOthersOut() const { return othersOut_; }
+    // True the first time it is asked of this open folder, where it can be
+    // read: the time to look for what a run killed outright left there, once
+    // the folder is locked.
+    bool TakeRecoveryDue() const { return recoveryDue_.exchange(false); }
 
 private:
-    OutputFolder(int fd, bool readable, dev_t device, ino_t inode);
+    OutputFolder(int fd, bool readable, dev_t device, ino_t inode, bool recoveryDue);
+    bool TryLock() const;
     int fd_;
     bool readable_;
     dev_t device_;
     ino_t inode_;
+    // The threads of this process take turns too: a lock of the folder's
+    // descriptor would be shared by all of them.
+    mutable std::mutex placing_;
+    mutable bool othersOut_ = false;  // guarded by placing_
+    mutable std::atomic<bool> recoveryDue_;
 };
 
 // A temporary file `.kes-XXXXXXXX.tmp` in a folder. While one exists, SIGINT,
@@ -63,6 +94,10 @@ public:
     bool Exists() const { return slot_ >= 0; }
     const char* Name() const;
     const OutputFolder& Folder() const { return *folder_; }
+    // Renames the file to its name with `ending` (kJournalEnding) instead of
+    // ".tmp", where no file has that name; raises FileError naming `forPath`.
+    // It is removed under that name from then on.
+    void ChangeEnding(const char* ending, const std::string& forPath);
     // The file is no longer there under its name (renamed): nothing to remove.
     void Forget();
     void Remove();
@@ -98,5 +133,12 @@ void SetCleaningHook(void (*hook)(int signal));
 // none) ends it at once. It may call only async-signal-safe functions.
 void SetDeferringHook(bool (*hook)(int signal));
 
-// True for a name of the temporary files' pattern.
+// The ending of the journal of a set of files being put in place together
+// (core/placing_journal.h): a name of the temporary files' family.
+inline constexpr char kJournalEnding[] = ".journal";
+
+// True for a name of the temporary files' family, `.kes-XXXXXXXX.tmp` or
+// `.kes-XXXXXXXX.journal`: files a run makes and removes, never inputs.
 bool IsTemporaryName(const char* name);
+// True for `.kes-XXXXXXXX.journal` alone.
+bool IsJournalName(const char* name);

@@ -15,6 +15,7 @@
 #include "core/disk_flush.h"
 #include "core/file_io.h"
 #include "core/path_walk.h"
+#include "core/placing_journal.h"
 
 namespace {
 thread_local OutputTransaction* current = nullptr;
@@ -63,35 +64,66 @@ TemporaryFile MovedInto(TemporaryFile temporary, std::shared_ptr<OutputFolder> f
     return moved;
 }
 
+// A folder and its name as the user knows it: the folder of an output's name.
+struct NamedFolder {
+    std::shared_ptr<OutputFolder> folder;
+    std::string name;
+};
+
+std::string FolderNameOf(const std::string& path)
+{
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
 // The locks of the folders, taken in one order (by device and number), so
-// that two runs never each hold a folder the other waits for.
+// that two runs never each hold a folder the other waits for. A wait that
+// runs out raises FileError naming the folder, with none of them held.
 class FolderLocks {
 public:
-    explicit FolderLocks(std::vector<std::shared_ptr<OutputFolder>> folders) : folders_(std::move(folders))
+    FolderLocks(std::vector<NamedFolder> folders, const FolderWait& wait) : folders_(std::move(folders))
     {
-        const auto key = [](const auto& f) { return std::make_pair(f->Device(), f->Inode()); };
+        const auto key = [](const NamedFolder& f) { return std::make_pair(f.folder->Device(), f.folder->Inode()); };
         std::sort(folders_.begin(), folders_.end(), [&](const auto& a, const auto& b) { return key(a) < key(b); });
         folders_.erase(std::unique(folders_.begin(), folders_.end(),
                                    [&](const auto& a, const auto& b) { return key(a) == key(b); }),
                        folders_.end());
-        for (const auto& folder : folders_) folder->Lock();
+        for (std::size_t i = 0; i < folders_.size(); ++i) {
+            try {
+                folders_[i].folder->Lock(wait, folders_[i].name);
+            } catch (...) {
+                while (i-- > 0) folders_[i].folder->Unlock();
+                throw;
+            }
+        }
     }
     ~FolderLocks()
     {
-        for (const auto& folder : folders_) folder->Unlock();
+        for (const NamedFolder& f : folders_) f.folder->Unlock();
     }
     FolderLocks(const FolderLocks&) = delete;
     FolderLocks& operator=(const FolderLocks&) = delete;
 
+    // What a run killed outright left half in place in a folder is settled
+    // before this run puts its own files there.
+    void RecoverWhereDue(const PlacingSettings& placing) const
+    {
+        for (const NamedFolder& f : folders_) {
+            if (!f.folder->KeepsOthersOut() || !f.folder->TakeRecoveryDue()) continue;
+            for (const RecoveredJournal& journal : RecoverInterruptedPlacing(*f.folder))
+                if (placing.onRecovered) placing.onRecovered(f.name, journal);
+        }
+    }
+
 private:
-    std::vector<std::shared_ptr<OutputFolder>> folders_;
+    std::vector<NamedFolder> folders_;
 };
 
 template <typename Pendings>
-void AddFoldersOf(const Pendings& pending, std::vector<std::shared_ptr<OutputFolder>>& folders)
+void AddFoldersOf(const Pendings& pending, std::vector<NamedFolder>& folders)
 {
     for (const auto& p : pending)
-        if (p.folder) folders.push_back(p.folder);
+        if (p.folder) folders.push_back({p.folder, FolderNameOf(p.path)});
 }
 
 void AddFolder(std::vector<std::shared_ptr<const OutputFolder>>& folders, std::shared_ptr<const OutputFolder> folder)
@@ -331,13 +363,50 @@ void OutputTransaction::TakeBack(Pending& p, Placing how)
     if (how == Placing::Added) ::renameat2(to, p.name.c_str(), from, p.temporary.Name(), RENAME_NOREPLACE);
 }
 
-void OutputTransaction::PlaceAll(std::vector<Pending>& pending, bool neverReplace, std::vector<Placing>& placed)
+// A journal in each folder a set of several files goes into, so that a run
+// killed outright while putting them in place leaves what the next one needs
+// to finish or undo the set. One file takes its name by one rename: all or nothing.
+void OutputTransaction::AddJournals(PlacingJournals& journals, std::size_t set, const std::vector<Pending>& pending)
+{
+    std::vector<const Pending*> left;
+    for (const Pending& p : pending)
+        if (p.folder) left.push_back(&p);
+    if (left.size() < 2) return;
+    while (!left.empty()) {
+        const Pending& first = *left.front();
+        std::vector<PlacingEntry> entries;
+        std::vector<const Pending*> elsewhere;
+        for (const Pending* p : left) {
+            if (!p->folder->SameAs(*first.folder)) {
+                elsewhere.push_back(p);
+                continue;
+            }
+            struct stat file {};
+            if (::fstatat(p->temporary.Folder().Descriptor(), p->temporary.Name(), &file, AT_SYMLINK_NOFOLLOW) != 0)
+                ThrowFileError(p->path, errno);
+            entries.push_back({0, p->temporary.Name(), p->name, file.st_dev, file.st_ino,
+                               static_cast<std::uint64_t>(file.st_size), p->existing.has_value(),
+                               p->existing ? p->existing->st_ino : 0});
+        }
+        // Where other runs cannot be kept out, none can tell a journal of a
+        // run still going from one of a run that ended.
+        if (first.folder->KeepsOthersOut()) journals.Add(set, first.folder, std::move(entries), first.path);
+        left = std::move(elsewhere);
+    }
+}
+
+void OutputTransaction::PlaceAll(std::vector<Pending>& pending, bool neverReplace, std::vector<Placing>& placed,
+                                 const PlacingSettings& settings)
 {
     placed.reserve(pending.size());
     // A signal while they are placed would leave some in place and others not.
     const CleaningSignalsHeld held;
     try {
-        for (Pending& p : pending) placed.push_back(PutInPlace(p, neverReplace));
+        for (Pending& p : pending) {
+            if (settings.onPlacing) settings.onPlacing(placed.size());
+            placed.push_back(PutInPlace(p, neverReplace));
+        }
+        if (settings.onPlacing) settings.onPlacing(placed.size());
     } catch (...) {
         for (std::size_t i = placed.size(); i-- > 0;) TakeBack(pending[i], placed[i]);
         throw;
@@ -368,7 +437,7 @@ void OutputTransaction::Commit()
     joined.onPlaced = [this](const std::string& path) { Place(path); };
     std::vector<OutputGroup::Joined> one;
     one.push_back(std::move(joined));
-    OutputGroup::PlaceBatch(one);
+    OutputGroup::PlaceBatch(one, placing_);
     OutputGroup::Tell(one);
     if (one.front().failure) throw *one.front().failure;
     committed_ = true;
@@ -431,6 +500,8 @@ struct OutputGroup::Placer {
 };
 
 OutputGroup::OutputGroup() : previous_(currentGroup) { currentGroup = this; }
+
+OutputGroup::OutputGroup(PlacingSettings placing) : OutputGroup() { placing_ = std::move(placing); }
 
 OutputGroup::OutputGroup(Plan plan) : OutputGroup() { plan_ = std::move(plan); }
 
@@ -498,7 +569,7 @@ void OutputGroup::Send()
     if (plan_) return CommitPlan(joined);
     if (!placer_) {
         placer_ = std::make_unique<Placer>();
-        placer_->thread = std::thread(PlaceInTurn, std::ref(*placer_));
+        placer_->thread = std::thread(PlaceInTurn, std::ref(*placer_), std::cref(placing_));
     }
     std::size_t files = 0;
     for (const Joined& j : joined) files += j.files.size();
@@ -537,7 +608,7 @@ void OutputGroup::Commit()
 
 // The group's thread: everything waiting when it comes round is flushed at
 // once and placed. The folders are flushed once, as it ends.
-void OutputGroup::PlaceInTurn(Placer& placer)
+void OutputGroup::PlaceInTurn(Placer& placer, const PlacingSettings& placing)
 {
     // The signals that end a run are left to the thread that converts.
     const CleaningSignalsHeld held;
@@ -552,7 +623,7 @@ void OutputGroup::PlaceInTurn(Placer& placer)
         placer.busy = true;
         guard.unlock();
         placer.changed.notify_all();
-        PlaceBatch(batch);
+        PlaceBatch(batch, placing);
         guard.lock();
         for (Joined& j : batch) placer.dealtWith.push_back(std::move(j));
         placer.busy = false;
@@ -569,20 +640,67 @@ void OutputGroup::Tell(std::vector<Joined>& joined)
     }
 }
 
+void OutputGroup::Fail(Joined& j, const FileError& error)
+{
+    j.files.clear();
+    j.failure = error;
+}
+
+// With the folders locked: every name checked again, the journals on disk
+// before the first file of any set is put in place, and there until every
+// file is and has lasted. The folders files were put into are added to `into`.
+void OutputGroup::PlaceLocked(std::vector<Joined>& joined, const PlacingSettings& placing,
+                              std::vector<std::shared_ptr<const OutputFolder>>& into)
+{
+    const auto failed = [](const Joined& j) { return j.failure.has_value(); };
+    PlacingJournals journals;
+    for (std::size_t i = 0; i < joined.size(); ++i) {
+        if (failed(joined[i])) continue;
+        try {
+            OutputTransaction::ResolveAgainWhereChanged(joined[i].files, joined[i].inputs);
+            if (joined[i].neverReplace) OutputTransaction::RefuseTakenNames(joined[i].files);
+            OutputTransaction::AddJournals(journals, i, joined[i].files);
+        } catch (const FileError& error) {
+            Fail(joined[i], error);
+        }
+    }
+    try {
+        journals.Complete();
+    } catch (const FileError& error) {
+        for (std::size_t i = 0; i < joined.size(); ++i)
+            if (journals.Holds(i)) Fail(joined[i], error);
+        journals = PlacingJournals();
+    }
+    // A set that fails stays in the journals: none of its files is left then.
+    std::vector<std::vector<OutputTransaction::Placing>> placed(joined.size());
+    for (std::size_t i = 0; i < joined.size(); ++i) {
+        try {
+            if (!failed(joined[i]))
+                OutputTransaction::PlaceAll(joined[i].files, joined[i].neverReplace, placed[i], placing);
+        } catch (const FileError& error) {
+            Fail(joined[i], error);
+        }
+    }
+    journals.FlushFolders();
+    for (std::size_t i = 0; i < joined.size(); ++i) {
+        if (failed(joined[i])) continue;
+        OutputTransaction::ForgetTemporaries(joined[i].files, placed[i]);
+        for (const OutputTransaction::Pending& p : joined[i].files)
+            if (p.folder) AddFolder(into, p.folder);
+    }
+    // The journals go with this, after the old contents they name.
+}
+
 // Each transaction's files are put in place all or none; one failing leaves
 // the others to go on.
-void OutputGroup::PlaceBatch(std::vector<Joined>& joined)
+void OutputGroup::PlaceBatch(std::vector<Joined>& joined, const PlacingSettings& placing)
 {
-    const auto fail = [](Joined& j, const FileError& error) {
-        j.files.clear();
-        j.failure = error;
-    };
     const auto failed = [](const Joined& j) { return j.failure.has_value(); };
     for (Joined& j : joined) {
         try {
             OutputTransaction::ResolveAll(j.files, j.inputs);
         } catch (const FileError& error) {
-            fail(j, error);
+            Fail(j, error);
         }
     }
     // One flush for all the files before any name is taken.
@@ -594,35 +712,29 @@ void OutputGroup::PlaceBatch(std::vector<Joined>& joined)
         OutputTransaction::FlushBatchToDisk(files);
     } catch (const FileError& error) {
         for (Joined& j : joined)
-            if (!failed(j)) fail(j, error);
+            if (!failed(j)) Fail(j, error);
     }
     for (Joined& j : joined) {
         try {
             if (!failed(j)) OutputTransaction::CopyIntoDevices(j.files);
         } catch (const FileError& error) {
-            fail(j, error);
+            Fail(j, error);
         }
     }
     std::vector<std::shared_ptr<const OutputFolder>> folders;
-    {
-        std::vector<std::shared_ptr<OutputFolder>> locked;
-        for (const Joined& j : joined) AddFoldersOf(j.files, locked);
-        const FolderLocks locks(std::move(locked));
-        for (Joined& j : joined) {
-            if (failed(j)) continue;
-            std::vector<OutputTransaction::Placing> placed;
-            try {
-                OutputTransaction::ResolveAgainWhereChanged(j.files, j.inputs);
-                if (j.neverReplace) OutputTransaction::RefuseTakenNames(j.files);
-                OutputTransaction::PlaceAll(j.files, j.neverReplace, placed);
-            } catch (const FileError& error) {
-                fail(j, error);
-                continue;
-            }
-            OutputTransaction::ForgetTemporaries(j.files, placed);
-            for (const OutputTransaction::Pending& p : j.files)
-                if (p.folder) AddFolder(folders, p.folder);
-        }
+    std::vector<NamedFolder> locked;
+    for (const Joined& j : joined) AddFoldersOf(j.files, locked);
+    std::optional<FolderLocks> locks;
+    try {
+        locks.emplace(std::move(locked), placing.wait);
+    } catch (const FileError& error) {  // the wait ran out
+        for (Joined& j : joined)
+            if (!failed(j)) Fail(j, error);
+    }
+    if (locks) {
+        locks->RecoverWhereDue(placing);
+        PlaceLocked(joined, placing, folders);
+        locks.reset();
     }
     FlushFolders(folders);
 }

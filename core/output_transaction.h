@@ -16,6 +16,20 @@
 #include "core/file_io.h"
 #include "core/output_folder.h"
 #include "core/output_target.h"
+#include "core/placing_recovery.h"
+
+// How the files of a commit are put in place, as the program running it
+// wants: each callback may be called from a thread other than the main one.
+struct PlacingSettings {
+    // The wait for a folder another run is putting files into.
+    FolderWait wait;
+    // Each journal a run killed outright while putting files in place left
+    // in a folder written into, once settled, with the folder's name.
+    std::function<void(const std::string& folder, const RecoveredJournal& journal)> onRecovered;
+    // Called before each file of a set is put in place and after the last,
+    // with how many are in place: for tests that stop a run there.
+    std::function<void(std::size_t placed)> onPlacing;
+};
 
 // While one lives in a thread, the transactions committed there leave the
 // flush of their folders to it, and it flushes each folder once as it ends:
@@ -45,6 +59,7 @@ private:
 // removes every temporary file it holds: an earlier file of each name stays
 // as it was.
 class OutputGroup;
+class PlacingJournals;
 
 class OutputTransaction {
 public:
@@ -82,7 +97,10 @@ public:
     // Resolves each name, flushes every file to disk, writes the outputs
     // bound for devices, then puts every other one in place while holding
     // the lock of each folder, and flushes each folder once; on a failure
-    // none is replaced and the FileError is raised.
+    // none is replaced and the FileError is raised. Files going into
+    // folders together have a journal beside them while they are put in
+    // place (core/placing_journal.h), so that the next run into a folder
+    // finishes or undoes a set whose run was killed outright.
     void Commit();
 
     // The outputs put in place by Commit (or written into a device), by the
@@ -92,6 +110,8 @@ public:
     std::size_t PlacedCount() const { return placedCount_; }
     const std::vector<std::string>& FirstPlaced() const { return firstPlaced_; }
     void OnPlaced(std::function<void(const std::string& name)> callback) { onPlaced_ = std::move(callback); }
+    // For a commit of its own (in a group, the group's settings hold).
+    void SetPlacing(PlacingSettings placing) { placing_ = std::move(placing); }
 
     // For SafeFileWriter: a complete temporary file for the output `path`.
     void Take(const std::string& path, TemporaryFile temporary);
@@ -122,7 +142,9 @@ private:
     static void Plan(Pending& pending, const Inputs& inputs, bool neverReplace, const std::string& foldersMadeUnder);
     static Placing PutInPlace(Pending& pending, bool neverReplace);
     static void TakeBack(Pending& pending, Placing how);
-    static void PlaceAll(std::vector<Pending>& pending, bool neverReplace, std::vector<Placing>& placed);
+    static void AddJournals(PlacingJournals& journals, std::size_t set, const std::vector<Pending>& pending);
+    static void PlaceAll(std::vector<Pending>& pending, bool neverReplace, std::vector<Placing>& placed,
+                         const PlacingSettings& settings);
     static void ForgetTemporaries(std::vector<Pending>& pending, const std::vector<Placing>& placed);
     void Place(const std::string& path);
 
@@ -132,6 +154,7 @@ private:
     std::size_t placedCount_ = 0;
     std::vector<std::string> firstPlaced_;
     std::function<void(const std::string&)> onPlaced_;
+    PlacingSettings placing_;
     bool committed_ = false;
     bool neverReplace_ = false;
 };
@@ -146,6 +169,9 @@ private:
 // file or the whole new one, as with a transaction of its own. Each
 // transaction is told how its files fared on the thread that made the group,
 // by TellPlaced or Commit, in the order they joined.
+// One journal per folder lists the files of every transaction of several
+// while they are put in place, so that after a run killed outright the next
+// run into the folder settles each transaction whole.
 //
 // A planned group (a dry run) puts nothing in place: its commit resolves and
 // checks every name as a real one would, tells each transaction which names
@@ -158,6 +184,7 @@ public:
         std::string foldersMadeUnder;
     };
     OutputGroup();
+    explicit OutputGroup(PlacingSettings placing);
     explicit OutputGroup(Plan plan);
     // Commits what has joined.
     ~OutputGroup();
@@ -197,13 +224,17 @@ private:
     struct Placer;
     void Join(Joined joined);
     void CommitPlan(std::vector<Joined>& joined);
-    static void PlaceInTurn(Placer& placer);
-    static void PlaceBatch(std::vector<Joined>& joined);
+    static void PlaceInTurn(Placer& placer, const PlacingSettings& placing);
+    static void PlaceBatch(std::vector<Joined>& joined, const PlacingSettings& placing);
     static void Tell(std::vector<Joined>& joined);
+    static void Fail(Joined& joined, const FileError& error);
+    static void PlaceLocked(std::vector<Joined>& joined, const PlacingSettings& placing,
+                            std::vector<std::shared_ptr<const OutputFolder>>& into);
 
     OutputGroup* previous_;
     std::optional<Plan> plan_;
     std::function<void(const std::exception*)> expected_;
     std::vector<Joined> joined_;
+    PlacingSettings placing_;
     std::unique_ptr<Placer> placer_;
 };
