@@ -51,12 +51,13 @@ constexpr int kCleanedSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM, SIGQUIT, SI
 
 std::atomic<void (*)(int)> cleaningHook{nullptr};
 std::atomic<bool (*)(int)> deferringHook{nullptr};
+std::atomic<int> placingNow{0};
 
 extern "C" void RemoveTemporariesAndEnd(int signal)
 {
     if (const auto defer = deferringHook.load(); defer && defer(signal)) return;
     if (const auto hook = cleaningHook.load()) hook(signal);
-    const int used = slotsUsed.load(std::memory_order_acquire);
+    const int used = placingNow.load() > 0 ? 0 : slotsUsed.load(std::memory_order_acquire);
     for (int i = 0; i < used; ++i) {
         const int folder = slots[i].folder.load(std::memory_order_acquire);
         if (folder >= 0) ::unlinkat(folder, slots[i].name, 0);
@@ -190,6 +191,10 @@ bool FirstVisit(dev_t device, ino_t inode)
 std::mutex openMutex;
 std::map<std::pair<dev_t, ino_t>, std::weak_ptr<OutputFolder>> openFolders;
 }  // namespace
+
+PlacingUnderway::PlacingUnderway() { placingNow.fetch_add(1); }
+
+PlacingUnderway::~PlacingUnderway() { placingNow.fetch_sub(1); }
 
 CleaningSignalsHeld::CleaningSignalsHeld()
 {

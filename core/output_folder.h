@@ -107,6 +107,17 @@ private:
     int slot_ = -1;
 };
 
+// While one lives (in any thread), files are being put in place: a signal
+// that ends the process then leaves the temporary files, which hold new or
+// old contents of a set half placed, to the journal beside them.
+class PlacingUnderway {
+public:
+    PlacingUnderway();
+    ~PlacingUnderway();
+    PlacingUnderway(const PlacingUnderway&) = delete;
+    PlacingUnderway& operator=(const PlacingUnderway&) = delete;
+};
+
 // Holds back, in this thread, the signals that remove the temporary files
 // while it lives: for steps that must not be cut in two.
 class CleaningSignalsHeld {

@@ -664,6 +664,7 @@ void OutputGroup::PlaceLocked(std::vector<Joined>& joined, const PlacingSettings
             Fail(joined[i], error);
         }
     }
+    const PlacingUnderway underway;
     try {
         journals.Complete();
     } catch (const FileError& error) {
