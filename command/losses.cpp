@@ -45,19 +45,3 @@ std::vector<Warning> LossWarnings(const ConversionJob& job, const ConversionOutc
     }
     return warnings;
 }
-
-std::string NothingToWrite(const ConversionJob& job, const ConversionOutcome& outcome)
-{
-    const WrittenCounts& written = outcome.counts;
-    const std::string& kind = OutputFormats[job.outputPosition].Kind;
-    const bool points = written.waypoints > 0 || written.routes > 0;
-    const bool tracks = written.trackPoints > 0;
-    const char* none = kind == "wp"    ? (points ? nullptr : "no waypoints and no routes")
-                       : kind == "trk" ? (tracks ? nullptr : "no track points")
-                                       : (points || tracks ? nullptr : "no waypoints, routes or track points");
-    if (none == nullptr) return {};
-    const Findings& f = outcome.findings;
-    const bool readInPart = f.Has(FindingKind::Damaged) || f.Has(FindingKind::Truncated);
-    return std::string(none) + (f.Has(FindingKind::Unusable) ? " with a usable position" : "") + " were found in the " +
-           (readInPart ? "part of the input read" : "input") + ": nothing is written";
-}

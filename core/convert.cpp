@@ -246,6 +246,20 @@ std::string WrittenLine(const OutputFormatRow& row, const WrittenCounts& w, cons
     return line + undatedNote + unusableNote;
 }
 
+std::string NothingToWrite(const OutputFormatRow& output, const WrittenCounts& written, const Findings& f)
+{
+    const std::string kind = output.texts.kind;
+    const bool points = written.waypoints > 0 || written.routes > 0;
+    const bool tracks = written.trackPoints > 0;
+    const char* none = kind == "wp"    ? (points ? nullptr : "no waypoints and no routes")
+                       : kind == "trk" ? (tracks ? nullptr : "no track points")
+                                       : (points || tracks ? nullptr : "no waypoints, routes or track points");
+    if (none == nullptr) return {};
+    const bool readInPart = f.Has(FindingKind::Damaged) || f.Has(FindingKind::Truncated);
+    return std::string(none) + (f.Has(FindingKind::Unusable) ? " with a usable position" : "") + " were found in the " +
+           (readInPart ? "part of the input read" : "input") + ": nothing is written";
+}
+
 ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
 {
     const ConversionRequest r = Cleaned(asked);
@@ -327,9 +341,18 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         WriteResult written = output.write(document, w);
         outcome.findings.Add(written.findings);
         outcome.findings.Add(losses);
+        std::string nothing = r.refuseNothingToWrite ? NothingToWrite(output, written.counts, outcome.findings) : "";
         // Asked once, naming every file, track files included, before any is replaced.
-        const std::vector<std::string> inUse = outputs.NamesInUse();
-        if (!inUse.empty() && !f.ConfirmReplacing(inUse)) {
+        const std::vector<std::string> inUse = nothing.empty() ? outputs.NamesInUse() : std::vector<std::string>{};
+        if (!nothing.empty()) {
+            // Said as a conversion that wrote it would say it; its files are never put in place.
+            outcome.state = ConversionOutcome::State::NothingToWrite;
+            outcome.reason = std::move(nothing);
+            outcome.counts = written.counts;
+            f.AddLine(WrittenLine(output, written.counts, outcome.findings));
+            for (const Finding& finding : outcome.findings.All())
+                if (ShownAfterWriting(finding.kind)) f.ShowLimitMessage(finding.message);
+        } else if (!inUse.empty() && !f.ConfirmReplacing(inUse)) {
             outcome.state = ConversionOutcome::State::ExistingKept;
             f.AddLine("Written: nothing - the existing files were kept");
         } else {
