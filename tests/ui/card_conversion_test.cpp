@@ -6,7 +6,9 @@
 
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <filesystem>
 
 #include "formats/format_table.h"
@@ -61,4 +63,60 @@ TEST_F(WindowTest, AFolderDroppedConvertsEveryFileWithASummary)
         }
     }
     EXPECT_TRUE(boxes.empty());
+}
+
+namespace {
+// A card of files that hold waypoints, files that hold nothing, and a file of no format.
+void WriteCard(const std::string& card, int withPoints, int empty)
+{
+    std::filesystem::create_directories(card);
+    for (int n = 0; n < withPoints; ++n) WriteText(card + "/walk" + std::to_string(n) + ".gpx", GpxWith(n));
+    for (int n = 0; n < empty; ++n)
+        WriteText(card + "/empty" + std::to_string(n) + ".gpx",
+                  "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\"></gpx>\n");
+    WriteText(card + "/notes.txt", "shopping list\n");
+}
+}  // namespace
+
+// Files that hold nothing are not converted and replace nothing: the window
+// counts a card as the command's --each counts it.
+TEST_F(WindowTest, AFolderIsCountedAsTheCommandCountsIt)
+{
+    const std::string card = dir.Path("card");
+    WriteCard(card, 3, 2);
+    std::filesystem::create_directories(dir.Path("out"));
+    WriteText(dir.Path("out/empty0.kml"), "old");
+    Open();
+    window->ChooseInputFiles({Text(card)});
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::Kml));
+    window->cOutPutFile->setText(Text(dir.Path("out")));
+    ConvertNow();
+    EXPECT_EQ(ReadText(dir.Path("out/empty0.kml")), "old");
+    EXPECT_EQ(window->WrittenFiles().size(), 3);
+    const CommandResult command = RunConvert({"--each", card, "-O", dir.Path("command"), "-o", "kml"});
+    ASSERT_FALSE(command.errLines.empty());
+    const std::string said = command.errLines.back().substr(std::string("kes-convert: ").size());
+    EXPECT_EQ(said, "3 converted, 3 not converted");
+    EXPECT_TRUE(window->Lines().last().startsWith(Text(said) + ": ")) << window->Lines().last().toStdString();
+}
+
+// Every file's lines stay in the pane, each under its heading, and the
+// summary wraps within the pane instead of running past its edge.
+TEST_F(WindowTest, EveryFilesLinesStayAndTheSummaryWraps)
+{
+    const std::string card = dir.Path("card");
+    WriteCard(card, 3, 1);
+    Open();
+    ShowActive();
+    window->ChooseInputFiles({Text(card)});
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::Kml));
+    ConvertNow();
+    const QStringList lines = window->Lines();
+    EXPECT_EQ(lines.count("Done ....."), 4);
+    for (int n = 0; n < 3; ++n) EXPECT_TRUE(lines.contains(Text(card + "/walk" + std::to_string(n) + ".gpx"))) << n;
+    EXPECT_TRUE(lines.contains(QString("1 of 5: ") + Text(card + "/empty0.gpx")));
+    const QString summary = lines.last();
+    ASSERT_TRUE(summary.startsWith("3 converted, 2 not converted: ")) << summary.toStdString();
+    EXPECT_GT(window->cOutput->fontMetrics().horizontalAdvance(summary), window->cOutput->viewport()->width());
+    EXPECT_EQ(window->cOutput->horizontalScrollBar()->maximum(), 0);
 }
