@@ -13,18 +13,18 @@
 
 // What a front end asks for, before anything is told from the files.
 struct PlanRequest {
-    std::vector<std::string> inputs;  // files, or folders standing for their files (each)
-    int inputPosition = -1;           // every input's format; -1: told from each input's content
+    std::vector<std::string> inputs{};  // files, or folders standing for their files (each)
+    int inputPosition = -1;             // every input's format; -1: told from each input's content
     // The first input's format of each conversion (the others told from
     // their content); -1: as inputPosition says.
     int firstInputPosition = -1;
     int outputPosition = -1;  // -1: told from the output name
     // The file to write, exactly as named; a folder for the outputs (each);
     // empty: each output beside its input.
-    std::string output;
+    std::string output{};
     bool each = false;  // each input on its own, named after it, into the folder `output`
     bool recursive = false;
-    std::vector<std::string> excludes, includes;  // shell patterns of the paths below a folder given
+    std::vector<std::string> excludes{}, includes{};  // shell patterns of the paths below a folder given
     bool neverReplace = false;
 };
 

@@ -149,7 +149,7 @@ private:
     // plans it; none, with a message shown, when it cannot run.
     std::optional<ConversionRequest> PlannedRequest();
     // The plan of a whole card: each file on its own into the output folder.
-    ConversionPlan PlanCardAsked();
+    ConversionPlan PlanCardAsked(int outputPosition);
     // The output field's tooltip names the files written beside the output.
     void UpdateOutputNote();
     // A whole card: a folder chosen as input, or an existing folder as output.

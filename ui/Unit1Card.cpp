@@ -24,6 +24,24 @@ QString Folder(const QString& typed)
 }
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+// The files there that the card's conversions would replace: each output and
+// the file beside it (routes beside waypoints). Numbered track files are not
+// known before reading, and one the question did not name is kept.
+QStringList ExistingOutputs(const ConversionPlan& plan)
+{
+    QStringList existing;
+    for (const ConversionJob& job : plan.jobs) {
+        if (job.refusal.Refused()) continue;
+        std::vector<std::string> names = {job.output};
+        for (const DerivedName& derived : DerivedNames(job.output, job.outputPosition))
+            if (!derived.numbered) names.push_back(derived.name);
+        for (const std::string& name : names)
+            if (QFileInfo::exists(Text(name)))
+                existing << QDir::toNativeSeparators(QFileInfo(Text(name)).absoluteFilePath());
+    }
+    return existing;
+}
 }  // namespace
 
 bool TfmMain::CardChosen()
@@ -37,14 +55,14 @@ bool TfmMain::CardChosen()
 
 // The files chosen (a folder standing for its files, not its subfolders),
 // each into the output folder, or beside it when the field names none.
-ConversionPlan TfmMain::PlanCardAsked()
+ConversionPlan TfmMain::PlanCardAsked(int outputPosition)
 {
     QStringList chosen = cInputFile->ChosenFiles();
     if (chosen.isEmpty()) chosen = {FirstInputFile()};
     PlanRequest ask;
     for (const QString& file : chosen) ask.inputs.push_back(file.toStdString());
     ask.output = Folder(cOutPutFile->text()).toStdString();
-    ask.outputPosition = OutputPosition();
+    ask.outputPosition = outputPosition;
     ask.each = true;
     return PlanConversions(ask);
 }
@@ -52,7 +70,11 @@ ConversionPlan TfmMain::PlanCardAsked()
 // Several files, or a folder, show as a list: each with the format found for it.
 void TfmMain::ListChosenFiles()
 {
-    const ConversionPlan plan = PlanCardAsked();
+    // Without an output chosen yet, each file is told as an output of everything would take it.
+    int output = OutputPosition();
+    for (const FileType_Record& row : OutputFormats)
+        if (!IsOutputPosition(output) && row.Kind == kEverythingKind) output = row.Position;
+    const ConversionPlan plan = PlanCardAsked(output);
     ClearLines();
     AddLine(QString("%1 files chosen:").arg(plan.jobs.size()).toStdString());
     for (const ConversionJob& job : plan.jobs)
@@ -68,7 +90,7 @@ void TfmMain::StartCard()
         ShowMessage("Output File Format not Selected");
         return;
     }
-    ConversionPlan plan = PlanCardAsked();
+    ConversionPlan plan = PlanCardAsked(OutputPosition());
     if (plan.problem.kind != PlanProblem::Kind::None) {
         ShowMessage(ProblemInWords(plan.problem).toStdString());
         return;
@@ -77,10 +99,7 @@ void TfmMain::StartCard()
         ShowMessage("The folder holds no files to convert");
         return;
     }
-    QStringList existing;
-    for (const ConversionJob& job : plan.jobs)
-        if (!job.refusal.Refused() && QFileInfo::exists(Text(job.output)))
-            existing << QDir::toNativeSeparators(QFileInfo(Text(job.output)).absoluteFilePath());
+    const QStringList existing = ExistingOutputs(plan);
     approved_.clear();
     ClearLines();
     if (!existing.isEmpty()) {

@@ -88,6 +88,8 @@ TEST_F(WindowTest, AFolderIsCountedAsTheCommandCountsIt)
     WriteText(dir.Path("out/empty0.kml"), "old");
     Open();
     window->ChooseInputFiles({Text(card)});
+    // Listed before an output is chosen, each file as its content names it.
+    EXPECT_TRUE(window->Lines().contains("walk0.gpx - GPX Waypoints/Routes (.gpx)"));
     window->cOutputFileFormat->setCurrentIndex(Position(Output::Kml));
     window->cOutPutFile->setText(Text(dir.Path("out")));
     ConvertNow();

@@ -227,6 +227,13 @@ TEST_F(WindowTest, TheFileWrittenIsTheOneTheFieldShows)
     EXPECT_NE(ReadText(dir.Path("mine.txt")).find("<kml"), std::string::npos);
     EXPECT_NE(pipe.Finish().find("<kml"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_fifo(dir.Path("pipe")));
+    // What the plan writes beside the name shown is said on the field.
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::KesWaypoint));
+    window->cOutPutFile->setText(Text(dir.Path("spots.wpt")));
+    EXPECT_TRUE(window->cOutPutFile->toolTip().contains(Text(dir.Path("spots.rte"))));
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::KesTrack));
+    window->cOutPutFile->setText(Text(dir.Path("trip.plt")));
+    EXPECT_TRUE(window->cOutPutFile->toolTip().contains(Text(dir.Path("trip_1.plt"))));
 }
 
 // A write that fails leaves a line saying that nothing was written, beside its box.
