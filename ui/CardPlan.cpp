@@ -48,11 +48,12 @@ QString ProblemInWords(const PlanProblem& problem)
     return {};
 }
 
-QString CardSummary(int converted, const QStringList& notConverted, int skipped)
+QString CardSummary(const CardCounts& counts)
 {
-    QString text = QString("%1 converted").arg(converted);
-    if (!notConverted.isEmpty()) text += QString(", %1 not converted").arg(notConverted.size());
-    if (skipped > 0) text += QString(", %1 skipped").arg(skipped);
-    if (!notConverted.isEmpty()) text += ": " + notConverted.join("; ");
+    QString text = QString("%1 converted").arg(counts.converted);
+    if (!counts.notConverted.isEmpty()) text += QString(", %1 not converted").arg(counts.notConverted.size());
+    if (counts.dataLeftOut > 0) text += QString(", %1 with data left out").arg(counts.dataLeftOut);
+    if (counts.skipped > 0) text += QString(", %1 skipped").arg(counts.skipped);
+    if (!counts.notConverted.isEmpty()) text += ": " + counts.notConverted.join("; ");
     return text;
 }

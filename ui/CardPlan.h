@@ -14,5 +14,12 @@ QString RefusalInWords(const JobRefusal& refusal);
 // Why nothing of the plan can run as the fields stand.
 QString ProblemInWords(const PlanProblem& problem);
 
-// "41 converted, 2 not converted, 1 skipped: a.txt (why); b.dat (why)".
-QString CardSummary(int converted, const QStringList& notConverted, int skipped);
+// What became of a card, counted as the command counts it: "41 converted, 2
+// not converted, 3 with data left out, 1 skipped: a.txt (why); b.dat (why)".
+struct CardCounts {
+    int converted = 0;
+    QStringList notConverted{};  // "name (why)"
+    int dataLeftOut = 0;
+    int skipped = 0;
+};
+QString CardSummary(const CardCounts& counts);

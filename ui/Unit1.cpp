@@ -153,6 +153,24 @@ private:
     QFrame* pane_;
 };
 
+// The pane stays on its last line while it is there: a line laid out after
+// it was added (a long one, wrapped) or a pane made smaller keeps the end in
+// view. Scrolled up by the user, it stays where the user put it.
+class EndFollower : public QObject {
+public:
+    explicit EndFollower(QPlainTextEdit* pane) : QObject(pane)
+    {
+        QScrollBar* bar = pane->verticalScrollBar();
+        connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) { atEnd_ = value == bar->maximum(); });
+        connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+            if (atEnd_) bar->setValue(maximum);
+        });
+    }
+
+private:
+    bool atEnd_ = true;
+};
+
 // Sizes were drawn for a face 13 pixels high; a larger desktop font gets a
 // window that much larger.
 constexpr int kDrawnWidth = 505, kDrawnHeight = 363, kDrawnLineHeight = 13;
@@ -253,6 +271,7 @@ void TfmMain::BuildControls()
     // A long line (a card's summary, a long path) wraps rather than running past the pane's edge.
     cOutput->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     new PaneFramePainter(cOutput);
+    new EndFollower(cOutput);
 
     bHelp = PictureButton(this, "&Help", QStyle::SP_DialogHelpButton);
     bConvert = PictureButton(this, "&Convert", QStyle::SP_DialogApplyButton);

@@ -16,6 +16,7 @@
 #include "core/frontend.h"
 #include "plan/conversion_plan.h"
 #include "plan/job_request.h"
+#include "ui/CardPlan.h"
 #include "ui/SettingsLocation.h"
 
 struct IniEntry;
@@ -202,10 +203,8 @@ private:
     bool saved_ = false;
     // The card being converted, file by file on the conversion's thread.
     std::vector<ConversionJob> card_;
-    int cardSkipped_ = 0;
     std::size_t cardNext_ = 0;
-    int cardConverted_ = 0;
-    QStringList cardNotConverted_;
+    CardCounts cardCounts_;
     QStringList approved_;  // the existing files the one question allowed to replace
     bool cardRunning_ = false;
     QProgressBar* cardProgress_ = nullptr;

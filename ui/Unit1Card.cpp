@@ -110,13 +110,11 @@ void TfmMain::StartCard()
         approved_ = existing;
     }
     card_ = std::move(plan.jobs);
-    cardSkipped_ = static_cast<int>(plan.skipped.size());
     written_.clear();
     bOpenFolder->setEnabled(false);
     cView->ClearOutputs();
     cardNext_ = 0;
-    cardConverted_ = 0;
-    cardNotConverted_.clear();
+    cardCounts_ = {.skipped = static_cast<int>(plan.skipped.size())};
     cardRunning_ = converting_ = true;
     bConvert->setText("&Stop");
     cardProgress_->setRange(0, static_cast<int>(card_.size()));
@@ -146,7 +144,7 @@ void TfmMain::NextCardFile()
             return;
         }
         AddLine((file + ": not converted - " + refusal).toStdString());
-        cardNotConverted_ << QFileInfo(file).fileName() + " (" + refusal + ")";
+        cardCounts_.notConverted << QFileInfo(file).fileName() + " (" + refusal + ")";
     }
     FinishCard(false);
 }
@@ -158,13 +156,15 @@ void TfmMain::CardFileDone(const ConversionOutcome& outcome, bool stopped)
         return;
     }
     const QString file = Text(card_[cardNext_].inputs.front());
-    if (outcome.Succeeded()) ++cardConverted_;
-    else {
+    if (outcome.Succeeded()) {
+        ++cardCounts_.converted;
+        if (outcome.DataLeftOut()) ++cardCounts_.dataLeftOut;
+    } else {
         const QString reason = outcome.state == ConversionOutcome::State::ExistingKept
                                    ? QString("it would replace a file not named in the question")
                                    : Text(outcome.reason);
         AddLine((file + ": not converted - " + reason).toStdString());
-        cardNotConverted_ << QFileInfo(file).fileName() + " (" + reason + ")";
+        cardCounts_.notConverted << QFileInfo(file).fileName() + " (" + reason + ")";
     }
     ++cardNext_;
     NextCardFile();
@@ -175,7 +175,7 @@ void TfmMain::FinishCard(bool stopped)
     cardRunning_ = converting_ = false;
     bConvert->setText("&Convert");
     cardProgress_->hide();
-    const QString summary = CardSummary(cardConverted_, cardNotConverted_, cardSkipped_);
+    const QString summary = CardSummary(cardCounts_);
     AddLine("");
     AddLine((stopped ? "Stopped - " + summary + "; the rest was not converted" : summary).toStdString());
     cView->ConversionDone(OutputPosition());

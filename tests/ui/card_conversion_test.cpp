@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QTextCursor>
 #include <filesystem>
 
 #include "formats/format_table.h"
@@ -67,10 +68,10 @@ TEST_F(WindowTest, AFolderDroppedConvertsEveryFileWithASummary)
 
 namespace {
 // A card of files that hold waypoints, files that hold nothing, and a file of no format.
-void WriteCard(const std::string& card, int withPoints, int empty)
+void WriteCard(const std::string& card, int withPoints, int empty, const std::string& walk = "walk")
 {
     std::filesystem::create_directories(card);
-    for (int n = 0; n < withPoints; ++n) WriteText(card + "/walk" + std::to_string(n) + ".gpx", GpxWith(n));
+    for (int n = 0; n < withPoints; ++n) WriteText(card + "/" + walk + std::to_string(n) + ".gpx", GpxWith(n));
     for (int n = 0; n < empty; ++n)
         WriteText(card + "/empty" + std::to_string(n) + ".gpx",
                   "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\"></gpx>\n");
@@ -84,6 +85,8 @@ TEST_F(WindowTest, AFolderIsCountedAsTheCommandCountsIt)
 {
     const std::string card = dir.Path("card");
     WriteCard(card, 3, 2);
+    WriteText(card + "/damaged.gpx", "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"/>"
+                                     "<wpt lat=\"x\" lon=\"2\"/></gpx>\n");
     std::filesystem::create_directories(dir.Path("out"));
     WriteText(dir.Path("out/empty0.kml"), "old");
     Open();
@@ -94,11 +97,11 @@ TEST_F(WindowTest, AFolderIsCountedAsTheCommandCountsIt)
     window->cOutPutFile->setText(Text(dir.Path("out")));
     ConvertNow();
     EXPECT_EQ(ReadText(dir.Path("out/empty0.kml")), "old");
-    EXPECT_EQ(window->WrittenFiles().size(), 3);
+    EXPECT_EQ(window->WrittenFiles().size(), 4);
     const CommandResult command = RunConvert({"--each", card, "-O", dir.Path("command"), "-o", "kml"});
     ASSERT_FALSE(command.errLines.empty());
     const std::string said = command.errLines.back().substr(std::string("kes-convert: ").size());
-    EXPECT_EQ(said, "3 converted, 3 not converted");
+    EXPECT_EQ(said, "4 converted, 3 not converted, 1 with data left out");
     EXPECT_TRUE(window->Lines().last().startsWith(Text(said) + ": ")) << window->Lines().last().toStdString();
 }
 
@@ -106,19 +109,28 @@ TEST_F(WindowTest, AFolderIsCountedAsTheCommandCountsIt)
 // summary wraps within the pane instead of running past its edge.
 TEST_F(WindowTest, EveryFilesLinesStayAndTheSummaryWraps)
 {
-    const std::string card = dir.Path("card");
-    WriteCard(card, 3, 1);
+    // Names long enough to wrap in the pane, as the summary does.
+    const std::string card = dir.Path("card"), walk = "a-walk-along-the-river-on-a-long-summer-evening-";
+    WriteCard(card, 3, 4, walk);
     Open();
     ShowActive();
     window->ChooseInputFiles({Text(card)});
     window->cOutputFileFormat->setCurrentIndex(Position(Output::Kml));
     ConvertNow();
     const QStringList lines = window->Lines();
-    EXPECT_EQ(lines.count("Done ....."), 4);
-    for (int n = 0; n < 3; ++n) EXPECT_TRUE(lines.contains(Text(card + "/walk" + std::to_string(n) + ".gpx"))) << n;
-    EXPECT_TRUE(lines.contains(QString("1 of 5: ") + Text(card + "/empty0.gpx")));
+    EXPECT_EQ(lines.count("Done ....."), 7);
+    for (int n = 0; n < 3; ++n) EXPECT_TRUE(lines.contains(Text(card + "/" + walk + std::to_string(n) + ".gpx"))) << n;
+    EXPECT_TRUE(lines.contains(QString("4 of 8: ") + Text(card + "/empty0.gpx")));
     const QString summary = lines.last();
-    ASSERT_TRUE(summary.startsWith("3 converted, 2 not converted: ")) << summary.toStdString();
+    ASSERT_TRUE(summary.startsWith("3 converted, 5 not converted: ")) << summary.toStdString();
     EXPECT_GT(window->cOutput->fontMetrics().horizontalAdvance(summary), window->cOutput->viewport()->width());
     EXPECT_EQ(window->cOutput->horizontalScrollBar()->maximum(), 0);
+    // The pane ends on the summary's last line, however many lines it wrapped
+    // into, also once the pane is made smaller.
+    QTextCursor end(window->cOutput->document());
+    end.movePosition(QTextCursor::End);
+    EXPECT_TRUE(window->cOutput->viewport()->rect().contains(window->cOutput->cursorRect(end)));
+    window->resize(window->size() - QSize(0, 120));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->cOutput->viewport()->height() < 300; }, 2000));
+    EXPECT_TRUE(window->cOutput->viewport()->rect().contains(window->cOutput->cursorRect(end)));
 }
