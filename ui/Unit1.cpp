@@ -678,10 +678,10 @@ void TfmMain::UpdateOutputNote()
     QStringList notes;
     if (!IsBlank(output) && IsOutputPosition(OutputPosition()) && !QFileInfo(ToQString(output)).isDir())
         for (const DerivedName& derived : DerivedNames(output, OutputPosition()))
-            notes << (derived.numbered
-                          ? "Several tracks go each into a file of its own: " + ToQString(NumberedFileName(output, 1)) +
-                                ", " + ToQString(NumberedFileName(output, 2)) + ", ..."
-                          : "Routes go beside it into " + ToQString(derived.name));
+            notes << (derived.numbered ? "With several tracks, each goes into a file of its own: " +
+                                             ToQString(NumberedFileName(output, 1)) + ", " +
+                                             ToQString(NumberedFileName(output, 2)) + ", ..."
+                                       : "Routes go beside it into " + ToQString(derived.name));
     cOutPutFile->setToolTip(notes.join('\n'));
 }
 
