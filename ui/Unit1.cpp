@@ -784,33 +784,40 @@ ConversionSettings TfmMain::Settings() const
     return settings;
 }
 
+// The choices of the fields, checked in the action's order on the first
+// input, after the question where its content names another format.
+bool TfmMain::ChoicesHold(const std::string& input, const ConversionSettings& settings)
+{
+    ConversionJob asked;
+    asked.inputs = {input};
+    asked.inputPositions = {InputPosition()};
+    asked.output = StripQuotes(OutputFileText());
+    asked.outputPosition = OutputPosition();
+    JobRequest first = RequestFor(asked, settings);
+    if (!InputsAreWhatTheyAre(first.request)) return false;
+    const std::string failed = CheckChoices(first.request);
+    if (!failed.empty()) ShowMessage(failed);
+    return failed.empty();
+}
+
 std::optional<ConversionRequest> TfmMain::PlannedRequest()
 {
     std::vector<std::string> inputs = ChosenInputFiles();
     if (inputs.empty()) inputs = {InputFileText()};
     for (std::string& input : inputs) input = StripQuotes(input);
+    const ConversionSettings settings = Settings();
+    if (!ChoicesHold(inputs.front(), settings)) return std::nullopt;
     const auto refuse = [this](const QString& why) -> std::optional<ConversionRequest> {
         ShowMessage(why.toStdString());
         return std::nullopt;
     };
-    const ConversionSettings settings = Settings();
-    // The choices of the fields are checked first, in the action's order, on the first input.
-    ConversionJob asked;
-    asked.inputs = {inputs.front()};
-    asked.inputPositions = {InputPosition()};
-    asked.output = StripQuotes(OutputFileText());
-    asked.outputPosition = OutputPosition();
-    JobRequest first = RequestFor(asked, settings);
-    if (!InputsAreWhatTheyAre(first.request)) return std::nullopt;
-    if (const std::string failed = CheckChoices(first.request); !failed.empty()) return refuse(ToQString(failed));
-
     // Then the plan, as the command makes it: the other inputs' formats told
     // from their content, the output written under exactly its name.
     PlanRequest ask;
     ask.inputs = inputs;
     ask.firstInputPosition = InputPosition();
     ask.outputPosition = OutputPosition();
-    ask.output = asked.output;
+    ask.output = StripQuotes(OutputFileText());
     const ConversionPlan plan = PlanConversions(ask);
     if (plan.problem.kind != PlanProblem::Kind::None) return refuse(ProblemInWords(plan.problem));
     if (plan.jobs.empty()) return refuse("Input File not specified");
@@ -820,8 +827,8 @@ std::optional<ConversionRequest> TfmMain::PlannedRequest()
     if (!made.stepError.empty()) return refuse(ToQString(made.stepError));
     if (const std::string failed = CheckChoices(made.request); !failed.empty()) return refuse(ToQString(failed));
     // The field shows the file written, its folder included.
-    const QString shown = FieldText(QDir::toNativeSeparators(ToQString(job.output)));
-    if (ToQString(StripQuotes(cOutPutFile->text().toStdString())) != ToQString(job.output)) cOutPutFile->setText(shown);
+    if (ToQString(StripQuotes(cOutPutFile->text().toStdString())) != ToQString(job.output))
+        cOutPutFile->setText(FieldText(QDir::toNativeSeparators(ToQString(job.output))));
     return std::move(made.request);
 }
 

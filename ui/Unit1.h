@@ -149,6 +149,7 @@ private:
     // The conversion the fields and lists ask for, planned as the command
     // plans it; none, with a message shown, when it cannot run.
     std::optional<ConversionRequest> PlannedRequest();
+    bool ChoicesHold(const std::string& input, const ConversionSettings& settings);
     // The plan of a whole card: each file on its own into the output folder.
     ConversionPlan PlanCardAsked(int outputPosition);
     // The output field's tooltip names the files written beside the output.
