@@ -46,10 +46,3 @@ std::vector<Warning> LossWarnings(const ConversionJob& job, const ConversionOutc
     }
     return warnings;
 }
-
-std::string NothingToWrite(const ConversionJob& job, const ConversionOutcome& outcome)
-{
-    const std::string& kind = OutputFormats[job.outputPosition].Kind;
-    if (!WroteNothing(kind, outcome.counts)) return {};
-    return NothingReason(kind, outcome.emptyCause, outcome.findings) + ": nothing is written";
-}

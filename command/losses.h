@@ -14,7 +14,3 @@
 // (points without time or given one, points left out, texts cut, records
 // skipped); empty when nothing was lost.
 std::vector<Warning> LossWarnings(const ConversionJob& job, const ConversionOutcome& outcome);
-
-// Why a conversion that wrote nothing of what its output holds is refused
-// (its files are not put in place); empty when something was written.
-std::string NothingToWrite(const ConversionJob& job, const ConversionOutcome& outcome);

@@ -6,8 +6,8 @@
 #include <getopt.h>
 #include <iterator>
 
-#include "command/folder_walk.h"
 #include "core/code_page.h"
+#include "plan/folder_walk.h"
 #include "repair/shift_text.h"
 
 namespace {

@@ -28,6 +28,7 @@
 #include "core/output_target.h"
 #include "core/output_transaction.h"
 #include "formats/format_table.h"
+#include "plan/job_request.h"
 #include "repair/time_repairs.h"
 
 namespace {
@@ -46,15 +47,6 @@ std::string ReasonOf(const std::exception& error, const std::string& input)
         return file->Path().empty() || file->Path() == input ? file->SystemMessage()
                                                              : file->Path() + ": " + file->SystemMessage();
     return error.what();
-}
-
-// The shaping steps the user chose, made for the job's output (its capacity, for --fit).
-std::string AppendShapeSteps(const ConvertOptions& options, const ConversionJob& job, DocumentSteps& steps)
-{
-    const OutputFormatRow& row = OutputRow(job.outputPosition);
-    StepContext context;
-    context.capacity = {row.trackPointCapacity, row.routePointCapacity};
-    return AppendSteps(options.steps, context, steps);
 }
 
 // A conversion whose line waits until its files are in place: in a batch,
@@ -83,30 +75,26 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
     const ConversionJob& job = run.job;
     JobOutcome& outcome = run.outcome;
     run.done = true;
-    if (!job.refusal.empty()) {
-        outcome.reason = job.refusal;
+    if (job.refusal.Refused()) {
+        outcome.reason = RefusalText(job.refusal);
         return;
     }
     if (progress == Progress::Verbose)
         for (const std::string& choice : job.choices) SayAsCommand(err, choice);
-    ConversionRequest request;
-    for (std::size_t i = 0; i < job.inputs.size(); ++i)
-        request.inputs.push_back({job.inputs[i], job.inputPositions.at(i)});
-    request.output = job.output;
-    request.outputPosition = job.outputPosition;
-    request.exactNames = true;
-    request.neverReplace = options.noClobber;
-    const TimeRepairs repairs{.date = options.logDate,
-                              .zone = options.zone,
-                              .rollovers = options.rollovers,
-                              .shift = options.shift,
-                              .shiftText = options.shiftText};
-    request.steps = TimeRepairSteps(repairs);
-    const std::size_t repairSteps = request.steps.size();  // named apart, as repairs
-    request.rawTexts = options.rawTexts;
-    request.codePage = options.codePage;
-    if (const std::string wrong = AppendShapeSteps(options, job, request.steps); !wrong.empty()) {
-        outcome.reason = wrong;
+    ConversionSettings settings{.repairs = {.date = options.logDate,
+                                            .zone = options.zone,
+                                            .rollovers = options.rollovers,
+                                            .shift = options.shift,
+                                            .shiftText = options.shiftText},
+                                .steps = options.steps,
+                                .codePage = options.codePage,
+                                .rawTexts = options.rawTexts,
+                                .neverReplace = options.noClobber};
+    const JobRequest made = RequestFor(job, settings);
+    const ConversionRequest& request = made.request;
+    const std::size_t repairSteps = made.repairSteps;  // named apart, as repairs
+    if (!made.stepError.empty()) {
+        outcome.reason = made.stepError;
         return;
     }
     run.frontEnd = std::make_unique<CommandFrontEnd>(
@@ -114,7 +102,6 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
         CommandFrontEnd::Settings{progress == Progress::Verbose, options.noClobber, AnyStepChanges(request.steps)});
     CommandFrontEnd& frontEnd = *run.frontEnd;
     OutputGroup& group = *OutputGroup::Current();
-    const std::size_t joinedBefore = group.JoinedCount();
     group.Expect([&run](const std::exception* error) {
         if (error) {
             run.outcome.state = JobOutcome::State::NotConverted;
@@ -148,17 +135,10 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
         return;
     }
     outcome.counts = result.counts;
-    outcome.repairs = TimeRepairNames(repairs);
+    outcome.repairs = TimeRepairNames(settings.repairs);
     // The code page is the first repair: the texts are read in it.
     if (result.codePageRead && result.codePageRead->mattered && !result.codePageRead->codePage.IsWindows1252())
         outcome.repairs.insert(outcome.repairs.begin(), CodePageRepairName(*result.codePageRead));
-    // An empty output would replace a file worth more than it.
-    if (const std::string nothing = NothingToWrite(job, result); !nothing.empty()) {
-        if (group.JoinedCount() > joinedBefore) group.WithdrawLatest();
-        group.DropExpectation();
-        outcome.reason = nothing;
-        return;
-    }
     const std::vector<Warning> losses = LossWarnings(job, result);
     outcome.warnings.insert(outcome.warnings.end(), losses.begin(), losses.end());
     outcome.state = options.dryRun ? JobOutcome::State::Planned : JobOutcome::State::Converted;
@@ -238,7 +218,7 @@ void RunJobs(const ConversionPlan& plan, const ConvertOptions& options, Progress
         if (i > 0 && progress == Progress::Verbose) std::fputs("\n", err);
         JobInProgress& run = runs.emplace_back(JobInProgress{job, {}, nullptr});
         std::string unmade;
-        if (options.each && !options.output.empty() && !options.dryRun && job.refusal.empty())
+        if (options.each && !options.output.empty() && !options.dryRun && !job.refusal.Refused())
             unmade = MakeFolderOf(job.output, made);
         if (unmade.empty()) {
             RunJob(run, options, progress, err);
@@ -277,8 +257,9 @@ int RunConversions(const ConvertOptions& options, std::FILE* err)
             return 1;
         }
     }
-    const ConversionPlan plan = PlanConversions(options);
-    if (!plan.usageError.empty()) return UsageError(err, plan.usageError);
+    const CommandPlan planned = PlanCommand(options);
+    if (!planned.usageError.empty()) return UsageError(err, planned.usageError);
+    const ConversionPlan& plan = planned.conversions;
     if (report)
         if (const std::string clash = ReportClash(plan, options.report); !clash.empty())
             return UsageError(err, clash + "; name another file, try '" + kCommandName + " --help'");

@@ -30,6 +30,9 @@ struct ConversionRequest {
     bool exactNames = false;
     // No existing file is replaced: a conversion that would is refused.
     bool neverReplace = false;
+    // An output that would hold nothing of what its format takes is not put
+    // in place: an empty file never replaces one worth more than it.
+    bool refuseNothingToWrite = false;
     // Texts are written as they are, even where a spreadsheet would take them for a formula.
     bool rawTexts = false;
     // Applied in order to the document read, before it is written.
@@ -105,6 +108,11 @@ ReadMode ModeFor(int inputPosition, int outputPosition);
 
 // Reads one input as the format at `position`, everything it holds unless the options say otherwise.
 ReadResult ReadInput(const InputSource& source, int position, const ReadOptions& options = {});
+
+// Why an output that would hold nothing of what its format takes is not
+// written ("no track points were found in the input: nothing is written");
+// empty when something would be written.
+std::string NothingToWrite(const OutputFormatRow& output, const WrittenCounts& written, const Findings& findings);
 
 // The line of what was written, in the progress pane. An Undated finding's
 // message says why points have no date ("the log gives no date"); the cause

@@ -1,67 +1,59 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/CardPlan.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QHash>
-#include <filesystem>
-
 #include "core/catalogue.h"
-#include "core/format_lookup.h"
-#include "core/output_folder.h"
-#include "ui/InputFormatOf.h"
 
-QStringList FilesOfFolder(const QString& folder)
+namespace {
+QString Captions(const std::vector<int>& rows)
 {
-    QStringList files;
-    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files, QDir::Name);
-    for (const QFileInfo& entry : entries)
-        if (!IsTemporaryName(entry.fileName().toLocal8Bit().constData()))
-            files << QDir::toNativeSeparators(entry.absoluteFilePath());
-    return files;
+    QString text;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        text += QString(i == 0                 ? ""
+                        : i + 1 == rows.size() ? " or "
+                                               : ", ") +
+                QString::fromStdString(InputFormats[rows[i]].DisplayName);
+    return text;
 }
 
-QStringList CardFiles(const QStringList& chosen)
-{
-    QStringList files;
-    for (const QString& name : chosen) files << (QFileInfo(name).isDir() ? FilesOfFolder(name) : QStringList{name});
-    return files;
-}
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+}  // namespace
 
-std::vector<CardFile> PlanCard(const QStringList& files, const QString& folder, int outputPosition)
+QString RefusalInWords(const JobRefusal& refusal)
 {
-    std::vector<CardFile> plan;
-    QHash<QString, QString> taken;  // output or input name: whose it is, in words
-    for (const QString& file : files) taken.insert(QFileInfo(file).absoluteFilePath(), "the input " + file);
-    const std::vector<std::string> extensions =
-        IsOutputPosition(outputPosition) ? FormatExtensions(OutputFormats[outputPosition]) : std::vector<std::string>{};
-    for (const QString& file : files) {
-        CardFile job;
-        job.file = file;
-        const QFileInfo info(file);
-        job.position = InputFormatFor(file.toStdString(), -1, outputPosition);
-        // As the command names it: the last extension replaced (".mylog" is a name: ".mylog.plt").
-        const QString name =
-            QString::fromStdString(std::filesystem::path(file.toStdString())
-                                       .filename()
-                                       .replace_extension(extensions.empty() ? "" : "." + extensions.front())
-                                       .string());
-        job.output = QDir::toNativeSeparators(QDir(folder.isEmpty() ? info.absolutePath() : folder).filePath(name));
-        const QString key = QFileInfo(job.output).absoluteFilePath();
-        if (!IsInputPosition(job.position)) job.refusal = "cannot tell its format from its content";
-        else if (const auto owner = taken.constFind(key); owner != taken.cend() && *owner != "the input " + file)
-            job.refusal = "its output " + job.output +
-                          (owner->startsWith("the input ") ? " would replace " : " clashes with ") + *owner;
-        else taken.insert(key, job.output + ", written for " + file);
-        plan.push_back(job);
+    const QString whose = refusal.input.empty() ? QString() : Text(refusal.input) + ": ";
+    switch (refusal.kind) {
+    case JobRefusal::Kind::FormatUntold: return whose + "cannot tell its format from its content";
+    case JobRefusal::Kind::FormatUncertain:
+        return whose + "cannot tell its format: it may be " + Captions(refusal.candidates);
+    case JobRefusal::Kind::OutputKept: return "its output " + Text(refusal.name) + " exists already and is kept";
+    case JobRefusal::Kind::Said: return Text(refusal.text);
+    case JobRefusal::Kind::None: break;
     }
-    return plan;
+    return {};
 }
 
-QString CardSummary(int converted, const QStringList& notConverted)
+QString ProblemInWords(const PlanProblem& problem)
 {
-    QString text = QString("%1 converted").arg(converted);
-    if (!notConverted.isEmpty())
-        text += QString(", %1 not converted: ").arg(notConverted.size()) + notConverted.join("; ");
+    switch (problem.kind) {
+    case PlanProblem::Kind::OutputFormatUntold:
+    case PlanProblem::Kind::NoOutputFormat: return "Output File Format not Selected";
+    case PlanProblem::Kind::OutputNotAFolder:
+        return "The files of a folder go into a folder, and " + Text(problem.name) + " is not one";
+    case PlanProblem::Kind::GivenTwice: return Text(problem.name) + " is chosen twice";
+    case PlanProblem::Kind::FilePerTrackIntoDevice:
+        return Text(OutputFormats[problem.position].DisplayName) + " writes a file per track and cannot write into " +
+               Text(problem.name) + ": name a file";
+    case PlanProblem::Kind::None: break;
+    }
+    return {};
+}
+
+QString CardSummary(const CardCounts& counts)
+{
+    QString text = QString("%1 converted").arg(counts.converted);
+    if (!counts.notConverted.isEmpty()) text += QString(", %1 not converted").arg(counts.notConverted.size());
+    if (counts.dataLeftOut > 0) text += QString(", %1 with data left out").arg(counts.dataLeftOut);
+    if (counts.skipped > 0) text += QString(", %1 skipped").arg(counts.skipped);
+    if (!counts.notConverted.isEmpty()) text += ": " + counts.notConverted.join("; ");
     return text;
 }

@@ -49,6 +49,7 @@
 #include "core/text_fields.h"
 #include "formats/format_table.h"
 #include "repair/time_repairs.h"
+#include "shape/step_choice.h"
 #include "ui/CardPlan.h"
 #include "ui/CodePageBox.h"
 #include "ui/ConversionRunner.h"
@@ -152,6 +153,24 @@ private:
     QFrame* pane_;
 };
 
+// The pane stays on its last line while it is there: a line laid out after
+// it was added (a long one, wrapped) or a pane made smaller keeps the end in
+// view. Scrolled up by the user, it stays where the user put it.
+class EndFollower : public QObject {
+public:
+    explicit EndFollower(QPlainTextEdit* pane) : QObject(pane)
+    {
+        QScrollBar* bar = pane->verticalScrollBar();
+        connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) { atEnd_ = value == bar->maximum(); });
+        connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+            if (atEnd_) bar->setValue(maximum);
+        });
+    }
+
+private:
+    bool atEnd_ = true;
+};
+
 // Sizes were drawn for a face 13 pixels high; a larger desktop font gets a
 // window that much larger.
 constexpr int kDrawnWidth = 505, kDrawnHeight = 363, kDrawnLineHeight = 13;
@@ -185,6 +204,8 @@ TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(pa
                         QMessageBox::Yes | QMessageBox::No, this);
         box.setDefaultButton(QMessageBox::No);
         KeepTitleWhole(box);
+        // Nothing is left to stop once the conversion ends: the window closes, as the user asked.
+        connect(this, &TfmMain::ConversionEnded, &box, [&box] { box.done(QMessageBox::Yes); });
         return box.exec() == QMessageBox::Yes;
     };
     runner_ = new ConversionRunner(*this, this);
@@ -247,8 +268,10 @@ void TfmMain::BuildControls()
     cOutput->setFocusPolicy(Qt::StrongFocus);
     cOutput->setTabChangesFocus(true);
     cOutput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    cOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A long line (a card's summary, a long path) wraps rather than running past the pane's edge.
+    cOutput->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     new PaneFramePainter(cOutput);
+    new EndFollower(cOutput);
 
     bHelp = PictureButton(this, "&Help", QStyle::SP_DialogHelpButton);
     bConvert = PictureButton(this, "&Convert", QStyle::SP_DialogApplyButton);
@@ -428,6 +451,7 @@ void TfmMain::ConnectControls()
     connect(bClose, &QPushButton::clicked, this, &TfmMain::bCloseClick);
     connect(bOpenFolder, &QPushButton::clicked, this, &TfmMain::bOpenFolderClick);
     connect(cInputFile, &TFilenameEditLabel::Chosen, this, &TfmMain::InputChosen);
+    connect(cOutPutFile, &QLineEdit::textChanged, this, &TfmMain::UpdateOutputNote);
     connect(cInputFile, &QLineEdit::textEdited, followTimer_, qOverload<>(&QTimer::start));
     connect(followTimer_, &QTimer::timeout, this, &TfmMain::FollowTypedInput);
     // Return in a file field presses Convert, the default button there.
@@ -642,6 +666,21 @@ void TfmMain::cOutputFileFormatChange(int index)
     if (IsOutputPosition(index))
         cOutPutFile->SetFilter(QString::fromStdString(OutputFormats[static_cast<std::size_t>(index)].Filter));
     ProposeOutputName();
+    UpdateOutputNote();
+}
+
+// The field shows the file written; what the plan writes beside it is said when the pointer rests on it.
+void TfmMain::UpdateOutputNote()
+{
+    const std::string output = StripQuotes(cOutPutFile->text().toStdString());
+    QStringList notes;
+    if (!IsBlank(output) && IsOutputPosition(OutputPosition()) && !QFileInfo(ToQString(output)).isDir())
+        for (const DerivedName& derived : DerivedNames(output, OutputPosition()))
+            notes << (derived.numbered ? "With several tracks, each goes into a file of its own: " +
+                                             ToQString(NumberedFileName(output, 1)) + ", " +
+                                             ToQString(NumberedFileName(output, 2)) + ", ..."
+                                       : "Routes go beside it into " + ToQString(derived.name));
+    cOutPutFile->setToolTip(notes.join('\n'));
 }
 
 // The output's kind settles between the two modes of one file type.
@@ -688,10 +727,12 @@ void TfmMain::ProposeAnyway()
         cOutPutFile->setText(proposedOutput_);
         return;
     }
-    const QString name = QDir::toNativeSeparators(info.absolutePath() + '/' + info.completeBaseName() +
-                                                  OutputRow(OutputPosition()).extension);
-    // The input's own name (a .wpt into a .wpt) would be refused: propose nothing then.
-    proposedOutput_ = name == QDir::toNativeSeparators(info.absoluteFilePath()) ? QString() : FieldText(name);
+    // The name the command gives an output beside its input.
+    const std::string whole = info.absoluteFilePath().toStdString();
+    std::string name = OutputNameFor(whole, {}, OutputPosition());
+    // A file into its own format (with a repair or a step) never replaces itself.
+    if (name == whole) name = ChangeFileExt(name, "") + "-converted" + ExtractFileExt(name);
+    proposedOutput_ = FieldText(QDir::toNativeSeparators(ToQString(name)));
     cOutPutFile->setText(proposedOutput_);
 }
 
@@ -716,23 +757,77 @@ void TfmMain::bConvertClick()
         // No format chosen yet: the content's.
         if (!IsInputPosition(InputPosition())) SelectInputFormatOf(input.toStdString());
     }
-    // The choices are checked at once, before anything runs.
-    ConversionRequest request = Request();
     if (const QString times = cTimes->Error(); !times.isEmpty()) {
         ShowMessage(times.toStdString());
         return;
     }
-    if (!InputsAreWhatTheyAre(request)) return;
-    if (const std::string failed = CheckChoices(request); !failed.empty()) {
-        ShowMessage(failed);
-        return;
-    }
+    std::optional<ConversionRequest> request = PlannedRequest();
+    if (!request) return;
     written_.clear();
     bOpenFolder->setEnabled(false);
     cView->ClearOutputs();
     converting_ = true;
     bConvert->setText("&Stop");
-    runner_->Start(std::move(request));
+    runner_->Start(std::move(*request));
+}
+
+ConversionSettings TfmMain::Settings() const
+{
+    ConversionSettings settings;
+    settings.repairs = cTimes->Repairs();
+    settings.steps = shape_->Choices();
+    // A split by day follows the days of the zone the figures show, as the panel's preview does.
+    settings.dayOffset = [zone = cView->ShownZone()](const UtcTime& time) { return zone.OffsetAt(time); };
+    settings.codePage = cCodePage->Choice();
+    return settings;
+}
+
+// The choices of the fields, checked in the action's order on the first
+// input, after the question where its content names another format.
+bool TfmMain::ChoicesHold(const std::string& input, const ConversionSettings& settings)
+{
+    ConversionJob asked;
+    asked.inputs = {input};
+    asked.inputPositions = {InputPosition()};
+    asked.output = StripQuotes(OutputFileText());
+    asked.outputPosition = OutputPosition();
+    JobRequest first = RequestFor(asked, settings);
+    if (!InputsAreWhatTheyAre(first.request)) return false;
+    const std::string failed = CheckChoices(first.request);
+    if (!failed.empty()) ShowMessage(failed);
+    return failed.empty();
+}
+
+std::optional<ConversionRequest> TfmMain::PlannedRequest()
+{
+    std::vector<std::string> inputs = ChosenInputFiles();
+    if (inputs.empty()) inputs = {InputFileText()};
+    for (std::string& input : inputs) input = StripQuotes(input);
+    const ConversionSettings settings = Settings();
+    if (!ChoicesHold(inputs.front(), settings)) return std::nullopt;
+    const auto refuse = [this](const QString& why) -> std::optional<ConversionRequest> {
+        ShowMessage(why.toStdString());
+        return std::nullopt;
+    };
+    // Then the plan, as the command makes it: the other inputs' formats told
+    // from their content, the output written under exactly its name.
+    PlanRequest ask;
+    ask.inputs = inputs;
+    ask.firstInputPosition = InputPosition();
+    ask.outputPosition = OutputPosition();
+    ask.output = StripQuotes(OutputFileText());
+    const ConversionPlan plan = PlanConversions(ask);
+    if (plan.problem.kind != PlanProblem::Kind::None) return refuse(ProblemInWords(plan.problem));
+    if (plan.jobs.empty()) return refuse("Input File not specified");
+    const ConversionJob& job = plan.jobs.front();
+    if (job.refusal.Refused()) return refuse(RefusalInWords(job.refusal));
+    JobRequest made = RequestFor(job, settings);
+    if (!made.stepError.empty()) return refuse(ToQString(made.stepError));
+    if (const std::string failed = CheckChoices(made.request); !failed.empty()) return refuse(ToQString(failed));
+    // The field shows the file written, its folder included.
+    if (ToQString(StripQuotes(cOutPutFile->text().toStdString())) != ToQString(job.output))
+        cOutPutFile->setText(FieldText(QDir::toNativeSeparators(ToQString(job.output))));
+    return std::move(made.request);
 }
 
 void TfmMain::ConversionFinished(const ConversionOutcome& outcome, bool stopped)
@@ -743,9 +838,15 @@ void TfmMain::ConversionFinished(const ConversionOutcome& outcome, bool stopped)
     }
     converting_ = false;
     bConvert->setText("&Convert");
-    if (stopped) AddLine("Stopped - nothing was written");
-    else if (outcome.state == ConversionOutcome::State::Failed)
+    if (stopped) {
+        AddLine("Stopped - nothing was written");
+    } else if (outcome.state == ConversionOutcome::State::Failed) {
+        AddLine("Written: nothing - " + outcome.reason);
         ShowBox(QMessageBox::Critical, ToQString(outcome.reason));
+    } else if (outcome.state == ConversionOutcome::State::NothingToWrite) {
+        // The file there, if any, stays as it was.
+        AddLine("Not converted - " + outcome.reason);
+    }
     cView->ConversionDone(OutputPosition());
     bOpenFolder->setEnabled(!written_.isEmpty());
     emit ConversionEnded();
@@ -779,7 +880,8 @@ void TfmMain::closeEvent(QCloseEvent* event)
             event->ignore();
             return;
         }
-        runner_->StopAndWait();
+        // The question may have ended with the conversion: then nothing is left to stop.
+        if (converting_) runner_->StopAndWait();
         converting_ = false;
     }
     try {
@@ -890,37 +992,6 @@ std::string TfmMain::OutputFileText()
 
 int TfmMain::InputPosition() { return cInputFileFormat->currentIndex(); }
 
-ConversionRequest TfmMain::Request()
-{
-    ConversionRequest request;
-    std::vector<std::string> inputs = ChosenInputFiles();
-    if (inputs.empty()) inputs = {InputFileText()};
-    // The first file is read as the format chosen; files chosen with it as
-    // their content says, so that files of several formats go into one output.
-    for (std::string& input : inputs) {
-        const int position =
-            request.inputs.empty() ? InputPosition() : InputFormatFor(input, InputPosition(), OutputPosition());
-        request.inputs.push_back({std::move(input), position});
-    }
-    request.output = OutputFileText();
-    request.outputPosition = OutputPosition();
-    AddRepairs(request);
-    return request;
-}
-
-void TfmMain::AddRepairs(ConversionRequest& request)
-{
-    request.codePage = cCodePage->Choice();
-    // The repairs come first, before any other step.
-    const DocumentSteps steps = TimeRepairSteps(cTimes->Repairs());
-    request.steps.insert(request.steps.begin(), steps.begin(), steps.end());
-    // Then the shaping steps of the Shape panel, in its order.
-    if (IsOutputPosition(request.outputPosition)) {
-        const OutputFormatRow& row = OutputRow(request.outputPosition);
-        shape_->AppendSteps(request.steps, {row.trackPointCapacity, row.routePointCapacity});
-    }
-}
-
 int TfmMain::OutputPosition() { return cOutputFileFormat->currentIndex(); }
 
 void TfmMain::AddLine(const std::string& text)
@@ -936,6 +1007,8 @@ void TfmMain::AddLine(const std::string& text)
 
 void TfmMain::ClearLines()
 {
+    // A card keeps every file's lines, each under its own heading.
+    if (cardRunning_) return;
     cOutput->clear();
     lineCount_ = 0;
 }

@@ -14,6 +14,9 @@
 
 #include "core/convert.h"
 #include "core/frontend.h"
+#include "plan/conversion_plan.h"
+#include "plan/job_request.h"
+#include "ui/CardPlan.h"
 #include "ui/SettingsLocation.h"
 
 struct IniEntry;
@@ -73,7 +76,8 @@ public:
     std::function<bool(const QStringList& files)> AskReplace;
     // Hands a folder to the desktop's file manager, false when none took it; tests replace it.
     std::function<bool(const QUrl& folder)> OpenUrl;
-    // Asks whether a conversion running may be stopped to close; tests replace it.
+    // Asks whether a conversion running may be stopped to close; tests
+    // replace it. The conversion ending answers yes: the window closes, as asked.
     std::function<bool()> AskStop;
 
     void SetHelpWindow(TfmHelp* help) { fmHelp_ = help; }
@@ -116,8 +120,6 @@ public:
     std::string OutputFileText();
     int InputPosition();
     int OutputPosition();
-    // The conversion the fields and lists ask for.
-    ConversionRequest Request();
     void AddLine(const std::string& text) override;
     void ClearLines() override;
     void ShowMessage(const std::string& text) override;
@@ -141,8 +143,17 @@ protected:
 private:
     void SelectInputFormatOf(const std::string& file);
     bool InputsAreWhatTheyAre(ConversionRequest& request);
-    // The time repairs of the Times row, then the steps of the Shape panel.
-    void AddRepairs(ConversionRequest& request);
+    // What every conversion runs with: the time repairs of the Times row, the
+    // steps of the Shape panel, the code page.
+    ConversionSettings Settings() const;
+    // The conversion the fields and lists ask for, planned as the command
+    // plans it; none, with a message shown, when it cannot run.
+    std::optional<ConversionRequest> PlannedRequest();
+    bool ChoicesHold(const std::string& input, const ConversionSettings& settings);
+    // The plan of a whole card: each file on its own into the output folder.
+    ConversionPlan PlanCardAsked(int outputPosition);
+    // The output field's tooltip names the files written beside the output.
+    void UpdateOutputNote();
     // A whole card: a folder chosen as input, or an existing folder as output.
     bool CardChosen();
     void ListChosenFiles();
@@ -192,10 +203,9 @@ private:
     class ConversionRunner* runner_ = nullptr;
     bool saved_ = false;
     // The card being converted, file by file on the conversion's thread.
-    std::vector<struct CardFile> card_;
+    std::vector<ConversionJob> card_;
     std::size_t cardNext_ = 0;
-    int cardConverted_ = 0;
-    QStringList cardNotConverted_;
+    CardCounts cardCounts_;
     QStringList approved_;  // the existing files the one question allowed to replace
     bool cardRunning_ = false;
     QProgressBar* cardProgress_ = nullptr;

@@ -6,7 +6,10 @@
 
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <filesystem>
 
 #include "formats/format_table.h"
@@ -61,4 +64,73 @@ TEST_F(WindowTest, AFolderDroppedConvertsEveryFileWithASummary)
         }
     }
     EXPECT_TRUE(boxes.empty());
+}
+
+namespace {
+// A card of files that hold waypoints, files that hold nothing, and a file of no format.
+void WriteCard(const std::string& card, int withPoints, int empty, const std::string& walk = "walk")
+{
+    std::filesystem::create_directories(card);
+    for (int n = 0; n < withPoints; ++n) WriteText(card + "/" + walk + std::to_string(n) + ".gpx", GpxWith(n));
+    for (int n = 0; n < empty; ++n)
+        WriteText(card + "/empty" + std::to_string(n) + ".gpx",
+                  "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\"></gpx>\n");
+    WriteText(card + "/notes.txt", "shopping list\n");
+}
+}  // namespace
+
+// Files that hold nothing are not converted and replace nothing: the window
+// counts a card as the command's --each counts it.
+TEST_F(WindowTest, AFolderIsCountedAsTheCommandCountsIt)
+{
+    const std::string card = dir.Path("card");
+    WriteCard(card, 3, 2);
+    WriteText(card + "/damaged.gpx", "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"/>"
+                                     "<wpt lat=\"x\" lon=\"2\"/></gpx>\n");
+    std::filesystem::create_directories(dir.Path("out"));
+    WriteText(dir.Path("out/empty0.kml"), "old");
+    Open();
+    window->ChooseInputFiles({Text(card)});
+    // Listed before an output is chosen, each file as its content names it.
+    EXPECT_TRUE(window->Lines().contains("walk0.gpx - GPX Waypoints/Routes (.gpx)"));
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::Kml));
+    window->cOutPutFile->setText(Text(dir.Path("out")));
+    ConvertNow();
+    EXPECT_EQ(ReadText(dir.Path("out/empty0.kml")), "old");
+    EXPECT_EQ(window->WrittenFiles().size(), 4);
+    const CommandResult command = RunConvert({"--each", card, "-O", dir.Path("command"), "-o", "kml"});
+    ASSERT_FALSE(command.errLines.empty());
+    const std::string said = command.errLines.back().substr(std::string("kes-convert: ").size());
+    EXPECT_EQ(said, "4 converted, 3 not converted, 1 with data left out");
+    EXPECT_TRUE(window->Lines().last().startsWith(Text(said) + ": ")) << window->Lines().last().toStdString();
+}
+
+// Every file's lines stay in the pane, each under its heading, and the
+// summary wraps within the pane instead of running past its edge.
+TEST_F(WindowTest, EveryFilesLinesStayAndTheSummaryWraps)
+{
+    // Names long enough to wrap in the pane, as the summary does.
+    const std::string card = dir.Path("card"), walk = "a-walk-along-the-river-on-a-long-summer-evening-";
+    WriteCard(card, 3, 4, walk);
+    Open();
+    ShowActive();
+    window->ChooseInputFiles({Text(card)});
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::Kml));
+    ConvertNow();
+    const QStringList lines = window->Lines();
+    EXPECT_EQ(lines.count("Done ....."), 7);
+    for (int n = 0; n < 3; ++n) EXPECT_TRUE(lines.contains(Text(card + "/" + walk + std::to_string(n) + ".gpx"))) << n;
+    EXPECT_TRUE(lines.contains(QString("4 of 8: ") + Text(card + "/empty0.gpx")));
+    const QString summary = lines.last();
+    ASSERT_TRUE(summary.startsWith("3 converted, 5 not converted: ")) << summary.toStdString();
+    EXPECT_GT(window->cOutput->fontMetrics().horizontalAdvance(summary), window->cOutput->viewport()->width());
+    EXPECT_EQ(window->cOutput->horizontalScrollBar()->maximum(), 0);
+    // The pane ends on the summary's last line, however many lines it wrapped
+    // into, also once the pane is made smaller.
+    QTextCursor end(window->cOutput->document());
+    end.movePosition(QTextCursor::End);
+    EXPECT_TRUE(window->cOutput->viewport()->rect().contains(window->cOutput->cursorRect(end)));
+    window->resize(window->size() - QSize(0, 120));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->cOutput->viewport()->height() < 300; }, 2000));
+    EXPECT_TRUE(window->cOutput->viewport()->rect().contains(window->cOutput->cursorRect(end)));
 }

@@ -5,15 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <filesystem>
 #include <map>
 
+#include "core/file_names.h"
 #include "formats/format_table.h"
+#include "tests/ui/fifo_reader.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/FilenameEditLabel.h"
 #include "ui/Lyrlcomb.h"
@@ -24,6 +28,11 @@ QString Text(const std::string& s) { return QString::fromStdString(s); }
 const char* const kTwoTracks = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\">"
                                "<trk><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk>"
                                "<trk><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk></gpx>\n";
+const char* const kOneTrack = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\">"
+                              "<trk><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>\n";
+const char* const kOneWaypoint = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\">"
+                                 "<wpt lat=\"1\" lon=\"2\"><name>A</name></wpt></gpx>\n";
+const char* const kNothing = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\"></gpx>\n";
 }  // namespace
 
 TEST_F(WindowTest, TheOpenDialogsChoiceSetsTheFormatByContentAndProposesTheOutputName)
@@ -161,4 +170,141 @@ TEST_F(WindowTest, EveryMnemonicIsUsedOnce)
         used[letter] = text;
     }
     EXPECT_GE(used.size(), 8u);
+}
+
+// An input that holds nothing the output takes never replaces a file with an
+// empty one: the command refuses it, and so does the window.
+TEST_F(WindowTest, AnInputHoldingNothingKeepsTheFileItWouldReplace)
+{
+    WriteText(dir.Path("empty.gpx"), kNothing);
+    WriteText(dir.Path("notes.ov2"), "shopping list\nmilk\n");
+    const struct {
+        const char* input;
+        Output output;
+        const char* written;
+    } rows[] = {{"empty.gpx", Output::Kml, "empty.kml"}, {"notes.ov2", Output::KesWaypoint, "notes.wpt"}};
+    Open();
+    for (const auto& row : rows) {
+        WriteText(dir.Path(row.written), "old");
+        window->ChooseInputFiles({Text(dir.Path(row.input))});
+        window->cOutputFileFormat->setCurrentIndex(Position(row.output));
+        window->cOutPutFile->setText(Text(dir.Path(row.written)));
+        ConvertNow();
+        EXPECT_EQ(ReadText(dir.Path(row.written)), "old") << row.input;
+        EXPECT_TRUE(window->WrittenFiles().isEmpty()) << row.input;
+        EXPECT_TRUE(window->Lines().last().startsWith("Not converted - no waypoints")) << row.input;
+        EXPECT_TRUE(window->Lines().last().endsWith(": nothing is written")) << row.input;
+    }
+}
+
+// The file written is the one the field shows: no extension added, a pipe
+// written into, one track into the name itself.
+TEST_F(WindowTest, TheFileWrittenIsTheOneTheFieldShows)
+{
+    WriteText(dir.Path("walk.gpx"), kOneWaypoint);
+    WriteText(dir.Path("ride.gpx"), kOneTrack);
+    FifoReader pipe(dir.Path("pipe"));
+    pipe.Start();
+    const struct {
+        const char* input;
+        Output output;
+        const char* named;
+        const char* notWritten;
+    } rows[] = {{"walk.gpx", Output::Kml, "mine.txt", "mine.kml"},
+                {"ride.gpx", Output::KesTrack, "trip.plt", "trip_1.plt"},
+                {"walk.gpx", Output::Kml, "pipe", "pipe.kml"}};
+    Open();
+    for (const auto& row : rows) {
+        window->ChooseInputFiles({Text(dir.Path(row.input))});
+        window->cOutputFileFormat->setCurrentIndex(Position(row.output));
+        window->cOutPutFile->setText(Text(dir.Path(row.named)));
+        ConvertNow();
+        EXPECT_TRUE(boxes.empty()) << row.named;
+        EXPECT_EQ(window->WrittenFiles(), QStringList{Text(dir.Path(row.named))});
+        EXPECT_EQ(window->cOutPutFile->text(), Text(dir.Path(row.named)));
+        EXPECT_FALSE(std::filesystem::exists(dir.Path(row.notWritten))) << row.notWritten;
+    }
+    EXPECT_NE(ReadText(dir.Path("mine.txt")).find("<kml"), std::string::npos);
+    EXPECT_NE(pipe.Finish().find("<kml"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.Path("pipe")));
+    // What the plan writes beside the name shown is said on the field.
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::KesWaypoint));
+    window->cOutPutFile->setText(Text(dir.Path("spots.wpt")));
+    EXPECT_TRUE(window->cOutPutFile->toolTip().contains(Text(dir.Path("spots.rte"))));
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::KesTrack));
+    window->cOutPutFile->setText(Text(dir.Path("trip.plt")));
+    EXPECT_TRUE(window->cOutPutFile->toolTip().contains(Text(dir.Path("trip_1.plt"))));
+}
+
+// A write that fails leaves a line saying that nothing was written, beside its box.
+TEST_F(WindowTest, AFailedWriteSaysNothingWasWritten)
+{
+    WriteText(dir.Path("walk.gpx"), kOneWaypoint);
+    Open();
+    window->ChooseInputFiles({Text(dir.Path("walk.gpx"))});
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::Kml));
+    window->cOutPutFile->setText(Text(dir.Path("no such folder/walk.kml")));
+    ConvertNow();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(window->Lines().last(), "Written: nothing - " + Text(boxes[0].text));
+    EXPECT_TRUE(window->WrittenFiles().isEmpty());
+}
+
+// A file into its own format (a GPX file written again as GPX) gets a name
+// of its own beside it, never its own name, nor none.
+TEST_F(WindowTest, AFileIntoItsOwnFormatIsProposedANameBesideIt)
+{
+    WriteText(dir.Path("ride.gpx"), kOneTrack);
+    Open();
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::Gpx));
+    window->ChooseInputFiles({Text(dir.Path("ride.gpx"))});
+    EXPECT_EQ(window->cOutPutFile->text(), Text(dir.Path("ride-converted.gpx")));
+    ConvertNow();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(window->WrittenFiles(), QStringList{Text(dir.Path("ride-converted.gpx"))});
+    EXPECT_EQ(ReadText(dir.Path("ride.gpx")), kOneTrack);
+}
+
+// Close asks while a conversion runs; the conversion ending takes the
+// question away, and the window closes, as the user asked.
+TEST_F(WindowTest, TheStopQuestionGoesWhenTheConversionEndsAndTheWindowCloses)
+{
+    WriteText(dir.Path("walk.gpx"), kOneWaypoint);
+    FifoReader pipe(dir.Path("pipe"));
+    // The window's own question, not the fixture's answer to it.
+    window = std::make_unique<TfmMain>(SettingsLocation{settingsPath, ProgramFolder(), false});
+    window->ShowBox = [this](QMessageBox::Icon icon, const QString& text) {
+        boxes.push_back({icon, text.toStdString()});
+    };
+    ShowActive();
+    window->ChooseInputFiles({Text(dir.Path("walk.gpx"))});
+    window->cOutputFileFormat->setCurrentIndex(Position(Output::Kml));
+    window->cOutPutFile->setText(Text(pipe.Path()));
+    window->bConvert->click();
+    // The conversion waits for the pipe's reader, who comes once the question is up.
+    ASSERT_TRUE(window->Converting());
+    bool asked = false, stuck = false;
+    QTimer watch, giveUp;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!asked && qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            asked = true;
+            pipe.Start();
+        }
+    });
+    QObject::connect(&giveUp, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            stuck = true;
+            box->done(QMessageBox::No);
+        }
+    });
+    watch.start(20);
+    giveUp.start(15000);
+    QTimer::singleShot(0, window.get(), [this] { window->close(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible() || stuck; }, 30000));
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(stuck) << "the question stayed after the conversion ended";
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_NE(pipe.Finish().find("<kml"), std::string::npos);  // it ended by itself, whole
+    EXPECT_TRUE(boxes.empty());
 }

@@ -224,7 +224,9 @@ TEST_F(WindowTest, AnErrorEndsTheConversionInAnErrorBoxAndTheWindowLivesOn)
     EXPECT_FALSE(window->Lines().contains("Done ....."));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
-    WriteText(dir.Path("there.wpt"), "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n");
+    EXPECT_EQ(window->Lines().last().left(19), "Written: nothing - ");
+    WriteText(dir.Path("there.wpt"),
+              "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\n\r\n1,HOME,51.5,-0.1\r\n");
     window->cInputFile->setText(QString::fromStdString(dir.Path("there.wpt")));
     ConvertNow();
     EXPECT_EQ(boxes.size(), 1u);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "command/folder_walk.h"
+#include "plan/folder_walk.h"
 
 #include <algorithm>
 #include <array>
