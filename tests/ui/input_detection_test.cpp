@@ -172,3 +172,30 @@ TEST_F(WindowTest, ChoosingAFormatByTypingKeepsTheHighlightedEntry)
     EXPECT_EQ(window->InputPosition(), Position(Input::MapsourceTracks));
     EXPECT_EQ(window->cInputFileFormat->currentText(), "Mapsource Track");
 }
+
+// Escape while typing in a format list cancels: the entry chosen before
+// stays, whole, and no read or conversion follows the text typed.
+TEST_F(WindowTest, EscapeInAFormatListCancelsWhatWasTyped)
+{
+    Open();
+    ShowActive();
+    const struct {
+        TLyrComboBox* list;
+        int before;
+        const char* typed;
+    } lists[] = {{window->cInputFileFormat, Position(Input::KesTrack), "mapsource"},
+                 {window->cOutputFileFormat, Position(Output::KesWaypoint), "kml"}};
+    for (const auto& l : lists) {
+        l.list->setCurrentIndex(l.before);
+        const QString shown = l.list->currentText();
+        l.list->setFocus();
+        l.list->lineEdit()->selectAll();
+        QTest::keyClicks(l.list->lineEdit(), l.typed);
+        ASSERT_NE(l.list->currentIndex(), l.before) << l.typed;  // the first match, while typing
+        QWidget* popup = l.list->completer()->popup();
+        QTest::keyClick(popup->isVisible() ? popup : static_cast<QWidget*>(l.list->lineEdit()), Qt::Key_Escape);
+        window->cOutPutFile->setFocus();  // leaving the list ends the typing
+        EXPECT_EQ(l.list->currentIndex(), l.before) << l.typed;
+        EXPECT_EQ(l.list->currentText(), shown) << l.typed;
+    }
+}
