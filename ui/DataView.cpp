@@ -258,7 +258,10 @@ void DataView::BuildControls()
     outputButton_->setToolTip("Show the files the last conversion wrote, read back");
     offerButton_ = new QPushButton(this);
     offerButton_->hide();
-    connect(offerButton_, &QPushButton::clicked, this, [this] { emit FormatOffered(offered_); });
+    offerMenu_ = new QMenu(offerButton_);
+    connect(offerButton_, &QPushButton::clicked, this, [this] {
+        if (offered_ >= 0) emit FormatOffered(offered_);
+    });
     for (QPushButton* button : {stopButton_, fitButton_, saveButton_, outputButton_, offerButton_})
         button->setAutoDefault(true);
     // The figures' times: the system's zone by default (TakeHostZone), UTC one choice away.
@@ -419,28 +422,36 @@ void DataView::ShowFile(const QString& file, int inputPosition)
         choiceWaits_ = true;
         return;
     }
-    if (file == inputFile_ && inputPosition == inputPosition_ && (reader_.Running() || inputData_)) return;
-    inputFile_ = file;
-    inputPosition_ = inputPosition;
-    inputData_.reset();
+    if (file == file_.name && inputPosition == file_.position && (reader_.Running() || file_.data)) return;
+    file_ = ShownFile{.name = file, .position = inputPosition, .readPosition = -1, .data = nullptr};
     outputButton_->setChecked(false);
     showingOutput_ = false;
     // With no format chosen yet (a GPX may be read as tracks or as waypoints),
     // the view reads the file as the first format its content names.
-    readPosition_ = IsInputPosition(inputPosition) || !RegularFile(file) ? inputPosition : FormatOfContent(file);
+    file_.readPosition = IsInputPosition(inputPosition) || !RegularFile(file) ? inputPosition : FormatOfContent(file);
     offerButton_->hide();
     // A content that names another format is not read as the one chosen.
     if (RegularFile(file) && ContentIsNot(file.toStdString(), inputPosition)) {
         reader_.Stop();
         Show(nullptr);
-        offered_ = FormatOfContent(file);
-        status_->setText(QString::fromStdString(WhatTheFileIs(file.toStdString(), offered_, inputPosition)));
-        offerButton_->setText("Read as " + QString::fromStdString(InputFormats[offered_].DisplayName));
-        offerButton_->show();
+        const int found = FormatOfContent(file);
+        status_->setText(QString::fromStdString(WhatTheFileIs(file.toStdString(), found, inputPosition)));
+        Offer({found});
         emit ReadDone();
         return;
     }
-    if (file.isEmpty() || !RegularFile(file) || !IsInputPosition(readPosition_)) {
+    // A content that names no format, with none chosen: what it looks like, and what it may be.
+    if (!IsInputPosition(file_.readPosition))
+        if (const std::optional<FormatNotTold> notTold = FormatNotToldOf(file.toStdString())) {
+            reader_.Stop();
+            Show(nullptr);
+            status_->setText(QString::fromStdString(NotToldLine(file.toStdString(), *notTold)) +
+                             "\nChoose its format in the list, or read it as one it may be");
+            Offer(notTold->mayBe);
+            emit ReadDone();
+            return;
+        }
+    if (file.isEmpty() || !RegularFile(file) || !IsInputPosition(file_.readPosition)) {
         reader_.Stop();
         Show(nullptr);
         status_->setText(file.isEmpty() || RegularFile(file) || !QFileInfo::exists(file)
@@ -449,7 +460,22 @@ void DataView::ShowFile(const QString& file, int inputPosition)
         emit ReadDone();
         return;
     }
-    Read({{file.toStdString(), readPosition_}}, QFileInfo(file).fileName());
+    Read({{file.toStdString(), file_.readPosition}}, QFileInfo(file).fileName());
+}
+
+void DataView::Offer(const std::vector<int>& positions)
+{
+    // One format on the button; several in its menu.
+    offered_ = positions.size() == 1 ? positions.front() : -1;
+    offerMenu_->clear();
+    for (const int position : positions)
+        offerMenu_->addAction(QString::fromStdString(InputFormats[position].DisplayName), this,
+                              [this, position] { emit FormatOffered(position); });
+    offerButton_->setMenu(positions.size() > 1 ? offerMenu_ : nullptr);
+    offerButton_->setText(positions.size() == 1
+                              ? "Read as " + QString::fromStdString(InputFormats[positions.front()].DisplayName)
+                              : "Read as");
+    offerButton_->setVisible(!positions.empty());
 }
 
 void DataView::Read(std::vector<PreviewFile> files, const QString& what)
@@ -479,10 +505,10 @@ void DataView::StopReading()
     stopButton_->hide();
     // The read was cut short: it is made again once the conversion is over.
     if (!showingOutput_) {
-        inputData_.reset();
+        file_.data.reset();
         if (!choiceWaits_) {
-            chosenFile_ = inputFile_;
-            chosenPosition_ = inputPosition_;
+            chosenFile_ = file_.name;
+            chosenPosition_ = file_.position;
             choiceWaits_ = true;
         }
     }
@@ -510,7 +536,7 @@ void DataView::Finished(std::shared_ptr<const ViewData> data, const QString& err
         Show(nullptr);
         status_->setText(QString("%1 could not be read: %2").arg(reading_, error));
     } else {
-        (showingOutput_ ? outputData_ : inputData_) = data;
+        (showingOutput_ ? outputData_ : file_.data) = data;
         Show(data);
     }
     emit ReadDone();
@@ -653,10 +679,10 @@ void DataView::ShowOutput(bool output)
         if (outputData_) Show(outputData_);
         else Read(outputFiles_, what);
     } else {
-        reading_ = QFileInfo(inputFile_).fileName();
-        if (inputData_) Show(inputData_);
-        else if (!inputFile_.isEmpty() && RegularFile(inputFile_))
-            Read({{inputFile_.toStdString(), readPosition_}}, reading_);
+        reading_ = QFileInfo(file_.name).fileName();
+        if (file_.data) Show(file_.data);
+        else if (!file_.name.isEmpty() && RegularFile(file_.name))
+            Read({{file_.name.toStdString(), file_.readPosition}}, reading_);
     }
 }
 
@@ -670,10 +696,19 @@ void DataView::SetCodePage(const std::string& codePage)
 void DataView::SetRepairs(const TimeRepairs& repairs)
 {
     repairs_ = repairs;
-    inputData_.reset();
-    if (showingOutput_ || held_ || inputFile_.isEmpty() || !RegularFile(inputFile_) || !IsInputPosition(readPosition_))
+    file_.data.reset();
+    // A file chosen a moment ago is read with them once it stands; during a
+    // conversion the file shown is read again after it.
+    if (chooseTimer_->isActive() || choiceWaits_) return;
+    if (held_) {
+        chosenFile_ = file_.name;
+        chosenPosition_ = file_.position;
+        choiceWaits_ = true;
         return;
-    Read({{inputFile_.toStdString(), readPosition_}}, QFileInfo(inputFile_).fileName());
+    }
+    if (showingOutput_ || file_.name.isEmpty() || !RegularFile(file_.name) || !IsInputPosition(file_.readPosition))
+        return;
+    Read({{file_.name.toStdString(), file_.readPosition}}, QFileInfo(file_.name).fileName());
 }
 
 QString DataView::DisplayZone() const { return QString::fromStdString(localZone_.Name()); }

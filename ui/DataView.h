@@ -52,6 +52,7 @@ public:
     void StopReading();
     // The files a conversion wrote, as the window hears of them; ConversionDone
     // then offers to show them (as the input formats their content names).
+    // The window clears them when another input is opened.
     void ClearOutputs();
     void AddOutput(const QString& file);
     void ConversionDone(int outputPosition);
@@ -131,6 +132,8 @@ private:
     void SwitchPane();
     QList<QWidget*> FocusRing() const;
     QList<QWidget*> ShownContent() const;
+    // The "Read as" button: one format, or a menu of several; none hides it.
+    void Offer(const std::vector<int>& positions);
     void Read(std::vector<PreviewFile> files, const QString& what);
     void Finished(std::shared_ptr<const ViewData> data, const QString& error, bool cancelled);
     void Show(std::shared_ptr<const ViewData> data);
@@ -161,8 +164,9 @@ private:
     QPushButton* fitButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
     QPushButton* outputButton_ = nullptr;
-    QPushButton* offerButton_ = nullptr;  // "Read as" the format the content names
-    int offered_ = -1;
+    QPushButton* offerButton_ = nullptr;  // "Read as" the format the content names, or those it may be
+    class QMenu* offerMenu_ = nullptr;
+    int offered_ = -1;  // the one format of the button; -1: its menu offers them
     QToolButton* utcButton_ = nullptr;
     QWidget* earlyBar_ = nullptr;
     QLabel* earlyText_ = nullptr;
@@ -182,12 +186,19 @@ private:
     bool held_ = false;  // a conversion runs
     bool choiceWaits_ = false;
 
-    QString inputFile_, reading_;
-    int inputPosition_ = -1;
-    int readPosition_ = -1;  // the format chosen, or the one the content names
+    // What the view holds of the input file shown: replaced whole when another is shown.
+    struct ShownFile {
+        QString name;
+        int position = -1;      // the format chosen
+        int readPosition = -1;  // the format chosen, or the one the content names
+        std::shared_ptr<const ViewData> data;
+    };
+    ShownFile file_;
+    QString reading_;
+    // The files the last conversion wrote, those of them that can be read back, and what they hold.
     QStringList outputs_;
     std::vector<PreviewFile> outputFiles_;
-    std::shared_ptr<const ViewData> inputData_, outputData_, shown_;
+    std::shared_ptr<const ViewData> outputData_, shown_;
     bool showingOutput_ = false;
     QString statusText_;
     Units units_ = Units::Metric;

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 #include "repair/shift_text.h"
 #include "ui/TextStart.h"
@@ -41,12 +42,16 @@ TimesRow::TimesRow(QWidget* parent) : QWidget(parent)
     zone_->installEventFilter(this);
     rollover_ = new QCheckBox("+1024 weeks", this);
     rollover_->setToolTip("The repair of a receiver's week rollover");
+    forEveryFile_ = new QCheckBox("for every file", this);
+    forEveryFile_->setToolTip("Keep these repairs for every file opened after this one (a batch); otherwise they "
+                              "belong to the file open and go when another is opened");
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(shift_, 2);
     row->addWidget(zone_, 3);
     row->addWidget(rollover_);
+    row->addWidget(forEveryFile_);
 
     connect(shift_, &QLineEdit::textChanged, this, &TimesRow::Changed);
     connect(zone_, &QComboBox::currentTextChanged, this, &TimesRow::Changed);
@@ -80,6 +85,20 @@ QString TimesRow::Error() const
 }
 
 void TimesRow::SetRollover(bool on) { rollover_->setChecked(on); }
+
+void TimesRow::ForAnotherFile()
+{
+    const bool chosen = !shift_->text().isEmpty() || zone_->currentText() != kAsRead || rollover_->isChecked();
+    if (forEveryFile_->isChecked() || !chosen) return;
+    {
+        const QSignalBlocker quietShift(shift_), quietZone(zone_), quietRollover(rollover_);
+        shift_->clear();
+        zone_->setCurrentIndex(0);
+        zone_->setEditText(kAsRead);
+        rollover_->setChecked(false);
+    }
+    emit Changed();
+}
 
 bool TimesRow::eventFilter(QObject* watched, QEvent* event)
 {

@@ -435,6 +435,10 @@ void TfmMain::ConnectControls()
     connect(cOutPutFile, &QLineEdit::returnPressed, bConvert, &QPushButton::click);
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TfmMain::FocusChanged);
     connect(cInputFile, &QLineEdit::textChanged, this, &TfmMain::ShowInputInView);
+    // After the view has the new name: the Times row cleared is read with it, not with the file before.
+    connect(cInputFile, &QLineEdit::textChanged, this, &TfmMain::InputNamed);
+    connect(cInputFileFormat, &TLyrComboBox::ChoiceMade, this, &TfmMain::NoteChoiceAhead);
+    connect(cTimes, &TimesRow::Changed, this, &TfmMain::NoteChoiceAhead);
     connect(split_, &QSplitter::splitterMoved, this, [this] { layoutChosen_ = true; });
     connect(cView, &DataView::SplitMoved, this, [this] { layoutChosen_ = true; });
     // A format typed is read once the choice is made, not at every key.
@@ -508,6 +512,8 @@ void TfmMain::FormCreate()
     cView->UtcButton()->setChecked(settings.ReadString(kViewSection, kTimesInUtcKey, "") == "1");
 
     TimeZoneBias = HostTimeZoneBias();
+    // The format restored was the last run's file's: no choice for the next one.
+    choicesAhead_ = false;
 }
 
 void TfmMain::FormDestroy()
@@ -732,6 +738,8 @@ void TfmMain::bConvertClick()
     written_.clear();
     bOpenFolder->setEnabled(false);
     cView->ClearOutputs();
+    // The view's read gives the conversion the machine; it reads again after.
+    cView->StopReading();
     converting_ = true;
     bConvert->setText("&Stop");
     runner_->Start(std::move(request));
@@ -842,12 +850,44 @@ void TfmMain::SelectInputFormatOf(const std::string& file)
     if (position != InputPosition()) cInputFileFormat->setCurrentIndex(position);
 }
 
+void TfmMain::InputNamed()
+{
+    const QFileInfo named(FirstInputFile());
+    if (FirstInputFile().isEmpty() || !named.exists() || named.absoluteFilePath() == openInput_) return;
+    openInput_ = named.absoluteFilePath();
+    // The outputs of the file before are not this one's (unless it is being converted).
+    if (!converting_) cView->ClearOutputs();
+    if (std::exchange(choicesAhead_, false)) return;
+    cTimes->ForAnotherFile();
+    // Told again from the new file's content, by whoever named it (or by Convert).
+    cInputFileFormat->setCurrentIndex(-1);
+}
+
+void TfmMain::NoteChoiceAhead()
+{
+    const QString named = FirstInputFile();
+    if (named.isEmpty() || !QFileInfo::exists(named)) choicesAhead_ = true;
+}
+
 // A file whose content names another format than the one chosen is not
-// converted as it: the question says what it is and offers that format.
+// converted as it: the question says what it is and offers that format. One
+// whose content names none, with none chosen, is said to be what it looks like.
 bool TfmMain::InputsAreWhatTheyAre(ConversionRequest& request)
 {
     for (ConversionInput& input : request.inputs) {
         const std::string name = StripQuotes(input.name);
+        if (!IsInputPosition(input.position))
+            if (const std::optional<FormatNotTold> notTold = FormatNotToldOf(name)) {
+                std::string formats;
+                for (std::size_t i = 0; i < notTold->mayBe.size(); ++i)
+                    formats += (i == 0                           ? ""
+                                : i + 1 == notTold->mayBe.size() ? " or "
+                                                                 : ", ") +
+                               InputFormats[notTold->mayBe[i]].DisplayName;
+                ShowMessage(NotToldLine(name, *notTold) + ".\n\nChoose its format in the list" +
+                            (formats.empty() ? "." : ": it may be " + formats + "."));
+                return false;
+            }
         if (!ContentIsNot(name, input.position)) continue;
         const int found = InputFormatFor(name, -1, OutputPosition());
         if (!AskFormat(ToQString(WhatTheFileIs(name, found, input.position)),

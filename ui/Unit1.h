@@ -140,6 +140,11 @@ protected:
 
 private:
     void SelectInputFormatOf(const std::string& file);
+    // The input field names another existing file or folder: the choices made
+    // for the one before (its format, the Times row unless pinned) go.
+    void InputNamed();
+    // A format or a repair chosen with no input named is for the next one.
+    void NoteChoiceAhead();
     bool InputsAreWhatTheyAre(ConversionRequest& request);
     // The time repairs of the Times row, then the steps of the Shape panel.
     void AddRepairs(ConversionRequest& request);
@@ -177,6 +182,10 @@ private:
     QMenu* recentMenu_ = nullptr;
     QString proposedOutput_;
     QString inputFolder_;  // of the input an output name was last proposed for
+    // The input the format and the Times row were chosen for (empty: none yet);
+    // true while they were chosen with no input named, for the next one.
+    QString openInput_;
+    bool choicesAhead_ = false;
     QStringList written_;
     QStringList recent_;
     bool shown_ = false;

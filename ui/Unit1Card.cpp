@@ -76,6 +76,7 @@ void TfmMain::StartCard()
     written_.clear();
     bOpenFolder->setEnabled(false);
     cView->ClearOutputs();
+    cView->StopReading();
     cardNext_ = 0;
     cardConverted_ = 0;
     cardNotConverted_.clear();
