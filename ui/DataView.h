@@ -92,12 +92,18 @@ public:
     // it did before it had a view.
     void ShowContentAfterFirstPaint();
 
+    // The height at which the view shows six rows of figures or points, a map
+    // as high as they are and a profile of a few lines: the window's first
+    // height, where the screen has it.
+    int FirstHeight() const;
     // Small: the window gives the view the room it sets aside for it, and growing it is the fields' turn.
     QSize sizeHint() const override { return minimumSizeHint(); }
 
     bool Reading() const { return reader_.Running(); }
     std::shared_ptr<const ViewData> Data() const { return shown_; }
     QString Status() const;
+    // The file's line above the map: at most two lines, always two lines high.
+    class TwoLineLabel* StatusLine() const { return status_; }
     MapView* Map() const { return map_; }
     QTableWidget* Table() const { return table_; }
     ProfileView* Profile() const { return profile_; }
@@ -126,9 +132,12 @@ protected:
     // Tab walks the view's own controls; they are not in the fields' tab order, which F6 leaves and enters.
     bool focusNextPrevChild(bool next) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildControls();
+    // The height the figures' and points' tabs take to show that many rows.
+    int TabsHeightForRows(int rows) const;
     void SwitchPane();
     QList<QWidget*> FocusRing() const;
     QList<QWidget*> ShownContent() const;
@@ -158,7 +167,8 @@ private:
     QTabWidget* tabs_ = nullptr;
     bool pointFromMap_ = false;  // a click on the map chose the point: the map stays where it is
     QSplitter* split_ = nullptr;
-    QLabel* status_ = nullptr;
+    bool splitChosen_ = false;  // by the user, now or in an earlier run (the settings)
+    class TwoLineLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QPushButton* fitButton_ = nullptr;

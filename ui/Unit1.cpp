@@ -14,6 +14,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -29,6 +30,7 @@
 #include <QSplitter>
 #include <QStringDecoder>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
@@ -102,6 +104,18 @@ QPushButton* PictureButton(QWidget* parent, const QString& caption, QStyle::Stan
     // Return and Enter press a focused button, as Space does.
     button->setAutoDefault(true);
     return button;
+}
+
+// The width a list needs to show a text whole in its field.
+int WidthShowing(const QComboBox* list, const QString& text)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    option.editable = list->isEditable();
+    option.frame = list->hasFrame();
+    // The field's own margins, two pixels a side, and its cursor.
+    const QSize contents(list->fontMetrics().horizontalAdvance(text) + 6, list->fontMetrics().height());
+    return list->style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, list).width();
 }
 
 void SelectIndex(TLyrComboBox* list, int index)
@@ -225,6 +239,15 @@ void TfmMain::BuildControls()
 
     cTimes = new TimesRow(this);
     cCodePage = new CodePageBox(this);
+    codePageLabel_ = new QLabel("Code pa&ge", this);
+    codePageLabel_->setBuddy(cCodePage);
+    // Apart from its field, as the captions beside the other fields are.
+    for (QLabel* caption : {codePageLabel_, cTimes->Label()}) {
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        caption->setIndent(6);
+    }
+    // Beside the Times row's first line, should the row take two.
+    cTimes->Label()->setMinimumHeight(cTimes->Shift()->sizeHint().height());
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
@@ -259,7 +282,14 @@ void TfmMain::BuildControls()
     cardProgress_ = new QProgressBar(this);
     cardProgress_->setAccessibleName("Files converted");
     cardProgress_->setFormat("%v of %m");
+    // Its room is kept while it is hidden, and Convert is as wide as Stop: a
+    // folder conversion moves no button.
+    cardProgress_->setMaximumWidth(fontMetrics().averageCharWidth() * 14);
+    QSizePolicy kept = cardProgress_->sizePolicy();
+    kept.setRetainSizeWhenHidden(true);
+    cardProgress_->setSizePolicy(kept);
     cardProgress_->hide();
+    FitConvertButton();
 
     recentMenu_ = new QMenu(this);
     QAction* recent =
@@ -312,7 +342,8 @@ void TfmMain::BuildControls()
     setTabOrder(cCodePage, cTimes->Shift());
     setTabOrder(cTimes->Shift(), cTimes->Zone());
     setTabOrder(cTimes->Zone(), cTimes->Rollover());
-    setTabOrder(cTimes->Rollover(), cOutPutFile);
+    setTabOrder(cTimes->Rollover(), cTimes->ForEveryFile());
+    setTabOrder(cTimes->ForEveryFile(), cOutPutFile);
     before = cOutPutFile;
     for (QWidget* next : outputButtons) setTabOrder(std::exchange(before, next), next);
     setTabOrder(before, cOutputFileFormat);
@@ -349,20 +380,19 @@ void TfmMain::LayOut()
     grid_->setHorizontalSpacing(0);
     grid_->setVerticalSpacing(7);
     grid_->addWidget(cInputFile, 0, 1);
-    auto* inputFormatRow = new QHBoxLayout;
-    inputFormatRow->setSpacing(6);
-    inputFormatRow->addWidget(cInputFileFormat, 1);
-    inputFormatRow->addWidget(cCodePage, 0, Qt::AlignBottom);
-    grid_->addLayout(inputFormatRow, 1, 1);
-    // The repairs of the inputs' times, captioned in the captions' column.
-    grid_->addWidget(cTimes->Label(), 2, 0, Qt::AlignRight | Qt::AlignVCenter);
-    grid_->addWidget(cTimes, 2, 1);
-    grid_->addWidget(Bevel1, 3, 1);
-    grid_->addWidget(cOutPutFile, 4, 1);
-    grid_->addWidget(cOutputFileFormat, 5, 1);
-    grid_->addWidget(cOutput, 6, 1);
+    grid_->addWidget(cInputFileFormat, 1, 1);
+    // The code page and the repairs of the inputs' times, each on a row of its
+    // own (beside the format, both were cut), captioned in the captions' column.
+    grid_->addWidget(codePageLabel_, 2, 0, Qt::AlignRight | Qt::AlignVCenter);
+    grid_->addWidget(cCodePage, 2, 1);
+    grid_->addWidget(cTimes->Label(), 3, 0, Qt::AlignRight | Qt::AlignTop);
+    grid_->addWidget(cTimes, 3, 1);
+    grid_->addWidget(Bevel1, 4, 1);
+    grid_->addWidget(cOutPutFile, 5, 1);
+    grid_->addWidget(cOutputFileFormat, 6, 1);
+    grid_->addWidget(cOutput, 7, 1);
     grid_->setColumnStretch(1, 1);
-    grid_->setRowStretch(6, 1);
+    grid_->setRowStretch(7, 1);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(2);
@@ -375,29 +405,49 @@ void TfmMain::LayOut()
     buttons->addWidget(bOpenFolder);
     buttons->addStretch(2);
     buttons->addWidget(cardProgress_);
-    grid_->addLayout(buttons, 7, 0, 1, 2);
+    grid_->addLayout(buttons, 8, 0, 1, 2);
     FitCaptionColumn();
+    SizeAtFirst();
+}
 
+// The fields' width at which every entry of the lists shows whole, and the
+// Times row's parts on at most two lines.
+int TfmMain::WholeFieldsWidth() const
+{
+    int controls = 0;
+    for (const QComboBox* list :
+         std::initializer_list<const QComboBox*>{cInputFileFormat, cOutputFileFormat, cCodePage})
+        for (int i = 0; i < list->count(); ++i) controls = std::max(controls, WidthShowing(list, list->itemText(i)));
+    const QMargins m = grid_->contentsMargins();
+    int captions = grid_->columnMinimumWidth(0);
+    for (const QLabel* label : {codePageLabel_, cTimes->Label()})
+        captions = std::max(captions, label->sizeHint().width());
+    return m.left() + captions + controls + m.right();
+}
+
+// Two thirds of the screen, centred, and more where the fields' texts or six
+// rows of figures need it and the screen has it: the map gets room on a large
+// screen too. The fields get their whole texts' width, less than half a wide
+// window; the view takes what is left.
+void TfmMain::SizeAtFirst()
+{
+    const QSize least = minimumSizeHint();
+    const int fields = std::max(split_->widget(0)->minimumSizeHint().width(), WholeFieldsWidth());
     const double scale = std::max(1.0, fontMetrics().height() / double(kDrawnLineHeight));
-    QSize start = QSize(kDrawnWidth + kViewWidth, kDrawnHeight + kViewWidth / 4) * scale;
-    start = start.expandedTo(minimumSizeHint());
+    QSize start = QSize(fields + int(kViewWidth * scale), cView->FirstHeight()).expandedTo(least);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        // Two thirds of the screen, centred: the map gets room on a large screen too.
         const QRect available = screen->availableGeometry();
-        start = (available.size() * 2 / 3).expandedTo(minimumSizeHint()).boundedTo(available.size());
-        // On a small screen (or at a large scale) the view gets the width it was drawn with, if there is room.
-        const int natural = split_->widget(0)->minimumSizeHint().width() + static_cast<int>(kViewWidth * scale);
-        start.setWidth(std::max(start.width(), std::min(natural, available.width())));
+        start = start.boundedTo(available.size()).expandedTo(available.size() * 2 / 3).expandedTo(least);
         QRect frame(QPoint(), start);
         frame.moveCenter(available.center());
         move(frame.topLeft());
     }
     resize(start);
-    // The fields keep the width they were drawn with, less than half a wide window; the view takes what is left.
-    const int fieldsWidth = std::max(split_->widget(0)->minimumSizeHint().width(),
-                                     std::min(int(kDrawnWidth * scale), start.width() * 2 / 5));
-    const int viewWidth = std::max(cView->minimumSizeHint().width(), start.width() - fieldsWidth);
-    split_->setSizes({std::max(split_->widget(0)->minimumSizeHint().width(), start.width() - viewWidth), viewWidth});
+    const int fieldsWidth = std::clamp(
+        std::max(fields, std::min(int(kDrawnWidth * scale), start.width() * 2 / 5)),
+        split_->widget(0)->minimumSizeHint().width(),
+        std::max(split_->widget(0)->minimumSizeHint().width(), start.width() - cView->minimumSizeHint().width()));
+    split_->setSizes({fieldsWidth, start.width() - fieldsWidth});
 }
 
 void TfmMain::FitCaptionColumn()
@@ -411,10 +461,26 @@ void TfmMain::FitCaptionColumn()
     grid_->setColumnMinimumWidth(0, widest);
 }
 
+void TfmMain::FitConvertButton()
+{
+    const QString caption = bConvert->text();
+    bConvert->setMinimumWidth(0);
+    int widest = 0;
+    for (const char* text : {"&Convert", "&Stop"}) {
+        bConvert->setText(text);
+        widest = std::max(widest, bConvert->sizeHint().width());
+    }
+    bConvert->setText(caption);
+    bConvert->setMinimumWidth(widest);
+}
+
 void TfmMain::changeEvent(QEvent* event)
 {
     // The captions have taken the new font before the window hears of it.
-    if (grid_ && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)) FitCaptionColumn();
+    if (grid_ && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)) {
+        FitCaptionColumn();
+        FitConvertButton();
+    }
     QWidget::changeEvent(event);
 }
 

@@ -170,7 +170,11 @@ private:
     void WriteWindowSettings(std::vector<IniEntry>& entries) const;
     void BuildControls();
     void LayOut();
+    int WholeFieldsWidth() const;
+    void SizeAtFirst();
     void FitCaptionColumn();
+    // Convert is as wide as its other caption, Stop: the buttons beside it never move.
+    void FitConvertButton();
     void ConnectControls();
     void FocusChanged(QWidget* old, QWidget* now);
     void SaveOnce();
@@ -191,6 +195,7 @@ private:
     bool shown_ = false;
     QSize sizeShown_;
     QGridLayout* grid_ = nullptr;
+    class QLabel* codePageLabel_ = nullptr;
     QSplitter* split_ = nullptr;  // the fields and the pane beside the view
     bool layoutChosen_ = false;   // a splitter moved by the user, now or in an earlier run
     QMetaObject::Connection focusWatch_;
