@@ -13,10 +13,12 @@
 #include <QMimeData>
 #include <functional>
 
+#include "core/catalogue.h"
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/DataView.h"
 #include "ui/FilenameEditLabel.h"
+#include "ui/InputFormatOf.h"
 #include "ui/Lyrlcomb.h"
 
 namespace {
@@ -198,4 +200,51 @@ TEST_F(WindowTest, EscapeInAFormatListCancelsWhatWasTyped)
         EXPECT_EQ(l.list->currentIndex(), l.before) << l.typed;
         EXPECT_EQ(l.list->currentText(), shown) << l.typed;
     }
+}
+
+// A content that names no format: what it looks like, and the formats of its
+// look offered, those its extension names first; a content that names one
+// is left to be read as it.
+TEST(FormatNotTold, SaysWhatTheContentLooksLikeAndOffersTheFormatsOfItsLook)
+{
+    BuildFormatCatalogue(KnownFormats());
+    TempDir dir;
+    using enum Input;
+    const std::vector<int> text = {Position(KesWaypoint),    Position(KesTrack), Position(NobletecWaypoints),
+                                   Position(NobletecTracks), Position(Nmea),     Position(MagellanWaypoint),
+                                   Position(MagellanTrack)};
+    const std::vector<int> binary = {Position(HoluxWaypoint), Position(HoluxTrack),         Position(MapsendWaypoint),
+                                     Position(MapsendTrack),  Position(MapsourceWaypoints), Position(MapsourceTracks),
+                                     Position(TomTom)};
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* looks;
+        std::vector<int> mayBe;
+    } rows[] = {
+        {"notes.dat", "\r\n  just some words \r\nmore\r\n", "it looks like text: \"just some words\"", text},
+        {"list.txt",
+         std::string(60, 'a') + "\n",
+         "it looks like text: \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa...\"",
+         {Position(NobletecWaypoints), Position(NobletecTracks), Position(KesWaypoint), Position(KesTrack),
+          Position(Nmea), Position(MagellanWaypoint), Position(MagellanTrack)}},
+        {"places.xml",
+         "<?xml version=\"1.0\"?>\n<!-- made by hand -->\n<kml xmlns=\"x\">",
+         "it looks like XML, its first element <kml>",
+         {Position(GpxWaypoints), Position(GpxTracks)}},
+        {"dump.bin", std::string("MZ\x90\0\x03\0\0\0\x04\0", 10), "it looks like binary data: 4D 5A 90 00 03 00 00 00",
+         binary},
+        {"empty.gpx", "", "it is empty", {Position(GpxWaypoints), Position(GpxTracks)}},
+    };
+    for (const auto& row : rows) {
+        WriteText(dir.Path(row.name), row.bytes);
+        const std::optional<FormatNotTold> notTold = FormatNotToldOf(dir.Path(row.name));
+        ASSERT_TRUE(notTold) << row.name;
+        EXPECT_EQ(notTold->looks, row.looks) << row.name;
+        EXPECT_EQ(notTold->mayBe, row.mayBe) << row.name;
+    }
+    WriteText(dir.Path("walk.gpx"), kGpx);
+    EXPECT_FALSE(FormatNotToldOf(dir.Path("walk.gpx")));
+    EXPECT_FALSE(FormatNotToldOf(dir.Path("missing.dat")));
+    EXPECT_EQ(NotToldLine(dir.Path("notes.dat"), {"it is empty", {}}), "notes.dat: no format found in it; it is empty");
 }
