@@ -502,7 +502,8 @@ void TfmMain::ConnectControls()
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TfmMain::FocusChanged);
     connect(cInputFile, &QLineEdit::textChanged, this, &TfmMain::ShowInputInView);
     // After the view has the new name: the Times row cleared is read with it, not with the file before.
-    connect(cInputFile, &QLineEdit::textChanged, this, &TfmMain::InputNamed);
+    // A folder is passed through while a name is typed: it counts once chosen, or once the typing pauses.
+    connect(cInputFile, &QLineEdit::textChanged, this, [this] { InputNamed(false); });
     connect(cInputFileFormat, &TLyrComboBox::ChoiceMade, this, &TfmMain::NoteChoiceAhead);
     connect(cTimes, &TimesRow::Changed, this, &TfmMain::NoteChoiceAhead);
     connect(split_, &QSplitter::splitterMoved, this, [this] { layoutChosen_ = true; });
@@ -893,6 +894,7 @@ void TfmMain::ChooseInputFiles(const QStringList& files)
 void TfmMain::InputChosen(const QStringList& files)
 {
     if (files.isEmpty()) return;
+    InputNamed(true);
     SelectInputFormatOf(files.front().toStdString());
     AddRecent(files.front());
     ProposeForNewInput();
@@ -902,6 +904,7 @@ void TfmMain::InputChosen(const QStringList& files)
 void TfmMain::FollowTypedInput()
 {
     const QFileInfo typed(FirstInputFile());
+    if (typed.isDir()) InputNamed(true);
     if (!typed.isFile()) return;
     SelectInputFormatOf(typed.absoluteFilePath().toStdString());
     ProposeForNewInput();
@@ -916,10 +919,12 @@ void TfmMain::SelectInputFormatOf(const std::string& file)
     if (position != InputPosition()) cInputFileFormat->setCurrentIndex(position);
 }
 
-void TfmMain::InputNamed()
+void TfmMain::InputNamed(bool folders)
 {
     const QFileInfo named(FirstInputFile());
-    if (FirstInputFile().isEmpty() || !named.exists() || named.absoluteFilePath() == openInput_) return;
+    if (FirstInputFile().isEmpty() || !(named.isFile() || (folders && named.isDir())) ||
+        named.absoluteFilePath() == openInput_)
+        return;
     openInput_ = named.absoluteFilePath();
     // The outputs of the file before are not this one's (unless it is being converted).
     if (!converting_) cView->ClearOutputs();

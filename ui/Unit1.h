@@ -140,9 +140,10 @@ protected:
 
 private:
     void SelectInputFormatOf(const std::string& file);
-    // The input field names another existing file or folder: the choices made
-    // for the one before (its format, the Times row unless pinned) go.
-    void InputNamed();
+    // The input field names another existing file (or folder, with folders):
+    // the choices made for the one before (its format, the Times row unless
+    // pinned) go.
+    void InputNamed(bool folders);
     // A format or a repair chosen with no input named is for the next one.
     void NoteChoiceAhead();
     bool InputsAreWhatTheyAre(ConversionRequest& request);
