@@ -154,7 +154,8 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
             KeepWhatIsAsked(read, options.mode, passedOver);
             if (read.findings.Has(FindingKind::Undated))
                 if (const auto date = f.DateOfLog(r.inputs[i].name)) {
-                    DateUndatedTimes(read.document, *date);
+                    // Said as the date repair of the command says it.
+                    f.AddLine(DatedLine(*date, DateUndatedTimes(read.document, *date)));
                     read.findings.Remove(FindingKind::Undated);
                 }
             for (const Finding& finding : read.findings.All())

@@ -121,6 +121,10 @@ struct FormatTexts {
     const char* pattern;      // of the file-dialog filter
 };
 
+// What a format's files look like inside, for a file whose content names
+// no format: the formats it may be are those of its look.
+enum class FileLooks { Text, Xml, Binary };
+
 struct InputFormatRow {
     int position;
     FormatTexts texts;
@@ -134,6 +138,7 @@ struct InputFormatRow {
     bool severalTracks = false;
     // The format's texts are Unicode, or it holds none: no code page applies.
     bool unicodeTexts = false;
+    FileLooks looks = FileLooks::Text;
 };
 
 struct OutputFormatRow {

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/undated_times.h"
 
+#include "core/number_format.h"
+#include "core/utc_time.h"
+
 namespace {
 std::int64_t DateList(PointList& list, std::chrono::sys_days firstDay)
 {
@@ -21,6 +24,13 @@ std::int64_t DateList(PointList& list, std::chrono::sys_days firstDay)
     return dated;
 }
 }  // namespace
+
+std::string DatedLine(std::chrono::year_month_day firstDay, std::int64_t dated)
+{
+    const std::int64_t days = std::chrono::sys_days(firstDay).time_since_epoch().count();
+    return "date " + IsoTime({days * 86400, 0}).substr(0, 10) + ": " + GroupedInt(dated) +
+           (dated == 1 ? " time" : " times") + " of day dated";
+}
 
 UtcTime OnDay(UtcTime undated, std::chrono::sys_days today)
 {

@@ -5,12 +5,16 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 #include "core/document.h"
 
 // Every undated time of the document takes `firstDay` for the day it counts
 // from; returns how many were dated.
 std::int64_t DateUndatedTimes(Document& document, std::chrono::year_month_day firstDay);
+
+// What dating them did, as the progress says it: "date 2019-05-01: 2 times of day dated".
+std::string DatedLine(std::chrono::year_month_day firstDay, std::int64_t dated);
 
 // The time a native file gives an undated point: on the day of `today`.
 UtcTime OnDay(UtcTime undated, std::chrono::sys_days today);

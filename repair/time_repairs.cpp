@@ -64,7 +64,7 @@ public:
             p.time = midnight;
             return true;
         });
-        report.line = Name() + ": " + Times(dated) + " of day dated, " + Times(given) + " given";
+        report.line = DatedLine(day_, dated) + ", " + Times(given) + " given";
         if (dated > 0) report.settled.push_back(FindingKind::Undated);
         return report;
     }

@@ -26,6 +26,7 @@ struct StepContext {
 struct MadeStep {
     StepPointer step;   // none when the choice is wrong
     std::string error;  // why, in one line ("option '--simplify' needs a length such as 5m, not 'x'")
+    std::string need;   // the same without the option, for a front end that names the step its own way
 };
 MadeStep MakeStep(const StepChoice& choice, const StepContext& context = {});
 // True for the names of the shaping options.

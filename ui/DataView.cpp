@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -40,6 +41,7 @@
 #include "ui/PointsPane.h"
 #include "ui/ProfileView.h"
 #include "ui/TileDialog.h"
+#include "ui/TwoLineLabel.h"
 #include "ui/WrappingRow.h"
 
 namespace {
@@ -62,6 +64,7 @@ enum Column {
 const char* const kHeadings[] = {"",       "Name",   "Points",  "Sections", "Start",   "End", "Duration",
                                  "Length", "Lowest", "Highest", "Ascent",   "Descent", "Box"};
 constexpr int kProgressMillis = 100;
+constexpr int kRowsShown = 6;  // of the figures and the points, at the first size
 const std::string kUnitsKey = "Units";
 constexpr int kTypingMillis = 300;
 const QColor kRouteColour(0x6a, 0x1b, 0x9a), kWaypointColour(0xc6, 0x28, 0x28);
@@ -240,9 +243,8 @@ void DataView::paintEvent(QPaintEvent* event)
 
 void DataView::BuildControls()
 {
-    status_ = new QLabel(this);
+    status_ = new TwoLineLabel(this);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    status_->setWordWrap(true);
     progress_ = new QProgressBar(this);
     progress_->setMaximumWidth(160);
     // A read makes the window no wider: a screen of 960 logical pixels holds it.
@@ -258,7 +260,10 @@ void DataView::BuildControls()
     outputButton_->setToolTip("Show the files the last conversion wrote, read back");
     offerButton_ = new QPushButton(this);
     offerButton_->hide();
-    connect(offerButton_, &QPushButton::clicked, this, [this] { emit FormatOffered(offered_); });
+    offerMenu_ = new QMenu(offerButton_);
+    connect(offerButton_, &QPushButton::clicked, this, [this] {
+        if (offered_ >= 0) emit FormatOffered(offered_);
+    });
     for (QPushButton* button : {stopButton_, fitButton_, saveButton_, outputButton_, offerButton_})
         button->setAutoDefault(true);
     // The figures' times: the system's zone by default (TakeHostZone), UTC one choice away.
@@ -342,12 +347,11 @@ void DataView::BuildControls()
     for (QWidget* w : std::initializer_list<QWidget*>{progress_, stopButton_, offerButton_, outputButton_, fitButton_,
                                                       saveButton_, utcButton_})
         bar_->addWidget(w);
-    auto* bar = new QHBoxLayout;
-    bar->addWidget(status_, 1);
-    bar->addWidget(buttons);
+    // The file's line above the buttons, two lines high whatever it says: the map below never moves.
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 11, 8, 7);
-    layout->addLayout(bar);
+    layout->addWidget(status_);
+    layout->addWidget(buttons);
     layout->addWidget(earlyBar_);
     layout->addWidget(split_, 1);
 
@@ -359,7 +363,7 @@ void DataView::BuildControls()
     chooseTimer_->setInterval(kTypingMillis);
     progressTimer_ = new QTimer(this);
     progressTimer_->setInterval(kProgressMillis);
-    status_->setText("Choose an input file to see what it holds");
+    status_->SetFullText("Choose an input file to see what it holds");
 }
 
 QList<QWidget*> DataView::FocusRing() const
@@ -409,7 +413,7 @@ void DataView::Choose(const QString& file, int inputPosition)
     chooseTimer_->start();
 }
 
-QString DataView::Status() const { return status_->text(); }
+QString DataView::Status() const { return status_->FullText(); }
 
 void DataView::ShowFile(const QString& file, int inputPosition)
 {
@@ -419,37 +423,60 @@ void DataView::ShowFile(const QString& file, int inputPosition)
         choiceWaits_ = true;
         return;
     }
-    if (file == inputFile_ && inputPosition == inputPosition_ && (reader_.Running() || inputData_)) return;
-    inputFile_ = file;
-    inputPosition_ = inputPosition;
-    inputData_.reset();
+    if (file == file_.name && inputPosition == file_.position && (reader_.Running() || file_.data)) return;
+    file_ = ShownFile{.name = file, .position = inputPosition, .readPosition = -1, .data = nullptr};
     outputButton_->setChecked(false);
     showingOutput_ = false;
     // With no format chosen yet (a GPX may be read as tracks or as waypoints),
     // the view reads the file as the first format its content names.
-    readPosition_ = IsInputPosition(inputPosition) || !RegularFile(file) ? inputPosition : FormatOfContent(file);
+    file_.readPosition = IsInputPosition(inputPosition) || !RegularFile(file) ? inputPosition : FormatOfContent(file);
     offerButton_->hide();
     // A content that names another format is not read as the one chosen.
     if (RegularFile(file) && ContentIsNot(file.toStdString(), inputPosition)) {
         reader_.Stop();
         Show(nullptr);
-        offered_ = FormatOfContent(file);
-        status_->setText(QString::fromStdString(WhatTheFileIs(file.toStdString(), offered_, inputPosition)));
-        offerButton_->setText("Read as " + QString::fromStdString(InputFormats[offered_].DisplayName));
-        offerButton_->show();
+        const int found = FormatOfContent(file);
+        status_->SetFullText(QString::fromStdString(WhatTheFileIs(file.toStdString(), found, inputPosition)));
+        Offer({found});
         emit ReadDone();
         return;
     }
-    if (file.isEmpty() || !RegularFile(file) || !IsInputPosition(readPosition_)) {
+    // A content that names no format, with none chosen: what it looks like, and what it may be.
+    if (!IsInputPosition(file_.readPosition))
+        if (const std::optional<FormatNotTold> notTold = FormatNotToldOf(file.toStdString())) {
+            reader_.Stop();
+            Show(nullptr);
+            status_->SetFullText(QString::fromStdString(NotToldLine(file.toStdString(), *notTold)) +
+                                 "\nChoose its format in the list, or read it as one it may be");
+            Offer(notTold->mayBe);
+            emit ReadDone();
+            return;
+        }
+    if (file.isEmpty() || !RegularFile(file) || !IsInputPosition(file_.readPosition)) {
         reader_.Stop();
         Show(nullptr);
-        status_->setText(file.isEmpty() || RegularFile(file) || !QFileInfo::exists(file)
-                             ? "Choose an input file and its format to see what it holds"
-                             : "Not shown: only a regular file is read before converting");
+        status_->SetFullText(file.isEmpty() || RegularFile(file) || !QFileInfo::exists(file)
+                                 ? "Choose an input file and its format to see what it holds"
+                                 : "Not shown: only a regular file is read before converting");
         emit ReadDone();
         return;
     }
-    Read({{file.toStdString(), readPosition_}}, QFileInfo(file).fileName());
+    Read({{file.toStdString(), file_.readPosition}}, QFileInfo(file).fileName());
+}
+
+void DataView::Offer(const std::vector<int>& positions)
+{
+    // One format on the button; several in its menu.
+    offered_ = positions.size() == 1 ? positions.front() : -1;
+    offerMenu_->clear();
+    for (const int position : positions)
+        offerMenu_->addAction(QString::fromStdString(InputFormats[position].DisplayName), this,
+                              [this, position] { emit FormatOffered(position); });
+    offerButton_->setMenu(positions.size() > 1 ? offerMenu_ : nullptr);
+    offerButton_->setText(positions.size() == 1
+                              ? "Read as " + QString::fromStdString(InputFormats[positions.front()].DisplayName)
+                              : "Read as");
+    offerButton_->setVisible(!positions.empty());
 }
 
 void DataView::Read(std::vector<PreviewFile> files, const QString& what)
@@ -457,7 +484,7 @@ void DataView::Read(std::vector<PreviewFile> files, const QString& what)
     reading_ = what;
     // The outputs read back hold the repaired times already.
     reader_.Start(std::move(files), showingOutput_ ? TimeRepairs{} : repairs_, codePage_);
-    status_->setText(QString("Reading %1...").arg(what));
+    status_->SetFullText(QString("Reading %1...").arg(what));
     progress_->setRange(0, 0);
     progress_->show();
     stopButton_->show();
@@ -479,14 +506,14 @@ void DataView::StopReading()
     stopButton_->hide();
     // The read was cut short: it is made again once the conversion is over.
     if (!showingOutput_) {
-        inputData_.reset();
+        file_.data.reset();
         if (!choiceWaits_) {
-            chosenFile_ = inputFile_;
-            chosenPosition_ = inputPosition_;
+            chosenFile_ = file_.name;
+            chosenPosition_ = file_.position;
             choiceWaits_ = true;
         }
     }
-    status_->setText(QString("Reading %1 stopped").arg(reading_));
+    status_->SetFullText(QString("Reading %1 stopped").arg(reading_));
 }
 
 void DataView::UpdateProgress()
@@ -496,7 +523,7 @@ void DataView::UpdateProgress()
         progress_->setRange(0, 1000);
         progress_->setValue(static_cast<int>(fraction * 1000));
     }
-    status_->setText(QString("Reading %1... %2 points").arg(reading_).arg(reader_.PointsRead()));
+    status_->SetFullText(QString("Reading %1... %2 points").arg(reading_).arg(reader_.PointsRead()));
 }
 
 void DataView::Finished(std::shared_ptr<const ViewData> data, const QString& error, bool cancelled)
@@ -505,12 +532,12 @@ void DataView::Finished(std::shared_ptr<const ViewData> data, const QString& err
     progress_->hide();
     stopButton_->hide();
     if (cancelled) {
-        status_->setText(QString("Reading %1 stopped").arg(reading_));
+        status_->SetFullText(QString("Reading %1 stopped").arg(reading_));
     } else if (!error.isEmpty()) {
         Show(nullptr);
-        status_->setText(QString("%1 could not be read: %2").arg(reading_, error));
+        status_->SetFullText(QString("%1 could not be read: %2").arg(reading_, error));
     } else {
-        (showingOutput_ ? outputData_ : inputData_) = data;
+        (showingOutput_ ? outputData_ : file_.data) = data;
         Show(data);
     }
     emit ReadDone();
@@ -537,7 +564,7 @@ void DataView::Show(std::shared_ptr<const ViewData> data)
     if (shown_->readInPart) text += " (read in part)";
     if (!shown_->codePage.empty()) text += "\nTexts read in " + QString::fromStdString(shown_->codePage);
     for (const std::string& message : shown_->messages) text += "\n" + QString::fromStdString(message);
-    status_->setText(text);
+    status_->SetFullText(text);
     QStringList warnings;
     for (const std::string& warning : shown_->warnings)
         warnings << QString::fromStdString(warning).replace("; --rollover repairs them", "");
@@ -653,10 +680,10 @@ void DataView::ShowOutput(bool output)
         if (outputData_) Show(outputData_);
         else Read(outputFiles_, what);
     } else {
-        reading_ = QFileInfo(inputFile_).fileName();
-        if (inputData_) Show(inputData_);
-        else if (!inputFile_.isEmpty() && RegularFile(inputFile_))
-            Read({{inputFile_.toStdString(), readPosition_}}, reading_);
+        reading_ = QFileInfo(file_.name).fileName();
+        if (file_.data) Show(file_.data);
+        else if (!file_.name.isEmpty() && RegularFile(file_.name))
+            Read({{file_.name.toStdString(), file_.readPosition}}, reading_);
     }
 }
 
@@ -670,10 +697,19 @@ void DataView::SetCodePage(const std::string& codePage)
 void DataView::SetRepairs(const TimeRepairs& repairs)
 {
     repairs_ = repairs;
-    inputData_.reset();
-    if (showingOutput_ || held_ || inputFile_.isEmpty() || !RegularFile(inputFile_) || !IsInputPosition(readPosition_))
+    file_.data.reset();
+    // A file chosen a moment ago is read with them once it stands; during a
+    // conversion the file shown is read again after it.
+    if (chooseTimer_->isActive() || choiceWaits_) return;
+    if (held_) {
+        chosenFile_ = file_.name;
+        chosenPosition_ = file_.position;
+        choiceWaits_ = true;
         return;
-    Read({{inputFile_.toStdString(), readPosition_}}, QFileInfo(inputFile_).fileName());
+    }
+    if (showingOutput_ || file_.name.isEmpty() || !RegularFile(file_.name) || !IsInputPosition(file_.readPosition))
+        return;
+    Read({{file_.name.toStdString(), file_.readPosition}}, QFileInfo(file_.name).fileName());
 }
 
 QString DataView::DisplayZone() const { return QString::fromStdString(localZone_.Name()); }
@@ -756,7 +792,40 @@ void DataView::ChooseTiles()
 
 QByteArray DataView::SplitState() const { return split_->saveState(); }
 
-void DataView::RestoreSplitState(const QByteArray& state) { split_->restoreState(state); }
+void DataView::RestoreSplitState(const QByteArray& state) { splitChosen_ = split_->restoreState(state); }
+
+int DataView::TabsHeightForRows(int rows) const
+{
+    // The points list is the taller: its list and search above the table, the point's details below.
+    const QFontMetrics metrics = fontMetrics();
+    const int line = metrics.height(), row = line + 6, frames = 4 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    const int tabBar = line + 12, fields = line + 12, heading = line + 10, details = 2 * metrics.lineSpacing();
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return tabBar + fields + heading + rows * row + scrollBar + details + frames + 4 * 3;
+}
+
+int DataView::FirstHeight() const
+{
+    const int tabs = TabsHeightForRows(kRowsShown);
+    const QMargins m = layout()->contentsMargins();
+    const int spacing = layout()->spacing() * 2 + split_->handleWidth() * 2;
+    return m.top() + m.bottom() + status_->sizeHint().height() + bar_->sizeHint().height() + spacing + 2 * tabs +
+           fontMetrics().height() * 8;
+}
+
+void DataView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // At the first size, unless the user has set the splits: six rows of
+    // figures or points where the map keeps more than half the height, the
+    // profile a few lines, the map the rest.
+    if (splitChosen_ || split_->height() <= 0) return;
+    splitChosen_ = true;
+    const int room = split_->height() - 2 * split_->handleWidth();
+    const int profile = std::min(fontMetrics().height() * 8, room / 6);
+    const int tabs = std::min(TabsHeightForRows(kRowsShown), room * 9 / 20);
+    split_->setSizes({room - tabs - profile, tabs, profile});
+}
 
 bool DataView::SaveMap(const QString& file, QString& error) const { return map_->SaveImage(file, error); }
 

@@ -52,6 +52,7 @@ public:
     void StopReading();
     // The files a conversion wrote, as the window hears of them; ConversionDone
     // then offers to show them (as the input formats their content names).
+    // The window clears them when another input is opened.
     void ClearOutputs();
     void AddOutput(const QString& file);
     void ConversionDone(int outputPosition);
@@ -91,12 +92,18 @@ public:
     // it did before it had a view.
     void ShowContentAfterFirstPaint();
 
+    // The height at which the view shows six rows of figures or points, a map
+    // as high as they are and a profile of a few lines: the window's first
+    // height, where the screen has it.
+    int FirstHeight() const;
     // Small: the window gives the view the room it sets aside for it, and growing it is the fields' turn.
     QSize sizeHint() const override { return minimumSizeHint(); }
 
     bool Reading() const { return reader_.Running(); }
     std::shared_ptr<const ViewData> Data() const { return shown_; }
     QString Status() const;
+    // The file's line above the map: at most two lines, always two lines high.
+    class TwoLineLabel* StatusLine() const { return status_; }
     MapView* Map() const { return map_; }
     QTableWidget* Table() const { return table_; }
     ProfileView* Profile() const { return profile_; }
@@ -125,12 +132,17 @@ protected:
     // Tab walks the view's own controls; they are not in the fields' tab order, which F6 leaves and enters.
     bool focusNextPrevChild(bool next) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildControls();
+    // The height the figures' and points' tabs take to show that many rows.
+    int TabsHeightForRows(int rows) const;
     void SwitchPane();
     QList<QWidget*> FocusRing() const;
     QList<QWidget*> ShownContent() const;
+    // The "Read as" button: one format, or a menu of several; none hides it.
+    void Offer(const std::vector<int>& positions);
     void Read(std::vector<PreviewFile> files, const QString& what);
     void Finished(std::shared_ptr<const ViewData> data, const QString& error, bool cancelled);
     void Show(std::shared_ptr<const ViewData> data);
@@ -155,14 +167,16 @@ private:
     QTabWidget* tabs_ = nullptr;
     bool pointFromMap_ = false;  // a click on the map chose the point: the map stays where it is
     QSplitter* split_ = nullptr;
-    QLabel* status_ = nullptr;
+    bool splitChosen_ = false;  // by the user, now or in an earlier run (the settings)
+    class TwoLineLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QPushButton* fitButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
     QPushButton* outputButton_ = nullptr;
-    QPushButton* offerButton_ = nullptr;  // "Read as" the format the content names
-    int offered_ = -1;
+    QPushButton* offerButton_ = nullptr;  // "Read as" the format the content names, or those it may be
+    class QMenu* offerMenu_ = nullptr;
+    int offered_ = -1;  // the one format of the button; -1: its menu offers them
     QToolButton* utcButton_ = nullptr;
     QWidget* earlyBar_ = nullptr;
     QLabel* earlyText_ = nullptr;
@@ -182,12 +196,19 @@ private:
     bool held_ = false;  // a conversion runs
     bool choiceWaits_ = false;
 
-    QString inputFile_, reading_;
-    int inputPosition_ = -1;
-    int readPosition_ = -1;  // the format chosen, or the one the content names
+    // What the view holds of the input file shown: replaced whole when another is shown.
+    struct ShownFile {
+        QString name;
+        int position = -1;      // the format chosen
+        int readPosition = -1;  // the format chosen, or the one the content names
+        std::shared_ptr<const ViewData> data;
+    };
+    ShownFile file_;
+    QString reading_;
+    // The files the last conversion wrote, those of them that can be read back, and what they hold.
     QStringList outputs_;
     std::vector<PreviewFile> outputFiles_;
-    std::shared_ptr<const ViewData> inputData_, outputData_, shown_;
+    std::shared_ptr<const ViewData> outputData_, shown_;
     bool showingOutput_ = false;
     QString statusText_;
     Units units_ = Units::Metric;

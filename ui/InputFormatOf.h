@@ -4,7 +4,9 @@
 // from an earlier file.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 // The input format to read the file as, for the output format chosen (-1:
 // none): the selected one where the content may be it and the output takes
@@ -20,6 +22,18 @@ bool ContentIsNot(const std::string& file, int position);
 
 // "walk.gpx holds GPX Waypoints/Routes (.gpx), not Kestrelmaps Waypoint (.wpt)."
 std::string WhatTheFileIs(const std::string& file, int found, int chosen);
+
+// A file whose content names no format: what it looks like ("looks like
+// text: \"just some words\"") and the formats it may be, those its extension
+// names first, then the others of its look.
+struct FormatNotTold {
+    std::string looks;
+    std::vector<int> mayBe;
+};
+// None when the content names a format, or the file is no regular file or cannot be read.
+std::optional<FormatNotTold> FormatNotToldOf(const std::string& file);
+// "notes.dat: no format found in it; it looks like text: \"just some words\""
+std::string NotToldLine(const std::string& file, const FormatNotTold& notTold);
 
 // The open dialog's filters in the catalogue's "description|pattern" form:
 // "All supported files" (every extension a format names), each format's own,

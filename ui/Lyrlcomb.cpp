@@ -123,6 +123,8 @@ void TLyrComboBox::SetTypeAhead(bool on)
     completer->setCompletionMode(QCompleter::PopupCompletion);
     setCompleter(completer);
     connect(completer, qOverload<const QModelIndex&>(&QCompleter::activated), this, &TLyrComboBox::ReportChoice);
+    // Ahead of the completer's own filter, which would only close the list on Escape.
+    completer->popup()->installEventFilter(this);
     connect(lineEdit(), &QLineEdit::editingFinished, this, &TLyrComboBox::ShowSelectedWhole, Qt::UniqueConnection);
 }
 
@@ -162,6 +164,7 @@ void TLyrComboBox::TextEdited(const QString& text)
     // Pasting must not go past the typing limit either.
     if (typed.size() > maxLength_ && typed.size() > previousText_.size()) typed = previousText_;
     const int cursor = std::min<int>(lineEdit()->cursorPosition(), typed.size());
+    if (!typing_) beforeTyping_ = currentIndex();
     typing_ = true;
     int index = findText(typed, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (typeAhead_ && index < 0 && !typed.trimmed().isEmpty()) index = findText(typed.trimmed(), Qt::MatchContains);
@@ -172,8 +175,20 @@ void TLyrComboBox::TextEdited(const QString& text)
     }
 }
 
+void TLyrComboBox::CancelTyping()
+{
+    if (!typing_) return;
+    typing_ = false;
+    setCurrentIndex(beforeTyping_);
+    setEditText(beforeTyping_ >= 0 ? itemText(beforeTyping_) : QString());
+}
+
 bool TLyrComboBox::FilterTyping(QKeyEvent* key)
 {
+    if (key->key() == Qt::Key_Escape && typing_) {
+        CancelTyping();
+        return true;
+    }
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         // On to the next control that is not a push button; one pass at most.
         for (int step = 0; step < 1000; ++step) {
@@ -247,6 +262,12 @@ bool TLyrComboBox::ListClick(QMouseEvent* click)
 bool TLyrComboBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == lineEdit() && event->type() == QEvent::KeyPress) return FilterTyping(static_cast<QKeyEvent*>(event));
+    if (completer() && watched == completer()->popup() && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && typing_) {
+        completer()->popup()->hide();
+        CancelTyping();
+        return true;
+    }
     if (watched == view() && event->type() == QEvent::KeyPress) return ListKey(static_cast<QKeyEvent*>(event));
     if (watched == view()->viewport() &&
         (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseButtonPress))

@@ -67,6 +67,8 @@ private:
     bool ListKey(QKeyEvent* key);
     bool ListClick(QMouseEvent* click);
     void TextEdited(const QString& text);
+    // Escape while typing: the entry chosen before comes back, and the typing is forgotten.
+    void CancelTyping();
     void ApplyWidth();
     void ShowSelectedWhole();
     void ReportChoice();
@@ -81,4 +83,5 @@ private:
     QString previousText_, currentText_;
     bool typing_ = false;
     int reported_ = -1;
+    int beforeTyping_ = -1;
 };

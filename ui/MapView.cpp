@@ -26,7 +26,8 @@
 #include "ui/SvgWriter.h"
 
 namespace {
-constexpr double kLeastScale = 64, kMostScale = 256.0 * (1 << 21);  // the whole world small; a few cm a pixel
+// The whole world small (before the map has a size); a few cm a pixel.
+constexpr double kLeastScale = 64, kMostScale = 256.0 * (1 << 21);
 const QColor kSea(0xdd, 0xe8, 0xf0), kLand(0xf4, 0xf1, 0xe6), kCoast(0xb8, 0xb2, 0x9c), kBorder(0x8e, 0x5c, 0x8a);
 const QColor kRoute(0x6a, 0x1b, 0x9a), kWaypoint(0xc6, 0x28, 0x28);
 constexpr int kFewWaypoints = 40;  // more in sight, and their markers shrink
@@ -205,7 +206,9 @@ void MapView::FitToBox(std::optional<QRectF> box)
 
 void MapView::ClampView()
 {
-    scale_ = std::clamp(scale_, kLeastScale, kMostScale);
+    // Never out past the whole world: it fills the map's width or height at least.
+    const double least = width() > 0 && height() > 0 ? std::min(width(), height()) : kLeastScale;
+    scale_ = std::clamp(scale_, std::min(least, kMostScale), kMostScale);
     centre_.setX(std::clamp(centre_.x(), 0.0, 1.0));
     centre_.setY(std::clamp(centre_.y(), 0.0, 1.0));
 }
@@ -321,45 +324,73 @@ void MapView::DrawLand(QPainter& painter, QSize size) const
     }
 }
 
-void MapView::DrawGraticule(QPainter& painter, QSize size) const
+std::vector<MapView::GraticuleMark> MapView::GraticuleLabels(QSize size, const QRectF& keepOut) const
 {
+    std::vector<GraticuleMark> labels;
     const QPointF topLeft = WorldAt(QPointF(0, 0), size),
                   bottomRight = WorldAt(QPointF(size.width(), size.height()), size);
     const double west = std::max(-180.0, LongitudeOf(topLeft)), east = std::min(180.0, LongitudeOf(bottomRight));
     const double north = std::min(kMercatorLimit, LatitudeOf(topLeft));
     const double south = std::max(-kMercatorLimit, LatitudeOf(bottomRight));
-    if (east <= west || north <= south) return;
+    if (east <= west || north <= south) return labels;
     // Lines some 80 pixels apart at least.
     const double step = std::min(90.0, NiceStepAbove(80 * 360 / scale_));
     const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step))));
+    const QFontMetricsF metrics(font());
+    // The meridians' labels along the top, below a line of text kept there (why tiles are missing).
+    const double top = keepOut.isEmpty() ? 2 : keepOut.bottom() + 2;
+    for (double lon = std::ceil(west / step) * step; lon <= east; lon += step) {
+        const QString text = GridLabel(lon, decimals, 'E', 'W');
+        const double x = ScreenOf(WorldOf(0, lon), size).x();
+        labels.push_back({text, QRectF(x + 3, top, metrics.horizontalAdvance(text), metrics.height()), true, x});
+    }
+    // The parallels' labels along the left, none over the scale bar or the line kept.
+    const QRectF scaleBar = ScaleBarBox(size);
+    for (double lat = std::ceil(south / step) * step; lat <= north; lat += step) {
+        const QString text = GridLabel(lat, decimals, 'N', 'S');
+        const double y = ScreenOf(WorldOf(lat, 0), size).y();
+        const QRectF box(3, y - 3 - metrics.ascent(), metrics.horizontalAdvance(text), metrics.height());
+        const bool clear = !box.intersects(scaleBar) && !box.intersects(keepOut);
+        labels.push_back({clear ? text : QString(), box, false, y});
+    }
+    return labels;
+}
+
+void MapView::DrawGraticule(QPainter& painter, QSize size, const QRectF& keepOut) const
+{
     painter.save();
     painter.setPen(QPen(QColor(90, 110, 130, 90), 1));
     painter.setFont(font());
-    const QColor label(60, 70, 80);
-    const QRectF scaleBar = ScaleBarBox(size);
-    for (double lon = std::ceil(west / step) * step; lon <= east; lon += step) {
-        const double x = ScreenOf(WorldOf(0, lon), size).x();
-        painter.drawLine(QPointF(x, std::max(0.0, ScreenOf(QPointF(0, 0), size).y())),
-                         QPointF(x, std::min<double>(size.height(), ScreenOf(QPointF(0, 1), size).y())));
-        painter.save();
-        painter.setPen(label);
-        painter.drawText(QPointF(x + 3, fontMetrics().ascent() + 2), GridLabel(lon, decimals, 'E', 'W'));
-        painter.restore();
-    }
-    for (double lat = std::ceil(south / step) * step; lat <= north; lat += step) {
-        const double y = ScreenOf(WorldOf(lat, 0), size).y();
-        painter.drawLine(QPointF(std::max(0.0, ScreenOf(QPointF(0, 0), size).x()), y),
-                         QPointF(std::min<double>(size.width(), ScreenOf(QPointF(1, 0), size).x()), y));
-        const QString text = GridLabel(lat, decimals, 'N', 'S');
-        const QRectF box(3, y - 3 - fontMetrics().ascent(), fontMetrics().horizontalAdvance(text),
-                         fontMetrics().height());
-        if (box.intersects(scaleBar)) continue;
-        painter.save();
-        painter.setPen(label);
-        painter.drawText(QPointF(3, y - 3), text);
-        painter.restore();
-    }
+    const std::vector<GraticuleMark> labels = GraticuleLabels(size, keepOut);
+    const QPointF worldTopLeft = ScreenOf(QPointF(0, 0), size), worldBottomRight = ScreenOf(QPointF(1, 1), size);
+    for (const GraticuleMark& label : labels)
+        if (label.meridian)
+            painter.drawLine(QPointF(label.line, std::max(0.0, worldTopLeft.y())),
+                             QPointF(label.line, std::min<double>(size.height(), worldBottomRight.y())));
+        else
+            painter.drawLine(QPointF(std::max(0.0, worldTopLeft.x()), label.line),
+                             QPointF(std::min<double>(size.width(), worldBottomRight.x()), label.line));
+    painter.setPen(QColor(60, 70, 80));
+    for (const GraticuleMark& label : labels)
+        if (!label.text.isEmpty())
+            painter.drawText(QPointF(label.box.left(), label.box.top() + QFontMetricsF(font()).ascent()), label.text);
     painter.restore();
+}
+
+QRectF MapView::ProblemBox(QSize size) const
+{
+    if (!tiles_ || !tiles_->Enabled() || tiles_->Problem().isEmpty()) return {};
+    const QString text = fontMetrics().elidedText(tiles_->Problem(), Qt::ElideRight, std::max(0, size.width() - 16));
+    const QRectF box = fontMetrics().boundingRect(text).adjusted(-4, -2, 4, 2);
+    return box.translated(4 - box.left(), 4 - box.top());
+}
+
+QList<QRectF> MapView::LabelBoxes(QSize size) const
+{
+    QList<QRectF> boxes;
+    for (const GraticuleMark& label : GraticuleLabels(size, ProblemBox(size)))
+        if (!label.text.isEmpty()) boxes << label.box;
+    return boxes;
 }
 
 // A line in pieces: a section's break and a stretch outside the widget end a piece.
@@ -592,12 +623,12 @@ void MapView::AskForLand()
     }
 }
 
-void MapView::Draw(QPainter& painter, QSize size) const
+void MapView::Draw(QPainter& painter, QSize size, const QRectF& keepOut) const
 {
     painter.setRenderHint(QPainter::Antialiasing);
     DrawLand(painter, size);
     if (tiles_ && tiles_->Enabled()) tiles_->Draw(painter, *this, size);
-    DrawGraticule(painter, size);
+    DrawGraticule(painter, size, keepOut);
     DrawData(painter, size);
     DrawMarks(painter, size);
     DrawScaleBar(painter, size);
@@ -621,7 +652,8 @@ void MapView::paintEvent(QPaintEvent*)
 {
     AskForLand();
     QPainter painter(this);
-    Draw(painter, size());
+    const QRectF problem = ProblemBox(size());
+    Draw(painter, size(), problem);
     if (!pointer_.isEmpty()) {
         const QRectF box = painter.fontMetrics().boundingRect(pointer_).adjusted(-4, -2, 4, 2);
         const double bottom = tiles_ && tiles_->Credited() ? height() - box.height() - 4 : height() - 2;
@@ -631,14 +663,11 @@ void MapView::paintEvent(QPaintEvent*)
         painter.drawText(at, Qt::AlignCenter, pointer_);
     }
     // Why tiles are missing, on the screen only: a saved map goes without it.
-    if (tiles_ && tiles_->Enabled() && !tiles_->Problem().isEmpty()) {
-        const QString text =
-            painter.fontMetrics().elidedText(tiles_->Problem(), Qt::ElideRight, std::max(0, width() - 16));
-        const QRectF box = painter.fontMetrics().boundingRect(text).adjusted(-4, -2, 4, 2);
-        const QRectF at = box.translated(4 - box.left(), 4 - box.top());
-        painter.fillRect(at, QColor(255, 255, 255, 210));
+    if (!problem.isEmpty()) {
+        painter.fillRect(problem, QColor(255, 255, 255, 210));
         painter.setPen(Qt::black);
-        painter.drawText(at, Qt::AlignCenter, text);
+        painter.drawText(problem, Qt::AlignCenter,
+                         fontMetrics().elidedText(tiles_->Problem(), Qt::ElideRight, std::max(0, width() - 16)));
     }
     if (hasFocus()) {
         // A frame only: the style's focus rectangle fills, and would tint the whole map.
@@ -652,6 +681,7 @@ void MapView::paintEvent(QPaintEvent*)
 void MapView::resizeEvent(QResizeEvent* event)
 {
     if (fitPending_) FitToData();
+    else ClampView();
     QWidget::resizeEvent(event);
 }
 

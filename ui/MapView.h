@@ -68,6 +68,11 @@ public:
     // A PNG or an SVG file, by the name's extension; false with the reason when it cannot be written.
     bool SaveImage(const QString& file, QString& error) const;
 
+    // Where the graticule's labels go on the screen: clear of the scale bar and
+    // of the line that says why tiles are missing (ProblemBox, empty without one).
+    QList<QRectF> LabelBoxes(QSize size) const;
+    QRectF ProblemBox(QSize size) const;
+
     double Scale() const { return scale_; }  // pixels per world unit
     QPointF Centre() const { return centre_; }
     QPointF ScreenOf(QPointF world, QSize size) const;
@@ -102,11 +107,19 @@ private:
     };
     void Project();
     void AskForLand();
-    void Draw(QPainter& painter, QSize size) const;
+    // keepOut: a place on the screen the labels stay clear of.
+    void Draw(QPainter& painter, QSize size, const QRectF& keepOut = {}) const;
+    struct GraticuleMark {
+        QString text;  // empty: the line goes without its label
+        QRectF box;
+        bool meridian;  // else a parallel
+        double line;    // the line's x (a meridian) or y (a parallel)
+    };
+    std::vector<GraticuleMark> GraticuleLabels(QSize size, const QRectF& keepOut) const;
     void Thin() const;
     void ThinGroup(const std::vector<QPointF>& world, const std::vector<ViewPoint>& points, Line& line) const;
     void DrawLand(QPainter& painter, QSize size) const;
-    void DrawGraticule(QPainter& painter, QSize size) const;
+    void DrawGraticule(QPainter& painter, QSize size, const QRectF& keepOut) const;
     void DrawLine(QPainter& painter, const Line& line, QSize size) const;
     void DrawData(QPainter& painter, QSize size) const;
     void DrawWaypoints(QPainter& painter, QSize size, bool highlighted) const;

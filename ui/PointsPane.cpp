@@ -76,6 +76,11 @@ void PointsPane::Build()
 void PointsPane::SetData(std::shared_ptr<const ViewData> data)
 {
     data_ = std::move(data);
+    // Nothing of the data before stays, even where the new data's first list is of
+    // the same kind: not its rows (which would lead the map to their places), not
+    // its search.
+    points_->SetSource(nullptr, {GroupKind::None, -1});
+    if (search_) search_->clear();
     // Hidden behind the figures, the pane waits: a long track's read ends without it.
     fillWaits_ = true;
     if (isVisible()) Fill();

@@ -167,6 +167,12 @@ void ProfileView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     Render(painter, size());
+    // The line that follows the pointer is the screen's own: a saved profile goes without it.
+    const QRectF plot = PlotOf(painter.fontMetrics(), size());
+    if (XSpan() && hoverX_ >= plot.left() && hoverX_ <= plot.right()) {
+        painter.setPen(QPen(palette().text().color(), 1, Qt::DashLine));
+        painter.drawLine(QPointF(hoverX_, plot.top()), QPointF(hoverX_, plot.bottom()));
+    }
 }
 
 QStringList ProfileView::BottomLabels(QSize size) const
@@ -257,8 +263,4 @@ void ProfileView::Render(QPainter& painter, QSize size) const
     painter.drawPolygon(area);
     painter.setPen(QPen(colour_, 1.5));
     painter.drawPolyline(outline);
-    if (hoverX_ >= plot.left() && hoverX_ <= plot.right()) {
-        painter.setPen(QPen(palette().text().color(), 1, Qt::DashLine));
-        painter.drawLine(QPointF(hoverX_, plot.top()), QPointF(hoverX_, plot.bottom()));
-    }
 }

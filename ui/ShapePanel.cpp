@@ -157,7 +157,8 @@ bool ShapePanel::AddChosen()
     const StepChoice choice{kind_->currentData().toString().toStdString(), value_->text().trimmed().toStdString()};
     const MadeStep made = MakeStep(choice, {capacity_, dayOffset_});
     if (!made.step) {
-        message_->setText(Text(made.error));
+        // Said of the step as the list names it: the panel has no options.
+        message_->setText(QString("\"%1\" %2").arg(kind_->currentText(), Text(made.need)));
         return false;
     }
     message_->clear();

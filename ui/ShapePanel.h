@@ -55,6 +55,8 @@ public:
     QComboBox* Kind() const { return kind_; }
     QLineEdit* Value() const { return value_; }
     QTableWidget* Figures() const { return figures_; }
+    // Why the step last asked for was not added.
+    QLabel* Message() const { return message_; }
     ShapePreview& Preview() { return preview_; }
     // How long the last preview took to shape, in milliseconds.
     double PreviewMilliseconds() const { return previewMilliseconds_; }

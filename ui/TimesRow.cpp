@@ -5,12 +5,14 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QEvent>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
+#include <cstring>
 
 #include "repair/shift_text.h"
 #include "ui/TextStart.h"
+#include "ui/WrappingRow.h"
 
 namespace {
 const char* const kAsRead = "as read (UTC)";
@@ -23,15 +25,15 @@ TimesRow::TimesRow(QWidget* parent) : QWidget(parent)
     shift_->setPlaceholderText("shift +3h");
     shift_->setToolTip("Added to every time: a sign, then amounts of w, d, h, m and s in that order");
     shift_->setMaxLength(40);
-    // The row never widens the fields: each part gives way.
-    shift_->setMinimumWidth(fontMetrics().horizontalAdvance("+3h") + 12);
+    // Wide enough for its hint and a shift such as -1d2h30m.
+    shift_->setFixedWidth(fontMetrics().horizontalAdvance(shift_->placeholderText() + "  ") + 12);
     label_->setBuddy(shift_);
     zone_ = new QComboBox(this);
     zone_->setEditable(true);
     zone_->setInsertPolicy(QComboBox::NoInsert);
-    // The longest zone name would widen the window's fields.
+    // Wide enough for its first entry whole; the longest zone name would widen the window's fields.
     zone_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    zone_->setMinimumContentsLength(1);
+    zone_->setMinimumContentsLength(static_cast<int>(std::strlen(kAsRead)) + 1);
     zone_->setToolTip("The zone whose wall-clock times the inputs hold");
     zone_->addItem(kAsRead);
     zone_->addItem("UTC");
@@ -41,12 +43,15 @@ TimesRow::TimesRow(QWidget* parent) : QWidget(parent)
     zone_->installEventFilter(this);
     rollover_ = new QCheckBox("+1024 weeks", this);
     rollover_->setToolTip("The repair of a receiver's week rollover");
+    forEveryFile_ = new QCheckBox("for every file", this);
+    forEveryFile_->setToolTip("Keep these repairs for every file opened after this one (a batch); otherwise they "
+                              "belong to the file open and go when another is opened");
 
-    auto* row = new QHBoxLayout(this);
+    // Onto a second line where the fields are narrow: each part stays whole.
+    auto* row = new WrappingRow(this);
+    row->SetPackedLeft(true);
     row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(shift_, 2);
-    row->addWidget(zone_, 3);
-    row->addWidget(rollover_);
+    for (QWidget* part : std::initializer_list<QWidget*>{shift_, zone_, rollover_, forEveryFile_}) row->addWidget(part);
 
     connect(shift_, &QLineEdit::textChanged, this, &TimesRow::Changed);
     connect(zone_, &QComboBox::currentTextChanged, this, &TimesRow::Changed);
@@ -80,6 +85,20 @@ QString TimesRow::Error() const
 }
 
 void TimesRow::SetRollover(bool on) { rollover_->setChecked(on); }
+
+void TimesRow::ForAnotherFile()
+{
+    const bool chosen = !shift_->text().isEmpty() || zone_->currentText() != kAsRead || rollover_->isChecked();
+    if (forEveryFile_->isChecked() || !chosen) return;
+    {
+        const QSignalBlocker quietShift(shift_), quietZone(zone_), quietRollover(rollover_);
+        shift_->clear();
+        zone_->setCurrentIndex(0);
+        zone_->setEditText(kAsRead);
+        rollover_->setChecked(false);
+    }
+    emit Changed();
+}
 
 bool TimesRow::eventFilter(QObject* watched, QEvent* event)
 {

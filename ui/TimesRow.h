@@ -23,11 +23,15 @@ public:
     // Why the shift or the zone typed is none ("" when both are right).
     QString Error() const;
     void SetRollover(bool on);
+    // Another file is opened: the repairs were chosen for the one before and
+    // go, unless they are pinned for every file (a batch).
+    void ForAnotherFile();
 
     QLabel* Label() const { return label_; }
     QLineEdit* Shift() const { return shift_; }
     QComboBox* Zone() const { return zone_; }
     QCheckBox* Rollover() const { return rollover_; }
+    QCheckBox* ForEveryFile() const { return forEveryFile_; }
 
 signals:
     void Changed();
@@ -40,5 +44,6 @@ private:
     QLineEdit* shift_;
     QComboBox* zone_;
     QCheckBox* rollover_;
+    QCheckBox* forEveryFile_;
     bool zonesOffered_ = false;
 };

@@ -14,6 +14,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -29,6 +30,7 @@
 #include <QSplitter>
 #include <QStringDecoder>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
@@ -103,6 +105,18 @@ QPushButton* PictureButton(QWidget* parent, const QString& caption, QStyle::Stan
     // Return and Enter press a focused button, as Space does.
     button->setAutoDefault(true);
     return button;
+}
+
+// The width a list needs to show a text whole in its field.
+int WidthShowing(const QComboBox* list, const QString& text)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    option.editable = list->isEditable();
+    option.frame = list->hasFrame();
+    // The field's own margins, two pixels a side, and its cursor.
+    const QSize contents(list->fontMetrics().horizontalAdvance(text) + 6, list->fontMetrics().height());
+    return list->style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, list).width();
 }
 
 void SelectIndex(TLyrComboBox* list, int index)
@@ -246,6 +260,15 @@ void TfmMain::BuildControls()
 
     cTimes = new TimesRow(this);
     cCodePage = new CodePageBox(this);
+    codePageLabel_ = new QLabel("Code pa&ge", this);
+    codePageLabel_->setBuddy(cCodePage);
+    // Apart from its field, as the captions beside the other fields are.
+    for (QLabel* caption : {codePageLabel_, cTimes->Label()}) {
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        caption->setIndent(6);
+    }
+    // Beside the Times row's first line, should the row take two.
+    cTimes->Label()->setMinimumHeight(cTimes->Shift()->sizeHint().height());
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
@@ -282,7 +305,14 @@ void TfmMain::BuildControls()
     cardProgress_ = new QProgressBar(this);
     cardProgress_->setAccessibleName("Files converted");
     cardProgress_->setFormat("%v of %m");
+    // Its room is kept while it is hidden, and Convert is as wide as Stop: a
+    // folder conversion moves no button.
+    cardProgress_->setMaximumWidth(fontMetrics().averageCharWidth() * 14);
+    QSizePolicy kept = cardProgress_->sizePolicy();
+    kept.setRetainSizeWhenHidden(true);
+    cardProgress_->setSizePolicy(kept);
     cardProgress_->hide();
+    FitConvertButton();
 
     recentMenu_ = new QMenu(this);
     QAction* recent =
@@ -335,7 +365,8 @@ void TfmMain::BuildControls()
     setTabOrder(cCodePage, cTimes->Shift());
     setTabOrder(cTimes->Shift(), cTimes->Zone());
     setTabOrder(cTimes->Zone(), cTimes->Rollover());
-    setTabOrder(cTimes->Rollover(), cOutPutFile);
+    setTabOrder(cTimes->Rollover(), cTimes->ForEveryFile());
+    setTabOrder(cTimes->ForEveryFile(), cOutPutFile);
     before = cOutPutFile;
     for (QWidget* next : outputButtons) setTabOrder(std::exchange(before, next), next);
     setTabOrder(before, cOutputFileFormat);
@@ -372,20 +403,19 @@ void TfmMain::LayOut()
     grid_->setHorizontalSpacing(0);
     grid_->setVerticalSpacing(7);
     grid_->addWidget(cInputFile, 0, 1);
-    auto* inputFormatRow = new QHBoxLayout;
-    inputFormatRow->setSpacing(6);
-    inputFormatRow->addWidget(cInputFileFormat, 1);
-    inputFormatRow->addWidget(cCodePage, 0, Qt::AlignBottom);
-    grid_->addLayout(inputFormatRow, 1, 1);
-    // The repairs of the inputs' times, captioned in the captions' column.
-    grid_->addWidget(cTimes->Label(), 2, 0, Qt::AlignRight | Qt::AlignVCenter);
-    grid_->addWidget(cTimes, 2, 1);
-    grid_->addWidget(Bevel1, 3, 1);
-    grid_->addWidget(cOutPutFile, 4, 1);
-    grid_->addWidget(cOutputFileFormat, 5, 1);
-    grid_->addWidget(cOutput, 6, 1);
+    grid_->addWidget(cInputFileFormat, 1, 1);
+    // The code page and the repairs of the inputs' times, each on a row of its
+    // own (beside the format, both were cut), captioned in the captions' column.
+    grid_->addWidget(codePageLabel_, 2, 0, Qt::AlignRight | Qt::AlignVCenter);
+    grid_->addWidget(cCodePage, 2, 1);
+    grid_->addWidget(cTimes->Label(), 3, 0, Qt::AlignRight | Qt::AlignTop);
+    grid_->addWidget(cTimes, 3, 1);
+    grid_->addWidget(Bevel1, 4, 1);
+    grid_->addWidget(cOutPutFile, 5, 1);
+    grid_->addWidget(cOutputFileFormat, 6, 1);
+    grid_->addWidget(cOutput, 7, 1);
     grid_->setColumnStretch(1, 1);
-    grid_->setRowStretch(6, 1);
+    grid_->setRowStretch(7, 1);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(2);
@@ -398,29 +428,49 @@ void TfmMain::LayOut()
     buttons->addWidget(bOpenFolder);
     buttons->addStretch(2);
     buttons->addWidget(cardProgress_);
-    grid_->addLayout(buttons, 7, 0, 1, 2);
+    grid_->addLayout(buttons, 8, 0, 1, 2);
     FitCaptionColumn();
+    SizeAtFirst();
+}
 
+// The fields' width at which every entry of the lists shows whole, and the
+// Times row's parts on at most two lines.
+int TfmMain::WholeFieldsWidth() const
+{
+    int controls = 0;
+    for (const QComboBox* list :
+         std::initializer_list<const QComboBox*>{cInputFileFormat, cOutputFileFormat, cCodePage})
+        for (int i = 0; i < list->count(); ++i) controls = std::max(controls, WidthShowing(list, list->itemText(i)));
+    const QMargins m = grid_->contentsMargins();
+    int captions = grid_->columnMinimumWidth(0);
+    for (const QLabel* label : {codePageLabel_, cTimes->Label()})
+        captions = std::max(captions, label->sizeHint().width());
+    return m.left() + captions + controls + m.right();
+}
+
+// Two thirds of the screen, centred, and more where the fields' texts or six
+// rows of figures need it and the screen has it: the map gets room on a large
+// screen too. The fields get their whole texts' width, less than half a wide
+// window; the view takes what is left.
+void TfmMain::SizeAtFirst()
+{
+    const QSize least = minimumSizeHint();
+    const int fields = std::max(split_->widget(0)->minimumSizeHint().width(), WholeFieldsWidth());
     const double scale = std::max(1.0, fontMetrics().height() / double(kDrawnLineHeight));
-    QSize start = QSize(kDrawnWidth + kViewWidth, kDrawnHeight + kViewWidth / 4) * scale;
-    start = start.expandedTo(minimumSizeHint());
+    QSize start = QSize(fields + int(kViewWidth * scale), cView->FirstHeight()).expandedTo(least);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        // Two thirds of the screen, centred: the map gets room on a large screen too.
         const QRect available = screen->availableGeometry();
-        start = (available.size() * 2 / 3).expandedTo(minimumSizeHint()).boundedTo(available.size());
-        // On a small screen (or at a large scale) the view gets the width it was drawn with, if there is room.
-        const int natural = split_->widget(0)->minimumSizeHint().width() + static_cast<int>(kViewWidth * scale);
-        start.setWidth(std::max(start.width(), std::min(natural, available.width())));
+        start = start.boundedTo(available.size()).expandedTo(available.size() * 2 / 3).expandedTo(least);
         QRect frame(QPoint(), start);
         frame.moveCenter(available.center());
         move(frame.topLeft());
     }
     resize(start);
-    // The fields keep the width they were drawn with, less than half a wide window; the view takes what is left.
-    const int fieldsWidth = std::max(split_->widget(0)->minimumSizeHint().width(),
-                                     std::min(int(kDrawnWidth * scale), start.width() * 2 / 5));
-    const int viewWidth = std::max(cView->minimumSizeHint().width(), start.width() - fieldsWidth);
-    split_->setSizes({std::max(split_->widget(0)->minimumSizeHint().width(), start.width() - viewWidth), viewWidth});
+    const int fieldsWidth = std::clamp(
+        std::max(fields, std::min(int(kDrawnWidth * scale), start.width() * 2 / 5)),
+        split_->widget(0)->minimumSizeHint().width(),
+        std::max(split_->widget(0)->minimumSizeHint().width(), start.width() - cView->minimumSizeHint().width()));
+    split_->setSizes({fieldsWidth, start.width() - fieldsWidth});
 }
 
 void TfmMain::FitCaptionColumn()
@@ -434,10 +484,26 @@ void TfmMain::FitCaptionColumn()
     grid_->setColumnMinimumWidth(0, widest);
 }
 
+void TfmMain::FitConvertButton()
+{
+    const QString caption = bConvert->text();
+    bConvert->setMinimumWidth(0);
+    int widest = 0;
+    for (const char* text : {"&Convert", "&Stop"}) {
+        bConvert->setText(text);
+        widest = std::max(widest, bConvert->sizeHint().width());
+    }
+    bConvert->setText(caption);
+    bConvert->setMinimumWidth(widest);
+}
+
 void TfmMain::changeEvent(QEvent* event)
 {
     // The captions have taken the new font before the window hears of it.
-    if (grid_ && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)) FitCaptionColumn();
+    if (grid_ && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)) {
+        FitCaptionColumn();
+        FitConvertButton();
+    }
     QWidget::changeEvent(event);
 }
 
@@ -459,6 +525,11 @@ void TfmMain::ConnectControls()
     connect(cOutPutFile, &QLineEdit::returnPressed, bConvert, &QPushButton::click);
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TfmMain::FocusChanged);
     connect(cInputFile, &QLineEdit::textChanged, this, &TfmMain::ShowInputInView);
+    // After the view has the new name: the Times row cleared is read with it, not with the file before.
+    // A folder is passed through while a name is typed: it counts once chosen, or once the typing pauses.
+    connect(cInputFile, &QLineEdit::textChanged, this, [this] { InputNamed(false); });
+    connect(cInputFileFormat, &TLyrComboBox::ChoiceMade, this, &TfmMain::NoteChoiceAhead);
+    connect(cTimes, &TimesRow::Changed, this, &TfmMain::NoteChoiceAhead);
     connect(split_, &QSplitter::splitterMoved, this, [this] { layoutChosen_ = true; });
     connect(cView, &DataView::SplitMoved, this, [this] { layoutChosen_ = true; });
     // A format typed is read once the choice is made, not at every key.
@@ -530,6 +601,8 @@ void TfmMain::FormCreate()
     if (const std::string zone = settings.ReadString(kViewSection, kTimesZoneKey, ""); !zone.empty())
         cView->SetDisplayZone(ToQString(zone));
     cView->UtcButton()->setChecked(settings.ReadString(kViewSection, kTimesInUtcKey, "") == "1");
+    // The format restored was the last run's file's: no choice for the next one.
+    choicesAhead_ = false;
 }
 
 void TfmMain::FormDestroy()
@@ -766,6 +839,8 @@ void TfmMain::bConvertClick()
     written_.clear();
     bOpenFolder->setEnabled(false);
     cView->ClearOutputs();
+    // The view's read gives the conversion the machine; it reads again after.
+    cView->StopReading();
     converting_ = true;
     bConvert->setText("&Stop");
     runner_->Start(std::move(*request));
@@ -919,6 +994,7 @@ void TfmMain::ChooseInputFiles(const QStringList& files)
 void TfmMain::InputChosen(const QStringList& files)
 {
     if (files.isEmpty()) return;
+    InputNamed(true);
     SelectInputFormatOf(files.front().toStdString());
     AddRecent(files.front());
     ProposeForNewInput();
@@ -928,6 +1004,7 @@ void TfmMain::InputChosen(const QStringList& files)
 void TfmMain::FollowTypedInput()
 {
     const QFileInfo typed(FirstInputFile());
+    if (typed.isDir()) InputNamed(true);
     if (!typed.isFile()) return;
     SelectInputFormatOf(typed.absoluteFilePath().toStdString());
     ProposeForNewInput();
@@ -942,12 +1019,46 @@ void TfmMain::SelectInputFormatOf(const std::string& file)
     if (position != InputPosition()) cInputFileFormat->setCurrentIndex(position);
 }
 
+void TfmMain::InputNamed(bool folders)
+{
+    const QFileInfo named(FirstInputFile());
+    if (FirstInputFile().isEmpty() || !(named.isFile() || (folders && named.isDir())) ||
+        named.absoluteFilePath() == openInput_)
+        return;
+    openInput_ = named.absoluteFilePath();
+    // The outputs of the file before are not this one's (unless it is being converted).
+    if (!converting_) cView->ClearOutputs();
+    if (std::exchange(choicesAhead_, false)) return;
+    cTimes->ForAnotherFile();
+    // Told again from the new file's content, by whoever named it (or by Convert).
+    cInputFileFormat->setCurrentIndex(-1);
+}
+
+void TfmMain::NoteChoiceAhead()
+{
+    const QString named = FirstInputFile();
+    if (named.isEmpty() || !QFileInfo::exists(named)) choicesAhead_ = true;
+}
+
 // A file whose content names another format than the one chosen is not
-// converted as it: the question says what it is and offers that format.
+// converted as it: the question says what it is and offers that format. One
+// whose content names none, with none chosen, is said to be what it looks like.
 bool TfmMain::InputsAreWhatTheyAre(ConversionRequest& request)
 {
     for (ConversionInput& input : request.inputs) {
         const std::string name = StripQuotes(input.name);
+        if (!IsInputPosition(input.position))
+            if (const std::optional<FormatNotTold> notTold = FormatNotToldOf(name)) {
+                std::string formats;
+                for (std::size_t i = 0; i < notTold->mayBe.size(); ++i)
+                    formats += (i == 0                           ? ""
+                                : i + 1 == notTold->mayBe.size() ? " or "
+                                                                 : ", ") +
+                               InputFormats[notTold->mayBe[i]].DisplayName;
+                ShowMessage(NotToldLine(name, *notTold) + ".\n\nChoose its format in the list" +
+                            (formats.empty() ? "." : ": it may be " + formats + "."));
+                return false;
+            }
         if (!ContentIsNot(name, input.position)) continue;
         const int found = InputFormatFor(name, -1, OutputPosition());
         if (!AskFormat(ToQString(WhatTheFileIs(name, found, input.position)),

@@ -142,6 +142,12 @@ protected:
 
 private:
     void SelectInputFormatOf(const std::string& file);
+    // The input field names another existing file (or folder, with folders):
+    // the choices made for the one before (its format, the Times row unless
+    // pinned) go.
+    void InputNamed(bool folders);
+    // A format or a repair chosen with no input named is for the next one.
+    void NoteChoiceAhead();
     bool InputsAreWhatTheyAre(ConversionRequest& request);
     // What every conversion runs with: the time repairs of the Times row, the
     // steps of the Shape panel, the code page.
@@ -176,7 +182,11 @@ private:
     void WriteWindowSettings(std::vector<IniEntry>& entries) const;
     void BuildControls();
     void LayOut();
+    int WholeFieldsWidth() const;
+    void SizeAtFirst();
     void FitCaptionColumn();
+    // Convert is as wide as its other caption, Stop: the buttons beside it never move.
+    void FitConvertButton();
     void ConnectControls();
     void FocusChanged(QWidget* old, QWidget* now);
     void SaveOnce();
@@ -188,11 +198,16 @@ private:
     QMenu* recentMenu_ = nullptr;
     QString proposedOutput_;
     QString inputFolder_;  // of the input an output name was last proposed for
+    // The input the format and the Times row were chosen for (empty: none yet);
+    // true while they were chosen with no input named, for the next one.
+    QString openInput_;
+    bool choicesAhead_ = false;
     QStringList written_;
     QStringList recent_;
     bool shown_ = false;
     QSize sizeShown_;
     QGridLayout* grid_ = nullptr;
+    class QLabel* codePageLabel_ = nullptr;
     QSplitter* split_ = nullptr;  // the fields and the pane beside the view
     bool layoutChosen_ = false;   // a splitter moved by the user, now or in an earlier run
     QMetaObject::Connection focusWatch_;

@@ -113,6 +113,7 @@ void TfmMain::StartCard()
     written_.clear();
     bOpenFolder->setEnabled(false);
     cView->ClearOutputs();
+    cView->StopReading();
     cardNext_ = 0;
     cardCounts_ = {.skipped = static_cast<int>(plan.skipped.size())};
     cardRunning_ = converting_ = true;

@@ -56,8 +56,8 @@ int WrappingRow::Arrange(const QRect& rect, bool place) const
     QList<QLayoutItem*> line;
     int lineWidth = 0;
     auto finishLine = [&] {
-        // Packed to the right, as the controls stood before they wrapped.
-        int x = room.right() + 1 - lineWidth;
+        // Packed to the right, as the controls stood before they wrapped (or to the left).
+        int x = packedLeft_ ? room.left() : room.right() + 1 - lineWidth;
         int lineHeight = 0;
         for (QLayoutItem* item : line) lineHeight = std::max(lineHeight, item->sizeHint().height());
         for (QLayoutItem* item : line) {

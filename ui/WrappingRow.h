@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A row of controls, packed to the right, that wraps onto further lines when
+// A row of controls, packed to the right (or left), that wraps onto further lines when
 // its room is narrower than the row: a narrow window (a small screen, a large
 // scale) keeps every control whole.
 #pragma once
@@ -11,6 +11,8 @@ class WrappingRow : public QLayout {
 public:
     explicit WrappingRow(QWidget* parent = nullptr) : QLayout(parent) {}
     ~WrappingRow() override;
+    // Packed to the left, as a row of fields reads, instead of to the right.
+    void SetPackedLeft(bool left) { packedLeft_ = left; }
 
     void addItem(QLayoutItem* item) override
     {
@@ -35,4 +37,5 @@ private:
     int Gap() const { return spacing() >= 0 ? spacing() : 6; }
 
     QList<QLayoutItem*> items_;
+    bool packedLeft_ = false;
 };

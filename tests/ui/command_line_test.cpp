@@ -56,8 +56,8 @@ TEST_F(WindowTest, FilesHandedOverSelectTheFormatTheirContentNames)
         {Position(Input::GpxTracks), -1, gpx, Position(Input::GpxTracks)},
         // no output: the first of the two formats it may be, never the one left selected
         {Position(Input::Nmea), -1, gpx, Position(Input::GpxWaypoints)},
-        // the content names no format, nor does the extension alone: the choice stays
-        {Position(Input::Nmea), Position(Output::KesTrack), nobletec, Position(Input::Nmea)},
+        // the content names no format, nor does the extension alone: the format of the file before goes
+        {Position(Input::Nmea), Position(Output::KesTrack), nobletec, -1},
         // unreadable: Convert will say why
         {Position(Input::NobletecWaypoints), Position(Output::KesTrack), dir.Path("missing.gpx"),
          Position(Input::NobletecWaypoints)},

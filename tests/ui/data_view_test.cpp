@@ -165,6 +165,12 @@ TEST_F(DataViewTest, TheProfileHoveredMarksTheMapAndIsSavedAsPngOrSvg)
     QString error;
     ASSERT_TRUE(profile->SaveImage(QString::fromStdString(dir.Path("p.png")), error)) << error.toStdString();
     EXPECT_FALSE(QImage(QString::fromStdString(dir.Path("p.png"))).isNull());
+    // The line that follows the pointer is the screen's: the picture saved is the same without it.
+    QTest::mouseMove(profile, QPoint(profile->width() / 2, profile->height() / 2));
+    ASSERT_TRUE(view.Map()->MarkedPlace());
+    ASSERT_TRUE(profile->SaveImage(QString::fromStdString(dir.Path("hovered.png")), error)) << error.toStdString();
+    EXPECT_EQ(QImage(QString::fromStdString(dir.Path("hovered.png"))),
+              QImage(QString::fromStdString(dir.Path("p.png"))));
     ASSERT_TRUE(profile->SaveImage(QString::fromStdString(dir.Path("p.svg")), error)) << error.toStdString();
     EXPECT_TRUE(QSvgRenderer(QString::fromStdString(dir.Path("p.svg"))).isValid());
 }

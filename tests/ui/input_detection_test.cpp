@@ -13,10 +13,12 @@
 #include <QMimeData>
 #include <functional>
 
+#include "core/catalogue.h"
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/DataView.h"
 #include "ui/FilenameEditLabel.h"
+#include "ui/InputFormatOf.h"
 #include "ui/Lyrlcomb.h"
 
 namespace {
@@ -171,4 +173,67 @@ TEST_F(WindowTest, ChoosingAFormatByTypingKeepsTheHighlightedEntry)
     QTest::keyClick(popup, Qt::Key_Return);
     EXPECT_EQ(window->InputPosition(), Position(Input::MapsourceTracks));
     EXPECT_EQ(window->cInputFileFormat->currentText(), "Mapsource Track");
+}
+
+// Escape while typing in a format list cancels: the entry chosen before
+// stays, whole, and no read or conversion follows the text typed.
+TEST_F(WindowTest, EscapeInAFormatListCancelsWhatWasTyped)
+{
+    Open();
+    ShowActive();
+    const struct {
+        TLyrComboBox* list;
+        int before;
+        const char* typed;
+    } lists[] = {{window->cInputFileFormat, Position(Input::KesTrack), "mapsource"},
+                 {window->cOutputFileFormat, Position(Output::KesWaypoint), "kml"}};
+    for (const auto& l : lists) {
+        l.list->setCurrentIndex(l.before);
+        const QString shown = l.list->currentText();
+        l.list->setFocus();
+        l.list->lineEdit()->selectAll();
+        QTest::keyClicks(l.list->lineEdit(), l.typed);
+        ASSERT_NE(l.list->currentIndex(), l.before) << l.typed;  // the first match, while typing
+        QWidget* popup = l.list->completer()->popup();
+        QTest::keyClick(popup->isVisible() ? popup : static_cast<QWidget*>(l.list->lineEdit()), Qt::Key_Escape);
+        window->cOutPutFile->setFocus();  // leaving the list ends the typing
+        EXPECT_EQ(l.list->currentIndex(), l.before) << l.typed;
+        EXPECT_EQ(l.list->currentText(), shown) << l.typed;
+    }
+}
+
+// What a content that names no format looks like, and the formats of its look
+// offered, those its extension names first (text, as the window shows it, is
+// tested with the window); a content that names one is left to be read as it.
+TEST(FormatNotTold, SaysWhatTheContentLooksLikeAndOffersTheFormatsOfItsLook)
+{
+    BuildFormatCatalogue(KnownFormats());
+    TempDir dir;
+    using enum Input;
+    const std::vector<int> gpx = {Position(GpxWaypoints), Position(GpxTracks)};
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* looks;
+        std::vector<int> mayBe;
+    } rows[] = {
+        {"places.xml", "<?xml version=\"1.0\"?>\n<!-- by hand -->\n<kml xmlns=\"x\">",
+         "it looks like XML, its first element <kml>", gpx},
+        {"dump.bin",
+         std::string("MZ\x90\0\x03\0\0\0\x04", 9),
+         "it looks like binary data: 4D 5A 90 00 03 00 00 00",
+         {Position(HoluxWaypoint), Position(HoluxTrack), Position(MapsendWaypoint), Position(MapsendTrack),
+          Position(MapsourceWaypoints), Position(MapsourceTracks), Position(TomTom)}},
+        {"empty.gpx", "", "it is empty", gpx},
+    };
+    for (const auto& row : rows) {
+        WriteText(dir.Path(row.name), row.bytes);
+        const std::optional<FormatNotTold> notTold = FormatNotToldOf(dir.Path(row.name));
+        ASSERT_TRUE(notTold) << row.name;
+        EXPECT_EQ(notTold->looks, row.looks) << row.name;
+        EXPECT_EQ(notTold->mayBe, row.mayBe) << row.name;
+    }
+    WriteText(dir.Path("walk.gpx"), kGpx);
+    EXPECT_FALSE(FormatNotToldOf(dir.Path("walk.gpx")));
+    EXPECT_FALSE(FormatNotToldOf(dir.Path("missing.dat")));
 }

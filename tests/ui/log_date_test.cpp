@@ -28,13 +28,18 @@ TEST_F(WindowTest, ALogWithoutADateIsDatedByTheUsersAnswer)
         LogDateAnswer answer;
         const char* written;
         const char* held;
+        const char* dated;  // the date's line, as the command's --date says it; none
     } cases[] = {
-        {{Choice::Date, QDate(2019, 5, 1)}, "Written: 1 track point", "<time>2019-05-01T12:00:00Z</time>"},
+        {{Choice::Date, QDate(2019, 5, 1)},
+         "Written: 1 track point",
+         "<time>2019-05-01T12:00:00Z</time>",
+         "date 2019-05-01: 1 time of day dated"},
         {{Choice::WithoutDate, {}},
          "Written: 1 track point, without times - the log gives no date",
-         "<ele>100</ele><fix>"},
+         "<ele>100</ele><fix>",
+         nullptr},
         // Cancel cancels: the file written before stays as it was
-        {{Choice::Cancel, {}}, "Stopped - nothing was written", "<ele>100</ele><fix>"},
+        {{Choice::Cancel, {}}, "Stopped - nothing was written", "<ele>100</ele><fix>", nullptr},
     };
     for (const auto& c : cases) {
         QStringList asked;
@@ -49,6 +54,7 @@ TEST_F(WindowTest, ALogWithoutADateIsDatedByTheUsersAnswer)
         ConvertNow();
         EXPECT_EQ(asked, QStringList{QString::fromStdString(dir.Path("gga.log"))});
         EXPECT_TRUE(window->Lines().contains(c.written)) << window->Lines().join('\n').toStdString();
+        EXPECT_EQ(window->Lines().filter("of day dated"), c.dated ? QStringList{c.dated} : QStringList());
         EXPECT_NE(ReadText(dir.Path("out.gpx")).find(c.held), std::string::npos);
         EXPECT_TRUE(boxes.empty());
     }

@@ -334,6 +334,7 @@ TEST_F(WindowTest, TabWalksTheControlsInOrder)
                                          window->cTimes->Shift(),
                                          window->cTimes->Zone(),
                                          window->cTimes->Rollover(),
+                                         window->cTimes->ForEveryFile(),
                                          window->cOutPutFile,
                                          out[0],
                                          window->cOutputFileFormat,

@@ -12,13 +12,17 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <fstream>
+#include <thread>
 #include <unistd.h>
 
 #include "tests/support/test_files.h"
 #include "ui/MapTiles.h"
 #include "ui/MapView.h"
+#include "ui/TileFetcher.h"
 
 namespace {
 enum class Answer { Endless, HundredMegabytes, NoImage, Nothing };
@@ -131,4 +135,77 @@ TEST(MapTilesFromABadServer, CannotHurt)
         EXPECT_TRUE(QTest::qWaitFor([&] { return server.requests > asked; }, 5000)) << row;
     }
     qunsetenv("XDG_CACHE_HOME");
+}
+
+namespace {
+// Sends a chunked "tile" without end from a thread of its own, as fast as the
+// client takes it (at most kMostSent bytes, so that a failing run stays small).
+class ChunkedServerThread : public QThread {
+public:
+    static constexpr qint64 kMostSent = qint64(256) << 20;
+    std::atomic<int> port{0};
+    std::atomic<qint64> sent{0};
+
+protected:
+    void run() override
+    {
+        QTcpServer server;
+        QObject::connect(&server, &QTcpServer::newConnection, [&] {
+            while (QTcpSocket* socket = server.nextPendingConnection())
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { Start(socket); });
+        });
+        server.listen(QHostAddress::LocalHost);
+        port = server.serverPort();
+        exec();
+    }
+
+private:
+    void Start(QTcpSocket* socket)
+    {
+        if (!socket->peek(socket->bytesAvailable()).contains("\r\n\r\n")) return;
+        socket->readAll();
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nTransfer-Encoding: chunked\r\n\r\n");
+        const QByteArray chunk = QByteArray::number(64 << 10, 16) + "\r\n" + QByteArray(64 << 10, 'x') + "\r\n";
+        auto more = [this, socket, chunk] {
+            while (socket->bytesToWrite() < (256 << 10) && sent < kMostSent) {
+                socket->write(chunk);
+                sent += chunk.size();
+            }
+        };
+        QObject::connect(socket, &QTcpSocket::bytesWritten, socket, more);
+        more();
+    }
+};
+}  // namespace
+
+// While the window's thread is busy (a long paint, a read), the network
+// thread takes no more of an endless chunked reply than a tile may hold: the
+// server cannot send much beyond it, and the tile is cut off once the window
+// looks again.
+TEST(MapTilesFromABadServer, AnEndlessChunkedTileIsHeldAtTheLimitWhileTheWindowIsBusy)
+{
+    TempDir cache;
+    ChunkedServerThread server;
+    server.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.port > 0; }, 5000));
+    QString error;
+    const TileLimits limits{.idleMs = 5000, .largestTile = 4 << 20};
+    std::unique_ptr<TileFetcher> fetcher =
+        LoadTileFetcher(QString::fromStdString(cache.Root().string()), "kesTranscribe-test", limits, error);
+    ASSERT_TRUE(fetcher) << error.toStdString();
+    QString why;
+    bool done = false;
+    fetcher->Fetch(QString("http://127.0.0.1:%1/0/0/0.png").arg(server.port.load()),
+                   [&](const QByteArray&, const QString& e) {
+                       why = e;
+                       done = true;
+                   });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.sent > 0; }, 5000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the window's thread busy, no event looked at
+    EXPECT_LT(server.sent.load(), qint64(48) << 20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
+    EXPECT_EQ(why, "a tile larger than 4 MB was cut off");
+    fetcher.reset();
+    server.quit();
+    server.wait();
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -20,6 +21,7 @@
 #include "ui/FilenameEditLabel.h"
 #include "ui/IniFile.h"
 #include "ui/Lyrlcomb.h"
+#include "ui/MapView.h"
 #include "ui/ShapePanel.h"
 
 namespace {
@@ -110,4 +112,27 @@ TEST_F(WindowTest, ConvertAppliesTheShapeSteps)
     EXPECT_TRUE(pane.contains("split into pieces of 1,000 points: 1 -> 3 tracks")) << pane.toStdString();
     EXPECT_TRUE(pane.contains("simplify 1 m: 3,000 -> ")) << pane.toStdString();
     EXPECT_NE(ReadText(dir.Path("out.kml")).find("<name>Wave-3</name>"), std::string::npos);
+}
+
+// A wrong value is said in the panel's words: the step as the list names it,
+// never the command line's option.
+TEST(ShapePanelTest, AWrongValueIsSaidInThePanelsWords)
+{
+    MapView map;
+    ShapePanel panel(&map);
+    const struct {
+        const char* option;
+        const char* value;
+        const char* said;
+    } cases[] = {
+        {"simplify", "five", "\"Simplify within\" needs a length such as 5m or 2km, not 'five'"},
+        {"split-gap", "-3m", "\"Split at time gaps over\" needs a time such as 30m or 2h, not '-3m'"},
+        {"merge", "all", "\"Merge tracks (join: one section)\" takes 'join' or no value, not 'all'"},
+        {"crop-box", "north", "\"Crop to box S,W,N,E\" needs degrees as S,W,N,E, not 'north'"},
+    };
+    for (const auto& c : cases) {
+        Add(panel, c.option, c.value);
+        EXPECT_EQ(panel.Message()->text(), c.said);
+        EXPECT_EQ(panel.List()->count(), 0) << c.option;
+    }
 }

@@ -7,11 +7,14 @@
 #include <QNetworkDiskCache>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <algorithm>
+#include <memory>
 
 #include "ui/TileFetcher.h"
 
 namespace {
 constexpr qint64 kDiskCacheBytes = 200LL << 20;
+constexpr qint64 kReadBuffer = 1LL << 20;
 
 class NetworkTileFetcher final : public TileFetcher {
 public:
@@ -51,34 +54,58 @@ private:
         // Connecting, and every pause between bytes after, ends here.
         request.setTransferTimeout(limits_.idleMs);
         QNetworkReply* reply = network_.get(request);
-        auto tooLarge = std::make_shared<bool>(false);
-        // Cut off as it streams: a server that sends without end never fills the memory.
+        // The network thread stops reading once this much waits here: while
+        // the window's thread is busy (a long paint), nothing more piles up.
+        reply->setReadBufferSize(std::min<qint64>(kReadBuffer, limits_.largestTile + 1));
+        auto incoming = std::make_shared<Incoming>();
+        // Taken as it streams and cut off past a tile's size: a server that
+        // sends without end, chunked or not, never fills the memory.
+        const auto take = [this, reply, incoming] {
+            if (incoming->tooLarge) return;
+            incoming->bytes += reply->readAll();
+            if (incoming->bytes.size() <= limits_.largestTile) return;
+            incoming->tooLarge = true;
+            incoming->bytes.clear();
+            reply->abort();
+        };
+        QObject::connect(reply, &QNetworkReply::readyRead, &replies_, take);
         QObject::connect(reply, &QNetworkReply::downloadProgress, &replies_,
-                         [this, reply, tooLarge](qint64 received, qint64 total) {
-                             if (*tooLarge || (received <= limits_.largestTile && total <= limits_.largestTile)) return;
-                             *tooLarge = true;
+                         [this, reply, incoming](qint64, qint64 total) {
+                             if (incoming->tooLarge || total <= limits_.largestTile) return;
+                             incoming->tooLarge = true;  // as its length says
                              reply->abort();
                          });
         QObject::connect(reply, &QNetworkReply::finished, &replies_,
-                         [this, reply, url, control, unreachable, tooLarge, done = std::move(done)]() mutable {
+                         [this, reply, url, control, unreachable, incoming, take, done = std::move(done)]() mutable {
                              reply->deleteLater();
-                             if (*tooLarge) {
-                                 disk_->remove(url);  // nothing of it is kept
-                                 done({},
-                                      QString("a tile larger than %1 MB was cut off").arg(limits_.largestTile >> 20));
-                                 return;
-                             }
-                             const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-                             // Only the idle timeout cancels a reply that still reports here.
-                             const QString why = reply->error() == QNetworkReply::OperationCanceledError
-                                                     ? QString("no answer for %1 s").arg(limits_.idleMs / 1000.0)
-                                                     : reply->errorString();
-                             if (reply->error() == QNetworkReply::NoError) done(reply->read(limits_.largestTile), {});
-                             // Out of reach (offline, server down): a tile kept from before, however old, beats none.
-                             else if (!answered && control != QNetworkRequest::AlwaysCache)
-                                 Get(url, QNetworkRequest::AlwaysCache, std::move(done), why);
-                             else done({}, unreachable.isEmpty() ? why : unreachable);
+                             take();
+                             Finished(*reply, *incoming, url, control, unreachable, std::move(done));
                          });
+    }
+
+    struct Incoming {
+        QByteArray bytes;
+        bool tooLarge = false;
+    };
+
+    void Finished(QNetworkReply& reply, const Incoming& incoming, const QUrl& url,
+                  QNetworkRequest::CacheLoadControl control, const QString& unreachable, Done done)
+    {
+        if (incoming.tooLarge) {
+            disk_->remove(url);  // nothing of it is kept
+            done({}, QString("a tile larger than %1 MB was cut off").arg(limits_.largestTile >> 20));
+            return;
+        }
+        const bool answered = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+        // Only the idle timeout cancels a reply that still reports here.
+        const QString why = reply.error() == QNetworkReply::OperationCanceledError
+                                ? QString("no answer for %1 s").arg(limits_.idleMs / 1000.0)
+                                : reply.errorString();
+        if (reply.error() == QNetworkReply::NoError) done(incoming.bytes, {});
+        // Out of reach (offline, server down): a tile kept from before, however old, beats none.
+        else if (!answered && control != QNetworkRequest::AlwaysCache)
+            Get(url, QNetworkRequest::AlwaysCache, std::move(done), why);
+        else done({}, unreachable.isEmpty() ? why : unreachable);
     }
 
     QString userAgent_;
