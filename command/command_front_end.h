@@ -35,8 +35,6 @@ public:
     // With --no-clobber, existing files are kept: the conversion writes none
     // and says so before its count line, which then tells the truth.
     bool ConfirmReplacing(const std::vector<std::string>& names) override;
-    // An empty output would replace a file worth more than it.
-    bool WritesEmptyOutputs() override { return false; }
 
     const std::vector<Warning>& Messages() const { return messages_; }
     const std::vector<std::string>& Written() const { return written_; }

@@ -258,20 +258,6 @@ std::string WrittenLine(const OutputFormatRow& row, const WrittenCounts& w, cons
     return line + undatedNote + unusableNote;
 }
 
-std::string NothingToWrite(const OutputFormatRow& output, const WrittenCounts& written, const Findings& f)
-{
-    const std::string kind = output.texts.kind;
-    const bool points = written.waypoints > 0 || written.routes > 0;
-    const bool tracks = written.trackPoints > 0;
-    const char* none = kind == "wp"    ? (points ? nullptr : "no waypoints and no routes")
-                       : kind == "trk" ? (tracks ? nullptr : "no track points")
-                                       : (points || tracks ? nullptr : "no waypoints, routes or track points");
-    if (none == nullptr) return {};
-    const bool readInPart = f.Has(FindingKind::Damaged) || f.Has(FindingKind::Truncated);
-    return std::string(none) + (f.Has(FindingKind::Unusable) ? " with a usable position" : "") + " were found in the " +
-           (readInPart ? "part of the input read" : "input") + ": nothing is written";
-}
-
 ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
 {
     const ConversionRequest r = Cleaned(asked);
@@ -360,7 +346,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         outcome.findings.Add(losses);
         // Asked once, naming every file, track files included, before any is replaced.
         const std::vector<std::string> inUse = outputs.NamesInUse();
-        if (WroteNothing(output.texts.kind, written.counts) && (r.refuseNothingToWrite || !f.WritesEmptyOutputs())) {
+        if (WroteNothing(output.texts.kind, written.counts) && r.refuseNothingToWrite) {
             outcome.state = ConversionOutcome::State::NothingToWrite;
             outcome.counts = written.counts;
             outcome.reason = NothingReason(output.texts.kind, emptied, outcome.findings) + ": nothing is written";

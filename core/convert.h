@@ -109,11 +109,6 @@ ReadMode ModeFor(int inputPosition, int outputPosition);
 // Reads one input as the format at `position`, everything it holds unless the options say otherwise.
 ReadResult ReadInput(const InputSource& source, int position, const ReadOptions& options = {});
 
-// Why an output that would hold nothing of what its format takes is not
-// written ("no track points were found in the input: nothing is written");
-// empty when something would be written.
-std::string NothingToWrite(const OutputFormatRow& output, const WrittenCounts& written, const Findings& findings);
-
 // The line of what was written, in the progress pane. An Undated finding's
 // message says why points have no date ("the log gives no date"); the cause
 // says why an output holds nothing.

@@ -31,10 +31,6 @@ public:
     // once all are written and before any is put in place: false keeps every
     // one as it is, and nothing is written.
     virtual bool ConfirmReplacing(const std::vector<std::string>&) { return true; }
-    // Whether an output that holds nothing of what its format takes (no
-    // waypoints and no routes, no track points) is written: false writes
-    // none, and the conversion ends saying why there was nothing.
-    virtual bool WritesEmptyOutputs() { return true; }
     // The date of a log whose fixes give only their time of day, as the user
     // knows it; none (what a front end that cannot ask answers) leaves them undated.
     virtual std::optional<std::chrono::year_month_day> DateOfLog(const std::string&) { return std::nullopt; }
