@@ -349,8 +349,9 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         if (WroteNothing(output.texts.kind, written.counts) && r.refuseNothingToWrite) {
             outcome.state = ConversionOutcome::State::NothingToWrite;
             outcome.counts = written.counts;
-            outcome.reason = NothingReason(output.texts.kind, emptied, outcome.findings) + ": nothing is written";
-            f.AddLine("Written: nothing - " + NothingReason(output.texts.kind, emptied, outcome.findings));
+            const std::string why = NothingReason(output.texts.kind, emptied, outcome.findings);
+            outcome.reason = why + ": nothing is written";
+            f.AddLine("Written: nothing - " + why);
             // Where the input was read in part, the part not read may be why.
             for (const Finding& finding : outcome.findings.All())
                 if (ShownAfterWriting(finding.kind)) f.ShowLimitMessage(finding.message);
