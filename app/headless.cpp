@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "core/catalogue.h"
-#include "core/clock.h"
-#include "core/convert.h"
-#include "core/format_lookup.h"
+#include "core/convert/catalogue.h"
+#include "core/time/clock.h"
+#include "core/convert/convert.h"
+#include "core/convert/format_lookup.h"
 #include "formats/format_table.h"
 
 namespace {

@@ -13,10 +13,10 @@
 #include <ctime>
 #include <optional>
 
-#include "ui/FilenameEditLabel.h"
-#include "ui/Unit1.h"
-#include "ui/WindowCommandLine.h"
-#include "ui/help.h"
+#include "ui/panels/FilenameEditLabel.h"
+#include "ui/window/Unit1.h"
+#include "ui/window/WindowCommandLine.h"
+#include "ui/window/help.h"
 
 namespace {
 // The icon built into the program at every rendered size.

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "core/document.h"
-#include "core/format_rows.h"
-#include "core/utc_time.h"
+#include "core/document/document.h"
+#include "core/convert/format_rows.h"
+#include "core/time/utc_time.h"
 
 inline Document TrackDocument(int points)
 {

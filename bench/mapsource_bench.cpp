@@ -6,9 +6,9 @@
 
 #include "bench/bench_inputs.h"
 #include "bench/bench_support.h"
-#include "core/catalogue.h"
-#include "core/convert.h"
-#include "core/file_io.h"
+#include "core/convert/catalogue.h"
+#include "core/convert/convert.h"
+#include "core/io/file_io.h"
 #include "formats/format_table.h"
 #include "formats/import/MapsourceFile.h"
 

@@ -14,10 +14,10 @@
 #include <fstream>
 #include <vector>
 
-#include "core/catalogue.h"
+#include "core/convert/catalogue.h"
 #include "formats/format_table.h"
-#include "ui/DataView.h"
-#include "ui/MapView.h"
+#include "ui/view/DataView.h"
+#include "ui/view/MapView.h"
 
 namespace {
 // A native track file of n points wandering north-east, with elevations.

@@ -2,9 +2,9 @@
 #include "command/command_front_end.h"
 
 #include "command/terminal_text.h"
-#include "core/catalogue.h"
-#include "core/convert.h"
-#include "core/format_rows.h"
+#include "core/convert/catalogue.h"
+#include "core/convert/convert.h"
+#include "core/convert/format_rows.h"
 
 CommandFrontEnd::CommandFrontEnd(const ConversionJob& job, std::FILE* err, Settings settings)
     : job_(job), err_(err), settings_(settings)

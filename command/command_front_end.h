@@ -9,8 +9,8 @@
 
 #include "command/plan.h"
 #include "command/report.h"
-#include "core/convert.h"
-#include "core/frontend.h"
+#include "core/convert/convert.h"
+#include "core/convert/frontend.h"
 
 // A line "kes-convert: TEXT" on err: how the command says anything but progress.
 void SayAsCommand(std::FILE* err, const std::string& text);

@@ -2,8 +2,8 @@
 #include "command/completion.h"
 
 #include "command/options.h"
-#include "core/catalogue.h"
-#include "core/format_lookup.h"
+#include "core/convert/catalogue.h"
+#include "core/convert/format_lookup.h"
 
 namespace {
 using Value = OptionDescription::Value;

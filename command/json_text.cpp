@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/number_format.h"
-#include "core/text_encoding.h"
+#include "core/text/number_format.h"
+#include "core/text/text_encoding.h"
 #include "formats/geojson/GeoJson.h"
 
 std::string JsonString(std::string_view text)

@@ -2,9 +2,9 @@
 #include "command/losses.h"
 
 #include "command/json_text.h"
-#include "core/catalogue.h"
-#include "core/empty_output.h"
-#include "core/format_rows.h"
+#include "core/convert/catalogue.h"
+#include "core/convert/empty_output.h"
+#include "core/convert/format_rows.h"
 
 namespace {
 std::string Counted(std::int64_t n, const char* one, const char* many)

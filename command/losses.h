@@ -8,7 +8,7 @@
 
 #include "command/plan.h"
 #include "command/report.h"
-#include "core/convert.h"
+#include "core/convert/convert.h"
 
 // The warnings of the conversion's losses that its messages do not tell
 // (points without time or given one, points left out, texts cut, records

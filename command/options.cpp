@@ -6,7 +6,7 @@
 #include <getopt.h>
 #include <iterator>
 
-#include "core/code_page.h"
+#include "core/text/code_page.h"
 #include "plan/folder_walk.h"
 #include "repair/shift_text.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/time_zone.h"
+#include "core/time/time_zone.h"
 #include "shape/step_choice.h"
 
 inline constexpr const char* kCommandName = "kes-convert";

@@ -6,11 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/catalogue.h"
-#include "core/clock.h"
-#include "core/file_io.h"
-#include "core/format_lookup.h"
-#include "core/output_target.h"
+#include "core/convert/catalogue.h"
+#include "core/time/clock.h"
+#include "core/io/file_io.h"
+#include "core/convert/format_lookup.h"
+#include "core/io/output_target.h"
 
 namespace {
 namespace fs = std::filesystem;

@@ -4,8 +4,8 @@
 #include <cerrno>
 
 #include "command/command_front_end.h"
-#include "core/file_io.h"
-#include "core/output_folder.h"
+#include "core/io/file_io.h"
+#include "core/io/output_folder.h"
 
 namespace {
 using Outcome = RecoveredJournal::Outcome;

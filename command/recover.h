@@ -8,7 +8,7 @@
 #include <string>
 
 #include "command/options.h"
-#include "core/output_transaction.h"
+#include "core/io/output_transaction.h"
 
 // What became of the sets of one journal, after "FOLDER: "; empty when
 // none needed settling.

@@ -3,8 +3,8 @@
 
 #include "command/json_text.h"
 #include "command/report_file.h"
-#include "core/catalogue.h"
-#include "core/file_io.h"
+#include "core/convert/catalogue.h"
+#include "core/io/file_io.h"
 
 namespace {
 std::string Counted(std::int64_t n, const char* one, const char* many)

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "command/plan.h"
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 // A message of a conversion that went on, or a loss: about `input` where
 // several were read together, otherwise (empty) about the conversion.

@@ -9,9 +9,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "core/file_io.h"
-#include "core/output_target.h"
-#include "core/output_transaction.h"
+#include "core/io/file_io.h"
+#include "core/io/output_target.h"
+#include "core/io/output_transaction.h"
 
 namespace {
 std::atomic<ReportFile*> active{nullptr};

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/output_folder.h"
+#include "core/io/output_folder.h"
 
 class ReportFile {
 public:

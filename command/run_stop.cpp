@@ -5,7 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "core/output_folder.h"
+#include "core/io/output_folder.h"
 
 namespace {
 // Read by the signal handler: lock-free atomics only.

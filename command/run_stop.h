@@ -6,7 +6,7 @@
 // signal. A second signal other than SIGPIPE ends it at once, as before.
 #pragma once
 
-#include "core/read_watch.h"
+#include "core/io/read_watch.h"
 
 class RunStop {
 public:

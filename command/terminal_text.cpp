@@ -3,7 +3,7 @@
 
 #include <cerrno>
 
-#include "core/text_encoding.h"
+#include "core/text/text_encoding.h"
 
 namespace {
 thread_local int firstError = 0;

@@ -7,9 +7,9 @@
 
 #include "command/json_text.h"
 #include "command/options.h"
-#include "core/catalogue.h"
-#include "core/format_lookup.h"
-#include "core/text_fields.h"
+#include "core/convert/catalogue.h"
+#include "core/convert/format_lookup.h"
+#include "core/text/text_fields.h"
 #include "formats/native/KesRecords.h"
 
 namespace {

@@ -6,9 +6,9 @@
 
 #include <string_view>
 
-#include "core/catalogue.h"
-#include "core/file_names.h"
-#include "core/format_lookup.h"
+#include "core/convert/catalogue.h"
+#include "core/io/file_names.h"
+#include "core/convert/format_lookup.h"
 #include "formats/csv/Csv.h"
 #include "formats/document/Symbols.h"
 #include "formats/geojson/GeoJson.h"

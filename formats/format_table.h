@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 // Input positions. New formats are appended: settings files keep positions.
 enum class Input : int {

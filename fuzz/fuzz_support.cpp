@@ -8,13 +8,13 @@
 #include <unistd.h>
 #include <vector>
 
-#include "core/catalogue.h"
-#include "core/clock.h"
-#include "core/convert.h"
-#include "core/file_io.h"
-#include "core/format_lookup.h"
-#include "core/output_transaction.h"
-#include "core/text_fields.h"
+#include "core/convert/catalogue.h"
+#include "core/time/clock.h"
+#include "core/convert/convert.h"
+#include "core/io/file_io.h"
+#include "core/convert/format_lookup.h"
+#include "core/io/output_transaction.h"
+#include "core/text/text_fields.h"
 #include "formats/format_table.h"
 
 namespace fs = std::filesystem;

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "core/catalogue.h"
-#include "core/format_lookup.h"
+#include "core/convert/catalogue.h"
+#include "core/convert/format_lookup.h"
 #include "formats/format_table.h"
 #include "fuzz/fuzz_support.h"
 

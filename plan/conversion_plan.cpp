@@ -5,13 +5,13 @@
 #include <filesystem>
 #include <unordered_map>
 
-#include "core/catalogue.h"
-#include "core/convert.h"
-#include "core/file_io.h"
-#include "core/file_names.h"
-#include "core/format_lookup.h"
-#include "core/format_rows.h"
-#include "core/output_target.h"
+#include "core/convert/catalogue.h"
+#include "core/convert/convert.h"
+#include "core/io/file_io.h"
+#include "core/io/file_names.h"
+#include "core/convert/format_lookup.h"
+#include "core/convert/format_rows.h"
+#include "core/io/output_target.h"
 
 namespace fs = std::filesystem;
 

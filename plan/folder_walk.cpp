@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/output_folder.h"
+#include "core/io/output_folder.h"
 
 namespace {
 constexpr std::array<std::string_view, 7> kSystemNames = {

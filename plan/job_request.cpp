@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "plan/job_request.h"
 
-#include "core/catalogue.h"
-#include "core/format_rows.h"
+#include "core/convert/catalogue.h"
+#include "core/convert/format_rows.h"
 
 JobRequest RequestFor(const ConversionJob& job, const ConversionSettings& settings)
 {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/convert.h"
+#include "core/convert/convert.h"
 #include "plan/conversion_plan.h"
 #include "repair/time_repairs.h"
 #include "shape/step_choice.h"

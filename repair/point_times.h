@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "core/document.h"
+#include "core/document/document.h"
 
 // The times of the calendar's years 1 to 9999, in seconds since 1970.
 inline constexpr std::int64_t kFirstCalendarSecond = -62135596800;

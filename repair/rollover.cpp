@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "repair/rollover.h"
 
-#include "core/utc_time.h"
+#include "core/time/utc_time.h"
 
 namespace {
 constexpr std::int64_t kFirstGpsWeek = 315964800;  // 1980-01-06T00:00:00Z

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "core/document.h"
+#include "core/document/document.h"
 
 inline constexpr std::int64_t kRolloverSeconds = 1024LL * 7 * 86400;
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "repair/time_repairs.h"
 
-#include "core/gap_sections.h"
-#include "core/undated_times.h"
+#include "core/document/gap_sections.h"
+#include "core/document/undated_times.h"
 #include "repair/point_times.h"
 #include "repair/rollover.h"
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/document_step.h"
-#include "core/time_zone.h"
+#include "core/document/document_step.h"
+#include "core/time/time_zone.h"
 
 struct TimeRepairs {
     // The day of the inputs' times of day without a date, and the date of

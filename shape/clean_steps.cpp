@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/number_format.h"
+#include "core/text/number_format.h"
 #include "shape/geodesy.h"
 #include "shape/shape_steps.h"
 #include "shape/step_support.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A track cropped keeps the pieces inside, each piece a section of its own,
 // so that no line is drawn across what was left out.
-#include "core/number_format.h"
+#include "core/text/number_format.h"
 #include "shape/shape_steps.h"
 #include "shape/step_support.h"
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/point_list.h"
+#include "core/document/point_list.h"
 
 inline constexpr std::size_t kSimplifyWindow = 1u << 18;
 

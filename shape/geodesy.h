@@ -10,7 +10,7 @@
 
 #include <cmath>
 
-#include "core/figures.h"  // GeodesicMetres: between two positions on the ellipsoid
+#include "core/document/figures.h"  // GeodesicMetres: between two positions on the ellipsoid
 
 inline constexpr double kSphereRadius = 6399593.6259;  // a²/b of WGS84, metres
 

@@ -6,7 +6,7 @@
 // flat in memory (the lists spill to their temporary files). A point without
 // a time never ends a run and is always taken right after the point before
 // it, so it keeps its place after that point.
-#include "core/number_format.h"
+#include "core/text/number_format.h"
 #include "shape/shape_steps.h"
 #include "shape/step_support.h"
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/document_step.h"
+#include "core/document/document_step.h"
 #include "shape/shape_text.h"
 
 using StepPointer = std::shared_ptr<const DocumentStep>;

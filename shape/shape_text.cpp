@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/number_format.h"
-#include "core/point.h"
+#include "core/text/number_format.h"
+#include "core/document/point.h"
 
 namespace {
 std::string Trimmed(const std::string& text)

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "core/utc_time.h"
+#include "core/time/utc_time.h"
 
 // Metres of "5", "5m", "2.5 km", "300ft", "1mi"; a bare number is metres.
 std::optional<double> ParseLength(const std::string& text);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <algorithm>
 
-#include "core/number_format.h"
+#include "core/text/number_format.h"
 #include "shape/douglas_peucker.h"
 #include "shape/shape_steps.h"
 #include "shape/step_support.h"

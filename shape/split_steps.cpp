@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/number_format.h"
+#include "core/text/number_format.h"
 #include "shape/geodesy.h"
 #include "shape/shape_steps.h"
 #include "shape/step_support.h"

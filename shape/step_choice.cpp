@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "core/time_zone.h"
+#include "core/time/time_zone.h"
 
 namespace {
 MadeStep Refused(const StepChoice& choice, const std::string& need)

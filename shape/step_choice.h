@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/document_step.h"
+#include "core/document/document_step.h"
 #include "shape/shape_steps.h"
 
 struct StepChoice {

@@ -9,8 +9,8 @@
 #include <string>
 #include <utility>
 
-#include "core/document.h"
-#include "core/document_step.h"
+#include "core/document/document.h"
+#include "core/document/document_step.h"
 
 class FunctionStep : public DocumentStep {
 public:

@@ -14,7 +14,7 @@
 #include <map>
 #include <set>
 
-#include "ui/BaseMapFile.h"
+#include "ui/view/BaseMapFile.h"
 
 namespace {
 using Arc = std::vector<std::int32_t>;  // x, y, x, y…: absolute quantized positions

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 // A field of UTF-8 text: in quotes, its quotes doubled, where it holds a
 // comma, a quote or a line break; a byte that is not UTF-8 the replacement

@@ -3,8 +3,8 @@
 // read back as the values held, in a point, never in exponent form.
 #include <cmath>
 
-#include "core/text_encoding.h"
-#include "core/utc_time.h"
+#include "core/text/text_encoding.h"
+#include "core/time/utc_time.h"
 #include "formats/csv/Csv.h"
 #include "formats/document/DocumentText.h"
 #include "formats/document/DocumentWriter.h"

@@ -10,11 +10,11 @@
 #include <type_traits>
 #include <vector>
 
-#include "core/clock.h"
-#include "core/read_number.h"
-#include "core/text_encoding.h"
-#include "core/text_fields.h"
-#include "core/utc_time.h"
+#include "core/time/clock.h"
+#include "core/text/read_number.h"
+#include "core/text/text_encoding.h"
+#include "core/text/text_fields.h"
+#include "core/time/utc_time.h"
 
 namespace doctext {
 bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

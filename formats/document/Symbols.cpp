@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/text_fields.h"
+#include "core/text/text_fields.h"
 #include "formats/import/Mapsource.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 // A JSON string of UTF-8 text: quotes, backslashes and control characters
 // escaped, a byte that is not UTF-8 the replacement character U+FFFD.

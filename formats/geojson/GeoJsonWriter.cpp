@@ -3,8 +3,8 @@
 // to 7 decimals (a centimetre), elevations in metres, times in ISO 8601 UTC.
 #include <cmath>
 
-#include "core/text_encoding.h"
-#include "core/utc_time.h"
+#include "core/text/text_encoding.h"
+#include "core/time/utc_time.h"
 #include "formats/document/DocumentText.h"
 #include "formats/document/DocumentWriter.h"
 #include "formats/geojson/GeoJson.h"

@@ -3,7 +3,7 @@
 // XML parser, written as GPX 1.1.
 #pragma once
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 // Everything the file holds, as the mode asks; refused when it is no GPX.
 ReadResult ReadGpxFile(const InputSource& source, const ReadOptions& options);

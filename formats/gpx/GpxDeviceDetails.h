@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/point.h"
+#include "core/document/point.h"
 
 namespace gpx {
 

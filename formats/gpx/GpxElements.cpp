@@ -4,7 +4,7 @@
 #include <cmath>
 #include <iterator>
 
-#include "core/utc_time.h"
+#include "core/time/utc_time.h"
 #include "formats/document/DocumentText.h"
 #include "formats/document/Symbols.h"
 

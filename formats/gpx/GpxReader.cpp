@@ -27,11 +27,11 @@
 #define XML_DTD
 #include <expat.h>
 
-#include "core/byte_reader.h"
-#include "core/point_entry.h"
-#include "core/read_watch.h"
-#include "core/text_encoding.h"
-#include "core/text_fields.h"
+#include "core/io/byte_reader.h"
+#include "core/document/point_entry.h"
+#include "core/io/read_watch.h"
+#include "core/text/text_encoding.h"
+#include "core/text/text_fields.h"
 #include "formats/document/DocumentText.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/gpx/GpxDeviceDetails.h"

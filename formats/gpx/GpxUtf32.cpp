@@ -8,7 +8,7 @@
 #include <new>
 #include <string_view>
 
-#include "core/byte_reader.h"
+#include "core/io/byte_reader.h"
 
 namespace gpx {
 namespace {

@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/clock.h"
-#include "core/utc_time.h"
+#include "core/time/clock.h"
+#include "core/time/utc_time.h"
 #include "formats/document/DocumentText.h"
 #include "formats/document/DocumentWriter.h"
 #include "formats/gpx/Gpx.h"

@@ -2,7 +2,7 @@
 // The Holux memory images: the .wrt waypoint and route file and the .tlg track file.
 #pragma once
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 namespace holux {
 // The texts of a waypoint record, and of a track record, in characters.

@@ -10,8 +10,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "core/byte_reader.h"
-#include "core/number_format.h"
+#include "core/io/byte_reader.h"
+#include "core/text/number_format.h"
 
 namespace holux {
 

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <array>
 
-#include "core/file_io.h"
-#include "core/file_names.h"
-#include "core/point_entry.h"
-#include "core/text_encoding.h"
+#include "core/io/file_io.h"
+#include "core/io/file_names.h"
+#include "core/document/point_entry.h"
+#include "core/text/text_encoding.h"
 #include "formats/holux/Holux.h"
 #include "formats/holux/HoluxImage.h"
 #include "formats/native/KesRecords.h"

@@ -7,14 +7,14 @@
 #include <optional>
 #include <vector>
 
-#include "core/clock.h"
-#include "core/file_io.h"
-#include "core/file_names.h"
-#include "core/number_format.h"
-#include "core/point_entry.h"
-#include "core/text_encoding.h"
-#include "core/text_fields.h"
-#include "core/utc_time.h"
+#include "core/time/clock.h"
+#include "core/io/file_io.h"
+#include "core/io/file_names.h"
+#include "core/text/number_format.h"
+#include "core/document/point_entry.h"
+#include "core/text/text_encoding.h"
+#include "core/text/text_fields.h"
+#include "core/time/utc_time.h"
 #include "formats/holux/Holux.h"
 #include "formats/holux/HoluxImage.h"
 #include "formats/native/KesRecords.h"

@@ -3,7 +3,7 @@
 // "$PMGNTRK" tracks, in one file.
 #pragma once
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 // The waypoints and routes, and the track lines as one track, as the mode
 // asks; what the mode passes over is counted (ReadResult). Track lines

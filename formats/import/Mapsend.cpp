@@ -9,10 +9,10 @@
 #include <map>
 #include <vector>
 
-#include "core/byte_reader.h"
-#include "core/number_format.h"
-#include "core/point_entry.h"
-#include "core/text_encoding.h"
+#include "core/io/byte_reader.h"
+#include "core/text/number_format.h"
+#include "core/document/point_entry.h"
+#include "core/text/text_encoding.h"
 #include "formats/document/Symbols.h"
 
 namespace {

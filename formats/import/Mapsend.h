@@ -2,7 +2,7 @@
 // MapSend waypoint (.wpt) and track (.trk) files.
 #pragma once
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 #include <string>
 

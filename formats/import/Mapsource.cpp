@@ -2,7 +2,7 @@
 // The MapSource .mps reader: waypoints, routes and tracks.
 #include "formats/import/Mapsource.h"
 
-#include "core/byte_reader.h"
+#include "core/io/byte_reader.h"
 #include "formats/import/MapsourceRoute.h"
 #include "formats/import/MapsourceShared.h"
 #include "formats/import/MapsourceSymbolNames.h"

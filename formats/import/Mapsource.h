@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 class ByteReader;
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <span>
 
-#include "core/byte_reader.h"
-#include "core/number_format.h"
-#include "core/text_encoding.h"
+#include "core/io/byte_reader.h"
+#include "core/text/number_format.h"
+#include "core/text/text_encoding.h"
 #include "formats/import/Mapsource.h"
 #include "formats/import/MapsourceShared.h"
 

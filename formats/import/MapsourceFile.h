@@ -2,7 +2,7 @@
 // MapSource input of either kind, told apart by the file's own signature.
 #pragma once
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 // Runs the .mps or the .gdb reader, whichever the file's signature names,
 // whatever its extension. A file with neither is refused.

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/byte_reader.h"
+#include "core/io/byte_reader.h"
 #include "formats/import/Mapsource.h"
 #include "formats/import/MapsourceRoute.h"
 #include "formats/import/MapsourceShared.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 class ByteReader;
 

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "core/byte_reader.h"
+#include "core/io/byte_reader.h"
 #include "formats/import/Mapsource.h"
 #include "formats/import/MapsourceShared.h"
 

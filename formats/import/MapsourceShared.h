@@ -11,10 +11,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/byte_reader.h"
-#include "core/format_rows.h"
-#include "core/point_entry.h"
-#include "core/text_encoding.h"
+#include "core/io/byte_reader.h"
+#include "core/convert/format_rows.h"
+#include "core/document/point_entry.h"
+#include "core/text/text_encoding.h"
 #include "formats/import/Mapsource.h"
 
 namespace mapsource {

@@ -8,11 +8,11 @@
 #include <string_view>
 #include <utility>
 
-#include "core/line_reader.h"
-#include "core/point_entry.h"
-#include "core/read_number.h"
-#include "core/text_encoding.h"
-#include "core/text_fields.h"
+#include "core/io/line_reader.h"
+#include "core/document/point_entry.h"
+#include "core/text/read_number.h"
+#include "core/text/text_encoding.h"
+#include "core/text/text_fields.h"
 
 namespace {
 constexpr std::size_t kMaxText = 250;

@@ -2,7 +2,7 @@
 // Nobletec export text files: marks (waypoints) and tracks, in one file.
 #pragma once
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 #include <optional>
 #include <string>

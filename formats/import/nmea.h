@@ -2,7 +2,7 @@
 // NMEA 0183 logs of RMC and GGA sentences, read as one track.
 #pragma once
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 #include <cstddef>
 #include <string_view>

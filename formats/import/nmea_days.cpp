@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/import/nmea_days.h"
 
-#include "core/clock.h"
+#include "core/time/clock.h"
 
 namespace {
 constexpr std::int32_t kSecondsPerDay = 86400;

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/utc_time.h"
+#include "core/time/utc_time.h"
 #include "formats/import/nmea_fields.h"
 
 class LogDays {

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/import/nmea_fields.h"
 
-#include "core/read_number.h"
+#include "core/text/read_number.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "core/clock.h"
-#include "core/text_fields.h"
+#include "core/time/clock.h"
+#include "core/text/text_fields.h"
 
 namespace {
 constexpr std::int64_t kSecondsPerDay = 86400;

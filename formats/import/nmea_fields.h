@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "core/utc_time.h"
+#include "core/time/utc_time.h"
 
 // A time of day to the nanosecond.
 struct DayTime {

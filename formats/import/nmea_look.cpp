@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "core/byte_scan.h"
-#include "core/format_lookup.h"
-#include "core/text_units.h"
+#include "core/io/byte_scan.h"
+#include "core/convert/format_lookup.h"
+#include "core/text/text_units.h"
 #include "formats/import/nmea.h"
 
 namespace {

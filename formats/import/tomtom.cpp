@@ -10,9 +10,9 @@
 #include <span>
 #include <string>
 
-#include "core/byte_reader.h"
-#include "core/point_entry.h"
-#include "core/text_encoding.h"
+#include "core/io/byte_reader.h"
+#include "core/document/point_entry.h"
+#include "core/text/text_encoding.h"
 
 namespace {
 constexpr std::uint8_t kSkipperType = 1;

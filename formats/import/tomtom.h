@@ -2,6 +2,6 @@
 // TomTom .ov2 point files.
 #pragma once
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 ReadResult ReadTomTomFile(const InputSource& source, const ReadOptions& options);

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 // The line colour of track `number` (from 1), as 0x00BBGGRR: hues a golden
 // angle apart, so that no two tracks of a document look alike.

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/utc_time.h"
+#include "core/time/utc_time.h"
 #include "formats/document/DocumentText.h"
 #include "formats/document/DocumentWriter.h"
 #include "formats/document/RouteColours.h"

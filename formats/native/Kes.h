@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 ReadResult ReadWaypointFile(const InputSource& source, const ReadOptions& options);
 ReadResult ReadTrackFile(const InputSource& source, const ReadOptions& options);

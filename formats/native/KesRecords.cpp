@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/clock.h"
-#include "core/number_format.h"
-#include "core/text_encoding.h"
-#include "core/text_fields.h"
-#include "core/undated_times.h"
-#include "core/utc_time.h"
+#include "core/time/clock.h"
+#include "core/text/number_format.h"
+#include "core/text/text_encoding.h"
+#include "core/text/text_fields.h"
+#include "core/document/undated_times.h"
+#include "core/time/utc_time.h"
 #include "formats/document/Symbols.h"
 
 namespace kes {

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/document.h"
-#include "core/findings.h"
-#include "core/point.h"
+#include "core/document/document.h"
+#include "core/document/findings.h"
+#include "core/document/point.h"
 
 namespace kes {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 
-#include "core/file_io.h"
-#include "core/number_format.h"
-#include "core/text_fields.h"
+#include "core/io/file_io.h"
+#include "core/text/number_format.h"
+#include "core/text/text_fields.h"
 #include "formats/native/Kes.h"
 #include "formats/native/KesRecords.h"
 #include "formats/native/KesText.h"

@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "core/findings.h"
-#include "core/line_reader.h"
-#include "core/number_format.h"
-#include "core/utc_time.h"
+#include "core/document/findings.h"
+#include "core/io/line_reader.h"
+#include "core/text/number_format.h"
+#include "core/time/utc_time.h"
 
 namespace kes {
 

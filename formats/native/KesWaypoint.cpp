@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/file_io.h"
-#include "core/file_names.h"
-#include "core/number_format.h"
-#include "core/output_target.h"
-#include "core/point_entry.h"
-#include "core/read_number.h"
-#include "core/text_encoding.h"
-#include "core/text_fields.h"
+#include "core/io/file_io.h"
+#include "core/io/file_names.h"
+#include "core/text/number_format.h"
+#include "core/io/output_target.h"
+#include "core/document/point_entry.h"
+#include "core/text/read_number.h"
+#include "core/text/text_encoding.h"
+#include "core/text/text_fields.h"
 #include "formats/document/Symbols.h"
 #include "formats/native/Kes.h"
 #include "formats/native/KesRecords.h"

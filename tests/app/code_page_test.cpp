@@ -4,11 +4,11 @@
 #include <iconv.h>
 #include <uchardet/uchardet.h>
 
-#include "core/catalogue.h"
-#include "core/code_page.h"
-#include "core/convert.h"
-#include "core/eight_bit_texts.h"
-#include "core/text_encoding.h"
+#include "core/convert/catalogue.h"
+#include "core/text/code_page.h"
+#include "core/convert/convert.h"
+#include "core/text/eight_bit_texts.h"
+#include "core/text/text_encoding.h"
 #include "formats/format_table.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/mapsource_files.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/text_encoding.h"
-#include "core/utc_time.h"
+#include "core/text/text_encoding.h"
+#include "core/time/utc_time.h"
 #include "tests/support/format_positions.h"
 #include "tests/support/test_files.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "core/text_fields.h"
+#include "core/text/text_fields.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/format_positions.h"
 #include "tests/support/mapsource_files.h"

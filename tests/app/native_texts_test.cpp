@@ -4,7 +4,7 @@
 // there, gives each waypoint the same name and description.
 #include <gtest/gtest.h>
 
-#include "core/text_fields.h"
+#include "core/text/text_fields.h"
 #include "tests/support/test_files.h"
 
 namespace {

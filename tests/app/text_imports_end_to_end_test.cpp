@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "core/text_fields.h"
+#include "core/text/text_fields.h"
 #include "tests/support/format_positions.h"
 #include "tests/support/test_files.h"
 

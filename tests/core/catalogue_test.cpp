@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "core/catalogue.h"
+#include "core/convert/catalogue.h"
 #include "formats/format_table.h"
 
 namespace {

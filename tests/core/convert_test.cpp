@@ -3,9 +3,9 @@
 
 #include <filesystem>
 
-#include "core/catalogue.h"
-#include "core/convert.h"
-#include "core/file_io.h"
+#include "core/convert/catalogue.h"
+#include "core/convert/convert.h"
+#include "core/io/file_io.h"
 #include "formats/format_table.h"
 #include "tests/support/recording_front_end.h"
 #include "tests/support/test_files.h"

@@ -9,8 +9,8 @@
 #include <tuple>
 #include <vector>
 
-#include "core/figures.h"
-#include "core/measure.h"
+#include "core/document/figures.h"
+#include "core/document/measure.h"
 
 namespace {
 std::optional<UtcTime> At(int day, int hour, int minute, int second)

@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/file_io.h"
-#include "core/file_names.h"
+#include "core/io/file_io.h"
+#include "core/io/file_names.h"
 #include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "core/catalogue.h"
-#include "core/file_io.h"
-#include "core/format_lookup.h"
-#include "core/text_fields.h"
+#include "core/convert/catalogue.h"
+#include "core/io/file_io.h"
+#include "core/convert/format_lookup.h"
+#include "core/text/text_fields.h"
 #include "formats/format_table.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/test_files.h"

@@ -9,10 +9,10 @@
 #include <thread>
 #include <unistd.h>
 
-#include "core/byte_reader.h"
-#include "core/file_io.h"
-#include "core/input_file.h"
-#include "core/line_reader.h"
+#include "core/io/byte_reader.h"
+#include "core/io/file_io.h"
+#include "core/io/input_file.h"
+#include "core/io/line_reader.h"
 #include "tests/support/test_files.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <functional>
 
-#include "core/catalogue.h"
-#include "core/clock.h"
-#include "core/convert.h"
+#include "core/convert/catalogue.h"
+#include "core/time/clock.h"
+#include "core/convert/convert.h"
 #include "formats/format_table.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/mapsource_files.h"

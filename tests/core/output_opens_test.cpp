@@ -8,9 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/file_io.h"
-#include "core/output_target.h"
-#include "core/output_transaction.h"
+#include "core/io/file_io.h"
+#include "core/io/output_target.h"
+#include "core/io/output_transaction.h"
 #include "tests/support/test_files.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "core/file_io.h"
-#include "core/output_transaction.h"
-#include "core/placing_journal.h"
+#include "core/io/file_io.h"
+#include "core/io/output_transaction.h"
+#include "core/io/placing_journal.h"
 #include "tests/support/ordinary_user.h"
 #include "tests/support/test_files.h"
 

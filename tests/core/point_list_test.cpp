@@ -3,8 +3,8 @@
 
 #include <random>
 
-#include "core/document.h"
-#include "core/point_list.h"
+#include "core/document/document.h"
+#include "core/document/point_list.h"
 
 namespace {
 // A point with every value, and texts of the length asked for.

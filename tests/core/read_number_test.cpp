@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "core/read_number.h"
+#include "core/text/read_number.h"
 
 // A number and nothing else, blanks around it aside; anything else is no number.
 TEST(ReadNumber, ANumberAndNothingElse)

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <random>
 
-#include "core/byte_reader.h"
-#include "core/file_io.h"
-#include "core/line_reader.h"
+#include "core/io/byte_reader.h"
+#include "core/io/file_io.h"
+#include "core/io/line_reader.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/test_files.h"
 

@@ -16,8 +16,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "core/file_io.h"
-#include "core/output_transaction.h"
+#include "core/io/file_io.h"
+#include "core/io/output_transaction.h"
 #include "tests/support/ordinary_user.h"
 #include "tests/support/test_files.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "core/text_encoding.h"
+#include "core/text/text_encoding.h"
 
 TEST(TextEncoding, Utf8ToLegacy)
 {

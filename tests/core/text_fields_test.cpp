@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
-#include "core/clock.h"
-#include "core/text_fields.h"
+#include "core/time/clock.h"
+#include "core/text/text_fields.h"
 
 TEST(GetField, MissingEmptyAndBlankFields)
 {

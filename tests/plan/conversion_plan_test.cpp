@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "core/catalogue.h"
+#include "core/convert/catalogue.h"
 #include "formats/format_table.h"
 #include "plan/conversion_plan.h"
 #include "plan/job_request.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "core/time_zone.h"
+#include "core/time/time_zone.h"
 #include "formats/import/nmea.h"
 #include "repair/rollover.h"
 #include "repair/shift_text.h"

@@ -12,7 +12,7 @@
 #include <cmath>
 #include <random>
 
-#include "core/figures.h"
+#include "core/document/figures.h"
 #include "shape/douglas_peucker.h"
 #include "shape/shape_steps.h"
 #include "shape/step_choice.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/format_rows.h"
+#include "core/convert/format_rows.h"
 
 using Reader = ReadResult (*)(const InputSource&, const ReadOptions&);
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/format_rows.h"
-#include "core/utc_time.h"
+#include "core/convert/format_rows.h"
+#include "core/time/utc_time.h"
 #include "tests/support/test_files.h"
 
 namespace native_documents {

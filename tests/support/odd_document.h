@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "core/document.h"
-#include "core/utc_time.h"
+#include "core/document/document.h"
+#include "core/time/utc_time.h"
 
 namespace odd_document {
 // Of the waypoints, of the route and of the first track: one each.

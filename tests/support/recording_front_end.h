@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/convert.h"
-#include "core/frontend.h"
+#include "core/convert/convert.h"
+#include "core/convert/frontend.h"
 
 class RecordingFrontEnd final : public FrontEnd {
 public:

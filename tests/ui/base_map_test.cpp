@@ -7,8 +7,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "ui/BaseMap.h"
-#include "ui/MapProjection.h"
+#include "ui/view/BaseMap.h"
+#include "ui/view/MapProjection.h"
 
 namespace {
 BaseMapLayer Layer(BaseMapLayer::Kind kind, const std::vector<std::vector<std::vector<std::int32_t>>>& shapes)

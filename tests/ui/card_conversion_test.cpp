@@ -14,8 +14,8 @@
 
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/FilenameEditLabel.h"
-#include "ui/Lyrlcomb.h"
+#include "ui/panels/FilenameEditLabel.h"
+#include "ui/panels/Lyrlcomb.h"
 
 namespace {
 QString Text(const std::string& s) { return QString::fromStdString(s); }

@@ -7,9 +7,9 @@
 
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/FilenameEditLabel.h"
-#include "ui/Lyrlcomb.h"
-#include "ui/WindowCommandLine.h"
+#include "ui/panels/FilenameEditLabel.h"
+#include "ui/panels/Lyrlcomb.h"
+#include "ui/window/WindowCommandLine.h"
 
 // The files a file manager or a shell passes to the program take the same
 // path as files dropped on the window.

@@ -15,12 +15,12 @@
 #include <filesystem>
 #include <map>
 
-#include "core/file_names.h"
+#include "core/io/file_names.h"
 #include "formats/format_table.h"
 #include "tests/ui/fifo_reader.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/FilenameEditLabel.h"
-#include "ui/Lyrlcomb.h"
+#include "ui/panels/FilenameEditLabel.h"
+#include "ui/panels/Lyrlcomb.h"
 
 namespace {
 QString Text(const std::string& s) { return QString::fromStdString(s); }

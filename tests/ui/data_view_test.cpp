@@ -13,17 +13,17 @@
 #include <QTimer>
 #include <mutex>
 
-#include "core/catalogue.h"
+#include "core/convert/catalogue.h"
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/DataView.h"
-#include "ui/FilenameEditLabel.h"
-#include "ui/Lyrlcomb.h"
-#include "ui/MapProjection.h"
-#include "ui/MapTiles.h"
-#include "ui/MapView.h"
-#include "ui/ProfileView.h"
-#include "ui/TileDialog.h"
+#include "ui/view/DataView.h"
+#include "ui/panels/FilenameEditLabel.h"
+#include "ui/panels/Lyrlcomb.h"
+#include "ui/view/MapProjection.h"
+#include "ui/tiles/MapTiles.h"
+#include "ui/view/MapView.h"
+#include "ui/view/ProfileView.h"
+#include "ui/tiles/TileDialog.h"
 
 namespace {
 const int kGpxTracks = static_cast<int>(Input::GpxTracks), kGpxWaypoints = static_cast<int>(Input::GpxWaypoints);

@@ -6,11 +6,11 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 
-#include "core/catalogue.h"
+#include "core/convert/catalogue.h"
 #include "formats/format_table.h"
 #include "tests/support/test_files.h"
-#include "ui/DataView.h"
-#include "ui/IniFile.h"
+#include "ui/view/DataView.h"
+#include "ui/window/IniFile.h"
 
 namespace {
 // The figures' columns, as the view orders them.

@@ -7,7 +7,7 @@
 
 #include "tests/support/ordinary_user.h"
 #include "tests/support/test_files.h"
-#include "ui/IniFile.h"
+#include "ui/window/IniFile.h"
 
 TEST(IniFile, MissingFileSectionOrKeyGivesTheDefault)
 {

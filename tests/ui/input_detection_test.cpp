@@ -13,13 +13,13 @@
 #include <QMimeData>
 #include <functional>
 
-#include "core/catalogue.h"
+#include "core/convert/catalogue.h"
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/DataView.h"
-#include "ui/FilenameEditLabel.h"
-#include "ui/InputFormatOf.h"
-#include "ui/Lyrlcomb.h"
+#include "ui/view/DataView.h"
+#include "ui/panels/FilenameEditLabel.h"
+#include "ui/window/InputFormatOf.h"
+#include "ui/panels/Lyrlcomb.h"
 
 namespace {
 QString Text(const std::string& s) { return QString::fromStdString(s); }

@@ -12,9 +12,9 @@
 #include <QTextBrowser>
 #include <stdexcept>
 
-#include "ui/FilenameEditLabel.h"
-#include "ui/Lyrlcomb.h"
-#include "ui/help.h"
+#include "ui/panels/FilenameEditLabel.h"
+#include "ui/panels/Lyrlcomb.h"
+#include "ui/window/help.h"
 
 TEST(LabelPosition, LeftOfTheControlAndVerticallyCentredOrAboveIt)
 {

@@ -12,12 +12,12 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "core/catalogue.h"
+#include "core/convert/catalogue.h"
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/FilenameEditLabel.h"
-#include "ui/LogDate.h"
-#include "ui/Lyrlcomb.h"
+#include "ui/panels/FilenameEditLabel.h"
+#include "ui/panels/LogDate.h"
+#include "ui/panels/Lyrlcomb.h"
 
 TEST_F(WindowTest, ALogWithoutADateIsDatedByTheUsersAnswer)
 {

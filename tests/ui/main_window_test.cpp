@@ -14,18 +14,18 @@
 #include <QUrl>
 #include <filesystem>
 
-#include "core/catalogue.h"
-#include "core/clock.h"
-#include "core/text_fields.h"
+#include "core/convert/catalogue.h"
+#include "core/time/clock.h"
+#include "core/text/text_fields.h"
 #include "formats/format_table.h"
 #include "formats/native/Kes.h"
 #include "tests/support/sample_files.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/CodePageBox.h"
-#include "ui/FilenameEditLabel.h"
-#include "ui/Lyrlcomb.h"
-#include "ui/ShapePanel.h"
-#include "ui/TimesRow.h"
+#include "ui/panels/CodePageBox.h"
+#include "ui/panels/FilenameEditLabel.h"
+#include "ui/panels/Lyrlcomb.h"
+#include "ui/panels/ShapePanel.h"
+#include "ui/panels/TimesRow.h"
 
 namespace {
 QStringList ItemsOf(const QComboBox* list)

@@ -8,8 +8,8 @@
 #include <QTest>
 
 #include "tests/support/test_files.h"
-#include "ui/MapTiles.h"
-#include "ui/MapView.h"
+#include "ui/tiles/MapTiles.h"
+#include "ui/view/MapView.h"
 
 TEST(MapBounds, ZoomingOutStopsWhereTheWholeWorldIsInSight)
 {

@@ -20,9 +20,9 @@
 #include <unistd.h>
 
 #include "tests/support/test_files.h"
-#include "ui/MapTiles.h"
-#include "ui/MapView.h"
-#include "ui/TileFetcher.h"
+#include "ui/tiles/MapTiles.h"
+#include "ui/view/MapView.h"
+#include "ui/tiles/TileFetcher.h"
 
 namespace {
 enum class Answer { Endless, HundredMegabytes, NoImage, Nothing };

@@ -13,9 +13,9 @@
 #include <QTcpSocket>
 
 #include "tests/support/test_files.h"
-#include "ui/MapProjection.h"
-#include "ui/MapTiles.h"
-#include "ui/MapView.h"
+#include "ui/view/MapProjection.h"
+#include "ui/tiles/MapTiles.h"
+#include "ui/view/MapView.h"
 
 namespace {
 // Answers every GET with one PNG of its colour, stale from the start, and

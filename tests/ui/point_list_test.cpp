@@ -16,17 +16,17 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "core/catalogue.h"
+#include "core/convert/catalogue.h"
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/DataView.h"
-#include "ui/MapProjection.h"
-#include "ui/MapView.h"
-#include "ui/PointsPane.h"
-#include "ui/ProfileView.h"
-#include "ui/ShapePanel.h"
-#include "ui/TimeAxis.h"
-#include "ui/WrappingRow.h"
+#include "ui/view/DataView.h"
+#include "ui/view/MapProjection.h"
+#include "ui/view/MapView.h"
+#include "ui/view/PointsPane.h"
+#include "ui/view/ProfileView.h"
+#include "ui/panels/ShapePanel.h"
+#include "ui/view/TimeAxis.h"
+#include "ui/panels/WrappingRow.h"
 
 namespace {
 const std::string kPlaces =

@@ -9,9 +9,9 @@
 
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/FilenameEditLabel.h"
-#include "ui/Lyrlcomb.h"
-#include "ui/SettingsLocation.h"
+#include "ui/panels/FilenameEditLabel.h"
+#include "ui/panels/Lyrlcomb.h"
+#include "ui/window/SettingsLocation.h"
 
 namespace {
 struct LocationCase {

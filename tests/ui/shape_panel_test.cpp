@@ -15,14 +15,14 @@
 #include <cmath>
 #include <thread>
 
-#include "core/catalogue.h"
+#include "core/convert/catalogue.h"
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/FilenameEditLabel.h"
-#include "ui/IniFile.h"
-#include "ui/Lyrlcomb.h"
-#include "ui/MapView.h"
-#include "ui/ShapePanel.h"
+#include "ui/panels/FilenameEditLabel.h"
+#include "ui/window/IniFile.h"
+#include "ui/panels/Lyrlcomb.h"
+#include "ui/view/MapView.h"
+#include "ui/panels/ShapePanel.h"
 
 namespace {
 // A GPX track of n points along a wavy line, one a second.

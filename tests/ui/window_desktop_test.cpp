@@ -17,14 +17,14 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "core/file_names.h"
+#include "core/io/file_names.h"
 #include "formats/format_table.h"
 #include "formats/native/Kes.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/DataView.h"
-#include "ui/FilenameEditLabel.h"
-#include "ui/Lyrlcomb.h"
-#include "ui/MapView.h"
+#include "ui/view/DataView.h"
+#include "ui/panels/FilenameEditLabel.h"
+#include "ui/panels/Lyrlcomb.h"
+#include "ui/view/MapView.h"
 
 namespace {
 // Records which field's dialog opened ("input" or "output"), and how the last one was prepared.

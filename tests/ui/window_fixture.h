@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "core/text_fields.h"
+#include "core/text/text_fields.h"
 #include "tests/support/test_files.h"
-#include "ui/Unit1.h"
+#include "ui/window/Unit1.h"
 
 struct RecordedBox {
     QMessageBox::Icon icon;

@@ -23,14 +23,14 @@
 
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/CodePageBox.h"
-#include "ui/DataView.h"
-#include "ui/FilenameEditLabel.h"
-#include "ui/Lyrlcomb.h"
-#include "ui/MapView.h"
-#include "ui/PointsPane.h"
-#include "ui/TimesRow.h"
-#include "ui/TwoLineLabel.h"
+#include "ui/panels/CodePageBox.h"
+#include "ui/view/DataView.h"
+#include "ui/panels/FilenameEditLabel.h"
+#include "ui/panels/Lyrlcomb.h"
+#include "ui/view/MapView.h"
+#include "ui/view/PointsPane.h"
+#include "ui/panels/TimesRow.h"
+#include "ui/panels/TwoLineLabel.h"
 
 namespace {
 // The text fits the list's field: its width less the field's margins of two pixels a side.

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QSvgGenerator>
 
-#include "ui/SvgWriter.h"
+#include "ui/view/SvgWriter.h"
 
 extern "C" Q_DECL_EXPORT bool KesWriteSvg(QByteArray& out, QSize size, const QString& title, const DrawFunction& draw,
                                           QString& error)

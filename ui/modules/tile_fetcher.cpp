@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "ui/TileFetcher.h"
+#include "ui/tiles/TileFetcher.h"
 
 namespace {
 constexpr qint64 kDiskCacheBytes = 200LL << 20;

@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "core/utc_time.h"
+#include "core/time/utc_time.h"
 #include "formats/document/DocumentText.h"
 #include "formats/document/Symbols.h"
 

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/document.h"
-#include "core/utc_time.h"
+#include "core/document/document.h"
+#include "core/time/utc_time.h"
 #include "formats/csv/Csv.h"
 #include "formats/document/DocumentText.h"
 #include "formats/geojson/GeoJson.h"

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "core/catalogue.h"
-#include "core/clock.h"
-#include "core/convert.h"
+#include "core/convert/catalogue.h"
+#include "core/time/clock.h"
+#include "core/convert/convert.h"
 #include "formats/format_table.h"
 #include "tests/support/recording_front_end.h"
 #include "tests/support/test_files.h"

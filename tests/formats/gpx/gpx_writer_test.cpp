@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/clock.h"
+#include "core/time/clock.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/native/Kes.h"
 #include "tests/support/test_files.h"

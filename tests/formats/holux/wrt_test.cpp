@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/clock.h"
+#include "core/time/clock.h"
 #include "formats/holux/Holux.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/native_documents.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "core/text_fields.h"
+#include "core/text/text_fields.h"
 #include "formats/import/Magellan.h"
 #include "formats/import/Mapsend.h"
 #include "tests/support/document_points.h"

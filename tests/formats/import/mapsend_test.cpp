@@ -5,8 +5,8 @@
 #include <limits>
 #include <random>
 
-#include "core/byte_reader.h"
-#include "core/file_io.h"
+#include "core/io/byte_reader.h"
+#include "core/io/file_io.h"
 #include "formats/import/Mapsend.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/document_points.h"

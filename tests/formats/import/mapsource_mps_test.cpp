@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/byte_reader.h"
+#include "core/io/byte_reader.h"
 #include "formats/import/Mapsource.h"
 #include "formats/import/MapsourceFile.h"
 #include "tests/support/mapsource_files.h"

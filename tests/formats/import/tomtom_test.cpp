@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "core/file_io.h"
+#include "core/io/file_io.h"
 #include "formats/import/tomtom.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/document_points.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "core/clock.h"
+#include "core/time/clock.h"
 #include "formats/native/Kes.h"
 #include "tests/support/native_documents.h"
 

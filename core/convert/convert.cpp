@@ -1,0 +1,380 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/convert/convert.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+
+#include "core/convert/catalogue.h"
+#include "core/text/eight_bit_texts.h"
+#include "core/convert/empty_output.h"
+#include "core/io/file_io.h"
+#include "core/io/file_names.h"
+#include "core/io/input_file.h"
+#include "core/convert/loss_survey.h"
+#include "core/io/output_transaction.h"
+#include "core/io/temporary_folder.h"
+#include "core/text/text_encoding.h"
+#include "core/text/text_fields.h"
+#include "core/document/undated_times.h"
+
+namespace {
+class BusyCursor {
+public:
+    explicit BusyCursor(FrontEnd& frontEnd) : frontEnd_(frontEnd) { frontEnd_.SetBusyCursor(true); }
+    ~BusyCursor() { frontEnd_.SetBusyCursor(false); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    FrontEnd& frontEnd_;
+};
+
+// A pipe the format check looked at and no reader took (a refused
+// conversion, a failed read) is let go with its conversion.
+class ReleasedAtEnd {
+public:
+    explicit ReleasedAtEnd(const std::vector<ConversionInput>& inputs) : inputs_(inputs) {}
+    ~ReleasedAtEnd()
+    {
+        for (const ConversionInput& input : inputs_) InputFile::Release(input.name);
+    }
+    ReleasedAtEnd(const ReleasedAtEnd&) = delete;
+    ReleasedAtEnd& operator=(const ReleasedAtEnd&) = delete;
+
+private:
+    const std::vector<ConversionInput>& inputs_;
+};
+
+std::string Counted(std::int64_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// The files the writer makes under the names the output row gives them.
+std::vector<std::string> OutputFilesOf(const ConversionRequest& r)
+{
+    const OutputFormatRow& row = OutputRow(r.outputPosition);
+    std::vector<std::string> files = {r.exactNames ? r.output : ChangeFileExt(r.output, row.extension)};
+    if (row.besideExtension && !r.exactNames) files.push_back(ChangeFileExt(r.output, row.besideExtension));
+    return files;
+}
+
+bool OutputIsAnInput(const ConversionRequest& r)
+{
+    for (const std::string& output : OutputFilesOf(r))
+        for (const ConversionInput& input : r.inputs)
+            if (!input.name.empty() && SameFileOnDisk(output, input.name)) return true;
+    return false;
+}
+
+ChoiceCheck CheckCleaned(const ConversionRequest& r)
+{
+    if (r.inputs.empty() || (r.inputs.size() == 1 && IsBlank(r.inputs.front().name))) return ChoiceCheck::NoInput;
+    if (IsBlank(r.output)) return ChoiceCheck::NoOutput;
+    for (const ConversionInput& input : r.inputs)
+        if (!IsInputPosition(input.position)) return ChoiceCheck::NoInputFormat;
+    if (!IsOutputPosition(r.outputPosition)) return ChoiceCheck::NoOutputFormat;
+    // Written again in its own format, a file changes only by a step or a repair.
+    for (const ConversionInput& input : r.inputs)
+        if (SameFormat(input.position, r.outputPosition) && !AnyStepChanges(r.steps)) return ChoiceCheck::SameFormats;
+    for (const ConversionInput& input : r.inputs)
+        if (!FormatsCompatible(input.position, r.outputPosition)) return ChoiceCheck::FormatsNotCompatible;
+    if (OutputIsAnInput(r)) return ChoiceCheck::OutputIsAnInput;
+    return ChoiceCheck::Passed;
+}
+
+// The messages a reader gives while it reads are shown once it is done.
+bool ShownAfterReading(FindingKind kind) { return kind == FindingKind::Notice || kind == FindingKind::Damaged; }
+// The limits that left data out are shown after the count line.
+bool ShownAfterWriting(FindingKind kind) { return kind == FindingKind::Cut || kind == FindingKind::Truncated; }
+
+// Keeps what the mode takes of a document, counting what it passes over.
+void KeepWhatIsAsked(ReadResult& read, ReadMode mode, PartsPassedOver& passedOver)
+{
+    Document& document = read.document;
+    if (mode == ReadMode::Waypoints) {
+        passedOver.tracks += read.tracksLeftOut + static_cast<std::int64_t>(document.tracks.size());
+        document.tracks.clear();
+    }
+    if (mode == ReadMode::Tracks) {
+        passedOver.waypoints += read.waypointsLeftOut + static_cast<std::int64_t>(document.waypoints.size());
+        passedOver.routes += read.routesLeftOut + static_cast<std::int64_t>(document.routes.size());
+        document.waypoints.clear();
+        document.routes.clear();
+    }
+}
+
+// The characters of the texts an 8-bit output cannot hold, written as '?'.
+void CountUnheld(Findings& findings, std::int64_t unheld, const CodePage& codePage)
+{
+    if (unheld > 0)
+        findings.Add(FindingKind::Reduced,
+                     std::to_string(unheld) + (unheld == 1 ? " character" : " characters") + " of texts that " +
+                         codePage.Name() + " cannot hold written as '" + kReplacementCharacter + "'",
+                     unheld);
+}
+
+// The code page of the first input read in one.
+void NoteCodePage(const ReadResult& read, std::optional<CodePageGuess>& first)
+{
+    if (!first && read.texts.codePage) first = read.texts.codePage;
+}
+
+// Reads every input, in groups of one format under their loading line.
+Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
+                    std::optional<CodePageGuess>& codePageRead, PartsPassedOver& passedOver)
+{
+    const int listed = OutputRow(r.outputPosition).chosenFilesListed;
+    Document document;
+    const bool several = r.inputs.size() > 1;
+    std::int64_t detailsDropped = 0;
+    for (std::size_t first = 0; first < r.inputs.size();) {
+        const int position = r.inputs[first].position;
+        std::size_t end = first;
+        while (end < r.inputs.size() && r.inputs[end].position == position) ++end;
+        f.AddLine(InputRow(position).loading);
+        const std::size_t shown =
+            end - first > 1 && listed > 0 ? std::min<std::size_t>(end - first, listed) : end - first;
+        for (std::size_t i = first; i < first + shown; ++i) f.AddLine(r.inputs[i].name);
+        for (std::size_t i = first; i < end; ++i) {
+            const OutputFormatRow& output = OutputRow(r.outputPosition);
+            // Steps change what the writer takes (a crop, a simplification, a
+            // fit), so with any step the inputs are read whole; a check that
+            // only looks reads what the writer takes.
+            const bool whole = AnyStepChanges(r.steps);
+            const ReadOptions options{.mode = ModeFor(position, r.outputPosition),
+                                      .trackPointsKept = whole ? 0 : output.trackPointCapacity,
+                                      .waypointsKept = whole ? 0 : output.waypointCapacity,
+                                      .receiverFigures = whole || output.writesReceiverFigures,
+                                      .keptExtensions = output.writesKeptExtensions,
+                                      .codePage = r.codePage};
+            if (several) f.MessagesAbout(r.inputs[i].name);
+            ReadResult read = ReadInput(InputSource::File(r.inputs[i].name), position, options);
+            KeepWhatIsAsked(read, options.mode, passedOver);
+            if (read.findings.Has(FindingKind::Undated))
+                if (const auto date = f.DateOfLog(r.inputs[i].name)) {
+                    // Said as the date repair of the command says it.
+                    f.AddLine(DatedLine(*date, DateUndatedTimes(read.document, *date)));
+                    read.findings.Remove(FindingKind::Undated);
+                }
+            for (const Finding& finding : read.findings.All())
+                if (ShownAfterReading(finding.kind)) f.ShowMessage(finding.message);
+            if (several) read.findings.Attribute(r.inputs[i].name);
+            findings.Add(read.findings);
+            NoteCodePage(read, codePageRead);
+            if (document.Append(std::move(read.document))) ++detailsDropped;
+        }
+        first = end;
+    }
+    f.MessagesAbout({});
+    if (detailsDropped > 0)
+        findings.Add(FindingKind::Reduced,
+                     "the file's details of " + Counted(detailsDropped, "other input", "other inputs") +
+                         " dropped: an output holds those of one file, the first that has any",
+                     detailsDropped);
+    return document;
+}
+
+bool SeveralTracks(const ConversionRequest& r, const Document& document)
+{
+    return document.tracks.size() > 1 || std::any_of(r.inputs.begin(), r.inputs.end(), [](const ConversionInput& i) {
+               return InputRow(i.position).severalTracks;
+           });
+}
+
+ConversionRequest Cleaned(ConversionRequest r)
+{
+    for (ConversionInput& input : r.inputs) input.name = StripQuotes(input.name);
+    r.output = StripQuotes(r.output);
+    return r;
+}
+}  // namespace
+
+const char* ChoiceMessage(ChoiceCheck check)
+{
+    switch (check) {
+    case ChoiceCheck::Passed: return "";
+    case ChoiceCheck::NoInput: return "Input File not specified";
+    case ChoiceCheck::NoOutput: return "Output File not specified";
+    case ChoiceCheck::NoInputFormat: return "Input File Format not Selected";
+    case ChoiceCheck::NoOutputFormat: return "Output File Format not Selected";
+    case ChoiceCheck::SameFormats: return "Input and Output Formats cannot be the same";
+    case ChoiceCheck::FormatsNotCompatible: return "Input and Output file format types are not the same";
+    case ChoiceCheck::OutputIsAnInput: return "Output File cannot be the same as the Input File";
+    }
+    return "";
+}
+
+std::string CheckChoices(const ConversionRequest& request) { return ChoiceMessage(CheckCleaned(Cleaned(request))); }
+
+ReadMode ModeFor(int inputPosition, int outputPosition)
+{
+    if (OutputFormats[outputPosition].Kind == kEverythingKind) return ReadMode::Everything;
+    return InputFormats[inputPosition].Kind == "wp" ? ReadMode::Waypoints : ReadMode::Tracks;
+}
+
+ReadResult ReadInput(const InputSource& source, int position, const ReadOptions& options)
+{
+    const InputFormatRow& row = InputRow(position);
+    ReadResult read = row.read(source, options);
+    if (!row.unicodeTexts && !read.texts.unicode)
+        read.texts.codePage = ReadEightBitTexts(read.document, options.codePage);
+    return read;
+}
+
+std::string WrittenLine(const OutputFormatRow& row, const WrittenCounts& w, const Findings& findings,
+                        const EmptyCause& cause)
+{
+    const std::string kind = row.texts.kind;
+    const std::int64_t unusable = findings.CountOf(FindingKind::Unusable);
+    const std::string unusableNote = unusable == 0
+                                         ? std::string()
+                                         : "; " + Counted(unusable, "point", "points") + " without a usable position " +
+                                               (unusable == 1 ? "was" : "were") + " left out";
+    std::string undatedNote;
+    for (const Finding& finding : findings.All())
+        if (finding.kind == FindingKind::Undated && undatedNote.empty())
+            undatedNote =
+                std::string(row.datesUndatedToday ? ", dated today - " : ", without times - ") + finding.message;
+    const std::string nothing = NothingRemark(cause, findings);
+    if (kind == kEverythingKind) {
+        if (w.waypoints == 0 && w.routes == 0 && w.trackPoints == 0)
+            return "Written: no waypoints, no routes and no track points" + nothing;
+        std::string line = "Written: " + Counted(w.waypoints, "waypoint", "waypoints") + ", " +
+                           Counted(w.routes, "route", "routes") + ", " +
+                           Counted(w.trackPoints, "track point", "track points");
+        if (w.tracks > 1) line += " in " + std::to_string(w.tracks) + " tracks";
+        return line + undatedNote + unusableNote;
+    }
+    if (kind == "wp") {
+        if (w.waypoints == 0 && w.routes == 0) return "Written: no waypoints and no routes" + nothing;
+        return "Written: " + Counted(w.waypoints, "waypoint", "waypoints") + ", " +
+               Counted(w.routes, "route", "routes") + unusableNote;
+    }
+    if (w.trackPoints == 0) return "Written: no track points" + nothing;
+    std::string line = "Written: " + Counted(w.trackPoints, "track point", "track points");
+    if (w.trackFiles > 1) line += " in " + std::to_string(w.trackFiles) + " track files";
+    return line + undatedNote + unusableNote;
+}
+
+ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
+{
+    const ConversionRequest r = Cleaned(asked);
+    ConversionOutcome outcome;
+    if (const ChoiceCheck failed = CheckCleaned(r); failed != ChoiceCheck::Passed) {
+        outcome.check = failed;
+        outcome.reason = ChoiceMessage(failed);
+        f.ShowMessage(outcome.reason);
+        return outcome;
+    }
+    const ReleasedAtEnd released(r.inputs);
+    // Every file the conversion writes is put in place at its end, or none is;
+    // names derived while writing (track files) are checked against the inputs.
+    OutputTransaction outputs;
+    std::vector<std::string> inputNames;
+    for (const ConversionInput& input : r.inputs) inputNames.push_back(input.name);
+    outputs.ProtectInputs(inputNames);
+    if (r.neverReplace) outputs.NeverReplace();
+    // A batch puts the files of a conversion in place after it returns: what
+    // the callback holds outlives this call.
+    const auto placed = std::make_shared<std::vector<std::string>>();
+    outputs.OnPlaced([placed, &f](const std::string& name) {
+        placed->push_back(name);
+        f.OutputWritten(name);
+    });
+    const ScopedTemporaryFallback spoolBesideTheOutput(r.output);
+    const OutputFormatRow& output = OutputRow(r.outputPosition);
+    try {
+        BusyCursor busy(f);
+        f.ClearLines();
+        f.ProcessMessages();
+        Document document;
+        PartsPassedOver passedOver;
+        try {
+            document = ReadInputs(r, f, outcome.findings, outcome.codePageRead, passedOver);
+        } catch (const InputRefused& refused) {
+            f.ShowMessage(refused.what());
+            if (!refused.PaneLine().empty()) f.AddLine(refused.PaneLine());
+            f.AddLine("Unable to Open File");
+            f.AddLine("Written: nothing - the input file could not be read");
+            f.AddLine("");
+            f.AddLine("Done .....");
+            outcome.state = ConversionOutcome::State::Refused;
+            outcome.reason = refused.what();
+            return outcome;
+        }
+        f.AddLine("");
+        f.AddLine("processing .....");
+        EmptyCause& emptied = outcome.emptyCause;
+        for (const auto& step : r.steps) {
+            const bool hadPoints = emptied.step.empty() && PointCount(document) > 0;
+            StepReport report = step->Apply(document);
+            if (hadPoints && PointCount(document) == 0) emptied.step = step->Name();
+            if (!report.line.empty()) f.AddLine(report.line);
+            for (const FindingKind kind : report.settled) outcome.findings.Remove(kind);
+            for (const Finding& finding : report.findings.All())
+                if (ShownAfterReading(finding.kind)) f.ShowMessage(finding.message);
+            outcome.findings.Add(report.findings);
+            outcome.steps.push_back(std::move(report));
+        }
+        // Told after what the writer tells, on the texts before any code page.
+        NoteUnheldParts(document, output.holds, emptied);
+        Findings losses;
+        SurveyLosses(document, passedOver, output.holds, losses);
+        if (output.eightBitTexts) {
+            const CodePage read = outcome.codePageRead ? outcome.codePageRead->codePage : CodePage();
+            // Automatic: in the code page read, where that was a single-byte one.
+            const CodePage written = r.codePage != kAutomaticCodePage ? CodePage::Open(r.codePage)
+                                     : read.SingleByte()              ? read
+                                                                      : CodePage();
+            CountUnheld(outcome.findings, WriteEightBitTexts(document, written), written);
+            outcome.codePageWritten = written;
+        }
+        f.AddLine("");
+        WriteRequest w;
+        w.outputName = r.output;
+        w.exactNames = r.exactNames;
+        w.numberTrackFiles = SeveralTracks(r, document);
+        w.rawTexts = r.rawTexts;
+        w.inputNames = inputNames;
+        w.addLine = [&f](const std::string& line) { f.AddLine(line); };
+        f.AddLine(output.writing);
+        f.AddLine(output.file(w));
+        WriteResult written = output.write(document, w);
+        outcome.findings.Add(written.findings);
+        outcome.findings.Add(losses);
+        // Asked once, naming every file, track files included, before any is replaced.
+        const std::vector<std::string> inUse = outputs.NamesInUse();
+        if (WroteNothing(output.texts.kind, written.counts) && r.refuseNothingToWrite) {
+            outcome.state = ConversionOutcome::State::NothingToWrite;
+            outcome.counts = written.counts;
+            const std::string why = NothingReason(output.texts.kind, emptied, outcome.findings);
+            outcome.reason = why + ": nothing is written";
+            f.AddLine("Written: nothing - " + why);
+            // Where the input was read in part, the part not read may be why.
+            for (const Finding& finding : outcome.findings.All())
+                if (ShownAfterWriting(finding.kind)) f.ShowLimitMessage(finding.message);
+        } else if (!inUse.empty() && !f.ConfirmReplacing(inUse)) {
+            outcome.state = ConversionOutcome::State::ExistingKept;
+            f.AddLine("Written: nothing - the existing files were kept");
+        } else {
+            outputs.Commit();
+            outcome.written = *placed;
+            outcome.state = ConversionOutcome::State::Converted;
+            outcome.counts = written.counts;
+            f.AddLine(WrittenLine(output, written.counts, outcome.findings, emptied));
+            for (const Finding& finding : outcome.findings.All())
+                if (ShownAfterWriting(finding.kind)) f.ShowLimitMessage(finding.message);
+        }
+    } catch (const std::exception& error) {
+        outcome.state = ConversionOutcome::State::Failed;
+        outcome.reason = error.what();
+        outcome.written.clear();
+        outcome.error = std::current_exception();
+        return outcome;
+    }
+    f.AddLine("");
+    f.AddLine("Done .....");
+    return outcome;
+}
