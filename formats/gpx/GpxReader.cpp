@@ -27,8 +27,8 @@
 #define XML_DTD
 #include <expat.h>
 
-#include "core/io/byte_reader.h"
 #include "core/document/point_entry.h"
+#include "core/io/byte_reader.h"
 #include "core/io/read_watch.h"
 #include "core/text/text_encoding.h"
 #include "core/text/text_fields.h"
@@ -584,24 +584,11 @@ private:
         point_.native.noDateDay = !point_.time;
     }
 
-    // Most points have no texts: then only the values this reader fills are
-    // cleared, and the texts of a point keep their memory for the next.
+    // The point is reset as a whole value: a point never keeps a field of the one before it.
     void ClearPoint()
     {
-        if (point_.HasTexts() || !point_.native.Empty() || !point_.extensions.empty() || deviceRead_) {
-            point_ = Point{};
-            deviceRead_ = false;
-        } else {
-            point_.elevation = point_.hdop = point_.vdop = point_.pdop = point_.celsius = kNoValue;
-            point_.waterCelsius = point_.depth = point_.speed = point_.course = kNoValue;
-            point_.magneticVariation = point_.geoidHeight = point_.ageOfDgps = kNoValue;
-            point_.time.reset();
-            point_.fix = 0;
-            point_.satellites = point_.heartRate = point_.cadence = -1;
-            point_.dgpsStation = -1;
-            point_.newSection = false;
-            point_.extensionsLeftOut = false;
-        }
+        point_ = Point{};
+        deviceRead_ = false;
         point_.latitude = point_.longitude = kNoValue;
     }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Every example of README.md's command-line section and of the man page, run
+// Every example of the user guide's command-line section and of the man page, run
 // as shown; the man page is the one the option table makes.
 #include <gtest/gtest.h>
 
@@ -46,7 +46,7 @@ std::string Between(const std::string& text, const std::string& from, const std:
 
 TEST(CommandExamples, TheReadmeSessionPrintsWhatItShows)
 {
-    const std::string section = Between(ReadText(kSource + "/README.md"), "## From the command line", "\n## ");
+    const std::string section = Between(ReadText(kSource + "/docs/user-guide.md"), "## From the command line", "\n## ");
     const std::string shown = Between(section, "```console\n", "```");
     ASSERT_FALSE(shown.empty());
     std::vector<std::string> commands;

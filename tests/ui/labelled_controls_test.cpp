@@ -137,8 +137,6 @@ TEST(TLyrComboBox, NewListDefaults)
     EXPECT_EQ(list.Picture(), "uppercase");
     EXPECT_EQ(list.LabelCaption(), "");
     EXPECT_EQ(list.Gap(), 6);
-    EXPECT_FALSE(list.InvisibleEdit());
-    EXPECT_FALSE(list.SetWidth());
 }
 
 TEST(TLyrComboBox, UppercasePictureRaisesOnlyAtoZ)
@@ -146,21 +144,6 @@ TEST(TLyrComboBox, UppercasePictureRaisesOnlyAtoZ)
     ListForm f;
     f.Type(QString::fromUtf8("ab1é"));
     EXPECT_EQ(f.list.currentText(), QString::fromUtf8("AB1é"));
-}
-
-TEST(TLyrComboBox, NumericPictureKeepsDigitsSignsAndTheDecimalSeparator)
-{
-    ListForm f;
-    f.list.SetPicture("numeric");
-    f.Type("1a,-.");
-    const QString separator = QLocale().decimalPoint();
-    QString expected = "1";
-    if (separator == ",") expected += ",";
-    expected += "-";
-    if (separator == ".") expected += ".";
-    EXPECT_EQ(f.list.currentText(), expected);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-    EXPECT_EQ(f.list.currentText(), expected.chopped(1));
 }
 
 TEST(TLyrComboBox, TypingStopsAtTheMaximumLengthButEntriesMayBeLonger)
@@ -213,76 +196,8 @@ TEST(TLyrComboBox, LongCaptionsWrapToFitWhileShortOnesDoNot)
     EXPECT_LT(label->x(), 2);
 }
 
-TEST(TLyrComboBox, SetWidthFitsTheMaximumLength)
-{
-    QWidget form;
-    TLyrComboBox list(&form);
-    list.SetSetWidth(true);
-    EXPECT_EQ(list.width(), QFontMetrics(form.font()).horizontalAdvance('X') * 11);
-}
-
-TEST(TLyrComboBox, ArrowKeysStepOverSeparatorsAndStopBeforeFillEntries)
-{
-    ListForm f;
-    f.list.addItems({"one", "-", "two", "--", "three", "<more>", "last"});
-    f.list.SetTag(1);
-    f.list.showPopup();
-    QAbstractItemView* view = f.list.view();
-    auto press = [&](Qt::Key key) {
-        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
-        QCoreApplication::sendEvent(view, &event);
-        return view->currentIndex().row();
-    };
-    view->setCurrentIndex(f.list.model()->index(0, 0));
-    EXPECT_EQ(press(Qt::Key_Down), 2);
-    EXPECT_EQ(press(Qt::Key_Down), 4);
-    EXPECT_EQ(press(Qt::Key_Down), 4);  // the fill entry below is not stepped onto
-    EXPECT_EQ(press(Qt::Key_Up), 2);
-    EXPECT_EQ(press(Qt::Key_Up), 0);
-    EXPECT_EQ(press(Qt::Key_Up), 0);
-    view->setCurrentIndex(f.list.model()->index(6, 0));
-    EXPECT_EQ(press(Qt::Key_Down), 6);  // the last entry stays selected
-    f.list.hidePopup();
-}
-
-TEST(TLyrComboBox, AFillEntryAsksTheOwnerToRefillTheList)
-{
-    ListForm f;
-    f.list.addItems({"one", "<more>"});
-    QString asked;
-    int closed = 0;
-    f.list.OnFillList = [&](const QString& entry) {
-        asked = entry;
-        f.list.addItem("three");
-    };
-    f.list.OnCloseUp = [&] { ++closed; };
-    f.list.showPopup();
-    QAbstractItemView* view = f.list.view();
-    view->setCurrentIndex(f.list.model()->index(1, 0));
-    QTest::keyClick(view, Qt::Key_F4);
-    EXPECT_EQ(asked, "<more>");
-    EXPECT_EQ(f.list.count(), 3);
-    EXPECT_GE(closed, 1);
-    EXPECT_EQ(f.list.currentIndex(), 0);  // the fill entry was not chosen
-    f.list.hidePopup();
-}
-
-TEST(TLyrComboBox, SeparatorRowsCannotBeClicked)
-{
-    ListForm f;
-    f.list.addItems({"one", "-", "-x"});
-    f.list.showPopup();
-    QAbstractItemView* view = f.list.view();
-    for (int row : {1, 2}) {
-        const QPoint at = view->visualRect(f.list.model()->index(row, 0)).center();
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        EXPECT_EQ(f.list.currentIndex(), 0) << row;
-    }
-    f.list.hidePopup();
-}
-
-// The README's user parts, searchable, in a window beside the main one.
-TEST(TfmHelp, ShowsTheReadmesUserPartsSearchableAndNotModal)
+// The user guide, searchable, in a window beside the main one.
+TEST(TfmHelp, ShowsTheUserGuideSearchableAndNotModal)
 {
     TfmHelp help;
     EXPECT_EQ(help.windowTitle(), "Help");
@@ -292,7 +207,8 @@ TEST(TfmHelp, ShowsTheReadmesUserPartsSearchableAndNotModal)
     const QString text = help.Page()->toPlainText();
     for (const char* part : {"Outputs that hold everything", "The view of the data", "Retry tiles", "F1"})
         EXPECT_TRUE(text.contains(part)) << part;
-    for (const char* builders : {"Fuzzing", "Adding a format"}) EXPECT_FALSE(text.contains(builders)) << builders;
+    for (const char* builders : {"Fuzzing", "Adding a format", "Expat"})
+        EXPECT_FALSE(text.contains(builders)) << builders;
     help.Search()->setText("retry tiles");
     EXPECT_EQ(help.Page()->textCursor().selectedText().toLower(), "retry tiles");
     help.Search()->setText("no such words here");

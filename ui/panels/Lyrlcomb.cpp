@@ -6,44 +6,11 @@
 #include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QLocale>
-#include <QPainter>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 
 #include "ui/panels/TextStart.h"
 
 namespace {
-// Separator and "Others" rows, drawn when the list's tag is set.
-class TLyrRowDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        const QString text = index.data(Qt::DisplayRole).toString();
-        const QRect r = option.rect;
-        painter->save();
-        if (TLyrComboBox::IsSeparator(text)) {
-            painter->fillRect(r, option.palette.base());
-            const int thickness = text == "-" ? 2 : 1;
-            painter->fillRect(QRect(r.left(), r.top() + r.height() / 2 - thickness / 2, r.width(), thickness),
-                              QColor(0xC0, 0xC0, 0xC0));
-        } else {
-            const bool selected = option.state & QStyle::State_Selected;
-            painter->fillRect(r, selected ? option.palette.highlight() : option.palette.base());
-            painter->setPen(selected ? option.palette.highlightedText().color() : option.palette.text().color());
-            QFont font = option.font;
-            font.setBold(text.startsWith("Others"));
-            painter->setFont(font);
-            const QFontMetrics metrics(font);
-            const int top = (r.top() + r.bottom() - metrics.height()) / 2;
-            painter->drawText(QPoint(r.left() + 2, top + metrics.ascent()), text);
-        }
-        painter->restore();
-    }
-};
-
 bool IsPushButton(QWidget* w) { return qobject_cast<QPushButton*>(w) != nullptr; }
 }  // namespace
 
@@ -57,8 +24,6 @@ TLyrComboBox::TLyrComboBox(QWidget* parent) : QComboBox(parent), link_(nullptr)
     resize(width(), 17);
     link_ = new LabelLink(this, QString(), true);
     lineEdit()->installEventFilter(this);
-    view()->installEventFilter(this);
-    view()->viewport()->installEventFilter(this);
     connect(lineEdit(), &QLineEdit::textEdited, this, &TLyrComboBox::TextEdited);
     connect(this, &QComboBox::editTextChanged, this, [this](const QString& text) {
         previousText_ = currentText_;
@@ -84,31 +49,6 @@ void TLyrComboBox::ReportChoice()
     emit ChoiceMade(reported_);
 }
 
-void TLyrComboBox::SetPicture(const QString& picture)
-{
-    picture_ = picture;
-    update();
-}
-
-void TLyrComboBox::SetInvisibleEdit(bool on)
-{
-    invisibleEdit_ = on;
-    update();
-}
-
-void TLyrComboBox::SetSetWidth(bool on)
-{
-    setWidth_ = on;
-    if (on) ApplyWidth();
-    update();
-}
-
-void TLyrComboBox::ApplyWidth()
-{
-    const QFontMetrics metrics(window()->font());
-    resize(metrics.horizontalAdvance('X') * (maxLength_ + 1), height());
-}
-
 void TLyrComboBox::SetTypeAhead(bool on)
 {
     if (on == typeAhead_) return;
@@ -132,30 +72,6 @@ void TLyrComboBox::ShowSelectedWhole()
 {
     if (typeAhead_ && currentIndex() >= 0 && currentText() != itemText(currentIndex()))
         setEditText(itemText(currentIndex()));
-}
-
-void TLyrComboBox::SetTag(int tag)
-{
-    tag_ = tag;
-    if (tag != 0) view()->setItemDelegate(new TLyrRowDelegate(view()));
-    else view()->setItemDelegate(new QStyledItemDelegate(view()));
-}
-
-void TLyrComboBox::hidePopup()
-{
-    QComboBox::hidePopup();
-    if (OnCloseUp) OnCloseUp();
-}
-
-void TLyrComboBox::FillAction(int row)
-{
-    const QString entry = itemText(row);
-    hidePopup();
-    QCoreApplication::processEvents();
-    if (OnFillList) OnFillList(entry);
-    QCoreApplication::processEvents();
-    showPopup();
-    view()->scrollToTop();
 }
 
 void TLyrComboBox::TextEdited(const QString& text)
@@ -201,8 +117,6 @@ bool TLyrComboBox::FilterTyping(QKeyEvent* key)
     const QString text = key->text();
     if (text.size() != 1 || text[0].unicode() < 32 || text[0].unicode() == 127) return false;
     const QChar c = text[0];
-    if (picture_ == "numeric" && !c.isDigit() && c != '+' && c != '-' && c != QLocale().decimalPoint().front())
-        return true;
     QLineEdit* edit = lineEdit();
     if (edit->text().size() - edit->selectedText().size() >= maxLength_) return true;
     if (picture_ == "uppercase" && c >= 'a' && c <= 'z') {
@@ -214,51 +128,6 @@ bool TLyrComboBox::FilterTyping(QKeyEvent* key)
     return false;
 }
 
-bool TLyrComboBox::ListKey(QKeyEvent* key)
-{
-    const int current = view()->currentIndex().row();
-    const int last = count() - 1;
-    auto select = [this](int row) { view()->setCurrentIndex(model()->index(row, modelColumn())); };
-    switch (key->key()) {
-    case Qt::Key_Up: {
-        const int i = std::max(current - 1, 0);
-        if (IsSeparator(itemText(i))) {
-            select(std::max(i - 1, 0));
-            return true;
-        }
-        return IsFillEntry(itemText(i));
-    }
-    case Qt::Key_Down: {
-        const int i = std::min(current + 1, last);
-        if (IsSeparator(itemText(i))) {
-            select(std::min(i + 1, last));
-            return true;
-        }
-        return IsFillEntry(itemText(i));
-    }
-    case Qt::Key_F4:
-        if (current >= 0 && IsFillEntry(itemText(current))) {
-            FillAction(current);
-            return true;
-        }
-        return false;
-    default: return false;
-    }
-}
-
-bool TLyrComboBox::ListClick(QMouseEvent* click)
-{
-    if (click->button() != Qt::LeftButton) return false;
-    const QModelIndex index = view()->indexAt(click->position().toPoint());
-    if (!index.isValid()) return false;
-    const QString entry = itemText(index.row());
-    const bool fill = IsFillEntry(entry);
-    if (!entry.startsWith('-') && !fill) return false;
-    // Separators and fill entries are never chosen; a fill entry acts on release.
-    if (fill && click->type() == QEvent::MouseButtonRelease) FillAction(index.row());
-    return true;
-}
-
 bool TLyrComboBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == lineEdit() && event->type() == QEvent::KeyPress) return FilterTyping(static_cast<QKeyEvent*>(event));
@@ -268,10 +137,6 @@ bool TLyrComboBox::eventFilter(QObject* watched, QEvent* event)
         CancelTyping();
         return true;
     }
-    if (watched == view() && event->type() == QEvent::KeyPress) return ListKey(static_cast<QKeyEvent*>(event));
-    if (watched == view()->viewport() &&
-        (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseButtonPress))
-        return ListClick(static_cast<QMouseEvent*>(event));
     return QComboBox::eventFilter(watched, event);
 }
 
@@ -279,12 +144,4 @@ bool TLyrComboBox::eventFilter(QObject* watched, QEvent* event)
 void TLyrComboBox::keyPressEvent(QKeyEvent* event)
 {
     if (!FilterTyping(event)) QComboBox::keyPressEvent(event);
-}
-
-void TLyrComboBox::paintEvent(QPaintEvent* event)
-{
-    QComboBox::paintEvent(event);
-    if (!invisibleEdit_) return;
-    QPainter painter(this);
-    painter.fillRect(QRect(0, 0, width(), height() - 1), Qt::white);
 }

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// TLyrComboBox: a drop-down list with a caption label, typing filters,
-// separator rows ("-" double line, "--" single line, "-..." not selectable)
-// and fill entries ("<...>") that ask the owner to refill the list.
+// TLyrComboBox: a drop-down list with a caption label, a typing filter, a
+// typing limit and typing that searches its entries.
 #pragma once
 
 #include <QComboBox>
-#include <functional>
 
 #include "ui/panels/LabelLink.h"
 
@@ -22,13 +20,9 @@ public:
     void SetGap(int gap) { link_->SetGap(gap); }
     TchangeLabel* Label() const { return link_->Label(); }
 
-    // "numeric", "uppercase", or anything else for no filter.
+    // "uppercase", or anything else for no filter.
     QString Picture() const { return picture_; }
-    void SetPicture(const QString& picture);
-    bool InvisibleEdit() const { return invisibleEdit_; }
-    void SetInvisibleEdit(bool on);
-    bool SetWidth() const { return setWidth_; }
-    void SetSetWidth(bool on);
+    void SetPicture(const QString& picture) { picture_ = picture; }
     // The most characters the user can type; chosen entries may be longer.
     int MaxLength() const { return maxLength_; }
     void SetMaxLength(int length) { maxLength_ = length; }
@@ -37,21 +31,6 @@ public:
     // shows; leaving the field shows the selected entry whole.
     bool TypeAhead() const { return typeAhead_; }
     void SetTypeAhead(bool on);
-    // Non-zero: the list rows are drawn as separators and bold "Others" rows.
-    int Tag() const { return tag_; }
-    void SetTag(int tag);
-
-    std::function<void(const QString&)> OnFillList;
-    std::function<void()> OnCloseUp;
-
-    void hidePopup() override;
-
-    // Closes the list, lets the owner refill it from entry `row`, and opens it again at the top.
-    void FillAction(int row);
-
-    static bool IsSeparator(const QString& entry) { return entry == "-" || entry == "--"; }
-    static bool IsFillEntry(const QString& entry) { return entry.startsWith('<') && entry.contains('>'); }
-
 signals:
     // The entry chosen changed and the choice is made: at once when it is
     // selected from the list or by the program, once typing ends when it is typed.
@@ -59,27 +38,20 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool FilterTyping(QKeyEvent* key);
-    bool ListKey(QKeyEvent* key);
-    bool ListClick(QMouseEvent* click);
     void TextEdited(const QString& text);
     // Escape while typing: the entry chosen before comes back, and the typing is forgotten.
     void CancelTyping();
-    void ApplyWidth();
     void ShowSelectedWhole();
     void ReportChoice();
 
     LabelLink* link_;
     QString picture_ = "uppercase";
-    bool invisibleEdit_ = false;
-    bool setWidth_ = false;
     bool typeAhead_ = false;
     int maxLength_ = 10;
-    int tag_ = 0;
     QString previousText_, currentText_;
     bool typing_ = false;
     int reported_ = -1;

@@ -6,28 +6,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
-
-namespace {
-// The README's sections for users; the rest is for those who build or change the program.
-const QStringList kUserSections = {"From the command line", "Reading input files", "Outputs that hold everything",
-                                   "Folders", "The window"};
-}  // namespace
-
-QString HelpMarkdown(const QString& readme)
-{
-    QString help;
-    bool kept = true;  // the introduction, before the first section
-    for (const QString& line : readme.split('\n')) {
-        if (line.startsWith("## ")) kept = kUserSections.contains(line.mid(3).trimmed());
-        if (kept) help += line + '\n';
-    }
-    return help;
-}
 
 TfmHelp::TfmHelp(QWidget* parent) : QDialog(parent)
 {
@@ -70,9 +52,8 @@ void TfmHelp::Fill()
 {
     if (filled_) return;
     filled_ = true;
-    QFile readme(":/help/README.md");
-    const QString text = readme.open(QIODevice::ReadOnly) ? QString::fromUtf8(readme.readAll()) : QString();
-    page_->setMarkdown(HelpMarkdown(text));
+    QFile guide(":/help/user-guide.md");
+    page_->setMarkdown(guide.open(QIODevice::ReadOnly) ? QString::fromUtf8(guide.readAll()) : QString());
 }
 
 void TfmHelp::showEvent(QShowEvent* event)

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // TfmHelp: the help, a window of its own beside the main one (not modal),
-// resizable and searchable: the user parts of the README (the formats, the
-// command line, the outputs that hold everything, the window, the view, its
-// keys), shown as a page that follows the desktop's theme.
+// resizable and searchable: the user guide (the formats, the command line,
+// what each output holds, the window, the view, its keys), shown as a page
+// that follows the desktop's theme.
 #pragma once
 
 #include <QDialog>
@@ -10,9 +10,6 @@
 class QLineEdit;
 class QLabel;
 class QTextBrowser;
-
-// The README's user parts (the introduction and the sections for users) in Markdown.
-QString HelpMarkdown(const QString& readme);
 
 class TfmHelp : public QDialog {
     Q_OBJECT

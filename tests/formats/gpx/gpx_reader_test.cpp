@@ -419,3 +419,56 @@ TEST(GpxReader, RealFiles)
         ReadGpxFile(InputSource::File(Path("gpxpassthrough10.gpx")), {}).document.tracks.at(0).points.ToVector().at(0);
     EXPECT_EQ(meridian.time, (UtcTime{1022346381, 250000000}));
 }
+
+// The reader reuses one point: a point without a field must not inherit it
+// from the point read before it, whichever field that is.
+TEST(GpxReader, APointWithoutAFieldDoesNotTakeItFromThePointBefore)
+{
+    const char* kTpx = "<extensions><gpxtpx:TrackPointExtension xmlns:gpxtpx="
+                       "\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\">";
+    const std::vector<std::string> fields = {
+        "<ele>12</ele>",
+        "<time>2020-01-02T03:04:05Z</time>",
+        "<magvar>3</magvar>",
+        "<geoidheight>4</geoidheight>",
+        "<name>n</name>",
+        "<cmt>c</cmt>",
+        "<desc>d</desc>",
+        "<src>s</src>",
+        "<link href=\"h\"/>",
+        "<sym>Flag</sym>",
+        "<type>t</type>",
+        "<fix>3d</fix>",
+        "<sat>5</sat>",
+        "<hdop>1</hdop>",
+        "<vdop>2</vdop>",
+        "<pdop>3</pdop>",
+        "<ageofdgpsdata>4</ageofdgpsdata>",
+        "<dgpsid>5</dgpsid>",
+        "<speed>6</speed>",
+        "<course>7</course>",
+        std::string(kTpx) + "<gpxtpx:hr>140</gpxtpx:hr></gpxtpx:TrackPointExtension></extensions>",
+        std::string(kTpx) + "<gpxtpx:cad>90</gpxtpx:cad></gpxtpx:TrackPointExtension></extensions>",
+        std::string(kTpx) + "<gpxtpx:atemp>21</gpxtpx:atemp></gpxtpx:TrackPointExtension></extensions>",
+        std::string(kTpx) + "<gpxtpx:wtemp>9</gpxtpx:wtemp></gpxtpx:TrackPointExtension></extensions>",
+        std::string(kTpx) + "<gpxtpx:depth>2</gpxtpx:depth></gpxtpx:TrackPointExtension></extensions>",
+        "<extensions><x:y xmlns:x=\"urn:x\">kept</x:y></extensions>"};
+    const auto second = [](const PointList& points) { return points.ToVector().at(1); };
+    for (const char* tag : {"wpt", "trkpt"}) {
+        const auto file = [&](const std::string& first) {
+            const std::string point = std::string("<") + tag + " lat=\"1\" lon=\"2\">";
+            const std::string end = std::string("</") + tag + ">";
+            const std::string points = point + first + end + point + end;
+            return Gpx(std::string(tag) == "wpt" ? points : "<trk><trkseg>" + points + "</trkseg></trk>");
+        };
+        const auto pointsOf = [&](const ReadResult& r) -> const PointList& {
+            return std::string(tag) == "wpt" ? r.document.waypoints : r.document.tracks.at(0).points;
+        };
+        const Point bare = second(pointsOf(Read(file(""))));
+        for (const std::string& field : fields) {
+            const ReadResult read = Read(file(field));
+            EXPECT_NE(pointsOf(read).ToVector().at(0), bare) << tag << " " << field << " not read";
+            EXPECT_EQ(second(pointsOf(read)), bare) << tag << " inherits " << field;
+        }
+    }
+}

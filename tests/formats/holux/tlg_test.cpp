@@ -134,6 +134,9 @@ TEST(HoluxTracks, TheFirstFiveTracksOfTheirFirst2500PointsWithTheirTextsCut)
     EXPECT_TRUE(full.result.findings.Empty());
     EXPECT_EQ(Write({TestTrack(2501)}).image, full.image);
 
+    std::vector<Track> five(5, TestTrack(3));
+    EXPECT_TRUE(Write(five).result.findings.Empty());  // five fit: nothing is said cut
+
     std::vector<Track> six;
     for (int i = 1; i <= 6; ++i)
         six.push_back(TestTrack(i == 6 ? 9 : 2600, "A fifteen char", "Description 1" + std::to_string(i)));

@@ -80,6 +80,7 @@ TEST(TomTom, ALengthTheRecordCannotHaveEndsTheReading)
         std::int32_t length;  // of the second record, whose true length is 17
         std::vector<std::string> names;
         bool truncated;
+        std::size_t written = 17;  // of the record's bytes, type and length included
     } rows[] = {{2, 17, {"One", "Two", "Three"}, false},
                 {3, 17, {"One", "Two", "Three"}, false},
                 {0, 17, {"One", "Three"}, false},
@@ -88,12 +89,17 @@ TEST(TomTom, ALengthTheRecordCannotHaveEndsTheReading)
                 {3, 0, {"One"}, false},
                 {2, -17, {"One"}, false},
                 {2, 1000, {"One"}, true},
-                {0, 4, {"One"}, false}};
+                {0, 4, {"One"}, false},
+                // The shortest a point can be: no name, and the next record follows.
+                {2, 13, {"One", "", "Three"}, false, 13},
+                {0, 5, {"One", "Three"}, false, 5}};
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::Message() << int(row.type) << " " << row.length);
         ByteBuilder b;
         AddPoint(b, 1, 1, "One");
-        b.u8(row.type).i32(row.length).i32(2).i32(2).zeroText("Two");
+        ByteBuilder second;
+        second.u8(row.type).i32(row.length).i32(2).i32(2).zeroText("Two");
+        b.text(second.str().substr(0, row.written));
         AddPoint(b, 3, 3, "Three");
         const ReadResult read = Read(b);
         EXPECT_EQ(Names(read), row.names);
