@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "core/convert/catalogue.h"
-#include "core/time/clock.h"
 #include "core/convert/convert.h"
 #include "core/convert/format_lookup.h"
+#include "core/time/clock.h"
 #include "formats/format_table.h"
 
 namespace {

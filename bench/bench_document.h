@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "core/document/document.h"
 #include "core/convert/format_rows.h"
+#include "core/document/document.h"
 #include "core/time/utc_time.h"
 
 inline Document TrackDocument(int points)

@@ -8,12 +8,12 @@
 #include "command/json_text.h"
 #include "command/terminal_text.h"
 #include "core/convert/catalogue.h"
-#include "core/time/clock.h"
 #include "core/convert/convert.h"
-#include "core/io/file_io.h"
 #include "core/convert/format_lookup.h"
 #include "core/convert/format_rows.h"
 #include "core/document/measure.h"
+#include "core/io/file_io.h"
+#include "core/time/clock.h"
 #include "repair/time_repairs.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <unistd.h>
 
 #include "core/convert/catalogue.h"
-#include "core/time/clock.h"
-#include "core/io/file_io.h"
 #include "core/convert/format_lookup.h"
+#include "core/io/file_io.h"
 #include "core/io/output_target.h"
+#include "core/time/clock.h"
 
 namespace {
 namespace fs = std::filesystem;

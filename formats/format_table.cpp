@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "core/convert/catalogue.h"
-#include "core/io/file_names.h"
 #include "core/convert/format_lookup.h"
+#include "core/io/file_names.h"
 #include "formats/csv/Csv.h"
 #include "formats/document/Symbols.h"
 #include "formats/geojson/GeoJson.h"

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "core/convert/catalogue.h"
-#include "core/time/clock.h"
 #include "core/convert/convert.h"
-#include "core/io/file_io.h"
 #include "core/convert/format_lookup.h"
+#include "core/io/file_io.h"
 #include "core/io/output_transaction.h"
 #include "core/text/text_fields.h"
+#include "core/time/clock.h"
 #include "formats/format_table.h"
 
 namespace fs = std::filesystem;

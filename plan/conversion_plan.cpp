@@ -7,10 +7,10 @@
 
 #include "core/convert/catalogue.h"
 #include "core/convert/convert.h"
-#include "core/io/file_io.h"
-#include "core/io/file_names.h"
 #include "core/convert/format_lookup.h"
 #include "core/convert/format_rows.h"
+#include "core/io/file_io.h"
+#include "core/io/file_names.h"
 #include "core/io/output_target.h"
 
 namespace fs = std::filesystem;

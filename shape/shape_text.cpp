@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/text/number_format.h"
 #include "core/document/point.h"
+#include "core/text/number_format.h"
 
 namespace {
 std::string Trimmed(const std::string& text)

@@ -6,17 +6,17 @@
 #include <memory>
 
 #include "core/convert/catalogue.h"
-#include "core/text/eight_bit_texts.h"
 #include "core/convert/empty_output.h"
+#include "core/convert/loss_survey.h"
+#include "core/document/undated_times.h"
 #include "core/io/file_io.h"
 #include "core/io/file_names.h"
 #include "core/io/input_file.h"
-#include "core/convert/loss_survey.h"
 #include "core/io/output_transaction.h"
 #include "core/io/temporary_folder.h"
+#include "core/text/eight_bit_texts.h"
 #include "core/text/text_encoding.h"
 #include "core/text/text_fields.h"
-#include "core/document/undated_times.h"
 
 namespace {
 class BusyCursor {

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "core/document/document_step.h"
 #include "core/convert/empty_output.h"
-#include "core/document/findings.h"
 #include "core/convert/format_rows.h"
 #include "core/convert/frontend.h"
+#include "core/document/document_step.h"
+#include "core/document/findings.h"
 
 struct ConversionInput {
     std::string name;   // as given; cleaned of quotes and blanks by the action

@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <string>
 
-#include "core/document/document.h"
-#include "core/document/findings.h"
 #include "core/convert/format_rows.h"
 #include "core/convert/output_holds.h"
+#include "core/document/document.h"
+#include "core/document/findings.h"
 
 struct EmptyCause {
     std::string step;    // the step that left no point ("crop to 0,0,1,1"); empty: none did

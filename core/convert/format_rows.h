@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "core/text/code_page.h"
+#include "core/convert/output_holds.h"
 #include "core/document/document.h"
 #include "core/document/findings.h"
 #include "core/io/input_source.h"
-#include "core/convert/output_holds.h"
+#include "core/text/code_page.h"
 
 class FileLook;
 

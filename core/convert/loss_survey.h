@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
+#include "core/convert/output_holds.h"
 #include "core/document/document.h"
 #include "core/document/findings.h"
-#include "core/convert/output_holds.h"
 
 // The parts of the inputs that the reads passed over, the output holding none of them.
 struct PartsPassedOver {

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/text/code_page.h"
 #include "core/document/document.h"
+#include "core/text/code_page.h"
 
 // Reads the 8-bit texts of a document again in the code page `choice` names
 // ("auto": guessed over all of them together). Returns the code page used.

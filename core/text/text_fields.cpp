@@ -13,8 +13,8 @@
 #include <unistd.h>
 
 #include "core/io/byte_scan.h"
-#include "core/time/clock.h"
 #include "core/text/number_format.h"
+#include "core/time/clock.h"
 
 namespace {
 std::string_view TrimView(std::string_view s)

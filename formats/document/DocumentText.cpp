@@ -10,10 +10,10 @@
 #include <type_traits>
 #include <vector>
 
-#include "core/time/clock.h"
 #include "core/text/read_number.h"
 #include "core/text/text_encoding.h"
 #include "core/text/text_fields.h"
+#include "core/time/clock.h"
 #include "core/time/utc_time.h"
 
 namespace doctext {

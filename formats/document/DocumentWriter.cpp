@@ -4,8 +4,8 @@
 #include <cmath>
 #include <optional>
 
-#include "core/io/file_names.h"
 #include "core/document/point_entry.h"
+#include "core/io/file_names.h"
 
 namespace {
 constexpr std::size_t kPieceSize = 1 << 16;

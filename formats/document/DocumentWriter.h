@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
+#include "core/convert/format_rows.h"
 #include "core/document/document.h"
 #include "core/io/file_io.h"
-#include "core/convert/format_rows.h"
 
 // Readies a point as the outputs write it: false for one without a position
 // they can hold (a latitude from -90 to 90, a longitude from -180 to 180);

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/document/document.h"
 #include "core/convert/format_rows.h"
+#include "core/document/document.h"
 
 namespace gpx {
 

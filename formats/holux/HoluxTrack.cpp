@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <array>
 
+#include "core/document/point_entry.h"
 #include "core/io/file_io.h"
 #include "core/io/file_names.h"
-#include "core/document/point_entry.h"
 #include "core/text/text_encoding.h"
 #include "formats/holux/Holux.h"
 #include "formats/holux/HoluxImage.h"

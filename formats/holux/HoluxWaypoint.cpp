@@ -7,13 +7,13 @@
 #include <optional>
 #include <vector>
 
-#include "core/time/clock.h"
+#include "core/document/point_entry.h"
 #include "core/io/file_io.h"
 #include "core/io/file_names.h"
 #include "core/text/number_format.h"
-#include "core/document/point_entry.h"
 #include "core/text/text_encoding.h"
 #include "core/text/text_fields.h"
+#include "core/time/clock.h"
 #include "core/time/utc_time.h"
 #include "formats/holux/Holux.h"
 #include "formats/holux/HoluxImage.h"

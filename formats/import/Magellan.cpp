@@ -13,13 +13,13 @@
 #include <string_view>
 #include <vector>
 
-#include "core/time/clock.h"
+#include "core/document/point_entry.h"
 #include "core/io/line_reader.h"
 #include "core/text/number_format.h"
-#include "core/document/point_entry.h"
 #include "core/text/read_number.h"
 #include "core/text/text_encoding.h"
 #include "core/text/text_fields.h"
+#include "core/time/clock.h"
 #include "formats/import/nmea.h"
 #include "formats/import/nmea_fields.h"
 

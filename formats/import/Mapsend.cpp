@@ -9,9 +9,9 @@
 #include <map>
 #include <vector>
 
+#include "core/document/point_entry.h"
 #include "core/io/byte_reader.h"
 #include "core/text/number_format.h"
-#include "core/document/point_entry.h"
 #include "core/text/text_encoding.h"
 #include "formats/document/Symbols.h"
 

@@ -11,9 +11,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/io/byte_reader.h"
 #include "core/convert/format_rows.h"
 #include "core/document/point_entry.h"
+#include "core/io/byte_reader.h"
 #include "core/text/text_encoding.h"
 #include "formats/import/Mapsource.h"
 

@@ -18,13 +18,13 @@
 #include <string_view>
 #include <utility>
 
-#include "core/time/clock.h"
-#include "core/io/file_names.h"
 #include "core/document/gap_sections.h"
-#include "core/io/line_reader.h"
 #include "core/document/point_entry.h"
+#include "core/io/file_names.h"
+#include "core/io/line_reader.h"
 #include "core/text/text_fields.h"
 #include "core/text/text_units.h"
+#include "core/time/clock.h"
 #include "formats/import/nmea_age.h"
 #include "formats/import/nmea_days.h"
 #include "formats/import/nmea_fields.h"

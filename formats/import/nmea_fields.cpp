@@ -6,8 +6,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "core/time/clock.h"
 #include "core/text/text_fields.h"
+#include "core/time/clock.h"
 
 namespace {
 constexpr std::int64_t kSecondsPerDay = 86400;

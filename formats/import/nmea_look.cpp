@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "core/io/byte_scan.h"
 #include "core/convert/format_lookup.h"
+#include "core/io/byte_scan.h"
 #include "core/text/text_units.h"
 #include "formats/import/nmea.h"
 

@@ -10,8 +10,8 @@
 #include <span>
 #include <string>
 
-#include "core/io/byte_reader.h"
 #include "core/document/point_entry.h"
+#include "core/io/byte_reader.h"
 #include "core/text/text_encoding.h"
 
 namespace {

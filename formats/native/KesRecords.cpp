@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/time/clock.h"
+#include "core/document/undated_times.h"
 #include "core/text/number_format.h"
 #include "core/text/text_encoding.h"
 #include "core/text/text_fields.h"
-#include "core/document/undated_times.h"
+#include "core/time/clock.h"
 #include "core/time/utc_time.h"
 #include "formats/document/Symbols.h"
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/time/clock.h"
 #include "core/text/number_format.h"
+#include "core/time/clock.h"
 
 namespace kes {
 

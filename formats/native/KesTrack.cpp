@@ -8,15 +8,15 @@
 #include <utility>
 #include <vector>
 
-#include "core/time/clock.h"
+#include "core/document/point_entry.h"
 #include "core/io/file_io.h"
 #include "core/io/file_names.h"
 #include "core/io/line_reader.h"
 #include "core/text/number_format.h"
-#include "core/document/point_entry.h"
 #include "core/text/read_number.h"
 #include "core/text/text_encoding.h"
 #include "core/text/text_fields.h"
+#include "core/time/clock.h"
 #include "formats/native/Kes.h"
 #include "formats/native/KesRecords.h"
 #include "formats/native/KesText.h"

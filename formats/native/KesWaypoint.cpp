@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/document/point_entry.h"
 #include "core/io/file_io.h"
 #include "core/io/file_names.h"
-#include "core/text/number_format.h"
 #include "core/io/output_target.h"
-#include "core/document/point_entry.h"
+#include "core/text/number_format.h"
 #include "core/text/read_number.h"
 #include "core/text/text_encoding.h"
 #include "core/text/text_fields.h"

@@ -5,8 +5,8 @@
 #include <uchardet/uchardet.h>
 
 #include "core/convert/catalogue.h"
-#include "core/text/code_page.h"
 #include "core/convert/convert.h"
+#include "core/text/code_page.h"
 #include "core/text/eight_bit_texts.h"
 #include "core/text/text_encoding.h"
 #include "formats/format_table.h"

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <sys/resource.h>
 
-#include "core/time/clock.h"
 #include "core/text/text_encoding.h"
+#include "core/time/clock.h"
 #include "formats/document/DocumentText.h"
 #include "formats/document/Symbols.h"
 #include "formats/gpx/Gpx.h"

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "core/convert/catalogue.h"
-#include "core/io/file_io.h"
 #include "core/convert/format_lookup.h"
+#include "core/io/file_io.h"
 #include "core/text/text_fields.h"
 #include "formats/format_table.h"
 #include "tests/support/byte_builder.h"

@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "core/convert/catalogue.h"
-#include "core/time/clock.h"
 #include "core/convert/convert.h"
+#include "core/time/clock.h"
 #include "formats/format_table.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/mapsource_files.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/time/clock.h"
 #include "core/text/number_format.h"
+#include "core/time/clock.h"
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour)
 {

@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
-#include "core/time/clock.h"
 #include "core/text/text_fields.h"
+#include "core/time/clock.h"
 
 TEST(GetField, MissingEmptyAndBlankFields)
 {

@@ -16,14 +16,14 @@
 #include "core/convert/catalogue.h"
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/view/DataView.h"
 #include "ui/panels/FilenameEditLabel.h"
 #include "ui/panels/Lyrlcomb.h"
-#include "ui/view/MapProjection.h"
 #include "ui/tiles/MapTiles.h"
+#include "ui/tiles/TileDialog.h"
+#include "ui/view/DataView.h"
+#include "ui/view/MapProjection.h"
 #include "ui/view/MapView.h"
 #include "ui/view/ProfileView.h"
-#include "ui/tiles/TileDialog.h"
 
 namespace {
 const int kGpxTracks = static_cast<int>(Input::GpxTracks), kGpxWaypoints = static_cast<int>(Input::GpxWaypoints);

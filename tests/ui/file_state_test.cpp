@@ -14,12 +14,12 @@
 
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/view/DataView.h"
 #include "ui/panels/FilenameEditLabel.h"
 #include "ui/panels/Lyrlcomb.h"
+#include "ui/panels/TimesRow.h"
+#include "ui/view/DataView.h"
 #include "ui/view/MapView.h"
 #include "ui/view/PointsPane.h"
-#include "ui/panels/TimesRow.h"
 
 namespace {
 QString Text(const std::string& s) { return QString::fromStdString(s); }

@@ -16,10 +16,10 @@
 #include "core/convert/catalogue.h"
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/view/DataView.h"
 #include "ui/panels/FilenameEditLabel.h"
-#include "ui/window/InputFormatOf.h"
 #include "ui/panels/Lyrlcomb.h"
+#include "ui/view/DataView.h"
+#include "ui/window/InputFormatOf.h"
 
 namespace {
 QString Text(const std::string& s) { return QString::fromStdString(s); }

@@ -15,8 +15,8 @@
 #include <filesystem>
 
 #include "core/convert/catalogue.h"
-#include "core/time/clock.h"
 #include "core/text/text_fields.h"
+#include "core/time/clock.h"
 #include "formats/format_table.h"
 #include "formats/native/Kes.h"
 #include "tests/support/sample_files.h"

@@ -21,8 +21,8 @@
 
 #include "tests/support/test_files.h"
 #include "ui/tiles/MapTiles.h"
-#include "ui/view/MapView.h"
 #include "ui/tiles/TileFetcher.h"
+#include "ui/view/MapView.h"
 
 namespace {
 enum class Answer { Endless, HundredMegabytes, NoImage, Nothing };

@@ -13,8 +13,8 @@
 #include <QTcpSocket>
 
 #include "tests/support/test_files.h"
-#include "ui/view/MapProjection.h"
 #include "ui/tiles/MapTiles.h"
+#include "ui/view/MapProjection.h"
 #include "ui/view/MapView.h"
 
 namespace {

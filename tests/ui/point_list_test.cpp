@@ -19,14 +19,14 @@
 #include "core/convert/catalogue.h"
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
+#include "ui/panels/ShapePanel.h"
+#include "ui/panels/WrappingRow.h"
 #include "ui/view/DataView.h"
 #include "ui/view/MapProjection.h"
 #include "ui/view/MapView.h"
 #include "ui/view/PointsPane.h"
 #include "ui/view/ProfileView.h"
-#include "ui/panels/ShapePanel.h"
 #include "ui/view/TimeAxis.h"
-#include "ui/panels/WrappingRow.h"
 
 namespace {
 const std::string kPlaces =

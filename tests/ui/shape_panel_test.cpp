@@ -19,10 +19,10 @@
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/panels/FilenameEditLabel.h"
-#include "ui/window/IniFile.h"
 #include "ui/panels/Lyrlcomb.h"
-#include "ui/view/MapView.h"
 #include "ui/panels/ShapePanel.h"
+#include "ui/view/MapView.h"
+#include "ui/window/IniFile.h"
 
 namespace {
 // A GPX track of n points along a wavy line, one a second.

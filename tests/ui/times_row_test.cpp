@@ -11,10 +11,10 @@
 
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/view/DataView.h"
 #include "ui/panels/FilenameEditLabel.h"
 #include "ui/panels/Lyrlcomb.h"
 #include "ui/panels/TimesRow.h"
+#include "ui/view/DataView.h"
 
 namespace {
 // A logger caught by the 2019 rollover: fixes of several systems, which no

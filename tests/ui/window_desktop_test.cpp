@@ -21,9 +21,9 @@
 #include "formats/format_table.h"
 #include "formats/native/Kes.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/view/DataView.h"
 #include "ui/panels/FilenameEditLabel.h"
 #include "ui/panels/Lyrlcomb.h"
+#include "ui/view/DataView.h"
 #include "ui/view/MapView.h"
 
 namespace {

@@ -24,13 +24,13 @@
 #include "formats/format_table.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/panels/CodePageBox.h"
-#include "ui/view/DataView.h"
 #include "ui/panels/FilenameEditLabel.h"
 #include "ui/panels/Lyrlcomb.h"
-#include "ui/view/MapView.h"
-#include "ui/view/PointsPane.h"
 #include "ui/panels/TimesRow.h"
 #include "ui/panels/TwoLineLabel.h"
+#include "ui/view/DataView.h"
+#include "ui/view/MapView.h"
+#include "ui/view/PointsPane.h"
 
 namespace {
 // The text fits the list's field: its width less the field's margins of two pixels a side.

@@ -16,12 +16,12 @@
 #include <filesystem>
 
 #include "core/convert/catalogue.h"
-#include "core/io/file_io.h"
 #include "core/convert/format_lookup.h"
+#include "core/io/file_io.h"
 #include "core/text/number_format.h"
 #include "shape/shape_text.h"
-#include "ui/window/IniFile.h"
 #include "ui/view/MapView.h"
+#include "ui/window/IniFile.h"
 
 namespace {
 const char* const kSection = "Shape";

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "core/document/document_step.h"
-#include "core/time/time_zone.h"
 #include "core/document/view_data.h"
+#include "core/time/time_zone.h"
 #include "shape/step_choice.h"
 #include "ui/panels/ShapePreview.h"
 

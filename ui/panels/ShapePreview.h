@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/io/read_watch.h"
 #include "core/document/view_data.h"
+#include "core/io/read_watch.h"
 #include "shape/step_choice.h"
 
 class ShapePreview : public QObject {

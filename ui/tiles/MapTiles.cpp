@@ -7,8 +7,8 @@
 #include <QUrl>
 #include <cmath>
 
-#include "ui/view/MapView.h"
 #include "ui/tiles/TileFetcher.h"
+#include "ui/view/MapView.h"
 
 namespace {
 constexpr int kMostZoom = 19;

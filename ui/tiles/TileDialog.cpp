@@ -10,8 +10,8 @@
 #include "ui/window/MessageBoxes.h"
 #include <QVBoxLayout>
 
-#include "ui/window/IniFile.h"
 #include "ui/tiles/MapTiles.h"
+#include "ui/window/IniFile.h"
 
 namespace {
 const std::string kViewSection = "View", kServerKey = "Tile Server", kCreditKey = "Tile Attribution";

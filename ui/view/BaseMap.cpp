@@ -9,8 +9,8 @@
 #include <map>
 #include <mutex>
 
-#include "ui/window/BackgroundPriority.h"
 #include "ui/view/MapProjection.h"
+#include "ui/window/BackgroundPriority.h"
 
 namespace {
 constexpr qint64 kLargestFile = 64 << 20;

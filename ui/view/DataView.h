@@ -13,12 +13,12 @@
 #include <memory>
 #include <utility>
 
-#include "core/time/time_zone.h"
 #include "core/document/view_data.h"
+#include "core/time/time_zone.h"
 #include "repair/time_repairs.h"
 #include "ui/view/PreviewReader.h"
-#include "ui/window/SettingsLocation.h"
 #include "ui/view/Units.h"
+#include "ui/window/SettingsLocation.h"
 
 enum class GroupKind;
 class MapTiles;

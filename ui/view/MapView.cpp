@@ -18,12 +18,12 @@
 #include <cmath>
 
 #include "core/io/file_io.h"
-#include "ui/window/BackgroundPriority.h"
+#include "ui/tiles/MapTiles.h"
 #include "ui/view/BaseMap.h"
 #include "ui/view/MapProjection.h"
-#include "ui/tiles/MapTiles.h"
 #include "ui/view/PictureFile.h"
 #include "ui/view/SvgWriter.h"
+#include "ui/window/BackgroundPriority.h"
 
 namespace {
 // The whole world small (before the map has a size); a few cm a pixel.

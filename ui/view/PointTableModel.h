@@ -8,8 +8,8 @@
 #include <QSortFilterProxyModel>
 #include <memory>
 
-#include "core/time/time_zone.h"
 #include "core/document/view_data.h"
+#include "core/time/time_zone.h"
 #include "ui/view/Units.h"
 
 enum class GroupKind;

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/io/read_watch.h"
 #include "core/document/view_data.h"
+#include "core/io/read_watch.h"
 #include "repair/time_repairs.h"
 
 struct PreviewFile {

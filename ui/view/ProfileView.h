@@ -8,8 +8,8 @@
 #include <memory>
 #include <optional>
 
-#include "core/time/time_zone.h"
 #include "core/document/view_data.h"
+#include "core/time/time_zone.h"
 #include "ui/view/Units.h"
 
 class ProfileView : public QWidget {

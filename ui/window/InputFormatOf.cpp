@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/convert/catalogue.h"
-#include "core/io/file_io.h"
 #include "core/convert/format_lookup.h"
+#include "core/io/file_io.h"
 
 namespace {
 bool Holds(const std::vector<int>& rows, int row) { return std::find(rows.begin(), rows.end(), row) != rows.end(); }

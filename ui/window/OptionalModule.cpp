@@ -7,8 +7,8 @@
 #include <QLibrary>
 #include <QStringList>
 
-#include "ui/view/SvgWriter.h"
 #include "ui/tiles/TileFetcher.h"
+#include "ui/view/SvgWriter.h"
 
 QFunctionPointer ModuleFunction(const QString& module, const char* function, QString& error)
 {

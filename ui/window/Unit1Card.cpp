@@ -10,10 +10,10 @@
 #include "core/convert/catalogue.h"
 #include "core/convert/convert.h"
 #include "core/io/file_names.h"
+#include "ui/panels/FilenameEditLabel.h"
+#include "ui/view/DataView.h"
 #include "ui/window/CardPlan.h"
 #include "ui/window/ConversionRunner.h"
-#include "ui/view/DataView.h"
-#include "ui/panels/FilenameEditLabel.h"
 #include "ui/window/Unit1.h"
 
 namespace {

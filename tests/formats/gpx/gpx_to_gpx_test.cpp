@@ -6,8 +6,8 @@
 #include <string>
 
 #include "core/convert/catalogue.h"
-#include "core/time/clock.h"
 #include "core/convert/convert.h"
+#include "core/time/clock.h"
 #include "formats/format_table.h"
 #include "tests/support/recording_front_end.h"
 #include "tests/support/test_files.h"

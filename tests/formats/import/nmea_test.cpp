@@ -6,10 +6,10 @@
 #include <random>
 #include <tuple>
 
-#include "core/io/file_io.h"
 #include "core/convert/format_lookup.h"
-#include "core/text/text_fields.h"
 #include "core/document/undated_times.h"
+#include "core/io/file_io.h"
+#include "core/text/text_fields.h"
 #include "formats/format_table.h"
 #include "formats/import/nmea.h"
 #include "tests/support/document_points.h"

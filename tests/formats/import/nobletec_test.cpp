@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "core/time/clock.h"
 #include "core/text/text_fields.h"
+#include "core/time/clock.h"
 #include "formats/import/Nobletec.h"
 #include "tests/support/document_points.h"
 #include "tests/support/random_text.h"

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <filesystem>
 
-#include "core/time/clock.h"
 #include "core/io/file_io.h"
 #include "core/text/text_fields.h"
+#include "core/time/clock.h"
 #include "formats/native/Kes.h"
 #include "tests/support/native_documents.h"
 

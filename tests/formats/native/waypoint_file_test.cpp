@@ -4,8 +4,8 @@
 #include <cmath>
 #include <functional>
 
-#include "core/time/clock.h"
 #include "core/io/file_io.h"
+#include "core/time/clock.h"
 #include "formats/native/Kes.h"
 #include "formats/native/KesRecords.h"
 #include "tests/support/native_documents.h"
