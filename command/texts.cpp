@@ -282,7 +282,7 @@ std::string ManLimits()
            ".TP\n.B holux\\-tlg\n5 tracks of at most 2,500 points; track names of 12 and descriptions of 13\n"
            "characters; positions only, without\n"
            "times or elevations.\n"
-           ".TP\n.BR gpx \", \" gpx\\-wpt \", \" gpx\\-trk \", \" kml \", \" geojson \", \" csv\n"
+           ".TP\n.BR gpx \", \" gpx\\-wpt \", \" gpx\\-trk \", \" kml \", \" geojson \", \" csv \", \" tomtom\\-ov2\n"
            "No limit of their own.\n"
            ".PP\nA count cut at one of these limits, or a text cut to its length, is said in a warning line, and\n"
            "with\n.B \\-\\-strict\ngives status 3.\n";

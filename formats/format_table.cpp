@@ -35,6 +35,7 @@ constexpr FormatTexts kKesTrackTexts{"kes-plt", "Kestrelmaps Track (.plt)",  "tr
 constexpr FormatTexts kHoluxWaypointTexts{"holux-wrt", "Holux Waypoint (.wrt)",  "wp",
                                           "wrt",       "Holux Waypoint (*.wrt)", "*.wrt"};
 constexpr FormatTexts kHoluxTrackTexts{"holux-tlg", "Holux Track (.tlg)", "trk", "tlg", "Holux Track (*.tlg)", "*.tlg"};
+constexpr FormatTexts kTomTomTexts{"tomtom-ov2", "TomTom Waypoint", "wp", "ov2", "TomTom Waypoint (*.ov2)", "*.ov2"};
 constexpr FormatTexts kGpxWaypointTexts{"gpx-wpt", "GPX Waypoints/Routes (.gpx)", "wp",
                                         "gpx",     "GPX Waypoint (*.gpx)",        "*.gpx"};
 
@@ -93,6 +94,7 @@ std::string GpxFile(const WriteRequest& r) { return OutputNamed(r, ".gpx"); }
 std::string KmlFile(const WriteRequest& r) { return OutputNamed(r, ".kml"); }
 std::string GeoJsonFile(const WriteRequest& r) { return OutputNamed(r, ".geojson"); }
 std::string CsvFile(const WriteRequest& r) { return OutputNamed(r, ".csv"); }
+std::string Ov2File(const WriteRequest& r) { return OutputNamed(r, ".ov2"); }
 // Numbered track files: the pane names the output as typed.
 std::string PltFile(const WriteRequest& r) { return r.numberTrackFiles ? r.outputName : OutputNamed(r, ".plt"); }
 
@@ -219,6 +221,9 @@ constexpr OutputHolds kHoluxTrackHolds{.file = ".tlg",
                                        .sections = false,
                                        .writtenText = NativeText};
 
+// A point record per waypoint: its position in whole 1e-5 degrees and its name, nothing else.
+constexpr OutputHolds kTomTomHolds{.file = ".ov2", .waypoints = {.noun = "waypoint", .file = ".ov2", .values = {Name}}};
+
 constexpr InputFormatRow kInputRows[] = {
     {.position = Position(Input::KesWaypoint),
      .texts = kKesWaypointTexts,
@@ -297,7 +302,7 @@ constexpr InputFormatRow kInputRows[] = {
      .severalTracks = true,
      .looks = FileLooks::Binary},
     {.position = Position(Input::TomTom),
-     .texts = {"tomtom-ov2", "TomTom Waypoint", "wp", "ov2", "TomTom Waypoint (*.ov2)", "*.ov2"},
+     .texts = kTomTomTexts,
      .recognise = nullptr,
      .loading = "Loading TomTom Waypoints",
      .read = ReadTomTomFile,
@@ -415,6 +420,13 @@ constexpr OutputFormatRow kOutputRows[] = {
      .write = WriteCsvFile,
      .extension = ".csv",
      .holds = kCsvHolds},
+    {.position = Position(Output::TomTom),
+     .texts = kTomTomTexts,
+     .writing = "Writing TomTom Waypoint file",
+     .file = Ov2File,
+     .write = WriteTomTomFile,
+     .extension = ".ov2",
+     .holds = kTomTomHolds},
 };
 
 // The checks that make an incomplete row a compile error.

@@ -40,6 +40,7 @@ enum class Output : int {
     Kml,
     GeoJson,
     Csv,
+    TomTom,
     Count
 };
 

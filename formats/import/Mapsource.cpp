@@ -17,6 +17,12 @@ constexpr std::size_t kNameGap = 27;       // between a waypoint's name and its 
 constexpr std::size_t kSymbolOffset = 17;  // of the symbol code within the 41 trailing bytes
 constexpr std::size_t kWaypointTail = 41;
 constexpr std::size_t kPointTail = 9;  // flag and double after the time, not used
+// MapSource 3 files lay out their tracks as later versions do; a record that
+// does not decode to its own length in that layout is not understood.
+constexpr std::uint16_t kMapSource3 = 100;
+constexpr const char* kUndecodedRecord =
+    "The file is created by an obsolete version of MapSource and holds a record that cannot be read. MapSource 4 or "
+    "later is required.";
 
 // False when the file ends before the zero byte.
 bool SkipZeroTerminated(ByteReader& file)
@@ -29,8 +35,9 @@ bool SkipZeroTerminated(ByteReader& file)
 
 class MpsReader {
 public:
-    MpsReader(ByteReader& file, DocumentBuilder& builder)
-        : file_(file), builder_(builder), routes_({.utf8 = false, .mps = true}, builder)
+    // exact: every record read must end where its length says (MapSource 3).
+    MpsReader(ByteReader& file, DocumentBuilder& builder, bool exact)
+        : file_(file), builder_(builder), routes_({.utf8 = false, .mps = true}, builder), exact_(exact)
     {}
 
     // The records up to the end of the file.
@@ -51,11 +58,19 @@ public:
             else if (type == 'T') ReadTrack();
             else if (type == 'R' && builder_.TakesWaypoints()) goOn = ReadRoute(end);
             else goOn = PassOver(type, size);
+            if (type == 'W' || type == 'T') CheckDecoded(end);
             if (!goOn) return;
         }
     }
 
 private:
+    // A whole record read to somewhere else than its end was read in a layout it does not have.
+    void CheckDecoded(std::size_t end)
+    {
+        if (exact_ && end <= file_.size() && file_.position() != end)
+            throw InputRefused(kUndecodedRecord, "Obsolete Mapsource File");
+    }
+
     bool PassOver(std::uint8_t type, std::size_t size)
     {
         if (type == 'R') builder_.NoteRouteLeftOut();
@@ -125,17 +140,21 @@ private:
 
     // Read within the record's own bytes, so that a damaged length cannot make
     // one route rescan the rest of the file; false when the file ends inside it.
+    // Where the layout is checked, a route is read past its end if its fields
+    // go on, so that the check sees it.
     bool ReadRoute(std::size_t end)
     {
-        const std::size_t fileEnd = file_.limit(end);
+        const std::size_t fileEnd = exact_ ? file_.size() : file_.limit(end);
         routes_.ReadRoute(file_);
-        file_.limit(fileEnd);
+        if (!exact_) file_.limit(fileEnd);
+        CheckDecoded(end);
         return file_.seek(end);
     }
 
     ByteReader& file_;
     DocumentBuilder& builder_;
     RouteReader routes_;
+    const bool exact_;
 };
 }  // namespace
 
@@ -146,13 +165,13 @@ ReadResult ReadMpsFile(ByteReader& file, const ReadOptions& options)
     // Signature and header record; a file too short for the version counts as obsolete.
     std::uint16_t version = 0;
     if (file.skip(6 + 5)) file.u16(version);
-    CheckVersion(version, kVersions, builder);
+    if (version != kMapSource3) CheckVersion(version, kVersions, builder);
 
     bool headerWhole = Skip(file, 7);
     for (int t = 0; t < 3; ++t) headerWhole = headerWhole && SkipZeroTerminated(file);
     if (!headerWhole) builder.NoteEndInsideRecord();
 
-    MpsReader(file, builder).ReadRecords();
+    MpsReader(file, builder, version == kMapSource3).ReadRecords();
     builder.Finish();
     return result;
 }

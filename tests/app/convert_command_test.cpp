@@ -459,16 +459,17 @@ TEST(ConvertCommand, ListsTheFormats)
   gpx-trk        tracks     .gpx        GPX Tracks (.gpx)
 
 Output formats (-o):
-  kes-wpt    waypoints   .wpt      Kestrelmaps Waypoint (.wpt)
-  kes-plt    tracks      .plt      Kestrelmaps Track (.plt)
-  holux-wrt  waypoints   .wrt      Holux Waypoint (.wrt)
-  holux-tlg  tracks      .tlg      Holux Track (.tlg)
-  gpx-wpt    waypoints   .gpx      GPX Waypoints/Routes (.gpx)
-  gpx-trk    tracks      .gpx      GPX Track (.gpx)
-  gpx        everything  .gpx      GPX Waypoints, Routes and Tracks (.gpx)
-  kml        everything  .kml      KML Waypoints, Routes and Tracks (.kml)
-  geojson    everything  .geojson  GeoJSON Waypoints, Routes and Tracks (.geojson)
-  csv        everything  .csv      CSV Waypoints, Routes and Tracks (.csv)
+  kes-wpt     waypoints   .wpt      Kestrelmaps Waypoint (.wpt)
+  kes-plt     tracks      .plt      Kestrelmaps Track (.plt)
+  holux-wrt   waypoints   .wrt      Holux Waypoint (.wrt)
+  holux-tlg   tracks      .tlg      Holux Track (.tlg)
+  gpx-wpt     waypoints   .gpx      GPX Waypoints/Routes (.gpx)
+  gpx-trk     tracks      .gpx      GPX Track (.gpx)
+  gpx         everything  .gpx      GPX Waypoints, Routes and Tracks (.gpx)
+  kml         everything  .kml      KML Waypoints, Routes and Tracks (.kml)
+  geojson     everything  .geojson  GeoJSON Waypoints, Routes and Tracks (.geojson)
+  csv         everything  .csv      CSV Waypoints, Routes and Tracks (.csv)
+  tomtom-ov2  waypoints   .ov2      TomTom Waypoint
 )");
 }
 

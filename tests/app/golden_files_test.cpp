@@ -73,8 +73,8 @@ std::vector<GoldenRow> GoldenRows()
         {"mapsource/mapsource.mps", kMapsourceWaypoints, kKesWaypoint, "mapsource.wpt", {"mapsource.wpt"}},
         {"mapsource/route.mps", kMapsourceWaypoints, kGpxWaypointsOut, "route.gpx", {"route.gpx"}},
         {"mapsource/netstumbler.mps", kMapsourceWaypoints, kHoluxWaypoint, "netstumbler.wrt", {"netstumbler.wrt"}},
-        {"mapsource/mps-track.mps", kMapsourceTracks, kKesTrack, "mps-track.plt", {}},  // obsolete: refused
-        {"mapsource/mps-empty.mps", kMapsourceWaypoints, kKesWaypoint, "mps-empty.wpt", {}},
+        {"mapsource/mps-track.mps", kMapsourceTracks, kKesTrack, "mps-track.plt", {"mps-track_1.plt"}},
+        {"mapsource/mps-empty.mps", kMapsourceWaypoints, kKesWaypoint, "mps-empty.wpt", {"mps-empty.wpt"}},
         {"mapsource/gdb-sample.gdb", kMapsourceWaypoints, kGpxWaypointsOut, "gdb-sample.gpx", {"gdb-sample.gpx"}},
         {"mapsource/gdb-sample.gdb", kMapsourceTracks, kKesTrack, "gdb-sample.plt", Numbered("gdb-sample", 9, ".plt")},
         {"mapsource/gdb-sample2.gdb",
@@ -107,6 +107,7 @@ std::vector<GoldenRow> GoldenRows()
         {"magellan/magellan.rte", kMagellanWaypoint, kKml, "magellan.kml", {"magellan.kml"}},
         {"mapsource/route.mps", kMapsourceWaypoints, kGeoJson, "route.geojson", {"route.geojson"}},
         {"gpx/basecamp.gpx", kGpxWaypointsIn, kCsv, "basecamp.csv", {"basecamp.csv"}},
+        {"mapsource/gdb-sample.gdb", kMapsourceWaypoints, kTomTomOut, "gdb-sample.ov2", {"gdb-sample.ov2"}},
     };
 }
 }  // namespace

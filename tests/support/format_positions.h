@@ -29,3 +29,4 @@ inline const std::string kGpxTracksIn = PositionText(Input::GpxTracks);
 // Outputs only.
 inline const std::string kGpxWaypointsOut = PositionText(Output::GpxWaypoints);
 inline const std::string kGpxTrackOut = PositionText(Output::GpxTrack);
+inline const std::string kTomTomOut = PositionText(Output::TomTom);

@@ -67,10 +67,10 @@ inline std::string Nmea()
 inline const char* const kMagellanWaypoint = "$PMGNWPL,4807.038,N,01131.000,E,0000610,M,Home,Front door,a*5E\r\n";
 inline const char* const kMagellanTrack = "$PMGNTRK,4807.038,N,01131.000,E,00610,M,123519.00,A,,230394*6A\r\n";
 
-// MapSource header of version 100: recognised, then rejected as obsolete.
+// MapSource header of version 102: recognised, then rejected as obsolete.
 inline std::string ObsoleteMapsource()
 {
-    return ByteBuilder().text("MsRcd").u8(0).i32(3).u8('D').u16(100).fill(7, 0).str();
+    return ByteBuilder().text("MsRcd").u8(0).i32(3).u8('D').u16(102).fill(7, 0).str();
 }
 
 inline std::string MapsourceWaypoints()

@@ -59,12 +59,12 @@ TEST_F(WindowTest, FirstStartWithoutSettingsSelectsNothingAndOpensInTheProgramFo
     EXPECT_EQ(window->cInputFileFormat->itemText(Position(Input::TomTom)), "TomTom Waypoint");
     EXPECT_EQ(window->cInputFileFormat->itemText(Position(Input::GpxWaypoints)), "GPX Waypoints/Routes (.gpx)");
     EXPECT_EQ(window->cInputFileFormat->itemText(Position(Input::GpxTracks)), "GPX Tracks (.gpx)");
-    EXPECT_EQ(
-        ItemsOf(window->cOutputFileFormat),
-        (QStringList{"Kestrelmaps Waypoint (.wpt)", "Kestrelmaps Track (.plt)", "Holux Waypoint (.wrt)",
-                     "Holux Track (.tlg)", "GPX Waypoints/Routes (.gpx)", "GPX Track (.gpx)",
-                     "GPX Waypoints, Routes and Tracks (.gpx)", "KML Waypoints, Routes and Tracks (.kml)",
-                     "GeoJSON Waypoints, Routes and Tracks (.geojson)", "CSV Waypoints, Routes and Tracks (.csv)"}));
+    EXPECT_EQ(ItemsOf(window->cOutputFileFormat),
+              (QStringList{"Kestrelmaps Waypoint (.wpt)", "Kestrelmaps Track (.plt)", "Holux Waypoint (.wrt)",
+                           "Holux Track (.tlg)", "GPX Waypoints/Routes (.gpx)", "GPX Track (.gpx)",
+                           "GPX Waypoints, Routes and Tracks (.gpx)", "KML Waypoints, Routes and Tracks (.kml)",
+                           "GeoJSON Waypoints, Routes and Tracks (.geojson)", "CSV Waypoints, Routes and Tracks (.csv)",
+                           "TomTom Waypoint"}));
     EXPECT_EQ(window->InputPosition(), -1);
     EXPECT_EQ(window->OutputPosition(), -1);
     EXPECT_EQ(window->cInputFile->InitialDir().toStdString(), ProgramFolder());

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
@@ -302,7 +304,131 @@ TEST(MapsourceFixtures, RealMpsFiles)
     }
     const ReadResult netstumbler = ReadMapsourceFile(InputSource::File(FixturePath("mapsource/netstumbler.mps")), {});
     EXPECT_EQ(Points(netstumbler.document.waypoints)[0].name, "linksys");
-    for (const char* obsolete : {"mps-track.mps", "mps-empty.mps"})  // version 100
-        EXPECT_THROW(ReadMapsourceFile(InputSource::File(FixturePath(std::string("mapsource/") + obsolete)), {}),
-                     InputRefused);
+}
+
+// MapSource 3 (version 100): its records are read where they decode to their
+// own lengths in the later layout; a record that does not is refused.
+TEST(MpsReader, Version100RecordsAreReadWhereTheyDecodeToTheirLength)
+{
+    const auto withRecords = [](const std::function<void(ByteBuilder&)>& add) {
+        ByteBuilder file = MpsHeader(100);
+        add(file);
+        file.i32(2).u8('V').u16(0x100);
+        return file;
+    };
+    struct Case {
+        const char* what;
+        std::function<void(ByteBuilder&)> add;
+        bool refused;
+    };
+    const std::size_t headerEnd = MpsHeader(100).size();
+    // The first record's length counts 3 bytes more than its fields.
+    const auto grown = [&](ByteBuilder& file) {
+        const std::size_t at = headerEnd;
+        std::int32_t length = 0;
+        std::memcpy(&length, file.bytes.data() + at, 4);
+        file.put<std::int32_t>(at, length + 3);
+        file.fill(3, 0);
+    };
+    const Case cases[] = {
+        {"waypoint", [](ByteBuilder& f) { MpsWaypoint(f, "Summit", 46.5, 7.25); }, false},
+        {"track", [](ByteBuilder& f) { MpsTrack(f, "T", 3); }, false},
+        {"route",
+         [](ByteBuilder& f) {
+             Record(f, 'R', RouteBody("R", {{"A", {{1, 2}}}, {"B", {}, false}}, 0, true));
+         },
+         false},
+        {"longer waypoint",
+         [&](ByteBuilder& f) {
+             MpsWaypoint(f, "Summit", 46.5, 7.25);
+             grown(f);
+         },
+         true},
+        {"longer track",
+         [&](ByteBuilder& f) {
+             MpsTrack(f, "T", 3);
+             grown(f);
+         },
+         true},
+        {"longer route",
+         [&](ByteBuilder& f) {
+             Record(f, 'R', RouteBody("R", {{"A", {{1, 2}}}}, 0, true));
+             grown(f);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ByteBuilder file = withRecords(c.add);
+        if (c.refused) {
+            try {
+                Read(file);
+                ADD_FAILURE() << "not refused";
+            } catch (const InputRefused& refused) {
+                EXPECT_EQ(refused.PaneLine(), "Obsolete Mapsource File");
+            }
+            continue;
+        }
+        const ReadResult read = Read(file);
+        EXPECT_TRUE(read.findings.Empty());
+        EXPECT_FALSE(read.document.Empty());
+        // The same bytes as a version 103 file give the same document.
+        ByteBuilder later = file;
+        later.put<std::uint16_t>(11, 103);
+        EXPECT_EQ(Read(later).document.waypoints.size(), read.document.waypoints.size());
+    }
+    // A record the file cuts short is a truncation, as in any version.
+    ByteBuilder cut = MpsHeader(100);
+    MpsTrack(cut, "T", 3);
+    cut.bytes.resize(cut.size() - 25);  // inside the last point's longitude
+    const ReadResult read = Read(cut);
+    EXPECT_EQ(read.findings.All().at(0).kind, FindingKind::Truncated);
+    EXPECT_EQ(read.document.tracks.at(0).points.size(), 2u);
+}
+
+// The real version 100 files, against a decoding of their bytes made here:
+// a 'T' record holds its name, a display byte, a colour (int32), the point
+// count (uint32) and 31 bytes a point (latitude and longitude in semicircles,
+// a flag and a double of metres, a flag and the seconds since 1970, a flag
+// and a double of depth).
+TEST(MapsourceFixtures, Version100FilesAgreeWithTheirBytes)
+{
+    const std::string path = FixturePath("mapsource/mps-track.mps");
+    const std::string bytes = ReadText(path);
+    ByteReader file(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    std::int32_t length = 0;
+    std::uint8_t type = 0;
+    std::uint32_t count = 0;
+    ASSERT_TRUE(file.seek(0x2D) && file.i32(length) && file.u8(type) && file.skip(6 + 5) && file.u32(count));
+    ASSERT_EQ(type, 'T');
+    ASSERT_EQ(count, 64u);
+    ASSERT_EQ(0x32 + static_cast<std::size_t>(length), 0x32 + 15 + count * 31);
+
+    const ReadResult read = ReadMapsourceFile(InputSource::File(path), {.mode = ReadMode::Tracks});
+    EXPECT_TRUE(read.findings.Empty());
+    ASSERT_EQ(read.document.tracks.size(), 1u);
+    EXPECT_EQ(read.document.tracks[0].info.name, "Track");
+    const std::vector<Point> points = Points(read.document.tracks[0].points);
+    ASSERT_EQ(points.size(), count);
+    for (const Point& p : points) {
+        std::int32_t lat = 0, lon = 0;
+        std::uint8_t altitudeFlag = 0, timeFlag = 0, depthFlag = 0;
+        double metres = 0, depth = 0;
+        std::uint32_t seconds = 0;
+        ASSERT_TRUE(file.i32(lat) && file.i32(lon) && file.u8(altitudeFlag) && file.f64(metres) && file.u8(timeFlag) &&
+                    file.u32(seconds) && file.u8(depthFlag) && file.f64(depth));
+        EXPECT_EQ(p.latitude, lat * 180.0 / 2147483648.0);
+        EXPECT_EQ(p.longitude, lon * 180.0 / 2147483648.0);
+        EXPECT_EQ(altitudeFlag, 1);
+        EXPECT_EQ(p.elevation, metres);
+        EXPECT_EQ(timeFlag, 1);
+        EXPECT_EQ(p.time, (UtcTime{static_cast<std::int64_t>(seconds), 0}));
+        EXPECT_EQ(depthFlag, 0);
+    }
+    EXPECT_NEAR(points.front().latitude, 30.0621833, 1e-7);
+    EXPECT_NEAR(points.back().longitude, -91.5996666, 1e-7);
+
+    const ReadResult empty = ReadMapsourceFile(InputSource::File(FixturePath("mapsource/mps-empty.mps")), {});
+    EXPECT_TRUE(empty.findings.Empty());
+    EXPECT_TRUE(empty.document.Empty());
 }
