@@ -23,6 +23,7 @@
 #include "formats/kml/Kml.h"
 #include "formats/native/Kes.h"
 #include "formats/native/KesRecords.h"
+#include "formats/wintec/WintecTes.h"
 
 namespace {
 using namespace std::string_view_literals;
@@ -318,6 +319,15 @@ constexpr InputFormatRow kInputRows[] = {
      .severalTracks = true,
      .unicodeTexts = true,
      .looks = FileLooks::Xml},
+    // No signature: its records start with any bytes.
+    {.position = Position(Input::WintecTes),
+     .texts = {"wintec-tes", "Wintec TES Track Log (.tes)", "trk", "tes", "Wintec TES Track (*.tes)", "*.tes"},
+     .recognise = nullptr,
+     .loading = "Loading Wintec TES Track Log",
+     .read = ReadWintecTesFile,
+     .severalTracks = true,
+     .unicodeTexts = true,
+     .looks = FileLooks::Binary},
 };
 
 constexpr OutputFormatRow kOutputRows[] = {
