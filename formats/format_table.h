@@ -26,6 +26,10 @@ enum class Input : int {
     GpxWaypoints,
     GpxTracks,
     WintecTes,
+    CompeGpsWaypoints,
+    CompeGpsTracks,
+    Pcx5Waypoints,
+    Pcx5Tracks,
     Count
 };
 
