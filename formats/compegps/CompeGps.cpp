@@ -192,7 +192,10 @@ private:
 
     void NameTrack(std::string_view line)
     {
-        if (!takesTracks_) return;
+        if (!takesTracks_) {
+            trackCounted_ = false;  // another track begins
+            return;
+        }
         if (track_ == nullptr || !track_->points.empty()) StartTrack();
         track_->info.name = Text(line);
     }
