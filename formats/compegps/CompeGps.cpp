@@ -91,7 +91,6 @@ public:
         if (!letter) return;
         if (*letter != 'w') Flush();
         switch (*letter) {
-        case 'B': utf8_ = Trimmed(line).starts_with("UTF"); break;
         case 'G': TakeDatum(Trimmed(line)); break;
         case 'U': TakeUnits(Trimmed(line)); break;
         case 'W': TakePoint(line); break;
@@ -139,7 +138,8 @@ private:
             throw InputRefused("Not a CompeGPS file: a point comes before its \"G\" datum and \"U\" coordinate lines.");
     }
 
-    std::string Text(std::string_view bytes) const { return TextAsRead(Trimmed(bytes), utf8_); }
+    // UTF-8 where the text is UTF-8 (the program's later files), its code page otherwise.
+    static std::string Text(std::string_view bytes) { return TextAsRead(Trimmed(bytes), true); }
 
     // NAME A LAT LON DATE TIME ALTITUDE DESCRIPTION; held until a "w" line may give its symbol.
     void TakePoint(std::string_view line)
@@ -231,7 +231,7 @@ private:
     PointEntry waypoints_;
     std::optional<PointEntry> trackEntry_;
     Track* track_ = nullptr;
-    bool utf8_ = false, datumSeen_ = false, degrees_ = false;
+    bool datumSeen_ = false, degrees_ = false;
     bool route_ = false;  // the points now read are a route's
     bool trackCounted_ = false;
     std::optional<Point> pending_;  // the last "W" point, which a "w" line may follow
@@ -252,7 +252,8 @@ bool IsCompeGpsFile(const FileLook& file)
     if (line.starts_with("B ")) line = nextLine();
     if (!line.starts_with("G ")) return false;
     line = nextLine();
-    return line.size() >= 3 && line.starts_with("U ") && (Trimmed(line.substr(1)) == "0" || Trimmed(line.substr(1)) == "1");
+    return line.size() >= 3 && line.starts_with("U ") &&
+           (Trimmed(line.substr(1)) == "0" || Trimmed(line.substr(1)) == "1");
 }
 
 ReadResult ReadCompeGpsFile(const InputSource& source, const ReadOptions& options)

@@ -60,8 +60,7 @@ std::vector<std::string_view> Words(std::string_view line, std::size_t most)
 
 std::optional<UtcTime> NamedMonthTime(std::string_view date, std::string_view time, int pivot)
 {
-    if (date.size() != 9 || date[2] != '-' || date[6] != '-' || time.size() != 8 || time[2] != ':' ||
-        time[5] != ':')
+    if (date.size() != 9 || date[2] != '-' || date[6] != '-' || time.size() != 8 || time[2] != ':' || time[5] != ':')
         return std::nullopt;
     const auto day = Digits(date, 0, 2), year = Digits(date, 7, 2), month = MonthNamed(date.substr(3, 3));
     const auto hour = Digits(time, 0, 2), minute = Digits(time, 3, 2), second = Digits(time, 6, 2);
@@ -70,8 +69,7 @@ std::optional<UtcTime> NamedMonthTime(std::string_view date, std::string_view ti
     return UtcTimeOf(FullYear(*year, pivot), *month, *day, *hour, *minute, *second);
 }
 
-std::optional<double> HemisphereAngle(std::string_view word, char positive, char negative, AngleForm form,
-                                      double limit)
+std::optional<double> HemisphereAngle(std::string_view word, char positive, char negative, AngleForm form, double limit)
 {
     // The letter stands after the number (CompeGPS) or before it (PCX5).
     if (word.empty()) return std::nullopt;

@@ -17,6 +17,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/format_lookup.h"
 #include "core/line_reader.h"
@@ -39,33 +41,37 @@ std::string_view Trimmed(std::string_view text)
     return text;
 }
 
-// The titles of a header line by where they start, so that a field with
-// blanks inside (a description) is read within its column.
+// The titles of a header line by where their columns start and end, so that
+// a field with blanks inside (a name, a description) is read within its column.
 class Columns {
 public:
     explicit Columns(std::string_view header = {})
     {
+        std::vector<std::pair<std::size_t, std::string_view>> titles;
         for (std::size_t at = 0; at < header.size();) {
             while (at < header.size() && header[at] == ' ') ++at;
             const std::size_t end = std::min(header.find(' ', at), header.size());
-            if (end > at) starts_.emplace(std::string(header.substr(at, end - at)), at);
+            if (end > at) titles.emplace_back(at, header.substr(at, end - at));
             at = end;
         }
+        // Titles come in the order of their starts: each column ends where the next starts.
+        for (std::size_t i = 0; i < titles.size(); ++i)
+            spans_.emplace(std::string(titles[i].second),
+                           Span{titles[i].first, i + 1 < titles.size() ? titles[i + 1].first : std::string_view::npos});
     }
-    bool Has(const std::string& title) const { return starts_.contains(title); }
-    std::size_t Start(const std::string& title) const { return starts_.at(title); }
-    // The text of the title's column: up to the next title's start.
+    bool Has(const std::string& title) const { return spans_.contains(title); }
+    std::size_t Start(const std::string& title) const { return spans_.at(title).start; }
     std::string_view Field(std::string_view line, const std::string& title) const
     {
-        const std::size_t from = Start(title);
-        std::size_t to = std::string_view::npos;
-        for (const auto& [other, start] : starts_)
-            if (start > from && start < to) to = start;
-        return from >= line.size() ? ""sv : Trimmed(line.substr(from, to == std::string_view::npos ? to : to - from));
+        const Span& span = spans_.at(title);
+        return span.start >= line.size() ? ""sv : Trimmed(line.substr(span.start, span.end - span.start));
     }
 
 private:
-    std::map<std::string, std::size_t> starts_;
+    struct Span {
+        std::size_t start, end;
+    };
+    std::map<std::string, Span> spans_;
 };
 
 class Pcx5Reading {
@@ -102,8 +108,8 @@ private:
     static void TakeDatum(std::string_view line)
     {
         const std::vector<std::string_view> words = Words(line.substr(1), 4);
-        const bool wgs84 = (words.size() >= 3 && words[1] == "WGS" && words[2] == "84") ||
-                           (words.size() >= 2 && words[1] == "WGS84");
+        const bool wgs84 =
+            (words.size() >= 3 && words[1] == "WGS" && words[2] == "84") || (words.size() >= 2 && words[1] == "WGS84");
         if (!wgs84)
             throw InputRefused("The PCX5 file's datum line \"" + TextAsRead(Trimmed(line), false) +
                                "\" names a datum this program does not read: only WGS 84 positions are.");
@@ -171,8 +177,8 @@ private:
         };
         p.name = TextAsRead(columned ? field("IDNT") : (words.empty() ? ""sv : words[0]), false);
         p.description = TextAsRead(waypointColumns_.Has("DESCRIPTION") ? field("DESCRIPTION")
-                                   : words.size() > 6                 ? words[6]
-                                                                      : ""sv,
+                                   : words.size() > 6                  ? words[6]
+                                                                       : ""sv,
                                    false);
         if (const auto proximity = ReadDecimal(field("PROXIMITY")); proximity && *proximity > 0)
             p.device.proximity = *proximity;

@@ -18,6 +18,7 @@ constexpr std::uint16_t kLogStart = 0x0001;
 constexpr std::uint16_t kWaypointMark = 0x0002;
 // Divided, not multiplied by 1e-7: the nearest double to the decimal, which writes back as it is.
 constexpr double kUnitsPerDegree = 1e7;
+constexpr std::uint16_t kKnownFlags = kLogStart | kWaypointMark;
 const char* const kTruncated = "The Wintec TES file ends inside a record: what came before it was read.";
 
 struct Record {
@@ -124,8 +125,15 @@ ReadResult ReadWintecTesFile(const InputSource& source, const ReadOptions& optio
     TesReading reading(options, result);
     Record record;
     // Every record is read, since a later one may start another log; points
-    // past what the output takes are not kept.
-    while (ReadRecord(file, record)) reading.Take(record);
+    // past what the output takes are not kept. The file has no signature: the
+    // flags of its first record, which use two bits, tell it from a text or
+    // another file given its extension.
+    for (bool first = true; ReadRecord(file, record); first = false) {
+        if (first && (record.flags & ~kKnownFlags) != 0)
+            throw InputRefused("Not a Wintec TES file: its first record has flags no TES log sets.",
+                               "Not a Wintec TES File");
+        reading.Take(record);
+    }
     if (!file.at_end()) result.findings.Add(FindingKind::Truncated, kTruncated);
     reading.Finish();
     return result;

@@ -108,7 +108,11 @@ std::vector<GoldenRow> GoldenRows()
         {"mapsource/route.mps", kMapsourceWaypoints, kGeoJson, "route.geojson", {"route.geojson"}},
         {"gpx/basecamp.gpx", kGpxWaypointsIn, kCsv, "basecamp.csv", {"basecamp.csv"}},
         {"wintec/wintec.tes", PositionText(Input::WintecTes), kGpx, "wintec.gpx", {"wintec.gpx"}},
-        {"compegps/compegps.rte", PositionText(Input::CompeGpsWaypoints), kGpx, "compegps-rte.gpx", {"compegps-rte.gpx"}},
+        {"compegps/compegps.rte",
+         PositionText(Input::CompeGpsWaypoints),
+         kGpx,
+         "compegps-rte.gpx",
+         {"compegps-rte.gpx"}},
         {"compegps/compegps.trk", PositionText(Input::CompeGpsTracks), kGpx, "compegps-trk.gpx", {"compegps-trk.gpx"}},
         {"pcx/pcx.trk", PositionText(Input::Pcx5Tracks), kGpx, "pcx.gpx", {"pcx.gpx"}},
     };

@@ -120,7 +120,7 @@ TEST(OldTextFormats, DamagedValuesAreLeftOutAndCounted)
 // hemispheres, the program's date of no time and a second track by its name line.
 TEST(OldTextFormats, CompeGpsWaypointsRoutesAndTracks)
 {
-    const std::string file = "B  UTF-8\r\n" + kCompeHeader +
+    const std::string file = kCompeHeader +
                              "W  HOME A 45.5\xC2\xBAS 11.25\xC2\xB0W 27-MAR-62 00:00:00 120.5 Caf\xC3\xA9 am Ring \r\n"
                              "w  Flag, 0, -1.0\r\n"
                              "W  NOW A 45.5N 11.25E 02-JAN-24 08:00:01 -3\r\n"

@@ -34,9 +34,10 @@ std::vector<Decoded> CompeGpsTrackLines(const std::string& path)
         double lat = 0, lon = 0, alt = 0;
         char ns = 0, ew = 0, month[4] = "", clock[9] = "", section = 0;
         int day = 0, year = 0;
-        if (std::sscanf(line.c_str(), "T A %lf%*[^NS]%c %lf%*[^EW]%c %d-%3s-%d %8s %c %lf", &lat, &ns, &lon, &ew,
-                        &day, month, &year, clock, &section, &alt) == 10)
-            points.push_back({ns == 'S' ? -lat : lat, ew == 'W' ? -lon : lon, alt, Iso(2000 + year, month, day, clock)});
+        if (std::sscanf(line.c_str(), "T A %lf%*[^NS]%c %lf%*[^EW]%c %d-%3s-%d %8s %c %lf", &lat, &ns, &lon, &ew, &day,
+                        month, &year, clock, &section, &alt) == 10)
+            points.push_back(
+                {ns == 'S' ? -lat : lat, ew == 'W' ? -lon : lon, alt, Iso(2000 + year, month, day, clock)});
     }
     return points;
 }
@@ -53,7 +54,8 @@ std::vector<Decoded> PcxTrackLines(const std::string& path)
         if (std::sscanf(line.c_str(), "T %c%2d%lf %c%3d%lf %d-%3s-%d %8s %lf", &ns, &latDegrees, &latMinutes, &ew,
                         &lonDegrees, &lonMinutes, &day, month, &year, clock, &alt) == 11) {
             const double lat = latDegrees + latMinutes / 60, lon = lonDegrees + lonMinutes / 60;
-            points.push_back({ns == 'S' ? -lat : lat, ew == 'W' ? -lon : lon, alt, Iso(2000 + year, month, day, clock)});
+            points.push_back(
+                {ns == 'S' ? -lat : lat, ew == 'W' ? -lon : lon, alt, Iso(2000 + year, month, day, clock)});
         }
     }
     return points;

@@ -109,3 +109,13 @@ TEST(WintecTes, DamagedRecordsAreLeftOutAndSaid)
         for (const Point& p : TrackPoints(read)) EXPECT_TRUE(p.time || c.kind == FindingKind::Skipped);
     }
 }
+
+// Without a signature the file is taken by its extension: a text or another
+// file so named is refused by its first record's flags, its bytes never read as positions.
+TEST(WintecTes, OtherFilesGivenItsExtensionAreRefused)
+{
+    ByteBuilder odd;
+    Record(odd, 0x0100, {}, 10, 10, 0);
+    for (const std::string& bytes : {std::string("Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\n"), odd.str()})
+        EXPECT_THROW(Read(bytes), InputRefused) << bytes;
+}
