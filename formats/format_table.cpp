@@ -9,6 +9,7 @@
 #include "core/convert/catalogue.h"
 #include "core/convert/format_lookup.h"
 #include "core/io/file_names.h"
+#include "formats/compegps/CompeGps.h"
 #include "formats/csv/Csv.h"
 #include "formats/document/Symbols.h"
 #include "formats/geojson/GeoJson.h"
@@ -23,6 +24,8 @@
 #include "formats/kml/Kml.h"
 #include "formats/native/Kes.h"
 #include "formats/native/KesRecords.h"
+#include "formats/pcx/Pcx5.h"
+#include "formats/wintec/WintecTes.h"
 
 namespace {
 using namespace std::string_view_literals;
@@ -323,6 +326,41 @@ constexpr InputFormatRow kInputRows[] = {
      .severalTracks = true,
      .unicodeTexts = true,
      .looks = FileLooks::Xml},
+    // No signature: its records start with any bytes.
+    {.position = Position(Input::WintecTes),
+     .texts = {"wintec-tes", "Wintec TES Track Log (.tes)", "trk", "tes", "Wintec TES Track (*.tes)", "*.tes"},
+     .recognise = nullptr,
+     .loading = "Loading Wintec TES Track Log",
+     .read = ReadWintecTesFile,
+     .severalTracks = true,
+     .unicodeTexts = true,
+     .looks = FileLooks::Binary},
+    // Waypoint, route and track files share their signature; the extension
+    // or the output's kind settles the row.
+    {.position = Position(Input::CompeGpsWaypoints),
+     .texts = {"compegps-wpt", "CompeGPS Waypoints/Routes (.wpt, .rte)", "wp", "wpt;rte",
+               "CompeGPS Waypoint (*.wpt;*.rte)", "*.wpt;*.rte"},
+     .recognise = IsCompeGpsFile,
+     .loading = "Loading CompeGPS Waypoints",
+     .read = ReadCompeGpsFile},
+    {.position = Position(Input::CompeGpsTracks),
+     .texts = {"compegps-trk", "CompeGPS Track (.trk)", "trk", "trk", "CompeGPS Track (*.trk)", "*.trk"},
+     .recognise = IsCompeGpsFile,
+     .loading = "Loading CompeGPS Track",
+     .read = ReadCompeGpsFile,
+     .severalTracks = true},
+    {.position = Position(Input::Pcx5Waypoints),
+     .texts = {"pcx5-wpt", "Garmin PCX5 Waypoints/Routes (.wpt, .rte)", "wp", "wpt;rte",
+               "Garmin PCX5 Waypoint (*.wpt;*.rte)", "*.wpt;*.rte"},
+     .recognise = IsPcx5File,
+     .loading = "Loading PCX5 Waypoints",
+     .read = ReadPcx5File},
+    {.position = Position(Input::Pcx5Tracks),
+     .texts = {"pcx5-trk", "Garmin PCX5 Track (.trk)", "trk", "trk", "Garmin PCX5 Track (*.trk)", "*.trk"},
+     .recognise = IsPcx5File,
+     .loading = "Loading PCX5 Track",
+     .read = ReadPcx5File,
+     .severalTracks = true},
 };
 
 constexpr OutputFormatRow kOutputRows[] = {

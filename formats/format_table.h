@@ -25,6 +25,11 @@ enum class Input : int {
     TomTom,
     GpxWaypoints,
     GpxTracks,
+    WintecTes,
+    CompeGpsWaypoints,
+    CompeGpsTracks,
+    Pcx5Waypoints,
+    Pcx5Tracks,
     Count
 };
 

@@ -38,6 +38,9 @@ fixture_seeds() {
     tomtom-ov2) echo "$fixtures/tomtom/*.ov2" ;;
     mapsource-*) echo "$fixtures/mapsource/*" ;;
     gpx-*) echo "$fixtures/gpx/*.gpx" ;;
+    wintec-tes) echo "$fixtures/wintec/*.tes" ;;
+    compegps-*) echo "$fixtures/compegps/*" ;;
+    pcx5-*) echo "$fixtures/pcx/*" ;;
   esac
 }
 

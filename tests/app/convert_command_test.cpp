@@ -457,6 +457,11 @@ TEST(ConvertCommand, ListsTheFormats)
   tomtom-ov2     waypoints  .ov2        TomTom Waypoint
   gpx-wpt        waypoints  .gpx        GPX Waypoints/Routes (.gpx)
   gpx-trk        tracks     .gpx        GPX Tracks (.gpx)
+  wintec-tes     tracks     .tes        Wintec TES Track Log (.tes)
+  compegps-wpt   waypoints  .wpt .rte   CompeGPS Waypoints/Routes (.wpt, .rte)
+  compegps-trk   tracks     .trk        CompeGPS Track (.trk)
+  pcx5-wpt       waypoints  .wpt .rte   Garmin PCX5 Waypoints/Routes (.wpt, .rte)
+  pcx5-trk       tracks     .trk        Garmin PCX5 Track (.trk)
 
 Output formats (-o):
   kes-wpt     waypoints   .wpt      Kestrelmaps Waypoint (.wpt)

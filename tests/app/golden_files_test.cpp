@@ -108,6 +108,14 @@ std::vector<GoldenRow> GoldenRows()
         {"mapsource/route.mps", kMapsourceWaypoints, kGeoJson, "route.geojson", {"route.geojson"}},
         {"gpx/basecamp.gpx", kGpxWaypointsIn, kCsv, "basecamp.csv", {"basecamp.csv"}},
         {"mapsource/gdb-sample.gdb", kMapsourceWaypoints, kTomTomOut, "gdb-sample.ov2", {"gdb-sample.ov2"}},
+        {"wintec/wintec.tes", PositionText(Input::WintecTes), kGpx, "wintec.gpx", {"wintec.gpx"}},
+        {"compegps/compegps.rte",
+         PositionText(Input::CompeGpsWaypoints),
+         kGpx,
+         "compegps-rte.gpx",
+         {"compegps-rte.gpx"}},
+        {"compegps/compegps.trk", PositionText(Input::CompeGpsTracks), kGpx, "compegps-trk.gpx", {"compegps-trk.gpx"}},
+        {"pcx/pcx.trk", PositionText(Input::Pcx5Tracks), kGpx, "pcx.gpx", {"pcx.gpx"}},
     };
 }
 }  // namespace
@@ -155,7 +163,8 @@ TEST(GoldenFiles, RealFilesConvertToTheirGoldenOutputs)
 TEST(GoldenFiles, EveryFormatHasAGoldenConversionAndAFuzzCorpus)
 {
     // No real file of these has been found yet; their fixtures are made by the tests.
-    const std::set<int> noRealFile = {Position(Input::NobletecWaypoints), Position(Input::NobletecTracks)};
+    const std::set<int> noRealFile = {Position(Input::NobletecWaypoints), Position(Input::NobletecTracks),
+                                      Position(Input::Pcx5Waypoints)};
     std::set<int> from, to;
     for (const GoldenRow& row : GoldenRows())
         if (!row.golden.empty()) from.insert(std::stoi(row.from)), to.insert(std::stoi(row.to));
