@@ -25,6 +25,7 @@ enum class Input : int {
     TomTom,
     GpxWaypoints,
     GpxTracks,
+    Igc,
     Count
 };
 

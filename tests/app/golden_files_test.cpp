@@ -107,6 +107,7 @@ std::vector<GoldenRow> GoldenRows()
         {"magellan/magellan.rte", kMagellanWaypoint, kKml, "magellan.kml", {"magellan.kml"}},
         {"mapsource/route.mps", kMapsourceWaypoints, kGeoJson, "route.geojson", {"route.geojson"}},
         {"gpx/basecamp.gpx", kGpxWaypointsIn, kCsv, "basecamp.csv", {"basecamp.csv"}},
+        {"igc/27GLQKF3.igc", PositionText(Input::Igc), kGpx, "27GLQKF3.gpx", {"27GLQKF3.gpx"}},
     };
 }
 }  // namespace
