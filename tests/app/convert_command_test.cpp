@@ -457,6 +457,7 @@ TEST(ConvertCommand, ListsTheFormats)
   tomtom-ov2     waypoints  .ov2        TomTom Waypoint
   gpx-wpt        waypoints  .gpx        GPX Waypoints/Routes (.gpx)
   gpx-trk        tracks     .gpx        GPX Tracks (.gpx)
+  igc            tracks     .igc        IGC Flight Recorder Log (.igc)
 
 Output formats (-o):
   kes-wpt    waypoints   .wpt      Kestrelmaps Waypoint (.wpt)
