@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Times kes-convert and the peer converter (Debian's gpsbabel, when it is
-# installed) on the same GPX inputs, whole processes, and prints the median
+# installed) on the same GPX and IGC inputs, whole processes, and prints the median
 # wall time of each and their ratio:
 #   bash bench/peer_compare.sh            # RUNS=5, build folder "build"
 set -euo pipefail
@@ -32,11 +32,11 @@ wall() {
   printf '%s\n' "${times[@]}" | median
 }
 
-# compare NAME INPUT OUR_FORMAT PEER_FORMAT EXTENSION
+# compare NAME INPUT OUR_FORMAT PEER_FORMAT EXTENSION [PEER_INPUT_FORMAT]
 compare() {
   local ours peers
   ours=$(wall "$convert" -q -o "$3" "$2" -O "$work/ours.$5")
-  peers=$(wall gpsbabel -i gpx -f "$2" -o "$4" -F "$work/peer.$5")
+  peers=$(wall gpsbabel -i "${6:-gpx}" -f "$2" -o "$4" -F "$work/peer.$5")
   printf '%-46s %7s ms %7s ms   %5.1fx\n' "$1" "$ours" "$peers" "$(awk -v a="$ours" -v b="$peers" 'BEGIN { print b / a }')"
 }
 
@@ -48,3 +48,15 @@ for input in mixed-track-waypoints.gpx fitness-track.gpx track.gpx; do
   compare "$input -> CSV" "$work/in/$input" csv unicsv csv
   compare "$input -> KML" "$work/in/$input" kml kml kml
 done
+
+# A day's flight log of 500,000 fixes a second apart, drifting north-east.
+awk 'BEGIN {
+  printf "AXXXKES\r\nHFDTEDATE:160722,01\r\nHFPLTPILOTINCHARGE:A PILOT\r\nHFGTYGLIDERTYPE:LS 4\r\n"
+  for (i = 0; i < 500000; i++) {
+    t = 36000 + i; m = i % 60000
+    printf "B%02d%02d%02d%02d%05dN%03d%05dEA%05d%05d\r\n", int(t / 3600) % 24, int(t / 60) % 60, t % 60,
+      43 + int(i / 60000), m, 80 + int(i / 60000), m, 400 + i % 2000, 450 + i % 2000
+  }
+}' >"$work/in/flight.igc"
+compare "flight.igc -> GPX" "$work/in/flight.igc" gpx gpx gpx igc
+compare "flight.igc -> KML" "$work/in/flight.igc" kml kml kml igc

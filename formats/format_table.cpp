@@ -15,6 +15,7 @@
 #include "formats/geojson/GeoJson.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/holux/Holux.h"
+#include "formats/igc/Igc.h"
 #include "formats/import/Magellan.h"
 #include "formats/import/Mapsend.h"
 #include "formats/import/MapsourceFile.h"
@@ -361,6 +362,13 @@ constexpr InputFormatRow kInputRows[] = {
      .loading = "Loading PCX5 Track",
      .read = ReadPcx5File,
      .severalTracks = true},
+    {.position = Position(Input::Igc),
+     .texts = {"igc", "IGC Flight Recorder Log (.igc)", "trk", "igc", "IGC Flight Log (*.igc)", "*.igc"},
+     .recognise = IsIgcFile,
+     .loading = "Loading IGC Flight Log",
+     .read = ReadIgcFile,
+     .severalTracks = true,
+     .unicodeTexts = true},
 };
 
 constexpr OutputFormatRow kOutputRows[] = {

@@ -30,6 +30,7 @@ enum class Input : int {
     CompeGpsTracks,
     Pcx5Waypoints,
     Pcx5Tracks,
+    Igc,
     Count
 };
 

@@ -12,6 +12,7 @@
 #include "core/io/file_io.h"
 #include "core/io/file_names.h"
 #include "core/io/output_target.h"
+#include "core/io/unpacked_input.h"
 
 namespace fs = std::filesystem;
 
@@ -121,6 +122,30 @@ void ChooseFormats(const PlanRequest& r, bool outputIsFolder, const Input& in, C
     job.output = outputIsFolder ? OutputNameFor(in.path, r.output, job.outputPosition, in.subfolder) : r.output;
 }
 
+// A member of an archive that its maker's system kept for itself ("__MACOSX/._day.gpx").
+bool IsSystemMember(const std::string& member)
+{
+    for (const auto& part : fs::path(member))
+        if (IsSystemName(part.string()) || part == "__MACOSX") return true;
+    return false;
+}
+
+// A zip archive stands for its members, each an input named "ARCHIVE/MEMBER";
+// one that cannot be listed stays as it is, for its conversion to say why.
+void AddInput(std::vector<Input>& inputs, std::string path, std::string subfolder)
+{
+    if (PackingOfFile(path) != Packing::Zip) {
+        inputs.push_back({std::move(path), std::move(subfolder)});
+        return;
+    }
+    try {
+        for (const std::string& member : ArchiveMembers(path))
+            if (!IsSystemMember(member)) inputs.push_back({path + "/" + member, subfolder});
+    } catch (const FileError&) {
+        inputs.push_back({std::move(path), std::move(subfolder)});
+    }
+}
+
 std::vector<Input> InputsOf(const PlanRequest& request, ConversionPlan& plan)
 {
     std::vector<Input> inputs;
@@ -128,12 +153,12 @@ std::vector<Input> InputsOf(const PlanRequest& request, ConversionPlan& plan)
     for (const std::string& name : request.inputs) {
         std::error_code error;
         if (!request.each || !fs::is_directory(name, error)) {
-            inputs.push_back({name, {}});
+            AddInput(inputs, name, {});
             continue;
         }
         FolderContents contents;
         WalkFolder(name, rules, contents);
-        for (WalkedFile& file : contents.files) inputs.push_back({std::move(file.path), std::move(file.subfolder)});
+        for (WalkedFile& file : contents.files) AddInput(inputs, std::move(file.path), std::move(file.subfolder));
         plan.skipped.insert(plan.skipped.end(), contents.skipped.begin(), contents.skipped.end());
         plan.unreadable.insert(plan.unreadable.end(), contents.unreadable.begin(), contents.unreadable.end());
     }
@@ -274,9 +299,13 @@ std::string OutputNameFor(const std::string& input, const std::string& folder, i
                           const std::string& subfolder)
 {
     const std::vector<std::string> extensions = FormatExtensions(OutputFormats[outputPosition]);
-    const fs::path name =
-        fs::path(input).filename().replace_extension(extensions.empty() ? "" : "." + extensions.front());
-    if (folder.empty()) return (fs::path(input).parent_path() / name).string();
+    // Named after the file inside its packing; beside the archive a member is in.
+    const fs::path name = fs::path(NameWithoutPacking(input))
+                              .filename()
+                              .replace_extension(extensions.empty() ? "" : "." + extensions.front());
+    const auto member = SplitMemberPath(input);
+    const fs::path beside = fs::path(member ? member->archive : input).parent_path();
+    if (folder.empty()) return (beside / name).string();
     return (fs::path(folder) / subfolder / name).lexically_normal().string();
 }
 

@@ -6,6 +6,7 @@
 #include "core/io/file_io.h"
 #include "core/io/file_names.h"
 #include "core/text/text_fields.h"
+#include "core/io/unpacked_input.h"
 
 namespace {
 bool HasExtension(const FileType_Record& row, const std::string& extension)
@@ -89,11 +90,13 @@ std::vector<int> FormatsWithSignature(FormatTable table, const std::string& path
 FormatGuess GuessFormat(FormatTable table, const std::string& path, const std::vector<std::string>& kinds,
                         bool bySignature)
 {
+    // An input is known by its name inside its packing ("log.nmea.gz" is a .nmea).
+    const std::string name = bySignature ? NameWithoutPacking(path) : path;
     if (bySignature) {
         const std::vector<int> marked = KeepKinds(table, FormatsWithSignature(table, path), kinds);
         if (marked.size() == 1) return {marked, FormatEvidence::Signature};
         if (marked.size() > 1) {
-            const std::vector<int> extended = FormatsWithExtension(table, path);
+            const std::vector<int> extended = FormatsWithExtension(table, name);
             std::vector<int> both;
             for (int row : marked)
                 if (std::find(extended.begin(), extended.end(), row) != extended.end()) both.push_back(row);
@@ -104,7 +107,7 @@ FormatGuess GuessFormat(FormatTable table, const std::string& path, const std::v
     // A format with a signature is never taken by its extension alone: its
     // signature was looked for and is not there.
     std::vector<int> unmarked;
-    for (int row : FormatsWithExtension(table, path))
+    for (int row : FormatsWithExtension(table, name))
         if (!bySignature || !table[row].Recognise) unmarked.push_back(row);
     const std::vector<int> extended = KeepKinds(table, unmarked, kinds);
     return {extended, extended.empty() ? FormatEvidence::None : FormatEvidence::Extension};

@@ -16,6 +16,7 @@
 
 #include "core/io/file_io.h"
 #include "core/io/read_watch.h"
+#include "core/io/unpacked_input.h"
 
 namespace {
 const char* const kCutShort = "The file was cut short while it was read";
@@ -80,6 +81,12 @@ std::shared_ptr<InputFile> InputFile::OpenNew(const std::string& path)
 {
     std::shared_ptr<InputFile> input(new InputFile(path));
     input->fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (input->fd_ < 0 && errno == ENOTDIR) {
+        // A member of an archive, named as if the archive were a folder.
+        input->unpacker_ = Unpacker::For(path, {});
+        if (input->unpacker_) return input;
+        errno = ENOTDIR;
+    }
     if (input->fd_ < 0) ThrowFileError(path, errno);
     struct stat info {};
     if (::fstat(input->fd_, &info) != 0) ThrowFileError(path, errno);
@@ -92,14 +99,25 @@ std::shared_ptr<InputFile> InputFile::OpenNew(const std::string& path)
         if (end < 0) ThrowFileError(path, errno);
         input->size_ = static_cast<std::size_t>(end);
     }
+    if (input->size_ != kUnknownSize && S_ISREG(info.st_mode)) input->OpenPacked();
     input->byPosition_ = input->size_ != kUnknownSize;
     if (input->byPosition_) {
         ::posix_fadvise(input->fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-    } else if (!S_ISFIFO(info.st_mode) && !S_ISSOCK(info.st_mode)) {
+    } else if (!input->unpacker_ && !S_ISFIFO(info.st_mode) && !S_ISSOCK(info.st_mode)) {
         // A device may never end; a file without a size (in /proc) is small.
         input->cap_ = kMaxDeviceSize;
     }
     return input;
+}
+
+// A file whose first bytes say it is packed is read as the bytes it holds, in order.
+void InputFile::OpenPacked()
+{
+    char head[4] = {};
+    const ssize_t got = ::pread(fd_, head, sizeof head, 0);
+    if (got <= 0) return;
+    unpacker_ = Unpacker::For(path_, std::string_view(head, static_cast<std::size_t>(got)));
+    if (unpacker_) size_ = kUnknownSize;
 }
 
 std::shared_ptr<InputFile> InputFile::Open(const std::string& path)
@@ -226,7 +244,8 @@ void InputFile::ReadMore()
     // One byte past the cap tells that the input goes beyond it.
     const std::size_t room = std::min(capacity_ - heldSize_, cap_ + 1 - HeldEnd());
     for (;;) {
-        const ssize_t got = ::read(fd_, buffer_ + heldSize_, room);
+        const ssize_t got = unpacker_ ? static_cast<ssize_t>(unpacker_->Read(buffer_ + heldSize_, room))
+                                      : ::read(fd_, buffer_ + heldSize_, room);
         if (got > 0) {
             heldSize_ += static_cast<std::size_t>(got);
             if (HeldEnd() > cap_) ThrowFileError(path_, EFBIG);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bytes of one input, read through a bounded window for the byte reader
 // and the line reader: a regular file by position (pread), a pipe, a socket or
-// a device in order (read). Memory stays flat whatever the input's size, and a
+// a device in order (read), a packed input as it is decompressed (core/io/unpacked_input.h). Memory stays flat whatever the input's size, and a
 // file that shrinks or fails while it is read raises FileError, never a signal.
 #pragma once
 
@@ -9,6 +9,8 @@
 #include <memory>
 #include <span>
 #include <string>
+
+#include "core/io/unpacked_input.h"
 
 class InputFile {
 public:
@@ -52,6 +54,7 @@ public:
 private:
     explicit InputFile(std::string path) : path_(std::move(path)) {}
     static std::shared_ptr<InputFile> OpenNew(const std::string& path);
+    void OpenPacked();
     std::string PeekInOrder(std::uint64_t offset, std::size_t count);
 
     std::span<const std::uint8_t> LoadAt(std::size_t offset, std::size_t count);
@@ -62,6 +65,8 @@ private:
 
     std::string path_;  // for error messages
     int fd_ = -1;
+    // A packed input (gzip, a zip archive's member) is read in order as the bytes it holds.
+    std::unique_ptr<Unpacker> unpacker_;
     bool byPosition_ = false;
     std::size_t size_ = kUnknownSize;
     std::size_t cap_ = kUnknownSize;  // the most bytes read in order

@@ -462,6 +462,7 @@ TEST(ConvertCommand, ListsTheFormats)
   compegps-trk   tracks     .trk        CompeGPS Track (.trk)
   pcx5-wpt       waypoints  .wpt .rte   Garmin PCX5 Waypoints/Routes (.wpt, .rte)
   pcx5-trk       tracks     .trk        Garmin PCX5 Track (.trk)
+  igc            tracks     .igc        IGC Flight Recorder Log (.igc)
 
 Output formats (-o):
   kes-wpt     waypoints   .wpt      Kestrelmaps Waypoint (.wpt)

@@ -116,6 +116,7 @@ std::vector<GoldenRow> GoldenRows()
          {"compegps-rte.gpx"}},
         {"compegps/compegps.trk", PositionText(Input::CompeGpsTracks), kGpx, "compegps-trk.gpx", {"compegps-trk.gpx"}},
         {"pcx/pcx.trk", PositionText(Input::Pcx5Tracks), kGpx, "pcx.gpx", {"pcx.gpx"}},
+        {"igc/27GLQKF3.igc", PositionText(Input::Igc), kGpx, "27GLQKF3.gpx", {"27GLQKF3.gpx"}},
     };
 }
 }  // namespace

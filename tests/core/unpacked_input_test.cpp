@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Packed inputs: gzip files and zip archives (and .kmz) read as what they hold.
+#include <gtest/gtest.h>
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <utility>
+#include <zlib.h>
+
+#include "core/convert/catalogue.h"
+#include "core/io/file_io.h"
+#include "core/convert/format_lookup.h"
+#include "core/io/input_source.h"
+#include "core/io/unpacked_input.h"
+#include "formats/format_table.h"
+#include "plan/conversion_plan.h"
+#include "tests/support/test_files.h"
+
+namespace {
+using Members = std::vector<std::pair<std::string, std::string>>;
+
+std::string Gzip(const std::string& bytes)
+{
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+    std::string packed(deflateBound(&stream, bytes.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    stream.avail_in = static_cast<uInt>(bytes.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = static_cast<uInt>(packed.size());
+    deflate(&stream, Z_FINISH);
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    return packed;
+}
+
+// A zip archive of the members, deflated or stored.
+void WriteZip(const std::string& path, const Members& members, bool stored = false)
+{
+    archive* a = archive_write_new();
+    archive_write_set_format_zip(a);
+    if (stored) archive_write_set_options(a, "zip:compression=store");
+    archive_write_open_filename(a, path.c_str());
+    for (const auto& [name, bytes] : members) {
+        archive_entry* entry = archive_entry_new();
+        archive_entry_set_pathname(entry, name.c_str());
+        archive_entry_set_filetype(entry, AE_IFREG);
+        archive_entry_set_perm(entry, 0644);
+        archive_entry_set_size(entry, static_cast<la_int64_t>(bytes.size()));
+        archive_write_header(a, entry);
+        archive_write_data(a, bytes.data(), bytes.size());
+        archive_entry_free(entry);
+    }
+    archive_write_close(a);
+    archive_write_free(a);
+}
+
+// Every line of the input, or the message it ends with.
+std::string ReadAll(const std::string& path)
+{
+    try {
+        LineReader lines = InputSource::File(path).ReadLines();
+        std::string all, line;
+        while (lines.Next(line)) all += line + "\n";
+        return all;
+    } catch (const FileError& error) {
+        return std::string("error: ") + error.SystemMessage();
+    }
+}
+
+const std::string kLog = ReadText(FixturePath("nmea/receiver.log"));
+}  // namespace
+
+// A gzip file is read as what it holds, whatever its name, and its format
+// is told from those bytes; its extension is that of its name without .gz.
+TEST(UnpackedInput, GzipIsReadAsItsContent)
+{
+    BuildFormatCatalogue(KnownFormats());
+    TempDir dir;
+    WriteText(dir.Path("log.gz"), Gzip(kLog));
+    WriteText(dir.Path("plain.log"), kLog);
+    EXPECT_EQ(ReadAll(dir.Path("log.gz")), ReadAll(dir.Path("plain.log")));
+    EXPECT_EQ(GuessFormat(InputFormats, dir.Path("log.gz"), {}, true).candidates,
+              std::vector<int>{Position(Input::Nmea)});
+    // Several members one after the other are one content.
+    WriteText(dir.Path("two.gz"), Gzip("first\n") + Gzip("second\n"));
+    EXPECT_EQ(ReadAll(dir.Path("two.gz")), "first\nsecond\n");
+    // A real one.
+    EXPECT_EQ(ReadAll(FixturePath("compressed/waypoints.nmea.gz")).substr(0, 40),
+              "$GPWPL,3558.322,N,08708.082,W,GCEBB*1D\n$");
+    EXPECT_EQ(NameWithoutPacking("a/tomtom.OV2.GZ"), "a/tomtom.OV2");
+}
+
+// Each damaged or hostile input ends its reading with a message; none is
+// read as anything else.
+TEST(UnpackedInput, BadPackedInputsAreRefusedWithAMessage)
+{
+    TempDir dir;
+    const std::string packed = Gzip(kLog);
+    std::string badCrc = packed;
+    badCrc[badCrc.size() - 6] ^= 0x55;
+    std::string storedZip;
+    {
+        WriteZip(dir.Path("stored.zip"), {{"log.txt", kLog}}, true);
+        storedZip = ReadText(dir.Path("stored.zip"));
+        storedZip[storedZip.find("$GP") + 10] ^= 0x01;
+    }
+    WriteZip(dir.Path("inner.zip"), {{"log.txt", kLog}});
+    // 40 MB of zeros in members of 1 MB, one after the other.
+    std::string bomb;
+    const std::string megabyte = Gzip(std::string(1u << 20, '\0'));
+    for (int i = 0; i < 40; ++i) bomb += megabyte;
+    const struct {
+        const char* name;
+        std::string bytes;  // empty: the test made the file
+        const char* says;
+    } cases[] = {
+        {"cut.gz", packed.substr(0, packed.size() / 2), "cut short"},
+        {"crc.gz", badCrc, "incorrect data check"},
+        {"bomb.gz", bomb, "decompression bomb"},
+        {"nested.gz", Gzip(ReadText(dir.Path("inner.zip"))), "archive inside an archive"},
+        {"crc.zip", storedZip, "CRC"},
+        {"cut.zip", ReadText(dir.Path("inner.zip")).substr(0, 100), "damaged"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteText(dir.Path(c.name), c.bytes);
+        const std::string read = ReadAll(dir.Path(c.name));
+        EXPECT_TRUE(read.starts_with("error: ")) << read.substr(0, 200);
+        EXPECT_NE(read.find(c.says), std::string::npos) << read;
+    }
+}
+
+// An archive stands for its members: named ARCHIVE/MEMBER, each read as its
+// content says, bounded in what each expands to.
+TEST(UnpackedInput, ZipMembersAreInputsOfTheirOwn)
+{
+    TempDir dir;
+    const std::string zip = dir.Path("logs.zip");
+    WriteZip(zip, {{"day/one.log", kLog}, {"two.log", kLog}});
+    EXPECT_EQ(ArchiveMembers(zip), (std::vector<std::string>{"day/one.log", "two.log"}));
+    EXPECT_EQ(ReadAll(zip + "/day/one.log"), ReadAll(FixturePath("nmea/receiver.log")));
+    EXPECT_EQ(ReadAll(zip + "/none.log"), "error: The archive holds no file named none.log");
+    // Named alone, an archive of several files says how to name one.
+    EXPECT_NE(ReadAll(zip).find("holds 2 files"), std::string::npos);
+
+    WriteZip(dir.Path("nested.zip"), {{"inner.zip", ReadText(zip)}});
+    EXPECT_EQ(ReadAll(dir.Path("nested.zip")), "error: An archive inside an archive is not read");
+    WriteZip(dir.Path("empty.zip"), {});
+    EXPECT_TRUE(ReadAll(dir.Path("empty.zip")).starts_with("error: The archive"));
+    // A bomb's declared size is refused before a byte is expanded.
+    WriteZip(dir.Path("bomb.zip"), {{"zeros.log", std::string(40u << 20, '\0')}});
+    EXPECT_NE(ReadAll(dir.Path("bomb.zip")).find("decompression bomb"), std::string::npos);
+}
+
+// A .kmz is read as its KML document, whichever reader its content names.
+TEST(UnpackedInput, KmzHandsItsDocumentToTheReaderItsContentNames)
+{
+    BuildFormatCatalogue(KnownFormats());
+    TempDir dir;
+    const std::string gpx = ReadText(FixturePath("gpx/basecamp.gpx"));
+    WriteZip(dir.Path("map.kmz"), {{"files/a.kml", "<kml/>"}, {"doc.kml", gpx}, {"files/icon.png", "PNG"}});
+    EXPECT_EQ(ArchiveMembers(dir.Path("map.kmz")), std::vector<std::string>{"doc.kml"});
+    EXPECT_EQ(ReadAll(dir.Path("map.kmz")), ReadAll(FixturePath("gpx/basecamp.gpx")));
+    EXPECT_EQ(FormatsWithSignature(InputFormats, dir.Path("map.kmz")),
+              (std::vector<int>{Position(Input::GpxWaypoints), Position(Input::GpxTracks)}));
+    WriteZip(dir.Path("bare.kmz"), {{"files/icon.png", "PNG"}});
+    EXPECT_EQ(ReadAll(dir.Path("bare.kmz")), "error: The KMZ file holds no KML document");
+}
+
+// With --each a member's output is named after the member, beside the
+// archive or in the folder given; a .gz's after its name without .gz.
+TEST(UnpackedInput, EachNamesOutputsAfterMembers)
+{
+    BuildFormatCatalogue(KnownFormats());
+    TempDir dir;
+    WriteZip(dir.Path("logs.zip"), {{"2020/one.log", kLog}, {"__MACOSX/2020/._one.log", "junk"}, {"two.log", kLog}});
+    WriteText(dir.Path("three.log.gz"), Gzip(kLog));
+    const ConversionPlan plan = PlanConversions({.inputs = {dir.Path("logs.zip"), dir.Path("three.log.gz")},
+                                                 .outputPosition = Position(Output::Gpx),
+                                                 .output = dir.Path("out"),
+                                                 .each = true});
+    std::vector<std::string> outputs;
+    for (const ConversionJob& job : plan.jobs) {
+        EXPECT_FALSE(job.refusal.Refused()) << job.refusal.text;
+        outputs.push_back(job.output);
+    }
+    EXPECT_EQ(outputs,
+              (std::vector<std::string>{dir.Path("out/one.gpx"), dir.Path("out/two.gpx"), dir.Path("out/three.gpx")}));
+    EXPECT_EQ(OutputNameFor(dir.Path("logs.zip/2020/one.log"), "", Position(Output::Gpx), ""), dir.Path("one.gpx"));
+}
