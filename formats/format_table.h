@@ -25,6 +25,8 @@ enum class Input : int {
     TomTom,
     GpxWaypoints,
     GpxTracks,
+    FitTracks,
+    FitWaypoints,
     Count
 };
 
