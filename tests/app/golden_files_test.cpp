@@ -107,6 +107,9 @@ std::vector<GoldenRow> GoldenRows()
         {"magellan/magellan.rte", kMagellanWaypoint, kKml, "magellan.kml", {"magellan.kml"}},
         {"mapsource/route.mps", kMapsourceWaypoints, kGeoJson, "route.geojson", {"route.geojson"}},
         {"gpx/basecamp.gpx", kGpxWaypointsIn, kCsv, "basecamp.csv", {"basecamp.csv"}},
+        {"fit/garmin-edge-800.fit", kFitTracks, kGpxTrackOut, "garmin-edge-800.gpx", {"garmin-edge-800.gpx"}},
+        {"fit/fitwrite-track.fit", kFitTracks, kGpx, "fitwrite-track.gpx", {"fitwrite-track.gpx"}},
+        {"fit/Lctns_Instinct.fit", kFitWaypoints, kGpxWaypointsOut, "Lctns_Instinct.gpx", {"Lctns_Instinct.gpx"}},
     };
 }
 }  // namespace
