@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Times kes-convert and the peer converter (Debian's gpsbabel, when it is
-# installed) on the same GPX inputs, whole processes, and prints the median
+# installed) on the same GPX and FIT inputs, whole processes, and prints the median
 # wall time of each and their ratio:
 #   bash bench/peer_compare.sh            # RUNS=5, build folder "build"
 set -euo pipefail
@@ -32,11 +32,11 @@ wall() {
   printf '%s\n' "${times[@]}" | median
 }
 
-# compare NAME INPUT OUR_FORMAT PEER_FORMAT EXTENSION
+# compare NAME INPUT OUR_FORMAT PEER_FORMAT EXTENSION [PEER_INPUT_FORMAT]
 compare() {
   local ours peers
   ours=$(wall "$convert" -q -o "$3" "$2" -O "$work/ours.$5")
-  peers=$(wall gpsbabel -i gpx -f "$2" -o "$4" -F "$work/peer.$5")
+  peers=$(wall gpsbabel -i "${6:-gpx}" -f "$2" -o "$4" -F "$work/peer.$5")
   printf '%-46s %7s ms %7s ms   %5.1fx\n' "$1" "$ours" "$peers" "$(awk -v a="$ours" -v b="$peers" 'BEGIN { print b / a }')"
 }
 
@@ -48,3 +48,8 @@ for input in mixed-track-waypoints.gpx fitness-track.gpx track.gpx; do
   compare "$input -> CSV" "$work/in/$input" csv unicsv csv
   compare "$input -> KML" "$work/in/$input" kml kml kml
 done
+# A FIT activity of a million records (24 MB): reading it is most of the work.
+if [ -f "$work/in/activity.fit" ]; then
+  compare "activity.fit -> GPX" "$work/in/activity.fit" gpx gpx gpx garmin_fit
+  compare "activity.fit -> CSV" "$work/in/activity.fit" csv unicsv csv garmin_fit
+fi

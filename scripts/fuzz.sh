@@ -38,6 +38,7 @@ fixture_seeds() {
     tomtom-ov2) echo "$fixtures/tomtom/*.ov2" ;;
     mapsource-*) echo "$fixtures/mapsource/*" ;;
     gpx-*) echo "$fixtures/gpx/*.gpx" ;;
+    fit|fit-wpt) echo "$fixtures/fit/*.fit" ;;
   esac
 }
 
