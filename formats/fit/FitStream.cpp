@@ -39,7 +39,7 @@ Definition Laid(std::uint16_t global, bool bigEndian, std::span<const std::uint8
     for (std::size_t at = 0; at + 3 <= fields.size(); at += 3) {
         const std::uint8_t number = fields[at];
         if (d.indexOf[number] < 0) d.indexOf[number] = static_cast<std::int16_t>(d.fields.size());
-        d.fields.push_back({d.size, fields[at + 1], fields[at + 2]});
+        d.fields.push_back({d.size, fields[at + 1], fields[at + 2], NumberTypeOf(fields[at + 1], fields[at + 2])});
         d.size += fields[at + 1];
     }
     return d;
