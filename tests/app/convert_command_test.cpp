@@ -457,6 +457,8 @@ TEST(ConvertCommand, ListsTheFormats)
   tomtom-ov2     waypoints  .ov2        TomTom Waypoint
   gpx-wpt        waypoints  .gpx        GPX Waypoints/Routes (.gpx)
   gpx-trk        tracks     .gpx        GPX Tracks (.gpx)
+  fit            tracks     .fit        FIT Activity/Course (.fit)
+  fit-wpt        waypoints  .fit        FIT Locations/Course Points (.fit)
 
 Output formats (-o):
   kes-wpt    waypoints   .wpt      Kestrelmaps Waypoint (.wpt)
