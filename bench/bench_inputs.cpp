@@ -8,6 +8,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "formats/fit/FitMessages.h"
+
 namespace bench {
 namespace {
 template <typename T>
@@ -329,6 +331,77 @@ std::string GdbTrack(int points)
     }
     PutRecord(f, 'T', t);
     return f;
+}
+
+namespace {
+// Definitions of a record (local 0) and a lap (local 1), little-endian.
+std::string FitDefinitions()
+{
+    std::string out;
+    const auto define = [&out](std::uint8_t local, std::uint16_t global, std::initializer_list<std::uint8_t> fields) {
+        out += static_cast<char>(0x40 | local);
+        out += std::string("\0\0", 2);
+        Put<std::uint16_t>(out, global);
+        out += static_cast<char>(fields.size() / 3);
+        for (const std::uint8_t byte : fields) out += static_cast<char>(byte);
+    };
+    define(0, 20,
+           {253, 4, 0x86, 0, 4, 0x85, 1, 4, 0x85, 2, 2, 0x84, 3, 1, 2, 4, 1, 2, 5, 4, 0x86, 6, 2, 0x84, 13, 1, 1});
+    define(1, 19, {253, 4, 0x86, 2, 4, 0x86, 7, 4, 0x86});
+    return out;
+}
+
+void PutFitRecord(std::string& out, std::int64_t i)
+{
+    constexpr std::uint32_t kStart = 1000000000;  // 2021-09-08
+    const auto time = kStart + static_cast<std::uint32_t>(i);
+    out += '\0';
+    Put<std::uint32_t>(out, time);
+    Put<std::int32_t>(out, Semicircles(47 + static_cast<double>(i % 100000) * 1e-5));
+    Put<std::int32_t>(out, Semicircles(8 + static_cast<double>(i % 70000) * 1e-5));
+    Put<std::uint16_t>(out, static_cast<std::uint16_t>(2500 + 5 * (400 + i % 300)));
+    Put<std::uint8_t>(out, static_cast<std::uint8_t>(100 + i % 80));
+    Put<std::uint8_t>(out, static_cast<std::uint8_t>(70 + i % 30));
+    Put<std::uint32_t>(out, static_cast<std::uint32_t>(i * 500 % 4000000000));
+    Put<std::uint16_t>(out, static_cast<std::uint16_t>(5000 + i % 1000));
+    Put<std::int8_t>(out, static_cast<std::int8_t>(15 + i % 10));
+    if ((i + 1) % 3600 == 0) {
+        out += '\1';
+        Put<std::uint32_t>(out, time);
+        Put<std::uint32_t>(out, time - 3599);
+        Put<std::uint32_t>(out, 3599000);
+    }
+}
+}  // namespace
+
+void SaveFitActivity(const std::string& path, std::int64_t points)
+{
+    std::string records = FitDefinitions();
+    const std::size_t definitions = records.size();
+    std::uint64_t dataSize = definitions;
+    for (std::int64_t i = 0; i < points; ++i) dataSize += 24 + ((i + 1) % 3600 == 0 ? 13 : 0);
+    std::string header("\x0e\x20", 2);
+    Put<std::uint16_t>(header, 2100);
+    Put<std::uint32_t>(header, static_cast<std::uint32_t>(dataSize));
+    header += ".FIT";
+    const auto span = [](const std::string& s) {
+        return std::span(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
+    };
+    Put<std::uint16_t>(header, fit::Crc16(0, span(header)));
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    std::uint16_t crc = fit::Crc16(0, span(header));
+    file << header;
+    for (std::int64_t i = 0; i < points; ++i) {
+        PutFitRecord(records, i);
+        if (records.size() < (1u << 20) && i + 1 < points) continue;
+        crc = fit::Crc16(crc, span(records));
+        file << records;
+        records.clear();
+    }
+    std::string end;
+    Put<std::uint16_t>(end, crc);
+    file << end;
+    if (!file) throw std::runtime_error("cannot write " + path);
 }
 
 void SaveInput(const std::string& path, const std::string& content)

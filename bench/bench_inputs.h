@@ -40,6 +40,12 @@ std::string MapsendTrack(int points);
 std::string GdbWaypoints(int count, std::uint16_t version = 108);
 std::string GdbTrack(int points);
 
+// A FIT activity of `points` records a second apart (position, altitude,
+// heart rate, cadence, distance, speed, temperature), a lap after every
+// 3600, written to the path piece by piece: a file of 200 MB is written in
+// little memory.
+void SaveFitActivity(const std::string& path, std::int64_t points);
+
 // Writes the content to the path, replacing any file there.
 void SaveInput(const std::string& path, const std::string& content);
 

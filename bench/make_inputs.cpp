@@ -86,6 +86,10 @@ int main(int argc, char** argv)
             if (!large) throw std::runtime_error("cannot write large.gpx");
         }
 
+        // FIT activities: one of a million records (about 24 MB), and one over 200 MB.
+        bench::SaveFitActivity((folder / "activity.fit").string(), 1000000);
+        bench::SaveFitActivity((folder / "large.fit").string(), 8800000);
+
         const std::string cr = "\r";
         save("cr-only.wpt", FiveMegabytes(bench::KesWaypoints(9000, cr)));
         save("cr-only.plt", FiveMegabytes(bench::KesTrack(60000, "cr", cr)));

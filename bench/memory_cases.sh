@@ -66,6 +66,15 @@ measure "NMEA, 200 MB through a pipe, format told from the content" \
 measure "NMEA, one line of 200 MB through a FIFO" \
   bash -c "head -c 200000000 /dev/zero | tr '\\0' x >'$work/fifo' & '$bin/kes-convert' -q -i nmea '$work/fifo' -O '$work/fifo.plt'"
 
+# A FIT activity of 8.8 million records (211 MB), read whole into GPX and
+# into the native track file, which stops at its capacity.
+"$build/bench/kes-bench-inputs" "$work/inputs" >/dev/null
+measure "FIT, $(($(stat -c %s "$work/inputs/large.fit") / 1000000)) MB, 8.8 million records into GPX" \
+  "$bin/kes-convert" -q -i fit "$work/inputs/large.fit" -O "$work/large-fit.gpx"
+measure "FIT, the same into a native track file" \
+  "$bin/kes-convert" -q -i fit "$work/inputs/large.fit" -O "$work/large-fit.plt"
+rm -rf "$work/inputs" "$work/large-fit.gpx"
+
 if [ -x "$bin/kesTranscribe" ]; then
   # A copy of the window program, so that its settings file is the one beside it.
   mkdir -p -m 700 "$work/runtime" "$work/window"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Times kes-convert and the peer converter (Debian's gpsbabel, when it is
-# installed) on the same GPX and IGC inputs, whole processes, and prints the median
+# installed) on the same GPX, IGC and FIT inputs, whole processes, and prints the median
 # wall time of each and their ratio:
 #   bash bench/peer_compare.sh            # RUNS=5, build folder "build"
 set -euo pipefail
@@ -60,3 +60,8 @@ awk 'BEGIN {
 }' >"$work/in/flight.igc"
 compare "flight.igc -> GPX" "$work/in/flight.igc" gpx gpx gpx igc
 compare "flight.igc -> KML" "$work/in/flight.igc" kml kml kml igc
+# A FIT activity of a million records (24 MB): reading it is most of the work.
+if [ -f "$work/in/activity.fit" ]; then
+  compare "activity.fit -> GPX" "$work/in/activity.fit" gpx gpx gpx garmin_fit
+  compare "activity.fit -> CSV" "$work/in/activity.fit" csv unicsv csv garmin_fit
+fi

@@ -12,6 +12,7 @@
 #include "formats/compegps/CompeGps.h"
 #include "formats/csv/Csv.h"
 #include "formats/document/Symbols.h"
+#include "formats/fit/Fit.h"
 #include "formats/geojson/GeoJson.h"
 #include "formats/gpx/Gpx.h"
 #include "formats/holux/Holux.h"
@@ -77,6 +78,8 @@ bool IsGpxFile(const FileLook& f)
     return f.HeadHolds("<gpx") || AsciiOfWideHead(f.Head()).find("<gpx") != std::string::npos;
 }
 bool IsMapsourceFile(const FileLook& f) { return f.StartsWith("MsRc"); }
+// A FIT file's header gives its size first and ".FIT" at 8.
+bool IsFitFile(const FileLook& f) { return f.HoldsAt(8, ".FIT"); }
 // A Nobletec export is text whose lines of interest start with their
 // keyword: a mark ("Type = Mark") or a track ("NumberOfTrackMarks").
 bool IsNobletecFile(const FileLook& f)
@@ -369,6 +372,20 @@ constexpr InputFormatRow kInputRows[] = {
      .read = ReadIgcFile,
      .severalTracks = true,
      .unicodeTexts = true},
+    {.position = Position(Input::FitTracks),
+     .texts = {"fit", "FIT Activity/Course (.fit)", "trk", "fit", "FIT Track (*.fit)", "*.fit"},
+     .recognise = IsFitFile,
+     .loading = "Loading FIT Track",
+     .read = ReadFitFile,
+     .unicodeTexts = true,
+     .looks = FileLooks::Binary},
+    {.position = Position(Input::FitWaypoints),
+     .texts = {"fit-wpt", "FIT Locations/Course Points (.fit)", "wp", "fit", "FIT Waypoint (*.fit)", "*.fit"},
+     .recognise = IsFitFile,
+     .loading = "Loading FIT Waypoints",
+     .read = ReadFitFile,
+     .unicodeTexts = true,
+     .looks = FileLooks::Binary},
 };
 
 constexpr OutputFormatRow kOutputRows[] = {

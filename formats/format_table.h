@@ -31,6 +31,8 @@ enum class Input : int {
     Pcx5Waypoints,
     Pcx5Tracks,
     Igc,
+    FitTracks,
+    FitWaypoints,
     Count
 };
 

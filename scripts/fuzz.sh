@@ -42,6 +42,7 @@ fixture_seeds() {
     compegps-*) echo "$fixtures/compegps/*" ;;
     pcx5-*) echo "$fixtures/pcx/*" ;;
     igc) echo "$fixtures/igc/*.igc" ;;
+    fit|fit-wpt) echo "$fixtures/fit/*.fit" ;;
   esac
 }
 

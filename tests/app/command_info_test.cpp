@@ -43,6 +43,8 @@ TEST(CommandInfo, FiguresOfEveryRealFileMatchTheGolden)
     // waypoint sentences (which name no format) are refused, each in one
     // line; honest files of 2001 to 2006, however recently copied, are not
     // warned of as early. The IGC logs' pressure altitudes are told.
+    // warned of as early. The damaged FIT file, and the one with records
+    // without positions, are warned of.
     EXPECT_EQ(r.exitCode, 1);
     const auto refused = std::count_if(r.errLines.begin(), r.errLines.end(), [](const std::string& line) {
         return line.find(": not read: ") != std::string::npos;
@@ -52,6 +54,8 @@ TEST(CommandInfo, FiguresOfEveryRealFileMatchTheGolden)
         EXPECT_TRUE(line.find(": not read: ") != std::string::npos ||
                     line.find("pressure altitudes") != std::string::npos)
             << line;
+    EXPECT_EQ(refused, 2) << r.err;
+    EXPECT_EQ(r.errLines.size(), 4u) << r.err;
     const char* update = std::getenv("KES_UPDATE_GOLDEN");
     if (update && std::string(update) == "1") WriteText(golden, r.out);
     EXPECT_EQ(r.out, ReadText(golden));

@@ -463,6 +463,8 @@ TEST(ConvertCommand, ListsTheFormats)
   pcx5-wpt       waypoints  .wpt .rte   Garmin PCX5 Waypoints/Routes (.wpt, .rte)
   pcx5-trk       tracks     .trk        Garmin PCX5 Track (.trk)
   igc            tracks     .igc        IGC Flight Recorder Log (.igc)
+  fit            tracks     .fit        FIT Activity/Course (.fit)
+  fit-wpt        waypoints  .fit        FIT Locations/Course Points (.fit)
 
 Output formats (-o):
   kes-wpt     waypoints   .wpt      Kestrelmaps Waypoint (.wpt)

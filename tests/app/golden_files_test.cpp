@@ -117,6 +117,9 @@ std::vector<GoldenRow> GoldenRows()
         {"compegps/compegps.trk", PositionText(Input::CompeGpsTracks), kGpx, "compegps-trk.gpx", {"compegps-trk.gpx"}},
         {"pcx/pcx.trk", PositionText(Input::Pcx5Tracks), kGpx, "pcx.gpx", {"pcx.gpx"}},
         {"igc/27GLQKF3.igc", PositionText(Input::Igc), kGpx, "27GLQKF3.gpx", {"27GLQKF3.gpx"}},
+        {"fit/garmin-edge-800.fit", kFitTracks, kGpxTrackOut, "garmin-edge-800.gpx", {"garmin-edge-800.gpx"}},
+        {"fit/fitwrite-track.fit", kFitTracks, kGpx, "fitwrite-track.gpx", {"fitwrite-track.gpx"}},
+        {"fit/Lctns_Instinct.fit", kFitWaypoints, kGpxWaypointsOut, "Lctns_Instinct.gpx", {"Lctns_Instinct.gpx"}},
     };
 }
 }  // namespace

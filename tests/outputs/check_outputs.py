@@ -306,7 +306,7 @@ def check(reference, kml, geojson, csv_file):
 
 # Every input format: the real files of tests/data (by folder) and the fuzz seeds (by their folder's name).
 REAL_FILES = {'mapsource': ['mapsource-wpt', 'mapsource-trk'], 'mapsend': ['mapsend-trk'], 'magellan': ['magellan-trk'],
-              'nmea': ['nmea'], 'tomtom': ['tomtom-ov2'], 'gpx': ['gpx-wpt']}
+              'nmea': ['nmea'], 'tomtom': ['tomtom-ov2'], 'gpx': ['gpx-wpt'], 'fit': ['fit']}
 
 
 def convert_all(kes_convert, work, data, corpus):

@@ -25,6 +25,8 @@ inline const std::string kMapsourceTracks = PositionText(Input::MapsourceTracks)
 inline const std::string kTomTom = PositionText(Input::TomTom);
 inline const std::string kGpxWaypointsIn = PositionText(Input::GpxWaypoints);
 inline const std::string kGpxTracksIn = PositionText(Input::GpxTracks);
+inline const std::string kFitTracks = PositionText(Input::FitTracks);
+inline const std::string kFitWaypoints = PositionText(Input::FitWaypoints);
 
 // Outputs only.
 inline const std::string kGpxWaypointsOut = PositionText(Output::GpxWaypoints);

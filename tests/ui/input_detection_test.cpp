@@ -223,7 +223,8 @@ TEST(FormatNotTold, SaysWhatTheContentLooksLikeAndOffersTheFormatsOfItsLook)
          std::string("MZ\x90\0\x03\0\0\0\x04", 9),
          "it looks like binary data: 4D 5A 90 00 03 00 00 00",
          {Position(HoluxWaypoint), Position(HoluxTrack), Position(MapsendWaypoint), Position(MapsendTrack),
-          Position(MapsourceWaypoints), Position(MapsourceTracks), Position(TomTom), Position(WintecTes)}},
+          Position(MapsourceWaypoints), Position(MapsourceTracks), Position(TomTom), Position(WintecTes),
+          Position(FitTracks), Position(FitWaypoints)}},
         {"empty.gpx", "", "it is empty", gpx},
     };
     for (const auto& row : rows) {
