@@ -23,6 +23,7 @@
 #include "formats/kml/Kml.h"
 #include "formats/native/Kes.h"
 #include "formats/native/KesRecords.h"
+#include "formats/tcx/Tcx.h"
 
 namespace {
 using namespace std::string_view_literals;
@@ -72,6 +73,8 @@ bool IsGpxFile(const FileLook& f)
     return f.HeadHolds("<gpx") || AsciiOfWideHead(f.Head()).find("<gpx") != std::string::npos;
 }
 bool IsMapsourceFile(const FileLook& f) { return f.StartsWith("MsRc"); }
+bool IsTcxFile(const FileLook& f) { return f.HeadHolds("<TrainingCenterDatabase"); }
+bool IsKmlFile(const FileLook& f) { return f.HeadHolds("<kml") || f.HeadHolds(":kml "); }
 // A Nobletec export is text whose lines of interest start with their
 // keyword: a mark ("Type = Mark") or a track ("NumberOfTrackMarks").
 bool IsNobletecFile(const FileLook& f)
@@ -315,6 +318,36 @@ constexpr InputFormatRow kInputRows[] = {
      .recognise = IsGpxFile,
      .loading = "Loading GPX Tracks",
      .read = ReadGpxFile,
+     .severalTracks = true,
+     .unicodeTexts = true,
+     .looks = FileLooks::Xml},
+    {.position = Position(Input::Tcx),
+     .texts = {"tcx", "Training Center Tracks (.tcx)", "trk", "tcx", "Training Center (*.tcx)", "*.tcx"},
+     .recognise = IsTcxFile,
+     .loading = "Loading Training Center Tracks",
+     .read = ReadTcxFile,
+     .severalTracks = true,
+     .unicodeTexts = true,
+     .looks = FileLooks::Xml},
+    {.position = Position(Input::TcxCoursePoints),
+     .texts = {"tcx-wpt", "Training Center Course Points (.tcx)", "wp", "tcx", "Training Center (*.tcx)", "*.tcx"},
+     .recognise = IsTcxFile,
+     .loading = "Loading Training Center Course Points",
+     .read = ReadTcxFile,
+     .unicodeTexts = true,
+     .looks = FileLooks::Xml},
+    {.position = Position(Input::KmlWaypoints),
+     .texts = {"kml", "KML Waypoints/Routes (.kml)", "wp", "kml", "KML (*.kml)", "*.kml"},
+     .recognise = IsKmlFile,
+     .loading = "Loading KML Waypoints",
+     .read = ReadKmlFile,
+     .unicodeTexts = true,
+     .looks = FileLooks::Xml},
+    {.position = Position(Input::KmlTracks),
+     .texts = {"kml-trk", "KML Tracks (.kml)", "trk", "kml", "KML (*.kml)", "*.kml"},
+     .recognise = IsKmlFile,
+     .loading = "Loading KML Tracks",
+     .read = ReadKmlFile,
      .severalTracks = true,
      .unicodeTexts = true,
      .looks = FileLooks::Xml},

@@ -25,6 +25,10 @@ enum class Input : int {
     TomTom,
     GpxWaypoints,
     GpxTracks,
+    Tcx,
+    TcxCoursePoints,
+    KmlWaypoints,
+    KmlTracks,
     Count
 };
 
