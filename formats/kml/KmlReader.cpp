@@ -384,13 +384,14 @@ private:
                                  emptyPlacemarks_);
         if (extendedLeftOut_ > 0)
             result_.findings.Add(FindingKind::Reduced,
-                                 std::to_string(extendedLeftOut_) +
-                                     " values of extended data that the document has no field for left out",
+                                 std::to_string(extendedLeftOut_) + (extendedLeftOut_ == 1 ? " value" : " values") +
+                                     " of extended data that the document has no field for left out",
                                  extendedLeftOut_);
         if (mismatchedTracks_ > 0)
             result_.findings.Add(FindingKind::Damaged,
                                  std::to_string(mismatchedTracks_) +
-                                     " timed tracks give more times than positions or more positions than times: "
+                                     (mismatchedTracks_ == 1 ? " timed track gives" : " timed tracks give") +
+                                     " times and positions of different counts: they were paired in order, and "
                                      "positions past the last time have none",
                                  mismatchedTracks_);
     }

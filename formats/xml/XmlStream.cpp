@@ -129,7 +129,7 @@ void Parser::TakeTextInPieces()
 void Parser::Pieces(void* self, const char* text, int length)
 {
     auto& p = *static_cast<Parser*>(self);
-    if (p.failure_) return;
+    if (p.failure_ || p.stopped_) return;
     try {
         p.elements_.Piece(std::string_view(text, static_cast<std::size_t>(length)));
     } catch (...) {
@@ -141,6 +141,7 @@ void Parser::Pieces(void* self, const char* text, int length)
 void Parser::Stop(std::string reason)
 {
     if (stopReason_.empty()) stopReason_ = std::move(reason);
+    stopped_ = true;
     XML_StopParser(parser_, XML_FALSE);
 }
 
@@ -151,7 +152,7 @@ std::int64_t Parser::Line() const { return static_cast<std::int64_t>(XML_GetCurr
 void Parser::Started(void* self, const char* name, const char** attributes)
 {
     auto& p = *static_cast<Parser*>(self);
-    if (p.failure_) return;
+    if (p.failure_ || p.stopped_) return;
     try {
         if (++p.depth_ > kDeepest) return p.Stop("elements nested more than " + std::to_string(kDeepest) + " deep");
         const std::string_view local = LocalName(name);
@@ -167,10 +168,11 @@ void Parser::Started(void* self, const char* name, const char** attributes)
     }
 }
 
+// The parser stopped may still end the element it stopped in.
 void Parser::Ended(void* self, const char* name)
 {
     auto& p = *static_cast<Parser*>(self);
-    if (p.failure_) return;
+    if (p.failure_ || p.stopped_) return;
     try {
         std::string_view text;
         if (p.textDepth_ == p.depth_ && p.textDepth_ > 0) {

@@ -72,7 +72,7 @@ private:
     std::string text_;
     bool textCut_ = false;  // the text taken is longer than the reader keeps
     std::int64_t textsCut_ = 0;
-    bool rootSeen_ = false, rootClosed_ = false, notOfFormat_ = false;
+    bool rootSeen_ = false, rootClosed_ = false, notOfFormat_ = false, stopped_ = false;
     std::string stopReason_, unknownEncoding_;
     std::exception_ptr failure_;
 };

@@ -107,6 +107,13 @@ std::vector<GoldenRow> GoldenRows()
         {"magellan/magellan.rte", kMagellanWaypoint, kKml, "magellan.kml", {"magellan.kml"}},
         {"mapsource/route.mps", kMapsourceWaypoints, kGeoJson, "route.geojson", {"route.geojson"}},
         {"gpx/basecamp.gpx", kGpxWaypointsIn, kCsv, "basecamp.csv", {"basecamp.csv"}},
+        {"tcx/kona2013.tcx", PositionText(Input::Tcx), kGpx, "kona2013.gpx", {"kona2013.gpx"}},
+        {"tcx/gtrnctr-readcp.tcx", PositionText(Input::TcxCoursePoints), kGpx, "gtrnctr-readcp.gpx",
+         {"gtrnctr-readcp.gpx"}},
+        {"kml/kml-points.kml", PositionText(Input::KmlWaypoints), kGpx, "kml-points.gpx", {"kml-points.gpx"}},
+        {"kml/earth-expertgps-track.kml", PositionText(Input::KmlTracks), kGpx, "earth-expertgps-track.gpx",
+         {"earth-expertgps-track.gpx"}},
+        {"golden/magellan.kml", PositionText(Input::KmlWaypoints), kGpx, "magellan-kml.gpx", {"magellan-kml.gpx"}},
     };
 }
 }  // namespace
