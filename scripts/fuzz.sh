@@ -38,6 +38,8 @@ fixture_seeds() {
     tomtom-ov2) echo "$fixtures/tomtom/*.ov2" ;;
     mapsource-*) echo "$fixtures/mapsource/*" ;;
     gpx-*) echo "$fixtures/gpx/*.gpx" ;;
+    tcx*) echo "$fixtures/tcx/*.tcx" ;;
+    kml*) echo "$fixtures/kml/*.kml" ;;
   esac
 }
 
