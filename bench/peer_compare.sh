@@ -32,11 +32,11 @@ wall() {
   printf '%s\n' "${times[@]}" | median
 }
 
-# compare NAME INPUT OUR_FORMAT PEER_FORMAT EXTENSION
+# compare NAME INPUT OUR_FORMAT PEER_FORMAT EXTENSION [PEER_INPUT_FORMAT]
 compare() {
   local ours peers
   ours=$(wall "$convert" -q -o "$3" "$2" -O "$work/ours.$5")
-  peers=$(wall gpsbabel -i gpx -f "$2" -o "$4" -F "$work/peer.$5")
+  peers=$(wall gpsbabel -i "${6:-gpx}" -f "$2" -o "$4" -F "$work/peer.$5")
   printf '%-46s %7s ms %7s ms   %5.1fx\n' "$1" "$ours" "$peers" "$(awk -v a="$ours" -v b="$peers" 'BEGIN { print b / a }')"
 }
 
@@ -48,3 +48,7 @@ for input in mixed-track-waypoints.gpx fitness-track.gpx track.gpx; do
   compare "$input -> CSV" "$work/in/$input" csv unicsv csv
   compare "$input -> KML" "$work/in/$input" kml kml kml
 done
+# The readers of other XML formats, into GPX.
+[ -f "$work/in/activity.tcx" ] && compare "activity.tcx -> GPX" "$work/in/activity.tcx" gpx gpx gpx gtrnctr
+[ -f "$work/in/placemarks-track.kml" ] && compare "placemarks-track.kml -> GPX" "$work/in/placemarks-track.kml" gpx gpx gpx kml
+exit 0

@@ -154,10 +154,7 @@ public:
         case Node::Course: StartTrack({}); break;
         case Node::Track: sectionStart_ = true; break;
         case Node::Trackpoint:
-        case Node::CoursePoint:
-            point_ = Point{};
-            point_.latitude = point_.longitude = kNoValue;
-            break;
+        case Node::CoursePoint: ClearPoint(); break;
         default: break;
         }
     }
@@ -221,6 +218,19 @@ private:
     }
 
     GroupInfo& Group() { return track_ ? result_.document.tracks.back().info : trackInfo_; }
+
+    // Only the values this reader fills are cleared: the texts of a point
+    // keep their memory for the next, and most points have none.
+    void ClearPoint()
+    {
+        point_.latitude = point_.longitude = point_.elevation = point_.speed = kNoValue;
+        point_.time.reset();
+        point_.heartRate = point_.cadence = -1;
+        point_.newSection = false;
+        point_.name.clear();
+        point_.symbol.clear();
+        point_.comment.clear();
+    }
 
     void FinishTrackPoint()
     {

@@ -17,12 +17,16 @@
 namespace xmlstream {
 namespace {
 constexpr std::size_t kChunk = 1 << 20;
+// A file up to this size goes to the parser whole, as its one and last
+// buffer: fed in chunks, the parser passes over each chunk a second time to
+// count its lines.
+constexpr std::size_t kWholeFile = 32 << 20;
 constexpr std::size_t kLongestText = 1 << 20;
 constexpr XML_Index kLongestToken = 8 << 20;  // bytes the parser may hold for one unfinished token
 constexpr std::size_t kDeepest = 1000;
-// The parser's input buffer (a chunk, or one grown to the longest token
-// while the old one is copied) and the names of the file.
-constexpr std::size_t kParserMemory = 24 << 20;
+// The parser's input buffer (the file up to 32 MB, or a chunk grown to the
+// longest token while the old one is copied) and the names of the file.
+constexpr std::size_t kParserMemory = 44 << 20;
 const char* const kOverAllowance = "more different element and attribute names than the reader holds";
 
 // Expat knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII; Windows-1252 is added
@@ -42,11 +46,14 @@ int XMLCALL OnUnknownEncoding(void* unknownName, const XML_Char* name, XML_Encod
     return XML_STATUS_OK;
 }
 
+// In one pass: every element of the file comes here.
 std::string_view LocalName(const char* name)
 {
-    const std::string_view whole(name);
-    const std::size_t colon = whole.rfind(':');
-    return colon == std::string_view::npos ? whole : whole.substr(colon + 1);
+    const char* local = name;
+    const char* end = name;
+    for (; *end != '\0'; ++end)
+        if (*end == ':') local = end + 1;
+    return {local, static_cast<std::size_t>(end - local)};
 }
 }  // namespace
 
@@ -68,14 +75,15 @@ Parser::~Parser() { XML_ParserFree(parser_); }
 
 void Parser::Parse(ByteReader& file, Findings& findings)
 {
+    const std::size_t piece = file.remaining() <= kWholeFile ? std::max<std::size_t>(file.remaining(), 1) : kChunk;
     gpx::StartParserAccount(kParserMemory);
     XML_Index fed = 0;
     for (;;) {
-        auto* buffer = static_cast<std::uint8_t*>(XML_GetBuffer(parser_, static_cast<int>(kChunk)));
+        auto* buffer = static_cast<std::uint8_t*>(XML_GetBuffer(parser_, static_cast<int>(piece)));
         if (buffer == nullptr && gpx::ParserAllowanceReached()) return Damaged(kOverAllowance, findings);
         if (buffer == nullptr) throw std::bad_alloc();
         std::size_t got = 0;
-        while (got < kChunk && !file.at_end()) got += file.read_some({buffer + got, kChunk - got});
+        while (got < piece && !file.at_end()) got += file.read_some({buffer + got, std::min(kChunk, piece - got)});
         fed += static_cast<XML_Index>(got);
         const bool last = file.at_end();
         const XML_Status status = XML_ParseBuffer(parser_, static_cast<int>(got), last);

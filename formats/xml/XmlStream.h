@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The streaming XML parser under the readers of XML formats other than GPX:
-// the file is given to the parser a megabyte at a time, so that memory stays
-// flat whatever its size, with the parser's own memory counted, entity
+// a file of up to 32 MB is given to the parser whole, a larger one a
+// megabyte at a time, so that memory stays flat whatever its size, with the parser's own memory counted, entity
 // expansion bounded and no external entity ever loaded. Elements are known
 // by their local names: the formats read this way define each name once.
 #pragma once
