@@ -20,6 +20,7 @@
 #include "core/utc_time.h"
 #include "formats/kml/Kml.h"
 #include "formats/kml/KmlCoordinates.h"
+#include "formats/kml/KmlTimes.h"
 #include "formats/xml/XmlStream.h"
 
 namespace {
@@ -230,7 +231,7 @@ private:
         const auto time = ParseIsoTime(Trimmed(text));
         if (!time) times_.Count();
         if (owner == Node::TimeStamp) texts_.time = time;
-        else whens_.push_back(time);
+        else whens_.Add(time);
     }
 
     void StartPlacemark()
@@ -282,7 +283,7 @@ private:
     void StartTrack()
     {
         StartLine(false);
-        whens_.clear();
+        whens_.Clear();
         coords_ = 0;
     }
 
@@ -303,7 +304,7 @@ private:
     void TakeCoord(std::string_view text)
     {
         Point p = kml::PositionOf(Trimmed(text), ' ', elevations_);
-        if (coords_ < whens_.size()) p.time = whens_[coords_];
+        p.time = whens_.Take(coords_);
         ++coords_;
         TakeLinePoint(p);
     }
@@ -312,8 +313,7 @@ private:
     {
         if (!lineHadPoints_) ++emptyGeometries_;
         if (coords_ != whens_.size()) ++mismatchedTracks_;
-        whens_.clear();
-        whens_.shrink_to_fit();
+        whens_.Clear();
     }
 
     void TakePointCoordinates(std::string_view text)
@@ -411,7 +411,7 @@ private:
     std::int64_t placemarkLine_ = 0, firstEmptyLine_ = 0, emptyPlacemarks_ = 0;
     bool sectionStart_ = false, lineHadPoints_ = false;
     kml::CoordinateTuples tuples_;
-    std::vector<std::optional<UtcTime>> whens_;  // of the gx:Track open
+    kml::TrackTimes whens_;  // of the gx:Track open
     std::size_t coords_ = 0;
     PointEntry waypoints_;
     std::optional<PointEntry> lineEntry_;  // where the points of the placemark's lines go

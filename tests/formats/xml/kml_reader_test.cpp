@@ -79,6 +79,31 @@ TEST(KmlReader, PlacemarksLinesAndTimedTracks)
     EXPECT_EQ(read.findings.CountOf(FindingKind::Reduced), 1);  // the extended data named x
 }
 
+// Longer than a text the parser holds, and than the times held in memory.
+TEST(KmlReader, LongLinesAndTimedTracksKeepEveryPointInOrder)
+{
+    constexpr int kPoints = 200000;
+    std::string whens, coords, tuples;
+    for (int i = 0; i < kPoints; ++i) {
+        whens += "<when>" + IsoTime({i, 0}) + "</when>";
+        coords += "<gx:coord>" + std::to_string(i % 100) + " 1</gx:coord>";
+        tuples += std::to_string(i % 100) + ",2 ";
+    }
+    const ReadResult read = Read(Kml("<Placemark><gx:Track>" + whens + coords +
+                                     "</gx:Track></Placemark><Placemark>"
+                                     "<LineString><coordinates>" +
+                                     tuples + "</coordinates></LineString></Placemark>"));
+    ASSERT_EQ(read.document.tracks.size(), 2u);
+    ASSERT_EQ(read.document.tracks[0].points.size(), std::size_t{kPoints});
+    ASSERT_EQ(read.document.tracks[1].points.size(), std::size_t{kPoints});
+    std::int64_t i = 0;
+    read.document.tracks[0].points.ForEach([&](const Point& p) {
+        EXPECT_EQ(p.time, (UtcTime{i, 0}));
+        EXPECT_EQ(p.longitude, static_cast<double>(i++ % 100));
+    });
+    EXPECT_TRUE(read.findings.Empty());
+}
+
 TEST(KmlReader, WhatTheProductWritesReadsBackAsItWas)
 {
     TempDir dir;
