@@ -181,7 +181,9 @@ private:
     {
         if (child.node == Node::Activity || (child.node == Node::Track && child.parent == Node::Course)) {
             if (options_.mode != ReadMode::Waypoints) return child.node;
-            if (child.node == Node::Activity) ++result_.tracksLeftOut;
+            // A course's track is counted once, however many spans it has.
+            if (child.node == Node::Activity || !trackPassedOver_) ++result_.tracksLeftOut;
+            trackPassedOver_ = child.node == Node::Track;
             return Node::Other;
         }
         if (child.node == Node::CoursePoint && options_.mode == ReadMode::Tracks) {
@@ -203,6 +205,7 @@ private:
     void StartTrack(std::string_view sport)
     {
         track_.reset();
+        trackPassedOver_ = false;
         trackInfo_ = GroupInfo{};
         trackInfo_.type = std::string(sport);
     }
@@ -300,6 +303,7 @@ private:
     std::optional<PointEntry> track_;  // of the activity or course open, once it has a point
     GroupInfo trackInfo_;              // of the activity or course open, before its track is made
     bool sectionStart_ = false;
+    bool trackPassedOver_ = false;  // the course open has a track a read for waypoints passed over
     UnreadableValues times_{"times"}, elevations_{"elevations"}, heartRates_{"heart rates"}, cadences_{"cadences"},
         speeds_{"speeds"};
     std::int64_t powers_ = 0;

@@ -97,7 +97,7 @@ TEST(TcxReader, ACourseIsATrackAndItsCoursePointsAreWaypoints)
     const ReadResult tracks = Read(Tcx(course + Activity("")), ReadMode::Tracks);
     EXPECT_TRUE(tracks.document.waypoints.empty());
     EXPECT_EQ(tracks.waypointsLeftOut, 1);
-    EXPECT_EQ(Read(Tcx(course + Activity("")), ReadMode::Waypoints).tracksLeftOut, 1);
+    EXPECT_EQ(Read(Tcx(course + Activity("")), ReadMode::Waypoints).tracksLeftOut, 2);
 }
 
 TEST(TcxReader, BadInputIsRefusedOrReadUpToTheDamageAndNothingIsInvented)
