@@ -457,6 +457,10 @@ TEST(ConvertCommand, ListsTheFormats)
   tomtom-ov2     waypoints  .ov2        TomTom Waypoint
   gpx-wpt        waypoints  .gpx        GPX Waypoints/Routes (.gpx)
   gpx-trk        tracks     .gpx        GPX Tracks (.gpx)
+  tcx            tracks     .tcx        Training Center Tracks (.tcx)
+  tcx-wpt        waypoints  .tcx        Training Center Course Points (.tcx)
+  kml-wpt        waypoints  .kml        KML Waypoints/Routes (.kml)
+  kml-trk        tracks     .kml        KML Tracks (.kml)
 
 Output formats (-o):
   kes-wpt    waypoints   .wpt      Kestrelmaps Waypoint (.wpt)
