@@ -24,20 +24,27 @@ public:
     template <typename Take>
     void Feed(std::string_view piece, UnreadableValues& elevations, Take take)
     {
-        for (const char c : piece) {
-            if (c == ' ' || c == '\n' || c == '\t' || c == '\r') {
-                if (!tuple_.empty()) take(PositionOf(Tuple(), ',', elevations));
-                continue;
+        // A run of characters at a time: a line's text is millions of them.
+        while (!piece.empty()) {
+            const std::size_t blank = piece.find_first_of(" \n\t\r");
+            const std::string_view run = piece.substr(0, blank);
+            if (tuple_.empty() && blank != std::string_view::npos && !tooLong_) {
+                if (!run.empty()) take(PositionOf(run.size() <= kLongestTuple ? run : "?", ',', elevations));
+            } else {
+                if (tuple_.size() + run.size() <= kLongestTuple) tuple_ += run;
+                else tooLong_ = true;
+                if (blank != std::string_view::npos && (!tuple_.empty() || tooLong_))
+                    take(PositionOf(Tuple(), ',', elevations));
             }
-            if (tuple_.size() < kLongestTuple) tuple_ += c;
-            else tooLong_ = true;
+            if (blank == std::string_view::npos) return;
+            piece.remove_prefix(blank + 1);
         }
     }
     // The last tuple, when the text does not end in whitespace.
     template <typename Take>
     void Finish(UnreadableValues& elevations, Take take)
     {
-        if (!tuple_.empty()) take(PositionOf(Tuple(), ',', elevations));
+        if (!tuple_.empty() || tooLong_) take(PositionOf(Tuple(), ',', elevations));
     }
 
 private:
