@@ -151,6 +151,72 @@ std::string GpxTrack(int points, GpxStyle style, int pointsPerTrack, int waypoin
     return out;
 }
 
+std::string TcxActivity(int points, int pointsPerLap)
+{
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<TrainingCenterDatabase "
+                      "xmlns=\"http://www.garmin.com/xmlschemas/TrainingCenterDatabase/v2\" "
+                      "xmlns:ns3=\"http://www.garmin.com/xmlschemas/ActivityExtension/v2\">\n"
+                      "  <Activities>\n    <Activity Sport=\"Biking\">\n      <Id>2023-01-16T00:00:00.000Z</Id>\n";
+    out.reserve(static_cast<std::size_t>(points) * 560 + 400);
+    for (int i = 0; i < points; ++i) {
+        if (i % pointsPerLap == 0) {
+            if (i > 0) out += "        </Track>\n      </Lap>\n";
+            out += "      <Lap StartTime=\"2023-01-16T00:00:00.000Z\">\n        "
+                   "<TotalTimeSeconds>1000</TotalTimeSeconds>\n"
+                   "        <Intensity>Active</Intensity>\n        <Track>\n";
+        }
+        const int h = i / 3600 % 24, m = i / 60 % 60, s = i % 60;
+        AppendLine(out, "\n", "          <Trackpoint>\n            <Time>2023-01-16T%02d:%02d:%02d.000Z</Time>", h, m,
+                   s);
+        AppendLine(out, "\n",
+                   "            <Position>\n              <LatitudeDegrees>%.15f</LatitudeDegrees>\n"
+                   "              <LongitudeDegrees>%.14f</LongitudeDegrees>\n            </Position>",
+                   40.188949769362807 + (i % 100000) * 1e-5, -105.17836097627878 - (i % 100000) * 1e-5);
+        AppendLine(
+            out, "\n",
+            "            <AltitudeMeters>%.1f</AltitudeMeters>\n            <DistanceMeters>%.2f</DistanceMeters>",
+            1531.4 + i % 100, i * 4.5);
+        AppendLine(out, "\n",
+                   "            <HeartRateBpm>\n              <Value>%d</Value>\n            </HeartRateBpm>\n"
+                   "            <Cadence>%d</Cadence>",
+                   80 + i % 40, 70 + i % 30);
+        AppendLine(out, "\n",
+                   "            <Extensions>\n              <ns3:TPX>\n                <ns3:Speed>%.3f</ns3:Speed>",
+                   4.5 + i % 7 * 0.1);
+        AppendLine(out, "\n",
+                   "                <ns3:Watts>%d</ns3:Watts>\n              </ns3:TPX>\n            </Extensions>\n"
+                   "          </Trackpoint>",
+                   150 + i % 90);
+    }
+    if (points > 0) out += "        </Track>\n      </Lap>\n";
+    out += "    </Activity>\n  </Activities>\n</TrainingCenterDatabase>\n";
+    return out;
+}
+
+std::string KmlFile(int placemarks, int points)
+{
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kml xmlns=\"http://www.opengis.net/kml/2.2\" "
+                      "xmlns:gx=\"http://www.google.com/kml/ext/2.2\">\n<Document>\n<Folder><name>Points</name>\n";
+    out.reserve(static_cast<std::size_t>(placemarks) * 200 + static_cast<std::size_t>(points) * 120 + 400);
+    for (int i = 0; i < placemarks; ++i)
+        AppendLine(out, "\n",
+                   "<Placemark><name>WP%05d</name><description>point %d</description><Point>"
+                   "<coordinates>%.6f,%.6f,%.1f</coordinates></Point></Placemark>",
+                   i, i, -105.2 + i * 1e-4, 40.1 + i * 1e-4, 1500.0 + i % 300);
+    out += "</Folder>\n<Placemark><name>Ride</name><gx:Track>\n";
+    const auto latitude = [](int i) { return 40.188949769362807 + (i % 100000) * 1e-5; };
+    const auto longitude = [](int i) { return -105.17836097627878 - (i % 100000) * 1e-5; };
+    for (int i = 0; i < points; ++i)
+        AppendLine(out, "\n", "<when>2023-01-16T%02d:%02d:%02dZ</when>", i / 3600 % 24, i / 60 % 60, i % 60);
+    for (int i = 0; i < points; ++i)
+        AppendLine(out, "\n", "<gx:coord>%.15f %.15f %.1f</gx:coord>", longitude(i), latitude(i), 1531.4 + i % 100);
+    out += "</gx:Track></Placemark>\n<Placemark><name>Line</name><LineString><coordinates>\n";
+    for (int i = 0; i < points; ++i)
+        AppendLine(out, "\n", "%.15f,%.15f,%.1f", longitude(i), latitude(i), 1531.4 + i % 100);
+    out += "</coordinates></LineString></Placemark>\n</Document>\n</kml>\n";
+    return out;
+}
+
 std::string MagellanTrack(int points, const std::string& lineEnd)
 {
     std::string log;

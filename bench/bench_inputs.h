@@ -45,6 +45,13 @@ std::string GdbTrack(int points);
 // 3600, written to the path piece by piece: a file of 200 MB is written in
 // little memory.
 void SaveFitActivity(const std::string& path, std::int64_t points);
+// A Training Center activity as a sports watch writes it: an element a
+// line, a new lap every `pointsPerLap` points, each point with a position,
+// altitude, distance, heart rate, cadence and the speed and power extension.
+std::string TcxActivity(int points, int pointsPerLap = 1000);
+// A KML file of `placemarks` point placemarks, then a track of `points`
+// as a gx:Track and the same points as a LineString.
+std::string KmlFile(int placemarks, int points);
 
 // Writes the content to the path, replacing any file there.
 void SaveInput(const std::string& path, const std::string& content);

@@ -11,6 +11,7 @@
 namespace {
 constexpr int kFiveMegabytes = 5 * 1024 * 1024;
 constexpr std::size_t kTwoHundredMegabytes = 200u << 20;
+constexpr std::size_t kFiveHundredMegabytes = 500u << 20;
 
 // The head, then the piece repeated until the file passes `size`.
 void WriteRepeated(const std::filesystem::path& path, const std::string& piece, std::size_t size,
@@ -89,6 +90,21 @@ int main(int argc, char** argv)
         // FIT activities: one of a million records (about 24 MB), and one over 200 MB.
         bench::SaveFitActivity((folder / "activity.fit").string(), 1000000);
         bench::SaveFitActivity((folder / "large.fit").string(), 8800000);
+        // About 21 MB and 16 MB, beside the GPX inputs of the same size.
+        save("activity.tcx", bench::TcxActivity(30000));
+        save("placemarks-track.kml", bench::KmlFile(10000, 100000));
+        // Over 500 MB of TCX: the laps of an activity of 100,000 points again and again, in one activity.
+        {
+            const std::string activity = bench::TcxActivity(100000);
+            const std::size_t from = activity.find("      <Lap ");
+            const std::size_t to = activity.rfind("    </Activity>");
+            std::ofstream large(folder / "large.tcx", std::ios::binary | std::ios::trunc);
+            large << activity.substr(0, from);
+            for (std::size_t written = from; written < kFiveHundredMegabytes; written += to - from)
+                large << activity.substr(from, to - from);
+            large << activity.substr(to);
+            if (!large) throw std::runtime_error("cannot write large.tcx");
+        }
 
         const std::string cr = "\r";
         save("cr-only.wpt", FiveMegabytes(bench::KesWaypoints(9000, cr)));

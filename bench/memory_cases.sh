@@ -74,6 +74,17 @@ measure "FIT, $(($(stat -c %s "$work/inputs/large.fit") / 1000000)) MB, 8.8 mill
 measure "FIT, the same into a native track file" \
   "$bin/kes-convert" -q -i fit "$work/inputs/large.fit" -O "$work/large-fit.plt"
 rm -rf "$work/inputs" "$work/large-fit.gpx"
+# The bench inputs' TCX activity of over 500 MB, and the KML written of it
+# (one timed track of 800,000 points) read back.
+if [ -x "$build/bench/kes-bench-inputs" ]; then
+  "$build/bench/kes-bench-inputs" "$work/in" >/dev/null
+  measure "TCX, $(($(stat -c %s "$work/in/large.tcx") / 1000000)) MB activity, into GPX" \
+    "$bin/kes-convert" -q -i tcx "$work/in/large.tcx" -O "$work/large.gpx"
+  "$bin/kes-convert" -q "$work/in/large.tcx" -O "$work/large.kml" 2>/dev/null || true
+  measure "KML, $(($(stat -c %s "$work/large.kml") / 1000000)) MB, one timed track, into GPX" \
+    "$bin/kes-convert" -q -i kml-trk "$work/large.kml" -O "$work/large-kml.gpx"
+  rm -rf "$work/in" "$work"/large*
+fi
 
 if [ -x "$bin/kesTranscribe" ]; then
   # A copy of the window program, so that its settings file is the one beside it.

@@ -65,3 +65,7 @@ if [ -f "$work/in/activity.fit" ]; then
   compare "activity.fit -> GPX" "$work/in/activity.fit" gpx gpx gpx garmin_fit
   compare "activity.fit -> CSV" "$work/in/activity.fit" csv unicsv csv garmin_fit
 fi
+# The readers of other XML formats, into GPX.
+[ -f "$work/in/activity.tcx" ] && compare "activity.tcx -> GPX" "$work/in/activity.tcx" gpx gpx gpx gtrnctr
+[ -f "$work/in/placemarks-track.kml" ] && compare "placemarks-track.kml -> GPX" "$work/in/placemarks-track.kml" gpx gpx gpx kml
+exit 0

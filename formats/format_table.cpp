@@ -28,6 +28,7 @@
 #include "formats/native/KesRecords.h"
 #include "formats/pcx/Pcx5.h"
 #include "formats/wintec/WintecTes.h"
+#include "formats/tcx/Tcx.h"
 
 namespace {
 using namespace std::string_view_literals;
@@ -80,6 +81,8 @@ bool IsGpxFile(const FileLook& f)
 bool IsMapsourceFile(const FileLook& f) { return f.StartsWith("MsRc"); }
 // A FIT file's header gives its size first and ".FIT" at 8.
 bool IsFitFile(const FileLook& f) { return f.HoldsAt(8, ".FIT"); }
+bool IsTcxFile(const FileLook& f) { return f.HeadHolds("<TrainingCenterDatabase"); }
+bool IsKmlFile(const FileLook& f) { return f.HeadHolds("<kml") || f.HeadHolds(":kml "); }
 // A Nobletec export is text whose lines of interest start with their
 // keyword: a mark ("Type = Mark") or a track ("NumberOfTrackMarks").
 bool IsNobletecFile(const FileLook& f)
@@ -386,6 +389,36 @@ constexpr InputFormatRow kInputRows[] = {
      .read = ReadFitFile,
      .unicodeTexts = true,
      .looks = FileLooks::Binary},
+    {.position = Position(Input::Tcx),
+     .texts = {"tcx", "Training Center Tracks (.tcx)", "trk", "tcx", "Training Center (*.tcx)", "*.tcx"},
+     .recognise = IsTcxFile,
+     .loading = "Loading Training Center Tracks",
+     .read = ReadTcxFile,
+     .severalTracks = true,
+     .unicodeTexts = true,
+     .looks = FileLooks::Xml},
+    {.position = Position(Input::TcxCoursePoints),
+     .texts = {"tcx-wpt", "Training Center Course Points (.tcx)", "wp", "tcx", "Training Center (*.tcx)", "*.tcx"},
+     .recognise = IsTcxFile,
+     .loading = "Loading Training Center Course Points",
+     .read = ReadTcxFile,
+     .unicodeTexts = true,
+     .looks = FileLooks::Xml},
+    {.position = Position(Input::KmlWaypoints),
+     .texts = {"kml-wpt", "KML Waypoints/Routes (.kml)", "wp", "kml", "KML (*.kml)", "*.kml"},
+     .recognise = IsKmlFile,
+     .loading = "Loading KML Waypoints",
+     .read = ReadKmlFile,
+     .unicodeTexts = true,
+     .looks = FileLooks::Xml},
+    {.position = Position(Input::KmlTracks),
+     .texts = {"kml-trk", "KML Tracks (.kml)", "trk", "kml", "KML (*.kml)", "*.kml"},
+     .recognise = IsKmlFile,
+     .loading = "Loading KML Tracks",
+     .read = ReadKmlFile,
+     .severalTracks = true,
+     .unicodeTexts = true,
+     .looks = FileLooks::Xml},
 };
 
 constexpr OutputFormatRow kOutputRows[] = {

@@ -33,6 +33,10 @@ enum class Input : int {
     Igc,
     FitTracks,
     FitWaypoints,
+    Tcx,
+    TcxCoursePoints,
+    KmlWaypoints,
+    KmlTracks,
     Count
 };
 

@@ -43,6 +43,8 @@ fixture_seeds() {
     pcx5-*) echo "$fixtures/pcx/*" ;;
     igc) echo "$fixtures/igc/*.igc" ;;
     fit|fit-wpt) echo "$fixtures/fit/*.fit" ;;
+    tcx*) echo "$fixtures/tcx/*.tcx" ;;
+    kml*) echo "$fixtures/kml/*.kml" ;;
   esac
 }
 

@@ -15,3 +15,9 @@ std::uint32_t KmlTrackColour(int number);
 // gx:Track per section whose points all have a time, a line otherwise; a
 // gx:MultiTrack for several timed sections) of the document, in one file.
 WriteResult WriteKmlFile(const Document& document, const WriteRequest& request);
+
+// Placemarks of points (waypoints), of lines (tracks, their sections the
+// lines of one placemark; routes in a folder named Routes, as written
+// above) and timed tracks; refused when it is no KML. A KMZ archive's
+// member is read through the same function.
+ReadResult ReadKmlFile(const InputSource& source, const ReadOptions& options);

@@ -56,6 +56,13 @@ TEST(CommandInfo, FiguresOfEveryRealFileMatchTheGolden)
             << line;
     EXPECT_EQ(refused, 2) << r.err;
     EXPECT_EQ(r.errLines.size(), 4u) << r.err;
+    // warned of as early. The TCX files' power readings and the KML file's
+    // extended data that no field takes are told as left out.
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.errLines.size(), 5u) << r.err;
+    std::size_t refused = 0;
+    for (const std::string& line : r.errLines) refused += line.find(": not read: ") != std::string::npos;
+    EXPECT_EQ(refused, 2u) << r.err;
     const char* update = std::getenv("KES_UPDATE_GOLDEN");
     if (update && std::string(update) == "1") WriteText(golden, r.out);
     EXPECT_EQ(r.out, ReadText(golden));

@@ -465,6 +465,10 @@ TEST(ConvertCommand, ListsTheFormats)
   igc            tracks     .igc        IGC Flight Recorder Log (.igc)
   fit            tracks     .fit        FIT Activity/Course (.fit)
   fit-wpt        waypoints  .fit        FIT Locations/Course Points (.fit)
+  tcx            tracks     .tcx        Training Center Tracks (.tcx)
+  tcx-wpt        waypoints  .tcx        Training Center Course Points (.tcx)
+  kml-wpt        waypoints  .kml        KML Waypoints/Routes (.kml)
+  kml-trk        tracks     .kml        KML Tracks (.kml)
 
 Output formats (-o):
   kes-wpt     waypoints   .wpt      Kestrelmaps Waypoint (.wpt)

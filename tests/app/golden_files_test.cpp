@@ -120,6 +120,19 @@ std::vector<GoldenRow> GoldenRows()
         {"fit/garmin-edge-800.fit", kFitTracks, kGpxTrackOut, "garmin-edge-800.gpx", {"garmin-edge-800.gpx"}},
         {"fit/fitwrite-track.fit", kFitTracks, kGpx, "fitwrite-track.gpx", {"fitwrite-track.gpx"}},
         {"fit/Lctns_Instinct.fit", kFitWaypoints, kGpxWaypointsOut, "Lctns_Instinct.gpx", {"Lctns_Instinct.gpx"}},
+        {"tcx/kona2013.tcx", PositionText(Input::Tcx), kGpx, "kona2013.gpx", {"kona2013.gpx"}},
+        {"tcx/gtrnctr-readcp.tcx",
+         PositionText(Input::TcxCoursePoints),
+         kGpx,
+         "gtrnctr-readcp.gpx",
+         {"gtrnctr-readcp.gpx"}},
+        {"kml/kml-points.kml", PositionText(Input::KmlWaypoints), kGpx, "kml-points.gpx", {"kml-points.gpx"}},
+        {"kml/earth-expertgps-track.kml",
+         PositionText(Input::KmlTracks),
+         kGpx,
+         "earth-expertgps-track.gpx",
+         {"earth-expertgps-track.gpx"}},
+        {"golden/magellan.kml", PositionText(Input::KmlWaypoints), kGpx, "magellan-kml.gpx", {"magellan-kml.gpx"}},
     };
 }
 }  // namespace

@@ -36,5 +36,6 @@ mapsource/*.gdb gdb
 mapsource/*.mps mapsource
 nmea/* nmea
 tomtom/*.ov2 tomtom
+kml/*.kml kml
 LIST
 exit $status

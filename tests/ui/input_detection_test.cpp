@@ -211,14 +211,16 @@ TEST(FormatNotTold, SaysWhatTheContentLooksLikeAndOffersTheFormatsOfItsLook)
     TempDir dir;
     using enum Input;
     const std::vector<int> gpx = {Position(GpxWaypoints), Position(GpxTracks)};
+    const std::vector<int> xml = {Position(GpxWaypoints),    Position(GpxTracks),    Position(Tcx),
+                                  Position(TcxCoursePoints), Position(KmlWaypoints), Position(KmlTracks)};
     const struct {
         const char* name;
         std::string bytes;
         const char* looks;
         std::vector<int> mayBe;
     } rows[] = {
-        {"places.xml", "<?xml version=\"1.0\"?>\n<!-- by hand -->\n<kml xmlns=\"x\">",
-         "it looks like XML, its first element <kml>", gpx},
+        {"places.xml", "<?xml version=\"1.0\"?>\n<!-- by hand -->\n<osm version=\"0.6\">",
+         "it looks like XML, its first element <osm>", xml},
         {"dump.bin",
          std::string("MZ\x90\0\x03\0\0\0\x04", 9),
          "it looks like binary data: 4D 5A 90 00 03 00 00 00",
