@@ -25,6 +25,10 @@ enum class Input : int {
     TomTom,
     GpxWaypoints,
     GpxTracks,
+    GeoJsonWaypoints,
+    GeoJsonTracks,
+    CsvWaypoints,
+    CsvTracks,
     Count
 };
 

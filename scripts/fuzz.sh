@@ -15,7 +15,7 @@ shift || true
 timeout=${FUZZ_TIMEOUT:-1}
 jobs=${FUZZ_JOBS:-1}
 
-bash scripts/install-packages.sh clang-14 libclang-rt-14-dev cmake make libgtest-dev libexpat1-dev libgeographiclib-dev libhowardhinnant-date-dev libuchardet-dev
+bash scripts/install-packages.sh clang-14 libclang-rt-14-dev cmake make libgtest-dev libexpat1-dev libgeographiclib-dev libhowardhinnant-date-dev libuchardet-dev rapidjson-dev
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKES_BUILD_UI=OFF -DKES_BUILD_BENCH=OFF -DKES_SANITIZE=ON -DKES_FUZZ=ON \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" >/dev/null

@@ -1,8 +1,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian packages the build needs (rsvg-convert renders the icon, Expat
 # reads GPX, GeographicLib measures lengths on the ellipsoid, the date library
-# reads the system's time zones, uchardet guesses code pages).
-BUILD_PACKAGES=(g++ cmake make libgtest-dev libbenchmark-dev libexpat1-dev libgeographiclib-dev libhowardhinnant-date-dev libuchardet-dev tzdata qt6-base-dev qt6-svg-dev qt6-qpa-plugins librsvg2-bin)
+# reads the system's time zones, uchardet guesses code pages, RapidJSON
+# reads GeoJSON).
+BUILD_PACKAGES=(g++ cmake make libgtest-dev libbenchmark-dev libexpat1-dev libgeographiclib-dev libhowardhinnant-date-dev libuchardet-dev rapidjson-dev tzdata qt6-base-dev qt6-svg-dev qt6-qpa-plugins librsvg2-bin)
 # What the checks use besides: the GPX schema validator, validators of the
 # desktop entry and the metadata, the shared MIME database, what CPack and
 # lintian need to build and check the .deb, setfacl and getfacl for the
