@@ -61,6 +61,11 @@ void Name(CsvColumns& c, std::string_view header, int at)
     else if (OneOf(word, {"desc", "description"})) set(c.description);
     else if (OneOf(word, {"cmt", "comment"})) set(c.comment);
     else if (OneOf(word, {"sym", "symbol"})) set(c.symbol);
+    else if (OneOf(word, {"url", "link"})) set(c.link);
+    else if (word == "depth") set(c.depth);
+    else if (OneOf(word, {"temp", "temperature"})) set(c.temperature);
+    else if (OneOf(word, {"heart", "heartrate", "heart rate", "hr"})) set(c.heartRate);
+    else if (OneOf(word, {"cad", "caden", "cadence"})) set(c.cadence);
 }
 
 std::optional<CsvColumns> ColumnsUnder(std::string_view line, char separator)

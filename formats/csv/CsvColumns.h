@@ -14,7 +14,9 @@ struct CsvColumns {
     static constexpr int kNone = -1;
     char separator = ',';
     int latitude = kNone, longitude = kNone, elevation = kNone, time = kNone, date = kNone;
-    int name = kNone, description = kNone, comment = kNone, symbol = kNone;
+    int name = kNone, description = kNone, comment = kNone, symbol = kNone, link = kNone;
+    // What sensors measured beside the receiver.
+    int depth = kNone, temperature = kNone, heartRate = kNone, cadence = kNone;
     double metresPerUnit = 1;  // of the elevation column (feet where its header says so)
     // The header this product writes, with its kind, group and section columns.
     bool ours = false;

@@ -4,6 +4,7 @@
 // their sections); other files give a point per row from the columns their
 // header names.
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <set>
 #include <string>
@@ -45,6 +46,7 @@ public:
         elevations_.AddTo(result_.findings);
         times_.AddTo(result_.findings);
         numbers_.AddTo(result_.findings);
+        sensors_.AddTo(result_.findings);
         if (unknownKinds_ > 0)
             result_.findings.Add(FindingKind::Skipped,
                                  Plural(unknownKinds_, "row") +
@@ -125,7 +127,24 @@ private:
         p.description = Text(columns_.description);
         p.comment = Text(columns_.comment);
         p.symbol = Text(columns_.symbol);
+        if (const std::string link = Text(columns_.link); !link.empty()) p.links.push_back({.href = link});
+        TakeSensors(p);
         return p;
+    }
+
+    void TakeSensors(Point& p)
+    {
+        p.depth = sensors_.Decimal(Number(columns_.depth)).value_or(kNoValue);
+        p.celsius = sensors_.Decimal(Number(columns_.temperature)).value_or(kNoValue);
+        const auto whole = [this](int column) {
+            const auto value = sensors_.Decimal(Number(column));
+            if (value && *value >= 0 && *value < 1000 && *value == std::floor(*value))
+                return static_cast<std::int16_t>(*value);
+            if (value) sensors_.Count();
+            return std::int16_t{-1};
+        };
+        p.heartRate = whole(columns_.heartRate);
+        p.cadence = whole(columns_.cadence);
     }
 
     void TakeOther()
@@ -218,7 +237,8 @@ private:
     std::map<std::int32_t, std::size_t> routes_;
     std::map<std::int32_t, Group> tracks_;
     std::set<std::int32_t> routesPassed_, tracksPassed_;
-    UnreadableValues elevations_{"elevations"}, times_{"times"}, numbers_{"track and route numbers"};
+    UnreadableValues elevations_{"elevations"}, times_{"times"}, numbers_{"track and route numbers"},
+        sensors_{"depths, temperatures, heart rates and cadences"};
     std::int64_t unknownKinds_ = 0, unclosed_ = 0;
 };
 
