@@ -116,10 +116,10 @@ void CsvRecord::Clear()
     bytes_ = 0;
 }
 
-bool CsvRecord::Feed(std::string_view line)
+bool CsvRecord::Feed(std::string_view line, std::string_view lineBreak)
 {
     if (!open_) Clear();
-    else field_ += '\n';
+    else field_ += lineBreak;
     bytes_ += line.size() + 1;
     for (std::size_t at = 0; at < line.size(); ++at) {
         const char c = line[at];

@@ -31,13 +31,14 @@ struct CsvColumns {
 std::optional<CsvColumns> CsvHeader(std::string_view line);
 
 // The fields of a record, fed a line at a time: a quoted field may hold the
-// separator, doubled quotes and line breaks (read as LF), so that its record
-// goes on on the next line.
+// separator, doubled quotes and line breaks, so that its record goes on on
+// the next line.
 class CsvRecord {
 public:
     explicit CsvRecord(char separator) : separator_(separator) {}
-    // True when the record is whole: no quoted field is open at the line's end.
-    bool Feed(std::string_view line);
+    // True when the record is whole: no quoted field is open at the line's
+    // end. `lineBreak`: what ended the line before, which a field open over it holds.
+    bool Feed(std::string_view line, std::string_view lineBreak = "\n");
     // The fields of the record fed (valid until the next is fed), and its bytes so far.
     const std::vector<std::string>& Fields() const { return fields_; }
     std::size_t Bytes() const { return bytes_; }

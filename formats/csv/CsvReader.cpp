@@ -57,6 +57,9 @@ public:
                                  Plural(unclosed_, "row") + " whose quote is not closed within 1 MB left out",
                                  unclosed_);
         if (!track_.points.empty()) result_.document.tracks.push_back(std::move(track_));
+        // A route without a road holds no counts of its links.
+        for (Route& route : result_.document.routes)
+            if (route.links.empty()) route.linksAfter.clear();
         result_.routesLeftOut = static_cast<std::int64_t>(routesPassed_.size());
         result_.tracksLeftOut = static_cast<std::int64_t>(tracksPassed_.size());
     }
@@ -269,7 +272,7 @@ ReadResult ReadCsvFile(const InputSource& source, const ReadOptions& options)
     bool open = false;
     while (lines.Next(line)) {
         if (!open && line.find_first_not_of(" \t") == std::string_view::npos) continue;  // a blank line is no row
-        open = !record.Feed(line);
+        open = !record.Feed(line, lines.BreakBefore());
         if (open && record.Bytes() > kLongestRecord) {
             rows.CountUnclosed();
             record.Clear();
