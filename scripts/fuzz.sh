@@ -38,6 +38,8 @@ fixture_seeds() {
     tomtom-ov2) echo "$fixtures/tomtom/*.ov2" ;;
     mapsource-*) echo "$fixtures/mapsource/*" ;;
     gpx-*) echo "$fixtures/gpx/*.gpx" ;;
+    geojson-*) echo "$fixtures/geojson/*.geojson $fixtures/golden/*.geojson" ;;
+    csv-*) echo "$fixtures/csv/*.csv $fixtures/golden/*.csv" ;;
   esac
 }
 

@@ -107,6 +107,12 @@ std::vector<GoldenRow> GoldenRows()
         {"magellan/magellan.rte", kMagellanWaypoint, kKml, "magellan.kml", {"magellan.kml"}},
         {"mapsource/route.mps", kMapsourceWaypoints, kGeoJson, "route.geojson", {"route.geojson"}},
         {"gpx/basecamp.gpx", kGpxWaypointsIn, kCsv, "basecamp.csv", {"basecamp.csv"}},
+        {"geojson/geojson.geojson", PositionText(Input::GeoJsonWaypoints), kGpx, "geojson.gpx", {"geojson.gpx"}},
+        {"geojson/geojson.geojson", PositionText(Input::GeoJsonTracks), kGpxTrackOut, "geojson-trk.gpx",
+         {"geojson-trk.gpx"}},
+        {"csv/headerdetection.csv", PositionText(Input::CsvWaypoints), kGpx, "headerdetection.gpx",
+         {"headerdetection.gpx"}},
+        {"csv/GC7FA4.csv", PositionText(Input::CsvTracks), kGpxTrackOut, "GC7FA4-csv.gpx", {"GC7FA4-csv.gpx"}},
     };
 }
 }  // namespace
