@@ -287,6 +287,10 @@ private:
 
     bool Value(std::string_view text, bool number, bool null = false)
     {
+        if (levels_.empty()) {
+            notAnObject_ = true;
+            return false;
+        }
         Level& top = levels_.back();
         switch (top.role) {
         case Role::Coordinates: PositionValue(top, text, number); break;
@@ -382,9 +386,10 @@ std::string Summary(const Findings& findings)
 {
     std::string text;
     for (const Finding& f : findings.All()) {
-        if (f.message.empty()) continue;
         if (!text.empty()) text += "; ";
-        text += f.message;
+        text += f.kind == FindingKind::Unusable && f.message.empty()
+                    ? std::to_string(f.count) + (f.count == 1 ? " position" : " positions") + " not a pair of numbers"
+                    : f.message;
     }
     return text;
 }

@@ -162,6 +162,7 @@ TEST(GeoJsonReader, BadInputs)
     }
     const std::pair<const char*, std::string> refused[] = {
         {"not a JSON object", "[1,2]"},
+        {"a number alone", "42"},
         {"no GeoJSON type", R"({"name":"x"})"},
         {"nothing readable", Collection(Feature("", R"({"type":"Point","coordinates":["a","b"]})"))},
         {"only areas", Collection(Feature("", R"({"type":"Polygon","coordinates":[[[1,2],[3,4],[1,2]]]})"))},
