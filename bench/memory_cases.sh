@@ -85,6 +85,27 @@ if [ -x "$build/bench/kes-bench-inputs" ]; then
     "$bin/kes-convert" -q -i kml-trk "$work/large.kml" -O "$work/large-kml.gpx"
   rm -rf "$work/in" "$work"/large*
 fi
+# GeoJSON of 1 GB: one line of 19 million points whose times come after
+# it (the properties after the geometry), and 10 million point features.
+awk 'BEGIN {
+  printf "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\",\"geometry\":{\"type\":\"LineString\",\"coordinates\":["
+  n = 19000000
+  for (i = 0; i < n; i++) printf "%s[%.7f,%.7f,%.1f]", (i ? "," : ""), 7 + i / 1e8, 45 + i / 1e8, i % 3000
+  printf "]},\"properties\":{\"name\":\"long\",\"coordTimes\":["
+  for (i = 0; i < n; i++) printf "%s\"2020-06-%02dT%02d:%02d:%02dZ\"", (i ? "," : ""), 1 + int(i / 86400) % 28, int(i / 3600) % 24, int(i / 60) % 60, i % 60
+  printf "]}}]}\n"
+}' >"$work/line.geojson"
+awk 'BEGIN {
+  printf "{\"type\":\"FeatureCollection\",\"features\":["
+  for (i = 0; i < 10000000; i++)
+    printf "%s{\"type\":\"Feature\",\"properties\":{\"name\":\"P%d\"},\"geometry\":{\"type\":\"Point\",\"coordinates\":[%.6f,%.6f]}}\n", (i ? "," : ""), i, 7 + i / 1e7, 45 + i / 1e7
+  printf "]}\n"
+}' >"$work/points.geojson"
+measure "GeoJSON, $(($(stat -c %s "$work/line.geojson") / 1000000)) MB, one line, times after it" \
+  "$bin/kes-convert" -q "$work/line.geojson" -o gpx -O /dev/null
+measure "GeoJSON, $(($(stat -c %s "$work/points.geojson") / 1000000)) MB, 10 million point features" \
+  "$bin/kes-convert" -q "$work/points.geojson" -o gpx -O /dev/null
+rm -f "$work/line.geojson" "$work/points.geojson"
 
 if [ -x "$bin/kesTranscribe" ]; then
   # A copy of the window program, so that its settings file is the one beside it.

@@ -94,6 +94,33 @@ bool IsNobletecFile(const FileLook& f)
     return false;
 }
 
+// A GeoJSON file is a JSON object whose "type" names a feature collection,
+// a feature or a geometry (TopoJSON, which names geometries too, is a "Topology").
+bool IsGeoJsonFile(const FileLook& f)
+{
+    std::string_view head = f.Head();
+    if (head.starts_with("\xEF\xBB\xBF")) head.remove_prefix(3);
+    const std::size_t start = head.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos || head[start] != '{' || !f.HeadHolds("\"type\"") ||
+        f.HeadHolds("\"Topology\""))
+        return false;
+    for (const std::string_view type :
+         {"\"FeatureCollection\""sv, "\"Feature\""sv, "\"Point\""sv, "\"MultiPoint\""sv, "\"LineString\""sv,
+          "\"MultiLineString\""sv, "\"Polygon\""sv, "\"MultiPolygon\""sv, "\"GeometryCollection\""sv})
+        if (f.HeadHolds(type)) return true;
+    return false;
+}
+
+// A CSV file of points names latitude and longitude columns in its first line.
+bool IsCsvFile(const FileLook& f)
+{
+    std::string_view head = f.Head();
+    const std::size_t start = head.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos) return false;
+    head.remove_prefix(start);
+    return IsCsvHeaderLine(head.substr(0, head.find_first_of("\r\n")));
+}
+
 std::string OutputNamed(const WriteRequest& r, const char* extension)
 {
     return r.exactNames ? r.outputName : ChangeFileExt(r.outputName, extension);
@@ -419,6 +446,34 @@ constexpr InputFormatRow kInputRows[] = {
      .severalTracks = true,
      .unicodeTexts = true,
      .looks = FileLooks::Xml},
+    {.position = Position(Input::GeoJsonWaypoints),
+     .texts = {"geojson-wpt", "GeoJSON Waypoints/Routes (.geojson)", "wp", "geojson;json",
+               "GeoJSON Waypoint (*.geojson;*.json)", "*.geojson;*.json"},
+     .recognise = IsGeoJsonFile,
+     .loading = "Loading GeoJSON Waypoints",
+     .read = ReadGeoJsonFile,
+     .unicodeTexts = true},
+    {.position = Position(Input::GeoJsonTracks),
+     .texts = {"geojson-trk", "GeoJSON Tracks (.geojson)", "trk", "geojson;json", "GeoJSON Track (*.geojson;*.json)",
+               "*.geojson;*.json"},
+     .recognise = IsGeoJsonFile,
+     .loading = "Loading GeoJSON Tracks",
+     .read = ReadGeoJsonFile,
+     .severalTracks = true,
+     .unicodeTexts = true},
+    {.position = Position(Input::CsvWaypoints),
+     .texts = {"csv-wpt", "CSV Waypoints/Routes (.csv)", "wp", "csv", "CSV Waypoint (*.csv)", "*.csv"},
+     .recognise = IsCsvFile,
+     .loading = "Loading CSV Waypoints",
+     .read = ReadCsvFile,
+     .unicodeTexts = true},
+    {.position = Position(Input::CsvTracks),
+     .texts = {"csv-trk", "CSV Tracks (.csv)", "trk", "csv", "CSV Track (*.csv)", "*.csv"},
+     .recognise = IsCsvFile,
+     .loading = "Loading CSV Tracks",
+     .read = ReadCsvFile,
+     .severalTracks = true,
+     .unicodeTexts = true},
 };
 
 constexpr OutputFormatRow kOutputRows[] = {

@@ -37,6 +37,10 @@ enum class Input : int {
     TcxCoursePoints,
     KmlWaypoints,
     KmlTracks,
+    GeoJsonWaypoints,
+    GeoJsonTracks,
+    CsvWaypoints,
+    CsvTracks,
     Count
 };
 

@@ -15,7 +15,7 @@ shift || true
 timeout=${FUZZ_TIMEOUT:-1}
 jobs=${FUZZ_JOBS:-1}
 
-bash scripts/install-packages.sh clang-14 libclang-rt-14-dev cmake make libgtest-dev libexpat1-dev libgeographiclib-dev libhowardhinnant-date-dev libuchardet-dev zlib1g-dev libarchive-dev
+bash scripts/install-packages.sh clang-14 libclang-rt-14-dev cmake make libgtest-dev libexpat1-dev libgeographiclib-dev libhowardhinnant-date-dev libuchardet-dev zlib1g-dev libarchive-dev rapidjson-dev
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKES_BUILD_UI=OFF -DKES_BUILD_BENCH=OFF -DKES_SANITIZE=ON -DKES_FUZZ=ON \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" >/dev/null
@@ -45,6 +45,8 @@ fixture_seeds() {
     fit|fit-wpt) echo "$fixtures/fit/*.fit" ;;
     tcx*) echo "$fixtures/tcx/*.tcx" ;;
     kml*) echo "$fixtures/kml/*.kml" ;;
+    geojson-*) echo "$fixtures/geojson/*.geojson $fixtures/golden/*.geojson" ;;
+    csv-*) echo "$fixtures/csv/*.csv $fixtures/golden/*.csv" ;;
   esac
 }
 

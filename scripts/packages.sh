@@ -2,8 +2,8 @@
 # The Debian packages the build needs (rsvg-convert renders the icon, Expat
 # reads GPX, GeographicLib measures lengths on the ellipsoid, the date library
 # reads the system's time zones, uchardet guesses code pages, zlib and
-# libarchive unpack gzip and zip inputs).
-BUILD_PACKAGES=(g++ cmake make libgtest-dev libbenchmark-dev libexpat1-dev libgeographiclib-dev libhowardhinnant-date-dev libuchardet-dev zlib1g-dev libarchive-dev tzdata qt6-base-dev qt6-svg-dev qt6-qpa-plugins librsvg2-bin)
+# libarchive unpack gzip and zip inputs, RapidJSON reads GeoJSON).
+BUILD_PACKAGES=(g++ cmake make libgtest-dev libbenchmark-dev libexpat1-dev libgeographiclib-dev libhowardhinnant-date-dev libuchardet-dev zlib1g-dev libarchive-dev rapidjson-dev tzdata qt6-base-dev qt6-svg-dev qt6-qpa-plugins librsvg2-bin)
 # What the checks use besides: the GPX schema validator, validators of the
 # desktop entry and the metadata, the shared MIME database, what CPack and
 # lintian need to build and check the .deb, setfacl and getfacl for the

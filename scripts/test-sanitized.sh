@@ -5,7 +5,7 @@
 # fuzz corpus and of every input that once crashed is part of it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-packages.sh g++ cmake make libgtest-dev libexpat1-dev libgeographiclib-dev libhowardhinnant-date-dev libuchardet-dev zlib1g-dev libarchive-dev tzdata libxml2-utils acl \
+bash scripts/install-packages.sh g++ cmake make libgtest-dev libexpat1-dev libgeographiclib-dev libhowardhinnant-date-dev libuchardet-dev zlib1g-dev libarchive-dev rapidjson-dev tzdata libxml2-utils acl \
   gdal-bin gpsbabel python3
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKES_SANITIZE=ON -DKES_WERROR=ON -DKES_BUILD_UI=OFF -DKES_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$(nproc)"

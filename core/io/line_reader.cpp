@@ -102,9 +102,13 @@ void LineReader::EndLineAt(std::size_t stop)
         return;
     }
     position_ = stop + 1;
+    lastBreak_ = end == '\r' ? "\r" : "\n";
     if (end != '\r') return;
     if (position_ < HeldEnd()) {
-        if (HeldAt(position_) == '\n') ++position_;
+        if (HeldAt(position_) == '\n') {
+            ++position_;
+            lastBreak_ = "\r\n";
+        }
     } else {
         crPending_ = !ended_;
     }
@@ -128,7 +132,10 @@ bool LineReader::AtEnd()
     if (skippingLine_) SkipRestOfLine();
     if (crPending_) {
         crPending_ = false;
-        if (ByteAtPosition() && HeldAt(position_) == '\n') ++position_;
+        if (ByteAtPosition() && HeldAt(position_) == '\n') {
+            ++position_;
+            lastBreak_ = "\r\n";
+        }
     }
     return !ByteAtPosition() || HeldAt(position_) == '\x1A';
 }
@@ -139,6 +146,8 @@ bool LineReader::Next(std::string_view& line)
         line = {};
         return false;
     }
+    breakBefore_ = lastBreak_;
+    lastBreak_ = {};
     const std::size_t start = position_;
     std::size_t searched = start;  // no line end lies before it
     for (;;) {

@@ -42,6 +42,9 @@ public:
 
     // What the text is written in.
     TextUnits Units() const { return units_; }
+    // The break that ended the line before the one last read ("\r\n", "\n"
+    // or "\r"): what a quoted text that goes on over lines holds there.
+    std::string_view BreakBefore() const { return breakBefore_; }
 
 private:
     explicit LineReader(std::shared_ptr<InputFile> input, UnitsFound units = {});
@@ -69,4 +72,5 @@ private:
     std::size_t position_ = 0;
     bool crPending_ = false;     // a line ended at a CR whose next byte was not held yet
     bool skippingLine_ = false;  // the rest of an over-long line is still to be passed
+    std::string_view lastBreak_, breakBefore_;
 };

@@ -21,3 +21,14 @@ void AppendCsvField(std::string& out, std::string_view utf8);
 // route in the document, from 1, on its points); a field without a value is
 // empty.
 WriteResult WriteCsvFile(const Document& document, const WriteRequest& request);
+
+// True when a line is a CSV header naming latitude and longitude columns.
+bool IsCsvHeaderLine(std::string_view line);
+
+// The CSV this product writes, read back to the document written; another
+// CSV file whose header line names latitude and longitude columns (and
+// perhaps elevation, time or date, name, description, comment, symbol),
+// separated by commas, semicolons or tabs, as waypoints, or as one track
+// for a track output. Rows whose position cannot be read are left out and
+// counted; a file whose header names no position columns is refused.
+ReadResult ReadCsvFile(const InputSource& source, const ReadOptions& options);

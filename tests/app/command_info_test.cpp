@@ -63,6 +63,15 @@ TEST(CommandInfo, FiguresOfEveryRealFileMatchTheGolden)
     std::size_t refused = 0;
     for (const std::string& line : r.errLines) refused += line.find(": not read: ") != std::string::npos;
     EXPECT_EQ(refused, 2u) << r.err;
+    // warned of as early.
+    // The areas of the GeoJSON file, which no document holds, are said left out.
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.errLines.size(), 3u) << r.err;
+    for (const std::string& line : r.errLines)
+        EXPECT_TRUE(line.find(": not read: ") != std::string::npos ||
+                    line ==
+                        "kes-convert: geojson/geojson.geojson: 2 areas (polygons) left out: a document holds no areas")
+            << line;
     const char* update = std::getenv("KES_UPDATE_GOLDEN");
     if (update && std::string(update) == "1") WriteText(golden, r.out);
     EXPECT_EQ(r.out, ReadText(golden));

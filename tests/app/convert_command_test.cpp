@@ -469,6 +469,26 @@ TEST(ConvertCommand, ListsTheFormats)
   tcx-wpt        waypoints  .tcx        Training Center Course Points (.tcx)
   kml-wpt        waypoints  .kml        KML Waypoints/Routes (.kml)
   kml-trk        tracks     .kml        KML Tracks (.kml)
+  kes-wpt        waypoints  .wpt            Kestrelmaps Waypoint (.wpt)
+  kes-plt        tracks     .plt            Kestrelmaps Track (.plt)
+  holux-wrt      waypoints  .wrt            Holux Waypoint (.wrt)
+  holux-tlg      tracks     .tlg            Holux Track (.tlg)
+  mapsend-wpt    waypoints  .wpt            Mapsend Waypoint (.wpt)
+  mapsend-trk    tracks     .trk            Mapsend Track (.trk)
+  nobletec-wpt   waypoints  .txt            Nobletec Export File - Waypoints (.txt)
+  nobletec-trk   tracks     .txt            Nobletec Export File - Tracks (.txt)
+  nmea           tracks     .nmea .log      NMEA Log of GPRMC Sentences
+  magellan-wpt   waypoints  -               Magellan GPS Waypoint
+  magellan-trk   tracks     -               Magellan GPS Track
+  mapsource-wpt  waypoints  .mps .gdb       Mapsource Route/Waypoint
+  mapsource-trk  tracks     .mps .gdb       Mapsource Track
+  tomtom-ov2     waypoints  .ov2            TomTom Waypoint
+  gpx-wpt        waypoints  .gpx            GPX Waypoints/Routes (.gpx)
+  gpx-trk        tracks     .gpx            GPX Tracks (.gpx)
+  geojson-wpt    waypoints  .geojson .json  GeoJSON Waypoints/Routes (.geojson)
+  geojson-trk    tracks     .geojson .json  GeoJSON Tracks (.geojson)
+  csv-wpt        waypoints  .csv            CSV Waypoints/Routes (.csv)
+  csv-trk        tracks     .csv            CSV Tracks (.csv)
 
 Output formats (-o):
   kes-wpt     waypoints   .wpt      Kestrelmaps Waypoint (.wpt)

@@ -133,6 +133,18 @@ std::vector<GoldenRow> GoldenRows()
          "earth-expertgps-track.gpx",
          {"earth-expertgps-track.gpx"}},
         {"golden/magellan.kml", PositionText(Input::KmlWaypoints), kGpx, "magellan-kml.gpx", {"magellan-kml.gpx"}},
+        {"geojson/geojson.geojson", PositionText(Input::GeoJsonWaypoints), kGpx, "geojson.gpx", {"geojson.gpx"}},
+        {"geojson/geojson.geojson",
+         PositionText(Input::GeoJsonTracks),
+         kGpxTrackOut,
+         "geojson-trk.gpx",
+         {"geojson-trk.gpx"}},
+        {"csv/headerdetection.csv",
+         PositionText(Input::CsvWaypoints),
+         kGpx,
+         "headerdetection.gpx",
+         {"headerdetection.gpx"}},
+        {"csv/GC7FA4.csv", PositionText(Input::CsvTracks), kGpxTrackOut, "GC7FA4-csv.gpx", {"GC7FA4-csv.gpx"}},
     };
 }
 }  // namespace

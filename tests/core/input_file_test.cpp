@@ -66,6 +66,7 @@ void ExpectSameLines(LineReader& file, const std::string& content, const std::st
     while (memory.Next(held)) {
         ASSERT_TRUE(file.Next(line)) << path;
         ASSERT_EQ(line, held) << path;
+        ASSERT_EQ(file.BreakBefore(), memory.BreakBefore()) << path;
     }
     EXPECT_FALSE(file.Next(line)) << path;
 }

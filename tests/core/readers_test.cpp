@@ -156,6 +156,25 @@ TEST(LineReader, AgreesWithTheRulesOnRandomBytes)
     }
 }
 
+// The lines and the breaks between them give back the content, but for the
+// break after the last line.
+TEST(LineReader, TheBreaksBetweenLinesGiveBackTheContent)
+{
+    const std::string alphabet = "ab,\r\n\r\n";
+    std::mt19937 random(5);
+    for (int round = 0; round < 3000; ++round) {
+        std::string content(random() % 70, ' ');
+        for (char& c : content) c = alphabet[random() % alphabet.size()];
+        LineReader reader(content);
+        std::string joined, line;
+        for (bool first = true; reader.Next(line); first = false)
+            joined += (first ? "" : std::string(reader.BreakBefore())) + line;
+        ASSERT_TRUE(content.starts_with(joined)) << round;
+        const std::string rest = content.substr(joined.size());
+        EXPECT_TRUE(rest.empty() || rest == "\n" || rest == "\r" || rest == "\r\n") << round;
+    }
+}
+
 TEST(LineReader, AnOverlongLineGivesItsFirstPartAndTheNextLineFollows)
 {
     TempDir dir;
