@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "core/convert/catalogue.h"
-#include "core/time/clock.h"
 #include "core/convert/convert.h"
 #include "core/convert/format_lookup.h"
+#include "core/time/clock.h"
 #include "formats/format_table.h"
 
 namespace {
-class PrintingFrontEnd final : public FrontEnd {
+class PrintingFrontEnd final : public PaneFrontEnd {
 public:
     void AddLine(const std::string& text) override { std::printf("%s\n", text.c_str()); }
     void ClearLines() override {}

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "core/convert/catalogue.h"
-#include "core/io/file_names.h"
 #include "core/convert/format_lookup.h"
+#include "core/io/file_names.h"
 #include "formats/csv/Csv.h"
 #include "formats/document/Symbols.h"
 #include "formats/geojson/GeoJson.h"
@@ -28,14 +28,15 @@ namespace {
 using namespace std::string_view_literals;
 
 // The texts of the formats that are both read and written.
-constexpr FormatTexts kKesWaypointTexts{"kes-wpt", "Kestrelmaps Waypoint (.wpt)",  "wp",
+constexpr FormatTexts kKesWaypointTexts{"kes-wpt", "Kestrelmaps Waypoint (.wpt)",  FormatKind::Waypoints,
                                         "wpt",     "Kestrelmaps Waypoint (*.wpt)", "*.wpt"};
-constexpr FormatTexts kKesTrackTexts{"kes-plt", "Kestrelmaps Track (.plt)",  "trk",
+constexpr FormatTexts kKesTrackTexts{"kes-plt", "Kestrelmaps Track (.plt)",  FormatKind::Tracks,
                                      "plt",     "Kestrelmaps Track (*.plt)", "*.plt"};
-constexpr FormatTexts kHoluxWaypointTexts{"holux-wrt", "Holux Waypoint (.wrt)",  "wp",
+constexpr FormatTexts kHoluxWaypointTexts{"holux-wrt", "Holux Waypoint (.wrt)",  FormatKind::Waypoints,
                                           "wrt",       "Holux Waypoint (*.wrt)", "*.wrt"};
-constexpr FormatTexts kHoluxTrackTexts{"holux-tlg", "Holux Track (.tlg)", "trk", "tlg", "Holux Track (*.tlg)", "*.tlg"};
-constexpr FormatTexts kGpxWaypointTexts{"gpx-wpt", "GPX Waypoints/Routes (.gpx)", "wp",
+constexpr FormatTexts kHoluxTrackTexts{"holux-tlg", "Holux Track (.tlg)",  FormatKind::Tracks,
+                                       "tlg",       "Holux Track (*.tlg)", "*.tlg"};
+constexpr FormatTexts kGpxWaypointTexts{"gpx-wpt", "GPX Waypoints/Routes (.gpx)", FormatKind::Waypoints,
                                         "gpx",     "GPX Waypoint (*.gpx)",        "*.gpx"};
 
 // Signatures. A MapSend file starts with a counted text of 13 characters,
@@ -244,60 +245,64 @@ constexpr InputFormatRow kInputRows[] = {
      .severalTracks = true,
      .looks = FileLooks::Binary},
     {.position = Position(Input::MapsendWaypoint),
-     .texts = {"mapsend-wpt", "Mapsend Waypoint (.wpt)", "wp", "wpt", "Mapsend Waypoint (*.wpt)", "*.wpt"},
+     .texts = {"mapsend-wpt", "Mapsend Waypoint (.wpt)", FormatKind::Waypoints, "wpt", "Mapsend Waypoint (*.wpt)",
+               "*.wpt"},
      .recognise = [](const FileLook& f) { return IsMapsendFile(f) && f.HoldsAt(14, "\x01\x00\x00\x00"sv); },
      .loading = "Loading Mapsend Waypoint file",
      .read = ReadMapsendWaypointFile,
      .looks = FileLooks::Binary},
     {.position = Position(Input::MapsendTrack),
-     .texts = {"mapsend-trk", "Mapsend Track (.trk)", "trk", "trk", "Mapsend Track (*.trk)", "*.trk"},
+     .texts = {"mapsend-trk", "Mapsend Track (.trk)", FormatKind::Tracks, "trk", "Mapsend Track (*.trk)", "*.trk"},
      .recognise = [](const FileLook& f) { return IsMapsendFile(f) && f.HoldsAt(14, "\x02\x00\x00\x00"sv); },
      .loading = "Loading Mapsend Track file",
      .read = ReadMapsendTrackFile,
      .looks = FileLooks::Binary},
     {.position = Position(Input::NobletecWaypoints),
-     .texts = {"nobletec-wpt", "Nobletec Export File - Waypoints (.txt)", "wp", "txt", "Nobletec Waypoint (*.txt)",
-               "*.txt"},
+     .texts = {"nobletec-wpt", "Nobletec Export File - Waypoints (.txt)", FormatKind::Waypoints, "txt",
+               "Nobletec Waypoint (*.txt)", "*.txt"},
      .recognise = IsNobletecFile,
      .loading = "Loading Nobletec Export File",
      .read = ReadNobletecFile},
     {.position = Position(Input::NobletecTracks),
-     .texts = {"nobletec-trk", "Nobletec Export File - Tracks (.txt)", "trk", "txt", "Nobletec Track (*.txt)", "*.txt"},
+     .texts = {"nobletec-trk", "Nobletec Export File - Tracks (.txt)", FormatKind::Tracks, "txt",
+               "Nobletec Track (*.txt)", "*.txt"},
      .recognise = IsNobletecFile,
      .loading = "Loading Nobletec Export File",
      .read = ReadNobletecFile},
     {.position = Position(Input::Nmea),
-     .texts = {"nmea", "NMEA Log of GPRMC Sentences", "trk", "nmea;log", "NMEA Log (*.*)", "*.*"},
+     .texts = {"nmea", "NMEA Log of GPRMC Sentences", FormatKind::Tracks, "nmea;log", "NMEA Log (*.*)", "*.*"},
      .recognise = IsNmeaLog,
      .loading = "Loading NMEA Log File",
      .read = ReadNmeaLogFile,
      .unicodeTexts = true},
     {.position = Position(Input::MagellanWaypoint),
-     .texts = {"magellan-wpt", "Magellan GPS Waypoint", "wp", "", "Magellan GPS Waypoint (*.*)", "*.*"},
+     .texts = {"magellan-wpt", "Magellan GPS Waypoint", FormatKind::Waypoints, "", "Magellan GPS Waypoint (*.*)",
+               "*.*"},
      .recognise = [](const FileLook& f) { return f.HeadHolds("$PMGNWPL,"); },
      .loading = "Loading Magellan GPS Waypoint file",
      .read = ReadMagellanFile},
     {.position = Position(Input::MagellanTrack),
-     .texts = {"magellan-trk", "Magellan GPS Track", "trk", "", "Magellan GPS Track (*.*)", "*.*"},
+     .texts = {"magellan-trk", "Magellan GPS Track", FormatKind::Tracks, "", "Magellan GPS Track (*.*)", "*.*"},
      .recognise = [](const FileLook& f) { return f.HeadHolds("$PMGNTRK,"); },
      .loading = "Loading Magellan GPS Track file",
      .read = ReadMagellanFile},
     {.position = Position(Input::MapsourceWaypoints),
-     .texts = {"mapsource-wpt", "Mapsource Route/Waypoint", "wp", "mps;gdb", "Mapsource Waypoint (*.mps;*.gdb)",
-               "*.mps;*.gdb"},
+     .texts = {"mapsource-wpt", "Mapsource Route/Waypoint", FormatKind::Waypoints, "mps;gdb",
+               "Mapsource Waypoint (*.mps;*.gdb)", "*.mps;*.gdb"},
      .recognise = IsMapsourceFile,
      .loading = "Loading Mapsource Waypoints",
      .read = ReadMapsourceFile,
      .looks = FileLooks::Binary},
     {.position = Position(Input::MapsourceTracks),
-     .texts = {"mapsource-trk", "Mapsource Track", "trk", "mps;gdb", "Mapsource Track (*.mps;*.gdb)", "*.mps;*.gdb"},
+     .texts = {"mapsource-trk", "Mapsource Track", FormatKind::Tracks, "mps;gdb", "Mapsource Track (*.mps;*.gdb)",
+               "*.mps;*.gdb"},
      .recognise = IsMapsourceFile,
      .loading = "Loading Mapsource Tracks",
      .read = ReadMapsourceFile,
      .severalTracks = true,
      .looks = FileLooks::Binary},
     {.position = Position(Input::TomTom),
-     .texts = {"tomtom-ov2", "TomTom Waypoint", "wp", "ov2", "TomTom Waypoint (*.ov2)", "*.ov2"},
+     .texts = {"tomtom-ov2", "TomTom Waypoint", FormatKind::Waypoints, "ov2", "TomTom Waypoint (*.ov2)", "*.ov2"},
      .recognise = nullptr,
      .loading = "Loading TomTom Waypoints",
      .read = ReadTomTomFile,
@@ -311,7 +316,7 @@ constexpr InputFormatRow kInputRows[] = {
      .unicodeTexts = true,
      .looks = FileLooks::Xml},
     {.position = Position(Input::GpxTracks),
-     .texts = {"gpx-trk", "GPX Tracks (.gpx)", "trk", "gpx", "GPX Track (*.gpx)", "*.gpx"},
+     .texts = {"gpx-trk", "GPX Tracks (.gpx)", FormatKind::Tracks, "gpx", "GPX Track (*.gpx)", "*.gpx"},
      .recognise = IsGpxFile,
      .loading = "Loading GPX Tracks",
      .read = ReadGpxFile,
@@ -376,7 +381,7 @@ constexpr OutputFormatRow kOutputRows[] = {
      .writesKeptExtensions = true,
      .holds = GpxHolds(true, false)},
     {.position = Position(Output::GpxTrack),
-     .texts = {"gpx-trk", "GPX Track (.gpx)", "trk", "gpx", "GPX Track (*.gpx)", "*.gpx"},
+     .texts = {"gpx-trk", "GPX Track (.gpx)", FormatKind::Tracks, "gpx", "GPX Track (*.gpx)", "*.gpx"},
      .writing = "Writing GPX Track file",
      .file = GpxFile,
      .write = WriteGpxTrackFile,
@@ -385,7 +390,7 @@ constexpr OutputFormatRow kOutputRows[] = {
      .writesKeptExtensions = true,
      .holds = GpxHolds(false, true)},
     {.position = Position(Output::Gpx),
-     .texts = {"gpx", "GPX Waypoints, Routes and Tracks (.gpx)", "all", "gpx", "GPX (*.gpx)", "*.gpx"},
+     .texts = {"gpx", "GPX Waypoints, Routes and Tracks (.gpx)", FormatKind::Everything, "gpx", "GPX (*.gpx)", "*.gpx"},
      .writing = "Writing GPX file",
      .file = GpxFile,
      .write = WriteGpxFile,
@@ -394,22 +399,22 @@ constexpr OutputFormatRow kOutputRows[] = {
      .writesKeptExtensions = true,
      .holds = GpxHolds(true, true)},
     {.position = Position(Output::Kml),
-     .texts = {"kml", "KML Waypoints, Routes and Tracks (.kml)", "all", "kml", "KML (*.kml)", "*.kml"},
+     .texts = {"kml", "KML Waypoints, Routes and Tracks (.kml)", FormatKind::Everything, "kml", "KML (*.kml)", "*.kml"},
      .writing = "Writing KML file",
      .file = KmlFile,
      .write = WriteKmlFile,
      .extension = ".kml",
      .holds = kKmlHolds},
     {.position = Position(Output::GeoJson),
-     .texts = {"geojson", "GeoJSON Waypoints, Routes and Tracks (.geojson)", "all", "geojson", "GeoJSON (*.geojson)",
-               "*.geojson"},
+     .texts = {"geojson", "GeoJSON Waypoints, Routes and Tracks (.geojson)", FormatKind::Everything, "geojson",
+               "GeoJSON (*.geojson)", "*.geojson"},
      .writing = "Writing GeoJSON file",
      .file = GeoJsonFile,
      .write = WriteGeoJsonFile,
      .extension = ".geojson",
      .holds = kGeoJsonHolds},
     {.position = Position(Output::Csv),
-     .texts = {"csv", "CSV Waypoints, Routes and Tracks (.csv)", "all", "csv", "CSV (*.csv)", "*.csv"},
+     .texts = {"csv", "CSV Waypoints, Routes and Tracks (.csv)", FormatKind::Everything, "csv", "CSV (*.csv)", "*.csv"},
      .writing = "Writing CSV file",
      .file = CsvFile,
      .write = WriteCsvFile,
@@ -422,9 +427,7 @@ constexpr bool Filled(const char* text) { return text != nullptr && *text != '\0
 
 constexpr bool Named(const FormatTexts& t)
 {
-    const std::string_view kind = t.kind ? t.kind : "";
-    return Filled(t.name) && Filled(t.caption) && (kind == "wp" || kind == "trk" || kind == kEverythingKind) &&
-           t.extensions != nullptr && Filled(t.description) && Filled(t.pattern);
+    return Filled(t.name) && Filled(t.caption) && t.extensions != nullptr && Filled(t.description) && Filled(t.pattern);
 }
 
 template <typename Row, std::size_t N>
@@ -447,7 +450,7 @@ constexpr bool NamesUnique(const Row (&rows)[N])
 constexpr bool InputsComplete()
 {
     for (const InputFormatRow& row : kInputRows)
-        if (!Named(row.texts) || std::string_view(row.texts.kind) == kEverythingKind || !Filled(row.loading) ||
+        if (!Named(row.texts) || row.texts.kind == FormatKind::Everything || !Filled(row.loading) ||
             row.read == nullptr)
             return false;
     return true;

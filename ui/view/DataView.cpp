@@ -31,18 +31,18 @@
 #include <filesystem>
 
 #include "core/convert/catalogue.h"
-#include "core/io/file_io.h"
 #include "core/convert/format_lookup.h"
-#include "ui/window/IniFile.h"
-#include "ui/window/InputFormatOf.h"
-#include "ui/tiles/MapTiles.h"
-#include "ui/view/MapView.h"
-#include "ui/window/MessageBoxes.h"
-#include "ui/view/PointsPane.h"
-#include "ui/view/ProfileView.h"
-#include "ui/tiles/TileDialog.h"
+#include "core/io/file_io.h"
 #include "ui/panels/TwoLineLabel.h"
 #include "ui/panels/WrappingRow.h"
+#include "ui/tiles/MapTiles.h"
+#include "ui/tiles/TileDialog.h"
+#include "ui/view/MapView.h"
+#include "ui/view/PointsPane.h"
+#include "ui/view/ProfileView.h"
+#include "ui/window/IniFile.h"
+#include "ui/window/InputFormatOf.h"
+#include "ui/window/MessageBoxes.h"
 
 namespace {
 enum Column {
@@ -653,7 +653,7 @@ void DataView::ConversionDone(int outputPosition)
     }
     outputFiles_.clear();
     outputData_.reset();
-    std::vector<std::string> kinds;
+    std::vector<FormatKind> kinds;
     if (IsOutputPosition(outputPosition)) kinds.push_back(OutputFormats[outputPosition].Kind);
     for (const QString& file : outputs_) {
         if (!RegularFile(file)) continue;
