@@ -19,7 +19,7 @@
 #include "formats/format_table.h"
 
 namespace {
-class PrintingFrontEnd final : public FrontEnd {
+class PrintingFrontEnd final : public PaneFrontEnd {
 public:
     void AddLine(const std::string& text) override { std::printf("%s\n", text.c_str()); }
     void ClearLines() override {}

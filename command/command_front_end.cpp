@@ -10,9 +10,15 @@ CommandFrontEnd::CommandFrontEnd(const ConversionJob& job, std::FILE* err, Setti
     : job_(job), err_(err), settings_(settings)
 {}
 
-void CommandFrontEnd::AddLine(const std::string& text)
+void CommandFrontEnd::Report(const ConversionEvent& event)
 {
-    if (settings_.progressLines) PrintLine(err_, text);
+    if (const auto* message = std::get_if<conversion::Message>(&event)) {
+        // The refusal is the conversion's reason, said once as such.
+        if (message->cause != conversion::MessageCause::Refusal) messages_.push_back({message->about, message->text});
+        return;
+    }
+    if (settings_.progressLines)
+        for (const std::string& line : PaneLines(event)) PrintLine(err_, line);
 }
 
 namespace {
@@ -20,7 +26,8 @@ namespace {
 std::string InputInWords(int inputPosition)
 {
     const FileType_Record& row = InputFormats[inputPosition];
-    return row.DisplayName.substr(0, row.DisplayName.find(' ')) + (row.Kind == "wp" ? " waypoints" : " tracks");
+    return row.DisplayName.substr(0, row.DisplayName.find(' ')) +
+           (row.Kind == FormatKind::Waypoints ? " waypoints" : " tracks");
 }
 
 // The outputs to offer for an input: the first of its kind in the table (the
@@ -32,7 +39,7 @@ std::string OutputsFor(int inputPosition, bool ownFormatWritten)
     for (const FileType_Record& row : OutputFormats) {
         if (!FormatsCompatible(inputPosition, row.Position)) continue;
         if (SameFormat(inputPosition, row.Position) && !ownFormatWritten) continue;
-        if (row.Kind == kEverythingKind || names.empty()) names.push_back(row.Name);
+        if (row.Kind == FormatKind::Everything || names.empty()) names.push_back(row.Name);
     }
     std::string text;
     for (std::size_t i = 0; i < names.size(); ++i)

@@ -25,12 +25,9 @@ public:
     };
     CommandFrontEnd(const ConversionJob& job, std::FILE* err, Settings settings);
 
-    void AddLine(const std::string& text) override;
-    void ClearLines() override {}
-    // Every message box is a warning, but the one that gives the reason of a
-    // conversion that stopped.
-    void ShowMessage(const std::string& text) override { messages_.push_back({about_, text}); }
-    void MessagesAbout(const std::string& input) override { about_ = input; }
+    // The window's progress lines, when asked for; every message is a
+    // warning, but the one that gives the reason of a conversion that stopped.
+    void Report(const ConversionEvent& event) override;
     void OutputWritten(const std::string& name) override { written_.push_back(name); }
     // With --no-clobber, existing files are kept: the conversion writes none
     // and says so before its count line, which then tells the truth.
@@ -47,7 +44,6 @@ private:
     std::FILE* err_;
     Settings settings_;
     std::vector<Warning> messages_;
-    std::string about_;
     std::vector<std::string> written_;
     std::vector<std::string> kept_;  // the existing files --no-clobber kept
 };

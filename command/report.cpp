@@ -15,12 +15,12 @@ std::string Counted(std::int64_t n, const char* one, const char* many)
 // The counts of what the output's kind holds.
 std::string CountsInWords(const ConversionJob& job, const WrittenCounts& c)
 {
-    const std::string& kind = OutputFormats[job.outputPosition].Kind;
+    const FormatKind kind = OutputFormats[job.outputPosition].Kind;
     std::string text;
     const auto add = [&](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
-    if (kind != "trk") add(Counted(c.waypoints, "waypoint", "waypoints"));
-    if (kind != "trk" && c.routes > 0) add(Counted(c.routes, "route", "routes"));
-    if (kind != "wp") add(Counted(c.trackPoints, "track point", "track points"));
+    if (kind != FormatKind::Tracks) add(Counted(c.waypoints, "waypoint", "waypoints"));
+    if (kind != FormatKind::Tracks && c.routes > 0) add(Counted(c.routes, "route", "routes"));
+    if (kind != FormatKind::Waypoints) add(Counted(c.trackPoints, "track point", "track points"));
     return text;
 }
 

@@ -129,9 +129,6 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
         } else {
             outcome.reason = frontEnd.Reason(result);
         }
-        // The message that stopped it is its reason, not a warning.
-        std::erase_if(outcome.warnings,
-                      [&](const Warning& w) { return w.text == result.reason || w.text == outcome.reason; });
         return;
     }
     outcome.counts = result.counts;
@@ -172,14 +169,6 @@ std::string MakeFolderOf(const std::string& output, std::string& made)
     return {};
 }
 
-// Pipes, sockets and devices found in a folder are said one by one; system
-// files, temporary files and what the patterns leave out are only counted.
-bool SaidOneByOne(const SkippedEntry& entry)
-{
-    return entry.reason != "a system file" && entry.reason != "a temporary file of kes-convert" &&
-           entry.reason != "excluded" && entry.reason != "not included";
-}
-
 // The status, or the end by the signal that stopped the run.
 int Ended(const RunStop& stop, int status, std::FILE* err)
 {
@@ -192,7 +181,8 @@ void Begin(JsonReport* report, const ConversionPlan& plan, std::FILE* err)
 {
     if (report) report->Begin(plan);
     for (const SkippedEntry& entry : plan.skipped)
-        if (SaidOneByOne(entry)) SayAsCommand(err, entry.path + ": skipped: " + entry.reason);
+        // Pipes, sockets and devices are said one by one; the routine ones only counted.
+        if (!entry.routine) SayAsCommand(err, entry.path + ": skipped: " + entry.reason);
     for (const SkippedEntry& folder : plan.unreadable)
         SayAsCommand(err, folder.path + ": cannot read the folder: " + folder.reason);
 }

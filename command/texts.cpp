@@ -15,12 +15,14 @@
 namespace {
 constexpr std::size_t kHelpColumn = 30;
 
-std::string KindInWords(const std::string& kind)
+std::string KindInWords(FormatKind kind)
 {
-    if (kind == "wp") return "waypoints";
-    if (kind == "trk") return "tracks";
-    if (kind == kEverythingKind) return "everything";
-    return kind;
+    switch (kind) {
+    case FormatKind::Waypoints: return "waypoints";
+    case FormatKind::Tracks: return "tracks";
+    case FormatKind::Everything: break;
+    }
+    return "everything";
 }
 
 std::string ExtensionsOf(const FileType_Record& row)

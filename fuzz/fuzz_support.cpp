@@ -81,8 +81,8 @@ void FuzzInput(int inputPosition, const std::uint8_t* data, std::size_t size, bo
     if (!everyOutput) outputs = {outputs[size % outputs.size()]};
     for (const int output : outputs) {
         Document document = read.document;
-        if (OutputFormats[output].Kind == "wp") document.tracks.clear();
-        if (OutputFormats[output].Kind == "trk") {
+        if (OutputFormats[output].Kind == FormatKind::Waypoints) document.tracks.clear();
+        if (OutputFormats[output].Kind == FormatKind::Tracks) {
             document.waypoints.clear();
             document.routes.clear();
         }

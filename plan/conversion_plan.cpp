@@ -63,15 +63,15 @@ int InputFormatOf(const PlanRequest& r, const std::string& input, ConversionJob&
 {
     if (r.inputPosition >= 0) return r.inputPosition;
     if (r.firstInputPosition >= 0 && job.inputPositions.empty()) return r.firstInputPosition;
-    std::vector<std::string> kinds;
+    std::vector<FormatKind> kinds;
     std::vector<int> outputs =
         r.outputPosition >= 0 ? std::vector<int>{r.outputPosition} : FormatsWithExtension(OutputFormats, r.output);
     // An output name that a format of everything takes gets everything.
     for (int row : outputs)
-        if (OutputFormats[row].Kind == kEverythingKind) outputs = {row};
+        if (OutputFormats[row].Kind == FormatKind::Everything) outputs = {row};
     for (int row : outputs) kinds.push_back(OutputFormats[row].Kind);
     FormatGuess guess = GuessFormat(InputFormats, input, kinds, true);
-    if (guess.candidates.size() > 1 && kinds == std::vector<std::string>{kEverythingKind} &&
+    if (guess.candidates.size() > 1 && kinds == std::vector<FormatKind>{FormatKind::Everything} &&
         ReadTheSameForEverything(guess.candidates))
         guess.candidates.resize(1);
     if (guess.candidates.size() != 1) {
@@ -100,14 +100,14 @@ void ChooseFormats(const PlanRequest& r, bool outputIsFolder, const Input& in, C
 
     job.outputPosition = r.outputPosition;
     if (job.outputPosition < 0) {
-        const std::string& kind = InputFormats[job.inputPosition].Kind;
+        const FormatKind kind = InputFormats[job.inputPosition].Kind;
         // Without an input format named, a name that a format of everything takes gets everything.
-        const std::vector<std::string> kinds =
-            r.inputPosition < 0 ? std::vector<std::string>{kEverythingKind, kind} : std::vector<std::string>{kind};
+        const std::vector<FormatKind> kinds =
+            r.inputPosition < 0 ? std::vector<FormatKind>{FormatKind::Everything, kind} : std::vector<FormatKind>{kind};
         FormatGuess guess = GuessFormat(OutputFormats, r.output, kinds, false);
         if (guess.candidates.size() > 1)
             for (int row : guess.candidates)
-                if (OutputFormats[row].Kind == kEverythingKind) guess.candidates = {row};
+                if (OutputFormats[row].Kind == FormatKind::Everything) guess.candidates = {row};
         if (guess.candidates.size() != 1) {
             if (guess.candidates.empty())
                 for (const FileType_Record& row : OutputFormats)

@@ -49,7 +49,7 @@ public:
     {
         DIR* listing = ::fdopendir(fd);
         if (listing == nullptr) {
-            contents_.unreadable.push_back({shown.string(), std::strerror(errno)});
+            contents_.unreadable.push_back({shown.string(), std::strerror(errno), false});
             ::close(fd);
             return;
         }
@@ -60,7 +60,7 @@ public:
             if (name != "." && name != "..") names.emplace_back(name);
             errno = 0;
         }
-        if (errno != 0) contents_.unreadable.push_back({shown.string(), std::strerror(errno)});
+        if (errno != 0) contents_.unreadable.push_back({shown.string(), std::strerror(errno), false});
         for (const std::string& name : names) Entry(::dirfd(listing), shown, below, name);
         ::closedir(listing);
     }
@@ -70,9 +70,9 @@ private:
     {
         const std::string path = (shown / name).string();
         const std::string relative = below.empty() ? name : below + "/" + name;
-        if (IsSystemName(name)) return Skip(path, "a system file");
-        if (IsOwnTemporaryName(name)) return Skip(path, "a temporary file of kes-convert");
-        if (Matches(rules_.excludes, relative)) return Skip(path, "excluded");
+        if (IsSystemName(name)) return SkipRoutinely(path, "a system file");
+        if (IsOwnTemporaryName(name)) return SkipRoutinely(path, "a temporary file of kes-convert");
+        if (Matches(rules_.excludes, relative)) return SkipRoutinely(path, "excluded");
         struct stat info {};
         if (::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
             return Skip(path, std::string("cannot be examined: ") + std::strerror(errno));
@@ -84,16 +84,23 @@ private:
         if (S_ISDIR(info.st_mode)) {
             if (!rules_.recursive || (info.st_dev == output_.first && info.st_ino == output_.second)) return;
             const int sub = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (sub < 0) contents_.unreadable.push_back({path, std::strerror(errno)});
+            if (sub < 0) contents_.unreadable.push_back({path, std::strerror(errno), false});
             else Folder(sub, shown / name, relative);
             return;
         }
         if (!S_ISREG(info.st_mode)) return Skip(path, KindOf(info.st_mode));
-        if (!rules_.includes.empty() && !Matches(rules_.includes, relative)) return Skip(path, "not included");
+        if (!rules_.includes.empty() && !Matches(rules_.includes, relative)) return SkipRoutinely(path, "not included");
         contents_.files.push_back({path, below});
     }
 
-    void Skip(const std::string& path, std::string reason) { contents_.skipped.push_back({path, std::move(reason)}); }
+    void Skip(const std::string& path, std::string reason)
+    {
+        contents_.skipped.push_back({path, std::move(reason), false});
+    }
+    void SkipRoutinely(const std::string& path, std::string reason)
+    {
+        contents_.skipped.push_back({path, std::move(reason), true});
+    }
 
     const WalkRules& rules_;
     FolderContents& contents_;
@@ -160,7 +167,7 @@ void WalkFolder(const std::string& folder, const WalkRules& rules, FolderContent
 {
     const std::size_t first = contents.files.size();
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) contents.unreadable.push_back({folder, std::strerror(errno)});
+    if (fd < 0) contents.unreadable.push_back({folder, std::strerror(errno), false});
     else Walk(rules, contents).Folder(fd, folder, "");
     const auto byPath = [](const auto& a, const auto& b) { return a.path < b.path; };
     std::sort(contents.files.begin() + static_cast<std::ptrdiff_t>(first), contents.files.end(), byPath);

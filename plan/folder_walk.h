@@ -25,6 +25,9 @@ struct WalkedFile {
 struct SkippedEntry {
     std::string path;
     std::string reason;  // "a FIFO", "a system file", "excluded"...
+    // Left out as a matter of course (a system file, a temporary file, what
+    // the patterns leave out): counted, not said one by one.
+    bool routine = false;
 };
 
 struct FolderContents {

@@ -48,8 +48,8 @@ const OutputFormatRow& OutputRow(int position)
 bool FormatsCompatible(int inputPosition, int outputPosition)
 {
     if (!IsInputPosition(inputPosition) || !IsOutputPosition(outputPosition)) return false;
-    const std::string& output = OutputFormats[outputPosition].Kind;
-    return output == kEverythingKind || InputFormats[inputPosition].Kind == output;
+    const FormatKind output = OutputFormats[outputPosition].Kind;
+    return output == FormatKind::Everything || InputFormats[inputPosition].Kind == output;
 }
 
 bool SameFormat(int inputPosition, int outputPosition)

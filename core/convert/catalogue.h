@@ -15,7 +15,7 @@ struct FileType_Record {
     std::string DisplayName;
     std::string Extension;  // "a;b"; empty when the format has none
     std::string Filter;     // "description|pattern"
-    std::string Kind;       // "wp", "trk", or "all" for an output that takes either
+    FormatKind Kind = FormatKind::Waypoints;
     std::int32_t Position = 0;
     // The name scripts use on the command line; it never changes once released.
     std::string Name;
@@ -38,8 +38,6 @@ const OutputFormatRow& OutputRow(int position);
 
 bool IsInputPosition(int position);
 bool IsOutputPosition(int position);
-
-inline constexpr const char* kEverythingKind = "all";
 
 // True when both positions are in their tables and their kinds are the same,
 // or the output takes everything.

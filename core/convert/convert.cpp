@@ -89,6 +89,18 @@ bool ShownAfterReading(FindingKind kind) { return kind == FindingKind::Notice ||
 // The limits that left data out are shown after the count line.
 bool ShownAfterWriting(FindingKind kind) { return kind == FindingKind::Cut || kind == FindingKind::Truncated; }
 
+conversion::Message Told(std::string text, conversion::MessageCause cause = conversion::MessageCause::Finding,
+                         std::string about = {})
+{
+    return {std::move(text), cause, std::move(about)};
+}
+
+void ReportLimits(const Findings& findings, FrontEnd& f)
+{
+    for (const Finding& finding : findings.All())
+        if (ShownAfterWriting(finding.kind)) f.Report(Told(finding.message, conversion::MessageCause::Limit));
+}
+
 // Keeps what the mode takes of a document, counting what it passes over.
 void KeepWhatIsAsked(ReadResult& read, ReadMode mode, PartsPassedOver& passedOver)
 {
@@ -133,10 +145,11 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
         const int position = r.inputs[first].position;
         std::size_t end = first;
         while (end < r.inputs.size() && r.inputs[end].position == position) ++end;
-        f.AddLine(InputRow(position).loading);
         const std::size_t shown =
             end - first > 1 && listed > 0 ? std::min<std::size_t>(end - first, listed) : end - first;
-        for (std::size_t i = first; i < first + shown; ++i) f.AddLine(r.inputs[i].name);
+        conversion::Reading reading{InputRow(position).loading, {}};
+        for (std::size_t i = first; i < first + shown; ++i) reading.files.push_back(r.inputs[i].name);
+        f.Report(reading);
         for (std::size_t i = first; i < end; ++i) {
             const OutputFormatRow& output = OutputRow(r.outputPosition);
             // Steps change what the writer takes (a crop, a simplification, a
@@ -149,17 +162,17 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
                                       .receiverFigures = whole || output.writesReceiverFigures,
                                       .keptExtensions = output.writesKeptExtensions,
                                       .codePage = r.codePage};
-            if (several) f.MessagesAbout(r.inputs[i].name);
             ReadResult read = ReadInput(InputSource::File(r.inputs[i].name), position, options);
             KeepWhatIsAsked(read, options.mode, passedOver);
             if (read.findings.Has(FindingKind::Undated))
                 if (const auto date = f.DateOfLog(r.inputs[i].name)) {
-                    // Said as the date repair of the command says it.
-                    f.AddLine(DatedLine(*date, DateUndatedTimes(read.document, *date)));
+                    f.Report(conversion::LogDated{*date, DateUndatedTimes(read.document, *date)});
                     read.findings.Remove(FindingKind::Undated);
                 }
+            const std::string about = several ? r.inputs[i].name : std::string();
             for (const Finding& finding : read.findings.All())
-                if (ShownAfterReading(finding.kind)) f.ShowMessage(finding.message);
+                if (ShownAfterReading(finding.kind))
+                    f.Report(Told(finding.message, conversion::MessageCause::Finding, about));
             if (several) read.findings.Attribute(r.inputs[i].name);
             findings.Add(read.findings);
             NoteCodePage(read, codePageRead);
@@ -167,7 +180,6 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
         }
         first = end;
     }
-    f.MessagesAbout({});
     if (detailsDropped > 0)
         findings.Add(FindingKind::Reduced,
                      "the file's details of " + Counted(detailsDropped, "other input", "other inputs") +
@@ -210,8 +222,8 @@ std::string CheckChoices(const ConversionRequest& request) { return ChoiceMessag
 
 ReadMode ModeFor(int inputPosition, int outputPosition)
 {
-    if (OutputFormats[outputPosition].Kind == kEverythingKind) return ReadMode::Everything;
-    return InputFormats[inputPosition].Kind == "wp" ? ReadMode::Waypoints : ReadMode::Tracks;
+    if (OutputFormats[outputPosition].Kind == FormatKind::Everything) return ReadMode::Everything;
+    return InputFormats[inputPosition].Kind == FormatKind::Waypoints ? ReadMode::Waypoints : ReadMode::Tracks;
 }
 
 ReadResult ReadInput(const InputSource& source, int position, const ReadOptions& options)
@@ -226,7 +238,7 @@ ReadResult ReadInput(const InputSource& source, int position, const ReadOptions&
 std::string WrittenLine(const OutputFormatRow& row, const WrittenCounts& w, const Findings& findings,
                         const EmptyCause& cause)
 {
-    const std::string kind = row.texts.kind;
+    const FormatKind kind = row.texts.kind;
     const std::int64_t unusable = findings.CountOf(FindingKind::Unusable);
     const std::string unusableNote = unusable == 0
                                          ? std::string()
@@ -238,7 +250,7 @@ std::string WrittenLine(const OutputFormatRow& row, const WrittenCounts& w, cons
             undatedNote =
                 std::string(row.datesUndatedToday ? ", dated today - " : ", without times - ") + finding.message;
     const std::string nothing = NothingRemark(cause, findings);
-    if (kind == kEverythingKind) {
+    if (kind == FormatKind::Everything) {
         if (w.waypoints == 0 && w.routes == 0 && w.trackPoints == 0)
             return "Written: no waypoints, no routes and no track points" + nothing;
         std::string line = "Written: " + Counted(w.waypoints, "waypoint", "waypoints") + ", " +
@@ -247,7 +259,7 @@ std::string WrittenLine(const OutputFormatRow& row, const WrittenCounts& w, cons
         if (w.tracks > 1) line += " in " + std::to_string(w.tracks) + " tracks";
         return line + undatedNote + unusableNote;
     }
-    if (kind == "wp") {
+    if (kind == FormatKind::Waypoints) {
         if (w.waypoints == 0 && w.routes == 0) return "Written: no waypoints and no routes" + nothing;
         return "Written: " + Counted(w.waypoints, "waypoint", "waypoints") + ", " +
                Counted(w.routes, "route", "routes") + unusableNote;
@@ -265,7 +277,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
     if (const ChoiceCheck failed = CheckCleaned(r); failed != ChoiceCheck::Passed) {
         outcome.check = failed;
         outcome.reason = ChoiceMessage(failed);
-        f.ShowMessage(outcome.reason);
+        f.Report(Told(outcome.reason, conversion::MessageCause::Refusal));
         return outcome;
     }
     const ReleasedAtEnd released(r.inputs);
@@ -287,34 +299,31 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
     const OutputFormatRow& output = OutputRow(r.outputPosition);
     try {
         BusyCursor busy(f);
-        f.ClearLines();
+        f.Report(conversion::Started{});
         f.ProcessMessages();
         Document document;
         PartsPassedOver passedOver;
         try {
             document = ReadInputs(r, f, outcome.findings, outcome.codePageRead, passedOver);
         } catch (const InputRefused& refused) {
-            f.ShowMessage(refused.what());
-            if (!refused.PaneLine().empty()) f.AddLine(refused.PaneLine());
-            f.AddLine("Unable to Open File");
-            f.AddLine("Written: nothing - the input file could not be read");
-            f.AddLine("");
-            f.AddLine("Done .....");
+            f.Report(Told(refused.what(), conversion::MessageCause::Refusal));
+            f.Report(conversion::InputUnread{refused.PaneLine()});
+            f.Report(conversion::NothingWritten{conversion::NothingWrittenReason::InputUnreadable, {}});
+            f.Report(conversion::Done{});
             outcome.state = ConversionOutcome::State::Refused;
             outcome.reason = refused.what();
             return outcome;
         }
-        f.AddLine("");
-        f.AddLine("processing .....");
+        f.Report(conversion::Processing{});
         EmptyCause& emptied = outcome.emptyCause;
         for (const auto& step : r.steps) {
             const bool hadPoints = emptied.step.empty() && PointCount(document) > 0;
             StepReport report = step->Apply(document);
             if (hadPoints && PointCount(document) == 0) emptied.step = step->Name();
-            if (!report.line.empty()) f.AddLine(report.line);
+            f.Report(conversion::StepDone{report.line});
             for (const FindingKind kind : report.settled) outcome.findings.Remove(kind);
             for (const Finding& finding : report.findings.All())
-                if (ShownAfterReading(finding.kind)) f.ShowMessage(finding.message);
+                if (ShownAfterReading(finding.kind)) f.Report(Told(finding.message));
             outcome.findings.Add(report.findings);
             outcome.steps.push_back(std::move(report));
         }
@@ -331,16 +340,14 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
             CountUnheld(outcome.findings, WriteEightBitTexts(document, written), written);
             outcome.codePageWritten = written;
         }
-        f.AddLine("");
         WriteRequest w;
         w.outputName = r.output;
         w.exactNames = r.exactNames;
         w.numberTrackFiles = SeveralTracks(r, document);
         w.rawTexts = r.rawTexts;
         w.inputNames = inputNames;
-        w.addLine = [&f](const std::string& line) { f.AddLine(line); };
-        f.AddLine(output.writing);
-        f.AddLine(output.file(w));
+        w.addLine = [&f](const std::string& line) { f.Report(conversion::WriterLine{line}); };
+        f.Report(conversion::Writing{output.writing, output.file(w)});
         WriteResult written = output.write(document, w);
         outcome.findings.Add(written.findings);
         outcome.findings.Add(losses);
@@ -351,21 +358,19 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
             outcome.counts = written.counts;
             const std::string why = NothingReason(output.texts.kind, emptied, outcome.findings);
             outcome.reason = why + ": nothing is written";
-            f.AddLine("Written: nothing - " + why);
+            f.Report(conversion::NothingWritten{conversion::NothingWrittenReason::NothingToWrite, why});
             // Where the input was read in part, the part not read may be why.
-            for (const Finding& finding : outcome.findings.All())
-                if (ShownAfterWriting(finding.kind)) f.ShowLimitMessage(finding.message);
+            ReportLimits(outcome.findings, f);
         } else if (!inUse.empty() && !f.ConfirmReplacing(inUse)) {
             outcome.state = ConversionOutcome::State::ExistingKept;
-            f.AddLine("Written: nothing - the existing files were kept");
+            f.Report(conversion::NothingWritten{conversion::NothingWrittenReason::ExistingKept, {}});
         } else {
             outputs.Commit();
             outcome.written = *placed;
             outcome.state = ConversionOutcome::State::Converted;
             outcome.counts = written.counts;
-            f.AddLine(WrittenLine(output, written.counts, outcome.findings, emptied));
-            for (const Finding& finding : outcome.findings.All())
-                if (ShownAfterWriting(finding.kind)) f.ShowLimitMessage(finding.message);
+            f.Report(conversion::Written{&output, written.counts, outcome.findings, emptied});
+            ReportLimits(outcome.findings, f);
         }
     } catch (const std::exception& error) {
         outcome.state = ConversionOutcome::State::Failed;
@@ -374,7 +379,6 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         outcome.error = std::current_exception();
         return outcome;
     }
-    f.AddLine("");
-    f.AddLine("Done .....");
+    f.Report(conversion::Done{});
     return outcome;
 }

@@ -16,11 +16,14 @@ bool ReadInPart(const Findings& findings)
 }
 
 // "no track points", as the reason names what there is none of.
-const char* NoneOf(const std::string& kind)
+const char* NoneOf(FormatKind kind)
 {
-    return kind == "wp"    ? "no waypoints and no routes"
-           : kind == "trk" ? "no track points"
-                           : "no waypoints, routes or track points";
+    switch (kind) {
+    case FormatKind::Waypoints: return "no waypoints and no routes";
+    case FormatKind::Tracks: return "no track points";
+    case FormatKind::Everything: break;
+    }
+    return "no waypoints, routes or track points";
 }
 }  // namespace
 
@@ -56,11 +59,11 @@ void NoteUnheldParts(const Document& document, const OutputHolds& holds, EmptyCa
     cause.rule = "a " + std::string(holds.file ? holds.file : "file of the output format") + " holds no " + rule;
 }
 
-bool WroteNothing(const std::string& kind, const WrittenCounts& written)
+bool WroteNothing(FormatKind kind, const WrittenCounts& written)
 {
     const bool points = written.waypoints > 0 || written.routes > 0;
     const bool tracks = written.trackPoints > 0;
-    return kind == "wp" ? !points : kind == "trk" ? !tracks : !points && !tracks;
+    return kind == FormatKind::Waypoints ? !points : kind == FormatKind::Tracks ? !tracks : !points && !tracks;
 }
 
 std::string NothingRemark(const EmptyCause& cause, const Findings& findings)
@@ -75,7 +78,7 @@ std::string NothingRemark(const EmptyCause& cause, const Findings& findings)
                                 : " - none were found in the input";
 }
 
-std::string NothingReason(const std::string& kind, const EmptyCause& cause, const Findings& findings)
+std::string NothingReason(FormatKind kind, const EmptyCause& cause, const Findings& findings)
 {
     if (!cause.step.empty()) return cause.step + " left " + NoneOf(kind);
     if (!cause.unheld.empty()) return "the input holds only " + cause.unheld + ", and " + cause.rule;

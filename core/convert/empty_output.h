@@ -27,7 +27,7 @@ std::int64_t PointCount(const Document& document);
 void NoteUnheldParts(const Document& document, const OutputHolds& holds, EmptyCause& cause);
 
 // True when the counts hold nothing of what a format of `kind` takes.
-bool WroteNothing(const std::string& kind, const WrittenCounts& written);
+bool WroteNothing(FormatKind kind, const WrittenCounts& written);
 
 // What the count line says after "Written: no track points": " - none were
 // found in the input", " - crop to 0,0,1,1 left none"...
@@ -36,4 +36,4 @@ std::string NothingRemark(const EmptyCause& cause, const Findings& findings);
 // The same in a sentence: "no track points were found in the input", "crop
 // to 0,0,1,1 left no track points", "the input holds only 1 route, and a
 // .wrt holds no routes".
-std::string NothingReason(const std::string& kind, const EmptyCause& cause, const Findings& findings);
+std::string NothingReason(FormatKind kind, const EmptyCause& cause, const Findings& findings);

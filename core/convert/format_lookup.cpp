@@ -16,7 +16,7 @@ bool HasExtension(const FileType_Record& row, const std::string& extension)
     return false;
 }
 
-std::vector<int> KeepKinds(FormatTable table, const std::vector<int>& rows, const std::vector<std::string>& kinds)
+std::vector<int> KeepKinds(FormatTable table, const std::vector<int>& rows, const std::vector<FormatKind>& kinds)
 {
     std::vector<int> kept;
     for (int row : rows)
@@ -87,7 +87,7 @@ std::vector<int> FormatsWithSignature(FormatTable table, const std::string& path
     return found;
 }
 
-FormatGuess GuessFormat(FormatTable table, const std::string& path, const std::vector<std::string>& kinds,
+FormatGuess GuessFormat(FormatTable table, const std::string& path, const std::vector<FormatKind>& kinds,
                         bool bySignature)
 {
     // An input is known by its name inside its packing ("log.nmea.gz" is a .nmea).

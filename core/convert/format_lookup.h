@@ -66,5 +66,5 @@ struct FormatGuess {
 // without bySignature). Where some of them are of the kinds given,
 // only those stay, so that the other side of a conversion can settle between
 // two formats of one file type.
-FormatGuess GuessFormat(FormatTable table, const std::string& path, const std::vector<std::string>& kinds,
+FormatGuess GuessFormat(FormatTable table, const std::string& path, const std::vector<FormatKind>& kinds,
                         bool bySignature);

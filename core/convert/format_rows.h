@@ -108,14 +108,16 @@ struct WriteResult {
     Findings findings;
 };
 
+// What a format holds: waypoints and routes, or tracks; an output may hold
+// everything, which takes all an input of either kind holds.
+enum class FormatKind { Waypoints, Tracks, Everything };
+
 // The texts both tables show of a format; a format read and written has the
 // same texts in both.
 struct FormatTexts {
     const char* name;     // for the command line; never changes once released
     const char* caption;  // shown in the drop-down list
-    // "wp" (waypoints and routes) or "trk" (tracks); an output may be "all",
-    // which takes everything an input of either kind holds.
-    const char* kind;
+    FormatKind kind;
     const char* extensions;   // without dots, "a;b"; empty when the format has none
     const char* description;  // of the file-dialog filter
     const char* pattern;      // of the file-dialog filter

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The one small interface through which a conversion reaches the user: the
-// progress pane, message boxes, the busy cursor, and the questions it asks.
+// events it reports as it goes, the busy cursor, and the questions it asks.
 // A conversion may run on a thread of its own: a front end answers from there.
 #pragma once
 
@@ -9,19 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "core/convert/conversion_events.h"
+
 class FrontEnd {
 public:
     virtual ~FrontEnd() = default;
 
-    virtual void AddLine(const std::string& text) = 0;
-    virtual void ClearLines() = 0;
-    virtual void ShowMessage(const std::string& text) = 0;  // modal, OK button
-    // The input the messages that follow are about, where several inputs are
-    // read together; empty: the conversion as a whole.
-    virtual void MessagesAbout(const std::string&) {}
-    // A limit that left data out: the conversion still completes. A message
-    // box unless a front end shows these another way (a command line warns).
-    virtual void ShowLimitMessage(const std::string& text) { ShowMessage(text); }
+    // What the conversion did or found, in order.
+    virtual void Report(const ConversionEvent& event) = 0;
     virtual void SetBusyCursor(bool) {}
     virtual void ProcessMessages() {}
     // A file the conversion put in place (or wrote into, for a device), by the
@@ -36,10 +31,22 @@ public:
     virtual std::optional<std::chrono::year_month_day> DateOfLog(const std::string&) { return std::nullopt; }
 };
 
+// A front end of a progress pane and message boxes: each event is shown as
+// the pane's lines (PaneLines), each message as a box.
+class PaneFrontEnd : public FrontEnd {
+public:
+    void Report(const ConversionEvent& event) override;
+
+    virtual void AddLine(const std::string& text) = 0;
+    virtual void ClearLines() = 0;
+    virtual void ShowMessage(const std::string& text) = 0;  // modal, OK button
+    // A limit that left data out: the conversion still completes. A message
+    // box unless a front end shows these another way.
+    virtual void ShowLimitMessage(const std::string& text) { ShowMessage(text); }
+};
+
 // Shows nothing and answers every question with its default.
 class SilentFrontEnd : public FrontEnd {
 public:
-    void AddLine(const std::string&) override {}
-    void ClearLines() override {}
-    void ShowMessage(const std::string&) override {}
+    void Report(const ConversionEvent&) override {}
 };

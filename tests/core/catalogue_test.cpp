@@ -32,12 +32,16 @@ TEST(Catalogue, RowsInTheirPositions)
 
     const struct {
         const FileType_Record& row;
-        const char *displayName, *filter, *kind, *name;
+        const char *displayName, *filter;
+        FormatKind kind;
+        const char* name;
     } gpx[] = {
-        {In(Input::GpxWaypoints), "GPX Waypoints/Routes (.gpx)", "GPX Waypoint (*.gpx)|*.gpx", "wp", "gpx-wpt"},
-        {In(Input::GpxTracks), "GPX Tracks (.gpx)", "GPX Track (*.gpx)|*.gpx", "trk", "gpx-trk"},
-        {Out(Output::GpxWaypoints), "GPX Waypoints/Routes (.gpx)", "GPX Waypoint (*.gpx)|*.gpx", "wp", "gpx-wpt"},
-        {Out(Output::GpxTrack), "GPX Track (.gpx)", "GPX Track (*.gpx)|*.gpx", "trk", "gpx-trk"},
+        {In(Input::GpxWaypoints), "GPX Waypoints/Routes (.gpx)", "GPX Waypoint (*.gpx)|*.gpx", FormatKind::Waypoints,
+         "gpx-wpt"},
+        {In(Input::GpxTracks), "GPX Tracks (.gpx)", "GPX Track (*.gpx)|*.gpx", FormatKind::Tracks, "gpx-trk"},
+        {Out(Output::GpxWaypoints), "GPX Waypoints/Routes (.gpx)", "GPX Waypoint (*.gpx)|*.gpx", FormatKind::Waypoints,
+         "gpx-wpt"},
+        {Out(Output::GpxTrack), "GPX Track (.gpx)", "GPX Track (*.gpx)|*.gpx", FormatKind::Tracks, "gpx-trk"},
     };
     for (const auto& g : gpx) {
         EXPECT_EQ(g.row.DisplayName, g.displayName);
@@ -54,8 +58,8 @@ TEST(Catalogue, KindsDecideWhatConvertsIntoWhatAndNamesWhatIsTheSameFormat)
     const int inputs = static_cast<int>(Input::Count), outputs = static_cast<int>(Output::Count);
     for (int in = 0; in < inputs; ++in)
         for (int out = 0; out < outputs; ++out)
-            EXPECT_EQ(FormatsCompatible(in, out),
-                      OutputFormats[out].Kind == "all" || InputFormats[in].Kind == OutputFormats[out].Kind)
+            EXPECT_EQ(FormatsCompatible(in, out), OutputFormats[out].Kind == FormatKind::Everything ||
+                                                      InputFormats[in].Kind == OutputFormats[out].Kind)
                 << in << " " << out;
     EXPECT_TRUE(FormatsCompatible(Position(Input::GpxWaypoints), Position(Output::Gpx)));
     EXPECT_TRUE(FormatsCompatible(Position(Input::Nmea), Position(Output::Gpx)));

@@ -17,11 +17,12 @@ std::vector<FileType_Record> Table()
 {
     const auto sig = [](const FileLook& f) { return f.StartsWith("SIG"); };
     std::vector<FileType_Record> rows = {
-        {"A", "aa;shared", "", "wp", 0, "fmt-a", sig},
-        {"B", "bb", "", "trk", 1, "fmt-b", sig},
-        {"C", "shared", "", "trk", 2, "fmt-c", nullptr},
-        {"D", "", "", "wp", 3, "fmt-d", [](const FileLook& f) { return f.HeadHolds("$MARK,") && f.HoldsAt(2, "x"); }},
-        {"E", "ee", "", "trk", 4, "fmt-e",
+        {"A", "aa;shared", "", FormatKind::Waypoints, 0, "fmt-a", sig},
+        {"B", "bb", "", FormatKind::Tracks, 1, "fmt-b", sig},
+        {"C", "shared", "", FormatKind::Tracks, 2, "fmt-c", nullptr},
+        {"D", "", "", FormatKind::Waypoints, 3, "fmt-d",
+         [](const FileLook& f) { return f.HeadHolds("$MARK,") && f.HoldsAt(2, "x"); }},
+        {"E", "ee", "", FormatKind::Tracks, 4, "fmt-e",
          [](const FileLook& f) { return f.HoldsAt(100000, std::string_view("\0\x7F", 2)); }},
     };
     return rows;
@@ -30,7 +31,7 @@ std::vector<FileType_Record> Table()
 struct GuessCase {
     const char* file;
     std::string content;
-    std::vector<std::string> kinds;
+    std::vector<FormatKind> kinds;
     std::vector<int> candidates;
     FormatEvidence evidence;
 };
@@ -51,17 +52,17 @@ TEST(FormatLookup, GuessesBySignatureThenExtensionKeptToTheKinds)
     std::string marksTooLate = std::string(FileLook::kHeadSize, ' ') + "$MARK,";
     const GuessCase cases[] = {
         {"x.bin", "SIG and more", {}, {0, 1}, FormatEvidence::Signature},
-        {"x.bin", "SIG and more", {"trk"}, {1}, FormatEvidence::Signature},
+        {"x.bin", "SIG and more", {FormatKind::Tracks}, {1}, FormatEvidence::Signature},
         {"x.aa", "SIG", {}, {0}, FormatEvidence::SignatureAndExtension},
         // The other side's kind settles nothing here, so both stay.
-        {"x.bin", "SIG", {"route"}, {0, 1}, FormatEvidence::Signature},
+        {"x.bin", "SIG", {FormatKind::Everything}, {0, 1}, FormatEvidence::Signature},
         // The signature outweighs the extension.
         {"x.bb", "xxx$MARK,", {}, {3}, FormatEvidence::Signature},
         // One mark of two holds; B has a signature, not there: its extension alone does not make it B.
         {"x.bb", "xx $MARK,", {}, {}, FormatEvidence::None},
         // By extension only the format without a signature.
         {"x.shared", "nothing", {}, {2}, FormatEvidence::Extension},
-        {"x.shared", "nothing", {"wp"}, {2}, FormatEvidence::Extension},
+        {"x.shared", "nothing", {FormatKind::Waypoints}, {2}, FormatEvidence::Extension},
         {"x.bin", "nothing", {}, {}, FormatEvidence::None},
         {"x.bin", "", {}, {}, FormatEvidence::None},
         {"x.bin", marksTooLate, {}, {}, FormatEvidence::None},

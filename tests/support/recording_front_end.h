@@ -9,7 +9,7 @@
 #include "core/convert/convert.h"
 #include "core/convert/frontend.h"
 
-class RecordingFrontEnd final : public FrontEnd {
+class RecordingFrontEnd final : public PaneFrontEnd {
 public:
     std::string inputText;
     std::vector<std::string> chosenInputs;

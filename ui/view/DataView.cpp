@@ -653,7 +653,7 @@ void DataView::ConversionDone(int outputPosition)
     }
     outputFiles_.clear();
     outputData_.reset();
-    std::vector<std::string> kinds;
+    std::vector<FormatKind> kinds;
     if (IsOutputPosition(outputPosition)) kinds.push_back(OutputFormats[outputPosition].Kind);
     for (const QString& file : outputs_) {
         if (!RegularFile(file)) continue;

@@ -6,29 +6,20 @@
 #include <QEventLoop>
 
 // The front end of the conversion's thread: each call is made on the window's
-// thread. Lines are queued (and may run after this relay is gone: they hold
+// thread. Events are queued (and may run after this relay is gone: they hold
 // the window, which outlives the runner); messages and questions wait for
 // their answer.
 class ConversionRunner::Relay final : public FrontEnd {
 public:
     Relay(FrontEnd& window, QObject* context) : window_(window), context_(context) {}
-    void AddLine(const std::string& text) override
+    void Report(const ConversionEvent& event) override
     {
+        if (std::holds_alternative<conversion::Message>(event)) {
+            Wait([&] { window_.Report(event); });
+            return;
+        }
         QMetaObject::invokeMethod(
-            context_, [&window = window_, text] { window.AddLine(text); }, Qt::QueuedConnection);
-    }
-    void ClearLines() override
-    {
-        QMetaObject::invokeMethod(
-            context_, [&window = window_] { window.ClearLines(); }, Qt::QueuedConnection);
-    }
-    void ShowMessage(const std::string& text) override
-    {
-        Wait([&] { window_.ShowMessage(text); });
-    }
-    void ShowLimitMessage(const std::string& text) override
-    {
-        Wait([&] { window_.ShowLimitMessage(text); });
+            context_, [&window = window_, event] { window.Report(event); }, Qt::QueuedConnection);
     }
     void SetBusyCursor(bool busy) override
     {

@@ -14,7 +14,7 @@ namespace {
 bool Holds(const std::vector<int>& rows, int row) { return std::find(rows.begin(), rows.end(), row) != rows.end(); }
 
 // Every format the file may be, kept to the kinds given; none when unreadable.
-std::vector<int> Candidates(const std::string& file, const std::vector<std::string>& kinds)
+std::vector<int> Candidates(const std::string& file, const std::vector<FormatKind>& kinds)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) return {};
@@ -28,7 +28,7 @@ std::vector<int> Candidates(const std::string& file, const std::vector<std::stri
 
 int InputFormatFor(const std::string& file, int selected, int outputPosition)
 {
-    std::vector<std::string> kinds;
+    std::vector<FormatKind> kinds;
     if (IsOutputPosition(outputPosition)) kinds.push_back(OutputFormats[outputPosition].Kind);
     const std::vector<int> found = Candidates(file, kinds);
     if (found.empty() || Holds(found, selected)) return selected;

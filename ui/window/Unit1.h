@@ -40,7 +40,7 @@ class TfmHelp;
 // first few when there are many).
 QString ReplaceQuestion(const QStringList& files);
 
-class TfmMain : public QWidget, public FrontEnd {
+class TfmMain : public QWidget, public PaneFrontEnd {
     Q_OBJECT
 public:
     explicit TfmMain(const SettingsLocation& settings = HostSettingsLocation(), QWidget* parent = nullptr);

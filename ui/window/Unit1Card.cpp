@@ -73,7 +73,7 @@ void TfmMain::ListChosenFiles()
     // Without an output chosen yet, each file is told as an output of everything would take it.
     int output = OutputPosition();
     for (const FileType_Record& row : OutputFormats)
-        if (!IsOutputPosition(output) && row.Kind == kEverythingKind) output = row.Position;
+        if (!IsOutputPosition(output) && row.Kind == FormatKind::Everything) output = row.Position;
     const ConversionPlan plan = PlanCardAsked(output);
     ClearLines();
     AddLine(QString("%1 files chosen:").arg(plan.jobs.size()).toStdString());
