@@ -441,34 +441,6 @@ TEST(ConvertCommand, ListsTheFormats)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, R"(Input formats (-i):
-  kes-wpt        waypoints  .wpt        Kestrelmaps Waypoint (.wpt)
-  kes-plt        tracks     .plt        Kestrelmaps Track (.plt)
-  holux-wrt      waypoints  .wrt        Holux Waypoint (.wrt)
-  holux-tlg      tracks     .tlg        Holux Track (.tlg)
-  mapsend-wpt    waypoints  .wpt        Mapsend Waypoint (.wpt)
-  mapsend-trk    tracks     .trk        Mapsend Track (.trk)
-  nobletec-wpt   waypoints  .txt        Nobletec Export File - Waypoints (.txt)
-  nobletec-trk   tracks     .txt        Nobletec Export File - Tracks (.txt)
-  nmea           tracks     .nmea .log  NMEA Log of GPRMC Sentences
-  magellan-wpt   waypoints  -           Magellan GPS Waypoint
-  magellan-trk   tracks     -           Magellan GPS Track
-  mapsource-wpt  waypoints  .mps .gdb   Mapsource Route/Waypoint
-  mapsource-trk  tracks     .mps .gdb   Mapsource Track
-  tomtom-ov2     waypoints  .ov2        TomTom Waypoint
-  gpx-wpt        waypoints  .gpx        GPX Waypoints/Routes (.gpx)
-  gpx-trk        tracks     .gpx        GPX Tracks (.gpx)
-  wintec-tes     tracks     .tes        Wintec TES Track Log (.tes)
-  compegps-wpt   waypoints  .wpt .rte   CompeGPS Waypoints/Routes (.wpt, .rte)
-  compegps-trk   tracks     .trk        CompeGPS Track (.trk)
-  pcx5-wpt       waypoints  .wpt .rte   Garmin PCX5 Waypoints/Routes (.wpt, .rte)
-  pcx5-trk       tracks     .trk        Garmin PCX5 Track (.trk)
-  igc            tracks     .igc        IGC Flight Recorder Log (.igc)
-  fit            tracks     .fit        FIT Activity/Course (.fit)
-  fit-wpt        waypoints  .fit        FIT Locations/Course Points (.fit)
-  tcx            tracks     .tcx        Training Center Tracks (.tcx)
-  tcx-wpt        waypoints  .tcx        Training Center Course Points (.tcx)
-  kml-wpt        waypoints  .kml        KML Waypoints/Routes (.kml)
-  kml-trk        tracks     .kml        KML Tracks (.kml)
   kes-wpt        waypoints  .wpt            Kestrelmaps Waypoint (.wpt)
   kes-plt        tracks     .plt            Kestrelmaps Track (.plt)
   holux-wrt      waypoints  .wrt            Holux Waypoint (.wrt)
@@ -485,6 +457,18 @@ TEST(ConvertCommand, ListsTheFormats)
   tomtom-ov2     waypoints  .ov2            TomTom Waypoint
   gpx-wpt        waypoints  .gpx            GPX Waypoints/Routes (.gpx)
   gpx-trk        tracks     .gpx            GPX Tracks (.gpx)
+  wintec-tes     tracks     .tes            Wintec TES Track Log (.tes)
+  compegps-wpt   waypoints  .wpt .rte       CompeGPS Waypoints/Routes (.wpt, .rte)
+  compegps-trk   tracks     .trk            CompeGPS Track (.trk)
+  pcx5-wpt       waypoints  .wpt .rte       Garmin PCX5 Waypoints/Routes (.wpt, .rte)
+  pcx5-trk       tracks     .trk            Garmin PCX5 Track (.trk)
+  igc            tracks     .igc            IGC Flight Recorder Log (.igc)
+  fit            tracks     .fit            FIT Activity/Course (.fit)
+  fit-wpt        waypoints  .fit            FIT Locations/Course Points (.fit)
+  tcx            tracks     .tcx            Training Center Tracks (.tcx)
+  tcx-wpt        waypoints  .tcx            Training Center Course Points (.tcx)
+  kml-wpt        waypoints  .kml            KML Waypoints/Routes (.kml)
+  kml-trk        tracks     .kml            KML Tracks (.kml)
   geojson-wpt    waypoints  .geojson .json  GeoJSON Waypoints/Routes (.geojson)
   geojson-trk    tracks     .geojson .json  GeoJSON Tracks (.geojson)
   csv-wpt        waypoints  .csv            CSV Waypoints/Routes (.csv)
