@@ -150,7 +150,10 @@ std::string OpenDialogFilter()
                 extensions.push_back(extension);
         each += "|" + row.Filter;
     }
+    // Packed inputs are read as the files they hold, whatever their format.
+    const std::string packed = "*.gz;*.zip;*.kmz";
     std::string all;
     for (const std::string& extension : extensions) all += (all.empty() ? "*." : ";*.") + extension;
-    return "All supported files|" + all + each + "|All files|*.*";
+    return "All supported files|" + all + ";" + packed + each + "|Packed files: gzip, zip, KMZ|" + packed +
+           "|All files|*.*";
 }
