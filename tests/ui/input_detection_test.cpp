@@ -141,10 +141,12 @@ TEST_F(WindowTest, TheOpenDialogOffersEverySupportedFileThenEachFormatThenAll)
     };
     window->cInputFileFormat->setCurrentIndex(Position(Input::Nmea));
     window->cInputFile->Browse();
-    ASSERT_EQ(filters.size(), int(Input::Count) + 2);
+    ASSERT_EQ(filters.size(), int(Input::Count) + 3);
     EXPECT_TRUE(filters.front().startsWith("All supported files (*.wpt *.plt *.wrt *.tlg"))
         << filters.front().toStdString();
-    EXPECT_TRUE(filters.front().contains("*.ov2") && filters.front().contains("*.gpx"));
+    for (const char* pattern : {"*.ov2", "*.gpx", "*.fit", "*.gz", "*.zip", "*.kmz"})
+        EXPECT_TRUE(filters.front().contains(pattern)) << pattern;
+    EXPECT_EQ(filters[filters.size() - 2], "Packed files: gzip, zip, KMZ (*.gz *.zip *.kmz)");
     EXPECT_EQ(filters[1 + Position(Input::Nmea)], "NMEA Log (*)");
     EXPECT_EQ(filters.back(), "All files (*)");
 }

@@ -245,7 +245,7 @@ TEST_F(WindowTest, TheDialogChoiceIsQuotedAndItsFolderRemembered)
     window->cInputFile->RunDialog = std::ref(spy);
     window->cInputFile->Browse();
     EXPECT_EQ(spy.directory.toStdString(), ProgramFolder());
-    EXPECT_EQ(spy.filters.size(), int(Input::Count) + 2);  // every format, whatever is selected
+    EXPECT_EQ(spy.filters.size(), int(Input::Count) + 3);  // every format, whatever is selected
     EXPECT_EQ(spy.mode, QFileDialog::ExistingFiles);
     EXPECT_EQ(window->cInputFile->text(), '"' + chosen + '"');
     EXPECT_EQ(window->ChosenInputFiles().size(), 2u);
