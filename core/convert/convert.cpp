@@ -6,17 +6,17 @@
 #include <memory>
 
 #include "core/convert/catalogue.h"
-#include "core/text/eight_bit_texts.h"
 #include "core/convert/empty_output.h"
+#include "core/convert/loss_survey.h"
+#include "core/document/undated_times.h"
 #include "core/io/file_io.h"
 #include "core/io/file_names.h"
 #include "core/io/input_file.h"
-#include "core/convert/loss_survey.h"
 #include "core/io/output_transaction.h"
 #include "core/io/temporary_folder.h"
+#include "core/text/eight_bit_texts.h"
 #include "core/text/text_encoding.h"
 #include "core/text/text_fields.h"
-#include "core/document/undated_times.h"
 
 namespace {
 class BusyCursor {
@@ -271,7 +271,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
     const ReleasedAtEnd released(r.inputs);
     // Every file the conversion writes is put in place at its end, or none is;
     // names derived while writing (track files) are checked against the inputs.
-    OutputTransaction outputs;
+    OutputTransaction outputs(r.group);
     std::vector<std::string> inputNames;
     for (const ConversionInput& input : r.inputs) inputNames.push_back(input.name);
     outputs.ProtectInputs(inputNames);
@@ -334,6 +334,8 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         f.AddLine("");
         WriteRequest w;
         w.outputName = r.output;
+        w.transaction = &outputs;
+        w.clock = r.clock;
         w.exactNames = r.exactNames;
         w.numberTrackFiles = SeveralTracks(r, document);
         w.rawTexts = r.rawTexts;

@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
+#include "core/convert/format_rows.h"
 #include "core/document/document.h"
 #include "core/io/file_io.h"
-#include "core/convert/format_rows.h"
 
 // Readies a point as the outputs write it: false for one without a position
 // they can hold (a latitude from -90 to 90, a longitude from -180 to 180);
@@ -100,7 +100,7 @@ public:
 
     // Writes the parts of the document this output holds into fileName and
     // completes the file (the conversion's transaction puts it in place).
-    WriteResult Write(const Document& document, const std::string& fileName);
+    WriteResult Write(const Document& document, const std::string& fileName, OutputTransaction* transaction);
 
 protected:
     virtual void Head(std::string& out, const Metadata& metadata) = 0;

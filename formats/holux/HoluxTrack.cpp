@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <array>
 
+#include "core/document/point_entry.h"
 #include "core/io/file_io.h"
 #include "core/io/file_names.h"
-#include "core/document/point_entry.h"
 #include "core/text/text_encoding.h"
 #include "formats/holux/Holux.h"
 #include "formats/holux/HoluxImage.h"
@@ -126,7 +126,8 @@ WriteResult WriteHoluxTrackFile(const Document& document, const WriteRequest& re
         result.counts.trackPoints += stored;
         pointsLeftOut += static_cast<std::int64_t>(track.points.size()) - stored;
     }
-    WriteFileSafely(request.exactNames ? request.outputName : ChangeFileExt(request.outputName, ".tlg"), image.Bytes());
+    WriteFileSafely(request.exactNames ? request.outputName : ChangeFileExt(request.outputName, ".tlg"), image.Bytes(),
+                    request.transaction);
     const auto tracks = static_cast<std::int64_t>(document.tracks.size());
     if (tracks > kSlots)
         result.findings.Add(FindingKind::Cut,

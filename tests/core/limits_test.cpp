@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "core/convert/catalogue.h"
-#include "core/time/clock.h"
 #include "core/convert/convert.h"
+#include "core/time/clock.h"
 #include "formats/format_table.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/mapsource_files.h"
@@ -161,12 +161,7 @@ std::vector<Case> Cases()
 
 class OutputLimits : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        BuildFormatCatalogue(KnownFormats());
-        PinClock(45000.5, 45000.5);
-    }
-    void TearDown() override { UnpinClock(); }
+    void SetUp() override { BuildFormatCatalogue(KnownFormats()); }
 
     RecordingFrontEnd Run(const std::string& content, int input, int output, ConversionOutcome* outcome = nullptr)
     {
@@ -176,6 +171,7 @@ protected:
         f.inputPosition = input;
         f.outputText = dir.Path("out.dat");
         f.outputPosition = output;
+        f.clock = Clock::Fixed(45000.5, 45000.5);
         const ConversionOutcome done = Convert(f);
         if (outcome) *outcome = done;
         return f;
