@@ -39,8 +39,8 @@ bool ParsePosition(FormatTable table, const char* text, int& out)
     return out >= 0;
 }
 
-// Pins the clock and the zone it implies; false when the setting is malformed.
-bool PinClockFromEnvironment()
+// The clock the setting fixes, or the host's; false when the setting is malformed.
+bool ClockFromEnvironment(Clock& clock)
 {
     const char* setting = std::getenv("KES_HEADLESS_CLOCK");
     if (!setting) return true;
@@ -49,7 +49,7 @@ bool PinClockFromEnvironment()
     const char* utcText = end;
     const double utc = std::strtod(utcText, &end);
     if (end == utcText || *end != '\0' || !std::isfinite(local) || !std::isfinite(utc)) return false;
-    PinClock(local, utc);
+    clock = Clock::Fixed(local, utc);
     return true;
 }
 }  // namespace
@@ -63,7 +63,8 @@ int main(int argc, char** argv)
                      "usage: kes-headless INPUT_FORMAT OUTPUT_FORMAT OUTPUT_NAME INPUT_NAME [MORE_INPUT_NAMES...]\n");
         return 2;
     }
-    if (!PinClockFromEnvironment()) {
+    Clock clock;
+    if (!ClockFromEnvironment(clock)) {
         std::fprintf(stderr, "kes-headless: KES_HEADLESS_CLOCK is not two day counts\n");
         return 2;
     }
@@ -71,6 +72,7 @@ int main(int argc, char** argv)
     for (int i = 4; i < argc; ++i) request.inputs.push_back({argv[i], input});
     request.output = argv[3];
     request.outputPosition = output;
+    request.clock = clock;
     PrintingFrontEnd frontEnd;
     const ConversionOutcome outcome = Convert(request, frontEnd);
     if (outcome.state == ConversionOutcome::State::Failed) {

@@ -213,7 +213,7 @@ std::string Json(const std::string& file, const Measured& m, const std::optional
 }
 }  // namespace
 
-int RunInfo(const ConvertOptions& options, std::FILE* out, std::FILE* err)
+int RunInfo(const ConvertOptions& options, CommandOutput& out, std::FILE* err)
 {
     if (!options.inputFormat.empty() && FormatNamed(InputFormats, options.inputFormat) < 0) {
         SayAsCommand(err,
@@ -221,7 +221,7 @@ int RunInfo(const ConvertOptions& options, std::FILE* out, std::FILE* err)
         return 2;
     }
     bool failed = false, readInPart = false;
-    if (options.json) Emit(out, "{\"files\": [\n");
+    if (options.json) out.Emit("{\"files\": [\n");
     for (std::size_t i = 0; i < options.inputs.size(); ++i) {
         const std::string& file = options.inputs[i];
         const Measured m = Measure(options, file);
@@ -229,10 +229,10 @@ int RunInfo(const ConvertOptions& options, std::FILE* out, std::FILE* err)
         if (!m.error.empty()) SayAsCommand(err, file + ": not read: " + m.error);
         failed = failed || !m.error.empty();
         readInPart = readInPart || m.readInPart;
-        if (options.json) Emit(out, (i == 0 ? "" : ",\n") + Json(file, m, options.zone));
-        else if (m.error.empty()) Emit(out, (i == 0 ? "" : "\n") + Text(file, m, options.zone));
+        if (options.json) out.Emit((i == 0 ? "" : ",\n") + Json(file, m, options.zone));
+        else if (m.error.empty()) out.Emit((i == 0 ? "" : "\n") + Text(file, m, options.zone));
     }
-    if (options.json) Emit(out, "\n]}\n");
+    if (options.json) out.Emit("\n]}\n");
     if (failed) return 1;
     return options.strict && readInPart ? 3 : 0;
 }

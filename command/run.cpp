@@ -70,7 +70,7 @@ std::optional<ConversionOutcome> ConvertUnlessStopped(const ConversionRequest& r
 
 // Runs the conversion; its files join the group, which puts them in place
 // (or, in a dry run, tells which it would write) when it commits.
-void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress, std::FILE* err)
+void RunJob(JobInProgress& run, OutputGroup& group, const ConvertOptions& options, Progress progress, std::FILE* err)
 {
     const ConversionJob& job = run.job;
     JobOutcome& outcome = run.outcome;
@@ -90,7 +90,8 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
                                 .codePage = options.codePage,
                                 .rawTexts = options.rawTexts,
                                 .neverReplace = options.noClobber};
-    const JobRequest made = RequestFor(job, settings);
+    JobRequest made = RequestFor(job, settings);
+    made.request.group = &group;
     const ConversionRequest& request = made.request;
     const std::size_t repairSteps = made.repairSteps;  // named apart, as repairs
     if (!made.stepError.empty()) {
@@ -101,7 +102,6 @@ void RunJob(JobInProgress& run, const ConvertOptions& options, Progress progress
         job, err,
         CommandFrontEnd::Settings{progress == Progress::Verbose, options.noClobber, AnyStepChanges(request.steps)});
     CommandFrontEnd& frontEnd = *run.frontEnd;
-    OutputGroup& group = *OutputGroup::Current();
     group.Expect([&run](const std::exception* error) {
         if (error) {
             run.outcome.state = JobOutcome::State::NotConverted;
@@ -198,7 +198,6 @@ void RunJobs(const ConversionPlan& plan, const ConvertOptions& options, Progress
     const auto tell = [&] {
         for (; !runs.empty() && runs.front().done; runs.pop_front()) told(runs.front());
     };
-    const FolderFlushes onceForTheBatch;
     std::optional<OutputGroup> group;
     if (options.dryRun) group.emplace(OutputGroup::Plan{options.each ? options.output : ""});
     else group.emplace(PlacingSettingsFor(options, err));
@@ -211,7 +210,7 @@ void RunJobs(const ConversionPlan& plan, const ConvertOptions& options, Progress
         if (options.each && !options.output.empty() && !options.dryRun && !job.refusal.Refused())
             unmade = MakeFolderOf(job.output, made);
         if (unmade.empty()) {
-            RunJob(run, options, progress, err);
+            RunJob(run, *group, options, progress, err);
         } else {
             run.outcome.reason = unmade;
             run.done = true;
@@ -284,23 +283,24 @@ int RunConversions(const ConvertOptions& options, std::FILE* err)
 }
 
 // What a command printed on standard output reached it, or it says why not.
-int Checked(int status, std::FILE* out, std::FILE* err)
+int Checked(int status, CommandOutput& out, std::FILE* err)
 {
-    const int error = StreamError(out);
+    const int error = out.Error();
     if (error == 0) return status;
     SayAsCommand(err, std::string("standard output: ") + std::strerror(error));
     return 1;
 }
 
-int Print(const std::string& text, std::FILE* out, std::FILE* err)
+int Print(const std::string& text, CommandOutput& out, std::FILE* err)
 {
-    Emit(out, text);
+    out.Emit(text);
     return Checked(0, out, err);
 }
 }  // namespace
 
-int RunConvertCommand(int argc, char** argv, std::FILE* out, std::FILE* err)
+int RunConvertCommand(int argc, char** argv, std::FILE* stream, std::FILE* err)
 {
+    CommandOutput out(stream);
     const ParsedOptions parsed = ParseOptions(argc, argv);
     if (!parsed.error.empty())
         return UsageError(err, parsed.error + (parsed.error.back() == '?' ? " " : "; ") + "try '" + kCommandName +

@@ -6,8 +6,6 @@
 #include "core/text/text_encoding.h"
 
 namespace {
-thread_local int firstError = 0;
-
 void AppendEscaped(std::string& out, std::string_view bytes)
 {
     constexpr char kHex[] = "0123456789abcdef";
@@ -54,17 +52,17 @@ void PrintLine(std::FILE* stream, std::string_view text)
     std::fwrite(line.data(), 1, line.size(), stream);
 }
 
-void Emit(std::FILE* stream, std::string_view text)
+void CommandOutput::Emit(std::string_view text)
 {
     errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), stream) != text.size() && firstError == 0)
-        firstError = errno != 0 ? errno : EIO;
+    if (std::fwrite(text.data(), 1, text.size(), stream_) != text.size() && firstError_ == 0)
+        firstError_ = errno != 0 ? errno : EIO;
 }
 
-int StreamError(std::FILE* stream)
+int CommandOutput::Error()
 {
     errno = 0;
-    if (std::fflush(stream) != 0 && firstError == 0) firstError = errno != 0 ? errno : EIO;
-    if (std::ferror(stream) && firstError == 0) firstError = EIO;
-    return firstError;
+    if (std::fflush(stream_) != 0 && firstError_ == 0) firstError_ = errno != 0 ? errno : EIO;
+    if (std::ferror(stream_) && firstError_ == 0) firstError_ = EIO;
+    return firstError_;
 }

@@ -16,9 +16,17 @@ std::string Shown(std::string_view text);
 // One line on `stream`, shown as above.
 void PrintLine(std::FILE* stream, std::string_view text);
 
-// Text for standard output, as it is; the first failure to write it is kept
-// for StreamError.
-void Emit(std::FILE* stream, std::string_view text);
-// Flushes the stream: 0 when everything written reached it, otherwise the
-// errno of the first failure.
-int StreamError(std::FILE* stream);
+// Standard output as a command writes it: text as it is, with the first
+// failure to write it kept.
+class CommandOutput {
+public:
+    explicit CommandOutput(std::FILE* stream) : stream_(stream) {}
+    void Emit(std::string_view text);
+    // Flushes the stream: 0 when everything written reached it, otherwise
+    // the errno of the first failure.
+    int Error();
+
+private:
+    std::FILE* stream_;
+    int firstError_ = 0;
+};

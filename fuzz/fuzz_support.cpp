@@ -61,8 +61,6 @@ void FuzzInput(int inputPosition, const std::uint8_t* data, std::size_t size, bo
 {
     static const bool ready = [] {
         BuildFormatCatalogue(KnownFormats());
-        // A pinned clock keeps every run of one input identical.
-        PinClock(45000.5, 45000.5);
         return true;
     }();
     (void)ready;
@@ -92,6 +90,9 @@ void FuzzInput(int inputPosition, const std::uint8_t* data, std::size_t size, bo
         request.numberTrackFiles = InputRow(inputPosition).severalTracks;
         // Written, never put in place: the transaction removes its files.
         OutputTransaction files;
+        request.transaction = &files;
+        // A fixed clock keeps every run of one input identical.
+        request.clock = Clock::Fixed(45000.5, 45000.5);
         try {
             OutputRow(output).write(document, request);
         } catch (const FileError&) {

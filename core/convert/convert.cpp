@@ -283,7 +283,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
     const ReleasedAtEnd released(r.inputs);
     // Every file the conversion writes is put in place at its end, or none is;
     // names derived while writing (track files) are checked against the inputs.
-    OutputTransaction outputs;
+    OutputTransaction outputs(r.group);
     std::vector<std::string> inputNames;
     for (const ConversionInput& input : r.inputs) inputNames.push_back(input.name);
     outputs.ProtectInputs(inputNames);
@@ -342,6 +342,8 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         }
         WriteRequest w;
         w.outputName = r.output;
+        w.transaction = &outputs;
+        w.clock = r.clock;
         w.exactNames = r.exactNames;
         w.numberTrackFiles = SeveralTracks(r, document);
         w.rawTexts = r.rawTexts;

@@ -16,6 +16,8 @@
 #include "core/document/document_step.h"
 #include "core/document/findings.h"
 
+class OutputGroup;
+
 struct ConversionInput {
     std::string name;   // as given; cleaned of quotes and blanks by the action
     int position = -1;  // in the input table; -1 none chosen
@@ -40,6 +42,10 @@ struct ConversionRequest {
     // The code page of the 8-bit formats' texts, read and written: a name
     // iconv knows, or "auto" (guessed on reading; written in the one read).
     std::string codePage{kAutomaticCodePage};
+    // A batch the outputs join, to be put in place later; none: at the end of the conversion.
+    OutputGroup* group = nullptr;
+    // The time of the conversion.
+    Clock clock{};
 };
 
 // The checks of a request's choices, in the order they are made.

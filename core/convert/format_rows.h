@@ -16,8 +16,10 @@
 #include "core/document/findings.h"
 #include "core/io/input_source.h"
 #include "core/text/code_page.h"
+#include "core/time/clock.h"
 
 class FileLook;
+class OutputTransaction;
 
 // What a conversion takes of what an input holds: the waypoints and routes,
 // the tracks, or, for an output that holds everything, all of it.
@@ -88,6 +90,11 @@ struct WrittenCounts {
 // One write of a document, as the writers see it.
 struct WriteRequest {
     std::string outputName;  // as typed
+    // What the files written go into (SafeFileWriter): each is put in place
+    // when the conversion commits. None: each file is put in place at once.
+    OutputTransaction* transaction = nullptr;
+    // The time of the conversion, for outputs that note when they were made.
+    Clock clock{};
     // The output name is the file to write, whatever the format's extension
     // (the command's -O NAME), and no file may be made beside it that the
     // user did not ask for.

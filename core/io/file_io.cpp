@@ -18,7 +18,6 @@
 #include "core/io/output_target.h"
 #include "core/io/output_transaction.h"
 #include "core/io/path_walk.h"
-#include "core/io/read_watch.h"
 #include "core/io/temporary_folder.h"
 
 FileError::FileError(const std::string& path, const std::string& systemMessage, int errorNumber)
@@ -62,11 +61,11 @@ namespace {
 // mode, from a look at the name that neither follows nor opens it: beside a
 // file (never wider than the file it may replace), in the temporary folder
 // for a device, a pipe or a descriptor, and for a plan that writes nothing.
-std::shared_ptr<OutputFolder> PlaceOfTemporary(const std::string& path, mode_t& mode, bool& spooled)
+std::shared_ptr<OutputFolder> PlaceOfTemporary(const std::string& path, const OutputGroup* group, mode_t& mode,
+                                               bool& spooled)
 {
     mode = 0666;
     spooled = true;
-    const OutputGroup* group = OutputGroup::Current();
     if (DescriptorNamed(path) >= 0 || (group && group->Planned())) return TemporaryFolderFor(path, "");
     const WalkedPath walked = WalkToName(path, false);
     if (walked.info && S_ISREG(walked.info->st_mode)) mode = walked.info->st_mode & 0700;
@@ -77,17 +76,19 @@ std::shared_ptr<OutputFolder> PlaceOfTemporary(const std::string& path, mode_t& 
 }
 }  // namespace
 
-SafeFileWriter::SafeFileWriter(const std::string& path) : path_(path) {}
+SafeFileWriter::SafeFileWriter(const std::string& path, OutputTransaction* transaction)
+    : path_(path), transaction_(transaction)
+{}
 
 SafeFileWriter::~SafeFileWriter() = default;
 
 void SafeFileWriter::Open()
 {
     auto output = std::make_unique<Output>();
-    if (OutputTransaction::Current()) {
+    if (transaction_) {
         mode_t mode = 0;
         bool spooled = false;
-        output->folder = PlaceOfTemporary(path_, mode, spooled);
+        output->folder = PlaceOfTemporary(path_, transaction_->Group(), mode, spooled);
         try {
             output->temporary = TemporaryFile(output->folder, mode, path_, output->fd);
         } catch (const FileError& error) {
@@ -154,7 +155,7 @@ void SafeFileWriter::Commit()
     // A transaction flushes its files together when it commits; a file of
     // its own is on disk before it takes the output's name, so that after a
     // power cut the name holds the old file or the whole new one.
-    OutputTransaction* transaction = OutputTransaction::Current();
+    OutputTransaction* transaction = transaction_;
     if (!transaction && !output.WrittenInto() && ::fsync(output.fd) != 0) Fail(errno);
     if (::close(std::exchange(output.fd, -1)) != 0) Fail(errno);
     if (transaction) {
@@ -176,9 +177,9 @@ void SafeFileWriter::Fail(int errorNumber)
     ThrowFileError(path_, errorNumber);
 }
 
-void WriteFileSafely(const std::string& path, std::string_view content)
+void WriteFileSafely(const std::string& path, std::string_view content, OutputTransaction* transaction)
 {
-    SafeFileWriter output(path);
+    SafeFileWriter output(path, transaction);
     output.Append(content);
     output.Commit();
 }

@@ -46,14 +46,17 @@ std::string ReadFileRange(const std::string& path, std::uint64_t offset, std::si
 // replaces, with never wider bits while it is made. A device, a pipe or
 // /dev/stdout is written into as it goes, never replaced.
 //
-// While an OutputTransaction is open in the thread, the name is not resolved
+// Given an OutputTransaction, the name is not resolved
 // while writing: the file is made beside the name (or, for a device, a pipe
 // or /dev/stdout, in the temporary folder) and Commit hands it to the
 // transaction, which resolves the name once, when it commits.
+class OutputTransaction;
+
 class SafeFileWriter {
 public:
-    // Raises nothing: the output is resolved when writing starts.
-    explicit SafeFileWriter(const std::string& path);
+    // Raises nothing: the output is resolved when writing starts. Without a
+    // transaction, Commit puts the file in place at once.
+    SafeFileWriter(const std::string& path, OutputTransaction* transaction);
     // Removes the temporary file unless committed.
     ~SafeFileWriter();
     SafeFileWriter(const SafeFileWriter&) = delete;
@@ -72,13 +75,14 @@ private:
     [[noreturn]] void Fail(int errorNumber);
 
     std::string path_;  // as given, for error messages
+    OutputTransaction* transaction_;
     std::unique_ptr<Output> output_;
     std::string buffer_;
     bool done_ = false;
 };
 
 // The whole content at once, through SafeFileWriter.
-void WriteFileSafely(const std::string& path, std::string_view content);
+void WriteFileSafely(const std::string& path, std::string_view content, OutputTransaction* transaction = nullptr);
 
 // True when both names refer to one file on disk (device and inode when the
 // file exists, the absolute path otherwise: two names that cannot be examined

@@ -131,8 +131,8 @@ constexpr char kTemporaryEnding[] = ".tmp";
 // for it; hidden, so that a file manager open on the folder does not show it.
 void MakeTemporaryName(char (&name)[kNameSize])
 {
-    thread_local std::mt19937_64 generator{std::random_device{}()};
-    std::snprintf(name, kNameSize, ".kes-%08llx%s", static_cast<unsigned long long>(generator() & 0xFFFFFFFFull),
+    std::random_device random;
+    std::snprintf(name, kNameSize, ".kes-%08llx%s", static_cast<unsigned long long>(random() & 0xFFFFFFFFull),
                   kTemporaryEnding);
 }
 

@@ -18,8 +18,6 @@
 #include "core/io/placing_journal.h"
 
 namespace {
-thread_local OutputTransaction* current = nullptr;
-
 const char* const kKeptMessage = "The file exists already and is kept";
 
 bool SameNode(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
@@ -133,9 +131,9 @@ void AddFolder(std::vector<std::shared_ptr<const OutputFolder>>& folders, std::s
 }
 
 // Once per folder, after every rename in it: the new names last through a power cut.
-void FlushFolders(std::vector<std::shared_ptr<const OutputFolder>>& folders)
+void FlushFolders(std::vector<std::shared_ptr<const OutputFolder>>& folders, FolderFlushes* later)
 {
-    if (FolderFlushes* later = FolderFlushes::Current()) {
+    if (later) {
         for (auto& folder : folders) later->Add(std::move(folder));
     } else {
         for (const auto& folder : folders) folder->Flush();
@@ -151,15 +149,9 @@ bool Under(const std::string& path, const std::string& folder)
 }
 }  // namespace
 
-thread_local FolderFlushes* FolderFlushes::current_ = nullptr;
+FolderFlushes::FolderFlushes() = default;
 
-FolderFlushes::FolderFlushes() : previous_(current_) { current_ = this; }
-
-FolderFlushes::~FolderFlushes()
-{
-    current_ = previous_;
-    FlushAll();
-}
+FolderFlushes::~FolderFlushes() { FlushAll(); }
 
 void FolderFlushes::Add(std::shared_ptr<const OutputFolder> folder)
 {
@@ -173,12 +165,6 @@ void FolderFlushes::FlushAll()
     for (const auto& folder : folders_) folder->Flush();
     folders_.clear();
 }
-
-OutputTransaction::OutputTransaction() : previous_(current) { current = this; }
-
-OutputTransaction::~OutputTransaction() { current = previous_; }
-
-OutputTransaction* OutputTransaction::Current() { return current; }
 
 void OutputTransaction::ProtectInputs(const std::vector<std::string>& inputs)
 {
@@ -427,9 +413,9 @@ void OutputTransaction::Commit()
     if (committed_) throw std::logic_error("a transaction committed twice");
     OutputGroup::Joined joined{std::move(pending_), inputs_, neverReplace_, nullptr, nullptr, std::nullopt};
     pending_.clear();
-    if (OutputGroup* group = OutputGroup::Current()) {
+    if (group_) {
         joined.onPlaced = onPlaced_;
-        group->Join(std::move(joined));
+        group_->Join(std::move(joined));
         committed_ = true;
         return;
     }
@@ -437,7 +423,7 @@ void OutputTransaction::Commit()
     joined.onPlaced = [this](const std::string& path) { Place(path); };
     std::vector<OutputGroup::Joined> one;
     one.push_back(std::move(joined));
-    OutputGroup::PlaceBatch(one, placing_);
+    OutputGroup::PlaceBatch(one, placing_, flushLater_);
     OutputGroup::Tell(one);
     if (one.front().failure) throw *one.front().failure;
     committed_ = true;
@@ -482,8 +468,6 @@ void OutputTransaction::Plan(Pending& p, const Inputs& inputs, bool neverReplace
 }
 
 namespace {
-thread_local OutputGroup* currentGroup = nullptr;
-
 // Temporary files hold slots of a table of a few thousand: what waits to be
 // placed stays well below it, with the files of the conversion being made.
 constexpr std::size_t kConversionsWaiting = 256, kFilesWaiting = 1024;
@@ -499,7 +483,7 @@ struct OutputGroup::Placer {
     std::thread thread;
 };
 
-OutputGroup::OutputGroup() : previous_(currentGroup) { currentGroup = this; }
+OutputGroup::OutputGroup() = default;
 
 OutputGroup::OutputGroup(PlacingSettings placing) : OutputGroup() { placing_ = std::move(placing); }
 
@@ -507,7 +491,6 @@ OutputGroup::OutputGroup(Plan plan) : OutputGroup() { plan_ = std::move(plan); }
 
 OutputGroup::~OutputGroup()
 {
-    currentGroup = previous_;
     try {
         Commit();
     } catch (...) {
@@ -521,8 +504,6 @@ OutputGroup::~OutputGroup()
     placer_->changed.notify_all();
     placer_->thread.join();
 }
-
-OutputGroup* OutputGroup::Current() { return currentGroup; }
 
 void OutputGroup::Expect(std::function<void(const std::exception*)> onDone) { expected_ = std::move(onDone); }
 
@@ -694,7 +675,7 @@ void OutputGroup::PlaceLocked(std::vector<Joined>& joined, const PlacingSettings
 
 // Each transaction's files are put in place all or none; one failing leaves
 // the others to go on.
-void OutputGroup::PlaceBatch(std::vector<Joined>& joined, const PlacingSettings& placing)
+void OutputGroup::PlaceBatch(std::vector<Joined>& joined, const PlacingSettings& placing, FolderFlushes* flushLater)
 {
     const auto failed = [](const Joined& j) { return j.failure.has_value(); };
     for (Joined& j : joined) {
@@ -737,5 +718,5 @@ void OutputGroup::PlaceBatch(std::vector<Joined>& joined, const PlacingSettings&
         PlaceLocked(joined, placing, folders);
         locks.reset();
     }
-    FlushFolders(folders);
+    FlushFolders(folders, flushLater);
 }

@@ -31,9 +31,9 @@ struct PlacingSettings {
     std::function<void(std::size_t placed)> onPlacing;
 };
 
-// While one lives in a thread, the transactions committed there leave the
-// flush of their folders to it, and it flushes each folder once as it ends:
-// for a batch of conversions into one folder. It is safe: each file is on
+// A transaction committed on its own that is given one (FlushFoldersLater)
+// leaves the flush of its folders to it, and it flushes each folder once as
+// it ends: for a batch of conversions into one folder. It is safe: each file is on
 // disk before it takes its name, so after a power cut a name holds the old
 // file or the whole new one; only the latest renames may be undone.
 class FolderFlushes {
@@ -42,18 +42,15 @@ public:
     ~FolderFlushes();
     FolderFlushes(const FolderFlushes&) = delete;
     FolderFlushes& operator=(const FolderFlushes&) = delete;
-    static FolderFlushes* Current() { return current_; }
     void Add(std::shared_ptr<const OutputFolder> folder);
 
 private:
     void FlushAll();
-    static thread_local FolderFlushes* current_;
-    FolderFlushes* previous_;
     std::vector<std::shared_ptr<const OutputFolder>> folders_;
 };
 
-// While one is open in a thread, the safe writer (SafeFileWriter) of that
-// thread hands it each complete temporary file instead of renaming it, and
+// A safe writer (SafeFileWriter) given one hands it each complete temporary
+// file instead of renaming it, and
 // the names are resolved once, when it commits: the name a file finally goes
 // under (Rename) is the only one ever looked at. Destroyed without Commit, it
 // removes every temporary file it holds: an earlier file of each name stays
@@ -63,13 +60,13 @@ class PlacingJournals;
 
 class OutputTransaction {
 public:
-    OutputTransaction();
-    ~OutputTransaction();
+    // In a group, the commit joins it instead of putting the files in place.
+    explicit OutputTransaction(OutputGroup* group = nullptr) : group_(group) {}
+    ~OutputTransaction() = default;
     OutputTransaction(const OutputTransaction&) = delete;
     OutputTransaction& operator=(const OutputTransaction&) = delete;
 
-    // The transaction open in this thread, the latest one; nullptr when none is.
-    static OutputTransaction* Current();
+    OutputGroup* Group() const { return group_; }
 
     // No output may replace one of these files: one that would is refused
     // with a FileError, before anything is put in place. Names that cannot
@@ -112,6 +109,8 @@ public:
     void OnPlaced(std::function<void(const std::string& name)> callback) { onPlaced_ = std::move(callback); }
     // For a commit of its own (in a group, the group's settings hold).
     void SetPlacing(PlacingSettings placing) { placing_ = std::move(placing); }
+    // For a commit of its own: the flush of the folders is left to `later`.
+    void FlushFoldersLater(FolderFlushes& later) { flushLater_ = &later; }
 
     // For SafeFileWriter: a complete temporary file for the output `path`.
     void Take(const std::string& path, TemporaryFile temporary);
@@ -148,7 +147,8 @@ private:
     static void ForgetTemporaries(std::vector<Pending>& pending, const std::vector<Placing>& placed);
     void Place(const std::string& path);
 
-    OutputTransaction* previous_;
+    OutputGroup* group_;
+    FolderFlushes* flushLater_ = nullptr;
     Inputs inputs_;
     std::vector<Pending> pending_;
     std::size_t placedCount_ = 0;
@@ -159,8 +159,8 @@ private:
     bool neverReplace_ = false;
 };
 
-// While one is open in a thread, a transaction committed there joins it
-// instead of putting its files in place. Send hands what has joined to a
+// A transaction made in a group joins it when committed instead of putting
+// its files in place. Send hands what has joined to a
 // thread of the group's, which flushes the files of everything waiting at
 // once and puts each transaction's files in place (all of one transaction,
 // or none of it): a conversion's files are in place as soon as the disk has
@@ -190,7 +190,6 @@ public:
     ~OutputGroup();
     OutputGroup(const OutputGroup&) = delete;
     OutputGroup& operator=(const OutputGroup&) = delete;
-    static OutputGroup* Current();
     bool Planned() const { return plan_.has_value(); }
 
     // What the next transaction to join calls once its files are in place
@@ -225,13 +224,13 @@ private:
     void Join(Joined joined);
     void CommitPlan(std::vector<Joined>& joined);
     static void PlaceInTurn(Placer& placer, const PlacingSettings& placing);
-    static void PlaceBatch(std::vector<Joined>& joined, const PlacingSettings& placing);
+    static void PlaceBatch(std::vector<Joined>& joined, const PlacingSettings& placing,
+                           FolderFlushes* flushLater = nullptr);
     static void Tell(std::vector<Joined>& joined);
     static void Fail(Joined& joined, const FileError& error);
     static void PlaceLocked(std::vector<Joined>& joined, const PlacingSettings& placing,
                             std::vector<std::shared_ptr<const OutputFolder>>& into);
 
-    OutputGroup* previous_;
     std::optional<Plan> plan_;
     std::function<void(const std::exception*)> expected_;
     std::vector<Joined> joined_;

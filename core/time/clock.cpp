@@ -9,9 +9,6 @@
 #include <ctime>
 
 namespace {
-std::optional<double> pinnedLocal;
-std::optional<double> pinnedUtc;
-
 constexpr double kSecondsPerDay = 86400.0;
 constexpr std::int64_t kMsPerDay = 86400000;
 
@@ -58,39 +55,16 @@ EpochSetting ReadSourceDateEpoch(const char* text)
 
 double NowUtc()
 {
-    if (pinnedUtc) return *pinnedUtc;
     const timespec now = Now();
     return DayCountOf(now.tv_sec, now.tv_nsec);
 }
 
 double NowLocal()
 {
-    if (pinnedLocal) return *pinnedLocal;
     const timespec now = Now();
-    // Readers ask for the time once per point: the offset from UTC, which is
-    // costly to look up, is taken again only when the second changes (a
-    // daylight-saving change falls on a whole second).
-    static std::time_t offsetSecond = -1;
-    static long offset = 0;
-    if (now.tv_sec != offsetSecond) {
-        tm local{};
-        localtime_r(&now.tv_sec, &local);
-        offset = local.tm_gmtoff;
-        offsetSecond = now.tv_sec;
-    }
-    return DayCountOf(now.tv_sec + offset, now.tv_nsec);
-}
-
-void PinClock(double localNow, double utcNow)
-{
-    pinnedLocal = localNow;
-    pinnedUtc = utcNow;
-}
-
-void UnpinClock()
-{
-    pinnedLocal.reset();
-    pinnedUtc.reset();
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    return DayCountOf(now.tv_sec + local.tm_gmtoff, now.tv_nsec);
 }
 
 std::optional<double> EncodeDate(int y, int m, int d)

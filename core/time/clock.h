@@ -26,9 +26,15 @@ EpochSetting ReadSourceDateEpoch(const char* text);
 double NowLocal();
 double NowUtc();
 
-// Tests pin the clock; Unpin returns to the host's clock.
-void PinClock(double localNow, double utcNow);
-void UnpinClock();
+// The time a conversion takes for now: the host's (above), or a fixed one
+// that tests and the headless runner pass.
+struct Clock {
+    std::optional<double> fixedLocal;
+    std::optional<double> fixedUtc;
+    static Clock Fixed(double localNow, double utcNow) { return {localNow, utcNow}; }
+    double Local() const { return fixedLocal ? *fixedLocal : NowLocal(); }
+    double Utc() const { return fixedUtc ? *fixedUtc : NowUtc(); }
+};
 
 struct CalendarTime {
     int Year = 1899, Month = 12, Day = 30;

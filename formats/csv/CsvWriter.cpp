@@ -143,5 +143,5 @@ void AppendCsvField(std::string& out, std::string_view utf8)
 
 WriteResult WriteCsvFile(const Document& document, const WriteRequest& request)
 {
-    return CsvDocument(request.rawTexts).Write(document, DocumentFileName(request, ".csv"));
+    return CsvDocument(request.rawTexts).Write(document, DocumentFileName(request, ".csv"), request.transaction);
 }

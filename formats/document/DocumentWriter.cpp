@@ -119,9 +119,9 @@ void DocumentWriter::PassOn(std::string& out)
 
 void DocumentWriter::AppendTrackPoint(std::string& out, const PointWalk& points) { TrackPointText(out, *points); }
 
-WriteResult DocumentWriter::Write(const Document& document, const std::string& fileName)
+WriteResult DocumentWriter::Write(const Document& document, const std::string& fileName, OutputTransaction* transaction)
 {
-    output_ = std::make_unique<SafeFileWriter>(fileName);
+    output_ = std::make_unique<SafeFileWriter>(fileName, transaction);
     WriteResult result;
     WrittenCounts& written = result.counts;
     std::int64_t leftOut = 0;

@@ -100,7 +100,7 @@ public:
 
     // Writes the parts of the document this output holds into fileName and
     // completes the file (the conversion's transaction puts it in place).
-    WriteResult Write(const Document& document, const std::string& fileName);
+    WriteResult Write(const Document& document, const std::string& fileName, OutputTransaction* transaction);
 
 protected:
     virtual void Head(std::string& out, const Metadata& metadata) = 0;

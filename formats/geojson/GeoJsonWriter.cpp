@@ -270,5 +270,5 @@ void GeoJsonDocument::AppendLines(std::string& out, const PointList& list, bool 
 
 WriteResult WriteGeoJsonFile(const Document& document, const WriteRequest& request)
 {
-    return GeoJsonDocument().Write(document, DocumentFileName(request, ".geojson"));
+    return GeoJsonDocument().Write(document, DocumentFileName(request, ".geojson"), request.transaction);
 }

@@ -267,8 +267,8 @@ void AppendBounds(std::string& out, const Bounds& b)
 // A GPX 1.1 file of the parts given (kWaypointsAndRoutes, kTracksOnly, kEverything).
 class GpxDocument final : public DocumentWriter {
 public:
-    GpxDocument(unsigned parts, std::optional<Bounds> bounds, const Document& document)
-        : DocumentWriter(parts, "gpx"), bounds_(bounds), document_(document)
+    GpxDocument(unsigned parts, std::optional<Bounds> bounds, const Document& document, const Clock& clock)
+        : DocumentWriter(parts, "gpx"), bounds_(bounds), document_(document), clock_(clock)
     {}
 
 protected:
@@ -291,6 +291,7 @@ private:
     }
     std::optional<Bounds> bounds_;
     const Document& document_;
+    Clock clock_;
     std::string fileExtensions_;
 };
 
@@ -310,7 +311,7 @@ void GpxDocument::Head(std::string& out, const Metadata& d)
     AppendCopyright(out, d);
     AppendLinks(out, d.links);
     // When the input says when it was made, that is kept; otherwise it is now.
-    const std::optional<UtcTime> made = d.time ? d.time : UtcTimeOfDayCount(NowUtc(), 3);
+    const std::optional<UtcTime> made = d.time ? d.time : UtcTimeOfDayCount(clock_.Utc(), 3);
     AppendTime(out, made);
     AppendText(out, "keywords", d.keywords);
     if (bounds_) AppendBounds(out, *bounds_);
@@ -407,7 +408,8 @@ WriteResult WriteGpx(const Document& document, const WriteRequest& request, unsi
     // Bounds cost a pass over the points: given where the input gave them.
     const std::optional<Bounds> bounds =
         document.metadata.bounds ? std::optional(BoundsOf(document, parts)) : std::nullopt;
-    return GpxDocument(parts, bounds, document).Write(document, DocumentFileName(request, ".gpx"));
+    return GpxDocument(parts, bounds, document, request.clock)
+        .Write(document, DocumentFileName(request, ".gpx"), request.transaction);
 }
 }  // namespace
 

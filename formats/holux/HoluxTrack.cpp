@@ -126,7 +126,8 @@ WriteResult WriteHoluxTrackFile(const Document& document, const WriteRequest& re
         result.counts.trackPoints += stored;
         pointsLeftOut += static_cast<std::int64_t>(track.points.size()) - stored;
     }
-    WriteFileSafely(request.exactNames ? request.outputName : ChangeFileExt(request.outputName, ".tlg"), image.Bytes());
+    WriteFileSafely(request.exactNames ? request.outputName : ChangeFileExt(request.outputName, ".tlg"), image.Bytes(),
+                    request.transaction);
     const auto tracks = static_cast<std::int64_t>(document.tracks.size());
     if (tracks > kSlots)
         result.findings.Add(FindingKind::Cut,

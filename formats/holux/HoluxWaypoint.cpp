@@ -187,7 +187,7 @@ WriteResult WriteHoluxWaypointFile(const Document& document, const WriteRequest&
         holux::Put<std::int16_t>(image, kSlotTable + 2 * slot, static_cast<std::int16_t>(s < n ? s : -1));
         holux::Put<std::uint8_t>(image, kInUseFlags + slot, s < n ? 0xFF : 0x00);
     }
-    kes::DayCounts times;
+    kes::DayCounts times(request.clock);
     int s = 0;
     for (const Point& p : document.waypoints) {
         if (s == n) break;
@@ -195,7 +195,8 @@ WriteResult WriteHoluxWaypointFile(const Document& document, const WriteRequest&
     }
     PutRouteHeader(image);
 
-    WriteFileSafely(request.exactNames ? request.outputName : ChangeFileExt(request.outputName, ".wrt"), image);
+    WriteFileSafely(request.exactNames ? request.outputName : ChangeFileExt(request.outputName, ".wrt"), image,
+                    request.transaction);
     result.counts.waypoints = n;
     if (held > n)
         result.findings.Add(FindingKind::Cut,

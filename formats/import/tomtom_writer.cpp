@@ -67,5 +67,5 @@ protected:
 
 WriteResult WriteTomTomFile(const Document& document, const WriteRequest& request)
 {
-    return Ov2Document().Write(document, DocumentFileName(request, ".ov2"));
+    return Ov2Document().Write(document, DocumentFileName(request, ".ov2"), request.transaction);
 }

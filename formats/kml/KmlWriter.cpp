@@ -332,5 +332,5 @@ void KmlDocument::Track(std::string& out, const GroupInfo& track, int number, co
 
 WriteResult WriteKmlFile(const Document& document, const WriteRequest& request)
 {
-    return KmlDocument().Write(document, DocumentFileName(request, ".kml"));
+    return KmlDocument().Write(document, DocumentFileName(request, ".kml"), request.transaction);
 }

@@ -13,7 +13,8 @@ ReadResult ReadTrackFile(const InputSource& source, const ReadOptions& options);
 // The waypoints, and the routes in a route file beside them (WriteRouteFile).
 WriteResult WriteWaypointFile(const Document& document, const WriteRequest& request);
 // The document's routes into `fileName` (slots 0 to 100), adding the cuts to `findings`.
-void WriteRouteFile(const Document& document, const std::string& fileName, Findings& findings);
+void WriteRouteFile(const Document& document, const std::string& fileName, Findings& findings,
+                    OutputTransaction* transaction, const Clock& clock);
 // A native track file per track: the output itself, or BASE_N.plt when the
 // request numbers track files.
 WriteResult WriteTrackFile(const Document& document, const WriteRequest& request);

@@ -105,8 +105,8 @@ float TrackMetres(const Point& p)
     return std::isfinite(p.depth) ? static_cast<float>(p.depth) : kNoAltitude;
 }
 
-DayCounts::DayCounts()
-    : utc_(NowUtc()), today_(std::chrono::days{static_cast<std::int64_t>(std::floor(utc_ - kUnixEpochDay))})
+DayCounts::DayCounts(const Clock& clock)
+    : utc_(clock.Utc()), today_(std::chrono::days{static_cast<std::int64_t>(std::floor(utc_ - kUnixEpochDay))})
 {}
 
 double DayCounts::Of(const Point& p, double stamp)

@@ -13,6 +13,7 @@
 #include "core/document/document.h"
 #include "core/document/findings.h"
 #include "core/document/point.h"
+#include "core/time/clock.h"
 
 namespace kes {
 
@@ -62,7 +63,7 @@ float TrackMetres(const Point& p);
 // once per write.
 class DayCounts {
 public:
-    DayCounts();
+    explicit DayCounts(const Clock& clock);
     // The time of conversion is in UTC, as every other time the native files hold.
     double OfWaypoint(const Point& p) { return Of(p, utc_); }
     double OfTrackPoint(const Point& p) { return Of(p, utc_); }

@@ -64,11 +64,12 @@ void AppendRouteLine(std::string& out, int slot, const GroupInfo* info)
 }
 }  // namespace
 
-void WriteRouteFile(const Document& document, const std::string& fileName, Findings& findings)
+void WriteRouteFile(const Document& document, const std::string& fileName, Findings& findings,
+                    OutputTransaction* transaction, const Clock& clock)
 {
-    SafeFileWriter output(fileName);
+    SafeFileWriter output(fileName, transaction);
     std::string out = "Kestrelmaps Route File Version 1.0\r\nWGS 84\r\nReserved 1\r\nReserved 2\r\n";
-    kes::DayCounts times;
+    kes::DayCounts times(clock);
     std::int64_t pointsLeftOut = 0;
     for (int slot = 0; slot <= kes::kMaxRouteIndex; ++slot) {
         // Slot 0 is no route of a document's: it keeps its name R0.

@@ -128,9 +128,10 @@ void AppendPointLine(std::string& out, const Point& p, bool newSection, double d
 }
 
 // One track file; returns the points written, which stop at the capacity.
-std::int64_t WriteOneTrack(const std::string& fileName, const Track* track, kes::DayCounts& times)
+std::int64_t WriteOneTrack(const std::string& fileName, const Track* track, kes::DayCounts& times,
+                           OutputTransaction* transaction)
 {
-    SafeFileWriter output(fileName);
+    SafeFileWriter output(fileName, transaction);
     std::string out =
         "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,255,";
     if (track) kes::AppendTextColumn(out, kes::NativeName(track->info));
@@ -204,10 +205,10 @@ ReadResult ReadTrackFile(const InputSource& source, const ReadOptions& options)
 WriteResult WriteTrackFile(const Document& document, const WriteRequest& request)
 {
     WriteResult result;
-    kes::DayCounts times;
+    kes::DayCounts times(request.clock);
     std::int64_t leftOut = 0;
     const auto write = [&](const std::string& name, const Track* track) {
-        const std::int64_t written = WriteOneTrack(name, track, times);
+        const std::int64_t written = WriteOneTrack(name, track, times, request.transaction);
         result.counts.trackPoints += written;
         ++result.counts.trackFiles;
         if (track) leftOut += static_cast<std::int64_t>(track->points.size()) - written;

@@ -123,7 +123,7 @@ void WriteRoutesBeside(const Document& document, const WriteRequest& request, co
     const std::string routes = ChangeFileExt(request.outputName, ".rte");
     request.addLine("Writing Kes Route file");
     request.addLine(routes);
-    WriteRouteFile(document, routes, findings);
+    WriteRouteFile(document, routes, findings, request.transaction, request.clock);
 }
 }  // namespace
 
@@ -145,10 +145,10 @@ WriteResult WriteWaypointFile(const Document& document, const WriteRequest& requ
 {
     WriteResult result;
     const std::string fileName = request.exactNames ? request.outputName : ChangeFileExt(request.outputName, ".wpt");
-    SafeFileWriter output(fileName);
+    SafeFileWriter output(fileName, request.transaction);
     std::string out = kHeader;
     out.reserve(kes::kWritePiece + 1024);
-    kes::DayCounts times;
+    kes::DayCounts times(request.clock);
     int position = 0;
     for (const Point& p : document.waypoints) {
         if (position == kes::kMaxWaypoints) {

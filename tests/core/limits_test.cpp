@@ -161,12 +161,7 @@ std::vector<Case> Cases()
 
 class OutputLimits : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        BuildFormatCatalogue(KnownFormats());
-        PinClock(45000.5, 45000.5);
-    }
-    void TearDown() override { UnpinClock(); }
+    void SetUp() override { BuildFormatCatalogue(KnownFormats()); }
 
     RecordingFrontEnd Run(const std::string& content, int input, int output, ConversionOutcome* outcome = nullptr)
     {
@@ -176,6 +171,7 @@ protected:
         f.inputPosition = input;
         f.outputText = dir.Path("out.dat");
         f.outputPosition = output;
+        f.clock = Clock::Fixed(45000.5, 45000.5);
         const ConversionOutcome done = Convert(f);
         if (outcome) *outcome = done;
         return f;

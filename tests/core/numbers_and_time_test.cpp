@@ -74,13 +74,13 @@ TEST(Calendar, DayCountsBothWays)
     EXPECT_EQ(DecodeDateTime(1e300).Year, 9999);
 }
 
-TEST(Clock, PinnedForTests)
+TEST(Clock, FixedForTestsOrTheHosts)
 {
-    PinClock(100.25, 100.5);
-    EXPECT_EQ(NowLocal(), 100.25);
-    EXPECT_EQ(NowUtc(), 100.5);
-    UnpinClock();
-    EXPECT_GT(NowUtc(), 46000.0);  // after 2025
+    const Clock fixed = Clock::Fixed(100.25, 100.5);
+    EXPECT_EQ(fixed.Local(), 100.25);
+    EXPECT_EQ(fixed.Utc(), 100.5);
+    EXPECT_GT(Clock{}.Utc(), 46000.0);  // after 2025
+    EXPECT_GT(Clock{}.Local(), 46000.0);
 }
 
 namespace {

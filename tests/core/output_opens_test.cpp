@@ -99,7 +99,7 @@ TEST(OutputOpens, OneTrackIsResolvedUnderItsOneName)
         else fs::create_directories(dir.Path("ride_1.plt"));
         {
             OutputTransaction outputs;
-            WriteFileSafely(dir.Path("ride_1.plt"), "the only track");
+            WriteFileSafely(dir.Path("ride_1.plt"), "the only track", &outputs);
             outputs.Rename(dir.Path("ride_1.plt"), dir.Path("ride.plt"));
             outputs.Commit();
         }

@@ -46,9 +46,9 @@ void StopPlacingAt(const TempDir& dir, std::size_t stopAt, std::size_t sets = 1)
         };
         OutputGroup batch(placing);
         for (std::size_t s = 0; s < sets; ++s) {
-            OutputTransaction outputs;
+            OutputTransaction outputs(&batch);
             for (std::size_t i = s * kFiles / sets; i < (s + 1) * kFiles / sets; ++i)
-                WriteFileSafely(dir.Path(NameOf(i)), NewContent(i));
+                WriteFileSafely(dir.Path(NameOf(i)), NewContent(i), &outputs);
             outputs.Commit();
         }
         batch.Commit();
@@ -123,7 +123,7 @@ TEST(PlacingJournal, SetsStoppedPartWayAreEachFinishedOrPutBackWhole)
                 journals.push_back(j);
             };
             next.SetPlacing(placing);
-            WriteFileSafely(dir.Path("next.plt"), "next");
+            WriteFileSafely(dir.Path("next.plt"), "next", &next);
             next.Commit();
             fs::remove(dir.Path("next.plt"));
         } else {

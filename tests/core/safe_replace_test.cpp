@@ -148,7 +148,7 @@ TEST(SafeFileWriter, PiecesAppearTogetherOnCommitAndNothingOtherwise)
     WriteText(target, "earlier");
     std::string expected;
     {
-        SafeFileWriter output(target);
+        SafeFileWriter output(target, nullptr);
         for (int i = 0; i < 5000; ++i) {
             const std::string piece = "line " + std::to_string(i) + " of a track that is written in pieces\r\n";
             output.Append(piece);
@@ -163,7 +163,7 @@ TEST(SafeFileWriter, PiecesAppearTogetherOnCommitAndNothingOtherwise)
     }
     EXPECT_EQ(ReadText(target), expected);
     {
-        SafeFileWriter abandoned(target);
+        SafeFileWriter abandoned(target, nullptr);
         abandoned.Append("never committed");
     }
     EXPECT_EQ(ReadText(target), expected);
@@ -180,7 +180,7 @@ TEST(SafeFileWriter, AFailedAppendRemovesTheTemporaryFileAndKeepsTheEarlierOne)
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{4096, 4096};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        SafeFileWriter output(target);
+        SafeFileWriter output(target, nullptr);
         try {
             for (int i = 0; i < 1000; ++i) output.Append(std::string(100, 'x'));
             output.Commit();
@@ -317,7 +317,7 @@ TEST(OutputTransaction, PutsEveryOutputInPlaceOnCommitAndNoneWithout)
         for (const std::string& name : names) WriteText(dir.Path(name), "old");
         {
             OutputTransaction outputs;
-            for (const std::string& name : names) WriteFileSafely(dir.Path(name), "new " + name);
+            for (const std::string& name : names) WriteFileSafely(dir.Path(name), "new " + name, &outputs);
             EXPECT_EQ(outputs.PendingCount(), 3u);
             EXPECT_EQ(Listing(dir.Root()).size(), 6u);  // three temporary files beside them
             EXPECT_EQ(ReadText(dir.Path("t_2.plt")), "old");
@@ -337,8 +337,8 @@ TEST(OutputTransaction, AFailedRenameGivesTheOutputsPlacedBeforeItTheirOldConten
     WriteText(dir.Path("a/t.plt"), "old");
     WriteText(dir.Path("b/t.plt"), "old");
     OutputTransaction outputs;
-    WriteFileSafely(dir.Path("a/t.plt"), "new");
-    WriteFileSafely(dir.Path("b/t.plt"), "new");
+    WriteFileSafely(dir.Path("a/t.plt"), "new", &outputs);
+    WriteFileSafely(dir.Path("b/t.plt"), "new", &outputs);
     // The second output is a folder by the time of the commit.
     fs::remove(dir.Path("b/t.plt"));
     fs::create_directories(dir.Path("b/t.plt/inside"));
@@ -362,8 +362,8 @@ TEST(OutputTransaction, APendingOutputRenamedTakesTheNewNameAndItsPermissionsOrG
     OutputTransaction outputs;
     std::vector<std::string> placed;
     outputs.OnPlaced([&](const std::string& name) { placed.push_back(name); });
-    WriteFileSafely(dir.Path("t_1.plt"), "the only track");
-    WriteFileSafely(dir.Path("u_1.plt"), "to a device");
+    WriteFileSafely(dir.Path("t_1.plt"), "the only track", &outputs);
+    WriteFileSafely(dir.Path("u_1.plt"), "to a device", &outputs);
     outputs.Rename(dir.Path("t_1.plt"), dir.Path("t.plt"));
     outputs.Rename(dir.Path("u_1.plt"), "/dev/null");
     EXPECT_THROW(outputs.Rename(dir.Path("t_1.plt"), dir.Path("t.plt")), std::logic_error);

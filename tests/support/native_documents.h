@@ -36,10 +36,11 @@ inline Track TrackOf(std::vector<Point> points, std::string name = {}, int slot 
     return track;
 }
 
-inline WriteRequest RequestFor(const std::string& output, std::vector<std::string>* lines = nullptr)
+inline WriteRequest RequestFor(const std::string& output, std::vector<std::string>* lines = nullptr, Clock clock = {})
 {
     WriteRequest request;
     request.outputName = output;
+    request.clock = clock;
     if (lines) request.addLine = [lines](const std::string& line) { lines->push_back(line); };
     return request;
 }

@@ -16,6 +16,7 @@ public:
     std::string outputText;
     int inputPosition = -1;
     int outputPosition = -1;
+    Clock clock{};  // the host's unless a test fixes one
 
     std::vector<std::string> lines;     // the progress pane
     std::vector<std::string> messages;  // message boxes, in order
@@ -29,6 +30,7 @@ public:
             request.inputs.push_back({input, inputPosition});
         request.output = outputText;
         request.outputPosition = outputPosition;
+        request.clock = clock;
         return request;
     }
     void AddLine(const std::string& text) override

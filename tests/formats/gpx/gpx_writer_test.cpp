@@ -67,14 +67,13 @@ Track DayOne()
 
 class GpxWriterTest : public ::testing::Test {
 protected:
-    void SetUp() override { PinClock(45000.25, 45000.5); }
-    void TearDown() override { UnpinClock(); }
     WriteResult Write(WriteResult (*writer)(const Document&, const WriteRequest&), const Document& document,
                       const std::string& name, bool exactNames = true)
     {
         WriteRequest request;
         request.outputName = dir.Path(name);
         request.exactNames = exactNames;
+        request.clock = Clock::Fixed(45000.25, 45000.5);
         return writer(document, request);
     }
     TempDir dir;
@@ -200,6 +199,7 @@ TEST_F(GpxWriterTest, ARoundTripThroughTheNativeFilesKeepsWhatTheyHold)
     WriteRequest tracks;
     tracks.outputName = dir.Path("native.plt");
     tracks.numberTrackFiles = true;
+    tracks.clock = Clock::Fixed(45000.25, 45000.5);
     WriteTrackFile(in, tracks);
     Document native;
     for (const char* file : {"native_1.plt", "native_2.plt"}) native.Append(read(ReadTrackFile, file));

@@ -57,13 +57,12 @@ T At(const std::string& image, std::size_t offset)
 
 class HoluxWaypoints : public ::testing::Test {
 protected:
-    void SetUp() override { PinClock(45000.25, 45000.0); }
-    void TearDown() override { UnpinClock(); }
+    const Clock kClock = Clock::Fixed(45000.25, 45000.0);
     std::string Write(const std::vector<Point>& points, WriteResult* result = nullptr)
     {
         Document document;
         document.waypoints = PointList(points);
-        const WriteResult written = WriteHoluxWaypointFile(document, RequestFor(dir.Path("out.txt")));
+        const WriteResult written = WriteHoluxWaypointFile(document, RequestFor(dir.Path("out.txt"), nullptr, kClock));
         if (result) *result = written;
         return ReadText(dir.Path("out.wrt"));
     }

@@ -100,7 +100,6 @@ TEST(NobletecExport, EveryMarkAndTrackPointIsRead)
 // The file names no track, and its points have neither time nor elevation.
 TEST(NobletecExport, SectionsOfTenNoneAndFiveMakeOneTrack)
 {
-    PinClock(45000.75, 45000.7);  // 2023-03-15 18:00 local
     const ReadResult read =
         ReadMemory(ReadNobletecTracks, Mark("A mark", "1 0 N 1 0 E") + Section(10, 0) + Section(0, 0) + Section(5, 20));
     ASSERT_EQ(read.document.tracks.size(), 1u);
@@ -114,7 +113,6 @@ TEST(NobletecExport, SectionsOfTenNoneAndFiveMakeOneTrack)
     }
     EXPECT_NEAR(points[10].latitude, 20.5, 1e-9);
     EXPECT_NEAR(points[14].longitude, -122.5, 1e-9);
-    UnpinClock();
 }
 
 TEST(NobletecExport, ASectionCutShortByTheEndOfTheFileKeepsItsPoints)

@@ -20,7 +20,7 @@ Route RouteOf(std::string name, int points, std::string description = {})
 
 std::vector<std::string> Written(const Document& document, Findings& findings, const TempDir& dir)
 {
-    WriteRouteFile(document, dir.Path("out.rte"), findings);
+    WriteRouteFile(document, dir.Path("out.rte"), findings, nullptr, Clock{});
     return SplitCrLf(ReadText(dir.Path("out.rte")));
 }
 }  // namespace

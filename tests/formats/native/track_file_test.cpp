@@ -16,16 +16,15 @@ namespace fs = std::filesystem;
 const std::string kHeader =
     "Kestrelmaps Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n";
 constexpr double kLocalNow = 45000.4375, kUtcNow = 45000.3541666666666667;
+const Clock kClock = Clock::Fixed(kLocalNow, kUtcNow);
 
 class TrackFile : public ::testing::Test {
 protected:
-    void SetUp() override { PinClock(kLocalNow, kUtcNow); }
-    void TearDown() override { UnpinClock(); }
     std::vector<std::string> WrittenLines(const Track& track)
     {
         Document document;
         document.tracks = {track};
-        WriteTrackFile(document, RequestFor(dir.Path("out.txt")));
+        WriteTrackFile(document, RequestFor(dir.Path("out.txt"), nullptr, kClock));
         return SplitCrLf(ReadText(dir.Path("out.plt")));
     }
     std::vector<Point> ReadPoints(const std::string& points, const std::string& trackLine = "0,2,255,T,1,0,0,255")
@@ -164,7 +163,7 @@ TEST_F(TrackFile, EachTrackWithPointsGetsItsOwnFile)
                 TrackOf(std::vector<Point>(static_cast<std::size_t>(count), At(1, 2)), "T", slot));
             points += count;
         }
-        WriteRequest request = RequestFor(folder.Path("out.txt"));
+        WriteRequest request = RequestFor(folder.Path("out.txt"), nullptr, kClock);
         request.numberTrackFiles = c.numbered;
         request.exactNames = c.exact;
         const WriteResult result = WriteTrackFile(document, request);
@@ -182,7 +181,7 @@ TEST_F(TrackFile, AThousandTrackFilesAtMost)
 {
     Document document;
     for (int t = 0; t < 1001; ++t) document.tracks.push_back(TrackOf({At(1, 2)}));
-    WriteRequest request = RequestFor(dir.Path("out"));
+    WriteRequest request = RequestFor(dir.Path("out"), nullptr, kClock);
     request.numberTrackFiles = true;
     EXPECT_THROW(WriteTrackFile(document, request), ConversionError);
     EXPECT_TRUE(fs::is_empty(dir.Root()));
@@ -194,7 +193,7 @@ TEST_F(TrackFile, AHundredThousandPointsPerTrackAndTheRestCut)
         Document document;
         for (int t = 0; t < tracks; ++t)
             document.tracks.push_back(TrackOf(std::vector<Point>(100002, At(1, 2)), "long"));
-        WriteRequest request = RequestFor(dir.Path("out"));
+        WriteRequest request = RequestFor(dir.Path("out"), nullptr, kClock);
         request.numberTrackFiles = tracks > 1;
         const WriteResult result = WriteTrackFile(document, request);
         EXPECT_EQ(result.counts.trackPoints, 100000 * tracks);

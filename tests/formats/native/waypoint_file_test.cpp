@@ -16,12 +16,14 @@ const std::string kHeader = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\n
 const std::string kTail = ", 8, 0,17,0,10.0,2,,,";
 // Local 10:30, UTC 08:30 on 2023-03-15.
 constexpr double kLocalNow = 45000.4375, kUtcNow = 45000.3541666666666667;
+const Clock kClock = Clock::Fixed(kLocalNow, kUtcNow);
 
 class WaypointFile : public ::testing::Test {
 protected:
-    void SetUp() override { PinClock(kLocalNow, kUtcNow); }
-    void TearDown() override { UnpinClock(); }
-    WriteResult Write(const Document& document) { return WriteWaypointFile(document, RequestFor(dir.Path("out"))); }
+    WriteResult Write(const Document& document)
+    {
+        return WriteWaypointFile(document, RequestFor(dir.Path("out"), nullptr, kClock));
+    }
     std::vector<std::string> Lines() { return SplitCrLf(ReadText(dir.Path("out.wpt"))); }
     TempDir dir;
 };
@@ -148,7 +150,7 @@ TEST_F(WaypointFile, RoutesGoIntoARouteFileBeside)
     document.waypoints.push_back(Timed(At(1, 2, "A"), 2000, 1, 1, 0, 0, 0));
     document.routes.emplace_back();
     std::vector<std::string> lines;
-    const WriteResult result = WriteWaypointFile(document, RequestFor(dir.Path("trip.txt"), &lines));
+    const WriteResult result = WriteWaypointFile(document, RequestFor(dir.Path("trip.txt"), &lines, kClock));
     EXPECT_EQ(lines, (std::vector<std::string>{"Writing Kes Route file", dir.Path("trip.rte")}));
     EXPECT_EQ(result.counts, (WrittenCounts{.waypoints = 1, .routes = 1}));
     EXPECT_EQ(SplitCrLf(ReadText(dir.Path("trip.rte"))).size(), 4u + 101u);
