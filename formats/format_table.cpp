@@ -27,8 +27,8 @@
 #include "formats/native/Kes.h"
 #include "formats/native/KesRecords.h"
 #include "formats/pcx/Pcx5.h"
-#include "formats/wintec/WintecTes.h"
 #include "formats/tcx/Tcx.h"
+#include "formats/wintec/WintecTes.h"
 
 namespace {
 using namespace std::string_view_literals;
@@ -40,8 +40,10 @@ constexpr FormatTexts kKesTrackTexts{"kes-plt", "Kestrelmaps Track (.plt)",  For
                                      "plt",     "Kestrelmaps Track (*.plt)", "*.plt"};
 constexpr FormatTexts kHoluxWaypointTexts{"holux-wrt", "Holux Waypoint (.wrt)",  FormatKind::Waypoints,
                                           "wrt",       "Holux Waypoint (*.wrt)", "*.wrt"};
-constexpr FormatTexts kHoluxTrackTexts{"holux-tlg", "Holux Track (.tlg)", FormatKind::Tracks, "tlg", "Holux Track (*.tlg)", "*.tlg"};
-constexpr FormatTexts kTomTomTexts{"tomtom-ov2", "TomTom Waypoint", FormatKind::Waypoints, "ov2", "TomTom Waypoint (*.ov2)", "*.ov2"};
+constexpr FormatTexts kHoluxTrackTexts{"holux-tlg", "Holux Track (.tlg)",  FormatKind::Tracks,
+                                       "tlg",       "Holux Track (*.tlg)", "*.tlg"};
+constexpr FormatTexts kTomTomTexts{"tomtom-ov2", "TomTom Waypoint",         FormatKind::Waypoints,
+                                   "ov2",        "TomTom Waypoint (*.ov2)", "*.ov2"};
 constexpr FormatTexts kGpxWaypointTexts{"gpx-wpt", "GPX Waypoints/Routes (.gpx)", FormatKind::Waypoints,
                                         "gpx",     "GPX Waypoint (*.gpx)",        "*.gpx"};
 
@@ -366,7 +368,8 @@ constexpr InputFormatRow kInputRows[] = {
      .looks = FileLooks::Xml},
     // No signature: its records start with any bytes.
     {.position = Position(Input::WintecTes),
-     .texts = {"wintec-tes", "Wintec TES Track Log (.tes)", FormatKind::Tracks, "tes", "Wintec TES Track (*.tes)", "*.tes"},
+     .texts = {"wintec-tes", "Wintec TES Track Log (.tes)", FormatKind::Tracks, "tes", "Wintec TES Track (*.tes)",
+               "*.tes"},
      .recognise = nullptr,
      .loading = "Loading Wintec TES Track Log",
      .read = ReadWintecTesFile,
@@ -414,7 +417,8 @@ constexpr InputFormatRow kInputRows[] = {
      .unicodeTexts = true,
      .looks = FileLooks::Binary},
     {.position = Position(Input::FitWaypoints),
-     .texts = {"fit-wpt", "FIT Locations/Course Points (.fit)", FormatKind::Waypoints, "fit", "FIT Waypoint (*.fit)", "*.fit"},
+     .texts = {"fit-wpt", "FIT Locations/Course Points (.fit)", FormatKind::Waypoints, "fit", "FIT Waypoint (*.fit)",
+               "*.fit"},
      .recognise = IsFitFile,
      .loading = "Loading FIT Waypoints",
      .read = ReadFitFile,
@@ -429,7 +433,8 @@ constexpr InputFormatRow kInputRows[] = {
      .unicodeTexts = true,
      .looks = FileLooks::Xml},
     {.position = Position(Input::TcxCoursePoints),
-     .texts = {"tcx-wpt", "Training Center Course Points (.tcx)", FormatKind::Waypoints, "tcx", "Training Center (*.tcx)", "*.tcx"},
+     .texts = {"tcx-wpt", "Training Center Course Points (.tcx)", FormatKind::Waypoints, "tcx",
+               "Training Center (*.tcx)", "*.tcx"},
      .recognise = IsTcxFile,
      .loading = "Loading Training Center Course Points",
      .read = ReadTcxFile,
@@ -458,8 +463,8 @@ constexpr InputFormatRow kInputRows[] = {
      .read = ReadGeoJsonFile,
      .unicodeTexts = true},
     {.position = Position(Input::GeoJsonTracks),
-     .texts = {"geojson-trk", "GeoJSON Tracks (.geojson)", FormatKind::Tracks, "geojson;json", "GeoJSON Track (*.geojson;*.json)",
-               "*.geojson;*.json"},
+     .texts = {"geojson-trk", "GeoJSON Tracks (.geojson)", FormatKind::Tracks, "geojson;json",
+               "GeoJSON Track (*.geojson;*.json)", "*.geojson;*.json"},
      .recognise = IsGeoJsonFile,
      .loading = "Loading GeoJSON Tracks",
      .read = ReadGeoJsonFile,

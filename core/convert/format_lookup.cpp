@@ -5,8 +5,8 @@
 
 #include "core/io/file_io.h"
 #include "core/io/file_names.h"
-#include "core/text/text_fields.h"
 #include "core/io/unpacked_input.h"
+#include "core/text/text_fields.h"
 
 namespace {
 bool HasExtension(const FileType_Record& row, const std::string& extension)

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/io/line_reader.h"
 #include "core/document/point_entry.h"
+#include "core/io/line_reader.h"
 #include "core/text/read_number.h"
 #include "core/text/text_encoding.h"
 #include "core/time/utc_time.h"

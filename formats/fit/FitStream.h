@@ -6,8 +6,8 @@
 #include <array>
 #include <optional>
 
-#include "core/io/byte_reader.h"
 #include "core/document/findings.h"
+#include "core/io/byte_reader.h"
 #include "formats/fit/FitMessages.h"
 
 namespace fit {

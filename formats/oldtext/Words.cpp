@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "core/time/clock.h"
 #include "core/text/read_number.h"
+#include "core/time/clock.h"
 
 namespace {
 bool Blank(char c) { return c == ' ' || c == '\t'; }

@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "core/convert/format_lookup.h"
-#include "core/io/line_reader.h"
 #include "core/document/point_entry.h"
+#include "core/io/line_reader.h"
 #include "core/text/read_number.h"
 #include "core/text/text_encoding.h"
 #include "formats/oldtext/Words.h"

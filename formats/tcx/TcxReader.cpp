@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/io/byte_reader.h"
 #include "core/document/point_entry.h"
+#include "core/io/byte_reader.h"
 #include "core/text/read_number.h"
 #include "core/time/utc_time.h"
 #include "formats/tcx/Tcx.h"

@@ -9,8 +9,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/io/byte_reader.h"
 #include "core/document/point_entry.h"
+#include "core/io/byte_reader.h"
 #include "core/text/read_number.h"
 
 namespace {

@@ -47,10 +47,15 @@ TEST(CommandInfo, FiguresOfEveryRealFileMatchTheGolden)
     EXPECT_EQ(r.exitCode, 1);
     std::vector<std::string> told;
     for (const std::string& line : r.errLines) told.push_back(line.substr(0, line.find(": ", 12)));
-    const std::vector<std::string> expected = {"compressed/waypoints.nmea.gz", "fit/fit-sample.fit",
+    const std::vector<std::string> expected = {"compressed/waypoints.nmea.gz",
+                                               "fit/fit-sample.fit",
                                                "fit/lezyne_super_gps-garmin_fit-sample-bad-endian.fit",
-                                               "geojson/geojson.geojson", "igc/27GLQKF3.igc", "igc/igc2.igc",
-                                               "kml/earth-gc.kml", "tcx/kona2013.tcx", "tcx/tcxdata.tcx"};
+                                               "geojson/geojson.geojson",
+                                               "igc/27GLQKF3.igc",
+                                               "igc/igc2.igc",
+                                               "kml/earth-gc.kml",
+                                               "tcx/kona2013.tcx",
+                                               "tcx/tcxdata.tcx"};
     std::vector<std::string> files;
     for (const std::string& file : expected) files.push_back("kes-convert: " + file);
     EXPECT_EQ(told, files) << r.err;

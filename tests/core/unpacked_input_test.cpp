@@ -8,8 +8,8 @@
 #include <zlib.h>
 
 #include "core/convert/catalogue.h"
-#include "core/io/file_io.h"
 #include "core/convert/format_lookup.h"
+#include "core/io/file_io.h"
 #include "core/io/input_source.h"
 #include "core/io/unpacked_input.h"
 #include "formats/format_table.h"
