@@ -32,13 +32,6 @@ constexpr int kCenturyPivot = 80;
 // The date and time the program writes for a point without one.
 constexpr std::string_view kNoDate = "27-MAR-62", kNoTime = "00:00:00";
 
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
-    return text;
-}
-
 // The letter leading a line and what follows it; none for a blank line.
 std::optional<char> LetterOf(std::string_view& line)
 {

@@ -38,6 +38,13 @@ std::optional<int> MonthNamed(std::string_view name)
 }
 }  // namespace
 
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+    return text;
+}
+
 std::vector<std::string_view> Words(std::string_view line, std::size_t most)
 {
     std::vector<std::string_view> words;

@@ -10,6 +10,10 @@
 
 #include "core/time/utc_time.h"
 
+// The text without its leading blanks and tabs, nor its trailing blanks,
+// tabs and carriage return.
+std::string_view Trimmed(std::string_view text);
+
 // The blank-separated words of a line (blanks and tabs), at most `most`:
 // the last then holds the rest of the line, its trailing blanks cut.
 std::vector<std::string_view> Words(std::string_view line, std::size_t most);

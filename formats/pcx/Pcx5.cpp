@@ -34,13 +34,6 @@ using namespace std::string_view_literals;
 constexpr int kCenturyPivot = 80;
 constexpr double kNoAltitude = -9999;
 
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
-    return text;
-}
-
 // The titles of a header line by where their columns start and end, so that
 // a field with blanks inside (a name, a description) is read within its column.
 class Columns {
