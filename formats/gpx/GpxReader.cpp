@@ -27,6 +27,8 @@
 #define XML_DTD
 #include <expat.h>
 
+#include "formats/xml/XmlEncoding.h"
+
 #include "core/document/point_entry.h"
 #include "core/io/byte_reader.h"
 #include "core/io/read_watch.h"
@@ -91,24 +93,6 @@ double Degrees(const char* text, double most)
 {
     const auto value = ParseDecimal(text);
     return value && *value >= -most && *value <= most ? *value : kNoValue;
-}
-
-// Expat knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII; Windows-1252, the
-// code page of the product's own texts, is added here. Any other name is
-// kept for the message.
-int XMLCALL OnUnknownEncoding(void* unknownName, const XML_Char* name, XML_Encoding* info)
-{
-    const std::string encoding = UpperText(name);
-    if (encoding != "WINDOWS-1252" && encoding != "CP1252" && encoding != "X-CP1252") {
-        *static_cast<std::string*>(unknownName) = std::string(name).substr(0, 40);
-        return XML_STATUS_ERROR;
-    }
-    for (int byte = 0; byte < 256; ++byte)
-        info->map[byte] = static_cast<int>(LegacyCodePoint(static_cast<unsigned char>(byte)));
-    info->data = nullptr;
-    info->convert = nullptr;
-    info->release = nullptr;
-    return XML_STATUS_OK;
 }
 
 class GpxReader {

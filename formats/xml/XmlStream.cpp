@@ -9,6 +9,8 @@
 #define XML_DTD
 #include <expat.h>
 
+#include "formats/xml/XmlEncoding.h"
+
 #include "core/io/byte_reader.h"
 #include "core/text/text_encoding.h"
 #include "core/text/text_fields.h"
@@ -28,23 +30,6 @@ constexpr std::size_t kDeepest = 1000;
 // longest token while the old one is copied) and the names of the file.
 constexpr std::size_t kParserMemory = 44 << 20;
 const char* const kOverAllowance = "more different element and attribute names than the reader holds";
-
-// Expat knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII; Windows-1252 is added
-// here. Any other name is kept for the message.
-int XMLCALL OnUnknownEncoding(void* unknownName, const XML_Char* name, XML_Encoding* info)
-{
-    const std::string encoding = UpperText(name);
-    if (encoding != "WINDOWS-1252" && encoding != "CP1252" && encoding != "X-CP1252") {
-        *static_cast<std::string*>(unknownName) = std::string(name).substr(0, 40);
-        return XML_STATUS_ERROR;
-    }
-    for (int byte = 0; byte < 256; ++byte)
-        info->map[byte] = static_cast<int>(LegacyCodePoint(static_cast<unsigned char>(byte)));
-    info->data = nullptr;
-    info->convert = nullptr;
-    info->release = nullptr;
-    return XML_STATUS_OK;
-}
 
 // In one pass: every element of the file comes here.
 std::string_view LocalName(const char* name)
