@@ -4,8 +4,6 @@
 #include <cerrno>
 #include <deque>
 #include <fcntl.h>
-#include <map>
-#include <mutex>
 #include <unistd.h>
 
 #include "core/io/file_io.h"
@@ -68,40 +66,7 @@ void CheckMayFollow(int folder, const struct stat& link, const std::string& forP
     if (SharedStickyFolder(folderInfo) && link.st_uid != ::geteuid() && link.st_uid != folderInfo.st_uid)
         ThrowFileError(forPath, EACCES);
 }
-// The folders walked lately, by the path that named them: a batch writes
-// many files into a few folders. A folder is taken from here only while its
-// path still leads to it; otherwise it is walked again, every link checked.
-class WalkedFolders {
-public:
-    Descriptor Find(const std::string& path)
-    {
-        const std::lock_guard guard(mutex_);
-        const auto found = folders_.find(path);
-        if (found == folders_.end()) return {};
-        struct stat now {
-        }, then{};
-        if (::stat(path.c_str(), &now) != 0 || ::fstat(found->second.Get(), &then) != 0 || now.st_dev != then.st_dev ||
-            now.st_ino != then.st_ino)
-            return {};
-        return Descriptor(::fcntl(found->second.Get(), F_DUPFD_CLOEXEC, 0));
-    }
-    void Keep(const std::string& path, int folder)
-    {
-        const std::lock_guard guard(mutex_);
-        if (folders_.size() >= 64) folders_.clear();
-        const int copy = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
-        if (copy >= 0) folders_[path] = Descriptor(copy);
-    }
 
-private:
-    std::mutex mutex_;
-    std::map<std::string, Descriptor> folders_;
-};
-
-WalkedFolders walked;
-}  // namespace
-
-namespace {
 // From `folder` along `rest` to its last component, links followed on the
 // way (and the last one too with `followLast`). A folder's own name ("."
 // "..", "out/") as the last component is EISDIR unless `folderWanted`.
@@ -159,12 +124,6 @@ WalkedPath WalkToName(const std::string& path, bool followLast)
     if (slash == std::string::npos || namesAFolder)
         return Walk(OpenFolder(AT_FDCWD, path.front() == '/' ? "/" : ".", path), Components(path), namesAFolder,
                     followLast, false, path);
-    // The folder part as written: a batch writes many names into one folder.
     const std::string folderPart = slash == 0 ? "/" : path.substr(0, slash);
-    Descriptor folder = walked.Find(folderPart);
-    if (!folder) {
-        folder = FolderNamed(folderPart, path);
-        walked.Keep(folderPart, folder.Get());
-    }
-    return Walk(std::move(folder), {path.substr(slash + 1)}, false, followLast, false, path);
+    return Walk(FolderNamed(folderPart, path), {path.substr(slash + 1)}, false, followLast, false, path);
 }
