@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/convert/catalogue.h"
 #include "core/convert/convert.h"
@@ -255,6 +256,17 @@ void RefuseClashes(std::vector<ConversionJob>& jobs, const std::vector<std::stri
     }
 }
 
+// The first input that names the same file as one before it (standard input
+// apart), or nullptr: each file is looked at once, so that a merge of
+// thousands of inputs is not checked pair by pair.
+const std::string* GivenTwice(const std::vector<std::string>& inputs)
+{
+    std::unordered_set<std::string> seen;
+    for (const std::string& input : inputs)
+        if (!seen.insert(FileIdentity(input)).second && input != "-") return &input;
+    return nullptr;
+}
+
 // A device, a pipe or /dev/stdout is written into, and has no place for files beside it.
 bool IsWrittenInto(const std::string& path)
 {
@@ -348,12 +360,10 @@ ConversionPlan PlanConversions(const PlanRequest& request)
     if (plan.jobs.empty()) return plan;
     const ConversionJob& first = plan.jobs.front();
     if (!request.each)
-        for (std::size_t i = 0; i < first.inputs.size(); ++i)
-            for (std::size_t j = 0; j < i; ++j)
-                if (first.inputs[i] != "-" && FileIdentity(first.inputs[i]) == FileIdentity(first.inputs[j])) {
-                    plan.problem = Problem(PlanProblem::Kind::GivenTwice, first.inputs[i]);
-                    return plan;
-                }
+        if (const std::string* twice = GivenTwice(first.inputs)) {
+            plan.problem = Problem(PlanProblem::Kind::GivenTwice, *twice);
+            return plan;
+        }
     if (!request.each && !first.refusal.Refused() && OutputRow(first.outputPosition).filePerTrack &&
         IsWrittenInto(first.output)) {
         plan.problem = Problem(PlanProblem::Kind::FilePerTrackIntoDevice, first.output, {}, first.outputPosition);
