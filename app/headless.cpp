@@ -56,9 +56,10 @@ bool ClockFromEnvironment(Clock& clock)
 
 int main(int argc, char** argv)
 {
-    BuildFormatCatalogue(KnownFormats());
+    const FormatCatalogue catalogue(KnownFormats());
     int input = -1, output = -1;
-    if (argc < 5 || !ParsePosition(InputFormats, argv[1], input) || !ParsePosition(OutputFormats, argv[2], output)) {
+    if (argc < 5 || !ParsePosition(catalogue.Inputs(), argv[1], input) ||
+        !ParsePosition(catalogue.Outputs(), argv[2], output)) {
         std::fprintf(stderr,
                      "usage: kes-headless INPUT_FORMAT OUTPUT_FORMAT OUTPUT_NAME INPUT_NAME [MORE_INPUT_NAMES...]\n");
         return 2;
@@ -74,7 +75,7 @@ int main(int argc, char** argv)
     request.outputPosition = output;
     request.clock = clock;
     PrintingFrontEnd frontEnd;
-    const ConversionOutcome outcome = Convert(request, frontEnd);
+    const ConversionOutcome outcome = Convert(catalogue, request, frontEnd);
     if (outcome.state == ConversionOutcome::State::Failed) {
         std::printf("error: %s\n", outcome.reason.c_str());
         return 1;

@@ -13,6 +13,8 @@
 #include <ctime>
 #include <optional>
 
+#include "core/convert/catalogue.h"
+#include "formats/format_table.h"
 #include "ui/panels/FilenameEditLabel.h"
 #include "ui/window/Unit1.h"
 #include "ui/window/WindowCommandLine.h"
@@ -94,7 +96,8 @@ int main(int argc, char** argv)
     // Lets a desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(KES_APP_ID);
     QApplication::setWindowIcon(ProgramIcon());
-    TfmMain fmMain;
+    const FormatCatalogue catalogue(KnownFormats());
+    TfmMain fmMain(catalogue);
     TfmHelp fmHelp(&fmMain);
     fmMain.SetHelpWindow(&fmHelp);
     QStringList files = QApplication::arguments().mid(1);

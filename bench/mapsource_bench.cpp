@@ -16,11 +16,11 @@ namespace {
 // A conversion as the window runs it, replacing its earlier output.
 void Conversion(const std::string& input, Input from, const std::string& output, Output to, benchmark::State& state)
 {
-    BuildFormatCatalogue(KnownFormats());
+    const FormatCatalogue catalogue(KnownFormats());
     SilentFrontEnd front;
     const ConversionRequest request{{{input, Position(from)}}, output, Position(to)};
     for (auto _ : state) {
-        const ConversionOutcome outcome = Convert(request, front);
+        const ConversionOutcome outcome = Convert(catalogue, request, front);
         if (!outcome.Succeeded()) {
             state.SkipWithError(outcome.reason.c_str());
             return;

@@ -63,9 +63,9 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString file = dir.filePath("long.plt");
     WriteTrack(file, points);
-    BuildFormatCatalogue(KnownFormats());
+    const FormatCatalogue catalogue(KnownFormats());
 
-    DataView view;
+    DataView view(catalogue);
     view.resize(1200, 800);
     view.show();
     QApplication::processEvents();

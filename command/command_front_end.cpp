@@ -6,8 +6,9 @@
 #include "core/convert/convert.h"
 #include "core/convert/format_rows.h"
 
-CommandFrontEnd::CommandFrontEnd(const ConversionJob& job, std::FILE* err, Settings settings)
-    : job_(job), err_(err), settings_(settings)
+CommandFrontEnd::CommandFrontEnd(const FormatCatalogue& catalogue, const ConversionJob& job, std::FILE* err,
+                                 Settings settings)
+    : catalogue_(catalogue), job_(job), err_(err), settings_(settings)
 {}
 
 void CommandFrontEnd::Report(const ConversionEvent& event)
@@ -23,9 +24,9 @@ void CommandFrontEnd::Report(const ConversionEvent& event)
 
 namespace {
 // "NMEA tracks": the first word of the format's caption, and its kind.
-std::string InputInWords(int inputPosition)
+std::string InputInWords(const FormatCatalogue& catalogue, int inputPosition)
 {
-    const FileType_Record& row = InputFormats[inputPosition];
+    const FileType_Record& row = catalogue.Inputs()[inputPosition];
     return row.DisplayName.substr(0, row.DisplayName.find(' ')) +
            (row.Kind == FormatKind::Waypoints ? " waypoints" : " tracks");
 }
@@ -33,12 +34,12 @@ std::string InputInWords(int inputPosition)
 // The outputs to offer for an input: the first of its kind in the table (the
 // Kestrelmaps file, unless that is the input's own format and no step
 // changes it) and those that take everything.
-std::string OutputsFor(int inputPosition, bool ownFormatWritten)
+std::string OutputsFor(const FormatCatalogue& catalogue, int inputPosition, bool ownFormatWritten)
 {
     std::vector<std::string> names;
-    for (const FileType_Record& row : OutputFormats) {
-        if (!FormatsCompatible(inputPosition, row.Position)) continue;
-        if (SameFormat(inputPosition, row.Position) && !ownFormatWritten) continue;
+    for (const FileType_Record& row : catalogue.Outputs()) {
+        if (!catalogue.Compatible(inputPosition, row.Position)) continue;
+        if (catalogue.SameFormat(inputPosition, row.Position) && !ownFormatWritten) continue;
         if (row.Kind == FormatKind::Everything || names.empty()) names.push_back(row.Name);
     }
     std::string text;
@@ -59,16 +60,17 @@ bool CommandFrontEnd::ConfirmReplacing(const std::vector<std::string>& names)
 std::string CommandFrontEnd::Reason(const ConversionOutcome& outcome) const
 {
     const std::string& text = outcome.reason;
-    const bool known = IsInputPosition(job_.inputPosition) && IsOutputPosition(job_.outputPosition);
+    const bool known = catalogue_.IsInput(job_.inputPosition) && catalogue_.IsOutput(job_.outputPosition);
     if (known && outcome.check == ChoiceCheck::FormatsNotCompatible) {
         // Among inputs of several formats, the first the output cannot take.
         std::size_t i = 0;
-        while (i + 1 < job_.inputPositions.size() && FormatsCompatible(job_.inputPositions[i], job_.outputPosition))
+        while (i + 1 < job_.inputPositions.size() && catalogue_.Compatible(job_.inputPositions[i], job_.outputPosition))
             ++i;
         const int input = i < job_.inputPositions.size() ? job_.inputPositions[i] : job_.inputPosition;
         const std::string whose = job_.inputs.size() > 1 ? job_.inputs.at(i) + ": " : "";
-        return whose + OutputFormats[job_.outputPosition].Name + " cannot be written from " + InputInWords(input) +
-               ": try -o " + OutputsFor(input, settings_.ownFormatWritten);
+        return whose + catalogue_.Outputs()[job_.outputPosition].Name + " cannot be written from " +
+               InputInWords(catalogue_, input) + ": try -o " +
+               OutputsFor(catalogue_, input, settings_.ownFormatWritten);
     }
     if (outcome.state == ConversionOutcome::State::ExistingKept && !kept_.empty()) {
         std::string names;
@@ -79,7 +81,7 @@ std::string CommandFrontEnd::Reason(const ConversionOutcome& outcome) const
                " (--no-clobber)";
     }
     if (known && outcome.check == ChoiceCheck::SameFormats)
-        return text + ": both are " + OutputFormats[job_.outputPosition].DisplayName;
+        return text + ": both are " + catalogue_.Outputs()[job_.outputPosition].DisplayName;
     return text.empty() ? "the conversion stopped" : text;
 }
 

@@ -12,6 +12,8 @@
 #include "core/convert/convert.h"
 #include "core/convert/frontend.h"
 
+class FormatCatalogue;
+
 // A line "kes-convert: TEXT" on err: how the command says anything but progress.
 void SayAsCommand(std::FILE* err, const std::string& text);
 
@@ -23,7 +25,7 @@ public:
         // A repair or a shaping step is asked for: an input's own format may be written.
         bool ownFormatWritten = false;
     };
-    CommandFrontEnd(const ConversionJob& job, std::FILE* err, Settings settings);
+    CommandFrontEnd(const FormatCatalogue& catalogue, const ConversionJob& job, std::FILE* err, Settings settings);
 
     // The window's progress lines, when asked for; every message is a
     // warning, but the one that gives the reason of a conversion that stopped.
@@ -40,6 +42,7 @@ public:
     std::string Reason(const ConversionOutcome& outcome) const;
 
 private:
+    const FormatCatalogue& catalogue_;
     const ConversionJob& job_;
     std::FILE* err_;
     Settings settings_;

@@ -38,7 +38,7 @@ std::string Header(const char* shell)
            "'\n# from its option table.\n";
 }
 
-std::string Bash()
+std::string Bash(const FormatCatalogue& catalogue)
 {
     std::string withValue, fileValue, all;
     for (const OptionDescription& o : OptionDescriptions()) {
@@ -56,11 +56,11 @@ std::string Bash()
            "    case $prev in\n"
            "    -i|--input-format)\n"
            "        COMPREPLY=($(compgen -W '" +
-           Names(InputFormats) +
+           Names(catalogue.Inputs()) +
            "' -- \"$cur\")); return ;;\n"
            "    -o|--output-format)\n"
            "        COMPREPLY=($(compgen -W '" +
-           Names(OutputFormats) +
+           Names(catalogue.Outputs()) +
            "' -- \"$cur\")); return ;;\n"
            "    " +
            fileValue +
@@ -82,7 +82,7 @@ std::string Bash()
            "complete -F _kes_convert kes-convert\n";
 }
 
-std::string Zsh()
+std::string Zsh(const FormatCatalogue& catalogue)
 {
     std::string text = "#compdef kes-convert\n" + Header("zsh") + "_arguments -s -S \\\n";
     for (const OptionDescription& o : OptionDescriptions()) {
@@ -91,8 +91,8 @@ std::string Zsh()
             for (std::size_t at = description.find(c); at != std::string::npos; at = description.find(c, at + 2))
                 description.insert(at, "\\");
         std::string action;
-        if (o.kind == Value::FormatIn) action = ":format:(" + Names(InputFormats) + ")";
-        if (o.kind == Value::FormatOut) action = ":format:(" + Names(OutputFormats) + ")";
+        if (o.kind == Value::FormatIn) action = ":format:(" + Names(catalogue.Inputs()) + ")";
+        if (o.kind == Value::FormatOut) action = ":format:(" + Names(catalogue.Outputs()) + ")";
         if (o.kind == Value::File) action = ":file:_files";
         if (o.kind == Value::Text) action = std::string(":") + o.value + ": ";
         const std::string value = o.optionalValue ? "=-" : o.value ? "=" : "";
@@ -105,15 +105,15 @@ std::string Zsh()
     return text + "  '*:input:_files'\n";
 }
 
-std::string Fish()
+std::string Fish(const FormatCatalogue& catalogue)
 {
     std::string text = Header("fish");
     for (const OptionDescription& o : OptionDescriptions()) {
         text += "complete -c kes-convert";
         if (o.shortName != '\0') text += " -s " + std::string(1, o.shortName);
         text += " -l " + std::string(o.name);
-        if (o.kind == Value::FormatIn) text += " -x -a '" + Names(InputFormats) + "'";
-        if (o.kind == Value::FormatOut) text += " -x -a '" + Names(OutputFormats) + "'";
+        if (o.kind == Value::FormatIn) text += " -x -a '" + Names(catalogue.Inputs()) + "'";
+        if (o.kind == Value::FormatOut) text += " -x -a '" + Names(catalogue.Outputs()) + "'";
         if (o.kind == Value::File) text += " -r -F";
         if (o.kind == Value::Text) text += " -x";
         text += " -d '" + SingleQuoted(Summary(o)) + "'\n";
@@ -122,9 +122,9 @@ std::string Fish()
 }
 }  // namespace
 
-std::string CompletionScript(const std::string& shell)
+std::string CompletionScript(const FormatCatalogue& catalogue, const std::string& shell)
 {
-    if (shell == "zsh") return Zsh();
-    if (shell == "fish") return Fish();
-    return Bash();
+    if (shell == "zsh") return Zsh(catalogue);
+    if (shell == "fish") return Fish(catalogue);
+    return Bash(catalogue);
 }

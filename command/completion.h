@@ -5,5 +5,7 @@
 
 #include <string>
 
-// The completion script for "bash", "zsh" or "fish". Needs the catalogue built.
-std::string CompletionScript(const std::string& shell);
+class FormatCatalogue;
+
+// The completion script for "bash", "zsh" or "fish".
+std::string CompletionScript(const FormatCatalogue& catalogue, const std::string& shell);

@@ -38,31 +38,32 @@ std::string CodePageText(const Measured& m)
 // The formats to read the file as: the one named, or those its content names
 // (one of those that read everything: they read the same). A format read as
 // waypoints and as tracks by two readers is read by both.
-std::vector<int> FormatsOf(const ConvertOptions& options, const std::string& file, std::vector<int>& named,
-                           std::string& error)
+std::vector<int> FormatsOf(const FormatCatalogue& catalogue, const ConvertOptions& options, const std::string& file,
+                           std::vector<int>& named, std::string& error)
 {
-    if (!options.inputFormat.empty()) return named = {FormatNamed(InputFormats, options.inputFormat)};
-    const FormatGuess guess = GuessFormat(InputFormats, file, {}, true);
+    if (!options.inputFormat.empty()) return named = {FormatNamed(catalogue.Inputs(), options.inputFormat)};
+    const FormatGuess guess = GuessFormat(catalogue.Inputs(), file, {}, true);
     named = guess.candidates;
     if (guess.candidates.empty()) error = "cannot tell its format from its content; name it with -i FORMAT";
     // Two rows of one reader read the same.
     std::vector<int> readers;
     for (int row : guess.candidates)
-        if (std::none_of(readers.begin(), readers.end(), [&](int r) { return InputRow(r).read == InputRow(row).read; }))
+        if (std::none_of(readers.begin(), readers.end(),
+                         [&](int r) { return catalogue.InputRow(r).read == catalogue.InputRow(row).read; }))
             readers.push_back(row);
     return readers;
 }
 
-Measured Measure(const ConvertOptions& options, const std::string& file)
+Measured Measure(const FormatCatalogue& catalogue, const ConvertOptions& options, const std::string& file)
 {
     Measured m;
     try {
         Document document;
         bool readInPart = false;
-        for (int format : FormatsOf(options, file, m.formats, m.error)) {
+        for (int format : FormatsOf(catalogue, options, file, m.formats, m.error)) {
             // The figures take no speeds, courses or geoid heights.
             ReadResult read =
-                ReadInput(InputSource::File(file), format,
+                ReadInput(catalogue, InputSource::File(file), format,
                           {.receiverFigures = false, .keptExtensions = false, .codePage = options.codePage});
             if (!m.codePage && read.texts.codePage && read.texts.codePage->mattered) m.codePage = read.texts.codePage;
             m.codePageChosen = options.codePage != kAutomaticCodePage;
@@ -100,10 +101,10 @@ std::string RolloverOption(int rollovers)
     return "--rollover" + (rollovers == 1 ? std::string() : "=" + std::to_string(rollovers));
 }
 
-std::string FormatNames(const std::vector<int>& formats)
+std::string FormatNames(const FormatCatalogue& catalogue, const std::vector<int>& formats)
 {
     std::string text;
-    for (int row : formats) text += (text.empty() ? "" : " and ") + InputFormats[row].Name;
+    for (int row : formats) text += (text.empty() ? "" : " and ") + catalogue.Inputs()[row].Name;
     return text;
 }
 
@@ -149,9 +150,10 @@ std::string FiguresText(const std::string& title, const Figures& f, const std::o
     return text;
 }
 
-std::string Text(const std::string& file, const Measured& m, const std::optional<TimeZone>& zone)
+std::string Text(const FormatCatalogue& catalogue, const std::string& file, const Measured& m,
+                 const std::optional<TimeZone>& zone)
 {
-    std::string text = Shown(file) + ": " + FormatNames(m.formats) + "\n";
+    std::string text = Shown(file) + ": " + FormatNames(catalogue, m.formats) + "\n";
     if (m.codePage) text += "  code page: " + CodePageText(m) + "\n";
     if (m.rollovers > 0)
         text += "  times shown " + std::to_string(1024 * m.rollovers) + " weeks later than the file holds them (" +
@@ -192,13 +194,14 @@ std::string GroupsJson(const std::vector<GroupFigures>& groups, const std::optio
     return text + "]";
 }
 
-std::string Json(const std::string& file, const Measured& m, const std::optional<TimeZone>& zone)
+std::string Json(const FormatCatalogue& catalogue, const std::string& file, const Measured& m,
+                 const std::optional<TimeZone>& zone)
 {
     std::string text = "  {" + JsonFileName("file", file);
     if (!m.error.empty()) return text + ", \"error\": " + JsonString(m.error) + "}";
     std::string formats = "[";
     for (std::size_t i = 0; i < m.formats.size(); ++i)
-        formats += (i == 0 ? "" : ", ") + JsonString(InputFormats[m.formats[i]].Name);
+        formats += (i == 0 ? "" : ", ") + JsonString(catalogue.Inputs()[m.formats[i]].Name);
     return text + ", \"formats\": " + formats + "]" +
            (zone ? ", \"zone\": " + JsonString(zone->Name()) : std::string()) +
            (m.rollovers > 0 ? ", \"repairs\": [" + JsonString("rollover " + std::to_string(m.rollovers)) + "]"
@@ -213,9 +216,9 @@ std::string Json(const std::string& file, const Measured& m, const std::optional
 }
 }  // namespace
 
-int RunInfo(const ConvertOptions& options, CommandOutput& out, std::FILE* err)
+int RunInfo(const FormatCatalogue& catalogue, const ConvertOptions& options, CommandOutput& out, std::FILE* err)
 {
-    if (!options.inputFormat.empty() && FormatNamed(InputFormats, options.inputFormat) < 0) {
+    if (!options.inputFormat.empty() && FormatNamed(catalogue.Inputs(), options.inputFormat) < 0) {
         SayAsCommand(err,
                      "unknown input format '" + options.inputFormat + "'; see '" + kCommandName + " --list-formats'");
         return 2;
@@ -224,13 +227,13 @@ int RunInfo(const ConvertOptions& options, CommandOutput& out, std::FILE* err)
     if (options.json) out.Emit("{\"files\": [\n");
     for (std::size_t i = 0; i < options.inputs.size(); ++i) {
         const std::string& file = options.inputs[i];
-        const Measured m = Measure(options, file);
+        const Measured m = Measure(catalogue, options, file);
         for (const std::string& message : m.messages) SayAsCommand(err, file + ": " + message);
         if (!m.error.empty()) SayAsCommand(err, file + ": not read: " + m.error);
         failed = failed || !m.error.empty();
         readInPart = readInPart || m.readInPart;
-        if (options.json) out.Emit((i == 0 ? "" : ",\n") + Json(file, m, options.zone));
-        else if (m.error.empty()) out.Emit((i == 0 ? "" : "\n") + Text(file, m, options.zone));
+        if (options.json) out.Emit((i == 0 ? "" : ",\n") + Json(catalogue, file, m, options.zone));
+        else if (m.error.empty()) out.Emit((i == 0 ? "" : "\n") + Text(catalogue, file, m, options.zone));
     }
     if (options.json) out.Emit("\n]}\n");
     if (failed) return 1;

@@ -13,9 +13,10 @@ std::string Counted(std::int64_t n, const char* one, const char* many)
 }
 }  // namespace
 
-std::vector<Warning> LossWarnings(const ConversionJob& job, const ConversionOutcome& outcome)
+std::vector<Warning> LossWarnings(const FormatCatalogue& catalogue, const ConversionJob& job,
+                                  const ConversionOutcome& outcome)
 {
-    const OutputFormatRow& output = OutputRow(job.outputPosition);
+    const OutputFormatRow& output = catalogue.OutputRow(job.outputPosition);
     std::vector<Warning> warnings;
     for (const Finding& f : outcome.findings.All()) {
         const auto warn = [&](std::string text) { warnings.push_back({f.source, std::move(text)}); };

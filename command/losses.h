@@ -10,7 +10,10 @@
 #include "command/report.h"
 #include "core/convert/convert.h"
 
+class FormatCatalogue;
+
 // The warnings of the conversion's losses that its messages do not tell
 // (points without time or given one, points left out, texts cut, records
 // skipped); empty when nothing was lost.
-std::vector<Warning> LossWarnings(const ConversionJob& job, const ConversionOutcome& outcome);
+std::vector<Warning> LossWarnings(const FormatCatalogue& catalogue, const ConversionJob& job,
+                                  const ConversionOutcome& outcome);

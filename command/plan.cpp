@@ -47,33 +47,33 @@ std::string PatternsWithoutAFolder(const ConvertOptions& options)
            "' picks files in the folders given as inputs, and no input is a folder";
 }
 
-std::string UsageErrorOf(const PlanProblem& problem)
+std::string UsageErrorOf(const FormatCatalogue& catalogue, const PlanProblem& problem)
 {
     switch (problem.kind) {
     case PlanProblem::Kind::OutputFormatUntold:
         return "cannot tell the output format from the name " + problem.name + ": it may be " +
-               Names(OutputFormats, problem.candidates) + "; name it with -o FORMAT";
+               Names(catalogue.Outputs(), problem.candidates) + "; name it with -o FORMAT";
     case PlanProblem::Kind::OutputNotAFolder:
         return "with --each, -O names a folder, and " + problem.name + " is not one; " + kHelpHint;
     case PlanProblem::Kind::NoOutputFormat: return "no output format: name one with -o FORMAT; " + kListHint;
     case PlanProblem::Kind::GivenTwice: return problem.name + " is given twice; " + kHelpHint;
     case PlanProblem::Kind::FilePerTrackIntoDevice:
-        return OutputFormats[problem.position].Name + " writes a file per track and cannot write into " + problem.name +
-               "; name a file";
+        return catalogue.Outputs()[problem.position].Name + " writes a file per track and cannot write into " +
+               problem.name + "; name a file";
     case PlanProblem::Kind::None: break;
     }
     return {};
 }
 }  // namespace
 
-std::string RefusalText(const JobRefusal& refusal)
+std::string RefusalText(const FormatCatalogue& catalogue, const JobRefusal& refusal)
 {
     const std::string whose = refusal.input.empty() ? "" : refusal.input + ": ";
     switch (refusal.kind) {
     case JobRefusal::Kind::FormatUntold:
         return whose + "cannot tell its format from its content; name it with -i FORMAT (" + kListHint + ")";
     case JobRefusal::Kind::FormatUncertain:
-        return whose + "cannot tell its format: it may be " + Names(InputFormats, refusal.candidates) +
+        return whose + "cannot tell its format: it may be " + Names(catalogue.Inputs(), refusal.candidates) +
                "; name it with -i FORMAT";
     case JobRefusal::Kind::OutputKept:
         return "its output " + refusal.name + " exists already and is kept (--no-clobber)";
@@ -123,7 +123,7 @@ bool OnePlace(const Destination& a, const Destination& b)
 }
 }  // namespace
 
-std::string ReportClash(const ConversionPlan& plan, const std::string& report)
+std::string ReportClash(const FormatCatalogue& catalogue, const ConversionPlan& plan, const std::string& report)
 {
     const Destination to = DestinationOf(report);
     for (const ConversionJob& job : plan.jobs) {
@@ -143,11 +143,11 @@ std::string ReportClash(const ConversionPlan& plan, const std::string& report)
     }
     // A descriptor is written into: it replaces no file of the plan's.
     if (DescriptorNamed(report) >= 0) return {};
-    const std::string owner = ClaimOf(plan, report);
+    const std::string owner = ClaimOf(catalogue, plan, report);
     return owner.empty() ? "" : "the report " + report + " would replace " + owner;
 }
 
-CommandPlan PlanCommand(const ConvertOptions& options)
+CommandPlan PlanCommand(const FormatCatalogue& catalogue, const ConvertOptions& options)
 {
     CommandPlan plan;
     // The time given to points without one: a value that is not a time is
@@ -159,16 +159,16 @@ CommandPlan PlanCommand(const ConvertOptions& options)
     }
     PlanRequest request;
     if (!options.inputFormat.empty()) {
-        request.inputPosition = FormatNamed(InputFormats, options.inputFormat);
+        request.inputPosition = FormatNamed(catalogue.Inputs(), options.inputFormat);
         if (request.inputPosition < 0) {
             plan.usageError = "unknown input format '" + options.inputFormat + "'; " + kListHint;
             return plan;
         }
     }
     if (!options.outputFormat.empty()) {
-        request.outputPosition = FormatNamed(OutputFormats, options.outputFormat);
+        request.outputPosition = FormatNamed(catalogue.Outputs(), options.outputFormat);
         if (request.outputPosition < 0) {
-            plan.usageError = (FormatNamed(InputFormats, options.outputFormat) >= 0
+            plan.usageError = (FormatNamed(catalogue.Inputs(), options.outputFormat) >= 0
                                    ? options.outputFormat + " is read but never written"
                                    : "unknown output format '" + options.outputFormat + "'") +
                               "; " + kListHint;
@@ -193,7 +193,7 @@ CommandPlan PlanCommand(const ConvertOptions& options)
     request.excludes = options.excludes;
     request.includes = options.includes;
     request.neverReplace = options.noClobber;
-    plan.conversions = PlanConversions(request);
-    plan.usageError = UsageErrorOf(plan.conversions.problem);
+    plan.conversions = PlanConversions(catalogue, request);
+    plan.usageError = UsageErrorOf(catalogue, plan.conversions.problem);
     return plan;
 }

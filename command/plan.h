@@ -9,19 +9,20 @@
 #include "command/options.h"
 #include "plan/conversion_plan.h"
 
+class FormatCatalogue;
+
 struct CommandPlan {
     ConversionPlan conversions;
     std::string usageError;  // one line with its hint, when nothing can run as the command stands
 };
 
-// Needs the format catalogue built.
-CommandPlan PlanCommand(const ConvertOptions& options);
+CommandPlan PlanCommand(const FormatCatalogue& catalogue, const ConvertOptions& options);
 
 // Why the report cannot be written to `report`: an output of the plan goes
 // to the same place, however either is named (a link, /proc/self/fd/1,
 // standard output), or the name is one of the plan's (ClaimOf); empty when
 // it can.
-std::string ReportClash(const ConversionPlan& plan, const std::string& report);
+std::string ReportClash(const FormatCatalogue& catalogue, const ConversionPlan& plan, const std::string& report);
 
 // Why a conversion of the plan is not run, naming the options that would help.
-std::string RefusalText(const JobRefusal& refusal);
+std::string RefusalText(const FormatCatalogue& catalogue, const JobRefusal& refusal);

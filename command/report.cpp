@@ -13,9 +13,9 @@ std::string Counted(std::int64_t n, const char* one, const char* many)
 }
 
 // The counts of what the output's kind holds.
-std::string CountsInWords(const ConversionJob& job, const WrittenCounts& c)
+std::string CountsInWords(const FormatCatalogue& catalogue, const ConversionJob& job, const WrittenCounts& c)
 {
-    const FormatKind kind = OutputFormats[job.outputPosition].Kind;
+    const FormatKind kind = catalogue.Outputs()[job.outputPosition].Kind;
     std::string text;
     const auto add = [&](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
     if (kind != FormatKind::Tracks) add(Counted(c.waypoints, "waypoint", "waypoints"));
@@ -57,12 +57,12 @@ std::string SkippedJson(const char* key, const char* reasonKey, const std::vecto
 }
 }  // namespace
 
-std::string OutcomeLine(const ConversionJob& job, const JobOutcome& outcome)
+std::string OutcomeLine(const FormatCatalogue& catalogue, const ConversionJob& job, const JobOutcome& outcome)
 {
     const std::string input = Joined(job.inputs, " + ");
     if (outcome.state == JobOutcome::State::NotConverted) return input + ": not converted: " + outcome.reason;
     const std::string written = outcome.written.empty() ? "nothing written" : Joined(outcome.written, ", ");
-    return input + " -> " + written + " (" + CountsInWords(job, outcome.counts) +
+    return input + " -> " + written + " (" + CountsInWords(catalogue, job, outcome.counts) +
            (outcome.repairs.empty() ? "" : "; repairs: " + Joined(outcome.repairs, ", ")) +
            (outcome.dataLeftOut ? "; data left out" : "") +
            (outcome.state == JobOutcome::State::Planned ? "; dry run: nothing written" : "") + ")";
@@ -128,28 +128,29 @@ std::string JsonReport::Ending(const Tally& tally, bool interrupted) const
            ", \"interrupted\": " + (interrupted ? "true" : "false") + "}\n";
 }
 
-void JsonReport::Add(const ConversionJob& job, const JobOutcome& outcome, const Tally& tally)
+void JsonReport::Add(const FormatCatalogue& catalogue, const ConversionJob& job, const JobOutcome& outcome,
+                     const Tally& tally)
 {
     if (!file_) return;
     std::string entry = first_ ? "\n  {" : ",\n  {";
     first_ = false;
     entry += JsonFileName("input", job.inputs.front());
     entry += ", \"status\": " + JsonString(StateName(outcome.state));
-    if (IsInputPosition(job.inputPosition))
-        entry += ", \"inputFormat\": " + JsonString(InputFormats[job.inputPosition].Name);
+    if (catalogue.IsInput(job.inputPosition))
+        entry += ", \"inputFormat\": " + JsonString(catalogue.Inputs()[job.inputPosition].Name);
     if (job.inputs.size() > 1) {
         // Read together with the first: each with its format.
         entry += ", \"alsoRead\": [";
         for (std::size_t i = 1; i < job.inputs.size(); ++i) {
             entry += std::string(i > 1 ? ", " : "") + "{" + JsonFileName("input", job.inputs[i]);
             if (i < job.inputPositions.size())
-                entry += ", \"inputFormat\": " + JsonString(InputFormats[job.inputPositions[i]].Name);
+                entry += ", \"inputFormat\": " + JsonString(catalogue.Inputs()[job.inputPositions[i]].Name);
             entry += "}";
         }
         entry += "]";
     }
-    if (IsOutputPosition(job.outputPosition)) {
-        entry += ", \"outputFormat\": " + JsonString(OutputFormats[job.outputPosition].Name);
+    if (catalogue.IsOutput(job.outputPosition)) {
+        entry += ", \"outputFormat\": " + JsonString(catalogue.Outputs()[job.outputPosition].Name);
         entry += ", " + JsonFileName("output", job.output);
     }
     if (outcome.state == JobOutcome::State::NotConverted) entry += ", \"reason\": " + JsonString(outcome.reason);

@@ -12,6 +12,8 @@
 #include "command/plan.h"
 #include "core/convert/format_rows.h"
 
+class FormatCatalogue;
+
 // A message of a conversion that went on, or a loss: about `input` where
 // several were read together, otherwise (empty) about the conversion.
 struct Warning {
@@ -34,7 +36,7 @@ struct JobOutcome {
 
 // "IN -> OUT (N waypoints)", the same with "(dry run: nothing written)" for
 // a plan, or "IN: not converted: reason".
-std::string OutcomeLine(const ConversionJob& job, const JobOutcome& outcome);
+std::string OutcomeLine(const FormatCatalogue& catalogue, const ConversionJob& job, const JobOutcome& outcome);
 
 struct Tally {
     std::int64_t converted = 0, notConverted = 0, dataLeftOut = 0, skipped = 0, unreadable = 0;
@@ -58,7 +60,7 @@ public:
     ~JsonReport();
     // What the folders held besides the inputs; before the first Add.
     void Begin(const ConversionPlan& plan);
-    void Add(const ConversionJob& job, const JobOutcome& outcome, const Tally& tally);
+    void Add(const FormatCatalogue& catalogue, const ConversionJob& job, const JobOutcome& outcome, const Tally& tally);
     // "interrupted": a signal stopped the run in order.
     void Finish(const Tally& tally, bool interrupted);
     // The first write that failed: "FILE: reason".

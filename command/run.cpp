@@ -59,10 +59,11 @@ struct JobInProgress {
 };
 
 // Convert, or nothing when a stop asked for ended the conversion.
-std::optional<ConversionOutcome> ConvertUnlessStopped(const ConversionRequest& request, FrontEnd& frontEnd)
+std::optional<ConversionOutcome> ConvertUnlessStopped(const FormatCatalogue& catalogue,
+                                                      const ConversionRequest& request, FrontEnd& frontEnd)
 {
     try {
-        return Convert(request, frontEnd);
+        return Convert(catalogue, request, frontEnd);
     } catch (const ReadCancelled&) {
         return std::nullopt;
     }
@@ -70,13 +71,14 @@ std::optional<ConversionOutcome> ConvertUnlessStopped(const ConversionRequest& r
 
 // Runs the conversion; its files join the group, which puts them in place
 // (or, in a dry run, tells which it would write) when it commits.
-void RunJob(JobInProgress& run, OutputGroup& group, const ConvertOptions& options, Progress progress, std::FILE* err)
+void RunJob(const FormatCatalogue& catalogue, JobInProgress& run, OutputGroup& group, const ConvertOptions& options,
+            Progress progress, std::FILE* err)
 {
     const ConversionJob& job = run.job;
     JobOutcome& outcome = run.outcome;
     run.done = true;
     if (job.refusal.Refused()) {
-        outcome.reason = RefusalText(job.refusal);
+        outcome.reason = RefusalText(catalogue, job.refusal);
         return;
     }
     if (progress == Progress::Verbose)
@@ -90,7 +92,7 @@ void RunJob(JobInProgress& run, OutputGroup& group, const ConvertOptions& option
                                 .codePage = options.codePage,
                                 .rawTexts = options.rawTexts,
                                 .neverReplace = options.noClobber};
-    JobRequest made = RequestFor(job, settings);
+    JobRequest made = RequestFor(catalogue, job, settings);
     made.request.group = &group;
     const ConversionRequest& request = made.request;
     const std::size_t repairSteps = made.repairSteps;  // named apart, as repairs
@@ -99,7 +101,7 @@ void RunJob(JobInProgress& run, OutputGroup& group, const ConvertOptions& option
         return;
     }
     run.frontEnd = std::make_unique<CommandFrontEnd>(
-        job, err,
+        catalogue, job, err,
         CommandFrontEnd::Settings{progress == Progress::Verbose, options.noClobber, AnyStepChanges(request.steps)});
     CommandFrontEnd& frontEnd = *run.frontEnd;
     group.Expect([&run](const std::exception* error) {
@@ -110,7 +112,7 @@ void RunJob(JobInProgress& run, OutputGroup& group, const ConvertOptions& option
         run.outcome.written = run.frontEnd->Written();
         run.done = true;
     });
-    const std::optional<ConversionOutcome> converted = ConvertUnlessStopped(request, frontEnd);
+    const std::optional<ConversionOutcome> converted = ConvertUnlessStopped(catalogue, request, frontEnd);
     if (!converted) {
         group.DropExpectation();
         return;  // abandoned: the run ends
@@ -136,7 +138,7 @@ void RunJob(JobInProgress& run, OutputGroup& group, const ConvertOptions& option
     // The code page is the first repair: the texts are read in it.
     if (result.codePageRead && result.codePageRead->mattered && !result.codePageRead->codePage.IsWindows1252())
         outcome.repairs.insert(outcome.repairs.begin(), CodePageRepairName(*result.codePageRead));
-    const std::vector<Warning> losses = LossWarnings(job, result);
+    const std::vector<Warning> losses = LossWarnings(catalogue, job, result);
     outcome.warnings.insert(outcome.warnings.end(), losses.begin(), losses.end());
     outcome.state = options.dryRun ? JobOutcome::State::Planned : JobOutcome::State::Converted;
     outcome.dataLeftOut = result.DataLeftOut();
@@ -145,15 +147,16 @@ void RunJob(JobInProgress& run, OutputGroup& group, const ConvertOptions& option
     run.done = group.DropExpectation();
 }
 
-void Print(const ConversionJob& job, const JobOutcome& outcome, Progress progress, std::FILE* err)
+void Print(const FormatCatalogue& catalogue, const ConversionJob& job, const JobOutcome& outcome, Progress progress,
+           std::FILE* err)
 {
     // The progress lines of a verbose run have said what each step did already.
     if (progress == Progress::Brief)
         for (const std::string& step : outcome.steps) PrintLine(err, job.inputs.front() + ": " + step);
     for (const Warning& warning : outcome.warnings)
         SayAsCommand(err, (warning.input.empty() ? job.inputs.front() : warning.input) + ": " + warning.text);
-    if (outcome.state == JobOutcome::State::NotConverted) SayAsCommand(err, OutcomeLine(job, outcome));
-    else if (progress != Progress::Quiet) PrintLine(err, OutcomeLine(job, outcome));
+    if (outcome.state == JobOutcome::State::NotConverted) SayAsCommand(err, OutcomeLine(catalogue, job, outcome));
+    else if (progress != Progress::Quiet) PrintLine(err, OutcomeLine(catalogue, job, outcome));
 }
 
 // The folder of an output of --each (a subfolder of -O with --recursive);
@@ -191,8 +194,9 @@ void Begin(JsonReport* report, const ConversionPlan& plan, std::FILE* err)
 // on disk, and its line printed then. A stop asked for ends the run after
 // the conversion under way, which is abandoned; the files of those before it
 // are put in place and told.
-void RunJobs(const ConversionPlan& plan, const ConvertOptions& options, Progress progress, const RunStop& stop,
-             const std::function<void(const JobInProgress&)>& told, std::FILE* err)
+void RunJobs(const FormatCatalogue& catalogue, const ConversionPlan& plan, const ConvertOptions& options,
+             Progress progress, const RunStop& stop, const std::function<void(const JobInProgress&)>& told,
+             std::FILE* err)
 {
     std::deque<JobInProgress> runs;
     const auto tell = [&] {
@@ -210,7 +214,7 @@ void RunJobs(const ConversionPlan& plan, const ConvertOptions& options, Progress
         if (options.each && !options.output.empty() && !options.dryRun && !job.refusal.Refused())
             unmade = MakeFolderOf(job.output, made);
         if (unmade.empty()) {
-            RunJob(run, *group, options, progress, err);
+            RunJob(catalogue, run, *group, options, progress, err);
         } else {
             run.outcome.reason = unmade;
             run.done = true;
@@ -231,7 +235,7 @@ void RunJobs(const ConversionPlan& plan, const ConvertOptions& options, Progress
     tell();
 }
 
-int RunConversions(const ConvertOptions& options, std::FILE* err)
+int RunConversions(const FormatCatalogue& catalogue, const ConvertOptions& options, std::FILE* err)
 {
     const RunStop stop;
     // Made before the plan, so that a run interrupted while it plans (a pipe
@@ -246,11 +250,11 @@ int RunConversions(const ConvertOptions& options, std::FILE* err)
             return 1;
         }
     }
-    const CommandPlan planned = PlanCommand(options);
+    const CommandPlan planned = PlanCommand(catalogue, options);
     if (!planned.usageError.empty()) return UsageError(err, planned.usageError);
     const ConversionPlan& plan = planned.conversions;
     if (report)
-        if (const std::string clash = ReportClash(plan, options.report); !clash.empty())
+        if (const std::string clash = ReportClash(catalogue, plan, options.report); !clash.empty())
             return UsageError(err, clash + "; name another file, try '" + kCommandName + " --help'");
     const Progress progress = options.progress != Progress::Default ? options.progress
                               : options.each || options.dryRun      ? Progress::Brief
@@ -262,11 +266,11 @@ int RunConversions(const ConvertOptions& options, std::FILE* err)
     // Each finished conversion in order: its count, its entry in the report
     // (before its line, which may go to a reader gone), its line.
     RunJobs(
-        plan, options, progress, stop,
+        catalogue, plan, options, progress, stop,
         [&](const JobInProgress& run) {
             tally.Add(run.outcome);
-            if (report) report->Add(run.job, run.outcome, tally);
-            Print(run.job, run.outcome, progress, err);
+            if (report) report->Add(catalogue, run.job, run.outcome, tally);
+            Print(catalogue, run.job, run.outcome, progress, err);
         },
         err);
     const bool stopped = stop.Signal() != 0;
@@ -306,17 +310,18 @@ int RunConvertCommand(int argc, char** argv, std::FILE* stream, std::FILE* err)
         return UsageError(err, parsed.error + (parsed.error.back() == '?' ? " " : "; ") + "try '" + kCommandName +
                                    " --help'");
     const ConvertOptions& options = parsed.options;
-    BuildFormatCatalogue(KnownFormats());
+    const FormatCatalogue catalogue(KnownFormats());
     switch (options.action) {
     case ConvertOptions::Action::Help: return Print(HelpText(), out, err);
     case ConvertOptions::Action::Version: return Print(VersionText(), out, err);
     case ConvertOptions::Action::ListFormats:
-        return Print(options.json ? FormatListJson() : FormatListText(), out, err);
-    case ConvertOptions::Action::ManPage: return Print(ManPageText(), out, err);
-    case ConvertOptions::Action::Completion: return Print(CompletionScript(options.completionShell), out, err);
-    case ConvertOptions::Action::Info: return Checked(RunInfo(options, out, err), out, err);
+        return Print(options.json ? FormatListJson(catalogue) : FormatListText(catalogue), out, err);
+    case ConvertOptions::Action::ManPage: return Print(ManPageText(catalogue), out, err);
+    case ConvertOptions::Action::Completion:
+        return Print(CompletionScript(catalogue, options.completionShell), out, err);
+    case ConvertOptions::Action::Info: return Checked(RunInfo(catalogue, options, out, err), out, err);
     case ConvertOptions::Action::Recover: return Checked(RunRecover(options, err), out, err);
     case ConvertOptions::Action::Convert: break;
     }
-    return Checked(RunConversions(options, err), out, err);
+    return Checked(RunConversions(catalogue, options, err), out, err);
 }

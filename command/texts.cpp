@@ -254,7 +254,7 @@ Exit status:
 }
 
 // Every format of the format table, for the man page.
-std::string ManFormats()
+std::string ManFormats(const FormatCatalogue& catalogue)
 {
     std::string text = ".SH FORMATS\nInput formats\n.RB ( \\-i ):\n";
     const auto rows = [&](FormatTable table) {
@@ -262,9 +262,9 @@ std::string ManFormats()
             text += ".TP\n.B " + Roff(row.Name) + "\n" + Roff(row.DisplayName) + "; " + KindInWords(row.Kind) +
                     (FormatExtensions(row).empty() ? "" : ", " + Roff(ExtensionsOf(row))) + ".\n";
     };
-    rows(InputFormats);
+    rows(catalogue.Inputs());
     text += ".PP\nOutput formats\n.RB ( \\-o ):\n";
-    rows(OutputFormats);
+    rows(catalogue.Outputs());
     return text;
 }
 
@@ -290,7 +290,7 @@ std::string ManLimits()
            "with\n.B \\-\\-strict\ngives status 3.\n";
 }
 
-std::string ManPageText()
+std::string ManPageText(const FormatCatalogue& catalogue)
 {
     return std::string(R"man(.\" Made by 'kes-convert --man-page' from the option table of the command.
 .TH KES-CONVERT 1 "2026" "kesTranscribe" "User Commands"
@@ -372,7 +372,8 @@ or
 and a closing line sums them up.
 .SH OPTIONS
 )man") + ManOptions() +
-           kFoldersSection + ManFormats() + ManLimits() + kOutputSection + kEnvironmentSection + R"man(.SH EXIT STATUS
+           kFoldersSection + ManFormats(catalogue) + ManLimits() + kOutputSection + kEnvironmentSection +
+           R"man(.SH EXIT STATUS
 .TP
 .B 0
 Everything was read and written.
@@ -489,7 +490,7 @@ std::string Section(const char* title, FormatTable table)
 }
 }  // namespace
 
-std::string FormatListJson()
+std::string FormatListJson(const FormatCatalogue& catalogue)
 {
     const auto rows = [](FormatTable table) {
         std::string text;
@@ -503,10 +504,11 @@ std::string FormatListJson()
         }
         return text;
     };
-    return "{\"input\": [" + rows(InputFormats) + "\n ],\n \"output\": [" + rows(OutputFormats) + "\n ]}\n";
+    return "{\"input\": [" + rows(catalogue.Inputs()) + "\n ],\n \"output\": [" + rows(catalogue.Outputs()) + "\n ]}\n";
 }
 
-std::string FormatListText()
+std::string FormatListText(const FormatCatalogue& catalogue)
 {
-    return Section("Input formats (-i):", InputFormats) + "\n" + Section("Output formats (-o):", OutputFormats);
+    return Section("Input formats (-i):", catalogue.Inputs()) + "\n" +
+           Section("Output formats (-o):", catalogue.Outputs());
 }

@@ -66,5 +66,5 @@ constexpr int Position(Output format) { return static_cast<int>(format); }
 inline std::string PositionText(Input format) { return std::to_string(Position(format)); }
 inline std::string PositionText(Output format) { return std::to_string(Position(format)); }
 
-// Every row, for BuildFormatCatalogue.
+// Every row, for the catalogue each front end makes (FormatCatalogue).
 const FormatRows& KnownFormats();

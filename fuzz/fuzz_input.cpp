@@ -14,18 +14,25 @@
 
 namespace {
 int position = -1;
+
+// Made once: the fuzzer calls the entry point for every input.
+const FormatCatalogue& Catalogue()
+{
+    static const FormatCatalogue catalogue(KnownFormats());
+    return catalogue;
 }
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    BuildFormatCatalogue(KnownFormats());
+    const FormatCatalogue& catalogue = Catalogue();
     const char* name = std::getenv("KES_FUZZ_FORMAT");
     const std::string wanted = name ? name : "list";
     if (wanted == "list") {
-        for (const FileType_Record& row : InputFormats) std::printf("%s\n", row.Name.c_str());
+        for (const FileType_Record& row : catalogue.Inputs()) std::printf("%s\n", row.Name.c_str());
         std::exit(0);
     }
-    position = FormatNamed(InputFormats, wanted);
+    position = FormatNamed(catalogue.Inputs(), wanted);
     if (position < 0) {
         std::fprintf(stderr, "KES_FUZZ_FORMAT: no input format named %s\n", wanted.c_str());
         std::exit(2);
@@ -35,6 +42,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    FuzzInput(position, data, size);
+    FuzzInput(Catalogue(), position, data, size);
     return 0;
 }

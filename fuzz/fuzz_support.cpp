@@ -15,7 +15,6 @@
 #include "core/io/output_transaction.h"
 #include "core/text/text_fields.h"
 #include "core/time/clock.h"
-#include "formats/format_table.h"
 
 namespace fs = std::filesystem;
 
@@ -47,27 +46,24 @@ WorkFolder& Work()
     return folder;
 }
 
-std::vector<int> OutputsFor(int inputPosition)
+std::vector<int> OutputsFor(const FormatCatalogue& catalogue, int inputPosition)
 {
     std::vector<int> outputs;
-    for (const FileType_Record& row : OutputFormats)
-        if (FormatsCompatible(inputPosition, row.Position) && !SameFormat(inputPosition, row.Position))
+    for (const FileType_Record& row : catalogue.Outputs())
+        if (catalogue.Compatible(inputPosition, row.Position) && !catalogue.SameFormat(inputPosition, row.Position))
             outputs.push_back(row.Position);
     return outputs;
 }
 }  // namespace
 
-void FuzzInput(int inputPosition, const std::uint8_t* data, std::size_t size, bool everyOutput)
+void FuzzInput(const FormatCatalogue& catalogue, int inputPosition, const std::uint8_t* data, std::size_t size,
+               bool everyOutput)
 {
-    static const bool ready = [] {
-        BuildFormatCatalogue(KnownFormats());
-        return true;
-    }();
-    (void)ready;
     ReadResult read;
     try {
-        read = ReadInput(InputSource::Memory("input", std::string(reinterpret_cast<const char*>(data), size)),
-                         inputPosition);
+        read =
+            ReadInput(catalogue, InputSource::Memory("input", std::string(reinterpret_cast<const char*>(data), size)),
+                      inputPosition);
     } catch (const InputRefused&) {
         return;
     } catch (const FileError&) {
@@ -75,26 +71,26 @@ void FuzzInput(int inputPosition, const std::uint8_t* data, std::size_t size, bo
     } catch (const ConversionError&) {
         return;
     }
-    std::vector<int> outputs = OutputsFor(inputPosition);
+    std::vector<int> outputs = OutputsFor(catalogue, inputPosition);
     if (!everyOutput) outputs = {outputs[size % outputs.size()]};
     for (const int output : outputs) {
         Document document = read.document;
-        if (OutputFormats[output].Kind == FormatKind::Waypoints) document.tracks.clear();
-        if (OutputFormats[output].Kind == FormatKind::Tracks) {
+        if (catalogue.Outputs()[output].Kind == FormatKind::Waypoints) document.tracks.clear();
+        if (catalogue.Outputs()[output].Kind == FormatKind::Tracks) {
             document.waypoints.clear();
             document.routes.clear();
         }
         WriteRequest request;
         request.outputName =
-            (Work().root / "out" / ("out." + FormatExtensions(OutputFormats[output]).front())).string();
-        request.numberTrackFiles = InputRow(inputPosition).severalTracks;
+            (Work().root / "out" / ("out." + FormatExtensions(catalogue.Outputs()[output]).front())).string();
+        request.numberTrackFiles = catalogue.InputRow(inputPosition).severalTracks;
         // Written, never put in place: the transaction removes its files.
         OutputTransaction files;
         request.transaction = &files;
         // A fixed clock keeps every run of one input identical.
         request.clock = Clock::Fixed(45000.5, 45000.5);
         try {
-            OutputRow(output).write(document, request);
+            catalogue.OutputRow(output).write(document, request);
         } catch (const FileError&) {
         } catch (const ConversionError&) {}
     }

@@ -7,10 +7,13 @@
 #include <cstddef>
 #include <cstdint>
 
+class FormatCatalogue;
+
 // Converts the bytes as a file of the input format at inputPosition. File
 // errors and conversion errors are the readers' legitimate failures and end
 // the run quietly; anything else escapes and counts as a fault. The output
 // is chosen among the compatible ones by the input's size, so that one input
 // always takes the same way and every writer is reached; with everyOutput,
 // the input is converted into each of them in turn.
-void FuzzInput(int inputPosition, const std::uint8_t* data, std::size_t size, bool everyOutput = false);
+void FuzzInput(const FormatCatalogue& catalogue, int inputPosition, const std::uint8_t* data, std::size_t size,
+               bool everyOutput = false);

@@ -25,7 +25,7 @@
 namespace fs = std::filesystem;
 
 namespace {
-bool Replay(int position, const fs::path& file)
+bool Replay(const FormatCatalogue& catalogue, int position, const fs::path& file)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
@@ -33,9 +33,9 @@ bool Replay(int position, const fs::path& file)
         return false;
     }
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::fprintf(stderr, "replaying %s as %s (%zu bytes)\n", file.c_str(), InputFormats[position].Name.c_str(),
+    std::fprintf(stderr, "replaying %s as %s (%zu bytes)\n", file.c_str(), catalogue.Inputs()[position].Name.c_str(),
                  bytes.size());
-    FuzzInput(position, bytes.data(), bytes.size(), true);
+    FuzzInput(catalogue, position, bytes.data(), bytes.size(), true);
     return true;
 }
 
@@ -54,26 +54,26 @@ std::vector<fs::path> InputsIn(const fs::path& folder)
 
 int main(int argc, char** argv)
 {
-    BuildFormatCatalogue(KnownFormats());
+    const FormatCatalogue catalogue(KnownFormats());
     int replayed = 0;
     bool ok = true;
     auto replay = [&](int position, const std::vector<fs::path>& files) {
         for (const fs::path& file : files) {
-            ok = Replay(position, file) && ok;
+            ok = Replay(catalogue, position, file) && ok;
             ++replayed;
         }
         // An empty input is always worth one run.
-        FuzzInput(position, nullptr, 0);
+        FuzzInput(catalogue, position, nullptr, 0);
     };
     if (argc >= 3 && std::strcmp(argv[1], "--format") == 0) {
-        const int position = FormatNamed(InputFormats, argv[2]);
+        const int position = FormatNamed(catalogue.Inputs(), argv[2]);
         if (position < 0) {
             std::fprintf(stderr, "no input format named %s\n", argv[2]);
             return 2;
         }
         replay(position, std::vector<fs::path>(argv + 3, argv + argc));
     } else {
-        for (const FileType_Record& row : InputFormats) {
+        for (const FileType_Record& row : catalogue.Inputs()) {
             std::vector<fs::path> files;
             for (int a = 1; a < argc; ++a)
                 for (const fs::path& file : InputsIn(fs::path(argv[a]) / row.Name)) files.push_back(file);

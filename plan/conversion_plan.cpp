@@ -33,10 +33,10 @@ PlanProblem Problem(PlanProblem::Kind kind, std::string name, std::vector<int> c
 
 // Input formats that are one file format read in two modes (waypoints or
 // tracks) read the same when everything is wanted.
-bool ReadTheSameForEverything(const std::vector<int>& rows)
+bool ReadTheSameForEverything(const FormatCatalogue& catalogue, const std::vector<int>& rows)
 {
     for (int row : rows)
-        if (InputRow(row).read != InputRow(rows.front()).read) return false;
+        if (catalogue.InputRow(row).read != catalogue.InputRow(rows.front()).read) return false;
     return true;
 }
 
@@ -60,20 +60,20 @@ struct Input {
 
 // The format of one input, told from its content unless the request names
 // it; -1 with the job's refusal set when it cannot be told.
-int InputFormatOf(const PlanRequest& r, const std::string& input, ConversionJob& job)
+int InputFormatOf(const FormatCatalogue& catalogue, const PlanRequest& r, const std::string& input, ConversionJob& job)
 {
     if (r.inputPosition >= 0) return r.inputPosition;
     if (r.firstInputPosition >= 0 && job.inputPositions.empty()) return r.firstInputPosition;
     std::vector<FormatKind> kinds;
-    std::vector<int> outputs =
-        r.outputPosition >= 0 ? std::vector<int>{r.outputPosition} : FormatsWithExtension(OutputFormats, r.output);
+    std::vector<int> outputs = r.outputPosition >= 0 ? std::vector<int>{r.outputPosition}
+                                                     : FormatsWithExtension(catalogue.Outputs(), r.output);
     // An output name that a format of everything takes gets everything.
     for (int row : outputs)
-        if (OutputFormats[row].Kind == FormatKind::Everything) outputs = {row};
-    for (int row : outputs) kinds.push_back(OutputFormats[row].Kind);
-    FormatGuess guess = GuessFormat(InputFormats, input, kinds, true);
+        if (catalogue.Outputs()[row].Kind == FormatKind::Everything) outputs = {row};
+    for (int row : outputs) kinds.push_back(catalogue.Outputs()[row].Kind);
+    FormatGuess guess = GuessFormat(catalogue.Inputs(), input, kinds, true);
     if (guess.candidates.size() > 1 && kinds == std::vector<FormatKind>{FormatKind::Everything} &&
-        ReadTheSameForEverything(guess.candidates))
+        ReadTheSameForEverything(catalogue, guess.candidates))
         guess.candidates.resize(1);
     if (guess.candidates.size() != 1) {
         job.refusal.kind =
@@ -82,7 +82,7 @@ int InputFormatOf(const PlanRequest& r, const std::string& input, ConversionJob&
         job.refusal.candidates = guess.candidates;
         return -1;
     }
-    job.choices.push_back("reading " + input + " as " + Described(InputFormats[guess.candidates.front()]) + ", " +
+    job.choices.push_back("reading " + input + " as " + Described(catalogue.Inputs()[guess.candidates.front()]) + ", " +
                           InWords(guess.evidence));
     return guess.candidates.front();
 }
@@ -90,10 +90,11 @@ int InputFormatOf(const PlanRequest& r, const std::string& input, ConversionJob&
 // The input formats first, kept to the kinds the output name allows; then the
 // output format, kept to the first input's kind. Sets the plan's problem when
 // the output format cannot be told from the output name.
-void ChooseFormats(const PlanRequest& r, bool outputIsFolder, const Input& in, ConversionJob& job, PlanProblem& problem)
+void ChooseFormats(const FormatCatalogue& catalogue, const PlanRequest& r, bool outputIsFolder, const Input& in,
+                   ConversionJob& job, PlanProblem& problem)
 {
     for (const std::string& input : job.inputs) {
-        const int position = InputFormatOf(r, input, job);
+        const int position = InputFormatOf(catalogue, r, input, job);
         if (position < 0) return;
         job.inputPositions.push_back(position);
     }
@@ -101,26 +102,27 @@ void ChooseFormats(const PlanRequest& r, bool outputIsFolder, const Input& in, C
 
     job.outputPosition = r.outputPosition;
     if (job.outputPosition < 0) {
-        const FormatKind kind = InputFormats[job.inputPosition].Kind;
+        const FormatKind kind = catalogue.Inputs()[job.inputPosition].Kind;
         // Without an input format named, a name that a format of everything takes gets everything.
         const std::vector<FormatKind> kinds =
             r.inputPosition < 0 ? std::vector<FormatKind>{FormatKind::Everything, kind} : std::vector<FormatKind>{kind};
-        FormatGuess guess = GuessFormat(OutputFormats, r.output, kinds, false);
+        FormatGuess guess = GuessFormat(catalogue.Outputs(), r.output, kinds, false);
         if (guess.candidates.size() > 1)
             for (int row : guess.candidates)
-                if (OutputFormats[row].Kind == FormatKind::Everything) guess.candidates = {row};
+                if (catalogue.Outputs()[row].Kind == FormatKind::Everything) guess.candidates = {row};
         if (guess.candidates.size() != 1) {
             if (guess.candidates.empty())
-                for (const FileType_Record& row : OutputFormats)
+                for (const FileType_Record& row : catalogue.Outputs())
                     if (row.Kind == kind) guess.candidates.push_back(row.Position);
             problem = Problem(PlanProblem::Kind::OutputFormatUntold, r.output, guess.candidates);
             return;
         }
         job.outputPosition = guess.candidates.front();
-        job.choices.push_back("writing " + r.output + " as " + Described(OutputFormats[job.outputPosition]) + ", " +
-                              InWords(guess.evidence));
+        job.choices.push_back("writing " + r.output + " as " + Described(catalogue.Outputs()[job.outputPosition]) +
+                              ", " + InWords(guess.evidence));
     }
-    job.output = outputIsFolder ? OutputNameFor(in.path, r.output, job.outputPosition, in.subfolder) : r.output;
+    job.output =
+        outputIsFolder ? OutputNameFor(catalogue, in.path, r.output, job.outputPosition, in.subfolder) : r.output;
 }
 
 // A member of an archive that its maker's system kept for itself ("__MACOSX/._day.gpx").
@@ -202,7 +204,8 @@ std::string PatternKeyOf(const NameKey& key)
 // Converted one by one, no output (the output named, the track files
 // "BASE_N.EXT" and the route file beside it) may replace an input of the
 // plan or a file an earlier conversion may write.
-void RefuseClashes(std::vector<ConversionJob>& jobs, const std::vector<std::string>& inputs)
+void RefuseClashes(const FormatCatalogue& catalogue, std::vector<ConversionJob>& jobs,
+                   const std::vector<std::string>& inputs)
 {
     NameKeys keys;
     // Whose each name is, in words: names taken, the patterns of track files,
@@ -240,7 +243,8 @@ void RefuseClashes(std::vector<ConversionJob>& jobs, const std::vector<std::stri
             continue;
         }
         std::vector<DerivedName> names = {{job.output, false}};
-        for (const DerivedName& derived : DerivedNames(job.output, job.outputPosition)) names.push_back(derived);
+        for (const DerivedName& derived : DerivedNames(catalogue, job.output, job.outputPosition))
+            names.push_back(derived);
         for (const DerivedName& name : names) {
             const std::string* owner = ownerOf(keys.Key(name.name), name.numbered);
             if (owner == nullptr || *owner == "the input " + input) continue;
@@ -278,18 +282,18 @@ bool IsWrittenInto(const std::string& path)
 }
 }  // namespace
 
-std::vector<DerivedName> DerivedNames(const std::string& output, int outputPosition)
+std::vector<DerivedName> DerivedNames(const FormatCatalogue& catalogue, const std::string& output, int outputPosition)
 {
     std::vector<DerivedName> names;
     if (outputPosition < 0) return names;
-    if (OutputRow(outputPosition).filePerTrack)
+    if (catalogue.OutputRow(outputPosition).filePerTrack)
         names.push_back({ChangeFileExt(output, "") + "_N" + ExtractFileExt(output), true});
-    if (const char* beside = OutputRow(outputPosition).besideExtension)
+    if (const char* beside = catalogue.OutputRow(outputPosition).besideExtension)
         names.push_back({ChangeFileExt(output, beside), false});
     return names;
 }
 
-std::string ClaimOf(const ConversionPlan& plan, const std::string& name)
+std::string ClaimOf(const FormatCatalogue& catalogue, const ConversionPlan& plan, const std::string& name)
 {
     NameKeys keys;
     const NameKey key = keys.Key(name);
@@ -300,17 +304,17 @@ std::string ClaimOf(const ConversionPlan& plan, const std::string& name)
         if (job.refusal.Refused() || job.output.empty()) continue;
         if (keys.Key(job.output).Text() == key.Text() || FileIdentity(job.output) == identity)
             return "the output " + job.output;
-        for (const DerivedName& derived : DerivedNames(job.output, job.outputPosition))
+        for (const DerivedName& derived : DerivedNames(catalogue, job.output, job.outputPosition))
             if (keys.Key(derived.name).Text() == (derived.numbered ? pattern : key.Text()))
                 return "the output " + derived.name + " of " + job.inputs.front();
     }
     return {};
 }
 
-std::string OutputNameFor(const std::string& input, const std::string& folder, int outputPosition,
-                          const std::string& subfolder)
+std::string OutputNameFor(const FormatCatalogue& catalogue, const std::string& input, const std::string& folder,
+                          int outputPosition, const std::string& subfolder)
 {
-    const std::vector<std::string> extensions = FormatExtensions(OutputFormats[outputPosition]);
+    const std::vector<std::string> extensions = FormatExtensions(catalogue.Outputs()[outputPosition]);
     // Named after the file inside its packing; beside the archive a member is in.
     const fs::path name = fs::path(NameWithoutPacking(input))
                               .filename()
@@ -321,7 +325,7 @@ std::string OutputNameFor(const std::string& input, const std::string& folder, i
     return (fs::path(folder) / subfolder / name).lexically_normal().string();
 }
 
-ConversionPlan PlanConversions(const PlanRequest& request)
+ConversionPlan PlanConversions(const FormatCatalogue& catalogue, const PlanRequest& request)
 {
     ConversionPlan plan;
     std::error_code ignored;
@@ -350,7 +354,7 @@ ConversionPlan PlanConversions(const PlanRequest& request)
         ConversionJob& job = plan.jobs.emplace_back();
         for (const Input& input : group) job.inputs.push_back(input.path);
         try {
-            ChooseFormats(request, outputIsFolder, group.front(), job, plan.problem);
+            ChooseFormats(catalogue, request, outputIsFolder, group.front(), job, plan.problem);
             if (plan.problem.kind != PlanProblem::Kind::None) return plan;
         } catch (const FileError& error) {
             job.refusal = Said(error.Path() == job.inputs.front() ? error.SystemMessage() : error.what());
@@ -364,12 +368,12 @@ ConversionPlan PlanConversions(const PlanRequest& request)
             plan.problem = Problem(PlanProblem::Kind::GivenTwice, *twice);
             return plan;
         }
-    if (!request.each && !first.refusal.Refused() && OutputRow(first.outputPosition).filePerTrack &&
+    if (!request.each && !first.refusal.Refused() && catalogue.OutputRow(first.outputPosition).filePerTrack &&
         IsWrittenInto(first.output)) {
         plan.problem = Problem(PlanProblem::Kind::FilePerTrackIntoDevice, first.output, {}, first.outputPosition);
         return plan;
     }
-    if (request.each) RefuseClashes(plan.jobs, inputNames);
+    if (request.each) RefuseClashes(catalogue, plan.jobs, inputNames);
     if (request.neverReplace)
         for (ConversionJob& job : plan.jobs)
             if (!job.refusal.Refused() && !IsWrittenInto(job.output) && fs::exists(job.output, ignored)) {

@@ -11,6 +11,8 @@
 
 #include "plan/folder_walk.h"
 
+class FormatCatalogue;
+
 // What a front end asks for, before anything is told from the files.
 struct PlanRequest {
     std::vector<std::string> inputs{};  // files, or folders standing for their files (each)
@@ -79,19 +81,18 @@ struct ConversionPlan {
     PlanProblem problem;
 };
 
-// Needs the format catalogue built.
-ConversionPlan PlanConversions(const PlanRequest& request);
+ConversionPlan PlanConversions(const FormatCatalogue& catalogue, const PlanRequest& request);
 
 // The name an output of `input` takes in `folder` (and the subfolder it was
 // found in, below the folder given), with the output format's extension
 // (".mylog" is a name: ".mylog.plt"); beside the input when `folder` is empty.
-std::string OutputNameFor(const std::string& input, const std::string& folder, int outputPosition,
-                          const std::string& subfolder = {});
+std::string OutputNameFor(const FormatCatalogue& catalogue, const std::string& input, const std::string& folder,
+                          int outputPosition, const std::string& subfolder = {});
 
 // What the plan already has under `name`: "the input X" or "the output Y"
 // (the output of a conversion, its numbered track files, a file beside it);
 // empty when nothing. For a file a front end writes besides (a report).
-std::string ClaimOf(const ConversionPlan& plan, const std::string& name);
+std::string ClaimOf(const FormatCatalogue& catalogue, const ConversionPlan& plan, const std::string& name);
 
 // The names a conversion into `output` as `outputPosition` may write besides
 // the output itself: "BASE_N.EXT" (numbered: N stands for any number) for the
@@ -100,4 +101,4 @@ struct DerivedName {
     std::string name;
     bool numbered;
 };
-std::vector<DerivedName> DerivedNames(const std::string& output, int outputPosition);
+std::vector<DerivedName> DerivedNames(const FormatCatalogue& catalogue, const std::string& output, int outputPosition);

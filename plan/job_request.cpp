@@ -4,7 +4,7 @@
 #include "core/convert/catalogue.h"
 #include "core/convert/format_rows.h"
 
-JobRequest RequestFor(const ConversionJob& job, const ConversionSettings& settings)
+JobRequest RequestFor(const FormatCatalogue& catalogue, const ConversionJob& job, const ConversionSettings& settings)
 {
     JobRequest made;
     ConversionRequest& request = made.request;
@@ -19,8 +19,8 @@ JobRequest RequestFor(const ConversionJob& job, const ConversionSettings& settin
     made.repairSteps = request.steps.size();
     request.rawTexts = settings.rawTexts;
     request.codePage = settings.codePage;
-    if (IsOutputPosition(job.outputPosition)) {
-        const OutputFormatRow& row = OutputRow(job.outputPosition);
+    if (catalogue.IsOutput(job.outputPosition)) {
+        const OutputFormatRow& row = catalogue.OutputRow(job.outputPosition);
         StepContext context;
         context.capacity = {row.trackPointCapacity, row.routePointCapacity};
         context.dayOffset = settings.dayOffset;

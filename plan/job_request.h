@@ -12,6 +12,8 @@
 #include "repair/time_repairs.h"
 #include "shape/step_choice.h"
 
+class FormatCatalogue;
+
 // What every conversion is run with besides its files: the repairs of
 // times, the shaping steps, the code page, and how outputs are written.
 struct ConversionSettings {
@@ -34,4 +36,4 @@ struct JobRequest {
 // name, the repairs first and then the shaping steps (fitted to the output's
 // capacity); an output that would hold nothing of what it takes is refused,
 // so that it never replaces a file.
-JobRequest RequestFor(const ConversionJob& job, const ConversionSettings& settings);
+JobRequest RequestFor(const FormatCatalogue& catalogue, const ConversionJob& job, const ConversionSettings& settings);

@@ -3,12 +3,7 @@
 
 #include <stdexcept>
 
-std::vector<FileType_Record> InputFormats;
-std::vector<FileType_Record> OutputFormats;
-
 namespace {
-FormatRows rows;
-
 FileType_Record RecordOf(const FormatTexts& texts, int position, bool (*recognise)(const FileLook&))
 {
     return {texts.caption, texts.extensions, std::string(texts.description) + "|" + texts.pattern, texts.kind, position,
@@ -16,44 +11,46 @@ FileType_Record RecordOf(const FormatTexts& texts, int position, bool (*recognis
 }
 }  // namespace
 
-void BuildFormatCatalogue(const FormatRows& formatRows)
+FormatCatalogue::FormatCatalogue(const FormatRows& rows) : rows_(rows)
 {
-    rows = formatRows;
-    InputFormats.clear();
-    OutputFormats.clear();
-    for (const InputFormatRow& row : rows.inputs)
-        InputFormats.push_back(RecordOf(row.texts, row.position, row.recognise));
-    for (const OutputFormatRow& row : rows.outputs) OutputFormats.push_back(RecordOf(row.texts, row.position, nullptr));
+    inputs_.reserve(rows_.inputs.size());
+    for (const InputFormatRow& row : rows_.inputs) inputs_.push_back(RecordOf(row.texts, row.position, row.recognise));
+    outputs_.reserve(rows_.outputs.size());
+    for (const OutputFormatRow& row : rows_.outputs) outputs_.push_back(RecordOf(row.texts, row.position, nullptr));
 }
 
-bool IsInputPosition(int position) { return position >= 0 && static_cast<std::size_t>(position) < rows.inputs.size(); }
-
-bool IsOutputPosition(int position)
+bool FormatCatalogue::IsInput(int position) const
 {
-    return position >= 0 && static_cast<std::size_t>(position) < rows.outputs.size();
+    return position >= 0 && static_cast<std::size_t>(position) < rows_.inputs.size();
 }
 
-const InputFormatRow& InputRow(int position)
+bool FormatCatalogue::IsOutput(int position) const
 {
-    if (!IsInputPosition(position)) throw std::out_of_range("no input format " + std::to_string(position));
-    return rows.inputs[static_cast<std::size_t>(position)];
+    return position >= 0 && static_cast<std::size_t>(position) < rows_.outputs.size();
 }
 
-const OutputFormatRow& OutputRow(int position)
+const InputFormatRow& FormatCatalogue::InputRow(int position) const
 {
-    if (!IsOutputPosition(position)) throw std::out_of_range("no output format " + std::to_string(position));
-    return rows.outputs[static_cast<std::size_t>(position)];
+    if (!IsInput(position)) throw std::out_of_range("no input format " + std::to_string(position));
+    return rows_.inputs[static_cast<std::size_t>(position)];
 }
 
-bool FormatsCompatible(int inputPosition, int outputPosition)
+const OutputFormatRow& FormatCatalogue::OutputRow(int position) const
 {
-    if (!IsInputPosition(inputPosition) || !IsOutputPosition(outputPosition)) return false;
-    const FormatKind output = OutputFormats[outputPosition].Kind;
-    return output == FormatKind::Everything || InputFormats[inputPosition].Kind == output;
+    if (!IsOutput(position)) throw std::out_of_range("no output format " + std::to_string(position));
+    return rows_.outputs[static_cast<std::size_t>(position)];
 }
 
-bool SameFormat(int inputPosition, int outputPosition)
+bool FormatCatalogue::Compatible(int inputPosition, int outputPosition) const
 {
-    return IsInputPosition(inputPosition) && IsOutputPosition(outputPosition) &&
-           InputFormats[inputPosition].Name == OutputFormats[outputPosition].Name;
+    if (!IsInput(inputPosition) || !IsOutput(outputPosition)) return false;
+    const FormatKind output = outputs_[static_cast<std::size_t>(outputPosition)].Kind;
+    return output == FormatKind::Everything || inputs_[static_cast<std::size_t>(inputPosition)].Kind == output;
+}
+
+bool FormatCatalogue::SameFormat(int inputPosition, int outputPosition) const
+{
+    return IsInput(inputPosition) && IsOutput(outputPosition) &&
+           inputs_[static_cast<std::size_t>(inputPosition)].Name ==
+               outputs_[static_cast<std::size_t>(outputPosition)].Name;
 }

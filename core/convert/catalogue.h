@@ -2,7 +2,8 @@
 // The catalogue of formats: the input and output rows the program was built
 // with, each identified by its position, which is also its index in its
 // drop-down list. New rows are appended, so that positions kept in settings
-// files keep their meaning.
+// files keep their meaning. Each front end makes one from the rows of the
+// formats it knows and passes it to whatever needs it.
 #pragma once
 
 #include <cstdint>
@@ -24,24 +25,32 @@ struct FileType_Record {
     bool (*Recognise)(const FileLook& file) = nullptr;
 };
 
-extern std::vector<FileType_Record> InputFormats;
-extern std::vector<FileType_Record> OutputFormats;
+// Never changes once made.
+class FormatCatalogue {
+public:
+    // The rows outlive the catalogue (the format table's are static).
+    explicit FormatCatalogue(const FormatRows& rows);
 
-// Takes the rows of the formats the program knows and fills both tables from
-// them; every front end calls it once, before anything else.
-void BuildFormatCatalogue(const FormatRows& rows);
+    // Each table, indexed by position.
+    const std::vector<FileType_Record>& Inputs() const { return inputs_; }
+    const std::vector<FileType_Record>& Outputs() const { return outputs_; }
 
-// The rows given to BuildFormatCatalogue, by position; the position must be
-// in its table.
-const InputFormatRow& InputRow(int position);
-const OutputFormatRow& OutputRow(int position);
+    bool IsInput(int position) const;
+    bool IsOutput(int position) const;
 
-bool IsInputPosition(int position);
-bool IsOutputPosition(int position);
+    // The rows by position; the position must be in its table.
+    const InputFormatRow& InputRow(int position) const;
+    const OutputFormatRow& OutputRow(int position) const;
 
-// True when both positions are in their tables and their kinds are the same,
-// or the output takes everything.
-bool FormatsCompatible(int inputPosition, int outputPosition);
-// True when both positions are in their tables and name one format (the same
-// Name), whatever their positions.
-bool SameFormat(int inputPosition, int outputPosition);
+    // True when both positions are in their tables and their kinds are the
+    // same, or the output takes everything.
+    bool Compatible(int inputPosition, int outputPosition) const;
+    // True when both positions are in their tables and name one format (the
+    // same Name), whatever their positions.
+    bool SameFormat(int inputPosition, int outputPosition) const;
+
+private:
+    FormatRows rows_;
+    std::vector<FileType_Record> inputs_;
+    std::vector<FileType_Record> outputs_;
+};

@@ -52,35 +52,36 @@ std::string Counted(std::int64_t count, const char* one, const char* many)
 }
 
 // The files the writer makes under the names the output row gives them.
-std::vector<std::string> OutputFilesOf(const ConversionRequest& r)
+std::vector<std::string> OutputFilesOf(const FormatCatalogue& catalogue, const ConversionRequest& r)
 {
-    const OutputFormatRow& row = OutputRow(r.outputPosition);
+    const OutputFormatRow& row = catalogue.OutputRow(r.outputPosition);
     std::vector<std::string> files = {r.exactNames ? r.output : ChangeFileExt(r.output, row.extension)};
     if (row.besideExtension && !r.exactNames) files.push_back(ChangeFileExt(r.output, row.besideExtension));
     return files;
 }
 
-bool OutputIsAnInput(const ConversionRequest& r)
+bool OutputIsAnInput(const FormatCatalogue& catalogue, const ConversionRequest& r)
 {
-    for (const std::string& output : OutputFilesOf(r))
+    for (const std::string& output : OutputFilesOf(catalogue, r))
         for (const ConversionInput& input : r.inputs)
             if (!input.name.empty() && SameFileOnDisk(output, input.name)) return true;
     return false;
 }
 
-ChoiceCheck CheckCleaned(const ConversionRequest& r)
+ChoiceCheck CheckCleaned(const FormatCatalogue& catalogue, const ConversionRequest& r)
 {
     if (r.inputs.empty() || (r.inputs.size() == 1 && IsBlank(r.inputs.front().name))) return ChoiceCheck::NoInput;
     if (IsBlank(r.output)) return ChoiceCheck::NoOutput;
     for (const ConversionInput& input : r.inputs)
-        if (!IsInputPosition(input.position)) return ChoiceCheck::NoInputFormat;
-    if (!IsOutputPosition(r.outputPosition)) return ChoiceCheck::NoOutputFormat;
+        if (!catalogue.IsInput(input.position)) return ChoiceCheck::NoInputFormat;
+    if (!catalogue.IsOutput(r.outputPosition)) return ChoiceCheck::NoOutputFormat;
     // Written again in its own format, a file changes only by a step or a repair.
     for (const ConversionInput& input : r.inputs)
-        if (SameFormat(input.position, r.outputPosition) && !AnyStepChanges(r.steps)) return ChoiceCheck::SameFormats;
+        if (catalogue.SameFormat(input.position, r.outputPosition) && !AnyStepChanges(r.steps))
+            return ChoiceCheck::SameFormats;
     for (const ConversionInput& input : r.inputs)
-        if (!FormatsCompatible(input.position, r.outputPosition)) return ChoiceCheck::FormatsNotCompatible;
-    if (OutputIsAnInput(r)) return ChoiceCheck::OutputIsAnInput;
+        if (!catalogue.Compatible(input.position, r.outputPosition)) return ChoiceCheck::FormatsNotCompatible;
+    if (OutputIsAnInput(catalogue, r)) return ChoiceCheck::OutputIsAnInput;
     return ChoiceCheck::Passed;
 }
 
@@ -134,10 +135,10 @@ void NoteCodePage(const ReadResult& read, std::optional<CodePageGuess>& first)
 }
 
 // Reads every input, in groups of one format under their loading line.
-Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
+Document ReadInputs(const FormatCatalogue& catalogue, const ConversionRequest& r, FrontEnd& f, Findings& findings,
                     std::optional<CodePageGuess>& codePageRead, PartsPassedOver& passedOver)
 {
-    const int listed = OutputRow(r.outputPosition).chosenFilesListed;
+    const int listed = catalogue.OutputRow(r.outputPosition).chosenFilesListed;
     Document document;
     const bool several = r.inputs.size() > 1;
     std::int64_t detailsDropped = 0;
@@ -147,22 +148,22 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
         while (end < r.inputs.size() && r.inputs[end].position == position) ++end;
         const std::size_t shown =
             end - first > 1 && listed > 0 ? std::min<std::size_t>(end - first, listed) : end - first;
-        conversion::Reading reading{InputRow(position).loading, {}};
+        conversion::Reading reading{catalogue.InputRow(position).loading, {}};
         for (std::size_t i = first; i < first + shown; ++i) reading.files.push_back(r.inputs[i].name);
         f.Report(reading);
         for (std::size_t i = first; i < end; ++i) {
-            const OutputFormatRow& output = OutputRow(r.outputPosition);
+            const OutputFormatRow& output = catalogue.OutputRow(r.outputPosition);
             // Steps change what the writer takes (a crop, a simplification, a
             // fit), so with any step the inputs are read whole; a check that
             // only looks reads what the writer takes.
             const bool whole = AnyStepChanges(r.steps);
-            const ReadOptions options{.mode = ModeFor(position, r.outputPosition),
+            const ReadOptions options{.mode = ModeFor(catalogue, position, r.outputPosition),
                                       .trackPointsKept = whole ? 0 : output.trackPointCapacity,
                                       .waypointsKept = whole ? 0 : output.waypointCapacity,
                                       .receiverFigures = whole || output.writesReceiverFigures,
                                       .keptExtensions = output.writesKeptExtensions,
                                       .codePage = r.codePage};
-            ReadResult read = ReadInput(InputSource::File(r.inputs[i].name), position, options);
+            ReadResult read = ReadInput(catalogue, InputSource::File(r.inputs[i].name), position, options);
             KeepWhatIsAsked(read, options.mode, passedOver);
             if (read.findings.Has(FindingKind::Undated))
                 if (const auto date = f.DateOfLog(r.inputs[i].name)) {
@@ -188,11 +189,11 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
     return document;
 }
 
-bool SeveralTracks(const ConversionRequest& r, const Document& document)
+bool SeveralTracks(const FormatCatalogue& catalogue, const ConversionRequest& r, const Document& document)
 {
-    return document.tracks.size() > 1 || std::any_of(r.inputs.begin(), r.inputs.end(), [](const ConversionInput& i) {
-               return InputRow(i.position).severalTracks;
-           });
+    return document.tracks.size() > 1 ||
+           std::any_of(r.inputs.begin(), r.inputs.end(),
+                       [&catalogue](const ConversionInput& i) { return catalogue.InputRow(i.position).severalTracks; });
 }
 
 ConversionRequest Cleaned(ConversionRequest r)
@@ -218,17 +219,21 @@ const char* ChoiceMessage(ChoiceCheck check)
     return "";
 }
 
-std::string CheckChoices(const ConversionRequest& request) { return ChoiceMessage(CheckCleaned(Cleaned(request))); }
-
-ReadMode ModeFor(int inputPosition, int outputPosition)
+std::string CheckChoices(const FormatCatalogue& catalogue, const ConversionRequest& request)
 {
-    if (OutputFormats[outputPosition].Kind == FormatKind::Everything) return ReadMode::Everything;
-    return InputFormats[inputPosition].Kind == FormatKind::Waypoints ? ReadMode::Waypoints : ReadMode::Tracks;
+    return ChoiceMessage(CheckCleaned(catalogue, Cleaned(request)));
 }
 
-ReadResult ReadInput(const InputSource& source, int position, const ReadOptions& options)
+ReadMode ModeFor(const FormatCatalogue& catalogue, int inputPosition, int outputPosition)
 {
-    const InputFormatRow& row = InputRow(position);
+    if (catalogue.Outputs()[outputPosition].Kind == FormatKind::Everything) return ReadMode::Everything;
+    return catalogue.Inputs()[inputPosition].Kind == FormatKind::Waypoints ? ReadMode::Waypoints : ReadMode::Tracks;
+}
+
+ReadResult ReadInput(const FormatCatalogue& catalogue, const InputSource& source, int position,
+                     const ReadOptions& options)
+{
+    const InputFormatRow& row = catalogue.InputRow(position);
     ReadResult read = row.read(source, options);
     if (!row.unicodeTexts && !read.texts.unicode)
         read.texts.codePage = ReadEightBitTexts(read.document, options.codePage);
@@ -270,11 +275,11 @@ std::string WrittenLine(const OutputFormatRow& row, const WrittenCounts& w, cons
     return line + undatedNote + unusableNote;
 }
 
-ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
+ConversionOutcome Convert(const FormatCatalogue& catalogue, const ConversionRequest& asked, FrontEnd& f)
 {
     const ConversionRequest r = Cleaned(asked);
     ConversionOutcome outcome;
-    if (const ChoiceCheck failed = CheckCleaned(r); failed != ChoiceCheck::Passed) {
+    if (const ChoiceCheck failed = CheckCleaned(catalogue, r); failed != ChoiceCheck::Passed) {
         outcome.check = failed;
         outcome.reason = ChoiceMessage(failed);
         f.Report(Told(outcome.reason, conversion::MessageCause::Refusal));
@@ -296,7 +301,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         f.OutputWritten(name);
     });
     const ScopedTemporaryFallback spoolBesideTheOutput(r.output);
-    const OutputFormatRow& output = OutputRow(r.outputPosition);
+    const OutputFormatRow& output = catalogue.OutputRow(r.outputPosition);
     try {
         BusyCursor busy(f);
         f.Report(conversion::Started{});
@@ -304,7 +309,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         Document document;
         PartsPassedOver passedOver;
         try {
-            document = ReadInputs(r, f, outcome.findings, outcome.codePageRead, passedOver);
+            document = ReadInputs(catalogue, r, f, outcome.findings, outcome.codePageRead, passedOver);
         } catch (const InputRefused& refused) {
             f.Report(Told(refused.what(), conversion::MessageCause::Refusal));
             f.Report(conversion::InputUnread{refused.PaneLine()});
@@ -345,7 +350,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         w.transaction = &outputs;
         w.clock = r.clock;
         w.exactNames = r.exactNames;
-        w.numberTrackFiles = SeveralTracks(r, document);
+        w.numberTrackFiles = SeveralTracks(catalogue, r, document);
         w.rawTexts = r.rawTexts;
         w.inputNames = inputNames;
         w.addLine = [&f](const std::string& line) { f.Report(conversion::WriterLine{line}); };

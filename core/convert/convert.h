@@ -16,6 +16,7 @@
 #include "core/document/document_step.h"
 #include "core/document/findings.h"
 
+class FormatCatalogue;
 class OutputGroup;
 
 struct ConversionInput {
@@ -103,17 +104,18 @@ struct ConversionOutcome {
 // Runs the action, reporting to the front end. Every error is caught and
 // becomes the outcome's reason; ReadCancelled (a stop asked for) propagates
 // after every temporary file is removed.
-ConversionOutcome Convert(const ConversionRequest& request, FrontEnd& frontEnd);
+ConversionOutcome Convert(const FormatCatalogue& catalogue, const ConversionRequest& request, FrontEnd& frontEnd);
 
 // The message of the first check of the choices that fails, in the action's
 // order ("Input File not specified" ...); empty when they are all right.
-std::string CheckChoices(const ConversionRequest& request);
+std::string CheckChoices(const FormatCatalogue& catalogue, const ConversionRequest& request);
 
 // The mode the inputs are read in for an output position.
-ReadMode ModeFor(int inputPosition, int outputPosition);
+ReadMode ModeFor(const FormatCatalogue& catalogue, int inputPosition, int outputPosition);
 
 // Reads one input as the format at `position`, everything it holds unless the options say otherwise.
-ReadResult ReadInput(const InputSource& source, int position, const ReadOptions& options = {});
+ReadResult ReadInput(const FormatCatalogue& catalogue, const InputSource& source, int position,
+                     const ReadOptions& options = {});
 
 // The line of what was written, in the progress pane. An Undated finding's
 // message says why points have no date ("the log gives no date"); the cause

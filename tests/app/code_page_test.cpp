@@ -13,6 +13,7 @@
 #include "tests/support/byte_builder.h"
 #include "tests/support/mapsource_files.h"
 #include "tests/support/sample_files.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -104,8 +105,8 @@ const EightBitFormat kFormats[] = {
 
 ReadResult Read(const EightBitFormat& format, const std::vector<std::string>& bytes, const std::string& choice)
 {
-    BuildFormatCatalogue(KnownFormats());
-    return ReadInput(InputSource::Memory("file", format.file(bytes)), Position(format.input), {.codePage = choice});
+    return ReadInput(TestCatalogue(), InputSource::Memory("file", format.file(bytes)), Position(format.input),
+                     {.codePage = choice});
 }
 
 TEST(CodePage, EachReadsItsOwnBytesAndWritesThemBack)

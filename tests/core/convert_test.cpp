@@ -8,6 +8,7 @@
 #include "core/io/file_io.h"
 #include "formats/format_table.h"
 #include "tests/support/recording_front_end.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -16,8 +17,6 @@ const char* kWaypointFile = "Kestrelmaps Waypoint File Version 1.1\r\nWGS 84\r\n
 
 class ConvertAction : public ::testing::Test {
 protected:
-    void SetUp() override { BuildFormatCatalogue(KnownFormats()); }
-
     RecordingFrontEnd Choose(const std::string& input, int inputPosition, const std::string& output, int outputPosition)
     {
         RecordingFrontEnd f;
@@ -111,17 +110,17 @@ TEST_F(ConvertAction, TheOutcomeComesAsValuesNotAsTheLinesShown)
     request.output = dir.Path("out.wrt");
     request.outputPosition = Position(Output::HoluxWaypoint);
     SilentFrontEnd silent;
-    const ConversionOutcome done = Convert(request, silent);
+    const ConversionOutcome done = Convert(TestCatalogue(), request, silent);
     EXPECT_EQ(done.state, ConversionOutcome::State::Converted);
     EXPECT_EQ(done.counts, (WrittenCounts{.waypoints = 1}));
     EXPECT_EQ(done.written, std::vector<std::string>{dir.Path("out.wrt")});
 
     request.inputs.front().name = dir.Path("missing.wpt");
-    const ConversionOutcome failed = Convert(request, silent);
+    const ConversionOutcome failed = Convert(TestCatalogue(), request, silent);
     EXPECT_EQ(failed.state, ConversionOutcome::State::Failed);
     EXPECT_TRUE(failed.written.empty());
     request.outputPosition = -1;
-    EXPECT_EQ(Convert(request, silent).reason, "Output File Format not Selected");
+    EXPECT_EQ(Convert(TestCatalogue(), request, silent).reason, "Output File Format not Selected");
 }
 
 TEST_F(ConvertAction, NativeWaypointOutputTakesItsOwnExtension)

@@ -7,6 +7,7 @@
 #include "core/text/text_fields.h"
 #include "formats/format_table.h"
 #include "tests/support/byte_builder.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -90,8 +91,7 @@ TEST(FormatLookup, AFileThatCannotBeReadIsAFileErrorUnlessOnlyItsNameCounts)
 
 TEST(FormatLookup, EveryRealRowHasAUniqueNameInAnyCase)
 {
-    BuildFormatCatalogue(KnownFormats());
-    for (const FormatTable table : {FormatTable(InputFormats), FormatTable(OutputFormats)})
+    for (const FormatTable table : {FormatTable(TestCatalogue().Inputs()), FormatTable(TestCatalogue().Outputs())})
         for (const FileType_Record& row : table) {
             EXPECT_FALSE(row.Name.empty()) << row.DisplayName;
             EXPECT_EQ(FormatNamed(table, UpperText(row.Name)), row.Position) << row.Name;

@@ -13,6 +13,7 @@
 #include "tests/support/byte_builder.h"
 #include "tests/support/mapsource_files.h"
 #include "tests/support/recording_front_end.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -161,8 +162,6 @@ std::vector<Case> Cases()
 
 class OutputLimits : public ::testing::Test {
 protected:
-    void SetUp() override { BuildFormatCatalogue(KnownFormats()); }
-
     RecordingFrontEnd Run(const std::string& content, int input, int output, ConversionOutcome* outcome = nullptr)
     {
         WriteText(dir.Path("in.dat"), content);

@@ -14,6 +14,7 @@
 #include "core/io/unpacked_input.h"
 #include "formats/format_table.h"
 #include "plan/conversion_plan.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -75,12 +76,11 @@ const std::string kLog = ReadText(FixturePath("nmea/receiver.log"));
 // is told from those bytes; its extension is that of its name without .gz.
 TEST(UnpackedInput, GzipIsReadAsItsContent)
 {
-    BuildFormatCatalogue(KnownFormats());
     TempDir dir;
     WriteText(dir.Path("log.gz"), Gzip(kLog));
     WriteText(dir.Path("plain.log"), kLog);
     EXPECT_EQ(ReadAll(dir.Path("log.gz")), ReadAll(dir.Path("plain.log")));
-    EXPECT_EQ(GuessFormat(InputFormats, dir.Path("log.gz"), {}, true).candidates,
+    EXPECT_EQ(GuessFormat(TestCatalogue().Inputs(), dir.Path("log.gz"), {}, true).candidates,
               std::vector<int>{Position(Input::Nmea)});
     // Several members one after the other are one content.
     WriteText(dir.Path("two.gz"), Gzip("first\n") + Gzip("second\n"));
@@ -156,13 +156,12 @@ TEST(UnpackedInput, ZipMembersAreInputsOfTheirOwn)
 // A .kmz is read as its KML document, whichever reader its content names.
 TEST(UnpackedInput, KmzHandsItsDocumentToTheReaderItsContentNames)
 {
-    BuildFormatCatalogue(KnownFormats());
     TempDir dir;
     const std::string gpx = ReadText(FixturePath("gpx/basecamp.gpx"));
     WriteZip(dir.Path("map.kmz"), {{"files/a.kml", "<kml/>"}, {"doc.kml", gpx}, {"files/icon.png", "PNG"}});
     EXPECT_EQ(ArchiveMembers(dir.Path("map.kmz")), std::vector<std::string>{"doc.kml"});
     EXPECT_EQ(ReadAll(dir.Path("map.kmz")), ReadAll(FixturePath("gpx/basecamp.gpx")));
-    EXPECT_EQ(FormatsWithSignature(InputFormats, dir.Path("map.kmz")),
+    EXPECT_EQ(FormatsWithSignature(TestCatalogue().Inputs(), dir.Path("map.kmz")),
               (std::vector<int>{Position(Input::GpxWaypoints), Position(Input::GpxTracks)}));
     WriteZip(dir.Path("bare.kmz"), {{"files/icon.png", "PNG"}});
     EXPECT_EQ(ReadAll(dir.Path("bare.kmz")), "error: The KMZ file holds no KML document");
@@ -172,14 +171,14 @@ TEST(UnpackedInput, KmzHandsItsDocumentToTheReaderItsContentNames)
 // archive or in the folder given; a .gz's after its name without .gz.
 TEST(UnpackedInput, EachNamesOutputsAfterMembers)
 {
-    BuildFormatCatalogue(KnownFormats());
     TempDir dir;
     WriteZip(dir.Path("logs.zip"), {{"2020/one.log", kLog}, {"__MACOSX/2020/._one.log", "junk"}, {"two.log", kLog}});
     WriteText(dir.Path("three.log.gz"), Gzip(kLog));
-    const ConversionPlan plan = PlanConversions({.inputs = {dir.Path("logs.zip"), dir.Path("three.log.gz")},
-                                                 .outputPosition = Position(Output::Gpx),
-                                                 .output = dir.Path("out"),
-                                                 .each = true});
+    const ConversionPlan plan =
+        PlanConversions(TestCatalogue(), {.inputs = {dir.Path("logs.zip"), dir.Path("three.log.gz")},
+                                          .outputPosition = Position(Output::Gpx),
+                                          .output = dir.Path("out"),
+                                          .each = true});
     std::vector<std::string> outputs;
     for (const ConversionJob& job : plan.jobs) {
         EXPECT_FALSE(job.refusal.Refused()) << job.refusal.text;
@@ -187,5 +186,6 @@ TEST(UnpackedInput, EachNamesOutputsAfterMembers)
     }
     EXPECT_EQ(outputs,
               (std::vector<std::string>{dir.Path("out/one.gpx"), dir.Path("out/two.gpx"), dir.Path("out/three.gpx")}));
-    EXPECT_EQ(OutputNameFor(dir.Path("logs.zip/2020/one.log"), "", Position(Output::Gpx), ""), dir.Path("one.gpx"));
+    EXPECT_EQ(OutputNameFor(TestCatalogue(), dir.Path("logs.zip/2020/one.log"), "", Position(Output::Gpx), ""),
+              dir.Path("one.gpx"));
 }

@@ -9,6 +9,7 @@
 #include "formats/format_table.h"
 #include "plan/conversion_plan.h"
 #include "plan/job_request.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -19,7 +20,6 @@ class PlanTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        BuildFormatCatalogue(KnownFormats());
         WriteText(dir.Path("a.gpx"), kWaypoint);
         WriteText(dir.Path("notes.txt"), "shopping list\n");
     }
@@ -28,9 +28,9 @@ protected:
 
 TEST_F(PlanTest, AnOutputIsNamedAfterItsInputWithTheFormatsExtension)
 {
-    EXPECT_EQ(OutputNameFor("/d/a.gpx", "", Position(Output::Kml)), "/d/a.kml");
-    EXPECT_EQ(OutputNameFor("/d/.mylog", "", Position(Output::KesTrack)), "/d/.mylog.plt");
-    EXPECT_EQ(OutputNameFor("/d/x/a.b.gpx", "/o", Position(Output::Csv), "x"), "/o/x/a.b.csv");
+    EXPECT_EQ(OutputNameFor(TestCatalogue(), "/d/a.gpx", "", Position(Output::Kml)), "/d/a.kml");
+    EXPECT_EQ(OutputNameFor(TestCatalogue(), "/d/.mylog", "", Position(Output::KesTrack)), "/d/.mylog.plt");
+    EXPECT_EQ(OutputNameFor(TestCatalogue(), "/d/x/a.b.gpx", "/o", Position(Output::Csv), "x"), "/o/x/a.b.csv");
 }
 
 TEST_F(PlanTest, WhatStopsAPlanIsAValue)
@@ -59,7 +59,7 @@ TEST_F(PlanTest, WhatStopsAPlanIsAValue)
          JobRefusal::Kind::OutputKept},
     };
     for (const auto& row : rows) {
-        const ConversionPlan plan = PlanConversions(row.request);
+        const ConversionPlan plan = PlanConversions(TestCatalogue(), row.request);
         EXPECT_EQ(plan.problem.kind, row.problem) << row.request.inputs.front();
         if (row.problem == PlanProblem::Kind::None) {
             ASSERT_EQ(plan.jobs.size(), 1u);
@@ -73,14 +73,14 @@ TEST_F(PlanTest, WhatStopsAPlanIsAValue)
 TEST_F(PlanTest, TheFirstInputsFormatIsTakenAndTheRestTold)
 {
     WriteText(dir.Path("b.gpx"), kWaypoint);
-    const ConversionPlan plan = PlanConversions({.inputs = {dir.Path("a.gpx"), dir.Path("b.gpx")},
-                                                 .firstInputPosition = Position(Input::GpxTracks),
-                                                 .outputPosition = Position(Output::Kml),
-                                                 .output = dir.Path("mine.txt")});
+    const ConversionPlan plan = PlanConversions(TestCatalogue(), {.inputs = {dir.Path("a.gpx"), dir.Path("b.gpx")},
+                                                                  .firstInputPosition = Position(Input::GpxTracks),
+                                                                  .outputPosition = Position(Output::Kml),
+                                                                  .output = dir.Path("mine.txt")});
     ASSERT_EQ(plan.jobs.size(), 1u);
     const ConversionJob& job = plan.jobs[0];
     EXPECT_EQ(job.inputPositions, (std::vector<int>{Position(Input::GpxTracks), Position(Input::GpxWaypoints)}));
-    const ConversionRequest request = RequestFor(job, {}).request;
+    const ConversionRequest request = RequestFor(TestCatalogue(), job, {}).request;
     EXPECT_EQ(request.output, dir.Path("mine.txt"));
     EXPECT_TRUE(request.exactNames);
     EXPECT_TRUE(request.refuseNothingToWrite);

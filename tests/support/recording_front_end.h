@@ -8,6 +8,7 @@
 
 #include "core/convert/convert.h"
 #include "core/convert/frontend.h"
+#include "tests/support/test_catalogue.h"
 
 class RecordingFrontEnd final : public PaneFrontEnd {
 public:
@@ -57,4 +58,4 @@ public:
 };
 
 // The conversion the front end's fields ask for.
-inline ConversionOutcome Convert(RecordingFrontEnd& f) { return Convert(f.Request(), f); }
+inline ConversionOutcome Convert(RecordingFrontEnd& f) { return Convert(TestCatalogue(), f.Request(), f); }

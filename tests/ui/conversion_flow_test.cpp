@@ -17,6 +17,7 @@
 
 #include "core/io/file_names.h"
 #include "formats/format_table.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/ui/fifo_reader.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/panels/FilenameEditLabel.h"
@@ -273,7 +274,7 @@ TEST_F(WindowTest, TheStopQuestionGoesWhenTheConversionEndsAndTheWindowCloses)
     WriteText(dir.Path("walk.gpx"), kOneWaypoint);
     FifoReader pipe(dir.Path("pipe"));
     // The window's own question, not the fixture's answer to it.
-    window = std::make_unique<TfmMain>(SettingsLocation{settingsPath, ProgramFolder(), false});
+    window = std::make_unique<TfmMain>(TestCatalogue(), SettingsLocation{settingsPath, ProgramFolder(), false});
     window->ShowBox = [this](QMessageBox::Icon icon, const QString& text) {
         boxes.push_back({icon, text.toStdString()});
     };

@@ -15,6 +15,7 @@
 
 #include "core/convert/catalogue.h"
 #include "formats/format_table.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/panels/FilenameEditLabel.h"
 #include "ui/panels/Lyrlcomb.h"
@@ -67,8 +68,7 @@ std::string LongTrack(int n)
 class DataViewTest : public ::testing::Test {
 protected:
     TempDir dir;
-    DataView view;
-    DataViewTest() { BuildFormatCatalogue(KnownFormats()); }
+    DataView view{TestCatalogue()};
 
     std::string Write(const std::string& name, const std::string& content)
     {

@@ -8,6 +8,7 @@
 
 #include "core/convert/catalogue.h"
 #include "formats/format_table.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/support/test_files.h"
 #include "ui/view/DataView.h"
 #include "ui/window/IniFile.h"
@@ -26,8 +27,7 @@ bool ShowAndWait(DataView& view, const std::string& file, Input format)
 
 TEST(FiguresShown, ARoutesDurationIsNeverNegativeAndAWaypointSetHasNone)
 {
-    BuildFormatCatalogue(KnownFormats());
-    DataView view;
+    DataView view{TestCatalogue()};
     ASSERT_TRUE(ShowAndWait(view, FixturePath("mapsource/gdb-sample.gdb"), Input::MapsourceWaypoints));
     QTableWidget* table = view.Table();
     int routes = 0, sets = 0;
@@ -46,14 +46,13 @@ TEST(FiguresShown, ARoutesDurationIsNeverNegativeAndAWaypointSetHasNone)
 
 TEST(FiguresShown, InTheUnitsChosenWhichTheSettingsKeep)
 {
-    BuildFormatCatalogue(KnownFormats());
     TempDir dir;
     const std::string track = dir.Path("t.gpx"), settings = dir.Path("kesTranscribe.ini");
     // One degree along the equator, at 100 m.
     WriteText(track, "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\"><trk><trkseg>"
                      "<trkpt lat=\"0\" lon=\"0\"><ele>100</ele></trkpt><trkpt lat=\"0\" lon=\"1\"><ele>100</ele>"
                      "</trkpt></trkseg></trk></gpx>\n");
-    DataView view;
+    DataView view{TestCatalogue()};
     view.UseSettings({settings, dir.Root().string(), false});
     ASSERT_TRUE(ShowAndWait(view, track, Input::GpxTracks));
     const struct {
@@ -69,7 +68,7 @@ TEST(FiguresShown, InTheUnitsChosenWhichTheSettingsKeep)
         EXPECT_EQ(view.Table()->item(0, Length)->text(), row.length);
         EXPECT_EQ(view.Table()->item(0, Lowest)->text(), row.lowest);
         EXPECT_EQ(IniFile(settings).ReadString("View", "Units", ""), row.kept);
-        DataView later;
+        DataView later{TestCatalogue()};
         later.UseSettings({settings, dir.Root().string(), false});
         EXPECT_EQ(later.ShownUnits(), row.units);
     }

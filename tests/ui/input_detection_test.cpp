@@ -15,6 +15,7 @@
 
 #include "core/convert/catalogue.h"
 #include "formats/format_table.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/panels/FilenameEditLabel.h"
 #include "ui/panels/Lyrlcomb.h"
@@ -209,7 +210,6 @@ TEST_F(WindowTest, EscapeInAFormatListCancelsWhatWasTyped)
 // tested with the window); a content that names one is left to be read as it.
 TEST(FormatNotTold, SaysWhatTheContentLooksLikeAndOffersTheFormatsOfItsLook)
 {
-    BuildFormatCatalogue(KnownFormats());
     TempDir dir;
     using enum Input;
     const std::vector<int> gpx = {Position(GpxWaypoints), Position(GpxTracks)};
@@ -233,12 +233,12 @@ TEST(FormatNotTold, SaysWhatTheContentLooksLikeAndOffersTheFormatsOfItsLook)
     };
     for (const auto& row : rows) {
         WriteText(dir.Path(row.name), row.bytes);
-        const std::optional<FormatNotTold> notTold = FormatNotToldOf(dir.Path(row.name));
+        const std::optional<FormatNotTold> notTold = FormatNotToldOf(TestCatalogue(), dir.Path(row.name));
         ASSERT_TRUE(notTold) << row.name;
         EXPECT_EQ(notTold->looks, row.looks) << row.name;
         EXPECT_EQ(notTold->mayBe, row.mayBe) << row.name;
     }
     WriteText(dir.Path("walk.gpx"), kGpx);
-    EXPECT_FALSE(FormatNotToldOf(dir.Path("walk.gpx")));
-    EXPECT_FALSE(FormatNotToldOf(dir.Path("missing.dat")));
+    EXPECT_FALSE(FormatNotToldOf(TestCatalogue(), dir.Path("walk.gpx")));
+    EXPECT_FALSE(FormatNotToldOf(TestCatalogue(), dir.Path("missing.dat")));
 }

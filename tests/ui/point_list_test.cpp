@@ -18,6 +18,7 @@
 
 #include "core/convert/catalogue.h"
 #include "formats/format_table.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/panels/ShapePanel.h"
 #include "ui/panels/WrappingRow.h"
@@ -43,10 +44,9 @@ const std::string kPlaces =
 class PointListTest : public ::testing::Test {
 protected:
     TempDir dir;
-    DataView view;
+    DataView view{TestCatalogue()};
     PointListTest()
     {
-        BuildFormatCatalogue(KnownFormats());
         WriteText(dir.Path("p.gpx"), kPlaces);
         QSignalSpy done(&view, &DataView::ReadDone);
         view.ShowFile(QString::fromStdString(dir.Path("p.gpx")), static_cast<int>(Input::GpxTracks));

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "formats/format_table.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/panels/FilenameEditLabel.h"
 #include "ui/panels/Lyrlcomb.h"
@@ -121,7 +122,7 @@ TEST(InstalledProgram, KeepsItsSettingsInTheUsersConfigFolder)
     const SettingsLocation location = HostSettingsLocation();
     EXPECT_EQ(location.file, config + "/kesTranscribe/kesTranscribe.ini");
     {
-        TfmMain window(location);
+        TfmMain window(TestCatalogue(), location);
         EXPECT_EQ(window.cInputFile->InitialDir().toStdString(), home);
         EXPECT_EQ(window.cOutPutFile->InitialDir().toStdString(), home);
     }  // closing writes the settings

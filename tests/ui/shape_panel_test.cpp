@@ -17,6 +17,7 @@
 
 #include "core/convert/catalogue.h"
 #include "formats/format_table.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/panels/FilenameEditLabel.h"
 #include "ui/panels/Lyrlcomb.h"
@@ -57,10 +58,9 @@ std::vector<std::string> Listed(const ShapePanel& panel)
 
 TEST(ShapePanelTest, ThePreviewIsShapedOffTheWindowsThread)
 {
-    BuildFormatCatalogue(KnownFormats());
     TempDir dir;
     WriteText(dir.Path("wave.gpx"), WavyTrack(100'000));
-    ShapePanel panel(nullptr);
+    ShapePanel panel(TestCatalogue(), nullptr);
     QSignalSpy shown(&panel, &ShapePanel::PreviewUpdated);
     panel.SetInput(QString::fromStdString(dir.Path("wave.gpx")), Position(Input::GpxTracks));
     Add(panel, "simplify", "5m");
@@ -76,7 +76,7 @@ TEST(ShapePanelTest, ThePreviewIsShapedOffTheWindowsThread)
 TEST(ShapePanelTest, StepsAreAddedMovedAndRemovedByKeyboardAndKeptInTheSettings)
 {
     TempDir dir;
-    ShapePanel panel(nullptr);
+    ShapePanel panel(TestCatalogue(), nullptr);
     Add(panel, "split-gap", "30m");
     Add(panel, "simplify", "five");  // refused: not added
     Add(panel, "simplify", "5m");
@@ -92,7 +92,7 @@ TEST(ShapePanelTest, StepsAreAddedMovedAndRemovedByKeyboardAndKeptInTheSettings)
     std::vector<IniEntry> entries;
     panel.WriteSettings(entries);
     IniFile(dir.Path("k.ini")).WriteStrings(entries);
-    ShapePanel again(nullptr);
+    ShapePanel again(TestCatalogue(), nullptr);
     again.ReadSettings(IniFile(dir.Path("k.ini")));
     EXPECT_EQ(again.Choices(), panel.Choices());
 }
@@ -119,7 +119,7 @@ TEST_F(WindowTest, ConvertAppliesTheShapeSteps)
 TEST(ShapePanelTest, AWrongValueIsSaidInThePanelsWords)
 {
     MapView map;
-    ShapePanel panel(&map);
+    ShapePanel panel(TestCatalogue(), &map);
     const struct {
         const char* option;
         const char* value;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/text/text_fields.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/support/test_files.h"
 #include "ui/window/Unit1.h"
 
@@ -36,7 +37,7 @@ protected:
     void Open() { Open(SettingsLocation{settingsPath, ProgramFolder(), false}); }
     void Open(const SettingsLocation& location)
     {
-        window = std::make_unique<TfmMain>(location);
+        window = std::make_unique<TfmMain>(TestCatalogue(), location);
         window->ShowBox = [this](QMessageBox::Icon icon, const QString& text) {
             boxes.push_back({icon, text.toStdString()});
         };

@@ -70,7 +70,8 @@ Totals TotalsOf(const ViewData& data)
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 }  // namespace
 
-ShapePanel::ShapePanel(MapView* map, QWidget* parent) : QWidget(parent), map_(map)
+ShapePanel::ShapePanel(const FormatCatalogue& catalogue, MapView* map, QWidget* parent)
+    : QWidget(parent), catalogue_(catalogue), map_(map), preview_(catalogue)
 {
     BuildControls();
     connect(kind_, &QComboBox::currentIndexChanged, this, &ShapePanel::KindChosen);
@@ -242,9 +243,9 @@ void ShapePanel::SetInput(const QString& file, int position)
         preview_.SetInput({}, -1);
         return;
     }
-    if (!IsInputPosition(position)) {
+    if (!catalogue_.IsInput(position)) {
         try {
-            const FormatGuess guess = GuessFormat(InputFormats, name, {}, true);
+            const FormatGuess guess = GuessFormat(catalogue_.Inputs(), name, {}, true);
             if (!guess.candidates.empty()) position = guess.candidates.front();
         } catch (const FileError&) {
             // Unreadable: the view says why.

@@ -30,7 +30,8 @@ class QTableWidget;
 class ShapePanel : public QWidget {
     Q_OBJECT
 public:
-    explicit ShapePanel(MapView* map, QWidget* parent = nullptr);
+    // The catalogue outlives the panel.
+    ShapePanel(const FormatCatalogue& catalogue, MapView* map, QWidget* parent = nullptr);
 
     void SetInput(const QString& file, int position);
     // What the output holds, for the fit step.
@@ -75,6 +76,7 @@ private:
     void Shown(std::shared_ptr<const ViewData> original, std::shared_ptr<const ViewData> shaped,
                const QStringList& lines, double milliseconds);
 
+    const FormatCatalogue& catalogue_;
     MapView* map_;
     ShapePreview preview_;
     OutputCapacity capacity_;

@@ -8,7 +8,10 @@
 #include "core/convert/convert.h"
 #include "ui/window/BackgroundPriority.h"
 
-ShapePreview::ShapePreview(QObject* parent) : QObject(parent) { thread_ = std::thread(&ShapePreview::Run, this); }
+ShapePreview::ShapePreview(const FormatCatalogue& catalogue, QObject* parent) : QObject(parent), catalogue_(catalogue)
+{
+    thread_ = std::thread(&ShapePreview::Run, this);
+}
 
 ShapePreview::~ShapePreview()
 {
@@ -81,9 +84,9 @@ void ShapePreview::Run()
             if (newInput) {
                 input = Document{};
                 original.reset();
-                if (!file.empty() && IsInputPosition(position)) {
+                if (!file.empty() && catalogue_.IsInput(position)) {
                     const ScopedReadWatch watching(*watch);
-                    input = ReadInput(InputSource::File(file), position).document;
+                    input = ReadInput(catalogue_, InputSource::File(file), position).document;
                     original = std::make_shared<ViewData>(ViewOfDocument(input));
                 }
             }

@@ -19,10 +19,13 @@
 #include "core/io/read_watch.h"
 #include "shape/step_choice.h"
 
+class FormatCatalogue;
+
 class ShapePreview : public QObject {
     Q_OBJECT
 public:
-    explicit ShapePreview(QObject* parent = nullptr);
+    // The catalogue outlives the preview.
+    explicit ShapePreview(const FormatCatalogue& catalogue, QObject* parent = nullptr);
     ~ShapePreview() override;
 
     // The input to shape, read as the format at position (none: nothing shown).
@@ -40,6 +43,7 @@ signals:
 private:
     void Run();
 
+    const FormatCatalogue& catalogue_;
     std::mutex mutex_;
     std::condition_variable wake_;
     bool stop_ = false;

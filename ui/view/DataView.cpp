@@ -111,10 +111,10 @@ QTableWidgetItem* Cell(const QString& text, bool number)
     return item;
 }
 
-int FormatOfContent(const QString& file)
+int FormatOfContent(const FormatCatalogue& catalogue, const QString& file)
 {
     try {
-        const FormatGuess guess = GuessFormat(InputFormats, file.toStdString(), {}, true);
+        const FormatGuess guess = GuessFormat(catalogue.Inputs(), file.toStdString(), {}, true);
         if (!guess.candidates.empty()) return guess.candidates.front();
     } catch (const FileError&) {
         // Unreadable: the read says why once a format is chosen.
@@ -130,7 +130,8 @@ bool RegularFile(const QString& file)
 }
 }  // namespace
 
-DataView::DataView(QWidget* parent) : QWidget(parent)
+DataView::DataView(const FormatCatalogue& catalogue, QWidget* parent)
+    : QWidget(parent), catalogue_(catalogue), reader_(catalogue)
 {
     BuildControls();
     connect(&reader_, &PreviewReader::Finished, this, &DataView::Finished);
@@ -429,21 +430,23 @@ void DataView::ShowFile(const QString& file, int inputPosition)
     showingOutput_ = false;
     // With no format chosen yet (a GPX may be read as tracks or as waypoints),
     // the view reads the file as the first format its content names.
-    file_.readPosition = IsInputPosition(inputPosition) || !RegularFile(file) ? inputPosition : FormatOfContent(file);
+    file_.readPosition =
+        catalogue_.IsInput(inputPosition) || !RegularFile(file) ? inputPosition : FormatOfContent(catalogue_, file);
     offerButton_->hide();
     // A content that names another format is not read as the one chosen.
-    if (RegularFile(file) && ContentIsNot(file.toStdString(), inputPosition)) {
+    if (RegularFile(file) && ContentIsNot(catalogue_, file.toStdString(), inputPosition)) {
         reader_.Stop();
         Show(nullptr);
-        const int found = FormatOfContent(file);
-        status_->SetFullText(QString::fromStdString(WhatTheFileIs(file.toStdString(), found, inputPosition)));
+        const int found = FormatOfContent(catalogue_, file);
+        status_->SetFullText(
+            QString::fromStdString(WhatTheFileIs(catalogue_, file.toStdString(), found, inputPosition)));
         Offer({found});
         emit ReadDone();
         return;
     }
     // A content that names no format, with none chosen: what it looks like, and what it may be.
-    if (!IsInputPosition(file_.readPosition))
-        if (const std::optional<FormatNotTold> notTold = FormatNotToldOf(file.toStdString())) {
+    if (!catalogue_.IsInput(file_.readPosition))
+        if (const std::optional<FormatNotTold> notTold = FormatNotToldOf(catalogue_, file.toStdString())) {
             reader_.Stop();
             Show(nullptr);
             status_->SetFullText(QString::fromStdString(NotToldLine(file.toStdString(), *notTold)) +
@@ -452,7 +455,7 @@ void DataView::ShowFile(const QString& file, int inputPosition)
             emit ReadDone();
             return;
         }
-    if (file.isEmpty() || !RegularFile(file) || !IsInputPosition(file_.readPosition)) {
+    if (file.isEmpty() || !RegularFile(file) || !catalogue_.IsInput(file_.readPosition)) {
         reader_.Stop();
         Show(nullptr);
         status_->SetFullText(file.isEmpty() || RegularFile(file) || !QFileInfo::exists(file)
@@ -470,11 +473,11 @@ void DataView::Offer(const std::vector<int>& positions)
     offered_ = positions.size() == 1 ? positions.front() : -1;
     offerMenu_->clear();
     for (const int position : positions)
-        offerMenu_->addAction(QString::fromStdString(InputFormats[position].DisplayName), this,
+        offerMenu_->addAction(QString::fromStdString(catalogue_.Inputs()[position].DisplayName), this,
                               [this, position] { emit FormatOffered(position); });
     offerButton_->setMenu(positions.size() > 1 ? offerMenu_ : nullptr);
     offerButton_->setText(positions.size() == 1
-                              ? "Read as " + QString::fromStdString(InputFormats[positions.front()].DisplayName)
+                              ? "Read as " + QString::fromStdString(catalogue_.Inputs()[positions.front()].DisplayName)
                               : "Read as");
     offerButton_->setVisible(!positions.empty());
 }
@@ -654,11 +657,11 @@ void DataView::ConversionDone(int outputPosition)
     outputFiles_.clear();
     outputData_.reset();
     std::vector<FormatKind> kinds;
-    if (IsOutputPosition(outputPosition)) kinds.push_back(OutputFormats[outputPosition].Kind);
+    if (catalogue_.IsOutput(outputPosition)) kinds.push_back(catalogue_.Outputs()[outputPosition].Kind);
     for (const QString& file : outputs_) {
         if (!RegularFile(file)) continue;
         try {
-            const FormatGuess guess = GuessFormat(InputFormats, file.toStdString(), kinds, true);
+            const FormatGuess guess = GuessFormat(catalogue_.Inputs(), file.toStdString(), kinds, true);
             if (!guess.candidates.empty()) outputFiles_.push_back({file.toStdString(), guess.candidates.front()});
         } catch (const FileError&) {
             // A file gone since it was written is not shown.
@@ -707,7 +710,7 @@ void DataView::SetRepairs(const TimeRepairs& repairs)
         choiceWaits_ = true;
         return;
     }
-    if (showingOutput_ || file_.name.isEmpty() || !RegularFile(file_.name) || !IsInputPosition(file_.readPosition))
+    if (showingOutput_ || file_.name.isEmpty() || !RegularFile(file_.name) || !catalogue_.IsInput(file_.readPosition))
         return;
     Read({{file_.name.toStdString(), file_.readPosition}}, QFileInfo(file_.name).fileName());
 }

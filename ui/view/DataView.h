@@ -35,10 +35,13 @@ class QTableWidget;
 class QTimer;
 class QToolButton;
 
+class FormatCatalogue;
+
 class DataView : public QWidget {
     Q_OBJECT
 public:
-    explicit DataView(QWidget* parent = nullptr);
+    // The catalogue outlives the view.
+    explicit DataView(const FormatCatalogue& catalogue, QWidget* parent = nullptr);
     ~DataView() override;
 
     // Reads the file as the input format at inputPosition and shows it; an
@@ -158,6 +161,7 @@ private:
     void ShowUnits(Units units);
     void ConnectPointList();
 
+    const FormatCatalogue& catalogue_;
     PreviewReader reader_;
     MapTiles* tiles_ = nullptr;
     MapView* map_ = nullptr;

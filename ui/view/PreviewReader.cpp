@@ -21,12 +21,12 @@ void Join(ViewData& into, ViewData&& part)
     if (into.codePage.empty()) into.codePage = std::move(part.codePage);
 }
 // What one file holds, or why it is not shown.
-ViewData ReadViewData(const std::string& file, int inputPosition, const TimeRepairs& repairs,
-                      const std::string& codePage)
+ViewData ReadViewData(const FormatCatalogue& catalogue, const std::string& file, int inputPosition,
+                      const TimeRepairs& repairs, const std::string& codePage)
 {
     ViewData data;
     try {
-        ReadResult read = ReadInput(InputSource::File(file), inputPosition, {.codePage = codePage});
+        ReadResult read = ReadInput(catalogue, InputSource::File(file), inputPosition, {.codePage = codePage});
         std::vector<std::string> warnings, messages;
         for (const auto& step : TimeRepairSteps(repairs)) {
             const StepReport report = step->Apply(read.document);
@@ -96,7 +96,7 @@ void PreviewReader::Run(std::vector<PreviewFile> files, TimeRepairs repairs, std
     try {
         const ScopedReadWatch watching(*watch);
         for (const PreviewFile& file : files)
-            Join(*data, ReadViewData(file.name, file.inputPosition, repairs, codePage));
+            Join(*data, ReadViewData(catalogue_, file.name, file.inputPosition, repairs, codePage));
     } catch (const ReadCancelled&) {
         cancelled = true;
     } catch (const std::exception& failure) {

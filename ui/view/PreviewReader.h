@@ -21,10 +21,15 @@ struct PreviewFile {
     int inputPosition = -1;
 };
 
+class FormatCatalogue;
+
 class PreviewReader : public QObject {
     Q_OBJECT
 public:
-    explicit PreviewReader(QObject* parent = nullptr) : QObject(parent) {}
+    // The catalogue outlives the reader.
+    explicit PreviewReader(const FormatCatalogue& catalogue, QObject* parent = nullptr)
+        : QObject(parent), catalogue_(catalogue)
+    {}
     ~PreviewReader() override;
 
     // Stops the read running, then reads the files (their data joined) in the background.
@@ -46,6 +51,7 @@ private:
     void Run(std::vector<PreviewFile> files, TimeRepairs repairs, std::string codePage,
              std::shared_ptr<ReadWatch> watch, int generation);
 
+    const FormatCatalogue& catalogue_;
     std::thread thread_;
     std::shared_ptr<ReadWatch> watch_;
     int generation_ = 0;

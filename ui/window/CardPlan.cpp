@@ -4,27 +4,27 @@
 #include "core/convert/catalogue.h"
 
 namespace {
-QString Captions(const std::vector<int>& rows)
+QString Captions(const FormatCatalogue& catalogue, const std::vector<int>& rows)
 {
     QString text;
     for (std::size_t i = 0; i < rows.size(); ++i)
         text += QString(i == 0                 ? ""
                         : i + 1 == rows.size() ? " or "
                                                : ", ") +
-                QString::fromStdString(InputFormats[rows[i]].DisplayName);
+                QString::fromStdString(catalogue.Inputs()[rows[i]].DisplayName);
     return text;
 }
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 }  // namespace
 
-QString RefusalInWords(const JobRefusal& refusal)
+QString RefusalInWords(const FormatCatalogue& catalogue, const JobRefusal& refusal)
 {
     const QString whose = refusal.input.empty() ? QString() : Text(refusal.input) + ": ";
     switch (refusal.kind) {
     case JobRefusal::Kind::FormatUntold: return whose + "cannot tell its format from its content";
     case JobRefusal::Kind::FormatUncertain:
-        return whose + "cannot tell its format: it may be " + Captions(refusal.candidates);
+        return whose + "cannot tell its format: it may be " + Captions(catalogue, refusal.candidates);
     case JobRefusal::Kind::OutputKept: return "its output " + Text(refusal.name) + " exists already and is kept";
     case JobRefusal::Kind::Said: return Text(refusal.text);
     case JobRefusal::Kind::None: break;
@@ -32,7 +32,7 @@ QString RefusalInWords(const JobRefusal& refusal)
     return {};
 }
 
-QString ProblemInWords(const PlanProblem& problem)
+QString ProblemInWords(const FormatCatalogue& catalogue, const PlanProblem& problem)
 {
     switch (problem.kind) {
     case PlanProblem::Kind::OutputFormatUntold:
@@ -41,8 +41,8 @@ QString ProblemInWords(const PlanProblem& problem)
         return "The files of a folder go into a folder, and " + Text(problem.name) + " is not one";
     case PlanProblem::Kind::GivenTwice: return Text(problem.name) + " is chosen twice";
     case PlanProblem::Kind::FilePerTrackIntoDevice:
-        return Text(OutputFormats[problem.position].DisplayName) + " writes a file per track and cannot write into " +
-               Text(problem.name) + ": name a file";
+        return Text(catalogue.Outputs()[problem.position].DisplayName) +
+               " writes a file per track and cannot write into " + Text(problem.name) + ": name a file";
     case PlanProblem::Kind::None: break;
     }
     return {};

@@ -10,9 +10,9 @@
 #include "plan/conversion_plan.h"
 
 // Why a conversion of the plan is not run, the formats named by their captions.
-QString RefusalInWords(const JobRefusal& refusal);
+QString RefusalInWords(const FormatCatalogue& catalogue, const JobRefusal& refusal);
 // Why nothing of the plan can run as the fields stand.
-QString ProblemInWords(const PlanProblem& problem);
+QString ProblemInWords(const FormatCatalogue& catalogue, const PlanProblem& problem);
 
 // What became of a card, counted as the command counts it: "41 converted, 2
 // not converted, 3 with data left out, 1 skipped: a.txt (why); b.dat (why)".

@@ -57,7 +57,9 @@ private:
     QObject* context_;
 };
 
-ConversionRunner::ConversionRunner(FrontEnd& window, QObject* parent) : QObject(parent), window_(window) {}
+ConversionRunner::ConversionRunner(const FormatCatalogue& catalogue, FrontEnd& window, QObject* parent)
+    : QObject(parent), catalogue_(catalogue), window_(window)
+{}
 
 ConversionRunner::~ConversionRunner() { StopAndWait(); }
 
@@ -103,7 +105,7 @@ void ConversionRunner::Run(ConversionRequest request, std::shared_ptr<ReadWatch>
     {
         const ScopedReadWatch watching(*watch);
         try {
-            outcome = Convert(request, relay);
+            outcome = Convert(catalogue_, request, relay);
         } catch (const ReadCancelled&) {
             stopped = true;
         }

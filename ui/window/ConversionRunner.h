@@ -15,12 +15,15 @@
 #include "core/convert/frontend.h"
 #include "core/io/read_watch.h"
 
+class FormatCatalogue;
+
 class ConversionRunner : public QObject {
     Q_OBJECT
 public:
     // `window` is the front end of the window's thread, which everything the
     // conversion shows or asks is handed to.
-    ConversionRunner(FrontEnd& window, QObject* parent = nullptr);
+    // The catalogue outlives the runner.
+    ConversionRunner(const FormatCatalogue& catalogue, FrontEnd& window, QObject* parent = nullptr);
     ~ConversionRunner() override;
 
     void Start(ConversionRequest request);
@@ -40,6 +43,7 @@ private:
     class Relay;
     void Run(ConversionRequest request, std::shared_ptr<ReadWatch> watch);
 
+    const FormatCatalogue& catalogue_;
     FrontEnd& window_;
     std::thread thread_;
     std::shared_ptr<ReadWatch> watch_;

@@ -14,38 +14,39 @@ namespace {
 bool Holds(const std::vector<int>& rows, int row) { return std::find(rows.begin(), rows.end(), row) != rows.end(); }
 
 // Every format the file may be, kept to the kinds given; none when unreadable.
-std::vector<int> Candidates(const std::string& file, const std::vector<FormatKind>& kinds)
+std::vector<int> Candidates(const FormatCatalogue& catalogue, const std::string& file,
+                            const std::vector<FormatKind>& kinds)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) return {};
     try {
-        return GuessFormat(InputFormats, file, kinds, true).candidates;
+        return GuessFormat(catalogue.Inputs(), file, kinds, true).candidates;
     } catch (const FileError&) {
         return {};  // Convert says why it cannot be read
     }
 }
 }  // namespace
 
-int InputFormatFor(const std::string& file, int selected, int outputPosition)
+int InputFormatFor(const FormatCatalogue& catalogue, const std::string& file, int selected, int outputPosition)
 {
     std::vector<FormatKind> kinds;
-    if (IsOutputPosition(outputPosition)) kinds.push_back(OutputFormats[outputPosition].Kind);
-    const std::vector<int> found = Candidates(file, kinds);
+    if (catalogue.IsOutput(outputPosition)) kinds.push_back(catalogue.Outputs()[outputPosition].Kind);
+    const std::vector<int> found = Candidates(catalogue, file, kinds);
     if (found.empty() || Holds(found, selected)) return selected;
     return found.front();
 }
 
-bool ContentIsNot(const std::string& file, int position)
+bool ContentIsNot(const FormatCatalogue& catalogue, const std::string& file, int position)
 {
-    if (!IsInputPosition(position)) return false;
-    const std::vector<int> found = Candidates(file, {});
+    if (!catalogue.IsInput(position)) return false;
+    const std::vector<int> found = Candidates(catalogue, file, {});
     return !found.empty() && !Holds(found, position);
 }
 
-std::string WhatTheFileIs(const std::string& file, int found, int chosen)
+std::string WhatTheFileIs(const FormatCatalogue& catalogue, const std::string& file, int found, int chosen)
 {
-    return std::filesystem::path(file).filename().string() + " holds " + InputFormats[found].DisplayName + ", not " +
-           InputFormats[chosen].DisplayName + ".";
+    return std::filesystem::path(file).filename().string() + " holds " + catalogue.Inputs()[found].DisplayName +
+           ", not " + catalogue.Inputs()[chosen].DisplayName + ".";
 }
 
 namespace {
@@ -114,20 +115,20 @@ std::string Looks(std::string_view head, FileLooks& looks)
 }
 }  // namespace
 
-std::optional<FormatNotTold> FormatNotToldOf(const std::string& file)
+std::optional<FormatNotTold> FormatNotToldOf(const FormatCatalogue& catalogue, const std::string& file)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) return std::nullopt;
     try {
-        if (!GuessFormat(InputFormats, file, {}, true).candidates.empty()) return std::nullopt;
+        if (!GuessFormat(catalogue.Inputs(), file, {}, true).candidates.empty()) return std::nullopt;
         const FileLook look(file);
         FileLooks looks = FileLooks::Text;
-        FormatNotTold told{Looks(look.Head(), looks), FormatsWithExtension(InputFormats, file)};
+        FormatNotTold told{Looks(look.Head(), looks), FormatsWithExtension(catalogue.Inputs(), file)};
         // An empty file may be what its extension names; with none, anything.
         const bool anything = look.Head().empty() && told.mayBe.empty();
         if (!look.Head().empty() || anything)
-            for (const FileType_Record& row : InputFormats)
-                if ((anything || InputRow(row.Position).looks == looks) && !Holds(told.mayBe, row.Position))
+            for (const FileType_Record& row : catalogue.Inputs())
+                if ((anything || catalogue.InputRow(row.Position).looks == looks) && !Holds(told.mayBe, row.Position))
                     told.mayBe.push_back(row.Position);
         return told;
     } catch (const FileError&) {
@@ -140,11 +141,11 @@ std::string NotToldLine(const std::string& file, const FormatNotTold& notTold)
     return std::filesystem::path(file).filename().string() + ": no format found in it; " + notTold.looks;
 }
 
-std::string OpenDialogFilter()
+std::string OpenDialogFilter(const FormatCatalogue& catalogue)
 {
     std::vector<std::string> extensions;
     std::string each;
-    for (const FileType_Record& row : InputFormats) {
+    for (const FileType_Record& row : catalogue.Inputs()) {
         for (const std::string& extension : FormatExtensions(row))
             if (std::find(extensions.begin(), extensions.end(), extension) == extensions.end())
                 extensions.push_back(extension);

@@ -49,7 +49,6 @@
 #include "core/io/file_names.h"
 #include "core/text/text_fields.h"
 #include "core/time/clock.h"
-#include "formats/format_table.h"
 #include "repair/time_repairs.h"
 #include "shape/step_choice.h"
 #include "ui/panels/CodePageBox.h"
@@ -192,7 +191,8 @@ constexpr int kDrawnWidth = 505, kDrawnHeight = 363, kDrawnLineHeight = 13;
 constexpr int kViewWidth = 560;
 }  // namespace
 
-TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(parent), settings_(settings)
+TfmMain::TfmMain(const FormatCatalogue& catalogue, const SettingsLocation& settings, QWidget* parent)
+    : QWidget(parent), catalogue_(catalogue), settings_(settings)
 {
     ShowBox = [this](QMessageBox::Icon icon, const QString& text) { ::ShowMessage(this, icon, kTitle, text); };
     AskDate = [this](const QString& file) { return AskDateOfLog(this, file); };
@@ -222,7 +222,7 @@ TfmMain::TfmMain(const SettingsLocation& settings, QWidget* parent) : QWidget(pa
         connect(this, &TfmMain::ConversionEnded, &box, [&box] { box.done(QMessageBox::Yes); });
         return box.exec() == QMessageBox::Yes;
     };
-    runner_ = new ConversionRunner(*this, this);
+    runner_ = new ConversionRunner(catalogue_, *this, this);
     connect(runner_, &ConversionRunner::Finished, this, &TfmMain::ConversionFinished);
     BuildControls();
     ConnectControls();
@@ -324,9 +324,9 @@ void TfmMain::BuildControls()
     followTimer_ = new QTimer(this);
     followTimer_->setSingleShot(true);
     followTimer_->setInterval(kFollowTypingMs);
-    cView = new DataView(this);
+    cView = new DataView(catalogue_, this);
     cView->ShowContentAfterFirstPaint();
-    shape_ = new ShapePanel(cView->Map(), this);
+    shape_ = new ShapePanel(catalogue_, cView->Map(), this);
     shape_->hide();
     shapeButton_ = new QPushButton("Shape", this);
     shapeButton_->setCheckable(true);
@@ -545,8 +545,9 @@ void TfmMain::ConnectControls()
     connect(new QShortcut(QKeySequence("Ctrl+Shift+S"), this), &QShortcut::activated, shapeButton_,
             &QPushButton::toggle);
     connect(cOutputFileFormat, &QComboBox::currentIndexChanged, this, [this](int position) {
-        if (IsOutputPosition(position))
-            shape_->SetCapacity({OutputRow(position).trackPointCapacity, OutputRow(position).routePointCapacity});
+        if (catalogue_.IsOutput(position))
+            shape_->SetCapacity(
+                {catalogue_.OutputRow(position).trackPointCapacity, catalogue_.OutputRow(position).routePointCapacity});
     });
 }
 
@@ -564,16 +565,15 @@ void TfmMain::FormCreate()
     cInputFile->SetInitialDir(ToQString(defaultFolder));
     cOutPutFile->SetInitialDir(ToQString(defaultFolder));
 
-    BuildFormatCatalogue(KnownFormats());
     {
         // Filling an empty list selects its first entry: that is no choice of the user's.
         const QSignalBlocker quietInput(cInputFileFormat), quietOutput(cOutputFileFormat);
         cInputFileFormat->clear();
-        for (const FileType_Record& row : InputFormats)
+        for (const FileType_Record& row : catalogue_.Inputs())
             cInputFileFormat->addItem(QString::fromStdString(row.DisplayName));
         cInputFileFormat->setCurrentIndex(-1);
         cOutputFileFormat->clear();
-        for (const FileType_Record& row : OutputFormats)
+        for (const FileType_Record& row : catalogue_.Outputs())
             cOutputFileFormat->addItem(QString::fromStdString(row.DisplayName));
         cOutputFileFormat->setCurrentIndex(-1);
     }
@@ -732,12 +732,15 @@ void TfmMain::SaveOnce()
 }
 
 // The open dialog offers every format whatever is selected: the content decides.
-void TfmMain::cInputFileFormatChange(int) { cInputFile->SetFilter(QString::fromStdString(OpenDialogFilter())); }
+void TfmMain::cInputFileFormatChange(int)
+{
+    cInputFile->SetFilter(QString::fromStdString(OpenDialogFilter(catalogue_)));
+}
 
 void TfmMain::cOutputFileFormatChange(int index)
 {
-    if (IsOutputPosition(index))
-        cOutPutFile->SetFilter(QString::fromStdString(OutputFormats[static_cast<std::size_t>(index)].Filter));
+    if (catalogue_.IsOutput(index))
+        cOutPutFile->SetFilter(QString::fromStdString(catalogue_.Outputs()[static_cast<std::size_t>(index)].Filter));
     ProposeOutputName();
     UpdateOutputNote();
 }
@@ -747,8 +750,8 @@ void TfmMain::UpdateOutputNote()
 {
     const std::string output = StripQuotes(cOutPutFile->text().toStdString());
     QStringList notes;
-    if (!IsBlank(output) && IsOutputPosition(OutputPosition()) && !QFileInfo(ToQString(output)).isDir())
-        for (const DerivedName& derived : DerivedNames(output, OutputPosition()))
+    if (!IsBlank(output) && catalogue_.IsOutput(OutputPosition()) && !QFileInfo(ToQString(output)).isDir())
+        for (const DerivedName& derived : DerivedNames(catalogue_, output, OutputPosition()))
             notes << (derived.numbered ? "With several tracks, each goes into a file of its own: " +
                                              ToQString(NumberedFileName(output, 1)) + ", " +
                                              ToQString(NumberedFileName(output, 2)) + ", ..."
@@ -792,7 +795,7 @@ void TfmMain::ProposeForNewInput()
 void TfmMain::ProposeAnyway()
 {
     const QString input = FirstInputFile();
-    if (input.isEmpty() || !IsOutputPosition(OutputPosition())) return;
+    if (input.isEmpty() || !catalogue_.IsOutput(OutputPosition())) return;
     const QFileInfo info(input);
     // A folder's files go beside them, each named after its input.
     if (info.isDir()) {
@@ -802,7 +805,7 @@ void TfmMain::ProposeAnyway()
     }
     // The name the command gives an output beside its input.
     const std::string whole = info.absoluteFilePath().toStdString();
-    std::string name = OutputNameFor(whole, {}, OutputPosition());
+    std::string name = OutputNameFor(catalogue_, whole, {}, OutputPosition());
     // A file into its own format (with a repair or a step) never replaces itself.
     if (name == whole) name = ChangeFileExt(name, "") + "-converted" + ExtractFileExt(name);
     proposedOutput_ = FieldText(QDir::toNativeSeparators(ToQString(name)));
@@ -828,7 +831,7 @@ void TfmMain::bConvertClick()
     if (const QString input = FirstInputFile(); QFileInfo(input).isFile()) {
         AddRecent(input);
         // No format chosen yet: the content's.
-        if (!IsInputPosition(InputPosition())) SelectInputFormatOf(input.toStdString());
+        if (!catalogue_.IsInput(InputPosition())) SelectInputFormatOf(input.toStdString());
     }
     if (const QString times = cTimes->Error(); !times.isEmpty()) {
         ShowMessage(times.toStdString());
@@ -866,9 +869,9 @@ bool TfmMain::ChoicesHold(const std::string& input, const ConversionSettings& se
     asked.inputPositions = {InputPosition()};
     asked.output = StripQuotes(OutputFileText());
     asked.outputPosition = OutputPosition();
-    JobRequest first = RequestFor(asked, settings);
+    JobRequest first = RequestFor(catalogue_, asked, settings);
     if (!InputsAreWhatTheyAre(first.request)) return false;
-    const std::string failed = CheckChoices(first.request);
+    const std::string failed = CheckChoices(catalogue_, first.request);
     if (!failed.empty()) ShowMessage(failed);
     return failed.empty();
 }
@@ -891,14 +894,15 @@ std::optional<ConversionRequest> TfmMain::PlannedRequest()
     ask.firstInputPosition = InputPosition();
     ask.outputPosition = OutputPosition();
     ask.output = StripQuotes(OutputFileText());
-    const ConversionPlan plan = PlanConversions(ask);
-    if (plan.problem.kind != PlanProblem::Kind::None) return refuse(ProblemInWords(plan.problem));
+    const ConversionPlan plan = PlanConversions(catalogue_, ask);
+    if (plan.problem.kind != PlanProblem::Kind::None) return refuse(ProblemInWords(catalogue_, plan.problem));
     if (plan.jobs.empty()) return refuse("Input File not specified");
     const ConversionJob& job = plan.jobs.front();
-    if (job.refusal.Refused()) return refuse(RefusalInWords(job.refusal));
-    JobRequest made = RequestFor(job, settings);
+    if (job.refusal.Refused()) return refuse(RefusalInWords(catalogue_, job.refusal));
+    JobRequest made = RequestFor(catalogue_, job, settings);
     if (!made.stepError.empty()) return refuse(ToQString(made.stepError));
-    if (const std::string failed = CheckChoices(made.request); !failed.empty()) return refuse(ToQString(failed));
+    if (const std::string failed = CheckChoices(catalogue_, made.request); !failed.empty())
+        return refuse(ToQString(failed));
     // The field shows the file written, its folder included.
     if (ToQString(StripQuotes(cOutPutFile->text().toStdString())) != ToQString(job.output))
         cOutPutFile->setText(FieldText(QDir::toNativeSeparators(ToQString(job.output))));
@@ -1015,7 +1019,7 @@ void TfmMain::FollowTypedInput()
 // earlier file stays only where the file may be it.
 void TfmMain::SelectInputFormatOf(const std::string& file)
 {
-    const int position = InputFormatFor(file, InputPosition(), OutputPosition());
+    const int position = InputFormatFor(catalogue_, file, InputPosition(), OutputPosition());
     if (position != InputPosition()) cInputFileFormat->setCurrentIndex(position);
 }
 
@@ -1047,22 +1051,22 @@ bool TfmMain::InputsAreWhatTheyAre(ConversionRequest& request)
 {
     for (ConversionInput& input : request.inputs) {
         const std::string name = StripQuotes(input.name);
-        if (!IsInputPosition(input.position))
-            if (const std::optional<FormatNotTold> notTold = FormatNotToldOf(name)) {
+        if (!catalogue_.IsInput(input.position))
+            if (const std::optional<FormatNotTold> notTold = FormatNotToldOf(catalogue_, name)) {
                 std::string formats;
                 for (std::size_t i = 0; i < notTold->mayBe.size(); ++i)
                     formats += (i == 0                           ? ""
                                 : i + 1 == notTold->mayBe.size() ? " or "
                                                                  : ", ") +
-                               InputFormats[notTold->mayBe[i]].DisplayName;
+                               catalogue_.Inputs()[notTold->mayBe[i]].DisplayName;
                 ShowMessage(NotToldLine(name, *notTold) + ".\n\nChoose its format in the list" +
                             (formats.empty() ? "." : ": it may be " + formats + "."));
                 return false;
             }
-        if (!ContentIsNot(name, input.position)) continue;
-        const int found = InputFormatFor(name, -1, OutputPosition());
-        if (!AskFormat(ToQString(WhatTheFileIs(name, found, input.position)),
-                       QString::fromStdString(InputFormats[found].DisplayName)))
+        if (!ContentIsNot(catalogue_, name, input.position)) continue;
+        const int found = InputFormatFor(catalogue_, name, -1, OutputPosition());
+        if (!AskFormat(ToQString(WhatTheFileIs(catalogue_, name, found, input.position)),
+                       QString::fromStdString(catalogue_.Inputs()[found].DisplayName)))
             return false;
         if (input.position == InputPosition()) cInputFileFormat->setCurrentIndex(found);
         input.position = found;

@@ -43,7 +43,9 @@ QString ReplaceQuestion(const QStringList& files);
 class TfmMain : public QWidget, public PaneFrontEnd {
     Q_OBJECT
 public:
-    explicit TfmMain(const SettingsLocation& settings = HostSettingsLocation(), QWidget* parent = nullptr);
+    // The catalogue outlives the window.
+    explicit TfmMain(const FormatCatalogue& catalogue, const SettingsLocation& settings = HostSettingsLocation(),
+                     QWidget* parent = nullptr);
     ~TfmMain() override;
 
     TFilenameEditLabel* cInputFile;
@@ -193,6 +195,7 @@ private:
     void ShowInputInView();
     void ShowShapePanel(bool shown);
 
+    const FormatCatalogue& catalogue_;
     SettingsLocation settings_;
     QTimer* followTimer_ = nullptr;
     QMenu* recentMenu_ = nullptr;

@@ -28,13 +28,13 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 // The files there that the card's conversions would replace: each output and
 // the file beside it (routes beside waypoints). Numbered track files are not
 // known before reading, and one the question did not name is kept.
-QStringList ExistingOutputs(const ConversionPlan& plan)
+QStringList ExistingOutputs(const FormatCatalogue& catalogue, const ConversionPlan& plan)
 {
     QStringList existing;
     for (const ConversionJob& job : plan.jobs) {
         if (job.refusal.Refused()) continue;
         std::vector<std::string> names = {job.output};
-        for (const DerivedName& derived : DerivedNames(job.output, job.outputPosition))
+        for (const DerivedName& derived : DerivedNames(catalogue, job.output, job.outputPosition))
             if (!derived.numbered) names.push_back(derived.name);
         for (const std::string& name : names)
             if (QFileInfo::exists(Text(name)))
@@ -64,7 +64,7 @@ ConversionPlan TfmMain::PlanCardAsked(int outputPosition)
     ask.output = Folder(cOutPutFile->text()).toStdString();
     ask.outputPosition = outputPosition;
     ask.each = true;
-    return PlanConversions(ask);
+    return PlanConversions(catalogue_, ask);
 }
 
 // Several files, or a folder, show as a list: each with the format found for it.
@@ -72,34 +72,34 @@ void TfmMain::ListChosenFiles()
 {
     // Without an output chosen yet, each file is told as an output of everything would take it.
     int output = OutputPosition();
-    for (const FileType_Record& row : OutputFormats)
-        if (!IsOutputPosition(output) && row.Kind == FormatKind::Everything) output = row.Position;
+    for (const FileType_Record& row : catalogue_.Outputs())
+        if (!catalogue_.IsOutput(output) && row.Kind == FormatKind::Everything) output = row.Position;
     const ConversionPlan plan = PlanCardAsked(output);
     ClearLines();
     AddLine(QString("%1 files chosen:").arg(plan.jobs.size()).toStdString());
     for (const ConversionJob& job : plan.jobs)
         AddLine((QFileInfo(Text(job.inputs.front())).fileName() + " - " +
-                 (IsInputPosition(job.inputPosition) ? Text(InputFormats[job.inputPosition].DisplayName)
-                                                     : QString("format not known")))
+                 (catalogue_.IsInput(job.inputPosition) ? Text(catalogue_.Inputs()[job.inputPosition].DisplayName)
+                                                        : QString("format not known")))
                     .toStdString());
 }
 
 void TfmMain::StartCard()
 {
-    if (!IsOutputPosition(OutputPosition())) {
+    if (!catalogue_.IsOutput(OutputPosition())) {
         ShowMessage("Output File Format not Selected");
         return;
     }
     ConversionPlan plan = PlanCardAsked(OutputPosition());
     if (plan.problem.kind != PlanProblem::Kind::None) {
-        ShowMessage(ProblemInWords(plan.problem).toStdString());
+        ShowMessage(ProblemInWords(catalogue_, plan.problem).toStdString());
         return;
     }
     if (plan.jobs.empty()) {
         ShowMessage("The folder holds no files to convert");
         return;
     }
-    const QStringList existing = ExistingOutputs(plan);
+    const QStringList existing = ExistingOutputs(catalogue_, plan);
     approved_.clear();
     ClearLines();
     if (!existing.isEmpty()) {
@@ -131,11 +131,11 @@ void TfmMain::NextCardFile()
         const ConversionJob& job = card_[cardNext_];
         const QString file = Text(job.inputs.front());
         cardProgress_->setValue(static_cast<int>(cardNext_));
-        QString refusal = RefusalInWords(job.refusal);
+        QString refusal = RefusalInWords(catalogue_, job.refusal);
         JobRequest made;
         if (refusal.isEmpty()) {
-            made = RequestFor(job, settings);
-            refusal = Text(!made.stepError.empty() ? made.stepError : CheckChoices(made.request));
+            made = RequestFor(catalogue_, job, settings);
+            refusal = Text(!made.stepError.empty() ? made.stepError : CheckChoices(catalogue_, made.request));
         }
         if (refusal.isEmpty()) {
             // Each file's lines stay in the pane, under a heading of their own.

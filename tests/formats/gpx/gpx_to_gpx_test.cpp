@@ -10,6 +10,7 @@
 #include "core/time/clock.h"
 #include "formats/format_table.h"
 #include "tests/support/recording_front_end.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -78,7 +79,6 @@ const std::string kExpected =
 
 TEST(GpxToGpx, EveryFieldOfARichFileComesBack)
 {
-    BuildFormatCatalogue(KnownFormats());
     TempDir dir;
     WriteText(dir.Path("rich.gpx"), kRich);
     // Either GPX input row: the output that takes everything reads all of it.
