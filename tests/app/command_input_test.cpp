@@ -45,9 +45,9 @@ TEST(CommandInput, APipeOrAFifoIsReadOnceWithAllItsPoints)
     TempDir dir;
     const std::string log = Quoted(dir.Path("log.nmea")), fifo = dir.Path("fifo"), out = dir.Path("out.plt");
     WriteText(dir.Path("log.nmea"), LongNmeaLog());
-    // The look for the first fix of this one, past 10,000 waypoints, reads 400 KB of the pipe.
+    // The look for the first fix of this one, past 6,000 lines of satellites in view, reads 400 KB of the pipe.
     std::string late;
-    for (int i = 0; i < 10000; ++i) late += "$GPWPL,3558.322,N,08708.082,W,GCEBB*1D\r\n";
+    for (int i = 0; i < 6000; ++i) late += "$GPGSV,3,1,09,28,64,316,40,08,60,189,42,11,50,085,46,07,37,246,45*7A\r\n";
     WriteText(dir.Path("late.nmea"), late + LongNmeaLog());
     ASSERT_EQ(RunConvert({"-q", "-i", "nmea", dir.Path("log.nmea"), "-O", dir.Path("file.plt")}).exitCode, 0);
     const std::vector<std::string> expected = Points(dir.Path("file.plt"));
