@@ -3,7 +3,8 @@
 // and every input that once crashed become an ordinary test:
 //   replay_inputs CORPUS_FOLDER CRASHES_FOLDER   every input format, each from
 //                                                its sub-folder named after it,
-//                                                into every output it may go to
+//                                                into every output it may go to,
+//                                                and the packed inputs ("packed")
 //   replay_inputs --format NAME FILE...          one format, the files named
 // Every input format must have seeds in the corpus folder, so that a new
 // format is converted and replayed here without further edits; the crashes
@@ -25,6 +26,17 @@
 namespace fs = std::filesystem;
 
 namespace {
+// The packed inputs' target, which has no input format of its own.
+constexpr int kPacked = -2;
+
+std::string TargetName(int position) { return position == kPacked ? kPackedTarget : InputFormats[position].Name; }
+
+void Run(int position, const std::uint8_t* data, std::size_t size)
+{
+    if (position == kPacked) FuzzPacked(data, size);
+    else FuzzInput(position, data, size, true);
+}
+
 bool Replay(int position, const fs::path& file)
 {
     std::ifstream in(file, std::ios::binary);
@@ -33,9 +45,8 @@ bool Replay(int position, const fs::path& file)
         return false;
     }
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::fprintf(stderr, "replaying %s as %s (%zu bytes)\n", file.c_str(), InputFormats[position].Name.c_str(),
-                 bytes.size());
-    FuzzInput(position, bytes.data(), bytes.size(), true);
+    std::fprintf(stderr, "replaying %s as %s (%zu bytes)\n", file.c_str(), TargetName(position).c_str(), bytes.size());
+    Run(position, bytes.data(), bytes.size());
     return true;
 }
 
@@ -63,26 +74,29 @@ int main(int argc, char** argv)
             ++replayed;
         }
         // An empty input is always worth one run.
-        FuzzInput(position, nullptr, 0);
+        Run(position, nullptr, 0);
     };
     if (argc >= 3 && std::strcmp(argv[1], "--format") == 0) {
-        const int position = FormatNamed(InputFormats, argv[2]);
-        if (position < 0) {
+        const int position = argv[2] == std::string(kPackedTarget) ? kPacked : FormatNamed(InputFormats, argv[2]);
+        if (position == -1) {
             std::fprintf(stderr, "no input format named %s\n", argv[2]);
             return 2;
         }
         replay(position, std::vector<fs::path>(argv + 3, argv + argc));
     } else {
-        for (const FileType_Record& row : InputFormats) {
+        std::vector<int> targets;
+        for (const FileType_Record& row : InputFormats) targets.push_back(row.Position);
+        targets.push_back(kPacked);
+        for (const int target : targets) {
+            const std::string name = TargetName(target);
             std::vector<fs::path> files;
             for (int a = 1; a < argc; ++a)
-                for (const fs::path& file : InputsIn(fs::path(argv[a]) / row.Name)) files.push_back(file);
-            if (argc > 1 && InputsIn(fs::path(argv[1]) / row.Name).empty()) {
-                std::fprintf(stderr, "no seeds for the input format %s in %s/%s\n", row.Name.c_str(), argv[1],
-                             row.Name.c_str());
+                for (const fs::path& file : InputsIn(fs::path(argv[a]) / name)) files.push_back(file);
+            if (argc > 1 && InputsIn(fs::path(argv[1]) / name).empty()) {
+                std::fprintf(stderr, "no seeds for the fuzz target %s in %s/%s\n", name.c_str(), argv[1], name.c_str());
                 ok = false;
             }
-            replay(row.Position, files);
+            replay(target, files);
         }
     }
     std::printf("%d inputs replayed\n", replayed);
