@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The fuzz entry point of every input format: KES_FUZZ_FORMAT names the
-// format (a name of `kes-convert --list-formats`); "list" prints the names.
+// format (a name of `kes-convert --list-formats`), or "packed" the packed
+// inputs (gzip, zip); "list" prints the names.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -21,6 +22,8 @@ const FormatCatalogue& Catalogue()
     static const FormatCatalogue catalogue(KnownFormats());
     return catalogue;
 }
+
+bool packed = false;  // the target of packed inputs
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -30,8 +33,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     const std::string wanted = name ? name : "list";
     if (wanted == "list") {
         for (const FileType_Record& row : catalogue.Inputs()) std::printf("%s\n", row.Name.c_str());
+        std::printf("%s\n", kPackedTarget);
         std::exit(0);
     }
+    packed = wanted == kPackedTarget;
+    if (packed) return 0;
     position = FormatNamed(catalogue.Inputs(), wanted);
     if (position < 0) {
         std::fprintf(stderr, "KES_FUZZ_FORMAT: no input format named %s\n", wanted.c_str());
@@ -42,6 +48,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    FuzzInput(Catalogue(), position, data, size);
+    if (packed) FuzzPacked(Catalogue(), data, size);
+    else FuzzInput(Catalogue(), position, data, size);
     return 0;
 }

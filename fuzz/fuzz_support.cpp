@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "core/convert/format_lookup.h"
 #include "core/io/file_io.h"
 #include "core/io/output_transaction.h"
+#include "core/io/unpacked_input.h"
 #include "core/text/text_fields.h"
 #include "core/time/clock.h"
 
@@ -94,4 +97,67 @@ void FuzzInput(const FormatCatalogue& catalogue, int inputPosition, const std::u
         } catch (const FileError&) {
         } catch (const ConversionError&) {}
     }
+}
+
+namespace {
+// The bytes an unpacker gives, up to `most` of them.
+std::string Drained(Unpacker& unpacker, std::size_t most)
+{
+    std::string bytes;
+    std::uint8_t chunk[64 << 10];
+    while (bytes.size() < most)
+        if (const std::size_t got = unpacker.Read(chunk, sizeof chunk)) bytes.append(chunk, chunk + got);
+        else break;
+    return bytes;
+}
+
+// Every byte of a file read through its path, as a reader would.
+void ReadThrough(const std::string& path)
+{
+    ByteReader bytes = InputSource::File(path).ReadBytes();
+    while (bytes.skip(1 << 16)) {}
+}
+
+// Unpacked bytes of a known format's look are read by its reader, as a conversion would.
+void ReadAsItsFormat(const FormatCatalogue& catalogue, const std::string& bytes)
+{
+    const FileLook look = FileLook::OfBytes(bytes.substr(0, FileLook::kHeadSize));
+    for (const FileType_Record& row : catalogue.Inputs()) {
+        if (!row.Recognise || !row.Recognise(look)) continue;
+        try {
+            ReadInput(catalogue, InputSource::Memory("unpacked", bytes), row.Position);
+        } catch (const InputRefused&) {
+        } catch (const FileError&) {
+        } catch (const ConversionError&) {}
+        return;
+    }
+}
+}  // namespace
+
+void FuzzPacked(const FormatCatalogue& catalogue, const std::uint8_t* data, std::size_t size)
+{
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    // What a reader takes of a pipe is read further only by a slower test: 4 MB is plenty here.
+    constexpr std::size_t kMostRead = 4u << 20;
+    std::string unpacked;
+    try {
+        if (const std::unique_ptr<Unpacker> unpacker = Unpacker::OfStream("input", -1, bytes))
+            unpacked = Drained(*unpacker, kMostRead);
+    } catch (const FileError&) {}
+    if (!unpacked.empty() && unpacked.size() < kMostRead) ReadAsItsFormat(catalogue, unpacked);
+
+    // As a file: a zip archive named .kmz when its last byte is odd, so that both names are reached.
+    const char* extension = PackingOf(bytes) == Packing::Gzip    ? ".gz"
+                            : (size > 0 && (data[size - 1] & 1)) ? ".kmz"
+                                                                 : ".zip";
+    const std::string path = (Work().root / (std::string("packed") + extension)).string();
+    {
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    try {
+        ReadThrough(path);
+        if (PackingOf(bytes) == Packing::Zip)
+            for (const std::string& member : ArchiveMembers(path)) ReadThrough(path + "/" + member);
+    } catch (const FileError&) {}
 }

@@ -17,3 +17,12 @@ class FormatCatalogue;
 // the input is converted into each of them in turn.
 void FuzzInput(const FormatCatalogue& catalogue, int inputPosition, const std::uint8_t* data, std::size_t size,
                bool everyOutput = false);
+
+// The name of the fuzz target of packed inputs, which no input format has.
+inline constexpr const char* kPackedTarget = "packed";
+
+// Reads the bytes as a packed input: as a pipe's, unpacked as they come, and
+// as a file's (named .gz, .zip or .kmz), unpacked through its path; what they
+// unpack to is then read as the format its content names, if any. Errors as
+// FuzzInput's.
+void FuzzPacked(const FormatCatalogue& catalogue, const std::uint8_t* data, std::size_t size);

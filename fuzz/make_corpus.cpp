@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "tests/support/byte_builder.h"
+#include "tests/support/packed_files.h"
 
 namespace fs = std::filesystem;
 
@@ -367,6 +369,33 @@ void GpxFiles()
 }
 }  // namespace
 
+// Packed inputs: gzip streams of one member and of two, zip archives of one
+// file (deflated and stored), of two, a KMZ, and an archive packed in gzip.
+void PackedFiles()
+{
+    const std::string log = "$GPRMC,120000,A,4807.038,N,01131.000,E,,,230394,,*0C\r\n"
+                            "$GPWPL,4807.038,N,01131.000,E,HOME*3A\r\n";
+    const std::string kml = "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Placemark><name>A</name>"
+                            "<Point><coordinates>8.5,47.3,400</coordinates></Point></Placemark></kml>";
+    Save("packed", "log.gz", Gzip(log));
+    Save("packed", "two-members.gz", Gzip(log) + Gzip(log));
+    const fs::path scratch = root / "packed.zip";
+    const auto zip = [&](const std::string& name, const Members& members, bool stored = false) {
+        WriteZip(scratch.string(), members, stored);
+        std::ifstream in(scratch, std::ios::binary);
+        Save("packed", name, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    };
+    zip("one.zip", {{"log.nmea", log}});
+    zip("stored.zip", {{"log.nmea", log}}, true);
+    zip("two.zip", {{"a/log.nmea", log}, {"b.nmea", log}});
+    zip("map.kmz", {{"doc.kml", kml}, {"files/icon.png", "PNG"}});
+    WriteZip(scratch.string(), {{"log.nmea", log}});
+    std::ifstream in(scratch, std::ios::binary);
+    Save("packed", "zip-in-gzip.gz",
+         Gzip(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())));
+    fs::remove(scratch);
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -382,5 +411,6 @@ int main(int argc, char** argv)
     MpsFiles();
     GdbFiles();
     GpxFiles();
+    PackedFiles();
     return 0;
 }

@@ -3,7 +3,8 @@
 // and every input that once crashed become an ordinary test:
 //   replay_inputs CORPUS_FOLDER CRASHES_FOLDER   every input format, each from
 //                                                its sub-folder named after it,
-//                                                into every output it may go to
+//                                                into every output it may go to,
+//                                                and the packed inputs ("packed")
 //   replay_inputs --format NAME FILE...          one format, the files named
 // Every input format must have seeds in the corpus folder, so that a new
 // format is converted and replayed here without further edits; the crashes
@@ -25,6 +26,20 @@
 namespace fs = std::filesystem;
 
 namespace {
+// The packed inputs' target, which has no input format of its own.
+constexpr int kPacked = -2;
+
+std::string TargetName(const FormatCatalogue& catalogue, int position)
+{
+    return position == kPacked ? kPackedTarget : catalogue.Inputs()[position].Name;
+}
+
+void Run(const FormatCatalogue& catalogue, int position, const std::uint8_t* data, std::size_t size)
+{
+    if (position == kPacked) FuzzPacked(catalogue, data, size);
+    else FuzzInput(catalogue, position, data, size, true);
+}
+
 bool Replay(const FormatCatalogue& catalogue, int position, const fs::path& file)
 {
     std::ifstream in(file, std::ios::binary);
@@ -33,9 +48,8 @@ bool Replay(const FormatCatalogue& catalogue, int position, const fs::path& file
         return false;
     }
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::fprintf(stderr, "replaying %s as %s (%zu bytes)\n", file.c_str(), catalogue.Inputs()[position].Name.c_str(),
-                 bytes.size());
-    FuzzInput(catalogue, position, bytes.data(), bytes.size(), true);
+    std::fprintf(stderr, "replaying %s as %s (%zu bytes)\n", file.c_str(), TargetName(catalogue, position).c_str(), bytes.size());
+    Run(catalogue, position, bytes.data(), bytes.size());
     return true;
 }
 
@@ -63,26 +77,29 @@ int main(int argc, char** argv)
             ++replayed;
         }
         // An empty input is always worth one run.
-        FuzzInput(catalogue, position, nullptr, 0);
+        Run(catalogue, position, nullptr, 0);
     };
     if (argc >= 3 && std::strcmp(argv[1], "--format") == 0) {
-        const int position = FormatNamed(catalogue.Inputs(), argv[2]);
-        if (position < 0) {
+        const int position = argv[2] == std::string(kPackedTarget) ? kPacked : FormatNamed(catalogue.Inputs(), argv[2]);
+        if (position == -1) {
             std::fprintf(stderr, "no input format named %s\n", argv[2]);
             return 2;
         }
         replay(position, std::vector<fs::path>(argv + 3, argv + argc));
     } else {
-        for (const FileType_Record& row : catalogue.Inputs()) {
+        std::vector<int> targets;
+        for (const FileType_Record& row : catalogue.Inputs()) targets.push_back(row.Position);
+        targets.push_back(kPacked);
+        for (const int target : targets) {
+            const std::string name = TargetName(catalogue, target);
             std::vector<fs::path> files;
             for (int a = 1; a < argc; ++a)
-                for (const fs::path& file : InputsIn(fs::path(argv[a]) / row.Name)) files.push_back(file);
-            if (argc > 1 && InputsIn(fs::path(argv[1]) / row.Name).empty()) {
-                std::fprintf(stderr, "no seeds for the input format %s in %s/%s\n", row.Name.c_str(), argv[1],
-                             row.Name.c_str());
+                for (const fs::path& file : InputsIn(fs::path(argv[a]) / name)) files.push_back(file);
+            if (argc > 1 && InputsIn(fs::path(argv[1]) / name).empty()) {
+                std::fprintf(stderr, "no seeds for the fuzz target %s in %s/%s\n", name.c_str(), argv[1], name.c_str());
                 ok = false;
             }
-            replay(row.Position, files);
+            replay(target, files);
         }
     }
     std::printf("%d inputs replayed\n", replayed);

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz program with clang (libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer) in build-fuzz and runs it for each input format
-# (a target is a format name of `kes-convert --list-formats`) for the given
+# (a target is a format name of `kes-convert --list-formats`, or "packed" for
+# the gzip and zip inputs) for the given
 # number of seconds, one after the other:
 #   bash scripts/fuzz.sh SECONDS [TARGET...]
 # An input that crashes, hangs (over FUZZ_TIMEOUT seconds, default 1) or trips
@@ -47,6 +48,7 @@ fixture_seeds() {
     kml*) echo "$fixtures/kml/*.kml" ;;
     geojson-*) echo "$fixtures/geojson/*.geojson $fixtures/golden/*.geojson" ;;
     csv-*) echo "$fixtures/csv/*.csv $fixtures/golden/*.csv" ;;
+    packed) echo "$fixtures/compressed/*" ;;
   esac
 }
 

@@ -243,19 +243,44 @@ void InputFile::ReadMore()
 {
     // One byte past the cap tells that the input goes beyond it.
     const std::size_t room = std::min(capacity_ - heldSize_, cap_ + 1 - HeldEnd());
-    for (;;) {
-        const ssize_t got = unpacker_ ? static_cast<ssize_t>(unpacker_->Read(buffer_ + heldSize_, room))
-                                      : ::read(fd_, buffer_ + heldSize_, room);
-        if (got > 0) {
-            heldSize_ += static_cast<std::size_t>(got);
-            if (HeldEnd() > cap_) ThrowFileError(path_, EFBIG);
-            NoteBytesRead(HeldEnd(), 0);
-            return;
-        }
+    std::size_t got = 0;
+    if (!unpacker_ && !packingTold_ && heldSize_ == 0) {
+        got = ReadHead(room);
+    } else {
+        got = unpacker_ ? unpacker_->Read(buffer_ + heldSize_, room) : ReadSome(buffer_ + heldSize_, room);
         if (got == 0) {
             size_ = HeldEnd();
             return;
         }
+    }
+    heldSize_ += got;
+    if (HeldEnd() > cap_) ThrowFileError(path_, EFBIG);
+    NoteBytesRead(HeldEnd(), 0);
+}
+
+// The first bytes of an input read in order (a pipe, a device) tell whether
+// it is packed, as a file's do: its unpacker then takes them and reads on
+// from the pipe itself. Otherwise they are the first bytes held.
+std::size_t InputFile::ReadHead(std::size_t room)
+{
+    packingTold_ = true;
+    const auto held = [this](std::size_t got) { return std::string_view(reinterpret_cast<char*>(buffer_), got); };
+    std::size_t got = 0;
+    while (got < kPackingHeadSize && MayBePacked(held(got))) {
+        const std::size_t more = ReadSome(buffer_ + got, room - got);
+        if (more == 0) break;
+        got += more;
+    }
+    unpacker_ = Unpacker::OfStream(path_, fd_, std::string(held(got)));
+    return unpacker_ ? 0 : got;
+}
+
+// Up to count bytes of the descriptor, read in order; 0 at its end.
+std::size_t InputFile::ReadSome(std::uint8_t* to, std::size_t count)
+{
+    for (;;) {
+        const ssize_t got = ::read(fd_, to, count);
+        if (got >= 0) return static_cast<std::size_t>(got);
         if (errno == EINTR) {
             StopReadIfAsked();  // a pipe no one writes into
             continue;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bytes of one input, read through a bounded window for the byte reader
 // and the line reader: a regular file by position (pread), a pipe, a socket or
-// a device in order (read), a packed input as it is decompressed (core/io/unpacked_input.h). Memory stays flat whatever the input's size, and a
+// a device in order (read), a packed input as it is decompressed (a file or a
+// pipe whose first bytes say so: core/io/unpacked_input.h). Memory stays flat whatever the input's size, and a
 // file that shrinks or fails while it is read raises FileError, never a signal.
 #pragma once
 
@@ -60,6 +61,8 @@ private:
     std::span<const std::uint8_t> LoadAt(std::size_t offset, std::size_t count);
     std::span<const std::uint8_t> LoadInOrder(std::size_t offset, std::size_t count);
     void ReadMore();
+    std::size_t ReadHead(std::size_t room);
+    std::size_t ReadSome(std::uint8_t* to, std::size_t count);
     void Compact(std::size_t dropped, std::size_t capacity);
     std::size_t HeldEnd() const { return heldFrom_ + heldSize_; }
 
@@ -67,6 +70,8 @@ private:
     int fd_ = -1;
     // A packed input (gzip, a zip archive's member) is read in order as the bytes it holds.
     std::unique_ptr<Unpacker> unpacker_;
+    // The first bytes of an input read in order were looked at for a packing.
+    bool packingTold_ = false;
     bool byPosition_ = false;
     std::size_t size_ = kUnknownSize;
     std::size_t cap_ = kUnknownSize;  // the most bytes read in order

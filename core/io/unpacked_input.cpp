@@ -5,12 +5,16 @@
 #include <archive_entry.h>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <zlib.h>
 
 #include "core/io/file_io.h"
+#include "core/io/read_watch.h"
 #include "core/text/text_fields.h"
 
 namespace {
@@ -30,52 +34,116 @@ std::uint64_t SizeOf(const std::string& path)
     return static_cast<std::uint64_t>(info.st_size);
 }
 
+// The packed bytes an unpacker reads: a file from its start, or a pipe (or
+// bytes in memory) from the bytes a first look took of it on.
+class PackedBytes {
+public:
+    explicit PackedBytes(const std::string& path) : path_(path), size_(SizeOf(path))
+    {
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) ThrowFileError(path, errno);
+        owned_ = true;
+    }
+    // `fd` (none: -1) stays its owner's.
+    PackedBytes(std::string name, int fd, std::string head) : path_(std::move(name)), head_(std::move(head)), fd_(fd) {}
+    ~PackedBytes()
+    {
+        if (owned_) ::close(fd_);
+    }
+    PackedBytes(const PackedBytes&) = delete;
+    PackedBytes& operator=(const PackedBytes&) = delete;
+
+    // Up to count bytes; 0 at the end.
+    std::size_t Read(std::uint8_t* to, std::size_t count)
+    {
+        if (headAt_ < head_.size()) {
+            const std::size_t taken = std::min(count, head_.size() - headAt_);
+            std::memcpy(to, head_.data() + headAt_, taken);
+            headAt_ += taken;
+            read_ += taken;
+            return taken;
+        }
+        if (fd_ < 0) return 0;
+        for (;;) {
+            const ssize_t got = ::read(fd_, to, count);
+            if (got >= 0) {
+                read_ += static_cast<std::uint64_t>(got);
+                return static_cast<std::size_t>(got);
+            }
+            if (errno == EINTR) {
+                StopReadIfAsked();  // a pipe no one writes into
+                continue;
+            }
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {  // left non-blocking by whoever gave it
+                pollfd ready{fd_, POLLIN, 0};
+                ::poll(&ready, 1, -1);
+                continue;
+            }
+            ThrowFileError(path_, errno);
+        }
+    }
+    // The size the expansion is measured by: a file's, or what a pipe gave so far.
+    std::uint64_t Measure() const { return size_ ? *size_ : read_; }
+    bool SizeKnown() const { return size_.has_value(); }
+    const std::string& Name() const { return path_; }
+
+private:
+    std::string path_;
+    std::optional<std::uint64_t> size_;
+    std::string head_;
+    std::size_t headAt_ = 0;
+    int fd_ = -1;
+    bool owned_ = false;
+    std::uint64_t read_ = 0;
+};
+
 // The bytes an input expands to, checked as they come: within the bound its
-// packed size sets, and not themselves packed.
+// packed size sets (a pipe's, as far as it was read), and not themselves packed.
 class ExpansionBound {
 public:
-    ExpansionBound(std::string path, std::uint64_t packedSize)
-        : path_(std::move(path)),
-          most_(std::min(kMaxExpandedBytes, packedSize * kMaxExpansionRatio + kExpansionAllowance))
-    {}
+    ExpansionBound(std::string path, std::uint64_t packedSize) : path_(std::move(path)), size_(packedSize) {}
+    ExpansionBound(std::string path, const PackedBytes& packed) : path_(std::move(path)), packed_(&packed) {}
+    // A size the archive declares, before a byte is expanded; a pipe's packed
+    // size is not known yet, and only the last bound applies.
     void Check(std::uint64_t declared) const
     {
-        if (declared > most_) Refuse();
+        if (declared > (!packed_ || packed_->SizeKnown() ? Most() : kMaxExpandedBytes)) Refuse();
     }
     std::size_t Count(const std::uint8_t* bytes, std::size_t count)
     {
         if (expanded_ == 0 && count > 0 && PackingOf({reinterpret_cast<const char*>(bytes), count}) != Packing::None)
             throw FileError(path_, "An archive inside an archive is not read");
         expanded_ += count;
-        if (expanded_ > most_) Refuse();
+        if (expanded_ > Most()) Refuse();
         return count;
     }
 
 private:
+    std::uint64_t Most() const
+    {
+        const std::uint64_t packed = packed_ ? packed_->Measure() : size_;
+        return std::min(kMaxExpandedBytes, packed * kMaxExpansionRatio + kExpansionAllowance);
+    }
     [[noreturn]] void Refuse() const
     {
-        throw FileError(path_, "The packed data expands to over " + std::to_string(most_ >> 20) +
+        throw FileError(path_, "The packed data expands to over " + std::to_string(Most() >> 20) +
                                    " MB, far more than its size: refused as a decompression bomb");
     }
     std::string path_;
-    std::uint64_t most_;
+    std::uint64_t size_ = 0;
+    const PackedBytes* packed_ = nullptr;  // a stream's, measured as it is read
     std::uint64_t expanded_ = 0;
 };
 
 // A gzip file, of one member or several one after the other.
 class GzipUnpacker final : public Unpacker {
 public:
-    explicit GzipUnpacker(const std::string& path) : path_(path), bound_(path, SizeOf(path))
+    explicit GzipUnpacker(std::unique_ptr<PackedBytes> packed)
+        : packed_(std::move(packed)), bound_(packed_->Name(), *packed_)
     {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) ThrowFileError(path, errno);
         if (inflateInit2(&stream_, 16 + MAX_WBITS) != Z_OK) throw std::bad_alloc();
     }
-    ~GzipUnpacker() override
-    {
-        inflateEnd(&stream_);
-        ::close(fd_);
-    }
+    ~GzipUnpacker() override { inflateEnd(&stream_); }
     GzipUnpacker(const GzipUnpacker&) = delete;
     GzipUnpacker& operator=(const GzipUnpacker&) = delete;
 
@@ -86,7 +154,7 @@ public:
         stream_.avail_out = wanted;
         while (stream_.avail_out == wanted && !ended_) {
             if (stream_.avail_in == 0 && !Fill()) {
-                if (memberStarted_) throw FileError(path_, "The compressed file was cut short");
+                if (memberStarted_) throw FileError(packed_->Name(), "The compressed file was cut short");
                 ended_ = true;
                 break;
             }
@@ -94,8 +162,8 @@ public:
             const int status = inflate(&stream_, Z_NO_FLUSH);
             if (status == Z_STREAM_END) NextMember();
             else if (status == Z_DATA_ERROR || status == Z_NEED_DICT)
-                throw FileError(path_, std::string("The compressed data is damaged: ") +
-                                           (stream_.msg ? stream_.msg : "not deflate data"));
+                throw FileError(packed_->Name(), std::string("The compressed data is damaged: ") +
+                                                     (stream_.msg ? stream_.msg : "not deflate data"));
             else if (status == Z_MEM_ERROR) throw std::bad_alloc();
         }
         return bound_.Count(to, wanted - stream_.avail_out);
@@ -104,14 +172,10 @@ public:
 private:
     bool Fill()
     {
-        for (;;) {
-            const ssize_t got = ::read(fd_, packed_, sizeof packed_);
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) ThrowFileError(path_, errno);
-            stream_.next_in = packed_;
-            stream_.avail_in = static_cast<uInt>(got);
-            return got > 0;
-        }
+        const std::size_t got = packed_->Read(packedChunk_, sizeof packedChunk_);
+        stream_.next_in = packedChunk_;
+        stream_.avail_in = static_cast<uInt>(got);
+        return got > 0;
     }
     // Another member may follow; bytes that start none end the file.
     void NextMember()
@@ -128,11 +192,10 @@ private:
         inflateReset(&stream_);
     }
 
-    std::string path_;
+    std::unique_ptr<PackedBytes> packed_;
     ExpansionBound bound_;
-    int fd_ = -1;
     z_stream stream_{};
-    std::uint8_t packed_[kPackedChunk];
+    std::uint8_t packedChunk_[kPackedChunk];
     bool memberStarted_ = false, ended_ = false;
 };
 
@@ -206,6 +269,101 @@ private:
     ArchiveHandle archive_;
 };
 
+// The file of a zip archive that comes through a pipe, read as it comes: its
+// first regular file, which must be its only one, or the KML document a KMZ
+// starts with (its images follow it).
+class StreamedZipUnpacker final : public Unpacker {
+public:
+    explicit StreamedZipUnpacker(std::unique_ptr<PackedBytes> packed)
+        : packed_(std::move(packed)), bound_(packed_->Name(), *packed_), archive_(archive_read_new())
+    {
+        if (!archive_) throw std::bad_alloc();
+        archive_read_support_format_zip(archive_.get());
+        bool found = false;
+        Guarded([&] {
+            if (archive_read_open(archive_.get(), this, nullptr, ReadPacked, nullptr) != ARCHIVE_OK)
+                ThrowArchiveError(packed_->Name(), archive_.get());
+            WalkArchive(packed_->Name(), archive_.get(), [&](const std::string& name, archive_entry* entry) {
+                if (archive_entry_size_is_set(entry))
+                    bound_.Check(static_cast<std::uint64_t>(archive_entry_size(entry)));
+                kml_ = EndsWithNoCase(name, ".kml");
+                found = true;
+                return true;
+            });
+        });
+        if (!found) throw FileError(packed_->Name(), "The archive holds no file to read");
+    }
+
+    std::size_t Read(std::uint8_t* to, std::size_t count) override
+    {
+        if (ended_) return 0;
+        la_ssize_t got = 0;
+        Guarded([&] {
+            got = archive_read_data(archive_.get(), to, count);
+            if (got < 0) ThrowArchiveError(packed_->Name(), archive_.get());
+        });
+        if (got == 0) {
+            EnsureAlone();
+            ended_ = true;
+        }
+        return bound_.Count(to, static_cast<std::size_t>(got));
+    }
+
+private:
+    // A pipe's archive of several files names none of them: it is refused
+    // once the first is read, before its reading counts as done.
+    void EnsureAlone()
+    {
+        if (kml_) return;
+        bool another = false;
+        Guarded([&] {
+            WalkArchive(packed_->Name(), archive_.get(), [&](const std::string&, archive_entry*) {
+                another = true;
+                return true;
+            });
+        });
+        if (another)
+            throw FileError(packed_->Name(), "The archive holds several files: through a pipe, an archive is read "
+                                             "only when it holds one, or is a KMZ file");
+    }
+
+    // Runs a call into the archive library; an error of the packed bytes'
+    // read (or a stop asked for), held while the library unwound, is raised
+    // in place of the library's own.
+    template <typename Call>
+    void Guarded(Call&& call)
+    {
+        try {
+            call();
+        } catch (const FileError&) {
+            if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+            throw;
+        }
+        if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+    }
+
+    // Called by the library: nothing may be thrown through it.
+    static la_ssize_t ReadPacked(archive* a, void* self, const void** buffer)
+    {
+        auto* me = static_cast<StreamedZipUnpacker*>(self);
+        try {
+            *buffer = me->chunk_;
+            return static_cast<la_ssize_t>(me->packed_->Read(me->chunk_, sizeof me->chunk_));
+        } catch (...) {
+            me->error_ = std::current_exception();
+            archive_set_error(a, EIO, "the packed bytes could not be read");
+            return -1;
+        }
+    }
+
+    std::unique_ptr<PackedBytes> packed_;
+    ExpansionBound bound_;
+    ArchiveHandle archive_;
+    std::exception_ptr error_;
+    std::uint8_t chunk_[kPackedChunk];
+    bool kml_ = false, ended_ = false;
+};
+
 // The member a zip archive named alone stands for: its KML document, or its only file.
 std::string ChosenMember(const std::string& archive)
 {
@@ -275,7 +433,7 @@ std::vector<std::string> ArchiveMembers(const std::string& archive)
 std::unique_ptr<Unpacker> Unpacker::For(const std::string& path, std::string_view head)
 {
     switch (PackingOf(head)) {
-    case Packing::Gzip: return std::make_unique<GzipUnpacker>(path);
+    case Packing::Gzip: return std::make_unique<GzipUnpacker>(std::make_unique<PackedBytes>(path));
     case Packing::Zip: return std::make_unique<ZipMemberUnpacker>(path, ChosenMember(path), path);
     case Packing::None: break;
     }
@@ -283,4 +441,22 @@ std::unique_ptr<Unpacker> Unpacker::For(const std::string& path, std::string_vie
     if (const auto member = SplitMemberPath(path); member && PackingOfFile(member->archive) == Packing::Zip)
         return std::make_unique<ZipMemberUnpacker>(member->archive, member->member, path);
     return nullptr;
+}
+
+std::unique_ptr<Unpacker> Unpacker::OfStream(const std::string& name, int fd, std::string head)
+{
+    switch (PackingOf(head)) {
+    case Packing::Gzip: return std::make_unique<GzipUnpacker>(std::make_unique<PackedBytes>(name, fd, std::move(head)));
+    case Packing::Zip:
+        return std::make_unique<StreamedZipUnpacker>(std::make_unique<PackedBytes>(name, fd, std::move(head)));
+    case Packing::None: break;
+    }
+    return nullptr;
+}
+
+bool MayBePacked(std::string_view head)
+{
+    for (const std::string_view magic : {"\x1F\x8B"sv, "PK\x03\x04"sv, "PK\x05\x06"sv})
+        if (magic.starts_with(head.substr(0, magic.size()))) return true;
+    return false;
 }

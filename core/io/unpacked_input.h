@@ -2,7 +2,7 @@
 // Inputs packed in a gzip file or a zip archive, read as the bytes they hold:
 // a gzip file (told by its first bytes, whatever its name) through zlib, a
 // member of a zip archive through libarchive, named "ARCHIVE/MEMBER" as if
-// the archive were a folder. Decompressed as a stream, never held whole: the
+// the archive were a folder; a pipe whose first bytes say it is packed alike. Decompressed as a stream, never held whole: the
 // bytes expanded are bounded by the packed size (a decompression bomb is
 // refused), an archive's members by their count, and an archive inside an
 // archive is not read.
@@ -27,6 +27,10 @@ enum class Packing { None, Gzip, Zip };
 
 // What the first bytes of a file say it is packed in.
 Packing PackingOf(std::string_view head);
+// The bytes a look has read so far may start a packed input: more are needed to tell.
+bool MayBePacked(std::string_view head);
+// The bytes a look needs at most to tell a packing.
+inline constexpr std::size_t kPackingHeadSize = 4;
 
 // What the first bytes of the file at path say, as they are on disk; None
 // for a path that names no regular file or one that cannot be read.
@@ -60,4 +64,11 @@ public:
     // none for an input read as it is. `head` holds the file's first bytes
     // (empty for a path that names no file).
     static std::unique_ptr<Unpacker> For(const std::string& path, std::string_view head);
+    // The unpacker of a pipe or device (fd; -1: the bytes of `head` are all
+    // there is) whose first bytes, read already, are `head`, when they say it
+    // is packed: a gzip stream, or a zip archive of one file (or a KMZ, its
+    // KML document) read as it comes; none for an input read as it is. The
+    // expansion is bounded by the packed bytes read so far. `fd` stays its
+    // owner's; `name` is the input's, for messages.
+    static std::unique_ptr<Unpacker> OfStream(const std::string& name, int fd, std::string head);
 };

@@ -303,6 +303,7 @@ private:
             }
             break;
         case Role::Properties: Property(text, number, null); break;
+        case Role::PointValues: LoneValue(text, number, null); break;
         default: break;
         }
         slot_ = Slot::Other;
@@ -328,6 +329,14 @@ private:
         return time;
     }
 
+    // A time or a name given alone, not in a list: the one of a Point's position,
+    // whose coordinates the lists follow.
+    void LoneValue(std::string_view text, bool number, bool null)
+    {
+        if (slot_ == Slot::Times) feature_.AddTime(TimeOf(text, number, null));
+        if (slot_ == Slot::Names) feature_.AddName(number || null ? std::string() : TextAsRead(text, true));
+    }
+
     void Property(std::string_view text, bool number, bool null)
     {
         FeatureProperties& p = feature_.properties;
@@ -338,6 +347,7 @@ private:
         case Slot::Comment: p.comment = text_(); break;
         case Slot::Symbol: p.symbol = text_(); break;
         case Slot::Time: p.time = TimeOf(text, number, null); break;
+        case Slot::Times: LoneValue(text, number, null); break;
         case Slot::Elevation:
             if (null) break;
             if (number) p.elevation = taking_.Elevations().Decimal(text).value_or(kNoValue);

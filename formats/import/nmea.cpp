@@ -2,6 +2,7 @@
 // NMEA 0183 logs as one track, from the RMC and GGA sentences of any talker
 // (GPS, GLONASS, Galileo, BeiDou, several systems): a point per fix, where a
 // fix is an RMC and the GGA of the same time, in either order, or one alone.
+// The WPL sentences a receiver sends of its stored waypoints are waypoints.
 // A receiver that sends a fix from several talkers gives one point; a
 // sentence whose checksum fails is left out, as a navigator leaves it.
 #include "formats/import/nmea.h"
@@ -22,6 +23,7 @@
 #include "core/document/point_entry.h"
 #include "core/io/file_names.h"
 #include "core/io/line_reader.h"
+#include "core/text/text_encoding.h"
 #include "core/text/text_fields.h"
 #include "core/text/text_units.h"
 #include "core/time/clock.h"
@@ -36,7 +38,7 @@ constexpr double kMetresPerSecondPerKnot = 1852.0 / 3600.0;
 constexpr std::size_t kKeptGgaLine = 4096;
 using Sentence = CommaFields;
 
-enum class Tag { Other, Rmc, Gga, Gsa, Zda };
+enum class Tag { Other, Rmc, Gga, Gsa, Zda, Wpl };
 
 // "$", a talker of two capitals (not "P", which starts a maker's own
 // sentences), the sentence name; blanks may follow it up to the comma.
@@ -51,6 +53,7 @@ Tag TagOf(std::string_view line)
                     : name == "GGA" ? Tag::Gga
                     : name == "GSA" ? Tag::Gsa
                     : name == "ZDA" ? Tag::Zda
+                    : name == "WPL" ? Tag::Wpl
                                     : Tag::Other;
     for (const char c : line.substr(6)) {
         if (c == ',') break;
@@ -386,6 +389,18 @@ std::optional<Position> PositionOfGga(const Sentence& s)
     return p;
 }
 
+// A WPL's waypoint: its position and its name. One without a usable
+// position keeps NaN there, for the entry to leave it out and count it.
+Point WaypointOf(const Sentence& s)
+{
+    Point w;
+    const auto latitude = CoordinateOf(s.View(2, ""), 2), longitude = CoordinateOf(s.View(4, ""), 3);
+    w.latitude = latitude ? (s.View(3, "") == "S" ? -*latitude : *latitude) : kNoValue;
+    w.longitude = longitude ? (s.View(5, "") == "W" ? -*longitude : *longitude) : kNoValue;
+    w.name = TextAsRead(Trimmed(s.View(6, "")), true);
+    return w;
+}
+
 Dops DopsOf(const Sentence& s)
 {
     Dops dops;
@@ -453,8 +468,10 @@ class LogReader {
 public:
     // `units`: what the log is written in; 16-bit text marks a unit that is
     // no ASCII character (kNotAscii).
-    LogReader(PointList& points, Findings& findings, const ReadOptions& options, TextUnits units)
-        : points_(points), entry_(points, findings, options.trackPointsKept), figures_(options.receiverFigures),
+    LogReader(PointList& points, ReadResult& result, const ReadOptions& options, TextUnits units)
+        : points_(points), entry_(points, result.findings, options.trackPointsKept),
+          waypoints_(result.document.waypoints, result.findings), waypointsLeftOut_(result.waypointsLeftOut),
+          takesWaypoints_(options.mode != ReadMode::Tracks), figures_(options.receiverFigures),
           sixteenBit_(units != TextUnits::Bytes)
     {}
     bool Full() const { return entry_.Full(); }
@@ -497,6 +514,7 @@ public:
         case Tag::Zda:
             if (const auto zda = ZdaOf(Sentence(line.substr(0, line.find('*'))))) TakeZda(*zda);
             break;
+        case Tag::Wpl: TakeWaypoint(WaypointOf(Sentence(line.substr(0, line.find('*'))))); break;
         case Tag::Other: break;
         }
     }
@@ -599,6 +617,13 @@ private:
         Flush();
         pending_.emplace().gga.emplace(gga);
         ggaLine_.assign(line.substr(0, kKeptGgaLine));  // the buffer keeps its room: no allocation per sentence
+    }
+
+    // A read for tracks passes waypoints over, counting those it would have kept.
+    void TakeWaypoint(const Point& w)
+    {
+        if (takesWaypoints_) waypoints_.Add(w);
+        else waypointsLeftOut_ += ValidPosition(w) ? 1 : 0;
     }
 
     // A GSA belongs to the fix whose sentence came last.
@@ -724,6 +749,9 @@ private:
     };
     PointList& points_;
     PointEntry entry_;
+    PointEntry waypoints_;
+    std::int64_t& waypointsLeftOut_;
+    const bool takesWaypoints_;
     const bool figures_;
     const bool sixteenBit_;
     std::optional<Fix> pending_;
@@ -756,11 +784,11 @@ std::size_t DegreeDigits(std::string_view field, std::size_t paddedDegreeDigits)
     return whole < 2 ? 0 : whole - 2;
 }
 
-bool HoldsNmeaFix(std::string_view text)
+bool HoldsNmeaData(std::string_view text)
 {
     for (std::size_t at = text.find('$'); at != std::string_view::npos; at = text.find('$', at + 1)) {
         const Tag tag = TagOf(text.substr(at, 7));
-        if ((tag == Tag::Rmc || tag == Tag::Gga) && Part(text, at + 6, 1) == ",") return true;
+        if ((tag == Tag::Rmc || tag == Tag::Gga || tag == Tag::Wpl) && Part(text, at + 6, 1) == ",") return true;
     }
     return false;
 }
@@ -771,7 +799,7 @@ ReadResult ReadNmeaLogFile(const InputSource& source, const ReadOptions& options
     ReadResult result;
     Track track;
     track.info.name = ExtractFileName(source.Name());
-    LogReader log(track.points, result.findings, options, file.Units());
+    LogReader log(track.points, result, options, file.Units());
     std::string_view line;
     while (!log.Full() && file.Next(line)) log.Take(line);
     if (const std::int64_t undated = log.Finish(); undated > 0)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// An NMEA log told from its content: by an RMC or GGA sentence among its
+// An NMEA log told from its content: by an RMC, GGA or WPL sentence among its
 // first lines. A receiver may send many other sentences before its first fix
-// (the satellites in view while it searches, a device's waypoints), so a
+// (the satellites in view while it searches), so a
 // file whose head holds sentences only is looked at further, while its lines
 // stay sentences, up to a bound: any other file is passed at its head.
 #include <algorithm>
@@ -23,7 +23,7 @@ constexpr std::size_t kFirstStep = 16u << 10;
 
 enum class Lines { Fix, Other, Sentences };
 
-// The lines of `text` from its start: a fix before any line that is no
+// The lines of `text` from its start: a fix or a waypoint before any line that is no
 // sentence ($ or ! first, blanks aside) and before the end of the file (byte
 // 26), or such a line or that end, or sentences only. The last line, cut
 // unless `toEnd`, is then left in `cut`.
@@ -40,7 +40,7 @@ Lines Scan(std::string_view text, bool toEnd, std::string_view& cut)
         while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
         if (!line.empty()) {
             if (line.front() != '$' && line.front() != '!') return Lines::Other;
-            if (HoldsNmeaFix(line.substr(0, 7))) return Lines::Fix;  // "$GPRMC,"
+            if (HoldsNmeaData(line.substr(0, 7))) return Lines::Fix;  // "$GPRMC,"
         }
         if (end == text.size()) break;
         if (text[end] == '\x1A') return Lines::Other;
@@ -86,7 +86,7 @@ bool IsNmeaLog(const FileLook& file)
         AppendUnits(head.substr(units.markSize), units.units, decoded);
         text = decoded;
     }
-    if (HoldsNmeaFix(text)) return true;
+    if (HoldsNmeaData(text)) return true;
     if (head.size() != FileLook::kHeadSize) return false;  // the whole file was looked at
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     return FixAmongSentences(file, units.units, text);

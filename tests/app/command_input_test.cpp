@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <thread>
 
+#include "tests/support/packed_files.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -45,9 +46,9 @@ TEST(CommandInput, APipeOrAFifoIsReadOnceWithAllItsPoints)
     TempDir dir;
     const std::string log = Quoted(dir.Path("log.nmea")), fifo = dir.Path("fifo"), out = dir.Path("out.plt");
     WriteText(dir.Path("log.nmea"), LongNmeaLog());
-    // The look for the first fix of this one, past 10,000 waypoints, reads 400 KB of the pipe.
+    // The look for the first fix of this one, past 6,000 lines of satellites in view, reads 400 KB of the pipe.
     std::string late;
-    for (int i = 0; i < 10000; ++i) late += "$GPWPL,3558.322,N,08708.082,W,GCEBB*1D\r\n";
+    for (int i = 0; i < 6000; ++i) late += "$GPGSV,3,1,09,28,64,316,40,08,60,189,42,11,50,085,46,07,37,246,45*7A\r\n";
     WriteText(dir.Path("late.nmea"), late + LongNmeaLog());
     ASSERT_EQ(RunConvert({"-q", "-i", "nmea", dir.Path("log.nmea"), "-O", dir.Path("file.plt")}).exitCode, 0);
     const std::vector<std::string> expected = Points(dir.Path("file.plt"));
@@ -150,4 +151,69 @@ TEST(CommandInput, AFileCutShortWhileItIsReadFailsTheConversion)
         return;
     }
     GTEST_SKIP() << "kes-convert could not be stopped while it read";
+}
+
+// Packed bytes that come through a pipe or a FIFO are told by their first
+// bytes and unpacked as a packed file is: the same output as of the file
+// they hold; an archive of several files, or a bomb, is refused with nothing written.
+TEST(CommandInput, PackedBytesThroughAPipeAreUnpackedAsAFilesAre)
+{
+    TempDir dir;
+    const std::string gpx = ReadText(FixturePath("gpx/expertgps.gpx")),
+                      fit = ReadText(FixturePath("fit/fitwrite-track.fit"));
+    WriteText(dir.Path("expertgps.gpx.gz"), Gzip(gpx));
+    WriteZip(dir.Path("one.zip"), {{"expertgps.gpx", gpx}});
+    WriteZip(dir.Path("map.kmz"),
+             {{"doc.kml", ReadText(FixturePath("kml/kml-points.kml"))}, {"files/icon.png", "PNG"}});
+    WriteZip(dir.Path("stored.zip"), {{"track.fit", fit}}, true);
+    WriteZip(dir.Path("two.zip"), {{"a.gpx", gpx}, {"b.gpx", gpx}});
+    // A log by its first line, then 100 MB of zeros.
+    WriteText(dir.Path("bomb.gz"), Gzip(LongNmeaLog().substr(0, 80) + std::string(100u << 20, '\0')));
+    const std::string out = dir.Path("out.kml");
+    const struct {
+        const char* packed;
+        const char* plain;  // in tests/data; none: refused with the message
+        const char* message;
+    } rows[] = {
+        {"expertgps.gpx.gz", "gpx/expertgps.gpx", ""},
+        {"one.zip", "gpx/expertgps.gpx", ""},
+        {"map.kmz", "kml/kml-points.kml", ""},
+        {"stored.zip", "fit/fitwrite-track.fit", ""},
+        {"two.zip", nullptr, "The archive holds several files"},
+        {"bomb.gz", nullptr, "refused as a decompression bomb"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.packed);
+        std::filesystem::remove(out);
+        const CommandResult r =
+            RunConvertAfter("cat " + Quoted(dir.Path(row.packed)) + " | timeout 30", {"-q", "-", "-O", out});
+        if (!row.plain) {
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_TRUE(Contains(r.err, row.message)) << r.err;
+            EXPECT_FALSE(std::filesystem::exists(out));
+            continue;
+        }
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        ASSERT_EQ(RunConvert({"-q", FixturePath(row.plain), "-O", dir.Path("plain.kml")}).exitCode, 0);
+        EXPECT_EQ(ReadText(out), ReadText(dir.Path("plain.kml")));
+    }
+
+    // A FIFO fed by a thread, in small writes: the first bytes come apart.
+    const std::string fifo = dir.Path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string packed = ReadText(dir.Path("expertgps.gpx.gz"));
+    std::thread writer([&] {
+        const int fd = ::open(fifo.c_str(), O_WRONLY);
+        for (std::size_t at = 0; fd >= 0 && at < packed.size(); at += 3) {
+            if (::write(fd, packed.data() + at, std::min<std::size_t>(3, packed.size() - at)) < 0) break;
+            if (at < 12) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (fd >= 0) ::close(fd);
+    });
+    std::filesystem::remove(out);
+    const CommandResult r = RunConvertAfter("timeout 30", {"-q", fifo, "-O", out});
+    writer.join();
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    RunConvert({"-q", FixturePath("gpx/expertgps.gpx"), "-O", dir.Path("plain.kml")});
+    EXPECT_EQ(ReadText(out), ReadText(dir.Path("plain.kml")));
 }

@@ -89,6 +89,7 @@ std::vector<GoldenRow> GoldenRows()
         {"magellan/magellandate.log", kMagellanTrack, kKesTrack, "magellandate.plt", {"magellandate.plt"}},
         {"nmea/receiver.log", kNmea, kKesTrack, "receiver.plt", {"receiver.plt"}},
         {"nmea/nmeadate.nmea", kNmea, kGpxTrackOut, "nmeadate.gpx", {"nmeadate.gpx"}},
+        {"compressed/waypoints.nmea.gz", kNmea, kGpx, "waypoints-nmea.gpx", {"waypoints-nmea.gpx"}},
         {"tomtom/tomtom.ov2", kTomTom, kKesWaypoint, "tomtom.wpt", {"tomtom.wpt"}},
         {"gpx/basecamp.gpx", kGpxWaypointsIn, kKesWaypoint, "basecamp.wpt", {"basecamp.rte", "basecamp.wpt"}},
         {"gpx/expertgps.gpx", kGpxWaypointsIn, kKesWaypoint, "expertgps.wpt", {"expertgps.rte", "expertgps.wpt"}},

@@ -2,11 +2,6 @@
 // Packed inputs: gzip files and zip archives (and .kmz) read as what they hold.
 #include <gtest/gtest.h>
 
-#include <archive.h>
-#include <archive_entry.h>
-#include <utility>
-#include <zlib.h>
-
 #include "core/convert/catalogue.h"
 #include "core/convert/format_lookup.h"
 #include "core/io/file_io.h"
@@ -14,48 +9,11 @@
 #include "core/io/unpacked_input.h"
 #include "formats/format_table.h"
 #include "plan/conversion_plan.h"
+#include "tests/support/packed_files.h"
 #include "tests/support/test_catalogue.h"
 #include "tests/support/test_files.h"
 
 namespace {
-using Members = std::vector<std::pair<std::string, std::string>>;
-
-std::string Gzip(const std::string& bytes)
-{
-    z_stream stream{};
-    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
-    std::string packed(deflateBound(&stream, bytes.size()), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    stream.avail_in = static_cast<uInt>(bytes.size());
-    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
-    stream.avail_out = static_cast<uInt>(packed.size());
-    deflate(&stream, Z_FINISH);
-    packed.resize(stream.total_out);
-    deflateEnd(&stream);
-    return packed;
-}
-
-// A zip archive of the members, deflated or stored.
-void WriteZip(const std::string& path, const Members& members, bool stored = false)
-{
-    archive* a = archive_write_new();
-    archive_write_set_format_zip(a);
-    if (stored) archive_write_set_options(a, "zip:compression=store");
-    archive_write_open_filename(a, path.c_str());
-    for (const auto& [name, bytes] : members) {
-        archive_entry* entry = archive_entry_new();
-        archive_entry_set_pathname(entry, name.c_str());
-        archive_entry_set_filetype(entry, AE_IFREG);
-        archive_entry_set_perm(entry, 0644);
-        archive_entry_set_size(entry, static_cast<la_int64_t>(bytes.size()));
-        archive_write_header(a, entry);
-        archive_write_data(a, bytes.data(), bytes.size());
-        archive_entry_free(entry);
-    }
-    archive_write_close(a);
-    archive_write_free(a);
-}
-
 // Every line of the input, or the message it ends with.
 std::string ReadAll(const std::string& path)
 {
@@ -188,4 +146,61 @@ TEST(UnpackedInput, EachNamesOutputsAfterMembers)
               (std::vector<std::string>{dir.Path("out/one.gpx"), dir.Path("out/two.gpx"), dir.Path("out/three.gpx")}));
     EXPECT_EQ(OutputNameFor(TestCatalogue(), dir.Path("logs.zip/2020/one.log"), "", Position(Output::Gpx), ""),
               dir.Path("one.gpx"));
+}
+
+namespace {
+// What an unpacker of bytes as a pipe gives them, whole, or the message it ends with.
+std::string Unpacked(const std::string& bytes)
+{
+    try {
+        const std::unique_ptr<Unpacker> unpacker = Unpacker::OfStream("pipe", -1, bytes);
+        if (!unpacker) return "not packed";
+        std::string all;
+        std::uint8_t chunk[1000];
+        while (const std::size_t got = unpacker->Read(chunk, sizeof chunk)) all.append(chunk, chunk + got);
+        return all;
+    } catch (const FileError& error) {
+        return std::string("error: ") + error.SystemMessage();
+    }
+}
+}  // namespace
+
+// Packed bytes that come as a pipe's are unpacked by their first bytes alone,
+// bounded by the packed bytes read so far; a zip archive gives its one file
+// (or a KMZ its document, which comes first) as it comes.
+TEST(UnpackedInput, PackedBytesOfAPipeAreUnpackedAsTheyCome)
+{
+    TempDir dir;
+    const auto zip = [&](const Members& members, bool stored = false) {
+        WriteZip(dir.Path("z"), members, stored);
+        return ReadText(dir.Path("z"));
+    };
+    std::string bomb;
+    const std::string megabyte = Gzip(std::string(1u << 20, '\0'));
+    for (int i = 0; i < 40; ++i) bomb += megabyte;
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::string read;  // whole, or the start of its message
+    } rows[] = {
+        {"gzip", Gzip(kLog) + Gzip("more\n"), kLog + "more\n"},
+        {"a zip of one file", zip({{"log.txt", kLog}}), kLog},
+        {"stored", zip({{"log.txt", kLog}}, true), kLog},
+        {"a KMZ", zip({{"doc.kml", "<kml/>"}, {"files/icon.png", "PNG"}}), "<kml/>"},
+        {"two files", zip({{"a.log", kLog}, {"b.log", kLog}}), "error: The archive holds several files"},
+        {"no file", zip({}), "error: The archive"},
+        {"a bomb", bomb, "error: The packed data expands to over 24 MB"},
+        {"packed twice", Gzip(Gzip(kLog)), "error: An archive inside an archive is not read"},
+        {"cut short", Gzip(kLog).substr(0, 500), "error: The compressed file was cut short"},
+        {"plain", kLog, "not packed"},
+        {"a gzip mark alone", "\x1F", "not packed"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string read = Unpacked(row.bytes);
+        EXPECT_EQ(read.substr(0, row.read.size()), row.read);
+        if (!row.read.starts_with("error")) {
+            EXPECT_EQ(read, row.read);
+        }
+    }
 }

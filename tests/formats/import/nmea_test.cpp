@@ -237,9 +237,9 @@ TEST(NmeaLog, EveryTalkerGivesFixesButMakersOwnSentencesDoNot)
                              "$PGRMC,120001,A,,,,,,,230394\r\n"));
         ASSERT_EQ(points.size(), 1u);
         EXPECT_EQ(points[0].elevation, 100);
-        EXPECT_TRUE(HoldsNmeaFix("x\n$" + talker + "GGA,1"));
+        EXPECT_TRUE(HoldsNmeaData("x\n$" + talker + "GGA,1"));
     }
-    EXPECT_FALSE(HoldsNmeaFix("$PMGNTRK,4807.038\n$PGRMC,1\n$GPGSA,A"));
+    EXPECT_FALSE(HoldsNmeaData("$PMGNTRK,4807.038\n$PGRMC,1\n$GPGSA,A"));
 }
 
 // The day a log's receiver can have written it at the earliest, by the
@@ -544,8 +544,8 @@ TEST(NmeaLog, AVoidFixOrAnEmptyFieldHoldsNoFigures)
 }
 
 // NMEA logs as files, after the log as a text: a log is told by its first
-// fix, looked for past the first few kilobytes while the lines are
-// sentences, up to a bound.
+// fix or waypoint, looked for past the first few kilobytes while the lines
+// are sentences, up to a bound.
 TEST(NmeaFiles, ALogIsToldByItsFirstFixAfterAnyRunOfSentences)
 {
     const std::string fix = Rmc("120000", "230394");
@@ -556,20 +556,51 @@ TEST(NmeaFiles, ALogIsToldByItsFirstFixAfterAnyRunOfSentences)
         std::string content;
         bool nmea;
     } rows[] = {
-        {"10,000 waypoints first", Repeated(waypoint, 10000) + fix, true},
-        {"200 satellite lines first", Repeated(satellites, 200) + fix, true},
+        {"2,000 satellite lines first", Repeated(satellites, 2000) + fix, true},
         {"blank lines and AIS", Repeated("\r\n!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0*26\r\n", 300) + fix, true},
-        {"a line of text before the fix", Repeated(waypoint, 200) + "Recorded by a logger\r\n" + fix, false},
-        {"the fix past the bound", Repeated(waypoint, (1 << 20) / 40 + 1) + fix, false},
-        {"sentences without a fix", Repeated(waypoint, 2000), false},
+        {"a line of text before the fix", Repeated(satellites, 200) + "Recorded by a logger\r\n" + fix, false},
+        {"the fix past the bound", Repeated(satellites, static_cast<int>((1u << 20) / satellites.size()) + 1) + fix,
+         false},
+        {"sentences without a fix", Repeated(satellites, 2000), false},
         {"a fix at the start", fix + "Recorded by a logger\r\n", true},
-        {"text first", "Recorded by a logger\r\n" + Repeated(waypoint, 200) + fix, false},
+        {"text first", "Recorded by a logger\r\n" + Repeated(satellites, 200) + fix, false},
+        {"waypoints alone", Repeated(waypoint, 20), true},
+        {"waypoints after satellite lines", Repeated(satellites, 200) + waypoint, true},
+        {"a maker's own waypoints", "$PMGNWPL,4807.038,N,01131.000,E,0,M,HOME,,a\r\n", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         EXPECT_EQ(TakenForNmea(row.content), row.nmea);
         EXPECT_EQ(TakenForNmea(Utf16(row.content, Order::LittleEndian, true)), row.nmea);
     }
+}
+
+// The waypoints a receiver sends (WPL) are waypoints of the log, with their
+// names; a read for tracks passes them over and counts them, and one without
+// a usable position or with a wrong checksum is left out and counted.
+TEST(NmeaLog, WaypointSentencesAreWaypoints)
+{
+    const std::string log = "$GPWPL,3558.322,N,08708.082,W,GCEBB*1D\r\n" +
+                            Checked("GNWPL,4807.038,S,01131.000,E, Caf\xC3\xA9 ") +
+                            "$GPWPL,,N,08708.082,W,NOWHERE\r\n" + "$GPWPL,3558.322,N,08708.082,W,WRONG*00\r\n" +
+                            "$PMGNWPL,4807.038,N,01131.000,E,0,M,HOME,,a\r\n" + Rmc("120000", "230394");
+    const ReadResult read = Read(log);
+    const std::vector<Point> waypoints = read.document.waypoints.ToVector();
+    ASSERT_EQ(waypoints.size(), 2u);
+    EXPECT_EQ(Held(waypoints[0]), "GCEBB|||||");
+    EXPECT_DOUBLE_EQ(waypoints[0].latitude, 35 + 58.322 / 60);
+    EXPECT_DOUBLE_EQ(waypoints[0].longitude, -(87 + 8.082 / 60));
+    EXPECT_EQ(waypoints[1].name, "Caf\xC3\xA9");
+    EXPECT_DOUBLE_EQ(waypoints[1].latitude, -(48 + 7.038 / 60));
+    EXPECT_EQ(read.document.TrackPointCount(), 1);
+    EXPECT_EQ(read.findings.All(),
+              (std::vector<Finding>{{FindingKind::Unusable, "", 1},
+                                    {FindingKind::Skipped, "1 sentence with a wrong checksum was skipped", 1}}));
+
+    const ReadResult tracks = ReadNmeaLogFile(InputSource::Memory("log", log), {.mode = ReadMode::Tracks});
+    EXPECT_TRUE(tracks.document.waypoints.empty());
+    EXPECT_EQ(tracks.waypointsLeftOut, 2);
+    EXPECT_EQ(tracks.document.TrackPointCount(), 1);
 }
 
 // Logs some Windows tools write: ASCII in 16-bit units, either byte order,
