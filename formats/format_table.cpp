@@ -483,6 +483,13 @@ constexpr InputFormatRow kInputRows[] = {
      .read = ReadCsvFile,
      .severalTracks = true,
      .unicodeTexts = true},
+    {.position = Position(Input::NmeaWaypoints),
+     .texts = {"nmea-wpt", "NMEA Log - Waypoints of GPWPL Sentences", FormatKind::Waypoints, "nmea;log",
+               "NMEA Waypoints (*.*)", "*.*"},
+     .recognise = IsNmeaLog,
+     .loading = "Loading NMEA Log File",
+     .read = ReadNmeaLogFile,
+     .unicodeTexts = true},
 };
 
 constexpr OutputFormatRow kOutputRows[] = {

@@ -41,6 +41,7 @@ enum class Input : int {
     GeoJsonTracks,
     CsvWaypoints,
     CsvTracks,
+    NmeaWaypoints,
     Count
 };
 

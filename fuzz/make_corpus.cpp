@@ -176,6 +176,10 @@ void TextFiles()
          "$GNGGA,000000,4807.038,N,01131.000,E,2,08,0.9,545.4,M,46.9,M,,*57\r\n"
          "$BDGGA,000001,,,,,0,00,,,M,,M,,*76\r\n");
 
+    Save("nmea-wpt", "waypoints.nmea",
+         "$GPWPL,3558.322,N,08708.082,W,GCEBB*1D\r\n$GPWPL,3605.441,N,08640.773,W,GC1A37*21\r\n"
+         "$GPWPL,3559.776,N,,W,NO LAT\r\n$GNWPL,,,,,\r\n$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,*6A\r\n");
+
     Save("magellan-wpt", "waypoints.log",
          "$PMGNWPL,4807.038,N,01131.000,E,545,M,HOME,Front door,a*3C\r\n"
          "$PMGNWPL,3351.000,S,15112.500,W,1200,F,SYD,,xy*3C\r\n"

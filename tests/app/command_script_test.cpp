@@ -313,7 +313,7 @@ TEST(CommandScripts, OptionMessagesNameTheOptionAndWhatWouldDo)
         {{"--wait=soon", "a.log"}, "kes-convert: option '--wait' takes a whole number of seconds, not 'soon'; try"},
         {{"--recover", "-O", "x", "."}, "kes-convert: option '--output' does not go with '--recover'; try"},
         {{"--recover", "--wait=1"}, "kes-convert: option '--recover' needs a folder; try"},
-        {{"-q", "-o", "kes-wpt", "a.log", "-O", "a.wpt"},
+        {{"-q", "-i", "nmea", "-o", "kes-wpt", "a.log", "-O", "a.wpt"},
          "kes-convert: a.log: not converted: kes-wpt cannot be written from NMEA tracks: try -o kes-plt, gpx, kml, "
          "geojson or csv"},
     };

@@ -473,6 +473,7 @@ TEST(ConvertCommand, ListsTheFormats)
   geojson-trk    tracks     .geojson .json  GeoJSON Tracks (.geojson)
   csv-wpt        waypoints  .csv            CSV Waypoints/Routes (.csv)
   csv-trk        tracks     .csv            CSV Tracks (.csv)
+  nmea-wpt       waypoints  .nmea .log      NMEA Log - Waypoints of GPWPL Sentences
 
 Output formats (-o):
   kes-wpt     waypoints   .wpt      Kestrelmaps Waypoint (.wpt)

@@ -90,6 +90,8 @@ std::vector<GoldenRow> GoldenRows()
         {"nmea/receiver.log", kNmea, kKesTrack, "receiver.plt", {"receiver.plt"}},
         {"nmea/nmeadate.nmea", kNmea, kGpxTrackOut, "nmeadate.gpx", {"nmeadate.gpx"}},
         {"compressed/waypoints.nmea.gz", kNmea, kGpx, "waypoints-nmea.gpx", {"waypoints-nmea.gpx"}},
+        {"compressed/waypoints.nmea.gz", PositionText(Input::NmeaWaypoints), kKesWaypoint, "waypoints-nmea.wpt",
+         {"waypoints-nmea.wpt"}},
         {"tomtom/tomtom.ov2", kTomTom, kKesWaypoint, "tomtom.wpt", {"tomtom.wpt"}},
         {"gpx/basecamp.gpx", kGpxWaypointsIn, kKesWaypoint, "basecamp.wpt", {"basecamp.rte", "basecamp.wpt"}},
         {"gpx/expertgps.gpx", kGpxWaypointsIn, kKesWaypoint, "expertgps.wpt", {"expertgps.rte", "expertgps.wpt"}},

@@ -39,7 +39,7 @@ TEST(UnpackedInput, GzipIsReadAsItsContent)
     WriteText(dir.Path("plain.log"), kLog);
     EXPECT_EQ(ReadAll(dir.Path("log.gz")), ReadAll(dir.Path("plain.log")));
     EXPECT_EQ(GuessFormat(TestCatalogue().Inputs(), dir.Path("log.gz"), {}, true).candidates,
-              std::vector<int>{Position(Input::Nmea)});
+              (std::vector<int>{Position(Input::Nmea), Position(Input::NmeaWaypoints)}));
     // Several members one after the other are one content.
     WriteText(dir.Path("two.gz"), Gzip("first\n") + Gzip("second\n"));
     EXPECT_EQ(ReadAll(dir.Path("two.gz")), "first\nsecond\n");
