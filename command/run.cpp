@@ -70,7 +70,8 @@ std::optional<ConversionOutcome> ConvertUnlessStopped(const ConversionRequest& r
 
 // Runs the conversion; its files join the group, which puts them in place
 // (or, in a dry run, tells which it would write) when it commits.
-void RunJob(JobInProgress& run, OutputGroup& group, const ConvertOptions& options, Progress progress, std::FILE* err)
+void RunJob(JobInProgress& run, OutputGroup& group, const ConvertOptions& options, Progress progress,
+            const RunStop& stop, std::FILE* err)
 {
     const ConversionJob& job = run.job;
     JobOutcome& outcome = run.outcome;
@@ -92,6 +93,7 @@ void RunJob(JobInProgress& run, OutputGroup& group, const ConvertOptions& option
                                 .neverReplace = options.noClobber};
     JobRequest made = RequestFor(job, settings);
     made.request.group = &group;
+    made.request.watch = stop.Watch();
     const ConversionRequest& request = made.request;
     const std::size_t repairSteps = made.repairSteps;  // named apart, as repairs
     if (!made.stepError.empty()) {
@@ -210,7 +212,7 @@ void RunJobs(const ConversionPlan& plan, const ConvertOptions& options, Progress
         if (options.each && !options.output.empty() && !options.dryRun && !job.refusal.Refused())
             unmade = MakeFolderOf(job.output, made);
         if (unmade.empty()) {
-            RunJob(run, *group, options, progress, err);
+            RunJob(run, *group, options, progress, stop, err);
         } else {
             run.outcome.reason = unmade;
             run.done = true;

@@ -134,8 +134,8 @@ void NoteCodePage(const ReadResult& read, std::optional<CodePageGuess>& first)
 }
 
 // Reads every input, in groups of one format under their loading line.
-Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
-                    std::optional<CodePageGuess>& codePageRead, PartsPassedOver& passedOver)
+Document ReadInputs(const ConversionRequest& r, const std::shared_ptr<const ReadContext>& context, FrontEnd& f,
+                    Findings& findings, std::optional<CodePageGuess>& codePageRead, PartsPassedOver& passedOver)
 {
     const int listed = OutputRow(r.outputPosition).chosenFilesListed;
     Document document;
@@ -161,7 +161,8 @@ Document ReadInputs(const ConversionRequest& r, FrontEnd& f, Findings& findings,
                                       .waypointsKept = whole ? 0 : output.waypointCapacity,
                                       .receiverFigures = whole || output.writesReceiverFigures,
                                       .keptExtensions = output.writesKeptExtensions,
-                                      .codePage = r.codePage};
+                                      .codePage = r.codePage,
+                                      .context = context};
             ReadResult read = ReadInput(InputSource::File(r.inputs[i].name), position, options);
             KeepWhatIsAsked(read, options.mode, passedOver);
             if (read.findings.Has(FindingKind::Undated))
@@ -229,7 +230,7 @@ ReadMode ModeFor(int inputPosition, int outputPosition)
 ReadResult ReadInput(const InputSource& source, int position, const ReadOptions& options)
 {
     const InputFormatRow& row = InputRow(position);
-    ReadResult read = row.read(source, options);
+    ReadResult read = row.read(source.Watched(options.context ? options.context->watch : nullptr), options);
     if (!row.unicodeTexts && !read.texts.unicode)
         read.texts.codePage = ReadEightBitTexts(read.document, options.codePage);
     return read;
@@ -295,7 +296,9 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         placed->push_back(name);
         f.OutputWritten(name);
     });
-    const ScopedTemporaryFallback spoolBesideTheOutput(r.output);
+    // Lists too long for memory spill beside the output when the temporary folder cannot be used.
+    const auto context = std::make_shared<const ReadContext>(ReadContext{r.watch, FolderOfFileOutput(r.output)});
+    outputs.StopWith(r.watch);
     const OutputFormatRow& output = OutputRow(r.outputPosition);
     try {
         BusyCursor busy(f);
@@ -304,7 +307,7 @@ ConversionOutcome Convert(const ConversionRequest& asked, FrontEnd& f)
         Document document;
         PartsPassedOver passedOver;
         try {
-            document = ReadInputs(r, f, outcome.findings, outcome.codePageRead, passedOver);
+            document = ReadInputs(r, context, f, outcome.findings, outcome.codePageRead, passedOver);
         } catch (const InputRefused& refused) {
             f.Report(Told(refused.what(), conversion::MessageCause::Refusal));
             f.Report(conversion::InputUnread{refused.PaneLine()});
