@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/io/file_io.h"
 
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>

@@ -180,7 +180,8 @@ private:
         }
         const std::size_t comma = line.find(',');
         const std::string_view rest = comma == std::string_view::npos ? ""sv : line.substr(comma + 1);
-        result_.document.routes.emplace_back(result_.document.NewRoute()).info.name = Text(rest.substr(0, rest.find(',')));
+        result_.document.routes.emplace_back(result_.document.NewRoute()).info.name =
+            Text(rest.substr(0, rest.find(',')));
     }
 
     void NameTrack(std::string_view line)

@@ -100,7 +100,8 @@ public:
     // A list stops one point past what the output takes (ReadOptions).
     explicit GpxReader(const ReadOptions& options)
         : mode_(options.mode), trackPointsKept_(options.trackPointsKept), keepsPointXml_(options.keptExtensions),
-          result_(NewReadResult(options)), waypoints_(result_.document.waypoints, result_.findings, options.waypointsKept)
+          result_(NewReadResult(options)),
+          waypoints_(result_.document.waypoints, result_.findings, options.waypointsKept)
     {
         parser_ = XML_ParserCreate_MM(nullptr, &CountedParserMemory(), nullptr);
         if (parser_ == nullptr) throw std::bad_alloc();

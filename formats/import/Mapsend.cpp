@@ -203,7 +203,6 @@ ReadResult ReadMapsendWaypointFile(const InputSource& source, const ReadOptions&
         byName.emplace(w.name, w);
         entry.Add(std::move(w));
     }
-    if (whole && !ReadRoutes(file, result.document, byName))
-        result.findings.Add(FindingKind::Truncated, kTruncated);
+    if (whole && !ReadRoutes(file, result.document, byName)) result.findings.Add(FindingKind::Truncated, kTruncated);
     return result;
 }

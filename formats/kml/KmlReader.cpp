@@ -414,11 +414,11 @@ private:
     kml::TrackTimes whens_{options_.context};  // of the gx:Track open
     std::size_t coords_ = 0;
     PointEntry waypoints_;
-    std::optional<PointEntry> lineEntry_;  // where the points of the placemark's lines go
+    std::optional<PointEntry> lineEntry_;          // where the points of the placemark's lines go
     PointList line_ = result_.document.NewList();  // the line of the route open
-    std::optional<PointEntry> route_;      // the points of the route open
-    std::size_t routeDepth_ = 0;           // the elements open around the route's placemark
-    std::size_t routePointsAt_ = 0;        // the depth of the folder of its points; 0 none yet
+    std::optional<PointEntry> route_;              // the points of the route open
+    std::size_t routeDepth_ = 0;                   // the elements open around the route's placemark
+    std::size_t routePointsAt_ = 0;                // the depth of the folder of its points; 0 none yet
     UnreadableValues times_{"times"}, elevations_{"elevations"};
     std::int64_t extendedLeftOut_ = 0, mismatchedTracks_ = 0;
 };

@@ -132,7 +132,8 @@ TEST_F(ReadContextTest, EveryReaderReportsItsPointsAndStopsWhenAsked)
     for (const InputCase& c : InputCases()) {
         const int position = Position(c.format);
         ++cases[position];
-        const std::string file = c.fixture.empty() ? dir.Path("sample" + std::to_string(position)) : FixturePath(c.fixture);
+        const std::string file =
+            c.fixture.empty() ? dir.Path("sample" + std::to_string(position)) : FixturePath(c.fixture);
         if (c.fixture.empty()) WriteText(file, c.sample);
         SCOPED_TRACE(InputFormats[position].Name + " " + file);
 

@@ -26,8 +26,7 @@ ViewData ReadViewData(const std::string& file, int inputPosition, const TimeRepa
 {
     ViewData data;
     try {
-        ReadResult read =
-            ReadInput(InputSource::File(file), inputPosition, {.codePage = codePage, .context = context});
+        ReadResult read = ReadInput(InputSource::File(file), inputPosition, {.codePage = codePage, .context = context});
         std::vector<std::string> warnings, messages;
         for (const auto& step : TimeRepairSteps(repairs)) {
             const StepReport report = step->Apply(read.document);
