@@ -72,7 +72,7 @@ std::optional<ConversionOutcome> ConvertUnlessStopped(const FormatCatalogue& cat
 // Runs the conversion; its files join the group, which puts them in place
 // (or, in a dry run, tells which it would write) when it commits.
 void RunJob(const FormatCatalogue& catalogue, JobInProgress& run, OutputGroup& group, const ConvertOptions& options,
-            Progress progress, std::FILE* err)
+            Progress progress, const RunStop& stop, std::FILE* err)
 {
     const ConversionJob& job = run.job;
     JobOutcome& outcome = run.outcome;
@@ -94,6 +94,7 @@ void RunJob(const FormatCatalogue& catalogue, JobInProgress& run, OutputGroup& g
                                 .neverReplace = options.noClobber};
     JobRequest made = RequestFor(catalogue, job, settings);
     made.request.group = &group;
+    made.request.watch = stop.Watch();
     const ConversionRequest& request = made.request;
     const std::size_t repairSteps = made.repairSteps;  // named apart, as repairs
     if (!made.stepError.empty()) {
@@ -214,7 +215,7 @@ void RunJobs(const FormatCatalogue& catalogue, const ConversionPlan& plan, const
         if (options.each && !options.output.empty() && !options.dryRun && !job.refusal.Refused())
             unmade = MakeFolderOf(job.output, made);
         if (unmade.empty()) {
-            RunJob(catalogue, run, *group, options, progress, err);
+            RunJob(catalogue, run, *group, options, progress, stop, err);
         } else {
             run.outcome.reason = unmade;
             run.done = true;

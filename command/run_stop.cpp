@@ -24,10 +24,10 @@ bool NoteStop(int signal)
 }
 }  // namespace
 
-RunStop::RunStop() : watching_(watch_)
+RunStop::RunStop()
 {
     askedBy.store(0);
-    watched.store(&watch_);
+    watched.store(watch_.get());
     InstallCleaningHandlers();
     SetDeferringHook(NoteStop);
 }

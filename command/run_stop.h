@@ -6,6 +6,8 @@
 // signal. A second signal other than SIGPIPE ends it at once, as before.
 #pragma once
 
+#include <memory>
+
 #include "core/io/read_watch.h"
 
 class RunStop {
@@ -20,8 +22,10 @@ public:
     // Ends the process by the signal that asked for the stop, as it would
     // have ended without this object.
     [[noreturn]] void EndBySignal() const;
+    // The watch the run's conversions are given (ConversionRequest::watch):
+    // a signal asks it to stop.
+    const std::shared_ptr<ReadWatch>& Watch() const { return watch_; }
 
 private:
-    ReadWatch watch_;
-    ScopedReadWatch watching_;
+    std::shared_ptr<ReadWatch> watch_ = std::make_shared<ReadWatch>();
 };

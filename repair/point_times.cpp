@@ -4,7 +4,7 @@
 std::int64_t ChangeList(PointList& list, const std::function<bool(Point&)>& change)
 {
     std::int64_t changed = 0;
-    PointList result;
+    PointList result = list.EmptyLike();
     Point point;
     for (auto cursor = list.Points(); cursor.Next(point);) {
         if (change(point)) ++changed;

@@ -75,7 +75,7 @@ void Walk(const PointList& points, double tolerance, Decide&& decide)
 
 PointList Simplified(const PointList& points, double tolerance)
 {
-    PointList kept;
+    PointList kept = points.EmptyLike();
     PointList::Cursor cursor(points);
     Point p;
     Walk(points, tolerance, [&](bool keep) {

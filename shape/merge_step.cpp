@@ -48,7 +48,7 @@ std::int64_t Deal(const PointList& all, PointList& a, PointList& b)
 
 PointList MergeRuns(const PointList& a, const PointList& b)
 {
-    PointList merged;
+    PointList merged = a.EmptyLike();
     RunReader ra(a), rb(b);
     while (!ra.AtEnd() || !rb.AtEnd()) {
         while (ra.InRun() || rb.InRun()) {
@@ -69,7 +69,7 @@ PointList MergeRuns(const PointList& a, const PointList& b)
 PointList SortedByTime(PointList all)
 {
     for (;;) {
-        PointList a, b;
+        PointList a = all.EmptyLike(), b = all.EmptyLike();
         if (Deal(all, a, b) <= 1) return all;
         all = MergeRuns(a, b);
     }
@@ -82,7 +82,7 @@ StepPointer MergeTracks(bool join)
     return std::make_shared<FunctionStep>(name, [name, join](Document& document) {
         const std::size_t before = document.tracks.size();
         if (before == 0) return StepReport{name + ": no tracks", {}};
-        PointList all;
+        PointList all = document.NewList();
         for (Track& track : document.tracks) {
             bool first = true;
             Point p;

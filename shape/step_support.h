@@ -31,7 +31,7 @@ private:
 template <typename Keep>
 PointList Kept(const PointList& points, Keep&& keep, bool sectionAfterGap)
 {
-    PointList kept;
+    PointList kept = points.EmptyLike();
     bool section = true;
     Point p;
     for (PointList::Cursor cursor(points); cursor.Next(p);) {

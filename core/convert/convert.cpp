@@ -135,7 +135,8 @@ void NoteCodePage(const ReadResult& read, std::optional<CodePageGuess>& first)
 }
 
 // Reads every input, in groups of one format under their loading line.
-Document ReadInputs(const FormatCatalogue& catalogue, const ConversionRequest& r, FrontEnd& f, Findings& findings,
+Document ReadInputs(const FormatCatalogue& catalogue, const ConversionRequest& r,
+                    const std::shared_ptr<const ReadContext>& context, FrontEnd& f, Findings& findings,
                     std::optional<CodePageGuess>& codePageRead, PartsPassedOver& passedOver)
 {
     const int listed = catalogue.OutputRow(r.outputPosition).chosenFilesListed;
@@ -162,7 +163,8 @@ Document ReadInputs(const FormatCatalogue& catalogue, const ConversionRequest& r
                                       .waypointsKept = whole ? 0 : output.waypointCapacity,
                                       .receiverFigures = whole || output.writesReceiverFigures,
                                       .keptExtensions = output.writesKeptExtensions,
-                                      .codePage = r.codePage};
+                                      .codePage = r.codePage,
+                                      .context = context};
             ReadResult read = ReadInput(catalogue, InputSource::File(r.inputs[i].name), position, options);
             KeepWhatIsAsked(read, options.mode, passedOver);
             if (read.findings.Has(FindingKind::Undated))
@@ -234,7 +236,7 @@ ReadResult ReadInput(const FormatCatalogue& catalogue, const InputSource& source
                      const ReadOptions& options)
 {
     const InputFormatRow& row = catalogue.InputRow(position);
-    ReadResult read = row.read(source, options);
+    ReadResult read = row.read(source.Watched(options.context ? options.context->watch : nullptr), options);
     if (!row.unicodeTexts && !read.texts.unicode)
         read.texts.codePage = ReadEightBitTexts(read.document, options.codePage);
     return read;
@@ -300,7 +302,9 @@ ConversionOutcome Convert(const FormatCatalogue& catalogue, const ConversionRequ
         placed->push_back(name);
         f.OutputWritten(name);
     });
-    const ScopedTemporaryFallback spoolBesideTheOutput(r.output);
+    // Lists too long for memory spill beside the output when the temporary folder cannot be used.
+    const auto context = std::make_shared<const ReadContext>(ReadContext{r.watch, FolderOfFileOutput(r.output)});
+    outputs.StopWith(r.watch);
     const OutputFormatRow& output = catalogue.OutputRow(r.outputPosition);
     try {
         BusyCursor busy(f);
@@ -309,7 +313,7 @@ ConversionOutcome Convert(const FormatCatalogue& catalogue, const ConversionRequ
         Document document;
         PartsPassedOver passedOver;
         try {
-            document = ReadInputs(catalogue, r, f, outcome.findings, outcome.codePageRead, passedOver);
+            document = ReadInputs(catalogue, r, context, f, outcome.findings, outcome.codePageRead, passedOver);
         } catch (const InputRefused& refused) {
             f.Report(Told(refused.what(), conversion::MessageCause::Refusal));
             f.Report(conversion::InputUnread{refused.PaneLine()});

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +48,9 @@ struct ConversionRequest {
     OutputGroup* group = nullptr;
     // The time of the conversion.
     Clock clock{};
+    // Shows how far the conversion's reads have gone and stops the whole
+    // conversion when asked (ReadCancelled); none: nothing can stop it.
+    std::shared_ptr<ReadWatch> watch{};
 };
 
 // The checks of a request's choices, in the order they are made.
@@ -113,7 +117,9 @@ std::string CheckChoices(const FormatCatalogue& catalogue, const ConversionReque
 // The mode the inputs are read in for an output position.
 ReadMode ModeFor(const FormatCatalogue& catalogue, int inputPosition, int outputPosition);
 
-// Reads one input as the format at `position`, everything it holds unless the options say otherwise.
+// Reads one input as the format at `position`, everything it holds unless
+// the options say otherwise, its file's fills and its lists reporting to the
+// options' context.
 ReadResult ReadInput(const FormatCatalogue& catalogue, const InputSource& source, int position,
                      const ReadOptions& options = {});
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "core/document/document.h"
 #include "core/document/findings.h"
 #include "core/io/input_source.h"
+#include "core/io/read_context.h"
 #include "core/text/code_page.h"
 #include "core/time/clock.h"
 
@@ -42,6 +44,9 @@ struct ReadOptions {
     bool keptExtensions = true;
     // The code page of the 8-bit texts: a name iconv knows, or "auto".
     std::string codePage{kAutomaticCodePage};
+    // What the front end running the read gives it: the lists the reader
+    // fills share it (NewReadResult). None: unwatched, no spill fallback.
+    std::shared_ptr<const ReadContext> context{};
 };
 
 // How the texts of an input were read.
@@ -62,6 +67,16 @@ struct ReadResult {
     std::int64_t routesLeftOut = 0;
     TextsRead texts{};
 };
+
+// The empty result a reader fills: its document's lists are of the read's
+// context, and so is every list the reader makes from that document
+// (Document::NewTrack, NewRoute, NewList).
+inline ReadResult NewReadResult(const ReadOptions& options)
+{
+    ReadResult result;
+    result.document.waypoints = PointList(options.context);
+    return result;
+}
 
 // Raised by a reader that refuses its input (not of its format, of a version
 // it cannot read): nothing of the conversion is written, and the message is

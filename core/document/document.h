@@ -87,6 +87,12 @@ struct Document {
 
     bool Empty() const { return waypoints.empty() && routes.empty() && tracks.empty(); }
     std::int64_t TrackPointCount() const;
+    // An empty list, route or track of the waypoints' context: a reader
+    // makes every list it fills from the document it was given
+    // (NewReadResult), so that each reports to its read and spills where it says.
+    PointList NewList() const { return waypoints.EmptyLike(); }
+    Route NewRoute() const { return Route{.points = NewList(), .links = NewList()}; }
+    Track NewTrack() const { return Track{.points = NewList()}; }
     // Another document after this one: its waypoints, routes and tracks
     // follow these; its file details are taken whole where this one has
     // none, since one file's details are never mixed with another's. True

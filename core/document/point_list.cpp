@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "core/io/read_watch.h"
+#include "core/io/read_context.h"
 #include "core/io/spill_file.h"
 
 namespace {
@@ -348,16 +348,23 @@ void PointList::Held::Set(std::size_t bytes)
 std::size_t PointList::Held::All() { return allHeld.load(std::memory_order_relaxed); }
 
 PointList::PointList() = default;
+PointList::PointList(std::shared_ptr<const ReadContext> context)
+    : context_(std::move(context)), watch_(context_ ? context_->watch.get() : nullptr)
+{}
 PointList::~PointList() = default;
+// A copy, and a list moved from, keep the context: a list emptied goes on as a list of its read.
 PointList::PointList(const PointList& other)
-    : memory_(other.memory_), file_(other.file_), spilled_(other.spilled_), count_(other.count_), times_(other.times_),
-      tally_(other.tally_), nonAsciiTexts_(other.nonAsciiTexts_)
+    : context_(other.context_), watch_(other.watch_), memory_(other.memory_), file_(other.file_),
+      spilled_(other.spilled_), count_(other.count_), times_(other.times_), tally_(other.tally_),
+      nonAsciiTexts_(other.nonAsciiTexts_)
 {
     Count();
 }
 PointList& PointList::operator=(const PointList& other)
 {
     if (this != &other) {
+        context_ = other.context_;
+        watch_ = other.watch_;
         memory_ = other.memory_;
         file_ = other.file_;
         spilled_ = other.spilled_;
@@ -370,8 +377,9 @@ PointList& PointList::operator=(const PointList& other)
     return *this;
 }
 PointList::PointList(PointList&& other) noexcept
-    : memory_(std::move(other.memory_)), file_(std::move(other.file_)), spilled_(other.spilled_), count_(other.count_),
-      times_(other.times_), tally_(other.tally_), nonAsciiTexts_(other.nonAsciiTexts_)
+    : context_(other.context_), watch_(other.watch_), memory_(std::move(other.memory_)), file_(std::move(other.file_)),
+      spilled_(other.spilled_), count_(other.count_), times_(other.times_), tally_(other.tally_),
+      nonAsciiTexts_(other.nonAsciiTexts_)
 {
     Count();
     other.clear();
@@ -379,6 +387,8 @@ PointList::PointList(PointList&& other) noexcept
 PointList& PointList::operator=(PointList&& other) noexcept
 {
     if (this != &other) {
+        context_ = other.context_;
+        watch_ = other.watch_;
         memory_ = std::move(other.memory_);
         file_ = std::move(other.file_);
         spilled_ = other.spilled_;
@@ -404,7 +414,7 @@ PointList::PointList(const std::vector<Point>& points)
 
 void PointList::push_back(const Point& point)
 {
-    NotePointStored();
+    if (watch_) watch_->NotePointStored();
     // A list this long will most likely fill its room in memory: taken at
     // once, it is not copied and touched afresh at each doubling.
     constexpr std::size_t kLongList = 1u << 20;
@@ -469,10 +479,11 @@ void PointList::clear()
 // on in a copy of it.
 void PointList::Spill()
 {
+    const std::string& fallback = context_ ? context_->spillFallback : std::string();
     if (!file_) {
-        file_ = std::make_shared<SpillFile>();
+        file_ = std::make_shared<SpillFile>(fallback);
     } else if (file_.use_count() > 1) {
-        auto own = std::make_shared<SpillFile>();
+        auto own = std::make_shared<SpillFile>(fallback);
         file_->CopyInto(*own, spilled_);
         file_ = std::move(own);
     }
@@ -515,7 +526,7 @@ bool PointList::Cursor::Fill(std::size_t count)
 bool PointList::Cursor::NextPacked(std::string_view& bytes)
 {
     // A long list is walked in a conversion or a view that may be stopped meanwhile.
-    if (++read_ % 4096 == 0) StopReadIfAsked();
+    if (++read_ % 4096 == 0 && list_->watch_) list_->watch_->StopIfAsked();
     std::uint32_t length = 0;
     if (fileAt_ < list_->spilled_ || chunkAt_ < chunk_.size()) {
         if (!Fill(sizeof length)) throw std::logic_error("a spilled point list is damaged");

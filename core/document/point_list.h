@@ -5,6 +5,12 @@
 // of some size while all lists together hold more than kAllInMemory, so that
 // memory stays flat however many points and lists a file holds. Points are
 // read back in order through a cursor, one at a time.
+//
+// A list made for a read (Document::NewTrack ...) shares the read's context
+// (core/io/read_context.h): each point stored is counted into its watch,
+// which stops the read when asked, as do cursors over the list every few
+// thousand points; it spills into the context's fallback folder when the
+// temporary folder cannot be used. A list made without one does neither.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +25,8 @@
 #include "core/document/point_values.h"
 
 class SpillFile;
+struct ReadContext;
+struct ReadWatch;
 
 struct TimeRange {
     std::optional<UtcTime> earliest, latest;
@@ -35,6 +43,7 @@ public:
     static constexpr std::size_t kAllInMemory = 24u << 20;
 
     PointList();
+    explicit PointList(std::shared_ptr<const ReadContext> context);
     ~PointList();
     PointList(const PointList& other);
     PointList& operator=(const PointList& other);
@@ -44,7 +53,13 @@ public:
     PointList(std::initializer_list<Point> points);
     explicit PointList(const std::vector<Point>& points);
 
-    // Raises FileError when the temporary file cannot be made or written.
+    // An empty list of the same context: what a step that makes a list anew
+    // from this one makes it as.
+    PointList EmptyLike() const { return PointList(context_); }
+    const std::shared_ptr<const ReadContext>& Context() const { return context_; }
+
+    // Raises FileError when the temporary file cannot be made or written,
+    // ReadCancelled when the context's watch is asked to stop.
     void push_back(const Point& point);
     // The points of another list after these, taken as they are packed.
     void Append(const PointList& other);
@@ -52,7 +67,8 @@ public:
     bool empty() const { return count_ == 0; }
     void clear();
 
-    // Reads the points in order; the list must outlive it and not change meanwhile.
+    // Reads the points in order; the list must outlive it and not change
+    // meanwhile. Raises ReadCancelled when the list's watch is asked to stop.
     class Cursor {
     public:
         explicit Cursor(const PointList& list);
@@ -142,7 +158,10 @@ private:
     void Spill();
     void SpillIfLarge();
     void Count() { held_.Set(memory_.capacity()); }
-    std::string memory_;  // packed points not spilled
+    // Shared, so that a list kept after its read (the window keeps documents) holds nothing that dangles.
+    std::shared_ptr<const ReadContext> context_;
+    ReadWatch* watch_ = nullptr;  // the context's, looked at for each point
+    std::string memory_;          // packed points not spilled
     Held held_;
     std::shared_ptr<SpillFile> file_;
     std::uint64_t spilled_ = 0;  // bytes of file_ that belong to this list

@@ -8,7 +8,7 @@ namespace {
 std::int64_t DateList(PointList& list, std::chrono::sys_days firstDay)
 {
     std::int64_t dated = 0;
-    PointList result;
+    PointList result = list.EmptyLike();
     list.ForEach([&](const Point& p) {
         if (!p.undated || !p.time) {
             result.push_back(p);

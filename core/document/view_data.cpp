@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/document/view_data.h"
 
-#include "core/io/read_watch.h"
-
 namespace {
 std::optional<UtcTime> TimeOf(const Point& p) { return p.undated ? std::nullopt : p.time; }
 
@@ -12,8 +10,6 @@ public:
     void Add(const Point& p, bool newSection)
     {
         newSection = newSection || group_.points.empty();
-        // The geodesics of a long track take a while: a stop asked for meanwhile is heard.
-        if (group_.points.size() % 4096 == 4095) StopReadIfAsked();
         counter_.Add(p.latitude, p.longitude, p.elevation, p.undated ? std::nullopt : p.time, newSection);
         along_ += counter_.LastStep();
         group_.points.push_back({p.latitude, p.longitude, p.elevation, along_, newSection, TimeOf(p)});

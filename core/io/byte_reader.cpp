@@ -13,10 +13,10 @@ constexpr std::size_t kLookAhead = 64u << 10;
 
 static_assert(ByteReader::kMaxView <= InputFile::kMaxWindow);
 
-ByteReader ByteReader::FromFile(const std::string& path)
+ByteReader ByteReader::FromFile(const std::string& path, std::shared_ptr<ReadWatch> watch)
 {
     ByteReader reader(std::span<const std::uint8_t>{});
-    reader.input_ = InputFile::Open(path);
+    reader.input_ = InputFile::Open(path, std::move(watch));
     reader.size_ = reader.input_->Size();
     return reader;
 }

@@ -12,6 +12,7 @@
 #include <string>
 
 class InputFile;
+struct ReadWatch;
 
 class ByteReader {
 public:
@@ -26,7 +27,8 @@ public:
     // flat. Raises FileError when the file cannot be opened, and later, from
     // any read, when it fails or is found cut short. A pipe is read once:
     // going back beyond what its window still holds raises FileError too.
-    static ByteReader FromFile(const std::string& path);
+    // Each fill is noted to `watch` (InputFile::Open).
+    static ByteReader FromFile(const std::string& path, std::shared_ptr<ReadWatch> watch = nullptr);
 
     // Two readers of one file would move each other's window.
     ByteReader(const ByteReader&) = delete;

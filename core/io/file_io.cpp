@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/io/file_io.h"
 
-#include "core/io/read_watch.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -132,7 +130,7 @@ void SafeFileWriter::Flush()
 
 void SafeFileWriter::Write(std::string_view bytes)
 {
-    StopReadIfAsked();  // a stop asked for ends a long write too
+    if (transaction_) transaction_->StopIfAsked();  // a stop asked for ends a long write too
     Output& output = *output_;
     if (const int error = WriteFully(output.fd, bytes)) Fail(error);
     if (output.WrittenInto()) return;

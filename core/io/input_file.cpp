@@ -120,19 +120,21 @@ void InputFile::OpenPacked()
     if (unpacker_) size_ = kUnknownSize;
 }
 
-std::shared_ptr<InputFile> InputFile::Open(const std::string& path)
+std::shared_ptr<InputFile> InputFile::Open(const std::string& path, std::shared_ptr<ReadWatch> watch)
 {
+    std::shared_ptr<InputFile> input;
     Identity identity;
     if (ReadOnceIdentity(path, identity)) {
         const std::lock_guard lock(heldMutex);
         const auto found = HeldInputs().find(identity);
         if (found != HeldInputs().end()) {
-            std::shared_ptr<InputFile> input = std::move(found->second);
+            input = std::move(found->second);
             HeldInputs().erase(found);
-            return input;
         }
     }
-    return OpenNew(path);
+    if (!input) input = OpenNew(path);
+    input->watch_ = std::move(watch);
+    return input;
 }
 
 void InputFile::Release(const std::string& path)
@@ -219,7 +221,7 @@ std::span<const std::uint8_t> InputFile::LoadAt(std::size_t offset, std::size_t 
         if (got == 0) throw FileError(path_, kCutShort);
         heldSize_ += static_cast<std::size_t>(got);
     }
-    NoteBytesRead(HeldEnd(), size_);
+    if (watch_) watch_->NoteBytesRead(HeldEnd(), size_);
     return {buffer_, heldSize_};
 }
 
@@ -255,7 +257,7 @@ void InputFile::ReadMore()
     }
     heldSize_ += got;
     if (HeldEnd() > cap_) ThrowFileError(path_, EFBIG);
-    NoteBytesRead(HeldEnd(), 0);
+    if (watch_) watch_->NoteBytesRead(HeldEnd(), 0);
 }
 
 // The first bytes of an input read in order (a pipe, a device) tell whether
@@ -271,7 +273,7 @@ std::size_t InputFile::ReadHead(std::size_t room)
         if (more == 0) break;
         got += more;
     }
-    unpacker_ = Unpacker::OfStream(path_, fd_, std::string(held(got)));
+    unpacker_ = Unpacker::OfStream(path_, fd_, std::string(held(got)), watch_);
     return unpacker_ ? 0 : got;
 }
 
@@ -282,7 +284,7 @@ std::size_t InputFile::ReadSome(std::uint8_t* to, std::size_t count)
         const ssize_t got = ::read(fd_, to, count);
         if (got >= 0) return static_cast<std::size_t>(got);
         if (errno == EINTR) {
-            StopReadIfAsked();  // a pipe no one writes into
+            if (watch_) watch_->StopIfAsked();  // a pipe no one writes into
             continue;
         }
         if (errno == EAGAIN || errno == EWOULDBLOCK) {  // an input left non-blocking by whoever gave it

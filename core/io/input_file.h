@@ -13,6 +13,8 @@
 
 #include "core/io/unpacked_input.h"
 
+struct ReadWatch;
+
 class InputFile {
 public:
     // Bytes read at a time: small enough to stay in the processor's cache
@@ -27,8 +29,9 @@ public:
 
     // Opens the input for a reader. A pipe or device that a look (Peek) has
     // opened already is taken over, from its first byte on. Raises FileError
-    // with the system's message.
-    static std::shared_ptr<InputFile> Open(const std::string& path);
+    // with the system's message. Each fill is noted to `watch` (none: not
+    // watched), which raises ReadCancelled there once a stop is asked for.
+    static std::shared_ptr<InputFile> Open(const std::string& path, std::shared_ptr<ReadWatch> watch = nullptr);
     // Up to count bytes from offset on, fewer where the input ends sooner, for
     // a look at a signature. A pipe or device is read only once: it is kept
     // open with what the look read, for the reader that opens it next.
@@ -79,4 +82,5 @@ private:
     std::size_t capacity_ = 0;
     std::size_t heldFrom_ = 0;  // offset of the first byte in the buffer
     std::size_t heldSize_ = 0;
+    std::shared_ptr<ReadWatch> watch_;  // of the reader that opened it
 };

@@ -9,6 +9,8 @@
 #include "core/io/byte_reader.h"
 #include "core/io/line_reader.h"
 
+struct ReadWatch;
+
 class InputSource {
 public:
     static InputSource File(std::string path);
@@ -19,6 +21,10 @@ public:
     // The file's name as given, or the name of the bytes.
     const std::string& Name() const { return name_; }
     bool InMemory() const { return bytes_ != nullptr; }
+    // The same input, its reads of a file noting each fill to `watch`
+    // (ReadInput gives the read's own): bytes in memory have no fills, their
+    // reader's point lists report instead.
+    InputSource Watched(std::shared_ptr<ReadWatch> watch) const;
 
     // Readers of the content; FileError when a file cannot be opened or read.
     // A reader of bytes in memory must not outlive this source.
@@ -33,4 +39,5 @@ private:
     {}
     std::string name_;
     std::shared_ptr<const std::string> bytes_;  // none for a file
+    std::shared_ptr<ReadWatch> watch_;
 };

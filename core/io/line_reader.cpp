@@ -16,7 +16,10 @@ constexpr std::size_t kUnitsLook = 8;
 using bytescan::FindLineEnd;
 }  // namespace
 
-LineReader LineReader::FromFile(const std::string& path) { return LineReader(InputFile::Open(path)); }
+LineReader LineReader::FromFile(const std::string& path, std::shared_ptr<ReadWatch> watch)
+{
+    return LineReader(InputFile::Open(path, std::move(watch)));
+}
 
 LineReader::LineReader(std::string content) : LineReader(std::move(content), TextUnits::Bytes) {}
 
@@ -27,9 +30,9 @@ LineReader::LineReader(std::string content, TextUnits decodedFrom) : content_(st
     ended_ = true;
 }
 
-LineReader LineReader::FromFileOfAnyUnits(const std::string& path)
+LineReader LineReader::FromFileOfAnyUnits(const std::string& path, std::shared_ptr<ReadWatch> watch)
 {
-    std::shared_ptr<InputFile> input = InputFile::Open(path);
+    std::shared_ptr<InputFile> input = InputFile::Open(path, std::move(watch));
     const auto start = input->Load(0, kUnitsLook);
     const UnitsFound units = UnitsOf({reinterpret_cast<const char*>(start.data()), std::min(start.size(), kUnitsLook)});
     return LineReader(std::move(input), units);

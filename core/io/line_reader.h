@@ -11,6 +11,7 @@
 #include "core/text/text_units.h"
 
 class InputFile;
+struct ReadWatch;
 
 class LineReader {
 public:
@@ -20,13 +21,14 @@ public:
 
     // Reads a file through a window of a few megabytes, so that memory stays
     // flat. Raises FileError when the file cannot be opened, and later, from
-    // Next or AtEnd, when it fails or is found cut short.
-    static LineReader FromFile(const std::string& path);
+    // Next or AtEnd, when it fails or is found cut short. Each fill is noted
+    // to `watch` (InputFile::Open).
+    static LineReader FromFile(const std::string& path, std::shared_ptr<ReadWatch> watch = nullptr);
     explicit LineReader(std::string content);
     // The same for an ASCII text that may be written in 16-bit units (told by
     // UnitsOf): its lines hold a byte per unit, kNotAscii for a unit that is
     // no ASCII character. A file is decoded as it is read, a window at a time.
-    static LineReader FromFileOfAnyUnits(const std::string& path);
+    static LineReader FromFileOfAnyUnits(const std::string& path, std::shared_ptr<ReadWatch> watch = nullptr);
     static LineReader OfAnyUnits(std::string content);
 
     // The held bytes point into the reader itself or its window.

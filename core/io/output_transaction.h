@@ -17,6 +17,7 @@
 #include "core/io/output_folder.h"
 #include "core/io/output_target.h"
 #include "core/io/placing_recovery.h"
+#include "core/io/read_watch.h"
 
 // How the files of a commit are put in place, as the program running it
 // wants: each callback may be called from a thread other than the main one.
@@ -115,6 +116,15 @@ public:
     // For SafeFileWriter: a complete temporary file for the output `path`.
     void Take(const std::string& path, TemporaryFile temporary);
 
+    // The stop of the conversion the files are written for: each piece a
+    // SafeFileWriter writes into this transaction looks at it, so that a
+    // long write ends soon after a stop is asked for (ReadCancelled).
+    void StopWith(std::shared_ptr<ReadWatch> watch) { watch_ = std::move(watch); }
+    void StopIfAsked() const
+    {
+        if (watch_) watch_->StopIfAsked();
+    }
+
 private:
     friend class OutputGroup;
     struct Pending {
@@ -148,6 +158,7 @@ private:
     void Place(const std::string& path);
 
     OutputGroup* group_;
+    std::shared_ptr<ReadWatch> watch_;
     FolderFlushes* flushLater_ = nullptr;
     Inputs inputs_;
     std::vector<Pending> pending_;

@@ -8,7 +8,7 @@
 #include "core/io/file_io.h"
 #include "core/io/temporary_folder.h"
 
-SpillFile::SpillFile() : fd_(UnnamedTemporaryFile()) {}
+SpillFile::SpillFile(const std::string& fallback) : fd_(UnnamedTemporaryFile(fallback)) {}
 
 SpillFile::~SpillFile() { ::close(fd_); }
 

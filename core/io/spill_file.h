@@ -9,8 +9,9 @@
 
 class SpillFile {
 public:
-    // Made in TMPDIR (or /tmp); raises FileError naming the folder.
-    SpillFile();
+    // Made in TMPDIR (or /tmp), else in `fallback` (a folder, "" for none);
+    // raises FileError naming the temporary folder.
+    explicit SpillFile(const std::string& fallback);
     ~SpillFile();
     SpillFile(const SpillFile&) = delete;
     SpillFile& operator=(const SpillFile&) = delete;

@@ -14,8 +14,6 @@
 #include "core/io/output_target.h"
 
 namespace {
-thread_local std::string fallbackFolder;
-
 [[noreturn]] void ThrowUnusable(int error) { ThrowTemporaryFolderUnusable(std::strerror(error)); }
 
 // 0 or an errno.
@@ -59,21 +57,14 @@ std::shared_ptr<OutputFolder> TemporaryFolderFor(const std::string& forPath, con
     }
 }
 
-int UnnamedTemporaryFile()
+int UnnamedTemporaryFile(const std::string& fallback)
 {
     int fd = -1;
     const int error = UnnamedFileIn(TemporaryFolderName(), fd);
     if (error == 0) return fd;
-    if (!fallbackFolder.empty() && UnnamedFileIn(fallbackFolder, fd) == 0) return fd;
+    if (!fallback.empty() && UnnamedFileIn(fallback, fd) == 0) return fd;
     ThrowUnusable(error);
 }
-
-ScopedTemporaryFallback::ScopedTemporaryFallback(const std::string& outputName) : previous_(fallbackFolder)
-{
-    fallbackFolder = FolderOfFileOutput(outputName);
-}
-
-ScopedTemporaryFallback::~ScopedTemporaryFallback() { fallbackFolder = previous_; }
 
 std::string FolderOfFileOutput(const std::string& outputName)
 {

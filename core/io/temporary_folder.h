@@ -22,24 +22,12 @@ std::string TemporaryFolderName();
 std::shared_ptr<OutputFolder> TemporaryFolderFor(const std::string& forPath, const std::string& fallback);
 
 // A file without a name, gone with its descriptor however the process ends:
-// in the temporary folder, or the fallback of the conversion running.
+// in the temporary folder, or in `fallback` (a folder, "" for none: the
+// conversion's ReadContext gives the output's) when that cannot be used.
 // Raises FileError naming the temporary folder when neither can be used.
-int UnnamedTemporaryFile();
-
-// The folder of `outputName`, as the fallback for unnamed temporary files
-// made in this thread while this object lives; none for a name that is not
-// a file of a folder (standard output, a device).
-class ScopedTemporaryFallback {
-public:
-    explicit ScopedTemporaryFallback(const std::string& outputName);
-    ~ScopedTemporaryFallback();
-    ScopedTemporaryFallback(const ScopedTemporaryFallback&) = delete;
-    ScopedTemporaryFallback& operator=(const ScopedTemporaryFallback&) = delete;
-
-private:
-    std::string previous_;
-};
+int UnnamedTemporaryFile(const std::string& fallback);
 
 // The folder of an output name that is, or will be, a regular file; empty
-// for a device, a pipe or a descriptor, which have no folder of their own.
+// for a device, a pipe or a descriptor, which have no folder of their own:
+// the fallback of the unnamed temporary files of its conversion.
 std::string FolderOfFileOutput(const std::string& outputName);

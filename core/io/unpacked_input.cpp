@@ -45,7 +45,9 @@ public:
         owned_ = true;
     }
     // `fd` (none: -1) stays its owner's.
-    PackedBytes(std::string name, int fd, std::string head) : path_(std::move(name)), head_(std::move(head)), fd_(fd) {}
+    PackedBytes(std::string name, int fd, std::string head, std::shared_ptr<ReadWatch> watch)
+        : path_(std::move(name)), head_(std::move(head)), fd_(fd), watch_(std::move(watch))
+    {}
     ~PackedBytes()
     {
         if (owned_) ::close(fd_);
@@ -71,7 +73,7 @@ public:
                 return static_cast<std::size_t>(got);
             }
             if (errno == EINTR) {
-                StopReadIfAsked();  // a pipe no one writes into
+                if (watch_) watch_->StopIfAsked();  // a pipe no one writes into
                 continue;
             }
             if (errno == EAGAIN || errno == EWOULDBLOCK) {  // left non-blocking by whoever gave it
@@ -95,6 +97,7 @@ private:
     int fd_ = -1;
     bool owned_ = false;
     std::uint64_t read_ = 0;
+    std::shared_ptr<ReadWatch> watch_;
 };
 
 // The bytes an input expands to, checked as they come: within the bound its
@@ -443,12 +446,16 @@ std::unique_ptr<Unpacker> Unpacker::For(const std::string& path, std::string_vie
     return nullptr;
 }
 
-std::unique_ptr<Unpacker> Unpacker::OfStream(const std::string& name, int fd, std::string head)
+std::unique_ptr<Unpacker> Unpacker::OfStream(const std::string& name, int fd, std::string head,
+                                             std::shared_ptr<ReadWatch> watch)
 {
     switch (PackingOf(head)) {
-    case Packing::Gzip: return std::make_unique<GzipUnpacker>(std::make_unique<PackedBytes>(name, fd, std::move(head)));
+    case Packing::Gzip:
+        return std::make_unique<GzipUnpacker>(
+            std::make_unique<PackedBytes>(name, fd, std::move(head), std::move(watch)));
     case Packing::Zip:
-        return std::make_unique<StreamedZipUnpacker>(std::make_unique<PackedBytes>(name, fd, std::move(head)));
+        return std::make_unique<StreamedZipUnpacker>(
+            std::make_unique<PackedBytes>(name, fd, std::move(head), std::move(watch)));
     case Packing::None: break;
     }
     return nullptr;

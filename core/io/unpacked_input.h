@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/io/read_watch.h"
+
 // The most bytes one input may expand to: this many times its packed size,
 // plus an allowance for small files that compress very well.
 inline constexpr std::uint64_t kMaxExpansionRatio = 200;
@@ -69,6 +71,8 @@ public:
     // is packed: a gzip stream, or a zip archive of one file (or a KMZ, its
     // KML document) read as it comes; none for an input read as it is. The
     // expansion is bounded by the packed bytes read so far. `fd` stays its
-    // owner's; `name` is the input's, for messages.
-    static std::unique_ptr<Unpacker> OfStream(const std::string& name, int fd, std::string head);
+    // owner's; `name` is the input's, for messages; a stop asked of `watch`
+    // ends a wait for a pipe no one writes into.
+    static std::unique_ptr<Unpacker> OfStream(const std::string& name, int fd, std::string head,
+                                              std::shared_ptr<ReadWatch> watch = nullptr);
 };

@@ -46,7 +46,7 @@ void ChangePoints(PointList& list, const std::function<bool(Point&)>& change)
 {
     if (!list.NonAsciiTexts()) return;
     bool any = false;
-    PointList changed;
+    PointList changed = list.EmptyLike();
     list.ForEach([&](const Point& p) {
         Point copy = p;
         any = change(copy) || any;

@@ -180,7 +180,8 @@ private:
         }
         const std::size_t comma = line.find(',');
         const std::string_view rest = comma == std::string_view::npos ? ""sv : line.substr(comma + 1);
-        result_.document.routes.emplace_back().info.name = Text(rest.substr(0, rest.find(',')));
+        result_.document.routes.emplace_back(result_.document.NewRoute()).info.name =
+            Text(rest.substr(0, rest.find(',')));
     }
 
     void NameTrack(std::string_view line)
@@ -196,7 +197,7 @@ private:
     void StartTrack()
     {
         trackEntry_.reset();
-        track_ = &result_.document.tracks.emplace_back();
+        track_ = &result_.document.tracks.emplace_back(result_.document.NewTrack());
         trackEntry_.emplace(track_->points, result_.findings, options_.trackPointsKept);
     }
 
@@ -252,7 +253,7 @@ bool IsCompeGpsFile(const FileLook& file)
 ReadResult ReadCompeGpsFile(const InputSource& source, const ReadOptions& options)
 {
     LineReader file = source.ReadLines();
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     CompeGpsReading reading(options, result);
     std::string_view line;
     while (file.Next(line)) reading.Take(line);

@@ -195,7 +195,7 @@ private:
             return;
         }
         auto [at, added] = routes_.try_emplace(number, result_.document.routes.size());
-        if (added) result_.document.routes.emplace_back().info.name = Text(columns_.route);
+        if (added) result_.document.routes.emplace_back(result_.document.NewRoute()).info.name = Text(columns_.route);
         Route& route = result_.document.routes[at->second];
         Point p = PointOfRow();
         if (!link) {
@@ -213,7 +213,7 @@ private:
             return;
         }
         auto [at, added] = tracks_.try_emplace(number, Group{.at = result_.document.tracks.size()});
-        if (added) result_.document.tracks.emplace_back().info.name = Text(columns_.track);
+        if (added) result_.document.tracks.emplace_back(result_.document.NewTrack()).info.name = Text(columns_.track);
         Group& group = at->second;
         Track& track = result_.document.tracks[group.at];
         Point p = PointOfRow();
@@ -235,7 +235,7 @@ private:
     const bool takesWaypoints_, takesTracks_, rowsAsTrack_;
     const std::vector<std::string>* fields_ = nullptr;
     PointEntry waypoints_;
-    Track track_;
+    Track track_ = result_.document.NewTrack();
     std::optional<PointEntry> trackPoints_;
     std::map<std::int32_t, std::size_t> routes_;
     std::map<std::int32_t, Group> tracks_;
@@ -265,7 +265,7 @@ ReadResult ReadCsvFile(const InputSource& source, const ReadOptions& options)
 {
     LineReader lines = source.ReadLines();
     const CsvColumns columns = HeaderOf(lines);
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     CsvRows rows(columns, options, result);
     CsvRecord record(columns.separator);
     std::string_view line;

@@ -81,7 +81,7 @@ void RoadWalk::After(std::size_t position, const std::function<void(const Point&
 
 PointList RouteLine(const Route& route)
 {
-    PointList line;
+    PointList line = route.points.EmptyLike();
     Point last;
     bool any = false;
     const auto draw = [&](const Point& p) {

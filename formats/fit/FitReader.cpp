@@ -127,7 +127,7 @@ private:
     ReadResult& result_;
     const ReadOptions& options_;
     const bool takesTracks_, takesWaypoints_;
-    Track track_;
+    Track track_ = result_.document.NewTrack();
     PointEntry trackEntry_, waypointEntry_;
     std::set<std::int64_t> lapEnds_;
     bool lapEndedUntimed_ = false;
@@ -249,7 +249,7 @@ void FitDocument::Finish(std::int64_t developerValues)
 
 ReadResult ReadFitFile(const InputSource& source, const ReadOptions& options)
 {
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     ByteReader file = source.ReadBytes();
     fit::RecordStream records(file, result.findings);
     FitDocument document(result, options);

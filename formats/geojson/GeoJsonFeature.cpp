@@ -141,7 +141,7 @@ void FeatureTaking::TakeLine(const FeatureGathering& feature, const PointTexts& 
     info.name = texts.properties.name;
     info.description = texts.properties.description;
     info.comment = texts.properties.comment;
-    PointList points;
+    PointList points = result_.document.NewList();
     PointEntry entry(points, result_.findings);
     WalkPoints(feature, texts, [&](Point& p) {
         if (route) p.newSection = false;

@@ -409,7 +409,7 @@ ReadResult ReadGeoJsonFile(const InputSource& source, const ReadOptions& options
 {
     ByteReader bytes = source.ReadBytes();
     JsonChunks chunks(bytes);
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     GeoJsonEvents events(options, result);
     rapidjson::Reader reader;
     constexpr unsigned kFlags = rapidjson::kParseIterativeFlag | rapidjson::kParseStopWhenDoneFlag |

@@ -100,6 +100,7 @@ public:
     // A list stops one point past what the output takes (ReadOptions).
     explicit GpxReader(const ReadOptions& options)
         : mode_(options.mode), trackPointsKept_(options.trackPointsKept), keepsPointXml_(options.keptExtensions),
+          result_(NewReadResult(options)),
           waypoints_(result_.document.waypoints, result_.findings, options.waypointsKept)
     {
         parser_ = XML_ParserCreate_MM(nullptr, &CountedParserMemory(), nullptr);
@@ -578,7 +579,7 @@ private:
 
     void StartRoute()
     {
-        result_.document.routes.emplace_back();
+        result_.document.routes.emplace_back(result_.document.NewRoute());
         route_.emplace(result_.document.routes.back().points, result_.findings);
     }
 
@@ -592,7 +593,7 @@ private:
 
     void StartTrack()
     {
-        result_.document.tracks.emplace_back();
+        result_.document.tracks.emplace_back(result_.document.NewTrack());
         track_.emplace(result_.document.tracks.back().points, result_.findings, trackPointsKept_);
         sectionStart_ = true;
         sections_ = 0;

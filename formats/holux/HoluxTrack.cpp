@@ -99,16 +99,16 @@ private:
 };
 }  // namespace
 
-ReadResult ReadHoluxTrackFile(const InputSource& source, const ReadOptions&)
+ReadResult ReadHoluxTrackFile(const InputSource& source, const ReadOptions& options)
 {
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     ByteReader file = source.ReadBytes();
     const std::span<const std::uint8_t> image = file.view(kImageSize);
     if (image.size() < TrackRecordAt(kSlots)) result.findings.Add(FindingKind::Truncated, holux::kEndInsideRecord);
     // Bytes missing from a short image read as FF: such a record has a count of -1.
     holux::ImageFields fields(image, kImageSize, 0xFF);
     for (int slot = 0; slot < kSlots; ++slot) {
-        Track track;
+        Track track = result.document.NewTrack();
         if (ReadSlot(fields, slot, track, result.findings)) result.document.tracks.push_back(std::move(track));
     }
     return result;

@@ -82,7 +82,7 @@ std::vector<std::optional<Point>> ReadWaypoints(ImageFields& f, PointEntry& entr
     return bySlot;
 }
 
-void ReadRoutes(ImageFields& f, const std::vector<std::optional<Point>>& waypointOfSlot, std::vector<Route>& routes)
+void ReadRoutes(ImageFields& f, const std::vector<std::optional<Point>>& waypointOfSlot, Document& document)
 {
     std::array<bool, kRouteSlots> taken{};
     for (int s = 0; s < kRouteSlots; ++s) {
@@ -94,7 +94,7 @@ void ReadRoutes(ImageFields& f, const std::vector<std::optional<Point>>& waypoin
         taken[static_cast<std::size_t>(r)] = true;
 
         const std::size_t record = RouteRecordAt(r);
-        Route& route = routes.emplace_back();
+        Route& route = document.routes.emplace_back(document.NewRoute());
         route.info.name = TextOfField(f, record, 8);
         route.info.comment = TextOfField(f, record + 8, 8);
         // A count the references never reach (0 or less) takes them all.
@@ -160,15 +160,15 @@ void PutRouteHeader(std::string& image)
 }
 }  // namespace
 
-ReadResult ReadHoluxWaypointFile(const InputSource& source, const ReadOptions&)
+ReadResult ReadHoluxWaypointFile(const InputSource& source, const ReadOptions& options)
 {
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     ByteReader file = source.ReadBytes();
     const std::span<const std::uint8_t> image = file.view(kReadSize);
     if (image.size() < kReadSize) result.findings.Add(FindingKind::Truncated, holux::kEndInsideRecord);
     ImageFields fields(image, kReadSize, 0);
     PointEntry entry(result.document.waypoints, result.findings);
-    ReadRoutes(fields, ReadWaypoints(fields, entry), result.document.routes);
+    ReadRoutes(fields, ReadWaypoints(fields, entry), result.document);
     return result;
 }
 

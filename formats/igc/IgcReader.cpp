@@ -145,7 +145,7 @@ public:
 private:
     void StartFlight()
     {
-        track_ = Track{};
+        track_ = result_.document.NewTrack();
         entry_.emplace(track_.points, result_.findings, kept_);
         day_ = 0;
         previous_.reset();
@@ -232,7 +232,7 @@ private:
     ReadResult& result_;
     const bool takesTracks_;
     const std::int64_t kept_;
-    Track track_;
+    Track track_ = result_.document.NewTrack();
     std::optional<PointEntry> entry_;
     FlightHeaders headers_;
     std::int64_t day_ = 0;  // midnight of the fixes' day; 1970-01-01 stands for an unknown one
@@ -264,7 +264,7 @@ bool IsIgcFile(const FileLook& file)
 ReadResult ReadIgcFile(const InputSource& source, const ReadOptions& options)
 {
     LineReader file = source.ReadLines();
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     IgcReading reading(options, result);
     std::string_view line;
     while (file.Next(line)) reading.Take(line);

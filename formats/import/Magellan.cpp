@@ -186,14 +186,14 @@ public:
     std::int64_t Count() const { return static_cast<std::int64_t>(routes_.size()); }
 
     // The routes, each point the waypoint of its name; points naming none are counted.
-    std::int64_t Into(std::vector<Route>& routes, const PointList& waypoints) const
+    std::int64_t Into(Document& document) const
     {
         std::int64_t unnamed = 0;
         if (routes_.empty()) return 0;
         std::map<std::string, Point> byName;
-        waypoints.ForEach([&byName](const Point& w) { byName.emplace(w.name, w); });
+        document.waypoints.ForEach([&byName](const Point& w) { byName.emplace(w.name, w); });
         for (const Named& named : routes_) {
-            Route& route = routes.emplace_back();
+            Route& route = document.routes.emplace_back(document.NewRoute());
             route.info.name = named.name;
             route.info.number = ReadInteger(named.number).value_or(-1);
             for (const std::string& name : named.points) {
@@ -246,7 +246,7 @@ public:
         elevations_.AddTo(result_.findings);
         times_.AddTo(result_.findings);
         if (takesWaypoints_) {
-            if (const std::int64_t unnamed = routes_.Into(result_.document.routes, result_.document.waypoints))
+            if (const std::int64_t unnamed = routes_.Into(result_.document))
                 result_.findings.Add(FindingKind::Skipped,
                                      std::to_string(unnamed) +
                                          (unnamed == 1 ? " route point names" : " route points name") +
@@ -333,7 +333,7 @@ private:
     ReadResult& result_;
     const bool takesWaypoints_, takesTracks_;
     PointEntry waypoints_;
-    Track track_;
+    Track track_ = result_.document.NewTrack();
     PointEntry trackPoints_;
     RouteMessages routes_;
     UndatedDays undatedDays_;
@@ -346,7 +346,7 @@ private:
 ReadResult ReadMagellanFile(const InputSource& source, const ReadOptions& options)
 {
     LineReader file = source.ReadLines();
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     MagellanReading reading(options, result);
     std::string_view line;
     while (!reading.Done() && file.Next(line)) reading.Take(line);

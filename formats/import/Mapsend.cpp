@@ -102,13 +102,13 @@ std::string ReadCountedString(ByteReader& file)
 // and count of points, each point its name, waypoint number, position and
 // symbol. A point takes what the waypoint of its name holds beside these.
 // False when the file ends inside them.
-bool ReadRoutes(ByteReader& file, std::vector<Route>& routes, const std::map<std::string, Point>& waypoints)
+bool ReadRoutes(ByteReader& file, Document& document, const std::map<std::string, Point>& waypoints)
 {
     std::int32_t count = 0;
     if (file.at_end()) return true;
     if (!file.i32(count)) return false;
     for (std::int32_t r = 0; r < count; ++r) {
-        Route route;
+        Route route = document.NewRoute();
         route.info.name = TextAsRead(ReadCountedString(file), false);
         std::int32_t number = 0, points = 0;
         if (!file.i32(number) || !file.i32(points)) return false;
@@ -129,20 +129,20 @@ bool ReadRoutes(ByteReader& file, std::vector<Route>& routes, const std::map<std
             p.symbol = SymbolNameOfCode(symbol);
             route.points.push_back(p);
         }
-        routes.push_back(std::move(route));
+        document.routes.push_back(std::move(route));
     }
     return true;
 }
 
-ReadResult ReadMapsendTrackFile(const InputSource& source, const ReadOptions&)
+ReadResult ReadMapsendTrackFile(const InputSource& source, const ReadOptions& options)
 {
     ByteReader file = source.ReadBytes();
     const MapsendHeader header = ReadHeader(file);
     // A file of the other kind, or of no MapSend kind, is refused: nothing is
     // written over an output that may hold what the user wants to keep.
     if (header.kind != kTrackKind) throw InputRefused("This is not a Track file");
-    ReadResult result;
-    Track track;
+    ReadResult result = NewReadResult(options);
+    Track track = result.document.NewTrack();
     track.info.name = TextAsRead(ReadCountedString(file), false);
     std::int32_t count = 0;
     if (!file.i32(count)) result.findings.Add(FindingKind::Truncated, kTruncated);
@@ -171,11 +171,11 @@ ReadResult ReadMapsendTrackFile(const InputSource& source, const ReadOptions&)
     return result;
 }
 
-ReadResult ReadMapsendWaypointFile(const InputSource& source, const ReadOptions&)
+ReadResult ReadMapsendWaypointFile(const InputSource& source, const ReadOptions& options)
 {
     ByteReader file = source.ReadBytes();
     if (ReadHeader(file).kind != kWaypointKind) throw InputRefused("This is not a Waypoint file");
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     std::int32_t count = 0;
     if (!file.i32(count)) result.findings.Add(FindingKind::Truncated, kTruncated);
     PointEntry entry(result.document.waypoints, result.findings);
@@ -203,7 +203,6 @@ ReadResult ReadMapsendWaypointFile(const InputSource& source, const ReadOptions&
         byName.emplace(w.name, w);
         entry.Add(std::move(w));
     }
-    if (whole && !ReadRoutes(file, result.document.routes, byName))
-        result.findings.Add(FindingKind::Truncated, kTruncated);
+    if (whole && !ReadRoutes(file, result.document, byName)) result.findings.Add(FindingKind::Truncated, kTruncated);
     return result;
 }

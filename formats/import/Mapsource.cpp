@@ -160,7 +160,7 @@ private:
 
 ReadResult ReadMpsFile(ByteReader& file, const ReadOptions& options)
 {
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     DocumentBuilder builder(result, options);
     // Signature and header record; a file too short for the version counts as obsolete.
     std::uint16_t version = 0;

@@ -59,7 +59,7 @@ void DocumentBuilder::AddWaypoint(const Point& point)
 
 void DocumentBuilder::StartRoute(GroupInfo info)
 {
-    result_.document.routes.push_back({std::move(info), {}});
+    result_.document.routes.push_back({std::move(info), result_.document.NewList(), result_.document.NewList()});
     waypointsBefore_.push_back(waypointCount_);
 }
 
@@ -75,7 +75,7 @@ void DocumentBuilder::AddRoutePoint(const Point& point, const std::vector<Point>
 void DocumentBuilder::StartTrack(GroupInfo info)
 {
     track_.reset();
-    result_.document.tracks.push_back({std::move(info), {}, 0});
+    result_.document.tracks.push_back({std::move(info), result_.document.NewList(), 0});
     track_.emplace(result_.document.tracks.back().points, result_.findings, trackPointsKept_);
 }
 
@@ -106,7 +106,7 @@ void DocumentBuilder::Finish()
     for (std::size_t r = 0; r < result_.document.routes.size(); ++r) {
         Route& route = result_.document.routes[r];
         const PointList& points = route.points;
-        PointList given;
+        PointList given = points.EmptyLike();
         PointEntry entry(given, result_.findings);
         points.ForEach([&](const Point& point) {
             const Named& named = routeNames_.at(point.name);

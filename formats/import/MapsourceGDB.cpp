@@ -351,7 +351,7 @@ PositionBlock ReadPositionBlock(ByteReader& file)
 
 ReadResult ReadGdbFile(ByteReader& file, const ReadOptions& options)
 {
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     DocumentBuilder builder(result, options);
     // Signature and header record; a file too short for the version counts as obsolete.
     std::uint8_t headerType = 0;

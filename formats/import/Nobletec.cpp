@@ -211,7 +211,7 @@ private:
     ReadResult& result_;
     const bool takesWaypoints_, takesTracks_;
     PointEntry marks_;
-    Track track_;
+    Track track_ = result_.document.NewTrack();
     PointEntry trackPoints_;
     bool markOpen_ = false, trackPointSeen_ = false;
     std::string ownName_, ownDescription_;
@@ -236,7 +236,7 @@ std::optional<NobletecPosition> ParseNobletecLatLon(const std::string& text)
 ReadResult ReadNobletecFile(const InputSource& source, const ReadOptions& options)
 {
     LineReader file = source.ReadLines();
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     NobletecReading(options, result).Read(file);
     return result;
 }

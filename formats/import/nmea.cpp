@@ -729,7 +729,7 @@ private:
             p.undated = false;
         };
         if (undated_ > 0 || seconds != 0) {
-            PointList dated;
+            PointList dated = points_.EmptyLike();
             points_.ForEach([&](const Point& p) {
                 Point q = p;
                 moved(q);
@@ -796,8 +796,8 @@ bool HoldsNmeaData(std::string_view text)
 ReadResult ReadNmeaLogFile(const InputSource& source, const ReadOptions& options)
 {
     LineReader file = source.ReadLinesOfAnyUnits();
-    ReadResult result;
-    Track track;
+    ReadResult result = NewReadResult(options);
+    Track track = result.document.NewTrack();
     track.info.name = ExtractFileName(source.Name());
     LogReader log(track.points, result, options, file.Units());
     std::string_view line;

@@ -52,7 +52,7 @@ void ReadPointText(ByteReader& record, Point& w)
 ReadResult ReadTomTomFile(const InputSource& source, const ReadOptions& options)
 {
     ByteReader file = source.ReadBytes();
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     PointEntry entry(result.document.waypoints, result.findings, options.waypointsKept);
     const auto truncated = [&] { result.findings.Add(FindingKind::Truncated, kTruncated); };
     std::uint8_t type = 0;

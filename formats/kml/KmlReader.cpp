@@ -266,13 +266,13 @@ private:
         if (!group_) {
             if (mayBeRoute && InRoutesFolder()) {
                 if (route_) FinishRoute();
-                result_.document.routes.emplace_back();
+                result_.document.routes.emplace_back(result_.document.NewRoute());
                 group_ = Group::Route;
                 line_.clear();
                 route_.emplace(result_.document.routes.back().points, result_.findings);
                 lineEntry_.emplace(line_, result_.findings);
             } else {
-                result_.document.tracks.emplace_back();
+                result_.document.tracks.emplace_back(result_.document.NewTrack());
                 group_ = Group::Track;
                 lineEntry_.emplace(result_.document.tracks.back().points, result_.findings, options_.trackPointsKept);
             }
@@ -399,7 +399,7 @@ private:
     enum class Group : std::uint8_t { Track, Route };
 
     const ReadOptions& options_;
-    ReadResult result_;
+    ReadResult result_ = NewReadResult(options_);
     xmlstream::Parser parser_{*this, "KML", "kml"};
     std::vector<Open> open_;
     Value value_ = Value::Name;
@@ -411,14 +411,14 @@ private:
     std::int64_t placemarkLine_ = 0, firstEmptyLine_ = 0, emptyPlacemarks_ = 0;
     bool sectionStart_ = false, lineHadPoints_ = false;
     kml::CoordinateTuples tuples_;
-    kml::TrackTimes whens_;  // of the gx:Track open
+    kml::TrackTimes whens_{options_.context};  // of the gx:Track open
     std::size_t coords_ = 0;
     PointEntry waypoints_;
-    std::optional<PointEntry> lineEntry_;  // where the points of the placemark's lines go
-    PointList line_;                       // the line of the route open
-    std::optional<PointEntry> route_;      // the points of the route open
-    std::size_t routeDepth_ = 0;           // the elements open around the route's placemark
-    std::size_t routePointsAt_ = 0;        // the depth of the folder of its points; 0 none yet
+    std::optional<PointEntry> lineEntry_;          // where the points of the placemark's lines go
+    PointList line_ = result_.document.NewList();  // the line of the route open
+    std::optional<PointEntry> route_;              // the points of the route open
+    std::size_t routeDepth_ = 0;                   // the elements open around the route's placemark
+    std::size_t routePointsAt_ = 0;                // the depth of the folder of its points; 0 none yet
     UnreadableValues times_{"times"}, elevations_{"elevations"};
     std::int64_t extendedLeftOut_ = 0, mismatchedTracks_ = 0;
 };

@@ -21,7 +21,7 @@ void TrackTimes::Add(const std::optional<UtcTime>& time)
     recent_.push_back(time ? Held{time->seconds, time->nanoseconds} : Held{0, -1});
     ++count_;
     if (recent_.size() < kBlock) return;
-    if (!spill_) spill_ = std::make_unique<SpillFile>();
+    if (!spill_) spill_ = std::make_unique<SpillFile>(context_ ? context_->spillFallback : std::string());
     bytes_.resize(recent_.size() * kRecord);
     for (std::size_t i = 0; i < recent_.size(); ++i) {
         std::memcpy(&bytes_[i * kRecord], &recent_[i].seconds, 8);

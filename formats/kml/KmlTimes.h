@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/io/read_context.h"
 #include "core/io/spill_file.h"
 #include "core/time/utc_time.h"
 
@@ -18,6 +19,8 @@ namespace kml {
 
 class TrackTimes {
 public:
+    // Spilled where the read's context says (none: the temporary folder only).
+    explicit TrackTimes(std::shared_ptr<const ReadContext> context) : context_(std::move(context)) {}
     void Clear();
     void Add(const std::optional<UtcTime>& time);
     std::size_t size() const { return count_; }
@@ -34,6 +37,7 @@ private:
     std::vector<Held> recent_;         // after the spilled ones
     std::vector<Held> read_;           // a block read back
     std::size_t readFrom_ = SIZE_MAX;  // the index of read_[0]
+    std::shared_ptr<const ReadContext> context_;
     std::unique_ptr<SpillFile> spill_;
     std::size_t spilled_ = 0, count_ = 0;
     std::string bytes_;

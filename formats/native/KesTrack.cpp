@@ -182,11 +182,11 @@ std::vector<std::pair<const Track*, int>> NumberedTracks(const Document& documen
 
 ReadResult ReadTrackFile(const InputSource& source, const ReadOptions& options)
 {
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     LineReader file = source.ReadLines();
     kes::ReadHeader(file, result.findings);
     std::string_view line;
-    Track& track = result.document.tracks.emplace_back();
+    Track& track = result.document.tracks.emplace_back(result.document.NewTrack());
     const std::string column = file.Next(line) ? GetField(line, 4, "") : std::string();
     track.info.name = TextAsRead(column, false);
     SkipCountLine(file, source.Name());

@@ -129,7 +129,7 @@ void WriteRoutesBeside(const Document& document, const WriteRequest& request, co
 
 ReadResult ReadWaypointFile(const InputSource& source, const ReadOptions& options)
 {
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     LineReader file = source.ReadLines();
     kes::ReadHeader(file, result.findings);
     std::string_view line;

@@ -193,7 +193,7 @@ private:
             return;
         }
         const std::vector<std::string_view> words = Words(line.substr(1), 2);
-        Route& route = result_.document.routes.emplace_back();
+        Route& route = result_.document.routes.emplace_back(result_.document.NewRoute());
         if (!words.empty()) route.info.number = ReadInteger(words[0]).value_or(-1);
         if (words.size() > 1) route.info.name = TextAsRead(words[1], false);
     }
@@ -201,7 +201,7 @@ private:
     void StartTrack()
     {
         trackEntry_.reset();
-        track_ = &result_.document.tracks.emplace_back();
+        track_ = &result_.document.tracks.emplace_back(result_.document.NewTrack());
         trackEntry_.emplace(track_->points, result_.findings, options_.trackPointsKept);
         trackCounted_ = false;
     }
@@ -245,7 +245,7 @@ bool IsPcx5File(const FileLook& file)
 ReadResult ReadPcx5File(const InputSource& source, const ReadOptions& options)
 {
     LineReader file = source.ReadLines();
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     Pcx5Reading reading(options, result);
     std::string_view line;
     while (file.Next(line)) reading.Take(line);

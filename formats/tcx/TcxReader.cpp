@@ -213,7 +213,7 @@ private:
     PointEntry& OpenTrack()
     {
         if (!track_) {
-            result_.document.tracks.emplace_back();
+            result_.document.tracks.emplace_back(result_.document.NewTrack());
             result_.document.tracks.back().info = trackInfo_;
             track_.emplace(result_.document.tracks.back().points, result_.findings, options_.trackPointsKept);
         }
@@ -294,7 +294,7 @@ private:
     }
 
     const ReadOptions& options_;
-    ReadResult result_;
+    ReadResult result_ = NewReadResult(options_);
     xmlstream::Parser parser_{*this, "TCX", "TrainingCenterDatabase"};
     std::vector<Node> open_;
     Value value_ = Value::Id;  // of the Leaf open

@@ -103,7 +103,7 @@ private:
         trackCounted_ = false;
         if (!takesTracks_) return;
         entry_.reset();
-        result_.document.tracks.emplace_back();
+        result_.document.tracks.emplace_back(result_.document.NewTrack());
         entry_.emplace(result_.document.tracks.back().points, result_.findings, trackPointsKept_);
     }
 
@@ -121,7 +121,7 @@ private:
 ReadResult ReadWintecTesFile(const InputSource& source, const ReadOptions& options)
 {
     ByteReader file = source.ReadBytes();
-    ReadResult result;
+    ReadResult result = NewReadResult(options);
     TesReading reading(options, result);
     Record record;
     // Every record is read, since a later one may start another log; points

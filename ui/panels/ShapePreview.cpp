@@ -85,8 +85,8 @@ void ShapePreview::Run()
                 input = Document{};
                 original.reset();
                 if (!file.empty() && catalogue_.IsInput(position)) {
-                    const ScopedReadWatch watching(*watch);
-                    input = ReadInput(catalogue_, InputSource::File(file), position).document;
+                    const auto context = std::make_shared<const ReadContext>(ReadContext{watch, {}});
+                    input = ReadInput(catalogue_, InputSource::File(file), position, {.context = context}).document;
                     original = std::make_shared<ViewData>(ViewOfDocument(input));
                 }
             }

@@ -22,11 +22,13 @@ void Join(ViewData& into, ViewData&& part)
 }
 // What one file holds, or why it is not shown.
 ViewData ReadViewData(const FormatCatalogue& catalogue, const std::string& file, int inputPosition,
-                      const TimeRepairs& repairs, const std::string& codePage)
+                      const TimeRepairs& repairs, const std::string& codePage,
+                      const std::shared_ptr<const ReadContext>& context)
 {
     ViewData data;
     try {
-        ReadResult read = ReadInput(catalogue, InputSource::File(file), inputPosition, {.codePage = codePage});
+        ReadResult read =
+            ReadInput(catalogue, InputSource::File(file), inputPosition, {.codePage = codePage, .context = context});
         std::vector<std::string> warnings, messages;
         for (const auto& step : TimeRepairSteps(repairs)) {
             const StepReport report = step->Apply(read.document);
@@ -94,9 +96,10 @@ void PreviewReader::Run(std::vector<PreviewFile> files, TimeRepairs repairs, std
     QString error;
     bool cancelled = false;
     try {
-        const ScopedReadWatch watching(*watch);
+        // The lists read spill into the temporary folder only: the view writes no output.
+        const auto context = std::make_shared<const ReadContext>(ReadContext{watch, {}});
         for (const PreviewFile& file : files)
-            Join(*data, ReadViewData(catalogue_, file.name, file.inputPosition, repairs, codePage));
+            Join(*data, ReadViewData(catalogue_, file.name, file.inputPosition, repairs, codePage, context));
     } catch (const ReadCancelled&) {
         cancelled = true;
     } catch (const std::exception& failure) {

@@ -11,7 +11,7 @@
 // their answer.
 class ConversionRunner::Relay final : public FrontEnd {
 public:
-    Relay(FrontEnd& window, QObject* context) : window_(window), context_(context) {}
+    Relay(FrontEnd& window, QObject* context, ReadWatch& watch) : window_(window), context_(context), watch_(watch) {}
     void Report(const ConversionEvent& event) override
     {
         if (std::holds_alternative<conversion::Message>(event)) {
@@ -42,7 +42,7 @@ public:
         std::optional<std::chrono::year_month_day> date;
         Wait([&] { date = window_.DateOfLog(file); });
         // A question cancelled stops the conversion here, before anything is written.
-        StopReadIfAsked();
+        watch_.StopIfAsked();
         return date;
     }
 
@@ -55,6 +55,7 @@ private:
     }
     FrontEnd& window_;
     QObject* context_;
+    ReadWatch& watch_;
 };
 
 ConversionRunner::ConversionRunner(const FormatCatalogue& catalogue, FrontEnd& window, QObject* parent)
@@ -99,16 +100,14 @@ void ConversionRunner::Run(ConversionRequest request, std::shared_ptr<ReadWatch>
 {
     LowerThisThreadsPriority();
     ClearUpperVectorHalves();
-    Relay relay(window_, this);
+    Relay relay(window_, this, *watch);
     ConversionOutcome outcome;
     bool stopped = false;
-    {
-        const ScopedReadWatch watching(*watch);
-        try {
-            outcome = Convert(catalogue_, request, relay);
-        } catch (const ReadCancelled&) {
-            stopped = true;
-        }
+    request.watch = std::move(watch);
+    try {
+        outcome = Convert(catalogue_, request, relay);
+    } catch (const ReadCancelled&) {
+        stopped = true;
     }
     QMetaObject::invokeMethod(
         this,
