@@ -178,7 +178,8 @@ void TextFiles()
 
     Save("nmea-wpt", "waypoints.nmea",
          "$GPWPL,3558.322,N,08708.082,W,GCEBB*1D\r\n$GPWPL,3605.441,N,08640.773,W,GC1A37*21\r\n"
-         "$GPWPL,3559.776,N,,W,NO LAT\r\n$GNWPL,,,,,\r\n$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,*6A\r\n");
+         "$GPWPL,3559.776,N,,W,NO "
+         "LAT\r\n$GNWPL,,,,,\r\n$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,*6A\r\n");
 
     Save("magellan-wpt", "waypoints.log",
          "$PMGNWPL,4807.038,N,01131.000,E,545,M,HOME,Front door,a*3C\r\n"

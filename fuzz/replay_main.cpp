@@ -48,7 +48,8 @@ bool Replay(const FormatCatalogue& catalogue, int position, const fs::path& file
         return false;
     }
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::fprintf(stderr, "replaying %s as %s (%zu bytes)\n", file.c_str(), TargetName(catalogue, position).c_str(), bytes.size());
+    std::fprintf(stderr, "replaying %s as %s (%zu bytes)\n", file.c_str(), TargetName(catalogue, position).c_str(),
+                 bytes.size());
     Run(catalogue, position, bytes.data(), bytes.size());
     return true;
 }
