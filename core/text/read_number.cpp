@@ -43,6 +43,9 @@ std::optional<double> ShortDecimal(std::string_view text)
     static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     constexpr std::size_t kExactDigits = 15;  // below 2^53
+    // A sign, a point and the digits: a longer text has too many digits, and
+    // is not looked through (a receiver's 17-digit coordinates).
+    if (text.size() > kExactDigits + 2) return std::nullopt;
     const char* p = text.data();
     const char* const end = p + text.size();
     const bool negative = p != end && *p == '-';

@@ -14,8 +14,7 @@ struct alignas(std::max_align_t) Header {
     std::size_t size;
 };
 
-// Each thread's parsers are counted apart: two files, or two halves of one,
-// may be read at once.
+// Each thread's parsers are counted apart: two files may be read at once.
 struct Account {
     std::size_t held = 0;
     std::size_t allowance = SIZE_MAX;

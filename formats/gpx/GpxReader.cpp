@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Reading GPX 1.0 and 1.1 with Expat, fed a file of up to 32 MB whole (in two
-// halves at once from 2 MB) and a larger one in chunks of 1 MB, so that the
-// parser's memory stays flat however large the file is.
+// Reading GPX 1.0 and 1.1 with Expat on one thread, fed a file of up to 32 MB
+// whole and a larger one in chunks of 1 MB, so that the parser's memory stays
+// flat however large the file is.
 //
 // Damaged input: a file that is not XML, or whose root element is not gpx, is
 // refused with a message. An XML error after the root (a truncated file,
@@ -570,11 +570,11 @@ private:
     }
 
     // The point is reset as a whole value: a point never keeps a field of the one before it.
+    // Copied from a blank one, its texts keep their room.
     void ClearPoint()
     {
-        point_ = Point{};
+        point_ = blank_;
         deviceRead_ = false;
-        point_.latitude = point_.longitude = kNoValue;
     }
 
     void StartRoute()
@@ -641,6 +641,11 @@ private:
     bool textCut_ = false;  // the open text is longer than the reader keeps
     std::int64_t textsCut_ = 0;
 
+    const Point blank_ = [] {
+        Point blank;
+        blank.latitude = blank.longitude = kNoValue;
+        return blank;
+    }();
     Point point_;
     PointEntry waypoints_;
     std::optional<PointEntry> route_, track_;  // of the route or track open

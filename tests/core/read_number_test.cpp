@@ -21,3 +21,15 @@ TEST(ReadNumber, ANumberAndNothingElse)
         EXPECT_EQ(ReadInteger(text), std::nullopt) << '"' << text << '"';
     }
 }
+
+// The shortcut takes up to 15 digits, a sign and a point included in the
+// length it looks at first; more digits are left to the full parse.
+TEST(ReadNumber, ShortcutAtItsLengthBound)
+{
+    for (const char* text : {"-1.23456789012345", "+123456789012345", "-.123456789012345", "123456789012345."})
+        EXPECT_EQ(ShortDecimal(text), std::stod(text)) << '"' << text << '"';
+    for (const char* text : {"-1.234567890123456", "1234567890123456", "40.188949769362807", "-105.17836097627878"}) {
+        EXPECT_EQ(ShortDecimal(text), std::nullopt) << '"' << text << '"';
+        EXPECT_EQ(ReadDecimal(text), std::stod(text)) << '"' << text << '"';
+    }
+}
