@@ -112,17 +112,14 @@ std::optional<UtcTime> UtcTimeOf(int year, int month, int day, int hour, int min
     return t;
 }
 
-bool AppendIsoTime(std::string& out, UtcTime time)
+char* PutIsoTime(char* at, UtcTime time)
 {
-    if (!InCalendar(time) || time.nanoseconds < 0 || time.nanoseconds >= kNanosPerSecond) return false;
+    if (!InCalendar(time) || time.nanoseconds < 0 || time.nanoseconds >= kNanosPerSecond) return nullptr;
     using namespace std::chrono;
     const std::int64_t days =
         time.seconds >= 0 ? time.seconds / kSecondsPerDay : -((-time.seconds + kSecondsPerDay - 1) / kSecondsPerDay);
     const std::int64_t inDay = time.seconds - days * kSecondsPerDay;
     const year_month_day date{sys_days{std::chrono::days{days}}};
-    // Built whole and appended once: a long track writes a time per point.
-    char text[32];
-    char* at = text;
     PutDigits(at, static_cast<int>(date.year()), 4, '-');
     PutDigits(at, static_cast<unsigned>(date.month()), 2, '-');
     PutDigits(at, static_cast<unsigned>(date.day()), 2, 'T');
@@ -140,7 +137,16 @@ bool AppendIsoTime(std::string& out, UtcTime time)
         PutDigits(at, fraction, digits);
     }
     *at++ = 'Z';
-    out.append(text, at);
+    return at;
+}
+
+bool AppendIsoTime(std::string& out, UtcTime time)
+{
+    // Built whole and appended once: a long track writes a time per point.
+    char text[kIsoTimeRoom];
+    const char* const end = PutIsoTime(text, time);
+    if (end == nullptr) return false;
+    out.append(text, static_cast<std::size_t>(end - text));
     return true;
 }
 

@@ -4,6 +4,7 @@
 // stays a whole second written, and a fraction keeps its digits.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,6 +30,10 @@ std::optional<UtcTime> UtcTimeOf(int year, int month, int day, int hour, int min
 // nine), none for a whole second; false, and nothing appended, outside the
 // years 1 to 9999.
 bool AppendIsoTime(std::string& out, UtcTime time);
+// The same text put at `at`, which has kIsoTimeRoom characters of room;
+// returns its end, or nullptr outside the years 1 to 9999.
+inline constexpr std::size_t kIsoTimeRoom = 32;
+char* PutIsoTime(char* at, UtcTime time);
 std::string IsoTime(UtcTime time);
 // An ISO 8601 date and time ("2002-05-25T17:06:21.25Z", any offset, or none,
 // which counts as UTC; a date alone is its midnight); nothing when it is not one.

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writing CSV from the document frame: numbers the shortest decimals that
 // read back as the values held, in a point, never in exponent form.
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 
 #include "core/text/text_encoding.h"
 #include "core/time/utc_time.h"
@@ -22,6 +24,7 @@ constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 // tracks); a number stays a number.
 void AppendText(std::string& out, std::string_view utf8, bool raw)
 {
+    if (utf8.empty()) return;  // most columns of most rows
     const bool formula = !raw && !utf8.empty() &&
                          std::string_view("=+-@\t\r").find(utf8.front()) != std::string_view::npos &&
                          !doctext::ParseDecimal(utf8);
@@ -30,6 +33,12 @@ void AppendText(std::string& out, std::string_view utf8, bool raw)
         return;
     }
     AppendCsvField(out, "'" + std::string(utf8));
+}
+
+void AppendWhole(std::string& out, std::int64_t number)
+{
+    char digits[24];
+    out.append(digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits));
 }
 
 // A row's columns from its type to its section.
@@ -42,7 +51,7 @@ void AppendRowStart(std::string& out, const char* type, std::string_view track, 
     out += ',';
     AppendText(out, route, raw);
     out += ',';
-    if (section > 0) out += std::to_string(section);
+    if (section > 0) AppendWhole(out, section);
     out += ',';
 }
 
@@ -71,9 +80,9 @@ void AppendPointColumns(std::string& out, const Point& p, bool raw)
 void AppendRowEnd(std::string& out, int trackNumber, int routeNumber)
 {
     out += ',';
-    if (trackNumber > 0) out += std::to_string(trackNumber);
+    if (trackNumber > 0) AppendWhole(out, trackNumber);
     out += ',';
-    if (routeNumber > 0) out += std::to_string(routeNumber);
+    if (routeNumber > 0) AppendWhole(out, routeNumber);
     out += kEol;
 }
 

@@ -2,6 +2,7 @@
 #include "formats/document/DocumentText.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -45,12 +46,47 @@ std::optional<std::int64_t> ScaledDigits(double value, int decimals)
     return static_cast<std::int64_t>(whole) + (fraction > 0.5 ? 1 : 0);
 }
 
-void AppendScaled(std::string& out, std::int64_t digits, int decimals)
+// The digits of `value`'s shortest decimal, scaled by ten to the `decimals`
+// at most, where one division reads them back: scaled they are an integer
+// below 2^53, so that the division by the power of ten, both exact, rounds
+// once as reading does. The double's spacing finer than the last place lets
+// no other decimal of as many places read back as the value: these digits,
+// trailing zeros dropped, are the shortest. Fixes from a handheld, typed
+// coordinates and most converted ones take this way.
+struct Digits {
+    std::int64_t scaled;
+    int places;
+};
+
+std::optional<Digits> ExactDigits(double value, int decimals)
 {
-    char buffer[48];
-    char* start = buffer + 1;  // room for a sign
-    const auto magnitude = digits < 0 ? 0 - static_cast<std::uint64_t>(digits) : static_cast<std::uint64_t>(digits);
-    char* end = std::to_chars(start, buffer + sizeof buffer, magnitude).ptr;
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < 0x1p52) || decimals < 0) return std::nullopt;  // NaN too
+    int places = std::min(decimals, static_cast<int>(std::size(kPowers)) - 1);
+    while (places > 0 && magnitude * kPowers[places] >= 0x1p53) --places;
+    // Both factors are exact and so is their product: a power of two times a power of ten below 2^53.
+    const double spacing = std::bit_cast<double>(std::bit_cast<std::uint64_t>(magnitude) + 1) - magnitude;
+    if (!(spacing * kPowers[places] < 1)) return std::nullopt;
+    const double scaled = std::round(magnitude * kPowers[places]);
+    if (scaled / kPowers[places] != magnitude) return std::nullopt;
+    const auto digits = static_cast<std::int64_t>(scaled);
+    return Digits{value < 0 ? -digits : digits, places};
+}
+
+char* PutScaled(char* at, std::int64_t digits, int decimals)
+{
+    if (digits < 0) *at++ = '-';
+    auto magnitude = digits < 0 ? 0 - static_cast<std::uint64_t>(digits) : static_cast<std::uint64_t>(digits);
+    // Trailing zeros of the decimals go before the digits are written.
+    while (decimals > 0 && magnitude % 10 == 0) {
+        magnitude /= 10;
+        --decimals;
+    }
+    char* const start = at;
+    char* end = std::to_chars(start, start + 24, magnitude).ptr;
+    if (decimals == 0) return end;
     const auto places = static_cast<std::ptrdiff_t>(decimals);
     if (end - start <= places) {  // zeros before the digits, a whole part of 0 included
         const std::ptrdiff_t zeros = places + 1 - (end - start);
@@ -59,37 +95,30 @@ void AppendScaled(std::string& out, std::int64_t digits, int decimals)
         end += zeros;
     }
     char* const point = end - places;
-    while (end > point && end[-1] == '0') --end;
-    if (end > point) {
-        std::memmove(point + 1, point, static_cast<std::size_t>(end - point));
-        *point = '.';
-        ++end;
-    }
-    if (digits < 0) *--start = '-';
-    out.append(start, end);
+    std::memmove(point + 1, point, static_cast<std::size_t>(places));
+    *point = '.';
+    return end + 1;
 }
 
 template <typename Real>
-void AppendShortest(std::string& out, Real value, int maxDecimals)
+char* PutShortest(char* const first, Real value, int maxDecimals)
 {
     if constexpr (std::is_same_v<Real, double>) {
-        if (const auto digits = ScaledDigits(value, maxDecimals)) {
-            AppendScaled(out, *digits, maxDecimals);
-            return;
-        }
+        if (const auto digits = ScaledDigits(value, maxDecimals)) return PutScaled(first, *digits, maxDecimals);
+        if (const auto exact = ExactDigits(value, maxDecimals)) return PutScaled(first, exact->scaled, exact->places);
     }
-    char buffer[400];  // the longest fixed form of a double fits
-    const char* const first = buffer;
-    const char* end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed).ptr;
+    char* end = std::to_chars(first, first + kDecimalRoom, value, std::chars_format::fixed).ptr;
     if (end - std::find(first, end, '.') > maxDecimals + 1) {
-        end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, maxDecimals).ptr;
+        end = std::to_chars(first, first + kDecimalRoom, value, std::chars_format::fixed, maxDecimals).ptr;
         // Without decimals there is no point, and a zero may be the last digit.
         while (maxDecimals > 0 && end[-1] == '0') --end;
         if (end[-1] == '.') --end;
     }
-    const char* start = first;
-    if (*start == '-' && std::all_of(start + 1, end, [](char c) { return c == '0' || c == '.'; })) ++start;  // no "-0"
-    out.append(start, end);
+    if (*first == '-' && std::all_of(first + 1, end, [](char c) { return c == '0' || c == '.'; })) {  // no "-0"
+        std::memmove(first, first + 1, static_cast<std::size_t>(end - first - 1));
+        --end;
+    }
+    return end;
 }
 
 bool XmlAllows(char32_t c)
@@ -124,8 +153,19 @@ void AppendEscapedUtf8(std::string& out, std::string_view utf8)
     });
 }
 
-void AppendDecimal(std::string& out, double value, int maxDecimals) { AppendShortest(out, value, maxDecimals); }
-void AppendDecimal(std::string& out, float value, int maxDecimals) { AppendShortest(out, value, maxDecimals); }
+char* PutDecimal(char* at, double value, int maxDecimals) { return PutShortest(at, value, maxDecimals); }
+
+void AppendDecimal(std::string& out, double value, int maxDecimals)
+{
+    char text[kDecimalRoom];
+    out.append(text, static_cast<std::size_t>(PutShortest(text, value, maxDecimals) - text));
+}
+
+void AppendDecimal(std::string& out, float value, int maxDecimals)
+{
+    char text[kDecimalRoom];
+    out.append(text, static_cast<std::size_t>(PutShortest(text, value, maxDecimals) - text));
+}
 
 std::optional<double> ParseDecimal(std::string_view text)
 {

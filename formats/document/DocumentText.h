@@ -3,6 +3,7 @@
 // and exact decimal numbers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,6 +29,10 @@ inline constexpr int kElevationDecimals = 6;
 // The value must be finite.
 void AppendDecimal(std::string& out, double value, int maxDecimals);
 void AppendDecimal(std::string& out, float value, int maxDecimals);
+// The room the text of a decimal may take: the fixed form of the largest double, rounded or not.
+inline constexpr std::size_t kDecimalRoom = 400;
+// AppendDecimal's text put at `at`, which has kDecimalRoom characters of room; returns its end.
+char* PutDecimal(char* at, double value, int maxDecimals);
 
 // A decimal number, blanks around it allowed; nothing for any other text,
 // "nan", "inf" and values beyond a double included.

@@ -3,6 +3,7 @@
 // order, one point to a line. Texts are UTF-8, escaped; numbers the shortest
 // decimals that read back as the values held; times as exact as they were read.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -46,38 +47,47 @@ void AppendLinks(std::string& out, const std::vector<Link>& links)
     }
 }
 
-template <typename Number>
-void AppendNumber(std::string& out, std::string_view tag, Number value, int maxDecimals)
+// "<tag>" or "</tag>" put at `at`.
+char* PutTag(char* at, std::string_view tag, bool closing)
 {
-    if (!std::isfinite(value)) return;
-    out += '<';
-    out += tag;
-    out += '>';
-    AppendDecimal(out, value, maxDecimals);
-    out += "</";
-    out += tag;
-    out += '>';
+    *at++ = '<';
+    if (closing) *at++ = '/';
+    at = std::copy(tag.begin(), tag.end(), at);
+    *at++ = '>';
+    return at;
 }
 
-void AppendCount(std::string& out, std::string_view tag, int value)
+// A number in its element, made whole and appended once: a point writes several.
+constexpr std::size_t kLongestTag = 32;
+
+template <std::size_t N>
+void AppendNumber(std::string& out, const char (&tag)[N], double value, int maxDecimals)
 {
+    static_assert(N <= kLongestTag);
+    if (!std::isfinite(value)) return;
+    char text[kDecimalRoom + 2 * kLongestTag + 3];
+    char* at = PutTag(text, tag, false);
+    at = PutTag(PutDecimal(at, value, maxDecimals), tag, true);
+    out.append(text, static_cast<std::size_t>(at - text));
+}
+
+template <std::size_t N>
+void AppendCount(std::string& out, const char (&tag)[N], int value)
+{
+    static_assert(N <= kLongestTag);
     if (value < 0) return;
-    out += '<';
-    out += tag;
-    out += '>';
-    out += std::to_string(value);
-    out += "</";
-    out += tag;
-    out += '>';
+    char text[16 + 2 * kLongestTag + 3];
+    char* at = PutTag(text, tag, false);
+    at = PutTag(std::to_chars(at, at + 16, value).ptr, tag, true);
+    out.append(text, static_cast<std::size_t>(at - text));
 }
 
 void AppendTime(std::string& out, const std::optional<UtcTime>& time)
 {
     if (!time) return;
-    const std::size_t before = out.size();
-    out += "<time>";
-    if (AppendIsoTime(out, *time)) out += "</time>";
-    else out.resize(before);
+    char text[kIsoTimeRoom + 2 * kLongestTag + 3];
+    char* at = PutIsoTime(PutTag(text, "time", false), *time);
+    if (at != nullptr) out.append(text, static_cast<std::size_t>(PutTag(at, "time", true) - text));
 }
 
 // A device's waypoint details as the common GPX extension of device
@@ -147,17 +157,21 @@ void AppendExtensions(std::string& out, const Point& v, std::string_view road = 
 }
 
 // One wpt, rtept or trkpt on one line, its elements in the schema's order.
-void AppendPoint(std::string& out, const char* indent, const char* tag, const Point& p, std::string_view road = {})
+void AppendPoint(std::string& out, std::string_view indent, std::string_view tag, const Point& p,
+                 std::string_view road = {})
 {
-    out += indent;
-    out += '<';
-    out += tag;
-    out += " lat=\"";
-    AppendDecimal(out, p.latitude, kPositionDecimals);
-    out += "\" lon=\"";
+    // The start tag made whole and appended once: a long track writes one a point.
+    char start[2 * kDecimalRoom + 2 * kLongestTag + 16];
+    char* at = std::copy(indent.begin(), indent.end(), start);
+    *at++ = '<';
+    at = std::copy(tag.begin(), tag.end(), at);
+    at = std::copy_n(" lat=\"", 6, at);
+    at = PutDecimal(at, p.latitude, kPositionDecimals);
+    at = std::copy_n("\" lon=\"", 7, at);
     // The schema's longitudes stop short of 180, which is the meridian of -180.
-    AppendDecimal(out, p.longitude == 180 ? -180.0 : p.longitude, kPositionDecimals);
-    out += "\">";
+    at = PutDecimal(at, p.longitude == 180 ? -180.0 : p.longitude, kPositionDecimals);
+    at = std::copy_n("\">", 2, at);
+    out.append(start, static_cast<std::size_t>(at - start));
     AppendNumber(out, "ele", p.elevation, kElevationDecimals);
     AppendTime(out, p.time);
     AppendNumber(out, "magvar", p.magneticVariation, kElevationDecimals);

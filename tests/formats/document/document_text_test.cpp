@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <random>
 #include <string>
@@ -155,6 +157,35 @@ TEST(GpxText, DecimalsAreReadStrictlyAndWrittenShortWithoutExponentOrMinusZero)
         if (end - dot <= decimals + 1) {
             ASSERT_EQ(back, value);
         }
+    }
+}
+
+// Positions of few decimals, converted ones and any double at all: the
+// shortest form is the library's wherever that has no more decimals than asked for.
+TEST(GpxText, PositionsAreWrittenAsTheLibrarysShortestForm)
+{
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> degrees(-180, 180);
+    for (int i = 0; i < 300000; ++i) {
+        const int decimals = static_cast<int>(random() % 16);
+        double value = 0;
+        switch (i % 4) {
+        case 0: value = std::round(degrees(random) * std::pow(10.0, decimals)) / std::pow(10.0, decimals); break;
+        case 1: value = static_cast<double>(static_cast<std::int32_t>(random())) * (180.0 / 2147483648.0); break;
+        case 2: value = degrees(random) * std::pow(10.0, static_cast<int>(random() % 30) - 15); break;
+        default: value = std::bit_cast<double>(random()); break;
+        }
+        if (!std::isfinite(value)) continue;
+        char shortest[400];
+        const char* end = std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::fixed).ptr;
+        std::string expected(static_cast<const char*>(shortest), end);
+        const std::size_t dot = expected.find('.');
+        if (dot != std::string::npos && expected.size() - dot - 1 > static_cast<std::size_t>(kPositionDecimals))
+            continue;
+        if (expected.find_first_not_of("-0.") == std::string::npos) expected = "0";
+        std::string text;
+        AppendDecimal(text, value, kPositionDecimals);
+        ASSERT_EQ(text, expected);
     }
 }
 
