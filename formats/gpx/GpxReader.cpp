@@ -22,12 +22,9 @@
 #include <type_traits>
 #include <vector>
 
-// The library is built with DTD support; the define makes its entity
-// expansion limits visible.
-#define XML_DTD
 #include <expat.h>
 
-#include "formats/xml/XmlEncoding.h"
+#include "formats/xml/GuardedParser.h"
 
 #include "core/document/point_entry.h"
 #include "core/io/byte_reader.h"
@@ -103,16 +100,8 @@ public:
           result_(NewReadResult(options)),
           waypoints_(result_.document.waypoints, result_.findings, options.waypointsKept)
     {
-        parser_ = XML_ParserCreate_MM(nullptr, &CountedParserMemory(), nullptr);
-        if (parser_ == nullptr) throw std::bad_alloc();
-        XML_SetUserData(parser_, this);
         // Character data is taken only inside the elements whose text is read.
-        XML_SetElementHandler(parser_, OnStart, OnEnd);
-        XML_SetUnknownEncodingHandler(parser_, OnUnknownEncoding, &unknownEncoding_);
-        // No external entities are ever loaded; internal ones may not blow up.
-        XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
-        XML_SetBillionLaughsAttackProtectionMaximumAmplification(parser_, 100.0f);
-        XML_SetBillionLaughsAttackProtectionActivationThreshold(parser_, 1 << 20);
+        parser_ = NewGuardedParser(this, OnStart, OnEnd, unknownEncoding_);
     }
     ~GpxReader() { XML_ParserFree(parser_); }
     GpxReader(const GpxReader&) = delete;

@@ -4,12 +4,9 @@
 #include <algorithm>
 #include <new>
 
-// The library is built with DTD support; the define makes its entity
-// expansion limits visible.
-#define XML_DTD
 #include <expat.h>
 
-#include "formats/xml/XmlEncoding.h"
+#include "formats/xml/GuardedParser.h"
 
 #include "core/io/byte_reader.h"
 #include "core/text/text_encoding.h"
@@ -43,18 +40,9 @@ std::string_view LocalName(const char* name)
 }  // namespace
 
 Parser::Parser(Elements& elements, const char* format, const char* root)
-    : parser_(XML_ParserCreate_MM(nullptr, &gpx::CountedParserMemory(), nullptr)), elements_(elements), format_(format),
+    : parser_(NewGuardedParser(this, Started, Ended, unknownEncoding_)), elements_(elements), format_(format),
       root_(root)
-{
-    if (parser_ == nullptr) throw std::bad_alloc();
-    XML_SetUserData(parser_, this);
-    XML_SetElementHandler(parser_, Started, Ended);
-    XML_SetUnknownEncodingHandler(parser_, OnUnknownEncoding, &unknownEncoding_);
-    // No external entities are ever loaded; internal ones may not blow up.
-    XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
-    XML_SetBillionLaughsAttackProtectionMaximumAmplification(parser_, 100.0f);
-    XML_SetBillionLaughsAttackProtectionActivationThreshold(parser_, 1 << 20);
-}
+{}
 
 Parser::~Parser() { XML_ParserFree(parser_); }
 
